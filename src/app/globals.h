@@ -1,0 +1,43 @@
+#pragma once
+// The program-wide state shared by the windows. Every window reads and
+// writes these under their historical names; tests call G.reset().
+
+#include <QString>
+
+#include "store/recipebook.h"
+
+namespace bd {
+
+class Dialogs;
+
+struct Globals {
+    QString appPath;          // folder of the book, no trailing separator
+    QString regKey;           // settings base key, for display only
+    RecipeBook xmlDoc;        // the open recipe book
+    QString imgPrefix;        // "recipes": first part of stored picture names
+    int langOffset = 0;       // 0 English, 300 Spanish
+    int colorBase = 0;        // colour scheme offset 0, 100, ... 600
+    int textFontSize = 10;    // points for recipe text: 8, 10 or 12
+    bool printPreview = false;
+    QString savedHeader, savedFooter;
+    bool endOnUnload = false; // unloading a main window ends the program
+    bool calledFromBr = false, calledFromAdd = false, calledFromEdit = false;
+    QString viewImagePath;
+    // The edit buffer: the recipe the browse window hands to the edit window.
+    QString editTitle, editCat, editIng, editPrep, editOther;
+    QString editCookTime, editPrepTime, editYield, editImage;
+    bool addWinActive = false;
+
+    // Folder that holds the user guides (beside the program).
+    QString helpFolder;
+
+    void reset();
+};
+
+extern Globals G;
+
+// Paths derived from appPath.
+QString bookPath();     // appPath + "/recipes.xml"
+QString imagesFolder(); // appPath + "/images"
+
+} // namespace bd

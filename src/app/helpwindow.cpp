@@ -1,0 +1,48 @@
+#include "app/helpwindow.h"
+
+#include "app/dialogs.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "app/twips.h"
+#include "resources/strings.h"
+
+#include <QFileInfo>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWidget>
+
+namespace bd {
+
+QWidget* helpContents(QWidget* owner)
+{
+    const QString path = helpFilePath();
+    if (!fileExists(path)) {
+        msgBox(262, Buttons::Ok, Icon::Exclamation);
+        return nullptr;
+    }
+    // One guide per owner: asking again brings it to the front.
+    if (owner) {
+        if (auto* open = owner->findChild<QWidget*>(QStringLiteral("helpWindow"), Qt::FindDirectChildrenOnly)) {
+            open->raise();
+            open->activateWindow();
+            return open;
+        }
+    }
+    auto* window = new QWidget(owner, Qt::Window);
+    window->setObjectName(QStringLiteral("helpWindow"));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(fetchText(Str::HelpTitle));
+    auto* browser = new QTextBrowser(window);
+    browser->setObjectName(QStringLiteral("helpBrowser"));
+    browser->setOpenExternalLinks(true);
+    browser->setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(browser);
+    window->resize(pxX(9000), pxY(9000));
+    window->show();
+    return window;
+}
+
+} // namespace bd

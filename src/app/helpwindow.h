@@ -1,0 +1,13 @@
+#pragma once
+// Help > Contents: the user guide of the current language in a window
+// owned by the calling window.
+
+class QWidget;
+
+namespace bd {
+
+// Shows the guide, or the "help file not found" message when it is missing.
+// Returns the help window, or nullptr.
+QWidget* helpContents(QWidget* owner);
+
+} // namespace bd

@@ -1,0 +1,108 @@
+#include "app/qtdialogs.h"
+
+#include "resources/strings.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <vector>
+
+namespace bd {
+
+namespace {
+
+QWidget* owner() { return QApplication::activeWindow(); }
+
+QMessageBox::Icon qtIcon(Icon icon)
+{
+    switch (icon) {
+    case Icon::Information: return QMessageBox::Information;
+    case Icon::Exclamation: return QMessageBox::Warning;
+    case Icon::Critical: return QMessageBox::Critical;
+    case Icon::Question: return QMessageBox::Question;
+    case Icon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+std::optional<QString> runFileDialog(const FileRequest& r, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(owner(), r.title);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QString filter = qtFilter(r.filter);
+    if (!filter.isEmpty())
+        dialog.setNameFilter(filter);
+    QString suffix = r.defaultExt;
+    suffix.remove(QLatin1Char('*'));
+    if (suffix.startsWith(QLatin1Char('.')))
+        suffix.remove(0, 1);
+    if (!suffix.isEmpty())
+        dialog.setDefaultSuffix(suffix);
+    if (!r.fileName.isEmpty() && !r.fileName.contains(QLatin1Char('*')))
+        dialog.selectFile(r.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+} // namespace
+
+Answer QtDialogs::message(int, const QString& text, Buttons buttons, Icon icon, const QString& title)
+{
+    QMessageBox box(qtIcon(icon), title, text, QMessageBox::NoButton, owner());
+    struct Choice { QMessageBox::StandardButton button; int textId; Answer answer; };
+    std::vector<Choice> choices;
+    switch (buttons) {
+    case Buttons::Ok: choices = {{QMessageBox::Ok, Str::BtnOk, Answer::Ok}}; break;
+    case Buttons::OkCancel:
+        choices = {{QMessageBox::Ok, Str::BtnOk, Answer::Ok}, {QMessageBox::Cancel, Str::BtnCancel, Answer::Cancel}};
+        break;
+    case Buttons::YesNo:
+        choices = {{QMessageBox::Yes, Str::BtnYes, Answer::Yes}, {QMessageBox::No, Str::BtnNo, Answer::No}};
+        break;
+    case Buttons::RetryCancel:
+        choices = {{QMessageBox::Retry, Str::BtnRetry, Answer::Retry},
+                   {QMessageBox::Cancel, Str::BtnCancel, Answer::Cancel}};
+        break;
+    }
+    for (const Choice& c : choices)
+        box.addButton(c.button)->setText(fetchText(c.textId));
+    box.setDefaultButton(choices.front().button);
+    box.exec();
+    const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
+    for (const Choice& c : choices)
+        if (c.button == pressed)
+            return c.answer;
+    // Escape or the close box: the cancelling answer.
+    return buttons == Buttons::YesNo ? Answer::No : (buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel);
+}
+
+std::optional<QString> QtDialogs::input(int, const QString& prompt, const QString& title,
+                                        const QString& defaultAnswer)
+{
+    QInputDialog dialog(owner());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultAnswer);
+    dialog.setOkButtonText(fetchText(Str::BtnOk));
+    dialog.setCancelButtonText(fetchText(Str::BtnCancel));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
+std::optional<QString> QtDialogs::openFile(const FileRequest& request)
+{
+    return runFileDialog(request, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtDialogs::saveFile(const FileRequest& request)
+{
+    return runFileDialog(request, QFileDialog::AcceptSave);
+}
+
+} // namespace bd

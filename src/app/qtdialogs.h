@@ -1,0 +1,18 @@
+#pragma once
+// The dialog seam as the user sees it: Qt's message box, input box and
+// file dialogs, parented to the active window.
+
+#include "app/dialogs.h"
+
+namespace bd {
+
+class QtDialogs final : public Dialogs {
+public:
+    Answer message(int id, const QString& text, Buttons buttons, Icon icon, const QString& title) override;
+    std::optional<QString> input(int id, const QString& prompt, const QString& title,
+                                 const QString& defaultAnswer) override;
+    std::optional<QString> openFile(const FileRequest& request) override;
+    std::optional<QString> saveFile(const FileRequest& request) override;
+};
+
+} // namespace bd

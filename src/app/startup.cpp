@@ -1,0 +1,136 @@
+#include "app/startup.h"
+
+#include "app/dialogs.h"
+#include "app/globals.h"
+#include "app/settings.h"
+#include "resources/strings.h"
+#include "store/bookfile.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace bd {
+
+Options parseCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption dataDir(QStringLiteral("data-dir"),
+                                     QStringLiteral("Keep the recipe book and its pictures in DIR."),
+                                     QStringLiteral("DIR"));
+    parser.addOption(dataDir);
+    Options o;
+    if (!parser.parse(arguments))
+        o.error = parser.errorText();
+    else if (!parser.positionalArguments().isEmpty())
+        o.error = QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
+    else
+        o.dataDir = parser.value(dataDir);
+    return o;
+}
+
+namespace {
+bool writableFolder(const QString& dir)
+{
+    if (!QFileInfo(dir).isDir())
+        return false;
+    QTemporaryFile probe(dir + QStringLiteral("/.brindelle-XXXXXX"));
+    return probe.open();
+}
+
+bool writeEmptyBook()
+{
+    if (writeFileAtomically(bookPath(), kEmptyBook))
+        return true;
+    msgBox(Str::BookNotCreated, Buttons::Ok, Icon::Critical,
+           QStringLiteral("\r\n") + QDir::toNativeSeparators(G.appPath));
+    return false;
+}
+} // namespace
+
+QString chooseAppPath(const QString& exeDir, const QString& dataDir)
+{
+    if (!dataDir.isEmpty())
+        return QDir::cleanPath(QDir(dataDir).absolutePath());
+    if (writableFolder(exeDir))
+        return QDir::cleanPath(exeDir);
+    return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+}
+
+bool languageChosen()
+{
+    const QString language = readValue(QStringLiteral("language"));
+    if (language != QLatin1String("0") && language != QLatin1String("1"))
+        return false;
+    G.langOffset = language == QLatin1String("1") ? 300 : 0;
+    return true;
+}
+
+InitOutcome initialise(const QString& appPath)
+{
+    G.appPath = appPath;
+    G.regKey = settingsLocation();
+    QDir().mkpath(appPath);
+
+    if (!QFileInfo::exists(bookPath()) && !writeEmptyBook())
+        return InitOutcome::Quit;
+
+    // One parse serves as both the validity check and the load.
+    if (!G.xmlDoc.loadFile(bookPath())) {
+        if (msgBox(263, Buttons::OkCancel) != Answer::Ok)
+            return InitOutcome::Quit;
+        // The unreadable file may be the user's only copy: keep it.
+        const QString kept = setAside(bookPath());
+        if (kept.isEmpty()) {
+            msgBox(Str::BadBookNotMoved, Buttons::Ok, Icon::Critical);
+            return InitOutcome::Quit;
+        }
+        msgBox(Str::BadBookKeptAs, Buttons::Ok, Icon::Information,
+               QStringLiteral("\r\n") + QDir::toNativeSeparators(kept));
+        if (!writeEmptyBook())
+            return InitOutcome::Quit;
+        G.xmlDoc.clear();
+    }
+
+    QDir().mkpath(imagesFolder());
+    G.imgPrefix = QStringLiteral("recipes");
+    G.printPreview = false;
+
+    const QString textSize = readValue(QStringLiteral("textSize"));
+    if (textSize.isEmpty()) {
+        writeValue(QStringLiteral("textSize"), QStringLiteral("1"));
+        G.textFontSize = 10;
+    } else {
+        G.textFontSize = textSizePoints(textSize);
+    }
+
+    const QString colour = readValue(QStringLiteral("color"));
+    if (colour.isEmpty())
+        writeValue(QStringLiteral("color"), QStringLiteral("0"));
+    else
+        G.colorBase = colourOffset(colour);
+
+    const QString language = readValue(QStringLiteral("language"));
+    if (language == QLatin1String("0"))
+        G.langOffset = 0;
+    else if (language == QLatin1String("1"))
+        G.langOffset = 300;
+    return InitOutcome::Ready;
+}
+
+QString helpFilePath()
+{
+    return G.helpFolder + (G.langOffset == 0 ? QStringLiteral("/bd.html") : QStringLiteral("/bdEs.html"));
+}
+
+QString settingsLocation()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quendrel"),
+                     QStringLiteral("Brindelle"))
+        .fileName();
+}
+
+} // namespace bd

@@ -1,0 +1,173 @@
+#include "app/windows.h"
+
+#include "app/globals.h"
+#include "app/settings.h"
+#include "app/twips.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHash>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+
+namespace bd {
+
+namespace {
+
+struct Registry {
+    QHash<int, WindowFactory> factories;
+    QHash<int, QPointer<QWidget>> instances;
+    bool ended = false;
+};
+
+Registry& registry()
+{
+    static Registry r;
+    return r;
+}
+
+QWidget* build(WindowKind kind)
+{
+    const WindowFactory f = registry().factories.value(int(kind));
+    if (!f)
+        return nullptr;
+    QWidget* w = f();
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    registry().instances[int(kind)] = w;
+    return w;
+}
+
+} // namespace
+
+void registerWindow(WindowKind kind, WindowFactory factory)
+{
+    registry().factories[int(kind)] = std::move(factory);
+}
+
+bool windowAvailable(WindowKind kind) { return registry().factories.contains(int(kind)); }
+
+QWidget* instance(WindowKind kind) { return registry().instances.value(int(kind)).data(); }
+
+QWidget* showWindow(WindowKind kind)
+{
+    QWidget* w = build(kind);
+    if (!w)
+        return nullptr;
+    if (auto* main = qobject_cast<MainWindow*>(w))
+        main->showRestored();
+    else
+        w->show();
+    w->activateWindow();
+    return w;
+}
+
+QWidget* switchTo(QWidget* from, WindowKind to)
+{
+    if (!windowAvailable(to))
+        return nullptr;
+    G.endOnUnload = false;
+    if (from)
+        from->close();
+    return showWindow(to);
+}
+
+QWidget* openOver(QWidget* opener, WindowKind kind)
+{
+    QWidget* w = build(kind);
+    if (!w)
+        return nullptr;
+    if (opener) {
+        opener->setEnabled(false);
+        QPointer<QWidget> guard(opener);
+        QObject::connect(w, &QObject::destroyed, [guard] {
+            if (guard) {
+                guard->setEnabled(true);
+                guard->activateWindow();
+                guard->setFocus();
+            }
+        });
+    }
+    w->show();
+    w->activateWindow();
+    return w;
+}
+
+void endProgram()
+{
+    registry().ended = true;
+    QCoreApplication::exit(0);
+}
+
+bool endRequested() { return registry().ended; }
+
+void resetWindows()
+{
+    for (const QPointer<QWidget>& w : std::as_const(registry().instances))
+        delete w.data();
+    registry().instances.clear();
+    registry().ended = false;
+}
+
+void installLastWindowRule()
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(qApp, &QGuiApplication::lastWindowClosed, qApp, [] {
+        // A hand-over shows the next window right after closing the last one.
+        QTimer::singleShot(0, qApp, [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->isVisible())
+                    return;
+            endProgram();
+        });
+    });
+}
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {}
+
+void MainWindow::restorePlacement()
+{
+    const QScreen* s = screen();
+    const QRect screenRect = s ? s->geometry() : QRect(0, 0, 1024, 768);
+    const Placement p = readPlacement(twipsX(screenRect.width()), twipsY(screenRect.height()));
+    resize(pxX(p.width), pxY(p.height));
+    move(screenRect.left() + pxX(p.left), screenRect.top() + pxY(p.top));
+    maximised_ = p.state == StateMaximised;
+}
+
+void MainWindow::showRestored()
+{
+    if (maximised_)
+        showMaximized();
+    else
+        show();
+}
+
+void MainWindow::savePlacement()
+{
+    Placement p;
+    p.state = isMinimized() ? StateMinimised : (isMaximized() ? StateMaximised : StateNormal);
+    const QScreen* s = screen();
+    const QPoint origin = s ? s->geometry().topLeft() : QPoint();
+    p.width = twipsX(width());
+    p.height = twipsY(height());
+    p.left = twipsX(x() - origin.x());
+    p.top = twipsY(y() - origin.y());
+    bd::savePlacement(p);
+}
+
+void MainWindow::setSizeLimits(double minWidth, double minHeight, double maxWidth, double maxHeight)
+{
+    setMinimumSize(pxX(minWidth), pxY(minHeight));
+    setMaximumSize(pxX(maxWidth), pxY(maxHeight));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    savePlacement();
+    event->accept();
+    if (G.endOnUnload)
+        endProgram();
+}
+
+} // namespace bd

@@ -1,0 +1,61 @@
+#pragma once
+// Which window is shown, and how one hands over to another. One main
+// window (browse, add, edit) or a tool window standing in for it is shown
+// at a time, built afresh each time; secondary windows disable their opener
+// until they close.
+
+#include <QMainWindow>
+#include <functional>
+
+class QCloseEvent;
+
+namespace bd {
+
+enum class WindowKind { Br, Add, Edit, Exp, Imp, Ops, Email, Search, PlainText, About, ImgView, Lang };
+
+using WindowFactory = std::function<QWidget*()>;
+
+// Windows make themselves known here; a command whose window is not
+// registered does nothing.
+void registerWindow(WindowKind kind, WindowFactory factory);
+bool windowAvailable(WindowKind kind);
+// The loaded instance of a window, or nullptr.
+QWidget* instance(WindowKind kind);
+
+// Builds and shows a fresh instance of a main or tool window.
+QWidget* showWindow(WindowKind kind);
+// Leaves the current main window for another: endOnUnload is cleared, from
+// is closed (saving its placement) and the other window is shown. Does
+// nothing and returns nullptr when the other window is not available.
+QWidget* switchTo(QWidget* from, WindowKind to);
+// Shows a secondary window over opener, which stays disabled until it closes.
+QWidget* openOver(QWidget* opener, WindowKind kind);
+
+// Ends the program (the event loop returns).
+void endProgram();
+bool endRequested();
+void resetWindows(); // for tests
+// Quits once no window of the program is left open.
+void installLastWindowRule();
+
+// The browse, add and edit windows: placement restored when built and
+// saved when closed; closing one while endOnUnload holds ends the program.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    // Shows the window in its restored state (normal or maximised).
+    void showRestored();
+
+protected:
+    void restorePlacement();
+    void savePlacement();
+    // Size limits in twips.
+    void setSizeLimits(double minWidth, double minHeight, double maxWidth, double maxHeight);
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool maximised_ = false;
+};
+
+} // namespace bd

@@ -1,0 +1,21 @@
+#pragma once
+// Browsing logic that needs no window: what the browse window's lists hold
+// and how a recipe's texts are prepared for display.
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <utility>
+
+namespace bd {
+
+// Every LF becomes CR LF, for multi-line text boxes.
+QString fixLineBreaks(const QString& text);
+
+// Category names with their positions in the book, in list order.
+QVector<std::pair<QString, int>> categoryListEntries();
+
+// The non-empty titles of a category, in list order.
+QStringList recipeListEntries(int position);
+
+} // namespace bd

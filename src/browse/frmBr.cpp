@@ -1,0 +1,528 @@
+#include "browse/frmBr.h"
+
+#include "app/dialogs.h"
+#include "app/globals.h"
+#include "app/helpwindow.h"
+#include "app/settings.h"
+#include "app/twips.h"
+#include "browse/brlayout.h"
+#include "browse/browsing.h"
+#include "resources/apply.h"
+#include "resources/captions.h"
+#include "resources/colours.h"
+#include "store/picture.h"
+#include "store/store.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QEvent>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace bd {
+
+namespace {
+
+QRect px(const TRect& r) { return QRect(pxX(r.left), pxY(r.top), pxX(r.width), pxY(r.height)); }
+
+template <typename T>
+T* named(T* w, const char* name)
+{
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+
+QLabel* label(QWidget* parent, const char* name, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto* l = named(new QLabel(parent), name);
+    l->setAlignment(align);
+    return l;
+}
+
+QPlainTextEdit* recipeBox(QWidget* parent, const char* name)
+{
+    auto* t = named(new QPlainTextEdit(parent), name);
+    t->setReadOnly(true);
+    t->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    t->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    return t;
+}
+
+QAction* action(QMenu* menu, const char* name)
+{
+    auto* a = named(menu->addAction(QString()), name);
+    return a;
+}
+
+QAction* separator(QMenu* menu, const char* name) { return named(menu->addSeparator(), name); }
+
+QFont headingFont(const QWidget* w, int points)
+{
+    QFont f = w->font();
+    f.setBold(true);
+    f.setPointSize(points);
+    return f;
+}
+
+} // namespace
+
+frmBr::frmBr(QWidget* parent) : MainWindow(parent)
+{
+    buildControls();
+    buildMenus();
+
+    // Window load.
+    G.endOnUnload = true;
+    restorePlacement();
+    applyColoursAndCaptions();
+    loadCategories();
+    G.addWinActive = false;
+    setSizeLimits(9700, 6900, 50000, 50000);
+    lstRecs->setFocus();
+}
+
+void frmBr::buildControls()
+{
+    inner_ = new QWidget(this);
+    inner_->setObjectName(QStringLiteral("inner"));
+    setCentralWidget(inner_);
+    inner_->installEventFilter(this);
+
+    // The banner, drawn twice: the copy behind is its shadow.
+    lblBorder[1] = label(inner_, "lblBorder", Qt::AlignCenter);
+    lblBorder[0] = label(inner_, "lblBorder", Qt::AlignCenter);
+    lblBorder[0]->setProperty("index", 0);
+    lblBorder[1]->setProperty("index", 1);
+    for (QLabel* l : lblBorder)
+        l->setFont(headingFont(l, 18));
+
+    fraBack = named(new QFrame(inner_), "fraBack");
+    fraTopLeft = named(new QFrame(fraBack), "fraTopLeft");
+    fraBotLeft = named(new QFrame(fraBack), "fraBotLeft");
+    fraRight = named(new QFrame(fraBack), "fraRight");
+
+    cboCats = named(new QComboBox(fraTopLeft), "cboCats");
+    cboCats->setEditable(false);
+    lstRecs = named(new QListWidget(fraTopLeft), "lstRecs");
+    lstRecs->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstRecs->setUniformItemSizes(true);
+    lstRecs->setMouseTracking(true);
+    lstRecs->viewport()->installEventFilter(this);
+    lstRecs->installEventFilter(this);
+    Frame1 = named(new QFrame(fraTopLeft), "Frame1");
+    Frame1->setFrameShape(QFrame::StyledPanel);
+    Frame1->setFrameShadow(QFrame::Sunken);
+    Frame1->setCursor(Qt::PointingHandCursor);
+    Image1 = label(Frame1, "Image1", Qt::AlignCenter);
+    Image1->setScaledContents(true);
+    Image1->hide();
+    lblClickImg = label(fraTopLeft, "lblClickImg", Qt::AlignCenter);
+    QFont underlined = lblClickImg->font();
+    underlined.setUnderline(true);
+    lblClickImg->setFont(underlined);
+    lblClickImg->setCursor(Qt::PointingHandCursor);
+    for (QWidget* w : {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Image1), static_cast<QWidget*>(lblClickImg)})
+        w->installEventFilter(this);
+
+    // Field names and values under the left column.
+    const double rowTop[] = {60, 330, 600, 870};
+    QLabel** names[] = {&Label4, &Label5, &Label7, &Label6};
+    QLabel** values[] = {&lblPT, &lblCT, &lblYld, &lblDC};
+    const char* nameIds[] = {"Label4", "Label5", "Label7", "Label6"};
+    const char* valueIds[] = {"lblPT", "lblCT", "lblYld", "lblDC"};
+    for (int i = 0; i < 4; ++i) {
+        *names[i] = label(fraBotLeft, nameIds[i], Qt::AlignRight | Qt::AlignVCenter);
+        (*names[i])->setGeometry(px({0, rowTop[i], 1380, 255}));
+        *values[i] = label(fraBotLeft, valueIds[i]);
+        (*values[i])->setGeometry(px({1470, rowTop[i], 1740, 255}));
+        (*values[i])->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+    lblImgLoc = label(fraBotLeft, "lblImgLoc");
+    lblImgLoc->hide();
+
+    lblIng = label(fraRight, "lblIng", Qt::AlignLeft | Qt::AlignBottom);
+    lblPrep = label(fraRight, "lblPrep", Qt::AlignLeft | Qt::AlignBottom);
+    lblOther = label(fraRight, "lblOther", Qt::AlignLeft | Qt::AlignBottom);
+    for (QLabel* l : {lblIng, lblPrep, lblOther}) {
+        l->setFont(headingFont(l, 14));
+        l->setIndent(pxX(120));
+    }
+    txtIng = recipeBox(fraRight, "txtIng");
+    txtPrep = recipeBox(fraRight, "txtPrep");
+    txtOther = recipeBox(fraRight, "txtOther");
+    for (QPlainTextEdit* t : {txtIng, txtPrep, txtOther})
+        t->installEventFilter(this);
+
+    Picture1 = named(new QFrame(fraRight), "Picture1");
+    cmdPrint = named(new QPushButton(Picture1), "cmdPrint");
+    cmdEdit = named(new QPushButton(Picture1), "cmdEdit");
+    cmdRem = named(new QPushButton(Picture1), "cmdRem");
+    const double buttonLeft[] = {180, 1530, 2850};
+    QPushButton* buttons[] = {cmdPrint, cmdEdit, cmdRem};
+    for (int i = 0; i < 3; ++i) {
+        buttons[i]->setGeometry(px({buttonLeft[i], 120, 1215, 390}));
+        buttons[i]->setFont(headingFont(buttons[i], font().pointSize()));
+    }
+
+    picRecipe = label(fraBack, "picRecipe");
+    picRecipe->hide();
+
+    setTabOrder(cboCats, lstRecs);
+    setTabOrder(lstRecs, txtIng);
+    setTabOrder(txtIng, txtPrep);
+    setTabOrder(txtPrep, txtOther);
+    setTabOrder(txtOther, cmdPrint);
+    setTabOrder(cmdPrint, cmdEdit);
+    setTabOrder(cmdEdit, cmdRem);
+
+    connect(cboCats, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] { categoryChanged(); });
+    connect(lstRecs, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            showRecipe(selectedCategory());
+    });
+    connect(cmdEdit, &QPushButton::clicked, this, &frmBr::edit);
+    connect(cmdRem, &QPushButton::clicked, this, &frmBr::remove);
+    connect(cmdPrint, &QPushButton::clicked, this, [this] { mnuPrint->trigger(); });
+
+    resize(pxX(BrDesign::innerWidth), pxY(BrDesign::innerHeight));
+}
+
+void frmBr::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    mnuFile = named(bar->addMenu(QString()), "mnuFile");
+    mnuPrint = action(mnuFile, "mnuPrint");
+    mnuPrintPrev = action(mnuFile, "mnuPrintPrev");
+    mnuseppy = separator(mnuFile, "mnuseppy");
+    mnuBackup = action(mnuFile, "mnuBackup");
+    mnuseppy22 = separator(mnuFile, "mnuseppy22");
+    mnuBrExit = action(mnuFile, "mnuBrExit");
+
+    mnuBrEdit = named(bar->addMenu(QString()), "mnuBrEdit");
+    mnuBrCopy = action(mnuBrEdit, "mnuBrCopy");
+    mnuBrCopy->setEnabled(false);
+
+    mnuRecipe = named(bar->addMenu(QString()), "mnuRecipe");
+    mnuRecipeAdd = action(mnuRecipe, "mnuRecipeAdd");
+    mnuBrEditRec = action(mnuRecipe, "mnuBrEditRec");
+    mnuBrRemRec = action(mnuRecipe, "mnuBrRemRec");
+    mnuEmail = action(mnuRecipe, "mnuEmail");
+    mnuPlainText = action(mnuRecipe, "mnuPlainText");
+
+    mnuCateg = named(bar->addMenu(QString()), "mnuCateg");
+    mnuCatEdit = action(mnuCateg, "mnuCatEdit");
+    mnuCatDel = action(mnuCateg, "mnuCatDel");
+
+    mnuTools = named(bar->addMenu(QString()), "mnuTools");
+    mnuExport = action(mnuTools, "mnuExport");
+    mnuSearch = action(mnuTools, "mnuSearch");
+    mnuOps = action(mnuTools, "mnuOps");
+
+    mnuHelp = named(bar->addMenu(QString()), "mnuHelp");
+    mnuBrAbout = action(mnuHelp, "mnuBrAbout");
+    mnuBrContents = action(mnuHelp, "mnuBrContents");
+
+    connect(mnuBrExit, &QAction::triggered, this, [this] {
+        G.endOnUnload = true;
+        close();
+    });
+    connect(mnuBrEdit, &QMenu::aboutToShow, this, &frmBr::updateEditMenu);
+    connect(mnuBrCopy, &QAction::triggered, this, &frmBr::copy);
+    connect(mnuRecipeAdd, &QAction::triggered, this, [this] { switchTo(this, WindowKind::Add); });
+    connect(mnuBrEditRec, &QAction::triggered, this, &frmBr::edit);
+    connect(mnuBrRemRec, &QAction::triggered, this, &frmBr::remove);
+    connect(mnuEmail, &QAction::triggered, this, [this] { switchTo(this, WindowKind::Email); });
+    connect(mnuPlainText, &QAction::triggered, this, [this] { openOver(this, WindowKind::PlainText); });
+    connect(mnuExport, &QAction::triggered, this, [this] { switchTo(this, WindowKind::Exp); });
+    connect(mnuSearch, &QAction::triggered, this, [this] { openOver(this, WindowKind::Search); });
+    connect(mnuOps, &QAction::triggered, this, [this] { switchTo(this, WindowKind::Ops); });
+    connect(mnuBrAbout, &QAction::triggered, this, [this] {
+        if (!windowAvailable(WindowKind::About))
+            return;
+        G.calledFromBr = true;
+        openOver(this, WindowKind::About);
+    });
+    connect(mnuBrContents, &QAction::triggered, this, [this] { helpContents(this); });
+}
+
+void frmBr::applyColoursAndCaptions()
+{
+    applyColours(this, kBrColours);
+    // The banner's shadow takes the panel colour behind the heading's text.
+    QPalette shadow = lblBorder[1]->palette();
+    shadow.setColor(QPalette::WindowText, fetchColor(RoleContentBack));
+    lblBorder[1]->setPalette(shadow);
+    applyCaptions(this, kBrCaptions);
+}
+
+void frmBr::arrange()
+{
+    if (isMinimized())
+        return;
+    const BrLayout l = layoutBr(twipsX(inner_->width()), twipsY(inner_->height()));
+    lblBorder[0]->setGeometry(px(l.lblBorder[0]));
+    lblBorder[1]->setGeometry(px(l.lblBorder[1]));
+    fraBack->setGeometry(px(l.fraBack));
+    fraTopLeft->setGeometry(px(l.fraTopLeft));
+    fraBotLeft->setGeometry(px(l.fraBotLeft));
+    fraRight->setGeometry(px(l.fraRight));
+    cboCats->setGeometry(px(l.cboCats));
+    lstRecs->setGeometry(px(l.lstRecs));
+    Frame1->setGeometry(px(l.frame1));
+    lblClickImg->setGeometry(px(l.lblClickImg));
+    lblIng->setGeometry(px(l.lblIng));
+    txtIng->setGeometry(px(l.txtIng));
+    lblPrep->setGeometry(px(l.lblPrep));
+    txtPrep->setGeometry(px(l.txtPrep));
+    lblOther->setGeometry(px(l.lblOther));
+    txtOther->setGeometry(px(l.txtOther));
+    Picture1->setGeometry(px(l.picture1));
+    if (!lblImgLoc->text().isEmpty())
+        showRecipeImage(lblImgLoc->text());
+}
+
+int frmBr::selectedCategory() const
+{
+    return cboCats->currentIndex() < 0 ? -1 : cboCats->currentData().toInt();
+}
+
+void frmBr::loadCategories()
+{
+    {
+        const QSignalBlocker block(cboCats);
+        cboCats->clear();
+        for (const auto& entry : categoryListEntries())
+            cboCats->addItem(entry.first, entry.second);
+        cboCats->setCurrentIndex(cboCats->count() > 0 ? 0 : -1);
+    }
+    // Selecting the first category fills the recipe list and shows its first recipe.
+    categoryChanged();
+}
+
+void frmBr::categoryChanged()
+{
+    clearRecipe();
+    const int position = selectedCategory();
+    if (position >= 0)
+        loadRecipeList(position);
+    else {
+        const QSignalBlocker block(lstRecs);
+        lstRecs->clear();
+    }
+}
+
+void frmBr::loadRecipeList(int position)
+{
+    {
+        const QSignalBlocker block(lstRecs);
+        lstRecs->clear();
+        lstRecs->addItems(recipeListEntries(position));
+    }
+    if (lstRecs->count() > 0)
+        lstRecs->setCurrentRow(0); // shows it
+}
+
+void frmBr::clearRecipe()
+{
+    for (QLabel* l : {lblPT, lblCT, lblYld, lblDC, lblImgLoc})
+        l->clear();
+    for (QPlainTextEdit* t : {txtIng, txtPrep, txtOther})
+        t->clear();
+    Image1->clear();
+    Image1->hide();
+    picRecipe->clear();
+    picture_ = QImage();
+    pictureName_.clear();
+}
+
+void frmBr::showRecipe(int position)
+{
+    const QListWidgetItem* item = lstRecs->currentItem();
+    if (!item)
+        return;
+    const pugi::xml_node recipe = G.xmlDoc.findRecipe(position, item->text());
+    if (!recipe)
+        return;
+    const RecipeFields f = RecipeBook::fields(recipe);
+    lblPT->setText(f.preptime);
+    lblCT->setText(f.cooktime);
+    lblYld->setText(f.yield);
+    txtIng->setPlainText(fixLineBreaks(f.ing));
+    txtPrep->setPlainText(fixLineBreaks(f.prep));
+    txtOther->setPlainText(fixLineBreaks(f.other));
+    lblDC->setText(f.date);
+
+    lblImgLoc->clear();
+    Image1->clear();
+    Image1->hide();
+    picRecipe->clear();
+    if (!f.image.isEmpty()) {
+        lblImgLoc->setText(f.image);
+        showRecipeImage(f.image);
+    }
+}
+
+void frmBr::showRecipeImage(const QString& name)
+{
+    Image1->hide();
+    const QString path = imagesFolder() + QLatin1Char('/') + name;
+    if (!QFile::exists(path)) {
+        lblImgLoc->clear();
+        return;
+    }
+    if (name != pictureName_ || picture_.isNull()) {
+        picture_ = loadPicture(path);
+        pictureName_ = name;
+    }
+    if (picture_.isNull())
+        return; // not a picture the loader understands: no thumbnail
+    fitThumbnail();
+}
+
+void frmBr::fitThumbnail()
+{
+    const QSize natural = himetricSize(picture_);
+    const Fit fit = fitPicture(kThumbnailFit, twipsX(Frame1->width()), twipsY(Frame1->height()), natural.width(),
+                               natural.height(), himetricToTwips(natural.width()),
+                               himetricToTwips(natural.height()));
+    const QRect target = px({fit.left, fit.top, fit.width, fit.height});
+    if (target.isEmpty())
+        return;
+    const qreal dpr = devicePixelRatioF();
+    QImage shown = fit.stretched
+                       ? picture_.scaled(target.size() * dpr, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                       : picture_;
+    QPixmap pixmap = QPixmap::fromImage(shown);
+    pixmap.setDevicePixelRatio(fit.stretched ? dpr : 1.0);
+    Image1->setPixmap(pixmap);
+    Image1->setGeometry(target);
+    Image1->show();
+}
+
+void frmBr::saveInfoToEdit()
+{
+    const QListWidgetItem* item = lstRecs->currentItem();
+    G.editTitle = item ? item->text() : QString();
+    G.editIng = txtIng->toPlainText();
+    G.editPrep = txtPrep->toPlainText();
+    G.editOther = txtOther->toPlainText();
+    G.editCookTime = lblCT->text();
+    G.editPrepTime = lblPT->text();
+    G.editYield = lblYld->text();
+    G.editImage = lblImgLoc->text();
+    G.editCat = cboCats->currentText();
+    QApplication::processEvents();
+}
+
+void frmBr::remove()
+{
+    const QListWidgetItem* item = lstRecs->currentItem();
+    if (!item || item->text().isEmpty())
+        return;
+    const QString title = item->text();
+    if (msgBox(168, Buttons::YesNo, Icon::None, QStringLiteral(":  « ") + title + QStringLiteral(" »")) ==
+        Answer::No)
+        return;
+    const QString picture = lblImgLoc->text();
+    // The picture goes only once the book without the recipe is on disk.
+    if (reportSaveFailure(deleteRecipe(title)) && !picture.isEmpty())
+        QFile::remove(imagesFolder() + QLatin1Char('/') + picture);
+    categoryChanged();
+}
+
+void frmBr::edit()
+{
+    if (!windowAvailable(WindowKind::Edit))
+        return;
+    G.endOnUnload = false;
+    if (!lstRecs->currentItem())
+        return;
+    saveInfoToEdit();
+    switchTo(this, WindowKind::Edit);
+}
+
+void frmBr::updateEditMenu()
+{
+    const auto* box = qobject_cast<const QPlainTextEdit*>(QApplication::focusWidget());
+    const bool ours = box == txtIng || box == txtPrep || box == txtOther;
+    mnuBrCopy->setEnabled(ours && box->textCursor().hasSelection());
+}
+
+void frmBr::copy()
+{
+    const auto* box = qobject_cast<const QPlainTextEdit*>(QApplication::focusWidget());
+    if (box != txtIng && box != txtPrep && box != txtOther)
+        return;
+    QString text = box->textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
+
+void frmBr::pictureView()
+{
+    if (lblImgLoc->text().isEmpty() || !windowAvailable(WindowKind::ImgView))
+        return;
+    G.editImage = lblImgLoc->text();
+    G.calledFromBr = true;
+    G.viewImagePath = imagesFolder() + QLatin1Char('/') + lblImgLoc->text();
+    openOver(this, WindowKind::ImgView);
+}
+
+bool frmBr::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Resize:
+        if (watched == inner_)
+            arrange();
+        break;
+    case QEvent::MouseButtonRelease:
+        if (watched == Frame1 || watched == Image1 || watched == lblClickImg) {
+            pictureView();
+            return true;
+        }
+        break;
+    case QEvent::MouseMove:
+        if (watched == lstRecs->viewport()) {
+            // Long titles become readable in the list's tool tip.
+            const QListWidgetItem* item = lstRecs->itemAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+            if (item)
+                lstRecs->setToolTip(item->text());
+        }
+        break;
+    case QEvent::KeyPress:
+        if (watched == lstRecs && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+            remove();
+            return true;
+        }
+        break;
+    case QEvent::FocusIn:
+        for (QPlainTextEdit* t : {txtIng, txtPrep, txtOther}) {
+            if (watched == t) {
+                for (QPlainTextEdit* other : {txtIng, txtPrep, txtOther}) {
+                    if (other == t)
+                        continue;
+                    QTextCursor c = other->textCursor();
+                    c.clearSelection();
+                    other->setTextCursor(c);
+                }
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return MainWindow::eventFilter(watched, event);
+}
+
+} // namespace bd

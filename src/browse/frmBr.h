@@ -1,0 +1,79 @@
+#pragma once
+// The browse window: categories and their recipes on the left, the chosen
+// recipe read-only on the right. The program's main window.
+
+#include "app/windows.h"
+
+#include <QImage>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QAction;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace bd {
+
+class frmBr : public MainWindow {
+    Q_OBJECT
+public:
+    explicit frmBr(QWidget* parent = nullptr);
+
+    // Browsing procedures.
+    void loadCategories();
+    void loadRecipeList(int position);
+    void showRecipe(int position);
+    void showRecipeImage(const QString& name);
+    void clearRecipe();
+    void saveInfoToEdit();
+
+    // Commands.
+    void remove();
+    void edit();
+    void copy();
+    void pictureView();
+    void updateEditMenu();
+
+    // Category position of the selected category entry, or -1.
+    int selectedCategory() const;
+
+    QLabel* lblBorder[2];
+    QFrame *fraBack, *fraTopLeft, *fraBotLeft, *fraRight;
+    QLabel *Label4, *Label5, *Label7, *Label6, *lblPT, *lblCT, *lblYld, *lblDC, *lblImgLoc;
+    QComboBox* cboCats;
+    QListWidget* lstRecs;
+    QFrame* Frame1;
+    QLabel *Image1, *lblClickImg, *picRecipe;
+    QLabel *lblIng, *lblPrep, *lblOther;
+    QPlainTextEdit *txtIng, *txtPrep, *txtOther;
+    QFrame* Picture1;
+    QPushButton *cmdPrint, *cmdEdit, *cmdRem;
+
+    QMenu *mnuFile, *mnuBrEdit, *mnuRecipe, *mnuCateg, *mnuTools, *mnuHelp;
+    QAction *mnuPrint, *mnuPrintPrev, *mnuseppy, *mnuBackup, *mnuseppy22, *mnuBrExit;
+    QAction* mnuBrCopy;
+    QAction *mnuRecipeAdd, *mnuBrEditRec, *mnuBrRemRec, *mnuEmail, *mnuPlainText;
+    QAction *mnuCatEdit, *mnuCatDel;
+    QAction *mnuExport, *mnuSearch, *mnuOps;
+    QAction *mnuBrAbout, *mnuBrContents;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void applyColoursAndCaptions();
+    void arrange();
+    void categoryChanged();
+    void fitThumbnail();
+
+    QWidget* inner_;
+    QImage picture_;     // the thumbnail's picture at full size
+    QString pictureName_;
+};
+
+} // namespace bd

@@ -1,0 +1,6 @@
+#include "app/application.h"
+
+int main(int argc, char** argv)
+{
+    return bd::runBrindelle(argc, argv);
+}

@@ -1,0 +1,21 @@
+#pragma once
+// Applies caption and colour tables to a window's controls, found by their
+// objectNames.
+
+#include "resources/captions.h"
+
+class QWidget;
+class QObject;
+class QColor;
+
+namespace bd {
+
+void applyCaptions(QWidget* window, const CaptionTable& table);
+void applyColours(QWidget* window, const ColourTable& table);
+
+// Single-control helpers, also used by windows that colour themselves.
+void setBackColour(QWidget* w, const QColor& c);
+void setForeColour(QWidget* w, const QColor& c);
+void setTextSize(QWidget* w, int points);
+
+} // namespace bd

@@ -1,0 +1,41 @@
+#pragma once
+// Which control of a window shows which string, and which controls take
+// which colour role. Plain data, applied to the widgets by applyCaptions()
+// and applyColours() when a window loads.
+
+#include <cstddef>
+
+namespace bd {
+
+enum class Prop { Caption, ToolTip, Text, WindowTitle };
+
+struct CaptionRow {
+    const char* control; // objectName; ignored for WindowTitle
+    Prop prop;
+    int id;              // English string id
+    const char* before;  // text put before the fetched string
+    const char* after;   // text put after it
+};
+
+struct CaptionTable {
+    const CaptionRow* rows;
+    std::size_t count;
+};
+
+// A null-terminated list of objectNames.
+using Names = const char* const*;
+
+struct ColourTable {
+    Names frames;    // role 4 background
+    Names buttons;   // role 0 background
+    Names content;   // role 1 background, role 3 text, recipe text size
+    Names panels;    // role 1 background only
+    Names labels;    // role 2 text
+    Names fontSized; // recipe text size only (beyond content)
+    bool ownBackground; // the window itself takes role 4
+};
+
+extern const CaptionTable kBrCaptions;
+extern const ColourTable kBrColours;
+
+} // namespace bd

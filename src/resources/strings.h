@@ -1,0 +1,45 @@
+#pragma once
+// The string table: every caption and message in English (ids 100-306 and
+// the program's own additions from 307) with the Spanish text 300 higher,
+// and the seven colour schemes (ids 2000-2604).
+
+#include <QString>
+#include <cstddef>
+
+namespace bd {
+
+struct StringEntry {
+    int id;
+    const char* text; // UTF-8
+};
+
+extern const StringEntry kStringTable[];
+extern const std::size_t kStringTableSize;
+
+// The raw entry; a null QString when the table has no such id.
+QString loadResString(int id);
+bool hasResString(int id);
+
+// Text of English id n in the current language (entry langOffset + n).
+QString fetchText(int n);
+
+// Ids added to the table by this program (Spanish at id + 300).
+namespace Str {
+enum : int {
+    WebAddressPlain = 220,  // the maker's web address without scheme
+    WebAddress = 221,       // the maker's web address, clickable
+    SaveFailed = 307,       // the book could not be written
+    BadBookKeptAs = 308,    // an unreadable book was set aside as ...
+    BadBookNotMoved = 309,  // ... or could not be set aside
+    BookNotCreated = 310,   // no book could be created in the folder
+    BtnYes = 311,
+    BtnNo = 312,
+    BtnOk = 313,
+    BtnCancel = 314,
+    BtnRetry = 315,
+    HelpTitle = 316,
+    LastOwn = 316
+};
+}
+
+} // namespace bd

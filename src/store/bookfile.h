@@ -1,0 +1,25 @@
+#pragma once
+// Writing book files safely: a save either replaces the whole file or
+// leaves the old one byte for byte as it was.
+
+#include <QByteArray>
+#include <QString>
+
+namespace bd {
+
+struct SaveResult {
+    bool ok = true;
+    QString error; // what went wrong, for the message shown to the user
+    explicit operator bool() const { return ok; }
+    static SaveResult failure(const QString& why) { return {false, why}; }
+};
+
+// Writes data to path through a temporary file in the same folder, flushed
+// and synced to disk before it takes the old file's place.
+SaveResult writeFileAtomically(const QString& path, const QByteArray& data);
+
+// Moves an unreadable file aside as path + ".bad" (or ".bad2", ".bad3", ...
+// when that name is taken). Returns the new name, or an empty string.
+QString setAside(const QString& path);
+
+} // namespace bd

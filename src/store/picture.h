@@ -1,0 +1,46 @@
+#pragma once
+// Recipe pictures: loading, their natural size, and fitting them into a
+// frame. Lengths are twips unless said otherwise; a picture's natural size
+// is in HIMETRIC units (0.01 mm) as the picture reports it.
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace bd {
+
+// Loads a picture (EXIF orientation applied). A null image when the file
+// is missing or not a picture the loader understands.
+QImage loadPicture(const QString& path);
+
+// Natural size in HIMETRIC: pixels x 2540 / the image's DPI, 96 DPI when the
+// file states none. Whole numbers.
+QSize himetricSize(const QImage& image);
+
+// The size the picture takes on screen unstretched, in twips.
+inline double himetricToTwips(double himetric) { return himetric * 1440.0 / 2540.0; }
+
+struct FitRule {
+    double naturalMargin;    // natural size when it fits inside frame - margin
+    double widthInset;       // a scaled picture is frame width - inset wide ...
+    double heightInset;      // ... or frame height - inset high
+    double limitInset;       // the other side may reach frame - limit at most
+    double naturalTopOffset; // drop below centre at natural size
+    double scaledTopOffset;  // drop below centre when scaled
+};
+// Thumbnail in the browse window.
+extern const FitRule kThumbnailFit;
+// Picture frame of the add and edit windows.
+extern const FitRule kEntryFit;
+
+struct Fit {
+    bool stretched = false;
+    float width = 0, height = 0, top = 0, left = 0;
+};
+
+// Fits a picture of natural size pw x ph (HIMETRIC; compared with the frame's
+// twips as plain numbers) into a frame of fw x fh twips. naturalW/H are the
+// picture's unstretched size in twips.
+Fit fitPicture(const FitRule& rule, double fw, double fh, double pw, double ph, double naturalW, double naturalH);
+
+} // namespace bd

@@ -1,0 +1,344 @@
+#include "store/recipebook.h"
+
+#include <QDate>
+#include <QFile>
+#include <QLocale>
+
+#include <cstring>
+
+namespace bd {
+
+const char* const kRecipeChildNames[RChildCount] = {
+    "title", "preptime", "cooktime", "yield", "ing", "prep", "other", "date", "image"};
+
+const QByteArray kEmptyBook("<recipebook></recipebook>\r\n");
+
+QString& RecipeFields::operator[](int i)
+{
+    QString* f[] = {&title, &preptime, &cooktime, &yield, &ing, &prep, &other, &date, &image};
+    return *f[i];
+}
+
+const QString& RecipeFields::operator[](int i) const
+{
+    return const_cast<RecipeFields&>(*this)[i];
+}
+
+namespace {
+
+bool isRecipeBook(const pugi::xml_document& doc)
+{
+    int elements = 0;
+    for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling())
+        if (n.type() == pugi::node_element)
+            ++elements;
+    return elements == 1 && std::strcmp(doc.document_element().name(), "recipebook") == 0;
+}
+
+bool parseInto(pugi::xml_document& doc, const QByteArray& data, QString* error)
+{
+    // Whitespace-only text is dropped and every line break reads back as LF.
+    const pugi::xml_parse_result r =
+        doc.load_buffer(data.constData(), size_t(data.size()), pugi::parse_default, pugi::encoding_auto);
+    if (!r) {
+        if (error)
+            *error = QString::fromUtf8(r.description()) + QStringLiteral(" (offset %1)").arg(qint64(r.offset));
+        return false;
+    }
+    if (!isRecipeBook(doc)) {
+        if (error)
+            *error = QStringLiteral("the document is not a recipe book");
+        return false;
+    }
+    return true;
+}
+
+bool readWhole(const QString& path, QByteArray* out, QString* error)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    *out = f.readAll();
+    return true;
+}
+
+// Lower-cased comparison of a stored UTF-8 title with a lower-cased needle.
+// ASCII titles, the common case, are compared without building a QString.
+bool titleMatches(const char* title, const QString& lowered)
+{
+    const int n = lowered.size();
+    int i = 0;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(title); *p; ++p, ++i) {
+        if (*p >= 0x80)
+            return QString::fromUtf8(title).toLower() == lowered;
+        if (i >= n)
+            return false;
+        unsigned char c = *p;
+        if (c >= 'A' && c <= 'Z')
+            c = c - 'A' + 'a';
+        if (lowered.at(i).unicode() != c)
+            return false;
+    }
+    return i == n;
+}
+
+} // namespace
+
+QString checkBook(const QString& path)
+{
+    QByteArray data;
+    pugi::xml_document doc;
+    if (!readWhole(path, &data, nullptr) || !parseInto(doc, data, nullptr))
+        return QStringLiteral("error");
+    return QStringLiteral("aok");
+}
+
+bool nameAllowed(const QString& s)
+{
+    static const QString forbidden = QStringLiteral("\"'?\\/:*|<>");
+    for (QChar c : s)
+        if (forbidden.contains(c))
+            return false;
+    return true;
+}
+
+QString shortDateText()
+{
+    // Without a regional setting (the C locale) the United States form is used.
+    QLocale locale = QLocale::system();
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QStringLiteral("yyyy")))
+        format.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
+    return locale.toString(QDate::currentDate(), format);
+}
+
+std::string xmlText(const QString& s)
+{
+    QString clean;
+    clean.reserve(s.size());
+    for (int i = 0; i < s.size(); ++i) {
+        const QChar c = s.at(i);
+        const ushort u = c.unicode();
+        if (c.isHighSurrogate()) {
+            if (i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) {
+                clean += c;
+                clean += s.at(++i);
+            }
+            continue;
+        }
+        if (c.isLowSurrogate())
+            continue;
+        if ((u < 0x20 && u != 0x09 && u != 0x0A && u != 0x0D) || u == 0xFFFE || u == 0xFFFF)
+            continue;
+        clean += c;
+    }
+    return clean.toStdString();
+}
+
+RecipeBook::RecipeBook() { clear(); }
+
+bool RecipeBook::loadBuffer(const QByteArray& data, QString* error)
+{
+    if (parseInto(doc_, data, error))
+        return true;
+    clear();
+    return false;
+}
+
+bool RecipeBook::loadFile(const QString& path, QString* error)
+{
+    QByteArray data;
+    if (!readWhole(path, &data, error)) {
+        clear();
+        return false;
+    }
+    return loadBuffer(data, error);
+}
+
+void RecipeBook::clear()
+{
+    doc_.reset();
+    doc_.append_child("recipebook");
+}
+
+QByteArray RecipeBook::serialize() const
+{
+    struct Writer : pugi::xml_writer {
+        QByteArray out;
+        void write(const void* data, size_t size) override
+        {
+            out.append(static_cast<const char*>(data), qsizetype(size));
+        }
+    } writer;
+    doc_.save(writer, PUGIXML_TEXT(""), pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    writer.out.append("\r\n");
+    return writer.out;
+}
+
+pugi::xml_node RecipeBook::root() const
+{
+    return doc_.document_element();
+}
+
+int RecipeBook::categoryCount() const
+{
+    int n = 0;
+    for (pugi::xml_node c = root().child("category"); c; c = c.next_sibling("category"))
+        ++n;
+    return n;
+}
+
+pugi::xml_node RecipeBook::category(int position) const
+{
+    if (position < 0)
+        return {};
+    int i = 0;
+    for (pugi::xml_node c = root().child("category"); c; c = c.next_sibling("category"), ++i)
+        if (i == position)
+            return c;
+    return {};
+}
+
+QString RecipeBook::categoryName(int position) const
+{
+    return qstr(category(position).attribute("cname").value());
+}
+
+int RecipeBook::categoryPosition(const QString& name) const
+{
+    const std::string wanted = name.toStdString();
+    int i = 0;
+    for (pugi::xml_node c = root().child("category"); c; c = c.next_sibling("category"), ++i)
+        if (wanted == c.attribute("cname").value())
+            return i;
+    return -1;
+}
+
+QVector<CategoryEntry> RecipeBook::categories() const
+{
+    QVector<CategoryEntry> out;
+    int i = 0;
+    for (pugi::xml_node c = root().child("category"); c; c = c.next_sibling("category"), ++i)
+        out.push_back({qstr(c.attribute("cname").value()), i});
+    return out;
+}
+
+QStringList RecipeBook::recipeTitles(int position) const
+{
+    QStringList out;
+    for (pugi::xml_node r = category(position).child("recipe"); r; r = r.next_sibling("recipe")) {
+        const char* title = r.first_child().text().get();
+        if (*title)
+            out << QString::fromUtf8(title);
+    }
+    return out;
+}
+
+int RecipeBook::recipeCount() const
+{
+    int n = 0;
+    for (pugi::xml_node c = root().child("category"); c; c = c.next_sibling("category"))
+        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
+            ++n;
+    return n;
+}
+
+pugi::xml_node RecipeBook::findRecipe(int position, const QString& title) const
+{
+    const pugi::xml_node cat = category(position);
+    if (!cat)
+        return {};
+    // The title is bound as a variable, so quotes in it cannot break the query.
+    static pugi::xpath_variable_set vars = [] {
+        pugi::xpath_variable_set v;
+        v.add("title", pugi::xpath_type_string);
+        return v;
+    }();
+    static const pugi::xpath_query query("recipe[title=$title]", &vars);
+    vars.set("title", title.toStdString().c_str());
+    return cat.select_node(query).node();
+}
+
+pugi::xml_node RecipeBook::findTitle(const QString& title) const
+{
+    const QString lowered = title.toLower();
+    for (pugi::xml_node c = root().child("category"); c; c = c.next_sibling("category"))
+        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
+            if (titleMatches(r.first_child().text().get(), lowered))
+                return r;
+    return {};
+}
+
+QString RecipeBook::childText(pugi::xml_node recipe, int child)
+{
+    int i = 0;
+    for (pugi::xml_node n = recipe.first_child(); n; n = n.next_sibling()) {
+        if (n.type() != pugi::node_element)
+            continue;
+        if (i++ == child)
+            return qstr(n.text().get());
+    }
+    return QString();
+}
+
+RecipeFields RecipeBook::fields(pugi::xml_node recipe)
+{
+    RecipeFields f;
+    int i = 0;
+    for (pugi::xml_node n = recipe.first_child(); n && i < RChildCount; n = n.next_sibling())
+        if (n.type() == pugi::node_element)
+            f[i++] = qstr(n.text().get());
+    return f;
+}
+
+int RecipeBook::appendCategory(const QString& name)
+{
+    pugi::xml_node root = this->root();
+    if (!root)
+        root = doc_.append_child("recipebook");
+    root.append_child("category").append_attribute("cname").set_value(xmlText(name).c_str());
+    return categoryCount() - 1;
+}
+
+pugi::xml_node RecipeBook::appendRecipe(int position, const RecipeFields& f)
+{
+    pugi::xml_node cat = category(position);
+    if (!cat)
+        return {};
+    pugi::xml_node recipe = cat.append_child("recipe");
+    for (int i = 0; i < RChildCount; ++i) {
+        pugi::xml_node child = recipe.append_child(kRecipeChildNames[i]);
+        if (!f[i].isEmpty())
+            child.text().set(xmlText(f[i]).c_str());
+    }
+    return recipe;
+}
+
+bool RecipeBook::removeRecipe(pugi::xml_node recipe)
+{
+    return recipe && recipe.parent().remove_child(recipe);
+}
+
+bool RecipeBook::removeCategory(int position)
+{
+    const pugi::xml_node cat = category(position);
+    return cat && root().remove_child(cat);
+}
+
+void RecipeBook::renameCategory(int position, const QString& name)
+{
+    pugi::xml_node cat = category(position);
+    if (!cat)
+        return;
+    pugi::xml_attribute a = cat.attribute("cname");
+    if (!a)
+        a = cat.append_attribute("cname");
+    a.set_value(xmlText(name).c_str());
+}
+
+} // namespace bd

@@ -1,0 +1,167 @@
+#include "store/store.h"
+
+#include "app/dialogs.h"
+#include "app/globals.h"
+#include "resources/strings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace bd {
+
+namespace {
+
+QString pictureStoragePath(const QString& name) { return imagesFolder() + QLatin1Char('/') + name; }
+
+bool samePath(const QString& a, const QString& b)
+{
+    return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+}
+
+// Copies source over target; true when target then holds the picture.
+bool copyReplacing(const QString& source, const QString& target)
+{
+    if (samePath(source, target))
+        return true;
+    QDir().mkpath(imagesFolder());
+    if (QFile::exists(target))
+        QFile::remove(target);
+    return QFile::copy(source, target);
+}
+
+bool usablePicture(const QString& path)
+{
+    const QFileInfo fi(path);
+    if (fi.exists() && fi.isFile() && fi.size() > 0)
+        return true;
+    msgBox(197);
+    return false;
+}
+
+RecipeFields fieldsOf(const RecipeInput& in)
+{
+    RecipeFields f;
+    f.title = in.title;
+    f.preptime = in.preptime;
+    f.cooktime = in.cooktime;
+    f.yield = in.yield;
+    f.ing = in.ing;
+    f.prep = in.prep;
+    f.other = in.other;
+    f.date = shortDateText();
+    return f;
+}
+
+// The picture of an updated recipe. Returns the new `image` text.
+QString updatePicture(const RecipeInput& in)
+{
+    const QString stored = G.editImage.isEmpty() ? QString() : pictureStoragePath(G.editImage);
+    if (!G.editImage.isEmpty() && in.picturePath.isEmpty()) {
+        QFile::remove(stored);
+        return QString();
+    }
+    if (in.picturePath.isEmpty() || !QFileInfo::exists(in.picturePath))
+        return QString();
+    if (!usablePicture(in.picturePath))
+        return QString();
+
+    const bool changed = in.categoryText != G.editCat || in.title != G.editTitle;
+    if (!stored.isEmpty() && samePath(in.picturePath, stored)) {
+        if (!changed && in.picturePath.contains(G.editCat))
+            return G.editImage;
+        const QString name = storedPictureName(in.categoryText, in.title, G.editImage);
+        const QString target = pictureStoragePath(name);
+        if (samePath(stored, target))
+            return G.editImage;
+        if (QFile::exists(target))
+            QFile::remove(target);
+        // A picture that cannot be renamed keeps its old name.
+        return QFile::rename(stored, target) ? name : G.editImage;
+    }
+    // A new picture replaces the stored one.
+    if (!stored.isEmpty() && QFile::exists(stored))
+        QFile::remove(stored);
+    const QString name = storedPictureName(in.categoryText, in.title, in.picturePath);
+    return copyReplacing(in.picturePath, pictureStoragePath(name)) ? name : QString();
+}
+
+} // namespace
+
+SaveResult saveBook()
+{
+    return writeFileAtomically(bookPath(), G.xmlDoc.serialize());
+}
+
+bool reportSaveFailure(const SaveResult& r)
+{
+    if (!r.ok) {
+        const QString detail = r.error.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + r.error;
+        msgBox(Str::SaveFailed, Buttons::Ok, Icon::Exclamation, detail);
+    }
+    return r.ok;
+}
+
+QString storedPictureName(const QString& category, const QString& title, const QString& sourcePath)
+{
+    QString ext = sourcePath.right(4);
+    if (ext.compare(QLatin1String("jpeg"), Qt::CaseInsensitive) == 0)
+        ext = QStringLiteral(".jpg");
+    const QString prefix = G.imgPrefix.isEmpty() ? QStringLiteral("recipes") : G.imgPrefix;
+    return prefix + QLatin1Char('_') + category + QLatin1Char('_') + title + ext;
+}
+
+bool categoryNameFree(const QStringList& listEntries, const QString& lowerName)
+{
+    for (const QString& entry : listEntries) {
+        if (entry.toLower() == lowerName) {
+            msgBox(192);
+            return false;
+        }
+    }
+    return true;
+}
+
+SaveResult addCategory(const QString& name, int* position)
+{
+    const int pos = G.xmlDoc.appendCategory(name);
+    if (position)
+        *position = pos;
+    return saveBook();
+}
+
+SaveResult addRecipe(int categoryPos, const RecipeInput& in)
+{
+    if (!G.xmlDoc.category(categoryPos))
+        return SaveResult::failure(QStringLiteral("the chosen category is not in the book"));
+    RecipeFields f = fieldsOf(in);
+    if (!in.picturePath.isEmpty() && usablePicture(in.picturePath)) {
+        const QString name = storedPictureName(in.categoryText, in.title, in.picturePath);
+        if (copyReplacing(in.picturePath, pictureStoragePath(name)))
+            f.image = name;
+    }
+    G.xmlDoc.appendRecipe(categoryPos, f);
+    return saveBook();
+}
+
+SaveResult updateRecipe(int categoryPos, const RecipeInput& in)
+{
+    // Without its category the new entry could not be written; the old one
+    // then stays as it is rather than being lost.
+    if (!G.xmlDoc.category(categoryPos))
+        return SaveResult::failure(QStringLiteral("the chosen category is not in the book"));
+    RecipeFields f = fieldsOf(in);
+    f.image = updatePicture(in);
+    G.xmlDoc.removeRecipe(G.xmlDoc.findTitle(G.editTitle));
+    G.xmlDoc.appendRecipe(categoryPos, f);
+    return saveBook();
+}
+
+SaveResult deleteRecipe(const QString& title)
+{
+    if (!G.xmlDoc.removeRecipe(G.xmlDoc.findTitle(title)))
+        return {};
+    return saveBook();
+}
+
+} // namespace bd

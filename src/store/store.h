@@ -1,0 +1,50 @@
+#pragma once
+// Store operations on the open book (G.xmlDoc). Every change is saved at
+// once by rewriting the whole file; a failed save is returned to the caller,
+// which reports it with reportSaveFailure().
+
+#include <QString>
+#include <QStringList>
+
+#include "store/bookfile.h"
+#include "store/recipebook.h"
+
+namespace bd {
+
+// A recipe as the add and edit windows hand it over.
+struct RecipeInput {
+    QString title, preptime, cooktime, yield, ing, prep, other;
+    QString picturePath;  // chosen picture, empty for none
+    QString categoryText; // name of the chosen category
+};
+
+SaveResult saveBook();
+
+// Shows the save-failure message when r failed. Returns r.ok.
+bool reportSaveFailure(const SaveResult& r);
+
+// "recipes_<category>_<title><ext>", ext being the last four characters of
+// sourcePath, with a ".jpeg" source stored as ".jpg".
+QString storedPictureName(const QString& category, const QString& title, const QString& sourcePath);
+
+// True if no entry of a window's category list equals lowerName ignoring
+// letter case; otherwise shows "That category exists." and returns false.
+bool categoryNameFree(const QStringList& listEntries, const QString& lowerName);
+
+// Appends a category named name and saves; *position receives its position.
+SaveResult addCategory(const QString& name, int* position = nullptr);
+
+// Appends a recipe to the category at categoryPos, storing its picture in
+// the images folder, and saves.
+SaveResult addRecipe(int categoryPos, const RecipeInput& in);
+
+// Replaces the recipe named by the edit buffer (editTitle, editCat,
+// editImage) with in, appended to the category at categoryPos; the stored
+// picture follows the recipe's new name. One save, after all changes.
+SaveResult updateRecipe(int categoryPos, const RecipeInput& in);
+
+// Removes the first recipe whose title matches ignoring letter case and
+// saves. Nothing changes when no recipe matches.
+SaveResult deleteRecipe(const QString& title);
+
+} // namespace bd

@@ -19,7 +19,7 @@ namespace bd {
 void registerStandardWindows()
 {
     registerWindow(WindowKind::Br, [] { return new frmBr; });
-    registerWindow(WindowKind::About, [] { return new frmAbout(instance(WindowKind::Br)); });
+    registerWindow(WindowKind::About, [] { return new frmAbout; });
 }
 
 namespace {

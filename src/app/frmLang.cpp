@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 
 namespace bd {
 
@@ -79,6 +80,10 @@ frmLang::frmLang(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::WindowStays
     });
     cmdEng->setDefault(true);
     cmdEng->setFocus();
+
+    adjustSize();
+    if (const QScreen* s = screen())
+        move(s->availableGeometry().center() - rect().center());
 }
 
 void frmLang::closeEvent(QCloseEvent* event)

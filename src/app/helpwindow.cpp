@@ -40,7 +40,10 @@ QWidget* helpContents(QWidget* owner)
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser);
+    browser->document()->setDocumentMargin(pxX(180));
     window->resize(pxX(9000), pxY(9000));
+    if (owner)
+        window->move(owner->frameGeometry().center() - window->rect().center());
     window->show();
     return window;
 }

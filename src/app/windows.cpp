@@ -89,6 +89,8 @@ QWidget* openOver(QWidget* opener, WindowKind kind)
         });
     }
     w->show();
+    if (opener) // over the opener, which (being disabled) must not be its parent
+        w->move(opener->frameGeometry().center() - w->rect().center());
     w->activateWindow();
     return w;
 }

@@ -28,7 +28,8 @@ QWidget* showWindow(WindowKind kind);
 // is closed (saving its placement) and the other window is shown. Does
 // nothing and returns nullptr when the other window is not available.
 QWidget* switchTo(QWidget* from, WindowKind to);
-// Shows a secondary window over opener, which stays disabled until it closes.
+// Shows a secondary window over opener, which stays disabled until it
+// closes. The window must not be a child of opener: it would be disabled too.
 QWidget* openOver(QWidget* opener, WindowKind kind);
 
 // Ends the program (the event loop returns).

@@ -141,19 +141,19 @@ void frmBr::buildControls()
     const char* valueIds[] = {"lblPT", "lblCT", "lblYld", "lblDC"};
     for (int i = 0; i < 4; ++i) {
         *names[i] = label(fraBotLeft, nameIds[i], Qt::AlignRight | Qt::AlignVCenter);
-        (*names[i])->setGeometry(px({0, rowTop[i], 1380, 255}));
+        (*names[i])->setGeometry(px({0, rowTop[i], 1620, 255}));
         *values[i] = label(fraBotLeft, valueIds[i]);
-        (*values[i])->setGeometry(px({1470, rowTop[i], 1740, 255}));
+        (*values[i])->setGeometry(px({1700, rowTop[i], 1540, 255}));
         (*values[i])->setTextInteractionFlags(Qt::TextSelectableByMouse);
     }
     lblImgLoc = label(fraBotLeft, "lblImgLoc");
     lblImgLoc->hide();
 
-    lblIng = label(fraRight, "lblIng", Qt::AlignLeft | Qt::AlignBottom);
-    lblPrep = label(fraRight, "lblPrep", Qt::AlignLeft | Qt::AlignBottom);
-    lblOther = label(fraRight, "lblOther", Qt::AlignLeft | Qt::AlignBottom);
+    lblIng = label(fraRight, "lblIng");
+    lblPrep = label(fraRight, "lblPrep");
+    lblOther = label(fraRight, "lblOther");
     for (QLabel* l : {lblIng, lblPrep, lblOther}) {
-        l->setFont(headingFont(l, 14));
+        l->setFont(headingFont(l, 12));
         l->setIndent(pxX(120));
     }
     txtIng = recipeBox(fraRight, "txtIng");

@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -82,6 +83,8 @@ void setBackColour(QWidget* w, const QColor& c)
     p.setColor(QPalette::Button, c);
     w->setPalette(p);
     w->setAutoFillBackground(true);
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        setBackColour(combo->view(), c); // the drop-down list too
 }
 
 void setForeColour(QWidget* w, const QColor& c)
@@ -91,6 +94,8 @@ void setForeColour(QWidget* w, const QColor& c)
     p.setColor(QPalette::Text, c);
     p.setColor(QPalette::ButtonText, c);
     w->setPalette(p);
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        setForeColour(combo->view(), c);
 }
 
 void setTextSize(QWidget* w, int points)

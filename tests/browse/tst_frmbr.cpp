@@ -1,0 +1,305 @@
+// The browse window driven as a user would: lists, display, remove, copy.
+
+#include "app/globals.h"
+#include "app/helpwindow.h"
+#include "app/settings.h"
+#include "app/windows.h"
+#include "browse/frmBr.h"
+#include "store/store.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <memory>
+
+using namespace bd;
+
+namespace {
+
+RecipeFields recipe(const QString& title, const QString& ing = {}, const QString& image = {})
+{
+    RecipeFields f;
+    f.title = title;
+    f.preptime = QStringLiteral("10 min");
+    f.cooktime = QStringLiteral("1 h");
+    f.yield = QStringLiteral("4");
+    f.ing = ing;
+    f.prep = QStringLiteral("Mix.\nBake.");
+    f.date = QStringLiteral("12/5/2026");
+    f.image = image;
+    return f;
+}
+
+// pies (0), Bread (1), cakes (2), created in that order.
+void fillBook(bdtest::TestEnv& env)
+{
+    RecipeBook& b = G.xmlDoc;
+    b.appendCategory(QStringLiteral("pies"));
+    b.appendCategory(QStringLiteral("Bread"));
+    b.appendCategory(QStringLiteral("cakes"));
+    b.appendRecipe(0, recipe(QStringLiteral("Pecan pie")));
+    b.appendRecipe(0, recipe(QStringLiteral("apple pie"), QStringLiteral("apples\nbutter"),
+                             QStringLiteral("recipes_pies_apple pie.png")));
+    b.appendRecipe(2, recipe(QStringLiteral("Sponge")));
+    b.appendRecipe(2, recipe(QStringLiteral("carrot cake")));
+    env.write(QStringLiteral("images/recipes_pies_apple pie.png"), bdtest::pngBytes(400, 300));
+    QVERIFY(saveBook());
+}
+
+QStringList texts(const QListWidget* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+void selectCategory(frmBr& w, const QString& name) { w.cboCats->setCurrentIndex(w.cboCats->findText(name)); }
+
+} // namespace
+
+class TestFrmBr : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { resetWindows(); }
+
+    void listsAreSortedAndKeepBookPositions()
+    {
+        bdtest::TestEnv env;
+        fillBook(env);
+        frmBr w;
+        QCOMPARE(w.cboCats->count(), 3);
+        QCOMPARE(w.cboCats->itemText(0), QStringLiteral("Bread"));
+        QCOMPARE(w.cboCats->itemText(1), QStringLiteral("cakes"));
+        QCOMPARE(w.cboCats->itemText(2), QStringLiteral("pies"));
+        QCOMPARE(w.cboCats->itemData(1).toInt(), 2);
+        // Bread is empty: nothing shown.
+        QCOMPARE(w.lstRecs->count(), 0);
+        QVERIFY(w.lblPT->text().isEmpty());
+
+        selectCategory(w, QStringLiteral("cakes"));
+        QCOMPARE(w.selectedCategory(), 2);
+        QCOMPARE(texts(w.lstRecs), (QStringList{QStringLiteral("carrot cake"), QStringLiteral("Sponge")}));
+        QCOMPARE(w.lstRecs->currentRow(), 0);
+
+        selectCategory(w, QStringLiteral("pies"));
+        QCOMPARE(texts(w.lstRecs), (QStringList{QStringLiteral("apple pie"), QStringLiteral("Pecan pie")}));
+        // The alphabetically first recipe is shown, line breaks and all.
+        QCOMPARE(w.lblPT->text(), QStringLiteral("10 min"));
+        QCOMPARE(w.lblCT->text(), QStringLiteral("1 h"));
+        QCOMPARE(w.lblYld->text(), QStringLiteral("4"));
+        QCOMPARE(w.lblDC->text(), QStringLiteral("12/5/2026"));
+        QCOMPARE(w.txtIng->document()->blockCount(), 2);
+        QCOMPARE(w.txtIng->toPlainText(), QStringLiteral("apples\nbutter"));
+        QCOMPARE(w.lblImgLoc->text(), QStringLiteral("recipes_pies_apple pie.png"));
+        QVERIFY(!w.Image1->isHidden());
+
+        // Another recipe without a picture clears the picture reference.
+        w.lstRecs->setCurrentRow(1);
+        QVERIFY(w.lblImgLoc->text().isEmpty());
+        QVERIFY(w.Image1->isHidden());
+        QVERIFY(w.txtIng->toPlainText().isEmpty());
+    }
+
+    void emptyBookAndMissingThingsDoNothing()
+    {
+        bdtest::TestEnv env;
+        {
+            frmBr w;
+            QCOMPARE(w.cboCats->count(), 0);
+            QCOMPARE(w.lstRecs->count(), 0);
+            w.remove();
+            w.pictureView();
+            w.copy();
+            QVERIFY(env.dialogs.calls.isEmpty());
+        }
+        // A recipe with an empty title is not listed; a missing picture file gives no thumbnail.
+        G.xmlDoc.appendCategory(QStringLiteral("odd"));
+        G.xmlDoc.appendRecipe(0, recipe(QString()));
+        G.xmlDoc.appendCategory(QStringLiteral("pictures"));
+        G.xmlDoc.appendRecipe(1, recipe(QStringLiteral("Lost"), {}, QStringLiteral("gone.jpg")));
+        frmBr w;
+        QCOMPARE(w.lstRecs->count(), 0);
+        selectCategory(w, QStringLiteral("pictures"));
+        QCOMPARE(w.lblPT->text(), QStringLiteral("10 min"));
+        QVERIFY(w.lblImgLoc->text().isEmpty());
+        QVERIFY(w.Image1->isHidden());
+    }
+
+    void removeAsksThenDeletesRecipeAndPicture()
+    {
+        bdtest::TestEnv env;
+        fillBook(env);
+        frmBr w;
+        selectCategory(w, QStringLiteral("pies"));
+
+        env.dialogs.answers << Answer::No;
+        w.remove();
+        QCOMPARE(env.dialogs.last()->id, 168);
+        QCOMPARE(env.dialogs.last()->text, QString::fromUtf8("Confirm deletion of:  « apple pie »"));
+        QCOMPARE(env.dialogs.last()->buttons, Buttons::YesNo);
+        QVERIFY(G.xmlDoc.titleExists(QStringLiteral("apple pie")));
+
+        // The Delete key in the list is the same command.
+        w.lstRecs->setFocus();
+        QTest::keyClick(w.lstRecs, Qt::Key_Delete);
+        QCOMPARE(env.dialogs.messageIds(), (QList<int>{168, 168}));
+        QVERIFY(!QFile::exists(env.file(QStringLiteral("images/recipes_pies_apple pie.png"))));
+        RecipeBook onDisk;
+        QVERIFY(onDisk.loadFile(env.file(QStringLiteral("recipes.xml"))));
+        QVERIFY(!onDisk.titleExists(QStringLiteral("apple pie")));
+        QVERIFY(onDisk.titleExists(QStringLiteral("Pecan pie")));
+        QCOMPARE(texts(w.lstRecs), QStringList{QStringLiteral("Pecan pie")});
+        QCOMPARE(w.lblPT->text(), QStringLiteral("10 min"));
+
+        // Removing the last recipe empties list and display.
+        w.remove();
+        QCOMPARE(w.lstRecs->count(), 0);
+        QVERIFY(w.lblDC->text().isEmpty());
+    }
+
+    void failedSaveIsReportedAndKeepsThePicture()
+    {
+        bdtest::TestEnv env;
+        fillBook(env);
+        frmBr w;
+        selectCategory(w, QStringLiteral("pies"));
+        // A folder where the book should be cannot be replaced by a file.
+        QFile::remove(env.file(QStringLiteral("recipes.xml")));
+        QVERIFY(QDir().mkpath(env.file(QStringLiteral("recipes.xml"))));
+        w.remove();
+        QCOMPARE(env.dialogs.messageIds(), (QList<int>{168, 307}));
+        QVERIFY(QFile::exists(env.file(QStringLiteral("images/recipes_pies_apple pie.png"))));
+    }
+
+    void copyServesOnlyTheRecipeBoxes()
+    {
+        bdtest::TestEnv env;
+        fillBook(env);
+        frmBr w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        selectCategory(w, QStringLiteral("pies"));
+
+        w.txtIng->setFocus();
+        QTextCursor c = w.txtIng->textCursor();
+        c.setPosition(0);
+        c.setPosition(3, QTextCursor::KeepAnchor);
+        w.txtIng->setTextCursor(c);
+        w.updateEditMenu();
+        QVERIFY(w.mnuBrCopy->isEnabled());
+        w.mnuBrCopy->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("app"));
+
+        // Focus in another box clears the first box's selection.
+        w.txtPrep->setFocus();
+        QVERIFY(!w.txtIng->textCursor().hasSelection());
+        w.updateEditMenu();
+        QVERIFY(!w.mnuBrCopy->isEnabled());
+
+        w.cboCats->setFocus();
+        w.updateEditMenu();
+        QVERIFY(!w.mnuBrCopy->isEnabled());
+    }
+
+    void editBufferCarriesTheShownRecipe()
+    {
+        bdtest::TestEnv env;
+        fillBook(env);
+        frmBr w;
+        selectCategory(w, QStringLiteral("pies"));
+        w.saveInfoToEdit();
+        QCOMPARE(G.editTitle, QStringLiteral("apple pie"));
+        QCOMPARE(G.editCat, QStringLiteral("pies"));
+        QCOMPARE(G.editIng, QStringLiteral("apples\nbutter"));
+        QCOMPARE(G.editPrepTime, QStringLiteral("10 min"));
+        QCOMPARE(G.editImage, QStringLiteral("recipes_pies_apple pie.png"));
+    }
+
+    void languageColoursAndTextSizeApplyOnLoad()
+    {
+        bdtest::TestEnv env;
+        G.langOffset = 300;
+        G.colorBase = 100;
+        G.textFontSize = 12;
+        frmBr w;
+        QCOMPARE(w.windowTitle(), QStringLiteral("BD | Explorar recetas"));
+        QCOMPARE(w.mnuCateg->title(), QString::fromUtf8("&Categoría"));
+        QCOMPARE(w.Label6->text(), QStringLiteral("Fecha:"));
+        QCOMPARE(w.lblBorder[0]->text(), QStringLiteral("EXPLORAR RECETAS"));
+        QCOMPARE(w.lblBorder[1]->text(), QStringLiteral("EXPLORAR RECETAS"));
+        QCOMPARE(w.cmdRem->toolTip(), QStringLiteral("Borrar esta receta"));
+        QCOMPARE(w.cmdEdit->palette().color(QPalette::Button), QColor(192, 192, 192));
+        QCOMPARE(w.txtIng->palette().color(QPalette::Base), QColor(0, 0, 0));
+        QCOMPARE(w.txtIng->palette().color(QPalette::Text), QColor(255, 255, 255));
+        QCOMPARE(w.lblPT->palette().color(QPalette::WindowText), QColor(64, 64, 64));
+        QCOMPARE(w.txtIng->font().pointSize(), 12);
+        QCOMPARE(w.lstRecs->font().pointSize(), 12);
+        QVERIFY(w.Label4->font().pointSize() != 12);
+    }
+
+    void longTitlesShowInTheToolTip()
+    {
+        bdtest::TestEnv env;
+        G.xmlDoc.appendCategory(QStringLiteral("c"));
+        const QString longTitle = QStringLiteral("A very long title that does not fit in the narrow list at all");
+        G.xmlDoc.appendRecipe(0, recipe(longTitle));
+        frmBr w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QRect r = w.lstRecs->visualItemRect(w.lstRecs->item(0));
+        QTest::mouseMove(w.lstRecs->viewport(), r.center());
+        QMouseEvent move(QEvent::MouseMove, r.center(), w.lstRecs->viewport()->mapToGlobal(r.center()),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w.lstRecs->viewport(), &move);
+        QCOMPARE(w.lstRecs->toolTip(), longTitle);
+    }
+
+    void windowEndsTheProgramAndKeepsItsPlacement()
+    {
+        bdtest::TestEnv env;
+        auto* w = new frmBr;
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        QVERIFY(G.endOnUnload);
+        QVERIFY(!G.addWinActive);
+        w->show();
+        w->resize(w->minimumWidth() + 40, w->minimumHeight() + 30);
+        QVERIFY(w->minimumWidth() > 0);
+        w->mnuBrExit->trigger();
+        QVERIFY(endRequested());
+        QVERIFY(readValue(QStringLiteral("state")) == QStringLiteral("0"));
+        QVERIFY(!readValue(QStringLiteral("width")).isEmpty());
+    }
+
+    void helpNeedsItsGuide()
+    {
+        bdtest::TestEnv env;
+        frmBr w;
+        QVERIFY(!helpContents(&w));
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{262});
+        QCOMPARE(env.dialogs.last()->icon, Icon::Exclamation);
+
+        QDir().mkpath(G.helpFolder);
+        QFile guide(G.helpFolder + QStringLiteral("/bdEs.html"));
+        QVERIFY(guide.open(QIODevice::WriteOnly));
+        guide.write("<html><head><title>Ayuda</title></head><body><h1>Hola</h1></body></html>");
+        guide.close();
+        G.langOffset = 300;
+        QWidget* help = helpContents(&w);
+        QVERIFY(help);
+        QCOMPARE(help->parentWidget(), &w);
+        QCOMPARE(helpContents(&w), help); // asked again: the same window
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{262});
+    }
+};
+
+QTEST_MAIN(TestFrmBr)
+#include "tst_frmbr.moc"

@@ -1,0 +1,116 @@
+// String table, colour schemes and the caption tables.
+
+#include "app/dialogs.h"
+#include "app/globals.h"
+#include "app/listsort.h"
+#include "resources/captions.h"
+#include "resources/colours.h"
+#include "resources/strings.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+#include <QtTest>
+
+using namespace bd;
+
+class TestResources : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { G.reset(); }
+
+    void everyTextHasItsSpanishTwin()
+    {
+        int english = 0;
+        for (std::size_t i = 0; i < kStringTableSize; ++i) {
+            const int id = kStringTable[i].id;
+            if (id < 100 || id > Str::LastOwn)
+                continue;
+            ++english;
+            QVERIFY2(!loadResString(id).isEmpty(), qPrintable(QString::number(id)));
+            if (id != 128)
+                QVERIFY2(hasResString(id + 300), qPrintable(QStringLiteral("no Spanish for %1").arg(id)));
+        }
+        QVERIFY(english >= 177 + 2 + (Str::LastOwn - 306));
+        QVERIFY(!hasResString(428));
+    }
+
+    void textsFollowTheLanguage()
+    {
+        QCOMPARE(fetchText(100), QStringLiteral("BD | Browse Recipes"));
+        QCOMPARE(fetchText(263), QStringLiteral("The file recipes.xml is invalid.  Would you like to overwrite it "
+                                                "with a blank recipe book (OK) or exit (Cancel)?"));
+        QCOMPARE(fetchText(142), QStringLiteral("Copy Images to \\exp_img"));
+        G.langOffset = 300;
+        QCOMPARE(fetchText(100), QStringLiteral("BD | Explorar recetas"));
+        QCOMPARE(fetchText(292), QString::fromUtf8("Añadir un &dubujo"));
+        QCOMPARE(fetchText(287), QStringLiteral("haz clic para ver el dibujo"));
+        QCOMPARE(fetchText(Str::SaveFailed), loadResString(Str::SaveFailed + 300));
+        QVERIFY(fetchText(Str::SaveFailed) != loadResString(Str::SaveFailed));
+    }
+
+    void captionTablesResolveInBothLanguages()
+    {
+        for (int offset : {0, 300}) {
+            G.langOffset = offset;
+            for (std::size_t i = 0; i < kBrCaptions.count; ++i)
+                QVERIFY2(!fetchText(kBrCaptions.rows[i].id).isEmpty(),
+                         qPrintable(QString::number(kBrCaptions.rows[i].id)));
+        }
+    }
+
+    void schemesHoldTheirColours()
+    {
+        // Every scheme has its five roles.
+        for (int base = 0; base <= 600; base += 100)
+            for (int role = 0; role < 5; ++role)
+                QVERIFY(hasResString(2000 + base + role));
+
+        QCOMPARE(fetchColor(RoleButtonBack), QColor(168, 182, 144));
+        QCOMPARE(fetchColor(RoleContentBack), QColor(66, 92, 118));
+        QCOMPARE(fetchColor(RoleLabelFore), QGuiApplication::palette().color(QPalette::ButtonText));
+        QCOMPARE(fetchColor(RoleContentFore), QGuiApplication::palette().color(QPalette::Base));
+        QCOMPARE(fetchColor(RoleFrameBack), QGuiApplication::palette().color(QPalette::Button));
+
+        G.colorBase = 100; // black & white
+        QCOMPARE(fetchColor(RoleButtonBack), QColor(192, 192, 192));
+        QCOMPARE(fetchColor(RoleContentBack), QColor(0, 0, 0));
+        QCOMPARE(fetchColor(RoleContentFore), QColor(255, 255, 255));
+
+        G.colorBase = 400; // pink
+        QCOMPARE(fetchColor(RoleButtonBack), QColor(255, 192, 192));
+        QCOMPARE(fetchColor(RoleContentFore), QColor(0, 0, 0));
+        QCOMPARE(fetchColor(RoleFrameBack), QColor(159, 159, 159));
+
+        G.colorBase = 500; // daisy blue: red is the low byte
+        QCOMPARE(fetchColor(RoleButtonBack), QColor(255, 255, 102));
+        QCOMPARE(colourFromValue(qint32(0x80000012)), QGuiApplication::palette().color(QPalette::ButtonText));
+    }
+
+    void fileFiltersBecomeQtFilters()
+    {
+        QCOMPARE(qtFilter(QStringLiteral("(*.jpg, *.gif, *.bmp) |*.jpg;*.gif;*.bmp|")),
+                 QStringLiteral("(*.jpg, *.gif, *.bmp) (*.jpg *.gif *.bmp)"));
+        QCOMPARE(qtFilter(QStringLiteral("BD XML (*.xml)|*.xml|(*.*)|*.*")),
+                 QStringLiteral("BD XML (*.xml) (*.xml);;(*.*) (*.*)"));
+    }
+
+    void listsSortIgnoringCase()
+    {
+        QStringList names{QStringLiteral("pies"), QStringLiteral("Bread"), QStringLiteral("cakes"),
+                          QStringLiteral("9 lives"), QStringLiteral("[new category..]"), QStringLiteral("apple")};
+        sortForList(names);
+        QCOMPARE(names, (QStringList{QStringLiteral("[new category..]"), QStringLiteral("9 lives"),
+                                     QStringLiteral("apple"), QStringLiteral("Bread"), QStringLiteral("cakes"),
+                                     QStringLiteral("pies")}));
+        // Items that differ only in case keep their order; data travels with the text.
+        QVector<std::pair<QString, int>> entries{{QStringLiteral("b"), 0}, {QStringLiteral("A"), 1},
+                                                 {QStringLiteral("a"), 2}};
+        sortForList(entries);
+        QCOMPARE(entries[0].second, 1);
+        QCOMPARE(entries[1].second, 2);
+        QCOMPARE(entries[2].second, 0);
+    }
+};
+
+QTEST_MAIN(TestResources)
+#include "tst_resources.moc"

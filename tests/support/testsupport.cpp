@@ -1,0 +1,135 @@
+#include "testsupport.h"
+
+#include "app/globals.h"
+#include "app/settings.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QSettings>
+
+namespace bdtest {
+
+using namespace bd;
+
+Answer ScriptedDialogs::message(int id, const QString& text, Buttons buttons, Icon icon, const QString& title)
+{
+    Call c;
+    c.kind = Kind::Message;
+    c.id = id;
+    c.text = text;
+    c.buttons = buttons;
+    c.icon = icon;
+    c.title = title;
+    calls << c;
+    if (!answers.isEmpty())
+        return answers.takeFirst();
+    switch (buttons) {
+    case Buttons::Ok:
+    case Buttons::OkCancel: return Answer::Ok;
+    case Buttons::YesNo: return Answer::Yes;
+    case Buttons::RetryCancel: return Answer::Cancel;
+    }
+    return Answer::Ok;
+}
+
+std::optional<QString> ScriptedDialogs::input(int id, const QString& prompt, const QString& title,
+                                              const QString& defaultAnswer)
+{
+    Call c;
+    c.kind = Kind::Input;
+    c.id = id;
+    c.text = prompt;
+    c.title = title;
+    c.defaultAnswer = defaultAnswer;
+    calls << c;
+    return inputs.isEmpty() ? std::nullopt : inputs.takeFirst();
+}
+
+std::optional<QString> ScriptedDialogs::openFile(const FileRequest& request)
+{
+    Call c;
+    c.kind = Kind::OpenFile;
+    c.request = request;
+    calls << c;
+    return files.isEmpty() ? std::nullopt : files.takeFirst();
+}
+
+std::optional<QString> ScriptedDialogs::saveFile(const FileRequest& request)
+{
+    Call c;
+    c.kind = Kind::SaveFile;
+    c.request = request;
+    calls << c;
+    return files.isEmpty() ? std::nullopt : files.takeFirst();
+}
+
+QList<int> ScriptedDialogs::messageIds() const
+{
+    QList<int> ids;
+    for (const Call& c : calls)
+        if (c.kind == Kind::Message)
+            ids << c.id;
+    return ids;
+}
+
+void ScriptedDialogs::clear()
+{
+    calls.clear();
+    answers.clear();
+    inputs.clear();
+    files.clear();
+}
+
+TestEnv::TestEnv()
+{
+    G.reset();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.path() + QStringLiteral("/config"));
+    QDir().mkpath(appPath() + QStringLiteral("/images"));
+    G.appPath = appPath();
+    G.imgPrefix = QStringLiteral("recipes");
+    G.helpFolder = dir_.path() + QStringLiteral("/help");
+    setDialogs(&dialogs);
+}
+
+TestEnv::~TestEnv()
+{
+    setDialogs(nullptr);
+    G.reset();
+}
+
+QString TestEnv::appPath() const { return dir_.path() + QStringLiteral("/data"); }
+
+void TestEnv::write(const QString& relative, const QByteArray& bytes) const
+{
+    const QString path = file(relative);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+}
+
+QByteArray TestEnv::read(const QString& relative) const
+{
+    QFile f(file(relative));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray pngBytes(int width, int height, int dotsPerMeter)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(200, 120, 40));
+    if (dotsPerMeter > 0) {
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+} // namespace bdtest

@@ -1,0 +1,74 @@
+#pragma once
+// Shared test fixtures: a scripted dialog seam and a throw-away program
+// environment (settings, book folder, global state).
+
+#include "app/dialogs.h"
+
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+#include <optional>
+
+namespace bdtest {
+
+// Answers questions from queues and records every call.
+class ScriptedDialogs final : public bd::Dialogs {
+public:
+    enum class Kind { Message, Input, OpenFile, SaveFile };
+    struct Call {
+        Kind kind = Kind::Message;
+        int id = 0;
+        QString text; // message text or input prompt
+        bd::Buttons buttons = bd::Buttons::Ok;
+        bd::Icon icon = bd::Icon::None;
+        QString title;
+        QString defaultAnswer;
+        bd::FileRequest request;
+    };
+
+    QList<Call> calls;
+    QList<bd::Answer> answers;                 // next message answers
+    QList<std::optional<QString>> inputs;      // next input box answers
+    QList<std::optional<QString>> files;       // next file dialog answers
+
+    bd::Answer message(int id, const QString& text, bd::Buttons buttons, bd::Icon icon,
+                       const QString& title) override;
+    std::optional<QString> input(int id, const QString& prompt, const QString& title,
+                                 const QString& defaultAnswer) override;
+    std::optional<QString> openFile(const bd::FileRequest& request) override;
+    std::optional<QString> saveFile(const bd::FileRequest& request) override;
+
+    // Ids of the messages shown, in order.
+    QList<int> messageIds() const;
+    bool shown(int id) const { return messageIds().contains(id); }
+    const Call* last() const { return calls.isEmpty() ? nullptr : &calls.last(); }
+    void clear();
+};
+
+// A fresh program state: globals reset, settings in a private folder, the
+// book folder (appPath) an empty folder with an empty book loaded, and the
+// scripted dialogs installed. Undone on destruction.
+class TestEnv {
+public:
+    TestEnv();
+    ~TestEnv();
+    TestEnv(const TestEnv&) = delete;
+    TestEnv& operator=(const TestEnv&) = delete;
+
+    QString root() const { return dir_.path(); }
+    QString appPath() const;
+    QString file(const QString& relative) const { return appPath() + QLatin1Char('/') + relative; }
+    // Writes bytes to a file below appPath, creating folders.
+    void write(const QString& relative, const QByteArray& bytes) const;
+    QByteArray read(const QString& relative) const;
+
+    ScriptedDialogs dialogs;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// A small valid picture file (PNG) of the given pixel size.
+QByteArray pngBytes(int width, int height, int dotsPerMeter = 0);
+
+} // namespace bdtest

@@ -108,6 +108,7 @@ void resetWindows()
     for (const QPointer<QWidget>& w : std::as_const(registry().instances))
         delete w.data();
     registry().instances.clear();
+    registry().factories.clear();
     registry().ended = false;
 }
 

@@ -35,7 +35,7 @@ QWidget* openOver(QWidget* opener, WindowKind kind);
 // Ends the program (the event loop returns).
 void endProgram();
 bool endRequested();
-void resetWindows(); // for tests
+void resetWindows(); // closes every window and forgets the registrations
 // Quits once no window of the program is left open.
 void installLastWindowRule();
 

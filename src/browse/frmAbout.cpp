@@ -13,6 +13,11 @@
 
 namespace bd {
 
+void openWebPage(const QString& address)
+{
+    QDesktopServices::openUrl(QUrl::fromUserInput(address));
+}
+
 frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Dialog)
 {
     setWindowTitle(QStringLiteral("BD | ") + fetchText(217));
@@ -36,7 +41,7 @@ frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Dialog)
     lblWeb = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(address.toHtmlEscaped()), this);
     lblWeb->setObjectName(QStringLiteral("lblWeb"));
     lblWeb->setTextInteractionFlags(Qt::TextBrowserInteraction);
-    connect(lblWeb, &QLabel::linkActivated, this, [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
+    connect(lblWeb, &QLabel::linkActivated, this, &openWebPage);
 
     cmdOK = new QPushButton(fetchText(Str::BtnOk), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));

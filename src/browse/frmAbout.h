@@ -8,6 +8,9 @@ class QPushButton;
 
 namespace bd {
 
+// Opens an address with the desktop's default handler.
+void openWebPage(const QString& address);
+
 class frmAbout : public QWidget {
     Q_OBJECT
 public:

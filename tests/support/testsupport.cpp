@@ -48,22 +48,23 @@ std::optional<QString> ScriptedDialogs::input(int id, const QString& prompt, con
     return inputs.isEmpty() ? std::nullopt : inputs.takeFirst();
 }
 
-std::optional<QString> ScriptedDialogs::openFile(const FileRequest& request)
+std::optional<QString> ScriptedDialogs::fileAnswer(Kind kind, const FileRequest& request)
 {
     Call c;
-    c.kind = Kind::OpenFile;
+    c.kind = kind;
     c.request = request;
     calls << c;
     return files.isEmpty() ? std::nullopt : files.takeFirst();
 }
 
+std::optional<QString> ScriptedDialogs::openFile(const FileRequest& request)
+{
+    return fileAnswer(Kind::OpenFile, request);
+}
+
 std::optional<QString> ScriptedDialogs::saveFile(const FileRequest& request)
 {
-    Call c;
-    c.kind = Kind::SaveFile;
-    c.request = request;
-    calls << c;
-    return files.isEmpty() ? std::nullopt : files.takeFirst();
+    return fileAnswer(Kind::SaveFile, request);
 }
 
 QList<int> ScriptedDialogs::messageIds() const

@@ -43,6 +43,9 @@ public:
     bool shown(int id) const { return messageIds().contains(id); }
     const Call* last() const { return calls.isEmpty() ? nullptr : &calls.last(); }
     void clear();
+
+private:
+    std::optional<QString> fileAnswer(Kind kind, const bd::FileRequest& request);
 };
 
 // A fresh program state: globals reset, settings in a private folder, the

@@ -1,0 +1,316 @@
+// The recipe book document, its lookups, the store operations and saving.
+
+#include "app/globals.h"
+#include "store/store.h"
+#include "testsupport.h"
+
+#include <QtTest>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+using namespace bd;
+
+namespace {
+
+// Indented the way a person or another tool might write it.
+const QByteArray kPrettyBook =
+    "<recipebook>\r\n"
+    "  <category cname=\"Desserts\">\r\n"
+    "    <recipe>\r\n      <title>Apple pie</title>\r\n"
+    "      <preptime>20 min</preptime><cooktime>45 min</cooktime><yield>8</yield>\r\n"
+    "      <ing>apples\r\nflour</ing><prep>bake</prep><other/><date>1/1/1999</date><image></image>\r\n"
+    "    </recipe>\r\n"
+    "    <recipe><title>Flan</title><preptime/><cooktime/><yield/><ing/><prep/><other/>"
+    "<date>1/1/1999</date><image/></recipe>\r\n"
+    "  </category>\r\n"
+    "  <category cname=\"Soups\">\r\n"
+    "    <recipe><title>Gazpacho</title><preptime/><cooktime/><yield/><ing/><prep/><other/>"
+    "<date>1/1/1999</date><image/></recipe>\r\n"
+    "  </category>\r\n"
+    "  <category cname=\"Empty\"/>\r\n"
+    "</recipebook>\r\n";
+
+// Puts bytes on disk as the book and opens it as G.xmlDoc.
+void openBook(const bdtest::TestEnv& env, const QByteArray& bytes)
+{
+    env.write(QStringLiteral("recipes.xml"), bytes);
+    QVERIFY(G.xmlDoc.loadFile(bookPath()));
+}
+
+// The book as it is on disk now.
+RecipeFields reloadedRecipe(int category, const QString& title)
+{
+    RecipeBook disk;
+    if (!disk.loadFile(bookPath()))
+        return {};
+    return RecipeBook::fields(disk.findRecipe(category, title));
+}
+
+RecipeFields titled(const QString& title)
+{
+    RecipeFields f;
+    f.title = title;
+    return f;
+}
+
+RecipeInput recipe(const QString& title, const QString& category)
+{
+    RecipeInput in;
+    in.title = title;
+    in.categoryText = category;
+    return in;
+}
+
+} // namespace
+
+class TestStore : public QObject {
+    Q_OBJECT
+private slots:
+    void bookFormat()
+    {
+        bdtest::TestEnv env;
+        // Whitespace between elements is not kept: the title is the first child.
+        openBook(env, kPrettyBook);
+        const pugi::xml_node pie = G.xmlDoc.findRecipe(0, QStringLiteral("Apple pie"));
+        QCOMPARE(QString::fromUtf8(pie.first_child().name()), QStringLiteral("title"));
+        QCOMPARE(G.xmlDoc.recipeTitles(0), QStringList({"Apple pie", "Flan"}));
+        QCOMPARE(RecipeBook::fields(pie).ing, QStringLiteral("apples\nflour"));
+
+        // CR LF from a text box reads back as LF; the empty category survives.
+        RecipeInput in = recipe(QStringLiteral("Layers"), QStringLiteral("Soups"));
+        in.prep = QStringLiteral("one\r\ntwo\r\n\r\nthree");
+        QVERIFY(addRecipe(1, in).ok);
+        QVERIFY(addRecipe(1, recipe(QStringLiteral("Bare"), QStringLiteral("Soups"))).ok);
+        QCOMPARE(reloadedRecipe(1, in.title).prep, QStringLiteral("one\ntwo\n\nthree"));
+        RecipeBook disk;
+        QVERIFY(disk.loadFile(bookPath()));
+        QCOMPARE(disk.categoryCount(), 3);
+        QCOMPARE(disk.categoryName(2), QStringLiteral("Empty"));
+        QVERIFY(disk.recipeTitles(2).isEmpty());
+
+        // All optional fields empty: still nine children, the last an empty image.
+        const pugi::xml_node bare = disk.findRecipe(1, QStringLiteral("Bare"));
+        QCOMPARE(int(std::distance(bare.begin(), bare.end())), 9);
+        QCOMPARE(QString::fromUtf8(bare.last_child().name()), QStringLiteral("image"));
+        QCOMPARE(RecipeBook::childText(bare, RImage), QString());
+
+        // checkBook
+        QCOMPARE(checkBook(env.file(QStringLiteral("missing.xml"))), QStringLiteral("error"));
+        const QList<QPair<QByteArray, QString>> books = {
+            {kEmptyBook, "aok"}, {kPrettyBook, "aok"}, {"this is not xml <<", "error"},
+            {"<recipebook><category cname=\"x\"></recipebook>", "error"}, {"", "error"},
+            {"<cookbook></cookbook>", "error"}, {"<recipebook/><recipebook/>", "error"},
+        };
+        for (const auto& b : books) {
+            env.write(QStringLiteral("check.xml"), b.first);
+            QVERIFY2(checkBook(env.file(QStringLiteral("check.xml"))) == b.second, b.first.constData());
+        }
+    }
+
+    void lookups()
+    {
+        bdtest::TestEnv env;
+        openBook(env, kPrettyBook);
+        const QVector<CategoryEntry> cats = G.xmlDoc.categories();
+        QCOMPARE(cats.size(), 3);
+        QVERIFY(cats[1].name == QStringLiteral("Soups") && cats[1].position == 1 && cats[2].position == 2);
+        QCOMPARE(G.xmlDoc.recipeTitles(1), QStringList({"Gazpacho"}));
+        QVERIFY(G.xmlDoc.recipeTitles(7).isEmpty());
+
+        // The title search ignores case, also beyond ASCII; findRecipe does not.
+        G.xmlDoc.appendRecipe(2, titled(QStringLiteral("Crème brûlée")));
+        QVERIFY(G.xmlDoc.titleExists(QStringLiteral("CRÈME BRÛLÉE")));
+        QVERIFY(G.xmlDoc.titleExists(QStringLiteral("apple PIE")));
+        QVERIFY(!G.xmlDoc.titleExists(QStringLiteral("Apple pi")));
+        QVERIFY(!G.xmlDoc.titleExists(QStringLiteral("Apple pie ")));
+        QVERIFY(G.xmlDoc.findRecipe(0, QStringLiteral("Apple pie")));
+        QVERIFY(!G.xmlDoc.findRecipe(0, QStringLiteral("apple pie")));
+
+        // Titles a query text could not quote are still found exactly.
+        for (const QString& t : {QStringLiteral("Mum's \"best\" pie"), QStringLiteral("a]b'c"),
+                                 QStringLiteral("x') or ('1'='1")}) {
+            G.xmlDoc.appendRecipe(2, titled(t));
+            const pugi::xml_node r = G.xmlDoc.findRecipe(2, t);
+            QVERIFY2(r, qPrintable(t));
+            QCOMPARE(RecipeBook::childText(r, RTitle), t);
+        }
+        QVERIFY(!G.xmlDoc.findRecipe(2, QStringLiteral("x")));
+
+        for (QChar c : QStringLiteral("\"'?\\/:*|<>"))
+            QVERIFY2(!nameAllowed(QStringLiteral("ab") + c + QStringLiteral("cd")), qPrintable(QString(c)));
+        QVERIFY(nameAllowed(QStringLiteral("Crème brûlée & tarte (100%) [v2]; #1")));
+        QVERIFY(nameAllowed(QString()));
+
+        QCOMPARE(storedPictureName(QStringLiteral("Desserts"), QStringLiteral("Apple pie"),
+                                   QStringLiteral("/pics/Pie.JPEG")),
+                 QStringLiteral("recipes_Desserts_Apple pie.jpg"));
+        QCOMPARE(storedPictureName(QStringLiteral("D"), QStringLiteral("T"), QStringLiteral("/p/a.gif")),
+                 QStringLiteral("recipes_D_T.gif"));
+
+        const QString today = shortDateText();
+        QVERIFY2(today.contains(QString::number(QDate::currentDate().year())), qPrintable(today));
+    }
+
+    void addAndDelete()
+    {
+        bdtest::TestEnv env;
+        openBook(env, kPrettyBook);
+
+        // Added to an empty category and written at once, with its picture.
+        const QByteArray png = bdtest::pngBytes(4, 3);
+        env.write(QStringLiteral("pics/Pie.JPEG"), png);
+        RecipeInput in = recipe(QStringLiteral("Tart"), QStringLiteral("Empty"));
+        in.preptime = QStringLiteral("10 min");
+        in.ing = QStringLiteral("butter & <sugar>");
+        in.picturePath = env.file(QStringLiteral("pics/Pie.JPEG"));
+        QVERIFY(addRecipe(2, in).ok);
+        const RecipeFields onDisk = reloadedRecipe(2, QStringLiteral("Tart"));
+        QCOMPARE(onDisk.ing, QStringLiteral("butter & <sugar>"));
+        QCOMPARE(onDisk.date, shortDateText());
+        QCOMPARE(onDisk.image, QStringLiteral("recipes_Empty_Tart.jpg"));
+        QCOMPARE(env.read(QStringLiteral("images/recipes_Empty_Tart.jpg")), png);
+        QVERIFY(env.dialogs.calls.isEmpty());
+
+        // An empty picture file is refused; the recipe is kept without it.
+        in = recipe(QStringLiteral("Soup of the day"), QStringLiteral("Soups"));
+        env.write(QStringLiteral("pics/empty.jpg"), QByteArray());
+        in.picturePath = env.file(QStringLiteral("pics/empty.jpg"));
+        QVERIFY(addRecipe(1, in).ok);
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{197});
+        QCOMPARE(reloadedRecipe(1, in.title).title, in.title);
+        QCOMPARE(reloadedRecipe(1, in.title).image, QString());
+        QVERIFY(!QFile::exists(env.file(QStringLiteral("images/recipes_Soups_Soup of the day.jpg"))));
+
+        // Characters XML cannot carry are left out, so the book still reads.
+        in = recipe(QStringLiteral("Bad\x01Title"), QStringLiteral("Soups"));
+        in.ing = QStringLiteral("a\x0B" "b\x1F" "c\td");
+        QVERIFY(addRecipe(1, in).ok);
+        QCOMPARE(checkBook(bookPath()), QStringLiteral("aok"));
+        QVERIFY(!env.read(QStringLiteral("recipes.xml")).contains('\x01'));
+        QCOMPARE(reloadedRecipe(1, QStringLiteral("BadTitle")).ing, QStringLiteral("abc\td"));
+
+        // Delete ignores case, removes one recipe and keeps the others.
+        QVERIFY(deleteRecipe(QStringLiteral("APPLE PIE")).ok);
+        RecipeBook disk;
+        QVERIFY(disk.loadFile(bookPath()));
+        QVERIFY(!disk.titleExists(QStringLiteral("Apple pie")));
+        QCOMPARE(disk.recipeTitles(0), QStringList({"Flan"}));
+        QCOMPARE(disk.recipeCount(), 5);
+
+        // A title that is not there changes nothing on disk.
+        openBook(env, kPrettyBook);
+        QVERIFY(deleteRecipe(QStringLiteral("No such recipe")).ok);
+        QCOMPARE(env.read(QStringLiteral("recipes.xml")), kPrettyBook);
+        QCOMPARE(G.xmlDoc.recipeCount(), 3);
+
+        // Category names clash regardless of case.
+        env.dialogs.clear();
+        const QStringList entries = {QStringLiteral("[new category..]"), QStringLiteral("Desserts")};
+        QVERIFY(categoryNameFree(entries, QStringLiteral("soups")));
+        QVERIFY(env.dialogs.calls.isEmpty());
+        QVERIFY(!categoryNameFree(entries, QStringLiteral("desserts")));
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{192});
+    }
+
+    void updateMovesRecipeAndItsPicture()
+    {
+        bdtest::TestEnv env;
+        openBook(env, kPrettyBook);
+        G.editTitle = QStringLiteral("Apple pie");
+        G.editCat = QStringLiteral("Desserts");
+
+        // Saved unchanged: moves to the end of its category, dated today.
+        RecipeInput in = recipe(QStringLiteral("Apple pie"), QStringLiteral("Desserts"));
+        in.ing = QStringLiteral("apples\r\nflour");
+        QVERIFY(bd::updateRecipe(0, in).ok);
+        RecipeBook disk;
+        QVERIFY(disk.loadFile(bookPath()));
+        QCOMPARE(disk.recipeTitles(0), QStringList({"Flan", "Apple pie"}));
+        QCOMPARE(disk.recipeCount(), 3);
+        QCOMPARE(reloadedRecipe(0, in.title).date, shortDateText());
+        QCOMPARE(reloadedRecipe(0, in.title).ing, QStringLiteral("apples\nflour"));
+
+        // A category position that is not in the book: nothing changes.
+        const QByteArray before = env.read(QStringLiteral("recipes.xml"));
+        QVERIFY(!bd::updateRecipe(9, recipe(QStringLiteral("Apple pie"), QStringLiteral("Gone"))).ok);
+        QCOMPARE(env.read(QStringLiteral("recipes.xml")), before);
+        QVERIFY(G.xmlDoc.findRecipe(0, QStringLiteral("Apple pie")));
+
+        // Only the category changes: the stored picture follows the new name.
+        const QByteArray png = bdtest::pngBytes(2, 2);
+        env.write(QStringLiteral("images/recipes_Desserts_Apple pie.png"), png);
+        G.editImage = QStringLiteral("recipes_Desserts_Apple pie.png");
+        in = recipe(QStringLiteral("Apple pie"), QStringLiteral("Soups"));
+        in.picturePath = env.file(QStringLiteral("images/") + G.editImage);
+        QVERIFY(bd::updateRecipe(1, in).ok);
+        QCOMPARE(reloadedRecipe(1, in.title).image, QStringLiteral("recipes_Soups_Apple pie.png"));
+        QVERIFY(reloadedRecipe(0, in.title).title.isEmpty());
+        QVERIFY(!QFile::exists(in.picturePath));
+        QCOMPARE(env.read(QStringLiteral("images/recipes_Soups_Apple pie.png")), png);
+
+        // The picture removed in the edit window: its file goes too.
+        G.editCat = QStringLiteral("Soups");
+        G.editImage = QStringLiteral("recipes_Soups_Apple pie.png");
+        in.picturePath.clear();
+        QVERIFY(bd::updateRecipe(1, in).ok);
+        QCOMPARE(reloadedRecipe(1, in.title).image, QString());
+        QVERIFY(!QFile::exists(env.file(QStringLiteral("images/recipes_Soups_Apple pie.png"))));
+        QCOMPARE(G.xmlDoc.recipeCount(), 3);
+        QVERIFY(env.dialogs.calls.isEmpty());
+    }
+
+    void failedSaveKeepsOldBook()
+    {
+        bdtest::TestEnv env;
+        openBook(env, kPrettyBook);
+        RecipeFields big = titled(QStringLiteral("Big"));
+        big.prep = QString(20000, QLatin1Char('x'));
+        G.xmlDoc.appendRecipe(0, big);
+
+#ifdef Q_OS_UNIX
+        // A folder that cannot be written; root may write anyway.
+        if (geteuid() != 0) {
+            const QFile::Permissions old = QFile::permissions(env.appPath());
+            QVERIFY(QFile::setPermissions(env.appPath(), QFile::ReadOwner | QFile::ExeOwner));
+            const SaveResult r = saveBook();
+            QFile::setPermissions(env.appPath(), old);
+            QVERIFY(!r.ok);
+            QCOMPARE(env.read(QStringLiteral("recipes.xml")), kPrettyBook);
+        } else {
+            qInfo("running as root: the read-only folder case is left out");
+        }
+#endif
+
+#ifdef Q_OS_LINUX
+        // A full disk: the process may not write files beyond the old book's size.
+        rlimit old{};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
+        const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+        rlimit small{rlim_t(4096), old.rlim_max};
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        const SaveResult r = saveBook();
+        setrlimit(RLIMIT_FSIZE, &old);
+        signal(SIGXFSZ, oldHandler);
+
+        QVERIFY(!r.ok);
+        QCOMPARE(env.read(QStringLiteral("recipes.xml")), kPrettyBook);
+        QCOMPARE(QDir(env.appPath()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("recipes.xml")});
+        QVERIFY(!reportSaveFailure(r));
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{307});
+
+        // With room again the same save goes through.
+        QVERIFY(reportSaveFailure(saveBook()));
+        QCOMPARE(reloadedRecipe(0, QStringLiteral("Big")).prep.size(), 20000);
+#endif
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStore)
+#include "tst_store.moc"

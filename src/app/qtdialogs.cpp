@@ -49,26 +49,33 @@ std::optional<QString> runFileDialog(const FileRequest& r, QFileDialog::AcceptMo
     return dialog.selectedFiles().first();
 }
 
+struct Choice {
+    QMessageBox::StandardButton button;
+    int textId;
+    Answer answer;
+};
+
+std::vector<Choice> choicesFor(Buttons buttons)
+{
+    switch (buttons) {
+    case Buttons::Ok: return {{QMessageBox::Ok, Str::BtnOk, Answer::Ok}};
+    case Buttons::OkCancel:
+        return {{QMessageBox::Ok, Str::BtnOk, Answer::Ok}, {QMessageBox::Cancel, Str::BtnCancel, Answer::Cancel}};
+    case Buttons::YesNo:
+        return {{QMessageBox::Yes, Str::BtnYes, Answer::Yes}, {QMessageBox::No, Str::BtnNo, Answer::No}};
+    case Buttons::RetryCancel:
+        return {{QMessageBox::Retry, Str::BtnRetry, Answer::Retry},
+                {QMessageBox::Cancel, Str::BtnCancel, Answer::Cancel}};
+    }
+    return {{QMessageBox::Ok, Str::BtnOk, Answer::Ok}};
+}
+
 } // namespace
 
 Answer QtDialogs::message(int, const QString& text, Buttons buttons, Icon icon, const QString& title)
 {
     QMessageBox box(qtIcon(icon), title, text, QMessageBox::NoButton, owner());
-    struct Choice { QMessageBox::StandardButton button; int textId; Answer answer; };
-    std::vector<Choice> choices;
-    switch (buttons) {
-    case Buttons::Ok: choices = {{QMessageBox::Ok, Str::BtnOk, Answer::Ok}}; break;
-    case Buttons::OkCancel:
-        choices = {{QMessageBox::Ok, Str::BtnOk, Answer::Ok}, {QMessageBox::Cancel, Str::BtnCancel, Answer::Cancel}};
-        break;
-    case Buttons::YesNo:
-        choices = {{QMessageBox::Yes, Str::BtnYes, Answer::Yes}, {QMessageBox::No, Str::BtnNo, Answer::No}};
-        break;
-    case Buttons::RetryCancel:
-        choices = {{QMessageBox::Retry, Str::BtnRetry, Answer::Retry},
-                   {QMessageBox::Cancel, Str::BtnCancel, Answer::Cancel}};
-        break;
-    }
+    const std::vector<Choice> choices = choicesFor(buttons);
     for (const Choice& c : choices)
         box.addButton(c.button)->setText(fetchText(c.textId));
     box.setDefaultButton(choices.front().button);

@@ -1,0 +1,573 @@
+// brindelle_bench [--sizes 1000,10000,100000] [--runs N]
+//
+// Every change to the book rewrites the whole file, and start-up parses all
+// of it, so these operations grow with the book. For each size a book is
+// generated in a temporary folder and the store operations are timed next
+// to their floors: what reading plus a bare parse, or a raw write plus
+// fsync, of the same bytes costs. A ratio near 1 means the operation costs
+// little beyond the unavoidable I/O and parsing.
+
+#include "app/globals.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "browse/frmBr.h"
+#include "store/bookfile.h"
+#include "store/recipebook.h"
+#include "store/store.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListWidget>
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <numeric>
+#include <vector>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#include <unistd.h>
+#else
+#include <QSaveFile>
+#endif
+
+namespace {
+
+constexpr int kCategories = 50;
+constexpr int kTitleChecks = 20;    // title look-ups timed together per run
+constexpr int kBigBook = 100000;    // from this size on the default runs are capped
+constexpr int kBigBookRuns = 3;
+constexpr int kDefaultRuns = 5;
+constexpr int kSmallestBook = 100;
+
+struct BenchError {
+    QString what;
+};
+
+void say(const QString& line)
+{
+    std::fputs(qUtf8Printable(line + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+template <typename F>
+double timedMs(F&& f)
+{
+    QElapsedTimer t;
+    t.start();
+    f();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const size_t m = v.size() / 2;
+    return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
+}
+
+QString ms(double v) { return QString::number(v, 'f', v < 1.0 ? 3 : 2); }
+QString megabytes(double bytes) { return QString::number(bytes / 1e6, 'f', 1) + QStringLiteral(" MB"); }
+
+// ---------------------------------------------------------------------------
+// The generated book
+
+const char* const kAdjectives[] = {"smoky", "golden", "rustic", "spiced", "creamy", "crispy",
+                                   "tangy", "honeyed", "roasted", "braised", "summer", "winter",
+                                   "garden", "lemony", "peppery", "herbed", "slow-cooked", "country"};
+const char* const kMains[] = {"apple", "lentil", "chicken", "mushroom", "pumpkin", "salmon", "walnut",
+                              "ginger", "tomato", "leek", "almond", "pear", "chickpea", "beef",
+                              "rhubarb", "spinach", "coconut", "fennel", "plum", "barley"};
+const char* const kDishes[] = {"tart", "soup", "stew", "salad", "pie", "curry", "loaf", "risotto", "gratin",
+                               "cake", "crumble", "chowder", "pilaf", "fritters", "bake", "casserole",
+                               "muffins", "pudding"};
+const char* const kAmounts[] = {"1", "2", "3", "4", "6", "1/2", "3/4", "1 1/2", "100", "250", "500"};
+const char* const kUnits[] = {"cups", "tbsp", "tsp", "g", "oz", "ml", "cloves", "pinch of", "large", "small"};
+const char* const kIngredients[] = {
+    "plain flour", "unsalted butter, diced", "caster sugar", "free-range eggs", "whole milk",
+    "crème fraîche", "sea salt", "freshly ground black pepper", "olive oil", "garlic, crushed",
+    "brown onions, finely chopped", "fresh thyme leaves", "unwaxed lemon zest", "jalapeño, seeded",
+    "hot chicken stock", "double cream", "ground cinnamon", "baking powder", "grated parmesan",
+    "flat-leaf parsley, chopped"};
+const char* const kSteps[] = {
+    "Preheat the oven to 180 °C and grease a deep baking dish.",
+    "Sift the flour with the baking powder and a pinch of salt into a large bowl.",
+    "Rub in the butter with your fingertips until the mixture looks like fine crumbs.",
+    "Soften the onions and garlic in the oil over a low heat for about ten minutes.",
+    "Whisk the eggs with the milk and pour over the dry ingredients, stirring gently.",
+    "Bring to the boil, then cover and simmer until tender, stirring now and then.",
+    "Season to taste with salt and pepper and stir through the chopped herbs.",
+    "Spoon into the dish, smooth the top and bake for 35 to 40 minutes until golden.",
+    "Leave to stand for five minutes before slicing or serving.",
+    "Purée half of the mixture, return it to the pan and reheat without boiling.",
+    "Toast the nuts in a dry pan until fragrant, then chop them roughly.",
+    "Fold in the fruit and lemon zest, taking care not to overmix."};
+const char* const kNotes[] = {
+    "Keeps for three days in the fridge; reheat gently.", "Freezes well for up to a month.",
+    "From Aunt Margaret's kitchen notebook.", "Use day-old bread if you have it.",
+    "Halve the chilli for a milder version.", "Serve with a crisp green salad and crusty bread.",
+    "Good cold the next day for lunch."};
+
+const QString kLineBreak = QStringLiteral("\r\n");
+
+// Deterministic recipe texts: the same size always gives the same book.
+class RecipeMaker {
+public:
+    explicit RecipeMaker(quint32 seed) : rng_(seed) {}
+
+    int below(int n) { return int(rng_.bounded(quint32(n))); }
+
+    template <size_t N>
+    QString pick(const char* const (&words)[N])
+    {
+        return QString::fromUtf8(words[below(int(N))]);
+    }
+
+    // "Recipe 000123 apple tart", with one to four words after the number.
+    QString title(int number, int width)
+    {
+        QString t = QStringLiteral("Recipe %1 ").arg(number, width, 10, QLatin1Char('0'));
+        switch (below(3)) {
+        case 0: return t + pick(kMains) + QLatin1Char(' ') + pick(kDishes);
+        case 1: return t + pick(kAdjectives) + QLatin1Char(' ') + pick(kMains) + QLatin1Char(' ') + pick(kDishes);
+        default:
+            return t + pick(kMains) + QStringLiteral(" and ") + pick(kMains) + QLatin1Char(' ') + pick(kDishes);
+        }
+    }
+
+    bd::RecipeFields recipe(const QString& title)
+    {
+        bd::RecipeFields f;
+        f.title = title;
+        f.preptime = QStringLiteral("%1 min").arg(5 * (1 + below(12)));
+        f.cooktime = below(2) ? QStringLiteral("%1 min").arg(10 * (1 + below(6)))
+                              : QStringLiteral("1 hr %1 min").arg(5 * below(12));
+        f.yield = QStringLiteral("%1 servings").arg(2 + below(7));
+        f.ing = ingredients();
+        f.prep = method();
+        f.other = notes();
+        f.date = QDate(2015, 1, 1).addDays(below(3650)).toString(QStringLiteral("M/d/yyyy"));
+        return f;
+    }
+
+    bd::RecipeInput input(const QString& title, const QString& category)
+    {
+        const bd::RecipeFields f = recipe(title);
+        bd::RecipeInput in;
+        in.title = f.title;
+        in.preptime = f.preptime;
+        in.cooktime = f.cooktime;
+        in.yield = f.yield;
+        in.ing = f.ing;
+        in.prep = f.prep;
+        in.other = f.other;
+        in.categoryText = category;
+        return in;
+    }
+
+private:
+    // About 1.2 KB across the three texts: 380 + 620 + 200 characters.
+    QString ingredients()
+    {
+        QStringList lines;
+        for (int length = 0; length < 380;) {
+            lines << pick(kAmounts) + QLatin1Char(' ') + pick(kUnits) + QLatin1Char(' ') + pick(kIngredients);
+            length += lines.last().size() + 2;
+        }
+        return lines.join(kLineBreak);
+    }
+
+    QString method()
+    {
+        QStringList lines;
+        for (int length = 0; length < 620;) {
+            lines << QString::number(lines.size() + 1) + QStringLiteral(". ") + pick(kSteps);
+            length += lines.last().size() + 2;
+        }
+        return lines.join(kLineBreak);
+    }
+
+    QString notes()
+    {
+        QStringList lines;
+        for (int length = 0; length < 200;) {
+            lines << pick(kNotes);
+            length += lines.last().size() + 2;
+        }
+        return lines.join(kLineBreak);
+    }
+
+    QRandomGenerator rng_;
+};
+
+// Category 0 takes about twice the share of each of the others.
+std::vector<int> categorySizes(int recipes)
+{
+    std::vector<int> sizes(kCategories);
+    sizes[0] = int(std::lround(2.0 * recipes / (kCategories + 1)));
+    const int rest = recipes - sizes[0];
+    const int others = kCategories - 1;
+    for (int c = 1; c < kCategories; ++c)
+        sizes[size_t(c)] = rest / others + (c - 1 < rest % others ? 1 : 0);
+    return sizes;
+}
+
+QString categoryName(int c) { return QStringLiteral("Category %1").arg(c, 2, 10, QLatin1Char('0')); }
+
+struct GeneratedBook {
+    QStringList titles;      // in book order
+    std::vector<int> sizes;  // recipes per category
+    qint64 bytes = 0;
+    double textPerRecipe = 0; // characters of ing + prep + other
+    int titleWidth = 6;
+};
+
+GeneratedBook generateBook(const QString& path, int recipes, RecipeMaker& maker)
+{
+    GeneratedBook out;
+    out.sizes = categorySizes(recipes);
+    out.titleWidth = std::max(6, int(QString::number(recipes + 1000).size()));
+
+    // Title numbers are shuffled so that no category's titles come in
+    // sorted order.
+    std::vector<int> numbers(static_cast<size_t>(recipes));
+    std::iota(numbers.begin(), numbers.end(), 0);
+    for (int i = recipes - 1; i > 0; --i)
+        std::swap(numbers[size_t(i)], numbers[size_t(maker.below(i + 1))]);
+
+    bd::RecipeBook book;
+    qint64 text = 0;
+    size_t next = 0;
+    for (int c = 0; c < kCategories; ++c) {
+        const int position = book.appendCategory(categoryName(c));
+        for (int i = 0; i < out.sizes[size_t(c)]; ++i) {
+            const bd::RecipeFields f = maker.recipe(maker.title(numbers[next++], out.titleWidth));
+            text += f.ing.size() + f.prep.size() + f.other.size();
+            out.titles << f.title;
+            book.appendRecipe(position, f);
+        }
+    }
+    out.textPerRecipe = recipes > 0 ? double(text) / recipes : 0;
+
+    const QByteArray data = book.serialize();
+    const bd::SaveResult saved = bd::writeFileAtomically(path, data);
+    if (!saved)
+        throw BenchError{QStringLiteral("cannot write %1: %2").arg(path, saved.error)};
+    out.bytes = data.size();
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+// Floors and memory
+
+QByteArray readWhole(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw BenchError{QStringLiteral("cannot read %1: %2").arg(path, f.errorString())};
+    return f.readAll();
+}
+
+// A new file of the same bytes, synced to disk: the least any save costs.
+double writeFloorMs(const QString& path, const QByteArray& data)
+{
+    bool ok = false;
+    const double t = timedMs([&] {
+#ifdef Q_OS_UNIX
+        QFile f(path);
+        ok = f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size() && f.flush() &&
+             ::fsync(f.handle()) == 0;
+#else
+        QSaveFile f(path);
+        ok = f.open(QIODevice::WriteOnly) && f.write(data) == data.size() && f.commit();
+#endif
+    });
+    QFile::remove(path);
+    if (!ok)
+        throw BenchError{QStringLiteral("cannot write %1").arg(path)};
+    return t;
+}
+
+// Hands freed memory back to the system, so that a timed parse faults in
+// fresh pages as it would in a newly started program rather than reusing
+// those the previous parse left behind.
+void releaseFreeMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+// Forgets the peak so far (the generator's), so that the next reading covers
+// the measured operations only. False where that cannot be done.
+bool resetPeakResident()
+{
+#ifdef Q_OS_LINUX
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    return f.open(QIODevice::WriteOnly) && f.write("5") == 1;
+#else
+    return false;
+#endif
+}
+
+// Peak resident memory in bytes, or -1 when unknown.
+double peakResident()
+{
+#ifdef Q_OS_UNIX
+    rusage u{};
+    if (getrusage(RUSAGE_SELF, &u) != 0)
+        return -1;
+#ifdef Q_OS_DARWIN
+    return double(u.ru_maxrss); // bytes there
+#else
+    return double(u.ru_maxrss) * 1024.0;
+#endif
+#else
+    return -1;
+#endif
+}
+
+// ---------------------------------------------------------------------------
+// One book size
+
+QString row(const QString& name, double value, double floor, const QString& note = QString())
+{
+    QString line = name.leftJustified(26) + ms(value).rightJustified(9);
+    if (floor > 0)
+        line += ms(floor).rightJustified(11) + QString::number(value / floor, 'f', 2).rightJustified(8);
+    else
+        line += QStringLiteral("-").rightJustified(11) + QStringLiteral("-").rightJustified(8);
+    if (!note.isEmpty())
+        line += QStringLiteral("   ") + note;
+    return line;
+}
+
+void check(bool ok, const QString& what)
+{
+    if (!ok)
+        throw BenchError{what};
+}
+
+void benchSize(int recipes, int runs)
+{
+    QTemporaryDir dir;
+    check(dir.isValid(), QStringLiteral("cannot create a temporary folder"));
+    const QString folder = dir.path();
+    const QString book = folder + QStringLiteral("/recipes.xml");
+    const QString scratch = folder + QStringLiteral("/floor.tmp");
+
+    say(QStringLiteral("Generating a book of %1 recipes in %2 ...").arg(recipes).arg(folder));
+    RecipeMaker maker{quint32(recipes)};
+    QElapsedTimer generation;
+    generation.start();
+    const GeneratedBook gen = generateBook(book, recipes, maker);
+    const double generationSeconds = double(generation.elapsed()) / 1000;
+    const bool peakReset = resetPeakResident();
+
+    const int addPosition = kCategories / 2;
+    const QString addCategory = categoryName(addPosition);
+    const QString missing = QStringLiteral("Recipe missing from the book");
+    const int middle = recipes / 2;
+
+    std::vector<double> startup, read, parse, loadFloor, add, serialize, writeFloor, remove, exists, list;
+    for (int run = 0; run < runs; ++run) {
+        // The program starts with no book in memory; freeing the previous
+        // run's document is not part of start-up.
+        bd::G.xmlDoc.clear();
+        releaseFreeMemory();
+
+        QByteArray bytes;
+        read.push_back(timedMs([&] { bytes = readWhole(book); }));
+        {
+            pugi::xml_document doc;
+            bool parsed = false;
+            parse.push_back(timedMs([&] {
+                parsed = bool(doc.load_buffer(bytes.constData(), size_t(bytes.size()), pugi::parse_default));
+            }));
+            check(parsed, QStringLiteral("the bare parse failed"));
+        }
+        loadFloor.push_back(read.back() + parse.back());
+        writeFloor.push_back(writeFloorMs(scratch, bytes));
+        bytes = QByteArray();
+        releaseFreeMemory();
+
+        bd::InitOutcome outcome = bd::InitOutcome::Quit;
+        startup.push_back(timedMs([&] {
+            bd::G.reset();
+            outcome = bd::initialise(folder);
+        }));
+        check(outcome == bd::InitOutcome::Ready, QStringLiteral("start-up did not finish"));
+        if (run == 0)
+            check(bd::G.xmlDoc.recipeCount() == recipes, QStringLiteral("start-up loaded the wrong book"));
+
+        const QString added =
+            QStringLiteral("Recipe %1 added by run %2").arg(recipes + run, gen.titleWidth, 10, QLatin1Char('0')).arg(run);
+        const bd::RecipeInput input = maker.input(added, addCategory);
+        bd::SaveResult saved;
+        add.push_back(timedMs([&] { saved = bd::addRecipe(addPosition, input); }));
+        check(saved.ok, QStringLiteral("adding a recipe failed: ") + saved.error);
+        {
+            QByteArray text;
+            serialize.push_back(timedMs([&] { text = bd::G.xmlDoc.serialize(); }));
+        }
+
+        const QString victim = gen.titles.value((middle + run) % recipes);
+        check(bd::G.xmlDoc.titleExists(victim), QStringLiteral("no recipe to delete"));
+        remove.push_back(timedMs([&] { saved = bd::deleteRecipe(victim); }));
+        check(saved.ok, QStringLiteral("deleting a recipe failed: ") + saved.error);
+        check(!bd::G.xmlDoc.titleExists(victim), QStringLiteral("the recipe was not deleted"));
+
+        int found = 0;
+        exists.push_back(timedMs([&] {
+                             for (int i = 0; i < kTitleChecks; ++i)
+                                 found += bd::G.xmlDoc.titleExists(missing) ? 1 : 0;
+                         }) /
+                         kTitleChecks);
+        check(found == 0, QStringLiteral("a missing title was found"));
+    }
+
+    // Built once: its constructor fills the category list and shows the
+    // first category, which also warms up the collator.
+    int listed = 0;
+    {
+        auto browse = std::make_unique<bd::frmBr>();
+        for (int run = 0; run < runs; ++run) {
+            list.push_back(timedMs([&] { browse->loadRecipeList(0); }));
+            QCoreApplication::processEvents();
+        }
+        listed = browse->lstRecs->count();
+    }
+    check(listed == gen.sizes[0], QStringLiteral("the recipe list holds %1 titles, not %2").arg(listed).arg(gen.sizes[0]));
+
+    const double memory = peakResident();
+    const double writeMedian = median(writeFloor);
+
+    say(QString());
+    say(QStringLiteral("Book: %1 recipes, %2 categories, %3").arg(recipes).arg(kCategories).arg(megabytes(double(gen.bytes))));
+    say(QStringLiteral("operation                 median ms   floor ms   ratio"));
+    say(row(QStringLiteral("start-up (check+load)"), median(startup), median(loadFloor),
+            QStringLiteral("(floor: read + bare parse)")));
+    say(row(QStringLiteral("add recipe + save"), median(add), writeMedian, QStringLiteral("(floor: raw write + fsync)")));
+    say(row(QStringLiteral("delete recipe + save"), median(remove), writeMedian));
+    say(row(QStringLiteral("title exists (miss)"), median(exists), 0));
+    say(row(QStringLiteral("recipe list, largest cat."), median(list), 0, QStringLiteral("(%1 titles)").arg(listed)));
+    say(QStringLiteral("parts: read %1 ms, bare parse %2 ms; serialize %3 ms, write + fsync %4 ms")
+            .arg(ms(median(read)), ms(median(parse)), ms(median(serialize)), ms(writeMedian)));
+    say(QStringLiteral("runs: %1; book generated in %2 s, %3 characters of text per recipe")
+            .arg(runs)
+            .arg(generationSeconds, 0, 'f', 1)
+            .arg(gen.textPerRecipe, 0, 'f', 0));
+    if (memory >= 0)
+        say(QStringLiteral("peak resident memory: %1 %2")
+                .arg(megabytes(memory),
+                     peakReset ? QStringLiteral("(after generating the book)") : QStringLiteral("(whole process so far)")));
+    say(QString());
+
+    bd::G.reset();
+}
+
+QList<int> parseSizes(const QString& text)
+{
+    QList<int> sizes;
+    for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int n = part.trimmed().toInt(&ok);
+        if (!ok || n < kSmallestBook)
+            throw BenchError{QStringLiteral("not a book size of at least %1 recipes: ").arg(kSmallestBook) + part};
+        sizes << n;
+    }
+    if (sizes.isEmpty())
+        throw BenchError{QStringLiteral("no book sizes given")};
+    return sizes;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Settings, and the runtime folder Qt wants, live in a private folder.
+    QTemporaryDir home;
+    if (!home.isValid()) {
+        std::fprintf(stderr, "brindelle_bench: cannot create a temporary folder\n");
+        return 1;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString runtime = home.path() + QStringLiteral("/runtime");
+        if (QDir().mkpath(runtime) &&
+            QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    }
+    QApplication app(argc, argv);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Times the recipe store on large generated books."));
+    parser.addHelpOption();
+    const QCommandLineOption sizesOption(QStringLiteral("sizes"), QStringLiteral("Book sizes in recipes."),
+                                         QStringLiteral("list"), QStringLiteral("1000,10000,100000"));
+    const QCommandLineOption runsOption(
+        QStringLiteral("runs"),
+        QStringLiteral("Runs per size (default %1, at most %2 for books of %3 recipes or more).")
+            .arg(kDefaultRuns)
+            .arg(kBigBookRuns)
+            .arg(kBigBook),
+        QStringLiteral("N"));
+    parser.addOption(sizesOption);
+    parser.addOption(runsOption);
+    parser.process(app);
+
+    try {
+        const QList<int> sizes = parseSizes(parser.value(sizesOption));
+        int runs = kDefaultRuns;
+        if (parser.isSet(runsOption)) {
+            bool ok = false;
+            runs = parser.value(runsOption).toInt(&ok);
+            if (!ok || runs < 1)
+                throw BenchError{QStringLiteral("not a number of runs: ") + parser.value(runsOption)};
+        }
+
+        // Never the user's settings.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path() + QStringLiteral("/config"));
+        bd::writeValue(QStringLiteral("language"), QStringLiteral("0"));
+
+        const QString buildType = QStringLiteral(BRINDELLE_BUILD_TYPE);
+        say(QStringLiteral("brindelle_bench: build type %1, pugixml %2.%3, Qt %4")
+                .arg(buildType.isEmpty() ? QStringLiteral("(none)") : buildType)
+                .arg(PUGIXML_VERSION / 1000)
+                .arg(PUGIXML_VERSION % 1000 / 10)
+                .arg(QString::fromLatin1(qVersion())));
+        if (buildType == QLatin1String("Debug"))
+            say(QStringLiteral("note: an unoptimised build; the program's own code runs slower than it would."));
+
+        QElapsedTimer total;
+        total.start();
+        for (const int n : sizes) {
+            const int r = parser.isSet(runsOption) || n < kBigBook ? runs : std::min(runs, kBigBookRuns);
+            benchSize(n, r);
+        }
+        say(QStringLiteral("total time: %1 s").arg(double(total.elapsed()) / 1000, 0, 'f', 1));
+    } catch (const BenchError& e) {
+        std::fprintf(stderr, "brindelle_bench: %s\n", qUtf8Printable(e.what));
+        return 1;
+    }
+    return 0;
+}

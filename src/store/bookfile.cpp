@@ -7,10 +7,15 @@ namespace bd {
 
 SaveResult writeFileAtomically(const QString& path, const QByteArray& data)
 {
+    return writeFileAtomically(path, [&data](QIODevice& out) { return out.write(data) == data.size(); });
+}
+
+SaveResult writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& write)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return SaveResult::failure(file.errorString());
-    if (file.write(data) != data.size()) {
+    if (!write(file)) {
         const QString why = file.errorString();
         file.cancelWriting();
         return SaveResult::failure(why);

@@ -5,6 +5,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
+class QIODevice;
+
 namespace bd {
 
 struct SaveResult {
@@ -17,6 +21,8 @@ struct SaveResult {
 // Writes data to path through a temporary file in the same folder, flushed
 // and synced to disk before it takes the old file's place.
 SaveResult writeFileAtomically(const QString& path, const QByteArray& data);
+// The same, with the content written by write(); it returns false on failure.
+SaveResult writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& write);
 
 // Moves an unreadable file aside as path + ".bad" (or ".bad2", ".bad3", ...
 // when that name is taken). Returns the new name, or an empty string.

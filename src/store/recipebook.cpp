@@ -1,5 +1,6 @@
 #include "store/recipebook.h"
 
+#include <QBuffer>
 #include <QDate>
 #include <QFile>
 #include <QLocale>
@@ -35,11 +36,8 @@ bool isRecipeBook(const pugi::xml_document& doc)
     return elements == 1 && std::strcmp(doc.document_element().name(), "recipebook") == 0;
 }
 
-bool parseInto(pugi::xml_document& doc, const QByteArray& data, QString* error)
+bool checkParse(const pugi::xml_document& doc, const pugi::xml_parse_result& r, QString* error)
 {
-    // Whitespace-only text is dropped and every line break reads back as LF.
-    const pugi::xml_parse_result r =
-        doc.load_buffer(data.constData(), size_t(data.size()), pugi::parse_default, pugi::encoding_auto);
     if (!r) {
         if (error)
             *error = QString::fromUtf8(r.description()) + QStringLiteral(" (offset %1)").arg(qint64(r.offset));
@@ -53,16 +51,12 @@ bool parseInto(pugi::xml_document& doc, const QByteArray& data, QString* error)
     return true;
 }
 
-bool readWhole(const QString& path, QByteArray* out, QString* error)
+bool parseInto(pugi::xml_document& doc, const QByteArray& data, QString* error)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    *out = f.readAll();
-    return true;
+    // Whitespace-only text is dropped and every line break reads back as LF.
+    return checkParse(doc, doc.load_buffer(data.constData(), size_t(data.size()), pugi::parse_default,
+                                           pugi::encoding_auto),
+                      error);
 }
 
 // Lower-cased comparison of a stored UTF-8 title with a lower-cased needle.
@@ -89,11 +83,8 @@ bool titleMatches(const char* title, const QString& lowered)
 
 QString checkBook(const QString& path)
 {
-    QByteArray data;
-    pugi::xml_document doc;
-    if (!readWhole(path, &data, nullptr) || !parseInto(doc, data, nullptr))
-        return QStringLiteral("error");
-    return QStringLiteral("aok");
+    RecipeBook book;
+    return book.loadFile(path) ? QStringLiteral("aok") : QStringLiteral("error");
 }
 
 bool nameAllowed(const QString& s)
@@ -152,12 +143,31 @@ bool RecipeBook::loadBuffer(const QByteArray& data, QString* error)
 
 bool RecipeBook::loadFile(const QString& path, QString* error)
 {
-    QByteArray data;
-    if (!readWhole(path, &data, error)) {
+    // The file is read into a buffer the document then owns and parses in
+    // place, so a large book is never held twice.
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = f.errorString();
         clear();
         return false;
     }
-    return loadBuffer(data, error);
+    const qint64 size = f.size();
+    void* buffer = pugi::get_memory_allocation_function()(size_t(qMax<qint64>(size, 1)));
+    if (!buffer || f.read(static_cast<char*>(buffer), size) != size) {
+        if (buffer)
+            pugi::get_memory_deallocation_function()(buffer);
+        if (error)
+            *error = f.errorString();
+        clear();
+        return false;
+    }
+    const pugi::xml_parse_result r =
+        doc_.load_buffer_inplace_own(buffer, size_t(size), pugi::parse_default, pugi::encoding_auto);
+    if (checkParse(doc_, r, error))
+        return true;
+    clear();
+    return false;
 }
 
 void RecipeBook::clear()
@@ -166,18 +176,30 @@ void RecipeBook::clear()
     doc_.append_child("recipebook");
 }
 
-QByteArray RecipeBook::serialize() const
+bool RecipeBook::writeTo(QIODevice& out) const
 {
     struct Writer : pugi::xml_writer {
-        QByteArray out;
+        QIODevice* device;
+        bool ok = true;
         void write(const void* data, size_t size) override
         {
-            out.append(static_cast<const char*>(data), qsizetype(size));
+            if (ok)
+                ok = device->write(static_cast<const char*>(data), qint64(size)) == qint64(size);
         }
     } writer;
+    writer.device = &out;
     doc_.save(writer, PUGIXML_TEXT(""), pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    writer.out.append("\r\n");
-    return writer.out;
+    writer.write("\r\n", 2);
+    return writer.ok;
+}
+
+QByteArray RecipeBook::serialize() const
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    writeTo(buffer);
+    return bytes;
 }
 
 pugi::xml_node RecipeBook::root() const

@@ -6,6 +6,7 @@
 // letter case.
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -55,6 +56,8 @@ public:
     void clear();
     // The document as it is written to disk (no declaration, no indentation).
     QByteArray serialize() const;
+    // Writes the document to out as serialize() would; false if a write failed.
+    bool writeTo(QIODevice& out) const;
 
     pugi::xml_node root() const;
     int categoryCount() const;

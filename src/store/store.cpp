@@ -90,7 +90,7 @@ QString updatePicture(const RecipeInput& in)
 
 SaveResult saveBook()
 {
-    return writeFileAtomically(bookPath(), G.xmlDoc.serialize());
+    return writeFileAtomically(bookPath(), [](QIODevice& out) { return G.xmlDoc.writeTo(out); });
 }
 
 bool reportSaveFailure(const SaveResult& r)

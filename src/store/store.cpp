@@ -2,6 +2,7 @@
 
 #include "app/dialogs.h"
 #include "app/globals.h"
+#include "app/listsort.h"
 #include "resources/strings.h"
 
 #include <QDir>
@@ -120,6 +121,15 @@ bool categoryNameFree(const QStringList& listEntries, const QString& lowerName)
         }
     }
     return true;
+}
+
+QVector<std::pair<QString, int>> fillCategoryList()
+{
+    QVector<std::pair<QString, int>> entries{{fetchText(162), -1}};
+    for (const CategoryEntry& c : G.xmlDoc.categories())
+        entries.push_back({c.name, c.position});
+    sortForList(entries);
+    return entries;
 }
 
 SaveResult addCategory(const QString& name, int* position)

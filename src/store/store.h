@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
+#include <utility>
 
 #include "store/bookfile.h"
 #include "store/recipebook.h"
@@ -30,6 +32,10 @@ QString storedPictureName(const QString& category, const QString& title, const Q
 // True if no entry of a window's category list equals lowerName ignoring
 // letter case; otherwise shows "That category exists." and returns false.
 bool categoryNameFree(const QStringList& listEntries, const QString& lowerName);
+
+// The entries of an add or edit window's category list, in list order:
+// "[new category..]" (data -1) and every category with its position.
+QVector<std::pair<QString, int>> fillCategoryList();
 
 // Appends a category named name and saves; *position receives its position.
 SaveResult addCategory(const QString& name, int* position = nullptr);

@@ -216,6 +216,20 @@ private slots:
         QVERIFY(env.dialogs.calls.isEmpty());
         QVERIFY(!categoryNameFree(entries, QStringLiteral("desserts")));
         QCOMPARE(env.dialogs.messageIds(), QList<int>{192});
+
+        // The entry lists: "[new category..]" first, then names by list order
+        // carrying their book positions; a new category is last in the book.
+        int position = -1;
+        QVERIFY(addCategory(QStringLiteral("bread"), &position).ok);
+        QCOMPARE(position, 3);
+        const auto list = fillCategoryList();
+        QCOMPARE(list.size(), 5);
+        QCOMPARE(list[0], (std::pair<QString, int>{QStringLiteral("[new category..]"), -1}));
+        QCOMPARE(list[1], (std::pair<QString, int>{QStringLiteral("bread"), 3}));
+        QCOMPARE(list[2], (std::pair<QString, int>{QStringLiteral("Desserts"), 0}));
+        RecipeBook saved;
+        QVERIFY(saved.loadFile(bookPath()));
+        QCOMPARE(saved.categoryName(3), QStringLiteral("bread"));
     }
 
     void updateMovesRecipeAndItsPicture()

@@ -12,15 +12,6 @@ QString fixLineBreaks(const QString& text)
     return out;
 }
 
-QVector<std::pair<QString, int>> categoryListEntries()
-{
-    QVector<std::pair<QString, int>> entries;
-    for (const CategoryEntry& c : G.xmlDoc.categories())
-        entries.push_back({c.name, c.position});
-    sortForList(entries);
-    return entries;
-}
-
 QStringList recipeListEntries(int position)
 {
     QStringList titles = G.xmlDoc.recipeTitles(position);

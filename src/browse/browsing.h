@@ -4,16 +4,11 @@
 
 #include <QString>
 #include <QStringList>
-#include <QVector>
-#include <utility>
 
 namespace bd {
 
 // Every LF becomes CR LF, for multi-line text boxes.
 QString fixLineBreaks(const QString& text);
-
-// Category names with their positions in the book, in list order.
-QVector<std::pair<QString, int>> categoryListEntries();
 
 // The non-empty titles of a category, in list order.
 QStringList recipeListEntries(int position);

@@ -123,13 +123,25 @@ bool categoryNameFree(const QStringList& listEntries, const QString& lowerName)
     return true;
 }
 
-QVector<std::pair<QString, int>> fillCategoryList()
+namespace {
+// entries plus every category with its position, in list order.
+QVector<std::pair<QString, int>> withCategories(QVector<std::pair<QString, int>> entries)
 {
-    QVector<std::pair<QString, int>> entries{{fetchText(162), -1}};
     for (const CategoryEntry& c : G.xmlDoc.categories())
         entries.push_back({c.name, c.position});
     sortForList(entries);
     return entries;
+}
+} // namespace
+
+QVector<std::pair<QString, int>> categoryListEntries()
+{
+    return withCategories({});
+}
+
+QVector<std::pair<QString, int>> fillCategoryList()
+{
+    return withCategories({{fetchText(162), -1}});
 }
 
 SaveResult addCategory(const QString& name, int* position)

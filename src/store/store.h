@@ -33,6 +33,9 @@ QString storedPictureName(const QString& category, const QString& title, const Q
 // letter case; otherwise shows "That category exists." and returns false.
 bool categoryNameFree(const QStringList& listEntries, const QString& lowerName);
 
+// Category names with their positions in the book, in list order.
+QVector<std::pair<QString, int>> categoryListEntries();
+
 // The entries of an add or edit window's category list, in list order:
 // "[new category..]" (data -1) and every category with its position.
 QVector<std::pair<QString, int>> fillCategoryList();

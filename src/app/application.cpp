@@ -7,6 +7,8 @@
 #include "app/windows.h"
 #include "browse/frmAbout.h"
 #include "browse/frmBr.h"
+#include "entry/frmAdd.h"
+#include "entry/frmEdit.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -20,6 +22,8 @@ void registerStandardWindows()
 {
     registerWindow(WindowKind::Br, [] { return new frmBr; });
     registerWindow(WindowKind::About, [] { return new frmAbout; });
+    registerWindow(WindowKind::Add, [] { return new frmAdd; });
+    registerWindow(WindowKind::Edit, [] { return new frmEdit; });
 }
 
 namespace {

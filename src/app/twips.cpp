@@ -27,4 +27,6 @@ int pxY(double twips) { return int(std::lround(twips / twipsPerPixelY())); }
 double twipsX(int pixels) { return pixels * twipsPerPixelX(); }
 double twipsY(int pixels) { return pixels * twipsPerPixelY(); }
 
+QRect toPixels(const TRect& r) { return QRect(pxX(r.left), pxY(r.top), pxX(r.width), pxY(r.height)); }
+
 } // namespace bd

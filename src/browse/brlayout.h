@@ -3,13 +3,9 @@
 // column keeps its width; the right column takes the rest, and its three
 // recipe boxes share the height in fixed proportions.
 
-namespace bd {
+#include "app/twips.h"
 
-struct TRect {
-    double left = 0, top = 0, width = 0, height = 0;
-    double bottom() const { return top + height; }
-    double right() const { return left + width; }
-};
+namespace bd {
 
 struct BrLayout {
     // Relative to the window's inner area.

@@ -2,7 +2,9 @@
 
 #include "app/dialogs.h"
 #include "app/globals.h"
+#include "app/controls.h"
 #include "app/helpwindow.h"
+#include "app/picturelabel.h"
 #include "app/settings.h"
 #include "app/twips.h"
 #include "browse/brlayout.h"
@@ -31,22 +33,6 @@ namespace bd {
 
 namespace {
 
-QRect px(const TRect& r) { return QRect(pxX(r.left), pxY(r.top), pxX(r.width), pxY(r.height)); }
-
-template <typename T>
-T* named(T* w, const char* name)
-{
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
-
-QLabel* label(QWidget* parent, const char* name, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
-{
-    auto* l = named(new QLabel(parent), name);
-    l->setAlignment(align);
-    return l;
-}
-
 QPlainTextEdit* recipeBox(QWidget* parent, const char* name)
 {
     auto* t = named(new QPlainTextEdit(parent), name);
@@ -55,22 +41,6 @@ QPlainTextEdit* recipeBox(QWidget* parent, const char* name)
     t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     t->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     return t;
-}
-
-QAction* action(QMenu* menu, const char* name)
-{
-    auto* a = named(menu->addAction(QString()), name);
-    return a;
-}
-
-QAction* separator(QMenu* menu, const char* name) { return named(menu->addSeparator(), name); }
-
-QFont headingFont(const QWidget* w, int points)
-{
-    QFont f = w->font();
-    f.setBold(true);
-    f.setPointSize(points);
-    return f;
 }
 
 } // namespace
@@ -97,13 +67,7 @@ void frmBr::buildControls()
     setCentralWidget(inner_);
     inner_->installEventFilter(this);
 
-    // The banner, drawn twice: the copy behind is its shadow.
-    lblBorder[1] = label(inner_, "lblBorder", Qt::AlignCenter);
-    lblBorder[0] = label(inner_, "lblBorder", Qt::AlignCenter);
-    lblBorder[0]->setProperty("index", 0);
-    lblBorder[1]->setProperty("index", 1);
-    for (QLabel* l : lblBorder)
-        l->setFont(headingFont(l, 18));
+    buildBanner(inner_, lblBorder);
 
     fraBack = named(new QFrame(inner_), "fraBack");
     fraTopLeft = named(new QFrame(fraBack), "fraTopLeft");
@@ -118,20 +82,7 @@ void frmBr::buildControls()
     lstRecs->setMouseTracking(true);
     lstRecs->viewport()->installEventFilter(this);
     lstRecs->installEventFilter(this);
-    Frame1 = named(new QFrame(fraTopLeft), "Frame1");
-    Frame1->setFrameShape(QFrame::StyledPanel);
-    Frame1->setFrameShadow(QFrame::Sunken);
-    Frame1->setCursor(Qt::PointingHandCursor);
-    Image1 = label(Frame1, "Image1", Qt::AlignCenter);
-    Image1->setScaledContents(true);
-    Image1->hide();
-    lblClickImg = label(fraTopLeft, "lblClickImg", Qt::AlignCenter);
-    QFont underlined = lblClickImg->font();
-    underlined.setUnderline(true);
-    lblClickImg->setFont(underlined);
-    lblClickImg->setCursor(Qt::PointingHandCursor);
-    for (QWidget* w : {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Image1), static_cast<QWidget*>(lblClickImg)})
-        w->installEventFilter(this);
+    buildPictureFrame(fraTopLeft, this, Frame1, Image1, lblClickImg);
 
     // Field names and values under the left column.
     const double rowTop[] = {60, 330, 600, 870};
@@ -141,9 +92,9 @@ void frmBr::buildControls()
     const char* valueIds[] = {"lblPT", "lblCT", "lblYld", "lblDC"};
     for (int i = 0; i < 4; ++i) {
         *names[i] = label(fraBotLeft, nameIds[i], Qt::AlignRight | Qt::AlignVCenter);
-        (*names[i])->setGeometry(px({0, rowTop[i], 1620, 255}));
+        (*names[i])->setGeometry(toPixels({0, rowTop[i], 1620, 255}));
         *values[i] = label(fraBotLeft, valueIds[i]);
-        (*values[i])->setGeometry(px({1700, rowTop[i], 1540, 255}));
+        (*values[i])->setGeometry(toPixels({1700, rowTop[i], 1540, 255}));
         (*values[i])->setTextInteractionFlags(Qt::TextSelectableByMouse);
     }
     lblImgLoc = label(fraBotLeft, "lblImgLoc");
@@ -169,7 +120,7 @@ void frmBr::buildControls()
     const double buttonLeft[] = {180, 1530, 2850};
     QPushButton* buttons[] = {cmdPrint, cmdEdit, cmdRem};
     for (int i = 0; i < 3; ++i) {
-        buttons[i]->setGeometry(px({buttonLeft[i], 120, 1215, 390}));
+        buttons[i]->setGeometry(toPixels({buttonLeft[i], 120, 1215, 390}));
         buttons[i]->setFont(headingFont(buttons[i], font().pointSize()));
     }
 
@@ -257,10 +208,7 @@ void frmBr::buildMenus()
 void frmBr::applyColoursAndCaptions()
 {
     applyColours(this, kBrColours);
-    // The banner's shadow takes the panel colour behind the heading's text.
-    QPalette shadow = lblBorder[1]->palette();
-    shadow.setColor(QPalette::WindowText, fetchColor(RoleContentBack));
-    lblBorder[1]->setPalette(shadow);
+    colourBannerShadow(lblBorder[1]);
     applyCaptions(this, kBrCaptions);
 }
 
@@ -269,23 +217,23 @@ void frmBr::arrange()
     if (isMinimized())
         return;
     const BrLayout l = layoutBr(twipsX(inner_->width()), twipsY(inner_->height()));
-    lblBorder[0]->setGeometry(px(l.lblBorder[0]));
-    lblBorder[1]->setGeometry(px(l.lblBorder[1]));
-    fraBack->setGeometry(px(l.fraBack));
-    fraTopLeft->setGeometry(px(l.fraTopLeft));
-    fraBotLeft->setGeometry(px(l.fraBotLeft));
-    fraRight->setGeometry(px(l.fraRight));
-    cboCats->setGeometry(px(l.cboCats));
-    lstRecs->setGeometry(px(l.lstRecs));
-    Frame1->setGeometry(px(l.frame1));
-    lblClickImg->setGeometry(px(l.lblClickImg));
-    lblIng->setGeometry(px(l.lblIng));
-    txtIng->setGeometry(px(l.txtIng));
-    lblPrep->setGeometry(px(l.lblPrep));
-    txtPrep->setGeometry(px(l.txtPrep));
-    lblOther->setGeometry(px(l.lblOther));
-    txtOther->setGeometry(px(l.txtOther));
-    Picture1->setGeometry(px(l.picture1));
+    lblBorder[0]->setGeometry(toPixels(l.lblBorder[0]));
+    lblBorder[1]->setGeometry(toPixels(l.lblBorder[1]));
+    fraBack->setGeometry(toPixels(l.fraBack));
+    fraTopLeft->setGeometry(toPixels(l.fraTopLeft));
+    fraBotLeft->setGeometry(toPixels(l.fraBotLeft));
+    fraRight->setGeometry(toPixels(l.fraRight));
+    cboCats->setGeometry(toPixels(l.cboCats));
+    lstRecs->setGeometry(toPixels(l.lstRecs));
+    Frame1->setGeometry(toPixels(l.frame1));
+    lblClickImg->setGeometry(toPixels(l.lblClickImg));
+    lblIng->setGeometry(toPixels(l.lblIng));
+    txtIng->setGeometry(toPixels(l.txtIng));
+    lblPrep->setGeometry(toPixels(l.lblPrep));
+    txtPrep->setGeometry(toPixels(l.txtPrep));
+    lblOther->setGeometry(toPixels(l.lblOther));
+    txtOther->setGeometry(toPixels(l.txtOther));
+    Picture1->setGeometry(toPixels(l.picture1));
     if (!lblImgLoc->text().isEmpty())
         showRecipeImage(lblImgLoc->text());
 }
@@ -374,8 +322,8 @@ void frmBr::showRecipe(int position)
 void frmBr::showRecipeImage(const QString& name)
 {
     Image1->hide();
-    const QString path = imagesFolder() + QLatin1Char('/') + name;
-    if (!QFile::exists(path)) {
+    const QString path = storedPicturePath(name);
+    if (path.isEmpty() || !QFile::exists(path)) {
         lblImgLoc->clear();
         return;
     }
@@ -390,22 +338,7 @@ void frmBr::showRecipeImage(const QString& name)
 
 void frmBr::fitThumbnail()
 {
-    const QSize natural = himetricSize(picture_);
-    const Fit fit = fitPicture(kThumbnailFit, twipsX(Frame1->width()), twipsY(Frame1->height()), natural.width(),
-                               natural.height(), himetricToTwips(natural.width()),
-                               himetricToTwips(natural.height()));
-    const QRect target = px({fit.left, fit.top, fit.width, fit.height});
-    if (target.isEmpty())
-        return;
-    const qreal dpr = devicePixelRatioF();
-    QImage shown = fit.stretched
-                       ? picture_.scaled(target.size() * dpr, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                       : picture_;
-    QPixmap pixmap = QPixmap::fromImage(shown);
-    pixmap.setDevicePixelRatio(fit.stretched ? dpr : 1.0);
-    Image1->setPixmap(pixmap);
-    Image1->setGeometry(target);
-    Image1->show();
+    showFittedPicture(Image1, picture_, kThumbnailFit, twipsX(Frame1->width()), twipsY(Frame1->height()));
 }
 
 void frmBr::saveInfoToEdit()
@@ -423,6 +356,16 @@ void frmBr::saveInfoToEdit()
     QApplication::processEvents();
 }
 
+void frmBr::selectRecipe(const QString& category, const QString& title)
+{
+    const int c = cboCats->findText(category, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (c >= 0)
+        cboCats->setCurrentIndex(c);
+    const QList<QListWidgetItem*> items = lstRecs->findItems(title, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (!items.isEmpty())
+        lstRecs->setCurrentItem(items.first());
+}
+
 void frmBr::remove()
 {
     const QListWidgetItem* item = lstRecs->currentItem();
@@ -434,8 +377,8 @@ void frmBr::remove()
         return;
     const QString picture = lblImgLoc->text();
     // The picture goes only once the book without the recipe is on disk.
-    if (reportSaveFailure(deleteRecipe(title)) && !picture.isEmpty())
-        QFile::remove(imagesFolder() + QLatin1Char('/') + picture);
+    if (reportSaveFailure(deleteRecipe(title)) && !storedPicturePath(picture).isEmpty())
+        QFile::remove(storedPicturePath(picture));
     categoryChanged();
 }
 
@@ -471,11 +414,12 @@ void frmBr::copy()
 
 void frmBr::pictureView()
 {
-    if (lblImgLoc->text().isEmpty() || !windowAvailable(WindowKind::ImgView))
+    const QString path = storedPicturePath(lblImgLoc->text());
+    if (path.isEmpty() || !windowAvailable(WindowKind::ImgView))
         return;
     G.editImage = lblImgLoc->text();
     G.calledFromBr = true;
-    G.viewImagePath = imagesFolder() + QLatin1Char('/') + lblImgLoc->text();
+    G.viewImagePath = path;
     openOver(this, WindowKind::ImgView);
 }
 

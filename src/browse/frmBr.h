@@ -29,6 +29,9 @@ public:
     void showRecipeImage(const QString& name);
     void clearRecipe();
     void saveInfoToEdit();
+    // Selects the category named category, then its recipe titled title
+    // (exact texts; each search stops at the first match).
+    void selectRecipe(const QString& category, const QString& title);
 
     // Commands.
     void remove();

@@ -129,4 +129,11 @@ void applyColours(QWidget* window, const ColourTable& t)
     forEachNamed(window, t.fontSized, [](QWidget* w) { setTextSize(w, G.textFontSize); });
 }
 
+void colourBannerShadow(QWidget* shadow)
+{
+    QPalette p = shadow->palette();
+    p.setColor(QPalette::WindowText, fetchColor(RoleContentBack));
+    shadow->setPalette(p);
+}
+
 } // namespace bd

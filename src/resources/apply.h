@@ -17,5 +17,8 @@ void applyColours(QWidget* window, const ColourTable& table);
 void setBackColour(QWidget* w, const QColor& c);
 void setForeColour(QWidget* w, const QColor& c);
 void setTextSize(QWidget* w, int points);
+// The banner's shadow copy takes the panel colour, so it shows behind the
+// heading's text in every scheme.
+void colourBannerShadow(QWidget* shadow);
 
 } // namespace bd

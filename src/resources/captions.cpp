@@ -55,9 +55,78 @@ const char* const brPanels[] = {"Picture1", nullptr};
 const char* const brLabels[] = {"lblBorder", "lblCT", "lblDC", "lblIng", "lblOther", "lblPrep", "lblPT", "lblYld", nullptr};
 const char* const none[] = {nullptr};
 
+// The fields shared by the add and edit windows.
+const CaptionRow entryRows[] = {
+    {"lblTitle", Prop::Caption, 130, "", ""},
+    {"lblIng", Prop::Caption, 102, "", ""},
+    {"lblPrep", Prop::Caption, 103, "", ""},
+    {"lblOther", Prop::Caption, 104, "", ""},
+    {"lblCat", Prop::Caption, 131, "", ""},
+    {"lblDeg", Prop::Caption, 153, "\xC2\xB0 (", ")"},
+    {"cmdAddImg", Prop::Caption, 132, "", ""},
+    {"Label7", Prop::Caption, 108, "", ""},
+    {"Label9", Prop::Caption, 109, "", ""},
+    {"Label8", Prop::Caption, 110, "", ""},
+    {"lblClickImg", Prop::Caption, 287, "", ""},
+    {"mnuAFile", Prop::Caption, 112, "", ""},
+    {"mnuAExit", Prop::Caption, 114, "", ""},
+    {"mnuAHelp", Prop::Caption, 124, "", ""},
+};
+
+const CaptionRow addRows[] = {
+    {"", Prop::WindowTitle, 154, "", ""},
+    {"lblBorder", Prop::Caption, 129, "", ""},
+    {"mnuARec", Prop::Caption, 116, "", ""},
+    {"mnuABrowse", Prop::Caption, 135, "", ""},
+    {"mnuAddEdit", Prop::Caption, 222, "", ""},
+    {"mnuAddCopy", Prop::Caption, 223, "", ""},
+    {"mnuAddCut", Prop::Caption, 224, "", ""},
+    {"mnuAddPaste", Prop::Caption, 225, "", ""},
+    {"mnuAddAbout", Prop::Caption, 226, "", ""},
+    {"mnuAddHelpContents", Prop::Caption, 227, "", ""},
+    {"mnuAddTools", Prop::Caption, 120, "", ""},
+    {"mnuImport", Prop::Caption, 230, "", ""},
+    {"mnuAddOptions", Prop::Caption, 121, "", ""},
+    {"mnuAddRecipe", Prop::Caption, 291, "", ""},
+    {"mnuAddImg", Prop::Caption, 292, "", ""},
+    {"mnuAddClear", Prop::Caption, 293, "", ""},
+    {"cmdAdd", Prop::Caption, 133, "", ""},
+    {"cmdClear", Prop::Caption, 134, "", ""},
+};
+
+const CaptionRow editRows[] = {
+    {"", Prop::WindowTitle, 155, "", ""},
+    {"lblBorder", Prop::Caption, 136, "", ""},
+    {"mnuHelpAboutEd", Prop::Caption, 226, "", ""},
+    {"mnuHelpContentsE", Prop::Caption, 227, "", ""},
+    {"mnuEditBrowse", Prop::Caption, 135, "", ""},
+    {"mnuEditSaveRec", Prop::Caption, 294, "", ""},
+    {"mnuEditAddImg", Prop::Caption, 292, "", ""},
+    {"mnuEditAddRec", Prop::Caption, 117, "", ""},
+    {"mnuEditRecipe", Prop::Caption, 116, "", ""},
+    {"mnuEditCopy", Prop::Caption, 223, "", ""},
+    {"mnuEditCut", Prop::Caption, 224, "", ""},
+    {"mnuEditPaste", Prop::Caption, 225, "", ""},
+    {"mnuEditEdit", Prop::Caption, 222, "", ""},
+    {"cmdAdd", Prop::Caption, 160, "", ""},
+    {"cmdCancelEdit", Prop::Caption, 159, "", ""},
+};
+
+const char* const entryFrames[] = {"Frame1", "fraStatic", "fraDyn", nullptr};
+const char* const addButtons[] = {"cmdClear", "cmdAdd", "cmdAddImg", nullptr};
+const char* const editButtons[] = {"cmdCancelEdit", "cmdAdd", "cmdAddImg", nullptr};
+const char* const entryContent[] = {"txtTitle", "txtIng", "txtOther", "txtPrep", "txtPT", "txtCT", "txtY", "cboACats", nullptr};
+const char* const entryPanels[] = {"Picture2", "picAddImg", nullptr};
+const char* const entryLabels[] = {"lblBorder", "lblCat", "lblTitle", "lblIng", "lblOther", "lblPrep", nullptr};
+
 } // namespace
 
 const CaptionTable kBrCaptions = {brRows, std::size(brRows)};
 const ColourTable kBrColours = {brFrames, brButtons, brContent, brPanels, brLabels, none, false};
+const CaptionTable kEntryCaptions = {entryRows, std::size(entryRows)};
+const CaptionTable kAddCaptions = {addRows, std::size(addRows)};
+const CaptionTable kEditCaptions = {editRows, std::size(editRows)};
+const ColourTable kAddColours = {entryFrames, addButtons, entryContent, entryPanels, entryLabels, none, false};
+const ColourTable kEditColours = {entryFrames, editButtons, entryContent, entryPanels, entryLabels, none, false};
 
 } // namespace bd

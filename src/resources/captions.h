@@ -37,5 +37,8 @@ struct ColourTable {
 
 extern const CaptionTable kBrCaptions;
 extern const ColourTable kBrColours;
+// kEntryCaptions: the fields the add and edit windows share.
+extern const CaptionTable kEntryCaptions, kAddCaptions, kEditCaptions;
+extern const ColourTable kAddColours, kEditColours;
 
 } // namespace bd

@@ -9,11 +9,17 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace bd {
 
 namespace {
 
-QString pictureStoragePath(const QString& name) { return imagesFolder() + QLatin1Char('/') + name; }
+// Characters that let a file name reach another folder or drive.
+bool leavesFolder(QChar c)
+{
+    return c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') || c.isNull();
+}
 
 bool samePath(const QString& a, const QString& b)
 {
@@ -54,11 +60,29 @@ RecipeFields fieldsOf(const RecipeInput& in)
     return f;
 }
 
+// Gives the stored picture at from the name to, replacing a file of that
+// name. Goes through a temporary name, so that a target differing only in
+// letter case on a case-insensitive disk is never taken for another file.
+bool renamePicture(const QString& from, const QString& to)
+{
+    const QString temporary = from + QStringLiteral(".renaming");
+    QFile::remove(temporary);
+    if (!QFile::rename(from, temporary))
+        return false;
+    if (QFile::exists(to))
+        QFile::remove(to);
+    if (QFile::rename(temporary, to))
+        return true;
+    QFile::rename(temporary, from);
+    return false;
+}
+
 // The picture of an updated recipe. Returns the new `image` text.
 QString updatePicture(const RecipeInput& in)
 {
-    const QString stored = G.editImage.isEmpty() ? QString() : pictureStoragePath(G.editImage);
-    if (!G.editImage.isEmpty() && in.picturePath.isEmpty()) {
+    // A stored name that could reach outside the images folder is ignored.
+    const QString stored = storedPicturePath(G.editImage);
+    if (!stored.isEmpty() && in.picturePath.isEmpty()) {
         QFile::remove(stored);
         return QString();
     }
@@ -72,19 +96,17 @@ QString updatePicture(const RecipeInput& in)
         if (!changed && in.picturePath.contains(G.editCat))
             return G.editImage;
         const QString name = storedPictureName(in.categoryText, in.title, G.editImage);
-        const QString target = pictureStoragePath(name);
-        if (samePath(stored, target))
+        const QString target = storedPicturePath(name);
+        if (target == stored)
             return G.editImage;
-        if (QFile::exists(target))
-            QFile::remove(target);
         // A picture that cannot be renamed keeps its old name.
-        return QFile::rename(stored, target) ? name : G.editImage;
+        return renamePicture(stored, target) ? name : G.editImage;
     }
     // A new picture replaces the stored one.
     if (!stored.isEmpty() && QFile::exists(stored))
         QFile::remove(stored);
     const QString name = storedPictureName(in.categoryText, in.title, in.picturePath);
-    return copyReplacing(in.picturePath, pictureStoragePath(name)) ? name : QString();
+    return copyReplacing(in.picturePath, storedPicturePath(name)) ? name : QString();
 }
 
 } // namespace
@@ -109,7 +131,25 @@ QString storedPictureName(const QString& category, const QString& title, const Q
     if (ext.compare(QLatin1String("jpeg"), Qt::CaseInsensitive) == 0)
         ext = QStringLiteral(".jpg");
     const QString prefix = G.imgPrefix.isEmpty() ? QStringLiteral("recipes") : G.imgPrefix;
-    return prefix + QLatin1Char('_') + category + QLatin1Char('_') + title + ext;
+    QString name = prefix + QLatin1Char('_') + category + QLatin1Char('_') + title + ext;
+    // Names in the book never hold these, but a hand-edited book or an odd
+    // source path may.
+    for (QChar& c : name)
+        if (leavesFolder(c))
+            c = QLatin1Char('_');
+    return name;
+}
+
+bool safePictureName(const QString& name)
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    return std::none_of(name.begin(), name.end(), leavesFolder);
+}
+
+QString storedPicturePath(const QString& name)
+{
+    return safePictureName(name) ? imagesFolder() + QLatin1Char('/') + name : QString();
 }
 
 bool categoryNameFree(const QStringList& listEntries, const QString& lowerName)
@@ -159,7 +199,7 @@ SaveResult addRecipe(int categoryPos, const RecipeInput& in)
     RecipeFields f = fieldsOf(in);
     if (!in.picturePath.isEmpty() && usablePicture(in.picturePath)) {
         const QString name = storedPictureName(in.categoryText, in.title, in.picturePath);
-        if (copyReplacing(in.picturePath, pictureStoragePath(name)))
+        if (copyReplacing(in.picturePath, storedPicturePath(name)))
             f.image = name;
     }
     G.xmlDoc.appendRecipe(categoryPos, f);

@@ -26,8 +26,16 @@ SaveResult saveBook();
 bool reportSaveFailure(const SaveResult& r);
 
 // "recipes_<category>_<title><ext>", ext being the last four characters of
-// sourcePath, with a ".jpeg" source stored as ".jpg".
+// sourcePath, with a ".jpeg" source stored as ".jpg". Characters that would
+// make the name reach outside the images folder become "_".
 QString storedPictureName(const QString& category, const QString& title, const QString& sourcePath);
+
+// True when name can name a file in the images folder: not empty, not "."
+// or "..", and free of folder separators, drive prefixes and NUL. The
+// picture names in a book are used only when they pass this test.
+bool safePictureName(const QString& name);
+// The images folder + name, or an empty string when name is not safe.
+QString storedPicturePath(const QString& name);
 
 // True if no entry of a window's category list equals lowerName ignoring
 // letter case; otherwise shows "That category exists." and returns false.

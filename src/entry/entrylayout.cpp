@@ -1,0 +1,41 @@
+#include "entry/entrylayout.h"
+
+#include <cmath>
+
+namespace bd {
+
+using namespace EntryDesign;
+
+int findExtraSpace(double F, double fixedHeights)
+{
+    const double extra = F - (fixedHeights + 2 * bigShare * F + notesShare * F) - bottomGap;
+    return int(std::nearbyint(extra)); // the default rounding mode: halves to even
+}
+
+EntryLayout layoutEntry(double innerWidth, double innerHeight, double degWidth, double degHeight)
+{
+    EntryLayout l;
+    l.lblBorder[0] = {15, 0, innerWidth, bannerHeight};
+    l.lblBorder[1] = {30, 30, innerWidth, bannerHeight};
+    l.fraDyn = {0, bannerHeight, innerWidth, innerHeight - bannerHeight};
+    l.fraStatic = {l.fraDyn.width - staticWidth, staticTop, staticWidth, staticHeight};
+
+    // alignAddFrames / alignEditFrames
+    const double F = l.fraDyn.height;
+    const double extra = findExtraSpace(F, 4 * labelHeight + titleBoxHeight);
+    const double a = bigExtraShare * extra, b = notesExtraShare * extra;
+    const double w = l.fraDyn.width - staticWidth - boxMargin;
+    const double labelWidth = boxLeft - labelLeft + w;
+    l.lblTitle = {labelLeft, 0, labelWidth, labelHeight};
+    l.txtTitle = {boxLeft, l.lblTitle.bottom(), w, titleBoxHeight};
+    l.lblIng = {labelLeft, l.txtTitle.bottom(), labelWidth, labelHeight};
+    l.txtIng = {boxLeft, l.lblIng.bottom(), w, bigShare * F + a};
+    l.lblPrep = {labelLeft, l.txtIng.bottom(), labelWidth, labelHeight};
+    l.txtPrep = {boxLeft, l.lblPrep.bottom(), w, bigShare * F + a};
+    l.lblOther = {labelLeft, l.txtPrep.bottom(), labelWidth, labelHeight};
+    l.txtOther = {boxLeft, l.lblOther.bottom(), w, notesShare * F + b};
+    l.lblDeg = {boxLeft + w - degWidth, l.txtPrep.top - degHeight, degWidth, degHeight};
+    return l;
+}
+
+} // namespace bd

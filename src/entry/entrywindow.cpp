@@ -1,0 +1,491 @@
+#include "entry/entrywindow.h"
+
+#include "app/controls.h"
+#include "app/dialogs.h"
+#include "app/globals.h"
+#include "app/picturelabel.h"
+#include "app/twips.h"
+#include "entry/entrylayout.h"
+#include "resources/apply.h"
+#include "resources/captions.h"
+#include "resources/colours.h"
+#include "resources/strings.h"
+#include "store/picture.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringList>
+
+namespace bd {
+
+using namespace EntryDesign;
+
+namespace {
+
+const char kPictureFilter[] = "(*.jpg, *.gif, *.bmp) |*.jpg;*.gif;*.bmp|";
+
+QLineEdit* lineBox(QWidget* parent, const char* name, int maxLength)
+{
+    auto* t = named(new QLineEdit(parent), name);
+    t->setMaxLength(maxLength);
+    return t;
+}
+
+QPlainTextEdit* textBox(QWidget* parent, const char* name)
+{
+    auto* t = named(new QPlainTextEdit(parent), name);
+    t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    t->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    t->setTabChangesFocus(true); // Tab moves on, as in every other field
+    return t;
+}
+
+QFrame* frame(QWidget* parent, const char* name)
+{
+    auto* f = named(new QFrame(parent), name);
+    f->setFrameShape(QFrame::NoFrame);
+    return f;
+}
+
+} // namespace
+
+EntryWindow::EntryWindow(Twin twin, QWidget* parent) : MainWindow(parent), twin_(twin)
+{
+    buildControls();
+    QMenuBar* bar = menuBar();
+    mnuAFile = named(bar->addMenu(QString()), "mnuAFile");
+    mnuAExit = action(mnuAFile, "mnuAExit");
+    connect(mnuAExit, &QAction::triggered, this, &EntryWindow::exitProgram);
+}
+
+void EntryWindow::buildControls()
+{
+    inner_ = named(new QWidget(this), "inner");
+    setCentralWidget(inner_);
+    inner_->installEventFilter(this);
+
+    buildBanner(inner_, lblBorder);
+
+    fraDyn = frame(inner_, "fraDyn");
+    lblTitle = label(fraDyn, "lblTitle");
+    txtTitle = lineBox(fraDyn, "txtTitle", 32);
+    lblIng = label(fraDyn, "lblIng");
+    txtIng = textBox(fraDyn, "txtIng");
+    lblPrep = label(fraDyn, "lblPrep");
+    txtPrep = textBox(fraDyn, "txtPrep");
+    lblOther = label(fraDyn, "lblOther");
+    txtOther = textBox(fraDyn, "txtOther");
+    for (QLabel* l : {lblTitle, lblIng, lblPrep, lblOther})
+        l->setFont(headingFont(l, font().pointSize()));
+    lblDeg = label(fraDyn, "lblDeg", Qt::AlignRight | Qt::AlignVCenter);
+    lblDeg->setCursor(Qt::PointingHandCursor);
+    lblDeg->installEventFilter(this);
+    txtPrep->installEventFilter(this);
+
+    fraStatic = frame(fraDyn, "fraStatic");
+    lblCat = label(fraStatic, "lblCat", Qt::AlignCenter);
+    lblCat->setFont(headingFont(lblCat, font().pointSize()));
+    cboACats = named(new QComboBox(fraStatic), "cboACats");
+    cboACats->setEditable(false);
+    Label7 = label(fraStatic, "Label7", Qt::AlignRight | Qt::AlignVCenter);
+    txtPT = lineBox(fraStatic, "txtPT", 13);
+    Label9 = label(fraStatic, "Label9", Qt::AlignRight | Qt::AlignVCenter);
+    txtCT = lineBox(fraStatic, "txtCT", 13);
+    Label8 = label(fraStatic, "Label8", Qt::AlignRight | Qt::AlignVCenter);
+    txtY = lineBox(fraStatic, "txtY", 13);
+    picAddImg = frame(fraStatic, "picAddImg");
+    cmdAddImg = named(new QPushButton(picAddImg), "cmdAddImg");
+    buildPictureFrame(fraStatic, this, Frame1, Image1, lblClickImg);
+    picRecipe = label(fraStatic, "picRecipe");
+    picRecipe->hide();
+    picImgVal = label(fraStatic, "picImgVal");
+    picImgVal->hide();
+    Picture2 = frame(fraStatic, "Picture2");
+    cmdAdd = named(new QPushButton(Picture2), "cmdAdd");
+
+    const std::pair<QWidget*, TRect> fixed[] = {
+        {lblCat, EntryDesign::lblCat},   {cboACats, EntryDesign::cboACats},
+        {Label7, EntryDesign::Label7},   {txtPT, EntryDesign::txtPT},
+        {Label9, EntryDesign::Label9},   {txtCT, EntryDesign::txtCT},
+        {Label8, EntryDesign::Label8},   {txtY, EntryDesign::txtY},
+        {picAddImg, EntryDesign::picAddImg}, {cmdAddImg, EntryDesign::cmdAddImg},
+        {Frame1, EntryDesign::Frame1},   {lblClickImg, EntryDesign::lblClickImg},
+        {Picture2, EntryDesign::Picture2}, {cmdAdd, EntryDesign::cmdAdd},
+    };
+    for (const auto& [w, r] : fixed)
+        w->setGeometry(toPixels(r));
+    for (QPushButton* b : {cmdAddImg, cmdAdd})
+        b->setFont(headingFont(b, font().pointSize()));
+
+    connect(cboACats, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] { newCategory(); });
+    connect(cmdAddImg, &QPushButton::clicked, this, &EntryWindow::pictureButton);
+
+    setTabOrder(txtTitle, txtIng);
+    setTabOrder(txtIng, txtPrep);
+    setTabOrder(txtPrep, txtOther);
+    setTabOrder(txtOther, cboACats);
+    setTabOrder(cboACats, txtPT);
+    setTabOrder(txtPT, txtCT);
+    setTabOrder(txtCT, txtY);
+    setTabOrder(txtY, cmdAddImg);
+    setTabOrder(cmdAddImg, cmdAdd);
+}
+
+void EntryWindow::useMenuItems(QMenu* edit, QAction* copy, QAction* cut, QAction* paste, QAction* pictureItem)
+{
+    copy_ = copy;
+    cut_ = cut;
+    paste_ = paste;
+    pictureItem_ = pictureItem;
+    copy->setShortcut(QKeySequence::Copy);
+    cut->setShortcut(QKeySequence::Cut);
+    paste->setShortcut(QKeySequence::Paste);
+    connect(edit, &QMenu::aboutToShow, this, &EntryWindow::updateEditMenu);
+    connect(copy, &QAction::triggered, this, &EntryWindow::editCopy);
+    connect(cut, &QAction::triggered, this, &EntryWindow::editCut);
+    connect(paste, &QAction::triggered, this, &EntryWindow::editPaste);
+    connect(pictureItem, &QAction::triggered, this, &EntryWindow::pictureButton);
+}
+
+void EntryWindow::loadWindow(const CaptionTable& captions, const ColourTable& colours)
+{
+    G.endOnUnload = true;
+    setSizeLimits(minWidth, minHeight, maxSize, maxSize);
+    restorePlacement();
+    applyCaptions(this, kEntryCaptions);
+    applyCaptions(this, captions);
+    applyColours(this, colours);
+    // The heading is a picture of a word, not a control with an access key.
+    for (QLabel* l : lblBorder)
+        l->setText(l->text().remove(QLatin1Char('&')));
+    colourBannerShadow(lblBorder[1]);
+    lblDeg->adjustSize();
+    txtTitle->setFocus();
+}
+
+void EntryWindow::arrange()
+{
+    if (isMinimized())
+        return;
+    const double degWidth = twipsX(lblDeg->sizeHint().width()) + 60;
+    const EntryLayout l = layoutEntry(twipsX(inner_->width()), twipsY(inner_->height()), degWidth, labelHeight);
+    lblBorder[0]->setGeometry(toPixels(l.lblBorder[0]));
+    lblBorder[1]->setGeometry(toPixels(l.lblBorder[1]));
+    fraDyn->setGeometry(toPixels(l.fraDyn));
+    fraStatic->setGeometry(toPixels(l.fraStatic));
+    lblTitle->setGeometry(toPixels(l.lblTitle));
+    txtTitle->setGeometry(toPixels(l.txtTitle));
+    lblIng->setGeometry(toPixels(l.lblIng));
+    txtIng->setGeometry(toPixels(l.txtIng));
+    lblPrep->setGeometry(toPixels(l.lblPrep));
+    txtPrep->setGeometry(toPixels(l.txtPrep));
+    lblOther->setGeometry(toPixels(l.lblOther));
+    txtOther->setGeometry(toPixels(l.txtOther));
+    lblDeg->setGeometry(toPixels(l.lblDeg));
+    lblDeg->raise();
+}
+
+// ---- Pictures ----
+
+void EntryWindow::setPictureCaptions(bool nextChooses)
+{
+    cmdAddImg->setText(fetchText(nextChooses ? 132 : 107));
+    if (pictureItem_)
+        pictureItem_->setText(fetchText(nextChooses ? 292 : 299));
+}
+
+void EntryWindow::clearPicture()
+{
+    cmdialog.fileName.clear();
+    Image1->clear();
+    Image1->hide();
+    picRecipe->clear();
+    picture_ = QImage();
+    Frame1->update();
+}
+
+void EntryWindow::pictureButton()
+{
+    if (cmdAddImg->text() != fetchText(132)) {
+        // It reads "RE&MOVE": the picture goes at once, without a question.
+        clearPicture();
+        setPictureCaptions(true);
+        return;
+    }
+    setPictureCaptions(false);
+    choosePicture();
+    if (picture_.isNull())
+        setPictureCaptions(true);
+}
+
+void EntryWindow::choosePicture()
+{
+    const FileRequest request{QStringLiteral("BD"), QString::fromLatin1(kPictureFilter), QString(),
+                              QStringLiteral("*.jpg")};
+    const bool edit = twin_ == Twin::Edit;
+    auto noPicture = [this] {
+        setPictureCaptions(true);
+        clearPicture();
+    };
+    for (;;) {
+        const std::optional<QString> chosen = dialogs().openFile(request);
+        if (!chosen) {
+            noPicture();
+            return;
+        }
+        if (!pictureNameAccepted(*chosen)) {
+            msgBox(193, Buttons::Ok, Icon::None, QStringLiteral(" (*.jpg, *.gif, *.bmp)"));
+            continue;
+        }
+        clearPicture();
+        cmdialog.fileName = *chosen;
+        // Pictures already stored for recipes are never chosen again here.
+        if (edit && inFolder(*chosen, imagesFolder())) {
+            msgBox(301, Buttons::Ok, Icon::Exclamation);
+            noPicture();
+            return;
+        }
+        if (pictureLoads()) {
+            fitPicture(*chosen);
+            return;
+        }
+        msgBox(300, Buttons::Ok, edit ? Icon::Exclamation : Icon::Information);
+        noPicture();
+        return;
+    }
+}
+
+bool EntryWindow::pictureLoads()
+{
+    probe_ = loadPicture(cmdialog.fileName);
+    return !probe_.isNull();
+}
+
+void EntryWindow::fitPicture(const QString& path)
+{
+    picture_ = (!probe_.isNull() && path == cmdialog.fileName) ? probe_ : loadPicture(path);
+    probe_ = QImage();
+    showFittedPicture(Image1, picture_, kEntryFit, EntryDesign::Frame1.width, EntryDesign::Frame1.height);
+}
+
+void EntryWindow::pictureView()
+{
+    if (cmdialog.fileName.isEmpty() || !windowAvailable(WindowKind::ImgView))
+        return;
+    (twin_ == Twin::Add ? G.calledFromAdd : G.calledFromEdit) = true;
+    G.viewImagePath = cmdialog.fileName;
+    openOver(this, WindowKind::ImgView);
+}
+
+void EntryWindow::about()
+{
+    if (!windowAvailable(WindowKind::About))
+        return;
+    (twin_ == Twin::Add ? G.calledFromAdd : G.calledFromEdit) = true;
+    openOver(this, WindowKind::About);
+}
+
+// ---- Categories ----
+
+int EntryWindow::selectedCategory() const
+{
+    return cboACats->currentIndex() < 0 ? -1 : cboACats->currentData().toInt();
+}
+
+void EntryWindow::fillCategoryList(const QString& nameToSelect)
+{
+    {
+        const QSignalBlocker block(cboACats);
+        cboACats->clear();
+        for (const auto& entry : bd::fillCategoryList())
+            cboACats->addItem(entry.first, entry.second);
+        cboACats->setCurrentIndex(-1);
+    }
+    // Selecting "[new category..]" asks for a new category at once.
+    if (twin_ == Twin::Add && cboACats->count() > 0)
+        cboACats->setCurrentIndex(0);
+    if (!nameToSelect.isEmpty()) {
+        const int i = cboACats->findText(nameToSelect, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (i >= 0)
+            cboACats->setCurrentIndex(i);
+    }
+}
+
+void EntryWindow::newCategory()
+{
+    if (cboACats->currentIndex() < 0 || cboACats->currentText() != fetchText(162))
+        return;
+    const QString name = dialogs().input(163, fetchText(163), QStringLiteral("BD"), QString()).value_or(QString()).trimmed();
+    if (name.isEmpty())
+        return;
+    if (!nameAllowed(name)) {
+        msgBox(295, Buttons::Ok, Icon::None, twin_ == Twin::Add ? addCategoryCharsText() : editCategoryCharsText());
+        return;
+    }
+    QStringList entries;
+    for (int i = 0; i < cboACats->count(); ++i)
+        entries << cboACats->itemText(i);
+    if (!categoryNameFree(entries, name.toLower()))
+        return;
+    // A failed save is reported; the category stays in the open book.
+    reportSaveFailure(addCategory(name));
+    fillCategoryList(name);
+}
+
+// ---- Text ----
+
+void EntryWindow::insertDegree()
+{
+    // The add window replaces a selection in the preparation box; the edit
+    // window puts the sign in front of a selection in the ingredients box.
+    const bool replace = twin_ == Twin::Add;
+    QPlainTextEdit* box = replace ? txtPrep : txtIng;
+    QTextCursor c = box->textCursor();
+    const int start = c.selectionStart(), end = c.selectionEnd();
+    c.setPosition(start);
+    if (replace)
+        c.setPosition(end, QTextCursor::KeepAnchor);
+    c.insertText(QString(QChar(0x00B0)));
+    c.setPosition(start + 1);
+    box->setTextCursor(c);
+}
+
+QWidget* EntryWindow::activeBox() const
+{
+    QWidget* active = focusWidget();
+    for (QWidget* box : std::initializer_list<QWidget*>{txtIng, txtPrep, txtOther, txtTitle, txtPT, txtCT, txtY})
+        if (active == box)
+            return box;
+    return nullptr;
+}
+
+namespace {
+
+QString selectedText(QWidget* box)
+{
+    if (auto* line = qobject_cast<QLineEdit*>(box))
+        return line->selectedText();
+    QString text = static_cast<QPlainTextEdit*>(box)->textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+void replaceSelection(QWidget* box, const QString& text)
+{
+    if (auto* line = qobject_cast<QLineEdit*>(box))
+        line->insert(text);
+    else
+        static_cast<QPlainTextEdit*>(box)->insertPlainText(text);
+}
+
+} // namespace
+
+void EntryWindow::updateEditMenu()
+{
+    QWidget* box = activeBox();
+    const bool selection = box && !selectedText(box).isEmpty();
+    copy_->setEnabled(selection);
+    cut_->setEnabled(selection);
+    paste_->setEnabled(box && !QGuiApplication::clipboard()->text().isEmpty());
+}
+
+void EntryWindow::editCopy()
+{
+    QWidget* box = activeBox();
+    if (!box)
+        return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(selectedText(box));
+}
+
+void EntryWindow::editCut()
+{
+    QWidget* box = activeBox();
+    if (!box)
+        return;
+    editCopy();
+    replaceSelection(box, QString());
+}
+
+void EntryWindow::editPaste()
+{
+    if (QWidget* box = activeBox())
+        replaceSelection(box, QGuiApplication::clipboard()->text());
+}
+
+// ---- Saving ----
+
+RecipeInput EntryWindow::recipeInput() const
+{
+    RecipeInput in;
+    in.title = txtTitle->text();
+    in.preptime = txtPT->text();
+    in.cooktime = txtCT->text();
+    in.yield = txtY->text();
+    in.ing = txtIng->toPlainText();
+    in.prep = txtPrep->toPlainText();
+    in.other = txtOther->toPlainText();
+    in.picturePath = cmdialog.fileName;
+    in.categoryText = cboACats->currentText();
+    return in;
+}
+
+void EntryWindow::showCheckFailure(const EntryCheck& check)
+{
+    msgBox(check.message, Buttons::Ok, Icon::None, check.suffix);
+    if (check.focus == EntryFocus::Category) {
+        cboACats->setFocus();
+        return;
+    }
+    txtTitle->setFocus();
+    if (check.selectTitle)
+        txtTitle->selectAll();
+}
+
+void EntryWindow::exitProgram()
+{
+    G.endOnUnload = true;
+    close();
+}
+
+bool EntryWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Resize:
+        if (watched == inner_)
+            arrange();
+        break;
+    case QEvent::MouseButtonPress:
+        if (watched == lblDeg) {
+            insertDegree();
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonRelease:
+        if (watched == Frame1 || watched == Image1 || watched == lblClickImg) {
+            pictureView();
+            return true;
+        }
+        break;
+    case QEvent::KeyPress:
+        if (watched == txtPrep && twin_ == Twin::Add && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            insertDegree();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return MainWindow::eventFilter(watched, event);
+}
+
+} // namespace bd

@@ -1,0 +1,115 @@
+#pragma once
+// What the add and the edit window share: the recipe fields and their
+// layout, the category list with its "[new category..]" entry, the picture
+// button and frame, the degree label, the Edit menu and the commands that
+// leave for the picture viewer, the about window and the help.
+
+#include "app/windows.h"
+#include "entry/entrychecks.h"
+#include "store/store.h"
+
+#include <QImage>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace bd {
+
+struct CaptionTable;
+struct ColourTable;
+
+class EntryWindow : public MainWindow {
+    Q_OBJECT
+public:
+    enum class Twin { Add, Edit };
+
+    // The picture dialog: its file name is the chosen picture's full path,
+    // empty when the recipe has no picture.
+    struct PictureDialog {
+        QString fileName;
+    };
+
+    // Picture button (cmdAddImg and the picture menu item).
+    void pictureButton();
+    void choosePicture();
+    bool pictureLoads();
+    void fitPicture(const QString& path);
+    void pictureView();
+    // Category list: "[new category..]" and every category; nameToSelect
+    // (exact text) is selected afterwards when given.
+    void fillCategoryList(const QString& nameToSelect = QString());
+    // Runs when the category selection changes: "[new category..]" asks
+    // for a new category.
+    void newCategory();
+    // The degree sign into this window's degree target.
+    void insertDegree();
+    // Edit menu.
+    void updateEditMenu();
+    void editCopy();
+    void editCut();
+    void editPaste();
+    void about();
+
+    // The selected category's position in the book, or -1 for none or
+    // "[new category..]".
+    int selectedCategory() const;
+    // The window's fields as the store takes them.
+    RecipeInput recipeInput() const;
+    // The picture shown, null for none.
+    const QImage& picture() const { return picture_; }
+
+    QLabel* lblBorder[2];
+    QFrame *fraDyn, *fraStatic;
+    QLabel *lblTitle, *lblIng, *lblPrep, *lblOther, *lblDeg;
+    QLineEdit* txtTitle;
+    QPlainTextEdit *txtIng, *txtPrep, *txtOther;
+    QLabel* lblCat;
+    QComboBox* cboACats;
+    QLabel *Label7, *Label9, *Label8;
+    QLineEdit *txtPT, *txtCT, *txtY;
+    QFrame* picAddImg;
+    QPushButton* cmdAddImg;
+    QFrame* Frame1;
+    QLabel *Image1, *picRecipe, *picImgVal, *lblClickImg;
+    QFrame* Picture2;
+    QPushButton* cmdAdd;
+    PictureDialog cmdialog;
+
+    QMenu *mnuAFile, *mnuAHelp;
+    QAction* mnuAExit;
+
+protected:
+    explicit EntryWindow(Twin twin, QWidget* parent = nullptr);
+
+    // The Edit menu and the picture menu item, named by each window.
+    void useMenuItems(QMenu* edit, QAction* copy, QAction* cut, QAction* paste, QAction* pictureItem);
+    // Window load: limits, placement, captions and colours.
+    void loadWindow(const CaptionTable& captions, const ColourTable& colours);
+    // Button and menu item for the next press: choose (true) or remove.
+    void setPictureCaptions(bool nextChooses);
+    void clearPicture();
+    // Focus and selection after a failed check, with its message.
+    void showCheckFailure(const EntryCheck& check);
+    void exitProgram();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    QWidget* inner_;
+
+private:
+    void buildControls();
+    void arrange();
+    QWidget* activeBox() const;
+
+    Twin twin_;
+    QAction *copy_ = nullptr, *cut_ = nullptr, *paste_ = nullptr, *pictureItem_ = nullptr;
+    QImage picture_; // the picture at natural size (picRecipe)
+    QImage probe_;   // the last picture the load probe read (picImgVal)
+};
+
+} // namespace bd

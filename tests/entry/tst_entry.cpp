@@ -459,7 +459,11 @@ private slots:
         frmEdit* w = openEdit(QStringLiteral("Desserts"), QStringLiteral("Tart"), above);
         QVERIFY(w->cmdialog.fileName.isEmpty());
         QVERIFY(w->picture().isNull());
+        w->cmdCancelEdit->click();
+        w = openEdit(QStringLiteral("Desserts"), QStringLiteral("Tart"), QStringLiteral("../victim.jpg"));
+        QVERIFY(w->cmdialog.fileName.isEmpty());
         w->cmdAdd->click();
+        QVERIFY(QFile::exists(env.file(QStringLiteral("victim.jpg"))));
         QVERIFY(QFile::exists(above));
         QCOMPARE(G.xmlDoc.fields(G.xmlDoc.findTitle(QStringLiteral("Tart"))).image, QString());
     }

@@ -35,6 +35,15 @@ EntryLayout layoutEntry(double innerWidth, double innerHeight, double degWidth, 
     l.lblOther = {labelLeft, l.txtPrep.bottom(), labelWidth, labelHeight};
     l.txtOther = {boxLeft, l.lblOther.bottom(), w, notesShare * F + b};
     l.lblDeg = {boxLeft + w - degWidth, l.txtPrep.top - degHeight, degWidth, degHeight};
+
+    const double reachLeft = l.txtTitle.right() + 60;
+    auto fieldLabel = [&](const TRect& design) {
+        const double right = l.fraStatic.left + design.right();
+        return TRect{reachLeft, l.fraStatic.top + design.top, right - reachLeft, design.height};
+    };
+    l.Label7 = fieldLabel(EntryDesign::Label7);
+    l.Label9 = fieldLabel(EntryDesign::Label9);
+    l.Label8 = fieldLabel(EntryDesign::Label8);
     return l;
 }
 

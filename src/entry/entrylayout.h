@@ -44,6 +44,10 @@ struct EntryLayout {
     // Relative to fraDyn.
     TRect fraStatic;
     TRect lblTitle, txtTitle, lblIng, txtIng, lblPrep, txtPrep, lblOther, txtOther, lblDeg;
+    // The right-aligned field labels of the right column keep their designed
+    // right edge and top, but may reach left into the gap beside the large
+    // boxes, where longer captions (Spanish) still fit.
+    TRect Label7, Label9, Label8;
 };
 
 // Height left over in fraDyn (height F) once the labels, the title box and

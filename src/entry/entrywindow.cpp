@@ -95,11 +95,11 @@ void EntryWindow::buildControls()
     lblCat->setFont(headingFont(lblCat, font().pointSize()));
     cboACats = named(new QComboBox(fraStatic), "cboACats");
     cboACats->setEditable(false);
-    Label7 = label(fraStatic, "Label7", Qt::AlignRight | Qt::AlignVCenter);
+    Label7 = label(fraDyn, "Label7", Qt::AlignRight | Qt::AlignVCenter);
     txtPT = lineBox(fraStatic, "txtPT", 13);
-    Label9 = label(fraStatic, "Label9", Qt::AlignRight | Qt::AlignVCenter);
+    Label9 = label(fraDyn, "Label9", Qt::AlignRight | Qt::AlignVCenter);
     txtCT = lineBox(fraStatic, "txtCT", 13);
-    Label8 = label(fraStatic, "Label8", Qt::AlignRight | Qt::AlignVCenter);
+    Label8 = label(fraDyn, "Label8", Qt::AlignRight | Qt::AlignVCenter);
     txtY = lineBox(fraStatic, "txtY", 13);
     picAddImg = frame(fraStatic, "picAddImg");
     cmdAddImg = named(new QPushButton(picAddImg), "cmdAddImg");
@@ -113,9 +113,8 @@ void EntryWindow::buildControls()
 
     const std::pair<QWidget*, TRect> fixed[] = {
         {lblCat, EntryDesign::lblCat},   {cboACats, EntryDesign::cboACats},
-        {Label7, EntryDesign::Label7},   {txtPT, EntryDesign::txtPT},
-        {Label9, EntryDesign::Label9},   {txtCT, EntryDesign::txtCT},
-        {Label8, EntryDesign::Label8},   {txtY, EntryDesign::txtY},
+        {txtPT, EntryDesign::txtPT},     {txtCT, EntryDesign::txtCT},
+        {txtY, EntryDesign::txtY},
         {picAddImg, EntryDesign::picAddImg}, {cmdAddImg, EntryDesign::cmdAddImg},
         {Frame1, EntryDesign::Frame1},   {lblClickImg, EntryDesign::lblClickImg},
         {Picture2, EntryDesign::Picture2}, {cmdAdd, EntryDesign::cmdAdd},
@@ -190,6 +189,9 @@ void EntryWindow::arrange()
     lblOther->setGeometry(toPixels(l.lblOther));
     txtOther->setGeometry(toPixels(l.txtOther));
     lblDeg->setGeometry(toPixels(l.lblDeg));
+    Label7->setGeometry(toPixels(l.Label7));
+    Label9->setGeometry(toPixels(l.Label9));
+    Label8->setGeometry(toPixels(l.Label8));
     lblDeg->raise();
 }
 

@@ -629,6 +629,10 @@ private slots:
         QCOMPARE(l.txtIng.height, l.txtPrep.height);
         QCOMPARE(l.lblDeg.right(), l.txtPrep.right());
         QCOMPARE(l.lblDeg.bottom(), l.txtPrep.top);
+        // Field labels end where designed and never cover the large boxes.
+        QCOMPARE(l.Label9.right(), l.fraStatic.left + 1155);
+        QCOMPARE(l.Label9.top, 15 + 1590.0);
+        QVERIFY(l.Label9.left > l.txtIng.right());
         // Halves round to even.
         QCOMPARE(findExtraSpace(0, 0.5), -156);
         QCOMPARE(findExtraSpace(0, 1.5), -156);

@@ -5,11 +5,14 @@
 #include "app/helpwindow.h"
 #include "app/settings.h"
 #include "app/twips.h"
+#include "browse/backup.h"
 #include "browse/brlayout.h"
+#include "browse/categories.h"
 #include "browse/browsing.h"
 #include "resources/apply.h"
 #include "resources/captions.h"
 #include "resources/colours.h"
+#include "resources/strings.h"
 #include "store/picture.h"
 #include "store/store.h"
 
@@ -25,6 +28,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 
 namespace bd {
@@ -238,6 +242,9 @@ void frmBr::buildMenus()
     connect(mnuBrEdit, &QMenu::aboutToShow, this, &frmBr::updateEditMenu);
     connect(mnuBrCopy, &QAction::triggered, this, &frmBr::copy);
     connect(mnuRecipeAdd, &QAction::triggered, this, [this] { switchTo(this, WindowKind::Add); });
+    connect(mnuBackup, &QAction::triggered, this, &frmBr::backup);
+    connect(mnuCatEdit, &QAction::triggered, this, &frmBr::catEdit);
+    connect(mnuCatDel, &QAction::triggered, this, &frmBr::catDel);
     connect(mnuBrEditRec, &QAction::triggered, this, &frmBr::edit);
     connect(mnuBrRemRec, &QAction::triggered, this, &frmBr::remove);
     connect(mnuEmail, &QAction::triggered, this, [this] { switchTo(this, WindowKind::Email); });
@@ -477,6 +484,51 @@ void frmBr::pictureView()
     G.calledFromBr = true;
     G.viewImagePath = imagesFolder() + QLatin1Char('/') + lblImgLoc->text();
     openOver(this, WindowKind::ImgView);
+}
+
+void frmBr::catEdit()
+{
+    QStringList entries;
+    for (int i = 0; i < cboCats->count(); ++i)
+        entries << cboCats->itemText(i);
+    const QString current = cboCats->currentText();
+    const std::optional<QString> newName = askNewCategoryName(entries, current);
+    if (!newName)
+        return;
+    reportSaveFailure(renameCategory(current, *newName));
+    loadCategories();
+    const int index = cboCats->findText(*newName, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index > 0)
+        cboCats->setCurrentIndex(index); // fills the recipe list and shows its first recipe
+}
+
+void frmBr::catDel()
+{
+    if (cboCats->count() == 0)
+        return;
+    const QString name = cboCats->currentText();
+    if (!confirmCategoryDeletion(name, lstRecs->count() > 0))
+        return;
+    reportSaveFailure(deleteCategory(name));
+    loadCategories();
+}
+
+void frmBr::backup()
+{
+    // Shown only when copying the pictures takes a while.
+    QProgressDialog progress(fetchText(Str::CopyingPictures), fetchText(Str::BtnCancel), 0, 0, this);
+    progress.setWindowTitle(QStringLiteral("BD"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.reset();
+    backupRecipes(backupProposal_, [&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    });
 }
 
 bool frmBr::eventFilter(QObject* watched, QEvent* event)

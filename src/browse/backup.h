@@ -1,0 +1,25 @@
+#pragma once
+// File > Backup Recipes without the window: a copy of the book at a path the
+// user chooses and, if wished, the pictures in an exp_img folder beside it.
+
+#include <QString>
+#include <functional>
+
+namespace bd {
+
+// Called after each picture file is deleted from or copied to exp_img with
+// how many of total are done; returns false when the user cancels.
+using BackupProgress = std::function<bool(int done, int total)>;
+
+enum class BackupOutcome { Saved, Cancelled, Failed };
+
+// Runs the whole command, dialogs and messages included. proposal is the
+// file name the save dialog proposes; it becomes the last chosen path.
+// Without progress, pending events run after each picture file.
+// An existing file at the chosen path is replaced only by a complete copy.
+BackupOutcome backupRecipes(QString& proposal, const BackupProgress& progress = {});
+
+// True if path names the book itself, letter case ignored.
+bool isPrimaryBook(const QString& path);
+
+} // namespace bd

@@ -7,6 +7,7 @@
 #include "app/windows.h"
 #include "browse/frmAbout.h"
 #include "browse/frmBr.h"
+#include "browse/frmImgView.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -20,6 +21,7 @@ void registerStandardWindows()
 {
     registerWindow(WindowKind::Br, [] { return new frmBr; });
     registerWindow(WindowKind::About, [] { return new frmAbout; });
+    registerWindow(WindowKind::ImgView, [] { return new frmImgView; });
 }
 
 namespace {

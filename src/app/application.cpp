@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/frmLang.h"
+#include "app/frmOps.h"
 #include "app/globals.h"
 #include "app/qtdialogs.h"
 #include "app/startup.h"
@@ -22,6 +23,7 @@ void registerStandardWindows()
     registerWindow(WindowKind::Br, [] { return new frmBr; });
     registerWindow(WindowKind::About, [] { return new frmAbout; });
     registerWindow(WindowKind::ImgView, [] { return new frmImgView; });
+    registerWindow(WindowKind::Ops, [] { return new frmOps; });
 }
 
 namespace {

@@ -55,9 +55,24 @@ const char* const brPanels[] = {"Picture1", nullptr};
 const char* const brLabels[] = {"lblBorder", "lblCT", "lblDC", "lblIng", "lblOther", "lblPrep", "lblPT", "lblYld", nullptr};
 const char* const none[] = {nullptr};
 
+const BilingualRow opsRows[] = {
+    {"", 156, Bilingual::WindowTitle},
+    {"Label1", 148, Bilingual::Label},
+    {"Label2", 149, Bilingual::Label},
+    {"Label3", 150, Bilingual::Label},
+    {"cmdSave", 151, Bilingual::Button},
+    {"cmdDis", 152, Bilingual::Button},
+};
+
+const char* const opsButtons[] = {"cmdDis", "cmdSave", nullptr};
+const char* const opsPanels[] = {"Picture1", nullptr};
+
 } // namespace
 
 const CaptionTable kBrCaptions = {brRows, std::size(brRows)};
 const ColourTable kBrColours = {brFrames, brButtons, brContent, brPanels, brLabels, none, false};
+
+const BilingualTable kOpsCaptions = {opsRows, std::size(opsRows)};
+const ColourTable kOpsColours = {none, opsButtons, none, opsPanels, none, none, false};
 
 } // namespace bd

@@ -7,11 +7,13 @@
 #include "resources/apply.h"
 #include "resources/captions.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -40,6 +42,17 @@ void addSecondMnemonic(QPushButton* button)
     QObject::connect(shortcut, &QShortcut::activated, button, &QPushButton::click);
 }
 
+// Fixes the widget's colours at the application's, so that the panel's
+// colours behind it do not pass on to it.
+void keepOwnColours(QWidget* w)
+{
+    QPalette p = QApplication::palette();
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText, QPalette::Base, QPalette::Text,
+                                     QPalette::Button, QPalette::ButtonText})
+        p.setColor(role, p.color(role));
+    w->setPalette(p);
+}
+
 } // namespace
 
 frmOps::frmOps(QWidget* parent) : QWidget(parent, Qt::Window)
@@ -58,11 +71,14 @@ frmOps::frmOps(QWidget* parent) : QWidget(parent, Qt::Window)
     cboText = named(new QComboBox(Picture1), "cboText");
     cmdSave = named(new QPushButton(Picture1), "cmdSave");
     cmdDis = named(new QPushButton(Picture1), "cmdDis");
-    // The labels keep their own background, readable on every scheme.
+    // Labels and lists keep their own colours, readable on every scheme's panel.
     for (QLabel* l : {Label1, Label2, Label3}) {
+        keepOwnColours(l);
         l->setAutoFillBackground(true);
         l->setMargin(pxX(60));
     }
+    for (QComboBox* c : {cboColor, cboLang, cboText})
+        keepOwnColours(c);
 
     auto* grid = new QGridLayout(Picture1);
     grid->setContentsMargins(pxX(360), pxY(360), pxX(360), pxY(360));
@@ -107,6 +123,8 @@ frmOps::frmOps(QWidget* parent) : QWidget(parent, Qt::Window)
     cmdSave->setDefault(true);
     cboColor->setFocus();
     setFixedSize(sizeHint());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void frmOps::preview(int position)

@@ -32,12 +32,19 @@ QStringList filesIn(const QString& folder)
 class Progress {
 public:
     Progress(const BackupProgress& report, int total) : report_(report), total_(total) {}
+    ~Progress()
+    {
+        if (report_.finished)
+            report_.finished();
+    }
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
     // False when the user cancelled.
     bool step()
     {
         ++done_;
-        if (report_)
-            return report_(done_, total_);
+        if (report_.step)
+            return report_.step(done_, total_);
         QCoreApplication::processEvents();
         return true;
     }

@@ -7,15 +7,19 @@
 
 namespace bd {
 
-// Called after each picture file is deleted from or copied to exp_img with
-// how many of total are done; returns false when the user cancels.
-using BackupProgress = std::function<bool(int done, int total)>;
+// Told after each picture file is deleted from or copied to exp_img how
+// many of total are done (step returns false when the user cancels), and
+// when the work on the pictures has ended, however it ended.
+struct BackupProgress {
+    std::function<bool(int done, int total)> step;
+    std::function<void()> finished;
+};
 
 enum class BackupOutcome { Saved, Cancelled, Failed };
 
 // Runs the whole command, dialogs and messages included. proposal is the
 // file name the save dialog proposes; it becomes the last chosen path.
-// Without progress, pending events run after each picture file.
+// Without a step, pending events run after each picture file.
 // An existing file at the chosen path is replaced only by a complete copy.
 BackupOutcome backupRecipes(QString& proposal, const BackupProgress& progress = {});
 

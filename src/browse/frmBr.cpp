@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
 #include <QKeyEvent>
@@ -30,6 +31,8 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+
+#include <memory>
 
 namespace bd {
 
@@ -515,20 +518,29 @@ void frmBr::catDel()
 
 void frmBr::backup()
 {
-    // Shown only when copying the pictures takes a while.
-    QProgressDialog progress(fetchText(Str::CopyingPictures), fetchText(Str::BtnCancel), 0, 0, this);
-    progress.setWindowTitle(QStringLiteral("BD"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    progress.reset();
-    backupRecipes(backupProposal_, [&progress](int done, int total) {
-        progress.setMaximum(total);
-        progress.setValue(done);
+    // Made when the pictures are copied; shown only when that takes a while.
+    std::unique_ptr<QProgressDialog> dialog;
+    QElapsedTimer sinceUpdate;
+    BackupProgress progress;
+    progress.step = [this, &dialog, &sinceUpdate](int done, int total) {
+        // The window is kept live without redrawing it for every file.
+        if (dialog && done < total && sinceUpdate.isValid() && sinceUpdate.elapsed() < 40)
+            return !dialog->wasCanceled();
+        sinceUpdate.start();
+        if (!dialog) {
+            dialog = std::make_unique<QProgressDialog>(fetchText(Str::CopyingPictures), fetchText(Str::BtnCancel),
+                                                       0, total, this);
+            dialog->setWindowTitle(QStringLiteral("BD"));
+            dialog->setWindowModality(Qt::WindowModal);
+            dialog->setMinimumDuration(500);
+            dialog->setAutoClose(false);
+        }
+        dialog->setValue(done);
         QCoreApplication::processEvents();
-        return !progress.wasCanceled();
-    });
+        return !dialog->wasCanceled();
+    };
+    progress.finished = [&dialog] { dialog.reset(); };
+    backupRecipes(backupProposal_, progress);
 }
 
 bool frmBr::eventFilter(QObject* watched, QEvent* event)

@@ -10,6 +10,7 @@
 #include "resources/colours.h"
 #include "testsupport.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -100,6 +101,12 @@ private slots:
         QCOMPARE(G.colorBase, 400);
         QCOMPARE(button(*w), QColor(255, 192, 192));
         QCOMPARE(panel(*w), QColor(255, 128, 128));
+        // Black & white: labels and lists stay readable on the black panel.
+        w->cboColor->setCurrentIndex(1);
+        QCOMPARE(panel(*w), QColor(0, 0, 0));
+        QCOMPARE(w->Label2->palette().color(QPalette::Window), QApplication::palette().color(QPalette::Window));
+        QCOMPARE(w->Label2->palette().color(QPalette::WindowText), QApplication::palette().color(QPalette::WindowText));
+        QCOMPARE(w->cboLang->palette().color(QPalette::Button), QApplication::palette().color(QPalette::Button));
 
         w->cmdDis->click();
         settle();

@@ -202,16 +202,25 @@ private slots:
         b.put(QStringLiteral("exp_img/stale.png"), "stale");
         QList<QPair<int, int>> steps;
         b.env.dialogs.files << b.path(QStringLiteral("p.xml"));
-        QCOMPARE(b.run([&steps](int done, int total) {
-                     steps << qMakePair(done, total);
-                     return true;
-                 }),
-                 BackupOutcome::Saved);
+        int finished = 0;
+        BackupProgress progress;
+        progress.step = [&steps](int done, int total) {
+            steps << qMakePair(done, total);
+            return true;
+        };
+        progress.finished = [&finished, &b] {
+            ++finished;
+            QVERIFY(b.env.dialogs.messageIds().size() < 3); // before the closing message
+        };
+        QCOMPARE(b.run(progress), BackupOutcome::Saved);
         QCOMPARE(steps, (QList<QPair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
+        QCOMPARE(finished, 1);
 
         b.env.dialogs.clear();
         b.env.dialogs.files << b.path(QStringLiteral("q.xml"));
-        QCOMPARE(b.run([](int done, int) { return done < 2; }), BackupOutcome::Cancelled);
+        progress.step = [](int done, int) { return done < 2; };
+        QCOMPARE(b.run(progress), BackupOutcome::Cancelled);
+        QCOMPARE(finished, 2);
         QCOMPARE(b.ids(), (QList<int>{304, 303, 283}));
         QVERIFY(!QFile::exists(b.path(QStringLiteral("q.xml"))));
     }

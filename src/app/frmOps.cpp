@@ -153,7 +153,8 @@ void frmOps::discard()
 void frmOps::returnToMainWindow()
 {
     const bool toAdd = G.addWinActive && windowAvailable(WindowKind::Add);
-    switchTo(this, toAdd ? WindowKind::Add : WindowKind::Br);
+    if (!switchTo(this, toAdd ? WindowKind::Add : WindowKind::Br))
+        close();
 }
 
 } // namespace bd

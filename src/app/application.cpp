@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/frmLang.h"
+#include "app/frmOps.h"
 #include "app/globals.h"
 #include "app/qtdialogs.h"
 #include "app/startup.h"
@@ -9,6 +10,7 @@
 #include "browse/frmBr.h"
 #include "entry/frmAdd.h"
 #include "entry/frmEdit.h"
+#include "browse/frmImgView.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -24,6 +26,8 @@ void registerStandardWindows()
     registerWindow(WindowKind::About, [] { return new frmAbout; });
     registerWindow(WindowKind::Add, [] { return new frmAdd; });
     registerWindow(WindowKind::Edit, [] { return new frmEdit; });
+    registerWindow(WindowKind::ImgView, [] { return new frmImgView; });
+    registerWindow(WindowKind::Ops, [] { return new frmOps; });
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "app/frmLang.h"
 
 #include "app/globals.h"
+#include "app/modTopMost.h"
 #include "app/settings.h"
 #include "app/twips.h"
 
@@ -40,8 +41,9 @@ QPixmap bookPicture(int size)
 
 } // namespace
 
-frmLang::frmLang(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint)
+frmLang::frmLang(QWidget* parent) : QWidget(parent, Qt::Dialog)
 {
+    makeTopMost(this);
     setWindowTitle(QStringLiteral("Brindelle"));
     QFont verdana(QStringLiteral("Verdana"));
     verdana.setStyleHint(QFont::SansSerif);

@@ -33,6 +33,8 @@ std::optional<QString> runFileDialog(const FileRequest& r, QFileDialog::AcceptMo
     QFileDialog dialog(owner(), r.title);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The program asks itself before it replaces a file.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     const QString filter = qtFilter(r.filter);
     if (!filter.isEmpty())
         dialog.setNameFilter(filter);

@@ -88,8 +88,9 @@ QWidget* openOver(QWidget* opener, WindowKind kind)
             }
         });
     }
+    const bool placed = w->testAttribute(Qt::WA_Moved);
     w->show();
-    if (opener) // over the opener, which (being disabled) must not be its parent
+    if (opener && !placed) // over the opener, which (being disabled) must not be its parent
         w->move(opener->frameGeometry().center() - w->rect().center());
     w->activateWindow();
     return w;
@@ -161,8 +162,11 @@ void MainWindow::savePlacement()
 
 void MainWindow::setSizeLimits(double minWidth, double minHeight, double maxWidth, double maxHeight)
 {
-    setMinimumSize(pxX(minWidth), pxY(minHeight));
-    setMaximumSize(pxX(maxWidth), pxY(maxHeight));
+    formSize_.Init(this);
+    formSize_.MaxWidth(maxWidth);
+    formSize_.MaxHeight(maxHeight);
+    formSize_.MinHeight(minHeight);
+    formSize_.MinWidth(minWidth);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

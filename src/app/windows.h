@@ -4,6 +4,8 @@
 // at a time, built afresh each time; secondary windows disable their opener
 // until they close.
 
+#include "app/cFormSize.h"
+
 #include <QMainWindow>
 #include <functional>
 
@@ -30,6 +32,7 @@ QWidget* showWindow(WindowKind kind);
 QWidget* switchTo(QWidget* from, WindowKind to);
 // Shows a secondary window over opener, which stays disabled until it
 // closes. The window must not be a child of opener: it would be disabled too.
+// It is centred on the opener unless it placed itself (moved) when built.
 QWidget* openOver(QWidget* opener, WindowKind kind);
 
 // Ends the program (the event loop returns).
@@ -47,16 +50,19 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     // Shows the window in its restored state (normal or maximised).
     void showRestored();
+    // The window's size limits.
+    cFormSize& formSize() { return formSize_; }
 
 protected:
     void restorePlacement();
     void savePlacement();
-    // Size limits in twips.
+    // Size limits in twips, handed to formSize().
     void setSizeLimits(double minWidth, double minHeight, double maxWidth, double maxHeight);
     void closeEvent(QCloseEvent* event) override;
 
 private:
     bool maximised_ = false;
+    cFormSize formSize_;
 };
 
 } // namespace bd

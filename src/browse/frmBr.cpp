@@ -7,11 +7,14 @@
 #include "app/picturelabel.h"
 #include "app/settings.h"
 #include "app/twips.h"
+#include "browse/backup.h"
 #include "browse/brlayout.h"
+#include "browse/categories.h"
 #include "browse/browsing.h"
 #include "resources/apply.h"
 #include "resources/captions.h"
 #include "resources/colours.h"
+#include "resources/strings.h"
 #include "store/picture.h"
 #include "store/store.h"
 
@@ -19,6 +22,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
 #include <QKeyEvent>
@@ -27,7 +31,10 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
+
+#include <memory>
 
 namespace bd {
 
@@ -189,6 +196,9 @@ void frmBr::buildMenus()
     connect(mnuBrEdit, &QMenu::aboutToShow, this, &frmBr::updateEditMenu);
     connect(mnuBrCopy, &QAction::triggered, this, &frmBr::copy);
     connect(mnuRecipeAdd, &QAction::triggered, this, [this] { switchTo(this, WindowKind::Add); });
+    connect(mnuBackup, &QAction::triggered, this, &frmBr::backup);
+    connect(mnuCatEdit, &QAction::triggered, this, &frmBr::catEdit);
+    connect(mnuCatDel, &QAction::triggered, this, &frmBr::catDel);
     connect(mnuBrEditRec, &QAction::triggered, this, &frmBr::edit);
     connect(mnuBrRemRec, &QAction::triggered, this, &frmBr::remove);
     connect(mnuEmail, &QAction::triggered, this, [this] { switchTo(this, WindowKind::Email); });
@@ -421,6 +431,60 @@ void frmBr::pictureView()
     G.calledFromBr = true;
     G.viewImagePath = path;
     openOver(this, WindowKind::ImgView);
+}
+
+void frmBr::catEdit()
+{
+    QStringList entries;
+    for (int i = 0; i < cboCats->count(); ++i)
+        entries << cboCats->itemText(i);
+    const QString current = cboCats->currentText();
+    const std::optional<QString> newName = askNewCategoryName(entries, current);
+    if (!newName)
+        return;
+    reportSaveFailure(renameCategory(current, *newName));
+    loadCategories();
+    const int index = cboCats->findText(*newName, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index > 0)
+        cboCats->setCurrentIndex(index); // fills the recipe list and shows its first recipe
+}
+
+void frmBr::catDel()
+{
+    if (cboCats->count() == 0)
+        return;
+    const QString name = cboCats->currentText();
+    if (!confirmCategoryDeletion(name, lstRecs->count() > 0))
+        return;
+    reportSaveFailure(deleteCategory(name));
+    loadCategories();
+}
+
+void frmBr::backup()
+{
+    // Made when the pictures are copied; shown only when that takes a while.
+    std::unique_ptr<QProgressDialog> dialog;
+    QElapsedTimer sinceUpdate;
+    BackupProgress progress;
+    progress.step = [this, &dialog, &sinceUpdate](int done, int total) {
+        // The window is kept live without redrawing it for every file.
+        if (dialog && done < total && sinceUpdate.isValid() && sinceUpdate.elapsed() < 40)
+            return !dialog->wasCanceled();
+        sinceUpdate.start();
+        if (!dialog) {
+            dialog = std::make_unique<QProgressDialog>(fetchText(Str::CopyingPictures), fetchText(Str::BtnCancel),
+                                                       0, total, this);
+            dialog->setWindowTitle(QStringLiteral("BD"));
+            dialog->setWindowModality(Qt::WindowModal);
+            dialog->setMinimumDuration(500);
+            dialog->setAutoClose(false);
+        }
+        dialog->setValue(done);
+        QCoreApplication::processEvents();
+        return !dialog->wasCanceled();
+    };
+    progress.finished = [&dialog] { dialog.reset(); };
+    backupRecipes(backupProposal_, progress);
 }
 
 bool frmBr::eventFilter(QObject* watched, QEvent* event)

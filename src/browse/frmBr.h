@@ -39,6 +39,9 @@ public:
     void copy();
     void pictureView();
     void updateEditMenu();
+    void catEdit();
+    void catDel();
+    void backup();
 
     // Category position of the selected category entry, or -1.
     int selectedCategory() const;
@@ -77,6 +80,7 @@ private:
     QWidget* inner_;
     QImage picture_;     // the thumbnail's picture at full size
     QString pictureName_;
+    QString backupProposal_; // the backup dialog's proposed file
 };
 
 } // namespace bd

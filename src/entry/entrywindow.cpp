@@ -158,6 +158,8 @@ void EntryWindow::loadWindow(const CaptionTable& captions, const ColourTable& co
 {
     G.endOnUnload = true;
     setSizeLimits(minWidth, minHeight, maxSize, maxSize);
+    if (twin_ == Twin::Add)
+        formSize().ResizeToMin();
     restorePlacement();
     applyCaptions(this, kEntryCaptions);
     applyCaptions(this, captions);

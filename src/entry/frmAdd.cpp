@@ -52,7 +52,6 @@ frmAdd::frmAdd(QWidget* parent) : EntryWindow(Twin::Add, parent)
     connect(mnuAddHelpContents, &QAction::triggered, this, [this] { helpContents(this); });
 
     // Window load.
-    resize(pxX(EntryDesign::minWidth), pxY(EntryDesign::minHeight));
     loadWindow(kAddCaptions, kAddColours);
     G.addWinActive = true;
     // The list is filled once the window is up: selecting its first entry,

@@ -136,4 +136,27 @@ void colourBannerShadow(QWidget* shadow)
     shadow->setPalette(p);
 }
 
+void applyBilingualCaptions(QWidget* window, const BilingualTable& table)
+{
+    for (std::size_t i = 0; i < table.count; ++i) {
+        const BilingualRow& row = table.rows[i];
+        const QString en = loadResString(row.id);
+        const QString es = loadResString(row.id + 300);
+        switch (row.style) {
+        case Bilingual::WindowTitle:
+            window->setWindowTitle(QStringLiteral("BD | ") + en + QStringLiteral(" | ") + es);
+            continue;
+        case Bilingual::Label:
+            for (QObject* o : window->findChildren<QObject*>(QString::fromLatin1(row.control)))
+                setCaption(o, QString::fromUtf8("«") + en + QString::fromUtf8("» «") + es + QString::fromUtf8("»"));
+            break;
+        case Bilingual::Button:
+            // Two lines; the toolkit breaks lines at LF.
+            for (QObject* o : window->findChildren<QObject*>(QString::fromLatin1(row.control)))
+                setCaption(o, en + QLatin1Char('\n') + es);
+            break;
+        }
+    }
+}
+
 } // namespace bd

@@ -12,6 +12,7 @@ namespace bd {
 
 void applyCaptions(QWidget* window, const CaptionTable& table);
 void applyColours(QWidget* window, const ColourTable& table);
+void applyBilingualCaptions(QWidget* window, const BilingualTable& table);
 
 // Single-control helpers, also used by windows that colour themselves.
 void setBackColour(QWidget* w, const QColor& c);

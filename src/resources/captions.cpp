@@ -119,6 +119,18 @@ const char* const entryContent[] = {"txtTitle", "txtIng", "txtOther", "txtPrep",
 const char* const entryPanels[] = {"Picture2", "picAddImg", nullptr};
 const char* const entryLabels[] = {"lblBorder", "lblCat", "lblTitle", "lblIng", "lblOther", "lblPrep", nullptr};
 
+const BilingualRow opsRows[] = {
+    {"", 156, Bilingual::WindowTitle},
+    {"Label1", 148, Bilingual::Label},
+    {"Label2", 149, Bilingual::Label},
+    {"Label3", 150, Bilingual::Label},
+    {"cmdSave", 151, Bilingual::Button},
+    {"cmdDis", 152, Bilingual::Button},
+};
+
+const char* const opsButtons[] = {"cmdDis", "cmdSave", nullptr};
+const char* const opsPanels[] = {"Picture1", nullptr};
+
 } // namespace
 
 const CaptionTable kBrCaptions = {brRows, std::size(brRows)};
@@ -128,5 +140,8 @@ const CaptionTable kAddCaptions = {addRows, std::size(addRows)};
 const CaptionTable kEditCaptions = {editRows, std::size(editRows)};
 const ColourTable kAddColours = {entryFrames, addButtons, entryContent, entryPanels, entryLabels, none, false};
 const ColourTable kEditColours = {entryFrames, editButtons, entryContent, entryPanels, entryLabels, none, false};
+
+const BilingualTable kOpsCaptions = {opsRows, std::size(opsRows)};
+const ColourTable kOpsColours = {none, opsButtons, none, opsPanels, none, none, false};
 
 } // namespace bd

@@ -41,4 +41,23 @@ extern const ColourTable kBrColours;
 extern const CaptionTable kEntryCaptions, kAddCaptions, kEditCaptions;
 extern const ColourTable kAddColours, kEditColours;
 
+// Captions shown in both languages at once, whatever the current one:
+// a label reads "«English» «Spanish»", a button "English" over "Spanish",
+// the window title "BD | English | Spanish".
+enum class Bilingual { Label, Button, WindowTitle };
+
+struct BilingualRow {
+    const char* control; // objectName; ignored for WindowTitle
+    int id;              // English string id; its Spanish twin is id + 300
+    Bilingual style;
+};
+
+struct BilingualTable {
+    const BilingualRow* rows;
+    std::size_t count;
+};
+
+extern const BilingualTable kOpsCaptions;
+extern const ColourTable kOpsColours;
+
 } // namespace bd

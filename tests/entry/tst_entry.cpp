@@ -354,6 +354,27 @@ private slots:
         QVERIFY(QFile::exists(env.file(QStringLiteral("images/recipes_Desserts_Cake.jpg"))));
     }
 
+    void pictureOpensTheViewerOverTheWindow()
+    {
+        bdtest::TestEnv env;
+        fillBook();
+        env.write(QStringLiteral("pics/dot.gif"), kGif);
+        frmAdd* w = openAdd();
+        w->pictureView(); // no picture: nothing happens
+        QVERIFY(!instance(WindowKind::ImgView));
+        env.dialogs.files = {env.file(QStringLiteral("pics/dot.gif"))};
+        w->cmdAddImg->click();
+        QTest::mouseRelease(w->lblClickImg, Qt::LeftButton);
+        QWidget* viewer = instance(WindowKind::ImgView);
+        QVERIFY(viewer && viewer->isVisible());
+        QCOMPARE(G.viewImagePath, env.file(QStringLiteral("pics/dot.gif")));
+        QVERIFY(G.calledFromAdd);
+        QVERIFY(!w->isEnabled());
+        viewer->close();
+        QVERIFY(w->isEnabled());
+        QVERIFY(!G.calledFromAdd);
+    }
+
     void editedPictureFollowsItsRecipe()
     {
         bdtest::TestEnv env;

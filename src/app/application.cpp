@@ -77,6 +77,7 @@ int runBrindelle(int argc, char** argv)
     if (!showWindow(WindowKind::Br))
         return 1;
     const int code = QApplication::exec();
+    unlockBookFolder();
     setDialogs(nullptr);
     return code;
 }

@@ -9,9 +9,12 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+
+#include <memory>
 
 namespace bd {
 
@@ -69,7 +72,55 @@ bool languageChosen()
     return true;
 }
 
-InitOutcome initialise(const QString& appPath)
+namespace {
+struct BookLock {
+    QString folder;
+    std::unique_ptr<QLockFile> file;
+};
+BookLock& bookLock()
+{
+    static BookLock lock;
+    return lock;
+}
+} // namespace
+
+bool lockBookFolder(const QString& folder)
+{
+    BookLock& held = bookLock();
+    const QString wanted = QDir::cleanPath(QDir(folder).absolutePath());
+    if (held.file && held.folder == wanted)
+        return true;
+    unlockBookFolder();
+    QDir().mkpath(wanted);
+    auto file = std::make_unique<QLockFile>(wanted + QStringLiteral("/.brindelle.lock"));
+    // A lock whose owner is gone is recognised at once by its process id; one
+    // that names a live process is never taken over by age alone.
+    file->setStaleLockTime(0);
+    if (!file->tryLock(0)) {
+        if (file->error() == QLockFile::LockFailedError) {
+            msgBox(Str::BookInUse, Buttons::Ok, Icon::Exclamation);
+            return false;
+        }
+        // A folder where no lock can be written: the program works on
+        // without one, as saving will report what is wrong with it.
+        return true;
+    }
+    held.folder = wanted;
+    held.file = std::move(file);
+    return true;
+}
+
+void unlockBookFolder()
+{
+    BookLock& held = bookLock();
+    if (held.file)
+        held.file->unlock();
+    held.file.reset();
+    held.folder.clear();
+}
+
+namespace {
+InitOutcome prepareBook(const QString& appPath)
 {
     G.appPath = appPath;
     G.regKey = settingsLocation();
@@ -119,6 +170,17 @@ InitOutcome initialise(const QString& appPath)
     else if (language == QLatin1String("1"))
         G.langOffset = 300;
     return InitOutcome::Ready;
+}
+} // namespace
+
+InitOutcome initialise(const QString& appPath)
+{
+    if (!lockBookFolder(appPath))
+        return InitOutcome::Quit;
+    const InitOutcome outcome = prepareBook(appPath);
+    if (outcome == InitOutcome::Quit)
+        unlockBookFolder(); // a refused start leaves nothing behind
+    return outcome;
 }
 
 QString helpFilePath()

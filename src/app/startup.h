@@ -24,7 +24,15 @@ bool languageChosen();
 
 enum class InitOutcome { Ready, Quit };
 
-// Prepares the book in appPath: creates it when missing, offers to replace
+// Takes the book folder for this copy of the program alone, through a lock
+// file in it. A lock left by a copy that is no longer running is taken
+// over. False, after saying so, when another running copy holds it.
+bool lockBookFolder(const QString& folder);
+// Gives the folder up (at the end of the program, and in tests).
+void unlockBookFolder();
+
+// Prepares the book in appPath: locks its folder (Quit when another copy
+// has it), creates it when missing, offers to replace
 // one that cannot be read (keeping it aside first), loads it into xmlDoc,
 // creates the images folder and reads the display settings.
 InitOutcome initialise(const QString& appPath);

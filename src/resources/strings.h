@@ -38,8 +38,9 @@ enum : int {
     BtnCancel = 314,
     BtnRetry = 315,
     HelpTitle = 316,
-    LastOwn = 316,
     CopyingPictures = 320,  // the backup copies the pictures
+    BookInUse = 390,        // another copy of the program has the book open
+    PictureNotStored = 391, // a picture could not be copied into the images folder
 };
 }
 

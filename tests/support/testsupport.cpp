@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "app/settings.h"
+#include "app/startup.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -97,6 +98,7 @@ TestEnv::TestEnv()
 
 TestEnv::~TestEnv()
 {
+    unlockBookFolder();
     setDialogs(nullptr);
     G.reset();
 }

@@ -1,0 +1,217 @@
+// A book survives the program being killed at any moment of a save, and
+// one book folder is used by one running copy of the program at a time.
+//
+// This test program doubles as the child processes it kills: with
+// "--saver DIR FROM" it keeps changing and saving the book in DIR, step
+// after step, and with "--locker DIR" it holds DIR's lock until killed.
+
+#include "app/globals.h"
+#include "app/startup.h"
+#include "resources/strings.h"
+#include "store/store.h"
+#include "testsupport.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
+#include <QtTest>
+
+#include <cstdio>
+#include <cstring>
+
+using namespace bd;
+
+namespace {
+
+constexpr int kInitialRecipes = 1500;
+constexpr int kSteps = 240;
+constexpr int kCategories = 5;
+
+RecipeInput input(const QString& title, int category)
+{
+    RecipeInput in;
+    in.title = title;
+    in.ing = QStringLiteral("flour\nwater\nsalt ") + title;
+    in.prep = QStringLiteral("Knead well. ").repeated(20);
+    in.categoryText = G.xmlDoc.categoryName(category);
+    return in;
+}
+
+// The book every run starts from.
+void startBook()
+{
+    G.xmlDoc.clear();
+    for (int c = 0; c < kCategories; ++c)
+        G.xmlDoc.appendCategory(QStringLiteral("Category %1").arg(c));
+    for (int i = 0; i < kInitialRecipes; ++i) {
+        RecipeFields f;
+        f.title = QStringLiteral("Init%1").arg(i);
+        f.ing = QStringLiteral("one\ntwo\nthree");
+        f.prep = QStringLiteral("Stir gently and bake. ").repeated(10);
+        f.date = QStringLiteral("1/1/2026");
+        G.xmlDoc.appendRecipe(i % kCategories, f);
+    }
+}
+
+// Change number k, made through the store (which saves).
+void applyStep(int k)
+{
+    switch (k % 4) {
+    case 0:
+        addRecipe(k % kCategories, input(QStringLiteral("A%1").arg(k), k % kCategories));
+        break;
+    case 1: // the recipe added just before is renamed and moved
+        G.editTitle = QStringLiteral("A%1").arg(k - 1);
+        G.editCat = G.xmlDoc.categoryName((k - 1) % kCategories);
+        G.editImage.clear();
+        updateRecipe(k % kCategories, input(QStringLiteral("B%1").arg(k - 1), k % kCategories));
+        break;
+    case 2:
+        deleteRecipe(QStringLiteral("init%1").arg(k));
+        break;
+    default:
+        addCategory(QStringLiteral("C%1").arg(k));
+        break;
+    }
+}
+
+QByteArray hashOf(const QByteArray& bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1); }
+
+int runSaver(const QString& dir, int from)
+{
+    G.appPath = dir;
+    G.imgPrefix = QStringLiteral("recipes");
+    if (!G.xmlDoc.loadFile(bookPath()))
+        return 3;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    for (int k = from; k < kSteps; ++k) {
+        applyStep(k);
+        std::printf("%d\n", k);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+int runLocker(const QString& dir)
+{
+    if (!lockBookFolder(dir))
+        return 3;
+    std::printf("locked\n");
+    std::fflush(stdout);
+    for (;;)
+        QThread::sleep(1);
+}
+
+QStringList leftovers(const QString& dir)
+{
+    QStringList names = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    names.removeAll(QStringLiteral("recipes.xml"));
+    names.removeAll(QStringLiteral("images"));
+    return names;
+}
+
+} // namespace
+
+class TestCrashSafe : public QObject {
+    Q_OBJECT
+private slots:
+    void killedDuringSavesLosesNothing()
+    {
+        bdtest::TestEnv env;
+        // Every state the book passes through, worked out beforehand.
+        startBook();
+        QVERIFY(saveBook());
+        const QByteArray start = env.read(QStringLiteral("recipes.xml"));
+        QVector<QByteArray> states{hashOf(start)};
+        for (int k = 0; k < kSteps; ++k) {
+            applyStep(k);
+            states << hashOf(G.xmlDoc.serialize());
+        }
+        QCOMPARE(states.size(), kSteps + 1);
+        env.write(QStringLiteral("recipes.xml"), start);
+
+        QRandomGenerator random(20261206);
+        int from = 0, kills = 0, stepsDone = 0;
+        while (kills < 120) {
+            QProcess child;
+            child.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("--saver"), env.appPath(), QString::number(from)});
+            QVERIFY(child.waitForStarted());
+            QVERIFY(child.waitForReadyRead(10000));
+            QThread::usleep(random.bounded(1, 40000));
+            child.kill(); // SIGKILL: no clean-up of any kind
+            QVERIFY(child.waitForFinished());
+            ++kills;
+
+            // The last step the child finished, by its own word.
+            int done = from - 1;
+            for (const QByteArray& line : child.readAllStandardOutput().split('\n'))
+                if (!line.isEmpty() && line != "ready")
+                    done = line.toInt();
+            const QByteArray disk = env.read(QStringLiteral("recipes.xml"));
+            // After step k the disk holds state k + 1; a step whose save
+            // finished just before the kill may not have been reported.
+            const int found = int(states.indexOf(hashOf(disk), qMax(0, done + 1)));
+            QVERIFY2(found == done + 1 || found == done + 2,
+                     qPrintable(QStringLiteral("after step %1 the disk holds state %2").arg(done).arg(found)));
+            stepsDone += found - from;
+            QCOMPARE(leftovers(env.appPath()), QStringList());
+
+            from = found;
+            if (from >= kSteps) { // the run is complete: start over
+                env.write(QStringLiteral("recipes.xml"), start);
+                from = 0;
+            }
+        }
+        QVERIFY(stepsDone > kills); // the kills fell among the saves, not before them
+    }
+
+    void oneCopyPerBookFolder()
+    {
+        bdtest::TestEnv env;
+        const QString folder = env.root() + QStringLiteral("/shared");
+        QProcess other;
+        other.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--locker"), folder});
+        QVERIFY(other.waitForReadyRead(10000));
+        QCOMPARE(other.readAllStandardOutput(), QByteArray("locked\n"));
+
+        // A second copy is turned away, saying why, and touches nothing.
+        QCOMPARE(initialise(folder), InitOutcome::Quit);
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::BookInUse});
+        QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/recipes.xml")));
+
+        // The holder crashes: its lock is stale and is taken over.
+        other.kill();
+        QVERIFY(other.waitForFinished());
+        env.dialogs.clear();
+        QCOMPARE(initialise(folder), InitOutcome::Ready);
+        QVERIFY(env.dialogs.calls.isEmpty());
+        QVERIFY(QFileInfo::exists(folder + QStringLiteral("/recipes.xml")));
+
+        // Now this copy holds it: another is turned away.
+        QProcess late;
+        late.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--locker"), folder});
+        QVERIFY(late.waitForFinished(10000));
+        QCOMPARE(late.exitCode(), 3);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::strcmp(argv[1], "--saver") == 0) {
+        QCoreApplication app(argc, argv);
+        return runSaver(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--locker") == 0) {
+        QCoreApplication app(argc, argv);
+        return runLocker(QString::fromLocal8Bit(argv[2]));
+    }
+    QCoreApplication app(argc, argv);
+    TestCrashSafe test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_crashsafe.moc"

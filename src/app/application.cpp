@@ -7,6 +7,8 @@
 #include "app/windows.h"
 #include "browse/frmAbout.h"
 #include "browse/frmBr.h"
+#include "output/frmPlainText.h"
+#include "search/frmSearch.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -20,6 +22,8 @@ void registerStandardWindows()
 {
     registerWindow(WindowKind::Br, [] { return new frmBr; });
     registerWindow(WindowKind::About, [] { return new frmAbout; });
+    registerWindow(WindowKind::Search, [] { return new frmSearch; });
+    registerWindow(WindowKind::PlainText, [] { return new frmPlainText; });
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "browse/frmBr.h"
 
+#include "app/controls.h"
 #include "app/dialogs.h"
 #include "app/globals.h"
 #include "app/helpwindow.h"
@@ -30,15 +31,6 @@
 namespace bd {
 
 namespace {
-
-QRect px(const TRect& r) { return QRect(pxX(r.left), pxY(r.top), pxX(r.width), pxY(r.height)); }
-
-template <typename T>
-T* named(T* w, const char* name)
-{
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
 
 QLabel* label(QWidget* parent, const char* name, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
 {

@@ -38,4 +38,9 @@ struct ColourTable {
 extern const CaptionTable kBrCaptions;
 extern const ColourTable kBrColours;
 
+extern const CaptionTable kSearchCaptions;
+extern const ColourTable kSearchColours;
+extern const CaptionTable kPlainTextCaptions;
+extern const ColourTable kPlainTextColours;
+
 } // namespace bd

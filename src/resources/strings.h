@@ -38,7 +38,8 @@ enum : int {
     BtnCancel = 314,
     BtnRetry = 315,
     HelpTitle = 316,
-    LastOwn = 316
+    LastOwn = 316,
+    TextFileNotSaved = 340, // a plain-text file could not be written
 };
 }
 

@@ -193,6 +193,7 @@ const StringEntry kStringTable[] = {
     {314, "Cancel"},
     {315, "&Retry"},
     {316, "BD | Help"},
+    {340, "The text file could not be saved:"},
     // Spanish (English id + 300)
     {400, "BD | Explorar recetas"},
     {401, "EXPLORAR RECETAS"},
@@ -382,6 +383,7 @@ const StringEntry kStringTable[] = {
     {614, "Cancelar"},
     {615, "&Reintentar"},
     {616, "BD | Ayuda"},
+    {640, "No se ha podido guardar el archivo de texto:"},
     // Colour schemes: 2000 + scheme offset + role
     {2000, "9483944"},
     {2001, "7756866"},

@@ -389,8 +389,9 @@ struct SearchTiming {
     int hits = 0, raw = 0;
 };
 
-// The search of the loaded book beside a raw scan of the book file's bytes,
-// alternating run by run so that both meet the same machine state.
+// The search of the loaded book beside a raw scan of the book file's bytes
+// for the lower-cased word, alternating run by run so that both meet the
+// same machine state.
 QVector<SearchTiming> timeSearches(const QString& bookFile, int runs)
 {
     const QByteArray bytes = readWhole(bookFile);
@@ -398,7 +399,8 @@ QVector<SearchTiming> timeSearches(const QString& bookFile, int runs)
     for (const char* w : kSearchWords) {
         SearchTiming t;
         t.word = QString::fromUtf8(w);
-        const QByteArray word = t.word.toUtf8();
+        // The floor looks for the word as the book stores it, in lower case.
+        const QByteArray word = t.word.toLower().toUtf8();
         std::vector<double> search, floor;
         for (int run = 0; run < runs + 1; ++run) { // the first run warms the caches
             int hits = 0, raw = 0;
@@ -559,7 +561,7 @@ void benchSize(int recipes, int runs)
     say(row(QStringLiteral("recipe list, largest cat."), median(list), 0, QStringLiteral("(%1 titles)").arg(listed)));
     for (const SearchTiming& t : searches)
         say(row(QStringLiteral("search \"%1\"").arg(t.word), t.search, t.floor,
-                QStringLiteral("(floor: memmem over the file; %1 found, %2 raw hits)").arg(t.hits).arg(t.raw)));
+                QStringLiteral("(floor: memmem of the file for the word in lower case; %1 found, %2 raw hits)").arg(t.hits).arg(t.raw)));
     for (const auto& w : windowSearches)
         say(row(QStringLiteral("search window \"%1\"").arg(w.first), w.second.first, 0,
                 QStringLiteral("(search, sort and list %1 titles)").arg(w.second.second)));

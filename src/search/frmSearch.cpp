@@ -49,6 +49,7 @@ frmSearch::frmSearch(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::MSWindo
     lstResultHid = hiddenList(this, "lstResultHid");
     lstResultCat = hiddenList(this, "lstResultCat");
     lblCount = named(new QLabel(this), "lblCount");
+    lblCount->setIndent(pxX(45));
 
     // Window load: colours and the text size, captions, then the measures
     // that follow the text size.

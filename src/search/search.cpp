@@ -293,6 +293,9 @@ bool KeywordMatcher::foundIn(const char* text) const
         }
         // The text goes on, so the next block holds at least one of its bytes.
         const __m128i next = _mm_load_si128(reinterpret_cast<const __m128i*>(i + 16));
+        // A book's texts lie in reading order, so what follows is soon read:
+        // the rest of this text, or the next fields and recipes.
+        _mm_prefetch(reinterpret_cast<const char*>(i) + 1024, _MM_HINT_T0);
         const __m128i b = _mm_or_si128(_mm_srli_si128(a, 1), _mm_slli_si128(next, 15));
         // The end is not known yet; the terminator stops every comparison.
         for (unsigned mask = candidates(a, b) & inText; mask; mask &= mask - 1)
@@ -329,9 +332,12 @@ SearchHits searchRecs(const RecipeBook& book, const QString& keyword)
             for (pugi::xml_node n = recipe.first_child(); n && child <= ROther; n = n.next_sibling()) {
                 if (n.type() != pugi::node_element)
                     continue;
+                const char* text = nullptr;
                 if (child == RTitle)
-                    title = n.text().get();
-                if ((child == RTitle || child >= RIng) && matcher.foundIn(n.text().get())) {
+                    text = title = n.child_value();
+                else if (child >= RIng)
+                    text = n.child_value();
+                if (text && matcher.foundIn(text)) {
                     found = true;
                     break;
                 }

@@ -1,6 +1,7 @@
 // The plain-text view: the text built from the shown recipe, the clipboard,
 // the saved file, and the browse window enabled again however it closes.
 
+#include "app/application.h"
 #include "app/globals.h"
 #include "app/windows.h"
 #include "browse/frmBr.h"
@@ -46,8 +47,7 @@ Opened openOverBook()
     b.appendRecipe(0, f);
     if (!saveBook())
         return {};
-    registerWindow(WindowKind::Br, [] { return new frmBr; });
-    registerWindow(WindowKind::PlainText, [] { return new frmPlainText; });
+    registerStandardWindows(); // the browse window's menu opens the real window
     Opened o;
     o.br = static_cast<frmBr*>(showWindow(WindowKind::Br));
     o.br->lstRecs->setCurrentRow(1); // Soda bread

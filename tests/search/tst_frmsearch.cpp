@@ -1,5 +1,6 @@
 // The search window driven as a user would, over a live browse window.
 
+#include "app/application.h"
 #include "app/globals.h"
 #include "app/twips.h"
 #include "app/windows.h"
@@ -55,8 +56,7 @@ struct Opened {
 
 Opened openSearch()
 {
-    registerWindow(WindowKind::Br, [] { return new frmBr; });
-    registerWindow(WindowKind::Search, [] { return new frmSearch; });
+    registerStandardWindows(); // the browse window's menu opens the real window
     Opened o;
     o.br = static_cast<frmBr*>(showWindow(WindowKind::Br));
     o.br->mnuSearch->trigger();

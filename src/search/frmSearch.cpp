@@ -46,6 +46,7 @@ frmSearch::frmSearch(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::MSWindo
     lstResults = named(new QListWidget(this), "lstResults");
     lstResults->setSelectionMode(QAbstractItemView::SingleSelection);
     lstResults->setUniformItemSizes(true);
+    lstResults->setMouseTracking(true);
     lstResultHid = hiddenList(this, "lstResultHid");
     lstResultCat = hiddenList(this, "lstResultCat");
     lblCount = named(new QLabel(this), "lblCount");
@@ -73,6 +74,9 @@ frmSearch::frmSearch(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::MSWindo
     // Enter runs the search; a one-line box takes no line break.
     connect(txtKeyword, &QLineEdit::returnPressed, this, &frmSearch::searchRecs);
     connect(cmdCancel, &QPushButton::clicked, this, &QWidget::close);
+    // Titles too long for the list can be read in its tool tip.
+    connect(lstResults, &QListWidget::itemEntered, this,
+            [this](const QListWidgetItem* item) { lstResults->setToolTip(item->text()); });
     // A click, the arrow keys (which select) and Enter all choose a result.
     connect(lstResults, &QListWidget::itemClicked, this, &frmSearch::resultActivated);
     connect(lstResults, &QListWidget::itemActivated, this, &frmSearch::resultActivated);

@@ -136,6 +136,10 @@ private slots:
         QCOMPARE(br->lstRecs->currentItem()->text(), QStringLiteral("Pie soup"));
         QCOMPARE(br->lblPT->text(), QStringLiteral("10 min"));
 
+        // A long title can be read in the list's tool tip.
+        QTest::mouseMove(results->viewport(), results->visualItemRect(results->item(2)).center());
+        QTRY_COMPARE(results->toolTip(), QStringLiteral("Trifle"));
+
         // Back to the other category, then within it.
         QTest::mouseClick(results->viewport(), Qt::LeftButton, {}, results->visualItemRect(results->item(0)).center());
         QCOMPARE(br->cboCats->currentText(), QStringLiteral("Desserts"));

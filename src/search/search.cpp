@@ -310,12 +310,6 @@ bool KeywordMatcher::foundIn(const char* text) const
 #endif
 }
 
-bool KeywordMatcher::foundIn(const QString& text) const
-{
-    const QByteArray bytes = text.toUtf8();
-    return foundIn(bytes.constData(), std::size_t(bytes.size()));
-}
-
 SearchHits searchRecs(const RecipeBook& book, const QString& keyword)
 {
     const KeywordMatcher matcher(keyword);

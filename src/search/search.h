@@ -26,9 +26,6 @@ public:
     // text holds size bytes of UTF-8; bytes that are not UTF-8 match nothing.
     bool foundIn(const char* text, std::size_t size) const;
     bool foundIn(const char* text) const; // zero-terminated
-    bool foundIn(const QString& text) const;
-
-    const QByteArray& loweredKeyword() const { return key_; }
 
 private:
     QByteArray key_;            // the lowered keyword in UTF-8

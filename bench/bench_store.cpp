@@ -1,16 +1,20 @@
 // brindelle_bench [--sizes 1000,10000,100000] [--runs N]
 //
-// Every change to the book rewrites the whole file, and start-up parses all
-// of it, so these operations grow with the book. For each size a book is
+// Every change to the book rewrites the whole file, start-up parses all of
+// it and the keyword search reads all of its text, so these operations grow
+// with the book. For each size a book is
 // generated in a temporary folder and the store operations are timed next
 // to their floors: what reading plus a bare parse, or a raw write plus
-// fsync, of the same bytes costs. A ratio near 1 means the operation costs
+// fsync, of the same bytes costs, or for the search a raw memmem scan of
+// the book file for the same word. A ratio near 1 means the operation costs
 // little beyond the unavoidable I/O and parsing.
 
 #include "app/globals.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "browse/frmBr.h"
+#include "search/frmSearch.h"
+#include "search/search.h"
 #include "store/bookfile.h"
 #include "store/recipebook.h"
 #include "store/store.h"
@@ -21,6 +25,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QRandomGenerator>
 #include <QSettings>
@@ -32,6 +38,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <numeric>
 #include <vector>
@@ -346,6 +354,73 @@ double peakResident()
 }
 
 // ---------------------------------------------------------------------------
+// Keyword search
+
+// Words the generated book lacks, holds in many titles, and holds (in lower
+// case, with a non-ASCII letter) in most ingredient lists.
+const char* const kSearchWords[] = {"saffron", "walnut", "JALAPEÑO"};
+// The window's search, lists and all: a common word, and one in every title.
+const char* const kWindowWords[] = {"walnut", "recipe"};
+
+// Occurrences of word in bytes, by a case-sensitive scan of the raw bytes.
+int rawScanCount(const QByteArray& bytes, const QByteArray& word)
+{
+    int n = 0;
+    const char* p = bytes.constData();
+    const char* const end = p + bytes.size();
+    while (end - p >= word.size()) {
+#ifdef Q_OS_UNIX
+        const char* hit = static_cast<const char*>(memmem(p, size_t(end - p), word.constData(), size_t(word.size())));
+#else
+        const char* hit = std::search(p, end, std::boyer_moore_horspool_searcher(word.begin(), word.end()));
+        hit = hit == end ? nullptr : hit;
+#endif
+        if (!hit)
+            break;
+        ++n;
+        p = hit + word.size();
+    }
+    return n;
+}
+
+struct SearchTiming {
+    QString word;
+    double search = 0, floor = 0;
+    int hits = 0, raw = 0;
+};
+
+// The search of the loaded book beside a raw scan of the book file's bytes
+// for the lower-cased word, alternating run by run so that both meet the
+// same machine state.
+QVector<SearchTiming> timeSearches(const QString& bookFile, int runs)
+{
+    const QByteArray bytes = readWhole(bookFile);
+    QVector<SearchTiming> out;
+    for (const char* w : kSearchWords) {
+        SearchTiming t;
+        t.word = QString::fromUtf8(w);
+        // The floor looks for the word as the book stores it, in lower case.
+        const QByteArray word = t.word.toLower().toUtf8();
+        std::vector<double> search, floor;
+        for (int run = 0; run < runs + 1; ++run) { // the first run warms the caches
+            int hits = 0, raw = 0;
+            const double s = timedMs([&] { hits = int(bd::searchRecs(bd::G.xmlDoc, t.word).titles.size()); });
+            const double f = timedMs([&] { raw = rawScanCount(bytes, word); });
+            if (run == 0)
+                continue;
+            search.push_back(s);
+            floor.push_back(f);
+            t.hits = hits;
+            t.raw = raw;
+        }
+        t.search = median(search);
+        t.floor = median(floor);
+        out << t;
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------------------
 // One book size
 
 QString row(const QString& name, double value, double floor, const QString& note = QString())
@@ -457,6 +532,21 @@ void benchSize(int recipes, int runs)
     }
     check(listed == gen.sizes[0], QStringLiteral("the recipe list holds %1 titles, not %2").arg(listed).arg(gen.sizes[0]));
 
+    const QVector<SearchTiming> searches = timeSearches(book, std::max(runs, kDefaultRuns));
+    std::vector<std::pair<QString, std::pair<double, int>>> windowSearches;
+    {
+        bd::frmSearch window;
+        for (const char* w : kWindowWords) {
+            window.txtKeyword->setText(QString::fromUtf8(w));
+            std::vector<double> times;
+            for (int run = 0; run < runs; ++run) {
+                times.push_back(timedMs([&] { window.searchRecs(); }));
+                QCoreApplication::processEvents();
+            }
+            windowSearches.push_back({QString::fromUtf8(w), {median(times), window.lstResults->count()}});
+        }
+    }
+
     const double memory = peakResident();
     const double writeMedian = median(writeFloor);
 
@@ -469,6 +559,12 @@ void benchSize(int recipes, int runs)
     say(row(QStringLiteral("delete recipe + save"), median(remove), writeMedian));
     say(row(QStringLiteral("title exists (miss)"), median(exists), 0));
     say(row(QStringLiteral("recipe list, largest cat."), median(list), 0, QStringLiteral("(%1 titles)").arg(listed)));
+    for (const SearchTiming& t : searches)
+        say(row(QStringLiteral("search \"%1\"").arg(t.word), t.search, t.floor,
+                QStringLiteral("(floor: memmem of the file for the word in lower case; %1 found, %2 raw hits)").arg(t.hits).arg(t.raw)));
+    for (const auto& w : windowSearches)
+        say(row(QStringLiteral("search window \"%1\"").arg(w.first), w.second.first, 0,
+                QStringLiteral("(search, sort and list %1 titles)").arg(w.second.second)));
     say(QStringLiteral("parts: read %1 ms, bare parse %2 ms; serialize %3 ms, write + fsync %4 ms")
             .arg(ms(median(read)), ms(median(parse)), ms(median(serialize)), ms(writeMedian)));
     say(QStringLiteral("runs: %1; book generated in %2 s, %3 characters of text per recipe")

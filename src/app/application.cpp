@@ -11,6 +11,8 @@
 #include "entry/frmAdd.h"
 #include "entry/frmEdit.h"
 #include "browse/frmImgView.h"
+#include "output/frmPlainText.h"
+#include "search/frmSearch.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -28,6 +30,8 @@ void registerStandardWindows()
     registerWindow(WindowKind::Edit, [] { return new frmEdit; });
     registerWindow(WindowKind::ImgView, [] { return new frmImgView; });
     registerWindow(WindowKind::Ops, [] { return new frmOps; });
+    registerWindow(WindowKind::Search, [] { return new frmSearch; });
+    registerWindow(WindowKind::PlainText, [] { return new frmPlainText; });
 }
 
 namespace {

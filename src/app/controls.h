@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QFont>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 
@@ -68,6 +69,15 @@ inline void buildPictureFrame(QWidget* parent, QObject* filter, QFrame*& frame, 
     clickLabel->setCursor(Qt::PointingHandCursor);
     for (QObject* o : {static_cast<QObject*>(frame), static_cast<QObject*>(image), static_cast<QObject*>(clickLabel)})
         o->installEventFilter(filter);
+}
+
+// Escape closes a secondary window, as it does a dialog. True if it did.
+inline bool closeOnEscape(QWidget* window, const QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier)
+        return false;
+    window->close();
+    return true;
 }
 
 } // namespace bd

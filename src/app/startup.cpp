@@ -177,6 +177,8 @@ InitOutcome initialise(const QString& appPath)
 {
     if (!lockBookFolder(appPath))
         return InitOutcome::Quit;
+    // Holding the folder, this copy alone may clear what a crash left.
+    removeStaleSaves(QDir(appPath).filePath(QStringLiteral("recipes.xml")));
     const InitOutcome outcome = prepareBook(appPath);
     if (outcome == InitOutcome::Quit)
         unlockBookFolder(); // a refused start leaves nothing behind

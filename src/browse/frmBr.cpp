@@ -1,5 +1,6 @@
 #include "browse/frmBr.h"
 
+#include "app/controls.h"
 #include "app/dialogs.h"
 #include "app/globals.h"
 #include "app/controls.h"

@@ -111,6 +111,10 @@ void applyColours(QWidget* window, const ColourTable& t)
         setBackColour(window, fetchColor(RoleFrameBack));
     forEachNamed(window, t.frames, [](QWidget* w) { setBackColour(w, fetchColor(RoleFrameBack)); });
     forEachNamed(window, t.buttons, [](QWidget* w) {
+        if (!qobject_cast<QAbstractButton*>(w)) { // a frame holding buttons
+            setBackColour(w, fetchColor(RoleButtonBack));
+            return;
+        }
         QPalette p = w->palette();
         p.setColor(QPalette::Button, fetchColor(RoleButtonBack));
         w->setPalette(p);

@@ -144,4 +144,33 @@ const ColourTable kEditColours = {entryFrames, editButtons, entryContent, entryP
 const BilingualTable kOpsCaptions = {opsRows, std::size(opsRows)};
 const ColourTable kOpsColours = {none, opsButtons, none, opsPanels, none, none, false};
 
+namespace {
+
+const CaptionRow searchRows[] = {
+     {"", Prop::WindowTitle, 203, "", ""},
+     {"lblHeader", Prop::Caption, 187, "", ""},
+     {"txtKeyword", Prop::Text, 188, "", ""},
+     {"cmdSearch", Prop::Caption, 161, "", ""},
+     {"cmdCancel", Prop::Caption, 251, "", ""},
+};
+// The button frame takes the buttons' colour.
+const char* const searchButtons[] = {"cmdSearch", "cmdCancel", "fraBtn", nullptr};
+const char* const searchContent[] = {"txtKeyword", "lstResults", "lblCount", nullptr};
+
+const CaptionRow plainTextRows[] = {
+     {"", Prop::WindowTitle, 231, "", ""},
+     {"Command2", Prop::Caption, 232, "", ""},
+     {"cmdSave", Prop::Caption, 233, "", ""},
+     {"cmdDone", Prop::Caption, 251, "", ""},
+};
+const char* const plainTextButtons[] = {"cmdDone", "cmdSave", "Command2", nullptr};
+const char* const plainTextContent[] = {"text1", nullptr};
+
+} // namespace
+
+const CaptionTable kSearchCaptions = {searchRows, std::size(searchRows)};
+const ColourTable kSearchColours = {none, searchButtons, searchContent, none, none, none, false};
+const CaptionTable kPlainTextCaptions = {plainTextRows, std::size(plainTextRows)};
+const ColourTable kPlainTextColours = {none, plainTextButtons, plainTextContent, none, none, none, true};
+
 } // namespace bd

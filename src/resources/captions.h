@@ -60,4 +60,9 @@ struct BilingualTable {
 extern const BilingualTable kOpsCaptions;
 extern const ColourTable kOpsColours;
 
+extern const CaptionTable kSearchCaptions;
+extern const ColourTable kSearchColours;
+extern const CaptionTable kPlainTextCaptions;
+extern const ColourTable kPlainTextColours;
+
 } // namespace bd

@@ -41,6 +41,7 @@ enum : int {
     CopyingPictures = 320,  // the backup copies the pictures
     BookInUse = 390,        // another copy of the program has the book open
     PictureNotStored = 391, // a picture could not be copied into the images folder
+    TextFileNotSaved = 340, // a plain-text file could not be written
 };
 }
 

@@ -24,6 +24,13 @@ SaveResult writeFileAtomically(const QString& path, const QByteArray& data);
 // The same, with the content written by write(); it returns false on failure.
 SaveResult writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& write);
 
+// Removes what saves of path cut short by a crash left beside it: the
+// temporary files "<name>.XXXXXX" a save writes before it takes the old
+// file's place, whose six random characters mix letter cases and digits.
+// Files set aside (".bad", ".bad2", ...) and names a person would give are
+// kept. Only the copy of the program that holds the folder may call this.
+void removeStaleSaves(const QString& path);
+
 // Moves an unreadable file aside as path + ".bad" (or ".bad2", ".bad3", ...
 // when that name is taken). Returns the new name, or an empty string.
 QString setAside(const QString& path);

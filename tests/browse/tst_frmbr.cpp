@@ -6,6 +6,7 @@
 #include "app/windows.h"
 #include "browse/frmBr.h"
 #include "store/store.h"
+#include "guitest.h"
 #include "testsupport.h"
 
 #include <QAction>
@@ -54,13 +55,7 @@ void fillBook(bdtest::TestEnv& env)
     QVERIFY(saveBook());
 }
 
-QStringList texts(const QListWidget* list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
+using bdtest::texts;
 
 void selectCategory(frmBr& w, const QString& name) { w.cboCats->setCurrentIndex(w.cboCats->findText(name)); }
 

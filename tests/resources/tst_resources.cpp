@@ -53,9 +53,9 @@ private slots:
     {
         for (int offset : {0, 300}) {
             G.langOffset = offset;
-            for (std::size_t i = 0; i < kBrCaptions.count; ++i)
-                QVERIFY2(!fetchText(kBrCaptions.rows[i].id).isEmpty(),
-                         qPrintable(QString::number(kBrCaptions.rows[i].id)));
+            for (const CaptionTable* table : {&kBrCaptions, &kSearchCaptions, &kPlainTextCaptions})
+                for (std::size_t i = 0; i < table->count; ++i)
+                    QVERIFY2(!fetchText(table->rows[i].id).isEmpty(), qPrintable(QString::number(table->rows[i].id)));
         }
     }
 

@@ -1,0 +1,100 @@
+#include "output/frmPlainText.h"
+
+#include "app/controls.h"
+#include "app/twips.h"
+#include "app/dialogs.h"
+#include "app/windows.h"
+#include "browse/frmBr.h"
+#include "resources/apply.h"
+#include "resources/captions.h"
+#include "resources/strings.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace bd {
+
+ShownRecipe recipeShownIn(const frmBr& br)
+{
+    ShownRecipe r;
+    if (const QListWidgetItem* item = br.lstRecs->currentItem())
+        r.title = item->text();
+    r.prepTime = br.lblPT->text();
+    r.cookTime = br.lblCT->text();
+    r.yield = br.lblYld->text();
+    r.ingredients = br.txtIng->toPlainText();
+    r.preparation = br.txtPrep->toPlainText();
+    r.notes = br.txtOther->toPlainText();
+    return r;
+}
+
+frmPlainText::frmPlainText(QWidget* parent) : QWidget(parent, Qt::Dialog)
+{
+    text1 = named(new QPlainTextEdit(this), "text1");
+    text1->setReadOnly(true);
+    text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Command2 = named(new QPushButton(this), "Command2");
+    cmdSave = named(new QPushButton(this), "cmdSave");
+    cmdDone = named(new QPushButton(this), "cmdDone");
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Command2);
+    buttons->addWidget(cmdSave);
+    buttons->addStretch();
+    buttons->addWidget(cmdDone);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(pxX(120), pxY(120), pxX(120), pxY(120));
+    layout->addWidget(text1);
+    layout->addLayout(buttons);
+    resize(pxX(7200), pxY(6600));
+
+    // Window load: captions and colours, then the text of the shown recipe.
+    applyCaptions(this, kPlainTextCaptions);
+    applyColours(this, kPlainTextColours);
+    if (const auto* br = qobject_cast<const frmBr*>(instance(WindowKind::Br)))
+        shown_ = recipeShownIn(*br);
+    text_ = plainTextRecipe(shown_);
+    text1->setPlainText(text_);
+
+    connect(Command2, &QPushButton::clicked, this, &frmPlainText::copyRecipe);
+    connect(cmdSave, &QPushButton::clicked, this, &frmPlainText::saveRecipe);
+    connect(cmdDone, &QPushButton::clicked, this, &QWidget::close);
+    cmdDone->setFocus();
+}
+
+void frmPlainText::copyRecipe()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text_);
+}
+
+void frmPlainText::saveRecipe()
+{
+    FileRequest request;
+    request.title = fetchText(138);
+    request.filter = QStringLiteral("(*.txt)|*.txt");
+    request.fileName = shown_.title;
+    const std::optional<QString> path = dialogs().saveFile(request);
+    if (!path || path->isEmpty())
+        return;
+    const SaveResult saved = savePlainText(*path, text_);
+    if (!saved)
+        msgBox(Str::TextFileNotSaved, Buttons::Ok, Icon::Exclamation,
+               QStringLiteral("\r\n\r\n") + QDir::toNativeSeparators(*path) + QStringLiteral("\r\n") + saved.error);
+}
+
+void frmPlainText::keyPressEvent(QKeyEvent* event)
+{
+    if (!closeOnEscape(this, event))
+        QWidget::keyPressEvent(event);
+}
+
+} // namespace bd

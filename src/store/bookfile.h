@@ -13,9 +13,11 @@ namespace bd {
 
 struct SaveResult {
     bool ok = true;
-    QString error; // what went wrong, for the message shown to the user
+    QString error;      // what went wrong, for the message shown to the user
+    bool told = false;  // the user has been told already; nothing more to show
     explicit operator bool() const { return ok; }
     static SaveResult failure(const QString& why) { return {false, why}; }
+    static SaveResult toldFailure() { return {false, QString(), true}; }
 };
 
 // Writes data to path through a temporary file in the same folder, flushed

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 
 namespace bd {
 
@@ -26,15 +27,33 @@ bool samePath(const QString& a, const QString& b)
     return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
 }
 
-// Copies source over target; true when target then holds the picture.
+// Copies source over target; true when target then holds the picture. The
+// copy is made beside the target first, so a failed copy (a full disk, a
+// folder that cannot be written) leaves a picture already there untouched.
 bool copyReplacing(const QString& source, const QString& target)
 {
     if (samePath(source, target))
         return true;
     QDir().mkpath(imagesFolder());
-    if (QFile::exists(target))
-        QFile::remove(target);
-    return QFile::copy(source, target);
+    const QString partial = target + QStringLiteral(".copying");
+    QFile::remove(partial);
+    if (!QFile::copy(source, partial)) {
+        QFile::remove(partial);
+        return false;
+    }
+    QFile::remove(target);
+    if (QFile::rename(partial, target))
+        return true;
+    QFile::remove(partial);
+    return false;
+}
+
+// Said when a chosen picture cannot be stored: the recipe is not saved, so
+// that the user can make room and try again with nothing lost.
+SaveResult pictureNotStored()
+{
+    msgBox(Str::PictureNotStored, Buttons::Ok, Icon::Exclamation);
+    return SaveResult::toldFailure();
 }
 
 bool usablePicture(const QString& path)
@@ -77,8 +96,9 @@ bool renamePicture(const QString& from, const QString& to)
     return false;
 }
 
-// The picture of an updated recipe. Returns the new `image` text.
-QString updatePicture(const RecipeInput& in)
+// The picture of an updated recipe: the new `image` text, or nothing when
+// a new picture could not be stored (the update is then abandoned).
+std::optional<QString> updatePicture(const RecipeInput& in)
 {
     // A stored name that could reach outside the images folder is ignored.
     const QString stored = storedPicturePath(G.editImage);
@@ -102,11 +122,14 @@ QString updatePicture(const RecipeInput& in)
         // A picture that cannot be renamed keeps its old name.
         return renamePicture(stored, target) ? name : G.editImage;
     }
-    // A new picture replaces the stored one.
-    if (!stored.isEmpty() && QFile::exists(stored))
-        QFile::remove(stored);
+    // A new picture replaces the stored one, once it is safely in place.
     const QString name = storedPictureName(in.categoryText, in.title, in.picturePath);
-    return copyReplacing(in.picturePath, storedPicturePath(name)) ? name : QString();
+    const QString target = storedPicturePath(name);
+    if (!copyReplacing(in.picturePath, target))
+        return std::nullopt;
+    if (!stored.isEmpty() && stored != target)
+        QFile::remove(stored);
+    return name;
 }
 
 } // namespace
@@ -118,7 +141,7 @@ SaveResult saveBook()
 
 bool reportSaveFailure(const SaveResult& r)
 {
-    if (!r.ok) {
+    if (!r.ok && !r.told) {
         const QString detail = r.error.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + r.error;
         msgBox(Str::SaveFailed, Buttons::Ok, Icon::Exclamation, detail);
     }
@@ -199,8 +222,9 @@ SaveResult addRecipe(int categoryPos, const RecipeInput& in)
     RecipeFields f = fieldsOf(in);
     if (!in.picturePath.isEmpty() && usablePicture(in.picturePath)) {
         const QString name = storedPictureName(in.categoryText, in.title, in.picturePath);
-        if (copyReplacing(in.picturePath, storedPicturePath(name)))
-            f.image = name;
+        if (!copyReplacing(in.picturePath, storedPicturePath(name)))
+            return pictureNotStored();
+        f.image = name;
     }
     G.xmlDoc.appendRecipe(categoryPos, f);
     return saveBook();
@@ -213,7 +237,10 @@ SaveResult updateRecipe(int categoryPos, const RecipeInput& in)
     if (!G.xmlDoc.category(categoryPos))
         return SaveResult::failure(QStringLiteral("the chosen category is not in the book"));
     RecipeFields f = fieldsOf(in);
-    f.image = updatePicture(in);
+    const std::optional<QString> image = updatePicture(in);
+    if (!image)
+        return pictureNotStored();
+    f.image = *image;
     G.xmlDoc.removeRecipe(G.xmlDoc.findTitle(G.editTitle));
     G.xmlDoc.appendRecipe(categoryPos, f);
     return saveBook();

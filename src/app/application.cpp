@@ -85,14 +85,13 @@ void setProgramIcon()
 int runBrindelle(int argc, char** argv)
 {
     // --help, --version and mistakes need no display: they are answered before
-    // the GUI starts, unless a mistake may be one of the GUI's own options
-    // (-platform ...), which only the GUI understands.
+    // the GUI starts, except an unknown option, which may be one of the GUI's
+    // own (-platform ...) that only the GUI understands.
     {
         QCoreApplication terminal(argc, argv);
         nameApplication();
-        const QStringList arguments = QCoreApplication::arguments();
-        const Options options = parseCommandLine(arguments);
-        if (options.help || options.version || (!options.error.isEmpty() && !mayHoldToolkitOptions(arguments)))
+        const Options options = parseCommandLine(QCoreApplication::arguments());
+        if (options.help || options.version || (!options.error.isEmpty() && !options.unknownOption))
             return answerOnTerminal(options);
     }
 

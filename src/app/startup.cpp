@@ -33,8 +33,10 @@ Options parseCommandLine(const QStringList& arguments)
                                      QStringLiteral("DIR"));
     parser.addOptions({help, version, dataDir});
     Options o;
-    if (!parser.parse(arguments))
+    if (!parser.parse(arguments)) {
         o.error = parser.errorText();
+        o.unknownOption = !parser.unknownOptionNames().isEmpty();
+    }
     else if (!parser.positionalArguments().isEmpty())
         o.error = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
     else if (parser.isSet(dataDir) && parser.value(dataDir).trimmed().isEmpty())
@@ -47,18 +49,6 @@ Options parseCommandLine(const QStringList& arguments)
     if (o.help)
         o.usageText = parser.helpText();
     return o;
-}
-
-bool mayHoldToolkitOptions(const QStringList& arguments)
-{
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& a = arguments.at(i);
-        if (a == QLatin1String("--"))
-            break;
-        if (a.size() > 2 && a.startsWith(QLatin1Char('-')) && a.at(1) != QLatin1Char('-'))
-            return true;
-    }
-    return false;
 }
 
 QString versionText()

@@ -13,14 +13,13 @@ struct Options {
     bool help = false;    // --help: print usageText and stop
     bool version = false; // --version: print versionText() and stop
     QString usageText;    // usage line and options, for --help
+    // The error is an option this program does not know. It may be one of the
+    // GUI toolkit's own (-platform, --style, ...), which the GUI takes off the
+    // command line once it has started.
+    bool unknownOption = false;
 };
 
 Options parseCommandLine(const QStringList& arguments);
-
-// True when the command line holds a single-dash word such as "-platform",
-// which may be one of the GUI toolkit's own options: only the GUI, once
-// started, can tell whether it is one or a mistake.
-bool mayHoldToolkitOptions(const QStringList& arguments);
 
 // "Brindelle 1.2.3", for --version.
 QString versionText();

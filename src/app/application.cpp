@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QIcon>
 #include <QStyleFactory>
 
 #include <cstdio>
@@ -46,23 +47,68 @@ void chooseLanguage()
     chooser->activateWindow();
     loop.exec();
 }
+
+void nameApplication()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Quendrel"));
+    QCoreApplication::setApplicationName(QStringLiteral("Brindelle"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BRINDELLE_VERSION));
+}
+
+// Answers --help, --version and a command line that is not understood on the
+// terminal; the value is the exit code.
+int answerOnTerminal(const Options& options)
+{
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "brindelle: %s\nTry 'brindelle --help' for more information.\n",
+                     qPrintable(options.error));
+        return 2;
+    }
+    if (options.help) {
+        const ProgramFolders folders = programFolders(QCoreApplication::applicationDirPath());
+        const QString text = options.usageText + QLatin1Char('\n')
+            + filesText(chooseAppPath(folders.portableDir, options.dataDir), settingsLocation(), folders.helpFolder);
+        std::fputs(qPrintable(text), stdout);
+    } else {
+        std::fputs(qPrintable(versionText() + QLatin1Char('\n')), stdout);
+    }
+    return 0;
+}
+
+// The icon drawn for the desktop's menu, for the windows and the task bar.
+void setProgramIcon()
+{
+    QIcon icon;
+    for (const int size : {32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.quendrel.Brindelle"));
+}
 } // namespace
 
 int runBrindelle(int argc, char** argv)
 {
+    // --help, --version and mistakes need no display: they are answered before
+    // the GUI starts, except an unknown option, which may be one of the GUI's
+    // own (-platform ...) that only the GUI understands.
+    {
+        QCoreApplication terminal(argc, argv);
+        nameApplication();
+        const Options options = parseCommandLine(QCoreApplication::arguments());
+        if (options.help || options.version || (!options.error.isEmpty() && !options.unknownOption))
+            return answerOnTerminal(options);
+    }
+
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Quendrel"));
-    QApplication::setApplicationName(QStringLiteral("Brindelle"));
-    QApplication::setApplicationVersion(QStringLiteral(BRINDELLE_VERSION));
+    nameApplication();
+    setProgramIcon();
     // One look on every platform, so the colour schemes show as designed.
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(fusion);
 
     const Options options = parseCommandLine(QApplication::arguments());
-    if (!options.error.isEmpty()) {
-        std::fprintf(stderr, "brindelle: %s\nUsage: brindelle [--data-dir DIR]\n", qPrintable(options.error));
-        return 2;
-    }
+    if (!options.error.isEmpty() || options.help || options.version)
+        return answerOnTerminal(options);
 
     QtDialogs qtDialogs;
     setDialogs(&qtDialogs);
@@ -71,8 +117,9 @@ int runBrindelle(int argc, char** argv)
 
     G.endOnUnload = false;
     G.calledFromBr = G.calledFromAdd = G.calledFromEdit = false;
-    G.helpFolder = QApplication::applicationDirPath();
-    const QString appPath = chooseAppPath(QApplication::applicationDirPath(), options.dataDir);
+    const ProgramFolders folders = programFolders(QApplication::applicationDirPath());
+    G.helpFolder = folders.helpFolder;
+    const QString appPath = chooseAppPath(folders.portableDir, options.dataDir);
 
     if (!languageChosen())
         chooseLanguage();

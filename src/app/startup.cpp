@@ -18,21 +18,66 @@
 
 namespace bd {
 
+// Where an install puts the user guides, seen from the program's folder.
+#ifndef BRINDELLE_HELP_FROM_BIN
+#define BRINDELLE_HELP_FROM_BIN "../share/brindelle/help"
+#endif
+
 Options parseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Brindelle, a recipe book kept on your computer."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
     const QCommandLineOption dataDir(QStringLiteral("data-dir"),
                                      QStringLiteral("Keep the recipe book and its pictures in DIR."),
                                      QStringLiteral("DIR"));
-    parser.addOption(dataDir);
+    parser.addOptions({help, version, dataDir});
     Options o;
-    if (!parser.parse(arguments))
+    if (!parser.parse(arguments)) {
         o.error = parser.errorText();
+        o.unknownOption = !parser.unknownOptionNames().isEmpty();
+    }
     else if (!parser.positionalArguments().isEmpty())
-        o.error = QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
-    else
-        o.dataDir = parser.value(dataDir);
+        o.error = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
+    else if (parser.isSet(dataDir) && parser.value(dataDir).trimmed().isEmpty())
+        o.error = QStringLiteral("--data-dir needs a folder.");
+    if (!o.error.isEmpty())
+        return o;
+    o.dataDir = parser.value(dataDir);
+    o.help = parser.isSet(help);
+    o.version = parser.isSet(version);
+    if (o.help)
+        o.usageText = parser.helpText();
     return o;
+}
+
+QString versionText()
+{
+    return QStringLiteral("Brindelle " BRINDELLE_VERSION);
+}
+
+ProgramFolders programFolders(const QString& exeDir)
+{
+    const QString installedHelp = QDir::cleanPath(QDir(exeDir).filePath(QStringLiteral(BRINDELLE_HELP_FROM_BIN)));
+    if (QFileInfo(installedHelp).isDir())
+        return {installedHelp, QString()};
+    const QString here = QDir::cleanPath(exeDir);
+    return {here, here};
+}
+
+QString filesText(const QString& bookFolder, const QString& settingsFile, const QString& helpFolder)
+{
+    const auto native = [](const QString& path) { return QDir::toNativeSeparators(path); };
+    return QStringLiteral("Files:\n"
+                          "  Recipe book:  %1\n"
+                          "  Pictures:     %2\n"
+                          "  Settings:     %3\n"
+                          "  User guides:  %4\n")
+        .arg(native(bookFolder + QStringLiteral("/recipes.xml")), native(bookFolder + QStringLiteral("/images")),
+             native(settingsFile), native(helpFolder));
 }
 
 namespace {
@@ -54,12 +99,12 @@ bool writeEmptyBook()
 }
 } // namespace
 
-QString chooseAppPath(const QString& exeDir, const QString& dataDir)
+QString chooseAppPath(const QString& portableDir, const QString& dataDir)
 {
     if (!dataDir.isEmpty())
         return QDir::cleanPath(QDir(dataDir).absolutePath());
-    if (writableFolder(exeDir))
-        return QDir::cleanPath(exeDir);
+    if (!portableDir.isEmpty() && writableFolder(portableDir))
+        return QDir::cleanPath(portableDir);
     return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 

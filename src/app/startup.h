@@ -8,15 +8,40 @@
 namespace bd {
 
 struct Options {
-    QString dataDir; // --data-dir DIR, empty when not given
-    QString error;   // non-empty when the command line is not understood
+    QString dataDir;      // --data-dir DIR, empty when not given
+    QString error;        // non-empty when the command line is not understood
+    bool help = false;    // --help: print usageText and stop
+    bool version = false; // --version: print versionText() and stop
+    QString usageText;    // usage line and options, for --help
+    // The error is an option this program does not know. It may be one of the
+    // GUI toolkit's own (-platform, --style, ...), which the GUI takes off the
+    // command line once it has started.
+    bool unknownOption = false;
 };
 
 Options parseCommandLine(const QStringList& arguments);
 
-// The folder of the book: dataDir when given, else exeDir when it can be
-// written, else the per-user data folder.
-QString chooseAppPath(const QString& exeDir, const QString& dataDir);
+// "Brindelle 1.2.3", for --version.
+QString versionText();
+
+// Where the running program finds its user guides. An installed program has
+// them in the data folder its install put beside the program's folder
+// (../share/brindelle/help from bin); a program run where it was built or
+// unpacked has them beside itself.
+struct ProgramFolders {
+    QString helpFolder;  // the user guides
+    QString portableDir; // the program's folder when it runs uninstalled, else empty
+};
+ProgramFolders programFolders(const QString& exeDir);
+
+// The folder of the book: dataDir when given, else portableDir when it is
+// given and can be written, else the per-user data folder. An installed
+// program has no portableDir: it never writes beside itself.
+QString chooseAppPath(const QString& portableDir, const QString& dataDir);
+
+// The "Files:" part of --help: where the book, the settings and the user
+// guides are.
+QString filesText(const QString& bookFolder, const QString& settingsFile, const QString& helpFolder);
 
 // Reads the stored language. True (with langOffset set) when it is "0" or
 // "1"; false when the first-run language chooser must be shown.

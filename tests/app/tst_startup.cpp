@@ -139,18 +139,38 @@ private slots:
         o = parseCommandLine({program, QStringLiteral("--data-dir"), QStringLiteral("/srv/book")});
         QVERIFY(o.error.isEmpty());
         QCOMPARE(o.dataDir, QStringLiteral("/srv/book"));
+        QVERIFY(!o.help && !o.version);
+        o = parseCommandLine({program, QStringLiteral("--version")});
+        QVERIFY(o.error.isEmpty() && o.version && !o.help);
+        QCOMPARE(versionText(), QStringLiteral("Brindelle " BRINDELLE_VERSION));
+        o = parseCommandLine({program, QStringLiteral("-h")});
+        QVERIFY(o.error.isEmpty() && o.help);
+        for (const char* shown : {"--help", "--version", "--data-dir <DIR>"})
+            QVERIFY2(o.usageText.contains(QLatin1String(shown)), shown);
         const QList<QStringList> wrong = {{program, QStringLiteral("--colour")},
                                           {program, QStringLiteral("stray")},
-                                          {program, QStringLiteral("--data-dir")}};
-        for (const QStringList& args : wrong)
-            QVERIFY2(!parseCommandLine(args).error.isEmpty(), qPrintable(args.join(' ')));
+                                          {program, QStringLiteral("--data-dir")},
+                                          {program, QStringLiteral("--data-dir="), QStringLiteral("--help")},
+                                          {program, QStringLiteral("--version"), QStringLiteral("--colour")}};
+        for (const QStringList& args : wrong) {
+            o = parseCommandLine(args);
+            // A mistake is reported, never answered with help or the version.
+            QVERIFY2(!o.error.isEmpty() && !o.help && !o.version, qPrintable(args.join(' ')));
+        }
+
+        // Only an unknown option may be meant for the GUI toolkit.
+        QVERIFY(parseCommandLine({program, QStringLiteral("-platform"), QStringLiteral("offscreen")}).unknownOption);
+        QVERIFY(parseCommandLine({program, QStringLiteral("--style=fusion")}).unknownOption);
+        QVERIFY(!parseCommandLine({program, QStringLiteral("--data-dir")}).unknownOption);
+        QVERIFY(!parseCommandLine({program, QStringLiteral("stray")}).unknownOption);
 
         bdtest::TestEnv env;
         QCOMPARE(chooseAppPath(env.root(), env.appPath() + QStringLiteral("/sub/../book/")),
                  env.appPath() + QStringLiteral("/book"));
         QCOMPARE(chooseAppPath(env.root(), QString()), env.root());
-        QCOMPARE(chooseAppPath(env.root() + QStringLiteral("/no/such/dir"), QString()),
-                 QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
+        const QString perUser = QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+        QCOMPARE(chooseAppPath(env.root() + QStringLiteral("/no/such/dir"), QString()), perUser);
+        QCOMPARE(chooseAppPath(QString(), QString()), perUser); // installed
         // The probe leaves nothing behind in the folder it tried.
         QVERIFY(!folderEntries(env.root()).join(' ').contains(QStringLiteral("brindelle")));
     }

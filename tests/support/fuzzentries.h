@@ -1,0 +1,17 @@
+#pragma once
+// Entry points that feed outside data to the program's readers. The fuzz
+// targets call them with generated input, and the regression test with the
+// seed corpus and every input that once made them fail. Each aborts when a
+// promise is broken (a save that does not read back, a search that misses).
+
+#include <QByteArray>
+
+namespace bdtest {
+
+// Loads bytes as the book and reads it as the windows do: the category and
+// recipe lists, every field, the picture names, the keyword search (with a
+// keyword taken from the start of the input) and the plain text; then saves
+// it in memory and loads that again.
+void readBook(const QByteArray& bytes);
+
+} // namespace bdtest

@@ -11,6 +11,7 @@
 #include "entry/frmAdd.h"
 #include "entry/frmEdit.h"
 #include "browse/frmImgView.h"
+#include "output/frmEmail.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -28,6 +29,7 @@ void registerStandardWindows()
     registerWindow(WindowKind::Edit, [] { return new frmEdit; });
     registerWindow(WindowKind::ImgView, [] { return new frmImgView; });
     registerWindow(WindowKind::Ops, [] { return new frmOps; });
+    registerWindow(WindowKind::Email, [] { return new frmEmail; });
 }
 
 namespace {

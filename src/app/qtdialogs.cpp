@@ -1,12 +1,17 @@
 #include "app/qtdialogs.h"
 
+#include "output/printpage.h"
 #include "resources/strings.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <QTextDocument>
 
 #include <vector>
 
@@ -72,6 +77,14 @@ std::vector<Choice> choicesFor(Buttons buttons)
     return {{QMessageBox::Ok, Str::BtnOk, Answer::Ok}};
 }
 
+// A printer named after the document, so that a PDF file is proposed under
+// the recipe's title.
+void prepare(QPrinter& printer, const QTextDocument& doc)
+{
+    const QString title = doc.metaInformation(QTextDocument::DocumentTitle);
+    printer.setDocName(title.isEmpty() ? QStringLiteral("recipe") : title);
+}
+
 } // namespace
 
 Answer QtDialogs::message(int, const QString& text, Buttons buttons, Icon icon, const QString& title)
@@ -112,6 +125,30 @@ std::optional<QString> QtDialogs::openFile(const FileRequest& request)
 std::optional<QString> QtDialogs::saveFile(const FileRequest& request)
 {
     return runFileDialog(request, QFileDialog::AcceptSave);
+}
+
+bool QtDialogs::print(QTextDocument& doc)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    prepare(printer, doc);
+    QPrintDialog dialog(&printer, owner());
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    printPages(doc, &printer);
+    return true;
+}
+
+bool QtDialogs::preview(QTextDocument& doc)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    prepare(printer, doc);
+    QPrintPreviewDialog dialog(&printer, owner());
+    // The preview paints the pages exactly as printing does.
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&doc](QPrinter* p) { printPages(doc, p); });
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(800, 700)));
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace bd

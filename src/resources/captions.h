@@ -60,4 +60,8 @@ struct BilingualTable {
 extern const BilingualTable kOpsCaptions;
 extern const ColourTable kOpsColours;
 
+// The e-mail window.
+extern const CaptionTable kEmailCaptions;
+extern const ColourTable kEmailColours;
+
 } // namespace bd

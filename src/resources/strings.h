@@ -40,6 +40,7 @@ enum : int {
     HelpTitle = 316,
     LastOwn = 316,
     CopyingPictures = 320,  // the backup copies the pictures
+    PrintPageNotWritten = 370, // the print page could not be written
 };
 }
 

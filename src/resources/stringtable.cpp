@@ -194,6 +194,7 @@ const StringEntry kStringTable[] = {
     {315, "&Retry"},
     {316, "BD | Help"},
     {320, "Copying the pictures..."},
+    {370, "The print page could not be written:"},
     // Spanish (English id + 300)
     {400, "BD | Explorar recetas"},
     {401, "EXPLORAR RECETAS"},
@@ -384,6 +385,7 @@ const StringEntry kStringTable[] = {
     {615, "&Reintentar"},
     {616, "BD | Ayuda"},
     {620, "Copiando los dibujos..."},
+    {670, "No se ha podido escribir la página de impresión:"},
     // Colour schemes: 2000 + scheme offset + role
     {2000, "9483944"},
     {2001, "7756866"},

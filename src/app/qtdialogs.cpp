@@ -83,6 +83,7 @@ void prepare(QPrinter& printer, const QTextDocument& doc)
 {
     const QString title = doc.metaInformation(QTextDocument::DocumentTitle);
     printer.setDocName(title.isEmpty() ? QStringLiteral("recipe") : title);
+    printer.setPageMargins(kPrintMargins, QPageLayout::Millimeter);
 }
 
 } // namespace

@@ -11,10 +11,15 @@
 #include <QPagedPaintDevice>
 #include <QSaveFile>
 #include <QStringList>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 #include <QUrl>
 
 namespace bd {
+
+const QMarginsF kPrintMargins(15, 15, 15, 15);
 
 namespace {
 
@@ -102,13 +107,23 @@ bool loadPrintPage(QTextDocument& doc, const QString& path)
         return false;
     doc.setBaseUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath() + QLatin1Char('/')));
     doc.setHtml(QString::fromUtf8(file.readAll()));
+    // The whole page stands in a <center>; the layout forgets it for the
+    // lines between the tables (the footer), so they are centred here.
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        QTextCursor cursor(block);
+        if (block.blockFormat().hasProperty(QTextFormat::BlockAlignment) || cursor.currentTable())
+            continue;
+        QTextBlockFormat format = block.blockFormat();
+        format.setAlignment(Qt::AlignHCenter);
+        cursor.setBlockFormat(format);
+    }
     return true;
 }
 
 void printPages(QTextDocument& doc, QPagedPaintDevice* device)
 {
     if (device->pageLayout().margins().isNull())
-        device->setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+        device->setPageMargins(kPrintMargins, QPageLayout::Millimeter);
     // A document with a page size of its own is printed as laid out, scaled
     // to the printable area, and gets no page numbers.
     const QRectF area = device->pageLayout().paintRect(QPageLayout::Point);

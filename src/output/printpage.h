@@ -3,6 +3,7 @@
 // the book folder, laid out by QTextDocument and printed or previewed
 // without page header, footer or page number.
 
+#include <QMarginsF>
 #include <QString>
 
 class QPagedPaintDevice;
@@ -32,6 +33,8 @@ bool loadPrintPage(QTextDocument& doc, const QString& path);
 // Lays doc out on the device's pages (1/96 inch per layout unit) and paints
 // them: no header, no footer, no page number.
 void printPages(QTextDocument& doc, QPagedPaintDevice* device);
+// The page margins (millimetres) a printer starts with.
+extern const QMarginsF kPrintMargins;
 
 // Writes the page and hands it to the print dialog (or the preview) of the
 // dialog seam. False when nothing was printed.

@@ -1,7 +1,9 @@
 // The e-mail window sending through a relay that the test runs on
 // 127.0.0.1: the posted fields, each outcome's message, cancelling.
 
+#include "app/application.h"
 #include "app/globals.h"
+#include "browse/frmBr.h"
 #include "app/settings.h"
 #include "app/windows.h"
 #include "output/frmEmail.h"
@@ -9,6 +11,7 @@
 #include "resources/strings.h"
 #include "testsupport.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -225,6 +228,23 @@ private slots:
         QCOMPARE(w.lblStatus->text(), QStringLiteral("Status"));
         QTest::qWait(100);
         QVERIFY(env.dialogs.calls.isEmpty());
+    }
+
+    void browseWindowHandsOverAndComesBack()
+    {
+        bdtest::TestEnv env;
+        twoPies();
+        registerStandardWindows();
+        auto* br = qobject_cast<frmBr*>(showWindow(WindowKind::Br));
+        QVERIFY(br);
+        br->mnuEmail->trigger();
+        QTRY_VERIFY(!instance(WindowKind::Br));
+        auto* email = qobject_cast<frmEmail*>(instance(WindowKind::Email));
+        QVERIFY(email && email->isVisible());
+        email->cmdCancel->click();
+        QTRY_VERIFY(!instance(WindowKind::Email));
+        QVERIFY(instance(WindowKind::Br) && instance(WindowKind::Br)->isVisible());
+        QVERIFY(!endRequested());
     }
 
     void relayAddressDefaultsToTheMakers()

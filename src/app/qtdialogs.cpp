@@ -1,17 +1,21 @@
 #include "app/qtdialogs.h"
 
+#include "app/globals.h"
 #include "output/printpage.h"
 #include "resources/strings.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTextDocument>
+#include <QTranslator>
 
 #include <vector>
 
@@ -77,6 +81,30 @@ std::vector<Choice> choicesFor(Buttons buttons)
     return {{QMessageBox::Ok, Str::BtnOk, Answer::Ok}};
 }
 
+// Qt's own print and preview dialogs speak the user's language while shown
+// (when Qt's Spanish texts are installed).
+class DialogLanguage {
+public:
+    DialogLanguage()
+    {
+        if (G.langOffset == 300 &&
+            translator_.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            installed_ = QCoreApplication::installTranslator(&translator_);
+    }
+    ~DialogLanguage()
+    {
+        if (installed_)
+            QCoreApplication::removeTranslator(&translator_);
+    }
+    DialogLanguage(const DialogLanguage&) = delete;
+    DialogLanguage& operator=(const DialogLanguage&) = delete;
+
+private:
+    QTranslator translator_;
+    bool installed_ = false;
+};
+
 // A printer named after the document, so that a PDF file is proposed under
 // the recipe's title.
 void prepare(QPrinter& printer, const QTextDocument& doc)
@@ -130,10 +158,10 @@ std::optional<QString> QtDialogs::saveFile(const FileRequest& request)
 
 bool QtDialogs::print(QTextDocument& doc)
 {
+    const DialogLanguage language;
     QPrinter printer(QPrinter::HighResolution);
     prepare(printer, doc);
     QPrintDialog dialog(&printer, owner());
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     printPages(doc, &printer);
@@ -142,6 +170,7 @@ bool QtDialogs::print(QTextDocument& doc)
 
 bool QtDialogs::preview(QTextDocument& doc)
 {
+    const DialogLanguage language;
     QPrinter printer(QPrinter::HighResolution);
     prepare(printer, doc);
     QPrintPreviewDialog dialog(&printer, owner());

@@ -13,6 +13,7 @@
 #include "browse/frmImgView.h"
 #include "output/frmPlainText.h"
 #include "search/frmSearch.h"
+#include "output/frmEmail.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -33,6 +34,7 @@ void registerStandardWindows()
     registerWindow(WindowKind::Ops, [] { return new frmOps; });
     registerWindow(WindowKind::Search, [] { return new frmSearch; });
     registerWindow(WindowKind::PlainText, [] { return new frmPlainText; });
+    registerWindow(WindowKind::Email, [] { return new frmEmail; });
 }
 
 namespace {

@@ -26,6 +26,8 @@ public:
     std::optional<QString> input(int, const QString&, const QString&, const QString&) override { return std::nullopt; }
     std::optional<QString> openFile(const FileRequest&) override { return std::nullopt; }
     std::optional<QString> saveFile(const FileRequest&) override { return std::nullopt; }
+    bool print(QTextDocument&) override { return false; }
+    bool preview(QTextDocument&) override { return false; }
 };
 
 SilentDialogs silent;

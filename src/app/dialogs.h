@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+class QTextDocument;
+
 namespace bd {
 
 enum class Buttons { Ok, OkCancel, YesNo, RetryCancel };
@@ -30,6 +32,10 @@ public:
                                          const QString& defaultAnswer) = 0;
     virtual std::optional<QString> openFile(const FileRequest& request) = 0;
     virtual std::optional<QString> saveFile(const FileRequest& request) = 0;
+    // The print dialog (a printer or a PDF file) and the print preview for a
+    // laid-out document; true when the document was printed.
+    virtual bool print(QTextDocument& doc) = 0;
+    virtual bool preview(QTextDocument& doc) = 0;
 };
 
 Dialogs& dialogs();

@@ -1,12 +1,21 @@
 #include "app/qtdialogs.h"
 
+#include "app/globals.h"
+#include "output/printpage.h"
 #include "resources/strings.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <QTextDocument>
+#include <QTranslator>
 
 #include <vector>
 
@@ -72,6 +81,39 @@ std::vector<Choice> choicesFor(Buttons buttons)
     return {{QMessageBox::Ok, Str::BtnOk, Answer::Ok}};
 }
 
+// Qt's own print and preview dialogs speak the user's language while shown
+// (when Qt's Spanish texts are installed).
+class DialogLanguage {
+public:
+    DialogLanguage()
+    {
+        if (G.langOffset == 300 &&
+            translator_.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            installed_ = QCoreApplication::installTranslator(&translator_);
+    }
+    ~DialogLanguage()
+    {
+        if (installed_)
+            QCoreApplication::removeTranslator(&translator_);
+    }
+    DialogLanguage(const DialogLanguage&) = delete;
+    DialogLanguage& operator=(const DialogLanguage&) = delete;
+
+private:
+    QTranslator translator_;
+    bool installed_ = false;
+};
+
+// A printer named after the document, so that a PDF file is proposed under
+// the recipe's title.
+void prepare(QPrinter& printer, const QTextDocument& doc)
+{
+    const QString title = doc.metaInformation(QTextDocument::DocumentTitle);
+    printer.setDocName(title.isEmpty() ? QStringLiteral("recipe") : title);
+    printer.setPageMargins(kPrintMargins, QPageLayout::Millimeter);
+}
+
 } // namespace
 
 Answer QtDialogs::message(int, const QString& text, Buttons buttons, Icon icon, const QString& title)
@@ -112,6 +154,31 @@ std::optional<QString> QtDialogs::openFile(const FileRequest& request)
 std::optional<QString> QtDialogs::saveFile(const FileRequest& request)
 {
     return runFileDialog(request, QFileDialog::AcceptSave);
+}
+
+bool QtDialogs::print(QTextDocument& doc)
+{
+    const DialogLanguage language;
+    QPrinter printer(QPrinter::HighResolution);
+    prepare(printer, doc);
+    QPrintDialog dialog(&printer, owner());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    printPages(doc, &printer);
+    return true;
+}
+
+bool QtDialogs::preview(QTextDocument& doc)
+{
+    const DialogLanguage language;
+    QPrinter printer(QPrinter::HighResolution);
+    prepare(printer, doc);
+    QPrintPreviewDialog dialog(&printer, owner());
+    // The preview paints the pages exactly as printing does.
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&doc](QPrinter* p) { printPages(doc, p); });
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(800, 700)));
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace bd

@@ -13,6 +13,8 @@ public:
                                  const QString& defaultAnswer) override;
     std::optional<QString> openFile(const FileRequest& request) override;
     std::optional<QString> saveFile(const FileRequest& request) override;
+    bool print(QTextDocument& doc) override;
+    bool preview(QTextDocument& doc) override;
 };
 
 } // namespace bd

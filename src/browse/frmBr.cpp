@@ -12,6 +12,7 @@
 #include "browse/brlayout.h"
 #include "browse/categories.h"
 #include "browse/browsing.h"
+#include "output/printpage.h"
 #include "resources/apply.h"
 #include "resources/captions.h"
 #include "resources/colours.h"
@@ -202,6 +203,8 @@ void frmBr::buildMenus()
     connect(mnuCatDel, &QAction::triggered, this, &frmBr::catDel);
     connect(mnuBrEditRec, &QAction::triggered, this, &frmBr::edit);
     connect(mnuBrRemRec, &QAction::triggered, this, &frmBr::remove);
+    connect(mnuPrint, &QAction::triggered, this, [this] { print(false); });
+    connect(mnuPrintPrev, &QAction::triggered, this, [this] { print(true); });
     connect(mnuEmail, &QAction::triggered, this, [this] { switchTo(this, WindowKind::Email); });
     connect(mnuPlainText, &QAction::triggered, this, [this] { openOver(this, WindowKind::PlainText); });
     connect(mnuExport, &QAction::triggered, this, [this] { switchTo(this, WindowKind::Exp); });
@@ -486,6 +489,17 @@ void frmBr::backup()
     };
     progress.finished = [&dialog] { dialog.reset(); };
     backupRecipes(backupProposal_, progress);
+}
+
+void frmBr::print(bool preview)
+{
+    const QListWidgetItem* item = lstRecs->currentItem();
+    const QString title = item ? item->text() : QString();
+    if (!preview && title.isEmpty())
+        return;
+    printRecipe({title, lblPT->text(), lblCT->text(), lblYld->text(), txtIng->toPlainText(), txtPrep->toPlainText(),
+                 txtOther->toPlainText()},
+                preview);
 }
 
 bool frmBr::eventFilter(QObject* watched, QEvent* event)

@@ -42,6 +42,8 @@ public:
     void catEdit();
     void catDel();
     void backup();
+    // Prints the shown recipe (a recipe must be selected) or previews it.
+    void print(bool preview);
 
     // Category position of the selected category entry, or -1.
     int selectedCategory() const;

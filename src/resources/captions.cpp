@@ -173,4 +173,36 @@ const ColourTable kSearchColours = {none, searchButtons, searchContent, none, no
 const CaptionTable kPlainTextCaptions = {plainTextRows, std::size(plainTextRows)};
 const ColourTable kPlainTextColours = {none, plainTextButtons, plainTextContent, none, none, none, true};
 
+namespace {
+
+const CaptionRow emailRows[] = {
+    {"", Prop::WindowTitle, 250, "", ""},
+    {"lblBorder", Prop::Caption, 240, "", ""},
+    {"lblInetCn", Prop::Caption, 241, "* ", ""},
+    {"lblYou", Prop::Caption, 236, "", ""},
+    {"lblRecip", Prop::Caption, 237, "", ""},
+    {"lblNameY", Prop::Caption, 238, "", ""},
+    {"lblNameR", Prop::Caption, 238, "", ""},
+    {"lblEmailY", Prop::Caption, 239, "", ""},
+    {"lblEmailR", Prop::Caption, 239, "", ""},
+    {"cmdChkAll", Prop::Caption, 178, "", ""},
+    {"cmdUnchkAll", Prop::Caption, 179, "", ""},
+    {"cmdSend", Prop::Caption, 247, "", ""},
+    {"cmdCancel", Prop::Caption, 251, "", ""},
+    {"cmdCancelSend", Prop::Caption, 159, "", ""},
+    {"lblStatus", Prop::Caption, 253, "", ""},
+};
+
+const char* const emailFrames[] = {"Picture2", nullptr};
+const char* const emailButtons[] = {"cmdChkAll", "cmdUnchkAll", "cmdSend", "cmdCancel", "cmdCancelSend", nullptr};
+const char* const emailContent[] = {"lstEmailRecs", "txtRecipE", "txtRecipN", "txtYourE", "txtYourN", nullptr};
+const char* const emailPanels[] = {"Picture1", nullptr};
+const char* const emailLabels[] = {"lblBorder", "lblYou", "lblRecip", "lblNameR", "lblEmailR", "lblNameY", "lblEmailY",
+                                   nullptr};
+
+} // namespace
+
+const CaptionTable kEmailCaptions = {emailRows, std::size(emailRows)};
+const ColourTable kEmailColours = {emailFrames, emailButtons, emailContent, emailPanels, emailLabels, none, false};
+
 } // namespace bd

@@ -64,5 +64,8 @@ extern const CaptionTable kSearchCaptions;
 extern const ColourTable kSearchColours;
 extern const CaptionTable kPlainTextCaptions;
 extern const ColourTable kPlainTextColours;
+// The e-mail window.
+extern const CaptionTable kEmailCaptions;
+extern const ColourTable kEmailColours;
 
 } // namespace bd

@@ -42,6 +42,7 @@ enum : int {
     BookInUse = 390,        // another copy of the program has the book open
     PictureNotStored = 391, // a picture could not be copied into the images folder
     TextFileNotSaved = 340, // a plain-text file could not be written
+    PrintPageNotWritten = 370, // the print page could not be written
 };
 }
 

@@ -197,6 +197,7 @@ const StringEntry kStringTable[] = {
     {390, "This recipe book is already open in another Brindelle window. Please use that window, or close it and try again."},
     {391, "The picture could not be stored in the images folder, so the recipe was not saved. Your typing is kept: please check that the disk has room and that the images folder can be written, then try again."},
     {340, "The text file could not be saved:"},
+    {370, "The print page could not be written:"},
     // Spanish (English id + 300)
     {400, "BD | Explorar recetas"},
     {401, "EXPLORAR RECETAS"},
@@ -390,6 +391,7 @@ const StringEntry kStringTable[] = {
     {690, "Este recetario ya está abierto en otra ventana de Brindelle. Usa esa ventana, o ciérrala y vuelve a intentarlo."},
     {691, "No se ha podido guardar el dibujo en la carpeta de dibujos, así que la receta no se ha guardado. Lo que escribiste se conserva: comprueba que el disco tenga espacio libre y que se pueda escribir en la carpeta de dibujos, y vuelve a intentarlo."},
     {640, "No se ha podido guardar el archivo de texto:"},
+    {670, "No se ha podido escribir la página de impresión:"},
     // Colour schemes: 2000 + scheme offset + role
     {2000, "9483944"},
     {2001, "7756866"},

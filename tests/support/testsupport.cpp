@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QSettings>
+#include <QTextDocument>
 
 namespace bdtest {
 
@@ -67,6 +68,19 @@ std::optional<QString> ScriptedDialogs::saveFile(const FileRequest& request)
 {
     return fileAnswer(Kind::SaveFile, request);
 }
+
+bool ScriptedDialogs::printed(Kind kind, const QTextDocument& doc)
+{
+    Call c;
+    c.kind = kind;
+    c.document = doc.toPlainText();
+    calls << c;
+    return printAnswer;
+}
+
+bool ScriptedDialogs::print(QTextDocument& doc) { return printed(Kind::Print, doc); }
+
+bool ScriptedDialogs::preview(QTextDocument& doc) { return printed(Kind::Preview, doc); }
 
 QList<int> ScriptedDialogs::messageIds() const
 {

@@ -14,7 +14,7 @@ namespace bdtest {
 // Answers questions from queues and records every call.
 class ScriptedDialogs final : public bd::Dialogs {
 public:
-    enum class Kind { Message, Input, OpenFile, SaveFile };
+    enum class Kind { Message, Input, OpenFile, SaveFile, Print, Preview };
     struct Call {
         Kind kind = Kind::Message;
         int id = 0;
@@ -24,12 +24,14 @@ public:
         QString title;
         QString defaultAnswer;
         bd::FileRequest request;
+        QString document; // the printed or previewed document as plain text
     };
 
     QList<Call> calls;
     QList<bd::Answer> answers;                 // next message answers
     QList<std::optional<QString>> inputs;      // next input box answers
     QList<std::optional<QString>> files;       // next file dialog answers
+    bool printAnswer = true;                   // the print dialog's outcome
 
     bd::Answer message(int id, const QString& text, bd::Buttons buttons, bd::Icon icon,
                        const QString& title) override;
@@ -37,6 +39,8 @@ public:
                                  const QString& defaultAnswer) override;
     std::optional<QString> openFile(const bd::FileRequest& request) override;
     std::optional<QString> saveFile(const bd::FileRequest& request) override;
+    bool print(QTextDocument& doc) override;
+    bool preview(QTextDocument& doc) override;
 
     // Ids of the messages shown, in order.
     QList<int> messageIds() const;
@@ -46,6 +50,7 @@ public:
 
 private:
     std::optional<QString> fileAnswer(Kind kind, const bd::FileRequest& request);
+    bool printed(Kind kind, const QTextDocument& doc);
 };
 
 // A fresh program state: globals reset, settings in a private folder, the

@@ -11,6 +11,8 @@
 #include "entry/frmAdd.h"
 #include "entry/frmEdit.h"
 #include "browse/frmImgView.h"
+#include "exchange/frmExp.h"
+#include "exchange/frmImp.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -28,6 +30,8 @@ void registerStandardWindows()
     registerWindow(WindowKind::Edit, [] { return new frmEdit; });
     registerWindow(WindowKind::ImgView, [] { return new frmImgView; });
     registerWindow(WindowKind::Ops, [] { return new frmOps; });
+    registerWindow(WindowKind::Exp, [] { return new frmExp; });
+    registerWindow(WindowKind::Imp, [] { return new frmImp; });
 }
 
 namespace {

@@ -60,4 +60,8 @@ struct BilingualTable {
 extern const BilingualTable kOpsCaptions;
 extern const ColourTable kOpsColours;
 
+// The export and import wizards set only the text size of their lists.
+extern const CaptionTable kExpCaptions, kImpCaptions;
+extern const ColourTable kExpColours, kImpColours;
+
 } // namespace bd

@@ -40,6 +40,11 @@ enum : int {
     HelpTitle = 316,
     LastOwn = 316,
     CopyingPictures = 320,  // the backup copies the pictures
+    ExportCancelled = 350,  // the export stopped by the user, done part kept
+    ImportCancelled = 351,
+    Exporting = 352,        // progress of the export and the import
+    Importing = 353,
+    PictureNotCopied = 354, // the import stopped at a picture it could not copy
 };
 }
 

@@ -194,6 +194,11 @@ const StringEntry kStringTable[] = {
     {315, "&Retry"},
     {316, "BD | Help"},
     {320, "Copying the pictures..."},
+    {350, "The export was cancelled. The recipes exported before that have been written to the file."},
+    {351, "The import was cancelled. The recipes imported before that have been kept."},
+    {352, "Exporting the recipes..."},
+    {353, "Importing the recipes..."},
+    {354, "A picture could not be copied into the images folder, so the import was stopped. The recipes imported before it have been kept."},
     // Spanish (English id + 300)
     {400, "BD | Explorar recetas"},
     {401, "EXPLORAR RECETAS"},
@@ -384,6 +389,11 @@ const StringEntry kStringTable[] = {
     {615, "&Reintentar"},
     {616, "BD | Ayuda"},
     {620, "Copiando los dibujos..."},
+    {650, "Se ha cancelado la exportación. Las recetas exportadas hasta ese momento se han escrito en el archivo."},
+    {651, "Se ha cancelado la importación. Las recetas importadas hasta ese momento se han conservado."},
+    {652, "Exportando las recetas..."},
+    {653, "Importando las recetas..."},
+    {654, "No se ha podido copiar un dibujo en la carpeta de dibujos, así que se ha detenido la importación. Las recetas importadas antes se han conservado."},
     // Colour schemes: 2000 + scheme offset + role
     {2000, "9483944"},
     {2001, "7756866"},

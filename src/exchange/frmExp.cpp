@@ -56,24 +56,8 @@ frmExp::frmExp(QWidget* parent) : Wizard("frmExp", WindowKind::Br, kWidth)
     place(lblRec2Exp, {3540, 450, 2820, 255});
     place(lstExp, {3540, 720, 2820, 2445});
 
-    picFileName = addPage("picFileName");
-    lblBrowseFolder = label(picFileName, "lblBrowseFolder", Qt::AlignLeft | Qt::AlignTop);
-    lblBrowseFolder->setWordWrap(true);
-    cmdSaveAs = named(new QPushButton(picFileName), "cmdSaveAs");
-    lblFile = label(picFileName, "lblFile");
-    place(lblBrowseFolder, {120, 120, kWidth - 240, 560});
-    place(cmdSaveAs, {120, 780, 1300, 420});
-    place(lblFile, {1560, 780, kWidth - 1680, 420});
-
-    picImages = addPage("picImages");
-    lblExpOmit = label(picImages, "lblExpOmit", Qt::AlignLeft | Qt::AlignTop);
-    lblExpOmit->setWordWrap(true);
-    optNoImg = named(new QRadioButton(picImages), "optNoImg");
-    optImg = named(new QRadioButton(picImages), "optImg");
-    optNoImg->setChecked(true);
-    place(lblExpOmit, {120, 60, kWidth - 240, 700});
-    place(optNoImg, {240, 800, kWidth - 480, 300});
-    place(optImg, {240, 1140, kWidth - 480, 300});
+    picFileName = addFilePage("picFileName", lblBrowseFolder, "lblBrowseFolder", cmdSaveAs, "cmdSaveAs");
+    picImages = addChoicePage("picImages", lblExpOmit, "lblExpOmit", optNoImg, "optNoImg", optImg, "optImg");
 
     // Form load.
     currentPage_ = 0;

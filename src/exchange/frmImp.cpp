@@ -28,15 +28,7 @@ constexpr double kStrip = 2025, kHeight = 3100;         // the file and picture 
 frmImp::frmImp(QWidget* parent) : Wizard("frmImp", WindowKind::Add, kWidth)
 {
     setParent(parent, Qt::Window);
-    picFile = addPage("picFile");
-    lblImpBrowse = label(picFile, "lblImpBrowse", Qt::AlignLeft | Qt::AlignTop);
-    lblImpBrowse->setWordWrap(true);
-    cmdBrowse = named(new QPushButton(picFile), "cmdBrowse");
-    lblFile = label(picFile, "lblFile");
-    place(lblImpBrowse, {120, 120, kWidth - 240, 560});
-    place(cmdBrowse, {120, 780, 1300, 420});
-    place(lblFile, {1560, 780, kWidth - 1680, 420});
-
+    picFile = addFilePage("picFile", lblImpBrowse, "lblImpBrowse", cmdBrowse, "cmdBrowse");
     picRecipes = addPage("picRecipes");
     lstImpRecs = named(new QListWidget(picRecipes), "lstImpRecs");
     cmdChkAll = named(new QPushButton(picRecipes), "cmdChkAll");
@@ -45,15 +37,7 @@ frmImp::frmImp(QWidget* parent) : Wizard("frmImp", WindowKind::Add, kWidth)
     place(cmdChkAll, {kWidth - 1680, 60, 1560, 420});
     place(cmdUnchkAll, {kWidth - 1680, 540, 1560, 420});
 
-    picImages = addPage("picImages");
-    lblImpImg = label(picImages, "lblImpImg", Qt::AlignLeft | Qt::AlignTop);
-    lblImpImg->setWordWrap(true);
-    optYesImg = named(new QRadioButton(picImages), "optYesImg");
-    optNoImg = named(new QRadioButton(picImages), "optNoImg");
-    optYesImg->setChecked(true);
-    place(lblImpImg, {120, 60, kWidth - 240, 700});
-    place(optYesImg, {240, 800, kWidth - 480, 300});
-    place(optNoImg, {240, 1140, kWidth - 480, 300});
+    picImages = addChoicePage("picImages", lblImpImg, "lblImpImg", optYesImg, "optYesImg", optNoImg, "optNoImg");
 
     // Form load.
     currentPage_ = 0;

@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QShortcut>
 
 namespace bd {
@@ -48,6 +49,35 @@ QFrame* Wizard::addPage(const char* name)
     QFrame* page = named(new QFrame(this), name);
     pages_ << page;
     page->hide();
+    return page;
+}
+
+QFrame* Wizard::addFilePage(const char* name, QLabel*& text, const char* textName, QPushButton*& button,
+                            const char* buttonName)
+{
+    QFrame* page = addPage(name);
+    text = label(page, textName, Qt::AlignLeft | Qt::AlignTop);
+    text->setWordWrap(true);
+    button = named(new QPushButton(page), buttonName);
+    lblFile = label(page, "lblFile");
+    place(text, {120, 120, width_ - 240, 560});
+    place(button, {120, 780, 1300, 420});
+    place(lblFile, {1560, 780, width_ - 1680, 420});
+    return page;
+}
+
+QFrame* Wizard::addChoicePage(const char* name, QLabel*& question, const char* questionName, QRadioButton*& first,
+                              const char* firstName, QRadioButton*& second, const char* secondName)
+{
+    QFrame* page = addPage(name);
+    question = label(page, questionName, Qt::AlignLeft | Qt::AlignTop);
+    question->setWordWrap(true);
+    first = named(new QRadioButton(page), firstName);
+    second = named(new QRadioButton(page), secondName);
+    first->setChecked(true);
+    place(question, {120, 60, width_ - 240, 700});
+    place(first, {240, 800, width_ - 480, 300});
+    place(second, {240, 1140, width_ - 480, 300});
     return page;
 }
 

@@ -13,6 +13,7 @@
 class QFrame;
 class QLabel;
 class QPushButton;
+class QRadioButton;
 
 namespace bd {
 
@@ -33,6 +34,13 @@ protected:
 
     // A page panel placed below the header.
     QFrame* addPage(const char* name);
+    // A page holding a wrapped text, and below it a button beside lblFile.
+    QFrame* addFilePage(const char* name, QLabel*& text, const char* textName, QPushButton*& button,
+                        const char* buttonName);
+    // A page holding a wrapped question over two option buttons, the first
+    // one chosen.
+    QFrame* addChoicePage(const char* name, QLabel*& question, const char* questionName, QRadioButton*& first,
+                          const char* firstName, QRadioButton*& second, const char* secondName);
     void HidePages();
     // Shows page with the header text, puts the button strip at stripTop and
     // makes the window height twips high (title bar and borders included).

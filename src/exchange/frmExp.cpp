@@ -242,9 +242,9 @@ void frmExp::ExportRecipes()
     job.pictureFolder = optImg->isChecked() ? exchangePictureFolder(file_) : QString();
     job.date = shortDateText();
 
-    hide();
-    QCoreApplication::processEvents();
-    WorkProgress shown(nullptr, Str::Exporting);
+    // The wizard stays on screen until it hands back to the browse window:
+    // with no window shown the program would end.
+    WorkProgress shown(this, Str::Exporting);
     const ExportResult r =
         exportRecipes(G.xmlDoc, items, job, [&shown](int done, int total) { return shown.step(done, total); });
     shown.finish();

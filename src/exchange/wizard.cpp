@@ -8,7 +8,9 @@
 
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QRadioButton>
 #include <QShortcut>
 
@@ -40,8 +42,19 @@ Wizard::Wizard(const char* name, WindowKind back, double width) : QWidget(nullpt
     connect(cmdNext, &QPushButton::clicked, this, [this] { NextPage(); });
     connect(cmdBack, &QPushButton::clicked, this, [this] { PrevPage(); });
     connect(cmdCancel, &QPushButton::clicked, this, &Wizard::finish);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &Wizard::finish);
+    // Keyboard: Enter or Alt+Right goes on, Alt+Left back, Escape cancels.
+    auto press = [this](QKeySequence keys, QPushButton* button) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, button, [button] {
+            if (button->isEnabled())
+                button->click();
+        });
+    };
+    press(QKeySequence(Qt::Key_Return), cmdNext);
+    press(QKeySequence(Qt::Key_Enter), cmdNext);
+    press(QKeySequence(Qt::ALT | Qt::Key_Right), cmdNext);
+    press(QKeySequence(Qt::ALT | Qt::Key_Left), cmdBack);
+    press(QKeySequence(Qt::Key_Escape), cmdCancel);
 }
 
 QFrame* Wizard::addPage(const char* name)
@@ -94,6 +107,12 @@ void Wizard::showPage(QFrame* page, const QString& header, double stripTop, doub
     place(Picture1, {0, stripTop, width_, kStripHeight});
     lblHeader->setText(header);
     setFixedSize(pxX(width_), pxY(height - kTitleAndBorders));
+    if (!placed_) {
+        // The first page is the tallest: centred on the screen, every page fits.
+        placed_ = true;
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+    }
     page->show();
 }
 

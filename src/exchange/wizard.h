@@ -67,6 +67,7 @@ private:
     QList<QFrame*> pages_;
     WindowKind back_;
     bool leaving_ = false;
+    bool placed_ = false;
 };
 
 // The text with its first letter upper-cased (the header of a page returned to).

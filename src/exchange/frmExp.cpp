@@ -200,6 +200,7 @@ void frmExp::NextPage()
         break;
     case 2:
         HidePages();
+        Picture1->setEnabled(false);
         currentPage_ = 3;
         ExportRecipes();
         QCoreApplication::processEvents();

@@ -283,6 +283,14 @@ private slots:
         QCOMPARE(disk.recipeTitles(1), QStringList({QStringLiteral("full"), QStringLiteral("bare"), QStringLiteral("ok1")}));
         QCOMPARE(outline(disk), outline(G.xmlDoc));
 
+        // Cancelled after the first recipe: that one is kept and saved.
+        const Src two(book(cat("Soups", rec("c1") + rec("c2"))));
+        job.selected = all(two);
+        const ImportResult cancelled = importRecipes(G.xmlDoc, two, job, {}, [](int, int) { return false; });
+        QCOMPARE(cancelled.outcome, RunOutcome::Cancelled);
+        QVERIFY(disk.loadFile(bookPath()));
+        QCOMPARE(disk.recipeTitles(1).mid(3), QStringList{QStringLiteral("c1")});
+
         // A clashing recipe with fewer than eight children stops it too.
         const Src shortClash(book(cat("Soups", "<recipe><title>OK1</title></recipe>")));
         job.selected = all(shortClash);

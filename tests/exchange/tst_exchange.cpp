@@ -129,16 +129,19 @@ private slots:
         b.appendRecipe(a, recipe(QStringLiteral("Mom's \"best\" pie")));
         b.appendRecipe(bb, recipe(QStringLiteral("B1"), QStringLiteral("recipes_B_B1.png")));
         b.appendRecipe(bb, recipe(QStringLiteral("B2"), QStringLiteral("gone.png")));
+        b.appendRecipe(bb, recipe(QStringLiteral("B3"), QStringLiteral("../outside.png")));
+        put(env.root() + QStringLiteral("/outside.png"), "not a picture of this book");
         const QString images = folderOf(env, "images");
         put(images + QStringLiteral("/recipes_A_A1.png"), "pic a1");
         put(images + QStringLiteral("/recipes_B_B1.png"), "pic b1");
 
-        // Chosen alternately: A2, B1, A1, B2, then the quoted title.
+        // Chosen alternately: A2, B1, A1, B2, the quoted title, B3.
         const QVector<ExportItem> items = {{a, QStringLiteral("A2")},
                                            {bb, QStringLiteral("B1")},
                                            {a, QStringLiteral("A1")},
                                            {bb, QStringLiteral("B2")},
-                                           {a, QStringLiteral("Mom's \"best\" pie")}};
+                                           {a, QStringLiteral("Mom's \"best\" pie")},
+                                           {bb, QStringLiteral("B3")}};
         const QString file = folderOf(env, "out/export.xml");
         QDir().mkpath(folderOf(env, "out"));
         ExportJob job{file, images, QString(), kDate};
@@ -148,18 +151,20 @@ private slots:
         QCOMPARE(r.outcome, RunOutcome::Done);
         RecipeBook out;
         QVERIFY(out.loadFile(file));
-        QCOMPARE(outline(out), QStringList({QStringLiteral("A: A2 A1 Mom's \"best\" pie"), QStringLiteral("B: B1 B2")}));
-        QCOMPARE(shapes(out), QStringList(5, kEight));
+        QCOMPARE(outline(out), QStringList({QStringLiteral("A: A2 A1 Mom's \"best\" pie"), QStringLiteral("B: B1 B2 B3")}));
+        QCOMPARE(shapes(out), QStringList(6, kEight));
         QCOMPARE(RecipeBook::fields(out.findRecipe(0, QStringLiteral("A1"))).date, kDate);
         QVERIFY(!QFileInfo::exists(exchangePictureFolder(file)));
 
         // Pictures copied: only recipes with a picture name get an image
-        // element; a missing file keeps its name but is not copied.
+        // element; a missing file keeps its name but is not copied; a name
+        // reaching out of the images folder is dropped.
         job.pictureFolder = exchangePictureFolder(file);
         r = exportRecipes(b, items, job);
         QCOMPARE(r.outcome, RunOutcome::Done);
         QVERIFY(out.loadFile(file));
-        QCOMPARE(shapes(out), QStringList({kEight, kNine, kEight, kNine, kNine}));
+        QCOMPARE(shapes(out), QStringList({kEight, kNine, kEight, kNine, kNine, kEight}));
+        QVERIFY(!QFileInfo::exists(folderOf(env, "out/outside.png")));
         QCOMPARE(RecipeBook::fields(out.findRecipe(1, QStringLiteral("B2"))).image, QStringLiteral("gone.png"));
         QCOMPARE(QDir(job.pictureFolder).entryList(QDir::Files),
                  QStringList({QStringLiteral("recipes_A_A1.png"), QStringLiteral("recipes_B_B1.png")}));

@@ -228,6 +228,7 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
                 }
                 if (!answer || answer->isEmpty()) {
                     ++result.skipped;
+                    result.handled.insert(index);
                     if (step && !step(++done, total))
                         result.outcome = RunOutcome::Cancelled;
                     if (result.outcome != RunOutcome::Done)
@@ -266,6 +267,7 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
             appendFields(cat, f, true);
             taken.insert(title.toLower());
             ++result.imported;
+            result.handled.insert(index);
             if (step && !step(++done, total)) {
                 result.outcome = RunOutcome::Cancelled;
                 break;

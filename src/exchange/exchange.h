@@ -94,6 +94,7 @@ struct ImportResult {
     ImportFault fault = ImportFault::None;
     int imported = 0;
     int skipped = 0;
+    QSet<int> handled; // selected entries imported or skipped by the user
     SaveResult saved; // the one save of the book
 };
 

@@ -177,7 +177,10 @@ void frmImp::loadrecipes()
         finish();
         break;
     case RunOutcome::Failed:
-        // The wizard stays on its page; what was imported is kept.
+        // The wizard stays on its page; what was imported is kept, and no
+        // longer ticked, so that going on imports only the rest.
+        for (int i : r.handled)
+            lstImpRecs->item(i)->setCheckState(Qt::Unchecked);
         msgBox(r.fault == ImportFault::PictureNotCopied ? Str::PictureNotCopied : 185);
         break;
     }

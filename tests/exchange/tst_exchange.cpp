@@ -282,6 +282,7 @@ private slots:
         const ImportResult r = importRecipes(G.xmlDoc, bad, job);
         QCOMPARE(r.outcome, RunOutcome::Failed);
         QCOMPARE(r.fault, ImportFault::Corrupt);
+        QCOMPARE(r.handled, QSet<int>{0});
         QVERIFY(env.read(QStringLiteral("recipes.xml")) != before);
         RecipeBook disk;
         QVERIFY(disk.loadFile(bookPath()));

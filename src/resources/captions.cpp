@@ -143,6 +143,10 @@ const CaptionRow expRows[] = {
     {"lblFile", Prop::Caption, 176, "", ": "},
     {"cmdCancel", Prop::Caption, 198, "", ""},
     {"cmdSaveAs", Prop::Caption, 139, "", ""},
+    {"cmdROne", Prop::ToolTip, 355, "", ""},
+    {"cmdRAll", Prop::ToolTip, 356, "", ""},
+    {"cmdLOne", Prop::ToolTip, 357, "", ""},
+    {"cmdLAll", Prop::ToolTip, 358, "", ""},
 };
 const char* const expSized[] = {"cboCats", "lstExp", "lstRecs", nullptr};
 

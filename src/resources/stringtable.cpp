@@ -199,6 +199,10 @@ const StringEntry kStringTable[] = {
     {352, "Exporting the recipes..."},
     {353, "Importing the recipes..."},
     {354, "A picture could not be copied into the images folder, so the import was stopped. The recipes imported before it have been kept."},
+    {355, "Move the selected recipe to the export list"},
+    {356, "Move every recipe of this category to the export list"},
+    {357, "Take the selected recipe off the export list"},
+    {358, "Empty the export list"},
     // Spanish (English id + 300)
     {400, "BD | Explorar recetas"},
     {401, "EXPLORAR RECETAS"},
@@ -394,6 +398,10 @@ const StringEntry kStringTable[] = {
     {652, "Exportando las recetas..."},
     {653, "Importando las recetas..."},
     {654, "No se ha podido copiar un dibujo en la carpeta de dibujos, así que se ha detenido la importación. Las recetas importadas antes se han conservado."},
+    {655, "Pasar la receta escogida a la lista de exportación"},
+    {656, "Pasar todas las recetas de esta categoría a la lista de exportación"},
+    {657, "Quitar la receta escogida de la lista de exportación"},
+    {658, "Vaciar la lista de exportación"},
     // Colour schemes: 2000 + scheme offset + role
     {2000, "9483944"},
     {2001, "7756866"},

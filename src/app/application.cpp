@@ -14,6 +14,8 @@
 #include "output/frmPlainText.h"
 #include "search/frmSearch.h"
 #include "output/frmEmail.h"
+#include "exchange/frmExp.h"
+#include "exchange/frmImp.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -35,6 +37,8 @@ void registerStandardWindows()
     registerWindow(WindowKind::Search, [] { return new frmSearch; });
     registerWindow(WindowKind::PlainText, [] { return new frmPlainText; });
     registerWindow(WindowKind::Email, [] { return new frmEmail; });
+    registerWindow(WindowKind::Exp, [] { return new frmExp; });
+    registerWindow(WindowKind::Imp, [] { return new frmImp; });
 }
 
 namespace {

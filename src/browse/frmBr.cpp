@@ -8,6 +8,7 @@
 #include "app/picturelabel.h"
 #include "app/settings.h"
 #include "app/twips.h"
+#include "app/workprogress.h"
 #include "browse/backup.h"
 #include "browse/brlayout.h"
 #include "browse/categories.h"
@@ -466,28 +467,11 @@ void frmBr::catDel()
 
 void frmBr::backup()
 {
-    // Made when the pictures are copied; shown only when that takes a while.
-    std::unique_ptr<QProgressDialog> dialog;
-    QElapsedTimer sinceUpdate;
+    // Shown only when copying the pictures takes a while.
+    WorkProgress shown(this, Str::CopyingPictures);
     BackupProgress progress;
-    progress.step = [this, &dialog, &sinceUpdate](int done, int total) {
-        // The window is kept live without redrawing it for every file.
-        if (dialog && done < total && sinceUpdate.isValid() && sinceUpdate.elapsed() < 40)
-            return !dialog->wasCanceled();
-        sinceUpdate.start();
-        if (!dialog) {
-            dialog = std::make_unique<QProgressDialog>(fetchText(Str::CopyingPictures), fetchText(Str::BtnCancel),
-                                                       0, total, this);
-            dialog->setWindowTitle(QStringLiteral("BD"));
-            dialog->setWindowModality(Qt::WindowModal);
-            dialog->setMinimumDuration(500);
-            dialog->setAutoClose(false);
-        }
-        dialog->setValue(done);
-        QCoreApplication::processEvents();
-        return !dialog->wasCanceled();
-    };
-    progress.finished = [&dialog] { dialog.reset(); };
+    progress.step = [&shown](int done, int total) { return shown.step(done, total); };
+    progress.finished = [&shown] { shown.finish(); };
     backupRecipes(backupProposal_, progress);
 }
 

@@ -131,6 +131,40 @@ const BilingualRow opsRows[] = {
 const char* const opsButtons[] = {"cmdDis", "cmdSave", nullptr};
 const char* const opsPanels[] = {"Picture1", nullptr};
 
+const CaptionRow expRows[] = {
+    {"", Prop::WindowTitle, 137, "", ""},
+    {"lblHeader", Prop::Caption, 169, "", ""},
+    {"lblAvail", Prop::Caption, 170, "", ""},
+    {"lblRec2Exp", Prop::Caption, 171, "", ""},
+    {"lblBrowseFolder", Prop::Caption, 207, "", ""},
+    {"lblExpOmit", Prop::Caption, 208, "", ""},
+    {"optNoImg", Prop::Caption, 209, "", ""},
+    {"optImg", Prop::Caption, 210, "", ""},
+    {"lblFile", Prop::Caption, 176, "", ": "},
+    {"cmdCancel", Prop::Caption, 198, "", ""},
+    {"cmdSaveAs", Prop::Caption, 139, "", ""},
+    {"cmdROne", Prop::ToolTip, 355, "", ""},
+    {"cmdRAll", Prop::ToolTip, 356, "", ""},
+    {"cmdLOne", Prop::ToolTip, 357, "", ""},
+    {"cmdLAll", Prop::ToolTip, 358, "", ""},
+};
+const char* const expSized[] = {"cboCats", "lstExp", "lstRecs", nullptr};
+
+const CaptionRow impRows[] = {
+    {"", Prop::WindowTitle, 157, "", ""},
+    {"lblHeader", Prop::Caption, 177, "", ""},
+    {"cmdChkAll", Prop::Caption, 178, "", ""},
+    {"cmdUnchkAll", Prop::Caption, 179, "", ""},
+    {"cmdCancel", Prop::Caption, 198, "", ""},
+    {"lblImpBrowse", Prop::Caption, 211, "", ""},
+    {"lblImpImg", Prop::Caption, 212, "", ""},
+    {"optNoImg", Prop::Caption, 214, "", ""},
+    {"optYesImg", Prop::Caption, 213, "", ""},
+    {"cmdBrowse", Prop::Caption, 139, "", ""},
+    {"lblFile", Prop::Caption, 176, "", ": "},
+};
+const char* const impSized[] = {"lstImpRecs", nullptr};
+
 } // namespace
 
 const CaptionTable kBrCaptions = {brRows, std::size(brRows)};
@@ -204,5 +238,9 @@ const char* const emailLabels[] = {"lblBorder", "lblYou", "lblRecip", "lblNameR"
 
 const CaptionTable kEmailCaptions = {emailRows, std::size(emailRows)};
 const ColourTable kEmailColours = {emailFrames, emailButtons, emailContent, emailPanels, emailLabels, none, false};
+const CaptionTable kExpCaptions = {expRows, std::size(expRows)};
+const ColourTable kExpColours = {none, none, none, none, none, expSized, false};
+const CaptionTable kImpCaptions = {impRows, std::size(impRows)};
+const ColourTable kImpColours = {none, none, none, none, none, impSized, false};
 
 } // namespace bd

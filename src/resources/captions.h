@@ -67,5 +67,8 @@ extern const ColourTable kPlainTextColours;
 // The e-mail window.
 extern const CaptionTable kEmailCaptions;
 extern const ColourTable kEmailColours;
+// The export and import wizards set only the text size of their lists.
+extern const CaptionTable kExpCaptions, kImpCaptions;
+extern const ColourTable kExpColours, kImpColours;
 
 } // namespace bd

@@ -43,6 +43,11 @@ enum : int {
     PictureNotStored = 391, // a picture could not be copied into the images folder
     TextFileNotSaved = 340, // a plain-text file could not be written
     PrintPageNotWritten = 370, // the print page could not be written
+    ExportCancelled = 350,  // the export stopped by the user, done part kept
+    ImportCancelled = 351,
+    Exporting = 352,        // progress of the export and the import
+    Importing = 353,
+    PictureNotCopied = 354, // the import stopped at a picture it could not copy
 };
 }
 

@@ -1,0 +1,283 @@
+#include "exchange/exchange.h"
+
+#include "app/dialogs.h"
+#include "resources/strings.h"
+#include "store/store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+#include <vector>
+
+namespace bd {
+
+namespace {
+
+QString inFolder(const QString& folder, const QString& name) { return folder + QLatin1Char('/') + name; }
+
+// A file that may be read as a picture: a plain file, not a link that could
+// lead anywhere on the disk.
+bool plainFile(const QString& path)
+{
+    const QFileInfo fi(path);
+    return fi.isFile() && !fi.isSymLink();
+}
+
+// Copies source over target (a file of that name is replaced).
+bool copyOver(const QString& source, const QString& target)
+{
+    if (QFileInfo(target).exists() || QFileInfo(target).isSymLink())
+        QFile::remove(target);
+    return QFile::copy(source, target);
+}
+
+// The texts of a recipe's element children, in order.
+std::vector<QString> childTexts(pugi::xml_node recipe)
+{
+    std::vector<QString> out;
+    for (pugi::xml_node n = recipe.first_child(); n; n = n.next_sibling())
+        if (n.type() == pugi::node_element)
+            out.push_back(qstr(n.text().get()));
+    return out;
+}
+
+// Appends a recipe to cat: the first eight fields always, the image only
+// when withImage (the book always carries it; an export only when the
+// recipe has a picture there).
+void appendFields(pugi::xml_node cat, const RecipeFields& f, bool withImage)
+{
+    pugi::xml_node recipe = cat.append_child("recipe");
+    const int count = withImage ? RChildCount : RImage;
+    for (int i = 0; i < count; ++i) {
+        pugi::xml_node child = recipe.append_child(kRecipeChildNames[i]);
+        if (!f[i].isEmpty())
+            child.text().set(xmlText(f[i]).c_str());
+    }
+}
+
+pugi::xml_node appendCategoryNode(pugi::xml_node root, const QString& name)
+{
+    pugi::xml_node cat = root.append_child("category");
+    cat.append_attribute("cname").set_value(xmlText(name).c_str());
+    return cat;
+}
+
+QString categoryNameOf(pugi::xml_node cat) { return qstr(cat.attribute("cname").value()); }
+
+// The book's categories by exact name (the first of equal names).
+QHash<QString, pugi::xml_node> categoriesByName(const RecipeBook& book)
+{
+    QHash<QString, pugi::xml_node> out;
+    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
+        if (!out.contains(categoryNameOf(c)))
+            out.insert(categoryNameOf(c), c);
+    return out;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Export
+
+QString exchangePictureFolder(const QString& file)
+{
+    return QFileInfo(file).absolutePath() + QStringLiteral("/exp_img");
+}
+
+ExportResult exportRecipes(const RecipeBook& book, const QVector<ExportItem>& items, const ExportJob& job,
+                           const StepFn& step)
+{
+    ExportResult result;
+    RecipeBook out;
+    // A category of the book: its name and its recipes by exact title, made
+    // when the first recipe of the category is met.
+    struct Source {
+        QString name;
+        QHash<QString, pugi::xml_node> recipes;
+    };
+    QHash<int, Source> sources;
+    QHash<QString, pugi::xml_node> written; // categories of the file by name
+
+    const bool pictures = !job.pictureFolder.isEmpty();
+    if (pictures && !QDir().mkpath(job.pictureFolder))
+        result.outcome = RunOutcome::Failed;
+
+    const int total = int(items.size());
+    for (int i = 0; i < total && result.outcome == RunOutcome::Done; ++i) {
+        const ExportItem& item = items.at(i);
+        auto source = sources.find(item.category);
+        if (source == sources.end()) {
+            Source s;
+            const pugi::xml_node cat = book.category(item.category);
+            s.name = categoryNameOf(cat);
+            for (pugi::xml_node r = cat.child("recipe"); r; r = r.next_sibling("recipe")) {
+                const QString title = RecipeBook::childText(r, RTitle);
+                if (!s.recipes.contains(title))
+                    s.recipes.insert(title, r);
+            }
+            source = sources.insert(item.category, s);
+        }
+        const pugi::xml_node recipe = source->recipes.value(item.title);
+        if (!recipe) {
+            result.outcome = RunOutcome::Failed;
+            break;
+        }
+        RecipeFields f = RecipeBook::fields(recipe);
+        f.date = job.date;
+        if (!pictures || !safePictureName(f.image)) {
+            f.image.clear();
+        } else {
+            // A picture missing from the images folder is not copied; its
+            // name is still written.
+            const QString from = inFolder(job.imagesFolder, f.image);
+            if (plainFile(from) && !copyOver(from, inFolder(job.pictureFolder, f.image))) {
+                result.outcome = RunOutcome::Failed;
+                break;
+            }
+        }
+        pugi::xml_node& cat = written[source->name];
+        if (!cat)
+            cat = appendCategoryNode(out.root(), source->name);
+        appendFields(cat, f, !f.image.isEmpty());
+        ++result.written;
+        if (step && !step(i + 1, total))
+            result.outcome = RunOutcome::Cancelled;
+    }
+
+    result.saved = writeFileAtomically(job.path, [&out](QIODevice& device) { return out.writeTo(device); });
+    if (!result.saved && result.outcome == RunOutcome::Done)
+        result.outcome = RunOutcome::Failed;
+    return result;
+}
+
+// ---------------------------------------------------------------------------
+// Import
+
+QStringList importList(const RecipeBook& source)
+{
+    QStringList titles;
+    for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category"))
+        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
+            titles << RecipeBook::childText(r, RTitle);
+    return titles;
+}
+
+QString getNewFileName(const QString& name, const QString& middle)
+{
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot >= 0 ? name.mid(dot) : QString();
+    const int first = name.indexOf(QLatin1Char('_'));
+    const int second = first >= 0 ? name.indexOf(QLatin1Char('_'), first + 1) : -1;
+    const QString stem = second >= 0 ? name.left(second + 1) : name.left(dot >= 0 ? dot : name.size()) + QLatin1Char('_');
+    QString result = stem + middle + extension;
+    for (QChar& c : result)
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') || c.isNull())
+            c = QLatin1Char('_');
+    return safePictureName(result) ? result : QString();
+}
+
+std::optional<QString> askNewTitle(const QString& shownTitle)
+{
+    const QString prompt =
+        fetchText(200) + QStringLiteral(" [") + shownTitle + QStringLiteral("] ") + fetchText(201);
+    return dialogs().input(200, prompt, QStringLiteral("BD"), fetchText(202));
+}
+
+ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const ImportJob& job, const TitleAsker& ask,
+                           const StepFn& step)
+{
+    ImportResult result;
+    // Titles of the book, lower-cased: a clash ignores letter case.
+    QSet<QString> taken;
+    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
+        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
+            taken.insert(RecipeBook::childText(r, RTitle).toLower());
+    QHash<QString, pugi::xml_node> categories = categoriesByName(book);
+
+    const int total = int(job.selected.size());
+    int index = -1, done = 0;
+    for (pugi::xml_node c = source.root().child("category"); c && result.outcome == RunOutcome::Done;
+         c = c.next_sibling("category")) {
+        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
+            if (!job.selected.contains(++index))
+                continue;
+            const std::vector<QString> texts = childTexts(r);
+            const int k = int(texts.size());
+            if (k > 11) {
+                result.outcome = RunOutcome::Failed;
+                result.fault = ImportFault::Corrupt;
+                break;
+            }
+            QString title = k > 0 ? texts[0] : QString();
+            if (title.isEmpty() || !nameAllowed(title) || taken.contains(title.toLower())) {
+                if (k < 8) {
+                    result.outcome = RunOutcome::Failed;
+                    result.fault = ImportFault::Corrupt;
+                    break;
+                }
+                std::optional<QString> answer;
+                for (QString shown = title;;) {
+                    answer = ask ? ask(shown) : std::nullopt;
+                    if (!answer || answer->isEmpty())
+                        break;
+                    shown = *answer;
+                    if (nameAllowed(shown) && !taken.contains(shown.toLower()))
+                        break;
+                }
+                if (!answer || answer->isEmpty()) {
+                    ++result.skipped;
+                    result.handled.insert(index);
+                    if (step && !step(++done, total))
+                        result.outcome = RunOutcome::Cancelled;
+                    if (result.outcome != RunOutcome::Done)
+                        break;
+                    continue;
+                }
+                title = *answer;
+            }
+
+            RecipeFields f;
+            for (int i = 1; i < k && i < RChildCount; ++i)
+                f[i] = texts[size_t(i)];
+            f.title = title;
+            f.date = job.date;
+            const QString picture = f.image;
+            f.image.clear();
+            // Only a bare name is looked up, and only inside the picture
+            // folder; anything else comes in without its picture.
+            if (job.pictures && safePictureName(picture) && plainFile(inFolder(job.pictureFolder, picture))) {
+                const QString name = getNewFileName(picture, title);
+                if (!name.isEmpty()) {
+                    QDir().mkpath(job.imagesFolder);
+                    if (!copyOver(inFolder(job.pictureFolder, picture), inFolder(job.imagesFolder, name))) {
+                        result.outcome = RunOutcome::Failed;
+                        result.fault = ImportFault::PictureNotCopied;
+                        break;
+                    }
+                    f.image = name;
+                }
+            }
+
+            const QString categoryName = categoryNameOf(c);
+            pugi::xml_node& cat = categories[categoryName];
+            if (!cat)
+                cat = appendCategoryNode(book.root(), categoryName);
+            appendFields(cat, f, true);
+            taken.insert(title.toLower());
+            ++result.imported;
+            result.handled.insert(index);
+            if (step && !step(++done, total)) {
+                result.outcome = RunOutcome::Cancelled;
+                break;
+            }
+        }
+    }
+
+    if (result.imported > 0 && !job.bookPath.isEmpty())
+        result.saved = writeFileAtomically(job.bookPath, [&book](QIODevice& device) { return book.writeTo(device); });
+    return result;
+}
+
+} // namespace bd

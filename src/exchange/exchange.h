@@ -1,0 +1,111 @@
+#pragma once
+// Exporting recipes to a recipe-book file and importing them from one,
+// without windows. Both build their result in memory and write each file
+// once, at the end; both take the documents and folders they work on as
+// arguments, so that any reader able to produce a RecipeBook can feed the
+// import.
+
+#include "store/bookfile.h"
+#include "store/recipebook.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <functional>
+#include <optional>
+
+namespace bd {
+
+// Told after each recipe how many of total are done; returns false when the
+// user cancels. May be empty.
+using StepFn = std::function<bool(int done, int total)>;
+
+enum class RunOutcome { Done, Failed, Cancelled };
+
+// ---------------------------------------------------------------------------
+// Export
+
+// One entry of the export list: a recipe of the category at this position.
+struct ExportItem {
+    int category = 0;
+    QString title;
+};
+
+struct ExportJob {
+    QString path;          // the file written (replaced only when complete)
+    QString imagesFolder;  // where the book's pictures are
+    QString pictureFolder; // exp_img beside the file; empty = omit pictures
+    QString date;          // written into every recipe
+};
+
+struct ExportResult {
+    RunOutcome outcome = RunOutcome::Done;
+    int written = 0;   // recipes in the file
+    SaveResult saved;  // writing the file
+};
+
+// The picture folder of an export or backup file: exp_img beside it.
+QString exchangePictureFolder(const QString& file);
+
+// Writes the listed recipes of book to job.path: one category per distinct
+// category name, in the order first met in items, each holding its recipes
+// in list order, dated job.date. A recipe gets an image element only when
+// pictures are copied and it has one. When a picture cannot be copied or a
+// listed recipe is missing, or step cancels, the recipes done so far are
+// still written as a complete file.
+ExportResult exportRecipes(const RecipeBook& book, const QVector<ExportItem>& items, const ExportJob& job,
+                           const StepFn& step = {});
+
+// ---------------------------------------------------------------------------
+// Import
+
+// The titles of a source book's recipes, category by category in document
+// order: the entries of the import check list. Entry i is recipe i of
+// importRecipes' selection.
+QStringList importList(const RecipeBook& source);
+
+// name's stem up to and including its second "_", then middle, then name's
+// extension (from its last "."). A name with fewer than two "_" keeps its
+// base name followed by "_". The result is always a bare file name, or
+// empty when none can be made.
+QString getNewFileName(const QString& name, const QString& middle);
+
+// Asks for a new title for a recipe whose title clashes or is not allowed;
+// nullopt or an empty answer skips the recipe.
+using TitleAsker = std::function<std::optional<QString>(const QString& shownTitle)>;
+// The input box of the import (strings 200, 201, default 202).
+std::optional<QString> askNewTitle(const QString& shownTitle);
+
+struct ImportJob {
+    QSet<int> selected;        // indexes into importList(source)
+    bool pictures = false;     // copy pictures from pictureFolder
+    QString pictureFolder;     // the source's exp_img folder
+    QString imagesFolder;      // the book's images folder
+    QString bookPath;          // where the book is saved; empty = not saved
+    QString date;              // written into every imported recipe
+};
+
+enum class ImportFault { None, Corrupt, PictureNotCopied };
+
+struct ImportResult {
+    RunOutcome outcome = RunOutcome::Done;
+    ImportFault fault = ImportFault::None;
+    int imported = 0;
+    int skipped = 0;
+    QSet<int> handled; // selected entries imported or skipped by the user
+    SaveResult saved; // the one save of the book
+};
+
+// Appends the selected recipes of source to book, creating missing
+// categories (exact name) at the end. A title that is taken (letter case
+// ignored), empty or not allowed is replaced by ask's answer; pictures
+// are copied into imagesFolder under getNewFileName(image, title). A recipe
+// with more than eleven children, or a clashing one with fewer than eight,
+// stops the run (Corrupt), as does a picture that cannot be copied. However
+// the run ends, the book is saved once with what was imported.
+ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const ImportJob& job,
+                           const TitleAsker& ask = askNewTitle, const StepFn& step = {});
+
+} // namespace bd

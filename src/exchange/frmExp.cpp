@@ -1,0 +1,259 @@
+#include "exchange/frmExp.h"
+
+#include "app/controls.h"
+#include "app/dialogs.h"
+#include "app/globals.h"
+#include "app/listsort.h"
+#include "app/workprogress.h"
+#include "exchange/exchange.h"
+#include "resources/apply.h"
+#include "resources/captions.h"
+#include "resources/strings.h"
+#include "store/store.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSet>
+
+namespace bd {
+
+namespace {
+constexpr double kWidth = 6480;
+constexpr double kChooseStrip = 3705, kChooseHeight = 4800; // page 0
+constexpr double kFileStrip = 2025, kFileHeight = 3100;     // pages 1 and 2
+
+QPushButton* mover(QWidget* parent, const char* name, const char* caption, double top)
+{
+    auto* b = named(new QPushButton(QLatin1String(caption), parent), name);
+    b->setGeometry(toPixels({2940, top, 480, 375}));
+    return b;
+}
+} // namespace
+
+frmExp::frmExp(QWidget* parent) : Wizard("frmExp", WindowKind::Br, kWidth)
+{
+    setParent(parent, Qt::Window);
+    picChoose = addPage("picChoose");
+    cboCats = named(new QComboBox(picChoose), "cboCats");
+    lblAvail = label(picChoose, "lblAvail");
+    lstRecs = named(new QListWidget(picChoose), "lstRecs");
+    cmdROne = mover(picChoose, "cmdROne", ">", 1000);
+    cmdRAll = mover(picChoose, "cmdRAll", ">>", 1450);
+    cmdLOne = mover(picChoose, "cmdLOne", "<", 1900);
+    cmdLAll = mover(picChoose, "cmdLAll", "<<", 2350);
+    lblRec2Exp = label(picChoose, "lblRec2Exp");
+    lstExp = named(new QListWidget(picChoose), "lstExp");
+    lstHid = named(new QListWidget(picChoose), "lstHid");
+    lstHid->hide();
+    place(cboCats, {120, 60, 2700, 330});
+    place(lblAvail, {120, 450, 2700, 255});
+    place(lstRecs, {120, 720, 2700, 2445});
+    place(lblRec2Exp, {3540, 450, 2820, 255});
+    place(lstExp, {3540, 720, 2820, 2445});
+
+    picFileName = addFilePage("picFileName", lblBrowseFolder, "lblBrowseFolder", cmdSaveAs, "cmdSaveAs");
+    picImages = addChoicePage("picImages", lblExpOmit, "lblExpOmit", optNoImg, "optNoImg", optImg, "optImg");
+
+    // Form load.
+    currentPage_ = 0;
+    applyCaptions(this, kExpCaptions);
+    applyColours(this, kExpColours);
+    showPage(picChoose, fetchText(169), kChooseStrip, kChooseHeight);
+    cmdBack->setEnabled(false);
+
+    connect(cboCats, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] { cboCats_Click(); });
+    connect(cmdROne, &QPushButton::clicked, this, &frmExp::cmdROne_Click);
+    connect(cmdRAll, &QPushButton::clicked, this, &frmExp::cmdRAll_Click);
+    connect(cmdLOne, &QPushButton::clicked, this, &frmExp::cmdLOne_Click);
+    connect(cmdLAll, &QPushButton::clicked, this, &frmExp::cmdLAll_Click);
+    connect(lstRecs, &QListWidget::itemDoubleClicked, this, &frmExp::cmdROne_Click);
+    connect(lstExp, &QListWidget::itemDoubleClicked, this, &frmExp::cmdLOne_Click);
+    connect(cmdSaveAs, &QPushButton::clicked, this, &frmExp::cmdSaveAs_Click);
+    InitXML();
+    lstRecs->setFocus();
+}
+
+void frmExp::InitXML()
+{
+    for (const auto& [name, position] : categoryListEntries())
+        cboCats->addItem(name, position);
+    if (cboCats->count() > 0) {
+        cboCats->setCurrentIndex(0);
+        cboCats_Click();
+    }
+}
+
+void frmExp::cboCats_Click()
+{
+    if (cboCats->currentIndex() >= 0)
+        updateRecipes(cboCats->currentData().toInt());
+}
+
+void frmExp::updateRecipes(int position)
+{
+    // Titles already in the export list stay out of the available list.
+    QSet<QString> chosen;
+    for (int i = 0; i < lstHid->count(); ++i)
+        if (lstHid->item(i)->data(Qt::UserRole).toInt() == position)
+            chosen.insert(lstHid->item(i)->text());
+    QStringList titles;
+    for (const QString& t : G.xmlDoc.recipeTitles(position))
+        if (!chosen.contains(t))
+            titles << t;
+    sortForList(titles);
+    lstRecs->clear();
+    for (const QString& t : std::as_const(titles)) {
+        auto* item = new QListWidgetItem(t, lstRecs);
+        item->setData(Qt::UserRole, position);
+    }
+    if (lstRecs->count() > 0)
+        lstRecs->setCurrentRow(0);
+}
+
+void frmExp::addToExport(const QString& title, int position)
+{
+    for (QListWidget* list : {lstExp, lstHid}) {
+        auto* item = new QListWidgetItem(title, list);
+        item->setData(Qt::UserRole, position);
+    }
+}
+
+void frmExp::cmdROne_Click()
+{
+    QListWidgetItem* item = lstRecs->currentItem();
+    if (!item || item->text().isEmpty())
+        return;
+    const int row = lstRecs->row(item);
+    addToExport(item->text(), cboCats->currentData().toInt());
+    delete lstRecs->takeItem(row);
+    lstRecs->setFocus();
+    if (lstRecs->count() > 0)
+        lstRecs->setCurrentRow(0);
+}
+
+void frmExp::cmdRAll_Click()
+{
+    const int position = cboCats->currentData().toInt();
+    for (int i = 0; i < lstRecs->count(); ++i)
+        addToExport(lstRecs->item(i)->text(), position);
+    lstRecs->clear();
+}
+
+void frmExp::cmdLOne_Click()
+{
+    const int row = lstExp->currentRow();
+    if (row < 0)
+        return;
+    delete lstHid->takeItem(row);
+    delete lstExp->takeItem(row);
+    cboCats_Click();
+}
+
+void frmExp::cmdLAll_Click()
+{
+    if (lstExp->count() == 0)
+        return;
+    lstExp->clear();
+    lstHid->clear();
+    cboCats_Click();
+}
+
+void frmExp::cmdSaveAs_Click()
+{
+    const std::optional<QString> chosen = chooseBookFile(true, QStringLiteral("BD"), 305);
+    if (!chosen)
+        return;
+    // The old file is replaced only when the export has been written.
+    if (QFileInfo::exists(*chosen) && msgBox(175, Buttons::YesNo) == Answer::No) {
+        setFile(QString(), QString());
+        return;
+    }
+    setFile(*chosen, QStringLiteral(":  "));
+}
+
+void frmExp::NextPage()
+{
+    switch (currentPage_) {
+    case 0:
+        if (lstExp->count() == 0) {
+            msgBox(172);
+            return;
+        }
+        showPage(picFileName, fetchText(173), kFileStrip, kFileHeight);
+        cmdBack->setEnabled(true);
+        currentPage_ = 1;
+        cmdSaveAs->setFocus();
+        break;
+    case 1:
+        if (file_.isEmpty()) {
+            msgBox(173);
+            return;
+        }
+        showPage(picImages, fetchText(174), kFileStrip, kFileHeight);
+        currentPage_ = 2;
+        (optImg->isChecked() ? optImg : optNoImg)->setFocus();
+        break;
+    case 2:
+        HidePages();
+        Picture1->setEnabled(false);
+        currentPage_ = 3;
+        ExportRecipes();
+        QCoreApplication::processEvents();
+        finish();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmExp::PrevPage()
+{
+    switch (currentPage_) {
+    case 1:
+        showPage(picChoose, fetchText(169), kChooseStrip, kChooseHeight);
+        cmdBack->setEnabled(false);
+        lstRecs->setFocus();
+        break;
+    case 2:
+        showPage(picFileName, firstUpper(fetchText(173)), kFileStrip, kFileHeight);
+        cmdSaveAs->setFocus();
+        break;
+    default:
+        return;
+    }
+    --currentPage_;
+}
+
+void frmExp::ExportRecipes()
+{
+    if (file_.isEmpty())
+        return;
+    QVector<ExportItem> items;
+    items.reserve(lstHid->count());
+    for (int i = 0; i < lstHid->count(); ++i)
+        items.push_back({lstHid->item(i)->data(Qt::UserRole).toInt(), lstHid->item(i)->text()});
+    ExportJob job;
+    job.path = file_;
+    job.imagesFolder = imagesFolder();
+    job.pictureFolder = optImg->isChecked() ? exchangePictureFolder(file_) : QString();
+    job.date = shortDateText();
+
+    // The wizard stays on screen until it hands back to the browse window:
+    // with no window shown the program would end.
+    WorkProgress shown(this, Str::Exporting);
+    const ExportResult r =
+        exportRecipes(G.xmlDoc, items, job, [&shown](int done, int total) { return shown.step(done, total); });
+    shown.finish();
+    switch (r.outcome) {
+    case RunOutcome::Done: msgBox(215); break;
+    case RunOutcome::Cancelled: msgBox(r.saved ? Str::ExportCancelled : 216); break;
+    case RunOutcome::Failed: msgBox(216); break;
+    }
+}
+
+} // namespace bd

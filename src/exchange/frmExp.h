@@ -1,0 +1,44 @@
+#pragma once
+// The export wizard: recipes picked category by category, a target file,
+// and whether their pictures go along. It takes the browse window's place
+// and returns to a fresh one.
+
+#include "exchange/wizard.h"
+
+class QComboBox;
+class QListWidget;
+class QRadioButton;
+
+namespace bd {
+
+class frmExp : public Wizard {
+    Q_OBJECT
+public:
+    explicit frmExp(QWidget* parent = nullptr);
+
+    void NextPage() override;
+    void PrevPage() override;
+    void ExportRecipes();
+    void cmdSaveAs_Click();
+    void cmdROne_Click();
+    void cmdRAll_Click();
+    void cmdLOne_Click();
+    void cmdLAll_Click();
+    void cboCats_Click();
+    // The chosen export file, empty when none.
+    const QString& exportPath() const { return file_; }
+
+    QFrame *picChoose, *picFileName, *picImages;
+    QComboBox* cboCats;
+    QListWidget *lstRecs, *lstExp, *lstHid;
+    QLabel *lblAvail, *lblRec2Exp, *lblBrowseFolder, *lblExpOmit;
+    QPushButton *cmdROne, *cmdRAll, *cmdLOne, *cmdLAll, *cmdSaveAs;
+    QRadioButton *optNoImg, *optImg;
+
+private:
+    void InitXML();
+    void updateRecipes(int position);
+    void addToExport(const QString& title, int position);
+};
+
+} // namespace bd

@@ -1,0 +1,409 @@
+// The export writer and the import engine without windows: order, pictures,
+// clashes, categories, partial runs and crafted files.
+
+#include "app/globals.h"
+#include "exchange/exchange.h"
+#include "store/store.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QtTest>
+
+using namespace bd;
+
+namespace {
+
+const QString kDate = QStringLiteral("1/2/2030");
+
+RecipeFields recipe(const QString& title, const QString& image = QString(), const QString& ing = QStringLiteral("x"))
+{
+    RecipeFields f;
+    f.title = title;
+    f.preptime = QStringLiteral("5 min");
+    f.ing = ing;
+    f.date = QStringLiteral("old date");
+    f.image = image;
+    return f;
+}
+
+QString folderOf(const bdtest::TestEnv& env, const char* name) { return env.root() + QLatin1Char('/') + QLatin1String(name); }
+
+void put(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// "category: title title ..." for every category of a book.
+QStringList outline(const RecipeBook& b)
+{
+    QStringList out;
+    for (const CategoryEntry& c : b.categories())
+        out << c.name + QStringLiteral(": ") + b.recipeTitles(c.position).join(QLatin1Char(' '));
+    return out;
+}
+
+// The element names of every recipe's children, joined.
+QStringList shapes(const RecipeBook& b)
+{
+    QStringList out;
+    for (pugi::xml_node c = b.root().first_child(); c; c = c.next_sibling())
+        for (pugi::xml_node r = c.first_child(); r; r = r.next_sibling()) {
+            QStringList names;
+            for (pugi::xml_node n = r.first_child(); n; n = n.next_sibling())
+                names << QString::fromUtf8(n.name());
+            out << names.join(QLatin1Char(','));
+        }
+    return out;
+}
+
+const QString kEight = QStringLiteral("title,preptime,cooktime,yield,ing,prep,other,date");
+const QString kNine = kEight + QStringLiteral(",image");
+
+// A source book written as XML text: categories of recipes given as raw
+// child lists.
+struct Src : RecipeBook {
+    explicit Src(const QByteArray& xml) { loadBuffer(xml); }
+};
+
+QByteArray rec(const char* title, const char* image = nullptr, int extra = 0)
+{
+    QByteArray r = QByteArray("<recipe><title>") + title + "</title><preptime>p</preptime><cooktime/><yield/>"
+                   "<ing>i</ing><prep/><other/><date>d</date>";
+    if (image)
+        r += QByteArray("<image>") + image + "</image>";
+    for (int i = 0; i < extra; ++i)
+        r += "<extra/>";
+    return r + "</recipe>";
+}
+
+QByteArray cat(const char* name, const QByteArray& recipes)
+{
+    return QByteArray("<category cname=\"") + name + "\">" + recipes + "</category>";
+}
+
+QByteArray book(const QByteArray& categories) { return "<recipebook>" + categories + "</recipebook>"; }
+
+QSet<int> all(const RecipeBook& source)
+{
+    QSet<int> s;
+    for (int i = 0; i < importList(source).size(); ++i)
+        s.insert(i);
+    return s;
+}
+
+// Answers the title questions from a list, recording what was shown.
+struct Asker {
+    QList<std::optional<QString>> answers;
+    QStringList shown;
+    TitleAsker fn()
+    {
+        return [this](const QString& s) {
+            shown << s;
+            return answers.isEmpty() ? std::nullopt : answers.takeFirst();
+        };
+    }
+};
+
+} // namespace
+
+class TestExchange : public QObject {
+    Q_OBJECT
+private slots:
+    void exportOrderDatesAndPictures()
+    {
+        bdtest::TestEnv env;
+        RecipeBook b;
+        const int a = b.appendCategory(QStringLiteral("A"));
+        const int bb = b.appendCategory(QStringLiteral("B"));
+        b.appendRecipe(a, recipe(QStringLiteral("A1"), QStringLiteral("recipes_A_A1.png")));
+        b.appendRecipe(a, recipe(QStringLiteral("A2")));
+        b.appendRecipe(a, recipe(QStringLiteral("Mom's \"best\" pie")));
+        b.appendRecipe(bb, recipe(QStringLiteral("B1"), QStringLiteral("recipes_B_B1.png")));
+        b.appendRecipe(bb, recipe(QStringLiteral("B2"), QStringLiteral("gone.png")));
+        b.appendRecipe(bb, recipe(QStringLiteral("B3"), QStringLiteral("../outside.png")));
+        put(env.root() + QStringLiteral("/outside.png"), "not a picture of this book");
+        const QString images = folderOf(env, "images");
+        put(images + QStringLiteral("/recipes_A_A1.png"), "pic a1");
+        put(images + QStringLiteral("/recipes_B_B1.png"), "pic b1");
+
+        // Chosen alternately: A2, B1, A1, B2, the quoted title, B3.
+        const QVector<ExportItem> items = {{a, QStringLiteral("A2")},
+                                           {bb, QStringLiteral("B1")},
+                                           {a, QStringLiteral("A1")},
+                                           {bb, QStringLiteral("B2")},
+                                           {a, QStringLiteral("Mom's \"best\" pie")},
+                                           {bb, QStringLiteral("B3")}};
+        const QString file = folderOf(env, "out/export.xml");
+        QDir().mkpath(folderOf(env, "out"));
+        ExportJob job{file, images, QString(), kDate};
+
+        // Pictures omitted: no image element, no exp_img.
+        ExportResult r = exportRecipes(b, items, job);
+        QCOMPARE(r.outcome, RunOutcome::Done);
+        RecipeBook out;
+        QVERIFY(out.loadFile(file));
+        QCOMPARE(outline(out), QStringList({QStringLiteral("A: A2 A1 Mom's \"best\" pie"), QStringLiteral("B: B1 B2 B3")}));
+        QCOMPARE(shapes(out), QStringList(6, kEight));
+        QCOMPARE(RecipeBook::fields(out.findRecipe(0, QStringLiteral("A1"))).date, kDate);
+        QVERIFY(!QFileInfo::exists(exchangePictureFolder(file)));
+
+        // Pictures copied: only recipes with a picture name get an image
+        // element; a missing file keeps its name but is not copied; a name
+        // reaching out of the images folder is dropped.
+        job.pictureFolder = exchangePictureFolder(file);
+        r = exportRecipes(b, items, job);
+        QCOMPARE(r.outcome, RunOutcome::Done);
+        QVERIFY(out.loadFile(file));
+        QCOMPARE(shapes(out), QStringList({kEight, kNine, kEight, kNine, kNine, kEight}));
+        QVERIFY(!QFileInfo::exists(folderOf(env, "out/outside.png")));
+        QCOMPARE(RecipeBook::fields(out.findRecipe(1, QStringLiteral("B2"))).image, QStringLiteral("gone.png"));
+        QCOMPARE(QDir(job.pictureFolder).entryList(QDir::Files),
+                 QStringList({QStringLiteral("recipes_A_A1.png"), QStringLiteral("recipes_B_B1.png")}));
+        QCOMPARE(bytesOf(job.pictureFolder + QStringLiteral("/recipes_B_B1.png")), QByteArray("pic b1"));
+        QCOMPARE(RecipeBook::fields(out.findRecipe(0, QStringLiteral("Mom's \"best\" pie"))).ing, QStringLiteral("x"));
+    }
+
+    void exportStoppedPartWayWritesWhatWasDone()
+    {
+        bdtest::TestEnv env;
+        RecipeBook b;
+        const int a = b.appendCategory(QStringLiteral("A"));
+        for (const char* t : {"one", "two", "three"})
+            b.appendRecipe(a, recipe(QLatin1String(t)));
+        const QString file = folderOf(env, "export.xml");
+        put(file, "old contents");
+        const ExportJob job{file, folderOf(env, "images"), QString(), kDate};
+
+        // A recipe that is no longer in the book stops the run.
+        ExportResult r = exportRecipes(b, {{a, QStringLiteral("one")}, {a, QStringLiteral("gone")}, {a, QStringLiteral("two")}}, job);
+        QCOMPARE(r.outcome, RunOutcome::Failed);
+        QVERIFY(r.saved.ok);
+        RecipeBook out;
+        QVERIFY(out.loadFile(file));
+        QCOMPARE(outline(out), QStringList{QStringLiteral("A: one")});
+
+        // Cancelled after the second recipe.
+        r = exportRecipes(b, {{a, QStringLiteral("one")}, {a, QStringLiteral("two")}, {a, QStringLiteral("three")}}, job,
+                          [](int done, int) { return done < 2; });
+        QCOMPARE(r.outcome, RunOutcome::Cancelled);
+        QVERIFY(out.loadFile(file));
+        QCOMPARE(outline(out), QStringList{QStringLiteral("A: one two")});
+
+        // A file that cannot be written is a failure, not a success.
+        const ExportJob nowhere{folderOf(env, "missing/folder/x.xml"), QString(), QString(), kDate};
+        r = exportRecipes(b, {{a, QStringLiteral("one")}}, nowhere);
+        QCOMPARE(r.outcome, RunOutcome::Failed);
+        QVERIFY(!r.saved.ok);
+    }
+
+    void importClashLoop()
+    {
+        bdtest::TestEnv env;
+        G.xmlDoc.appendRecipe(G.xmlDoc.appendCategory(QStringLiteral("Pies")), recipe(QStringLiteral("Apple Pie")));
+        const Src source(book(cat("Pies", rec("apple pie") + rec("Cake") + rec("Cake") + rec("Bad/Title") +
+                                                                   rec("Tart") + rec("Mom's pie"))));
+        Asker ask;
+        ask.answers = {std::nullopt,                     // apple pie: cancelled, skipped
+                       QStringLiteral("APPLE PIE"),      // second Cake: still taken ...
+                       QStringLiteral("Cake?"),          // ... not allowed ...
+                       QStringLiteral("Cake 2"),         // ... accepted
+                       QString(),                        // Bad/Title: empty answer skips
+                       QStringLiteral("Mum's pie"),      // a quote is not allowed
+                       QStringLiteral("Mums pie")};
+        ImportJob job;
+        job.selected = all(source);
+        job.bookPath = bookPath();
+        job.date = kDate;
+        const ImportResult r = importRecipes(G.xmlDoc, source, job, ask.fn());
+        QCOMPARE(r.outcome, RunOutcome::Done);
+        QCOMPARE(ask.shown, QStringList({QStringLiteral("apple pie"), QStringLiteral("Cake"), QStringLiteral("APPLE PIE"),
+                                         QStringLiteral("Cake?"), QStringLiteral("Bad/Title"), QStringLiteral("Mom's pie"),
+                                         QStringLiteral("Mum's pie")}));
+        QCOMPARE(outline(G.xmlDoc), QStringList{QStringLiteral("Pies: Apple Pie Cake Cake 2 Tart Mums pie")});
+        QCOMPARE(r.imported, 4);
+        QCOMPARE(r.skipped, 2);
+        // One save, with every imported recipe dated today and all nine fields.
+        RecipeBook disk;
+        QVERIFY(disk.loadFile(bookPath()));
+        QCOMPARE(outline(disk), outline(G.xmlDoc));
+        QCOMPARE(shapes(disk), QStringList(5, kNine));
+        QCOMPARE(RecipeBook::fields(disk.findRecipe(0, QStringLiteral("Cake 2"))).date, kDate);
+        QCOMPARE(RecipeBook::fields(disk.findRecipe(0, QStringLiteral("Cake 2"))).preptime, QStringLiteral("p"));
+
+        // Only the ticked entries, told apart by position.
+        job.selected = {4};
+        const Src again(book(cat("Pies", rec("A") + rec("B") + rec("C") + rec("D") + rec("E"))));
+        QCOMPARE(importRecipes(G.xmlDoc, again, job, ask.fn()).imported, 1);
+        QCOMPARE(G.xmlDoc.recipeTitles(0).last(), QStringLiteral("E"));
+
+        // The prompt of the real input box.
+        env.dialogs.inputs << QStringLiteral("x");
+        QCOMPARE(askNewTitle(QStringLiteral("Tart")), std::optional<QString>(QStringLiteral("x")));
+        QCOMPARE(env.dialogs.last()->text,
+                 QStringLiteral("The recipe title [Tart] already exists or is invalid.  Please enter a new title or press cancel to skip"));
+        QCOMPARE(env.dialogs.last()->defaultAnswer, QStringLiteral("new title"));
+    }
+
+    void importCategoriesAndChildCounts()
+    {
+        bdtest::TestEnv env;
+        G.xmlDoc.appendCategory(QStringLiteral("Desserts"));
+        G.xmlDoc.appendCategory(QStringLiteral("Soups"));
+        const Src source(book(cat("New", rec("n1")) + cat("Desserts", rec("d1", "")) +
+                                                  cat("desserts", rec("d2")) + cat("New", rec("n2", "", 2))));
+        ImportJob job;
+        job.selected = all(source);
+        job.bookPath = bookPath();
+        QCOMPARE(importRecipes(G.xmlDoc, source, job).outcome, RunOutcome::Done);
+        QCOMPARE(outline(G.xmlDoc), QStringList({QStringLiteral("Desserts: d1"), QStringLiteral("Soups: "),
+                                                 QStringLiteral("New: n1 n2"), QStringLiteral("desserts: d2")}));
+        QCOMPARE(shapes(G.xmlDoc), QStringList(4, kNine));
+
+        // A short recipe does not take the fields of the one before it.
+        const Src shortOnes(
+            book(cat("Soups", rec("full") + "<recipe><title>bare</title><preptime>q</preptime></recipe>")));
+        job.selected = all(shortOnes);
+        QCOMPARE(importRecipes(G.xmlDoc, shortOnes, job).imported, 2);
+        QCOMPARE(RecipeBook::fields(G.xmlDoc.findRecipe(1, QStringLiteral("bare"))).ing, QString());
+
+        // Twelve children: the run stops there; what came before is saved.
+        const QByteArray before = env.read(QStringLiteral("recipes.xml"));
+        const Src bad(book(cat("Soups", rec("ok1") + rec("twelve", "x.png", 3) + rec("ok2"))));
+        job.selected = all(bad);
+        const ImportResult r = importRecipes(G.xmlDoc, bad, job);
+        QCOMPARE(r.outcome, RunOutcome::Failed);
+        QCOMPARE(r.fault, ImportFault::Corrupt);
+        QCOMPARE(r.handled, QSet<int>{0});
+        QVERIFY(env.read(QStringLiteral("recipes.xml")) != before);
+        RecipeBook disk;
+        QVERIFY(disk.loadFile(bookPath()));
+        QCOMPARE(disk.recipeTitles(1), QStringList({QStringLiteral("full"), QStringLiteral("bare"), QStringLiteral("ok1")}));
+        QCOMPARE(outline(disk), outline(G.xmlDoc));
+
+        // Cancelled after the first recipe: that one is kept and saved.
+        const Src two(book(cat("Soups", rec("c1") + rec("c2"))));
+        job.selected = all(two);
+        const ImportResult cancelled = importRecipes(G.xmlDoc, two, job, {}, [](int, int) { return false; });
+        QCOMPARE(cancelled.outcome, RunOutcome::Cancelled);
+        QVERIFY(disk.loadFile(bookPath()));
+        QCOMPARE(disk.recipeTitles(1).mid(3), QStringList{QStringLiteral("c1")});
+
+        // A clashing recipe with fewer than eight children stops it too.
+        const Src shortClash(book(cat("Soups", "<recipe><title>OK1</title></recipe>")));
+        job.selected = all(shortClash);
+        QCOMPARE(importRecipes(G.xmlDoc, shortClash, job, [](const QString&) { return QStringLiteral("z"); }).fault,
+                 ImportFault::Corrupt);
+    }
+
+    void importPicturesStayInsideTheirFolders()
+    {
+        bdtest::TestEnv env;
+        const QString from = folderOf(env, "in/exp_img");
+        put(from + QStringLiteral("/recipes_Old_Pie.jpg"), "pie picture");
+        put(from + QStringLiteral("/plain.png"), "plain picture");
+        put(folderOf(env, "in/secret.jpg"), "outside");
+        put(folderOf(env, "secret.jpg"), "outside");
+        G.xmlDoc.appendRecipe(G.xmlDoc.appendCategory(QStringLiteral("C")), recipe(QStringLiteral("Pie")));
+
+        const QString outside = folderOf(env, "secret.jpg");
+        const Src source(book(cat(
+            "C", rec("pie", "recipes_Old_Pie.jpg") + rec("Plain", "plain.png") + rec("Up", "../secret.jpg") +
+                     rec("Abs", outside.toUtf8().constData()) + rec("Drive", "C:secret.jpg") +
+                     rec("Missing", "recipes_x_gone.jpg") + rec("None"))));
+        ImportJob job;
+        job.selected = all(source);
+        job.pictures = true;
+        job.pictureFolder = from;
+        job.imagesFolder = imagesFolder();
+        const ImportResult r = importRecipes(G.xmlDoc, source, job, [](const QString&) { return QStringLiteral("Pie 2"); });
+        QCOMPARE(r.imported, 7);
+        auto image = [](const char* title) {
+            return RecipeBook::fields(G.xmlDoc.findRecipe(0, QLatin1String(title))).image;
+        };
+        // Renamed after the title it has in this book; the source stays.
+        QCOMPARE(image("Pie 2"), QStringLiteral("recipes_Old_Pie 2.jpg"));
+        QCOMPARE(image("Plain"), QStringLiteral("plain_Plain.png"));
+        for (const char* t : {"Up", "Abs", "Drive", "Missing", "None"})
+            QCOMPARE(image(t), QString());
+        QCOMPARE(QDir(imagesFolder()).entryList(QDir::Files),
+                 QStringList({QStringLiteral("plain_Plain.png"), QStringLiteral("recipes_Old_Pie 2.jpg")}));
+        QCOMPARE(bytesOf(imagesFolder() + QStringLiteral("/recipes_Old_Pie 2.jpg")), QByteArray("pie picture"));
+        QVERIFY(QFileInfo::exists(from + QStringLiteral("/recipes_Old_Pie.jpg")));
+
+        // Pictures not wanted: none copied, names empty.
+        job.pictures = false;
+        const Src more(book(cat("C", rec("Other", "plain.png"))));
+        job.selected = all(more);
+        importRecipes(G.xmlDoc, more, job);
+        QCOMPARE(image("Other"), QString());
+
+        // A picture that cannot be written stops the run.
+        QDir().mkpath(imagesFolder() + QStringLiteral("/plain_Blocked.png/inside"));
+        job.pictures = true;
+        const Src blocked(book(cat("C", rec("Blocked", "plain.png"))));
+        job.selected = all(blocked);
+        QCOMPARE(importRecipes(G.xmlDoc, blocked, job).fault, ImportFault::PictureNotCopied);
+        QVERIFY(!G.xmlDoc.titleExists(QStringLiteral("Blocked")));
+    }
+
+    void newFileNamesAreBare()
+    {
+        QCOMPARE(getNewFileName(QStringLiteral("recipes_3_Old.jpg"), QStringLiteral("New")), QStringLiteral("recipes_3_New.jpg"));
+        QCOMPARE(getNewFileName(QStringLiteral("recipes_a_b_c.v1.gif"), QStringLiteral("T")), QStringLiteral("recipes_a_T.gif"));
+        QCOMPARE(getNewFileName(QStringLiteral("pic"), QStringLiteral("T")), QStringLiteral("pic_T"));
+        QCOMPARE(getNewFileName(QStringLiteral("recipes_x_y.jpg"), QStringLiteral("../../etc/passwd")),
+                 QStringLiteral("recipes_x_.._.._etc_passwd.jpg"));
+        QCOMPARE(getNewFileName(QString(), QString()), QStringLiteral("_"));
+    }
+
+    void roundTrip()
+    {
+        bdtest::TestEnv env;
+        const int a = G.xmlDoc.appendCategory(QStringLiteral("Soups & Stews"));
+        G.xmlDoc.appendRecipe(a, recipe(QStringLiteral("Leek & soup"), QStringLiteral("recipes_Soups & Stews_Leek & soup.png"),
+                                        QStringLiteral("two\r\nlines «ñ»")));
+        G.xmlDoc.appendRecipe(a, recipe(QStringLiteral("Broth")));
+        const QByteArray picture = bdtest::pngBytes(3, 2);
+        put(imagesFolder() + QStringLiteral("/recipes_Soups & Stews_Leek & soup.png"), picture);
+        const QString file = folderOf(env, "share/soups.xml");
+        QDir().mkpath(folderOf(env, "share"));
+        QCOMPARE(exportRecipes(G.xmlDoc, {{a, QStringLiteral("Leek & soup")}, {a, QStringLiteral("Broth")}},
+                               {file, imagesFolder(), exchangePictureFolder(file), kDate})
+                     .outcome,
+                 RunOutcome::Done);
+
+        // Into a fresh book elsewhere.
+        bdtest::TestEnv fresh;
+        RecipeBook source;
+        QVERIFY(source.loadFile(file));
+        ImportJob job;
+        job.selected = all(source);
+        job.pictures = true;
+        job.pictureFolder = exchangePictureFolder(file);
+        job.imagesFolder = imagesFolder();
+        job.bookPath = bookPath();
+        job.date = kDate;
+        QCOMPARE(importRecipes(G.xmlDoc, source, job).imported, 2);
+        RecipeBook disk;
+        QVERIFY(disk.loadFile(bookPath()));
+        QCOMPARE(outline(disk), QStringList{QStringLiteral("Soups & Stews: Leek & soup Broth")});
+        const RecipeFields leek = RecipeBook::fields(disk.findRecipe(0, QStringLiteral("Leek & soup")));
+        QCOMPARE(leek.ing, QStringLiteral("two\nlines «ñ»"));
+        QCOMPARE(leek.preptime, QStringLiteral("5 min"));
+        QCOMPARE(leek.image, QStringLiteral("recipes_Soups & Stews_Leek & soup.png"));
+        QCOMPARE(bytesOf(imagesFolder() + QLatin1Char('/') + leek.image), picture);
+        QCOMPARE(RecipeBook::fields(disk.findRecipe(0, QStringLiteral("Broth"))).image, QString());
+    }
+};
+
+QTEST_MAIN(TestExchange)
+#include "tst_exchange.moc"

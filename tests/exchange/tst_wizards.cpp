@@ -1,0 +1,215 @@
+// The export and import wizards as a user drives them: lists, pages, file
+// choice, messages, and the way back to the main window.
+
+#include "app/application.h"
+#include "app/globals.h"
+#include "app/windows.h"
+#include "exchange/frmExp.h"
+#include "exchange/frmImp.h"
+#include "store/store.h"
+#include "testsupport.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+using namespace bd;
+
+namespace {
+
+QStringList texts(const QListWidget* l)
+{
+    QStringList out;
+    for (int i = 0; i < l->count(); ++i)
+        out << l->item(i)->text();
+    return out;
+}
+
+QList<int> data(const QListWidget* l)
+{
+    QList<int> out;
+    for (int i = 0; i < l->count(); ++i)
+        out << l->item(i)->data(Qt::UserRole).toInt();
+    return out;
+}
+
+void fillBook()
+{
+    const int soups = G.xmlDoc.appendCategory(QStringLiteral("Soups"));
+    const int cakes = G.xmlDoc.appendCategory(QStringLiteral("Cakes"));
+    for (const char* t : {"Leek", "Borscht"}) {
+        RecipeFields f;
+        f.title = QLatin1String(t);
+        G.xmlDoc.appendRecipe(soups, f);
+    }
+    for (const char* t : {"Sponge", "Babka"}) {
+        RecipeFields f;
+        f.title = QLatin1String(t);
+        G.xmlDoc.appendRecipe(cakes, f);
+    }
+    saveBook();
+}
+
+void chooseCategory(frmExp* w, const char* name) { w->cboCats->setCurrentIndex(w->cboCats->findText(QLatin1String(name))); }
+
+void chooseRecipe(QListWidget* l, const char* title)
+{
+    l->setCurrentItem(l->findItems(QLatin1String(title), Qt::MatchExactly).value(0));
+}
+
+} // namespace
+
+class TestWizards : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { registerStandardWindows(); }
+    void cleanup() { resetWindows(); }
+
+    void exportListsAndPages()
+    {
+        bdtest::TestEnv env;
+        fillBook();
+        auto* w = static_cast<frmExp*>(showWindow(WindowKind::Exp));
+        QCOMPARE(w->windowTitle(), QStringLiteral("BD | Export Recipes"));
+        QCOMPARE(w->cboCats->currentText(), QStringLiteral("Cakes"));
+        QCOMPARE(texts(w->lstRecs), QStringList({QStringLiteral("Babka"), QStringLiteral("Sponge")}));
+        QCOMPARE(w->height(), pxY(4800 - 480));
+        QCOMPARE(w->Picture1->y(), pxY(3705));
+
+        w->cmdNext->click();
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{172});
+
+        // Across categories, one and all; the hidden list in step.
+        w->cmdROne->click(); // Babka
+        chooseCategory(w, "Soups");
+        w->cmdRAll->click();
+        QCOMPARE(texts(w->lstExp), QStringList({QStringLiteral("Babka"), QStringLiteral("Borscht"), QStringLiteral("Leek")}));
+        QCOMPARE(texts(w->lstHid), texts(w->lstExp));
+        QCOMPARE(data(w->lstHid), QList<int>({1, 0, 0}));
+        QVERIFY(w->lstRecs->count() == 0);
+
+        // Back to the available list only when its category is shown.
+        chooseRecipe(w->lstExp, "Babka");
+        w->cmdLOne->click();
+        QCOMPARE(texts(w->lstRecs), QStringList());
+        chooseCategory(w, "Cakes");
+        QCOMPARE(texts(w->lstRecs), QStringList({QStringLiteral("Babka"), QStringLiteral("Sponge")}));
+        QCOMPARE(texts(w->lstHid), QStringList({QStringLiteral("Borscht"), QStringLiteral("Leek")}));
+        w->cmdLAll->click();
+        QVERIFY(w->lstExp->count() == 0 && w->lstHid->count() == 0);
+        chooseRecipe(w->lstRecs, "Sponge");
+        w->cmdROne->click();
+        QCOMPARE(texts(w->lstRecs), QStringList{QStringLiteral("Babka")});
+
+        // Page 1: a file must be chosen; the book itself never.
+        env.dialogs.clear();
+        w->cmdNext->click();
+        QCOMPARE(w->currentPage(), 1);
+        QCOMPARE(w->height(), pxY(3100 - 480));
+        QCOMPARE(w->Picture1->y(), pxY(2025));
+        QVERIFY(w->cmdBack->isEnabled());
+        w->cmdNext->click();
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{173});
+        env.dialogs.files << env.file(QStringLiteral("Recipes.XML"));
+        w->cmdSaveAs->click();
+        QCOMPARE(env.dialogs.messageIds(), QList<int>({173, 305}));
+        QVERIFY(w->exportPath().isEmpty());
+        const QString existing = env.root() + QStringLiteral("/old.xml");
+        env.write(QStringLiteral("../old.xml"), "keep me");
+        env.dialogs.files << existing << existing;
+        env.dialogs.answers << Answer::No << Answer::Yes;
+        w->cmdSaveAs->click();
+        QVERIFY(w->exportPath().isEmpty());
+        w->cmdSaveAs->click();
+        QCOMPARE(env.dialogs.messageIds(), QList<int>({173, 305, 175, 175}));
+        QCOMPARE(w->lblFile->text(), QStringLiteral("File name:  old.xml"));
+
+        // Page 2 and back: the header of page 1 begins upper case.
+        w->cmdNext->click();
+        QCOMPARE(w->currentPage(), 2);
+        w->cmdBack->click();
+        QCOMPARE(w->lblHeader->text(), QStringLiteral("Select export file"));
+        w->cmdNext->click();
+        w->optImg->setChecked(true);
+        env.dialogs.clear();
+        w->cmdNext->click();
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{215});
+        RecipeBook out;
+        QVERIFY(out.loadFile(existing));
+        QCOMPARE(out.recipeTitles(0), QStringList{QStringLiteral("Sponge")});
+        QVERIFY(QFileInfo(env.root() + QStringLiteral("/exp_img")).isDir());
+        QTRY_VERIFY(instance(WindowKind::Br) && instance(WindowKind::Br)->isVisible());
+        QTRY_VERIFY(!instance(WindowKind::Exp));
+    }
+
+    void importPagesAndMessages()
+    {
+        bdtest::TestEnv env;
+        fillBook();
+        env.write(QStringLiteral("../in/notxml.xml"), "this is not < xml");
+        env.write(QStringLiteral("../in/wrongroot.xml"), "<cookbook/>");
+        env.write(QStringLiteral("../in/good.xml"),
+                  "<recipebook><category cname=\"Soups\"><recipe><title>Miso</title></recipe>"
+                  "<recipe><title>Leek</title><a/><a/><a/><a/><a/><a/><a/><a/></recipe></category>"
+                  "<category cname=\"Pies\"><recipe><title>Pecan</title></recipe></category></recipebook>");
+        const QByteArray before = env.read(QStringLiteral("recipes.xml"));
+        G.langOffset = 300; // the Spanish label is long: a chosen file is what counts
+        auto* w = static_cast<frmImp*>(showWindow(WindowKind::Imp));
+        QCOMPARE(w->windowTitle(), QStringLiteral("BD | Importar Recetas"));
+        w->cmdNext->click();
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{180});
+
+        env.dialogs.files << env.file(QStringLiteral("RECIPES.xml")) << env.root() + QStringLiteral("/in/notxml.xml")
+                          << env.root() + QStringLiteral("/in/wrongroot.xml");
+        w->cmdBrowse->click();
+        QVERIFY(w->importPath().isEmpty());
+        w->cmdBrowse->click();
+        w->cmdNext->click();
+        w->cmdBrowse->click();
+        w->cmdNext->click();
+        QCOMPARE(env.dialogs.messageIds(), QList<int>({180, 306, 186, 186, 186, 186}));
+        QCOMPARE(w->currentPage(), 0);
+        QCOMPARE(env.read(QStringLiteral("recipes.xml")), before);
+
+        env.dialogs.clear();
+        env.dialogs.files << env.root() + QStringLiteral("/in/good.xml");
+        w->cmdBrowse->click();
+        w->cmdNext->click();
+        QCOMPARE(w->currentPage(), 1);
+        QCOMPARE(texts(w->lstImpRecs), QStringList({QStringLiteral("Miso"), QStringLiteral("Leek"), QStringLiteral("Pecan")}));
+        w->cmdNext->click();
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{182});
+        w->cmdChkAll->click();
+        w->lstImpRecs->item(2)->setCheckState(Qt::Unchecked);
+        w->cmdNext->click();
+        QCOMPARE(w->currentPage(), 2);
+        w->cmdBack->click();
+        QCOMPARE(w->lstImpRecs->item(0)->checkState(), Qt::Checked);
+        QCOMPARE(w->lstImpRecs->item(2)->checkState(), Qt::Unchecked);
+        w->cmdNext->click();
+
+        // Leek clashes; the answer renames it.
+        env.dialogs.inputs << QStringLiteral("Leek 2");
+        w->cmdNext->click();
+        QCOMPARE(env.dialogs.messageIds(), QList<int>({182, 184}));
+        RecipeBook disk;
+        QVERIFY(disk.loadFile(bookPath()));
+        QCOMPARE(disk.recipeTitles(0),
+                 QStringList({QStringLiteral("Leek"), QStringLiteral("Borscht"), QStringLiteral("Miso"), QStringLiteral("Leek 2")}));
+        QVERIFY(!disk.titleExists(QStringLiteral("Pecan")));
+        QTRY_VERIFY(instance(WindowKind::Add) && instance(WindowKind::Add)->isVisible());
+
+        // Unchecking all, and the close box, go back to the add window too.
+        resetWindows();
+        registerStandardWindows();
+        w = static_cast<frmImp*>(showWindow(WindowKind::Imp));
+        w->close();
+        QTRY_VERIFY(instance(WindowKind::Add) && instance(WindowKind::Add)->isVisible());
+    }
+};
+
+QTEST_MAIN(TestWizards)
+#include "tst_wizards.moc"

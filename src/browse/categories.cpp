@@ -60,7 +60,7 @@ std::optional<QString> askNewCategoryName(const QStringList& listEntries, const 
         fetchText(261) + QStringLiteral(":\r\n« ") + current + QStringLiteral(" »");
     for (;;) {
         const std::optional<QString> answer = dialogs().input(261, prompt, QStringLiteral("BD"), current);
-        const QString newName = answer ? answer->trimmed() : QString();
+        const QString newName = answer ? storableText(*answer).trimmed() : QString();
         if (newName.isEmpty() || newName == current)
             return std::nullopt;
         if (!nameAllowed(newName)) {

@@ -327,7 +327,8 @@ void EntryWindow::newCategory()
 {
     if (cboACats->currentIndex() < 0 || cboACats->currentText() != fetchText(162))
         return;
-    const QString name = dialogs().input(163, fetchText(163), QStringLiteral("BD"), QString()).value_or(QString()).trimmed();
+    const QString name =
+        storableText(dialogs().input(163, fetchText(163), QStringLiteral("BD"), QString()).value_or(QString())).trimmed();
     if (name.isEmpty())
         return;
     if (!nameAllowed(name)) {

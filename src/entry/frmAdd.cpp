@@ -61,7 +61,7 @@ frmAdd::frmAdd(QWidget* parent) : EntryWindow(Twin::Add, parent)
 
 void frmAdd::add()
 {
-    txtTitle->setText(txtTitle->text().trimmed());
+    txtTitle->setText(storableText(txtTitle->text()).trimmed());
     const EntryCheck check = checkNewRecipe(txtTitle->text(), selectedCategory() >= 0);
     if (!check.ok()) {
         showCheckFailure(check);

@@ -109,8 +109,9 @@ void frmEdit::update()
     G.endOnUnload = false;
     const bool categoryChosen = selectedCategory() >= 0;
     if (categoryChosen)
-        txtTitle->setText(txtTitle->text().trimmed());
-    const EntryCheck check = checkEditedRecipe(txtTitle->text().trimmed(), categoryChosen, G.editTitle);
+        txtTitle->setText(storableText(txtTitle->text()).trimmed());
+    const EntryCheck check =
+        checkEditedRecipe(storableText(txtTitle->text()).trimmed(), categoryChosen, G.editTitle);
     if (!check.ok()) {
         showCheckFailure(check);
         return;

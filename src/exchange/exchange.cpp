@@ -64,7 +64,7 @@ pugi::xml_node appendCategoryNode(pugi::xml_node root, const QString& name)
     return cat;
 }
 
-QString categoryNameOf(pugi::xml_node cat) { return qstr(cat.attribute("cname").value()); }
+QString categoryNameOf(pugi::xml_node cat) { return storableText(qstr(cat.attribute("cname").value())); }
 
 // The book's categories by exact name (the first of equal names).
 QHash<QString, pugi::xml_node> categoriesByName(const RecipeBook& book)
@@ -193,7 +193,7 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
     QSet<QString> taken;
     for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
         for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
-            taken.insert(RecipeBook::childText(r, RTitle).toLower());
+            taken.insert(storableText(RecipeBook::childText(r, RTitle)).toLower());
     QHash<QString, pugi::xml_node> categories = categoriesByName(book);
 
     const int total = int(job.selected.size());
@@ -210,7 +210,8 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
                 result.fault = ImportFault::Corrupt;
                 break;
             }
-            QString title = k > 0 ? texts[0] : QString();
+            // Titles are compared as they will be stored.
+            QString title = k > 0 ? storableText(texts[0]) : QString();
             if (title.isEmpty() || !nameAllowed(title) || taken.contains(title.toLower())) {
                 if (k < 8) {
                     result.outcome = RunOutcome::Failed;
@@ -222,7 +223,7 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
                     answer = ask ? ask(shown) : std::nullopt;
                     if (!answer || answer->isEmpty())
                         break;
-                    shown = *answer;
+                    shown = storableText(*answer);
                     if (nameAllowed(shown) && !taken.contains(shown.toLower()))
                         break;
                 }
@@ -235,7 +236,7 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
                         break;
                     continue;
                 }
-                title = *answer;
+                title = storableText(*answer);
             }
 
             RecipeFields f;

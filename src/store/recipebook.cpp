@@ -108,7 +108,7 @@ QString shortDateText()
     return locale.toString(QDate::currentDate(), format);
 }
 
-std::string xmlText(const QString& s)
+QString storableText(const QString& s)
 {
     QString clean;
     clean.reserve(s.size());
@@ -128,8 +128,10 @@ std::string xmlText(const QString& s)
             continue;
         clean += c;
     }
-    return clean.toStdString();
+    return clean;
 }
+
+std::string xmlText(const QString& s) { return storableText(s).toStdString(); }
 
 RecipeBook::RecipeBook() { clear(); }
 

@@ -93,7 +93,10 @@ private:
     pugi::xml_document doc_;
 };
 
-// Text as stored in the book: characters XML cannot carry are dropped.
+// Text as the book holds it: characters XML cannot carry are dropped.
+// Names and titles are checked in this form, so that what is compared is
+// what is stored.
+QString storableText(const QString& s);
 std::string xmlText(const QString& s);
 inline QString qstr(const pugi::char_t* s) { return QString::fromUtf8(s); }
 

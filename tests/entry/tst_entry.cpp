@@ -141,6 +141,11 @@ private slots:
         w->txtTitle->setText(QStringLiteral("APPLE PIE"));
         w->cmdAdd->click();
         QCOMPARE(env.dialogs.messageIds().last(), 167);
+        // ... also when a pasted control character would vanish on storing.
+        w->txtTitle->setText(QStringLiteral("Apple\x01 pie"));
+        w->cmdAdd->click();
+        QCOMPARE(env.dialogs.messageIds().last(), 167);
+        env.dialogs.calls.removeLast();
         QCOMPARE(G.xmlDoc.recipeCount(), 3);
 
         // A good recipe: trimmed, stored, and the form is ready for the next.

@@ -9,19 +9,27 @@
 class TestFuzzInputs : public QObject {
     Q_OBJECT
 private slots:
-    void bookInputs()
+    void inputs_data()
     {
-        int files = 0;
-        for (const char* kind : {"corpus", "regressions"}) {
-            const QDir dir(QStringLiteral(BRINDELLE_FUZZ_DIR "/") + QLatin1String(kind) + QStringLiteral("/book"));
-            for (const QFileInfo& f : dir.entryInfoList(QDir::Files)) {
-                QFile file(f.absoluteFilePath());
-                QVERIFY(file.open(QIODevice::ReadOnly));
-                bdtest::readBook(file.readAll()); // aborts on a broken promise
-                ++files;
-            }
-        }
-        QVERIFY(files >= 5);
+        QTest::addColumn<QString>("path");
+        for (const char* target : {"book", "import"})
+            for (const char* kind : {"corpus", "regressions"})
+                for (const QFileInfo& f : QDir(QStringLiteral(BRINDELLE_FUZZ_DIR "/%1/%2").arg(kind, target))
+                                              .entryInfoList(QDir::Files))
+                    QTest::addRow("%s/%s/%s", kind, target, qPrintable(f.fileName())) << f.absoluteFilePath();
+    }
+
+    // Each entry point aborts on a broken promise.
+    void inputs()
+    {
+        QFETCH(QString, path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        if (path.contains(QLatin1String("/book/")))
+            bdtest::readBook(bytes);
+        else
+            bdtest::importFile(bytes);
     }
 };
 

@@ -2,11 +2,15 @@
 
 #include "app/globals.h"
 #include "browse/browsing.h"
+#include "exchange/exchange.h"
 #include "output/plaintext.h"
 #include "search/search.h"
 #include "store/store.h"
 
+#include <QSet>
 #include <QStringDecoder>
+
+#include <cstring>
 
 #include <cstdio>
 #include <cstdlib>
@@ -86,6 +90,50 @@ void readBook(const QByteArray& bytes)
         broken("a saved book opens again");
     if (again.categoryCount() != G.xmlDoc.categoryCount() || again.recipeCount() != G.xmlDoc.recipeCount())
         broken("a saved book keeps its categories and recipes");
+}
+
+void importFile(const QByteArray& bytes)
+{
+    const int half = int(bytes.size() / 2);
+    const QString renamed = getNewFileName(QString::fromUtf8(bytes.left(half)), QString::fromUtf8(bytes.mid(half)));
+    if (!renamed.isEmpty() && !safePictureName(renamed))
+        broken("a renamed picture is a bare file name");
+
+    RecipeBook source;
+    if (!source.loadBuffer(bytes))
+        return; // the file check refuses it
+    const QStringList entries = importList(source);
+
+    RecipeBook book;
+    if (!book.loadBuffer("<recipebook><category cname=\"Desserts\"><recipe><title>Flan</title><preptime/>"
+                         "<cooktime/><yield/><ing/><prep/><other/><date/><image/></recipe></category>"
+                         "</recipebook>"))
+        broken("the starting book opens");
+    ImportJob job;
+    for (int i = 0; i < entries.size(); ++i)
+        job.selected.insert(i);
+    job.pictures = true;
+    job.pictureFolder = QStringLiteral("/nonexistent/exp_img");
+    job.imagesFolder = QStringLiteral("/nonexistent/images");
+    job.date = QStringLiteral("1/1/2026");
+    importRecipes(book, source, job, [](const QString&) { return std::optional<QString>(); });
+
+    QSet<QString> titles;
+    for (const CategoryEntry& c : book.categories()) {
+        for (pugi::xml_node r = book.category(c.position).child("recipe"); r; r = r.next_sibling("recipe")) {
+            const RecipeFields f = RecipeBook::fields(r);
+            if (f.title.isEmpty() || !nameAllowed(f.title))
+                broken("imported titles are allowed names");
+            if (titles.contains(f.title.toLower()))
+                broken("titles stay unique regardless of letter case");
+            titles.insert(f.title.toLower());
+            if (!f.image.isEmpty() && !safePictureName(f.image))
+                broken("imported picture names are bare file names");
+        }
+    }
+    RecipeBook again;
+    if (!again.loadBuffer(book.serialize()) || again.recipeCount() != book.recipeCount())
+        broken("the book after an import saves and reads back");
 }
 
 } // namespace bdtest

@@ -14,4 +14,11 @@ namespace bdtest {
 // it in memory and loads that again.
 void readBook(const QByteArray& bytes);
 
+// Takes bytes as a file chosen for import: the file check, the check list,
+// and a full import of every entry into a small open book, each clash
+// skipped and no file read or written; then checks the book's promises
+// (unique titles, bare picture names, a save that reads back). Also feeds
+// the input's halves to the picture renaming.
+void importFile(const QByteArray& bytes);
+
 } // namespace bdtest

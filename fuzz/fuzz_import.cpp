@@ -1,0 +1,11 @@
+// The import reader: the file check, the check list and a whole import.
+#include "fuzzentries.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    bdtest::importFile(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    return 0;
+}

@@ -265,6 +265,7 @@ void benchSize(int recipes, int runs)
             bd::G.reset();
             outcome = bd::initialise(folder);
         }));
+        bd::unlockBookFolder(); // the folder goes with this book
         check(outcome == bd::InitOutcome::Ready, QStringLiteral("start-up did not finish"));
         if (run == 0)
             check(bd::G.xmlDoc.recipeCount() == recipes, QStringLiteral("start-up loaded the wrong book"));

@@ -3,7 +3,9 @@
 #include "app/globals.h"
 #include "browse/browsing.h"
 #include "exchange/exchange.h"
+#include "output/emailtext.h"
 #include "output/plaintext.h"
+#include "output/printpage.h"
 #include "search/search.h"
 #include "store/store.h"
 
@@ -72,6 +74,13 @@ void readBook(const QByteArray& bytes)
             G.xmlDoc.titleExists(title);
             plainTextRecipe({f.title, f.preptime, f.cooktime, f.yield, fixLineBreaks(f.ing), fixLineBreaks(f.prep),
                              fixLineBreaks(f.other)});
+            printPageText({f.title, f.preptime, f.cooktime, f.yield, f.ing, f.prep, f.other}, true);
+            for (const QString& text : {f.title, f.ing, f.prep, f.other})
+                if (QString(pageText(text)).remove(QStringLiteral("<br>")).contains(QLatin1Char('<')))
+                    broken("recipe texts are escaped on the print page");
+            findRecipe(category.second, title);
+            QString address = title;
+            validEmail(address);
         }
     }
 

@@ -10,8 +10,8 @@ namespace bdtest {
 
 // Loads bytes as the book and reads it as the windows do: the category and
 // recipe lists, every field, the picture names, the keyword search (with a
-// keyword taken from the start of the input) and the plain text; then saves
-// it in memory and loads that again.
+// keyword taken from the start of the input), the plain text, the print
+// page and the e-mail text; then saves it in memory and loads that again.
 void readBook(const QByteArray& bytes);
 
 // Takes bytes as a file chosen for import: the file check, the check list,

@@ -1,15 +1,20 @@
-// The preferences window: what the stored settings select, the colour
-// preview, Save and Discard, and the way back to the right main window.
+// Main windows: handing over one to the next, when the program ends, and
+// their size limits in twips. The preferences window: what the stored
+// settings select, the colour preview, Save and Discard, and the way back
+// to the right main window.
 
 #include "app/frmOps.h"
 #include "app/globals.h"
 #include "app/preferences.h"
 #include "app/settings.h"
+#include "app/sizelimits.h"
+#include "app/twips.h"
 #include "app/windows.h"
 #include "browse/frmBr.h"
 #include "resources/colours.h"
 #include "testsupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
@@ -65,34 +70,14 @@ private slots:
         QCOMPARE(listPosition(QStringLiteral("2"), kLangCount), 0);
     }
 
-    void loadShowsTheStoredChoicesInBothLanguages()
-    {
-        bdtest::TestEnv env;
-        writeValue(QStringLiteral("color"), QStringLiteral("300"));
-        writeValue(QStringLiteral("language"), QStringLiteral("1"));
-        writeValue(QStringLiteral("textSize"), QStringLiteral("9"));
-        G.langOffset = 300;
-        frmOps w;
-        QCOMPARE(w.cboColor->currentText(), QString::fromUtf8("ocean / océano"));
-        QCOMPARE(w.cboColor->count(), 7);
-        QCOMPARE(w.cboLang->currentIndex(), 1);
-        QCOMPARE(w.cboText->currentIndex(), 0); // beyond the list
-        QCOMPARE(G.colorBase, 300);
-        QCOMPARE(panel(w), fetchColor(RoleContentBack));
-        QCOMPARE(w.windowTitle(), QStringLiteral("BD | Preferences | Preferencias"));
-        QCOMPARE(w.Label1->text(), QString::fromUtf8("«color scheme» «esquema de colores»"));
-        QCOMPARE(w.Label3->text(), QString::fromUtf8("«text size» «tamaño del texto»"));
-        QCOMPARE(w.cmdSave->text(), QStringLiteral("&SAVE\n&GUARDAR"));
-        QCOMPARE(w.cmdDis->text(), QStringLiteral("&DISCARD\n&DESCARTAR"));
-    }
-
     void choosingAColourPreviewsItAndDiscardUndoesIt()
     {
         bdtest::TestEnv env;
-        writeValue(QStringLiteral("color"), QStringLiteral("0"));
+        writeValue(QStringLiteral("color"), QStringLiteral("300"));
         writeValue(QStringLiteral("language"), QStringLiteral("0"));
         frmOps* w = openOps();
-        QCOMPARE(button(*w), QColor(168, 182, 144));
+        QCOMPARE(w->cboColor->currentText(), QString::fromUtf8("ocean / océano"));
+        QCOMPARE(panel(*w), fetchColor(RoleContentBack));
         w->cboColor->setCurrentIndex(4); // pink / rosa
         QCOMPARE(G.colorBase, 400);
         QCOMPARE(button(*w), QColor(255, 192, 192));
@@ -106,12 +91,10 @@ private slots:
 
         w->cmdDis->click();
         settle();
-        QCOMPARE(G.colorBase, 0);
-        QCOMPARE(readValue(QStringLiteral("color")), QStringLiteral("0"));
+        QCOMPARE(G.colorBase, 300);
+        QCOMPARE(readValue(QStringLiteral("color")), QStringLiteral("300"));
         QVERIFY(env.dialogs.calls.isEmpty());
-        QVERIFY(!instance(WindowKind::Ops));
         QVERIFY(instance(WindowKind::Br));
-        QVERIFY(G.endOnUnload);
         QVERIFY(!endRequested());
     }
 
@@ -123,7 +106,6 @@ private slots:
         w->discard();
         QCOMPARE(env.dialogs.messageIds(), QList<int>{0});
         QCOMPARE(env.dialogs.last()->text, QStringLiteral("Default settings will be used (English)"));
-        QCOMPARE(env.dialogs.last()->title, QStringLiteral("BD"));
         QCOMPARE(readValue(QStringLiteral("language")), QStringLiteral("0"));
         QCOMPARE(G.langOffset, 300); // unchanged until the next start
     }
@@ -140,15 +122,11 @@ private slots:
         QCOMPARE(readValue(QStringLiteral("color")), QStringLiteral("100"));
         QCOMPARE(readValue(QStringLiteral("language")), QStringLiteral("1"));
         QCOMPARE(readValue(QStringLiteral("textSize")), QStringLiteral("2"));
-        QCOMPARE(G.colorBase, 100);
-        QCOMPARE(G.langOffset, 300);
-        QCOMPARE(G.textFontSize, 12);
         auto* br = qobject_cast<frmBr*>(instance(WindowKind::Br));
         QVERIFY(br);
         QCOMPARE(br->windowTitle(), QStringLiteral("BD | Explorar recetas"));
         QCOMPARE(br->txtIng->font().pointSize(), 12);
         QCOMPARE(br->txtIng->palette().color(QPalette::Base), QColor(0, 0, 0));
-        QVERIFY(!instance(WindowKind::Ops));
     }
 
     void returnsToTheAddWindowWhenItWasActive()
@@ -177,20 +155,61 @@ private slots:
         bdtest::TestEnv env;
         writeValue(QStringLiteral("color"), QStringLiteral("200"));
         openOps()->close();
-        showWindow(WindowKind::Br);
-        static_cast<frmBr*>(instance(WindowKind::Br))->mnuOps->trigger();
+        static_cast<frmBr*>(showWindow(WindowKind::Br))->mnuOps->trigger();
         settle();
-        QVERIFY(!instance(WindowKind::Br));
         auto* w = qobject_cast<frmOps*>(instance(WindowKind::Ops));
-        QVERIFY(w);
+        QVERIFY(w && !instance(WindowKind::Br));
         w->cboColor->setCurrentIndex(5);
         w->cboLang->setCurrentIndex(1);
         w->close();
         settle();
         QCOMPARE(readValue(QStringLiteral("color")), QStringLiteral("200"));
         QVERIFY(readValue(QStringLiteral("language")).isEmpty());
-        QVERIFY(!instance(WindowKind::Br));
-        QVERIFY(!instance(WindowKind::Add));
+        QVERIFY(!instance(WindowKind::Br) && !instance(WindowKind::Add));
+    }
+
+    void mainWindowsHandOverWithoutEndingTheProgram()
+    {
+        bdtest::TestEnv env;
+        registerWindow(WindowKind::Br, [] { return new frmBr; });
+        registerWindow(WindowKind::Add, [] { return new AddStand; });
+        auto* br = static_cast<frmBr*>(showWindow(WindowKind::Br));
+        QPointer<QWidget> old(br);
+        br->mnuRecipeAdd->trigger();
+        settle();
+        QVERIFY(old.isNull());              // released, to be built afresh
+        QVERIFY(!endRequested());
+        QVERIFY(G.endOnUnload);             // set again by the new main window
+        QVERIFY(instance(WindowKind::Add)->isVisible());
+        QCOMPARE(readValue(QStringLiteral("state")), QStringLiteral("0")); // placement saved
+
+        // Closing the main window while endOnUnload holds ends the program.
+        instance(WindowKind::Add)->close();
+        QVERIFY(endRequested());
+    }
+
+    void twipsBecomeWholePixels()
+    {
+        QCOMPARE(twipsToPixels(50000, 15), 3333);
+        // Halves go to the even neighbour.
+        QCOMPARE(twipsToPixels(337.5, 15), 22);
+        QCOMPARE(twipsToPixels(352.5, 15), 24);
+    }
+
+    void theBrowseWindowCannotBeMadeSmallerOrLarger()
+    {
+        bdtest::TestEnv env;
+        frmBr w;
+        w.show();
+        const QSize minimum(twipsToPixels(9700, twipsPerPixelX()), twipsToPixels(6900, twipsPerPixelY()));
+        const QSize maximum(twipsToPixels(50000, twipsPerPixelX()), twipsToPixels(50000, twipsPerPixelY()));
+        QCOMPARE(w.minimumSize(), minimum);
+        w.resize(100, 80);
+        QCOMPARE(w.size(), minimum);
+        w.resize(minimum.width() + 50, 20);
+        QCOMPARE(w.size(), QSize(minimum.width() + 50, minimum.height()));
+        w.resize(maximum + QSize(500, 500));
+        QCOMPARE(w.size(), maximum);
     }
 };
 

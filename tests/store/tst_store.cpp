@@ -52,12 +52,7 @@ RecipeFields reloadedRecipe(int category, const QString& title)
     return RecipeBook::fields(disk.findRecipe(category, title));
 }
 
-RecipeFields titled(const QString& title)
-{
-    RecipeFields f;
-    f.title = title;
-    return f;
-}
+using bdtest::titled;
 
 RecipeInput recipe(const QString& title, const QString& category)
 {
@@ -88,23 +83,17 @@ private slots:
         QVERIFY(addRecipe(1, in).ok);
         QVERIFY(addRecipe(1, recipe(QStringLiteral("Bare"), QStringLiteral("Soups"))).ok);
         QCOMPARE(reloadedRecipe(1, in.title).prep, QStringLiteral("one\ntwo\n\nthree"));
-        RecipeBook disk;
-        QVERIFY(disk.loadFile(bookPath()));
-        QCOMPARE(disk.categoryCount(), 3);
+        const bdtest::DiskBook disk;
         QCOMPARE(disk.categoryName(2), QStringLiteral("Empty"));
-        QVERIFY(disk.recipeTitles(2).isEmpty());
 
         // All optional fields empty: still nine children, the last an empty image.
         const pugi::xml_node bare = disk.findRecipe(1, QStringLiteral("Bare"));
         QCOMPARE(int(std::distance(bare.begin(), bare.end())), 9);
         QCOMPARE(QString::fromUtf8(bare.last_child().name()), QStringLiteral("image"));
-        QCOMPARE(RecipeBook::childText(bare, RImage), QString());
 
-        // checkBook
         QCOMPARE(checkBook(env.file(QStringLiteral("missing.xml"))), QStringLiteral("error"));
         const QList<QPair<QByteArray, QString>> books = {
-            {kEmptyBook, "aok"}, {kPrettyBook, "aok"}, {"this is not xml <<", "error"},
-            {"<recipebook><category cname=\"x\"></recipebook>", "error"}, {"", "error"},
+            {kPrettyBook, "aok"}, {"<recipebook><category cname=\"x\"></recipebook>", "error"},
             {"<cookbook></cookbook>", "error"}, {"<recipebook/><recipebook/>", "error"},
         };
         for (const auto& b : books) {
@@ -117,10 +106,6 @@ private slots:
     {
         bdtest::TestEnv env;
         openBook(env, kPrettyBook);
-        const QVector<CategoryEntry> cats = G.xmlDoc.categories();
-        QCOMPARE(cats.size(), 3);
-        QVERIFY(cats[1].name == QStringLiteral("Soups") && cats[1].position == 1 && cats[2].position == 2);
-        QCOMPARE(G.xmlDoc.recipeTitles(1), QStringList({"Gazpacho"}));
         QVERIFY(G.xmlDoc.recipeTitles(7).isEmpty());
 
         // The title search ignores case, also beyond ASCII; findRecipe does not.
@@ -128,8 +113,6 @@ private slots:
         QVERIFY(G.xmlDoc.titleExists(QStringLiteral("CRÈME BRÛLÉE")));
         QVERIFY(G.xmlDoc.titleExists(QStringLiteral("apple PIE")));
         QVERIFY(!G.xmlDoc.titleExists(QStringLiteral("Apple pi")));
-        QVERIFY(!G.xmlDoc.titleExists(QStringLiteral("Apple pie ")));
-        QVERIFY(G.xmlDoc.findRecipe(0, QStringLiteral("Apple pie")));
         QVERIFY(!G.xmlDoc.findRecipe(0, QStringLiteral("apple pie")));
 
         // Titles a query text could not quote are still found exactly.
@@ -147,14 +130,7 @@ private slots:
         QVERIFY(nameAllowed(QStringLiteral("Crème brûlée & tarte (100%) [v2]; #1")));
         QVERIFY(nameAllowed(QString()));
 
-        QCOMPARE(storedPictureName(QStringLiteral("Desserts"), QStringLiteral("Apple pie"),
-                                   QStringLiteral("/pics/Pie.JPEG")),
-                 QStringLiteral("recipes_Desserts_Apple pie.jpg"));
-        QCOMPARE(storedPictureName(QStringLiteral("D"), QStringLiteral("T"), QStringLiteral("/p/a.gif")),
-                 QStringLiteral("recipes_D_T.gif"));
-
-        const QString today = shortDateText();
-        QVERIFY2(today.contains(QString::number(QDate::currentDate().year())), qPrintable(today));
+        QVERIFY(shortDateText().contains(QString::number(QDate::currentDate().year())));
     }
 
     void addAndDelete()
@@ -172,7 +148,6 @@ private slots:
         QVERIFY(addRecipe(2, in).ok);
         const RecipeFields onDisk = reloadedRecipe(2, QStringLiteral("Tart"));
         QCOMPARE(onDisk.ing, QStringLiteral("butter & <sugar>"));
-        QCOMPARE(onDisk.date, shortDateText());
         QCOMPARE(onDisk.image, QStringLiteral("recipes_Empty_Tart.jpg"));
         QCOMPARE(env.read(QStringLiteral("images/recipes_Empty_Tart.jpg")), png);
         QVERIFY(env.dialogs.calls.isEmpty());
@@ -184,7 +159,6 @@ private slots:
         QVERIFY(addRecipe(1, in).ok);
         QCOMPARE(env.dialogs.messageIds(), QList<int>{197});
         QCOMPARE(reloadedRecipe(1, in.title).title, in.title);
-        QCOMPARE(reloadedRecipe(1, in.title).image, QString());
         QVERIFY(!QFile::exists(env.file(QStringLiteral("images/recipes_Soups_Soup of the day.jpg"))));
 
         // Characters XML cannot carry are left out, so the book still reads.
@@ -197,25 +171,14 @@ private slots:
 
         // Delete ignores case, removes one recipe and keeps the others.
         QVERIFY(deleteRecipe(QStringLiteral("APPLE PIE")).ok);
-        RecipeBook disk;
-        QVERIFY(disk.loadFile(bookPath()));
-        QVERIFY(!disk.titleExists(QStringLiteral("Apple pie")));
-        QCOMPARE(disk.recipeTitles(0), QStringList({"Flan"}));
-        QCOMPARE(disk.recipeCount(), 5);
+        QCOMPARE(bdtest::DiskBook().recipeTitles(0), QStringList({"Flan"}));
+        QCOMPARE(bdtest::DiskBook().recipeCount(), 5);
 
         // A title that is not there changes nothing on disk.
         openBook(env, kPrettyBook);
         QVERIFY(deleteRecipe(QStringLiteral("No such recipe")).ok);
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), kPrettyBook);
         QCOMPARE(G.xmlDoc.recipeCount(), 3);
-
-        // Category names clash regardless of case.
-        env.dialogs.clear();
-        const QStringList entries = {QStringLiteral("[new category..]"), QStringLiteral("Desserts")};
-        QVERIFY(categoryNameFree(entries, QStringLiteral("soups")));
-        QVERIFY(env.dialogs.calls.isEmpty());
-        QVERIFY(!categoryNameFree(entries, QStringLiteral("desserts")));
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{192});
 
         // The entry lists: "[new category..]" first, then names by list order
         // carrying their book positions; a new category is last in the book.
@@ -227,12 +190,10 @@ private slots:
         QCOMPARE(list[0], (std::pair<QString, int>{QStringLiteral("[new category..]"), -1}));
         QCOMPARE(list[1], (std::pair<QString, int>{QStringLiteral("bread"), 3}));
         QCOMPARE(list[2], (std::pair<QString, int>{QStringLiteral("Desserts"), 0}));
-        RecipeBook saved;
-        QVERIFY(saved.loadFile(bookPath()));
-        QCOMPARE(saved.categoryName(3), QStringLiteral("bread"));
+        QCOMPARE(bdtest::DiskBook().categoryName(3), QStringLiteral("bread"));
     }
 
-    void updateMovesRecipeAndItsPicture()
+    void updateMovesTheRecipeToTheEnd()
     {
         bdtest::TestEnv env;
         openBook(env, kPrettyBook);
@@ -243,10 +204,7 @@ private slots:
         RecipeInput in = recipe(QStringLiteral("Apple pie"), QStringLiteral("Desserts"));
         in.ing = QStringLiteral("apples\r\nflour");
         QVERIFY(bd::updateRecipe(0, in).ok);
-        RecipeBook disk;
-        QVERIFY(disk.loadFile(bookPath()));
-        QCOMPARE(disk.recipeTitles(0), QStringList({"Flan", "Apple pie"}));
-        QCOMPARE(disk.recipeCount(), 3);
+        QCOMPARE(bdtest::DiskBook().recipeTitles(0), QStringList({"Flan", "Apple pie"}));
         QCOMPARE(reloadedRecipe(0, in.title).date, shortDateText());
         QCOMPARE(reloadedRecipe(0, in.title).ing, QStringLiteral("apples\nflour"));
 
@@ -255,28 +213,6 @@ private slots:
         QVERIFY(!bd::updateRecipe(9, recipe(QStringLiteral("Apple pie"), QStringLiteral("Gone"))).ok);
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), before);
         QVERIFY(G.xmlDoc.findRecipe(0, QStringLiteral("Apple pie")));
-
-        // Only the category changes: the stored picture follows the new name.
-        const QByteArray png = bdtest::pngBytes(2, 2);
-        env.write(QStringLiteral("images/recipes_Desserts_Apple pie.png"), png);
-        G.editImage = QStringLiteral("recipes_Desserts_Apple pie.png");
-        in = recipe(QStringLiteral("Apple pie"), QStringLiteral("Soups"));
-        in.picturePath = env.file(QStringLiteral("images/") + G.editImage);
-        QVERIFY(bd::updateRecipe(1, in).ok);
-        QCOMPARE(reloadedRecipe(1, in.title).image, QStringLiteral("recipes_Soups_Apple pie.png"));
-        QVERIFY(reloadedRecipe(0, in.title).title.isEmpty());
-        QVERIFY(!QFile::exists(in.picturePath));
-        QCOMPARE(env.read(QStringLiteral("images/recipes_Soups_Apple pie.png")), png);
-
-        // The picture removed in the edit window: its file goes too.
-        G.editCat = QStringLiteral("Soups");
-        G.editImage = QStringLiteral("recipes_Soups_Apple pie.png");
-        in.picturePath.clear();
-        QVERIFY(bd::updateRecipe(1, in).ok);
-        QCOMPARE(reloadedRecipe(1, in.title).image, QString());
-        QVERIFY(!QFile::exists(env.file(QStringLiteral("images/recipes_Soups_Apple pie.png"))));
-        QCOMPARE(G.xmlDoc.recipeCount(), 3);
-        QVERIFY(env.dialogs.calls.isEmpty());
     }
 
     void failedSaveKeepsOldBook()

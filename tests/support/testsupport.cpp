@@ -119,20 +119,33 @@ TestEnv::~TestEnv()
 
 QString TestEnv::appPath() const { return dir_.path() + QStringLiteral("/data"); }
 
-void TestEnv::write(const QString& relative, const QByteArray& bytes) const
+void TestEnv::write(const QString& relative, const QByteArray& bytes) const { writeFile(file(relative), bytes); }
+
+QByteArray TestEnv::read(const QString& relative) const { return readFile(file(relative)); }
+
+QByteArray readFile(const QString& path)
 {
-    const QString path = file(relative);
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     if (f.open(QIODevice::WriteOnly))
         f.write(bytes);
 }
 
-QByteArray TestEnv::read(const QString& relative) const
+RecipeFields titled(const QString& title, const QString& image)
 {
-    QFile f(file(relative));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    RecipeFields f;
+    f.title = title;
+    f.image = image;
+    return f;
 }
+
+DiskBook::DiskBook() { loadFile(bookPath()); }
 
 QByteArray pngBytes(int width, int height, int dotsPerMeter)
 {

@@ -3,6 +3,7 @@
 // environment (settings, book folder, global state).
 
 #include "app/dialogs.h"
+#include "store/recipebook.h"
 
 #include <QList>
 #include <QString>
@@ -78,5 +79,17 @@ private:
 
 // A small valid picture file (PNG) of the given pixel size.
 QByteArray pngBytes(int width, int height, int dotsPerMeter = 0);
+
+// Any file by its full path; writing makes the folders.
+QByteArray readFile(const QString& path);
+void writeFile(const QString& path, const QByteArray& bytes);
+
+// A recipe with only a title and, if given, a picture name.
+bd::RecipeFields titled(const QString& title, const QString& image = {});
+
+// The book as it is on disk now (empty if it cannot be read).
+struct DiskBook : bd::RecipeBook {
+    DiskBook();
+};
 
 } // namespace bdtest

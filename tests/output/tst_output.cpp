@@ -1,0 +1,248 @@
+// A recipe put out: the print page byte for byte, escaping, and printing
+// from the browse window through the dialog seam; the plain-text view: the
+// text built from the shown recipe, the clipboard, the saved file, and the
+// browse window enabled again however it closes.
+
+#include "app/application.h"
+#include "app/globals.h"
+#include "app/windows.h"
+#include "browse/frmBr.h"
+#include "output/frmPlainText.h"
+#include "output/plaintext.h"
+#include "output/printpage.h"
+#include "resources/strings.h"
+#include "store/store.h"
+#include "guitest.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QtTest>
+
+using namespace bd;
+
+namespace {
+
+// The page's lines, given separated by "|".
+QByteArray page(const char* lines) { return QString::fromUtf8(lines).split(QLatin1Char('|')).join(QStringLiteral("\r\n")).toUtf8() + "\r\n"; }
+
+#define HEAD "<html><body bgcolor='#FFFFFF'>|<center>|<table width=550><tr><td>|<center>|"
+#define CAP "<td align=center><font face='Tahoma' size=2><b>|"
+#define VAL "<td align=center><font face='Tahoma' size=2>|"
+#define FOOT "<br><font face='Tahoma' size=2>Quendrel - Brindelle<br>|brindelle.quendrel.example|</font></center>|</body></html>"
+
+struct Opened {
+    frmBr* br = nullptr;
+    frmPlainText* text = nullptr;
+};
+
+// A book with one recipe whose yield and notes are empty, and another.
+Opened openOverBook()
+{
+    RecipeBook& b = G.xmlDoc;
+    b.appendCategory(QStringLiteral("Bread"));
+    RecipeFields f;
+    f.title = QStringLiteral("Soda bread");
+    f.preptime = QStringLiteral("10 min");
+    f.cooktime = QStringLiteral("45 min");
+    f.ing = QStringLiteral("flour\nbuttermilk");
+    f.prep = QString::fromUtf8("Mix.\nBake at 200 °C.");
+    b.appendRecipe(0, f);
+    f.title = QStringLiteral("Bagels");
+    b.appendRecipe(0, f);
+    if (!saveBook())
+        return {};
+    registerStandardWindows(); // the browse window's menu opens the real window
+    Opened o;
+    o.br = static_cast<frmBr*>(showWindow(WindowKind::Br));
+    o.br->lstRecs->setCurrentRow(1); // Soda bread
+    o.br->mnuPlainText->trigger();
+    o.text = qobject_cast<frmPlainText*>(instance(WindowKind::PlainText));
+    return o;
+}
+
+const QString kSodaBread = QString::fromUtf8(
+    "Soda bread\r\n\r\n"
+    "*Prep Time: 10 min\r\n"
+    "*Cook Time: 45 min\r\n"
+    "*Yield: \r\n\r\n"
+    "*Ingredients\r\nflour\r\nbuttermilk\r\n\r\n"
+    "*Preparation\r\nMix.\r\nBake at 200 °C.\r\n\r\n"
+    "*Special Notes\r\n\r\n\r\n");
+
+} // namespace
+
+class TestOutput : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { resetWindows(); }
+
+    void everySectionIsWrittenEvenWhenEmpty()
+    {
+        G.reset();
+        // Line breaks inside fields become CR LF, whichever way they came.
+        ShownRecipe r;
+        r.title = QStringLiteral("T");
+        r.yield = QStringLiteral("4");
+        r.ingredients = QStringLiteral("a\nb\r\nc");
+        r.notes = QStringLiteral("n");
+        QCOMPARE(plainTextRecipe(r),
+                 QStringLiteral("T\r\n\r\n*Prep Time: \r\n*Cook Time: \r\n*Yield: 4\r\n\r\n"
+                                "*Ingredients\r\na\r\nb\r\nc\r\n\r\n*Preparation\r\n\r\n\r\n*Special Notes\r\nn\r\n\r\n"));
+        G.langOffset = 300;
+        QVERIFY(plainTextRecipe(r).contains(QLatin1Char('*') + fetchText(110) + QStringLiteral(": 4\r\n")));
+        G.reset();
+    }
+
+    void showsTheRecipeTheBrowseWindowShows()
+    {
+        bdtest::TestEnv env;
+        const Opened o = openOverBook();
+        QVERIFY(o.text);
+        QVERIFY(!o.br->isEnabled());
+        QCOMPARE(o.text->plainText(), kSodaBread);
+        QCOMPARE(o.text->text1->toPlainText(), QString(kSodaBread).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+
+        // Copy puts the whole text on the clipboard, CR LF and all.
+        QGuiApplication::clipboard()->setText(QStringLiteral("old"));
+        o.text->Command2->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), kSodaBread);
+    }
+
+    void savesTheTextWithOneMoreLineBreak()
+    {
+        bdtest::TestEnv env;
+        const Opened o = openOverBook();
+        const QString path = env.root() + QStringLiteral("/Soda bread");
+        env.dialogs.files << path;
+        o.text->cmdSave->click();
+        const bdtest::ScriptedDialogs::Call* ask = env.dialogs.last();
+        QVERIFY(ask);
+        QCOMPARE(ask->kind, bdtest::ScriptedDialogs::Kind::SaveFile);
+        QCOMPARE(ask->request.title, QStringLiteral("Save As..."));
+        QCOMPARE(ask->request.filter, QStringLiteral("(*.txt)|*.txt"));
+        QCOMPARE(ask->request.fileName, QStringLiteral("Soda bread"));
+        QVERIFY(env.dialogs.messageIds().isEmpty());
+        const QByteArray bytes = (kSodaBread + QStringLiteral("\r\n")).toUtf8();
+        QCOMPARE(bdtest::readFile(path), bytes); // no extension added
+
+        // Saving over a file replaces it.
+        bdtest::writeFile(path, QByteArray(5000, 'x'));
+        env.dialogs.files << path;
+        o.text->cmdSave->click();
+        QCOMPARE(bdtest::readFile(path), bytes);
+
+        // Cancelling writes nothing and says nothing.
+        env.dialogs.clear();
+        o.text->cmdSave->click();
+        QVERIFY(env.dialogs.messageIds().isEmpty());
+    }
+
+    void aFailedSaveIsReportedAndLeavesNoFile()
+    {
+        bdtest::TestEnv env;
+        const Opened o = openOverBook();
+        const QString folder = env.root() + QStringLiteral("/missing");
+        env.dialogs.files << folder + QStringLiteral("/recipe.txt");
+        o.text->cmdSave->click();
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::TextFileNotSaved});
+        QVERIFY(env.dialogs.last()->text.startsWith(fetchText(Str::TextFileNotSaved)));
+        QVERIFY(env.dialogs.last()->text.contains(QStringLiteral("recipe.txt")));
+        QVERIFY(!QFileInfo::exists(folder));
+    }
+
+    void everyWayOfClosingEnablesTheBrowseWindow_data() { bdtest::addCloseWays(); }
+
+    void everyWayOfClosingEnablesTheBrowseWindow()
+    {
+        QFETCH(bdtest::CloseWay, way);
+        bdtest::TestEnv env;
+        const Opened o = openOverBook();
+        QVERIFY(!o.br->isEnabled());
+        QVERIFY(bdtest::closeBy(way, o.text, o.text->cmdDone, o.text->text1));
+        QVERIFY(o.br->isEnabled());
+        QVERIFY(!endRequested());
+    }
+
+    void pageBytesForFullAndSparseRecipes()
+    {
+        bdtest::TestEnv env;
+        env.write(QStringLiteral("quendrel.gif"), "GIF89a");
+        const QString path = prepTempPrint({QStringLiteral("Apple pie"), QStringLiteral("10 min"), QStringLiteral("1 h"),
+                                            QStringLiteral("4"), QStringLiteral("apples\nbutter"),
+                                            QStringLiteral("Mix.\r\nBake."), QStringLiteral("Serve warm.")});
+        QCOMPARE(path, env.file(QStringLiteral("recipe.htm")));
+        QCOMPARE(env.read(QStringLiteral("recipe.htm")),
+                 page(HEAD "<img src='quendrel.gif' border=0><font face='Verdana' size=5><b>|Apple pie|"
+                      "</center><br></td></tr></table>|<table cellpadding=5><tr>|"
+                      CAP "Prep Time|</font></b></td>|" CAP "Cook Time|</font></b></td>|" CAP "Yield|</font></b></td>|"
+                      "</tr><tr>|" VAL "10 min|</font></td>|" VAL "1 h|</font></td>|" VAL "4|</font></td>|</tr></table>|"
+                      "<br><table><tr>|<td><center>|<font face='Tahoma' size=2><b>|Ingredients|</b></font><br></center>|"
+                      "<font face='Tahoma' size=2>|apples<br>\nbutter|</font></td></tr></table>|"
+                      "<table width=480><tr><td><center><br>|<font face='Tahoma' size=2><b>|Preparation|"
+                      "</b></font><br></center>|<font face='Tahoma' size=2>|Mix.<br>\nBake.|</font><br></td></tr></table>|"
+                      "<table width=480><tr><td><center><br>|<font face='Tahoma' size=2><b>|Special Notes|</b></font><br>|"
+                      "<font face='Tahoma' size=2>|Serve warm.|</font><br></center></td></tr></table>|" FOOT));
+
+        // No logo, no cook time or yield, no sections: one cell in each row.
+        QFile::remove(env.file(QStringLiteral("quendrel.gif")));
+        QCOMPARE(prepTempPrint({QStringLiteral("Toast"), QStringLiteral("2 min"), {}, {}, {}, {}, {}}), path);
+        QCOMPARE(env.read(QStringLiteral("recipe.htm")),
+                 page(HEAD "<font face='Verdana' size=5><b>|Toast|</center><br></td></tr></table>|"
+                      "<table cellpadding=5><tr>|" CAP "Prep Time|</font></b></td>|</tr><tr>|" VAL "2 min|</font></td>|"
+                      "</tr></table>|" FOOT));
+    }
+
+    void markupInARecipeIsPrintedAsText()
+    {
+        QCOMPARE(pageText(QString::fromUtf8("bake at < 200\xC2\xB0 & \"don't\"\n<b>")),
+                 QString::fromUtf8("bake at &lt; 200\xC2\xB0 &amp; &quot;don&#39;t&quot;<br>\n&lt;b&gt;"));
+        bdtest::TestEnv env;
+        QTextDocument doc;
+        QVERIFY(loadPrintPage(doc, prepTempPrint({QStringLiteral("Fish & chips"), {}, {}, {},
+                                                  QStringLiteral("<b>salt</b>"), {}, {}})));
+        QVERIFY(doc.toPlainText().contains(QStringLiteral("Fish & chips")));
+        QVERIFY(doc.toPlainText().contains(QStringLiteral("<b>salt</b>")));
+        QVERIFY(doc.find(QStringLiteral("salt")).charFormat().fontWeight() <= QFont::Normal);
+    }
+
+    void browseWindowPrintsAndPreviewsInTheUsersLanguage()
+    {
+        bdtest::TestEnv env;
+        G.xmlDoc.appendCategory(QStringLiteral("pies"));
+        RecipeFields pie;
+        pie.title = QStringLiteral("Pecan pie");
+        pie.ing = QStringLiteral("pecans\nsugar");
+        G.xmlDoc.appendRecipe(0, pie);
+        QVERIFY(saveBook());
+        G.langOffset = 300;
+        frmBr w;
+        w.cboCats->setCurrentIndex(w.cboCats->findText(QStringLiteral("pies")));
+        w.cmdPrint->click();
+        w.mnuPrintPrev->trigger();
+        QCOMPARE(env.dialogs.calls.size(), 2);
+        QCOMPARE(env.dialogs.calls[0].kind, bdtest::ScriptedDialogs::Kind::Print);
+        QCOMPARE(env.dialogs.calls[1].kind, bdtest::ScriptedDialogs::Kind::Preview);
+        for (const auto& call : env.dialogs.calls)
+            for (const char* text : {"Pecan pie", "Ingredientes", "pecans\nsugar", "brindelle.quendrel.example/es"})
+                QVERIFY2(call.document.contains(QLatin1String(text)), text);
+
+        // A page that cannot be written is reported; nothing is printed.
+        QVERIFY(QFile::remove(env.file(QStringLiteral("recipe.htm"))));
+        QVERIFY(QDir().mkpath(env.file(QStringLiteral("recipe.htm/blocked"))));
+        env.dialogs.clear();
+        w.mnuPrintPrev->trigger();
+        QCOMPARE(env.dialogs.messageIds(), (QList<int>{370}));
+    }
+};
+
+QTEST_MAIN(TestOutput)
+#include "tst_output.moc"

@@ -108,7 +108,23 @@ QString shortDateText()
     return locale.toString(QDate::currentDate(), format);
 }
 
+namespace {
+QString storableCopy(const QString& s);
+}
+
 QString storableText(const QString& s)
+{
+    // Most texts hold nothing to drop: they are shared, not copied.
+    for (const QChar c : s) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != 0x09 && u != 0x0A && u != 0x0D) || (u >= 0xD800 && (u <= 0xDFFF || u >= 0xFFFE)))
+            return storableCopy(s);
+    }
+    return s;
+}
+
+namespace {
+QString storableCopy(const QString& s)
 {
     QString clean;
     clean.reserve(s.size());
@@ -130,6 +146,7 @@ QString storableText(const QString& s)
     }
     return clean;
 }
+} // namespace
 
 std::string xmlText(const QString& s) { return storableText(s).toStdString(); }
 

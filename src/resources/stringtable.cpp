@@ -214,7 +214,7 @@ const StringEntry kStringTable[] = {
     {703, "All files"},
     {704, "Recipes imported: %1"},
     {705, "Recipes skipped: %1"},
-    {706, "Recipes of the file that could not be read, by the line they start on: %1"},
+    {706, "Unreadable recipes start on lines: %1"},
     {707, "and %1 more"},
     // Spanish (English id + 300)
     {400, "BD | Explorar recetas"},
@@ -425,7 +425,7 @@ const StringEntry kStringTable[] = {
     {1003, "Todos los archivos"},
     {1004, "Recetas importadas: %1"},
     {1005, "Recetas omitidas: %1"},
-    {1006, "Recetas del archivo que no se han podido leer, por la línea en que empiezan: %1"},
+    {1006, "Las recetas ilegibles empiezan en las líneas: %1"},
     {1007, "y %1 más"},
     // Colour schemes: 2000 + scheme offset + role
     {2000, "9483944"},

@@ -161,7 +161,7 @@ private slots:
 
         QCOMPARE(importSummary(2, 1, r.read.skipped),
                  QStringLiteral("Recipes imported: 2\nRecipes skipped: 4\n"
-                                "Recipes of the file that could not be read, by the line they start on: 20, 24, 46"));
+                                "Unreadable recipes start on lines: 20, 24, 46"));
         QCOMPARE(importSummary(3, 0, {}), QStringLiteral("Recipes imported: 3\nRecipes skipped: 0"));
         QVERIFY(importSummary(0, 0, {1, 2, 3, 4, 5, 6, 7}).endsWith(QStringLiteral("1, 2, 3, 4, 5 and 2 more")));
 

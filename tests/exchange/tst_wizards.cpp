@@ -238,7 +238,7 @@ private slots:
         QCOMPARE(env.dialogs.last()->id, int(Str::ImportedCount));
         QCOMPARE(env.dialogs.last()->text,
                  QStringLiteral("Recipes imported: 1\nRecipes skipped: 2\n"
-                                "Recipes of the file that could not be read, by the line they start on: 12"));
+                                "Unreadable recipes start on lines: 12"));
         RecipeBook disk;
         QVERIFY(disk.loadFile(bookPath()));
         QCOMPARE(disk.categoryName(2), QStringLiteral("Imported"));

@@ -147,7 +147,8 @@ void importFile(const QByteArray& bytes)
 void importMealMaster(const QByteArray& bytes)
 {
     const QString text = decodeRecipeText(bytes);
-    if (validUtf8(bytes) && text != QString::fromUtf8(bytes.startsWith("\xef\xbb\xbf") ? bytes.mid(3) : bytes))
+    // Both drop one leading byte order mark.
+    if (validUtf8(bytes) && text != QString::fromUtf8(bytes))
         broken("valid UTF-8 is read as UTF-8");
     RecipeBook source;
     const MealMasterRead read = readMealMaster(text, source, QStringLiteral("Imported"));

@@ -91,18 +91,6 @@ bool ending(QStringView line, Frame frame)
 struct Ingredient {
     QStringView amount, unit, text;
     bool continuation() const { return amount.isEmpty() && unit.isEmpty() && text.startsWith(QLatin1Char('-')); }
-    QString line() const
-    {
-        QString out = amount.toString();
-        for (QStringView part : {unit, text}) {
-            if (part.isEmpty())
-                continue;
-            if (!out.isEmpty())
-                out += QLatin1Char(' ');
-            out += part;
-        }
-        return out;
-    }
 };
 
 bool amountChar(QChar c)
@@ -246,19 +234,19 @@ public:
         Ingredient left, right;
         if ((inIngredients_ || !pendingHeading_.isEmpty()) && ingredientLine(line, &left, &right)) {
             if (!pendingHeading_.isEmpty())
-                ing_ << std::exchange(pendingHeading_, QString());
+                addLine(ing_, std::exchange(pendingHeading_, QString()));
             inIngredients_ = true;
             if (!left.amount.isEmpty() || !left.unit.isEmpty() || !left.text.isEmpty())
-                add(left_, left);
+                leftOpen_ = add(ing_, leftOpen_, left);
             if (!right.text.isEmpty() || !right.amount.isEmpty())
-                add(right_, right);
+                add(right_, !right_.isEmpty(), right);
             return;
         }
         flushColumns();
         inIngredients_ = false;
         if (!pendingHeading_.isEmpty()) {
             endParagraph();
-            paragraphs_ << std::exchange(pendingHeading_, QString());
+            addParagraph(std::exchange(pendingHeading_, QString()));
         }
         if (copy) {
             kept_ << line.toString();
@@ -280,33 +268,64 @@ public:
         flushColumns();
         endParagraph();
         if (!pendingHeading_.isEmpty())
-            (inIngredients_ ? ing_ : paragraphs_) << pendingHeading_;
+            inIngredients_ ? addLine(ing_, pendingHeading_) : addParagraph(pendingHeading_);
         RecipeFields f;
         f.title = title;
         f.yield = yield;
         f.preptime = preptime;
         f.cooktime = cooktime;
-        f.ing = ing_.join(QLatin1Char('\n'));
-        f.prep = paragraphs_.join(QStringLiteral("\n\n"));
+        f.ing = ing_;
+        f.prep = prep_;
         return f;
     }
 
 private:
-    static void add(QStringList& column, const Ingredient& i)
+    static void addLine(QString& lines, QStringView line)
     {
-        if (i.continuation() && !column.isEmpty()) {
-            column.last() += QLatin1Char(' ');
-            column.last() += i.text.mid(1).trimmed();
-        } else
-            column << i.line();
+        if (!lines.isEmpty())
+            lines += QLatin1Char('\n');
+        lines += line;
     }
 
-    // Two columns list the left one first.
+    void addParagraph(QStringView paragraph)
+    {
+        if (!prep_.isEmpty())
+            prep_ += QStringLiteral("\n\n");
+        prep_ += paragraph;
+    }
+
+    // Appends i to a column (lines kept as text), or to its last line for a
+    // continuation when open (the column's last line is an ingredient).
+    // Returns true: the column is open now.
+    static bool add(QString& column, bool open, const Ingredient& i)
+    {
+        if (i.continuation() && open) {
+            column += QLatin1Char(' ');
+            column += i.text.mid(1).trimmed();
+            return true;
+        }
+        if (!column.isEmpty())
+            column += QLatin1Char('\n');
+        bool first = true;
+        for (QStringView part : {i.amount, i.unit, i.text}) {
+            if (part.isEmpty())
+                continue;
+            if (!first)
+                column += QLatin1Char(' ');
+            column += part;
+            first = false;
+        }
+        return true;
+    }
+
+    // Two columns list the left one first: the left one goes straight into
+    // the ingredients, the right one waits for the end of the block.
     void flushColumns()
     {
-        ing_ << left_ << right_;
-        left_.clear();
+        if (!right_.isEmpty())
+            addLine(ing_, right_);
         right_.clear();
+        leftOpen_ = false;
     }
 
     // A paragraph's lines are joined where the writer wrapped them: where
@@ -321,23 +340,24 @@ private:
             width = qMax(width, l.size());
             length += l.size() + 1;
         }
-        QString text;
-        text.reserve(length);
-        text += lines_.front();
+        if (!prep_.isEmpty())
+            prep_ += QStringLiteral("\n\n");
+        prep_.reserve(prep_.size() + length);
+        prep_ += lines_.front();
         for (size_t i = 1; i < lines_.size(); ++i) {
             const QStringView l = lines_[i];
             const bool wrapped = lines_[i - 1].size() + 1 + firstWordLength(l) > width && !listItem(l);
-            text += wrapped ? QLatin1Char(' ') : QLatin1Char('\n');
-            text += l;
+            prep_ += wrapped ? QLatin1Char(' ') : QLatin1Char('\n');
+            prep_ += l;
         }
-        paragraphs_ << text;
         lines_.clear();
         kept_.clear();
     }
 
     bool inIngredients_ = true;
     QString pendingHeading_;
-    QStringList ing_, left_, right_, paragraphs_;
+    QString ing_, right_, prep_; // lines of the ingredients, the waiting right column, the directions
+    bool leftOpen_ = false;     // the last ingredient line is the left column's, open to continuations
     std::vector<QStringView> lines_; // of the paragraph being read
     QStringList kept_;               // copies of its lines that need them
 };

@@ -158,6 +158,12 @@ private slots:
         QCOMPARE(r.read.recipes, 2);
         QCOMPARE(r.read.skipped, QVector<int>({20, 24, 46}));
         QCOMPARE(r.categories(), QStringList{QStringLiteral("Soups")});
+        // Lines are counted alike whatever ends them.
+        for (const char* end : {"\n", "\r"}) {
+            const Read other(QByteArray(text).replace("\r\n", end));
+            QCOMPARE(other.read.skipped, r.read.skipped);
+            QCOMPARE(other.recipe(1).prep, r.recipe(1).prep);
+        }
 
         QCOMPARE(importSummary(2, 1, r.read.skipped),
                  QStringLiteral("Recipes imported: 2\nRecipes skipped: 4\n"

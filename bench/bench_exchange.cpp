@@ -27,11 +27,6 @@ namespace {
 
 const QString kDate = QStringLiteral("12/6/2026");
 
-void check(bool ok, const QString& what)
-{
-    if (!ok)
-        throw BenchError{what};
-}
 
 bd::SaveResult write(const bd::RecipeBook& b, const QString& path)
 {

@@ -211,12 +211,6 @@ QString row(const QString& name, double value, double floor, const QString& note
     return line;
 }
 
-void check(bool ok, const QString& what)
-{
-    if (!ok)
-        throw BenchError{what};
-}
-
 void benchSize(int recipes, int runs)
 {
     QTemporaryDir dir;

@@ -27,6 +27,13 @@ struct BenchError {
     QString what;
 };
 
+// Stops the benchmark with what went wrong.
+inline void check(bool ok, const QString& what)
+{
+    if (!ok)
+        throw BenchError{what};
+}
+
 inline void say(const QString& line)
 {
     std::fputs(qUtf8Printable(line + QLatin1Char('\n')), stdout);

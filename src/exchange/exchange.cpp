@@ -1,6 +1,7 @@
 #include "exchange/exchange.h"
 
 #include "app/dialogs.h"
+#include "exchange/mealmaster.h"
 #include "resources/strings.h"
 #include "store/store.h"
 
@@ -43,9 +44,8 @@ std::vector<QString> childTexts(pugi::xml_node recipe)
     return out;
 }
 
-// Appends a recipe to cat: the first eight fields always, the image only
-// when withImage (the book always carries it; an export only when the
-// recipe has a picture there).
+} // namespace
+
 void appendFields(pugi::xml_node cat, const RecipeFields& f, bool withImage)
 {
     pugi::xml_node recipe = cat.append_child("recipe");
@@ -63,6 +63,8 @@ pugi::xml_node appendCategoryNode(pugi::xml_node root, const QString& name)
     cat.append_attribute("cname").set_value(xmlText(name).c_str());
     return cat;
 }
+
+namespace {
 
 QString categoryNameOf(pugi::xml_node cat) { return storableText(qstr(cat.attribute("cname").value())); }
 
@@ -162,6 +164,33 @@ QStringList importList(const RecipeBook& source)
         for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
             titles << RecipeBook::childText(r, RTitle);
     return titles;
+}
+
+ImportKind loadImportFile(const QString& path, RecipeBook& source, const QString& uncategorised,
+                          QVector<int>* unreadable)
+{
+    if (unreadable)
+        unreadable->clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        source.clear();
+        return ImportKind::None;
+    }
+    // Only what may be XML is offered to the book parser.
+    QByteArray head = file.peek(64);
+    if (head.startsWith("\xef\xbb\xbf"))
+        head.remove(0, 3);
+    const bool mayBeXml = head.contains('\0') || head.startsWith("\xfe\xff") || head.startsWith("\xff\xfe") ||
+                          head.trimmed().startsWith('<');
+    if (mayBeXml && source.loadFile(path))
+        return ImportKind::Book;
+    const MealMasterRead read = readMealMaster(decodeRecipeText(file.readAll()), source, uncategorised);
+    if (unreadable)
+        *unreadable = read.skipped;
+    if (read.recipes > 0)
+        return ImportKind::MealMaster;
+    source.clear();
+    return ImportKind::None;
 }
 
 QString getNewFileName(const QString& name, const QString& middle)

@@ -24,6 +24,14 @@ using StepFn = std::function<bool(int done, int total)>;
 
 enum class RunOutcome { Done, Failed, Cancelled };
 
+// The pieces both engines, and the readers of other formats, build their
+// documents from: a category element appended to root, and a recipe
+// appended to cat with the first eight fields always and the image only
+// when withImage (the book always carries it; an export only when the
+// recipe has a picture there).
+pugi::xml_node appendCategoryNode(pugi::xml_node root, const QString& name);
+void appendFields(pugi::xml_node cat, const RecipeFields& f, bool withImage);
+
 // ---------------------------------------------------------------------------
 // Export
 
@@ -65,6 +73,16 @@ ExportResult exportRecipes(const RecipeBook& book, const QVector<ExportItem>& it
 // order: the entries of the import check list. Entry i is recipe i of
 // importRecipes' selection.
 QStringList importList(const RecipeBook& source);
+
+enum class ImportKind { None, Book, MealMaster };
+
+// The file check of the import: reads path into source as a recipe book
+// or, failing that, as a MealMaster file holding at least one readable
+// recipe (recipes without a category go to uncategorised; the first lines
+// of those that cannot be read go to unreadable). None leaves source
+// empty.
+ImportKind loadImportFile(const QString& path, RecipeBook& source, const QString& uncategorised,
+                          QVector<int>* unreadable = nullptr);
 
 // name's stem up to and including its second "_", then middle, then name's
 // extension (from its last "."). A name with fewer than two "_" keeps its

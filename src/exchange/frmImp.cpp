@@ -4,7 +4,7 @@
 #include "app/dialogs.h"
 #include "app/globals.h"
 #include "app/workprogress.h"
-#include "exchange/exchange.h"
+#include "exchange/mealmaster.h"
 #include "resources/apply.h"
 #include "resources/captions.h"
 #include "resources/strings.h"
@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -54,12 +55,25 @@ frmImp::frmImp(QWidget* parent) : Wizard("frmImp", WindowKind::Add, kWidth)
 
 void frmImp::cmdBrowse_Click()
 {
-    const std::optional<QString> chosen = chooseBookFile(false, QStringLiteral("BD XML"), 306);
+    const QString filter = fetchText(Str::RecipeBooksFilter) + QStringLiteral("|*.xml|") +
+                           fetchText(Str::MealMasterFilter) + QStringLiteral("|*.mmf;*.mm;*.txt|") +
+                           fetchText(Str::AllFilesFilter) + QStringLiteral("|*|");
+    const std::optional<QString> chosen = chooseBookFile(false, QStringLiteral("BD XML"), 306, filter);
     if (!chosen || !QFileInfo(*chosen).isFile())
         return;
     setFile(*chosen, QStringLiteral(": "));
-    if (checkBook(file_) == QLatin1String("error"))
+    readSource();
+}
+
+bool frmImp::readSource()
+{
+    // A large file takes a moment.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    kind_ = loadImportFile(file_, source_, fetchText(Str::ImportedCategory), &unreadable_);
+    QGuiApplication::restoreOverrideCursor();
+    if (kind_ == ImportKind::None)
         msgBox(186);
+    return kind_ != ImportKind::None;
 }
 
 void frmImp::cmdChkAll_Click()
@@ -98,10 +112,8 @@ void frmImp::NextPage()
             msgBox(180);
             return;
         }
-        if (!source_.loadFile(file_)) {
-            msgBox(186);
+        if (!readSource())
             return;
-        }
         lstImpRecs->clear();
         InitXML();
         showPage(picRecipes, fetchText(181), kListStrip, kListHeight);
@@ -116,6 +128,10 @@ void frmImp::NextPage()
         if (!ticked) {
             msgBox(182);
             return;
+        }
+        if (kind_ == ImportKind::MealMaster) {
+            loadrecipes();
+            break;
         }
         showPage(picImages, fetchText(183), kStrip, kHeight);
         currentPage_ = 2;
@@ -154,7 +170,7 @@ void frmImp::loadrecipes()
     for (int i = 0; i < lstImpRecs->count(); ++i)
         if (lstImpRecs->item(i)->checkState() == Qt::Checked)
             job.selected.insert(i);
-    job.pictures = optYesImg->isChecked();
+    job.pictures = kind_ == ImportKind::Book && optYesImg->isChecked();
     job.pictureFolder = exchangePictureFolder(file_);
     job.imagesFolder = imagesFolder();
     job.bookPath = bookPath();
@@ -168,7 +184,11 @@ void frmImp::loadrecipes()
         return;
     switch (r.outcome) {
     case RunOutcome::Done:
-        msgBox(184);
+        if (kind_ == ImportKind::MealMaster)
+            dialogs().message(Str::ImportedCount, importSummary(r.imported, r.skipped, unreadable_), Buttons::Ok,
+                              Icon::Information, QStringLiteral("BD"));
+        else
+            msgBox(184);
         QCoreApplication::processEvents();
         finish();
         break;

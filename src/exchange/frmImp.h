@@ -1,8 +1,10 @@
 #pragma once
-// The import wizard: a recipe-book file, the recipes to take from it, and
-// whether their pictures come along. It takes the add window's place and
-// returns to a fresh one.
+// The import wizard: a recipe-book or MealMaster file, the recipes to take
+// from it, and whether their pictures come along (a MealMaster file has
+// none, so its wizard ends on the recipe page). It takes the add window's
+// place and returns to a fresh one.
 
+#include "exchange/exchange.h"
 #include "exchange/wizard.h"
 #include "store/recipebook.h"
 
@@ -33,8 +35,13 @@ public:
 private:
     void InitXML();
     void loadrecipes();
+    // The file check: reads file_ into source_; false (and message 186)
+    // when it is neither a book nor a MealMaster file with a recipe.
+    bool readSource();
 
     RecipeBook source_; // the file being imported, as the list shows it
+    ImportKind kind_ = ImportKind::None;
+    QVector<int> unreadable_; // first lines of the MealMaster recipes left out
 };
 
 } // namespace bd

@@ -118,11 +118,12 @@ void Wizard::showPage(QFrame* page, const QString& header, double stripTop, doub
 
 void Wizard::place(QWidget* w, const TRect& r) { w->setGeometry(toPixels(r)); }
 
-std::optional<QString> Wizard::chooseBookFile(bool forSaving, const QString& title, int primaryId)
+std::optional<QString> Wizard::chooseBookFile(bool forSaving, const QString& title, int primaryId,
+                                              const QString& filter)
 {
     FileRequest request;
     request.title = title;
-    request.filter = QStringLiteral("BD XML (*.xml)|*.xml|(*.*)|*.*");
+    request.filter = filter.isEmpty() ? QStringLiteral("BD XML (*.xml)|*.xml|(*.*)|*.*") : filter;
     request.fileName = file_.isEmpty() ? QStringLiteral("*.xml") : file_;
     request.defaultExt = QStringLiteral("xml");
     const std::optional<QString> chosen = forSaving ? dialogs().saveFile(request) : dialogs().openFile(request);

@@ -49,8 +49,10 @@ protected:
     static void place(QWidget* w, const TRect& r);
     // The file dialog for a recipe-book file (saving or opening). The book
     // itself is refused with message primaryId and the choice cleared.
-    // nullopt when nothing (acceptable) was chosen.
-    std::optional<QString> chooseBookFile(bool forSaving, const QString& title, int primaryId);
+    // nullopt when nothing (acceptable) was chosen. filter: the file types
+    // offered ("description|patterns|..."), recipe books when empty.
+    std::optional<QString> chooseBookFile(bool forSaving, const QString& title, int primaryId,
+                                          const QString& filter = QString());
     // The chosen file (empty for none) and its name on lblFile after
     // "File name" and separator.
     void setFile(const QString& path, const QString& separator);

@@ -48,6 +48,14 @@ enum : int {
     Exporting = 352,        // progress of the export and the import
     Importing = 353,
     PictureNotCopied = 354, // the import stopped at a picture it could not copy
+    ImportedCategory = 700, // the category of imported recipes that name none
+    RecipeBooksFilter = 701, // the file types of the import's file dialog
+    MealMasterFilter = 702,
+    AllFilesFilter = 703,
+    ImportedCount = 704,    // the last message of a MealMaster import
+    SkippedCount = 705,
+    UnreadableLines = 706,
+    AndMore = 707,
 };
 }
 

@@ -108,7 +108,41 @@ QString shortDateText()
     return locale.toString(QDate::currentDate(), format);
 }
 
+namespace {
+QString storableCopy(const QString& s);
+}
+
 QString storableText(const QString& s)
+{
+    // Most texts hold nothing to drop: they are shared, not copied. Blocks
+    // of 32 characters are tested without branches, so that the compiler
+    // can vectorise the test; a block holding a control character or one
+    // from 0xD800 up (surrogates, the last two) is looked at closely.
+    const char16_t* p = reinterpret_cast<const char16_t*>(s.constData());
+    const qsizetype n = s.size();
+    for (qsizetype block = 0; block < n; block += 32) {
+        const qsizetype end = qMin(n, block + 32);
+        unsigned suspect = 0;
+        if (end - block == 32) {
+            for (int i = 0; i < 32; ++i) {
+                const char16_t u = p[block + i];
+                suspect |= unsigned(u < 0x20) & unsigned(u != 0x09) & unsigned(u != 0x0A) & unsigned(u != 0x0D);
+                suspect |= unsigned(u >= 0xD800);
+            }
+            if (!suspect)
+                continue;
+        }
+        for (qsizetype i = block; i < end; ++i) {
+            const char16_t u = p[i];
+            if ((u < 0x20 && u != 0x09 && u != 0x0A && u != 0x0D) || (u >= 0xD800 && (u <= 0xDFFF || u >= 0xFFFE)))
+                return storableCopy(s);
+        }
+    }
+    return s;
+}
+
+namespace {
+QString storableCopy(const QString& s)
 {
     QString clean;
     clean.reserve(s.size());
@@ -130,6 +164,7 @@ QString storableText(const QString& s)
     }
     return clean;
 }
+} // namespace
 
 std::string xmlText(const QString& s) { return storableText(s).toStdString(); }
 

@@ -6,6 +6,7 @@
 #include "app/windows.h"
 #include "exchange/frmExp.h"
 #include "exchange/frmImp.h"
+#include "resources/strings.h"
 #include "store/store.h"
 #include "guitest.h"
 #include "testsupport.h"
@@ -177,6 +178,42 @@ private slots:
         QCOMPARE(env.dialogs.messageIds(), QList<int>({182, 184}));
         QCOMPARE(bdtest::DiskBook().recipeTitles(0),
                  QStringList({QStringLiteral("Leek"), QStringLiteral("Borscht"), QStringLiteral("Miso"), QStringLiteral("Leek 2")}));
+        QTRY_VERIFY(instance(WindowKind::Add) && instance(WindowKind::Add)->isVisible());
+    }
+
+    void importMealMaster()
+    {
+        bdtest::TestEnv env;
+        fillBook();
+        env.write(QStringLiteral("../in/soups.mmf"), "MMMMM----- Recipe via Meal-Master (tm) v8.05\n"
+                                                    "Title: Leek\nCategories: Soups\n\n      2    Leeks\nMMMMM\n"
+                                                    "MMMMM----- Recipe\nTitle: Miso\n\nSimmer.\nMMMMM\n"
+                                                    "MMMMM----- Recipe\nCategories: Soups\nMMMMM\n");
+        env.write(QStringLiteral("../in/notes.txt"), "Leeks are good.\n");
+        auto* w = static_cast<frmImp*>(showWindow(WindowKind::Imp));
+        env.dialogs.files << env.root() + QStringLiteral("/in/notes.txt") << env.root() + QStringLiteral("/in/soups.mmf");
+        w->cmdBrowse->click();
+        QCOMPARE(qtFilter(env.dialogs.calls.first().request.filter),
+                 QStringLiteral("Recipe books (*.xml);;MealMaster files (*.mmf *.mm *.txt);;All files (*)"));
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{186});
+        w->cmdBrowse->click();
+        w->cmdNext->click();
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{186});
+        QCOMPARE(texts(w->lstImpRecs), QStringList({QStringLiteral("Leek"), QStringLiteral("Miso")}));
+
+        // No picture page: the recipe page imports. Leek clashes and is skipped.
+        w->cmdChkAll->click();
+        env.dialogs.inputs << std::nullopt;
+        w->cmdNext->click();
+        QCOMPARE(env.dialogs.last()->id, int(Str::ImportedCount));
+        QCOMPARE(env.dialogs.last()->text,
+                 QStringLiteral("Recipes imported: 1\nRecipes skipped: 2\n"
+                                "Unreadable recipes start on lines: 12"));
+        RecipeBook disk;
+        QVERIFY(disk.loadFile(bookPath()));
+        QCOMPARE(disk.categoryName(2), QStringLiteral("Imported"));
+        QCOMPARE(RecipeBook::fields(disk.findRecipe(2, QStringLiteral("Miso"))).prep, QStringLiteral("Simmer."));
+        QCOMPARE(disk.recipeTitles(0), QStringList({QStringLiteral("Leek"), QStringLiteral("Borscht")}));
         QTRY_VERIFY(instance(WindowKind::Add) && instance(WindowKind::Add)->isVisible());
     }
 };

@@ -12,7 +12,7 @@ private slots:
     void inputs_data()
     {
         QTest::addColumn<QString>("path");
-        for (const char* target : {"book", "import"})
+        for (const char* target : {"book", "import", "mealmaster"})
             for (const char* kind : {"corpus", "regressions"})
                 for (const QFileInfo& f : QDir(QStringLiteral(BRINDELLE_FUZZ_DIR "/%1/%2").arg(kind, target))
                                               .entryInfoList(QDir::Files))
@@ -28,6 +28,8 @@ private slots:
         const QByteArray bytes = file.readAll();
         if (path.contains(QLatin1String("/book/")))
             bdtest::readBook(bytes);
+        else if (path.contains(QLatin1String("/mealmaster/")))
+            bdtest::importMealMaster(bytes);
         else
             bdtest::importFile(bytes);
     }

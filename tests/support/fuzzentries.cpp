@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "browse/browsing.h"
 #include "exchange/exchange.h"
+#include "exchange/mealmaster.h"
 #include "output/emailtext.h"
 #include "output/plaintext.h"
 #include "output/printpage.h"
@@ -52,9 +53,45 @@ int plainSearchCount(const RecipeBook& book, const QString& keyword)
 
 bool validUtf8(const QByteArray& bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(bytes);
     return !decoder.hasError() && !text.contains(QChar(0xFFFD));
+}
+
+// Imports every entry of source into a small open book, each clash
+// skipped and no file read or written, and checks the book's promises.
+void importAll(const RecipeBook& source, const QStringList& entries)
+{
+    RecipeBook book;
+    if (!book.loadBuffer("<recipebook><category cname=\"Desserts\"><recipe><title>Flan</title><preptime/>"
+                         "<cooktime/><yield/><ing/><prep/><other/><date/><image/></recipe></category>"
+                         "</recipebook>"))
+        broken("the starting book opens");
+    ImportJob job;
+    for (int i = 0; i < entries.size(); ++i)
+        job.selected.insert(i);
+    job.pictures = true;
+    job.pictureFolder = QStringLiteral("/nonexistent/exp_img");
+    job.imagesFolder = QStringLiteral("/nonexistent/images");
+    job.date = QStringLiteral("1/1/2026");
+    importRecipes(book, source, job, [](const QString&) { return std::optional<QString>(); });
+
+    QSet<QString> titles;
+    for (const CategoryEntry& c : book.categories()) {
+        for (pugi::xml_node r = book.category(c.position).child("recipe"); r; r = r.next_sibling("recipe")) {
+            const RecipeFields f = RecipeBook::fields(r);
+            if (f.title.isEmpty() || !nameAllowed(f.title))
+                broken("imported titles are allowed names");
+            if (titles.contains(f.title.toLower()))
+                broken("titles stay unique regardless of letter case");
+            titles.insert(f.title.toLower());
+            if (!f.image.isEmpty() && !safePictureName(f.image))
+                broken("imported picture names are bare file names");
+        }
+    }
+    RecipeBook again;
+    if (!again.loadBuffer(book.serialize()) || again.recipeCount() != book.recipeCount())
+        broken("the book after an import saves and reads back");
 }
 
 } // namespace
@@ -113,36 +150,31 @@ void importFile(const QByteArray& bytes)
         return; // the file check refuses it
     const QStringList entries = importList(source);
 
-    RecipeBook book;
-    if (!book.loadBuffer("<recipebook><category cname=\"Desserts\"><recipe><title>Flan</title><preptime/>"
-                         "<cooktime/><yield/><ing/><prep/><other/><date/><image/></recipe></category>"
-                         "</recipebook>"))
-        broken("the starting book opens");
-    ImportJob job;
-    for (int i = 0; i < entries.size(); ++i)
-        job.selected.insert(i);
-    job.pictures = true;
-    job.pictureFolder = QStringLiteral("/nonexistent/exp_img");
-    job.imagesFolder = QStringLiteral("/nonexistent/images");
-    job.date = QStringLiteral("1/1/2026");
-    importRecipes(book, source, job, [](const QString&) { return std::optional<QString>(); });
+    importAll(source, entries);
+}
 
-    QSet<QString> titles;
-    for (const CategoryEntry& c : book.categories()) {
-        for (pugi::xml_node r = book.category(c.position).child("recipe"); r; r = r.next_sibling("recipe")) {
-            const RecipeFields f = RecipeBook::fields(r);
-            if (f.title.isEmpty() || !nameAllowed(f.title))
-                broken("imported titles are allowed names");
-            if (titles.contains(f.title.toLower()))
-                broken("titles stay unique regardless of letter case");
-            titles.insert(f.title.toLower());
-            if (!f.image.isEmpty() && !safePictureName(f.image))
-                broken("imported picture names are bare file names");
-        }
-    }
-    RecipeBook again;
-    if (!again.loadBuffer(book.serialize()) || again.recipeCount() != book.recipeCount())
-        broken("the book after an import saves and reads back");
+void importMealMaster(const QByteArray& bytes)
+{
+    const QString text = decodeRecipeText(bytes);
+    // Both drop one leading byte order mark.
+    if (validUtf8(bytes) && text != QString::fromUtf8(bytes))
+        broken("valid UTF-8 is read as UTF-8");
+    RecipeBook source;
+    const MealMasterRead read = readMealMaster(text, source, QStringLiteral("Imported"));
+    const QStringList entries = importList(source);
+    if (read.recipes != entries.size())
+        broken("every recipe read is an entry of the check list");
+    const qsizetype lines = text.count(QLatin1Char('\n')) + text.count(QLatin1Char('\r')) + 1;
+    for (int i = 0; i < read.skipped.size(); ++i)
+        if (read.skipped[i] < 1 || read.skipped[i] > lines || (i > 0 && read.skipped[i] <= read.skipped[i - 1]))
+            broken("skipped recipes are reported by their first lines, in order");
+    for (const QString& title : entries)
+        if (title.isEmpty() || !nameAllowed(title) || title != title.simplified())
+            broken("titles read are allowed names");
+    for (const CategoryEntry& c : source.categories())
+        if (c.name.isEmpty() || !nameAllowed(c.name))
+            broken("categories read are allowed names");
+    importAll(source, entries);
 }
 
 } // namespace bdtest

@@ -21,4 +21,9 @@ void readBook(const QByteArray& bytes);
 // the input's halves to the picture renaming.
 void importFile(const QByteArray& bytes);
 
+// Reads bytes as a MealMaster file: the decoding, the recipes with their
+// titles and categories, the lines of those left out, and a full import of
+// what was read, as importFile does.
+void importMealMaster(const QByteArray& bytes);
+
 } // namespace bdtest

@@ -1,0 +1,48 @@
+#pragma once
+// Reading MealMaster text files, the plain-text exchange format of many
+// recipe programs, into an in-memory recipe book that the import takes as
+// it takes a book file.
+//
+// A recipe runs from a line "MMMMM----- ..." to a line "MMMMM", or from a
+// line "---------- ..." to a line of dashes alone; text between recipes is
+// ignored. After the header lines (Title, Categories, Yield or Servings)
+// come the ingredients in fixed columns (amount 7, unit 2, text; a second
+// column from column 41), then the directions. Section headings
+// ("MMMMM-----SAUCE-----", "-----SAUCE-----") may come anywhere in the body.
+
+#include "store/recipebook.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+namespace bd {
+
+// The text of a file: UTF-8 when the bytes are valid UTF-8 (a leading byte
+// order mark dropped), Windows-1252 otherwise.
+QString decodeRecipeText(const QByteArray& bytes);
+
+struct MealMasterRead {
+    int recipes = 0;      // recipes put into the book
+    QVector<int> skipped; // the first line (counted from 1) of each recipe left out
+};
+
+// Replaces book's contents with the recipes of text, in file order: each
+// under a category named by its first category (uncategorised when it has
+// none), with title, yield, times, ingredients (one a line) and
+// directions. A recipe without a title, or without its end line before the
+// next recipe or the end of the text, is left out and listed in skipped.
+MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QString& uncategorised);
+
+// A title or category name as the book may hold it: the characters names
+// may not carry become their nearest allowed form (’ for ', “ ” for ",
+// - for / \ |, " - " for :, ( ) for < >) or are dropped (? *); spaces are
+// simplified.
+QString allowedName(QStringView name);
+
+// The last message of a MealMaster import: how many recipes were imported,
+// how many were skipped (by the user, or unreadable) and the lines the
+// first five unreadable ones start on.
+QString importSummary(int imported, int skippedByUser, const QVector<int>& unreadable);
+
+} // namespace bd

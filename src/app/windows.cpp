@@ -18,6 +18,7 @@ namespace {
 struct Registry {
     QHash<int, WindowFactory> factories;
     QHash<int, QPointer<QWidget>> instances;
+    QList<QPointer<QWidget>> built; // every window built, for resetWindows
     bool ended = false;
 };
 
@@ -35,6 +36,9 @@ QWidget* build(WindowKind kind)
     QWidget* w = f();
     w->setAttribute(Qt::WA_DeleteOnClose);
     registry().instances[int(kind)] = w;
+    QList<QPointer<QWidget>>& built = registry().built;
+    built.removeIf([](const QPointer<QWidget>& p) { return p.isNull(); });
+    built.append(w);
     return w;
 }
 
@@ -106,8 +110,11 @@ bool endRequested() { return registry().ended; }
 
 void resetWindows()
 {
-    for (const QPointer<QWidget>& w : std::as_const(registry().instances))
+    // Windows closed but not yet deleted, and ones replaced as the instance
+    // of their kind, go too.
+    for (const QPointer<QWidget>& w : std::as_const(registry().built))
         delete w.data();
+    registry().built.clear();
     registry().instances.clear();
     registry().factories.clear();
     registry().ended = false;

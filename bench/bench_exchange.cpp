@@ -71,12 +71,12 @@ private:
 // The export as the program first did it: an empty file, then for every
 // recipe a fresh load of the file, the category looked up (and added and
 // saved when missing), the recipe appended and the file saved again.
-Partial exportPerRecipe(const bd::RecipeBook& book, const QVector<bd::ExportItem>& items, const QString& path,
+Partial exportPerRecipe(const bd::RecipeBook& book, const QVector<bd::RecipeRef>& items, const QString& path,
                         double limitMs)
 {
     check(bd::writeFileAtomically(path, bd::kEmptyBook).ok, QStringLiteral("cannot write the export file"));
     StepClock clock(int(items.size()), limitMs);
-    for (const bd::ExportItem& item : items) {
+    for (const bd::RecipeRef& item : items) {
         const bool more = clock.step([&] {
             bd::RecipeBook out;
             check(out.loadFile(path), QStringLiteral("the export file does not load"));
@@ -86,7 +86,7 @@ Partial exportPerRecipe(const bd::RecipeBook& book, const QVector<bd::ExportItem
                 position = out.appendCategory(name);
                 check(write(out, path).ok, QStringLiteral("cannot save the export file"));
             }
-            bd::RecipeFields f = bd::RecipeBook::fields(book.findRecipe(item.category, item.title));
+            bd::Recipe f = bd::RecipeBook::fields(book.findRecipe(item.category, item.title));
             f.date = kDate;
             f.image.clear();
             out.appendRecipe(position, f);
@@ -108,7 +108,7 @@ Partial importPerRecipe(bd::RecipeBook& book, const bd::RecipeBook& source, cons
         const QString name = bd::qstr(c.attribute("cname").value());
         for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
             const bool more = clock.step([&] {
-                bd::RecipeFields f = bd::RecipeBook::fields(r);
+                bd::Recipe f = bd::RecipeBook::fields(r);
                 check(!book.titleExists(f.title), QStringLiteral("unexpected title clash"));
                 int position = book.categoryPosition(name);
                 if (position < 0) {
@@ -172,7 +172,7 @@ void benchSize(int n, int runs, double limitMs)
     check(bd::G.xmlDoc.loadFile(bookFile), QStringLiteral("cannot load the book"));
 
     // Every recipe of the book, category by category.
-    QVector<bd::ExportItem> items;
+    QVector<bd::RecipeRef> items;
     for (const bd::CategoryEntry& c : bd::G.xmlDoc.categories())
         for (const QString& t : bd::G.xmlDoc.recipeTitles(c.position))
             items.push_back({c.position, t});

@@ -266,9 +266,9 @@ void benchSize(int recipes, int runs)
 
         const QString added =
             QStringLiteral("Recipe %1 added by run %2").arg(recipes + run, gen.titleWidth, 10, QLatin1Char('0')).arg(run);
-        const bd::RecipeInput input = maker.input(added, addCategory);
+        const bd::Recipe input = maker.input(added, addCategory);
         bd::SaveResult saved;
-        add.push_back(timedMs([&] { saved = bd::addRecipe(addPosition, input); }));
+        add.push_back(timedMs([&] { saved = bd::bookStore().addRecipe(addPosition, input); }));
         check(saved.ok, QStringLiteral("adding a recipe failed: ") + saved.error);
         {
             QByteArray text;
@@ -277,7 +277,7 @@ void benchSize(int recipes, int runs)
 
         const QString victim = gen.titles.value((middle + run) % recipes);
         check(bd::G.xmlDoc.titleExists(victim), QStringLiteral("no recipe to delete"));
-        remove.push_back(timedMs([&] { saved = bd::deleteRecipe(victim); }));
+        remove.push_back(timedMs([&] { saved = bd::bookStore().deleteRecipe(victim); }));
         check(saved.ok, QStringLiteral("deleting a recipe failed: ") + saved.error);
         check(!bd::G.xmlDoc.titleExists(victim), QStringLiteral("the recipe was not deleted"));
 

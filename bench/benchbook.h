@@ -127,9 +127,9 @@ public:
         }
     }
 
-    bd::RecipeFields recipe(const QString& title)
+    bd::Recipe recipe(const QString& title)
     {
-        bd::RecipeFields f;
+        bd::Recipe f;
         f.title = title;
         f.preptime = QStringLiteral("%1 min").arg(5 * (1 + below(12)));
         f.cooktime = below(2) ? QStringLiteral("%1 min").arg(10 * (1 + below(6)))
@@ -142,10 +142,10 @@ public:
         return f;
     }
 
-    bd::RecipeInput input(const QString& title, const QString& category)
+    bd::Recipe input(const QString& title, const QString& category)
     {
-        const bd::RecipeFields f = recipe(title);
-        bd::RecipeInput in;
+        const bd::Recipe f = recipe(title);
+        bd::Recipe in;
         in.title = f.title;
         in.preptime = f.preptime;
         in.cooktime = f.cooktime;
@@ -153,7 +153,7 @@ public:
         in.ing = f.ing;
         in.prep = f.prep;
         in.other = f.other;
-        in.categoryText = category;
+        in.category = category;
         return in;
     }
 
@@ -233,7 +233,7 @@ inline GeneratedBook generateBook(const QString& path, int recipes, RecipeMaker&
     for (int c = 0; c < kCategories; ++c) {
         const int position = book.appendCategory(categoryName(c));
         for (int i = 0; i < out.sizes[size_t(c)]; ++i) {
-            const bd::RecipeFields f = maker.recipe(maker.title(numbers[next++], out.titleWidth));
+            const bd::Recipe f = maker.recipe(maker.title(numbers[next++], out.titleWidth));
             text += f.ing.size() + f.prep.size() + f.other.size();
             out.titles << f.title;
             book.appendRecipe(position, f);

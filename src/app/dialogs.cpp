@@ -44,6 +44,20 @@ Answer msgBox(int id, Buttons buttons, Icon icon, const QString& suffix, const Q
     return dialogs().message(id, prefix + fetchText(id) + suffix, buttons, icon, QStringLiteral("BD"));
 }
 
+bool report(const SaveResult& r)
+{
+    for (int notice : r.notices)
+        msgBox(notice);
+    if (!r.ok) {
+        if (r.message)
+            msgBox(r.message, Buttons::Ok, Icon::Exclamation);
+        else
+            msgBox(Str::SaveFailed, Buttons::Ok, Icon::Exclamation,
+                   r.error.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + r.error);
+    }
+    return r.ok;
+}
+
 QString qtFilter(const QString& filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));

@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+#include "store/bookfile.h"
+
 class QTextDocument;
 
 namespace bd {
@@ -46,6 +48,11 @@ void setDialogs(Dialogs* d);
 // language) with optional text before and after it.
 Answer msgBox(int id, Buttons buttons = Buttons::Ok, Icon icon = Icon::None,
               const QString& suffix = QString(), const QString& prefix = QString());
+
+// Tells the user what went wrong in r: its notices in order, then its
+// failure message (the save failure with the system's reason when r names
+// none). Returns r.ok.
+bool report(const SaveResult& r);
 
 // Converts "desc|patterns|desc|patterns|" to Qt's "desc (patterns);;..." form.
 QString qtFilter(const QString& filter);

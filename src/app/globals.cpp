@@ -27,7 +27,53 @@ void Globals::reset()
     helpFolder.clear();
 }
 
+Recipe Globals::editRecipe() const
+{
+    Recipe r;
+    r.title = editTitle;
+    r.preptime = editPrepTime;
+    r.cooktime = editCookTime;
+    r.yield = editYield;
+    r.ing = editIng;
+    r.prep = editPrep;
+    r.other = editOther;
+    r.image = editImage;
+    r.category = editCat;
+    return r;
+}
+
+void Globals::setEditRecipe(const Recipe& r)
+{
+    editTitle = r.title;
+    editPrepTime = r.preptime;
+    editCookTime = r.cooktime;
+    editYield = r.yield;
+    editIng = r.ing;
+    editPrep = r.prep;
+    editOther = r.other;
+    editImage = r.image;
+    editCat = r.category;
+}
+
 QString bookPath() { return G.appPath + QStringLiteral("/recipes.xml"); }
 QString imagesFolder() { return G.appPath + QStringLiteral("/images"); }
+
+} // namespace bd
+
+namespace bd {
+
+BookPlace bookPlace()
+{
+    BookPlace p;
+    p.book = bookPath();
+    p.images = imagesFolder();
+    if (!G.imgPrefix.isEmpty())
+        p.imgPrefix = G.imgPrefix;
+    return p;
+}
+
+Store bookStore() { return Store(G.xmlDoc, bookPlace()); }
+
+QString storedPicturePath(const QString& name) { return picturePathIn(imagesFolder(), name); }
 
 } // namespace bd

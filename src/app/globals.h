@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "store/recipebook.h"
+#include "store/store.h"
 
 namespace bd {
 
@@ -31,6 +32,11 @@ struct Globals {
     // Folder that holds the user guides (beside the program).
     QString helpFolder;
 
+    // The edit buffer as a recipe (category: editCat).
+    Recipe editRecipe() const;
+    // Fills the edit buffer.
+    void setEditRecipe(const Recipe& r);
+
     void reset();
 };
 
@@ -39,5 +45,10 @@ extern Globals G;
 // Paths derived from appPath.
 QString bookPath();     // appPath + "/recipes.xml"
 QString imagesFolder(); // appPath + "/images"
+// The open book's place and store.
+BookPlace bookPlace();
+Store bookStore();
+// The images folder + name, or an empty string when name is not safe.
+QString storedPicturePath(const QString& name);
 
 } // namespace bd

@@ -18,7 +18,7 @@ QWidget* helpContents(QWidget* owner)
 {
     const QString path = helpFilePath();
     if (!fileExists(path)) {
-        msgBox(262, Buttons::Ok, Icon::Exclamation);
+        msgBox(Str::HelpNotFound, Buttons::Ok, Icon::Exclamation);
         return nullptr;
     }
     // One guide per owner: asking again brings it to the front.

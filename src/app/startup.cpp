@@ -176,7 +176,7 @@ InitOutcome prepareBook(const QString& appPath)
 
     // One parse serves as both the validity check and the load.
     if (!G.xmlDoc.loadFile(bookPath())) {
-        if (msgBox(263, Buttons::OkCancel) != Answer::Ok)
+        if (msgBox(Str::BookInvalid, Buttons::OkCancel) != Answer::Ok)
             return InitOutcome::Quit;
         // The unreadable file may be the user's only copy: keep it.
         const QString kept = setAside(bookPath());

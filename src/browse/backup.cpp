@@ -62,7 +62,7 @@ Step copyPictures(const QString& backupPath, const BackupProgress& report)
     const QString target = QFileInfo(backupPath).absolutePath() + QStringLiteral("/exp_img");
     QStringList old;
     if (QFileInfo(target).isDir()) {
-        if (msgBox(303, Buttons::YesNo) == Answer::No)
+        if (msgBox(Str::BackupPicturesExist, Buttons::YesNo) == Answer::No)
             return Step::AskAgain;
         old = filesIn(target);
     } else if (!QDir().mkpath(target)) {
@@ -136,13 +136,13 @@ BackupOutcome backupRecipes(QString& proposal, const BackupProgress& progress)
         const QString path = *chosen;
         proposal = path;
         if (isPrimaryBook(path)) {
-            msgBox(305, Buttons::Ok, Icon::Exclamation);
+            msgBox(Str::PrimaryBookRefused, Buttons::Ok, Icon::Exclamation);
             continue;
         }
         // The old file stays until the new copy replaces it.
-        if (QFileInfo::exists(path) && msgBox(175, Buttons::YesNo) == Answer::No)
+        if (QFileInfo::exists(path) && msgBox(Str::FileExists, Buttons::YesNo) == Answer::No)
             continue;
-        if (msgBox(304, Buttons::YesNo) != Answer::No) {
+        if (msgBox(Str::BackupPicturesAsk, Buttons::YesNo) != Answer::No) {
             const Step step = copyPictures(path, progress);
             if (step == Step::AskAgain)
                 continue;
@@ -154,15 +154,15 @@ BackupOutcome backupRecipes(QString& proposal, const BackupProgress& progress)
             }
         }
         if (copyBook(path)) {
-            msgBox(284);
+            msgBox(Str::BackupDone);
             return BackupOutcome::Saved;
         }
         outcome = BackupOutcome::Failed;
         break;
     }
     if (outcome == BackupOutcome::Failed)
-        msgBox(302, Buttons::Ok, Icon::Exclamation);
-    msgBox(283);
+        msgBox(Str::FileAccessError, Buttons::Ok, Icon::Exclamation);
+    msgBox(Str::OperationCancelled);
     return outcome;
 }
 

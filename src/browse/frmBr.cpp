@@ -263,7 +263,7 @@ void frmBr::loadCategories()
     {
         const QSignalBlocker block(cboCats);
         cboCats->clear();
-        for (const auto& entry : categoryListEntries())
+        for (const auto& entry : categoryListEntries(G.xmlDoc))
             cboCats->addItem(entry.first, entry.second);
         cboCats->setCurrentIndex(cboCats->count() > 0 ? 0 : -1);
     }
@@ -315,7 +315,7 @@ void frmBr::showRecipe(int position)
     const pugi::xml_node recipe = G.xmlDoc.findRecipe(position, item->text());
     if (!recipe)
         return;
-    const RecipeFields f = RecipeBook::fields(recipe);
+    const Recipe f = RecipeBook::fields(recipe);
     lblPT->setText(f.preptime);
     lblCT->setText(f.cooktime);
     lblYld->setText(f.yield);
@@ -358,17 +358,24 @@ void frmBr::fitThumbnail()
 
 void frmBr::saveInfoToEdit()
 {
-    const QListWidgetItem* item = lstRecs->currentItem();
-    G.editTitle = item ? item->text() : QString();
-    G.editIng = txtIng->toPlainText();
-    G.editPrep = txtPrep->toPlainText();
-    G.editOther = txtOther->toPlainText();
-    G.editCookTime = lblCT->text();
-    G.editPrepTime = lblPT->text();
-    G.editYield = lblYld->text();
-    G.editImage = lblImgLoc->text();
-    G.editCat = cboCats->currentText();
+    G.setEditRecipe(shownRecipe());
     QApplication::processEvents();
+}
+
+Recipe frmBr::shownRecipe() const
+{
+    Recipe r;
+    if (const QListWidgetItem* item = lstRecs->currentItem())
+        r.title = item->text();
+    r.preptime = lblPT->text();
+    r.cooktime = lblCT->text();
+    r.yield = lblYld->text();
+    r.ing = txtIng->toPlainText();
+    r.prep = txtPrep->toPlainText();
+    r.other = txtOther->toPlainText();
+    r.image = lblImgLoc->text();
+    r.category = cboCats->currentText();
+    return r;
 }
 
 void frmBr::selectRecipe(const QString& category, const QString& title)
@@ -387,13 +394,10 @@ void frmBr::remove()
     if (!item || item->text().isEmpty())
         return;
     const QString title = item->text();
-    if (msgBox(168, Buttons::YesNo, Icon::None, QStringLiteral(":  « ") + title + QStringLiteral(" »")) ==
+    if (msgBox(Str::ConfirmDeletion, Buttons::YesNo, Icon::None, QStringLiteral(":  « ") + title + QStringLiteral(" »")) ==
         Answer::No)
         return;
-    const QString picture = lblImgLoc->text();
-    // The picture goes only once the book without the recipe is on disk.
-    if (reportSaveFailure(deleteRecipe(title)) && !storedPicturePath(picture).isEmpty())
-        QFile::remove(storedPicturePath(picture));
+    report(bookStore().deleteRecipe(title));
     categoryChanged();
 }
 
@@ -447,7 +451,7 @@ void frmBr::catEdit()
     const std::optional<QString> newName = askNewCategoryName(entries, current);
     if (!newName)
         return;
-    reportSaveFailure(renameCategory(current, *newName));
+    report(bookStore().renameCategory(current, *newName));
     loadCategories();
     const int index = cboCats->findText(*newName, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index > 0)
@@ -461,7 +465,7 @@ void frmBr::catDel()
     const QString name = cboCats->currentText();
     if (!confirmCategoryDeletion(name, lstRecs->count() > 0))
         return;
-    reportSaveFailure(deleteCategory(name));
+    report(bookStore().deleteCategory(name));
     loadCategories();
 }
 
@@ -477,13 +481,10 @@ void frmBr::backup()
 
 void frmBr::print(bool preview)
 {
-    const QListWidgetItem* item = lstRecs->currentItem();
-    const QString title = item ? item->text() : QString();
-    if (!preview && title.isEmpty())
+    const Recipe shown = shownRecipe();
+    if (!preview && shown.title.isEmpty())
         return;
-    printRecipe({title, lblPT->text(), lblCT->text(), lblYld->text(), txtIng->toPlainText(), txtPrep->toPlainText(),
-                 txtOther->toPlainText()},
-                preview);
+    printRecipe(shown, preview);
 }
 
 bool frmBr::eventFilter(QObject* watched, QEvent* event)

@@ -3,6 +3,7 @@
 // recipe read-only on the right. The program's main window.
 
 #include "app/windows.h"
+#include "store/recipe.h"
 
 #include <QImage>
 
@@ -29,6 +30,9 @@ public:
     void showRecipeImage(const QString& name);
     void clearRecipe();
     void saveInfoToEdit();
+    // The recipe shown: the chosen title, the displayed texts, the chosen
+    // category's name and the stored picture's name.
+    Recipe shownRecipe() const;
     // Selects the category named category, then its recipe titled title
     // (exact texts; each search stops at the first match).
     void selectRecipe(const QString& category, const QString& title);

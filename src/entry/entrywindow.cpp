@@ -246,14 +246,14 @@ void EntryWindow::choosePicture()
             return;
         }
         if (!pictureNameAccepted(*chosen)) {
-            msgBox(193, Buttons::Ok, Icon::None, QStringLiteral(" (*.jpg, *.gif, *.bmp)"));
+            msgBox(Str::PictureTypeWrong, Buttons::Ok, Icon::None, QStringLiteral(" (*.jpg, *.gif, *.bmp)"));
             continue;
         }
         clearPicture();
         cmdialog.fileName = *chosen;
         // Pictures already stored for recipes are never chosen again here.
         if (edit && inFolder(*chosen, imagesFolder())) {
-            msgBox(301, Buttons::Ok, Icon::Exclamation);
+            msgBox(Str::PictureInBookFolder, Buttons::Ok, Icon::Exclamation);
             noPicture();
             return;
         }
@@ -261,7 +261,7 @@ void EntryWindow::choosePicture()
             fitPicture(*chosen);
             return;
         }
-        msgBox(300, Buttons::Ok, edit ? Icon::Exclamation : Icon::Information);
+        msgBox(Str::PictureCorrupt, Buttons::Ok, edit ? Icon::Exclamation : Icon::Information);
         noPicture();
         return;
     }
@@ -309,7 +309,7 @@ void EntryWindow::fillCategoryList(const QString& nameToSelect)
     {
         const QSignalBlocker block(cboACats);
         cboACats->clear();
-        for (const auto& entry : bd::fillCategoryList())
+        for (const auto& entry : bd::fillCategoryList(G.xmlDoc))
             cboACats->addItem(entry.first, entry.second);
         cboACats->setCurrentIndex(-1);
     }
@@ -327,21 +327,27 @@ void EntryWindow::newCategory()
 {
     if (cboACats->currentIndex() < 0 || cboACats->currentText() != fetchText(162))
         return;
-    const QString name =
-        storableText(dialogs().input(163, fetchText(163), QStringLiteral("BD"), QString()).value_or(QString())).trimmed();
+    const QString name = storableText(dialogs()
+                                          .input(Str::NewCategoryName, fetchText(Str::NewCategoryName),
+                                                 QStringLiteral("BD"), QString())
+                                          .value_or(QString()))
+                             .trimmed();
     if (name.isEmpty())
         return;
     if (!nameAllowed(name)) {
-        msgBox(295, Buttons::Ok, Icon::None, twin_ == Twin::Add ? addCategoryCharsText() : editCategoryCharsText());
+        msgBox(Str::CategoryChars, Buttons::Ok, Icon::None, 
+               forbiddenCharsText(twin_ == Twin::Add ? CharsList::AddCategory : CharsList::EditCategory));
         return;
     }
     QStringList entries;
     for (int i = 0; i < cboACats->count(); ++i)
         entries << cboACats->itemText(i);
-    if (!categoryNameFree(entries, name.toLower()))
+    if (!categoryNameFree(entries, name)) {
+        msgBox(Str::CategoryExists);
         return;
+    }
     // A failed save is reported; the category stays in the open book.
-    reportSaveFailure(addCategory(name));
+    report(bookStore().addCategory(name));
     fillCategoryList(name);
 }
 
@@ -429,9 +435,9 @@ void EntryWindow::editPaste()
 
 // ---- Saving ----
 
-RecipeInput EntryWindow::recipeInput() const
+Recipe EntryWindow::recipeInput() const
 {
-    RecipeInput in;
+    Recipe in;
     in.title = txtTitle->text();
     in.preptime = txtPT->text();
     in.cooktime = txtCT->text();
@@ -439,8 +445,8 @@ RecipeInput EntryWindow::recipeInput() const
     in.ing = txtIng->toPlainText();
     in.prep = txtPrep->toPlainText();
     in.other = txtOther->toPlainText();
-    in.picturePath = cmdialog.fileName;
-    in.categoryText = cboACats->currentText();
+    in.image = cmdialog.fileName;
+    in.category = cboACats->currentText();
     return in;
 }
 

@@ -5,7 +5,7 @@
 // leave for the picture viewer, the about window and the help.
 
 #include "app/windows.h"
-#include "entry/entrychecks.h"
+#include "store/names.h"
 #include "store/store.h"
 
 #include <QImage>
@@ -60,7 +60,7 @@ public:
     // "[new category..]".
     int selectedCategory() const;
     // The window's fields as the store takes them.
-    RecipeInput recipeInput() const;
+    Recipe recipeInput() const;
     // The picture shown, null for none.
     const QImage& picture() const { return picture_; }
 

@@ -1,6 +1,7 @@
 #include "entry/frmAdd.h"
 
 #include "app/controls.h"
+#include "app/dialogs.h"
 #include "app/globals.h"
 #include "app/helpwindow.h"
 #include "app/twips.h"
@@ -62,13 +63,13 @@ frmAdd::frmAdd(QWidget* parent) : EntryWindow(Twin::Add, parent)
 void frmAdd::add()
 {
     txtTitle->setText(storableText(txtTitle->text()).trimmed());
-    const EntryCheck check = checkNewRecipe(txtTitle->text(), selectedCategory() >= 0);
+    const EntryCheck check = checkNewRecipe(G.xmlDoc, txtTitle->text(), selectedCategory() >= 0);
     if (!check.ok()) {
         showCheckFailure(check);
         return;
     }
     const QString title = txtTitle->text();
-    reportSaveFailure(addRecipe(selectedCategory(), recipeInput()));
+    report(bookStore().addRecipe(selectedCategory(), recipeInput()));
     // Once the recipe is in the book (even if its save failed and waits for
     // the next one) the form is ready for the next recipe.
     if (G.xmlDoc.titleExists(title))

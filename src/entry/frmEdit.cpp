@@ -1,6 +1,7 @@
 #include "entry/frmEdit.h"
 
 #include "app/controls.h"
+#include "app/dialogs.h"
 #include "app/globals.h"
 #include "app/helpwindow.h"
 #include "app/twips.h"
@@ -111,12 +112,12 @@ void frmEdit::update()
     if (categoryChosen)
         txtTitle->setText(storableText(txtTitle->text()).trimmed());
     const EntryCheck check =
-        checkEditedRecipe(storableText(txtTitle->text()).trimmed(), categoryChosen, G.editTitle);
+        checkEditedRecipe(G.xmlDoc, storableText(txtTitle->text()).trimmed(), categoryChosen, G.editTitle);
     if (!check.ok()) {
         showCheckFailure(check);
         return;
     }
-    reportSaveFailure(updateRecipe(selectedCategory(), recipeInput()));
+    report(bookStore().updateRecipe(G.editRecipe(), selectedCategory(), recipeInput()));
     close();
 }
 

@@ -1,6 +1,5 @@
 #include "exchange/exchange.h"
 
-#include "app/dialogs.h"
 #include "exchange/mealmaster.h"
 #include "resources/strings.h"
 #include "store/store.h"
@@ -16,7 +15,7 @@ namespace bd {
 
 namespace {
 
-QString inFolder(const QString& folder, const QString& name) { return folder + QLatin1Char('/') + name; }
+QString joinPath(const QString& folder, const QString& name) { return folder + QLatin1Char('/') + name; }
 
 // A file that may be read as a picture: a plain file, not a link that could
 // lead anywhere on the disk.
@@ -46,7 +45,7 @@ std::vector<QString> childTexts(pugi::xml_node recipe)
 
 } // namespace
 
-void appendFields(pugi::xml_node cat, const RecipeFields& f, bool withImage)
+void appendFields(pugi::xml_node cat, const Recipe& f, bool withImage)
 {
     pugi::xml_node recipe = cat.append_child("recipe");
     const int count = withImage ? RChildCount : RImage;
@@ -88,7 +87,7 @@ QString exchangePictureFolder(const QString& file)
     return QFileInfo(file).absolutePath() + QStringLiteral("/exp_img");
 }
 
-ExportResult exportRecipes(const RecipeBook& book, const QVector<ExportItem>& items, const ExportJob& job,
+ExportResult exportRecipes(const RecipeBook& book, const QVector<RecipeRef>& items, const ExportJob& job,
                            const StepFn& step)
 {
     ExportResult result;
@@ -108,7 +107,7 @@ ExportResult exportRecipes(const RecipeBook& book, const QVector<ExportItem>& it
 
     const int total = int(items.size());
     for (int i = 0; i < total && result.outcome == RunOutcome::Done; ++i) {
-        const ExportItem& item = items.at(i);
+        const RecipeRef& item = items.at(i);
         auto source = sources.find(item.category);
         if (source == sources.end()) {
             Source s;
@@ -126,15 +125,15 @@ ExportResult exportRecipes(const RecipeBook& book, const QVector<ExportItem>& it
             result.outcome = RunOutcome::Failed;
             break;
         }
-        RecipeFields f = RecipeBook::fields(recipe);
+        Recipe f = RecipeBook::fields(recipe);
         f.date = job.date;
         if (!pictures || !safePictureName(f.image)) {
             f.image.clear();
         } else {
             // A picture missing from the images folder is not copied; its
             // name is still written.
-            const QString from = inFolder(job.imagesFolder, f.image);
-            if (plainFile(from) && !copyOver(from, inFolder(job.pictureFolder, f.image))) {
+            const QString from = joinPath(job.imagesFolder, f.image);
+            if (plainFile(from) && !copyOver(from, joinPath(job.pictureFolder, f.image))) {
                 result.outcome = RunOutcome::Failed;
                 break;
             }
@@ -193,27 +192,6 @@ ImportKind loadImportFile(const QString& path, RecipeBook& source, const QString
     return ImportKind::None;
 }
 
-QString getNewFileName(const QString& name, const QString& middle)
-{
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    const QString extension = dot >= 0 ? name.mid(dot) : QString();
-    const int first = name.indexOf(QLatin1Char('_'));
-    const int second = first >= 0 ? name.indexOf(QLatin1Char('_'), first + 1) : -1;
-    const QString stem = second >= 0 ? name.left(second + 1) : name.left(dot >= 0 ? dot : name.size()) + QLatin1Char('_');
-    QString result = stem + middle + extension;
-    for (QChar& c : result)
-        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') || c.isNull())
-            c = QLatin1Char('_');
-    return safePictureName(result) ? result : QString();
-}
-
-std::optional<QString> askNewTitle(const QString& shownTitle)
-{
-    const QString prompt =
-        fetchText(200) + QStringLiteral(" [") + shownTitle + QStringLiteral("] ") + fetchText(201);
-    return dialogs().input(200, prompt, QStringLiteral("BD"), fetchText(202));
-}
-
 ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const ImportJob& job, const TitleAsker& ask,
                            const StepFn& step)
 {
@@ -268,7 +246,7 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
                 title = storableText(*answer);
             }
 
-            RecipeFields f;
+            Recipe f;
             for (int i = 1; i < k && i < RChildCount; ++i)
                 f[i] = texts[size_t(i)];
             f.title = title;
@@ -277,11 +255,11 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
             f.image.clear();
             // Only a bare name is looked up, and only inside the picture
             // folder; anything else comes in without its picture.
-            if (job.pictures && safePictureName(picture) && plainFile(inFolder(job.pictureFolder, picture))) {
+            if (job.pictures && safePictureName(picture) && plainFile(joinPath(job.pictureFolder, picture))) {
                 const QString name = getNewFileName(picture, title);
                 if (!name.isEmpty()) {
                     QDir().mkpath(job.imagesFolder);
-                    if (!copyOver(inFolder(job.pictureFolder, picture), inFolder(job.imagesFolder, name))) {
+                    if (!copyOver(joinPath(job.pictureFolder, picture), joinPath(job.imagesFolder, name))) {
                         result.outcome = RunOutcome::Failed;
                         result.fault = ImportFault::PictureNotCopied;
                         break;

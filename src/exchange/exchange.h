@@ -6,6 +6,7 @@
 // import.
 
 #include "store/bookfile.h"
+#include "store/names.h"
 #include "store/recipebook.h"
 
 #include <QSet>
@@ -30,16 +31,10 @@ enum class RunOutcome { Done, Failed, Cancelled };
 // when withImage (the book always carries it; an export only when the
 // recipe has a picture there).
 pugi::xml_node appendCategoryNode(pugi::xml_node root, const QString& name);
-void appendFields(pugi::xml_node cat, const RecipeFields& f, bool withImage);
+void appendFields(pugi::xml_node cat, const Recipe& f, bool withImage);
 
 // ---------------------------------------------------------------------------
 // Export
-
-// One entry of the export list: a recipe of the category at this position.
-struct ExportItem {
-    int category = 0;
-    QString title;
-};
 
 struct ExportJob {
     QString path;          // the file written (replaced only when complete)
@@ -63,7 +58,7 @@ QString exchangePictureFolder(const QString& file);
 // pictures are copied and it has one. When a picture cannot be copied or a
 // listed recipe is missing, or step cancels, the recipes done so far are
 // still written as a complete file.
-ExportResult exportRecipes(const RecipeBook& book, const QVector<ExportItem>& items, const ExportJob& job,
+ExportResult exportRecipes(const RecipeBook& book, const QVector<RecipeRef>& items, const ExportJob& job,
                            const StepFn& step = {});
 
 // ---------------------------------------------------------------------------
@@ -84,17 +79,9 @@ enum class ImportKind { None, Book, MealMaster };
 ImportKind loadImportFile(const QString& path, RecipeBook& source, const QString& uncategorised,
                           QVector<int>* unreadable = nullptr);
 
-// name's stem up to and including its second "_", then middle, then name's
-// extension (from its last "."). A name with fewer than two "_" keeps its
-// base name followed by "_". The result is always a bare file name, or
-// empty when none can be made.
-QString getNewFileName(const QString& name, const QString& middle);
-
 // Asks for a new title for a recipe whose title clashes or is not allowed;
-// nullopt or an empty answer skips the recipe.
+// nullopt or an empty answer skips the recipe. Without an asker, clashes are skipped.
 using TitleAsker = std::function<std::optional<QString>(const QString& shownTitle)>;
-// The input box of the import (strings 200, 201, default 202).
-std::optional<QString> askNewTitle(const QString& shownTitle);
 
 struct ImportJob {
     QSet<int> selected;        // indexes into importList(source)
@@ -124,6 +111,6 @@ struct ImportResult {
 // stops the run (Corrupt), as does a picture that cannot be copied. However
 // the run ends, the book is saved once with what was imported.
 ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const ImportJob& job,
-                           const TitleAsker& ask = askNewTitle, const StepFn& step = {});
+                           const TitleAsker& ask = {}, const StepFn& step = {});
 
 } // namespace bd

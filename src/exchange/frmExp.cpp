@@ -80,7 +80,7 @@ frmExp::frmExp(QWidget* parent) : Wizard("frmExp", WindowKind::Br, kWidth)
 
 void frmExp::InitXML()
 {
-    for (const auto& [name, position] : categoryListEntries())
+    for (const auto& [name, position] : categoryListEntries(G.xmlDoc))
         cboCats->addItem(name, position);
     if (cboCats->count() > 0) {
         cboCats->setCurrentIndex(0);
@@ -169,7 +169,7 @@ void frmExp::cmdSaveAs_Click()
     if (!chosen)
         return;
     // The old file is replaced only when the export has been written.
-    if (QFileInfo::exists(*chosen) && msgBox(175, Buttons::YesNo) == Answer::No) {
+    if (QFileInfo::exists(*chosen) && msgBox(Str::FileExists, Buttons::YesNo) == Answer::No) {
         setFile(QString(), QString());
         return;
     }
@@ -181,7 +181,7 @@ void frmExp::NextPage()
     switch (currentPage_) {
     case 0:
         if (lstExp->count() == 0) {
-            msgBox(172);
+            msgBox(Str::NothingToExport);
             return;
         }
         showPage(picFileName, fetchText(173), kFileStrip, kFileHeight);
@@ -191,7 +191,7 @@ void frmExp::NextPage()
         break;
     case 1:
         if (file_.isEmpty()) {
-            msgBox(173);
+            msgBox(Str::NoExportFile);
             return;
         }
         showPage(picImages, fetchText(174), kFileStrip, kFileHeight);
@@ -233,7 +233,7 @@ void frmExp::ExportRecipes()
 {
     if (file_.isEmpty())
         return;
-    QVector<ExportItem> items;
+    QVector<RecipeRef> items;
     items.reserve(lstHid->count());
     for (int i = 0; i < lstHid->count(); ++i)
         items.push_back({lstHid->item(i)->data(Qt::UserRole).toInt(), lstHid->item(i)->text()});
@@ -250,9 +250,9 @@ void frmExp::ExportRecipes()
         exportRecipes(G.xmlDoc, items, job, [&shown](int done, int total) { return shown.step(done, total); });
     shown.finish();
     switch (r.outcome) {
-    case RunOutcome::Done: msgBox(215); break;
-    case RunOutcome::Cancelled: msgBox(r.saved ? Str::ExportCancelled : 216); break;
-    case RunOutcome::Failed: msgBox(216); break;
+    case RunOutcome::Done: msgBox(Str::ExportDone); break;
+    case RunOutcome::Cancelled: msgBox(r.saved ? Str::ExportCancelled : Str::ExportFailed); break;
+    case RunOutcome::Failed: msgBox(Str::ExportFailed); break;
     }
 }
 

@@ -20,6 +20,14 @@
 
 namespace bd {
 
+std::optional<QString> askNewTitle(const QString& shownTitle)
+{
+    const QString prompt =
+        fetchText(Str::TitleClash) + QStringLiteral(" [") + shownTitle + QStringLiteral("] ") + fetchText(Str::TitleClashAsk);
+    return dialogs().input(Str::TitleClash, prompt, QStringLiteral("BD"), fetchText(Str::NewTitleDefault));
+}
+
+
 namespace {
 constexpr double kWidth = 6480;
 constexpr double kListStrip = 3705, kListHeight = 4800; // the recipe page
@@ -72,7 +80,7 @@ bool frmImp::readSource()
     kind_ = loadImportFile(file_, source_, fetchText(Str::ImportedCategory), &unreadable_);
     QGuiApplication::restoreOverrideCursor();
     if (kind_ == ImportKind::None)
-        msgBox(186);
+        msgBox(Str::ImportFileInvalid);
     return kind_ != ImportKind::None;
 }
 
@@ -109,7 +117,7 @@ void frmImp::NextPage()
     case 0:
         // Whether a file was chosen, not how long the label's text is.
         if (file_.isEmpty()) {
-            msgBox(180);
+            msgBox(Str::NoImportFile);
             return;
         }
         if (!readSource())
@@ -126,7 +134,7 @@ void frmImp::NextPage()
         for (int i = 0; i < lstImpRecs->count() && !ticked; ++i)
             ticked = lstImpRecs->item(i)->checkState() == Qt::Checked;
         if (!ticked) {
-            msgBox(182);
+            msgBox(Str::NothingToImport);
             return;
         }
         if (kind_ == ImportKind::MealMaster) {
@@ -180,7 +188,7 @@ void frmImp::loadrecipes()
     const ImportResult r = importRecipes(G.xmlDoc, source_, job, askNewTitle,
                                          [&shown](int done, int total) { return shown.step(done, total); });
     shown.finish();
-    if (r.imported > 0 && !reportSaveFailure(r.saved))
+    if (r.imported > 0 && !report(r.saved))
         return;
     switch (r.outcome) {
     case RunOutcome::Done:
@@ -188,7 +196,7 @@ void frmImp::loadrecipes()
             dialogs().message(Str::ImportedCount, importSummary(r.imported, r.skipped, unreadable_), Buttons::Ok,
                               Icon::Information, QStringLiteral("BD"));
         else
-            msgBox(184);
+            msgBox(Str::ImportDone);
         QCoreApplication::processEvents();
         finish();
         break;

@@ -13,6 +13,9 @@ class QRadioButton;
 
 namespace bd {
 
+// The import's question for a new title of a recipe whose title clashes.
+std::optional<QString> askNewTitle(const QString& shownTitle);
+
 class frmImp : public Wizard {
     Q_OBJECT
 public:

@@ -263,13 +263,13 @@ public:
             endParagraph();
     }
 
-    RecipeFields fields()
+    Recipe fields()
     {
         flushColumns();
         endParagraph();
         if (!pendingHeading_.isEmpty())
             inIngredients_ ? addLine(ing_, pendingHeading_) : addParagraph(pendingHeading_);
-        RecipeFields f;
+        Recipe f;
         f.title = title;
         f.yield = yield;
         f.preptime = preptime;
@@ -457,7 +457,7 @@ MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QStri
     bool inHeader = false;
 
     auto finish = [&] {
-        const RecipeFields f = draft->fields();
+        const Recipe f = draft->fields();
         if (draft->unreadable || f.title.isEmpty()) {
             read.skipped << draft->first;
         } else {

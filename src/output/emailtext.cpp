@@ -75,14 +75,14 @@ EmailCheck checkEmail(const EmailForm& form)
 {
     QString address = form.yourEmail;
     if (!validEmail(address))
-        return {244, EmailField::YourEmail};
+        return {Str::EmailAddressInvalid, EmailField::YourEmail};
     address = form.recipEmail;
     if (!validEmail(address))
-        return {244, EmailField::RecipEmail};
+        return {Str::EmailAddressInvalid, EmailField::RecipEmail};
     if (form.yourName.isEmpty() || form.recipName.isEmpty())
-        return {245, EmailField::None};
+        return {Str::EmailFieldsMissing, EmailField::None};
     if (!form.anyTicked)
-        return {246, EmailField::None};
+        return {Str::EmailNoRecipe, EmailField::None};
     return {};
 }
 
@@ -91,7 +91,7 @@ QString findRecipe(int position, const QString& title)
     const pugi::xml_node recipe = G.xmlDoc.findRecipe(position, title);
     if (!recipe)
         return QString();
-    const RecipeFields f = RecipeBook::fields(recipe);
+    const Recipe f = RecipeBook::fields(recipe);
     QString out = QString::fromUtf8("« ") + f.title + QString::fromUtf8(" »") + kCrLf + kCrLf;
     if (!f.preptime.isEmpty())
         out += fetchText(108) + QStringLiteral(": ") + f.preptime + kCrLf;
@@ -107,15 +107,15 @@ QString findRecipe(int position, const QString& title)
     return out;
 }
 
-QString writeBody(const QList<ChosenRecipe>& chosen)
+QString writeBody(const QList<RecipeRef>& chosen)
 {
     QString body;
-    for (const ChosenRecipe& r : chosen)
-        body += findRecipe(r.position, r.title);
+    for (const RecipeRef& r : chosen)
+        body += findRecipe(r.category, r.title);
     return body;
 }
 
-QString emailMessage(const QString& recipientName, const QList<ChosenRecipe>& chosen)
+QString emailMessage(const QString& recipientName, const QList<RecipeRef>& chosen)
 {
     const QString greeting = G.langOffset == 300 ? QStringLiteral("Querido ") + recipientName + QLatin1Char(':')
                                                  : QStringLiteral("Dear ") + recipientName + QLatin1Char(',');

@@ -8,6 +8,8 @@
 #include <QUrl>
 #include <utility>
 
+#include "store/recipe.h"
+
 namespace bd {
 
 // True when address is a mail address the relay accepts. address is
@@ -31,18 +33,12 @@ struct EmailCheck {
 };
 EmailCheck checkEmail(const EmailForm& form);
 
-// A recipe chosen in the e-mail window's list.
-struct ChosenRecipe {
-    int position; // its category's position
-    QString title;
-};
-
 // One recipe of the open book as message text (empty when not found).
 QString findRecipe(int position, const QString& title);
 // The chosen recipes, one after the other.
-QString writeBody(const QList<ChosenRecipe>& chosen);
+QString writeBody(const QList<RecipeRef>& chosen);
 // The whole message in the current language, lines ending in CR LF.
-QString emailMessage(const QString& recipientName, const QList<ChosenRecipe>& chosen);
+QString emailMessage(const QString& recipientName, const QList<RecipeRef>& chosen);
 
 using FormFields = QList<std::pair<QString, QString>>;
 // "To", "From_Header", "Subject", "Contents" and "SubmitMe", in that order.

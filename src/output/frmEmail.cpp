@@ -193,9 +193,9 @@ void frmEmail::uncheckAll()
         lstEmailRecs->item(i)->setCheckState(Qt::Unchecked);
 }
 
-QList<ChosenRecipe> frmEmail::chosenRecipes() const
+QList<RecipeRef> frmEmail::chosenRecipes() const
 {
-    QList<ChosenRecipe> chosen;
+    QList<RecipeRef> chosen;
     for (int i = 0; i < lstEmailRecs->count(); ++i) {
         const QListWidgetItem* item = lstEmailRecs->item(i);
         if (item->checkState() == Qt::Checked)
@@ -271,7 +271,7 @@ void frmEmail::sent(int messageId)
     cmdSend->setFocus();
     if (messageId == 297) {
         failed_ = true;
-        msgBox(297, Buttons::Ok, Icon::Exclamation);
+        msgBox(Str::NoConnection, Buttons::Ok, Icon::Exclamation);
     } else {
         msgBox(messageId);
     }

@@ -29,7 +29,7 @@ public:
     bool checkEmailForm();
     void InitEmailXML();
     // The ticked recipes in list order.
-    QList<ChosenRecipe> chosenRecipes() const;
+    QList<RecipeRef> chosenRecipes() const;
 
     void send();
     void cancelSend();

@@ -21,20 +21,6 @@
 
 namespace bd {
 
-ShownRecipe recipeShownIn(const frmBr& br)
-{
-    ShownRecipe r;
-    if (const QListWidgetItem* item = br.lstRecs->currentItem())
-        r.title = item->text();
-    r.prepTime = br.lblPT->text();
-    r.cookTime = br.lblCT->text();
-    r.yield = br.lblYld->text();
-    r.ingredients = br.txtIng->toPlainText();
-    r.preparation = br.txtPrep->toPlainText();
-    r.notes = br.txtOther->toPlainText();
-    return r;
-}
-
 frmPlainText::frmPlainText(QWidget* parent) : QWidget(parent, Qt::Dialog)
 {
     text1 = named(new QPlainTextEdit(this), "text1");
@@ -59,7 +45,7 @@ frmPlainText::frmPlainText(QWidget* parent) : QWidget(parent, Qt::Dialog)
     applyCaptions(this, kPlainTextCaptions);
     applyColours(this, kPlainTextColours);
     if (const auto* br = qobject_cast<const frmBr*>(instance(WindowKind::Br)))
-        shown_ = recipeShownIn(*br);
+        shown_ = br->shownRecipe();
     text_ = plainTextRecipe(shown_);
     text1->setPlainText(text_);
 

@@ -15,8 +15,6 @@ namespace bd {
 class frmBr;
 
 // What the browse window shows: the selected title, the time and yield
-// labels and the three recipe boxes.
-ShownRecipe recipeShownIn(const frmBr& br);
 
 class frmPlainText : public QWidget {
     Q_OBJECT
@@ -38,7 +36,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    ShownRecipe shown_;
+    Recipe shown_;
     QString text_;
 };
 

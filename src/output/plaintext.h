@@ -6,18 +6,14 @@
 #include <QString>
 
 #include "store/bookfile.h"
+#include "store/recipe.h"
 
 namespace bd {
-
-// What the browse window shows of a recipe.
-struct ShownRecipe {
-    QString title, prepTime, cookTime, yield, ingredients, preparation, notes;
-};
 
 // Title, the three times and yield, then ingredients, preparation and notes
 // under their headings. Every section is written, also when it is empty;
 // the fields keep their own line breaks, written as CR LF.
-QString plainTextRecipe(const ShownRecipe& recipe);
+QString plainTextRecipe(const Recipe& recipe);
 
 // The bytes of a saved text file: the text in UTF-8 and one more CR LF.
 QByteArray plainTextFileBytes(const QString& text);

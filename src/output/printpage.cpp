@@ -46,7 +46,7 @@ QString pageText(const QString& text)
     return out;
 }
 
-QString printPageText(const PrintFields& f, bool withLogo)
+QString printPageText(const Recipe& f, bool withLogo)
 {
     QStringList lines;
     lines << QStringLiteral("<html><body bgcolor='#FFFFFF'>") << QStringLiteral("<center>")
@@ -90,7 +90,7 @@ QString printPageText(const PrintFields& f, bool withLogo)
     return lines.join(kLineEnd) + kLineEnd;
 }
 
-QString prepTempPrint(const PrintFields& fields)
+QString prepTempPrint(const Recipe& fields)
 {
     const QString path = pagePath();
     QSaveFile file(path);
@@ -131,7 +131,7 @@ void printPages(QTextDocument& doc, QPagedPaintDevice* device)
     doc.print(device);
 }
 
-bool printRecipe(const PrintFields& fields, bool preview)
+bool printRecipe(const Recipe& fields, bool preview)
 {
     G.printPreview = preview;
     const QString path = prepTempPrint(fields);

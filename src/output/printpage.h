@@ -6,26 +6,23 @@
 #include <QMarginsF>
 #include <QString>
 
+#include "store/recipe.h"
+
 class QPagedPaintDevice;
 class QTextDocument;
 
 namespace bd {
-
-// The shown recipe as the browse window holds it.
-struct PrintFields {
-    QString title, preptime, cooktime, yield, ing, prep, other;
-};
 
 // A recipe text made safe for the page: markup characters escaped, then
 // every line break shown as "<br>" (the line feed itself is kept).
 QString pageText(const QString& text);
 
 // The page's lines, each ending in CR LF. withLogo: quendrel.gif heads it.
-QString printPageText(const PrintFields& fields, bool withLogo);
+QString printPageText(const Recipe& fields, bool withLogo);
 
 // Writes appPath/recipe.htm (UTF-8), with the logo when appPath holds
 // quendrel.gif. Returns its path, or an empty text when it cannot be written.
-QString prepTempPrint(const PrintFields& fields);
+QString prepTempPrint(const Recipe& fields);
 
 // Loads the written page into doc; its pictures are found beside it.
 bool loadPrintPage(QTextDocument& doc, const QString& path);
@@ -38,6 +35,6 @@ extern const QMarginsF kPrintMargins;
 
 // Writes the page and hands it to the print dialog (or the preview) of the
 // dialog seam. False when nothing was printed.
-bool printRecipe(const PrintFields& fields, bool preview);
+bool printRecipe(const Recipe& fields, bool preview);
 
 } // namespace bd

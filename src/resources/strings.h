@@ -26,6 +26,47 @@ QString fetchText(int n);
 // Ids added to the table by this program (Spanish at id + 300).
 namespace Str {
 enum : int {
+    // Messages and prompts, by their English ids.
+    NewCategoryName = 163,     // the question for a new category's name
+    NoCategoryChosen = 164,
+    NoTitle = 165,
+    TitleChars = 166,          // a title holds a forbidden character
+    TitleTaken = 167,
+    ConfirmDeletion = 168,
+    NothingToExport = 172,
+    NoExportFile = 173,
+    FileExists = 175,          // overwrite the chosen file?
+    NoImportFile = 180,
+    NothingToImport = 182,
+    ImportDone = 184,
+    ImportCorrupt = 185,
+    ImportFileInvalid = 186,
+    CategoryExists = 192,
+    PictureTypeWrong = 193,
+    PictureUnreadable = 197,   // a chosen picture is gone or empty
+    TitleClash = 200,          // the import's question for a new title ...
+    TitleClashAsk = 201,
+    NewTitleDefault = 202,     // ... and its proposed answer
+    ExportDone = 215,
+    ExportFailed = 216,
+    EmailAddressInvalid = 244,
+    EmailFieldsMissing = 245,
+    EmailNoRecipe = 246,
+    CategoryHasRecipes = 259,
+    RenameCategory = 261,
+    HelpNotFound = 262,
+    BookInvalid = 263,         // offer to start an empty book
+    OperationCancelled = 283,
+    BackupDone = 284,
+    CategoryChars = 295,       // a category name holds a forbidden character
+    NoConnection = 297,
+    PictureCorrupt = 300,
+    PictureInBookFolder = 301,
+    FileAccessError = 302,
+    BackupPicturesExist = 303,
+    BackupPicturesAsk = 304,
+    PrimaryBookRefused = 305,
+    // The program's own additions.
     WebAddressPlain = 220,  // the maker's web address without scheme
     WebAddress = 221,       // the maker's web address, clickable
     SaveFailed = 307,       // the book could not be written

@@ -138,19 +138,7 @@ void showFoundRecipe(const QString& category, const QString& title)
     auto* br = qobject_cast<frmBr*>(instance(WindowKind::Br));
     if (!br)
         return;
-    // Choosing the category lists its recipes and shows the first.
-    for (int i = 0; i < br->cboCats->count(); ++i) {
-        if (br->cboCats->itemText(i) == category) {
-            br->cboCats->setCurrentIndex(i);
-            break;
-        }
-    }
-    for (int i = 0; i < br->lstRecs->count(); ++i) {
-        if (br->lstRecs->item(i)->text() == title) {
-            br->lstRecs->setCurrentRow(i);
-            break;
-        }
-    }
+    br->selectRecipe(category, title);
 }
 
 void frmSearch::keyPressEvent(QKeyEvent* event)

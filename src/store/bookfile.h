@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVector>
 
 #include <functional>
 
@@ -11,13 +12,31 @@ class QIODevice;
 
 namespace bd {
 
+// What a change to the book or a file did, for the caller to tell the
+// user: the store and the exchange engines never ask or show anything.
 struct SaveResult {
     bool ok = true;
-    QString error;      // what went wrong, for the message shown to the user
-    bool told = false;  // the user has been told already; nothing more to show
+    // The string id of the failure's message; 0 means the book could not be
+    // written (the save-failure message, followed by error).
+    int message = 0;
+    QString error;        // the system's reason for a file failure
+    QVector<int> notices; // things that went wrong on the way, said first, in order
     explicit operator bool() const { return ok; }
-    static SaveResult failure(const QString& why) { return {false, why}; }
-    static SaveResult toldFailure() { return {false, QString(), true}; }
+    static SaveResult failure(const QString& why)
+    {
+        SaveResult r;
+        r.ok = false;
+        r.error = why;
+        return r;
+    }
+    // Refused with its own message; nothing was changed.
+    static SaveResult refused(int message)
+    {
+        SaveResult r;
+        r.ok = false;
+        r.message = message;
+        return r;
+    }
 };
 
 // Writes data to path through a temporary file in the same folder, flushed

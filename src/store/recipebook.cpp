@@ -14,15 +14,15 @@ const char* const kRecipeChildNames[RChildCount] = {
 
 const QByteArray kEmptyBook("<recipebook></recipebook>\r\n");
 
-QString& RecipeFields::operator[](int i)
+QString& Recipe::operator[](int i)
 {
     QString* f[] = {&title, &preptime, &cooktime, &yield, &ing, &prep, &other, &date, &image};
     return *f[i];
 }
 
-const QString& RecipeFields::operator[](int i) const
+const QString& Recipe::operator[](int i) const
 {
-    return const_cast<RecipeFields&>(*this)[i];
+    return const_cast<Recipe&>(*this)[i];
 }
 
 namespace {
@@ -85,15 +85,6 @@ QString checkBook(const QString& path)
 {
     RecipeBook book;
     return book.loadFile(path) ? QStringLiteral("aok") : QStringLiteral("error");
-}
-
-bool nameAllowed(const QString& s)
-{
-    static const QString forbidden = QStringLiteral("\"'?\\/:*|<>");
-    for (QChar c : s)
-        if (forbidden.contains(c))
-            return false;
-    return true;
 }
 
 QString shortDateText()
@@ -345,9 +336,9 @@ QString RecipeBook::childText(pugi::xml_node recipe, int child)
     return QString();
 }
 
-RecipeFields RecipeBook::fields(pugi::xml_node recipe)
+Recipe RecipeBook::fields(pugi::xml_node recipe)
 {
-    RecipeFields f;
+    Recipe f;
     int i = 0;
     for (pugi::xml_node n = recipe.first_child(); n && i < RChildCount; n = n.next_sibling())
         if (n.type() == pugi::node_element)
@@ -364,7 +355,7 @@ int RecipeBook::appendCategory(const QString& name)
     return categoryCount() - 1;
 }
 
-pugi::xml_node RecipeBook::appendRecipe(int position, const RecipeFields& f)
+pugi::xml_node RecipeBook::appendRecipe(int position, const Recipe& f)
 {
     pugi::xml_node cat = category(position);
     if (!cat)

@@ -13,18 +13,9 @@
 
 #include <pugixml.hpp>
 
+#include "store/recipe.h"
+
 namespace bd {
-
-// Children of a <recipe>, by position.
-enum RecipeChild { RTitle = 0, RPrepTime, RCookTime, RYield, RIng, RPrep, ROther, RDate, RImage, RChildCount };
-
-extern const char* const kRecipeChildNames[RChildCount];
-
-struct RecipeFields {
-    QString title, preptime, cooktime, yield, ing, prep, other, date, image;
-    QString& operator[](int i);
-    const QString& operator[](int i) const;
-};
 
 struct CategoryEntry {
     QString name;
@@ -37,9 +28,6 @@ extern const QByteArray kEmptyBook;
 // "aok" if path holds a well-formed book, "error" otherwise (also when the
 // file is missing).
 QString checkBook(const QString& path);
-
-// True if s holds none of the ten characters " ' ? \ / : * | < >.
-bool nameAllowed(const QString& s);
 
 // Today's date as the system's short date text with a four-digit year.
 QString shortDateText();
@@ -76,12 +64,12 @@ public:
     pugi::xml_node findTitle(const QString& title) const;
     bool titleExists(const QString& title) const { return bool(findTitle(title)); }
 
-    static RecipeFields fields(pugi::xml_node recipe);
+    static Recipe fields(pugi::xml_node recipe);
     static QString childText(pugi::xml_node recipe, int child);
 
     // In-memory changes; the caller saves.
     int appendCategory(const QString& name);
-    pugi::xml_node appendRecipe(int position, const RecipeFields& fields);
+    pugi::xml_node appendRecipe(int position, const Recipe& fields);
     bool removeRecipe(pugi::xml_node recipe);
     bool removeCategory(int position);
     void renameCategory(int position, const QString& name);

@@ -1,7 +1,5 @@
 #include "store/store.h"
 
-#include "app/dialogs.h"
-#include "app/globals.h"
 #include "app/listsort.h"
 #include "resources/strings.h"
 
@@ -9,18 +7,11 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <algorithm>
 #include <optional>
 
 namespace bd {
 
 namespace {
-
-// Characters that let a file name reach another folder or drive.
-bool leavesFolder(QChar c)
-{
-    return c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') || c.isNull();
-}
 
 bool samePath(const QString& a, const QString& b)
 {
@@ -34,7 +25,7 @@ bool copyReplacing(const QString& source, const QString& target)
 {
     if (samePath(source, target))
         return true;
-    QDir().mkpath(imagesFolder());
+    QDir().mkpath(QFileInfo(target).absolutePath());
     const QString partial = target + QStringLiteral(".copying");
     QFile::remove(partial);
     if (!QFile::copy(source, partial)) {
@@ -48,34 +39,18 @@ bool copyReplacing(const QString& source, const QString& target)
     return false;
 }
 
-// Said when a chosen picture cannot be stored: the recipe is not saved, so
-// that the user can make room and try again with nothing lost.
-SaveResult pictureNotStored()
-{
-    msgBox(Str::PictureNotStored, Buttons::Ok, Icon::Exclamation);
-    return SaveResult::toldFailure();
-}
-
 bool usablePicture(const QString& path)
 {
     const QFileInfo fi(path);
-    if (fi.exists() && fi.isFile() && fi.size() > 0)
-        return true;
-    msgBox(197);
-    return false;
+    return fi.exists() && fi.isFile() && fi.size() > 0;
 }
 
-RecipeFields fieldsOf(const RecipeInput& in)
+Recipe storedFields(const Recipe& in)
 {
-    RecipeFields f;
-    f.title = in.title;
-    f.preptime = in.preptime;
-    f.cooktime = in.cooktime;
-    f.yield = in.yield;
-    f.ing = in.ing;
-    f.prep = in.prep;
-    f.other = in.other;
+    Recipe f = in;
     f.date = shortDateText();
+    f.image.clear();
+    f.category.clear();
     return f;
 }
 
@@ -96,161 +71,164 @@ bool renamePicture(const QString& from, const QString& to)
     return false;
 }
 
-// The picture of an updated recipe: the new `image` text, or nothing when
-// a new picture could not be stored (the update is then abandoned).
-std::optional<QString> updatePicture(const RecipeInput& in)
+void removePictures(const QStringList& paths)
 {
-    // A stored name that could reach outside the images folder is ignored.
-    const QString stored = storedPicturePath(G.editImage);
-    if (!stored.isEmpty() && in.picturePath.isEmpty()) {
-        QFile::remove(stored);
-        return QString();
-    }
-    if (in.picturePath.isEmpty() || !QFileInfo::exists(in.picturePath))
-        return QString();
-    if (!usablePicture(in.picturePath))
-        return QString();
-
-    const bool changed = in.categoryText != G.editCat || in.title != G.editTitle;
-    if (!stored.isEmpty() && samePath(in.picturePath, stored)) {
-        if (!changed && in.picturePath.contains(G.editCat))
-            return G.editImage;
-        const QString name = storedPictureName(in.categoryText, in.title, G.editImage);
-        const QString target = storedPicturePath(name);
-        if (target == stored)
-            return G.editImage;
-        // A picture that cannot be renamed keeps its old name.
-        return renamePicture(stored, target) ? name : G.editImage;
-    }
-    // A new picture replaces the stored one, once it is safely in place.
-    const QString name = storedPictureName(in.categoryText, in.title, in.picturePath);
-    const QString target = storedPicturePath(name);
-    if (!copyReplacing(in.picturePath, target))
-        return std::nullopt;
-    if (!stored.isEmpty() && stored != target)
-        QFile::remove(stored);
-    return name;
+    // One that cannot be deleted stays behind.
+    for (const QString& path : paths)
+        if (QFileInfo(path).isFile())
+            QFile::remove(path);
 }
 
 } // namespace
 
-SaveResult saveBook()
+Store::Store(RecipeBook& book, BookPlace place) : book_(book), place_(std::move(place)) {}
+
+SaveResult Store::save() const
 {
-    return writeFileAtomically(bookPath(), [](QIODevice& out) { return G.xmlDoc.writeTo(out); });
+    return writeFileAtomically(place_.book, [this](QIODevice& out) { return book_.writeTo(out); });
 }
 
-bool reportSaveFailure(const SaveResult& r)
+QString Store::pictureName(const QString& category, const QString& title, const QString& sourcePath) const
 {
-    if (!r.ok && !r.told) {
-        const QString detail = r.error.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + r.error;
-        msgBox(Str::SaveFailed, Buttons::Ok, Icon::Exclamation, detail);
-    }
-    return r.ok;
+    const QString prefix = place_.imgPrefix.isEmpty() ? QStringLiteral("recipes") : place_.imgPrefix;
+    return storedPictureName(prefix, category, title, sourcePath);
 }
 
-QString storedPictureName(const QString& category, const QString& title, const QString& sourcePath)
+SaveResult Store::addCategory(const QString& name, int* position)
 {
-    QString ext = sourcePath.right(4);
-    if (ext.compare(QLatin1String("jpeg"), Qt::CaseInsensitive) == 0)
-        ext = QStringLiteral(".jpg");
-    const QString prefix = G.imgPrefix.isEmpty() ? QStringLiteral("recipes") : G.imgPrefix;
-    QString name = prefix + QLatin1Char('_') + category + QLatin1Char('_') + title + ext;
-    // Names in the book never hold these, but a hand-edited book or an odd
-    // source path may.
-    for (QChar& c : name)
-        if (leavesFolder(c))
-            c = QLatin1Char('_');
-    return name;
+    const int pos = book_.appendCategory(name);
+    if (position)
+        *position = pos;
+    return save();
 }
 
-bool safePictureName(const QString& name)
+SaveResult Store::addRecipe(int categoryPos, const Recipe& in)
 {
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        return false;
-    return std::none_of(name.begin(), name.end(), leavesFolder);
-}
-
-QString storedPicturePath(const QString& name)
-{
-    return safePictureName(name) ? imagesFolder() + QLatin1Char('/') + name : QString();
-}
-
-bool categoryNameFree(const QStringList& listEntries, const QString& lowerName)
-{
-    for (const QString& entry : listEntries) {
-        if (entry.toLower() == lowerName) {
-            msgBox(192);
-            return false;
+    if (!book_.category(categoryPos))
+        return SaveResult::failure(QStringLiteral("the chosen category is not in the book"));
+    Recipe f = storedFields(in);
+    QVector<int> notices;
+    if (!in.image.isEmpty()) {
+        if (usablePicture(in.image)) {
+            const QString name = pictureName(in.category, in.title, in.image);
+            if (!copyReplacing(in.image, picturePath(name)))
+                return SaveResult::refused(Str::PictureNotStored);
+            f.image = name;
+        } else {
+            notices << Str::PictureUnreadable;
         }
     }
-    return true;
+    book_.appendRecipe(categoryPos, f);
+    SaveResult r = save();
+    r.notices = notices;
+    return r;
+}
+
+SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe& in)
+{
+    // Without its category the new entry could not be written; the old one
+    // then stays as it is rather than being lost.
+    if (!book_.category(categoryPos))
+        return SaveResult::failure(QStringLiteral("the chosen category is not in the book"));
+    Recipe f = storedFields(in);
+    QVector<int> notices;
+
+    // A stored name that could reach outside the images folder is ignored.
+    const QString stored = picturePath(old.image);
+    if (!stored.isEmpty() && in.image.isEmpty()) {
+        QFile::remove(stored);
+    } else if (!in.image.isEmpty() && QFileInfo::exists(in.image)) {
+        if (!usablePicture(in.image)) {
+            notices << Str::PictureUnreadable;
+        } else if (!stored.isEmpty() && samePath(in.image, stored)) {
+            const bool changed = in.category != old.category || in.title != old.title;
+            f.image = old.image;
+            if (changed || !in.image.contains(old.category)) {
+                const QString name = pictureName(in.category, in.title, old.image);
+                const QString target = picturePath(name);
+                // A picture that cannot be renamed keeps its old name.
+                if (target != stored && renamePicture(stored, target))
+                    f.image = name;
+            }
+        } else {
+            // A new picture replaces the stored one, once it is safely in place.
+            const QString name = pictureName(in.category, in.title, in.image);
+            const QString target = picturePath(name);
+            if (!copyReplacing(in.image, target))
+                return SaveResult::refused(Str::PictureNotStored);
+            if (!stored.isEmpty() && stored != target)
+                QFile::remove(stored);
+            f.image = name;
+        }
+    }
+    book_.removeRecipe(book_.findTitle(old.title));
+    book_.appendRecipe(categoryPos, f);
+    SaveResult r = save();
+    r.notices = notices;
+    return r;
+}
+
+SaveResult Store::deleteRecipe(const QString& title)
+{
+    const pugi::xml_node recipe = book_.findTitle(title);
+    if (!recipe)
+        return {};
+    const QString picture = picturePath(RecipeBook::childText(recipe, RImage));
+    book_.removeRecipe(recipe);
+    const SaveResult saved = save();
+    // The picture goes only once the book without the recipe is on disk.
+    if (saved.ok && !picture.isEmpty())
+        removePictures({picture});
+    return saved;
+}
+
+SaveResult Store::renameCategory(const QString& oldName, const QString& newName)
+{
+    const int position = book_.categoryPosition(oldName);
+    if (position < 0)
+        return {};
+    book_.renameCategory(position, newName);
+    return save();
+}
+
+SaveResult Store::deleteCategory(const QString& name)
+{
+    const int position = book_.categoryPosition(name);
+    if (position < 0)
+        return {};
+    QStringList pictures;
+    for (pugi::xml_node r = book_.category(position).child("recipe"); r; r = r.next_sibling("recipe")) {
+        const QString path = picturePath(RecipeBook::childText(r, RImage));
+        if (!path.isEmpty())
+            pictures << path;
+    }
+    book_.removeCategory(position);
+    const SaveResult saved = save();
+    // Pictures go only once the book without their recipes is on disk.
+    if (saved.ok)
+        removePictures(pictures);
+    return saved;
 }
 
 namespace {
-// entries plus every category with its position, in list order.
-QVector<std::pair<QString, int>> withCategories(QVector<std::pair<QString, int>> entries)
+// entries plus every category of book with its position, in list order.
+QVector<std::pair<QString, int>> withCategories(const RecipeBook& book, QVector<std::pair<QString, int>> entries)
 {
-    for (const CategoryEntry& c : G.xmlDoc.categories())
+    for (const CategoryEntry& c : book.categories())
         entries.push_back({c.name, c.position});
     sortForList(entries);
     return entries;
 }
 } // namespace
 
-QVector<std::pair<QString, int>> categoryListEntries()
+QVector<std::pair<QString, int>> categoryListEntries(const RecipeBook& book)
 {
-    return withCategories({});
+    return withCategories(book, {});
 }
 
-QVector<std::pair<QString, int>> fillCategoryList()
+QVector<std::pair<QString, int>> fillCategoryList(const RecipeBook& book)
 {
-    return withCategories({{fetchText(162), -1}});
-}
-
-SaveResult addCategory(const QString& name, int* position)
-{
-    const int pos = G.xmlDoc.appendCategory(name);
-    if (position)
-        *position = pos;
-    return saveBook();
-}
-
-SaveResult addRecipe(int categoryPos, const RecipeInput& in)
-{
-    if (!G.xmlDoc.category(categoryPos))
-        return SaveResult::failure(QStringLiteral("the chosen category is not in the book"));
-    RecipeFields f = fieldsOf(in);
-    if (!in.picturePath.isEmpty() && usablePicture(in.picturePath)) {
-        const QString name = storedPictureName(in.categoryText, in.title, in.picturePath);
-        if (!copyReplacing(in.picturePath, storedPicturePath(name)))
-            return pictureNotStored();
-        f.image = name;
-    }
-    G.xmlDoc.appendRecipe(categoryPos, f);
-    return saveBook();
-}
-
-SaveResult updateRecipe(int categoryPos, const RecipeInput& in)
-{
-    // Without its category the new entry could not be written; the old one
-    // then stays as it is rather than being lost.
-    if (!G.xmlDoc.category(categoryPos))
-        return SaveResult::failure(QStringLiteral("the chosen category is not in the book"));
-    RecipeFields f = fieldsOf(in);
-    const std::optional<QString> image = updatePicture(in);
-    if (!image)
-        return pictureNotStored();
-    f.image = *image;
-    G.xmlDoc.removeRecipe(G.xmlDoc.findTitle(G.editTitle));
-    G.xmlDoc.appendRecipe(categoryPos, f);
-    return saveBook();
-}
-
-SaveResult deleteRecipe(const QString& title)
-{
-    if (!G.xmlDoc.removeRecipe(G.xmlDoc.findTitle(title)))
-        return {};
-    return saveBook();
+    return withCategories(book, {{fetchText(162), -1}});
 }
 
 } // namespace bd

@@ -23,7 +23,7 @@ struct Backup {
     {
         QDir().mkpath(folder);
         G.xmlDoc.appendCategory(QStringLiteral("pies"));
-        saveBook();
+        bookStore().save();
         env.write(QStringLiteral("images/a.png"), "picture a");
         env.write(QStringLiteral("images/b.jpg"), "picture b");
     }

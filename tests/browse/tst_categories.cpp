@@ -29,12 +29,12 @@ void fillBook(bdtest::TestEnv& env)
                              {"0", "plain pie", ""},
                              {"2", "Sponge", "recipes_cakes_Sponge.png"}};
     for (const auto& row : rows) {
-        const RecipeFields f = bdtest::titled(QString::fromUtf8(row[1]), QString::fromUtf8(row[2]));
+        const Recipe f = bdtest::titled(QString::fromUtf8(row[1]), QString::fromUtf8(row[2]));
         G.xmlDoc.appendRecipe(QByteArray(row[0]).toInt(), f);
         if (!f.image.isEmpty())
             env.write(QStringLiteral("images/") + f.image, bdtest::pngBytes(8, 8));
     }
-    QVERIFY(saveBook());
+    QVERIFY(bookStore().save());
 }
 
 QStringList namesOnDisk(const bdtest::TestEnv& env)
@@ -197,7 +197,7 @@ private slots:
         env.write(QStringLiteral("images/sub/x.png"), "x");
         env.write(QStringLiteral("keep.png"), "k");
         env.write(QStringLiteral("images/fine..png"), "f");
-        QVERIFY(deleteCategory(QStringLiteral("odd")));
+        QVERIFY(bookStore().deleteCategory(QStringLiteral("odd")));
         QCOMPARE(G.xmlDoc.categoryCount(), 1);
         QCOMPARE(G.xmlDoc.categoryName(0), QStringLiteral("Odd"));
         QVERIFY(QFile::exists(env.file(QStringLiteral("images/sub/x.png"))));

@@ -24,9 +24,9 @@ using namespace bd;
 
 namespace {
 
-RecipeFields recipe(const QString& title, const QString& ing = {}, const QString& image = {})
+Recipe recipe(const QString& title, const QString& ing = {}, const QString& image = {})
 {
-    RecipeFields f;
+    Recipe f;
     f.title = title;
     f.preptime = QStringLiteral("10 min");
     f.cooktime = QStringLiteral("1 h");
@@ -51,7 +51,7 @@ void fillBook(bdtest::TestEnv& env)
     b.appendRecipe(2, recipe(QStringLiteral("Sponge")));
     b.appendRecipe(2, recipe(QStringLiteral("carrot cake")));
     env.write(QStringLiteral("images/recipes_pies_apple pie.png"), bdtest::pngBytes(400, 300));
-    QVERIFY(saveBook());
+    QVERIFY(bookStore().save());
 }
 
 using bdtest::texts;

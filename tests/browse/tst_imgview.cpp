@@ -34,7 +34,7 @@ frmBr* browseWithPicture(bdtest::TestEnv& env, int w, int h)
     registerWindow(WindowKind::Br, [] { return new frmBr; });
     registerWindow(WindowKind::ImgView, [] { return new frmImgView; });
     G.xmlDoc.appendCategory(QStringLiteral("pies"));
-    RecipeFields f;
+    Recipe f;
     f.title = QStringLiteral("apple pie");
     f.image = QStringLiteral("recipes_pies_apple pie.png");
     G.xmlDoc.appendRecipe(0, f);

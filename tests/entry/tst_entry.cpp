@@ -53,7 +53,7 @@ void fillBook()
     G.xmlDoc.appendRecipe(0, titled(QStringLiteral("Apple pie")));
     G.xmlDoc.appendRecipe(0, titled(QStringLiteral("Flan")));
     G.xmlDoc.appendRecipe(1, titled(QStringLiteral("Leek soup")));
-    QVERIFY(saveBook());
+    QVERIFY(bookStore().save());
 }
 
 // Lets the windows finish loading (their category step runs once shown).
@@ -144,7 +144,7 @@ private slots:
         w->txtPT->setText(QStringLiteral("20 min"));
         w->cmdAdd->click();
         QCOMPARE(env.dialogs.messageIds().size(), 4);
-        const RecipeFields f = RecipeBook::fields(bdtest::DiskBook().findRecipe(1, QStringLiteral("Crème brûlée")));
+        const Recipe f = RecipeBook::fields(bdtest::DiskBook().findRecipe(1, QStringLiteral("Crème brûlée")));
         QCOMPARE(f.ing, QStringLiteral("cream\neggs"));
         QCOMPARE(f.preptime, QStringLiteral("20 min"));
         for (QLineEdit* t : {w->txtTitle, w->txtPT, w->txtCT, w->txtY})
@@ -359,11 +359,11 @@ private slots:
         G.editCat = QStringLiteral("Desserts");
         G.editTitle = QStringLiteral("Flan");
         G.editImage = QStringLiteral("recipes_Desserts_Flan.jpg");
-        RecipeInput in;
+        Recipe in;
         in.title = QStringLiteral("FLAN");
-        in.categoryText = QStringLiteral("Desserts");
-        in.picturePath = env.file(QStringLiteral("images/recipes_Desserts_Flan.jpg"));
-        QVERIFY(updateRecipe(0, in).ok);
+        in.category = QStringLiteral("Desserts");
+        in.image = env.file(QStringLiteral("images/recipes_Desserts_Flan.jpg"));
+        QVERIFY(bookStore().updateRecipe(G.editRecipe(), 0, in).ok);
         QCOMPARE(env.read(QStringLiteral("images/recipes_Desserts_FLAN.jpg")), kGif);
         QCOMPARE(QDir(env.file(QStringLiteral("images"))).entryList(QDir::Files),
                  QStringList{QStringLiteral("recipes_Desserts_FLAN.jpg")});
@@ -376,7 +376,7 @@ private slots:
         for (const char* bad : {"", ".", "..", "../x.jpg", "a/b.jpg", "a\\b.jpg", "C:x.jpg", "/etc/passwd"})
             QVERIFY2(!safePictureName(QLatin1String(bad)), bad);
         QVERIFY(storedPicturePath(QStringLiteral("../x.jpg")).isEmpty());
-        QVERIFY(safePictureName(storedPictureName(QStringLiteral("/../../x"), QStringLiteral("t"), QStringLiteral("/p/a/jpe"))));
+        QVERIFY(safePictureName(bookStore().pictureName(QStringLiteral("/../../x"), QStringLiteral("t"), QStringLiteral("/p/a/jpe"))));
 
         // A hand-edited book names files beside and above the book folder.
         env.write(QStringLiteral("victim.jpg"), kGif);
@@ -385,7 +385,7 @@ private slots:
         G.xmlDoc.appendCategory(QStringLiteral("Desserts"));
         G.xmlDoc.appendRecipe(0, titled(QStringLiteral("Pie"), QStringLiteral("../victim.jpg")));
         G.xmlDoc.appendRecipe(0, titled(QStringLiteral("Tart"), above));
-        QVERIFY(saveBook());
+        QVERIFY(bookStore().save());
 
         // Browse: shown without a picture, and removing deletes no file.
         auto* br = static_cast<frmBr*>(showWindow(WindowKind::Br));

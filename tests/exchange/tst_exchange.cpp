@@ -3,6 +3,7 @@
 
 #include "app/globals.h"
 #include "exchange/exchange.h"
+#include "exchange/frmImp.h"
 #include "store/store.h"
 #include "testsupport.h"
 
@@ -15,9 +16,9 @@ namespace {
 
 const QString kDate = QStringLiteral("1/2/2030");
 
-RecipeFields recipe(const QString& title, const QString& image = QString(), const QString& ing = QStringLiteral("x"))
+Recipe recipe(const QString& title, const QString& image = QString(), const QString& ing = QStringLiteral("x"))
 {
-    RecipeFields f;
+    Recipe f;
     f.title = title;
     f.preptime = QStringLiteral("5 min");
     f.ing = ing;
@@ -125,7 +126,7 @@ private slots:
         writeFile(images + QStringLiteral("/recipes_B_B1.png"), "pic b1");
 
         // Chosen alternately: A2, B1, A1, B2, the quoted title, B3.
-        const QVector<ExportItem> items = {{a, QStringLiteral("A2")}, {bb, QStringLiteral("B1")},
+        const QVector<RecipeRef> items = {{a, QStringLiteral("A2")}, {bb, QStringLiteral("B1")},
                                            {a, QStringLiteral("A1")}, {bb, QStringLiteral("B2")},
                                            {a, QStringLiteral("Mom's \"best\" pie")}, {bb, QStringLiteral("B3")}};
         const QString file = folderOf(env, "out/export.xml");
@@ -376,7 +377,7 @@ private slots:
         QCOMPARE(importRecipes(G.xmlDoc, source, job).imported, 2);
         const bdtest::DiskBook disk;
         QCOMPARE(outline(disk), QStringList{QStringLiteral("Soups & Stews: Leek & soup Broth")});
-        const RecipeFields leek = RecipeBook::fields(disk.findRecipe(0, QStringLiteral("Leek & soup")));
+        const Recipe leek = RecipeBook::fields(disk.findRecipe(0, QStringLiteral("Leek & soup")));
         QCOMPARE(leek.ing, QStringLiteral("two\nlines «ñ»"));
         QCOMPARE(leek.image, QStringLiteral("recipes_Soups & Stews_Leek & soup.png"));
         QCOMPARE(readFile(imagesFolder() + QLatin1Char('/') + leek.image), picture);

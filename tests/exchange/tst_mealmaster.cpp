@@ -26,7 +26,7 @@ struct Read {
     RecipeBook book;
     MealMasterRead read;
     explicit Read(const QByteArray& bytes) { read = readMealMaster(decodeRecipeText(bytes), book, QStringLiteral("Imported")); }
-    RecipeFields recipe(int i) const
+    Recipe recipe(int i) const
     {
         int n = 0;
         for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
@@ -88,7 +88,7 @@ private slots:
         // The first category names the book's; none goes to the given one.
         QCOMPARE(r.categories(), QStringList({QStringLiteral("Soups"), QStringLiteral("Imported")}));
 
-        const RecipeFields soup = r.recipe(0);
+        const Recipe soup = r.recipe(0);
         QCOMPARE(soup.yield, QStringLiteral("4 servings"));
         QCOMPARE(soup.ing, QStringLiteral("1 1/2 c Sliced mushrooms\n2 tb Butter, melted and cooled a little\nSalt\n"
                                           "TOPPING\n1/2 c Cream"));
@@ -100,7 +100,7 @@ private slots:
             QVERIFY(empty.isEmpty());
 
         // Two columns: the left one first, continuations in their own column.
-        const RecipeFields applePie = r.recipe(1);
+        const Recipe applePie = r.recipe(1);
         QCOMPARE(applePie.yield, QStringLiteral("8"));
         QCOMPARE(applePie.ing, QStringLiteral("4 c Apples\n1 ts Cinnamon, ground fine and sifted\n1 Pie crust\n"
                                               "1/2 c Sugar\n2 tb Flour or cornflour\nFILLING\n1 lg Egg"));

@@ -40,7 +40,7 @@ void fillBook()
         G.xmlDoc.appendRecipe(soups, bdtest::titled(QLatin1String(t)));
     for (const char* t : {"Sponge", "Babka"})
         G.xmlDoc.appendRecipe(cakes, bdtest::titled(QLatin1String(t)));
-    saveBook();
+    bookStore().save();
 }
 
 void chooseCategory(frmExp* w, const char* name) { w->cboCats->setCurrentIndex(w->cboCats->findText(QLatin1String(name))); }

@@ -67,7 +67,7 @@ private:
 
 void twoPies()
 {
-    RecipeFields f;
+    Recipe f;
     G.xmlDoc.appendCategory(QStringLiteral("pies"));
     for (const char* title : {"Tart", "apple"}) {
         f.title = QLatin1String(title);
@@ -147,13 +147,13 @@ private slots:
     void messageTextInBothLanguages()
     {
         bdtest::TestEnv env;
-        RecipeFields loaf;
+        Recipe loaf;
         loaf.title = QStringLiteral("Loaf");
         loaf.preptime = QStringLiteral("10 min");
         loaf.ing = QStringLiteral("flour\nwater");
         loaf.date = QStringLiteral("1/2/2026");
         loaf.image = QStringLiteral("x.jpg");
-        RecipeFields tart = loaf;
+        Recipe tart = loaf;
         tart.title = QStringLiteral("Tart");
         tart.cooktime = QStringLiteral("1 h");
         tart.yield = QStringLiteral("4");

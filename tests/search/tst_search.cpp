@@ -26,9 +26,9 @@ using namespace bd;
 
 namespace {
 
-RecipeFields recipe(const QString& title, const QString& ing = {}, const QString& preptime = {})
+Recipe recipe(const QString& title, const QString& ing = {}, const QString& preptime = {})
 {
-    RecipeFields f;
+    Recipe f;
     f.title = title;
     f.ing = ing;
     f.preptime = preptime;
@@ -47,7 +47,7 @@ void fillBook()
     b.appendRecipe(1, recipe(QStringLiteral("Crumble"), QStringLiteral("apples"), QStringLiteral("15 min")));
     b.appendRecipe(1, recipe(QStringLiteral("Apple Pie"), QStringLiteral("apples"), QStringLiteral("20 min")));
     b.appendRecipe(1, recipe(QStringLiteral("Trifle"), QStringLiteral("pie crumbs"), QStringLiteral("25 min")));
-    QVERIFY(saveBook());
+    QVERIFY(bookStore().save());
 }
 
 using bdtest::texts;
@@ -164,7 +164,7 @@ private slots:
         b.appendCategory(QStringLiteral("zest category"));
         // One recipe per field, the word "zest" in that field alone.
         for (int child = 0; child < RChildCount; ++child) {
-            RecipeFields f = recipe(QStringLiteral("recipe %1").arg(child));
+            Recipe f = recipe(QStringLiteral("recipe %1").arg(child));
             f[child] = child == RTitle ? QStringLiteral("Lemon zest bars") : QStringLiteral("with zest");
             b.appendRecipe(0, f);
         }
@@ -181,7 +181,7 @@ private slots:
         RecipeBook& b = G.xmlDoc;
         b.appendCategory(QStringLiteral("Pies"));
         b.appendCategory(QStringLiteral("Afters"));
-        RecipeFields everywhere = recipe(QStringLiteral("Apple Pie"));
+        Recipe everywhere = recipe(QStringLiteral("Apple Pie"));
         everywhere.ing = QStringLiteral("pie crust");
         everywhere.prep = QStringLiteral("Bake the pie.");
         everywhere.other = QStringLiteral("serve with pie");
@@ -223,7 +223,7 @@ private slots:
         bdtest::TestEnv env;
         RecipeBook& b = G.xmlDoc;
         b.appendCategory(QStringLiteral("Mains"));
-        RecipeFields f = recipe(QStringLiteral("Apple Pie"));
+        Recipe f = recipe(QStringLiteral("Apple Pie"));
         f.yield = QStringLiteral("a dozen");
         b.appendRecipe(0, f);
         f = recipe(QStringLiteral("Quiche"));

@@ -31,13 +31,13 @@ constexpr int kInitialRecipes = 1500;
 constexpr int kSteps = 240;
 constexpr int kCategories = 5;
 
-RecipeInput input(const QString& title, int category)
+Recipe input(const QString& title, int category)
 {
-    RecipeInput in;
+    Recipe in;
     in.title = title;
     in.ing = QStringLiteral("flour\nwater\nsalt ") + title;
     in.prep = QStringLiteral("Knead well. ").repeated(20);
-    in.categoryText = G.xmlDoc.categoryName(category);
+    in.category = G.xmlDoc.categoryName(category);
     return in;
 }
 
@@ -48,7 +48,7 @@ void startBook()
     for (int c = 0; c < kCategories; ++c)
         G.xmlDoc.appendCategory(QStringLiteral("Category %1").arg(c));
     for (int i = 0; i < kInitialRecipes; ++i) {
-        RecipeFields f;
+        Recipe f;
         f.title = QStringLiteral("Init%1").arg(i);
         f.ing = QStringLiteral("one\ntwo\nthree");
         f.prep = QStringLiteral("Stir gently and bake. ").repeated(10);
@@ -62,19 +62,19 @@ void applyStep(int k)
 {
     switch (k % 4) {
     case 0:
-        addRecipe(k % kCategories, input(QStringLiteral("A%1").arg(k), k % kCategories));
+        bookStore().addRecipe(k % kCategories, input(QStringLiteral("A%1").arg(k), k % kCategories));
         break;
     case 1: // the recipe added just before is renamed and moved
         G.editTitle = QStringLiteral("A%1").arg(k - 1);
         G.editCat = G.xmlDoc.categoryName((k - 1) % kCategories);
         G.editImage.clear();
-        updateRecipe(k % kCategories, input(QStringLiteral("B%1").arg(k - 1), k % kCategories));
+        bookStore().updateRecipe(G.editRecipe(), k % kCategories, input(QStringLiteral("B%1").arg(k - 1), k % kCategories));
         break;
     case 2:
-        deleteRecipe(QStringLiteral("init%1").arg(k));
+        bookStore().deleteRecipe(QStringLiteral("init%1").arg(k));
         break;
     default:
-        addCategory(QStringLiteral("C%1").arg(k));
+        bookStore().addCategory(QStringLiteral("C%1").arg(k));
         break;
     }
 }
@@ -132,7 +132,7 @@ private slots:
         bdtest::TestEnv env;
         // Every state the book passes through, worked out beforehand.
         startBook();
-        QVERIFY(saveBook());
+        QVERIFY(bookStore().save());
         const QByteArray start = env.read(QStringLiteral("recipes.xml"));
         QVector<QByteArray> states{hashOf(start)};
         for (int k = 0; k < kSteps; ++k) {

@@ -1,6 +1,7 @@
 // The recipe book document, its lookups, the store operations and saving.
 
 #include "app/globals.h"
+#include "resources/strings.h"
 #include "store/store.h"
 #include "testsupport.h"
 
@@ -44,7 +45,7 @@ void openBook(const bdtest::TestEnv& env, const QByteArray& bytes)
 }
 
 // The book as it is on disk now.
-RecipeFields reloadedRecipe(int category, const QString& title)
+Recipe reloadedRecipe(int category, const QString& title)
 {
     RecipeBook disk;
     if (!disk.loadFile(bookPath()))
@@ -54,11 +55,11 @@ RecipeFields reloadedRecipe(int category, const QString& title)
 
 using bdtest::titled;
 
-RecipeInput recipe(const QString& title, const QString& category)
+Recipe recipe(const QString& title, const QString& category)
 {
-    RecipeInput in;
+    Recipe in;
     in.title = title;
-    in.categoryText = category;
+    in.category = category;
     return in;
 }
 
@@ -78,10 +79,10 @@ private slots:
         QCOMPARE(RecipeBook::fields(pie).ing, QStringLiteral("apples\nflour"));
 
         // CR LF from a text box reads back as LF; the empty category survives.
-        RecipeInput in = recipe(QStringLiteral("Layers"), QStringLiteral("Soups"));
+        Recipe in = recipe(QStringLiteral("Layers"), QStringLiteral("Soups"));
         in.prep = QStringLiteral("one\r\ntwo\r\n\r\nthree");
-        QVERIFY(addRecipe(1, in).ok);
-        QVERIFY(addRecipe(1, recipe(QStringLiteral("Bare"), QStringLiteral("Soups"))).ok);
+        QVERIFY(bookStore().addRecipe(1, in).ok);
+        QVERIFY(bookStore().addRecipe(1, recipe(QStringLiteral("Bare"), QStringLiteral("Soups"))).ok);
         QCOMPARE(reloadedRecipe(1, in.title).prep, QStringLiteral("one\ntwo\n\nthree"));
         const bdtest::DiskBook disk;
         QCOMPARE(disk.categoryName(2), QStringLiteral("Empty"));
@@ -141,12 +142,12 @@ private slots:
         // Added to an empty category and written at once, with its picture.
         const QByteArray png = bdtest::pngBytes(4, 3);
         env.write(QStringLiteral("pics/Pie.JPEG"), png);
-        RecipeInput in = recipe(QStringLiteral("Tart"), QStringLiteral("Empty"));
+        Recipe in = recipe(QStringLiteral("Tart"), QStringLiteral("Empty"));
         in.preptime = QStringLiteral("10 min");
         in.ing = QStringLiteral("butter & <sugar>");
-        in.picturePath = env.file(QStringLiteral("pics/Pie.JPEG"));
-        QVERIFY(addRecipe(2, in).ok);
-        const RecipeFields onDisk = reloadedRecipe(2, QStringLiteral("Tart"));
+        in.image = env.file(QStringLiteral("pics/Pie.JPEG"));
+        QVERIFY(bookStore().addRecipe(2, in).ok);
+        const Recipe onDisk = reloadedRecipe(2, QStringLiteral("Tart"));
         QCOMPARE(onDisk.ing, QStringLiteral("butter & <sugar>"));
         QCOMPARE(onDisk.image, QStringLiteral("recipes_Empty_Tart.jpg"));
         QCOMPARE(env.read(QStringLiteral("images/recipes_Empty_Tart.jpg")), png);
@@ -155,37 +156,40 @@ private slots:
         // An empty picture file is refused; the recipe is kept without it.
         in = recipe(QStringLiteral("Soup of the day"), QStringLiteral("Soups"));
         env.write(QStringLiteral("pics/empty.jpg"), QByteArray());
-        in.picturePath = env.file(QStringLiteral("pics/empty.jpg"));
-        QVERIFY(addRecipe(1, in).ok);
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{197});
+        in.image = env.file(QStringLiteral("pics/empty.jpg"));
+        const SaveResult kept = bookStore().addRecipe(1, in);
+        QVERIFY(kept.ok);
+        QCOMPARE(kept.notices, QVector<int>{Str::PictureUnreadable});
+        QVERIFY(report(kept));
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::PictureUnreadable});
         QCOMPARE(reloadedRecipe(1, in.title).title, in.title);
         QVERIFY(!QFile::exists(env.file(QStringLiteral("images/recipes_Soups_Soup of the day.jpg"))));
 
         // Characters XML cannot carry are left out, so the book still reads.
         in = recipe(QStringLiteral("Bad\x01Title"), QStringLiteral("Soups"));
         in.ing = QStringLiteral("a\x0B" "b\x1F" "c\td");
-        QVERIFY(addRecipe(1, in).ok);
+        QVERIFY(bookStore().addRecipe(1, in).ok);
         QCOMPARE(checkBook(bookPath()), QStringLiteral("aok"));
         QVERIFY(!env.read(QStringLiteral("recipes.xml")).contains('\x01'));
         QCOMPARE(reloadedRecipe(1, QStringLiteral("BadTitle")).ing, QStringLiteral("abc\td"));
 
         // Delete ignores case, removes one recipe and keeps the others.
-        QVERIFY(deleteRecipe(QStringLiteral("APPLE PIE")).ok);
+        QVERIFY(bookStore().deleteRecipe(QStringLiteral("APPLE PIE")).ok);
         QCOMPARE(bdtest::DiskBook().recipeTitles(0), QStringList({"Flan"}));
         QCOMPARE(bdtest::DiskBook().recipeCount(), 5);
 
         // A title that is not there changes nothing on disk.
         openBook(env, kPrettyBook);
-        QVERIFY(deleteRecipe(QStringLiteral("No such recipe")).ok);
+        QVERIFY(bookStore().deleteRecipe(QStringLiteral("No such recipe")).ok);
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), kPrettyBook);
         QCOMPARE(G.xmlDoc.recipeCount(), 3);
 
         // The entry lists: "[new category..]" first, then names by list order
         // carrying their book positions; a new category is last in the book.
         int position = -1;
-        QVERIFY(addCategory(QStringLiteral("bread"), &position).ok);
+        QVERIFY(bookStore().addCategory(QStringLiteral("bread"), &position).ok);
         QCOMPARE(position, 3);
-        const auto list = fillCategoryList();
+        const auto list = fillCategoryList(G.xmlDoc);
         QCOMPARE(list.size(), 5);
         QCOMPARE(list[0], (std::pair<QString, int>{QStringLiteral("[new category..]"), -1}));
         QCOMPARE(list[1], (std::pair<QString, int>{QStringLiteral("bread"), 3}));
@@ -201,16 +205,16 @@ private slots:
         G.editCat = QStringLiteral("Desserts");
 
         // Saved unchanged: moves to the end of its category, dated today.
-        RecipeInput in = recipe(QStringLiteral("Apple pie"), QStringLiteral("Desserts"));
+        Recipe in = recipe(QStringLiteral("Apple pie"), QStringLiteral("Desserts"));
         in.ing = QStringLiteral("apples\r\nflour");
-        QVERIFY(bd::updateRecipe(0, in).ok);
+        QVERIFY(bookStore().updateRecipe(G.editRecipe(), 0, in).ok);
         QCOMPARE(bdtest::DiskBook().recipeTitles(0), QStringList({"Flan", "Apple pie"}));
         QCOMPARE(reloadedRecipe(0, in.title).date, shortDateText());
         QCOMPARE(reloadedRecipe(0, in.title).ing, QStringLiteral("apples\nflour"));
 
         // A category position that is not in the book: nothing changes.
         const QByteArray before = env.read(QStringLiteral("recipes.xml"));
-        QVERIFY(!bd::updateRecipe(9, recipe(QStringLiteral("Apple pie"), QStringLiteral("Gone"))).ok);
+        QVERIFY(!bookStore().updateRecipe(G.editRecipe(), 9, recipe(QStringLiteral("Apple pie"), QStringLiteral("Gone"))).ok);
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), before);
         QVERIFY(G.xmlDoc.findRecipe(0, QStringLiteral("Apple pie")));
     }
@@ -219,7 +223,7 @@ private slots:
     {
         bdtest::TestEnv env;
         openBook(env, kPrettyBook);
-        RecipeFields big = titled(QStringLiteral("Big"));
+        Recipe big = titled(QStringLiteral("Big"));
         big.prep = QString(20000, QLatin1Char('x'));
         G.xmlDoc.appendRecipe(0, big);
 
@@ -228,7 +232,7 @@ private slots:
         if (geteuid() != 0) {
             const QFile::Permissions old = QFile::permissions(env.appPath());
             QVERIFY(QFile::setPermissions(env.appPath(), QFile::ReadOwner | QFile::ExeOwner));
-            const SaveResult r = saveBook();
+            const SaveResult r = bookStore().save();
             QFile::setPermissions(env.appPath(), old);
             QVERIFY(!r.ok);
             QCOMPARE(env.read(QStringLiteral("recipes.xml")), kPrettyBook);
@@ -244,7 +248,7 @@ private slots:
         const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
         rlimit small{rlim_t(4096), old.rlim_max};
         QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
-        const SaveResult r = saveBook();
+        const SaveResult r = bookStore().save();
         setrlimit(RLIMIT_FSIZE, &old);
         signal(SIGXFSZ, oldHandler);
 
@@ -252,11 +256,11 @@ private slots:
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), kPrettyBook);
         QCOMPARE(QDir(env.appPath()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("recipes.xml")});
-        QVERIFY(!reportSaveFailure(r));
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{307});
+        QVERIFY(!report(r));
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::SaveFailed});
 
         // With room again the same save goes through.
-        QVERIFY(reportSaveFailure(saveBook()));
+        QVERIFY(report(bookStore().save()));
         QCOMPARE(reloadedRecipe(0, QStringLiteral("Big")).prep.size(), 20000);
 #endif
     }

@@ -79,7 +79,7 @@ void importAll(const RecipeBook& source, const QStringList& entries)
     QSet<QString> titles;
     for (const CategoryEntry& c : book.categories()) {
         for (pugi::xml_node r = book.category(c.position).child("recipe"); r; r = r.next_sibling("recipe")) {
-            const RecipeFields f = RecipeBook::fields(r);
+            const Recipe f = RecipeBook::fields(r);
             if (f.title.isEmpty() || !nameAllowed(f.title))
                 broken("imported titles are allowed names");
             if (titles.contains(f.title.toLower()))
@@ -102,16 +102,19 @@ void readBook(const QByteArray& bytes)
     if (!G.xmlDoc.loadBuffer(bytes))
         return;
 
-    for (const auto& category : categoryListEntries()) {
+    for (const auto& category : categoryListEntries(G.xmlDoc)) {
         for (const QString& title : recipeListEntries(category.second)) {
-            const RecipeFields f = RecipeBook::fields(G.xmlDoc.findRecipe(category.second, title));
+            const Recipe f = RecipeBook::fields(G.xmlDoc.findRecipe(category.second, title));
             const QString picture = storedPicturePath(f.image);
             if (!picture.isEmpty() && !picture.startsWith(imagesFolder() + QLatin1Char('/')))
                 broken("a picture path stays in the images folder");
             G.xmlDoc.titleExists(title);
-            plainTextRecipe({f.title, f.preptime, f.cooktime, f.yield, fixLineBreaks(f.ing), fixLineBreaks(f.prep),
-                             fixLineBreaks(f.other)});
-            printPageText({f.title, f.preptime, f.cooktime, f.yield, f.ing, f.prep, f.other}, true);
+            Recipe shown = f;
+            shown.ing = fixLineBreaks(f.ing);
+            shown.prep = fixLineBreaks(f.prep);
+            shown.other = fixLineBreaks(f.other);
+            plainTextRecipe(shown);
+            printPageText(f, true);
             for (const QString& text : {f.title, f.ing, f.prep, f.other})
                 if (QString(pageText(text)).remove(QStringLiteral("<br>")).contains(QLatin1Char('<')))
                     broken("recipe texts are escaped on the print page");

@@ -137,9 +137,9 @@ void writeFile(const QString& path, const QByteArray& bytes)
         f.write(bytes);
 }
 
-RecipeFields titled(const QString& title, const QString& image)
+Recipe titled(const QString& title, const QString& image)
 {
-    RecipeFields f;
+    Recipe f;
     f.title = title;
     f.image = image;
     return f;

@@ -85,7 +85,7 @@ QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
 
 // A recipe with only a title and, if given, a picture name.
-bd::RecipeFields titled(const QString& title, const QString& image = {});
+bd::Recipe titled(const QString& title, const QString& image = {});
 
 // The book as it is on disk now (empty if it cannot be read).
 struct DiskBook : bd::RecipeBook {

@@ -1,0 +1,147 @@
+#include "store/names.h"
+
+#include "resources/strings.h"
+#include "store/recipebook.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace bd {
+
+const QString kForbiddenNameChars = QStringLiteral("\"'?\\/:*|<>");
+
+bool nameAllowed(const QString& s)
+{
+    return std::none_of(s.begin(), s.end(), [](QChar c) { return kForbiddenNameChars.contains(c); });
+}
+
+QString forbiddenCharsText(CharsList where)
+{
+    switch (where) {
+    case CharsList::Title: return QStringLiteral("\r\n\" , ' , ? , \\ , / , : , * , | , < , >");
+    case CharsList::AddCategory:
+    case CharsList::RenameCategory: return QStringLiteral("\r\n\" , ' , ? , \\ , / , : , * , | , < , > ");
+    case CharsList::EditCategory: return QStringLiteral("\r\n\" , ' , ? , \\ , / , : , *  , | , < , >");
+    }
+    return QString();
+}
+
+bool categoryNameFree(const QStringList& listEntries, const QString& candidate)
+{
+    const QString wanted = candidate.toLower();
+    return std::none_of(listEntries.begin(), listEntries.end(),
+                        [&wanted](const QString& entry) { return entry.toLower() == wanted; });
+}
+
+namespace {
+
+EntryCheck titleFailure(int message, const QString& suffix = QString())
+{
+    return {message, suffix, EntryFocus::Title, message != Str::NoTitle};
+}
+
+EntryCheck categoryFailure() { return {Str::NoCategoryChosen, QString(), EntryFocus::Category, false}; }
+
+// Characters that let a file name reach another folder or drive.
+bool leavesFolder(QChar c)
+{
+    return c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') || c.isNull();
+}
+
+QString withinFolder(QString name)
+{
+    for (QChar& c : name)
+        if (leavesFolder(c))
+            c = QLatin1Char('_');
+    return name;
+}
+
+} // namespace
+
+EntryCheck checkNewRecipe(const RecipeBook& book, const QString& title, bool categoryChosen)
+{
+    if (title.isEmpty())
+        return titleFailure(Str::NoTitle);
+    if (!categoryChosen)
+        return categoryFailure();
+    if (!nameAllowed(title))
+        return titleFailure(Str::TitleChars, forbiddenCharsText(CharsList::Title));
+    if (book.titleExists(title))
+        return titleFailure(Str::TitleTaken);
+    return {};
+}
+
+EntryCheck checkEditedRecipe(const RecipeBook& book, const QString& title, bool categoryChosen,
+                             const QString& oldTitle)
+{
+    if (!categoryChosen)
+        return categoryFailure();
+    if (title.isEmpty())
+        return titleFailure(Str::NoTitle);
+    if (!nameAllowed(title))
+        return titleFailure(Str::TitleChars, forbiddenCharsText(CharsList::Title));
+    if (title.toLower() != oldTitle.toLower() && book.titleExists(title))
+        return titleFailure(Str::TitleTaken);
+    return {};
+}
+
+QString storedPictureName(const QString& prefix, const QString& category, const QString& title,
+                          const QString& sourcePath)
+{
+    QString ext = sourcePath.right(4);
+    if (ext.compare(QLatin1String("jpeg"), Qt::CaseInsensitive) == 0)
+        ext = QStringLiteral(".jpg");
+    // Names in the book never hold separators, but a hand-edited book or an
+    // odd source path may.
+    return withinFolder(prefix + QLatin1Char('_') + category + QLatin1Char('_') + title + ext);
+}
+
+bool safePictureName(const QString& name)
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    return std::none_of(name.begin(), name.end(), leavesFolder);
+}
+
+QString picturePathIn(const QString& folder, const QString& name)
+{
+    return safePictureName(name) ? folder + QLatin1Char('/') + name : QString();
+}
+
+QString getNewFileName(const QString& name, const QString& middle)
+{
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot >= 0 ? name.mid(dot) : QString();
+    const int first = name.indexOf(QLatin1Char('_'));
+    const int second = first >= 0 ? name.indexOf(QLatin1Char('_'), first + 1) : -1;
+    const QString stem =
+        second >= 0 ? name.left(second + 1) : name.left(dot >= 0 ? dot : name.size()) + QLatin1Char('_');
+    const QString result = withinFolder(stem + middle + extension);
+    return safePictureName(result) ? result : QString();
+}
+
+bool pictureNameAccepted(const QString& path)
+{
+    const QString end = path.right(3).toLower();
+    for (const char* ok : {"gif", "jpg", "bmp", "peg", "jpe"})
+        if (end == QLatin1String(ok))
+            return true;
+    return false;
+}
+
+bool inFolder(const QString& path, const QString& folder)
+{
+    const QFileInfo file(path);
+    const QFileInfo dir(folder);
+    QString fileFolder = QDir::cleanPath(file.absolutePath());
+    QString wanted = QDir::cleanPath(dir.absoluteFilePath());
+    if (file.exists() && dir.exists()) {
+        fileFolder = QFileInfo(file.canonicalFilePath()).absolutePath();
+        wanted = dir.canonicalFilePath();
+    }
+    return fileFolder == wanted;
+}
+
+} // namespace bd

@@ -277,7 +277,10 @@ void benchSize(int recipes, int runs)
 
         const QString victim = gen.titles.value((middle + run) % recipes);
         check(bd::G.xmlDoc.titleExists(victim), QStringLiteral("no recipe to delete"));
-        remove.push_back(timedMs([&] { saved = bd::bookStore().deleteRecipe(victim); }));
+        int victimCategory = 0;
+        while (!bd::G.xmlDoc.findRecipe(victimCategory, victim))
+            ++victimCategory;
+        remove.push_back(timedMs([&] { saved = bd::bookStore().deleteRecipe({victimCategory, victim}); }));
         check(saved.ok, QStringLiteral("deleting a recipe failed: ") + saved.error);
         check(!bd::G.xmlDoc.titleExists(victim), QStringLiteral("the recipe was not deleted"));
 

@@ -313,8 +313,11 @@ void frmBr::showRecipe(int position)
     if (!item)
         return;
     const pugi::xml_node recipe = G.xmlDoc.findRecipe(position, item->text());
-    if (!recipe)
+    if (!recipe) {
+        // Never leave another recipe's texts on show under this title.
+        clearRecipe();
         return;
+    }
     const Recipe f = RecipeBook::fields(recipe);
     lblPT->setText(f.preptime);
     lblCT->setText(f.cooktime);
@@ -397,7 +400,7 @@ void frmBr::remove()
     if (msgBox(Str::ConfirmDeletion, Buttons::YesNo, Icon::None, QStringLiteral(":  « ") + title + QStringLiteral(" »")) ==
         Answer::No)
         return;
-    report(bookStore().deleteRecipe(title));
+    report(bookStore().deleteRecipe({selectedCategory(), title}));
     categoryChanged();
 }
 

@@ -102,6 +102,62 @@ SaveResult Store::addCategory(const QString& name, int* position)
     return save();
 }
 
+pugi::xml_node Store::find(const Recipe& old) const
+{
+    if (const pugi::xml_node exact = book_.findRecipe(book_.categoryPosition(old.category), old.title))
+        return exact;
+    const std::string title = old.title.toStdString();
+    for (pugi::xml_node c = book_.root().child("category"); c; c = c.next_sibling("category"))
+        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
+            if (title == r.first_child().text().get())
+                return r;
+    return {};
+}
+
+bool Store::pictureNamed(const QString& name) const
+{
+    if (name.isEmpty())
+        return false;
+    const QString lowered = name.toLower();
+    for (pugi::xml_node c = book_.root().child("category"); c; c = c.next_sibling("category"))
+        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
+            const QString image = RecipeBook::childText(r, RImage);
+            if (!image.isEmpty() && image.toLower() == lowered)
+                return true;
+        }
+    return false;
+}
+
+QString Store::freePictureName(const QString& wanted, const QString& own) const
+{
+    const int dot = wanted.lastIndexOf(QLatin1Char('.'));
+    const QString stem = dot > 0 ? wanted.left(dot) : wanted;
+    const QString ext = dot > 0 ? wanted.mid(dot) : QString();
+    QString name = wanted;
+    for (int n = 2;; ++n) {
+        if (!own.isEmpty() && name.compare(own, Qt::CaseInsensitive) == 0)
+            return name;
+        if (!QFileInfo::exists(picturePath(name)) && !pictureNamed(name))
+            return name;
+        name = stem + QStringLiteral(" (%1)").arg(n) + ext;
+    }
+}
+
+SaveResult Store::commit(const QStringList& retired, const QVector<int>& notices)
+{
+    SaveResult r = save();
+    r.notices = notices;
+    if (r.ok) {
+        QStringList unused;
+        for (const QString& name : retired)
+            if (!pictureNamed(name))
+                unused << picturePath(name);
+        unused.removeAll(QString());
+        removePictures(unused);
+    }
+    return r;
+}
+
 SaveResult Store::addRecipe(int categoryPos, const Recipe& in)
 {
     if (!book_.category(categoryPos))
@@ -110,7 +166,7 @@ SaveResult Store::addRecipe(int categoryPos, const Recipe& in)
     QVector<int> notices;
     if (!in.image.isEmpty()) {
         if (usablePicture(in.image)) {
-            const QString name = pictureName(in.category, in.title, in.image);
+            const QString name = freePictureName(pictureName(in.category, in.title, in.image));
             if (!copyReplacing(in.image, picturePath(name)))
                 return SaveResult::refused(Str::PictureNotStored);
             f.image = name;
@@ -119,9 +175,7 @@ SaveResult Store::addRecipe(int categoryPos, const Recipe& in)
         }
     }
     book_.appendRecipe(categoryPos, f);
-    SaveResult r = save();
-    r.notices = notices;
-    return r;
+    return commit({}, notices);
 }
 
 SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe& in)
@@ -132,11 +186,12 @@ SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe&
         return SaveResult::failure(QStringLiteral("the chosen category is not in the book"));
     Recipe f = storedFields(in);
     QVector<int> notices;
+    QStringList retired;
 
     // A stored name that could reach outside the images folder is ignored.
     const QString stored = picturePath(old.image);
     if (!stored.isEmpty() && in.image.isEmpty()) {
-        QFile::remove(stored);
+        retired << old.image;
     } else if (!in.image.isEmpty() && QFileInfo::exists(in.image)) {
         if (!usablePicture(in.image)) {
             notices << Str::PictureUnreadable;
@@ -144,42 +199,43 @@ SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe&
             const bool changed = in.category != old.category || in.title != old.title;
             f.image = old.image;
             if (changed || !in.image.contains(old.category)) {
-                const QString name = pictureName(in.category, in.title, old.image);
+                const QString name = freePictureName(pictureName(in.category, in.title, old.image), old.image);
                 const QString target = picturePath(name);
-                // A picture that cannot be renamed keeps its old name.
-                if (target != stored && renamePicture(stored, target))
+                if (name.compare(old.image, Qt::CaseInsensitive) == 0) {
+                    // Only the letter case changes: renamed in place.
+                    if (target != stored && renamePicture(stored, target))
+                        f.image = name;
+                } else if (copyReplacing(stored, target)) {
+                    // The old file goes once the book names the new one;
+                    // one that cannot be copied keeps its old name.
                     f.image = name;
+                    retired << old.image;
+                }
             }
         } else {
-            // A new picture replaces the stored one, once it is safely in place.
-            const QString name = pictureName(in.category, in.title, in.image);
-            const QString target = picturePath(name);
-            if (!copyReplacing(in.image, target))
+            // A new picture goes in beside the stored one, which goes once
+            // the book no longer names it.
+            const QString name = freePictureName(pictureName(in.category, in.title, in.image), old.image);
+            if (!copyReplacing(in.image, picturePath(name)))
                 return SaveResult::refused(Str::PictureNotStored);
-            if (!stored.isEmpty() && stored != target)
-                QFile::remove(stored);
+            if (!stored.isEmpty() && name.compare(old.image, Qt::CaseInsensitive) != 0)
+                retired << old.image;
             f.image = name;
         }
     }
-    book_.removeRecipe(book_.findTitle(old.title));
+    book_.removeRecipe(find(old));
     book_.appendRecipe(categoryPos, f);
-    SaveResult r = save();
-    r.notices = notices;
-    return r;
+    return commit(retired, notices);
 }
 
-SaveResult Store::deleteRecipe(const QString& title)
+SaveResult Store::deleteRecipe(const RecipeRef& ref)
 {
-    const pugi::xml_node recipe = book_.findTitle(title);
+    const pugi::xml_node recipe = book_.findRecipe(ref.category, ref.title);
     if (!recipe)
         return {};
-    const QString picture = picturePath(RecipeBook::childText(recipe, RImage));
+    const QString picture = RecipeBook::childText(recipe, RImage);
     book_.removeRecipe(recipe);
-    const SaveResult saved = save();
-    // The picture goes only once the book without the recipe is on disk.
-    if (saved.ok && !picture.isEmpty())
-        removePictures({picture});
-    return saved;
+    return commit({picture});
 }
 
 SaveResult Store::renameCategory(const QString& oldName, const QString& newName)
@@ -197,17 +253,10 @@ SaveResult Store::deleteCategory(const QString& name)
     if (position < 0)
         return {};
     QStringList pictures;
-    for (pugi::xml_node r = book_.category(position).child("recipe"); r; r = r.next_sibling("recipe")) {
-        const QString path = picturePath(RecipeBook::childText(r, RImage));
-        if (!path.isEmpty())
-            pictures << path;
-    }
+    for (pugi::xml_node r = book_.category(position).child("recipe"); r; r = r.next_sibling("recipe"))
+        pictures << RecipeBook::childText(r, RImage);
     book_.removeCategory(position);
-    const SaveResult saved = save();
-    // Pictures go only once the book without their recipes is on disk.
-    if (saved.ok)
-        removePictures(pictures);
-    return saved;
+    return commit(pictures);
 }
 
 namespace {

@@ -47,25 +47,43 @@ public:
     // cannot be copied refuses the change (nothing is saved).
     SaveResult addRecipe(int categoryPos, const Recipe& in);
 
-    // Replaces old (the recipe as the book held it: its title, category
-    // name and stored picture name) with in, appended to the category at
-    // categoryPos; the stored picture follows the recipe's new name.
+    // Replaces old (the recipe as the book held it: its exact title, its
+    // category's name and its stored picture's name) with in, appended to
+    // the category at categoryPos; the stored picture follows the recipe's
+    // new name. Old pictures are deleted only once the book is on disk.
     SaveResult updateRecipe(const Recipe& old, int categoryPos, const Recipe& in);
 
-    // Removes the first recipe whose title matches ignoring letter case;
-    // its picture is deleted once the book without it is on disk. Nothing
-    // changes when no recipe matches.
-    SaveResult deleteRecipe(const QString& title);
+    // Removes the recipe of that category with exactly that title; its
+    // picture is deleted once the book without it is on disk, unless
+    // another recipe names it. Nothing changes when no recipe matches.
+    SaveResult deleteRecipe(const RecipeRef& recipe);
 
     // Renames the first category named oldName (exact text). With no such
     // category nothing changes and nothing is saved.
     SaveResult renameCategory(const QString& oldName, const QString& newName);
 
     // Removes the first category named name (exact text) with its recipes;
-    // their pictures are deleted once the book without them is on disk.
+    // their pictures are deleted once the book without them is on disk
+    // (those another recipe still names stay).
     SaveResult deleteCategory(const QString& name);
 
+    // The recipe old names: exactly its title in its category, else the
+    // first recipe anywhere with exactly that title.
+    pugi::xml_node find(const Recipe& old) const;
+
+    // True when a recipe of the book names the picture name (letter case
+    // ignored, as some disks ignore it).
+    bool pictureNamed(const QString& name) const;
+    // wanted, or wanted with " (2)", " (3)", ... before its extension: a
+    // name no file in the images folder and no recipe of the book takes,
+    // own (the recipe's present picture, in any letter case) excepted.
+    QString freePictureName(const QString& wanted, const QString& own = QString()) const;
+
 private:
+    // Saves; once the book is on disk, deletes the pictures of retired
+    // that no recipe names any more.
+    SaveResult commit(const QStringList& retired, const QVector<int>& notices = {});
+
     RecipeBook& book_;
     BookPlace place_;
 };

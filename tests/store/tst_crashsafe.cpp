@@ -71,7 +71,7 @@ void applyStep(int k)
         bookStore().updateRecipe(G.editRecipe(), k % kCategories, input(QStringLiteral("B%1").arg(k - 1), k % kCategories));
         break;
     case 2:
-        bookStore().deleteRecipe(QStringLiteral("init%1").arg(k));
+        bookStore().deleteRecipe({k % kCategories, QStringLiteral("Init%1").arg(k)});
         break;
     default:
         bookStore().addCategory(QStringLiteral("C%1").arg(k));

@@ -173,14 +173,17 @@ private slots:
         QVERIFY(!env.read(QStringLiteral("recipes.xml")).contains('\x01'));
         QCOMPARE(reloadedRecipe(1, QStringLiteral("BadTitle")).ing, QStringLiteral("abc\td"));
 
-        // Delete ignores case, removes one recipe and keeps the others.
-        QVERIFY(bookStore().deleteRecipe(QStringLiteral("APPLE PIE")).ok);
+        // Delete takes exactly the named recipe and keeps the others.
+        const QByteArray beforeDelete = env.read(QStringLiteral("recipes.xml"));
+        QVERIFY(bookStore().deleteRecipe({0, QStringLiteral("APPLE PIE")}).ok);
+        QCOMPARE(env.read(QStringLiteral("recipes.xml")), beforeDelete);
+        QVERIFY(bookStore().deleteRecipe({0, QStringLiteral("Apple pie")}).ok);
         QCOMPARE(bdtest::DiskBook().recipeTitles(0), QStringList({"Flan"}));
         QCOMPARE(bdtest::DiskBook().recipeCount(), 5);
 
         // A title that is not there changes nothing on disk.
         openBook(env, kPrettyBook);
-        QVERIFY(bookStore().deleteRecipe(QStringLiteral("No such recipe")).ok);
+        QVERIFY(bookStore().deleteRecipe({0, QStringLiteral("No such recipe")}).ok);
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), kPrettyBook);
         QCOMPARE(G.xmlDoc.recipeCount(), 3);
 
@@ -217,6 +220,88 @@ private slots:
         QVERIFY(!bookStore().updateRecipe(G.editRecipe(), 9, recipe(QStringLiteral("Apple pie"), QStringLiteral("Gone"))).ok);
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), before);
         QVERIFY(G.xmlDoc.findRecipe(0, QStringLiteral("Apple pie")));
+    }
+
+    void picturesAreNeverSharedOrLostByName()
+    {
+        bdtest::TestEnv env;
+        openBook(env, "<recipebook><category cname=\"Pies\"/><category cname=\"Pies_Apple\"/></recipebook>");
+        env.write(QStringLiteral("pics/one.jpg"), "first picture");
+        env.write(QStringLiteral("pics/two.jpg"), "second picture");
+
+        // "Pies" + "Apple_Tart" and "Pies_Apple" + "Tart" derive the same name:
+        // the second is stored under a free one and the first stays whole.
+        Recipe in = recipe(QStringLiteral("Apple_Tart"), QStringLiteral("Pies"));
+        in.image = env.file(QStringLiteral("pics/one.jpg"));
+        QVERIFY(bookStore().addRecipe(0, in).ok);
+        in = recipe(QStringLiteral("Tart"), QStringLiteral("Pies_Apple"));
+        in.image = env.file(QStringLiteral("pics/two.jpg"));
+        QVERIFY(bookStore().addRecipe(1, in).ok);
+        const QString first = QStringLiteral("recipes_Pies_Apple_Tart.jpg");
+        const QString second = reloadedRecipe(1, QStringLiteral("Tart")).image;
+        QCOMPARE(second, QStringLiteral("recipes_Pies_Apple_Tart (2).jpg"));
+        QCOMPARE(env.read(QStringLiteral("images/") + first), QByteArray("first picture"));
+        QCOMPARE(env.read(QStringLiteral("images/") + second), QByteArray("second picture"));
+
+        // Renaming the first recipe moves its picture and leaves the other's.
+        Recipe old = RecipeBook::fields(G.xmlDoc.findRecipe(0, QStringLiteral("Apple_Tart")));
+        old.category = QStringLiteral("Pies");
+        in = recipe(QStringLiteral("Apple_Tarte"), QStringLiteral("Pies"));
+        in.image = env.file(QStringLiteral("images/") + first);
+        QVERIFY(bookStore().updateRecipe(old, 0, in).ok);
+        QCOMPARE(env.read(QStringLiteral("images/recipes_Pies_Apple_Tarte.jpg")), QByteArray("first picture"));
+        QVERIFY(!QFile::exists(env.file(QStringLiteral("images/") + first)));
+        QCOMPARE(env.read(QStringLiteral("images/") + second), QByteArray("second picture"));
+
+        // A file nobody names still is not overwritten by a new recipe.
+        env.write(QStringLiteral("images/recipes_Pies_Plum.jpg"), "cook's own file");
+        in = recipe(QStringLiteral("Plum"), QStringLiteral("Pies"));
+        in.image = env.file(QStringLiteral("pics/two.jpg"));
+        QVERIFY(bookStore().addRecipe(0, in).ok);
+        QCOMPARE(env.read(QStringLiteral("images/recipes_Pies_Plum.jpg")), QByteArray("cook's own file"));
+        QCOMPARE(reloadedRecipe(0, QStringLiteral("Plum")).image, QStringLiteral("recipes_Pies_Plum (2).jpg"));
+
+        // A picture two recipes name (a hand-edited book) goes with the last.
+        openBook(env, "<recipebook><category cname=\"A\">"
+                      "<recipe><title>Pie</title><preptime/><cooktime/><yield/><ing/><prep/><other/><date/>"
+                      "<image>shared.jpg</image></recipe></category><category cname=\"B\">"
+                      "<recipe><title>PIE</title><preptime/><cooktime/><yield/><ing/><prep/><other/><date/>"
+                      "<image>shared.jpg</image></recipe>"
+                      "<recipe><title>Cake</title><preptime/><cooktime/><yield/><ing>eggs</ing><prep/><other/><date/>"
+                      "<image>cake.jpg</image></recipe></category></recipebook>");
+        env.write(QStringLiteral("images/shared.jpg"), "shared");
+        env.write(QStringLiteral("images/cake.jpg"), "cake");
+        QVERIFY(bookStore().deleteCategory(QStringLiteral("A")).ok);
+        QVERIFY(QFile::exists(env.file(QStringLiteral("images/shared.jpg"))));
+        QVERIFY(bookStore().deleteRecipe({0, QStringLiteral("PIE")}).ok);
+        QVERIFY(!QFile::exists(env.file(QStringLiteral("images/shared.jpg"))));
+    }
+
+    void commandsActOnExactlyTheShownRecipe()
+    {
+        // Titles that differ only in letter case, in two categories.
+        bdtest::TestEnv env;
+        openBook(env, "<recipebook><category cname=\"A\">"
+                      "<recipe><title>Pie</title><preptime/><cooktime/><yield/><ing>apples</ing><prep/><other/>"
+                      "<date/><image>pie.jpg</image></recipe></category><category cname=\"B\">"
+                      "<recipe><title>PIE</title><preptime/><cooktime/><yield/><ing>plums</ing><prep/><other/>"
+                      "<date/><image>PIE2.jpg</image></recipe></category></recipebook>");
+        env.write(QStringLiteral("images/pie.jpg"), "apple picture");
+        env.write(QStringLiteral("images/PIE2.jpg"), "plum picture");
+
+        Recipe old = RecipeBook::fields(G.xmlDoc.findRecipe(1, QStringLiteral("PIE")));
+        old.category = QStringLiteral("B");
+        Recipe in = old;
+        in.ing = QStringLiteral("damsons");
+        in.image = env.file(QStringLiteral("images/PIE2.jpg"));
+        QVERIFY(bookStore().updateRecipe(old, 1, in).ok);
+        QCOMPARE(reloadedRecipe(0, QStringLiteral("Pie")).ing, QStringLiteral("apples"));
+        QCOMPARE(reloadedRecipe(1, QStringLiteral("PIE")).ing, QStringLiteral("damsons"));
+
+        QVERIFY(bookStore().deleteRecipe({1, QStringLiteral("PIE")}).ok);
+        QCOMPARE(bdtest::DiskBook().recipeTitles(0), QStringList{QStringLiteral("Pie")});
+        QCOMPARE(bdtest::DiskBook().recipeCount(), 1);
+        QCOMPARE(env.read(QStringLiteral("images/pie.jpg")), QByteArray("apple picture"));
     }
 
     void failedSaveKeepsOldBook()

@@ -36,6 +36,7 @@ QLineEdit* lineBox(QWidget* parent, const char* name, int maxLength)
 {
     auto* t = named(new QLineEdit(parent), name);
     t->setMaxLength(maxLength);
+    t->setProperty("typingLimit", maxLength);
     return t;
 }
 
@@ -435,13 +436,26 @@ void EntryWindow::editPaste()
 
 // ---- Saving ----
 
+void EntryWindow::setLineText(QLineEdit* box, const QString& text)
+{
+    // The box's limit holds back typing; a longer value already stored
+    // loads whole and is saved unchanged unless the cook edits it.
+    box->setMaxLength(qBound(box->property("typingLimit").toInt(), int(text.size()), 32767));
+    box->setText(text);
+}
+
+QString EntryWindow::enteredTitle() const
+{
+    return oneLine(storableText(txtTitle->text())).trimmed();
+}
+
 Recipe EntryWindow::recipeInput() const
 {
     Recipe in;
-    in.title = txtTitle->text();
-    in.preptime = txtPT->text();
-    in.cooktime = txtCT->text();
-    in.yield = txtY->text();
+    in.title = oneLine(txtTitle->text());
+    in.preptime = oneLine(txtPT->text());
+    in.cooktime = oneLine(txtCT->text());
+    in.yield = oneLine(txtY->text());
     in.ing = txtIng->toPlainText();
     in.prep = txtPrep->toPlainText();
     in.other = txtOther->toPlainText();

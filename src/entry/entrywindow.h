@@ -61,6 +61,10 @@ public:
     int selectedCategory() const;
     // The window's fields as the store takes them.
     Recipe recipeInput() const;
+    // Puts text into a one-line box whole, even beyond the box's typing limit.
+    static void setLineText(QLineEdit* box, const QString& text);
+    // The title as it will be stored: on one line, trimmed.
+    QString enteredTitle() const;
     // The picture shown, null for none.
     const QImage& picture() const { return picture_; }
 

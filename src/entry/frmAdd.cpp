@@ -62,7 +62,7 @@ frmAdd::frmAdd(QWidget* parent) : EntryWindow(Twin::Add, parent)
 
 void frmAdd::add()
 {
-    txtTitle->setText(storableText(txtTitle->text()).trimmed());
+    setLineText(txtTitle, enteredTitle());
     const EntryCheck check = checkNewRecipe(G.xmlDoc, txtTitle->text(), selectedCategory() >= 0);
     if (!check.ok()) {
         showCheckFailure(check);

@@ -70,13 +70,13 @@ frmEdit::frmEdit(QWidget* parent) : EntryWindow(Twin::Edit, parent)
 void frmEdit::loadRecipe()
 {
     fillCategoryList();
-    txtTitle->setText(G.editTitle);
+    setLineText(txtTitle, G.editTitle);
     txtIng->setPlainText(boxText(G.editIng));
     txtPrep->setPlainText(boxText(G.editPrep));
     txtOther->setPlainText(boxText(G.editOther));
-    txtPT->setText(G.editPrepTime);
-    txtCT->setText(G.editCookTime);
-    txtY->setText(G.editYield);
+    setLineText(txtPT, G.editPrepTime);
+    setLineText(txtCT, G.editCookTime);
+    setLineText(txtY, G.editYield);
 
     clearPicture();
     const QString stored = storedPicturePath(G.editImage);
@@ -110,14 +110,20 @@ void frmEdit::update()
     G.endOnUnload = false;
     const bool categoryChosen = selectedCategory() >= 0;
     if (categoryChosen)
-        txtTitle->setText(storableText(txtTitle->text()).trimmed());
-    const EntryCheck check =
-        checkEditedRecipe(G.xmlDoc, storableText(txtTitle->text()).trimmed(), categoryChosen, G.editTitle);
+        setLineText(txtTitle, enteredTitle());
+    const EntryCheck check = checkEditedRecipe(G.xmlDoc, enteredTitle(), categoryChosen, G.editTitle);
     if (!check.ok()) {
         showCheckFailure(check);
         return;
     }
-    report(bookStore().updateRecipe(G.editRecipe(), selectedCategory(), recipeInput()));
+    const SaveResult r = bookStore().updateRecipe(G.editRecipe(), selectedCategory(), recipeInput());
+    report(r);
+    // Refused (a picture that cannot be stored): nothing changed, and the
+    // window stays with the cook's typing.
+    if (!r.ok && r.message != 0) {
+        G.endOnUnload = true;
+        return;
+    }
     close();
 }
 

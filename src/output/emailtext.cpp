@@ -1,5 +1,7 @@
 #include "output/emailtext.h"
 
+#include "store/names.h"
+
 #include "app/globals.h"
 #include "app/settings.h"
 #include "resources/strings.h"
@@ -34,14 +36,6 @@ const QSet<QString>& topLevelDomains()
         return QSet<QString>(entries.begin(), entries.end());
     }();
     return list;
-}
-
-// A header value never carries a line break of its own.
-QString oneLine(QString text)
-{
-    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return text;
 }
 
 } // namespace

@@ -12,6 +12,14 @@ namespace bd {
 
 const QString kForbiddenNameChars = QStringLiteral("\"'?\\/:*|<>");
 
+QString oneLine(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
 bool nameAllowed(const QString& s)
 {
     return std::none_of(s.begin(), s.end(), [](QChar c) { return kForbiddenNameChars.contains(c); });

@@ -15,6 +15,10 @@ class RecipeBook;
 // The ten characters no title or category name may hold: " ' ? \ / : * | < >
 extern const QString kForbiddenNameChars;
 
+// The text of a one-line field as it shows: each line break (CR LF, LF or
+// CR) becomes a space.
+QString oneLine(QString text);
+
 // True if s holds none of the forbidden characters.
 bool nameAllowed(const QString& s);
 

@@ -1,5 +1,7 @@
 #include "store/recipebook.h"
 
+#include "store/encoding.h"
+
 #include <QBuffer>
 #include <QDate>
 #include <QFile>
@@ -51,8 +53,40 @@ bool checkParse(const pugi::xml_document& doc, const pugi::xml_parse_result& r, 
     return true;
 }
 
+// True when data is read as UTF-8: no UTF-16 or UTF-32 start and no
+// declaration naming another encoding.
+bool readAsUtf8(const char* data, size_t size)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    if (size >= 2 && ((p[0] == 0xFE && p[1] == 0xFF) || (p[0] == 0xFF && p[1] == 0xFE) || p[0] == 0 || p[1] == 0))
+        return false;
+    const QByteArray head = QByteArray::fromRawData(data, qsizetype(qMin<size_t>(size, 256)));
+    if (!head.startsWith("<?xml"))
+        return true;
+    const qsizetype close = head.indexOf("?>");
+    const qsizetype at = head.indexOf("encoding");
+    if (close < 0 || at < 0 || at > close)
+        return true;
+    const QByteArray rest = head.mid(at, close - at).toLower();
+    return rest.contains("utf-8") || rest.contains("utf8");
+}
+
+// A book written in another encoding by hand or by another program may
+// hold bytes that are not UTF-8: each is read as its Windows-1252
+// character, so that every title can be found under the text it shows.
+QByteArray repairedText(const char* data, size_t size)
+{
+    QByteArray repaired;
+    if (readAsUtf8(data, size))
+        repairUtf8(data, qsizetype(size), &repaired);
+    return repaired;
+}
+
 bool parseInto(pugi::xml_document& doc, const QByteArray& data, QString* error)
 {
+    const QByteArray repaired = repairedText(data.constData(), size_t(data.size()));
+    if (!repaired.isEmpty())
+        return parseInto(doc, repaired, error);
     // Whitespace-only text is dropped and every line break reads back as LF.
     return checkParse(doc, doc.load_buffer(data.constData(), size_t(data.size()), pugi::parse_default,
                                            pugi::encoding_auto),
@@ -189,6 +223,11 @@ bool RecipeBook::loadFile(const QString& path, QString* error)
             *error = f.errorString();
         clear();
         return false;
+    }
+    const QByteArray repaired = repairedText(static_cast<const char*>(buffer), size_t(size));
+    if (!repaired.isEmpty()) {
+        pugi::get_memory_deallocation_function()(buffer);
+        return loadBuffer(repaired, error);
     }
     const pugi::xml_parse_result r =
         doc_.load_buffer_inplace_own(buffer, size_t(size), pugi::parse_default, pugi::encoding_auto);

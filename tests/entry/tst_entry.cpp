@@ -14,6 +14,7 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QDir>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
@@ -525,6 +526,67 @@ private slots:
         w = openEdit(QStringLiteral("Soups"), QStringLiteral("Flan"));
         w->close();
         QVERIFY(endRequested());
+    }
+
+    void storedValuesAndTypingSurviveTheWindows()
+    {
+        bdtest::TestEnv env;
+        fillBook();
+        // Values longer than the boxes' typing limits, as imports bring them.
+        const QString title = QStringLiteral("Grandmother's Famous Walnut Bread with Raisins");
+        Recipe longOne = titled(title);
+        longOne.preptime = QStringLiteral("1 hour 15 minutes");
+        longOne.cooktime = QStringLiteral("2 hours 30 minutes");
+        longOne.yield = QStringLiteral("2 loaves, 24 slices");
+        G.xmlDoc.appendRecipe(0, longOne);
+        QVERIFY(bookStore().save());
+
+        Recipe shown = longOne;
+        shown.category = QStringLiteral("Desserts");
+        G.setEditRecipe(shown);
+        auto* w = static_cast<frmEdit*>(showWindow(WindowKind::Edit));
+        settle();
+        QCOMPARE(w->txtTitle->text(), title);
+        QCOMPARE(w->txtPT->text(), longOne.preptime);
+        w->cmdAdd->click(); // UPDATE with nothing changed
+        const Recipe kept = RecipeBook::fields(bdtest::DiskBook().findRecipe(0, title));
+        QCOMPARE(kept.title, title);
+        QCOMPARE(kept.preptime, longOne.preptime);
+        QCOMPARE(kept.cooktime, longOne.cooktime);
+        QCOMPARE(kept.yield, longOne.yield);
+
+        // A pasted two-line title is stored as it shows, on one line.
+        restartWindows();
+        frmAdd* a = openAdd();
+        selectCategory(a, QStringLiteral("Soups"));
+        a->txtTitle->setText(QStringLiteral("Plum\nCake"));
+        a->txtY->setText(QStringLiteral("6\r\nslices"));
+        a->cmdAdd->click();
+        QVERIFY(bdtest::DiskBook().findRecipe(1, QStringLiteral("Plum Cake")));
+        QCOMPARE(RecipeBook::fields(bdtest::DiskBook().findRecipe(1, QStringLiteral("Plum Cake"))).yield,
+                 QStringLiteral("6 slices"));
+
+#ifdef Q_OS_UNIX
+        // A picture that cannot be stored: the edit window stays with the
+        // cook's typing, and nothing is saved.
+        restartWindows();
+        env.write(QStringLiteral("pics/new.gif"), kGif);
+        QVERIFY(QDir(env.file(QStringLiteral("images"))).removeRecursively());
+        env.write(QStringLiteral("images"), "a file where the folder should be");
+        const QByteArray before = env.read(QStringLiteral("recipes.xml"));
+        w = openEdit(QStringLiteral("Desserts"), QStringLiteral("Flan"));
+        w->txtIng->setPlainText(QStringLiteral("my careful typing"));
+        w->cmdialog.fileName = env.file(QStringLiteral("pics/new.gif"));
+        env.dialogs.clear();
+        w->cmdAdd->click();
+        settle();
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::PictureNotStored});
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->txtIng->toPlainText(), QStringLiteral("my careful typing"));
+        QCOMPARE(env.read(QStringLiteral("recipes.xml")), before);
+        w->close();
+        QVERIFY(endRequested()); // still the main window
+#endif
     }
 
     void layoutKeepsTheRightColumnAndSharesTheHeight()

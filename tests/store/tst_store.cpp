@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "resources/strings.h"
+#include "store/encoding.h"
 #include "store/store.h"
 #include "testsupport.h"
 
@@ -220,6 +221,32 @@ private slots:
         QVERIFY(!bookStore().updateRecipe(G.editRecipe(), 9, recipe(QStringLiteral("Apple pie"), QStringLiteral("Gone"))).ok);
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), before);
         QVERIFY(G.xmlDoc.findRecipe(0, QStringLiteral("Apple pie")));
+    }
+
+    void bytesThatAreNotUtf8ReadAsWindows1252()
+    {
+        bdtest::TestEnv env;
+        // A title typed in another encoding (0xE8 è, 0x80 €, 0x9F Ÿ), beside
+        // valid UTF-8 that must stay as it is.
+        openBook(env, "<recipebook><category cname=\"Caf\xC3\xA9\">"
+                      "<recipe><title>Cr\xE8me \x80 \x9F</title><preptime/><cooktime/><yield/>"
+                      "<ing>cr\xC3\xA8me</ing><prep/><other/><date/><image/></recipe></category></recipebook>");
+        const QString title = QString::fromUtf8("Cr\xC3\xA8me \xE2\x82\xAC \xC5\xB8");
+        QCOMPARE(G.xmlDoc.recipeTitles(0), QStringList{title});
+        QVERIFY(G.xmlDoc.findRecipe(0, title));
+        QCOMPARE(G.xmlDoc.categoryName(0), QString::fromUtf8("Caf\xC3\xA9"));
+        QCOMPARE(RecipeBook::fields(G.xmlDoc.findRecipe(0, title)).ing, QString::fromUtf8("cr\xC3\xA8me"));
+        // Saved back as UTF-8, it reads the same.
+        QVERIFY(bookStore().save().ok);
+        QCOMPARE(bdtest::DiskBook().recipeTitles(0), QStringList{title});
+
+        // A sequence cut short at the very end, and a declared Latin-1 book
+        // that the parser decodes itself.
+        QByteArray cut("\xE2\x82");
+        QVERIFY(repairUtf8(cut));
+        QCOMPARE(QString::fromUtf8(cut), QString::fromUtf8("\xC3\xA2\xE2\x80\x9A"));
+        openBook(env, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><recipebook><category cname=\"Caf\xE9\"/></recipebook>");
+        QCOMPARE(G.xmlDoc.categoryName(0), QString::fromUtf8("Caf\xC3\xA9"));
     }
 
     void picturesAreNeverSharedOrLostByName()

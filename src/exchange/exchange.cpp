@@ -147,7 +147,13 @@ ExportResult exportRecipes(const RecipeBook& book, const QVector<RecipeRef>& ite
             result.outcome = RunOutcome::Cancelled;
     }
 
-    result.saved = writeFileAtomically(job.path, [&out](QIODevice& device) { return out.writeTo(device); });
+    // A run that stops part-way writes what it did as a complete file, but
+    // never in place of a file that is already there.
+    result.keptExisting = result.outcome != RunOutcome::Done && QFileInfo::exists(job.path);
+    if (result.keptExisting)
+        result.saved = SaveResult::failure(QStringLiteral("the export stopped; the existing file was left as it was"));
+    else
+        result.saved = writeFileAtomically(job.path, [&out](QIODevice& device) { return out.writeTo(device); });
     if (!result.saved && result.outcome == RunOutcome::Done)
         result.outcome = RunOutcome::Failed;
     return result;
@@ -268,7 +274,10 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
                 }
             }
 
-            const QString categoryName = categoryNameOf(c);
+            // Category names come in as the program allows them, never empty.
+            QString categoryName = allowedName(categoryNameOf(c)).trimmed();
+            if (categoryName.isEmpty())
+                categoryName = job.uncategorised.isEmpty() ? fetchText(Str::ImportedCategory) : job.uncategorised;
             pugi::xml_node& cat = categories[categoryName];
             if (!cat)
                 cat = appendCategoryNode(book.root(), categoryName);

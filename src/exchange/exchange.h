@@ -47,6 +47,7 @@ struct ExportResult {
     RunOutcome outcome = RunOutcome::Done;
     int written = 0;   // recipes in the file
     SaveResult saved;  // writing the file
+    bool keptExisting = false; // stopped part-way: the file already there was left as it was
 };
 
 // The picture folder of an export or backup file: exp_img beside it.
@@ -90,6 +91,7 @@ struct ImportJob {
     QString imagesFolder;      // the book's images folder
     QString bookPath;          // where the book is saved; empty = not saved
     QString date;              // written into every imported recipe
+    QString uncategorised;     // the category of recipes whose category has no usable name
 };
 
 enum class ImportFault { None, Corrupt, PictureNotCopied };
@@ -104,7 +106,8 @@ struct ImportResult {
 };
 
 // Appends the selected recipes of source to book, creating missing
-// categories (exact name) at the end. A title that is taken (letter case
+// categories at the end (names cleaned as allowedName cleans them; one
+// left empty is uncategorised). A title that is taken (letter case
 // ignored), empty or not allowed is replaced by ask's answer; pictures
 // are copied into imagesFolder under getNewFileName(image, title). A recipe
 // with more than eleven children, or a clashing one with fewer than eight,

@@ -251,7 +251,9 @@ void frmExp::ExportRecipes()
     shown.finish();
     switch (r.outcome) {
     case RunOutcome::Done: msgBox(Str::ExportDone); break;
-    case RunOutcome::Cancelled: msgBox(r.saved ? Str::ExportCancelled : Str::ExportFailed); break;
+    case RunOutcome::Cancelled:
+        msgBox(r.saved ? Str::ExportCancelled : r.keptExisting ? Str::OperationCancelled : Str::ExportFailed);
+        break;
     case RunOutcome::Failed: msgBox(Str::ExportFailed); break;
     }
 }

@@ -183,6 +183,7 @@ void frmImp::loadrecipes()
     job.imagesFolder = imagesFolder();
     job.bookPath = bookPath();
     job.date = shortDateText();
+    job.uncategorised = fetchText(Str::ImportedCategory);
 
     WorkProgress shown(this, Str::Importing);
     const ImportResult r = importRecipes(G.xmlDoc, source_, job, askNewTitle,
@@ -192,7 +193,8 @@ void frmImp::loadrecipes()
         return;
     switch (r.outcome) {
     case RunOutcome::Done:
-        if (kind_ == ImportKind::MealMaster)
+        // Anything skipped or unreadable is said with the numbers.
+        if (kind_ == ImportKind::MealMaster || r.skipped > 0 || !unreadable_.isEmpty())
             dialogs().message(Str::ImportedCount, importSummary(r.imported, r.skipped, unreadable_), Buttons::Ok,
                               Icon::Information, QStringLiteral("BD"));
         else
@@ -209,7 +211,7 @@ void frmImp::loadrecipes()
         // longer ticked, so that going on imports only the rest.
         for (int i : r.handled)
             lstImpRecs->item(i)->setCheckState(Qt::Unchecked);
-        msgBox(r.fault == ImportFault::PictureNotCopied ? Str::PictureNotCopied : 185);
+        msgBox(r.fault == ImportFault::PictureNotCopied ? Str::PictureNotCopied : Str::ImportCorrupt);
         break;
     }
 }

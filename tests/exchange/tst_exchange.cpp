@@ -168,10 +168,23 @@ private slots:
             b.appendRecipe(a, recipe(QLatin1String(t)));
         const QString file = folderOf(env, "export.xml");
         writeFile(file, "old contents");
-        const ExportJob job{file, folderOf(env, "images"), QString(), kDate};
+        ExportJob job{file, folderOf(env, "images"), QString(), kDate};
 
-        // A recipe that is no longer in the book stops the run.
-        ExportResult r = exportRecipes(b, {{a, QStringLiteral("one")}, {a, QStringLiteral("gone")}, {a, QStringLiteral("two")}}, job);
+        // A file already there is never replaced by a run that stopped part-way.
+        const QVector<RecipeRef> withGone = {{a, QStringLiteral("one")}, {a, QStringLiteral("gone")}, {a, QStringLiteral("two")}};
+        ExportResult r = exportRecipes(b, withGone, job);
+        QCOMPARE(r.outcome, RunOutcome::Failed);
+        QVERIFY(r.keptExisting && !r.saved.ok);
+        QCOMPARE(readFile(file), QByteArray("old contents"));
+        writeFile(folderOf(env, "exp_img"), "a file where the picture folder goes");
+        job.pictureFolder = folderOf(env, "exp_img");
+        QCOMPARE(exportRecipes(b, {{a, QStringLiteral("one")}}, job).outcome, RunOutcome::Failed);
+        QCOMPARE(readFile(file), QByteArray("old contents"));
+        job.pictureFolder.clear();
+
+        // To a new file, what was done is written as a complete book.
+        QFile::remove(file);
+        r = exportRecipes(b, withGone, job);
         QCOMPARE(r.outcome, RunOutcome::Failed);
         QVERIFY(r.saved.ok);
         RecipeBook out;
@@ -179,6 +192,7 @@ private slots:
         QCOMPARE(outline(out), QStringList{QStringLiteral("A: one")});
 
         // Cancelled after the second recipe.
+        QFile::remove(file);
         r = exportRecipes(b, {{a, QStringLiteral("one")}, {a, QStringLiteral("two")}, {a, QStringLiteral("three")}}, job,
                           [](int done, int) { return done < 2; });
         QCOMPARE(r.outcome, RunOutcome::Cancelled);
@@ -244,14 +258,18 @@ private slots:
         G.xmlDoc.appendCategory(QStringLiteral("Desserts"));
         G.xmlDoc.appendCategory(QStringLiteral("Soups"));
         const Src source(book(cat("New", rec("n1")) + cat("Desserts", rec("d1", "")) +
-                                                  cat("desserts", rec("d2")) + cat("New", rec("n2", "", 2))));
+                                                  cat("desserts", rec("d2")) + cat("New", rec("n2", "", 2)) +
+                                                  cat("Pies/Tarts: *best*", rec("p1")) + cat(" ", rec("e1"))));
         ImportJob job;
         job.selected = all(source);
         job.bookPath = bookPath();
+        job.uncategorised = QStringLiteral("Imported");
         QCOMPARE(importRecipes(G.xmlDoc, source, job).outcome, RunOutcome::Done);
+        // Names the program forbids are cleaned; an empty one is never made.
         QCOMPARE(outline(G.xmlDoc), QStringList({QStringLiteral("Desserts: d1"), QStringLiteral("Soups: "),
-                                                 QStringLiteral("New: n1 n2"), QStringLiteral("desserts: d2")}));
-        QCOMPARE(shapes(G.xmlDoc), QStringList(4, kNine));
+                                                 QStringLiteral("New: n1 n2"), QStringLiteral("desserts: d2"),
+                                                 QStringLiteral("Pies-Tarts - best: p1"), QStringLiteral("Imported: e1")}));
+        QCOMPARE(shapes(G.xmlDoc), QStringList(6, kNine));
 
         // A short recipe does not take the fields of the one before it.
         const Src shortOnes(

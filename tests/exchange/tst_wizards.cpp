@@ -6,6 +6,7 @@
 #include "app/windows.h"
 #include "exchange/frmExp.h"
 #include "exchange/frmImp.h"
+#include "exchange/mealmaster.h"
 #include "resources/strings.h"
 #include "store/store.h"
 #include "guitest.h"
@@ -179,6 +180,19 @@ private slots:
         QCOMPARE(bdtest::DiskBook().recipeTitles(0),
                  QStringList({QStringLiteral("Leek"), QStringLiteral("Borscht"), QStringLiteral("Miso"), QStringLiteral("Leek 2")}));
         QTRY_VERIFY(instance(WindowKind::Add) && instance(WindowKind::Add)->isVisible());
+
+        // The same file again, the clash skipped: the numbers are said, not success.
+        w = static_cast<frmImp*>(showWindow(WindowKind::Imp));
+        env.dialogs.clear();
+        env.dialogs.files << env.root() + QStringLiteral("/in/good.xml");
+        env.dialogs.inputs << std::nullopt;
+        w->cmdBrowse->click();
+        w->cmdNext->click();
+        w->lstImpRecs->item(1)->setCheckState(Qt::Checked);
+        w->cmdNext->click();
+        w->cmdNext->click();
+        QCOMPARE(env.dialogs.last()->id, int(Str::ImportedCount));
+        QCOMPARE(env.dialogs.last()->text, importSummary(0, 1, {}));
     }
 
     void importMealMaster()

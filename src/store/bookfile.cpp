@@ -3,7 +3,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace bd {
 
@@ -12,40 +21,83 @@ SaveResult writeFileAtomically(const QString& path, const QByteArray& data)
     return writeFileAtomically(path, [&data](QIODevice& out) { return out.write(data) == data.size(); });
 }
 
+namespace {
+
+// What this program calls the files a save writes before they take the
+// target's place: "<name>.bdsave-XXXXXX". No other program, and no cook,
+// gives a file such a name, so a crash's leftovers can be told apart.
+const QLatin1String kSaveMark(".bdsave-");
+
+QString systemReason()
+{
+    return qt_error_string(errno);
+}
+
+// Makes the written bytes durable before the file is put in place.
+bool syncToDisk(QFile& file)
+{
+    if (!file.flush())
+        return false;
+#ifdef Q_OS_WIN
+    return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())));
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+// Puts from in place of to in one step, replacing it.
+bool replaceFile(const QString& from, const QString& to)
+{
+#ifdef Q_OS_WIN
+    return MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
+                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+#else
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#endif
+}
+
+} // namespace
+
 SaveResult writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& write)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // A target that is a link is replaced by the file itself, never written through.
+    QTemporaryFile file(path + kSaveMark + QStringLiteral("XXXXXX"));
+    if (!file.open())
         return SaveResult::failure(file.errorString());
-    if (!write(file)) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return SaveResult::failure(why);
+    errno = 0;
+    if (!write(file) || !syncToDisk(file)) {
+        const QString why = errno ? systemReason() : file.errorString();
+        return SaveResult::failure(why); // the temporary file goes with `file`
     }
-    // commit() flushes, syncs to disk and renames over the old file.
-    if (!file.commit())
-        return SaveResult::failure(file.errorString());
+    const QFileDevice::Permissions wanted =
+        QFileInfo::exists(path) ? QFile::permissions(path)
+                                : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                      QFileDevice::ReadOther;
+    file.setPermissions(wanted);
+    file.close();
+    errno = 0;
+    if (!replaceFile(file.fileName(), path))
+        return SaveResult::failure(systemReason());
+    file.setAutoRemove(false);
+#ifndef Q_OS_WIN
+    // The rename itself is made durable with its folder.
+    const int dir = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+#endif
     return {};
 }
 
 void removeStaleSaves(const QString& path)
 {
     const QFileInfo book(path);
-    const QString prefix = book.fileName() + QLatin1Char('.');
     QDir folder = book.absoluteDir();
-    for (const QString& name : folder.entryList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden)) {
-        // The random part mixes letters of both cases and digits; a name a
-        // person gave ("backup", "bad12") does not look like that.
-        const QString tail = name.mid(prefix.size());
-        int lower = 0, upper = 0, digit = 0, other = 0;
-        for (const QChar c : tail) {
-            const ushort u = c.unicode();
-            (u >= 'a' && u <= 'z' ? lower : u >= 'A' && u <= 'Z' ? upper : u >= '0' && u <= '9' ? digit : other)++;
-        }
-        const int kinds = (lower > 0) + (upper > 0) + (digit > 0);
-        if (other == 0 && kinds >= 2 && !tail.startsWith(QLatin1String("bad")))
-            folder.remove(name);
-    }
+    const QString pattern = book.fileName() + kSaveMark + QStringLiteral("??????");
+    for (const QString& name : folder.entryList({pattern}, QDir::Files | QDir::Hidden | QDir::System))
+        folder.remove(name);
 }
 
 QString setAside(const QString& path)

@@ -39,17 +39,17 @@ struct SaveResult {
     }
 };
 
-// Writes data to path through a temporary file in the same folder, flushed
-// and synced to disk before it takes the old file's place.
+// Writes data to path through a temporary file in the same folder
+// ("<name>.bdsave-XXXXXX"), flushed and synced to disk before it takes the
+// old file's place in one rename. A failure carries the system's reason
+// ("No space left on device") and leaves the old file as it was.
 SaveResult writeFileAtomically(const QString& path, const QByteArray& data);
 // The same, with the content written by write(); it returns false on failure.
 SaveResult writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& write);
 
 // Removes what saves of path cut short by a crash left beside it: the
-// temporary files "<name>.XXXXXX" a save writes before it takes the old
-// file's place, whose six random characters mix letter cases and digits.
-// Files set aside (".bad", ".bad2", ...) and names a person would give are
-// kept. Only the copy of the program that holds the folder may call this.
+// files "<name>.bdsave-XXXXXX" only this program writes. Every other file
+// is kept. Only the copy of the program that holds the folder may call this.
 void removeStaleSaves(const QString& path);
 
 // Moves an unreadable file aside as path + ".bad" (or ".bad2", ".bad3", ...

@@ -20,6 +20,12 @@
 #include <QThread>
 #include <QtTest>
 
+#ifdef Q_OS_LINUX
+#include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 #include <cstdio>
 #include <cstring>
 
@@ -184,15 +190,38 @@ private slots:
 
     void onlyUnfinishedSavesAreCleared()
     {
+        // Only the names this program gives its unfinished saves go; the
+        // cook's own copies (however they look) stay.
         bdtest::TestEnv env;
-        for (const char* name : {"recipes.xml", "recipes.xml.AbC123", "recipes.xml.bad100", "recipes.xml.bad",
-                                 "recipes.xml.backup", "recipes.xml.bad123", "other.xml.AbC123"})
-            env.write(QLatin1String(name), "x");
+        const QStringList kept = {"other.xml.bdsave-AbC123", "recipes.xml",        "recipes.xml.2024v1",
+                                  "recipes.xml.AbC123",      "recipes.xml.Backup", "recipes.xml.Jan026",
+                                  "recipes.xml.bad",         "recipes.xml.bad2",   "recipes.xml.bak001",
+                                  "recipes.xml.orig01",      "recipes.xml.v2copy"};
+        for (const QString& name : kept)
+            env.write(name, "x");
+        env.write(QStringLiteral("recipes.xml.bdsave-AbC123"), "an interrupted save");
         removeStaleSaves(bookPath());
         QStringList left = QDir(env.appPath()).entryList(QDir::Files);
         left.sort();
-        QCOMPARE(left, QStringList({"other.xml.AbC123", "recipes.xml", "recipes.xml.backup", "recipes.xml.bad",
-                                    "recipes.xml.bad100", "recipes.xml.bad123"}));
+        QCOMPARE(left, kept);
+
+        // A save leaves nothing beside the book, and a full disk says why.
+        QVERIFY(writeFileAtomically(bookPath(), QByteArray("<recipebook></recipebook>")).ok);
+        QCOMPARE(QDir(env.appPath()).entryList(QDir::Files).size(), kept.size());
+#ifdef Q_OS_LINUX
+        rlimit old{};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
+        const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+        rlimit small{rlim_t(1024), old.rlim_max};
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        const SaveResult r = writeFileAtomically(bookPath(), QByteArray(4096, 'x'));
+        setrlimit(RLIMIT_FSIZE, &old);
+        signal(SIGXFSZ, oldHandler);
+        QVERIFY(!r.ok);
+        QCOMPARE(r.error, qt_error_string(EFBIG));
+        QCOMPARE(env.read(QStringLiteral("recipes.xml")), QByteArray("<recipebook></recipebook>"));
+        QCOMPARE(QDir(env.appPath()).entryList(QDir::Files).size(), kept.size());
+#endif
     }
 
     void oneCopyPerBookFolder()

@@ -5,6 +5,7 @@
 
 #include <QStringDecoder>
 
+#include <cstring>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -32,65 +33,196 @@ bool blank(QStringView line)
     return true;
 }
 
-bool startsWith(QStringView s, const char* prefix) { return s.startsWith(QLatin1String(prefix)); }
-
-// The text between the dashes of a heading or begin line ("MMMMM-----x-----",
-// "---------- x"), trimmed.
-QStringView dashedText(QStringView line)
+// line without the spaces and control characters (a DOS end-of-file mark)
+// it ends with.
+QStringView rightTrimmed(QStringView line)
 {
-    QStringView s = line.trimmed();
-    if (startsWith(s, "MMMMM"))
-        s = s.mid(5);
-    while (!s.isEmpty() && s.front() == QLatin1Char('-'))
+    while (!line.isEmpty() && (line.back().isSpace() || line.back().unicode() < 0x20))
+        line.chop(1);
+    return line;
+}
+
+// s without spaces at either end (QStringView::trimmed, without the call).
+QStringView trim(QStringView s)
+{
+    while (!s.isEmpty() && s.front().isSpace())
         s = s.mid(1);
-    while (!s.isEmpty() && s.back() == QLatin1Char('-'))
+    while (!s.isEmpty() && s.back().isSpace())
         s.chop(1);
-    return s.trimmed();
+    return s;
 }
 
-// A section heading: "MMMMM-..." or "-----..." with text that ends in dashes
-// and does not name the program that wrote the file.
-bool heading(QStringView line, QStringView* text)
+qsizetype indentOf(QStringView line)
 {
-    const QStringView t = line.trimmed();
-    if (!(startsWith(t, "MMMMM-") || startsWith(t, "-----")) || !t.endsWith(QLatin1Char('-')))
-        return false;
-    *text = dashedText(t);
-    return !text->isEmpty() && !text->contains(QLatin1String("meal-master"), Qt::CaseInsensitive);
+    qsizetype n = 0;
+    while (n < line.size() && line[n].isSpace())
+        ++n;
+    return n;
 }
 
-enum class Frame { None, M, Dash };
-
-// The framing a line begins, or None.
-Frame beginning(QStringView line)
+bool startsWith(QStringView s, const char* prefix)
 {
-    const Frame frame = startsWith(line, "MMMMM-----") ? Frame::M
-                        : startsWith(line, "----------") ? Frame::Dash
-                                                         : Frame::None;
-    QStringView unused;
-    if (frame == Frame::None || dashedText(line).isEmpty() || heading(line, &unused))
-        return Frame::None;
-    return frame;
-}
-
-bool ending(QStringView line, Frame frame)
-{
-    const QStringView t = line.trimmed();
-    if (frame == Frame::M)
-        return t == QLatin1String("MMMMM");
-    if (!startsWith(t, "-----"))
-        return false;
-    for (QChar c : t)
-        if (c != QLatin1Char('-') && c != QLatin1Char(' '))
+    for (qsizetype i = 0; prefix[i]; ++i)
+        if (i >= s.size() || s[i].unicode() != char16_t(prefix[i]))
             return false;
     return true;
+}
+
+// Whether s equals lower (ASCII in lower case) in any letter case.
+bool sameAscii(QStringView s, const char* lower)
+{
+    qsizetype i = 0;
+    for (; lower[i]; ++i) {
+        if (i >= s.size())
+            return false;
+        char16_t u = s[i].unicode();
+        if (u >= 'A' && u <= 'Z')
+            u += 'a' - 'A';
+        if (u != char16_t(lower[i]))
+            return false;
+    }
+    return i == s.size();
+}
+
+// Whether s holds lower (ASCII in lower case) in any letter case.
+bool containsAscii(QStringView s, const char* lower)
+{
+    const qsizetype n = qsizetype(std::strlen(lower));
+    for (qsizetype i = 0; i + n <= s.size(); ++i)
+        if (sameAscii(s.mid(i, n), lower))
+            return true;
+    return false;
+}
+
+// The text between the dashes of a framing line or heading
+// ("MMMMM-----x-----", "----- x -----"), trimmed; t is trimmed.
+QStringView dashedText(QStringView t)
+{
+    if (startsWith(t, "MMMMM"))
+        t = t.mid(5);
+    while (!t.isEmpty() && t.front() == QLatin1Char('-'))
+        t = t.mid(1);
+    while (!t.isEmpty() && t.back() == QLatin1Char('-'))
+        t.chop(1);
+    return t.trimmed();
+}
+
+bool onlyDashes(QStringView t)
+{
+    for (QChar c : t)
+        if (c != QLatin1Char('-'))
+            return false;
+    return true;
+}
+
+// A line that may begin a recipe: "MMMMM-" or five dashes, then text.
+bool framing(QStringView t)
+{
+    return (startsWith(t, "MMMMM-") || startsWith(t, "-----")) && !dashedText(t).isEmpty();
+}
+
+// A section heading: "MMMMM-" and text, or three dashes, text and dashes.
+bool heading(QStringView t)
+{
+    return (startsWith(t, "MMMMM-") || (startsWith(t, "---") && t.endsWith(QLatin1Char('-')))) &&
+           !dashedText(t).isEmpty();
+}
+
+// A line drawn across the text ("~-----", "=====", "+++++"): no letter or
+// digit, at least three marks.
+bool separator(QStringView t)
+{
+    int marks = 0;
+    for (QChar c : t) {
+        if (c.isLetterOrNumber())
+            return false;
+        marks += !c.isSpace();
+    }
+    return marks >= 3;
+}
+
+bool namesFormat(QStringView text)
+{
+    for (const char* name : {"meal-master", "mealmaster", "meal master"})
+        if (containsAscii(text, name))
+            return true;
+    return false;
+}
+
+enum class Key { Other, Title, Categories, Yield, PrepTime, CookTime };
+
+// A header line "Name: value" (t trimmed): a name of letters and spaces,
+// at most 20 characters.
+bool headerLine(QStringView t, Key* key, QStringView* value)
+{
+    const qsizetype colon = t.left(21).indexOf(QLatin1Char(':'));
+    if (colon <= 0)
+        return false;
+    const QStringView name = t.left(colon).trimmed();
+    for (QChar c : name)
+        if (!c.isLetter() && c != QLatin1Char(' ') && c != QLatin1Char('.') && c != QLatin1Char('-'))
+            return false;
+    static const struct {
+        const char* name;
+        Key key;
+    } keys[] = {{"title", Key::Title},           {"categories", Key::Categories},   {"category", Key::Categories},
+                {"yield", Key::Yield},           {"servings", Key::Yield},          {"serves", Key::Yield},
+                {"serving size", Key::Yield},    {"makes", Key::Yield},             {"preparation time", Key::PrepTime},
+                {"prep time", Key::PrepTime},    {"cooking time", Key::CookTime},   {"cook time", Key::CookTime}};
+    *key = Key::Other;
+    for (const auto& k : keys)
+        if (sameAscii(name, k.name))
+            *key = k.key;
+    *value = t.mid(colon + 1).trimmed();
+    return !name.isEmpty();
+}
+
+// Whether the header lines that start rest name a title: what tells a
+// recipe's begin line from a heading or a line between recipes.
+bool titleFollows(QStringView rest)
+{
+    for (int lines = 0; lines < 8 && !rest.isEmpty(); ++lines) {
+        qsizetype end = 0;
+        while (end < rest.size() && rest[end] != QLatin1Char('\n') && rest[end] != QLatin1Char('\r'))
+            ++end;
+        const QStringView t = rest.left(end).trimmed();
+        rest = rest.mid(qMin(end + 1, rest.size()));
+        Key key;
+        QStringView value;
+        if (t.isEmpty())
+            continue;
+        if (!headerLine(t, &key, &value))
+            return false;
+        if (key == Key::Title)
+            return true;
+    }
+    return false;
+}
+
+enum class Frame { M, Dash };
+
+// Whether a framing line begins a recipe: it names the format, a title
+// follows, or it is "MMMMM-----" or ten dashes and text that does not end
+// in dashes as a heading does.
+bool beginning(QStringView t, QStringView rest)
+{
+    if (!t.endsWith(QLatin1Char('-')) && (startsWith(t, "MMMMM-----") || startsWith(t, "----------")))
+        return true;
+    return namesFormat(dashedText(t)) || titleFollows(rest);
+}
+
+bool ending(QStringView t, Frame frame)
+{
+    return t == QLatin1String("MMMMM") || (frame == Frame::Dash && t.size() >= 5 && onlyDashes(t));
 }
 
 // One column of an ingredient line: amount (7 wide), space, unit (2 wide),
 // space, text.
 struct Ingredient {
     QStringView amount, unit, text;
-    bool continuation() const { return amount.isEmpty() && unit.isEmpty() && text.startsWith(QLatin1Char('-')); }
+    bool empty() const { return amount.isEmpty() && unit.isEmpty() && text.isEmpty(); }
+    bool measured() const { return !amount.isEmpty() || !unit.isEmpty(); }
+    bool continuation() const { return !measured() && text.startsWith(QLatin1Char('-')); }
 };
 
 bool amountChar(QChar c)
@@ -132,29 +264,55 @@ bool ingredient(QStringView s, Ingredient* out, bool strict)
         return false;
     if (s.size() > 10 && s[10] != QLatin1Char(' '))
         return false;
-    out->amount = amount.trimmed();
-    out->unit = unit.trimmed();
-    out->text = s.mid(11).trimmed();
+    out->amount = trim(amount);
+    out->unit = trim(unit);
+    out->text = trim(s.mid(11));
     if (strict) {
         if (!out->unit.isEmpty() && !knownUnit(out->unit))
             return false;
-        if (out->amount.isEmpty() && out->unit.isEmpty() && (s.size() <= 11 || s[11].isSpace()))
+        if (!out->measured() && (s.size() <= 11 || s[11].isSpace()))
             return false;
     }
     return true;
 }
 
-// An ingredient line in one or two columns; right is empty for one column.
-bool ingredientLine(QStringView line, Ingredient* left, Ingredient* right)
+// Where a second ingredient column may start (counted from 0): Meal-Master
+// puts it at 41, other writers at 40; any start from 36 to 46 is taken.
+constexpr int kRightColumns[] = {41, 40, 36, 37, 38, 39, 42, 43, 44, 45, 46};
+
+// A two-column line split at p: the right column after a space, with an
+// amount or unit, or text alone where the recipe's right column starts
+// (known, or 40 or 41 while none is known) or after a blank left column.
+bool twoColumns(QStringView line, int p, int known, Ingredient* left, Ingredient* right)
 {
-    *left = *right = Ingredient();
-    if (line.size() > 40 && line[39] == QLatin1Char(' ') && ingredient(line.mid(40), right, true)) {
-        if (blank(line.left(40)))
-            return true;
-        if (ingredient(line.left(39), left, false))
-            return true;
+    if (p + 11 >= line.size() || line[p - 1] != QLatin1Char(' ') || !ingredient(line.mid(p), right, true))
+        return false;
+    const QStringView l = line.left(p);
+    if (blank(l)) {
+        *left = Ingredient();
+        return true;
     }
-    *right = Ingredient();
+    if (!right->measured() && p != known && (known >= 0 || (p != 40 && p != 41)))
+        return false;
+    return ingredient(l, left, false);
+}
+
+// An ingredient line in one or two columns; right is empty for one column.
+// rightAt: where the recipe's right column starts, -1 while unknown.
+bool ingredientLine(QStringView line, Ingredient* left, Ingredient* right, int* rightAt)
+{
+    if (line.size() > kRightColumns[2] + 11) {
+        if (*rightAt >= 0 && twoColumns(line, *rightAt, *rightAt, left, right))
+            return true;
+        for (int p : kRightColumns) {
+            if (p != *rightAt && twoColumns(line, p, *rightAt, left, right)) {
+                if (right->measured())
+                    *rightAt = p;
+                return true;
+            }
+        }
+    }
+    *left = *right = Ingredient();
     return ingredient(line, left, false);
 }
 
@@ -166,120 +324,155 @@ int firstWordLength(QStringView s)
     return n;
 }
 
-bool listItem(QStringView s)
+// The length of a list item's marker ("*", "-", "12.", "3)"), 0 for none.
+qsizetype listMarker(QStringView s)
 {
     if (s.startsWith(QLatin1Char('*')) || s.startsWith(QLatin1Char('-')) || s.startsWith(QChar(0x2022)))
-        return true;
-    int digits = 0;
+        return 1;
+    qsizetype digits = 0;
     while (digits < s.size() && s[digits].isDigit())
         ++digits;
-    return digits > 0 && digits < s.size() && (s[digits] == QLatin1Char('.') || s[digits] == QLatin1Char(')'));
+    return digits > 0 && digits < s.size() && (s[digits] == QLatin1Char('.') || s[digits] == QLatin1Char(')'))
+               ? digits + 1
+               : 0;
+}
+
+// Whether the writer wrapped line a before b (both without trailing
+// spaces, indents kept) at width: b's first word would not have fitted on
+// a, and b does not start a step of its own (a list item, or a line
+// indented further than a, except under a list item's text).
+bool wrappedBefore(QStringView a, QStringView b, qsizetype width)
+{
+    const qsizetype ia = indentOf(a), ib = indentOf(b);
+    const QStringView text = b.mid(ib);
+    if (listMarker(text))
+        return false;
+    if (ib > ia) {
+        const qsizetype marker = listMarker(a.mid(ia));
+        if (!marker || ib > ia + marker + indentOf(a.mid(ia + marker)))
+            return false;
+    }
+    return a.size() + 1 + firstWordLength(text) > width;
 }
 
 // One recipe as it is read.
 class Draft {
 public:
-    explicit Draft(int line) : first(line) {}
+    Draft(int line, bool extracted) : first(line), extracted_(extracted) {}
 
     const int first;
     QString title, category, yield, preptime, cooktime;
     bool unreadable = false; // a header too long to be one
 
-    // A header line; false when the line is none.
-    bool header(QStringView line)
+    // A header line (t trimmed); false when the line is none. Headers the
+    // reader does not use go to the notes.
+    bool header(QStringView t)
     {
-        const QStringView t = line.trimmed();
-        const qsizetype colon = t.indexOf(QLatin1Char(':'));
-        if (colon <= 0 || colon > 20)
-            return false;
-        const QString key = t.left(colon).trimmed().toString().toLower();
-        const QStringView value = t.mid(colon + 1).trimmed();
-        QString* field = nullptr;
-        if (key == QLatin1String("title"))
-            field = &title;
-        else if (key == QLatin1String("categories") || key == QLatin1String("category"))
-            field = &category;
-        else if (key == QLatin1String("yield") || key == QLatin1String("servings"))
-            field = &yield;
-        else if (key == QLatin1String("preparation time") || key == QLatin1String("prep time"))
-            field = &preptime;
-        else if (key == QLatin1String("cooking time") || key == QLatin1String("cook time"))
-            field = &cooktime;
-        if (!field)
+        Key key;
+        QStringView value;
+        if (!headerLine(t, &key, &value))
             return false;
         if (value.size() > kMaxHeaderLength) {
             unreadable = true;
-        } else if (field == &category) {
-            // The first of the categories names the book's category.
+            return true;
+        }
+        switch (key) {
+        case Key::Title: title = allowedName(value); break;
+        case Key::Categories:
+            // The first of the categories names the book's. Recipes
+            // extracted from a Meal-Master database list them with spaces
+            // alone: the first word then, and the list in the notes.
+            if (!category.isEmpty())
+                break;
+            if (extracted_ && !value.contains(QLatin1Char(','))) {
+                category = allowedName(value.left(firstWordLength(value)));
+                if (firstWordLength(value) < value.size())
+                    addLine(other_, t);
+                break;
+            }
             for (QStringView name : value.split(QLatin1Char(',')))
                 if (category.isEmpty())
                     category = allowedName(name);
-        } else {
-            *field = field == &title ? allowedName(value) : value.toString();
+            break;
+        case Key::Yield: yield = value.toString(); break;
+        case Key::PrepTime: preptime = value.toString(); break;
+        case Key::CookTime: cooktime = value.toString(); break;
+        case Key::Other: addLine(other_, t); break;
         }
         return true;
     }
 
-    // A body line (not blank); marked: it starts with "M" or "-" (after
-    // spaces), as a heading does; copy: the line does not outlive the call.
-    void body(QStringView line, bool marked, bool copy)
+    // A section heading; copy: its text does not outlive the call.
+    void heading(QStringView text, bool copy)
     {
-        QStringView text;
-        if (marked && heading(line, &text)) {
+        flushColumns();
+        pending_.push_back(copy ? keep(text) : text);
+    }
+
+    // A separator line or blank line: the end of a block of ingredients or
+    // of a paragraph.
+    void blockEnd()
+    {
+        if (inIngredients_)
             flushColumns();
-            endParagraph();
-            pendingHeading_ = text.toString();
-            return;
-        }
+        else if (!directions_.empty() && directions_.back().kind != Item::Break)
+            directions_.push_back({QStringView(), Item::Break});
+    }
+
+    // A body line (not blank, without trailing spaces); copy: the line
+    // does not outlive the call.
+    void body(QStringView line, bool copy)
+    {
         Ingredient left, right;
-        if ((inIngredients_ || !pendingHeading_.isEmpty()) && ingredientLine(line, &left, &right)) {
-            if (!pendingHeading_.isEmpty())
-                addLine(ing_, std::exchange(pendingHeading_, QString()));
+        if ((inIngredients_ || !pending_.empty()) && ingredientLine(line, &left, &right, &rightAt_)) {
+            for (QStringView h : pending_)
+                addLine(ing_, h);
+            pending_.clear();
             inIngredients_ = true;
-            if (!left.amount.isEmpty() || !left.unit.isEmpty() || !left.text.isEmpty())
+            if (!left.empty())
                 leftOpen_ = add(ing_, leftOpen_, left);
-            if (!right.text.isEmpty() || !right.amount.isEmpty())
+            if (!right.empty())
                 add(right_, !right_.isEmpty(), right);
             return;
         }
         flushColumns();
         inIngredients_ = false;
-        if (!pendingHeading_.isEmpty()) {
-            endParagraph();
-            addParagraph(std::exchange(pendingHeading_, QString()));
-        }
-        if (copy) {
-            kept_ << line.toString();
-            line = kept_.last();
-        }
-        lines_.push_back(line);
-    }
-
-    void blankLine()
-    {
-        if (inIngredients_)
-            flushColumns();
-        else
-            endParagraph();
+        pendingToDirections();
+        directions_.push_back({copy ? keep(line) : line, Item::Line});
     }
 
     RecipeFields fields()
     {
         flushColumns();
-        endParagraph();
-        if (!pendingHeading_.isEmpty())
-            inIngredients_ ? addLine(ing_, pendingHeading_) : addParagraph(pendingHeading_);
+        if (inIngredients_) {
+            for (QStringView h : pending_)
+                addLine(ing_, h);
+        } else {
+            pendingToDirections();
+        }
         RecipeFields f;
         f.title = title;
         f.yield = yield;
         f.preptime = preptime;
         f.cooktime = cooktime;
         f.ing = ing_;
-        f.prep = prep_;
+        f.prep = directions();
+        f.other = other_;
         return f;
     }
 
 private:
+    struct Item {
+        QStringView text;
+        enum Kind : unsigned char { Line, Break, Heading } kind;
+    };
+
+    QStringView keep(QStringView text)
+    {
+        kept_ << text.toString();
+        return kept_.last();
+    }
+
     static void addLine(QString& lines, QStringView line)
     {
         if (!lines.isEmpty())
@@ -287,11 +480,11 @@ private:
         lines += line;
     }
 
-    void addParagraph(QStringView paragraph)
+    void pendingToDirections()
     {
-        if (!prep_.isEmpty())
-            prep_ += QStringLiteral("\n\n");
-        prep_ += paragraph;
+        for (QStringView h : pending_)
+            directions_.push_back({h, Item::Heading});
+        pending_.clear();
     }
 
     // Appends i to a column (lines kept as text), or to its last line for a
@@ -328,42 +521,65 @@ private:
         leftOpen_ = false;
     }
 
-    // A paragraph's lines are joined where the writer wrapped them: where
-    // the next line's first word would not have fitted on the line before.
-    void endParagraph()
+    // The width the writer wrapped the directions at: their longest line,
+    // leaving out a few lines over 80 columns (a line the writer did not
+    // wrap) unless there are many.
+    qsizetype wrapWidth() const
     {
-        if (lines_.empty())
-            return;
-        qsizetype width = 0, length = 0;
-        for (QStringView& l : lines_) {
-            l = l.trimmed();
-            width = qMax(width, l.size());
-            length += l.size() + 1;
+        qsizetype widest = 0, widestShort = 0;
+        int longLines = 0;
+        for (const Item& i : directions_) {
+            if (i.kind != Item::Line)
+                continue;
+            widest = qMax(widest, i.text.size());
+            if (i.text.size() <= 80)
+                widestShort = qMax(widestShort, i.text.size());
+            else
+                ++longLines;
         }
-        if (!prep_.isEmpty())
-            prep_ += QStringLiteral("\n\n");
-        prep_.reserve(prep_.size() + length);
-        prep_ += lines_.front();
-        for (size_t i = 1; i < lines_.size(); ++i) {
-            const QStringView l = lines_[i];
-            const bool wrapped = lines_[i - 1].size() + 1 + firstWordLength(l) > width && !listItem(l);
-            prep_ += wrapped ? QLatin1Char(' ') : QLatin1Char('\n');
-            prep_ += l;
-        }
-        lines_.clear();
-        kept_.clear();
+        return longLines >= 3 || widestShort == 0 ? widest : widestShort;
     }
 
+    // The directions: paragraphs and headings apart by a blank line, lines
+    // joined where the writer wrapped them.
+    QString directions() const
+    {
+        const qsizetype width = wrapWidth();
+        qsizetype length = 0;
+        for (const Item& i : directions_)
+            length += i.text.size() + 2;
+        QString out;
+        out.reserve(length);
+        QStringView previous;
+        for (const Item& i : directions_) {
+            if (i.kind == Item::Break) {
+                previous = QStringView();
+                continue;
+            }
+            if (i.kind == Item::Line && !previous.isEmpty()) {
+                out += wrappedBefore(previous, i.text, width) ? QLatin1Char(' ') : QLatin1Char('\n');
+            } else if (!out.isEmpty()) {
+                out += QStringLiteral("\n\n");
+            }
+            out += trim(i.text);
+            previous = i.kind == Item::Line ? i.text : QStringView();
+        }
+        return out;
+    }
+
+    const bool extracted_;
     bool inIngredients_ = true;
-    QString pendingHeading_;
-    QString ing_, right_, prep_; // lines of the ingredients, the waiting right column, the directions
-    bool leftOpen_ = false;     // the last ingredient line is the left column's, open to continuations
-    std::vector<QStringView> lines_; // of the paragraph being read
-    QStringList kept_;               // copies of its lines that need them
+    int rightAt_ = -1;                 // where the right ingredient column starts, -1 while unknown
+    std::vector<QStringView> pending_; // headings waiting for the line that says where they belong
+    QString ing_, right_, other_;      // lines of the ingredients, the waiting right column, the notes
+    bool leftOpen_ = false;            // the last ingredient line is the left column's, open to continuations
+    std::vector<Item> directions_;
+    QStringList kept_; // copies of lines that need them
 };
 
-// Calls f(line, number, expanded) for every line of text; tabs are expanded
-// to eight-column stops in a buffer (expanded), which the next line reuses.
+// Calls f(line, number, expanded, rest) for every line of text; tabs are
+// expanded to eight-column stops in a buffer (expanded), which the next
+// line reuses; rest is the text after the line.
 template <typename F>
 void forEachLine(QStringView text, F&& f)
 {
@@ -395,9 +611,9 @@ void forEachLine(QStringView text, F&& f)
             }
             line = expanded;
         }
-        if (!f(line, ++number, tabs))
-            return;
         start = end + (end + 1 < n && text[end] == QLatin1Char('\r') && text[end + 1] == QLatin1Char('\n') ? 2 : 1);
+        if (!f(line, ++number, tabs, text.mid(qMin(start, n))))
+            return;
     }
 }
 
@@ -425,8 +641,15 @@ QString allowedName(QStringView name)
     QString out;
     out.reserve(name.size());
     bool opening = true;
-    for (QChar c : name) {
-        switch (c.unicode()) {
+    qsizetype plain = 0; // the start of the characters kept as they are
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t u = name[i].unicode();
+        if (u > '|' || !(u == '\'' || u == '"' || u == '/' || u == '\\' || u == '|' || u == ':' || u == '<' ||
+                         u == '>' || u == '?' || u == '*'))
+            continue;
+        out += name.mid(plain, i - plain);
+        plain = i + 1;
+        switch (u) {
         case '\'': out += QChar(0x2019); break;
         case '"':
             out += QChar(opening ? 0x201C : 0x201D);
@@ -438,11 +661,10 @@ QString allowedName(QStringView name)
         case ':': out += QStringLiteral(" - "); break;
         case '<': out += QLatin1Char('('); break;
         case '>': out += QLatin1Char(')'); break;
-        case '?':
-        case '*': break;
-        default: out += c;
+        default: break; // ? and * are dropped
         }
     }
+    out += name.mid(plain);
     return storableText(out).simplified();
 }
 
@@ -453,9 +675,11 @@ MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QStri
     pugi::xml_node category;
     QString categoryName;
     std::optional<Draft> draft;
-    Frame frame = Frame::None;
+    Frame frame = Frame::M;
     bool inHeader = false;
 
+    // A recipe ends at its end line, or where the next one begins or the
+    // text ends when that line is missing.
     auto finish = [&] {
         const RecipeFields f = draft->fields();
         if (draft->unreadable || f.title.isEmpty()) {
@@ -472,42 +696,49 @@ MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QStri
         draft.reset();
     };
 
-    forEachLine(text, [&](QStringView line, int number, bool expanded) {
-        qsizetype lead = 0;
-        while (lead < line.size() && line[lead].isSpace())
-            ++lead;
-        // Framing lines and headings start with "M" or "-".
-        const bool marked = lead < line.size() && (line[lead] == QLatin1Char('M') || line[lead] == QLatin1Char('-'));
-        if (draft && marked && ending(line, frame)) {
-            finish();
+    forEachLine(text, [&](QStringView line, int number, bool expanded, QStringView rest) {
+        line = rightTrimmed(line);
+        const qsizetype lead = indentOf(line);
+        if (lead == line.size()) {
+            if (draft && !inHeader)
+                draft->blockEnd();
             return true;
         }
-        const Frame begins = marked && lead == 0 ? beginning(line) : Frame::None;
-        if (begins != Frame::None) {
-            if (draft) {
-                read.skipped << draft->first;
-                draft.reset();
+        const QStringView t = line.mid(lead);
+        // Framing lines and headings start with "M" or "-".
+        if (t[0] == QLatin1Char('M') || t[0] == QLatin1Char('-')) {
+            if (draft && ending(t, frame)) {
+                finish();
+                return true;
             }
-            draft.emplace(number);
-            frame = begins;
-            inHeader = true;
-            return true;
+            if (framing(t) && beginning(t, rest)) {
+                if (draft)
+                    finish();
+                draft.emplace(number, containsAscii(dashedText(t), "extracted"));
+                frame = t[0] == QLatin1Char('M') ? Frame::M : Frame::Dash;
+                inHeader = true;
+                return true;
+            }
+            if (draft && heading(t)) {
+                draft->heading(dashedText(t), expanded);
+                inHeader = false;
+                return true;
+            }
         }
         if (!draft)
             return true;
-        if (lead == line.size()) {
-            if (!inHeader)
-                draft->blankLine();
+        if (!t[0].isLetterOrNumber() && separator(t)) {
+            draft->blockEnd();
             return true;
         }
-        if (inHeader && draft->header(line))
+        if (inHeader && draft->header(t))
             return true;
         inHeader = false;
-        draft->body(line, marked, expanded);
+        draft->body(line, expanded);
         return true;
     });
     if (draft)
-        read.skipped << draft->first;
+        finish();
     return read;
 }
 

@@ -5,7 +5,9 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -82,6 +84,11 @@ bool sameAscii(QStringView s, const char* lower)
             return false;
     }
     return i == s.size();
+}
+
+bool startsWithAscii(QStringView s, const char* lower)
+{
+    return sameAscii(s.left(qsizetype(std::strlen(lower))), lower);
 }
 
 // Whether s holds lower (ASCII in lower case) in any letter case.
@@ -177,6 +184,8 @@ bool headerLine(QStringView t, Key* key, QStringView* value)
     return !name.isEmpty();
 }
 
+bool separator(QStringView t);
+
 // Whether the header lines that start rest name a title: what tells a
 // recipe's begin line from a heading or a line between recipes.
 bool titleFollows(QStringView rest)
@@ -189,7 +198,7 @@ bool titleFollows(QStringView rest)
         rest = rest.mid(qMin(end + 1, rest.size()));
         Key key;
         QStringView value;
-        if (t.isEmpty())
+        if (t.isEmpty() || separator(t))
             continue;
         if (!headerLine(t, &key, &value))
             return false;
@@ -365,12 +374,12 @@ public:
     bool unreadable = false; // a header too long to be one
 
     // A header line (t trimmed); false when the line is none. Headers the
-    // reader does not use go to the notes.
-    bool header(QStringView t)
+    // reader does not use go to the notes when other is true.
+    bool header(QStringView t, bool other)
     {
         Key key;
         QStringView value;
-        if (!headerLine(t, &key, &value))
+        if (!headerLine(t, &key, &value) || (key == Key::Other && !other))
             return false;
         if (value.size() > kMaxHeaderLength) {
             unreadable = true;
@@ -522,22 +531,19 @@ private:
     }
 
     // The width the writer wrapped the directions at: their longest line,
-    // leaving out a few lines over 80 columns (a line the writer did not
-    // wrap) unless there are many.
+    // leaving out lines over 80 columns that stand well clear of the next
+    // longest (lines the writer did not wrap, such as an address).
     qsizetype wrapWidth() const
     {
-        qsizetype widest = 0, widestShort = 0;
-        int longLines = 0;
-        for (const Item& i : directions_) {
-            if (i.kind != Item::Line)
-                continue;
-            widest = qMax(widest, i.text.size());
-            if (i.text.size() <= 80)
-                widestShort = qMax(widestShort, i.text.size());
-            else
-                ++longLines;
-        }
-        return longLines >= 3 || widestShort == 0 ? widest : widestShort;
+        std::vector<qsizetype> widths;
+        for (const Item& i : directions_)
+            if (i.kind == Item::Line)
+                widths.push_back(i.text.size());
+        std::sort(widths.begin(), widths.end(), std::greater<>());
+        size_t widest = 0;
+        while (widest + 1 < widths.size() && widths[widest] > 80 && widths[widest] - widths[widest + 1] > 10)
+            ++widest;
+        return widths.empty() ? 0 : widths[widest];
     }
 
     // The directions: paragraphs and headings apart by a blank line, lines
@@ -676,7 +682,6 @@ MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QStri
     QString categoryName;
     std::optional<Draft> draft;
     Frame frame = Frame::M;
-    bool inHeader = false;
 
     // A recipe ends at its end line, or where the next one begins or the
     // text ends when that line is missing.
@@ -696,44 +701,66 @@ MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QStri
         draft.reset();
     };
 
+    // Where the reader is in a recipe: after its begin line, in its header
+    // lines (a blank line after them: gap), or in its body.
+    enum class Stage { Begun, Header, Body } stage = Stage::Body;
+    bool gap = false;
+    auto begin = [&](int number, Frame f, bool extracted) {
+        if (draft)
+            finish();
+        draft.emplace(number, extracted);
+        frame = f;
+        stage = Stage::Begun;
+        gap = false;
+    };
+
     forEachLine(text, [&](QStringView line, int number, bool expanded, QStringView rest) {
         line = rightTrimmed(line);
         const qsizetype lead = indentOf(line);
         if (lead == line.size()) {
-            if (draft && !inHeader)
+            if (draft && stage == Stage::Body)
                 draft->blockEnd();
+            gap = stage == Stage::Header;
             return true;
         }
         const QStringView t = line.mid(lead);
+        const char16_t c = t[0].unicode();
         // Framing lines and headings start with "M" or "-".
-        if (t[0] == QLatin1Char('M') || t[0] == QLatin1Char('-')) {
-            if (draft && ending(t, frame)) {
+        if (c == 'M' || c == '-') {
+            // A line of dashes right after the begin line boxes it in.
+            if (draft && ending(t, frame) && !(stage == Stage::Begun && c == '-')) {
                 finish();
                 return true;
             }
             if (framing(t) && beginning(t, rest)) {
-                if (draft)
-                    finish();
-                draft.emplace(number, containsAscii(dashedText(t), "extracted"));
-                frame = t[0] == QLatin1Char('M') ? Frame::M : Frame::Dash;
-                inHeader = true;
+                begin(number, c == 'M' ? Frame::M : Frame::Dash, containsAscii(dashedText(t), "extracted"));
                 return true;
             }
             if (draft && heading(t)) {
                 draft->heading(dashedText(t), expanded);
-                inHeader = false;
+                stage = Stage::Body;
                 return true;
             }
+        } else if ((c == 'R' || c == 'r') && startsWithAscii(t, "recipe extracted from meal-master") &&
+                   (!draft || titleFollows(rest))) {
+            begin(number, Frame::Dash, true);
+            return true;
         }
         if (!draft)
             return true;
         if (!t[0].isLetterOrNumber() && separator(t)) {
-            draft->blockEnd();
+            if (stage == Stage::Body)
+                draft->blockEnd();
             return true;
         }
-        if (inHeader && draft->header(t))
+        // Headers the reader does not use are taken in the block of header
+        // lines, and left of where an ingredient's text starts.
+        if (stage != Stage::Body && draft->header(t, !gap && lead < 11)) {
+            stage = Stage::Header;
+            gap = false;
             return true;
-        inHeader = false;
+        }
+        stage = Stage::Body;
         draft->body(line, expanded);
         return true;
     });

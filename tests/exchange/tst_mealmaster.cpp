@@ -296,10 +296,14 @@ private slots:
             "     Yield: 12 servings",
             "",
             "----------",
-            "---------- Recipe Extracted from Meal-Master (tm) Database ----------",
+            "------------------------------------------------------------------------",
+            "Recipe Extracted from Meal-Master (tm) Database",
+            "------------------------------------------------------------------------",
             "     Title: Sachertorte",
             "Categories: Chocolate, Cakes",
-            "-----",
+            "",
+            "           Salt: a pinch",
+            "------------------------------------------------------------------------",
             "MMMMM----- Recipe via Meal-Master (tm) v8.06",
             "      Title: Date Cake",
             "      1 c  Dates"});
@@ -321,6 +325,7 @@ private slots:
                  QStringList({"Cakes", "Imported", "Cakes", "Imported", "Cakes", "Chocolate", "Imported"}));
         QCOMPARE(r.recipe(6).other, QStringLiteral("Categories: Chocolate Cakes Fruits Desserts"));
         QVERIFY(r.recipe(7).other.isEmpty());
+        QCOMPARE(r.recipe(7).ing, QStringLiteral("Salt: a pinch"));
         QCOMPARE(r.recipe(8).ing, QStringLiteral("1 c Dates"));
 
         // A file with LF or CR endings reads alike.
@@ -364,6 +369,8 @@ private slots:
             "-----WARM-----",
             "  Serve warm with soup.",
             "",
+            "  Typed by Joe from the club newsletter, http://www.example.org/newsletters/1998/spring.html",
+            "",
             "  Recipe: \"Chinese Appetizers\", a cookbook",
             "  Published 1981",
             "MMMMM"}));
@@ -382,6 +389,7 @@ private slots:
                                 "Serve them warm with soup, or cool the twists on a rack and keep them.\n"
                                 "Variation: brush the twists with beaten egg before baking them.\n\n"
                                 "TO SERVE\n\nWARM\n\nServe warm with soup.\n\n"
+                                "Typed by Joe from the club newsletter, http://www.example.org/newsletters/1998/spring.html\n\n"
                                 "Recipe: \"Chinese Appetizers\", a cookbook\nPublished 1981"));
     }
 };

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -27,7 +26,7 @@ constexpr char16_t kWindows1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-bool blank(QStringView line)
+Q_ALWAYS_INLINE bool blank(QStringView line)
 {
     for (QChar c : line)
         if (!c.isSpace())
@@ -44,8 +43,9 @@ QStringView rightTrimmed(QStringView line)
     return line;
 }
 
-// s without spaces at either end (QStringView::trimmed, without the call).
-QStringView trim(QStringView s)
+// s without spaces at either end (QStringView::trimmed, inline: it is
+// called for every column of every ingredient).
+Q_ALWAYS_INLINE QStringView trim(QStringView s)
 {
     while (!s.isEmpty() && s.front().isSpace())
         s = s.mid(1);
@@ -54,7 +54,7 @@ QStringView trim(QStringView s)
     return s;
 }
 
-qsizetype indentOf(QStringView line)
+Q_ALWAYS_INLINE qsizetype indentOf(QStringView line)
 {
     qsizetype n = 0;
     while (n < line.size() && line[n].isSpace())
@@ -162,8 +162,10 @@ enum class Key { Other, Title, Categories, Yield, PrepTime, CookTime };
 // at most 20 characters.
 bool headerLine(QStringView t, Key* key, QStringView* value)
 {
-    const qsizetype colon = t.left(21).indexOf(QLatin1Char(':'));
-    if (colon <= 0)
+    qsizetype colon = 0;
+    while (colon < t.size() && colon <= 20 && t[colon] != QLatin1Char(':'))
+        ++colon;
+    if (colon == 0 || colon > 20 || colon == t.size())
         return false;
     const QStringView name = t.left(colon).trimmed();
     for (QChar c : name)
@@ -234,7 +236,7 @@ struct Ingredient {
     bool continuation() const { return !measured() && text.startsWith(QLatin1Char('-')); }
 };
 
-bool amountChar(QChar c)
+Q_ALWAYS_INLINE bool amountChar(QChar c)
 {
     const char16_t u = c.unicode();
     return (u >= '0' && u <= '9') || u == ' ' || u == '/' || u == '.' || u == ',' || u == '-' || u == 0xBC ||
@@ -257,29 +259,40 @@ bool knownUnit(QStringView unit)
 // the column puts it (for telling a second column from long text).
 bool ingredient(QStringView s, Ingredient* out, bool strict)
 {
-    if (blank(s))
+    const qsizetype n = s.size();
+    // The spaces after the amount and the unit first: they turn most
+    // other lines away at once.
+    if ((n > 7 && s[7] != QLatin1Char(' ')) || (n > 10 && s[10] != QLatin1Char(' ')))
         return false;
-    const QStringView amount = s.left(7);
-    for (QChar c : amount)
-        if (!amountChar(c))
-            return false;
-    if (s.size() > 7 && s[7] != QLatin1Char(' '))
+    // The amount and the unit in one pass, each from its first to its
+    // last character that is not a space.
+    qsizetype amountFrom = 7, amountTo = 0, unitFrom = 10, unitTo = 0;
+    for (qsizetype i = 0; i < n && i < 10; ++i) {
+        const QChar c = s[i];
+        if (c == QLatin1Char(' '))
+            continue;
+        if (i < 7) {
+            if (!amountChar(c))
+                return false;
+            amountFrom = qMin(amountFrom, i);
+            amountTo = i + 1;
+        } else {
+            // A unit is letters, left-aligned.
+            if (!c.isLetter() || (i == 9 && s[8] == QLatin1Char(' ')))
+                return false;
+            unitFrom = qMin(unitFrom, i);
+            unitTo = i + 1;
+        }
+    }
+    out->amount = amountTo ? s.mid(amountFrom, amountTo - amountFrom) : QStringView();
+    out->unit = unitTo ? s.mid(unitFrom, unitTo - unitFrom) : QStringView();
+    out->text = n > 11 ? trim(s.mid(11)) : QStringView();
+    if (out->empty())
         return false;
-    const QStringView unit = s.mid(8, 2);
-    for (QChar c : unit)
-        if (!c.isLetter() && c != QLatin1Char(' '))
-            return false;
-    if (unit.size() == 2 && unit[0] == QLatin1Char(' ') && unit[1] != QLatin1Char(' '))
-        return false;
-    if (s.size() > 10 && s[10] != QLatin1Char(' '))
-        return false;
-    out->amount = trim(amount);
-    out->unit = trim(unit);
-    out->text = trim(s.mid(11));
     if (strict) {
         if (!out->unit.isEmpty() && !knownUnit(out->unit))
             return false;
-        if (!out->measured() && (s.size() <= 11 || s[11].isSpace()))
+        if (!out->measured() && s[11].isSpace())
             return false;
     }
     return true;
@@ -292,9 +305,11 @@ constexpr int kRightColumns[] = {41, 40, 36, 37, 38, 39, 42, 43, 44, 45, 46};
 // A two-column line split at p: the right column after a space, with an
 // amount or unit, or text alone where the recipe's right column starts
 // (known, or 40 or 41 while none is known) or after a blank left column.
-bool twoColumns(QStringView line, int p, int known, Ingredient* left, Ingredient* right)
+Q_ALWAYS_INLINE bool twoColumns(QStringView line, int p, int known, Ingredient* left, Ingredient* right)
 {
-    if (p + 11 >= line.size() || line[p - 1] != QLatin1Char(' ') || !ingredient(line.mid(p), right, true))
+    // The spaces before the column and after its amount and unit first.
+    if (p + 11 >= line.size() || line[p - 1] != QLatin1Char(' ') || line[p + 7] != QLatin1Char(' ') ||
+        line[p + 10] != QLatin1Char(' ') || !ingredient(line.mid(p), right, true))
         return false;
     const QStringView l = line.left(p);
     if (blank(l)) {
@@ -364,12 +379,30 @@ bool wrappedBefore(QStringView a, QStringView b, qsizetype width)
     return a.size() + 1 + firstWordLength(text) > width;
 }
 
-// One recipe as it is read.
+// One recipe as it is read; one draft serves every recipe of a text in
+// turn, keeping its buffers.
 class Draft {
 public:
-    Draft(int line, bool extracted) : first(line), extracted_(extracted) {}
+    // Starts a recipe at line; extracted: its begin line says it was
+    // extracted from a Meal-Master database.
+    void start(int line, bool extracted)
+    {
+        first = line;
+        extracted_ = extracted;
+        for (QString* s : {&title, &category, &yield, &preptime, &cooktime, &other_})
+            s->clear();
+        unreadable = false;
+        inIngredients_ = true;
+        rightAt_ = -1;
+        leftOpen_ = false;
+        pending_.clear();
+        ing_.truncate(0);
+        right_.truncate(0);
+        directions_.clear();
+        kept_.clear();
+    }
 
-    const int first;
+    int first = 0;
     QString title, category, yield, preptime, cooktime;
     bool unreadable = false; // a header too long to be one
 
@@ -464,7 +497,7 @@ public:
         f.yield = yield;
         f.preptime = preptime;
         f.cooktime = cooktime;
-        f.ing = ing_;
+        f.ing = QString(ing_.constData(), ing_.size()); // a copy: the buffer serves the next recipe
         f.prep = directions();
         f.other = other_;
         return f;
@@ -506,17 +539,23 @@ private:
             column += i.text.mid(1).trimmed();
             return true;
         }
-        if (!column.isEmpty())
-            column += QLatin1Char('\n');
+        // Built in place: this runs for every ingredient of a collection.
+        const qsizetype at = column.size();
+        column.resize(at + 1 + i.amount.size() + 1 + i.unit.size() + 1 + i.text.size());
+        QChar* out = column.data() + at;
+        if (at > 0)
+            *out++ = QLatin1Char('\n');
         bool first = true;
         for (QStringView part : {i.amount, i.unit, i.text}) {
             if (part.isEmpty())
                 continue;
             if (!first)
-                column += QLatin1Char(' ');
-            column += part;
+                *out++ = QLatin1Char(' ');
+            std::copy(part.begin(), part.end(), out);
+            out += part.size();
             first = false;
         }
+        column.truncate(out - column.constData());
         return true;
     }
 
@@ -526,16 +565,17 @@ private:
     {
         if (!right_.isEmpty())
             addLine(ing_, right_);
-        right_.clear();
+        right_.truncate(0);
         leftOpen_ = false;
     }
 
     // The width the writer wrapped the directions at: their longest line,
     // leaving out lines over 80 columns that stand well clear of the next
     // longest (lines the writer did not wrap, such as an address).
-    qsizetype wrapWidth() const
+    qsizetype wrapWidth()
     {
-        std::vector<qsizetype> widths;
+        std::vector<qsizetype>& widths = widths_;
+        widths.clear();
         for (const Item& i : directions_)
             if (i.kind == Item::Line)
                 widths.push_back(i.text.size());
@@ -548,7 +588,7 @@ private:
 
     // The directions: paragraphs and headings apart by a blank line, lines
     // joined where the writer wrapped them.
-    QString directions() const
+    QString directions()
     {
         const qsizetype width = wrapWidth();
         qsizetype length = 0;
@@ -573,14 +613,15 @@ private:
         return out;
     }
 
-    const bool extracted_;
+    bool extracted_ = false;
     bool inIngredients_ = true;
     int rightAt_ = -1;                 // where the right ingredient column starts, -1 while unknown
     std::vector<QStringView> pending_; // headings waiting for the line that says where they belong
     QString ing_, right_, other_;      // lines of the ingredients, the waiting right column, the notes
     bool leftOpen_ = false;            // the last ingredient line is the left column's, open to continuations
     std::vector<Item> directions_;
-    QStringList kept_; // copies of lines that need them
+    QStringList kept_;               // copies of lines that need them
+    std::vector<qsizetype> widths_; // of the directions' lines, while they are joined
 };
 
 // Calls f(line, number, expanded, rest) for every line of text; tabs are
@@ -591,22 +632,35 @@ void forEachLine(QStringView text, F&& f)
 {
     QString expanded;
     int number = 0;
+    const char16_t* p = text.utf16();
     const qsizetype n = text.size();
-    // The next LF, CR and tab at or after start (n for none), each found
-    // with one fast scan that is only repeated once start has passed it.
-    qsizetype start = 0, lf = -1, cr = -1, tab = -1;
-    auto next = [&](qsizetype& at, char16_t c) {
-        if (at < start) {
-            at = text.indexOf(QChar(c), start);
-            if (at < 0)
-                at = n;
-        }
-        return at;
-    };
+    qsizetype start = 0;
     while (start < n) {
-        const qsizetype end = qMin(next(lf, u'\n'), next(cr, u'\r'));
+        // One pass finds the line's end and whether it holds a tab. Blocks
+        // of 16 characters are tested without branches (so that the
+        // compiler can vectorise the test) for any control character up to
+        // CR; only a block that holds one is looked at closely.
+        qsizetype end = start;
+        bool tabs = false;
+        while (end < n) {
+            if (end + 16 <= n) {
+                unsigned control = 0;
+                for (int i = 0; i < 16; ++i)
+                    control |= unsigned(p[end + i] <= '\r');
+                if (!control) {
+                    end += 16;
+                    continue;
+                }
+            }
+            const qsizetype stop = qMin(n, end + 16);
+            while (end < stop && p[end] != '\n' && p[end] != '\r') {
+                tabs = tabs || p[end] == '\t';
+                ++end;
+            }
+            if (end < stop)
+                break;
+        }
         QStringView line = text.mid(start, end - start);
-        const bool tabs = next(tab, u'\t') < end;
         if (tabs) {
             expanded.clear();
             for (QChar c : line) {
@@ -617,7 +671,7 @@ void forEachLine(QStringView text, F&& f)
             }
             line = expanded;
         }
-        start = end + (end + 1 < n && text[end] == QLatin1Char('\r') && text[end + 1] == QLatin1Char('\n') ? 2 : 1);
+        start = end + (end + 1 < n && p[end] == '\r' && p[end + 1] == '\n' ? 2 : 1);
         if (!f(line, ++number, tabs, text.mid(qMin(start, n))))
             return;
     }
@@ -680,17 +734,18 @@ MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QStri
     MealMasterRead read;
     pugi::xml_node category;
     QString categoryName;
-    std::optional<Draft> draft;
+    Draft draft;
+    bool inRecipe = false;
     Frame frame = Frame::M;
 
     // A recipe ends at its end line, or where the next one begins or the
     // text ends when that line is missing.
     auto finish = [&] {
-        const RecipeFields f = draft->fields();
-        if (draft->unreadable || f.title.isEmpty()) {
-            read.skipped << draft->first;
+        const RecipeFields f = draft.fields();
+        if (draft.unreadable || f.title.isEmpty()) {
+            read.skipped << draft.first;
         } else {
-            const QString name = draft->category.isEmpty() ? uncategorised : draft->category;
+            const QString name = draft.category.isEmpty() ? uncategorised : draft.category;
             if (!category || name != categoryName) {
                 category = appendCategoryNode(book.root(), name);
                 categoryName = name;
@@ -698,7 +753,7 @@ MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QStri
             appendFields(category, f, true);
             ++read.recipes;
         }
-        draft.reset();
+        inRecipe = false;
     };
 
     // Where the reader is in a recipe: after its begin line, in its header
@@ -706,9 +761,10 @@ MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QStri
     enum class Stage { Begun, Header, Body } stage = Stage::Body;
     bool gap = false;
     auto begin = [&](int number, Frame f, bool extracted) {
-        if (draft)
+        if (inRecipe)
             finish();
-        draft.emplace(number, extracted);
+        draft.start(number, extracted);
+        inRecipe = true;
         frame = f;
         stage = Stage::Begun;
         gap = false;
@@ -718,8 +774,8 @@ MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QStri
         line = rightTrimmed(line);
         const qsizetype lead = indentOf(line);
         if (lead == line.size()) {
-            if (draft && stage == Stage::Body)
-                draft->blockEnd();
+            if (inRecipe && stage == Stage::Body)
+                draft.blockEnd();
             gap = stage == Stage::Header;
             return true;
         }
@@ -728,7 +784,7 @@ MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QStri
         // Framing lines and headings start with "M" or "-".
         if (c == 'M' || c == '-') {
             // A line of dashes right after the begin line boxes it in.
-            if (draft && ending(t, frame) && !(stage == Stage::Begun && c == '-')) {
+            if (inRecipe && ending(t, frame) && !(stage == Stage::Begun && c == '-')) {
                 finish();
                 return true;
             }
@@ -736,35 +792,35 @@ MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QStri
                 begin(number, c == 'M' ? Frame::M : Frame::Dash, containsAscii(dashedText(t), "extracted"));
                 return true;
             }
-            if (draft && heading(t)) {
-                draft->heading(dashedText(t), expanded);
+            if (inRecipe && heading(t)) {
+                draft.heading(dashedText(t), expanded);
                 stage = Stage::Body;
                 return true;
             }
         } else if ((c == 'R' || c == 'r') && startsWithAscii(t, "recipe extracted from meal-master") &&
-                   (!draft || titleFollows(rest))) {
+                   (!inRecipe || titleFollows(rest))) {
             begin(number, Frame::Dash, true);
             return true;
         }
-        if (!draft)
+        if (!inRecipe)
             return true;
         if (!t[0].isLetterOrNumber() && separator(t)) {
             if (stage == Stage::Body)
-                draft->blockEnd();
+                draft.blockEnd();
             return true;
         }
         // Headers the reader does not use are taken in the block of header
         // lines, and left of where an ingredient's text starts.
-        if (stage != Stage::Body && draft->header(t, !gap && lead < 11)) {
+        if (stage != Stage::Body && draft.header(t, !gap && lead < 11)) {
             stage = Stage::Header;
             gap = false;
             return true;
         }
         stage = Stage::Body;
-        draft->body(line, expanded);
+        draft.body(line, expanded);
         return true;
     });
-    if (draft)
+    if (inRecipe)
         finish();
     return read;
 }

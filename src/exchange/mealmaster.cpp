@@ -135,10 +135,12 @@ bool heading(QStringView t)
            !dashedText(t).isEmpty();
 }
 
-// A line drawn across the text ("~-----", "=====", "+++++"): no letter or
-// digit, at least three marks.
+// A line drawn across the text ("~-----", "=====", "+++++", also
+// "MMMMM-----" without text): no letter or digit, at least three marks.
 bool separator(QStringView t)
 {
+    if (startsWith(t, "MMMMM-"))
+        return dashedText(t).isEmpty();
     int marks = 0;
     for (QChar c : t) {
         if (c.isLetterOrNumber())
@@ -158,8 +160,8 @@ bool namesFormat(QStringView text)
 
 enum class Key { Other, Title, Categories, Yield, PrepTime, CookTime };
 
-// A header line "Name: value" (t trimmed): a name of letters and spaces,
-// at most 20 characters.
+// A header line "Name: value" (t trimmed): a name of letters, spaces,
+// dots and dashes, at most 20 characters.
 bool headerLine(QStringView t, Key* key, QStringView* value)
 {
     qsizetype colon = 0;
@@ -185,8 +187,6 @@ bool headerLine(QStringView t, Key* key, QStringView* value)
     *value = t.mid(colon + 1).trimmed();
     return !name.isEmpty();
 }
-
-bool separator(QStringView t);
 
 // Whether the header lines that start rest name a title: what tells a
 // recipe's begin line from a heading or a line between recipes.
@@ -432,9 +432,11 @@ public:
                     addLine(other_, t);
                 break;
             }
-            for (QStringView name : value.split(QLatin1Char(',')))
-                if (category.isEmpty())
-                    category = allowedName(name);
+            for (QStringView rest = value; category.isEmpty() && !rest.isEmpty();) {
+                const qsizetype comma = rest.indexOf(QLatin1Char(','));
+                category = allowedName(rest.left(comma < 0 ? rest.size() : comma));
+                rest = comma < 0 ? QStringView() : rest.mid(comma + 1);
+            }
             break;
         case Key::Yield: yield = value.toString(); break;
         case Key::PrepTime: preptime = value.toString(); break;
@@ -804,7 +806,7 @@ MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QStri
         }
         if (!inRecipe)
             return true;
-        if (!t[0].isLetterOrNumber() && separator(t)) {
+        if ((c == 'M' || !t[0].isLetterOrNumber()) && separator(t)) {
             if (stage == Stage::Body)
                 draft.blockEnd();
             return true;

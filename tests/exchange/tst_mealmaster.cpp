@@ -355,6 +355,7 @@ private slots:
             "  knead it well and leave it to rise for an hour. Salt is optional.",
             "~---------------------------------------------------------------------",
             "  In a large bowl, toss the cheese with the herbs.",
+            "MMMMM-----------------------------------------------------------------",
             "++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++",
             "      1.  Roll the dough out to 20 by 24 inches and sprinkle on half the",
             "  grated cheese.",

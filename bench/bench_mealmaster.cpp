@@ -70,8 +70,9 @@ QStringList wrapped(const QString& paragraph)
     return out << QStringLiteral("  ") + line;
 }
 
-// A recipe as MealMaster writes it; every fourth in two columns, every
-// third with a section heading, every fifth in the dash framing.
+// A recipe as MealMaster writes it; every fourth in two columns (the right
+// one at character 42), every third with a section heading, every fifth in
+// the dash framing.
 QString mealMasterRecipe(RecipeMaker& m, int i, const QString& title, const QString& category)
 {
     const bool dashes = i % 5 == 0;
@@ -85,9 +86,9 @@ QString mealMasterRecipe(RecipeMaker& m, int i, const QString& title, const QStr
     for (int k = 0; k < count; ++k)
         (i % 4 == 0 && k >= (count + 1) / 2 ? right : left) << ingredient(m);
     for (int k = 0; k < left.size(); ++k)
-        out << (k < right.size() ? left[k].leftJustified(40) + right[k] : left[k]);
+        out << (k < right.size() ? left[k].leftJustified(41) + right[k] : left[k]);
     for (int k = int(left.size()); k < right.size(); ++k)
-        out << QString(40, QLatin1Char(' ')) + right[k];
+        out << QString(41, QLatin1Char(' ')) + right[k];
     if (i % 3 == 0) {
         out << (dashes ? QStringLiteral("-----------------------------GLAZE-----------------------------")
                        : QStringLiteral("MMMMM--------------------------GLAZE--------------------------"));

@@ -1,11 +1,15 @@
 #include "exchange/mealmaster.h"
 
+#include "store/encoding.h"
+
 #include "exchange/exchange.h"
 #include "resources/strings.h"
 
 #include <QStringDecoder>
 
-#include <optional>
+#include <algorithm>
+#include <cstring>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -17,14 +21,7 @@ namespace {
 // allows 60 characters for a title); such a recipe cannot be read.
 constexpr int kMaxHeaderLength = 200;
 
-// Windows-1252 at 0x80-0x9F; the five bytes it leaves undefined keep their
-// C1 codes. Every other byte is its Latin-1 character.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-bool blank(QStringView line)
+Q_ALWAYS_INLINE bool blank(QStringView line)
 {
     for (QChar c : line)
         if (!c.isSpace())
@@ -32,68 +29,209 @@ bool blank(QStringView line)
     return true;
 }
 
-bool startsWith(QStringView s, const char* prefix) { return s.startsWith(QLatin1String(prefix)); }
-
-// The text between the dashes of a heading or begin line ("MMMMM-----x-----",
-// "---------- x"), trimmed.
-QStringView dashedText(QStringView line)
+// line without the spaces and control characters (a DOS end-of-file mark)
+// it ends with.
+QStringView rightTrimmed(QStringView line)
 {
-    QStringView s = line.trimmed();
-    if (startsWith(s, "MMMMM"))
-        s = s.mid(5);
-    while (!s.isEmpty() && s.front() == QLatin1Char('-'))
+    while (!line.isEmpty() && (line.back().isSpace() || line.back().unicode() < 0x20))
+        line.chop(1);
+    return line;
+}
+
+// s without spaces at either end (QStringView::trimmed, inline: it is
+// called for every column of every ingredient).
+Q_ALWAYS_INLINE QStringView trim(QStringView s)
+{
+    while (!s.isEmpty() && s.front().isSpace())
         s = s.mid(1);
-    while (!s.isEmpty() && s.back() == QLatin1Char('-'))
+    while (!s.isEmpty() && s.back().isSpace())
         s.chop(1);
-    return s.trimmed();
+    return s;
 }
 
-// A section heading: "MMMMM-..." or "-----..." with text that ends in dashes
-// and does not name the program that wrote the file.
-bool heading(QStringView line, QStringView* text)
+Q_ALWAYS_INLINE qsizetype indentOf(QStringView line)
 {
-    const QStringView t = line.trimmed();
-    if (!(startsWith(t, "MMMMM-") || startsWith(t, "-----")) || !t.endsWith(QLatin1Char('-')))
-        return false;
-    *text = dashedText(t);
-    return !text->isEmpty() && !text->contains(QLatin1String("meal-master"), Qt::CaseInsensitive);
+    qsizetype n = 0;
+    while (n < line.size() && line[n].isSpace())
+        ++n;
+    return n;
 }
 
-enum class Frame { None, M, Dash };
-
-// The framing a line begins, or None.
-Frame beginning(QStringView line)
+bool startsWith(QStringView s, const char* prefix)
 {
-    const Frame frame = startsWith(line, "MMMMM-----") ? Frame::M
-                        : startsWith(line, "----------") ? Frame::Dash
-                                                         : Frame::None;
-    QStringView unused;
-    if (frame == Frame::None || dashedText(line).isEmpty() || heading(line, &unused))
-        return Frame::None;
-    return frame;
-}
-
-bool ending(QStringView line, Frame frame)
-{
-    const QStringView t = line.trimmed();
-    if (frame == Frame::M)
-        return t == QLatin1String("MMMMM");
-    if (!startsWith(t, "-----"))
-        return false;
-    for (QChar c : t)
-        if (c != QLatin1Char('-') && c != QLatin1Char(' '))
+    for (qsizetype i = 0; prefix[i]; ++i)
+        if (i >= s.size() || s[i].unicode() != char16_t(prefix[i]))
             return false;
     return true;
+}
+
+// Whether s equals lower (ASCII in lower case) in any letter case.
+bool sameAscii(QStringView s, const char* lower)
+{
+    qsizetype i = 0;
+    for (; lower[i]; ++i) {
+        if (i >= s.size())
+            return false;
+        char16_t u = s[i].unicode();
+        if (u >= 'A' && u <= 'Z')
+            u += 'a' - 'A';
+        if (u != char16_t(lower[i]))
+            return false;
+    }
+    return i == s.size();
+}
+
+bool startsWithAscii(QStringView s, const char* lower)
+{
+    return sameAscii(s.left(qsizetype(std::strlen(lower))), lower);
+}
+
+// Whether s holds lower (ASCII in lower case) in any letter case.
+bool containsAscii(QStringView s, const char* lower)
+{
+    const qsizetype n = qsizetype(std::strlen(lower));
+    for (qsizetype i = 0; i + n <= s.size(); ++i)
+        if (sameAscii(s.mid(i, n), lower))
+            return true;
+    return false;
+}
+
+// The text between the dashes of a framing line or heading
+// ("MMMMM-----x-----", "----- x -----"), trimmed; t is trimmed.
+QStringView dashedText(QStringView t)
+{
+    if (startsWith(t, "MMMMM"))
+        t = t.mid(5);
+    while (!t.isEmpty() && t.front() == QLatin1Char('-'))
+        t = t.mid(1);
+    while (!t.isEmpty() && t.back() == QLatin1Char('-'))
+        t.chop(1);
+    return t.trimmed();
+}
+
+bool onlyDashes(QStringView t)
+{
+    for (QChar c : t)
+        if (c != QLatin1Char('-'))
+            return false;
+    return true;
+}
+
+// A line that may begin a recipe: "MMMMM-" or five dashes, then text.
+bool framing(QStringView t)
+{
+    return (startsWith(t, "MMMMM-") || startsWith(t, "-----")) && !dashedText(t).isEmpty();
+}
+
+// A section heading: "MMMMM-" and text, or three dashes, text and dashes.
+bool heading(QStringView t)
+{
+    return (startsWith(t, "MMMMM-") || (startsWith(t, "---") && t.endsWith(QLatin1Char('-')))) &&
+           !dashedText(t).isEmpty();
+}
+
+// A line drawn across the text ("~-----", "=====", "+++++", also
+// "MMMMM-----" without text): no letter or digit, at least three marks.
+bool separator(QStringView t)
+{
+    if (startsWith(t, "MMMMM-"))
+        return dashedText(t).isEmpty();
+    int marks = 0;
+    for (QChar c : t) {
+        if (c.isLetterOrNumber())
+            return false;
+        marks += !c.isSpace();
+    }
+    return marks >= 3;
+}
+
+bool namesFormat(QStringView text)
+{
+    for (const char* name : {"meal-master", "mealmaster", "meal master"})
+        if (containsAscii(text, name))
+            return true;
+    return false;
+}
+
+enum class Key { Other, Title, Categories, Yield, PrepTime, CookTime };
+
+// A header line "Name: value" (t trimmed): a name of letters, spaces,
+// dots and dashes, at most 20 characters.
+bool headerLine(QStringView t, Key* key, QStringView* value)
+{
+    qsizetype colon = 0;
+    while (colon < t.size() && colon <= 20 && t[colon] != QLatin1Char(':'))
+        ++colon;
+    if (colon == 0 || colon > 20 || colon == t.size())
+        return false;
+    const QStringView name = t.left(colon).trimmed();
+    for (QChar c : name)
+        if (!c.isLetter() && c != QLatin1Char(' ') && c != QLatin1Char('.') && c != QLatin1Char('-'))
+            return false;
+    static const struct {
+        const char* name;
+        Key key;
+    } keys[] = {{"title", Key::Title},           {"categories", Key::Categories},   {"category", Key::Categories},
+                {"yield", Key::Yield},           {"servings", Key::Yield},          {"serves", Key::Yield},
+                {"serving size", Key::Yield},    {"makes", Key::Yield},             {"preparation time", Key::PrepTime},
+                {"prep time", Key::PrepTime},    {"cooking time", Key::CookTime},   {"cook time", Key::CookTime}};
+    *key = Key::Other;
+    for (const auto& k : keys)
+        if (sameAscii(name, k.name))
+            *key = k.key;
+    *value = t.mid(colon + 1).trimmed();
+    return !name.isEmpty();
+}
+
+// Whether the header lines that start rest name a title: what tells a
+// recipe's begin line from a heading or a line between recipes.
+bool titleFollows(QStringView rest)
+{
+    for (int lines = 0; lines < 8 && !rest.isEmpty(); ++lines) {
+        qsizetype end = 0;
+        while (end < rest.size() && rest[end] != QLatin1Char('\n') && rest[end] != QLatin1Char('\r'))
+            ++end;
+        const QStringView t = rest.left(end).trimmed();
+        rest = rest.mid(qMin(end + 1, rest.size()));
+        Key key;
+        QStringView value;
+        if (t.isEmpty() || separator(t))
+            continue;
+        if (!headerLine(t, &key, &value))
+            return false;
+        if (key == Key::Title)
+            return true;
+    }
+    return false;
+}
+
+enum class Frame { M, Dash };
+
+// Whether a framing line begins a recipe: it names the format, a title
+// follows, or it is "MMMMM-----" or ten dashes and text that does not end
+// in dashes as a heading does.
+bool beginning(QStringView t, QStringView rest)
+{
+    if (!t.endsWith(QLatin1Char('-')) && (startsWith(t, "MMMMM-----") || startsWith(t, "----------")))
+        return true;
+    return namesFormat(dashedText(t)) || titleFollows(rest);
+}
+
+bool ending(QStringView t, Frame frame)
+{
+    return t == QLatin1String("MMMMM") || (frame == Frame::Dash && t.size() >= 5 && onlyDashes(t));
 }
 
 // One column of an ingredient line: amount (7 wide), space, unit (2 wide),
 // space, text.
 struct Ingredient {
     QStringView amount, unit, text;
-    bool continuation() const { return amount.isEmpty() && unit.isEmpty() && text.startsWith(QLatin1Char('-')); }
+    bool empty() const { return amount.isEmpty() && unit.isEmpty() && text.isEmpty(); }
+    bool measured() const { return !amount.isEmpty() || !unit.isEmpty(); }
+    bool continuation() const { return !measured() && text.startsWith(QLatin1Char('-')); }
 };
 
-bool amountChar(QChar c)
+Q_ALWAYS_INLINE bool amountChar(QChar c)
 {
     const char16_t u = c.unicode();
     return (u >= '0' && u <= '9') || u == ' ' || u == '/' || u == '.' || u == ',' || u == '-' || u == 0xBC ||
@@ -116,45 +254,84 @@ bool knownUnit(QStringView unit)
 // the column puts it (for telling a second column from long text).
 bool ingredient(QStringView s, Ingredient* out, bool strict)
 {
-    if (blank(s))
+    const qsizetype n = s.size();
+    // The spaces after the amount and the unit first: they turn most
+    // other lines away at once.
+    if ((n > 7 && s[7] != QLatin1Char(' ')) || (n > 10 && s[10] != QLatin1Char(' ')))
         return false;
-    const QStringView amount = s.left(7);
-    for (QChar c : amount)
-        if (!amountChar(c))
-            return false;
-    if (s.size() > 7 && s[7] != QLatin1Char(' '))
+    // The amount and the unit in one pass, each from its first to its
+    // last character that is not a space.
+    qsizetype amountFrom = 7, amountTo = 0, unitFrom = 10, unitTo = 0;
+    for (qsizetype i = 0; i < n && i < 10; ++i) {
+        const QChar c = s[i];
+        if (c == QLatin1Char(' '))
+            continue;
+        if (i < 7) {
+            if (!amountChar(c))
+                return false;
+            amountFrom = qMin(amountFrom, i);
+            amountTo = i + 1;
+        } else {
+            // A unit is letters, left-aligned.
+            if (!c.isLetter() || (i == 9 && s[8] == QLatin1Char(' ')))
+                return false;
+            unitFrom = qMin(unitFrom, i);
+            unitTo = i + 1;
+        }
+    }
+    out->amount = amountTo ? s.mid(amountFrom, amountTo - amountFrom) : QStringView();
+    out->unit = unitTo ? s.mid(unitFrom, unitTo - unitFrom) : QStringView();
+    out->text = n > 11 ? trim(s.mid(11)) : QStringView();
+    if (out->empty())
         return false;
-    const QStringView unit = s.mid(8, 2);
-    for (QChar c : unit)
-        if (!c.isLetter() && c != QLatin1Char(' '))
-            return false;
-    if (unit.size() == 2 && unit[0] == QLatin1Char(' ') && unit[1] != QLatin1Char(' '))
-        return false;
-    if (s.size() > 10 && s[10] != QLatin1Char(' '))
-        return false;
-    out->amount = amount.trimmed();
-    out->unit = unit.trimmed();
-    out->text = s.mid(11).trimmed();
     if (strict) {
         if (!out->unit.isEmpty() && !knownUnit(out->unit))
             return false;
-        if (out->amount.isEmpty() && out->unit.isEmpty() && (s.size() <= 11 || s[11].isSpace()))
+        if (!out->measured() && s[11].isSpace())
             return false;
     }
     return true;
 }
 
-// An ingredient line in one or two columns; right is empty for one column.
-bool ingredientLine(QStringView line, Ingredient* left, Ingredient* right)
+// Where a second ingredient column may start (counted from 0): Meal-Master
+// puts it at 41, other writers at 40; any start from 36 to 46 is taken.
+constexpr int kRightColumns[] = {41, 40, 36, 37, 38, 39, 42, 43, 44, 45, 46};
+
+// A two-column line split at p: the right column after a space, with an
+// amount or unit, or text alone where the recipe's right column starts
+// (known, or 40 or 41 while none is known) or after a blank left column.
+Q_ALWAYS_INLINE bool twoColumns(QStringView line, int p, int known, Ingredient* left, Ingredient* right)
 {
-    *left = *right = Ingredient();
-    if (line.size() > 40 && line[39] == QLatin1Char(' ') && ingredient(line.mid(40), right, true)) {
-        if (blank(line.left(40)))
-            return true;
-        if (ingredient(line.left(39), left, false))
-            return true;
+    // The spaces before the column and after its amount and unit first.
+    if (p + 11 >= line.size() || line[p - 1] != QLatin1Char(' ') || line[p + 7] != QLatin1Char(' ') ||
+        line[p + 10] != QLatin1Char(' ') || !ingredient(line.mid(p), right, true))
+        return false;
+    const QStringView l = line.left(p);
+    if (blank(l)) {
+        *left = Ingredient();
+        return true;
     }
-    *right = Ingredient();
+    if (!right->measured() && p != known && (known >= 0 || (p != 40 && p != 41)))
+        return false;
+    return ingredient(l, left, false);
+}
+
+// An ingredient line in one or two columns; right is empty for one column.
+// rightAt: where the recipe's right column starts, -1 while unknown.
+bool ingredientLine(QStringView line, Ingredient* left, Ingredient* right, int* rightAt)
+{
+    if (line.size() > kRightColumns[2] + 11) {
+        if (*rightAt >= 0 && twoColumns(line, *rightAt, *rightAt, left, right))
+            return true;
+        for (int p : kRightColumns) {
+            if (p != *rightAt && twoColumns(line, p, *rightAt, left, right)) {
+                if (right->measured())
+                    *rightAt = p;
+                return true;
+            }
+        }
+    }
+    *left = *right = Ingredient();
     return ingredient(line, left, false);
 }
 
@@ -166,120 +343,175 @@ int firstWordLength(QStringView s)
     return n;
 }
 
-bool listItem(QStringView s)
+// The length of a list item's marker ("*", "-", "12.", "3)"), 0 for none.
+qsizetype listMarker(QStringView s)
 {
     if (s.startsWith(QLatin1Char('*')) || s.startsWith(QLatin1Char('-')) || s.startsWith(QChar(0x2022)))
-        return true;
-    int digits = 0;
+        return 1;
+    qsizetype digits = 0;
     while (digits < s.size() && s[digits].isDigit())
         ++digits;
-    return digits > 0 && digits < s.size() && (s[digits] == QLatin1Char('.') || s[digits] == QLatin1Char(')'));
+    return digits > 0 && digits < s.size() && (s[digits] == QLatin1Char('.') || s[digits] == QLatin1Char(')'))
+               ? digits + 1
+               : 0;
 }
 
-// One recipe as it is read.
+// Whether the writer wrapped line a before b (both without trailing
+// spaces, indents kept) at width: b's first word would not have fitted on
+// a, and b does not start a step of its own (a list item, or a line
+// indented further than a, except under a list item's text).
+bool wrappedBefore(QStringView a, QStringView b, qsizetype width)
+{
+    const qsizetype ia = indentOf(a), ib = indentOf(b);
+    const QStringView text = b.mid(ib);
+    if (listMarker(text))
+        return false;
+    if (ib > ia) {
+        const qsizetype marker = listMarker(a.mid(ia));
+        if (!marker || ib > ia + marker + indentOf(a.mid(ia + marker)))
+            return false;
+    }
+    return a.size() + 1 + firstWordLength(text) > width;
+}
+
+// One recipe as it is read; one draft serves every recipe of a text in
+// turn, keeping its buffers.
 class Draft {
 public:
-    explicit Draft(int line) : first(line) {}
+    // Starts a recipe at line; extracted: its begin line says it was
+    // extracted from a Meal-Master database.
+    void start(int line, bool extracted)
+    {
+        first = line;
+        extracted_ = extracted;
+        for (QString* s : {&title, &category, &yield, &preptime, &cooktime, &other_})
+            s->clear();
+        unreadable = false;
+        inIngredients_ = true;
+        rightAt_ = -1;
+        leftOpen_ = false;
+        pending_.clear();
+        ing_.truncate(0);
+        right_.truncate(0);
+        directions_.clear();
+        kept_.clear();
+    }
 
-    const int first;
+    int first = 0;
     QString title, category, yield, preptime, cooktime;
     bool unreadable = false; // a header too long to be one
 
-    // A header line; false when the line is none.
-    bool header(QStringView line)
+    // A header line (t trimmed); false when the line is none. Headers the
+    // reader does not use go to the notes when other is true.
+    bool header(QStringView t, bool other)
     {
-        const QStringView t = line.trimmed();
-        const qsizetype colon = t.indexOf(QLatin1Char(':'));
-        if (colon <= 0 || colon > 20)
-            return false;
-        const QString key = t.left(colon).trimmed().toString().toLower();
-        const QStringView value = t.mid(colon + 1).trimmed();
-        QString* field = nullptr;
-        if (key == QLatin1String("title"))
-            field = &title;
-        else if (key == QLatin1String("categories") || key == QLatin1String("category"))
-            field = &category;
-        else if (key == QLatin1String("yield") || key == QLatin1String("servings"))
-            field = &yield;
-        else if (key == QLatin1String("preparation time") || key == QLatin1String("prep time"))
-            field = &preptime;
-        else if (key == QLatin1String("cooking time") || key == QLatin1String("cook time"))
-            field = &cooktime;
-        if (!field)
+        Key key;
+        QStringView value;
+        if (!headerLine(t, &key, &value) || (key == Key::Other && !other))
             return false;
         if (value.size() > kMaxHeaderLength) {
             unreadable = true;
-        } else if (field == &category) {
-            // The first of the categories names the book's category.
-            for (QStringView name : value.split(QLatin1Char(',')))
-                if (category.isEmpty())
-                    category = allowedName(name);
-        } else {
-            *field = field == &title ? allowedName(value) : value.toString();
+            return true;
+        }
+        switch (key) {
+        case Key::Title: title = allowedName(value); break;
+        case Key::Categories:
+            // The first of the categories names the book's. Recipes
+            // extracted from a Meal-Master database list them with spaces
+            // alone: the first word then, and the list in the notes.
+            if (!category.isEmpty())
+                break;
+            if (extracted_ && !value.contains(QLatin1Char(','))) {
+                category = allowedName(value.left(firstWordLength(value)));
+                if (firstWordLength(value) < value.size())
+                    addLine(other_, t);
+                break;
+            }
+            for (QStringView rest = value; category.isEmpty() && !rest.isEmpty();) {
+                const qsizetype comma = rest.indexOf(QLatin1Char(','));
+                category = allowedName(rest.left(comma < 0 ? rest.size() : comma));
+                rest = comma < 0 ? QStringView() : rest.mid(comma + 1);
+            }
+            break;
+        case Key::Yield: yield = value.toString(); break;
+        case Key::PrepTime: preptime = value.toString(); break;
+        case Key::CookTime: cooktime = value.toString(); break;
+        case Key::Other: addLine(other_, t); break;
         }
         return true;
     }
 
-    // A body line (not blank); marked: it starts with "M" or "-" (after
-    // spaces), as a heading does; copy: the line does not outlive the call.
-    void body(QStringView line, bool marked, bool copy)
+    // A section heading; copy: its text does not outlive the call.
+    void heading(QStringView text, bool copy)
     {
-        QStringView text;
-        if (marked && heading(line, &text)) {
+        flushColumns();
+        pending_.push_back(copy ? keep(text) : text);
+    }
+
+    // A separator line or blank line: the end of a block of ingredients or
+    // of a paragraph.
+    void blockEnd()
+    {
+        if (inIngredients_)
             flushColumns();
-            endParagraph();
-            pendingHeading_ = text.toString();
-            return;
-        }
+        else if (!directions_.empty() && directions_.back().kind != Item::Break)
+            directions_.push_back({QStringView(), Item::Break});
+    }
+
+    // A body line (not blank, without trailing spaces); copy: the line
+    // does not outlive the call.
+    void body(QStringView line, bool copy)
+    {
         Ingredient left, right;
-        if ((inIngredients_ || !pendingHeading_.isEmpty()) && ingredientLine(line, &left, &right)) {
-            if (!pendingHeading_.isEmpty())
-                addLine(ing_, std::exchange(pendingHeading_, QString()));
+        if ((inIngredients_ || !pending_.empty()) && ingredientLine(line, &left, &right, &rightAt_)) {
+            for (QStringView h : pending_)
+                addLine(ing_, h);
+            pending_.clear();
             inIngredients_ = true;
-            if (!left.amount.isEmpty() || !left.unit.isEmpty() || !left.text.isEmpty())
+            if (!left.empty())
                 leftOpen_ = add(ing_, leftOpen_, left);
-            if (!right.text.isEmpty() || !right.amount.isEmpty())
+            if (!right.empty())
                 add(right_, !right_.isEmpty(), right);
             return;
         }
         flushColumns();
         inIngredients_ = false;
-        if (!pendingHeading_.isEmpty()) {
-            endParagraph();
-            addParagraph(std::exchange(pendingHeading_, QString()));
-        }
-        if (copy) {
-            kept_ << line.toString();
-            line = kept_.last();
-        }
-        lines_.push_back(line);
-    }
-
-    void blankLine()
-    {
-        if (inIngredients_)
-            flushColumns();
-        else
-            endParagraph();
+        pendingToDirections();
+        directions_.push_back({copy ? keep(line) : line, Item::Line});
     }
 
     Recipe fields()
     {
         flushColumns();
-        endParagraph();
-        if (!pendingHeading_.isEmpty())
-            inIngredients_ ? addLine(ing_, pendingHeading_) : addParagraph(pendingHeading_);
+        if (inIngredients_) {
+            for (QStringView h : pending_)
+                addLine(ing_, h);
+        } else {
+            pendingToDirections();
+        }
         Recipe f;
         f.title = title;
         f.yield = yield;
         f.preptime = preptime;
         f.cooktime = cooktime;
-        f.ing = ing_;
-        f.prep = prep_;
+        f.ing = QString(ing_.constData(), ing_.size()); // a copy: the buffer serves the next recipe
+        f.prep = directions();
+        f.other = other_;
         return f;
     }
 
 private:
+    struct Item {
+        QStringView text;
+        enum Kind : unsigned char { Line, Break, Heading } kind;
+    };
+
+    QStringView keep(QStringView text)
+    {
+        kept_ << text.toString();
+        return kept_.last();
+    }
+
     static void addLine(QString& lines, QStringView line)
     {
         if (!lines.isEmpty())
@@ -287,11 +519,11 @@ private:
         lines += line;
     }
 
-    void addParagraph(QStringView paragraph)
+    void pendingToDirections()
     {
-        if (!prep_.isEmpty())
-            prep_ += QStringLiteral("\n\n");
-        prep_ += paragraph;
+        for (QStringView h : pending_)
+            directions_.push_back({h, Item::Heading});
+        pending_.clear();
     }
 
     // Appends i to a column (lines kept as text), or to its last line for a
@@ -304,17 +536,23 @@ private:
             column += i.text.mid(1).trimmed();
             return true;
         }
-        if (!column.isEmpty())
-            column += QLatin1Char('\n');
+        // Built in place: this runs for every ingredient of a collection.
+        const qsizetype at = column.size();
+        column.resize(at + 1 + i.amount.size() + 1 + i.unit.size() + 1 + i.text.size());
+        QChar* out = column.data() + at;
+        if (at > 0)
+            *out++ = QLatin1Char('\n');
         bool first = true;
         for (QStringView part : {i.amount, i.unit, i.text}) {
             if (part.isEmpty())
                 continue;
             if (!first)
-                column += QLatin1Char(' ');
-            column += part;
+                *out++ = QLatin1Char(' ');
+            std::copy(part.begin(), part.end(), out);
+            out += part.size();
             first = false;
         }
+        column.truncate(out - column.constData());
         return true;
     }
 
@@ -324,67 +562,102 @@ private:
     {
         if (!right_.isEmpty())
             addLine(ing_, right_);
-        right_.clear();
+        right_.truncate(0);
         leftOpen_ = false;
     }
 
-    // A paragraph's lines are joined where the writer wrapped them: where
-    // the next line's first word would not have fitted on the line before.
-    void endParagraph()
+    // The width the writer wrapped the directions at: their longest line,
+    // leaving out lines over 80 columns that stand well clear of the next
+    // longest (lines the writer did not wrap, such as an address).
+    qsizetype wrapWidth()
     {
-        if (lines_.empty())
-            return;
-        qsizetype width = 0, length = 0;
-        for (QStringView& l : lines_) {
-            l = l.trimmed();
-            width = qMax(width, l.size());
-            length += l.size() + 1;
-        }
-        if (!prep_.isEmpty())
-            prep_ += QStringLiteral("\n\n");
-        prep_.reserve(prep_.size() + length);
-        prep_ += lines_.front();
-        for (size_t i = 1; i < lines_.size(); ++i) {
-            const QStringView l = lines_[i];
-            const bool wrapped = lines_[i - 1].size() + 1 + firstWordLength(l) > width && !listItem(l);
-            prep_ += wrapped ? QLatin1Char(' ') : QLatin1Char('\n');
-            prep_ += l;
-        }
-        lines_.clear();
-        kept_.clear();
+        std::vector<qsizetype>& widths = widths_;
+        widths.clear();
+        for (const Item& i : directions_)
+            if (i.kind == Item::Line)
+                widths.push_back(i.text.size());
+        std::sort(widths.begin(), widths.end(), std::greater<>());
+        size_t widest = 0;
+        while (widest + 1 < widths.size() && widths[widest] > 80 && widths[widest] - widths[widest + 1] > 10)
+            ++widest;
+        return widths.empty() ? 0 : widths[widest];
     }
 
+    // The directions: paragraphs and headings apart by a blank line, lines
+    // joined where the writer wrapped them.
+    QString directions()
+    {
+        const qsizetype width = wrapWidth();
+        qsizetype length = 0;
+        for (const Item& i : directions_)
+            length += i.text.size() + 2;
+        QString out;
+        out.reserve(length);
+        QStringView previous;
+        for (const Item& i : directions_) {
+            if (i.kind == Item::Break) {
+                previous = QStringView();
+                continue;
+            }
+            if (i.kind == Item::Line && !previous.isEmpty()) {
+                out += wrappedBefore(previous, i.text, width) ? QLatin1Char(' ') : QLatin1Char('\n');
+            } else if (!out.isEmpty()) {
+                out += QStringLiteral("\n\n");
+            }
+            out += trim(i.text);
+            previous = i.kind == Item::Line ? i.text : QStringView();
+        }
+        return out;
+    }
+
+    bool extracted_ = false;
     bool inIngredients_ = true;
-    QString pendingHeading_;
-    QString ing_, right_, prep_; // lines of the ingredients, the waiting right column, the directions
-    bool leftOpen_ = false;     // the last ingredient line is the left column's, open to continuations
-    std::vector<QStringView> lines_; // of the paragraph being read
-    QStringList kept_;               // copies of its lines that need them
+    int rightAt_ = -1;                 // where the right ingredient column starts, -1 while unknown
+    std::vector<QStringView> pending_; // headings waiting for the line that says where they belong
+    QString ing_, right_, other_;      // lines of the ingredients, the waiting right column, the notes
+    bool leftOpen_ = false;            // the last ingredient line is the left column's, open to continuations
+    std::vector<Item> directions_;
+    QStringList kept_;               // copies of lines that need them
+    std::vector<qsizetype> widths_; // of the directions' lines, while they are joined
 };
 
-// Calls f(line, number, expanded) for every line of text; tabs are expanded
-// to eight-column stops in a buffer (expanded), which the next line reuses.
+// Calls f(line, number, expanded, rest) for every line of text; tabs are
+// expanded to eight-column stops in a buffer (expanded), which the next
+// line reuses; rest is the text after the line.
 template <typename F>
 void forEachLine(QStringView text, F&& f)
 {
     QString expanded;
     int number = 0;
+    const char16_t* p = text.utf16();
     const qsizetype n = text.size();
-    // The next LF, CR and tab at or after start (n for none), each found
-    // with one fast scan that is only repeated once start has passed it.
-    qsizetype start = 0, lf = -1, cr = -1, tab = -1;
-    auto next = [&](qsizetype& at, char16_t c) {
-        if (at < start) {
-            at = text.indexOf(QChar(c), start);
-            if (at < 0)
-                at = n;
-        }
-        return at;
-    };
+    qsizetype start = 0;
     while (start < n) {
-        const qsizetype end = qMin(next(lf, u'\n'), next(cr, u'\r'));
+        // One pass finds the line's end and whether it holds a tab. Blocks
+        // of 16 characters are tested without branches (so that the
+        // compiler can vectorise the test) for any control character up to
+        // CR; only a block that holds one is looked at closely.
+        qsizetype end = start;
+        bool tabs = false;
+        while (end < n) {
+            if (end + 16 <= n) {
+                unsigned control = 0;
+                for (int i = 0; i < 16; ++i)
+                    control |= unsigned(p[end + i] <= '\r');
+                if (!control) {
+                    end += 16;
+                    continue;
+                }
+            }
+            const qsizetype stop = qMin(n, end + 16);
+            while (end < stop && p[end] != '\n' && p[end] != '\r') {
+                tabs = tabs || p[end] == '\t';
+                ++end;
+            }
+            if (end < stop)
+                break;
+        }
         QStringView line = text.mid(start, end - start);
-        const bool tabs = next(tab, u'\t') < end;
         if (tabs) {
             expanded.clear();
             for (QChar c : line) {
@@ -395,9 +668,9 @@ void forEachLine(QStringView text, F&& f)
             }
             line = expanded;
         }
-        if (!f(line, ++number, tabs))
+        start = end + (end + 1 < n && p[end] == '\r' && p[end + 1] == '\n' ? 2 : 1);
+        if (!f(line, ++number, tabs, text.mid(qMin(start, n))))
             return;
-        start = end + (end + 1 < n && text[end] == QLatin1Char('\r') && text[end + 1] == QLatin1Char('\n') ? 2 : 1);
     }
 }
 
@@ -415,7 +688,7 @@ QString decodeRecipeText(const QByteArray& bytes)
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const unsigned char b = static_cast<unsigned char>(bytes[i]);
-        out[i] = b >= 0x80 && b < 0xA0 ? kWindows1252High[b - 0x80] : char16_t(b);
+        out[i] = windows1252Char(b);
     }
     return text;
 }
@@ -425,8 +698,15 @@ QString allowedName(QStringView name)
     QString out;
     out.reserve(name.size());
     bool opening = true;
-    for (QChar c : name) {
-        switch (c.unicode()) {
+    qsizetype plain = 0; // the start of the characters kept as they are
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t u = name[i].unicode();
+        if (u > '|' || !(u == '\'' || u == '"' || u == '/' || u == '\\' || u == '|' || u == ':' || u == '<' ||
+                         u == '>' || u == '?' || u == '*'))
+            continue;
+        out += name.mid(plain, i - plain);
+        plain = i + 1;
+        switch (u) {
         case '\'': out += QChar(0x2019); break;
         case '"':
             out += QChar(opening ? 0x201C : 0x201D);
@@ -438,11 +718,10 @@ QString allowedName(QStringView name)
         case ':': out += QStringLiteral(" - "); break;
         case '<': out += QLatin1Char('('); break;
         case '>': out += QLatin1Char(')'); break;
-        case '?':
-        case '*': break;
-        default: out += c;
+        default: break; // ? and * are dropped
         }
     }
+    out += name.mid(plain);
     return storableText(out).simplified();
 }
 
@@ -452,16 +731,18 @@ MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QStri
     MealMasterRead read;
     pugi::xml_node category;
     QString categoryName;
-    std::optional<Draft> draft;
-    Frame frame = Frame::None;
-    bool inHeader = false;
+    Draft draft;
+    bool inRecipe = false;
+    Frame frame = Frame::M;
 
+    // A recipe ends at its end line, or where the next one begins or the
+    // text ends when that line is missing.
     auto finish = [&] {
-        const Recipe f = draft->fields();
-        if (draft->unreadable || f.title.isEmpty()) {
-            read.skipped << draft->first;
+        const Recipe f = draft.fields();
+        if (draft.unreadable || f.title.isEmpty()) {
+            read.skipped << draft.first;
         } else {
-            const QString name = draft->category.isEmpty() ? uncategorised : draft->category;
+            const QString name = draft.category.isEmpty() ? uncategorised : draft.category;
             if (!category || name != categoryName) {
                 category = appendCategoryNode(book.root(), name);
                 categoryName = name;
@@ -469,45 +750,75 @@ MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QStri
             appendFields(category, f, true);
             ++read.recipes;
         }
-        draft.reset();
+        inRecipe = false;
     };
 
-    forEachLine(text, [&](QStringView line, int number, bool expanded) {
-        qsizetype lead = 0;
-        while (lead < line.size() && line[lead].isSpace())
-            ++lead;
-        // Framing lines and headings start with "M" or "-".
-        const bool marked = lead < line.size() && (line[lead] == QLatin1Char('M') || line[lead] == QLatin1Char('-'));
-        if (draft && marked && ending(line, frame)) {
+    // Where the reader is in a recipe: after its begin line, in its header
+    // lines (a blank line after them: gap), or in its body.
+    enum class Stage { Begun, Header, Body } stage = Stage::Body;
+    bool gap = false;
+    auto begin = [&](int number, Frame f, bool extracted) {
+        if (inRecipe)
             finish();
-            return true;
-        }
-        const Frame begins = marked && lead == 0 ? beginning(line) : Frame::None;
-        if (begins != Frame::None) {
-            if (draft) {
-                read.skipped << draft->first;
-                draft.reset();
-            }
-            draft.emplace(number);
-            frame = begins;
-            inHeader = true;
-            return true;
-        }
-        if (!draft)
-            return true;
+        draft.start(number, extracted);
+        inRecipe = true;
+        frame = f;
+        stage = Stage::Begun;
+        gap = false;
+    };
+
+    forEachLine(text, [&](QStringView line, int number, bool expanded, QStringView rest) {
+        line = rightTrimmed(line);
+        const qsizetype lead = indentOf(line);
         if (lead == line.size()) {
-            if (!inHeader)
-                draft->blankLine();
+            if (inRecipe && stage == Stage::Body)
+                draft.blockEnd();
+            gap = stage == Stage::Header;
             return true;
         }
-        if (inHeader && draft->header(line))
+        const QStringView t = line.mid(lead);
+        const char16_t c = t[0].unicode();
+        // Framing lines and headings start with "M" or "-".
+        if (c == 'M' || c == '-') {
+            // A line of dashes right after the begin line boxes it in.
+            if (inRecipe && ending(t, frame) && !(stage == Stage::Begun && c == '-')) {
+                finish();
+                return true;
+            }
+            if (framing(t) && beginning(t, rest)) {
+                begin(number, c == 'M' ? Frame::M : Frame::Dash, containsAscii(dashedText(t), "extracted"));
+                return true;
+            }
+            if (inRecipe && heading(t)) {
+                draft.heading(dashedText(t), expanded);
+                stage = Stage::Body;
+                return true;
+            }
+        } else if ((c == 'R' || c == 'r') && startsWithAscii(t, "recipe extracted from meal-master") &&
+                   (!inRecipe || titleFollows(rest))) {
+            begin(number, Frame::Dash, true);
             return true;
-        inHeader = false;
-        draft->body(line, marked, expanded);
+        }
+        if (!inRecipe)
+            return true;
+        if ((c == 'M' || !t[0].isLetterOrNumber()) && separator(t)) {
+            if (stage == Stage::Body)
+                draft.blockEnd();
+            return true;
+        }
+        // Headers the reader does not use are taken in the block of header
+        // lines, and left of where an ingredient's text starts.
+        if (stage != Stage::Body && draft.header(t, !gap && lead < 11)) {
+            stage = Stage::Header;
+            gap = false;
+            return true;
+        }
+        stage = Stage::Body;
+        draft.body(line, expanded);
         return true;
     });
-    if (draft)
-        read.skipped << draft->first;
+    if (inRecipe)
+        finish();
     return read;
 }
 

@@ -3,12 +3,16 @@
 // recipe programs, into an in-memory recipe book that the import takes as
 // it takes a book file.
 //
-// A recipe runs from a line "MMMMM----- ..." to a line "MMMMM", or from a
-// line "---------- ..." to a line of dashes alone; text between recipes is
-// ignored. After the header lines (Title, Categories, Yield or Servings)
-// come the ingredients in fixed columns (amount 7, unit 2, text; a second
-// column from column 41), then the directions. Section headings
-// ("MMMMM-----SAUCE-----", "-----SAUCE-----") may come anywhere in the body.
+// A recipe runs from a begin line ("MMMMM----- Recipe via ...",
+// "---------- Recipe via ...", "----- Exported by ... [Meal-Master Export
+// Format] -----", or any such line followed by a Title header) to a line
+// "MMMMM" or a line of dashes, or to the next begin line when its end line
+// is missing; text between recipes is ignored. After the header lines
+// (Title, Categories, Yield or Servings) come the ingredients in fixed
+// columns (amount 7, unit 2, text; a second column from column 41 or 42),
+// then the directions. Section headings ("MMMMM-----SAUCE-----",
+// "-----SAUCE-----") may come anywhere in the body; lines drawn across the
+// text ("~-----", "=====") part paragraphs.
 
 #include "store/recipebook.h"
 
@@ -29,9 +33,10 @@ struct MealMasterRead {
 
 // Replaces book's contents with the recipes of text, in file order: each
 // under a category named by its first category (uncategorised when it has
-// none), with title, yield, times, ingredients (one a line) and
-// directions. A recipe without a title, or without its end line before the
-// next recipe or the end of the text, is left out and listed in skipped.
+// none), with title, yield, times, ingredients (one a line), directions
+// and notes (header lines it does not use). A recipe without a title, or
+// with a header value too long to be one, is left out and listed in
+// skipped.
 MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QString& uncategorised);
 
 // A title or category name as the book may hold it: the characters names

@@ -693,38 +693,6 @@ QString decodeRecipeText(const QByteArray& bytes)
     return text;
 }
 
-QString allowedName(QStringView name)
-{
-    QString out;
-    out.reserve(name.size());
-    bool opening = true;
-    qsizetype plain = 0; // the start of the characters kept as they are
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const char16_t u = name[i].unicode();
-        if (u > '|' || !(u == '\'' || u == '"' || u == '/' || u == '\\' || u == '|' || u == ':' || u == '<' ||
-                         u == '>' || u == '?' || u == '*'))
-            continue;
-        out += name.mid(plain, i - plain);
-        plain = i + 1;
-        switch (u) {
-        case '\'': out += QChar(0x2019); break;
-        case '"':
-            out += QChar(opening ? 0x201C : 0x201D);
-            opening = !opening;
-            break;
-        case '/':
-        case '\\':
-        case '|': out += QLatin1Char('-'); break;
-        case ':': out += QStringLiteral(" - "); break;
-        case '<': out += QLatin1Char('('); break;
-        case '>': out += QLatin1Char(')'); break;
-        default: break; // ? and * are dropped
-        }
-    }
-    out += name.mid(plain);
-    return storableText(out).simplified();
-}
-
 MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QString& uncategorised)
 {
     book.clear();

@@ -14,6 +14,7 @@
 // "-----SAUCE-----") may come anywhere in the body; lines drawn across the
 // text ("~-----", "=====") part paragraphs.
 
+#include "store/names.h"
 #include "store/recipebook.h"
 
 #include <QByteArray>
@@ -38,12 +39,6 @@ struct MealMasterRead {
 // with a header value too long to be one, is left out and listed in
 // skipped.
 MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QString& uncategorised);
-
-// A title or category name as the book may hold it: the characters names
-// may not carry become their nearest allowed form (’ for ', “ ” for ",
-// - for / \ |, " - " for :, ( ) for < >) or are dropped (? *); spaces are
-// simplified.
-QString allowedName(QStringView name);
 
 // The last message of a MealMaster import: how many recipes were imported,
 // how many were skipped (by the user, or unreadable) and the lines the

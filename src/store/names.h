@@ -27,6 +27,12 @@ bool nameAllowed(const QString& s);
 enum class CharsList { Title, AddCategory, EditCategory, RenameCategory };
 QString forbiddenCharsText(CharsList where);
 
+// A title or category name as the book may hold it: the characters names
+// may not carry become their nearest allowed form (’ for ', “ ” for ",
+// - for / \ |, " - " for :, ( ) for < >) or are dropped (? *); spaces are
+// simplified.
+QString allowedName(QStringView name);
+
 // True if no entry of a category list equals candidate when both are
 // lower-cased.
 bool categoryNameFree(const QStringList& listEntries, const QString& candidate);

@@ -2,6 +2,7 @@
 
 #include "app/dialogs.h"
 #include "app/globals.h"
+#include "output/cookbook.h"
 #include "resources/strings.h"
 
 #include <QFile>
@@ -124,6 +125,11 @@ void printPages(QTextDocument& doc, QPagedPaintDevice* device)
 {
     if (device->pageLayout().margins().isNull())
         device->setPageMargins(kPrintMargins, QPageLayout::Millimeter);
+    // A cookbook lays itself out for the device's pages and numbers them.
+    if (auto* book = qobject_cast<Cookbook*>(&doc)) {
+        book->paint(device);
+        return;
+    }
     // A document with a page size of its own is printed as laid out, scaled
     // to the printable area, and gets no page numbers.
     const QRectF area = device->pageLayout().paintRect(QPageLayout::Point);

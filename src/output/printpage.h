@@ -28,7 +28,8 @@ QString prepTempPrint(const Recipe& fields);
 bool loadPrintPage(QTextDocument& doc, const QString& path);
 
 // Lays doc out on the device's pages (1/96 inch per layout unit) and paints
-// them: no header, no footer, no page number.
+// them: no header, no footer, no page number. A Cookbook (output/cookbook.h)
+// lays itself out and numbers its pages.
 void printPages(QTextDocument& doc, QPagedPaintDevice* device);
 // The page margins (millimetres) a printer starts with.
 extern const QMarginsF kPrintMargins;

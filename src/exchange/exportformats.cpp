@@ -77,27 +77,29 @@ QString webPictureFolder(const QString& page)
     return fi.absolutePath() + QLatin1Char('/') + fi.completeBaseName() + QStringLiteral("_files");
 }
 
-bool listedRecipes(const RecipeBook& book, const QVector<RecipeRef>& items, QVector<Recipe>& out)
+RunOutcome eachListed(const RecipeBook& book, const QVector<RecipeRef>& items, const StepFn& step,
+                      const std::function<void(Recipe&&)>& take)
 {
     RecipeFinder finder(book);
-    out.reserve(out.size() + items.size());
-    for (const RecipeRef& item : items) {
+    const int total = int(items.size());
+    for (int i = 0; i < total; ++i) {
         QString category;
-        const pugi::xml_node node = finder.find(item, &category);
+        const pugi::xml_node node = finder.find(items[i], &category);
         if (!node)
-            return false;
-        out.push_back(RecipeBook::fields(node));
-        out.back().category = category;
+            return RunOutcome::Failed;
+        Recipe r = RecipeBook::fields(node);
+        r.category = category;
+        take(std::move(r));
+        if (step && !step(i + 1, total))
+            return RunOutcome::Cancelled;
     }
-    return true;
+    return RunOutcome::Done;
 }
 
-QString mealMasterText(const QVector<Recipe>& recipes)
+bool listedRecipes(const RecipeBook& book, const QVector<RecipeRef>& items, QVector<Recipe>& out)
 {
-    QString text;
-    for (const Recipe& r : recipes)
-        text += mealMasterRecipe(r);
-    return text;
+    out.reserve(out.size() + items.size());
+    return eachListed(book, items, {}, [&out](Recipe&& r) { out.push_back(std::move(r)); }) == RunOutcome::Done;
 }
 
 QString webPageHtml(const QVector<Recipe>& recipes, const QString& title, WebPictures pictures,
@@ -130,23 +132,23 @@ ExportResult exportAs(const RecipeBook& book, const QVector<RecipeRef>& items, c
         return exportRecipes(book, items, job, step);
 
     ExportResult result;
+    if (options.format == ExportFormat::MealMaster) {
+        // Written as the recipes are found: no copy of the whole list.
+        MealMasterFile file(options.encoding);
+        result.outcome = eachListed(book, items, step, [&](Recipe&& r) {
+            file.add(r);
+            ++result.written;
+        });
+        result.saved = writeFileAtomically(job.path, file.bytes());
+        if (!result.saved && result.outcome == RunOutcome::Done)
+            result.outcome = RunOutcome::Failed;
+        return result;
+    }
     QVector<Recipe> recipes;
-    if (!listedRecipes(book, items, recipes))
-        result.outcome = RunOutcome::Failed;
-    // The export is quick next to writing the file: the steps only offer a
-    // way out before it.
-    const int total = int(recipes.size());
-    for (int i = 0; i < total && result.outcome == RunOutcome::Done; ++i)
-        if (step && !step(i + 1, total)) {
-            result.outcome = RunOutcome::Cancelled;
-            recipes.resize(i + 1);
-        }
+    result.outcome = eachListed(book, items, step, [&recipes](Recipe&& r) { recipes.push_back(std::move(r)); });
     result.written = int(recipes.size());
 
     switch (options.format) {
-    case ExportFormat::MealMaster:
-        result.saved = writeFileAtomically(job.path, encodeRecipeText(mealMasterText(recipes), options.encoding));
-        break;
     case ExportFormat::Cookbook: {
         CookbookOptions cookbook;
         cookbook.title = options.title;
@@ -177,7 +179,8 @@ ExportResult exportAs(const RecipeBook& book, const QVector<RecipeRef>& items, c
             job.path, webPageHtml(recipes, options.title, options.webPictures, job.imagesFolder, job.path).toUtf8());
         break;
     }
-    case ExportFormat::Book: break;
+    case ExportFormat::Book:
+    case ExportFormat::MealMaster: break;
     }
     if (!result.saved && result.outcome == RunOutcome::Done)
         result.outcome = RunOutcome::Failed;

@@ -31,6 +31,12 @@ struct ExportOptions {
 // The folder of a web page's pictures: "<name>_files" beside it.
 QString webPictureFolder(const QString& page);
 
+// Hands take each listed recipe of book in list order, with its
+// category's name, telling step after each: Failed at the first one
+// missing, Cancelled when step says so.
+RunOutcome eachListed(const RecipeBook& book, const QVector<RecipeRef>& items, const StepFn& step,
+                      const std::function<void(Recipe&&)>& take);
+
 // The listed recipes of book, in list order, each with its category's
 // name. False (with those found before) when one is missing.
 bool listedRecipes(const RecipeBook& book, const QVector<RecipeRef>& items, QVector<Recipe>& out);
@@ -41,9 +47,6 @@ bool listedRecipes(const RecipeBook& book, const QVector<RecipeRef>& items, QVec
 // QGuiApplication.
 ExportResult exportAs(const RecipeBook& book, const QVector<RecipeRef>& items, const ExportJob& job,
                       const ExportOptions& options, const StepFn& step = {});
-
-// The whole MealMaster text of recipes, in order.
-QString mealMasterText(const QVector<Recipe>& recipes);
 
 // The web page of recipes: one HTML file, its pictures in a folder beside
 // it, inside it, or left out.

@@ -12,6 +12,9 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QVector>
+
+#include <memory>
 
 namespace bd {
 
@@ -34,6 +37,26 @@ QStringList mealMasterIngredient(const QString& line);
 // The lines of one recipe (category: recipe.category), from the begin line
 // to the end line, each ending in CR LF.
 QString mealMasterRecipe(const Recipe& recipe);
+
+// The whole text of recipes, in order.
+QString mealMasterText(const QVector<Recipe>& recipes);
+
+// A MealMaster file built recipe by recipe, each encoded as it is added.
+class MealMasterFile {
+public:
+    explicit MealMasterFile(TextEncoding encoding);
+    ~MealMasterFile();
+    MealMasterFile(const MealMasterFile&) = delete;
+    MealMasterFile& operator=(const MealMasterFile&) = delete;
+    void add(const Recipe& recipe);
+    const QByteArray& bytes() const { return bytes_; }
+    struct Encoder;
+
+private:
+    std::unique_ptr<Encoder> encoder_;
+    QString text_; // the recipe being written
+    QByteArray bytes_;
+};
 
 // text in the chosen encoding; a character Windows-1252 lacks becomes "?".
 QByteArray encodeRecipeText(const QString& text, TextEncoding encoding);

@@ -13,10 +13,11 @@
 #include <QLocale>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTextBlock>
-#include <QTextCursor>
+#include <QTextLayout>
 #include <QUrl>
 
 #include <algorithm>
@@ -83,9 +84,9 @@ p { margin-top: 0px; margin-bottom: 6px; }
 p.times { color: #555555; font-style: italic; margin-bottom: 8px; }
 p.cover { font-size: 32pt; font-weight: bold; text-align: center; }
 p.count { font-size: 14pt; text-align: center; color: #555555; }
-td.chapter { font-weight: bold; padding-top: 6px; }
-td.chapterpage { font-weight: bold; padding-top: 6px; text-align: right; }
-td.page { text-align: right; }
+p.tocchapter { font-weight: bold; margin-top: 6px; margin-bottom: 1px; margin-right: 48px; }
+p.entry { margin-top: 0px; margin-bottom: 1px; margin-right: 48px; }
+p.tocrecipe { margin-top: 0px; margin-bottom: 1px; margin-left: 24px; margin-right: 48px; }
 span.category { color: #777777; font-style: italic; }
 )";
 
@@ -110,13 +111,6 @@ div.recipe { clear: both; border-top: 1px solid #ddd; padding-top: 1em; margin-t
 img.picture { float: right; max-width: 40%; height: auto; margin: 0 0 1em 1em; border-radius: 4px; }
 @media print { h1.chapter { page-break-before: always; } div.recipe { page-break-inside: avoid; } }
 )";
-
-QString pageCell(const PageNumbers* pages, const QVector<int> PageNumbers::*which, int i, const char* cls = "page")
-{
-    const QVector<int>& numbers = pages->*which;
-    return QStringLiteral("<td class=\"%1\" width=\"12%\" align=\"right\">").arg(QLatin1String(cls)) +
-           (numbers.isEmpty() ? QStringLiteral("000") : QString::number(numbers.value(i))) + QStringLiteral("</td>");
-}
 
 QString recipeHtml(const Recipe& r, int i, BookMarkup markup, bool pageBreak, const PictureSource& picture)
 {
@@ -222,7 +216,7 @@ QString cookbookHtml(const CookbookPlan& plan, const CookbookOptions& options, B
 
     // The cover (in print, below a spacer the layout sizes).
     if (!web)
-        out += QStringLiteral("<p>&nbsp;</p>\n");
+        out += QStringLiteral("<p style=\"margin-bottom: %1px\">&nbsp;</p>\n").arg(qRound(pages->coverSpace));
     out += QStringLiteral("<p class=\"cover\">") + esc(title) + QStringLiteral("</p>\n<p class=\"count\">") +
            fetchText(Str::CookbookRecipeCount).arg(plan.recipes.size()) + QStringLiteral("</p>\n");
 
@@ -240,16 +234,15 @@ QString cookbookHtml(const CookbookPlan& plan, const CookbookOptions& options, B
         }
         out += QStringLiteral("</ul>\n");
     } else {
-        out += QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"1\">\n");
+        // Each entry names what it points to; the page numbers are drawn
+        // beside the entries when the pages are painted.
         for (int c = 0; c < plan.chapters.size(); ++c) {
-            out += QStringLiteral("<tr><td class=\"chapter\" width=\"88%\">") + esc(plan.chapters[c].name) +
-                   QStringLiteral("</td>") + pageCell(pages, &PageNumbers::chapters, c, "chapterpage") +
-                   QStringLiteral("</tr>\n");
+            out += QStringLiteral("<p class=\"tocchapter\"><a name=\"tc%1\"></a>").arg(c) +
+                   esc(plan.chapters[c].name) + QStringLiteral("</p>\n");
             for (int i : plan.chapters[c].recipes)
-                out += QStringLiteral("<tr><td width=\"88%\">&nbsp;&nbsp;&nbsp;&nbsp;") + esc(plan.recipes[i].title) +
-                       QStringLiteral("</td>") + pageCell(pages, &PageNumbers::recipes, i) + QStringLiteral("</tr>\n");
+                out += QStringLiteral("<p class=\"tocrecipe\"><a name=\"tr%1\"></a>").arg(i) +
+                       esc(plan.recipes[i].title) + QStringLiteral("</p>\n");
         }
-        out += QStringLiteral("</table>\n");
     }
 
     // The chapters.
@@ -272,28 +265,27 @@ QString cookbookHtml(const CookbookPlan& plan, const CookbookOptions& options, B
     out += QStringLiteral("<h1%1%2>").arg(newPage, web ? QStringLiteral(" id=\"index\"") : QString()) +
            fetchText(Str::CookbookIndex) + QStringLiteral("</h1>\n");
     QString letter;
-    const QString close = web ? QStringLiteral("</ul>\n") : QStringLiteral("</table>\n");
     for (int i : plan.index) {
         const Recipe& r = plan.recipes[i];
         const QString l = indexLetter(r.title);
         if (l != letter) {
-            if (!letter.isEmpty())
-                out += close;
+            if (web && !letter.isEmpty())
+                out += QStringLiteral("</ul>\n");
             letter = l;
-            out += QStringLiteral("<h3>") + esc(l) + QStringLiteral("</h3>\n") +
-                   (web ? QStringLiteral("<ul class=\"index\">\n")
-                        : QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"1\">\n"));
+            out += QStringLiteral("<h3>") + esc(l) + QStringLiteral("</h3>\n");
+            if (web)
+                out += QStringLiteral("<ul class=\"index\">\n");
         }
         const QString entry = esc(r.title) + QStringLiteral(" <span class=\"category\">(") + esc(r.category) +
                               QStringLiteral(")</span>");
         if (web)
             out += QStringLiteral("<li><a href=\"#r%1\">").arg(i) + entry + QStringLiteral("</a></li>\n");
         else
-            out += QStringLiteral("<tr><td width=\"88%\">") + entry + QStringLiteral("</td>") +
-                   pageCell(pages, &PageNumbers::recipes, i) + QStringLiteral("</tr>\n");
+            out += QStringLiteral("<p class=\"entry\"><a name=\"ti%1\"></a>").arg(i) + entry +
+                   QStringLiteral("</p>\n");
     }
-    if (!letter.isEmpty())
-        out += close;
+    if (web && !letter.isEmpty())
+        out += QStringLiteral("</ul>\n");
     out += QStringLiteral("</body>\n</html>\n");
     return out;
 }
@@ -330,7 +322,7 @@ QVariant Cookbook::loadResource(int type, const QUrl& name)
     return QTextDocument::loadResource(type, name);
 }
 
-PageNumbers Cookbook::findPages(const QSet<int>& moved) const
+PageNumbers Cookbook::findPages(const QSet<int>& moved)
 {
     // A recipe that would start in the last part of a page goes to the next.
     constexpr qreal kFoot = 0.82;
@@ -338,26 +330,32 @@ PageNumbers Cookbook::findPages(const QSet<int>& moved) const
     found.recipes.fill(0, plan_.recipes.size());
     found.chapters.fill(0, plan_.chapters.size());
     found.moved = moved;
+    entries_.clear();
     const QAbstractTextDocumentLayout* layout = documentLayout();
     const qreal height = pageSize().height();
     for (QTextBlock block = begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QStringList names = it.fragment().charFormat().anchorNames();
-            if (names.isEmpty())
-                continue;
-            const qreal top = layout->blockBoundingRect(block).top();
-            const int page = int((top + 1) / height) + 1;
-            for (const QString& name : names) {
-                const int i = name.mid(1).toInt();
-                if (name.startsWith(QLatin1Char('r')) && i < found.recipes.size()) {
-                    found.recipes[i] = page;
-                    if (!options_.recipePerPage && top - (page - 1) * height > kFoot * height)
-                        found.moved.insert(i);
-                } else if (name.startsWith(QLatin1Char('c')) && i < found.chapters.size()) {
-                    found.chapters[i] = page;
-                }
-            }
-            break;
+        const QTextBlock::iterator first = block.begin();
+        if (first.atEnd())
+            continue;
+        const QStringList names = first.fragment().charFormat().anchorNames();
+        if (names.isEmpty())
+            continue;
+        const QString& name = names.constFirst();
+        const bool entry = name.startsWith(QLatin1Char('t'));
+        const QChar kind = name[entry ? 1 : 0];
+        const int i = name.mid(entry ? 2 : 1).toInt();
+        if (entry) {
+            entries_.push_back({block, kind == QLatin1Char('c'), i});
+            continue;
+        }
+        const qreal top = layout->blockBoundingRect(block).top();
+        const int page = int((top + 1) / height) + 1;
+        if (kind == QLatin1Char('r') && i < found.recipes.size()) {
+            found.recipes[i] = page;
+            if (!options_.recipePerPage && top - (page - 1) * height > kFoot * height)
+                found.moved.insert(i);
+        } else if (kind == QLatin1Char('c') && i < found.chapters.size()) {
+            found.chapters[i] = page;
         }
     }
     return found;
@@ -373,24 +371,22 @@ int Cookbook::layoutFor(QPagedPaintDevice* device)
         return pictures_.contains(i) ? PictureSource{QStringLiteral("picture:%1").arg(i), pictureSizes_.value(i)}
                                      : PictureSource();
     };
-    // The first pass prints placeholders as wide as numbers; the next ones
-    // the pages found, until the numbers and the moved recipes settle.
+    // The page numbers of the contents and the index are drawn when the
+    // pages are painted, so they move nothing; the layout is redone only
+    // while recipes still move off the foot of a page.
     PageNumbers used;
-    for (int pass = 0; pass < 8; ++pass) {
+    // The cover's title stands a third of the way down.
+    used.coverSpace = pageSize().height() / 3 / layoutScale(device);
+    for (int pass = 0; pass < 6; ++pass) {
         setHtml(cookbookHtml(plan_, options_, BookMarkup::Print, &used, picture));
-        // The cover's title stands a third of the way down.
-        QTextCursor cover(begin());
-        QTextBlockFormat format = cover.blockFormat();
-        format.setBottomMargin(pageSize().height() / 3 / layoutScale(device));
-        cover.setBlockFormat(format);
-        markContentsDirty(0, characterCount());
         const PageNumbers found = findPages(used.moved);
-        const bool settled = !used.recipes.isEmpty() && found == used;
-        used = found;
+        const bool settled = found.moved == used.moved;
+        pages_ = found;
+        pages_.coverSpace = used.coverSpace;
+        used = pages_;
         if (settled)
             break;
     }
-    pages_ = used;
     return pageCount();
 }
 
@@ -407,6 +403,7 @@ bool Cookbook::paint(QPagedPaintDevice* device)
     footerFont.setPointSizeF(9);
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette.setColor(QPalette::Text, Qt::black);
+    size_t entry = 0;
     for (int i = 0; i < count; ++i) {
         if (i > 0)
             device->newPage();
@@ -415,6 +412,27 @@ bool Cookbook::paint(QPagedPaintDevice* device)
         context.clip = QRectF(0, i * page.height(), page.width(), page.height());
         painter.setClipRect(context.clip);
         documentLayout()->draw(&painter, context);
+        // The page numbers of the contents' and the index's entries on this
+        // page, right-aligned on each entry's last line.
+        painter.setPen(Qt::black);
+        for (; entry < entries_.size(); ++entry) {
+            const Entry& e = entries_[entry];
+            const QTextLayout* text = e.block.layout();
+            if (!text || text->lineCount() == 0)
+                continue;
+            const QTextLine line = text->lineAt(text->lineCount() - 1);
+            const qreal baseline = text->position().y() + line.y() + line.ascent();
+            if (baseline > (i + 1) * page.height())
+                break;
+            const int number = e.chapter ? pages_.chapters.value(e.index) : pages_.recipes.value(e.index);
+            QFont font = e.block.begin().fragment().charFormat().font();
+            if (e.chapter)
+                font.setBold(true);
+            painter.setFont(font);
+            const QString digits = QString::number(number);
+            const qreal width = QFontMetricsF(font, device).horizontalAdvance(digits);
+            painter.drawText(QPointF(page.width() - width, baseline), digits);
+        }
         painter.restore();
         if (i > 0) {
             painter.setFont(footerFont);

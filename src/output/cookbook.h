@@ -12,10 +12,12 @@
 #include <QImage>
 #include <QSet>
 #include <QSizeF>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QVector>
 
 #include <functional>
+#include <vector>
 
 class QPagedPaintDevice;
 
@@ -41,12 +43,13 @@ struct CookbookPlan {
 };
 CookbookPlan planCookbook(QVector<Recipe> recipes);
 
-// The page each recipe and each chapter starts on (1 = the cover), and the
-// recipes that start a page because they would have begun at the foot of
-// the one before.
+// How the book falls on its pages: the page each recipe and each chapter
+// starts on (1 = the cover), and the recipes that start a page because
+// they would have begun at the foot of the one before.
 struct PageNumbers {
-    QVector<int> recipes, chapters; // empty: not known yet
+    QVector<int> recipes, chapters;
     QSet<int> moved;
+    qreal coverSpace = 0; // CSS pixels above the cover's title
     bool operator==(const PageNumbers& o) const
     {
         return recipes == o.recipes && chapters == o.chapters && moved == o.moved;
@@ -62,8 +65,9 @@ enum class BookMarkup {
 // recipe book.
 QString cookbookTitle(const CookbookOptions& options);
 
-// The book as HTML. pages: the numbers to print (Print; placeholders as
-// wide as numbers while they are not known); null for Web. picture(i): the image source of recipe i, empty for none, with its
+// The book as HTML. pages: how the book falls on its pages (Print; the
+// page numbers of the contents and the index are painted beside their
+// entries); null for Web. picture(i): the image source of recipe i, empty for none, with its
 // size in CSS pixels.
 struct PictureSource {
     QString src;
@@ -73,9 +77,10 @@ QString cookbookHtml(const CookbookPlan& plan, const CookbookOptions& options, B
                      const PageNumbers* pages, const std::function<PictureSource(int recipe)>& picture);
 
 // The cookbook as a document that lays itself out for the pages of a
-// printer or a PDF file: in two passes, the first finding the page of
-// every recipe and chapter, the second printing those numbers in the
-// contents and the index.
+// printer or a PDF file: a first pass finds the page of every recipe and
+// chapter, and the recipes that would start at the foot of a page, which
+// the next pass moves to the top of the following one; the page numbers of
+// the contents and the index are painted beside their entries.
 class Cookbook : public QTextDocument {
     Q_OBJECT
 public:
@@ -96,8 +101,16 @@ protected:
 
 private:
     // The pages found in the layout; recipes that start in the last part of
-    // a page are added to moved.
-    PageNumbers findPages(const QSet<int>& moved) const;
+    // a page are added to moved. Collects the entries.
+    PageNumbers findPages(const QSet<int>& moved);
+
+    // An entry of the contents (a chapter or a recipe) or of the index.
+    struct Entry {
+        QTextBlock block;
+        bool chapter;
+        int index;
+    };
+    std::vector<Entry> entries_;
 
     CookbookPlan plan_;
     CookbookOptions options_;

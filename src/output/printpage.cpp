@@ -150,4 +150,21 @@ bool printRecipe(const Recipe& fields, bool preview)
     return preview ? dialogs().preview(doc) : dialogs().print(doc);
 }
 
+bool printCategory(int position)
+{
+    const pugi::xml_node category = G.xmlDoc.category(position);
+    QVector<Recipe> recipes;
+    for (pugi::xml_node r = category.child("recipe"); r; r = r.next_sibling("recipe")) {
+        recipes << RecipeBook::fields(r);
+        recipes.back().category = G.xmlDoc.categoryName(position);
+    }
+    if (recipes.isEmpty())
+        return false;
+    CookbookOptions options;
+    options.title = G.xmlDoc.categoryName(position);
+    options.imagesFolder = imagesFolder();
+    Cookbook book(recipes, options);
+    return dialogs().preview(book);
+}
+
 } // namespace bd

@@ -38,4 +38,10 @@ extern const QMarginsF kPrintMargins;
 // dialog seam. False when nothing was printed.
 bool printRecipe(const Recipe& fields, bool preview);
 
+// Lays out every recipe of the open book's category at position as a
+// cookbook (output/cookbook.h) titled with its name and hands it to the
+// print preview of the dialog seam, from which it is printed. False when
+// the category has no recipe or nothing was printed.
+bool printCategory(int position);
+
 } // namespace bd

@@ -108,6 +108,7 @@ li.chapter { font-weight: bold; margin-top: 0.5em; }
 li.chapter li { font-weight: normal; }
 span.category { color: #888; font-style: italic; }
 div.recipe { clear: both; border-top: 1px solid #ddd; padding-top: 1em; margin-top: 1.5em; }
+h1 + div.recipe { border-top: none; padding-top: 0; margin-top: 0; }
 img.picture { float: right; max-width: 40%; height: auto; margin: 0 0 1em 1em; border-radius: 4px; }
 @media print { h1.chapter { page-break-before: always; } div.recipe { page-break-inside: avoid; } }
 )";

@@ -2,6 +2,7 @@
 
 #include "app/frmLang.h"
 #include "app/frmOps.h"
+#include "app/commandline.h"
 #include "app/globals.h"
 #include "app/qtdialogs.h"
 #include "app/startup.h"
@@ -96,13 +97,25 @@ int runBrindelle(int argc, char** argv)
 {
     // --help, --version and mistakes need no display: they are answered before
     // the GUI starts, except an unknown option, which may be one of the GUI's
-    // own (-platform ...) that only the GUI understands.
+    // own (-platform ...) that only the GUI understands. So do --export and
+    // --import.
+    Options early;
     {
         QCoreApplication terminal(argc, argv);
         nameApplication();
-        const Options options = parseCommandLine(QCoreApplication::arguments());
-        if (options.help || options.version || (!options.error.isEmpty() && !options.unknownOption))
-            return answerOnTerminal(options);
+        early = parseCommandLine(QCoreApplication::arguments());
+        if (early.help || early.version || (!early.error.isEmpty() && !early.unknownOption))
+            return answerOnTerminal(early);
+        if (early.command() && early.error.isEmpty() && !commandNeedsGui(early))
+            return runCommand(early);
+    }
+    if (early.command() && early.error.isEmpty()) {
+        // The cookbook PDF lays out text, which takes a GUI application, but
+        // it opens no window: the offscreen platform spares it a display.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication gui(argc, argv);
+        nameApplication();
+        return runCommand(early);
     }
 
     QApplication app(argc, argv);
@@ -115,6 +128,8 @@ int runBrindelle(int argc, char** argv)
     const Options options = parseCommandLine(QApplication::arguments());
     if (!options.error.isEmpty() || options.help || options.version)
         return answerOnTerminal(options);
+    if (options.command())
+        return runCommand(options);
 
     QtDialogs qtDialogs;
     setDialogs(&qtDialogs);

@@ -14,6 +14,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTextDocument>
 #include <QTranslator>
 
@@ -53,6 +54,13 @@ std::optional<QString> runFileDialog(const FileRequest& r, QFileDialog::AcceptMo
         suffix.remove(0, 1);
     if (!suffix.isEmpty())
         dialog.setDefaultSuffix(suffix);
+    // A name typed without a type takes the type of the files shown.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& shown) {
+        const qsizetype star = shown.indexOf(QStringLiteral("*."));
+        const QString type = star < 0 ? QString() : shown.mid(star + 2).section(QRegularExpression(QStringLiteral("[ ;)]")), 0, 0);
+        if (!type.isEmpty() && !type.contains(QLatin1Char('*')))
+            dialog.setDefaultSuffix(type);
+    });
     if (!r.fileName.isEmpty() && !r.fileName.contains(QLatin1Char('*')))
         dialog.selectFile(r.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -34,18 +34,66 @@ Options parseCommandLine(const QStringList& arguments)
     const QCommandLineOption dataDir(QStringLiteral("data-dir"),
                                      QStringLiteral("Keep the recipe book and its pictures in DIR."),
                                      QStringLiteral("DIR"));
-    parser.addOptions({help, version, dataDir});
+    const QCommandLineOption exportFile(
+        QStringLiteral("export"),
+        QStringLiteral("Write the whole book, or the categories named with --category, to FILE and stop. "
+                       "FILE's type says the format: .xml (a recipe book, pictures in exp_img beside it), "
+                       ".mmf (MealMaster), .pdf (a cookbook) or .html (a web page, pictures in a folder "
+                       "beside it)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption category(QStringLiteral("category"),
+                                      QStringLiteral("With --export: only the category NAME (may be repeated)."),
+                                      QStringLiteral("NAME"));
+    const QCommandLineOption importFile(
+        QStringLiteral("import"),
+        QStringLiteral("Add the recipes of FILE, and of any further files named after it, to the book and stop. "
+                       "Any file the import wizard reads will do; a title the book already has gets \" (2)\", "
+                       "\" (3)\", ... added."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption skipClashes(QStringLiteral("skip-clashes"),
+                                         QStringLiteral("With --import: leave out recipes whose title the book has."));
+    const QCommandLineOption title(QStringLiteral("title"),
+                                   QStringLiteral("With --export to .pdf or .html: the title on the cover."),
+                                   QStringLiteral("TEXT"));
+    const QCommandLineOption perPage(QStringLiteral("recipe-per-page"),
+                                     QStringLiteral("With --export to .pdf: start each recipe on a new page."));
+    const QCommandLineOption windows1252(QStringLiteral("windows-1252"),
+                                         QStringLiteral("With --export to .mmf: write Windows-1252, not UTF-8."));
+    parser.addOptions({help, version, dataDir, exportFile, category, importFile, skipClashes, title, perPage,
+                       windows1252});
     Options o;
+    const auto onlyWith = [&](const QCommandLineOption& option, bool given, const char* needed) {
+        if (o.error.isEmpty() && parser.isSet(option) && !given)
+            o.error = QStringLiteral("--%1 goes with --%2.").arg(option.names().constFirst(), QLatin1String(needed));
+    };
     if (!parser.parse(arguments)) {
         o.error = parser.errorText();
         o.unknownOption = !parser.unknownOptionNames().isEmpty();
     }
-    else if (!parser.positionalArguments().isEmpty())
+    else if (!parser.positionalArguments().isEmpty() && !parser.isSet(importFile))
         o.error = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
     else if (parser.isSet(dataDir) && parser.value(dataDir).trimmed().isEmpty())
         o.error = QStringLiteral("--data-dir needs a folder.");
+    else if (parser.isSet(exportFile) && parser.isSet(importFile))
+        o.error = QStringLiteral("--export and --import cannot be used together.");
+    else if ((parser.isSet(exportFile) && parser.value(exportFile).trimmed().isEmpty()) ||
+             (parser.isSet(importFile) && parser.value(importFile).trimmed().isEmpty()))
+        o.error = QStringLiteral("--export and --import need a file.");
+    onlyWith(category, parser.isSet(exportFile), "export");
+    onlyWith(title, parser.isSet(exportFile), "export");
+    onlyWith(perPage, parser.isSet(exportFile), "export");
+    onlyWith(windows1252, parser.isSet(exportFile), "export");
+    onlyWith(skipClashes, parser.isSet(importFile), "import");
     if (!o.error.isEmpty())
         return o;
+    o.exportFile = parser.value(exportFile);
+    o.categories = parser.values(category);
+    if (parser.isSet(importFile))
+        o.importFiles = parser.values(importFile) + parser.positionalArguments();
+    o.skipClashes = parser.isSet(skipClashes);
+    o.title = parser.value(title);
+    o.recipePerPage = parser.isSet(perPage);
+    o.windows1252 = parser.isSet(windows1252);
     o.dataDir = parser.value(dataDir);
     o.help = parser.isSet(help);
     o.version = parser.isSet(version);
@@ -131,10 +179,18 @@ BookLock& bookLock()
 
 bool lockBookFolder(const QString& folder)
 {
+    if (takeBookFolder(folder) != FolderLock::HeldElsewhere)
+        return true;
+    msgBox(Str::BookInUse, Buttons::Ok, Icon::Exclamation);
+    return false;
+}
+
+FolderLock takeBookFolder(const QString& folder)
+{
     BookLock& held = bookLock();
     const QString wanted = QDir::cleanPath(QDir(folder).absolutePath());
     if (held.file && held.folder == wanted)
-        return true;
+        return FolderLock::Taken;
     unlockBookFolder();
     QDir().mkpath(wanted);
     auto file = std::make_unique<QLockFile>(wanted + QStringLiteral("/.brindelle.lock"));
@@ -142,17 +198,13 @@ bool lockBookFolder(const QString& folder)
     // that names a live process is never taken over by age alone.
     file->setStaleLockTime(0);
     if (!file->tryLock(0)) {
-        if (file->error() == QLockFile::LockFailedError) {
-            msgBox(Str::BookInUse, Buttons::Ok, Icon::Exclamation);
-            return false;
-        }
         // A folder where no lock can be written: the program works on
         // without one, as saving will report what is wrong with it.
-        return true;
+        return file->error() == QLockFile::LockFailedError ? FolderLock::HeldElsewhere : FolderLock::Unlockable;
     }
     held.folder = wanted;
     held.file = std::move(file);
-    return true;
+    return FolderLock::Taken;
 }
 
 void unlockBookFolder()

@@ -17,6 +17,16 @@ struct Options {
     // GUI toolkit's own (-platform, --style, ...), which the GUI takes off the
     // command line once it has started.
     bool unknownOption = false;
+
+    // Work done on the terminal without windows (app/commandline.h).
+    QString exportFile;         // --export FILE
+    QStringList categories;     // --category NAME, any number of them
+    QStringList importFiles;    // --import FILE [FILE...]
+    bool skipClashes = false;   // --skip-clashes
+    QString title;              // --title TEXT: the cookbook's or web page's title
+    bool recipePerPage = false; // --recipe-per-page: the cookbook's layout
+    bool windows1252 = false;   // --windows-1252: the MealMaster file's encoding
+    bool command() const { return !exportFile.isEmpty() || !importFiles.isEmpty(); }
 };
 
 Options parseCommandLine(const QStringList& arguments);
@@ -53,6 +63,10 @@ enum class InitOutcome { Ready, Quit };
 // file in it. A lock left by a copy that is no longer running is taken
 // over. False, after saying so, when another running copy holds it.
 bool lockBookFolder(const QString& folder);
+// The same without a message: Taken, HeldElsewhere (another running copy
+// has it), or Unlockable (no lock file can be written there).
+enum class FolderLock { Taken, HeldElsewhere, Unlockable };
+FolderLock takeBookFolder(const QString& folder);
 // Gives the folder up (at the end of the program, and in tests).
 void unlockBookFolder();
 

@@ -163,6 +163,7 @@ void frmBr::buildMenus()
     mnuFile = named(bar->addMenu(QString()), "mnuFile");
     mnuPrint = action(mnuFile, "mnuPrint");
     mnuPrintPrev = action(mnuFile, "mnuPrintPrev");
+    mnuPrintCat = action(mnuFile, "mnuPrintCat");
     mnuseppy = separator(mnuFile, "mnuseppy");
     mnuBackup = action(mnuFile, "mnuBackup");
     mnuseppy22 = separator(mnuFile, "mnuseppy22");
@@ -206,6 +207,10 @@ void frmBr::buildMenus()
     connect(mnuBrRemRec, &QAction::triggered, this, &frmBr::remove);
     connect(mnuPrint, &QAction::triggered, this, [this] { print(false); });
     connect(mnuPrintPrev, &QAction::triggered, this, [this] { print(true); });
+    connect(mnuPrintCat, &QAction::triggered, this, [this] {
+        if (cboCats->currentIndex() >= 0)
+            printCategory(cboCats->currentData().toInt());
+    });
     connect(mnuEmail, &QAction::triggered, this, [this] { switchTo(this, WindowKind::Email); });
     connect(mnuPlainText, &QAction::triggered, this, [this] { openOver(this, WindowKind::PlainText); });
     connect(mnuExport, &QAction::triggered, this, [this] { switchTo(this, WindowKind::Exp); });

@@ -65,7 +65,7 @@ public:
     QPushButton *cmdPrint, *cmdEdit, *cmdRem;
 
     QMenu *mnuFile, *mnuBrEdit, *mnuRecipe, *mnuCateg, *mnuTools, *mnuHelp;
-    QAction *mnuPrint, *mnuPrintPrev, *mnuseppy, *mnuBackup, *mnuseppy22, *mnuBrExit;
+    QAction *mnuPrint, *mnuPrintPrev, *mnuPrintCat, *mnuseppy, *mnuBackup, *mnuseppy22, *mnuBrExit;
     QAction* mnuBrCopy;
     QAction *mnuRecipeAdd, *mnuBrEditRec, *mnuBrRemRec, *mnuEmail, *mnuPlainText;
     QAction *mnuCatEdit, *mnuCatDel;

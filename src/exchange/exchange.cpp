@@ -87,18 +87,32 @@ QString exchangePictureFolder(const QString& file)
     return QFileInfo(file).absolutePath() + QStringLiteral("/exp_img");
 }
 
+pugi::xml_node RecipeFinder::find(const RecipeRef& item, QString* category)
+{
+    auto source = sources_.find(item.category);
+    if (source == sources_.end()) {
+        // A category's recipes are indexed when its first recipe is asked for.
+        Source s;
+        const pugi::xml_node cat = book_.category(item.category);
+        s.name = categoryNameOf(cat);
+        for (pugi::xml_node r = cat.child("recipe"); r; r = r.next_sibling("recipe")) {
+            const QString title = RecipeBook::childText(r, RTitle);
+            if (!s.recipes.contains(title))
+                s.recipes.insert(title, r);
+        }
+        source = sources_.insert(item.category, s);
+    }
+    if (category)
+        *category = source->name;
+    return source->recipes.value(item.title);
+}
+
 ExportResult exportRecipes(const RecipeBook& book, const QVector<RecipeRef>& items, const ExportJob& job,
                            const StepFn& step)
 {
     ExportResult result;
     RecipeBook out;
-    // A category of the book: its name and its recipes by exact title, made
-    // when the first recipe of the category is met.
-    struct Source {
-        QString name;
-        QHash<QString, pugi::xml_node> recipes;
-    };
-    QHash<int, Source> sources;
+    RecipeFinder finder(book);
     QHash<QString, pugi::xml_node> written; // categories of the file by name
 
     const bool pictures = !job.pictureFolder.isEmpty();
@@ -107,20 +121,8 @@ ExportResult exportRecipes(const RecipeBook& book, const QVector<RecipeRef>& ite
 
     const int total = int(items.size());
     for (int i = 0; i < total && result.outcome == RunOutcome::Done; ++i) {
-        const RecipeRef& item = items.at(i);
-        auto source = sources.find(item.category);
-        if (source == sources.end()) {
-            Source s;
-            const pugi::xml_node cat = book.category(item.category);
-            s.name = categoryNameOf(cat);
-            for (pugi::xml_node r = cat.child("recipe"); r; r = r.next_sibling("recipe")) {
-                const QString title = RecipeBook::childText(r, RTitle);
-                if (!s.recipes.contains(title))
-                    s.recipes.insert(title, r);
-            }
-            source = sources.insert(item.category, s);
-        }
-        const pugi::xml_node recipe = source->recipes.value(item.title);
+        QString categoryName;
+        const pugi::xml_node recipe = finder.find(items.at(i), &categoryName);
         if (!recipe) {
             result.outcome = RunOutcome::Failed;
             break;
@@ -138,9 +140,9 @@ ExportResult exportRecipes(const RecipeBook& book, const QVector<RecipeRef>& ite
                 break;
             }
         }
-        pugi::xml_node& cat = written[source->name];
+        pugi::xml_node& cat = written[categoryName];
         if (!cat)
-            cat = appendCategoryNode(out.root(), source->name);
+            cat = appendCategoryNode(out.root(), categoryName);
         appendFields(cat, f, !f.image.isEmpty());
         ++result.written;
         if (step && !step(i + 1, total))

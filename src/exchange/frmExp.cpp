@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -26,6 +27,7 @@ namespace {
 constexpr double kWidth = 6480;
 constexpr double kChooseStrip = 3705, kChooseHeight = 4800; // page 0
 constexpr double kFileStrip = 2025, kFileHeight = 3100;     // pages 1 and 2
+constexpr double kOptionsStrip = 2625, kOptionsHeight = 3700; // page 2 of the other formats
 
 QPushButton* mover(QWidget* parent, const char* name, const char* caption, double top)
 {
@@ -58,6 +60,10 @@ frmExp::frmExp(QWidget* parent) : Wizard("frmExp", WindowKind::Br, kWidth)
 
     picFileName = addFilePage("picFileName", lblBrowseFolder, "lblBrowseFolder", cmdSaveAs, "cmdSaveAs");
     picImages = addChoicePage("picImages", lblExpOmit, "lblExpOmit", optNoImg, "optNoImg", optImg, "optImg");
+    picOptions = addChoicePage("picOptions", lblOptions, "lblOptions", optFirst, "optFirst", optSecond, "optSecond");
+    txtTitle = named(new QLineEdit(picOptions), "txtTitle");
+    optThird = named(new QRadioButton(picOptions), "optThird");
+    place(txtTitle, {240, 800, kWidth - 480, 330});
 
     // Form load.
     currentPage_ = 0;
@@ -165,7 +171,12 @@ void frmExp::cmdLAll_Click()
 
 void frmExp::cmdSaveAs_Click()
 {
-    const std::optional<QString> chosen = chooseBookFile(true, QStringLiteral("BD"), 305);
+    // The file's type chooses the format.
+    const QString filter = fetchText(Str::RecipeBooksFilter) + QStringLiteral("|*.xml|") +
+                           fetchText(Str::MealMasterFilter) + QStringLiteral("|*.mmf|") +
+                           fetchText(Str::CookbookFilter) + QStringLiteral("|*.pdf|") +
+                           fetchText(Str::WebPageFilter) + QStringLiteral("|*.html;*.htm|");
+    const std::optional<QString> chosen = chooseBookFile(true, QStringLiteral("BD"), 305, filter);
     if (!chosen)
         return;
     // The old file is replaced only when the export has been written.
@@ -194,8 +205,12 @@ void frmExp::NextPage()
             msgBox(Str::NoExportFile);
             return;
         }
-        showPage(picImages, fetchText(174), kFileStrip, kFileHeight);
         currentPage_ = 2;
+        if (format() != ExportFormat::Book) {
+            showOptions();
+            break;
+        }
+        showPage(picImages, fetchText(174), kFileStrip, kFileHeight);
         (optImg->isChecked() ? optImg : optNoImg)->setFocus();
         break;
     case 2:
@@ -229,6 +244,42 @@ void frmExp::PrevPage()
     --currentPage_;
 }
 
+ExportFormat frmExp::format() const { return exportFormatOf(file_).value_or(ExportFormat::Book); }
+
+void frmExp::showOptions()
+{
+    // Each format asks its own question; the choices keep what the cook
+    // picked while the format stays the same.
+    const ExportFormat f = format();
+    struct Texts {
+        int question, first, second, third;
+    };
+    const Texts t = f == ExportFormat::MealMaster ? Texts{Str::MealMasterEncoding, Str::EncodingUtf8, Str::EncodingWindows1252, 0}
+                    : f == ExportFormat::Cookbook ? Texts{Str::CookbookLayout, Str::RecipesFlowOn, Str::RecipePerPage, 0}
+                                                  : Texts{Str::WebPictures, Str::WebPicturesFolder,
+                                                          Str::WebPicturesEmbedded, Str::WebPicturesNone};
+    if (lblOptions->property("format").toInt() != int(f) + 1) {
+        lblOptions->setProperty("format", int(f) + 1);
+        optFirst->setChecked(true);
+    }
+    lblOptions->setText(fetchText(t.question));
+    optFirst->setText(fetchText(t.first));
+    optSecond->setText(fetchText(t.second));
+    optThird->setText(t.third ? fetchText(t.third) : QString());
+    optThird->setVisible(t.third != 0);
+    const bool titled = f == ExportFormat::Cookbook;
+    txtTitle->setVisible(titled);
+    if (titled && txtTitle->text().isEmpty())
+        txtTitle->setText(fetchText(Str::CookbookTitle));
+    // The choices sit below the title when there is one.
+    const double top = titled ? 1240 : 800;
+    place(optFirst, {240, top, kWidth - 480, 300});
+    place(optSecond, {240, top + 340, kWidth - 480, 300});
+    place(optThird, {240, top + 680, kWidth - 480, 300});
+    showPage(picOptions, fetchText(Str::ExportOptions), kOptionsStrip, kOptionsHeight);
+    (titled ? static_cast<QWidget*>(txtTitle) : optFirst)->setFocus();
+}
+
 void frmExp::ExportRecipes()
 {
     if (file_.isEmpty())
@@ -245,9 +296,18 @@ void frmExp::ExportRecipes()
 
     // The wizard stays on screen until it hands back to the browse window:
     // with no window shown the program would end.
+    ExportOptions options;
+    options.format = format();
+    options.encoding = optSecond->isChecked() ? TextEncoding::Windows1252 : TextEncoding::Utf8;
+    options.title = txtTitle->text();
+    options.recipePerPage = optSecond->isChecked();
+    options.webPictures = optSecond->isChecked()  ? WebPictures::Embedded
+                          : optThird->isChecked() ? WebPictures::None
+                                                  : WebPictures::Folder;
+
     WorkProgress shown(this, Str::Exporting);
     const ExportResult r =
-        exportRecipes(G.xmlDoc, items, job, [&shown](int done, int total) { return shown.step(done, total); });
+        exportAs(G.xmlDoc, items, job, options, [&shown](int done, int total) { return shown.step(done, total); });
     shown.finish();
     switch (r.outcome) {
     case RunOutcome::Done: msgBox(Str::ExportDone); break;

@@ -3,9 +3,11 @@
 // and whether their pictures go along. It takes the browse window's place
 // and returns to a fresh one.
 
+#include "exchange/exportformats.h"
 #include "exchange/wizard.h"
 
 class QComboBox;
+class QLineEdit;
 class QListWidget;
 class QRadioButton;
 
@@ -34,9 +36,18 @@ public:
     QLabel *lblAvail, *lblRec2Exp, *lblBrowseFolder, *lblExpOmit;
     QPushButton *cmdROne, *cmdRAll, *cmdLOne, *cmdLAll, *cmdSaveAs;
     QRadioButton *optNoImg, *optImg;
+    // The options page of the formats besides the recipe book: a question,
+    // the cookbook's title and up to three choices.
+    QFrame* picOptions;
+    QLabel* lblOptions;
+    QLineEdit* txtTitle;
+    QRadioButton *optFirst, *optSecond, *optThird;
 
 private:
     void InitXML();
+    // The format the chosen file's type names; a recipe book for any other.
+    ExportFormat format() const;
+    void showOptions();
     void updateRecipes(int position);
     void addToExport(const QString& title, int position);
 };

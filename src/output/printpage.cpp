@@ -2,6 +2,7 @@
 
 #include "app/dialogs.h"
 #include "app/globals.h"
+#include "output/cookbook.h"
 #include "resources/strings.h"
 
 #include <QFile>
@@ -124,6 +125,11 @@ void printPages(QTextDocument& doc, QPagedPaintDevice* device)
 {
     if (device->pageLayout().margins().isNull())
         device->setPageMargins(kPrintMargins, QPageLayout::Millimeter);
+    // A cookbook lays itself out for the device's pages and numbers them.
+    if (auto* book = qobject_cast<Cookbook*>(&doc)) {
+        book->paint(device);
+        return;
+    }
     // A document with a page size of its own is printed as laid out, scaled
     // to the printable area, and gets no page numbers.
     const QRectF area = device->pageLayout().paintRect(QPageLayout::Point);
@@ -142,6 +148,23 @@ bool printRecipe(const Recipe& fields, bool preview)
     }
     doc.setMetaInformation(QTextDocument::DocumentTitle, fields.title);
     return preview ? dialogs().preview(doc) : dialogs().print(doc);
+}
+
+bool printCategory(int position)
+{
+    const pugi::xml_node category = G.xmlDoc.category(position);
+    QVector<Recipe> recipes;
+    for (pugi::xml_node r = category.child("recipe"); r; r = r.next_sibling("recipe")) {
+        recipes << RecipeBook::fields(r);
+        recipes.back().category = G.xmlDoc.categoryName(position);
+    }
+    if (recipes.isEmpty())
+        return false;
+    CookbookOptions options;
+    options.title = G.xmlDoc.categoryName(position);
+    options.imagesFolder = imagesFolder();
+    Cookbook book(recipes, options);
+    return dialogs().preview(book);
 }
 
 } // namespace bd

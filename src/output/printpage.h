@@ -28,7 +28,8 @@ QString prepTempPrint(const Recipe& fields);
 bool loadPrintPage(QTextDocument& doc, const QString& path);
 
 // Lays doc out on the device's pages (1/96 inch per layout unit) and paints
-// them: no header, no footer, no page number.
+// them: no header, no footer, no page number. A Cookbook (output/cookbook.h)
+// lays itself out and numbers its pages.
 void printPages(QTextDocument& doc, QPagedPaintDevice* device);
 // The page margins (millimetres) a printer starts with.
 extern const QMarginsF kPrintMargins;
@@ -36,5 +37,11 @@ extern const QMarginsF kPrintMargins;
 // Writes the page and hands it to the print dialog (or the preview) of the
 // dialog seam. False when nothing was printed.
 bool printRecipe(const Recipe& fields, bool preview);
+
+// Lays out every recipe of the open book's category at position as a
+// cookbook (output/cookbook.h) titled with its name and hands it to the
+// print preview of the dialog seam, from which it is printed. False when
+// the category has no recipe or nothing was printed.
+bool printCategory(int position);
 
 } // namespace bd

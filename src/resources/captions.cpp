@@ -16,6 +16,8 @@ const CaptionRow brRows[] = {
      {"mnuFile", Prop::Caption, 112, "", ""},
      {"mnuPrint", Prop::Caption, 113, "", ""},
      {"mnuPrintPrev", Prop::Caption, 235, "", ""},
+     {"mnuPrintCat", Prop::Caption, 757, "", ""},
+     {"mnuPrintCat", Prop::ToolTip, 758, "", ""},
      {"mnuBrExit", Prop::Caption, 114, "", ""},
      {"mnuRecipe", Prop::Caption, 116, "", ""},
      {"mnuRecipeAdd", Prop::Caption, 117, "", ""},

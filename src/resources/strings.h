@@ -97,6 +97,25 @@ enum : int {
     SkippedCount = 705,
     UnreadableLines = 706,
     AndMore = 707,
+    CookbookTitle = 740,      // the cover's title when the cook gives none
+    CookbookContents = 741,
+    CookbookIndex = 742,
+    CookbookRecipeCount = 743,
+    CookbookFilter = 744,     // file types of the export's file dialog
+    WebPageFilter = 745,
+    ExportOptions = 746,      // header of the export wizard's options page
+    MealMasterEncoding = 747, // ... its question and choices for each format
+    EncodingUtf8 = 748,
+    EncodingWindows1252 = 749,
+    CookbookLayout = 750,
+    RecipePerPage = 751,
+    RecipesFlowOn = 752,
+    WebPictures = 753,
+    WebPicturesFolder = 754,
+    WebPicturesEmbedded = 755,
+    WebPicturesNone = 756,
+    PrintCategory = 757,      // File > Print Category... of the browse window
+    PrintCategoryTip = 758,
 };
 }
 

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QtTest>
 
@@ -126,6 +127,55 @@ private slots:
         QVERIFY(QFileInfo(env.root() + QStringLiteral("/exp_img")).isDir());
         QTRY_VERIFY(instance(WindowKind::Br) && instance(WindowKind::Br)->isVisible());
         QTRY_VERIFY(!instance(WindowKind::Exp));
+    }
+
+    void exportFormatsByFileType()
+    {
+        bdtest::TestEnv env;
+        fillBook();
+        const auto exportTo = [&](const QString& name, const std::function<void(frmExp*)>& choose) {
+            auto* w = static_cast<frmExp*>(showWindow(WindowKind::Exp));
+            w->cmdRAll->click(); // the cakes
+            w->cmdNext->click();
+            env.dialogs.files << env.file(name);
+            w->cmdSaveAs->click();
+            w->cmdNext->click();
+            choose(w);
+            env.dialogs.clear();
+            w->cmdNext->click();
+            QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::ExportDone});
+            QTRY_VERIFY(!instance(WindowKind::Exp));
+        };
+        // The file dialog offers every type.
+        exportTo(QStringLiteral("cakes.mmf"), [&](frmExp* w) {
+            const QString filter = env.dialogs.calls.last().request.filter;
+            for (const char* type : {"*.xml", "*.mmf", "*.pdf", "*.html"})
+                QVERIFY2(filter.contains(QLatin1String(type)), type);
+            // MealMaster asks for the character set.
+            QCOMPARE(w->currentPage(), 2);
+            QVERIFY(w->picOptions->isVisible() && !w->picImages->isVisible());
+            QCOMPARE(w->lblHeader->text(), fetchText(Str::ExportOptions));
+            QCOMPARE(w->optSecond->text(), QStringLiteral("Windows-1252"));
+            QVERIFY(!w->txtTitle->isVisible() && !w->optThird->isVisible());
+            w->optSecond->setChecked(true);
+        });
+        const QByteArray mmf = env.read(QStringLiteral("cakes.mmf"));
+        QVERIFY(mmf.startsWith("MMMMM----- Recipe via Meal-Master"));
+        QCOMPARE(mmf.count("\r\nMMMMM\r\n"), 2);
+
+        // The cookbook takes a title for its cover, the web page a place for
+        // its pictures.
+        exportTo(QStringLiteral("cakes.pdf"), [](frmExp* w) {
+            QVERIFY(w->txtTitle->isVisible());
+            QCOMPARE(w->txtTitle->text(), fetchText(Str::CookbookTitle));
+            w->txtTitle->setText(QStringLiteral("Cakes We Love"));
+        });
+        QVERIFY(env.read(QStringLiteral("cakes.pdf")).startsWith("%PDF-"));
+        exportTo(QStringLiteral("cakes.html"), [](frmExp* w) {
+            QVERIFY(w->optThird->isVisible());
+            QCOMPARE(w->optThird->text(), fetchText(Str::WebPicturesNone));
+        });
+        QVERIFY(env.read(QStringLiteral("cakes.html")).contains("Babka"));
     }
 
     void importPagesAndMessages()

@@ -86,6 +86,26 @@ foreach(wrong "--colour" "--data-dir" "stray")
   endif()
 endforeach()
 
+# The command line moves recipes without a window: a MealMaster file into an
+# empty book, the book out as a cookbook PDF; a missing book is an error.
+set(work "${DESTDIR}/commandline")
+file(MAKE_DIRECTORY "${work}")
+file(WRITE "${work}/in.mmf" "MMMMM----- Recipe via Meal-Master (tm) v8.05\r\n\r\n"
+  "      Title: Lentil Soup\r\n Categories: Soups\r\n      Yield: 4 servings\r\n\r\n"
+  "      1 c  red lentils\r\n      1    onion\r\n\r\nSimmer for twenty minutes.\r\n\r\nMMMMM\r\n")
+run(out rc "${program}" --data-dir "${work}/book" --import "${work}/in.mmf")
+if(NOT rc EQUAL 0 OR NOT out MATCHES "Imported 1 recipe into")
+  fail("--import gave ${rc}: ${out}")
+endif()
+run(out rc "${program}" --data-dir "${work}/book" --export "${work}/out.pdf" --category soups)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "Exported 1 recipe in 1 category" OR NOT EXISTS "${work}/out.pdf")
+  fail("--export gave ${rc}: ${out}")
+endif()
+run(out rc "${program}" --data-dir "${work}/none" --export "${work}/out.mmf")
+if(rc EQUAL 0 OR NOT out MATCHES "brindelle: There is no recipe book")
+  fail("--export of no book gave ${rc}: ${out}")
+endif()
+
 # The metainfo names this version as its newest release.
 file(READ "${DESTDIR}${DATADIR}/metainfo/${id}.metainfo.xml" metainfo)
 expect_contains("${metainfo}" "<release version=\"${VERSION}\"" "metainfo release")

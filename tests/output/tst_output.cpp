@@ -7,6 +7,7 @@
 #include "app/globals.h"
 #include "app/windows.h"
 #include "browse/frmBr.h"
+#include "output/cookbook.h"
 #include "output/frmPlainText.h"
 #include "output/plaintext.h"
 #include "output/printpage.h"
@@ -16,6 +17,8 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QBuffer>
+#include <QPdfWriter>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
@@ -241,6 +244,110 @@ private slots:
         env.dialogs.clear();
         w.mnuPrintPrev->trigger();
         QCOMPARE(env.dialogs.messageIds(), (QList<int>{370}));
+    }
+
+    void cookbookOrderAndPages()
+    {
+        bdtest::TestEnv env;
+        const auto recipe = [](const char* title, const char* category) {
+            Recipe r;
+            r.title = QString::fromUtf8(title);
+            r.category = QString::fromUtf8(category);
+            r.ing = QStringLiteral("1 c flour\n2 eggs");
+            r.prep = QStringLiteral("Mix.\n\nBake.");
+            return r;
+        };
+        const QVector<Recipe> recipes = {recipe("Zucchini bread", "Breads"),   recipe("apple cake", "Cakes"),
+                                         recipe("Éclairs", "Cakes"),           recipe("Babka", "Cakes"),
+                                         recipe("Almond bread", "Breads"),      recipe("10-minute soup", "Soups")};
+        // Chapters and their recipes A-Z, letter case and accents aside.
+        const CookbookPlan plan = planCookbook(recipes);
+        QStringList chapters, order, index;
+        for (const CookbookPlan::Chapter& c : plan.chapters) {
+            chapters << c.name;
+            for (int i : c.recipes)
+                order << plan.recipes[i].title;
+        }
+        for (int i : plan.index)
+            index << plan.recipes[i].title;
+        QCOMPARE(chapters, QStringList({QStringLiteral("Breads"), QStringLiteral("Cakes"), QStringLiteral("Soups")}));
+        QCOMPARE(order.join(QLatin1Char('|')),
+                 QString::fromUtf8("Almond bread|Zucchini bread|apple cake|Babka|Éclairs|10-minute soup"));
+        QCOMPARE(index.join(QLatin1Char('|')),
+                 QString::fromUtf8("10-minute soup|Almond bread|apple cake|Babka|Éclairs|Zucchini bread"));
+
+        // Laid out on A4: the cover, the contents, a page per chapter (the
+        // recipes flowing on) and the index.
+        QBuffer pdf;
+        pdf.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&pdf);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        Cookbook flowing(recipes, {});
+        QCOMPARE(flowing.layoutFor(&writer), 6);
+        QCOMPARE(flowing.pages().chapters, QVector<int>({3, 4, 5}));
+        QCOMPARE(flowing.pages().recipes, QVector<int>({3, 4, 4, 4, 3, 5}));
+        const QString text = flowing.toPlainText();
+        QVERIFY(text.startsWith(QString::fromUtf8(" \nRecipe Book\n6 recipes\nContents\nBreads\nAlmond bread\n")));
+        QVERIFY(text.contains(QStringLiteral("\nIndex\n#\n10-minute soup (Soups)\nA\nAlmond bread (Breads)\napple cake (Cakes)\n")));
+
+        // One recipe a page; long recipes that would start at a page's foot
+        // go to the next page.
+        CookbookOptions perPage;
+        perPage.recipePerPage = true;
+        perPage.title = QStringLiteral("Ours");
+        Cookbook paged(recipes, perPage);
+        QCOMPARE(paged.layoutFor(&writer), 9);
+        QCOMPARE(paged.pages().recipes, QVector<int>({4, 5, 7, 6, 3, 8}));
+        QVector<Recipe> many;
+        for (int i = 0; i < 12; ++i) {
+            many << recipe("Stew", "Stews");
+            many.back().title += QString::number(i);
+            many.back().prep = QStringLiteral("Stir.\n").repeated(20 + i);
+        }
+        Cookbook moving(many, {});
+        moving.layoutFor(&writer);
+        QVERIFY(!moving.pages().moved.isEmpty());
+        for (int i : moving.pages().moved)
+            QVERIFY(moving.pages().recipes[i] > moving.pages().recipes[i > 0 ? i - 1 : 0] || i == 0);
+
+        // The PDF holds every page, and a picture where the recipe has one.
+        QVERIFY(writeCookbookPdf(env.file(QStringLiteral("book.pdf")), recipes, {}));
+        QVERIFY(env.read(QStringLiteral("book.pdf")).startsWith("%PDF-"));
+        QVERIFY(env.read(QStringLiteral("book.pdf")).contains("/Count 6"));
+    }
+
+    void printCategoryFromTheBrowseWindow()
+    {
+        bdtest::TestEnv env;
+        G.xmlDoc.appendCategory(QStringLiteral("Tartas"));
+        G.xmlDoc.appendCategory(QStringLiteral("Empty"));
+        for (const char* title : {"Tarta de Santiago", "Tarta de queso"}) {
+            Recipe r;
+            r.title = QString::fromUtf8(title);
+            r.ing = QStringLiteral("250 g almendra");
+            r.image = QStringLiteral("pic.png");
+            G.xmlDoc.appendRecipe(0, r);
+        }
+        env.write(QStringLiteral("images/pic.png"), bdtest::pngBytes(60, 40));
+        QVERIFY(bookStore().save());
+        G.langOffset = 300;
+        frmBr w;
+        QCOMPARE(w.mnuPrintCat->text(), fetchText(Str::PrintCategory));
+        w.cboCats->setCurrentIndex(w.cboCats->findText(QStringLiteral("Tartas")));
+        w.mnuPrintCat->trigger();
+        QCOMPARE(env.dialogs.calls.size(), 1);
+        const auto& call = env.dialogs.calls[0];
+        QCOMPARE(call.kind, bdtest::ScriptedDialogs::Kind::Preview);
+        QCOMPARE(call.pages, 4); // cover, contents, the chapter, index
+        for (const char* text : {"Tartas", "2 recetas", "Contenido", "Tarta de queso", "Ingredientes", "250 g almendra",
+                                 "Índice alfabético"})
+            QVERIFY2(call.document.contains(QString::fromUtf8(text)), text);
+        QCOMPARE(call.document.count(QChar::ObjectReplacementCharacter), 2); // the pictures
+
+        // A category without recipes prints nothing.
+        w.cboCats->setCurrentIndex(w.cboCats->findText(QStringLiteral("Empty")));
+        w.mnuPrintCat->trigger();
+        QCOMPARE(env.dialogs.calls.size(), 1);
     }
 };
 

@@ -3,12 +3,14 @@
 #include "app/globals.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "output/printpage.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QPdfWriter>
 #include <QSettings>
 #include <QTextDocument>
 
@@ -69,10 +71,16 @@ std::optional<QString> ScriptedDialogs::saveFile(const FileRequest& request)
     return fileAnswer(Kind::SaveFile, request);
 }
 
-bool ScriptedDialogs::printed(Kind kind, const QTextDocument& doc)
+bool ScriptedDialogs::printed(Kind kind, QTextDocument& doc)
 {
     Call c;
     c.kind = kind;
+    // Painted as the print dialog and the preview paint it, into a PDF.
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&pdf);
+    bd::printPages(doc, &writer);
+    c.pages = doc.pageCount();
     c.document = doc.toPlainText();
     calls << c;
     return printAnswer;

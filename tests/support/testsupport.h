@@ -26,6 +26,7 @@ public:
         QString defaultAnswer;
         bd::FileRequest request;
         QString document; // the printed or previewed document as plain text
+        int pages = 0;    // ... and its pages
     };
 
     QList<Call> calls;
@@ -51,7 +52,7 @@ public:
 
 private:
     std::optional<QString> fileAnswer(Kind kind, const bd::FileRequest& request);
-    bool printed(Kind kind, const QTextDocument& doc);
+    bool printed(Kind kind, QTextDocument& doc);
 };
 
 // A fresh program state: globals reset, settings in a private folder, the

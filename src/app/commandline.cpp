@@ -1,0 +1,315 @@
+#include "app/commandline.h"
+
+#include "app/globals.h"
+#include "exchange/exportformats.h"
+#include "exchange/mealmaster.h"
+#include "resources/strings.h"
+#include "store/names.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace bd {
+
+namespace {
+
+QString native(const QString& path) { return QDir::toNativeSeparators(path); }
+QString cleanPath(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+
+CommandResult failed(const QString& why, int code = kCommandFailed)
+{
+    CommandResult r;
+    r.exitCode = code;
+    r.err = QStringLiteral("brindelle: ") + why + QLatin1Char('\n');
+    return r;
+}
+
+QString bookIn(const QString& folder) { return folder + QStringLiteral("/recipes.xml"); }
+
+QString formatName(ExportFormat format)
+{
+    switch (format) {
+    case ExportFormat::Book: return QStringLiteral("recipe book");
+    case ExportFormat::MealMaster: return QStringLiteral("MealMaster");
+    case ExportFormat::Cookbook: return QStringLiteral("cookbook PDF");
+    case ExportFormat::WebPage: return QStringLiteral("web page");
+    }
+    return QString();
+}
+
+QString reason(const SaveResult& saved)
+{
+    if (!saved.error.isEmpty())
+        return saved.error;
+    return saved.message ? fetchText(saved.message) : QStringLiteral("unknown error");
+}
+
+QString plural(int n, const char* one, const char* many)
+{
+    return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
+}
+
+// The pictures folder's file names, to take away those a failed import
+// brought in.
+QSet<QString> pictureNames(const QString& folder)
+{
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    return QSet<QString>(names.begin(), names.end());
+}
+
+void removeNewPictures(const QString& folder, const QSet<QString>& before)
+{
+    for (const QString& name : pictureNames(folder))
+        if (!before.contains(name))
+            QFile::remove(folder + QLatin1Char('/') + name);
+}
+
+// Answers the import's title question without asking: a clash becomes
+// "Title (2)", then "Title (3)", ... until one is free; a title with
+// characters names may not carry gets their allowed forms first. With
+// skip, clashes are left out.
+class ClashNamer {
+public:
+    explicit ClashNamer(bool skip) : skip_(skip) {}
+    int renamed = 0;
+
+    std::optional<QString> operator()(const QString& shown)
+    {
+        if (shown != last_) {
+            // A new recipe's title (not one of this namer's own answers).
+            if (shown.isEmpty())
+                return std::nullopt;
+            if (!nameAllowed(shown)) {
+                base_ = allowedName(shown);
+                last_ = base_;
+                number_ = 1;
+                counted_ = false;
+                return base_.isEmpty() ? std::nullopt : std::optional<QString>(base_);
+            }
+            base_ = shown;
+            number_ = 1;
+            counted_ = false;
+            if (skip_)
+                return std::nullopt;
+        } else if (skip_ && number_ == 1) {
+            return std::nullopt; // its allowed form clashes too
+        }
+        if (++number_ > 100000)
+            return std::nullopt;
+        if (!counted_) {
+            ++renamed;
+            counted_ = true;
+        }
+        last_ = QStringLiteral("%1 (%2)").arg(base_).arg(number_);
+        return last_;
+    }
+
+private:
+    bool skip_;
+    QString base_, last_;
+    int number_ = 1;
+    bool counted_ = false;
+};
+
+} // namespace
+
+bool commandNeedsGui(const Options& options)
+{
+    return !options.exportFile.isEmpty() && exportFormatOf(options.exportFile) == ExportFormat::Cookbook;
+}
+
+CommandResult exportFromCommandLine(const QString& folder, const Options& options)
+{
+    const std::optional<ExportFormat> format = exportFormatOf(options.exportFile);
+    if (!format)
+        return failed(QStringLiteral("'%1' is not a file type the export writes: use .xml, .mmf, .pdf or .html.")
+                          .arg(native(options.exportFile)));
+    const QString path = cleanPath(options.exportFile);
+    if (path == cleanPath(bookIn(folder)))
+        return failed(QStringLiteral("The export cannot replace the recipe book itself."));
+    if (!QFileInfo(bookIn(folder)).isFile())
+        return failed(QStringLiteral("There is no recipe book in %1.").arg(native(folder)));
+    RecipeBook book;
+    QString error;
+    if (!book.loadFile(bookIn(folder), &error))
+        return failed(QStringLiteral("The recipe book %1 cannot be read: %2").arg(native(bookIn(folder)), error));
+
+    // The categories asked for: exact names first, else letter case ignored.
+    const QVector<CategoryEntry> categories = book.categories();
+    QVector<int> chosen;
+    for (const QString& wanted : options.categories) {
+        QVector<int> found;
+        for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+            for (const CategoryEntry& c : categories)
+                if (c.name.compare(wanted.trimmed(), cs) == 0)
+                    found << c.position;
+            if (!found.isEmpty())
+                break;
+        }
+        if (found.isEmpty()) {
+            QStringList names;
+            for (const CategoryEntry& c : categories)
+                names << c.name;
+            return failed(QStringLiteral("The book has no category '%1'. Its categories: %2.")
+                              .arg(wanted, names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "))));
+        }
+        for (int position : std::as_const(found))
+            if (!chosen.contains(position))
+                chosen << position;
+    }
+    if (options.categories.isEmpty())
+        for (int i = 0; i < book.categoryCount(); ++i)
+            chosen << i;
+
+    QVector<RecipeRef> items;
+    QSet<QString> titles; // equal titles in one category name one recipe
+    for (int position : std::as_const(chosen)) {
+        titles.clear();
+        for (const QString& title : book.recipeTitles(position))
+            if (!titles.contains(title)) {
+                titles.insert(title);
+                items.push_back({position, title});
+            }
+    }
+
+    ExportJob job;
+    job.path = path;
+    job.imagesFolder = folder + QStringLiteral("/images");
+    job.pictureFolder = *format == ExportFormat::Book ? exchangePictureFolder(path) : QString();
+    job.date = shortDateText();
+    ExportOptions exportOptions;
+    exportOptions.format = *format;
+    exportOptions.encoding = options.windows1252 ? TextEncoding::Windows1252 : TextEncoding::Utf8;
+    exportOptions.title = options.title;
+    exportOptions.recipePerPage = options.recipePerPage;
+    const ExportResult r = exportAs(book, items, job, exportOptions);
+    if (r.outcome != RunOutcome::Done)
+        return failed(QStringLiteral("%1 could not be written: %2")
+                          .arg(native(path), r.saved ? QStringLiteral("a picture could not be copied") : reason(r.saved)));
+    CommandResult done;
+    done.out = QStringLiteral("Exported %1 in %2 to %3 (%4).\n")
+                   .arg(plural(r.written, "recipe", "recipes"), plural(int(chosen.size()), "category", "categories"),
+                        native(path), formatName(*format));
+    return done;
+}
+
+CommandResult importFromCommandLine(const QString& folder, const Options& options)
+{
+    // Every file is read first: one that cannot be read stops the import
+    // before anything changes.
+    struct Source {
+        QString path;
+        std::unique_ptr<RecipeBook> book;
+        ImportKind kind = ImportKind::None;
+        QVector<int> unreadable;
+    };
+    std::vector<Source> sources;
+    for (const QString& file : options.importFiles) {
+        Source s;
+        s.path = cleanPath(file);
+        s.book = std::make_unique<RecipeBook>();
+        if (s.path == cleanPath(bookIn(folder)))
+            return failed(QStringLiteral("The recipe book cannot be imported into itself."));
+        if (!QFileInfo(s.path).isFile())
+            return failed(QStringLiteral("There is no file %1.").arg(native(file)));
+        s.kind = loadImportFile(s.path, *s.book, fetchText(Str::ImportedCategory), &s.unreadable);
+        if (s.kind == ImportKind::None)
+            return failed(QStringLiteral("%1 holds no recipes this program can read.").arg(native(file)));
+        sources.push_back(std::move(s));
+    }
+
+    switch (takeBookFolder(folder)) {
+    case FolderLock::HeldElsewhere:
+        return failed(QStringLiteral("The recipe book in %1 is open in another copy of Brindelle. Close it and "
+                                     "try again.")
+                          .arg(native(folder)),
+                      kBookInUse);
+    case FolderLock::Taken:
+    case FolderLock::Unlockable: break;
+    }
+    struct Unlock {
+        ~Unlock() { unlockBookFolder(); }
+    } unlock;
+    removeStaleSaves(bookIn(folder));
+
+    RecipeBook book;
+    QString error;
+    if (QFileInfo::exists(bookIn(folder)) && !book.loadFile(bookIn(folder), &error))
+        return failed(QStringLiteral("The recipe book %1 cannot be read: %2").arg(native(bookIn(folder)), error));
+    const QString images = folder + QStringLiteral("/images");
+    const QSet<QString> picturesBefore = pictureNames(images);
+
+    CommandResult done;
+    int imported = 0, skipped = 0;
+    for (const Source& s : sources) {
+        ImportJob job;
+        const int count = int(importList(*s.book).size());
+        for (int i = 0; i < count; ++i)
+            job.selected.insert(i);
+        job.pictures = s.kind == ImportKind::Book;
+        job.pictureFolder = exchangePictureFolder(s.path);
+        job.imagesFolder = images;
+        job.date = shortDateText();
+        ClashNamer namer(options.skipClashes);
+        const ImportResult r = importRecipes(book, *s.book, job, std::ref(namer));
+        if (r.outcome != RunOutcome::Done) {
+            removeNewPictures(images, picturesBefore);
+            return failed(QStringLiteral("%1 could not be imported: %2 Nothing was imported.")
+                              .arg(native(s.path), r.fault == ImportFault::PictureNotCopied
+                                                       ? QStringLiteral("a picture could not be copied.")
+                                                       : QStringLiteral("it holds a recipe that cannot be read.")));
+        }
+        QString line = QStringLiteral("%1: %2 imported").arg(native(s.path)).arg(r.imported);
+        if (namer.renamed > 0)
+            line += QStringLiteral(" (%1 renamed)").arg(namer.renamed);
+        line += QStringLiteral(", %1 skipped").arg(r.skipped + s.unreadable.size());
+        if (r.skipped > 0)
+            line += QStringLiteral(" (%1 with a title the book has)").arg(r.skipped);
+        if (!s.unreadable.isEmpty()) {
+            QStringList lines;
+            for (int n : s.unreadable)
+                lines << QString::number(n);
+            line += QStringLiteral(" (%1 unreadable, starting on line %2)")
+                        .arg(plural(int(s.unreadable.size()), "recipe", "recipes"), lines.join(QStringLiteral(", ")));
+        }
+        done.out += line + QLatin1Char('\n');
+        imported += r.imported;
+        skipped += r.skipped + int(s.unreadable.size());
+    }
+
+    if (imported > 0) {
+        QDir().mkpath(folder);
+        const SaveResult saved =
+            writeFileAtomically(bookIn(folder), [&book](QIODevice& device) { return book.writeTo(device); });
+        if (!saved) {
+            removeNewPictures(images, picturesBefore);
+            return failed(QStringLiteral("The recipe book %1 could not be saved: %2 Nothing was imported.")
+                              .arg(native(bookIn(folder)), reason(saved)));
+        }
+    }
+    done.out += QStringLiteral("Imported %1 into %2; skipped %3.\n")
+                    .arg(plural(imported, "recipe", "recipes"), native(bookIn(folder)))
+                    .arg(skipped);
+    return done;
+}
+
+int runCommand(const Options& options)
+{
+    const ProgramFolders folders = programFolders(QCoreApplication::applicationDirPath());
+    const QString folder = chooseAppPath(folders.portableDir, options.dataDir);
+    // The cookbook speaks the language the cook chose for the program.
+    languageChosen();
+    const CommandResult r = options.exportFile.isEmpty() ? importFromCommandLine(folder, options)
+                                                         : exportFromCommandLine(folder, options);
+    std::fputs(r.out.toLocal8Bit().constData(), stdout);
+    std::fputs(r.err.toLocal8Bit().constData(), stderr);
+    return r.exitCode;
+}
+
+} // namespace bd

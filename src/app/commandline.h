@@ -1,0 +1,40 @@
+#pragma once
+// The work the program does on the terminal, without windows: exporting
+// the book (or some of its categories) to a file, and importing whole
+// files into it. Each returns its exit code and the texts for standard
+// output and standard error; a failure leaves the book as it was.
+
+#include "app/startup.h"
+
+#include <QString>
+
+namespace bd {
+
+struct CommandResult {
+    int exitCode = 0;
+    QString out; // what was done, for standard output
+    QString err; // what went wrong, for standard error
+};
+
+// Exit codes besides 0.
+enum : int { kCommandFailed = 1, kBookInUse = 3 };
+
+// --export: writes the book in folder, or the categories options name, to
+// options.exportFile in the format its extension names. Only reads the
+// book. The cookbook PDF needs a QGuiApplication.
+CommandResult exportFromCommandLine(const QString& folder, const Options& options);
+
+// --import: adds the recipes of every file to the book in folder with one
+// save, renaming clashing titles (" (2)", " (3)", ...) or, with
+// skipClashes, leaving them out. Refused while another copy holds the
+// book. Every file is read before anything changes.
+CommandResult importFromCommandLine(const QString& folder, const Options& options);
+
+// True when the command needs a QGuiApplication (the cookbook PDF).
+bool commandNeedsGui(const Options& options);
+
+// Runs the command for the book folder the options choose, prints its
+// texts and returns its exit code.
+int runCommand(const Options& options);
+
+} // namespace bd

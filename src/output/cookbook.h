@@ -1,0 +1,127 @@
+#pragma once
+// The cookbook: chosen recipes laid out as a book, with a cover, a table of
+// contents, one chapter per category, the recipes with their pictures and
+// an index of every title A-Z. The same markup makes the PDF file, the
+// printed book (a category from the browse window) and, with links in
+// place of page numbers, the web page of the export.
+
+#include "store/bookfile.h"
+#include "store/recipe.h"
+
+#include <QHash>
+#include <QImage>
+#include <QSet>
+#include <QSizeF>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QVector>
+
+#include <functional>
+#include <vector>
+
+class QPagedPaintDevice;
+
+namespace bd {
+
+struct CookbookOptions {
+    QString title;              // on the cover; empty: the program's name for a recipe book
+    bool recipePerPage = false; // each recipe starts a page, else they follow one another
+    QString imagesFolder;       // where the recipes' pictures are; empty: no pictures
+};
+
+// The recipes in the book's order: chapters (categories) A-Z, the recipes
+// of each A-Z by title, and every recipe A-Z for the index. Sorted in the
+// program's language, letter case and accents mattering last.
+struct CookbookPlan {
+    struct Chapter {
+        QString name;
+        QVector<int> recipes; // indexes into recipes
+    };
+    QVector<Recipe> recipes; // as given (category: the chapter)
+    QVector<Chapter> chapters;
+    QVector<int> index;
+};
+CookbookPlan planCookbook(QVector<Recipe> recipes);
+
+// How the book falls on its pages: the page each recipe and each chapter
+// starts on (1 = the cover), and the recipes that start a page because
+// they would have begun at the foot of the one before.
+struct PageNumbers {
+    QVector<int> recipes, chapters;
+    QSet<int> moved;
+    qreal coverSpace = 0; // CSS pixels above the cover's title
+    bool operator==(const PageNumbers& o) const
+    {
+        return recipes == o.recipes && chapters == o.chapters && moved == o.moved;
+    }
+};
+
+enum class BookMarkup {
+    Print, // for QTextDocument: page numbers in the contents and the index
+    Web    // for a browser: the contents and the index link to the recipes
+};
+
+// The title on the cover: options.title, or the program's name for a
+// recipe book.
+QString cookbookTitle(const CookbookOptions& options);
+
+// The book as HTML. pages: how the book falls on its pages (Print; the
+// page numbers of the contents and the index are painted beside their
+// entries); null for Web. picture(i): the image source of recipe i, empty for none, with its
+// size in CSS pixels.
+struct PictureSource {
+    QString src;
+    QSizeF size;
+};
+QString cookbookHtml(const CookbookPlan& plan, const CookbookOptions& options, BookMarkup markup,
+                     const PageNumbers* pages, const std::function<PictureSource(int recipe)>& picture);
+
+// The cookbook as a document that lays itself out for the pages of a
+// printer or a PDF file: a first pass finds the page of every recipe and
+// chapter, and the recipes that would start at the foot of a page, which
+// the next pass moves to the top of the following one; the page numbers of
+// the contents and the index are painted beside their entries.
+class Cookbook : public QTextDocument {
+    Q_OBJECT
+public:
+    Cookbook(QVector<Recipe> recipes, const CookbookOptions& options, QObject* parent = nullptr);
+
+    // Lays the book out on device's page size. Returns the number of pages.
+    int layoutFor(QPagedPaintDevice* device);
+    // Lays out and paints every page on device, each but the cover with its
+    // number in the footer. False when the device cannot be painted on.
+    bool paint(QPagedPaintDevice* device);
+
+    const CookbookPlan& plan() const { return plan_; }
+    // After layoutFor: where each recipe and chapter starts.
+    const PageNumbers& pages() const { return pages_; }
+
+protected:
+    QVariant loadResource(int type, const QUrl& name) override;
+
+private:
+    // The pages found in the layout; recipes that start in the last part of
+    // a page are added to moved. Collects the entries.
+    PageNumbers findPages(const QSet<int>& moved);
+
+    // An entry of the contents (a chapter or a recipe) or of the index.
+    struct Entry {
+        QTextBlock block;
+        bool chapter;
+        int index;
+    };
+    std::vector<Entry> entries_;
+
+    CookbookPlan plan_;
+    CookbookOptions options_;
+    PageNumbers pages_;
+    QHash<int, QImage> pictures_; // each recipe's picture, scaled for print
+    QHash<int, QSizeF> pictureSizes_;
+    qreal footer_ = 0; // height of the footer band, device pixels
+};
+
+// Writes recipes as a cookbook PDF to path (replacing it only when
+// complete). Needs a QGuiApplication.
+SaveResult writeCookbookPdf(const QString& path, const QVector<Recipe>& recipes, const CookbookOptions& options);
+
+} // namespace bd

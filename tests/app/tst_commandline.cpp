@@ -1,0 +1,252 @@
+// The command line's export and import: options, whole books and chosen
+// categories out to every format, files in with clashing titles renamed or
+// skipped, pictures along, and failures that leave the book as it was.
+
+#include "app/commandline.h"
+#include "app/globals.h"
+#include "exchange/exchange.h"
+#include "store/recipebook.h"
+#include "testsupport.h"
+
+#include <QLockFile>
+#include <QtTest>
+
+using namespace bd;
+
+namespace {
+
+Options parse(const QStringList& args) { return parseCommandLine(QStringList{QStringLiteral("brindelle")} + args); }
+
+Recipe recipe(const QString& title, const QString& ing, const QString& image = QString())
+{
+    Recipe r;
+    r.title = title;
+    r.yield = QStringLiteral("4 servings");
+    r.preptime = QStringLiteral("10 min");
+    r.ing = ing;
+    r.prep = QStringLiteral("Mix well.\n\nBake until golden.");
+    r.other = QString();
+    r.image = image;
+    return r;
+}
+
+// A book folder holding a hand-written book and one picture.
+void writeBook(const QString& folder)
+{
+    RecipeBook book;
+    const int desserts = book.appendCategory(QStringLiteral("Desserts"));
+    const int soups = book.appendCategory(QStringLiteral("Soups"));
+    const int breads = book.appendCategory(QStringLiteral("Breads"));
+    book.appendRecipe(desserts, recipe(QStringLiteral("Apple Pie"), QStringLiteral("6 apples\n1 c sugar"),
+                                       QStringLiteral("recipes_Desserts_Apple Pie.png")));
+    book.appendRecipe(desserts, recipe(QStringLiteral("Crème Caramel"), QStringLiteral("4 eggs\n2 c milk")));
+    book.appendRecipe(soups, recipe(QStringLiteral("Gazpacho"), QStringLiteral("1 kg tomatoes\n1 cucumber")));
+    book.appendRecipe(breads, recipe(QStringLiteral("Soda Bread"), QStringLiteral("500 g flour\n1 ts soda")));
+    bdtest::writeFile(folder + QStringLiteral("/recipes.xml"), book.serialize());
+    bdtest::writeFile(folder + QStringLiteral("/images/recipes_Desserts_Apple Pie.png"), bdtest::pngBytes(8, 8));
+}
+
+QStringList titlesIn(const QString& folder)
+{
+    RecipeBook book;
+    book.loadFile(folder + QStringLiteral("/recipes.xml"));
+    return importList(book);
+}
+
+} // namespace
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+private slots:
+    void options()
+    {
+        Options o = parse({QStringLiteral("--export"), QStringLiteral("out.mmf"), QStringLiteral("--category"),
+                           QStringLiteral("Soups"), QStringLiteral("--category"), QStringLiteral("Breads"),
+                           QStringLiteral("--windows-1252")});
+        QVERIFY(o.error.isEmpty());
+        QVERIFY(o.command());
+        QCOMPARE(o.exportFile, QStringLiteral("out.mmf"));
+        QCOMPARE(o.categories, QStringList({QStringLiteral("Soups"), QStringLiteral("Breads")}));
+        QVERIFY(o.windows1252);
+
+        o = parse({QStringLiteral("--data-dir"), QStringLiteral("d"), QStringLiteral("--import"), QStringLiteral("a.mmf"),
+                   QStringLiteral("b.xml"), QStringLiteral("c.mmf"), QStringLiteral("--skip-clashes")});
+        QVERIFY(o.error.isEmpty());
+        QCOMPARE(o.importFiles, QStringList({QStringLiteral("a.mmf"), QStringLiteral("b.xml"), QStringLiteral("c.mmf")}));
+        QVERIFY(o.skipClashes);
+        QVERIFY(!parse({}).command());
+
+        // Options of one command given to the other, or to none.
+        for (const QStringList& wrong :
+             {QStringList{QStringLiteral("--category"), QStringLiteral("Soups")},
+              QStringList{QStringLiteral("--import"), QStringLiteral("a"), QStringLiteral("--category"), QStringLiteral("S")},
+              QStringList{QStringLiteral("--export"), QStringLiteral("a.pdf"), QStringLiteral("--skip-clashes")},
+              QStringList{QStringLiteral("--export"), QStringLiteral("a.xml"), QStringLiteral("--import"), QStringLiteral("b")},
+              QStringList{QStringLiteral("--export"), QStringLiteral("a.xml"), QStringLiteral("stray")},
+              QStringList{QStringLiteral("--export"), QStringLiteral(" ")}})
+            QVERIFY2(!parse(wrong).error.isEmpty(), qPrintable(wrong.join(QLatin1Char(' '))));
+    }
+
+    void exportedBookImportsIntoAnEmptyOne_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("MealMaster") << QStringLiteral("book.mmf");
+        QTest::newRow("recipe book") << QStringLiteral("book.xml");
+    }
+
+    void exportedBookImportsIntoAnEmptyOne()
+    {
+        QFETCH(QString, file);
+        bdtest::TestEnv env;
+        const QString from = env.file(QStringLiteral("from")), to = env.file(QStringLiteral("to"));
+        writeBook(from);
+        const QString path = env.file(file);
+
+        CommandResult r = exportFromCommandLine(from, parse({QStringLiteral("--export"), path}));
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.err.isEmpty());
+        QVERIFY2(r.out.startsWith(QStringLiteral("Exported 4 recipes in 3 categories to ")), qPrintable(r.out));
+        QCOMPARE(r.out.count(QLatin1Char('\n')), 1);
+
+        r = importFromCommandLine(to, parse({QStringLiteral("--import"), path}));
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.endsWith(QStringLiteral("Imported 4 recipes into ") + QDir::toNativeSeparators(to) +
+                                QStringLiteral("/recipes.xml; skipped 0.\n")),
+                 qPrintable(r.out));
+        RecipeBook before, after;
+        QVERIFY(before.loadFile(from + QStringLiteral("/recipes.xml")));
+        QVERIFY(after.loadFile(to + QStringLiteral("/recipes.xml")));
+        QCOMPARE(importList(after), importList(before));
+        for (const QString& title : importList(before)) {
+            const Recipe a = RecipeBook::fields(before.findTitle(title));
+            const Recipe b = RecipeBook::fields(after.findTitle(title));
+            QCOMPARE(qstr(after.findTitle(title).parent().attribute("cname").value()),
+                     qstr(before.findTitle(title).parent().attribute("cname").value()));
+            QCOMPARE(b.ing, a.ing);
+            QCOMPARE(b.prep, a.prep);
+            QCOMPARE(b.yield, a.yield);
+            QCOMPARE(b.preptime, a.preptime);
+        }
+        // A recipe book brings its pictures; MealMaster has none.
+        const Recipe pie = RecipeBook::fields(after.findTitle(QStringLiteral("Apple Pie")));
+        QCOMPARE(pie.image.isEmpty(), file.endsWith(QLatin1String(".mmf")));
+        if (!pie.image.isEmpty())
+            QCOMPARE(bdtest::readFile(to + QStringLiteral("/images/") + pie.image), bdtest::pngBytes(8, 8));
+    }
+
+    void clashingTitlesAreRenamedOrSkipped()
+    {
+        bdtest::TestEnv env;
+        const QString folder = env.file(QStringLiteral("book"));
+        writeBook(folder);
+        const QString mmf = env.file(QStringLiteral("desserts.mmf"));
+        QCOMPARE(exportFromCommandLine(folder, parse({QStringLiteral("--export"), mmf, QStringLiteral("--category"),
+                                                      QStringLiteral("desserts")}))
+                     .exitCode,
+                 0);
+
+        // Skipped: nothing to save, the book stays byte for byte.
+        const QByteArray unchanged = bdtest::readFile(folder + QStringLiteral("/recipes.xml"));
+        CommandResult r = importFromCommandLine(folder, parse({QStringLiteral("--import"), mmf, QStringLiteral("--skip-clashes")}));
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains(QStringLiteral(": 0 imported, 2 skipped (2 with a title the book has)")), qPrintable(r.out));
+        QCOMPARE(bdtest::readFile(folder + QStringLiteral("/recipes.xml")), unchanged);
+
+        // Renamed, twice over: " (2)", then " (3)"; both files with one save.
+        r = importFromCommandLine(folder, parse({QStringLiteral("--import"), mmf, mmf}));
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains(QStringLiteral(": 2 imported (2 renamed), 0 skipped")), qPrintable(r.out));
+        const QStringList titles = titlesIn(folder);
+        for (const char* t : {"Apple Pie (2)", "Apple Pie (3)", "Crème Caramel (2)", "Crème Caramel (3)"})
+            QVERIFY2(titles.contains(QString::fromUtf8(t)), t);
+        QCOMPARE(titles.size(), 8);
+    }
+
+    void chosenCategoriesAndEveryFormat()
+    {
+        bdtest::TestEnv env;
+        const QString folder = env.file(QStringLiteral("book"));
+        writeBook(folder);
+        CommandResult r = exportFromCommandLine(
+            folder, parse({QStringLiteral("--export"), env.file(QStringLiteral("two.html")), QStringLiteral("--category"),
+                           QStringLiteral("Soups"), QStringLiteral("--category"), QStringLiteral("Breads")}));
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.startsWith(QStringLiteral("Exported 2 recipes in 2 categories")));
+        const QByteArray html = bdtest::readFile(env.file(QStringLiteral("two.html")));
+        QVERIFY(html.contains("Gazpacho") && html.contains("Soda Bread") && !html.contains("Apple Pie"));
+
+        r = exportFromCommandLine(folder, parse({QStringLiteral("--export"), env.file(QStringLiteral("book.pdf")),
+                                                 QStringLiteral("--title"), QStringLiteral("Our Kitchen")}));
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.contains(QStringLiteral("(cookbook PDF)")));
+        QVERIFY(bdtest::readFile(env.file(QStringLiteral("book.pdf"))).startsWith("%PDF-"));
+
+        // A category the book lacks names those it has.
+        r = exportFromCommandLine(folder, parse({QStringLiteral("--export"), env.file(QStringLiteral("x.mmf")),
+                                                 QStringLiteral("--category"), QStringLiteral("Salads")}));
+        QCOMPARE(r.exitCode, int(kCommandFailed));
+        QVERIFY(r.out.isEmpty());
+        QVERIFY2(r.err.contains(QStringLiteral("'Salads'")) && r.err.contains(QStringLiteral("Desserts, Soups, Breads")),
+                 qPrintable(r.err));
+        QVERIFY(!QFileInfo::exists(env.file(QStringLiteral("x.mmf"))));
+    }
+
+    void failuresLeaveTheBookAsItWas()
+    {
+        bdtest::TestEnv env;
+        const QString folder = env.file(QStringLiteral("book"));
+        writeBook(folder);
+        const QByteArray unchanged = bdtest::readFile(folder + QStringLiteral("/recipes.xml"));
+        const QString good = env.file(QStringLiteral("good.mmf"));
+        QCOMPARE(exportFromCommandLine(folder, parse({QStringLiteral("--export"), good})).exitCode, 0);
+        bdtest::writeFile(env.file(QStringLiteral("junk.txt")), "just some words\nno recipes here\n");
+
+        const auto refused = [&](const QStringList& args, const char* says) {
+            const CommandResult r = importFromCommandLine(folder, parse(args));
+            QCOMPARE(r.exitCode, int(kCommandFailed));
+            QVERIFY2(r.err.startsWith(QStringLiteral("brindelle: ")) && r.err.contains(QLatin1String(says)),
+                     qPrintable(r.err));
+            QCOMPARE(bdtest::readFile(folder + QStringLiteral("/recipes.xml")), unchanged);
+        };
+        // A good file before an unreadable one: nothing is imported.
+        refused({QStringLiteral("--import"), good, env.file(QStringLiteral("junk.txt"))}, "holds no recipes");
+        refused({QStringLiteral("--import"), env.file(QStringLiteral("none.mmf"))}, "There is no file");
+        refused({QStringLiteral("--import"), folder + QStringLiteral("/recipes.xml")}, "into itself");
+        QCOMPARE(QDir(folder + QStringLiteral("/images")).entryList(QDir::Files).size(), 1);
+
+        // Exports that cannot be: an unknown type, the book itself, no book.
+        const auto exportFails = [&](const QString& dir, const QString& file, const char* says) {
+            const CommandResult r = exportFromCommandLine(dir, parse({QStringLiteral("--export"), file}));
+            QCOMPARE(r.exitCode, int(kCommandFailed));
+            QVERIFY2(r.err.contains(QLatin1String(says)), qPrintable(r.err));
+        };
+        exportFails(folder, env.file(QStringLiteral("book.txt")), "use .xml, .mmf, .pdf or .html");
+        exportFails(folder, folder + QStringLiteral("/recipes.xml"), "the recipe book itself");
+        exportFails(env.file(QStringLiteral("empty")), env.file(QStringLiteral("x.mmf")), "There is no recipe book");
+        QCOMPARE(bdtest::readFile(folder + QStringLiteral("/recipes.xml")), unchanged);
+    }
+
+    void importWaitsForAnotherCopyExportDoesNot()
+    {
+        bdtest::TestEnv env;
+        const QString folder = env.file(QStringLiteral("book"));
+        writeBook(folder);
+        const QString mmf = env.file(QStringLiteral("all.mmf"));
+        QLockFile other(folder + QStringLiteral("/.brindelle.lock"));
+        QVERIFY(other.tryLock(0));
+
+        QCOMPARE(exportFromCommandLine(folder, parse({QStringLiteral("--export"), mmf})).exitCode, 0);
+        const CommandResult r = importFromCommandLine(folder, parse({QStringLiteral("--import"), mmf}));
+        QCOMPARE(r.exitCode, int(kBookInUse));
+        QVERIFY(r.err.contains(QStringLiteral("open in another copy")));
+        QCOMPARE(titlesIn(folder).size(), 4);
+
+        other.unlock();
+        QCOMPARE(importFromCommandLine(folder, parse({QStringLiteral("--import"), mmf})).exitCode, 0);
+        QCOMPARE(titlesIn(folder).size(), 8);
+        QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/.brindelle.lock"))); // given up again
+    }
+};
+
+QTEST_MAIN(TestCommandLine)
+#include "tst_commandline.moc"

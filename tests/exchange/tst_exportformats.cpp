@@ -1,0 +1,310 @@
+// The export formats besides the recipe book: MealMaster files read back by
+// the import (columns, headings, wrapping, encodings), the web page with its
+// pictures, and the choice of format by the file's type.
+
+#include "exchange/exchange.h"
+#include "exchange/exportformats.h"
+#include "exchange/mealmaster.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QtTest>
+
+using namespace bd;
+
+namespace {
+
+Recipe make(const char* title, const char* category, const char* yield, const char* prep, const char* cook,
+            const char* ing, const char* directions, const char* notes = "")
+{
+    Recipe r;
+    r.title = QString::fromUtf8(title);
+    r.category = QString::fromUtf8(category);
+    r.yield = QString::fromUtf8(yield);
+    r.preptime = QString::fromUtf8(prep);
+    r.cooktime = QString::fromUtf8(cook);
+    r.ing = QString::fromUtf8(ing);
+    r.prep = QString::fromUtf8(directions);
+    r.other = QString::fromUtf8(notes);
+    return r;
+}
+
+// Recipes as cooks type them: long and short lines, headings, a dash list,
+// numbered steps, accents, metric and US units.
+QVector<Recipe> cookbook()
+{
+    return {
+        make("Crème Brûlée", "Desserts", "6 servings", "20 min", "45 min",
+             "2 c heavy cream\n"
+             "1 vanilla bean, split lengthwise and the seeds scraped out with the tip of a small sharp knife, "
+             "the pod kept for the sugar jar\n"
+             "5 lg egg yolks\n"
+             "1/2 c sugar, plus extra for the topping\n"
+             "\n"
+             "FOR THE TOPPING:\n"
+             "4 tb demerara sugar\n"
+             "Pinch of sea salt",
+             "Heat the oven to 150 °C. Bring the cream and the vanilla to a simmer, take it off the heat and let "
+             "it steep for fifteen minutes while you whisk the yolks with the sugar until pale and thick.\n"
+             "\n"
+             "Pour the cream slowly onto the yolks, whisking all the time, strain into six ramekins and bake in a "
+             "bain-marie until just set but still trembling in the middle, about forty-five minutes.\n"
+             "\n"
+             "Chill overnight. Sprinkle with demerara and caramelise with a blowtorch just before serving.",
+             "Keeps two days in the fridge before the sugar goes on."),
+        make("Jalapeño Poppers", "Appetizers, Snacks", "24 pieces", "15 min", "",
+             "12 jalapeños\n8 oz cream cheese, softened\n1 1/2 c shredded cheddar\n- optional: bacon bits\n"
+             "SAUCE\n1/2 c sour cream\n1 ts lime juice",
+             "1. Heat the oven to 200 °C.\n2. Halve the peppers lengthwise and scrape out the seeds.\n"
+             "3. Fill with the cheeses and bake for 20 minutes until golden."),
+        make("Grandma’s Bread", "Breads", "1 loaf", "", "1 h 30 min",
+             "500 g strong white flour\n7 g dried yeast\n300 ml warm water\n1 ts salt\n"
+             "aaaaaaaaaaaaaaaaaaaaaaaaaaaa 12 34 5 tb sugar and a few more words to make the line wrap",
+             "Mix everything.\nKnead for ten minutes.\nLet it rise for an hour, shape, rise again and bake."),
+        make("Plain Water", "Drinks", "", "", "", "", ""),
+    };
+}
+
+QStringList nonBlankLines(const QString& text)
+{
+    QStringList out;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        if (!line.trimmed().isEmpty())
+            out << line.simplified();
+    return out;
+}
+
+QStringList words(const QString& text) { return text.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts); }
+
+int paragraphCount(const QString& text)
+{
+    int n = 0;
+    bool inside = false;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        const bool blank = line.trimmed().isEmpty();
+        n += !blank && !inside;
+        inside = !blank;
+    }
+    return n;
+}
+
+// Every recipe of a book, in document order, with its category.
+QVector<Recipe> recipesOf(const RecipeBook& book)
+{
+    QVector<Recipe> out;
+    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
+        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
+            out << RecipeBook::fields(r);
+            out.back().category = QString::fromUtf8(c.attribute("cname").value());
+        }
+    return out;
+}
+
+// What the import must give back of each recipe written.
+void compareReadBack(const QVector<Recipe>& written, const QVector<Recipe>& read)
+{
+    QCOMPARE(read.size(), written.size());
+    for (int i = 0; i < written.size(); ++i) {
+        const Recipe& w = written[i];
+        const Recipe& r = read[i];
+        QCOMPARE(r.title, w.title);
+        QString category = r.category;
+        QCOMPARE(category.replace(QChar(0x201A), QLatin1Char(',')), w.category);
+        QCOMPARE(r.yield, w.yield);
+        QCOMPARE(r.preptime, w.preptime);
+        QCOMPARE(r.cooktime, w.cooktime);
+        QCOMPARE(nonBlankLines(r.ing), nonBlankLines(w.ing));
+        // The notes follow the directions as paragraphs of their own.
+        QCOMPARE(words(r.prep), words(w.prep + QLatin1Char(' ') + w.other));
+        QCOMPARE(paragraphCount(r.prep), paragraphCount(w.prep) + paragraphCount(w.other));
+        QVERIFY(r.other.isEmpty());
+    }
+}
+
+QVector<Recipe> readBack(const QByteArray& bytes)
+{
+    RecipeBook book;
+    const MealMasterRead read = readMealMaster(decodeRecipeText(bytes), book, QStringLiteral("Imported"));
+    if (!read.skipped.isEmpty())
+        qWarning() << "skipped" << read.skipped;
+    return recipesOf(book);
+}
+
+// A book holding recipes, with a picture for the first.
+void fill(RecipeBook& book, const QVector<Recipe>& recipes)
+{
+    for (const Recipe& r : recipes) {
+        int position = book.categoryPosition(r.category);
+        if (position < 0)
+            position = book.appendCategory(r.category);
+        book.appendRecipe(position, r);
+    }
+}
+
+QVector<RecipeRef> everything(const RecipeBook& book)
+{
+    QVector<RecipeRef> items;
+    for (const CategoryEntry& c : book.categories())
+        for (const QString& t : book.recipeTitles(c.position))
+            items.push_back({c.position, t});
+    return items;
+}
+
+} // namespace
+
+class TestExportFormats : public QObject {
+    Q_OBJECT
+private slots:
+    void ingredientColumns()
+    {
+        // Amount right-aligned in seven columns, a two-column unit, the text.
+        QCOMPARE(mealMasterIngredient(QStringLiteral("1 1/2 c Sliced mushrooms")),
+                 QStringList{QStringLiteral("  1 1/2 c  Sliced mushrooms")});
+        QCOMPARE(mealMasterIngredient(QStringLiteral("2  cups flour")), QStringList{QStringLiteral("      2    cups flour")});
+        QCOMPARE(mealMasterIngredient(QStringLiteral("Salt")), QStringList{QStringLiteral("           Salt")});
+        QCOMPARE(mealMasterIngredient(QStringLiteral("3 lb")), QStringList{QStringLiteral("      3 lb")});
+        // An amount longer than seven columns is text; so is a unit without one.
+        QCOMPARE(mealMasterIngredient(QStringLiteral("1 1/2 1/4 c milk")),
+                 QStringList{QStringLiteral("  1 1/2    1/4 c milk")});
+        QCOMPARE(mealMasterIngredient(QStringLiteral("c sugar")), QStringList{QStringLiteral("           c sugar")});
+        // A leading dash is no continuation.
+        QCOMPARE(mealMasterIngredient(QStringLiteral("-pepper")), QStringList{QStringLiteral("      -    pepper")});
+
+        // Long texts go on in "-" lines, none wider than 76 columns.
+        const QStringList longLine = mealMasterIngredient(QString(30, QLatin1Char('x')) +
+                                                          QStringLiteral(" a b c d e f g h i j k l m n o p q r s t u v w "
+                                                                         "x y z one two three four five six seven"));
+        QVERIFY(longLine.size() == 2);
+        QVERIFY(longLine[1].startsWith(QStringLiteral("           -")));
+        for (const QString& l : longLine)
+            QVERIFY(l.size() <= kMealMasterWidth);
+    }
+
+    void roundTripThroughTheReader_data()
+    {
+        QTest::addColumn<int>("encoding");
+        QTest::newRow("utf-8") << int(TextEncoding::Utf8);
+        QTest::newRow("windows-1252") << int(TextEncoding::Windows1252);
+    }
+
+    void roundTripThroughTheReader()
+    {
+        QFETCH(int, encoding);
+        const QVector<Recipe> recipes = cookbook();
+        const QByteArray bytes = encodeRecipeText(mealMasterText(recipes), TextEncoding(encoding));
+        compareReadBack(recipes, readBack(bytes));
+
+        // The framing, header and heading lines as other programs expect them.
+        const QString text = decodeRecipeText(bytes);
+        QVERIFY(text.startsWith(QStringLiteral("MMMMM----- Recipe via Meal-Master (tm) v8.05\r\n")));
+        QVERIFY(text.contains(QStringLiteral("\r\n      Title: Crème Brûlée\r\n Categories: Desserts\r\n"
+                                             "      Yield: 6 servings\r\n  Prep Time: 20 min\r\n")));
+        QVERIFY(text.contains(QStringLiteral("\r\nMMMMM-----FOR THE TOPPING:-----\r\n")));
+        QVERIFY(!text.contains(QStringLiteral("Cook Time: \r\n")));
+        QCOMPARE(text.count(QStringLiteral("\r\nMMMMM\r\n")), recipes.size());
+        for (const QString& line : text.split(QStringLiteral("\r\n")))
+            QVERIFY2(line.size() <= kMealMasterWidth || !line.contains(QLatin1Char(' ')), qPrintable(line));
+        // Windows-1252 holds every character of these recipes.
+        if (TextEncoding(encoding) == TextEncoding::Windows1252) {
+            QVERIFY(bytes.contains("Cr\xe8me Br\xfbl\xe9" "e"));
+            QVERIFY(!bytes.contains('?'));
+        }
+
+        // Read back and written again, the file is the same.
+        QVector<Recipe> again = readBack(bytes);
+        QCOMPARE(readBack(encodeRecipeText(mealMasterText(again), TextEncoding(encoding))).size(), again.size());
+    }
+
+    void windows1252MarksWhatItCannotHold()
+    {
+        QCOMPARE(encodeRecipeText(QStringLiteral("é€ ✓"), TextEncoding::Windows1252), QByteArray("\xe9\x80 ?"));
+        QCOMPARE(encodeRecipeText(QStringLiteral("é€ ✓"), TextEncoding::Utf8), QStringLiteral("é€ ✓").toUtf8());
+    }
+
+    void formatByFileType()
+    {
+        QCOMPARE(exportFormatOf(QStringLiteral("/a/b.XML")), std::optional<ExportFormat>(ExportFormat::Book));
+        QCOMPARE(exportFormatOf(QStringLiteral("b.mmf")), std::optional<ExportFormat>(ExportFormat::MealMaster));
+        QCOMPARE(exportFormatOf(QStringLiteral("b.pdf")), std::optional<ExportFormat>(ExportFormat::Cookbook));
+        QCOMPARE(exportFormatOf(QStringLiteral("b.htm")), std::optional<ExportFormat>(ExportFormat::WebPage));
+        QCOMPARE(exportFormatOf(QStringLiteral("b.txt")), std::nullopt);
+        QCOMPARE(exportFormatOf(QStringLiteral("mmf")), std::nullopt);
+    }
+
+    void exportFilesOfEveryFormat()
+    {
+        bdtest::TestEnv env;
+        RecipeBook book;
+        QVector<Recipe> recipes = cookbook();
+        recipes[0].image = QStringLiteral("recipes_Desserts_Creme.png");
+        bdtest::writeFile(env.file(QStringLiteral("images/recipes_Desserts_Creme.png")), bdtest::pngBytes(40, 30));
+        fill(book, recipes);
+        const QVector<RecipeRef> items = everything(book);
+        ExportJob job;
+        job.imagesFolder = env.file(QStringLiteral("images"));
+        job.date = QStringLiteral("1/2/2030");
+
+        // MealMaster: the import reads the file back, in list order.
+        ExportOptions options;
+        options.format = ExportFormat::MealMaster;
+        job.path = env.file(QStringLiteral("out/book.mmf"));
+        QDir().mkpath(env.file(QStringLiteral("out")));
+        ExportResult r = exportAs(book, items, job, options);
+        QCOMPARE(r.outcome, RunOutcome::Done);
+        QCOMPARE(r.written, recipes.size());
+        RecipeBook source;
+        QCOMPARE(loadImportFile(job.path, source, QStringLiteral("Imported")), ImportKind::MealMaster);
+        QVector<Recipe> expected;
+        QVERIFY(listedRecipes(book, items, expected));
+        compareReadBack(expected, recipesOf(source));
+
+        // A web page with its pictures in a folder beside it, or inside it.
+        options.format = ExportFormat::WebPage;
+        options.title = QStringLiteral("Family <Favourites>");
+        job.path = env.file(QStringLiteral("out/book.html"));
+        r = exportAs(book, items, job, options);
+        QCOMPARE(r.outcome, RunOutcome::Done);
+        QString html = QString::fromUtf8(bdtest::readFile(job.path));
+        QVERIFY(html.contains(QStringLiteral("<title>Family &lt;Favourites&gt;</title>")));
+        QVERIFY(html.contains(QStringLiteral("src=\"book_files/recipes_Desserts_Creme.png\"")));
+        QCOMPARE(bdtest::readFile(env.file(QStringLiteral("out/book_files/recipes_Desserts_Creme.png"))),
+                 bdtest::pngBytes(40, 30));
+        for (const Recipe& recipe : std::as_const(recipes))
+            QVERIFY(html.contains(recipe.title.toHtmlEscaped()));
+        // The contents link to every recipe, chapters A-Z.
+        QVERIFY(html.indexOf(QStringLiteral(">Appetizers, Snacks</a>")) < html.indexOf(QStringLiteral(">Breads</a>")));
+        QCOMPARE(html.count(QStringLiteral("<li><a href=\"#r")), 2 * recipes.size()); // contents and index
+
+        options.webPictures = WebPictures::Embedded;
+        job.path = env.file(QStringLiteral("out/inside.html"));
+        QCOMPARE(exportAs(book, items, job, options).outcome, RunOutcome::Done);
+        html = QString::fromUtf8(bdtest::readFile(job.path));
+        QVERIFY(html.contains(QStringLiteral("src=\"data:image/png;base64,") +
+                              QString::fromLatin1(bdtest::pngBytes(40, 30).toBase64())));
+        QVERIFY(!QFileInfo::exists(env.file(QStringLiteral("out/inside_files"))));
+
+        options.webPictures = WebPictures::None;
+        QCOMPARE(exportAs(book, items, job, options).outcome, RunOutcome::Done);
+        QVERIFY(!bdtest::readFile(job.path).contains("<img"));
+
+        // The cookbook PDF.
+        options.format = ExportFormat::Cookbook;
+        job.path = env.file(QStringLiteral("out/book.pdf"));
+        QCOMPARE(exportAs(book, items, job, options).outcome, RunOutcome::Done);
+        QVERIFY(bdtest::readFile(job.path).startsWith("%PDF-"));
+
+        // A recipe missing from the book fails the export.
+        job.path = env.file(QStringLiteral("out/missing.mmf"));
+        options.format = ExportFormat::MealMaster;
+        r = exportAs(book, {{0, QStringLiteral("No such recipe")}}, job, options);
+        QCOMPARE(r.outcome, RunOutcome::Failed);
+        // A cancelled export writes what was done.
+        r = exportAs(book, items, job, options, [](int done, int) { return done < 2; });
+        QCOMPARE(r.outcome, RunOutcome::Cancelled);
+        QCOMPARE(r.written, 2);
+        QCOMPARE(bdtest::readFile(job.path).count("\r\nMMMMM\r\n"), 2);
+    }
+};
+
+QTEST_MAIN(TestExportFormats)
+#include "tst_exportformats.moc"

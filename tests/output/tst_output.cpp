@@ -209,7 +209,8 @@ private slots:
         QTextDocument doc;
         // A title that looks like markup, or like an escaped character, is shown as typed.
         const QString title = QStringLiteral("Pie &lt;3 <b>x</b>");
-        QVERIFY(loadPrintPage(doc, prepTempPrint({title, {}, {}, {}, QStringLiteral("Fish & chips\n<b>salt</b>"), {}, {}})));
+        QVERIFY(loadPrintPage(doc,
+                              prepTempPrint({title, {}, {}, {}, QStringLiteral("Fish & chips\n<b>salt</b>"), {}, {}})));
         QStringList shown;
         for (const QString& line : doc.toPlainText().split(QLatin1Char('\n')))
             shown << line.trimmed();

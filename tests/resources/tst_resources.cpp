@@ -98,7 +98,8 @@ private slots:
                     if (window.bilingual->rows[i].style != Bilingual::WindowTitle)
                         names << QLatin1String(window.bilingual->rows[i].control);
             for (const QString& name : names)
-                QVERIFY2(w->findChild<QObject*>(name), qPrintable(QLatin1String(window.name) + QLatin1Char(' ') + name));
+                QVERIFY2(w->findChild<QObject*>(name),
+                         qPrintable(QLatin1String(window.name) + QLatin1Char(' ') + name));
             // Colours go to widgets only.
             const ColourTable& c = *window.colours;
             for (Names list : {c.frames, c.buttons, c.content, c.panels, c.labels, c.fontSized})

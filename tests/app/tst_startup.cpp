@@ -96,6 +96,15 @@ private slots:
         QCOMPARE(env.read(QStringLiteral("recipes.xml.bad")), QByteArray("kept before"));
         QCOMPARE(env.read(QStringLiteral("recipes.xml.bad2")), garbage);
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), kEmptyBook);
+
+        // With .bad and .bad2 taken, the next one is .bad3.
+        const QByteArray second = garbage + "sert";
+        env.write(QStringLiteral("recipes.xml"), second);
+        env.dialogs.clear();
+        QCOMPARE(initialise(env.appPath()), InitOutcome::Ready);
+        QVERIFY(env.dialogs.calls.at(1).text.contains(QStringLiteral("recipes.xml.bad3")));
+        QCOMPARE(env.read(QStringLiteral("recipes.xml.bad2")), garbage);
+        QCOMPARE(env.read(QStringLiteral("recipes.xml.bad3")), second);
     }
 
     void commandLineAndBookFolder()

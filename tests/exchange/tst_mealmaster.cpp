@@ -393,6 +393,22 @@ private slots:
                                 "Typed by Joe from the club newsletter, http://www.example.org/newsletters/1998/spring.html\n\n"
                                 "Recipe: \"Chinese Appetizers\", a cookbook\nPublished 1981"));
     }
+
+    void windows1252TableEndsAndLongestHeader()
+    {
+        // The first and last byte the table maps, and their neighbours.
+        QCOMPARE(decodeRecipeText("\x7f\x80\x9f\xa0"), QStringView(u"\x7f\u20AC\u0178\u00A0").toString());
+
+        // A header value may be 200 characters long; at 201 the recipe is unreadable.
+        for (int length : {200, 201}) {
+            const QByteArray title(length, 'x');
+            const Read r(lines({"MMMMM----- Recipe", "Title: " + title, "MMMMM"}));
+            QCOMPARE(r.read.recipes, length == 200 ? 1 : 0);
+            QCOMPARE(r.read.skipped, length == 200 ? QVector<int>() : QVector<int>{1});
+            if (length == 200)
+                QCOMPARE(r.recipe(0).title, QString::fromLatin1(title));
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMealMaster)

@@ -98,6 +98,7 @@ private slots:
                                "ann@mail.co.uk", "ann@example.museum", "9ann@example.net"};
         const char* invalid[] = {"ann@e.com", "ann@my-host.com", "ann+tag@example.com", "_ann@example.com",
                                  ".ann@example.com", "@example.com", "ann@@example.com", "ann@b@example.com",
+                                 "ann@example.com@example.org",
                                  "annexample.com", "ann@localhost", "ann@example..com", "ann@example.com.",
                                  "ann@.example.com", "ann@example.xyz", "ann@example.co.u", "ann@ex ample.com",
                                  "ann\xC3\xA9@example.com"};
@@ -224,11 +225,13 @@ private slots:
                                      {QStringLiteral("SubmitMe"), QStringLiteral("Submit")}}));
         QVERIFY(relay.fields().at(3).second.contains(QStringLiteral("eggs & milk\n<b>")));
 
-        // A server failure is not a success.
-        env.dialogs.clear();
-        relay.status = 500;
-        w.cmdSend->click();
-        QTRY_COMPARE(env.dialogs.messageIds(), (QList<int>{243}));
+        // A refused form or a server failure is not a success.
+        for (int status : {400, 500}) {
+            env.dialogs.clear();
+            relay.status = status;
+            w.cmdSend->click();
+            QTRY_COMPARE(env.dialogs.messageIds(), (QList<int>{243}));
+        }
 
         // No connection: 297 with the warning icon; the next Send starts clean.
         QTcpServer probe;

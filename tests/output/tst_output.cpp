@@ -210,10 +210,16 @@ private slots:
                  QString::fromUtf8("bake at &lt; 200\xC2\xB0 &amp; &quot;don&#39;t&quot;<br>\n&lt;b&gt;"));
         bdtest::TestEnv env;
         QTextDocument doc;
-        QVERIFY(loadPrintPage(doc, prepTempPrint({QStringLiteral("Fish & chips"), {}, {}, {},
-                                                  QStringLiteral("<b>salt</b>"), {}, {}, {}, {}, {}})));
-        QVERIFY(doc.toPlainText().contains(QStringLiteral("Fish & chips")));
-        QVERIFY(doc.toPlainText().contains(QStringLiteral("<b>salt</b>")));
+        // A title that looks like markup, or like an escaped character, is shown as typed.
+        const QString title = QStringLiteral("Pie &lt;3 <b>x</b>");
+        QVERIFY(loadPrintPage(doc,
+                              prepTempPrint({title, {}, {}, {}, QStringLiteral("Fish & chips\n<b>salt</b>"), {}, {}, {}, {}, {}})));
+        QStringList shown;
+        for (const QString& line : doc.toPlainText().split(QLatin1Char('\n')))
+            shown << line.trimmed();
+        QVERIFY2(shown.contains(title), qPrintable(doc.toPlainText()));
+        QVERIFY(shown.contains(QStringLiteral("Fish & chips")));
+        QVERIFY(shown.contains(QStringLiteral("<b>salt</b>")));
         QVERIFY(doc.find(QStringLiteral("salt")).charFormat().fontWeight() <= QFont::Normal);
     }
 

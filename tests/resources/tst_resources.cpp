@@ -1,15 +1,29 @@
 // String table, colour schemes and the caption tables.
 
 #include "app/dialogs.h"
+#include "app/frmOps.h"
 #include "app/globals.h"
 #include "app/listsort.h"
+#include "app/windows.h"
+#include "browse/frmBr.h"
+#include "entry/frmAdd.h"
+#include "entry/frmEdit.h"
+#include "exchange/frmExp.h"
+#include "exchange/frmImp.h"
+#include "output/frmEmail.h"
+#include "output/frmPlainText.h"
 #include "resources/captions.h"
 #include "resources/colours.h"
 #include "resources/strings.h"
+#include "search/frmSearch.h"
+#include "testsupport.h"
 
 #include <QGuiApplication>
 #include <QPalette>
 #include <QtTest>
+
+#include <functional>
+#include <memory>
 
 using namespace bd;
 
@@ -47,6 +61,53 @@ private slots:
                 for (std::size_t i = 0; i < table->count; ++i)
                     QVERIFY2(!fetchText(table->rows[i].id).isEmpty(), qPrintable(QString::number(table->rows[i].id)));
         }
+    }
+
+    // A row naming a control its window does not have would leave that
+    // control uncaptioned or uncoloured without a word.
+    void tablesNameControlsTheirWindowsHave()
+    {
+        struct Window {
+            const char* name;
+            std::function<QWidget*()> build;
+            QList<const CaptionTable*> captions;
+            const BilingualTable* bilingual;
+            const ColourTable* colours;
+        };
+        const Window windows[] = {
+            {"frmBr", [] { return new frmBr; }, {&kBrCaptions}, nullptr, &kBrColours},
+            {"frmAdd", [] { return new frmAdd; }, {&kEntryCaptions, &kAddCaptions}, nullptr, &kAddColours},
+            {"frmEdit", [] { return new frmEdit; }, {&kEntryCaptions, &kEditCaptions}, nullptr, &kEditColours},
+            {"frmOps", [] { return new frmOps; }, {}, &kOpsCaptions, &kOpsColours},
+            {"frmSearch", [] { return new frmSearch; }, {&kSearchCaptions}, nullptr, &kSearchColours},
+            {"frmPlainText", [] { return new frmPlainText; }, {&kPlainTextCaptions}, nullptr, &kPlainTextColours},
+            {"frmEmail", [] { return new frmEmail; }, {&kEmailCaptions}, nullptr, &kEmailColours},
+            {"frmExp", [] { return new frmExp; }, {&kExpCaptions}, nullptr, &kExpColours},
+            {"frmImp", [] { return new frmImp; }, {&kImpCaptions}, nullptr, &kImpColours},
+        };
+        bdtest::TestEnv env;
+        for (const Window& window : windows) {
+            const std::unique_ptr<QWidget> w(window.build());
+            QStringList names;
+            for (const CaptionTable* table : window.captions)
+                for (std::size_t i = 0; i < table->count; ++i)
+                    if (table->rows[i].prop != Prop::WindowTitle)
+                        names << QLatin1String(table->rows[i].control);
+            if (window.bilingual)
+                for (std::size_t i = 0; i < window.bilingual->count; ++i)
+                    if (window.bilingual->rows[i].style != Bilingual::WindowTitle)
+                        names << QLatin1String(window.bilingual->rows[i].control);
+            for (const QString& name : names)
+                QVERIFY2(w->findChild<QObject*>(name),
+                         qPrintable(QLatin1String(window.name) + QLatin1Char(' ') + name));
+            // Colours go to widgets only.
+            const ColourTable& c = *window.colours;
+            for (Names list : {c.frames, c.buttons, c.content, c.panels, c.labels, c.fontSized})
+                for (Names n = list; *n; ++n)
+                    QVERIFY2(w->findChild<QWidget*>(QLatin1String(*n)),
+                             qPrintable(QLatin1String(window.name) + QLatin1Char(' ') + QLatin1String(*n)));
+        }
+        resetWindows();
     }
 
     void schemesHoldTheirColours()

@@ -54,8 +54,9 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
-    const QCommandLineOption recipesOption(QStringLiteral("recipes"), QStringLiteral("Recipes for the MealMaster export."),
-                                           QStringLiteral("N"), QStringLiteral("10000"));
+    const QCommandLineOption recipesOption(QStringLiteral("recipes"),
+                                           QStringLiteral("Recipes for the MealMaster export."), QStringLiteral("N"),
+                                           QStringLiteral("10000"));
     const QCommandLineOption pdfOption(QStringLiteral("pdf-recipes"), QStringLiteral("Recipes for the cookbook PDF."),
                                        QStringLiteral("N"), QStringLiteral("1000"));
     const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Runs of each export (median)."),

@@ -156,8 +156,9 @@ CommandResult exportFromCommandLine(const QString& folder, const Options& option
             QStringList names;
             for (const CategoryEntry& c : categories)
                 names << c.name;
-            return failed(QStringLiteral("The book has no category '%1'. Its categories: %2.")
-                              .arg(wanted, names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "))));
+            return failed(
+                QStringLiteral("The book has no category '%1'. Its categories: %2.")
+                    .arg(wanted, names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "))));
         }
         for (int position : std::as_const(found))
             if (!chosen.contains(position))
@@ -190,8 +191,9 @@ CommandResult exportFromCommandLine(const QString& folder, const Options& option
     exportOptions.recipePerPage = options.recipePerPage;
     const ExportResult r = exportAs(book, items, job, exportOptions);
     if (r.outcome != RunOutcome::Done)
-        return failed(QStringLiteral("%1 could not be written: %2")
-                          .arg(native(path), r.saved ? QStringLiteral("a picture could not be copied") : reason(r.saved)));
+        return failed(
+            QStringLiteral("%1 could not be written: %2")
+                .arg(native(path), r.saved ? QStringLiteral("a picture could not be copied") : reason(r.saved)));
     CommandResult done;
     done.out = QStringLiteral("Exported %1 in %2 to %3 (%4).\n")
                    .arg(plural(r.written, "recipe", "recipes"), plural(int(chosen.size()), "category", "categories"),
@@ -285,8 +287,8 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
 
     if (imported > 0) {
         QDir().mkpath(folder);
-        const SaveResult saved =
-            writeFileAtomically(bookIn(folder), [&book](QIODevice& device) { return book.writeTo(device); });
+        const SaveResult saved = writeFileAtomically(bookIn(folder),
+                                                     [&book](QIODevice& device) { return book.writeTo(device); });
         if (!saved) {
             removeNewPictures(images, picturesBefore);
             return failed(QStringLiteral("The recipe book %1 could not be saved: %2 Nothing was imported.")

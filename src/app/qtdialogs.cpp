@@ -57,7 +57,8 @@ std::optional<QString> runFileDialog(const FileRequest& r, QFileDialog::AcceptMo
     // A name typed without a type takes the type of the files shown.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& shown) {
         const qsizetype star = shown.indexOf(QStringLiteral("*."));
-        const QString type = star < 0 ? QString() : shown.mid(star + 2).section(QRegularExpression(QStringLiteral("[ ;)]")), 0, 0);
+        const QString type = star < 0 ? QString()
+                                      : shown.mid(star + 2).section(QRegularExpression(QStringLiteral("[ ;)]")), 0, 0);
         if (!type.isEmpty() && !type.contains(QLatin1Char('*')))
             dialog.setDefaultSuffix(type);
     });

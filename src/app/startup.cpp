@@ -59,8 +59,8 @@ Options parseCommandLine(const QStringList& arguments)
                                      QStringLiteral("With --export to .pdf: start each recipe on a new page."));
     const QCommandLineOption windows1252(QStringLiteral("windows-1252"),
                                          QStringLiteral("With --export to .mmf: write Windows-1252, not UTF-8."));
-    parser.addOptions({help, version, dataDir, exportFile, category, importFile, skipClashes, title, perPage,
-                       windows1252});
+    parser.addOptions(
+        {help, version, dataDir, exportFile, category, importFile, skipClashes, title, perPage, windows1252});
     Options o;
     const auto onlyWith = [&](const QCommandLineOption& option, bool given, const char* needed) {
         if (o.error.isEmpty() && parser.isSet(option) && !given)
@@ -69,8 +69,7 @@ Options parseCommandLine(const QStringList& arguments)
     if (!parser.parse(arguments)) {
         o.error = parser.errorText();
         o.unknownOption = !parser.unknownOptionNames().isEmpty();
-    }
-    else if (!parser.positionalArguments().isEmpty() && !parser.isSet(importFile))
+    } else if (!parser.positionalArguments().isEmpty() && !parser.isSet(importFile))
         o.error = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
     else if (parser.isSet(dataDir) && parser.value(dataDir).trimmed().isEmpty())
         o.error = QStringLiteral("--data-dir needs a folder.");

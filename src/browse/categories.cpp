@@ -13,8 +13,8 @@ std::optional<QString> askNewCategoryName(const QStringList& listEntries, const 
         return std::nullopt;
     const QString prompt = fetchText(Str::RenameCategory) + QStringLiteral(":\r\n« ") + current + QStringLiteral(" »");
     for (;;) {
-        const std::optional<QString> answer =
-            dialogs().input(Str::RenameCategory, prompt, QStringLiteral("BD"), current);
+        const std::optional<QString> answer = dialogs().input(Str::RenameCategory, prompt, QStringLiteral("BD"),
+                                                              current);
         const QString newName = answer ? storableText(*answer).trimmed() : QString();
         if (newName.isEmpty() || newName == current)
             return std::nullopt;

@@ -402,8 +402,8 @@ void frmBr::remove()
     if (!item || item->text().isEmpty())
         return;
     const QString title = item->text();
-    if (msgBox(Str::ConfirmDeletion, Buttons::YesNo, Icon::None, QStringLiteral(":  « ") + title + QStringLiteral(" »")) ==
-        Answer::No)
+    if (msgBox(Str::ConfirmDeletion, Buttons::YesNo, Icon::None,
+               QStringLiteral(":  « ") + title + QStringLiteral(" »")) == Answer::No)
         return;
     report(bookStore().deleteRecipe({selectedCategory(), title}));
     categoryChanged();

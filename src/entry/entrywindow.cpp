@@ -336,7 +336,7 @@ void EntryWindow::newCategory()
     if (name.isEmpty())
         return;
     if (!nameAllowed(name)) {
-        msgBox(Str::CategoryChars, Buttons::Ok, Icon::None, 
+        msgBox(Str::CategoryChars, Buttons::Ok, Icon::None,
                forbiddenCharsText(twin_ == Twin::Add ? CharsList::AddCategory : CharsList::EditCategory));
         return;
     }
@@ -444,10 +444,7 @@ void EntryWindow::setLineText(QLineEdit* box, const QString& text)
     box->setText(text);
 }
 
-QString EntryWindow::enteredTitle() const
-{
-    return oneLine(storableText(txtTitle->text())).trimmed();
-}
+QString EntryWindow::enteredTitle() const { return oneLine(storableText(txtTitle->text())).trimmed(); }
 
 Recipe EntryWindow::recipeInput() const
 {

@@ -131,7 +131,7 @@ struct ImportResult {
 // with more than eleven children, or a clashing one with fewer than eight,
 // stops the run (Corrupt), as does a picture that cannot be copied. However
 // the run ends, the book is saved once with what was imported.
-ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const ImportJob& job,
-                           const TitleAsker& ask = {}, const StepFn& step = {});
+ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const ImportJob& job, const TitleAsker& ask = {},
+                           const StepFn& step = {});
 
 } // namespace bd

@@ -46,8 +46,9 @@ QString embedded(const QString& path)
             return QString();
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
-        image.scaled(image.size().boundedTo(QSize(kEmbedSide, kEmbedSide)), Qt::KeepAspectRatio,
-                     Qt::SmoothTransformation)
+        image
+            .scaled(image.size().boundedTo(QSize(kEmbedSide, kEmbedSide)), Qt::KeepAspectRatio,
+                    Qt::SmoothTransformation)
             .save(&buffer, "JPEG", 85);
         format = "jpeg";
     }

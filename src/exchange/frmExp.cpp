@@ -174,8 +174,8 @@ void frmExp::cmdSaveAs_Click()
     // The file's type chooses the format.
     const QString filter = fetchText(Str::RecipeBooksFilter) + QStringLiteral("|*.xml|") +
                            fetchText(Str::MealMasterFilter) + QStringLiteral("|*.mmf|") +
-                           fetchText(Str::CookbookFilter) + QStringLiteral("|*.pdf|") +
-                           fetchText(Str::WebPageFilter) + QStringLiteral("|*.html;*.htm|");
+                           fetchText(Str::CookbookFilter) + QStringLiteral("|*.pdf|") + fetchText(Str::WebPageFilter) +
+                           QStringLiteral("|*.html;*.htm|");
     const std::optional<QString> chosen = chooseBookFile(true, QStringLiteral("BD"), 305, filter);
     if (!chosen)
         return;
@@ -254,10 +254,12 @@ void frmExp::showOptions()
     struct Texts {
         int question, first, second, third;
     };
-    const Texts t = f == ExportFormat::MealMaster ? Texts{Str::MealMasterEncoding, Str::EncodingUtf8, Str::EncodingWindows1252, 0}
-                    : f == ExportFormat::Cookbook ? Texts{Str::CookbookLayout, Str::RecipesFlowOn, Str::RecipePerPage, 0}
-                                                  : Texts{Str::WebPictures, Str::WebPicturesFolder,
-                                                          Str::WebPicturesEmbedded, Str::WebPicturesNone};
+    const Texts t = f == ExportFormat::MealMaster
+                        ? Texts{Str::MealMasterEncoding, Str::EncodingUtf8, Str::EncodingWindows1252, 0}
+                    : f == ExportFormat::Cookbook
+                        ? Texts{Str::CookbookLayout, Str::RecipesFlowOn, Str::RecipePerPage, 0}
+                        : Texts{Str::WebPictures, Str::WebPicturesFolder, Str::WebPicturesEmbedded,
+                                Str::WebPicturesNone};
     if (lblOptions->property("format").toInt() != int(f) + 1) {
         lblOptions->setProperty("format", int(f) + 1);
         optFirst->setChecked(true);
@@ -306,8 +308,8 @@ void frmExp::ExportRecipes()
                                                   : WebPictures::Folder;
 
     WorkProgress shown(this, Str::Exporting);
-    const ExportResult r =
-        exportAs(G.xmlDoc, items, job, options, [&shown](int done, int total) { return shown.step(done, total); });
+    const ExportResult r = exportAs(G.xmlDoc, items, job, options,
+                                    [&shown](int done, int total) { return shown.step(done, total); });
     shown.finish();
     switch (r.outcome) {
     case RunOutcome::Done: msgBox(Str::ExportDone); break;

@@ -22,11 +22,10 @@ namespace bd {
 
 std::optional<QString> askNewTitle(const QString& shownTitle)
 {
-    const QString prompt =
-        fetchText(Str::TitleClash) + QStringLiteral(" [") + shownTitle + QStringLiteral("] ") + fetchText(Str::TitleClashAsk);
+    const QString prompt = fetchText(Str::TitleClash) + QStringLiteral(" [") + shownTitle + QStringLiteral("] ") +
+                           fetchText(Str::TitleClashAsk);
     return dialogs().input(Str::TitleClash, prompt, QStringLiteral("BD"), fetchText(Str::NewTitleDefault));
 }
-
 
 namespace {
 constexpr double kWidth = 6480;

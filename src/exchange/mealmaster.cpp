@@ -118,10 +118,7 @@ bool onlyDashes(QStringView t)
 }
 
 // A line that may begin a recipe: "MMMMM-" or five dashes, then text.
-bool framing(QStringView t)
-{
-    return (startsWith(t, "MMMMM-") || startsWith(t, "-----")) && !dashedText(t).isEmpty();
-}
+bool framing(QStringView t) { return (startsWith(t, "MMMMM-") || startsWith(t, "-----")) && !dashedText(t).isEmpty(); }
 
 // A section heading: "MMMMM-" and text, or three dashes, text and dashes.
 bool heading(QStringView t)
@@ -171,10 +168,10 @@ bool headerLine(QStringView t, Key* key, QStringView* value)
     static const struct {
         const char* name;
         Key key;
-    } keys[] = {{"title", Key::Title},           {"categories", Key::Categories},   {"category", Key::Categories},
-                {"yield", Key::Yield},           {"servings", Key::Yield},          {"serves", Key::Yield},
-                {"serving size", Key::Yield},    {"makes", Key::Yield},             {"preparation time", Key::PrepTime},
-                {"prep time", Key::PrepTime},    {"cooking time", Key::CookTime},   {"cook time", Key::CookTime}};
+    } keys[] = {{"title", Key::Title},        {"categories", Key::Categories}, {"category", Key::Categories},
+                {"yield", Key::Yield},        {"servings", Key::Yield},        {"serves", Key::Yield},
+                {"serving size", Key::Yield}, {"makes", Key::Yield},           {"preparation time", Key::PrepTime},
+                {"prep time", Key::PrepTime}, {"cooking time", Key::CookTime}, {"cook time", Key::CookTime}};
     *key = Key::Other;
     for (const auto& k : keys)
         if (sameAscii(name, k.name))
@@ -617,7 +614,7 @@ private:
     QString ing_, right_, other_;      // lines of the ingredients, the waiting right column, the notes
     bool leftOpen_ = false;            // the last ingredient line is the left column's, open to continuations
     std::vector<Item> directions_;
-    QStringList kept_;               // copies of lines that need them
+    QStringList kept_;              // copies of lines that need them
     std::vector<qsizetype> widths_; // of the directions' lines, while they are joined
 };
 

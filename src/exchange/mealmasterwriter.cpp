@@ -156,8 +156,7 @@ public:
         prefix_ += unit;
         while (prefix_.size() < kTextColumn)
             prefix_ += QLatin1Char(' ');
-        const QStringView text =
-            i < words_.size() ? line.mid(words_[i].data() - line.data()).trimmed() : rest;
+        const QStringView text = i < words_.size() ? line.mid(words_[i].data() - line.data()).trimmed() : rest;
         if (text.isEmpty()) {
             QStringView only(prefix_);
             while (only.endsWith(QLatin1Char(' ')))

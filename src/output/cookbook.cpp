@@ -133,7 +133,8 @@ QString recipeHtml(const Recipe& r, int i, BookMarkup markup, bool pageBreak, co
         out += QStringLiteral("<p class=\"times\">") + times.join(QStringLiteral(" &nbsp;&middot;&nbsp; ")) +
                QStringLiteral("</p>\n");
     if (!picture.src.isEmpty()) {
-        out += QStringLiteral("<img class=\"picture\" src=\"%1\" width=\"%2\" height=\"%3\" align=\"right\" alt=\"\">\n")
+        out += QStringLiteral(
+                   "<img class=\"picture\" src=\"%1\" width=\"%2\" height=\"%3\" align=\"right\" alt=\"\">\n")
                    .arg(picture.src.toHtmlEscaped())
                    .arg(qRound(picture.size.width()))
                    .arg(qRound(picture.size.height()));
@@ -182,10 +183,9 @@ CookbookPlan planCookbook(QVector<Recipe> recipes)
         const int order = c.compare(plan.recipes[a].title, plan.recipes[b].title);
         return order != 0 ? order < 0 : plan.recipes[a].title < plan.recipes[b].title;
     };
-    std::stable_sort(plan.chapters.begin(), plan.chapters.end(),
-                     [&](const CookbookPlan::Chapter& a, const CookbookPlan::Chapter& b) {
-                         return c.compare(a.name, b.name) < 0;
-                     });
+    std::stable_sort(
+        plan.chapters.begin(), plan.chapters.end(),
+        [&](const CookbookPlan::Chapter& a, const CookbookPlan::Chapter& b) { return c.compare(a.name, b.name) < 0; });
     for (CookbookPlan::Chapter& chapter : plan.chapters)
         std::stable_sort(chapter.recipes.begin(), chapter.recipes.end(), byTitle);
     std::stable_sort(plan.index.begin(), plan.index.end(), byTitle);
@@ -238,8 +238,8 @@ QString cookbookHtml(const CookbookPlan& plan, const CookbookOptions& options, B
         // Each entry names what it points to; the page numbers are drawn
         // beside the entries when the pages are painted.
         for (int c = 0; c < plan.chapters.size(); ++c) {
-            out += QStringLiteral("<p class=\"tocchapter\"><a name=\"tc%1\"></a>").arg(c) +
-                   esc(plan.chapters[c].name) + QStringLiteral("</p>\n");
+            out += QStringLiteral("<p class=\"tocchapter\"><a name=\"tc%1\"></a>").arg(c) + esc(plan.chapters[c].name) +
+                   QStringLiteral("</p>\n");
             for (int i : plan.chapters[c].recipes)
                 out += QStringLiteral("<p class=\"tocrecipe\"><a name=\"tr%1\"></a>").arg(i) +
                        esc(plan.recipes[i].title) + QStringLiteral("</p>\n");
@@ -256,8 +256,7 @@ QString cookbookHtml(const CookbookPlan& plan, const CookbookOptions& options, B
         bool first = true;
         for (int i : plan.chapters[c].recipes) {
             const bool newPage = (options.recipePerPage && !first) || pages->moved.contains(i);
-            out += recipeHtml(plan.recipes[i], i, markup, newPage,
-                              picture ? picture(i) : PictureSource());
+            out += recipeHtml(plan.recipes[i], i, markup, newPage, picture ? picture(i) : PictureSource());
             first = false;
         }
     }
@@ -282,8 +281,7 @@ QString cookbookHtml(const CookbookPlan& plan, const CookbookOptions& options, B
         if (web)
             out += QStringLiteral("<li><a href=\"#r%1\">").arg(i) + entry + QStringLiteral("</a></li>\n");
         else
-            out += QStringLiteral("<p class=\"entry\"><a name=\"ti%1\"></a>").arg(i) + entry +
-                   QStringLiteral("</p>\n");
+            out += QStringLiteral("<p class=\"entry\"><a name=\"ti%1\"></a>").arg(i) + entry + QStringLiteral("</p>\n");
     }
     if (web && !letter.isEmpty())
         out += QStringLiteral("</ul>\n");
@@ -309,9 +307,9 @@ Cookbook::Cookbook(QVector<Recipe> recipes, const CookbookOptions& options, QObj
             continue;
         const QSizeF shown = QSizeF(image.size()).scaled(kPictureWidth, kPictureHeight, Qt::KeepAspectRatio);
         const QSize kept = (shown * kPictureResolution).toSize();
-        pictures_.insert(i, image.width() > kept.width() ? image.scaled(kept, Qt::KeepAspectRatio,
-                                                                         Qt::SmoothTransformation)
-                                                         : image);
+        pictures_.insert(i, image.width() > kept.width()
+                                ? image.scaled(kept, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                                : image);
         pictureSizes_.insert(i, shown);
     }
 }

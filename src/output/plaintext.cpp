@@ -29,13 +29,8 @@ QString section(int headingId, const QString& text)
 
 QString plainTextRecipe(const Recipe& r)
 {
-    return withCrLf(r.title) + kCrLf + kCrLf
-           + valueLine(108, r.preptime)
-           + valueLine(109, r.cooktime)
-           + valueLine(110, r.yield) + kCrLf
-           + section(102, r.ing)
-           + section(103, r.prep)
-           + section(104, r.other);
+    return withCrLf(r.title) + kCrLf + kCrLf + valueLine(108, r.preptime) + valueLine(109, r.cooktime) +
+           valueLine(110, r.yield) + kCrLf + section(102, r.ing) + section(103, r.prep) + section(104, r.other);
 }
 
 QByteArray plainTextFileBytes(const QString& text) { return (text + kCrLf).toUtf8(); }

@@ -27,15 +27,15 @@ QString fetchText(int n);
 namespace Str {
 enum : int {
     // Messages and prompts, by their English ids.
-    NewCategoryName = 163,     // the question for a new category's name
+    NewCategoryName = 163, // the question for a new category's name
     NoCategoryChosen = 164,
     NoTitle = 165,
-    TitleChars = 166,          // a title holds a forbidden character
+    TitleChars = 166, // a title holds a forbidden character
     TitleTaken = 167,
     ConfirmDeletion = 168,
     NothingToExport = 172,
     NoExportFile = 173,
-    FileExists = 175,          // overwrite the chosen file?
+    FileExists = 175, // overwrite the chosen file?
     NoImportFile = 180,
     NothingToImport = 182,
     ImportDone = 184,
@@ -43,10 +43,10 @@ enum : int {
     ImportFileInvalid = 186,
     CategoryExists = 192,
     PictureTypeWrong = 193,
-    PictureUnreadable = 197,   // a chosen picture is gone or empty
-    TitleClash = 200,          // the import's question for a new title ...
+    PictureUnreadable = 197, // a chosen picture is gone or empty
+    TitleClash = 200,        // the import's question for a new title ...
     TitleClashAsk = 201,
-    NewTitleDefault = 202,     // ... and its proposed answer
+    NewTitleDefault = 202, // ... and its proposed answer
     ExportDone = 215,
     ExportFailed = 216,
     EmailAddressInvalid = 244,
@@ -55,10 +55,10 @@ enum : int {
     CategoryHasRecipes = 259,
     RenameCategory = 261,
     HelpNotFound = 262,
-    BookInvalid = 263,         // offer to start an empty book
+    BookInvalid = 263, // offer to start an empty book
     OperationCancelled = 283,
     BackupDone = 284,
-    CategoryChars = 295,       // a category name holds a forbidden character
+    CategoryChars = 295, // a category name holds a forbidden character
     NoConnection = 297,
     PictureCorrupt = 300,
     PictureInBookFolder = 301,
@@ -67,41 +67,41 @@ enum : int {
     BackupPicturesAsk = 304,
     PrimaryBookRefused = 305,
     // The program's own additions.
-    WebAddressPlain = 220,  // the maker's web address without scheme
-    WebAddress = 221,       // the maker's web address, clickable
-    SaveFailed = 307,       // the book could not be written
-    BadBookKeptAs = 308,    // an unreadable book was set aside as ...
-    BadBookNotMoved = 309,  // ... or could not be set aside
-    BookNotCreated = 310,   // no book could be created in the folder
+    WebAddressPlain = 220, // the maker's web address without scheme
+    WebAddress = 221,      // the maker's web address, clickable
+    SaveFailed = 307,      // the book could not be written
+    BadBookKeptAs = 308,   // an unreadable book was set aside as ...
+    BadBookNotMoved = 309, // ... or could not be set aside
+    BookNotCreated = 310,  // no book could be created in the folder
     BtnYes = 311,
     BtnNo = 312,
     BtnOk = 313,
     BtnCancel = 314,
     BtnRetry = 315,
     HelpTitle = 316,
-    CopyingPictures = 320,  // the backup copies the pictures
-    BookInUse = 390,        // another copy of the program has the book open
-    PictureNotStored = 391, // a picture could not be copied into the images folder
-    TextFileNotSaved = 340, // a plain-text file could not be written
+    CopyingPictures = 320,     // the backup copies the pictures
+    BookInUse = 390,           // another copy of the program has the book open
+    PictureNotStored = 391,    // a picture could not be copied into the images folder
+    TextFileNotSaved = 340,    // a plain-text file could not be written
     PrintPageNotWritten = 370, // the print page could not be written
-    ExportCancelled = 350,  // the export stopped by the user, done part kept
+    ExportCancelled = 350,     // the export stopped by the user, done part kept
     ImportCancelled = 351,
-    Exporting = 352,        // progress of the export and the import
+    Exporting = 352, // progress of the export and the import
     Importing = 353,
-    PictureNotCopied = 354, // the import stopped at a picture it could not copy
-    ImportedCategory = 700, // the category of imported recipes that name none
+    PictureNotCopied = 354,  // the import stopped at a picture it could not copy
+    ImportedCategory = 700,  // the category of imported recipes that name none
     RecipeBooksFilter = 701, // the file types of the import's file dialog
     MealMasterFilter = 702,
     AllFilesFilter = 703,
-    ImportedCount = 704,    // the last message of a MealMaster import
+    ImportedCount = 704, // the last message of a MealMaster import
     SkippedCount = 705,
     UnreadableLines = 706,
     AndMore = 707,
-    CookbookTitle = 740,      // the cover's title when the cook gives none
+    CookbookTitle = 740, // the cover's title when the cook gives none
     CookbookContents = 741,
     CookbookIndex = 742,
     CookbookRecipeCount = 743,
-    CookbookFilter = 744,     // file types of the export's file dialog
+    CookbookFilter = 744, // file types of the export's file dialog
     WebPageFilter = 745,
     ExportOptions = 746,      // header of the export wizard's options page
     MealMasterEncoding = 747, // ... its question and choices for each format
@@ -114,7 +114,7 @@ enum : int {
     WebPicturesFolder = 754,
     WebPicturesEmbedded = 755,
     WebPicturesNone = 756,
-    PrintCategory = 757,      // File > Print Category... of the browse window
+    PrintCategory = 757, // File > Print Category... of the browse window
     PrintCategoryTip = 758,
 };
 }

@@ -28,10 +28,7 @@ namespace {
 // gives a file such a name, so a crash's leftovers can be told apart.
 const QLatin1String kSaveMark(".bdsave-");
 
-QString systemReason()
-{
-    return qt_error_string(errno);
-}
+QString systemReason() { return qt_error_string(errno); }
 
 // Makes the written bytes durable before the file is put in place.
 bool syncToDisk(QFile& file)
@@ -70,10 +67,10 @@ SaveResult writeFileAtomically(const QString& path, const std::function<bool(QIO
         const QString why = errno ? systemReason() : file.errorString();
         return SaveResult::failure(why); // the temporary file goes with `file`
     }
-    const QFileDevice::Permissions wanted =
-        QFileInfo::exists(path) ? QFile::permissions(path)
-                                : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                                      QFileDevice::ReadOther;
+    const QFileDevice::Permissions wanted = QFileInfo::exists(path)
+                                                ? QFile::permissions(path)
+                                                : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                      QFileDevice::ReadGroup | QFileDevice::ReadOther;
     file.setPermissions(wanted);
     file.close();
     errno = 0;

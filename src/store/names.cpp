@@ -113,8 +113,7 @@ EntryCheck checkNewRecipe(const RecipeBook& book, const QString& title, bool cat
     return {};
 }
 
-EntryCheck checkEditedRecipe(const RecipeBook& book, const QString& title, bool categoryChosen,
-                             const QString& oldTitle)
+EntryCheck checkEditedRecipe(const RecipeBook& book, const QString& title, bool categoryChosen, const QString& oldTitle)
 {
     if (!categoryChosen)
         return categoryFailure();
@@ -156,8 +155,8 @@ QString getNewFileName(const QString& name, const QString& middle)
     const QString extension = dot >= 0 ? name.mid(dot) : QString();
     const int first = name.indexOf(QLatin1Char('_'));
     const int second = first >= 0 ? name.indexOf(QLatin1Char('_'), first + 1) : -1;
-    const QString stem =
-        second >= 0 ? name.left(second + 1) : name.left(dot >= 0 ? dot : name.size()) + QLatin1Char('_');
+    const QString stem = second >= 0 ? name.left(second + 1)
+                                     : name.left(dot >= 0 ? dot : name.size()) + QLatin1Char('_');
     const QString result = withinFolder(stem + middle + extension);
     return safePictureName(result) ? result : QString();
 }

@@ -41,8 +41,8 @@ bool categoryNameFree(const QStringList& listEntries, const QString& candidate);
 enum class EntryFocus { None, Title, Category };
 
 struct EntryCheck {
-    int message = 0;          // English string id; 0 when every check passed
-    QString suffix;           // text shown after the message
+    int message = 0; // English string id; 0 when every check passed
+    QString suffix;  // text shown after the message
     EntryFocus focus = EntryFocus::None;
     bool selectTitle = false; // the whole title is selected
     bool ok() const { return message == 0; }

@@ -22,10 +22,7 @@ QString& Recipe::operator[](int i)
     return *f[i];
 }
 
-const QString& Recipe::operator[](int i) const
-{
-    return const_cast<Recipe&>(*this)[i];
-}
+const QString& Recipe::operator[](int i) const { return const_cast<Recipe&>(*this)[i]; }
 
 namespace {
 

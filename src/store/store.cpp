@@ -270,10 +270,7 @@ QVector<std::pair<QString, int>> withCategories(const RecipeBook& book, QVector<
 }
 } // namespace
 
-QVector<std::pair<QString, int>> categoryListEntries(const RecipeBook& book)
-{
-    return withCategories(book, {});
-}
+QVector<std::pair<QString, int>> categoryListEntries(const RecipeBook& book) { return withCategories(book, {}); }
 
 QVector<std::pair<QString, int>> fillCategoryList(const RecipeBook& book)
 {

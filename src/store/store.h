@@ -18,8 +18,8 @@ namespace bd {
 
 // Where a book and its pictures are kept.
 struct BookPlace {
-    QString book;    // the book file
-    QString images;  // its images folder
+    QString book;                                  // the book file
+    QString images;                                // its images folder
     QString imgPrefix = QStringLiteral("recipes"); // first part of stored picture names
 };
 

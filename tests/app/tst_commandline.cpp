@@ -69,19 +69,23 @@ private slots:
         QCOMPARE(o.categories, QStringList({QStringLiteral("Soups"), QStringLiteral("Breads")}));
         QVERIFY(o.windows1252);
 
-        o = parse({QStringLiteral("--data-dir"), QStringLiteral("d"), QStringLiteral("--import"), QStringLiteral("a.mmf"),
-                   QStringLiteral("b.xml"), QStringLiteral("c.mmf"), QStringLiteral("--skip-clashes")});
+        o = parse({QStringLiteral("--data-dir"), QStringLiteral("d"), QStringLiteral("--import"),
+                   QStringLiteral("a.mmf"), QStringLiteral("b.xml"), QStringLiteral("c.mmf"),
+                   QStringLiteral("--skip-clashes")});
         QVERIFY(o.error.isEmpty());
-        QCOMPARE(o.importFiles, QStringList({QStringLiteral("a.mmf"), QStringLiteral("b.xml"), QStringLiteral("c.mmf")}));
+        QCOMPARE(o.importFiles,
+                 QStringList({QStringLiteral("a.mmf"), QStringLiteral("b.xml"), QStringLiteral("c.mmf")}));
         QVERIFY(o.skipClashes);
         QVERIFY(!parse({}).command());
 
         // Options of one command given to the other, or to none.
         for (const QStringList& wrong :
              {QStringList{QStringLiteral("--category"), QStringLiteral("Soups")},
-              QStringList{QStringLiteral("--import"), QStringLiteral("a"), QStringLiteral("--category"), QStringLiteral("S")},
+              QStringList{QStringLiteral("--import"), QStringLiteral("a"), QStringLiteral("--category"),
+                          QStringLiteral("S")},
               QStringList{QStringLiteral("--export"), QStringLiteral("a.pdf"), QStringLiteral("--skip-clashes")},
-              QStringList{QStringLiteral("--export"), QStringLiteral("a.xml"), QStringLiteral("--import"), QStringLiteral("b")},
+              QStringList{QStringLiteral("--export"), QStringLiteral("a.xml"), QStringLiteral("--import"),
+                          QStringLiteral("b")},
               QStringList{QStringLiteral("--export"), QStringLiteral("a.xml"), QStringLiteral("stray")},
               QStringList{QStringLiteral("--export"), QStringLiteral(" ")}})
             QVERIFY2(!parse(wrong).error.isEmpty(), qPrintable(wrong.join(QLatin1Char(' '))));
@@ -147,9 +151,11 @@ private slots:
 
         // Skipped: nothing to save, the book stays byte for byte.
         const QByteArray unchanged = bdtest::readFile(folder + QStringLiteral("/recipes.xml"));
-        CommandResult r = importFromCommandLine(folder, parse({QStringLiteral("--import"), mmf, QStringLiteral("--skip-clashes")}));
+        CommandResult r = importFromCommandLine(
+            folder, parse({QStringLiteral("--import"), mmf, QStringLiteral("--skip-clashes")}));
         QCOMPARE(r.exitCode, 0);
-        QVERIFY2(r.out.contains(QStringLiteral(": 0 imported, 2 skipped (2 with a title the book has)")), qPrintable(r.out));
+        QVERIFY2(r.out.contains(QStringLiteral(": 0 imported, 2 skipped (2 with a title the book has)")),
+                 qPrintable(r.out));
         QCOMPARE(bdtest::readFile(folder + QStringLiteral("/recipes.xml")), unchanged);
 
         // Renamed, twice over: " (2)", then " (3)"; both files with one save.
@@ -168,8 +174,9 @@ private slots:
         const QString folder = env.file(QStringLiteral("book"));
         writeBook(folder);
         CommandResult r = exportFromCommandLine(
-            folder, parse({QStringLiteral("--export"), env.file(QStringLiteral("two.html")), QStringLiteral("--category"),
-                           QStringLiteral("Soups"), QStringLiteral("--category"), QStringLiteral("Breads")}));
+            folder,
+            parse({QStringLiteral("--export"), env.file(QStringLiteral("two.html")), QStringLiteral("--category"),
+                   QStringLiteral("Soups"), QStringLiteral("--category"), QStringLiteral("Breads")}));
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.startsWith(QStringLiteral("Exported 2 recipes in 2 categories")));
         const QByteArray html = bdtest::readFile(env.file(QStringLiteral("two.html")));
@@ -186,7 +193,8 @@ private slots:
                                                  QStringLiteral("--category"), QStringLiteral("Salads")}));
         QCOMPARE(r.exitCode, int(kCommandFailed));
         QVERIFY(r.out.isEmpty());
-        QVERIFY2(r.err.contains(QStringLiteral("'Salads'")) && r.err.contains(QStringLiteral("Desserts, Soups, Breads")),
+        QVERIFY2(r.err.contains(QStringLiteral("'Salads'")) &&
+                     r.err.contains(QStringLiteral("Desserts, Soups, Breads")),
                  qPrintable(r.err));
         QVERIFY(!QFileInfo::exists(env.file(QStringLiteral("x.mmf"))));
     }

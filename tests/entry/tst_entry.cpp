@@ -377,7 +377,8 @@ private slots:
         for (const char* bad : {"", ".", "..", "../x.jpg", "a/b.jpg", "a\\b.jpg", "C:x.jpg", "/etc/passwd"})
             QVERIFY2(!safePictureName(QLatin1String(bad)), bad);
         QVERIFY(storedPicturePath(QStringLiteral("../x.jpg")).isEmpty());
-        QVERIFY(safePictureName(bookStore().pictureName(QStringLiteral("/../../x"), QStringLiteral("t"), QStringLiteral("/p/a/jpe"))));
+        QVERIFY(safePictureName(
+            bookStore().pictureName(QStringLiteral("/../../x"), QStringLiteral("t"), QStringLiteral("/p/a/jpe"))));
 
         // A hand-edited book names files beside and above the book folder.
         env.write(QStringLiteral("victim.jpg"), kGif);

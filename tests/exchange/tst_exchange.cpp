@@ -126,9 +126,12 @@ private slots:
         writeFile(images + QStringLiteral("/recipes_B_B1.png"), "pic b1");
 
         // Chosen alternately: A2, B1, A1, B2, the quoted title, B3.
-        const QVector<RecipeRef> items = {{a, QStringLiteral("A2")}, {bb, QStringLiteral("B1")},
-                                           {a, QStringLiteral("A1")}, {bb, QStringLiteral("B2")},
-                                           {a, QStringLiteral("Mom's \"best\" pie")}, {bb, QStringLiteral("B3")}};
+        const QVector<RecipeRef> items = {{a, QStringLiteral("A2")},
+                                          {bb, QStringLiteral("B1")},
+                                          {a, QStringLiteral("A1")},
+                                          {bb, QStringLiteral("B2")},
+                                          {a, QStringLiteral("Mom's \"best\" pie")},
+                                          {bb, QStringLiteral("B3")}};
         const QString file = folderOf(env, "out/export.xml");
         QDir().mkpath(folderOf(env, "out"));
         ExportJob job{file, images, QString(), kDate};
@@ -171,7 +174,9 @@ private slots:
         ExportJob job{file, folderOf(env, "images"), QString(), kDate};
 
         // A file already there is never replaced by a run that stopped part-way.
-        const QVector<RecipeRef> withGone = {{a, QStringLiteral("one")}, {a, QStringLiteral("gone")}, {a, QStringLiteral("two")}};
+        const QVector<RecipeRef> withGone = {{a, QStringLiteral("one")},
+                                             {a, QStringLiteral("gone")},
+                                             {a, QStringLiteral("two")}};
         ExportResult r = exportRecipes(b, withGone, job);
         QCOMPARE(r.outcome, RunOutcome::Failed);
         QVERIFY(r.keptExisting && !r.saved.ok);
@@ -257,18 +262,19 @@ private slots:
         bdtest::TestEnv env;
         G.xmlDoc.appendCategory(QStringLiteral("Desserts"));
         G.xmlDoc.appendCategory(QStringLiteral("Soups"));
-        const Src source(book(cat("New", rec("n1")) + cat("Desserts", rec("d1", "")) +
-                                                  cat("desserts", rec("d2")) + cat("New", rec("n2", "", 2)) +
-                                                  cat("Pies/Tarts: *best*", rec("p1")) + cat(" ", rec("e1"))));
+        const Src source(book(cat("New", rec("n1")) + cat("Desserts", rec("d1", "")) + cat("desserts", rec("d2")) +
+                              cat("New", rec("n2", "", 2)) + cat("Pies/Tarts: *best*", rec("p1")) +
+                              cat(" ", rec("e1"))));
         ImportJob job;
         job.selected = all(source);
         job.bookPath = bookPath();
         job.uncategorised = QStringLiteral("Imported");
         QCOMPARE(importRecipes(G.xmlDoc, source, job).outcome, RunOutcome::Done);
         // Names the program forbids are cleaned; an empty one is never made.
-        QCOMPARE(outline(G.xmlDoc), QStringList({QStringLiteral("Desserts: d1"), QStringLiteral("Soups: "),
-                                                 QStringLiteral("New: n1 n2"), QStringLiteral("desserts: d2"),
-                                                 QStringLiteral("Pies-Tarts - best: p1"), QStringLiteral("Imported: e1")}));
+        QCOMPARE(outline(G.xmlDoc),
+                 QStringList({QStringLiteral("Desserts: d1"), QStringLiteral("Soups: "), QStringLiteral("New: n1 n2"),
+                              QStringLiteral("desserts: d2"), QStringLiteral("Pies-Tarts - best: p1"),
+                              QStringLiteral("Imported: e1")}));
         QCOMPARE(shapes(G.xmlDoc), QStringList(6, kNine));
 
         // A short recipe does not take the fields of the one before it.

@@ -160,7 +160,8 @@ private slots:
         // Amount right-aligned in seven columns, a two-column unit, the text.
         QCOMPARE(mealMasterIngredient(QStringLiteral("1 1/2 c Sliced mushrooms")),
                  QStringList{QStringLiteral("  1 1/2 c  Sliced mushrooms")});
-        QCOMPARE(mealMasterIngredient(QStringLiteral("2  cups flour")), QStringList{QStringLiteral("      2    cups flour")});
+        QCOMPARE(mealMasterIngredient(QStringLiteral("2  cups flour")),
+                 QStringList{QStringLiteral("      2    cups flour")});
         QCOMPARE(mealMasterIngredient(QStringLiteral("Salt")), QStringList{QStringLiteral("           Salt")});
         QCOMPARE(mealMasterIngredient(QStringLiteral("3 lb")), QStringList{QStringLiteral("      3 lb")});
         // An amount longer than seven columns is text; so is a unit without one.
@@ -171,9 +172,9 @@ private slots:
         QCOMPARE(mealMasterIngredient(QStringLiteral("-pepper")), QStringList{QStringLiteral("      -    pepper")});
 
         // Long texts go on in "-" lines, none wider than 76 columns.
-        const QStringList longLine = mealMasterIngredient(QString(30, QLatin1Char('x')) +
-                                                          QStringLiteral(" a b c d e f g h i j k l m n o p q r s t u v w "
-                                                                         "x y z one two three four five six seven"));
+        const QStringList longLine = mealMasterIngredient(
+            QString(30, QLatin1Char('x')) + QStringLiteral(" a b c d e f g h i j k l m n o p q r s t u v w "
+                                                           "x y z one two three four five six seven"));
         QVERIFY(longLine.size() == 2);
         QVERIFY(longLine[1].startsWith(QStringLiteral("           -")));
         for (const QString& l : longLine)
@@ -206,7 +207,8 @@ private slots:
             QVERIFY2(line.size() <= kMealMasterWidth || !line.contains(QLatin1Char(' ')), qPrintable(line));
         // Windows-1252 holds every character of these recipes.
         if (TextEncoding(encoding) == TextEncoding::Windows1252) {
-            QVERIFY(bytes.contains("Cr\xe8me Br\xfbl\xe9" "e"));
+            QVERIFY(bytes.contains("Cr\xe8me Br\xfbl\xe9"
+                                   "e"));
             QVERIFY(!bytes.contains('?'));
         }
 

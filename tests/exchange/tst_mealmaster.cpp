@@ -169,9 +169,8 @@ private slots:
             QCOMPARE(other.recipe(2).prep, r.recipe(2).prep);
         }
 
-        QCOMPARE(importSummary(4, 1, r.read.skipped),
-                 QStringLiteral("Recipes imported: 4\nRecipes skipped: 3\n"
-                                "Unreadable recipes start on lines: 20, 49"));
+        QCOMPARE(importSummary(4, 1, r.read.skipped), QStringLiteral("Recipes imported: 4\nRecipes skipped: 3\n"
+                                                                     "Unreadable recipes start on lines: 20, 49"));
         QCOMPARE(importSummary(3, 0, {}), QStringLiteral("Recipes imported: 3\nRecipes skipped: 0"));
         QVERIFY(importSummary(0, 0, {1, 2, 3, 4, 5, 6, 7}).endsWith(QStringLiteral("1, 2, 3, 4, 5 and 2 more")));
 
@@ -205,35 +204,34 @@ private slots:
     // block first, continuations in their own column.
     void twoColumnIngredients()
     {
-        const QList<QByteArray> at42 = {
-            "  1 1/3 oz Cheese, monterey jack            3/16 c  Flour, all purpose",
-            "      4 lg Eggs                                1 c  Milk, canned",
-            "      2 cn Green chiles, whole (4 oz                -evaporated",
-            "           -each), drained                   1/4 ts Salt",
-            "      1    Onion, chopped",
-            " ",
-            "MMMMM---------------------------TOPPING--------------------------------",
-            "      1 c  Tomato sauce                        2 tb Cilantro, chopped",
-            "                                               1 pn Cayenne"};
-        const QList<QByteArray> at41 = {
-            "  1 1/3 oz Cheese, monterey jack           3/16 c  Flour, all purpose",
-            "      4 lg Eggs                               1 c  Milk, canned",
-            "      2 cn Green chiles, whole (4 oz               -evaporated",
-            "           -each), drained                  1/4 ts Salt",
-            "      1    Onion, chopped",
-            "",
-            "MMMMM---------------------------TOPPING--------------------------------",
-            "      1 c  Tomato sauce                       2 tb Cilantro, chopped",
-            "                                              1 pn Cayenne"};
+        const QList<QByteArray> at42 = {"  1 1/3 oz Cheese, monterey jack            3/16 c  Flour, all purpose",
+                                        "      4 lg Eggs                                1 c  Milk, canned",
+                                        "      2 cn Green chiles, whole (4 oz                -evaporated",
+                                        "           -each), drained                   1/4 ts Salt",
+                                        "      1    Onion, chopped",
+                                        " ",
+                                        "MMMMM---------------------------TOPPING--------------------------------",
+                                        "      1 c  Tomato sauce                        2 tb Cilantro, chopped",
+                                        "                                               1 pn Cayenne"};
+        const QList<QByteArray> at41 = {"  1 1/3 oz Cheese, monterey jack           3/16 c  Flour, all purpose",
+                                        "      4 lg Eggs                               1 c  Milk, canned",
+                                        "      2 cn Green chiles, whole (4 oz               -evaporated",
+                                        "           -each), drained                  1/4 ts Salt",
+                                        "      1    Onion, chopped",
+                                        "",
+                                        "MMMMM---------------------------TOPPING--------------------------------",
+                                        "      1 c  Tomato sauce                       2 tb Cilantro, chopped",
+                                        "                                              1 pn Cayenne"};
         for (const QList<QByteArray>& list : {at42, at41}) {
             const Read r(lines(QList<QByteArray>{"MMMMM----- Recipe via Meal-Master (tm) v8.06", " ",
                                                  "      Title: Chile Relleno Casserole",
                                                  " Categories: Mexican, Casseroles", "      Yield: 6 servings", " "} +
                                list + QList<QByteArray>{" ", "  Bake at 350 degrees.", "MMMMM"}));
-            QCOMPARE(r.recipe(0).ing, QStringLiteral("1 1/3 oz Cheese, monterey jack\n4 lg Eggs\n"
-                                                     "2 cn Green chiles, whole (4 oz each), drained\n1 Onion, chopped\n"
-                                                     "3/16 c Flour, all purpose\n1 c Milk, canned evaporated\n1/4 ts Salt\n"
-                                                     "TOPPING\n1 c Tomato sauce\n2 tb Cilantro, chopped\n1 pn Cayenne"));
+            QCOMPARE(r.recipe(0).ing,
+                     QStringLiteral("1 1/3 oz Cheese, monterey jack\n4 lg Eggs\n"
+                                    "2 cn Green chiles, whole (4 oz each), drained\n1 Onion, chopped\n"
+                                    "3/16 c Flour, all purpose\n1 c Milk, canned evaporated\n1/4 ts Salt\n"
+                                    "TOPPING\n1 c Tomato sauce\n2 tb Cilantro, chopped\n1 pn Cayenne"));
             QCOMPARE(r.recipe(0).prep, QStringLiteral("Bake at 350 degrees."));
         }
 
@@ -241,8 +239,7 @@ private slots:
         // ingredient, also where its text holds a run of spaces and digits.
         const Read one(lines({"MMMMM----- Recipe via Meal-Master (tm) v8.06", "      Title: Stew", "",
                               "      2 lb Beef chuck, cut in 1 inch cubes and dredged in flour",
-                              "      1 c  Red wine (see note)   2 or 3 glasses more for the cook",
-                              "MMMMM"}));
+                              "      1 c  Red wine (see note)   2 or 3 glasses more for the cook", "MMMMM"}));
         QCOMPARE(one.recipe(0).ing, QStringLiteral("2 lb Beef chuck, cut in 1 inch cubes and dredged in flour\n"
                                                    "1 c Red wine (see note)   2 or 3 glasses more for the cook"));
     }
@@ -251,66 +248,64 @@ private slots:
     // missing, and text between recipes that only looks like a begin line.
     void otherWritersFramings()
     {
-        QByteArray text = lines({
-            "-----Original Message-----",
-            "From: Ann",
-            "Subject: cakes",
-            "",
-            "----- Exported by Kitchen Scribe 3.1 [Meal-Master Export Format] -----",
-            "",
-            "      Title: Plain Cake   ",
-            " Categories: Cakes",
-            "   Servings: 8",
-            "",
-            "      2 c  Flour",
-            "",
-            "  Bake.",
-            "-----",
-            "",
-            "----- Recipe via Kitchen Scribe 3.1 [Meal-Master Export Format] -----",
-            "      Title: Lemon Cake",
-            "      Yield: 1 cake",
-            "      1    Lemon",
-            "----- Recipe in Meal-Master v6.2 Importable Format",
-            "",
-            "Title: Orange Cake",
-            "Categories: Cakes, Fruit",
-            "      1 cn Oranges\t",
-            "\tPeel the oranges.",
-            "------------------------------------------------------------------------",
-            "----- Meal-Master -----",
-            "Title: Lime Cake",
-            "MMMMM----- Recipe via Meal-Master (tm) v8.06",
-            "      Title: Fig Cake",
-            "MMMMM",
-            "-----------------SPICED-----------------",
-            "  Title: Spiced Cake",
-            "  Category: Cakes",
-            "  Cuisine: English",
-            "      1 ts Nutmeg",
-            "MMMMM",
-            "---------- Recipe Extracted from Meal-Master (tm) Database ----------",
-            "",
-            "     Title: Black Forest Cake",
-            "Categories: Chocolate Cakes Fruits Desserts",
-            "     Yield: 12 servings",
-            "",
-            "----------",
-            "------------------------------------------------------------------------",
-            "Recipe Extracted from Meal-Master (tm) Database",
-            "------------------------------------------------------------------------",
-            "     Title: Sachertorte",
-            "Categories: Chocolate, Cakes",
-            "",
-            "           Salt: a pinch",
-            "------------------------------------------------------------------------",
-            "MMMMM----- Recipe via Meal-Master (tm) v8.06",
-            "      Title: Date Cake",
-            "      1 c  Dates"});
+        QByteArray text = lines({"-----Original Message-----",
+                                 "From: Ann",
+                                 "Subject: cakes",
+                                 "",
+                                 "----- Exported by Kitchen Scribe 3.1 [Meal-Master Export Format] -----",
+                                 "",
+                                 "      Title: Plain Cake   ",
+                                 " Categories: Cakes",
+                                 "   Servings: 8",
+                                 "",
+                                 "      2 c  Flour",
+                                 "",
+                                 "  Bake.",
+                                 "-----",
+                                 "",
+                                 "----- Recipe via Kitchen Scribe 3.1 [Meal-Master Export Format] -----",
+                                 "      Title: Lemon Cake",
+                                 "      Yield: 1 cake",
+                                 "      1    Lemon",
+                                 "----- Recipe in Meal-Master v6.2 Importable Format",
+                                 "",
+                                 "Title: Orange Cake",
+                                 "Categories: Cakes, Fruit",
+                                 "      1 cn Oranges\t",
+                                 "\tPeel the oranges.",
+                                 "------------------------------------------------------------------------",
+                                 "----- Meal-Master -----",
+                                 "Title: Lime Cake",
+                                 "MMMMM----- Recipe via Meal-Master (tm) v8.06",
+                                 "      Title: Fig Cake",
+                                 "MMMMM",
+                                 "-----------------SPICED-----------------",
+                                 "  Title: Spiced Cake",
+                                 "  Category: Cakes",
+                                 "  Cuisine: English",
+                                 "      1 ts Nutmeg",
+                                 "MMMMM",
+                                 "---------- Recipe Extracted from Meal-Master (tm) Database ----------",
+                                 "",
+                                 "     Title: Black Forest Cake",
+                                 "Categories: Chocolate Cakes Fruits Desserts",
+                                 "     Yield: 12 servings",
+                                 "",
+                                 "----------",
+                                 "------------------------------------------------------------------------",
+                                 "Recipe Extracted from Meal-Master (tm) Database",
+                                 "------------------------------------------------------------------------",
+                                 "     Title: Sachertorte",
+                                 "Categories: Chocolate, Cakes",
+                                 "",
+                                 "           Salt: a pinch",
+                                 "------------------------------------------------------------------------",
+                                 "MMMMM----- Recipe via Meal-Master (tm) v8.06",
+                                 "      Title: Date Cake",
+                                 "      1 c  Dates"});
         const Read r(text);
-        QCOMPARE(importList(r.book),
-                 QStringList({"Plain Cake", "Lemon Cake", "Orange Cake", "Lime Cake", "Fig Cake", "Spiced Cake",
-                              "Black Forest Cake", "Sachertorte", "Date Cake"}));
+        QCOMPARE(importList(r.book), QStringList({"Plain Cake", "Lemon Cake", "Orange Cake", "Lime Cake", "Fig Cake",
+                                                  "Spiced Cake", "Black Forest Cake", "Sachertorte", "Date Cake"}));
         QVERIFY(r.read.skipped.isEmpty());
         QCOMPARE(r.recipe(0).yield, QStringLiteral("8"));
         QCOMPARE(r.recipe(0).prep, QStringLiteral("Bake."));
@@ -340,58 +335,59 @@ private slots:
     // are joined, indented steps and short lines keep their breaks.
     void directionsAsWritten()
     {
-        const Read r(lines({
-            "MMMMM----- Recipe via Meal-Master (tm) v8.06",
-            "      Title: Cheese Bread",
-            "      Yield: 2 loaves",
-            "",
-            "MMMMM-----------------------------DOUGH------------------------------",
-            "MMMMM--------------------------DRY INGREDIENTS-------------------------",
-            "      4 c  Flour                                1 ts Salt",
-            "MMMMM-----------------------------FILLING-----------------------------",
-            "      2 c  Cheddar, grated",
-            "",
-            "  Mix the flour and salt with enough warm water to make a soft dough,",
-            "  knead it well and leave it to rise for an hour. Salt is optional.",
-            "~---------------------------------------------------------------------",
-            "  In a large bowl, toss the cheese with the herbs.",
-            "MMMMM-----------------------------------------------------------------",
-            "++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++",
-            "      1.  Roll the dough out to 20 by 24 inches and sprinkle on half the",
-            "  grated cheese.",
-            "      2.  Fold the dough in half crosswise, roll it out again to 20 by",
-            "  24 inches, and sprinkle on remaining cheese.",
-            "  3. Cut into strips and twist them; set the twists on a greased sheet",
-            "     and bake them for 20 minutes at 400 degrees.",
-            "  Serve them warm with soup, or cool the twists on a rack and keep them.",
-            "      Variation: brush the twists with beaten egg before baking them.",
-            "======================================================================",
-            "MMMMM----TO SERVE----",
-            "-----WARM-----",
-            "  Serve warm with soup.",
-            "",
-            "  Typed by Joe from the club newsletter, http://www.example.org/newsletters/1998/spring.html",
-            "",
-            "  Recipe: \"Chinese Appetizers\", a cookbook",
-            "  Published 1981",
-            "MMMMM"}));
+        const Read r(
+            lines({"MMMMM----- Recipe via Meal-Master (tm) v8.06",
+                   "      Title: Cheese Bread",
+                   "      Yield: 2 loaves",
+                   "",
+                   "MMMMM-----------------------------DOUGH------------------------------",
+                   "MMMMM--------------------------DRY INGREDIENTS-------------------------",
+                   "      4 c  Flour                                1 ts Salt",
+                   "MMMMM-----------------------------FILLING-----------------------------",
+                   "      2 c  Cheddar, grated",
+                   "",
+                   "  Mix the flour and salt with enough warm water to make a soft dough,",
+                   "  knead it well and leave it to rise for an hour. Salt is optional.",
+                   "~---------------------------------------------------------------------",
+                   "  In a large bowl, toss the cheese with the herbs.",
+                   "MMMMM-----------------------------------------------------------------",
+                   "++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++",
+                   "      1.  Roll the dough out to 20 by 24 inches and sprinkle on half the",
+                   "  grated cheese.",
+                   "      2.  Fold the dough in half crosswise, roll it out again to 20 by",
+                   "  24 inches, and sprinkle on remaining cheese.",
+                   "  3. Cut into strips and twist them; set the twists on a greased sheet",
+                   "     and bake them for 20 minutes at 400 degrees.",
+                   "  Serve them warm with soup, or cool the twists on a rack and keep them.",
+                   "      Variation: brush the twists with beaten egg before baking them.",
+                   "======================================================================",
+                   "MMMMM----TO SERVE----",
+                   "-----WARM-----",
+                   "  Serve warm with soup.",
+                   "",
+                   "  Typed by Joe from the club newsletter, http://www.example.org/newsletters/1998/spring.html",
+                   "",
+                   "  Recipe: \"Chinese Appetizers\", a cookbook",
+                   "  Published 1981",
+                   "MMMMM"}));
         const Recipe f = r.recipe(0);
         // A heading directly followed by another keeps both.
         QCOMPARE(f.ing, QStringLiteral("DOUGH\nDRY INGREDIENTS\n4 c Flour\n1 ts Salt\nFILLING\n2 c Cheddar, grated"));
         QCOMPARE(f.prep,
-                 QStringLiteral("Mix the flour and salt with enough warm water to make a soft dough, knead it well and "
-                                "leave it to rise for an hour. Salt is optional.\n\n"
-                                "In a large bowl, toss the cheese with the herbs.\n\n"
-                                "1.  Roll the dough out to 20 by 24 inches and sprinkle on half the grated cheese.\n"
-                                "2.  Fold the dough in half crosswise, roll it out again to 20 by 24 inches, and "
-                                "sprinkle on remaining cheese.\n"
-                                "3. Cut into strips and twist them; set the twists on a greased sheet and bake them "
-                                "for 20 minutes at 400 degrees.\n"
-                                "Serve them warm with soup, or cool the twists on a rack and keep them.\n"
-                                "Variation: brush the twists with beaten egg before baking them.\n\n"
-                                "TO SERVE\n\nWARM\n\nServe warm with soup.\n\n"
-                                "Typed by Joe from the club newsletter, http://www.example.org/newsletters/1998/spring.html\n\n"
-                                "Recipe: \"Chinese Appetizers\", a cookbook\nPublished 1981"));
+                 QStringLiteral(
+                     "Mix the flour and salt with enough warm water to make a soft dough, knead it well and "
+                     "leave it to rise for an hour. Salt is optional.\n\n"
+                     "In a large bowl, toss the cheese with the herbs.\n\n"
+                     "1.  Roll the dough out to 20 by 24 inches and sprinkle on half the grated cheese.\n"
+                     "2.  Fold the dough in half crosswise, roll it out again to 20 by 24 inches, and "
+                     "sprinkle on remaining cheese.\n"
+                     "3. Cut into strips and twist them; set the twists on a greased sheet and bake them "
+                     "for 20 minutes at 400 degrees.\n"
+                     "Serve them warm with soup, or cool the twists on a rack and keep them.\n"
+                     "Variation: brush the twists with beaten egg before baking them.\n\n"
+                     "TO SERVE\n\nWARM\n\nServe warm with soup.\n\n"
+                     "Typed by Joe from the club newsletter, http://www.example.org/newsletters/1998/spring.html\n\n"
+                     "Recipe: \"Chinese Appetizers\", a cookbook\nPublished 1981"));
     }
 
     void windows1252TableEndsAndLongestHeader()

@@ -179,9 +179,16 @@ private slots:
     {
         bdtest::TestEnv env;
         env.write(QStringLiteral("quendrel.gif"), "GIF89a");
-        const QString path = prepTempPrint({QStringLiteral("Apple pie"), QStringLiteral("10 min"), QStringLiteral("1 h"),
-                                            QStringLiteral("4"), QStringLiteral("apples\nbutter"),
-                                            QStringLiteral("Mix.\r\nBake."), QStringLiteral("Serve warm."), {}, {}, {}});
+        const QString path = prepTempPrint({QStringLiteral("Apple pie"),
+                                            QStringLiteral("10 min"),
+                                            QStringLiteral("1 h"),
+                                            QStringLiteral("4"),
+                                            QStringLiteral("apples\nbutter"),
+                                            QStringLiteral("Mix.\r\nBake."),
+                                            QStringLiteral("Serve warm."),
+                                            {},
+                                            {},
+                                            {}});
         QCOMPARE(path, env.file(QStringLiteral("recipe.htm")));
         QCOMPARE(env.read(QStringLiteral("recipe.htm")),
                  page(HEAD "<img src='quendrel.gif' border=0><font face='Verdana' size=5><b>|Apple pie|"
@@ -197,7 +204,8 @@ private slots:
 
         // No logo, no cook time or yield, no sections: one cell in each row.
         QFile::remove(env.file(QStringLiteral("quendrel.gif")));
-        QCOMPARE(prepTempPrint({QStringLiteral("Toast"), QStringLiteral("2 min"), {}, {}, {}, {}, {}, {}, {}, {}}), path);
+        QCOMPARE(prepTempPrint({QStringLiteral("Toast"), QStringLiteral("2 min"), {}, {}, {}, {}, {}, {}, {}, {}}),
+                 path);
         QCOMPARE(env.read(QStringLiteral("recipe.htm")),
                  page(HEAD "<font face='Verdana' size=5><b>|Toast|</center><br></td></tr></table>|"
                       "<table cellpadding=5><tr>|" CAP "Prep Time|</font></b></td>|</tr><tr>|" VAL "2 min|</font></td>|"
@@ -212,8 +220,8 @@ private slots:
         QTextDocument doc;
         // A title that looks like markup, or like an escaped character, is shown as typed.
         const QString title = QStringLiteral("Pie &lt;3 <b>x</b>");
-        QVERIFY(loadPrintPage(doc,
-                              prepTempPrint({title, {}, {}, {}, QStringLiteral("Fish & chips\n<b>salt</b>"), {}, {}, {}, {}, {}})));
+        QVERIFY(loadPrintPage(
+            doc, prepTempPrint({title, {}, {}, {}, QStringLiteral("Fish & chips\n<b>salt</b>"), {}, {}, {}, {}, {}})));
         QStringList shown;
         for (const QString& line : doc.toPlainText().split(QLatin1Char('\n')))
             shown << line.trimmed();
@@ -263,9 +271,9 @@ private slots:
             r.prep = QStringLiteral("Mix.\n\nBake.");
             return r;
         };
-        const QVector<Recipe> recipes = {recipe("Zucchini bread", "Breads"),   recipe("apple cake", "Cakes"),
-                                         recipe("Éclairs", "Cakes"),           recipe("Babka", "Cakes"),
-                                         recipe("Almond bread", "Breads"),      recipe("10-minute soup", "Soups")};
+        const QVector<Recipe> recipes = {recipe("Zucchini bread", "Breads"), recipe("apple cake", "Cakes"),
+                                         recipe("Éclairs", "Cakes"),         recipe("Babka", "Cakes"),
+                                         recipe("Almond bread", "Breads"),   recipe("10-minute soup", "Soups")};
         // Chapters and their recipes A-Z, letter case and accents aside.
         const CookbookPlan plan = planCookbook(recipes);
         QStringList chapters, order, index;
@@ -294,7 +302,8 @@ private slots:
         QCOMPARE(flowing.pages().recipes, QVector<int>({3, 4, 4, 4, 3, 5}));
         const QString text = flowing.toPlainText();
         QVERIFY(text.startsWith(QString::fromUtf8(" \nRecipe Book\n6 recipes\nContents\nBreads\nAlmond bread\n")));
-        QVERIFY(text.contains(QStringLiteral("\nIndex\n#\n10-minute soup (Soups)\nA\nAlmond bread (Breads)\napple cake (Cakes)\n")));
+        QVERIFY(text.contains(
+            QStringLiteral("\nIndex\n#\n10-minute soup (Soups)\nA\nAlmond bread (Breads)\napple cake (Cakes)\n")));
 
         // One recipe a page; long recipes that would start at a page's foot
         // go to the next page.

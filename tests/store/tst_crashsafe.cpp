@@ -67,21 +67,16 @@ void startBook()
 void applyStep(int k)
 {
     switch (k % 4) {
-    case 0:
-        bookStore().addRecipe(k % kCategories, input(QStringLiteral("A%1").arg(k), k % kCategories));
-        break;
+    case 0: bookStore().addRecipe(k % kCategories, input(QStringLiteral("A%1").arg(k), k % kCategories)); break;
     case 1: // the recipe added just before is renamed and moved
         G.editTitle = QStringLiteral("A%1").arg(k - 1);
         G.editCat = G.xmlDoc.categoryName((k - 1) % kCategories);
         G.editImage.clear();
-        bookStore().updateRecipe(G.editRecipe(), k % kCategories, input(QStringLiteral("B%1").arg(k - 1), k % kCategories));
+        bookStore().updateRecipe(G.editRecipe(), k % kCategories,
+                                 input(QStringLiteral("B%1").arg(k - 1), k % kCategories));
         break;
-    case 2:
-        bookStore().deleteRecipe({k % kCategories, QStringLiteral("Init%1").arg(k)});
-        break;
-    default:
-        bookStore().addCategory(QStringLiteral("C%1").arg(k));
-        break;
+    case 2: bookStore().deleteRecipe({k % kCategories, QStringLiteral("Init%1").arg(k)}); break;
+    default: bookStore().addCategory(QStringLiteral("C%1").arg(k)); break;
     }
 }
 

@@ -175,14 +175,16 @@ private slots:
 
         // A missing images folder is made again.
         QVERIFY(QDir(env.file(QStringLiteral("images"))).removeRecursively());
-        QVERIFY(bookStore().addRecipe(0, withPicture(QStringLiteral("Tart"), env.file(QStringLiteral("pics/a.jpg")))).ok);
+        QVERIFY(
+            bookStore().addRecipe(0, withPicture(QStringLiteral("Tart"), env.file(QStringLiteral("pics/a.jpg")))).ok);
         QCOMPARE(env.read(QStringLiteral("images/recipes_Desserts_Tart.jpg")), picture);
 
         // A file where the folder should be: said, and nothing saved.
         QVERIFY(QDir(env.file(QStringLiteral("images"))).removeRecursively());
         env.write(QStringLiteral("images"), "not a folder");
         const QByteArray before = env.read(QStringLiteral("recipes.xml"));
-        SaveResult r = bookStore().addRecipe(0, withPicture(QStringLiteral("Pie"), env.file(QStringLiteral("pics/a.jpg"))));
+        SaveResult r = bookStore().addRecipe(
+            0, withPicture(QStringLiteral("Pie"), env.file(QStringLiteral("pics/a.jpg"))));
         QVERIFY(!r.ok);
         QVERIFY(!report(r)); // told once, not twice
         QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::PictureNotStored});
@@ -200,7 +202,8 @@ private slots:
         G.editCat = QStringLiteral("Desserts");
         G.editImage = QStringLiteral("recipes_Desserts_Flan.jpg");
         r = withFileLimit(4096, [&] {
-            return bookStore().updateRecipe(G.editRecipe(), 0, withPicture(QStringLiteral("Flan"), env.file(QStringLiteral("pics/a.jpg"))));
+            return bookStore().updateRecipe(
+                G.editRecipe(), 0, withPicture(QStringLiteral("Flan"), env.file(QStringLiteral("pics/a.jpg"))));
         });
         QVERIFY(!r.ok);
         QCOMPARE(r.message, int(Str::PictureNotStored));
@@ -210,14 +213,17 @@ private slots:
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), before);
 
         // With room again the same update goes through.
-        QVERIFY(bookStore().updateRecipe(G.editRecipe(), 0, withPicture(QStringLiteral("Flan"), env.file(QStringLiteral("pics/a.jpg")))).ok);
+        QVERIFY(bookStore()
+                    .updateRecipe(G.editRecipe(), 0,
+                                  withPicture(QStringLiteral("Flan"), env.file(QStringLiteral("pics/a.jpg"))))
+                    .ok);
         QCOMPARE(env.read(QStringLiteral("images/recipes_Desserts_Flan.jpg")), picture);
 
         if (::geteuid() != 0) { // permissions do not hold back root
             QFile::setPermissions(env.file(QStringLiteral("images")), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
             env.dialogs.clear();
-            const SaveResult refused =
-                bookStore().addRecipe(0, withPicture(QStringLiteral("Cake"), env.file(QStringLiteral("pics/a.jpg"))));
+            const SaveResult refused = bookStore().addRecipe(
+                0, withPicture(QStringLiteral("Cake"), env.file(QStringLiteral("pics/a.jpg"))));
             QVERIFY(!refused.ok);
             QCOMPARE(refused.message, int(Str::PictureNotStored));
             QFile::setPermissions(env.file(QStringLiteral("images")),

@@ -218,7 +218,9 @@ private slots:
 
         // A category position that is not in the book: nothing changes.
         const QByteArray before = env.read(QStringLiteral("recipes.xml"));
-        QVERIFY(!bookStore().updateRecipe(G.editRecipe(), 9, recipe(QStringLiteral("Apple pie"), QStringLiteral("Gone"))).ok);
+        QVERIFY(!bookStore()
+                     .updateRecipe(G.editRecipe(), 9, recipe(QStringLiteral("Apple pie"), QStringLiteral("Gone")))
+                     .ok);
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), before);
         QVERIFY(G.xmlDoc.findRecipe(0, QStringLiteral("Apple pie")));
     }
@@ -245,7 +247,9 @@ private slots:
         QByteArray cut("\xE2\x82");
         QVERIFY(repairUtf8(cut));
         QCOMPARE(QString::fromUtf8(cut), QString::fromUtf8("\xC3\xA2\xE2\x80\x9A"));
-        openBook(env, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><recipebook><category cname=\"Caf\xE9\"/></recipebook>");
+        openBook(
+            env,
+            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><recipebook><category cname=\"Caf\xE9\"/></recipebook>");
         QCOMPARE(G.xmlDoc.categoryName(0), QString::fromUtf8("Caf\xC3\xA9"));
     }
 

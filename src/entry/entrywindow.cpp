@@ -136,6 +136,9 @@ void EntryWindow::buildControls()
     setTabOrder(txtCT, txtY);
     setTabOrder(txtY, cmdAddImg);
     setTabOrder(cmdAddImg, cmdAdd);
+
+    for (QWidget* box : textBoxes())
+        box->installEventFilter(this);
 }
 
 void EntryWindow::useMenuItems(QMenu* edit, QAction* copy, QAction* cut, QAction* paste, QAction* pictureItem)
@@ -369,10 +372,12 @@ void EntryWindow::insertDegree()
     box->setTextCursor(c);
 }
 
+std::array<QWidget*, 7> EntryWindow::textBoxes() const { return {txtIng, txtPrep, txtOther, txtTitle, txtPT, txtCT, txtY}; }
+
 QWidget* EntryWindow::activeBox() const
 {
     QWidget* active = focusWidget();
-    for (QWidget* box : std::initializer_list<QWidget*>{txtIng, txtPrep, txtOther, txtTitle, txtPT, txtCT, txtY})
+    for (QWidget* box : textBoxes())
         if (active == box)
             return box;
     return nullptr;
@@ -399,9 +404,46 @@ void replaceSelection(QWidget* box, const QString& text)
 
 } // namespace
 
+QWidget* EntryWindow::editTarget()
+{
+    if (QWidget* box = activeBox())
+        return box;
+    if (focusWidget() != menuBar())
+        return nullptr;
+    restoreMenuSelection();
+    return menuFocus_.box;
+}
+
+void EntryWindow::restoreMenuSelection()
+{
+    auto* line = qobject_cast<QLineEdit*>(menuFocus_.box.data());
+    if (!line || menuFocus_.start < 0 || line->hasSelectedText() || line->text() != menuFocus_.text)
+        return;
+    const bool forward = menuFocus_.cursor != menuFocus_.start;
+    line->setSelection(forward ? menuFocus_.start : menuFocus_.start + menuFocus_.length,
+                       forward ? menuFocus_.length : -menuFocus_.length);
+}
+
+void EntryWindow::watchMenuFocus(QWidget* box, const QFocusEvent* event)
+{
+    const bool menuBarsTurn = event->reason() == Qt::MenuBarFocusReason;
+    if (event->type() == QEvent::FocusOut) {
+        if (!menuBarsTurn)
+            return;
+        menuFocus_ = {box, QString(), -1, 0, 0};
+        if (auto* line = qobject_cast<QLineEdit*>(box); line && line->hasSelectedText())
+            menuFocus_ = {box, line->text(), line->selectionStart(), int(line->selectedText().size()),
+                          line->cursorPosition()};
+        return;
+    }
+    if (menuBarsTurn && box == menuFocus_.box)
+        restoreMenuSelection();
+    menuFocus_ = {};
+}
+
 void EntryWindow::updateEditMenu()
 {
-    QWidget* box = activeBox();
+    QWidget* box = editTarget();
     const bool selection = box && !selectedText(box).isEmpty();
     copy_->setEnabled(selection);
     cut_->setEnabled(selection);
@@ -410,7 +452,7 @@ void EntryWindow::updateEditMenu()
 
 void EntryWindow::editCopy()
 {
-    QWidget* box = activeBox();
+    QWidget* box = editTarget();
     if (!box)
         return;
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -420,7 +462,7 @@ void EntryWindow::editCopy()
 
 void EntryWindow::editCut()
 {
-    QWidget* box = activeBox();
+    QWidget* box = editTarget();
     if (!box)
         return;
     editCopy();
@@ -429,7 +471,7 @@ void EntryWindow::editCut()
 
 void EntryWindow::editPaste()
 {
-    if (QWidget* box = activeBox())
+    if (QWidget* box = editTarget())
         replaceSelection(box, QGuiApplication::clipboard()->text());
 }
 
@@ -486,6 +528,13 @@ bool EntryWindow::eventFilter(QObject* watched, QEvent* event)
             pictureView();
             return true;
         }
+        break;
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        // Before the box itself sees it: a one-line box drops its selection.
+        for (QWidget* box : textBoxes())
+            if (watched == box)
+                watchMenuFocus(box, static_cast<QFocusEvent*>(event));
         break;
     case QEvent::KeyPress:
         if (watched == txtPrep && twin_ == Twin::Add && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {

@@ -221,6 +221,9 @@ void EntryWindow::clearPicture()
 
 void EntryWindow::pictureButton()
 {
+    const Command command(this);
+    if (!command)
+        return;
     if (cmdAddImg->text() != fetchText(132)) {
         // It reads "RE&MOVE": the picture goes at once, without a question.
         clearPicture();
@@ -330,28 +333,39 @@ void EntryWindow::newCategory()
 {
     if (cboACats->currentIndex() < 0 || cboACats->currentText() != fetchText(162))
         return;
+    const QString added = addNewCategory();
+    // The refill selects "[new category..]" first: the add window asks once more.
+    if (!added.isEmpty())
+        fillCategoryList(added);
+}
+
+QString EntryWindow::addNewCategory()
+{
+    const Command command(this);
+    if (!command)
+        return QString();
     const QString name = storableText(dialogs()
                                           .input(Str::NewCategoryName, fetchText(Str::NewCategoryName),
                                                  QStringLiteral("BD"), QString())
                                           .value_or(QString()))
                              .trimmed();
     if (name.isEmpty())
-        return;
+        return QString();
     if (!nameAllowed(name)) {
         msgBox(Str::CategoryChars, Buttons::Ok, Icon::None, 
                forbiddenCharsText(twin_ == Twin::Add ? CharsList::AddCategory : CharsList::EditCategory));
-        return;
+        return QString();
     }
     QStringList entries;
     for (int i = 0; i < cboACats->count(); ++i)
         entries << cboACats->itemText(i);
     if (!categoryNameFree(entries, name)) {
         msgBox(Str::CategoryExists);
-        return;
+        return QString();
     }
     // A failed save is reported; the category stays in the open book.
     report(bookStore().addCategory(name));
-    fillCategoryList(name);
+    return name;
 }
 
 // ---- Text ----

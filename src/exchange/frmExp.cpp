@@ -165,6 +165,9 @@ void frmExp::cmdLAll_Click()
 
 void frmExp::cmdSaveAs_Click()
 {
+    const Command command(this);
+    if (!command)
+        return;
     const std::optional<QString> chosen = chooseBookFile(true, QStringLiteral("BD"), 305);
     if (!chosen)
         return;

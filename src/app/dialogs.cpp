@@ -2,7 +2,15 @@
 
 #include "resources/strings.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+#include <QPointer>
+#include <QList>
+#include <QSet>
 #include <QStringList>
+
+#include <utility>
 
 namespace bd {
 
@@ -33,11 +41,142 @@ public:
 SilentDialogs silent;
 Dialogs* current = &silent;
 
+int openDialogs = 0;
+QList<DialogWatcher*> watchers;
+
+// Counts the dialogs open; the watchers hear of the first and the last.
+class Opening {
+    KeepWindows keep_;
+
+public:
+    Opening()
+    {
+        if (openDialogs++ == 0)
+            for (DialogWatcher* w : QList<DialogWatcher*>(watchers))
+                if (watchers.contains(w))
+                    w->dialogsOpened();
+    }
+    ~Opening()
+    {
+        if (--openDialogs == 0)
+            for (DialogWatcher* w : QList<DialogWatcher*>(watchers))
+                if (watchers.contains(w))
+                    w->dialogsClosed();
+    }
+    Opening(const Opening&) = delete;
+    Opening& operator=(const Opening&) = delete;
+};
+
+// What dialogs() hands out: the installed dialogs, counted.
+class CountedDialogs final : public Dialogs {
+public:
+    Answer message(int id, const QString& text, Buttons buttons, Icon icon, const QString& title) override
+    {
+        const Opening open;
+        return current->message(id, text, buttons, icon, title);
+    }
+    std::optional<QString> input(int id, const QString& prompt, const QString& title,
+                                 const QString& defaultAnswer) override
+    {
+        const Opening open;
+        return current->input(id, prompt, title, defaultAnswer);
+    }
+    std::optional<QString> openFile(const FileRequest& request) override
+    {
+        const Opening open;
+        return current->openFile(request);
+    }
+    std::optional<QString> saveFile(const FileRequest& request) override
+    {
+        const Opening open;
+        return current->saveFile(request);
+    }
+    bool print(QTextDocument& doc) override
+    {
+        const Opening open;
+        return current->print(doc);
+    }
+    bool preview(QTextDocument& doc) override
+    {
+        const Opening open;
+        return current->preview(doc);
+    }
+};
+
+CountedDialogs counted;
+
+QSet<const QObject*>& runningCommands()
+{
+    static QSet<const QObject*> windows;
+    return windows;
+}
+
+// Takes the deferred deletion of windows and gives it back when asked.
+class WindowKeeper final : public QObject {
+public:
+    QList<QPointer<QObject>> held;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::DeferredDelete || !watched->isWidgetType() || watched->parent())
+            return false;
+        held.append(watched);
+        return true;
+    }
+};
+
+int keeping = 0;
+
+WindowKeeper& keeper()
+{
+    static WindowKeeper k;
+    return k;
+}
+
 } // namespace
 
-Dialogs& dialogs() { return *current; }
+Dialogs& dialogs() { return counted; }
 
 void setDialogs(Dialogs* d) { current = d ? d : &silent; }
+
+bool dialogOpen() { return openDialogs > 0; }
+
+DialogWatcher::DialogWatcher() { watchers.append(this); }
+
+DialogWatcher::~DialogWatcher() { watchers.removeOne(this); }
+
+Command::Command(const QObject* window) : window_(window), entered_(window && !runningCommands().contains(window))
+{
+    if (entered_)
+        runningCommands().insert(window);
+}
+
+Command::~Command()
+{
+    if (entered_)
+        runningCommands().remove(window_);
+}
+
+bool Command::running(const QObject* window) { return runningCommands().contains(window); }
+
+KeepWindows::KeepWindows()
+{
+    if (keeping++ == 0 && QCoreApplication::instance())
+        QCoreApplication::instance()->installEventFilter(&keeper());
+}
+
+KeepWindows::~KeepWindows()
+{
+    if (--keeping > 0)
+        return;
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->removeEventFilter(&keeper());
+    const QList<QPointer<QObject>> held = std::exchange(keeper().held, {});
+    for (const QPointer<QObject>& w : held)
+        if (w)
+            w->deleteLater();
+}
 
 Answer msgBox(int id, Buttons buttons, Icon icon, const QString& suffix, const QString& prefix)
 {

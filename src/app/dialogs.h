@@ -8,6 +8,7 @@
 
 #include "store/bookfile.h"
 
+class QObject;
 class QTextDocument;
 
 namespace bd {
@@ -21,6 +22,10 @@ struct FileRequest {
     QString filter;      // "(*.xml) |*.xml|" style: description|patterns|...
     QString fileName;    // proposed name or path
     QString defaultExt;
+    // Saving: an existing file is replaced only when the user says so.
+    // Off where the program asks its own question (message 175) after the
+    // dialog, so that nobody is asked twice.
+    bool askBeforeReplacing = true;
 };
 
 class Dialogs {
@@ -40,9 +45,62 @@ public:
     virtual bool preview(QTextDocument& doc) = 0;
 };
 
+// Every question goes through here, whichever dialogs are installed: it
+// knows while one is open.
 Dialogs& dialogs();
 // Installs d (not owned). Passing nullptr restores the previous default.
 void setDialogs(Dialogs* d);
+
+// True while a dialog asked for through dialogs() is open.
+bool dialogOpen();
+
+// Told when the first dialog of dialogs() opens and when the last one has
+// closed, for as long as it exists. What runs in the background (a progress
+// dialog) stays out of the way of a question.
+class DialogWatcher {
+public:
+    DialogWatcher();
+    virtual ~DialogWatcher();
+    DialogWatcher(const DialogWatcher&) = delete;
+    DialogWatcher& operator=(const DialogWatcher&) = delete;
+    virtual void dialogsOpened() = 0;
+    virtual void dialogsClosed() = 0;
+};
+
+// A window's commands that ask the user something run one at a time: while
+// one runs, a second press of its button or another such command of the
+// window does nothing (assistive technology can press buttons behind a
+// modal dialog), so that the first goes on with the window as it left it.
+//     const Command command(this);
+//     if (!command)
+//         return;
+class Command {
+public:
+    explicit Command(const QObject* window);
+    ~Command();
+    Command(const Command&) = delete;
+    Command& operator=(const Command&) = delete;
+    explicit operator bool() const { return entered_; }
+    // True while a command of window runs.
+    static bool running(const QObject* window);
+
+private:
+    const QObject* window_;
+    bool entered_;
+};
+
+// While one exists, a window (a widget without a parent) closed for
+// deletion is kept until the last one is gone. Every open dialog of
+// dialogs() holds one, and so does long work that lets events run: a window
+// deleted under them would take the dialog, its child, with it and leave
+// the code waiting below on a dead window.
+class KeepWindows {
+public:
+    KeepWindows();
+    ~KeepWindows();
+    KeepWindows(const KeepWindows&) = delete;
+    KeepWindows& operator=(const KeepWindows&) = delete;
+};
 
 // A message box titled "BD" whose text is string id (in the current
 // language) with optional text before and after it.

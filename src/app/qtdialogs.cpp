@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -24,7 +25,15 @@ namespace bd {
 
 namespace {
 
-QWidget* owner() { return QApplication::activeWindow(); }
+// The active window; one just hidden (a progress dialog making way for a
+// question) hands over to the window it belongs to.
+QWidget* owner()
+{
+    QWidget* w = QApplication::activeWindow();
+    while (w && !w->isVisible())
+        w = w->parentWidget() ? w->parentWidget()->window() : nullptr;
+    return w;
+}
 
 QMessageBox::Icon qtIcon(Icon icon)
 {
@@ -43,7 +52,7 @@ std::optional<QString> runFileDialog(const FileRequest& r, QFileDialog::AcceptMo
     QFileDialog dialog(owner(), r.title);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    // The program asks itself before it replaces a file.
+    // The question before a file is replaced is the program's own (saveFile).
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     const QString filter = qtFilter(r.filter);
     if (!filter.isEmpty())
@@ -162,7 +171,15 @@ std::optional<QString> QtDialogs::openFile(const FileRequest& request)
 
 std::optional<QString> QtDialogs::saveFile(const FileRequest& request)
 {
-    return runFileDialog(request, QFileDialog::AcceptSave);
+    FileRequest r = request;
+    for (;;) {
+        const std::optional<QString> chosen = runFileDialog(r, QFileDialog::AcceptSave);
+        if (!chosen || !r.askBeforeReplacing || !QFileInfo::exists(*chosen) ||
+            msgBox(Str::FileExists, Buttons::YesNo) == Answer::Yes)
+            return chosen;
+        // Not this one: the dialog again, on the same file.
+        r.fileName = *chosen;
+    }
 }
 
 bool QtDialogs::print(QTextDocument& doc)

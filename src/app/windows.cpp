@@ -1,5 +1,6 @@
 #include "app/windows.h"
 
+#include "app/dialogs.h"
 #include "app/globals.h"
 #include "app/settings.h"
 #include "app/twips.h"
@@ -70,9 +71,13 @@ QWidget* switchTo(QWidget* from, WindowKind to)
 {
     if (!windowAvailable(to))
         return nullptr;
+    const bool endOnUnload = G.endOnUnload;
     G.endOnUnload = false;
-    if (from)
-        from->close();
+    if (from && !from->close()) {
+        // It stays while it waits for an answer.
+        G.endOnUnload = endOnUnload;
+        return nullptr;
+    }
     return showWindow(to);
 }
 
@@ -178,6 +183,10 @@ void MainWindow::setSizeLimits(double minWidth, double minHeight, double maxWidt
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (dialogOpen()) { // a question is open; it goes on with this window
+        event->ignore();
+        return;
+    }
     savePlacement();
     event->accept();
     if (G.endOnUnload)

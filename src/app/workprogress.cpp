@@ -5,31 +5,61 @@
 #include <QCoreApplication>
 #include <QProgressDialog>
 
+#include <climits>
+
 namespace bd {
 
 WorkProgress::WorkProgress(QWidget* parent, int labelId) : parent_(parent), labelId_(labelId) {}
 
-WorkProgress::~WorkProgress() = default;
+WorkProgress::~WorkProgress() { finish(); }
 
 bool WorkProgress::step(int done, int total)
 {
-    if (dialog_ && done < total && sinceUpdate_.isValid() && sinceUpdate_.elapsed() < 40)
-        return !dialog_->wasCanceled();
-    sinceUpdate_.start();
-    if (!dialog_) {
-        dialog_ = std::make_unique<QProgressDialog>(fetchText(labelId_), fetchText(Str::BtnCancel), 0, total,
-                                                    parent_.data());
-        dialog_->setWindowTitle(QStringLiteral("BD"));
-        dialog_->setWindowModality(Qt::WindowModal);
-        dialog_->setMinimumDuration(500);
-        dialog_->setAutoClose(false);
+    if (!working_.isValid())
+        working_.start();
+    if (cancelled_ || (dialog_ && dialog_->wasCanceled())) {
+        cancelled_ = true;
+        return false;
     }
-    dialog_->setMaximum(total);
-    dialog_->setValue(done);
-    QCoreApplication::processEvents();
-    return !dialog_->wasCanceled();
+    if (sinceUpdate_.isValid() && sinceUpdate_.elapsed() < 40 && done < total)
+        return true;
+    sinceUpdate_.start();
+    const bool shown = dialog_ && dialog_->isVisible();
+    if (!shown && done < total && !dialogOpen() && working_.elapsed() >= kShowAfterMs) {
+        if (!dialog_) {
+            dialog_ = new QProgressDialog(fetchText(labelId_), fetchText(Str::BtnCancel), 0, total, parent_.data());
+            dialog_->setWindowTitle(QStringLiteral("BD"));
+            dialog_->setWindowModality(Qt::WindowModal);
+            dialog_->setAutoClose(false);
+            dialog_->setAutoReset(false);
+            // Shown here and nowhere else, never by its own timer.
+            dialog_->setMinimumDuration(INT_MAX);
+            dialog_->reset();
+        }
+        dialog_->show();
+    }
+    if (dialog_ && dialog_->isVisible()) {
+        dialog_->setMaximum(total);
+        dialog_->setValue(done);
+    }
+    // Until the dialog blocks the window, what the user does waits.
+    QCoreApplication::processEvents(dialog_ && dialog_->isVisible() ? QEventLoop::AllEvents
+                                                                    : QEventLoop::ExcludeUserInputEvents);
+    if (dialog_ && dialog_->wasCanceled())
+        cancelled_ = true;
+    return !cancelled_;
 }
 
-void WorkProgress::finish() { dialog_.reset(); }
+void WorkProgress::finish() { delete dialog_.data(); }
+
+QProgressDialog* WorkProgress::dialog() const { return dialog_.data(); }
+
+void WorkProgress::dialogsOpened()
+{
+    if (dialog_)
+        dialog_->hide();
+}
+
+void WorkProgress::dialogsClosed() { working_.start(); }
 
 } // namespace bd

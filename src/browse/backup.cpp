@@ -125,6 +125,7 @@ BackupOutcome backupRecipes(QString& proposal, const BackupProgress& progress)
     request.title = fetchText(285);
     request.filter = QStringLiteral("(*.xml) |*.xml|");
     request.defaultExt = QStringLiteral("xml");
+    request.askBeforeReplacing = false; // asked below, after the book check
     BackupOutcome outcome = BackupOutcome::Cancelled;
     for (;;) {
         if (proposal.isEmpty())

@@ -398,6 +398,9 @@ void frmBr::selectRecipe(const QString& category, const QString& title)
 
 void frmBr::remove()
 {
+    const Command command(this);
+    if (!command)
+        return;
     const QListWidgetItem* item = lstRecs->currentItem();
     if (!item || item->text().isEmpty())
         return;
@@ -452,6 +455,9 @@ void frmBr::pictureView()
 
 void frmBr::catEdit()
 {
+    const Command command(this);
+    if (!command)
+        return;
     QStringList entries;
     for (int i = 0; i < cboCats->count(); ++i)
         entries << cboCats->itemText(i);
@@ -468,6 +474,9 @@ void frmBr::catEdit()
 
 void frmBr::catDel()
 {
+    const Command command(this);
+    if (!command)
+        return;
     if (cboCats->count() == 0)
         return;
     const QString name = cboCats->currentText();
@@ -479,6 +488,9 @@ void frmBr::catDel()
 
 void frmBr::backup()
 {
+    const Command command(this);
+    if (!command)
+        return;
     // Shown only when copying the pictures takes a while.
     WorkProgress shown(this, Str::CopyingPictures);
     BackupProgress progress;
@@ -489,6 +501,9 @@ void frmBr::backup()
 
 void frmBr::print(bool preview)
 {
+    const Command command(this);
+    if (!command)
+        return;
     const Recipe shown = shownRecipe();
     if (!preview && shown.title.isEmpty())
         return;

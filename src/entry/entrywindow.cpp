@@ -137,6 +137,9 @@ void EntryWindow::buildControls()
     setTabOrder(txtCT, txtY);
     setTabOrder(txtY, cmdAddImg);
     setTabOrder(cmdAddImg, cmdAdd);
+
+    for (QWidget* box : textBoxes())
+        box->installEventFilter(this);
 }
 
 void EntryWindow::useMenuItems(QMenu* edit, QAction* copy, QAction* cut, QAction* paste, QAction* pictureItem)
@@ -219,6 +222,9 @@ void EntryWindow::clearPicture()
 
 void EntryWindow::pictureButton()
 {
+    const Command command(this);
+    if (!command)
+        return;
     if (cmdAddImg->text() != fetchText(132)) {
         // It reads "RE&MOVE": the picture goes at once, without a question.
         clearPicture();
@@ -328,28 +334,39 @@ void EntryWindow::newCategory()
 {
     if (cboACats->currentIndex() < 0 || cboACats->currentText() != fetchText(162))
         return;
+    const QString added = addNewCategory();
+    // The refill selects "[new category..]" first: the add window asks once more.
+    if (!added.isEmpty())
+        fillCategoryList(added);
+}
+
+QString EntryWindow::addNewCategory()
+{
+    const Command command(this);
+    if (!command)
+        return QString();
     const QString name = storableText(dialogs()
                                           .input(Str::NewCategoryName, fetchText(Str::NewCategoryName),
                                                  QStringLiteral("BD"), QString())
                                           .value_or(QString()))
                              .trimmed();
     if (name.isEmpty())
-        return;
+        return QString();
     if (!nameAllowed(name)) {
         msgBox(Str::CategoryChars, Buttons::Ok, Icon::None,
                forbiddenCharsText(twin_ == Twin::Add ? CharsList::AddCategory : CharsList::EditCategory));
-        return;
+        return QString();
     }
     QStringList entries;
     for (int i = 0; i < cboACats->count(); ++i)
         entries << cboACats->itemText(i);
     if (!categoryNameFree(entries, name)) {
         msgBox(Str::CategoryExists);
-        return;
+        return QString();
     }
     // A failed save is reported; the category stays in the open book.
     report(bookStore().addCategory(name));
-    fillCategoryList(name);
+    return name;
 }
 
 // ---- Text ----
@@ -370,10 +387,12 @@ void EntryWindow::insertDegree()
     box->setTextCursor(c);
 }
 
+std::array<QWidget*, 7> EntryWindow::textBoxes() const { return {txtIng, txtPrep, txtOther, txtTitle, txtPT, txtCT, txtY}; }
+
 QWidget* EntryWindow::activeBox() const
 {
     QWidget* active = focusWidget();
-    for (QWidget* box : std::initializer_list<QWidget*>{txtIng, txtPrep, txtOther, txtTitle, txtPT, txtCT, txtY})
+    for (QWidget* box : textBoxes())
         if (active == box)
             return box;
     return nullptr;
@@ -400,9 +419,46 @@ void replaceSelection(QWidget* box, const QString& text)
 
 } // namespace
 
+QWidget* EntryWindow::editTarget()
+{
+    if (QWidget* box = activeBox())
+        return box;
+    if (focusWidget() != menuBar())
+        return nullptr;
+    restoreMenuSelection();
+    return menuFocus_.box;
+}
+
+void EntryWindow::restoreMenuSelection()
+{
+    auto* line = qobject_cast<QLineEdit*>(menuFocus_.box.data());
+    if (!line || menuFocus_.start < 0 || line->hasSelectedText() || line->text() != menuFocus_.text)
+        return;
+    const bool forward = menuFocus_.cursor != menuFocus_.start;
+    line->setSelection(forward ? menuFocus_.start : menuFocus_.start + menuFocus_.length,
+                       forward ? menuFocus_.length : -menuFocus_.length);
+}
+
+void EntryWindow::watchMenuFocus(QWidget* box, const QFocusEvent* event)
+{
+    const bool menuBarsTurn = event->reason() == Qt::MenuBarFocusReason;
+    if (event->type() == QEvent::FocusOut) {
+        if (!menuBarsTurn)
+            return;
+        menuFocus_ = {box, QString(), -1, 0, 0};
+        if (auto* line = qobject_cast<QLineEdit*>(box); line && line->hasSelectedText())
+            menuFocus_ = {box, line->text(), line->selectionStart(), int(line->selectedText().size()),
+                          line->cursorPosition()};
+        return;
+    }
+    if (menuBarsTurn && box == menuFocus_.box)
+        restoreMenuSelection();
+    menuFocus_ = {};
+}
+
 void EntryWindow::updateEditMenu()
 {
-    QWidget* box = activeBox();
+    QWidget* box = editTarget();
     const bool selection = box && !selectedText(box).isEmpty();
     copy_->setEnabled(selection);
     cut_->setEnabled(selection);
@@ -411,7 +467,7 @@ void EntryWindow::updateEditMenu()
 
 void EntryWindow::editCopy()
 {
-    QWidget* box = activeBox();
+    QWidget* box = editTarget();
     if (!box)
         return;
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -421,7 +477,7 @@ void EntryWindow::editCopy()
 
 void EntryWindow::editCut()
 {
-    QWidget* box = activeBox();
+    QWidget* box = editTarget();
     if (!box)
         return;
     editCopy();
@@ -430,7 +486,7 @@ void EntryWindow::editCut()
 
 void EntryWindow::editPaste()
 {
-    if (QWidget* box = activeBox())
+    if (QWidget* box = editTarget())
         replaceSelection(box, QGuiApplication::clipboard()->text());
 }
 
@@ -497,6 +553,13 @@ bool EntryWindow::eventFilter(QObject* watched, QEvent* event)
             pictureView();
             return true;
         }
+        break;
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        // Before the box itself sees it: a one-line box drops its selection.
+        for (QWidget* box : textBoxes())
+            if (watched == box)
+                watchMenuFocus(box, static_cast<QFocusEvent*>(event));
         break;
     case QEvent::KeyPress:
         if (watched == txtPrep && twin_ == Twin::Add && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {

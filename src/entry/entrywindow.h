@@ -10,8 +10,12 @@
 
 #include <QImage>
 
+#include <array>
+#include <QPointer>
+
 class QAction;
 class QComboBox;
+class QFocusEvent;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -107,13 +111,30 @@ protected:
 
 private:
     void buildControls();
+    // Asks for a new category and adds it; its name, or empty for none.
+    QString addNewCategory();
     void arrange();
+    std::array<QWidget*, 7> textBoxes() const;
     QWidget* activeBox() const;
+    // What the Edit menu acts on: the focused box or, while the menu bar
+    // holds the focus (the menus used from the keyboard), the box it came
+    // from, with its selection back.
+    QWidget* editTarget();
+    // Keeps a box's place and selection when the menu bar takes the focus
+    // (a one-line box drops its selection then) and gives them back when
+    // the focus returns.
+    void watchMenuFocus(QWidget* box, const QFocusEvent* event);
+    void restoreMenuSelection();
 
     Twin twin_;
     QAction *copy_ = nullptr, *cut_ = nullptr, *paste_ = nullptr, *pictureItem_ = nullptr;
     QImage picture_; // the picture at natural size (picRecipe)
     QImage probe_;   // the last picture the load probe read (picImgVal)
+    struct MenuFocus {
+        QPointer<QWidget> box; // the box the menu bar took the focus from
+        QString text;          // a one-line box's text and selection then
+        int start = -1, length = 0, cursor = 0;
+    } menuFocus_;
 };
 
 } // namespace bd

@@ -62,6 +62,9 @@ frmAdd::frmAdd(QWidget* parent) : EntryWindow(Twin::Add, parent)
 
 void frmAdd::add()
 {
+    const Command command(this);
+    if (!command)
+        return;
     setLineText(txtTitle, enteredTitle());
     const EntryCheck check = checkNewRecipe(G.xmlDoc, txtTitle->text(), selectedCategory() >= 0);
     if (!check.ok()) {

@@ -107,6 +107,9 @@ void frmEdit::selectEditCategory()
 
 void frmEdit::update()
 {
+    const Command command(this);
+    if (!command)
+        return;
     G.endOnUnload = false;
     const bool categoryChosen = selectedCategory() >= 0;
     if (categoryChosen)
@@ -138,7 +141,7 @@ void frmEdit::leave(bool toAdd)
 void frmEdit::closeEvent(QCloseEvent* event)
 {
     MainWindow::closeEvent(event);
-    if (G.endOnUnload)
+    if (!event->isAccepted() || G.endOnUnload)
         return;
     if (G.calledFromAdd) {
         G.calledFromAdd = false;

@@ -171,6 +171,9 @@ void frmExp::cmdLAll_Click()
 
 void frmExp::cmdSaveAs_Click()
 {
+    const Command command(this);
+    if (!command)
+        return;
     // The file's type chooses the format.
     const QString filter = fetchText(Str::RecipeBooksFilter) + QStringLiteral("|*.xml|") +
                            fetchText(Str::MealMasterFilter) + QStringLiteral("|*.mmf|") +

@@ -62,6 +62,9 @@ frmImp::frmImp(QWidget* parent) : Wizard("frmImp", WindowKind::Add, kWidth)
 
 void frmImp::cmdBrowse_Click()
 {
+    const Command command(this);
+    if (!command)
+        return;
     const QString filter = fetchText(Str::RecipeBooksFilter) + QStringLiteral("|*.xml|") +
                            fetchText(Str::MealMasterFilter) + QStringLiteral("|*.mmf;*.mm;*.txt|") +
                            fetchText(Str::AllFilesFilter) + QStringLiteral("|*|");

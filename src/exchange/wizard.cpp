@@ -39,9 +39,17 @@ Wizard::Wizard(const char* name, WindowKind back, double width) : QWidget(nullpt
     place(cmdCancel, {width - 1320, 90, 1200, 420});
     cmdNext->setDefault(true);
     cmdBack->setEnabled(false);
-    connect(cmdNext, &QPushButton::clicked, this, [this] { NextPage(); });
-    connect(cmdBack, &QPushButton::clicked, this, [this] { PrevPage(); });
-    connect(cmdCancel, &QPushButton::clicked, this, &Wizard::finish);
+    // One at a time: a page's question or long work is never left half way.
+    auto oneAtATime = [this](void (Wizard::*run)()) {
+        return [this, run] {
+            const Command command(this);
+            if (command)
+                (this->*run)();
+        };
+    };
+    connect(cmdNext, &QPushButton::clicked, this, oneAtATime(&Wizard::NextPage));
+    connect(cmdBack, &QPushButton::clicked, this, oneAtATime(&Wizard::PrevPage));
+    connect(cmdCancel, &QPushButton::clicked, this, oneAtATime(&Wizard::finish));
     // Keyboard: Enter or Alt+Right goes on, Alt+Left back, Escape cancels.
     auto press = [this](QKeySequence keys, QPushButton* button) {
         auto* shortcut = new QShortcut(keys, this);
@@ -126,6 +134,7 @@ std::optional<QString> Wizard::chooseBookFile(bool forSaving, const QString& tit
     request.filter = filter.isEmpty() ? QStringLiteral("BD XML (*.xml)|*.xml|(*.*)|*.*") : filter;
     request.fileName = file_.isEmpty() ? QStringLiteral("*.xml") : file_;
     request.defaultExt = QStringLiteral("xml");
+    request.askBeforeReplacing = false; // the export asks once the file is chosen
     const std::optional<QString> chosen = forSaving ? dialogs().saveFile(request) : dialogs().openFile(request);
     if (!chosen || chosen->isEmpty())
         return std::nullopt;
@@ -155,6 +164,10 @@ void Wizard::finish()
 
 void Wizard::closeEvent(QCloseEvent* event)
 {
+    if (!leaving_ && Command::running(this)) {
+        event->ignore();
+        return;
+    }
     event->accept();
     if (leaving_)
         return;

@@ -248,6 +248,9 @@ void frmEmail::enableFormEmail()
 
 void frmEmail::send()
 {
+    const Command command(this);
+    if (!command)
+        return;
     if (relay->busy() || !checkEmailForm())
         return;
     failed_ = false; // a new attempt starts clean
@@ -279,6 +282,10 @@ void frmEmail::sent(int messageId)
 
 void frmEmail::closeEvent(QCloseEvent* event)
 {
+    if (dialogOpen()) { // a question is open; it goes on with this window
+        event->ignore();
+        return;
+    }
     relay->cancel();
     event->accept();
     if (returning_)

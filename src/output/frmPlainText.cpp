@@ -10,6 +10,7 @@
 #include "resources/strings.h"
 
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QDir>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -64,6 +65,9 @@ void frmPlainText::copyRecipe()
 
 void frmPlainText::saveRecipe()
 {
+    const Command command(this);
+    if (!command)
+        return;
     FileRequest request;
     request.title = fetchText(138);
     request.filter = QStringLiteral("(*.txt)|*.txt");
@@ -75,6 +79,15 @@ void frmPlainText::saveRecipe()
     if (!saved)
         msgBox(Str::TextFileNotSaved, Buttons::Ok, Icon::Exclamation,
                QStringLiteral("\r\n\r\n") + QDir::toNativeSeparators(*path) + QStringLiteral("\r\n") + saved.error);
+}
+
+void frmPlainText::closeEvent(QCloseEvent* event)
+{
+    // Not while a question is open; it goes on with this window.
+    if (dialogOpen())
+        event->ignore();
+    else
+        QWidget::closeEvent(event);
 }
 
 void frmPlainText::keyPressEvent(QKeyEvent* event)

@@ -33,6 +33,7 @@ public:
     QPushButton *Command2, *cmdSave, *cmdDone;
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

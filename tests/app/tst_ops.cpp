@@ -1,27 +1,42 @@
 // Main windows: handing over one to the next, when the program ends, and
 // their size limits in twips. The preferences window: what the stored
 // settings select, the colour preview, Save and Discard, and the way back
-// to the right main window.
+// to the right main window. Questions over the windows: Qt's own dialogs,
+// the question before a file is replaced, and commands that ask something
+// running one at a time.
 
+#include "app/application.h"
 #include "app/frmOps.h"
 #include "app/globals.h"
+#include "app/qtdialogs.h"
 #include "app/preferences.h"
 #include "app/settings.h"
 #include "app/sizelimits.h"
 #include "app/twips.h"
 #include "app/windows.h"
 #include "browse/frmBr.h"
+#include "entry/frmAdd.h"
+#include "exchange/frmImp.h"
+#include "output/frmPlainText.h"
+#include "resources/strings.h"
+#include "store/store.h"
 #include "resources/colours.h"
 #include "testsupport.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
+
+#include <functional>
 
 using namespace bd;
 
@@ -49,12 +64,173 @@ frmOps* openOps()
 
 void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
+// Answers Qt's own modal dialogs as they come up, one step for each.
+class ModalSteps {
+public:
+    explicit ModalSteps(QList<std::function<void(QWidget*)>> steps) : steps_(std::move(steps))
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            QWidget* top = QApplication::activeModalWidget();
+            if (top && top->isVisible() && !steps_.isEmpty())
+                steps_.takeFirst()(top);
+        });
+        timer_.start(50);
+    }
+    bool done() const { return steps_.isEmpty(); }
+
+private:
+    QList<std::function<void(QWidget*)>> steps_;
+    QTimer timer_;
+};
+
+void reject(QWidget* dialog) { QMetaObject::invokeMethod(dialog, "reject"); }
+
+std::function<void(QWidget*)> saveAs(const QString& path)
+{
+    return [path](QWidget* dialog) {
+        auto* files = qobject_cast<QFileDialog*>(dialog);
+        QVERIFY(files);
+        files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+        QMetaObject::invokeMethod(files, "accept");
+    };
+}
+
+std::function<void(QWidget*)> answer(QMessageBox::StandardButton button, QString* text = nullptr)
+{
+    return [button, text](QWidget* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        QVERIFY(box);
+        if (text)
+            *text = box->text();
+        box->button(button)->click();
+    };
+}
+
 } // namespace
 
 class TestOps : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() { resetWindows(); }
+
+    // These come first: once a test has ended the program, no modal dialog
+    // runs its event loop any more.
+    // Qt's file dialog asks before it replaces a file, with the program's
+    // own question, and shows itself again on No; not where the program
+    // asks itself.
+    void saveDialogAsksBeforeReplacing()
+    {
+        bdtest::TestEnv env;
+        QtDialogs qt;
+        setDialogs(&qt);
+        const QString file = env.root() + QStringLiteral("/Soda bread.txt");
+        bdtest::writeFile(file, "kept");
+        FileRequest request;
+        request.title = QStringLiteral("Save As...");
+        request.filter = QStringLiteral("(*.txt)|*.txt");
+        request.fileName = QStringLiteral("Soda bread");
+
+        QString question, proposedAgain;
+        {
+            ModalSteps steps({saveAs(file), answer(QMessageBox::No, &question), [&](QWidget* dialog) {
+                                  proposedAgain = qobject_cast<QFileDialog*>(dialog)->selectedFiles().value(0);
+                                  reject(dialog);
+                              }});
+            QCOMPARE(dialogs().saveFile(request), std::nullopt);
+            QVERIFY(steps.done());
+        }
+        QCOMPARE(question, fetchText(Str::FileExists));
+        QCOMPARE(proposedAgain, file);
+        {
+            ModalSteps steps({saveAs(file), answer(QMessageBox::Yes)});
+            QCOMPARE(dialogs().saveFile(request), std::optional<QString>(file));
+            QVERIFY(steps.done());
+        }
+        request.askBeforeReplacing = false;
+        {
+            ModalSteps steps({saveAs(file), answer(QMessageBox::Yes)});
+            QCOMPARE(dialogs().saveFile(request), std::optional<QString>(file));
+            QVERIFY(!steps.done()); // no question
+        }
+        setDialogs(&env.dialogs);
+    }
+
+    // A window closed while its question is open (a button pressed behind
+    // the dialog) stays until the question is answered: the dialog, its
+    // child, lives on the stack of the code that asked.
+    void aWindowClosedUnderAQuestionStaysUntilItIsAnswered()
+    {
+        bdtest::TestEnv env;
+        QtDialogs qt;
+        setDialogs(&qt);
+        QPointer<QWidget> window = new QWidget;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        bool ownedByWindow = false;
+        ModalSteps steps({[&](QWidget* box) {
+                              ownedByWindow = box->parentWidget() == window;
+                              window->close();
+                          },
+                          reject});
+        msgBox(Str::ImportDone);
+        QVERIFY(steps.done());
+        QVERIFY(ownedByWindow);
+        QVERIFY(window);
+        settle();
+        QVERIFY(!window);
+        setDialogs(&env.dialogs);
+    }
+
+    // A command that asks something, pressed again while its dialog is
+    // open, does nothing; the windows refuse to close meanwhile.
+    void commandsThatAskRunOneAtATime()
+    {
+        bdtest::TestEnv env;
+        G.xmlDoc.appendCategory(QStringLiteral("Bread"));
+        G.xmlDoc.appendRecipe(0, bdtest::titled(QStringLiteral("Soda bread")));
+        QVERIFY(bookStore().save());
+        registerStandardWindows();
+        struct Case {
+            const char* name;
+            WindowKind window;
+            std::function<void(QWidget*)> press;
+        };
+        const QList<Case> cases = {
+            {"backup", WindowKind::Br, [](QWidget* w) { static_cast<frmBr*>(w)->mnuBackup->trigger(); }},
+            {"rename category", WindowKind::Br, [](QWidget* w) { static_cast<frmBr*>(w)->mnuCatEdit->trigger(); }},
+            {"delete category", WindowKind::Br, [](QWidget* w) { static_cast<frmBr*>(w)->mnuCatDel->trigger(); }},
+            {"remove recipe", WindowKind::Br, [](QWidget* w) { static_cast<frmBr*>(w)->cmdRem->click(); }},
+            {"print", WindowKind::Br, [](QWidget* w) { static_cast<frmBr*>(w)->cmdPrint->click(); }},
+            {"picture", WindowKind::Add, [](QWidget* w) { static_cast<frmAdd*>(w)->cmdAddImg->click(); }},
+            {"add recipe", WindowKind::Add, [](QWidget* w) { static_cast<frmAdd*>(w)->cmdAdd->click(); }},
+            {"import file", WindowKind::Imp, [](QWidget* w) { static_cast<frmImp*>(w)->cmdBrowse->click(); }},
+            {"plain-text save", WindowKind::PlainText, [](QWidget* w) { static_cast<frmPlainText*>(w)->cmdSave->click(); }},
+        };
+        for (const Case& c : cases) {
+            QWidget* w = c.window == WindowKind::PlainText ? openOver(showWindow(WindowKind::Br), c.window)
+                                                           : showWindow(c.window);
+            if (auto* br = qobject_cast<frmBr*>(instance(WindowKind::Br)))
+                br->lstRecs->setCurrentRow(0);
+            QCoreApplication::processEvents(); // the add window asks for a category once shown
+            env.dialogs.clear();
+            env.dialogs.answers = {Answer::No, Answer::No, Answer::No}; // nothing is deleted
+            qsizetype askedMeanwhile = -1;
+            bool closed = true;
+            env.dialogs.whileOpen = [&] {
+                const qsizetype before = env.dialogs.calls.size();
+                c.press(w);
+                closed = w->close();
+                askedMeanwhile = env.dialogs.calls.size() - before;
+            };
+            c.press(w);
+            QVERIFY2(askedMeanwhile == 0, c.name);
+            QVERIFY2(!closed, c.name);
+            resetWindows();
+            registerStandardWindows();
+        }
+    }
 
     void storedValuesSelectListPositions()
     {
@@ -211,6 +387,7 @@ private slots:
         w.resize(maximum + QSize(500, 500));
         QCOMPARE(w.size(), maximum);
     }
+
 };
 
 QTEST_MAIN(TestOps)

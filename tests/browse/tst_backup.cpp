@@ -93,6 +93,8 @@ private slots:
         QCOMPARE(b.run({b.path("old.xml"), b.path("old.xml")}, {Answer::No, Answer::Yes, Answer::Yes, Answer::No}),
                  BackupOutcome::Cancelled);
         QCOMPARE(b.ids(), (QList<int>{175, 175, 304, 303, 283}));
+        // Asked once, by the backup itself: the dialog does not ask as well.
+        QVERIFY(!b.env.dialogs.calls.first().request.askBeforeReplacing);
         QCOMPARE(b.read("old.xml"), QByteArray("old backup"));
         QCOMPARE(b.files("exp_img"), QStringList{"stale.png"});
 

@@ -486,6 +486,45 @@ private slots:
         QVERIFY(!w->mnuAddPaste->isEnabled());
     }
 
+    // Alt+E and the item's letter: the box that had the focus before the
+    // menu opened, with its selection, in both windows and every line box.
+    void editMenuFromTheKeyboardActsOnTheBoxBeforeIt()
+    {
+        bdtest::TestEnv env;
+        fillBook();
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        for (const bool editing : {false, true}) {
+            EntryWindow* w = editing ? static_cast<EntryWindow*>(openEdit(QStringLiteral("Desserts"), QStringLiteral("Flan")))
+                                     : openAdd();
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+            QApplication::setActiveWindow(w);
+            // Opens the Edit menu from the keyboard and types key there.
+            auto fromMenu = [w](Qt::Key key) {
+                QTest::keyClick(w, Qt::Key_E, Qt::AltModifier);
+                if (!QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }))
+                    return false;
+                QTest::keyClick(QApplication::activePopupWidget(), key);
+                return QTest::qWaitFor([] { return !QApplication::activePopupWidget(); });
+            };
+            for (QLineEdit* box : {w->txtTitle, w->txtPT, w->txtCT, w->txtY}) {
+                const QByteArray name = box->objectName().toLatin1() + (editing ? " (edit)" : " (add)");
+                box->setText(QStringLiteral("Apple Pie"));
+                box->setFocus();
+                box->setSelection(0, 6);
+                clipboard->setText(QStringLiteral("held"));
+                QVERIFY2(fromMenu(Qt::Key_C), name);
+                QVERIFY2(clipboard->text() == QStringLiteral("Apple ") && box->text() == QStringLiteral("Apple Pie"), name);
+                QVERIFY2(fromMenu(Qt::Key_T), name);
+                QVERIFY2(clipboard->text() == QStringLiteral("Apple ") && box->text() == QStringLiteral("Pie"), name);
+                // Opened and closed with Escape: Paste still goes where the
+                // text cursor was.
+                QVERIFY2(fromMenu(Qt::Key_Escape), name);
+                QVERIFY2(fromMenu(Qt::Key_P), name);
+                QVERIFY2(box->text() == QStringLiteral("Apple Pie"), name);
+            }
+        }
+    }
+
     void editWindowHandsBack()
     {
         bdtest::TestEnv env;

@@ -3,7 +3,9 @@
 
 #include "app/application.h"
 #include "app/globals.h"
+#include "app/qtdialogs.h"
 #include "app/windows.h"
+#include "app/workprogress.h"
 #include "exchange/frmExp.h"
 #include "exchange/frmImp.h"
 #include "exchange/mealmaster.h"
@@ -13,8 +15,10 @@
 #include "testsupport.h"
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -50,6 +54,16 @@ void chooseCategory(frmExp* w, const char* name) { w->cboCats->setCurrentIndex(w
 void chooseRecipe(QListWidget* l, const char* title)
 {
     l->setCurrentItem(l->findItems(QLatin1String(title), Qt::MatchExactly).value(0));
+}
+
+// A progress dialog on screen, or one holding the keyboard.
+bool progressInTheWay()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<QProgressDialog*>(w) && w->isVisible())
+            return true;
+    const QWidget* focus = QApplication::focusWidget();
+    return focus && qobject_cast<const QProgressDialog*>(focus->window());
 }
 
 } // namespace
@@ -110,6 +124,9 @@ private slots:
         QVERIFY(w->exportPath().isEmpty());
         w->cmdSaveAs->click();
         QCOMPARE(env.dialogs.messageIds(), QList<int>({173, 305, 175, 175}));
+        // Asked once, by the export: the dialog does not ask as well.
+        for (const bdtest::ScriptedDialogs::Call& c : std::as_const(env.dialogs.calls))
+            QVERIFY(c.kind != bdtest::ScriptedDialogs::Kind::SaveFile || !c.request.askBeforeReplacing);
         QCOMPARE(w->lblFile->text(), QStringLiteral("File name:  old.xml"));
 
         // Page 2 and back.
@@ -279,6 +296,125 @@ private slots:
         QCOMPARE(RecipeBook::fields(disk.findRecipe(2, QStringLiteral("Miso"))).prep, QStringLiteral("Simmer."));
         QCOMPARE(disk.recipeTitles(0), QStringList({QStringLiteral("Leek"), QStringLiteral("Borscht")}));
         QTRY_VERIFY(instance(WindowKind::Add) && instance(WindowKind::Add)->isVisible());
+    }
+
+    // Every question of the import has the keyboard: the progress dialog is
+    // not over it, not even when the user takes a while to answer.
+    void importQuestionsKeepTheKeyboard()
+    {
+        bdtest::TestEnv env;
+        fillBook();
+        auto recipe = [](const char* title) {
+            return "<recipe><title>" + QByteArray(title) + "</title><a/><a/><a/><a/><a/><a/><a/><a/></recipe>";
+        };
+        env.write(QStringLiteral("../in/clash.xml"), "<recipebook><category cname=\"Soups\">" + recipe("Leek") +
+                                                         recipe("Miso") + recipe("Borscht") + "</category></recipebook>");
+        auto* w = static_cast<frmImp*>(showWindow(WindowKind::Imp));
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        env.dialogs.files << env.root() + QStringLiteral("/in/clash.xml");
+        w->cmdBrowse->click();
+        w->cmdNext->click();
+        w->cmdChkAll->click();
+        w->cmdNext->click();
+        QCOMPARE(w->currentPage(), 2);
+
+        // The second question takes longer than any timer a progress dialog
+        // may hold to show itself.
+        int questions = 0;
+        bool inTheWay = false;
+        std::function<void()> answerSlowly = [&] {
+            ++questions;
+            inTheWay = inTheWay || progressInTheWay();
+            QTest::qWait(questions == 2 ? 4500 : WorkProgress::kShowAfterMs + 200);
+            inTheWay = inTheWay || progressInTheWay();
+            env.dialogs.whileOpen = answerSlowly;
+        };
+        env.dialogs.whileOpen = answerSlowly;
+        env.dialogs.inputs << QStringLiteral("Apple Pie 3") << QStringLiteral("Borscht 2");
+        w->cmdNext->click();
+        QCOMPARE(questions, 3); // the two clashes and the closing message
+        QVERIFY(!inTheWay);
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{184});
+        QCOMPARE(bdtest::DiskBook().recipeTitles(0),
+                 QStringList({QStringLiteral("Leek"), QStringLiteral("Borscht"), QStringLiteral("Apple Pie 3"),
+                              QStringLiteral("Miso"), QStringLiteral("Borscht 2")}));
+    }
+
+    // Shown after half a second of work, gone while a question is open, and
+    // back only after another half second of work.
+    void progressMakesWayForQuestions()
+    {
+        bdtest::TestEnv env;
+        QWidget owner;
+        owner.show();
+        WorkProgress work(&owner, Str::Importing);
+        QVERIFY(work.step(0, 10));
+        QVERIFY(!progressInTheWay());
+        QTest::qWait(WorkProgress::kShowAfterMs + 100);
+        QVERIFY(work.step(1, 10));
+        QVERIFY(work.dialog() && work.dialog()->isVisible());
+
+        bool shownWhileAsked = true;
+        env.dialogs.whileOpen = [&] {
+            shownWhileAsked = progressInTheWay();
+            QTest::qWait(WorkProgress::kShowAfterMs + 100);
+            shownWhileAsked = shownWhileAsked || progressInTheWay();
+        };
+        msgBox(Str::ImportDone);
+        QVERIFY(!shownWhileAsked);
+        QVERIFY(work.step(2, 10));
+        QVERIFY(!work.dialog()->isVisible());
+        QTest::qWait(WorkProgress::kShowAfterMs + 100);
+        QVERIFY(work.step(3, 10));
+        QVERIFY(work.dialog()->isVisible());
+        work.dialog()->cancel();
+        QVERIFY(!work.step(4, 10));
+    }
+
+    // What is pressed behind the open file dialog waits for it: no second
+    // dialog, no closing (assistive technology can press buttons behind a
+    // modal dialog). Had the wizard gone, it would have taken the dialog, its
+    // child on the stack of the code that asked, with it.
+    void buttonsBehindARealFileDialogWait()
+    {
+        bdtest::TestEnv env;
+        fillBook();
+        QtDialogs qt;
+        setDialogs(&qt);
+        QPointer<frmExp> w = static_cast<frmExp*>(showWindow(WindowKind::Exp));
+        w->cmdROne->click();
+        w->cmdNext->click();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        // Cancel and the close box, then the button once more; then every
+        // dialog is closed, counting the file dialogs seen open at once.
+        int mostOpen = 0;
+        bool pressed = false;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&] {
+            int open = 0;
+            for (QWidget* t : QApplication::topLevelWidgets())
+                open += qobject_cast<QFileDialog*>(t) && t->isVisible();
+            mostOpen = std::max(mostOpen, open);
+            if (pressed)
+                if (QWidget* top = QApplication::activeModalWidget())
+                    QMetaObject::invokeMethod(top, "reject");
+        });
+        closer.start(100);
+        QTimer::singleShot(300, w, [&] {
+            w->cmdCancel->click();
+            w->close();
+        });
+        QTimer::singleShot(450, w, [&] {
+            pressed = true;
+            w->cmdSaveAs->click();
+        });
+        w->cmdSaveAs->click();
+        closer.stop();
+        setDialogs(&env.dialogs);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(mostOpen, 1);
+        QVERIFY(w && w->isVisible());
+        QCOMPARE(w->currentPage(), 1);
     }
 };
 

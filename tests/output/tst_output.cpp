@@ -133,6 +133,8 @@ private slots:
         QCOMPARE(ask->request.title, QStringLiteral("Save As..."));
         QCOMPARE(ask->request.filter, QStringLiteral("(*.txt)|*.txt"));
         QCOMPARE(ask->request.fileName, QStringLiteral("Soda bread"));
+        // An existing file is replaced only when the user says so in the dialog.
+        QVERIFY(ask->request.askBeforeReplacing);
         QVERIFY(env.dialogs.messageIds().isEmpty());
         const QByteArray bytes = (kSodaBread + QStringLiteral("\r\n")).toUtf8();
         QCOMPARE(bdtest::readFile(path), bytes); // no extension added

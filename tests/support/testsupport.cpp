@@ -6,6 +6,8 @@
 #include "output/printpage.h"
 
 #include <QBuffer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,9 +16,29 @@
 #include <QSettings>
 #include <QTextDocument>
 
+#include <utility>
+
 namespace bdtest {
 
 using namespace bd;
+
+void ScriptedDialogs::record(const Call& c)
+{
+    calls << c;
+    if (!whileOpen)
+        return;
+    const std::function<void()> act = std::exchange(whileOpen, {});
+    bool acted = false;
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, [&] {
+        acted = true;
+        act();
+    });
+    QTimer::singleShot(20, &loop, &QEventLoop::quit);
+    loop.exec();
+    if (!acted) // no loop runs once the program has ended
+        act();
+}
 
 Answer ScriptedDialogs::message(int id, const QString& text, Buttons buttons, Icon icon, const QString& title)
 {
@@ -27,7 +49,7 @@ Answer ScriptedDialogs::message(int id, const QString& text, Buttons buttons, Ic
     c.buttons = buttons;
     c.icon = icon;
     c.title = title;
-    calls << c;
+    record(c);
     if (!answers.isEmpty())
         return answers.takeFirst();
     switch (buttons) {
@@ -48,7 +70,7 @@ std::optional<QString> ScriptedDialogs::input(int id, const QString& prompt, con
     c.text = prompt;
     c.title = title;
     c.defaultAnswer = defaultAnswer;
-    calls << c;
+    record(c);
     return inputs.isEmpty() ? std::nullopt : inputs.takeFirst();
 }
 
@@ -57,7 +79,7 @@ std::optional<QString> ScriptedDialogs::fileAnswer(Kind kind, const FileRequest&
     Call c;
     c.kind = kind;
     c.request = request;
-    calls << c;
+    record(c);
     return files.isEmpty() ? std::nullopt : files.takeFirst();
 }
 
@@ -82,7 +104,7 @@ bool ScriptedDialogs::printed(Kind kind, QTextDocument& doc)
     bd::printPages(doc, &writer);
     c.pages = doc.pageCount();
     c.document = doc.toPlainText();
-    calls << c;
+    record(c);
     return printAnswer;
 }
 
@@ -105,6 +127,7 @@ void ScriptedDialogs::clear()
     answers.clear();
     inputs.clear();
     files.clear();
+    whileOpen = {};
 }
 
 TestEnv::TestEnv()

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <optional>
 
 namespace bdtest {
@@ -34,6 +35,10 @@ public:
     QList<std::optional<QString>> inputs;      // next input box answers
     QList<std::optional<QString>> files;       // next file dialog answers
     bool printAnswer = true;                   // the print dialog's outcome
+    // Runs inside the next dialog, in an event loop of the dialog's own as
+    // a real modal dialog runs, as if the user did it while the dialog was
+    // open (a button pressed behind it, a window closed, time passing).
+    std::function<void()> whileOpen;
 
     bd::Answer message(int id, const QString& text, bd::Buttons buttons, bd::Icon icon,
                        const QString& title) override;
@@ -51,6 +56,7 @@ public:
     void clear();
 
 private:
+    void record(const Call& c);
     std::optional<QString> fileAnswer(Kind kind, const bd::FileRequest& request);
     bool printed(Kind kind, QTextDocument& doc);
 };

@@ -39,8 +39,8 @@ private:
     QPointer<QWidget> parent_;
     int labelId_;
     QPointer<QProgressDialog> dialog_; // a child of parent_, gone with it
-    QElapsedTimer working_;     // since the work started or a question closed
-    QElapsedTimer sinceUpdate_; // since the dialog and the events were last served
+    QElapsedTimer working_;            // since the work started or a question closed
+    QElapsedTimer sinceUpdate_;        // since the dialog and the events were last served
     bool cancelled_ = false;
 };
 

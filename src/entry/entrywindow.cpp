@@ -387,7 +387,10 @@ void EntryWindow::insertDegree()
     box->setTextCursor(c);
 }
 
-std::array<QWidget*, 7> EntryWindow::textBoxes() const { return {txtIng, txtPrep, txtOther, txtTitle, txtPT, txtCT, txtY}; }
+std::array<QWidget*, 7> EntryWindow::textBoxes() const
+{
+    return {txtIng, txtPrep, txtOther, txtTitle, txtPT, txtCT, txtY};
+}
 
 QWidget* EntryWindow::activeBox() const
 {

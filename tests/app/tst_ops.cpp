@@ -206,7 +206,8 @@ private slots:
             {"picture", WindowKind::Add, [](QWidget* w) { static_cast<frmAdd*>(w)->cmdAddImg->click(); }},
             {"add recipe", WindowKind::Add, [](QWidget* w) { static_cast<frmAdd*>(w)->cmdAdd->click(); }},
             {"import file", WindowKind::Imp, [](QWidget* w) { static_cast<frmImp*>(w)->cmdBrowse->click(); }},
-            {"plain-text save", WindowKind::PlainText, [](QWidget* w) { static_cast<frmPlainText*>(w)->cmdSave->click(); }},
+            {"plain-text save", WindowKind::PlainText,
+             [](QWidget* w) { static_cast<frmPlainText*>(w)->cmdSave->click(); }},
         };
         for (const Case& c : cases) {
             QWidget* w = c.window == WindowKind::PlainText ? openOver(showWindow(WindowKind::Br), c.window)
@@ -387,7 +388,6 @@ private slots:
         w.resize(maximum + QSize(500, 500));
         QCOMPARE(w.size(), maximum);
     }
-
 };
 
 QTEST_MAIN(TestOps)

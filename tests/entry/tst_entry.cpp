@@ -494,7 +494,8 @@ private slots:
         fillBook();
         QClipboard* clipboard = QGuiApplication::clipboard();
         for (const bool editing : {false, true}) {
-            EntryWindow* w = editing ? static_cast<EntryWindow*>(openEdit(QStringLiteral("Desserts"), QStringLiteral("Flan")))
+            EntryWindow* w = editing ? static_cast<EntryWindow*>(
+                                           openEdit(QStringLiteral("Desserts"), QStringLiteral("Flan")))
                                      : openAdd();
             QVERIFY(QTest::qWaitForWindowExposed(w));
             QApplication::setActiveWindow(w);
@@ -513,7 +514,8 @@ private slots:
                 box->setSelection(0, 6);
                 clipboard->setText(QStringLiteral("held"));
                 QVERIFY2(fromMenu(Qt::Key_C), name);
-                QVERIFY2(clipboard->text() == QStringLiteral("Apple ") && box->text() == QStringLiteral("Apple Pie"), name);
+                QVERIFY2(clipboard->text() == QStringLiteral("Apple ") && box->text() == QStringLiteral("Apple Pie"),
+                         name);
                 QVERIFY2(fromMenu(Qt::Key_T), name);
                 QVERIFY2(clipboard->text() == QStringLiteral("Apple ") && box->text() == QStringLiteral("Pie"), name);
                 // Opened and closed with Escape: Paste still goes where the

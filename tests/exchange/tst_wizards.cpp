@@ -308,7 +308,8 @@ private slots:
             return "<recipe><title>" + QByteArray(title) + "</title><a/><a/><a/><a/><a/><a/><a/><a/></recipe>";
         };
         env.write(QStringLiteral("../in/clash.xml"), "<recipebook><category cname=\"Soups\">" + recipe("Leek") +
-                                                         recipe("Miso") + recipe("Borscht") + "</category></recipebook>");
+                                                         recipe("Miso") + recipe("Borscht") +
+                                                         "</category></recipebook>");
         auto* w = static_cast<frmImp*>(showWindow(WindowKind::Imp));
         QVERIFY(QTest::qWaitForWindowExposed(w));
         env.dialogs.files << env.root() + QStringLiteral("/in/clash.xml");

@@ -1,0 +1,330 @@
+#include "exchange/schemaorg.h"
+
+#include "resources/strings.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+namespace bd {
+
+namespace {
+
+// Nesting deeper than this is not followed (no page nests a recipe so deep).
+constexpr int kMaxDepth = 32;
+
+bool isType(const QJsonValue& type, const char* wanted)
+{
+    if (type.isArray()) {
+        for (const QJsonValue& t : type.toArray())
+            if (isType(t, wanted))
+                return true;
+        return false;
+    }
+    // "Recipe", "schema:Recipe", "https://schema.org/Recipe"
+    const QString t = type.toString();
+    const QLatin1String w(wanted);
+    return t.compare(w, Qt::CaseInsensitive) == 0 ||
+           (t.endsWith(w, Qt::CaseInsensitive) && t.size() > w.size() &&
+            (t[t.size() - w.size() - 1] == QLatin1Char('/') || t[t.size() - w.size() - 1] == QLatin1Char(':')));
+}
+
+bool isRecipe(const QJsonObject& o) { return isType(o.value(QLatin1String("@type")), "Recipe"); }
+
+// Every Recipe object inside v, outermost first, in document order.
+void findRecipes(const QJsonValue& v, QVector<QJsonObject>& out, int depth)
+{
+    if (depth > kMaxDepth)
+        return;
+    if (v.isArray()) {
+        for (const QJsonValue& e : v.toArray())
+            findRecipes(e, out, depth + 1);
+    } else if (v.isObject()) {
+        const QJsonObject o = v.toObject();
+        if (isRecipe(o)) {
+            out << o;
+            return;
+        }
+        for (auto it = o.begin(); it != o.end(); ++it)
+            if (it->isObject() || it->isArray())
+                findRecipes(*it, out, depth + 1);
+    }
+}
+
+// The text of a value: a string (HTML read as text), a number, an object's
+// name or text, a list's texts joined by commas.
+QString textOf(const QJsonValue& v, int depth = 0)
+{
+    if (v.isString())
+        return htmlText(v.toString());
+    if (v.isDouble())
+        return QString::number(v.toDouble());
+    if (depth > kMaxDepth)
+        return QString();
+    if (v.isObject()) {
+        const QJsonObject o = v.toObject();
+        for (const char* key : {"name", "text", "@value", "url", "@id"})
+            if (o.contains(QLatin1String(key)))
+                return textOf(o.value(QLatin1String(key)), depth + 1);
+        return QString();
+    }
+    if (v.isArray()) {
+        QStringList parts;
+        for (const QJsonValue& e : v.toArray()) {
+            const QString t = textOf(e, depth + 1);
+            if (!t.isEmpty() && !parts.contains(t))
+                parts << t;
+        }
+        return parts.join(QStringLiteral(", "));
+    }
+    return QString();
+}
+
+// The texts of a value that may be one text or a list of them.
+QStringList textsOf(const QJsonValue& v)
+{
+    QStringList out;
+    if (v.isArray()) {
+        for (const QJsonValue& e : v.toArray())
+            if (const QString t = textOf(e); !t.isEmpty())
+                out << t;
+    } else if (const QString t = textOf(v); !t.isEmpty()) {
+        out << t;
+    }
+    return out;
+}
+
+QString oneLine(QString text) { return text.replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified(); }
+
+// Steps as paragraphs: a text (each of its lines a step), a list, HowToStep
+// objects and HowToSection objects whose names become headings.
+void readInstructions(const QJsonValue& v, QString& prep, int depth)
+{
+    if (depth > kMaxDepth)
+        return;
+    if (v.isString()) {
+        for (const QString& line : htmlText(v.toString()).split(QLatin1Char('\n')))
+            addParagraph(prep, line.trimmed());
+    } else if (v.isArray()) {
+        for (const QJsonValue& e : v.toArray())
+            readInstructions(e, prep, depth + 1);
+    } else if (v.isObject()) {
+        const QJsonObject o = v.toObject();
+        const QJsonValue items = o.value(QLatin1String("itemListElement"));
+        const QJsonValue text = o.value(QLatin1String("text"));
+        if (!items.isUndefined() && !items.isNull()) {
+            if (isType(o.value(QLatin1String("@type")), "HowToSection") || !o.contains(QLatin1String("text")))
+                addParagraph(prep, oneLine(textOf(o.value(QLatin1String("name")))));
+            else
+                readInstructions(text, prep, depth + 1);
+            readInstructions(items, prep, depth + 1);
+        } else if (text.isString()) {
+            readInstructions(text, prep, depth + 1);
+        } else {
+            for (const char* key : {"name", "description"})
+                if (o.value(QLatin1String(key)).isString()) {
+                    readInstructions(o.value(QLatin1String(key)), prep, depth + 1);
+                    break;
+                }
+        }
+    }
+}
+
+// The yield: a number, a text, or a list (its most telling entry: one with
+// words, such as "4 servings" beside "4").
+QString yieldOf(const QJsonValue& v)
+{
+    if (!v.isArray())
+        return oneLine(textOf(v));
+    QString first;
+    for (const QJsonValue& e : v.toArray()) {
+        const QString t = oneLine(textOf(e));
+        if (first.isEmpty())
+            first = t;
+        for (QChar c : t)
+            if (c.isLetter())
+                return t;
+    }
+    return first;
+}
+
+QString pictureOf(const QJsonValue& v, int depth = 0)
+{
+    if (depth > 4)
+        return QString();
+    if (v.isString())
+        return v.toString().trimmed();
+    if (v.isArray())
+        return v.toArray().isEmpty() ? QString() : pictureOf(v.toArray().first(), depth + 1);
+    if (v.isObject()) {
+        const QJsonObject o = v.toObject();
+        return pictureOf(o.contains(QLatin1String("url")) ? o.value(QLatin1String("url"))
+                                                          : o.value(QLatin1String("contentUrl")),
+                         depth + 1);
+    }
+    return QString();
+}
+
+struct Found {
+    Recipe recipe;
+    QString category;
+};
+
+Found recipeOf(const QJsonObject& o, const QString& address)
+{
+    auto value = [&o](const char* key) { return o.value(QLatin1String(key)); };
+    Found f;
+    Recipe& r = f.recipe;
+    r.title = oneLine(textOf(value("name")));
+    if (r.title.isEmpty())
+        r.title = oneLine(textOf(value("headline")));
+    QJsonValue ingredients = value("recipeIngredient");
+    if (ingredients.isUndefined())
+        ingredients = value("ingredients");
+    if (ingredients.isString()) {
+        r.ing = htmlText(ingredients.toString());
+    } else {
+        for (const QJsonValue& e : ingredients.toArray())
+            addLine(r.ing, oneLine(textOf(e)));
+    }
+    readInstructions(value("recipeInstructions"), r.prep, 0);
+    r.yield = yieldOf(value("recipeYield"));
+    if (r.yield.isEmpty())
+        r.yield = yieldOf(value("yield"));
+    r.preptime = durationText(oneLine(textOf(value("prepTime"))));
+    r.cooktime = durationText(oneLine(textOf(value("cookTime"))));
+
+    const QStringList categories = textsOf(value("recipeCategory"));
+    f.category = categories.value(0);
+    QStringList notes;
+    notes << textOf(value("description"));
+    QStringList lines;
+    if (const QString author = oneLine(textOf(value("author"))); !author.isEmpty())
+        lines << fetchText(Str::NoteBy).arg(author);
+    if (categories.size() > 1)
+        lines << fetchText(Str::NoteCategories).arg(categories.join(QStringLiteral(", ")));
+    if (const QString cuisine = oneLine(textOf(value("recipeCuisine"))); !cuisine.isEmpty())
+        lines << fetchText(Str::NoteCuisine).arg(cuisine);
+    if (const QString keywords = oneLine(textOf(value("keywords"))); !keywords.isEmpty())
+        lines << fetchText(Str::NoteKeywords).arg(keywords);
+    if (const QString total = durationText(oneLine(textOf(value("totalTime")))); !total.isEmpty())
+        lines << fetchText(Str::NoteTotalTime).arg(total);
+    QString source = address;
+    if (source.isEmpty())
+        source = value("url").isString() ? value("url").toString().trimmed() : QString();
+    if (!source.isEmpty())
+        lines << fetchText(Str::NoteSource).arg(source);
+    notes << lines.join(QLatin1Char('\n'));
+    for (const QString& n : std::as_const(notes))
+        addParagraph(r.other, n);
+    r.image = pictureOf(value("image"));
+    return f;
+}
+
+// The ld+json blocks of a page, each with the position it starts at; a text
+// that is JSON itself is one block.
+QVector<QPair<QStringView, qsizetype>> jsonBlocks(QStringView text)
+{
+    QVector<QPair<QStringView, qsizetype>> out;
+    const QStringView trimmed = text.trimmed();
+    if (trimmed.startsWith(QLatin1Char('{')) || trimmed.startsWith(QLatin1Char('['))) {
+        out.append({trimmed, text.indexOf(trimmed.front())});
+        return out;
+    }
+    qsizetype from = 0;
+    while ((from = text.indexOf(QLatin1String("<script"), from, Qt::CaseInsensitive)) >= 0) {
+        const qsizetype tagEnd = text.indexOf(QLatin1Char('>'), from);
+        if (tagEnd < 0)
+            break;
+        const qsizetype end = text.indexOf(QLatin1String("</script"), tagEnd, Qt::CaseInsensitive);
+        const QStringView tag = text.mid(from, tagEnd - from);
+        from = end < 0 ? text.size() : end;
+        if (!tag.contains(QLatin1String("ld+json"), Qt::CaseInsensitive))
+            continue;
+        QStringView body = text.mid(tagEnd + 1, (end < 0 ? text.size() : end) - tagEnd - 1).trimmed();
+        // Blocks hidden from old browsers.
+        for (const char* open : {"<!--", "//<![CDATA[", "<![CDATA["})
+            if (body.startsWith(QLatin1String(open)))
+                body = body.mid(qsizetype(qstrlen(open))).trimmed();
+        for (const char* close : {"-->", "//]]>", "]]>"})
+            if (body.endsWith(QLatin1String(close)))
+                body.chop(qsizetype(qstrlen(close)));
+        out.append({body, tagEnd + 1});
+    }
+    return out;
+}
+
+} // namespace
+
+QByteArray cleanJson(QStringView json)
+{
+    QString out;
+    out.reserve(json.size());
+    bool inString = false;
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const QChar c = json[i];
+        if (!inString) {
+            if (c == QLatin1Char('"'))
+                inString = true;
+            out += c;
+            continue;
+        }
+        if (c == QLatin1Char('\\') && i + 1 < json.size()) {
+            const QChar e = json[i + 1];
+            if (QStringView(u"\"\\/bfnrtu").contains(e)) {
+                out += c;
+                out += e;
+            } else if (e.unicode() >= 0x20) {
+                out += e; // "\'" and the like: the character itself
+            }
+            ++i;
+            continue;
+        }
+        if (c == QLatin1Char('"'))
+            inString = false;
+        if (c == QLatin1Char('\n'))
+            out += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QStringLiteral("\\r");
+        else if (c == QLatin1Char('\t'))
+            out += QStringLiteral("\\t");
+        else if (c.unicode() >= 0x20)
+            out += c;
+    }
+    return out.toUtf8();
+}
+
+bool looksLikeSchemaOrg(QStringView text)
+{
+    const QStringView t = text.trimmed();
+    return t.startsWith(QLatin1Char('{')) || t.startsWith(QLatin1Char('[')) ||
+           text.contains(QLatin1String("ld+json"), Qt::CaseInsensitive);
+}
+
+RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& uncategorised, const QString& address)
+{
+    BookFiller filler(book, uncategorised);
+    RecipeRead read;
+    for (const auto& [block, position] : jsonBlocks(text)) {
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(cleanJson(block), &error);
+        if (doc.isNull()) {
+            read.skipped << lineAt(text, position);
+            continue;
+        }
+        QVector<QJsonObject> recipes;
+        findRecipes(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object()), recipes, 0);
+        for (const QJsonObject& o : std::as_const(recipes)) {
+            const Found f = recipeOf(o, address);
+            if (f.recipe.ing.isEmpty() && f.recipe.prep.isEmpty())
+                read.skipped << lineAt(text, position);
+            else
+                filler.add(f.recipe, f.category);
+        }
+    }
+    read.recipes = filler.count();
+    return read;
+}
+
+} // namespace bd

@@ -149,6 +149,32 @@ bool plainFile(const QString& path)
     return fi.isFile() && !fi.isSymLink();
 }
 
+// Where a picture a recipe names may be: the path it gives, below the
+// file's folder; for a web address, its file name beside the file or in
+// the folder a browser saves a page's files in ("Page_files").
+QString localPicture(const QString& named, const QFileInfo& file)
+{
+    const QDir dir = file.absoluteDir();
+    QStringList candidates;
+    if (named.contains(QLatin1String("://"))) {
+        const QString name = QFileInfo(QUrl(named).path()).fileName();
+        if (!name.isEmpty())
+            for (const QString& folder : {file.completeBaseName() + QStringLiteral("_files"),
+                                          file.baseName() + QStringLiteral("_files"), QString()})
+                candidates << dir.filePath(folder.isEmpty() ? name : folder + QLatin1Char('/') + name);
+    } else if (!named.isEmpty()) {
+        candidates << dir.filePath(QUrl::fromPercentEncoding(named.toUtf8())) << dir.filePath(named);
+    }
+    const QString root = dir.canonicalPath() + QLatin1Char('/');
+    for (const QString& path : std::as_const(candidates)) {
+        const QFileInfo fi(path);
+        // Never a file outside the folder the imported file is in.
+        if (plainFile(path) && fi.canonicalFilePath().startsWith(root))
+            return fi.canonicalFilePath();
+    }
+    return QString();
+}
+
 // Pictures the recipes name, looked for beside the file (or, for a recipe
 // naming none, a picture with the file's own name, as Cooklang keeps them).
 // The first one found fixes the picture folder; image fields become bare
@@ -161,16 +187,7 @@ QString findPictures(RecipeBook& source, const QString& file, bool ownName)
     for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category")) {
         for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
             pugi::xml_node image = r.child("image");
-            QString named = RecipeBook::childText(r, RImage).trimmed();
-            QString found;
-            if (named.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
-                named = QUrl(named).toLocalFile();
-            if (!named.isEmpty() && !named.contains(QLatin1String("://"))) {
-                named = QUrl::fromPercentEncoding(named.toUtf8());
-                const QString path = QDir::isAbsolutePath(named) ? named : dir.filePath(named);
-                if (plainFile(path))
-                    found = QFileInfo(path).absoluteFilePath();
-            }
+            QString found = localPicture(RecipeBook::childText(r, RImage).trimmed(), info);
             if (found.isEmpty() && ownName) {
                 for (const char* ext : {".jpg", ".jpeg", ".png", ".gif", ".bmp", ".webp"}) {
                     const QString path = dir.filePath(info.completeBaseName() + QLatin1String(ext));

@@ -40,8 +40,9 @@ bool endLine(QStringView line)
     return true;
 }
 
-// Where a digest's text resumes after a recipe's notes.
-bool digestLine(QStringView line)
+// Where a digest's text resumes after a recipe: a mail header, another
+// program's recipe, or a separator of at least minRun repeated characters.
+bool digestLine(QStringView line, int minRun = 5)
 {
     const QStringView t = line.trimmed();
     static const char* const mailHeaders[] = {"From:", "Date:", "Subject:", "To:", "Message-ID:", "Reply-To:",
@@ -52,13 +53,13 @@ bool digestLine(QStringView line)
     // A MealMaster recipe after MasterCook ones.
     if (line.startsWith(QLatin1String("MMMMM")))
         return true;
-    if (t.size() >= 5) {
+    if (t.size() >= minRun) {
         const QChar c = t.front();
         if (c == QLatin1Char('-') || c == QLatin1Char('=') || c == QLatin1Char('_') || c == QLatin1Char('*')) {
             int run = 0;
             while (run < t.size() && t[run] == c)
                 ++run;
-            return run >= 5;
+            return run >= minRun;
         }
     }
     return false;
@@ -153,14 +154,15 @@ struct Draft {
     QString lastKey;
     Columns columns;
     bool afterBlank = false, hasTable = false;
+    qsizetype lastRowLength = 0;
     int blankRun = 0;
     bool notesClosed = false;
 
-    void addIngredient(const Row& row)
+    void addIngredient(const Row& row, bool afterLongLine)
     {
         // A line of the ingredient text that did not fit, or its preparation.
         if (row.amount.isEmpty() && row.measure.isEmpty() && !recipe.ing.isEmpty() &&
-            (row.text.startsWith(QLatin1String("--")) || row.text.startsWith(QLatin1Char(';')))) {
+            (afterLongLine || row.text.startsWith(QLatin1String("--")) || row.text.startsWith(QLatin1Char(';')))) {
             recipe.ing += QLatin1Char(' ') + row.text;
             return;
         }
@@ -257,10 +259,16 @@ struct Draft {
     {
         switch (stage) {
         case Stage::Title:
-            if (!blank(line)) {
+            if (blank(line))
+                return;
+            stage = Stage::Header;
+            // A recipe without a title starts with its headers.
+            if (!line.trimmed().startsWith(QLatin1String("Recipe By"), Qt::CaseInsensitive) &&
+                !line.trimmed().startsWith(QLatin1String("Serving Size"), Qt::CaseInsensitive)) {
                 recipe.title = line.trimmed().toString();
-                stage = Stage::Header;
+                return;
             }
+            this->line(line);
             return;
         case Stage::Header:
             if (blank(line))
@@ -287,14 +295,22 @@ struct Draft {
                 return;
             }
             if (const std::optional<Row> row = tableRow(line, columns, afterBlank || recipe.ing.isEmpty())) {
-                addIngredient(*row);
+                // A line filled to the export's width went on in the next one.
+                addIngredient(*row, !afterBlank && lastRowLength >= 76);
+                lastRowLength = line.size();
+                while (lastRowLength > 0 && line[lastRowLength - 1].isSpace())
+                    --lastRowLength;
                 afterBlank = false;
                 return;
             }
             stage = Stage::Directions;
             [[fallthrough]];
         case Stage::Directions:
-            if (endLine(line)) {
+            if (digestLine(line, 20)) {
+                endParagraph();
+                stage = Stage::Notes;
+                notesClosed = true;
+            } else if (endLine(line)) {
                 endParagraph();
                 stage = Stage::Notes;
             } else if (blank(line)) {
@@ -375,7 +391,7 @@ RecipeRead readMasterCookText(QStringView text, RecipeBook& book, const QString&
     std::optional<Draft> draft;
     auto finish = [&] {
         Recipe r = draft->finish();
-        if (r.title.isEmpty() || (r.ing.isEmpty() && r.prep.isEmpty()))
+        if (r.ing.isEmpty() && r.prep.isEmpty())
             read.skipped << draft->first;
         else
             filler.add(r, draft->categories.value(0));
@@ -468,7 +484,7 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
             const QString label = attr(c, "label"), source = attr(c, "source");
             if (!source.isEmpty())
                 sources << (label.isEmpty() ? source : label + QStringLiteral(": ") + source);
-        } else if (named(c, "Note") || named(c, "Natn") || named(c, "Desc") || named(c, "CpyR") ||
+        } else if (named(c, "Note") || named(c, "Natn") || named(c, "Nutr") || named(c, "Desc") || named(c, "CpyR") ||
                    named(c, "Wine") || named(c, "Serve") || named(c, "Serving")) {
             const QString text = tidyLines(xmlInnerText(c));
             if (!text.isEmpty())
@@ -500,7 +516,7 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
 
 RecipeRead readMasterCookXml(const QByteArray& bytes, RecipeBook& book, const QString& uncategorised)
 {
-    return readXmlRecipes(bytes, "//RcpE | //rcpe", book, uncategorised, mx2Recipe);
+    return readXmlRecipes(bytes, "RcpE", book, uncategorised, mx2Recipe);
 }
 
 } // namespace bd

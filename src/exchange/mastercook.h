@@ -19,8 +19,8 @@ bool looksLikeMasterCookText(QStringView text);
 
 // Replaces book's contents with the recipes of a MasterCook text export,
 // each under its first category (uncategorised when it has none). A
-// recipe without a title or without ingredients and directions is left
-// out and its first line listed.
+// recipe without ingredients and directions is left out and its first
+// line listed.
 RecipeRead readMasterCookText(QStringView text, RecipeBook& book, const QString& uncategorised);
 
 // Replaces book's contents with the <RcpE> recipes of MX2 bytes (in any

@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <cctype>
+
 namespace bd {
 
 QString decodeAnyText(const QByteArray& bytes)
@@ -201,10 +203,29 @@ QString tidyLines(QStringView text)
     return out;
 }
 
+namespace {
+
+// Pages that escape their texts twice write "&amp;eacute;".
+QString decodeTwice(QStringView text)
+{
+    QString once = decodeEntities(text);
+    return once.contains(QLatin1Char('&')) ? decodeEntities(once) : once;
+}
+
+} // namespace
+
+QString flowText(QStringView text)
+{
+    QStringList paragraphs = tidyLines(text).split(QStringLiteral("\n\n"));
+    for (QString& p : paragraphs)
+        p.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return paragraphs.join(QStringLiteral("\n\n"));
+}
+
 QString htmlText(QStringView text)
 {
     if (!text.contains(QLatin1Char('<')))
-        return tidyLines(QString(decodeEntities(text)).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+        return tidyLines(decodeTwice(text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -240,7 +261,7 @@ QString htmlText(QStringView text)
             out += QStringLiteral("\n\n");
         i = end;
     }
-    return tidyLines(decodeEntities(out));
+    return tidyLines(decodeTwice(out));
 }
 
 QString durationText(QStringView iso)
@@ -347,41 +368,75 @@ pugi::xml_node xmlChild(pugi::xml_node n, std::initializer_list<const char*> nam
 
 namespace {
 
-// For an XML file whose parse failed: whether element, parsed before the
-// failure, was left unclosed by it.
-bool cutShort(const QByteArray& data, pugi::xml_node element, const pugi::xml_parse_result& parsed)
+// XML text with each & that starts no reference written as &amp;: files
+// written by hand or by careless programs hold "Salt & pepper".
+QByteArray escapeBareAmpersands(const QByteArray& data)
 {
-    if (parsed)
-        return false;
-    const QByteArray closing = QByteArray("</") + element.name();
-    const qsizetype end = data.indexOf(closing, qsizetype(element.offset_debug()));
-    return end < 0 || end >= qsizetype(parsed.offset);
+    if (!data.contains('&'))
+        return data;
+    QByteArray out;
+    out.reserve(data.size() + 64);
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        out += data[i];
+        if (data[i] != '&')
+            continue;
+        qsizetype end = i + 1;
+        while (end < data.size() && end - i <= 12 && (std::isalnum(static_cast<unsigned char>(data[end])) || data[end] == '#'))
+            ++end;
+        if (end == i + 1 || end >= data.size() || data[end] != ';')
+            out += "amp;";
+    }
+    return out;
+}
+
+bool parse(pugi::xml_document& doc, const QByteArray& data)
+{
+    return doc.load_buffer(data.constData(), size_t(data.size()), pugi::parse_default, pugi::encoding_utf8);
 }
 
 } // namespace
 
-RecipeRead readXmlRecipes(const QByteArray& bytes, const char* xpath, RecipeBook& book, const QString& uncategorised,
+RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, RecipeBook& book, const QString& uncategorised,
                           const XmlRecipeFn& recipe)
 {
     BookFiller filler(book, uncategorised);
     RecipeRead read;
-    const QByteArray data = xmlAsUtf8(bytes);
-    pugi::xml_document doc;
-    const pugi::xml_parse_result parsed =
-        doc.load_buffer(data.constData(), size_t(data.size()), pugi::parse_default, pugi::encoding_utf8);
-    const pugi::xpath_node_set recipes = doc.select_nodes(xpath);
-    for (size_t i = 0; i < recipes.size(); ++i) {
-        const pugi::xml_node r = recipes[i].node();
-        if (i + 1 == recipes.size() && cutShort(data, r, parsed)) {
-            read.skipped << lineAt(data, r.offset_debug());
-            continue;
-        }
+    const QByteArray data = escapeBareAmpersands(xmlAsUtf8(bytes));
+    auto take = [&](pugi::xml_node r) {
         QStringList categories;
         const Recipe found = recipe(r, categories);
         filler.add(found, categories.value(0));
+    };
+    pugi::xml_document doc;
+    if (parse(doc, data)) {
+        for (pugi::xpath_node x : doc.select_nodes((QByteArray("//") + element).constData()))
+            take(x.node());
+        read.recipes = filler.count();
+        return read;
     }
-    if (!parsed && recipes.empty())
-        read.skipped << lineAt(data, qsizetype(parsed.offset));
+    // Not well-formed: each recipe from its start tag to its end tag.
+    const QByteArray open = QByteArray("<") + element, close = QByteArray("</") + element + '>';
+    qsizetype from = 0;
+    while ((from = data.indexOf(open, from)) >= 0) {
+        const qsizetype next = from + open.size();
+        if (next >= data.size() || !(std::isspace(static_cast<unsigned char>(data[next])) || data[next] == '>')) {
+            from = next;
+            continue;
+        }
+        const qsizetype end = data.indexOf(close, next);
+        const qsizetype nextOpen = data.indexOf(open, next);
+        pugi::xml_document one;
+        if (end < 0 || (nextOpen >= 0 && nextOpen < end) ||
+            !parse(one, data.mid(from, end + close.size() - from)) || !one.first_child()) {
+            read.skipped << lineAt(data, from);
+            from = next;
+            continue;
+        }
+        take(one.first_child());
+        from = end + close.size();
+    }
+    if (read.skipped.isEmpty() && filler.count() == 0)
+        read.skipped << 1;
     read.recipes = filler.count();
     return read;
 }

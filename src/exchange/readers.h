@@ -58,13 +58,16 @@ private:
 QString decodeEntities(QStringView text);
 
 // Text that may hold HTML markup as plain text: tags dropped, <br> and the
-// ends of paragraphs and list items as line breaks, entities decoded,
+// ends of paragraphs and list items as line breaks, entities decoded (also
+// those encoded twice, "&amp;eacute;"),
 // spaces in each line simplified, at most one blank line in a row.
 QString htmlText(QStringView text);
 
 // Lines trimmed and simplified, runs of blank lines as one, none at the
 // start or end.
 QString tidyLines(QStringView text);
+// The same with the lines of each paragraph joined by spaces.
+QString flowText(QStringView text);
 
 // An ISO 8601 duration ("PT1H15M", "P0DT0H30M", "PT90M") as a cook writes
 // it ("1 h 15 min", "30 min", "1 h 30 min"); any other text is returned
@@ -87,12 +90,12 @@ QString xmlInnerText(pugi::xml_node n);
 pugi::xml_node xmlChild(pugi::xml_node n, std::initializer_list<const char*> names);
 
 // Replaces book's contents with the recipes of an XML file (in any encoding
-// xmlAsUtf8 reads): recipe(element, categories) reads each element that
-// xpath selects, the first category naming the book's. A file cut short
-// keeps the recipes parsed before the cut; the one the cut falls in (or,
-// without any, the place of the fault) is listed.
+// xmlAsUtf8 reads, a bare & read as itself): recipe(element, categories)
+// reads each element named element, the first category naming the book's.
+// When the file is not well-formed, each recipe element is read on its
+// own, and those that still cannot be read are listed by their lines.
 using XmlRecipeFn = std::function<Recipe(pugi::xml_node element, QStringList& categories)>;
-RecipeRead readXmlRecipes(const QByteArray& bytes, const char* xpath, RecipeBook& book, const QString& uncategorised,
+RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, RecipeBook& book, const QString& uncategorised,
                           const XmlRecipeFn& recipe);
 
 // Adds line to text, on a line of its own.

@@ -30,15 +30,16 @@ QString quantity(pugi::xml_node n)
     return out;
 }
 
-// An amount: its quantity and unit.
+// An amount: its quantity, size and unit, in the order given.
 QString amount(pugi::xml_node amt)
 {
-    QString out = quantity(xmlChild(amt, {"qty"}));
-    const QString unit = simplified(xmlChild(amt, {"unit"}));
-    if (!unit.isEmpty())
-        out += (out.isEmpty() ? QString() : QStringLiteral(" ")) + unit;
-    if (out.isEmpty())
-        out = quantity(amt);
+    QString out;
+    for (pugi::xml_node c = amt.first_child(); c; c = c.next_sibling()) {
+        const QString part = named(c, "qty") ? quantity(c) : c.type() == pugi::node_element ? simplified(c)
+                                                                                         : qstr(c.value()).simplified();
+        if (!part.isEmpty())
+            out += (out.isEmpty() ? QString() : QStringLiteral(" ")) + part;
+    }
     return out;
 }
 
@@ -84,7 +85,7 @@ void readDirections(pugi::xml_node list, QString& prep)
     for (pugi::xml_node c = list.first_child(); c; c = c.next_sibling()) {
         if (named(c, "step")) {
             structured = true;
-            addParagraph(prep, simplified(c));
+            addParagraph(prep, flowText(xmlInnerText(c)));
         } else if (named(c, "dir-div")) {
             structured = true;
             addParagraph(prep, simplified(xmlChild(c, {"title"})));
@@ -159,7 +160,7 @@ Recipe recipeOf(pugi::xml_node r, QStringList& categories)
 
 RecipeRead readRecipeML(const QByteArray& bytes, RecipeBook& book, const QString& uncategorised)
 {
-    return readXmlRecipes(bytes, "//recipe", book, uncategorised, recipeOf);
+    return readXmlRecipes(bytes, "recipe", book, uncategorised, recipeOf);
 }
 
 } // namespace bd

@@ -267,6 +267,14 @@ QByteArray cleanJson(QStringView json)
         if (!inString) {
             if (c == QLatin1Char('"'))
                 inString = true;
+            // A comma before a closing bracket, which JSON does not allow.
+            if (c == QLatin1Char('}') || c == QLatin1Char(']')) {
+                qsizetype k = out.size();
+                while (k > 0 && out[k - 1].isSpace())
+                    --k;
+                if (k > 0 && out[k - 1] == QLatin1Char(','))
+                    out.remove(k - 1, 1);
+            }
             out += c;
             continue;
         }

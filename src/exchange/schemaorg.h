@@ -25,7 +25,8 @@ RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& unca
                          const QString& address = QString());
 
 // JSON text as QJsonDocument accepts it: raw control characters inside
-// strings escaped or dropped, and escapes JSON does not know dropped.
+// strings escaped or dropped, escapes JSON does not know dropped, and
+// commas before closing brackets dropped.
 QByteArray cleanJson(QStringView json);
 
 } // namespace bd

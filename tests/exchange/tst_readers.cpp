@@ -164,7 +164,9 @@ private slots:
         const QByteArray pie = mxpRecipe(
             "Apple Pie: Grandma's", {row("2", "cups", "flour -- sifted"), row("1/2", "teaspoon", "salt"),
                                      row("", "", "-- or to taste"), row("6", "", "apples, peeled"),
-                                     row("", "", "ICING"), row("1", "c.", "sugar")},
+                                     row("", "", "ICING"), row("1", "c.", "sugar"),
+                                     row("2", "tablespoons", "unsalted butter, softened at room temperature for about"),
+                                     row("", "", "an hour")},
             {"Mix the flour and salt in a large bowl, then cut in the butter until it looks",
              "like coarse crumbs.", "", "Bake at 350\xb0 for 45 minutes."},
             {"NOTES : Best the next day.", "", "Source:", "  \"The Caf\xe9 Book\"", "", "", "", "Digest text."});
@@ -188,7 +190,8 @@ private slots:
         QCOMPARE(r[0].yield, QStringLiteral("8"));
         QCOMPARE(r[0].preptime, QStringLiteral("1 h 30 min"));
         QCOMPARE(r[0].ing, QStringLiteral("2 cups flour -- sifted\n1/2 teaspoon salt -- or to taste\n6 apples, peeled\n"
-                                          "ICING\n1 c. sugar"));
+                                          "ICING\n1 c. sugar\n2 tablespoons unsalted butter, softened at room "
+                                          "temperature for about an hour"));
         QCOMPARE(r[0].prep, QString::fromUtf8("Mix the flour and salt in a large bowl, then cut in the butter until it "
                                               "looks like coarse crumbs.\n\nBake at 350° for 45 minutes."));
         QCOMPARE(r[0].other, QString::fromUtf8("Recipe by: Jane Doe\nCategories: Desserts, Pies, Fruit\n\n"
@@ -242,6 +245,15 @@ private slots:
             wide += QByteArray(reinterpret_cast<const char*>(&c), 2);
         QCOMPARE(readMasterCookXml(wide, book, kImported).recipes, 2);
         QCOMPARE(recipes(book)[0].title, QString::fromUtf8("Crème Caramel"));
+        // A bare & is itself; a recipe that is not well-formed is listed
+        // and the others still come in.
+        read = readMasterCookXml("<mx2><RcpE name=\"Salt & Pepper\"><IngR name=\"salt &amp; pepper\"/></RcpE>\n"
+                                 "<RcpE name=\"Bad\"><IngR name=\"x\"></RcpE>\n"
+                                 "<RcpE name=\"Good\"><IngR name=\"y\"/></RcpE></mx2>",
+                                 book, kImported);
+        QCOMPARE(importList(book), QStringList({QStringLiteral("Salt & Pepper"), QStringLiteral("Good")}));
+        QCOMPARE(recipes(book)[0].ing, QStringLiteral("salt & pepper"));
+        QCOMPARE(read.skipped, QVector<int>{2});
     }
 
     void recipeML()
@@ -440,6 +452,18 @@ private slots:
         const QString picture = recipes(book).first().image;
         QVERIFY(picture.endsWith(QStringLiteral("Cherry Pie & Cream.png")));
         QVERIFY(QFileInfo::exists(job.imagesFolder + QLatin1Char('/') + picture));
+
+        // A page saved with its files: the picture's address names the
+        // file in the folder beside it.
+        QDir(dir.path()).mkpath(QStringLiteral("saved_files"));
+        QFile(dir.filePath(QStringLiteral("saved_files/cherry-1200.png"))).open(QIODevice::WriteOnly);
+        QFile saved(dir.filePath(QStringLiteral("saved.html")));
+        QVERIFY(saved.open(QIODevice::WriteOnly));
+        saved.write(QByteArray(kPage).replace("pics/cherry.png", "https://cdn.test/img/cherry-1200.png?w=1"));
+        saved.close();
+        QCOMPARE(readImportFile(saved.fileName(), source, kImported).pictureFolder,
+                 dir.filePath(QStringLiteral("saved_files")));
+        QCOMPARE(recipes(source).first().image, QStringLiteral("cherry-1200.png"));
 
         // Read again: the entry is in the book; a changed ingredient is not.
         RecipeBook again;

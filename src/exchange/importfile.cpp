@@ -110,29 +110,30 @@ TextRead readText(QStringView text, const QString& fileTitle, bool cookFile, Rec
         out.kind = ImportKind::Cooklang;
         return out;
     }
+    if (looksLikeMasterCookText(text)) {
+        out.read = readMasterCookText(text, source, uncategorised);
+        out.kind = ImportKind::MasterCook;
+        // MealMaster recipes after the MasterCook ones, where there are any.
+        if (!text.contains(QLatin1String("MMMMM-----")) && !text.contains(QLatin1String("---------- ")))
+            return out;
+        RecipeBook other;
+        const MealMasterRead mm = readMealMaster(text.toString(), other, uncategorised);
+        // Without a MealMaster recipe, what it could not read was other text.
+        if (mm.recipes > 0) {
+            appendBook(source, other);
+            if (out.read.recipes == 0)
+                out.kind = ImportKind::MealMaster;
+            out.read.recipes += mm.recipes;
+            out.read.skipped += mm.skipped;
+            std::sort(out.read.skipped.begin(), out.read.skipped.end());
+        }
+        return out;
+    }
     RecipeRead mealMaster;
     {
         const MealMasterRead mm = readMealMaster(text.toString(), source, uncategorised);
         mealMaster.recipes = mm.recipes;
         mealMaster.skipped = mm.skipped;
-    }
-    if (looksLikeMasterCookText(text)) {
-        RecipeBook other;
-        out.read = readMasterCookText(text, other, uncategorised);
-        out.kind = ImportKind::MasterCook;
-        if (out.read.recipes == 0 && mealMaster.recipes > 0)
-            out.kind = ImportKind::MealMaster;
-        // The MasterCook recipes first, then the MealMaster ones.
-        appendBook(other, source);
-        source.clear();
-        appendBook(source, other);
-        // Without a MealMaster recipe, what it could not read was other text.
-        if (mealMaster.recipes > 0) {
-            out.read.recipes += mealMaster.recipes;
-            out.read.skipped += mealMaster.skipped;
-        }
-        std::sort(out.read.skipped.begin(), out.read.skipped.end());
-        return out;
     }
     out.read = mealMaster;
     out.kind = ImportKind::MealMaster;
@@ -165,6 +166,8 @@ QString localPicture(const QString& named, const QFileInfo& file)
     } else if (!named.isEmpty()) {
         candidates << dir.filePath(QUrl::fromPercentEncoding(named.toUtf8())) << dir.filePath(named);
     }
+    if (candidates.isEmpty())
+        return QString();
     const QString root = dir.canonicalPath() + QLatin1Char('/');
     for (const QString& path : std::as_const(candidates)) {
         const QFileInfo fi(path);
@@ -223,6 +226,26 @@ QString pictureExtension(const FetchedPage& picture)
     return preferred.isEmpty() ? QStringLiteral(".jpg") : QLatin1Char('.') + preferred;
 }
 
+// What a reader read: nothing (None), or recipes whose pictures are looked
+// for beside the file (pictures) or dropped.
+ImportFileRead finishRead(ImportFileRead result, const RecipeRead& read, RecipeBook& source, const QString& path,
+                          bool pictures, bool ownName)
+{
+    result.unreadable = read.skipped;
+    if (read.recipes == 0) {
+        source.clear();
+        result.kind = ImportKind::None;
+        return result;
+    }
+    if (pictures)
+        result.pictureFolder = findPictures(source, path, ownName);
+    else
+        for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category"))
+            for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
+                r.child("image").text().set("");
+    return result;
+}
+
 } // namespace
 
 ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QString& uncategorised)
@@ -232,23 +255,31 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return result;
-    // Only what may be XML is offered to the book parser.
-    QByteArray head = file.peek(64);
+    // Only what may be a book is offered to the book parser.
+    QByteArray head = file.peek(4096);
     if (head.startsWith("\xef\xbb\xbf"))
         head.remove(0, 3);
     const bool mayBeXml = head.contains('\0') || head.startsWith("\xfe\xff") || head.startsWith("\xff\xfe") ||
                           head.trimmed().startsWith('<');
-    if (mayBeXml && source.loadFile(path)) {
+    const QString root = rootName(decodeAnyText(head));
+    if (mayBeXml && (root.isEmpty() || root == QLatin1String("recipebook")) && source.loadFile(path)) {
         result.kind = ImportKind::Book;
         return result;
     }
     const QByteArray bytes = file.readAll();
     file.close();
-    const QString text = decodeAnyText(bytes);
     const QString suffix = QFileInfo(path).suffix().toLower();
-    const QString root = rootName(QStringView(text).left(4096));
     RecipeRead read;
     bool pictures = false, ownName = false;
+    if (root == QLatin1String("mx2") || root == QLatin1String("recipeml")) {
+        // XML the readers decode themselves.
+        read = root == QLatin1String("mx2") ? readMasterCookXml(bytes, source, uncategorised)
+                                            : readRecipeML(bytes, source, uncategorised);
+        result.kind = root == QLatin1String("mx2") ? ImportKind::MasterCookXml : ImportKind::RecipeML;
+        pictures = true;
+        return finishRead(result, read, source, path, pictures, false);
+    }
+    const QString text = decodeAnyText(bytes);
     if (binary(text))
         return result;
     if (root == QLatin1String("mx2") || (root.isEmpty() && suffix == QLatin1String("mx2"))) {
@@ -271,19 +302,7 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
         result.kind = t.kind;
         pictures = ownName = t.kind == ImportKind::Cooklang;
     }
-    result.unreadable = read.skipped;
-    if (read.recipes == 0) {
-        source.clear();
-        result.kind = ImportKind::None;
-        return result;
-    }
-    if (pictures)
-        result.pictureFolder = findPictures(source, path, ownName);
-    else
-        for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category"))
-            for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
-                r.child("image").text().set("");
-    return result;
+    return finishRead(result, read, source, path, pictures, ownName);
 }
 
 ImportFileRead readWebImport(const FetchedPage& page, RecipeBook& source, const QString& uncategorised,

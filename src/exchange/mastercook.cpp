@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 
+#include <cstring>
 #include <optional>
 
 namespace bd {
@@ -32,7 +33,7 @@ bool exportLine(QStringView line)
 bool endLine(QStringView line)
 {
     const QStringView t = line.trimmed();
-    if (t.size() < 9 || !t.contains(QLatin1String("- -")))
+    if (t.size() < 9 || t.front() != QLatin1Char('-') || !t.contains(QLatin1String("- -")))
         return false;
     for (QChar c : t)
         if (c != QLatin1Char('-') && c != QLatin1Char(' '))
@@ -47,9 +48,11 @@ bool digestLine(QStringView line, int minRun = 5)
     const QStringView t = line.trimmed();
     static const char* const mailHeaders[] = {"From:", "Date:", "Subject:", "To:", "Message-ID:", "Reply-To:",
                                               "Message:", "Content-Type:"};
-    for (const char* h : mailHeaders)
-        if (line.startsWith(QLatin1String(h), Qt::CaseInsensitive))
-            return true;
+    const qsizetype colon = line.left(14).indexOf(QLatin1Char(':'));
+    if (colon > 0 && line.front().isLetter())
+        for (const char* h : mailHeaders)
+            if (line.startsWith(QLatin1String(h), Qt::CaseInsensitive))
+                return true;
     // A MealMaster recipe after MasterCook ones.
     if (line.startsWith(QLatin1String("MMMMM")))
         return true;
@@ -358,13 +361,19 @@ void forEachLine(QStringView text, F&& f)
 
 QString clockTimeText(QStringView time)
 {
-    static const QRegularExpression re(QStringLiteral("^(\\d{1,4}):(\\d{1,2})$"));
-    const QString t = time.trimmed().toString();
-    const QRegularExpressionMatch m = re.match(t);
-    if (!m.hasMatch())
-        return t;
-    const int minutes = m.captured(1).toInt() * 60 + m.captured(2).toInt();
-    return minutes == 0 ? QString() : durationText(QStringLiteral("PT%1M").arg(minutes));
+    const QStringView t = time.trimmed();
+    const qsizetype colon = t.indexOf(QLatin1Char(':'));
+    bool hoursOk = false, minutesOk = false;
+    const int hours = colon > 0 && colon <= 4 ? t.left(colon).toInt(&hoursOk) : 0;
+    const int minutes = colon > 0 && t.size() - colon - 1 <= 2 ? t.mid(colon + 1).toInt(&minutesOk) : 0;
+    if (!hoursOk || !minutesOk || hours < 0 || minutes < 0)
+        return t.toString();
+    QString out;
+    if (hours + minutes / 60 > 0)
+        out = QString::number(hours + minutes / 60) + QStringLiteral(" h");
+    if (minutes % 60 > 0)
+        out += (out.isEmpty() ? QString() : QStringLiteral(" ")) + QString::number(minutes % 60) + QStringLiteral(" min");
+    return out;
 }
 
 bool looksLikeMasterCookText(QStringView text)
@@ -426,7 +435,8 @@ namespace {
 
 QString attr(pugi::xml_node n, const char* name) { return qstr(n.attribute(name).value()).trimmed(); }
 
-bool named(pugi::xml_node n, const char* name) { return qstricmp(n.name(), name) == 0; }
+// MX2 element names are compared exactly, as its writer spells them.
+bool named(pugi::xml_node n, const char* name) { return std::strcmp(n.name(), name) == 0; }
 
 Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
 {
@@ -460,10 +470,18 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
             if (!total.isEmpty())
                 notes << fetchText(Str::NoteTotalTime).arg(total);
         } else if (named(c, "IngR")) {
-            QString line = attr(c, "qty");
-            for (const QString& part : {attr(c, "unit"), attr(c, "name")})
-                if (!part.isEmpty())
-                    line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + part;
+            QString line;
+            for (const char* name : {"qty", "unit", "name"}) {
+                const char* value = c.attribute(name).value();
+                while (*value == ' ')
+                    ++value;
+                if (!*value)
+                    continue;
+                if (!line.isEmpty())
+                    line += QLatin1Char(' ');
+                line += QString::fromUtf8(value);
+            }
+            line = line.trimmed();
             if (line.isEmpty())
                 line = xmlInnerText(xmlChild(c, {"IngT"})).simplified();
             const QString prep = xmlInnerText(xmlChild(c, {"IPrp"})).simplified();

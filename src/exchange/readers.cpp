@@ -79,15 +79,16 @@ void BookFiller::add(Recipe recipe, const QString& category)
     recipe.title = allowedName(recipe.title);
     if (recipe.title.isEmpty())
         recipe.title = untitled_;
-    QString name = allowedName(category);
-    if (name.isEmpty())
-        name = uncategorised_;
-    if (!category_ || name != current_) {
-        category_ = appendCategoryNode(book_.root(), name);
+    // Recipes of one category mostly follow each other.
+    if (!category_ || category != currentRaw_) {
+        QString name = allowedName(category);
+        if (name.isEmpty())
+            name = uncategorised_;
+        if (!category_ || name != current_)
+            category_ = appendCategoryNode(book_.root(), name);
         current_ = name;
+        currentRaw_ = category;
     }
-    for (int i = RPrepTime; i < RChildCount; ++i)
-        recipe[i] = storableText(recipe[i]);
     appendFields(category_, recipe, true);
     ++count_;
 }
@@ -188,6 +189,8 @@ QString decodeEntities(QStringView text)
 
 QString tidyLines(QStringView text)
 {
+    if (!text.contains(QLatin1Char('\n')))
+        return text.toString().simplified();
     QString out;
     bool pendingBlank = false;
     for (QStringView line : text.split(QLatin1Char('\n'))) {
@@ -224,6 +227,8 @@ QString flowText(QStringView text)
 
 QString htmlText(QStringView text)
 {
+    if (!text.contains(QLatin1Char('<')) && !text.contains(QLatin1Char('&')) && !text.contains(QLatin1Char('\r')))
+        return tidyLines(text);
     if (!text.contains(QLatin1Char('<')))
         return tidyLines(decodeTwice(text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     QString out;
@@ -376,16 +381,18 @@ QByteArray escapeBareAmpersands(const QByteArray& data)
         return data;
     QByteArray out;
     out.reserve(data.size() + 64);
-    for (qsizetype i = 0; i < data.size(); ++i) {
-        out += data[i];
-        if (data[i] != '&')
-            continue;
+    qsizetype from = 0;
+    for (qsizetype i = data.indexOf('&'); i >= 0; i = data.indexOf('&', i + 1)) {
         qsizetype end = i + 1;
         while (end < data.size() && end - i <= 12 && (std::isalnum(static_cast<unsigned char>(data[end])) || data[end] == '#'))
             ++end;
-        if (end == i + 1 || end >= data.size() || data[end] != ';')
+        if (end == i + 1 || end >= data.size() || data[end] != ';') {
+            out.append(data.constData() + from, i + 1 - from);
             out += "amp;";
+            from = i + 1;
+        }
     }
+    out.append(data.constData() + from, data.size() - from);
     return out;
 }
 

@@ -48,7 +48,7 @@ public:
 
 private:
     RecipeBook& book_;
-    QString uncategorised_, untitled_, current_;
+    QString uncategorised_, untitled_, current_, currentRaw_;
     pugi::xml_node category_;
     int count_ = 0;
 };

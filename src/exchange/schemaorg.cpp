@@ -257,8 +257,44 @@ QVector<QPair<QStringView, qsizetype>> jsonBlocks(QStringView text)
 
 } // namespace
 
+namespace {
+
+// Whether json needs cleaning at all: most pages' JSON does not.
+bool needsCleaning(QStringView json)
+{
+    bool inString = false;
+    char16_t last = 0; // the last character outside strings that is no space
+    const char16_t* p = json.utf16();
+    for (qsizetype i = 0, n = json.size(); i < n; ++i) {
+        const char16_t c = p[i];
+        if (inString) {
+            if (c == u'\\') {
+                if (i + 1 >= n || !QStringView(u"\"\\/bfnrtu").contains(QChar(p[i + 1])))
+                    return true;
+                ++i;
+            } else if (c == u'"') {
+                inString = false;
+            } else if (c < 0x20) {
+                return true;
+            }
+            continue;
+        }
+        if (c == u'"')
+            inString = true;
+        else if ((c == u'}' || c == u']') && last == u',')
+            return true;
+        if (c > 0x20)
+            last = c;
+    }
+    return false;
+}
+
+} // namespace
+
 QByteArray cleanJson(QStringView json)
 {
+    if (!needsCleaning(json))
+        return json.toUtf8();
     QString out;
     out.reserve(json.size());
     bool inString = false;
@@ -306,8 +342,10 @@ QByteArray cleanJson(QStringView json)
 bool looksLikeSchemaOrg(QStringView text)
 {
     const QStringView t = text.trimmed();
+    // Case-sensitive searches are much faster on large texts.
     return t.startsWith(QLatin1Char('{')) || t.startsWith(QLatin1Char('[')) ||
-           text.contains(QLatin1String("ld+json"), Qt::CaseInsensitive);
+           text.contains(QLatin1String("ld+json")) || text.contains(QLatin1String("LD+JSON")) ||
+           text.contains(QLatin1String("ld+JSON"));
 }
 
 RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& uncategorised, const QString& address)

@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSet>
 
 namespace bd {
 
@@ -13,6 +14,9 @@ namespace {
 
 // Nesting deeper than this is not followed (no page nests a recipe so deep).
 constexpr int kMaxDepth = 32;
+// Microdata properties read of one recipe, and recipes of one page: more
+// are no recipe page's, and each costs a walk through the page.
+constexpr int kMaxProperties = 2000;
 
 bool isType(const QJsonValue& type, const char* wanted)
 {
@@ -259,6 +263,174 @@ QVector<QPair<QStringView, qsizetype>> jsonBlocks(QStringView text)
 
 namespace {
 
+// ---------------------------------------------------------------------------
+// Microdata: pages that mark their recipe with itemscope, itemtype and
+// itemprop attributes instead of a JSON block.
+
+// A tag of a page: where it starts and ends, its lower-cased name and its
+// attributes' text.
+struct Tag {
+    qsizetype start = -1, end = -1; // '<' and after '>'
+    QString name;
+    QStringView attributes;
+    bool closing = false;
+
+    // The value of an attribute, entities decoded; empty when missing.
+    QString attribute(const char* wanted) const
+    {
+        const QLatin1String key(wanted);
+        qsizetype from = 0;
+        while ((from = attributes.indexOf(key, from, Qt::CaseInsensitive)) >= 0) {
+            const bool wordStart = from == 0 || attributes[from - 1].isSpace();
+            qsizetype i = from + key.size();
+            from = i;
+            while (i < attributes.size() && attributes[i].isSpace())
+                ++i;
+            if (!wordStart || i >= attributes.size() || attributes[i] != QLatin1Char('='))
+                continue;
+            ++i;
+            while (i < attributes.size() && attributes[i].isSpace())
+                ++i;
+            if (i >= attributes.size())
+                return QString();
+            const QChar quote = attributes[i];
+            qsizetype end;
+            if (quote == QLatin1Char('"') || quote == QLatin1Char('\'')) {
+                end = attributes.indexOf(quote, i + 1);
+                ++i;
+            } else {
+                end = i;
+                while (end < attributes.size() && !attributes[end].isSpace())
+                    ++end;
+            }
+            return decodeEntities(attributes.mid(i, (end < 0 ? attributes.size() : end) - i)).trimmed();
+        }
+        return QString();
+    }
+    bool has(const char* wanted) const { return attributes.contains(QLatin1String(wanted), Qt::CaseInsensitive); }
+};
+
+// The next tag at or after from, or a tag with start -1.
+Tag nextTag(QStringView html, qsizetype from)
+{
+    Tag tag;
+    for (qsizetype i = html.indexOf(QLatin1Char('<'), from); i >= 0; i = html.indexOf(QLatin1Char('<'), i + 1)) {
+        if (html.mid(i, 4) == QLatin1String("<!--")) {
+            const qsizetype end = html.indexOf(QLatin1String("-->"), i);
+            if (end < 0)
+                return tag;
+            i = end;
+            continue;
+        }
+        qsizetype k = i + 1;
+        const bool closing = k < html.size() && html[k] == QLatin1Char('/');
+        if (closing)
+            ++k;
+        const qsizetype nameStart = k;
+        while (k < html.size() && (html[k].isLetterOrNumber() || html[k] == QLatin1Char('-')))
+            ++k;
+        if (k == nameStart)
+            continue;
+        const qsizetype end = html.indexOf(QLatin1Char('>'), k);
+        if (end < 0)
+            return tag;
+        tag.start = i;
+        tag.end = end + 1;
+        tag.name = html.mid(nameStart, k - nameStart).toString().toLower();
+        tag.attributes = html.mid(k, end - k);
+        tag.closing = closing;
+        return tag;
+    }
+    return tag;
+}
+
+bool voidElement(const QString& name)
+{
+    static const QSet<QString> names{QStringLiteral("meta"), QStringLiteral("img"),   QStringLiteral("link"),
+                                     QStringLiteral("br"),   QStringLiteral("hr"),    QStringLiteral("input"),
+                                     QStringLiteral("source")};
+    return names.contains(name);
+}
+
+// Where the element that open starts ends (after its end tag; limit when
+// it has none before it).
+qsizetype elementEnd(QStringView html, const Tag& open, qsizetype limit)
+{
+    if (voidElement(open.name) || open.attributes.endsWith(QLatin1Char('/')))
+        return open.end;
+    int depth = 1;
+    for (Tag t = nextTag(html, open.end); t.start >= 0 && t.start < limit; t = nextTag(html, t.end)) {
+        if (t.name != open.name)
+            continue;
+        depth += t.closing ? -1 : (t.attributes.endsWith(QLatin1Char('/')) ? 0 : 1);
+        if (depth == 0)
+            return t.end;
+    }
+    return limit;
+}
+
+// The value of a property on tag: its content, datetime, src or href
+// attribute, or the text of its element (ending at end).
+QString propertyValue(QStringView html, const Tag& tag, qsizetype end)
+{
+    for (const char* a : {"content", "datetime"})
+        if (const QString v = tag.attribute(a); !v.isEmpty())
+            return v;
+    if (tag.name == QLatin1String("img") || tag.name == QLatin1String("source"))
+        return tag.attribute("src").isEmpty() ? tag.attribute("data-src") : tag.attribute("src");
+    if (tag.name == QLatin1String("a") || tag.name == QLatin1String("link"))
+        if (const QString href = tag.attribute("href");
+            !href.isEmpty() && !tag.attribute("itemprop").contains(QLatin1String("name")))
+            return href;
+    return htmlText(html.mid(tag.end, qMax<qsizetype>(0, end - tag.end)));
+}
+
+// The recipes a page marks with microdata, as the objects the ld+json
+// reader takes, each with the position it starts at.
+QVector<QPair<QJsonObject, qsizetype>> microdataRecipes(QStringView html)
+{
+    static const QSet<QString> lists{QStringLiteral("recipeIngredient"), QStringLiteral("ingredients"),
+                                     QStringLiteral("recipeInstructions"), QStringLiteral("recipeCategory"),
+                                     QStringLiteral("recipeYield")};
+    QVector<QPair<QJsonObject, qsizetype>> out;
+    qsizetype from = 0;
+    while ((from = html.indexOf(QLatin1String("schema.org/Recipe"), from, Qt::CaseInsensitive)) >= 0 &&
+           out.size() < kMaxProperties) {
+        const qsizetype start = html.left(from).lastIndexOf(QLatin1Char('<'));
+        from += 17;
+        const Tag open = start < 0 ? Tag() : nextTag(html, start);
+        if (open.start < 0 || open.start != start || open.end <= from || !open.has("itemtype"))
+            continue;
+        const qsizetype end = elementEnd(html, open, html.size());
+        QHash<QString, QJsonArray> values;
+        int properties = 0;
+        for (Tag t = nextTag(html, open.end); t.start >= 0 && t.start < end && properties < kMaxProperties;
+             t = nextTag(html, t.end)) {
+            if (t.closing || !t.has("itemprop"))
+                continue;
+            ++properties;
+            const qsizetype valueEnd = elementEnd(html, t, end);
+            const QString value = propertyValue(html, t, valueEnd);
+            for (const QString& prop : t.attribute("itemprop").split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                if (!value.isEmpty() && (lists.contains(prop) || values.value(prop).isEmpty()))
+                    values[prop].append(value);
+            // A nested item (an author, a step) is read as one text.
+            if (t.has("itemscope"))
+                t.end = qMax(t.end, valueEnd);
+        }
+        QJsonObject recipe{{QStringLiteral("@type"), QStringLiteral("Recipe")}};
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            recipe.insert(it.key(), lists.contains(it.key()) ? QJsonValue(it.value()) : it.value().first());
+        out.append({recipe, start});
+        from = qMax(from, end);
+    }
+    return out;
+}
+
+} // namespace
+
+namespace {
+
 // Whether json needs cleaning at all: most pages' JSON does not.
 bool needsCleaning(QStringView json)
 {
@@ -345,13 +517,21 @@ bool looksLikeSchemaOrg(QStringView text)
     // Case-sensitive searches are much faster on large texts.
     return t.startsWith(QLatin1Char('{')) || t.startsWith(QLatin1Char('[')) ||
            text.contains(QLatin1String("ld+json")) || text.contains(QLatin1String("LD+JSON")) ||
-           text.contains(QLatin1String("ld+JSON"));
+           text.contains(QLatin1String("ld+JSON")) || text.contains(QLatin1String("schema.org/Recipe")) ||
+           text.contains(QLatin1String("schema.org/recipe"));
 }
 
 RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& uncategorised, const QString& address)
 {
     BookFiller filler(book, uncategorised);
     RecipeRead read;
+    auto add = [&](const QJsonObject& o, qsizetype position) {
+        const Found f = recipeOf(o, address);
+        if (f.recipe.ing.isEmpty() && f.recipe.prep.isEmpty())
+            read.skipped << lineAt(text, position);
+        else
+            filler.add(f.recipe, f.category);
+    };
     for (const auto& [block, position] : jsonBlocks(text)) {
         QJsonParseError error;
         const QJsonDocument doc = QJsonDocument::fromJson(cleanJson(block), &error);
@@ -361,14 +541,13 @@ RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& unca
         }
         QVector<QJsonObject> recipes;
         findRecipes(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object()), recipes, 0);
-        for (const QJsonObject& o : std::as_const(recipes)) {
-            const Found f = recipeOf(o, address);
-            if (f.recipe.ing.isEmpty() && f.recipe.prep.isEmpty())
-                read.skipped << lineAt(text, position);
-            else
-                filler.add(f.recipe, f.category);
-        }
+        for (const QJsonObject& o : std::as_const(recipes))
+            add(o, position);
     }
+    // Pages with a JSON block may mark the same recipe with microdata too.
+    if (filler.count() == 0)
+        for (const auto& [o, position] : microdataRecipes(text))
+            add(o, position);
     read.recipes = filler.count();
     return read;
 }

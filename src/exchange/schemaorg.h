@@ -7,8 +7,8 @@
 
 namespace bd {
 
-// True when text may hold schema.org data: a page with an ld+json block,
-// or JSON text.
+// True when text may hold schema.org data: a page with an ld+json block or
+// a Recipe in microdata, or JSON text.
 bool looksLikeSchemaOrg(QStringView text);
 
 // Replaces book's contents with the Recipe objects of text (an HTML page or
@@ -20,7 +20,8 @@ bool looksLikeSchemaOrg(QStringView text);
 // (address, or the recipe's own) go to the notes. A recipe's picture is
 // kept as the address or path the page gives. A block that cannot be read,
 // or a recipe with neither ingredients nor instructions, is listed by the
-// line it starts on.
+// line it starts on. A page without such blocks may mark its recipe with
+// microdata (itemtype schema.org/Recipe, itemprop names as above).
 RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& uncategorised,
                          const QString& address = QString());
 

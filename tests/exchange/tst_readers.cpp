@@ -325,6 +325,28 @@ private slots:
         QCOMPARE(r.yield, QStringLiteral("2"));
         QCOMPARE(r.prep, QStringLiteral("Boil water.\n\nSteep."));
         QCOMPARE(r.other, QStringLiteral("Source: https://tea.test/"));
+        // Microdata: properties in attributes and texts, a nested author
+        // read as one text, instructions as a list.
+        read = readSchemaOrg(
+            u"<html><body><p itemprop=\"name\">Not this</p>\n"
+            "<div itemscope itemtype=\"http://schema.org/Recipe\"><h1 itemprop=\"name\">Scones &amp; Jam</h1>"
+            "<span itemprop=\"author\" itemscope itemtype=\"http://schema.org/Person\"><span itemprop=\"name\">Bea</span></span>"
+            "<img itemprop=\"image\" src=\"scones.jpg\"><meta itemprop=\"prepTime\" content=\"PT20M\">"
+            "<time itemprop=\"cookTime\" datetime=\"PT12M\">12 minutes</time><span itemprop=\"recipeYield\">8</span>"
+            "<ul><li itemprop=\"recipeIngredient\">225 g flour</li><li itemprop=\"recipeIngredient\">50 g <b>butter</b></li></ul>"
+            "<ol itemprop=\"recipeInstructions\"><li>Rub in.</li><li>Bake.</li></ol></div></body></html>",
+            book, kImported);
+        QCOMPARE(read.recipes, 1);
+        r = recipes(book).first();
+        QCOMPARE(r.title, QStringLiteral("Scones & Jam"));
+        QCOMPARE(r.ing, QStringLiteral("225 g flour\n50 g butter"));
+        QCOMPARE(r.prep, QStringLiteral("Rub in.\n\nBake."));
+        QCOMPARE(r.yield, QStringLiteral("8"));
+        QCOMPARE(r.preptime, QStringLiteral("20 min"));
+        QCOMPARE(r.cooktime, QStringLiteral("12 min"));
+        QCOMPARE(r.other, QStringLiteral("Recipe by: Bea"));
+        QCOMPARE(r.image, QStringLiteral("scones.jpg"));
+
         read = readSchemaOrg(u"<html>\n<script type=\"application/ld+json\">{\"@type\": Recipe}</script>", book, kImported);
         QCOMPARE(read.recipes, 0);
         QCOMPARE(read.skipped, QVector<int>{2});

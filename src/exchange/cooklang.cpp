@@ -78,9 +78,11 @@ QString withoutComments(QStringView text)
 {
     QString out;
     out.reserve(text.size());
+    bool closings = true; // whether a "-]" may still follow
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('[') && i + 1 < text.size() && text[i + 1] == QLatin1Char('-')) {
+        if (closings && text[i] == QLatin1Char('[') && i + 1 < text.size() && text[i + 1] == QLatin1Char('-')) {
             const qsizetype end = text.indexOf(QLatin1String("-]"), i + 2);
+            closings = end >= 0;
             if (end >= 0) {
                 i = end + 1;
                 continue;
@@ -98,6 +100,9 @@ QString withoutComments(QStringView text)
     }
     return out;
 }
+
+// How far a mark's name, amount or note may reach.
+constexpr qsizetype kMarkSpan = 200;
 
 bool nameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('-') || c.isMark(); }
 
@@ -120,7 +125,7 @@ QString plainStep(QStringView step, QStringList& ingredients)
             ++start;
         // A name of several words runs to its braces.
         qsizetype j = start;
-        while (j < n && !QStringView(u"{@#~\n.,;:!?()[]").contains(step[j]))
+        while (j < n && j - start < kMarkSpan && !QStringView(u"{@#~\n.,;:!?()[]").contains(step[j]))
             ++j;
         qsizetype nameEnd = start;
         if (j < n && step[j] == QLatin1Char('{')) {
@@ -133,7 +138,8 @@ QString plainStep(QStringView step, QStringList& ingredients)
         QString quantity, unit;
         qsizetype next = nameEnd;
         if (nameEnd < n && step[nameEnd] == QLatin1Char('{')) {
-            const qsizetype close = step.indexOf(QLatin1Char('}'), nameEnd);
+            // Amounts are short: a brace further away closes something else.
+            const qsizetype close = step.mid(0, qMin(n, nameEnd + kMarkSpan)).indexOf(QLatin1Char('}'), nameEnd);
             if (close < 0) {
                 out += c;
                 continue;
@@ -153,7 +159,7 @@ QString plainStep(QStringView step, QStringList& ingredients)
         }
         QString note;
         if (c == QLatin1Char('@') && next < n && step[next] == QLatin1Char('(')) {
-            const qsizetype close = step.indexOf(QLatin1Char(')'), next);
+            const qsizetype close = step.mid(0, qMin(n, next + kMarkSpan)).indexOf(QLatin1Char(')'), next);
             if (close > 0) {
                 note = step.mid(next + 1, close - next - 1).toString().simplified();
                 next = close + 1;

@@ -247,8 +247,9 @@ QString htmlText(QStringView text)
         }
         const qsizetype end = text.indexOf(QLatin1Char('>'), i);
         if (end < 0) {
-            out += c;
-            continue;
+            // No tag ends after this: the rest is text.
+            out += text.mid(i);
+            break;
         }
         QStringView tag = text.mid(i + 1, end - i - 1);
         const bool closing = tag.startsWith(QLatin1Char('/'));
@@ -299,16 +300,6 @@ QString durationText(QStringView iso)
     if (secs && !days && !hours)
         parts << QStringLiteral("%1 s").arg(secs);
     return parts.join(QLatin1Char(' '));
-}
-
-int lineAt(QStringView text, qsizetype position)
-{
-    return int(text.left(qBound<qsizetype>(0, position, text.size())).count(QLatin1Char('\n'))) + 1;
-}
-
-int lineAt(const QByteArray& bytes, qsizetype position)
-{
-    return int(QByteArrayView(bytes.constData(), qBound<qsizetype>(0, position, bytes.size())).count('\n')) + 1;
 }
 
 QString joinWrapped(const QStringList& lines)
@@ -423,19 +414,23 @@ RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, RecipeBo
     }
     // Not well-formed: each recipe from its start tag to its end tag.
     const QByteArray open = QByteArray("<") + element, close = QByteArray("</") + element + '>';
-    qsizetype from = 0;
+    qsizetype from = 0, end = 0, nextOpen = 0;
+    LineCounter<QByteArrayView> lines(data);
     while ((from = data.indexOf(open, from)) >= 0) {
         const qsizetype next = from + open.size();
         if (next >= data.size() || !(std::isspace(static_cast<unsigned char>(data[next])) || data[next] == '>')) {
             from = next;
             continue;
         }
-        const qsizetype end = data.indexOf(close, next);
-        const qsizetype nextOpen = data.indexOf(open, next);
+        // Each search runs once over each part of the file.
+        if (end >= 0 && end < next)
+            end = data.indexOf(close, next);
+        if (nextOpen >= 0 && nextOpen < next)
+            nextOpen = data.indexOf(open, next);
         pugi::xml_document one;
         if (end < 0 || (nextOpen >= 0 && nextOpen < end) ||
             !parse(one, data.mid(from, end + close.size() - from)) || !one.first_child()) {
-            read.skipped << lineAt(data, from);
+            read.skipped << lines.at(from);
             from = next;
             continue;
         }

@@ -74,9 +74,31 @@ QString flowText(QStringView text);
 // trimmed.
 QString durationText(QStringView iso);
 
-// The line (counted from 1) of a position in text or in bytes.
-int lineAt(QStringView text, qsizetype position);
-int lineAt(const QByteArray& bytes, qsizetype position);
+// The lines (counted from 1) of positions in a text or in bytes, counted
+// on from the last position asked for, so that asking in order costs one
+// pass over the text.
+template <typename View>
+class LineCounter {
+public:
+    explicit LineCounter(View text) : text_(text) {}
+    int at(qsizetype position)
+    {
+        position = qBound<qsizetype>(0, position, text_.size());
+        if (position < counted_) {
+            counted_ = 0;
+            line_ = 1;
+        }
+        for (; counted_ < position; ++counted_)
+            if (text_[counted_] == '\n')
+                ++line_;
+        return line_;
+    }
+
+private:
+    View text_;
+    qsizetype counted_ = 0;
+    int line_ = 1;
+};
 
 // The lines of one paragraph (trimmed), joined where a program wrapped
 // them: where the next line's first word would not have fitted on the

@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <climits>
+
 namespace bd {
 
 namespace {
@@ -17,6 +19,7 @@ constexpr int kMaxDepth = 32;
 // Microdata properties read of one recipe, and recipes of one page: more
 // are no recipe page's, and each costs a walk through the page.
 constexpr int kMaxProperties = 2000;
+constexpr int kMaxPropertyTags = 1000;
 
 bool isType(const QJsonValue& type, const char* wanted)
 {
@@ -353,13 +356,15 @@ bool voidElement(const QString& name)
 }
 
 // Where the element that open starts ends (after its end tag; limit when
-// it has none before it).
-qsizetype elementEnd(QStringView html, const Tag& open, qsizetype limit)
+// it has none before it; where the search gave up after maxTags tags).
+qsizetype elementEnd(QStringView html, const Tag& open, qsizetype limit, int maxTags = INT_MAX)
 {
     if (voidElement(open.name) || open.attributes.endsWith(QLatin1Char('/')))
         return open.end;
-    int depth = 1;
+    int depth = 1, tags = 0;
     for (Tag t = nextTag(html, open.end); t.start >= 0 && t.start < limit; t = nextTag(html, t.end)) {
+        if (++tags > maxTags)
+            return t.start;
         if (t.name != open.name)
             continue;
         depth += t.closing ? -1 : (t.attributes.endsWith(QLatin1Char('/')) ? 0 : 1);
@@ -409,7 +414,8 @@ QVector<QPair<QJsonObject, qsizetype>> microdataRecipes(QStringView html)
             if (t.closing || !t.has("itemprop"))
                 continue;
             ++properties;
-            const qsizetype valueEnd = elementEnd(html, t, end);
+            // A property's element is small: one left open ends soon.
+            const qsizetype valueEnd = elementEnd(html, t, end, kMaxPropertyTags);
             const QString value = propertyValue(html, t, valueEnd);
             for (const QString& prop : t.attribute("itemprop").split(QLatin1Char(' '), Qt::SkipEmptyParts))
                 if (!value.isEmpty() && (lists.contains(prop) || values.value(prop).isEmpty()))
@@ -525,10 +531,11 @@ RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& unca
 {
     BookFiller filler(book, uncategorised);
     RecipeRead read;
+    LineCounter<QStringView> lines(text);
     auto add = [&](const QJsonObject& o, qsizetype position) {
         const Found f = recipeOf(o, address);
         if (f.recipe.ing.isEmpty() && f.recipe.prep.isEmpty())
-            read.skipped << lineAt(text, position);
+            read.skipped << lines.at(position);
         else
             filler.add(f.recipe, f.category);
     };
@@ -536,7 +543,7 @@ RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& unca
         QJsonParseError error;
         const QJsonDocument doc = QJsonDocument::fromJson(cleanJson(block), &error);
         if (doc.isNull()) {
-            read.skipped << lineAt(text, position);
+            read.skipped << lines.at(position);
             continue;
         }
         QVector<QJsonObject> recipes;

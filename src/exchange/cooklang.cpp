@@ -76,6 +76,8 @@ QString metaValue(const Metadata& meta, std::initializer_list<const char*> keys)
 // line where it starts a word.
 QString withoutComments(QStringView text)
 {
+    if (!text.contains(QLatin1String("--")) && !text.contains(QLatin1String("[-")))
+        return text.toString();
     QString out;
     out.reserve(text.size());
     bool closings = true; // whether a "-]" may still follow
@@ -113,9 +115,17 @@ QString plainStep(QStringView step, QStringList& ingredients)
     out.reserve(step.size());
     const qsizetype n = step.size();
     for (qsizetype i = 0; i < n; ++i) {
+        // Text up to the next mark as it is.
+        qsizetype plain = i;
+        while (plain < n && step[plain] != QLatin1Char('@') && step[plain] != QLatin1Char('#') &&
+               step[plain] != QLatin1Char('~'))
+            ++plain;
+        out += step.mid(i, plain - i);
+        if (plain >= n)
+            break;
+        i = plain;
         const QChar c = step[i];
-        const bool mark = c == QLatin1Char('@') || c == QLatin1Char('#') || c == QLatin1Char('~');
-        if (!mark || (i > 0 && nameChar(step[i - 1]))) {
+        if (i > 0 && nameChar(step[i - 1])) {
             out += c;
             continue;
         }

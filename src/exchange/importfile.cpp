@@ -114,7 +114,8 @@ TextRead readText(QStringView text, const QString& fileTitle, bool cookFile, Rec
         out.read = readMasterCookText(text, source, uncategorised);
         out.kind = ImportKind::MasterCook;
         // MealMaster recipes after the MasterCook ones, where there are any.
-        if (!text.contains(QLatin1String("MMMMM-----")) && !text.contains(QLatin1String("---------- ")))
+        if (!text.contains(QLatin1String("MMMMM-----")) && !text.contains(QLatin1String("\n---------- ")) &&
+            !text.startsWith(QLatin1String("---------- ")))
             return out;
         RecipeBook other;
         const MealMasterRead mm = readMealMaster(text.toString(), other, uncategorised);
@@ -291,6 +292,11 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
                                                       !looksLikeSchemaOrg(text))) {
         read = readRecipeML(bytes, source, uncategorised);
         result.kind = ImportKind::RecipeML;
+    } else if (root.isEmpty() && !text.trimmed().startsWith(QLatin1Char('{')) && !text.trimmed().startsWith(QLatin1Char('[')) &&
+               looksLikeMasterCookText(text)) {
+        const TextRead t = readText(text, QString(), false, source, uncategorised);
+        read = t.read;
+        result.kind = t.kind;
     } else if (looksLikeSchemaOrg(text)) {
         read = readSchemaOrg(text, source, uncategorised);
         result.kind = ImportKind::WebPage;

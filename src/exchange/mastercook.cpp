@@ -451,7 +451,27 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
     for (pugi::xml_node c = r.first_child(); c; c = c.next_sibling()) {
         if (c.type() != pugi::node_element)
             continue;
-        if (named(c, "CatS")) {
+        if (named(c, "IngR")) {
+            QString line;
+            for (const char* name : {"qty", "unit", "name"}) {
+                const char* value = c.attribute(name).value();
+                while (*value == ' ')
+                    ++value;
+                if (!*value)
+                    continue;
+                if (!line.isEmpty())
+                    line += QLatin1Char(' ');
+                line += QString::fromUtf8(value);
+            }
+            line = line.trimmed();
+            if (line.isEmpty())
+                line = xmlInnerText(xmlChild(c, {"IngT"})).simplified();
+            const pugi::xml_node preparation = c.child("IPrp");
+            const QString prep = preparation ? xmlInnerText(preparation).simplified() : QString();
+            if (!prep.isEmpty())
+                line += (line.isEmpty() ? QString() : QStringLiteral(" -- ")) + prep;
+            addLine(recipe.ing, line);
+        } else if (named(c, "CatS")) {
             for (pugi::xml_node t = c.first_child(); t; t = t.next_sibling())
                 if (named(t, "CatT"))
                     categories << xmlInnerText(t).simplified();
@@ -469,25 +489,6 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
             const QString total = clockTimeText(attr(c, "elapsed"));
             if (!total.isEmpty())
                 notes << fetchText(Str::NoteTotalTime).arg(total);
-        } else if (named(c, "IngR")) {
-            QString line;
-            for (const char* name : {"qty", "unit", "name"}) {
-                const char* value = c.attribute(name).value();
-                while (*value == ' ')
-                    ++value;
-                if (!*value)
-                    continue;
-                if (!line.isEmpty())
-                    line += QLatin1Char(' ');
-                line += QString::fromUtf8(value);
-            }
-            line = line.trimmed();
-            if (line.isEmpty())
-                line = xmlInnerText(xmlChild(c, {"IngT"})).simplified();
-            const QString prep = xmlInnerText(xmlChild(c, {"IPrp"})).simplified();
-            if (!prep.isEmpty())
-                line += (line.isEmpty() ? QString() : QStringLiteral(" -- ")) + prep;
-            addLine(recipe.ing, line);
         } else if (named(c, "DirS")) {
             for (pugi::xml_node t = c.first_child(); t; t = t.next_sibling())
                 if (named(t, "DirT"))

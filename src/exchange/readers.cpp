@@ -187,6 +187,13 @@ QString decodeEntities(QStringView text)
     return out;
 }
 
+QString tidyLines(QString&& text)
+{
+    if (!text.contains(QLatin1Char('\n')))
+        return std::move(text).simplified();
+    return tidyLines(QStringView(text));
+}
+
 QString tidyLines(QStringView text)
 {
     if (!text.contains(QLatin1Char('\n')))
@@ -332,6 +339,10 @@ QString joinWrapped(const QStringList& lines)
 // All the text inside an element, its pieces joined by spaces.
 QString xmlInnerText(pugi::xml_node n)
 {
+    // Mostly one piece of text.
+    const pugi::xml_node only = n.first_child();
+    if (only && !only.next_sibling() && (only.type() == pugi::node_pcdata || only.type() == pugi::node_cdata))
+        return QString::fromUtf8(only.value());
     QString out;
     for (pugi::xml_node d = n.first_child(); d; ) {
         if (d.type() == pugi::node_pcdata || d.type() == pugi::node_cdata) {

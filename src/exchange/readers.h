@@ -66,6 +66,7 @@ QString htmlText(QStringView text);
 // Lines trimmed and simplified, runs of blank lines as one, none at the
 // start or end.
 QString tidyLines(QStringView text);
+QString tidyLines(QString&& text);
 // The same with the lines of each paragraph joined by spaces.
 QString flowText(QStringView text);
 

@@ -59,6 +59,36 @@ void findRecipes(const QJsonValue& v, QVector<QJsonObject>& out, int depth)
     }
 }
 
+// The objects of the block being read by their "@id": pages name an author
+// or a picture once and refer to it elsewhere ({"@id": "...#author"}).
+const QHash<QString, QJsonObject>* gReferences = nullptr;
+
+void collectReferences(const QJsonValue& v, QHash<QString, QJsonObject>& out, int depth)
+{
+    if (depth > kMaxDepth)
+        return;
+    if (v.isArray()) {
+        for (const QJsonValue& e : v.toArray())
+            collectReferences(e, out, depth + 1);
+    } else if (v.isObject()) {
+        const QJsonObject o = v.toObject();
+        if (o.value(QLatin1String("@id")).isString() && o.size() > 1)
+            out.insert(o.value(QLatin1String("@id")).toString(), o);
+        for (auto it = o.begin(); it != o.end(); ++it)
+            if (it->isObject() || it->isArray())
+                collectReferences(*it, out, depth + 1);
+    }
+}
+
+// An object that only refers to another by its "@id": that one, when the
+// block holds it.
+QJsonObject resolved(const QJsonObject& o)
+{
+    if (o.size() == 1 && gReferences && o.value(QLatin1String("@id")).isString())
+        return gReferences->value(o.value(QLatin1String("@id")).toString(), o);
+    return o;
+}
+
 // The text of a value: a string (HTML read as text), a number, an object's
 // name or text, a list's texts joined by commas.
 QString textOf(const QJsonValue& v, int depth = 0)
@@ -70,8 +100,8 @@ QString textOf(const QJsonValue& v, int depth = 0)
     if (depth > kMaxDepth)
         return QString();
     if (v.isObject()) {
-        const QJsonObject o = v.toObject();
-        for (const char* key : {"name", "text", "@value", "url", "@id"})
+        const QJsonObject o = resolved(v.toObject());
+        for (const char* key : {"name", "text", "@value", "url"})
             if (o.contains(QLatin1String(key)))
                 return textOf(o.value(QLatin1String(key)), depth + 1);
         return QString();
@@ -165,7 +195,7 @@ QString pictureOf(const QJsonValue& v, int depth = 0)
     if (v.isArray())
         return v.toArray().isEmpty() ? QString() : pictureOf(v.toArray().first(), depth + 1);
     if (v.isObject()) {
-        const QJsonObject o = v.toObject();
+        const QJsonObject o = resolved(v.toObject());
         return pictureOf(o.contains(QLatin1String("url")) ? o.value(QLatin1String("url"))
                                                           : o.value(QLatin1String("contentUrl")),
                          depth + 1);
@@ -547,9 +577,16 @@ RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& unca
             continue;
         }
         QVector<QJsonObject> recipes;
-        findRecipes(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object()), recipes, 0);
+        const QJsonValue all = doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object());
+        findRecipes(all, recipes, 0);
+        if (recipes.isEmpty())
+            continue;
+        QHash<QString, QJsonObject> references;
+        collectReferences(all, references, 0);
+        gReferences = &references;
         for (const QJsonObject& o : std::as_const(recipes))
             add(o, position);
+        gReferences = nullptr;
     }
     // Pages with a JSON block may mark the same recipe with microdata too.
     if (filler.count() == 0)

@@ -39,46 +39,36 @@ bool isType(const QJsonValue& type, const char* wanted)
 
 bool isRecipe(const QJsonObject& o) { return isType(o.value(QLatin1String("@type")), "Recipe"); }
 
-// Every Recipe object inside v, outermost first, in document order.
-void findRecipes(const QJsonValue& v, QVector<QJsonObject>& out, int depth)
+// What a block holds: its Recipe objects (outermost, in document order)
+// and every object with an "@id" by that id (pages name an author or a
+// picture once and refer to it elsewhere: {"@id": "...#author"}).
+struct BlockObjects {
+    QVector<QJsonObject> recipes;
+    QHash<QString, QJsonObject> references;
+};
+
+void findObjects(const QJsonValue& v, BlockObjects& out, bool inRecipe, int depth)
 {
     if (depth > kMaxDepth)
         return;
     if (v.isArray()) {
         for (const QJsonValue& e : v.toArray())
-            findRecipes(e, out, depth + 1);
-    } else if (v.isObject()) {
-        const QJsonObject o = v.toObject();
-        if (isRecipe(o)) {
-            out << o;
-            return;
-        }
-        for (auto it = o.begin(); it != o.end(); ++it)
-            if (it->isObject() || it->isArray())
-                findRecipes(*it, out, depth + 1);
-    }
-}
-
-// The objects of the block being read by their "@id": pages name an author
-// or a picture once and refer to it elsewhere ({"@id": "...#author"}).
-const QHash<QString, QJsonObject>* gReferences = nullptr;
-
-void collectReferences(const QJsonValue& v, QHash<QString, QJsonObject>& out, int depth)
-{
-    if (depth > kMaxDepth)
-        return;
-    if (v.isArray()) {
-        for (const QJsonValue& e : v.toArray())
-            collectReferences(e, out, depth + 1);
+            findObjects(e, out, inRecipe, depth + 1);
     } else if (v.isObject()) {
         const QJsonObject o = v.toObject();
         if (o.value(QLatin1String("@id")).isString() && o.size() > 1)
-            out.insert(o.value(QLatin1String("@id")).toString(), o);
+            out.references.insert(o.value(QLatin1String("@id")).toString(), o);
+        const bool recipe = !inRecipe && isRecipe(o);
+        if (recipe)
+            out.recipes << o;
         for (auto it = o.begin(); it != o.end(); ++it)
             if (it->isObject() || it->isArray())
-                collectReferences(*it, out, depth + 1);
+                findObjects(*it, out, inRecipe || recipe, depth + 1);
     }
 }
+
+// The references of the block being read.
+const QHash<QString, QJsonObject>* gReferences = nullptr;
 
 // An object that only refers to another by its "@id": that one, when the
 // block holds it.
@@ -576,15 +566,10 @@ RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& unca
             read.skipped << lines.at(position);
             continue;
         }
-        QVector<QJsonObject> recipes;
-        const QJsonValue all = doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object());
-        findRecipes(all, recipes, 0);
-        if (recipes.isEmpty())
-            continue;
-        QHash<QString, QJsonObject> references;
-        collectReferences(all, references, 0);
-        gReferences = &references;
-        for (const QJsonObject& o : std::as_const(recipes))
+        BlockObjects found;
+        findObjects(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object()), found, false, 0);
+        gReferences = &found.references;
+        for (const QJsonObject& o : std::as_const(found.recipes))
             add(o, position);
         gReferences = nullptr;
     }

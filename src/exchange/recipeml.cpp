@@ -2,13 +2,15 @@
 
 #include "resources/strings.h"
 
+#include <cstring>
+
 namespace bd {
 
 namespace {
 
-bool named(pugi::xml_node n, const char* name) { return qstricmp(n.name(), name) == 0; }
+bool named(pugi::xml_node n, const char* name) { return std::strcmp(n.name(), name) == 0 || qstricmp(n.name(), name) == 0; }
 
-QString simplified(pugi::xml_node n) { return xmlInnerText(n).simplified(); }
+QString simplified(pugi::xml_node n) { return n ? xmlInnerText(n).simplified() : QString(); }
 
 // A quantity: text, a range ("2-3") or a fraction ("1/2"), possibly mixed.
 QString quantity(pugi::xml_node n)
@@ -45,18 +47,20 @@ QString amount(pugi::xml_node amt)
 
 QString ingredientLine(pugi::xml_node ing)
 {
-    QString line = amount(xmlChild(ing, {"amt"}));
-    QString item = simplified(xmlChild(ing, {"item"}));
-    if (item.isEmpty() && !xmlChild(ing, {"amt"}))
+    // The elements of an ingredient, as RecipeML spells them (lower case).
+    const pugi::xml_node amt = ing.child("amt");
+    QString line = amount(amt);
+    QString item = simplified(ing.child("item"));
+    if (item.isEmpty() && !amt)
         item = simplified(ing);
     if (!item.isEmpty())
         line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + item;
     for (const char* extra : {"prep", "modifier"}) {
-        const QString text = simplified(xmlChild(ing, {extra}));
+        const QString text = simplified(ing.child(extra));
         if (!text.isEmpty())
             line += QStringLiteral(", ") + text;
     }
-    const QString note = simplified(xmlChild(ing, {"ing-note"}));
+    const QString note = simplified(ing.child("ing-note"));
     if (!note.isEmpty())
         line += QStringLiteral(" (") + note + QLatin1Char(')');
     return line;

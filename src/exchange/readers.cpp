@@ -285,8 +285,10 @@ QString durationText(QStringView iso)
                        "(?:(\\d+(?:[.,]\\d+)?)S)?)?$"),
         QRegularExpression::CaseInsensitiveOption);
     const QString s = iso.trimmed().toString();
+    if (s.size() < 3 || (s[0] != QLatin1Char('P') && s[0] != QLatin1Char('p')))
+        return s;
     const QRegularExpressionMatch m = re.match(s);
-    if (s.size() < 3 || !m.hasMatch())
+    if (!m.hasMatch())
         return s;
     auto number = [&m](int i) { return m.captured(i).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(); };
     // Everything in seconds, then shown in days, hours and minutes.

@@ -21,10 +21,14 @@ constexpr int kMaxDepth = 32;
 constexpr int kMaxProperties = 2000;
 constexpr int kMaxPropertyTags = 1000;
 
+// The entries of a list, read without copying it (a list that is not
+// const detaches from the document when iterated).
+const QJsonArray items(const QJsonValue& v) { return v.toArray(); }
+
 bool isType(const QJsonValue& type, const char* wanted)
 {
     if (type.isArray()) {
-        for (const QJsonValue& t : type.toArray())
+        for (const QJsonValue& t : items(type))
             if (isType(t, wanted))
                 return true;
         return false;
@@ -52,7 +56,7 @@ void findObjects(const QJsonValue& v, BlockObjects& out, bool inRecipe, int dept
     if (depth > kMaxDepth)
         return;
     if (v.isArray()) {
-        for (const QJsonValue& e : v.toArray())
+        for (const QJsonValue& e : items(v))
             findObjects(e, out, inRecipe, depth + 1);
     } else if (v.isObject()) {
         const QJsonObject o = v.toObject();
@@ -98,7 +102,7 @@ QString textOf(const QJsonValue& v, int depth = 0)
     }
     if (v.isArray()) {
         QStringList parts;
-        for (const QJsonValue& e : v.toArray()) {
+        for (const QJsonValue& e : items(v)) {
             const QString t = textOf(e, depth + 1);
             if (!t.isEmpty() && !parts.contains(t))
                 parts << t;
@@ -113,7 +117,7 @@ QStringList textsOf(const QJsonValue& v)
 {
     QStringList out;
     if (v.isArray()) {
-        for (const QJsonValue& e : v.toArray())
+        for (const QJsonValue& e : items(v))
             if (const QString t = textOf(e); !t.isEmpty())
                 out << t;
     } else if (const QString t = textOf(v); !t.isEmpty()) {
@@ -134,7 +138,7 @@ void readInstructions(const QJsonValue& v, QString& prep, int depth)
         for (const QString& line : htmlText(v.toString()).split(QLatin1Char('\n')))
             addParagraph(prep, line.trimmed());
     } else if (v.isArray()) {
-        for (const QJsonValue& e : v.toArray())
+        for (const QJsonValue& e : items(v))
             readInstructions(e, prep, depth + 1);
     } else if (v.isObject()) {
         const QJsonObject o = v.toObject();
@@ -165,7 +169,7 @@ QString yieldOf(const QJsonValue& v)
     if (!v.isArray())
         return oneLine(textOf(v));
     QString first;
-    for (const QJsonValue& e : v.toArray()) {
+    for (const QJsonValue& e : items(v)) {
         const QString t = oneLine(textOf(e));
         if (first.isEmpty())
             first = t;
@@ -212,7 +216,7 @@ Found recipeOf(const QJsonObject& o, const QString& address)
     if (ingredients.isString()) {
         r.ing = htmlText(ingredients.toString());
     } else {
-        for (const QJsonValue& e : ingredients.toArray())
+        for (const QJsonValue& e : items(ingredients))
             addLine(r.ing, oneLine(textOf(e)));
     }
     readInstructions(value("recipeInstructions"), r.prep, 0);

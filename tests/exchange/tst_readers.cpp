@@ -498,6 +498,15 @@ private slots:
                  dir.filePath(QStringLiteral("saved_files")));
         QCOMPARE(recipes(source).first().image, QStringLiteral("cherry-1200.png"));
 
+        // A Cooklang recipe's picture has the file's name.
+        QFile(dir.filePath(QStringLiteral("Soup.png"))).open(QIODevice::WriteOnly);
+        QFile cook(dir.filePath(QStringLiteral("Soup.cook")));
+        QVERIFY(cook.open(QIODevice::WriteOnly));
+        cook.write("Boil @water{1%l}.");
+        cook.close();
+        QCOMPARE(readImportFile(cook.fileName(), source, kImported).pictureFolder, QDir(dir.path()).canonicalPath());
+        QCOMPARE(recipes(source).first().image, QStringLiteral("Soup.png"));
+
         // Read again: the entry is in the book; a changed ingredient is not.
         RecipeBook again;
         readImportFile(page.fileName(), again, kImported);

@@ -556,12 +556,16 @@ RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& unca
     BookFiller filler(book, uncategorised);
     RecipeRead read;
     LineCounter<QStringView> lines(text);
+    // Pages often describe one recipe in two blocks (two plugins each
+    // writing one): the second is no recipe of its own.
+    QSet<QString> seen;
     auto add = [&](const QJsonObject& o, qsizetype position) {
         const Found f = recipeOf(o, address);
         if (f.recipe.ing.isEmpty() && f.recipe.prep.isEmpty())
             read.skipped << lines.at(position);
-        else
+        else if (!seen.contains(f.recipe.title + QChar(0) + f.recipe.ing))
             filler.add(f.recipe, f.category);
+        seen.insert(f.recipe.title + QChar(0) + f.recipe.ing);
     };
     for (const auto& [block, position] : jsonBlocks(text)) {
         QJsonParseError error;

@@ -49,7 +49,9 @@ QByteArray xmlAsUtf8(const QByteArray& bytes)
     }
     const bool known = encoding.isEmpty() || encoding == "utf-8" || encoding == "utf8" || encoding == "us-ascii" ||
                        encoding == "ascii";
-    if (!wide && known)
+    // Files that say (or leave to the default) UTF-8 are sometimes written
+    // in Windows-1252 all the same.
+    if (!wide && known && QUtf8StringView(bytes).isValidUtf8())
         return bytes;
     QString text;
     if (wide || encoding.startsWith("utf-16") || encoding.startsWith("utf-32"))

@@ -30,8 +30,9 @@ struct RecipeRead {
 QString decodeAnyText(const QByteArray& bytes);
 
 // XML bytes ready for pugixml: UTF-16 and UTF-32 with a byte order mark,
-// and anything declared in an encoding pugixml does not know (such as
-// windows-1252), become UTF-8 with the declaration's encoding dropped.
+// anything declared in an encoding pugixml does not know (such as
+// windows-1252), and bytes that are not the UTF-8 they claim (read as
+// Windows-1252) become UTF-8 with the declaration's encoding dropped.
 QByteArray xmlAsUtf8(const QByteArray& bytes);
 
 // Fills a recipe book in reading order: a category element for each change

@@ -287,6 +287,11 @@ private slots:
         QCOMPARE(r[0].other, QStringLiteral("Tart and sweet.\n\nCategories: Cookies, Citrus"));
         QCOMPARE(r[1].prep, QStringLiteral("Just eat it."));
 
+        // Windows-1252 bytes in a file that says nothing of its encoding.
+        QCOMPARE(readRecipeML("<recipeml><recipe><head><title>Cr\xe8me</title></head><directions>Go.</directions>"
+                              "</recipe></recipeml>", book, kImported).recipes, 1);
+        QCOMPARE(recipes(book).first().title, QString::fromUtf8("Crème"));
+
         const QByteArray cut = rml.left(rml.indexOf("<title>Plain"));
         read = readRecipeML(cut, book, kImported);
         QCOMPARE(read.recipes, 1);

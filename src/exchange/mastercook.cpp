@@ -106,10 +106,18 @@ std::optional<Row> tableRow(QStringView line, const Columns& c, bool strict)
 {
     if (blank(line))
         return std::nullopt;
+    // Inside the table a line out of the columns is an ingredient all the same.
+    auto outOfColumns = [&]() -> std::optional<Row> {
+        if (strict)
+            return std::nullopt;
+        Row row;
+        row.text = line.toString().simplified();
+        return row;
+    };
     const QStringView amount = line.left(c.measure);
     for (QChar ch : amount)
         if (!amountChar(ch))
-            return std::nullopt;
+            return outOfColumns();
     Row row;
     row.amount = amount.trimmed().toString();
     QStringView measure = line.mid(c.measure, c.ingredient - c.measure);
@@ -119,7 +127,7 @@ std::optional<Row> tableRow(QStringView line, const Columns& c, bool strict)
         if (strict && (gap >= 0 || measure.front().isSpace()))
             return std::nullopt;
         if (line.size() > c.ingredient && !line[c.ingredient - 1].isSpace())
-            return std::nullopt;
+            return outOfColumns();
     }
     row.measure = measure.trimmed().toString();
     row.text = line.mid(c.ingredient).trimmed().toString();

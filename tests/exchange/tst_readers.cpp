@@ -176,7 +176,8 @@ private slots:
                                       "Categories    :", "",
                                       "  Amount  Measure       Ingredient -- Preparation Method",
                                       "--------  ------------  --------------------------------",
-                                      row("1", "quart", "stock"), "", row("2", "", "leeks"), "",
+                                      row("1", "quart", "stock"), "  1 lb   beef, out of its columns", "",
+                                      row("2", "", "leeks"), "",
                                       "Simmer.", "", "- - - - - - - - - - - - -"});
         // Mail text around and between the recipes; a last one cut short.
         const QByteArray digest = "From: list\r\nSubject: Digest\r\n\r\n" + pie + "------------------------------\r\n" +
@@ -198,7 +199,7 @@ private slots:
         QCOMPARE(r[0].other, QString::fromUtf8("Recipe by: Jane Doe\nCategories: Desserts, Pies, Fruit\n\n"
                                                "NOTES : Best the next day.\n\nSource:\n\"The Café Book\""));
         // A blank line inside the table; no yield, time or category.
-        QCOMPARE(r[1].ing, QStringLiteral("1 quart stock\n2 leeks"));
+        QCOMPARE(r[1].ing, QStringLiteral("1 quart stock\n1 lb beef, out of its columns\n2 leeks"));
         QCOMPARE(r[1].prep, QStringLiteral("Simmer."));
         for (const QString& empty : {r[1].yield, r[1].preptime, r[1].other, r[1].image})
             QVERIFY(empty.isEmpty());

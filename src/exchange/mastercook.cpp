@@ -305,7 +305,7 @@ struct Draft {
                 afterBlank = true;
                 return;
             }
-            if (const std::optional<Row> row = tableRow(line, columns, afterBlank || recipe.ing.isEmpty())) {
+            if (const std::optional<Row> row = tableRow(line, columns, afterBlank || (!hasTable && recipe.ing.isEmpty()))) {
                 // A line filled to the export's width went on in the next one.
                 addIngredient(*row, !afterBlank && lastRowLength >= 76);
                 lastRowLength = line.size();

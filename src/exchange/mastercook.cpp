@@ -518,6 +518,22 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
                 notes << text;
         }
     }
+    // A recipe kept only as its text form reads as the text export does.
+    if (recipe.ing.isEmpty() && paragraphs.isEmpty()) {
+        const QString text = xmlInnerText(r.child("RTxt"));
+        RecipeBook asText;
+        if (!text.trimmed().isEmpty() &&
+            readMasterCookText(QStringLiteral("*  Exported from  MasterCook  *\n") + text, asText, QString()).recipes > 0) {
+            const Recipe read = RecipeBook::fields(asText.root().child("category").child("recipe"));
+            recipe.ing = read.ing;
+            paragraphs << read.prep;
+            notes << read.other;
+            if (recipe.preptime.isEmpty())
+                recipe.preptime = read.preptime;
+            if (yield.isEmpty() && servings.isEmpty())
+                yield = read.yield;
+        }
+    }
     recipe.yield = yield.isEmpty() ? servings : yield;
     if (!yield.isEmpty() && !servings.isEmpty() && servings != QLatin1String("0"))
         notes << fetchText(Str::NoteServings).arg(servings);

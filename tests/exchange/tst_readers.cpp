@@ -247,6 +247,14 @@ private slots:
             wide += QByteArray(reinterpret_cast<const char*>(&c), 2);
         QCOMPARE(readMasterCookXml(wide, book, kImported).recipes, 2);
         QCOMPARE(recipes(book)[0].title, QString::fromUtf8("Crème Caramel"));
+        // A recipe kept only as text.
+        read = readMasterCookXml("<mx2><RcpE name=\"Stew\"><RTxt><![CDATA[Stew\n\n"
+                                 "  Amount  Measure       Ingredient -- Preparation Method\n"
+                                 "--------  ------------  --------------------------------\n" +
+                                     row("2", "pounds", "beef") + "\n\nBrown the beef.\n]]></RTxt></RcpE></mx2>",
+                                 book, kImported);
+        QCOMPARE(recipes(book).first().ing, QStringLiteral("2 pounds beef"));
+        QCOMPARE(recipes(book).first().prep, QStringLiteral("Brown the beef."));
         // A bare & is itself; a recipe that is not well-formed is listed
         // and the others still come in.
         read = readMasterCookXml("<mx2><RcpE name=\"Salt & Pepper\"><IngR name=\"salt &amp; pepper\"/></RcpE>\n"

@@ -283,7 +283,13 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
     const QString text = decodeAnyText(bytes);
     if (binary(text))
         return result;
-    if (root == QLatin1String("mx2") || (root.isEmpty() && suffix == QLatin1String("mx2"))) {
+    if (root.isEmpty() && suffix == QLatin1String("cook")) {
+        // A folder of Cooklang files is read file by file: no other look at them.
+        const TextRead t = readText(text, QFileInfo(path).completeBaseName(), true, source, uncategorised);
+        read = t.read;
+        result.kind = t.kind;
+        pictures = ownName = true;
+    } else if (root == QLatin1String("mx2") || (root.isEmpty() && suffix == QLatin1String("mx2"))) {
         read = readMasterCookXml(bytes, source, uncategorised);
         result.kind = ImportKind::MasterCookXml;
         pictures = true;

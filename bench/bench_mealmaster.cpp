@@ -12,6 +12,7 @@
 #include "exchange/mealmaster.h"
 
 #include "benchbook.h"
+#include "benchimport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -21,9 +22,6 @@ using namespace benchbook;
 using namespace bd;
 
 namespace {
-
-const QString kDate = QStringLiteral("12/6/2026");
-
 
 const char* const kMmUnits[] = {"c", "tb", "ts", "g", "oz", "ml", "", "pn", "lg", "sm"};
 const char* const kLongNotes[] = {", cut into thin strips about five centimetres long",
@@ -106,33 +104,6 @@ QString mealMasterRecipe(RecipeMaker& m, int i, const QString& title, const QStr
     return out.join(QStringLiteral("\r\n"));
 }
 
-struct Timing {
-    double check = 0; // the file check: reading the file into a source book
-    double whole = 0; // check, check list, import and save
-};
-
-Timing importOnce(const QString& file, const QString& bookFile, RecipeBook& book, int n)
-{
-    check(writeFileAtomically(bookFile, kEmptyBook).ok && book.loadFile(bookFile), QStringLiteral("no empty book"));
-    Timing t;
-    QElapsedTimer clock;
-    clock.start();
-    RecipeBook source;
-    const ImportKind kind = loadImportFile(file, source, QStringLiteral("Imported"));
-    t.check = double(clock.nsecsElapsed()) / 1e6;
-    ImportJob job;
-    const int entries = int(importList(source).size());
-    for (int i = 0; i < entries; ++i)
-        job.selected.insert(i);
-    job.bookPath = bookFile;
-    job.date = kDate;
-    const ImportResult r = importRecipes(book, source, job);
-    t.whole = double(clock.nsecsElapsed()) / 1e6;
-    check(kind != ImportKind::None && r.outcome == RunOutcome::Done && r.imported == n && r.saved.ok,
-          QStringLiteral("the import of %1 failed").arg(file));
-    return t;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -178,11 +149,11 @@ int main(int argc, char** argv)
         QByteArray fromBook, fromMm;
         for (int run = 0; run < runs; ++run) {
             RecipeBook book;
-            Timing t = importOnce(xmlFile, bookFile, book, n);
+            Timing t = importFiles({xmlFile}, bookFile, book, n);
             bookCheck.push_back(t.check);
             bookWhole.push_back(t.whole);
             fromBook = book.serialize();
-            t = importOnce(mmFile, bookFile, book, n);
+            t = importFiles({mmFile}, bookFile, book, n);
             mmCheck.push_back(t.check);
             mmWhole.push_back(t.whole);
             fromMm = book.serialize();

@@ -1,6 +1,6 @@
 #include "exchange/exchange.h"
 
-#include "exchange/mealmaster.h"
+#include "exchange/importfile.h"
 #include "resources/strings.h"
 #include "store/store.h"
 
@@ -176,28 +176,10 @@ QStringList importList(const RecipeBook& source)
 ImportKind loadImportFile(const QString& path, RecipeBook& source, const QString& uncategorised,
                           QVector<int>* unreadable)
 {
+    const ImportFileRead read = readImportFile(path, source, uncategorised);
     if (unreadable)
-        unreadable->clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        source.clear();
-        return ImportKind::None;
-    }
-    // Only what may be XML is offered to the book parser.
-    QByteArray head = file.peek(64);
-    if (head.startsWith("\xef\xbb\xbf"))
-        head.remove(0, 3);
-    const bool mayBeXml = head.contains('\0') || head.startsWith("\xfe\xff") || head.startsWith("\xff\xfe") ||
-                          head.trimmed().startsWith('<');
-    if (mayBeXml && source.loadFile(path))
-        return ImportKind::Book;
-    const MealMasterRead read = readMealMaster(decodeRecipeText(file.readAll()), source, uncategorised);
-    if (unreadable)
-        *unreadable = read.skipped;
-    if (read.recipes > 0)
-        return ImportKind::MealMaster;
-    source.clear();
-    return ImportKind::None;
+        *unreadable = read.unreadable;
+    return read.kind;
 }
 
 ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const ImportJob& job, const TitleAsker& ask,

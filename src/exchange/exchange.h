@@ -88,13 +88,15 @@ ExportResult exportRecipes(const RecipeBook& book, const QVector<RecipeRef>& ite
 // importRecipes' selection.
 QStringList importList(const RecipeBook& source);
 
-enum class ImportKind { None, Book, MealMaster };
+// Book: the program's own file; the others are other programs' formats
+// (exchange/importfile.h), WebPage also a saved page or JSON file.
+enum class ImportKind { None, Book, MealMaster, MasterCook, MasterCookXml, RecipeML, WebPage, Cooklang };
 
 // The file check of the import: reads path into source as a recipe book
-// or, failing that, as a MealMaster file holding at least one readable
-// recipe (recipes without a category go to uncategorised; the first lines
-// of those that cannot be read go to unreadable). None leaves source
-// empty.
+// or, failing that, as a file of another program holding at least one
+// readable recipe (recipes without a category go to uncategorised; the
+// first lines of those that cannot be read go to unreadable). None leaves
+// source empty. readImportFile (exchange/importfile.h) says more.
 ImportKind loadImportFile(const QString& path, RecipeBook& source, const QString& uncategorised,
                           QVector<int>* unreadable = nullptr);
 

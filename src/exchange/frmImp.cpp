@@ -5,6 +5,7 @@
 #include "app/globals.h"
 #include "app/workprogress.h"
 #include "exchange/mealmaster.h"
+#include "exchange/readers.h"
 #include "resources/apply.h"
 #include "resources/captions.h"
 #include "resources/strings.h"
@@ -54,7 +55,10 @@ frmImp::frmImp(QWidget* parent) : Wizard("frmImp", WindowKind::Add, kWidth)
     showPage(picFile, fetchText(177), kStrip, kHeight);
     cmdBack->setEnabled(false);
 
+    cmdWeb = named(new QPushButton(fetchText(Str::WebAddressButton), picFile), "cmdWeb");
+    place(cmdWeb, {120, 1250, 1800, 340});
     connect(cmdBrowse, &QPushButton::clicked, this, &frmImp::cmdBrowse_Click);
+    connect(cmdWeb, &QPushButton::clicked, this, &frmImp::cmdWeb_Click);
     connect(cmdChkAll, &QPushButton::clicked, this, &frmImp::cmdChkAll_Click);
     connect(cmdUnchkAll, &QPushButton::clicked, this, &frmImp::cmdUnchkAll_Click);
     cmdBrowse->setFocus();
@@ -65,22 +69,70 @@ void frmImp::cmdBrowse_Click()
     const Command command(this);
     if (!command)
         return;
-    const QString filter = fetchText(Str::RecipeBooksFilter) + QStringLiteral("|*.xml|") +
-                           fetchText(Str::MealMasterFilter) + QStringLiteral("|*.mmf;*.mm;*.txt|") +
-                           fetchText(Str::AllFilesFilter) + QStringLiteral("|*|");
-    const std::optional<QString> chosen = chooseBookFile(false, QStringLiteral("BD XML"), 306, filter);
+    const std::optional<QString> chosen = chooseBookFile(false, QStringLiteral("BD XML"), 306, importFileFilter());
     if (!chosen || !QFileInfo(*chosen).isFile())
         return;
+    fromWeb_ = false;
     setFile(*chosen, QStringLiteral(": "));
     readSource();
 }
 
+void frmImp::cmdWeb_Click()
+{
+    const std::optional<QString> typed = dialogs().input(Str::WebAddressPrompt, fetchText(Str::WebAddressPrompt),
+                                                         QStringLiteral("BD"), fromWeb_ ? file_ : QString());
+    if (!typed || typed->trimmed().isEmpty())
+        return;
+    const QUrl url = webAddress(*typed);
+    if (!url.isValid()) {
+        dialogs().message(Str::NotWebAddress, fetchText(Str::NotWebAddress), Buttons::Ok, Icon::Exclamation,
+                          QStringLiteral("BD"));
+        return;
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    lblFile->setText(fetchText(Str::Downloading));
+    const FetchedPage page = fetchUrl(url);
+    ImportFileRead read;
+    if (page.fault == FetchFault::None) {
+        webPictures_ = std::make_unique<QTemporaryDir>();
+        read = readWebImport(page, source_, fetchText(Str::ImportedCategory),
+                             webPictures_->isValid() ? webPictures_->path() : QString());
+    }
+    QGuiApplication::restoreOverrideCursor();
+    if (page.fault != FetchFault::None || read.kind == ImportKind::None) {
+        const int id = page.fault != FetchFault::None ? int(Str::WebNoConnection) : int(Str::WebNoRecipe);
+        const QString text = page.fault != FetchFault::None ? fetchFaultText(page) : fetchText(Str::WebNoRecipe);
+        dialogs().message(id, text, Buttons::Ok, Icon::Exclamation, QStringLiteral("BD"));
+        // What was chosen before stays chosen, unless it was a page now gone.
+        if (fromWeb_) {
+            fromWeb_ = false;
+            kind_ = ImportKind::None;
+            setFile(QString(), QString());
+        } else {
+            setFile(file_, QStringLiteral(": "));
+        }
+        return;
+    }
+    fromWeb_ = true;
+    kind_ = read.kind;
+    unreadable_ = read.unreadable;
+    pictureFolder_ = read.pictureFolder;
+    file_ = url.toString();
+    lblFile->setText(fetchText(176) + QStringLiteral(": ") + file_);
+}
+
 bool frmImp::readSource()
 {
+    // A fetched page was read when it came.
+    if (fromWeb_)
+        return kind_ != ImportKind::None;
     // A large file takes a moment.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    kind_ = loadImportFile(file_, source_, fetchText(Str::ImportedCategory), &unreadable_);
+    const ImportFileRead read = readImportFile(file_, source_, fetchText(Str::ImportedCategory));
     QGuiApplication::restoreOverrideCursor();
+    kind_ = read.kind;
+    unreadable_ = read.unreadable;
+    pictureFolder_ = read.pictureFolder;
     if (kind_ == ImportKind::None)
         msgBox(Str::ImportFileInvalid);
     return kind_ != ImportKind::None;
@@ -90,8 +142,9 @@ void frmImp::cmdChkAll_Click()
 {
     if (lstImpRecs->count() == 0)
         return;
+    // What the book already holds stays out.
     for (int i = 0; i < lstImpRecs->count(); ++i)
-        lstImpRecs->item(i)->setCheckState(Qt::Checked);
+        lstImpRecs->item(i)->setCheckState(inBook_.contains(i) ? Qt::Unchecked : Qt::Checked);
     lstImpRecs->setCurrentRow(0);
 }
 
@@ -104,8 +157,12 @@ void frmImp::cmdUnchkAll_Click()
 void frmImp::InitXML()
 {
     G.imgPrefix = QStringLiteral("recipes");
-    for (const QString& title : importList(source_)) {
-        auto* item = new QListWidgetItem(title, lstImpRecs);
+    inBook_ = entriesInBook(G.xmlDoc, source_);
+    const QStringList titles = importList(source_);
+    for (int i = 0; i < titles.size(); ++i) {
+        const QString& title = titles[i];
+        auto* item = new QListWidgetItem(
+            inBook_.contains(i) ? title + QLatin1Char(' ') + fetchText(Str::AlreadyInBook) : title, lstImpRecs);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
@@ -139,7 +196,8 @@ void frmImp::NextPage()
             msgBox(Str::NothingToImport);
             return;
         }
-        if (kind_ == ImportKind::MealMaster) {
+        // Only a book, or a file whose recipes name pictures, has pictures to offer.
+        if (kind_ != ImportKind::Book && pictureFolder_.isEmpty()) {
             loadrecipes();
             break;
         }
@@ -180,8 +238,8 @@ void frmImp::loadrecipes()
     for (int i = 0; i < lstImpRecs->count(); ++i)
         if (lstImpRecs->item(i)->checkState() == Qt::Checked)
             job.selected.insert(i);
-    job.pictures = kind_ == ImportKind::Book && optYesImg->isChecked();
-    job.pictureFolder = exchangePictureFolder(file_);
+    job.pictures = (kind_ == ImportKind::Book || !pictureFolder_.isEmpty()) && optYesImg->isChecked();
+    job.pictureFolder = kind_ == ImportKind::Book ? exchangePictureFolder(file_) : pictureFolder_;
     job.imagesFolder = imagesFolder();
     job.bookPath = bookPath();
     job.date = shortDateText();
@@ -196,7 +254,7 @@ void frmImp::loadrecipes()
     switch (r.outcome) {
     case RunOutcome::Done:
         // Anything skipped or unreadable is said with the numbers.
-        if (kind_ == ImportKind::MealMaster || r.skipped > 0 || !unreadable_.isEmpty())
+        if (kind_ != ImportKind::Book || r.skipped > 0 || !unreadable_.isEmpty())
             dialogs().message(Str::ImportedCount, importSummary(r.imported, r.skipped, unreadable_), Buttons::Ok,
                               Icon::Information, QStringLiteral("BD"));
         else

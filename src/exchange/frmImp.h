@@ -6,7 +6,12 @@
 
 #include "exchange/exchange.h"
 #include "exchange/wizard.h"
+#include "exchange/importfile.h"
 #include "store/recipebook.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
 
 class QListWidget;
 class QRadioButton;
@@ -24,6 +29,8 @@ public:
     void NextPage() override;
     void PrevPage() override;
     void cmdBrowse_Click();
+    // Asks for a web address, fetches the page and reads its recipes.
+    void cmdWeb_Click();
     void cmdChkAll_Click();
     void cmdUnchkAll_Click();
     // The chosen import file, empty when none.
@@ -32,6 +39,7 @@ public:
     QFrame *picFile, *picRecipes, *picImages;
     QLabel *lblImpBrowse, *lblImpImg;
     QPushButton *cmdBrowse, *cmdChkAll, *cmdUnchkAll;
+    QPushButton* cmdWeb; // a web page instead of a file
     QListWidget* lstImpRecs;
     QRadioButton *optYesImg, *optNoImg;
 
@@ -44,7 +52,11 @@ private:
 
     RecipeBook source_; // the file being imported, as the list shows it
     ImportKind kind_ = ImportKind::None;
-    QVector<int> unreadable_; // first lines of the MealMaster recipes left out
+    QVector<int> unreadable_;                    // first lines of the recipes that could not be read
+    QString pictureFolder_;                      // where the pictures of another program's file are
+    QSet<int> inBook_;                           // entries whose recipe the book already holds
+    bool fromWeb_ = false;                       // source_ holds a fetched page's recipes (file_ is its address)
+    std::unique_ptr<QTemporaryDir> webPictures_; // the fetched page's pictures
 };
 
 } // namespace bd

@@ -116,6 +116,28 @@ enum : int {
     WebPicturesNone = 756,
     PrintCategory = 757, // File > Print Category... of the browse window
     PrintCategoryTip = 758,
+    UntitledRecipe = 710,   // a recipe read without a title
+    MasterCookFilter = 711, // more file types of the import's file dialog
+    RecipeMLFilter = 712,
+    CooklangFilter = 714,
+    NoteBy = 715, // lines of the notes of a recipe read from another program's file
+    NoteCategories = 716,
+    NoteKeywords = 717,
+    NoteSource = 718,
+    NoteTotalTime = 719,
+    NoteCuisine = 720,
+    NoteServings = 721,
+    AlreadyInBook = 722,    // after a check-list entry whose recipe the book holds
+    WebAddressButton = 723, // the button and question of an import from a web page
+    WebAddressPrompt = 724,
+    WebNoConnection = 725, // what went wrong when a page was fetched
+    WebHttpError = 726,
+    WebNoRecipe = 727,
+    WebTimeout = 728,
+    WebTooLarge = 729,
+    NotWebAddress = 730,
+    AllRecipeFilesFilter = 731,
+    Downloading = 732,
 };
 }
 

@@ -22,6 +22,8 @@
 #include <QPushButton>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 
 using namespace bd;
@@ -275,7 +277,10 @@ private slots:
         env.dialogs.files << env.root() + QStringLiteral("/in/notes.txt") << env.root() + QStringLiteral("/in/soups.mmf");
         w->cmdBrowse->click();
         QCOMPARE(qtFilter(env.dialogs.calls.first().request.filter),
-                 QStringLiteral("Recipe books (*.xml);;MealMaster files (*.mmf *.mm *.txt);;All files (*)"));
+                 QStringLiteral("All recipe files (*.xml *.mmf *.mm *.txt *.mxp *.mx2 *.rml *.recipeml *.html *.htm "
+                                "*.json *.cook);;Recipe books (*.xml);;MealMaster files (*.mmf *.mm *.txt);;"
+                                "MasterCook files (*.mxp *.mx2 *.txt);;RecipeML files (*.xml *.rml *.recipeml);;"
+                                "Web pages (*.html *.htm *.json);;Cooklang files (*.cook);;All files (*)"));
         QCOMPARE(env.dialogs.messageIds(), QList<int>{186});
         w->cmdBrowse->click();
         w->cmdNext->click();
@@ -416,6 +421,72 @@ private slots:
         QCOMPARE(mostOpen, 1);
         QVERIFY(w && w->isVisible());
         QCOMPARE(w->currentPage(), 1);
+    }
+
+    // A saved page whose recipe the book holds already, then the same
+    // recipe's page from a web address with its picture.
+    void importPagesFromFilesAndTheWeb()
+    {
+        bdtest::TestEnv env;
+        fillBook();
+        const QByteArray page =
+            "<html><script type=\"application/ld+json\">[{\"@type\":\"Recipe\",\"name\":\"Leek\","
+            "\"recipeIngredient\":[\"2 leeks\"]},{\"@type\":\"Recipe\",\"name\":\"Kale\","
+            "\"recipeIngredient\":[\"1 kale\"],\"image\":\"/kale.png\",\"recipeCategory\":\"Greens\"}]"
+            "</script></html>";
+        env.write(QStringLiteral("../in/greens.html"), page);
+        G.xmlDoc.findRecipe(0, QStringLiteral("Leek")).child("ing").text().set("2  leeks");
+        bookStore().save();
+        auto* w = static_cast<frmImp*>(showWindow(WindowKind::Imp));
+        env.dialogs.files << env.root() + QStringLiteral("/in/greens.html");
+        w->cmdBrowse->click();
+        w->cmdNext->click();
+        QCOMPARE(texts(w->lstImpRecs),
+                 QStringList({QStringLiteral("Leek (already in the book)"), QStringLiteral("Kale")}));
+        w->cmdChkAll->click();
+        QCOMPARE(w->lstImpRecs->item(0)->checkState(), Qt::Unchecked);
+        w->cmdBack->click();
+
+        // A page on a local server: no address, a missing page, then the page.
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        connect(&server, &QTcpServer::newConnection, &server, [&server, page] {
+            QTcpSocket* s = server.nextPendingConnection();
+            connect(s, &QTcpSocket::readyRead, s, [s, page] {
+                const QByteArray request = s->readAll();
+                const bool picture = request.startsWith("GET /kale.png"), known = request.startsWith("GET /greens");
+                const QByteArray body = picture ? QByteArray("\x89PNG\r\n\x1a\nkale")
+                                        : known ? page
+                                                : QByteArray("gone");
+                s->write(QByteArray(known || picture ? "HTTP/1.1 200 OK" : "HTTP/1.1 404 Not Found") +
+                         "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" +
+                         body);
+                s->disconnectFromHost();
+            });
+        });
+        const QString address = QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort());
+        env.dialogs.clear();
+        env.dialogs.inputs << QStringLiteral("ftp://x") << address + QStringLiteral("old")
+                           << address + QStringLiteral("greens");
+        for (int i = 0; i < 3; ++i)
+            w->cmdWeb->click();
+        QCOMPARE(env.dialogs.messageIds(), QList<int>({Str::NotWebAddress, Str::WebNoConnection}));
+        QCOMPARE(env.dialogs.calls[3].text, QStringLiteral("The web site answered with an error (404)."));
+        QCOMPARE(w->importPath(), address + QStringLiteral("greens"));
+        w->cmdNext->click();
+        w->lstImpRecs->item(1)->setCheckState(Qt::Checked);
+        w->cmdNext->click();
+        QCOMPARE(w->currentPage(), 2); // the picture page: the page's picture came along
+        w->cmdNext->click();
+        QCOMPARE(env.dialogs.last()->text, QStringLiteral("Recipes imported: 1\nRecipes skipped: 0"));
+        RecipeBook disk;
+        QVERIFY(disk.loadFile(bookPath()));
+        const Recipe kale = RecipeBook::fields(
+            disk.findRecipe(disk.categoryPosition(QStringLiteral("Greens")), QStringLiteral("Kale")));
+        QCOMPARE(kale.ing, QStringLiteral("1 kale"));
+        QVERIFY(kale.other.endsWith(address + QStringLiteral("greens")));
+        QVERIFY(!kale.image.isEmpty());
+        QVERIFY(QFileInfo::exists(imagesFolder() + QLatin1Char('/') + kale.image));
     }
 };
 

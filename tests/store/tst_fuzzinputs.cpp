@@ -12,7 +12,7 @@ private slots:
     void inputs_data()
     {
         QTest::addColumn<QString>("path");
-        for (const char* target : {"book", "import", "mealmaster"})
+        for (const char* target : {"book", "import", "mealmaster", "mastercook", "recipeml", "schemaorg", "cooklang"})
             for (const char* kind : {"corpus", "regressions"})
                 for (const QFileInfo& f : QDir(QStringLiteral(BRINDELLE_FUZZ_DIR "/%1/%2").arg(kind, target))
                                               .entryInfoList(QDir::Files))
@@ -30,6 +30,14 @@ private slots:
             bdtest::readBook(bytes);
         else if (path.contains(QLatin1String("/mealmaster/")))
             bdtest::importMealMaster(bytes);
+        else if (path.contains(QLatin1String("/mastercook/")))
+            bdtest::importMasterCook(bytes);
+        else if (path.contains(QLatin1String("/recipeml/")))
+            bdtest::importRecipeML(bytes);
+        else if (path.contains(QLatin1String("/schemaorg/")))
+            bdtest::importSchemaOrg(bytes);
+        else if (path.contains(QLatin1String("/cooklang/")))
+            bdtest::importCooklang(bytes);
         else
             bdtest::importFile(bytes);
     }

@@ -3,7 +3,11 @@
 #include "app/globals.h"
 #include "browse/browsing.h"
 #include "exchange/exchange.h"
+#include "exchange/cooklang.h"
+#include "exchange/mastercook.h"
 #include "exchange/mealmaster.h"
+#include "exchange/recipeml.h"
+#include "exchange/schemaorg.h"
 #include "output/emailtext.h"
 #include "output/plaintext.h"
 #include "output/printpage.h"
@@ -94,7 +98,64 @@ void importAll(const RecipeBook& source, const QStringList& entries)
         broken("the book after an import saves and reads back");
 }
 
+// A reader's book holds only names the program allows; then it is imported.
+void importReadRecipes(const RecipeBook& source, const QStringList& entries)
+{
+    for (const QString& title : entries)
+        if (title.isEmpty() || !nameAllowed(title) || title != title.simplified())
+            broken("titles read are allowed names");
+    for (const CategoryEntry& c : source.categories())
+        if (c.name.isEmpty() || !nameAllowed(c.name))
+            broken("categories read are allowed names");
+    importAll(source, entries);
+}
+
+// The promises of every reader: each recipe read is an entry of the check
+// list with an allowed title and category; the recipes left out are
+// listed by lines of the text, in order; what was read imports.
+void checkRead(const RecipeRead& read, const RecipeBook& source, qsizetype lines)
+{
+    const QStringList entries = importList(source);
+    if (read.recipes != entries.size())
+        broken("every recipe read is an entry of the check list");
+    for (int i = 0; i < read.skipped.size(); ++i)
+        if (read.skipped[i] < 1 || read.skipped[i] > lines || (i > 0 && read.skipped[i] < read.skipped[i - 1]))
+            broken("recipes left out are listed by lines of the text, in order");
+    importReadRecipes(source, entries);
+}
+
+qsizetype lineCount(const QString& text) { return text.count(QLatin1Char('\n')) + text.count(QLatin1Char('\r')) + 1; }
+
 } // namespace
+
+void importMasterCook(const QByteArray& bytes)
+{
+    const QString text = decodeAnyText(bytes);
+    RecipeBook source;
+    checkRead(readMasterCookText(text, source, QStringLiteral("Imported")), source, lineCount(text));
+    checkRead(readMasterCookXml(bytes, source, QStringLiteral("Imported")), source, bytes.count('\n') + 1);
+}
+
+void importRecipeML(const QByteArray& bytes)
+{
+    RecipeBook source;
+    checkRead(readRecipeML(bytes, source, QStringLiteral("Imported")), source, bytes.count('\n') + 1);
+}
+
+void importSchemaOrg(const QByteArray& bytes)
+{
+    const QString text = decodeAnyText(bytes);
+    RecipeBook source;
+    checkRead(readSchemaOrg(text, source, QStringLiteral("Imported"), QStringLiteral("https://example.test/")), source,
+              text.count(QLatin1Char('\n')) + 1);
+}
+
+void importCooklang(const QByteArray& bytes)
+{
+    const QString text = decodeAnyText(bytes);
+    RecipeBook source;
+    checkRead(readCooklang(text, QStringLiteral("Fuzz"), source, QStringLiteral("Imported")), source, lineCount(text));
+}
 
 void readBook(const QByteArray& bytes)
 {
@@ -171,13 +232,7 @@ void importMealMaster(const QByteArray& bytes)
     for (int i = 0; i < read.skipped.size(); ++i)
         if (read.skipped[i] < 1 || read.skipped[i] > lines || (i > 0 && read.skipped[i] <= read.skipped[i - 1]))
             broken("skipped recipes are reported by their first lines, in order");
-    for (const QString& title : entries)
-        if (title.isEmpty() || !nameAllowed(title) || title != title.simplified())
-            broken("titles read are allowed names");
-    for (const CategoryEntry& c : source.categories())
-        if (c.name.isEmpty() || !nameAllowed(c.name))
-            broken("categories read are allowed names");
-    importAll(source, entries);
+    importReadRecipes(source, entries);
 }
 
 } // namespace bdtest

@@ -26,4 +26,12 @@ void importFile(const QByteArray& bytes);
 // what was read, as importFile does.
 void importMealMaster(const QByteArray& bytes);
 
+// Each reads bytes as one of the other programs' formats (MasterCook text
+// and XML; RecipeML; schema.org data in a page or JSON; Cooklang), checks
+// what it read as importMealMaster does, and imports it.
+void importMasterCook(const QByteArray& bytes);
+void importRecipeML(const QByteArray& bytes);
+void importSchemaOrg(const QByteArray& bytes);
+void importCooklang(const QByteArray& bytes);
+
 } // namespace bdtest

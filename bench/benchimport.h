@@ -1,0 +1,49 @@
+#pragma once
+// The import as the wizard runs it, timed for the import benchmarks.
+
+#include "benchbook.h"
+
+#include "exchange/exchange.h"
+#include "exchange/importfile.h"
+
+namespace benchbook {
+
+using namespace bd;
+
+// The import of files as the wizard does it: the file check, the check
+// list, the import and its one save. Several files (a folder of Cooklang
+// recipes) are each checked and read into one source, imported at once.
+struct Timing {
+    double check = 0; // the file check: reading the files into a source book
+    double whole = 0; // check, check list, import and save
+};
+
+inline Timing importFiles(const QStringList& files, const QString& bookFile, RecipeBook& book, int n)
+{
+    check(writeFileAtomically(bookFile, kEmptyBook).ok && book.loadFile(bookFile), QStringLiteral("no empty book"));
+    QElapsedTimer clock;
+    clock.start();
+    RecipeBook source;
+    for (const QString& file : files) {
+        RecipeBook one;
+        const ImportFileRead read = readImportFile(file, files.size() == 1 ? source : one, QStringLiteral("Imported"));
+        check(read.kind != ImportKind::None, QStringLiteral("%1 did not read").arg(file));
+        for (pugi::xml_node c = one.root().child("category"); c; c = c.next_sibling("category"))
+            source.root().append_copy(c);
+    }
+    Timing t;
+    t.check = double(clock.nsecsElapsed()) / 1e6;
+    ImportJob job;
+    const int entries = int(importList(source).size());
+    for (int i = 0; i < entries; ++i)
+        job.selected.insert(i);
+    job.bookPath = bookFile;
+    job.date = QStringLiteral("12/6/2026");
+    const ImportResult r = importRecipes(book, source, job);
+    t.whole = double(clock.nsecsElapsed()) / 1e6;
+    check(r.outcome == RunOutcome::Done && r.imported == n && r.saved.ok,
+          QStringLiteral("%1 of %2 recipes imported").arg(r.imported).arg(n));
+    return t;
+}
+
+} // namespace benchbook

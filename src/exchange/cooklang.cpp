@@ -1,0 +1,293 @@
+#include "exchange/cooklang.h"
+
+#include "resources/strings.h"
+
+#include <QRegularExpression>
+
+namespace bd {
+
+namespace {
+
+using Metadata = QVector<QPair<QString, QString>>; // keys lower-cased, in file order
+
+QString unquoted(QString v)
+{
+    v = v.trimmed();
+    if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\'')) && v.back() == v.front())
+        v = v.mid(1, v.size() - 2);
+    return v;
+}
+
+// "[a, b]" as "a, b"; anything else unquoted.
+QString yamlValue(const QString& v)
+{
+    const QString t = v.trimmed();
+    if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))) {
+        QStringList items;
+        for (const QString& item : t.mid(1, t.size() - 2).split(QLatin1Char(',')))
+            if (!unquoted(item).isEmpty())
+                items << unquoted(item);
+        return items.join(QStringLiteral(", "));
+    }
+    return unquoted(t);
+}
+
+// The simple YAML of front matter: "key: value", lists under a key ("- a"
+// lines), and one level of nested keys (read as "parent.key").
+void readFrontMatter(const QStringList& lines, Metadata& meta)
+{
+    QString parent;
+    int parentIndex = -1;
+    for (const QString& raw : lines) {
+        if (raw.trimmed().isEmpty() || raw.trimmed().startsWith(QLatin1Char('#')))
+            continue;
+        const bool indented = raw.front().isSpace();
+        const QString line = raw.trimmed();
+        if (indented && line.startsWith(QLatin1String("- ")) && parentIndex >= 0) {
+            QString& value = meta[parentIndex].second;
+            value += (value.isEmpty() ? QString() : QStringLiteral(", ")) + unquoted(line.mid(2));
+            continue;
+        }
+        const qsizetype colon = line.indexOf(QLatin1Char(':'));
+        if (colon <= 0)
+            continue;
+        const QString key = line.left(colon).trimmed().toLower();
+        const QString value = yamlValue(line.mid(colon + 1));
+        if (indented && !parent.isEmpty()) {
+            meta.append({parent + QLatin1Char('.') + key, value});
+            continue;
+        }
+        meta.append({key, value});
+        parent = value.isEmpty() ? key : QString();
+        parentIndex = value.isEmpty() ? int(meta.size() - 1) : -1;
+    }
+}
+
+QString metaValue(const Metadata& meta, std::initializer_list<const char*> keys)
+{
+    for (const char* key : keys)
+        for (const auto& [k, v] : meta)
+            if (k == QLatin1String(key) && !v.isEmpty())
+                return v;
+    return QString();
+}
+
+// Text without its comments: "[- ... -]" anywhere, "--" to the end of the
+// line where it starts a word.
+QString withoutComments(QStringView text)
+{
+    if (!text.contains(QLatin1String("--")) && !text.contains(QLatin1String("[-")))
+        return text.toString();
+    QString out;
+    out.reserve(text.size());
+    bool closings = true; // whether a "-]" may still follow
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (closings && text[i] == QLatin1Char('[') && i + 1 < text.size() && text[i + 1] == QLatin1Char('-')) {
+            const qsizetype end = text.indexOf(QLatin1String("-]"), i + 2);
+            closings = end >= 0;
+            if (end >= 0) {
+                i = end + 1;
+                continue;
+            }
+        }
+        if (text[i] == QLatin1Char('-') && i + 1 < text.size() && text[i + 1] == QLatin1Char('-') &&
+            (i == 0 || text[i - 1].isSpace())) {
+            while (i < text.size() && text[i] != QLatin1Char('\n'))
+                ++i;
+            if (i < text.size())
+                out += QLatin1Char('\n');
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// How far a mark's name, amount or note may reach.
+constexpr qsizetype kMarkSpan = 200;
+
+bool nameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('-') || c.isMark(); }
+
+// Writes a step's marks as plain words and lists its ingredients.
+QString plainStep(QStringView step, QStringList& ingredients)
+{
+    QString out;
+    out.reserve(step.size());
+    const qsizetype n = step.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        // Text up to the next mark as it is.
+        qsizetype plain = i;
+        while (plain < n && step[plain] != QLatin1Char('@') && step[plain] != QLatin1Char('#') &&
+               step[plain] != QLatin1Char('~'))
+            ++plain;
+        out += step.mid(i, plain - i);
+        if (plain >= n)
+            break;
+        i = plain;
+        const QChar c = step[i];
+        if (i > 0 && nameChar(step[i - 1])) {
+            out += c;
+            continue;
+        }
+        qsizetype start = i + 1;
+        // Ingredient modifiers: @&, @?, @+, @-.
+        if (c == QLatin1Char('@') && start < n && QStringView(u"&?+-").contains(step[start]))
+            ++start;
+        // A name of several words runs to its braces.
+        qsizetype j = start;
+        while (j < n && j - start < kMarkSpan && !QStringView(u"{@#~\n.,;:!?()[]").contains(step[j]))
+            ++j;
+        qsizetype nameEnd = start;
+        if (j < n && step[j] == QLatin1Char('{')) {
+            nameEnd = j;
+        } else {
+            while (nameEnd < n && nameChar(step[nameEnd]))
+                ++nameEnd;
+        }
+        const QString name = step.mid(start, nameEnd - start).toString().simplified();
+        QString quantity, unit;
+        qsizetype next = nameEnd;
+        if (nameEnd < n && step[nameEnd] == QLatin1Char('{')) {
+            // Amounts are short: a brace further away closes something else.
+            const qsizetype close = step.mid(0, qMin(n, nameEnd + kMarkSpan)).indexOf(QLatin1Char('}'), nameEnd);
+            if (close < 0) {
+                out += c;
+                continue;
+            }
+            const QStringView inside = step.mid(nameEnd + 1, close - nameEnd - 1);
+            const qsizetype percent = inside.indexOf(QLatin1Char('%'));
+            quantity = (percent < 0 ? inside : inside.left(percent)).trimmed().toString();
+            if (quantity.startsWith(QLatin1Char('=')))
+                quantity = quantity.mid(1).trimmed();
+            if (percent >= 0)
+                unit = inside.mid(percent + 1).trimmed().toString();
+            next = close + 1;
+        }
+        if (name.isEmpty() && (c != QLatin1Char('~') || next == nameEnd)) {
+            out += c;
+            continue;
+        }
+        QString note;
+        if (c == QLatin1Char('@') && next < n && step[next] == QLatin1Char('(')) {
+            const qsizetype close = step.mid(0, qMin(n, next + kMarkSpan)).indexOf(QLatin1Char(')'), next);
+            if (close > 0) {
+                note = step.mid(next + 1, close - next - 1).toString().simplified();
+                next = close + 1;
+            }
+        }
+        const QString amount = (quantity + QLatin1Char(' ') + unit).trimmed();
+        if (c == QLatin1Char('@')) {
+            QString line = amount.isEmpty() ? name : amount + QLatin1Char(' ') + name;
+            if (!note.isEmpty())
+                line += QStringLiteral(", ") + note;
+            if (!ingredients.contains(line))
+                ingredients << line;
+            out += name;
+        } else if (c == QLatin1Char('#')) {
+            out += name;
+        } else {
+            out += amount.isEmpty() ? name : amount;
+        }
+        i = next - 1;
+    }
+    return out.simplified();
+}
+
+} // namespace
+
+RecipeRead readCooklang(QStringView text, const QString& fileTitle, RecipeBook& book, const QString& uncategorised)
+{
+    BookFiller filler(book, uncategorised);
+    RecipeRead read;
+    Metadata meta;
+    QStringList lines = text.toString()
+                            .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                            .replace(QLatin1Char('\r'), QLatin1Char('\n'))
+                            .split(QLatin1Char('\n'));
+    // Front matter: between a first line "---" and the next one.
+    qsizetype bodyStart = 0;
+    while (bodyStart < lines.size() && lines[bodyStart].trimmed().isEmpty())
+        ++bodyStart;
+    if (bodyStart < lines.size() && lines[bodyStart].trimmed() == QLatin1String("---")) {
+        for (qsizetype end = bodyStart + 1; end < lines.size(); ++end) {
+            if (lines[end].trimmed() == QLatin1String("---")) {
+                readFrontMatter(lines.mid(bodyStart + 1, end - bodyStart - 1), meta);
+                bodyStart = end + 1;
+                break;
+            }
+        }
+    }
+    const QStringList body = withoutComments(lines.mid(bodyStart).join(QLatin1Char('\n'))).split(QLatin1Char('\n'));
+
+    Recipe recipe;
+    QStringList ingredients, noteLines, paragraph;
+    auto endStep = [&] {
+        if (!paragraph.isEmpty())
+            addParagraph(recipe.prep, plainStep(paragraph.join(QLatin1Char(' ')), ingredients));
+        paragraph.clear();
+    };
+    static const QRegularExpression metaLine(QStringLiteral("^>>\\s*([^:]+):(.*)$"));
+    for (const QString& raw : body) {
+        const QString line = raw.trimmed();
+        if (line.isEmpty()) {
+            endStep();
+        } else if (line.startsWith(QLatin1String(">>"))) {
+            const QRegularExpressionMatch m = metaLine.match(line);
+            if (m.hasMatch())
+                meta.append({m.captured(1).trimmed().toLower(), yamlValue(m.captured(2))});
+        } else if (line.startsWith(QLatin1Char('>'))) {
+            noteLines << line.mid(1).trimmed();
+        } else if (line.startsWith(QLatin1Char('='))) {
+            endStep();
+            QString name = line;
+            while (name.startsWith(QLatin1Char('=')))
+                name.remove(0, 1);
+            while (name.endsWith(QLatin1Char('=')))
+                name.chop(1);
+            addParagraph(recipe.prep, name.trimmed());
+        } else {
+            paragraph << line;
+        }
+    }
+    endStep();
+
+    recipe.title = metaValue(meta, {"title"});
+    if (recipe.title.isEmpty())
+        recipe.title = fileTitle;
+    recipe.ing = ingredients.join(QLatin1Char('\n'));
+    recipe.yield = metaValue(meta, {"servings", "serves", "yield", "portions"});
+    recipe.preptime = durationText(metaValue(meta, {"prep time", "prep_time", "preptime", "time.prep", "prep"}));
+    recipe.cooktime = durationText(metaValue(meta, {"cook time", "cook_time", "cooktime", "time.cook", "cook"}));
+    const QString tags = metaValue(meta, {"tags", "tag", "keywords"});
+    QString category = metaValue(meta, {"category", "course"});
+    if (category.isEmpty())
+        category = tags.section(QLatin1Char(','), 0, 0).trimmed();
+
+    QStringList notes;
+    notes << metaValue(meta, {"description", "introduction"}) << noteLines.join(QLatin1Char('\n'));
+    QStringList extra;
+    if (const QString author = metaValue(meta, {"author", "source.author"}); !author.isEmpty())
+        extra << fetchText(Str::NoteBy).arg(author);
+    if (const QString cuisine = metaValue(meta, {"cuisine"}); !cuisine.isEmpty())
+        extra << fetchText(Str::NoteCuisine).arg(cuisine);
+    if (!tags.isEmpty())
+        extra << fetchText(Str::NoteKeywords).arg(tags);
+    if (const QString total = durationText(metaValue(meta, {"time", "total time", "duration", "time required"}));
+        !total.isEmpty())
+        extra << fetchText(Str::NoteTotalTime).arg(total);
+    if (const QString source = metaValue(meta, {"source", "source.url", "source.name", "url"}); !source.isEmpty())
+        extra << fetchText(Str::NoteSource).arg(source);
+    notes << extra.join(QLatin1Char('\n'));
+    for (const QString& n : std::as_const(notes))
+        addParagraph(recipe.other, n);
+    recipe.image = metaValue(meta, {"image", "picture"});
+
+    if (recipe.ing.isEmpty() && recipe.prep.isEmpty())
+        read.skipped << 1;
+    else
+        filler.add(recipe, category);
+    read.recipes = filler.count();
+    return read;
+}
+
+} // namespace bd

@@ -1,0 +1,379 @@
+#include "exchange/importfile.h"
+
+#include "exchange/cooklang.h"
+#include "exchange/mastercook.h"
+#include "exchange/mealmaster.h"
+#include "exchange/recipeml.h"
+#include "exchange/schemaorg.h"
+#include "resources/strings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeDatabase>
+
+#include <algorithm>
+
+namespace bd {
+
+namespace {
+
+// The name of the first element of XML text, lower-cased ("" when the text
+// is no XML): past the declaration, comments and the document type.
+QString rootName(QStringView text)
+{
+    qsizetype i = 0;
+    for (int guard = 0; guard < 64; ++guard) {
+        while (i < text.size() && text[i].isSpace())
+            ++i;
+        if (i >= text.size() || text[i] != QLatin1Char('<'))
+            return QString();
+        if (text.mid(i).startsWith(QLatin1String("<!--"))) {
+            const qsizetype end = text.indexOf(QLatin1String("-->"), i);
+            if (end < 0)
+                return QString();
+            i = end + 3;
+            continue;
+        }
+        if (text.mid(i).startsWith(QLatin1String("<!doctype"), Qt::CaseInsensitive)) {
+            // "<!DOCTYPE html>" names the root.
+            qsizetype j = i + 9;
+            while (j < text.size() && text[j].isSpace())
+                ++j;
+            qsizetype k = j;
+            while (k < text.size() &&
+                   (text[k].isLetterOrNumber() || text[k] == QLatin1Char(':') || text[k] == QLatin1Char('-')))
+                ++k;
+            return text.mid(j, k - j).toString().toLower();
+        }
+        if (i + 1 < text.size() && (text[i + 1] == QLatin1Char('?') || text[i + 1] == QLatin1Char('!'))) {
+            const qsizetype end = text.indexOf(QLatin1Char('>'), i);
+            if (end < 0)
+                return QString();
+            i = end + 1;
+            continue;
+        }
+        qsizetype k = i + 1;
+        while (k < text.size() && (text[k].isLetterOrNumber() || text[k] == QLatin1Char(':') ||
+                                   text[k] == QLatin1Char('-') || text[k] == QLatin1Char('_')))
+            ++k;
+        return text.mid(i + 1, k - i - 1).toString().toLower();
+    }
+    return QString();
+}
+
+// Appends the categories of from to the end of to.
+void appendBook(RecipeBook& to, const RecipeBook& from)
+{
+    for (pugi::xml_node c = from.root().child("category"); c; c = c.next_sibling("category"))
+        to.root().append_copy(c);
+}
+
+// Text that is no text: NUL characters, or many other control characters,
+// near its start.
+bool binary(QStringView text)
+{
+    const QStringView head = text.left(65536);
+    qsizetype control = 0;
+    for (QChar c : head) {
+        if (c.unicode() == 0)
+            return true;
+        if (c.unicode() < 0x20 && c != QLatin1Char('\n') && c != QLatin1Char('\r') && c != QLatin1Char('\t') &&
+            c != QLatin1Char('\f'))
+            ++control;
+    }
+    return control * 100 > head.size();
+}
+
+// Cooklang marks: "@word" followed by braces, or ">>" metadata lines.
+bool looksLikeCooklang(QStringView text)
+{
+    const QStringView head = text.left(65536);
+    if (head.contains(QLatin1String("\n>> ")) || head.startsWith(QLatin1String(">> ")))
+        return true;
+    const qsizetype at = head.indexOf(QLatin1Char('@'));
+    return at >= 0 && head.indexOf(QLatin1Char('{'), at) > at && head.indexOf(QLatin1Char('}'), at) > at;
+}
+
+struct TextRead {
+    ImportKind kind = ImportKind::None;
+    RecipeRead read;
+};
+
+// A text file: MasterCook's text export and MealMaster (a digest may hold
+// both), else Cooklang.
+TextRead readText(QStringView text, const QString& fileTitle, bool cookFile, RecipeBook& source,
+                  const QString& uncategorised)
+{
+    TextRead out;
+    if (cookFile) {
+        out.read = readCooklang(text, fileTitle, source, uncategorised);
+        out.kind = ImportKind::Cooklang;
+        return out;
+    }
+    if (looksLikeMasterCookText(text)) {
+        out.read = readMasterCookText(text, source, uncategorised);
+        out.kind = ImportKind::MasterCook;
+        // MealMaster recipes after the MasterCook ones, where there are any.
+        if (!text.contains(QLatin1String("MMMMM-----")) && !text.contains(QLatin1String("\n---------- ")) &&
+            !text.startsWith(QLatin1String("---------- ")))
+            return out;
+        RecipeBook other;
+        const MealMasterRead mm = readMealMaster(text.toString(), other, uncategorised);
+        // Without a MealMaster recipe, what it could not read was other text.
+        if (mm.recipes > 0) {
+            appendBook(source, other);
+            if (out.read.recipes == 0)
+                out.kind = ImportKind::MealMaster;
+            out.read.recipes += mm.recipes;
+            out.read.skipped += mm.skipped;
+            std::sort(out.read.skipped.begin(), out.read.skipped.end());
+        }
+        return out;
+    }
+    RecipeRead mealMaster;
+    {
+        const MealMasterRead mm = readMealMaster(text.toString(), source, uncategorised);
+        mealMaster.recipes = mm.recipes;
+        mealMaster.skipped = mm.skipped;
+    }
+    out.read = mealMaster;
+    out.kind = ImportKind::MealMaster;
+    if (mealMaster.recipes == 0 && looksLikeCooklang(text)) {
+        out.read = readCooklang(text, fileTitle, source, uncategorised);
+        out.kind = ImportKind::Cooklang;
+    }
+    return out;
+}
+
+bool plainFile(const QString& path)
+{
+    const QFileInfo fi(path);
+    return fi.isFile() && !fi.isSymLink();
+}
+
+// Where a picture a recipe names may be: the path it gives, below the
+// file's folder; for a web address, its file name beside the file or in
+// the folder a browser saves a page's files in ("Page_files").
+QString localPicture(const QString& named, const QFileInfo& file)
+{
+    const QDir dir = file.absoluteDir();
+    QStringList candidates;
+    if (named.contains(QLatin1String("://"))) {
+        const QString name = QFileInfo(QUrl(named).path()).fileName();
+        if (!name.isEmpty())
+            for (const QString& folder : {file.completeBaseName() + QStringLiteral("_files"),
+                                          file.baseName() + QStringLiteral("_files"), QString()})
+                candidates << dir.filePath(folder.isEmpty() ? name : folder + QLatin1Char('/') + name);
+    } else if (!named.isEmpty()) {
+        candidates << dir.filePath(QUrl::fromPercentEncoding(named.toUtf8())) << dir.filePath(named);
+    }
+    if (candidates.isEmpty())
+        return QString();
+    const QString root = dir.canonicalPath() + QLatin1Char('/');
+    for (const QString& path : std::as_const(candidates)) {
+        const QFileInfo fi(path);
+        // Never a file outside the folder the imported file is in.
+        if (plainFile(path) && fi.canonicalFilePath().startsWith(root))
+            return fi.canonicalFilePath();
+    }
+    return QString();
+}
+
+// Pictures the recipes name, looked for beside the file (or, for a recipe
+// naming none, a picture with the file's own name, as Cooklang keeps them).
+// The first one found fixes the picture folder; image fields become bare
+// names there, or empty.
+QString findPictures(RecipeBook& source, const QString& file, bool ownName)
+{
+    const QFileInfo info(file);
+    const QDir dir = info.absoluteDir();
+    QString folder;
+    for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category")) {
+        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
+            pugi::xml_node image = r.child("image");
+            QString found = localPicture(RecipeBook::childText(r, RImage).trimmed(), info);
+            if (found.isEmpty() && ownName) {
+                for (const char* ext : {".jpg", ".jpeg", ".png", ".gif", ".bmp", ".webp"}) {
+                    const QString path = dir.filePath(info.completeBaseName() + QLatin1String(ext));
+                    if (plainFile(path)) {
+                        found = path;
+                        break;
+                    }
+                }
+            }
+            QString bare;
+            if (!found.isEmpty()) {
+                const QString at = QFileInfo(found).absolutePath();
+                if (folder.isEmpty())
+                    folder = at;
+                if (at == folder)
+                    bare = QFileInfo(found).fileName();
+            }
+            image.text().set(xmlText(bare).c_str());
+        }
+    }
+    return folder;
+}
+
+// A picture's file extension from its address or its content type.
+QString pictureExtension(const FetchedPage& picture)
+{
+    const QString suffix = QFileInfo(picture.url.path()).suffix().toLower();
+    for (const char* known : {"jpg", "jpeg", "png", "gif", "bmp", "webp"})
+        if (suffix == QLatin1String(known))
+            return QLatin1Char('.') + suffix;
+    const QMimeType type = QMimeDatabase().mimeTypeForData(picture.body);
+    const QString preferred = type.preferredSuffix();
+    return preferred.isEmpty() ? QStringLiteral(".jpg") : QLatin1Char('.') + preferred;
+}
+
+// What a reader read: nothing (None), or recipes whose pictures are looked
+// for beside the file (pictures) or dropped.
+ImportFileRead finishRead(ImportFileRead result, const RecipeRead& read, RecipeBook& source, const QString& path,
+                          bool pictures, bool ownName)
+{
+    result.unreadable = read.skipped;
+    if (read.recipes == 0) {
+        source.clear();
+        result.kind = ImportKind::None;
+        return result;
+    }
+    if (pictures)
+        result.pictureFolder = findPictures(source, path, ownName);
+    else
+        for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category"))
+            for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
+                r.child("image").text().set("");
+    return result;
+}
+
+} // namespace
+
+ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QString& uncategorised)
+{
+    ImportFileRead result;
+    source.clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return result;
+    // Only what may be a book is offered to the book parser.
+    QByteArray head = file.peek(4096);
+    if (head.startsWith("\xef\xbb\xbf"))
+        head.remove(0, 3);
+    const bool mayBeXml = head.contains('\0') || head.startsWith("\xfe\xff") || head.startsWith("\xff\xfe") ||
+                          head.trimmed().startsWith('<');
+    const QString root = rootName(decodeAnyText(head));
+    if (mayBeXml && (root.isEmpty() || root == QLatin1String("recipebook")) && source.loadFile(path)) {
+        result.kind = ImportKind::Book;
+        return result;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    RecipeRead read;
+    bool pictures = false, ownName = false;
+    if (root == QLatin1String("mx2") || root == QLatin1String("recipeml")) {
+        // XML the readers decode themselves.
+        read = root == QLatin1String("mx2") ? readMasterCookXml(bytes, source, uncategorised)
+                                            : readRecipeML(bytes, source, uncategorised);
+        result.kind = root == QLatin1String("mx2") ? ImportKind::MasterCookXml : ImportKind::RecipeML;
+        pictures = true;
+        return finishRead(result, read, source, path, pictures, false);
+    }
+    const QString text = decodeAnyText(bytes);
+    if (binary(text))
+        return result;
+    if (root.isEmpty() && suffix == QLatin1String("cook")) {
+        // A folder of Cooklang files is read file by file: no other look at them.
+        const TextRead t = readText(text, QFileInfo(path).completeBaseName(), true, source, uncategorised);
+        read = t.read;
+        result.kind = t.kind;
+        pictures = ownName = true;
+    } else if (root == QLatin1String("mx2") || (root.isEmpty() && suffix == QLatin1String("mx2"))) {
+        read = readMasterCookXml(bytes, source, uncategorised);
+        result.kind = ImportKind::MasterCookXml;
+        pictures = true;
+    } else if (root == QLatin1String("recipeml") ||
+               (!root.isEmpty() && root != QLatin1String("html") &&
+                text.contains(QLatin1String("<recipe"), Qt::CaseInsensitive) && !looksLikeSchemaOrg(text))) {
+        read = readRecipeML(bytes, source, uncategorised);
+        result.kind = ImportKind::RecipeML;
+    } else if (root.isEmpty() && !text.trimmed().startsWith(QLatin1Char('{')) &&
+               !text.trimmed().startsWith(QLatin1Char('[')) && looksLikeMasterCookText(text)) {
+        const TextRead t = readText(text, QString(), false, source, uncategorised);
+        read = t.read;
+        result.kind = t.kind;
+    } else if (looksLikeSchemaOrg(text)) {
+        read = readSchemaOrg(text, source, uncategorised);
+        result.kind = ImportKind::WebPage;
+        pictures = true;
+    } else {
+        const bool cookFile = suffix == QLatin1String("cook");
+        const TextRead t = readText(text, QFileInfo(path).completeBaseName(), cookFile, source, uncategorised);
+        read = t.read;
+        result.kind = t.kind;
+        pictures = ownName = t.kind == ImportKind::Cooklang;
+    }
+    return finishRead(result, read, source, path, pictures, ownName);
+}
+
+ImportFileRead readWebImport(const FetchedPage& page, RecipeBook& source, const QString& uncategorised,
+                             const QString& pictureFolder)
+{
+    ImportFileRead result;
+    const RecipeRead read = readSchemaOrg(pageText(page), source, uncategorised, page.url.toString());
+    result.unreadable = read.skipped;
+    if (read.recipes == 0) {
+        source.clear();
+        return result;
+    }
+    result.kind = ImportKind::WebPage;
+    int number = 0;
+    for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category")) {
+        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
+            const QString named = RecipeBook::childText(r, RImage).trimmed();
+            QString bare;
+            if (!pictureFolder.isEmpty() && !named.isEmpty()) {
+                const FetchedPage picture = fetchUrl(page.url.resolved(QUrl(named)), kFetchTimeout, kPictureLimit);
+                if (picture.fault == FetchFault::None && !picture.body.isEmpty()) {
+                    const QString name = QStringLiteral("picture%1").arg(++number) + pictureExtension(picture);
+                    QFile out(QDir(pictureFolder).filePath(name));
+                    if (QDir().mkpath(pictureFolder) && out.open(QIODevice::WriteOnly) &&
+                        out.write(picture.body) == picture.body.size()) {
+                        bare = name;
+                        result.pictureFolder = pictureFolder;
+                    }
+                }
+            }
+            r.child("image").text().set(xmlText(bare).c_str());
+        }
+    }
+    return result;
+}
+
+QString importFileFilter()
+{
+    struct Type {
+        int text;
+        const char* patterns;
+    };
+    static const Type types[] = {{Str::RecipeBooksFilter, "*.xml"},
+                                 {Str::MealMasterFilter, "*.mmf;*.mm;*.txt"},
+                                 {Str::MasterCookFilter, "*.mxp;*.mx2;*.txt"},
+                                 {Str::RecipeMLFilter, "*.xml;*.rml;*.recipeml"},
+                                 {Str::WebPageFilter, "*.html;*.htm;*.json"},
+                                 {Str::CooklangFilter, "*.cook"}};
+    QStringList all;
+    QString filter;
+    for (const Type& t : types) {
+        for (const QString& p : QString::fromLatin1(t.patterns).split(QLatin1Char(';')))
+            if (!all.contains(p))
+                all << p;
+        filter += fetchText(t.text) + QLatin1Char('|') + QLatin1String(t.patterns) + QLatin1Char('|');
+    }
+    return fetchText(Str::AllRecipeFilesFilter) + QLatin1Char('|') + all.join(QLatin1Char(';')) + QLatin1Char('|') +
+           filter + fetchText(Str::AllFilesFilter) + QStringLiteral("|*|");
+}
+
+} // namespace bd

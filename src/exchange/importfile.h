@@ -1,0 +1,35 @@
+#pragma once
+// The file check of the import for every format it reads: a file is told
+// by its content (and, where content alone cannot tell, its extension) and
+// read into a source book; a web page is read as it was fetched.
+
+#include "exchange/exchange.h"
+#include "exchange/webfetch.h"
+
+namespace bd {
+
+struct ImportFileRead {
+    ImportKind kind = ImportKind::None;
+    QVector<int> unreadable; // lines where recipes that could not be read start
+    // Where the pictures the source's recipes name are (their image fields
+    // hold bare file names there); empty when there are none.
+    QString pictureFolder;
+};
+
+// Reads path into source as a recipe book, a MasterCook export (text or
+// XML), a RecipeML file, a saved web page or JSON file with schema.org
+// recipes, a Cooklang file or a MealMaster file, whichever it is. A text
+// file may hold MasterCook and MealMaster recipes both. Pictures named by
+// the recipes are looked for beside the file. None leaves source empty.
+ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QString& uncategorised);
+
+// Reads a fetched page's recipes into source (kind WebPage, or None when
+// it holds none); the page's address goes into their notes. When
+// pictureFolder is given, each recipe's picture is downloaded into it.
+ImportFileRead readWebImport(const FetchedPage& page, RecipeBook& source, const QString& uncategorised,
+                             const QString& pictureFolder = QString());
+
+// The file types of the import's file dialog ("description|patterns|...").
+QString importFileFilter();
+
+} // namespace bd

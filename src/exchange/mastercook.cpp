@@ -1,0 +1,566 @@
+#include "exchange/mastercook.h"
+
+#include "resources/strings.h"
+
+#include <QRegularExpression>
+
+#include <cstring>
+#include <optional>
+
+namespace bd {
+
+namespace {
+
+bool blank(QStringView line)
+{
+    for (QChar c : line)
+        if (!c.isSpace())
+            return false;
+    return true;
+}
+
+// "*  Exported from  MasterCook II  *" and its variants.
+bool exportLine(QStringView line)
+{
+    const QStringView t = line.trimmed();
+    if (!t.startsWith(QLatin1Char('*')) || t.size() > 120)
+        return false;
+    const qsizetype from = t.indexOf(QLatin1String("exported from"), 0, Qt::CaseInsensitive);
+    return from >= 0 && t.indexOf(QLatin1String("mastercook"), from, Qt::CaseInsensitive) > from;
+}
+
+// The line that ends the directions: dashes with spaces between them.
+bool endLine(QStringView line)
+{
+    const QStringView t = line.trimmed();
+    if (t.size() < 9 || t.front() != QLatin1Char('-') || !t.contains(QLatin1String("- -")))
+        return false;
+    for (QChar c : t)
+        if (c != QLatin1Char('-') && c != QLatin1Char(' '))
+            return false;
+    return true;
+}
+
+// Where a digest's text resumes after a recipe: a mail header, another
+// program's recipe, or a separator of at least minRun repeated characters.
+bool digestLine(QStringView line, int minRun = 5)
+{
+    const QStringView t = line.trimmed();
+    static const char* const mailHeaders[] = {
+        "From:", "Date:", "Subject:", "To:", "Message-ID:", "Reply-To:", "Message:", "Content-Type:"};
+    const qsizetype colon = line.left(14).indexOf(QLatin1Char(':'));
+    if (colon > 0 && line.front().isLetter())
+        for (const char* h : mailHeaders)
+            if (line.startsWith(QLatin1String(h), Qt::CaseInsensitive))
+                return true;
+    // A MealMaster recipe after MasterCook ones.
+    if (line.startsWith(QLatin1String("MMMMM")))
+        return true;
+    if (t.size() >= minRun) {
+        const QChar c = t.front();
+        if (c == QLatin1Char('-') || c == QLatin1Char('=') || c == QLatin1Char('_') || c == QLatin1Char('*')) {
+            int run = 0;
+            while (run < t.size() && t[run] == c)
+                ++run;
+            return run >= minRun;
+        }
+    }
+    return false;
+}
+
+bool amountChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    return c.isDigit() || u == ' ' || u == '/' || u == '.' || u == ',' || u == '-' || (u >= 0xBC && u <= 0xBE) ||
+           (u >= 0x2150 && u <= 0x215E);
+}
+
+// The columns of the ingredient table, from its rule of dashes.
+struct Columns {
+    qsizetype measure = 10, ingredient = 24;
+
+    static std::optional<Columns> fromRule(QStringView line)
+    {
+        QVector<qsizetype> starts;
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            if (line[i] == QLatin1Char('-') && (i == 0 || line[i - 1] == QLatin1Char(' ')))
+                starts << i;
+            else if (line[i] != QLatin1Char('-') && line[i] != QLatin1Char(' '))
+                return std::nullopt;
+        }
+        if (starts.size() != 3)
+            return std::nullopt;
+        return Columns{starts[1], starts[2]};
+    }
+};
+
+struct Row {
+    QString amount, measure, text;
+};
+
+// A line of the ingredient table: an amount (or nothing) before the
+// measure column, one word or nothing in the measure column, text after.
+// strict: also the measure column must be in place, for telling a row
+// from directions after a blank line.
+std::optional<Row> tableRow(QStringView line, const Columns& c, bool strict)
+{
+    if (blank(line))
+        return std::nullopt;
+    // Inside the table a line out of the columns is an ingredient all the same.
+    auto outOfColumns = [&]() -> std::optional<Row> {
+        if (strict)
+            return std::nullopt;
+        Row row;
+        row.text = line.toString().simplified();
+        return row;
+    };
+    const QStringView amount = line.left(c.measure);
+    for (QChar ch : amount)
+        if (!amountChar(ch))
+            return outOfColumns();
+    Row row;
+    row.amount = amount.trimmed().toString();
+    QStringView measure = line.mid(c.measure, c.ingredient - c.measure);
+    if (!measure.isEmpty() && !blank(measure)) {
+        // The measure's column ends with a space unless the text begins right there.
+        const qsizetype gap = measure.trimmed().indexOf(QLatin1String("  "));
+        if (strict && (gap >= 0 || measure.front().isSpace()))
+            return std::nullopt;
+        if (line.size() > c.ingredient && !line[c.ingredient - 1].isSpace())
+            return outOfColumns();
+    }
+    row.measure = measure.trimmed().toString();
+    row.text = line.mid(c.ingredient).trimmed().toString();
+    if (row.text.isEmpty() && row.measure.isEmpty())
+        return row.amount.isEmpty() ? std::nullopt : std::optional<Row>(row);
+    if (strict && row.amount.isEmpty() && row.measure.isEmpty() && line.size() > c.ingredient &&
+        !blank(line.left(c.ingredient)))
+        return std::nullopt;
+    return row;
+}
+
+// Category names as the header lays them out: in columns separated by runs
+// of spaces (or by commas).
+QStringList categoryNames(QStringView value)
+{
+    static const QRegularExpression separator(QStringLiteral("\\s{2,}|\\t|,"));
+    QStringList out;
+    for (const QString& name : value.toString().split(separator, Qt::SkipEmptyParts))
+        if (!name.trimmed().isEmpty())
+            out << name.trimmed();
+    return out;
+}
+
+// One recipe as it is read.
+struct Draft {
+    enum class Stage { Title, Header, Ingredients, Directions, Notes };
+
+    explicit Draft(int line) : first(line) {}
+
+    const int first;
+    Stage stage = Stage::Title;
+    Recipe recipe;
+    QStringList categories, headerNotes, noteLines;
+    QStringList paragraph; // directions being read
+    QString lastKey;
+    Columns columns;
+    bool afterBlank = false, hasTable = false;
+    qsizetype lastRowLength = 0;
+    int blankRun = 0;
+    bool notesClosed = false;
+
+    void addIngredient(const Row& row, bool afterLongLine)
+    {
+        // A line of the ingredient text that did not fit, or its preparation.
+        if (row.amount.isEmpty() && row.measure.isEmpty() && !recipe.ing.isEmpty() &&
+            (afterLongLine || row.text.startsWith(QLatin1String("--")) || row.text.startsWith(QLatin1Char(';')))) {
+            recipe.ing += QLatin1Char(' ') + row.text;
+            return;
+        }
+        QString line = row.amount;
+        for (const QString& part : {row.measure, row.text})
+            if (!part.isEmpty())
+                line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + part;
+        addLine(recipe.ing, line);
+    }
+
+    void endParagraph()
+    {
+        if (paragraph.isEmpty())
+            return;
+        addParagraph(recipe.prep, joinWrapped(paragraph));
+        paragraph.clear();
+    }
+
+    // A header line "Key : value"; false when the line is none.
+    bool header(QStringView line)
+    {
+        static const QRegularExpression re(QStringLiteral("^\\s*([A-Za-z][A-Za-z .]{0,24}?)\\s*:\\s*(.*)$"));
+        const QRegularExpressionMatch m = re.match(line);
+        if (!m.hasMatch()) {
+            // The categories go on under their first line.
+            if (lastKey == QLatin1String("categories") && line.startsWith(QLatin1String("    "))) {
+                categories << categoryNames(line);
+                return true;
+            }
+            return false;
+        }
+        const QString key = m.captured(1).simplified().toLower();
+        QString value = m.captured(2).trimmed();
+        lastKey = key;
+        if (key == QLatin1String("serving size") || key == QLatin1String("servings")) {
+            static const QRegularExpression prep(QStringLiteral("\\s+Preparation Time\\s*:\\s*(.*)$"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+            const QRegularExpressionMatch p = prep.match(value);
+            if (p.hasMatch()) {
+                recipe.preptime = clockTimeText(p.captured(1));
+                value = value.left(p.capturedStart(0)).trimmed();
+            }
+            if (value != QLatin1String("0"))
+                recipe.yield = value;
+        } else if (key == QLatin1String("preparation time")) {
+            recipe.preptime = clockTimeText(value);
+        } else if (key == QLatin1String("cooking time") || key == QLatin1String("cook time")) {
+            recipe.cooktime = clockTimeText(value);
+        } else if (key == QLatin1String("yield")) {
+            recipe.yield = value;
+        } else if (key == QLatin1String("categories") || key == QLatin1String("category")) {
+            categories << categoryNames(value);
+        } else if (key == QLatin1String("recipe by")) {
+            if (!value.isEmpty())
+                headerNotes << fetchText(Str::NoteBy).arg(value);
+        } else if (!value.isEmpty()) {
+            headerNotes << m.captured(1).simplified() + QStringLiteral(": ") + value;
+        }
+        return true;
+    }
+
+    // A line after the end of the directions; false when the recipe's
+    // notes are over.
+    bool note(QStringView line)
+    {
+        if (notesClosed)
+            return false;
+        if (blank(line)) {
+            ++blankRun;
+            if (blankRun >= 3 && !noteLines.isEmpty())
+                notesClosed = true;
+            return true;
+        }
+        if (digestLine(line)) {
+            notesClosed = true;
+            return false;
+        }
+        static const QRegularExpression yield(QStringLiteral("^\\s*Yield\\s*:\\s*(.+)$"),
+                                              QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpressionMatch m = yield.match(line);
+        if (m.hasMatch() && recipe.yield.isEmpty()) {
+            recipe.yield = m.captured(1).trimmed();
+        } else {
+            if (blankRun > 0 && !noteLines.isEmpty())
+                noteLines << QString();
+            noteLines << line.trimmed().toString();
+        }
+        blankRun = 0;
+        return true;
+    }
+
+    void line(QStringView line)
+    {
+        switch (stage) {
+        case Stage::Title:
+            if (blank(line))
+                return;
+            stage = Stage::Header;
+            // A recipe without a title starts with its headers.
+            if (!line.trimmed().startsWith(QLatin1String("Recipe By"), Qt::CaseInsensitive) &&
+                !line.trimmed().startsWith(QLatin1String("Serving Size"), Qt::CaseInsensitive)) {
+                recipe.title = line.trimmed().toString();
+                return;
+            }
+            this->line(line);
+            return;
+        case Stage::Header:
+            if (blank(line))
+                return;
+            if (line.contains(QLatin1String("Amount"), Qt::CaseInsensitive) &&
+                line.contains(QLatin1String("Measure"), Qt::CaseInsensitive)) {
+                hasTable = true;
+                return;
+            }
+            if (hasTable && line.trimmed().startsWith(QLatin1String("--"))) {
+                if (const std::optional<Columns> c = Columns::fromRule(line))
+                    columns = *c;
+                stage = Stage::Ingredients;
+                return;
+            }
+            if (!hasTable && header(line))
+                return;
+            stage = tableRow(line, columns, true) ? Stage::Ingredients : Stage::Directions;
+            this->line(line);
+            return;
+        case Stage::Ingredients:
+            if (blank(line)) {
+                afterBlank = true;
+                return;
+            }
+            if (const std::optional<Row> row = tableRow(line, columns,
+                                                        afterBlank || (!hasTable && recipe.ing.isEmpty()))) {
+                // A line filled to the export's width went on in the next one.
+                addIngredient(*row, !afterBlank && lastRowLength >= 76);
+                lastRowLength = line.size();
+                while (lastRowLength > 0 && line[lastRowLength - 1].isSpace())
+                    --lastRowLength;
+                afterBlank = false;
+                return;
+            }
+            stage = Stage::Directions;
+            [[fallthrough]];
+        case Stage::Directions:
+            if (digestLine(line, 20)) {
+                endParagraph();
+                stage = Stage::Notes;
+                notesClosed = true;
+            } else if (endLine(line)) {
+                endParagraph();
+                stage = Stage::Notes;
+            } else if (blank(line)) {
+                endParagraph();
+            } else {
+                paragraph << line.trimmed().toString();
+            }
+            return;
+        case Stage::Notes: note(line); return;
+        }
+    }
+
+    Recipe finish()
+    {
+        endParagraph();
+        QString notes = headerNotes.join(QLatin1Char('\n'));
+        if (categories.size() > 1)
+            addLine(notes, fetchText(Str::NoteCategories).arg(categories.join(QStringLiteral(", "))));
+        while (!noteLines.isEmpty() && noteLines.last().isEmpty())
+            noteLines.removeLast();
+        addParagraph(notes, noteLines.join(QLatin1Char('\n')));
+        recipe.other = notes;
+        return recipe;
+    }
+};
+
+// Calls f(line, number) for each line of text, whatever its line ends.
+template <typename F>
+void forEachLine(QStringView text, F&& f)
+{
+    qsizetype start = 0;
+    int number = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && text[end] != QLatin1Char('\n') && text[end] != QLatin1Char('\r'))
+            ++end;
+        f(text.mid(start, end - start), ++number);
+        start = end +
+                (end + 1 < text.size() && text[end] == QLatin1Char('\r') && text[end + 1] == QLatin1Char('\n') ? 2 : 1);
+    }
+}
+
+} // namespace
+
+QString clockTimeText(QStringView time)
+{
+    const QStringView t = time.trimmed();
+    const qsizetype colon = t.indexOf(QLatin1Char(':'));
+    bool hoursOk = false, minutesOk = false;
+    const int hours = colon > 0 && colon <= 4 ? t.left(colon).toInt(&hoursOk) : 0;
+    const int minutes = colon > 0 && t.size() - colon - 1 <= 2 ? t.mid(colon + 1).toInt(&minutesOk) : 0;
+    if (!hoursOk || !minutesOk || hours < 0 || minutes < 0)
+        return t.toString();
+    QString out;
+    if (hours + minutes / 60 > 0)
+        out = QString::number(hours + minutes / 60) + QStringLiteral(" h");
+    if (minutes % 60 > 0)
+        out += (out.isEmpty() ? QString() : QStringLiteral(" ")) + QString::number(minutes % 60) +
+               QStringLiteral(" min");
+    return out;
+}
+
+bool looksLikeMasterCookText(QStringView text)
+{
+    qsizetype from = 0;
+    while ((from = text.indexOf(QLatin1String("exported from"), from, Qt::CaseInsensitive)) >= 0) {
+        qsizetype start = from;
+        while (start > 0 && text[start - 1] != QLatin1Char('\n') && text[start - 1] != QLatin1Char('\r'))
+            --start;
+        qsizetype end = from;
+        while (end < text.size() && text[end] != QLatin1Char('\n') && text[end] != QLatin1Char('\r'))
+            ++end;
+        if (exportLine(text.mid(start, end - start)))
+            return true;
+        from = end;
+    }
+    return false;
+}
+
+RecipeRead readMasterCookText(QStringView text, RecipeBook& book, const QString& uncategorised)
+{
+    BookFiller filler(book, uncategorised);
+    RecipeRead read;
+    std::optional<Draft> draft;
+    auto finish = [&] {
+        Recipe r = draft->finish();
+        if (r.ing.isEmpty() && r.prep.isEmpty())
+            read.skipped << draft->first;
+        else
+            filler.add(r, draft->categories.value(0));
+        draft.reset();
+    };
+    forEachLine(text, [&](QStringView line, int number) {
+        // A first look at the line's first character keeps the check cheap.
+        const qsizetype star = line.indexOf(QLatin1Char('*'));
+        if (star >= 0 && star < 40 && exportLine(line)) {
+            if (draft)
+                finish();
+            draft.emplace(number);
+            return;
+        }
+        if (!draft)
+            return;
+        if (draft->stage == Draft::Stage::Notes && !draft->note(line))
+            finish();
+        else if (draft->stage != Draft::Stage::Notes)
+            draft->line(line);
+    });
+    if (draft)
+        finish();
+    read.recipes = filler.count();
+    return read;
+}
+
+// ---------------------------------------------------------------------------
+// MX2
+
+namespace {
+
+QString attr(pugi::xml_node n, const char* name) { return qstr(n.attribute(name).value()).trimmed(); }
+
+// MX2 element names are compared exactly, as its writer spells them.
+bool named(pugi::xml_node n, const char* name) { return std::strcmp(n.name(), name) == 0; }
+
+Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
+{
+    Recipe recipe;
+    recipe.title = attr(r, "name");
+    if (recipe.title.isEmpty())
+        recipe.title = xmlInnerText(xmlChild(r, {"Nam"})).simplified();
+    QStringList notes, paragraphs, sources;
+    QString servings, yield;
+    if (const QString author = attr(r, "author"); !author.isEmpty())
+        notes << fetchText(Str::NoteBy).arg(author);
+    for (pugi::xml_node c = r.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element)
+            continue;
+        if (named(c, "IngR")) {
+            QString line;
+            for (const char* name : {"qty", "unit", "name"}) {
+                const char* value = c.attribute(name).value();
+                while (*value == ' ')
+                    ++value;
+                if (!*value)
+                    continue;
+                if (!line.isEmpty())
+                    line += QLatin1Char(' ');
+                line += QString::fromUtf8(value);
+            }
+            line = line.trimmed();
+            if (line.isEmpty())
+                line = xmlInnerText(xmlChild(c, {"IngT"})).simplified();
+            const pugi::xml_node preparation = c.child("IPrp");
+            const QString prep = preparation ? xmlInnerText(preparation).simplified() : QString();
+            if (!prep.isEmpty())
+                line += (line.isEmpty() ? QString() : QStringLiteral(" -- ")) + prep;
+            addLine(recipe.ing, line);
+        } else if (named(c, "CatS")) {
+            for (pugi::xml_node t = c.first_child(); t; t = t.next_sibling())
+                if (named(t, "CatT"))
+                    categories << xmlInnerText(t).simplified();
+        } else if (named(c, "Serv")) {
+            servings = attr(c, "qty");
+        } else if (named(c, "Yield")) {
+            yield = (attr(c, "qty") + QLatin1Char(' ') + attr(c, "unit")).trimmed();
+            if (yield.isEmpty())
+                yield = xmlInnerText(c).simplified();
+        } else if (named(c, "PrpT")) {
+            recipe.preptime = clockTimeText(attr(c, "elapsed"));
+        } else if (named(c, "CTim") || named(c, "CookT") || named(c, "CooT")) {
+            recipe.cooktime = clockTimeText(attr(c, "elapsed"));
+        } else if (named(c, "TTim")) {
+            const QString total = clockTimeText(attr(c, "elapsed"));
+            if (!total.isEmpty())
+                notes << fetchText(Str::NoteTotalTime).arg(total);
+        } else if (named(c, "DirS")) {
+            for (pugi::xml_node t = c.first_child(); t; t = t.next_sibling())
+                if (named(t, "DirT"))
+                    paragraphs << tidyLines(xmlInnerText(t));
+            if (!c.child("DirT"))
+                paragraphs << tidyLines(xmlInnerText(c));
+        } else if (named(c, "DirT")) {
+            paragraphs << tidyLines(xmlInnerText(c));
+        } else if (named(c, "Srce")) {
+            sources << fetchText(Str::NoteSource).arg(xmlInnerText(c).simplified());
+        } else if (named(c, "AltS")) {
+            const QString label = attr(c, "label"), source = attr(c, "source");
+            if (!source.isEmpty())
+                sources << (label.isEmpty() ? source : label + QStringLiteral(": ") + source);
+        } else if (named(c, "Note") || named(c, "Natn") || named(c, "Nutr") || named(c, "Desc") || named(c, "CpyR") ||
+                   named(c, "Wine") || named(c, "Serve") || named(c, "Serving")) {
+            const QString text = tidyLines(xmlInnerText(c));
+            if (!text.isEmpty())
+                notes << text;
+        }
+    }
+    // A recipe kept only as its text form reads as the text export does.
+    if (recipe.ing.isEmpty() && paragraphs.isEmpty()) {
+        const QString text = xmlInnerText(r.child("RTxt"));
+        RecipeBook asText;
+        if (!text.trimmed().isEmpty() &&
+            readMasterCookText(QStringLiteral("*  Exported from  MasterCook  *\n") + text, asText, QString()).recipes >
+                0) {
+            const Recipe read = RecipeBook::fields(asText.root().child("category").child("recipe"));
+            recipe.ing = read.ing;
+            paragraphs << read.prep;
+            notes << read.other;
+            if (recipe.preptime.isEmpty())
+                recipe.preptime = read.preptime;
+            if (yield.isEmpty() && servings.isEmpty())
+                yield = read.yield;
+        }
+    }
+    recipe.yield = yield.isEmpty() ? servings : yield;
+    if (!yield.isEmpty() && !servings.isEmpty() && servings != QLatin1String("0"))
+        notes << fetchText(Str::NoteServings).arg(servings);
+    if (recipe.yield == QLatin1String("0"))
+        recipe.yield.clear();
+    for (const QString& p : std::as_const(paragraphs))
+        addParagraph(recipe.prep, p);
+    if (categories.size() > 1)
+        notes << fetchText(Str::NoteCategories).arg(categories.join(QStringLiteral(", ")));
+    notes << sources;
+    for (const QString& n : std::as_const(notes))
+        addParagraph(recipe.other, n);
+    // A picture the recipe names: an attribute or an element holding a file name.
+    for (const char* name : {"img", "image", "picture", "pict"})
+        if (recipe.image.isEmpty())
+            recipe.image = attr(r, name);
+    if (recipe.image.isEmpty())
+        recipe.image = xmlInnerText(xmlChild(r, {"PicF", "Pict", "Img", "Image", "Picture"})).trimmed();
+    return recipe;
+}
+
+} // namespace
+
+RecipeRead readMasterCookXml(const QByteArray& bytes, RecipeBook& book, const QString& uncategorised)
+{
+    return readXmlRecipes(bytes, "RcpE", book, uncategorised, mx2Recipe);
+}
+
+} // namespace bd

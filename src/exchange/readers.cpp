@@ -1,0 +1,510 @@
+#include "exchange/readers.h"
+
+#include "exchange/exchange.h"
+#include "exchange/mealmaster.h"
+#include "resources/strings.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+#include <cctype>
+
+namespace bd {
+
+QString decodeAnyText(const QByteArray& bytes)
+{
+    // UTF-32 first: its little-endian mark begins like UTF-16's.
+    if (bytes.startsWith(QByteArray("\xff\xfe\0\0", 4)) || bytes.startsWith(QByteArray("\0\0\xfe\xff", 4)) ||
+        bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")) {
+        const auto encoding = QStringConverter::encodingForData(bytes);
+        if (encoding) {
+            QStringDecoder decoder(*encoding, QStringDecoder::Flag::Stateless);
+            QString text = decoder.decode(bytes);
+            if (text.startsWith(QChar(0xFEFF)))
+                text.remove(0, 1);
+            return text;
+        }
+    }
+    return decodeRecipeText(bytes);
+}
+
+QByteArray xmlAsUtf8(const QByteArray& bytes)
+{
+    const bool wide = bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff") ||
+                      bytes.startsWith(QByteArray("\0\0\xfe\xff", 4));
+    // The declaration: <?xml ... encoding="name" ... ?>
+    const qsizetype start = wide ? -1 : bytes.indexOf("<?xml");
+    const qsizetype end = start >= 0 && start < 16 ? bytes.indexOf("?>", start) : -1;
+    QByteArray encoding;
+    qsizetype encStart = -1, encEnd = -1;
+    if (end > 0) {
+        const QByteArray declaration = bytes.mid(start, end - start);
+        static const QRegularExpression re(QStringLiteral("\\s+encoding\\s*=\\s*[\"']([^\"']*)[\"']"));
+        const QRegularExpressionMatch m = re.match(QString::fromLatin1(declaration));
+        if (m.hasMatch()) {
+            encoding = m.captured(1).toLatin1().toLower();
+            encStart = start + m.capturedStart(0);
+            encEnd = start + m.capturedEnd(0);
+        }
+    }
+    const bool known = encoding.isEmpty() || encoding == "utf-8" || encoding == "utf8" || encoding == "us-ascii" ||
+                       encoding == "ascii";
+    // Files that say (or leave to the default) UTF-8 are sometimes written
+    // in Windows-1252 all the same.
+    if (!wide && known && QUtf8StringView(bytes).isValidUtf8())
+        return bytes;
+    QString text;
+    if (wide || encoding.startsWith("utf-16") || encoding.startsWith("utf-32"))
+        text = decodeAnyText(bytes);
+    else if (encoding == "iso-8859-1" || encoding == "latin1" || encoding == "latin-1" || encoding == "iso8859-1")
+        text = QString::fromLatin1(bytes);
+    else // windows-1252 and anything unknown: bytes that are not UTF-8 are read as Windows-1252
+        text = decodeRecipeText(bytes);
+    if (encStart >= 0) {
+        // The declaration is ASCII: its positions are the same in the text.
+        text.remove(encStart, encEnd - encStart);
+    } else if (wide) {
+        static const QRegularExpression re(QStringLiteral("^(<\\?xml[^>]*?)\\s+encoding\\s*=\\s*[\"'][^\"']*[\"']"));
+        text.replace(re, QStringLiteral("\\1"));
+    }
+    return text.toUtf8();
+}
+
+BookFiller::BookFiller(RecipeBook& book, const QString& uncategorised)
+    : book_(book), uncategorised_(uncategorised), untitled_(fetchText(Str::UntitledRecipe))
+{
+    book_.clear();
+}
+
+void BookFiller::add(Recipe recipe, const QString& category)
+{
+    recipe.title = allowedName(recipe.title);
+    if (recipe.title.isEmpty())
+        recipe.title = untitled_;
+    // Recipes of one category mostly follow each other.
+    if (!category_ || category != currentRaw_) {
+        QString name = allowedName(category);
+        if (name.isEmpty())
+            name = uncategorised_;
+        if (!category_ || name != current_)
+            category_ = appendCategoryNode(book_.root(), name);
+        current_ = name;
+        currentRaw_ = category;
+    }
+    appendFields(category_, recipe, true);
+    ++count_;
+}
+
+namespace {
+
+struct Entity {
+    const char* name;
+    char16_t c;
+};
+
+// The named references recipe pages use; others are kept as written.
+constexpr Entity kEntities[] = {
+    {"amp", '&'},      {"lt", '<'},        {"gt", '>'},        {"quot", '"'},      {"apos", '\''},
+    {"nbsp", 0xA0},    {"ndash", 0x2013},  {"mdash", 0x2014},  {"hellip", 0x2026}, {"lsquo", 0x2018},
+    {"rsquo", 0x2019}, {"ldquo", 0x201C},  {"rdquo", 0x201D},  {"sbquo", 0x201A},  {"bdquo", 0x201E},
+    {"laquo", 0xAB},   {"raquo", 0xBB},    {"deg", 0xB0},      {"frac12", 0xBD},   {"frac14", 0xBC},
+    {"frac34", 0xBE},  {"frac13", 0x2153}, {"frac23", 0x2154}, {"frac18", 0x215B}, {"times", 0xD7},
+    {"divide", 0xF7},  {"plusmn", 0xB1},   {"middot", 0xB7},   {"bull", 0x2022},   {"copy", 0xA9},
+    {"reg", 0xAE},     {"trade", 0x2122},  {"euro", 0x20AC},   {"pound", 0xA3},    {"cent", 0xA2},
+    {"yen", 0xA5},     {"sect", 0xA7},     {"para", 0xB6},     {"iexcl", 0xA1},    {"iquest", 0xBF},
+    {"ordf", 0xAA},    {"ordm", 0xBA},     {"sup2", 0xB2},     {"sup3", 0xB3},     {"micro", 0xB5},
+    {"shy", 0xAD},     {"ensp", 0x2002},   {"emsp", 0x2003},   {"thinsp", 0x2009}, {"zwnj", 0x200C},
+    {"zwj", 0x200D},   {"prime", 0x2032},  {"Prime", 0x2033},  {"frasl", 0x2044},  {"minus", 0x2212},
+    {"szlig", 0xDF},   {"agrave", 0xE0},   {"aacute", 0xE1},   {"acirc", 0xE2},    {"atilde", 0xE3},
+    {"auml", 0xE4},    {"aring", 0xE5},    {"aelig", 0xE6},    {"ccedil", 0xE7},   {"egrave", 0xE8},
+    {"eacute", 0xE9},  {"ecirc", 0xEA},    {"euml", 0xEB},     {"igrave", 0xEC},   {"iacute", 0xED},
+    {"icirc", 0xEE},   {"iuml", 0xEF},     {"eth", 0xF0},      {"ntilde", 0xF1},   {"ograve", 0xF2},
+    {"oacute", 0xF3},  {"ocirc", 0xF4},    {"otilde", 0xF5},   {"ouml", 0xF6},     {"oslash", 0xF8},
+    {"ugrave", 0xF9},  {"uacute", 0xFA},   {"ucirc", 0xFB},    {"uuml", 0xFC},     {"yacute", 0xFD},
+    {"thorn", 0xFE},   {"yuml", 0xFF},     {"Agrave", 0xC0},   {"Aacute", 0xC1},   {"Acirc", 0xC2},
+    {"Atilde", 0xC3},  {"Auml", 0xC4},     {"Aring", 0xC5},    {"AElig", 0xC6},    {"Ccedil", 0xC7},
+    {"Egrave", 0xC8},  {"Eacute", 0xC9},   {"Ecirc", 0xCA},    {"Euml", 0xCB},     {"Igrave", 0xCC},
+    {"Iacute", 0xCD},  {"Icirc", 0xCE},    {"Iuml", 0xCF},     {"ETH", 0xD0},      {"Ntilde", 0xD1},
+    {"Ograve", 0xD2},  {"Oacute", 0xD3},   {"Ocirc", 0xD4},    {"Otilde", 0xD5},   {"Ouml", 0xD6},
+    {"Oslash", 0xD8},  {"Ugrave", 0xD9},   {"Uacute", 0xDA},   {"Ucirc", 0xDB},    {"Uuml", 0xDC},
+    {"Yacute", 0xDD},  {"THORN", 0xDE},    {"oelig", 0x153},   {"OElig", 0x152},   {"scaron", 0x161},
+    {"Scaron", 0x160}, {"Yuml", 0x178},    {"fnof", 0x192},    {"circ", 0x2C6},    {"tilde", 0x2DC}};
+
+// The character a reference names (the text between & and ;), or 0.
+char32_t entityChar(QStringView name)
+{
+    if (name.startsWith(QLatin1Char('#'))) {
+        bool ok = false;
+        const uint code = name.size() > 1 && (name[1] == QLatin1Char('x') || name[1] == QLatin1Char('X'))
+                              ? name.mid(2).toUInt(&ok, 16)
+                              : name.mid(1).toUInt(&ok, 10);
+        if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return 0;
+        // Pages written in Windows-1252 refer to its characters by their bytes.
+        if (code >= 0x80 && code < 0xA0)
+            return decodeRecipeText(QByteArray(1, char(code))).at(0).unicode();
+        return code;
+    }
+    static const QHash<QString, char16_t> table = [] {
+        QHash<QString, char16_t> t;
+        for (const Entity& e : kEntities)
+            t.insert(QString::fromLatin1(e.name), e.c);
+        return t;
+    }();
+    return table.value(name.toString(), 0);
+}
+
+bool blankLine(QStringView line)
+{
+    for (QChar c : line)
+        if (!c.isSpace())
+            return false;
+    return true;
+}
+
+} // namespace
+
+QString decodeEntities(QStringView text)
+{
+    if (!text.contains(QLatin1Char('&')))
+        return text.toString();
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != QLatin1Char('&')) {
+            out += text[i];
+            continue;
+        }
+        qsizetype end = i + 1;
+        while (end < text.size() && end - i <= 10 && (text[end].isLetterOrNumber() || text[end] == QLatin1Char('#')))
+            ++end;
+        const char32_t c = end < text.size() && text[end] == QLatin1Char(';') ? entityChar(text.mid(i + 1, end - i - 1))
+                                                                              : 0;
+        if (c == 0) {
+            out += text[i];
+            continue;
+        }
+        out += QString::fromUcs4(&c, 1);
+        i = end;
+    }
+    return out;
+}
+
+QString tidyLines(QString&& text)
+{
+    if (!text.contains(QLatin1Char('\n')))
+        return std::move(text).simplified();
+    return tidyLines(QStringView(text));
+}
+
+QString tidyLines(QStringView text)
+{
+    if (!text.contains(QLatin1Char('\n')))
+        return text.toString().simplified();
+    QString out;
+    bool pendingBlank = false;
+    for (QStringView line : text.split(QLatin1Char('\n'))) {
+        if (blankLine(line)) {
+            pendingBlank = !out.isEmpty();
+            continue;
+        }
+        if (!out.isEmpty())
+            out += pendingBlank ? QStringLiteral("\n\n") : QStringLiteral("\n");
+        pendingBlank = false;
+        out += line.toString().simplified();
+    }
+    return out;
+}
+
+namespace {
+
+// Pages that escape their texts twice write "&amp;eacute;".
+QString decodeTwice(QStringView text)
+{
+    QString once = decodeEntities(text);
+    return once.contains(QLatin1Char('&')) ? decodeEntities(once) : once;
+}
+
+} // namespace
+
+QString flowText(QStringView text)
+{
+    QStringList paragraphs = tidyLines(text).split(QStringLiteral("\n\n"));
+    for (QString& p : paragraphs)
+        p.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return paragraphs.join(QStringLiteral("\n\n"));
+}
+
+QString htmlText(QStringView text)
+{
+    if (!text.contains(QLatin1Char('<')) && !text.contains(QLatin1Char('&')) && !text.contains(QLatin1Char('\r')))
+        return tidyLines(text);
+    if (!text.contains(QLatin1Char('<')))
+        return tidyLines(decodeTwice(text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t')) {
+            out += QLatin1Char(' ');
+            continue;
+        }
+        const bool tagStart = c == QLatin1Char('<') && i + 1 < text.size() &&
+                              (text[i + 1].isLetter() || text[i + 1] == QLatin1Char('/') ||
+                               text[i + 1] == QLatin1Char('!'));
+        if (!tagStart) {
+            out += c;
+            continue;
+        }
+        const qsizetype end = text.indexOf(QLatin1Char('>'), i);
+        if (end < 0) {
+            // No tag ends after this: the rest is text.
+            out += text.mid(i);
+            break;
+        }
+        QStringView tag = text.mid(i + 1, end - i - 1);
+        const bool closing = tag.startsWith(QLatin1Char('/'));
+        if (closing)
+            tag = tag.mid(1);
+        qsizetype n = 0;
+        while (n < tag.size() && tag[n].isLetterOrNumber())
+            ++n;
+        const QString name = tag.left(n).toString().toLower();
+        // A list item is a line, a paragraph or a list a paragraph.
+        if (name == QLatin1String("br") || (name == QLatin1String("li") && !closing))
+            out += QLatin1Char('\n');
+        else if (name == QLatin1String("p") || name == QLatin1String("div") || name == QLatin1String("ul") ||
+                 name == QLatin1String("ol") || (name.size() == 2 && name[0] == QLatin1Char('h') && name[1].isDigit()))
+            out += QStringLiteral("\n\n");
+        i = end;
+    }
+    return tidyLines(decodeTwice(out));
+}
+
+QString durationText(QStringView iso)
+{
+    static const QRegularExpression re(
+        QStringLiteral("^P(?:(\\d+(?:[.,]\\d+)?)Y)?(?:(\\d+(?:[.,]\\d+)?)M)?(?:(\\d+(?:[.,]\\d+)?)W)?"
+                       "(?:(\\d+(?:[.,]\\d+)?)D)?(?:T(?:(\\d+(?:[.,]\\d+)?)H)?(?:(\\d+(?:[.,]\\d+)?)M)?"
+                       "(?:(\\d+(?:[.,]\\d+)?)S)?)?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString s = iso.trimmed().toString();
+    if (s.size() < 3 || (s[0] != QLatin1Char('P') && s[0] != QLatin1Char('p')))
+        return s;
+    const QRegularExpressionMatch m = re.match(s);
+    if (!m.hasMatch())
+        return s;
+    auto number = [&m](int i) { return m.captured(i).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(); };
+    // Everything in seconds, then shown in days, hours and minutes.
+    double seconds = number(3) * 7 * 86400 + number(4) * 86400 + number(5) * 3600 + number(6) * 60 + number(7);
+    if (number(1) > 0 || number(2) > 0)
+        return s; // years and months are no cooking times
+    const qint64 total = qint64(seconds + 0.5);
+    if (total <= 0)
+        return QString();
+    const qint64 days = total / 86400, hours = total % 86400 / 3600, minutes = total % 3600 / 60, secs = total % 60;
+    QStringList parts;
+    if (days)
+        parts << QStringLiteral("%1 d").arg(days);
+    if (hours)
+        parts << QStringLiteral("%1 h").arg(hours);
+    if (minutes)
+        parts << QStringLiteral("%1 min").arg(minutes);
+    if (secs && !days && !hours)
+        parts << QStringLiteral("%1 s").arg(secs);
+    return parts.join(QLatin1Char(' '));
+}
+
+QString joinWrapped(const QStringList& lines)
+{
+    qsizetype width = 0;
+    for (const QString& l : lines)
+        width = qMax(width, l.size());
+    auto listItem = [](const QString& s) {
+        if (s.startsWith(QLatin1Char('*')) || s.startsWith(QLatin1Char('-')) || s.startsWith(QChar(0x2022)))
+            return true;
+        qsizetype digits = 0;
+        while (digits < s.size() && s[digits].isDigit())
+            ++digits;
+        return digits > 0 && digits < s.size() && (s[digits] == QLatin1Char('.') || s[digits] == QLatin1Char(')'));
+    };
+    QString out;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& l = lines[i];
+        if (i > 0) {
+            const qsizetype word = l.indexOf(QLatin1Char(' ')) < 0 ? l.size() : l.indexOf(QLatin1Char(' '));
+            // Short texts (under 40 columns) were not wrapped by a program.
+            const bool wrapped = width >= 40 && lines[i - 1].size() + 1 + word > width - 2 && !listItem(l);
+            out += wrapped ? QLatin1Char(' ') : QLatin1Char('\n');
+        }
+        out += l;
+    }
+    return out;
+}
+
+// All the text inside an element, its pieces joined by spaces.
+QString xmlInnerText(pugi::xml_node n)
+{
+    // Mostly one piece of text.
+    const pugi::xml_node only = n.first_child();
+    if (only && !only.next_sibling() && (only.type() == pugi::node_pcdata || only.type() == pugi::node_cdata))
+        return QString::fromUtf8(only.value());
+    QString out;
+    for (pugi::xml_node d = n.first_child(); d;) {
+        if (d.type() == pugi::node_pcdata || d.type() == pugi::node_cdata) {
+            if (!out.isEmpty() && !out.back().isSpace())
+                out += QLatin1Char(' ');
+            out += qstr(d.value());
+        }
+        if (d.first_child()) {
+            d = d.first_child();
+            continue;
+        }
+        while (d && d != n && !d.next_sibling())
+            d = d.parent();
+        if (!d || d == n)
+            break;
+        d = d.next_sibling();
+    }
+    return out;
+}
+
+// The child element of n named any of names (letter case ignored).
+pugi::xml_node xmlChild(pugi::xml_node n, std::initializer_list<const char*> names)
+{
+    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
+        for (const char* name : names)
+            if (c.type() == pugi::node_element && qstricmp(c.name(), name) == 0)
+                return c;
+    return {};
+}
+
+namespace {
+
+// XML text with each & that starts no reference written as &amp;: files
+// written by hand or by careless programs hold "Salt & pepper".
+QByteArray escapeBareAmpersands(const QByteArray& data)
+{
+    if (!data.contains('&'))
+        return data;
+    QByteArray out;
+    out.reserve(data.size() + 64);
+    qsizetype from = 0;
+    for (qsizetype i = data.indexOf('&'); i >= 0; i = data.indexOf('&', i + 1)) {
+        qsizetype end = i + 1;
+        while (end < data.size() && end - i <= 12 &&
+               (std::isalnum(static_cast<unsigned char>(data[end])) || data[end] == '#'))
+            ++end;
+        if (end == i + 1 || end >= data.size() || data[end] != ';') {
+            out.append(data.constData() + from, i + 1 - from);
+            out += "amp;";
+            from = i + 1;
+        }
+    }
+    out.append(data.constData() + from, data.size() - from);
+    return out;
+}
+
+bool parse(pugi::xml_document& doc, const QByteArray& data)
+{
+    return doc.load_buffer(data.constData(), size_t(data.size()), pugi::parse_default, pugi::encoding_utf8);
+}
+
+} // namespace
+
+RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, RecipeBook& book, const QString& uncategorised,
+                          const XmlRecipeFn& recipe)
+{
+    BookFiller filler(book, uncategorised);
+    RecipeRead read;
+    const QByteArray data = escapeBareAmpersands(xmlAsUtf8(bytes));
+    auto take = [&](pugi::xml_node r) {
+        QStringList categories;
+        const Recipe found = recipe(r, categories);
+        filler.add(found, categories.value(0));
+    };
+    pugi::xml_document doc;
+    if (parse(doc, data)) {
+        for (pugi::xpath_node x : doc.select_nodes((QByteArray("//") + element).constData()))
+            take(x.node());
+        read.recipes = filler.count();
+        return read;
+    }
+    // Not well-formed: each recipe from its start tag to its end tag.
+    const QByteArray open = QByteArray("<") + element, close = QByteArray("</") + element + '>';
+    qsizetype from = 0, end = 0, nextOpen = 0;
+    LineCounter<QByteArrayView> lines(data);
+    while ((from = data.indexOf(open, from)) >= 0) {
+        const qsizetype next = from + open.size();
+        if (next >= data.size() || !(std::isspace(static_cast<unsigned char>(data[next])) || data[next] == '>')) {
+            from = next;
+            continue;
+        }
+        // Each search runs once over each part of the file.
+        if (end >= 0 && end < next)
+            end = data.indexOf(close, next);
+        if (nextOpen >= 0 && nextOpen < next)
+            nextOpen = data.indexOf(open, next);
+        pugi::xml_document one;
+        if (end < 0 || (nextOpen >= 0 && nextOpen < end) || !parse(one, data.mid(from, end + close.size() - from)) ||
+            !one.first_child()) {
+            read.skipped << lines.at(from);
+            from = next;
+            continue;
+        }
+        take(one.first_child());
+        from = end + close.size();
+    }
+    if (read.skipped.isEmpty() && filler.count() == 0)
+        read.skipped << 1;
+    read.recipes = filler.count();
+    return read;
+}
+
+void addLine(QString& text, QStringView line)
+{
+    if (line.isEmpty())
+        return;
+    if (!text.isEmpty())
+        text += QLatin1Char('\n');
+    text += line;
+}
+
+void addParagraph(QString& text, QStringView paragraph)
+{
+    if (paragraph.isEmpty())
+        return;
+    if (!text.isEmpty())
+        text += QStringLiteral("\n\n");
+    text += paragraph;
+}
+
+namespace {
+
+// A recipe's key for finding it again: its title in lower case and its
+// ingredients without spaces or letter case.
+QString recipeKey(pugi::xml_node recipe)
+{
+    QString ing = RecipeBook::childText(recipe, RIng).toLower();
+    ing.removeIf([](QChar c) { return c.isSpace(); });
+    return storableText(RecipeBook::childText(recipe, RTitle)).toLower() + QChar(0) + ing;
+}
+
+} // namespace
+
+QSet<int> entriesInBook(const RecipeBook& book, const RecipeBook& source)
+{
+    QSet<QString> keys;
+    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
+        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
+            keys.insert(recipeKey(r));
+    QSet<int> out;
+    int index = 0;
+    for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category"))
+        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"), ++index)
+            if (!RecipeBook::childText(r, RIng).trimmed().isEmpty() && keys.contains(recipeKey(r)))
+                out.insert(index);
+    return out;
+}
+
+} // namespace bd

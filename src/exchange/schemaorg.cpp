@@ -1,0 +1,592 @@
+#include "exchange/schemaorg.h"
+
+#include "resources/strings.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <climits>
+
+namespace bd {
+
+namespace {
+
+// Nesting deeper than this is not followed (no page nests a recipe so deep).
+constexpr int kMaxDepth = 32;
+// Microdata properties read of one recipe, and recipes of one page: more
+// are no recipe page's, and each costs a walk through the page.
+constexpr int kMaxProperties = 2000;
+constexpr int kMaxPropertyTags = 1000;
+
+// The entries of a list, read without copying it (a list that is not
+// const detaches from the document when iterated).
+const QJsonArray items(const QJsonValue& v) { return v.toArray(); }
+
+bool isType(const QJsonValue& type, const char* wanted)
+{
+    if (type.isArray()) {
+        for (const QJsonValue& t : items(type))
+            if (isType(t, wanted))
+                return true;
+        return false;
+    }
+    // "Recipe", "schema:Recipe", "https://schema.org/Recipe"
+    const QString t = type.toString();
+    const QLatin1String w(wanted);
+    return t.compare(w, Qt::CaseInsensitive) == 0 ||
+           (t.endsWith(w, Qt::CaseInsensitive) && t.size() > w.size() &&
+            (t[t.size() - w.size() - 1] == QLatin1Char('/') || t[t.size() - w.size() - 1] == QLatin1Char(':')));
+}
+
+bool isRecipe(const QJsonObject& o) { return isType(o.value(QLatin1String("@type")), "Recipe"); }
+
+// What a block holds: its Recipe objects (outermost, in document order)
+// and every object with an "@id" by that id (pages name an author or a
+// picture once and refer to it elsewhere: {"@id": "...#author"}).
+struct BlockObjects {
+    QVector<QJsonObject> recipes;
+    QHash<QString, QJsonObject> references;
+};
+
+void findObjects(const QJsonValue& v, BlockObjects& out, bool inRecipe, int depth)
+{
+    if (depth > kMaxDepth)
+        return;
+    if (v.isArray()) {
+        for (const QJsonValue& e : items(v))
+            findObjects(e, out, inRecipe, depth + 1);
+    } else if (v.isObject()) {
+        const QJsonObject o = v.toObject();
+        if (o.value(QLatin1String("@id")).isString() && o.size() > 1)
+            out.references.insert(o.value(QLatin1String("@id")).toString(), o);
+        const bool recipe = !inRecipe && isRecipe(o);
+        if (recipe)
+            out.recipes << o;
+        for (auto it = o.begin(); it != o.end(); ++it)
+            if (it->isObject() || it->isArray())
+                findObjects(*it, out, inRecipe || recipe, depth + 1);
+    }
+}
+
+// The references of the block being read.
+const QHash<QString, QJsonObject>* gReferences = nullptr;
+
+// An object that only refers to another by its "@id": that one, when the
+// block holds it.
+QJsonObject resolved(const QJsonObject& o)
+{
+    if (o.size() == 1 && gReferences && o.value(QLatin1String("@id")).isString())
+        return gReferences->value(o.value(QLatin1String("@id")).toString(), o);
+    return o;
+}
+
+// The text of a value: a string (HTML read as text), a number, an object's
+// name or text, a list's texts joined by commas.
+QString textOf(const QJsonValue& v, int depth = 0)
+{
+    if (v.isString())
+        return htmlText(v.toString());
+    if (v.isDouble())
+        return QString::number(v.toDouble());
+    if (depth > kMaxDepth)
+        return QString();
+    if (v.isObject()) {
+        const QJsonObject o = resolved(v.toObject());
+        for (const char* key : {"name", "text", "@value", "url"})
+            if (o.contains(QLatin1String(key)))
+                return textOf(o.value(QLatin1String(key)), depth + 1);
+        return QString();
+    }
+    if (v.isArray()) {
+        QStringList parts;
+        for (const QJsonValue& e : items(v)) {
+            const QString t = textOf(e, depth + 1);
+            if (!t.isEmpty() && !parts.contains(t))
+                parts << t;
+        }
+        return parts.join(QStringLiteral(", "));
+    }
+    return QString();
+}
+
+// The texts of a value that may be one text or a list of them.
+QStringList textsOf(const QJsonValue& v)
+{
+    QStringList out;
+    if (v.isArray()) {
+        for (const QJsonValue& e : items(v))
+            if (const QString t = textOf(e); !t.isEmpty())
+                out << t;
+    } else if (const QString t = textOf(v); !t.isEmpty()) {
+        out << t;
+    }
+    return out;
+}
+
+QString oneLine(QString text) { return text.replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified(); }
+
+// Steps as paragraphs: a text (each of its lines a step), a list, HowToStep
+// objects and HowToSection objects whose names become headings.
+void readInstructions(const QJsonValue& v, QString& prep, int depth)
+{
+    if (depth > kMaxDepth)
+        return;
+    if (v.isString()) {
+        for (const QString& line : htmlText(v.toString()).split(QLatin1Char('\n')))
+            addParagraph(prep, line.trimmed());
+    } else if (v.isArray()) {
+        for (const QJsonValue& e : items(v))
+            readInstructions(e, prep, depth + 1);
+    } else if (v.isObject()) {
+        const QJsonObject o = v.toObject();
+        const QJsonValue items = o.value(QLatin1String("itemListElement"));
+        const QJsonValue text = o.value(QLatin1String("text"));
+        if (!items.isUndefined() && !items.isNull()) {
+            if (isType(o.value(QLatin1String("@type")), "HowToSection") || !o.contains(QLatin1String("text")))
+                addParagraph(prep, oneLine(textOf(o.value(QLatin1String("name")))));
+            else
+                readInstructions(text, prep, depth + 1);
+            readInstructions(items, prep, depth + 1);
+        } else if (text.isString()) {
+            readInstructions(text, prep, depth + 1);
+        } else {
+            for (const char* key : {"name", "description"})
+                if (o.value(QLatin1String(key)).isString()) {
+                    readInstructions(o.value(QLatin1String(key)), prep, depth + 1);
+                    break;
+                }
+        }
+    }
+}
+
+// The yield: a number, a text, or a list (its most telling entry: one with
+// words, such as "4 servings" beside "4").
+QString yieldOf(const QJsonValue& v)
+{
+    if (!v.isArray())
+        return oneLine(textOf(v));
+    QString first;
+    for (const QJsonValue& e : items(v)) {
+        const QString t = oneLine(textOf(e));
+        if (first.isEmpty())
+            first = t;
+        for (QChar c : t)
+            if (c.isLetter())
+                return t;
+    }
+    return first;
+}
+
+QString pictureOf(const QJsonValue& v, int depth = 0)
+{
+    if (depth > 4)
+        return QString();
+    if (v.isString())
+        return v.toString().trimmed();
+    if (v.isArray())
+        return v.toArray().isEmpty() ? QString() : pictureOf(v.toArray().first(), depth + 1);
+    if (v.isObject()) {
+        const QJsonObject o = resolved(v.toObject());
+        return pictureOf(o.contains(QLatin1String("url")) ? o.value(QLatin1String("url"))
+                                                          : o.value(QLatin1String("contentUrl")),
+                         depth + 1);
+    }
+    return QString();
+}
+
+struct Found {
+    Recipe recipe;
+    QString category;
+};
+
+Found recipeOf(const QJsonObject& o, const QString& address)
+{
+    auto value = [&o](const char* key) { return o.value(QLatin1String(key)); };
+    Found f;
+    Recipe& r = f.recipe;
+    r.title = oneLine(textOf(value("name")));
+    if (r.title.isEmpty())
+        r.title = oneLine(textOf(value("headline")));
+    QJsonValue ingredients = value("recipeIngredient");
+    if (ingredients.isUndefined())
+        ingredients = value("ingredients");
+    if (ingredients.isString()) {
+        r.ing = htmlText(ingredients.toString());
+    } else {
+        for (const QJsonValue& e : items(ingredients))
+            addLine(r.ing, oneLine(textOf(e)));
+    }
+    readInstructions(value("recipeInstructions"), r.prep, 0);
+    r.yield = yieldOf(value("recipeYield"));
+    if (r.yield.isEmpty())
+        r.yield = yieldOf(value("yield"));
+    r.preptime = durationText(oneLine(textOf(value("prepTime"))));
+    r.cooktime = durationText(oneLine(textOf(value("cookTime"))));
+
+    const QStringList categories = textsOf(value("recipeCategory"));
+    f.category = categories.value(0);
+    QStringList notes;
+    notes << textOf(value("description"));
+    QStringList lines;
+    if (const QString author = oneLine(textOf(value("author"))); !author.isEmpty())
+        lines << fetchText(Str::NoteBy).arg(author);
+    if (categories.size() > 1)
+        lines << fetchText(Str::NoteCategories).arg(categories.join(QStringLiteral(", ")));
+    if (const QString cuisine = oneLine(textOf(value("recipeCuisine"))); !cuisine.isEmpty())
+        lines << fetchText(Str::NoteCuisine).arg(cuisine);
+    if (const QString keywords = oneLine(textOf(value("keywords"))); !keywords.isEmpty())
+        lines << fetchText(Str::NoteKeywords).arg(keywords);
+    if (const QString total = durationText(oneLine(textOf(value("totalTime")))); !total.isEmpty())
+        lines << fetchText(Str::NoteTotalTime).arg(total);
+    QString source = address;
+    if (source.isEmpty())
+        source = value("url").isString() ? value("url").toString().trimmed() : QString();
+    if (!source.isEmpty())
+        lines << fetchText(Str::NoteSource).arg(source);
+    notes << lines.join(QLatin1Char('\n'));
+    for (const QString& n : std::as_const(notes))
+        addParagraph(r.other, n);
+    r.image = pictureOf(value("image"));
+    return f;
+}
+
+// The ld+json blocks of a page, each with the position it starts at; a text
+// that is JSON itself is one block.
+QVector<QPair<QStringView, qsizetype>> jsonBlocks(QStringView text)
+{
+    QVector<QPair<QStringView, qsizetype>> out;
+    const QStringView trimmed = text.trimmed();
+    if (trimmed.startsWith(QLatin1Char('{')) || trimmed.startsWith(QLatin1Char('['))) {
+        out.append({trimmed, text.indexOf(trimmed.front())});
+        return out;
+    }
+    qsizetype from = 0;
+    while ((from = text.indexOf(QLatin1String("<script"), from, Qt::CaseInsensitive)) >= 0) {
+        const qsizetype tagEnd = text.indexOf(QLatin1Char('>'), from);
+        if (tagEnd < 0)
+            break;
+        const qsizetype end = text.indexOf(QLatin1String("</script"), tagEnd, Qt::CaseInsensitive);
+        const QStringView tag = text.mid(from, tagEnd - from);
+        from = end < 0 ? text.size() : end;
+        if (!tag.contains(QLatin1String("ld+json"), Qt::CaseInsensitive))
+            continue;
+        QStringView body = text.mid(tagEnd + 1, (end < 0 ? text.size() : end) - tagEnd - 1).trimmed();
+        // Blocks hidden from old browsers.
+        for (const char* open : {"<!--", "//<![CDATA[", "<![CDATA["})
+            if (body.startsWith(QLatin1String(open)))
+                body = body.mid(qsizetype(qstrlen(open))).trimmed();
+        for (const char* close : {"-->", "//]]>", "]]>"})
+            if (body.endsWith(QLatin1String(close)))
+                body.chop(qsizetype(qstrlen(close)));
+        out.append({body, tagEnd + 1});
+    }
+    return out;
+}
+
+} // namespace
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Microdata: pages that mark their recipe with itemscope, itemtype and
+// itemprop attributes instead of a JSON block.
+
+// A tag of a page: where it starts and ends, its lower-cased name and its
+// attributes' text.
+struct Tag {
+    qsizetype start = -1, end = -1; // '<' and after '>'
+    QString name;
+    QStringView attributes;
+    bool closing = false;
+
+    // The value of an attribute, entities decoded; empty when missing.
+    QString attribute(const char* wanted) const
+    {
+        const QLatin1String key(wanted);
+        qsizetype from = 0;
+        while ((from = attributes.indexOf(key, from, Qt::CaseInsensitive)) >= 0) {
+            const bool wordStart = from == 0 || attributes[from - 1].isSpace();
+            qsizetype i = from + key.size();
+            from = i;
+            while (i < attributes.size() && attributes[i].isSpace())
+                ++i;
+            if (!wordStart || i >= attributes.size() || attributes[i] != QLatin1Char('='))
+                continue;
+            ++i;
+            while (i < attributes.size() && attributes[i].isSpace())
+                ++i;
+            if (i >= attributes.size())
+                return QString();
+            const QChar quote = attributes[i];
+            qsizetype end;
+            if (quote == QLatin1Char('"') || quote == QLatin1Char('\'')) {
+                end = attributes.indexOf(quote, i + 1);
+                ++i;
+            } else {
+                end = i;
+                while (end < attributes.size() && !attributes[end].isSpace())
+                    ++end;
+            }
+            return decodeEntities(attributes.mid(i, (end < 0 ? attributes.size() : end) - i)).trimmed();
+        }
+        return QString();
+    }
+    bool has(const char* wanted) const { return attributes.contains(QLatin1String(wanted), Qt::CaseInsensitive); }
+};
+
+// The next tag at or after from, or a tag with start -1.
+Tag nextTag(QStringView html, qsizetype from)
+{
+    Tag tag;
+    for (qsizetype i = html.indexOf(QLatin1Char('<'), from); i >= 0; i = html.indexOf(QLatin1Char('<'), i + 1)) {
+        if (html.mid(i, 4) == QLatin1String("<!--")) {
+            const qsizetype end = html.indexOf(QLatin1String("-->"), i);
+            if (end < 0)
+                return tag;
+            i = end;
+            continue;
+        }
+        qsizetype k = i + 1;
+        const bool closing = k < html.size() && html[k] == QLatin1Char('/');
+        if (closing)
+            ++k;
+        const qsizetype nameStart = k;
+        while (k < html.size() && (html[k].isLetterOrNumber() || html[k] == QLatin1Char('-')))
+            ++k;
+        if (k == nameStart)
+            continue;
+        const qsizetype end = html.indexOf(QLatin1Char('>'), k);
+        if (end < 0)
+            return tag;
+        tag.start = i;
+        tag.end = end + 1;
+        tag.name = html.mid(nameStart, k - nameStart).toString().toLower();
+        tag.attributes = html.mid(k, end - k);
+        tag.closing = closing;
+        return tag;
+    }
+    return tag;
+}
+
+bool voidElement(const QString& name)
+{
+    static const QSet<QString> names{QStringLiteral("meta"),  QStringLiteral("img"), QStringLiteral("link"),
+                                     QStringLiteral("br"),    QStringLiteral("hr"),  QStringLiteral("input"),
+                                     QStringLiteral("source")};
+    return names.contains(name);
+}
+
+// Where the element that open starts ends (after its end tag; limit when
+// it has none before it; where the search gave up after maxTags tags).
+qsizetype elementEnd(QStringView html, const Tag& open, qsizetype limit, int maxTags = INT_MAX)
+{
+    if (voidElement(open.name) || open.attributes.endsWith(QLatin1Char('/')))
+        return open.end;
+    int depth = 1, tags = 0;
+    for (Tag t = nextTag(html, open.end); t.start >= 0 && t.start < limit; t = nextTag(html, t.end)) {
+        if (++tags > maxTags)
+            return t.start;
+        if (t.name != open.name)
+            continue;
+        depth += t.closing ? -1 : (t.attributes.endsWith(QLatin1Char('/')) ? 0 : 1);
+        if (depth == 0)
+            return t.end;
+    }
+    return limit;
+}
+
+// The value of a property on tag: its content, datetime, src or href
+// attribute, or the text of its element (ending at end).
+QString propertyValue(QStringView html, const Tag& tag, qsizetype end)
+{
+    for (const char* a : {"content", "datetime"})
+        if (const QString v = tag.attribute(a); !v.isEmpty())
+            return v;
+    if (tag.name == QLatin1String("img") || tag.name == QLatin1String("source"))
+        return tag.attribute("src").isEmpty() ? tag.attribute("data-src") : tag.attribute("src");
+    if (tag.name == QLatin1String("a") || tag.name == QLatin1String("link"))
+        if (const QString href = tag.attribute("href");
+            !href.isEmpty() && !tag.attribute("itemprop").contains(QLatin1String("name")))
+            return href;
+    return htmlText(html.mid(tag.end, qMax<qsizetype>(0, end - tag.end)));
+}
+
+// The recipes a page marks with microdata, as the objects the ld+json
+// reader takes, each with the position it starts at.
+QVector<QPair<QJsonObject, qsizetype>> microdataRecipes(QStringView html)
+{
+    static const QSet<QString> lists{QStringLiteral("recipeIngredient"), QStringLiteral("ingredients"),
+                                     QStringLiteral("recipeInstructions"), QStringLiteral("recipeCategory"),
+                                     QStringLiteral("recipeYield")};
+    QVector<QPair<QJsonObject, qsizetype>> out;
+    qsizetype from = 0;
+    while ((from = html.indexOf(QLatin1String("schema.org/Recipe"), from, Qt::CaseInsensitive)) >= 0 &&
+           out.size() < kMaxProperties) {
+        const qsizetype start = html.left(from).lastIndexOf(QLatin1Char('<'));
+        from += 17;
+        const Tag open = start < 0 ? Tag() : nextTag(html, start);
+        if (open.start < 0 || open.start != start || open.end <= from || !open.has("itemtype"))
+            continue;
+        const qsizetype end = elementEnd(html, open, html.size());
+        QHash<QString, QJsonArray> values;
+        int properties = 0;
+        for (Tag t = nextTag(html, open.end); t.start >= 0 && t.start < end && properties < kMaxProperties;
+             t = nextTag(html, t.end)) {
+            if (t.closing || !t.has("itemprop"))
+                continue;
+            ++properties;
+            // A property's element is small: one left open ends soon.
+            const qsizetype valueEnd = elementEnd(html, t, end, kMaxPropertyTags);
+            const QString value = propertyValue(html, t, valueEnd);
+            for (const QString& prop : t.attribute("itemprop").split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                if (!value.isEmpty() && (lists.contains(prop) || values.value(prop).isEmpty()))
+                    values[prop].append(value);
+            // A nested item (an author, a step) is read as one text.
+            if (t.has("itemscope"))
+                t.end = qMax(t.end, valueEnd);
+        }
+        QJsonObject recipe{{QStringLiteral("@type"), QStringLiteral("Recipe")}};
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            recipe.insert(it.key(), lists.contains(it.key()) ? QJsonValue(it.value()) : it.value().first());
+        out.append({recipe, start});
+        from = qMax(from, end);
+    }
+    return out;
+}
+
+} // namespace
+
+namespace {
+
+// Whether json needs cleaning at all: most pages' JSON does not.
+bool needsCleaning(QStringView json)
+{
+    bool inString = false;
+    char16_t last = 0; // the last character outside strings that is no space
+    const char16_t* p = json.utf16();
+    for (qsizetype i = 0, n = json.size(); i < n; ++i) {
+        const char16_t c = p[i];
+        if (inString) {
+            if (c == u'\\') {
+                if (i + 1 >= n || !QStringView(u"\"\\/bfnrtu").contains(QChar(p[i + 1])))
+                    return true;
+                ++i;
+            } else if (c == u'"') {
+                inString = false;
+            } else if (c < 0x20) {
+                return true;
+            }
+            continue;
+        }
+        if (c == u'"')
+            inString = true;
+        else if ((c == u'}' || c == u']') && last == u',')
+            return true;
+        if (c > 0x20)
+            last = c;
+    }
+    return false;
+}
+
+} // namespace
+
+QByteArray cleanJson(QStringView json)
+{
+    if (!needsCleaning(json))
+        return json.toUtf8();
+    QString out;
+    out.reserve(json.size());
+    bool inString = false;
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const QChar c = json[i];
+        if (!inString) {
+            if (c == QLatin1Char('"'))
+                inString = true;
+            // A comma before a closing bracket, which JSON does not allow.
+            if (c == QLatin1Char('}') || c == QLatin1Char(']')) {
+                qsizetype k = out.size();
+                while (k > 0 && out[k - 1].isSpace())
+                    --k;
+                if (k > 0 && out[k - 1] == QLatin1Char(','))
+                    out.remove(k - 1, 1);
+            }
+            out += c;
+            continue;
+        }
+        if (c == QLatin1Char('\\') && i + 1 < json.size()) {
+            const QChar e = json[i + 1];
+            if (QStringView(u"\"\\/bfnrtu").contains(e)) {
+                out += c;
+                out += e;
+            } else if (e.unicode() >= 0x20) {
+                out += e; // "\'" and the like: the character itself
+            }
+            ++i;
+            continue;
+        }
+        if (c == QLatin1Char('"'))
+            inString = false;
+        if (c == QLatin1Char('\n'))
+            out += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QStringLiteral("\\r");
+        else if (c == QLatin1Char('\t'))
+            out += QStringLiteral("\\t");
+        else if (c.unicode() >= 0x20)
+            out += c;
+    }
+    return out.toUtf8();
+}
+
+bool looksLikeSchemaOrg(QStringView text)
+{
+    const QStringView t = text.trimmed();
+    // Case-sensitive searches are much faster on large texts.
+    return t.startsWith(QLatin1Char('{')) || t.startsWith(QLatin1Char('[')) ||
+           text.contains(QLatin1String("ld+json")) || text.contains(QLatin1String("LD+JSON")) ||
+           text.contains(QLatin1String("ld+JSON")) || text.contains(QLatin1String("schema.org/Recipe")) ||
+           text.contains(QLatin1String("schema.org/recipe"));
+}
+
+RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& uncategorised, const QString& address)
+{
+    BookFiller filler(book, uncategorised);
+    RecipeRead read;
+    LineCounter<QStringView> lines(text);
+    // Pages often describe one recipe in two blocks (two plugins each
+    // writing one): the second is no recipe of its own.
+    QSet<QString> seen;
+    auto add = [&](const QJsonObject& o, qsizetype position) {
+        const Found f = recipeOf(o, address);
+        if (f.recipe.ing.isEmpty() && f.recipe.prep.isEmpty())
+            read.skipped << lines.at(position);
+        else if (!seen.contains(f.recipe.title + QChar(0) + f.recipe.ing))
+            filler.add(f.recipe, f.category);
+        seen.insert(f.recipe.title + QChar(0) + f.recipe.ing);
+    };
+    for (const auto& [block, position] : jsonBlocks(text)) {
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(cleanJson(block), &error);
+        if (doc.isNull()) {
+            read.skipped << lines.at(position);
+            continue;
+        }
+        BlockObjects found;
+        findObjects(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object()), found, false, 0);
+        gReferences = &found.references;
+        for (const QJsonObject& o : std::as_const(found.recipes))
+            add(o, position);
+        gReferences = nullptr;
+    }
+    // Pages with a JSON block may mark the same recipe with microdata too.
+    if (filler.count() == 0)
+        for (const auto& [o, position] : microdataRecipes(text))
+            add(o, position);
+    read.recipes = filler.count();
+    return read;
+}
+
+} // namespace bd

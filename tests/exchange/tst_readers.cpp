@@ -1,0 +1,612 @@
+// The readers of other programs' recipe files and of web pages: MasterCook
+// text and XML, RecipeML, schema.org data in pages and JSON, Cooklang, the
+// file check that tells them apart, the pictures they bring, recipes the
+// book already holds, and pages fetched from a local server.
+
+#include "exchange/cooklang.h"
+#include "exchange/importfile.h"
+#include "exchange/mastercook.h"
+#include "exchange/recipeml.h"
+#include "exchange/schemaorg.h"
+#include "exchange/webfetch.h"
+#include "testsupport.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace bd;
+
+namespace {
+
+const QString kImported = QStringLiteral("Imported");
+
+QList<Recipe> recipes(const RecipeBook& book)
+{
+    QList<Recipe> out;
+    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
+        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
+            out << RecipeBook::fields(r);
+    return out;
+}
+
+QStringList categories(const RecipeBook& book)
+{
+    QStringList out;
+    for (const CategoryEntry& c : book.categories())
+        out << c.name;
+    return out;
+}
+
+QByteArray crlf(const QList<QByteArray>& lines) { return lines.join("\r\n") + "\r\n"; }
+
+// A MasterCook text recipe as the program lays it out.
+QByteArray mxpRecipe(const QByteArray& title, const QList<QByteArray>& ingredients, const QList<QByteArray>& directions,
+                     const QList<QByteArray>& notes = {})
+{
+    QList<QByteArray> l{"                     *  Exported from  MasterCook  *",
+                        "",
+                        "                " + title,
+                        "",
+                        "Recipe By     : Jane Doe",
+                        "Serving Size  : 8     Preparation Time :1:30",
+                        "Categories    : Desserts                         Pies",
+                        "                Fruit",
+                        "",
+                        "  Amount  Measure       Ingredient -- Preparation Method",
+                        "--------  ------------  --------------------------------"};
+    l << ingredients << "" << directions << ""
+      << "                   - - - - - - - - - - - - - - - - - - -"
+      << "" << notes;
+    return crlf(l);
+}
+
+QByteArray row(const char* amount, const char* measure, const char* text)
+{
+    return QByteArray(amount).rightJustified(8) + "  " + QByteArray(measure).leftJustified(12) + "  " + text;
+}
+
+// A one-connection HTTP server on 127.0.0.1 answering each path from a table.
+class PageServer : public QObject {
+public:
+    struct Answer {
+        QByteArray head; // status line and headers, without the blank line
+        QByteArray body;
+        bool silent = false; // never answers
+    };
+    QHash<QByteArray, Answer> answers;
+    int requests = 0;
+
+    PageServer()
+    {
+        server_.listen(QHostAddress::LocalHost);
+        QObject::connect(&server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* s = server_.nextPendingConnection()) {
+                QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] {
+                    buffer_[s] += s->readAll();
+                    const QByteArray& got = buffer_[s];
+                    if (!got.contains("\r\n\r\n"))
+                        return;
+                    ++requests;
+                    const QByteArray path = got.split(' ').value(1);
+                    buffer_.remove(s);
+                    const Answer a = answers.value(path, Answer{"HTTP/1.1 404 Not Found", "no such page"});
+                    if (a.silent)
+                        return;
+                    s->write(a.head + "\r\nContent-Length: " + QByteArray::number(a.body.size()) +
+                             "\r\nConnection: close\r\n\r\n" + a.body);
+                    s->disconnectFromHost();
+                });
+                QObject::connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+            }
+        });
+    }
+    QUrl url(const char* path) const
+    {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(QLatin1String(path)));
+    }
+
+private:
+    QTcpServer server_;
+    QHash<QTcpSocket*, QByteArray> buffer_;
+};
+
+const QByteArray kPage =
+    "<!DOCTYPE html><html><head><title>Pie</title>\n"
+    "<script "
+    "type=\"application/ld+json\">{\"@context\":\"https://schema.org\",\"@type\":\"WebSite\",\"name\":\"Site\"}</"
+    "script>\n"
+    "<script type=\"application/ld+json\">\n"
+    "{\"@context\":\"https://schema.org\",\"@graph\":[{\"@type\":\"Organization\",\"name\":\"Pies &amp; Co\"},\n"
+    "{\"@type\":\"Person\",\"@id\":\"https://pies.test/#ana\",\"name\":\"Ana L&oacute;pez\"},\n"
+    "{\"@type\":[\"Recipe\",\"NewsArticle\"],\"name\":\"Cherry Pie &amp; Cream\",\n"
+    " \"description\":\"A summer pie.\tBest cold.\n Really.\",\n"
+    " \"author\":[{\"@id\":\"https://pies.test/#ana\"}],\n"
+    " \"image\":[\"pics/cherry.png\"],\n"
+    " \"recipeYield\":[\"8\",\"8 slices\"], \"prepTime\":\"PT1H15M\", \"cookTime\":\"PT45M\", "
+    "\"totalTime\":\"P0DT2H0M\",\n"
+    " \"recipeCategory\":[\"Dessert\",\"Baking\"], \"recipeCuisine\":\"American\", \"keywords\":\"pie, cherries\",\n"
+    " \"recipeIngredient\":[\"2 cups cherries\",\"1 &frac12; cups flour\",\"1 pinch salt&#8230;\"],\n"
+    " \"recipeInstructions\":[{\"@type\":\"HowToSection\",\"name\":\"Crust\",\"itemListElement\":[\n"
+    "   {\"@type\":\"HowToStep\",\"text\":\"Mix the flour.\"},{\"@type\":\"HowToStep\",\"text\":\"Roll it "
+    "<b>thin</b>.\"}]},\n"
+    "  {\"@type\":\"HowToSection\",\"name\":\"Filling\",\"itemListElement\":[{\"@type\":\"HowToStep\",\"text\":\"Add "
+    "the cherries.\"}]}]}\n"
+    "]}\n</script></head><body>Pie</body></html>\n";
+
+} // namespace
+
+class TestReaders : public QObject {
+    Q_OBJECT
+private slots:
+    void textConversions()
+    {
+        QCOMPARE(durationText(u"PT1H15M"), QStringLiteral("1 h 15 min"));
+        QCOMPARE(durationText(u"P0DT0H30M"), QStringLiteral("30 min"));
+        QCOMPARE(durationText(u"PT90M"), QStringLiteral("1 h 30 min"));
+        QCOMPARE(durationText(u"P1DT2H"), QStringLiteral("1 d 2 h"));
+        QCOMPARE(durationText(u"PT0S"), QString());
+        QCOMPARE(durationText(u" 20 minutes "), QStringLiteral("20 minutes"));
+        QCOMPARE(clockTimeText(u"0:45"), QStringLiteral("45 min"));
+        QCOMPARE(clockTimeText(u"0:00"), QString());
+        QCOMPARE(decodeEntities(u"Fish &amp; chips &eacute;&#233;&#xE9; &#150; &bogus; & so"),
+                 QString::fromUtf8("Fish & chips ééé – &bogus; & so"));
+        QCOMPARE(htmlText(u"<p>One <b>two</b></p><ul><li>a</li><li>b &lt;c&gt;</li></ul>"),
+                 QStringLiteral("One two\n\na\nb <c>"));
+        // Raw control characters inside strings, and an escape JSON lacks.
+        QCOMPARE(cleanJson(u"{\"a\":\"x\ny\t\x01z\\'\"}\n"), QByteArray("{\"a\":\"x\\ny\\tz'\"}\n"));
+        // UTF-16 with its byte order mark, both byte orders.
+        const QString text = QString::fromUtf8("Crème brûlée");
+        QByteArray le("\xff\xfe"), be("\xfe\xff");
+        for (QChar c : text) {
+            le += char(c.unicode() & 0xff);
+            le += char(c.unicode() >> 8);
+            be += char(c.unicode() >> 8);
+            be += char(c.unicode() & 0xff);
+        }
+        QCOMPARE(decodeAnyText(le), text);
+        QCOMPARE(decodeAnyText(be), text);
+        QCOMPARE(decodeAnyText("Cr\xe8me"), text.left(5));
+    }
+
+    void masterCookText()
+    {
+        const QByteArray pie = mxpRecipe(
+            "Apple Pie: Grandma's",
+            {row("2", "cups", "flour -- sifted"), row("1/2", "teaspoon", "salt"), row("", "", "-- or to taste"),
+             row("6", "", "apples, peeled"), row("", "", "ICING"), row("1", "c.", "sugar"),
+             row("2", "tablespoons", "unsalted butter, softened at room temperature for about"),
+             row("", "", "an hour")},
+            {"Mix the flour and salt in a large bowl, then cut in the butter until it looks", "like coarse crumbs.", "",
+             "Bake at 350\xb0 for 45 minutes."},
+            {"NOTES : Best the next day.", "", "Source:", "  \"The Caf\xe9 Book\"", "", "", "", "Digest text."});
+        const QByteArray soup = crlf({"*  Exported from  MasterCook II  *", "", "Soup", "",
+                                      "Recipe By     :", "Serving Size  : 0     Preparation Time :0:00",
+                                      "Categories    :", "", "  Amount  Measure       Ingredient -- Preparation Method",
+                                      "--------  ------------  --------------------------------",
+                                      row("1", "quart", "stock"), "  1 lb   beef, out of its columns", "",
+                                      row("2", "", "leeks"), "", "Simmer.", "", "- - - - - - - - - - - - -"});
+        // Mail text around and between the recipes; a last one cut short.
+        const QByteArray digest = "From: list\r\nSubject: Digest\r\n\r\n" + pie + "------------------------------\r\n" +
+                                  soup + "\r\n*  Exported from  MasterCook  *\r\n\r\n";
+        RecipeBook book;
+        const RecipeRead read = readMasterCookText(decodeAnyText(digest), book, kImported);
+        QCOMPARE(read.recipes, 2);
+        QCOMPARE(read.skipped, QVector<int>{int(digest.left(digest.lastIndexOf("*  Exported")).count('\n')) + 1});
+        QCOMPARE(categories(book), QStringList({QStringLiteral("Desserts"), kImported}));
+        const QList<Recipe> r = recipes(book);
+        QCOMPARE(r[0].title, QString::fromUtf8("Apple Pie - Grandma’s"));
+        QCOMPARE(r[0].yield, QStringLiteral("8"));
+        QCOMPARE(r[0].preptime, QStringLiteral("1 h 30 min"));
+        QCOMPARE(r[0].ing, QStringLiteral("2 cups flour -- sifted\n1/2 teaspoon salt -- or to taste\n6 apples, peeled\n"
+                                          "ICING\n1 c. sugar\n2 tablespoons unsalted butter, softened at room "
+                                          "temperature for about an hour"));
+        QCOMPARE(r[0].prep, QString::fromUtf8("Mix the flour and salt in a large bowl, then cut in the butter until it "
+                                              "looks like coarse crumbs.\n\nBake at 350° for 45 minutes."));
+        QCOMPARE(r[0].other, QString::fromUtf8("Recipe by: Jane Doe\nCategories: Desserts, Pies, Fruit\n\n"
+                                               "NOTES : Best the next day.\n\nSource:\n\"The Café Book\""));
+        // A blank line inside the table; no yield, time or category.
+        QCOMPARE(r[1].ing, QStringLiteral("1 quart stock\n1 lb beef, out of its columns\n2 leeks"));
+        QCOMPARE(r[1].prep, QStringLiteral("Simmer."));
+        for (const QString& empty : {r[1].yield, r[1].preptime, r[1].other, r[1].image})
+            QVERIFY(empty.isEmpty());
+    }
+
+    void masterCookXml()
+    {
+        const QByteArray mx2 =
+            "<?xml version=\"1.0\" encoding=\"windows-1252\" standalone=\"yes\"?>\r\n"
+            "<!DOCTYPE mx2 SYSTEM \"mx2.dtd\">\r\n<mx2 source=\"x\" date=\"y\">\r\n"
+            "<Summ><Nam>Cr\xe8me Caramel</Nam></Summ>\r\n"
+            "<RcpE name=\"Cr\xe8me Caramel\" author=\"Jo\">\r\n"
+            "<RTxt><![CDATA[raw text]]></RTxt><Serv qty=\"6\"/><PrpT elapsed=\"1:15\"/>\r\n"
+            "<CatS><CatT>Desserts</CatT><CatT>French</CatT></CatS>\r\n"
+            "<IngR name=\"milk\" unit=\"cups\" qty=\"2\"><IPrp>warm</IPrp></IngR>\r\n"
+            "<IngR name=\"eggs\" qty=\"4\"></IngR>\r\n"
+            "<DirS><DirT>Heat the milk.</DirT><DirT>Bake \x96 slowly.</DirT></DirS>\r\n"
+            "<Yield unit=\"ramekins\" qty=\"6\"/><Note>Chill overnight.</Note><Srce>Mum</Srce>\r\n"
+            "</RcpE>\r\n<RcpE name=\"Toast\"><IngR name=\"bread\"/><DirS><DirT>Toast it.</DirT></DirS></RcpE>\r\n"
+            "</mx2>\r\n";
+        RecipeBook book;
+        RecipeRead read = readMasterCookXml(mx2, book, kImported);
+        QCOMPARE(read.recipes, 2);
+        QVERIFY(read.skipped.isEmpty());
+        QCOMPARE(categories(book), QStringList({QStringLiteral("Desserts"), kImported}));
+        const QList<Recipe> r = recipes(book);
+        QCOMPARE(r[0].title, QString::fromUtf8("Crème Caramel"));
+        QCOMPARE(r[0].yield, QStringLiteral("6 ramekins"));
+        QCOMPARE(r[0].preptime, QStringLiteral("1 h 15 min"));
+        QCOMPARE(r[0].ing, QStringLiteral("2 cups milk -- warm\n4 eggs"));
+        QCOMPARE(r[0].prep, QString::fromUtf8("Heat the milk.\n\nBake – slowly."));
+        QCOMPARE(r[0].other, QStringLiteral("Recipe by: Jo\n\nChill overnight.\n\nServings: 6\n\n"
+                                            "Categories: Desserts, French\n\nSource: Mum"));
+        QCOMPARE(r[1].ing, QStringLiteral("bread"));
+
+        // Cut inside the second recipe: the first comes in, the cut one is listed.
+        const QByteArray cut = mx2.left(mx2.indexOf("<DirT>Toast"));
+        read = readMasterCookXml(cut, book, kImported);
+        QCOMPARE(read.recipes, 1);
+        QCOMPARE(read.skipped, QVector<int>{int(cut.count('\n')) + 1});
+        // The same in UTF-16: the declaration's encoding does not stand in the way.
+        const QString text = decodeAnyText(mx2).replace(QStringLiteral("windows-1252"), QStringLiteral("UTF-16"));
+        QByteArray wide("\xff\xfe");
+        for (QChar c : text)
+            wide += QByteArray(reinterpret_cast<const char*>(&c), 2);
+        QCOMPARE(readMasterCookXml(wide, book, kImported).recipes, 2);
+        QCOMPARE(recipes(book)[0].title, QString::fromUtf8("Crème Caramel"));
+        // A recipe kept only as text.
+        read = readMasterCookXml("<mx2><RcpE name=\"Stew\"><RTxt><![CDATA[Stew\n\n"
+                                 "  Amount  Measure       Ingredient -- Preparation Method\n"
+                                 "--------  ------------  --------------------------------\n" +
+                                     row("2", "pounds", "beef") + "\n\nBrown the beef.\n]]></RTxt></RcpE></mx2>",
+                                 book, kImported);
+        QCOMPARE(recipes(book).first().ing, QStringLiteral("2 pounds beef"));
+        QCOMPARE(recipes(book).first().prep, QStringLiteral("Brown the beef."));
+        // A bare & is itself; a recipe that is not well-formed is listed
+        // and the others still come in.
+        read = readMasterCookXml("<mx2><RcpE name=\"Salt & Pepper\"><IngR name=\"salt &amp; pepper\"/></RcpE>\n"
+                                 "<RcpE name=\"Bad\"><IngR name=\"x\"></RcpE>\n"
+                                 "<RcpE name=\"Good\"><IngR name=\"y\"/></RcpE></mx2>",
+                                 book, kImported);
+        QCOMPARE(importList(book), QStringList({QStringLiteral("Salt & Pepper"), QStringLiteral("Good")}));
+        QCOMPARE(recipes(book)[0].ing, QStringLiteral("salt & pepper"));
+        QCOMPARE(read.skipped, QVector<int>{2});
+    }
+
+    void recipeML()
+    {
+        const QByteArray rml =
+            "<?xml version=\"1.0\"?>\n<!DOCTYPE recipeml PUBLIC \"-//x//DTD RecipeML 0.5//EN\" \"recipeml.dtd\">\n"
+            "<recipeml version=\"0.5\"><recipe><head><title>Lemon/Lime Bars</title>\n"
+            "<categories><cat>Cookies</cat><cat>Citrus</cat></categories><yield><qty>24</qty><unit>bars</unit></"
+            "yield>\n"
+            "<preptime type=\"Preparation\"><time><qty>20</qty><timeunit>minutes</timeunit></time></preptime>\n"
+            "<preptime type=\"Cooking\"><time><qty>35</qty><timeunit>minutes</timeunit></time></preptime></head>\n"
+            "<ingredients><ing-div><title>Crust</title>\n"
+            "<ing><amt><qty>2</qty><unit>cups</unit></amt><item>flour</item></ing>\n"
+            "<ing><amt><qty><range><q1>1</q1><q2>2</q2></range></qty><unit>tsp</unit></amt><item>zest</"
+            "item><prep>grated</prep></ing>\n"
+            "</ing-div><ing-div><title>Filling</title><ing><amt><qty>4</qty></amt><item>eggs</item></ing></ing-div>\n"
+            "<ing><item>Icing sugar</item></ing></ingredients>\n"
+            "<directions><step>Press the crust into the pan.</step><step>Pour the filling over it\n and "
+            "bake.</step></directions>\n"
+            "<description>Tart and sweet.</description></recipe>\n"
+            "<recipe><head><title>Plain</title></head><directions>Just eat it.</directions></recipe></recipeml>\n";
+        RecipeBook book;
+        RecipeRead read = readRecipeML(rml, book, kImported);
+        QCOMPARE(read.recipes, 2);
+        const QList<Recipe> r = recipes(book);
+        QCOMPARE(categories(book), QStringList({QStringLiteral("Cookies"), kImported}));
+        QCOMPARE(r[0].title, QStringLiteral("Lemon-Lime Bars"));
+        QCOMPARE(r[0].yield, QStringLiteral("24 bars"));
+        QCOMPARE(r[0].preptime, QStringLiteral("20 minutes"));
+        QCOMPARE(r[0].cooktime, QStringLiteral("35 minutes"));
+        QCOMPARE(r[0].ing, QStringLiteral("Crust\n2 cups flour\n1-2 tsp zest, grated\nFilling\n4 eggs\nIcing sugar"));
+        QCOMPARE(r[0].prep, QStringLiteral("Press the crust into the pan.\n\nPour the filling over it and bake."));
+        QCOMPARE(r[0].other, QStringLiteral("Tart and sweet.\n\nCategories: Cookies, Citrus"));
+        QCOMPARE(r[1].prep, QStringLiteral("Just eat it."));
+
+        // Windows-1252 bytes in a file that says nothing of its encoding.
+        QCOMPARE(readRecipeML("<recipeml><recipe><head><title>Cr\xe8me</title></head><directions>Go.</directions>"
+                              "</recipe></recipeml>",
+                              book, kImported)
+                     .recipes,
+                 1);
+        QCOMPARE(recipes(book).first().title, QString::fromUtf8("Crème"));
+
+        const QByteArray cut = rml.left(rml.indexOf("<title>Plain"));
+        read = readRecipeML(cut, book, kImported);
+        QCOMPARE(read.recipes, 1);
+        QCOMPARE(read.skipped, QVector<int>{int(cut.count('\n')) + 1});
+    }
+
+    void schemaOrgPages()
+    {
+        RecipeBook book;
+        // The same recipe in a second block is read once.
+        const QByteArray twice = QByteArray(kPage).replace(
+            "</head>", kPage.mid(kPage.indexOf("<script type=\"application/ld+json\">\n")));
+        RecipeRead read = readSchemaOrg(QString::fromUtf8(twice), book, kImported,
+                                        QStringLiteral("https://pies.test/cherry"));
+        QCOMPARE(read.recipes, 1);
+        QVERIFY(read.skipped.isEmpty());
+        QCOMPARE(categories(book), QStringList{QStringLiteral("Dessert")});
+        Recipe r = recipes(book).first();
+        QCOMPARE(r.title, QStringLiteral("Cherry Pie & Cream"));
+        QCOMPARE(r.yield, QStringLiteral("8 slices"));
+        QCOMPARE(r.preptime, QStringLiteral("1 h 15 min"));
+        QCOMPARE(r.cooktime, QStringLiteral("45 min"));
+        QCOMPARE(r.ing, QString::fromUtf8("2 cups cherries\n1 ½ cups flour\n1 pinch salt…"));
+        QCOMPARE(r.prep, QStringLiteral("Crust\n\nMix the flour.\n\nRoll it thin.\n\nFilling\n\nAdd the cherries."));
+        QCOMPARE(r.other, QString::fromUtf8("A summer pie. Best cold.\nReally.\n\nRecipe by: Ana López\n"
+                                            "Categories: Dessert, Baking\nCuisine: American\nKeywords: pie, cherries\n"
+                                            "Total time: 2 h\nSource: https://pies.test/cherry"));
+        QCOMPARE(r.image, QStringLiteral("pics/cherry.png"));
+
+        // JSON alone: a list of recipes, instructions as one text, a yield
+        // number; one without ingredients or instructions is listed, as is
+        // a block that is no JSON.
+        const QString json = QStringLiteral(
+            "[{\"@type\":\"Recipe\",\"name\":\"Tea\",\"recipeYield\":2,\"recipeIngredient\":[\"1 tea bag\"],"
+            "\"recipeInstructions\":\"Boil water.\\nSteep.\",\"url\":\"https://tea.test/\"},\n"
+            "{\"@type\":\"http://schema.org/Recipe\",\"name\":\"Air\"}]");
+        read = readSchemaOrg(json, book, kImported);
+        QCOMPARE(read.recipes, 1);
+        QCOMPARE(read.skipped, QVector<int>{1});
+        r = recipes(book).first();
+        QCOMPARE(r.yield, QStringLiteral("2"));
+        QCOMPARE(r.prep, QStringLiteral("Boil water.\n\nSteep."));
+        QCOMPARE(r.other, QStringLiteral("Source: https://tea.test/"));
+        // Microdata: properties in attributes and texts, a nested author
+        // read as one text, instructions as a list.
+        read = readSchemaOrg(
+            u"<html><body><p itemprop=\"name\">Not this</p>\n"
+            "<div itemscope itemtype=\"http://schema.org/Recipe\"><h1 itemprop=\"name\">Scones &amp; Jam</h1>"
+            "<span itemprop=\"author\" itemscope itemtype=\"http://schema.org/Person\"><span "
+            "itemprop=\"name\">Bea</span></span>"
+            "<img itemprop=\"image\" src=\"scones.jpg\"><meta itemprop=\"prepTime\" content=\"PT20M\">"
+            "<time itemprop=\"cookTime\" datetime=\"PT12M\">12 minutes</time><span itemprop=\"recipeYield\">8</span>"
+            "<ul><li itemprop=\"recipeIngredient\">225 g flour</li><li itemprop=\"recipeIngredient\">50 g "
+            "<b>butter</b></li></ul>"
+            "<ol itemprop=\"recipeInstructions\"><li>Rub in.</li><li>Bake.</li></ol></div></body></html>",
+            book, kImported);
+        QCOMPARE(read.recipes, 1);
+        r = recipes(book).first();
+        QCOMPARE(r.title, QStringLiteral("Scones & Jam"));
+        QCOMPARE(r.ing, QStringLiteral("225 g flour\n50 g butter"));
+        QCOMPARE(r.prep, QStringLiteral("Rub in.\n\nBake."));
+        QCOMPARE(r.yield, QStringLiteral("8"));
+        QCOMPARE(r.preptime, QStringLiteral("20 min"));
+        QCOMPARE(r.cooktime, QStringLiteral("12 min"));
+        QCOMPARE(r.other, QStringLiteral("Recipe by: Bea"));
+        QCOMPARE(r.image, QStringLiteral("scones.jpg"));
+
+        read = readSchemaOrg(u"<html>\n<script type=\"application/ld+json\">{\"@type\": Recipe}</script>", book,
+                             kImported);
+        QCOMPARE(read.recipes, 0);
+        QCOMPARE(read.skipped, QVector<int>{2});
+    }
+
+    void cooklang()
+    {
+        const QString text = QStringLiteral(
+            "---\ntitle: Pancakes\ntags: [breakfast, quick]\nservings: 4\ntime:\n  prep: 10 minutes\n---\n"
+            "-- a comment\n"
+            "Crack the @eggs{3} into a #blender, then add the @plain flour{125%g}, @milk{250%ml} and\n"
+            "@sea salt{1%pinch}(fine) [- not this -]and blitz.\n\n"
+            "= Cooking\n\n"
+            "Pour into a #non-stick frying pan{} and cook for ~{3%minutes}. Add @salt to taste, email me@home.test\n"
+            "> Serve warm.\n");
+        RecipeBook book;
+        QCOMPARE(readCooklang(text, QStringLiteral("file"), book, kImported).recipes, 1);
+        QCOMPARE(categories(book), QStringList{QStringLiteral("breakfast")});
+        Recipe r = recipes(book).first();
+        QCOMPARE(r.title, QStringLiteral("Pancakes"));
+        QCOMPARE(r.yield, QStringLiteral("4"));
+        QCOMPARE(r.preptime, QStringLiteral("10 minutes"));
+        QCOMPARE(r.ing, QStringLiteral("3 eggs\n125 g plain flour\n250 ml milk\n1 pinch sea salt, fine\nsalt"));
+        QCOMPARE(r.prep,
+                 QStringLiteral("Crack the eggs into a blender, then add the plain flour, milk and sea salt and blitz."
+                                "\n\nCooking\n\nPour into a non-stick frying pan and cook for 3 minutes. "
+                                "Add salt to taste, email me@home.test"));
+        QCOMPARE(r.other, QStringLiteral("Serve warm.\n\nKeywords: breakfast, quick"));
+
+        // Metadata lines; the title from the file name.
+        QCOMPARE(readCooklang(u">> servings: 2\n>> source: https://x.test\nToast the @bread{2%slices}.\n",
+                              QStringLiteral("Toast"), book, kImported)
+                     .recipes,
+                 1);
+        r = recipes(book).first();
+        QCOMPARE(r.title, QStringLiteral("Toast"));
+        QCOMPARE(r.yield, QStringLiteral("2"));
+        QCOMPARE(r.other, QStringLiteral("Source: https://x.test"));
+        QCOMPARE(categories(book), QStringList{kImported});
+        QCOMPARE(readCooklang(u"-- only a comment", QStringLiteral("x"), book, kImported).recipes, 0);
+    }
+
+    // The file check tells each format by its content, whatever the name.
+    void fileCheck()
+    {
+        QTemporaryDir dir;
+        auto write = [&dir](const QString& name, const QByteArray& bytes) {
+            QFile f(dir.filePath(name));
+            f.open(QIODevice::WriteOnly);
+            f.write(bytes);
+            return f.fileName();
+        };
+        const QByteArray mxp = mxpRecipe("Pie", {row("1", "", "apple")}, {"Bake."});
+        const QByteArray mm = "MMMMM----- Recipe via Meal-Master (tm) v8.05\nTitle: Leek\n\n      2    Leeks\nMMMMM\n";
+        struct Case {
+            QString name;
+            QByteArray bytes;
+            ImportKind kind;
+            int recipes;
+        };
+        const QList<Case> cases{
+            {QStringLiteral("a.txt"), mxp, ImportKind::MasterCook, 1},
+            {QStringLiteral("b.txt"), mxp + "\n" + mm, ImportKind::MasterCook, 2},
+            {QStringLiteral("c.mmf"), mm, ImportKind::MealMaster, 1},
+            {QStringLiteral("d.xml"), "<?xml version=\"1.0\"?><mx2><RcpE name=\"A\"><IngR name=\"x\"/></RcpE></mx2>",
+             ImportKind::MasterCookXml, 1},
+            {QStringLiteral("e.xml"),
+             "<recipeml><recipe><head><title>B</title></head><directions>Go.</directions></recipe></recipeml>",
+             ImportKind::RecipeML, 1},
+            {QStringLiteral("f.htm"), kPage, ImportKind::WebPage, 1},
+            {QStringLiteral("g.json"),
+             "\xef\xbb\xbf {\"@type\":\"Recipe\",\"name\":\"C\",\"recipeIngredient\":\"salt\"}", ImportKind::WebPage,
+             1},
+            {QStringLiteral("Soup.cook"), "Boil @water{1%l}.", ImportKind::Cooklang, 1},
+            {QStringLiteral("h.txt"), ">> title: D\nAdd @salt{}.", ImportKind::Cooklang, 1},
+            {QStringLiteral("i.txt"), "", ImportKind::None, 0},
+            {QStringLiteral("j.bin"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe\0<", 20), ImportKind::None, 0},
+            {QStringLiteral("k.html"), "<html><body>No recipe</body></html>", ImportKind::None, 0},
+            {QStringLiteral("l.xml"), "<mx2><RcpE name=\"cut", ImportKind::None, 0},
+        };
+        for (const Case& c : cases) {
+            RecipeBook source;
+            const ImportFileRead read = readImportFile(write(c.name, c.bytes), source, kImported);
+            QVERIFY2(read.kind == c.kind, qPrintable(c.name));
+            QCOMPARE(importList(source).size(), c.recipes);
+        }
+        RecipeBook source;
+        QCOMPARE(loadImportFile(dir.filePath(QStringLiteral("Soup.cook")), source, kImported), ImportKind::Cooklang);
+        QCOMPARE(importList(source), QStringList{QStringLiteral("Soup")});
+        // The cut MX2 file names the line of the recipe it could not read.
+        QVector<int> unreadable;
+        QCOMPARE(loadImportFile(dir.filePath(QStringLiteral("l.xml")), source, kImported, &unreadable),
+                 ImportKind::None);
+        QCOMPARE(unreadable, QVector<int>{1});
+        // A large file of random bytes is refused in reasonable time.
+        QByteArray junk(20 * 1024 * 1024, '\0');
+        QRandomGenerator random(7);
+        random.fillRange(reinterpret_cast<quint32*>(junk.data()), junk.size() / 4);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(readImportFile(write(QStringLiteral("junk.txt"), junk), source, kImported).kind, ImportKind::None);
+        // Marks that never close, in each format: read in one pass each.
+        const int n = 400000;
+        readImportFile(write(QStringLiteral("open.cook"), "Add " + QByteArray("@a{[-(").repeated(n)), source,
+                       kImported);
+        readImportFile(write(QStringLiteral("open.html"),
+                             "<script type=\"application/ld+json\">" + QByteArray("<a &x <script ").repeated(n)),
+                       source, kImported);
+        readImportFile(write(QStringLiteral("open.mx2"), "<mx2>" + QByteArray("<RcpE \n").repeated(n)), source,
+                       kImported);
+        readImportFile(
+            write(QStringLiteral("open.html"), "<div itemscope itemtype=\"schema.org/Recipe\">" +
+                                                   QByteArray("<p itemprop=\"recipeIngredient\">x").repeated(n)),
+            source, kImported);
+        QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    // Pictures beside the file come along; the same file twice adds nothing.
+    void picturesAndRecipesInTheBook()
+    {
+        QTemporaryDir dir;
+        QDir(dir.path()).mkpath(QStringLiteral("pics"));
+        QFile(dir.filePath(QStringLiteral("pics/cherry.png"))).open(QIODevice::WriteOnly);
+        QFile page(dir.filePath(QStringLiteral("pie.html")));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write(kPage);
+        page.close();
+        RecipeBook source;
+        const ImportFileRead read = readImportFile(page.fileName(), source, kImported);
+        QCOMPARE(read.kind, ImportKind::WebPage);
+        QCOMPARE(read.pictureFolder, dir.filePath(QStringLiteral("pics")));
+        QCOMPARE(recipes(source).first().image, QStringLiteral("cherry.png"));
+
+        QTemporaryDir bookDir;
+        RecipeBook book;
+        QVERIFY(book.loadBuffer(kEmptyBook));
+        ImportJob job;
+        job.selected = {0};
+        job.pictures = true;
+        job.pictureFolder = read.pictureFolder;
+        job.imagesFolder = bookDir.filePath(QStringLiteral("images"));
+        QVERIFY(entriesInBook(book, source).isEmpty());
+        QCOMPARE(importRecipes(book, source, job).imported, 1);
+        const QString picture = recipes(book).first().image;
+        QVERIFY(picture.endsWith(QStringLiteral("Cherry Pie & Cream.png")));
+        QVERIFY(QFileInfo::exists(job.imagesFolder + QLatin1Char('/') + picture));
+
+        // A page saved with its files: the picture's address names the
+        // file in the folder beside it.
+        QDir(dir.path()).mkpath(QStringLiteral("saved_files"));
+        QFile(dir.filePath(QStringLiteral("saved_files/cherry-1200.png"))).open(QIODevice::WriteOnly);
+        QFile saved(dir.filePath(QStringLiteral("saved.html")));
+        QVERIFY(saved.open(QIODevice::WriteOnly));
+        saved.write(QByteArray(kPage).replace("pics/cherry.png", "https://cdn.test/img/cherry-1200.png?w=1"));
+        saved.close();
+        QCOMPARE(readImportFile(saved.fileName(), source, kImported).pictureFolder,
+                 dir.filePath(QStringLiteral("saved_files")));
+        QCOMPARE(recipes(source).first().image, QStringLiteral("cherry-1200.png"));
+
+        // A Cooklang recipe's picture has the file's name.
+        QFile(dir.filePath(QStringLiteral("Soup.png"))).open(QIODevice::WriteOnly);
+        QFile cook(dir.filePath(QStringLiteral("Soup.cook")));
+        QVERIFY(cook.open(QIODevice::WriteOnly));
+        cook.write("Boil @water{1%l}.");
+        cook.close();
+        QCOMPARE(readImportFile(cook.fileName(), source, kImported).pictureFolder, QDir(dir.path()).canonicalPath());
+        QCOMPARE(recipes(source).first().image, QStringLiteral("Soup.png"));
+
+        // Read again: the entry is in the book; a changed ingredient is not.
+        RecipeBook again;
+        readImportFile(page.fileName(), again, kImported);
+        QCOMPARE(entriesInBook(book, again), QSet<int>{0});
+        again.root().child("category").child("recipe").child("ing").text().set("3 cups cherries");
+        QVERIFY(entriesInBook(book, again).isEmpty());
+    }
+
+    void webPages()
+    {
+        PageServer server;
+        server.answers.insert("/pie", {"HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8", kPage});
+        server.answers.insert("/moved", {"HTTP/1.1 301 Moved\r\nLocation: /pie", ""});
+        server.answers.insert("/pics/cherry.png",
+                              {"HTTP/1.1 200 OK\r\nContent-Type: image/png", "\x89PNG\r\n\x1a\npicture"});
+        server.answers.insert("/plain", {"HTTP/1.1 200 OK\r\nContent-Type: text/html", "<html>Nothing</html>"});
+        server.answers.insert("/broken", {"HTTP/1.1 500 Oops", "oops"});
+        server.answers.insert("/big", {"HTTP/1.1 200 OK", QByteArray(5000, 'a')});
+        server.answers.insert("/slow", {"", "", true});
+
+        // Redirected to the page; its picture downloaded beside it.
+        FetchedPage page = fetchUrl(server.url("/moved"));
+        QCOMPARE(page.fault, FetchFault::None);
+        QCOMPARE(page.url, server.url("/pie"));
+        QTemporaryDir pictures;
+        RecipeBook source;
+        const ImportFileRead read = readWebImport(page, source, kImported, pictures.path());
+        QCOMPARE(read.kind, ImportKind::WebPage);
+        QCOMPARE(read.pictureFolder, pictures.path());
+        const Recipe r = recipes(source).first();
+        QCOMPARE(r.image, QStringLiteral("picture1.png"));
+        QVERIFY(r.other.endsWith(QStringLiteral("Source: ") + server.url("/pie").toString()));
+        QFile picture(pictures.filePath(r.image));
+        QVERIFY(picture.open(QIODevice::ReadOnly));
+        QCOMPARE(picture.readAll(), QByteArray("\x89PNG\r\n\x1a\npicture"));
+
+        QCOMPARE(readWebImport(fetchUrl(server.url("/plain")), source, kImported).kind, ImportKind::None);
+        page = fetchUrl(server.url("/broken"));
+        QCOMPARE(page.fault, FetchFault::HttpError);
+        QCOMPARE(fetchFaultText(page), QStringLiteral("The web site answered with an error (500)."));
+        QCOMPARE(fetchUrl(server.url("/missing")).status, 404);
+        QCOMPARE(fetchUrl(server.url("/big"), kFetchTimeout, 1000).fault, FetchFault::TooLarge);
+        QCOMPARE(fetchUrl(server.url("/slow"), 300).fault, FetchFault::Timeout);
+
+        // Nobody listening, and addresses that are none.
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QUrl nobody(QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort()));
+        closed.close();
+        QCOMPARE(fetchUrl(nobody).fault, FetchFault::NoConnection);
+        QCOMPARE(fetchUrl(QUrl(QStringLiteral("file:///etc/passwd"))).fault, FetchFault::NotAddress);
+        QCOMPARE(webAddress(QStringLiteral(" pies.test/cherry ")), QUrl(QStringLiteral("https://pies.test/cherry")));
+        QVERIFY(!webAddress(QStringLiteral("ftp://pies.test/")).isValid());
+        QVERIFY(!webAddress(QStringLiteral("two words")).isValid());
+    }
+};
+
+QTEST_MAIN(TestReaders)
+#include "tst_readers.moc"

@@ -1,10 +1,12 @@
 #include "app/application.h"
 
+#include "app/bookwatch.h"
 #include "app/frmLang.h"
 #include "app/frmOps.h"
 #include "app/commandline.h"
 #include "app/globals.h"
 #include "app/qtdialogs.h"
+#include "app/settings.h"
 #include "app/startup.h"
 #include "app/windows.h"
 #include "browse/frmAbout.h"
@@ -12,20 +14,46 @@
 #include "entry/frmAdd.h"
 #include "entry/frmEdit.h"
 #include "browse/frmImgView.h"
+#include "browse/listwindow.h"
 #include "output/frmPlainText.h"
 #include "search/frmSearch.h"
 #include "output/frmEmail.h"
 #include "exchange/frmExp.h"
 #include "exchange/frmImp.h"
+#include "resources/strings.h"
+#include "store/booksave.h"
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QIcon>
 #include <QStyleFactory>
 
 #include <cstdio>
 
 namespace bd {
+
+namespace {
+// Offers, once for each, to import the recipes of another version of the
+// book that a sync service left beside it.
+void offerConflictCopies(QWidget* browse)
+{
+    QStringList offered = readValue(QStringLiteral("conflictsOffered")).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+    for (const QString& copy : conflictCopies(bookPath())) {
+        const QString name = QFileInfo(copy).fileName();
+        if (offered.contains(name))
+            continue;
+        offered << name;
+        writeValue(QStringLiteral("conflictsOffered"), offered.join(QLatin1Char('|')));
+        if (dialogs().message(Str::ConflictCopyFound, fetchText(Str::ConflictCopyFound).arg(name), Buttons::YesNo,
+                              Icon::Question, QStringLiteral("BD")) != Answer::Yes)
+            continue;
+        if (auto* wizard = qobject_cast<frmImp*>(switchTo(browse, WindowKind::Imp)))
+            wizard->importFrom(copy);
+        return;
+    }
+}
+} // namespace
 
 void registerStandardWindows()
 {
@@ -40,6 +68,8 @@ void registerStandardWindows()
     registerWindow(WindowKind::Email, [] { return new frmEmail; });
     registerWindow(WindowKind::Exp, [] { return new frmExp; });
     registerWindow(WindowKind::Imp, [] { return new frmImp; });
+    registerWindow(WindowKind::Trash, [] { return new frmTrash; });
+    registerWindow(WindowKind::Snapshots, [] { return new frmSnapshots; });
 }
 
 namespace {
@@ -146,8 +176,15 @@ int runBrindelle(int argc, char** argv)
         chooseLanguage();
     if (initialise(appPath) == InitOutcome::Quit)
         return 0;
-    if (!showWindow(WindowKind::Br))
+    setBookReloadedHandler(showBookAgainEverywhere);
+    // A book changed outside is read in while nothing is asked.
+    const BookWatcher watcher(
+        bookPath(), G.xmlDoc, [] { return !QApplication::activeModalWidget() && !QApplication::activePopupWidget(); },
+        bookReloaded);
+    QWidget* browse = showWindow(WindowKind::Br);
+    if (!browse)
         return 1;
+    offerConflictCopies(browse);
     const int code = QApplication::exec();
     unlockBookFolder();
     setDialogs(nullptr);

@@ -4,6 +4,7 @@
 #include "exchange/exportformats.h"
 #include "exchange/mealmaster.h"
 #include "resources/strings.h"
+#include "store/booksave.h"
 #include "store/names.h"
 
 #include <QCoreApplication>
@@ -287,8 +288,8 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
 
     if (imported > 0) {
         QDir().mkpath(folder);
-        const SaveResult saved = writeFileAtomically(bookIn(folder),
-                                                     [&book](QIODevice& device) { return book.writeTo(device); });
+        // A book another program changed meanwhile is kept beside it.
+        const SaveResult saved = saveBook(book, bookIn(folder), {});
         if (!saved) {
             removeNewPictures(images, picturesBefore);
             return failed(QStringLiteral("The recipe book %1 could not be saved: %2 Nothing was imported.")

@@ -1,8 +1,11 @@
 #include "app/dialogs.h"
 
+#include "app/globals.h"
 #include "resources/strings.h"
+#include "store/booksave.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QObject>
 #include <QPointer>
@@ -183,10 +186,35 @@ Answer msgBox(int id, Buttons buttons, Icon icon, const QString& suffix, const Q
     return dialogs().message(id, prefix + fetchText(id) + suffix, buttons, icon, QStringLiteral("BD"));
 }
 
+namespace {
+std::function<void()>& reloadedHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+} // namespace
+
+void setBookReloadedHandler(std::function<void()> handler) { reloadedHandler() = std::move(handler); }
+
+void bookReloaded()
+{
+    if (reloadedHandler())
+        reloadedHandler()();
+}
+
 bool report(const SaveResult& r)
 {
+    if (r.unreadableOutside) {
+        if (msgBox(Str::BookUnreadableOutside, Buttons::YesNo, Icon::Exclamation) != Answer::Yes)
+            return false;
+        return report(overwriteBook(G.xmlDoc, bookPath()));
+    }
+    if (r.reloaded)
+        bookReloaded();
     for (int notice : r.notices)
-        msgBox(notice);
+        msgBox(notice, Buttons::Ok, Icon::None,
+               notice == Str::OutsideConflictKept ? QStringLiteral("\r\n") + QDir::toNativeSeparators(r.conflictCopy)
+                                                  : QString());
     if (!r.ok) {
         if (r.message)
             msgBox(r.message, Buttons::Ok, Icon::Exclamation);

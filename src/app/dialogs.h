@@ -4,6 +4,7 @@
 // answers from a queue and records every call.
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "store/bookfile.h"
@@ -110,7 +111,15 @@ Answer msgBox(int id, Buttons buttons = Buttons::Ok, Icon icon = Icon::None,
 // Tells the user what went wrong in r: its notices in order, then its
 // failure message (the save failure with the system's reason when r names
 // none). Returns r.ok.
+// A result whose book file had been changed outside (reloaded) first lets
+// the windows show the book again (see setBookReloadedHandler). A book
+// file left unreadable by another program is overwritten only when the
+// user says so, the unreadable file kept beside it.
 bool report(const SaveResult& r);
+// What refreshes the windows when the open book was replaced by a newer
+// version read from disk.
+void setBookReloadedHandler(std::function<void()> handler);
+void bookReloaded();
 
 // Converts "desc|patterns|desc|patterns|" to Qt's "desc (patterns);;..." form.
 QString qtFilter(const QString& filter);

@@ -1,5 +1,7 @@
 #include "app/globals.h"
 
+#include "app/settings.h"
+
 #include <QDir>
 
 namespace bd {
@@ -69,6 +71,11 @@ BookPlace bookPlace()
     p.images = imagesFolder();
     if (!G.imgPrefix.isEmpty())
         p.imgPrefix = G.imgPrefix;
+    // How many daily snapshots of the book are kept (0: none).
+    bool number = false;
+    const int kept = readValue(QStringLiteral("snapshots")).toInt(&number);
+    if (number && kept >= 0)
+        p.snapshots.kept = kept;
     return p;
 }
 

@@ -141,6 +141,13 @@ void installLastWindowRule()
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {}
 
+void showBookAgainEverywhere()
+{
+    for (WindowKind kind : {WindowKind::Br, WindowKind::Add, WindowKind::Edit})
+        if (auto* w = qobject_cast<MainWindow*>(instance(kind)))
+            w->showBookAgain();
+}
+
 void MainWindow::restorePlacement()
 {
     const QScreen* s = screen();

@@ -13,7 +13,22 @@ class QCloseEvent;
 
 namespace bd {
 
-enum class WindowKind { Br, Add, Edit, Exp, Imp, Ops, Email, Search, PlainText, About, ImgView, Lang };
+enum class WindowKind {
+    Br,
+    Add,
+    Edit,
+    Exp,
+    Imp,
+    Ops,
+    Email,
+    Search,
+    PlainText,
+    About,
+    ImgView,
+    Lang,
+    Trash,
+    Snapshots
+};
 
 using WindowFactory = std::function<QWidget*()>;
 
@@ -41,6 +56,8 @@ bool endRequested();
 void resetWindows(); // closes every window and forgets the registrations
 // Quits once no window of the program is left open.
 void installLastWindowRule();
+// Lets every open main window show the book again (showBookAgain).
+void showBookAgainEverywhere();
 
 // The browse, add and edit windows: placement restored when built and
 // saved when closed; closing one while endOnUnload holds ends the program.
@@ -52,6 +69,9 @@ public:
     void showRestored();
     // The window's size limits.
     cFormSize& formSize() { return formSize_; }
+    // The open book was replaced by a newer version from disk: lists are
+    // filled again, what was chosen stays chosen where it still exists.
+    virtual void showBookAgain() {}
 
 protected:
     void restorePlacement();

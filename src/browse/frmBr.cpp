@@ -166,6 +166,7 @@ void frmBr::buildMenus()
     mnuPrintCat = action(mnuFile, "mnuPrintCat");
     mnuseppy = separator(mnuFile, "mnuseppy");
     mnuBackup = action(mnuFile, "mnuBackup");
+    mnuSnapshots = action(mnuFile, "mnuSnapshots");
     mnuseppy22 = separator(mnuFile, "mnuseppy22");
     mnuBrExit = action(mnuFile, "mnuBrExit");
 
@@ -179,6 +180,8 @@ void frmBr::buildMenus()
     mnuBrRemRec = action(mnuRecipe, "mnuBrRemRec");
     mnuEmail = action(mnuRecipe, "mnuEmail");
     mnuPlainText = action(mnuRecipe, "mnuPlainText");
+    mnuRecipe->addSeparator();
+    mnuTrash = action(mnuRecipe, "mnuTrash");
 
     mnuCateg = named(bar->addMenu(QString()), "mnuCateg");
     mnuCatEdit = action(mnuCateg, "mnuCatEdit");
@@ -201,6 +204,8 @@ void frmBr::buildMenus()
     connect(mnuBrCopy, &QAction::triggered, this, &frmBr::copy);
     connect(mnuRecipeAdd, &QAction::triggered, this, [this] { switchTo(this, WindowKind::Add); });
     connect(mnuBackup, &QAction::triggered, this, &frmBr::backup);
+    connect(mnuSnapshots, &QAction::triggered, this, [this] { openOver(this, WindowKind::Snapshots); });
+    connect(mnuTrash, &QAction::triggered, this, [this] { openOver(this, WindowKind::Trash); });
     connect(mnuCatEdit, &QAction::triggered, this, &frmBr::catEdit);
     connect(mnuCatDel, &QAction::triggered, this, &frmBr::catDel);
     connect(mnuBrEditRec, &QAction::triggered, this, &frmBr::edit);
@@ -274,6 +279,13 @@ void frmBr::loadCategories()
     }
     // Selecting the first category fills the recipe list and shows its first recipe.
     categoryChanged();
+}
+
+void frmBr::showBookAgain()
+{
+    const Recipe shown = shownRecipe();
+    loadCategories();
+    selectRecipe(shown.category, shown.title);
 }
 
 void frmBr::categoryChanged()

@@ -23,6 +23,8 @@ class frmBr : public MainWindow {
 public:
     explicit frmBr(QWidget* parent = nullptr);
 
+    void showBookAgain() override;
+
     // Browsing procedures.
     void loadCategories();
     void loadRecipeList(int position);
@@ -65,7 +67,8 @@ public:
     QPushButton *cmdPrint, *cmdEdit, *cmdRem;
 
     QMenu *mnuFile, *mnuBrEdit, *mnuRecipe, *mnuCateg, *mnuTools, *mnuHelp;
-    QAction *mnuPrint, *mnuPrintPrev, *mnuPrintCat, *mnuseppy, *mnuBackup, *mnuseppy22, *mnuBrExit;
+    QAction *mnuPrint, *mnuPrintPrev, *mnuPrintCat, *mnuseppy, *mnuBackup, *mnuSnapshots, *mnuseppy22, *mnuBrExit;
+    QAction* mnuTrash; // Recipe > Deleted Recipes...
     QAction* mnuBrCopy;
     QAction *mnuRecipeAdd, *mnuBrEditRec, *mnuBrRemRec, *mnuEmail, *mnuPlainText;
     QAction *mnuCatEdit, *mnuCatDel;

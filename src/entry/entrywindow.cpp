@@ -311,15 +311,27 @@ int EntryWindow::selectedCategory() const
     return cboACats->currentIndex() < 0 ? -1 : cboACats->currentData().toInt();
 }
 
+void EntryWindow::fillCategoryEntries()
+{
+    const QSignalBlocker block(cboACats);
+    cboACats->clear();
+    for (const auto& entry : bd::fillCategoryList(G.xmlDoc))
+        cboACats->addItem(entry.first, entry.second);
+    cboACats->setCurrentIndex(-1);
+}
+
+void EntryWindow::showBookAgain()
+{
+    // Nothing is asked on the way: the choice is only found again.
+    const QString chosen = cboACats->currentText();
+    fillCategoryEntries();
+    const QSignalBlocker block(cboACats);
+    cboACats->setCurrentIndex(cboACats->findText(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
 void EntryWindow::fillCategoryList(const QString& nameToSelect)
 {
-    {
-        const QSignalBlocker block(cboACats);
-        cboACats->clear();
-        for (const auto& entry : bd::fillCategoryList(G.xmlDoc))
-            cboACats->addItem(entry.first, entry.second);
-        cboACats->setCurrentIndex(-1);
-    }
+    fillCategoryEntries();
     // Selecting "[new category..]" asks for a new category at once.
     if (twin_ == Twin::Add && cboACats->count() > 0)
         cboACats->setCurrentIndex(0);

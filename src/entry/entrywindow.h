@@ -48,6 +48,7 @@ public:
     // Category list: "[new category..]" and every category; nameToSelect
     // (exact text) is selected afterwards when given.
     void fillCategoryList(const QString& nameToSelect = QString());
+    void showBookAgain() override;
     // Runs when the category selection changes: "[new category..]" asks
     // for a new category.
     void newCategory();
@@ -110,6 +111,7 @@ protected:
     QWidget* inner_;
 
 private:
+    void fillCategoryEntries();
     void buildControls();
     // Asks for a new category and adds it; its name, or empty for none.
     QString addNewCategory();

@@ -1,5 +1,7 @@
 #include "exchange/exchange.h"
 
+#include "store/booksave.h"
+
 #include "exchange/importfile.h"
 #include "resources/strings.h"
 #include "store/store.h"
@@ -192,6 +194,7 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
         for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
             taken.insert(storableText(RecipeBook::childText(r, RTitle)).toLower());
     QHash<QString, pugi::xml_node> categories = categoriesByName(book);
+    QVector<Recipe> added; // what the import made, to make again on a book changed outside
 
     const int total = int(job.selected.size());
     int index = -1, done = 0;
@@ -266,6 +269,8 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
             if (!cat)
                 cat = appendCategoryNode(book.root(), categoryName);
             appendFields(cat, f, true);
+            f.category = categoryName;
+            added << f;
             taken.insert(title.toLower());
             ++result.imported;
             result.handled.insert(index);
@@ -277,7 +282,8 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
     }
 
     if (result.imported > 0 && !job.bookPath.isEmpty())
-        result.saved = writeFileAtomically(job.bookPath, [&book](QIODevice& device) { return book.writeTo(device); });
+        result.saved = saveBook(
+            book, job.bookPath, [&added](RecipeBook& theirs) { return addRecipesTo(theirs, added); }, job.snapshots);
     return result;
 }
 

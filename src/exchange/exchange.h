@@ -7,6 +7,7 @@
 
 #include "store/bookfile.h"
 #include "store/names.h"
+#include "store/booksave.h"
 #include "store/recipebook.h"
 
 #include <QHash>
@@ -112,6 +113,7 @@ struct ImportJob {
     QString bookPath;          // where the book is saved; empty = not saved
     QString date;              // written into every imported recipe
     QString uncategorised;     // the category of recipes whose category has no usable name
+    SnapshotRule snapshots;    // daily copies of the book kept on saving
 };
 
 enum class ImportFault { None, Corrupt, PictureNotCopied };

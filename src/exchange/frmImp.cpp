@@ -77,6 +77,13 @@ void frmImp::cmdBrowse_Click()
     readSource();
 }
 
+void frmImp::importFrom(const QString& path)
+{
+    fromWeb_ = false;
+    setFile(path, QStringLiteral(": "));
+    NextPage();
+}
+
 void frmImp::cmdWeb_Click()
 {
     const std::optional<QString> typed = dialogs().input(Str::WebAddressPrompt, fetchText(Str::WebAddressPrompt),
@@ -242,6 +249,7 @@ void frmImp::loadrecipes()
     job.pictureFolder = kind_ == ImportKind::Book ? exchangePictureFolder(file_) : pictureFolder_;
     job.imagesFolder = imagesFolder();
     job.bookPath = bookPath();
+    job.snapshots = bookPlace().snapshots;
     job.date = shortDateText();
     job.uncategorised = fetchText(Str::ImportedCategory);
 

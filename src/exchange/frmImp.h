@@ -32,6 +32,8 @@ public:
     // Asks for a web address, fetches the page and reads its recipes.
     void cmdWeb_Click();
     void cmdChkAll_Click();
+    // Starts with path chosen and its recipes listed.
+    void importFrom(const QString& path);
     void cmdUnchkAll_Click();
     // The chosen import file, empty when none.
     const QString& importPath() const { return file_; }

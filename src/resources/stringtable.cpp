@@ -268,6 +268,35 @@ const StringEntry kStringTable[] = {
     {730, "This is not a web address (it must start with http:// or https://)."},
     {731, "All recipe files"},
     {732, "Downloading the web page..."},
+    // Trash, snapshots and changes made outside (800-829)
+    {800, "The recipe book file was changed by another program and can no longer be read, so your change was not "
+          "saved. Save the book as Brindelle shows it over that file? (The file as it is now is kept beside it.)"},
+    {801, "The recipe book had been changed outside Brindelle; those changes were kept together with yours."},
+    {802, "The recipe book had been changed outside Brindelle in a way that clashes with your change. Your version was "
+          "saved; the other version is kept in this file:"},
+    {803, "The deleted recipes (trash.xml) cannot be read, so nothing was removed."},
+    {804, "The recipes are back in the book, but the list of deleted recipes could not be updated; they are still "
+          "listed there."},
+    {805, "&Deleted Recipes..."},
+    {806, "BD | Deleted Recipes"},
+    {807, "Title"},
+    {808, "Category"},
+    {809, "Removed"},
+    {810, "&Restore"},
+    {811, "&Empty Trash"},
+    {812, "&Close"},
+    {813, "Delete every recipe in the trash for good, with its picture?"},
+    {814, "Restore a &Snapshot..."},
+    {815, "BD | Snapshots of the Recipe Book"},
+    {816, "Taken"},
+    {817, "Recipes"},
+    {818, "Replace the recipe book with the snapshot of %1? A snapshot of the book as it is now is kept first."},
+    {819, "The recipe book was restored from the snapshot."},
+    {820, "Another version of the recipe book was found beside it (%1), left by a program that keeps folders in step. "
+          "Import its recipes that are missing from the book?"},
+    {821, "unreadable"},
+    {822, "The trash is empty."},
+    {823, "The snapshot could not be put in place; the recipe book is as it was."},
     // Spanish (English id + 300)
     {400, "BD | Explorar recetas"},
     {401, "EXPLORAR RECETAS"},
@@ -530,6 +559,36 @@ const StringEntry kStringTable[] = {
     {1030, "Esto no es una dirección web (debe empezar por http:// o https://)."},
     {1031, "Todos los archivos de recetas"},
     {1032, "Descargando la página web..."},
+    {1100, "Otro programa ha cambiado el archivo del recetario y ya no se puede leer, así que su cambio no se guardó. "
+           "¿Guardar el recetario tal como lo muestra Brindelle sobre ese archivo? (El archivo tal como está se guarda "
+           "a su lado.)"},
+    {1101, "El recetario había sido cambiado fuera de Brindelle; esos cambios se conservaron junto con los suyos."},
+    {1102, "El recetario había sido cambiado fuera de Brindelle de un modo que choca con su cambio. Se guardó su "
+           "versión; la otra versión se conserva en este archivo:"},
+    {1103, "No se pueden leer las recetas eliminadas (trash.xml), así que no se eliminó nada."},
+    {1104, "Las recetas han vuelto al recetario, pero no se pudo actualizar la lista de recetas eliminadas; siguen "
+           "apareciendo en ella."},
+    {1105, "Recetas &eliminadas..."},
+    {1106, "BD | Recetas eliminadas"},
+    {1107, "Título"},
+    {1108, "Categoría"},
+    {1109, "Eliminada"},
+    {1110, "&Restaurar"},
+    {1111, "&Vaciar papelera"},
+    {1112, "&Cerrar"},
+    {1113, "¿Eliminar para siempre todas las recetas de la papelera, con sus imágenes?"},
+    {1114, "Restaurar una &copia diaria..."},
+    {1115, "BD | Copias diarias del recetario"},
+    {1116, "Tomada"},
+    {1117, "Recetas"},
+    {1118,
+     "¿Reemplazar el recetario por la copia del %1? Antes se guarda una copia del recetario tal como está ahora."},
+    {1119, "El recetario se restauró desde la copia."},
+    {1120, "Se encontró otra versión del recetario a su lado (%1), dejada por un programa que sincroniza carpetas. "
+           "¿Importar las recetas suyas que faltan en el recetario?"},
+    {1121, "ilegible"},
+    {1122, "La papelera está vacía."},
+    {1123, "No se pudo poner la copia en su lugar; el recetario sigue como estaba."},
     // Colour schemes: 2000 + scheme offset + role
     {2000, "9483944"},
     {2001, "7756866"},

@@ -21,6 +21,15 @@ struct SaveResult {
     int message = 0;
     QString error;        // the system's reason for a file failure
     QVector<int> notices; // things that went wrong on the way, said first, in order
+    // The book file had been changed by another program: its recipes were
+    // read in (the open book was replaced, windows show it again), or, when
+    // the change could not be made on them, that version was kept as the
+    // file conflictCopy beside the book.
+    bool reloaded = false;
+    QString conflictCopy;
+    // The book file was changed by another program and can no longer be
+    // read: nothing was written; overwriting it needs the cook's word.
+    bool unreadableOutside = false;
     explicit operator bool() const { return ok; }
     static SaveResult failure(const QString& why)
     {

@@ -194,6 +194,7 @@ RecipeBook::RecipeBook() { clear(); }
 
 bool RecipeBook::loadBuffer(const QByteArray& data, QString* error)
 {
+    stamp_ = {};
     if (parseInto(doc_, data, error))
         return true;
     clear();
@@ -211,6 +212,7 @@ bool RecipeBook::loadFile(const QString& path, QString* error)
         clear();
         return false;
     }
+    const QDateTime modified = modifiedTime(path);
     const qint64 size = f.size();
     void* buffer = pugi::get_memory_allocation_function()(size_t(qMax<qint64>(size, 1)));
     if (!buffer || f.read(static_cast<char*>(buffer), size) != size) {
@@ -221,21 +223,35 @@ bool RecipeBook::loadFile(const QString& path, QString* error)
         clear();
         return false;
     }
+    const DiskStamp stamp = stampOfData(modified, static_cast<const char*>(buffer), size);
     const QByteArray repaired = repairedText(static_cast<const char*>(buffer), size_t(size));
     if (!repaired.isEmpty()) {
         pugi::get_memory_deallocation_function()(buffer);
-        return loadBuffer(repaired, error);
+        const bool ok = loadBuffer(repaired, error);
+        if (ok)
+            stamp_ = stamp;
+        return ok;
     }
     const pugi::xml_parse_result r =
         doc_.load_buffer_inplace_own(buffer, size_t(size), pugi::parse_default, pugi::encoding_auto);
-    if (checkParse(doc_, r, error))
+    if (checkParse(doc_, r, error)) {
+        stamp_ = stamp;
         return true;
+    }
     clear();
     return false;
 }
 
+void RecipeBook::adopt(RecipeBook& other)
+{
+    doc_ = std::move(other.doc_);
+    stamp_ = other.stamp_;
+    other.clear();
+}
+
 void RecipeBook::clear()
 {
+    stamp_ = {};
     doc_.reset();
     doc_.append_child("recipebook");
 }

@@ -13,6 +13,7 @@
 
 #include <pugixml.hpp>
 
+#include "store/diskstamp.h"
 #include "store/recipe.h"
 
 namespace bd {
@@ -77,8 +78,17 @@ public:
     pugi::xml_document& document() { return doc_; }
     const pugi::xml_document& document() const { return doc_; }
 
+    // The file as loadFile read it or a save wrote it; unknown for a book
+    // built in memory, which is then never compared with a file.
+    const DiskStamp& diskStamp() const { return stamp_; }
+    void setDiskStamp(const DiskStamp& stamp) { stamp_ = stamp; }
+    // Takes other's document and stamp in place of this one's (nodes of
+    // the old document are then invalid).
+    void adopt(RecipeBook& other);
+
 private:
     pugi::xml_document doc_;
+    DiskStamp stamp_;
 };
 
 // Text as the book holds it: characters XML cannot carry are dropped.

@@ -1,6 +1,7 @@
 #include "store/store.h"
 
 #include "app/listsort.h"
+#include "store/trash.h"
 #include "resources/strings.h"
 
 #include <QDir>
@@ -83,10 +84,9 @@ void removePictures(const QStringList& paths)
 
 Store::Store(RecipeBook& book, BookPlace place) : book_(book), place_(std::move(place)) {}
 
-SaveResult Store::save() const
-{
-    return writeFileAtomically(place_.book, [this](QIODevice& out) { return book_.writeTo(out); });
-}
+SaveResult Store::save(const Replay& replay) { return saveBook(book_, place_.book, replay, place_.snapshots); }
+
+QString Store::trashFile() const { return trashPath(place_.book); }
 
 QString Store::pictureName(const QString& category, const QString& title, const QString& sourcePath) const
 {
@@ -96,10 +96,15 @@ QString Store::pictureName(const QString& category, const QString& title, const 
 
 SaveResult Store::addCategory(const QString& name, int* position)
 {
-    const int pos = book_.appendCategory(name);
+    book_.appendCategory(name);
+    const SaveResult r = save([name](RecipeBook& theirs) {
+        if (theirs.categoryPosition(name) < 0)
+            theirs.appendCategory(name);
+        return true;
+    });
     if (position)
-        *position = pos;
-    return save();
+        *position = book_.categoryPosition(name);
+    return r;
 }
 
 pugi::xml_node Store::find(const Recipe& old) const
@@ -143,14 +148,17 @@ QString Store::freePictureName(const QString& wanted, const QString& own) const
     }
 }
 
-SaveResult Store::commit(const QStringList& retired, const QVector<int>& notices)
+SaveResult Store::commit(const QStringList& retired, const QVector<int>& notices, const Replay& replay)
 {
-    SaveResult r = save();
-    r.notices = notices;
-    if (r.ok) {
+    SaveResult r = save(replay);
+    r.notices = notices + r.notices;
+    // Pictures stay while another version of the book may name them.
+    if (r.ok && r.conflictCopy.isEmpty() && !retired.isEmpty()) {
+        Trash trash(trashFile());
+        const bool trashRead = trash.load();
         QStringList unused;
         for (const QString& name : retired)
-            if (!pictureNamed(name))
+            if (!pictureNamed(name) && trashRead && !trash.namesPicture(name))
                 unused << picturePath(name);
         unused.removeAll(QString());
         removePictures(unused);
@@ -175,7 +183,14 @@ SaveResult Store::addRecipe(int categoryPos, const Recipe& in)
         }
     }
     book_.appendRecipe(categoryPos, f);
-    return commit({}, notices);
+    const QString category = book_.categoryName(categoryPos);
+    return commit({}, notices, [category, f](RecipeBook& theirs) {
+        const int position = theirs.categoryPosition(category);
+        if (position < 0 || theirs.titleExists(f.title))
+            return false;
+        theirs.appendRecipe(position, f);
+        return true;
+    });
 }
 
 SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe& in)
@@ -225,7 +240,28 @@ SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe&
     }
     book_.removeRecipe(find(old));
     book_.appendRecipe(categoryPos, f);
-    return commit(retired, notices);
+    const QString category = book_.categoryName(categoryPos);
+    return commit(retired, notices, [old, category, f](RecipeBook& theirs) {
+        const pugi::xml_node was = theirs.findRecipe(theirs.categoryPosition(old.category), old.title);
+        const int position = theirs.categoryPosition(category);
+        const bool retitled = f.title.compare(old.title, Qt::CaseInsensitive) != 0;
+        if (!was || position < 0 || (retitled && theirs.titleExists(f.title)))
+            return false;
+        theirs.removeRecipe(was);
+        theirs.appendRecipe(position, f);
+        return true;
+    });
+}
+
+SaveResult Store::toTrash(const QVector<Recipe>& recipes)
+{
+    Trash trash(trashFile());
+    if (!trash.load())
+        return SaveResult::refused(Str::TrashUnreadable);
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const Recipe& r : recipes)
+        trash.add(r, now);
+    return trash.save();
 }
 
 SaveResult Store::deleteRecipe(const RecipeRef& ref)
@@ -233,9 +269,16 @@ SaveResult Store::deleteRecipe(const RecipeRef& ref)
     const pugi::xml_node recipe = book_.findRecipe(ref.category, ref.title);
     if (!recipe)
         return {};
-    const QString picture = RecipeBook::childText(recipe, RImage);
+    Recipe gone = RecipeBook::fields(recipe);
+    gone.category = book_.categoryName(ref.category);
+    if (SaveResult trashed = toTrash({gone}); !trashed.ok)
+        return trashed;
     book_.removeRecipe(recipe);
-    return commit({picture});
+    return commit({}, {}, [gone](RecipeBook& theirs) {
+        // Gone there too, or renamed: nothing of theirs is lost either way.
+        theirs.removeRecipe(theirs.findRecipe(theirs.categoryPosition(gone.category), gone.title));
+        return true;
+    });
 }
 
 SaveResult Store::renameCategory(const QString& oldName, const QString& newName)
@@ -244,7 +287,13 @@ SaveResult Store::renameCategory(const QString& oldName, const QString& newName)
     if (position < 0)
         return {};
     book_.renameCategory(position, newName);
-    return save();
+    return save([oldName, newName](RecipeBook& theirs) {
+        const int at = theirs.categoryPosition(oldName);
+        if (at < 0 || theirs.categoryPosition(newName) >= 0)
+            return false;
+        theirs.renameCategory(at, newName);
+        return true;
+    });
 }
 
 SaveResult Store::deleteCategory(const QString& name)
@@ -252,11 +301,90 @@ SaveResult Store::deleteCategory(const QString& name)
     const int position = book_.categoryPosition(name);
     if (position < 0)
         return {};
-    QStringList pictures;
-    for (pugi::xml_node r = book_.category(position).child("recipe"); r; r = r.next_sibling("recipe"))
-        pictures << RecipeBook::childText(r, RImage);
+    QVector<Recipe> gone;
+    QStringList titles;
+    for (pugi::xml_node r = book_.category(position).child("recipe"); r; r = r.next_sibling("recipe")) {
+        gone << RecipeBook::fields(r);
+        gone.back().category = name;
+        titles << gone.back().title;
+    }
+    if (!gone.isEmpty())
+        if (SaveResult trashed = toTrash(gone); !trashed.ok)
+            return trashed;
     book_.removeCategory(position);
-    return commit(pictures);
+    return commit({}, {}, [name, titles](RecipeBook& theirs) {
+        const int at = theirs.categoryPosition(name);
+        if (at < 0)
+            return true;
+        // A recipe added there meanwhile would go with the category unseen.
+        for (pugi::xml_node r = theirs.category(at).child("recipe"); r; r = r.next_sibling("recipe"))
+            if (!titles.contains(RecipeBook::childText(r, RTitle)))
+                return false;
+        theirs.removeCategory(at);
+        return true;
+    });
+}
+
+SaveResult Store::restoreFromTrash(const QVector<int>& entries,
+                                   const std::function<std::optional<QString>(const QString&)>& newTitle)
+{
+    Trash trash(trashFile());
+    if (!trash.load())
+        return SaveResult::refused(Str::TrashUnreadable);
+    const QVector<TrashEntry> all = trash.entries();
+    QVector<int> restored;
+    QVector<Recipe> added;
+    for (int index : entries) {
+        if (index < 0 || index >= all.size())
+            continue;
+        Recipe r = all[index].recipe;
+        while (book_.titleExists(r.title)) {
+            const std::optional<QString> other = newTitle ? newTitle(r.title) : std::nullopt;
+            if (!other || other->isEmpty()) {
+                r.title.clear();
+                break;
+            }
+            r.title = *other;
+        }
+        if (r.title.isEmpty())
+            continue;
+        addRecipesTo(book_, {r});
+        restored << index;
+        added << r;
+    }
+    if (restored.isEmpty())
+        return {};
+    // The book first: a fault before the trash is saved leaves the recipe
+    // in both, never in neither.
+    SaveResult r = commit({}, {}, [added](RecipeBook& theirs) { return addRecipesTo(theirs, added); });
+    if (!r.ok)
+        return r;
+    trash.remove(restored);
+    if (!trash.save().ok)
+        r.notices << Str::TrashNotSaved;
+    return r;
+}
+
+SaveResult Store::emptyTrash()
+{
+    Trash trash(trashFile());
+    if (!trash.load())
+        return SaveResult::refused(Str::TrashUnreadable);
+    QStringList pictures;
+    for (const TrashEntry& e : trash.entries())
+        if (!e.recipe.image.isEmpty())
+            pictures << e.recipe.image;
+    trash.clear();
+    const SaveResult r = trash.save();
+    if (r.ok) {
+        QStringList unused;
+        for (const QString& name : pictures)
+            if (!pictureNamed(name))
+                unused << picturePath(name);
+        unused.removeAll(QString());
+        removePictures(unused);
+    }
+    return r;
 }
 
 namespace {

@@ -8,9 +8,12 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
+#include <optional>
 #include <utility>
 
 #include "store/bookfile.h"
+#include "store/booksave.h"
 #include "store/names.h"
 #include "store/recipebook.h"
 
@@ -21,6 +24,7 @@ struct BookPlace {
     QString book;                                  // the book file
     QString images;                                // its images folder
     QString imgPrefix = QStringLiteral("recipes"); // first part of stored picture names
+    SnapshotRule snapshots;                        // daily copies of the book kept
 };
 
 class Store {
@@ -30,8 +34,10 @@ public:
     RecipeBook& book() const { return book_; }
     const BookPlace& place() const { return place_; }
 
-    // Writes the whole book.
-    SaveResult save() const;
+    // Writes the whole book; a book file another program changed meanwhile
+    // is read in first and replay makes the change again on it (see
+    // saveBook).
+    SaveResult save(const Replay& replay = {});
 
     // The images folder + name, or an empty string when name is not safe.
     QString picturePath(const QString& name) const { return picturePathIn(place_.images, name); }
@@ -53,19 +59,28 @@ public:
     // new name. Old pictures are deleted only once the book is on disk.
     SaveResult updateRecipe(const Recipe& old, int categoryPos, const Recipe& in);
 
-    // Removes the recipe of that category with exactly that title; its
-    // picture is deleted once the book without it is on disk, unless
-    // another recipe names it. Nothing changes when no recipe matches.
+    // Moves the recipe of that category with exactly that title into the
+    // trash (saved first, so a fault in between leaves it in both); its
+    // picture stays while it is there. Nothing changes when no recipe
+    // matches.
     SaveResult deleteRecipe(const RecipeRef& recipe);
 
     // Renames the first category named oldName (exact text). With no such
     // category nothing changes and nothing is saved.
     SaveResult renameCategory(const QString& oldName, const QString& newName);
 
-    // Removes the first category named name (exact text) with its recipes;
-    // their pictures are deleted once the book without them is on disk
-    // (those another recipe still names stay).
+    // Removes the first category named name (exact text); its recipes go
+    // into the trash as deleteRecipe puts them there.
     SaveResult deleteCategory(const QString& name);
+
+    // Puts the trash entries at these positions back into their categories
+    // (made again when gone). A title the book holds already is passed to
+    // newTitle: another title, or nothing to leave that entry in the trash.
+    SaveResult restoreFromTrash(const QVector<int>& entries,
+                                const std::function<std::optional<QString>(const QString&)>& newTitle);
+    // Empties the trash; pictures no recipe of the book names go with it.
+    SaveResult emptyTrash();
+    QString trashFile() const;
 
     // The recipe old names: exactly its title in its category, else the
     // first recipe anywhere with exactly that title.
@@ -82,7 +97,9 @@ public:
 private:
     // Saves; once the book is on disk, deletes the pictures of retired
     // that no recipe names any more.
-    SaveResult commit(const QStringList& retired, const QVector<int>& notices = {});
+    SaveResult commit(const QStringList& retired, const QVector<int>& notices = {}, const Replay& replay = {});
+    // Adds recipes to the trash and saves it.
+    SaveResult toTrash(const QVector<Recipe>& recipes);
 
     RecipeBook& book_;
     BookPlace place_;

@@ -5,6 +5,7 @@
 #include "browse/categories.h"
 #include "browse/frmBr.h"
 #include "store/store.h"
+#include "store/trash.h"
 #include "testsupport.h"
 
 #include <QAction>
@@ -155,6 +156,12 @@ private slots:
         w.catDel(); // Yes
         QCOMPARE(namesOnDisk(env), (QStringList{"Bread", "cakes"}));
         QVERIFY(!G.xmlDoc.titleExists(QStringLiteral("plain pie")));
+        // The recipes wait in the trash with their pictures.
+        Trash trash(trashPath(bookPath()));
+        QVERIFY(trash.load());
+        QCOMPARE(trash.count(), 3);
+        QVERIFY(picture(env, "recipes_pies_apple pie.png"));
+        QVERIFY(bookStore().emptyTrash().ok);
         QVERIFY(!picture(env, "recipes_pies_apple pie.png"));
         QVERIFY(!picture(env, "recipes_pies_Pecan pie.png"));
         QVERIFY(picture(env, "recipes_cakes_Sponge.png"));
@@ -200,6 +207,9 @@ private slots:
         QVERIFY(bookStore().deleteCategory(QStringLiteral("odd")));
         QCOMPARE(G.xmlDoc.categoryCount(), 1);
         QCOMPARE(G.xmlDoc.categoryName(0), QStringLiteral("Odd"));
+        QVERIFY(QFile::exists(env.file(QStringLiteral("images/sub/x.png"))));
+        QVERIFY(QFile::exists(env.file(QStringLiteral("keep.png"))));
+        QVERIFY(bookStore().emptyTrash().ok);
         QVERIFY(QFile::exists(env.file(QStringLiteral("images/sub/x.png"))));
         QVERIFY(QFile::exists(env.file(QStringLiteral("keep.png"))));
         QVERIFY(!QFile::exists(env.file(QStringLiteral("images/fine..png"))));

@@ -114,6 +114,8 @@ QStringList leftovers(const QString& dir)
     names.removeAll(QStringLiteral("recipes.xml"));
     names.removeAll(QStringLiteral("images"));
     names.removeAll(QStringLiteral("recipes.xml.bad")); // kept on purpose
+    names.removeAll(QStringLiteral("snapshots"));
+    names.removeAll(QStringLiteral("trash.xml"));
     // A save's temporary name whose six random characters happen to be all
     // of one kind is left alone like a name a person gave (about 1 in 90).
     static const QRegularExpression oneKind(QStringLiteral("^recipes\\.xml\\.([a-z]{6}|[A-Z]{6}|[0-9]{6})$"));

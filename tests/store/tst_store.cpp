@@ -3,7 +3,9 @@
 #include "app/globals.h"
 #include "resources/strings.h"
 #include "store/encoding.h"
+#include "store/booksave.h"
 #include "store/store.h"
+#include "store/trash.h"
 #include "testsupport.h"
 
 #include <QtTest>
@@ -305,7 +307,10 @@ private slots:
         QVERIFY(bookStore().deleteCategory(QStringLiteral("A")).ok);
         QVERIFY(QFile::exists(env.file(QStringLiteral("images/shared.jpg"))));
         QVERIFY(bookStore().deleteRecipe({0, QStringLiteral("PIE")}).ok);
+        QVERIFY(QFile::exists(env.file(QStringLiteral("images/shared.jpg")))); // while in the trash
+        QVERIFY(bookStore().emptyTrash().ok);
         QVERIFY(!QFile::exists(env.file(QStringLiteral("images/shared.jpg"))));
+        QVERIFY(QFile::exists(env.file(QStringLiteral("images/cake.jpg"))));
     }
 
     void commandsActOnExactlyTheShownRecipe()
@@ -379,6 +384,192 @@ private slots:
         QVERIFY(report(bookStore().save()));
         QCOMPARE(reloadedRecipe(0, QStringLiteral("Big")).prep.size(), 20000);
 #endif
+    }
+
+    // Each kind of change made while another program changed the book file:
+    // both changes end up on disk, or the other version is kept beside it.
+    void outsideChangesAreKept()
+    {
+        bdtest::TestEnv env;
+        const auto theirBook = [](const QByteArray& extra) {
+            QByteArray b = kPrettyBook;
+            return b.replace("  <category cname=\"Empty\"/>\r\n", extra + "  <category cname=\"Empty\"/>\r\n");
+        };
+        const QByteArray borscht = "  <category cname=\"Theirs\"><recipe><title>Borscht</title><preptime/><cooktime/>"
+                                   "<yield/><ing/><prep/><other/><date/><image/></recipe></category>\r\n";
+        struct Change {
+            const char* name;
+            std::function<SaveResult()> make;
+            std::function<bool(const RecipeBook&)> mine;
+        };
+        const QVector<Change> changes = {
+            {"add", [] { return bookStore().addRecipe(2, recipe(QStringLiteral("Tart"), QStringLiteral("Empty"))); },
+             [](const RecipeBook& b) { return b.titleExists(QStringLiteral("Tart")); }},
+            {"update",
+             [] {
+                 Recipe old = RecipeBook::fields(G.xmlDoc.findRecipe(0, QStringLiteral("Flan")));
+                 old.category = QStringLiteral("Desserts");
+                 Recipe in = old;
+                 in.title = QStringLiteral("Caramel flan");
+                 return bookStore().updateRecipe(old, 0, in);
+             },
+             [](const RecipeBook& b) {
+                 return b.titleExists(QStringLiteral("Caramel flan")) && !b.titleExists(QStringLiteral("Flan"));
+             }},
+            {"delete",
+             [] {
+                 return bookStore().deleteRecipe({1, QStringLiteral("Gazpacho")});
+             },
+             [](const RecipeBook& b) { return !b.titleExists(QStringLiteral("Gazpacho")); }},
+            {"add category", [] { return bookStore().addCategory(QStringLiteral("Bread")); },
+             [](const RecipeBook& b) { return b.categoryPosition(QStringLiteral("Bread")) >= 0; }},
+            {"rename category",
+             [] { return bookStore().renameCategory(QStringLiteral("Soups"), QStringLiteral("Broths")); },
+             [](const RecipeBook& b) { return b.categoryPosition(QStringLiteral("Broths")) >= 0; }},
+            {"delete category", [] { return bookStore().deleteCategory(QStringLiteral("Empty")); },
+             [](const RecipeBook& b) { return b.categoryPosition(QStringLiteral("Empty")) < 0; }},
+        };
+        for (const Change& c : changes) {
+            openBook(env, kPrettyBook);
+            bdtest::replaceFromOutside(bookPath(), theirBook(borscht));
+            const SaveResult r = c.make();
+            QVERIFY2(r.ok && r.reloaded, c.name);
+            QCOMPARE(r.notices, QVector<int>{Str::OutsideChangesKept});
+            const bdtest::DiskBook disk;
+            QVERIFY2(disk.titleExists(QStringLiteral("Borscht")) && c.mine(disk), c.name);
+            QVERIFY2(G.xmlDoc.titleExists(QStringLiteral("Borscht")), c.name);
+            // Saved again at once: nothing is taken for a change from outside.
+            const SaveResult again = bookStore().save();
+            QVERIFY(again.ok && !again.reloaded);
+        }
+
+        // Their side removed the recipe the cook edits: the cook's version
+        // is saved, theirs kept beside it.
+        openBook(env, kPrettyBook);
+        QByteArray withoutFlan = kPrettyBook;
+        withoutFlan.replace(withoutFlan.indexOf("    <recipe><title>Flan"),
+                            withoutFlan.indexOf("  </category>") - withoutFlan.indexOf("    <recipe><title>Flan"), "");
+        bdtest::replaceFromOutside(bookPath(), withoutFlan);
+        Recipe old = RecipeBook::fields(G.xmlDoc.findRecipe(0, QStringLiteral("Flan")));
+        old.category = QStringLiteral("Desserts");
+        Recipe in = old;
+        in.prep = QStringLiteral("bake slowly");
+        const SaveResult clash = bookStore().updateRecipe(old, 0, in);
+        QVERIFY(clash.ok && !clash.reloaded);
+        QCOMPARE(clash.notices, QVector<int>{Str::OutsideConflictKept});
+        QCOMPARE(bdtest::readFile(clash.conflictCopy), withoutFlan);
+        QVERIFY(QFileInfo(clash.conflictCopy).fileName().startsWith(QStringLiteral("recipes-conflict-")));
+        QCOMPARE(reloadedRecipe(0, QStringLiteral("Flan")).prep, QStringLiteral("bake slowly"));
+        QVERIFY(report(clash));
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::OutsideConflictKept});
+        QVERIFY(env.dialogs.last()->text.endsWith(QDir::toNativeSeparators(clash.conflictCopy)));
+        QCOMPARE(conflictCopies(bookPath()), QStringList{clash.conflictCopy});
+
+        // A file left unreadable is not written over without the cook's word.
+        env.dialogs.clear();
+        openBook(env, kPrettyBook);
+        bdtest::replaceFromOutside(bookPath(), "<recipebook><category cname=");
+        const SaveResult refused = bookStore().addRecipe(0, recipe(QStringLiteral("Tart"), QStringLiteral("Desserts")));
+        QVERIFY(!refused.ok && refused.unreadableOutside);
+        QCOMPARE(env.read(QStringLiteral("recipes.xml")), QByteArray("<recipebook><category cname="));
+        env.dialogs.answers << Answer::No;
+        QVERIFY(!report(refused));
+        QCOMPARE(env.read(QStringLiteral("recipes.xml")), QByteArray("<recipebook><category cname="));
+        env.dialogs.answers << Answer::Yes;
+        QVERIFY(report(refused));
+        QVERIFY(bdtest::DiskBook().titleExists(QStringLiteral("Tart")));
+        QCOMPARE(env.dialogs.messageIds(),
+                 (QList<int>{Str::BookUnreadableOutside, Str::BookUnreadableOutside, Str::OutsideConflictKept}));
+
+        // Touched but not changed (a sync service rewriting the same bytes).
+        env.dialogs.clear();
+        openBook(env, kPrettyBook);
+        bdtest::replaceFromOutside(bookPath(), kPrettyBook);
+        const SaveResult same = bookStore().addCategory(QStringLiteral("Bread"));
+        QVERIFY(same.ok && !same.reloaded && same.notices.isEmpty());
+    }
+
+    // Removed recipes wait in the trash with their pictures; restored into
+    // their category (made again), a clash asking for another title.
+    void trashKeepsAndRestores()
+    {
+        bdtest::TestEnv env;
+        openBook(env, kPrettyBook);
+        Recipe pie = recipe(QStringLiteral("Cherry pie"), QStringLiteral("Soups"));
+        env.write(QStringLiteral("pics/p.png"), bdtest::pngBytes(2, 2));
+        pie.image = env.file(QStringLiteral("pics/p.png"));
+        QVERIFY(bookStore().addRecipe(1, pie).ok);
+        QVERIFY(bookStore().deleteRecipe({0, QStringLiteral("Flan")}).ok);
+        QVERIFY(bookStore().deleteCategory(QStringLiteral("Soups")).ok);
+
+        Trash trash(trashPath(bookPath()));
+        QVERIFY(trash.load());
+        const QVector<TrashEntry> entries = trash.entries();
+        QCOMPARE(entries.size(), 3);
+        QCOMPARE(entries[0].recipe.title, QStringLiteral("Flan"));
+        QCOMPARE(entries[0].recipe.category, QStringLiteral("Desserts"));
+        QVERIFY(qAbs(entries[0].removed.secsTo(QDateTime::currentDateTime())) < 60);
+        QVERIFY(QFile::exists(env.file(QStringLiteral("images/recipes_Soups_Cherry pie.png"))));
+        QCOMPARE(checkBook(trash.path()), QStringLiteral("aok")); // a book of the same form
+
+        // A recipe of the same title meanwhile: the restore asks.
+        QVERIFY(bookStore().addRecipe(0, recipe(QStringLiteral("FLAN"), QStringLiteral("Desserts"))).ok);
+        QStringList asked;
+        const auto newTitle = [&asked](const QString& t) {
+            asked << t;
+            return std::optional<QString>(QStringLiteral("Flan 2"));
+        };
+        QVERIFY(bookStore().restoreFromTrash({0, 2}, newTitle).ok);
+        QCOMPARE(asked, QStringList{QStringLiteral("Flan")});
+        const bdtest::DiskBook disk;
+        QVERIFY(disk.titleExists(QStringLiteral("Flan 2")));
+        const int soups = disk.categoryPosition(QStringLiteral("Soups"));
+        QVERIFY(soups >= 0);
+        QCOMPARE(RecipeBook::fields(disk.findRecipe(soups, QStringLiteral("Cherry pie"))).image,
+                 QStringLiteral("recipes_Soups_Cherry pie.png"));
+        QVERIFY(trash.load());
+        QCOMPARE(trash.count(), 1);
+
+        // Emptied: the pictures only the trash named go.
+        QVERIFY(bookStore().deleteRecipe({soups, QStringLiteral("Cherry pie")}).ok);
+        QVERIFY(bookStore().emptyTrash().ok);
+        QVERIFY(trash.load());
+        QCOMPARE(trash.count(), 0);
+        QVERIFY(!QFile::exists(env.file(QStringLiteral("images/recipes_Soups_Cherry pie.png"))));
+    }
+
+    // The first save of a day keeps a snapshot; the oldest beyond the
+    // number kept go; a restore keeps the present book first.
+    void snapshotsOfTheBook()
+    {
+        bdtest::TestEnv env;
+        openBook(env, kPrettyBook);
+        for (int day = 1; day <= 15; ++day)
+            env.write(QStringLiteral("snapshots/recipes-2020-01-%1-120000.xml").arg(day, 2, 10, QLatin1Char('0')),
+                      kEmptyBook);
+        env.write(QStringLiteral("snapshots/recipes-2020-02-01-120000.xml.bdsave-AbC123"), "left by a kill");
+        QVERIFY(bookStore().addCategory(QStringLiteral("Bread")).ok);
+        QVERIFY(bookStore().addCategory(QStringLiteral("Cakes")).ok);
+        const QVector<Snapshot> shots = listSnapshots(bookPath());
+        QCOMPARE(shots.size(), 14);
+        QCOMPARE(shots[0].recipes, 3); // the book as it was before today's first change
+        QCOMPARE(bdtest::readFile(shots[0].path), kPrettyBook);
+        QCOMPARE(shots[0].taken.date(), QDate::currentDate());
+        QCOMPARE(shots[13].taken.date(), QDate(2020, 1, 3));
+        QCOMPARE(QDir(snapshotFolder(bookPath())).entryList(QDir::Files).size(), 14);
+
+        QVERIFY(restoreSnapshot(G.xmlDoc, bookPath(), shots[13].path, {}).ok);
+        QCOMPARE(G.xmlDoc.recipeCount(), 0);
+        QCOMPARE(env.read(QStringLiteral("recipes.xml")), kEmptyBook);
+        const QVector<Snapshot> after = listSnapshots(bookPath());
+        QCOMPARE(after[0].recipes, 3); // the book before the restore
+        QCOMPARE(G.xmlDoc.categoryCount(), 0);
+        // Not a book: refused, nothing changes.
+        env.write(QStringLiteral("snapshots/recipes-2021-01-01-120000.xml"), "not a book");
+        QVERIFY(!restoreSnapshot(G.xmlDoc, bookPath(),
+                                 env.file(QStringLiteral("snapshots/recipes-2021-01-01-120000.xml")), {})
+                     .ok);
+        QCOMPARE(env.read(QStringLiteral("recipes.xml")), kEmptyBook);
     }
 };
 

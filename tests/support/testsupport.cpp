@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QFileInfo>
 #include <QImage>
 #include <QPdfWriter>
@@ -174,6 +175,24 @@ Recipe titled(const QString& title, const QString& image)
     f.title = title;
     f.image = image;
     return f;
+}
+
+void replaceFromOutside(const QString& path, const QByteArray& bytes)
+{
+    const QString temporary = QFileInfo(path).dir().filePath(QStringLiteral(".sync-tmp-") + QFileInfo(path).fileName());
+#ifdef Q_OS_UNIX
+    QProcess p;
+    p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("cat > \"$1\" && mv \"$1\" \"$2\""),
+                                        QStringLiteral("sh"), temporary, path});
+    p.waitForStarted();
+    p.write(bytes);
+    p.closeWriteChannel();
+    p.waitForFinished();
+#else
+    writeFile(temporary, bytes);
+    QFile::remove(path);
+    QFile::rename(temporary, path);
+#endif
 }
 
 DiskBook::DiskBook() { loadFile(bookPath()); }

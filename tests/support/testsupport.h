@@ -90,6 +90,9 @@ QByteArray pngBytes(int width, int height, int dotsPerMeter = 0);
 // Any file by its full path; writing makes the folders.
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
+// Replaces the file at path as a sync service does, from another process:
+// the bytes go into a temporary file beside it, which is renamed over it.
+void replaceFromOutside(const QString& path, const QByteArray& bytes);
 
 // A recipe with only a title and, if given, a picture name.
 bd::Recipe titled(const QString& title, const QString& image = {});

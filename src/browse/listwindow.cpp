@@ -1,0 +1,177 @@
+#include "browse/listwindow.h"
+
+#include "app/controls.h"
+#include "app/dialogs.h"
+#include "app/globals.h"
+#include "app/twips.h"
+#include "app/windows.h"
+#include "exchange/frmImp.h"
+#include "resources/strings.h"
+#include "store/booksave.h"
+#include "store/trash.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLocale>
+#include <QVBoxLayout>
+
+namespace bd {
+
+ListWindow::ListWindow(int caption, const char* listName, const QVector<int>& columns, QWidget* parent)
+    : QWidget(parent, Qt::Dialog)
+{
+    setWindowTitle(fetchText(caption));
+    list_ = named(new QTreeWidget(this), listName);
+    list_->setRootIsDecorated(false);
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setAllColumnsShowFocus(true);
+    QStringList headings;
+    for (int id : columns)
+        headings << fetchText(id);
+    list_->setHeaderLabels(headings);
+    cmdRestore = named(new QPushButton(fetchText(Str::RestoreButton), this), "cmdRestore");
+    cmdClose = named(new QPushButton(fetchText(Str::CloseButton), this), "cmdClose");
+    buttons_ = new QHBoxLayout;
+    buttons_->addWidget(cmdRestore);
+    buttons_->addStretch();
+    buttons_->addWidget(cmdClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(pxX(120), pxY(120), pxX(120), pxY(120));
+    layout->addWidget(list_);
+    layout->addLayout(buttons_);
+    resize(pxX(7800), pxY(5400));
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(list_, &QTreeWidget::itemSelectionChanged, this,
+            [this] { cmdRestore->setEnabled(!list_->selectedItems().isEmpty()); });
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+QPushButton* ListWindow::addButton(const char* name, int caption)
+{
+    auto* button = named(new QPushButton(fetchText(caption), this), name);
+    buttons_->insertWidget(1, button);
+    return button;
+}
+
+void ListWindow::fitColumns()
+{
+    for (int c = 0; c < list_->columnCount(); ++c)
+        list_->resizeColumnToContents(c);
+    cmdRestore->setEnabled(!list_->selectedItems().isEmpty());
+    list_->setFocus();
+}
+
+QVector<int> ListWindow::chosenRows() const
+{
+    QVector<int> rows;
+    for (const QTreeWidgetItem* item : list_->selectedItems())
+        rows << item->data(0, Qt::UserRole).toInt();
+    return rows;
+}
+
+// ---- Deleted recipes ----
+
+frmTrash::frmTrash(QWidget* parent)
+    : ListWindow(Str::DeletedRecipesCaption, "lstTrash", {Str::ColumnTitle, Str::ColumnCategory, Str::ColumnRemoved},
+                 parent)
+{
+    cmdEmpty = addButton("cmdEmpty", Str::EmptyTrashButton);
+    connect(cmdRestore, &QPushButton::clicked, this, &frmTrash::restore);
+    connect(cmdEmpty, &QPushButton::clicked, this, &frmTrash::emptyTrash);
+    fill();
+}
+
+void frmTrash::fill()
+{
+    list()->clear();
+    Trash trash(bookStore().trashFile());
+    if (!trash.load())
+        msgBox(Str::TrashUnreadable, Buttons::Ok, Icon::Exclamation);
+    const QVector<TrashEntry> entries = trash.entries();
+    const QLocale locale;
+    for (int i = 0; i < entries.size(); ++i) {
+        auto* item = new QTreeWidgetItem({entries[i].recipe.title, entries[i].recipe.category,
+                                          locale.toString(entries[i].removed, QLocale::ShortFormat)});
+        item->setData(0, Qt::UserRole, i);
+        item->setData(2, Qt::UserRole, entries[i].removed);
+        list()->addTopLevelItem(item);
+    }
+    list()->sortItems(2, Qt::DescendingOrder);
+    cmdEmpty->setEnabled(!entries.isEmpty());
+    fitColumns();
+}
+
+void frmTrash::restore()
+{
+    const Command command(this);
+    if (!command)
+        return;
+    const QVector<int> rows = chosenRows();
+    if (rows.isEmpty())
+        return;
+    report(bookStore().restoreFromTrash(rows, askNewTitle));
+    showBookAgainEverywhere();
+    fill();
+}
+
+void frmTrash::emptyTrash()
+{
+    const Command command(this);
+    if (!command)
+        return;
+    if (msgBox(Str::EmptyTrashQuestion, Buttons::YesNo, Icon::Exclamation) != Answer::Yes)
+        return;
+    report(bookStore().emptyTrash());
+    fill();
+}
+
+// ---- Snapshots ----
+
+frmSnapshots::frmSnapshots(QWidget* parent)
+    : ListWindow(Str::SnapshotsCaption, "lstSnaps", {Str::ColumnTaken, Str::ColumnRecipes}, parent)
+{
+    list()->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(cmdRestore, &QPushButton::clicked, this, &frmSnapshots::restore);
+    connect(list(), &QTreeWidget::itemActivated, this, &frmSnapshots::restore);
+    fill();
+}
+
+void frmSnapshots::fill()
+{
+    list()->clear();
+    paths_.clear();
+    const QLocale locale;
+    for (const Snapshot& s : listSnapshots(bookPath())) {
+        auto* item = new QTreeWidgetItem(
+            {locale.toString(s.taken, QLocale::LongFormat),
+             s.recipes < 0 ? fetchText(Str::SnapshotUnreadable) : QString::number(s.recipes)});
+        item->setData(0, Qt::UserRole, int(paths_.size()));
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        paths_ << s.path;
+        list()->addTopLevelItem(item);
+    }
+    fitColumns();
+}
+
+void frmSnapshots::restore()
+{
+    const Command command(this);
+    if (!command)
+        return;
+    const QList<QTreeWidgetItem*> chosen = list()->selectedItems();
+    if (chosen.isEmpty())
+        return;
+    const QString when = chosen.first()->text(0);
+    if (dialogs().message(Str::RestoreSnapshotQuestion, fetchText(Str::RestoreSnapshotQuestion).arg(when),
+                          Buttons::YesNo, Icon::Exclamation, QStringLiteral("BD")) != Answer::Yes)
+        return;
+    const SaveResult r = restoreSnapshot(
+        G.xmlDoc, bookPath(), paths_.value(chosen.first()->data(0, Qt::UserRole).toInt()), bookPlace().snapshots);
+    if (!report(r))
+        return;
+    showBookAgainEverywhere();
+    msgBox(Str::SnapshotRestored, Buttons::Ok, Icon::Information);
+    fill();
+}
+
+} // namespace bd

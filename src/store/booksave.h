@@ -1,0 +1,67 @@
+#pragma once
+// Saving the open book without losing what others wrote: before each save
+// the file is compared with what the program last read or wrote. A file
+// changed by another program (a sync service, a second computer) is read
+// in and the cook's one change is made on it again; where that cannot be
+// done, the other version is kept beside the book. Before the first save
+// of each day a snapshot of the book is kept.
+
+#include <QDateTime>
+#include <QString>
+#include <QVector>
+#include <functional>
+
+#include "store/bookfile.h"
+#include "store/recipebook.h"
+
+namespace bd {
+
+// Makes the cook's change again on a book read from disk; false when it
+// does not apply cleanly there (the recipe is gone or renamed, the title is
+// taken). Empty: the change cannot be made again.
+using Replay = std::function<bool(RecipeBook&)>;
+
+// Adds recipes to book, each to the first category of its category's name
+// (made when missing): the replay of additions. False, leaving book partly
+// changed, when a title is taken there.
+bool addRecipesTo(RecipeBook& book, const QVector<Recipe>& recipes);
+
+struct SnapshotRule {
+    int kept = 14; // snapshots kept in the folder; 0 = none taken
+};
+
+// Saves book to path as described above.
+SaveResult saveBook(RecipeBook& book, const QString& path, const Replay& replay, const SnapshotRule& snapshots = {});
+// Saves book over a file that another program left unreadable, keeping
+// that file as a conflict copy first.
+SaveResult overwriteBook(RecipeBook& book, const QString& path);
+
+// "recipes-conflict-<date>-<time>.xml" beside the book (a free name).
+QString conflictCopyPath(const QString& bookPath, const QDateTime& when);
+
+// Other versions of the book beside it: the copies sync services leave on
+// a conflict ("recipes.sync-conflict-*.xml", "recipes (… conflicted copy
+// …).xml", "recipes (conflict …).xml") and this program's own conflict
+// copies; oldest first.
+QStringList conflictCopies(const QString& bookPath);
+
+// Snapshots: "<folder of the book>/snapshots/recipes-<date>-<time>.xml".
+struct Snapshot {
+    QString path;
+    QDateTime taken;
+    int recipes = -1; // -1: the file cannot be read as a book
+};
+QString snapshotFolder(const QString& bookPath);
+// Newest first.
+QVector<Snapshot> listSnapshots(const QString& bookPath);
+// Keeps a copy of the book file as it is on disk now when no snapshot was
+// taken today (always when force), then removes the oldest beyond rule.kept.
+// True when nothing needed doing or the copy is on disk.
+bool takeSnapshot(const QString& bookPath, const SnapshotRule& rule, bool force = false);
+// Puts the snapshot in place of the book (a snapshot of the book as it is
+// is kept first) and reads it into book. Refused, changing nothing, when
+// the snapshot is no readable book or the present book cannot be kept.
+SaveResult restoreSnapshot(RecipeBook& book, const QString& bookPath, const QString& snapshotPath,
+                           const SnapshotRule& rule);
+
+} // namespace bd

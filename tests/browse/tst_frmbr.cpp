@@ -3,7 +3,9 @@
 #include "app/globals.h"
 #include "app/helpwindow.h"
 #include "app/windows.h"
+#include "app/bookwatch.h"
 #include "browse/frmBr.h"
+#include "browse/listwindow.h"
 #include "store/store.h"
 #include "guitest.h"
 #include "testsupport.h"
@@ -204,6 +206,42 @@ private slots:
         QVERIFY(help);
         QCOMPARE(helpContents(&w), help); // asked again: the same window
         QCOMPARE(env.dialogs.messageIds(), QList<int>{262});
+    }
+
+    // A book file replaced by another program shows at once, the chosen
+    // category and recipe kept; removed recipes come back from the trash.
+    void outsideChangesShowAndTheTrashRestores()
+    {
+        bdtest::TestEnv env;
+        fillBook(env);
+        frmBr w;
+        w.show();
+        selectCategory(w, QStringLiteral("pies"));
+        w.lstRecs->setCurrentItem(w.lstRecs->findItems(QStringLiteral("apple pie"), Qt::MatchExactly).value(0));
+        const BookWatcher watcher(
+            bookPath(), G.xmlDoc, [] { return true; }, [&w] { w.showBookAgain(); });
+        RecipeBook theirs;
+        QVERIFY(theirs.loadFile(bookPath()));
+        theirs.appendRecipe(0, recipe(QStringLiteral("Walnut tart")));
+        bdtest::replaceFromOutside(bookPath(), theirs.serialize());
+        QTRY_VERIFY(texts(w.lstRecs).contains(QStringLiteral("Walnut tart")));
+        QCOMPARE(w.cboCats->currentText(), QStringLiteral("pies"));
+        QCOMPARE(w.lstRecs->currentItem()->text(), QStringLiteral("apple pie"));
+
+        // Removed, then restored from Recipe > Deleted Recipes.
+        env.dialogs.answers << Answer::Yes;
+        w.remove();
+        QVERIFY(!G.xmlDoc.titleExists(QStringLiteral("apple pie")));
+        w.mnuTrash->trigger(); // not registered here: nothing opens
+        frmTrash trash;
+        QCOMPARE(trash.list()->topLevelItemCount(), 1);
+        QCOMPARE(trash.list()->topLevelItem(0)->text(1), QStringLiteral("pies"));
+        QVERIFY(!trash.cmdRestore->isEnabled());
+        trash.list()->topLevelItem(0)->setSelected(true);
+        trash.cmdRestore->click();
+        QVERIFY(bdtest::DiskBook().titleExists(QStringLiteral("apple pie")));
+        QCOMPARE(trash.list()->topLevelItemCount(), 0);
+        QVERIFY(!trash.cmdEmpty->isEnabled());
     }
 };
 

@@ -10,6 +10,7 @@
 #include "resources/strings.h"
 #include "store/bookfile.h"
 #include "store/store.h"
+#include "store/trash.h"
 #include "testsupport.h"
 
 #include <QCryptographicHash>
@@ -95,6 +96,25 @@ int runSaver(const QString& dir, int from)
         std::printf("%d\n", k);
         std::fflush(stdout);
     }
+    return 0;
+}
+
+// Removes the book's recipes one after another, each into the trash,
+// saying each title once it is done.
+int runTrasher(const QString& dir)
+{
+    G.appPath = dir;
+    if (!G.xmlDoc.loadFile(bookPath()))
+        return 2;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    for (int c = 0; c < G.xmlDoc.categoryCount(); ++c)
+        for (const QString& title : G.xmlDoc.recipeTitles(c)) {
+            if (!bookStore().deleteRecipe({c, title}).ok)
+                return 1;
+            std::printf("%s\n", qPrintable(title));
+            std::fflush(stdout);
+        }
     return 0;
 }
 
@@ -185,6 +205,45 @@ private slots:
         QVERIFY(stepsDone > kills); // the kills fell among the saves, not before them
     }
 
+    // A kill while recipes move into the trash leaves each recipe in the
+    // book, in the trash, or (for a moment) in both, never in neither.
+    void killedWhileTrashingLosesNothing()
+    {
+        bdtest::TestEnv env;
+        const int rounds = qEnvironmentVariableIntValue("BRINDELLE_KILLS") > 0
+                               ? qEnvironmentVariableIntValue("BRINDELLE_KILLS")
+                               : 20;
+        QRandomGenerator random(20261207);
+        int both = 0;
+        for (int round = 0; round < rounds; ++round) {
+            startBook();
+            QVERIFY(bookStore().save());
+            QStringList all;
+            for (int c = 0; c < G.xmlDoc.categoryCount(); ++c)
+                all += G.xmlDoc.recipeTitles(c);
+            QFile::remove(trashPath(bookPath()));
+            QProcess child;
+            child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--trasher"), env.appPath()});
+            QVERIFY(child.waitForReadyRead(10000));
+            QThread::usleep(random.bounded(1, 60000));
+            child.kill();
+            QVERIFY(child.waitForFinished());
+
+            const bdtest::DiskBook book;
+            Trash trash(trashPath(bookPath()));
+            QVERIFY(trash.load());
+            QSet<QString> trashed;
+            for (const TrashEntry& e : trash.entries())
+                trashed.insert(e.recipe.title);
+            for (const QString& title : all) {
+                const bool inBook = book.titleExists(title);
+                QVERIFY2(inBook || trashed.contains(title), qPrintable(title + QStringLiteral(" was lost")));
+                both += inBook && trashed.contains(title);
+            }
+        }
+        qInfo("%d kills, %d recipes found in both book and trash", rounds, both);
+    }
+
     void onlyUnfinishedSavesAreCleared()
     {
         // Only the names this program gives its unfinished saves go; the
@@ -256,6 +315,10 @@ int main(int argc, char** argv)
     if (argc == 4 && std::strcmp(argv[1], "--saver") == 0) {
         QCoreApplication app(argc, argv);
         return runSaver(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--trasher") == 0) {
+        QCoreApplication app(argc, argv);
+        return runTrasher(QString::fromLocal8Bit(argv[2]));
     }
     if (argc == 3 && std::strcmp(argv[1], "--locker") == 0) {
         QCoreApplication app(argc, argv);

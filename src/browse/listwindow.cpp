@@ -12,6 +12,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QVBoxLayout>
 
@@ -55,10 +56,22 @@ QPushButton* ListWindow::addButton(const char* name, int caption)
 
 void ListWindow::fitColumns()
 {
-    for (int c = 0; c < list_->columnCount(); ++c)
-        list_->resizeColumnToContents(c);
+    // The first column takes what the others leave: no sideways scrolling.
+    QHeaderView* header = list_->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int c = 1; c < list_->columnCount(); ++c)
+        header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    if (list_->topLevelItemCount() > 0)
+        list_->setCurrentItem(list_->topLevelItem(0));
     cmdRestore->setEnabled(!list_->selectedItems().isEmpty());
     list_->setFocus();
+}
+
+void ListWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (!closeOnEscape(this, event))
+        QWidget::keyPressEvent(event);
 }
 
 QVector<int> ListWindow::chosenRows() const
@@ -143,7 +156,8 @@ void frmSnapshots::fill()
     const QLocale locale;
     for (const Snapshot& s : listSnapshots(bookPath())) {
         auto* item = new QTreeWidgetItem(
-            {locale.toString(s.taken, QLocale::LongFormat),
+            {locale.toString(s.taken.date(), QLocale::LongFormat) + QStringLiteral("  ") +
+                 locale.toString(s.taken.time(), QLocale::ShortFormat),
              s.recipes < 0 ? fetchText(Str::SnapshotUnreadable) : QString::number(s.recipes)});
         item->setData(0, Qt::UserRole, int(paths_.size()));
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);

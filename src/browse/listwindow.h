@@ -25,6 +25,7 @@ protected:
     void fitColumns();
     // Positions (data of column 0) of the chosen rows.
     QVector<int> chosenRows() const;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QTreeWidget* list_;

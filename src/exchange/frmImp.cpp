@@ -82,6 +82,11 @@ void frmImp::importFrom(const QString& path)
     fromWeb_ = false;
     setFile(path, QStringLiteral(": "));
     NextPage();
+    // The recipes the book lacks come ticked.
+    if (currentPage_ == 1)
+        for (int i = 0; i < lstImpRecs->count(); ++i)
+            if (!inBook_.contains(i))
+                lstImpRecs->item(i)->setCheckState(Qt::Checked);
 }
 
 void frmImp::cmdWeb_Click()

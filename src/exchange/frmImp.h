@@ -32,7 +32,7 @@ public:
     // Asks for a web address, fetches the page and reads its recipes.
     void cmdWeb_Click();
     void cmdChkAll_Click();
-    // Starts with path chosen and its recipes listed.
+    // Starts with path chosen and its recipes listed, those the book lacks ticked.
     void importFrom(const QString& path);
     void cmdUnchkAll_Click();
     // The chosen import file, empty when none.

@@ -12,6 +12,7 @@
 #include "resources/strings.h"
 #include "store/store.h"
 #include "guitest.h"
+#include "store/booksave.h"
 #include "testsupport.h"
 
 #include <QComboBox>
@@ -487,6 +488,40 @@ private slots:
         QVERIFY(kale.other.endsWith(address + QStringLiteral("greens")));
         QVERIFY(!kale.image.isEmpty());
         QVERIFY(QFileInfo::exists(imagesFolder() + QLatin1Char('/') + kale.image));
+    }
+
+    // A sync service's conflict copy: the recipes the book lacks come ticked.
+    void conflictCopyImportsWhatTheBookLacks()
+    {
+        bdtest::TestEnv env;
+        fillBook();
+        // Recipes are told apart by title and ingredients.
+        for (pugi::xml_node c = G.xmlDoc.root().child("category"); c; c = c.next_sibling("category"))
+            for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
+                r.child("ing").text().set("salt");
+        QVERIFY(bookStore().save());
+        RecipeBook other;
+        QVERIFY(other.loadFile(bookPath()));
+        Recipe onlyThere = bdtest::titled(QStringLiteral("Kale soup"));
+        onlyThere.ing = QStringLiteral("kale");
+        other.appendRecipe(0, onlyThere);
+        const QString copy = env.file(QStringLiteral("recipes.sync-conflict-20261207-101010-XYZ.xml"));
+        bdtest::writeFile(copy, other.serialize());
+        QCOMPARE(conflictCopies(bookPath()), QStringList{copy});
+
+        auto* w = static_cast<frmImp*>(showWindow(WindowKind::Imp));
+        w->importFrom(copy);
+        QCOMPARE(w->currentPage(), 1);
+        QStringList ticked;
+        for (int i = 0; i < w->lstImpRecs->count(); ++i)
+            if (w->lstImpRecs->item(i)->checkState() == Qt::Checked)
+                ticked << w->lstImpRecs->item(i)->text();
+        QCOMPARE(ticked, QStringList{QStringLiteral("Kale soup")});
+        w->cmdNext->click();
+        if (w->currentPage() == 2) // the picture page
+            w->cmdNext->click();
+        QVERIFY(bdtest::DiskBook().titleExists(QStringLiteral("Kale soup")));
+        QCOMPARE(bdtest::DiskBook().recipeCount(), 5);
     }
 };
 

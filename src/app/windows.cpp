@@ -141,13 +141,19 @@ void installLastWindowRule()
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {}
 
+namespace {
+// Main windows are placed within the screen's free area (without panels and
+// docks), and their placement is kept relative to its top-left corner.
+QRect freeArea(const QScreen* s) { return s ? s->availableGeometry() : QRect(0, 0, 1024, 768); }
+} // namespace
+
 void MainWindow::restorePlacement()
 {
-    const QScreen* s = screen();
-    const QRect screenRect = s ? s->geometry() : QRect(0, 0, 1024, 768);
-    const Placement p = readPlacement(twipsX(screenRect.width()), twipsY(screenRect.height()));
+    const QRect area = freeArea(screen());
+    const double areaWidth = twipsX(area.width()), areaHeight = twipsY(area.height());
+    const Placement p = keepWithin(readPlacement(areaWidth, areaHeight), areaWidth, areaHeight);
     resize(pxX(p.width), pxY(p.height));
-    move(screenRect.left() + pxX(p.left), screenRect.top() + pxY(p.top));
+    move(area.left() + pxX(p.left), area.top() + pxY(p.top));
     maximised_ = p.state == StateMaximised;
 }
 
@@ -163,8 +169,7 @@ void MainWindow::savePlacement()
 {
     Placement p;
     p.state = isMinimized() ? StateMinimised : (isMaximized() ? StateMaximised : StateNormal);
-    const QScreen* s = screen();
-    const QPoint origin = s ? s->geometry().topLeft() : QPoint();
+    const QPoint origin = freeArea(screen()).topLeft();
     p.width = twipsX(width());
     p.height = twipsY(height());
     p.left = twipsX(x() - origin.x());

@@ -71,6 +71,8 @@ std::optional<QString> runFileDialog(const FileRequest& r, QFileDialog::AcceptMo
         if (!type.isEmpty() && !type.contains(QLatin1Char('*')))
             dialog.setDefaultSuffix(type);
     });
+    if (!r.folder.isEmpty())
+        dialog.setDirectory(r.folder);
     if (!r.fileName.isEmpty() && !r.fileName.contains(QLatin1Char('*')))
         dialog.selectFile(r.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -30,8 +30,6 @@ using namespace EntryDesign;
 
 namespace {
 
-const char kPictureFilter[] = "(*.jpg, *.gif, *.bmp) |*.jpg;*.gif;*.bmp|";
-
 QLineEdit* lineBox(QWidget* parent, const char* name, int maxLength)
 {
     auto* t = named(new QLineEdit(parent), name);
@@ -239,8 +237,11 @@ void EntryWindow::pictureButton()
 
 void EntryWindow::choosePicture()
 {
-    const FileRequest request{QStringLiteral("BD"), QString::fromLatin1(kPictureFilter), QString(),
-                              QStringLiteral("*.jpg")};
+    FileRequest request;
+    request.title = QStringLiteral("BD");
+    request.filter = fetchText(Str::PicturesFilter) + QLatin1Char('|') + picturePatterns().join(QLatin1Char(';'));
+    request.defaultExt = QStringLiteral("*.jpg");
+    request.kind = FileKind::Picture;
     const bool edit = twin_ == Twin::Edit;
     auto noPicture = [this] {
         setPictureCaptions(true);
@@ -253,7 +254,8 @@ void EntryWindow::choosePicture()
             return;
         }
         if (!pictureNameAccepted(*chosen)) {
-            msgBox(Str::PictureTypeWrong, Buttons::Ok, Icon::None, QStringLiteral(" (*.jpg, *.gif, *.bmp)"));
+            msgBox(Str::PictureTypeWrong, Buttons::Ok, Icon::None,
+                   QStringLiteral(" (") + picturePatterns().join(QStringLiteral(", ")) + QLatin1Char(')'));
             continue;
         }
         clearPicture();

@@ -131,7 +131,10 @@ std::optional<QString> Wizard::chooseBookFile(bool forSaving, const QString& tit
 {
     FileRequest request;
     request.title = title;
-    request.filter = filter.isEmpty() ? QStringLiteral("BD XML (*.xml)|*.xml|(*.*)|*.*") : filter;
+    request.filter = filter.isEmpty()
+                         ? QStringLiteral("BD XML|*.xml|") + fetchText(Str::AllFilesFilter) + QStringLiteral("|*")
+                         : filter;
+    request.kind = forSaving ? FileKind::Export : FileKind::Import;
     request.fileName = file_.isEmpty() ? QStringLiteral("*.xml") : file_;
     request.defaultExt = QStringLiteral("xml");
     request.askBeforeReplacing = false; // the export asks once the file is chosen

@@ -116,6 +116,8 @@ enum : int {
     WebPicturesNone = 756,
     PrintCategory = 757, // File > Print Category... of the browse window
     PrintCategoryTip = 758,
+    PicturesFilter = 770,  // file types of the picture dialog
+    TextFilesFilter = 771, // ... and of the plain-text view's save dialog
 };
 }
 

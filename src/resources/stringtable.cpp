@@ -245,6 +245,9 @@ const StringEntry kStringTable[] = {
     {756, "Leave them out"},
     {757, "Print &Category..."},
     {758, "Print every recipe of this category as a book"},
+    // File types of the file dialogs (770-779)
+    {770, "Pictures"},
+    {771, "Text files"},
     // Spanish (English id + 300)
     {400, "BD | Explorar recetas"},
     {401, "EXPLORAR RECETAS"},
@@ -485,6 +488,8 @@ const StringEntry kStringTable[] = {
     {1056, "Sin dibujos"},
     {1057, "Imprimir &categoría..."},
     {1058, "Imprimir todas las recetas de esta categoría como un libro"},
+    {1070, "Dibujos"},
+    {1071, "Archivos de texto"},
     // Colour schemes: 2000 + scheme offset + role
     {2000, "9483944"},
     {2001, "7756866"},

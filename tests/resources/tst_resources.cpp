@@ -127,10 +127,15 @@ private slots:
 
     void fileFiltersBecomeQtFilters()
     {
+        // Each label names its patterns once: a description's own list of
+        // them gives way to the real patterns.
+        QCOMPARE(qtFilter(QStringLiteral("Pictures|*.jpg;*.jpeg;*.gif|")),
+                 QStringLiteral("Pictures (*.jpg *.jpeg *.gif)"));
         QCOMPARE(qtFilter(QStringLiteral("(*.jpg, *.gif, *.bmp) |*.jpg;*.gif;*.bmp|")),
-                 QStringLiteral("(*.jpg, *.gif, *.bmp) (*.jpg *.gif *.bmp)"));
-        QCOMPARE(qtFilter(QStringLiteral("BD XML (*.xml)|*.xml|(*.*)|*.*")),
-                 QStringLiteral("BD XML (*.xml) (*.xml);;(*.*) (*.*)"));
+                 QStringLiteral("(*.jpg *.gif *.bmp)"));
+        QCOMPARE(qtFilter(QStringLiteral("BD XML (*.xml)|*.xml|(*.*)|*.*")), QStringLiteral("BD XML (*.xml);;(*.*)"));
+        QCOMPARE(qtFilter(QStringLiteral("Cookbooks (PDF)|*.pdf|Notes (old)|*.txt")),
+                 QStringLiteral("Cookbooks (PDF) (*.pdf);;Notes (old) (*.txt)"));
     }
 
     void listsSortIgnoringCase()

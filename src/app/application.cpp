@@ -133,6 +133,7 @@ int runBrindelle(int argc, char** argv)
 
     QtDialogs qtDialogs;
     setDialogs(&qtDialogs);
+    speakQtTextsInProgramLanguage();
     registerStandardWindows();
     installLastWindowRule();
 

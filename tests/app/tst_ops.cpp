@@ -32,6 +32,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -355,12 +356,22 @@ private slots:
     void saveStoresAndTheNextMainWindowShowsIt()
     {
         bdtest::TestEnv env;
+        QVERIFY(speakQtTextsInProgramLanguage());
+        auto undoText = [] {
+            QLineEdit box;
+            const std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+            return menu->actions().value(0)->text();
+        };
+        QVERIFY(undoText().startsWith(QStringLiteral("&Undo")));
         frmOps* w = openOps();
         w->cboColor->setCurrentIndex(1);
         w->cboLang->setCurrentIndex(1);
         w->cboText->setCurrentIndex(2);
         w->cmdSave->click();
         settle();
+        // Qt's own texts switch with the program's.
+        QVERIFY2(undoText().contains(QStringLiteral("Deshacer")), qPrintable(undoText()));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "&Open"), QStringLiteral("&Abrir"));
         QCOMPARE(readValue(QStringLiteral("color")), QStringLiteral("100"));
         QCOMPARE(readValue(QStringLiteral("language")), QStringLiteral("1"));
         QCOMPARE(readValue(QStringLiteral("textSize")), QStringLiteral("2"));

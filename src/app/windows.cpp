@@ -87,13 +87,16 @@ QWidget* openOver(QWidget* opener, WindowKind kind)
     if (!w)
         return nullptr;
     if (opener) {
+        // Disabling the opener takes the keyboard from its control; that
+        // control gets it back when the window closes.
+        const QPointer<QWidget> had = opener->focusWidget();
         opener->setEnabled(false);
         QPointer<QWidget> guard(opener);
-        QObject::connect(w, &QObject::destroyed, [guard] {
+        QObject::connect(w, &QObject::destroyed, [guard, had] {
             if (guard) {
                 guard->setEnabled(true);
                 guard->activateWindow();
-                guard->setFocus();
+                giveFocusBack(guard, had);
             }
         });
     }
@@ -103,6 +106,16 @@ QWidget* openOver(QWidget* opener, WindowKind kind)
         w->move(opener->frameGeometry().center() - w->rect().center());
     w->activateWindow();
     return w;
+}
+
+void giveFocusBack(QWidget* window, QWidget* control)
+{
+    QWidget* target = control;
+    if (!target || target->window() != window || !target->isEnabled() || !target->isVisible()) {
+        const auto* main = qobject_cast<const MainWindow*>(window);
+        target = main ? main->defaultFocus() : nullptr;
+    }
+    (target ? target : window)->setFocus(Qt::OtherFocusReason);
 }
 
 void endProgram()

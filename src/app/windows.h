@@ -35,6 +35,11 @@ QWidget* switchTo(QWidget* from, WindowKind to);
 // It is centred on the opener unless it placed itself (moved) when built.
 QWidget* openOver(QWidget* opener, WindowKind kind);
 
+// Gives the keyboard focus in window back to control, which had it before a
+// secondary window took its place; to the window's usual control when
+// control is gone, hidden or disabled.
+void giveFocusBack(QWidget* window, QWidget* control);
+
 // Ends the program (the event loop returns).
 void endProgram();
 bool endRequested();
@@ -52,6 +57,8 @@ public:
     void showRestored();
     // The window's size limits.
     cFormSize& formSize() { return formSize_; }
+    // The control that takes the keyboard when no other has it.
+    virtual QWidget* defaultFocus() const { return nullptr; }
 
 protected:
     void restorePlacement();

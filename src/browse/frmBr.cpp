@@ -258,6 +258,8 @@ void frmBr::arrange()
         showRecipeImage(lblImgLoc->text());
 }
 
+QWidget* frmBr::defaultFocus() const { return lstRecs; }
+
 int frmBr::selectedCategory() const
 {
     return cboCats->currentIndex() < 0 ? -1 : cboCats->currentData().toInt();

@@ -308,6 +308,8 @@ void EntryWindow::about()
 
 // ---- Categories ----
 
+QWidget* EntryWindow::defaultFocus() const { return txtTitle; }
+
 int EntryWindow::selectedCategory() const
 {
     return cboACats->currentIndex() < 0 ? -1 : cboACats->currentData().toInt();

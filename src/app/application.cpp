@@ -136,6 +136,7 @@ int runBrindelle(int argc, char** argv)
     speakQtTextsInProgramLanguage();
     registerStandardWindows();
     installLastWindowRule();
+    installEnterRule();
 
     G.endOnUnload = false;
     G.calledFromBr = G.calledFromAdd = G.calledFromEdit = false;

@@ -7,6 +7,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QHash>
 #include <QPointer>
 #include <QScreen>
@@ -150,6 +153,39 @@ void installLastWindowRule()
             endProgram();
         });
     });
+}
+
+namespace {
+
+class EnterPressesButtons final : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (!button || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            (key->modifiers() & ~Qt::KeypadModifier) || key->isAutoRepeat() || !button->isEnabled())
+            return false;
+        // Qt's dialogs do this themselves.
+        if (qobject_cast<const QDialog*>(button->window()))
+            return false;
+        button->click();
+        return true;
+    }
+};
+
+} // namespace
+
+void installEnterRule()
+{
+    static QPointer<EnterPressesButtons> rule; // gone with the application
+    if (!rule) {
+        rule = new EnterPressesButtons;
+        rule->setParent(qApp);
+        qApp->installEventFilter(rule);
+    }
 }
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {}

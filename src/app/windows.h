@@ -46,6 +46,9 @@ bool endRequested();
 void resetWindows(); // closes every window and forgets the registrations
 // Quits once no window of the program is left open.
 void installLastWindowRule();
+// Enter (Return or the keypad's) presses the push button that has the
+// focus in every window, as it does in Qt's dialogs.
+void installEnterRule();
 
 // The browse, add and edit windows: placement restored when built and
 // saved when closed; closing one while endOnUnload holds ends the program.

@@ -18,6 +18,8 @@ void applyBilingualCaptions(QWidget* window, const BilingualTable& table);
 void setBackColour(QWidget* w, const QColor& c);
 void setForeColour(QWidget* w, const QColor& c);
 void setTextSize(QWidget* w, int points);
+// The text colour of w (and of a combo box's list) while it is switched off.
+void setDisabledText(QWidget* w, const QColor& c);
 // The banner's shadow copy takes the panel colour, so it shows behind the
 // heading's text in every scheme.
 void colourBannerShadow(QWidget* shadow);

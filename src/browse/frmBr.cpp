@@ -84,7 +84,7 @@ void frmBr::buildControls()
     fraBotLeft = named(new QFrame(fraBack), "fraBotLeft");
     fraRight = named(new QFrame(fraBack), "fraRight");
 
-    cboCats = named(new QComboBox(fraTopLeft), "cboCats");
+    cboCats = named(new NameBox(fraTopLeft), "cboCats");
     cboCats->setEditable(false);
     lstRecs = named(new QListWidget(fraTopLeft), "lstRecs");
     lstRecs->setSelectionMode(QAbstractItemView::SingleSelection);

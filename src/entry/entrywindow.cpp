@@ -92,7 +92,7 @@ void EntryWindow::buildControls()
     fraStatic = frame(fraDyn, "fraStatic");
     lblCat = label(fraStatic, "lblCat", Qt::AlignCenter);
     lblCat->setFont(headingFont(lblCat, font().pointSize()));
-    cboACats = named(new QComboBox(fraStatic), "cboACats");
+    cboACats = named(new NameBox(fraStatic), "cboACats");
     cboACats->setEditable(false);
     Label7 = label(fraDyn, "Label7", Qt::AlignRight | Qt::AlignVCenter);
     txtPT = lineBox(fraStatic, "txtPT", 13);
@@ -179,7 +179,11 @@ void EntryWindow::arrange()
     if (isMinimized())
         return;
     const double degWidth = twipsX(lblDeg->sizeHint().width()) + 60;
-    const EntryLayout l = layoutEntry(twipsX(inner_->width()), twipsY(inner_->height()), degWidth, labelHeight);
+    int caption = 0;
+    for (const QLabel* l : {Label7, Label9, Label8})
+        caption = qMax(caption, l->fontMetrics().horizontalAdvance(l->text()));
+    const EntryLayout l = layoutEntry(twipsX(inner_->width()), twipsY(inner_->height()), degWidth, labelHeight,
+                                      twipsX(caption) + 60);
     lblBorder[0]->setGeometry(toPixels(l.lblBorder[0]));
     lblBorder[1]->setGeometry(toPixels(l.lblBorder[1]));
     fraDyn->setGeometry(toPixels(l.fraDyn));
@@ -196,6 +200,9 @@ void EntryWindow::arrange()
     Label7->setGeometry(toPixels(l.Label7));
     Label9->setGeometry(toPixels(l.Label9));
     Label8->setGeometry(toPixels(l.Label8));
+    txtPT->setGeometry(toPixels(l.txtPT));
+    txtCT->setGeometry(toPixels(l.txtCT));
+    txtY->setGeometry(toPixels(l.txtY));
     lblDeg->raise();
 }
 

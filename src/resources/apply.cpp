@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextEdit>
@@ -22,20 +23,32 @@ namespace bd {
 
 namespace {
 
-// Draws the tick boxes of a list in colours of their own, so that an empty
-// box shows on the list's background and a tick in the box.
-class TickDelegate final : public QStyledItemDelegate {
+// Entries of a list: a long one wraps to the list's width where the list
+// wraps its entries, and tick boxes, once given colours of their own, show
+// an empty box on the list's background and a tick in the box.
+class ListDelegate final : public QStyledItemDelegate {
 public:
-    TickDelegate(const QColor& box, const QColor& mark, QObject* parent)
-        : QStyledItemDelegate(parent), box_(box), mark_(mark)
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void setTickColours(const QColor& box, const QColor& mark)
     {
+        box_ = box;
+        mark_ = mark;
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const auto* list = qobject_cast<const QListView*>(option.widget);
+        if (!list || !list->wordWrap())
+            return QStyledItemDelegate::sizeHint(option, index);
+        QStyleOptionViewItem o = option;
+        o.rect.setWidth(list->viewport()->width());
+        return QStyledItemDelegate::sizeHint(o, index);
     }
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QStyledItemDelegate::paint(painter, option, index);
         QStyleOptionViewItem o = option;
         initStyleOption(&o, index);
-        if (!(o.features & QStyleOptionViewItem::HasCheckIndicator))
+        if (!box_.isValid() || !(o.features & QStyleOptionViewItem::HasCheckIndicator))
             return;
         const QWidget* view = o.widget;
         QStyle* style = view ? view->style() : QApplication::style();
@@ -58,6 +71,15 @@ public:
 private:
     QColor box_, mark_;
 };
+
+ListDelegate* listDelegate(QAbstractItemView* view)
+{
+    if (auto* d = dynamic_cast<ListDelegate*>(view->itemDelegate()))
+        return d;
+    auto* d = new ListDelegate(view);
+    view->setItemDelegate(d);
+    return d;
+}
 
 void setCaption(QObject* o, const QString& text)
 {
@@ -138,6 +160,15 @@ void setForeColour(QWidget* w, const QColor& c)
         setForeColour(combo->view(), c);
 }
 
+void wrapLongEntries(QListView* list)
+{
+    list->setWordWrap(true);
+    list->setUniformItemSizes(false);
+    list->setResizeMode(QListView::Adjust);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    listDelegate(list);
+}
+
 void setDisabledText(QWidget* w, const QColor& c)
 {
     QPalette p = w->palette();
@@ -194,7 +225,7 @@ void applyColours(QWidget* window, const ColourTable& t)
         p.setColor(QPalette::HighlightedText, s.highlightedText);
         w->setPalette(p);
         if (auto* view = qobject_cast<QAbstractItemView*>(w))
-            view->setItemDelegate(new TickDelegate(s.checkBox, s.checkMark, view));
+            listDelegate(view)->setTickColours(s.checkBox, s.checkMark);
     });
     forEachNamed(window, t.content, [](QWidget* w) { setTextSize(w, G.textFontSize); });
     forEachNamed(window, t.fontSized, [](QWidget* w) { setTextSize(w, G.textFontSize); });

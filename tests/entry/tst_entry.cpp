@@ -661,6 +661,19 @@ private slots:
         QCOMPARE(findExtraSpace(0, 1.5), -156);
         // Shrunk below the base shares the boxes shrink together.
         QVERIFY(findExtraSpace(2000, 1500) < 0);
+
+        // A caption that fits keeps the designed boxes; a longer one takes
+        // room from its box's left, which keeps its right edge and a least
+        // width, and stays clear of the large boxes on the left.
+        QCOMPARE(l.txtPT.left, EntryDesign::txtPT.left);
+        const EntryLayout wide = layoutEntry(9700, 6000, 1500, 285, l.Label7.width + 300);
+        QCOMPARE(wide.Label7.width, l.Label7.width + 300);
+        QCOMPARE(wide.txtCT.left, EntryDesign::txtCT.left + 300);
+        QCOMPARE(wide.txtY.right(), EntryDesign::txtY.right());
+        QVERIFY(wide.fraStatic.left + wide.txtPT.left > wide.Label7.right());
+        const EntryLayout huge = layoutEntry(9700, 6000, 1500, 285, 99999);
+        QCOMPARE(huge.txtPT.width, kFieldBoxLeast);
+        QCOMPARE(huge.Label9.left, l.Label9.left);
     }
 };
 

@@ -89,6 +89,7 @@ void frmBr::buildControls()
     lstRecs = named(new QListWidget(fraTopLeft), "lstRecs");
     lstRecs->setSelectionMode(QAbstractItemView::SingleSelection);
     lstRecs->setUniformItemSizes(true);
+    shortenLongEntries(lstRecs);
     lstRecs->setMouseTracking(true);
     lstRecs->viewport()->installEventFilter(this);
     lstRecs->installEventFilter(this);

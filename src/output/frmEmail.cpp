@@ -63,6 +63,7 @@ frmEmail::frmEmail(QWidget* parent) : QWidget(parent, Qt::Window)
     txtRecipE = named(new QLineEdit(Picture2), "txtRecipE");
     lstEmailRecs = named(new QListWidget(Picture2), "lstEmailRecs");
     lstEmailRecs->setUniformItemSizes(true);
+    shortenLongEntries(lstEmailRecs);
     cmdChkAll = named(new QPushButton(Picture2), "cmdChkAll");
     cmdUnchkAll = named(new QPushButton(Picture2), "cmdUnchkAll");
     lblInetCn = label(Picture2, "lblInetCn");

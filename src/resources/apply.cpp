@@ -12,7 +12,9 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
+#include <QHelpEvent>
 #include <QLineEdit>
+#include <QToolTip>
 #include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -22,6 +24,8 @@
 namespace bd {
 
 namespace {
+
+const char kFitsWidth[] = "entriesFitWidth";
 
 // Entries of a list: a long one wraps to the list's width where the list
 // wraps its entries, and tick boxes, once given colours of their own, show
@@ -37,11 +41,26 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         const auto* list = qobject_cast<const QListView*>(option.widget);
-        if (!list || !list->wordWrap())
+        if (!list || !list->property(kFitsWidth).toBool())
             return QStyledItemDelegate::sizeHint(option, index);
+        // As wide as the list: a long text wraps there or ends in "...".
         QStyleOptionViewItem o = option;
         o.rect.setWidth(list->viewport()->width());
-        return QStyledItemDelegate::sizeHint(o, index);
+        QSize size = QStyledItemDelegate::sizeHint(o, index);
+        size.setWidth(o.rect.width());
+        return size;
+    }
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override
+    {
+        // A shortened entry shows whole as a tip.
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (event->type() == QEvent::ToolTip && !index.data(Qt::ToolTipRole).isValid() &&
+            option.fontMetrics.horizontalAdvance(text) > option.rect.width() - 8) {
+            QToolTip::showText(event->globalPos(), text, view);
+            return true;
+        }
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
     }
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
@@ -164,6 +183,13 @@ void wrapLongEntries(QListView* list)
 {
     list->setWordWrap(true);
     list->setUniformItemSizes(false);
+    shortenLongEntries(list);
+}
+
+void shortenLongEntries(QListView* list)
+{
+    list->setProperty(kFitsWidth, true);
+    list->setTextElideMode(Qt::ElideRight);
     list->setResizeMode(QListView::Adjust);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     listDelegate(list);

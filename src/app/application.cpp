@@ -163,8 +163,10 @@ int runBrindelle(int argc, char** argv)
 
     QtDialogs qtDialogs;
     setDialogs(&qtDialogs);
+    speakQtTextsInProgramLanguage();
     registerStandardWindows();
     installLastWindowRule();
+    installEnterRule();
 
     G.endOnUnload = false;
     G.calledFromBr = G.calledFromAdd = G.calledFromEdit = false;

@@ -3,11 +3,14 @@
 // its objectName, so that caption tables, colour tables and tests find it.
 
 #include <QAction>
+#include <QComboBox>
 #include <QFont>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 
 namespace bd {
 
@@ -28,6 +31,30 @@ inline QLabel* label(QWidget* parent, const char* name, Qt::Alignment align = Qt
 inline QAction* action(QMenu* menu, const char* name) { return named(menu->addAction(QString()), name); }
 
 inline QAction* separator(QMenu* menu, const char* name) { return named(menu->addSeparator(), name); }
+
+// A list of names to choose from that never cuts its chosen name: one too
+// long for the box ends in "…" and shows whole as the box's tool tip (the
+// drop-down list is as wide as its longest entry).
+class NameBox final : public QComboBox {
+public:
+    explicit NameBox(QWidget* parent) : QComboBox(parent)
+    {
+        connect(this, &QComboBox::currentTextChanged, this, [this](const QString& text) { setToolTip(text); });
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter painter(this);
+        painter.setPen(palette().color(QPalette::Text));
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        painter.drawComplexControl(QStyle::CC_ComboBox, option);
+        const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+        option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideRight, field.width() - 4);
+        painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+    }
+};
 
 // A bold font of the given size, based on w's.
 inline QFont headingFont(const QWidget* w, int points)

@@ -1,11 +1,15 @@
 #include "app/dialogs.h"
 
 #include "app/globals.h"
+#include "app/settings.h"
 #include "resources/strings.h"
 #include "store/booksave.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QEvent>
 #include <QObject>
 #include <QPointer>
@@ -70,6 +74,20 @@ public:
     Opening& operator=(const Opening&) = delete;
 };
 
+// Shows a file dialog in the folder of its kind, and remembers the chosen
+// file's folder for the next one.
+template <typename Show>
+std::optional<QString> inKindsFolder(const FileRequest& request, Show show)
+{
+    FileRequest r = request;
+    if (r.folder.isEmpty())
+        r.folder = startFolder(r.kind);
+    std::optional<QString> chosen = show(r);
+    if (chosen && !chosen->isEmpty())
+        rememberFolder(r.kind, *chosen);
+    return chosen;
+}
+
 // What dialogs() hands out: the installed dialogs, counted.
 class CountedDialogs final : public Dialogs {
 public:
@@ -87,12 +105,12 @@ public:
     std::optional<QString> openFile(const FileRequest& request) override
     {
         const Opening open;
-        return current->openFile(request);
+        return inKindsFolder(request, [](const FileRequest& r) { return current->openFile(r); });
     }
     std::optional<QString> saveFile(const FileRequest& request) override
     {
         const Opening open;
-        return current->saveFile(request);
+        return inKindsFolder(request, [](const FileRequest& r) { return current->saveFile(r); });
     }
     bool print(QTextDocument& doc) override
     {
@@ -227,17 +245,57 @@ bool report(const SaveResult& r)
 
 QString qtFilter(const QString& filter)
 {
+    // "(*.jpg, *.gif)" at the end of a description: its own list of patterns.
+    static const QRegularExpression ownPatterns(QStringLiteral(R"(\s*\([^()]*\*[^()]*\)\s*$)"));
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList out;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        const QString desc = parts[i].trimmed();
+        QString desc = parts[i];
+        desc.remove(ownPatterns);
+        desc = desc.trimmed();
         QString patterns = parts[i + 1].trimmed();
         if (patterns.isEmpty())
             continue;
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        out << desc + QStringLiteral(" (") + patterns + QLatin1Char(')');
+        out << (desc.isEmpty() ? QString() : desc + QLatin1Char(' ')) + QLatin1Char('(') + patterns + QLatin1Char(')');
     }
     return out.join(QStringLiteral(";;"));
+}
+
+namespace {
+
+const char* folderSetting(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Picture: return "folderPicture";
+    case FileKind::Export: return "folderExport";
+    case FileKind::Import: return "folderImport";
+    case FileKind::Backup: return "folderBackup";
+    case FileKind::PlainText: return "folderPlainText";
+    case FileKind::Other: break;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QString startFolder(FileKind kind)
+{
+    const char* setting = folderSetting(kind);
+    if (!setting)
+        return QString();
+    const QString last = readValue(QLatin1String(setting));
+    if (fileExists(last, true))
+        return last;
+    const QString standard = QStandardPaths::writableLocation(
+        kind == FileKind::Picture ? QStandardPaths::PicturesLocation : QStandardPaths::DocumentsLocation);
+    return fileExists(standard, true) ? standard : QDir::homePath();
+}
+
+void rememberFolder(FileKind kind, const QString& file)
+{
+    if (const char* setting = folderSetting(kind))
+        writeValue(QLatin1String(setting), QFileInfo(file).absolutePath());
 }
 
 } // namespace bd

@@ -18,11 +18,19 @@ enum class Buttons { Ok, OkCancel, YesNo, RetryCancel };
 enum class Icon { None, Information, Exclamation, Critical, Question };
 enum class Answer { Ok, Cancel, Yes, No, Retry };
 
+// What a file dialog is for. Each kind opens where the cook last chose a
+// file of that kind.
+enum class FileKind { Other, Picture, Export, Import, Backup, PlainText };
+
 struct FileRequest {
     QString title;
-    QString filter;      // "(*.xml) |*.xml|" style: description|patterns|...
+    QString filter;      // "Recipe books|*.xml|" style: description|patterns|...
     QString fileName;    // proposed name or path
     QString defaultExt;
+    FileKind kind = FileKind::Other;
+    // The folder the dialog opens in; dialogs() fills it in from kind when
+    // it is empty (the dialog's own choice for FileKind::Other).
+    QString folder;
     // Saving: an existing file is replaced only when the user says so.
     // Off where the program asks its own question (message 175) after the
     // dialog, so that nobody is asked twice.
@@ -122,6 +130,16 @@ void setBookReloadedHandler(std::function<void()> handler);
 void bookReloaded();
 
 // Converts "desc|patterns|desc|patterns|" to Qt's "desc (patterns);;..." form.
+// A description that ends in its own "(patterns)" is shown without them, so
+// that each label lists its patterns once.
 QString qtFilter(const QString& filter);
+
+// The folder a file dialog of kind opens in: the one the cook last chose a
+// file of that kind in, while it exists; else Pictures for pictures and
+// Documents for the rest (the home folder when there is no such folder).
+// Empty for FileKind::Other.
+QString startFolder(FileKind kind);
+// Remembers the folder of file, chosen in a dialog of kind.
+void rememberFolder(FileKind kind, const QString& file);
 
 } // namespace bd

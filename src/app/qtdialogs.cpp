@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -71,6 +72,8 @@ std::optional<QString> runFileDialog(const FileRequest& r, QFileDialog::AcceptMo
         if (!type.isEmpty() && !type.contains(QLatin1Char('*')))
             dialog.setDefaultSuffix(type);
     });
+    if (!r.folder.isEmpty())
+        dialog.setDirectory(r.folder);
     if (!r.fileName.isEmpty() && !r.fileName.contains(QLatin1Char('*')))
         dialog.selectFile(r.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -99,28 +102,26 @@ std::vector<Choice> choicesFor(Buttons buttons)
     return {{QMessageBox::Ok, Str::BtnOk, Answer::Ok}};
 }
 
-// Qt's own print and preview dialogs speak the user's language while shown
-// (when Qt's Spanish texts are installed).
-class DialogLanguage {
+// Qt's own texts (the file and print dialogs, the text boxes' context
+// menus, the buttons of Qt's dialogs) in the program's language: Qt's
+// Spanish translation answers while Spanish is chosen, whenever the choice
+// was made, and nothing answers in English.
+class ProgramLanguage final : public QTranslator {
 public:
-    DialogLanguage()
+    ProgramLanguage()
     {
-        if (G.langOffset == 300 &&
-            translator_.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
-                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-            installed_ = QCoreApplication::installTranslator(&translator_);
+        loaded_ = spanish_.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                                QLibraryInfo::path(QLibraryInfo::TranslationsPath));
     }
-    ~DialogLanguage()
+    bool isEmpty() const override { return !loaded_; }
+    QString translate(const char* context, const char* source, const char* disambiguation, int n) const override
     {
-        if (installed_)
-            QCoreApplication::removeTranslator(&translator_);
+        return G.langOffset == 300 ? spanish_.translate(context, source, disambiguation, n) : QString();
     }
-    DialogLanguage(const DialogLanguage&) = delete;
-    DialogLanguage& operator=(const DialogLanguage&) = delete;
 
 private:
-    QTranslator translator_;
-    bool installed_ = false;
+    QTranslator spanish_;
+    bool loaded_ = false;
 };
 
 // A printer named after the document, so that a PDF file is proposed under
@@ -133,6 +134,21 @@ void prepare(QPrinter& printer, const QTextDocument& doc)
 }
 
 } // namespace
+
+bool speakQtTextsInProgramLanguage()
+{
+    static QPointer<ProgramLanguage> language; // gone with the application
+    if (!language) {
+        auto* translator = new ProgramLanguage;
+        translator->setParent(QCoreApplication::instance());
+        if (translator->isEmpty() || !QCoreApplication::installTranslator(translator)) {
+            delete translator;
+            return false;
+        }
+        language = translator;
+    }
+    return true;
+}
 
 Answer QtDialogs::message(int, const QString& text, Buttons buttons, Icon icon, const QString& title)
 {
@@ -184,7 +200,6 @@ std::optional<QString> QtDialogs::saveFile(const FileRequest& request)
 
 bool QtDialogs::print(QTextDocument& doc)
 {
-    const DialogLanguage language;
     QPrinter printer(QPrinter::HighResolution);
     prepare(printer, doc);
     QPrintDialog dialog(&printer, owner());
@@ -196,7 +211,6 @@ bool QtDialogs::print(QTextDocument& doc)
 
 bool QtDialogs::preview(QTextDocument& doc)
 {
-    const DialogLanguage language;
     QPrinter printer(QPrinter::HighResolution);
     prepare(printer, doc);
     QPrintPreviewDialog dialog(&printer, owner());

@@ -6,6 +6,11 @@
 
 namespace bd {
 
+// Makes Qt's own texts follow the program's language (G.langOffset) from
+// now on: its dialogs, context menus and buttons. False when Qt's Spanish
+// texts are not installed.
+bool speakQtTextsInProgramLanguage();
+
 class QtDialogs final : public Dialogs {
 public:
     Answer message(int id, const QString& text, Buttons buttons, Icon icon, const QString& title) override;

@@ -78,6 +78,15 @@ Placement readPlacement(double screenWidth, double screenHeight)
                             readValue(QStringLiteral("top")), screenWidth, screenHeight);
 }
 
+Placement keepWithin(Placement p, double areaWidth, double areaHeight)
+{
+    p.width = qMax(kMinWidth, qMin(p.width, areaWidth));
+    p.height = qMax(kMinHeight, qMin(p.height, areaHeight));
+    p.left = qBound(0.0, p.left, qMax(0.0, areaWidth - p.width));
+    p.top = qBound(0.0, p.top, qMax(0.0, areaHeight - p.height));
+    return p;
+}
+
 void savePlacement(const Placement& p)
 {
     writeValue(QStringLiteral("state"), QString::number(p.state));

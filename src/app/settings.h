@@ -33,6 +33,12 @@ Placement restorePlacement(const QString& width, const QString& height, const QS
                            double screenHeight);
 // Reads the stored values and applies the restore rule.
 Placement readPlacement(double screenWidth, double screenHeight);
+// Keeps a restored window inside the screen's free area (areaWidth x
+// areaHeight twips, the placement being relative to its top-left corner),
+// so that its menu bar is always within reach: a window larger than the
+// area shrinks to it (not below the least size of a main window), and one
+// that reaches beyond an edge moves back in. One inside stays as it is.
+Placement keepWithin(Placement p, double areaWidth, double areaHeight);
 // Stores the state, and the size and position only in the normal state.
 void savePlacement(const Placement& p);
 

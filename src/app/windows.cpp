@@ -7,6 +7,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QHash>
 #include <QPointer>
 #include <QScreen>
@@ -87,13 +90,16 @@ QWidget* openOver(QWidget* opener, WindowKind kind)
     if (!w)
         return nullptr;
     if (opener) {
+        // Disabling the opener takes the keyboard from its control; that
+        // control gets it back when the window closes.
+        const QPointer<QWidget> had = opener->focusWidget();
         opener->setEnabled(false);
         QPointer<QWidget> guard(opener);
-        QObject::connect(w, &QObject::destroyed, [guard] {
+        QObject::connect(w, &QObject::destroyed, [guard, had] {
             if (guard) {
                 guard->setEnabled(true);
                 guard->activateWindow();
-                guard->setFocus();
+                giveFocusBack(guard, had);
             }
         });
     }
@@ -103,6 +109,16 @@ QWidget* openOver(QWidget* opener, WindowKind kind)
         w->move(opener->frameGeometry().center() - w->rect().center());
     w->activateWindow();
     return w;
+}
+
+void giveFocusBack(QWidget* window, QWidget* control)
+{
+    QWidget* target = control;
+    if (!target || target->window() != window || !target->isEnabled() || !target->isVisible()) {
+        const auto* main = qobject_cast<const MainWindow*>(window);
+        target = main ? main->defaultFocus() : nullptr;
+    }
+    (target ? target : window)->setFocus(Qt::OtherFocusReason);
 }
 
 void endProgram()
@@ -139,6 +155,39 @@ void installLastWindowRule()
     });
 }
 
+namespace {
+
+class EnterPressesButtons final : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (!button || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            (key->modifiers() & ~Qt::KeypadModifier) || key->isAutoRepeat() || !button->isEnabled())
+            return false;
+        // Qt's dialogs do this themselves.
+        if (qobject_cast<const QDialog*>(button->window()))
+            return false;
+        button->click();
+        return true;
+    }
+};
+
+} // namespace
+
+void installEnterRule()
+{
+    static QPointer<EnterPressesButtons> rule; // gone with the application
+    if (!rule) {
+        rule = new EnterPressesButtons;
+        rule->setParent(qApp);
+        qApp->installEventFilter(rule);
+    }
+}
+
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {}
 
 void showBookAgainEverywhere()
@@ -148,13 +197,19 @@ void showBookAgainEverywhere()
             w->showBookAgain();
 }
 
+namespace {
+// Main windows are placed within the screen's free area (without panels and
+// docks), and their placement is kept relative to its top-left corner.
+QRect freeArea(const QScreen* s) { return s ? s->availableGeometry() : QRect(0, 0, 1024, 768); }
+} // namespace
+
 void MainWindow::restorePlacement()
 {
-    const QScreen* s = screen();
-    const QRect screenRect = s ? s->geometry() : QRect(0, 0, 1024, 768);
-    const Placement p = readPlacement(twipsX(screenRect.width()), twipsY(screenRect.height()));
+    const QRect area = freeArea(screen());
+    const double areaWidth = twipsX(area.width()), areaHeight = twipsY(area.height());
+    const Placement p = keepWithin(readPlacement(areaWidth, areaHeight), areaWidth, areaHeight);
     resize(pxX(p.width), pxY(p.height));
-    move(screenRect.left() + pxX(p.left), screenRect.top() + pxY(p.top));
+    move(area.left() + pxX(p.left), area.top() + pxY(p.top));
     maximised_ = p.state == StateMaximised;
 }
 
@@ -170,8 +225,7 @@ void MainWindow::savePlacement()
 {
     Placement p;
     p.state = isMinimized() ? StateMinimised : (isMaximized() ? StateMaximised : StateNormal);
-    const QScreen* s = screen();
-    const QPoint origin = s ? s->geometry().topLeft() : QPoint();
+    const QPoint origin = freeArea(screen()).topLeft();
     p.width = twipsX(width());
     p.height = twipsY(height());
     p.left = twipsX(x() - origin.x());

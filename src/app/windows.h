@@ -50,6 +50,11 @@ QWidget* switchTo(QWidget* from, WindowKind to);
 // It is centred on the opener unless it placed itself (moved) when built.
 QWidget* openOver(QWidget* opener, WindowKind kind);
 
+// Gives the keyboard focus in window back to control, which had it before a
+// secondary window took its place; to the window's usual control when
+// control is gone, hidden or disabled.
+void giveFocusBack(QWidget* window, QWidget* control);
+
 // Ends the program (the event loop returns).
 void endProgram();
 bool endRequested();
@@ -58,6 +63,9 @@ void resetWindows(); // closes every window and forgets the registrations
 void installLastWindowRule();
 // Lets every open main window show the book again (showBookAgain).
 void showBookAgainEverywhere();
+// Enter (Return or the keypad's) presses the push button that has the
+// focus in every window, as it does in Qt's dialogs.
+void installEnterRule();
 
 // The browse, add and edit windows: placement restored when built and
 // saved when closed; closing one while endOnUnload holds ends the program.
@@ -72,6 +80,8 @@ public:
     // The open book was replaced by a newer version from disk: lists are
     // filled again, what was chosen stays chosen where it still exists.
     virtual void showBookAgain() {}
+    // The control that takes the keyboard when no other has it.
+    virtual QWidget* defaultFocus() const { return nullptr; }
 
 protected:
     void restorePlacement();

@@ -123,7 +123,8 @@ BackupOutcome backupRecipes(QString& proposal, const BackupProgress& progress)
 {
     FileRequest request;
     request.title = fetchText(285);
-    request.filter = QStringLiteral("(*.xml) |*.xml|");
+    request.filter = fetchText(Str::RecipeBooksFilter) + QStringLiteral("|*.xml|");
+    request.kind = FileKind::Backup;
     request.defaultExt = QStringLiteral("xml");
     request.askBeforeReplacing = false; // asked below, after the book check
     BackupOutcome outcome = BackupOutcome::Cancelled;

@@ -84,11 +84,12 @@ void frmBr::buildControls()
     fraBotLeft = named(new QFrame(fraBack), "fraBotLeft");
     fraRight = named(new QFrame(fraBack), "fraRight");
 
-    cboCats = named(new QComboBox(fraTopLeft), "cboCats");
+    cboCats = named(new NameBox(fraTopLeft), "cboCats");
     cboCats->setEditable(false);
     lstRecs = named(new QListWidget(fraTopLeft), "lstRecs");
     lstRecs->setSelectionMode(QAbstractItemView::SingleSelection);
     lstRecs->setUniformItemSizes(true);
+    shortenLongEntries(lstRecs);
     lstRecs->setMouseTracking(true);
     lstRecs->viewport()->installEventFilter(this);
     lstRecs->installEventFilter(this);
@@ -262,6 +263,8 @@ void frmBr::arrange()
     if (!lblImgLoc->text().isEmpty())
         showRecipeImage(lblImgLoc->text());
 }
+
+QWidget* frmBr::defaultFocus() const { return lstRecs; }
 
 int frmBr::selectedCategory() const
 {

@@ -53,6 +53,7 @@ public:
 
     // Category position of the selected category entry, or -1.
     int selectedCategory() const;
+    QWidget* defaultFocus() const override;
 
     QLabel* lblBorder[2];
     QFrame *fraBack, *fraTopLeft, *fraBotLeft, *fraRight;

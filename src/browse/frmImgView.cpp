@@ -104,10 +104,11 @@ void frmImgView::closeEvent(QCloseEvent* event)
         if (!c.flag)
             continue;
         c.flag = false;
+        // The control that had the keyboard gets it back as the viewer goes
+        // (openOver()).
         if (QWidget* opener = instance(c.kind)) {
             opener->setEnabled(true);
             opener->activateWindow();
-            opener->setFocus();
         }
     }
     event->accept();

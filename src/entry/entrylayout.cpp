@@ -1,5 +1,7 @@
 #include "entry/entrylayout.h"
 
+#include <QtGlobal>
+
 #include <cmath>
 
 namespace bd {
@@ -12,7 +14,7 @@ int findExtraSpace(double F, double fixedHeights)
     return int(std::nearbyint(extra)); // the default rounding mode: halves to even
 }
 
-EntryLayout layoutEntry(double innerWidth, double innerHeight, double degWidth, double degHeight)
+EntryLayout layoutEntry(double innerWidth, double innerHeight, double degWidth, double degHeight, double captionWidth)
 {
     EntryLayout l;
     l.lblBorder[0] = {15, 0, innerWidth, bannerHeight};
@@ -37,13 +39,22 @@ EntryLayout layoutEntry(double innerWidth, double innerHeight, double degWidth, 
     l.lblDeg = {boxLeft + w - degWidth, l.txtPrep.top - degHeight, degWidth, degHeight};
 
     const double reachLeft = l.txtTitle.right() + 60;
+    // A caption longer than the room left of the boxes takes some of theirs.
+    const double room = l.fraStatic.left + EntryDesign::Label7.right() - reachLeft;
+    const double taken = qBound(0.0, captionWidth - room, EntryDesign::txtPT.width - kFieldBoxLeast);
     auto fieldLabel = [&](const TRect& design) {
-        const double right = l.fraStatic.left + design.right();
+        const double right = l.fraStatic.left + design.right() + taken;
         return TRect{reachLeft, l.fraStatic.top + design.top, right - reachLeft, design.height};
+    };
+    auto fieldBox = [taken](const TRect& design) {
+        return TRect{design.left + taken, design.top, design.width - taken, design.height};
     };
     l.Label7 = fieldLabel(EntryDesign::Label7);
     l.Label9 = fieldLabel(EntryDesign::Label9);
     l.Label8 = fieldLabel(EntryDesign::Label8);
+    l.txtPT = fieldBox(EntryDesign::txtPT);
+    l.txtCT = fieldBox(EntryDesign::txtCT);
+    l.txtY = fieldBox(EntryDesign::txtY);
     return l;
 }
 

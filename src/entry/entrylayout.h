@@ -21,7 +21,7 @@ constexpr double minWidth = 9700, minHeight = 6900, maxSize = 60000;
 
 // Controls inside fraStatic: they never move.
 constexpr TRect lblCat{255, 0, 2415, 405};
-constexpr TRect cboACats{240, 480, 2445, 360};
+constexpr TRect cboACats{90, 480, 2700, 360};
 constexpr TRect Label7{-45, 1155, 1200, 285};
 constexpr TRect txtPT{1260, 1110, 1500, 360};
 constexpr TRect Label9{-45, 1590, 1200, 285};
@@ -48,7 +48,13 @@ struct EntryLayout {
     // right edge and top, but may reach left into the gap beside the large
     // boxes, where longer captions (Spanish) still fit.
     TRect Label7, Label9, Label8;
+    // Relative to fraStatic: the boxes beside those labels, narrowed from the
+    // left (never below kFieldBoxLeast) where a caption needs the room.
+    TRect txtPT, txtCT, txtY;
 };
+
+// The least width of the preparation time, cooking time and yield boxes.
+constexpr double kFieldBoxLeast = 900;
 
 // Height left over in fraDyn (height F) once the labels, the title box and
 // the base shares of the three large boxes are placed, less a bottom gap;
@@ -57,7 +63,9 @@ struct EntryLayout {
 int findExtraSpace(double F, double fixedHeights);
 
 // The whole window for an inner area of innerWidth x innerHeight; the
-// degree label measures degWidth x degHeight.
-EntryLayout layoutEntry(double innerWidth, double innerHeight, double degWidth, double degHeight);
+// degree label measures degWidth x degHeight and the longest caption of the
+// right column's field labels captionWidth.
+EntryLayout layoutEntry(double innerWidth, double innerHeight, double degWidth, double degHeight,
+                        double captionWidth = 0);
 
 } // namespace bd

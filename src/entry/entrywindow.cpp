@@ -30,8 +30,6 @@ using namespace EntryDesign;
 
 namespace {
 
-const char kPictureFilter[] = "(*.jpg, *.gif, *.bmp) |*.jpg;*.gif;*.bmp|";
-
 QLineEdit* lineBox(QWidget* parent, const char* name, int maxLength)
 {
     auto* t = named(new QLineEdit(parent), name);
@@ -94,7 +92,7 @@ void EntryWindow::buildControls()
     fraStatic = frame(fraDyn, "fraStatic");
     lblCat = label(fraStatic, "lblCat", Qt::AlignCenter);
     lblCat->setFont(headingFont(lblCat, font().pointSize()));
-    cboACats = named(new QComboBox(fraStatic), "cboACats");
+    cboACats = named(new NameBox(fraStatic), "cboACats");
     cboACats->setEditable(false);
     Label7 = label(fraDyn, "Label7", Qt::AlignRight | Qt::AlignVCenter);
     txtPT = lineBox(fraStatic, "txtPT", 13);
@@ -181,7 +179,11 @@ void EntryWindow::arrange()
     if (isMinimized())
         return;
     const double degWidth = twipsX(lblDeg->sizeHint().width()) + 60;
-    const EntryLayout l = layoutEntry(twipsX(inner_->width()), twipsY(inner_->height()), degWidth, labelHeight);
+    int caption = 0;
+    for (const QLabel* l : {Label7, Label9, Label8})
+        caption = qMax(caption, l->fontMetrics().horizontalAdvance(l->text()));
+    const EntryLayout l = layoutEntry(twipsX(inner_->width()), twipsY(inner_->height()), degWidth, labelHeight,
+                                      twipsX(caption) + 60);
     lblBorder[0]->setGeometry(toPixels(l.lblBorder[0]));
     lblBorder[1]->setGeometry(toPixels(l.lblBorder[1]));
     fraDyn->setGeometry(toPixels(l.fraDyn));
@@ -198,6 +200,9 @@ void EntryWindow::arrange()
     Label7->setGeometry(toPixels(l.Label7));
     Label9->setGeometry(toPixels(l.Label9));
     Label8->setGeometry(toPixels(l.Label8));
+    txtPT->setGeometry(toPixels(l.txtPT));
+    txtCT->setGeometry(toPixels(l.txtCT));
+    txtY->setGeometry(toPixels(l.txtY));
     lblDeg->raise();
 }
 
@@ -239,8 +244,11 @@ void EntryWindow::pictureButton()
 
 void EntryWindow::choosePicture()
 {
-    const FileRequest request{QStringLiteral("BD"), QString::fromLatin1(kPictureFilter), QString(),
-                              QStringLiteral("*.jpg")};
+    FileRequest request;
+    request.title = QStringLiteral("BD");
+    request.filter = fetchText(Str::PicturesFilter) + QLatin1Char('|') + picturePatterns().join(QLatin1Char(';'));
+    request.defaultExt = QStringLiteral("*.jpg");
+    request.kind = FileKind::Picture;
     const bool edit = twin_ == Twin::Edit;
     auto noPicture = [this] {
         setPictureCaptions(true);
@@ -253,7 +261,8 @@ void EntryWindow::choosePicture()
             return;
         }
         if (!pictureNameAccepted(*chosen)) {
-            msgBox(Str::PictureTypeWrong, Buttons::Ok, Icon::None, QStringLiteral(" (*.jpg, *.gif, *.bmp)"));
+            msgBox(Str::PictureTypeWrong, Buttons::Ok, Icon::None,
+                   QStringLiteral(" (") + picturePatterns().join(QStringLiteral(", ")) + QLatin1Char(')'));
             continue;
         }
         clearPicture();
@@ -305,6 +314,8 @@ void EntryWindow::about()
 }
 
 // ---- Categories ----
+
+QWidget* EntryWindow::defaultFocus() const { return txtTitle; }
 
 int EntryWindow::selectedCategory() const
 {

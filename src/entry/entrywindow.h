@@ -64,6 +64,7 @@ public:
     // The selected category's position in the book, or -1 for none or
     // "[new category..]".
     int selectedCategory() const;
+    QWidget* defaultFocus() const override;
     // The window's fields as the store takes them.
     Recipe recipeInput() const;
     // Puts text into a one-line box whole, even beyond the box's typing limit.

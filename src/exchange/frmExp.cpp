@@ -41,7 +41,7 @@ frmExp::frmExp(QWidget* parent) : Wizard("frmExp", WindowKind::Br, kWidth)
 {
     setParent(parent, Qt::Window);
     picChoose = addPage("picChoose");
-    cboCats = named(new QComboBox(picChoose), "cboCats");
+    cboCats = named(new NameBox(picChoose), "cboCats");
     lblAvail = label(picChoose, "lblAvail");
     lstRecs = named(new QListWidget(picChoose), "lstRecs");
     cmdROne = mover(picChoose, "cmdROne", ">", 1000);
@@ -52,6 +52,8 @@ frmExp::frmExp(QWidget* parent) : Wizard("frmExp", WindowKind::Br, kWidth)
     lstExp = named(new QListWidget(picChoose), "lstExp");
     lstHid = named(new QListWidget(picChoose), "lstHid");
     lstHid->hide();
+    wrapLongEntries(lstRecs);
+    wrapLongEntries(lstExp);
     place(cboCats, {120, 60, 2700, 330});
     place(lblAvail, {120, 450, 2700, 255});
     place(lstRecs, {120, 720, 2700, 2445});

@@ -40,6 +40,7 @@ frmImp::frmImp(QWidget* parent) : Wizard("frmImp", WindowKind::Add, kWidth)
     picFile = addFilePage("picFile", lblImpBrowse, "lblImpBrowse", cmdBrowse, "cmdBrowse");
     picRecipes = addPage("picRecipes");
     lstImpRecs = named(new QListWidget(picRecipes), "lstImpRecs");
+    wrapLongEntries(lstImpRecs);
     cmdChkAll = named(new QPushButton(picRecipes), "cmdChkAll");
     cmdUnchkAll = named(new QPushButton(picRecipes), "cmdUnchkAll");
     place(lstImpRecs, {120, 60, kWidth - 1920, 3165});

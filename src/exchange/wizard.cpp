@@ -58,8 +58,17 @@ Wizard::Wizard(const char* name, WindowKind back, double width) : QWidget(nullpt
                 button->click();
         });
     };
-    press(QKeySequence(Qt::Key_Return), cmdNext);
-    press(QKeySequence(Qt::Key_Enter), cmdNext);
+    // Enter presses the button that has the focus (browse on the file
+    // page), and Next from anywhere else.
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, this, [this] {
+            auto* focused = qobject_cast<QPushButton*>(focusWidget());
+            QPushButton* button = focused && focused->isVisible() ? focused : cmdNext;
+            if (button->isEnabled())
+                button->click();
+        });
+    }
     press(QKeySequence(Qt::ALT | Qt::Key_Right), cmdNext);
     press(QKeySequence(Qt::ALT | Qt::Key_Left), cmdBack);
     press(QKeySequence(Qt::Key_Escape), cmdCancel);
@@ -131,7 +140,10 @@ std::optional<QString> Wizard::chooseBookFile(bool forSaving, const QString& tit
 {
     FileRequest request;
     request.title = title;
-    request.filter = filter.isEmpty() ? QStringLiteral("BD XML (*.xml)|*.xml|(*.*)|*.*") : filter;
+    request.filter = filter.isEmpty()
+                         ? QStringLiteral("BD XML|*.xml|") + fetchText(Str::AllFilesFilter) + QStringLiteral("|*")
+                         : filter;
+    request.kind = forSaving ? FileKind::Export : FileKind::Import;
     request.fileName = file_.isEmpty() ? QStringLiteral("*.xml") : file_;
     request.defaultExt = QStringLiteral("xml");
     request.askBeforeReplacing = false; // the export asks once the file is chosen

@@ -49,17 +49,19 @@ bool validEmail(QString& address)
     const QString& local = parts[0];
     if (local.isEmpty() || !lowerOrDigit(local[0]))
         return false;
+    // "+" marks a sub-address (ann+recipes@...), as many providers offer.
     for (QChar c : local)
-        if (!lowerOrDigit(c) && c != QLatin1Char('.') && c != QLatin1Char('_'))
+        if (!lowerOrDigit(c) && c != QLatin1Char('.') && c != QLatin1Char('_') && c != QLatin1Char('+'))
             return false;
     const QStringList labels = parts[1].split(QLatin1Char('.'));
     if (labels.size() < 2)
         return false;
     for (const QString& label : labels) {
-        if (label.size() < 2)
+        // Hyphens join the parts of a name (t-online.de), never start or end it.
+        if (label.size() < 2 || label.front() == QLatin1Char('-') || label.back() == QLatin1Char('-'))
             return false;
         for (QChar c : label)
-            if (!lowerOrDigit(c))
+            if (!lowerOrDigit(c) && c != QLatin1Char('-'))
                 return false;
     }
     return topLevelDomains().contains(labels.last());

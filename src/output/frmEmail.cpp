@@ -63,6 +63,7 @@ frmEmail::frmEmail(QWidget* parent) : QWidget(parent, Qt::Window)
     txtRecipE = named(new QLineEdit(Picture2), "txtRecipE");
     lstEmailRecs = named(new QListWidget(Picture2), "lstEmailRecs");
     lstEmailRecs->setUniformItemSizes(true);
+    shortenLongEntries(lstEmailRecs);
     cmdChkAll = named(new QPushButton(Picture2), "cmdChkAll");
     cmdUnchkAll = named(new QPushButton(Picture2), "cmdUnchkAll");
     lblInetCn = label(Picture2, "lblInetCn");
@@ -144,15 +145,6 @@ frmEmail::frmEmail(QWidget* parent) : QWidget(parent, Qt::Window)
     txtYourE->setText(readValue(QStringLiteral("FromEmail")));
     applyColours(this, kEmailColours);
     colourBannerShadow(lblBorder[1]);
-    // Locked fields (while sending) show their text dimmed.
-    for (QWidget* w : std::initializer_list<QWidget*>{txtYourN, txtYourE, txtRecipN, txtRecipE, lstEmailRecs}) {
-        QPalette p = w->palette();
-        const QColor back = p.color(QPalette::Base), fore = p.color(QPalette::Text);
-        p.setColor(QPalette::Disabled, QPalette::Text,
-                   QColor((back.red() + fore.red()) / 2, (back.green() + fore.green()) / 2,
-                          (back.blue() + fore.blue()) / 2));
-        w->setPalette(p);
-    }
     InitEmailXML();
     resize(sizeHint().expandedTo(QSize(pxX(9600), pxY(6600))));
     if (const QScreen* screen = QGuiApplication::primaryScreen())

@@ -70,7 +70,8 @@ void frmPlainText::saveRecipe()
         return;
     FileRequest request;
     request.title = fetchText(138);
-    request.filter = QStringLiteral("(*.txt)|*.txt");
+    request.filter = fetchText(Str::TextFilesFilter) + QStringLiteral("|*.txt");
+    request.kind = FileKind::PlainText;
     request.fileName = shown_.title;
     const std::optional<QString> path = dialogs().saveFile(request);
     if (!path || path->isEmpty())

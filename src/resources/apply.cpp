@@ -5,11 +5,17 @@
 #include "resources/strings.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QAction>
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
+#include <QHelpEvent>
 #include <QLineEdit>
+#include <QToolTip>
+#include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextEdit>
@@ -18,6 +24,81 @@
 namespace bd {
 
 namespace {
+
+const char kFitsWidth[] = "entriesFitWidth";
+
+// Entries of a list: a long one wraps to the list's width where the list
+// wraps its entries, and tick boxes, once given colours of their own, show
+// an empty box on the list's background and a tick in the box.
+class ListDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void setTickColours(const QColor& box, const QColor& mark)
+    {
+        box_ = box;
+        mark_ = mark;
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const auto* list = qobject_cast<const QListView*>(option.widget);
+        if (!list || !list->property(kFitsWidth).toBool())
+            return QStyledItemDelegate::sizeHint(option, index);
+        // As wide as the list: a long text wraps there or ends in "...".
+        QStyleOptionViewItem o = option;
+        o.rect.setWidth(list->viewport()->width());
+        QSize size = QStyledItemDelegate::sizeHint(o, index);
+        size.setWidth(o.rect.width());
+        return size;
+    }
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override
+    {
+        // A shortened entry shows whole as a tip.
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (event->type() == QEvent::ToolTip && !index.data(Qt::ToolTipRole).isValid() &&
+            option.fontMetrics.horizontalAdvance(text) > option.rect.width() - 8) {
+            QToolTip::showText(event->globalPos(), text, view);
+            return true;
+        }
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    }
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        QStyleOptionViewItem o = option;
+        initStyleOption(&o, index);
+        if (!box_.isValid() || !(o.features & QStyleOptionViewItem::HasCheckIndicator))
+            return;
+        const QWidget* view = o.widget;
+        QStyle* style = view ? view->style() : QApplication::style();
+        QStyleOptionViewItem tick = o;
+        tick.rect = style->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &o, view);
+        tick.state &= ~(QStyle::State_On | QStyle::State_Off | QStyle::State_NoChange | QStyle::State_Selected);
+        tick.state |= o.checkState == Qt::Checked            ? QStyle::State_On
+                      : o.checkState == Qt::PartiallyChecked ? QStyle::State_NoChange
+                                                             : QStyle::State_Off;
+        const bool on = o.state & QStyle::State_Enabled;
+        const QColor box = on ? box_ : dimmedText(box_, mark_);
+        for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            tick.palette.setColor(g, QPalette::Base, box);
+            tick.palette.setColor(g, QPalette::Window, box);
+            tick.palette.setColor(g, QPalette::Text, mark_);
+        }
+        style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &tick, painter, view);
+    }
+
+private:
+    QColor box_, mark_;
+};
+
+ListDelegate* listDelegate(QAbstractItemView* view)
+{
+    if (auto* d = dynamic_cast<ListDelegate*>(view->itemDelegate()))
+        return d;
+    auto* d = new ListDelegate(view);
+    view->setItemDelegate(d);
+    return d;
+}
 
 void setCaption(QObject* o, const QString& text)
 {
@@ -98,6 +179,32 @@ void setForeColour(QWidget* w, const QColor& c)
         setForeColour(combo->view(), c);
 }
 
+void wrapLongEntries(QListView* list)
+{
+    list->setWordWrap(true);
+    list->setUniformItemSizes(false);
+    shortenLongEntries(list);
+}
+
+void shortenLongEntries(QListView* list)
+{
+    list->setProperty(kFitsWidth, true);
+    list->setTextElideMode(Qt::ElideRight);
+    list->setResizeMode(QListView::Adjust);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    listDelegate(list);
+}
+
+void setDisabledText(QWidget* w, const QColor& c)
+{
+    QPalette p = w->palette();
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, c);
+    w->setPalette(p);
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        setDisabledText(combo->view(), c);
+}
+
 void setTextSize(QWidget* w, int points)
 {
     QFont f = w->font();
@@ -107,27 +214,44 @@ void setTextSize(QWidget* w, int points)
 
 void applyColours(QWidget* window, const ColourTable& t)
 {
+    const SchemeColours s = currentColours();
+    // Frames: their own labels, unless coloured, keep the toolkit's text
+    // colour, made readable on the frame, switched on or off.
+    auto frame = [&s](QWidget* w) {
+        setBackColour(w, s.frameBack);
+        setForeColour(w, s.windowText);
+        setDisabledText(w, dimmedText(s.windowText, s.frameBack));
+    };
     if (t.ownBackground)
-        setBackColour(window, fetchColor(RoleFrameBack));
-    forEachNamed(window, t.frames, [](QWidget* w) { setBackColour(w, fetchColor(RoleFrameBack)); });
-    forEachNamed(window, t.buttons, [](QWidget* w) {
+        frame(window);
+    forEachNamed(window, t.frames, frame);
+    forEachNamed(window, t.buttons, [&s](QWidget* w) {
         if (!qobject_cast<QAbstractButton*>(w)) { // a frame holding buttons
-            setBackColour(w, fetchColor(RoleButtonBack));
+            setBackColour(w, s.buttonBack);
             return;
         }
         QPalette p = w->palette();
-        p.setColor(QPalette::Button, fetchColor(RoleButtonBack));
+        p.setColor(QPalette::Button, s.buttonBack);
+        p.setColor(QPalette::ButtonText, s.buttonText);
+        p.setColor(QPalette::Disabled, QPalette::ButtonText, s.buttonTextDisabled);
         w->setPalette(p);
     });
-    forEachNamed(window, t.panels, [](QWidget* w) { setBackColour(w, fetchColor(RoleContentBack)); });
-    forEachNamed(window, t.labels, [](QWidget* w) {
+    forEachNamed(window, t.panels, [&s](QWidget* w) { setBackColour(w, s.contentBack); });
+    forEachNamed(window, t.labels, [&s](QWidget* w) {
         QPalette p = w->palette();
-        p.setColor(QPalette::WindowText, fetchColor(RoleLabelFore));
+        p.setColor(QPalette::WindowText, s.labelText);
         w->setPalette(p);
     });
-    forEachNamed(window, t.content, [](QWidget* w) {
-        setBackColour(w, fetchColor(RoleContentBack));
-        setForeColour(w, fetchColor(RoleContentFore));
+    forEachNamed(window, t.content, [&s](QWidget* w) {
+        setBackColour(w, s.contentBack);
+        setForeColour(w, s.contentText);
+        setDisabledText(w, s.contentTextDisabled);
+        QPalette p = w->palette();
+        p.setColor(QPalette::Highlight, s.highlight);
+        p.setColor(QPalette::HighlightedText, s.highlightedText);
+        w->setPalette(p);
+        if (auto* view = qobject_cast<QAbstractItemView*>(w))
+            listDelegate(view)->setTickColours(s.checkBox, s.checkMark);
     });
     forEachNamed(window, t.content, [](QWidget* w) { setTextSize(w, G.textFontSize); });
     forEachNamed(window, t.fontSized, [](QWidget* w) { setTextSize(w, G.textFontSize); });
@@ -136,7 +260,7 @@ void applyColours(QWidget* window, const ColourTable& t)
 void colourBannerShadow(QWidget* shadow)
 {
     QPalette p = shadow->palette();
-    p.setColor(QPalette::WindowText, fetchColor(RoleContentBack));
+    p.setColor(QPalette::WindowText, currentColours().contentBack);
     shadow->setPalette(p);
 }
 

@@ -7,6 +7,7 @@
 class QWidget;
 class QObject;
 class QColor;
+class QListView;
 
 namespace bd {
 
@@ -18,6 +19,14 @@ void applyBilingualCaptions(QWidget* window, const BilingualTable& table);
 void setBackColour(QWidget* w, const QColor& c);
 void setForeColour(QWidget* w, const QColor& c);
 void setTextSize(QWidget* w, int points);
+// A long entry of list wraps onto further lines rather than running out of
+// sight.
+void wrapLongEntries(QListView* list);
+// A long entry of list ends in "..." and shows whole as a tip; for lists
+// that may hold very many entries, which keep one height for all.
+void shortenLongEntries(QListView* list);
+// The text colour of w (and of a combo box's list) while it is switched off.
+void setDisabledText(QWidget* w, const QColor& c);
 // The banner's shadow copy takes the panel colour, so it shows behind the
 // heading's text in every scheme.
 void colourBannerShadow(QWidget* shadow);

@@ -4,6 +4,8 @@
 #include "resources/strings.h"
 
 #include <QGuiApplication>
+
+#include <cmath>
 #include <QPalette>
 
 namespace bd {
@@ -39,5 +41,112 @@ QColor fetchColor(int role)
 {
     return colourFromValue(colourValue(2000 + G.colorBase + role));
 }
+
+namespace {
+
+double luminance(const QColor& c)
+{
+    auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+QColor mixed(const QColor& from, const QColor& to, double share)
+{
+    return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * share),
+                            float(from.greenF() + (to.greenF() - from.greenF()) * share),
+                            float(from.blueF() + (to.blueF() - from.blueF()) * share));
+}
+
+// c moved toward end (black or white) just far enough to read against
+// other; an invalid colour when even end does not.
+QColor towards(const QColor& c, const QColor& end, const QColor& other)
+{
+    if (contrastRatio(end, other) < kReadableContrast)
+        return QColor();
+    for (int step = 0; step <= 100; ++step) {
+        const QColor m = mixed(c, end, step / 100.0);
+        if (contrastRatio(m, other) >= kReadableContrast)
+            return m;
+    }
+    return end;
+}
+
+QColor awayFrom(const QColor& c, const QColor& other)
+{
+    return luminance(c) < luminance(other) ? QColor(Qt::black) : QColor(Qt::white);
+}
+
+// The pair made readable: the text moves first; where it cannot (black or
+// white already), the background moves away from it.
+void makeReadable(QColor& fore, QColor& back)
+{
+    if (contrastRatio(fore, back) >= kReadableContrast)
+        return;
+    const QColor moved = towards(fore, awayFrom(fore, back), back);
+    if (moved.isValid()) {
+        fore = moved;
+        return;
+    }
+    const QColor movedBack = towards(back, awayFrom(back, fore), fore);
+    if (movedBack.isValid())
+        back = movedBack;
+    else
+        fore = readableOn(fore, back);
+}
+
+QColor toolkit(QPalette::ColorRole role)
+{
+    const QPalette palette = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::palette()
+                                                                                          : QPalette();
+    return palette.color(QPalette::Active, role);
+}
+
+} // namespace
+
+double contrastRatio(const QColor& a, const QColor& b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+QColor readableOn(const QColor& fore, const QColor& back)
+{
+    if (contrastRatio(fore, back) >= kReadableContrast)
+        return fore;
+    const QColor moved = towards(fore, awayFrom(fore, back), back);
+    if (moved.isValid())
+        return moved;
+    // Mid-tone behind: the other way.
+    const QColor other = awayFrom(fore, back) == QColor(Qt::black) ? QColor(Qt::white) : QColor(Qt::black);
+    return towards(fore, other, back).isValid() ? towards(fore, other, back) : other;
+}
+
+QColor dimmedText(const QColor& fore, const QColor& back) { return readableOn(mixed(fore, back, 0.5), back); }
+
+SchemeColours schemeColours(int colorBase)
+{
+    auto role = [colorBase](int r) { return colourFromValue(colourValue(2000 + colorBase + r)); };
+    SchemeColours s;
+    s.buttonBack = role(RoleButtonBack);
+    s.buttonText = readableOn(toolkit(QPalette::ButtonText), s.buttonBack);
+    s.buttonTextDisabled = dimmedText(s.buttonText, s.buttonBack);
+    s.contentBack = role(RoleContentBack);
+    s.contentText = role(RoleContentFore);
+    makeReadable(s.contentText, s.contentBack);
+    s.contentTextDisabled = dimmedText(s.contentText, s.contentBack);
+    s.highlight = toolkit(QPalette::Highlight);
+    s.highlightedText = toolkit(QPalette::HighlightedText);
+    makeReadable(s.highlightedText, s.highlight);
+    // An empty box shows in the text's colour; its tick in the list's.
+    s.checkBox = s.contentText;
+    s.checkMark = s.contentBack;
+    s.frameBack = role(RoleFrameBack);
+    s.windowBack = toolkit(QPalette::Window);
+    s.labelText = readableOn(readableOn(role(RoleLabelFore), s.frameBack), s.windowBack);
+    s.windowText = readableOn(toolkit(QPalette::WindowText), s.frameBack);
+    return s;
+}
+
+SchemeColours currentColours() { return schemeColours(G.colorBase); }
 
 } // namespace bd

@@ -25,4 +25,32 @@ QColor colourFromValue(qint32 value);
 // The colour of role in the current scheme (entry 2000 + colorBase + role).
 QColor fetchColor(int role);
 
+// Text is read against what is behind it with at least this contrast.
+constexpr double kReadableContrast = 4.5;
+
+// The contrast of two colours from their relative luminance: 1 (the same)
+// to 21 (black on white).
+double contrastRatio(const QColor& a, const QColor& b);
+// fore, or the colour nearest to it on its way to black or to white (away
+// from back) that reads on back with the readable contrast.
+QColor readableOn(const QColor& fore, const QColor& back);
+// Text of a control that is switched off: half way from fore to back, then
+// as near to that as still reads on back.
+QColor dimmedText(const QColor& fore, const QColor& back);
+
+// The colours a scheme is shown in: its table's colours, with text colours
+// (and, where the text is black or white already, the content background)
+// moved just far enough for every text to read against what is behind it.
+struct SchemeColours {
+    QColor buttonBack, buttonText, buttonTextDisabled;
+    QColor contentBack, contentText, contentTextDisabled;
+    QColor highlight, highlightedText; // the chosen entry of a list
+    QColor checkBox, checkMark;        // ticks in a list, on contentBack
+    QColor frameBack, labelText;       // labels take labelText on frames and on the window
+    QColor windowBack, windowText;     // the toolkit's window, and uncoloured labels on frames
+};
+SchemeColours schemeColours(int colorBase);
+// Those of the current scheme.
+SchemeColours currentColours();
+
 } // namespace bd

@@ -162,6 +162,8 @@ enum : int {
     SnapshotUnreadable = 821,
     TrashEmptyNote = 822,
     BookReloadFailed = 823,
+    PicturesFilter = 770,  // file types of the picture dialog
+    TextFilesFilter = 771, // ... and of the plain-text view's save dialog
 };
 }
 

@@ -297,6 +297,9 @@ const StringEntry kStringTable[] = {
     {821, "unreadable"},
     {822, "The trash is empty."},
     {823, "The snapshot could not be put in place; the recipe book is as it was."},
+    // File types of the file dialogs (770-779)
+    {770, "Pictures"},
+    {771, "Text files"},
     // Spanish (English id + 300)
     {400, "BD | Explorar recetas"},
     {401, "EXPLORAR RECETAS"},
@@ -589,6 +592,8 @@ const StringEntry kStringTable[] = {
     {1121, "ilegible"},
     {1122, "La papelera está vacía."},
     {1123, "No se pudo poner la copia en su lugar; el recetario sigue como estaba."},
+    {1070, "Dibujos"},
+    {1071, "Archivos de texto"},
     // Colour schemes: 2000 + scheme offset + role
     {2000, "9483944"},
     {2001, "7756866"},

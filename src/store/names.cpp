@@ -170,6 +170,12 @@ bool pictureNameAccepted(const QString& path)
     return false;
 }
 
+QStringList picturePatterns()
+{
+    return {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.jpe"), QStringLiteral("*.gif"),
+            QStringLiteral("*.bmp")};
+}
+
 bool inFolder(const QString& path, const QString& folder)
 {
     const QFileInfo file(path);

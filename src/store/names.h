@@ -82,6 +82,9 @@ QString getNewFileName(const QString& name, const QString& middle);
 // True for names the picture dialog accepts: the last three characters,
 // lower-cased, are gif, jpg, bmp, peg or jpe.
 bool pictureNameAccepted(const QString& path);
+// The file types pictureNameAccepted() takes, as file-dialog patterns
+// ("*.jpg", ...).
+QStringList picturePatterns();
 
 // True when path lies directly in folder (both compared as cleaned
 // absolute paths, through symbolic links when both exist).

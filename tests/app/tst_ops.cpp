@@ -26,11 +26,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -153,6 +155,70 @@ private slots:
             QVERIFY(!steps.done()); // no question
         }
         setDialogs(&env.dialogs);
+    }
+
+    // Each kind of file dialog opens where the cook last chose a file of
+    // that kind, and at first (or when that folder is gone) in Pictures or
+    // Documents.
+    void fileDialogsOpenWhereTheLastFileOfTheirKindWas()
+    {
+        bdtest::TestEnv env;
+        const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+        const QString home = env.root() + QStringLiteral("/home");
+        for (const char* folder : {"/Pictures", "/Documents", "/cakes", "/photos"})
+            QVERIFY(QDir().mkpath(home + QLatin1String(folder)));
+        qputenv("HOME", home.toUtf8());
+        qunsetenv("XDG_CONFIG_HOME");
+        QtDialogs qt;
+        setDialogs(&qt);
+        FileRequest backup;
+        backup.fileName = QStringLiteral("bd_backup.xml");
+        backup.kind = FileKind::Backup;
+        backup.askBeforeReplacing = false;
+        FileRequest picture;
+        picture.kind = FileKind::Picture;
+        QString opened, proposed;
+        auto openedIn = [&](QWidget* dialog) {
+            opened = qobject_cast<QFileDialog*>(dialog)->directory().absolutePath();
+            proposed = qobject_cast<QFileDialog*>(dialog)->selectedFiles().value(0);
+        };
+        auto run = [&](const FileRequest& request, std::function<void(QWidget*)> answer) {
+            opened.clear();
+            ModalSteps steps({[&](QWidget* dialog) {
+                openedIn(dialog);
+                answer(dialog);
+            }});
+            const std::optional<QString> chosen = request.kind == FileKind::Picture ? dialogs().openFile(request)
+                                                                                    : dialogs().saveFile(request);
+            return chosen;
+        };
+
+        const std::optional<QString> cakes = home + QStringLiteral("/cakes/b.xml");
+        QCOMPARE(run(backup, saveAs(*cakes)), cakes);
+        QCOMPARE(opened, home + QStringLiteral("/Documents"));
+        // The next backup proposes its name in that folder; a picture still
+        // starts in Pictures, and a cancelled dialog changes nothing.
+        QCOMPARE(run(backup, reject), std::nullopt);
+        QCOMPARE(opened, home + QStringLiteral("/cakes"));
+        QCOMPARE(proposed, home + QStringLiteral("/cakes/bd_backup.xml"));
+        QCOMPARE(run(picture, reject), std::nullopt);
+        QCOMPARE(opened, home + QStringLiteral("/Pictures"));
+        const std::optional<QString> pie = home + QStringLiteral("/photos/pie.jpeg");
+        bdtest::writeFile(*pie, bdtest::pngBytes(4, 4));
+        QCOMPARE(run(picture, saveAs(*pie)), pie);
+        QCOMPARE(run(picture, reject), std::nullopt);
+        QCOMPARE(opened, home + QStringLiteral("/photos"));
+        QCOMPARE(run(backup, reject), std::nullopt);
+        QCOMPARE(opened, home + QStringLiteral("/cakes"));
+        // The folder is gone: the default place again.
+        QVERIFY(QDir(home + QStringLiteral("/cakes")).removeRecursively());
+        QCOMPARE(run(backup, reject), std::nullopt);
+        QCOMPARE(opened, home + QStringLiteral("/Documents"));
+
+        setDialogs(&env.dialogs);
+        qputenv("HOME", oldHome);
+        if (!oldConfig.isEmpty())
+            qputenv("XDG_CONFIG_HOME", oldConfig);
     }
 
     // A window closed while its question is open (a button pressed behind
@@ -290,12 +356,22 @@ private slots:
     void saveStoresAndTheNextMainWindowShowsIt()
     {
         bdtest::TestEnv env;
+        QVERIFY(speakQtTextsInProgramLanguage());
+        auto undoText = [] {
+            QLineEdit box;
+            const std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+            return menu->actions().value(0)->text();
+        };
+        QVERIFY(undoText().startsWith(QStringLiteral("&Undo")));
         frmOps* w = openOps();
         w->cboColor->setCurrentIndex(1);
         w->cboLang->setCurrentIndex(1);
         w->cboText->setCurrentIndex(2);
         w->cmdSave->click();
         settle();
+        // Qt's own texts switch with the program's.
+        QVERIFY2(undoText().contains(QStringLiteral("Deshacer")), qPrintable(undoText()));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "&Open"), QStringLiteral("&Abrir"));
         QCOMPARE(readValue(QStringLiteral("color")), QStringLiteral("100"));
         QCOMPARE(readValue(QStringLiteral("language")), QStringLiteral("1"));
         QCOMPARE(readValue(QStringLiteral("textSize")), QStringLiteral("2"));

@@ -200,6 +200,35 @@ private slots:
                  50000.0);
     }
 
+    void restoredWindowStaysWithinTheScreen()
+    {
+        const double sw = 15360, sh = 11520;
+        auto restored = [&](const char* width, const char* height, const char* left, const char* top) {
+            const Placement p = restorePlacement(QLatin1String(width), QLatin1String(height), {}, QLatin1String(left),
+                                                 QLatin1String(top), sw, sh);
+            return keepWithin(p, sw, sh);
+        };
+        // Inside: where it was saved.
+        Placement p = restored("12000", "8000", "300", "450");
+        QCOMPARE((QList<double>{p.left, p.top, p.width, p.height}), (QList<double>{300, 450, 12000, 8000}));
+        // Left of or above the screen (a monitor that was there, or a
+        // negative value): against the edge, menu bar within reach.
+        p = restored("12000", "8000", "-20000", "-1");
+        QCOMPARE(p.left, 0.0);
+        QCOMPARE(p.top, 0.0);
+        // Taken by the rule (below screen size - 500) but reaching beyond
+        // the right and bottom edges: moved back in whole.
+        p = restored("12000", "8000", "14000", "10000");
+        QCOMPARE(p.left, sw - 12000);
+        QCOMPARE(p.top, sh - 8000);
+        // Larger than the screen: as large as the screen, at its corner.
+        p = restored("40000", "30000", "100", "100");
+        QCOMPARE((QList<double>{p.left, p.top, p.width, p.height}), (QList<double>{0, 0, sw, sh}));
+        // A screen smaller than the least window: the least size, at the corner.
+        p = keepWithin(restorePlacement({}, {}, {}, {}, {}, 9000, 6000), 9000, 6000);
+        QCOMPARE((QList<double>{p.left, p.top, p.width, p.height}), (QList<double>{0, 0, 9700, 6900}));
+    }
+
     void maximisedSavesOnlyItsState()
     {
         bdtest::TestEnv env;

@@ -1,5 +1,6 @@
 // The browse window driven as a user would: lists, display, remove, copy.
 
+#include "app/application.h"
 #include "app/globals.h"
 #include "app/helpwindow.h"
 #include "app/windows.h"
@@ -11,6 +12,7 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
@@ -66,6 +68,73 @@ class TestFrmBr : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() { resetWindows(); }
+
+    // About, the picture viewer, search and the plain-text view, closed
+    // each its own way, hand the keyboard back to the control that had it,
+    // or to the recipe list when that control can no longer take it.
+    void secondaryWindowsGiveTheKeyboardBack()
+    {
+        bdtest::TestEnv env;
+        fillBook(env);
+        registerStandardWindows();
+        auto* br = static_cast<frmBr*>(showWindow(WindowKind::Br));
+        QVERIFY(QTest::qWaitForWindowActive(br));
+        selectCategory(*br, QStringLiteral("pies"));
+        br->lstRecs->setCurrentRow(0); // apple pie, with its picture
+        auto press = [](WindowKind kind, const char* button) {
+            return [kind, button] { instance(kind)->findChild<QPushButton*>(QLatin1String(button))->click(); };
+        };
+        struct Case {
+            const char* name;
+            QWidget* control;
+            WindowKind kind;
+            std::function<void()> open, close;
+        };
+        const QList<Case> cases = {
+            {"about", br->lstRecs, WindowKind::About, [br] { br->mnuBrAbout->trigger(); },
+             press(WindowKind::About, "cmdOK")},
+            {"picture viewer", br->txtIng, WindowKind::ImgView, [br] { br->pictureView(); },
+             [] { QTest::keyClick(instance(WindowKind::ImgView), Qt::Key_Escape); }},
+            {"search", br->cboCats, WindowKind::Search, [br] { br->mnuSearch->trigger(); },
+             press(WindowKind::Search, "cmdCancel")},
+            {"plain text", br->txtPrep, WindowKind::PlainText, [br] { br->mnuPlainText->trigger(); },
+             press(WindowKind::PlainText, "cmdDone")},
+        };
+        for (const Case& c : cases) {
+            c.control->setFocus();
+            QTRY_COMPARE(QApplication::focusWidget(), c.control);
+            c.open();
+            QVERIFY2(instance(c.kind) && !br->isEnabled(), c.name);
+            QTRY_VERIFY2(QApplication::focusWidget() != c.control, c.name);
+            c.close();
+            QTRY_VERIFY2(!instance(c.kind), c.name);
+            QVERIFY(br->isEnabled());
+            QTRY_VERIFY2(QApplication::focusWidget() == c.control, c.name);
+        }
+        // Down moves through the recipes again.
+        br->lstRecs->setFocus();
+        br->mnuBrAbout->trigger();
+        press(WindowKind::About, "cmdOK")();
+        QTRY_COMPARE(QApplication::focusWidget(), br->lstRecs);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(br->lstRecs->currentRow(), 1);
+        // A control disabled meanwhile: the recipe list takes the keyboard.
+        br->cmdEdit->setFocus();
+        br->mnuBrAbout->trigger();
+        br->cmdEdit->setEnabled(false);
+        press(WindowKind::About, "cmdOK")();
+        QTRY_COMPARE(QApplication::focusWidget(), br->lstRecs);
+        // In the add window, typing goes on in the box it went to before.
+        QWidget* add = switchTo(br, WindowKind::Add);
+        QVERIFY(QTest::qWaitForWindowActive(add));
+        auto* notes = add->findChild<QPlainTextEdit*>(QStringLiteral("txtOther"));
+        notes->setFocus();
+        add->findChild<QAction*>(QStringLiteral("mnuAddAbout"))->trigger();
+        press(WindowKind::About, "cmdOK")();
+        QTRY_COMPARE(QApplication::focusWidget(), notes);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("warm"));
+        QCOMPARE(notes->toPlainText(), QStringLiteral("warm"));
+    }
 
     void listsAreSortedAndKeepBookPositions()
     {

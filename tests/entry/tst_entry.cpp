@@ -3,6 +3,7 @@
 // the hand-over back to the browse window.
 
 #include "app/application.h"
+#include "app/dialogs.h"
 #include "app/globals.h"
 #include "app/windows.h"
 #include "browse/frmBr.h"
@@ -10,6 +11,7 @@
 #include "entry/frmAdd.h"
 #include "entry/frmEdit.h"
 #include "resources/strings.h"
+#include "store/names.h"
 #include "store/store.h"
 #include "testsupport.h"
 
@@ -254,8 +256,16 @@ private slots:
         env.dialogs.files = {env.file(QStringLiteral("pics/cake.png")), std::nullopt};
         w->cmdAddImg->click();
         QCOMPARE(env.dialogs.messageIds(), QList<int>{193});
-        QCOMPARE(env.dialogs.calls[1].text, fetchText(193) + QStringLiteral(" (*.jpg, *.gif, *.bmp)"));
+        QCOMPARE(env.dialogs.calls[1].text, fetchText(193) + QStringLiteral(" (*.jpg, *.jpeg, *.jpe, *.gif, *.bmp)"));
         QVERIFY(w->cmdialog.fileName.isEmpty());
+        // The dialog offers every type the window takes, under one label
+        // that names them once; it comes back in the folder just chosen.
+        const FileRequest asked = env.dialogs.calls[0].request;
+        QCOMPARE(qtFilter(asked.filter), QStringLiteral("Pictures (*.jpg *.jpeg *.jpe *.gif *.bmp)"));
+        QVERIFY(asked.kind == FileKind::Picture);
+        QCOMPARE(env.dialogs.calls[2].request.folder, env.file(QStringLiteral("pics")));
+        for (const char* name : {"a.jpg", "a.JPEG", "a.jpe", "a.gif", "a.Bmp"})
+            QVERIFY2(pictureNameAccepted(QLatin1String(name)), name);
 
         // Not a picture, or an empty file: message 300, no picture.
         for (const char* bad : {"pics/text.jpg", "pics/empty.jpg"}) {
@@ -288,6 +298,15 @@ private slots:
                  QStringLiteral("recipes_Desserts_Cake.jpg"));
         QCOMPARE(env.read(QStringLiteral("images/recipes_Desserts_Cake.jpg")), env.read(QStringLiteral("pics/cake.jpg")));
         QVERIFY(w->picture().isNull());
+
+        // A JPEG named .jpe is taken and stored under that type.
+        env.write(QStringLiteral("pics/cake.jpe"), env.read(QStringLiteral("pics/cake.jpg")));
+        env.dialogs.files = {env.file(QStringLiteral("pics/cake.jpe"))};
+        w->cmdAddImg->click();
+        QVERIFY(!w->picture().isNull());
+        w->txtTitle->setText(QStringLiteral("Jpe cake"));
+        w->cmdAdd->click();
+        QVERIFY(QFile::exists(env.file(QStringLiteral("images/recipes_Desserts_Jpe cake.jpe"))));
 
         // The add window may take another recipe's stored picture (as a copy).
         env.dialogs.files = {env.file(QStringLiteral("images/recipes_Desserts_Cake.jpg"))};
@@ -642,6 +661,19 @@ private slots:
         QCOMPARE(findExtraSpace(0, 1.5), -156);
         // Shrunk below the base shares the boxes shrink together.
         QVERIFY(findExtraSpace(2000, 1500) < 0);
+
+        // A caption that fits keeps the designed boxes; a longer one takes
+        // room from its box's left, which keeps its right edge and a least
+        // width, and stays clear of the large boxes on the left.
+        QCOMPARE(l.txtPT.left, EntryDesign::txtPT.left);
+        const EntryLayout wide = layoutEntry(9700, 6000, 1500, 285, l.Label7.width + 300);
+        QCOMPARE(wide.Label7.width, l.Label7.width + 300);
+        QCOMPARE(wide.txtCT.left, EntryDesign::txtCT.left + 300);
+        QCOMPARE(wide.txtY.right(), EntryDesign::txtY.right());
+        QVERIFY(wide.fraStatic.left + wide.txtPT.left > wide.Label7.right());
+        const EntryLayout huge = layoutEntry(9700, 6000, 1500, 285, 99999);
+        QCOMPARE(huge.txtPT.width, kFieldBoxLeast);
+        QCOMPARE(huge.Label9.left, l.Label9.left);
     }
 };
 

@@ -306,6 +306,45 @@ private slots:
 
     // Every question of the import has the keyboard: the progress dialog is
     // not over it, not even when the user takes a while to answer.
+    // Enter presses the focused button: browse on a wizard's file page opens
+    // the file dialog and stays there; from other controls it goes on. In
+    // the other windows too.
+    void enterPressesTheFocusedButton()
+    {
+        bdtest::TestEnv env;
+        fillBook();
+        installEnterRule();
+        auto* w = static_cast<frmExp*>(showWindow(WindowKind::Exp));
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        w->cmdRAll->click();
+        QTest::keyClick(w->lstExp, Qt::Key_Return);
+        QCOMPARE(w->currentPage(), 1);
+        env.dialogs.clear();
+        const QString file = env.root() + QStringLiteral("/cakes.xml");
+        env.dialogs.files << file;
+        w->cmdSaveAs->setFocus();
+        QTest::keyClick(w->cmdSaveAs, Qt::Key_Return);
+        QCOMPARE(env.dialogs.calls.size(), 1);
+        QVERIFY(env.dialogs.calls[0].kind == bdtest::ScriptedDialogs::Kind::SaveFile);
+        QCOMPARE(w->currentPage(), 1);
+        QCOMPARE(w->exportPath(), file);
+        QTest::keyClick(w->cmdSaveAs, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(env.dialogs.calls.size(), 2);
+        QCOMPARE(w->currentPage(), 1);
+        w->cmdCancel->setFocus();
+        QTest::keyClick(w->cmdCancel, Qt::Key_Return);
+        QTRY_VERIFY(!instance(WindowKind::Exp));
+
+        auto* br = instance(WindowKind::Br);
+        QVERIFY(br);
+        auto* search = openOver(br, WindowKind::Search);
+        QVERIFY(QTest::qWaitForWindowActive(search));
+        auto* close = search->findChild<QPushButton*>(QStringLiteral("cmdCancel"));
+        close->setFocus();
+        QTest::keyClick(close, Qt::Key_Return);
+        QTRY_VERIFY(!instance(WindowKind::Search));
+    }
+
     void importQuestionsKeepTheKeyboard()
     {
         bdtest::TestEnv env;

@@ -131,7 +131,7 @@ private slots:
         QVERIFY(ask);
         QCOMPARE(ask->kind, bdtest::ScriptedDialogs::Kind::SaveFile);
         QCOMPARE(ask->request.title, QStringLiteral("Save As..."));
-        QCOMPARE(ask->request.filter, QStringLiteral("(*.txt)|*.txt"));
+        QCOMPARE(qtFilter(ask->request.filter), QStringLiteral("Text files (*.txt)"));
         QCOMPARE(ask->request.fileName, QStringLiteral("Soda bread"));
         // An existing file is replaced only when the user says so in the dialog.
         QVERIFY(ask->request.askBeforeReplacing);

@@ -18,7 +18,12 @@
 #include "search/frmSearch.h"
 #include "testsupport.h"
 
+#include <QAbstractScrollArea>
+#include <QComboBox>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QPalette>
 #include <QtTest>
 
@@ -125,12 +130,111 @@ private slots:
         QCOMPARE(colourFromValue(qint32(0x80000012)), QGuiApplication::palette().color(QPalette::ButtonText));
     }
 
+    // Every text and tick reads against what is behind it (contrast 4.5:1 by
+    // relative luminance) in all seven schemes, switched on or off, while the
+    // scheme's own backgrounds stay.
+    void everyTextReadsInEveryScheme()
+    {
+        QCOMPARE(contrastRatio(Qt::black, Qt::white), 21.0);
+        QVERIFY(qAbs(contrastRatio(QColor(64, 64, 64), QColor(159, 159, 159)) - 3.92) < 0.01); // too faint
+        bdtest::TestEnv env;
+        G.xmlDoc.appendCategory(QStringLiteral("Pies"));
+        G.xmlDoc.appendRecipe(0, bdtest::titled(QStringLiteral("Apple pie")));
+        for (int base = 0; base <= 600; base += 100) {
+            G.colorBase = base;
+            const QString scheme = QStringLiteral("scheme %1: ").arg(base);
+            const SchemeColours s = schemeColours(base);
+            QCOMPARE(s.buttonBack, fetchColor(RoleButtonBack));
+            QCOMPARE(s.frameBack, fetchColor(RoleFrameBack));
+            const QColor panel = fetchColor(RoleContentBack);
+            QVERIFY2(qAbs(s.contentBack.lightnessF() - panel.lightnessF()) < 0.05 &&
+                         (panel.hsvHue() < 0 || s.contentBack.hsvHue() == panel.hsvHue() ||
+                          qAbs(s.contentBack.hsvHue() - panel.hsvHue()) <= 2),
+                     qPrintable(scheme + QStringLiteral("the content colour stays")));
+            const struct {
+                const char* what;
+                QColor text, back;
+            } pairs[] = {
+                {"button", s.buttonText, s.buttonBack},
+                {"button switched off", s.buttonTextDisabled, s.buttonBack},
+                {"content", s.contentText, s.contentBack},
+                {"content switched off", s.contentTextDisabled, s.contentBack},
+                {"chosen entry", s.highlightedText, s.highlight},
+                {"empty tick box", s.checkBox, s.contentBack},
+                {"tick", s.checkMark, s.checkBox},
+                {"label on a frame", s.labelText, s.frameBack},
+                {"banner", s.labelText, s.windowBack},
+                {"plain label on a frame", s.windowText, s.frameBack},
+            };
+            for (const auto& p : pairs)
+                QVERIFY2(contrastRatio(p.text, p.back) >= 4.5, qPrintable(scheme + QLatin1String(p.what) +
+                                                                          QStringLiteral(" %1 on %2: %3")
+                                                                              .arg(p.text.name(), p.back.name())
+                                                                              .arg(contrastRatio(p.text, p.back))));
+            // Switched off, a button still looks it.
+            QVERIFY(s.buttonTextDisabled != s.buttonText);
+
+            // The windows show what they were given: each text against the
+            // nearest background drawn behind it.
+            // The browse and add windows are switched off whole while a
+            // window is open over them; elsewhere buttons and fields are.
+            const struct {
+                std::function<QWidget*()> build;
+                bool offWhole;
+            } windows[] = {
+                {[] { return new frmBr; }, true},         {[] { return new frmAdd; }, true},
+                {[] { return new frmSearch; }, false},    {[] { return new frmEmail; }, false},
+                {[] { return new frmPlainText; }, false}, {[] { return new frmOps; }, false},
+            };
+            for (const auto& window : windows) {
+                const std::unique_ptr<QWidget> w(window.build());
+                for (const bool on : {true, false}) {
+                    w->setEnabled(on);
+                    const QPalette::ColorGroup group = on ? QPalette::Active : QPalette::Disabled;
+                    for (QWidget* c : w->findChildren<QWidget*>()) {
+                        if (!c->isVisibleTo(w.get()))
+                            continue;
+                        QColor text, back;
+                        auto* label = qobject_cast<QLabel*>(c);
+                        if (label && !label->text().isEmpty() && label->property("index").toInt() == 0 &&
+                            (on || window.offWhole)) {
+                            text = label->palette().color(group, QPalette::WindowText);
+                            QWidget* behind = label;
+                            while (behind != w.get() && !behind->autoFillBackground())
+                                behind = behind->parentWidget();
+                            back = behind->palette().color(group, QPalette::Window);
+                        } else if (auto* button = qobject_cast<QPushButton*>(c)) {
+                            text = button->palette().color(group, QPalette::ButtonText);
+                            back = button->palette().color(group, QPalette::Button);
+                        } else if (qobject_cast<QAbstractScrollArea*>(c) || qobject_cast<QLineEdit*>(c) ||
+                                   qobject_cast<QComboBox*>(c)) {
+                            text = c->palette().color(group, QPalette::Text);
+                            back = c->palette().color(group, QPalette::Base);
+                        } else {
+                            continue;
+                        }
+                        QVERIFY2(contrastRatio(text, back) >= 4.5,
+                                 qPrintable(scheme + w->objectName() + QLatin1Char(' ') + c->objectName() +
+                                            QLatin1String(on ? " on" : " off") +
+                                            QStringLiteral(": %1 on %2").arg(text.name(), back.name())));
+                    }
+                }
+            }
+            resetWindows();
+        }
+    }
+
     void fileFiltersBecomeQtFilters()
     {
+        // Each label names its patterns once: a description's own list of
+        // them gives way to the real patterns.
+        QCOMPARE(qtFilter(QStringLiteral("Pictures|*.jpg;*.jpeg;*.gif|")),
+                 QStringLiteral("Pictures (*.jpg *.jpeg *.gif)"));
         QCOMPARE(qtFilter(QStringLiteral("(*.jpg, *.gif, *.bmp) |*.jpg;*.gif;*.bmp|")),
-                 QStringLiteral("(*.jpg, *.gif, *.bmp) (*.jpg *.gif *.bmp)"));
-        QCOMPARE(qtFilter(QStringLiteral("BD XML (*.xml)|*.xml|(*.*)|*.*")),
-                 QStringLiteral("BD XML (*.xml) (*.xml);;(*.*) (*.*)"));
+                 QStringLiteral("(*.jpg *.gif *.bmp)"));
+        QCOMPARE(qtFilter(QStringLiteral("BD XML (*.xml)|*.xml|(*.*)|*.*")), QStringLiteral("BD XML (*.xml);;(*.*)"));
+        QCOMPARE(qtFilter(QStringLiteral("Cookbooks (PDF)|*.pdf|Notes (old)|*.txt")),
+                 QStringLiteral("Cookbooks (PDF) (*.pdf);;Notes (old) (*.txt)"));
     }
 
     void listsSortIgnoringCase()

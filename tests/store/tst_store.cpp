@@ -95,6 +95,24 @@ private slots:
         QCOMPARE(int(std::distance(bare.begin(), bare.end())), 9);
         QCOMPARE(QString::fromUtf8(bare.last_child().name()), QStringLiteral("image"));
 
+        // On disk every line end of a text is CR LF, however it came in:
+        // LF from the text boxes, CR LF, or both mixed (a CR LF is not doubled).
+        Recipe mixed = recipe(QStringLiteral("Mixed"), QStringLiteral("Soups"));
+        mixed.ing = QStringLiteral("a\nb\r\nc\n\nd");
+        mixed.other = QStringLiteral("x & <y>\n");
+        QVERIFY(bookStore().addRecipe(1, mixed).ok);
+        const QByteArray bytes = env.read(QStringLiteral("recipes.xml"));
+        QVERIFY(bytes.contains("<ing>a\r\nb\r\nc\r\n\r\nd</ing>"));
+        QVERIFY(bytes.contains("<other>x &amp; &lt;y&gt;\r\n</other>"));
+        QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
+        QVERIFY(!bytes.contains("\r\r"));
+        // Load, save, load: the same texts, and the same bytes.
+        QVERIFY(G.xmlDoc.loadFile(bookPath()));
+        QCOMPARE(RecipeBook::fields(G.xmlDoc.findRecipe(1, mixed.title)).ing, QStringLiteral("a\nb\nc\n\nd"));
+        QVERIFY(bookStore().save().ok);
+        QCOMPARE(env.read(QStringLiteral("recipes.xml")), bytes);
+        QCOMPARE(reloadedRecipe(1, mixed.title).other, QStringLiteral("x & <y>\n"));
+
         QCOMPARE(checkBook(env.file(QStringLiteral("missing.xml"))), QStringLiteral("error"));
         const QList<QPair<QByteArray, QString>> books = {
             {kPrettyBook, "aok"}, {"<recipebook><category cname=\"x\"></recipebook>", "error"},

@@ -18,6 +18,11 @@
 
 namespace bd {
 
+namespace {
+// Dates in the language the program speaks.
+QLocale shownLocale() { return G.langOffset == 300 ? QLocale(QLocale::Spanish, QLocale::Spain) : QLocale(); }
+} // namespace
+
 ListWindow::ListWindow(int caption, const char* listName, const QVector<int>& columns, QWidget* parent)
     : QWidget(parent, Qt::Dialog)
 {
@@ -101,7 +106,7 @@ void frmTrash::fill()
     if (!trash.load())
         msgBox(Str::TrashUnreadable, Buttons::Ok, Icon::Exclamation);
     const QVector<TrashEntry> entries = trash.entries();
-    const QLocale locale;
+    const QLocale locale = shownLocale();
     for (int i = 0; i < entries.size(); ++i) {
         auto* item = new QTreeWidgetItem({entries[i].recipe.title, entries[i].recipe.category,
                                           locale.toString(entries[i].removed, QLocale::ShortFormat)});
@@ -153,7 +158,7 @@ void frmSnapshots::fill()
 {
     list()->clear();
     paths_.clear();
-    const QLocale locale;
+    const QLocale locale = shownLocale();
     for (const Snapshot& s : listSnapshots(bookPath())) {
         auto* item = new QTreeWidgetItem(
             {locale.toString(s.taken.date(), QLocale::LongFormat) + QStringLiteral("  ") +

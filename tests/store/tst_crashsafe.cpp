@@ -15,6 +15,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -158,10 +159,14 @@ private slots:
         QVERIFY(bookStore().save());
         const QByteArray start = env.read(QStringLiteral("recipes.xml"));
         QVector<QByteArray> states{hashOf(start)};
+        QElapsedTimer clock;
+        clock.start();
         for (int k = 0; k < kSteps; ++k) {
             applyStep(k);
             states << hashOf(G.xmlDoc.serialize());
         }
+        // Kills fall within a few steps of the start, however slow the build.
+        const int killWindowUs = int(qMax<qint64>(40000, 3 * clock.nsecsElapsed() / 1000 / kSteps));
         QCOMPARE(states.size(), kSteps + 1);
         env.write(QStringLiteral("recipes.xml"), start);
 
@@ -173,7 +178,7 @@ private slots:
                         {QStringLiteral("--saver"), env.appPath(), QString::number(from)});
             QVERIFY(child.waitForStarted());
             QVERIFY(child.waitForReadyRead(10000));
-            QThread::usleep(random.bounded(1, 40000));
+            QThread::usleep(random.bounded(1, killWindowUs));
             child.kill(); // SIGKILL: no clean-up of any kind
             QVERIFY(child.waitForFinished());
             ++kills;

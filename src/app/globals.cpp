@@ -24,6 +24,7 @@ void Globals::reset()
     editTitle.clear(); editCat.clear(); editIng.clear(); editPrep.clear(); editOther.clear();
     editCookTime.clear(); editPrepTime.clear(); editYield.clear(); editImage.clear();
     addWinActive = false;
+    readOnly = false;
     helpFolder.clear();
 }
 
@@ -69,6 +70,7 @@ BookPlace bookPlace()
     p.images = imagesFolder();
     if (!G.imgPrefix.isEmpty())
         p.imgPrefix = G.imgPrefix;
+    p.readOnly = G.readOnly;
     return p;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/listsort.h"
 #include "resources/strings.h"
+#include "store/picturefiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,31 +19,11 @@ bool samePath(const QString& a, const QString& b)
     return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
 }
 
-// Copies source over target; true when target then holds the picture. The
-// copy is made beside the target first, so a failed copy (a full disk, a
-// folder that cannot be written) leaves a picture already there untouched.
-bool copyReplacing(const QString& source, const QString& target)
-{
-    if (samePath(source, target))
-        return true;
-    QDir().mkpath(QFileInfo(target).absolutePath());
-    const QString partial = target + QStringLiteral(".copying");
-    QFile::remove(partial);
-    if (!QFile::copy(source, partial)) {
-        QFile::remove(partial);
-        return false;
-    }
-    QFile::remove(target);
-    if (QFile::rename(partial, target))
-        return true;
-    QFile::remove(partial);
-    return false;
-}
-
 bool usablePicture(const QString& path)
 {
+    // A FIFO or a device is no picture, and reading one could wait for ever.
     const QFileInfo fi(path);
-    return fi.exists() && fi.isFile() && fi.size() > 0;
+    return fi.isFile() && fi.size() > 0 && (fi.isSymLink() || regularFile(path));
 }
 
 Recipe storedFields(const Recipe& in)
@@ -85,6 +66,8 @@ Store::Store(RecipeBook& book, BookPlace place) : book_(book), place_(std::move(
 
 SaveResult Store::save() const
 {
+    if (place_.readOnly)
+        return SaveResult::refused(Str::BookReadOnly);
     return writeFileAtomically(place_.book, [this](QIODevice& out) { return book_.writeTo(out); });
 }
 
@@ -96,6 +79,8 @@ QString Store::pictureName(const QString& category, const QString& title, const 
 
 SaveResult Store::addCategory(const QString& name, int* position)
 {
+    if (place_.readOnly)
+        return SaveResult::refused(Str::BookReadOnly);
     const int pos = book_.appendCategory(name);
     if (position)
         *position = pos;
@@ -114,15 +99,14 @@ pugi::xml_node Store::find(const Recipe& old) const
     return {};
 }
 
-bool Store::pictureNamed(const QString& name) const
+bool Store::pictureNamed(const QString& name, Qt::CaseSensitivity cs) const
 {
     if (name.isEmpty())
         return false;
-    const QString lowered = name.toLower();
     for (pugi::xml_node c = book_.root().child("category"); c; c = c.next_sibling("category"))
         for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
             const QString image = RecipeBook::childText(r, RImage);
-            if (!image.isEmpty() && image.toLower() == lowered)
+            if (!image.isEmpty() && image.compare(name, cs) == 0)
                 return true;
         }
     return false;
@@ -130,44 +114,48 @@ bool Store::pictureNamed(const QString& name) const
 
 QString Store::freePictureName(const QString& wanted, const QString& own) const
 {
-    const int dot = wanted.lastIndexOf(QLatin1Char('.'));
-    const QString stem = dot > 0 ? wanted.left(dot) : wanted;
-    const QString ext = dot > 0 ? wanted.mid(dot) : QString();
-    QString name = wanted;
-    for (int n = 2;; ++n) {
+    return freeName(wanted, [&](const QString& name) {
         if (!own.isEmpty() && name.compare(own, Qt::CaseInsensitive) == 0)
-            return name;
-        if (!QFileInfo::exists(picturePath(name)) && !pictureNamed(name))
-            return name;
-        name = stem + QStringLiteral(" (%1)").arg(n) + ext;
-    }
+            return false;
+        const QFileInfo file(picturePath(name));
+        return file.exists() || file.isSymLink() || pictureNamed(name);
+    });
 }
 
-SaveResult Store::commit(const QStringList& retired, const QVector<int>& notices)
+SaveResult Store::commit(const QStringList& retired, const QVector<int>& notices, NewPictures* added)
 {
     SaveResult r = save();
     r.notices = notices;
-    if (r.ok) {
-        QStringList unused;
-        for (const QString& name : retired)
-            if (!pictureNamed(name))
-                unused << picturePath(name);
-        unused.removeAll(QString());
-        removePictures(unused);
+    if (!r.ok) {
+        // The book on disk names none of the new pictures.
+        if (added)
+            added->discard();
+        return r;
     }
+    if (added)
+        added->keep();
+    QStringList unused;
+    for (const QString& name : retired)
+        if (!pictureNamed(name))
+            unused << picturePath(name);
+    unused.removeAll(QString());
+    removePictures(unused);
     return r;
 }
 
 SaveResult Store::addRecipe(int categoryPos, const Recipe& in)
 {
+    if (place_.readOnly)
+        return SaveResult::refused(Str::BookReadOnly);
     if (!book_.category(categoryPos))
         return SaveResult::failure(QStringLiteral("the chosen category is not in the book"));
     Recipe f = storedFields(in);
     QVector<int> notices;
+    NewPictures added(place_.images);
     if (!in.image.isEmpty()) {
         if (usablePicture(in.image)) {
             const QString name = freePictureName(pictureName(in.category, in.title, in.image));
-            if (!copyReplacing(in.image, picturePath(name)))
+            if (!added.add(in.image, name))
                 return SaveResult::refused(Str::PictureNotStored);
             f.image = name;
         } else {
@@ -175,11 +163,13 @@ SaveResult Store::addRecipe(int categoryPos, const Recipe& in)
         }
     }
     book_.appendRecipe(categoryPos, f);
-    return commit({}, notices);
+    return commit({}, notices, &added);
 }
 
 SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe& in)
 {
+    if (place_.readOnly)
+        return SaveResult::refused(Str::BookReadOnly);
     // Without its category the new entry could not be written; the old one
     // then stays as it is rather than being lost.
     if (!book_.category(categoryPos))
@@ -187,6 +177,12 @@ SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe&
     Recipe f = storedFields(in);
     QVector<int> notices;
     QStringList retired;
+
+    // New files are written under names no file takes and named by the
+    // book only once it is saved; the old ones go after that.
+    NewPictures added(place_.images);
+    std::pair<QString, QString> caseRename; // on a disk that ignores letter case
+    QString leftBehind;                     // the old name of a letter-case change on a disk that keeps case
 
     // A stored name that could reach outside the images folder is ignored.
     const QString stored = picturePath(old.image);
@@ -199,37 +195,54 @@ SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe&
             const bool changed = in.category != old.category || in.title != old.title;
             f.image = old.image;
             if (changed || !in.image.contains(old.category)) {
-                const QString name = freePictureName(pictureName(in.category, in.title, old.image), old.image);
+                const QString wanted = pictureName(in.category, in.title, old.image);
+                QString name = freePictureName(wanted, old.image);
                 const QString target = picturePath(name);
-                if (name.compare(old.image, Qt::CaseInsensitive) == 0) {
-                    // Only the letter case changes: renamed in place.
-                    if (target != stored && renamePicture(stored, target))
-                        f.image = name;
-                } else if (copyReplacing(stored, target)) {
-                    // The old file goes once the book names the new one;
-                    // one that cannot be copied keeps its old name.
+                const bool caseOnly = name != old.image && name.compare(old.image, Qt::CaseInsensitive) == 0;
+                if (caseOnly && sameFile(stored, target)) {
+                    // Both names find this one file: it is renamed once the book is saved.
+                    caseRename = {stored, target};
                     f.image = name;
-                    retired << old.image;
+                } else if (name != old.image) {
+                    if (caseOnly && QFileInfo::exists(target))
+                        name = freePictureName(wanted); // another file has that name
+                    // One that cannot be copied keeps its old name.
+                    if (added.add(stored, name)) {
+                        f.image = name;
+                        if (caseOnly)
+                            leftBehind = old.image;
+                        else
+                            retired << old.image;
+                    }
                 }
             }
         } else {
-            // A new picture goes in beside the stored one, which goes once
-            // the book no longer names it.
-            const QString name = freePictureName(pictureName(in.category, in.title, in.image), old.image);
-            if (!copyReplacing(in.image, picturePath(name)))
+            // A new picture never replaces the stored one before the book
+            // naming it is saved: it takes a name of its own.
+            QString name = freePictureName(pictureName(in.category, in.title, in.image), old.image);
+            if (!stored.isEmpty() && name.compare(old.image, Qt::CaseInsensitive) == 0)
+                name = freePictureName(name);
+            if (!added.add(in.image, name))
                 return SaveResult::refused(Str::PictureNotStored);
-            if (!stored.isEmpty() && name.compare(old.image, Qt::CaseInsensitive) != 0)
+            if (!stored.isEmpty())
                 retired << old.image;
             f.image = name;
         }
     }
     book_.removeRecipe(find(old));
     book_.appendRecipe(categoryPos, f);
-    return commit(retired, notices);
+    const SaveResult r = commit(retired, notices, &added);
+    if (r.ok && !caseRename.first.isEmpty())
+        renamePicture(caseRename.first, caseRename.second);
+    if (r.ok && !leftBehind.isEmpty() && !pictureNamed(leftBehind, Qt::CaseSensitive))
+        QFile::remove(picturePath(leftBehind));
+    return r;
 }
 
 SaveResult Store::deleteRecipe(const RecipeRef& ref)
 {
+    if (place_.readOnly)
+        return SaveResult::refused(Str::BookReadOnly);
     const pugi::xml_node recipe = book_.findRecipe(ref.category, ref.title);
     if (!recipe)
         return {};
@@ -240,6 +253,8 @@ SaveResult Store::deleteRecipe(const RecipeRef& ref)
 
 SaveResult Store::renameCategory(const QString& oldName, const QString& newName)
 {
+    if (place_.readOnly)
+        return SaveResult::refused(Str::BookReadOnly);
     const int position = book_.categoryPosition(oldName);
     if (position < 0)
         return {};
@@ -249,6 +264,8 @@ SaveResult Store::renameCategory(const QString& oldName, const QString& newName)
 
 SaveResult Store::deleteCategory(const QString& name)
 {
+    if (place_.readOnly)
+        return SaveResult::refused(Str::BookReadOnly);
     const int position = book_.categoryPosition(name);
     if (position < 0)
         return {};

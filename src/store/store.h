@@ -16,11 +16,14 @@
 
 namespace bd {
 
+class NewPictures;
+
 // Where a book and its pictures are kept.
 struct BookPlace {
     QString book;                                  // the book file
     QString images;                                // its images folder
     QString imgPrefix = QStringLiteral("recipes"); // first part of stored picture names
+    bool readOnly = false;                         // every change is refused (message BookReadOnly), nothing is written
 };
 
 class Store {
@@ -30,7 +33,7 @@ public:
     RecipeBook& book() const { return book_; }
     const BookPlace& place() const { return place_; }
 
-    // Writes the whole book.
+    // Writes the whole book (refused when the place is read-only).
     SaveResult save() const;
 
     // The images folder + name, or an empty string when name is not safe.
@@ -73,7 +76,7 @@ public:
 
     // True when a recipe of the book names the picture name (letter case
     // ignored, as some disks ignore it).
-    bool pictureNamed(const QString& name) const;
+    bool pictureNamed(const QString& name, Qt::CaseSensitivity cs = Qt::CaseInsensitive) const;
     // wanted, or wanted with " (2)", " (3)", ... before its extension: a
     // name no file in the images folder and no recipe of the book takes,
     // own (the recipe's present picture, in any letter case) excepted.
@@ -82,7 +85,9 @@ public:
 private:
     // Saves; once the book is on disk, deletes the pictures of retired
     // that no recipe names any more.
-    SaveResult commit(const QStringList& retired, const QVector<int>& notices = {});
+    // New pictures in added take their names once the book is saved, and
+    // are removed when it cannot be.
+    SaveResult commit(const QStringList& retired, const QVector<int>& notices = {}, NewPictures* added = nullptr);
 
     RecipeBook& book_;
     BookPlace place_;

@@ -1,6 +1,7 @@
 #include "store/picturefiles.h"
 
 #include "store/bookfile.h"
+#include "store/names.h"
 #include "store/recipebook.h"
 
 #include <QDir>
@@ -189,17 +190,40 @@ void NewPictures::discard()
     pending_.clear();
 }
 
+QString retiredNote(const QString& folder) { return folder + QStringLiteral("/.bdretired"); }
+
+void noteRetired(const QString& folder, const QStringList& names)
+{
+    // Losing the note (a crash of the system) only leaves files behind.
+    QFile note(retiredNote(folder));
+    if (note.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        note.write(names.join(QLatin1Char('\n')).toUtf8());
+}
+
+void retiredDone(const QString& folder) { QFile::remove(retiredNote(folder)); }
+
 void finishNewPictures(const QString& folder, const RecipeBook& book)
 {
     QDir dir(folder);
     const QStringList unfinished = dir.entryList({QStringLiteral("*") + kNewMark + QStringLiteral("??????")},
                                                  QDir::Files | QDir::Hidden);
-    if (unfinished.isEmpty())
+    QFile note(retiredNote(folder));
+    if (unfinished.isEmpty() && !note.exists())
         return;
-    QSet<QString> named;
+    QSet<QString> named, namedLower;
     for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
+        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
             named.insert(RecipeBook::childText(r, RImage));
+            namedLower.insert(RecipeBook::childText(r, RImage).toLower());
+        }
+    if (note.open(QIODevice::ReadOnly)) {
+        const QStringList retired = QString::fromUtf8(note.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString& name : retired)
+            if (safePictureName(name) && !namedLower.contains(name.toLower()) && regularFile(dir.filePath(name)))
+                dir.remove(name);
+        note.close();
+        note.remove();
+    }
     for (const QString& file : unfinished) {
         const QString name = unmarked(file);
         if (name.isEmpty())

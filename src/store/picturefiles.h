@@ -8,6 +8,7 @@
 
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <functional>
@@ -57,9 +58,16 @@ private:
     QVector<std::pair<QString, QString>> pending_; // unfinished file, its name
 };
 
+// Before a save that stops naming pictures: their names are noted in
+// folder (".bdretired"), so that a start after a kill removes those the
+// saved book no longer names. retiredDone() takes the note away.
+void noteRetired(const QString& folder, const QStringList& names);
+void retiredDone(const QString& folder);
+
 // At start-up, by the copy of the program holding the book folder: an
 // unfinished picture in folder that book names takes its name (the save
-// naming it went through); any other is removed.
+// naming it went through); any other is removed. Noted retired pictures
+// the book no longer names (in any letter case) are removed.
 void finishNewPictures(const QString& folder, const RecipeBook& book);
 
 // An exp_img folder built beside its place and put there in one step once

@@ -124,22 +124,29 @@ QString Store::freePictureName(const QString& wanted, const QString& own) const
 
 SaveResult Store::commit(const QStringList& retired, const QVector<int>& notices, NewPictures* added)
 {
+    QStringList unused;
+    for (const QString& name : retired)
+        if (!picturePath(name).isEmpty() && !pictureNamed(name))
+            unused << name;
+    // A kill after the save leaves the note for the next start.
+    if (!unused.isEmpty())
+        noteRetired(place_.images, unused);
     SaveResult r = save();
     r.notices = notices;
     if (!r.ok) {
         // The book on disk names none of the new pictures.
         if (added)
             added->discard();
+        retiredDone(place_.images);
         return r;
     }
     if (added)
         added->keep();
-    QStringList unused;
-    for (const QString& name : retired)
-        if (!pictureNamed(name))
-            unused << picturePath(name);
-    unused.removeAll(QString());
+    for (QString& name : unused)
+        name = picturePath(name);
     removePictures(unused);
+    if (!unused.isEmpty())
+        retiredDone(place_.images);
     return r;
 }
 

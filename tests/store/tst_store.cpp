@@ -337,8 +337,8 @@ private slots:
     }
 
     // What work cut short left: a marked picture the book names takes its
-    // name, other marked files go, and the cook's files stay however they
-    // look. A picture folder built beside exp_img is cleared the same way.
+    // name, other marked files and noted retired pictures go, and the cook's
+    // files stay however they look. A picture folder built beside exp_img is cleared the same way.
     void leftoversOfCutShortWorkAreTold()
     {
         bdtest::TestEnv env;
@@ -353,7 +353,13 @@ private slots:
         env.write(QStringLiteral("images/named.jpg.bdnew-AbC123"), "new picture");
         env.write(QStringLiteral("images/kept.jpg.bdnew-Qw3456"), "would replace a file");
         env.write(QStringLiteral("images/gone.jpg.bdnew-XyZ789"), "no recipe names it");
+        // Pictures a change stopped naming, noted before its save: those the
+        // saved book still names (in any letter case) stay.
+        env.write(QStringLiteral("images/retired.jpg"), "old picture");
+        env.write(QStringLiteral("images/.bdretired"), "retired.jpg\nKEPT.JPG\n../recipes.xml");
         finishNewPictures(imagesFolder(), G.xmlDoc);
+        QVERIFY(!QFileInfo::exists(env.file(QStringLiteral("images/.bdretired"))));
+        QVERIFY(QFileInfo::exists(bookPath()));
         QStringList expected = QStringList(cooks) << QStringLiteral("named.jpg");
         expected.sort();
         QCOMPARE(QDir(imagesFolder()).entryList(QDir::Files, QDir::Name), expected);

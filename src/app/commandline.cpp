@@ -6,6 +6,7 @@
 #include "resources/strings.h"
 #include "store/booksave.h"
 #include "store/names.h"
+#include "store/picturefiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -54,21 +55,6 @@ QString reason(const SaveResult& saved)
 QString plural(int n, const char* one, const char* many)
 {
     return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
-}
-
-// The pictures folder's file names, to take away those a failed import
-// brought in.
-QSet<QString> pictureNames(const QString& folder)
-{
-    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
-    return QSet<QString>(names.begin(), names.end());
-}
-
-void removeNewPictures(const QString& folder, const QSet<QString>& before)
-{
-    for (const QString& name : pictureNames(folder))
-        if (!before.contains(name))
-            QFile::remove(folder + QLatin1Char('/') + name);
 }
 
 // Answers the import's title question without asking: a clash becomes
@@ -233,8 +219,12 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
                                      "try again.")
                           .arg(native(folder)),
                       kBookInUse);
-    case FolderLock::Taken:
-    case FolderLock::Unlockable: break;
+    case FolderLock::Unlockable:
+        // Without the lock another copy could change the book at the same time.
+        return failed(QStringLiteral("The recipe book in %1 cannot be changed: no lock file can be written in its "
+                                     "folder (a full disk or a folder that cannot be written).")
+                          .arg(native(folder)));
+    case FolderLock::Taken: break;
     }
     struct Unlock {
         ~Unlock() { unlockBookFolder(); }
@@ -246,7 +236,8 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
     if (QFileInfo::exists(bookIn(folder)) && !book.loadFile(bookIn(folder), &error))
         return failed(QStringLiteral("The recipe book %1 cannot be read: %2").arg(native(bookIn(folder)), error));
     const QString images = folder + QStringLiteral("/images");
-    const QSet<QString> picturesBefore = pictureNames(images);
+    finishNewPictures(images, book);
+    NewPictures added(images); // removed unless the book is saved
 
     CommandResult done;
     int imported = 0, skipped = 0;
@@ -259,10 +250,10 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
         job.pictureFolder = exchangePictureFolder(s.path);
         job.imagesFolder = images;
         job.date = shortDateText();
+        job.newPictures = &added;
         ClashNamer namer(options.skipClashes);
         const ImportResult r = importRecipes(book, *s.book, job, std::ref(namer));
         if (r.outcome != RunOutcome::Done) {
-            removeNewPictures(images, picturesBefore);
             return failed(QStringLiteral("%1 could not be imported: %2 Nothing was imported.")
                               .arg(native(s.path), r.fault == ImportFault::PictureNotCopied
                                                        ? QStringLiteral("a picture could not be copied.")
@@ -290,11 +281,10 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
         QDir().mkpath(folder);
         // A book another program changed meanwhile is kept beside it.
         const SaveResult saved = saveBook(book, bookIn(folder), {});
-        if (!saved) {
-            removeNewPictures(images, picturesBefore);
+        if (!saved)
             return failed(QStringLiteral("The recipe book %1 could not be saved: %2 Nothing was imported.")
                               .arg(native(bookIn(folder)), reason(saved)));
-        }
+        added.keep();
     }
     done.out += QStringLiteral("Imported %1 into %2; skipped %3.\n")
                     .arg(plural(imported, "recipe", "recipes"), native(bookIn(folder)))

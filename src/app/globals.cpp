@@ -26,6 +26,7 @@ void Globals::reset()
     editTitle.clear(); editCat.clear(); editIng.clear(); editPrep.clear(); editOther.clear();
     editCookTime.clear(); editPrepTime.clear(); editYield.clear(); editImage.clear();
     addWinActive = false;
+    readOnly = false;
     helpFolder.clear();
 }
 
@@ -76,6 +77,7 @@ BookPlace bookPlace()
     const int kept = readValue(QStringLiteral("snapshots")).toInt(&number);
     if (number && kept >= 0)
         p.snapshots.kept = kept;
+    p.readOnly = G.readOnly;
     return p;
 }
 

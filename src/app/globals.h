@@ -28,6 +28,8 @@ struct Globals {
     QString editTitle, editCat, editIng, editPrep, editOther;
     QString editCookTime, editPrepTime, editYield, editImage;
     bool addWinActive = false;
+    // No lock could be taken on the book's folder: every change is refused.
+    bool readOnly = false;
 
     // Folder that holds the user guides (beside the program).
     QString helpFolder;

@@ -5,8 +5,12 @@
 #include "app/settings.h"
 #include "resources/strings.h"
 #include "store/bookfile.h"
+#include "store/picturefiles.h"
 
 #include <QCommandLineParser>
+#include <QDateTime>
+#include <QLocale>
+#include <QSysInfo>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
@@ -176,12 +180,61 @@ BookLock& bookLock()
 }
 } // namespace
 
+namespace {
+QString lockFilePath(const QString& folder)
+{
+    return QDir::cleanPath(QDir(folder).absolutePath()) + QStringLiteral("/.brindelle.lock");
+}
+} // namespace
+
+LockHolder lockHolder(const QString& folder)
+{
+    LockHolder h;
+    const QString path = lockFilePath(folder);
+    QLockFile file(path);
+    qint64 pid = 0;
+    h.readable = file.getLockInfo(&pid, &h.computer, &h.program) && pid > 0;
+    h.since = QFileInfo(path).lastModified();
+    h.thisComputer = h.readable && (h.computer.isEmpty() || h.computer == QSysInfo::machineHostName());
+    return h;
+}
+
 bool lockBookFolder(const QString& folder)
 {
-    if (takeBookFolder(folder) != FolderLock::HeldElsewhere)
-        return true;
-    msgBox(Str::BookInUse, Buttons::Ok, Icon::Exclamation);
-    return false;
+    G.readOnly = false;
+    FolderLock lock = takeBookFolder(folder);
+    if (lock == FolderLock::HeldElsewhere) {
+        const LockHolder holder = lockHolder(folder);
+        const QString lines = QStringLiteral("\r\n\r\n") +
+                              fetchText(Str::LockHolderLines)
+                                  .arg(holder.computer, holder.program,
+                                       QLocale::system().toString(holder.since, QLocale::ShortFormat)) +
+                              QStringLiteral("\r\n\r\n");
+        if (holder.thisComputer) {
+            // Its process is running here: this is the other copy's book.
+            msgBox(Str::BookInUse, Buttons::Ok, Icon::Exclamation, lines);
+            return false;
+        }
+        // A copy on another computer, or a lock nobody can read: the cook
+        // knows whether it can still be running.
+        const Answer open = holder.readable ? msgBox(Str::LockHeldBy, Buttons::YesNo, Icon::Exclamation,
+                                                     lines + fetchText(Str::OpenAnyway))
+                                            : msgBox(Str::LockUnreadable, Buttons::YesNo, Icon::Exclamation);
+        if (open != Answer::Yes)
+            return false;
+        QLockFile(lockFilePath(folder)).removeStaleLockFile();
+        lock = takeBookFolder(folder);
+        if (lock == FolderLock::HeldElsewhere) {
+            msgBox(Str::BookInUse, Buttons::Ok, Icon::Exclamation);
+            return false;
+        }
+    }
+    if (lock == FolderLock::Unlockable) {
+        // Another copy could change the book meanwhile: it is only shown.
+        G.readOnly = true;
+        msgBox(Str::ReadOnlyAtStart, Buttons::Ok, Icon::Exclamation);
+    }
+    return true;
 }
 
 FolderLock takeBookFolder(const QString& folder)
@@ -192,13 +245,13 @@ FolderLock takeBookFolder(const QString& folder)
         return FolderLock::Taken;
     unlockBookFolder();
     QDir().mkpath(wanted);
-    auto file = std::make_unique<QLockFile>(wanted + QStringLiteral("/.brindelle.lock"));
+    auto file = std::make_unique<QLockFile>(lockFilePath(wanted));
     // A lock whose owner is gone is recognised at once by its process id; one
     // that names a live process is never taken over by age alone.
     file->setStaleLockTime(0);
     if (!file->tryLock(0)) {
-        // A folder where no lock can be written: the program works on
-        // without one, as saving will report what is wrong with it.
+        // A folder where no lock can be written (a full disk, a folder
+        // that cannot be written).
         return file->error() == QLockFile::LockFailedError ? FolderLock::HeldElsewhere : FolderLock::Unlockable;
     }
     held.folder = wanted;
@@ -274,8 +327,11 @@ InitOutcome initialise(const QString& appPath)
     if (!lockBookFolder(appPath))
         return InitOutcome::Quit;
     // Holding the folder, this copy alone may clear what a crash left.
-    removeStaleSaves(QDir(appPath).filePath(QStringLiteral("recipes.xml")));
+    if (!G.readOnly)
+        removeStaleSaves(QDir(appPath).filePath(QStringLiteral("recipes.xml")));
     const InitOutcome outcome = prepareBook(appPath);
+    if (outcome == InitOutcome::Ready && !G.readOnly)
+        finishNewPictures(imagesFolder(), G.xmlDoc);
     if (outcome == InitOutcome::Quit)
         unlockBookFolder(); // a refused start leaves nothing behind
     return outcome;

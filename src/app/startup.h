@@ -2,6 +2,7 @@
 // Start-up without windows: choosing the book's folder, the first-run
 // language question, and preparing the book and the display settings.
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -61,8 +62,20 @@ enum class InitOutcome { Ready, Quit };
 
 // Takes the book folder for this copy of the program alone, through a lock
 // file in it. A lock left by a copy that is no longer running is taken
-// over. False, after saying so, when another running copy holds it.
+// over. A lock of another computer, or one that cannot be read, is taken
+// over when the cook says its holder is not running (after being told who
+// holds it). False, after saying so, when another copy keeps it. When no
+// lock can be written, the book is opened read-only (G.readOnly).
 bool lockBookFolder(const QString& folder);
+
+// Who holds the lock of a book folder, as its lock file says.
+struct LockHolder {
+    bool readable = false;     // the lock file names a process
+    bool thisComputer = false; // ... on this computer
+    QString computer, program;
+    QDateTime since; // when the lock was taken
+};
+LockHolder lockHolder(const QString& folder);
 // The same without a message: Taken, HeldElsewhere (another running copy
 // has it), or Unlockable (no lock file can be written there).
 enum class FolderLock { Taken, HeldElsewhere, Unlockable };

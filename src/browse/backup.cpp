@@ -3,18 +3,21 @@
 #include "app/dialogs.h"
 #include "app/globals.h"
 #include "resources/strings.h"
+#include "exchange/exchange.h"
 #include "store/bookfile.h"
+#include "store/picturefiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <optional>
+
 namespace bd {
 
 namespace {
-
-enum class Step { Done, AskAgain, Cancelled, Failed };
 
 QString normalised(const QString& path)
 {
@@ -23,10 +26,15 @@ QString normalised(const QString& path)
     return QDir::cleanPath(canonical.isEmpty() ? fi.absoluteFilePath() : canonical).toLower();
 }
 
-// Ordinary files of a folder, in name order (no hidden files, no folders).
+// The regular files of a folder, in name order (no hidden files, no
+// folders, no links that could lead anywhere on the disk).
 QStringList filesIn(const QString& folder)
 {
-    return QDir(folder).entryList(QDir::Files, QDir::Name);
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::NoSymLinks, QDir::Name);
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [&folder](const QString& n) { return !regularFile(folder + QLatin1Char('/') + n); }),
+                names.end());
+    return names;
 }
 
 class Progress {
@@ -55,67 +63,58 @@ private:
     int done_ = 0;
 };
 
-// Empties (after asking) or creates exp_img beside the backup, then copies
-// every picture of the images folder into it.
-Step copyPictures(const QString& backupPath, const BackupProgress& report)
-{
-    const QString target = QFileInfo(backupPath).absolutePath() + QStringLiteral("/exp_img");
-    QStringList old;
-    if (QFileInfo(target).isDir()) {
-        if (msgBox(Str::BackupPicturesExist, Buttons::YesNo) == Answer::No)
-            return Step::AskAgain;
-        old = filesIn(target);
-    } else if (!QDir().mkpath(target)) {
-        return Step::Failed;
-    }
-    const QString source = imagesFolder();
-    const QStringList pictures = filesIn(source);
-    Progress progress(report, int(old.size() + pictures.size()));
-
-    for (const QString& name : old) {
-        if (!QFile::remove(target + QLatin1Char('/') + name))
-            return Step::Failed;
-        if (!progress.step())
-            return Step::Cancelled;
-    }
-    for (const QString& name : pictures) {
-        const QString from = source + QLatin1Char('/') + name;
-        const QString to = target + QLatin1Char('/') + name;
-        if (QFileInfo(from).isFile()) {
-            if (QFileInfo::exists(to) && !QFile::remove(to))
-                return Step::Failed;
-            if (!QFile::copy(from, to))
-                return Step::Failed;
-        }
-        if (!progress.step())
-            return Step::Cancelled;
-    }
-    return Step::Done;
-}
-
 // Copies the book byte for byte through a temporary file beside the target,
 // which takes the target's place only once it is complete and on disk.
-bool copyBook(const QString& target)
+bool copyBook(const QString& from, const QString& target, const std::function<bool()>& beforePlacing)
 {
-    QFile book(bookPath());
+    QFile book(from);
     if (!book.open(QIODevice::ReadOnly))
         return false;
-    return writeFileAtomically(target, [&book](QIODevice& out) {
-               char buffer[64 * 1024];
-               for (;;) {
-                   const qint64 n = book.read(buffer, sizeof buffer);
-                   if (n < 0)
-                       return false;
-                   if (n == 0)
-                       return true;
-                   if (out.write(buffer, n) != n)
-                       return false;
-               }
-           })
+    return writeFileAtomically(
+               target,
+               [&book](QIODevice& out) {
+                   char buffer[64 * 1024];
+                   for (;;) {
+                       const qint64 n = book.read(buffer, sizeof buffer);
+                       if (n < 0)
+                           return false;
+                       if (n == 0)
+                           return true;
+                       if (out.write(buffer, n) != n)
+                           return false;
+                   }
+               },
+               beforePlacing)
         .ok;
 }
 
 } // namespace
+
+BackupOutcome writeBackup(const QString& book, const QString& images, const QString& path, const BackupProgress& report)
+{
+    std::optional<NewPictureFolder> pictures;
+    if (!images.isEmpty()) {
+        pictures.emplace(exchangePictureFolder(path), true);
+        if (!pictures->open())
+            return BackupOutcome::Failed;
+        const QStringList names = filesIn(images);
+        Progress progress(report, int(names.size()));
+        for (const QString& name : names) {
+            if (!pictures->add(images + QLatin1Char('/') + name, name))
+                return BackupOutcome::Failed;
+            if (!progress.step())
+                return BackupOutcome::Cancelled; // the old backup stays whole
+        }
+    }
+    // The new folder, holding the old pictures too, takes the old one's
+    // place just before the book copy takes the old copy's: either book
+    // finds its pictures there. The old ones go once the new book is there.
+    if (!copyBook(book, path, [&] { return !pictures || pictures->commit(); }))
+        return BackupOutcome::Failed;
+    if (pictures)
+        pictures->dropOld();
+    return BackupOutcome::Saved;
+}
 
 bool isPrimaryBook(const QString& path) { return normalised(path) == normalised(bookPath()); }
 
@@ -144,22 +143,24 @@ BackupOutcome backupRecipes(QString& proposal, const BackupProgress& progress)
         // The old file stays until the new copy replaces it.
         if (QFileInfo::exists(path) && msgBox(Str::FileExists, Buttons::YesNo) == Answer::No)
             continue;
+        QString images;
         if (msgBox(Str::BackupPicturesAsk, Buttons::YesNo) != Answer::No) {
-            const Step step = copyPictures(path, progress);
-            if (step == Step::AskAgain)
+            const QString target = exchangePictureFolder(path);
+            // A linked exp_img is never emptied or written through (a file
+            // of that name fails below).
+            if (QFileInfo(target).isSymLink()) {
+                msgBox(Str::PictureFolderLinked, Buttons::Ok, Icon::Exclamation);
                 continue;
-            if (step == Step::Cancelled)
-                break;
-            if (step == Step::Failed) {
-                outcome = BackupOutcome::Failed;
-                break;
             }
+            if (QFileInfo(target).isDir() && msgBox(Str::BackupPicturesExist, Buttons::YesNo) == Answer::No)
+                continue;
+            images = imagesFolder();
         }
-        if (copyBook(path)) {
+        outcome = writeBackup(bookPath(), images, path, progress);
+        if (outcome == BackupOutcome::Saved) {
             msgBox(Str::BackupDone);
-            return BackupOutcome::Saved;
+            return outcome;
         }
-        outcome = BackupOutcome::Failed;
         break;
     }
     if (outcome == BackupOutcome::Failed)

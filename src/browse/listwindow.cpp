@@ -180,6 +180,10 @@ void frmSnapshots::restore()
     const QList<QTreeWidgetItem*> chosen = list()->selectedItems();
     if (chosen.isEmpty())
         return;
+    if (G.readOnly) {
+        msgBox(Str::BookReadOnly, Buttons::Ok, Icon::Exclamation);
+        return;
+    }
     const QString when = chosen.first()->text(0);
     if (dialogs().message(Str::RestoreSnapshotQuestion, fetchText(Str::RestoreSnapshotQuestion).arg(when),
                           Buttons::YesNo, Icon::Exclamation, QStringLiteral("BD")) != Answer::Yes)

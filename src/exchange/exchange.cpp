@@ -4,6 +4,7 @@
 
 #include "exchange/importfile.h"
 #include "resources/strings.h"
+#include "store/picturefiles.h"
 #include "store/store.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <optional>
 #include <vector>
 
 namespace bd {
@@ -18,22 +20,6 @@ namespace bd {
 namespace {
 
 QString joinPath(const QString& folder, const QString& name) { return folder + QLatin1Char('/') + name; }
-
-// A file that may be read as a picture: a plain file, not a link that could
-// lead anywhere on the disk.
-bool plainFile(const QString& path)
-{
-    const QFileInfo fi(path);
-    return fi.isFile() && !fi.isSymLink();
-}
-
-// Copies source over target (a file of that name is replaced).
-bool copyOver(const QString& source, const QString& target)
-{
-    if (QFileInfo(target).exists() || QFileInfo(target).isSymLink())
-        QFile::remove(target);
-    return QFile::copy(source, target);
-}
 
 // The texts of a recipe's element children, in order.
 std::vector<QString> childTexts(pugi::xml_node recipe)
@@ -117,8 +103,17 @@ ExportResult exportRecipes(const RecipeBook& book, const QVector<RecipeRef>& ite
     RecipeFinder finder(book);
     QHash<QString, pugi::xml_node> written; // categories of the file by name
 
+    // The pictures go into a new exp_img (starting with the files of the
+    // one there, which other exports beside this one may name), put in
+    // place only after the file. A linked exp_img is never written through.
     const bool pictures = !job.pictureFolder.isEmpty();
-    if (pictures && !QDir().mkpath(job.pictureFolder))
+    NewPictureFolder pictureFolder(job.pictureFolder, true);
+    if (pictures && unusableFolder(job.pictureFolder)) {
+        result.outcome = RunOutcome::Failed;
+        result.saved = SaveResult::refused(Str::PictureFolderLinked);
+        return result;
+    }
+    if (pictures && !pictureFolder.open())
         result.outcome = RunOutcome::Failed;
 
     const int total = int(items.size());
@@ -137,7 +132,7 @@ ExportResult exportRecipes(const RecipeBook& book, const QVector<RecipeRef>& ite
             // A picture missing from the images folder is not copied; its
             // name is still written.
             const QString from = joinPath(job.imagesFolder, f.image);
-            if (plainFile(from) && !copyOver(from, joinPath(job.pictureFolder, f.image))) {
+            if (regularFile(from) && !pictureFolder.add(from, f.image)) {
                 result.outcome = RunOutcome::Failed;
                 break;
             }
@@ -156,8 +151,16 @@ ExportResult exportRecipes(const RecipeBook& book, const QVector<RecipeRef>& ite
     result.keptExisting = result.outcome != RunOutcome::Done && QFileInfo::exists(job.path);
     if (result.keptExisting)
         result.saved = SaveResult::failure(QStringLiteral("the export stopped; the existing file was left as it was"));
-    else
-        result.saved = writeFileAtomically(job.path, [&out](QIODevice& device) { return out.writeTo(device); });
+    else {
+        // The new pictures (with the old ones) take the old folder's place
+        // just before the file takes the old file's.
+        bool placed = true;
+        result.saved = writeFileAtomically(
+            job.path, [&out](QIODevice& device) { return out.writeTo(device); },
+            [&] { return placed = !pictures || pictureFolder.commit(); });
+        if (!placed)
+            result.saved = SaveResult::refused(Str::PictureFolderNotReplaced);
+    }
     if (!result.saved && result.outcome == RunOutcome::Done)
         result.outcome = RunOutcome::Failed;
     return result;
@@ -194,7 +197,33 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
         for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
             taken.insert(storableText(RecipeBook::childText(r, RTitle)).toLower());
     QHash<QString, pugi::xml_node> categories = categoriesByName(book);
-    QVector<Recipe> added; // what the import made, to make again on a book changed outside
+    QVector<Recipe> made; // what the import made, to make again on a book changed outside
+
+    // Pictures come in under names only this program gives, and take their
+    // own names once the book naming them is saved.
+    std::optional<NewPictures> ownPictures;
+    NewPictures* added = job.newPictures;
+    if (!added)
+        added = &ownPictures.emplace(job.imagesFolder);
+    // The picture names the book uses and the files of the images folder,
+    // lower-cased (some disks ignore letter case); found when first needed.
+    std::optional<QSet<QString>> namesTaken;
+    const auto pictureNameTaken = [&](const QString& name) {
+        if (!namesTaken) {
+            namesTaken.emplace();
+            for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
+                for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
+                    namesTaken->insert(RecipeBook::childText(r, RImage).toLower());
+            const QStringList files =
+                QDir(job.imagesFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+            for (const QString& file : files)
+                namesTaken->insert(file.toLower());
+        }
+        const QFileInfo file(joinPath(job.imagesFolder, name));
+        return namesTaken->contains(name.toLower()) || file.exists() || file.isSymLink();
+    };
+    // Pictures are read only from a real folder, never through a link.
+    const bool pictures = job.pictures && !unusableFolder(job.pictureFolder) && QFileInfo(job.pictureFolder).isDir();
 
     const int total = int(job.selected.size());
     int index = -1, done = 0;
@@ -248,15 +277,17 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
             f.image.clear();
             // Only a bare name is looked up, and only inside the picture
             // folder; anything else comes in without its picture.
-            if (job.pictures && safePictureName(picture) && plainFile(joinPath(job.pictureFolder, picture))) {
-                const QString name = getNewFileName(picture, title);
-                if (!name.isEmpty()) {
-                    QDir().mkpath(job.imagesFolder);
-                    if (!copyOver(joinPath(job.pictureFolder, picture), joinPath(job.imagesFolder, name))) {
+            if (pictures && safePictureName(picture) && regularFile(joinPath(job.pictureFolder, picture))) {
+                const QString wanted = getNewFileName(picture, title);
+                if (!wanted.isEmpty()) {
+                    // Never a file already there, nor a name a recipe uses.
+                    const QString name = freeName(wanted, pictureNameTaken);
+                    if (!added->add(joinPath(job.pictureFolder, picture), name)) {
                         result.outcome = RunOutcome::Failed;
                         result.fault = ImportFault::PictureNotCopied;
                         break;
                     }
+                    namesTaken->insert(name.toLower());
                     f.image = name;
                 }
             }
@@ -270,7 +301,7 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
                 cat = appendCategoryNode(book.root(), categoryName);
             appendFields(cat, f, true);
             f.category = categoryName;
-            added << f;
+            made << f;
             taken.insert(title.toLower());
             ++result.imported;
             result.handled.insert(index);
@@ -281,9 +312,16 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
         }
     }
 
-    if (result.imported > 0 && !job.bookPath.isEmpty())
+    if (result.imported > 0 && !job.bookPath.isEmpty()) {
         result.saved = saveBook(
-            book, job.bookPath, [&added](RecipeBook& theirs) { return addRecipesTo(theirs, added); }, job.snapshots);
+            book, job.bookPath, [&made](RecipeBook& theirs) { return addRecipesTo(theirs, made); }, job.snapshots);
+        if (result.saved)
+            added->keep();
+        else
+            added->discard();
+    } else if (ownPictures) {
+        ownPictures->keep(); // the caller saves the book
+    }
     return result;
 }
 

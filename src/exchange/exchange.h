@@ -21,6 +21,8 @@
 
 namespace bd {
 
+class NewPictures;
+
 // Told after each recipe how many of total are done; returns false when the
 // user cancels. May be empty.
 using StepFn = std::function<bool(int done, int total)>;
@@ -114,6 +116,9 @@ struct ImportJob {
     QString date;              // written into every imported recipe
     QString uncategorised;     // the category of recipes whose category has no usable name
     SnapshotRule snapshots;    // daily copies of the book kept on saving
+    // Where the pictures wait for the save of a caller that saves the book
+    // itself (bookPath empty); without one, they are in place at the end.
+    NewPictures* newPictures = nullptr;
 };
 
 enum class ImportFault { None, Corrupt, PictureNotCopied };
@@ -131,7 +136,10 @@ struct ImportResult {
 // categories at the end (names cleaned as allowedName cleans them; one
 // left empty is uncategorised). A title that is taken (letter case
 // ignored), empty or not allowed is replaced by ask's answer; pictures
-// are copied into imagesFolder under getNewFileName(image, title). A recipe
+// (regular files of a real pictureFolder) are copied into imagesFolder
+// under getNewFileName(image, title), or a free name with " (2)", ... when
+// a file or a recipe of the book has it; they take their names only once
+// the book is saved, and go when it cannot be. A recipe
 // with more than eleven children, or a clashing one with fewer than eight,
 // stops the run (Corrupt), as does a picture that cannot be copied. However
 // the run ends, the book is saved once with what was imported.

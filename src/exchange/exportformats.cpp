@@ -1,7 +1,9 @@
 #include "exchange/exportformats.h"
 
 #include "output/cookbook.h"
+#include "resources/strings.h"
 #include "store/names.h"
+#include "store/picturefiles.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -113,7 +115,8 @@ QString webPageHtml(const QVector<Recipe>& recipes, const QString& title, WebPic
     const auto picture = [&](int i) {
         const QString path = pictures == WebPictures::None ? QString()
                                                            : picturePathIn(imagesFolder, plan.recipes[i].image);
-        const QSize size = path.isEmpty() ? QSize() : pictureSize(path);
+        // Only regular files: reading a FIFO or a device could wait for ever.
+        const QSize size = path.isEmpty() || !QFileInfo(path).isFile() ? QSize() : pictureSize(path);
         if (!size.isValid())
             return PictureSource();
         const QSizeF shown = QSizeF(size).scaled(QSizeF(320, 240), Qt::KeepAspectRatio);
@@ -160,21 +163,31 @@ ExportResult exportAs(const RecipeBook& book, const QVector<RecipeRef>& items, c
     }
     case ExportFormat::WebPage: {
         if (options.webPictures == WebPictures::Folder) {
-            const QString folder = webPictureFolder(job.path);
-            bool made = false;
+            // Built beside its place and put there with the page; a linked
+            // folder is never written through.
+            NewPictureFolder folder(webPictureFolder(job.path));
+            if (!folder.open()) {
+                result.outcome = RunOutcome::Failed;
+                if (unusableFolder(webPictureFolder(job.path)))
+                    result.saved = SaveResult::refused(Str::PictureFolderLinked);
+                break;
+            }
             for (const Recipe& r : std::as_const(recipes)) {
                 const QString from = picturePathIn(job.imagesFolder, r.image);
-                if (from.isEmpty() || !QFileInfo(from).isFile())
-                    continue;
-                if (!made && !(made = QDir().mkpath(folder))) {
-                    result.outcome = RunOutcome::Failed;
-                    break;
-                }
-                const QString to = folder + QLatin1Char('/') + r.image;
-                QFile::remove(to);
-                if (!QFile::copy(from, to))
+                if (!from.isEmpty() && regularFile(from) && !folder.add(from, r.image))
                     result.outcome = RunOutcome::Failed;
             }
+            if (result.outcome != RunOutcome::Done)
+                break;
+            const QByteArray page =
+                webPageHtml(recipes, options.title, options.webPictures, job.imagesFolder, job.path).toUtf8();
+            bool placed = true;
+            result.saved = writeFileAtomically(
+                job.path, [&page](QIODevice& device) { return device.write(page) == page.size(); },
+                [&] { return placed = folder.commit(); });
+            if (!placed)
+                result.saved = SaveResult::refused(Str::PictureFolderNotReplaced);
+            break;
         }
         result.saved = writeFileAtomically(
             job.path, webPageHtml(recipes, options.title, options.webPictures, job.imagesFolder, job.path).toUtf8());

@@ -321,7 +321,11 @@ void frmExp::ExportRecipes()
     case RunOutcome::Cancelled:
         msgBox(r.saved ? Str::ExportCancelled : r.keptExisting ? Str::OperationCancelled : Str::ExportFailed);
         break;
-    case RunOutcome::Failed: msgBox(Str::ExportFailed); break;
+    case RunOutcome::Failed:
+        if (r.saved.message) // why, when it is known (a linked exp_img, ...)
+            msgBox(r.saved.message, Buttons::Ok, Icon::Exclamation);
+        msgBox(Str::ExportFailed);
+        break;
     }
 }
 

@@ -247,6 +247,10 @@ void frmImp::PrevPage()
 
 void frmImp::loadrecipes()
 {
+    if (G.readOnly) {
+        report(SaveResult::refused(Str::BookReadOnly));
+        return;
+    }
     ImportJob job;
     for (int i = 0; i < lstImpRecs->count(); ++i)
         if (lstImpRecs->item(i)->checkState() == Qt::Checked)

@@ -4,7 +4,9 @@
 #include "app/globals.h"
 #include "output/cookbook.h"
 #include "resources/strings.h"
+#include "store/picturefiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMarginsF>
@@ -12,6 +14,7 @@
 #include <QPagedPaintDevice>
 #include <QSaveFile>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -26,8 +29,25 @@ namespace {
 
 const QString kLineEnd = QStringLiteral("\r\n");
 
-QString pagePath() { return G.appPath + QStringLiteral("/recipe.htm"); }
+// The print page is written in a folder of this program's own (readable by
+// its user alone, removed at the end), where nobody else can put a link
+// that the page would be written through.
+QString printFolder()
+{
+    static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/brindelle-print-XXXXXX"));
+    return folder.isValid() ? folder.path() : QString();
+}
+
+QString pagePath() { return printFolder() + QStringLiteral("/recipe.htm"); }
 QString logoPath() { return G.appPath + QStringLiteral("/quendrel.gif"); }
+
+// The logo beside the page, when the book folder has one.
+bool placeLogo()
+{
+    const QString copy = printFolder() + QStringLiteral("/quendrel.gif");
+    QFile::remove(copy);
+    return regularFile(logoPath()) && copyNewFile(logoPath(), copy);
+}
 
 // A caption cell or a value cell of the time table.
 void timeCell(QStringList& lines, const QString& open, const QString& text, const QString& close)
@@ -93,11 +113,13 @@ QString printPageText(const Recipe& f, bool withLogo)
 
 QString prepTempPrint(const Recipe& fields)
 {
+    if (printFolder().isEmpty())
+        return QString();
     const QString path = pagePath();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return QString();
-    file.write(printPageText(fields, QFileInfo(logoPath()).isFile()).toUtf8());
+    file.write(printPageText(fields, placeLogo()).toUtf8());
     return file.commit() ? path : QString();
 }
 

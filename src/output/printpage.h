@@ -1,6 +1,6 @@
 #pragma once
 // The print page: what the browse window shows, written as recipe.htm in
-// the book folder, laid out by QTextDocument and printed or previewed
+// a private temporary folder, laid out by QTextDocument and printed or previewed
 // without page header, footer or page number.
 
 #include <QMarginsF>
@@ -20,8 +20,9 @@ QString pageText(const QString& text);
 // The page's lines, each ending in CR LF. withLogo: quendrel.gif heads it.
 QString printPageText(const Recipe& fields, bool withLogo);
 
-// Writes appPath/recipe.htm (UTF-8), with the logo when appPath holds
-// quendrel.gif. Returns its path, or an empty text when it cannot be written.
+// Writes recipe.htm (UTF-8) in the program's private temporary folder, with
+// the logo when appPath holds quendrel.gif (copied beside the page).
+// Returns its path, or an empty text when it cannot be written.
 QString prepTempPrint(const Recipe& fields);
 
 // Loads the written page into doc; its pictures are found beside it.

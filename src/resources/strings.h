@@ -162,8 +162,16 @@ enum : int {
     SnapshotUnreadable = 821,
     TrashEmptyNote = 822,
     BookReloadFailed = 823,
-    PicturesFilter = 770,  // file types of the picture dialog
-    TextFilesFilter = 771, // ... and of the plain-text view's save dialog
+    PicturesFilter = 770,           // file types of the picture dialog
+    TextFilesFilter = 771,          // ... and of the plain-text view's save dialog
+    PictureFolderLinked = 780,      // exp_img at a backup's or export's place is a link
+    PictureFolderNotReplaced = 781, // the new exp_img could not take the old one's place
+    BookReadOnly = 782,             // a change refused: the book is open read-only
+    ReadOnlyAtStart = 783,          // said at start-up when no lock can be written
+    LockHeldBy = 784,               // who holds the book's lock: computer, program, since
+    LockHolderLines = 785,
+    OpenAnyway = 786,     // ... and the question to open it anyway
+    LockUnreadable = 787, // the lock file cannot be read
 };
 }
 

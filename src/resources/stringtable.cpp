@@ -594,6 +594,35 @@ const StringEntry kStringTable[] = {
     {1123, "No se pudo poner la copia en su lugar; el recetario sigue como estaba."},
     {1070, "Dibujos"},
     {1071, "Archivos de texto"},
+    // Files kept safe (780-799)
+    {780, "The exp_img folder at that place is a link to another folder. Nothing was written or deleted through "
+          "it: please choose another folder."},
+    {781, "The new pictures could not take the place of the exp_img folder there; the old folder was left as it "
+          "was."},
+    {782, "This recipe book is open read-only, so the change was not saved."},
+    {783, "No lock file can be written in the folder of this recipe book (the disk may be full, or the folder "
+          "cannot be written), so another copy of Brindelle could change it at the same time. The book is opened "
+          "read-only: you can read your recipes, but no change is saved."},
+    {784, "This recipe book is marked as open by another copy of Brindelle:"},
+    {785, "Computer: %1\r\nProgram: %2\r\nSince: %3"},
+    {786, "If that copy is no longer running (the folder is shared with another computer, or a disk was taken out "
+          "while the book was open), you can open the book anyway. Open it anyway?"},
+    {787, "The lock file of this recipe book cannot be read. If no other copy of Brindelle has the book open, you "
+          "can open it anyway. Open it anyway?"},
+    {1080, "La carpeta exp_img de ese lugar es un enlace a otra carpeta. No se ha escrito ni borrado nada a través "
+           "de ella: elija otra carpeta."},
+    {1081, "Los dibujos nuevos no pudieron ocupar el lugar de la carpeta exp_img de allí; la carpeta antigua se ha "
+           "dejado como estaba."},
+    {1082, "Este recetario está abierto solo para lectura, así que el cambio no se ha guardado."},
+    {1083, "No se puede escribir un archivo de bloqueo en la carpeta de este recetario (puede que el disco esté "
+           "lleno o que la carpeta no admita escritura), así que otra copia de Brindelle podría cambiarlo a la vez. "
+           "El recetario se abre solo para lectura: puede leer sus recetas, pero no se guarda ningún cambio."},
+    {1084, "Este recetario figura como abierto en otra copia de Brindelle:"},
+    {1085, "Ordenador: %1\r\nPrograma: %2\r\nDesde: %3"},
+    {1086, "Si esa copia ya no está en marcha (la carpeta se comparte con otro ordenador, o se quitó un disco con "
+           "el recetario abierto), puede abrir el recetario de todos modos. ¿Abrirlo de todos modos?"},
+    {1087, "El archivo de bloqueo de este recetario no se puede leer. Si ninguna otra copia de Brindelle tiene el "
+           "recetario abierto, puede abrirlo de todos modos. ¿Abrirlo de todos modos?"},
     // Colour schemes: 2000 + scheme offset + role
     {2000, "9483944"},
     {2001, "7756866"},

@@ -30,18 +30,6 @@ const QLatin1String kSaveMark(".bdsave-");
 
 QString systemReason() { return qt_error_string(errno); }
 
-// Makes the written bytes durable before the file is put in place.
-bool syncToDisk(QFile& file)
-{
-    if (!file.flush())
-        return false;
-#ifdef Q_OS_WIN
-    return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())));
-#else
-    return ::fsync(file.handle()) == 0;
-#endif
-}
-
 // Puts from in place of to in one step, replacing it.
 bool replaceFile(const QString& from, const QString& to)
 {
@@ -56,7 +44,19 @@ bool replaceFile(const QString& from, const QString& to)
 
 } // namespace
 
-SaveResult writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& write)
+bool syncToDisk(QFile& file)
+{
+    if (!file.flush())
+        return false;
+#ifdef Q_OS_WIN
+    return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())));
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+SaveResult writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& write,
+                               const std::function<bool()>& beforePlacing)
 {
     // A target that is a link is replaced by the file itself, never written through.
     QTemporaryFile file(path + kSaveMark + QStringLiteral("XXXXXX"));
@@ -73,6 +73,8 @@ SaveResult writeFileAtomically(const QString& path, const std::function<bool(QIO
                                                       QFileDevice::ReadGroup | QFileDevice::ReadOther;
     file.setPermissions(wanted);
     file.close();
+    if (beforePlacing && !beforePlacing())
+        return SaveResult::failure(QString());
     errno = 0;
     if (!replaceFile(file.fileName(), path))
         return SaveResult::failure(systemReason());

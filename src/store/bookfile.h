@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class QFile;
 class QIODevice;
 
 namespace bd {
@@ -54,7 +55,15 @@ struct SaveResult {
 // ("No space left on device") and leaves the old file as it was.
 SaveResult writeFileAtomically(const QString& path, const QByteArray& data);
 // The same, with the content written by write(); it returns false on failure.
-SaveResult writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& write);
+// beforePlacing, when given, runs once the new content is complete and on
+// disk, just before it takes the old file's place (for files that go with
+// it, such as a backup's picture folder); false stops there, the old file
+// kept.
+SaveResult writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& write,
+                               const std::function<bool()>& beforePlacing = {});
+
+// Makes the bytes written to file durable (flushed and synced to disk).
+bool syncToDisk(QFile& file);
 
 // Removes what saves of path cut short by a crash left beside it: the
 // files "<name>.bdsave-XXXXXX" only this program writes. Every other file

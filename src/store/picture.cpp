@@ -1,5 +1,6 @@
 #include "store/picture.h"
 
+#include <QFileInfo>
 #include <QImageReader>
 
 #include <cmath>
@@ -11,6 +12,9 @@ const FitRule kEntryFit = {200, 120, 160, 0, 45, 45};
 
 QImage loadPicture(const QString& path)
 {
+    // A FIFO or a device named as a picture would be waited on for ever.
+    if (!QFileInfo(path).isFile())
+        return QImage();
     QImageReader reader(path);
     reader.setAutoTransform(true);
     return reader.read();

@@ -10,7 +10,8 @@
 namespace bd {
 
 // Loads a picture (EXIF orientation applied). A null image when the file
-// is missing or not a picture the loader understands.
+// is missing, is no regular file (a folder, FIFO or device) or is not a
+// picture the loader understands.
 QImage loadPicture(const QString& path);
 
 // Natural size in HIMETRIC: pixels x 2540 / the image's DPI, 96 DPI when the

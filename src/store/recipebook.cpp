@@ -79,11 +79,83 @@ QByteArray repairedText(const char* data, size_t size)
     return repaired;
 }
 
+// True for the characters XML 1.0 allows in a document.
+bool xmlCharacter(quint32 c)
+{
+    return c == 0x09 || c == 0x0A || c == 0x0D || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+bool forbiddenControl(unsigned char c) { return c < 0x20 && c != 0x09 && c != 0x0A && c != 0x0D; }
+
+// True when data may hold a character XML 1.0 forbids: a raw control
+// character, or a character reference (checked closely by the next step).
+bool mayHoldForbidden(const char* data, size_t size)
+{
+    for (size_t i = 0; i < size; ++i) {
+        const auto c = static_cast<unsigned char>(data[i]);
+        if (forbiddenControl(c) || (c == '&' && i + 1 < size && data[i + 1] == '#'))
+            return true;
+    }
+    return false;
+}
+
+// Drops from text in an ASCII-compatible encoding the characters XML 1.0
+// forbids, written raw (control characters) or as references ("&#0;",
+// "&#x1F;", surrogates, U+FFFE, beyond U+10FFFF). A parser would read a
+// NUL as the end of its field and write control characters back as
+// references strict readers refuse. Returns the new size.
+size_t dropForbiddenCharacters(char* data, size_t size)
+{
+    size_t out = 0;
+    for (size_t i = 0; i < size;) {
+        const auto c = static_cast<unsigned char>(data[i]);
+        if (forbiddenControl(c)) {
+            ++i;
+            continue;
+        }
+        if (c == '&' && i + 2 < size && data[i + 1] == '#') {
+            size_t j = i + 2;
+            const bool hex = data[j] == 'x' || data[j] == 'X';
+            if (hex)
+                ++j;
+            const size_t digits = j;
+            quint64 value = 0;
+            for (; j < size; ++j) {
+                const char d = data[j];
+                int v = -1;
+                if (d >= '0' && d <= '9')
+                    v = d - '0';
+                else if (hex && d >= 'a' && d <= 'f')
+                    v = d - 'a' + 10;
+                else if (hex && d >= 'A' && d <= 'F')
+                    v = d - 'A' + 10;
+                if (v < 0)
+                    break;
+                value = qMin<quint64>(value * (hex ? 16 : 10) + quint64(v), 0x110000);
+            }
+            if (j > digits && j < size && data[j] == ';' && !xmlCharacter(quint32(value))) {
+                i = j + 1;
+                continue;
+            }
+        }
+        data[out++] = data[i++];
+    }
+    return out;
+}
+
 bool parseInto(pugi::xml_document& doc, const QByteArray& data, QString* error)
 {
     const QByteArray repaired = repairedText(data.constData(), size_t(data.size()));
     if (!repaired.isEmpty())
         return parseInto(doc, repaired, error);
+    if (readAsUtf8(data.constData(), size_t(data.size())) && mayHoldForbidden(data.constData(), size_t(data.size()))) {
+        QByteArray clean = data;
+        clean.truncate(qsizetype(dropForbiddenCharacters(clean.data(), size_t(clean.size()))));
+        return checkParse(
+            doc, doc.load_buffer(clean.constData(), size_t(clean.size()), pugi::parse_default, pugi::encoding_auto),
+            error);
+    }
     // Whitespace-only text is dropped and every line break reads back as LF.
     return checkParse(doc, doc.load_buffer(data.constData(), size_t(data.size()), pugi::parse_default,
                                            pugi::encoding_auto),
@@ -232,8 +304,12 @@ bool RecipeBook::loadFile(const QString& path, QString* error)
             stamp_ = stamp;
         return ok;
     }
-    const pugi::xml_parse_result r =
-        doc_.load_buffer_inplace_own(buffer, size_t(size), pugi::parse_default, pugi::encoding_auto);
+    size_t length = size_t(size);
+    if (readAsUtf8(static_cast<const char*>(buffer), length) &&
+        mayHoldForbidden(static_cast<const char*>(buffer), length))
+        length = dropForbiddenCharacters(static_cast<char*>(buffer), length);
+    const pugi::xml_parse_result r = doc_.load_buffer_inplace_own(buffer, length, pugi::parse_default,
+                                                                  pugi::encoding_auto);
     if (checkParse(doc_, r, error)) {
         stamp_ = stamp;
         return true;

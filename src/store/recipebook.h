@@ -40,6 +40,8 @@ public:
     RecipeBook& operator=(const RecipeBook&) = delete;
 
     // Parses data; on failure the book is left empty and false returned.
+    // Characters XML 1.0 forbids (raw control characters, "&#0;", "&#1;",
+    // ...) are dropped, so that they are never written back.
     bool loadBuffer(const QByteArray& data, QString* error = nullptr);
     bool loadFile(const QString& path, QString* error = nullptr);
     void clear();

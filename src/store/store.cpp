@@ -3,6 +3,7 @@
 #include "app/listsort.h"
 #include "store/trash.h"
 #include "resources/strings.h"
+#include "store/picturefiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,31 +20,11 @@ bool samePath(const QString& a, const QString& b)
     return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
 }
 
-// Copies source over target; true when target then holds the picture. The
-// copy is made beside the target first, so a failed copy (a full disk, a
-// folder that cannot be written) leaves a picture already there untouched.
-bool copyReplacing(const QString& source, const QString& target)
-{
-    if (samePath(source, target))
-        return true;
-    QDir().mkpath(QFileInfo(target).absolutePath());
-    const QString partial = target + QStringLiteral(".copying");
-    QFile::remove(partial);
-    if (!QFile::copy(source, partial)) {
-        QFile::remove(partial);
-        return false;
-    }
-    QFile::remove(target);
-    if (QFile::rename(partial, target))
-        return true;
-    QFile::remove(partial);
-    return false;
-}
-
 bool usablePicture(const QString& path)
 {
+    // A FIFO or a device is no picture, and reading one could wait for ever.
     const QFileInfo fi(path);
-    return fi.exists() && fi.isFile() && fi.size() > 0;
+    return fi.isFile() && fi.size() > 0 && (fi.isSymLink() || regularFile(path));
 }
 
 Recipe storedFields(const Recipe& in)
@@ -84,7 +65,12 @@ void removePictures(const QStringList& paths)
 
 Store::Store(RecipeBook& book, BookPlace place) : book_(book), place_(std::move(place)) {}
 
-SaveResult Store::save(const Replay& replay) { return saveBook(book_, place_.book, replay, place_.snapshots); }
+SaveResult Store::save(const Replay& replay)
+{
+    if (place_.readOnly)
+        return SaveResult::refused(Str::BookReadOnly);
+    return saveBook(book_, place_.book, replay, place_.snapshots);
+}
 
 QString Store::trashFile() const { return trashPath(place_.book); }
 
@@ -96,6 +82,8 @@ QString Store::pictureName(const QString& category, const QString& title, const 
 
 SaveResult Store::addCategory(const QString& name, int* position)
 {
+    if (place_.readOnly)
+        return SaveResult::refused(Str::BookReadOnly);
     book_.appendCategory(name);
     const SaveResult r = save([name](RecipeBook& theirs) {
         if (theirs.categoryPosition(name) < 0)
@@ -119,15 +107,14 @@ pugi::xml_node Store::find(const Recipe& old) const
     return {};
 }
 
-bool Store::pictureNamed(const QString& name) const
+bool Store::pictureNamed(const QString& name, Qt::CaseSensitivity cs) const
 {
     if (name.isEmpty())
         return false;
-    const QString lowered = name.toLower();
     for (pugi::xml_node c = book_.root().child("category"); c; c = c.next_sibling("category"))
         for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
             const QString image = RecipeBook::childText(r, RImage);
-            if (!image.isEmpty() && image.toLower() == lowered)
+            if (!image.isEmpty() && image.compare(name, cs) == 0)
                 return true;
         }
     return false;
@@ -135,47 +122,65 @@ bool Store::pictureNamed(const QString& name) const
 
 QString Store::freePictureName(const QString& wanted, const QString& own) const
 {
-    const int dot = wanted.lastIndexOf(QLatin1Char('.'));
-    const QString stem = dot > 0 ? wanted.left(dot) : wanted;
-    const QString ext = dot > 0 ? wanted.mid(dot) : QString();
-    QString name = wanted;
-    for (int n = 2;; ++n) {
+    return freeName(wanted, [&](const QString& name) {
         if (!own.isEmpty() && name.compare(own, Qt::CaseInsensitive) == 0)
-            return name;
-        if (!QFileInfo::exists(picturePath(name)) && !pictureNamed(name))
-            return name;
-        name = stem + QStringLiteral(" (%1)").arg(n) + ext;
-    }
+            return false;
+        const QFileInfo file(picturePath(name));
+        return file.exists() || file.isSymLink() || pictureNamed(name);
+    });
 }
 
-SaveResult Store::commit(const QStringList& retired, const QVector<int>& notices, const Replay& replay)
+SaveResult Store::commit(const QStringList& retired, const QVector<int>& notices, NewPictures* added,
+                         const Replay& replay)
 {
+    QStringList unused;
+    for (const QString& name : retired)
+        if (!picturePath(name).isEmpty() && !pictureNamed(name))
+            unused << name;
+    // A kill after the save leaves the note for the next start.
+    if (!unused.isEmpty())
+        noteRetired(place_.images, unused);
     SaveResult r = save(replay);
     r.notices = notices + r.notices;
-    // Pictures stay while another version of the book may name them.
-    if (r.ok && r.conflictCopy.isEmpty() && !retired.isEmpty()) {
-        Trash trash(trashFile());
-        const bool trashRead = trash.load();
-        QStringList unused;
-        for (const QString& name : retired)
-            if (!pictureNamed(name) && trashRead && !trash.namesPicture(name))
-                unused << picturePath(name);
-        unused.removeAll(QString());
-        removePictures(unused);
+    if (!r.ok) {
+        // The book on disk names none of the new pictures; one the cook may
+        // still write over an unreadable file keeps them.
+        if (added && r.unreadableOutside)
+            added->keep();
+        else if (added)
+            added->discard();
+        retiredDone(place_.images);
+        return r;
     }
+    if (added)
+        added->keep();
+    // Pictures stay while another version of the book, or the trash, may
+    // name them; the book itself may have been read in again.
+    Trash trash(trashFile());
+    QStringList paths;
+    if (r.conflictCopy.isEmpty() && (unused.isEmpty() || trash.load()))
+        for (const QString& name : unused)
+            if (!pictureNamed(name) && !trash.namesPicture(name))
+                paths << picturePath(name);
+    removePictures(paths);
+    if (!unused.isEmpty())
+        retiredDone(place_.images);
     return r;
 }
 
 SaveResult Store::addRecipe(int categoryPos, const Recipe& in)
 {
+    if (place_.readOnly)
+        return SaveResult::refused(Str::BookReadOnly);
     if (!book_.category(categoryPos))
         return SaveResult::failure(QStringLiteral("the chosen category is not in the book"));
     Recipe f = storedFields(in);
     QVector<int> notices;
+    NewPictures added(place_.images);
     if (!in.image.isEmpty()) {
         if (usablePicture(in.image)) {
             const QString name = freePictureName(pictureName(in.category, in.title, in.image));
-            if (!copyReplacing(in.image, picturePath(name)))
+            if (!added.add(in.image, name))
                 return SaveResult::refused(Str::PictureNotStored);
             f.image = name;
         } else {
@@ -184,7 +189,7 @@ SaveResult Store::addRecipe(int categoryPos, const Recipe& in)
     }
     book_.appendRecipe(categoryPos, f);
     const QString category = book_.categoryName(categoryPos);
-    return commit({}, notices, [category, f](RecipeBook& theirs) {
+    return commit({}, notices, &added, [category, f](RecipeBook& theirs) {
         const int position = theirs.categoryPosition(category);
         if (position < 0 || theirs.titleExists(f.title))
             return false;
@@ -195,6 +200,8 @@ SaveResult Store::addRecipe(int categoryPos, const Recipe& in)
 
 SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe& in)
 {
+    if (place_.readOnly)
+        return SaveResult::refused(Str::BookReadOnly);
     // Without its category the new entry could not be written; the old one
     // then stays as it is rather than being lost.
     if (!book_.category(categoryPos))
@@ -202,6 +209,12 @@ SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe&
     Recipe f = storedFields(in);
     QVector<int> notices;
     QStringList retired;
+
+    // New files are written under names no file takes and named by the
+    // book only once it is saved; the old ones go after that.
+    NewPictures added(place_.images);
+    std::pair<QString, QString> caseRename; // on a disk that ignores letter case
+    QString leftBehind;                     // the old name of a letter-case change on a disk that keeps case
 
     // A stored name that could reach outside the images folder is ignored.
     const QString stored = picturePath(old.image);
@@ -214,26 +227,36 @@ SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe&
             const bool changed = in.category != old.category || in.title != old.title;
             f.image = old.image;
             if (changed || !in.image.contains(old.category)) {
-                const QString name = freePictureName(pictureName(in.category, in.title, old.image), old.image);
+                const QString wanted = pictureName(in.category, in.title, old.image);
+                QString name = freePictureName(wanted, old.image);
                 const QString target = picturePath(name);
-                if (name.compare(old.image, Qt::CaseInsensitive) == 0) {
-                    // Only the letter case changes: renamed in place.
-                    if (target != stored && renamePicture(stored, target))
-                        f.image = name;
-                } else if (copyReplacing(stored, target)) {
-                    // The old file goes once the book names the new one;
-                    // one that cannot be copied keeps its old name.
+                const bool caseOnly = name != old.image && name.compare(old.image, Qt::CaseInsensitive) == 0;
+                if (caseOnly && sameFile(stored, target)) {
+                    // Both names find this one file: it is renamed once the book is saved.
+                    caseRename = {stored, target};
                     f.image = name;
-                    retired << old.image;
+                } else if (name != old.image) {
+                    if (caseOnly && QFileInfo::exists(target))
+                        name = freePictureName(wanted); // another file has that name
+                    // One that cannot be copied keeps its old name.
+                    if (added.add(stored, name)) {
+                        f.image = name;
+                        if (caseOnly)
+                            leftBehind = old.image;
+                        else
+                            retired << old.image;
+                    }
                 }
             }
         } else {
-            // A new picture goes in beside the stored one, which goes once
-            // the book no longer names it.
-            const QString name = freePictureName(pictureName(in.category, in.title, in.image), old.image);
-            if (!copyReplacing(in.image, picturePath(name)))
+            // A new picture never replaces the stored one before the book
+            // naming it is saved: it takes a name of its own.
+            QString name = freePictureName(pictureName(in.category, in.title, in.image), old.image);
+            if (!stored.isEmpty() && name.compare(old.image, Qt::CaseInsensitive) == 0)
+                name = freePictureName(name);
+            if (!added.add(in.image, name))
                 return SaveResult::refused(Str::PictureNotStored);
-            if (!stored.isEmpty() && name.compare(old.image, Qt::CaseInsensitive) != 0)
+            if (!stored.isEmpty())
                 retired << old.image;
             f.image = name;
         }
@@ -241,7 +264,7 @@ SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe&
     book_.removeRecipe(find(old));
     book_.appendRecipe(categoryPos, f);
     const QString category = book_.categoryName(categoryPos);
-    return commit(retired, notices, [old, category, f](RecipeBook& theirs) {
+    const SaveResult r = commit(retired, notices, &added, [old, category, f](RecipeBook& theirs) {
         const pugi::xml_node was = theirs.findRecipe(theirs.categoryPosition(old.category), old.title);
         const int position = theirs.categoryPosition(category);
         const bool retitled = f.title.compare(old.title, Qt::CaseInsensitive) != 0;
@@ -251,6 +274,11 @@ SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe&
         theirs.appendRecipe(position, f);
         return true;
     });
+    if (r.ok && !caseRename.first.isEmpty())
+        renamePicture(caseRename.first, caseRename.second);
+    if (r.ok && !leftBehind.isEmpty() && !pictureNamed(leftBehind, Qt::CaseSensitive))
+        QFile::remove(picturePath(leftBehind));
+    return r;
 }
 
 SaveResult Store::toTrash(const QVector<Recipe>& recipes)
@@ -266,6 +294,8 @@ SaveResult Store::toTrash(const QVector<Recipe>& recipes)
 
 SaveResult Store::deleteRecipe(const RecipeRef& ref)
 {
+    if (place_.readOnly)
+        return SaveResult::refused(Str::BookReadOnly);
     const pugi::xml_node recipe = book_.findRecipe(ref.category, ref.title);
     if (!recipe)
         return {};
@@ -274,7 +304,7 @@ SaveResult Store::deleteRecipe(const RecipeRef& ref)
     if (SaveResult trashed = toTrash({gone}); !trashed.ok)
         return trashed;
     book_.removeRecipe(recipe);
-    return commit({}, {}, [gone](RecipeBook& theirs) {
+    return commit({}, {}, nullptr, [gone](RecipeBook& theirs) {
         // Gone there too, or renamed: nothing of theirs is lost either way.
         theirs.removeRecipe(theirs.findRecipe(theirs.categoryPosition(gone.category), gone.title));
         return true;
@@ -283,6 +313,8 @@ SaveResult Store::deleteRecipe(const RecipeRef& ref)
 
 SaveResult Store::renameCategory(const QString& oldName, const QString& newName)
 {
+    if (place_.readOnly)
+        return SaveResult::refused(Str::BookReadOnly);
     const int position = book_.categoryPosition(oldName);
     if (position < 0)
         return {};
@@ -298,6 +330,8 @@ SaveResult Store::renameCategory(const QString& oldName, const QString& newName)
 
 SaveResult Store::deleteCategory(const QString& name)
 {
+    if (place_.readOnly)
+        return SaveResult::refused(Str::BookReadOnly);
     const int position = book_.categoryPosition(name);
     if (position < 0)
         return {};
@@ -312,7 +346,7 @@ SaveResult Store::deleteCategory(const QString& name)
         if (SaveResult trashed = toTrash(gone); !trashed.ok)
             return trashed;
     book_.removeCategory(position);
-    return commit({}, {}, [name, titles](RecipeBook& theirs) {
+    return commit({}, {}, nullptr, [name, titles](RecipeBook& theirs) {
         const int at = theirs.categoryPosition(name);
         if (at < 0)
             return true;
@@ -328,6 +362,8 @@ SaveResult Store::deleteCategory(const QString& name)
 SaveResult Store::restoreFromTrash(const QVector<int>& entries,
                                    const std::function<std::optional<QString>(const QString&)>& newTitle)
 {
+    if (place_.readOnly)
+        return SaveResult::refused(Str::BookReadOnly);
     Trash trash(trashFile());
     if (!trash.load())
         return SaveResult::refused(Str::TrashUnreadable);
@@ -356,7 +392,7 @@ SaveResult Store::restoreFromTrash(const QVector<int>& entries,
         return {};
     // The book first: a fault before the trash is saved leaves the recipe
     // in both, never in neither.
-    SaveResult r = commit({}, {}, [added](RecipeBook& theirs) { return addRecipesTo(theirs, added); });
+    SaveResult r = commit({}, {}, nullptr, [added](RecipeBook& theirs) { return addRecipesTo(theirs, added); });
     if (!r.ok)
         return r;
     trash.remove(restored);
@@ -367,6 +403,8 @@ SaveResult Store::restoreFromTrash(const QVector<int>& entries,
 
 SaveResult Store::emptyTrash()
 {
+    if (place_.readOnly)
+        return SaveResult::refused(Str::BookReadOnly);
     Trash trash(trashFile());
     if (!trash.load())
         return SaveResult::refused(Str::TrashUnreadable);

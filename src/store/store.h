@@ -19,12 +19,15 @@
 
 namespace bd {
 
+class NewPictures;
+
 // Where a book and its pictures are kept.
 struct BookPlace {
     QString book;                                  // the book file
     QString images;                                // its images folder
     QString imgPrefix = QStringLiteral("recipes"); // first part of stored picture names
     SnapshotRule snapshots;                        // daily copies of the book kept
+    bool readOnly = false;                         // every change is refused (message BookReadOnly), nothing is written
 };
 
 class Store {
@@ -34,9 +37,9 @@ public:
     RecipeBook& book() const { return book_; }
     const BookPlace& place() const { return place_; }
 
-    // Writes the whole book; a book file another program changed meanwhile
-    // is read in first and replay makes the change again on it (see
-    // saveBook).
+    // Writes the whole book (refused when the place is read-only); a book
+    // file another program changed meanwhile is read in first and replay
+    // makes the change again on it (see saveBook).
     SaveResult save(const Replay& replay = {});
 
     // The images folder + name, or an empty string when name is not safe.
@@ -88,7 +91,7 @@ public:
 
     // True when a recipe of the book names the picture name (letter case
     // ignored, as some disks ignore it).
-    bool pictureNamed(const QString& name) const;
+    bool pictureNamed(const QString& name, Qt::CaseSensitivity cs = Qt::CaseInsensitive) const;
     // wanted, or wanted with " (2)", " (3)", ... before its extension: a
     // name no file in the images folder and no recipe of the book takes,
     // own (the recipe's present picture, in any letter case) excepted.
@@ -97,7 +100,10 @@ public:
 private:
     // Saves; once the book is on disk, deletes the pictures of retired
     // that no recipe names any more.
-    SaveResult commit(const QStringList& retired, const QVector<int>& notices = {}, const Replay& replay = {});
+    // New pictures in added take their names once the book is saved, and
+    // are removed when it cannot be; replay as for save.
+    SaveResult commit(const QStringList& retired, const QVector<int>& notices = {}, NewPictures* added = nullptr,
+                      const Replay& replay = {});
     // Adds recipes to the trash and saves it.
     SaveResult toTrash(const QVector<Recipe>& recipes);
 

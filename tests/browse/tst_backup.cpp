@@ -7,7 +7,12 @@
 #include "testsupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QtTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using namespace bd;
 
@@ -111,12 +116,21 @@ private slots:
     {
         Backup b;
         b.put("old.xml", "old backup");
-        // A folder named like a picture blocks its copy.
-        QDir().mkpath(b.path("exp_img/b.jpg"));
-        QCOMPARE(b.run({b.path("old.xml")}), BackupOutcome::Failed);
-        QCOMPARE(b.ids(), (QList<int>{175, 304, 303, 302, 283}));
-        QCOMPARE(b.env.dialogs.calls[4].icon, Icon::Exclamation);
-        QCOMPARE(b.read("old.xml"), QByteArray("old backup"));
+        b.put("exp_img/a.png", "old a");
+#ifdef Q_OS_LINUX
+        // A full disk: a picture, or the book, does not fit. The old backup
+        // stays whole: its book and every picture it had.
+        for (rlim_t limit : {rlim_t(4), rlim_t(12)}) {
+            const BackupOutcome outcome = bdtest::withFileLimit(limit, [&] { return b.run({b.path("old.xml")}); });
+            QCOMPARE(outcome, BackupOutcome::Failed);
+            QCOMPARE(b.ids(), (QList<int>{175, 304, 303, 302, 283}));
+            QCOMPARE(b.env.dialogs.calls[4].icon, Icon::Exclamation);
+            QCOMPARE(b.read("old.xml"), QByteArray("old backup"));
+            QCOMPARE(b.read("exp_img/a.png"), QByteArray("old a"));
+            QCOMPARE(b.files(), QStringList{"old.xml"});
+            QCOMPARE(QDir(b.folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"exp_img"});
+        }
+#endif
 
         // The book cannot be read: a folder stands in its place.
         QFile::remove(b.env.file(QStringLiteral("recipes.xml")));
@@ -147,6 +161,31 @@ private slots:
         QCOMPARE(finished, 1);
         QCOMPARE(b.ids(), (QList<int>{304, 303, 283}));
         QVERIFY(!QFile::exists(b.path("q.xml")));
+        QCOMPARE(b.files("exp_img"), QStringList{"stale.png"}); // the old pictures are kept
+    }
+
+    // Links are never followed: a linked exp_img is neither emptied nor
+    // written through, and links or special files in images are not copied.
+    void linksAreNotFollowed()
+    {
+#ifdef Q_OS_UNIX
+        Backup b;
+        // exp_img at the target is a link to the book's own images.
+        QVERIFY(QFile::link(b.env.file(QStringLiteral("images")), b.path("exp_img")));
+        QCOMPARE(b.run({b.path("one.xml")}, {Answer::Yes, Answer::Yes}), BackupOutcome::Cancelled);
+        QCOMPARE(b.ids(), (QList<int>{304, 780, 283}));
+        QCOMPARE(b.env.read(QStringLiteral("images/a.png")), QByteArray("picture a"));
+        QCOMPARE(b.env.read(QStringLiteral("images/b.jpg")), QByteArray("picture b"));
+        QVERIFY(!QFile::exists(b.path("one.xml")));
+
+        // A link to a file outside the book, and a FIFO, in images.
+        QFile::remove(b.path("exp_img"));
+        bdtest::writeFile(b.env.root() + QStringLiteral("/private.txt"), "outside the book");
+        QVERIFY(QFile::link(b.env.root() + QStringLiteral("/private.txt"), b.env.file(QStringLiteral("images/c.jpg"))));
+        QCOMPARE(::mkfifo(QFile::encodeName(b.env.file(QStringLiteral("images/d.jpg"))).constData(), 0600), 0);
+        QCOMPARE(b.run({b.path("one.xml")}), BackupOutcome::Saved);
+        QCOMPARE(b.files("exp_img"), (QStringList{"a.png", "b.jpg"}));
+#endif
     }
 };
 

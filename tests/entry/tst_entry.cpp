@@ -155,6 +155,16 @@ private slots:
         for (QPlainTextEdit* t : {w->txtIng, w->txtPrep, w->txtOther})
             QVERIFY(t->toPlainText().isEmpty());
         QCOMPARE(w->cboACats->currentText(), QStringLiteral("Soups"));
+
+        // A book opened read-only: the add is refused and said, the typing kept.
+        G.readOnly = true;
+        const QByteArray before = env.read(QStringLiteral("recipes.xml"));
+        w->txtTitle->setText(QStringLiteral("Custard"));
+        w->cmdAdd->click();
+        QCOMPARE(env.dialogs.messageIds().last(), int(Str::BookReadOnly));
+        QCOMPARE(w->txtTitle->text(), QStringLiteral("Custard"));
+        QCOMPARE(env.read(QStringLiteral("recipes.xml")), before);
+        QVERIFY(!G.xmlDoc.titleExists(QStringLiteral("Custard")));
     }
 
     void editChecksHaveTheirOwnOrderAndDuplicateRule()

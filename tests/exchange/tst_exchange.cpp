@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "exchange/exchange.h"
 #include "exchange/frmImp.h"
+#include "resources/strings.h"
 #include "store/store.h"
 #include "testsupport.h"
 
@@ -355,12 +356,98 @@ private slots:
         QCOMPARE(image("Other"), QString());
 
         // A picture that cannot be written stops the run.
-        QDir().mkpath(imagesFolder() + QStringLiteral("/plain_Blocked.png/inside"));
         job.pictures = true;
+        job.imagesFolder = folderOf(env, "in/secret.jpg"); // a file, no folder
         const Src blocked(book(cat("C", rec("Blocked", "plain.png"))));
         job.selected = all(blocked);
         QCOMPARE(importRecipes(G.xmlDoc, blocked, job).fault, ImportFault::PictureNotCopied);
         QVERIFY(!G.xmlDoc.titleExists(QStringLiteral("Blocked")));
+        QCOMPARE(readFile(folderOf(env, "in/secret.jpg")), QByteArray("outside"));
+    }
+
+    // An import never replaces a file in images, never gives two recipes one
+    // picture, and reads pictures only from a real exp_img, regular files only.
+    void importNeverTakesAPictureThatIsThere()
+    {
+        bdtest::TestEnv env;
+        const QString from = folderOf(env, "in/exp_img");
+        writeFile(from + QStringLiteral("/recipes_Desserts_x"), "crafted");
+        writeFile(from + QStringLiteral("/a_x.jpg"), "first");
+        writeFile(from + QStringLiteral("/a.jpg"), "second");
+        G.xmlDoc.appendRecipe(G.xmlDoc.appendCategory(QStringLiteral("Desserts")),
+                              recipe(QStringLiteral("Pie"), QStringLiteral("recipes_Desserts_Pie.jpg")));
+        env.write(QStringLiteral("images/recipes_Desserts_Pie.jpg"), "the cook's pie");
+        env.write(QStringLiteral("images/a_x_Loose.jpg"), "a file no recipe names");
+        QVERIFY(bookStore().save());
+
+        // "Pie.jpg" with "recipes_Desserts_x" derives the cook's picture's
+        // name; "a_x.jpg" + "T" and "a.jpg" + "x_T" derive one name.
+        const Src source(book(cat("Desserts", rec("Pie.jpg", "recipes_Desserts_x") + rec("T", "a_x.jpg") +
+                                                  rec("x_T", "a.jpg") + rec("Loose", "a_x.jpg"))));
+        ImportJob job;
+        job.selected = all(source);
+        job.pictures = true;
+        job.pictureFolder = from;
+        job.imagesFolder = imagesFolder();
+        job.bookPath = bookPath();
+        QCOMPARE(importRecipes(G.xmlDoc, source, job).imported, 4);
+        const auto stored = [](const char* title) {
+            return RecipeBook::fields(bdtest::DiskBook().findRecipe(0, QString::fromUtf8(title))).image;
+        };
+        QCOMPARE(stored("Pie"), QStringLiteral("recipes_Desserts_Pie.jpg"));
+        QCOMPARE(env.read(QStringLiteral("images/recipes_Desserts_Pie.jpg")), QByteArray("the cook's pie"));
+        QCOMPARE(stored("Pie.jpg"), QStringLiteral("recipes_Desserts_Pie (2).jpg"));
+        QCOMPARE(env.read(QStringLiteral("images/recipes_Desserts_Pie (2).jpg")), QByteArray("crafted"));
+        QCOMPARE(stored("T"), QStringLiteral("a_x_T.jpg"));
+        QCOMPARE(stored("x_T"), QStringLiteral("a_x_T (2).jpg"));
+        QCOMPARE(env.read(QStringLiteral("images/a_x_T.jpg")), QByteArray("first"));
+        QCOMPARE(env.read(QStringLiteral("images/a_x_T (2).jpg")), QByteArray("second"));
+        QCOMPARE(stored("Loose"), QStringLiteral("a_x_Loose (2).jpg"));
+        QCOMPARE(env.read(QStringLiteral("images/a_x_Loose.jpg")), QByteArray("a file no recipe names"));
+        // Nothing half-done is left.
+        for (const QString& name : QDir(imagesFolder()).entryList(QDir::Files | QDir::Hidden))
+            QVERIFY2(!name.contains(QLatin1String(".bdnew-")), qPrintable(name));
+
+#ifdef Q_OS_UNIX
+        // A linked exp_img, or a link in a real one, brings nothing in.
+        writeFile(folderOf(env, "secret/s.jpg"), "outside the book");
+        QVERIFY(QDir().mkpath(folderOf(env, "linked")));
+        QVERIFY(QFile::link(folderOf(env, "secret"), folderOf(env, "linked/exp_img")));
+        QVERIFY(QFile::link(folderOf(env, "secret/s.jpg"), from + QStringLiteral("/s.jpg")));
+        const Src more(book(cat("Desserts", rec("Secret", "s.jpg"))));
+        job.selected = all(more);
+        for (const QString& folder : {folderOf(env, "linked/exp_img"), from}) {
+            job.pictureFolder = folder;
+            G.xmlDoc.removeRecipe(G.xmlDoc.findRecipe(0, QStringLiteral("Secret")));
+            QCOMPARE(importRecipes(G.xmlDoc, more, job).imported, 1);
+            QVERIFY(RecipeBook::fields(G.xmlDoc.findRecipe(0, QStringLiteral("Secret"))).image.isEmpty());
+        }
+        for (const QString& name : QDir(imagesFolder()).entryList(QDir::Files))
+            QVERIFY2(readFile(imagesFolder() + QLatin1Char('/') + name) != "outside the book", qPrintable(name));
+#endif
+    }
+
+    // The pictures of an export never go through a linked exp_img.
+    void exportNeverWritesThroughALink()
+    {
+#ifdef Q_OS_UNIX
+        bdtest::TestEnv env;
+        G.xmlDoc.appendRecipe(G.xmlDoc.appendCategory(QStringLiteral("C")),
+                              recipe(QStringLiteral("Pie"), QStringLiteral("pie.jpg")));
+        env.write(QStringLiteral("images/pie.jpg"), "new pie");
+        writeFile(folderOf(env, "elsewhere/pie.jpg"), "someone's file");
+        QDir().mkpath(folderOf(env, "out"));
+        QVERIFY(QFile::link(folderOf(env, "elsewhere"), folderOf(env, "out/exp_img")));
+        ExportJob job;
+        job.path = folderOf(env, "out/export.xml");
+        job.imagesFolder = imagesFolder();
+        job.pictureFolder = exchangePictureFolder(job.path);
+        const ExportResult r = exportRecipes(G.xmlDoc, {{0, QStringLiteral("Pie")}}, job);
+        QCOMPARE(r.outcome, RunOutcome::Failed);
+        QCOMPARE(r.saved.message, int(Str::PictureFolderLinked));
+        QCOMPARE(readFile(folderOf(env, "elsewhere/pie.jpg")), QByteArray("someone's file"));
+        QVERIFY(!QFileInfo::exists(job.path));
+#endif
     }
 
     void newFileNamesAreBare()

@@ -22,14 +22,7 @@ namespace {
 
 const QString kImported = QStringLiteral("Imported");
 
-QList<Recipe> recipes(const RecipeBook& book)
-{
-    QList<Recipe> out;
-    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
-            out << RecipeBook::fields(r);
-    return out;
-}
+QList<Recipe> recipes(const RecipeBook& book) { return bdtest::recipesOf(book); }
 
 QStringList categories(const RecipeBook& book)
 {

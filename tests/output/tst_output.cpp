@@ -191,27 +191,38 @@ private slots:
                                             {},
                                             {},
                                             {}});
-        QCOMPARE(path, env.file(QStringLiteral("recipe.htm")));
-        QCOMPARE(env.read(QStringLiteral("recipe.htm")),
-                 page(HEAD "<img src='quendrel.gif' border=0><font face='Verdana' size=5><b>|Apple pie|"
-                      "</center><br></td></tr></table>|<table cellpadding=5><tr>|"
-                      CAP "Prep Time|</font></b></td>|" CAP "Cook Time|</font></b></td>|" CAP "Yield|</font></b></td>|"
-                      "</tr><tr>|" VAL "10 min|</font></td>|" VAL "1 h|</font></td>|" VAL "4|</font></td>|</tr></table>|"
-                      "<br><table><tr>|<td><center>|<font face='Tahoma' size=2><b>|Ingredients|</b></font><br></center>|"
-                      "<font face='Tahoma' size=2>|apples<br>\nbutter|</font></td></tr></table>|"
-                      "<table width=480><tr><td><center><br>|<font face='Tahoma' size=2><b>|Preparation|"
-                      "</b></font><br></center>|<font face='Tahoma' size=2>|Mix.<br>\nBake.|</font><br></td></tr></table>|"
-                      "<table width=480><tr><td><center><br>|<font face='Tahoma' size=2><b>|Special Notes|</b></font><br>|"
-                      "<font face='Tahoma' size=2>|Serve warm.|</font><br></center></td></tr></table>|" FOOT));
+        // Written in a private folder, not in the book folder, where a link
+        // placed by someone else could lead the page onto another file.
+        QVERIFY(!path.startsWith(env.appPath()));
+        QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("recipe.htm"));
+        QCOMPARE(QFileInfo(QFileInfo(path).absolutePath()).permissions() &
+                     (QFile::ReadOther | QFile::WriteOther | QFile::ExeOther),
+                 QFile::Permissions());
+        QCOMPARE(bdtest::readFile(QFileInfo(path).absolutePath() + QStringLiteral("/quendrel.gif")),
+                 QByteArray("GIF89a"));
+        QCOMPARE(
+            bdtest::readFile(path),
+            page(HEAD
+                 "<img src='quendrel.gif' border=0><font face='Verdana' size=5><b>|Apple pie|"
+                 "</center><br></td></tr></table>|<table cellpadding=5><tr>|" CAP "Prep Time|</font></b></td>|" CAP
+                 "Cook Time|</font></b></td>|" CAP "Yield|</font></b></td>|"
+                 "</tr><tr>|" VAL "10 min|</font></td>|" VAL "1 h|</font></td>|" VAL "4|</font></td>|</tr></table>|"
+                 "<br><table><tr>|<td><center>|<font face='Tahoma' size=2><b>|Ingredients|</b></font><br></center>|"
+                 "<font face='Tahoma' size=2>|apples<br>\nbutter|</font></td></tr></table>|"
+                 "<table width=480><tr><td><center><br>|<font face='Tahoma' size=2><b>|Preparation|"
+                 "</b></font><br></center>|<font face='Tahoma' size=2>|Mix.<br>\nBake.|</font><br></td></tr></table>|"
+                 "<table width=480><tr><td><center><br>|<font face='Tahoma' size=2><b>|Special Notes|</b></font><br>|"
+                 "<font face='Tahoma' size=2>|Serve warm.|</font><br></center></td></tr></table>|" FOOT));
 
         // No logo, no cook time or yield, no sections: one cell in each row.
         QFile::remove(env.file(QStringLiteral("quendrel.gif")));
         QCOMPARE(prepTempPrint({QStringLiteral("Toast"), QStringLiteral("2 min"), {}, {}, {}, {}, {}, {}, {}, {}}),
                  path);
-        QCOMPARE(env.read(QStringLiteral("recipe.htm")),
+        QCOMPARE(bdtest::readFile(path),
                  page(HEAD "<font face='Verdana' size=5><b>|Toast|</center><br></td></tr></table>|"
-                      "<table cellpadding=5><tr>|" CAP "Prep Time|</font></b></td>|</tr><tr>|" VAL "2 min|</font></td>|"
-                      "</tr></table>|" FOOT));
+                           "<table cellpadding=5><tr>|" CAP "Prep Time|</font></b></td>|</tr><tr>|" VAL
+                           "2 min|</font></td>|"
+                           "</tr></table>|" FOOT));
     }
 
     void markupInARecipeIsPrintedAsText()
@@ -254,12 +265,23 @@ private slots:
             for (const char* text : {"Pecan pie", "Ingredientes", "pecans\nsugar", "brindelle.quendrel.example/es"})
                 QVERIFY2(call.document.contains(QLatin1String(text)), text);
 
+#ifdef Q_OS_UNIX
+        // A link named recipe.htm in the book folder leads nothing anywhere.
+        env.write(QStringLiteral("victim.txt"), "the cook's file");
+        QVERIFY(QFile::link(env.file(QStringLiteral("victim.txt")), env.file(QStringLiteral("recipe.htm"))));
+        w.cmdPrint->click();
+        QCOMPARE(env.read(QStringLiteral("victim.txt")), QByteArray("the cook's file"));
+        QVERIFY(QFileInfo(env.file(QStringLiteral("recipe.htm"))).isSymLink());
+#endif
+
         // A page that cannot be written is reported; nothing is printed.
-        QVERIFY(QFile::remove(env.file(QStringLiteral("recipe.htm"))));
-        QVERIFY(QDir().mkpath(env.file(QStringLiteral("recipe.htm/blocked"))));
+        const QString page = prepTempPrint({QStringLiteral("x"), {}, {}, {}, {}, {}, {}, {}, {}, {}});
+        QVERIFY(QFile::remove(page));
+        QVERIFY(QDir().mkpath(page + QStringLiteral("/blocked")));
         env.dialogs.clear();
         w.mnuPrintPrev->trigger();
         QCOMPARE(env.dialogs.messageIds(), (QList<int>{370}));
+        QVERIFY(QDir(page).removeRecursively());
     }
 
     void cookbookOrderAndPages()

@@ -4,6 +4,7 @@
 #include "resources/strings.h"
 #include "store/encoding.h"
 #include "store/booksave.h"
+#include "store/picturefiles.h"
 #include "store/store.h"
 #include "store/trash.h"
 #include "testsupport.h"
@@ -356,6 +357,69 @@ private slots:
         QCOMPARE(bdtest::DiskBook().recipeTitles(0), QStringList{QStringLiteral("Pie")});
         QCOMPARE(bdtest::DiskBook().recipeCount(), 1);
         QCOMPARE(env.read(QStringLiteral("images/pie.jpg")), QByteArray("apple picture"));
+    }
+
+    // What work cut short left: a marked picture the book names takes its
+    // name, other marked files and noted retired pictures go, and the cook's
+    // files stay however they look. A picture folder built beside exp_img is cleared the same way.
+    void leftoversOfCutShortWorkAreTold()
+    {
+        bdtest::TestEnv env;
+        openBook(env, "<recipebook><category cname=\"A\"><recipe><title>T</title><preptime/><cooktime/><yield/>"
+                      "<ing/><prep/><other/><date/><image>named.jpg</image></recipe><recipe><title>U</title>"
+                      "<preptime/><cooktime/><yield/><ing/><prep/><other/><date/><image>kept.jpg</image></recipe>"
+                      "</category></recipebook>");
+        const QStringList cooks = {"kept.jpg",          "named.jpg.bdnew",  "plain.jpg",
+                                   "x.jpg.bdnew-12_45", "x.jpg.bdnew-1234", "y.jpg.bdsave-AbC123"};
+        for (const QString& name : cooks)
+            env.write(QStringLiteral("images/") + name, "the cook's");
+        env.write(QStringLiteral("images/named.jpg.bdnew-AbC123"), "new picture");
+        env.write(QStringLiteral("images/kept.jpg.bdnew-Qw3456"), "would replace a file");
+        env.write(QStringLiteral("images/gone.jpg.bdnew-XyZ789"), "no recipe names it");
+        // Pictures a change stopped naming, noted before its save: those the
+        // saved book still names (in any letter case) stay.
+        env.write(QStringLiteral("images/retired.jpg"), "old picture");
+        env.write(QStringLiteral("images/.bdretired"), "retired.jpg\nKEPT.JPG\n../recipes.xml");
+        finishNewPictures(imagesFolder(), G.xmlDoc);
+        QVERIFY(!QFileInfo::exists(env.file(QStringLiteral("images/.bdretired"))));
+        QVERIFY(QFileInfo::exists(bookPath()));
+        QStringList expected = QStringList(cooks) << QStringLiteral("named.jpg");
+        expected.sort();
+        QCOMPARE(QDir(imagesFolder()).entryList(QDir::Files, QDir::Name), expected);
+        QCOMPARE(env.read(QStringLiteral("images/named.jpg")), QByteArray("new picture"));
+        QCOMPARE(env.read(QStringLiteral("images/kept.jpg")), QByteArray("the cook's"));
+
+        env.write(QStringLiteral("out/exp_img.bdnew-AbC123/a.jpg"), "cut short");
+        env.write(QStringLiteral("out/exp_img.bdnew-x/a.jpg"), "the cook's");
+        env.write(QStringLiteral("out/exp_img/a.jpg"), "old");
+        NewPictureFolder folder(env.file(QStringLiteral("out/exp_img")));
+        QVERIFY(folder.open());
+        QVERIFY(!QFileInfo::exists(env.file(QStringLiteral("out/exp_img.bdnew-AbC123"))));
+        QVERIFY(QFileInfo::exists(env.file(QStringLiteral("out/exp_img.bdnew-x/a.jpg"))));
+    }
+
+    // A book opened read-only refuses every change before touching anything.
+    void readOnlyBookRefusesChanges()
+    {
+        bdtest::TestEnv env;
+        openBook(env, kPrettyBook);
+        env.write(QStringLiteral("pics/p.jpg"), "picture");
+        BookPlace place = bookPlace();
+        place.readOnly = true;
+        Store store(G.xmlDoc, place);
+        Recipe in = recipe(QStringLiteral("New"), QStringLiteral("Desserts"));
+        in.image = env.file(QStringLiteral("pics/p.jpg"));
+        Recipe old = RecipeBook::fields(G.xmlDoc.findRecipe(0, QStringLiteral("Flan")));
+        old.category = QStringLiteral("Desserts");
+        for (const SaveResult& r :
+             {store.addRecipe(0, in), store.updateRecipe(old, 0, in), store.deleteRecipe({0, QStringLiteral("Flan")}),
+              store.addCategory(QStringLiteral("X")),
+              store.renameCategory(QStringLiteral("Soups"), QStringLiteral("Y")),
+              store.deleteCategory(QStringLiteral("Soups")), store.save()})
+            QCOMPARE(r.message, int(Str::BookReadOnly));
+        QCOMPARE(G.xmlDoc.serialize(), bdtest::DiskBook().serialize());
+        QCOMPARE(env.read(QStringLiteral("recipes.xml")), kPrettyBook);
+        QVERIFY(!QFileInfo::exists(imagesFolder()) || QDir(imagesFolder()).isEmpty());
     }
 
     void failedSaveKeepsOldBook()

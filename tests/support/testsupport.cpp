@@ -212,4 +212,13 @@ QByteArray pngBytes(int width, int height, int dotsPerMeter)
     return bytes;
 }
 
+QList<bd::Recipe> recipesOf(const bd::RecipeBook& book)
+{
+    QList<bd::Recipe> out;
+    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
+        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
+            out << bd::RecipeBook::fields(r);
+    return out;
+}
+
 } // namespace bdtest

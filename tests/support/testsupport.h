@@ -11,6 +11,11 @@
 #include <functional>
 #include <optional>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 namespace bdtest {
 
 // Answers questions from queues and records every call.
@@ -97,9 +102,29 @@ void replaceFromOutside(const QString& path, const QByteArray& bytes);
 // A recipe with only a title and, if given, a picture name.
 bd::Recipe titled(const QString& title, const QString& image = {});
 
+// Every recipe of book, category by category in document order.
+QList<bd::Recipe> recipesOf(const bd::RecipeBook& book);
+
 // The book as it is on disk now (empty if it cannot be read).
 struct DiskBook : bd::RecipeBook {
     DiskBook();
 };
+
+#ifdef Q_OS_UNIX
+// Runs f with files limited to bytes, as on a nearly full disk.
+template <typename F>
+auto withFileLimit(rlim_t bytes, F f)
+{
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit small{bytes, old.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &small);
+    auto result = f();
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+    return result;
+}
+#endif
 
 } // namespace bdtest

@@ -524,6 +524,7 @@ void EntryWindow::setLineText(QLineEdit* box, const QString& text)
     // loads whole and is saved unchanged unless the cook edits it.
     box->setMaxLength(qBound(box->property("typingLimit").toInt(), int(text.size()), 32767));
     box->setText(text);
+    box->setCursorPosition(0); // a value wider than its box shows its beginning
 }
 
 QString EntryWindow::enteredTitle() const { return oneLine(storableText(txtTitle->text())).trimmed(); }

@@ -160,7 +160,6 @@ enum : int {
     SnapshotRestored = 819,
     ConflictCopyFound = 820,
     SnapshotUnreadable = 821,
-    TrashEmptyNote = 822,
     BookReloadFailed = 823,
     PicturesFilter = 770,           // file types of the picture dialog
     TextFilesFilter = 771,          // ... and of the plain-text view's save dialog

@@ -295,7 +295,6 @@ const StringEntry kStringTable[] = {
     {820, "Another version of the recipe book was found beside it (%1), left by a program that keeps folders in step. "
           "Import its recipes that are missing from the book?"},
     {821, "unreadable"},
-    {822, "The trash is empty."},
     {823, "The snapshot could not be put in place; the recipe book is as it was."},
     // File types of the file dialogs (770-779)
     {770, "Pictures"},
@@ -590,7 +589,6 @@ const StringEntry kStringTable[] = {
     {1120, "Se encontró otra versión del recetario a su lado (%1), dejada por un programa que sincroniza carpetas. "
            "¿Importar las recetas suyas que faltan en el recetario?"},
     {1121, "ilegible"},
-    {1122, "La papelera está vacía."},
     {1123, "No se pudo poner la copia en su lugar; el recetario sigue como estaba."},
     {1070, "Dibujos"},
     {1071, "Archivos de texto"},

@@ -645,14 +645,8 @@ private slots:
         QVERIFY(writeFileAtomically(bookPath(), QByteArray("<recipebook></recipebook>")).ok);
         QCOMPARE(QDir(env.appPath()).entryList(QDir::Files).size(), kept.size());
 #ifdef Q_OS_LINUX
-        rlimit old{};
-        QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
-        const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-        rlimit small{rlim_t(1024), old.rlim_max};
-        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
-        const SaveResult r = writeFileAtomically(bookPath(), QByteArray(4096, 'x'));
-        setrlimit(RLIMIT_FSIZE, &old);
-        signal(SIGXFSZ, oldHandler);
+        const SaveResult r = bdtest::withFileLimit(
+            1024, [] { return writeFileAtomically(bookPath(), QByteArray(4096, 'x')); });
         QVERIFY(!r.ok);
         QCOMPARE(r.error, qt_error_string(EFBIG));
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), QByteArray("<recipebook></recipebook>"));

@@ -446,14 +446,7 @@ private slots:
 
 #ifdef Q_OS_LINUX
         // A full disk: the process may not write files beyond the old book's size.
-        rlimit old{};
-        QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
-        const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-        rlimit small{rlim_t(4096), old.rlim_max};
-        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
-        const SaveResult r = bookStore().save();
-        setrlimit(RLIMIT_FSIZE, &old);
-        signal(SIGXFSZ, oldHandler);
+        const SaveResult r = bdtest::withFileLimit(4096, [] { return bookStore().save(); });
 
         QVERIFY(!r.ok);
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), kPrettyBook);

@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "app/settings.h"
 #include "resources/strings.h"
+#include "store/trash.h"
 #include "store/bookfile.h"
 #include "store/picturefiles.h"
 
@@ -327,8 +328,10 @@ InitOutcome initialise(const QString& appPath)
     if (!lockBookFolder(appPath))
         return InitOutcome::Quit;
     // Holding the folder, this copy alone may clear what a crash left.
-    if (!G.readOnly)
+    if (!G.readOnly) {
         removeStaleSaves(QDir(appPath).filePath(QStringLiteral("recipes.xml")));
+        removeStaleSaves(trashPath(QDir(appPath).filePath(QStringLiteral("recipes.xml"))));
+    }
     const InitOutcome outcome = prepareBook(appPath);
     if (outcome == InitOutcome::Ready && !G.readOnly)
         finishNewPictures(imagesFolder(), G.xmlDoc);

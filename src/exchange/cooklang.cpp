@@ -226,7 +226,7 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, RecipeBook& 
             addParagraph(recipe.prep, plainStep(paragraph.join(QLatin1Char(' ')), ingredients));
         paragraph.clear();
     };
-    static const QRegularExpression metaLine(QStringLiteral("^>>\\s*([^:]+):(.*)$"));
+    static thread_local const QRegularExpression metaLine(QStringLiteral("^>>\\s*([^:]+):(.*)$"));
     for (const QString& raw : body) {
         const QString line = raw.trimmed();
         if (line.isEmpty()) {

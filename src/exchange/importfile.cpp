@@ -299,13 +299,20 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
                 text.contains(QLatin1String("<recipe"), Qt::CaseInsensitive) && !looksLikeSchemaOrg(text))) {
         read = readRecipeML(bytes, source, uncategorised);
         result.kind = ImportKind::RecipeML;
-    } else if (root.isEmpty() && !text.trimmed().startsWith(QLatin1Char('{')) &&
-               !text.trimmed().startsWith(QLatin1Char('[')) && looksLikeMasterCookText(text)) {
+    } else if (root.isEmpty() && !QStringView(text).trimmed().startsWith(QLatin1Char('{')) &&
+               !QStringView(text).trimmed().startsWith(QLatin1Char('[')) && looksLikeMasterCookText(text)) {
         const TextRead t = readText(text, QString(), false, source, uncategorised);
         read = t.read;
         result.kind = t.kind;
     } else if (looksLikeSchemaOrg(text)) {
-        read = readSchemaOrg(text, source, uncategorised);
+        // A JSON file in UTF-8 is parsed from its bytes.
+        const QStringView trimmed = QStringView(text).trimmed();
+        const bool bom = bytes.startsWith("\xef\xbb\xbf");
+        if ((trimmed.startsWith(QLatin1Char('{')) || trimmed.startsWith(QLatin1Char('['))) &&
+            QUtf8StringView(bytes).isValidUtf8())
+            read = readSchemaOrgJson(bom ? bytes.mid(3) : bytes, source, uncategorised);
+        else
+            read = readSchemaOrg(text, source, uncategorised);
         result.kind = ImportKind::WebPage;
         pictures = true;
     } else {

@@ -143,7 +143,7 @@ std::optional<Row> tableRow(QStringView line, const Columns& c, bool strict)
 // of spaces (or by commas).
 QStringList categoryNames(QStringView value)
 {
-    static const QRegularExpression separator(QStringLiteral("\\s{2,}|\\t|,"));
+    static thread_local const QRegularExpression separator(QStringLiteral("\\s{2,}|\\t|,"));
     QStringList out;
     for (const QString& name : value.toString().split(separator, Qt::SkipEmptyParts))
         if (!name.trimmed().isEmpty())
@@ -195,7 +195,7 @@ struct Draft {
     // A header line "Key : value"; false when the line is none.
     bool header(QStringView line)
     {
-        static const QRegularExpression re(QStringLiteral("^\\s*([A-Za-z][A-Za-z .]{0,24}?)\\s*:\\s*(.*)$"));
+        static thread_local const QRegularExpression re(QStringLiteral("^\\s*([A-Za-z][A-Za-z .]{0,24}?)\\s*:\\s*(.*)$"));
         const QRegularExpressionMatch m = re.match(line);
         if (!m.hasMatch()) {
             // The categories go on under their first line.
@@ -209,7 +209,7 @@ struct Draft {
         QString value = m.captured(2).trimmed();
         lastKey = key;
         if (key == QLatin1String("serving size") || key == QLatin1String("servings")) {
-            static const QRegularExpression prep(QStringLiteral("\\s+Preparation Time\\s*:\\s*(.*)$"),
+            static thread_local const QRegularExpression prep(QStringLiteral("\\s+Preparation Time\\s*:\\s*(.*)$"),
                                                  QRegularExpression::CaseInsensitiveOption);
             const QRegularExpressionMatch p = prep.match(value);
             if (p.hasMatch()) {
@@ -251,7 +251,7 @@ struct Draft {
             notesClosed = true;
             return false;
         }
-        static const QRegularExpression yield(QStringLiteral("^\\s*Yield\\s*:\\s*(.+)$"),
+        static thread_local const QRegularExpression yield(QStringLiteral("^\\s*Yield\\s*:\\s*(.+)$"),
                                               QRegularExpression::CaseInsensitiveOption);
         const QRegularExpressionMatch m = yield.match(line);
         if (m.hasMatch() && recipe.yield.isEmpty()) {

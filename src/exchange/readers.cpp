@@ -5,8 +5,11 @@
 #include "resources/strings.h"
 
 #include <QRegularExpression>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <QStringDecoder>
 
+#include <atomic>
 #include <cctype>
 
 namespace bd {
@@ -39,7 +42,7 @@ QByteArray xmlAsUtf8(const QByteArray& bytes)
     qsizetype encStart = -1, encEnd = -1;
     if (end > 0) {
         const QByteArray declaration = bytes.mid(start, end - start);
-        static const QRegularExpression re(QStringLiteral("\\s+encoding\\s*=\\s*[\"']([^\"']*)[\"']"));
+        static thread_local const QRegularExpression re(QStringLiteral("\\s+encoding\\s*=\\s*[\"']([^\"']*)[\"']"));
         const QRegularExpressionMatch m = re.match(QString::fromLatin1(declaration));
         if (m.hasMatch()) {
             encoding = m.captured(1).toLatin1().toLower();
@@ -64,7 +67,7 @@ QByteArray xmlAsUtf8(const QByteArray& bytes)
         // The declaration is ASCII: its positions are the same in the text.
         text.remove(encStart, encEnd - encStart);
     } else if (wide) {
-        static const QRegularExpression re(QStringLiteral("^(<\\?xml[^>]*?)\\s+encoding\\s*=\\s*[\"'][^\"']*[\"']"));
+        static thread_local const QRegularExpression re(QStringLiteral("^(<\\?xml[^>]*?)\\s+encoding\\s*=\\s*[\"'][^\"']*[\"']"));
         text.replace(re, QStringLiteral("\\1"));
     }
     return text.toUtf8();
@@ -283,7 +286,7 @@ QString htmlText(QStringView text)
 
 QString durationText(QStringView iso)
 {
-    static const QRegularExpression re(
+    static thread_local const QRegularExpression re(
         QStringLiteral("^P(?:(\\d+(?:[.,]\\d+)?)Y)?(?:(\\d+(?:[.,]\\d+)?)M)?(?:(\\d+(?:[.,]\\d+)?)W)?"
                        "(?:(\\d+(?:[.,]\\d+)?)D)?(?:T(?:(\\d+(?:[.,]\\d+)?)H)?(?:(\\d+(?:[.,]\\d+)?)M)?"
                        "(?:(\\d+(?:[.,]\\d+)?)S)?)?$"),
@@ -340,6 +343,38 @@ QString joinWrapped(const QStringList& lines)
         out += l;
     }
     return out;
+}
+
+void inParallel(qsizetype count, const std::function<void(qsizetype)>& each)
+{
+    QThreadPool* pool = QThreadPool::globalInstance();
+    const int threads = qMax(1, pool->maxThreadCount());
+    // Pieces small enough to share the work evenly, large enough that
+    // taking one costs nothing beside it.
+    constexpr qsizetype kSmallest = 16;
+    if (threads == 1 || count <= kSmallest) {
+        for (qsizetype i = 0; i < count; ++i)
+            each(i);
+        return;
+    }
+    const qsizetype piece = qMax(kSmallest, count / (threads * 8));
+    std::atomic<qsizetype> next{0};
+    auto work = [&] {
+        for (qsizetype from; (from = next.fetch_add(piece)) < count;)
+            for (qsizetype i = from; i < qMin(count, from + piece); ++i)
+                each(i);
+    };
+    // The calling thread works too, so that a busy pool only slows it down.
+    QSemaphore finished;
+    int helpers = 0;
+    for (int t = 1; t < threads && qsizetype(t) * piece < count; ++t)
+        if (pool->tryStart([&] {
+                work();
+                finished.release();
+            }))
+            ++helpers;
+    work();
+    finished.acquire(helpers);
 }
 
 // All the text inside an element, its pieces joined by spaces.
@@ -417,19 +452,33 @@ RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, RecipeBo
 {
     BookFiller filler(book, uncategorised);
     RecipeRead read;
-    const QByteArray data = escapeBareAmpersands(xmlAsUtf8(bytes));
+    QByteArray data = escapeBareAmpersands(xmlAsUtf8(bytes));
     auto take = [&](pugi::xml_node r) {
         QStringList categories;
         const Recipe found = recipe(r, categories);
         filler.add(found, categories.value(0));
     };
-    pugi::xml_document doc;
-    if (parse(doc, data)) {
-        for (pugi::xpath_node x : doc.select_nodes((QByteArray("//") + element).constData()))
-            take(x.node());
-        read.recipes = filler.count();
-        return read;
+    {
+        // Parsed where it lies: the document is gone before the data.
+        pugi::xml_document doc;
+        data.detach();
+        if (doc.load_buffer_inplace(data.data(), size_t(data.size()), pugi::parse_default, pugi::encoding_utf8)) {
+            const pugi::xpath_node_set nodes = doc.select_nodes((QByteArray("//") + element).constData());
+            // The recipes are read side by side and filled in in their order.
+            std::vector<std::pair<Recipe, QString>> found(nodes.size());
+            inParallel(qsizetype(nodes.size()), [&](qsizetype i) {
+                QStringList categories;
+                found[size_t(i)].first = recipe(nodes[size_t(i)].node(), categories);
+                found[size_t(i)].second = categories.value(0);
+            });
+            for (auto& [r, category] : found)
+                filler.add(std::move(r), category);
+            read.recipes = filler.count();
+            return read;
+        }
     }
+    // The failed parse left its marks in the data.
+    data = escapeBareAmpersands(xmlAsUtf8(bytes));
     // Not well-formed: each recipe from its start tag to its end tag.
     const QByteArray open = QByteArray("<") + element, close = QByteArray("</") + element + '>';
     qsizetype from = 0, end = 0, nextOpen = 0;

@@ -108,6 +108,11 @@ private:
 // item keep their break.
 QString joinWrapped(const QStringList& lines);
 
+// Runs each(i) for every i from 0 to count - 1, spread over the global
+// thread pool and the calling thread; returns when all have run. each must
+// only read what the calls share and write what belongs to its own i.
+void inParallel(qsizetype count, const std::function<void(qsizetype)>& each);
+
 // All the text inside an element (CDATA too), its pieces joined by spaces.
 QString xmlInnerText(pugi::xml_node n);
 // The first child element of n named any of names (letter case ignored).

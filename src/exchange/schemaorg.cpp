@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
+#include <cctype>
 #include <climits>
 
 namespace bd {
@@ -71,15 +73,15 @@ void findObjects(const QJsonValue& v, BlockObjects& out, bool inRecipe, int dept
     }
 }
 
-// The references of the block being read.
-const QHash<QString, QJsonObject>* gReferences = nullptr;
+// The references of the block whose recipe this thread reads.
+thread_local const QHash<QString, QJsonObject>* tReferences = nullptr;
 
 // An object that only refers to another by its "@id": that one, when the
 // block holds it.
 QJsonObject resolved(const QJsonObject& o)
 {
-    if (o.size() == 1 && gReferences && o.value(QLatin1String("@id")).isString())
-        return gReferences->value(o.value(QLatin1String("@id")).toString(), o);
+    if (o.size() == 1 && tReferences && o.value(QLatin1String("@id")).isString())
+        return tReferences->value(o.value(QLatin1String("@id")).toString(), o);
     return o;
 }
 
@@ -202,8 +204,12 @@ struct Found {
     QString category;
 };
 
-Found recipeOf(const QJsonObject& o, const QString& address)
+Found recipeOf(const QJsonObject& o, const QString& address, const QHash<QString, QJsonObject>* references)
 {
+    tReferences = references;
+    struct Forget {
+        ~Forget() { tReferences = nullptr; }
+    } forget;
     auto value = [&o](const char* key) { return o.value(QLatin1String(key)); };
     Found f;
     Recipe& r = f.recipe;
@@ -461,34 +467,124 @@ QVector<QPair<QJsonObject, qsizetype>> microdataRecipes(QStringView html)
 
 namespace {
 
-// Whether json needs cleaning at all: most pages' JSON does not.
-bool needsCleaning(QStringView json)
+// Whether json (UTF-16 or UTF-8) needs cleaning at all: most pages' JSON
+// does not.
+template <typename Char>
+bool knownEscape(Char c)
+{
+    switch (c) {
+    case '"': case '\\': case '/': case 'b': case 'f': case 'n': case 'r': case 't': case 'u': return true;
+    default: return false;
+    }
+}
+
+template <typename Char>
+bool needsCleaning(const Char* p, qsizetype n)
 {
     bool inString = false;
-    char16_t last = 0; // the last character outside strings that is no space
-    const char16_t* p = json.utf16();
-    for (qsizetype i = 0, n = json.size(); i < n; ++i) {
-        const char16_t c = p[i];
+    Char last = 0; // the last character outside strings that is no space
+    for (qsizetype i = 0; i < n; ++i) {
+        const Char c = p[i];
         if (inString) {
-            if (c == u'\\') {
-                if (i + 1 >= n || !QStringView(u"\"\\/bfnrtu").contains(QChar(p[i + 1])))
+            if (c == '\\') {
+                if (i + 1 >= n || !knownEscape(p[i + 1]))
                     return true;
                 ++i;
-            } else if (c == u'"') {
+            } else if (c == '"') {
                 inString = false;
-            } else if (c < 0x20) {
+            } else if (std::make_unsigned_t<Char>(c) < 0x20) {
                 return true;
             }
             continue;
         }
-        if (c == u'"')
+        if (c == '"')
             inString = true;
-        else if ((c == u'}' || c == u']') && last == u',')
+        else if ((c == '}' || c == ']') && last == ',')
             return true;
-        if (c > 0x20)
+        if (std::make_unsigned_t<Char>(c) > 0x20)
             last = c;
     }
     return false;
+}
+
+bool needsCleaning(QStringView json) { return needsCleaning(json.utf16(), json.size()); }
+
+// The entries of a large JSON list, in pieces of whole entries that parse
+// on their own; none when json is no list or too short to be worth it.
+QVector<QByteArrayView> listPieces(const QByteArray& json)
+{
+    constexpr qsizetype kPieceSize = 256 * 1024;
+    QVector<QByteArrayView> pieces;
+    const char* p = json.constData();
+    const qsizetype n = json.size();
+    qsizetype i = 0;
+    while (i < n && std::isspace(static_cast<unsigned char>(p[i])))
+        ++i;
+    if (n < 2 * kPieceSize || i >= n || p[i] != '[')
+        return pieces;
+    qsizetype start = i + 1;
+    int depth = 0;
+    bool inString = false;
+    for (; i < n; ++i) {
+        const char c = p[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+            continue;
+        }
+        if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            ++depth;
+        } else if (c == ']' || c == '}') {
+            if (--depth == 0)
+                break;
+        } else if (c == ',' && depth == 1 && i - start >= kPieceSize) {
+            pieces.append(QByteArrayView(p + start, i - start));
+            start = i + 1;
+        }
+    }
+    if (i >= n || depth != 0) // no whole list: parsed as one, which reports it
+        return {};
+    pieces.append(QByteArrayView(p + start, i - start));
+    return pieces.size() > 1 ? pieces : QVector<QByteArrayView>();
+}
+
+// The recipes and referenced objects of clean JSON text (see cleanJson);
+// false when it is no JSON. A large list is parsed in pieces side by side.
+bool readJson(const QByteArray& json, BlockObjects& found)
+{
+    const QVector<QByteArrayView> pieces = listPieces(json);
+    if (!pieces.isEmpty()) {
+        std::vector<BlockObjects> parts(size_t(pieces.size()));
+        std::vector<char> read(size_t(pieces.size()), 0);
+        inParallel(pieces.size(), [&](qsizetype i) {
+            const QByteArray piece = '[' + pieces[i].toByteArray() + ']';
+            const QJsonDocument doc = QJsonDocument::fromJson(piece);
+            if (doc.isArray()) {
+                findObjects(QJsonValue(doc.array()), parts[size_t(i)], false, 0);
+                read[size_t(i)] = 1;
+            }
+        });
+        if (std::all_of(read.begin(), read.end(), [](char r) { return r != 0; })) {
+            for (BlockObjects& part : parts) {
+                found.recipes += part.recipes;
+                // The first object of an id counts, as in a list read whole.
+                for (auto it = part.references.cbegin(); it != part.references.cend(); ++it)
+                    if (!found.references.contains(it.key()))
+                        found.references.insert(it.key(), it.value());
+            }
+            return true;
+        }
+    }
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+    if (doc.isNull())
+        return false;
+    findObjects(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object()), found, false, 0);
+    return true;
 }
 
 } // namespace
@@ -541,6 +637,13 @@ QByteArray cleanJson(QStringView json)
     return out.toUtf8();
 }
 
+QByteArray cleanJson(const QByteArray& utf8)
+{
+    if (!needsCleaning(utf8.constData(), utf8.size()))
+        return utf8;
+    return cleanJson(QString::fromUtf8(utf8));
+}
+
 bool looksLikeSchemaOrg(QStringView text)
 {
     const QStringView t = text.trimmed();
@@ -551,7 +654,10 @@ bool looksLikeSchemaOrg(QStringView text)
            text.contains(QLatin1String("schema.org/recipe"));
 }
 
-RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& uncategorised, const QString& address)
+namespace {
+
+RecipeRead readSchemaOrg(QStringView text, const QByteArray* utf8, RecipeBook& book, const QString& uncategorised,
+                         const QString& address)
 {
     BookFiller filler(book, uncategorised);
     RecipeRead read;
@@ -559,34 +665,46 @@ RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& unca
     // Pages often describe one recipe in two blocks (two plugins each
     // writing one): the second is no recipe of its own.
     QSet<QString> seen;
-    auto add = [&](const QJsonObject& o, qsizetype position) {
-        const Found f = recipeOf(o, address);
+    auto add = [&](const Found& f, qsizetype position) {
         if (f.recipe.ing.isEmpty() && f.recipe.prep.isEmpty())
             read.skipped << lines.at(position);
         else if (!seen.contains(f.recipe.title + QChar(0) + f.recipe.ing))
             filler.add(f.recipe, f.category);
         seen.insert(f.recipe.title + QChar(0) + f.recipe.ing);
     };
-    for (const auto& [block, position] : jsonBlocks(text)) {
-        QJsonParseError error;
-        const QJsonDocument doc = QJsonDocument::fromJson(cleanJson(block), &error);
-        if (doc.isNull()) {
+    const auto blocks = utf8 ? QVector<QPair<QStringView, qsizetype>>{{text, 0}} : jsonBlocks(text);
+    for (const auto& [block, position] : blocks) {
+        BlockObjects found;
+        if (!readJson(utf8 ? cleanJson(*utf8) : cleanJson(block), found)) {
             read.skipped << lines.at(position);
             continue;
         }
-        BlockObjects found;
-        findObjects(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object()), found, false, 0);
-        gReferences = &found.references;
-        for (const QJsonObject& o : std::as_const(found.recipes))
-            add(o, position);
-        gReferences = nullptr;
+        // The recipes are read side by side and taken in their order.
+        std::vector<Found> recipes(size_t(found.recipes.size()));
+        inParallel(found.recipes.size(), [&](qsizetype i) {
+            recipes[size_t(i)] = recipeOf(found.recipes[i], address, &found.references);
+        });
+        for (const Found& f : recipes)
+            add(f, position);
     }
     // Pages with a JSON block may mark the same recipe with microdata too.
     if (filler.count() == 0)
         for (const auto& [o, position] : microdataRecipes(text))
-            add(o, position);
+            add(recipeOf(o, address, nullptr), position);
     read.recipes = filler.count();
     return read;
+}
+
+} // namespace
+
+RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& uncategorised, const QString& address)
+{
+    return readSchemaOrg(text, nullptr, book, uncategorised, address);
+}
+
+RecipeRead readSchemaOrgJson(const QByteArray& utf8, RecipeBook& book, const QString& uncategorised)
+{
+    return readSchemaOrg(QStringView(), &utf8, book, uncategorised, QString());
 }
 
 } // namespace bd

@@ -25,9 +25,14 @@ bool looksLikeSchemaOrg(QStringView text);
 RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& uncategorised,
                          const QString& address = QString());
 
+// The same for a JSON file's text given as its UTF-8 bytes (without a
+// byte order mark).
+RecipeRead readSchemaOrgJson(const QByteArray& utf8, RecipeBook& book, const QString& uncategorised);
+
 // JSON text as QJsonDocument accepts it: raw control characters inside
 // strings escaped or dropped, escapes JSON does not know dropped, and
 // commas before closing brackets dropped.
 QByteArray cleanJson(QStringView json);
+QByteArray cleanJson(const QByteArray& utf8);
 
 } // namespace bd

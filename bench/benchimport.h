@@ -24,12 +24,17 @@ inline Timing importFiles(const QStringList& files, const QString& bookFile, Rec
     QElapsedTimer clock;
     clock.start();
     RecipeBook source;
-    for (const QString& file : files) {
-        RecipeBook one;
-        const ImportFileRead read = readImportFile(file, files.size() == 1 ? source : one, QStringLiteral("Imported"));
-        check(read.kind != ImportKind::None, QStringLiteral("%1 did not read").arg(file));
-        for (pugi::xml_node c = one.root().child("category"); c; c = c.next_sibling("category"))
-            source.root().append_copy(c);
+    if (files.size() == 1) {
+        check(readImportFile(files.first(), source, QStringLiteral("Imported")).kind != ImportKind::None,
+              QStringLiteral("%1 did not read").arg(files.first()));
+    } else {
+        std::vector<std::unique_ptr<RecipeBook>> books;
+        const std::vector<ImportFileRead> reads = readImportFiles(files, books, QStringLiteral("Imported"));
+        for (size_t i = 0; i < reads.size(); ++i) {
+            check(reads[i].kind != ImportKind::None, QStringLiteral("%1 did not read").arg(files[qsizetype(i)]));
+            for (pugi::xml_node c = books[i]->root().child("category"); c; c = c.next_sibling("category"))
+                source.root().append_copy(c);
+        }
     }
     Timing t;
     t.check = double(clock.nsecsElapsed()) / 1e6;

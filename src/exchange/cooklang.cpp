@@ -108,6 +108,16 @@ constexpr qsizetype kMarkSpan = 200;
 
 bool nameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('-') || c.isMark(); }
 
+// Where a name of several words stops short of braces.
+bool nameStop(QChar c)
+{
+    switch (c.unicode()) {
+    case '{': case '@': case '#': case '~': case '\n': case '.': case ',': case ';': case ':': case '!': case '?':
+    case '(': case ')': case '[': case ']': return true;
+    default: return false;
+    }
+}
+
 // Writes a step's marks as plain words and lists its ingredients.
 QString plainStep(QStringView step, QStringList& ingredients)
 {
@@ -135,7 +145,7 @@ QString plainStep(QStringView step, QStringList& ingredients)
             ++start;
         // A name of several words runs to its braces.
         qsizetype j = start;
-        while (j < n && j - start < kMarkSpan && !QStringView(u"{@#~\n.,;:!?()[]").contains(step[j]))
+        while (j < n && j - start < kMarkSpan && !nameStop(step[j]))
             ++j;
         qsizetype nameEnd = start;
         if (j < n && step[j] == QLatin1Char('{')) {
@@ -200,10 +210,15 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, RecipeBook& 
     BookFiller filler(book, uncategorised);
     RecipeRead read;
     Metadata meta;
-    QStringList lines = text.toString()
-                            .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
-                            .replace(QLatin1Char('\r'), QLatin1Char('\n'))
-                            .split(QLatin1Char('\n'));
+    // Lines as views of the text, its line ends made LF.
+    QString unified;
+    if (text.contains(QLatin1Char('\r'))) {
+        unified = text.toString()
+                      .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                      .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        text = unified;
+    }
+    const QList<QStringView> lines = text.split(QLatin1Char('\n'));
     // Front matter: between a first line "---" and the next one.
     qsizetype bodyStart = 0;
     while (bodyStart < lines.size() && lines[bodyStart].trimmed().isEmpty())
@@ -211,42 +226,50 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, RecipeBook& 
     if (bodyStart < lines.size() && lines[bodyStart].trimmed() == QLatin1String("---")) {
         for (qsizetype end = bodyStart + 1; end < lines.size(); ++end) {
             if (lines[end].trimmed() == QLatin1String("---")) {
-                readFrontMatter(lines.mid(bodyStart + 1, end - bodyStart - 1), meta);
+                QStringList front;
+                for (qsizetype i = bodyStart + 1; i < end; ++i)
+                    front << lines[i].toString();
+                readFrontMatter(front, meta);
                 bodyStart = end + 1;
                 break;
             }
         }
     }
-    const QStringList body = withoutComments(lines.mid(bodyStart).join(QLatin1Char('\n'))).split(QLatin1Char('\n'));
+    const QStringView bodyText = bodyStart < lines.size() ? text.mid(lines[bodyStart].data() - text.data()) : QStringView();
+    const QString uncommented = withoutComments(bodyText);
+    const QList<QStringView> body = QStringView(uncommented).split(QLatin1Char('\n'));
 
     Recipe recipe;
-    QStringList ingredients, noteLines, paragraph;
+    QStringList ingredients, noteLines;
+    QString paragraph; // the step being read, its lines joined by spaces
     auto endStep = [&] {
         if (!paragraph.isEmpty())
-            addParagraph(recipe.prep, plainStep(paragraph.join(QLatin1Char(' ')), ingredients));
+            addParagraph(recipe.prep, plainStep(paragraph, ingredients));
         paragraph.clear();
     };
     static thread_local const QRegularExpression metaLine(QStringLiteral("^>>\\s*([^:]+):(.*)$"));
-    for (const QString& raw : body) {
-        const QString line = raw.trimmed();
+    for (const QStringView raw : body) {
+        const QStringView line = raw.trimmed();
         if (line.isEmpty()) {
             endStep();
         } else if (line.startsWith(QLatin1String(">>"))) {
-            const QRegularExpressionMatch m = metaLine.match(line);
+            const QRegularExpressionMatch m = metaLine.match(line.toString());
             if (m.hasMatch())
                 meta.append({m.captured(1).trimmed().toLower(), yamlValue(m.captured(2))});
         } else if (line.startsWith(QLatin1Char('>'))) {
-            noteLines << line.mid(1).trimmed();
+            noteLines << line.mid(1).trimmed().toString();
         } else if (line.startsWith(QLatin1Char('='))) {
             endStep();
-            QString name = line;
+            QStringView name = line;
             while (name.startsWith(QLatin1Char('=')))
-                name.remove(0, 1);
+                name = name.mid(1);
             while (name.endsWith(QLatin1Char('=')))
                 name.chop(1);
             addParagraph(recipe.prep, name.trimmed());
         } else {
-            paragraph << line;
+            if (!paragraph.isEmpty())
+                paragraph += QLatin1Char(' ');
+            paragraph += line;
         }
     }
     endStep();

@@ -184,7 +184,7 @@ QString localPicture(const QString& named, const QFileInfo& file)
 // naming none, a picture with the file's own name, as Cooklang keeps them).
 // The first one found fixes the picture folder; image fields become bare
 // names there, or empty.
-QString findPictures(RecipeBook& source, const QString& file, bool ownName)
+QString findPictures(RecipeBook& source, const QString& file, bool ownName, const QSet<QString>* namesBeside)
 {
     const QFileInfo info(file);
     const QDir dir = info.absoluteDir();
@@ -195,7 +195,11 @@ QString findPictures(RecipeBook& source, const QString& file, bool ownName)
             QString found = localPicture(RecipeBook::childText(r, RImage).trimmed(), info);
             if (found.isEmpty() && ownName) {
                 for (const char* ext : {".jpg", ".jpeg", ".png", ".gif", ".bmp", ".webp"}) {
-                    const QString path = dir.filePath(info.completeBaseName() + QLatin1String(ext));
+                    const QString name = info.completeBaseName() + QLatin1String(ext);
+                    // A listing of the folder spares looking for the names it lacks.
+                    if (namesBeside && !namesBeside->contains(name.toLower()))
+                        continue;
+                    const QString path = dir.filePath(name);
                     if (plainFile(path)) {
                         found = path;
                         break;
@@ -231,7 +235,7 @@ QString pictureExtension(const FetchedPage& picture)
 // What a reader read: nothing (None), or recipes whose pictures are looked
 // for beside the file (pictures) or dropped.
 ImportFileRead finishRead(ImportFileRead result, const RecipeRead& read, RecipeBook& source, const QString& path,
-                          bool pictures, bool ownName)
+                          bool pictures, bool ownName, const QSet<QString>* namesBeside)
 {
     result.unreadable = read.skipped;
     if (read.recipes == 0) {
@@ -240,7 +244,7 @@ ImportFileRead finishRead(ImportFileRead result, const RecipeRead& read, RecipeB
         return result;
     }
     if (pictures)
-        result.pictureFolder = findPictures(source, path, ownName);
+        result.pictureFolder = findPictures(source, path, ownName, namesBeside);
     else
         for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category"))
             for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
@@ -248,9 +252,10 @@ ImportFileRead finishRead(ImportFileRead result, const RecipeRead& read, RecipeB
     return result;
 }
 
-} // namespace
-
-ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QString& uncategorised)
+// namesBeside: the names of the files in path's folder, lower-cased, or
+// null to look on the disk.
+ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QString& uncategorised,
+                              const QSet<QString>* namesBeside)
 {
     ImportFileRead result;
     source.clear();
@@ -279,7 +284,7 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
                                             : readRecipeML(bytes, source, uncategorised);
         result.kind = root == QLatin1String("mx2") ? ImportKind::MasterCookXml : ImportKind::RecipeML;
         pictures = true;
-        return finishRead(result, read, source, path, pictures, false);
+        return finishRead(result, read, source, path, pictures, false, namesBeside);
     }
     const QString text = decodeAnyText(bytes);
     if (binary(text))
@@ -322,7 +327,43 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
         result.kind = t.kind;
         pictures = ownName = t.kind == ImportKind::Cooklang;
     }
-    return finishRead(result, read, source, path, pictures, ownName);
+    return finishRead(result, read, source, path, pictures, ownName, namesBeside);
+}
+
+} // namespace
+
+ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QString& uncategorised)
+{
+    return readImportFile(path, source, uncategorised, nullptr);
+}
+
+std::vector<ImportFileRead> readImportFiles(const QStringList& paths, std::vector<std::unique_ptr<RecipeBook>>& sources,
+                                            const QString& uncategorised)
+{
+    // Each folder is listed once, not asked for every file's pictures.
+    QHash<QString, QSet<QString>> listings;
+    QVector<const QSet<QString>*> beside(paths.size(), nullptr);
+    if (paths.size() > 1) {
+        for (const QString& path : paths) {
+            const QString folder = QFileInfo(path).absolutePath();
+            if (listings.contains(folder))
+                continue;
+            QSet<QString>& names = listings[folder];
+            for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::System | QDir::Hidden))
+                names.insert(name.toLower());
+        }
+        for (qsizetype i = 0; i < paths.size(); ++i)
+            beside[i] = &listings[QFileInfo(paths[i]).absolutePath()];
+    }
+    std::vector<ImportFileRead> reads(size_t(paths.size()));
+    sources.resize(size_t(paths.size()));
+    for (auto& source : sources)
+        if (!source)
+            source = std::make_unique<RecipeBook>();
+    inParallel(paths.size(), [&](qsizetype i) {
+        reads[size_t(i)] = readImportFile(paths[i], *sources[size_t(i)], uncategorised, beside[i]);
+    });
+    return reads;
 }
 
 ImportFileRead readWebImport(const FetchedPage& page, RecipeBook& source, const QString& uncategorised,

@@ -6,6 +6,9 @@
 #include "exchange/exchange.h"
 #include "exchange/webfetch.h"
 
+#include <memory>
+#include <vector>
+
 namespace bd {
 
 struct ImportFileRead {
@@ -22,6 +25,11 @@ struct ImportFileRead {
 // file may hold MasterCook and MealMaster recipes both. Pictures named by
 // the recipes are looked for beside the file. None leaves source empty.
 ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QString& uncategorised);
+
+// Reads each of paths into its own source (sources is resized to match) as
+// readImportFile does, several at a time.
+std::vector<ImportFileRead> readImportFiles(const QStringList& paths, std::vector<std::unique_ptr<RecipeBook>>& sources,
+                                            const QString& uncategorised);
 
 // Reads a fetched page's recipes into source (kind WebPage, or None when
 // it holds none); the page's address goes into their notes. When

@@ -154,7 +154,7 @@ QString plainStep(QStringView step, QStringList& ingredients)
             while (nameEnd < n && nameChar(step[nameEnd]))
                 ++nameEnd;
         }
-        const QString name = step.mid(start, nameEnd - start).toString().simplified();
+        const QString name = simplifiedText(step.mid(start, nameEnd - start));
         QString quantity, unit;
         qsizetype next = nameEnd;
         if (nameEnd < n && step[nameEnd] == QLatin1Char('{')) {
@@ -181,7 +181,7 @@ QString plainStep(QStringView step, QStringList& ingredients)
         if (c == QLatin1Char('@') && next < n && step[next] == QLatin1Char('(')) {
             const qsizetype close = step.mid(0, qMin(n, next + kMarkSpan)).indexOf(QLatin1Char(')'), next);
             if (close > 0) {
-                note = step.mid(next + 1, close - next - 1).toString().simplified();
+                note = simplifiedText(step.mid(next + 1, close - next - 1));
                 next = close + 1;
             }
         }
@@ -200,7 +200,7 @@ QString plainStep(QStringView step, QStringList& ingredients)
         }
         i = next - 1;
     }
-    return out.simplified();
+    return simplifiedText(std::move(out));
 }
 
 } // namespace

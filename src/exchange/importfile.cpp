@@ -286,6 +286,17 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
         pictures = true;
         return finishRead(result, read, source, path, pictures, false, namesBeside);
     }
+    if (root.isEmpty() && suffix != QLatin1String("cook") && suffix != QLatin1String("mx2")) {
+        // A JSON file in UTF-8 is parsed from its bytes, never decoded whole.
+        const QByteArray utf8 = bytes.startsWith("\xef\xbb\xbf") ? bytes.mid(3) : bytes;
+        const QByteArray start = utf8.left(64).trimmed();
+        if ((start.startsWith('{') || start.startsWith('[')) && !binary(QString::fromUtf8(utf8.left(65536))) &&
+            QUtf8StringView(utf8).isValidUtf8()) {
+            read = readSchemaOrgJson(utf8, source, uncategorised);
+            result.kind = ImportKind::WebPage;
+            return finishRead(result, read, source, path, true, false, namesBeside);
+        }
+    }
     const QString text = decodeAnyText(bytes);
     if (binary(text))
         return result;
@@ -310,14 +321,7 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
         read = t.read;
         result.kind = t.kind;
     } else if (looksLikeSchemaOrg(text)) {
-        // A JSON file in UTF-8 is parsed from its bytes.
-        const QStringView trimmed = QStringView(text).trimmed();
-        const bool bom = bytes.startsWith("\xef\xbb\xbf");
-        if ((trimmed.startsWith(QLatin1Char('{')) || trimmed.startsWith(QLatin1Char('['))) &&
-            QUtf8StringView(bytes).isValidUtf8())
-            read = readSchemaOrgJson(bom ? bytes.mid(3) : bytes, source, uncategorised);
-        else
-            read = readSchemaOrg(text, source, uncategorised);
+        read = readSchemaOrg(text, source, uncategorised);
         result.kind = ImportKind::WebPage;
         pictures = true;
     } else {

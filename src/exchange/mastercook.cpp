@@ -111,7 +111,7 @@ std::optional<Row> tableRow(QStringView line, const Columns& c, bool strict)
         if (strict)
             return std::nullopt;
         Row row;
-        row.text = line.toString().simplified();
+        row.text = simplifiedText(line);
         return row;
     };
     const QStringView amount = line.left(c.measure);
@@ -451,7 +451,7 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
     Recipe recipe;
     recipe.title = attr(r, "name");
     if (recipe.title.isEmpty())
-        recipe.title = xmlInnerText(xmlChild(r, {"Nam"})).simplified();
+        recipe.title = simplifiedText(xmlInnerText(xmlChild(r, {"Nam"})));
     QStringList notes, paragraphs, sources;
     QString servings, yield;
     if (const QString author = attr(r, "author"); !author.isEmpty())
@@ -473,22 +473,22 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
             }
             line = line.trimmed();
             if (line.isEmpty())
-                line = xmlInnerText(xmlChild(c, {"IngT"})).simplified();
+                line = simplifiedText(xmlInnerText(xmlChild(c, {"IngT"})));
             const pugi::xml_node preparation = c.child("IPrp");
-            const QString prep = preparation ? xmlInnerText(preparation).simplified() : QString();
+            const QString prep = preparation ? simplifiedText(xmlInnerText(preparation)) : QString();
             if (!prep.isEmpty())
                 line += (line.isEmpty() ? QString() : QStringLiteral(" -- ")) + prep;
             addLine(recipe.ing, line);
         } else if (named(c, "CatS")) {
             for (pugi::xml_node t = c.first_child(); t; t = t.next_sibling())
                 if (named(t, "CatT"))
-                    categories << xmlInnerText(t).simplified();
+                    categories << simplifiedText(xmlInnerText(t));
         } else if (named(c, "Serv")) {
             servings = attr(c, "qty");
         } else if (named(c, "Yield")) {
             yield = (attr(c, "qty") + QLatin1Char(' ') + attr(c, "unit")).trimmed();
             if (yield.isEmpty())
-                yield = xmlInnerText(c).simplified();
+                yield = simplifiedText(xmlInnerText(c));
         } else if (named(c, "PrpT")) {
             recipe.preptime = clockTimeText(attr(c, "elapsed"));
         } else if (named(c, "CTim") || named(c, "CookT") || named(c, "CooT")) {
@@ -506,7 +506,7 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
         } else if (named(c, "DirT")) {
             paragraphs << tidyLines(xmlInnerText(c));
         } else if (named(c, "Srce")) {
-            sources << fetchText(Str::NoteSource).arg(xmlInnerText(c).simplified());
+            sources << fetchText(Str::NoteSource).arg(simplifiedText(xmlInnerText(c)));
         } else if (named(c, "AltS")) {
             const QString label = attr(c, "label"), source = attr(c, "source");
             if (!source.isEmpty())

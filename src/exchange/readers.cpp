@@ -79,22 +79,33 @@ BookFiller::BookFiller(RecipeBook& book, const QString& uncategorised)
     book_.clear();
 }
 
-void BookFiller::add(Recipe recipe, const QString& category)
+BookFiller::Ready BookFiller::prepare(Recipe recipe, const QString& category) const
 {
     recipe.title = allowedName(recipe.title);
     if (recipe.title.isEmpty())
         recipe.title = untitled_;
+    Ready ready;
+    for (int i = 0; i < RChildCount; ++i)
+        ready.fields[i] = xmlText(recipe[i]);
+    ready.category = allowedName(category);
+    if (ready.category.isEmpty())
+        ready.category = uncategorised_;
+    return ready;
+}
+
+void BookFiller::add(const Ready& recipe)
+{
     // Recipes of one category mostly follow each other.
-    if (!category_ || category != currentRaw_) {
-        QString name = allowedName(category);
-        if (name.isEmpty())
-            name = uncategorised_;
-        if (!category_ || name != current_)
-            category_ = appendCategoryNode(book_.root(), name);
-        current_ = name;
-        currentRaw_ = category;
+    if (!category_ || recipe.category != current_) {
+        category_ = appendCategoryNode(book_.root(), recipe.category);
+        current_ = recipe.category;
     }
-    appendFields(category_, recipe, true);
+    pugi::xml_node node = category_.append_child("recipe");
+    for (int i = 0; i < RChildCount; ++i) {
+        pugi::xml_node child = node.append_child(kRecipeChildNames[i]);
+        if (!recipe.fields[i].empty())
+            child.text().set(recipe.fields[i].c_str());
+    }
     ++count_;
 }
 
@@ -193,17 +204,60 @@ QString decodeEntities(QStringView text)
     return out;
 }
 
+namespace {
+
+// Whether QString::simplified would leave text as it is.
+bool isSimplified(QStringView text)
+{
+    const char16_t* p = text.utf16();
+    const qsizetype n = text.size();
+    if (n == 0)
+        return true;
+    bool afterSpace = true; // no space at the start
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        if (c > ' ' && c < 0x80) {
+            afterSpace = false;
+        } else if (c == ' ') {
+            if (afterSpace)
+                return false;
+            afterSpace = true;
+        } else if (c < ' ' || QChar(c).isSpace()) {
+            return false;
+        } else {
+            afterSpace = false;
+        }
+    }
+    return !afterSpace; // no space at the end
+}
+
+} // namespace
+
+QString simplifiedText(QString&& text)
+{
+    if (isSimplified(text))
+        return std::move(text);
+    return std::move(text).simplified();
+}
+
+QString simplifiedText(QStringView text)
+{
+    if (isSimplified(text))
+        return text.toString();
+    return text.toString().simplified();
+}
+
 QString tidyLines(QString&& text)
 {
     if (!text.contains(QLatin1Char('\n')))
-        return std::move(text).simplified();
+        return simplifiedText(std::move(text));
     return tidyLines(QStringView(text));
 }
 
 QString tidyLines(QStringView text)
 {
     if (!text.contains(QLatin1Char('\n')))
-        return text.toString().simplified();
+        return simplifiedText(text);
     QString out;
     bool pendingBlank = false;
     for (QStringView line : text.split(QLatin1Char('\n'))) {
@@ -214,7 +268,7 @@ QString tidyLines(QStringView text)
         if (!out.isEmpty())
             out += pendingBlank ? QStringLiteral("\n\n") : QStringLiteral("\n");
         pendingBlank = false;
-        out += line.toString().simplified();
+        out += simplifiedText(line);
     }
     return out;
 }
@@ -465,14 +519,14 @@ RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, RecipeBo
         if (doc.load_buffer_inplace(data.data(), size_t(data.size()), pugi::parse_default, pugi::encoding_utf8)) {
             const pugi::xpath_node_set nodes = doc.select_nodes((QByteArray("//") + element).constData());
             // The recipes are read side by side and filled in in their order.
-            std::vector<std::pair<Recipe, QString>> found(nodes.size());
+            std::vector<BookFiller::Ready> found(nodes.size());
             inParallel(qsizetype(nodes.size()), [&](qsizetype i) {
                 QStringList categories;
-                found[size_t(i)].first = recipe(nodes[size_t(i)].node(), categories);
-                found[size_t(i)].second = categories.value(0);
+                Recipe r = recipe(nodes[size_t(i)].node(), categories);
+                found[size_t(i)] = filler.prepare(std::move(r), categories.value(0));
             });
-            for (auto& [r, category] : found)
-                filler.add(std::move(r), category);
+            for (const BookFiller::Ready& r : found)
+                filler.add(r);
             read.recipes = filler.count();
             return read;
         }

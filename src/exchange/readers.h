@@ -13,6 +13,7 @@
 #include <QVector>
 
 #include <functional>
+#include <string>
 #include <initializer_list>
 
 namespace bd {
@@ -41,15 +42,24 @@ QByteArray xmlAsUtf8(const QByteArray& bytes);
 // goes to the uncategorised one.
 class BookFiller {
 public:
+    // A recipe in the form the book stores it: names cleaned, texts UTF-8.
+    struct Ready {
+        std::string fields[RChildCount];
+        QString category;
+    };
+
     // Empties book.
     BookFiller(RecipeBook& book, const QString& uncategorised);
 
-    void add(Recipe recipe, const QString& category);
+    // What add makes of a recipe; may run on any thread.
+    Ready prepare(Recipe recipe, const QString& category) const;
+    void add(const Ready& recipe);
+    void add(Recipe recipe, const QString& category) { add(prepare(std::move(recipe), category)); }
     int count() const { return count_; }
 
 private:
     RecipeBook& book_;
-    QString uncategorised_, untitled_, current_, currentRaw_;
+    QString uncategorised_, untitled_, current_;
     pugi::xml_node category_;
     int count_ = 0;
 };
@@ -63,6 +73,11 @@ QString decodeEntities(QStringView text);
 // those encoded twice, "&amp;eacute;"),
 // spaces in each line simplified, at most one blank line in a row.
 QString htmlText(QStringView text);
+
+// Text as QString::simplified makes it; text that is so already is kept,
+// not copied.
+QString simplifiedText(QString&& text);
+QString simplifiedText(QStringView text);
 
 // Lines trimmed and simplified, runs of blank lines as one, none at the
 // start or end.

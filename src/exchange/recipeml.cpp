@@ -13,7 +13,7 @@ bool named(pugi::xml_node n, const char* name)
     return std::strcmp(n.name(), name) == 0 || qstricmp(n.name(), name) == 0;
 }
 
-QString simplified(pugi::xml_node n) { return n ? xmlInnerText(n).simplified() : QString(); }
+QString simplified(pugi::xml_node n) { return n ? simplifiedText(xmlInnerText(n)) : QString(); }
 
 // A quantity: text, a range ("2-3") or a fraction ("1/2"), possibly mixed.
 QString quantity(pugi::xml_node n)
@@ -22,7 +22,7 @@ QString quantity(pugi::xml_node n)
     for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
         QString part;
         if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
-            part = qstr(c.value()).simplified();
+            part = simplifiedText(qstr(c.value()));
         else if (named(c, "range"))
             part = quantity(xmlChild(c, {"q1"})) + QLatin1Char('-') + quantity(xmlChild(c, {"q2"}));
         else if (named(c, "frac"))
@@ -42,7 +42,7 @@ QString amount(pugi::xml_node amt)
     for (pugi::xml_node c = amt.first_child(); c; c = c.next_sibling()) {
         const QString part = named(c, "qty")                  ? quantity(c)
                              : c.type() == pugi::node_element ? simplified(c)
-                                                              : qstr(c.value()).simplified();
+                                                              : simplifiedText(qstr(c.value()));
         if (!part.isEmpty())
             out += (out.isEmpty() ? QString() : QStringLiteral(" ")) + part;
     }

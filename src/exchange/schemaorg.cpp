@@ -128,7 +128,11 @@ QStringList textsOf(const QJsonValue& v)
     return out;
 }
 
-QString oneLine(QString text) { return text.replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified(); }
+QString oneLine(QString text)
+{
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return simplifiedText(std::move(text));
+}
 
 // Steps as paragraphs: a text (each of its lines a step), a list, HowToStep
 // objects and HowToSection objects whose names become headings.
@@ -203,6 +207,20 @@ struct Found {
     Recipe recipe;
     QString category;
 };
+
+// A recipe as the reader takes it: whether it has neither ingredients nor
+// steps, what tells it apart on its page, and its form in the book.
+struct Taken {
+    bool empty = false;
+    QString key;
+    BookFiller::Ready ready;
+};
+
+Taken taken(const Found& f, const BookFiller& filler)
+{
+    return {f.recipe.ing.isEmpty() && f.recipe.prep.isEmpty(), f.recipe.title + QChar(0) + f.recipe.ing,
+            filler.prepare(f.recipe, f.category)};
+}
 
 Found recipeOf(const QJsonObject& o, const QString& address, const QHash<QString, QJsonObject>* references)
 {
@@ -484,6 +502,13 @@ bool needsCleaning(const Char* p, qsizetype n)
     bool inString = false;
     Char last = 0; // the last character outside strings that is no space
     for (qsizetype i = 0; i < n; ++i) {
+        if (inString) {
+            // Plain characters of a string, quickly.
+            while (i < n && std::make_unsigned_t<Char>(p[i]) >= 0x20 && p[i] != '"' && p[i] != '\\')
+                ++i;
+            if (i >= n)
+                break;
+        }
         const Char c = p[i];
         if (inString) {
             if (c == '\\') {
@@ -509,54 +534,83 @@ bool needsCleaning(const Char* p, qsizetype n)
 
 bool needsCleaning(QStringView json) { return needsCleaning(json.utf16(), json.size()); }
 
-// The entries of a large JSON list, in pieces of whole entries that parse
-// on their own; none when json is no list or too short to be worth it.
-QVector<QByteArrayView> listPieces(const QByteArray& json)
+// A look through JSON text (UTF-8): whether it needs cleaning (see
+// needsCleaning) and, for a large list, its entries in pieces of whole
+// entries that parse on their own (none for other JSON).
+struct JsonScan {
+    bool clean = true;
+    QVector<QByteArrayView> pieces;
+};
+
+JsonScan scanJson(const QByteArray& json)
 {
     constexpr qsizetype kPieceSize = 256 * 1024;
-    QVector<QByteArrayView> pieces;
+    JsonScan scan;
     const char* p = json.constData();
     const qsizetype n = json.size();
     qsizetype i = 0;
     while (i < n && std::isspace(static_cast<unsigned char>(p[i])))
         ++i;
-    if (n < 2 * kPieceSize || i >= n || p[i] != '[')
-        return pieces;
-    qsizetype start = i + 1;
+    const bool list = n >= 2 * kPieceSize && i < n && p[i] == '[';
+    qsizetype start = i + 1, end = -1;
     int depth = 0;
     bool inString = false;
+    char last = 0; // the last character outside strings that is no space
     for (; i < n; ++i) {
-        const char c = p[i];
         if (inString) {
-            if (c == '\\')
+            // Plain characters of a string, quickly.
+            while (i < n && static_cast<unsigned char>(p[i]) >= 0x20 && p[i] != '"' && p[i] != '\\')
                 ++i;
-            else if (c == '"')
+            if (i >= n)
+                break;
+            if (p[i] == '\\') {
+                if (i + 1 >= n || !knownEscape(p[i + 1]))
+                    return {false, {}};
+                ++i;
+            } else if (p[i] == '"') {
                 inString = false;
+            } else {
+                return {false, {}}; // a raw control character
+            }
             continue;
         }
+        const char c = p[i];
         if (c == '"') {
             inString = true;
         } else if (c == '[' || c == '{') {
             ++depth;
         } else if (c == ']' || c == '}') {
-            if (--depth == 0)
-                break;
-        } else if (c == ',' && depth == 1 && i - start >= kPieceSize) {
-            pieces.append(QByteArrayView(p + start, i - start));
+            if (last == ',')
+                return {false, {}};
+            if (--depth == 0 && end < 0)
+                end = i;
+        } else if (list && c == ',' && depth == 1 && end < 0 && i - start >= kPieceSize) {
+            scan.pieces.append(QByteArrayView(p + start, i - start));
             start = i + 1;
         }
+        if (static_cast<unsigned char>(c) > 0x20)
+            last = c;
     }
-    if (i >= n || depth != 0) // no whole list: parsed as one, which reports it
-        return {};
-    pieces.append(QByteArrayView(p + start, i - start));
-    return pieces.size() > 1 ? pieces : QVector<QByteArrayView>();
+    // Anything but one whole list is parsed as one, which reports it.
+    if (!list || end < 0 || depth != 0 || scan.pieces.isEmpty()) {
+        scan.pieces.clear();
+        return scan;
+    }
+    scan.pieces.append(QByteArrayView(p + start, end - start));
+    return scan;
 }
 
-// The recipes and referenced objects of clean JSON text (see cleanJson);
-// false when it is no JSON. A large list is parsed in pieces side by side.
-bool readJson(const QByteArray& json, BlockObjects& found)
+// The recipes and referenced objects of JSON text (UTF-8), cleaned where it
+// needs it; false when it is no JSON. A large list is parsed in pieces side
+// by side.
+bool readJson(QByteArray json, BlockObjects& found)
 {
-    const QVector<QByteArrayView> pieces = listPieces(json);
+    JsonScan scan = scanJson(json);
+    if (!scan.clean) {
+        json = cleanJson(QString::fromUtf8(json));
+        scan = scanJson(json);
+    }
+    const QVector<QByteArrayView>& pieces = scan.pieces;
     if (!pieces.isEmpty()) {
         std::vector<BlockObjects> parts(size_t(pieces.size()));
         std::vector<char> read(size_t(pieces.size()), 0);
@@ -637,13 +691,6 @@ QByteArray cleanJson(QStringView json)
     return out.toUtf8();
 }
 
-QByteArray cleanJson(const QByteArray& utf8)
-{
-    if (!needsCleaning(utf8.constData(), utf8.size()))
-        return utf8;
-    return cleanJson(QString::fromUtf8(utf8));
-}
-
 bool looksLikeSchemaOrg(QStringView text)
 {
     const QStringView t = text.trimmed();
@@ -665,32 +712,32 @@ RecipeRead readSchemaOrg(QStringView text, const QByteArray* utf8, RecipeBook& b
     // Pages often describe one recipe in two blocks (two plugins each
     // writing one): the second is no recipe of its own.
     QSet<QString> seen;
-    auto add = [&](const Found& f, qsizetype position) {
-        if (f.recipe.ing.isEmpty() && f.recipe.prep.isEmpty())
+    auto add = [&](const Taken& t, qsizetype position) {
+        if (t.empty)
             read.skipped << lines.at(position);
-        else if (!seen.contains(f.recipe.title + QChar(0) + f.recipe.ing))
-            filler.add(f.recipe, f.category);
-        seen.insert(f.recipe.title + QChar(0) + f.recipe.ing);
+        else if (!seen.contains(t.key))
+            filler.add(t.ready);
+        seen.insert(t.key);
     };
     const auto blocks = utf8 ? QVector<QPair<QStringView, qsizetype>>{{text, 0}} : jsonBlocks(text);
     for (const auto& [block, position] : blocks) {
         BlockObjects found;
-        if (!readJson(utf8 ? cleanJson(*utf8) : cleanJson(block), found)) {
+        if (!readJson(utf8 ? *utf8 : block.toUtf8(), found)) {
             read.skipped << lines.at(position);
             continue;
         }
         // The recipes are read side by side and taken in their order.
-        std::vector<Found> recipes(size_t(found.recipes.size()));
+        std::vector<Taken> recipes(size_t(found.recipes.size()));
         inParallel(found.recipes.size(), [&](qsizetype i) {
-            recipes[size_t(i)] = recipeOf(found.recipes[i], address, &found.references);
+            recipes[size_t(i)] = taken(recipeOf(found.recipes[i], address, &found.references), filler);
         });
-        for (const Found& f : recipes)
-            add(f, position);
+        for (const Taken& t : recipes)
+            add(t, position);
     }
     // Pages with a JSON block may mark the same recipe with microdata too.
     if (filler.count() == 0)
         for (const auto& [o, position] : microdataRecipes(text))
-            add(recipeOf(o, address, nullptr), position);
+            add(taken(recipeOf(o, address, nullptr), filler), position);
     read.recipes = filler.count();
     return read;
 }

@@ -33,6 +33,5 @@ RecipeRead readSchemaOrgJson(const QByteArray& utf8, RecipeBook& book, const QSt
 // strings escaped or dropped, escapes JSON does not know dropped, and
 // commas before closing brackets dropped.
 QByteArray cleanJson(QStringView json);
-QByteArray cleanJson(const QByteArray& utf8);
 
 } // namespace bd

@@ -405,33 +405,47 @@ RecipeRead readMasterCookText(QStringView text, RecipeBook& book, const QString&
 {
     BookFiller filler(book, uncategorised);
     RecipeRead read;
-    std::optional<Draft> draft;
-    auto finish = [&] {
-        Recipe r = draft->finish();
-        if (r.ing.isEmpty() && r.prep.isEmpty())
-            read.skipped << draft->first;
-        else
-            filler.add(r, draft->categories.value(0));
-        draft.reset();
+    // Each recipe starts at an export line and runs to the next one.
+    struct Start {
+        qsizetype at;
+        int line;
     };
+    QVector<Start> starts;
     forEachLine(text, [&](QStringView line, int number) {
-        // A first look at the line's first character keeps the check cheap.
-        const qsizetype star = line.indexOf(QLatin1Char('*'));
-        if (star >= 0 && star < 40 && exportLine(line)) {
-            if (draft)
-                finish();
-            draft.emplace(number);
-            return;
-        }
-        if (!draft)
-            return;
-        if (draft->stage == Draft::Stage::Notes && !draft->note(line))
-            finish();
-        else if (draft->stage != Draft::Stage::Notes)
-            draft->line(line);
+        // A first look for the star keeps the check cheap.
+        if (line.left(40).contains(QLatin1Char('*')) && exportLine(line))
+            starts.append({line.data() - text.data(), number});
     });
-    if (draft)
-        finish();
+    // The recipes are read side by side and taken in their order.
+    struct Read {
+        BookFiller::Ready ready;
+        int skipped = 0; // the line of a recipe left out
+    };
+    std::vector<Read> recipes(size_t(starts.size()));
+    inParallel(starts.size(), [&](qsizetype k) {
+        const qsizetype end = k + 1 < starts.size() ? starts[k + 1].at : text.size();
+        Draft draft(starts[k].line);
+        bool over = false; // text after the notes is other text
+        forEachLine(text.mid(starts[k].at, end - starts[k].at), [&](QStringView line, int number) {
+            if (number == 1 || over)
+                return;
+            if (draft.stage == Draft::Stage::Notes)
+                over = !draft.note(line);
+            else
+                draft.line(line);
+        });
+        Recipe r = draft.finish();
+        if (r.ing.isEmpty() && r.prep.isEmpty())
+            recipes[size_t(k)].skipped = draft.first;
+        else
+            recipes[size_t(k)].ready = filler.prepare(std::move(r), draft.categories.value(0));
+    });
+    for (const Read& r : recipes) {
+        if (r.skipped > 0)
+            read.skipped << r.skipped;
+        else
+            filler.add(r.ready);
+    }
     read.recipes = filler.count();
     return read;
 }

@@ -150,6 +150,10 @@ int main(int argc, char** argv)
     const QCommandLineOption folderOption(QStringLiteral("folder"),
                                           QStringLiteral("Write the generated files there and keep them."),
                                           QStringLiteral("FOLDER"));
+    const QCommandLineOption onlyOption(QStringLiteral("only"),
+                                        QStringLiteral("Time only the formats whose name holds this text."),
+                                        QStringLiteral("TEXT"));
+    parser.addOption(onlyOption);
     parser.addOption(recipesOption);
     parser.addOption(runsOption);
     parser.addOption(folderOption);
@@ -200,6 +204,8 @@ int main(int argc, char** argv)
                            "format / book (goal: at most 2x)")
                 .arg(runs));
         for (const auto& [name, files] : formats) {
+            if (parser.isSet(onlyOption) && !name.contains(parser.value(onlyOption), Qt::CaseInsensitive))
+                continue;
             // The book file: what the reader made of the format's files.
             RecipeBook asBook;
             const QString xmlFile = dir.filePath(QStringLiteral("as-book.xml"));

@@ -28,13 +28,9 @@ inline Timing importFiles(const QStringList& files, const QString& bookFile, Rec
         check(readImportFile(files.first(), source, QStringLiteral("Imported")).kind != ImportKind::None,
               QStringLiteral("%1 did not read").arg(files.first()));
     } else {
-        std::vector<std::unique_ptr<RecipeBook>> books;
-        const std::vector<ImportFileRead> reads = readImportFiles(files, books, QStringLiteral("Imported"));
-        for (size_t i = 0; i < reads.size(); ++i) {
+        const std::vector<ImportFileRead> reads = readImportFiles(files, source, QStringLiteral("Imported"));
+        for (size_t i = 0; i < reads.size(); ++i)
             check(reads[i].kind != ImportKind::None, QStringLiteral("%1 did not read").arg(files[qsizetype(i)]));
-            for (pugi::xml_node c = books[i]->root().child("category"); c; c = c.next_sibling("category"))
-                source.root().append_copy(c);
-        }
     }
     Timing t;
     t.check = double(clock.nsecsElapsed()) / 1e6;

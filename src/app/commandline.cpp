@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "exchange/exportformats.h"
+#include "exchange/importfile.h"
 #include "exchange/mealmaster.h"
 #include "resources/strings.h"
 #include "store/booksave.h"
@@ -192,26 +193,20 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
 {
     // Every file is read first: one that cannot be read stops the import
     // before anything changes.
-    struct Source {
-        QString path;
-        std::unique_ptr<RecipeBook> book;
-        ImportKind kind = ImportKind::None;
-        QVector<int> unreadable;
-    };
-    std::vector<Source> sources;
+    QStringList paths;
     for (const QString& file : options.importFiles) {
-        Source s;
-        s.path = cleanPath(file);
-        s.book = std::make_unique<RecipeBook>();
-        if (s.path == cleanPath(bookIn(folder)))
+        paths << cleanPath(file);
+        if (paths.last() == cleanPath(bookIn(folder)))
             return failed(QStringLiteral("The recipe book cannot be imported into itself."));
-        if (!QFileInfo(s.path).isFile())
+        if (!QFileInfo(paths.last()).isFile())
             return failed(QStringLiteral("There is no file %1.").arg(native(file)));
-        s.kind = loadImportFile(s.path, *s.book, fetchText(Str::ImportedCategory), &s.unreadable);
-        if (s.kind == ImportKind::None)
-            return failed(QStringLiteral("%1 holds no recipes this program can read.").arg(native(file)));
-        sources.push_back(std::move(s));
     }
+    RecipeBook source;
+    const std::vector<ImportFileRead> reads = readImportFiles(paths, source, fetchText(Str::ImportedCategory));
+    for (qsizetype i = 0; i < paths.size(); ++i)
+        if (reads[size_t(i)].kind == ImportKind::None)
+            return failed(QStringLiteral("%1 holds no recipes this program can read.")
+                              .arg(native(options.importFiles[i])));
 
     switch (takeBookFolder(folder)) {
     case FolderLock::HeldElsewhere:
@@ -241,40 +236,67 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
 
     CommandResult done;
     int imported = 0, skipped = 0;
-    for (const Source& s : sources) {
+    // Where each file's entries start in source.
+    std::vector<int> first(reads.size() + 1, 0);
+    for (size_t i = 0; i < reads.size(); ++i)
+        first[i + 1] = first[i] + reads[i].recipes;
+    for (size_t i = 0; i < reads.size();) {
+        // Files of other programs go in together; a recipe book brings
+        // the pictures of its own folder.
+        size_t end = i + 1;
+        if (reads[i].kind != ImportKind::Book)
+            while (end < reads.size() && reads[end].kind != ImportKind::Book)
+                ++end;
         ImportJob job;
-        const int count = int(importList(*s.book).size());
-        for (int i = 0; i < count; ++i)
-            job.selected.insert(i);
-        job.pictures = s.kind == ImportKind::Book;
-        job.pictureFolder = exchangePictureFolder(s.path);
+        for (int e = first[i]; e < first[end]; ++e)
+            job.selected.insert(e);
+        job.pictures = reads[i].kind == ImportKind::Book;
+        job.pictureFolder = exchangePictureFolder(paths[qsizetype(i)]);
         job.imagesFolder = images;
         job.date = shortDateText();
         job.newPictures = &added;
         ClashNamer namer(options.skipClashes);
-        const ImportResult r = importRecipes(book, *s.book, job, std::ref(namer));
+        const ImportResult r = importRecipes(book, source, job, std::ref(namer));
         if (r.outcome != RunOutcome::Done) {
+            // The file of the first entry that did not go in.
+            size_t culprit = i;
+            while (culprit + 1 < end && r.handled.size() >= first[culprit + 1] - first[i])
+                ++culprit;
             return failed(QStringLiteral("%1 could not be imported: %2 Nothing was imported.")
-                              .arg(native(s.path), r.fault == ImportFault::PictureNotCopied
-                                                       ? QStringLiteral("a picture could not be copied.")
-                                                       : QStringLiteral("it holds a recipe that cannot be read.")));
+                              .arg(native(paths[qsizetype(culprit)]),
+                                   r.fault == ImportFault::PictureNotCopied
+                                       ? QStringLiteral("a picture could not be copied.")
+                                       : QStringLiteral("it holds a recipe that cannot be read.")));
         }
-        QString line = QStringLiteral("%1: %2 imported").arg(native(s.path)).arg(r.imported);
-        if (namer.renamed > 0)
-            line += QStringLiteral(" (%1 renamed)").arg(namer.renamed);
-        line += QStringLiteral(", %1 skipped").arg(r.skipped + s.unreadable.size());
-        if (r.skipped > 0)
-            line += QStringLiteral(" (%1 with a title the book has)").arg(r.skipped);
-        if (!s.unreadable.isEmpty()) {
-            QStringList lines;
-            for (int n : s.unreadable)
-                lines << QString::number(n);
-            line += QStringLiteral(" (%1 unreadable, starting on line %2)")
-                        .arg(plural(int(s.unreadable.size()), "recipe", "recipes"), lines.join(QStringLiteral(", ")));
+        for (size_t k = i; k < end; ++k) {
+            int fileImported = 0, fileSkipped = 0, fileRenamed = 0;
+            for (int e = first[k]; e < first[k + 1]; ++e) {
+                if (r.skippedEntries.contains(e))
+                    ++fileSkipped;
+                else if (r.handled.contains(e))
+                    ++fileImported;
+                if (r.renamed.contains(e))
+                    ++fileRenamed;
+            }
+            const QVector<int>& unreadable = reads[k].unreadable;
+            QString line = QStringLiteral("%1: %2 imported").arg(native(paths[qsizetype(k)])).arg(fileImported);
+            if (fileRenamed > 0)
+                line += QStringLiteral(" (%1 renamed)").arg(fileRenamed);
+            line += QStringLiteral(", %1 skipped").arg(fileSkipped + unreadable.size());
+            if (fileSkipped > 0)
+                line += QStringLiteral(" (%1 with a title the book has)").arg(fileSkipped);
+            if (!unreadable.isEmpty()) {
+                QStringList lines;
+                for (int n : unreadable)
+                    lines << QString::number(n);
+                line += QStringLiteral(" (%1 unreadable, starting on line %2)")
+                            .arg(plural(int(unreadable.size()), "recipe", "recipes"), lines.join(QStringLiteral(", ")));
+            }
+            done.out += line + QLatin1Char('\n');
+            imported += fileImported;
+            skipped += fileSkipped + int(unreadable.size());
         }
-        done.out += line + QLatin1Char('\n');
-        imported += r.imported;
-        skipped += r.skipped + int(s.unreadable.size());
+        i = end;
     }
 
     if (imported > 0) {

@@ -259,12 +259,15 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
                 if (!answer || answer->isEmpty()) {
                     ++result.skipped;
                     result.handled.insert(index);
+                    result.skippedEntries.insert(index);
                     if (step && !step(++done, total))
                         result.outcome = RunOutcome::Cancelled;
                     if (result.outcome != RunOutcome::Done)
                         break;
                     continue;
                 }
+                if (storableText(*answer) != allowedName(title))
+                    result.renamed.insert(index);
                 title = storableText(*answer);
             }
 

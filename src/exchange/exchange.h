@@ -129,6 +129,10 @@ struct ImportResult {
     int imported = 0;
     int skipped = 0;
     QSet<int> handled; // selected entries imported or skipped by the user
+    QSet<int> skippedEntries; // those of them left out for their title
+    // Those imported under a title the asker gave, other than their own
+    // with the characters a title may not hold cleaned away.
+    QSet<int> renamed;
     SaveResult saved; // the one save of the book
 };
 

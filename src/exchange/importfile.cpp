@@ -341,32 +341,51 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
     return readImportFile(path, source, uncategorised, nullptr);
 }
 
-std::vector<ImportFileRead> readImportFiles(const QStringList& paths, std::vector<std::unique_ptr<RecipeBook>>& sources,
-                                            const QString& uncategorised)
+std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook& source, const QString& uncategorised)
 {
+    source.clear();
+    const qsizetype n = paths.size();
+    std::vector<ImportFileRead> reads(static_cast<size_t>(n));
+    if (n == 1) {
+        reads[0] = readImportFile(paths[0], source, uncategorised, nullptr);
+        for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category"))
+            for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
+                ++reads[0].recipes;
+        return reads;
+    }
     // Each folder is listed once, not asked for every file's pictures.
     QHash<QString, QSet<QString>> listings;
-    QVector<const QSet<QString>*> beside(paths.size(), nullptr);
-    if (paths.size() > 1) {
-        for (const QString& path : paths) {
-            const QString folder = QFileInfo(path).absolutePath();
-            if (listings.contains(folder))
-                continue;
-            QSet<QString>& names = listings[folder];
+    QVector<const QSet<QString>*> beside(n, nullptr);
+    for (qsizetype i = 0; i < n; ++i) {
+        const QString folder = QFileInfo(paths[i]).absolutePath();
+        auto it = listings.find(folder);
+        if (it == listings.end()) {
+            it = listings.insert(folder, {});
             for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::System | QDir::Hidden))
-                names.insert(name.toLower());
+                it->insert(name.toLower());
         }
-        for (qsizetype i = 0; i < paths.size(); ++i)
-            beside[i] = &listings[QFileInfo(paths[i]).absolutePath()];
+        beside[i] = &*it;
     }
-    std::vector<ImportFileRead> reads(size_t(paths.size()));
-    sources.resize(size_t(paths.size()));
-    for (auto& source : sources)
-        if (!source)
-            source = std::make_unique<RecipeBook>();
-    inParallel(paths.size(), [&](qsizetype i) {
-        reads[size_t(i)] = readImportFile(paths[i], *sources[size_t(i)], uncategorised, beside[i]);
-    });
+    // Files are read side by side, a batch at a time, each into a book of
+    // its own that then goes to the end of source; the next batch uses the
+    // same books again.
+    constexpr qsizetype kBatch = 256;
+    std::vector<RecipeBook> books(static_cast<size_t>(qMin(n, kBatch)));
+    for (qsizetype from = 0; from < n; from += kBatch) {
+        const qsizetype count = qMin(kBatch, n - from);
+        inParallel(count, [&](qsizetype i) {
+            reads[size_t(from + i)] = readImportFile(paths[from + i], books[size_t(i)], uncategorised, beside[from + i]);
+        });
+        for (qsizetype i = 0; i < count; ++i) {
+            int recipes = 0;
+            for (pugi::xml_node c = books[size_t(i)].root().child("category"); c; c = c.next_sibling("category")) {
+                for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
+                    ++recipes;
+                source.root().append_copy(c);
+            }
+            reads[size_t(from + i)].recipes = recipes;
+        }
+    }
     return reads;
 }
 

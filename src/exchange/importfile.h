@@ -6,7 +6,6 @@
 #include "exchange/exchange.h"
 #include "exchange/webfetch.h"
 
-#include <memory>
 #include <vector>
 
 namespace bd {
@@ -17,6 +16,7 @@ struct ImportFileRead {
     // Where the pictures the source's recipes name are (their image fields
     // hold bare file names there); empty when there are none.
     QString pictureFolder;
+    int recipes = 0; // the entries it added (set by readImportFiles)
 };
 
 // Reads path into source as a recipe book, a MasterCook export (text or
@@ -26,9 +26,10 @@ struct ImportFileRead {
 // the recipes are looked for beside the file. None leaves source empty.
 ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QString& uncategorised);
 
-// Reads each of paths into its own source (sources is resized to match) as
-// readImportFile does, several at a time.
-std::vector<ImportFileRead> readImportFiles(const QStringList& paths, std::vector<std::unique_ptr<RecipeBook>>& sources,
+// Reads paths into source one after the other, as readImportFile reads
+// each (several at a time): a file's recipes come after those of the files
+// before it, and its result tells how many it added.
+std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook& source,
                                             const QString& uncategorised);
 
 // Reads a fetched page's recipes into source (kind WebPage, or None when

@@ -545,6 +545,21 @@ struct JsonScan {
 JsonScan scanJson(const QByteArray& json)
 {
     constexpr qsizetype kPieceSize = 256 * 1024;
+    // The bytes each part of the scan stops at: inside strings the end of
+    // the string, escapes and raw control characters; outside them quotes
+    // and brackets (and commas, which may split the list).
+    struct Stops {
+        bool inString[256] = {}, outside[256] = {};
+        Stops()
+        {
+            for (int c = 0; c < 0x20; ++c)
+                inString[c] = true;
+            inString[int('"')] = inString[int('\\')] = true;
+            for (char c : {'"', '[', ']', '{', '}', ','})
+                outside[static_cast<unsigned char>(c)] = true;
+        }
+    };
+    static const Stops stops;
     JsonScan scan;
     const char* p = json.constData();
     const qsizetype n = json.size();
@@ -554,42 +569,37 @@ JsonScan scanJson(const QByteArray& json)
     const bool list = n >= 2 * kPieceSize && i < n && p[i] == '[';
     qsizetype start = i + 1, end = -1;
     int depth = 0;
-    bool inString = false;
-    char last = 0; // the last character outside strings that is no space
     for (; i < n; ++i) {
-        if (inString) {
-            // Plain characters of a string, quickly.
-            while (i < n && static_cast<unsigned char>(p[i]) >= 0x20 && p[i] != '"' && p[i] != '\\')
-                ++i;
-            if (i >= n)
-                break;
-            if (p[i] == '\\') {
-                if (i + 1 >= n || !knownEscape(p[i + 1]))
-                    return {false, {}};
-                ++i;
-            } else if (p[i] == '"') {
-                inString = false;
-            } else {
-                return {false, {}}; // a raw control character
-            }
-            continue;
-        }
+        while (i < n && !stops.outside[static_cast<unsigned char>(p[i])])
+            ++i;
+        if (i >= n)
+            break;
         const char c = p[i];
         if (c == '"') {
-            inString = true;
+            for (++i; i < n; ++i) {
+                while (i < n && !stops.inString[static_cast<unsigned char>(p[i])])
+                    ++i;
+                if (i >= n || p[i] == '"')
+                    break;
+                if (p[i] != '\\' || i + 1 >= n || !knownEscape(p[i + 1]))
+                    return {false, {}}; // a raw control character or an unknown escape
+                ++i;
+            }
         } else if (c == '[' || c == '{') {
             ++depth;
         } else if (c == ']' || c == '}') {
-            if (last == ',')
+            // A comma before a closing bracket, which JSON does not allow.
+            qsizetype k = i - 1;
+            while (k >= 0 && static_cast<unsigned char>(p[k]) <= 0x20)
+                --k;
+            if (k >= 0 && p[k] == ',')
                 return {false, {}};
             if (--depth == 0 && end < 0)
                 end = i;
-        } else if (list && c == ',' && depth == 1 && end < 0 && i - start >= kPieceSize) {
+        } else if (list && depth == 1 && end < 0 && i - start >= kPieceSize) {
             scan.pieces.append(QByteArrayView(p + start, i - start));
             start = i + 1;
         }
-        if (static_cast<unsigned char>(c) > 0x20)
-            last = c;
     }
     // Anything but one whole list is parsed as one, which reports it.
     if (!list || end < 0 || depth != 0 || scan.pieces.isEmpty()) {

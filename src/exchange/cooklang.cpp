@@ -74,9 +74,18 @@ QString metaValue(const Metadata& meta, std::initializer_list<const char*> keys)
 
 // Text without its comments: "[- ... -]" anywhere, "--" to the end of the
 // line where it starts a word.
+// Whether text may hold a comment: "--" or "[-".
+bool mayHoldComments(QStringView text)
+{
+    for (qsizetype i = text.indexOf(QLatin1Char('-'), 1); i > 0; i = text.indexOf(QLatin1Char('-'), i + 1))
+        if (text[i - 1] == QLatin1Char('-') || text[i - 1] == QLatin1Char('['))
+            return true;
+    return false;
+}
+
 QString withoutComments(QStringView text)
 {
-    if (!text.contains(QLatin1String("--")) && !text.contains(QLatin1String("[-")))
+    if (!mayHoldComments(text))
         return text.toString();
     QString out;
     out.reserve(text.size());
@@ -236,8 +245,12 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, RecipeBook& 
         }
     }
     const QStringView bodyText = bodyStart < lines.size() ? text.mid(lines[bodyStart].data() - text.data()) : QStringView();
-    const QString uncommented = withoutComments(bodyText);
-    const QList<QStringView> body = QStringView(uncommented).split(QLatin1Char('\n'));
+    QString uncommented;
+    QList<QStringView> body = lines.mid(bodyStart);
+    if (mayHoldComments(bodyText)) {
+        uncommented = withoutComments(bodyText);
+        body = QStringView(uncommented).split(QLatin1Char('\n'));
+    }
 
     Recipe recipe;
     QStringList ingredients, noteLines;

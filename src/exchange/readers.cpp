@@ -204,49 +204,6 @@ QString decodeEntities(QStringView text)
     return out;
 }
 
-namespace {
-
-// Whether QString::simplified would leave text as it is.
-bool isSimplified(QStringView text)
-{
-    const char16_t* p = text.utf16();
-    const qsizetype n = text.size();
-    if (n == 0)
-        return true;
-    bool afterSpace = true; // no space at the start
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = p[i];
-        if (c > ' ' && c < 0x80) {
-            afterSpace = false;
-        } else if (c == ' ') {
-            if (afterSpace)
-                return false;
-            afterSpace = true;
-        } else if (c < ' ' || QChar(c).isSpace()) {
-            return false;
-        } else {
-            afterSpace = false;
-        }
-    }
-    return !afterSpace; // no space at the end
-}
-
-} // namespace
-
-QString simplifiedText(QString&& text)
-{
-    if (isSimplified(text))
-        return std::move(text);
-    return std::move(text).simplified();
-}
-
-QString simplifiedText(QStringView text)
-{
-    if (isSimplified(text))
-        return text.toString();
-    return text.toString().simplified();
-}
-
 QString tidyLines(QString&& text)
 {
     if (!text.contains(QLatin1Char('\n')))

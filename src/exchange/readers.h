@@ -3,6 +3,7 @@
 // their bytes, the book they fill, and the small text conversions most of
 // them need (HTML entities and tags, ISO 8601 durations, line numbers).
 
+#include "store/names.h"
 #include "store/recipebook.h"
 
 #include <QByteArray>
@@ -73,11 +74,6 @@ QString decodeEntities(QStringView text);
 // those encoded twice, "&amp;eacute;"),
 // spaces in each line simplified, at most one blank line in a row.
 QString htmlText(QStringView text);
-
-// Text as QString::simplified makes it; text that is so already is kept,
-// not copied.
-QString simplifiedText(QString&& text);
-QString simplifiedText(QStringView text);
 
 // Lines trimmed and simplified, runs of blank lines as one, none at the
 // start or end.

@@ -36,6 +36,65 @@ QString forbiddenCharsText(CharsList where)
     return QString();
 }
 
+namespace {
+
+// Whether QString::simplified would leave text as it is.
+bool isSimplified(QStringView text)
+{
+    const char16_t* p = text.utf16();
+    const qsizetype n = text.size();
+    if (n == 0)
+        return true;
+    if (QChar(p[0]).isSpace() || QChar(p[n - 1]).isSpace())
+        return false;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        if (c <= ' ') {
+            // The last character is no space, so a space has one after it.
+            if (c != ' ' || p[i + 1] == ' ')
+                return false;
+        } else if (c >= 0x80 && QChar(c).isSpace()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+QString simplifiedText(QString&& text)
+{
+    if (isSimplified(text))
+        return std::move(text);
+    return std::move(text).simplified();
+}
+
+QString simplifiedText(QStringView text)
+{
+    if (isSimplified(text))
+        return text.toString();
+    return text.toString().simplified();
+}
+
+namespace {
+
+bool forbiddenInName(char16_t u)
+{
+    return u <= '|' && (u == '\'' || u == '"' || u == '/' || u == '\\' || u == '|' || u == ':' || u == '<' ||
+                        u == '>' || u == '?' || u == '*');
+}
+
+} // namespace
+
+QString allowedName(const QString& name)
+{
+    // Most names hold nothing to change: they are shared, not copied.
+    for (QChar c : name)
+        if (forbiddenInName(c.unicode()))
+            return allowedName(QStringView(name));
+    return simplifiedText(storableText(name));
+}
+
 QString allowedName(QStringView name)
 {
     QString out;
@@ -44,8 +103,7 @@ QString allowedName(QStringView name)
     qsizetype plain = 0; // the start of the characters kept as they are
     for (qsizetype i = 0; i < name.size(); ++i) {
         const char16_t u = name[i].unicode();
-        if (u > '|' || !(u == '\'' || u == '"' || u == '/' || u == '\\' || u == '|' || u == ':' || u == '<' ||
-                         u == '>' || u == '?' || u == '*'))
+        if (!forbiddenInName(u))
             continue;
         out += name.mid(plain, i - plain);
         plain = i + 1;
@@ -65,7 +123,7 @@ QString allowedName(QStringView name)
         }
     }
     out += name.mid(plain);
-    return storableText(out).simplified();
+    return simplifiedText(storableText(out));
 }
 
 bool categoryNameFree(const QStringList& listEntries, const QString& candidate)

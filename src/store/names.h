@@ -19,6 +19,11 @@ extern const QString kForbiddenNameChars;
 // CR) becomes a space.
 QString oneLine(QString text);
 
+// Text as QString::simplified makes it; text that is so already is kept,
+// not copied.
+QString simplifiedText(QString&& text);
+QString simplifiedText(QStringView text);
+
 // True if s holds none of the forbidden characters.
 bool nameAllowed(const QString& s);
 
@@ -32,6 +37,7 @@ QString forbiddenCharsText(CharsList where);
 // - for / \ |, " - " for :, ( ) for < >) or are dropped (? *); spaces are
 // simplified.
 QString allowedName(QStringView name);
+QString allowedName(const QString& name);
 
 // True if no entry of a category list equals candidate when both are
 // lower-cased.

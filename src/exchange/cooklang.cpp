@@ -164,7 +164,7 @@ QString plainStep(QStringView step, QStringList& ingredients)
                 ++nameEnd;
         }
         const QString name = simplifiedText(step.mid(start, nameEnd - start));
-        QString quantity, unit;
+        QStringView quantity, unit;
         qsizetype next = nameEnd;
         if (nameEnd < n && step[nameEnd] == QLatin1Char('{')) {
             // Amounts are short: a brace further away closes something else.
@@ -175,37 +175,49 @@ QString plainStep(QStringView step, QStringList& ingredients)
             }
             const QStringView inside = step.mid(nameEnd + 1, close - nameEnd - 1);
             const qsizetype percent = inside.indexOf(QLatin1Char('%'));
-            quantity = (percent < 0 ? inside : inside.left(percent)).trimmed().toString();
+            quantity = (percent < 0 ? inside : inside.left(percent)).trimmed();
             if (quantity.startsWith(QLatin1Char('=')))
                 quantity = quantity.mid(1).trimmed();
             if (percent >= 0)
-                unit = inside.mid(percent + 1).trimmed().toString();
+                unit = inside.mid(percent + 1).trimmed();
             next = close + 1;
         }
         if (name.isEmpty() && (c != QLatin1Char('~') || next == nameEnd)) {
             out += c;
             continue;
         }
-        QString note;
+        QStringView note;
         if (c == QLatin1Char('@') && next < n && step[next] == QLatin1Char('(')) {
             const qsizetype close = step.mid(0, qMin(n, next + kMarkSpan)).indexOf(QLatin1Char(')'), next);
             if (close > 0) {
-                note = simplifiedText(step.mid(next + 1, close - next - 1));
+                note = step.mid(next + 1, close - next - 1);
                 next = close + 1;
             }
         }
-        const QString amount = (quantity + QLatin1Char(' ') + unit).trimmed();
+        // "quantity unit", either of them alone, or nothing.
+        QString line;
+        line.reserve(quantity.size() + unit.size() + name.size() + note.size() + 4);
+        line += quantity;
+        if (!unit.isEmpty()) {
+            if (!line.isEmpty())
+                line += QLatin1Char(' ');
+            line += unit;
+        }
         if (c == QLatin1Char('@')) {
-            QString line = amount.isEmpty() ? name : amount + QLatin1Char(' ') + name;
-            if (!note.isEmpty())
-                line += QStringLiteral(", ") + note;
+            if (!line.isEmpty())
+                line += QLatin1Char(' ');
+            line += name;
+            if (!note.trimmed().isEmpty()) {
+                line += QStringLiteral(", ");
+                line += simplifiedText(note);
+            }
             if (!ingredients.contains(line))
                 ingredients << line;
             out += name;
         } else if (c == QLatin1Char('#')) {
             out += name;
         } else {
-            out += amount.isEmpty() ? name : amount;
+            out += line.isEmpty() ? name : line;
         }
         i = next - 1;
     }

@@ -15,58 +15,73 @@ bool named(pugi::xml_node n, const char* name)
 
 QString simplified(pugi::xml_node n) { return n ? simplifiedText(xmlInnerText(n)) : QString(); }
 
+// Adds part to out after a space.
+void addWord(QString& out, const QString& part)
+{
+    if (part.isEmpty())
+        return;
+    if (!out.isEmpty())
+        out += QLatin1Char(' ');
+    out += part;
+}
+
 // A quantity: text, a range ("2-3") or a fraction ("1/2"), possibly mixed.
 QString quantity(pugi::xml_node n)
 {
     QString out;
     for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
-        QString part;
         if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
-            part = simplifiedText(qstr(c.value()));
+            addWord(out, simplifiedText(qstr(c.value())));
         else if (named(c, "range"))
-            part = quantity(xmlChild(c, {"q1"})) + QLatin1Char('-') + quantity(xmlChild(c, {"q2"}));
+            addWord(out, quantity(xmlChild(c, {"q1"})) + QLatin1Char('-') + quantity(xmlChild(c, {"q2"})));
         else if (named(c, "frac"))
-            part = simplified(xmlChild(c, {"n"})) + QLatin1Char('/') + simplified(xmlChild(c, {"d"}));
+            addWord(out, simplified(xmlChild(c, {"n"})) + QLatin1Char('/') + simplified(xmlChild(c, {"d"})));
         else if (c.type() == pugi::node_element)
-            part = quantity(c);
-        if (!part.isEmpty())
-            out += (out.isEmpty() ? QString() : QStringLiteral(" ")) + part;
+            addWord(out, quantity(c));
     }
     return out;
 }
 
 // An amount: its quantity, size and unit, in the order given.
-QString amount(pugi::xml_node amt)
+void addAmount(QString& out, pugi::xml_node amt)
 {
-    QString out;
-    for (pugi::xml_node c = amt.first_child(); c; c = c.next_sibling()) {
-        const QString part = named(c, "qty")                  ? quantity(c)
-                             : c.type() == pugi::node_element ? simplified(c)
-                                                              : simplifiedText(qstr(c.value()));
-        if (!part.isEmpty())
-            out += (out.isEmpty() ? QString() : QStringLiteral(" ")) + part;
-    }
-    return out;
+    for (pugi::xml_node c = amt.first_child(); c; c = c.next_sibling())
+        addWord(out, named(c, "qty")                  ? quantity(c)
+                     : c.type() == pugi::node_element ? simplified(c)
+                                                      : simplifiedText(qstr(c.value())));
 }
 
 QString ingredientLine(pugi::xml_node ing)
 {
     // The elements of an ingredient, as RecipeML spells them (lower case).
-    const pugi::xml_node amt = ing.child("amt");
-    QString line = amount(amt);
-    QString item = simplified(ing.child("item"));
-    if (item.isEmpty() && !amt)
-        item = simplified(ing);
-    if (!item.isEmpty())
-        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + item;
-    for (const char* extra : {"prep", "modifier"}) {
-        const QString text = simplified(ing.child(extra));
-        if (!text.isEmpty())
-            line += QStringLiteral(", ") + text;
+    pugi::xml_node amt, item, prep, modifier, note;
+    for (pugi::xml_node c = ing.first_child(); c; c = c.next_sibling()) {
+        const char* name = c.name();
+        pugi::xml_node& slot = !std::strcmp(name, "amt")        ? amt
+                               : !std::strcmp(name, "item")     ? item
+                               : !std::strcmp(name, "prep")     ? prep
+                               : !std::strcmp(name, "modifier") ? modifier
+                                                                : note;
+        if ((&slot != &note || !std::strcmp(name, "ing-note")) && !slot)
+            slot = c;
     }
-    const QString note = simplified(ing.child("ing-note"));
-    if (!note.isEmpty())
-        line += QStringLiteral(" (") + note + QLatin1Char(')');
+    QString line;
+    line.reserve(64);
+    addAmount(line, amt);
+    QString itemText = simplified(item);
+    if (itemText.isEmpty() && !amt)
+        itemText = simplified(ing);
+    addWord(line, itemText);
+    for (pugi::xml_node extra : {prep, modifier})
+        if (const QString text = simplified(extra); !text.isEmpty()) {
+            line += QStringLiteral(", ");
+            line += text;
+        }
+    if (const QString text = simplified(note); !text.isEmpty()) {
+        line += QStringLiteral(" (");
+        line += text;
+        line += QLatin1Char(')');
+    }
     return line;
 }
 

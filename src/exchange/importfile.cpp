@@ -260,15 +260,15 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
     ImportFileRead result;
     source.clear();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    if (!file.open(QIODevice::ReadOnly))
         return result;
     // A small file is read at once; of a larger one its start first, as
     // a book is read by the book's own loader.
     constexpr qint64 kReadAtOnce = 1 << 20;
     const qint64 size = file.size();
-    QByteArray bytes = file.read(size > 0 && size <= kReadAtOnce ? size : 4096);
+    QByteArray bytes = size > 0 && size <= kReadAtOnce ? file.read(size) : QByteArray();
     // Only what may be a book is offered to the book parser.
-    QByteArray head = bytes.left(4096);
+    QByteArray head = bytes.isEmpty() ? file.peek(4096) : bytes.left(4096);
     if (head.startsWith("\xef\xbb\xbf"))
         head.remove(0, 3);
     const bool mayBeXml = head.contains('\0') || head.startsWith("\xfe\xff") || head.startsWith("\xff\xfe") ||

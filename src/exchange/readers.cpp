@@ -249,9 +249,29 @@ QString flowText(QStringView text)
     return paragraphs.join(QStringLiteral("\n\n"));
 }
 
+namespace {
+
+// Text without markup, references or carriage returns: text as it is.
+bool plainText(QStringView text)
+{
+    for (QChar c : text)
+        if (c == QLatin1Char('<') || c == QLatin1Char('&') || c == QLatin1Char('\r'))
+            return false;
+    return true;
+}
+
+} // namespace
+
+QString htmlText(QString&& text)
+{
+    if (plainText(text))
+        return tidyLines(std::move(text));
+    return htmlText(QStringView(text));
+}
+
 QString htmlText(QStringView text)
 {
-    if (!text.contains(QLatin1Char('<')) && !text.contains(QLatin1Char('&')) && !text.contains(QLatin1Char('\r')))
+    if (plainText(text))
         return tidyLines(text);
     if (!text.contains(QLatin1Char('<')))
         return tidyLines(decodeTwice(text).replace(QLatin1Char('\r'), QLatin1Char('\n')));

@@ -74,6 +74,7 @@ QString decodeEntities(QStringView text);
 // those encoded twice, "&amp;eacute;"),
 // spaces in each line simplified, at most one blank line in a row.
 QString htmlText(QStringView text);
+QString htmlText(QString&& text);
 
 // Lines trimmed and simplified, runs of blank lines as one, none at the
 // start or end.

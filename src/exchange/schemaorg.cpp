@@ -128,8 +128,11 @@ QStringList textsOf(const QJsonValue& v)
     return out;
 }
 
+// A text (as textOf gives it: its lines simplified) on one line.
 QString oneLine(QString text)
 {
+    if (!text.contains(QLatin1Char('\n')))
+        return text;
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return simplifiedText(std::move(text));
 }
@@ -544,7 +547,7 @@ struct JsonScan {
 
 JsonScan scanJson(const QByteArray& json)
 {
-    constexpr qsizetype kPieceSize = 256 * 1024;
+    constexpr qsizetype kPieceSize = 128 * 1024;
     // The bytes each part of the scan stops at: inside strings the end of
     // the string, escapes and raw control characters; outside them quotes
     // and brackets (and commas, which may split the list).

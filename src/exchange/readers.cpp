@@ -8,9 +8,11 @@
 #include <QSemaphore>
 #include <QThreadPool>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <atomic>
 #include <cctype>
+#include <cstring>
 
 namespace bd {
 
@@ -85,8 +87,18 @@ BookFiller::Ready BookFiller::prepare(Recipe recipe, const QString& category) co
     if (recipe.title.isEmpty())
         recipe.title = untitled_;
     Ready ready;
+    qsizetype length = 0;
     for (int i = 0; i < RChildCount; ++i)
-        ready.fields[i] = xmlText(recipe[i]);
+        length += recipe[i].size();
+    QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    ready.texts.resize(size_t(utf8.requiredSpace(length)) + RChildCount);
+    char* out = ready.texts.data();
+    for (int i = 0; i < RChildCount; ++i) {
+        // Characters a book cannot hold are dropped, as xmlText drops them.
+        out = utf8.appendToBuffer(out, storableText(recipe[i]));
+        *out++ = '\0';
+    }
+    ready.texts.resize(size_t(out - ready.texts.data()));
     ready.category = allowedName(category);
     if (ready.category.isEmpty())
         ready.category = uncategorised_;
@@ -101,10 +113,12 @@ void BookFiller::add(const Ready& recipe)
         current_ = recipe.category;
     }
     pugi::xml_node node = category_.append_child("recipe");
+    const char* text = recipe.texts.c_str();
     for (int i = 0; i < RChildCount; ++i) {
         pugi::xml_node child = node.append_child(kRecipeChildNames[i]);
-        if (!recipe.fields[i].empty())
-            child.text().set(recipe.fields[i].c_str());
+        if (*text)
+            child.text().set(text);
+        text += std::strlen(text) + 1;
     }
     ++count_;
 }

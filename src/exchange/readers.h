@@ -45,7 +45,7 @@ class BookFiller {
 public:
     // A recipe in the form the book stores it: names cleaned, texts UTF-8.
     struct Ready {
-        std::string fields[RChildCount];
+        std::string texts; // the fields' texts, each ended by a NUL
         QString category;
     };
 

@@ -95,6 +95,27 @@ bool looksLikeCooklang(QStringView text)
     return at >= 0 && head.indexOf(QLatin1Char('{'), at) > at && head.indexOf(QLatin1Char('}'), at) > at;
 }
 
+// Whether text holds "MMMMM-----" or a line starting "---------- ", the
+// marks MealMaster recipes start with. Large digests are looked through
+// for the rare first characters of the marks, which is quick.
+bool holdsMealMasterMarks(QStringView text)
+{
+    for (qsizetype i = text.indexOf(QLatin1Char('M')); i >= 0; i = text.indexOf(QLatin1Char('M'), i + 1))
+        if (text.mid(i).startsWith(QLatin1String("MMMMM-----")))
+            return true;
+    // A run of exactly ten dashes at the start of a line, then a space.
+    for (qsizetype i = text.indexOf(QLatin1Char('-')); i >= 0;) {
+        qsizetype end = i;
+        while (end < text.size() && text[end] == QLatin1Char('-'))
+            ++end;
+        if (end - i == 10 && (i == 0 || text[i - 1] == QLatin1Char('\n')) && end < text.size() &&
+            text[end] == QLatin1Char(' '))
+            return true;
+        i = text.indexOf(QLatin1Char('-'), end);
+    }
+    return false;
+}
+
 struct TextRead {
     ImportKind kind = ImportKind::None;
     RecipeRead read;
@@ -115,8 +136,7 @@ TextRead readText(QStringView text, const QString& fileTitle, bool cookFile, Rec
         out.read = readMasterCookText(text, source, uncategorised);
         out.kind = ImportKind::MasterCook;
         // MealMaster recipes after the MasterCook ones, where there are any.
-        if (!text.contains(QLatin1String("MMMMM-----")) && !text.contains(QLatin1String("\n---------- ")) &&
-            !text.startsWith(QLatin1String("---------- ")))
+        if (!holdsMealMasterMarks(text))
             return out;
         RecipeBook other;
         const MealMasterRead mm = readMealMaster(text.toString(), other, uncategorised);

@@ -3,6 +3,7 @@
 #include "resources/strings.h"
 
 #include <QRegularExpression>
+#include <QStringMatcher>
 
 #include <cstring>
 #include <optional>
@@ -283,8 +284,9 @@ struct Draft {
         case Stage::Header:
             if (blank(line))
                 return;
-            if (line.contains(QLatin1String("Amount"), Qt::CaseInsensitive) &&
-                line.contains(QLatin1String("Measure"), Qt::CaseInsensitive)) {
+            static thread_local const QStringMatcher amount(u"Amount", Qt::CaseInsensitive),
+                measure(u"Measure", Qt::CaseInsensitive);
+            if (amount.indexIn(line) >= 0 && measure.indexIn(line) >= 0) {
                 hasTable = true;
                 return;
             }

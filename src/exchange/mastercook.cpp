@@ -156,9 +156,6 @@ QStringList categoryNames(QStringView value)
 struct Draft {
     enum class Stage { Title, Header, Ingredients, Directions, Notes };
 
-    explicit Draft(int line) : first(line) {}
-
-    const int first;
     Stage stage = Stage::Title;
     Recipe recipe;
     QStringList categories, headerNotes, noteLines;
@@ -407,28 +404,33 @@ RecipeRead readMasterCookText(QStringView text, RecipeBook& book, const QString&
 {
     BookFiller filler(book, uncategorised);
     RecipeRead read;
-    // Each recipe starts at an export line and runs to the next one.
-    struct Start {
-        qsizetype at;
-        int line;
-    };
-    QVector<Start> starts;
-    forEachLine(text, [&](QStringView line, int number) {
-        // A first look for the star keeps the check cheap.
-        if (line.left(40).contains(QLatin1Char('*')) && exportLine(line))
-            starts.append({line.data() - text.data(), number});
-    });
+    auto lineEnd = [](QChar c) { return c == QLatin1Char('\n') || c == QLatin1Char('\r'); };
+    // Each recipe starts at an export line and runs to the next one. Only
+    // lines with a star among their first 40 characters may be one: the
+    // stars are looked for, not the lines.
+    QVector<qsizetype> starts;
+    for (qsizetype star = text.indexOf(QLatin1Char('*')); star >= 0;) {
+        qsizetype start = star;
+        while (start > 0 && !lineEnd(text[start - 1]) && star - start < 40)
+            --start;
+        qsizetype end = star;
+        while (end < text.size() && !lineEnd(text[end]))
+            ++end;
+        if ((start == 0 || lineEnd(text[start - 1])) && star - start < 40 && exportLine(text.mid(start, end - start)))
+            starts.append(start);
+        star = text.indexOf(QLatin1Char('*'), end);
+    }
     // The recipes are read side by side and taken in their order.
     struct Read {
         BookFiller::Ready ready;
-        int skipped = 0; // the line of a recipe left out
+        bool skipped = false;
     };
     std::vector<Read> recipes(size_t(starts.size()));
     inParallel(starts.size(), [&](qsizetype k) {
-        const qsizetype end = k + 1 < starts.size() ? starts[k + 1].at : text.size();
-        Draft draft(starts[k].line);
+        const qsizetype end = k + 1 < starts.size() ? starts[k + 1] : text.size();
+        Draft draft;
         bool over = false; // text after the notes is other text
-        forEachLine(text.mid(starts[k].at, end - starts[k].at), [&](QStringView line, int number) {
+        forEachLine(text.mid(starts[k], end - starts[k]), [&](QStringView line, int number) {
             if (number == 1 || over)
                 return;
             if (draft.stage == Draft::Stage::Notes)
@@ -438,15 +440,24 @@ RecipeRead readMasterCookText(QStringView text, RecipeBook& book, const QString&
         });
         Recipe r = draft.finish();
         if (r.ing.isEmpty() && r.prep.isEmpty())
-            recipes[size_t(k)].skipped = draft.first;
+            recipes[size_t(k)].skipped = true;
         else
             recipes[size_t(k)].ready = filler.prepare(std::move(r), draft.categories.value(0));
     });
-    for (const Read& r : recipes) {
-        if (r.skipped > 0)
-            read.skipped << r.skipped;
-        else
-            filler.add(r.ready);
+    // Lines are counted as forEachLine counts them, only for recipes left out.
+    qsizetype counted = 0;
+    int line = 1;
+    for (size_t k = 0; k < recipes.size(); ++k) {
+        if (!recipes[k].skipped) {
+            filler.add(recipes[k].ready);
+            continue;
+        }
+        for (; counted < starts[qsizetype(k)]; ++counted)
+            if (text[counted] == QLatin1Char('\n') ||
+                (text[counted] == QLatin1Char('\r') &&
+                 !(counted + 1 < text.size() && text[counted + 1] == QLatin1Char('\n'))))
+                ++line;
+        read.skipped << line;
     }
     read.recipes = filler.count();
     return read;

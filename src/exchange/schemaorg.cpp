@@ -78,10 +78,17 @@ thread_local const QHash<QString, QJsonObject>* tReferences = nullptr;
 
 // An object that only refers to another by its "@id": that one, when the
 // block holds it.
+// Whether this thread met an object that refers to another since it last
+// cleared this.
+thread_local bool tReferred = false;
+
 QJsonObject resolved(const QJsonObject& o)
 {
-    if (o.size() == 1 && tReferences && o.value(QLatin1String("@id")).isString())
-        return tReferences->value(o.value(QLatin1String("@id")).toString(), o);
+    if (o.size() == 1 && o.value(QLatin1String("@id")).isString()) {
+        tReferred = true;
+        if (tReferences)
+            return tReferences->value(o.value(QLatin1String("@id")).toString(), o);
+    }
     return o;
 }
 
@@ -613,10 +620,9 @@ JsonScan scanJson(const QByteArray& json)
     return scan;
 }
 
-// The recipes and referenced objects of JSON text (UTF-8), cleaned where it
-// needs it; false when it is no JSON. A large list is parsed in pieces side
-// by side.
-bool readJson(QByteArray json, BlockObjects& found)
+// The recipes of JSON text (UTF-8, cleaned where it needs it) as the
+// reader takes them, in order; false when it is no JSON.
+bool readJsonRecipes(QByteArray json, const QString& address, const BookFiller& filler, std::vector<Taken>& out)
 {
     JsonScan scan = scanJson(json);
     if (!scan.clean) {
@@ -625,23 +631,50 @@ bool readJson(QByteArray json, BlockObjects& found)
     }
     const QVector<QByteArrayView>& pieces = scan.pieces;
     if (!pieces.isEmpty()) {
-        std::vector<BlockObjects> parts(size_t(pieces.size()));
-        std::vector<char> read(size_t(pieces.size()), 0);
+        // A large list: each piece parsed and its recipes read side by side,
+        // its objects let go of by the thread that made them. A recipe that
+        // refers to an object elsewhere is read again once all are parsed.
+        struct Piece {
+            BlockObjects objects;
+            std::vector<Taken> recipes;
+            std::vector<char> again;
+            bool parsed = false;
+        };
+        std::vector<Piece> parts(size_t(pieces.size()));
         inParallel(pieces.size(), [&](qsizetype i) {
-            const QByteArray piece = '[' + pieces[i].toByteArray() + ']';
-            const QJsonDocument doc = QJsonDocument::fromJson(piece);
-            if (doc.isArray()) {
-                findObjects(QJsonValue(doc.array()), parts[size_t(i)], false, 0);
-                read[size_t(i)] = 1;
+            Piece& part = parts[size_t(i)];
+            const QJsonDocument doc = QJsonDocument::fromJson('[' + pieces[i].toByteArray() + ']');
+            if (!doc.isArray())
+                return;
+            findObjects(QJsonValue(doc.array()), part.objects, false, 0);
+            part.parsed = true;
+            const qsizetype n = part.objects.recipes.size();
+            part.recipes.resize(size_t(n));
+            part.again.resize(size_t(n), 0);
+            bool kept = !part.objects.references.isEmpty();
+            for (qsizetype k = 0; k < n; ++k) {
+                tReferred = false;
+                part.recipes[size_t(k)] = taken(recipeOf(part.objects.recipes[k], address, nullptr), filler);
+                part.again[size_t(k)] = tReferred;
+                kept = kept || tReferred;
             }
+            if (!kept)
+                part.objects = {};
         });
-        if (std::all_of(read.begin(), read.end(), [](char r) { return r != 0; })) {
-            for (BlockObjects& part : parts) {
-                found.recipes += part.recipes;
+        if (std::all_of(parts.begin(), parts.end(), [](const Piece& p) { return p.parsed; })) {
+            QHash<QString, QJsonObject> references;
+            for (const Piece& part : parts)
                 // The first object of an id counts, as in a list read whole.
-                for (auto it = part.references.cbegin(); it != part.references.cend(); ++it)
-                    if (!found.references.contains(it.key()))
-                        found.references.insert(it.key(), it.value());
+                for (auto it = part.objects.references.cbegin(); it != part.objects.references.cend(); ++it)
+                    if (!references.contains(it.key()))
+                        references.insert(it.key(), it.value());
+            for (Piece& part : parts) {
+                for (size_t k = 0; k < part.recipes.size(); ++k) {
+                    if (part.again[k])
+                        part.recipes[k] =
+                            taken(recipeOf(part.objects.recipes[qsizetype(k)], address, &references), filler);
+                    out.push_back(std::move(part.recipes[k]));
+                }
             }
             return true;
         }
@@ -650,7 +683,14 @@ bool readJson(QByteArray json, BlockObjects& found)
     const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
     if (doc.isNull())
         return false;
+    BlockObjects found;
     findObjects(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object()), found, false, 0);
+    // The recipes are read side by side and taken in their order.
+    const size_t first = out.size();
+    out.resize(first + size_t(found.recipes.size()));
+    inParallel(found.recipes.size(), [&](qsizetype i) {
+        out[first + size_t(i)] = taken(recipeOf(found.recipes[i], address, &found.references), filler);
+    });
     return true;
 }
 
@@ -734,16 +774,11 @@ RecipeRead readSchemaOrg(QStringView text, const QByteArray* utf8, RecipeBook& b
     };
     const auto blocks = utf8 ? QVector<QPair<QStringView, qsizetype>>{{text, 0}} : jsonBlocks(text);
     for (const auto& [block, position] : blocks) {
-        BlockObjects found;
-        if (!readJson(utf8 ? *utf8 : block.toUtf8(), found)) {
+        std::vector<Taken> recipes;
+        if (!readJsonRecipes(utf8 ? *utf8 : block.toUtf8(), address, filler, recipes)) {
             read.skipped << lines.at(position);
             continue;
         }
-        // The recipes are read side by side and taken in their order.
-        std::vector<Taken> recipes(size_t(found.recipes.size()));
-        inParallel(found.recipes.size(), [&](qsizetype i) {
-            recipes[size_t(i)] = taken(recipeOf(found.recipes[i], address, &found.references), filler);
-        });
         for (const Taken& t : recipes)
             add(t, position);
     }

@@ -158,10 +158,11 @@ private slots:
                  qPrintable(r.out));
         QCOMPARE(bdtest::readFile(folder + QStringLiteral("/recipes.xml")), unchanged);
 
-        // Renamed, twice over: " (2)", then " (3)"; both files with one save.
+        // Renamed, twice over: " (2)", then " (3)"; both files with one save,
+        // each counted on its own line.
         r = importFromCommandLine(folder, parse({QStringLiteral("--import"), mmf, mmf}));
         QCOMPARE(r.exitCode, 0);
-        QVERIFY2(r.out.contains(QStringLiteral(": 2 imported (2 renamed), 0 skipped")), qPrintable(r.out));
+        QVERIFY2(r.out.count(QStringLiteral(": 2 imported (2 renamed), 0 skipped")) == 2, qPrintable(r.out));
         const QStringList titles = titlesIn(folder);
         for (const char* t : {"Apple Pie (2)", "Apple Pie (3)", "Crème Caramel (2)", "Crème Caramel (3)"})
             QVERIFY2(titles.contains(QString::fromUtf8(t)), t);

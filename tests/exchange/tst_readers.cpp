@@ -493,6 +493,84 @@ private slots:
         QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
     }
 
+    // Files of many recipes are read side by side and a large JSON list in
+    // pieces: the book gets them in file order all the same, references
+    // across pieces are followed, and a recipe left out is named by its line.
+    void manyRecipesInOrder()
+    {
+        QTemporaryDir dir;
+        auto write = [&dir](const QString& name, const QByteArray& bytes) {
+            QFile f(dir.filePath(name));
+            f.open(QIODevice::WriteOnly);
+            f.write(bytes);
+            return f.fileName();
+        };
+        const int n = 300;
+        QStringList titles;
+        QByteArray mxp, mx2 = "<mx2>", rml = "<recipeml>", json = "[{\"@type\":\"Person\",\"@id\":\"#ana\",\"name\":\"Ana\"}";
+        // Long enough descriptions make the list several pieces.
+        const QByteArray words = QByteArray("Stir well. ").repeated(300);
+        for (int i = 0; i < n; ++i) {
+            const QByteArray t = "Dish " + QByteArray::number(i);
+            titles << QString::fromLatin1(t);
+            // Recipe 150 has neither ingredients nor directions: it is left out.
+            const bool empty = i == 150;
+            mxp += empty ? mxpRecipe(t, {}, {}) : mxpRecipe(t, {row("1", "cup", "rice")}, {"Cook."});
+            mx2 += "<RcpE name=\"" + t + "\">" + (empty ? "" : "<IngR name=\"rice\"/>") + "</RcpE>";
+            rml += "<recipe><head><title>" + t + "</title></head>" + (empty ? "" : "<directions>Go.</directions>") +
+                   "</recipe>";
+            json += ",{\"@type\":\"Recipe\",\"name\":\"" + t + "\",\"description\":\"" + words + "\"" +
+                    (empty ? "" : ",\"recipeIngredient\":[\"rice\"]") + (i == n - 1 ? ",\"author\":{\"@id\":\"#ana\"}" : "") +
+                    "}";
+        }
+        // The XML readers keep a recipe of a title alone; the others leave it out.
+        const QStringList allTitles = titles;
+        titles.removeAt(150);
+        QVERIFY(json.size() > 512 * 1024);
+        const QList<QPair<QString, QByteArray>> files{{QStringLiteral("a.mxp"), mxp},
+                                                      {QStringLiteral("b.mx2"), mx2 + "</mx2>"},
+                                                      {QStringLiteral("c.rml"), rml + "</recipeml>"},
+                                                      {QStringLiteral("d.json"), json + "]"},
+                                                      // A raw line break in a string: cleaned, then read in pieces.
+                                                      {QStringLiteral("e.json"), json.replace("Stir well. Stir", "Stir\nwell. Stir") + "]"}};
+        for (const auto& [name, bytes] : files) {
+            RecipeBook source;
+            const ImportFileRead read = readImportFile(write(name, bytes), source, kImported);
+            QVERIFY2(read.kind != ImportKind::None, qPrintable(name));
+            const bool xml = name.endsWith(QLatin1String(".mx2")) || name.endsWith(QLatin1String(".rml"));
+            QCOMPARE(importList(source), xml ? allTitles : titles);
+            QCOMPARE(read.unreadable.size(), xml ? 0 : 1);
+            if (name == QLatin1String("a.mxp"))
+                QCOMPARE(read.unreadable.first(), int(mxp.left(mxp.indexOf("Dish 150")).count('\n')) - 1);
+            if (name.endsWith(QLatin1String(".json")))
+                QVERIFY(recipes(source).last().other.endsWith(QLatin1String("Recipe by: Ana")));
+        }
+
+        // Several files: read side by side into one source, in their order,
+        // each counted; a picture of a Cooklang file's name is found.
+        QStringList paths;
+        for (int i = 0; i < 40; ++i)
+            paths << write(QStringLiteral("r%1.cook").arg(i), "Boil @water{" + QByteArray::number(i) + "%l}.");
+        paths << write(QStringLiteral("z.mxp"), mxpRecipe("Pie", {row("1", "", "apple")}, {"Bake."}) +
+                                                   mxpRecipe("Tart", {row("1", "", "pear")}, {"Bake."}));
+        write(QStringLiteral("r7.png"), "png");
+        RecipeBook source;
+        const std::vector<ImportFileRead> reads = readImportFiles(paths, source, kImported);
+        QCOMPARE(int(reads.size()), 41);
+        QStringList expected;
+        for (int i = 0; i < 40; ++i) {
+            expected << QStringLiteral("r%1").arg(i);
+            QCOMPARE(reads[size_t(i)].recipes, 1);
+        }
+        expected << QStringLiteral("Pie") << QStringLiteral("Tart");
+        QCOMPARE(reads[40].recipes, 2);
+        QCOMPARE(importList(source), expected);
+        QCOMPARE(recipes(source)[7].ing, QStringLiteral("7 l water"));
+        QCOMPARE(recipes(source)[7].image, QStringLiteral("r7.png"));
+        QCOMPARE(recipes(source)[8].image, QString());
+        QCOMPARE(reads[7].pictureFolder, QFileInfo(dir.path()).canonicalFilePath());
+    }
+
     // Pictures beside the file come along; the same file twice adds nothing.
     void picturesAndRecipesInTheBook()
     {

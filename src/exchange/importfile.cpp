@@ -8,6 +8,7 @@
 #include "resources/strings.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
@@ -177,6 +178,8 @@ bool plainFile(const QString& path)
 // the folder a browser saves a page's files in ("Page_files").
 QString localPicture(const QString& named, const QFileInfo& file)
 {
+    if (named.isEmpty())
+        return QString();
     const QDir dir = file.absoluteDir();
     QStringList candidates;
     if (named.contains(QLatin1String("://"))) {
@@ -204,22 +207,23 @@ QString localPicture(const QString& named, const QFileInfo& file)
 // naming none, a picture with the file's own name, as Cooklang keeps them).
 // The first one found fixes the picture folder; image fields become bare
 // names there, or empty.
-QString findPictures(RecipeBook& source, const QString& file, bool ownName, const QSet<QString>* namesBeside)
+// The endings of the pictures a file's own name may have.
+constexpr const char* kPictureEndings[] = {".jpg", ".jpeg", ".png", ".gif", ".bmp", ".webp"};
+
+QString findPictures(RecipeBook& source, const QString& file, bool ownName, const QSet<QString>* picturesBeside)
 {
     const QFileInfo info(file);
-    const QDir dir = info.absoluteDir();
+    // A listing of the folder spares looking for a picture it lacks.
+    if (picturesBeside && !picturesBeside->contains(info.completeBaseName().toLower()))
+        ownName = false;
     QString folder;
     for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category")) {
         for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
             pugi::xml_node image = r.child("image");
             QString found = localPicture(RecipeBook::childText(r, RImage).trimmed(), info);
             if (found.isEmpty() && ownName) {
-                for (const char* ext : {".jpg", ".jpeg", ".png", ".gif", ".bmp", ".webp"}) {
-                    const QString name = info.completeBaseName() + QLatin1String(ext);
-                    // A listing of the folder spares looking for the names it lacks.
-                    if (namesBeside && !namesBeside->contains(name.toLower()))
-                        continue;
-                    const QString path = dir.filePath(name);
+                for (const char* ext : kPictureEndings) {
+                    const QString path = info.absoluteDir().filePath(info.completeBaseName() + QLatin1String(ext));
                     if (plainFile(path)) {
                         found = path;
                         break;
@@ -255,7 +259,7 @@ QString pictureExtension(const FetchedPage& picture)
 // What a reader read: nothing (None), or recipes whose pictures are looked
 // for beside the file (pictures) or dropped.
 ImportFileRead finishRead(ImportFileRead result, const RecipeRead& read, RecipeBook& source, const QString& path,
-                          bool pictures, bool ownName, const QSet<QString>* namesBeside)
+                          bool pictures, bool ownName, const QSet<QString>* picturesBeside)
 {
     result.unreadable = read.skipped;
     if (read.recipes == 0) {
@@ -264,7 +268,7 @@ ImportFileRead finishRead(ImportFileRead result, const RecipeRead& read, RecipeB
         return result;
     }
     if (pictures)
-        result.pictureFolder = findPictures(source, path, ownName, namesBeside);
+        result.pictureFolder = findPictures(source, path, ownName, picturesBeside);
     else
         for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category"))
             for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
@@ -272,10 +276,10 @@ ImportFileRead finishRead(ImportFileRead result, const RecipeRead& read, RecipeB
     return result;
 }
 
-// namesBeside: the names of the files in path's folder, lower-cased, or
-// null to look on the disk.
+// picturesBeside: the names (lower-cased, without their endings) of the
+// pictures in path's folder, or null to look on the disk.
 ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QString& uncategorised,
-                              const QSet<QString>* namesBeside)
+                              const QSet<QString>* picturesBeside)
 {
     ImportFileRead result;
     source.clear();
@@ -310,7 +314,7 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
                                             : readRecipeML(bytes, source, uncategorised);
         result.kind = root == QLatin1String("mx2") ? ImportKind::MasterCookXml : ImportKind::RecipeML;
         pictures = true;
-        return finishRead(result, read, source, path, pictures, false, namesBeside);
+        return finishRead(result, read, source, path, pictures, false, picturesBeside);
     }
     if (root.isEmpty() && suffix != QLatin1String("cook") && suffix != QLatin1String("mx2")) {
         // A JSON file in UTF-8 is parsed from its bytes, never decoded whole.
@@ -320,7 +324,7 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
             QUtf8StringView(utf8).isValidUtf8()) {
             read = readSchemaOrgJson(utf8, source, uncategorised);
             result.kind = ImportKind::WebPage;
-            return finishRead(result, read, source, path, true, false, namesBeside);
+            return finishRead(result, read, source, path, true, false, picturesBeside);
         }
     }
     const QString text = decodeAnyText(bytes);
@@ -357,7 +361,7 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
         result.kind = t.kind;
         pictures = ownName = t.kind == ImportKind::Cooklang;
     }
-    return finishRead(result, read, source, path, pictures, ownName, namesBeside);
+    return finishRead(result, read, source, path, pictures, ownName, picturesBeside);
 }
 
 } // namespace
@@ -379,7 +383,7 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
                 ++reads[0].recipes;
         return reads;
     }
-    // Each folder is listed once, not asked for every file's pictures.
+    // Each folder is listed once for its pictures, not asked for every file's.
     QHash<QString, QSet<QString>> listings;
     QVector<const QSet<QString>*> beside(n, nullptr);
     for (qsizetype i = 0; i < n; ++i) {
@@ -387,8 +391,12 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
         auto it = listings.find(folder);
         if (it == listings.end()) {
             it = listings.insert(folder, {});
-            for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::System | QDir::Hidden))
-                it->insert(name.toLower());
+            for (QDirIterator entry(folder, QDir::Files | QDir::System | QDir::Hidden); entry.hasNext();) {
+                const QString name = entry.next().section(QLatin1Char('/'), -1).toLower();
+                for (const char* ending : kPictureEndings)
+                    if (name.endsWith(QLatin1String(ending)))
+                        it->insert(name.chopped(qsizetype(qstrlen(ending))));
+            }
         }
         beside[i] = &*it;
     }

@@ -331,21 +331,49 @@ QString htmlText(QStringView text)
 
 QString durationText(QStringView iso)
 {
-    static thread_local const QRegularExpression re(
-        QStringLiteral("^P(?:(\\d+(?:[.,]\\d+)?)Y)?(?:(\\d+(?:[.,]\\d+)?)M)?(?:(\\d+(?:[.,]\\d+)?)W)?"
-                       "(?:(\\d+(?:[.,]\\d+)?)D)?(?:T(?:(\\d+(?:[.,]\\d+)?)H)?(?:(\\d+(?:[.,]\\d+)?)M)?"
-                       "(?:(\\d+(?:[.,]\\d+)?)S)?)?$"),
-        QRegularExpression::CaseInsensitiveOption);
     const QString s = iso.trimmed().toString();
     if (s.size() < 3 || (s[0] != QLatin1Char('P') && s[0] != QLatin1Char('p')))
         return s;
-    const QRegularExpressionMatch m = re.match(s);
-    if (!m.hasMatch())
-        return s;
-    auto number = [&m](int i) { return m.captured(i).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(); };
+    // P, then numbers with their designators in this order: Y M W D, and
+    // after a T: H M S; each may be missing, a number may have a fraction.
+    static constexpr char kDesignators[] = "YMWDHMS";
+    double values[7] = {};
+    int next = 0; // the first designator still allowed
+    bool time = false;
+    const auto digit = [&s](qsizetype i) { return i < s.size() && s[i] >= QLatin1Char('0') && s[i] <= QLatin1Char('9'); };
+    for (qsizetype i = 1; i < s.size();) {
+        if (!time && (s[i] == QLatin1Char('T') || s[i] == QLatin1Char('t'))) {
+            time = true;
+            next = 4;
+            ++i;
+            continue;
+        }
+        const qsizetype start = i;
+        while (digit(i))
+            ++i;
+        if (i == start)
+            return s;
+        if (i < s.size() && (s[i] == QLatin1Char('.') || s[i] == QLatin1Char(','))) {
+            if (!digit(++i))
+                return s;
+            while (digit(i))
+                ++i;
+        }
+        if (i >= s.size())
+            return s;
+        const char unit = char(s[i].toUpper().unicode() < 128 ? s[i].toUpper().unicode() : 0);
+        int k = next;
+        while (k < (time ? 7 : 4) && kDesignators[k] != unit)
+            ++k;
+        if (unit == 0 || k >= (time ? 7 : 4))
+            return s;
+        values[k] = s.mid(start, i - start).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+        next = k + 1;
+        ++i;
+    }
     // Everything in seconds, then shown in days, hours and minutes.
-    double seconds = number(3) * 7 * 86400 + number(4) * 86400 + number(5) * 3600 + number(6) * 60 + number(7);
-    if (number(1) > 0 || number(2) > 0)
+    const double seconds = values[2] * 7 * 86400 + values[3] * 86400 + values[4] * 3600 + values[5] * 60 + values[6];
+    if (values[0] > 0 || values[1] > 0)
         return s; // years and months are no cooking times
     const qint64 total = qint64(seconds + 0.5);
     if (total <= 0)

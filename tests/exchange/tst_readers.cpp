@@ -141,6 +141,11 @@ private slots:
         QCOMPARE(durationText(u"P1DT2H"), QStringLiteral("1 d 2 h"));
         QCOMPARE(durationText(u"PT0S"), QString());
         QCOMPARE(durationText(u" 20 minutes "), QStringLiteral("20 minutes"));
+        QCOMPARE(durationText(u"pt1,5h"), QStringLiteral("1 h 30 min"));
+        QCOMPARE(durationText(u"P1W"), QStringLiteral("7 d"));
+        // Months, designators out of order or twice, numbers without one: as written.
+        for (const char16_t* kept : {u"P1M", u"PT5M1H", u"PT5M5M", u"PTT5M", u"PT5", u"PT.5M", u"P5H"})
+            QCOMPARE(durationText(kept), QString::fromUtf16(kept));
         QCOMPARE(clockTimeText(u"0:45"), QStringLiteral("45 min"));
         QCOMPARE(clockTimeText(u"0:00"), QString());
         QCOMPARE(decodeEntities(u"Fish &amp; chips &eacute;&#233;&#xE9; &#150; &bogus; & so"),

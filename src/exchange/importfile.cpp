@@ -220,6 +220,9 @@ QString findPictures(RecipeBook& source, const QString& file, bool ownName, cons
     for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category")) {
         for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
             pugi::xml_node image = r.child("image");
+            // Most recipes name no picture and have none of their file's name.
+            if (!*image.text().get() && !ownName)
+                continue;
             QString found = localPicture(RecipeBook::childText(r, RImage).trimmed(), info);
             if (found.isEmpty() && ownName) {
                 for (const char* ext : kPictureEndings) {

@@ -205,8 +205,8 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
     const std::vector<ImportFileRead> reads = readImportFiles(paths, source, fetchText(Str::ImportedCategory));
     for (qsizetype i = 0; i < paths.size(); ++i)
         if (reads[size_t(i)].kind == ImportKind::None)
-            return failed(QStringLiteral("%1 holds no recipes this program can read.")
-                              .arg(native(options.importFiles[i])));
+            return failed(
+                QStringLiteral("%1 holds no recipes this program can read.").arg(native(options.importFiles[i])));
 
     switch (takeBookFolder(folder)) {
     case FolderLock::HeldElsewhere:

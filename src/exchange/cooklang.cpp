@@ -121,8 +121,21 @@ bool nameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_') ||
 bool nameStop(QChar c)
 {
     switch (c.unicode()) {
-    case '{': case '@': case '#': case '~': case '\n': case '.': case ',': case ';': case ':': case '!': case '?':
-    case '(': case ')': case '[': case ']': return true;
+    case '{':
+    case '@':
+    case '#':
+    case '~':
+    case '\n':
+    case '.':
+    case ',':
+    case ';':
+    case ':':
+    case '!':
+    case '?':
+    case '(':
+    case ')':
+    case '[':
+    case ']': return true;
     default: return false;
     }
 }
@@ -256,7 +269,8 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, RecipeBook& 
             }
         }
     }
-    const QStringView bodyText = bodyStart < lines.size() ? text.mid(lines[bodyStart].data() - text.data()) : QStringView();
+    const QStringView bodyText = bodyStart < lines.size() ? text.mid(lines[bodyStart].data() - text.data())
+                                                          : QStringView();
     QString uncommented;
     QList<QStringView> body = lines.mid(bodyStart);
     if (mayHoldComments(bodyText)) {

@@ -411,7 +411,8 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
     for (qsizetype from = 0; from < n; from += kBatch) {
         const qsizetype count = qMin(kBatch, n - from);
         inParallel(count, [&](qsizetype i) {
-            reads[size_t(from + i)] = readImportFile(paths[from + i], books[size_t(i)], uncategorised, beside[from + i]);
+            reads[size_t(from + i)] = readImportFile(paths[from + i], books[size_t(i)], uncategorised,
+                                                     beside[from + i]);
         });
         for (qsizetype i = 0; i < count; ++i) {
             int recipes = 0;

@@ -29,8 +29,7 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
 // Reads paths into source one after the other, as readImportFile reads
 // each (several at a time): a file's recipes come after those of the files
 // before it, and its result tells how many it added.
-std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook& source,
-                                            const QString& uncategorised);
+std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook& source, const QString& uncategorised);
 
 // Reads a fetched page's recipes into source (kind WebPage, or None when
 // it holds none); the page's address goes into their notes. When

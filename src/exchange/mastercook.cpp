@@ -193,7 +193,8 @@ struct Draft {
     // A header line "Key : value"; false when the line is none.
     bool header(QStringView line)
     {
-        static thread_local const QRegularExpression re(QStringLiteral("^\\s*([A-Za-z][A-Za-z .]{0,24}?)\\s*:\\s*(.*)$"));
+        static thread_local const QRegularExpression re(
+            QStringLiteral("^\\s*([A-Za-z][A-Za-z .]{0,24}?)\\s*:\\s*(.*)$"));
         const QRegularExpressionMatch m = re.match(line);
         if (!m.hasMatch()) {
             // The categories go on under their first line.
@@ -208,7 +209,7 @@ struct Draft {
         lastKey = key;
         if (key == QLatin1String("serving size") || key == QLatin1String("servings")) {
             static thread_local const QRegularExpression prep(QStringLiteral("\\s+Preparation Time\\s*:\\s*(.*)$"),
-                                                 QRegularExpression::CaseInsensitiveOption);
+                                                              QRegularExpression::CaseInsensitiveOption);
             const QRegularExpressionMatch p = prep.match(value);
             if (p.hasMatch()) {
                 recipe.preptime = clockTimeText(p.captured(1));
@@ -250,7 +251,7 @@ struct Draft {
             return false;
         }
         static thread_local const QRegularExpression yield(QStringLiteral("^\\s*Yield\\s*:\\s*(.+)$"),
-                                              QRegularExpression::CaseInsensitiveOption);
+                                                           QRegularExpression::CaseInsensitiveOption);
         const QRegularExpressionMatch m = yield.match(line);
         if (m.hasMatch() && recipe.yield.isEmpty()) {
             recipe.yield = m.captured(1).trimmed();

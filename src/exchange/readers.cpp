@@ -69,7 +69,8 @@ QByteArray xmlAsUtf8(const QByteArray& bytes)
         // The declaration is ASCII: its positions are the same in the text.
         text.remove(encStart, encEnd - encStart);
     } else if (wide) {
-        static thread_local const QRegularExpression re(QStringLiteral("^(<\\?xml[^>]*?)\\s+encoding\\s*=\\s*[\"'][^\"']*[\"']"));
+        static thread_local const QRegularExpression re(
+            QStringLiteral("^(<\\?xml[^>]*?)\\s+encoding\\s*=\\s*[\"'][^\"']*[\"']"));
         text.replace(re, QStringLiteral("\\1"));
     }
     return text.toUtf8();
@@ -340,7 +341,9 @@ QString durationText(QStringView iso)
     double values[7] = {};
     int next = 0; // the first designator still allowed
     bool time = false;
-    const auto digit = [&s](qsizetype i) { return i < s.size() && s[i] >= QLatin1Char('0') && s[i] <= QLatin1Char('9'); };
+    const auto digit = [&s](qsizetype i) {
+        return i < s.size() && s[i] >= QLatin1Char('0') && s[i] <= QLatin1Char('9');
+    };
     for (qsizetype i = 1; i < s.size();) {
         if (!time && (s[i] == QLatin1Char('T') || s[i] == QLatin1Char('t'))) {
             time = true;
@@ -448,6 +451,40 @@ void inParallel(qsizetype count, const std::function<void(qsizetype)>& each)
             ++helpers;
     work();
     finished.acquire(helpers);
+}
+
+qsizetype whileFound(const std::function<qsizetype(const std::function<void()>& publish)>& produce,
+                     const std::function<void(qsizetype)>& each)
+{
+    QThreadPool* pool = QThreadPool::globalInstance();
+    std::atomic<qsizetype> next{0};
+    std::atomic<qsizetype> total{-1}; // unknown while items are being found
+    QSemaphore ready, finished;       // a permit for each item found
+    // Helpers take items as they are found; each leaves on a permit it
+    // gets once every item is taken.
+    auto help = [&] {
+        for (;;) {
+            ready.acquire();
+            const qsizetype i = next.fetch_add(1);
+            const qsizetype known = total.load();
+            if (known >= 0 && i >= known)
+                break;
+            each(i);
+        }
+        finished.release();
+    };
+    int helpers = 0;
+    for (int t = 1; t < pool->maxThreadCount(); ++t)
+        if (pool->tryStart(help))
+            ++helpers;
+    const qsizetype count = produce([&] { ready.release(); });
+    total.store(qMax<qsizetype>(count, 0));
+    ready.release(helpers);
+    if (count > 0)
+        for (qsizetype i = next.fetch_add(1); i < count; i = next.fetch_add(1))
+            each(i);
+    finished.acquire(helpers);
+    return count;
 }
 
 // All the text inside an element, its pieces joined by spaces.

@@ -125,6 +125,14 @@ QString joinWrapped(const QStringList& lines);
 // only read what the calls share and write what belongs to its own i.
 void inParallel(qsizetype count, const std::function<void(qsizetype)>& each);
 
+// Runs each(i) for the items produce finds, while it goes on finding more:
+// produce(publish) calls publish() each time one more item (in order) is
+// ready and returns how many there are, or -1 to call the work off (items
+// already begun are finished). The calling thread joins in once produce
+// returns. Returns what produce returned.
+qsizetype whileFound(const std::function<qsizetype(const std::function<void()>& publish)>& produce,
+                     const std::function<void(qsizetype)>& each);
+
 // All the text inside an element (CDATA too), its pieces joined by spaces.
 QString xmlInnerText(pugi::xml_node n);
 // The first child element of n named any of names (letter case ignored).

@@ -501,7 +501,15 @@ template <typename Char>
 bool knownEscape(Char c)
 {
     switch (c) {
-    case '"': case '\\': case '/': case 'b': case 'f': case 'n': case 'r': case 't': case 'u': return true;
+    case '"':
+    case '\\':
+    case '/':
+    case 'b':
+    case 'f':
+    case 'n':
+    case 'r':
+    case 't':
+    case 'u': return true;
     default: return false;
     }
 }
@@ -544,17 +552,20 @@ bool needsCleaning(const Char* p, qsizetype n)
 
 bool needsCleaning(QStringView json) { return needsCleaning(json.utf16(), json.size()); }
 
+// Pieces of a large JSON list are about this size.
+constexpr qsizetype kPieceSize = 128 * 1024;
+
 // A look through JSON text (UTF-8): whether it needs cleaning (see
 // needsCleaning) and, for a large list, its entries in pieces of whole
-// entries that parse on their own (none for other JSON).
+// entries that parse on their own, handed to onPiece as they are found;
+// the pieces count only when the look ends with pieces true.
 struct JsonScan {
     bool clean = true;
-    QVector<QByteArrayView> pieces;
+    bool pieces = false;
 };
 
-JsonScan scanJson(const QByteArray& json)
+JsonScan scanJson(const QByteArray& json, const std::function<void(QByteArrayView)>& onPiece)
 {
-    constexpr qsizetype kPieceSize = 128 * 1024;
     // The bytes each part of the scan stops at: inside strings the end of
     // the string, escapes and raw control characters; outside them quotes
     // and brackets (and commas, which may split the list).
@@ -570,7 +581,6 @@ JsonScan scanJson(const QByteArray& json)
         }
     };
     static const Stops stops;
-    JsonScan scan;
     const char* p = json.constData();
     const qsizetype n = json.size();
     qsizetype i = 0;
@@ -579,6 +589,7 @@ JsonScan scanJson(const QByteArray& json)
     const bool list = n >= 2 * kPieceSize && i < n && p[i] == '[';
     qsizetype start = i + 1, end = -1;
     int depth = 0;
+    bool cut = false;
     for (; i < n; ++i) {
         while (i < n && !stops.outside[static_cast<unsigned char>(p[i])])
             ++i;
@@ -592,7 +603,7 @@ JsonScan scanJson(const QByteArray& json)
                 if (i >= n || p[i] == '"')
                     break;
                 if (p[i] != '\\' || i + 1 >= n || !knownEscape(p[i + 1]))
-                    return {false, {}}; // a raw control character or an unknown escape
+                    return {false, false}; // a raw control character or an unknown escape
                 ++i;
             }
         } else if (c == '[' || c == '{') {
@@ -603,82 +614,98 @@ JsonScan scanJson(const QByteArray& json)
             while (k >= 0 && static_cast<unsigned char>(p[k]) <= 0x20)
                 --k;
             if (k >= 0 && p[k] == ',')
-                return {false, {}};
+                return {false, false};
             if (--depth == 0 && end < 0)
                 end = i;
         } else if (list && depth == 1 && end < 0 && i - start >= kPieceSize) {
-            scan.pieces.append(QByteArrayView(p + start, i - start));
+            onPiece(QByteArrayView(p + start, i - start));
             start = i + 1;
+            cut = true;
         }
     }
     // Anything but one whole list is parsed as one, which reports it.
-    if (!list || end < 0 || depth != 0 || scan.pieces.isEmpty()) {
-        scan.pieces.clear();
-        return scan;
-    }
-    scan.pieces.append(QByteArrayView(p + start, end - start));
-    return scan;
+    if (!cut || end < 0 || depth != 0)
+        return {true, false};
+    onPiece(QByteArrayView(p + start, end - start));
+    return {true, true};
 }
 
 // The recipes of JSON text (UTF-8, cleaned where it needs it) as the
 // reader takes them, in order; false when it is no JSON.
 bool readJsonRecipes(QByteArray json, const QString& address, const BookFiller& filler, std::vector<Taken>& out)
 {
-    JsonScan scan = scanJson(json);
-    if (!scan.clean) {
-        json = cleanJson(QString::fromUtf8(json));
-        scan = scanJson(json);
-    }
-    const QVector<QByteArrayView>& pieces = scan.pieces;
-    if (!pieces.isEmpty()) {
-        // A large list: each piece parsed and its recipes read side by side,
-        // its objects let go of by the thread that made them. A recipe that
-        // refers to an object elsewhere is read again once all are parsed.
-        struct Piece {
-            BlockObjects objects;
-            std::vector<Taken> recipes;
-            std::vector<char> again;
-            bool parsed = false;
-        };
-        std::vector<Piece> parts(size_t(pieces.size()));
-        inParallel(pieces.size(), [&](qsizetype i) {
-            Piece& part = parts[size_t(i)];
-            const QJsonDocument doc = QJsonDocument::fromJson('[' + pieces[i].toByteArray() + ']');
-            if (!doc.isArray())
-                return;
-            findObjects(QJsonValue(doc.array()), part.objects, false, 0);
-            part.parsed = true;
-            const qsizetype n = part.objects.recipes.size();
-            part.recipes.resize(size_t(n));
-            part.again.resize(size_t(n), 0);
-            bool kept = !part.objects.references.isEmpty();
-            for (qsizetype k = 0; k < n; ++k) {
-                tReferred = false;
-                part.recipes[size_t(k)] = taken(recipeOf(part.objects.recipes[k], address, nullptr), filler);
-                part.again[size_t(k)] = tReferred;
-                kept = kept || tReferred;
-            }
-            if (!kept)
-                part.objects = {};
-        });
-        if (std::all_of(parts.begin(), parts.end(), [](const Piece& p) { return p.parsed; })) {
-            QHash<QString, QJsonObject> references;
-            for (const Piece& part : parts)
-                // The first object of an id counts, as in a list read whole.
-                for (auto it = part.objects.references.cbegin(); it != part.objects.references.cend(); ++it)
-                    if (!references.contains(it.key()))
-                        references.insert(it.key(), it.value());
-            for (Piece& part : parts) {
-                for (size_t k = 0; k < part.recipes.size(); ++k) {
-                    if (part.again[k])
-                        part.recipes[k] =
-                            taken(recipeOf(part.objects.recipes[qsizetype(k)], address, &references), filler);
-                    out.push_back(std::move(part.recipes[k]));
-                }
-            }
-            return true;
+    // A large list: its pieces parsed and their recipes read side by side
+    // while the rest is looked through, each piece's objects let go of by
+    // the thread that made them. A recipe that refers to an object
+    // elsewhere is read again once all are parsed.
+    struct Piece {
+        QByteArrayView text;
+        BlockObjects objects;
+        std::vector<Taken> recipes;
+        std::vector<char> again;
+        bool parsed = false;
+    };
+    std::vector<Piece> parts;
+    JsonScan scan;
+    if (json.size() < 2 * kPieceSize) {
+        if (!scanJson(json, {}).clean)
+            json = cleanJson(QString::fromUtf8(json));
+    } else {
+        for (bool cleaned = false;; cleaned = true) {
+            // Pieces are at least kPieceSize long, but for the last.
+            parts = std::vector<Piece>(size_t(json.size() / kPieceSize + 2));
+            qsizetype found = 0;
+            const qsizetype count = whileFound(
+                [&](const std::function<void()>& publish) {
+                    scan = scanJson(json, [&](QByteArrayView piece) {
+                        parts[size_t(found++)].text = piece;
+                        publish();
+                    });
+                    return scan.clean && scan.pieces ? found : -1;
+                },
+                [&](qsizetype i) {
+                    Piece& part = parts[size_t(i)];
+                    const QJsonDocument doc = QJsonDocument::fromJson('[' + part.text.toByteArray() + ']');
+                    if (!doc.isArray())
+                        return;
+                    findObjects(QJsonValue(doc.array()), part.objects, false, 0);
+                    part.parsed = true;
+                    const qsizetype n = part.objects.recipes.size();
+                    part.recipes.resize(size_t(n));
+                    part.again.resize(size_t(n), 0);
+                    bool kept = !part.objects.references.isEmpty();
+                    for (qsizetype k = 0; k < n; ++k) {
+                        tReferred = false;
+                        part.recipes[size_t(k)] = taken(recipeOf(part.objects.recipes[k], address, nullptr), filler);
+                        part.again[size_t(k)] = tReferred;
+                        kept = kept || tReferred;
+                    }
+                    if (!kept)
+                        part.objects = {};
+                });
+            parts.resize(size_t(qMax<qsizetype>(count, 0)));
+            if (scan.clean || cleaned)
+                break;
+            json = cleanJson(QString::fromUtf8(json));
         }
     }
+    if (!parts.empty() && std::all_of(parts.begin(), parts.end(), [](const Piece& p) { return p.parsed; })) {
+        QHash<QString, QJsonObject> references;
+        for (const Piece& part : parts)
+            // The first object of an id counts, as in a list read whole.
+            for (auto it = part.objects.references.cbegin(); it != part.objects.references.cend(); ++it)
+                if (!references.contains(it.key()))
+                    references.insert(it.key(), it.value());
+        for (Piece& part : parts) {
+            for (size_t k = 0; k < part.recipes.size(); ++k) {
+                if (part.again[k])
+                    part.recipes[k] = taken(recipeOf(part.objects.recipes[qsizetype(k)], address, &references), filler);
+                out.push_back(std::move(part.recipes[k]));
+            }
+        }
+        return true;
+    }
+    parts.clear();
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
     if (doc.isNull())

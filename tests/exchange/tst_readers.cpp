@@ -512,7 +512,8 @@ private slots:
         };
         const int n = 300;
         QStringList titles;
-        QByteArray mxp, mx2 = "<mx2>", rml = "<recipeml>", json = "[{\"@type\":\"Person\",\"@id\":\"#ana\",\"name\":\"Ana\"}";
+        QByteArray mxp, mx2 = "<mx2>", rml = "<recipeml>",
+                        json = "[{\"@type\":\"Person\",\"@id\":\"#ana\",\"name\":\"Ana\"}";
         // Long enough descriptions make the list several pieces.
         const QByteArray words = QByteArray("Stir well. ").repeated(300);
         for (int i = 0; i < n; ++i) {
@@ -525,19 +526,20 @@ private slots:
             rml += "<recipe><head><title>" + t + "</title></head>" + (empty ? "" : "<directions>Go.</directions>") +
                    "</recipe>";
             json += ",{\"@type\":\"Recipe\",\"name\":\"" + t + "\",\"description\":\"" + words + "\"" +
-                    (empty ? "" : ",\"recipeIngredient\":[\"rice\"]") + (i == n - 1 ? ",\"author\":{\"@id\":\"#ana\"}" : "") +
-                    "}";
+                    (empty ? "" : ",\"recipeIngredient\":[\"rice\"]") +
+                    (i == n - 1 ? ",\"author\":{\"@id\":\"#ana\"}" : "") + "}";
         }
         // The XML readers keep a recipe of a title alone; the others leave it out.
         const QStringList allTitles = titles;
         titles.removeAt(150);
         QVERIFY(json.size() > 512 * 1024);
-        const QList<QPair<QString, QByteArray>> files{{QStringLiteral("a.mxp"), mxp},
-                                                      {QStringLiteral("b.mx2"), mx2 + "</mx2>"},
-                                                      {QStringLiteral("c.rml"), rml + "</recipeml>"},
-                                                      {QStringLiteral("d.json"), json + "]"},
-                                                      // A raw line break in a string: cleaned, then read in pieces.
-                                                      {QStringLiteral("e.json"), json.replace("Stir well. Stir", "Stir\nwell. Stir") + "]"}};
+        const QList<QPair<QString, QByteArray>> files{
+            {QStringLiteral("a.mxp"), mxp},
+            {QStringLiteral("b.mx2"), mx2 + "</mx2>"},
+            {QStringLiteral("c.rml"), rml + "</recipeml>"},
+            {QStringLiteral("d.json"), json + "]"},
+            // A raw line break in a string: cleaned, then read in pieces.
+            {QStringLiteral("e.json"), json.replace("Stir well. Stir", "Stir\nwell. Stir") + "]"}};
         for (const auto& [name, bytes] : files) {
             RecipeBook source;
             const ImportFileRead read = readImportFile(write(name, bytes), source, kImported);
@@ -557,7 +559,7 @@ private slots:
         for (int i = 0; i < 40; ++i)
             paths << write(QStringLiteral("r%1.cook").arg(i), "Boil @water{" + QByteArray::number(i) + "%l}.");
         paths << write(QStringLiteral("z.mxp"), mxpRecipe("Pie", {row("1", "", "apple")}, {"Bake."}) +
-                                                   mxpRecipe("Tart", {row("1", "", "pear")}, {"Bake."}));
+                                                    mxpRecipe("Tart", {row("1", "", "pear")}, {"Bake."}));
         write(QStringLiteral("r7.png"), "png");
         RecipeBook source;
         const std::vector<ImportFileRead> reads = readImportFiles(paths, source, kImported);

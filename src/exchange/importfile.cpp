@@ -287,15 +287,16 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
     ImportFileRead result;
     source.clear();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Read straight into the buffers below, without one of the file's own.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return result;
     // A small file is read at once; of a larger one its start first, as
     // a book is read by the book's own loader.
     constexpr qint64 kReadAtOnce = 1 << 20;
     const qint64 size = file.size();
-    QByteArray bytes = size > 0 && size <= kReadAtOnce ? file.read(size) : QByteArray();
+    QByteArray bytes = file.read(size > 0 && size <= kReadAtOnce ? size : 4096);
     // Only what may be a book is offered to the book parser.
-    QByteArray head = bytes.isEmpty() ? file.peek(4096) : bytes.left(4096);
+    QByteArray head = bytes.left(4096);
     if (head.startsWith("\xef\xbb\xbf"))
         head.remove(0, 3);
     const bool mayBeXml = head.contains('\0') || head.startsWith("\xfe\xff") || head.startsWith("\xff\xfe") ||
@@ -305,8 +306,13 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
         result.kind = ImportKind::Book;
         return result;
     }
-    if (bytes.size() != size)
-        bytes += file.readAll();
+    if (bytes.size() != size) {
+        // The rest: read again whole, into one buffer of the file's size.
+        if (!file.isSequential() && file.seek(0))
+            bytes = file.readAll();
+        else
+            bytes += file.readAll();
+    }
     file.close();
     const QString suffix = QFileInfo(path).suffix().toLower();
     RecipeRead read;

@@ -328,6 +328,11 @@ void RecipeBook::adopt(RecipeBook& other)
 void RecipeBook::clear()
 {
     stamp_ = {};
+    // An empty book stays as it is, its memory kept for what comes next.
+    const pugi::xml_node only = doc_.first_child();
+    if (only && only.type() == pugi::node_element && !only.next_sibling() && !only.first_child() &&
+        !only.first_attribute() && std::strcmp(only.name(), "recipebook") == 0)
+        return;
     doc_.reset();
     doc_.append_child("recipebook");
 }

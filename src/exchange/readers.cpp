@@ -277,8 +277,36 @@ bool plainText(QStringView text)
 
 } // namespace
 
+namespace {
+
+// Text of one line with nothing to do: no markup, references or line
+// breaks, spaces simplified. Most texts of pages are such; one look
+// through them suffices.
+bool plainSimpleLine(QStringView text)
+{
+    const char16_t* p = text.utf16();
+    const qsizetype n = text.size();
+    if (n > 0 && (p[0] == u' ' || p[n - 1] == u' '))
+        return false;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        if (c <= u' ') {
+            // A space is never the last character here.
+            if (c != u' ' || p[i + 1] == u' ')
+                return false;
+        } else if (c == u'<' || c == u'&' || (c >= 0x80 && QChar(c).isSpace())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 QString htmlText(QString&& text)
 {
+    if (plainSimpleLine(text))
+        return std::move(text);
     if (plainText(text))
         return tidyLines(std::move(text));
     return htmlText(QStringView(text));

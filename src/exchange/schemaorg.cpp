@@ -151,8 +151,12 @@ void readInstructions(const QJsonValue& v, QString& prep, int depth)
     if (depth > kMaxDepth)
         return;
     if (v.isString()) {
-        for (const QString& line : htmlText(v.toString()).split(QLatin1Char('\n')))
-            addParagraph(prep, line.trimmed());
+        const QString text = htmlText(v.toString());
+        if (!text.contains(QLatin1Char('\n')))
+            addParagraph(prep, text);
+        else
+            for (const QString& line : text.split(QLatin1Char('\n')))
+                addParagraph(prep, line.trimmed());
     } else if (v.isArray()) {
         for (const QJsonValue& e : items(v))
             readInstructions(e, prep, depth + 1);

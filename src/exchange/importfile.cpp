@@ -416,19 +416,21 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
     std::vector<RecipeBook> books(static_cast<size_t>(qMin(n, kBatch)));
     for (qsizetype from = 0; from < n; from += kBatch) {
         const qsizetype count = qMin(kBatch, n - from);
-        inParallel(count, [&](qsizetype i) {
-            reads[size_t(from + i)] = readImportFile(paths[from + i], books[size_t(i)], uncategorised,
-                                                     beside[from + i]);
-        });
-        for (qsizetype i = 0; i < count; ++i) {
-            int recipes = 0;
-            for (pugi::xml_node c = books[size_t(i)].root().child("category"); c; c = c.next_sibling("category")) {
-                for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
-                    ++recipes;
-                source.root().append_copy(c);
-            }
-            reads[size_t(from + i)].recipes = recipes;
-        }
+        inParallelInOrder(
+            count,
+            [&](qsizetype i) {
+                reads[size_t(from + i)] = readImportFile(paths[from + i], books[size_t(i)], uncategorised,
+                                                         beside[from + i]);
+            },
+            [&](qsizetype i) {
+                int recipes = 0;
+                for (pugi::xml_node c = books[size_t(i)].root().child("category"); c; c = c.next_sibling("category")) {
+                    for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
+                        ++recipes;
+                    source.root().append_copy(c);
+                }
+                reads[size_t(from + i)].recipes = recipes;
+            });
     }
     return reads;
 }

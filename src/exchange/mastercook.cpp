@@ -427,39 +427,41 @@ RecipeRead readMasterCookText(QStringView text, RecipeBook& book, const QString&
         bool skipped = false;
     };
     std::vector<Read> recipes(size_t(starts.size()));
-    inParallel(starts.size(), [&](qsizetype k) {
-        const qsizetype end = k + 1 < starts.size() ? starts[k + 1] : text.size();
-        Draft draft;
-        bool over = false; // text after the notes is other text
-        forEachLine(text.mid(starts[k], end - starts[k]), [&](QStringView line, int number) {
-            if (number == 1 || over)
-                return;
-            if (draft.stage == Draft::Stage::Notes)
-                over = !draft.note(line);
-            else
-                draft.line(line);
-        });
-        Recipe r = draft.finish();
-        if (r.ing.isEmpty() && r.prep.isEmpty())
-            recipes[size_t(k)].skipped = true;
-        else
-            recipes[size_t(k)].ready = filler.prepare(std::move(r), draft.categories.value(0));
-    });
     // Lines are counted as forEachLine counts them, only for recipes left out.
     qsizetype counted = 0;
     int line = 1;
-    for (size_t k = 0; k < recipes.size(); ++k) {
-        if (!recipes[k].skipped) {
-            filler.add(recipes[k].ready);
-            continue;
-        }
-        for (; counted < starts[qsizetype(k)]; ++counted)
-            if (text[counted] == QLatin1Char('\n') ||
-                (text[counted] == QLatin1Char('\r') &&
-                 !(counted + 1 < text.size() && text[counted + 1] == QLatin1Char('\n'))))
-                ++line;
-        read.skipped << line;
-    }
+    inParallelInOrder(
+        starts.size(),
+        [&](qsizetype k) {
+            const qsizetype end = k + 1 < starts.size() ? starts[k + 1] : text.size();
+            Draft draft;
+            bool over = false; // text after the notes is other text
+            forEachLine(text.mid(starts[k], end - starts[k]), [&](QStringView line, int number) {
+                if (number == 1 || over)
+                    return;
+                if (draft.stage == Draft::Stage::Notes)
+                    over = !draft.note(line);
+                else
+                    draft.line(line);
+            });
+            Recipe r = draft.finish();
+            if (r.ing.isEmpty() && r.prep.isEmpty())
+                recipes[size_t(k)].skipped = true;
+            else
+                recipes[size_t(k)].ready = filler.prepare(std::move(r), draft.categories.value(0));
+        },
+        [&](qsizetype k) {
+            if (!recipes[size_t(k)].skipped) {
+                filler.add(recipes[size_t(k)].ready);
+                return;
+            }
+            for (; counted < starts[k]; ++counted)
+                if (text[counted] == QLatin1Char('\n') ||
+                    (text[counted] == QLatin1Char('\r') &&
+                     !(counted + 1 < text.size() && text[counted + 1] == QLatin1Char('\n'))))
+                    ++line;
+            read.skipped << line;
+        });
     read.recipes = filler.count();
     return read;
 }

@@ -6,6 +6,7 @@
 
 #include <QRegularExpression>
 #include <QSemaphore>
+#include <QThread>
 #include <QThreadPool>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <cctype>
 #include <cstring>
+#include <memory>
 
 namespace bd {
 
@@ -481,13 +483,18 @@ void inParallel(qsizetype count, const std::function<void(qsizetype)>& each)
     finished.acquire(helpers);
 }
 
-qsizetype whileFound(const std::function<qsizetype(const std::function<void()>& publish)>& produce,
-                     const std::function<void(qsizetype)>& each)
+qsizetype whileFound(qsizetype capacity, const std::function<qsizetype(const std::function<void()>& publish)>& produce,
+                     const std::function<void(qsizetype)>& each, const std::function<void(qsizetype)>& then)
 {
     QThreadPool* pool = QThreadPool::globalInstance();
     std::atomic<qsizetype> next{0};
     std::atomic<qsizetype> total{-1}; // unknown while items are being found
     QSemaphore ready, finished;       // a permit for each item found
+    const std::unique_ptr<std::atomic<char>[]> done(new std::atomic<char>[size_t(qMax<qsizetype>(capacity, 1))]());
+    auto work = [&](qsizetype i) {
+        each(i);
+        done[size_t(i)].store(1, std::memory_order_release);
+    };
     // Helpers take items as they are found; each leaves on a permit it
     // gets once every item is taken.
     auto help = [&] {
@@ -497,7 +504,7 @@ qsizetype whileFound(const std::function<qsizetype(const std::function<void()>& 
             const qsizetype known = total.load();
             if (known >= 0 && i >= known)
                 break;
-            each(i);
+            work(i);
         }
         finished.release();
     };
@@ -508,11 +515,38 @@ qsizetype whileFound(const std::function<qsizetype(const std::function<void()>& 
     const qsizetype count = produce([&] { ready.release(); });
     total.store(qMax<qsizetype>(count, 0));
     ready.release(helpers);
-    if (count > 0)
-        for (qsizetype i = next.fetch_add(1); i < count; i = next.fetch_add(1))
-            each(i);
+    // This thread finishes items in order whenever it can, else does one.
+    qsizetype ordered = 0;
+    auto finishDone = [&] {
+        while (then && ordered < count && done[size_t(ordered)].load(std::memory_order_acquire))
+            then(ordered++);
+    };
+    for (qsizetype i = 0; count > 0;) {
+        finishDone();
+        if ((i = next.fetch_add(1)) >= count)
+            break;
+        work(i);
+    }
+    while (then && ordered < count) {
+        finishDone();
+        if (ordered < count)
+            QThread::yieldCurrentThread();
+    }
     finished.acquire(helpers);
     return count;
+}
+
+void inParallelInOrder(qsizetype count, const std::function<void(qsizetype)>& each,
+                       const std::function<void(qsizetype)>& then)
+{
+    whileFound(
+        count,
+        [count](const std::function<void()>& publish) {
+            for (qsizetype i = 0; i < count; ++i)
+                publish();
+            return count;
+        },
+        each, then);
 }
 
 // All the text inside an element, its pieces joined by spaces.
@@ -604,13 +638,14 @@ RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, RecipeBo
             const pugi::xpath_node_set nodes = doc.select_nodes((QByteArray("//") + element).constData());
             // The recipes are read side by side and filled in in their order.
             std::vector<BookFiller::Ready> found(nodes.size());
-            inParallel(qsizetype(nodes.size()), [&](qsizetype i) {
-                QStringList categories;
-                Recipe r = recipe(nodes[size_t(i)].node(), categories);
-                found[size_t(i)] = filler.prepare(std::move(r), categories.value(0));
-            });
-            for (const BookFiller::Ready& r : found)
-                filler.add(r);
+            inParallelInOrder(
+                qsizetype(nodes.size()),
+                [&](qsizetype i) {
+                    QStringList categories;
+                    Recipe r = recipe(nodes[size_t(i)].node(), categories);
+                    found[size_t(i)] = filler.prepare(std::move(r), categories.value(0));
+                },
+                [&](qsizetype i) { filler.add(found[size_t(i)]); });
             read.recipes = filler.count();
             return read;
         }

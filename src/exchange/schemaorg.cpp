@@ -634,32 +634,48 @@ JsonScan scanJson(const QByteArray& json, const std::function<void(QByteArrayVie
     return {true, true};
 }
 
-// The recipes of JSON text (UTF-8, cleaned where it needs it) as the
-// reader takes them, in order; false when it is no JSON.
-bool readJsonRecipes(QByteArray json, const QString& address, const BookFiller& filler, std::vector<Taken>& out)
+// Hands the recipes of JSON text (UTF-8, cleaned where it needs it) to
+// take, in order; false when it is no JSON, or a piece of a large list is
+// none (the recipes of the other pieces are taken all the same).
+bool readJsonRecipes(QByteArray json, const QString& address, const BookFiller& filler,
+                     const std::function<void(const Taken&)>& take)
 {
     // A large list: its pieces parsed and their recipes read side by side
     // while the rest is looked through, each piece's objects let go of by
-    // the thread that made them. A recipe that refers to an object
-    // elsewhere is read again once all are parsed.
+    // the thread that made them, and taken as soon as the pieces before are.
+    // A recipe that refers to an object elsewhere is read again once all
+    // are parsed, and so taken only then, with those after it.
     struct Piece {
         QByteArrayView text;
         BlockObjects objects;
         std::vector<Taken> recipes;
         std::vector<char> again;
-        bool parsed = false;
+        bool parsed = false, waits = false;
     };
     std::vector<Piece> parts;
     JsonScan scan;
+    bool whole = true, waiting = false;
+    auto takePiece = [&](qsizetype i) {
+        Piece& part = parts[size_t(i)];
+        whole = whole && part.parsed;
+        waiting = waiting || std::find(part.again.begin(), part.again.end(), 1) != part.again.end();
+        part.waits = waiting;
+        if (waiting)
+            return;
+        for (const Taken& t : part.recipes)
+            take(t);
+    };
     if (json.size() < 2 * kPieceSize) {
         if (!scanJson(json, {}).clean)
             json = cleanJson(QString::fromUtf8(json));
     } else {
         for (bool cleaned = false;; cleaned = true) {
             // Pieces are at least kPieceSize long, but for the last.
-            parts = std::vector<Piece>(size_t(json.size() / kPieceSize + 2));
+            const qsizetype capacity = json.size() / kPieceSize + 2;
+            parts = std::vector<Piece>(size_t(capacity));
             qsizetype found = 0;
             const qsizetype count = whileFound(
+                capacity,
                 [&](const std::function<void()>& publish) {
                     scan = scanJson(json, [&](QByteArrayView piece) {
                         parts[size_t(found++)].text = piece;
@@ -686,30 +702,33 @@ bool readJsonRecipes(QByteArray json, const QString& address, const BookFiller& 
                     }
                     if (!kept)
                         part.objects = {};
-                });
+                },
+                takePiece);
             parts.resize(size_t(qMax<qsizetype>(count, 0)));
             if (scan.clean || cleaned)
                 break;
             json = cleanJson(QString::fromUtf8(json));
         }
     }
-    if (!parts.empty() && std::all_of(parts.begin(), parts.end(), [](const Piece& p) { return p.parsed; })) {
-        QHash<QString, QJsonObject> references;
-        for (const Piece& part : parts)
-            // The first object of an id counts, as in a list read whole.
-            for (auto it = part.objects.references.cbegin(); it != part.objects.references.cend(); ++it)
-                if (!references.contains(it.key()))
-                    references.insert(it.key(), it.value());
-        for (Piece& part : parts) {
-            for (size_t k = 0; k < part.recipes.size(); ++k) {
-                if (part.again[k])
-                    part.recipes[k] = taken(recipeOf(part.objects.recipes[qsizetype(k)], address, &references), filler);
-                out.push_back(std::move(part.recipes[k]));
+    if (!parts.empty()) {
+        if (waiting) {
+            QHash<QString, QJsonObject> references;
+            for (const Piece& part : parts)
+                // The first object of an id counts, as in a list read whole.
+                for (auto it = part.objects.references.cbegin(); it != part.objects.references.cend(); ++it)
+                    if (!references.contains(it.key()))
+                        references.insert(it.key(), it.value());
+            for (Piece& part : parts) {
+                for (size_t k = 0; part.waits && k < part.recipes.size(); ++k) {
+                    if (part.again[k])
+                        part.recipes[k] = taken(recipeOf(part.objects.recipes[qsizetype(k)], address, &references),
+                                                filler);
+                    take(part.recipes[k]);
+                }
             }
         }
-        return true;
+        return whole;
     }
-    parts.clear();
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
     if (doc.isNull())
@@ -717,11 +736,13 @@ bool readJsonRecipes(QByteArray json, const QString& address, const BookFiller& 
     BlockObjects found;
     findObjects(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object()), found, false, 0);
     // The recipes are read side by side and taken in their order.
-    const size_t first = out.size();
-    out.resize(first + size_t(found.recipes.size()));
-    inParallel(found.recipes.size(), [&](qsizetype i) {
-        out[first + size_t(i)] = taken(recipeOf(found.recipes[i], address, &found.references), filler);
-    });
+    std::vector<Taken> recipes(size_t(found.recipes.size()));
+    inParallelInOrder(
+        found.recipes.size(),
+        [&](qsizetype i) {
+            recipes[size_t(i)] = taken(recipeOf(found.recipes[i], address, &found.references), filler);
+        },
+        [&](qsizetype i) { take(recipes[size_t(i)]); });
     return true;
 }
 
@@ -804,15 +825,10 @@ RecipeRead readSchemaOrg(QStringView text, const QByteArray* utf8, RecipeBook& b
         seen.insert(t.key);
     };
     const auto blocks = utf8 ? QVector<QPair<QStringView, qsizetype>>{{text, 0}} : jsonBlocks(text);
-    for (const auto& [block, position] : blocks) {
-        std::vector<Taken> recipes;
-        if (!readJsonRecipes(utf8 ? *utf8 : block.toUtf8(), address, filler, recipes)) {
+    for (const auto& [block, position] : blocks)
+        if (!readJsonRecipes(utf8 ? *utf8 : block.toUtf8(), address, filler,
+                             [&, position = position](const Taken& t) { add(t, position); }))
             read.skipped << lines.at(position);
-            continue;
-        }
-        for (const Taken& t : recipes)
-            add(t, position);
-    }
     // Pages with a JSON block may mark the same recipe with microdata too.
     if (filler.count() == 0)
         for (const auto& [o, position] : microdataRecipes(text))

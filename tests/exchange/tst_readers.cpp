@@ -553,6 +553,24 @@ private slots:
                 QVERIFY(recipes(source).last().other.endsWith(QLatin1String("Recipe by: Ana")));
         }
 
+        // A broken entry costs its piece of a large list, not the others;
+        // the block is named as unreadable.
+        {
+            RecipeBook source;
+            QByteArray broken = json;
+            broken.replace("\"name\":\"Dish 20\"", "\"name\":\"Dish 20\" \"x\"");
+            const ImportFileRead read = readImportFile(write(QStringLiteral("f.json"), broken + "]"), source,
+                                                       kImported);
+            // The block, and the recipe without ingredients in another piece.
+            QCOMPARE(read.unreadable, (QVector<int>{1, 1}));
+            const QStringList got = importList(source);
+            QVERIFY(!got.contains(QStringLiteral("Dish 20")) && got.contains(QStringLiteral("Dish 299")));
+            QVERIFY(got.size() > 200);
+            QStringList kept = titles;
+            kept.removeIf([&got](const QString& t) { return !got.contains(t); });
+            QCOMPARE(got, kept);
+        }
+
         // Several files: read side by side into one source, in their order,
         // each counted; a picture of a Cooklang file's name is found.
         QStringList paths;

@@ -451,38 +451,6 @@ QString joinWrapped(const QStringList& lines)
     return out;
 }
 
-void inParallel(qsizetype count, const std::function<void(qsizetype)>& each)
-{
-    QThreadPool* pool = QThreadPool::globalInstance();
-    const int threads = qMax(1, pool->maxThreadCount());
-    // Pieces small enough to share the work evenly, large enough that
-    // taking one costs nothing beside it.
-    constexpr qsizetype kSmallest = 16;
-    if (threads == 1 || count <= kSmallest) {
-        for (qsizetype i = 0; i < count; ++i)
-            each(i);
-        return;
-    }
-    const qsizetype piece = qMax(kSmallest, count / (threads * 8));
-    std::atomic<qsizetype> next{0};
-    auto work = [&] {
-        for (qsizetype from; (from = next.fetch_add(piece)) < count;)
-            for (qsizetype i = from; i < qMin(count, from + piece); ++i)
-                each(i);
-    };
-    // The calling thread works too, so that a busy pool only slows it down.
-    QSemaphore finished;
-    int helpers = 0;
-    for (int t = 1; t < threads && qsizetype(t) * piece < count; ++t)
-        if (pool->tryStart([&] {
-                work();
-                finished.release();
-            }))
-            ++helpers;
-    work();
-    finished.acquire(helpers);
-}
-
 qsizetype whileFound(qsizetype capacity, const std::function<qsizetype(const std::function<void()>& publish)>& produce,
                      const std::function<void(qsizetype)>& each, const std::function<void(qsizetype)>& then)
 {

@@ -120,11 +120,6 @@ private:
 // item keep their break.
 QString joinWrapped(const QStringList& lines);
 
-// Runs each(i) for every i from 0 to count - 1, spread over the global
-// thread pool and the calling thread; returns when all have run. each must
-// only read what the calls share and write what belongs to its own i.
-void inParallel(qsizetype count, const std::function<void(qsizetype)>& each);
-
 // Runs each(i) for the items produce finds, while it goes on finding more
 // (at most capacity): produce(publish) calls publish() each time one more
 // item (in order) is ready and returns how many there are, or -1 to call

@@ -476,8 +476,9 @@ qsizetype whileFound(qsizetype capacity, const std::function<qsizetype(const std
         }
         finished.release();
     };
+    // One item is done here, with no helper to wake.
     int helpers = 0;
-    for (int t = 1; t < pool->maxThreadCount(); ++t)
+    for (int t = 1; t < pool->maxThreadCount() && t < capacity; ++t)
         if (pool->tryStart(help))
             ++helpers;
     const qsizetype count = produce([&] { ready.release(); });

@@ -291,6 +291,11 @@ bool plainSimpleLine(QStringView text)
     if (n > 0 && (p[0] == u' ' || p[n - 1] == u' '))
         return false;
     for (qsizetype i = 0; i < n; ++i) {
+        // Printable ASCII but the space, < and &, at a run.
+        while (i < n && char16_t(p[i] - 0x21) < 0x5F && p[i] != u'<' && p[i] != u'&')
+            ++i;
+        if (i >= n)
+            break;
         const char16_t c = p[i];
         if (c <= u' ') {
             // A space is never the last character here.

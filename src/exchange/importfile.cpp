@@ -301,7 +301,11 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
         head.remove(0, 3);
     const bool mayBeXml = head.contains('\0') || head.startsWith("\xfe\xff") || head.startsWith("\xff\xfe") ||
                           head.trimmed().startsWith('<');
-    const QString root = rootName(decodeAnyText(head));
+    // Text that starts with no tag (nor with a space past ASCII) has no
+    // root element to name.
+    const QByteArray start = head.trimmed().left(1);
+    const bool mayHaveRoot = mayBeXml || (!start.isEmpty() && static_cast<unsigned char>(start[0]) >= 0x80);
+    const QString root = mayHaveRoot ? rootName(decodeAnyText(head)) : QString();
     if (mayBeXml && (root.isEmpty() || root == QLatin1String("recipebook")) && source.loadFile(path)) {
         result.kind = ImportKind::Book;
         return result;

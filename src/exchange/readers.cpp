@@ -282,30 +282,10 @@ bool plainText(QStringView text)
 namespace {
 
 // Text of one line with nothing to do: no markup, references or line
-// breaks, spaces simplified. Most texts of pages are such; one look
-// through them suffices.
+// breaks, spaces simplified. Most texts of pages are such.
 bool plainSimpleLine(QStringView text)
 {
-    const char16_t* p = text.utf16();
-    const qsizetype n = text.size();
-    if (n > 0 && (p[0] == u' ' || p[n - 1] == u' '))
-        return false;
-    for (qsizetype i = 0; i < n; ++i) {
-        // Printable ASCII but the space, < and &, at a run.
-        while (i < n && char16_t(p[i] - 0x21) < 0x5F && p[i] != u'<' && p[i] != u'&')
-            ++i;
-        if (i >= n)
-            break;
-        const char16_t c = p[i];
-        if (c <= u' ') {
-            // A space is never the last character here.
-            if (c != u' ' || p[i + 1] == u' ')
-                return false;
-        } else if (c == u'<' || c == u'&' || (c >= 0x80 && QChar(c).isSpace())) {
-            return false;
-        }
-    }
-    return true;
+    return isSimplified(text) && !text.contains(QLatin1Char('<')) && !text.contains(QLatin1Char('&'));
 }
 
 } // namespace

@@ -501,8 +501,8 @@ namespace {
 
 // Whether json (UTF-16 or UTF-8) needs cleaning at all: most pages' JSON
 // does not.
-template <typename Char>
-bool knownEscape(Char c)
+// The characters JSON allows after a backslash.
+bool knownEscape(char16_t c)
 {
     switch (c) {
     case '"':
@@ -518,49 +518,11 @@ bool knownEscape(Char c)
     }
 }
 
-template <typename Char>
-bool needsCleaning(const Char* p, qsizetype n)
-{
-    bool inString = false;
-    Char last = 0; // the last character outside strings that is no space
-    for (qsizetype i = 0; i < n; ++i) {
-        if (inString) {
-            // Plain characters of a string, quickly.
-            while (i < n && std::make_unsigned_t<Char>(p[i]) >= 0x20 && p[i] != '"' && p[i] != '\\')
-                ++i;
-            if (i >= n)
-                break;
-        }
-        const Char c = p[i];
-        if (inString) {
-            if (c == '\\') {
-                if (i + 1 >= n || !knownEscape(p[i + 1]))
-                    return true;
-                ++i;
-            } else if (c == '"') {
-                inString = false;
-            } else if (std::make_unsigned_t<Char>(c) < 0x20) {
-                return true;
-            }
-            continue;
-        }
-        if (c == '"')
-            inString = true;
-        else if ((c == '}' || c == ']') && last == ',')
-            return true;
-        if (std::make_unsigned_t<Char>(c) > 0x20)
-            last = c;
-    }
-    return false;
-}
-
-bool needsCleaning(QStringView json) { return needsCleaning(json.utf16(), json.size()); }
-
 // Pieces of a large JSON list are about this size.
 constexpr qsizetype kPieceSize = 128 * 1024;
 
 // A look through JSON text (UTF-8): whether it needs cleaning (see
-// needsCleaning) and, for a large list, its entries in pieces of whole
+// cleanJson) and, for a large list, its entries in pieces of whole
 // entries that parse on their own, handed to onPiece as they are found;
 // the pieces count only when the look ends with pieces true.
 struct JsonScan {
@@ -606,7 +568,7 @@ JsonScan scanJson(const QByteArray& json, const std::function<void(QByteArrayVie
                     ++i;
                 if (i >= n || p[i] == '"')
                     break;
-                if (p[i] != '\\' || i + 1 >= n || !knownEscape(p[i + 1]))
+                if (p[i] != '\\' || i + 1 >= n || !knownEscape(char16_t(static_cast<unsigned char>(p[i + 1]))))
                     return {false, false}; // a raw control character or an unknown escape
                 ++i;
             }
@@ -750,8 +712,6 @@ bool readJsonRecipes(QByteArray json, const QString& address, const BookFiller& 
 
 QByteArray cleanJson(QStringView json)
 {
-    if (!needsCleaning(json))
-        return json.toUtf8();
     QString out;
     out.reserve(json.size());
     bool inString = false;
@@ -773,7 +733,7 @@ QByteArray cleanJson(QStringView json)
         }
         if (c == QLatin1Char('\\') && i + 1 < json.size()) {
             const QChar e = json[i + 1];
-            if (QStringView(u"\"\\/bfnrtu").contains(e)) {
+            if (knownEscape(e.unicode())) {
                 out += c;
                 out += e;
             } else if (e.unicode() >= 0x20) {

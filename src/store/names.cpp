@@ -36,8 +36,6 @@ QString forbiddenCharsText(CharsList where)
     return QString();
 }
 
-namespace {
-
 // Whether QString::simplified would leave text as it is.
 bool isSimplified(QStringView text)
 {
@@ -64,8 +62,6 @@ bool isSimplified(QStringView text)
     }
     return true;
 }
-
-} // namespace
 
 QString simplifiedText(QString&& text)
 {

@@ -19,6 +19,10 @@ extern const QString kForbiddenNameChars;
 // CR) becomes a space.
 QString oneLine(QString text);
 
+// Whether QString::simplified would leave text as it is (a line break,
+// too, is a space it replaces).
+bool isSimplified(QStringView text);
+
 // Text as QString::simplified makes it; text that is so already is kept,
 // not copied.
 QString simplifiedText(QString&& text);

@@ -32,6 +32,14 @@ QStringList categories(const RecipeBook& book)
     return out;
 }
 
+// Writes a file of bytes in dir; its path.
+QString writeIn(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    bdtest::writeFile(path, bytes);
+    return path;
+}
+
 QByteArray crlf(const QList<QByteArray>& lines) { return lines.join("\r\n") + "\r\n"; }
 
 // A MasterCook text recipe as the program lays it out.
@@ -427,12 +435,6 @@ private slots:
     void fileCheck()
     {
         QTemporaryDir dir;
-        auto write = [&dir](const QString& name, const QByteArray& bytes) {
-            QFile f(dir.filePath(name));
-            f.open(QIODevice::WriteOnly);
-            f.write(bytes);
-            return f.fileName();
-        };
         const QByteArray mxp = mxpRecipe("Pie", {row("1", "", "apple")}, {"Bake."});
         const QByteArray mm = "MMMMM----- Recipe via Meal-Master (tm) v8.05\nTitle: Leek\n\n      2    Leeks\nMMMMM\n";
         struct Case {
@@ -463,7 +465,7 @@ private slots:
         };
         for (const Case& c : cases) {
             RecipeBook source;
-            const ImportFileRead read = readImportFile(write(c.name, c.bytes), source, kImported);
+            const ImportFileRead read = readImportFile(writeIn(dir, c.name, c.bytes), source, kImported);
             QVERIFY2(read.kind == c.kind, qPrintable(c.name));
             QCOMPARE(importList(source).size(), c.recipes);
         }
@@ -481,20 +483,21 @@ private slots:
         random.fillRange(reinterpret_cast<quint32*>(junk.data()), junk.size() / 4);
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(readImportFile(write(QStringLiteral("junk.txt"), junk), source, kImported).kind, ImportKind::None);
+        QCOMPARE(readImportFile(writeIn(dir, QStringLiteral("junk.txt"), junk), source, kImported).kind,
+                 ImportKind::None);
         // Marks that never close, in each format: read in one pass each.
         const int n = 400000;
-        readImportFile(write(QStringLiteral("open.cook"), "Add " + QByteArray("@a{[-(").repeated(n)), source,
+        readImportFile(writeIn(dir, QStringLiteral("open.cook"), "Add " + QByteArray("@a{[-(").repeated(n)), source,
                        kImported);
-        readImportFile(write(QStringLiteral("open.html"),
-                             "<script type=\"application/ld+json\">" + QByteArray("<a &x <script ").repeated(n)),
+        readImportFile(writeIn(dir, QStringLiteral("open.html"),
+                               "<script type=\"application/ld+json\">" + QByteArray("<a &x <script ").repeated(n)),
                        source, kImported);
-        readImportFile(write(QStringLiteral("open.mx2"), "<mx2>" + QByteArray("<RcpE \n").repeated(n)), source,
+        readImportFile(writeIn(dir, QStringLiteral("open.mx2"), "<mx2>" + QByteArray("<RcpE \n").repeated(n)), source,
                        kImported);
-        readImportFile(
-            write(QStringLiteral("open.html"), "<div itemscope itemtype=\"schema.org/Recipe\">" +
-                                                   QByteArray("<p itemprop=\"recipeIngredient\">x").repeated(n)),
-            source, kImported);
+        readImportFile(writeIn(dir, QStringLiteral("open.html"),
+                               "<div itemscope itemtype=\"schema.org/Recipe\">" +
+                                   QByteArray("<p itemprop=\"recipeIngredient\">x").repeated(n)),
+                       source, kImported);
         QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
     }
 
@@ -504,12 +507,6 @@ private slots:
     void manyRecipesInOrder()
     {
         QTemporaryDir dir;
-        auto write = [&dir](const QString& name, const QByteArray& bytes) {
-            QFile f(dir.filePath(name));
-            f.open(QIODevice::WriteOnly);
-            f.write(bytes);
-            return f.fileName();
-        };
         const int n = 300;
         QStringList titles;
         QByteArray mxp, mx2 = "<mx2>", rml = "<recipeml>",
@@ -542,7 +539,7 @@ private slots:
             {QStringLiteral("e.json"), json.replace("Stir well. Stir", "Stir\nwell. Stir") + "]"}};
         for (const auto& [name, bytes] : files) {
             RecipeBook source;
-            const ImportFileRead read = readImportFile(write(name, bytes), source, kImported);
+            const ImportFileRead read = readImportFile(writeIn(dir, name, bytes), source, kImported);
             QVERIFY2(read.kind != ImportKind::None, qPrintable(name));
             const bool xml = name.endsWith(QLatin1String(".mx2")) || name.endsWith(QLatin1String(".rml"));
             QCOMPARE(importList(source), xml ? allTitles : titles);
@@ -559,7 +556,7 @@ private slots:
             RecipeBook source;
             QByteArray broken = json;
             broken.replace("\"name\":\"Dish 20\"", "\"name\":\"Dish 20\" \"x\"");
-            const ImportFileRead read = readImportFile(write(QStringLiteral("f.json"), broken + "]"), source,
+            const ImportFileRead read = readImportFile(writeIn(dir, QStringLiteral("f.json"), broken + "]"), source,
                                                        kImported);
             // The block, and the recipe without ingredients in another piece.
             QCOMPARE(read.unreadable, (QVector<int>{1, 1}));
@@ -575,10 +572,11 @@ private slots:
         // each counted; a picture of a Cooklang file's name is found.
         QStringList paths;
         for (int i = 0; i < 40; ++i)
-            paths << write(QStringLiteral("r%1.cook").arg(i), "Boil @water{" + QByteArray::number(i) + "%l}.");
-        paths << write(QStringLiteral("z.mxp"), mxpRecipe("Pie", {row("1", "", "apple")}, {"Bake."}) +
-                                                    mxpRecipe("Tart", {row("1", "", "pear")}, {"Bake."}));
-        write(QStringLiteral("r7.png"), "png");
+            paths << writeIn(dir, QStringLiteral("r%1.cook").arg(i), "Boil @water{" + QByteArray::number(i) + "%l}.");
+        paths << writeIn(dir, QStringLiteral("z.mxp"),
+                         mxpRecipe("Pie", {row("1", "", "apple")}, {"Bake."}) +
+                             mxpRecipe("Tart", {row("1", "", "pear")}, {"Bake."}));
+        writeIn(dir, QStringLiteral("r7.png"), "png");
         RecipeBook source;
         const std::vector<ImportFileRead> reads = readImportFiles(paths, source, kImported);
         QCOMPARE(int(reads.size()), 41);

@@ -10,7 +10,7 @@ namespace {
 
 using Metadata = QVector<QPair<QString, QString>>; // keys lower-cased, in file order
 
-QString unquoted(QString v)
+QStringView unquoted(QStringView v)
 {
     v = v.trimmed();
     if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\'')) && v.back() == v.front())
@@ -19,47 +19,56 @@ QString unquoted(QString v)
 }
 
 // "[a, b]" as "a, b"; anything else unquoted.
-QString yamlValue(const QString& v)
+QString yamlValue(QStringView v)
 {
-    const QString t = v.trimmed();
+    const QStringView t = v.trimmed();
     if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))) {
-        QStringList items;
-        for (const QString& item : t.mid(1, t.size() - 2).split(QLatin1Char(',')))
-            if (!unquoted(item).isEmpty())
-                items << unquoted(item);
-        return items.join(QStringLiteral(", "));
+        QString items;
+        for (const QStringView item : t.mid(1, t.size() - 2).split(QLatin1Char(','))) {
+            const QStringView value = unquoted(item);
+            if (value.isEmpty())
+                continue;
+            if (!items.isEmpty())
+                items += QStringLiteral(", ");
+            items += value;
+        }
+        return items;
     }
-    return unquoted(t);
+    return unquoted(t).toString();
 }
 
 // The simple YAML of front matter: "key: value", lists under a key ("- a"
 // lines), and one level of nested keys (read as "parent.key").
-void readFrontMatter(const QStringList& lines, Metadata& meta)
+void readFrontMatter(const QList<QStringView>& lines, qsizetype from, qsizetype to, Metadata& meta)
 {
     QString parent;
     int parentIndex = -1;
-    for (const QString& raw : lines) {
-        if (raw.trimmed().isEmpty() || raw.trimmed().startsWith(QLatin1Char('#')))
+    for (qsizetype i = from; i < to; ++i) {
+        const QStringView raw = lines[i];
+        const QStringView line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
         const bool indented = raw.front().isSpace();
-        const QString line = raw.trimmed();
         if (indented && line.startsWith(QLatin1String("- ")) && parentIndex >= 0) {
             QString& value = meta[parentIndex].second;
-            value += (value.isEmpty() ? QString() : QStringLiteral(", ")) + unquoted(line.mid(2));
+            if (!value.isEmpty())
+                value += QStringLiteral(", ");
+            value += unquoted(line.mid(2));
             continue;
         }
         const qsizetype colon = line.indexOf(QLatin1Char(':'));
         if (colon <= 0)
             continue;
-        const QString key = line.left(colon).trimmed().toLower();
-        const QString value = yamlValue(line.mid(colon + 1));
+        QString key = line.left(colon).trimmed().toString().toLower();
+        QString value = yamlValue(line.mid(colon + 1));
         if (indented && !parent.isEmpty()) {
-            meta.append({parent + QLatin1Char('.') + key, value});
+            meta.append({parent + QLatin1Char('.') + key, std::move(value)});
             continue;
         }
-        meta.append({key, value});
-        parent = value.isEmpty() ? key : QString();
-        parentIndex = value.isEmpty() ? int(meta.size() - 1) : -1;
+        const bool opens = value.isEmpty();
+        parent = opens ? key : QString();
+        meta.append({std::move(key), std::move(value)});
+        parentIndex = opens ? int(meta.size() - 1) : -1;
     }
 }
 
@@ -176,7 +185,13 @@ QString plainStep(QStringView step, QStringList& ingredients)
             while (nameEnd < n && nameChar(step[nameEnd]))
                 ++nameEnd;
         }
-        const QString name = simplifiedText(step.mid(start, nameEnd - start));
+        // Names are mostly simple already, and then not copied.
+        QStringView name = step.mid(start, nameEnd - start);
+        QString simplifiedName;
+        if (!isSimplified(name)) {
+            simplifiedName = name.toString().simplified();
+            name = simplifiedName;
+        }
         QStringView quantity, unit;
         qsizetype next = nameEnd;
         if (nameEnd < n && step[nameEnd] == QLatin1Char('{')) {
@@ -260,10 +275,7 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, RecipeBook& 
     if (bodyStart < lines.size() && lines[bodyStart].trimmed() == QLatin1String("---")) {
         for (qsizetype end = bodyStart + 1; end < lines.size(); ++end) {
             if (lines[end].trimmed() == QLatin1String("---")) {
-                QStringList front;
-                for (qsizetype i = bodyStart + 1; i < end; ++i)
-                    front << lines[i].toString();
-                readFrontMatter(front, meta);
+                readFrontMatter(lines, bodyStart + 1, end, meta);
                 bodyStart = end + 1;
                 break;
             }
@@ -280,11 +292,14 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, RecipeBook& 
 
     Recipe recipe;
     QStringList ingredients, noteLines;
-    QString paragraph; // the step being read, its lines joined by spaces
+    // The step being read: its one line, or its lines joined by spaces.
+    QStringView firstLine;
+    QString joined;
+    int stepLines = 0;
     auto endStep = [&] {
-        if (!paragraph.isEmpty())
-            addParagraph(recipe.prep, plainStep(paragraph, ingredients));
-        paragraph.clear();
+        if (stepLines > 0)
+            addParagraph(recipe.prep, plainStep(stepLines == 1 ? firstLine : QStringView(joined), ingredients));
+        stepLines = 0;
     };
     static thread_local const QRegularExpression metaLine(QStringLiteral("^>>\\s*([^:]+):(.*)$"));
     for (const QStringView raw : body) {
@@ -305,10 +320,15 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, RecipeBook& 
             while (name.endsWith(QLatin1Char('=')))
                 name.chop(1);
             addParagraph(recipe.prep, name.trimmed());
+        } else if (++stepLines == 1) {
+            firstLine = line;
         } else {
-            if (!paragraph.isEmpty())
-                paragraph += QLatin1Char(' ');
-            paragraph += line;
+            if (stepLines == 2) {
+                joined.resize(0); // keeps what it holds for the next step
+                joined += firstLine;
+            }
+            joined += QLatin1Char(' ');
+            joined += line;
         }
     }
     endStep();

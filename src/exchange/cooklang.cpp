@@ -368,7 +368,7 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, RecipeBook& 
         read.skipped << 1;
     else
         filler.add(recipe, category);
-    read.recipes = filler.count();
+    filler.report(read);
     return read;
 }
 

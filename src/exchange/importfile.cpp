@@ -191,6 +191,7 @@ TextRead readText(QStringView text, const QString& fileTitle, bool cookFile, Rec
             if (out.read.recipes == 0)
                 out.kind = ImportKind::MealMaster;
             out.read.recipes += mm.recipes;
+            out.read.picturesNamed = true; // as far as the check knows
             out.read.skipped += mm.skipped;
             std::sort(out.read.skipped.begin(), out.read.skipped.end());
         }
@@ -314,6 +315,10 @@ ImportFileRead finishRead(ImportFileRead result, const RecipeRead& read, RecipeB
         result.kind = ImportKind::None;
         return result;
     }
+    // Without a picture named (nor one of the file's name) there is
+    // nothing to look for or to drop.
+    if (!read.picturesNamed && !ownName)
+        return result;
     if (pictures)
         result.pictureFolder = findPictures(source, path, ownName, picturesBeside);
     else

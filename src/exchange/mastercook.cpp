@@ -462,7 +462,7 @@ RecipeRead readMasterCookText(QStringView text, RecipeBook& book, const QString&
                     ++line;
             read.skipped << line;
         });
-    read.recipes = filler.count();
+    filler.report(read);
     return read;
 }
 

@@ -119,8 +119,10 @@ void BookFiller::add(const Ready& recipe)
     const char* text = recipe.texts.c_str();
     for (int i = 0; i < RChildCount; ++i) {
         pugi::xml_node child = node.append_child(kRecipeChildNames[i]);
-        if (*text)
+        if (*text) {
             child.text().set(text);
+            picturesNamed_ = picturesNamed_ || i == RImage;
+        }
         text += std::strlen(text) + 1;
     }
     ++count_;
@@ -228,13 +230,21 @@ QString tidyLines(QString&& text)
     return tidyLines(QStringView(text));
 }
 
-QString tidyLines(QStringView text)
+namespace {
+
+// The lines of text (and, where crBreaks, those a lone CR ends) tidied as
+// tidyLines does.
+QString tidyLines(QStringView text, bool crBreaks)
 {
-    if (!text.contains(QLatin1Char('\n')))
-        return simplifiedText(text);
     QString out;
+    out.reserve(text.size());
     bool pendingBlank = false;
-    for (QStringView line : text.split(QLatin1Char('\n'))) {
+    for (qsizetype start = 0; start <= text.size();) {
+        qsizetype end = start;
+        while (end < text.size() && text[end] != QLatin1Char('\n') && !(crBreaks && text[end] == QLatin1Char('\r')))
+            ++end;
+        const QStringView line = text.mid(start, end - start);
+        start = end + 1;
         if (blankLine(line)) {
             pendingBlank = !out.isEmpty();
             continue;
@@ -242,9 +252,22 @@ QString tidyLines(QStringView text)
         if (!out.isEmpty())
             out += pendingBlank ? QStringLiteral("\n\n") : QStringLiteral("\n");
         pendingBlank = false;
-        out += simplifiedText(line);
+        // Most lines are simple already, and go in as they are.
+        if (isSimplified(line))
+            out += line;
+        else
+            out += line.toString().simplified();
     }
     return out;
+}
+
+} // namespace
+
+QString tidyLines(QStringView text)
+{
+    if (!text.contains(QLatin1Char('\n')))
+        return simplifiedText(text);
+    return tidyLines(text, false);
 }
 
 namespace {
@@ -285,7 +308,7 @@ namespace {
 // breaks, spaces simplified. Most texts of pages are such.
 bool plainSimpleLine(QStringView text)
 {
-    return isSimplified(text) && !text.contains(QLatin1Char('<')) && !text.contains(QLatin1Char('&'));
+    return isSimplifiedWithout(text, [](char16_t c) { return c == '<' || c == '&'; });
 }
 
 } // namespace
@@ -303,8 +326,12 @@ QString htmlText(QStringView text)
 {
     if (plainText(text))
         return tidyLines(text);
-    if (!text.contains(QLatin1Char('<')))
+    if (!text.contains(QLatin1Char('<'))) {
+        // A CR is a line break of its own (CR LF two of them).
+        if (!text.contains(QLatin1Char('&')))
+            return tidyLines(text, true);
         return tidyLines(decodeTwice(text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    }
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -344,6 +371,33 @@ QString htmlText(QStringView text)
     }
     return tidyLines(decodeTwice(out));
 }
+
+namespace {
+
+// A number of digits with a fraction after a point or a comma, as
+// toDouble reads it: the whole digits divided by a power of ten are that
+// number exactly rounded, as long as both are exact.
+double decimal(QStringView digits)
+{
+    quint64 whole = 0;
+    int places = 0, count = 0;
+    bool fraction = false;
+    for (QChar c : digits) {
+        if (c == QLatin1Char('.') || c == QLatin1Char(',')) {
+            fraction = true;
+            continue;
+        }
+        whole = whole * 10 + quint64(c.unicode() - '0');
+        places += fraction;
+        if (++count > 15)
+            return digits.toString().replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+    }
+    static constexpr double kPowers[] = {1,   1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    return double(whole) / kPowers[places];
+}
+
+} // namespace
 
 QString durationText(QStringView iso)
 {
@@ -385,7 +439,7 @@ QString durationText(QStringView iso)
             ++k;
         if (unit == 0 || k >= (time ? 7 : 4))
             return s;
-        values[k] = s.mid(start, i - start).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+        values[k] = decimal(QStringView(s).mid(start, i - start));
         next = k + 1;
         ++i;
     }
@@ -600,7 +654,7 @@ RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, RecipeBo
                     found[size_t(i)] = filler.prepare(std::move(r), categories.value(0));
                 },
                 [&](qsizetype i) { filler.add(found[size_t(i)]); });
-            read.recipes = filler.count();
+            filler.report(read);
             return read;
         }
     }
@@ -633,7 +687,7 @@ RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, RecipeBo
     }
     if (read.skipped.isEmpty() && filler.count() == 0)
         read.skipped << 1;
-    read.recipes = filler.count();
+    filler.report(read);
     return read;
 }
 

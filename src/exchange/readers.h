@@ -24,6 +24,7 @@ namespace bd {
 struct RecipeRead {
     int recipes = 0;
     QVector<int> skipped;
+    bool picturesNamed = true; // false when no recipe it read names a picture
 };
 
 // The text of a file: UTF-16 or UTF-32 when it starts with their byte
@@ -57,12 +58,20 @@ public:
     void add(const Ready& recipe);
     void add(Recipe recipe, const QString& category) { add(prepare(std::move(recipe), category)); }
     int count() const { return count_; }
+    // What the reader filled the book with: count() recipes, and whether
+    // any of them names a picture.
+    void report(RecipeRead& read) const
+    {
+        read.recipes = count_;
+        read.picturesNamed = picturesNamed_;
+    }
 
 private:
     RecipeBook& book_;
     QString uncategorised_, untitled_, current_;
     pugi::xml_node category_;
     int count_ = 0;
+    bool picturesNamed_ = false;
 };
 
 // Text with its HTML character references (named, decimal, hexadecimal)

@@ -58,8 +58,11 @@ void findObjects(const QJsonValue& v, BlockObjects& out, bool inRecipe, int dept
     if (depth > kMaxDepth)
         return;
     if (v.isArray()) {
-        for (const QJsonValue& e : items(v))
-            findObjects(e, out, inRecipe, depth + 1);
+        // Most entries are texts, with nothing to find in them.
+        const QJsonArray list = v.toArray();
+        for (auto it = list.begin(); it != list.end(); ++it)
+            if (it->isObject() || it->isArray())
+                findObjects(*it, out, inRecipe, depth + 1);
     } else if (v.isObject()) {
         const QJsonObject o = v.toObject();
         if (o.value(QLatin1String("@id")).isString() && o.size() > 1)
@@ -647,7 +650,10 @@ bool readJsonRecipes(QByteArray json, const QString& address, const BookFiller& 
                 },
                 [&](qsizetype i) {
                     Piece& part = parts[size_t(i)];
-                    const QJsonDocument doc = QJsonDocument::fromJson('[' + part.text.toByteArray() + ']');
+                    QByteArray list;
+                    list.reserve(part.text.size() + 2);
+                    list.append('[').append(part.text).append(']');
+                    const QJsonDocument doc = QJsonDocument::fromJson(list);
                     if (!doc.isArray())
                         return;
                     findObjects(QJsonValue(doc.array()), part.objects, false, 0);
@@ -793,7 +799,7 @@ RecipeRead readSchemaOrg(QStringView text, const QByteArray* utf8, RecipeBook& b
     if (filler.count() == 0)
         for (const auto& [o, position] : microdataRecipes(text))
             add(taken(recipeOf(o, address, nullptr), filler), position);
-    read.recipes = filler.count();
+    filler.report(read);
     return read;
 }
 

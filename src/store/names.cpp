@@ -39,28 +39,7 @@ QString forbiddenCharsText(CharsList where)
 // Whether QString::simplified would leave text as it is.
 bool isSimplified(QStringView text)
 {
-    const char16_t* p = text.utf16();
-    const qsizetype n = text.size();
-    if (n == 0)
-        return true;
-    if (QChar(p[0]).isSpace() || QChar(p[n - 1]).isSpace())
-        return false;
-    for (qsizetype i = 0; i < n; ++i) {
-        // Printable ASCII but the space, most of any text, at a run.
-        while (i < n && char16_t(p[i] - 0x21) < 0x5F)
-            ++i;
-        if (i >= n)
-            break;
-        const char16_t c = p[i];
-        if (c <= ' ') {
-            // The last character is no space, so a space has one after it.
-            if (c != ' ' || p[i + 1] == ' ')
-                return false;
-        } else if (QChar(c).isSpace()) {
-            return false;
-        }
-    }
-    return true;
+    return isSimplifiedWithout(text, [](char16_t) { return false; });
 }
 
 QString simplifiedText(QString&& text)

@@ -23,6 +23,37 @@ QString oneLine(QString text);
 // too, is a space it replaces).
 bool isSimplified(QStringView text);
 
+// The same, and whether text holds no character refused(c) is true of,
+// all in one pass.
+template <typename Refused>
+bool isSimplifiedWithout(QStringView text, Refused refused)
+{
+    const char16_t* p = text.utf16();
+    const qsizetype n = text.size();
+    if (n == 0)
+        return true;
+    if (QChar(p[0]).isSpace() || QChar(p[n - 1]).isSpace())
+        return false;
+    for (qsizetype i = 0; i < n; ++i) {
+        // Printable ASCII but the space, most of any text, at a run.
+        while (i < n && char16_t(p[i] - 0x21) < 0x5F && !refused(p[i]))
+            ++i;
+        if (i >= n)
+            break;
+        const char16_t c = p[i];
+        if (refused(c))
+            return false;
+        if (c <= ' ') {
+            // The last character is no space, so a space has one after it.
+            if (c != ' ' || p[i + 1] == ' ')
+                return false;
+        } else if (QChar(c).isSpace()) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Text as QString::simplified makes it; text that is so already is kept,
 // not copied.
 QString simplifiedText(QString&& text);

@@ -151,6 +151,8 @@ private slots:
         QCOMPARE(durationText(u" 20 minutes "), QStringLiteral("20 minutes"));
         QCOMPARE(durationText(u"pt1,5h"), QStringLiteral("1 h 30 min"));
         QCOMPARE(durationText(u"P1W"), QStringLiteral("7 d"));
+        QCOMPARE(durationText(u"PT0.25H"), QStringLiteral("15 min"));
+        QCOMPARE(durationText(u"PT0.0083333333333333333H"), QStringLiteral("30 s")); // past exact digits
         // Months, designators out of order or twice, numbers without one: as written.
         for (const char16_t* kept : {u"P1M", u"PT5M1H", u"PT5M5M", u"PTT5M", u"PT5", u"PT.5M", u"P5H"})
             QCOMPARE(durationText(kept), QString::fromUtf16(kept));
@@ -160,6 +162,9 @@ private slots:
                  QString::fromUtf8("Fish & chips ééé – &bogus; & so"));
         QCOMPARE(htmlText(u"<p>One <b>two</b></p><ul><li>a</li><li>b &lt;c&gt;</li></ul>"),
                  QStringLiteral("One two\n\na\nb <c>"));
+        // Text without markup: each CR a line break of its own, spaces simplified line by line.
+        QCOMPARE(htmlText(u" a  b \r\nc\rd\n\n\n e\t"), QStringLiteral("a b\n\nc\nd\n\ne"));
+        QCOMPARE(htmlText(u"a &amp; b\r\nc"), QStringLiteral("a & b\n\nc"));
         // Raw control characters inside strings, and an escape JSON lacks.
         QCOMPARE(cleanJson(u"{\"a\":\"x\ny\t\x01z\\'\"}\n"), QByteArray("{\"a\":\"x\\ny\\tz'\"}\n"));
         // UTF-16 with its byte order mark, both byte orders.

@@ -526,14 +526,17 @@ constexpr qsizetype kPieceSize = 128 * 1024;
 
 // A look through JSON text (UTF-8): whether it needs cleaning (see
 // cleanJson) and, for a large list, its entries in pieces of whole
-// entries that parse on their own, handed to onPiece as they are found;
-// the pieces count only when the look ends with pieces true.
+// entries that parse on their own, handed to onPiece as they are found
+// with where the escapes in their strings start (offsets into json); the
+// pieces count only when the look ends with pieces true.
 struct JsonScan {
     bool clean = true;
     bool pieces = false;
 };
 
-JsonScan scanJson(const QByteArray& json, const std::function<void(QByteArrayView)>& onPiece)
+using OnPiece = std::function<void(QByteArrayView piece, std::vector<qsizetype>&& escapes)>;
+
+JsonScan scanJson(const QByteArray& json, const OnPiece& onPiece)
 {
     // The bytes each part of the scan stops at: inside strings the end of
     // the string, escapes and raw control characters; outside them quotes
@@ -557,6 +560,7 @@ JsonScan scanJson(const QByteArray& json, const std::function<void(QByteArrayVie
         ++i;
     const bool list = n >= 2 * kPieceSize && i < n && p[i] == '[';
     qsizetype start = i + 1, end = -1;
+    std::vector<qsizetype> escapes;
     int depth = 0;
     bool cut = false;
     for (; i < n; ++i) {
@@ -573,6 +577,8 @@ JsonScan scanJson(const QByteArray& json, const std::function<void(QByteArrayVie
                     break;
                 if (p[i] != '\\' || i + 1 >= n || !knownEscape(char16_t(static_cast<unsigned char>(p[i + 1]))))
                     return {false, false}; // a raw control character or an unknown escape
+                if (list)
+                    escapes.push_back(i);
                 ++i;
             }
         } else if (c == '[' || c == '{') {
@@ -587,7 +593,8 @@ JsonScan scanJson(const QByteArray& json, const std::function<void(QByteArrayVie
             if (--depth == 0 && end < 0)
                 end = i;
         } else if (list && depth == 1 && end < 0 && i - start >= kPieceSize) {
-            onPiece(QByteArrayView(p + start, i - start));
+            onPiece(QByteArrayView(p + start, i - start), std::move(escapes));
+            escapes.clear();
             start = i + 1;
             cut = true;
         }
@@ -595,8 +602,56 @@ JsonScan scanJson(const QByteArray& json, const std::function<void(QByteArrayVie
     // Anything but one whole list is parsed as one, which reports it.
     if (!cut || end < 0 || depth != 0)
         return {true, false};
-    onPiece(QByteArrayView(p + start, end - start));
+    onPiece(QByteArrayView(p + start, end - start), std::move(escapes));
     return {true, true};
+}
+
+// A piece of a list (from), with the escapes at the offsets given, as a list
+// of its own that Qt's parser reads the quicker way: a string with an
+// escape in it is read a character at a time, so the escapes that stand
+// for characters a string may hold as they are (line breaks, tabs,
+// slashes, and \u escapes of any but control characters, quotes,
+// backslashes and surrogates) become those characters. The strings read
+// the same.
+QByteArray listOf(QByteArrayView piece, qsizetype from, const std::vector<qsizetype>& escapes)
+{
+    QByteArray list;
+    list.reserve(piece.size() + 2);
+    list.append('[');
+    qsizetype done = 0; // of piece, what is in list
+    for (const qsizetype at : escapes) {
+        const qsizetype i = at - from;
+        if (i < done || i + 2 > piece.size())
+            continue; // none of this piece's
+        list.append(piece.sliced(done, i - done));
+        done = i + 2;
+        const char e = piece[i + 1];
+        if (e == 'n' || e == 'r' || e == 't' || e == '/') {
+            list.append(e == 'n' ? '\n' : e == 'r' ? '\r' : e == 't' ? '\t' : '/');
+            continue;
+        }
+        bool ok = e == 'u' && i + 6 <= piece.size();
+        uint code = 0;
+        for (qsizetype k = i + 2; ok && k < i + 6; ++k) {
+            const char c = piece[k];
+            const int digit = c >= '0' && c <= '9'   ? c - '0'
+                              : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                              : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                     : -1;
+            ok = digit >= 0;
+            code = code * 16 + uint(digit);
+        }
+        if (ok && code >= 0x20 && code != '"' && code != '\\' && (code < 0xD800 || code > 0xDFFF)) {
+            const char16_t c = char16_t(code);
+            list.append(QStringView(&c, 1).toUtf8());
+            done = i + 6;
+            continue;
+        }
+        done = i; // kept as written
+    }
+    list.append(piece.sliced(done));
+    list.append(']');
+    return list;
 }
 
 // Hands the recipes of JSON text (UTF-8, cleaned where it needs it) to
@@ -612,6 +667,7 @@ bool readJsonRecipes(QByteArray json, const QString& address, const BookFiller& 
     // are parsed, and so taken only then, with those after it.
     struct Piece {
         QByteArrayView text;
+        std::vector<qsizetype> escapes;
         BlockObjects objects;
         std::vector<Taken> recipes;
         std::vector<char> again;
@@ -642,7 +698,8 @@ bool readJsonRecipes(QByteArray json, const QString& address, const BookFiller& 
             const qsizetype count = whileFound(
                 capacity,
                 [&](const std::function<void()>& publish) {
-                    scan = scanJson(json, [&](QByteArrayView piece) {
+                    scan = scanJson(json, [&](QByteArrayView piece, std::vector<qsizetype>&& escapes) {
+                        parts[size_t(found)].escapes = std::move(escapes);
                         parts[size_t(found++)].text = piece;
                         publish();
                     });
@@ -650,10 +707,11 @@ bool readJsonRecipes(QByteArray json, const QString& address, const BookFiller& 
                 },
                 [&](qsizetype i) {
                     Piece& part = parts[size_t(i)];
-                    QByteArray list;
-                    list.reserve(part.text.size() + 2);
-                    list.append('[').append(part.text).append(']');
-                    const QJsonDocument doc = QJsonDocument::fromJson(list);
+                    const qsizetype from = part.text.data() - json.constData();
+                    QJsonDocument doc = QJsonDocument::fromJson(listOf(part.text, from, part.escapes));
+                    // Should the parser refuse what the escapes became, the piece as written.
+                    if (!doc.isArray() && !part.escapes.empty())
+                        doc = QJsonDocument::fromJson(listOf(part.text, from, {}));
                     if (!doc.isArray())
                         return;
                     findObjects(QJsonValue(doc.array()), part.objects, false, 0);

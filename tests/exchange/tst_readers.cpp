@@ -527,8 +527,11 @@ private slots:
             mx2 += "<RcpE name=\"" + t + "\">" + (empty ? "" : "<IngR name=\"rice\"/>") + "</RcpE>";
             rml += "<recipe><head><title>" + t + "</title></head>" + (empty ? "" : "<directions>Go.</directions>") +
                    "</recipe>";
+            // Every seventh has escapes of every kind in an ingredient.
+            const QByteArray ingredients =
+                i % 7 ? "[\"rice\"]" : "[\"rice\",\"caf\\u00e9 \\\"long\\\" \\\\ grain\\/x\\ty\\ud83c\\udf70\\u0001\"]";
             json += ",{\"@type\":\"Recipe\",\"name\":\"" + t + "\",\"description\":\"" + words + "\"" +
-                    (empty ? "" : ",\"recipeIngredient\":[\"rice\"]") +
+                    (empty ? "" : ",\"recipeIngredient\":" + ingredients) +
                     (i == n - 1 ? ",\"author\":{\"@id\":\"#ana\"}" : "") + "}";
         }
         // The XML readers keep a recipe of a title alone; the others leave it out.
@@ -551,8 +554,12 @@ private slots:
             QCOMPARE(read.unreadable.size(), xml ? 0 : 1);
             if (name == QLatin1String("a.mxp"))
                 QCOMPARE(read.unreadable.first(), int(mxp.left(mxp.indexOf("Dish 150")).count('\n')) - 1);
-            if (name.endsWith(QLatin1String(".json")))
+            if (name.endsWith(QLatin1String(".json"))) {
                 QVERIFY(recipes(source).last().other.endsWith(QLatin1String("Recipe by: Ana")));
+                // (the control character is no character a book can hold)
+                QCOMPARE(recipes(source).at(7).ing,
+                         QString::fromUtf8("rice\ncaf\u00e9 \"long\" \\ grain/x y\U0001F370"));
+            }
         }
 
         // A broken entry costs its piece of a large list, not the others;

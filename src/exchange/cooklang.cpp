@@ -257,6 +257,11 @@ QString plainStep(QStringView step, QStringList& ingredients)
 RecipeRead readCooklang(QStringView text, const QString& fileTitle, RecipeBook& book, const QString& uncategorised)
 {
     BookFiller filler(book, uncategorised);
+    return readCooklang(text, fileTitle, filler);
+}
+
+RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& filler)
+{
     RecipeRead read;
     Metadata meta;
     // Lines as views of the text, its line ends made LF.

@@ -17,5 +17,6 @@ namespace bd {
 // the category (its "category" or "course", else its first tag) and the
 // rest of the metadata (tags, source, author, description) into the notes.
 RecipeRead readCooklang(QStringView text, const QString& fileTitle, RecipeBook& book, const QString& uncategorised);
+RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& filler);
 
 } // namespace bd

@@ -14,6 +14,7 @@
 #include <QMimeDatabase>
 
 #include <algorithm>
+#include <optional>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -166,19 +167,42 @@ struct TextRead {
     RecipeRead read;
 };
 
+// Where the readers of one file put its recipes: into source, or, where
+// files are read side by side, those read through a BookFiller into a
+// list the caller adds to its own source (the others still go to source).
+struct FileTarget {
+    RecipeBook& source;
+    const QString& uncategorised;
+    std::vector<BookFiller::Ready>* collected = nullptr;
+    std::optional<BookFiller> filler;
+
+    // A filler for the next reader, with nothing left of an earlier one's.
+    BookFiller& fresh()
+    {
+        if (!collected) {
+            filler.emplace(source, uncategorised);
+        } else {
+            source.clear();
+            filler.emplace(*collected, uncategorised);
+        }
+        return *filler;
+    }
+};
+
 // A text file: MasterCook's text export and MealMaster (a digest may hold
 // both), else Cooklang.
-TextRead readText(QStringView text, const QString& fileTitle, bool cookFile, RecipeBook& source,
-                  const QString& uncategorised)
+TextRead readText(QStringView text, const QString& fileTitle, bool cookFile, FileTarget& target)
 {
+    RecipeBook& source = target.source;
+    const QString& uncategorised = target.uncategorised;
     TextRead out;
     if (cookFile) {
-        out.read = readCooklang(text, fileTitle, source, uncategorised);
+        out.read = readCooklang(text, fileTitle, target.fresh());
         out.kind = ImportKind::Cooklang;
         return out;
     }
     if (looksLikeMasterCookText(text)) {
-        out.read = readMasterCookText(text, source, uncategorised);
+        out.read = readMasterCookText(text, target.fresh());
         out.kind = ImportKind::MasterCook;
         // MealMaster recipes after the MasterCook ones, where there are any.
         if (!holdsMealMasterMarks(text))
@@ -206,7 +230,7 @@ TextRead readText(QStringView text, const QString& fileTitle, bool cookFile, Rec
     out.read = mealMaster;
     out.kind = ImportKind::MealMaster;
     if (mealMaster.recipes == 0 && looksLikeCooklang(text)) {
-        out.read = readCooklang(text, fileTitle, source, uncategorised);
+        out.read = readCooklang(text, fileTitle, target.fresh());
         out.kind = ImportKind::Cooklang;
     }
     return out;
@@ -306,19 +330,35 @@ QString pictureExtension(const FetchedPage& picture)
 
 // What a reader read: nothing (None), or recipes whose pictures are looked
 // for beside the file (pictures) or dropped.
-ImportFileRead finishRead(ImportFileRead result, const RecipeRead& read, RecipeBook& source, const QString& path,
+ImportFileRead finishRead(ImportFileRead result, const RecipeRead& read, FileTarget& target, const QString& path,
                           bool pictures, bool ownName, const QSet<QString>* picturesBeside)
 {
+    RecipeBook& source = target.source;
     result.unreadable = read.skipped;
     if (read.recipes == 0) {
         source.clear();
+        if (target.collected)
+            target.collected->clear();
         result.kind = ImportKind::None;
         return result;
     }
     // Without a picture named (nor one of the file's name) there is
     // nothing to look for or to drop.
+    if (ownName && picturesBeside && !picturesBeside->contains(QFileInfo(path).completeBaseName().toLower()))
+        ownName = false;
     if (!read.picturesNamed && !ownName)
         return result;
+    if (target.collected && !target.collected->empty()) {
+        // Pictures are looked for in the book: the collected recipes go
+        // into it, before those the readers put there themselves.
+        RecipeBook later;
+        appendBook(later, source);
+        BookFiller filler(source, target.uncategorised);
+        for (const BookFiller::Ready& r : *target.collected)
+            filler.add(r);
+        target.collected->clear();
+        appendBook(source, later);
+    }
     if (pictures)
         result.pictureFolder = findPictures(source, path, ownName, picturesBeside);
     else
@@ -329,12 +369,17 @@ ImportFileRead finishRead(ImportFileRead result, const RecipeRead& read, RecipeB
 }
 
 // picturesBeside: the names (lower-cased, without their endings) of the
-// pictures in path's folder, or null to look on the disk.
+// pictures in path's folder, or null to look on the disk. collected: where
+// the recipes read through a BookFiller go, the others going to source; or
+// null for all of them to go to source.
 ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QString& uncategorised,
-                              const QSet<QString>* picturesBeside)
+                              const QSet<QString>* picturesBeside, std::vector<BookFiller::Ready>* collected)
 {
     ImportFileRead result;
     source.clear();
+    if (collected)
+        collected->clear();
+    FileTarget target{source, uncategorised, collected, {}};
     // A small file is read at once; of a larger one its start first, as
     // a book is read by the book's own loader.
     constexpr qint64 kReadAtOnce = 1 << 20;
@@ -377,11 +422,11 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
     bool pictures = false, ownName = false;
     if (root == QLatin1String("mx2") || root == QLatin1String("recipeml")) {
         // XML the readers decode themselves.
-        read = root == QLatin1String("mx2") ? readMasterCookXml(bytes, source, uncategorised)
-                                            : readRecipeML(bytes, source, uncategorised);
+        read = root == QLatin1String("mx2") ? readMasterCookXml(bytes, target.fresh())
+                                            : readRecipeML(bytes, target.fresh());
         result.kind = root == QLatin1String("mx2") ? ImportKind::MasterCookXml : ImportKind::RecipeML;
         pictures = true;
-        return finishRead(result, read, source, path, pictures, false, picturesBeside);
+        return finishRead(result, read, target, path, pictures, false, picturesBeside);
     }
     if (root.isEmpty() && suffix != QLatin1String("cook") && suffix != QLatin1String("mx2")) {
         // A JSON file in UTF-8 is parsed from its bytes, never decoded whole.
@@ -389,9 +434,9 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
         const QByteArray start = utf8.left(64).trimmed();
         if ((start.startsWith('{') || start.startsWith('[')) && !binary(QString::fromUtf8(utf8.left(65536))) &&
             QUtf8StringView(utf8).isValidUtf8()) {
-            read = readSchemaOrgJson(utf8, source, uncategorised);
+            read = readSchemaOrgJson(utf8, target.fresh());
             result.kind = ImportKind::WebPage;
-            return finishRead(result, read, source, path, true, false, picturesBeside);
+            return finishRead(result, read, target, path, true, false, picturesBeside);
         }
     }
     const QString text = decodeAnyText(bytes);
@@ -399,43 +444,43 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
         return result;
     if (root.isEmpty() && suffix == QLatin1String("cook")) {
         // A folder of Cooklang files is read file by file: no other look at them.
-        const TextRead t = readText(text, QFileInfo(path).completeBaseName(), true, source, uncategorised);
+        const TextRead t = readText(text, QFileInfo(path).completeBaseName(), true, target);
         read = t.read;
         result.kind = t.kind;
         pictures = ownName = true;
     } else if (root == QLatin1String("mx2") || (root.isEmpty() && suffix == QLatin1String("mx2"))) {
-        read = readMasterCookXml(bytes, source, uncategorised);
+        read = readMasterCookXml(bytes, target.fresh());
         result.kind = ImportKind::MasterCookXml;
         pictures = true;
     } else if (root == QLatin1String("recipeml") ||
                (!root.isEmpty() && root != QLatin1String("html") &&
                 text.contains(QLatin1String("<recipe"), Qt::CaseInsensitive) && !looksLikeSchemaOrg(text))) {
-        read = readRecipeML(bytes, source, uncategorised);
+        read = readRecipeML(bytes, target.fresh());
         result.kind = ImportKind::RecipeML;
     } else if (root.isEmpty() && !QStringView(text).trimmed().startsWith(QLatin1Char('{')) &&
                !QStringView(text).trimmed().startsWith(QLatin1Char('[')) && looksLikeMasterCookText(text)) {
-        const TextRead t = readText(text, QString(), false, source, uncategorised);
+        const TextRead t = readText(text, QString(), false, target);
         read = t.read;
         result.kind = t.kind;
     } else if (looksLikeSchemaOrg(text)) {
-        read = readSchemaOrg(text, source, uncategorised);
+        read = readSchemaOrg(text, target.fresh());
         result.kind = ImportKind::WebPage;
         pictures = true;
     } else {
         const bool cookFile = suffix == QLatin1String("cook");
-        const TextRead t = readText(text, QFileInfo(path).completeBaseName(), cookFile, source, uncategorised);
+        const TextRead t = readText(text, QFileInfo(path).completeBaseName(), cookFile, target);
         read = t.read;
         result.kind = t.kind;
         pictures = ownName = t.kind == ImportKind::Cooklang;
     }
-    return finishRead(result, read, source, path, pictures, ownName, picturesBeside);
+    return finishRead(result, read, target, path, pictures, ownName, picturesBeside);
 }
 
 } // namespace
 
 ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QString& uncategorised)
 {
-    return readImportFile(path, source, uncategorised, nullptr);
+    return readImportFile(path, source, uncategorised, nullptr, nullptr);
 }
 
 std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook& source, const QString& uncategorised)
@@ -444,7 +489,7 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
     const qsizetype n = paths.size();
     std::vector<ImportFileRead> reads(static_cast<size_t>(n));
     if (n == 1) {
-        reads[0] = readImportFile(paths[0], source, uncategorised, nullptr);
+        reads[0] = readImportFile(paths[0], source, uncategorised, nullptr, nullptr);
         for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category"))
             for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
                 ++reads[0].recipes;
@@ -467,21 +512,30 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
         }
         beside[i] = &*it;
     }
-    // Files are read side by side, a batch at a time, each into a book of
-    // its own that then goes to the end of source; the next batch uses the
-    // same books again.
+    // Files are read side by side, a batch at a time, each into a list of
+    // its recipes (and a book of its own for those of readers that fill a
+    // book themselves) that then go to the end of source; the next batch
+    // uses the same lists and books again.
     constexpr qsizetype kBatch = 256;
-    std::vector<RecipeBook> books(static_cast<size_t>(qMin(n, kBatch)));
+    const size_t batch = size_t(qMin(n, kBatch));
+    std::vector<RecipeBook> books(batch);
+    std::vector<std::vector<BookFiller::Ready>> collected(batch);
+    BookFiller filler(source, uncategorised);
     for (qsizetype from = 0; from < n; from += kBatch) {
         const qsizetype count = qMin(kBatch, n - from);
         inParallelInOrder(
             count,
             [&](qsizetype i) {
                 reads[size_t(from + i)] = readImportFile(paths[from + i], books[size_t(i)], uncategorised,
-                                                         beside[from + i]);
+                                                         beside[from + i], &collected[size_t(i)]);
             },
             [&](qsizetype i) {
                 int recipes = 0;
+                filler.beginRun();
+                for (const BookFiller::Ready& r : collected[size_t(i)]) {
+                    filler.add(r);
+                    ++recipes;
+                }
                 for (pugi::xml_node c = books[size_t(i)].root().child("category"); c; c = c.next_sibling("category")) {
                     for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
                         ++recipes;

@@ -404,6 +404,11 @@ bool looksLikeMasterCookText(QStringView text)
 RecipeRead readMasterCookText(QStringView text, RecipeBook& book, const QString& uncategorised)
 {
     BookFiller filler(book, uncategorised);
+    return readMasterCookText(text, filler);
+}
+
+RecipeRead readMasterCookText(QStringView text, BookFiller& filler)
+{
     RecipeRead read;
     auto lineEnd = [](QChar c) { return c == QLatin1Char('\n') || c == QLatin1Char('\r'); };
     // Each recipe starts at an export line and runs to the next one. Only
@@ -590,7 +595,13 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
 
 RecipeRead readMasterCookXml(const QByteArray& bytes, RecipeBook& book, const QString& uncategorised)
 {
-    return readXmlRecipes(bytes, "RcpE", book, uncategorised, mx2Recipe);
+    BookFiller filler(book, uncategorised);
+    return readMasterCookXml(bytes, filler);
+}
+
+RecipeRead readMasterCookXml(const QByteArray& bytes, BookFiller& filler)
+{
+    return readXmlRecipes(bytes, "RcpE", filler, mx2Recipe);
 }
 
 } // namespace bd

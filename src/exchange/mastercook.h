@@ -22,12 +22,14 @@ bool looksLikeMasterCookText(QStringView text);
 // recipe without ingredients and directions is left out and its first
 // line listed.
 RecipeRead readMasterCookText(QStringView text, RecipeBook& book, const QString& uncategorised);
+RecipeRead readMasterCookText(QStringView text, BookFiller& filler);
 
 // Replaces book's contents with the <RcpE> recipes of MX2 bytes (in any
 // encoding its declaration names). A picture a recipe names is kept as
 // its file name, for the import to look for beside the file. Recipes of a
 // file cut short are read up to the cut; the one it cuts is listed.
 RecipeRead readMasterCookXml(const QByteArray& bytes, RecipeBook& book, const QString& uncategorised);
+RecipeRead readMasterCookXml(const QByteArray& bytes, BookFiller& filler);
 
 // "1:15" or "0:45" (hours:minutes) as a cook writes it ("1 h 15 min",
 // "45 min"); "0:00" is no time; other text is kept.

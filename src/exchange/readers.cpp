@@ -79,9 +79,15 @@ QByteArray xmlAsUtf8(const QByteArray& bytes)
 }
 
 BookFiller::BookFiller(RecipeBook& book, const QString& uncategorised)
-    : book_(book), uncategorised_(uncategorised), untitled_(fetchText(Str::UntitledRecipe))
+    : book_(&book), uncategorised_(uncategorised), untitled_(fetchText(Str::UntitledRecipe))
 {
-    book_.clear();
+    book_->clear();
+}
+
+BookFiller::BookFiller(std::vector<Ready>& collected, const QString& uncategorised)
+    : collected_(&collected), uncategorised_(uncategorised), untitled_(fetchText(Str::UntitledRecipe))
+{
+    collected_->clear();
 }
 
 BookFiller::Ready BookFiller::prepare(Recipe recipe, const QString& category) const
@@ -94,38 +100,56 @@ BookFiller::Ready BookFiller::prepare(Recipe recipe, const QString& category) co
     for (int i = 0; i < RChildCount; ++i)
         length += recipe[i].size();
     QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
-    ready.texts.resize(size_t(utf8.requiredSpace(length)) + RChildCount);
+    // Room for the longest the texts may be, left as it is, not cleared.
+    ready.texts.resize(utf8.requiredSpace(length) + RChildCount);
     char* out = ready.texts.data();
     for (int i = 0; i < RChildCount; ++i) {
         // Characters a book cannot hold are dropped, as xmlText drops them.
+        char* const start = out;
         out = utf8.appendToBuffer(out, storableText(recipe[i]));
+        ready.namesPicture = ready.namesPicture || (i == RImage && out != start);
         *out++ = '\0';
     }
-    ready.texts.resize(size_t(out - ready.texts.data()));
+    ready.texts.resize(out - ready.texts.data());
     ready.category = allowedName(category);
     if (ready.category.isEmpty())
         ready.category = uncategorised_;
     return ready;
 }
 
+void BookFiller::add(Recipe recipe, const QString& category)
+{
+    Ready ready = prepare(std::move(recipe), category);
+    if (collected_) {
+        picturesNamed_ = picturesNamed_ || ready.namesPicture;
+        collected_->push_back(std::move(ready));
+        ++count_;
+        return;
+    }
+    add(ready);
+}
+
 void BookFiller::add(const Ready& recipe)
 {
+    ++count_;
+    picturesNamed_ = picturesNamed_ || recipe.namesPicture;
+    if (collected_) {
+        collected_->push_back(recipe);
+        return;
+    }
     // Recipes of one category mostly follow each other.
     if (!category_ || recipe.category != current_) {
-        category_ = appendCategoryNode(book_.root(), recipe.category);
+        category_ = appendCategoryNode(book_->root(), recipe.category);
         current_ = recipe.category;
     }
     pugi::xml_node node = category_.append_child("recipe");
-    const char* text = recipe.texts.c_str();
+    const char* text = recipe.texts.constData();
     for (int i = 0; i < RChildCount; ++i) {
         pugi::xml_node child = node.append_child(kRecipeChildNames[i]);
-        if (*text) {
+        if (*text)
             child.text().set(text);
-            picturesNamed_ = picturesNamed_ || i == RImage;
-        }
         text += std::strlen(text) + 1;
     }
-    ++count_;
 }
 
 namespace {
@@ -627,10 +651,8 @@ bool parse(pugi::xml_document& doc, const QByteArray& data)
 
 } // namespace
 
-RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, RecipeBook& book, const QString& uncategorised,
-                          const XmlRecipeFn& recipe)
+RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, BookFiller& filler, const XmlRecipeFn& recipe)
 {
-    BookFiller filler(book, uncategorised);
     RecipeRead read;
     QByteArray data = escapeBareAmpersands(xmlAsUtf8(bytes));
     auto take = [&](pugi::xml_node r) {

@@ -14,7 +14,7 @@
 #include <QVector>
 
 #include <functional>
-#include <string>
+#include <vector>
 #include <initializer_list>
 
 namespace bd {
@@ -41,22 +41,29 @@ QByteArray xmlAsUtf8(const QByteArray& bytes);
 // Fills a recipe book in reading order: a category element for each change
 // of category, titles and category names cleaned as allowedName does. A
 // recipe without a title gets the untitled text; one without a category
-// goes to the uncategorised one.
+// goes to the uncategorised one. Or collects the recipes, ready for a
+// book filled later, when files are read side by side.
 class BookFiller {
 public:
     // A recipe in the form the book stores it: names cleaned, texts UTF-8.
     struct Ready {
-        std::string texts; // the fields' texts, each ended by a NUL
+        QByteArray texts; // the fields' texts, each ended by a NUL
         QString category;
+        bool namesPicture = false; // whether its image field holds a name
     };
 
     // Empties book.
     BookFiller(RecipeBook& book, const QString& uncategorised);
+    // Empties collected, and adds to it instead of a book.
+    BookFiller(std::vector<Ready>& collected, const QString& uncategorised);
 
     // What add makes of a recipe; may run on any thread.
     Ready prepare(Recipe recipe, const QString& category) const;
     void add(const Ready& recipe);
-    void add(Recipe recipe, const QString& category) { add(prepare(std::move(recipe), category)); }
+    void add(Recipe recipe, const QString& category);
+    // The next recipe starts a category element of its own, as the first
+    // of another file's does.
+    void beginRun() { category_ = {}; }
     int count() const { return count_; }
     // What the reader filled the book with: count() recipes, and whether
     // any of them names a picture.
@@ -67,7 +74,8 @@ public:
     }
 
 private:
-    RecipeBook& book_;
+    RecipeBook* book_ = nullptr;
+    std::vector<Ready>* collected_ = nullptr;
     QString uncategorised_, untitled_, current_;
     pugi::xml_node category_;
     int count_ = 0;
@@ -156,8 +164,7 @@ pugi::xml_node xmlChild(pugi::xml_node n, std::initializer_list<const char*> nam
 // When the file is not well-formed, each recipe element is read on its
 // own, and those that still cannot be read are listed by their lines.
 using XmlRecipeFn = std::function<Recipe(pugi::xml_node element, QStringList& categories)>;
-RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, RecipeBook& book, const QString& uncategorised,
-                          const XmlRecipeFn& recipe);
+RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, BookFiller& filler, const XmlRecipeFn& recipe);
 
 // Adds line to text, on a line of its own.
 void addLine(QString& text, QStringView line);

@@ -185,7 +185,13 @@ Recipe recipeOf(pugi::xml_node r, QStringList& categories)
 
 RecipeRead readRecipeML(const QByteArray& bytes, RecipeBook& book, const QString& uncategorised)
 {
-    return readXmlRecipes(bytes, "recipe", book, uncategorised, recipeOf);
+    BookFiller filler(book, uncategorised);
+    return readRecipeML(bytes, filler);
+}
+
+RecipeRead readRecipeML(const QByteArray& bytes, BookFiller& filler)
+{
+    return readXmlRecipes(bytes, "recipe", filler, recipeOf);
 }
 
 } // namespace bd

@@ -13,5 +13,6 @@ namespace bd {
 // stay as headings among the ingredients. Recipes of a file cut short are
 // read up to the cut; the one it cuts is listed.
 RecipeRead readRecipeML(const QByteArray& bytes, RecipeBook& book, const QString& uncategorised);
+RecipeRead readRecipeML(const QByteArray& bytes, BookFiller& filler);
 
 } // namespace bd

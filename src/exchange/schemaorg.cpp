@@ -832,10 +832,8 @@ bool looksLikeSchemaOrg(QStringView text)
 
 namespace {
 
-RecipeRead readSchemaOrg(QStringView text, const QByteArray* utf8, RecipeBook& book, const QString& uncategorised,
-                         const QString& address)
+RecipeRead readSchemaOrg(QStringView text, const QByteArray* utf8, BookFiller& filler, const QString& address)
 {
-    BookFiller filler(book, uncategorised);
     RecipeRead read;
     LineCounter<QStringView> lines(text);
     // Pages often describe one recipe in two blocks (two plugins each
@@ -865,12 +863,24 @@ RecipeRead readSchemaOrg(QStringView text, const QByteArray* utf8, RecipeBook& b
 
 RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& uncategorised, const QString& address)
 {
-    return readSchemaOrg(text, nullptr, book, uncategorised, address);
+    BookFiller filler(book, uncategorised);
+    return readSchemaOrg(text, filler, address);
+}
+
+RecipeRead readSchemaOrg(QStringView text, BookFiller& filler, const QString& address)
+{
+    return readSchemaOrg(text, nullptr, filler, address);
 }
 
 RecipeRead readSchemaOrgJson(const QByteArray& utf8, RecipeBook& book, const QString& uncategorised)
 {
-    return readSchemaOrg(QStringView(), &utf8, book, uncategorised, QString());
+    BookFiller filler(book, uncategorised);
+    return readSchemaOrgJson(utf8, filler);
+}
+
+RecipeRead readSchemaOrgJson(const QByteArray& utf8, BookFiller& filler)
+{
+    return readSchemaOrg(QStringView(), &utf8, filler, QString());
 }
 
 } // namespace bd

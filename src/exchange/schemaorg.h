@@ -24,10 +24,12 @@ bool looksLikeSchemaOrg(QStringView text);
 // microdata (itemtype schema.org/Recipe, itemprop names as above).
 RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& uncategorised,
                          const QString& address = QString());
+RecipeRead readSchemaOrg(QStringView text, BookFiller& filler, const QString& address = QString());
 
 // The same for a JSON file's text given as its UTF-8 bytes (without a
 // byte order mark).
 RecipeRead readSchemaOrgJson(const QByteArray& utf8, RecipeBook& book, const QString& uncategorised);
+RecipeRead readSchemaOrgJson(const QByteArray& utf8, BookFiller& filler);
 
 // JSON text as QJsonDocument accepts it: raw control characters inside
 // strings escaped or dropped, escapes JSON does not know dropped, and

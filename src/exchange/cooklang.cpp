@@ -149,6 +149,19 @@ bool nameStop(QChar c)
     }
 }
 
+// The lines of text, as views of it.
+QList<QStringView> linesOf(QStringView text)
+{
+    QList<QStringView> lines;
+    for (qsizetype from = 0;;) {
+        const qsizetype end = text.indexOf(QLatin1Char('\n'), from);
+        lines.append(text.mid(from, (end < 0 ? text.size() : end) - from));
+        if (end < 0)
+            return lines;
+        from = end + 1;
+    }
+}
+
 // Writes a step's marks as plain words and lists its ingredients.
 QString plainStep(QStringView step, QStringList& ingredients)
 {
@@ -272,7 +285,7 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
                       .replace(QLatin1Char('\r'), QLatin1Char('\n'));
         text = unified;
     }
-    const QList<QStringView> lines = text.split(QLatin1Char('\n'));
+    const QList<QStringView> lines = linesOf(text);
     // Front matter: between a first line "---" and the next one.
     qsizetype bodyStart = 0;
     while (bodyStart < lines.size() && lines[bodyStart].trimmed().isEmpty())
@@ -292,7 +305,7 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
     QList<QStringView> body = lines.mid(bodyStart);
     if (mayHoldComments(bodyText)) {
         uncommented = withoutComments(bodyText);
-        body = QStringView(uncommented).split(QLatin1Char('\n'));
+        body = linesOf(uncommented);
     }
 
     Recipe recipe;

@@ -498,16 +498,24 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
     // Each folder is listed once for its pictures, not asked for every file's.
     QHash<QString, QSet<QString>> listings;
     QVector<const QSet<QString>*> beside(n, nullptr);
+    QString folder; // the folder of the path before
     for (qsizetype i = 0; i < n; ++i) {
-        const QString folder = QFileInfo(paths[i]).absolutePath();
+        // Most paths name a file in the folder of the one before.
+        const QString& path = paths[i];
+        const QStringView name = QStringView(path).mid(folder.size() + 1);
+        if (i == 0 || !path.startsWith(folder) || path.size() <= folder.size() + 1 ||
+            path[folder.size()] != QLatin1Char('/') || name.contains(QLatin1Char('/')) || name == QLatin1String(".") ||
+            name == QLatin1String(".."))
+            folder = QFileInfo(path).absolutePath();
         auto it = listings.find(folder);
         if (it == listings.end()) {
             it = listings.insert(folder, {});
             for (QDirIterator entry(folder, QDir::Files | QDir::System | QDir::Hidden); entry.hasNext();) {
-                const QString name = entry.next().section(QLatin1Char('/'), -1).toLower();
+                entry.next();
+                const QString file = entry.fileName();
                 for (const char* ending : kPictureEndings)
-                    if (name.endsWith(QLatin1String(ending)))
-                        it->insert(name.chopped(qsizetype(qstrlen(ending))));
+                    if (file.endsWith(QLatin1String(ending), Qt::CaseInsensitive))
+                        it->insert(file.chopped(qsizetype(qstrlen(ending))).toLower());
             }
         }
         beside[i] = &*it;

@@ -522,7 +522,7 @@ bool knownEscape(char16_t c)
 }
 
 // Pieces of a large JSON list are about this size.
-constexpr qsizetype kPieceSize = 128 * 1024;
+constexpr qsizetype kPieceSize = 32 * 1024;
 
 // A look through JSON text (UTF-8): whether it needs cleaning (see
 // cleanJson) and, for a large list, its entries in pieces of whole

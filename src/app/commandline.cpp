@@ -241,17 +241,24 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
     for (size_t i = 0; i < reads.size(); ++i)
         first[i + 1] = first[i] + reads[i].recipes;
     for (size_t i = 0; i < reads.size();) {
-        // Files of other programs go in together; a recipe book brings
-        // the pictures of its own folder.
+        // Files of other programs go in together, as long as the pictures
+        // they name are in one folder; a recipe book brings the pictures of
+        // its own folder.
         size_t end = i + 1;
+        QString pictures = reads[i].pictureFolder;
         if (reads[i].kind != ImportKind::Book)
-            while (end < reads.size() && reads[end].kind != ImportKind::Book)
-                ++end;
+            for (; end < reads.size() && reads[end].kind != ImportKind::Book; ++end) {
+                const QString& at = reads[end].pictureFolder;
+                if (!at.isEmpty() && !pictures.isEmpty() && at != pictures)
+                    break;
+                if (pictures.isEmpty())
+                    pictures = at;
+            }
         ImportJob job;
         for (int e = first[i]; e < first[end]; ++e)
             job.selected.insert(e);
-        job.pictures = reads[i].kind == ImportKind::Book;
-        job.pictureFolder = exchangePictureFolder(paths[qsizetype(i)]);
+        job.pictures = reads[i].kind == ImportKind::Book || !pictures.isEmpty();
+        job.pictureFolder = reads[i].kind == ImportKind::Book ? exchangePictureFolder(paths[qsizetype(i)]) : pictures;
         job.imagesFolder = images;
         job.date = shortDateText();
         job.newPictures = &added;

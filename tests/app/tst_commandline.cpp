@@ -138,6 +138,33 @@ private slots:
             QCOMPARE(bdtest::readFile(to + QStringLiteral("/images/") + pie.image), bdtest::pngBytes(8, 8));
     }
 
+    // Other programs' files bring the pictures they name, or that share
+    // their name, as the wizard does; files whose pictures are in other
+    // folders each bring their own.
+    void otherProgramsFilesBringTheirPictures()
+    {
+        bdtest::TestEnv env;
+        const QString to = env.file(QStringLiteral("to"));
+        QStringList args{QStringLiteral("--import")};
+        for (const char* name : {"a/Soup", "a/Stew", "b/Pie"}) {
+            const QString base = env.file(QString::fromLatin1(name));
+            bdtest::writeFile(base + QStringLiteral(".cook"), "Boil @water{1%l}.");
+            args << base + QStringLiteral(".cook");
+        }
+        bdtest::writeFile(env.file(QStringLiteral("a/Soup.png")), bdtest::pngBytes(4, 4));
+        bdtest::writeFile(env.file(QStringLiteral("b/Pie.png")), bdtest::pngBytes(6, 6));
+        const CommandResult r = importFromCommandLine(to, parse(args));
+        QCOMPARE(r.exitCode, 0);
+        RecipeBook book;
+        QVERIFY(book.loadFile(to + QStringLiteral("/recipes.xml")));
+        for (const auto& [title, size] : {std::pair{"Soup", 4}, std::pair{"Stew", 0}, std::pair{"Pie", 6}}) {
+            const Recipe got = RecipeBook::fields(book.findTitle(QString::fromLatin1(title)));
+            QCOMPARE(got.image.isEmpty(), size == 0);
+            if (size)
+                QCOMPARE(bdtest::readFile(to + QStringLiteral("/images/") + got.image), bdtest::pngBytes(size, size));
+        }
+    }
+
     void clashingTitlesAreRenamedOrSkipped()
     {
         bdtest::TestEnv env;

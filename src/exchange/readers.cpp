@@ -11,6 +11,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstring>
@@ -88,6 +89,18 @@ BookFiller::BookFiller(std::vector<Ready>& collected, const QString& uncategoris
     : collected_(&collected), uncategorised_(uncategorised), untitled_(fetchText(Str::UntitledRecipe))
 {
     collected_->clear();
+}
+
+void BookFiller::restart()
+{
+    if (book_)
+        book_->clear();
+    if (collected_)
+        collected_->clear();
+    category_ = {};
+    current_.clear();
+    count_ = 0;
+    picturesNamed_ = false;
 }
 
 BookFiller::Ready BookFiller::prepare(Recipe recipe, const QString& category) const
@@ -649,6 +662,73 @@ bool parse(pugi::xml_document& doc, const QByteArray& data)
     return doc.load_buffer(data.constData(), size_t(data.size()), pugi::parse_default, pugi::encoding_utf8);
 }
 
+// Where the outermost elements named element start and end in XML text:
+// a look through it that knows comments, CDATA sections, processing
+// instructions, a document type without an internal subset and quoted
+// attribute values. False where it meets anything else it cannot follow,
+// or an element it cannot close; the whole document is parsed then.
+bool elementSpans(QByteArrayView data, QByteArrayView element, std::vector<std::pair<qsizetype, qsizetype>>& spans)
+{
+    const qsizetype n = data.size();
+    auto at = [&](qsizetype i, const char* text) { return data.sliced(i).startsWith(QByteArrayView(text)); };
+    int depth = 0;
+    qsizetype start = -1;
+    // The next '<' from i on, or -1.
+    auto nextTag = [&](qsizetype i) -> qsizetype {
+        const void* found = i < n ? std::memchr(data.data() + i, '<', size_t(n - i)) : nullptr;
+        return found ? static_cast<const char*>(found) - data.data() : -1;
+    };
+    for (qsizetype i = nextTag(0); i >= 0 && i + 1 < n; i = nextTag(i + 1)) {
+        const char next = data[i + 1];
+        if (next == '!' || next == '?') {
+            const char* end = at(i, "<!--") ? "-->" : next == '?' ? "?>" : at(i, "<![CDATA[") ? "]]>" : nullptr;
+            if (!end) {
+                // A document type: passed, unless it declares things of its own.
+                const qsizetype k = data.indexOf('>', i);
+                if (k < 0 || data.sliced(i, k - i).contains('['))
+                    return false;
+                i = k;
+                continue;
+            }
+            const qsizetype k = data.indexOf(QByteArrayView(end), i + 2);
+            if (k < 0)
+                return false;
+            i = k;
+            continue;
+        }
+        // Other tags hold no '<' (XML allows none in attribute values), so
+        // only this element's tags are looked at to their ends.
+        const bool closing = next == '/';
+        const qsizetype nameStart = i + 1 + (closing ? 1 : 0);
+        const qsizetype nameEnd = nameStart + element.size();
+        if (nameEnd >= n || data[nameStart] != element[0] || data.sliced(nameStart, element.size()) != element ||
+            !(std::isspace(static_cast<unsigned char>(data[nameEnd])) || data[nameEnd] == '>' || data[nameEnd] == '/'))
+            continue;
+        qsizetype k = nameEnd;
+        for (char quote = 0; k < n && (quote || data[k] != '>'); ++k) {
+            if (quote && data[k] == quote)
+                quote = 0;
+            else if (!quote && (data[k] == '"' || data[k] == '\''))
+                quote = data[k];
+        }
+        if (k >= n)
+            return false;
+        if (closing) {
+            if (depth == 0)
+                return false;
+            if (--depth == 0)
+                spans.emplace_back(start, k + 1);
+        } else if (data[k - 1] == '/') {
+            if (depth == 0)
+                spans.emplace_back(i, k + 1);
+        } else if (depth++ == 0) {
+            start = i;
+        }
+        i = k;
+    }
+    return depth == 0;
+}
+
 } // namespace
 
 RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, BookFiller& filler, const XmlRecipeFn& recipe)
@@ -660,12 +740,61 @@ RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, BookFill
         const Recipe found = recipe(r, categories);
         filler.add(found, categories.value(0));
     };
+    // Each recipe element parsed on its own, side by side, as a document
+    // parsed whole would hold it; the recipes filled in in their order.
+    const QByteArray path = QByteArray("//") + element;
+    std::vector<std::pair<qsizetype, qsizetype>> spans;
+    if (elementSpans(data, element, spans) && !spans.empty()) {
+        // Elements with nothing but spaces between them are parsed together,
+        // some 64 KB at a time: a document of its own costs a page of memory.
+        std::vector<std::pair<qsizetype, qsizetype>> pieces{spans.front()};
+        for (size_t k = 1; k < spans.size(); ++k) {
+            auto& last = pieces.back();
+            if (last.second - last.first < 65536 &&
+                data.sliced(last.second, spans[k].first - last.second).trimmed().isEmpty())
+                last.second = spans[k].second;
+            else
+                pieces.push_back(spans[k]);
+        }
+        spans = std::move(pieces);
+        std::vector<std::vector<BookFiller::Ready>> found(spans.size());
+        bool whole = true;
+        inParallelInOrder(
+            qsizetype(spans.size()),
+            [&](qsizetype i) {
+                const auto [from, to] = spans[size_t(i)];
+                pugi::xml_document one;
+                if (!one.load_buffer(data.constData() + from, size_t(to - from), pugi::parse_default,
+                                     pugi::encoding_utf8)) {
+                    found[size_t(i)].push_back({}); // marks the element that is no XML
+                    return;
+                }
+                for (const pugi::xpath_node& r : one.select_nodes(path.constData())) {
+                    QStringList categories;
+                    Recipe got = recipe(r.node(), categories);
+                    found[size_t(i)].push_back(filler.prepare(std::move(got), categories.value(0)));
+                }
+            },
+            [&](qsizetype i) {
+                for (const BookFiller::Ready& r : found[size_t(i)])
+                    whole = whole && !r.texts.isEmpty();
+                for (const BookFiller::Ready& r : found[size_t(i)])
+                    if (whole)
+                        filler.add(r);
+            });
+        if (whole) {
+            filler.report(read);
+            return read;
+        }
+        // An element that is no XML: the document is read as below.
+        filler.restart();
+    }
     {
         // Parsed where it lies: the document is gone before the data.
         pugi::xml_document doc;
         data.detach();
         if (doc.load_buffer_inplace(data.data(), size_t(data.size()), pugi::parse_default, pugi::encoding_utf8)) {
-            const pugi::xpath_node_set nodes = doc.select_nodes((QByteArray("//") + element).constData());
+            const pugi::xpath_node_set nodes = doc.select_nodes(path.constData());
             // The recipes are read side by side and filled in in their order.
             std::vector<BookFiller::Ready> found(nodes.size());
             inParallelInOrder(

@@ -64,6 +64,8 @@ public:
     // The next recipe starts a category element of its own, as the first
     // of another file's does.
     void beginRun() { category_ = {}; }
+    // Empties the book (or the list) again, for a reader to start over.
+    void restart();
     int count() const { return count_; }
     // What the reader filled the book with: count() recipes, and whether
     // any of them names a picture.

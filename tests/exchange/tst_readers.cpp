@@ -330,6 +330,30 @@ private slots:
         read = readRecipeML(cut, book, kImported);
         QCOMPARE(read.recipes, 1);
         QCOMPARE(read.skipped, QVector<int>{int(cut.count('\n')) + 1});
+
+        // Recipes are parsed apart, side by side: what merely looks like one
+        // (in a comment, CDATA or an instruction, or an element of another
+        // name) is none, a '>' in a value ends no tag, and a recipe inside
+        // another or inside other elements is one all the same.
+        auto one = [](const char* title, const char* extra = "") {
+            return QByteArray("<recipe") + extra + "><head><title>" + title +
+                   "</title></head><directions>Go.</directions></recipe>";
+        };
+        const QByteArray tricky = "<recipeml><!-- " + one("Comment") + " -->" + one("A", " note=\"a>b\"") +
+                                  "<![CDATA[ </recipe> ]]><?pi " + one("Pi") + "?>\n" + one("B") + "<recipes>" +
+                                  one("C") + "</recipes><RECIPE/><menu>" +
+                                  one("D").replace("</recipe>", one("E") + "</recipe>") + "</menu>" + one("F") +
+                                  "</recipeml>";
+        read = readRecipeML(tricky, book, kImported);
+        QCOMPARE(read.skipped, QVector<int>{});
+        QCOMPARE(importList(book), QStringList({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+                                                QStringLiteral("D"), QStringLiteral("E"), QStringLiteral("F")}));
+        // One recipe that is no XML: the others all the same, it by its line.
+        const QByteArray broken = "<recipeml>\n" + one("G") + "\n" + one("H").replace("</head>", "<x></head>") + "\n" +
+                                  one("I") + "\n</recipeml>";
+        read = readRecipeML(broken, book, kImported);
+        QCOMPARE(importList(book), QStringList({QStringLiteral("G"), QStringLiteral("I")}));
+        QCOMPARE(read.skipped, QVector<int>{3});
     }
 
     void schemaOrgPages()

@@ -855,6 +855,8 @@ RecipeRead readSchemaOrg(QStringView text, const QByteArray* utf8, BookFiller& f
     if (filler.count() == 0)
         for (const auto& [o, position] : microdataRecipes(text))
             add(taken(recipeOf(o, address, nullptr), filler), position);
+    // Microdata may come before the blocks that had recipes left out.
+    std::sort(read.skipped.begin(), read.skipped.end());
     filler.report(read);
     return read;
 }

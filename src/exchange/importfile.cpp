@@ -191,7 +191,8 @@ struct FileTarget {
 
 // A text file: MasterCook's text export and MealMaster (a digest may hold
 // both), else Cooklang.
-TextRead readText(QStringView text, const QString& fileTitle, bool cookFile, FileTarget& target)
+// masterCook: whether the text holds a MasterCook export line.
+TextRead readText(const QString& text, const QString& fileTitle, bool cookFile, bool masterCook, FileTarget& target)
 {
     RecipeBook& source = target.source;
     const QString& uncategorised = target.uncategorised;
@@ -201,14 +202,14 @@ TextRead readText(QStringView text, const QString& fileTitle, bool cookFile, Fil
         out.kind = ImportKind::Cooklang;
         return out;
     }
-    if (looksLikeMasterCookText(text)) {
+    if (masterCook) {
         out.read = readMasterCookText(text, target.fresh());
         out.kind = ImportKind::MasterCook;
         // MealMaster recipes after the MasterCook ones, where there are any.
         if (!holdsMealMasterMarks(text))
             return out;
         RecipeBook other;
-        const MealMasterRead mm = readMealMaster(text.toString(), other, uncategorised);
+        const MealMasterRead mm = readMealMaster(text, other, uncategorised);
         // Without a MealMaster recipe, what it could not read was other text.
         if (mm.recipes > 0) {
             appendBook(source, other);
@@ -223,7 +224,7 @@ TextRead readText(QStringView text, const QString& fileTitle, bool cookFile, Fil
     }
     RecipeRead mealMaster;
     {
-        const MealMasterRead mm = readMealMaster(text.toString(), source, uncategorised);
+        const MealMasterRead mm = readMealMaster(text, source, uncategorised);
         mealMaster.recipes = mm.recipes;
         mealMaster.skipped = mm.skipped;
     }
@@ -442,9 +443,17 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
     const QString text = decodeAnyText(bytes);
     if (binary(text))
         return result;
+    // The look for MasterCook's export lines goes through the whole text:
+    // it is made once.
+    int holdsExportLine = -1;
+    auto masterCook = [&] {
+        if (holdsExportLine < 0)
+            holdsExportLine = looksLikeMasterCookText(text) ? 1 : 0;
+        return holdsExportLine == 1;
+    };
     if (root.isEmpty() && suffix == QLatin1String("cook")) {
         // A folder of Cooklang files is read file by file: no other look at them.
-        const TextRead t = readText(text, QFileInfo(path).completeBaseName(), true, target);
+        const TextRead t = readText(text, QFileInfo(path).completeBaseName(), true, false, target);
         read = t.read;
         result.kind = t.kind;
         pictures = ownName = true;
@@ -458,8 +467,8 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
         read = readRecipeML(bytes, target.fresh());
         result.kind = ImportKind::RecipeML;
     } else if (root.isEmpty() && !QStringView(text).trimmed().startsWith(QLatin1Char('{')) &&
-               !QStringView(text).trimmed().startsWith(QLatin1Char('[')) && looksLikeMasterCookText(text)) {
-        const TextRead t = readText(text, QString(), false, target);
+               !QStringView(text).trimmed().startsWith(QLatin1Char('[')) && masterCook()) {
+        const TextRead t = readText(text, QString(), false, true, target);
         read = t.read;
         result.kind = t.kind;
     } else if (looksLikeSchemaOrg(text)) {
@@ -468,7 +477,8 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
         pictures = true;
     } else {
         const bool cookFile = suffix == QLatin1String("cook");
-        const TextRead t = readText(text, QFileInfo(path).completeBaseName(), cookFile, target);
+        const TextRead t = readText(text, QFileInfo(path).completeBaseName(), cookFile, !cookFile && masterCook(),
+                                    target);
         read = t.read;
         result.kind = t.kind;
         pictures = ownName = t.kind == ImportKind::Cooklang;

@@ -823,11 +823,15 @@ QByteArray cleanJson(QStringView json)
 bool looksLikeSchemaOrg(QStringView text)
 {
     const QStringView t = text.trimmed();
-    // Case-sensitive searches are much faster on large texts.
-    return t.startsWith(QLatin1Char('{')) || t.startsWith(QLatin1Char('[')) ||
-           text.contains(QLatin1String("ld+json")) || text.contains(QLatin1String("LD+JSON")) ||
-           text.contains(QLatin1String("ld+JSON")) || text.contains(QLatin1String("schema.org/Recipe")) ||
-           text.contains(QLatin1String("schema.org/recipe"));
+    // Blocks and microdata are in tags: text without a '<' (a large
+    // MealMaster file, say) needs no further look. Case-sensitive searches
+    // are much faster on large texts.
+    if (t.startsWith(QLatin1Char('{')) || t.startsWith(QLatin1Char('[')))
+        return true;
+    return text.contains(QLatin1Char('<')) &&
+           (text.contains(QLatin1String("ld+json")) || text.contains(QLatin1String("LD+JSON")) ||
+            text.contains(QLatin1String("ld+JSON")) || text.contains(QLatin1String("schema.org/Recipe")) ||
+            text.contains(QLatin1String("schema.org/recipe")));
 }
 
 namespace {

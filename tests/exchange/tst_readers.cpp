@@ -476,6 +476,9 @@ private slots:
             {QStringLiteral("a.txt"), mxp, ImportKind::MasterCook, 1},
             {QStringLiteral("b.txt"), mxp + "\n" + mm, ImportKind::MasterCook, 2},
             {QStringLiteral("c.mmf"), mm, ImportKind::MealMaster, 1},
+            // Words of pages in a text that is no page.
+            {QStringLiteral("c2.txt"), QByteArray(mm).replace("Leeks", "Leeks (see schema.org/Recipe, ld+json)"),
+             ImportKind::MealMaster, 1},
             {QStringLiteral("d.xml"), "<?xml version=\"1.0\"?><mx2><RcpE name=\"A\"><IngR name=\"x\"/></RcpE></mx2>",
              ImportKind::MasterCookXml, 1},
             {QStringLiteral("e.xml"),

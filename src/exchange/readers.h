@@ -42,7 +42,8 @@ QByteArray xmlAsUtf8(const QByteArray& bytes);
 // of category, titles and category names cleaned as allowedName does. A
 // recipe without a title gets the untitled text; one without a category
 // goes to the uncategorised one. Or collects the recipes, ready for a
-// book filled later, when files are read side by side.
+// book filled later, when files are read side by side. Each reader built
+// on it takes a filler of the caller's in place of its book, too.
 class BookFiller {
 public:
     // A recipe in the form the book stores it: names cleaned, texts UTF-8.

@@ -320,6 +320,9 @@ QString decodeTwice(QStringView text)
 
 QString flowText(QStringView text)
 {
+    // One line, as most steps are: only its spaces to simplify.
+    if (!text.contains(QLatin1Char('\n')))
+        return simplifiedText(text);
     QStringList paragraphs = tidyLines(text).split(QStringLiteral("\n\n"));
     for (QString& p : paragraphs)
         p.replace(QLatin1Char('\n'), QLatin1Char(' '));

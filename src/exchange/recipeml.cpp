@@ -25,13 +25,44 @@ void addWord(QString& out, const QString& part)
     out += part;
 }
 
+// Adds UTF-8 text, simplified, to out after a space. Plain ASCII words with
+// single spaces between them, as most amounts, units and items are, go in
+// as they are, without a copy of their own.
+void addWordOf(QString& out, const char* text)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    qsizetype n = 0;
+    bool plain = *p != ' ';
+    for (; plain && p[n]; ++n)
+        plain = (p[n] > ' ' && p[n] < 0x7F) || (p[n] == ' ' && p[n + 1] != ' ' && p[n + 1]);
+    if (!plain) {
+        addWord(out, simplifiedText(qstr(text)));
+        return;
+    }
+    if (n == 0)
+        return;
+    if (!out.isEmpty())
+        out += QLatin1Char(' ');
+    out += QLatin1String(text, n);
+}
+
+// Adds the text inside an element, simplified, to out after a space.
+void addTextOf(QString& out, pugi::xml_node n)
+{
+    const pugi::xml_node only = n.first_child();
+    if (only && !only.next_sibling() && (only.type() == pugi::node_pcdata || only.type() == pugi::node_cdata))
+        addWordOf(out, only.value());
+    else
+        addWord(out, simplified(n));
+}
+
 // A quantity: text, a range ("2-3") or a fraction ("1/2"), possibly mixed.
 QString quantity(pugi::xml_node n)
 {
     QString out;
     for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
         if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
-            addWord(out, simplifiedText(qstr(c.value())));
+            addWordOf(out, c.value());
         else if (named(c, "range"))
             addWord(out, quantity(xmlChild(c, {"q1"})) + QLatin1Char('-') + quantity(xmlChild(c, {"q2"})));
         else if (named(c, "frac"))
@@ -45,10 +76,14 @@ QString quantity(pugi::xml_node n)
 // An amount: its quantity, size and unit, in the order given.
 void addAmount(QString& out, pugi::xml_node amt)
 {
-    for (pugi::xml_node c = amt.first_child(); c; c = c.next_sibling())
-        addWord(out, named(c, "qty")                  ? quantity(c)
-                     : c.type() == pugi::node_element ? simplified(c)
-                                                      : simplifiedText(qstr(c.value())));
+    for (pugi::xml_node c = amt.first_child(); c; c = c.next_sibling()) {
+        if (named(c, "qty"))
+            addWord(out, quantity(c));
+        else if (c.type() == pugi::node_element)
+            addTextOf(out, c);
+        else
+            addWordOf(out, c.value());
+    }
 }
 
 QString ingredientLine(pugi::xml_node ing)
@@ -68,10 +103,11 @@ QString ingredientLine(pugi::xml_node ing)
     QString line;
     line.reserve(64);
     addAmount(line, amt);
-    QString itemText = simplified(item);
-    if (itemText.isEmpty() && !amt)
-        itemText = simplified(ing);
-    addWord(line, itemText);
+    const qsizetype before = line.size();
+    if (item)
+        addTextOf(line, item);
+    if (line.size() == before && !amt)
+        addWord(line, simplified(ing));
     for (pugi::xml_node extra : {prep, modifier})
         if (const QString text = simplified(extra); !text.isEmpty()) {
             line += QStringLiteral(", ");

@@ -187,19 +187,29 @@ QString plainStep(QStringView step, QStringList& ingredients)
         // Ingredient modifiers: @&, @?, @+, @-.
         if (c == QLatin1Char('@') && start < n && QStringView(u"&?+-").contains(step[start]))
             ++start;
-        // A name of several words runs to its braces.
-        qsizetype j = start;
-        while (j < n && j - start < kMarkSpan && !nameStop(step[j]))
-            ++j;
-        qsizetype nameEnd = start;
-        if (j < n && step[j] == QLatin1Char('{')) {
-            nameEnd = j;
+        qsizetype nameStart = start, nameEnd = start;
+        const QStringView ahead = step.mid(start, qMin(n - start, kMarkSpan));
+        const qsizetype brace = ahead.indexOf(QLatin1Char('{'));
+        if (c == QLatin1Char('@') && (ahead.startsWith(u"./") || ahead.startsWith(u"../")) && brace > 0 &&
+            !ahead.left(brace).contains(QLatin1Char('\n'))) {
+            // Another recipe as an ingredient, "@./sauces/Marinara{}": the
+            // name is the path's last part.
+            nameStart = start + ahead.left(brace).lastIndexOf(QLatin1Char('/')) + 1;
+            nameEnd = start + brace;
         } else {
-            while (nameEnd < n && nameChar(step[nameEnd]))
-                ++nameEnd;
+            // A name of several words runs to its braces.
+            qsizetype j = start;
+            while (j < n && j - start < kMarkSpan && !nameStop(step[j]))
+                ++j;
+            if (j < n && step[j] == QLatin1Char('{')) {
+                nameEnd = j;
+            } else {
+                while (nameEnd < n && nameChar(step[nameEnd]))
+                    ++nameEnd;
+            }
         }
         // Names are mostly simple already, and then not copied.
-        QStringView name = step.mid(start, nameEnd - start);
+        QStringView name = step.mid(nameStart, nameEnd - nameStart);
         QString simplifiedName;
         if (!isSimplified(name)) {
             simplifiedName = name.toString().simplified();

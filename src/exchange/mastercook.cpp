@@ -560,7 +560,10 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
         if (!text.trimmed().isEmpty() &&
             readMasterCookText(QStringLiteral("*  Exported from  MasterCook  *\n") + text, asText, QString()).recipes >
                 0) {
-            const Recipe read = RecipeBook::fields(asText.root().child("category").child("recipe"));
+            const pugi::xml_node category = asText.root().child("category");
+            const Recipe read = RecipeBook::fields(category.child("recipe"));
+            if (categories.isEmpty() && *category.attribute("cname").value())
+                categories << qstr(category.attribute("cname").value());
             recipe.ing = read.ing;
             paragraphs << read.prep;
             notes << read.other;

@@ -268,12 +268,15 @@ private slots:
         QCOMPARE(recipes(book)[0].title, QString::fromUtf8("Crème Caramel"));
         // A recipe kept only as text.
         read = readMasterCookXml("<mx2><RcpE name=\"Stew\"><RTxt><![CDATA[Stew\n\n"
+                                 "Categories    : Beef                             Winter\n\n"
                                  "  Amount  Measure       Ingredient -- Preparation Method\n"
                                  "--------  ------------  --------------------------------\n" +
                                      row("2", "pounds", "beef") + "\n\nBrown the beef.\n]]></RTxt></RcpE></mx2>",
                                  book, kImported);
         QCOMPARE(recipes(book).first().ing, QStringLiteral("2 pounds beef"));
         QCOMPARE(recipes(book).first().prep, QStringLiteral("Brown the beef."));
+        QCOMPARE(categories(book), QStringList{QStringLiteral("Beef")});
+        QCOMPARE(recipes(book).first().other, QStringLiteral("Categories: Beef, Winter"));
         // A bare & is itself; a recipe that is not well-formed is listed
         // and the others still come in.
         read = readMasterCookXml("<mx2><RcpE name=\"Salt & Pepper\"><IngR name=\"salt &amp; pepper\"/></RcpE>\n"
@@ -432,6 +435,7 @@ private slots:
             "@sea salt{1%pinch}(fine) [- not this -]and blitz.\n\n"
             "= Cooking\n\n"
             "Pour into a #non-stick frying pan{} and cook for ~{3%minutes}. Add @salt to taste, email me@home.test\n"
+            "Spread with @./sauces/Berry Jam{2%tbsp}.\n"
             "> Serve warm.\n");
         RecipeBook book;
         QCOMPARE(readCooklang(text, QStringLiteral("file"), book, kImported).recipes, 1);
@@ -440,11 +444,12 @@ private slots:
         QCOMPARE(r.title, QStringLiteral("Pancakes"));
         QCOMPARE(r.yield, QStringLiteral("4"));
         QCOMPARE(r.preptime, QStringLiteral("10 minutes"));
-        QCOMPARE(r.ing, QStringLiteral("3 eggs\n125 g plain flour\n250 ml milk\n1 pinch sea salt, fine\nsalt"));
+        QCOMPARE(r.ing, QStringLiteral(
+                            "3 eggs\n125 g plain flour\n250 ml milk\n1 pinch sea salt, fine\nsalt\n2 tbsp Berry Jam"));
         QCOMPARE(r.prep,
                  QStringLiteral("Crack the eggs into a blender, then add the plain flour, milk and sea salt and blitz."
                                 "\n\nCooking\n\nPour into a non-stick frying pan and cook for 3 minutes. "
-                                "Add salt to taste, email me@home.test"));
+                                "Add salt to taste, email me@home.test Spread with Berry Jam."));
         QCOMPARE(r.other, QStringLiteral("Serve warm.\n\nKeywords: breakfast, quick"));
 
         // Metadata lines; the title from the file name.

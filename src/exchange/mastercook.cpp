@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <optional>
+#include <utility>
 
 namespace bd {
 
@@ -166,6 +167,7 @@ struct Draft {
     qsizetype lastRowLength = 0;
     int blankRun = 0;
     bool notesClosed = false;
+    QString pendingKey; // a key whose value is on the next line
 
     void addIngredient(const Row& row, bool afterLongLine)
     {
@@ -250,17 +252,62 @@ struct Draft {
             notesClosed = true;
             return false;
         }
-        static thread_local const QRegularExpression yield(QStringLiteral("^\\s*Yield\\s*:\\s*(.+)$"),
+        static thread_local const QRegularExpression yield(QStringLiteral("^\\s*Yield\\s*:\\s*(\\S.*)$"),
                                                            QRegularExpression::CaseInsensitiveOption);
         const QRegularExpressionMatch m = yield.match(line);
+        if (!pendingKey.isEmpty()) {
+            const QString key = std::exchange(pendingKey, QString());
+            const QStringView value = line.trimmed();
+            if (value.size() >= 2 && value.front() == QLatin1Char('"') && value.back() == QLatin1Char('"') &&
+                keyedValue(key, value.mid(1, value.size() - 2).trimmed())) {
+                blankRun = 0;
+                return true;
+            }
+            noteLines << key;
+        }
         if (m.hasMatch() && recipe.yield.isEmpty()) {
             recipe.yield = m.captured(1).trimmed();
         } else {
             if (blankRun > 0 && !noteLines.isEmpty())
                 noteLines << QString();
-            noteLines << line.trimmed().toString();
+            const QString text = line.trimmed().toString();
+            // Later exports put a value on the line after its key, in quotes.
+            static thread_local const QRegularExpression keyAlone(
+                QStringLiteral("^(Yield|Start to Finish Time|T\\([A-Za-z ]{1,20}\\))\\s*:$"),
+                QRegularExpression::CaseInsensitiveOption);
+            if (keyAlone.match(text).hasMatch())
+                pendingKey = text;
+            else
+                noteLines << text;
         }
         blankRun = 0;
+        return true;
+    }
+
+    // A value given on the line after its key: the yield and the times go
+    // into their fields, other times into the notes; false when the key is
+    // none of those or its field is taken.
+    bool keyedValue(const QString& keyLine, QStringView value)
+    {
+        const QString label = keyLine.chopped(1).trimmed(), key = label.toLower();
+        if (key == QLatin1String("yield")) {
+            if (!recipe.yield.isEmpty())
+                return false;
+            recipe.yield = value.toString();
+            return true;
+        }
+        const QString time = clockTimeText(value);
+        if (time.isEmpty())
+            return true; // a time of nothing: "0:00"
+        if (key == QLatin1String("start to finish time")) {
+            noteLines << fetchText(Str::NoteTotalTime).arg(time);
+        } else if ((key == QLatin1String("t(cook)") || key == QLatin1String("t(bake)")) && recipe.cooktime.isEmpty()) {
+            recipe.cooktime = time;
+        } else if (key == QLatin1String("t(prep)") && recipe.preptime.isEmpty()) {
+            recipe.preptime = time;
+        } else {
+            noteLines << label.mid(2, label.size() - 3) + QStringLiteral(": ") + time; // "T(Chill)": "Chill"
+        }
         return true;
     }
 
@@ -337,6 +384,8 @@ struct Draft {
     Recipe finish()
     {
         endParagraph();
+        if (!pendingKey.isEmpty())
+            noteLines << pendingKey;
         QString notes = headerNotes.join(QLatin1Char('\n'));
         if (categories.size() > 1)
             addLine(notes, fetchText(Str::NoteCategories).arg(categories.join(QStringLiteral(", "))));

@@ -197,7 +197,11 @@ private slots:
                                       "Categories    :", "", "  Amount  Measure       Ingredient -- Preparation Method",
                                       "--------  ------------  --------------------------------",
                                       row("1", "quart", "stock"), "  1 lb   beef, out of its columns", "",
-                                      row("2", "", "leeks"), "", "Simmer.", "", "- - - - - - - - - - - - -"});
+                                      row("2", "", "leeks"), "", "Simmer.", "", "- - - - - - - - - - - - -", "",
+                                      // Values on the line after their keys, as later exports write them.
+                                      "Yield:", "  \"6 bowls\"", "Start to Finish Time:", "  \"1:15\"",
+                                      "T(Cook):", "  \"0:40\"", "T(Chill):", "", "  \"0:30\"", "T(Rest):", "  \"0:00\"",
+                                      "Source:", "  \"Soup Book\"", "T(Prep):"});
         // Mail text around and between the recipes; a last one cut short.
         const QByteArray digest = "From: list\r\nSubject: Digest\r\n\r\n" + pie + "------------------------------\r\n" +
                                   soup + "\r\n*  Exported from  MasterCook  *\r\n\r\n";
@@ -220,7 +224,10 @@ private slots:
         // A blank line inside the table; no yield, time or category.
         QCOMPARE(r[1].ing, QStringLiteral("1 quart stock\n1 lb beef, out of its columns\n2 leeks"));
         QCOMPARE(r[1].prep, QStringLiteral("Simmer."));
-        for (const QString& empty : {r[1].yield, r[1].preptime, r[1].other, r[1].image})
+        QCOMPARE(r[1].yield, QStringLiteral("6 bowls"));
+        QCOMPARE(r[1].cooktime, QStringLiteral("40 min"));
+        QCOMPARE(r[1].other, QStringLiteral("Total time: 1 h 15 min\nChill: 30 min\nSource:\n\"Soup Book\"\nT(Prep):"));
+        for (const QString& empty : {r[1].preptime, r[1].image})
             QVERIFY(empty.isEmpty());
     }
 

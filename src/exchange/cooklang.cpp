@@ -189,9 +189,9 @@ QString plainStep(QStringView step, QStringList& ingredients)
             ++start;
         qsizetype nameStart = start, nameEnd = start;
         const QStringView ahead = step.mid(start, qMin(n - start, kMarkSpan));
-        const qsizetype brace = ahead.indexOf(QLatin1Char('{'));
-        if (c == QLatin1Char('@') && (ahead.startsWith(u"./") || ahead.startsWith(u"../")) && brace > 0 &&
-            !ahead.left(brace).contains(QLatin1Char('\n'))) {
+        const bool path = c == QLatin1Char('@') && (ahead.startsWith(u"./") || ahead.startsWith(u"../"));
+        const qsizetype brace = path ? ahead.indexOf(QLatin1Char('{')) : -1;
+        if (brace > 0 && !ahead.left(brace).contains(QLatin1Char('\n'))) {
             // Another recipe as an ingredient, "@./sauces/Marinara{}": the
             // name is the path's last part.
             nameStart = start + ahead.left(brace).lastIndexOf(QLatin1Char('/')) + 1;

@@ -14,6 +14,7 @@
 #include <QMimeDatabase>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 #ifdef Q_OS_UNIX
@@ -530,38 +531,38 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
         }
         beside[i] = &*it;
     }
-    // Files are read side by side, a batch at a time, each into a list of
-    // its recipes (and a book of its own for those of readers that fill a
-    // book themselves) that then go to the end of source; the next batch
-    // uses the same lists and books again.
-    constexpr qsizetype kBatch = 256;
-    const size_t batch = size_t(qMin(n, kBatch));
-    std::vector<RecipeBook> books(batch);
-    std::vector<std::vector<BookFiller::Ready>> collected(batch);
+    // Files are read side by side, each into a list of its recipes (and a
+    // book of its own for those of readers that fill a book themselves),
+    // which go to the end of source in file order as soon as the files
+    // before are in, and are then let go.
+    std::vector<std::unique_ptr<RecipeBook>> books(static_cast<size_t>(n));
+    std::vector<std::vector<BookFiller::Ready>> collected(static_cast<size_t>(n));
     BookFiller filler(source, uncategorised);
-    for (qsizetype from = 0; from < n; from += kBatch) {
-        const qsizetype count = qMin(kBatch, n - from);
-        inParallelInOrder(
-            count,
-            [&](qsizetype i) {
-                reads[size_t(from + i)] = readImportFile(paths[from + i], books[size_t(i)], uncategorised,
-                                                         beside[from + i], &collected[size_t(i)]);
-            },
-            [&](qsizetype i) {
-                int recipes = 0;
-                filler.beginRun();
-                for (const BookFiller::Ready& r : collected[size_t(i)]) {
-                    filler.add(r);
-                    ++recipes;
-                }
-                for (pugi::xml_node c = books[size_t(i)].root().child("category"); c; c = c.next_sibling("category")) {
+    inParallelInOrder(
+        n,
+        [&](qsizetype i) {
+            auto book = std::make_unique<RecipeBook>();
+            reads[size_t(i)] = readImportFile(paths[i], *book, uncategorised, beside[i], &collected[size_t(i)]);
+            if (book->root().child("category"))
+                books[size_t(i)] = std::move(book);
+        },
+        [&](qsizetype i) {
+            int recipes = 0;
+            filler.beginRun();
+            for (const BookFiller::Ready& r : collected[size_t(i)]) {
+                filler.add(r);
+                ++recipes;
+            }
+            std::vector<BookFiller::Ready>().swap(collected[size_t(i)]);
+            if (const std::unique_ptr<RecipeBook> book = std::move(books[size_t(i)])) {
+                for (pugi::xml_node c = book->root().child("category"); c; c = c.next_sibling("category")) {
                     for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
                         ++recipes;
                     source.root().append_copy(c);
                 }
-                reads[size_t(from + i)].recipes = recipes;
-            });
-    }
+            }
+            reads[size_t(i)].recipes = recipes;
+        });
     return reads;
 }
 

@@ -230,6 +230,7 @@ int main(int argc, char** argv)
     if (!home.isValid())
         return 1;
     QCoreApplication app(argc, argv);
+    bd::keepLargeBuffers(); // as the program does
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Times the export and the import against their per-recipe forms."));
     parser.addHelpOption();

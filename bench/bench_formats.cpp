@@ -53,6 +53,7 @@ int main(int argc, char** argv)
     // The cookbook lays out text: a GUI application, shown nowhere.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    bd::keepLargeBuffers(); // as the program does
     QCommandLineParser parser;
     const QCommandLineOption recipesOption(QStringLiteral("recipes"),
                                            QStringLiteral("Recipes for the MealMaster export."), QStringLiteral("N"),

@@ -109,6 +109,7 @@ QString mealMasterRecipe(RecipeMaker& m, int i, const QString& title, const QStr
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    bd::keepLargeBuffers(); // as the program does
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Times the MealMaster import beside the book-file import."));
     parser.addHelpOption();

@@ -140,6 +140,7 @@ QString cooklangRecipe(const Recipe& r, const QString& category)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    bd::keepLargeBuffers(); // as the program does
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Times the other programs' readers beside the book-file import."));
     parser.addHelpOption();

@@ -388,6 +388,7 @@ int main(int argc, char** argv)
             qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     }
     QApplication app(argc, argv);
+    bd::keepLargeBuffers(); // as the program does
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Times the recipe store on large generated books."));

@@ -21,6 +21,7 @@
 #include "exchange/frmExp.h"
 #include "exchange/frmImp.h"
 #include "resources/strings.h"
+#include "store/bookfile.h"
 #include "store/booksave.h"
 
 #include <QApplication>
@@ -125,6 +126,7 @@ void setProgramIcon()
 
 int runBrindelle(int argc, char** argv)
 {
+    keepLargeBuffers();
     // --help, --version and mistakes need no display: they are answered before
     // the GUI starts, except an unknown option, which may be one of the GUI's
     // own (-platform ...) that only the GUI understands. So do --export and

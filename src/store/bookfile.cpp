@@ -6,6 +6,9 @@
 #include <QTemporaryFile>
 
 #include <cerrno>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #ifdef Q_OS_WIN
 #include <io.h>
 #include <windows.h>
@@ -105,6 +108,14 @@ QString setAside(const QString& path)
     for (int n = 2; QFile::exists(target); ++n)
         target = path + QStringLiteral(".bad") + QString::number(n);
     return QFile::rename(path, target) ? target : QString();
+}
+
+void keepLargeBuffers()
+{
+#ifdef __GLIBC__
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+#endif
 }
 
 } // namespace bd

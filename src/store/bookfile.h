@@ -74,4 +74,11 @@ void removeStaleSaves(const QString& path);
 // when that name is taken). Returns the new name, or an empty string.
 QString setAside(const QString& path);
 
+// Large books and imports go through buffers of tens of megabytes. The C
+// library gives each such buffer back to the system when it is freed and
+// has it mapped in again page by page the next time, which on some
+// machines costs more than the work done in it. Called once at start, this
+// keeps buffers up to 64 MB in the program's own memory instead.
+void keepLargeBuffers();
+
 } // namespace bd

@@ -162,11 +162,16 @@ QList<QStringView> linesOf(QStringView text)
     }
 }
 
-// Writes a step's marks as plain words and lists its ingredients.
-QString plainStep(QStringView step, QStringList& ingredients)
+// Adds a step to prep as a paragraph, its marks written as plain words,
+// and lists its ingredients.
+void addPlainStep(QStringView step, QStringList& ingredients, QString& prep)
 {
-    QString out;
-    out.reserve(step.size());
+    // Written straight into prep, then simplified there if need be.
+    const qsizetype before = prep.size();
+    if (before > 0)
+        prep += QStringLiteral("\n\n");
+    const qsizetype paragraph = prep.size();
+    QString& out = prep;
     const qsizetype n = step.size();
     for (qsizetype i = 0; i < n; ++i) {
         // Text up to the next mark as it is.
@@ -272,7 +277,13 @@ QString plainStep(QStringView step, QStringList& ingredients)
         }
         i = next - 1;
     }
-    return simplifiedText(std::move(out));
+    if (const QStringView added = QStringView(prep).mid(paragraph); !isSimplified(added)) {
+        const QString simple = added.toString().simplified();
+        prep.truncate(paragraph);
+        prep += simple;
+    }
+    if (prep.size() == paragraph)
+        prep.truncate(before); // nothing to say: no paragraph
 }
 
 } // namespace
@@ -326,7 +337,7 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
     int stepLines = 0;
     auto endStep = [&] {
         if (stepLines > 0)
-            addParagraph(recipe.prep, plainStep(stepLines == 1 ? firstLine : QStringView(joined), ingredients));
+            addPlainStep(stepLines == 1 ? firstLine : QStringView(joined), ingredients, recipe.prep);
         stepLines = 0;
     };
     static thread_local const QRegularExpression metaLine(QStringLiteral("^>>\\s*([^:]+):(.*)$"));

@@ -123,10 +123,12 @@ bool binary(QStringView text)
     const QStringView head = text.left(65536);
     qsizetype control = 0;
     for (QChar c : head) {
-        if (c.unicode() == 0)
+        const char16_t u = c.unicode();
+        if (u >= 0x20) // nearly every character: one comparison
+            continue;
+        if (u == 0)
             return true;
-        if (c.unicode() < 0x20 && c != QLatin1Char('\n') && c != QLatin1Char('\r') && c != QLatin1Char('\t') &&
-            c != QLatin1Char('\f'))
+        if (u != '\n' && u != '\r' && u != '\t' && u != '\f')
             ++control;
     }
     return control * 100 > head.size();

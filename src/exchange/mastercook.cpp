@@ -96,8 +96,13 @@ struct Columns {
     }
 };
 
+// The parts of a table line, as views of the line (or of simplified, for
+// a line out of the columns).
 struct Row {
-    QString amount, measure, text;
+    QStringView amount, measure, text;
+    QString simplified;
+
+    QStringView ingredient() const { return simplified.isNull() ? text : QStringView(simplified); }
 };
 
 // A line of the ingredient table: an amount (or nothing) before the
@@ -113,7 +118,7 @@ std::optional<Row> tableRow(QStringView line, const Columns& c, bool strict)
         if (strict)
             return std::nullopt;
         Row row;
-        row.text = simplifiedText(line);
+        row.simplified = simplifiedText(line);
         return row;
     };
     const QStringView amount = line.left(c.measure);
@@ -121,18 +126,21 @@ std::optional<Row> tableRow(QStringView line, const Columns& c, bool strict)
         if (!amountChar(ch))
             return outOfColumns();
     Row row;
-    row.amount = amount.trimmed().toString();
+    row.amount = amount.trimmed();
     QStringView measure = line.mid(c.measure, c.ingredient - c.measure);
     if (!measure.isEmpty() && !blank(measure)) {
         // The measure's column ends with a space unless the text begins right there.
-        const qsizetype gap = measure.trimmed().indexOf(QLatin1String("  "));
-        if (strict && (gap >= 0 || measure.front().isSpace()))
+        const QStringView word = measure.trimmed();
+        bool gap = false;
+        for (qsizetype i = 1; i < word.size() && !gap; ++i)
+            gap = word[i] == QLatin1Char(' ') && word[i - 1] == QLatin1Char(' ');
+        if (strict && (gap || measure.front().isSpace()))
             return std::nullopt;
         if (line.size() > c.ingredient && !line[c.ingredient - 1].isSpace())
             return outOfColumns();
     }
-    row.measure = measure.trimmed().toString();
-    row.text = line.mid(c.ingredient).trimmed().toString();
+    row.measure = measure.trimmed();
+    row.text = line.mid(c.ingredient).trimmed();
     if (row.text.isEmpty() && row.measure.isEmpty())
         return row.amount.isEmpty() ? std::nullopt : std::optional<Row>(row);
     if (strict && row.amount.isEmpty() && row.measure.isEmpty() && line.size() > c.ingredient &&
@@ -141,16 +149,71 @@ std::optional<Row> tableRow(QStringView line, const Columns& c, bool strict)
     return row;
 }
 
+bool asciiSpace(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u == ' ' || (u >= '\t' && u <= '\r');
+}
+
+bool asciiLetter(QChar c)
+{
+    const char16_t u = c.unicode() | 0x20;
+    return u >= 'a' && u <= 'z';
+}
+
 // Category names as the header lays them out: in columns separated by runs
 // of spaces (or by commas).
 QStringList categoryNames(QStringView value)
 {
-    static thread_local const QRegularExpression separator(QStringLiteral("\\s{2,}|\\t|,"));
     QStringList out;
-    for (const QString& name : value.toString().split(separator, Qt::SkipEmptyParts))
-        if (!name.trimmed().isEmpty())
-            out << name.trimmed();
+    auto take = [&](QStringView name) {
+        name = name.trimmed();
+        if (!name.isEmpty())
+            out << name.toString();
+    };
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < value.size();) {
+        qsizetype end = i;
+        while (end < value.size() && asciiSpace(value[end]))
+            ++end;
+        const bool separator = end - i >= 2 || value[i] == QLatin1Char('\t') ||
+                               (end == i && value[i] == QLatin1Char(','));
+        if (separator) {
+            take(value.mid(start, i - start));
+            start = end > i ? end : i + 1;
+        }
+        i = end > i ? end : i + 1;
+    }
+    take(value.mid(start));
     return out;
+}
+
+struct Header {
+    QStringView key, value;
+};
+
+// "Key : value", the key a letter and at most 24 more letters, spaces or
+// dots; the value from its first character that is no space.
+std::optional<Header> headerLine(QStringView line)
+{
+    qsizetype start = 0;
+    while (start < line.size() && asciiSpace(line[start]))
+        ++start;
+    const qsizetype colon = line.indexOf(QLatin1Char(':'), start);
+    if (colon < 0 || !asciiLetter(line[start]))
+        return std::nullopt;
+    qsizetype end = colon;
+    while (asciiSpace(line[end - 1]))
+        --end;
+    if (end - start > 25)
+        return std::nullopt;
+    for (qsizetype i = start + 1; i < end; ++i)
+        if (!asciiLetter(line[i]) && line[i] != QLatin1Char(' ') && line[i] != QLatin1Char('.'))
+            return std::nullopt;
+    qsizetype value = colon + 1;
+    while (value < line.size() && asciiSpace(line[value]))
+        ++value;
+    return Header{line.mid(start, end - start), line.mid(value)};
 }
 
 // One recipe as it is read.
@@ -160,7 +223,7 @@ struct Draft {
     Stage stage = Stage::Title;
     Recipe recipe;
     QStringList categories, headerNotes, noteLines;
-    QStringList paragraph; // directions being read
+    QList<QStringView> paragraph; // directions being read, as views of the text
     QString lastKey;
     Columns columns;
     bool afterBlank = false, hasTable = false;
@@ -171,34 +234,44 @@ struct Draft {
 
     void addIngredient(const Row& row, bool afterLongLine)
     {
+        QString& ing = recipe.ing;
+        const QStringView text = row.ingredient();
         // A line of the ingredient text that did not fit, or its preparation.
-        if (row.amount.isEmpty() && row.measure.isEmpty() && !recipe.ing.isEmpty() &&
-            (afterLongLine || row.text.startsWith(QLatin1String("--")) || row.text.startsWith(QLatin1Char(';')))) {
-            recipe.ing += QLatin1Char(' ') + row.text;
+        if (row.amount.isEmpty() && row.measure.isEmpty() && !ing.isEmpty() &&
+            (afterLongLine || text.startsWith(QLatin1String("--")) || text.startsWith(QLatin1Char(';')))) {
+            ing += QLatin1Char(' ');
+            ing += text;
             return;
         }
-        QString line = row.amount;
-        for (const QString& part : {row.measure, row.text})
-            if (!part.isEmpty())
-                line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + part;
-        addLine(recipe.ing, line);
+        // "amount measure text", leaving out the parts that are empty.
+        bool first = true;
+        for (QStringView part : {row.amount, row.measure, text}) {
+            if (part.isEmpty())
+                continue;
+            if (first && !ing.isEmpty())
+                ing += QLatin1Char('\n');
+            else if (!first)
+                ing += QLatin1Char(' ');
+            ing += part;
+            first = false;
+        }
     }
 
     void endParagraph()
     {
         if (paragraph.isEmpty())
             return;
-        addParagraph(recipe.prep, joinWrapped(paragraph));
+        if (!recipe.prep.isEmpty())
+            recipe.prep += QLatin1String("\n\n");
+        appendWrapped(recipe.prep, paragraph);
         paragraph.clear();
     }
 
     // A header line "Key : value"; false when the line is none.
     bool header(QStringView line)
     {
-        static thread_local const QRegularExpression re(
-            QStringLiteral("^\\s*([A-Za-z][A-Za-z .]{0,24}?)\\s*:\\s*(.*)$"));
-        const QRegularExpressionMatch m = re.match(line);
-        if (!m.hasMatch()) {
+        const std::optional<Header> h = headerLine(line);
+        if (!h) {
             // The categories go on under their first line.
             if (lastKey == QLatin1String("categories") && line.startsWith(QLatin1String("    "))) {
                 categories << categoryNames(line);
@@ -206,16 +279,22 @@ struct Draft {
             }
             return false;
         }
-        const QString key = m.captured(1).simplified().toLower();
-        QString value = m.captured(2).trimmed();
+        const QString label = h->key.toString().simplified(), key = label.toLower();
+        QString value = h->value.trimmed().toString();
         lastKey = key;
         if (key == QLatin1String("serving size") || key == QLatin1String("servings")) {
-            static thread_local const QRegularExpression prep(QStringLiteral("\\s+Preparation Time\\s*:\\s*(.*)$"),
-                                                              QRegularExpression::CaseInsensitiveOption);
-            const QRegularExpressionMatch p = prep.match(value);
-            if (p.hasMatch()) {
-                recipe.preptime = clockTimeText(p.captured(1));
-                value = value.left(p.capturedStart(0)).trimmed();
+            // "5     Preparation Time :0:20"
+            const QStringView v = value;
+            for (qsizetype at = v.indexOf(QLatin1String("preparation time"), 0, Qt::CaseInsensitive); at >= 0;
+                 at = v.indexOf(QLatin1String("preparation time"), at + 1, Qt::CaseInsensitive)) {
+                qsizetype colon = at + 16;
+                while (colon < v.size() && asciiSpace(v[colon]))
+                    ++colon;
+                if (at == 0 || !asciiSpace(v[at - 1]) || colon == v.size() || v[colon] != QLatin1Char(':'))
+                    continue;
+                recipe.preptime = clockTimeText(v.mid(colon + 1));
+                value = v.left(at).trimmed().toString();
+                break;
             }
             if (value != QLatin1String("0"))
                 recipe.yield = value;
@@ -231,7 +310,7 @@ struct Draft {
             if (!value.isEmpty())
                 headerNotes << fetchText(Str::NoteBy).arg(value);
         } else if (!value.isEmpty()) {
-            headerNotes << m.captured(1).simplified() + QStringLiteral(": ") + value;
+            headerNotes << label + QStringLiteral(": ") + value;
         }
         return true;
     }
@@ -254,7 +333,10 @@ struct Draft {
         }
         static thread_local const QRegularExpression yield(QStringLiteral("^\\s*Yield\\s*:\\s*(\\S.*)$"),
                                                            QRegularExpression::CaseInsensitiveOption);
-        const QRegularExpressionMatch m = yield.match(line);
+        const QStringView trimmed = line.trimmed();
+        const QRegularExpressionMatch m = trimmed.startsWith(QLatin1String("yield"), Qt::CaseInsensitive)
+                                              ? yield.match(line)
+                                              : QRegularExpressionMatch();
         if (!pendingKey.isEmpty()) {
             const QString key = std::exchange(pendingKey, QString());
             const QStringView value = line.trimmed();
@@ -270,12 +352,12 @@ struct Draft {
         } else {
             if (blankRun > 0 && !noteLines.isEmpty())
                 noteLines << QString();
-            const QString text = line.trimmed().toString();
+            const QString text = trimmed.toString();
             // Later exports put a value on the line after its key, in quotes.
             static thread_local const QRegularExpression keyAlone(
                 QStringLiteral("^(Yield|Start to Finish Time|T\\([A-Za-z ]{1,20}\\))\\s*:$"),
                 QRegularExpression::CaseInsensitiveOption);
-            if (keyAlone.match(text).hasMatch())
+            if (text.endsWith(QLatin1Char(':')) && keyAlone.match(text).hasMatch())
                 pendingKey = text;
             else
                 noteLines << text;
@@ -374,7 +456,7 @@ struct Draft {
             } else if (blank(line)) {
                 endParagraph();
             } else {
-                paragraph << line.trimmed().toString();
+                paragraph << line.trimmed();
             }
             return;
         case Stage::Notes: note(line); return;
@@ -489,6 +571,10 @@ RecipeRead readMasterCookText(QStringView text, BookFiller& filler)
         [&](qsizetype k) {
             const qsizetype end = k + 1 < starts.size() ? starts[k + 1] : text.size();
             Draft draft;
+            // Room for the texts at once, not grown line by line.
+            const qsizetype room = qMin<qsizetype>(end - starts[k], 32768);
+            draft.recipe.ing.reserve(room / 2);
+            draft.recipe.prep.reserve(room);
             bool over = false; // text after the notes is other text
             forEachLine(text.mid(starts[k], end - starts[k]), [&](QStringView line, int number) {
                 if (number == 1 || over)

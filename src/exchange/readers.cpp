@@ -503,12 +503,12 @@ QString durationText(QStringView iso)
     return parts.join(QLatin1Char(' '));
 }
 
-QString joinWrapped(const QStringList& lines)
+void appendWrapped(QString& out, const QList<QStringView>& lines)
 {
     qsizetype width = 0;
-    for (const QString& l : lines)
+    for (QStringView l : lines)
         width = qMax(width, l.size());
-    auto listItem = [](const QString& s) {
+    auto listItem = [](QStringView s) {
         if (s.startsWith(QLatin1Char('*')) || s.startsWith(QLatin1Char('-')) || s.startsWith(QChar(0x2022)))
             return true;
         qsizetype digits = 0;
@@ -516,18 +516,17 @@ QString joinWrapped(const QStringList& lines)
             ++digits;
         return digits > 0 && digits < s.size() && (s[digits] == QLatin1Char('.') || s[digits] == QLatin1Char(')'));
     };
-    QString out;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString& l = lines[i];
+        const QStringView l = lines[i];
         if (i > 0) {
-            const qsizetype word = l.indexOf(QLatin1Char(' ')) < 0 ? l.size() : l.indexOf(QLatin1Char(' '));
+            const qsizetype space = l.indexOf(QLatin1Char(' '));
+            const qsizetype word = space < 0 ? l.size() : space;
             // Short texts (under 40 columns) were not wrapped by a program.
             const bool wrapped = width >= 40 && lines[i - 1].size() + 1 + word > width - 2 && !listItem(l);
             out += wrapped ? QLatin1Char(' ') : QLatin1Char('\n');
         }
         out += l;
     }
-    return out;
 }
 
 qsizetype whileFound(qsizetype capacity, const std::function<qsizetype(const std::function<void()>& publish)>& produce,

@@ -134,11 +134,11 @@ private:
     int line_ = 1;
 };
 
-// The lines of one paragraph (trimmed), joined where a program wrapped
-// them: where the next line's first word would not have fitted on the
-// line before, the longest line giving the width. Lines that start a list
-// item keep their break.
-QString joinWrapped(const QStringList& lines);
+// Appends to out the lines of one paragraph (trimmed), joined where a
+// program wrapped them: where the next line's first word would not have
+// fitted on the line before, the longest line giving the width. Lines that
+// start a list item keep their break.
+void appendWrapped(QString& out, const QList<QStringView>& lines);
 
 // Runs each(i) for the items produce finds, while it goes on finding more
 // (at most capacity): produce(publish) calls publish() each time one more

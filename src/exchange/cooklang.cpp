@@ -1,8 +1,11 @@
 #include "exchange/cooklang.h"
 
 #include "resources/strings.h"
+#include "store/charscan.h"
 
 #include <QRegularExpression>
+
+#include <cstring>
 
 namespace bd {
 
@@ -162,35 +165,67 @@ QList<QStringView> linesOf(QStringView text)
     }
 }
 
+// Where c is in text[from, to), or -1: for the short spans of a mark.
+qsizetype findIn(QStringView text, qsizetype from, qsizetype to, char16_t c)
+{
+    const char16_t* p = text.utf16();
+    for (qsizetype i = from; i < to; ++i)
+        if (p[i] == c)
+            return i;
+    return -1;
+}
+
 // Adds a step to prep as a paragraph, its marks written as plain words,
 // and lists its ingredients.
 void addPlainStep(QStringView step, QStringList& ingredients, QString& prep)
 {
-    // Written straight into prep, then simplified there if need be.
+    // Written straight into prep, then simplified there if need be. A
+    // mark's plain words are never longer than the mark, so the step's
+    // length is room enough; put() grows it all the same.
     const qsizetype before = prep.size();
-    if (before > 0)
-        prep += QStringLiteral("\n\n");
-    const qsizetype paragraph = prep.size();
-    QString& out = prep;
+    const qsizetype paragraph = before > 0 ? before + 2 : 0;
     const qsizetype n = step.size();
+    qsizetype room = paragraph + n;
+    prep.resize(room);
+    char16_t* base = reinterpret_cast<char16_t*>(prep.data());
+    if (before > 0)
+        base[before] = base[before + 1] = u'\n';
+    qsizetype written = paragraph;
+    auto put = [&](QStringView text) {
+        if (written + text.size() > room) {
+            room = written + text.size() + n;
+            prep.resize(room);
+            base = reinterpret_cast<char16_t*>(prep.data());
+        }
+        std::memcpy(base + written, text.utf16(), size_t(text.size()) * sizeof(char16_t));
+        written += text.size();
+    };
+    const char16_t* p = step.utf16();
     for (qsizetype i = 0; i < n; ++i) {
         // Text up to the next mark as it is.
         qsizetype plain = i;
-        while (plain < n && step[plain] != QLatin1Char('@') && step[plain] != QLatin1Char('#') &&
-               step[plain] != QLatin1Char('~'))
+        if constexpr (charscan::kBlocks) {
+            for (; plain + 8 <= n; plain += 8) {
+                const charscan::Block b = charscan::load(p + plain);
+                if (charscan::equal(b, u'@') | charscan::equal(b, u'#') | charscan::equal(b, u'~'))
+                    break;
+            }
+        }
+        while (plain < n && p[plain] != u'@' && p[plain] != u'#' && p[plain] != u'~')
             ++plain;
-        out += step.mid(i, plain - i);
+        put(step.mid(i, plain - i));
         if (plain >= n)
             break;
         i = plain;
         const QChar c = step[i];
         if (i > 0 && nameChar(step[i - 1])) {
-            out += c;
+            put(step.mid(i, 1));
             continue;
         }
         qsizetype start = i + 1;
         // Ingredient modifiers: @&, @?, @+, @-.
-        if (c == QLatin1Char('@') && start < n && QStringView(u"&?+-").contains(step[start]))
+        if (c == QLatin1Char('@') && start < n &&
+            (p[start] == u'&' || p[start] == u'?' || p[start] == u'+' || p[start] == u'-'))
             ++start;
         qsizetype nameStart = start, nameEnd = start;
         const QStringView ahead = step.mid(start, qMin(n - start, kMarkSpan));
@@ -206,7 +241,7 @@ void addPlainStep(QStringView step, QStringList& ingredients, QString& prep)
             qsizetype j = start;
             while (j < n && j - start < kMarkSpan && !nameStop(step[j]))
                 ++j;
-            if (j < n && step[j] == QLatin1Char('{')) {
+            if (j < n && p[j] == u'{') {
                 nameEnd = j;
             } else {
                 while (nameEnd < n && nameChar(step[nameEnd]))
@@ -222,15 +257,15 @@ void addPlainStep(QStringView step, QStringList& ingredients, QString& prep)
         }
         QStringView quantity, unit;
         qsizetype next = nameEnd;
-        if (nameEnd < n && step[nameEnd] == QLatin1Char('{')) {
+        if (nameEnd < n && p[nameEnd] == u'{') {
             // Amounts are short: a brace further away closes something else.
-            const qsizetype close = step.mid(0, qMin(n, nameEnd + kMarkSpan)).indexOf(QLatin1Char('}'), nameEnd);
+            const qsizetype close = findIn(step, nameEnd, qMin(n, nameEnd + kMarkSpan), u'}');
             if (close < 0) {
-                out += c;
+                put(step.mid(i, 1));
                 continue;
             }
             const QStringView inside = step.mid(nameEnd + 1, close - nameEnd - 1);
-            const qsizetype percent = inside.indexOf(QLatin1Char('%'));
+            const qsizetype percent = findIn(inside, 0, inside.size(), u'%');
             quantity = (percent < 0 ? inside : inside.left(percent)).trimmed();
             if (quantity.startsWith(QLatin1Char('=')))
                 quantity = quantity.mid(1).trimmed();
@@ -239,16 +274,21 @@ void addPlainStep(QStringView step, QStringList& ingredients, QString& prep)
             next = close + 1;
         }
         if (name.isEmpty() && (c != QLatin1Char('~') || next == nameEnd)) {
-            out += c;
+            put(step.mid(i, 1));
             continue;
         }
         QStringView note;
-        if (c == QLatin1Char('@') && next < n && step[next] == QLatin1Char('(')) {
-            const qsizetype close = step.mid(0, qMin(n, next + kMarkSpan)).indexOf(QLatin1Char(')'), next);
+        if (c == QLatin1Char('@') && next < n && p[next] == u'(') {
+            const qsizetype close = findIn(step, next, qMin(n, next + kMarkSpan), u')');
             if (close > 0) {
                 note = step.mid(next + 1, close - next - 1);
                 next = close + 1;
             }
+        }
+        if (c == QLatin1Char('#')) {
+            put(name);
+            i = next - 1;
+            continue;
         }
         // "quantity unit", either of them alone, or nothing.
         QString line;
@@ -269,14 +309,13 @@ void addPlainStep(QStringView step, QStringList& ingredients, QString& prep)
             }
             if (!ingredients.contains(line))
                 ingredients << line;
-            out += name;
-        } else if (c == QLatin1Char('#')) {
-            out += name;
+            put(name);
         } else {
-            out += line.isEmpty() ? name : line;
+            put(line.isEmpty() ? name : QStringView(line));
         }
         i = next - 1;
     }
+    prep.truncate(written);
     if (const QStringView added = QStringView(prep).mid(paragraph); !isSimplified(added)) {
         const QString simple = added.toString().simplified();
         prep.truncate(paragraph);

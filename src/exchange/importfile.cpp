@@ -6,6 +6,7 @@
 #include "exchange/recipeml.h"
 #include "exchange/schemaorg.h"
 #include "resources/strings.h"
+#include "store/charscan.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -120,18 +121,30 @@ void appendBook(RecipeBook& to, const RecipeBook& from)
 // near its start.
 bool binary(QStringView text)
 {
+    using namespace charscan;
     const QStringView head = text.left(65536);
+    const char16_t* p = head.utf16();
+    const qsizetype n = head.size();
     qsizetype control = 0;
-    for (QChar c : head) {
-        const char16_t u = c.unicode();
-        if (u >= 0x20) // nearly every character: one comparison
-            continue;
-        if (u == 0)
-            return true;
-        if (u != '\n' && u != '\r' && u != '\t' && u != '\f')
+    bool nul = false;
+    auto look = [&](char16_t u) {
+        nul = nul || u == 0;
+        if (u < 0x20 && u != '\n' && u != '\r' && u != '\t' && u != '\f')
             ++control;
+    };
+    qsizetype i = 0;
+    if constexpr (kBlocks) {
+        // Nearly all of a text: eight characters at once, none below 0x20.
+        for (; i + 8 <= n && !nul; i += 8) {
+            if (!below(load(p + i), 0x20))
+                continue;
+            for (qsizetype k = i; k < i + 8; ++k)
+                look(p[k]);
+        }
     }
-    return control * 100 > head.size();
+    for (; i < n; ++i)
+        look(p[i]);
+    return nul || control * 100 > n;
 }
 
 // Cooklang marks: "@word" followed by braces, or ">>" metadata lines.

@@ -37,10 +37,7 @@ QString forbiddenCharsText(CharsList where)
 }
 
 // Whether QString::simplified would leave text as it is.
-bool isSimplified(QStringView text)
-{
-    return isSimplifiedWithout(text, [](char16_t) { return false; });
-}
+bool isSimplified(QStringView text) { return isSimplifiedWithout(text, nullptr); }
 
 QString simplifiedText(QString&& text)
 {

@@ -5,8 +5,13 @@
 // stored name derived from category and title, the names that may be used
 // as files in the images folder, the files the picture dialog accepts).
 
+#include "store/charscan.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <cstddef>
+#include <type_traits>
 
 namespace bd {
 
@@ -28,29 +33,41 @@ bool isSimplified(QStringView text);
 template <typename Refused>
 bool isSimplifiedWithout(QStringView text, Refused refused)
 {
+    constexpr bool nothingRefused = std::is_same_v<Refused, std::nullptr_t>;
     const char16_t* p = text.utf16();
     const qsizetype n = text.size();
     if (n == 0)
         return true;
     if (QChar(p[0]).isSpace() || QChar(p[n - 1]).isSpace())
         return false;
-    for (qsizetype i = 0; i < n; ++i) {
-        // Printable ASCII but the space, most of any text, at a run.
-        while (i < n && char16_t(p[i] - 0x21) < 0x5F && !refused(p[i]))
-            ++i;
-        if (i >= n)
-            break;
+    auto simple = [&](qsizetype i) {
         const char16_t c = p[i];
-        if (refused(c))
-            return false;
-        if (c <= ' ') {
-            // The last character is no space, so a space has one after it.
-            if (c != ' ' || p[i + 1] == ' ')
+        if constexpr (!nothingRefused) {
+            if (refused(c))
                 return false;
-        } else if (QChar(c).isSpace()) {
-            return false;
+        }
+        // The last character is no space, so a space has one after it.
+        if (c <= ' ')
+            return c == ' ' && p[i + 1] != ' ';
+        return c < 0x80 || !QChar(c).isSpace();
+    };
+    qsizetype i = 0;
+    if constexpr (nothingRefused && charscan::kBlocks) {
+        // Eight ASCII characters at once, no control character among them
+        // and no space followed by another, mostly.
+        using namespace charscan;
+        for (; i + 9 <= n; i += 8) {
+            const Block b = load(p + i);
+            if (!(below(b, 0x20) | atLeast(b, 0x80) | (equal(b, u' ') & equal(load(p + i + 1), u' '))))
+                continue;
+            for (qsizetype k = i; k < i + 8; ++k)
+                if (!simple(k))
+                    return false;
         }
     }
+    for (; i < n; ++i)
+        if (!simple(i))
+            return false;
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "store/recipebook.h"
 
+#include "store/charscan.h"
 #include "store/encoding.h"
 
 #include <QBuffer>
@@ -208,30 +209,29 @@ QString storableCopy(const QString& s);
 
 QString storableText(const QString& s)
 {
-    // Most texts hold nothing to drop: they are shared, not copied. Blocks
-    // of 32 characters are tested without branches, so that the compiler
-    // can vectorise the test; a block holding a control character or one
-    // from 0xD800 up (surrogates, the last two) is looked at closely.
+    // Most texts hold nothing to drop: they are shared, not copied. Only
+    // blocks with a character below 0x20 or from 0xD800 up (surrogates, the
+    // last two) are looked at closely.
+    using namespace charscan;
     const char16_t* p = reinterpret_cast<const char16_t*>(s.constData());
     const qsizetype n = s.size();
-    for (qsizetype block = 0; block < n; block += 32) {
-        const qsizetype end = qMin(n, block + 32);
-        unsigned suspect = 0;
-        if (end - block == 32) {
-            for (int i = 0; i < 32; ++i) {
-                const char16_t u = p[block + i];
-                suspect |= unsigned(u < 0x20) & unsigned(u != 0x09) & unsigned(u != 0x0A) & unsigned(u != 0x0D);
-                suspect |= unsigned(u >= 0xD800);
-            }
-            if (!suspect)
+    auto refused = [](char16_t u) {
+        return (u < 0x20 && u != 0x09 && u != 0x0A && u != 0x0D) || (u >= 0xD800 && (u <= 0xDFFF || u >= 0xFFFE));
+    };
+    qsizetype i = 0;
+    if constexpr (kBlocks) {
+        for (; i + 8 <= n; i += 8) {
+            const Block b = load(p + i);
+            if (!(below(b, 0x20) | atLeast(b, 0xD800)))
                 continue;
-        }
-        for (qsizetype i = block; i < end; ++i) {
-            const char16_t u = p[i];
-            if ((u < 0x20 && u != 0x09 && u != 0x0A && u != 0x0D) || (u >= 0xD800 && (u <= 0xDFFF || u >= 0xFFFE)))
-                return storableCopy(s);
+            for (qsizetype k = i; k < i + 8; ++k)
+                if (refused(p[k]))
+                    return storableCopy(s);
         }
     }
+    for (; i < n; ++i)
+        if (refused(p[i]))
+            return storableCopy(s);
     return s;
 }
 

@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "resources/strings.h"
 #include "store/encoding.h"
+#include "store/names.h"
 #include "store/booksave.h"
 #include "store/picturefiles.h"
 #include "store/store.h"
@@ -123,6 +124,32 @@ private slots:
             env.write(QStringLiteral("check.xml"), b.first);
             QVERIFY2(checkBook(env.file(QStringLiteral("check.xml"))) == b.second, b.first.constData());
         }
+    }
+
+    void textChecksFindACharacterAnywhere()
+    {
+        // Long texts are checked several characters at a time: a character
+        // that matters is found at every place, at the edges of those blocks too.
+        const QString base = QStringLiteral("Whisk the eggs with the milk and pour it over");
+        for (const char16_t odd : {u'\t', u'\n', char16_t(0xA0), char16_t(0x2003), u' '}) {
+            for (qsizetype at = 1; at + 1 < base.size(); ++at) {
+                QString text = base;
+                text[at] = QChar(odd);
+                QCOMPARE(isSimplified(text), text.simplified() == text);
+            }
+        }
+        for (const char16_t odd :
+             {char16_t(0x01), char16_t(0x1F), char16_t(0xD800), char16_t(0xDFFF), char16_t(0xFFFE)}) {
+            for (qsizetype at = 0; at < base.size(); ++at) {
+                QString text = base;
+                text[at] = QChar(odd);
+                QCOMPARE(storableText(text), QString(base).remove(at, 1));
+            }
+        }
+        QString kept = base;
+        kept[9] = QLatin1Char('\t');
+        kept[17] = QChar(0xE9);
+        QCOMPARE(storableText(kept).constData(), kept.constData()); // shared, not copied
     }
 
     void lookups()

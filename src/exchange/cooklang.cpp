@@ -176,8 +176,8 @@ qsizetype findIn(QStringView text, qsizetype from, qsizetype to, char16_t c)
 }
 
 // Adds a step to prep as a paragraph, its marks written as plain words,
-// and lists its ingredients.
-void addPlainStep(QStringView step, QStringList& ingredients, QString& prep)
+// and adds its ingredients to ing, a line each.
+void addPlainStep(QStringView step, QString& ing, QString& prep)
 {
     // Written straight into prep, then simplified there if need be. A
     // mark's plain words are never longer than the mark, so the step's
@@ -290,29 +290,45 @@ void addPlainStep(QStringView step, QStringList& ingredients, QString& prep)
             i = next - 1;
             continue;
         }
-        // "quantity unit", either of them alone, or nothing.
-        QString line;
-        line.reserve(quantity.size() + unit.size() + name.size() + note.size() + 4);
-        line += quantity;
-        if (!unit.isEmpty()) {
-            if (!line.isEmpty())
-                line += QLatin1Char(' ');
-            line += unit;
+        if (c == QLatin1Char('~')) {
+            // A time: "quantity unit", either of them alone, or its name.
+            if (quantity.isEmpty() && unit.isEmpty())
+                put(name);
+            put(quantity);
+            if (!quantity.isEmpty() && !unit.isEmpty())
+                put(u" ");
+            put(unit);
+            i = next - 1;
+            continue;
         }
-        if (c == QLatin1Char('@')) {
-            if (!line.isEmpty())
-                line += QLatin1Char(' ');
-            line += name;
-            if (!note.trimmed().isEmpty()) {
-                line += QStringLiteral(", ");
-                line += simplifiedText(note);
+        // The ingredient's line, "quantity unit name, note", goes to the end
+        // of the list unless the list holds it already.
+        const qsizetype lineStart = ing.isEmpty() ? 0 : ing.size() + 1;
+        if (!ing.isEmpty())
+            ing += QLatin1Char('\n');
+        for (QStringView part : {quantity, unit, name}) {
+            if (part.isEmpty())
+                continue;
+            if (ing.size() > lineStart)
+                ing += QLatin1Char(' ');
+            ing += part;
+        }
+        if (!note.trimmed().isEmpty()) {
+            ing += QStringLiteral(", ");
+            ing += simplifiedText(note);
+        }
+        const QStringView line = QStringView(ing).mid(lineStart);
+        for (qsizetype from = 0; from < lineStart;) {
+            qsizetype end = QStringView(ing).left(lineStart - 1).indexOf(QLatin1Char('\n'), from);
+            if (end < 0)
+                end = lineStart - 1;
+            if (QStringView(ing).mid(from, end - from) == line) {
+                ing.truncate(lineStart > 0 ? lineStart - 1 : 0);
+                break;
             }
-            if (!ingredients.contains(line))
-                ingredients << line;
-            put(name);
-        } else {
-            put(line.isEmpty() ? name : QStringView(line));
+            from = end + 1;
         }
+        put(name);
         i = next - 1;
     }
     prep.truncate(written);
@@ -369,14 +385,14 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
     }
 
     Recipe recipe;
-    QStringList ingredients, noteLines;
+    QStringList noteLines;
     // The step being read: its one line, or its lines joined by spaces.
     QStringView firstLine;
     QString joined;
     int stepLines = 0;
     auto endStep = [&] {
         if (stepLines > 0)
-            addPlainStep(stepLines == 1 ? firstLine : QStringView(joined), ingredients, recipe.prep);
+            addPlainStep(stepLines == 1 ? firstLine : QStringView(joined), recipe.ing, recipe.prep);
         stepLines = 0;
     };
     static thread_local const QRegularExpression metaLine(QStringLiteral("^>>\\s*([^:]+):(.*)$"));
@@ -414,7 +430,6 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
     recipe.title = metaValue(meta, {"title"});
     if (recipe.title.isEmpty())
         recipe.title = fileTitle;
-    recipe.ing = ingredients.join(QLatin1Char('\n'));
     recipe.yield = metaValue(meta, {"servings", "serves", "yield", "portions"});
     recipe.preptime = durationText(metaValue(meta, {"prep time", "prep_time", "preptime", "time.prep", "prep"}));
     recipe.cooktime = durationText(metaValue(meta, {"cook time", "cook_time", "cooktime", "time.cook", "cook"}));

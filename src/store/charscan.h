@@ -27,8 +27,8 @@ inline Block load(const char16_t* p) { return _mm_loadu_si128(reinterpret_cast<c
 inline unsigned below(Block b, char16_t n)
 {
     const __m128i flip = _mm_set1_epi16(short(0x8000));
-    return unsigned(_mm_movemask_epi8(
-        _mm_cmplt_epi16(_mm_xor_si128(b, flip), _mm_set1_epi16(short(std::uint16_t(n ^ 0x8000u))))));
+    return unsigned(
+        _mm_movemask_epi8(_mm_cmplt_epi16(_mm_xor_si128(b, flip), _mm_set1_epi16(short(std::uint16_t(n ^ 0x8000u))))));
 }
 
 // The characters from n up.

@@ -34,10 +34,17 @@ namespace {
 // for a folder of thousands of small recipe files those calls cost more
 // than the reading. False where the file is larger or no regular file, or
 // on systems without these calls; QFile reads it then.
-bool readSmallFile(const QString& path, qint64 limit, QByteArray& bytes)
+// folder: an open folder that path is a file of (its name after the last
+// slash), or -1; a name is looked up faster in its folder than from the root.
+bool readSmallFile(const QString& path, qint64 limit, QByteArray& bytes, int folder = -1)
 {
 #ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    // Not waiting for a writer where the file is a pipe.
+    const int fd = folder >= 0
+                       ? ::openat(folder,
+                                  QFile::encodeName(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1)).constData(),
+                                  O_RDONLY | O_CLOEXEC | O_NONBLOCK)
+                       : ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat status;
@@ -62,9 +69,44 @@ bool readSmallFile(const QString& path, qint64 limit, QByteArray& bytes)
     Q_UNUSED(path);
     Q_UNUSED(limit);
     Q_UNUSED(bytes);
+    Q_UNUSED(folder);
     return false;
 #endif
 }
+
+// Folders held open while their files are read, each opened once; -1 for
+// one that cannot be, and on systems without such handles.
+class OpenFolders {
+public:
+    OpenFolders() = default;
+    OpenFolders(const OpenFolders&) = delete;
+    OpenFolders& operator=(const OpenFolders&) = delete;
+    ~OpenFolders()
+    {
+#ifdef Q_OS_UNIX
+        for (const int fd : std::as_const(fds_))
+            if (fd >= 0)
+                ::close(fd);
+#endif
+    }
+
+    int open(const QString& folder)
+    {
+        auto it = fds_.constFind(folder);
+        if (it != fds_.constEnd())
+            return *it;
+#ifdef Q_OS_UNIX
+        const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+#else
+        const int fd = -1;
+#endif
+        fds_.insert(folder, fd);
+        return fd;
+    }
+
+private:
+    QHash<QString, int> fds_;
+};
 
 // The name of the first element of XML text, lower-cased ("" when the text
 // is no XML): past the declaration, comments and the document type.
@@ -390,7 +432,8 @@ ImportFileRead finishRead(ImportFileRead result, const RecipeRead& read, FileTar
 // the recipes read through a BookFiller go, the others going to source; or
 // null for all of them to go to source.
 ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QString& uncategorised,
-                              const QSet<QString>* picturesBeside, std::vector<BookFiller::Ready>* collected)
+                              const QSet<QString>* picturesBeside, std::vector<BookFiller::Ready>* collected,
+                              int folder = -1)
 {
     ImportFileRead result;
     source.clear();
@@ -402,7 +445,7 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
     constexpr qint64 kReadAtOnce = 1 << 20;
     QByteArray bytes;
     QFile file(path);
-    const bool whole = readSmallFile(path, kReadAtOnce, bytes);
+    const bool whole = readSmallFile(path, kReadAtOnce, bytes, folder);
     qint64 size = bytes.size();
     if (!whole) {
         // Read straight into the buffers below, without one of the file's own.
@@ -524,7 +567,9 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
     // Each folder is listed once for its pictures, not asked for every file's.
     QHash<QString, QSet<QString>> listings;
     QVector<const QSet<QString>*> beside(n, nullptr);
-    QString folder; // the folder of the path before
+    OpenFolders folders;
+    QVector<int> folderFds(n, -1); // each file's open folder, where its path names it
+    QString folder;                // the folder of the path before
     for (qsizetype i = 0; i < n; ++i) {
         // Most paths name a file in the folder of the one before.
         const QString& path = paths[i];
@@ -533,6 +578,10 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
             path[folder.size()] != QLatin1Char('/') || name.contains(QLatin1Char('/')) || name == QLatin1String(".") ||
             name == QLatin1String(".."))
             folder = QFileInfo(path).absolutePath();
+        const QStringView file = QStringView(path).mid(folder.size() + 1);
+        if (path.size() > folder.size() + 1 && path.startsWith(folder) && path[folder.size()] == QLatin1Char('/') &&
+            !file.contains(QLatin1Char('/')) && file != QLatin1String(".") && file != QLatin1String(".."))
+            folderFds[i] = folders.open(folder);
         auto it = listings.find(folder);
         if (it == listings.end()) {
             it = listings.insert(folder, {});
@@ -557,7 +606,8 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
         n,
         [&](qsizetype i) {
             auto book = std::make_unique<RecipeBook>();
-            reads[size_t(i)] = readImportFile(paths[i], *book, uncategorised, beside[i], &collected[size_t(i)]);
+            reads[size_t(i)] = readImportFile(paths[i], *book, uncategorised, beside[i], &collected[size_t(i)],
+                                              folderFds[i]);
             if (book->root().child("category"))
                 books[size_t(i)] = std::move(book);
         },

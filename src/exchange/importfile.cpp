@@ -605,11 +605,15 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
     inParallelInOrder(
         n,
         [&](qsizetype i) {
-            auto book = std::make_unique<RecipeBook>();
-            reads[size_t(i)] = readImportFile(paths[i], *book, uncategorised, beside[i], &collected[size_t(i)],
+            // A book of its own is kept only for a file whose reader filled
+            // it: most leave it empty, and the empty one serves the next file.
+            thread_local std::unique_ptr<RecipeBook> spare;
+            if (!spare)
+                spare = std::make_unique<RecipeBook>();
+            reads[size_t(i)] = readImportFile(paths[i], *spare, uncategorised, beside[i], &collected[size_t(i)],
                                               folderFds[i]);
-            if (book->root().child("category"))
-                books[size_t(i)] = std::move(book);
+            if (spare->root().child("category"))
+                books[size_t(i)] = std::move(spare);
         },
         [&](qsizetype i) {
             int recipes = 0;

@@ -156,6 +156,7 @@ bool nameStop(QChar c)
 QList<QStringView> linesOf(QStringView text)
 {
     QList<QStringView> lines;
+    lines.reserve(text.count(QLatin1Char('\n')) + 1);
     for (qsizetype from = 0;;) {
         const qsizetype end = text.indexOf(QLatin1Char('\n'), from);
         lines.append(text.mid(from, (end < 0 ? text.size() : end) - from));
@@ -378,10 +379,13 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
     const QStringView bodyText = bodyStart < lines.size() ? text.mid(lines[bodyStart].data() - text.data())
                                                           : QStringView();
     QString uncommented;
-    QList<QStringView> body = lines.mid(bodyStart);
+    QList<QStringView> uncommentedLines;
+    const QList<QStringView>* body = &lines; // from its line bodyStart on
     if (mayHoldComments(bodyText)) {
         uncommented = withoutComments(bodyText);
-        body = linesOf(uncommented);
+        uncommentedLines = linesOf(uncommented);
+        body = &uncommentedLines;
+        bodyStart = 0;
     }
 
     Recipe recipe;
@@ -396,7 +400,8 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
         stepLines = 0;
     };
     static thread_local const QRegularExpression metaLine(QStringLiteral("^>>\\s*([^:]+):(.*)$"));
-    for (const QStringView raw : body) {
+    for (auto it = body->cbegin() + bodyStart; it != body->cend(); ++it) {
+        const QStringView raw = *it;
         const QStringView line = raw.trimmed();
         if (line.isEmpty()) {
             endStep();

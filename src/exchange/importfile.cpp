@@ -444,40 +444,43 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
     // a book is read by the book's own loader.
     constexpr qint64 kReadAtOnce = 1 << 20;
     QByteArray bytes;
-    QFile file(path);
+    std::optional<QFile> file;
     const bool whole = readSmallFile(path, kReadAtOnce, bytes, folder);
     qint64 size = bytes.size();
     if (!whole) {
         // Read straight into the buffers below, without one of the file's own.
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        file.emplace(path);
+        if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
             return result;
-        size = file.size();
-        bytes = file.read(size > 0 && size <= kReadAtOnce ? size : 4096);
+        size = file->size();
+        bytes = file->read(size > 0 && size <= kReadAtOnce ? size : 4096);
     }
     // Only what may be a book is offered to the book parser.
-    QByteArray head = bytes.left(4096);
+    QByteArrayView head = QByteArrayView(bytes).first(qMin<qsizetype>(bytes.size(), 4096));
     if (head.startsWith("\xef\xbb\xbf"))
-        head.remove(0, 3);
+        head = head.sliced(3);
+    const QByteArrayView trimmedHead = head.trimmed();
     const bool mayBeXml = head.contains('\0') || head.startsWith("\xfe\xff") || head.startsWith("\xff\xfe") ||
-                          head.trimmed().startsWith('<');
+                          trimmedHead.startsWith('<');
     // Text that starts with no tag (nor with a space past ASCII) has no
     // root element to name.
-    const QByteArray start = head.trimmed().left(1);
-    const bool mayHaveRoot = mayBeXml || (!start.isEmpty() && static_cast<unsigned char>(start[0]) >= 0x80);
-    const QString root = mayHaveRoot ? rootName(decodeAnyText(head)) : QString();
+    const bool mayHaveRoot = mayBeXml ||
+                             (!trimmedHead.isEmpty() && static_cast<unsigned char>(trimmedHead.front()) >= 0x80);
+    const QString root = mayHaveRoot ? rootName(decodeAnyText(head.toByteArray())) : QString();
     if (mayBeXml && (root.isEmpty() || root == QLatin1String("recipebook")) && source.loadFile(path)) {
         result.kind = ImportKind::Book;
         return result;
     }
     if (!whole && bytes.size() != size) {
         // The rest: read again whole, into one buffer of the file's size.
-        if (!file.isSequential() && file.seek(0))
-            bytes = file.readAll();
+        if (!file->isSequential() && file->seek(0))
+            bytes = file->readAll();
         else
-            bytes += file.readAll();
+            bytes += file->readAll();
     }
-    file.close();
-    const QString suffix = QFileInfo(path).suffix().toLower();
+    file.reset();
+    const QFileInfo info(path);
+    const QString suffix = info.suffix().toLower();
     RecipeRead read;
     bool pictures = false, ownName = false;
     if (root == QLatin1String("mx2") || root == QLatin1String("recipeml")) {
@@ -512,7 +515,7 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
     };
     if (root.isEmpty() && suffix == QLatin1String("cook")) {
         // A folder of Cooklang files is read file by file: no other look at them.
-        const TextRead t = readText(text, QFileInfo(path).completeBaseName(), true, false, target);
+        const TextRead t = readText(text, info.completeBaseName(), true, false, target);
         read = t.read;
         result.kind = t.kind;
         pictures = ownName = true;
@@ -536,8 +539,7 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
         pictures = true;
     } else {
         const bool cookFile = suffix == QLatin1String("cook");
-        const TextRead t = readText(text, QFileInfo(path).completeBaseName(), cookFile, !cookFile && masterCook(),
-                                    target);
+        const TextRead t = readText(text, info.completeBaseName(), cookFile, !cookFile && masterCook(), target);
         read = t.read;
         result.kind = t.kind;
         pictures = ownName = t.kind == ImportKind::Cooklang;

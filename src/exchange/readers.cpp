@@ -22,7 +22,7 @@ namespace bd {
 QString decodeAnyText(const QByteArray& bytes)
 {
     // UTF-32 first: its little-endian mark begins like UTF-16's.
-    if (bytes.startsWith(QByteArray("\xff\xfe\0\0", 4)) || bytes.startsWith(QByteArray("\0\0\xfe\xff", 4)) ||
+    if (bytes.startsWith(QByteArrayView("\xff\xfe\0\0", 4)) || bytes.startsWith(QByteArrayView("\0\0\xfe\xff", 4)) ||
         bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")) {
         const auto encoding = QStringConverter::encodingForData(bytes);
         if (encoding) {

@@ -199,23 +199,34 @@ bool looksLikeCooklang(QStringView text)
     return at >= 0 && head.indexOf(QLatin1Char('{'), at) > at && head.indexOf(QLatin1Char('}'), at) > at;
 }
 
-// Whether text holds "MMMMM-----" or a line starting "---------- ", the
-// marks MealMaster recipes start with. Large digests are looked through
-// for the rare first characters of the marks, which is quick.
-bool holdsMealMasterMarks(QStringView text)
+qsizetype findChar(QStringView text, char c, qsizetype from) { return text.indexOf(QLatin1Char(c), from); }
+qsizetype findChar(QByteArrayView bytes, char c, qsizetype from) { return bytes.indexOf(c, from); }
+char16_t unitAt(QStringView text, qsizetype i) { return text[i].unicode(); }
+char16_t unitAt(QByteArrayView bytes, qsizetype i) { return static_cast<unsigned char>(bytes[i]); }
+
+// Whether text (or the bytes of UTF-8 or Windows-1252 text) holds
+// "MMMMM-----" or a line starting "---------- ", the marks MealMaster
+// recipes start with. Large digests are looked through for the rare first
+// characters of the marks, which is quick.
+template <typename View>
+bool holdsMealMasterMarks(View text)
 {
-    for (qsizetype i = text.indexOf(QLatin1Char('M')); i >= 0; i = text.indexOf(QLatin1Char('M'), i + 1))
-        if (text.mid(i).startsWith(QLatin1String("MMMMM-----")))
+    static constexpr char kMark[] = "MMMMM-----";
+    for (qsizetype i = findChar(text, 'M', 0); i >= 0; i = findChar(text, 'M', i + 1)) {
+        qsizetype k = 0;
+        while (k < 10 && i + k < text.size() && unitAt(text, i + k) == char16_t(kMark[k]))
+            ++k;
+        if (k == 10)
             return true;
+    }
     // A run of exactly ten dashes at the start of a line, then a space.
-    for (qsizetype i = text.indexOf(QLatin1Char('-')); i >= 0;) {
+    for (qsizetype i = findChar(text, '-', 0); i >= 0;) {
         qsizetype end = i;
-        while (end < text.size() && text[end] == QLatin1Char('-'))
+        while (end < text.size() && unitAt(text, end) == '-')
             ++end;
-        if (end - i == 10 && (i == 0 || text[i - 1] == QLatin1Char('\n')) && end < text.size() &&
-            text[end] == QLatin1Char(' '))
+        if (end - i == 10 && (i == 0 || unitAt(text, i - 1) == '\n') && end < text.size() && unitAt(text, end) == ' ')
             return true;
-        i = text.indexOf(QLatin1Char('-'), end);
+        i = findChar(text, '-', end);
     }
     return false;
 }
@@ -264,7 +275,7 @@ TextRead readText(const QString& text, const QString& fileTitle, bool cookFile, 
         out.read = readMasterCookText(text, target.fresh());
         out.kind = ImportKind::MasterCook;
         // MealMaster recipes after the MasterCook ones, where there are any.
-        if (!holdsMealMasterMarks(text))
+        if (!holdsMealMasterMarks(QStringView(text)))
             return out;
         RecipeBook other;
         const MealMasterRead mm = readMealMaster(text, other, uncategorised);
@@ -500,6 +511,26 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
             read = readSchemaOrgJson(utf8, target.fresh());
             result.kind = ImportKind::WebPage;
             return finishRead(result, read, target, path, true, false, picturesBeside);
+        }
+    }
+    if (root.isEmpty() && suffix != QLatin1String("cook") && suffix != QLatin1String("mx2") &&
+        !bytes.startsWith("\xff\xfe") && !bytes.startsWith("\xfe\xff") &&
+        !bytes.startsWith(QByteArrayView("\0\0\xfe\xff", 4))) {
+        // A MasterCook export (without MealMaster recipes) is read from its
+        // bytes, never decoded whole: the start is decoded for the looks at
+        // it, as far as its first 64K characters go.
+        const bool utf8 = QUtf8StringView(bytes).isValidUtf8();
+        const QByteArrayView body = utf8 && bytes.startsWith("\xef\xbb\xbf") ? QByteArrayView(bytes).sliced(3)
+                                                                             : QByteArrayView(bytes);
+        const qsizetype decoded = qMin<qsizetype>(body.size(), 3 * 65536);
+        const QString start = decodeRecipeText(body.first(decoded), utf8);
+        const QStringView first = QStringView(start).trimmed();
+        if ((!first.isEmpty() || decoded == body.size()) && !first.startsWith(QLatin1Char('{')) &&
+            !first.startsWith(QLatin1Char('[')) && !binary(start) && !holdsMealMasterMarks(body)) {
+            if (const std::optional<RecipeRead> got = readMasterCookText(body, utf8, target.fresh())) {
+                result.kind = ImportKind::MasterCook;
+                return finishRead(result, *got, target, path, false, false, picturesBeside);
+            }
         }
     }
     const QString text = decodeAnyText(bytes);

@@ -1,5 +1,7 @@
 #include "exchange/mastercook.h"
 
+#include "exchange/mealmaster.h"
+
 #include "resources/strings.h"
 
 #include <QRegularExpression>
@@ -538,25 +540,68 @@ RecipeRead readMasterCookText(QStringView text, RecipeBook& book, const QString&
     return readMasterCookText(text, filler);
 }
 
-RecipeRead readMasterCookText(QStringView text, BookFiller& filler)
+namespace {
+
+// A MasterCook export as its recipes are read from it: text decoded
+// already, or the bytes of UTF-8 or Windows-1252 text, each recipe's part
+// decoded where it is read (a large export is then never held decoded
+// whole). Positions are in the source's own units; at() is only asked for
+// line ends.
+struct DecodedSource {
+    QStringView text;
+
+    qsizetype size() const { return text.size(); }
+    char16_t at(qsizetype i) const { return text[i].unicode(); }
+    qsizetype find(char c, qsizetype from) const { return text.indexOf(QLatin1Char(c), from); }
+    // The characters (UTF-16 units) the unit at i begins.
+    int units(qsizetype) const { return 1; }
+    QStringView part(qsizetype from, qsizetype to) const { return text.mid(from, to - from); }
+};
+
+struct EncodedSource {
+    QByteArrayView bytes;
+    bool utf8 = true;
+
+    qsizetype size() const { return bytes.size(); }
+    char16_t at(qsizetype i) const { return static_cast<unsigned char>(bytes[i]); }
+    qsizetype find(char c, qsizetype from) const { return bytes.indexOf(c, from); }
+    int units(qsizetype i) const
+    {
+        const unsigned char b = static_cast<unsigned char>(bytes[i]);
+        if (!utf8)
+            return 1;
+        return (b & 0xC0) == 0x80 ? 0 : b >= 0xF0 ? 2 : 1;
+    }
+    QString part(qsizetype from, qsizetype to) const { return decodeRecipeText(bytes.sliced(from, to - from), utf8); }
+};
+
+// Where each recipe starts: at an export line; it runs to the next one.
+// Only lines with a star among their first 40 characters may be one: the
+// stars are looked for, not the lines.
+template <typename Source>
+QVector<qsizetype> exportLineStarts(const Source& source)
+{
+    auto lineEnd = [](char16_t c) { return c == '\n' || c == '\r'; };
+    QVector<qsizetype> starts;
+    for (qsizetype star = source.find('*', 0); star >= 0;) {
+        qsizetype start = star;
+        int before = 0; // characters between start and the star
+        while (start > 0 && !lineEnd(source.at(start - 1)) && before < 40)
+            before += source.units(--start);
+        qsizetype end = star;
+        while (end < source.size() && !lineEnd(source.at(end)))
+            ++end;
+        if ((start == 0 || lineEnd(source.at(start - 1))) && before < 40 && exportLine(source.part(start, end)))
+            starts.append(start);
+        star = source.find('*', end);
+    }
+    return starts;
+}
+
+template <typename Source>
+RecipeRead readMasterCook(const Source& source, const QVector<qsizetype>& starts, BookFiller& filler)
 {
     RecipeRead read;
-    auto lineEnd = [](QChar c) { return c == QLatin1Char('\n') || c == QLatin1Char('\r'); };
-    // Each recipe starts at an export line and runs to the next one. Only
-    // lines with a star among their first 40 characters may be one: the
-    // stars are looked for, not the lines.
-    QVector<qsizetype> starts;
-    for (qsizetype star = text.indexOf(QLatin1Char('*')); star >= 0;) {
-        qsizetype start = star;
-        while (start > 0 && !lineEnd(text[start - 1]) && star - start < 40)
-            --start;
-        qsizetype end = star;
-        while (end < text.size() && !lineEnd(text[end]))
-            ++end;
-        if ((start == 0 || lineEnd(text[start - 1])) && star - start < 40 && exportLine(text.mid(start, end - start)))
-            starts.append(start);
-        star = text.indexOf(QLatin1Char('*'), end);
-    }
     // The recipes are read side by side and taken in their order.
     struct Read {
         BookFiller::Ready ready;
@@ -569,14 +614,15 @@ RecipeRead readMasterCookText(QStringView text, BookFiller& filler)
     inParallelInOrder(
         starts.size(),
         [&](qsizetype k) {
-            const qsizetype end = k + 1 < starts.size() ? starts[k + 1] : text.size();
+            const qsizetype end = k + 1 < starts.size() ? starts[k + 1] : source.size();
+            const auto part = source.part(starts[k], end);
             Draft draft;
             // Room for the texts at once, not grown line by line.
-            const qsizetype room = qMin<qsizetype>(end - starts[k], 32768);
+            const qsizetype room = qMin<qsizetype>(part.size(), 32768);
             draft.recipe.ing.reserve(room / 2);
             draft.recipe.prep.reserve(room);
             bool over = false; // text after the notes is other text
-            forEachLine(text.mid(starts[k], end - starts[k]), [&](QStringView line, int number) {
+            forEachLine(part, [&](QStringView line, int number) {
                 if (number == 1 || over)
                     return;
                 if (draft.stage == Draft::Stage::Notes)
@@ -596,14 +642,30 @@ RecipeRead readMasterCookText(QStringView text, BookFiller& filler)
                 return;
             }
             for (; counted < starts[k]; ++counted)
-                if (text[counted] == QLatin1Char('\n') ||
-                    (text[counted] == QLatin1Char('\r') &&
-                     !(counted + 1 < text.size() && text[counted + 1] == QLatin1Char('\n'))))
+                if (source.at(counted) == '\n' ||
+                    (source.at(counted) == '\r' && !(counted + 1 < source.size() && source.at(counted + 1) == '\n')))
                     ++line;
             read.skipped << line;
         });
     filler.report(read);
     return read;
+}
+
+} // namespace
+
+RecipeRead readMasterCookText(QStringView text, BookFiller& filler)
+{
+    const DecodedSource source{text};
+    return readMasterCook(source, exportLineStarts(source), filler);
+}
+
+std::optional<RecipeRead> readMasterCookText(QByteArrayView bytes, bool utf8, BookFiller& filler)
+{
+    const EncodedSource source{bytes, utf8};
+    const QVector<qsizetype> starts = exportLineStarts(source);
+    if (starts.isEmpty())
+        return std::nullopt;
+    return readMasterCook(source, starts, filler);
 }
 
 // ---------------------------------------------------------------------------

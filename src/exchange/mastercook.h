@@ -12,6 +12,8 @@
 
 #include "exchange/readers.h"
 
+#include <optional>
+
 namespace bd {
 
 // True when text holds a MasterCook text export's first line.
@@ -23,6 +25,10 @@ bool looksLikeMasterCookText(QStringView text);
 // line listed.
 RecipeRead readMasterCookText(QStringView text, RecipeBook& book, const QString& uncategorised);
 RecipeRead readMasterCookText(QStringView text, BookFiller& filler);
+// The same from the bytes of the text, in UTF-8 (utf8; no byte order mark
+// before them) or Windows-1252, as decodeRecipeText would decode them;
+// nothing read where the bytes hold no export line.
+std::optional<RecipeRead> readMasterCookText(QByteArrayView bytes, bool utf8, BookFiller& filler);
 
 // Replaces book's contents with the <RcpE> recipes of MX2 bytes (in any
 // encoding its declaration names). A picture a recipe names is kept as

@@ -681,12 +681,17 @@ QString decodeRecipeText(const QByteArray& bytes)
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
-    text.resize(bytes.size());
+    return decodeRecipeText(bytes, false);
+}
+
+QString decodeRecipeText(QByteArrayView part, bool utf8)
+{
+    if (utf8)
+        return QString::fromUtf8(part);
+    QString text(part.size(), Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const unsigned char b = static_cast<unsigned char>(bytes[i]);
-        out[i] = windows1252Char(b);
-    }
+    for (qsizetype i = 0; i < part.size(); ++i)
+        out[i] = windows1252Char(static_cast<unsigned char>(part[i]));
     return text;
 }
 

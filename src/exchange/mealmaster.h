@@ -26,6 +26,9 @@ namespace bd {
 // The text of a file: UTF-8 when the bytes are valid UTF-8 (a leading byte
 // order mark dropped), Windows-1252 otherwise.
 QString decodeRecipeText(const QByteArray& bytes);
+// Part of such a text (whole characters), the whole's encoding known:
+// UTF-8 (utf8) or Windows-1252, no byte order mark dropped.
+QString decodeRecipeText(QByteArrayView part, bool utf8);
 
 struct MealMasterRead {
     int recipes = 0;      // recipes put into the book

@@ -229,6 +229,19 @@ private slots:
         QCOMPARE(r[1].other, QStringLiteral("Total time: 1 h 15 min\nChill: 30 min\nSource:\n\"Soup Book\"\nT(Prep):"));
         for (const QString& empty : {r[1].preptime, r[1].image})
             QVERIFY(empty.isEmpty());
+
+        // A file is read from its bytes, each recipe decoded on its own: the
+        // same book and the same line left out, from Windows-1252 and from
+        // UTF-8 after a byte order mark.
+        QTemporaryDir dir;
+        for (const QByteArray& bytes : {digest, QByteArray("\xef\xbb\xbf") + decodeAnyText(digest).toUtf8()}) {
+            RecipeBook fromFile;
+            const ImportFileRead file = readImportFile(writeIn(dir, QStringLiteral("digest.txt"), bytes), fromFile,
+                                                       kImported);
+            QCOMPARE(file.kind, ImportKind::MasterCook);
+            QCOMPARE(file.unreadable, read.skipped);
+            QCOMPARE(fromFile.serialize(), book.serialize());
+        }
     }
 
     void masterCookXml()

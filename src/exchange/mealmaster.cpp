@@ -686,8 +686,12 @@ QString decodeRecipeText(const QByteArray& bytes)
 
 QString decodeRecipeText(QByteArrayView part, bool utf8)
 {
-    if (utf8)
-        return QString::fromUtf8(part);
+    if (utf8) {
+        // A byte order mark here is a character of the text, not dropped.
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        return decoder.decode(part);
+    }
     QString text(part.size(), Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     for (qsizetype i = 0; i < part.size(); ++i)

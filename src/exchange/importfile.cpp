@@ -29,14 +29,19 @@ namespace bd {
 
 namespace {
 
+enum class SmallFile {
+    Read,   // read whole into bytes
+    Larger, // or not read for another reason: QFile reads it
+    NoFile, // a pipe, a device or a socket, which is never read: it may not end
+};
+
 // A regular file of at most limit bytes, read whole with as few calls to
 // the system as there can be: QFile asks for the file's status twice, and
 // for a folder of thousands of small recipe files those calls cost more
-// than the reading. False where the file is larger or no regular file, or
-// on systems without these calls; QFile reads it then.
+// than the reading. Larger also on systems without these calls.
 // folder: an open folder that path is a file of (its name after the last
 // slash), or -1; a name is looked up faster in its folder than from the root.
-bool readSmallFile(const QString& path, qint64 limit, QByteArray& bytes, int folder = -1)
+SmallFile readSmallFile(const QString& path, qint64 limit, QByteArray& bytes, int folder = -1)
 {
 #ifdef Q_OS_UNIX
     // Not waiting for a writer where the file is a pipe.
@@ -46,9 +51,14 @@ bool readSmallFile(const QString& path, qint64 limit, QByteArray& bytes, int fol
                                   O_RDONLY | O_CLOEXEC | O_NONBLOCK)
                        : ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return false;
+        return SmallFile::Larger;
     struct stat status;
-    bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= limit;
+    const bool known = ::fstat(fd, &status) == 0;
+    if (known && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) {
+        ::close(fd);
+        return SmallFile::NoFile;
+    }
+    bool ok = known && S_ISREG(status.st_mode) && status.st_size <= limit;
     if (ok) {
         bytes.resize(qsizetype(status.st_size));
         qsizetype got = 0;
@@ -64,13 +74,13 @@ bool readSmallFile(const QString& path, qint64 limit, QByteArray& bytes, int fol
         bytes.truncate(got);
     }
     ::close(fd);
-    return ok;
+    return ok ? SmallFile::Read : SmallFile::Larger;
 #else
     Q_UNUSED(path);
     Q_UNUSED(limit);
     Q_UNUSED(bytes);
     Q_UNUSED(folder);
-    return false;
+    return SmallFile::Larger;
 #endif
 }
 
@@ -456,7 +466,10 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
     constexpr qint64 kReadAtOnce = 1 << 20;
     QByteArray bytes;
     std::optional<QFile> file;
-    const bool whole = readSmallFile(path, kReadAtOnce, bytes, folder);
+    const SmallFile small = readSmallFile(path, kReadAtOnce, bytes, folder);
+    if (small == SmallFile::NoFile)
+        return result;
+    const bool whole = small == SmallFile::Read;
     qint64 size = bytes.size();
     if (!whole) {
         // Read straight into the buffers below, without one of the file's own.

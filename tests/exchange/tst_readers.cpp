@@ -14,6 +14,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 #include <QtTest>
 
 using namespace bd;
@@ -542,6 +546,14 @@ private slots:
         clock.start();
         QCOMPARE(readImportFile(writeIn(dir, QStringLiteral("junk.txt"), junk), source, kImported).kind,
                  ImportKind::None);
+#ifdef Q_OS_UNIX
+        // A pipe nobody writes to, or a device, is no file: refused at once,
+        // not waited on or read without end.
+        const QString pipe = dir.filePath(QStringLiteral("pipe.txt"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        for (const QString& path : {pipe, QStringLiteral("/dev/zero")})
+            QCOMPARE(readImportFile(path, source, kImported).kind, ImportKind::None);
+#endif
         // Marks that never close, in each format: read in one pass each.
         const int n = 400000;
         readImportFile(writeIn(dir, QStringLiteral("open.cook"), "Add " + QByteArray("@a{[-(").repeated(n)), source,

@@ -526,15 +526,14 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
             return finishRead(result, read, target, path, true, false, picturesBeside);
         }
     }
-    if (root.isEmpty() && suffix != QLatin1String("cook") && suffix != QLatin1String("mx2") &&
-        !bytes.startsWith("\xff\xfe") && !bytes.startsWith("\xfe\xff") &&
-        !bytes.startsWith(QByteArrayView("\0\0\xfe\xff", 4))) {
-        // A MasterCook export (without MealMaster recipes) is read from its
-        // bytes, never decoded whole: the start is decoded for the looks at
-        // it, as far as its first 64K characters go.
-        const bool utf8 = QUtf8StringView(bytes).isValidUtf8();
-        const QByteArrayView body = utf8 && bytes.startsWith("\xef\xbb\xbf") ? QByteArrayView(bytes).sliced(3)
-                                                                             : QByteArrayView(bytes);
+    // A MasterCook export (without MealMaster recipes) is read from its
+    // bytes, never decoded whole: the start is decoded for the looks at
+    // it, as far as its first 64K characters go.
+    if (const std::optional<NarrowText> narrow = root.isEmpty() && suffix != QLatin1String("cook") &&
+                                                         suffix != QLatin1String("mx2")
+                                                     ? narrowText(bytes)
+                                                     : std::nullopt) {
+        const auto [body, utf8] = *narrow;
         const qsizetype decoded = qMin<qsizetype>(body.size(), 3 * 65536);
         const QString start = decodeRecipeText(body.first(decoded), utf8);
         const QStringView first = QStringView(start).trimmed();

@@ -21,9 +21,7 @@ namespace bd {
 
 QString decodeAnyText(const QByteArray& bytes)
 {
-    // UTF-32 first: its little-endian mark begins like UTF-16's.
-    if (bytes.startsWith(QByteArrayView("\xff\xfe\0\0", 4)) || bytes.startsWith(QByteArrayView("\0\0\xfe\xff", 4)) ||
-        bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")) {
+    if (wideText(bytes)) {
         const auto encoding = QStringConverter::encodingForData(bytes);
         if (encoding) {
             QStringDecoder decoder(*encoding, QStringDecoder::Flag::Stateless);
@@ -36,10 +34,25 @@ QString decodeAnyText(const QByteArray& bytes)
     return decodeRecipeText(bytes);
 }
 
+bool wideText(QByteArrayView bytes)
+{
+    // The UTF-32 little-endian mark begins like UTF-16's.
+    return bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff") ||
+           bytes.startsWith(QByteArrayView("\0\0\xfe\xff", 4));
+}
+
+std::optional<NarrowText> narrowText(const QByteArray& bytes)
+{
+    if (wideText(bytes))
+        return std::nullopt;
+    const bool utf8 = QUtf8StringView(bytes).isValidUtf8();
+    const QByteArrayView view(bytes);
+    return NarrowText{utf8 && view.startsWith("\xef\xbb\xbf") ? view.sliced(3) : view, utf8};
+}
+
 QByteArray xmlAsUtf8(const QByteArray& bytes)
 {
-    const bool wide = bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff") ||
-                      bytes.startsWith(QByteArray("\0\0\xfe\xff", 4));
+    const bool wide = wideText(bytes);
     // The declaration: <?xml ... encoding="name" ... ?>
     const qsizetype start = wide ? -1 : bytes.indexOf("<?xml");
     const qsizetype end = start >= 0 && start < 16 ? bytes.indexOf("?>", start) : -1;

@@ -14,6 +14,7 @@
 #include <QVector>
 
 #include <functional>
+#include <optional>
 #include <vector>
 #include <initializer_list>
 
@@ -31,6 +32,18 @@ struct RecipeRead {
 // order mark, otherwise as decodeRecipeText reads it (UTF-8, with or
 // without its mark, or Windows-1252).
 QString decodeAnyText(const QByteArray& bytes);
+
+// Whether bytes start with a UTF-16 or UTF-32 byte order mark.
+bool wideText(QByteArrayView bytes);
+
+// Text of bytes that decodeAnyText reads as decodeRecipeText does, not yet
+// decoded: whether as UTF-8 (else Windows-1252), and its bytes after a
+// UTF-8 byte order mark. Nothing for UTF-16 and UTF-32 text.
+struct NarrowText {
+    QByteArrayView bytes;
+    bool utf8 = true;
+};
+std::optional<NarrowText> narrowText(const QByteArray& bytes);
 
 // XML bytes ready for pugixml: UTF-16 and UTF-32 with a byte order mark,
 // anything declared in an encoding pugixml does not know (such as

@@ -134,14 +134,10 @@ void importMasterCook(const QByteArray& bytes)
     RecipeBook source;
     const RecipeRead read = readMasterCookText(text, source, QStringLiteral("Imported"));
     // Read from the bytes, a recipe decoded at a time: the same as from the text.
-    if (!bytes.startsWith("\xff\xfe") && !bytes.startsWith("\xfe\xff") &&
-        !bytes.startsWith(QByteArrayView("\0\0\xfe\xff", 4))) {
-        const bool utf8 = QUtf8StringView(bytes).isValidUtf8(); // as the file import decides
-        const QByteArrayView body = utf8 && bytes.startsWith("\xef\xbb\xbf") ? QByteArrayView(bytes).sliced(3)
-                                                                             : QByteArrayView(bytes);
+    if (const std::optional<NarrowText> narrow = narrowText(bytes)) {
         RecipeBook fromBytes;
         BookFiller filler(fromBytes, QStringLiteral("Imported"));
-        const std::optional<RecipeRead> got = readMasterCookText(body, utf8, filler);
+        const std::optional<RecipeRead> got = readMasterCookText(narrow->bytes, narrow->utf8, filler);
         if (got ? got->recipes != read.recipes || got->skipped != read.skipped ||
                       fromBytes.serialize() != source.serialize()
                 : read.recipes > 0 || !read.skipped.isEmpty())

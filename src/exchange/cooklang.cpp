@@ -293,12 +293,14 @@ void addPlainStep(QStringView step, QString& ing, QString& prep)
         }
         if (c == QLatin1Char('~')) {
             // A time: "quantity unit", either of them alone, or its name.
-            if (quantity.isEmpty() && unit.isEmpty())
+            if (quantity.isEmpty() && unit.isEmpty()) {
                 put(name);
-            put(quantity);
-            if (!quantity.isEmpty() && !unit.isEmpty())
-                put(u" ");
-            put(unit);
+            } else {
+                put(quantity);
+                if (!quantity.isEmpty() && !unit.isEmpty())
+                    put(u" ");
+                put(unit);
+            }
             i = next - 1;
             continue;
         }
@@ -319,15 +321,13 @@ void addPlainStep(QStringView step, QString& ing, QString& prep)
             ing += simplifiedText(note);
         }
         const QStringView line = QStringView(ing).mid(lineStart);
-        for (qsizetype from = 0; from < lineStart;) {
-            qsizetype end = QStringView(ing).left(lineStart - 1).indexOf(QLatin1Char('\n'), from);
-            if (end < 0)
-                end = lineStart - 1;
-            if (QStringView(ing).mid(from, end - from) == line) {
-                ing.truncate(lineStart > 0 ? lineStart - 1 : 0);
-                break;
+        if (lineStart > 0) {
+            for (const QStringView earlier : QStringView(ing).first(lineStart - 1).tokenize(u'\n')) {
+                if (earlier == line) {
+                    ing.truncate(lineStart - 1);
+                    break;
+                }
             }
-            from = end + 1;
         }
         put(name);
         i = next - 1;

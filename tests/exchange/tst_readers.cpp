@@ -459,7 +459,9 @@ private slots:
             "@sea salt{1%pinch}(fine) [- not this -]and blitz.\n\n"
             "= Cooking\n\n"
             "Pour into a #non-stick frying pan{} and cook for ~{3%minutes}. Add @salt to taste, email me@home.test\n"
-            "Spread with @./sauces/Berry Jam{2%tbsp}.\n"
+            "Spread with @./sauces/Berry Jam{2%tbsp}.\n\n"
+            // An ingredient named again: listed once, unless its amount differs.
+            "Dust with @salt and @milk{250%ml}, then @milk{1%tbsp}.\n"
             "> Serve warm.\n");
         RecipeBook book;
         QCOMPARE(readCooklang(text, QStringLiteral("file"), book, kImported).recipes, 1);
@@ -469,11 +471,13 @@ private slots:
         QCOMPARE(r.yield, QStringLiteral("4"));
         QCOMPARE(r.preptime, QStringLiteral("10 minutes"));
         QCOMPARE(r.ing, QStringLiteral(
-                            "3 eggs\n125 g plain flour\n250 ml milk\n1 pinch sea salt, fine\nsalt\n2 tbsp Berry Jam"));
+                            "3 eggs\n125 g plain flour\n250 ml milk\n1 pinch sea salt, fine\nsalt\n2 tbsp Berry Jam\n"
+                            "1 tbsp milk"));
         QCOMPARE(r.prep,
                  QStringLiteral("Crack the eggs into a blender, then add the plain flour, milk and sea salt and blitz."
                                 "\n\nCooking\n\nPour into a non-stick frying pan and cook for 3 minutes. "
-                                "Add salt to taste, email me@home.test Spread with Berry Jam."));
+                                "Add salt to taste, email me@home.test Spread with Berry Jam.\n\n"
+                                "Dust with salt and milk, then milk."));
         QCOMPARE(r.other, QStringLiteral("Serve warm.\n\nKeywords: breakfast, quick"));
 
         // Metadata lines; the title from the file name.

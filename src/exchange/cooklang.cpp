@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <cstring>
+#include <vector>
 
 namespace bd {
 
@@ -152,18 +153,37 @@ bool nameStop(QChar c)
     }
 }
 
-// The lines of text, as views of it.
-QList<QStringView> linesOf(QStringView text)
+// The lines of text, as views of it, into lines; false (lines then not
+// whole) where the text holds a carriage return.
+bool linesOf(QStringView text, QList<QStringView>& lines)
 {
-    QList<QStringView> lines;
-    lines.reserve(text.count(QLatin1Char('\n')) + 1);
-    for (qsizetype from = 0;;) {
-        const qsizetype end = text.indexOf(QLatin1Char('\n'), from);
-        lines.append(text.mid(from, (end < 0 ? text.size() : end) - from));
-        if (end < 0)
-            return lines;
-        from = end + 1;
+    lines.clear();
+    const char16_t* p = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype from = 0;
+    auto end = [&](qsizetype i) {
+        if (p[i] == u'\r')
+            return false;
+        lines.append(text.mid(from, i - from));
+        from = i + 1;
+        return true;
+    };
+    qsizetype i = 0;
+    if constexpr (charscan::kBlocks) {
+        for (; i + 8 <= n; i += 8) {
+            const charscan::Block b = charscan::load(p + i);
+            for (unsigned m = charscan::equal(b, u'\n') | charscan::equal(b, u'\r'); m; m &= m - 1) {
+                if (!end(i + qsizetype(qCountTrailingZeroBits(m) / 2)))
+                    return false;
+                m &= m - 1; // the character's second bit
+            }
+        }
     }
+    for (; i < n; ++i)
+        if ((p[i] == u'\n' || p[i] == u'\r') && !end(i))
+            return false;
+    lines.append(text.mid(from));
+    return true;
 }
 
 // Where c is in text[from, to), or -1: for the short spans of a mark.
@@ -177,8 +197,9 @@ qsizetype findIn(QStringView text, qsizetype from, qsizetype to, char16_t c)
 }
 
 // Adds a step to prep as a paragraph, its marks written as plain words,
-// and adds its ingredients to ing, a line each.
-void addPlainStep(QStringView step, QString& ing, QString& prep)
+// and adds its ingredients to ing, a line each, unless ing holds the line
+// already. ingLines: where each line of ing starts.
+void addPlainStep(QStringView step, QString& ing, std::vector<qsizetype>& ingLines, QString& prep)
 {
     // Written straight into prep, then simplified there if need be. A
     // mark's plain words are never longer than the mark, so the step's
@@ -321,14 +342,15 @@ void addPlainStep(QStringView step, QString& ing, QString& prep)
             ing += simplifiedText(note);
         }
         const QStringView line = QStringView(ing).mid(lineStart);
-        if (lineStart > 0) {
-            for (const QStringView earlier : QStringView(ing).first(lineStart - 1).tokenize(u'\n')) {
-                if (earlier == line) {
-                    ing.truncate(lineStart - 1);
-                    break;
-                }
-            }
+        bool listed = false;
+        for (size_t k = 0; k < ingLines.size() && !listed; ++k) {
+            const qsizetype end = k + 1 < ingLines.size() ? ingLines[k + 1] - 1 : lineStart - 1;
+            listed = QStringView(ing).mid(ingLines[k], end - ingLines[k]) == line;
         }
+        if (listed)
+            ing.truncate(lineStart - 1);
+        else
+            ingLines.push_back(lineStart);
         put(name);
         i = next - 1;
     }
@@ -356,13 +378,14 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
     Metadata meta;
     // Lines as views of the text, its line ends made LF.
     QString unified;
-    if (text.contains(QLatin1Char('\r'))) {
+    QList<QStringView> lines;
+    if (!linesOf(text, lines)) {
         unified = text.toString()
                       .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
                       .replace(QLatin1Char('\r'), QLatin1Char('\n'));
         text = unified;
+        linesOf(text, lines);
     }
-    const QList<QStringView> lines = linesOf(text);
     // Front matter: between a first line "---" and the next one.
     qsizetype bodyStart = 0;
     while (bodyStart < lines.size() && lines[bodyStart].trimmed().isEmpty())
@@ -383,12 +406,17 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
     const QList<QStringView>* body = &lines; // from its line bodyStart on
     if (mayHoldComments(bodyText)) {
         uncommented = withoutComments(bodyText);
-        uncommentedLines = linesOf(uncommented);
+        linesOf(uncommented, uncommentedLines);
         body = &uncommentedLines;
         bodyStart = 0;
     }
 
     Recipe recipe;
+    // The directions and the ingredients are the body's words (and a few
+    // separators): they seldom outgrow this.
+    recipe.prep.reserve(bodyText.size() + 16);
+    recipe.ing.reserve(bodyText.size() / 2 + 16);
+    std::vector<qsizetype> ingLines;
     QStringList noteLines;
     // The step being read: its one line, or its lines joined by spaces.
     QStringView firstLine;
@@ -396,7 +424,7 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
     int stepLines = 0;
     auto endStep = [&] {
         if (stepLines > 0)
-            addPlainStep(stepLines == 1 ? firstLine : QStringView(joined), recipe.ing, recipe.prep);
+            addPlainStep(stepLines == 1 ? firstLine : QStringView(joined), recipe.ing, ingLines, recipe.prep);
         stepLines = 0;
     };
     static thread_local const QRegularExpression metaLine(QStringLiteral("^>>\\s*([^:]+):(.*)$"));

@@ -479,6 +479,19 @@ private slots:
                                 "Add salt to taste, email me@home.test Spread with Berry Jam.\n\n"
                                 "Dust with salt and milk, then milk."));
         QCOMPARE(r.other, QStringLiteral("Serve warm.\n\nKeywords: breakfast, quick"));
+        // The same text with Windows or old Mac line ends, and with its
+        // lines shifted against the eight-character scan blocks.
+        for (const QString& shift : {QString(), QStringLiteral(" "), QStringLiteral("   ")}) {
+            for (const char* end : {"\n", "\r\n", "\r"}) {
+                QString other = text;
+                other.replace(QLatin1Char('\n'), QLatin1String(end) + shift);
+                QCOMPARE(readCooklang(other, QStringLiteral("file"), book, kImported).recipes, 1);
+                const Recipe same = recipes(book).first();
+                QCOMPARE(same.ing, r.ing);
+                QCOMPARE(same.prep, r.prep);
+                QCOMPARE(same.other, r.other);
+            }
+        }
 
         // Metadata lines; the title from the file name.
         QCOMPARE(readCooklang(u">> servings: 2\n>> source: https://x.test\nToast the @bread{2%slices}.\n",

@@ -372,13 +372,42 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, RecipeBook& 
     return readCooklang(text, fileTitle, filler);
 }
 
+namespace {
+
+// What a reading thread reads each file with, kept from file to file: a
+// folder of thousands of recipes would otherwise grow these anew for
+// each, and with two threads taking memory at once that growing costs
+// more than the reading.
+struct Scratch {
+    QList<QStringView> lines;
+    QString ing, prep, joined;
+    std::vector<qsizetype> ingLines;
+
+    // Emptied, keeping their room.
+    void clear()
+    {
+        lines.clear();
+        ing.resize(0);
+        prep.resize(0);
+        joined.resize(0);
+        ingLines.clear();
+    }
+};
+
+// A copy of text of its own size, not sharing a scratch text's room.
+QString ownCopy(const QString& text) { return text.isEmpty() ? QString() : QString(text.constData(), text.size()); }
+
+} // namespace
+
 RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& filler)
 {
+    thread_local Scratch scratch;
+    scratch.clear();
     RecipeRead read;
     Metadata meta;
     // Lines as views of the text, its line ends made LF.
     QString unified;
-    QList<QStringView> lines;
+    QList<QStringView>& lines = scratch.lines;
     if (!linesOf(text, lines)) {
         unified = text.toString()
                       .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
@@ -412,19 +441,14 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
     }
 
     Recipe recipe;
-    // The directions and the ingredients are the body's words (and a few
-    // separators): they seldom outgrow this.
-    recipe.prep.reserve(bodyText.size() + 16);
-    recipe.ing.reserve(bodyText.size() / 2 + 16);
-    std::vector<qsizetype> ingLines;
     QStringList noteLines;
     // The step being read: its one line, or its lines joined by spaces.
     QStringView firstLine;
-    QString joined;
+    QString& joined = scratch.joined;
     int stepLines = 0;
     auto endStep = [&] {
         if (stepLines > 0)
-            addPlainStep(stepLines == 1 ? firstLine : QStringView(joined), recipe.ing, ingLines, recipe.prep);
+            addPlainStep(stepLines == 1 ? firstLine : QStringView(joined), scratch.ing, scratch.ingLines, scratch.prep);
         stepLines = 0;
     };
     static thread_local const QRegularExpression metaLine(QStringLiteral("^>>\\s*([^:]+):(.*)$"));
@@ -446,7 +470,7 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
                 name = name.mid(1);
             while (name.endsWith(QLatin1Char('=')))
                 name.chop(1);
-            addParagraph(recipe.prep, name.trimmed());
+            addParagraph(scratch.prep, name.trimmed());
         } else if (++stepLines == 1) {
             firstLine = line;
         } else {
@@ -459,6 +483,8 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
         }
     }
     endStep();
+    recipe.ing = ownCopy(scratch.ing);
+    recipe.prep = ownCopy(scratch.prep);
 
     recipe.title = metaValue(meta, {"title"});
     if (recipe.title.isEmpty())

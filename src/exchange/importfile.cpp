@@ -46,9 +46,11 @@ SmallFile readSmallFile(const QString& path, qint64 limit, QByteArray& bytes, in
 #ifdef Q_OS_UNIX
     // Not waiting for a writer where the file is a pipe.
     const int fd = folder >= 0
-                       ? ::openat(folder,
-                                  QFile::encodeName(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1)).constData(),
-                                  O_RDONLY | O_CLOEXEC | O_NONBLOCK)
+                       ? ::openat(
+                             folder,
+                             // the name encoded as QFile::encodeName encodes it
+                             QStringView(path).mid(path.lastIndexOf(QLatin1Char('/')) + 1).toLocal8Bit().constData(),
+                             O_RDONLY | O_CLOEXEC | O_NONBLOCK)
                        : ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return SmallFile::Larger;
@@ -410,8 +412,9 @@ QString pictureExtension(const FetchedPage& picture)
 
 // What a reader read: nothing (None), or recipes whose pictures are looked
 // for beside the file (pictures) or dropped.
+// info: path's, asked once for all the file's looks at its name.
 ImportFileRead finishRead(ImportFileRead result, const RecipeRead& read, FileTarget& target, const QString& path,
-                          bool pictures, bool ownName, const QSet<QString>* picturesBeside)
+                          const QFileInfo& info, bool pictures, bool ownName, const QSet<QString>* picturesBeside)
 {
     RecipeBook& source = target.source;
     result.unreadable = read.skipped;
@@ -424,7 +427,7 @@ ImportFileRead finishRead(ImportFileRead result, const RecipeRead& read, FileTar
     }
     // Without a picture named (nor one of the file's name) there is
     // nothing to look for or to drop.
-    if (ownName && picturesBeside && !picturesBeside->contains(QFileInfo(path).completeBaseName().toLower()))
+    if (ownName && picturesBeside && !picturesBeside->contains(info.completeBaseName().toLower()))
         ownName = false;
     if (!read.picturesNamed && !ownName)
         return result;
@@ -513,7 +516,7 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
                                             : readRecipeML(bytes, target.fresh());
         result.kind = root == QLatin1String("mx2") ? ImportKind::MasterCookXml : ImportKind::RecipeML;
         pictures = true;
-        return finishRead(result, read, target, path, pictures, false, picturesBeside);
+        return finishRead(result, read, target, path, info, pictures, false, picturesBeside);
     }
     if (root.isEmpty() && suffix != QLatin1String("cook") && suffix != QLatin1String("mx2")) {
         // A JSON file in UTF-8 is parsed from its bytes, never decoded whole.
@@ -523,7 +526,7 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
             QUtf8StringView(utf8).isValidUtf8()) {
             read = readSchemaOrgJson(utf8, target.fresh());
             result.kind = ImportKind::WebPage;
-            return finishRead(result, read, target, path, true, false, picturesBeside);
+            return finishRead(result, read, target, path, info, true, false, picturesBeside);
         }
     }
     // A MasterCook export (without MealMaster recipes) is read from its
@@ -541,7 +544,7 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
             !first.startsWith(QLatin1Char('[')) && !binary(start) && !holdsMealMasterMarks(body)) {
             if (const std::optional<RecipeRead> got = readMasterCookText(body, utf8, target.fresh())) {
                 result.kind = ImportKind::MasterCook;
-                return finishRead(result, *got, target, path, false, false, picturesBeside);
+                return finishRead(result, *got, target, path, info, false, false, picturesBeside);
             }
         }
     }
@@ -587,7 +590,7 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
         result.kind = t.kind;
         pictures = ownName = t.kind == ImportKind::Cooklang;
     }
-    return finishRead(result, read, target, path, pictures, ownName, picturesBeside);
+    return finishRead(result, read, target, path, info, pictures, ownName, picturesBeside);
 }
 
 } // namespace

@@ -92,14 +92,13 @@ QByteArray xmlAsUtf8(const QByteArray& bytes)
     return text.toUtf8();
 }
 
-BookFiller::BookFiller(RecipeBook& book, const QString& uncategorised)
-    : book_(&book), uncategorised_(uncategorised), untitled_(fetchText(Str::UntitledRecipe))
+BookFiller::BookFiller(RecipeBook& book, const QString& uncategorised) : book_(&book), uncategorised_(uncategorised)
 {
     book_->clear();
 }
 
 BookFiller::BookFiller(std::vector<Ready>& collected, const QString& uncategorised)
-    : collected_(&collected), uncategorised_(uncategorised), untitled_(fetchText(Str::UntitledRecipe))
+    : collected_(&collected), uncategorised_(uncategorised)
 {
     collected_->clear();
 }
@@ -120,7 +119,7 @@ BookFiller::Ready BookFiller::prepare(Recipe recipe, const QString& category) co
 {
     recipe.title = allowedName(recipe.title);
     if (recipe.title.isEmpty())
-        recipe.title = untitled_;
+        recipe.title = fetchText(Str::UntitledRecipe);
     Ready ready;
     qsizetype length = 0;
     for (int i = 0; i < RChildCount; ++i)

@@ -92,7 +92,7 @@ public:
 private:
     RecipeBook* book_ = nullptr;
     std::vector<Ready>* collected_ = nullptr;
-    QString uncategorised_, untitled_, current_;
+    QString uncategorised_, current_;
     pugi::xml_node category_;
     int count_ = 0;
     bool picturesNamed_ = false;

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -41,7 +42,8 @@ enum class SmallFile {
 // than the reading. Larger also on systems without these calls.
 // folder: an open folder that path is a file of (its name after the last
 // slash), or -1; a name is looked up faster in its folder than from the root.
-SmallFile readSmallFile(const QString& path, qint64 limit, QByteArray& bytes, int folder = -1)
+// regular: whether the folder's listing, just made, named only regular files.
+SmallFile readSmallFile(const QString& path, qint64 limit, QByteArray& bytes, int folder = -1, bool regular = false)
 {
 #ifdef Q_OS_UNIX
     // Not waiting for a writer where the file is a pipe.
@@ -54,6 +56,25 @@ SmallFile readSmallFile(const QString& path, qint64 limit, QByteArray& bytes, in
                        : ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return SmallFile::Larger;
+    if (regular) {
+        // A regular file reads short only at its end: a small one is read
+        // at once, without asking its size first. A larger one (or a read
+        // that failed) is read from its start as any other.
+        thread_local std::vector<char> start(64 * 1024);
+        ssize_t n;
+        do
+            n = ::read(fd, start.data(), start.size());
+        while (n < 0 && errno == EINTR);
+        if (n >= 0 && size_t(n) < start.size() && n <= limit) {
+            ::close(fd);
+            bytes = QByteArray(start.data(), qsizetype(n));
+            return SmallFile::Read;
+        }
+        if (::lseek(fd, 0, SEEK_SET) != 0) {
+            ::close(fd);
+            return SmallFile::Larger;
+        }
+    }
     struct stat status;
     const bool known = ::fstat(fd, &status) == 0;
     if (known && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) {
@@ -82,6 +103,7 @@ SmallFile readSmallFile(const QString& path, qint64 limit, QByteArray& bytes, in
     Q_UNUSED(limit);
     Q_UNUSED(bytes);
     Q_UNUSED(folder);
+    Q_UNUSED(regular);
     return SmallFile::Larger;
 #endif
 }
@@ -457,7 +479,7 @@ ImportFileRead finishRead(ImportFileRead result, const RecipeRead& read, FileTar
 // null for all of them to go to source.
 ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QString& uncategorised,
                               const QSet<QString>* picturesBeside, std::vector<BookFiller::Ready>* collected,
-                              int folder = -1)
+                              int folder = -1, bool regular = false)
 {
     ImportFileRead result;
     source.clear();
@@ -469,7 +491,7 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
     constexpr qint64 kReadAtOnce = 1 << 20;
     QByteArray bytes;
     std::optional<QFile> file;
-    const SmallFile small = readSmallFile(path, kReadAtOnce, bytes, folder);
+    const SmallFile small = readSmallFile(path, kReadAtOnce, bytes, folder, regular);
     if (small == SmallFile::NoFile)
         return result;
     const bool whole = small == SmallFile::Read;
@@ -612,12 +634,18 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
                 ++reads[0].recipes;
         return reads;
     }
-    // Each folder is listed once for its pictures, not asked for every file's.
-    QHash<QString, QSet<QString>> listings;
+    // Each folder is listed once for its pictures, not asked for every
+    // file's, and for whether all it holds are regular files.
+    struct Listing {
+        QSet<QString> pictures; // their names, lower-cased, without their endings
+        bool regular = true;
+    };
+    QHash<QString, Listing> listings;
     QVector<const QSet<QString>*> beside(n, nullptr);
     OpenFolders folders;
-    QVector<int> folderFds(n, -1); // each file's open folder, where its path names it
-    QString folder;                // the folder of the path before
+    QVector<int> folderFds(n, -1);   // each file's open folder, where its path names it
+    QVector<char> regular(n, false); // whether its folder held only regular files
+    QString folder;                  // the folder of the path before
     for (qsizetype i = 0; i < n; ++i) {
         // Most paths name a file in the folder of the one before.
         const QString& path = paths[i];
@@ -635,13 +663,18 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
             it = listings.insert(folder, {});
             for (QDirIterator entry(folder, QDir::Files | QDir::System | QDir::Hidden); entry.hasNext();) {
                 entry.next();
+                // A pipe, a device, a socket or a broken link (the listing
+                // knows the type of most entries without asking).
+                if (!entry.fileInfo().isFile())
+                    it->regular = false;
                 const QString file = entry.fileName();
                 for (const char* ending : kPictureEndings)
                     if (file.endsWith(QLatin1String(ending), Qt::CaseInsensitive))
-                        it->insert(file.chopped(qsizetype(qstrlen(ending))).toLower());
+                        it->pictures.insert(file.chopped(qsizetype(qstrlen(ending))).toLower());
             }
         }
-        beside[i] = &*it;
+        beside[i] = &it->pictures;
+        regular[i] = folderFds[i] >= 0 && it->regular;
     }
     // Files are read side by side, each into a list of its recipes (and a
     // book of its own for those of readers that fill a book themselves),
@@ -659,7 +692,7 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
             if (!spare)
                 spare = std::make_unique<RecipeBook>();
             reads[size_t(i)] = readImportFile(paths[i], *spare, uncategorised, beside[i], &collected[size_t(i)],
-                                              folderFds[i]);
+                                              folderFds[i], regular[i]);
             if (spare->root().child("category"))
                 books[size_t(i)] = std::move(spare);
         },

@@ -685,6 +685,30 @@ private slots:
         QCOMPARE(recipes(source)[7].image, QStringLiteral("r7.png"));
         QCOMPARE(recipes(source)[8].image, QString());
         QCOMPARE(reads[7].pictureFolder, QFileInfo(dir.path()).canonicalFilePath());
+
+        // Small files are read in one go, larger ones whole all the same; a
+        // folder that holds a pipe has it refused at once, not waited on.
+        QByteArray longStep = "Stir @flour{1%kg}";
+        while (longStep.size() < 200 * 1024)
+            longStep += " and stir";
+        const QStringList two{writeIn(dir, QStringLiteral("long.cook"), longStep + " until done."),
+                              writeIn(dir, QStringLiteral("empty.cook"), "")};
+        const std::vector<ImportFileRead> longReads = readImportFiles(two, source, kImported);
+        QCOMPARE(longReads[0].recipes, 1);
+        QCOMPARE(longReads[1].kind, ImportKind::None);
+        QCOMPARE(recipes(source).first().ing, QStringLiteral("1 kg flour"));
+        QCOMPARE(recipes(source).first().prep,
+                 QString::fromLatin1(longStep).replace(QStringLiteral("@flour{1%kg}"), QStringLiteral("flour")) +
+                     QStringLiteral(" until done."));
+#ifdef Q_OS_UNIX
+        QTemporaryDir piped;
+        const QString pipe = piped.filePath(QStringLiteral("pipe.cook"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        const std::vector<ImportFileRead> pipeReads = readImportFiles(
+            {writeIn(piped, QStringLiteral("a.cook"), "Boil @water{1%l}."), pipe}, source, kImported);
+        QCOMPARE(pipeReads[0].recipes, 1);
+        QCOMPARE(pipeReads[1].kind, ImportKind::None);
+#endif
     }
 
     // Pictures beside the file come along; the same file twice adds nothing.

@@ -670,6 +670,11 @@ private slots:
                          mxpRecipe("Pie", {row("1", "", "apple")}, {"Bake."}) +
                              mxpRecipe("Tart", {row("1", "", "pear")}, {"Bake."}));
         writeIn(dir, QStringLiteral("r7.png"), "png");
+        // A camera's capital ending names a picture; a folder named like
+        // one is none, nor is a link (pictures are never read through one).
+        writeIn(dir, QStringLiteral("r9.JPG"), "jpeg");
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("r7.png")), dir.filePath(QStringLiteral("r10.png"))));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("r8.png")));
         RecipeBook source;
         const std::vector<ImportFileRead> reads = readImportFiles(paths, source, kImported);
         QCOMPARE(int(reads.size()), 41);
@@ -684,6 +689,8 @@ private slots:
         QCOMPARE(recipes(source)[7].ing, QStringLiteral("7 l water"));
         QCOMPARE(recipes(source)[7].image, QStringLiteral("r7.png"));
         QCOMPARE(recipes(source)[8].image, QString());
+        QCOMPARE(recipes(source)[9].image, QStringLiteral("r9.JPG"));
+        QCOMPARE(recipes(source)[10].image, QString());
         QCOMPARE(reads[7].pictureFolder, QFileInfo(dir.path()).canonicalFilePath());
 
         // Small files are read in one go, larger ones whole all the same; a

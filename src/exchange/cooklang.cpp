@@ -382,11 +382,15 @@ struct Scratch {
     QList<QStringView> lines;
     QString ing, prep, joined;
     std::vector<qsizetype> ingLines;
+    Metadata meta;
+    QStringList noteLines;
 
     // Emptied, keeping their room.
     void clear()
     {
         lines.clear();
+        meta.clear();
+        noteLines.clear();
         ing.resize(0);
         prep.resize(0);
         joined.resize(0);
@@ -404,7 +408,7 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
     thread_local Scratch scratch;
     scratch.clear();
     RecipeRead read;
-    Metadata meta;
+    Metadata& meta = scratch.meta;
     // Lines as views of the text, its line ends made LF.
     QString unified;
     QList<QStringView>& lines = scratch.lines;
@@ -441,7 +445,7 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
     }
 
     Recipe recipe;
-    QStringList noteLines;
+    QStringList& noteLines = scratch.noteLines;
     // The step being read: its one line, or its lines joined by spaces.
     QStringView firstLine;
     QString& joined = scratch.joined;
@@ -495,25 +499,26 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
     const QString tags = metaValue(meta, {"tags", "tag", "keywords"});
     QString category = metaValue(meta, {"category", "course"});
     if (category.isEmpty())
-        category = tags.section(QLatin1Char(','), 0, 0).trimmed();
+        category = QStringView(tags).left(tags.indexOf(QLatin1Char(','))).trimmed().toString(); // its first
 
-    QStringList notes;
-    notes << metaValue(meta, {"description", "introduction"}) << noteLines.join(QLatin1Char('\n'));
-    QStringList extra;
-    if (const QString author = metaValue(meta, {"author", "source.author"}); !author.isEmpty())
-        extra << fetchText(Str::NoteBy).arg(author);
-    if (const QString cuisine = metaValue(meta, {"cuisine"}); !cuisine.isEmpty())
-        extra << fetchText(Str::NoteCuisine).arg(cuisine);
-    if (!tags.isEmpty())
-        extra << fetchText(Str::NoteKeywords).arg(tags);
-    if (const QString total = durationText(metaValue(meta, {"time", "total time", "duration", "time required"}));
-        !total.isEmpty())
-        extra << fetchText(Str::NoteTotalTime).arg(total);
-    if (const QString source = metaValue(meta, {"source", "source.url", "source.name", "url"}); !source.isEmpty())
-        extra << fetchText(Str::NoteSource).arg(source);
-    notes << extra.join(QLatin1Char('\n'));
-    for (const QString& n : std::as_const(notes))
-        addParagraph(recipe.other, n);
+    // The notes: the description, the note lines, then a line for each
+    // other value known.
+    addParagraph(recipe.other, metaValue(meta, {"description", "introduction"}));
+    addParagraph(recipe.other, noteLines.join(QLatin1Char('\n')));
+    QString extra;
+    auto addExtra = [&extra](int text, const QString& value) {
+        if (value.isEmpty())
+            return;
+        if (!extra.isEmpty())
+            extra += QLatin1Char('\n');
+        extra += fetchText(text).arg(value);
+    };
+    addExtra(Str::NoteBy, metaValue(meta, {"author", "source.author"}));
+    addExtra(Str::NoteCuisine, metaValue(meta, {"cuisine"}));
+    addExtra(Str::NoteKeywords, tags);
+    addExtra(Str::NoteTotalTime, durationText(metaValue(meta, {"time", "total time", "duration", "time required"})));
+    addExtra(Str::NoteSource, metaValue(meta, {"source", "source.url", "source.name", "url"}));
+    addParagraph(recipe.other, extra);
     recipe.image = metaValue(meta, {"image", "picture"});
 
     if (recipe.ing.isEmpty() && recipe.prep.isEmpty())

@@ -214,6 +214,8 @@ void addPlainStep(QStringView step, QString& ing, std::vector<qsizetype>& ingLin
         base[before] = base[before + 1] = u'\n';
     qsizetype written = paragraph;
     auto put = [&](QStringView text) {
+        if (text.isEmpty())
+            return; // (and its characters may be no pointer at all)
         if (written + text.size() > room) {
             room = written + text.size() + n;
             prep.resize(room);

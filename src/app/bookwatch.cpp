@@ -34,10 +34,13 @@ void BookWatcher::changed()
 
 bool BookWatcher::check()
 {
-    if (!book_.diskStamp().known() || sameOnDisk(book_.diskStamp(), path_) || !QFileInfo::exists(path_))
+    // Changes not on disk yet (a save that failed) are merged with the new
+    // version by the next save, never dropped for it here.
+    if (!book_.diskStamp().known() || !book_.journal().isEmpty() || sameOnDisk(book_.diskStamp(), path_) ||
+        !QFileInfo::exists(path_))
         return false;
     RecipeBook fresh;
-    if (!fresh.loadFile(path_))
+    if (!fresh.loadFile(path_, nullptr, false))
         return false;
     book_.adopt(fresh);
     if (reloaded_)

@@ -2,8 +2,9 @@
 // Watches the book file while the program runs: when another program (a
 // sync service, a second computer) replaces or changes it, the new version
 // is read in once the change has settled and the program is idle, and the
-// windows show it. A version that cannot be read is left for the next save
-// to deal with.
+// windows show it. A version that cannot be read, or one that comes while
+// changes of the cook's are not on disk yet, is left for the next save to
+// merge.
 
 #include <QFileSystemWatcher>
 #include <QObject>

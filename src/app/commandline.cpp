@@ -5,6 +5,7 @@
 #include "exchange/importfile.h"
 #include "exchange/mealmaster.h"
 #include "resources/strings.h"
+#include "store/bookfolder.h"
 #include "store/booksave.h"
 #include "store/names.h"
 #include "store/picturefiles.h"
@@ -119,13 +120,20 @@ CommandResult exportFromCommandLine(const QString& folder, const Options& option
         return failed(QStringLiteral("'%1' is not a file type the export writes: use .xml, .mmf, .pdf or .html.")
                           .arg(native(options.exportFile)));
     const QString path = cleanPath(options.exportFile);
-    if (path == cleanPath(bookIn(folder)))
-        return failed(QStringLiteral("The export cannot replace the recipe book itself."));
+    // Whatever name leads there: the book, the trash, a snapshot or a
+    // picture would be replaced.
+    if (insideBookFolder(path, folder))
+        return failed(sameFile(path, bookIn(folder))
+                          ? QStringLiteral("The export cannot replace the recipe book itself.")
+                          : QStringLiteral("The export cannot write %1: it is in the folder of the recipe book (%2), "
+                                           "where the book, its trash, its snapshots and its pictures are kept. "
+                                           "Choose a file outside that folder.")
+                                .arg(native(path), native(folder)));
     if (!QFileInfo(bookIn(folder)).isFile())
         return failed(QStringLiteral("There is no recipe book in %1.").arg(native(folder)));
     RecipeBook book;
     QString error;
-    if (!book.loadFile(bookIn(folder), &error))
+    if (!book.loadFile(bookIn(folder), &error, false))
         return failed(QStringLiteral("The recipe book %1 cannot be read: %2").arg(native(bookIn(folder)), error));
 
     // The categories asked for: exact names first, else letter case ignored.
@@ -219,6 +227,10 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
         return failed(QStringLiteral("The recipe book in %1 cannot be changed: no lock file can be written in its "
                                      "folder (a full disk or a folder that cannot be written).")
                           .arg(native(folder)));
+    case FolderLock::NotAFile:
+        return failed(QStringLiteral("The recipe book in %1 cannot be changed: where its lock file goes (%2) there is "
+                                     "a folder or something else that is not a file. Remove it and try again.")
+                          .arg(native(folder), native(lockFilePath(folder))));
     case FolderLock::Taken: break;
     }
     struct Unlock {
@@ -228,7 +240,7 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
 
     RecipeBook book;
     QString error;
-    if (QFileInfo::exists(bookIn(folder)) && !book.loadFile(bookIn(folder), &error))
+    if (QFileInfo::exists(bookIn(folder)) && !book.loadFile(bookIn(folder), &error, false))
         return failed(QStringLiteral("The recipe book %1 cannot be read: %2").arg(native(bookIn(folder)), error));
     const QString images = folder + QStringLiteral("/images");
     finishNewPictures(images, book);

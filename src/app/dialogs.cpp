@@ -229,10 +229,14 @@ bool report(const SaveResult& r)
     }
     if (r.reloaded)
         bookReloaded();
-    for (int notice : r.notices)
-        msgBox(notice, Buttons::Ok, Icon::None,
-               notice == Str::OutsideConflictKept ? QStringLiteral("\r\n") + QDir::toNativeSeparators(r.conflictCopy)
-                                                  : QString());
+    for (int notice : r.notices) {
+        const QString copy = QStringLiteral("\r\n") + QDir::toNativeSeparators(r.conflictCopy);
+        if (notice == Str::OutsideRecipesConflict)
+            dialogs().message(notice, fetchText(notice).arg(r.conflicts.join(QStringLiteral("\r\n"))) + copy,
+                              Buttons::Ok, Icon::Exclamation, QStringLiteral("BD"));
+        else
+            msgBox(notice, Buttons::Ok, Icon::None, notice == Str::OutsideConflictKept ? copy : QString());
+    }
     if (!r.ok) {
         if (r.message)
             msgBox(r.message, Buttons::Ok, Icon::Exclamation);

@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QSysInfo>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSettings>
@@ -20,6 +21,9 @@
 #include <QTemporaryFile>
 
 #include <memory>
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 namespace bd {
 
@@ -181,10 +185,32 @@ BookLock& bookLock()
 }
 } // namespace
 
-namespace {
 QString lockFilePath(const QString& folder)
 {
     return QDir::cleanPath(QDir(folder).absolutePath()) + QStringLiteral("/.brindelle.lock");
+}
+
+namespace {
+// True when something that is no file (nor a link to one) stands at path:
+// a folder, a pipe, a device. A lock file cannot be made there, nor taken
+// over; QLockFile would take it for a lock another copy holds, and reading
+// a pipe as a lock waits for ever.
+bool noFileAt(const QString& path)
+{
+#ifdef Q_OS_WIN
+    const QFileInfo fi(path);
+    return fi.exists() && !fi.isFile();
+#else
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode);
+#endif
+}
+
+// Says what stands where the lock file of folder goes.
+void reportNoLockFile(const QString& folder)
+{
+    msgBox(Str::LockIsNoFile, Buttons::Ok, Icon::Critical,
+           QStringLiteral("\r\n\r\n") + QDir::toNativeSeparators(lockFilePath(folder)));
 }
 } // namespace
 
@@ -204,6 +230,10 @@ bool lockBookFolder(const QString& folder)
 {
     G.readOnly = false;
     FolderLock lock = takeBookFolder(folder);
+    if (lock == FolderLock::NotAFile) {
+        reportNoLockFile(folder);
+        return false;
+    }
     if (lock == FolderLock::HeldElsewhere) {
         const LockHolder holder = lockHolder(folder);
         const QString lines = QStringLiteral("\r\n\r\n") +
@@ -225,6 +255,10 @@ bool lockBookFolder(const QString& folder)
             return false;
         QLockFile(lockFilePath(folder)).removeStaleLockFile();
         lock = takeBookFolder(folder);
+        if (lock == FolderLock::NotAFile) {
+            reportNoLockFile(folder);
+            return false;
+        }
         if (lock == FolderLock::HeldElsewhere) {
             msgBox(Str::BookInUse, Buttons::Ok, Icon::Exclamation);
             return false;
@@ -246,6 +280,8 @@ FolderLock takeBookFolder(const QString& folder)
         return FolderLock::Taken;
     unlockBookFolder();
     QDir().mkpath(wanted);
+    if (noFileAt(lockFilePath(wanted)))
+        return FolderLock::NotAFile;
     auto file = std::make_unique<QLockFile>(lockFilePath(wanted));
     // A lock whose owner is gone is recognised at once by its process id; one
     // that names a live process is never taken over by age alone.
@@ -280,7 +316,7 @@ InitOutcome prepareBook(const QString& appPath)
         return InitOutcome::Quit;
 
     // One parse serves as both the validity check and the load.
-    if (!G.xmlDoc.loadFile(bookPath())) {
+    if (!G.xmlDoc.loadFile(bookPath(), nullptr, false)) {
         if (msgBox(Str::BookInvalid, Buttons::OkCancel) != Answer::Ok)
             return InitOutcome::Quit;
         // The unreadable file may be the user's only copy: keep it.

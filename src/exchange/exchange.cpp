@@ -197,7 +197,6 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
         for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
             taken.insert(storableText(RecipeBook::childText(r, RTitle)).toLower());
     QHash<QString, pugi::xml_node> categories = categoriesByName(book);
-    QVector<Recipe> made; // what the import made, to make again on a book changed outside
 
     // Pictures come in under names only this program gives, and take their
     // own names once the book naming them is saved.
@@ -303,8 +302,7 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
             if (!cat)
                 cat = appendCategoryNode(book.root(), categoryName);
             appendFields(cat, f, true);
-            f.category = categoryName;
-            made << f;
+            book.noteNewRecipe(title);
             taken.insert(title.toLower());
             ++result.imported;
             result.handled.insert(index);
@@ -316,8 +314,7 @@ ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const Imp
     }
 
     if (result.imported > 0 && !job.bookPath.isEmpty()) {
-        result.saved = saveBook(
-            book, job.bookPath, [&made](RecipeBook& theirs) { return addRecipesTo(theirs, made); }, job.snapshots);
+        result.saved = saveBook(book, job.bookPath, job.snapshots);
         if (result.saved)
             added->keep();
         else

@@ -9,6 +9,7 @@
 #include "resources/apply.h"
 #include "resources/captions.h"
 #include "resources/strings.h"
+#include "store/bookfolder.h"
 #include "store/store.h"
 
 #include <QComboBox>
@@ -184,6 +185,12 @@ void frmExp::cmdSaveAs_Click()
     const std::optional<QString> chosen = chooseBookFile(true, QStringLiteral("BD"), 305, filter);
     if (!chosen)
         return;
+    // Never over the book's trash, a snapshot or a picture, by any name.
+    if (insideBookFolder(*chosen, G.appPath)) {
+        msgBox(Str::ExportIntoBookFolder, Buttons::Ok, Icon::Exclamation);
+        setFile(QString(), QString());
+        return;
+    }
     // The old file is replaced only when the export has been written.
     if (QFileInfo::exists(*chosen) && msgBox(Str::FileExists, Buttons::YesNo) == Answer::No) {
         setFile(QString(), QString());

@@ -161,6 +161,7 @@ enum : int {
     ConflictCopyFound = 820,
     SnapshotUnreadable = 821,
     BookReloadFailed = 823,
+    OutsideRecipesConflict = 824,   // recipes both sides changed: %1 their titles, then the conflict copy
     PicturesFilter = 770,           // file types of the picture dialog
     TextFilesFilter = 771,          // ... and of the plain-text view's save dialog
     PictureFolderLinked = 780,      // exp_img at a backup's or export's place is a link
@@ -169,8 +170,10 @@ enum : int {
     ReadOnlyAtStart = 783,          // said at start-up when no lock can be written
     LockHeldBy = 784,               // who holds the book's lock: computer, program, since
     LockHolderLines = 785,
-    OpenAnyway = 786,     // ... and the question to open it anyway
-    LockUnreadable = 787, // the lock file cannot be read
+    OpenAnyway = 786,           // ... and the question to open it anyway
+    LockUnreadable = 787,       // the lock file cannot be read
+    ExportIntoBookFolder = 788, // an export's file is in the book folder
+    LockIsNoFile = 789,         // a folder (or another thing) stands where the lock file goes
 };
 }
 

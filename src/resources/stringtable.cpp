@@ -296,6 +296,9 @@ const StringEntry kStringTable[] = {
           "Import its recipes that are missing from the book?"},
     {821, "unreadable"},
     {823, "The snapshot could not be put in place; the recipe book is as it was."},
+    {824, "The recipe book had been changed outside Brindelle, and these recipes were changed or removed both there "
+          "and here:\r\n\r\n%1\r\n\r\nYour versions are in the book; the other ones are kept, with the rest of that "
+          "version of the book, in this file:"},
     // File types of the file dialogs (770-779)
     {770, "Pictures"},
     {771, "Text files"},
@@ -590,6 +593,9 @@ const StringEntry kStringTable[] = {
            "¿Importar las recetas suyas que faltan en el recetario?"},
     {1121, "ilegible"},
     {1123, "No se pudo poner la copia en su lugar; el recetario sigue como estaba."},
+    {1124, "El recetario había sido cambiado fuera de Brindelle, y estas recetas se cambiaron o eliminaron tanto allí "
+           "como aquí:\r\n\r\n%1\r\n\r\nSus versiones están en el recetario; las otras se conservan, con el resto de "
+           "esa versión del recetario, en este archivo:"},
     {1070, "Dibujos"},
     {1071, "Archivos de texto"},
     // Files kept safe (780-799)
@@ -607,6 +613,10 @@ const StringEntry kStringTable[] = {
           "while the book was open), you can open the book anyway. Open it anyway?"},
     {787, "The lock file of this recipe book cannot be read. If no other copy of Brindelle has the book open, you "
           "can open it anyway. Open it anyway?"},
+    {788, "That file is in the folder of this recipe book, where the book, its trash, its snapshots and its "
+          "pictures are kept. Please choose a file outside that folder."},
+    {789, "This recipe book cannot be opened: where its lock file goes there is a folder (or something else that "
+          "is not a file). Remove it and start Brindelle again:"},
     {1080, "La carpeta exp_img de ese lugar es un enlace a otra carpeta. No se ha escrito ni borrado nada a través "
            "de ella: elija otra carpeta."},
     {1081, "Los dibujos nuevos no pudieron ocupar el lugar de la carpeta exp_img de allí; la carpeta antigua se ha "
@@ -621,6 +631,10 @@ const StringEntry kStringTable[] = {
            "el recetario abierto), puede abrir el recetario de todos modos. ¿Abrirlo de todos modos?"},
     {1087, "El archivo de bloqueo de este recetario no se puede leer. Si ninguna otra copia de Brindelle tiene el "
            "recetario abierto, puede abrirlo de todos modos. ¿Abrirlo de todos modos?"},
+    {1088, "Ese archivo está en la carpeta de este recetario, donde se guardan el recetario, su papelera, sus "
+           "copias diarias y sus dibujos. Elija un archivo fuera de esa carpeta."},
+    {1089, "Este recetario no se puede abrir: donde va su archivo de bloqueo hay una carpeta (u otra cosa que no "
+           "es un archivo). Quítela y vuelva a iniciar Brindelle:"},
     // Colour schemes: 2000 + scheme offset + role
     {2000, "9483944"},
     {2001, "7756866"},

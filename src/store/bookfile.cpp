@@ -6,6 +6,7 @@
 #include <QTemporaryFile>
 
 #include <cerrno>
+#include <cstdio>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -58,39 +59,157 @@ bool syncToDisk(QFile& file)
 #endif
 }
 
-SaveResult writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& write,
-                               const std::function<bool()>& beforePlacing)
+namespace {
+
+// The permissions of a new file taking path's place: the old file's, as
+// long as its owner may read and write it (a file another program left
+// unreadable never passes that on), otherwise the usual ones.
+QFileDevice::Permissions permissionsFor(const QString& path)
 {
-    // A target that is a link is replaced by the file itself, never written through.
-    QTemporaryFile file(path + kSaveMark + QStringLiteral("XXXXXX"));
-    if (!file.open())
-        return SaveResult::failure(file.errorString());
-    errno = 0;
-    if (!write(file) || !syncToDisk(file)) {
-        const QString why = errno ? systemReason() : file.errorString();
-        return SaveResult::failure(why); // the temporary file goes with `file`
-    }
-    const QFileDevice::Permissions wanted = QFileInfo::exists(path)
-                                                ? QFile::permissions(path)
-                                                : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                      QFileDevice::ReadGroup | QFileDevice::ReadOther;
-    file.setPermissions(wanted);
-    file.close();
-    if (beforePlacing && !beforePlacing())
-        return SaveResult::failure(QString());
-    errno = 0;
-    if (!replaceFile(file.fileName(), path))
-        return SaveResult::failure(systemReason());
-    file.setAutoRemove(false);
+    const QFileDevice::Permissions usual = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                           QFileDevice::ReadOther;
+    const FileIdentity old = identityOf(path);
+    if (!old.regular)
+        return usual;
+    const QFileDevice::Permissions p = QFile::permissions(path);
+    return p.testFlag(QFileDevice::ReadOwner) && p.testFlag(QFileDevice::WriteOwner) ? p : usual;
+}
+
+enum class Swap { Done, Unsupported, Failed };
+enum class OneStep { Exchange, IfFree };
+
+// Exchange: swaps the names from and to, both staying on disk. IfFree:
+// renames from to to only when to does not exist. Unsupported where the
+// system cannot do it in one step.
+Swap renameInOneStep(const QString& from, const QString& to, OneStep how)
+{
+#if defined(Q_OS_LINUX) && defined(RENAME_EXCHANGE) && defined(RENAME_NOREPLACE)
+    if (::renameat2(AT_FDCWD, QFile::encodeName(from).constData(), AT_FDCWD, QFile::encodeName(to).constData(),
+                    how == OneStep::Exchange ? RENAME_EXCHANGE : RENAME_NOREPLACE) == 0)
+        return Swap::Done;
+    return errno == EINVAL || errno == ENOSYS || errno == ENOTSUP ? Swap::Unsupported : Swap::Failed;
+#else
+    Q_UNUSED(from);
+    Q_UNUSED(to);
+    Q_UNUSED(how);
+    return Swap::Unsupported;
+#endif
+}
+
+void syncFolderOf(const QString& path)
+{
 #ifndef Q_OS_WIN
     // The rename itself is made durable with its folder.
-    const int dir = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY);
+    const int dir = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
     }
+#else
+    Q_UNUSED(path);
 #endif
-    return {};
+}
+
+// True when the file at path now is the one expected describes.
+bool stillExpected(const QString& path, const DiskStamp& expected)
+{
+    return expected.known() ? sameOnDisk(expected, path) : !identityOf(path).exists;
+}
+
+} // namespace
+
+Placed placeFile(const QString& path, const DiskStamp* expected, const std::function<bool(QIODevice&)>& write,
+                 const std::function<bool()>& beforePlacing)
+{
+    Placed out;
+    // A target that is a link is replaced by the file itself, never written through.
+    QTemporaryFile file(path + kSaveMark + QStringLiteral("XXXXXX"));
+    if (!file.open()) {
+        out.result = SaveResult::failure(file.errorString());
+        return out;
+    }
+    errno = 0;
+    HashingWriter writer(file);
+    if (!write(writer) || !syncToDisk(file)) {
+        const QString why = errno ? systemReason() : file.errorString();
+        out.result = SaveResult::failure(why); // the temporary file goes with `file`
+        return out;
+    }
+    file.setPermissions(permissionsFor(path));
+    const QString temporary = file.fileName();
+    if (beforePlacing && !beforePlacing()) {
+        out.result = SaveResult::failure(QString());
+        return out;
+    }
+
+    errno = 0;
+    bool placed = false;
+    if (expected && expected->known()) {
+        const Swap swapped = renameInOneStep(temporary, path, OneStep::Exchange);
+        if (swapped == Swap::Done) {
+            // The old file now has the temporary name: is it the one expected?
+            file.setAutoRemove(false);
+            placed = true;
+            const FileIdentity old = identityOf(temporary);
+            const bool same = old.regular && old.size == expected->size &&
+                              (old == expected->file || stampOfFile(temporary).hash == expected->hash);
+            if (same) {
+                QFile::remove(temporary);
+            } else {
+                // Put back at once: the other version stays the file, and no
+                // program reads the new one, which lacks its changes. Should
+                // yet another version have come in that moment, it is left
+                // for the caller to keep.
+                out.replacedOther = true;
+                if (renameInOneStep(temporary, path, OneStep::Exchange) == Swap::Done) {
+                    if (identityOf(temporary).sameFileAs(identityOf(file)))
+                        QFile::remove(temporary);
+                    else
+                        out.otherAt = temporary;
+                    out.result = SaveResult::failure(QStringLiteral("the file changed while it was being saved"));
+                    return out;
+                }
+                out.otherAt = temporary;
+            }
+        } else if (swapped == Swap::Failed && errno != ENOENT) {
+            out.result = SaveResult::failure(systemReason());
+            return out;
+        }
+    }
+    if (!placed) {
+        if (expected && !stillExpected(path, *expected)) {
+            // Changed at the last moment: nothing is replaced, the caller reads it.
+            out.replacedOther = true;
+            out.result = SaveResult::failure(QStringLiteral("the file changed while it was being saved"));
+            return out;
+        }
+        const bool mustBeFree = expected && !expected->known();
+        const Swap free = mustBeFree ? renameInOneStep(temporary, path, OneStep::IfFree) : Swap::Unsupported;
+        if (free == Swap::Failed) {
+            out.replacedOther = errno == EEXIST;
+            out.result = SaveResult::failure(systemReason());
+            return out;
+        }
+        if (free == Swap::Unsupported && !replaceFile(temporary, path)) {
+            out.result = SaveResult::failure(systemReason());
+            return out;
+        }
+        file.setAutoRemove(false);
+    }
+    // The new file's own stamp, taken through its handle: another file
+    // put at path meanwhile is never taken for it.
+    out.written.file = identityOf(file);
+    out.written.size = writer.written();
+    out.written.hash = writer.hash();
+    file.close();
+    syncFolderOf(path);
+    return out;
+}
+
+SaveResult writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& write,
+                               const std::function<bool()>& beforePlacing)
+{
+    return placeFile(path, nullptr, write, beforePlacing).result;
 }
 
 void removeStaleSaves(const QString& path)

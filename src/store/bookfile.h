@@ -4,9 +4,12 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <functional>
+
+#include "store/diskstamp.h"
 
 class QFile;
 class QIODevice;
@@ -28,6 +31,9 @@ struct SaveResult {
     // file conflictCopy beside the book.
     bool reloaded = false;
     QString conflictCopy;
+    // The recipes both the cook and the other program changed or removed:
+    // the cook's versions are in the book, theirs in conflictCopy.
+    QStringList conflicts;
     // The book file was changed by another program and can no longer be
     // read: nothing was written; overwriting it needs the cook's word.
     bool unreadableOutside = false;
@@ -61,6 +67,31 @@ SaveResult writeFileAtomically(const QString& path, const QByteArray& data);
 // kept.
 SaveResult writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& write,
                                const std::function<bool()>& beforePlacing = {});
+
+// What placeFile found and did.
+struct Placed {
+    SaveResult result;
+    DiskStamp written; // the new file as it stands at path now
+    // What stood at path was not the expected file: another program wrote
+    // it between the check and the rename. Mostly the other file is put
+    // back at once and result is a failure: the caller reads it and tries
+    // again. Where it cannot be put back, result is ok, the new file stands
+    // in its place and the other one is on disk as otherAt, for the caller
+    // to read and merge. With a failure, a file at otherAt is yet another
+    // version that came in that moment, for the caller to keep.
+    bool replacedOther = false;
+    QString otherAt;
+};
+
+// Writes a new file as writeFileAtomically does and puts it at path in one
+// step, checking that the file it replaces is still the one expected
+// describes (unknown: none may be there). Where the system can swap two
+// names in one step, the file taken out is looked at after the swap, so no
+// version written at any moment before it is lost; elsewhere it is looked
+// at just before the rename. Without expected, whatever is at path is
+// replaced. beforePlacing as for writeFileAtomically.
+Placed placeFile(const QString& path, const DiskStamp* expected, const std::function<bool(QIODevice&)>& write,
+                 const std::function<bool()>& beforePlacing = {});
 
 // Makes the bytes written to file durable (flushed and synced to disk).
 bool syncToDisk(QFile& file);

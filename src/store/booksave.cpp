@@ -1,8 +1,10 @@
 #include "store/booksave.h"
 
 #include "resources/strings.h"
+#include "store/bookmerge.h"
 
 #include <QDir>
+#include <QThread>
 #include <QFile>
 #include <QFileInfo>
 
@@ -17,26 +19,11 @@ const QLatin1String kStampFormat("yyyy-MM-dd-HHmmss");
 
 QByteArray readAll(const QString& path, bool* ok)
 {
-    QFile f(path);
-    *ok = f.open(QIODevice::ReadOnly);
-    return *ok ? f.readAll() : QByteArray();
-}
-
-// Writes book and learns the stamp of what was written.
-SaveResult writeBook(RecipeBook& book, const QString& path)
-{
-    quint64 hash = 0;
-    qint64 size = 0;
-    SaveResult r = writeFileAtomically(path, [&](QIODevice& out) {
-        HashingWriter writer(out);
-        const bool ok = book.writeTo(writer);
-        hash = writer.hash();
-        size = writer.written();
-        return ok;
-    });
-    if (r.ok)
-        book.setDiskStamp({size, modifiedTime(path), hash});
-    return r;
+    QFile f;
+    *ok = openRegularFile(f, path, false);
+    const QByteArray bytes = *ok ? f.readAll() : QByteArray();
+    *ok = *ok && f.error() == QFileDevice::NoError;
+    return bytes;
 }
 
 // Keeps bytes (another version of the book) beside it; the copy's path,
@@ -47,7 +34,74 @@ QString keepConflictCopy(const QString& bookPath, const QByteArray& bytes)
     return writeFileAtomically(copy, bytes).ok ? copy : QString();
 }
 
+// Merges the other version (its bytes, read from path) into book; false,
+// with outcome's message set, when the version is no book or the conflict
+// copy cannot be written.
+bool mergeOtherVersion(RecipeBook& book, RecipeBook& theirs, const QByteArray& bytes, const QString& path,
+                       SaveResult& outcome)
+{
+    MergeOutcome merged = mergeInto(theirs, book);
+    if (!merged.conflicts.isEmpty()) {
+        const QString copy = keepConflictCopy(path, bytes);
+        if (copy.isEmpty()) {
+            outcome = SaveResult::failure(QStringLiteral("the other version of the book could not be kept"));
+            return false;
+        }
+        outcome.conflictCopy = copy;
+        outcome.conflicts << merged.conflicts;
+        outcome.notices.removeAll(Str::OutsideChangesKept);
+        if (!outcome.notices.contains(Str::OutsideRecipesConflict))
+            outcome.notices << Str::OutsideRecipesConflict;
+    } else if (!outcome.notices.contains(Str::OutsideRecipesConflict) &&
+               !outcome.notices.contains(Str::OutsideChangesKept)) {
+        outcome.notices << Str::OutsideChangesKept;
+    }
+    const DiskStamp stamp = theirs.diskStamp();
+    book.adopt(theirs);
+    book.setDiskStamp(stamp);
+    book.setJournal(std::move(merged.journal));
+    outcome.reloaded = true;
+    return true;
+}
+
+// Keeps the other version of the book at other (if any) beside it as a conflict copy.
+void keepAside(const QString& other, const QString& bookPath, SaveResult& outcome)
+{
+    if (other.isEmpty())
+        return;
+    const QString copy = conflictCopyPath(bookPath, QDateTime::currentDateTime());
+    if (QFile::rename(other, copy)) {
+        outcome.conflictCopy = copy;
+        if (!outcome.notices.contains(Str::OutsideConflictKept))
+            outcome.notices << Str::OutsideConflictKept;
+    }
+}
+
 } // namespace
+
+bool readOtherVersion(const QString& path, RecipeBook& theirs, QByteArray* bytes)
+{
+    // Another program writing the file in place may be caught half way:
+    // what is not a whole book yet is read again for about a second.
+    for (int attempt = 0; attempt < 25; ++attempt) {
+        if (attempt > 0)
+            QThread::msleep(40);
+        QFile f;
+        if (!openRegularFile(f, path, false))
+            return false;
+        const FileIdentity identity = identityOf(f);
+        *bytes = f.readAll();
+        if (f.error() != QFileDevice::NoError)
+            return false;
+        if (theirs.loadBuffer(*bytes)) {
+            theirs.setDiskStamp(stampOfData(identity, bytes->constData(), bytes->size()));
+            return true;
+        }
+        if (identityOf(path) == identity && attempt >= 2)
+            break; // not changing: it is what it is
+    }
+    return false;
+}
 
 bool addRecipesTo(RecipeBook& book, const QVector<Recipe>& recipes)
 {
@@ -68,58 +122,100 @@ QString conflictCopyPath(const QString& bookPath, const QDateTime& when)
     const QString stem = book.dir().filePath(book.completeBaseName() + QStringLiteral("-conflict-") +
                                              when.toString(kStampFormat));
     QString path = stem + QStringLiteral(".xml");
-    for (int n = 2; QFileInfo::exists(path); ++n)
+    for (int n = 2; identityOf(path).exists; ++n)
         path = stem + QStringLiteral("-%1.xml").arg(n);
     return path;
 }
 
-SaveResult saveBook(RecipeBook& book, const QString& path, const Replay& replay, const SnapshotRule& snapshots)
+SaveResult saveBook(RecipeBook& book, const QString& path, const SnapshotRule& snapshots)
 {
     SaveResult outcome;
-    // Only a file that can be read is another version; anything else (gone,
-    // a folder, no permission) is left to the write to report.
-    bool read = false;
-    const QByteArray bytes = book.diskStamp().known() && QFileInfo(path).isFile() && !sameOnDisk(book.diskStamp(), path)
-                                 ? readAll(path, &read)
-                                 : QByteArray();
-    if (read) {
-        RecipeBook theirs;
-        if (!theirs.loadBuffer(bytes)) {
-            outcome.ok = false;
-            outcome.unreadableOutside = true;
-            outcome.message = Str::BookUnreadableOutside;
+    bool snapshotTaken = false;
+    // Each round merges what another program wrote meanwhile; a file that
+    // keeps changing under every save is given up on after a while.
+    for (int round = 0; round < 16; ++round) {
+        const FileIdentity now = identityOf(path);
+        const DiskStamp known = book.diskStamp();
+        if (known.known() && now.exists && !sameOnDisk(known, path)) {
+            if (!now.regular)
+                return SaveResult::failure(QStringLiteral("%1 is no longer a regular file (a link, a folder or a "
+                                                          "special file took its place)")
+                                               .arg(QDir::toNativeSeparators(path)));
+            RecipeBook theirs;
+            QByteArray bytes;
+            if (!readOtherVersion(path, theirs, &bytes)) {
+                outcome.ok = false;
+                outcome.unreadableOutside = true;
+                outcome.message = Str::BookUnreadableOutside;
+                return outcome;
+            }
+            if (!mergeOtherVersion(book, theirs, bytes, path, outcome))
+                return outcome;
+            continue; // looked at again before writing
+        }
+        if (!snapshotTaken) {
+            takeSnapshot(path, snapshots);
+            snapshotTaken = true;
+        }
+        // A book that was on disk must still be what the save replaces; one
+        // gone meanwhile is written anew, but never over a file put there since.
+        DiskStamp expected = known;
+        if (expected.known() && !now.exists)
+            expected = DiskStamp();
+        const Placed placed = placeFile(path, known.known() ? &expected : nullptr,
+                                        [&book](QIODevice& out) { return book.writeTo(out); });
+        if (!placed.result.ok && !placed.replacedOther) {
+            SaveResult failed = placed.result;
+            failed.notices = outcome.notices;
+            failed.reloaded = outcome.reloaded;
+            return failed;
+        }
+        if (!placed.result.ok) {
+            // Changed at the last moment: merged in the next round.
+            keepAside(placed.otherAt, path, outcome);
+            continue;
+        }
+        if (!placed.replacedOther) {
+            book.markSaved(placed.written);
             return outcome;
         }
-        if (replay && replay(theirs)) {
-            book.adopt(theirs);
-            outcome.reloaded = true;
-            outcome.notices << Str::OutsideChangesKept;
-        } else {
-            outcome.conflictCopy = keepConflictCopy(path, bytes);
-            if (outcome.conflictCopy.isEmpty())
-                return SaveResult::failure(QStringLiteral("the other version of the book could not be kept"));
-            outcome.notices << Str::OutsideConflictKept;
+        // Another version was written between the check and the swap: the
+        // new book stands in its place, and that version is merged into it
+        // and saved again.
+        RecipeBook theirs;
+        QByteArray bytes;
+        if (!readOtherVersion(placed.otherAt, theirs, &bytes)) {
+            // No book: kept beside it as it is.
+            keepAside(placed.otherAt, path, outcome);
+            book.markSaved(placed.written);
+            return outcome;
         }
+        QFile::remove(placed.otherAt);
+        if (!mergeOtherVersion(book, theirs, bytes, path, outcome))
+            return outcome;
+        book.setDiskStamp(placed.written); // what is on disk now: the save before the merge
     }
-    takeSnapshot(path, snapshots);
-    SaveResult written = writeBook(book, path);
-    written.notices = outcome.notices;
-    written.reloaded = outcome.reloaded;
-    written.conflictCopy = outcome.conflictCopy;
-    return written;
+    return SaveResult::failure(QStringLiteral("the recipe book file kept changing while it was being saved"));
 }
 
 SaveResult overwriteBook(RecipeBook& book, const QString& path)
 {
-    bool read = false;
-    const QByteArray bytes = readAll(path, &read);
     SaveResult kept;
-    if (read) {
-        kept.conflictCopy = keepConflictCopy(path, bytes);
-        if (kept.conflictCopy.isEmpty())
+    if (identityOf(path).exists) {
+        bool read = false;
+        const QByteArray bytes = readAll(path, &read);
+        // A file that cannot even be read is kept under the copy's name as it is.
+        const QString copy = conflictCopyPath(path, QDateTime::currentDateTime());
+        const bool keptIt = read ? writeFileAtomically(copy, bytes).ok : QFile::rename(path, copy);
+        if (!keptIt)
             return SaveResult::failure(QStringLiteral("the other version of the book could not be kept"));
+        kept.conflictCopy = copy;
     }
-    SaveResult written = writeBook(book, path);
+    const Placed placed = placeFile(path, nullptr, [&book](QIODevice& out) { return book.writeTo(out); });
+    SaveResult written = placed.result;
+    if (!written.ok)
+        return written;
+    book.markSaved(placed.written);
     written.conflictCopy = kept.conflictCopy;
     if (!kept.conflictCopy.isEmpty())
         written.notices << Str::OutsideConflictKept;
@@ -145,9 +241,20 @@ QString snapshotFolder(const QString& bookPath)
     return QFileInfo(bookPath).dir().filePath(QStringLiteral("snapshots"));
 }
 
+namespace {
+// The snapshots folder, when it is one: a link or a file in its place is never used.
+bool usableSnapshotFolder(const QString& bookPath)
+{
+    const QFileInfo folder(snapshotFolder(bookPath));
+    return !identityOf(folder.filePath()).exists || (folder.isDir() && !folder.isSymLink());
+}
+} // namespace
+
 QVector<Snapshot> listSnapshots(const QString& bookPath)
 {
     QVector<Snapshot> out;
+    if (!usableSnapshotFolder(bookPath))
+        return out;
     const QDir dir(snapshotFolder(bookPath));
     const QStringList names = dir.entryList({kSnapshotPrefix + QStringLiteral("*.xml")}, QDir::Files | QDir::NoSymLinks,
                                             QDir::Name);
@@ -160,7 +267,7 @@ QVector<Snapshot> listSnapshots(const QString& bookPath)
         s.path = dir.filePath(*it);
         s.taken = taken;
         RecipeBook book;
-        if (book.loadFile(s.path))
+        if (book.loadFile(s.path, nullptr, false))
             s.recipes = book.recipeCount();
         out.push_back(s);
     }
@@ -169,8 +276,10 @@ QVector<Snapshot> listSnapshots(const QString& bookPath)
 
 bool takeSnapshot(const QString& bookPath, const SnapshotRule& rule, bool force)
 {
-    if (rule.kept <= 0 || !QFileInfo(bookPath).isFile())
+    if (rule.kept <= 0 || !identityOf(bookPath).regular)
         return true;
+    if (!usableSnapshotFolder(bookPath))
+        return false;
     const QDateTime now = QDateTime::currentDateTime();
     const QDir dir(snapshotFolder(bookPath));
     const QString today = kSnapshotPrefix + now.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('-');
@@ -203,17 +312,30 @@ SaveResult restoreSnapshot(RecipeBook& book, const QString& bookPath, const QStr
 {
     bool read = false;
     const QByteArray bytes = readAll(snapshotPath, &read);
-    RecipeBook check;
-    if (!read || !check.loadBuffer(bytes))
+    RecipeBook restored;
+    if (!read || !restored.loadBuffer(bytes))
         return SaveResult::refused(Str::BookReloadFailed);
     if (!takeSnapshot(bookPath, {qMax(rule.kept, 1) + 1}, true))
         return SaveResult::refused(Str::BookReloadFailed);
-    const SaveResult written = writeFileAtomically(bookPath, bytes);
-    if (!written.ok)
-        return written;
-    RecipeBook restored;
-    if (!restored.loadFile(bookPath))
-        return SaveResult::refused(Str::BookReloadFailed);
+    // The book as the snapshot just kept it is what the restore replaces;
+    // a version written since is kept beside it.
+    const DiskStamp onDisk = stampOfFile(bookPath);
+    const Placed placed = placeFile(bookPath, onDisk.known() ? &onDisk : nullptr,
+                                    [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); });
+    if (!placed.result.ok) {
+        SaveResult ignored;
+        keepAside(placed.otherAt, bookPath, ignored);
+        return placed.replacedOther ? SaveResult::refused(Str::BookReloadFailed) : placed.result;
+    }
+    SaveResult written;
+    if (placed.replacedOther) {
+        const QString copy = conflictCopyPath(bookPath, QDateTime::currentDateTime());
+        if (QFile::rename(placed.otherAt, copy)) {
+            written.conflictCopy = copy;
+            written.notices << Str::OutsideConflictKept;
+        }
+    }
+    restored.markSaved(placed.written);
     book.adopt(restored);
     return written;
 }

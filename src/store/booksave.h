@@ -16,25 +16,29 @@
 
 namespace bd {
 
-// Makes the cook's change again on a book read from disk; false when it
-// does not apply cleanly there (the recipe is gone or renamed, the title is
-// taken). Empty: the change cannot be made again.
-using Replay = std::function<bool(RecipeBook&)>;
-
 // Adds recipes to book, each to the first category of its category's name
-// (made when missing): the replay of additions. False, leaving book partly
-// changed, when a title is taken there.
+// (made when missing). False, leaving book partly changed, when a title is
+// taken there.
 bool addRecipesTo(RecipeBook& book, const QVector<Recipe>& recipes);
 
 struct SnapshotRule {
     int kept = 14; // snapshots kept in the folder; 0 = none taken
 };
 
-// Saves book to path as described above.
-SaveResult saveBook(RecipeBook& book, const QString& path, const Replay& replay, const SnapshotRule& snapshots = {});
+// Saves book to path. A file another program changed since book was read
+// or written is merged with it first (see mergeInto); the recipes both
+// changed are named in the result, the other version kept as a conflict
+// copy. The file is looked at again as the new one takes its place, and a
+// version written at that moment is merged in and saved again. A file
+// that cannot be read is not written over (unreadableOutside).
+SaveResult saveBook(RecipeBook& book, const QString& path, const SnapshotRule& snapshots = {});
 // Saves book over a file that another program left unreadable, keeping
-// that file as a conflict copy first.
+// that file as a conflict copy first (renamed when it cannot be read).
 SaveResult overwriteBook(RecipeBook& book, const QString& path);
+// Reads the file at path into theirs for a merge: only a regular file, not
+// through a link; a file caught half written is read again for a while.
+// False when it cannot be read as a book.
+bool readOtherVersion(const QString& path, RecipeBook& theirs, QByteArray* bytes);
 
 // "recipes-conflict-<date>-<time>.xml" beside the book (a free name).
 QString conflictCopyPath(const QString& bookPath, const QDateTime& when);
@@ -46,6 +50,7 @@ QString conflictCopyPath(const QString& bookPath, const QDateTime& when);
 QStringList conflictCopies(const QString& bookPath);
 
 // Snapshots: "<folder of the book>/snapshots/recipes-<date>-<time>.xml".
+// A snapshots folder that is a link is neither read nor written.
 struct Snapshot {
     QString path;
     QDateTime taken;
@@ -59,7 +64,8 @@ QVector<Snapshot> listSnapshots(const QString& bookPath);
 // True when nothing needed doing or the copy is on disk.
 bool takeSnapshot(const QString& bookPath, const SnapshotRule& rule, bool force = false);
 // Puts the snapshot in place of the book (a snapshot of the book as it is
-// is kept first) and reads it into book. Refused, changing nothing, when
+// on disk is kept first; a version written at that moment is kept as a
+// conflict copy) and reads it into book. Refused, changing nothing, when
 // the snapshot is no readable book or the present book cannot be kept.
 SaveResult restoreSnapshot(RecipeBook& book, const QString& bookPath, const QString& snapshotPath,
                            const SnapshotRule& rule);

@@ -4,14 +4,71 @@
 #include <QFileInfo>
 #include <QHashFunctions>
 
+#ifdef Q_OS_WIN
+#include <QDateTime>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace bd {
 
 namespace {
 constexpr qint64 kBlock = 64 * 1024;
 constexpr size_t kSeed = 0x6272696e; // fixed, so stamps compare across runs
+
+#ifndef Q_OS_WIN
+FileIdentity fromStat(const struct stat& st)
+{
+    FileIdentity id;
+    id.exists = true;
+    id.regular = S_ISREG(st.st_mode);
+    id.device = quint64(st.st_dev);
+    id.inode = quint64(st.st_ino);
+    id.size = qint64(st.st_size);
+    id.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    id.changedNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    return id;
+}
+#else
+FileIdentity fromInfo(const QFileInfo& fi)
+{
+    FileIdentity id;
+    id.exists = fi.exists() || fi.isSymLink();
+    id.regular = fi.isFile() && !fi.isSymLink();
+    id.size = fi.size();
+    id.modifiedNs = fi.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch() * 1000000;
+    id.changedNs = fi.fileTime(QFileDevice::FileMetadataChangeTime).toMSecsSinceEpoch() * 1000000;
+    return id;
+}
+#endif
 } // namespace
 
-QDateTime modifiedTime(const QString& path) { return QFileInfo(path).fileTime(QFileDevice::FileModificationTime); }
+FileIdentity identityOf(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return fromInfo(QFileInfo(path));
+#else
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return fromStat(st);
+#endif
+}
+
+FileIdentity identityOf(QFile& f)
+{
+#ifdef Q_OS_WIN
+    return fromInfo(QFileInfo(f.fileName()));
+#else
+    struct stat st {};
+    if (f.handle() < 0 || ::fstat(f.handle(), &st) != 0)
+        return {};
+    return fromStat(st);
+#endif
+}
 
 void ContentHash::add(const char* data, qint64 size)
 {
@@ -34,20 +91,58 @@ quint64 ContentHash::result() const
     return qHashMulti(kSeed, hash_, qHashBits(block_.constData(), size_t(block_.size()), kSeed), total_);
 }
 
-DiskStamp stampOfData(const QDateTime& modified, const char* data, qint64 size)
+quint64 contentHash(const char* data, qint64 size)
 {
     ContentHash h;
     h.add(data, size);
-    return {size, modified, h.result()};
+    return h.result();
+}
+
+bool openRegularFile(QFile& f, const QString& path, bool followLinks)
+{
+#ifdef Q_OS_WIN
+    const QFileInfo fi(path);
+    if (!fi.isFile() || (!followLinks && fi.isSymLink())) {
+        f.setFileName(path);
+        return false;
+    }
+    f.setFileName(path);
+    return f.open(QIODevice::ReadOnly);
+#else
+    // Not blocking: a FIFO put in the file's place would otherwise wait for
+    // a writer for ever. A regular file reads as ever.
+    int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
+    if (!followLinks)
+        flags |= O_NOFOLLOW;
+    const int fd = ::open(QFile::encodeName(path).constData(), flags);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
+        f.setFileName(path);
+        return false;
+    }
+    f.setFileName(path);
+    return f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+#endif
+}
+
+DiskStamp stampOfData(const FileIdentity& file, const char* data, qint64 size)
+{
+    DiskStamp s;
+    s.file = file;
+    s.size = size;
+    s.hash = contentHash(data, size);
+    return s;
 }
 
 DiskStamp stampOfFile(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    QFile f;
+    if (!openRegularFile(f, path, false))
         return {};
     DiskStamp s;
-    s.modified = modifiedTime(path); // before reading: a change while reading shows next time
+    s.file = identityOf(f); // before reading: a change while reading shows next time
     ContentHash h;
     QByteArray buffer(int(kBlock), Qt::Uninitialized);
     qint64 got = 0;
@@ -65,15 +160,16 @@ DiskStamp stampOfFile(const QString& path)
 
 bool sameOnDisk(const DiskStamp& known, const QString& path)
 {
-    const QFileInfo info(path);
-    if (!known.known() || !info.exists())
-        return !known.known() && !info.exists();
-    if (info.size() != known.size)
+    const FileIdentity now = identityOf(path);
+    if (!known.known() || !now.exists)
+        return !known.known() && !now.exists;
+    if (!now.regular || now.size != known.size)
         return false;
-    if (info.lastModified() == known.modified)
+    if (now == known.file)
         return true;
-    const DiskStamp now = stampOfFile(path);
-    return now.size == known.size && now.hash == known.hash;
+    // Touched: the same bytes are the same book.
+    const DiskStamp read = stampOfFile(path);
+    return read.size == known.size && read.hash == known.hash;
 }
 
 HashingWriter::HashingWriter(QIODevice& target) : target_(target) { open(QIODevice::WriteOnly); }

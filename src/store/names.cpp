@@ -133,6 +133,33 @@ QString withinFolder(QString name)
     return name;
 }
 
+// name without the endings only the program's own files in the images
+// folder carry: a picture on its way to its name ("<name>.bdnew-XXXXXX"),
+// a save's temporary file ("<name>.bdsave-XXXXXX") and a picture being
+// renamed ("<name>.renaming"); the note of retired pictures (".bdretired")
+// becomes "_bdretired". A picture stored under such a name would be taken
+// for one of them, and removed or written over.
+QString withoutProgramMarks(QString name)
+{
+    for (bool cut = true; cut;) {
+        cut = false;
+        if (name.endsWith(QLatin1String(".renaming"), Qt::CaseInsensitive)) {
+            name.chop(9);
+            cut = true;
+        }
+        for (const QLatin1String mark : {QLatin1String(".bdnew-"), QLatin1String(".bdsave-")}) {
+            const qsizetype at = name.lastIndexOf(mark, -1, Qt::CaseInsensitive);
+            if (at >= 0 && name.indexOf(QLatin1Char('.'), at + 1) < 0) {
+                name.truncate(at);
+                cut = true;
+            }
+        }
+    }
+    if (name.compare(QLatin1String(".bdretired"), Qt::CaseInsensitive) == 0)
+        name[0] = QLatin1Char('_');
+    return name;
+}
+
 } // namespace
 
 EntryCheck checkNewRecipe(const RecipeBook& book, const QString& title, bool categoryChosen)
@@ -169,7 +196,7 @@ QString storedPictureName(const QString& prefix, const QString& category, const 
         ext = QStringLiteral(".jpg");
     // Names in the book never hold separators, but a hand-edited book or an
     // odd source path may.
-    return withinFolder(prefix + QLatin1Char('_') + category + QLatin1Char('_') + title + ext);
+    return withoutProgramMarks(withinFolder(prefix + QLatin1Char('_') + category + QLatin1Char('_') + title + ext));
 }
 
 bool safePictureName(const QString& name)
@@ -184,15 +211,17 @@ QString picturePathIn(const QString& folder, const QString& name)
     return safePictureName(name) ? folder + QLatin1Char('/') + name : QString();
 }
 
-QString getNewFileName(const QString& name, const QString& middle)
+QString getNewFileName(const QString& given, const QString& middle)
 {
+    // A picture named by another copy's unfinished file keeps its own ending.
+    const QString name = withoutProgramMarks(given);
     const int dot = name.lastIndexOf(QLatin1Char('.'));
     const QString extension = dot >= 0 ? name.mid(dot) : QString();
     const int first = name.indexOf(QLatin1Char('_'));
     const int second = first >= 0 ? name.indexOf(QLatin1Char('_'), first + 1) : -1;
     const QString stem = second >= 0 ? name.left(second + 1)
                                      : name.left(dot >= 0 ? dot : name.size()) + QLatin1Char('_');
-    const QString result = withinFolder(stem + middle + extension);
+    const QString result = withoutProgramMarks(withinFolder(stem + middle + extension));
     return safePictureName(result) ? result : QString();
 }
 

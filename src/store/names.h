@@ -120,7 +120,9 @@ EntryCheck checkEditedRecipe(const RecipeBook& book, const QString& title, bool 
 // prefix + "_" + category + "_" + title + ext, ext being the last four
 // characters of sourcePath, with a ".jpeg" source stored as ".jpg".
 // Characters that would make the name reach outside the images folder
-// become "_".
+// become "_". The name never carries the endings of the program's own
+// files there (".bdnew-XXXXXX", ".bdsave-XXXXXX", ".renaming"), nor is it
+// ".bdretired".
 QString storedPictureName(const QString& prefix, const QString& category, const QString& title,
                           const QString& sourcePath);
 
@@ -134,7 +136,9 @@ QString picturePathIn(const QString& folder, const QString& name);
 // name's stem up to and including its second "_", then middle, then name's
 // extension (from its last "."). A name with fewer than two "_" keeps its
 // base name followed by "_". The result is always a bare file name, or
-// empty when none can be made.
+// empty when none can be made. The endings of the program's own files are
+// taken off name first and off the result (see storedPictureName), so that
+// an imported picture never looks like an unfinished one.
 QString getNewFileName(const QString& name, const QString& middle);
 
 // True for names the picture dialog accepts: the last three characters,

@@ -1,6 +1,7 @@
 #include "store/picturefiles.h"
 
 #include "store/bookfile.h"
+#include "store/diskstamp.h"
 #include "store/names.h"
 #include "store/recipebook.h"
 
@@ -159,6 +160,9 @@ NewPictures::~NewPictures() { discard(); }
 
 bool NewPictures::add(const QString& source, const QString& name)
 {
+    // Pictures go into the images folder itself, never through a link to another one.
+    if (unusableFolder(folder_))
+        return false;
     QDir().mkpath(folder_);
     const QString unfinished = markedPath(folder_ + QLatin1Char('/') + name);
     if (!copyNewFile(source, unfinished))
@@ -194,36 +198,43 @@ QString retiredNote(const QString& folder) { return folder + QStringLiteral("/.b
 
 void noteRetired(const QString& folder, const QStringList& names)
 {
-    // Losing the note (a crash of the system) only leaves files behind.
-    QFile note(retiredNote(folder));
-    if (note.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        note.write(names.join(QLatin1Char('\n')).toUtf8());
+    // Losing the note (a crash of the system) only leaves files behind. A
+    // link in its place is replaced, never written through.
+    if (!unusableFolder(folder))
+        writeFileAtomically(retiredNote(folder), names.join(QLatin1Char('\n')).toUtf8());
 }
 
 void retiredDone(const QString& folder) { QFile::remove(retiredNote(folder)); }
 
 void finishNewPictures(const QString& folder, const RecipeBook& book)
 {
+    if (unusableFolder(folder))
+        return; // a link to another folder: nothing there is this book's to remove
     QDir dir(folder);
     const QStringList unfinished = dir.entryList({QStringLiteral("*") + kNewMark + QStringLiteral("??????")},
                                                  QDir::Files | QDir::Hidden);
-    QFile note(retiredNote(folder));
-    if (unfinished.isEmpty() && !note.exists())
+    QFile note;
+    const bool noted = openRegularFile(note, retiredNote(folder), false);
+    if (unfinished.isEmpty() && !noted) {
+        if (identityOf(retiredNote(folder)).exists)
+            QFile::remove(retiredNote(folder)); // a link or something else: never read
         return;
+    }
     QSet<QString> named, namedLower;
     for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
         for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
             named.insert(RecipeBook::childText(r, RImage));
             namedLower.insert(RecipeBook::childText(r, RImage).toLower());
         }
-    if (note.open(QIODevice::ReadOnly)) {
+    if (noted) {
         const QStringList retired = QString::fromUtf8(note.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         for (const QString& name : retired)
             if (safePictureName(name) && !namedLower.contains(name.toLower()) && regularFile(dir.filePath(name)))
                 dir.remove(name);
         note.close();
-        note.remove();
     }
+    if (identityOf(retiredNote(folder)).exists)
+        QFile::remove(retiredNote(folder));
     for (const QString& file : unfinished) {
         const QString name = unmarked(file);
         if (name.isEmpty())

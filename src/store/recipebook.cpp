@@ -267,24 +267,27 @@ RecipeBook::RecipeBook() { clear(); }
 bool RecipeBook::loadBuffer(const QByteArray& data, QString* error)
 {
     stamp_ = {};
+    journal_ = {};
     if (parseInto(doc_, data, error))
         return true;
     clear();
     return false;
 }
 
-bool RecipeBook::loadFile(const QString& path, QString* error)
+bool RecipeBook::loadFile(const QString& path, QString* error, bool followLinks)
 {
     // The file is read into a buffer the document then owns and parses in
     // place, so a large book is never held twice.
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
+    QFile f;
+    if (!openRegularFile(f, path, followLinks)) {
         if (error)
-            *error = f.errorString();
+            *error = f.errorString().isEmpty() || f.error() == QFileDevice::NoError
+                         ? QStringLiteral("not a regular file")
+                         : f.errorString();
         clear();
         return false;
     }
-    const QDateTime modified = modifiedTime(path);
+    const FileIdentity identity = identityOf(f);
     const qint64 size = f.size();
     void* buffer = pugi::get_memory_allocation_function()(size_t(qMax<qint64>(size, 1)));
     if (!buffer || f.read(static_cast<char*>(buffer), size) != size) {
@@ -295,7 +298,7 @@ bool RecipeBook::loadFile(const QString& path, QString* error)
         clear();
         return false;
     }
-    const DiskStamp stamp = stampOfData(modified, static_cast<const char*>(buffer), size);
+    const DiskStamp stamp = stampOfData(identity, static_cast<const char*>(buffer), size);
     const QByteArray repaired = repairedText(static_cast<const char*>(buffer), size_t(size));
     if (!repaired.isEmpty()) {
         pugi::get_memory_deallocation_function()(buffer);
@@ -322,12 +325,14 @@ void RecipeBook::adopt(RecipeBook& other)
 {
     doc_ = std::move(other.doc_);
     stamp_ = other.stamp_;
+    journal_ = std::move(other.journal_);
     other.clear();
 }
 
 void RecipeBook::clear()
 {
     stamp_ = {};
+    journal_ = {};
     // An empty book stays as it is, its memory kept for what comes next.
     const pugi::xml_node only = doc_.first_child();
     if (only && only.type() == pugi::node_element && !only.next_sibling() && !only.first_child() &&
@@ -502,12 +507,41 @@ Recipe RecipeBook::fields(pugi::xml_node recipe)
     return f;
 }
 
+quint64 recipeVersion(pugi::xml_node recipe)
+{
+    ContentHash h;
+    const char* category = recipe.parent().attribute("cname").value();
+    h.add(category, qint64(std::strlen(category)) + 1);
+    for (pugi::xml_node n = recipe.first_child(); n; n = n.next_sibling()) {
+        if (n.type() != pugi::node_element)
+            continue;
+        const char* text = n.text().get();
+        h.add(text, qint64(std::strlen(text)) + 1); // with its end, so texts cannot run into each other
+    }
+    return h.result();
+}
+
+void RecipeBook::noteRecipe(pugi::xml_node recipe)
+{
+    const QString key = titleKey(qstr(recipe.first_child().text().get()));
+    if (!journal_.base.contains(key))
+        journal_.base.insert(key, recipeVersion(recipe));
+}
+
+void RecipeBook::noteNewRecipe(const QString& title)
+{
+    const QString key = titleKey(storableText(title));
+    if (!journal_.base.contains(key))
+        journal_.base.insert(key, std::nullopt);
+}
+
 int RecipeBook::appendCategory(const QString& name)
 {
     pugi::xml_node root = this->root();
     if (!root)
         root = doc_.append_child("recipebook");
     root.append_child("category").append_attribute("cname").set_value(xmlText(name).c_str());
+    journal_.categories.push_back({BookJournal::CategoryChange::Add, storableText(name), {}});
     return categoryCount() - 1;
 }
 
@@ -516,6 +550,7 @@ pugi::xml_node RecipeBook::appendRecipe(int position, const Recipe& f)
     pugi::xml_node cat = category(position);
     if (!cat)
         return {};
+    noteNewRecipe(f.title);
     pugi::xml_node recipe = cat.append_child("recipe");
     for (int i = 0; i < RChildCount; ++i) {
         pugi::xml_node child = recipe.append_child(kRecipeChildNames[i]);
@@ -527,13 +562,23 @@ pugi::xml_node RecipeBook::appendRecipe(int position, const Recipe& f)
 
 bool RecipeBook::removeRecipe(pugi::xml_node recipe)
 {
-    return recipe && recipe.parent().remove_child(recipe);
+    if (!recipe || !recipe.parent())
+        return false;
+    noteRecipe(recipe);
+    removeNode(recipe);
+    return true;
 }
 
 bool RecipeBook::removeCategory(int position)
 {
     const pugi::xml_node cat = category(position);
-    return cat && root().remove_child(cat);
+    if (!cat)
+        return false;
+    for (pugi::xml_node r = cat.child("recipe"); r; r = r.next_sibling("recipe"))
+        noteRecipe(r);
+    journal_.categories.push_back({BookJournal::CategoryChange::Remove, qstr(cat.attribute("cname").value()), {}});
+    removeNode(cat);
+    return true;
 }
 
 void RecipeBook::renameCategory(int position, const QString& name)
@@ -541,10 +586,32 @@ void RecipeBook::renameCategory(int position, const QString& name)
     pugi::xml_node cat = category(position);
     if (!cat)
         return;
+    for (pugi::xml_node r = cat.child("recipe"); r; r = r.next_sibling("recipe"))
+        noteRecipe(r);
+    journal_.categories.push_back(
+        {BookJournal::CategoryChange::Rename, qstr(cat.attribute("cname").value()), storableText(name)});
     pugi::xml_attribute a = cat.attribute("cname");
     if (!a)
         a = cat.append_attribute("cname");
     a.set_value(xmlText(name).c_str());
+}
+
+void removeNode(pugi::xml_node node)
+{
+    if (!node || !node.parent())
+        return;
+    // Leaves first, from the deepest up: each removal frees one node only.
+    pugi::xml_node at = node;
+    for (;;) {
+        while (at.first_child())
+            at = at.first_child();
+        if (at == node)
+            break;
+        pugi::xml_node parent = at.parent();
+        parent.remove_child(at);
+        at = parent;
+    }
+    node.parent().remove_child(node);
 }
 
 } // namespace bd

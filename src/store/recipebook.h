@@ -6,11 +6,13 @@
 // letter case.
 
 #include <QByteArray>
+#include <QHash>
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
+#include <optional>
 #include <pugixml.hpp>
 
 #include "store/diskstamp.h"
@@ -33,6 +35,27 @@ QString checkBook(const QString& path);
 // Today's date as the system's short date text with a four-digit year.
 QString shortDateText();
 
+// The changes made to a book since it was last read or written, for a
+// three-way merge with another version of the file: for every recipe
+// changed, the version the file had (a hash of its category and texts;
+// none when the file had no recipe of that title), and the category
+// changes in order.
+struct BookJournal {
+    struct CategoryChange {
+        enum Kind { Add, Rename, Remove } kind = Add;
+        QString name;
+        QString newName; // Rename
+    };
+    QHash<QString, std::optional<quint64>> base; // by lower-cased title
+    QVector<CategoryChange> categories;
+    bool isEmpty() const { return base.isEmpty() && categories.isEmpty(); }
+};
+
+// The key a recipe's title is known by: titles are unique regardless of letter case.
+inline QString titleKey(const QString& title) { return title.toLower(); }
+// A hash of a recipe's category name and texts, as a book holds them.
+quint64 recipeVersion(pugi::xml_node recipe);
+
 class RecipeBook {
 public:
     RecipeBook();
@@ -43,7 +66,9 @@ public:
     // Characters XML 1.0 forbids (raw control characters, "&#0;", "&#1;",
     // ...) are dropped, so that they are never written back.
     bool loadBuffer(const QByteArray& data, QString* error = nullptr);
-    bool loadFile(const QString& path, QString* error = nullptr);
+    // Reads a regular file (never a FIFO or a device); with followLinks
+    // false a link is refused, as for every file of the book folder.
+    bool loadFile(const QString& path, QString* error = nullptr, bool followLinks = true);
     void clear();
     // The document as it is written to disk (no declaration, no indentation).
     QByteArray serialize() const;
@@ -70,12 +95,19 @@ public:
     static Recipe fields(pugi::xml_node recipe);
     static QString childText(pugi::xml_node recipe, int child);
 
-    // In-memory changes; the caller saves.
+    // In-memory changes; the caller saves. Each is noted in the journal.
     int appendCategory(const QString& name);
+    // The title must not be in the book yet.
     pugi::xml_node appendRecipe(int position, const Recipe& fields);
     bool removeRecipe(pugi::xml_node recipe);
     bool removeCategory(int position);
     void renameCategory(int position, const QString& name);
+    // A recipe of a title the book did not hold was added without the
+    // calls above (an import's fast path).
+    void noteNewRecipe(const QString& title);
+
+    const BookJournal& journal() const { return journal_; }
+    void setJournal(BookJournal journal) { journal_ = std::move(journal); }
 
     pugi::xml_document& document() { return doc_; }
     const pugi::xml_document& document() const { return doc_; }
@@ -84,14 +116,27 @@ public:
     // built in memory, which is then never compared with a file.
     const DiskStamp& diskStamp() const { return stamp_; }
     void setDiskStamp(const DiskStamp& stamp) { stamp_ = stamp; }
-    // Takes other's document and stamp in place of this one's (nodes of
-    // the old document are then invalid).
+    // The book and the file are one again (read or written): the journal starts anew.
+    void markSaved(const DiskStamp& stamp)
+    {
+        stamp_ = stamp;
+        journal_ = {};
+    }
+    // Takes other's document, stamp and journal in place of this one's
+    // (nodes of the old document are then invalid).
     void adopt(RecipeBook& other);
 
 private:
+    void noteRecipe(pugi::xml_node recipe);
+
     pugi::xml_document doc_;
     DiskStamp stamp_;
+    BookJournal journal_;
 };
+
+// Removes node and everything in it without recursion, so that however
+// deeply a crafted file nests its elements the stack is never exhausted.
+void removeNode(pugi::xml_node node);
 
 // Text as the book holds it: characters XML cannot carry are dropped.
 // Names and titles are checked in this form, so that what is compared is

@@ -4,6 +4,7 @@
 #include "store/trash.h"
 #include "resources/strings.h"
 #include "store/picturefiles.h"
+#include "store/diskstamp.h"
 
 #include <QDir>
 #include <QFile>
@@ -65,11 +66,11 @@ void removePictures(const QStringList& paths)
 
 Store::Store(RecipeBook& book, BookPlace place) : book_(book), place_(std::move(place)) {}
 
-SaveResult Store::save(const Replay& replay)
+SaveResult Store::save()
 {
     if (place_.readOnly)
         return SaveResult::refused(Str::BookReadOnly);
-    return saveBook(book_, place_.book, replay, place_.snapshots);
+    return saveBook(book_, place_.book, place_.snapshots);
 }
 
 QString Store::trashFile() const { return trashPath(place_.book); }
@@ -85,11 +86,7 @@ SaveResult Store::addCategory(const QString& name, int* position)
     if (place_.readOnly)
         return SaveResult::refused(Str::BookReadOnly);
     book_.appendCategory(name);
-    const SaveResult r = save([name](RecipeBook& theirs) {
-        if (theirs.categoryPosition(name) < 0)
-            theirs.appendCategory(name);
-        return true;
-    });
+    const SaveResult r = save();
     if (position)
         *position = book_.categoryPosition(name);
     return r;
@@ -107,17 +104,46 @@ pugi::xml_node Store::find(const Recipe& old) const
     return {};
 }
 
-bool Store::pictureNamed(const QString& name, Qt::CaseSensitivity cs) const
+bool bookNamesPicture(const RecipeBook& book, const QString& name, Qt::CaseSensitivity cs)
 {
     if (name.isEmpty())
         return false;
-    for (pugi::xml_node c = book_.root().child("category"); c; c = c.next_sibling("category"))
+    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
         for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
             const QString image = RecipeBook::childText(r, RImage);
             if (!image.isEmpty() && image.compare(name, cs) == 0)
                 return true;
         }
     return false;
+}
+
+bool Store::pictureNamed(const QString& name, Qt::CaseSensitivity cs) const
+{
+    return bookNamesPicture(book_, name, cs);
+}
+
+QStringList Store::namedElsewhere(const QStringList& names, const QString& conflictCopy) const
+{
+    if (names.isEmpty())
+        return {};
+    // Every other place that may name a picture: the trash, the book file
+    // when another program changed it since, and a conflict copy. One that
+    // cannot be read may name them all.
+    Trash trash(trashFile());
+    if (!trash.load())
+        return names;
+    RecipeBook onDisk;
+    const bool diskDiffers = !sameOnDisk(book_.diskStamp(), place_.book) && identityOf(place_.book).exists;
+    if (diskDiffers && !onDisk.loadFile(place_.book, nullptr, false))
+        return names;
+    RecipeBook copy;
+    if (!conflictCopy.isEmpty() && !copy.loadFile(conflictCopy, nullptr, false))
+        return names;
+    QStringList out;
+    for (const QString& name : names)
+        if (trash.namesPicture(name) || bookNamesPicture(onDisk, name) || bookNamesPicture(copy, name))
+            out << name;
+    return out;
 }
 
 QString Store::freePictureName(const QString& wanted, const QString& own) const
@@ -130,8 +156,7 @@ QString Store::freePictureName(const QString& wanted, const QString& own) const
     });
 }
 
-SaveResult Store::commit(const QStringList& retired, const QVector<int>& notices, NewPictures* added,
-                         const Replay& replay)
+SaveResult Store::commit(const QStringList& retired, const QVector<int>& notices, NewPictures* added)
 {
     QStringList unused;
     for (const QString& name : retired)
@@ -140,7 +165,7 @@ SaveResult Store::commit(const QStringList& retired, const QVector<int>& notices
     // A kill after the save leaves the note for the next start.
     if (!unused.isEmpty())
         noteRetired(place_.images, unused);
-    SaveResult r = save(replay);
+    SaveResult r = save();
     r.notices = notices + r.notices;
     if (!r.ok) {
         // The book on disk names none of the new pictures; one the cook may
@@ -155,13 +180,16 @@ SaveResult Store::commit(const QStringList& retired, const QVector<int>& notices
     if (added)
         added->keep();
     // Pictures stay while another version of the book, or the trash, may
-    // name them; the book itself may have been read in again.
-    Trash trash(trashFile());
+    // name them; the book itself may have been merged with another version.
+    QStringList gone;
+    for (const QString& name : unused)
+        if (!pictureNamed(name))
+            gone << name;
+    const QStringList kept = namedElsewhere(gone, r.conflictCopy);
     QStringList paths;
-    if (r.conflictCopy.isEmpty() && (unused.isEmpty() || trash.load()))
-        for (const QString& name : unused)
-            if (!pictureNamed(name) && !trash.namesPicture(name))
-                paths << picturePath(name);
+    for (const QString& name : gone)
+        if (!kept.contains(name))
+            paths << picturePath(name);
     removePictures(paths);
     if (!unused.isEmpty())
         retiredDone(place_.images);
@@ -188,14 +216,7 @@ SaveResult Store::addRecipe(int categoryPos, const Recipe& in)
         }
     }
     book_.appendRecipe(categoryPos, f);
-    const QString category = book_.categoryName(categoryPos);
-    return commit({}, notices, &added, [category, f](RecipeBook& theirs) {
-        const int position = theirs.categoryPosition(category);
-        if (position < 0 || theirs.titleExists(f.title))
-            return false;
-        theirs.appendRecipe(position, f);
-        return true;
-    });
+    return commit({}, notices, &added);
 }
 
 SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe& in)
@@ -263,17 +284,7 @@ SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe&
     }
     book_.removeRecipe(find(old));
     book_.appendRecipe(categoryPos, f);
-    const QString category = book_.categoryName(categoryPos);
-    const SaveResult r = commit(retired, notices, &added, [old, category, f](RecipeBook& theirs) {
-        const pugi::xml_node was = theirs.findRecipe(theirs.categoryPosition(old.category), old.title);
-        const int position = theirs.categoryPosition(category);
-        const bool retitled = f.title.compare(old.title, Qt::CaseInsensitive) != 0;
-        if (!was || position < 0 || (retitled && theirs.titleExists(f.title)))
-            return false;
-        theirs.removeRecipe(was);
-        theirs.appendRecipe(position, f);
-        return true;
-    });
+    const SaveResult r = commit(retired, notices, &added);
     if (r.ok && !caseRename.first.isEmpty())
         renamePicture(caseRename.first, caseRename.second);
     if (r.ok && !leftBehind.isEmpty() && !pictureNamed(leftBehind, Qt::CaseSensitive))
@@ -283,13 +294,11 @@ SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe&
 
 SaveResult Store::toTrash(const QVector<Recipe>& recipes)
 {
-    Trash trash(trashFile());
-    if (!trash.load())
-        return SaveResult::refused(Str::TrashUnreadable);
     const QDateTime now = QDateTime::currentDateTime();
-    for (const Recipe& r : recipes)
-        trash.add(r, now);
-    return trash.save();
+    return changeTrash(trashFile(), [&](Trash& trash) {
+        for (const Recipe& r : recipes)
+            trash.add(r, now);
+    });
 }
 
 SaveResult Store::deleteRecipe(const RecipeRef& ref)
@@ -304,11 +313,7 @@ SaveResult Store::deleteRecipe(const RecipeRef& ref)
     if (SaveResult trashed = toTrash({gone}); !trashed.ok)
         return trashed;
     book_.removeRecipe(recipe);
-    return commit({}, {}, nullptr, [gone](RecipeBook& theirs) {
-        // Gone there too, or renamed: nothing of theirs is lost either way.
-        theirs.removeRecipe(theirs.findRecipe(theirs.categoryPosition(gone.category), gone.title));
-        return true;
-    });
+    return commit({});
 }
 
 SaveResult Store::renameCategory(const QString& oldName, const QString& newName)
@@ -319,13 +324,7 @@ SaveResult Store::renameCategory(const QString& oldName, const QString& newName)
     if (position < 0)
         return {};
     book_.renameCategory(position, newName);
-    return save([oldName, newName](RecipeBook& theirs) {
-        const int at = theirs.categoryPosition(oldName);
-        if (at < 0 || theirs.categoryPosition(newName) >= 0)
-            return false;
-        theirs.renameCategory(at, newName);
-        return true;
-    });
+    return save();
 }
 
 SaveResult Store::deleteCategory(const QString& name)
@@ -336,27 +335,15 @@ SaveResult Store::deleteCategory(const QString& name)
     if (position < 0)
         return {};
     QVector<Recipe> gone;
-    QStringList titles;
     for (pugi::xml_node r = book_.category(position).child("recipe"); r; r = r.next_sibling("recipe")) {
         gone << RecipeBook::fields(r);
         gone.back().category = name;
-        titles << gone.back().title;
     }
     if (!gone.isEmpty())
         if (SaveResult trashed = toTrash(gone); !trashed.ok)
             return trashed;
     book_.removeCategory(position);
-    return commit({}, {}, nullptr, [name, titles](RecipeBook& theirs) {
-        const int at = theirs.categoryPosition(name);
-        if (at < 0)
-            return true;
-        // A recipe added there meanwhile would go with the category unseen.
-        for (pugi::xml_node r = theirs.category(at).child("recipe"); r; r = r.next_sibling("recipe"))
-            if (!titles.contains(RecipeBook::childText(r, RTitle)))
-                return false;
-        theirs.removeCategory(at);
-        return true;
-    });
+    return commit({});
 }
 
 SaveResult Store::restoreFromTrash(const QVector<int>& entries,
@@ -368,8 +355,7 @@ SaveResult Store::restoreFromTrash(const QVector<int>& entries,
     if (!trash.load())
         return SaveResult::refused(Str::TrashUnreadable);
     const QVector<TrashEntry> all = trash.entries();
-    QVector<int> restored;
-    QVector<Recipe> added;
+    QVector<TrashEntry> restored;
     for (int index : entries) {
         if (index < 0 || index >= all.size())
             continue;
@@ -385,18 +371,16 @@ SaveResult Store::restoreFromTrash(const QVector<int>& entries,
         if (r.title.isEmpty())
             continue;
         addRecipesTo(book_, {r});
-        restored << index;
-        added << r;
+        restored << all[index];
     }
     if (restored.isEmpty())
         return {};
     // The book first: a fault before the trash is saved leaves the recipe
     // in both, never in neither.
-    SaveResult r = commit({}, {}, nullptr, [added](RecipeBook& theirs) { return addRecipesTo(theirs, added); });
+    SaveResult r = commit({});
     if (!r.ok)
         return r;
-    trash.remove(restored);
-    if (!trash.save().ok)
+    if (!changeTrash(trashFile(), [&restored](Trash& t) { t.removeEntries(restored); }).ok)
         r.notices << Str::TrashNotSaved;
     return r;
 }
@@ -405,22 +389,30 @@ SaveResult Store::emptyTrash()
 {
     if (place_.readOnly)
         return SaveResult::refused(Str::BookReadOnly);
-    Trash trash(trashFile());
-    if (!trash.load())
-        return SaveResult::refused(Str::TrashUnreadable);
+    // The entries as they are now go; any another program puts there
+    // meanwhile stay.
+    std::optional<QVector<TrashEntry>> emptied;
     QStringList pictures;
-    for (const TrashEntry& e : trash.entries())
-        if (!e.recipe.image.isEmpty())
-            pictures << e.recipe.image;
-    trash.clear();
-    const SaveResult r = trash.save();
+    const SaveResult r = changeTrash(trashFile(), [&](Trash& t) {
+        if (!emptied) {
+            emptied = t.entries();
+            for (const TrashEntry& e : std::as_const(*emptied))
+                if (!e.recipe.image.isEmpty())
+                    pictures << e.recipe.image;
+        }
+        t.removeEntries(*emptied);
+    });
     if (r.ok) {
         QStringList unused;
-        for (const QString& name : pictures)
-            if (!pictureNamed(name))
-                unused << picturePath(name);
-        unused.removeAll(QString());
-        removePictures(unused);
+        for (const QString& name : std::as_const(pictures))
+            if (!pictureNamed(name) && !picturePath(name).isEmpty())
+                unused << name;
+        const QStringList kept = namedElsewhere(unused, QString());
+        QStringList paths;
+        for (const QString& name : std::as_const(unused))
+            if (!kept.contains(name))
+                paths << picturePath(name);
+        removePictures(paths);
     }
     return r;
 }

@@ -38,9 +38,8 @@ public:
     const BookPlace& place() const { return place_; }
 
     // Writes the whole book (refused when the place is read-only); a book
-    // file another program changed meanwhile is read in first and replay
-    // makes the change again on it (see saveBook).
-    SaveResult save(const Replay& replay = {});
+    // file another program changed meanwhile is merged with it (see saveBook).
+    SaveResult save();
 
     // The images folder + name, or an empty string when name is not safe.
     QString picturePath(const QString& name) const { return picturePathIn(place_.images, name); }
@@ -101,15 +100,21 @@ private:
     // Saves; once the book is on disk, deletes the pictures of retired
     // that no recipe names any more.
     // New pictures in added take their names once the book is saved, and
-    // are removed when it cannot be; replay as for save.
-    SaveResult commit(const QStringList& retired, const QVector<int>& notices = {}, NewPictures* added = nullptr,
-                      const Replay& replay = {});
+    // are removed when it cannot be.
+    SaveResult commit(const QStringList& retired, const QVector<int>& notices = {}, NewPictures* added = nullptr);
+    // Those of names that the trash, the book file (changed by another
+    // program) or the conflict copy name; all of them when one of those
+    // cannot be read.
+    QStringList namedElsewhere(const QStringList& names, const QString& conflictCopy) const;
     // Adds recipes to the trash and saves it.
     SaveResult toTrash(const QVector<Recipe>& recipes);
 
     RecipeBook& book_;
     BookPlace place_;
 };
+
+// True when a recipe of book names the picture name.
+bool bookNamesPicture(const RecipeBook& book, const QString& name, Qt::CaseSensitivity cs = Qt::CaseInsensitive);
 
 // Category names with their positions in book, in list order.
 QVector<std::pair<QString, int>> categoryListEntries(const RecipeBook& book);

@@ -1,6 +1,10 @@
 #include "store/trash.h"
 
+#include "resources/strings.h"
+#include "store/booksave.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -29,8 +33,10 @@ bool Trash::load()
         book_.clear();
         return true;
     }
-    return book_.loadFile(path_);
+    return book_.loadFile(path_, nullptr, false);
 }
+
+bool Trash::loadBuffer(const QByteArray& bytes) { return book_.loadBuffer(bytes); }
 
 QVector<TrashEntry> Trash::entries() const
 {
@@ -43,6 +49,31 @@ QVector<TrashEntry> Trash::entries() const
         out.push_back(e);
     });
     return out;
+}
+
+namespace {
+bool sameEntry(const TrashEntry& a, const TrashEntry& b)
+{
+    for (int i = 0; i < RChildCount; ++i)
+        if (a.recipe[i] != b.recipe[i])
+            return false;
+    return a.recipe.category == b.recipe.category && a.removed == b.removed;
+}
+} // namespace
+
+void Trash::removeEntries(const QVector<TrashEntry>& entries)
+{
+    QVector<TrashEntry> left = entries;
+    QVector<int> positions;
+    const QVector<TrashEntry> all = this->entries();
+    for (int i = 0; i < all.size(); ++i)
+        for (int k = 0; k < left.size(); ++k)
+            if (sameEntry(all[i], left[k])) {
+                positions << i;
+                left.remove(k);
+                break;
+            }
+    remove(positions);
 }
 
 bool Trash::namesPicture(const QString& name) const
@@ -75,17 +106,49 @@ void Trash::remove(const QVector<int>& positions)
     });
     for (pugi::xml_node r : gone) {
         pugi::xml_node category = r.parent();
-        category.remove_child(r);
+        removeNode(r);
         if (!category.child("recipe"))
-            category.parent().remove_child(category);
+            removeNode(category);
     }
 }
 
 void Trash::clear() { book_.clear(); }
 
-SaveResult Trash::save()
+SaveResult changeTrash(const QString& path, const std::function<void(Trash&)>& edit)
 {
-    return writeFileAtomically(path_, [this](QIODevice& out) { return book_.writeTo(out); });
+    Trash trash(path);
+    if (!trash.load())
+        return SaveResult::refused(Str::TrashUnreadable);
+    for (int round = 0; round < 16; ++round) {
+        edit(trash);
+        const RecipeBook& book = trash.book();
+        const DiskStamp expected = book.diskStamp(); // unknown: there was no file
+        const Placed placed = placeFile(path, &expected, [&book](QIODevice& out) { return book.writeTo(out); });
+        if (placed.result.ok && !placed.replacedOther)
+            return {};
+        if (!placed.result.ok && !placed.replacedOther)
+            return placed.result;
+        if (!placed.result.ok) {
+            // Changed at the last moment: read again.
+            if (!placed.otherAt.isEmpty())
+                QFile::rename(placed.otherAt, conflictCopyPath(path, QDateTime::currentDateTime()));
+            if (!trash.load())
+                return SaveResult::refused(Str::TrashUnreadable);
+            continue;
+        }
+        // Another version was written just before the swap: the edit is
+        // made on it too, and saved over the one just placed.
+        RecipeBook other;
+        QByteArray bytes;
+        if (!readOtherVersion(placed.otherAt, other, &bytes) || !trash.loadBuffer(bytes)) {
+            // No list of recipes: kept beside it as it was.
+            QFile::rename(placed.otherAt, conflictCopyPath(path, QDateTime::currentDateTime()));
+            return {};
+        }
+        QFile::remove(placed.otherAt);
+        trash.placedAs(placed.written);
+    }
+    return SaveResult::failure(QStringLiteral("the list of deleted recipes kept changing while it was being saved"));
 }
 
 } // namespace bd

@@ -5,11 +5,20 @@
 #include "app/commandline.h"
 #include "app/globals.h"
 #include "exchange/exchange.h"
+#include "exchange/frmExp.h"
+#include "resources/strings.h"
+#include "store/picturefiles.h"
 #include "store/recipebook.h"
 #include "testsupport.h"
 
+#include <QDirIterator>
 #include <QLockFile>
+#include <QPushButton>
 #include <QtTest>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
 
 using namespace bd;
 
@@ -51,6 +60,19 @@ QStringList titlesIn(const QString& folder)
     RecipeBook book;
     book.loadFile(folder + QStringLiteral("/recipes.xml"));
     return importList(book);
+}
+
+// Every file below folder (links and hidden ones too) with its content.
+QMap<QString, QByteArray> filesBelow(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QDir(folder).relativeFilePath(path), bdtest::readFile(path));
+    }
+    return files;
 }
 
 } // namespace
@@ -262,6 +284,101 @@ private slots:
         QCOMPARE(bdtest::readFile(folder + QStringLiteral("/recipes.xml")), unchanged);
     }
 
+#ifndef Q_OS_WIN
+    // Whatever name leads into the book folder (a linked folder, a hard
+    // link, a file of its own), the export writes nothing there; the
+    // wizard turns such a file down when it is chosen.
+    void exportNeverWritesIntoTheBookFolder()
+    {
+        bdtest::TestEnv env;
+        const QString folder = env.file(QStringLiteral("book"));
+        writeBook(folder);
+        bdtest::writeFile(folder + QStringLiteral("/trash.xml"), "<recipebook></recipebook>\r\n");
+        bdtest::writeFile(folder + QStringLiteral("/snapshots/recipes-2024-05-01-0900.xml"), "a snapshot");
+        const QString linked = env.file(QStringLiteral("linked"));
+        QVERIFY(QFile::link(folder, linked));
+        const QString hard = env.file(QStringLiteral("hard.xml"));
+        QVERIFY(::link(QFile::encodeName(folder + QStringLiteral("/recipes.xml")).constData(),
+                       QFile::encodeName(hard).constData()) == 0);
+        const QMap<QString, QByteArray> before = filesBelow(folder);
+
+        const QList<std::pair<QString, const char*>> refused = {
+            {linked + QStringLiteral("/recipes.xml"), "the recipe book itself"},
+            {hard, "the recipe book itself"},
+            {folder + QStringLiteral("/trash.xml"), "in the folder of the recipe book"},
+            {linked + QStringLiteral("/snapshots/recipes-2024-05-01-0900.xml"), "in the folder of the recipe book"},
+            {folder + QStringLiteral("/images/all.html"), "in the folder of the recipe book"},
+            {linked + QStringLiteral("/new/all.mmf"), "in the folder of the recipe book"}};
+        for (const auto& [target, says] : refused) {
+            const CommandResult r = exportFromCommandLine(folder, parse({QStringLiteral("--export"), target}));
+            QVERIFY2(r.exitCode == int(kCommandFailed), qPrintable(target));
+            QVERIFY(r.out.isEmpty());
+            QVERIFY2(r.err.startsWith(QStringLiteral("brindelle: ")) && r.err.contains(QLatin1String(says)),
+                     qPrintable(r.err));
+            QCOMPARE(filesBelow(folder), before);
+        }
+        QCOMPARE(titlesIn(folder).size(), 4);
+        // Beside the book folder, not in it: written.
+        QCOMPARE(exportFromCommandLine(folder, parse({QStringLiteral("--export"), env.file(QStringLiteral("all.xml"))}))
+                     .exitCode,
+                 0);
+
+        // The wizard, reaching the book folder of the open program through the link.
+        G.appPath = folder;
+        frmExp wizard;
+        env.dialogs.files << linked + QStringLiteral("/trash.xml") << env.file(QStringLiteral("all.xml"));
+        wizard.cmdSaveAs->click();
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::ExportIntoBookFolder});
+        QVERIFY(wizard.exportPath().isEmpty());
+        wizard.cmdSaveAs->click();
+        QCOMPARE(wizard.exportPath(), env.file(QStringLiteral("all.xml")));
+    }
+#endif
+
+    // A book from elsewhere may name its pictures as this program names
+    // its unfinished files; they come in under ordinary names and stay
+    // when the next start clears what saves cut short left.
+    void importedPicturesNeverCarryTheProgramsMarks()
+    {
+        bdtest::TestEnv env;
+        const QString from = env.file(QStringLiteral("from/marked.xml"));
+        const QList<std::pair<const char*, const char*>> recipes = {{"Leek", "photo.jpg.bdnew-abc123"},
+                                                                    {"Pea", "pea.png.bdsave-Q1w2E3"},
+                                                                    {"Bean", "bean.jpg.renaming"},
+                                                                    {"Corn", ".bdretired"},
+                                                                    {"Kale.bdnew-xyz789", "kale"}};
+        RecipeBook source;
+        const int soups = source.appendCategory(QStringLiteral("Soups"));
+        int size = 2;
+        for (const auto& [title, picture] : recipes) {
+            source.appendRecipe(
+                soups, recipe(QString::fromLatin1(title), QStringLiteral("water"), QString::fromLatin1(picture)));
+            bdtest::writeFile(env.file(QStringLiteral("from/exp_img/")) + QLatin1String(picture),
+                              bdtest::pngBytes(size, size));
+            ++size;
+        }
+        bdtest::writeFile(from, source.serialize());
+        const QString folder = env.file(QStringLiteral("book"));
+        QCOMPARE(importFromCommandLine(folder, parse({QStringLiteral("--import"), from})).exitCode, 0);
+
+        const QRegularExpression marked(QStringLiteral("\\.(bdnew-|bdsave-)[^.]*$|\\.renaming$|^\\.bdretired$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+        RecipeBook book;
+        QVERIFY(book.loadFile(folder + QStringLiteral("/recipes.xml")));
+        finishNewPictures(folder + QStringLiteral("/images"), book);
+        size = 2;
+        for (const auto& [title, picture] : recipes) {
+            const QString image = RecipeBook::fields(book.findTitle(QString::fromLatin1(title))).image;
+            QVERIFY2(!image.isEmpty() && !marked.match(image).hasMatch(), qPrintable(image));
+            // The picture's own type stays.
+            const QString type = QString::fromLatin1(picture).section(QLatin1Char('.'), 1, 1);
+            if (type == QLatin1String("jpg") || type == QLatin1String("png"))
+                QVERIFY2(image.endsWith(QLatin1Char('.') + type), qPrintable(image));
+            QCOMPARE(bdtest::readFile(folder + QStringLiteral("/images/") + image), bdtest::pngBytes(size, size));
+            ++size;
+        }
+    }
+
     void importWaitsForAnotherCopyExportDoesNot()
     {
         bdtest::TestEnv env;
@@ -281,6 +398,16 @@ private slots:
         QCOMPARE(importFromCommandLine(folder, parse({QStringLiteral("--import"), mmf})).exitCode, 0);
         QCOMPARE(titlesIn(folder).size(), 8);
         QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/.brindelle.lock"))); // given up again
+
+        // A folder where the lock goes is no other copy: it is named, and left.
+        QVERIFY(QDir().mkdir(folder + QStringLiteral("/.brindelle.lock")));
+        const CommandResult blocked = importFromCommandLine(folder, parse({QStringLiteral("--import"), mmf}));
+        QCOMPARE(blocked.exitCode, int(kCommandFailed));
+        QVERIFY2(blocked.err.contains(QDir::toNativeSeparators(folder + QStringLiteral("/.brindelle.lock"))) &&
+                     blocked.err.contains(QStringLiteral("not a file")),
+                 qPrintable(blocked.err));
+        QCOMPARE(titlesIn(folder).size(), 8);
+        QVERIFY(QFileInfo(folder + QStringLiteral("/.brindelle.lock")).isDir());
     }
 };
 

@@ -5,10 +5,15 @@
 #include "app/globals.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "resources/strings.h"
 #include "store/recipebook.h"
 #include "testsupport.h"
 
 #include <QtTest>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 using namespace bd;
 
@@ -105,6 +110,40 @@ private slots:
         QVERIFY(env.dialogs.calls.at(1).text.contains(QStringLiteral("recipes.xml.bad3")));
         QCOMPARE(env.read(QStringLiteral("recipes.xml.bad2")), garbage);
         QCOMPARE(env.read(QStringLiteral("recipes.xml.bad3")), second);
+    }
+
+    // Something that is no file where the lock goes is no other copy of
+    // the program: the cook is told what stands where, and it is left; the
+    // book opens once it is gone.
+    void noFileWhereTheLockGoes()
+    {
+        bdtest::TestEnv env;
+        const QString folder = env.root() + QStringLiteral("/book");
+        const QString lock = folder + QStringLiteral("/.brindelle.lock");
+        QVERIFY(QDir().mkpath(lock));
+        const auto refused = [&] {
+            env.dialogs.clear();
+            QCOMPARE(initialise(folder), InitOutcome::Quit);
+            QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::LockIsNoFile});
+            QVERIFY(env.dialogs.calls[0].text.contains(QDir::toNativeSeparators(lock)));
+            // Nothing made beside it, nothing taken away.
+            QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                     QStringList{QStringLiteral(".brindelle.lock")});
+        };
+        refused();
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(QFileInfo(lock).isDir());
+#ifndef Q_OS_WIN
+        // A pipe, which a lock reader would wait on for ever.
+        QVERIFY(QDir().rmdir(lock));
+        QCOMPARE(::mkfifo(QFile::encodeName(lock).constData(), 0600), 0);
+        refused();
+#endif
+        QVERIFY(QFile::remove(lock) || QDir().rmdir(lock));
+        env.dialogs.clear();
+        QCOMPARE(initialise(folder), InitOutcome::Ready);
+        QVERIFY(env.dialogs.calls.isEmpty());
     }
 
     void commandLineAndBookFolder()

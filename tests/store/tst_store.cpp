@@ -557,13 +557,14 @@ private slots:
         Recipe in = old;
         in.prep = QStringLiteral("bake slowly");
         const SaveResult clash = bookStore().updateRecipe(old, 0, in);
-        QVERIFY(clash.ok && !clash.reloaded);
-        QCOMPARE(clash.notices, QVector<int>{Str::OutsideConflictKept});
+        QVERIFY(clash.ok && clash.reloaded);
+        QCOMPARE(clash.notices, QVector<int>{Str::OutsideRecipesConflict});
+        QCOMPARE(clash.conflicts, QStringList{QStringLiteral("Flan")});
         QCOMPARE(bdtest::readFile(clash.conflictCopy), withoutFlan);
         QVERIFY(QFileInfo(clash.conflictCopy).fileName().startsWith(QStringLiteral("recipes-conflict-")));
         QCOMPARE(reloadedRecipe(0, QStringLiteral("Flan")).prep, QStringLiteral("bake slowly"));
         QVERIFY(report(clash));
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::OutsideConflictKept});
+        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::OutsideRecipesConflict});
         QVERIFY(env.dialogs.last()->text.endsWith(QDir::toNativeSeparators(clash.conflictCopy)));
         QCOMPARE(conflictCopies(bookPath()), QStringList{clash.conflictCopy});
 

@@ -1,0 +1,105 @@
+#include "store/bookmerge.h"
+
+namespace bd {
+
+namespace {
+
+using Change = BookJournal::CategoryChange;
+
+// Every recipe of book by the key of its title (the first of a title a
+// crafted file holds twice).
+QHash<QString, pugi::xml_node> recipesByKey(const RecipeBook& book)
+{
+    QHash<QString, pugi::xml_node> out;
+    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
+        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
+            const QString key = titleKey(qstr(r.first_child().text().get()));
+            if (!out.contains(key))
+                out.insert(key, r);
+        }
+    return out;
+}
+
+std::optional<quint64> versionOf(pugi::xml_node recipe)
+{
+    return recipe ? std::optional<quint64>(recipeVersion(recipe)) : std::nullopt;
+}
+
+int categoryMadeIfMissing(RecipeBook& book, const QString& name)
+{
+    const int at = book.categoryPosition(name);
+    return at >= 0 ? at : book.appendCategory(name);
+}
+
+void applyCategoryChange(RecipeBook& book, const Change& c)
+{
+    switch (c.kind) {
+    case Change::Add: categoryMadeIfMissing(book, c.name); break;
+    case Change::Rename: {
+        const int at = book.categoryPosition(c.name);
+        if (at < 0)
+            break;
+        const int to = book.categoryPosition(c.newName);
+        if (to < 0) {
+            book.renameCategory(at, c.newName);
+            break;
+        }
+        // Both names there: what is left under the old one joins the new one.
+        QVector<Recipe> moved;
+        QVector<pugi::xml_node> gone;
+        for (pugi::xml_node r = book.category(at).child("recipe"); r; r = r.next_sibling("recipe")) {
+            moved << RecipeBook::fields(r);
+            gone << r;
+        }
+        for (pugi::xml_node r : gone)
+            book.removeRecipe(r);
+        book.removeCategory(book.categoryPosition(c.name));
+        const int target = book.categoryPosition(c.newName);
+        for (const Recipe& r : moved)
+            book.appendRecipe(target, r);
+        break;
+    }
+    case Change::Remove: break; // once the recipes are merged
+    }
+}
+
+} // namespace
+
+MergeOutcome mergeInto(RecipeBook& theirs, const RecipeBook& mine)
+{
+    MergeOutcome out;
+    const BookJournal& journal = mine.journal();
+    for (const Change& c : journal.categories)
+        applyCategoryChange(theirs, c);
+
+    // Both books' recipes are looked up by title once, not once per change.
+    const QHash<QString, pugi::xml_node> ours = recipesByKey(mine);
+    QHash<QString, pugi::xml_node> other = recipesByKey(theirs);
+    for (auto it = journal.base.cbegin(); it != journal.base.cend(); ++it) {
+        const pugi::xml_node m = ours.value(it.key());
+        const pugi::xml_node t = other.value(it.key());
+        const std::optional<quint64> mv = versionOf(m), tv = versionOf(t);
+        out.journal.base.insert(it.key(), tv);
+        if (mv == tv || mv == it.value())
+            continue; // the same on both sides, or changed by them alone
+        if (tv != it.value())
+            out.conflicts << qstr((m ? m : t).first_child().text().get());
+        if (t)
+            theirs.removeRecipe(t);
+        if (m) {
+            Recipe r = RecipeBook::fields(m);
+            theirs.appendRecipe(categoryMadeIfMissing(theirs, qstr(m.parent().attribute("cname").value())), r);
+        }
+    }
+
+    for (const Change& c : journal.categories) {
+        const int at = c.kind == Change::Remove ? theirs.categoryPosition(c.name) : -1;
+        if (at >= 0 && !theirs.category(at).child("recipe"))
+            theirs.removeCategory(at);
+    }
+    out.journal.categories = journal.categories;
+    out.conflicts.sort(Qt::CaseInsensitive);
+    return out;
+}
+
+} // namespace bd

@@ -7,6 +7,7 @@
 // with the same book, which is checked. Each import is timed as the wizard
 // runs it: the file check, the check list, and the import with its one
 // save (for Cooklang, every file's check, then one import of them all).
+// One more Cooklang file holds a single recipe of 50,000 ingredient marks.
 
 #include "exchange/exchange.h"
 #include "exchange/importfile.h"
@@ -25,6 +26,8 @@ using namespace benchbook;
 using namespace bd;
 
 namespace {
+
+constexpr int kLongMarks = 50000; // in the one long Cooklang recipe
 
 QStringList lines(const QString& text) { return text.split(kLineBreak); }
 
@@ -176,12 +179,14 @@ int main(int argc, char** argv)
         QStringList cookFiles;
         for (int i = 0; i < n; ++i)
             cookFiles << dir.filePath(QStringLiteral("cook/%1.cook").arg(i));
+        const QString longCook = dir.filePath(QStringLiteral("long.cook"));
         const QList<QPair<QString, QStringList>> formats{
             {QStringLiteral("MasterCook text"), {dir.filePath(QStringLiteral("recipes.mxp"))}},
             {QStringLiteral("MasterCook XML"), {dir.filePath(QStringLiteral("recipes.mx2"))}},
             {QStringLiteral("RecipeML"), {dir.filePath(QStringLiteral("recipes.rml"))}},
             {QStringLiteral("schema.org JSON"), {dir.filePath(QStringLiteral("recipes.json"))}},
-            {QStringLiteral("Cooklang files"), cookFiles}};
+            {QStringLiteral("Cooklang files"), cookFiles},
+            {QStringLiteral("Cooklang, long recipe"), {longCook}}};
         {
             // The texts are let go once written: thousands of small pieces
             // of them left in memory would slow every import timed after.
@@ -207,6 +212,14 @@ int main(int argc, char** argv)
                         .ok &&
                     writeFileAtomically(formats[3].second.first(), QJsonDocument(json).toJson()).ok,
                 QStringLiteral("cannot write the files"));
+            // 20,000 different ingredients, each named two or three times.
+            Recipe r = maker.recipe(maker.title(n, 6));
+            QStringList ing;
+            for (int i = 0; i < kLongMarks; ++i)
+                ing << QStringLiteral("%1 g item %2").arg(1 + i % 2).arg(i % 20000);
+            r.ing = ing.join(kLineBreak);
+            check(writeFileAtomically(longCook, cooklangRecipe(r, categoryName(0)).toUtf8()).ok,
+                  QStringLiteral("cannot write the long Cooklang file"));
         }
 
         say(QStringLiteral("median of %1 runs, ms   file check: book  format   whole import: book  format   "
@@ -216,19 +229,20 @@ int main(int argc, char** argv)
             if (parser.isSet(onlyOption) && !name.contains(parser.value(onlyOption), Qt::CaseInsensitive))
                 continue;
             // The book file: what the reader made of the format's files.
+            const int recipes = files.first() == longCook ? 1 : n;
             RecipeBook asBook;
             const QString xmlFile = dir.filePath(QStringLiteral("as-book.xml"));
-            importFiles(files, bookFile, asBook, n);
+            importFiles(files, bookFile, asBook, recipes);
             check(writeFileAtomically(xmlFile, asBook.serialize()).ok, QStringLiteral("cannot write the book file"));
             std::vector<double> bookTimes, formatTimes, bookChecks, formatChecks;
             QByteArray fromBook, fromFormat;
             for (int run = 0; run < runs; ++run) {
                 RecipeBook book;
-                Timing t = importFiles({xmlFile}, bookFile, book, n);
+                Timing t = importFiles({xmlFile}, bookFile, book, recipes);
                 bookTimes.push_back(t.whole);
                 bookChecks.push_back(t.check);
                 fromBook = book.serialize();
-                t = importFiles(files, bookFile, book, n);
+                t = importFiles(files, bookFile, book, recipes);
                 formatTimes.push_back(t.whole);
                 formatChecks.push_back(t.check);
                 fromFormat = book.serialize();

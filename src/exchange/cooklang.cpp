@@ -3,9 +3,11 @@
 #include "resources/strings.h"
 #include "store/charscan.h"
 
+#include <QHashFunctions>
 #include <QRegularExpression>
 
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 namespace bd {
@@ -186,6 +188,28 @@ bool linesOf(QStringView text, QList<QStringView>& lines)
     return true;
 }
 
+// text with "\r\n" and a lone "\r" made "\n", in one pass (QString::replace
+// moves all the rest of the text again for every thousand or so of them).
+QString withLineFeeds(QStringView text)
+{
+    QString out(text.size(), Qt::Uninitialized);
+    char16_t* o = reinterpret_cast<char16_t*>(out.data());
+    const char16_t* p = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype written = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (p[i] != u'\r') {
+            o[written++] = p[i];
+            continue;
+        }
+        o[written++] = u'\n';
+        if (i + 1 < n && p[i + 1] == u'\n')
+            ++i;
+    }
+    out.truncate(written);
+    return out;
+}
+
 // Where c is in text[from, to), or -1: for the short spans of a mark.
 qsizetype findIn(QStringView text, qsizetype from, qsizetype to, char16_t c)
 {
@@ -196,10 +220,63 @@ qsizetype findIn(QStringView text, qsizetype from, qsizetype to, char16_t c)
     return -1;
 }
 
+// The lines of an ingredient list, for telling whether the line just added
+// at its end was there already. A short list is scanned; a longer one is
+// looked up by the lines' hashes, so that a recipe of many thousands of
+// ingredients is not read in time growing with their square.
+class ListedLines {
+public:
+    // Emptied, keeping its room.
+    void clear()
+    {
+        starts_.clear();
+        byHash_.clear();
+    }
+
+    // Whether ing's last line, from start on, is one of its lines before;
+    // if it is not, it is listed from now on.
+    bool listed(QStringView ing, qsizetype start)
+    {
+        const QStringView line = ing.mid(start);
+        const size_t count = starts_.size();
+        if (count < kScanned) {
+            for (size_t k = 0; k < count; ++k)
+                if (lineAt(ing, k, start) == line)
+                    return true;
+            starts_.push_back(start);
+            return false;
+        }
+        for (size_t k = byHash_.size(); k < count; ++k) // those scanned so far, once
+            byHash_.emplace(qHash(lineAt(ing, k, start)), k);
+        const size_t hash = qHash(line);
+        const auto [from, to] = byHash_.equal_range(hash);
+        for (auto it = from; it != to; ++it)
+            if (lineAt(ing, it->second, start) == line)
+                return true;
+        byHash_.emplace(hash, count);
+        starts_.push_back(start);
+        return false;
+    }
+
+private:
+    static constexpr size_t kScanned = 16;
+
+    // Listed line k of ing; end: where the line after the listed ones starts.
+    QStringView lineAt(QStringView ing, size_t k, qsizetype end) const
+    {
+        const qsizetype from = starts_[k];
+        const qsizetype to = (k + 1 < starts_.size() ? starts_[k + 1] : end) - 1; // before its line break
+        return ing.mid(from, to - from);
+    }
+
+    std::vector<qsizetype> starts_;                  // where each line starts in the list
+    std::unordered_multimap<size_t, size_t> byHash_; // a line's hash: its number, once looked up by them
+};
+
 // Adds a step to prep as a paragraph, its marks written as plain words,
 // and adds its ingredients to ing, a line each, unless ing holds the line
-// already. ingLines: where each line of ing starts.
-void addPlainStep(QStringView step, QString& ing, std::vector<qsizetype>& ingLines, QString& prep)
+// already (ingLines: the lines of ing).
+void addPlainStep(QStringView step, QString& ing, ListedLines& ingLines, QString& prep)
 {
     // Written straight into prep, then simplified there if need be. A
     // mark's plain words are never longer than the mark, so the step's
@@ -343,16 +420,8 @@ void addPlainStep(QStringView step, QString& ing, std::vector<qsizetype>& ingLin
             ing += QStringLiteral(", ");
             ing += simplifiedText(note);
         }
-        const QStringView line = QStringView(ing).mid(lineStart);
-        bool listed = false;
-        for (size_t k = 0; k < ingLines.size() && !listed; ++k) {
-            const qsizetype end = k + 1 < ingLines.size() ? ingLines[k + 1] - 1 : lineStart - 1;
-            listed = QStringView(ing).mid(ingLines[k], end - ingLines[k]) == line;
-        }
-        if (listed)
+        if (ingLines.listed(ing, lineStart))
             ing.truncate(lineStart - 1);
-        else
-            ingLines.push_back(lineStart);
         put(name);
         i = next - 1;
     }
@@ -383,7 +452,7 @@ namespace {
 struct Scratch {
     QList<QStringView> lines;
     QString ing, prep, joined;
-    std::vector<qsizetype> ingLines;
+    ListedLines ingLines;
     Metadata meta;
     QStringList noteLines;
 
@@ -415,9 +484,7 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
     QString unified;
     QList<QStringView>& lines = scratch.lines;
     if (!linesOf(text, lines)) {
-        unified = text.toString()
-                      .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
-                      .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        unified = withLineFeeds(text);
         text = unified;
         linesOf(text, lines);
     }

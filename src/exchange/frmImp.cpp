@@ -92,6 +92,9 @@ void frmImp::importFrom(const QString& path)
 
 void frmImp::cmdWeb_Click()
 {
+    const Command command(this);
+    if (!command)
+        return;
     const std::optional<QString> typed = dialogs().input(Str::WebAddressPrompt, fetchText(Str::WebAddressPrompt),
                                                          QStringLiteral("BD"), fromWeb_ ? file_ : QString());
     if (!typed || typed->trimmed().isEmpty())
@@ -102,27 +105,36 @@ void frmImp::cmdWeb_Click()
                           QStringLiteral("BD"));
         return;
     }
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    // The page, then its pictures all together, while the window stays
+    // live: a progress dialog comes when it takes a while, and its Cancel
+    // stops the page (nothing changes) or the pictures still to come (the
+    // recipes come without them).
     lblFile->setText(fetchText(Str::Downloading));
-    const FetchedPage page = fetchUrl(url);
+    WorkProgress shown(this, Str::Downloading);
+    const FetchProgress progress = [&shown](int done, int total) { return shown.step(done, total); };
+    const FetchedPage page = fetchUrl(url, kFetchTimeout, kPageLimit, progress);
     ImportFileRead read;
     if (page.fault == FetchFault::None) {
         webPictures_ = std::make_unique<QTemporaryDir>();
         read = readWebImport(page, source_, fetchText(Str::ImportedCategory),
-                             webPictures_->isValid() ? webPictures_->path() : QString());
+                             webPictures_->isValid() ? webPictures_->path() : QString(), kPicturesTimeout, progress);
     }
-    QGuiApplication::restoreOverrideCursor();
+    shown.finish();
     if (page.fault != FetchFault::None || read.kind == ImportKind::None) {
-        const int id = page.fault != FetchFault::None ? int(Str::WebNoConnection) : int(Str::WebNoRecipe);
-        const QString text = page.fault != FetchFault::None ? fetchFaultText(page) : fetchText(Str::WebNoRecipe);
-        dialogs().message(id, text, Buttons::Ok, Icon::Exclamation, QStringLiteral("BD"));
+        if (page.fault != FetchFault::Cancelled) {
+            const int id = page.fault != FetchFault::None ? int(Str::WebNoConnection) : int(Str::WebNoRecipe);
+            const QString text = page.fault != FetchFault::None ? fetchFaultText(page) : fetchText(Str::WebNoRecipe);
+            dialogs().message(id, text, Buttons::Ok, Icon::Exclamation, QStringLiteral("BD"));
+        }
         // What was chosen before stays chosen, unless it was a page now gone.
-        if (fromWeb_) {
+        if (!fromWeb_) {
+            setFile(file_, QStringLiteral(": "));
+        } else if (page.fault == FetchFault::Cancelled) {
+            lblFile->setText(fetchText(176) + QStringLiteral(": ") + file_);
+        } else {
             fromWeb_ = false;
             kind_ = ImportKind::None;
             setFile(QString(), QString());
-        } else {
-            setFile(file_, QStringLiteral(": "));
         }
         return;
     }

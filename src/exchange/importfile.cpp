@@ -766,7 +766,7 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
 }
 
 ImportFileRead readWebImport(const FetchedPage& page, RecipeBook& source, const QString& uncategorised,
-                             const QString& pictureFolder)
+                             const QString& pictureFolder, int picturesTimeoutMs, const FetchProgress& progress)
 {
     ImportFileRead result;
     const RecipeRead read = readSchemaOrg(pageText(page), source, uncategorised, page.url.toString());
@@ -776,24 +776,32 @@ ImportFileRead readWebImport(const FetchedPage& page, RecipeBook& source, const 
         return result;
     }
     result.kind = ImportKind::WebPage;
-    int number = 0;
+    // The recipes' pictures are fetched all together, within one time
+    // limit; one that has not come by then is left out.
+    std::vector<pugi::xml_node> named;
+    QList<QUrl> addresses;
     for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category")) {
         for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
-            const QString named = RecipeBook::childText(r, RImage).trimmed();
-            QString bare;
-            if (!pictureFolder.isEmpty() && !named.isEmpty()) {
-                const FetchedPage picture = fetchUrl(page.url.resolved(QUrl(named)), kFetchTimeout, kPictureLimit);
-                if (picture.fault == FetchFault::None && !picture.body.isEmpty()) {
-                    const QString name = QStringLiteral("picture%1").arg(++number) + pictureExtension(picture);
-                    QFile out(QDir(pictureFolder).filePath(name));
-                    if (QDir().mkpath(pictureFolder) && out.open(QIODevice::WriteOnly) &&
-                        out.write(picture.body) == picture.body.size()) {
-                        bare = name;
-                        result.pictureFolder = pictureFolder;
-                    }
-                }
+            const QString picture = RecipeBook::childText(r, RImage).trimmed();
+            if (!pictureFolder.isEmpty() && !picture.isEmpty()) {
+                named.push_back(r);
+                addresses << page.url.resolved(QUrl(picture));
             }
-            r.child("image").text().set(xmlText(bare).c_str());
+            r.child("image").text().set("");
+        }
+    }
+    const std::vector<FetchedPage> pictures = fetchUrls(addresses, picturesTimeoutMs, kPictureLimit, progress);
+    int number = 0;
+    for (size_t i = 0; i < named.size(); ++i) {
+        const FetchedPage& picture = pictures[i];
+        if (picture.fault != FetchFault::None || picture.body.isEmpty())
+            continue;
+        const QString name = QStringLiteral("picture%1").arg(++number) + pictureExtension(picture);
+        QFile out(QDir(pictureFolder).filePath(name));
+        if (QDir().mkpath(pictureFolder) && out.open(QIODevice::WriteOnly) &&
+            out.write(picture.body) == picture.body.size()) {
+            named[i].child("image").text().set(xmlText(name).c_str());
+            result.pictureFolder = pictureFolder;
         }
     }
     return result;

@@ -33,9 +33,13 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
 
 // Reads a fetched page's recipes into source (kind WebPage, or None when
 // it holds none); the page's address goes into their notes. When
-// pictureFolder is given, each recipe's picture is downloaded into it.
+// pictureFolder is given, the recipes' pictures are downloaded into it, all
+// at once within picturesTimeoutMs for them together (progress told as
+// fetchUrls tells it); a picture that has not come by then, or that the
+// cook cancelled, is left out.
 ImportFileRead readWebImport(const FetchedPage& page, RecipeBook& source, const QString& uncategorised,
-                             const QString& pictureFolder = QString());
+                             const QString& pictureFolder = QString(), int picturesTimeoutMs = kPicturesTimeout,
+                             const FetchProgress& progress = {});
 
 // The file types of the import's file dialog ("description|patterns|...").
 QString importFileFilter();

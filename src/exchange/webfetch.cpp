@@ -27,63 +27,138 @@ QUrl webAddress(const QString& typed)
     return url;
 }
 
-FetchedPage fetchUrl(const QUrl& url, int timeoutMs, qint64 limit)
+namespace {
+// How often a waiting fetch tells its progress, in milliseconds.
+constexpr int kProgressTick = 50;
+} // namespace
+
+FetchGroup::FetchGroup(QObject* parent) : QObject(parent), manager_(new QNetworkAccessManager(this))
 {
-    FetchedPage page;
-    page.url = url;
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty() ||
-        (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
-        page.fault = FetchFault::NotAddress;
-        return page;
+    deadline_.setSingleShot(true);
+    connect(&deadline_, &QTimer::timeout, this, [this] { abortAll(FetchFault::Timeout); });
+}
+
+FetchGroup::~FetchGroup()
+{
+    // What has not come goes with the manager, no longer heard.
+    for (QNetworkReply* reply : replies_)
+        if (reply)
+            reply->disconnect(this);
+}
+
+void FetchGroup::start(const QList<QUrl>& urls, int timeoutMs, qint64 limit)
+{
+    Q_ASSERT(!started_);
+    started_ = true;
+    limit_ = limit;
+    const size_t n = size_t(urls.size());
+    results_.assign(n, FetchedPage());
+    replies_.assign(n, nullptr);
+    aborted_.assign(n, FetchFault::None);
+    for (size_t i = 0; i < n; ++i) {
+        const QUrl& url = urls[qsizetype(i)];
+        results_[i].url = url;
+        const QString scheme = url.scheme().toLower();
+        if (!url.isValid() || url.host().isEmpty() ||
+            (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+            results_[i].fault = FetchFault::NotAddress;
+            ++done_;
+            continue;
+        }
+        QNetworkRequest request(url);
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+        request.setMaximumRedirectsAllowed(10);
+        request.setHeader(QNetworkRequest::UserAgentHeader,
+                          QByteArray("Mozilla/5.0 (compatible; Brindelle/" BRINDELLE_VERSION ")"));
+        request.setRawHeader("Accept", "text/html,application/xhtml+xml,application/json;q=0.9,*/*;q=0.8");
+        QNetworkReply* reply = manager_->get(request);
+        replies_[i] = reply;
+        connect(reply, &QNetworkReply::downloadProgress, this, [this, i, reply](qint64 received, qint64 total) {
+            if (aborted_[i] == FetchFault::None && (received > limit_ || total > limit_)) {
+                aborted_[i] = FetchFault::TooLarge;
+                reply->abort();
+            }
+        });
+        connect(reply, &QNetworkReply::finished, this, [this, i] { settle(i); });
     }
-    QNetworkAccessManager manager;
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(10);
-    request.setHeader(QNetworkRequest::UserAgentHeader,
-                      QByteArray("Mozilla/5.0 (compatible; Brindelle/" BRINDELLE_VERSION ")"));
-    request.setRawHeader("Accept", "text/html,application/xhtml+xml,application/json;q=0.9,*/*;q=0.8");
-    QNetworkReply* reply = manager.get(request);
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    bool timedOut = false, tooLarge = false;
-    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
-        timedOut = true;
-        reply->abort();
-    });
-    QObject::connect(reply, &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64 total) {
-        if (!tooLarge && (received > limit || total > limit)) {
-            tooLarge = true;
+    // Every request is out before the clock starts.
+    if (done_ < total())
+        deadline_.start(timeoutMs);
+    else
+        emit finished();
+}
+
+void FetchGroup::cancel() { abortAll(FetchFault::Cancelled); }
+
+void FetchGroup::abortAll(FetchFault why)
+{
+    deadline_.stop();
+    // An aborted reply finishes at once and is settled (its entry cleared).
+    for (size_t i = 0; i < replies_.size(); ++i) {
+        if (QNetworkReply* reply = replies_[i]) {
+            if (aborted_[i] == FetchFault::None)
+                aborted_[i] = why;
             reply->abort();
         }
-    });
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    timer.start(timeoutMs);
-    if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    timer.stop();
+    }
+}
 
+void FetchGroup::settle(size_t i)
+{
+    QNetworkReply* reply = replies_[i];
+    if (!reply)
+        return;
+    replies_[i] = nullptr;
+    FetchedPage& page = results_[i];
     page.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     page.url = reply->url();
     page.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
-    if (tooLarge)
-        page.fault = FetchFault::TooLarge;
-    else if (timedOut)
-        page.fault = FetchFault::Timeout;
+    // A reply that had come whole when it was aborted counts as come.
+    if (aborted_[i] != FetchFault::None && reply->error() != QNetworkReply::NoError)
+        page.fault = aborted_[i];
     else if (page.status >= 400)
         page.fault = FetchFault::HttpError;
     else if (reply->error() != QNetworkReply::NoError || page.status == 0)
         page.fault = FetchFault::NoConnection;
     else
         page.body = reply->readAll();
-    if (page.body.size() > limit) {
+    if (page.body.size() > limit_) {
         page.fault = FetchFault::TooLarge;
         page.body.clear();
     }
-    delete reply;
-    return page;
+    reply->deleteLater();
+    ++done_;
+    if (isFinished())
+        deadline_.stop();
+    emit fetched(int(i));
+    if (isFinished())
+        emit finished();
+}
+
+std::vector<FetchedPage> fetchUrls(const QList<QUrl>& urls, int timeoutMs, qint64 limit, const FetchProgress& progress)
+{
+    FetchGroup group;
+    QEventLoop loop;
+    QObject::connect(&group, &FetchGroup::finished, &loop, &QEventLoop::quit);
+    // Progress is told on a clock of its own, never from inside a reply's
+    // signal, since it may let events run.
+    QTimer ticks;
+    QObject::connect(&ticks, &QTimer::timeout, &group, [&] {
+        if (!group.isFinished() && !progress(group.done(), group.total()))
+            group.cancel();
+    });
+    group.start(urls, timeoutMs, limit);
+    if (!group.isFinished()) {
+        if (progress)
+            ticks.start(kProgressTick);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    return group.results();
+}
+
+FetchedPage fetchUrl(const QUrl& url, int timeoutMs, qint64 limit, const FetchProgress& progress)
+{
+    return fetchUrls({url}, timeoutMs, limit, progress).front();
 }
 
 QString fetchFaultText(const FetchedPage& page)
@@ -95,6 +170,7 @@ QString fetchFaultText(const FetchedPage& page)
     case FetchFault::HttpError: return fetchText(Str::WebHttpError).arg(page.status);
     case FetchFault::Timeout: return fetchText(Str::WebTimeout);
     case FetchFault::TooLarge: return fetchText(Str::WebTooLarge);
+    case FetchFault::Cancelled: return QString();
     }
     return QString();
 }

@@ -11,6 +11,7 @@
 #include "exchange/webfetch.h"
 #include "testsupport.h"
 
+#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -82,6 +83,8 @@ public:
     };
     QHash<QByteArray, Answer> answers;
     int requests = 0;
+    int waiting = 0;     // silent requests whose connection is still open
+    int mostWaiting = 0; // the most of them open at the same time
 
     PageServer()
     {
@@ -97,8 +100,11 @@ public:
                     const QByteArray path = got.split(' ').value(1);
                     buffer_.remove(s);
                     const Answer a = answers.value(path, Answer{"HTTP/1.1 404 Not Found", "no such page"});
-                    if (a.silent)
+                    if (a.silent) {
+                        mostWaiting = std::max(mostWaiting, ++waiting);
+                        QObject::connect(s, &QTcpSocket::disconnected, this, [this] { --waiting; });
                         return;
+                    }
                     s->write(a.head + "\r\nContent-Length: " + QByteArray::number(a.body.size()) +
                              "\r\nConnection: close\r\n\r\n" + a.body);
                     s->disconnectFromHost();
@@ -506,6 +512,37 @@ private slots:
         QCOMPARE(readCooklang(u"-- only a comment", QStringLiteral("x"), book, kImported).recipes, 0);
     }
 
+    // 50,000 ingredient marks: each different line listed once, where it
+    // first appears, however far back (names one the start of another,
+    // "item 1" and "item 10", kept apart; same name, other amount, kept).
+    void cooklangManyIngredients()
+    {
+        constexpr int kSteps = 12500;
+        QString text;
+        for (int i = 0; i < kSteps; ++i)
+            text += QStringLiteral("Add @item %1{}, @salt, @herb %2{}(chopped) and @milk{%3%cup}.\n%4")
+                        .arg(i)
+                        .arg(i % 100)
+                        .arg(1 + i % 2)
+                        .arg(i % 4 == 3 ? QStringLiteral("\n") : QString());
+        text += QStringLiteral("\nServe with @item 0{} and @item %1{}.\n").arg(kSteps - 1);
+        RecipeBook book;
+        QCOMPARE(readCooklang(text, QStringLiteral("file"), book, kImported).recipes, 1);
+        const Recipe r = recipes(book).first();
+        const QStringList ing = r.ing.split(QLatin1Char('\n'));
+        QCOMPARE(ing.size(), kSteps + 1 + 100 + 2); // items, salt, herbs, two amounts of milk
+        QCOMPARE(
+            ing.mid(0, 9),
+            QStringList({QStringLiteral("item 0"), QStringLiteral("salt"), QStringLiteral("herb 0, chopped"),
+                         QStringLiteral("1 cup milk"), QStringLiteral("item 1"), QStringLiteral("herb 1, chopped"),
+                         QStringLiteral("2 cup milk"), QStringLiteral("item 2"), QStringLiteral("herb 2, chopped")}));
+        QCOMPARE(ing.mid(201, 3), QStringList({QStringLiteral("item 99"), QStringLiteral("herb 99, chopped"),
+                                               QStringLiteral("item 100")}));
+        QCOMPARE(ing.last(), QStringLiteral("item %1").arg(kSteps - 1));
+        QVERIFY(r.prep.startsWith(QStringLiteral("Add item 0, salt, herb 0 and milk. Add item 1, salt,")));
+        QVERIFY(r.prep.endsWith(QStringLiteral("\n\nServe with item 0 and item %1.").arg(kSteps - 1)));
+    }
+
     // The file check tells each format by its content, whatever the name.
     void fileCheck()
     {
@@ -823,6 +860,94 @@ private slots:
         QCOMPARE(webAddress(QStringLiteral(" pies.test/cherry ")), QUrl(QStringLiteral("https://pies.test/cherry")));
         QVERIFY(!webAddress(QStringLiteral("ftp://pies.test/")).isValid());
         QVERIFY(!webAddress(QStringLiteral("two words")).isValid());
+    }
+
+    // A page's pictures are fetched side by side within one time limit for
+    // all of them: those that never answer are left out, at the cost of the
+    // limit once rather than once each; a cancelled fetch keeps what came
+    // and drops the connections still waiting.
+    void webPicturesWithinOneLimit()
+    {
+        constexpr int kLimit = 1500;
+        const QByteArray png = "\x89PNG\r\n\x1a\npicture";
+        PageServer server;
+        server.answers.insert("/a.png", {"HTTP/1.1 200 OK\r\nContent-Type: image/png", png});
+        server.answers.insert("/b.jpg", {"HTTP/1.1 200 OK\r\nContent-Type: image/jpeg", "jpeg"});
+        const char* const silent[] = {"/never1.png", "/never2.png", "/never3.png", "/never4.png"};
+        for (const char* path : silent)
+            server.answers.insert(path, {"", "", true});
+        const QList<QUrl> urls{server.url("/never1.png"), server.url("/a.png"),
+                               server.url("/never2.png"), QUrl(QStringLiteral("file:///etc/passwd")),
+                               server.url("/never3.png"), server.url("/b.jpg"),
+                               server.url("/never4.png")};
+
+        QElapsedTimer clock;
+        clock.start();
+        std::vector<FetchedPage> got = fetchUrls(urls, kLimit, kPictureLimit);
+        const qint64 took = clock.elapsed();
+        QCOMPARE(int(got.size()), 7);
+        QCOMPARE(got[1].fault, FetchFault::None);
+        QCOMPARE(got[1].body, png);
+        QCOMPARE(got[5].body, QByteArray("jpeg"));
+        QCOMPARE(got[3].fault, FetchFault::NotAddress);
+        for (const size_t i : {0, 2, 4, 6}) {
+            QCOMPARE(got[i].fault, FetchFault::Timeout);
+            QVERIFY(got[i].body.isEmpty());
+        }
+        // All four silent requests were open at once: one after the other
+        // they would take four times the limit.
+        QCOMPARE(server.mostWaiting, 4);
+        QVERIFY2(took < 2 * kLimit, qPrintable(QStringLiteral("%1 ms").arg(took)));
+        QTRY_COMPARE(server.waiting, 0);
+
+        // A page whose recipes name those pictures still comes in, the
+        // silent ones' recipes without a picture.
+        QByteArray page = "<html><script type=\"application/ld+json\">[";
+        for (const char* picture : {"a.png", "never1.png", "/b.jpg", "never2.png"})
+            page += QByteArray("{\"@type\":\"Recipe\",\"name\":\"") + picture + "\",\"image\":\"" + picture +
+                    "\",\"recipeIngredient\":[\"salt\"]},";
+        page.chop(1);
+        page += "]</script></html>";
+        FetchedPage fetched;
+        fetched.url = server.url("/recipes/page.html");
+        fetched.body = page;
+        server.answers.insert("/recipes/a.png", server.answers.value("/a.png"));
+        server.answers.insert("/recipes/never1.png", {"", "", true});
+        server.answers.insert("/recipes/never2.png", {"", "", true});
+        QTemporaryDir pictures;
+        RecipeBook source;
+        server.mostWaiting = 0;
+        clock.start();
+        const ImportFileRead read = readWebImport(fetched, source, kImported, pictures.path(), kLimit);
+        QVERIFY2(clock.elapsed() < 2 * kLimit, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
+        QCOMPARE(server.mostWaiting, 2);
+        QCOMPARE(read.kind, ImportKind::WebPage);
+        QCOMPARE(read.pictureFolder, pictures.path());
+        QStringList images;
+        for (const Recipe& r : recipes(source))
+            images << r.image;
+        QCOMPARE(images,
+                 QStringList({QStringLiteral("picture1.png"), QString(), QStringLiteral("picture2.jpg"), QString()}));
+        QCOMPARE(QDir(pictures.path()).entryList(QDir::Files),
+                 QStringList({QStringLiteral("picture1.png"), QStringLiteral("picture2.jpg")}));
+
+        // Cancelled once both answers are in (well before the default
+        // limit): they are kept, and every waiting connection is closed.
+        QTRY_COMPARE(server.waiting, 0);
+        int lastTotal = 0;
+        clock.start();
+        got = fetchUrls(urls, kFetchTimeout, kPictureLimit, [&lastTotal](int done, int total) {
+            lastTotal = total;
+            return done < 3; // the two pictures and the address that is none
+        });
+        QVERIFY2(clock.elapsed() < kFetchTimeout / 3, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
+        QCOMPARE(lastTotal, 7);
+        QCOMPARE(got[1].body, png);
+        QCOMPARE(got[5].body, QByteArray("jpeg"));
+        for (const size_t i : {0, 2, 4, 6})
+            QCOMPARE(got[i].fault, FetchFault::Cancelled);
+        QVERIFY(fetchFaultText(got[0]).isEmpty());
+        QTRY_COMPARE(server.waiting, 0);
     }
 };
 

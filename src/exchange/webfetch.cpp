@@ -3,13 +3,16 @@
 #include "exchange/readers.h"
 #include "resources/strings.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTimer>
+#include <QWindow>
 
 namespace bd {
 
@@ -138,20 +141,28 @@ void FetchGroup::settle(size_t i)
 std::vector<FetchedPage> fetchUrls(const QList<QUrl>& urls, int timeoutMs, qint64 limit, const FetchProgress& progress)
 {
     FetchGroup group;
-    QEventLoop loop;
-    QObject::connect(&group, &FetchGroup::finished, &loop, &QEventLoop::quit);
-    // Progress is told on a clock of its own, never from inside a reply's
-    // signal, since it may let events run.
-    QTimer ticks;
-    QObject::connect(&ticks, &QTimer::timeout, &group, [&] {
-        if (!group.isFinished() && !progress(group.done(), group.total()))
-            group.cancel();
-    });
     group.start(urls, timeoutMs, limit);
-    if (!group.isFinished()) {
-        if (progress)
-            ticks.start(kProgressTick);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    // Progress is told from this loop, never from inside a reply's signal,
+    // since it may let events run. What the user does waits until a
+    // dialog of this wait's own (the progress, with its Cancel) holds the
+    // window; from then on it goes through, to that dialog.
+    const bool gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+    QWindow* const modalBefore = gui ? QGuiApplication::modalWindow() : nullptr;
+    QTimer ticks; // wakes the loop to tell progress
+    QElapsedTimer sinceTold;
+    sinceTold.start();
+    if (progress)
+        ticks.start(kProgressTick);
+    QEventLoop loop;
+    while (!group.isFinished()) {
+        const bool held = gui && QGuiApplication::modalWindow() != modalBefore;
+        loop.processEvents((held ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents) |
+                           QEventLoop::WaitForMoreEvents);
+        if (progress && !group.isFinished() && sinceTold.elapsed() >= kProgressTick) {
+            sinceTold.restart();
+            if (!progress(group.done(), group.total()))
+                group.cancel();
+        }
     }
     return group.results();
 }

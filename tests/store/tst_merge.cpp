@@ -690,6 +690,27 @@ private slots:
 #endif
     }
 
+    // A restore whose trash cannot be written says so; the recipe is then
+    // in the book and still listed in the trash, never in neither.
+    void restoreTellsOfATrashNotSaved()
+    {
+#ifdef Q_OS_UNIX
+        bdtest::TestEnv env;
+        openBook(env, startingBook());
+        QVERIFY(changeTrash(trashPath(bookPath()), [](Trash& t) {
+                    t.add(made(QStringLiteral("Big"), QString(80000, QLatin1Char('x'))), QDateTime::currentDateTime());
+                    t.add(made(QStringLiteral("Small")), QDateTime::currentDateTime());
+                }).ok);
+        const SaveResult r = bdtest::withFileLimit(40000, [] { return bookStore().restoreFromTrash({1}, {}); });
+        QVERIFY(r.ok);
+        QCOMPARE(r.notices, QVector<int>{Str::TrashNotSaved});
+        QVERIFY(bdtest::DiskBook().titleExists(QStringLiteral("Small")));
+        Trash trash(trashPath(bookPath()));
+        QVERIFY(trash.load());
+        QCOMPARE(trash.count(), 2);
+#endif
+    }
+
     // A crafted recipe nested a million elements deep goes into the trash
     // and comes back without exhausting the stack.
     void deepRecipesComeBackFromTheTrash()

@@ -231,6 +231,37 @@ int runCook(const QString& folder, const QString& side, quint32 seed, int steps)
     }
     return 0;
 }
+
+// A book another program left without any permission, as a user who is
+// not root meets it: the save asks first, and overwriting keeps that file
+// (renamed, since it cannot be read) and gives the new book the usual
+// permissions. Returns the number of the first check that failed, or 0.
+int unreadableBookIsKept(const QString& folder)
+{
+    const QString path = folder + QStringLiteral("/recipes.xml");
+    bdtest::writeFile(path, startingBook());
+    RecipeBook book;
+    if (!book.loadFile(path))
+        return 10;
+    if (!QFile::setPermissions(path, {}))
+        return 11;
+    if (QFile(path).open(QIODevice::ReadOnly))
+        return 0; // this user reads it anyway: nothing to check here
+    book.appendCategory(QStringLiteral("Bread"));
+    const SaveResult refused = saveBook(book, path);
+    if (refused.ok || !refused.unreadableOutside)
+        return 12;
+    const SaveResult written = overwriteBook(book, path);
+    if (!written.ok || written.conflictCopy.isEmpty() || !identityOf(written.conflictCopy).regular)
+        return 13;
+    const QFileDevice::Permissions mode = QFile::permissions(path);
+    if (!mode.testFlag(QFileDevice::ReadOwner) || !mode.testFlag(QFileDevice::WriteOwner))
+        return 14;
+    RecipeBook again;
+    if (!again.loadFile(path) || again.categoryPosition(QStringLiteral("Bread")) < 0)
+        return 15;
+    return 0;
+}
 #endif
 
 } // namespace
@@ -690,6 +721,26 @@ private slots:
 #endif
     }
 
+    // Run as a user without root's right to read anything: as root, in a
+    // child process that gives it up.
+    void unreadableBookIsKeptAside()
+    {
+#ifdef Q_OS_LINUX
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        if (::geteuid() != 0) {
+            QCOMPARE(unreadableBookIsKept(dir.path()), 0);
+            return;
+        }
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--nobody"), dir.path()});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+#endif
+    }
+
     // A restore whose trash cannot be written says so; the recipe is then
     // in the book and still listed in the trash, never in neither.
     void restoreTellsOfATrashNotSaved()
@@ -737,6 +788,12 @@ int main(int argc, char** argv)
     if (argc == 4 && std::strcmp(argv[1], "--writer") == 0) {
         QCoreApplication app(argc, argv);
         return runWriter(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--nobody") == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            return 20;
+        QCoreApplication app(argc, argv);
+        return unreadableBookIsKept(QString::fromLocal8Bit(argv[2]));
     }
     if (argc == 6 && std::strcmp(argv[1], "--cook") == 0) {
         QCoreApplication app(argc, argv);

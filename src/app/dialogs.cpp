@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QEvent>
@@ -51,13 +53,19 @@ Dialogs* current = &silent;
 int openDialogs = 0;
 QList<DialogWatcher*> watchers;
 
+bool withCursor() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
+
 // Counts the dialogs open; the watchers hear of the first and the last.
+// Over a busy cursor, a dialog has the ordinary arrow while it is open.
 class Opening {
     KeepWindows keep_;
+    bool arrow_ = withCursor() && QGuiApplication::overrideCursor();
 
 public:
     Opening()
     {
+        if (arrow_)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
         if (openDialogs++ == 0)
             for (DialogWatcher* w : QList<DialogWatcher*>(watchers))
                 if (watchers.contains(w))
@@ -65,6 +73,8 @@ public:
     }
     ~Opening()
     {
+        if (arrow_)
+            QGuiApplication::restoreOverrideCursor();
         if (--openDialogs == 0)
             for (DialogWatcher* w : QList<DialogWatcher*>(watchers))
                 if (watchers.contains(w))
@@ -197,6 +207,18 @@ KeepWindows::~KeepWindows()
     for (const QPointer<QObject>& w : held)
         if (w)
             w->deleteLater();
+}
+
+BusyCursor::BusyCursor() : shown_(withCursor())
+{
+    if (shown_)
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+BusyCursor::~BusyCursor()
+{
+    if (shown_)
+        QGuiApplication::restoreOverrideCursor();
 }
 
 Answer msgBox(int id, Buttons buttons, Icon icon, const QString& suffix, const QString& prefix)

@@ -111,6 +111,28 @@ public:
     KeepWindows& operator=(const KeepWindows&) = delete;
 };
 
+// The busy cursor from now until it goes out of scope, over every window
+// of the program (a dialog opened meanwhile has the arrow): for a save,
+// which at a few hundred thousand recipes takes most of a second.
+class BusyCursor {
+public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    bool shown_;
+};
+
+// work() under the busy cursor.
+template <typename Work>
+auto whileBusy(Work work)
+{
+    const BusyCursor busy;
+    return work();
+}
+
 // A message box titled "BD" whose text is string id (in the current
 // language) with optional text before and after it.
 Answer msgBox(int id, Buttons buttons = Buttons::Ok, Icon icon = Icon::None,

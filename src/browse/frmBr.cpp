@@ -423,7 +423,7 @@ void frmBr::remove()
     if (msgBox(Str::ConfirmDeletion, Buttons::YesNo, Icon::None,
                QStringLiteral(":  « ") + title + QStringLiteral(" »")) == Answer::No)
         return;
-    report(bookStore().deleteRecipe({selectedCategory(), title}));
+    report(whileBusy([&] { return bookStore().deleteRecipe({selectedCategory(), title}); }));
     categoryChanged();
 }
 
@@ -480,7 +480,7 @@ void frmBr::catEdit()
     const std::optional<QString> newName = askNewCategoryName(entries, current);
     if (!newName)
         return;
-    report(bookStore().renameCategory(current, *newName));
+    report(whileBusy([&] { return bookStore().renameCategory(current, *newName); }));
     loadCategories();
     const int index = cboCats->findText(*newName, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index > 0)
@@ -497,7 +497,7 @@ void frmBr::catDel()
     const QString name = cboCats->currentText();
     if (!confirmCategoryDeletion(name, lstRecs->count() > 0))
         return;
-    report(bookStore().deleteCategory(name));
+    report(whileBusy([&] { return bookStore().deleteCategory(name); }));
     loadCategories();
 }
 

@@ -127,7 +127,7 @@ void frmTrash::restore()
     const QVector<int> rows = chosenRows();
     if (rows.isEmpty())
         return;
-    report(bookStore().restoreFromTrash(rows, askNewTitle));
+    report(whileBusy([&] { return bookStore().restoreFromTrash(rows, askNewTitle); }));
     showBookAgainEverywhere();
     fill();
 }
@@ -139,7 +139,7 @@ void frmTrash::emptyTrash()
         return;
     if (msgBox(Str::EmptyTrashQuestion, Buttons::YesNo, Icon::Exclamation) != Answer::Yes)
         return;
-    report(bookStore().emptyTrash());
+    report(whileBusy([] { return bookStore().emptyTrash(); }));
     fill();
 }
 

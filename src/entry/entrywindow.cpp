@@ -388,7 +388,7 @@ QString EntryWindow::addNewCategory()
         return QString();
     }
     // A failed save is reported; the category stays in the open book.
-    report(bookStore().addCategory(name));
+    report(whileBusy([&] { return bookStore().addCategory(name); }));
     return name;
 }
 

@@ -119,7 +119,8 @@ void frmEdit::update()
         showCheckFailure(check);
         return;
     }
-    const SaveResult r = bookStore().updateRecipe(G.editRecipe(), selectedCategory(), recipeInput());
+    const SaveResult r = whileBusy(
+        [&] { return bookStore().updateRecipe(G.editRecipe(), selectedCategory(), recipeInput()); });
     report(r);
     // Refused (a picture that cannot be stored): nothing changed, and the
     // window stays with the cook's typing.

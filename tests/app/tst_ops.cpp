@@ -464,6 +464,22 @@ private slots:
         w.resize(maximum + QSize(500, 500));
         QCOMPARE(w.size(), maximum);
     }
+
+    // A save shows the busy cursor until it is done; a message asked on the
+    // way (a title clash, a file changed outside) has the arrow.
+    void savesShowTheBusyCursor()
+    {
+        bdtest::TestEnv env;
+        Qt::CursorShape inDialog = Qt::BlankCursor;
+        env.dialogs.whileOpen = [&inDialog] { inDialog = QGuiApplication::overrideCursor()->shape(); };
+        const Qt::CursorShape during = whileBusy([] {
+            msgBox(Str::BookInUse);
+            return QGuiApplication::overrideCursor()->shape();
+        });
+        QCOMPARE(during, Qt::WaitCursor);
+        QCOMPARE(inDialog, Qt::ArrowCursor);
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
 };
 
 QTEST_MAIN(TestOps)

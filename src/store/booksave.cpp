@@ -82,8 +82,9 @@ void keepAside(const QString& other, const QString& bookPath, SaveResult& outcom
 bool readOtherVersion(const QString& path, RecipeBook& theirs, QByteArray* bytes)
 {
     // Another program writing the file in place may be caught half way:
-    // what is not a whole book yet is read again for about a second.
-    for (int attempt = 0; attempt < 25; ++attempt) {
+    // what is not a whole book yet is read again for up to two seconds.
+    int still = 0; // reads in a row that found the same file, unchanged
+    for (int attempt = 0; attempt < 50; ++attempt) {
         if (attempt > 0)
             QThread::msleep(40);
         QFile f;
@@ -97,7 +98,8 @@ bool readOtherVersion(const QString& path, RecipeBook& theirs, QByteArray* bytes
             theirs.setDiskStamp(stampOfData(identity, bytes->constData(), bytes->size()));
             return true;
         }
-        if (identityOf(path) == identity && attempt >= 2)
+        still = identityOf(path) == identity && !bytes->isEmpty() ? still + 1 : 0;
+        if (still >= 5)
             break; // not changing: it is what it is
     }
     return false;

@@ -9,8 +9,8 @@
 // the number of recipes: a lower bound, since every step costs more than
 // the ones before it as the file grows. The output says when it did so.
 
-#include "app/globals.h"
-#include "app/settings.h"
+#include "app/base/globals.h"
+#include "app/base/settings.h"
 #include "exchange/exchange.h"
 
 #include "benchbook.h"

@@ -9,7 +9,7 @@
 // the import with its one save.
 
 #include "exchange/exchange.h"
-#include "exchange/mealmaster.h"
+#include "exchange/formats/mealmaster.h"
 
 #include "benchbook.h"
 #include "benchimport.h"

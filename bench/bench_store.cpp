@@ -9,8 +9,9 @@
 // the book file for the same word. A ratio near 1 means the operation costs
 // little beyond the unavoidable I/O and parsing.
 
-#include "app/globals.h"
-#include "app/settings.h"
+#include "app/base/booklock.h"
+#include "app/base/globals.h"
+#include "app/base/settings.h"
 #include "app/startup.h"
 #include "browse/frmBr.h"
 #include "search/frmSearch.h"

@@ -1,9 +1,10 @@
 #include "app/commandline.h"
 
-#include "app/globals.h"
-#include "exchange/exportformats.h"
+#include "app/base/booklock.h"
+#include "app/base/globals.h"
+#include "exchange/formats/exportformats.h"
 #include "exchange/importfile.h"
-#include "exchange/mealmaster.h"
+#include "exchange/formats/mealmaster.h"
 #include "resources/strings.h"
 #include "store/bookfolder.h"
 #include "store/booksave.h"

@@ -1,7 +1,7 @@
 #include "browse/backup.h"
 
-#include "app/dialogs.h"
-#include "app/globals.h"
+#include "app/base/dialogs.h"
+#include "app/base/globals.h"
 #include "resources/strings.h"
 #include "exchange/exchange.h"
 #include "store/bookfile.h"

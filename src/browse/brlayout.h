@@ -3,7 +3,7 @@
 // column keeps its width; the right column takes the rest, and its three
 // recipe boxes share the height in fixed proportions.
 
-#include "app/twips.h"
+#include "app/base/twips.h"
 
 namespace bd {
 

@@ -1,7 +1,7 @@
 #include "browse/browsing.h"
 
-#include "app/globals.h"
-#include "app/listsort.h"
+#include "app/base/globals.h"
+#include "store/listsort.h"
 
 namespace bd {
 

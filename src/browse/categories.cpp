@@ -1,6 +1,6 @@
 #include "browse/categories.h"
 
-#include "app/dialogs.h"
+#include "app/base/dialogs.h"
 #include "resources/strings.h"
 #include "store/names.h"
 #include "store/recipebook.h"

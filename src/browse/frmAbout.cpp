@@ -1,7 +1,7 @@
 #include "browse/frmAbout.h"
 
-#include "app/globals.h"
-#include "app/twips.h"
+#include "app/base/globals.h"
+#include "app/base/twips.h"
 #include "resources/strings.h"
 
 #include <QCloseEvent>

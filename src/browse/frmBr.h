@@ -2,7 +2,7 @@
 // The browse window: categories and their recipes on the left, the chosen
 // recipe read-only on the right. The program's main window.
 
-#include "app/windows.h"
+#include "app/ui/windows.h"
 #include "store/recipe.h"
 
 #include <QImage>

@@ -1,9 +1,9 @@
 #include "browse/frmImgView.h"
 
-#include "app/globals.h"
-#include "app/modTopMost.h"
-#include "app/twips.h"
-#include "app/windows.h"
+#include "app/base/globals.h"
+#include "app/ui/modTopMost.h"
+#include "app/base/twips.h"
+#include "app/ui/windows.h"
 #include "browse/viewerfit.h"
 #include "store/picture.h"
 

@@ -4,7 +4,7 @@
 // title, ingredients, preparation and notes fields on the left share the
 // height in fixed proportions.
 
-#include "app/twips.h"
+#include "app/base/twips.h"
 
 namespace bd {
 

@@ -4,7 +4,7 @@
 // button and frame, the degree label, the Edit menu and the commands that
 // leave for the picture viewer, the about window and the help.
 
-#include "app/windows.h"
+#include "app/ui/windows.h"
 #include "store/names.h"
 #include "store/store.h"
 

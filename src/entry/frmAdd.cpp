@@ -1,10 +1,10 @@
 #include "entry/frmAdd.h"
 
-#include "app/controls.h"
-#include "app/dialogs.h"
-#include "app/globals.h"
-#include "app/helpwindow.h"
-#include "app/twips.h"
+#include "app/ui/controls.h"
+#include "app/base/dialogs.h"
+#include "app/base/globals.h"
+#include "app/ui/helpwindow.h"
+#include "app/base/twips.h"
 #include "entry/entrylayout.h"
 #include "resources/captions.h"
 

@@ -1,10 +1,10 @@
 #include "exchange/importfile.h"
 
-#include "exchange/cooklang.h"
-#include "exchange/mastercook.h"
-#include "exchange/mealmaster.h"
-#include "exchange/recipeml.h"
-#include "exchange/schemaorg.h"
+#include "exchange/formats/cooklang.h"
+#include "exchange/formats/mastercook.h"
+#include "exchange/formats/mealmaster.h"
+#include "exchange/formats/recipeml.h"
+#include "exchange/formats/schemaorg.h"
 #include "resources/strings.h"
 #include "store/charscan.h"
 

@@ -1,6 +1,6 @@
 #include "exchange/webfetch.h"
 
-#include "exchange/readers.h"
+#include "exchange/formats/readers.h"
 #include "resources/strings.h"
 
 #include <QElapsedTimer>

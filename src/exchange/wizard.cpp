@@ -1,8 +1,8 @@
 #include "exchange/wizard.h"
 
-#include "app/controls.h"
-#include "app/dialogs.h"
-#include "app/globals.h"
+#include "app/ui/controls.h"
+#include "app/base/dialogs.h"
+#include "app/base/globals.h"
 #include "browse/backup.h"
 #include "resources/strings.h"
 

@@ -3,8 +3,8 @@
 // under a header, the button strip below them, and the way back to the main
 // window that opened the wizard, however the wizard is closed.
 
-#include "app/twips.h"
-#include "app/windows.h"
+#include "app/base/twips.h"
+#include "app/ui/windows.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "output/cookbook.h"
 
-#include "app/globals.h"
+#include "app/base/globals.h"
 #include "output/printpage.h"
 #include "resources/strings.h"
 #include "store/names.h"

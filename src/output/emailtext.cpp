@@ -2,8 +2,8 @@
 
 #include "store/names.h"
 
-#include "app/globals.h"
-#include "app/settings.h"
+#include "app/base/globals.h"
+#include "app/base/settings.h"
 #include "resources/strings.h"
 
 #include <QSet>

@@ -1,9 +1,9 @@
 #include "output/frmPlainText.h"
 
-#include "app/controls.h"
-#include "app/twips.h"
-#include "app/dialogs.h"
-#include "app/windows.h"
+#include "app/ui/controls.h"
+#include "app/base/twips.h"
+#include "app/base/dialogs.h"
+#include "app/ui/windows.h"
 #include "browse/frmBr.h"
 #include "resources/apply.h"
 #include "resources/captions.h"

@@ -1,7 +1,7 @@
 #include "output/printpage.h"
 
-#include "app/dialogs.h"
-#include "app/globals.h"
+#include "app/base/dialogs.h"
+#include "app/base/globals.h"
 #include "output/cookbook.h"
 #include "resources/strings.h"
 #include "store/picturefiles.h"

@@ -1,6 +1,6 @@
 #include "resources/apply.h"
 
-#include "app/globals.h"
+#include "app/base/globals.h"
 #include "resources/colours.h"
 #include "resources/strings.h"
 

@@ -1,6 +1,6 @@
 #include "resources/colours.h"
 
-#include "app/globals.h"
+#include "app/base/globals.h"
 #include "resources/strings.h"
 
 #include <QGuiApplication>

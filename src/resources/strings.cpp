@@ -1,6 +1,6 @@
 #include "resources/strings.h"
 
-#include "app/globals.h"
+#include "app/base/globals.h"
 
 #include <QHash>
 

@@ -213,6 +213,11 @@ void finishNewPictures(const QString& folder, const RecipeBook& book)
     QDir dir(folder);
     const QStringList unfinished = dir.entryList({QStringLiteral("*") + kNewMark + QStringLiteral("??????")},
                                                  QDir::Files | QDir::Hidden);
+    // A note whose writing was cut short: the pictures it was to name are
+    // still named by the book, or noted in the note before it.
+    for (const QString& half : dir.entryList({QStringLiteral(".bdretired.bdsave-??????")}, QDir::Files | QDir::Hidden))
+        if (!dir.remove(half))
+            qWarning("could not remove %s", qPrintable(dir.filePath(half)));
     QFile note;
     const bool noted = openRegularFile(note, retiredNote(folder), false);
     if (unfinished.isEmpty() && !noted) {

@@ -1,6 +1,6 @@
 #include "store/store.h"
 
-#include "app/listsort.h"
+#include "store/listsort.h"
 #include "store/trash.h"
 #include "resources/strings.h"
 #include "store/picturefiles.h"

@@ -3,7 +3,7 @@
 // skipped, pictures along, and failures that leave the book as it was.
 
 #include "app/commandline.h"
-#include "app/globals.h"
+#include "app/base/globals.h"
 #include "exchange/exchange.h"
 #include "exchange/frmExp.h"
 #include "resources/strings.h"

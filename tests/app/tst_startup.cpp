@@ -2,9 +2,10 @@
 // the display settings, the command line and the help page; stored
 // settings and the window placement rules (twips).
 
-#include "app/globals.h"
-#include "app/settings.h"
+#include "app/base/globals.h"
+#include "app/base/settings.h"
 #include "app/startup.h"
+#include "app/ui/helpwindow.h"
 #include "resources/strings.h"
 #include "store/recipebook.h"
 #include "testsupport.h"

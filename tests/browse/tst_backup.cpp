@@ -1,7 +1,7 @@
 // File > Backup Recipes: the dialog loop, its messages, and what is left on
 // disk whatever the user answers or whatever fails.
 
-#include "app/globals.h"
+#include "app/base/globals.h"
 #include "browse/backup.h"
 #include "store/store.h"
 #include "testsupport.h"

@@ -1,7 +1,7 @@
 // Renaming and deleting categories from the browse window's Category menu.
 
-#include "app/globals.h"
-#include "app/windows.h"
+#include "app/base/globals.h"
+#include "app/ui/windows.h"
 #include "browse/categories.h"
 #include "browse/frmBr.h"
 #include "store/store.h"

@@ -1,10 +1,10 @@
 // The browse window driven as a user would: lists, display, remove, copy.
 
 #include "app/application.h"
-#include "app/globals.h"
-#include "app/helpwindow.h"
-#include "app/windows.h"
-#include "app/bookwatch.h"
+#include "app/base/globals.h"
+#include "app/ui/helpwindow.h"
+#include "app/ui/windows.h"
+#include "app/base/bookwatch.h"
 #include "browse/frmBr.h"
 #include "browse/listwindow.h"
 #include "store/store.h"

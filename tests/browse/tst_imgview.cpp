@@ -1,9 +1,9 @@
 // Pictures fitted into their frames (in twips), and the full-size viewer:
 // its size and place, which keys close it, and the hand-back to its opener.
 
-#include "app/globals.h"
-#include "app/twips.h"
-#include "app/windows.h"
+#include "app/base/globals.h"
+#include "app/base/twips.h"
+#include "app/ui/windows.h"
 #include "browse/frmBr.h"
 #include "browse/frmImgView.h"
 #include "browse/viewerfit.h"

@@ -3,9 +3,9 @@
 // the hand-over back to the browse window.
 
 #include "app/application.h"
-#include "app/dialogs.h"
-#include "app/globals.h"
-#include "app/windows.h"
+#include "app/base/dialogs.h"
+#include "app/base/globals.h"
+#include "app/ui/windows.h"
 #include "browse/frmBr.h"
 #include "entry/entrylayout.h"
 #include "entry/frmAdd.h"

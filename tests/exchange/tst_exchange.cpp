@@ -1,7 +1,7 @@
 // The export writer and the import engine without windows: order, pictures,
 // clashes, categories, partial runs and crafted files.
 
-#include "app/globals.h"
+#include "app/base/globals.h"
 #include "exchange/exchange.h"
 #include "exchange/frmImp.h"
 #include "resources/strings.h"

@@ -2,7 +2,7 @@
 // directions, encodings, and the recipes it must leave out.
 
 #include "exchange/exchange.h"
-#include "exchange/mealmaster.h"
+#include "exchange/formats/mealmaster.h"
 #include "testsupport.h"
 
 #include <QtTest>

@@ -3,11 +3,11 @@
 // file check that tells them apart, the pictures they bring, recipes the
 // book already holds, and pages fetched from a local server.
 
-#include "exchange/cooklang.h"
+#include "exchange/formats/cooklang.h"
 #include "exchange/importfile.h"
-#include "exchange/mastercook.h"
-#include "exchange/recipeml.h"
-#include "exchange/schemaorg.h"
+#include "exchange/formats/mastercook.h"
+#include "exchange/formats/recipeml.h"
+#include "exchange/formats/schemaorg.h"
 #include "exchange/webfetch.h"
 #include "testsupport.h"
 

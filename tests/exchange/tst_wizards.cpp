@@ -2,13 +2,13 @@
 // choice, messages, and the way back to the main window.
 
 #include "app/application.h"
-#include "app/globals.h"
-#include "app/qtdialogs.h"
-#include "app/windows.h"
-#include "app/workprogress.h"
+#include "app/base/globals.h"
+#include "app/ui/qtdialogs.h"
+#include "app/ui/windows.h"
+#include "app/ui/workprogress.h"
 #include "exchange/frmExp.h"
 #include "exchange/frmImp.h"
-#include "exchange/mealmaster.h"
+#include "exchange/formats/mealmaster.h"
 #include "resources/strings.h"
 #include "store/store.h"
 #include "guitest.h"

@@ -4,9 +4,9 @@
 // message, cancelling.
 
 #include "app/application.h"
-#include "app/globals.h"
-#include "app/settings.h"
-#include "app/windows.h"
+#include "app/base/globals.h"
+#include "app/base/settings.h"
+#include "app/ui/windows.h"
 #include "browse/frmBr.h"
 #include "output/emailtext.h"
 #include "output/frmEmail.h"

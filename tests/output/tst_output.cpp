@@ -4,8 +4,8 @@
 // browse window enabled again however it closes.
 
 #include "app/application.h"
-#include "app/globals.h"
-#include "app/windows.h"
+#include "app/base/globals.h"
+#include "app/ui/windows.h"
 #include "browse/frmBr.h"
 #include "output/cookbook.h"
 #include "output/frmPlainText.h"

@@ -1,10 +1,10 @@
 // String table, colour schemes and the caption tables.
 
-#include "app/dialogs.h"
-#include "app/frmOps.h"
-#include "app/globals.h"
-#include "app/listsort.h"
-#include "app/windows.h"
+#include "app/base/dialogs.h"
+#include "app/ui/frmOps.h"
+#include "app/base/globals.h"
+#include "store/listsort.h"
+#include "app/ui/windows.h"
 #include "browse/frmBr.h"
 #include "entry/frmAdd.h"
 #include "entry/frmEdit.h"

@@ -3,8 +3,8 @@
 // window driven as a user would, over a live browse window.
 
 #include "app/application.h"
-#include "app/globals.h"
-#include "app/windows.h"
+#include "app/base/globals.h"
+#include "app/ui/windows.h"
 #include "browse/frmBr.h"
 #include "resources/strings.h"
 #include "search/frmSearch.h"

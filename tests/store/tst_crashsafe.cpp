@@ -9,7 +9,8 @@
 // with "--work KIND ROOT FROM" it keeps doing one kind of work on pictures.
 // BRINDELLE_KILLS sets how many kills each picture case gets (20).
 
-#include "app/globals.h"
+#include "app/base/booklock.h"
+#include "app/base/globals.h"
 #include "app/startup.h"
 #include "browse/backup.h"
 #include "exchange/exchange.h"

@@ -2,7 +2,7 @@
 // showing what can be shown, or is kept aside by the unreadable-book offer;
 // each fault on disk is reported and leaves the book as it was.
 
-#include "app/globals.h"
+#include "app/base/globals.h"
 #include "app/startup.h"
 #include "browse/browsing.h"
 #include "resources/strings.h"

@@ -8,7 +8,7 @@
 // place, and with "--cook DIR SIDE SEED STEPS" it is the program of one of
 // two computers sharing a book, making STEPS random changes.
 
-#include "app/globals.h"
+#include "app/base/globals.h"
 #include "resources/strings.h"
 #include "store/booksave.h"
 #include "store/bookfile.h"

@@ -1,6 +1,6 @@
 // The recipe book document, its lookups, the store operations and saving.
 
-#include "app/globals.h"
+#include "app/base/globals.h"
 #include "resources/strings.h"
 #include "store/encoding.h"
 #include "store/names.h"

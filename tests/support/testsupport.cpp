@@ -1,8 +1,8 @@
 #include "testsupport.h"
 
-#include "app/globals.h"
-#include "app/settings.h"
-#include "app/startup.h"
+#include "app/base/booklock.h"
+#include "app/base/globals.h"
+#include "app/base/settings.h"
 #include "output/printpage.h"
 
 #include <QBuffer>

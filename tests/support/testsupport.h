@@ -2,7 +2,7 @@
 // Shared test fixtures: a scripted dialog seam and a throw-away program
 // environment (settings, book folder, global state).
 
-#include "app/dialogs.h"
+#include "app/base/dialogs.h"
 #include "store/recipebook.h"
 
 #include <QList>

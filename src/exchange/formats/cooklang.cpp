@@ -1,0 +1,601 @@
+#include "exchange/formats/cooklang.h"
+
+#include "resources/strings.h"
+#include "store/charscan.h"
+
+#include <QHashFunctions>
+#include <QRegularExpression>
+
+#include <cstring>
+#include <unordered_map>
+#include <vector>
+
+namespace bd {
+
+namespace {
+
+using Metadata = QVector<QPair<QString, QString>>; // keys lower-cased, in file order
+
+QStringView unquoted(QStringView v)
+{
+    v = v.trimmed();
+    if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\'')) && v.back() == v.front())
+        v = v.mid(1, v.size() - 2);
+    return v;
+}
+
+// "[a, b]" as "a, b"; anything else unquoted.
+QString yamlValue(QStringView v)
+{
+    const QStringView t = v.trimmed();
+    if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))) {
+        QString items;
+        for (const QStringView item : t.mid(1, t.size() - 2).split(QLatin1Char(','))) {
+            const QStringView value = unquoted(item);
+            if (value.isEmpty())
+                continue;
+            if (!items.isEmpty())
+                items += QStringLiteral(", ");
+            items += value;
+        }
+        return items;
+    }
+    return unquoted(t).toString();
+}
+
+// The simple YAML of front matter: "key: value", lists under a key ("- a"
+// lines), and one level of nested keys (read as "parent.key").
+void readFrontMatter(const QList<QStringView>& lines, qsizetype from, qsizetype to, Metadata& meta)
+{
+    QString parent;
+    int parentIndex = -1;
+    for (qsizetype i = from; i < to; ++i) {
+        const QStringView raw = lines[i];
+        const QStringView line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const bool indented = raw.front().isSpace();
+        if (indented && line.startsWith(QLatin1String("- ")) && parentIndex >= 0) {
+            QString& value = meta[parentIndex].second;
+            if (!value.isEmpty())
+                value += QStringLiteral(", ");
+            value += unquoted(line.mid(2));
+            continue;
+        }
+        const qsizetype colon = line.indexOf(QLatin1Char(':'));
+        if (colon <= 0)
+            continue;
+        QString key = line.left(colon).trimmed().toString().toLower();
+        QString value = yamlValue(line.mid(colon + 1));
+        if (indented && !parent.isEmpty()) {
+            meta.append({parent + QLatin1Char('.') + key, std::move(value)});
+            continue;
+        }
+        const bool opens = value.isEmpty();
+        parent = opens ? key : QString();
+        meta.append({std::move(key), std::move(value)});
+        parentIndex = opens ? int(meta.size() - 1) : -1;
+    }
+}
+
+QString metaValue(const Metadata& meta, std::initializer_list<const char*> keys)
+{
+    for (const char* key : keys)
+        for (const auto& [k, v] : meta)
+            if (k == QLatin1String(key) && !v.isEmpty())
+                return v;
+    return QString();
+}
+
+// Text without its comments: "[- ... -]" anywhere, "--" to the end of the
+// line where it starts a word.
+// Whether text may hold a comment: "--" or "[-".
+bool mayHoldComments(QStringView text)
+{
+    for (qsizetype i = text.indexOf(QLatin1Char('-'), 1); i > 0; i = text.indexOf(QLatin1Char('-'), i + 1))
+        if (text[i - 1] == QLatin1Char('-') || text[i - 1] == QLatin1Char('['))
+            return true;
+    return false;
+}
+
+QString withoutComments(QStringView text)
+{
+    if (!mayHoldComments(text))
+        return text.toString();
+    QString out;
+    out.reserve(text.size());
+    bool closings = true; // whether a "-]" may still follow
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (closings && text[i] == QLatin1Char('[') && i + 1 < text.size() && text[i + 1] == QLatin1Char('-')) {
+            const qsizetype end = text.indexOf(QLatin1String("-]"), i + 2);
+            closings = end >= 0;
+            if (end >= 0) {
+                i = end + 1;
+                continue;
+            }
+        }
+        if (text[i] == QLatin1Char('-') && i + 1 < text.size() && text[i + 1] == QLatin1Char('-') &&
+            (i == 0 || text[i - 1].isSpace())) {
+            while (i < text.size() && text[i] != QLatin1Char('\n'))
+                ++i;
+            if (i < text.size())
+                out += QLatin1Char('\n');
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// How far a mark's name, amount or note may reach.
+constexpr qsizetype kMarkSpan = 200;
+
+bool nameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('-') || c.isMark(); }
+
+// Where a name of several words stops short of braces.
+bool nameStop(QChar c)
+{
+    switch (c.unicode()) {
+    case '{':
+    case '@':
+    case '#':
+    case '~':
+    case '\n':
+    case '.':
+    case ',':
+    case ';':
+    case ':':
+    case '!':
+    case '?':
+    case '(':
+    case ')':
+    case '[':
+    case ']': return true;
+    default: return false;
+    }
+}
+
+// The lines of text, as views of it, into lines; false (lines then not
+// whole) where the text holds a carriage return.
+bool linesOf(QStringView text, QList<QStringView>& lines)
+{
+    lines.clear();
+    const char16_t* p = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype from = 0;
+    auto end = [&](qsizetype i) {
+        if (p[i] == u'\r')
+            return false;
+        lines.append(text.mid(from, i - from));
+        from = i + 1;
+        return true;
+    };
+    qsizetype i = 0;
+    if constexpr (charscan::kBlocks) {
+        for (; i + 8 <= n; i += 8) {
+            const charscan::Block b = charscan::load(p + i);
+            for (unsigned m = charscan::equal(b, u'\n') | charscan::equal(b, u'\r'); m; m &= m - 1) {
+                if (!end(i + qsizetype(qCountTrailingZeroBits(m) / 2)))
+                    return false;
+                m &= m - 1; // the character's second bit
+            }
+        }
+    }
+    for (; i < n; ++i)
+        if ((p[i] == u'\n' || p[i] == u'\r') && !end(i))
+            return false;
+    lines.append(text.mid(from));
+    return true;
+}
+
+// text with "\r\n" and a lone "\r" made "\n", in one pass (QString::replace
+// moves all the rest of the text again for every thousand or so of them).
+QString withLineFeeds(QStringView text)
+{
+    QString out(text.size(), Qt::Uninitialized);
+    char16_t* o = reinterpret_cast<char16_t*>(out.data());
+    const char16_t* p = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype written = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (p[i] != u'\r') {
+            o[written++] = p[i];
+            continue;
+        }
+        o[written++] = u'\n';
+        if (i + 1 < n && p[i + 1] == u'\n')
+            ++i;
+    }
+    out.truncate(written);
+    return out;
+}
+
+// Where c is in text[from, to), or -1: for the short spans of a mark.
+qsizetype findIn(QStringView text, qsizetype from, qsizetype to, char16_t c)
+{
+    const char16_t* p = text.utf16();
+    for (qsizetype i = from; i < to; ++i)
+        if (p[i] == c)
+            return i;
+    return -1;
+}
+
+// The lines of an ingredient list, for telling whether the line just added
+// at its end was there already. A short list is scanned; a longer one is
+// looked up by the lines' hashes, so that a recipe of many thousands of
+// ingredients is not read in time growing with their square.
+class ListedLines {
+public:
+    // Emptied, keeping its room.
+    void clear()
+    {
+        starts_.clear();
+        byHash_.clear();
+    }
+
+    // Whether ing's last line, from start on, is one of its lines before;
+    // if it is not, it is listed from now on.
+    bool listed(QStringView ing, qsizetype start)
+    {
+        const QStringView line = ing.mid(start);
+        const size_t count = starts_.size();
+        if (count < kScanned) {
+            for (size_t k = 0; k < count; ++k)
+                if (lineAt(ing, k, start) == line)
+                    return true;
+            starts_.push_back(start);
+            return false;
+        }
+        for (size_t k = byHash_.size(); k < count; ++k) // those scanned so far, once
+            byHash_.emplace(qHash(lineAt(ing, k, start)), k);
+        const size_t hash = qHash(line);
+        const auto [from, to] = byHash_.equal_range(hash);
+        for (auto it = from; it != to; ++it)
+            if (lineAt(ing, it->second, start) == line)
+                return true;
+        byHash_.emplace(hash, count);
+        starts_.push_back(start);
+        return false;
+    }
+
+private:
+    static constexpr size_t kScanned = 16;
+
+    // Listed line k of ing; end: where the line after the listed ones starts.
+    QStringView lineAt(QStringView ing, size_t k, qsizetype end) const
+    {
+        const qsizetype from = starts_[k];
+        const qsizetype to = (k + 1 < starts_.size() ? starts_[k + 1] : end) - 1; // before its line break
+        return ing.mid(from, to - from);
+    }
+
+    std::vector<qsizetype> starts_;                  // where each line starts in the list
+    std::unordered_multimap<size_t, size_t> byHash_; // a line's hash: its number, once looked up by them
+};
+
+// Adds a step to prep as a paragraph, its marks written as plain words,
+// and adds its ingredients to ing, a line each, unless ing holds the line
+// already (ingLines: the lines of ing).
+void addPlainStep(QStringView step, QString& ing, ListedLines& ingLines, QString& prep)
+{
+    // Written straight into prep, then simplified there if need be. A
+    // mark's plain words are never longer than the mark, so the step's
+    // length is room enough; put() grows it all the same.
+    const qsizetype before = prep.size();
+    const qsizetype paragraph = before > 0 ? before + 2 : 0;
+    const qsizetype n = step.size();
+    qsizetype room = paragraph + n;
+    prep.resize(room);
+    char16_t* base = reinterpret_cast<char16_t*>(prep.data());
+    if (before > 0)
+        base[before] = base[before + 1] = u'\n';
+    qsizetype written = paragraph;
+    auto put = [&](QStringView text) {
+        if (text.isEmpty())
+            return; // (and its characters may be no pointer at all)
+        if (written + text.size() > room) {
+            room = written + text.size() + n;
+            prep.resize(room);
+            base = reinterpret_cast<char16_t*>(prep.data());
+        }
+        std::memcpy(base + written, text.utf16(), size_t(text.size()) * sizeof(char16_t));
+        written += text.size();
+    };
+    const char16_t* p = step.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        // Text up to the next mark as it is.
+        qsizetype plain = i;
+        if constexpr (charscan::kBlocks) {
+            for (; plain + 8 <= n; plain += 8) {
+                const charscan::Block b = charscan::load(p + plain);
+                if (charscan::equal(b, u'@') | charscan::equal(b, u'#') | charscan::equal(b, u'~'))
+                    break;
+            }
+        }
+        while (plain < n && p[plain] != u'@' && p[plain] != u'#' && p[plain] != u'~')
+            ++plain;
+        put(step.mid(i, plain - i));
+        if (plain >= n)
+            break;
+        i = plain;
+        const QChar c = step[i];
+        if (i > 0 && nameChar(step[i - 1])) {
+            put(step.mid(i, 1));
+            continue;
+        }
+        qsizetype start = i + 1;
+        // Ingredient modifiers: @&, @?, @+, @-.
+        if (c == QLatin1Char('@') && start < n &&
+            (p[start] == u'&' || p[start] == u'?' || p[start] == u'+' || p[start] == u'-'))
+            ++start;
+        qsizetype nameStart = start, nameEnd = start;
+        const QStringView ahead = step.mid(start, qMin(n - start, kMarkSpan));
+        const bool path = c == QLatin1Char('@') && (ahead.startsWith(u"./") || ahead.startsWith(u"../"));
+        const qsizetype brace = path ? ahead.indexOf(QLatin1Char('{')) : -1;
+        if (brace > 0 && !ahead.left(brace).contains(QLatin1Char('\n'))) {
+            // Another recipe as an ingredient, "@./sauces/Marinara{}": the
+            // name is the path's last part.
+            nameStart = start + ahead.left(brace).lastIndexOf(QLatin1Char('/')) + 1;
+            nameEnd = start + brace;
+        } else {
+            // A name of several words runs to its braces.
+            qsizetype j = start;
+            while (j < n && j - start < kMarkSpan && !nameStop(step[j]))
+                ++j;
+            if (j < n && p[j] == u'{') {
+                nameEnd = j;
+            } else {
+                while (nameEnd < n && nameChar(step[nameEnd]))
+                    ++nameEnd;
+            }
+        }
+        // Names are mostly simple already, and then not copied.
+        QStringView name = step.mid(nameStart, nameEnd - nameStart);
+        QString simplifiedName;
+        if (!isSimplified(name)) {
+            simplifiedName = name.toString().simplified();
+            name = simplifiedName;
+        }
+        QStringView quantity, unit;
+        qsizetype next = nameEnd;
+        if (nameEnd < n && p[nameEnd] == u'{') {
+            // Amounts are short: a brace further away closes something else.
+            const qsizetype close = findIn(step, nameEnd, qMin(n, nameEnd + kMarkSpan), u'}');
+            if (close < 0) {
+                put(step.mid(i, 1));
+                continue;
+            }
+            const QStringView inside = step.mid(nameEnd + 1, close - nameEnd - 1);
+            const qsizetype percent = findIn(inside, 0, inside.size(), u'%');
+            quantity = (percent < 0 ? inside : inside.left(percent)).trimmed();
+            if (quantity.startsWith(QLatin1Char('=')))
+                quantity = quantity.mid(1).trimmed();
+            if (percent >= 0)
+                unit = inside.mid(percent + 1).trimmed();
+            next = close + 1;
+        }
+        if (name.isEmpty() && (c != QLatin1Char('~') || next == nameEnd)) {
+            put(step.mid(i, 1));
+            continue;
+        }
+        QStringView note;
+        if (c == QLatin1Char('@') && next < n && p[next] == u'(') {
+            const qsizetype close = findIn(step, next, qMin(n, next + kMarkSpan), u')');
+            if (close > 0) {
+                note = step.mid(next + 1, close - next - 1);
+                next = close + 1;
+            }
+        }
+        if (c == QLatin1Char('#')) {
+            put(name);
+            i = next - 1;
+            continue;
+        }
+        if (c == QLatin1Char('~')) {
+            // A time: "quantity unit", either of them alone, or its name.
+            if (quantity.isEmpty() && unit.isEmpty()) {
+                put(name);
+            } else {
+                put(quantity);
+                if (!quantity.isEmpty() && !unit.isEmpty())
+                    put(u" ");
+                put(unit);
+            }
+            i = next - 1;
+            continue;
+        }
+        // The ingredient's line, "quantity unit name, note", goes to the end
+        // of the list unless the list holds it already.
+        const qsizetype lineStart = ing.isEmpty() ? 0 : ing.size() + 1;
+        if (!ing.isEmpty())
+            ing += QLatin1Char('\n');
+        for (QStringView part : {quantity, unit, name}) {
+            if (part.isEmpty())
+                continue;
+            if (ing.size() > lineStart)
+                ing += QLatin1Char(' ');
+            ing += part;
+        }
+        if (!note.trimmed().isEmpty()) {
+            ing += QStringLiteral(", ");
+            ing += simplifiedText(note);
+        }
+        if (ingLines.listed(ing, lineStart))
+            ing.truncate(lineStart - 1);
+        put(name);
+        i = next - 1;
+    }
+    prep.truncate(written);
+    if (const QStringView added = QStringView(prep).mid(paragraph); !isSimplified(added)) {
+        const QString simple = added.toString().simplified();
+        prep.truncate(paragraph);
+        prep += simple;
+    }
+    if (prep.size() == paragraph)
+        prep.truncate(before); // nothing to say: no paragraph
+}
+
+} // namespace
+
+RecipeRead readCooklang(QStringView text, const QString& fileTitle, RecipeBook& book, const QString& uncategorised)
+{
+    BookFiller filler(book, uncategorised);
+    return readCooklang(text, fileTitle, filler);
+}
+
+namespace {
+
+// What a reading thread reads each file with, kept from file to file: a
+// folder of thousands of recipes would otherwise grow these anew for
+// each, and with two threads taking memory at once that growing costs
+// more than the reading.
+struct Scratch {
+    QList<QStringView> lines;
+    QString ing, prep, joined;
+    ListedLines ingLines;
+    Metadata meta;
+    QStringList noteLines;
+
+    // Emptied, keeping their room.
+    void clear()
+    {
+        lines.clear();
+        meta.clear();
+        noteLines.clear();
+        ing.resize(0);
+        prep.resize(0);
+        joined.resize(0);
+        ingLines.clear();
+    }
+};
+
+// A copy of text of its own size, not sharing a scratch text's room.
+QString ownCopy(const QString& text) { return text.isEmpty() ? QString() : QString(text.constData(), text.size()); }
+
+} // namespace
+
+RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& filler)
+{
+    thread_local Scratch scratch;
+    scratch.clear();
+    RecipeRead read;
+    Metadata& meta = scratch.meta;
+    // Lines as views of the text, its line ends made LF.
+    QString unified;
+    QList<QStringView>& lines = scratch.lines;
+    if (!linesOf(text, lines)) {
+        unified = withLineFeeds(text);
+        text = unified;
+        linesOf(text, lines);
+    }
+    // Front matter: between a first line "---" and the next one.
+    qsizetype bodyStart = 0;
+    while (bodyStart < lines.size() && lines[bodyStart].trimmed().isEmpty())
+        ++bodyStart;
+    if (bodyStart < lines.size() && lines[bodyStart].trimmed() == QLatin1String("---")) {
+        for (qsizetype end = bodyStart + 1; end < lines.size(); ++end) {
+            if (lines[end].trimmed() == QLatin1String("---")) {
+                readFrontMatter(lines, bodyStart + 1, end, meta);
+                bodyStart = end + 1;
+                break;
+            }
+        }
+    }
+    const QStringView bodyText = bodyStart < lines.size() ? text.mid(lines[bodyStart].data() - text.data())
+                                                          : QStringView();
+    QString uncommented;
+    QList<QStringView> uncommentedLines;
+    const QList<QStringView>* body = &lines; // from its line bodyStart on
+    if (mayHoldComments(bodyText)) {
+        uncommented = withoutComments(bodyText);
+        linesOf(uncommented, uncommentedLines);
+        body = &uncommentedLines;
+        bodyStart = 0;
+    }
+
+    Recipe recipe;
+    QStringList& noteLines = scratch.noteLines;
+    // The step being read: its one line, or its lines joined by spaces.
+    QStringView firstLine;
+    QString& joined = scratch.joined;
+    int stepLines = 0;
+    auto endStep = [&] {
+        if (stepLines > 0)
+            addPlainStep(stepLines == 1 ? firstLine : QStringView(joined), scratch.ing, scratch.ingLines, scratch.prep);
+        stepLines = 0;
+    };
+    static thread_local const QRegularExpression metaLine(QStringLiteral("^>>\\s*([^:]+):(.*)$"));
+    for (auto it = body->cbegin() + bodyStart; it != body->cend(); ++it) {
+        const QStringView raw = *it;
+        const QStringView line = raw.trimmed();
+        if (line.isEmpty()) {
+            endStep();
+        } else if (line.startsWith(QLatin1String(">>"))) {
+            const QRegularExpressionMatch m = metaLine.match(line.toString());
+            if (m.hasMatch())
+                meta.append({m.captured(1).trimmed().toLower(), yamlValue(m.captured(2))});
+        } else if (line.startsWith(QLatin1Char('>'))) {
+            noteLines << line.mid(1).trimmed().toString();
+        } else if (line.startsWith(QLatin1Char('='))) {
+            endStep();
+            QStringView name = line;
+            while (name.startsWith(QLatin1Char('=')))
+                name = name.mid(1);
+            while (name.endsWith(QLatin1Char('=')))
+                name.chop(1);
+            addParagraph(scratch.prep, name.trimmed());
+        } else if (++stepLines == 1) {
+            firstLine = line;
+        } else {
+            if (stepLines == 2) {
+                joined.resize(0); // keeps what it holds for the next step
+                joined += firstLine;
+            }
+            joined += QLatin1Char(' ');
+            joined += line;
+        }
+    }
+    endStep();
+    recipe.ing = ownCopy(scratch.ing);
+    recipe.prep = ownCopy(scratch.prep);
+
+    recipe.title = metaValue(meta, {"title"});
+    if (recipe.title.isEmpty())
+        recipe.title = fileTitle;
+    recipe.yield = metaValue(meta, {"servings", "serves", "yield", "portions"});
+    recipe.preptime = durationText(metaValue(meta, {"prep time", "prep_time", "preptime", "time.prep", "prep"}));
+    recipe.cooktime = durationText(metaValue(meta, {"cook time", "cook_time", "cooktime", "time.cook", "cook"}));
+    const QString tags = metaValue(meta, {"tags", "tag", "keywords"});
+    QString category = metaValue(meta, {"category", "course"});
+    if (category.isEmpty())
+        category = QStringView(tags).left(tags.indexOf(QLatin1Char(','))).trimmed().toString(); // its first
+
+    // The notes: the description, the note lines, then a line for each
+    // other value known.
+    addParagraph(recipe.other, metaValue(meta, {"description", "introduction"}));
+    addParagraph(recipe.other, noteLines.join(QLatin1Char('\n')));
+    QString extra;
+    auto addExtra = [&extra](int text, const QString& value) {
+        if (value.isEmpty())
+            return;
+        if (!extra.isEmpty())
+            extra += QLatin1Char('\n');
+        extra += fetchText(text).arg(value);
+    };
+    addExtra(Str::NoteBy, metaValue(meta, {"author", "source.author"}));
+    addExtra(Str::NoteCuisine, metaValue(meta, {"cuisine"}));
+    addExtra(Str::NoteKeywords, tags);
+    addExtra(Str::NoteTotalTime, durationText(metaValue(meta, {"time", "total time", "duration", "time required"})));
+    addExtra(Str::NoteSource, metaValue(meta, {"source", "source.url", "source.name", "url"}));
+    addParagraph(recipe.other, extra);
+    recipe.image = metaValue(meta, {"image", "picture"});
+
+    if (recipe.ing.isEmpty() && recipe.prep.isEmpty())
+        read.skipped << 1;
+    else
+        filler.add(recipe, category);
+    filler.report(read);
+    return read;
+}
+
+} // namespace bd

@@ -1,0 +1,21 @@
+#pragma once
+// Recipe texts that come as HTML: character references and markup made
+// plain text.
+
+#include <QString>
+#include <QStringView>
+
+namespace bd {
+
+// Text with its HTML character references (named, decimal, hexadecimal)
+// replaced by their characters; unknown ones are kept as written.
+QString decodeEntities(QStringView text);
+
+// Text that may hold HTML markup as plain text: tags dropped, <br> and the
+// ends of paragraphs and list items as line breaks, entities decoded (also
+// those encoded twice, "&amp;eacute;"),
+// spaces in each line simplified, at most one blank line in a row.
+QString htmlText(QStringView text);
+QString htmlText(QString&& text);
+
+} // namespace bd

@@ -1,0 +1,46 @@
+#pragma once
+// Reading MealMaster text files, the plain-text exchange format of many
+// recipe programs, into an in-memory recipe book that the import takes as
+// it takes a book file.
+//
+// A recipe runs from a begin line ("MMMMM----- Recipe via ...",
+// "---------- Recipe via ...", "----- Exported by ... [Meal-Master Export
+// Format] -----", or any such line followed by a Title header) to a line
+// "MMMMM" or a line of dashes, or to the next begin line when its end line
+// is missing; text between recipes is ignored. After the header lines
+// (Title, Categories, Yield or Servings) come the ingredients in fixed
+// columns (amount 7, unit 2, text; a second column from column 41 or 42),
+// then the directions. Section headings ("MMMMM-----SAUCE-----",
+// "-----SAUCE-----") may come anywhere in the body; lines drawn across the
+// text ("~-----", "=====") part paragraphs.
+
+#include "store/names.h"
+#include "store/recipebook.h"
+
+#include "exchange/formats/textdecoding.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+namespace bd {
+
+struct MealMasterRead {
+    int recipes = 0;      // recipes put into the book
+    QVector<int> skipped; // the first line (counted from 1) of each recipe left out
+};
+
+// Replaces book's contents with the recipes of text, in file order: each
+// under a category named by its first category (uncategorised when it has
+// none), with title, yield, times, ingredients (one a line), directions
+// and notes (header lines it does not use). A recipe without a title, or
+// with a header value too long to be one, is left out and listed in
+// skipped.
+MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QString& uncategorised);
+
+// The last message of a MealMaster import: how many recipes were imported,
+// how many were skipped (by the user, or unreadable) and the lines the
+// first five unreadable ones start on.
+QString importSummary(int imported, int skippedByUser, const QVector<int>& unreadable);
+
+} // namespace bd

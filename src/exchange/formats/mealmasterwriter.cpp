@@ -1,0 +1,462 @@
+#include "exchange/formats/mealmasterwriter.h"
+
+#include <QStringEncoder>
+
+#include <vector>
+
+namespace bd {
+
+namespace {
+
+constexpr int kAmountWidth = 7;
+constexpr int kTextColumn = 11;   // amount, space, unit, space
+constexpr int kSecondColumn = 40; // where a reader looks for a second ingredient column
+constexpr int kMaxHeading = 60;
+constexpr QStringView kCrLf = u"\r\n";
+
+bool amountChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= '0' && u <= '9') || u == '/' || u == '.' || u == ',' || u == '-' || u == 0xBC || u == 0xBD ||
+           u == 0xBE;
+}
+
+bool amountToken(QStringView token)
+{
+    for (QChar c : token)
+        if (!amountChar(c))
+            return false;
+    return !token.isEmpty();
+}
+
+// A line a reader could take for two ingredient columns: from column 41
+// it holds what may be an amount.
+bool looksLikeTwoColumns(QStringView line)
+{
+    if (line.size() <= kSecondColumn || line[kSecondColumn - 1] != QLatin1Char(' '))
+        return false;
+    for (QChar c : line.mid(kSecondColumn, kAmountWidth))
+        if (!amountChar(c) && c != QLatin1Char(' '))
+            return false;
+    return line.size() <= kSecondColumn + kAmountWidth || line[kSecondColumn + kAmountWidth] == QLatin1Char(' ');
+}
+
+// QChar::isSpace with the common cases first.
+inline bool space(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u == ' ' || (u >= 9 && u <= 13) || (u > 127 && c.isSpace());
+}
+
+// The lines of a text (LF, CR LF or CR), as views into it.
+void splitLines(QStringView text, std::vector<QStringView>& lines)
+{
+    lines.clear();
+    if (!text.contains(QLatin1Char('\r'))) {
+        // A text read from a book has line feeds alone.
+        qsizetype start = 0;
+        for (qsizetype end; (end = text.indexOf(QLatin1Char('\n'), start)) >= 0; start = end + 1)
+            lines.push_back(text.mid(start, end - start));
+        lines.push_back(text.mid(start));
+        return;
+    }
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != QLatin1Char('\n') && c != QLatin1Char('\r'))
+            continue;
+        lines.push_back(text.mid(start, i - start));
+        if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    lines.push_back(text.mid(start));
+}
+
+// The words of line; with max, only the first max words, the rest of the
+// line (trimmed) returned.
+QStringView splitWords(QStringView line, std::vector<QStringView>& words, size_t max = size_t(-1))
+{
+    words.clear();
+    const QChar* const begin = line.data();
+    const QChar* const end = begin + line.size();
+    const QChar* p = begin;
+    while (p < end) {
+        if (words.size() == max)
+            return QStringView(p, end).trimmed();
+        while (p < end && space(*p))
+            ++p;
+        const QChar* start = p;
+        while (p < end && !space(*p))
+            ++p;
+        if (p > start)
+            words.emplace_back(start, p);
+    }
+    return QStringView();
+}
+
+// A line a reader takes as it is written: no tabs, which it would expand.
+bool noTabs(QStringView t) { return !t.contains(QLatin1Char('\t')); }
+
+bool blankLine(QStringView line)
+{
+    for (QChar c : line)
+        if (!c.isSpace())
+            return false;
+    return true;
+}
+
+// Writes recipes into one text, reusing its buffers from line to line.
+class Writer {
+public:
+    explicit Writer(QString& out) : out_(out) {}
+
+    void recipe(const Recipe& r);
+
+    // One ingredient line in columns (not blank).
+    void ingredient(QStringView line)
+    {
+        // An amount is seven columns at most: four words, then the unit.
+        const QStringView rest = splitWords(line, words_, 5);
+        size_t i = 0;
+        prefix_.clear();
+        // The amount: leading words of amount characters, seven columns at most.
+        qsizetype amount = 0;
+        for (; i < words_.size() && amountToken(words_[i]); ++i) {
+            const qsizetype longer = amount + (amount ? 1 : 0) + words_[i].size();
+            if (longer > kAmountWidth)
+                break;
+            amount = longer;
+        }
+        const size_t amountWords = i;
+        QStringView unit;
+        if (amount > 0 && i < words_.size() && isMealMasterUnit(words_[i]))
+            unit = words_[i++];
+        // A text that starts with "-" would read as the line above's
+        // continuation: its dash stands in the amount column instead.
+        bool dash = false;
+        if (amount == 0 && i < words_.size() && words_[i].startsWith(QLatin1Char('-'))) {
+            dash = true;
+            amount = 1;
+            words_[i] = words_[i].mid(1);
+            if (words_[i].isEmpty())
+                ++i;
+        }
+        prefix_.fill(QLatin1Char(' '), kAmountWidth - amount);
+        if (dash) {
+            prefix_ += QLatin1Char('-');
+        } else {
+            for (size_t a = 0; a < amountWords; ++a) {
+                if (a > 0)
+                    prefix_ += QLatin1Char(' ');
+                prefix_ += words_[a];
+            }
+        }
+        prefix_ += QLatin1Char(' ');
+        prefix_ += unit;
+        while (prefix_.size() < kTextColumn)
+            prefix_ += QLatin1Char(' ');
+        const QStringView text = i < words_.size() ? line.mid(words_[i].data() - line.data()).trimmed() : rest;
+        if (text.isEmpty()) {
+            QStringView only(prefix_);
+            while (only.endsWith(QLatin1Char(' ')))
+                only.chop(1);
+            out_ += only;
+            out_ += kCrLf;
+            return;
+        }
+        line_ = prefix_;
+        line_ += text;
+        if (line_.size() <= kMealMasterWidth && noTabs(text) && !looksLikeTwoColumns(line_)) {
+            out_ += line_;
+            out_ += kCrLf;
+            return;
+        }
+        static const QString continuation = QString(kTextColumn, QLatin1Char(' ')) + QLatin1Char('-');
+        splitWords(text, words_);
+        wrap(0, prefix_, continuation, true);
+    }
+
+    // A line of text wrapped at the format's width.
+    void text(QStringView line)
+    {
+        QStringView t = line.trimmed();
+        if (!noTabs(t)) {
+            splitWords(t, words_);
+            wrap(0, QStringView(), QStringView(), false);
+            return;
+        }
+        // Each line ends at the last space that lets it fit (or after a word
+        // longer than a line).
+        while (t.size() > kMealMasterWidth) {
+            qsizetype cut = t.lastIndexOf(QLatin1Char(' '), kMealMasterWidth);
+            if (cut < 0)
+                cut = t.indexOf(QLatin1Char(' '));
+            if (cut < 0)
+                break;
+            out_ += t.left(cut).trimmed();
+            out_ += kCrLf;
+            t = t.mid(cut + 1).trimmed();
+        }
+        out_ += t;
+        out_ += kCrLf;
+    }
+
+    // A line of the ingredients that names a part of the recipe ("FOR THE
+    // SAUCE", "Filling:"): written as a heading when ingredients follow.
+    bool heading(QStringView line)
+    {
+        // Most ingredient lines start with an amount: no heading.
+        const QStringView t = line.trimmed();
+        if (t.isEmpty() || t.front().isDigit())
+            return false;
+        splitWords(line, words_);
+        if (words_.empty() || amountToken(words_.front()))
+            return false;
+        qsizetype length = -1;
+        for (QStringView w : words_)
+            length += w.size() + 1;
+        const QStringView first = words_.front(), last = words_.back();
+        if (length > kMaxHeading || first.startsWith(QLatin1Char('-')) || last.endsWith(QLatin1Char('-')) ||
+            line.contains(QLatin1String("meal-master"), Qt::CaseInsensitive))
+            return false;
+        if (last.endsWith(QLatin1Char(':')))
+            return true;
+        bool letters = false;
+        for (QStringView w : words_)
+            for (QChar c : w) {
+                if (c.isLower())
+                    return false;
+                letters = letters || c.isLetter();
+            }
+        return letters;
+    }
+
+    void headingLine(QStringView line)
+    {
+        splitWords(line, words_);
+        out_ += QLatin1String("MMMMM-----");
+        for (size_t i = 0; i < words_.size(); ++i) {
+            if (i)
+                out_ += QLatin1Char(' ');
+            out_ += words_[i];
+        }
+        out_ += QLatin1String("-----\r\n");
+    }
+
+    void blank()
+    {
+        if (!out_.endsWith(QLatin1String("\r\n\r\n")))
+            out_ += kCrLf;
+    }
+
+    // Paragraphs (apart by blank lines) with their lines wrapped.
+    void paragraphs(const QString& text)
+    {
+        splitLines(text, lines_);
+        bool gap = false;
+        for (QStringView line : lines_) {
+            if (blankLine(line)) {
+                gap = true;
+                continue;
+            }
+            if (gap)
+                blank();
+            gap = false;
+            this->text(line);
+        }
+    }
+
+    // "      Title: value", the value on one line; commaLike: commas written
+    // as their look-alike.
+    void header(QLatin1String key, QStringView value, bool commaLike = false)
+    {
+        for (qsizetype i = key.size(); i < kTextColumn; ++i)
+            out_ += QLatin1Char(' ');
+        out_ += key;
+        out_ += QLatin1Char(':');
+        splitWords(value, words_);
+        for (QStringView w : words_) {
+            out_ += QLatin1Char(' ');
+            const qsizetype start = out_.size();
+            out_ += w;
+            if (commaLike)
+                for (qsizetype i = start; i < out_.size(); ++i)
+                    if (out_[i] == QLatin1Char(','))
+                        out_[i] = QChar(0x201A);
+        }
+        out_ += kCrLf;
+    }
+
+    std::vector<QStringView> lines_, ingredients_;
+
+private:
+    // Words from `from` laid into lines of at most the format's width after
+    // prefix (the first line) or nextPrefix (the others). A word longer than
+    // a line stands alone; an ingredient line never looks like two columns.
+    void wrap(size_t from, QStringView prefix, QStringView nextPrefix, bool columns)
+    {
+        size_t i = from;
+        bool first = true;
+        while (i < words_.size()) {
+            line_.clear();
+            line_ += first ? prefix : nextPrefix;
+            line_ += words_[i];
+            size_t taken = 1;
+            while (i + taken < words_.size() && line_.size() + 1 + words_[i + taken].size() <= kMealMasterWidth) {
+                line_ += QLatin1Char(' ');
+                line_ += words_[i + taken++];
+            }
+            while (columns && taken > 1 && looksLikeTwoColumns(line_)) {
+                --taken;
+                line_.chop(words_[i + taken].size() + 1);
+            }
+            out_ += line_;
+            out_ += kCrLf;
+            i += taken;
+            first = false;
+        }
+    }
+
+    QString& out_;
+    std::vector<QStringView> words_;
+    QString line_, prefix_;
+};
+
+void Writer::recipe(const Recipe& r)
+{
+    out_ += QLatin1String("MMMMM----- Recipe via Meal-Master (tm) v8.05\r\n\r\n");
+    header(QLatin1String("Title"), r.title);
+    // The first category is the one a reader files the recipe under; a
+    // comma would split the name, so it is written as its look-alike.
+    header(QLatin1String("Categories"), r.category, true);
+    header(QLatin1String("Yield"), r.yield);
+    if (!blankLine(r.preptime))
+        header(QLatin1String("Prep Time"), r.preptime);
+    if (!blankLine(r.cooktime))
+        header(QLatin1String("Cook Time"), r.cooktime);
+    blank();
+
+    splitLines(r.ing, ingredients_);
+    const std::vector<QStringView>& ingredients = ingredients_;
+    bool any = false;
+    for (size_t i = 0; i < ingredients.size(); ++i) {
+        const QStringView line = ingredients[i];
+        if (blankLine(line)) {
+            if (any)
+                blank();
+            continue;
+        }
+        any = true;
+        // A heading only names ingredients that follow it; otherwise a reader
+        // would take it for a part of the directions.
+        if (heading(line)) {
+            size_t next = i + 1;
+            while (next < ingredients.size() && blankLine(ingredients[next]))
+                ++next;
+            if (next < ingredients.size() && !heading(ingredients[next])) {
+                headingLine(line);
+                continue;
+            }
+        }
+        ingredient(line);
+    }
+    if (any)
+        blank();
+    paragraphs(r.prep);
+    if (!blankLine(r.other)) {
+        blank();
+        paragraphs(r.other);
+    }
+    blank();
+    out_ += QLatin1String("MMMMM\r\n\r\n");
+}
+
+} // namespace
+
+bool isMealMasterUnit(QStringView unit)
+{
+    static constexpr QStringView units[] = {u"x",  u"sm", u"md", u"lg", u"cn", u"pk", u"pn", u"dr", u"ds",
+                                            u"ct", u"bn", u"sl", u"ea", u"t",  u"ts", u"T",  u"tb", u"fl",
+                                            u"c",  u"pt", u"qt", u"ga", u"oz", u"lb", u"ml", u"cb", u"cl",
+                                            u"dl", u"l",  u"mg", u"cg", u"dg", u"g",  u"kg"};
+    if (unit.size() > 2)
+        return false;
+    for (QStringView u : units)
+        if (unit == u)
+            return true;
+    return false;
+}
+
+QStringList mealMasterIngredient(const QString& line)
+{
+    QString out;
+    Writer writer(out);
+    if (blankLine(line))
+        return {QString()};
+    writer.ingredient(line);
+    out.chop(2);
+    return out.split(QStringLiteral("\r\n"));
+}
+
+QString mealMasterRecipe(const Recipe& recipe)
+{
+    QString out;
+    Writer(out).recipe(recipe);
+    return out;
+}
+
+QString mealMasterText(const QVector<Recipe>& recipes)
+{
+    QString out;
+    Writer writer(out);
+    for (const Recipe& r : recipes)
+        writer.recipe(r);
+    return out;
+}
+
+// Text into bytes of the chosen encoding; a character Windows-1252 lacks
+// becomes "?".
+struct MealMasterFile::Encoder {
+    explicit Encoder(TextEncoding e) : encoding(e), windows1252("windows-1252") {}
+    TextEncoding encoding;
+    QStringEncoder windows1252;
+
+    void append(QByteArray& bytes, QStringView text)
+    {
+        QStringEncoder& encoder = encoding == TextEncoding::Utf8 || !windows1252.isValid() ? utf8 : windows1252;
+        const qsizetype start = bytes.size();
+        bytes.resize(start + encoder.requiredSpace(text.size()));
+        char* end = encoder.appendToBuffer(bytes.data() + start, text);
+        bytes.resize(end - bytes.constData());
+        // The encoder marks what it cannot write with SUB.
+        if (encoder.hasError()) {
+            if (!text.contains(QChar(0x1A)))
+                for (qsizetype i = start; i < bytes.size(); ++i)
+                    if (bytes[i] == '\x1a')
+                        bytes[i] = '?';
+            encoder.resetState();
+        }
+    }
+    QStringEncoder utf8{QStringEncoder::Utf8};
+};
+
+MealMasterFile::MealMasterFile(TextEncoding encoding) : encoder_(std::make_unique<Encoder>(encoding)) {}
+
+MealMasterFile::~MealMasterFile() = default;
+
+void MealMasterFile::add(const Recipe& recipe)
+{
+    text_.clear();
+    Writer(text_).recipe(recipe);
+    encoder_->append(bytes_, text_);
+}
+
+QByteArray encodeRecipeText(const QString& text, TextEncoding encoding)
+{
+    QByteArray bytes;
+    MealMasterFile::Encoder(encoding).append(bytes, text);
+    return bytes;
+}
+
+} // namespace bd

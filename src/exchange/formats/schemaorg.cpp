@@ -1,0 +1,892 @@
+#include "exchange/formats/schemaorg.h"
+
+#include "resources/strings.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+
+namespace bd {
+
+namespace {
+
+// Nesting deeper than this is not followed (no page nests a recipe so deep).
+constexpr int kMaxDepth = 32;
+// Microdata properties read of one recipe, and recipes of one page: more
+// are no recipe page's, and each costs a walk through the page.
+constexpr int kMaxProperties = 2000;
+constexpr int kMaxPropertyTags = 1000;
+
+// The entries of a list, read without copying it (a list that is not
+// const detaches from the document when iterated).
+const QJsonArray items(const QJsonValue& v) { return v.toArray(); }
+
+bool isType(const QJsonValue& type, const char* wanted)
+{
+    if (type.isArray()) {
+        for (const QJsonValue& t : items(type))
+            if (isType(t, wanted))
+                return true;
+        return false;
+    }
+    // "Recipe", "schema:Recipe", "https://schema.org/Recipe"
+    const QString t = type.toString();
+    const QLatin1String w(wanted);
+    return t.compare(w, Qt::CaseInsensitive) == 0 ||
+           (t.endsWith(w, Qt::CaseInsensitive) && t.size() > w.size() &&
+            (t[t.size() - w.size() - 1] == QLatin1Char('/') || t[t.size() - w.size() - 1] == QLatin1Char(':')));
+}
+
+bool isRecipe(const QJsonObject& o) { return isType(o.value(QLatin1String("@type")), "Recipe"); }
+
+// What a block holds: its Recipe objects (outermost, in document order)
+// and every object with an "@id" by that id (pages name an author or a
+// picture once and refer to it elsewhere: {"@id": "...#author"}).
+struct BlockObjects {
+    QVector<QJsonObject> recipes;
+    QHash<QString, QJsonObject> references;
+};
+
+void findObjects(const QJsonValue& v, BlockObjects& out, bool inRecipe, int depth)
+{
+    if (depth > kMaxDepth)
+        return;
+    if (v.isArray()) {
+        // Most entries are texts, with nothing to find in them.
+        const QJsonArray list = v.toArray();
+        for (auto it = list.begin(); it != list.end(); ++it)
+            if (it->isObject() || it->isArray())
+                findObjects(*it, out, inRecipe, depth + 1);
+    } else if (v.isObject()) {
+        const QJsonObject o = v.toObject();
+        if (o.value(QLatin1String("@id")).isString() && o.size() > 1)
+            out.references.insert(o.value(QLatin1String("@id")).toString(), o);
+        const bool recipe = !inRecipe && isRecipe(o);
+        if (recipe)
+            out.recipes << o;
+        for (auto it = o.begin(); it != o.end(); ++it)
+            if (it->isObject() || it->isArray())
+                findObjects(*it, out, inRecipe || recipe, depth + 1);
+    }
+}
+
+// The references of the block whose recipe this thread reads.
+thread_local const QHash<QString, QJsonObject>* tReferences = nullptr;
+
+// An object that only refers to another by its "@id": that one, when the
+// block holds it.
+// Whether this thread met an object that refers to another since it last
+// cleared this.
+thread_local bool tReferred = false;
+
+QJsonObject resolved(const QJsonObject& o)
+{
+    if (o.size() == 1 && o.value(QLatin1String("@id")).isString()) {
+        tReferred = true;
+        if (tReferences)
+            return tReferences->value(o.value(QLatin1String("@id")).toString(), o);
+    }
+    return o;
+}
+
+// The text of a value: a string (HTML read as text), a number, an object's
+// name or text, a list's texts joined by commas.
+QString textOf(const QJsonValue& v, int depth = 0)
+{
+    if (v.isString())
+        return htmlText(v.toString());
+    if (v.isDouble())
+        return QString::number(v.toDouble());
+    if (depth > kMaxDepth)
+        return QString();
+    if (v.isObject()) {
+        const QJsonObject o = resolved(v.toObject());
+        for (const char* key : {"name", "text", "@value", "url"})
+            if (o.contains(QLatin1String(key)))
+                return textOf(o.value(QLatin1String(key)), depth + 1);
+        return QString();
+    }
+    if (v.isArray()) {
+        QStringList parts;
+        for (const QJsonValue& e : items(v)) {
+            const QString t = textOf(e, depth + 1);
+            if (!t.isEmpty() && !parts.contains(t))
+                parts << t;
+        }
+        return parts.join(QStringLiteral(", "));
+    }
+    return QString();
+}
+
+// The texts of a value that may be one text or a list of them.
+QStringList textsOf(const QJsonValue& v)
+{
+    QStringList out;
+    if (v.isArray()) {
+        for (const QJsonValue& e : items(v))
+            if (const QString t = textOf(e); !t.isEmpty())
+                out << t;
+    } else if (const QString t = textOf(v); !t.isEmpty()) {
+        out << t;
+    }
+    return out;
+}
+
+// A text (as textOf gives it: its lines simplified) on one line.
+QString oneLine(QString text)
+{
+    if (!text.contains(QLatin1Char('\n')))
+        return text;
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return simplifiedText(std::move(text));
+}
+
+// Steps as paragraphs: a text (each of its lines a step), a list, HowToStep
+// objects and HowToSection objects whose names become headings.
+void readInstructions(const QJsonValue& v, QString& prep, int depth)
+{
+    if (depth > kMaxDepth)
+        return;
+    if (v.isString()) {
+        const QString text = htmlText(v.toString());
+        if (!text.contains(QLatin1Char('\n')))
+            addParagraph(prep, text);
+        else
+            for (const QString& line : text.split(QLatin1Char('\n')))
+                addParagraph(prep, line.trimmed());
+    } else if (v.isArray()) {
+        for (const QJsonValue& e : items(v))
+            readInstructions(e, prep, depth + 1);
+    } else if (v.isObject()) {
+        const QJsonObject o = v.toObject();
+        const QJsonValue items = o.value(QLatin1String("itemListElement"));
+        const QJsonValue text = o.value(QLatin1String("text"));
+        if (!items.isUndefined() && !items.isNull()) {
+            if (isType(o.value(QLatin1String("@type")), "HowToSection") || !o.contains(QLatin1String("text")))
+                addParagraph(prep, oneLine(textOf(o.value(QLatin1String("name")))));
+            else
+                readInstructions(text, prep, depth + 1);
+            readInstructions(items, prep, depth + 1);
+        } else if (text.isString()) {
+            readInstructions(text, prep, depth + 1);
+        } else {
+            for (const char* key : {"name", "description"})
+                if (o.value(QLatin1String(key)).isString()) {
+                    readInstructions(o.value(QLatin1String(key)), prep, depth + 1);
+                    break;
+                }
+        }
+    }
+}
+
+// The yield: a number, a text, or a list (its most telling entry: one with
+// words, such as "4 servings" beside "4").
+QString yieldOf(const QJsonValue& v)
+{
+    if (!v.isArray())
+        return oneLine(textOf(v));
+    QString first;
+    for (const QJsonValue& e : items(v)) {
+        const QString t = oneLine(textOf(e));
+        if (first.isEmpty())
+            first = t;
+        for (QChar c : t)
+            if (c.isLetter())
+                return t;
+    }
+    return first;
+}
+
+QString pictureOf(const QJsonValue& v, int depth = 0)
+{
+    if (depth > 4)
+        return QString();
+    if (v.isString())
+        return v.toString().trimmed();
+    if (v.isArray())
+        return v.toArray().isEmpty() ? QString() : pictureOf(v.toArray().first(), depth + 1);
+    if (v.isObject()) {
+        const QJsonObject o = resolved(v.toObject());
+        return pictureOf(o.contains(QLatin1String("url")) ? o.value(QLatin1String("url"))
+                                                          : o.value(QLatin1String("contentUrl")),
+                         depth + 1);
+    }
+    return QString();
+}
+
+struct Found {
+    Recipe recipe;
+    QString category;
+};
+
+// A recipe as the reader takes it: whether it has neither ingredients nor
+// steps, what tells it apart on its page, and its form in the book.
+struct Taken {
+    bool empty = false;
+    QString key;
+    BookFiller::Ready ready;
+};
+
+Taken taken(const Found& f, const BookFiller& filler)
+{
+    return {f.recipe.ing.isEmpty() && f.recipe.prep.isEmpty(), f.recipe.title + QChar(0) + f.recipe.ing,
+            filler.prepare(f.recipe, f.category)};
+}
+
+Found recipeOf(const QJsonObject& o, const QString& address, const QHash<QString, QJsonObject>* references)
+{
+    tReferences = references;
+    struct Forget {
+        ~Forget() { tReferences = nullptr; }
+    } forget;
+    auto value = [&o](const char* key) { return o.value(QLatin1String(key)); };
+    Found f;
+    Recipe& r = f.recipe;
+    r.title = oneLine(textOf(value("name")));
+    if (r.title.isEmpty())
+        r.title = oneLine(textOf(value("headline")));
+    QJsonValue ingredients = value("recipeIngredient");
+    if (ingredients.isUndefined())
+        ingredients = value("ingredients");
+    if (ingredients.isString()) {
+        r.ing = htmlText(ingredients.toString());
+    } else {
+        for (const QJsonValue& e : items(ingredients))
+            addLine(r.ing, oneLine(textOf(e)));
+    }
+    readInstructions(value("recipeInstructions"), r.prep, 0);
+    r.yield = yieldOf(value("recipeYield"));
+    if (r.yield.isEmpty())
+        r.yield = yieldOf(value("yield"));
+    r.preptime = durationText(oneLine(textOf(value("prepTime"))));
+    r.cooktime = durationText(oneLine(textOf(value("cookTime"))));
+
+    const QStringList categories = textsOf(value("recipeCategory"));
+    f.category = categories.value(0);
+    QStringList notes;
+    notes << textOf(value("description"));
+    QStringList lines;
+    if (const QString author = oneLine(textOf(value("author"))); !author.isEmpty())
+        lines << fetchText(Str::NoteBy).arg(author);
+    if (categories.size() > 1)
+        lines << fetchText(Str::NoteCategories).arg(categories.join(QStringLiteral(", ")));
+    if (const QString cuisine = oneLine(textOf(value("recipeCuisine"))); !cuisine.isEmpty())
+        lines << fetchText(Str::NoteCuisine).arg(cuisine);
+    if (const QString keywords = oneLine(textOf(value("keywords"))); !keywords.isEmpty())
+        lines << fetchText(Str::NoteKeywords).arg(keywords);
+    if (const QString total = durationText(oneLine(textOf(value("totalTime")))); !total.isEmpty())
+        lines << fetchText(Str::NoteTotalTime).arg(total);
+    QString source = address;
+    if (source.isEmpty())
+        source = value("url").isString() ? value("url").toString().trimmed() : QString();
+    if (!source.isEmpty())
+        lines << fetchText(Str::NoteSource).arg(source);
+    notes << lines.join(QLatin1Char('\n'));
+    for (const QString& n : std::as_const(notes))
+        addParagraph(r.other, n);
+    r.image = pictureOf(value("image"));
+    return f;
+}
+
+// The ld+json blocks of a page, each with the position it starts at; a text
+// that is JSON itself is one block.
+QVector<QPair<QStringView, qsizetype>> jsonBlocks(QStringView text)
+{
+    QVector<QPair<QStringView, qsizetype>> out;
+    const QStringView trimmed = text.trimmed();
+    if (trimmed.startsWith(QLatin1Char('{')) || trimmed.startsWith(QLatin1Char('['))) {
+        out.append({trimmed, text.indexOf(trimmed.front())});
+        return out;
+    }
+    qsizetype from = 0;
+    while ((from = text.indexOf(QLatin1String("<script"), from, Qt::CaseInsensitive)) >= 0) {
+        const qsizetype tagEnd = text.indexOf(QLatin1Char('>'), from);
+        if (tagEnd < 0)
+            break;
+        const qsizetype end = text.indexOf(QLatin1String("</script"), tagEnd, Qt::CaseInsensitive);
+        const QStringView tag = text.mid(from, tagEnd - from);
+        from = end < 0 ? text.size() : end;
+        if (!tag.contains(QLatin1String("ld+json"), Qt::CaseInsensitive))
+            continue;
+        QStringView body = text.mid(tagEnd + 1, (end < 0 ? text.size() : end) - tagEnd - 1).trimmed();
+        // Blocks hidden from old browsers.
+        for (const char* open : {"<!--", "//<![CDATA[", "<![CDATA["})
+            if (body.startsWith(QLatin1String(open)))
+                body = body.mid(qsizetype(qstrlen(open))).trimmed();
+        for (const char* close : {"-->", "//]]>", "]]>"})
+            if (body.endsWith(QLatin1String(close)))
+                body.chop(qsizetype(qstrlen(close)));
+        out.append({body, tagEnd + 1});
+    }
+    return out;
+}
+
+} // namespace
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Microdata: pages that mark their recipe with itemscope, itemtype and
+// itemprop attributes instead of a JSON block.
+
+// A tag of a page: where it starts and ends, its lower-cased name and its
+// attributes' text.
+struct Tag {
+    qsizetype start = -1, end = -1; // '<' and after '>'
+    QString name;
+    QStringView attributes;
+    bool closing = false;
+
+    // The value of an attribute, entities decoded; empty when missing.
+    QString attribute(const char* wanted) const
+    {
+        const QLatin1String key(wanted);
+        qsizetype from = 0;
+        while ((from = attributes.indexOf(key, from, Qt::CaseInsensitive)) >= 0) {
+            const bool wordStart = from == 0 || attributes[from - 1].isSpace();
+            qsizetype i = from + key.size();
+            from = i;
+            while (i < attributes.size() && attributes[i].isSpace())
+                ++i;
+            if (!wordStart || i >= attributes.size() || attributes[i] != QLatin1Char('='))
+                continue;
+            ++i;
+            while (i < attributes.size() && attributes[i].isSpace())
+                ++i;
+            if (i >= attributes.size())
+                return QString();
+            const QChar quote = attributes[i];
+            qsizetype end;
+            if (quote == QLatin1Char('"') || quote == QLatin1Char('\'')) {
+                end = attributes.indexOf(quote, i + 1);
+                ++i;
+            } else {
+                end = i;
+                while (end < attributes.size() && !attributes[end].isSpace())
+                    ++end;
+            }
+            return decodeEntities(attributes.mid(i, (end < 0 ? attributes.size() : end) - i)).trimmed();
+        }
+        return QString();
+    }
+    bool has(const char* wanted) const { return attributes.contains(QLatin1String(wanted), Qt::CaseInsensitive); }
+};
+
+// The next tag at or after from, or a tag with start -1.
+Tag nextTag(QStringView html, qsizetype from)
+{
+    Tag tag;
+    for (qsizetype i = html.indexOf(QLatin1Char('<'), from); i >= 0; i = html.indexOf(QLatin1Char('<'), i + 1)) {
+        if (html.mid(i, 4) == QLatin1String("<!--")) {
+            const qsizetype end = html.indexOf(QLatin1String("-->"), i);
+            if (end < 0)
+                return tag;
+            i = end;
+            continue;
+        }
+        qsizetype k = i + 1;
+        const bool closing = k < html.size() && html[k] == QLatin1Char('/');
+        if (closing)
+            ++k;
+        const qsizetype nameStart = k;
+        while (k < html.size() && (html[k].isLetterOrNumber() || html[k] == QLatin1Char('-')))
+            ++k;
+        if (k == nameStart)
+            continue;
+        const qsizetype end = html.indexOf(QLatin1Char('>'), k);
+        if (end < 0)
+            return tag;
+        tag.start = i;
+        tag.end = end + 1;
+        tag.name = html.mid(nameStart, k - nameStart).toString().toLower();
+        tag.attributes = html.mid(k, end - k);
+        tag.closing = closing;
+        return tag;
+    }
+    return tag;
+}
+
+bool voidElement(const QString& name)
+{
+    static const QSet<QString> names{QStringLiteral("meta"),  QStringLiteral("img"), QStringLiteral("link"),
+                                     QStringLiteral("br"),    QStringLiteral("hr"),  QStringLiteral("input"),
+                                     QStringLiteral("source")};
+    return names.contains(name);
+}
+
+// Where the element that open starts ends (after its end tag; limit when
+// it has none before it; where the search gave up after maxTags tags).
+qsizetype elementEnd(QStringView html, const Tag& open, qsizetype limit, int maxTags = INT_MAX)
+{
+    if (voidElement(open.name) || open.attributes.endsWith(QLatin1Char('/')))
+        return open.end;
+    int depth = 1, tags = 0;
+    for (Tag t = nextTag(html, open.end); t.start >= 0 && t.start < limit; t = nextTag(html, t.end)) {
+        if (++tags > maxTags)
+            return t.start;
+        if (t.name != open.name)
+            continue;
+        depth += t.closing ? -1 : (t.attributes.endsWith(QLatin1Char('/')) ? 0 : 1);
+        if (depth == 0)
+            return t.end;
+    }
+    return limit;
+}
+
+// The value of a property on tag: its content, datetime, src or href
+// attribute, or the text of its element (ending at end).
+QString propertyValue(QStringView html, const Tag& tag, qsizetype end)
+{
+    for (const char* a : {"content", "datetime"})
+        if (const QString v = tag.attribute(a); !v.isEmpty())
+            return v;
+    if (tag.name == QLatin1String("img") || tag.name == QLatin1String("source"))
+        return tag.attribute("src").isEmpty() ? tag.attribute("data-src") : tag.attribute("src");
+    if (tag.name == QLatin1String("a") || tag.name == QLatin1String("link"))
+        if (const QString href = tag.attribute("href");
+            !href.isEmpty() && !tag.attribute("itemprop").contains(QLatin1String("name")))
+            return href;
+    return htmlText(html.mid(tag.end, qMax<qsizetype>(0, end - tag.end)));
+}
+
+// The recipes a page marks with microdata, as the objects the ld+json
+// reader takes, each with the position it starts at.
+QVector<QPair<QJsonObject, qsizetype>> microdataRecipes(QStringView html)
+{
+    static const QSet<QString> lists{QStringLiteral("recipeIngredient"), QStringLiteral("ingredients"),
+                                     QStringLiteral("recipeInstructions"), QStringLiteral("recipeCategory"),
+                                     QStringLiteral("recipeYield")};
+    QVector<QPair<QJsonObject, qsizetype>> out;
+    qsizetype from = 0;
+    while ((from = html.indexOf(QLatin1String("schema.org/Recipe"), from, Qt::CaseInsensitive)) >= 0 &&
+           out.size() < kMaxProperties) {
+        const qsizetype start = html.left(from).lastIndexOf(QLatin1Char('<'));
+        from += 17;
+        const Tag open = start < 0 ? Tag() : nextTag(html, start);
+        if (open.start < 0 || open.start != start || open.end <= from || !open.has("itemtype"))
+            continue;
+        const qsizetype end = elementEnd(html, open, html.size());
+        QHash<QString, QJsonArray> values;
+        int properties = 0;
+        for (Tag t = nextTag(html, open.end); t.start >= 0 && t.start < end && properties < kMaxProperties;
+             t = nextTag(html, t.end)) {
+            if (t.closing || !t.has("itemprop"))
+                continue;
+            ++properties;
+            // A property's element is small: one left open ends soon.
+            const qsizetype valueEnd = elementEnd(html, t, end, kMaxPropertyTags);
+            const QString value = propertyValue(html, t, valueEnd);
+            for (const QString& prop : t.attribute("itemprop").split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                if (!value.isEmpty() && (lists.contains(prop) || values.value(prop).isEmpty()))
+                    values[prop].append(value);
+            // A nested item (an author, a step) is read as one text.
+            if (t.has("itemscope"))
+                t.end = qMax(t.end, valueEnd);
+        }
+        QJsonObject recipe{{QStringLiteral("@type"), QStringLiteral("Recipe")}};
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            recipe.insert(it.key(), lists.contains(it.key()) ? QJsonValue(it.value()) : it.value().first());
+        out.append({recipe, start});
+        from = qMax(from, end);
+    }
+    return out;
+}
+
+} // namespace
+
+namespace {
+
+// Whether json (UTF-16 or UTF-8) needs cleaning at all: most pages' JSON
+// does not.
+// The characters JSON allows after a backslash.
+bool knownEscape(char16_t c)
+{
+    switch (c) {
+    case '"':
+    case '\\':
+    case '/':
+    case 'b':
+    case 'f':
+    case 'n':
+    case 'r':
+    case 't':
+    case 'u': return true;
+    default: return false;
+    }
+}
+
+// Pieces of a large JSON list are about this size.
+constexpr qsizetype kPieceSize = 32 * 1024;
+
+// A look through JSON text (UTF-8): whether it needs cleaning (see
+// cleanJson) and, for a large list, its entries in pieces of whole
+// entries that parse on their own, handed to onPiece as they are found
+// with where the escapes in their strings start (offsets into json); the
+// pieces count only when the look ends with pieces true.
+struct JsonScan {
+    bool clean = true;
+    bool pieces = false;
+};
+
+using OnPiece = std::function<void(QByteArrayView piece, std::vector<qsizetype>&& escapes)>;
+
+JsonScan scanJson(const QByteArray& json, const OnPiece& onPiece)
+{
+    // The bytes each part of the scan stops at: inside strings the end of
+    // the string, escapes and raw control characters; outside them quotes
+    // and brackets (and commas, which may split the list).
+    struct Stops {
+        bool inString[256] = {}, outside[256] = {};
+        Stops()
+        {
+            for (int c = 0; c < 0x20; ++c)
+                inString[c] = true;
+            inString[int('"')] = inString[int('\\')] = true;
+            for (char c : {'"', '[', ']', '{', '}', ','})
+                outside[static_cast<unsigned char>(c)] = true;
+        }
+    };
+    static const Stops stops;
+    const char* p = json.constData();
+    const qsizetype n = json.size();
+    qsizetype i = 0;
+    while (i < n && std::isspace(static_cast<unsigned char>(p[i])))
+        ++i;
+    const bool list = n >= 2 * kPieceSize && i < n && p[i] == '[';
+    qsizetype start = i + 1, end = -1;
+    std::vector<qsizetype> escapes;
+    int depth = 0;
+    bool cut = false;
+    for (; i < n; ++i) {
+        while (i < n && !stops.outside[static_cast<unsigned char>(p[i])])
+            ++i;
+        if (i >= n)
+            break;
+        const char c = p[i];
+        if (c == '"') {
+            for (++i; i < n; ++i) {
+                while (i < n && !stops.inString[static_cast<unsigned char>(p[i])])
+                    ++i;
+                if (i >= n || p[i] == '"')
+                    break;
+                if (p[i] != '\\' || i + 1 >= n || !knownEscape(char16_t(static_cast<unsigned char>(p[i + 1]))))
+                    return {false, false}; // a raw control character or an unknown escape
+                if (list)
+                    escapes.push_back(i);
+                ++i;
+            }
+        } else if (c == '[' || c == '{') {
+            ++depth;
+        } else if (c == ']' || c == '}') {
+            // A comma before a closing bracket, which JSON does not allow.
+            qsizetype k = i - 1;
+            while (k >= 0 && static_cast<unsigned char>(p[k]) <= 0x20)
+                --k;
+            if (k >= 0 && p[k] == ',')
+                return {false, false};
+            if (--depth == 0 && end < 0)
+                end = i;
+        } else if (list && depth == 1 && end < 0 && i - start >= kPieceSize) {
+            onPiece(QByteArrayView(p + start, i - start), std::move(escapes));
+            escapes.clear();
+            start = i + 1;
+            cut = true;
+        }
+    }
+    // Anything but one whole list is parsed as one, which reports it.
+    if (!cut || end < 0 || depth != 0)
+        return {true, false};
+    onPiece(QByteArrayView(p + start, end - start), std::move(escapes));
+    return {true, true};
+}
+
+// A piece of a list (from), with the escapes at the offsets given, as a list
+// of its own that Qt's parser reads the quicker way: a string with an
+// escape in it is read a character at a time, so the escapes that stand
+// for characters a string may hold as they are (line breaks, tabs,
+// slashes, and \u escapes of any but control characters, quotes,
+// backslashes and surrogates) become those characters. The strings read
+// the same.
+QByteArray listOf(QByteArrayView piece, qsizetype from, const std::vector<qsizetype>& escapes)
+{
+    QByteArray list;
+    list.reserve(piece.size() + 2);
+    list.append('[');
+    qsizetype done = 0; // of piece, what is in list
+    for (const qsizetype at : escapes) {
+        const qsizetype i = at - from;
+        if (i < done || i + 2 > piece.size())
+            continue; // none of this piece's
+        list.append(piece.sliced(done, i - done));
+        done = i + 2;
+        const char e = piece[i + 1];
+        if (e == 'n' || e == 'r' || e == 't' || e == '/') {
+            list.append(e == 'n' ? '\n' : e == 'r' ? '\r' : e == 't' ? '\t' : '/');
+            continue;
+        }
+        bool ok = e == 'u' && i + 6 <= piece.size();
+        uint code = 0;
+        for (qsizetype k = i + 2; ok && k < i + 6; ++k) {
+            const char c = piece[k];
+            const int digit = c >= '0' && c <= '9'   ? c - '0'
+                              : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                              : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                     : -1;
+            ok = digit >= 0;
+            code = code * 16 + uint(digit);
+        }
+        if (ok && code >= 0x20 && code != '"' && code != '\\' && (code < 0xD800 || code > 0xDFFF)) {
+            const char16_t c = char16_t(code);
+            list.append(QStringView(&c, 1).toUtf8());
+            done = i + 6;
+            continue;
+        }
+        done = i; // kept as written
+    }
+    list.append(piece.sliced(done));
+    list.append(']');
+    return list;
+}
+
+// Hands the recipes of JSON text (UTF-8, cleaned where it needs it) to
+// take, in order; false when it is no JSON, or a piece of a large list is
+// none (the recipes of the other pieces are taken all the same).
+bool readJsonRecipes(QByteArray json, const QString& address, const BookFiller& filler,
+                     const std::function<void(const Taken&)>& take)
+{
+    // A large list: its pieces parsed and their recipes read side by side
+    // while the rest is looked through, each piece's objects let go of by
+    // the thread that made them, and taken as soon as the pieces before are.
+    // A recipe that refers to an object elsewhere is read again once all
+    // are parsed, and so taken only then, with those after it.
+    struct Piece {
+        QByteArrayView text;
+        std::vector<qsizetype> escapes;
+        BlockObjects objects;
+        std::vector<Taken> recipes;
+        std::vector<char> again;
+        bool parsed = false, waits = false;
+    };
+    std::vector<Piece> parts;
+    JsonScan scan;
+    bool whole = true, waiting = false;
+    auto takePiece = [&](qsizetype i) {
+        Piece& part = parts[size_t(i)];
+        whole = whole && part.parsed;
+        waiting = waiting || std::find(part.again.begin(), part.again.end(), 1) != part.again.end();
+        part.waits = waiting;
+        if (waiting)
+            return;
+        for (const Taken& t : part.recipes)
+            take(t);
+    };
+    if (json.size() < 2 * kPieceSize) {
+        if (!scanJson(json, {}).clean)
+            json = cleanJson(QString::fromUtf8(json));
+    } else {
+        for (bool cleaned = false;; cleaned = true) {
+            // Pieces are at least kPieceSize long, but for the last.
+            const qsizetype capacity = json.size() / kPieceSize + 2;
+            parts = std::vector<Piece>(size_t(capacity));
+            qsizetype found = 0;
+            const qsizetype count = whileFound(
+                capacity,
+                [&](const std::function<void()>& publish) {
+                    scan = scanJson(json, [&](QByteArrayView piece, std::vector<qsizetype>&& escapes) {
+                        parts[size_t(found)].escapes = std::move(escapes);
+                        parts[size_t(found++)].text = piece;
+                        publish();
+                    });
+                    return scan.clean && scan.pieces ? found : -1;
+                },
+                [&](qsizetype i) {
+                    Piece& part = parts[size_t(i)];
+                    const qsizetype from = part.text.data() - json.constData();
+                    QJsonDocument doc = QJsonDocument::fromJson(listOf(part.text, from, part.escapes));
+                    // Should the parser refuse what the escapes became, the piece as written.
+                    if (!doc.isArray() && !part.escapes.empty())
+                        doc = QJsonDocument::fromJson(listOf(part.text, from, {}));
+                    if (!doc.isArray())
+                        return;
+                    findObjects(QJsonValue(doc.array()), part.objects, false, 0);
+                    part.parsed = true;
+                    const qsizetype n = part.objects.recipes.size();
+                    part.recipes.resize(size_t(n));
+                    part.again.resize(size_t(n), 0);
+                    bool kept = !part.objects.references.isEmpty();
+                    for (qsizetype k = 0; k < n; ++k) {
+                        tReferred = false;
+                        part.recipes[size_t(k)] = taken(recipeOf(part.objects.recipes[k], address, nullptr), filler);
+                        part.again[size_t(k)] = tReferred;
+                        kept = kept || tReferred;
+                    }
+                    if (!kept)
+                        part.objects = {};
+                },
+                takePiece);
+            parts.resize(size_t(qMax<qsizetype>(count, 0)));
+            if (scan.clean || cleaned)
+                break;
+            json = cleanJson(QString::fromUtf8(json));
+        }
+    }
+    if (!parts.empty()) {
+        if (waiting) {
+            QHash<QString, QJsonObject> references;
+            for (const Piece& part : parts)
+                // The first object of an id counts, as in a list read whole.
+                for (auto it = part.objects.references.cbegin(); it != part.objects.references.cend(); ++it)
+                    if (!references.contains(it.key()))
+                        references.insert(it.key(), it.value());
+            for (Piece& part : parts) {
+                for (size_t k = 0; part.waits && k < part.recipes.size(); ++k) {
+                    if (part.again[k])
+                        part.recipes[k] = taken(recipeOf(part.objects.recipes[qsizetype(k)], address, &references),
+                                                filler);
+                    take(part.recipes[k]);
+                }
+            }
+        }
+        return whole;
+    }
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+    if (doc.isNull())
+        return false;
+    BlockObjects found;
+    findObjects(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object()), found, false, 0);
+    // The recipes are read side by side and taken in their order.
+    std::vector<Taken> recipes(size_t(found.recipes.size()));
+    inParallelInOrder(
+        found.recipes.size(),
+        [&](qsizetype i) {
+            recipes[size_t(i)] = taken(recipeOf(found.recipes[i], address, &found.references), filler);
+        },
+        [&](qsizetype i) { take(recipes[size_t(i)]); });
+    return true;
+}
+
+} // namespace
+
+QByteArray cleanJson(QStringView json)
+{
+    QString out;
+    out.reserve(json.size());
+    bool inString = false;
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const QChar c = json[i];
+        if (!inString) {
+            if (c == QLatin1Char('"'))
+                inString = true;
+            // A comma before a closing bracket, which JSON does not allow.
+            if (c == QLatin1Char('}') || c == QLatin1Char(']')) {
+                qsizetype k = out.size();
+                while (k > 0 && out[k - 1].isSpace())
+                    --k;
+                if (k > 0 && out[k - 1] == QLatin1Char(','))
+                    out.remove(k - 1, 1);
+            }
+            out += c;
+            continue;
+        }
+        if (c == QLatin1Char('\\') && i + 1 < json.size()) {
+            const QChar e = json[i + 1];
+            if (knownEscape(e.unicode())) {
+                out += c;
+                out += e;
+            } else if (e.unicode() >= 0x20) {
+                out += e; // "\'" and the like: the character itself
+            }
+            ++i;
+            continue;
+        }
+        if (c == QLatin1Char('"'))
+            inString = false;
+        if (c == QLatin1Char('\n'))
+            out += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QStringLiteral("\\r");
+        else if (c == QLatin1Char('\t'))
+            out += QStringLiteral("\\t");
+        else if (c.unicode() >= 0x20)
+            out += c;
+    }
+    return out.toUtf8();
+}
+
+bool looksLikeSchemaOrg(QStringView text)
+{
+    const QStringView t = text.trimmed();
+    // Blocks and microdata are in tags: text without a '<' (a large
+    // MealMaster file, say) needs no further look. Case-sensitive searches
+    // are much faster on large texts.
+    if (t.startsWith(QLatin1Char('{')) || t.startsWith(QLatin1Char('[')))
+        return true;
+    return text.contains(QLatin1Char('<')) &&
+           (text.contains(QLatin1String("ld+json")) || text.contains(QLatin1String("LD+JSON")) ||
+            text.contains(QLatin1String("ld+JSON")) || text.contains(QLatin1String("schema.org/Recipe")) ||
+            text.contains(QLatin1String("schema.org/recipe")));
+}
+
+namespace {
+
+RecipeRead readSchemaOrg(QStringView text, const QByteArray* utf8, BookFiller& filler, const QString& address)
+{
+    RecipeRead read;
+    LineCounter<QStringView> lines(text);
+    // Pages often describe one recipe in two blocks (two plugins each
+    // writing one): the second is no recipe of its own.
+    QSet<QString> seen;
+    auto add = [&](const Taken& t, qsizetype position) {
+        if (t.empty)
+            read.skipped << lines.at(position);
+        else if (!seen.contains(t.key))
+            filler.add(t.ready);
+        seen.insert(t.key);
+    };
+    const auto blocks = utf8 ? QVector<QPair<QStringView, qsizetype>>{{text, 0}} : jsonBlocks(text);
+    for (const auto& [block, position] : blocks)
+        if (!readJsonRecipes(utf8 ? *utf8 : block.toUtf8(), address, filler,
+                             [&, position = position](const Taken& t) { add(t, position); }))
+            read.skipped << lines.at(position);
+    // Pages with a JSON block may mark the same recipe with microdata too.
+    if (filler.count() == 0)
+        for (const auto& [o, position] : microdataRecipes(text))
+            add(taken(recipeOf(o, address, nullptr), filler), position);
+    // Microdata may come before the blocks that had recipes left out.
+    std::sort(read.skipped.begin(), read.skipped.end());
+    filler.report(read);
+    return read;
+}
+
+} // namespace
+
+RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& uncategorised, const QString& address)
+{
+    BookFiller filler(book, uncategorised);
+    return readSchemaOrg(text, filler, address);
+}
+
+RecipeRead readSchemaOrg(QStringView text, BookFiller& filler, const QString& address)
+{
+    return readSchemaOrg(text, nullptr, filler, address);
+}
+
+RecipeRead readSchemaOrgJson(const QByteArray& utf8, RecipeBook& book, const QString& uncategorised)
+{
+    BookFiller filler(book, uncategorised);
+    return readSchemaOrgJson(utf8, filler);
+}
+
+RecipeRead readSchemaOrgJson(const QByteArray& utf8, BookFiller& filler)
+{
+    return readSchemaOrg(QStringView(), &utf8, filler, QString());
+}
+
+} // namespace bd

@@ -1,0 +1,110 @@
+#include "exchange/formats/textdecoding.h"
+
+#include "store/encoding.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace bd {
+
+QString decodeRecipeText(const QByteArray& bytes)
+{
+    // Stateless: a sequence cut short at the end is an error, not a
+    // character held back for more input.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    return decodeRecipeText(bytes, false);
+}
+
+QString decodeRecipeText(QByteArrayView part, bool utf8)
+{
+    if (utf8) {
+        // A byte order mark here is a character of the text, not dropped.
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        return decoder.decode(part);
+    }
+    QString text(part.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (qsizetype i = 0; i < part.size(); ++i)
+        out[i] = windows1252Char(static_cast<unsigned char>(part[i]));
+    return text;
+}
+
+QString decodeAnyText(const QByteArray& bytes)
+{
+    if (wideText(bytes)) {
+        const auto encoding = QStringConverter::encodingForData(bytes);
+        if (encoding) {
+            QStringDecoder decoder(*encoding, QStringDecoder::Flag::Stateless);
+            QString text = decoder.decode(bytes);
+            if (text.startsWith(QChar(0xFEFF)))
+                text.remove(0, 1);
+            return text;
+        }
+    }
+    return decodeRecipeText(bytes);
+}
+
+bool wideText(QByteArrayView bytes)
+{
+    // The UTF-32 little-endian mark begins like UTF-16's.
+    return bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff") ||
+           bytes.startsWith(QByteArrayView("\0\0\xfe\xff", 4));
+}
+
+std::optional<NarrowText> narrowText(const QByteArray& bytes)
+{
+    if (wideText(bytes))
+        return std::nullopt;
+    const bool utf8 = QUtf8StringView(bytes).isValidUtf8();
+    const QByteArrayView view(bytes);
+    return NarrowText{utf8 && view.startsWith("\xef\xbb\xbf") ? view.sliced(3) : view, utf8};
+}
+
+QByteArray xmlAsUtf8(const QByteArray& bytes)
+{
+    const bool wide = wideText(bytes);
+    // The declaration: <?xml ... encoding="name" ... ?>
+    const qsizetype start = wide ? -1 : bytes.indexOf("<?xml");
+    const qsizetype end = start >= 0 && start < 16 ? bytes.indexOf("?>", start) : -1;
+    QByteArray encoding;
+    qsizetype encStart = -1, encEnd = -1;
+    if (end > 0) {
+        const QByteArray declaration = bytes.mid(start, end - start);
+        static thread_local const QRegularExpression re(QStringLiteral("\\s+encoding\\s*=\\s*[\"']([^\"']*)[\"']"));
+        const QRegularExpressionMatch m = re.match(QString::fromLatin1(declaration));
+        if (m.hasMatch()) {
+            encoding = m.captured(1).toLatin1().toLower();
+            encStart = start + m.capturedStart(0);
+            encEnd = start + m.capturedEnd(0);
+        }
+    }
+    const bool known = encoding.isEmpty() || encoding == "utf-8" || encoding == "utf8" || encoding == "us-ascii" ||
+                       encoding == "ascii";
+    // Files that say (or leave to the default) UTF-8 are sometimes written
+    // in Windows-1252 all the same.
+    if (!wide && known && QUtf8StringView(bytes).isValidUtf8())
+        return bytes;
+    QString text;
+    if (wide || encoding.startsWith("utf-16") || encoding.startsWith("utf-32"))
+        text = decodeAnyText(bytes);
+    else if (encoding == "iso-8859-1" || encoding == "latin1" || encoding == "latin-1" || encoding == "iso8859-1")
+        text = QString::fromLatin1(bytes);
+    else // windows-1252 and anything unknown: bytes that are not UTF-8 are read as Windows-1252
+        text = decodeRecipeText(bytes);
+    if (encStart >= 0) {
+        // The declaration is ASCII: its positions are the same in the text.
+        text.remove(encStart, encEnd - encStart);
+    } else if (wide) {
+        static thread_local const QRegularExpression re(
+            QStringLiteral("^(<\\?xml[^>]*?)\\s+encoding\\s*=\\s*[\"'][^\"']*[\"']"));
+        text.replace(re, QStringLiteral("\\1"));
+    }
+    return text.toUtf8();
+}
+
+} // namespace bd

@@ -1,0 +1,119 @@
+#include "exchange/formats/textlines.h"
+
+#include "store/names.h"
+
+#include <algorithm>
+
+namespace bd {
+
+namespace {
+
+bool blankLine(QStringView line)
+{
+    for (QChar c : line)
+        if (!c.isSpace())
+            return false;
+    return true;
+}
+
+} // namespace
+
+QString tidyLines(QString&& text)
+{
+    if (!text.contains(QLatin1Char('\n')))
+        return simplifiedText(std::move(text));
+    return tidyLines(QStringView(text));
+}
+
+// The lines of text (and, where crBreaks, those a lone CR ends) tidied as
+// tidyLines does.
+QString tidyLines(QStringView text, bool crBreaks)
+{
+    QString out;
+    out.reserve(text.size());
+    bool pendingBlank = false;
+    for (qsizetype start = 0; start <= text.size();) {
+        qsizetype end = start;
+        while (end < text.size() && text[end] != QLatin1Char('\n') && !(crBreaks && text[end] == QLatin1Char('\r')))
+            ++end;
+        const QStringView line = text.mid(start, end - start);
+        start = end + 1;
+        if (blankLine(line)) {
+            pendingBlank = !out.isEmpty();
+            continue;
+        }
+        if (!out.isEmpty())
+            out += pendingBlank ? QStringLiteral("\n\n") : QStringLiteral("\n");
+        pendingBlank = false;
+        // Most lines are simple already, and go in as they are.
+        if (isSimplified(line))
+            out += line;
+        else
+            out += line.toString().simplified();
+    }
+    return out;
+}
+
+QString tidyLines(QStringView text)
+{
+    if (!text.contains(QLatin1Char('\n')))
+        return simplifiedText(text);
+    return tidyLines(text, false);
+}
+
+QString flowText(QStringView text)
+{
+    // One line, as most steps are: only its spaces to simplify.
+    if (!text.contains(QLatin1Char('\n')))
+        return simplifiedText(text);
+    QStringList paragraphs = tidyLines(text).split(QStringLiteral("\n\n"));
+    for (QString& p : paragraphs)
+        p.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return paragraphs.join(QStringLiteral("\n\n"));
+}
+
+void appendWrapped(QString& out, const QList<QStringView>& lines)
+{
+    qsizetype width = 0;
+    for (QStringView l : lines)
+        width = qMax(width, l.size());
+    auto listItem = [](QStringView s) {
+        if (s.startsWith(QLatin1Char('*')) || s.startsWith(QLatin1Char('-')) || s.startsWith(QChar(0x2022)))
+            return true;
+        qsizetype digits = 0;
+        while (digits < s.size() && s[digits].isDigit())
+            ++digits;
+        return digits > 0 && digits < s.size() && (s[digits] == QLatin1Char('.') || s[digits] == QLatin1Char(')'));
+    };
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QStringView l = lines[i];
+        if (i > 0) {
+            const qsizetype space = l.indexOf(QLatin1Char(' '));
+            const qsizetype word = space < 0 ? l.size() : space;
+            // Short texts (under 40 columns) were not wrapped by a program.
+            const bool wrapped = width >= 40 && lines[i - 1].size() + 1 + word > width - 2 && !listItem(l);
+            out += wrapped ? QLatin1Char(' ') : QLatin1Char('\n');
+        }
+        out += l;
+    }
+}
+
+void addLine(QString& text, QStringView line)
+{
+    if (line.isEmpty())
+        return;
+    if (!text.isEmpty())
+        text += QLatin1Char('\n');
+    text += line;
+}
+
+void addParagraph(QString& text, QStringView paragraph)
+{
+    if (paragraph.isEmpty())
+        return;
+    if (!text.isEmpty())
+        text += QStringLiteral("\n\n");
+    text += paragraph;
+}
+
+} // namespace bd

@@ -1,0 +1,58 @@
+#pragma once
+// The lines of recipe texts: tidied, joined where a program wrapped them,
+// added one to another, and counted.
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+#include <QtGlobal>
+
+namespace bd {
+
+// Lines trimmed and simplified, runs of blank lines as one, none at the
+// start or end.
+QString tidyLines(QStringView text);
+QString tidyLines(QString&& text);
+// The same, a lone CR, too, ending a line where crBreaks.
+QString tidyLines(QStringView text, bool crBreaks);
+// The same with the lines of each paragraph joined by spaces.
+QString flowText(QStringView text);
+
+// The lines (counted from 1) of positions in a text or in bytes, counted
+// on from the last position asked for, so that asking in order costs one
+// pass over the text.
+template <typename View>
+class LineCounter {
+public:
+    explicit LineCounter(View text) : text_(text) {}
+    int at(qsizetype position)
+    {
+        position = qBound<qsizetype>(0, position, text_.size());
+        if (position < counted_) {
+            counted_ = 0;
+            line_ = 1;
+        }
+        for (; counted_ < position; ++counted_)
+            if (text_[counted_] == '\n')
+                ++line_;
+        return line_;
+    }
+
+private:
+    View text_;
+    qsizetype counted_ = 0;
+    int line_ = 1;
+};
+
+// Appends to out the lines of one paragraph (trimmed), joined where a
+// program wrapped them: where the next line's first word would not have
+// fitted on the line before, the longest line giving the width. Lines that
+// start a list item keep their break.
+void appendWrapped(QString& out, const QList<QStringView>& lines);
+
+// Adds line to text, on a line of its own.
+void addLine(QString& text, QStringView line);
+// Adds paragraph to text, after a blank line.
+void addParagraph(QString& text, QStringView paragraph);
+
+} // namespace bd

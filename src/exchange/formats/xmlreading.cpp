@@ -1,0 +1,257 @@
+#include "exchange/formats/xmlreading.h"
+
+#include "exchange/formats/textdecoding.h"
+#include "exchange/formats/textlines.h"
+
+#include <cstring>
+
+namespace bd {
+
+QString xmlInnerText(pugi::xml_node n)
+{
+    // Mostly one piece of text.
+    const pugi::xml_node only = n.first_child();
+    if (only && !only.next_sibling() && (only.type() == pugi::node_pcdata || only.type() == pugi::node_cdata))
+        return QString::fromUtf8(only.value());
+    QString out;
+    for (pugi::xml_node d = n.first_child(); d;) {
+        if (d.type() == pugi::node_pcdata || d.type() == pugi::node_cdata) {
+            if (!out.isEmpty() && !out.back().isSpace())
+                out += QLatin1Char(' ');
+            out += qstr(d.value());
+        }
+        if (d.first_child()) {
+            d = d.first_child();
+            continue;
+        }
+        while (d && d != n && !d.next_sibling())
+            d = d.parent();
+        if (!d || d == n)
+            break;
+        d = d.next_sibling();
+    }
+    return out;
+}
+
+// The child element of n named any of names (letter case ignored).
+pugi::xml_node xmlChild(pugi::xml_node n, std::initializer_list<const char*> names)
+{
+    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
+        for (const char* name : names)
+            if (c.type() == pugi::node_element && qstricmp(c.name(), name) == 0)
+                return c;
+    return {};
+}
+
+namespace {
+
+// XML text with each & that starts no reference written as &amp;: files
+// written by hand or by careless programs hold "Salt & pepper".
+QByteArray escapeBareAmpersands(const QByteArray& data)
+{
+    if (!data.contains('&'))
+        return data;
+    QByteArray out;
+    out.reserve(data.size() + 64);
+    qsizetype from = 0;
+    for (qsizetype i = data.indexOf('&'); i >= 0; i = data.indexOf('&', i + 1)) {
+        qsizetype end = i + 1;
+        while (end < data.size() && end - i <= 12 &&
+               (std::isalnum(static_cast<unsigned char>(data[end])) || data[end] == '#'))
+            ++end;
+        if (end == i + 1 || end >= data.size() || data[end] != ';') {
+            out.append(data.constData() + from, i + 1 - from);
+            out += "amp;";
+            from = i + 1;
+        }
+    }
+    out.append(data.constData() + from, data.size() - from);
+    return out;
+}
+
+bool parse(pugi::xml_document& doc, const QByteArray& data)
+{
+    return doc.load_buffer(data.constData(), size_t(data.size()), pugi::parse_default, pugi::encoding_utf8);
+}
+
+// Where the outermost elements named element start and end in XML text:
+// a look through it that knows comments, CDATA sections, processing
+// instructions, a document type without an internal subset and quoted
+// attribute values. False where it meets anything else it cannot follow,
+// or an element it cannot close; the whole document is parsed then.
+bool elementSpans(QByteArrayView data, QByteArrayView element, std::vector<std::pair<qsizetype, qsizetype>>& spans)
+{
+    const qsizetype n = data.size();
+    auto at = [&](qsizetype i, const char* text) { return data.sliced(i).startsWith(QByteArrayView(text)); };
+    int depth = 0;
+    qsizetype start = -1;
+    // The next '<' from i on, or -1.
+    auto nextTag = [&](qsizetype i) -> qsizetype {
+        const void* found = i < n ? std::memchr(data.data() + i, '<', size_t(n - i)) : nullptr;
+        return found ? static_cast<const char*>(found) - data.data() : -1;
+    };
+    for (qsizetype i = nextTag(0); i >= 0 && i + 1 < n; i = nextTag(i + 1)) {
+        const char next = data[i + 1];
+        if (next == '!' || next == '?') {
+            const char* end = at(i, "<!--") ? "-->" : next == '?' ? "?>" : at(i, "<![CDATA[") ? "]]>" : nullptr;
+            if (!end) {
+                // A document type: passed, unless it declares things of its own.
+                const qsizetype k = data.indexOf('>', i);
+                if (k < 0 || data.sliced(i, k - i).contains('['))
+                    return false;
+                i = k;
+                continue;
+            }
+            const qsizetype k = data.indexOf(QByteArrayView(end), i + 2);
+            if (k < 0)
+                return false;
+            i = k;
+            continue;
+        }
+        // Other tags hold no '<' (XML allows none in attribute values), so
+        // only this element's tags are looked at to their ends.
+        const bool closing = next == '/';
+        const qsizetype nameStart = i + 1 + (closing ? 1 : 0);
+        const qsizetype nameEnd = nameStart + element.size();
+        if (nameEnd >= n || data[nameStart] != element[0] || data.sliced(nameStart, element.size()) != element ||
+            !(std::isspace(static_cast<unsigned char>(data[nameEnd])) || data[nameEnd] == '>' || data[nameEnd] == '/'))
+            continue;
+        qsizetype k = nameEnd;
+        for (char quote = 0; k < n && (quote || data[k] != '>'); ++k) {
+            if (quote && data[k] == quote)
+                quote = 0;
+            else if (!quote && (data[k] == '"' || data[k] == '\''))
+                quote = data[k];
+        }
+        if (k >= n)
+            return false;
+        if (closing) {
+            if (depth == 0)
+                return false;
+            if (--depth == 0)
+                spans.emplace_back(start, k + 1);
+        } else if (data[k - 1] == '/') {
+            if (depth == 0)
+                spans.emplace_back(i, k + 1);
+        } else if (depth++ == 0) {
+            start = i;
+        }
+        i = k;
+    }
+    return depth == 0;
+}
+
+} // namespace
+
+RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, BookFiller& filler, const XmlRecipeFn& recipe)
+{
+    RecipeRead read;
+    QByteArray data = escapeBareAmpersands(xmlAsUtf8(bytes));
+    auto take = [&](pugi::xml_node r) {
+        QStringList categories;
+        const Recipe found = recipe(r, categories);
+        filler.add(found, categories.value(0));
+    };
+    // Each recipe element parsed on its own, side by side, as a document
+    // parsed whole would hold it; the recipes filled in in their order.
+    const QByteArray path = QByteArray("//") + element;
+    std::vector<std::pair<qsizetype, qsizetype>> spans;
+    if (elementSpans(data, element, spans) && !spans.empty()) {
+        // Elements with nothing but spaces between them are parsed together,
+        // some 64 KB at a time: a document of its own costs a page of memory.
+        std::vector<std::pair<qsizetype, qsizetype>> pieces{spans.front()};
+        for (size_t k = 1; k < spans.size(); ++k) {
+            auto& last = pieces.back();
+            if (last.second - last.first < 65536 &&
+                data.sliced(last.second, spans[k].first - last.second).trimmed().isEmpty())
+                last.second = spans[k].second;
+            else
+                pieces.push_back(spans[k]);
+        }
+        spans = std::move(pieces);
+        std::vector<std::vector<BookFiller::Ready>> found(spans.size());
+        bool whole = true;
+        inParallelInOrder(
+            qsizetype(spans.size()),
+            [&](qsizetype i) {
+                const auto [from, to] = spans[size_t(i)];
+                pugi::xml_document one;
+                if (!one.load_buffer(data.constData() + from, size_t(to - from), pugi::parse_default,
+                                     pugi::encoding_utf8)) {
+                    found[size_t(i)].push_back({}); // marks the element that is no XML
+                    return;
+                }
+                for (const pugi::xpath_node& r : one.select_nodes(path.constData())) {
+                    QStringList categories;
+                    Recipe got = recipe(r.node(), categories);
+                    found[size_t(i)].push_back(filler.prepare(std::move(got), categories.value(0)));
+                }
+            },
+            [&](qsizetype i) {
+                for (const BookFiller::Ready& r : found[size_t(i)])
+                    whole = whole && !r.texts.isEmpty();
+                for (const BookFiller::Ready& r : found[size_t(i)])
+                    if (whole)
+                        filler.add(r);
+            });
+        if (whole) {
+            filler.report(read);
+            return read;
+        }
+        // An element that is no XML: the document is read as below.
+        filler.restart();
+    }
+    {
+        // Parsed where it lies: the document is gone before the data.
+        pugi::xml_document doc;
+        data.detach();
+        if (doc.load_buffer_inplace(data.data(), size_t(data.size()), pugi::parse_default, pugi::encoding_utf8)) {
+            const pugi::xpath_node_set nodes = doc.select_nodes(path.constData());
+            // The recipes are read side by side and filled in in their order.
+            std::vector<BookFiller::Ready> found(nodes.size());
+            inParallelInOrder(
+                qsizetype(nodes.size()),
+                [&](qsizetype i) {
+                    QStringList categories;
+                    Recipe r = recipe(nodes[size_t(i)].node(), categories);
+                    found[size_t(i)] = filler.prepare(std::move(r), categories.value(0));
+                },
+                [&](qsizetype i) { filler.add(found[size_t(i)]); });
+            filler.report(read);
+            return read;
+        }
+    }
+    // The failed parse left its marks in the data.
+    data = escapeBareAmpersands(xmlAsUtf8(bytes));
+    // Not well-formed: each recipe from its start tag to its end tag.
+    const QByteArray open = QByteArray("<") + element, close = QByteArray("</") + element + '>';
+    qsizetype from = 0, end = 0, nextOpen = 0;
+    LineCounter<QByteArrayView> lines(data);
+    while ((from = data.indexOf(open, from)) >= 0) {
+        const qsizetype next = from + open.size();
+        if (next >= data.size() || !(std::isspace(static_cast<unsigned char>(data[next])) || data[next] == '>')) {
+            from = next;
+            continue;
+        }
+        // Each search runs once over each part of the file.
+        if (end >= 0 && end < next)
+            end = data.indexOf(close, next);
+        if (nextOpen >= 0 && nextOpen < next)
+            nextOpen = data.indexOf(open, next);
+        pugi::xml_document one;
+        if (end < 0 || (nextOpen >= 0 && nextOpen < end) || !parse(one, data.mid(from, end + close.size() - from)) ||
+            !one.first_child()) {
+            read.skipped << lines.at(from);
+            from = next;
+            continue;
+        }
+        take(one.first_child());
+        from = end + close.size();
+    }
+    if (read.skipped.isEmpty() && filler.count() == 0)
+        read.skipped << 1;
+    filler.report(read);
+    return read;
+}
+
+} // namespace bd

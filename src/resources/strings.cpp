@@ -28,6 +28,8 @@ QString loadResString(int id)
 
 bool hasResString(int id) { return index().contains(id); }
 
-QString fetchText(int n) { return loadResString(G.langOffset + n); }
+QString fetchText(int n) { return fetchText(n, G.langOffset); }
+
+QString fetchText(int n, int langOffset) { return loadResString(langOffset + n); }
 
 } // namespace bd

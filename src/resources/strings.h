@@ -22,6 +22,8 @@ bool hasResString(int id);
 
 // Text of English id n in the current language (entry langOffset + n).
 QString fetchText(int n);
+// Text of English id n in the language langOffset names (0 English, 300 Spanish).
+QString fetchText(int n, int langOffset);
 
 // Ids added to the table by this program (Spanish at id + 300).
 namespace Str {

@@ -7,6 +7,8 @@ namespace bd {
 
 RelaySender::RelaySender(QObject* parent) : QObject(parent)
 {
+    timer_.setParent(this);
+    timer_.setObjectName(QStringLiteral("relayTimeout"));
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, [this] {
         if (!reply_)

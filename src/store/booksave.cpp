@@ -282,7 +282,7 @@ bool takeSnapshot(const QString& bookPath, const SnapshotRule& rule, bool force)
         return true;
     if (!usableSnapshotFolder(bookPath))
         return false;
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime now = rule.clock ? rule.clock() : QDateTime::currentDateTime();
     const QDir dir(snapshotFolder(bookPath));
     const QString today = kSnapshotPrefix + now.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('-');
     QStringList names = dir.entryList({kSnapshotPrefix + QStringLiteral("*.xml")}, QDir::Files, QDir::Name);
@@ -317,7 +317,9 @@ SaveResult restoreSnapshot(RecipeBook& book, const QString& bookPath, const QStr
     RecipeBook restored;
     if (!read || !restored.loadBuffer(bytes))
         return SaveResult::refused(Str::BookReloadFailed);
-    if (!takeSnapshot(bookPath, {qMax(rule.kept, 1) + 1}, true))
+    SnapshotRule keepOneMore = rule;
+    keepOneMore.kept = qMax(rule.kept, 1) + 1;
+    if (!takeSnapshot(bookPath, keepOneMore, true))
         return SaveResult::refused(Str::BookReloadFailed);
     // The book as the snapshot just kept it is what the restore replaces;
     // a version written since is kept beside it.

@@ -23,6 +23,8 @@ bool addRecipesTo(RecipeBook& book, const QVector<Recipe>& recipes);
 
 struct SnapshotRule {
     int kept = 14; // snapshots kept in the folder; 0 = none taken
+    // The clock snapshots are dated by; empty: the system's.
+    std::function<QDateTime()> clock;
 };
 
 // Saves book to path. A file another program changed since book was read

@@ -11,7 +11,6 @@
 #include "exchange/webfetch.h"
 #include "testsupport.h"
 
-#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -596,8 +595,6 @@ private slots:
         QByteArray junk(20 * 1024 * 1024, '\0');
         QRandomGenerator random(7);
         random.fillRange(reinterpret_cast<quint32*>(junk.data()), junk.size() / 4);
-        QElapsedTimer clock;
-        clock.start();
         QCOMPARE(readImportFile(writeIn(dir, QStringLiteral("junk.txt"), junk), source, kImported).kind,
                  ImportKind::None);
 #ifdef Q_OS_UNIX
@@ -608,7 +605,8 @@ private slots:
         for (const QString& path : {pipe, QStringLiteral("/dev/zero")})
             QCOMPARE(readImportFile(path, source, kImported).kind, ImportKind::None);
 #endif
-        // Marks that never close, in each format: read in one pass each.
+        // Marks that never close, in each format: read in one pass each
+        // (the readers' benchmark times such files).
         const int n = 400000;
         readImportFile(writeIn(dir, QStringLiteral("open.cook"), "Add " + QByteArray("@a{[-(").repeated(n)), source,
                        kImported);
@@ -621,7 +619,6 @@ private slots:
                                "<div itemscope itemtype=\"schema.org/Recipe\">" +
                                    QByteArray("<p itemprop=\"recipeIngredient\">x").repeated(n)),
                        source, kImported);
-        QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
     }
 
     // Files of many recipes are read side by side and a large JSON list in
@@ -881,10 +878,7 @@ private slots:
                                server.url("/never3.png"), server.url("/b.jpg"),
                                server.url("/never4.png")};
 
-        QElapsedTimer clock;
-        clock.start();
         std::vector<FetchedPage> got = fetchUrls(urls, kLimit, kPictureLimit);
-        const qint64 took = clock.elapsed();
         QCOMPARE(int(got.size()), 7);
         QCOMPARE(got[1].fault, FetchFault::None);
         QCOMPARE(got[1].body, png);
@@ -897,7 +891,6 @@ private slots:
         // All four silent requests were open at once: one after the other
         // they would take four times the limit.
         QCOMPARE(server.mostWaiting, 4);
-        QVERIFY2(took < 2 * kLimit, qPrintable(QStringLiteral("%1 ms").arg(took)));
         QTRY_COMPARE(server.waiting, 0);
 
         // A page whose recipes name those pictures still comes in, the
@@ -917,10 +910,8 @@ private slots:
         QTemporaryDir pictures;
         RecipeBook source;
         server.mostWaiting = 0;
-        clock.start();
         const ImportFileRead read = readWebImport(fetched, source, kImported, pictures.path(), kLimit);
-        QVERIFY2(clock.elapsed() < 2 * kLimit, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
-        QCOMPARE(server.mostWaiting, 2);
+        QCOMPARE(server.mostWaiting, 2); // the silent ones waited for together
         QCOMPARE(read.kind, ImportKind::WebPage);
         QCOMPARE(read.pictureFolder, pictures.path());
         QStringList images;
@@ -935,12 +926,10 @@ private slots:
         // limit): they are kept, and every waiting connection is closed.
         QTRY_COMPARE(server.waiting, 0);
         int lastTotal = 0;
-        clock.start();
         got = fetchUrls(urls, kFetchTimeout, kPictureLimit, [&lastTotal](int done, int total) {
             lastTotal = total;
             return done < 3; // the two pictures and the address that is none
         });
-        QVERIFY2(clock.elapsed() < kFetchTimeout / 3, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
         QCOMPARE(lastTotal, 7);
         QCOMPARE(got[1].body, png);
         QCOMPARE(got[5].body, QByteArray("jpeg"));

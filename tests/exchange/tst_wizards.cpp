@@ -366,22 +366,28 @@ private slots:
         w->cmdNext->click();
         QCOMPARE(w->currentPage(), 2);
 
-        // The second question takes longer than any timer a progress dialog
-        // may hold to show itself.
+        // Each question takes longer than the work may run before its
+        // progress shows; no timer of a progress dialog's own may show it
+        // meanwhile either.
+        bdtest::StillClock clock;
         int questions = 0;
-        bool inTheWay = false;
+        bool inTheWay = false, timed = false;
         std::function<void()> answerSlowly = [&] {
             ++questions;
             inTheWay = inTheWay || progressInTheWay();
-            QTest::qWait(questions == 2 ? 4500 : WorkProgress::kShowAfterMs + 200);
+            clock.now += WorkProgress::kShowAfterMs + 200;
+            QCoreApplication::processEvents();
             inTheWay = inTheWay || progressInTheWay();
+            for (QProgressDialog* d : w->findChildren<QProgressDialog*>())
+                for (QTimer* t : d->findChildren<QTimer*>())
+                    timed = timed || (t->isActive() && t->remainingTime() < 24 * 3600 * 1000);
             env.dialogs.whileOpen = answerSlowly;
         };
         env.dialogs.whileOpen = answerSlowly;
         env.dialogs.inputs << QStringLiteral("Apple Pie 3") << QStringLiteral("Borscht 2");
         w->cmdNext->click();
         QCOMPARE(questions, 3); // the two clashes and the closing message
-        QVERIFY(!inTheWay);
+        QVERIFY(!inTheWay && !timed);
         QCOMPARE(env.dialogs.messageIds(), QList<int>{184});
         QCOMPARE(bdtest::DiskBook().recipeTitles(0),
                  QStringList({QStringLiteral("Leek"), QStringLiteral("Borscht"), QStringLiteral("Apple Pie 3"),
@@ -393,26 +399,34 @@ private slots:
     void progressMakesWayForQuestions()
     {
         bdtest::TestEnv env;
+        bdtest::StillClock clock;
         QWidget owner;
         owner.show();
         WorkProgress work(&owner, Str::Importing);
         QVERIFY(work.step(0, 10));
         QVERIFY(!progressInTheWay());
-        QTest::qWait(WorkProgress::kShowAfterMs + 100);
+        clock.now += WorkProgress::kShowAfterMs - 1;
+        QVERIFY(work.step(1, 10));
+        QVERIFY(!work.dialog());
+        clock.now += 40; // the dialog is looked at every 40 ms at most
         QVERIFY(work.step(1, 10));
         QVERIFY(work.dialog() && work.dialog()->isVisible());
 
         bool shownWhileAsked = true;
         env.dialogs.whileOpen = [&] {
             shownWhileAsked = progressInTheWay();
-            QTest::qWait(WorkProgress::kShowAfterMs + 100);
+            clock.now += WorkProgress::kShowAfterMs + 100;
+            QVERIFY(work.step(2, 10));
             shownWhileAsked = shownWhileAsked || progressInTheWay();
         };
         msgBox(Str::ImportDone);
         QVERIFY(!shownWhileAsked);
         QVERIFY(work.step(2, 10));
         QVERIFY(!work.dialog()->isVisible());
-        QTest::qWait(WorkProgress::kShowAfterMs + 100);
+        clock.now += WorkProgress::kShowAfterMs - 1;
+        QVERIFY(work.step(3, 10));
+        QVERIFY(!work.dialog()->isVisible());
+        clock.now += 40;
         QVERIFY(work.step(3, 10));
         QVERIFY(work.dialog()->isVisible());
         work.dialog()->cancel();
@@ -433,29 +447,30 @@ private slots:
         w->cmdROne->click();
         w->cmdNext->click();
         QVERIFY(QTest::qWaitForWindowExposed(w));
-        // Cancel and the close box, then the button once more; then every
-        // dialog is closed, counting the file dialogs seen open at once.
-        int mostOpen = 0;
-        bool pressed = false;
+        // Once the file dialog is open: Cancel and the close box, then the
+        // button once more; then every dialog is closed, counting the file
+        // dialogs seen open at once. Each step waits for the one before.
+        int mostOpen = 0, stage = 0;
         QTimer closer;
         connect(&closer, &QTimer::timeout, this, [&] {
             int open = 0;
             for (QWidget* t : QApplication::topLevelWidgets())
                 open += qobject_cast<QFileDialog*>(t) && t->isVisible();
             mostOpen = std::max(mostOpen, open);
-            if (pressed)
+            if (open == 0 && stage < 2)
+                return;
+            switch (stage++) {
+            case 0:
+                w->cmdCancel->click();
+                w->close();
+                break;
+            case 1: w->cmdSaveAs->click(); break;
+            default:
                 if (QWidget* top = QApplication::activeModalWidget())
                     QMetaObject::invokeMethod(top, "reject");
+            }
         });
-        closer.start(100);
-        QTimer::singleShot(300, w, [&] {
-            w->cmdCancel->click();
-            w->close();
-        });
-        QTimer::singleShot(450, w, [&] {
-            pressed = true;
-            w->cmdSaveAs->click();
-        });
+        closer.start(50);
         w->cmdSaveAs->click();
         closer.stop();
         setDialogs(&env.dialogs);

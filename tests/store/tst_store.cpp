@@ -651,13 +651,16 @@ private slots:
             env.write(QStringLiteral("snapshots/recipes-2020-01-%1-120000.xml").arg(day, 2, 10, QLatin1Char('0')),
                       kEmptyBook);
         env.write(QStringLiteral("snapshots/recipes-2020-02-01-120000.xml.bdsave-AbC123"), "left by a kill");
-        QVERIFY(bookStore().addCategory(QStringLiteral("Bread")).ok);
-        QVERIFY(bookStore().addCategory(QStringLiteral("Cakes")).ok);
+        BookPlace place = bookPlace();
+        const QDateTime today(QDate(2020, 3, 1), QTime(23, 59, 59));
+        place.snapshots.clock = [today] { return today; };
+        QVERIFY(Store(G.xmlDoc, place).addCategory(QStringLiteral("Bread")).ok);
+        QVERIFY(Store(G.xmlDoc, place).addCategory(QStringLiteral("Cakes")).ok);
         const QVector<Snapshot> shots = listSnapshots(bookPath());
         QCOMPARE(shots.size(), 14);
         QCOMPARE(shots[0].recipes, 3); // the book as it was before today's first change
         QCOMPARE(bdtest::readFile(shots[0].path), kPrettyBook);
-        QCOMPARE(shots[0].taken.date(), QDate::currentDate());
+        QCOMPARE(shots[0].taken, today);
         QCOMPARE(shots[13].taken.date(), QDate(2020, 1, 3));
         QCOMPARE(QDir(snapshotFolder(bookPath())).entryList(QDir::Files).size(), 14);
 

@@ -2,6 +2,7 @@
 // Shared test fixtures: a scripted dialog seam and a throw-away program
 // environment (settings, book folder, global state).
 
+#include "app/base/clock.h"
 #include "app/base/dialogs.h"
 #include "store/recipebook.h"
 
@@ -106,6 +107,19 @@ bd::Recipe titled(const QString& title, const QString& image = {});
 QList<bd::Recipe> recipesOf(const bd::RecipeBook& book);
 
 // The book as it is on disk now (empty if it cannot be read).
+// The clock work in progress is measured by, standing still until a test
+// moves it on; the system's is back once it goes.
+struct StillClock {
+    qint64 now = 1000;
+    StillClock()
+    {
+        bd::setSteadyClock([this] { return now; });
+    }
+    ~StillClock() { bd::setSteadyClock({}); }
+    StillClock(const StillClock&) = delete;
+    StillClock& operator=(const StillClock&) = delete;
+};
+
 struct DiskBook : bd::RecipeBook {
     DiskBook();
 };

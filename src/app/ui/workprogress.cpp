@@ -1,5 +1,6 @@
 #include "app/ui/workprogress.h"
 
+#include "app/base/clock.h"
 #include "resources/strings.h"
 
 #include <QCoreApplication>
@@ -15,17 +16,18 @@ WorkProgress::~WorkProgress() { finish(); }
 
 bool WorkProgress::step(int done, int total)
 {
-    if (!working_.isValid())
-        working_.start();
+    const qint64 now = steadyMs();
+    if (workingSince_ < 0)
+        workingSince_ = now;
     if (cancelled_ || (dialog_ && dialog_->wasCanceled())) {
         cancelled_ = true;
         return false;
     }
-    if (sinceUpdate_.isValid() && sinceUpdate_.elapsed() < 40 && done < total)
+    if (updatedAt_ >= 0 && now - updatedAt_ < 40 && done < total)
         return true;
-    sinceUpdate_.start();
+    updatedAt_ = now;
     const bool shown = dialog_ && dialog_->isVisible();
-    if (!shown && done < total && !dialogOpen() && working_.elapsed() >= kShowAfterMs) {
+    if (!shown && done < total && !dialogOpen() && now - workingSince_ >= kShowAfterMs) {
         if (!dialog_) {
             dialog_ = new QProgressDialog(fetchText(labelId_), fetchText(Str::BtnCancel), 0, total, parent_.data());
             dialog_->setWindowTitle(QStringLiteral("BD"));
@@ -60,6 +62,6 @@ void WorkProgress::dialogsOpened()
         dialog_->hide();
 }
 
-void WorkProgress::dialogsClosed() { working_.start(); }
+void WorkProgress::dialogsClosed() { workingSince_ = steadyMs(); }
 
 } // namespace bd

@@ -7,7 +7,6 @@
 
 #include "app/base/dialogs.h"
 
-#include <QElapsedTimer>
 #include <QPointer>
 
 class QProgressDialog;
@@ -39,8 +38,8 @@ private:
     QPointer<QWidget> parent_;
     int labelId_;
     QPointer<QProgressDialog> dialog_; // a child of parent_, gone with it
-    QElapsedTimer working_;            // since the work started or a question closed
-    QElapsedTimer sinceUpdate_;        // since the dialog and the events were last served
+    qint64 workingSince_ = -1;         // when the work started or a question closed (steadyMs)
+    qint64 updatedAt_ = -1;            // when the dialog and the events were last served
     bool cancelled_ = false;
 };
 

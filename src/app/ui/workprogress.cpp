@@ -1,6 +1,6 @@
 #include "app/ui/workprogress.h"
 
-#include "resources/strings.h"
+#include "app/base/text.h"
 
 #include <QCoreApplication>
 #include <QProgressDialog>
@@ -9,7 +9,7 @@
 
 namespace bd {
 
-WorkProgress::WorkProgress(QWidget* parent, int labelId) : parent_(parent), labelId_(labelId) {}
+WorkProgress::WorkProgress(QWidget* parent, Str labelId) : parent_(parent), labelId_(labelId) {}
 
 WorkProgress::~WorkProgress() { finish(); }
 

@@ -18,7 +18,7 @@ namespace bd {
 class WorkProgress final : private DialogWatcher {
 public:
     // labelId: the string shown above the bar.
-    WorkProgress(QWidget* parent, int labelId);
+    WorkProgress(QWidget* parent, Str labelId);
     ~WorkProgress() override;
 
     // done of total items are finished; false once the user has cancelled.
@@ -37,7 +37,7 @@ private:
 
     KeepWindows keep_; // the work goes on with its windows
     QPointer<QWidget> parent_;
-    int labelId_;
+    Str labelId_;
     QPointer<QProgressDialog> dialog_; // a child of parent_, gone with it
     QElapsedTimer working_;            // since the work started or a question closed
     QElapsedTimer sinceUpdate_;        // since the dialog and the events were last served

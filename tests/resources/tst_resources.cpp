@@ -48,7 +48,7 @@ private slots:
             ++english;
             QVERIFY2(!loadResString(id).isEmpty(), qPrintable(QString::number(id)));
             if (id != 128)
-                QVERIFY2(hasResString(id + 300), qPrintable(QStringLiteral("no Spanish for %1").arg(id)));
+                QVERIFY2(hasResString(id + kSpanishOffset), qPrintable(QStringLiteral("no Spanish for %1").arg(id)));
         }
         QVERIFY(english >= 177 + 2 + (int(Str::HelpTitle) - 306));
         QVERIFY(!hasResString(428));
@@ -138,7 +138,7 @@ private slots:
         // Every scheme has its five roles.
         for (int base = 0; base <= 600; base += 100)
             for (int role = 0; role < 5; ++role)
-                QVERIFY(hasResString(2000 + base + role));
+                QVERIFY(hasResString(kSchemeBase + base + role));
 
         // System colours stand in where a scheme names one.
         QCOMPARE(fetchColor(RoleContentBack), QColor(66, 92, 118));

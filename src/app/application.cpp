@@ -21,7 +21,7 @@
 #include "output/frmEmail.h"
 #include "exchange/frmExp.h"
 #include "exchange/frmImp.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/bookfile.h"
 #include "store/booksave.h"
 

@@ -5,7 +5,7 @@
 #include "exchange/formats/exportformats.h"
 #include "exchange/importfile.h"
 #include "exchange/formats/mealmaster.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/bookfolder.h"
 #include "store/booksave.h"
 #include "store/names.h"
@@ -52,7 +52,7 @@ QString reason(const SaveResult& saved)
 {
     if (!saved.error.isEmpty())
         return saved.error;
-    return saved.message ? fetchText(saved.message) : QStringLiteral("unknown error");
+    return saved.message != Str::None ? fetchText(saved.message) : QStringLiteral("unknown error");
 }
 
 QString plural(int n, const char* one, const char* many)

@@ -2,7 +2,7 @@
 
 #include "app/base/dialogs.h"
 #include "app/base/globals.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "exchange/exchange.h"
 #include "store/bookfile.h"
 #include "store/picturefiles.h"
@@ -121,7 +121,7 @@ bool isPrimaryBook(const QString& path) { return normalised(path) == normalised(
 BackupOutcome backupRecipes(QString& proposal, const BackupProgress& progress)
 {
     FileRequest request;
-    request.title = fetchText(285);
+    request.title = fetchText(Str::BackupDialogTitle);
     request.filter = fetchText(Str::RecipeBooksFilter) + QStringLiteral("|*.xml|");
     request.kind = FileKind::Backup;
     request.defaultExt = QStringLiteral("xml");
@@ -129,7 +129,7 @@ BackupOutcome backupRecipes(QString& proposal, const BackupProgress& progress)
     BackupOutcome outcome = BackupOutcome::Cancelled;
     for (;;) {
         if (proposal.isEmpty())
-            proposal = fetchText(286);
+            proposal = fetchText(Str::BackupFileName);
         request.fileName = proposal;
         const std::optional<QString> chosen = dialogs().saveFile(request);
         if (!chosen || chosen->isEmpty())

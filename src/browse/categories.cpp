@@ -1,7 +1,7 @@
 #include "browse/categories.h"
 
 #include "app/base/dialogs.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/names.h"
 #include "store/recipebook.h"
 

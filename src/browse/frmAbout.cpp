@@ -2,7 +2,7 @@
 
 #include "app/base/globals.h"
 #include "app/base/twips.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -20,7 +20,7 @@ void openWebPage(const QString& address)
 
 frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Dialog)
 {
-    setWindowTitle(QStringLiteral("BD | ") + fetchText(217));
+    setWindowTitle(QStringLiteral("BD | ") + fetchText(Str::AboutCaption));
     setWindowModality(Qt::NonModal);
 
     lblProduct = new QLabel(QStringLiteral("Brindelle"), this);
@@ -30,10 +30,10 @@ frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Dialog)
     big.setBold(true);
     lblProduct->setFont(big);
 
-    lblVersion = new QLabel(fetchText(218) + QLatin1Char(' ') + QStringLiteral(BRINDELLE_VERSION), this);
+    lblVersion = new QLabel(fetchText(Str::Version) + QLatin1Char(' ') + QStringLiteral(BRINDELLE_VERSION), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
 
-    lblDescription = new QLabel(fetchText(219), this);
+    lblDescription = new QLabel(fetchText(Str::AboutText), this);
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
     lblDescription->setWordWrap(true);
 

@@ -6,7 +6,7 @@
 #include "app/base/twips.h"
 #include "app/ui/windows.h"
 #include "exchange/frmImp.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/booksave.h"
 #include "store/trash.h"
 
@@ -23,7 +23,7 @@ namespace {
 QLocale shownLocale() { return G.langOffset == 300 ? QLocale(QLocale::Spanish, QLocale::Spain) : QLocale(); }
 } // namespace
 
-ListWindow::ListWindow(int caption, const char* listName, const QVector<int>& columns, QWidget* parent)
+ListWindow::ListWindow(Str caption, const char* listName, const QVector<Str>& columns, QWidget* parent)
     : QWidget(parent, Qt::Dialog)
 {
     setWindowTitle(fetchText(caption));
@@ -32,7 +32,7 @@ ListWindow::ListWindow(int caption, const char* listName, const QVector<int>& co
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setAllColumnsShowFocus(true);
     QStringList headings;
-    for (int id : columns)
+    for (Str id : columns)
         headings << fetchText(id);
     list_->setHeaderLabels(headings);
     cmdRestore = named(new QPushButton(fetchText(Str::RestoreButton), this), "cmdRestore");
@@ -52,7 +52,7 @@ ListWindow::ListWindow(int caption, const char* listName, const QVector<int>& co
     setAttribute(Qt::WA_DeleteOnClose);
 }
 
-QPushButton* ListWindow::addButton(const char* name, int caption)
+QPushButton* ListWindow::addButton(const char* name, Str caption)
 {
     auto* button = named(new QPushButton(fetchText(caption), this), name);
     buttons_->insertWidget(1, button);

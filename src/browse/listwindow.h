@@ -7,6 +7,8 @@
 #include <QTreeWidget>
 #include <QWidget>
 
+#include "resources/strings.h"
+
 namespace bd {
 
 class ListWindow : public QWidget {
@@ -18,9 +20,9 @@ public:
 
 protected:
     // listName: the list's object name; columns: string ids of its headings.
-    ListWindow(int caption, const char* listName, const QVector<int>& columns, QWidget* parent);
+    ListWindow(Str caption, const char* listName, const QVector<Str>& columns, QWidget* parent);
     // A button before Close.
-    QPushButton* addButton(const char* name, int caption);
+    QPushButton* addButton(const char* name, Str caption);
     // Fills the list again (subclasses), keeping the width of the columns fit.
     void fitColumns();
     // Positions (data of column 0) of the chosen rows.

@@ -9,7 +9,7 @@
 #include "resources/apply.h"
 #include "resources/captions.h"
 #include "resources/colours.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/picture.h"
 
 #include <QApplication>
@@ -210,9 +210,9 @@ void EntryWindow::arrange()
 
 void EntryWindow::setPictureCaptions(bool nextChooses)
 {
-    cmdAddImg->setText(fetchText(nextChooses ? 132 : 107));
+    cmdAddImg->setText(fetchText(nextChooses ? Str::AddImageButton : Str::RemoveButton));
     if (pictureItem_)
-        pictureItem_->setText(fetchText(nextChooses ? 292 : 299));
+        pictureItem_->setText(fetchText(nextChooses ? Str::AddImageItem : Str::RemoveImageItem));
 }
 
 void EntryWindow::clearPicture()
@@ -230,7 +230,7 @@ void EntryWindow::pictureButton()
     const Command command(this);
     if (!command)
         return;
-    if (cmdAddImg->text() != fetchText(132)) {
+    if (cmdAddImg->text() != fetchText(Str::AddImageButton)) {
         // It reads "RE&MOVE": the picture goes at once, without a question.
         clearPicture();
         setPictureCaptions(true);
@@ -326,7 +326,7 @@ void EntryWindow::fillCategoryEntries()
 {
     const QSignalBlocker block(cboACats);
     cboACats->clear();
-    for (const auto& entry : bd::fillCategoryList(G.xmlDoc))
+    for (const auto& entry : bd::fillCategoryList(G.xmlDoc, fetchText(Str::NewCategoryEntry)))
         cboACats->addItem(entry.first, entry.second);
     cboACats->setCurrentIndex(-1);
 }
@@ -355,7 +355,7 @@ void EntryWindow::fillCategoryList(const QString& nameToSelect)
 
 void EntryWindow::newCategory()
 {
-    if (cboACats->currentIndex() < 0 || cboACats->currentText() != fetchText(162))
+    if (cboACats->currentIndex() < 0 || cboACats->currentText() != fetchText(Str::NewCategoryEntry))
         return;
     const QString added = addNewCategory();
     // The refill selects "[new category..]" first: the add window asks once more.

@@ -124,7 +124,7 @@ void frmEdit::update()
     report(r);
     // Refused (a picture that cannot be stored): nothing changed, and the
     // window stays with the cook's typing.
-    if (!r.ok && r.message != 0) {
+    if (!r.ok && r.message != Str::None) {
         G.endOnUnload = true;
         return;
     }

@@ -3,7 +3,7 @@
 #include "store/booksave.h"
 
 #include "exchange/importfile.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/picturefiles.h"
 #include "store/store.h"
 

@@ -8,7 +8,7 @@
 #include "exchange/exchange.h"
 #include "resources/apply.h"
 #include "resources/captions.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/bookfolder.h"
 #include "store/store.h"
 
@@ -72,7 +72,7 @@ frmExp::frmExp(QWidget* parent) : Wizard("frmExp", WindowKind::Br, kWidth)
     currentPage_ = 0;
     applyCaptions(this, kExpCaptions);
     applyColours(this, kExpColours);
-    showPage(picChoose, fetchText(169), kChooseStrip, kChooseHeight);
+    showPage(picChoose, fetchText(Str::ChooseExportRecipes), kChooseStrip, kChooseHeight);
     cmdBack->setEnabled(false);
 
     connect(cboCats, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] { cboCats_Click(); });
@@ -182,7 +182,7 @@ void frmExp::cmdSaveAs_Click()
                            fetchText(Str::MealMasterFilter) + QStringLiteral("|*.mmf|") +
                            fetchText(Str::CookbookFilter) + QStringLiteral("|*.pdf|") + fetchText(Str::WebPageFilter) +
                            QStringLiteral("|*.html;*.htm|");
-    const std::optional<QString> chosen = chooseBookFile(true, QStringLiteral("BD"), 305, filter);
+    const std::optional<QString> chosen = chooseBookFile(true, QStringLiteral("BD"), Str::PrimaryBookRefused, filter);
     if (!chosen)
         return;
     // Never over the book's trash, a snapshot or a picture, by any name.
@@ -207,7 +207,7 @@ void frmExp::NextPage()
             msgBox(Str::NothingToExport);
             return;
         }
-        showPage(picFileName, fetchText(173), kFileStrip, kFileHeight);
+        showPage(picFileName, fetchText(Str::NoExportFile), kFileStrip, kFileHeight);
         cmdBack->setEnabled(true);
         currentPage_ = 1;
         cmdSaveAs->setFocus();
@@ -222,7 +222,7 @@ void frmExp::NextPage()
             showOptions();
             break;
         }
-        showPage(picImages, fetchText(174), kFileStrip, kFileHeight);
+        showPage(picImages, fetchText(Str::ExportPictures), kFileStrip, kFileHeight);
         (optImg->isChecked() ? optImg : optNoImg)->setFocus();
         break;
     case 2:
@@ -242,12 +242,12 @@ void frmExp::PrevPage()
 {
     switch (currentPage_) {
     case 1:
-        showPage(picChoose, fetchText(169), kChooseStrip, kChooseHeight);
+        showPage(picChoose, fetchText(Str::ChooseExportRecipes), kChooseStrip, kChooseHeight);
         cmdBack->setEnabled(false);
         lstRecs->setFocus();
         break;
     case 2:
-        showPage(picFileName, firstUpper(fetchText(173)), kFileStrip, kFileHeight);
+        showPage(picFileName, firstUpper(fetchText(Str::NoExportFile)), kFileStrip, kFileHeight);
         cmdSaveAs->setFocus();
         break;
     default:
@@ -264,12 +264,12 @@ void frmExp::showOptions()
     // picked while the format stays the same.
     const ExportFormat f = format();
     struct Texts {
-        int question, first, second, third;
+        Str question, first, second, third;
     };
     const Texts t = f == ExportFormat::MealMaster
-                        ? Texts{Str::MealMasterEncoding, Str::EncodingUtf8, Str::EncodingWindows1252, 0}
+                        ? Texts{Str::MealMasterEncoding, Str::EncodingUtf8, Str::EncodingWindows1252, Str::None}
                     : f == ExportFormat::Cookbook
-                        ? Texts{Str::CookbookLayout, Str::RecipesFlowOn, Str::RecipePerPage, 0}
+                        ? Texts{Str::CookbookLayout, Str::RecipesFlowOn, Str::RecipePerPage, Str::None}
                         : Texts{Str::WebPictures, Str::WebPicturesFolder, Str::WebPicturesEmbedded,
                                 Str::WebPicturesNone};
     if (lblOptions->property("format").toInt() != int(f) + 1) {
@@ -279,8 +279,8 @@ void frmExp::showOptions()
     lblOptions->setText(fetchText(t.question));
     optFirst->setText(fetchText(t.first));
     optSecond->setText(fetchText(t.second));
-    optThird->setText(t.third ? fetchText(t.third) : QString());
-    optThird->setVisible(t.third != 0);
+    optThird->setText(t.third != Str::None ? fetchText(t.third) : QString());
+    optThird->setVisible(t.third != Str::None);
     const bool titled = f == ExportFormat::Cookbook;
     txtTitle->setVisible(titled);
     if (titled && txtTitle->text().isEmpty())
@@ -329,7 +329,7 @@ void frmExp::ExportRecipes()
         msgBox(r.saved ? Str::ExportCancelled : r.keptExisting ? Str::OperationCancelled : Str::ExportFailed);
         break;
     case RunOutcome::Failed:
-        if (r.saved.message) // why, when it is known (a linked exp_img, ...)
+        if (r.saved.message != Str::None) // why, when it is known (a linked exp_img, ...)
             msgBox(r.saved.message, Buttons::Ok, Icon::Exclamation);
         msgBox(Str::ExportFailed);
         break;

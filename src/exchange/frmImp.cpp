@@ -8,7 +8,7 @@
 #include "exchange/formats/readers.h"
 #include "resources/apply.h"
 #include "resources/captions.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/store.h"
 
 #include <QCoreApplication>
@@ -53,7 +53,7 @@ frmImp::frmImp(QWidget* parent) : Wizard("frmImp", WindowKind::Add, kWidth)
     currentPage_ = 0;
     applyCaptions(this, kImpCaptions);
     applyColours(this, kImpColours);
-    showPage(picFile, fetchText(177), kStrip, kHeight);
+    showPage(picFile, fetchText(Str::LocateImportFile), kStrip, kHeight);
     cmdBack->setEnabled(false);
 
     cmdWeb = named(new QPushButton(fetchText(Str::WebAddressButton), picFile), "cmdWeb");
@@ -70,7 +70,8 @@ void frmImp::cmdBrowse_Click()
     const Command command(this);
     if (!command)
         return;
-    const std::optional<QString> chosen = chooseBookFile(false, QStringLiteral("BD XML"), 306, importFileFilter());
+    const std::optional<QString> chosen = chooseBookFile(false, QStringLiteral("BD XML"), Str::PrimaryBookNotImported,
+                                                         importFileFilter());
     if (!chosen || !QFileInfo(*chosen).isFile())
         return;
     fromWeb_ = false;
@@ -122,7 +123,7 @@ void frmImp::cmdWeb_Click()
     shown.finish();
     if (page.fault != FetchFault::None || read.kind == ImportKind::None) {
         if (page.fault != FetchFault::Cancelled) {
-            const int id = page.fault != FetchFault::None ? int(Str::WebNoConnection) : int(Str::WebNoRecipe);
+            const Str id = page.fault != FetchFault::None ? Str::WebNoConnection : Str::WebNoRecipe;
             const QString text = page.fault != FetchFault::None ? fetchFaultText(page) : fetchText(Str::WebNoRecipe);
             dialogs().message(id, text, Buttons::Ok, Icon::Exclamation, QStringLiteral("BD"));
         }
@@ -130,7 +131,7 @@ void frmImp::cmdWeb_Click()
         if (!fromWeb_) {
             setFile(file_, QStringLiteral(": "));
         } else if (page.fault == FetchFault::Cancelled) {
-            lblFile->setText(fetchText(176) + QStringLiteral(": ") + file_);
+            lblFile->setText(fetchText(Str::FileNameLabel) + QStringLiteral(": ") + file_);
         } else {
             fromWeb_ = false;
             kind_ = ImportKind::None;
@@ -143,7 +144,7 @@ void frmImp::cmdWeb_Click()
     unreadable_ = read.unreadable;
     pictureFolder_ = read.pictureFolder;
     file_ = url.toString();
-    lblFile->setText(fetchText(176) + QStringLiteral(": ") + file_);
+    lblFile->setText(fetchText(Str::FileNameLabel) + QStringLiteral(": ") + file_);
 }
 
 bool frmImp::readSource()
@@ -208,7 +209,7 @@ void frmImp::NextPage()
             return;
         lstImpRecs->clear();
         InitXML();
-        showPage(picRecipes, fetchText(181), kListStrip, kListHeight);
+        showPage(picRecipes, fetchText(Str::ChooseImportRecipes), kListStrip, kListHeight);
         cmdBack->setEnabled(true);
         currentPage_ = 1;
         lstImpRecs->setFocus();
@@ -226,7 +227,7 @@ void frmImp::NextPage()
             loadrecipes();
             break;
         }
-        showPage(picImages, fetchText(183), kStrip, kHeight);
+        showPage(picImages, fetchText(Str::ImportPictures), kStrip, kHeight);
         currentPage_ = 2;
         (optYesImg->isChecked() ? optYesImg : optNoImg)->setFocus();
         break;
@@ -243,12 +244,12 @@ void frmImp::PrevPage()
 {
     switch (currentPage_) {
     case 1:
-        showPage(picFile, firstUpper(fetchText(180)), kStrip, kHeight);
+        showPage(picFile, firstUpper(fetchText(Str::NoImportFile)), kStrip, kHeight);
         cmdBack->setEnabled(false);
         cmdBrowse->setFocus();
         break;
     case 2:
-        showPage(picRecipes, fetchText(181), kListStrip, kListHeight);
+        showPage(picRecipes, fetchText(Str::ChooseImportRecipes), kListStrip, kListHeight);
         lstImpRecs->setFocus();
         break;
     default:

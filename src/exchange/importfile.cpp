@@ -5,7 +5,7 @@
 #include "exchange/formats/mealmaster.h"
 #include "exchange/formats/recipeml.h"
 #include "exchange/formats/schemaorg.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/charscan.h"
 
 #include <QDir>
@@ -810,7 +810,7 @@ ImportFileRead readWebImport(const FetchedPage& page, RecipeBook& source, const 
 QString importFileFilter()
 {
     struct Type {
-        int text;
+        Str text;
         const char* patterns;
     };
     static const Type types[] = {{Str::RecipeBooksFilter, "*.xml"},

@@ -1,7 +1,7 @@
 #include "exchange/webfetch.h"
 
 #include "exchange/formats/readers.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

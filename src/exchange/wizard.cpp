@@ -4,7 +4,7 @@
 #include "app/base/dialogs.h"
 #include "app/base/globals.h"
 #include "browse/backup.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -135,7 +135,7 @@ void Wizard::showPage(QFrame* page, const QString& header, double stripTop, doub
 
 void Wizard::place(QWidget* w, const TRect& r) { w->setGeometry(toPixels(r)); }
 
-std::optional<QString> Wizard::chooseBookFile(bool forSaving, const QString& title, int primaryId,
+std::optional<QString> Wizard::chooseBookFile(bool forSaving, const QString& title, Str primaryId,
                                               const QString& filter)
 {
     FileRequest request;
@@ -161,7 +161,8 @@ std::optional<QString> Wizard::chooseBookFile(bool forSaving, const QString& tit
 void Wizard::setFile(const QString& path, const QString& separator)
 {
     file_ = path;
-    lblFile->setText(fetchText(176) + (path.isEmpty() ? QStringLiteral(": ") : separator + QFileInfo(path).fileName()));
+    lblFile->setText(fetchText(Str::FileNameLabel) +
+                     (path.isEmpty() ? QStringLiteral(": ") : separator + QFileInfo(path).fileName()));
 }
 
 void Wizard::finish()

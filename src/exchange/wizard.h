@@ -5,6 +5,7 @@
 
 #include "app/base/twips.h"
 #include "app/ui/windows.h"
+#include "resources/strings.h"
 
 #include <QWidget>
 
@@ -51,7 +52,7 @@ protected:
     // itself is refused with message primaryId and the choice cleared.
     // nullopt when nothing (acceptable) was chosen. filter: the file types
     // offered ("description|patterns|..."), recipe books when empty.
-    std::optional<QString> chooseBookFile(bool forSaving, const QString& title, int primaryId,
+    std::optional<QString> chooseBookFile(bool forSaving, const QString& title, Str primaryId,
                                           const QString& filter = QString());
     // The chosen file (empty for none) and its name on lblFile after
     // "File name" and separator.

@@ -2,7 +2,7 @@
 
 #include "app/base/globals.h"
 #include "output/printpage.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/names.h"
 #include "store/picture.h"
 
@@ -125,7 +125,9 @@ QString recipeHtml(const Recipe& r, int i, BookMarkup markup, bool pageBreak, co
     out += esc(r.title) + QStringLiteral("</h2>\n");
 
     QStringList times;
-    const std::pair<int, const QString*> fields[] = {{108, &r.preptime}, {109, &r.cooktime}, {110, &r.yield}};
+    const std::pair<Str, const QString*> fields[] = {{Str::PrepTime, &r.preptime},
+                                                     {Str::CookTime, &r.cooktime},
+                                                     {Str::Yield, &r.yield}};
     for (const auto& [id, value] : fields)
         if (!value->trimmed().isEmpty())
             times << fetchText(id) + QStringLiteral(": ") + esc(value->simplified());
@@ -140,11 +142,11 @@ QString recipeHtml(const Recipe& r, int i, BookMarkup markup, bool pageBreak, co
                    .arg(qRound(picture.size.height()));
     }
     if (!r.ing.trimmed().isEmpty())
-        out += QStringLiteral("<h3>") + fetchText(102) + QStringLiteral("</h3>\n") + paragraphs(r.ing);
+        out += QStringLiteral("<h3>") + fetchText(Str::Ingredients) + QStringLiteral("</h3>\n") + paragraphs(r.ing);
     if (!r.prep.trimmed().isEmpty())
-        out += QStringLiteral("<h3>") + fetchText(103) + QStringLiteral("</h3>\n") + paragraphs(r.prep);
+        out += QStringLiteral("<h3>") + fetchText(Str::Preparation) + QStringLiteral("</h3>\n") + paragraphs(r.prep);
     if (!r.other.trimmed().isEmpty())
-        out += QStringLiteral("<h3>") + fetchText(104) + QStringLiteral("</h3>\n") + paragraphs(r.other);
+        out += QStringLiteral("<h3>") + fetchText(Str::SpecialNotes) + QStringLiteral("</h3>\n") + paragraphs(r.other);
     if (web)
         out += QStringLiteral("</div>\n");
     return out;

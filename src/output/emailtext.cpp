@@ -4,7 +4,7 @@
 
 #include "app/base/globals.h"
 #include "app/base/settings.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 
 #include <QSet>
 #include <QStringList>
@@ -90,12 +90,14 @@ QString findRecipe(int position, const QString& title)
     const Recipe f = RecipeBook::fields(recipe);
     QString out = QString::fromUtf8("« ") + f.title + QString::fromUtf8(" »") + kCrLf + kCrLf;
     if (!f.preptime.isEmpty())
-        out += fetchText(108) + QStringLiteral(": ") + f.preptime + kCrLf;
+        out += fetchText(Str::PrepTime) + QStringLiteral(": ") + f.preptime + kCrLf;
     if (!f.cooktime.isEmpty())
-        out += fetchText(109) + QStringLiteral(": ") + f.cooktime + kCrLf;
+        out += fetchText(Str::CookTime) + QStringLiteral(": ") + f.cooktime + kCrLf;
     if (!f.yield.isEmpty())
-        out += fetchText(110) + QStringLiteral(": ") + f.yield + kCrLf + kCrLf;
-    const std::pair<int, const QString*> sections[] = {{102, &f.ing}, {103, &f.prep}, {104, &f.other}};
+        out += fetchText(Str::Yield) + QStringLiteral(": ") + f.yield + kCrLf + kCrLf;
+    const std::pair<Str, const QString*> sections[] = {{Str::Ingredients, &f.ing},
+                                                       {Str::Preparation, &f.prep},
+                                                       {Str::SpecialNotes, &f.other}};
     for (const auto& [id, text] : sections)
         if (!text->isEmpty())
             out += QStringLiteral("* ") + fetchText(id) + kCrLf + *text + kCrLf + kCrLf;
@@ -115,7 +117,7 @@ QString emailMessage(const QString& recipientName, const QList<RecipeRef>& chose
 {
     const QString greeting = G.langOffset == 300 ? QStringLiteral("Querido ") + recipientName + QLatin1Char(':')
                                                  : QStringLiteral("Dear ") + recipientName + QLatin1Char(',');
-    return greeting + kCrLf + kCrLf + fetchText(248) + kCrLf + kCrLf + writeBody(chosen) + kCrLf + kCrLf +
+    return greeting + kCrLf + kCrLf + fetchText(Str::EmailIntro) + kCrLf + kCrLf + writeBody(chosen) + kCrLf + kCrLf +
            QStringLiteral("Quendrel - Brindelle") + kCrLf + fetchText(Str::WebAddress) + kCrLf;
 }
 
@@ -125,7 +127,7 @@ FormFields relayFields(const EmailForm& form, const QString& contents)
         {QStringLiteral("To"), form.recipEmail},
         {QStringLiteral("From_Header"),
          QStringLiteral("From: ") + oneLine(form.yourName) + QStringLiteral(" <") + form.yourEmail + QLatin1Char('>')},
-        {QStringLiteral("Subject"), fetchText(249)},
+        {QStringLiteral("Subject"), fetchText(Str::EmailSubject)},
         {QStringLiteral("Contents"), contents},
         {QStringLiteral("SubmitMe"), QStringLiteral("Submit")},
     };

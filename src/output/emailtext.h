@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <utility>
 
+#include "resources/strings.h"
 #include "store/recipe.h"
 
 namespace bd {
@@ -27,9 +28,9 @@ enum class EmailField { None, YourEmail, RecipEmail };
 // The first failing check: its message (0 when the form is complete) and
 // the address field that takes the focus.
 struct EmailCheck {
-    int messageId = 0;
+    Str messageId = Str::None;
     EmailField field = EmailField::None;
-    bool ok() const { return messageId == 0; }
+    bool ok() const { return messageId == Str::None; }
 };
 EmailCheck checkEmail(const EmailForm& form);
 

@@ -10,7 +10,7 @@
 #include "output/relay.h"
 #include "resources/apply.h"
 #include "resources/captions.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -226,7 +226,7 @@ void frmEmail::disableFormEmail()
         w->setEnabled(false);
     cmdCancelSend->show();
     cmdCancelSend->setFocus();
-    lblStatus->setText(fetchText(252));
+    lblStatus->setText(fetchText(Str::EmailSending));
 }
 
 void frmEmail::enableFormEmail()
@@ -235,7 +235,7 @@ void frmEmail::enableFormEmail()
                                                       cmdChkAll, cmdUnchkAll, cmdSend, cmdCancel})
         w->setEnabled(true);
     cmdCancelSend->hide();
-    lblStatus->setText(fetchText(253));
+    lblStatus->setText(fetchText(Str::EmailStatus));
 }
 
 void frmEmail::send()
@@ -260,11 +260,11 @@ void frmEmail::cancelSend()
     cmdSend->setFocus();
 }
 
-void frmEmail::sent(int messageId)
+void frmEmail::sent(Str messageId)
 {
     enableFormEmail();
     cmdSend->setFocus();
-    if (messageId == 297) {
+    if (messageId == Str::NoConnection) {
         failed_ = true;
         msgBox(Str::NoConnection, Buttons::Ok, Icon::Exclamation);
     } else {

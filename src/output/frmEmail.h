@@ -50,7 +50,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void sent(int messageId);
+    void sent(Str messageId);
     EmailForm form() const;
 
     QWidget* banner_;

@@ -7,7 +7,7 @@
 #include "browse/frmBr.h"
 #include "resources/apply.h"
 #include "resources/captions.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -69,7 +69,7 @@ void frmPlainText::saveRecipe()
     if (!command)
         return;
     FileRequest request;
-    request.title = fetchText(138);
+    request.title = fetchText(Str::SaveAs);
     request.filter = fetchText(Str::TextFilesFilter) + QStringLiteral("|*.txt");
     request.kind = FileKind::PlainText;
     request.fileName = shown_.title;

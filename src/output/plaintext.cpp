@@ -1,6 +1,6 @@
 #include "output/plaintext.h"
 
-#include "resources/strings.h"
+#include "app/base/text.h"
 
 namespace bd {
 
@@ -15,12 +15,12 @@ QString withCrLf(QString text)
     return text;
 }
 
-QString valueLine(int labelId, const QString& value)
+QString valueLine(Str labelId, const QString& value)
 {
     return QLatin1Char('*') + fetchText(labelId) + QStringLiteral(": ") + withCrLf(value) + kCrLf;
 }
 
-QString section(int headingId, const QString& text)
+QString section(Str headingId, const QString& text)
 {
     return QLatin1Char('*') + fetchText(headingId) + kCrLf + withCrLf(text) + kCrLf + kCrLf;
 }
@@ -29,8 +29,9 @@ QString section(int headingId, const QString& text)
 
 QString plainTextRecipe(const Recipe& r)
 {
-    return withCrLf(r.title) + kCrLf + kCrLf + valueLine(108, r.preptime) + valueLine(109, r.cooktime) +
-           valueLine(110, r.yield) + kCrLf + section(102, r.ing) + section(103, r.prep) + section(104, r.other);
+    return withCrLf(r.title) + kCrLf + kCrLf + valueLine(Str::PrepTime, r.preptime) +
+           valueLine(Str::CookTime, r.cooktime) + valueLine(Str::Yield, r.yield) + kCrLf +
+           section(Str::Ingredients, r.ing) + section(Str::Preparation, r.prep) + section(Str::SpecialNotes, r.other);
 }
 
 QByteArray plainTextFileBytes(const QString& text) { return (text + kCrLf).toUtf8(); }

@@ -3,7 +3,7 @@
 #include "app/base/dialogs.h"
 #include "app/base/globals.h"
 #include "output/cookbook.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/picturefiles.h"
 
 #include <QDir>
@@ -79,7 +79,9 @@ QString printPageText(const Recipe& f, bool withLogo)
 
     // Captions and values only for the fields that are filled, so the two
     // rows always hold the same cells.
-    const std::pair<int, const QString*> times[] = {{108, &f.preptime}, {109, &f.cooktime}, {110, &f.yield}};
+    const std::pair<Str, const QString*> times[] = {{Str::PrepTime, &f.preptime},
+                                                    {Str::CookTime, &f.cooktime},
+                                                    {Str::Yield, &f.yield}};
     const QString captionOpen = QStringLiteral("<td align=center><font face='Tahoma' size=2><b>");
     for (const auto& [id, value] : times)
         if (!value->isEmpty())
@@ -94,15 +96,15 @@ QString printPageText(const Recipe& f, bool withLogo)
     const QString tahomaBold = QStringLiteral("<font face='Tahoma' size=2><b>");
     const QString tahoma = QStringLiteral("<font face='Tahoma' size=2>");
     if (!f.ing.isEmpty())
-        lines << QStringLiteral("<br><table><tr>") << QStringLiteral("<td><center>") << tahomaBold << fetchText(102)
-              << QStringLiteral("</b></font><br></center>") << tahoma << pageText(f.ing)
+        lines << QStringLiteral("<br><table><tr>") << QStringLiteral("<td><center>") << tahomaBold
+              << fetchText(Str::Ingredients) << QStringLiteral("</b></font><br></center>") << tahoma << pageText(f.ing)
               << QStringLiteral("</font></td></tr></table>");
     if (!f.prep.isEmpty())
-        lines << QStringLiteral("<table width=480><tr><td><center><br>") << tahomaBold << fetchText(103)
+        lines << QStringLiteral("<table width=480><tr><td><center><br>") << tahomaBold << fetchText(Str::Preparation)
               << QStringLiteral("</b></font><br></center>") << tahoma << pageText(f.prep)
               << QStringLiteral("</font><br></td></tr></table>");
     if (!f.other.isEmpty())
-        lines << QStringLiteral("<table width=480><tr><td><center><br>") << tahomaBold << fetchText(104)
+        lines << QStringLiteral("<table width=480><tr><td><center><br>") << tahomaBold << fetchText(Str::SpecialNotes)
               << QStringLiteral("</b></font><br>") << tahoma << pageText(f.other)
               << QStringLiteral("</font><br></center></td></tr></table>");
 

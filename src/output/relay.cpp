@@ -51,21 +51,21 @@ void RelaySender::replyFinished()
     timer_.stop();
     reply_.clear();
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const int outcome = relayOutcome(status.isValid() ? status.toInt() : 0, reply->error() != QNetworkReply::NoError,
+    const Str outcome = relayOutcome(status.isValid() ? status.toInt() : 0, reply->error() != QNetworkReply::NoError,
                                      timedOut_);
     reply->deleteLater();
     emit finished(outcome);
 }
 
-int relayOutcome(int httpStatus, bool transferFailed, bool timedOut)
+Str relayOutcome(int httpStatus, bool transferFailed, bool timedOut)
 {
     if (timedOut)
-        return 297;
+        return Str::NoConnection;
     if (httpStatus >= 400)
-        return 243; // the relay answered, but did not send
+        return Str::EmailNotSent;
     if (transferFailed || httpStatus == 0)
-        return 297;
-    return 242;
+        return Str::NoConnection;
+    return Str::EmailSent;
 }
 
 } // namespace bd

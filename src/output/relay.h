@@ -1,13 +1,15 @@
 #pragma once
 // Posts the e-mail form to the maker's relay and reports the outcome as
-// the message to show: 242 sent, 243 the relay failed (HTTP status 400 or
-// above), 297 no connection or no answer in time.
+// the message to show: EmailSent, EmailNotSent (the relay failed: HTTP
+// status 400 or above), NoConnection (no connection or no answer in time).
 
 #include <QByteArray>
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+
+#include "resources/strings.h"
 
 class QNetworkReply;
 
@@ -30,7 +32,7 @@ public:
     bool busy() const { return !reply_.isNull(); }
 
 signals:
-    void finished(int messageId);
+    void finished(Str messageId);
 
 private:
     void replyFinished();
@@ -44,6 +46,6 @@ private:
 
 // The message for an answer: its HTTP status (0 when none came) and
 // whether the transfer failed.
-int relayOutcome(int httpStatus, bool transferFailed, bool timedOut);
+Str relayOutcome(int httpStatus, bool transferFailed, bool timedOut);
 
 } // namespace bd

@@ -2,7 +2,7 @@
 
 #include "app/base/globals.h"
 #include "resources/colours.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -142,7 +142,8 @@ void applyCaptions(QWidget* window, const CaptionTable& table)
 {
     for (std::size_t i = 0; i < table.count; ++i) {
         const CaptionRow& row = table.rows[i];
-        const QString text = QString::fromUtf8(row.before) + fetchText(row.id) + QString::fromUtf8(row.after);
+        const QString text = QString::fromUtf8(row.before) + loadResString(G.langOffset + row.id) +
+                             QString::fromUtf8(row.after);
         if (row.prop == Prop::WindowTitle) {
             window->setWindowTitle(text);
             continue;
@@ -269,7 +270,7 @@ void applyBilingualCaptions(QWidget* window, const BilingualTable& table)
     for (std::size_t i = 0; i < table.count; ++i) {
         const BilingualRow& row = table.rows[i];
         const QString en = loadResString(row.id);
-        const QString es = loadResString(row.id + 300);
+        const QString es = loadResString(row.id + kSpanishOffset);
         switch (row.style) {
         case Bilingual::WindowTitle:
             window->setWindowTitle(QStringLiteral("BD | ") + en + QStringLiteral(" | ") + es);

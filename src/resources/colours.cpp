@@ -1,6 +1,5 @@
 #include "resources/colours.h"
 
-#include "app/base/globals.h"
 #include "resources/strings.h"
 
 #include <QGuiApplication>
@@ -37,10 +36,7 @@ QColor colourFromValue(qint32 value)
     }
 }
 
-QColor fetchColor(int role)
-{
-    return colourFromValue(colourValue(2000 + G.colorBase + role));
-}
+QColor fetchColor(int role, int colorBase) { return colourFromValue(colourValue(kSchemeBase + colorBase + role)); }
 
 namespace {
 
@@ -125,7 +121,7 @@ QColor dimmedText(const QColor& fore, const QColor& back) { return readableOn(mi
 
 SchemeColours schemeColours(int colorBase)
 {
-    auto role = [colorBase](int r) { return colourFromValue(colourValue(2000 + colorBase + r)); };
+    auto role = [colorBase](int r) { return fetchColor(r, colorBase); };
     SchemeColours s;
     s.buttonBack = role(RoleButtonBack);
     s.buttonText = readableOn(toolkit(QPalette::ButtonText), s.buttonBack);
@@ -146,7 +142,5 @@ SchemeColours schemeColours(int colorBase)
     s.windowText = readableOn(toolkit(QPalette::WindowText), s.frameBack);
     return s;
 }
-
-SchemeColours currentColours() { return schemeColours(G.colorBase); }
 
 } // namespace bd

@@ -18,12 +18,15 @@ enum ColourRole {
 
 // Scheme names in preference-list order; the offset is position x 100.
 constexpr int kSchemeCount = 7;
+// The entry of role 0 of the first scheme.
+constexpr int kSchemeBase = 2000;
 
 qint32 colourValue(int entry);
 // Resolves a value to a colour; system colours come from the palette.
 QColor colourFromValue(qint32 value);
-// The colour of role in the current scheme (entry 2000 + colorBase + role).
-QColor fetchColor(int role);
+// The colour of role in the scheme at colorBase (entry 2000 + colorBase +
+// role). The current scheme's are fetchColor(role) of app/base/text.h.
+QColor fetchColor(int role, int colorBase);
 
 // Text is read against what is behind it with at least this contrast.
 constexpr double kReadableContrast = 4.5;
@@ -50,7 +53,5 @@ struct SchemeColours {
     QColor windowBack, windowText;     // the toolkit's window, and uncoloured labels on frames
 };
 SchemeColours schemeColours(int colorBase);
-// Those of the current scheme.
-SchemeColours currentColours();
 
 } // namespace bd

@@ -1,7 +1,5 @@
 #include "resources/strings.h"
 
-#include "app/base/globals.h"
-
 #include <QHash>
 
 namespace bd {
@@ -28,8 +26,6 @@ QString loadResString(int id)
 
 bool hasResString(int id) { return index().contains(id); }
 
-QString fetchText(int n) { return fetchText(n, G.langOffset); }
-
-QString fetchText(int n, int langOffset) { return loadResString(langOffset + n); }
+QString fetchText(Str id, int langOffset) { return loadResString(langOffset + int(id)); }
 
 } // namespace bd

@@ -20,14 +20,42 @@ extern const std::size_t kStringTableSize;
 QString loadResString(int id);
 bool hasResString(int id);
 
-// Text of English id n in the current language (entry langOffset + n).
-QString fetchText(int n);
-// Text of English id n in the language langOffset names (0 English, 300 Spanish).
-QString fetchText(int n, int langOffset);
+// The language offset of Spanish: its text of English id n is entry n + 300.
+constexpr int kSpanishOffset = 300;
 
-// Ids added to the table by this program (Spanish at id + 300).
-namespace Str {
-enum : int {
+// The English ids the program refers to by name (Spanish at id + 300).
+enum class Str : int {
+    None = 0, // no message: a text of its own, or nothing went wrong
+    // Captions and labels.
+    BrowseCaption = 100,
+    Ingredients = 102, // the headings of a recipe's parts ...
+    Preparation = 103,
+    SpecialNotes = 104,
+    RemoveButton = 107,
+    PrepTime = 108, // ... and of its times and yield
+    CookTime = 109,
+    Yield = 110,
+    AddImageButton = 132,
+    SaveAs = 138,              // the plain-text view's save dialog
+    NewCategoryEntry = 162,    // the list entry that asks for a new category
+    ChooseExportRecipes = 169, // the pages of the export and import wizards
+    ExportPictures = 174,
+    FileNameLabel = 176,
+    LocateImportFile = 177,
+    ChooseImportRecipes = 181,
+    ImportPictures = 183,
+    RecipesFound = 189, // after the number of search results
+    AboutCaption = 217,
+    Version = 218,
+    AboutText = 219,
+    EmailIntro = 248, // the e-mail's first line and its subject
+    EmailSubject = 249,
+    EmailSending = 252,
+    EmailStatus = 253,
+    BackupDialogTitle = 285,
+    BackupFileName = 286,  // the backup's proposed file name
+    AddImageItem = 292,    // the picture's context menu entry: choose one ...
+    RemoveImageItem = 299, // ... or remove it
     // Messages and prompts, by their English ids.
     NewCategoryName = 163, // the question for a new category's name
     NoCategoryChosen = 164,
@@ -61,6 +89,8 @@ enum : int {
     OperationCancelled = 283,
     BackupDone = 284,
     CategoryChars = 295, // a category name holds a forbidden character
+    EmailSent = 242,
+    EmailNotSent = 243, // the relay answered, but did not send
     NoConnection = 297,
     PictureCorrupt = 300,
     PictureInBookFolder = 301,
@@ -68,6 +98,7 @@ enum : int {
     BackupPicturesExist = 303,
     BackupPicturesAsk = 304,
     PrimaryBookRefused = 305,
+    PrimaryBookNotImported = 306,
     // The program's own additions.
     WebAddressPlain = 220, // the maker's web address without scheme
     WebAddress = 221,      // the maker's web address, clickable
@@ -177,6 +208,10 @@ enum : int {
     ExportIntoBookFolder = 788, // an export's file is in the book folder
     LockIsNoFile = 789,         // a folder (or another thing) stands where the lock file goes
 };
-}
+
+// Text of English id in the language langOffset names (0 English, 300
+// Spanish): entry langOffset + id. The current language's text is
+// fetchText(id) of app/base/text.h.
+QString fetchText(Str id, int langOffset);
 
 } // namespace bd

@@ -1,6 +1,6 @@
 #include "search/search.h"
 
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/recipebook.h"
 
 #include <QChar>
@@ -350,7 +350,7 @@ SearchHits searchRecs(const RecipeBook& book, const QString& keyword)
     return hits;
 }
 
-QString resultCountLine(int count) { return QString::number(count) + QLatin1Char(' ') + fetchText(189); }
+QString resultCountLine(int count) { return QString::number(count) + QLatin1Char(' ') + fetchText(Str::RecipesFound); }
 
 SearchLayout layoutSearch(int textFontSize)
 {

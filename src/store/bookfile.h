@@ -9,6 +9,7 @@
 
 #include <functional>
 
+#include "resources/strings.h"
 #include "store/diskstamp.h"
 
 class QFile;
@@ -20,11 +21,11 @@ namespace bd {
 // user: the store and the exchange engines never ask or show anything.
 struct SaveResult {
     bool ok = true;
-    // The string id of the failure's message; 0 means the book could not be
-    // written (the save-failure message, followed by error).
-    int message = 0;
+    // The string id of the failure's message; Str::None means the book
+    // could not be written (the save-failure message, followed by error).
+    Str message = Str::None;
     QString error;        // the system's reason for a file failure
-    QVector<int> notices; // things that went wrong on the way, said first, in order
+    QVector<Str> notices; // things that went wrong on the way, said first, in order
     // The book file had been changed by another program: its recipes were
     // read in (the open book was replaced, windows show it again), or, when
     // the change could not be made on them, that version was kept as the
@@ -46,7 +47,7 @@ struct SaveResult {
         return r;
     }
     // Refused with its own message; nothing was changed.
-    static SaveResult refused(int message)
+    static SaveResult refused(Str message)
     {
         SaveResult r;
         r.ok = false;

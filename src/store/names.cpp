@@ -112,7 +112,7 @@ bool categoryNameFree(const QStringList& listEntries, const QString& candidate)
 
 namespace {
 
-EntryCheck titleFailure(int message, const QString& suffix = QString())
+EntryCheck titleFailure(Str message, const QString& suffix = QString())
 {
     return {message, suffix, EntryFocus::Title, message != Str::NoTitle};
 }

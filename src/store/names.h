@@ -5,6 +5,7 @@
 // stored name derived from category and title, the names that may be used
 // as files in the images folder, the files the picture dialog accepts).
 
+#include "resources/strings.h"
 #include "store/charscan.h"
 
 #include <QString>
@@ -99,11 +100,11 @@ bool categoryNameFree(const QStringList& listEntries, const QString& candidate);
 enum class EntryFocus { None, Title, Category };
 
 struct EntryCheck {
-    int message = 0; // English string id; 0 when every check passed
-    QString suffix;  // text shown after the message
+    Str message = Str::None; // English string id; None when every check passed
+    QString suffix;          // text shown after the message
     EntryFocus focus = EntryFocus::None;
     bool selectTitle = false; // the whole title is selected
-    bool ok() const { return message == 0; }
+    bool ok() const { return message == Str::None; }
 };
 
 // The add window's checks, in order: empty title, no real category,

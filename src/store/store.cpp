@@ -156,7 +156,7 @@ QString Store::freePictureName(const QString& wanted, const QString& own) const
     });
 }
 
-SaveResult Store::commit(const QStringList& retired, const QVector<int>& notices, NewPictures* added)
+SaveResult Store::commit(const QStringList& retired, const QVector<Str>& notices, NewPictures* added)
 {
     QStringList unused;
     for (const QString& name : retired)
@@ -203,7 +203,7 @@ SaveResult Store::addRecipe(int categoryPos, const Recipe& in)
     if (!book_.category(categoryPos))
         return SaveResult::failure(QStringLiteral("the chosen category is not in the book"));
     Recipe f = storedFields(in);
-    QVector<int> notices;
+    QVector<Str> notices;
     NewPictures added(place_.images);
     if (!in.image.isEmpty()) {
         if (usablePicture(in.image)) {
@@ -228,7 +228,7 @@ SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe&
     if (!book_.category(categoryPos))
         return SaveResult::failure(QStringLiteral("the chosen category is not in the book"));
     Recipe f = storedFields(in);
-    QVector<int> notices;
+    QVector<Str> notices;
     QStringList retired;
 
     // New files are written under names no file takes and named by the
@@ -430,9 +430,9 @@ QVector<std::pair<QString, int>> withCategories(const RecipeBook& book, QVector<
 
 QVector<std::pair<QString, int>> categoryListEntries(const RecipeBook& book) { return withCategories(book, {}); }
 
-QVector<std::pair<QString, int>> fillCategoryList(const RecipeBook& book)
+QVector<std::pair<QString, int>> fillCategoryList(const RecipeBook& book, const QString& newCategoryEntry)
 {
-    return withCategories(book, {{fetchText(162), -1}});
+    return withCategories(book, {{newCategoryEntry, -1}});
 }
 
 } // namespace bd

@@ -101,7 +101,7 @@ private:
     // that no recipe names any more.
     // New pictures in added take their names once the book is saved, and
     // are removed when it cannot be.
-    SaveResult commit(const QStringList& retired, const QVector<int>& notices = {}, NewPictures* added = nullptr);
+    SaveResult commit(const QStringList& retired, const QVector<Str>& notices = {}, NewPictures* added = nullptr);
     // Those of names that the trash, the book file (changed by another
     // program) or the conflict copy name; all of them when one of those
     // cannot be read.
@@ -120,7 +120,8 @@ bool bookNamesPicture(const RecipeBook& book, const QString& name, Qt::CaseSensi
 QVector<std::pair<QString, int>> categoryListEntries(const RecipeBook& book);
 
 // The entries of an add or edit window's category list, in list order:
-// "[new category..]" (data -1) and every category with its position.
-QVector<std::pair<QString, int>> fillCategoryList(const RecipeBook& book);
+// newCategoryEntry ("[new category..]", data -1) and every category with
+// its position.
+QVector<std::pair<QString, int>> fillCategoryList(const RecipeBook& book, const QString& newCategoryEntry);
 
 } // namespace bd

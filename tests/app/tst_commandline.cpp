@@ -328,7 +328,7 @@ private slots:
         frmExp wizard;
         env.dialogs.files << linked + QStringLiteral("/trash.xml") << env.file(QStringLiteral("all.xml"));
         wizard.cmdSaveAs->click();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::ExportIntoBookFolder});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::ExportIntoBookFolder});
         QVERIFY(wizard.exportPath().isEmpty());
         wizard.cmdSaveAs->click();
         QCOMPARE(wizard.exportPath(), env.file(QStringLiteral("all.xml")));

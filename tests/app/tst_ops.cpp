@@ -18,7 +18,7 @@
 #include "entry/frmAdd.h"
 #include "exchange/frmImp.h"
 #include "output/frmPlainText.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/store.h"
 #include "resources/colours.h"
 #include "testsupport.h"
@@ -347,7 +347,7 @@ private slots:
         G.langOffset = 300;
         frmOps* w = openOps();
         w->discard();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{0});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::None});
         QCOMPARE(env.dialogs.last()->text, QStringLiteral("Default settings will be used (English)"));
         QCOMPARE(readValue(QStringLiteral("language")), QStringLiteral("0"));
         QCOMPARE(G.langOffset, 300); // unchanged until the next start

@@ -89,7 +89,7 @@ private slots:
         // Cancel ends the program and touches nothing.
         env.dialogs.answers << Answer::Cancel;
         QCOMPARE(initialise(env.appPath()), InitOutcome::Quit);
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{263});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::BookInvalid});
         QCOMPARE(folderEntries(env.appPath()), QStringList({"images", "recipes.xml"}));
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), garbage);
 
@@ -97,7 +97,7 @@ private slots:
         env.write(QStringLiteral("recipes.xml.bad"), "kept before");
         env.dialogs.clear();
         QCOMPARE(initialise(env.appPath()), InitOutcome::Ready);
-        QCOMPARE(env.dialogs.messageIds(), QList<int>({263, 308}));
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>({Str::BookInvalid, Str::BadBookKeptAs}));
         QVERIFY(env.dialogs.calls.at(1).text.contains(QStringLiteral("recipes.xml.bad2")));
         QCOMPARE(env.read(QStringLiteral("recipes.xml.bad")), QByteArray("kept before"));
         QCOMPARE(env.read(QStringLiteral("recipes.xml.bad2")), garbage);
@@ -125,7 +125,7 @@ private slots:
         const auto refused = [&] {
             env.dialogs.clear();
             QCOMPARE(initialise(folder), InitOutcome::Quit);
-            QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::LockIsNoFile});
+            QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::LockIsNoFile});
             QVERIFY(env.dialogs.calls[0].text.contains(QDir::toNativeSeparators(lock)));
             // Nothing made beside it, nothing taken away.
             QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),

@@ -48,7 +48,7 @@ struct Backup {
         env.dialogs.answers = answers;
         return backupRecipes(proposal, progress);
     }
-    QList<int> ids() const { return env.dialogs.messageIds(); }
+    QList<Str> ids() const { return env.dialogs.messageIds(); }
     QByteArray book() const { return env.read(QStringLiteral("recipes.xml")); }
 };
 
@@ -61,17 +61,17 @@ private slots:
     {
         Backup b;
         QCOMPARE(b.run({}), BackupOutcome::Cancelled);
-        QCOMPARE(b.ids(), QList<int>{283});
+        QCOMPARE(b.ids(), QList<Str>{Str::OperationCancelled});
         QCOMPARE(b.env.dialogs.calls.first().request.fileName, QStringLiteral("bd_backup.xml"));
 
         QCOMPARE(b.run({QString()}), BackupOutcome::Cancelled);
-        QCOMPARE(b.ids(), QList<int>{283});
+        QCOMPARE(b.ids(), QList<Str>{Str::OperationCancelled});
 
         // The book itself, in any letter case or by a roundabout path.
         const QByteArray before = b.book();
         QCOMPARE(b.run({b.env.file(QStringLiteral("RECIPES.XML")), b.env.file(QStringLiteral("images/../recipes.xml"))}),
                  BackupOutcome::Cancelled);
-        QCOMPARE(b.ids(), (QList<int>{305, 305, 283}));
+        QCOMPARE(b.ids(), (QList<Str>{Str::PrimaryBookRefused, Str::PrimaryBookRefused, Str::OperationCancelled}));
         QCOMPARE(b.env.dialogs.calls[1].icon, Icon::Exclamation);
         QCOMPARE(b.book(), before);
         QVERIFY(b.files().isEmpty());
@@ -81,7 +81,7 @@ private slots:
     {
         Backup b;
         QCOMPARE(b.run({b.path("one.xml")}, {Answer::No}), BackupOutcome::Saved);
-        QCOMPARE(b.ids(), (QList<int>{304, 284}));
+        QCOMPARE(b.ids(), (QList<Str>{Str::BackupPicturesAsk, Str::BackupDone}));
         QCOMPARE(b.read("one.xml"), b.book());
         QVERIFY(!QFileInfo::exists(b.path("exp_img")));
         // The dialog proposes the last chosen path.
@@ -97,7 +97,8 @@ private slots:
         // No to 175, and No to 303 after Yes to 175: asked again, nothing touched.
         QCOMPARE(b.run({b.path("old.xml"), b.path("old.xml")}, {Answer::No, Answer::Yes, Answer::Yes, Answer::No}),
                  BackupOutcome::Cancelled);
-        QCOMPARE(b.ids(), (QList<int>{175, 175, 304, 303, 283}));
+        QCOMPARE(b.ids(), (QList<Str>{Str::FileExists, Str::FileExists, Str::BackupPicturesAsk,
+                                      Str::BackupPicturesExist, Str::OperationCancelled}));
         // Asked once, by the backup itself: the dialog does not ask as well.
         QVERIFY(!b.env.dialogs.calls.first().request.askBeforeReplacing);
         QCOMPARE(b.read("old.xml"), QByteArray("old backup"));
@@ -105,7 +106,8 @@ private slots:
 
         // Yes to all: exp_img emptied, then filled with the current pictures.
         QCOMPARE(b.run({b.path("old.xml")}), BackupOutcome::Saved);
-        QCOMPARE(b.ids(), (QList<int>{175, 304, 303, 284}));
+        QCOMPARE(b.ids(),
+                 (QList<Str>{Str::FileExists, Str::BackupPicturesAsk, Str::BackupPicturesExist, Str::BackupDone}));
         QCOMPARE(b.read("old.xml"), b.book());
         QCOMPARE(b.files("exp_img"), (QStringList{"a.png", "b.jpg"}));
         QCOMPARE(b.read("exp_img/b.jpg"), QByteArray("picture b"));
@@ -123,7 +125,8 @@ private slots:
         for (rlim_t limit : {rlim_t(4), rlim_t(12)}) {
             const BackupOutcome outcome = bdtest::withFileLimit(limit, [&] { return b.run({b.path("old.xml")}); });
             QCOMPARE(outcome, BackupOutcome::Failed);
-            QCOMPARE(b.ids(), (QList<int>{175, 304, 303, 302, 283}));
+            QCOMPARE(b.ids(), (QList<Str>{Str::FileExists, Str::BackupPicturesAsk, Str::BackupPicturesExist,
+                                          Str::FileAccessError, Str::OperationCancelled}));
             QCOMPARE(b.env.dialogs.calls[4].icon, Icon::Exclamation);
             QCOMPARE(b.read("old.xml"), QByteArray("old backup"));
             QCOMPARE(b.read("exp_img/a.png"), QByteArray("old a"));
@@ -136,7 +139,8 @@ private slots:
         QFile::remove(b.env.file(QStringLiteral("recipes.xml")));
         QDir().mkpath(b.env.file(QStringLiteral("recipes.xml")));
         QCOMPARE(b.run({b.path("old.xml")}, {Answer::Yes, Answer::No}), BackupOutcome::Failed);
-        QCOMPARE(b.ids(), (QList<int>{175, 304, 302, 283}));
+        QCOMPARE(b.ids(),
+                 (QList<Str>{Str::FileExists, Str::BackupPicturesAsk, Str::FileAccessError, Str::OperationCancelled}));
         QCOMPARE(b.read("old.xml"), QByteArray("old backup"));
         QCOMPARE(b.run({b.path("fresh.xml")}, {Answer::No}), BackupOutcome::Failed);
         QCOMPARE(b.files(), QStringList{"old.xml"});
@@ -145,7 +149,7 @@ private slots:
         Backup c;
         c.put("exp_img", "a file");
         QCOMPARE(c.run({c.path("new.xml")}), BackupOutcome::Failed);
-        QCOMPARE(c.ids(), (QList<int>{304, 302, 283}));
+        QCOMPARE(c.ids(), (QList<Str>{Str::BackupPicturesAsk, Str::FileAccessError, Str::OperationCancelled}));
         QVERIFY(!QFile::exists(c.path("new.xml")));
     }
 
@@ -159,7 +163,7 @@ private slots:
         progress.finished = [&finished] { ++finished; };
         QCOMPARE(b.run({b.path("q.xml")}, {}, progress), BackupOutcome::Cancelled);
         QCOMPARE(finished, 1);
-        QCOMPARE(b.ids(), (QList<int>{304, 303, 283}));
+        QCOMPARE(b.ids(), (QList<Str>{Str::BackupPicturesAsk, Str::BackupPicturesExist, Str::OperationCancelled}));
         QVERIFY(!QFile::exists(b.path("q.xml")));
         QCOMPARE(b.files("exp_img"), QStringList{"stale.png"}); // the old pictures are kept
     }
@@ -173,7 +177,7 @@ private slots:
         // exp_img at the target is a link to the book's own images.
         QVERIFY(QFile::link(b.env.file(QStringLiteral("images")), b.path("exp_img")));
         QCOMPARE(b.run({b.path("one.xml")}, {Answer::Yes, Answer::Yes}), BackupOutcome::Cancelled);
-        QCOMPARE(b.ids(), (QList<int>{304, 780, 283}));
+        QCOMPARE(b.ids(), (QList<Str>{Str::BackupPicturesAsk, Str::PictureFolderLinked, Str::OperationCancelled}));
         QCOMPARE(b.env.read(QStringLiteral("images/a.png")), QByteArray("picture a"));
         QCOMPARE(b.env.read(QStringLiteral("images/b.jpg")), QByteArray("picture b"));
         QVERIFY(!QFile::exists(b.path("one.xml")));

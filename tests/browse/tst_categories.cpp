@@ -111,7 +111,7 @@ private slots:
         frmBr w; // Bread is selected
         env.dialogs.inputs << QStringLiteral("Bread/rolls");
         w.catEdit();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{295});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::CategoryChars});
         QCOMPARE(env.dialogs.last()->text,
                  QStringLiteral("You have used one of the following invalid characters in your category title\r\n"
                                 "\" , ' , ? , \\ , / , : , * , | , < , > "));
@@ -122,7 +122,7 @@ private slots:
         env.dialogs.inputs << QStringLiteral("PIES") << QStringLiteral("bread") << QStringLiteral("Loaves");
         env.dialogs.answers << Answer::Retry << Answer::Retry;
         w.catEdit();
-        QCOMPARE(env.dialogs.messageIds(), (QList<int>{192, 192}));
+        QCOMPARE(env.dialogs.messageIds(), (QList<Str>{Str::CategoryExists, Str::CategoryExists}));
         QCOMPARE(env.dialogs.calls[1].buttons, Buttons::RetryCancel);
         QCOMPARE(env.dialogs.calls[4].defaultAnswer, QStringLiteral("Bread"));
         QCOMPARE(namesOnDisk(env), (QStringList{"pies", "Loaves", "cakes"}));
@@ -146,7 +146,7 @@ private slots:
         w.cboCats->setCurrentIndex(w.cboCats->findText(QStringLiteral("pies")));
         env.dialogs.answers << Answer::Ok << Answer::No;
         w.mnuCatDel->trigger();
-        QCOMPARE(env.dialogs.messageIds(), (QList<int>{259, 168}));
+        QCOMPARE(env.dialogs.messageIds(), (QList<Str>{Str::CategoryHasRecipes, Str::ConfirmDeletion}));
         QCOMPARE(env.dialogs.last()->text, QString::fromUtf8("Confirm deletion of:\r\n« pies »"));
         QCOMPARE(env.dialogs.last()->buttons, Buttons::YesNo);
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), before);
@@ -171,7 +171,7 @@ private slots:
         // An empty category: only the confirmation.
         env.dialogs.clear();
         w.catDel();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{168});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::ConfirmDeletion});
         QCOMPARE(namesOnDisk(env), QStringList{"cakes"});
     }
 
@@ -183,13 +183,14 @@ private slots:
         blockSaving(env);
         env.dialogs.inputs << QStringLiteral("Loaves");
         w.catEdit();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{307});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::SaveFailed});
         QCOMPARE(w.cboCats->currentText(), QStringLiteral("Loaves")); // kept in memory
 
         env.dialogs.clear();
         w.cboCats->setCurrentIndex(w.cboCats->findText(QStringLiteral("pies")));
         w.catDel();
-        QCOMPARE(env.dialogs.messageIds(), (QList<int>{259, 168, 307}));
+        QCOMPARE(env.dialogs.messageIds(),
+                 (QList<Str>{Str::CategoryHasRecipes, Str::ConfirmDeletion, Str::SaveFailed}));
         QVERIFY(picture(env, "recipes_pies_apple pie.png"));
     }
 

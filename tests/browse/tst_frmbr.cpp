@@ -203,14 +203,14 @@ private slots:
 
         env.dialogs.answers << Answer::No;
         w.remove();
-        QCOMPARE(env.dialogs.last()->id, 168);
+        QCOMPARE(env.dialogs.last()->id, Str::ConfirmDeletion);
         QCOMPARE(env.dialogs.last()->text, QString::fromUtf8("Confirm deletion of:  « apple pie »"));
         QVERIFY(G.xmlDoc.titleExists(QStringLiteral("apple pie")));
 
         // The Delete key in the list is the same command.
         w.lstRecs->setFocus();
         QTest::keyClick(w.lstRecs, Qt::Key_Delete);
-        QCOMPARE(env.dialogs.messageIds(), (QList<int>{168, 168}));
+        QCOMPARE(env.dialogs.messageIds(), (QList<Str>{Str::ConfirmDeletion, Str::ConfirmDeletion}));
         QVERIFY(QFile::exists(env.file(QStringLiteral("images/recipes_pies_apple pie.png")))); // in the trash
         QCOMPARE(bdtest::DiskBook().recipeTitles(0), QStringList{QStringLiteral("Pecan pie")});
         QCOMPARE(texts(w.lstRecs), QStringList{QStringLiteral("Pecan pie")});
@@ -232,7 +232,7 @@ private slots:
         QFile::remove(env.file(QStringLiteral("recipes.xml")));
         QVERIFY(QDir().mkpath(env.file(QStringLiteral("recipes.xml"))));
         w.remove();
-        QCOMPARE(env.dialogs.messageIds(), (QList<int>{168, 307}));
+        QCOMPARE(env.dialogs.messageIds(), (QList<Str>{Str::ConfirmDeletion, Str::SaveFailed}));
         QVERIFY(QFile::exists(env.file(QStringLiteral("images/recipes_pies_apple pie.png"))));
     }
 
@@ -268,13 +268,13 @@ private slots:
         bdtest::TestEnv env;
         frmBr w;
         QVERIFY(!helpContents(&w));
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{262});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::HelpNotFound});
         bdtest::writeFile(G.helpFolder + QStringLiteral("/bdEs.html"), "<html><body><h1>Hola</h1></body></html>");
         G.langOffset = 300;
         QWidget* help = helpContents(&w);
         QVERIFY(help);
         QCOMPARE(helpContents(&w), help); // asked again: the same window
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{262});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::HelpNotFound});
     }
 
     // A book file replaced by another program shows at once, the chosen

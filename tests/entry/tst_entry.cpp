@@ -10,7 +10,7 @@
 #include "entry/entrylayout.h"
 #include "entry/frmAdd.h"
 #include "entry/frmEdit.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/names.h"
 #include "store/store.h"
 #include "testsupport.h"
@@ -116,28 +116,29 @@ private slots:
         QCOMPARE(w->cboACats->currentText(), QStringLiteral("[new category..]"));
         w->txtTitle->setText(QStringLiteral("   "));
         w->cmdAdd->click();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{165});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::NoTitle});
         QCOMPARE(w->txtTitle->text(), QString());
 
         w->txtTitle->setText(QStringLiteral("Tart"));
         w->cmdAdd->click();
-        QCOMPARE(env.dialogs.messageIds().last(), 164);
+        QCOMPARE(env.dialogs.messageIds().last(), Str::NoCategoryChosen);
 
         selectCategory(w, QStringLiteral("Soups"));
         w->txtTitle->setText(QStringLiteral("Pie: the best"));
         w->mnuAddRecipe->trigger();
-        QCOMPARE(env.dialogs.messageIds().last(), 166);
-        QCOMPARE(env.dialogs.last()->text, fetchText(166) + QStringLiteral("\r\n\" , ' , ? , \\ , / , : , * , | , < , >"));
+        QCOMPARE(env.dialogs.messageIds().last(), Str::TitleChars);
+        QCOMPARE(env.dialogs.last()->text,
+                 fetchText(Str::TitleChars) + QStringLiteral("\r\n\" , ' , ? , \\ , / , : , * , | , < , >"));
         QCOMPARE(w->txtTitle->selectedText(), QStringLiteral("Pie: the best"));
 
         // Titles are unique in any letter case, across categories.
         w->txtTitle->setText(QStringLiteral("APPLE PIE"));
         w->cmdAdd->click();
-        QCOMPARE(env.dialogs.messageIds().last(), 167);
+        QCOMPARE(env.dialogs.messageIds().last(), Str::TitleTaken);
         // ... also when a pasted control character would vanish on storing.
         w->txtTitle->setText(QStringLiteral("Apple\x01 pie"));
         w->cmdAdd->click();
-        QCOMPARE(env.dialogs.messageIds().last(), 167);
+        QCOMPARE(env.dialogs.messageIds().last(), Str::TitleTaken);
         env.dialogs.calls.removeLast();
         QCOMPARE(G.xmlDoc.recipeCount(), 3);
 
@@ -161,7 +162,7 @@ private slots:
         const QByteArray before = env.read(QStringLiteral("recipes.xml"));
         w->txtTitle->setText(QStringLiteral("Custard"));
         w->cmdAdd->click();
-        QCOMPARE(env.dialogs.messageIds().last(), int(Str::BookReadOnly));
+        QCOMPARE(env.dialogs.messageIds().last(), Str::BookReadOnly);
         QCOMPARE(w->txtTitle->text(), QStringLiteral("Custard"));
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), before);
         QVERIFY(!G.xmlDoc.titleExists(QStringLiteral("Custard")));
@@ -188,13 +189,13 @@ private slots:
         }
         w->txtTitle->setText(QString());
         w->cmdAdd->click();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{164});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::NoCategoryChosen});
         QVERIFY(!G.endOnUnload); // an Update attempt no longer ends the program on close
 
         selectCategory(w, QStringLiteral("Desserts"));
         w->txtTitle->setText(QStringLiteral("flan"));
         w->mnuEditSaveRec->trigger();
-        QCOMPARE(env.dialogs.messageIds().last(), 167);
+        QCOMPARE(env.dialogs.messageIds().last(), Str::TitleTaken);
         QCOMPARE(w->txtTitle->selectedText(), QStringLiteral("flan"));
 
         // Its own title in other letter case is no duplicate.
@@ -213,7 +214,7 @@ private slots:
         frmAdd* w = openAdd();
         QCOMPARE(w->cboACats->count(), 1);
         QCOMPARE(env.dialogs.calls.size(), 1);
-        QCOMPARE(env.dialogs.calls.first().id, 163);
+        QCOMPARE(env.dialogs.calls.first().id, Str::NewCategoryName);
 
         // A forbidden character, then a name taken in other letter case.
         G.xmlDoc.appendCategory(QStringLiteral("Soups"));
@@ -222,9 +223,9 @@ private slots:
         env.dialogs.inputs = {QStringLiteral("Fish/Meat"), QStringLiteral(" soups ")};
         w->newCategory();
         w->newCategory();
-        QCOMPARE(env.dialogs.messageIds(), (QList<int>{295, 192}));
+        QCOMPARE(env.dialogs.messageIds(), (QList<Str>{Str::CategoryChars, Str::CategoryExists}));
         QCOMPARE(env.dialogs.calls[1].text,
-                 fetchText(295) + QStringLiteral("\r\n\" , ' , ? , \\ , / , : , * , | , < , > "));
+                 fetchText(Str::CategoryChars) + QStringLiteral("\r\n\" , ' , ? , \\ , / , : , * , | , < , > "));
         QCOMPARE(G.xmlDoc.categoryCount(), 1);
 
         // A good name is added, saved, and asked for once more by the refill;
@@ -243,7 +244,7 @@ private slots:
         env.dialogs.inputs = {QStringLiteral("a*b"), QStringLiteral("Cakes")};
         e->cboACats->setCurrentIndex(0);
         QCOMPARE(env.dialogs.last()->text,
-                 fetchText(295) + QStringLiteral("\r\n\" , ' , ? , \\ , / , : , *  , | , < , >"));
+                 fetchText(Str::CategoryChars) + QStringLiteral("\r\n\" , ' , ? , \\ , / , : , *  , | , < , >"));
         e->newCategory();
         QCOMPARE(inputCount(env.dialogs), 2);
         QCOMPARE(e->cboACats->currentText(), QStringLiteral("Cakes"));
@@ -265,8 +266,9 @@ private slots:
         // A .png is refused by name and the dialog comes back; cancel.
         env.dialogs.files = {env.file(QStringLiteral("pics/cake.png")), std::nullopt};
         w->cmdAddImg->click();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{193});
-        QCOMPARE(env.dialogs.calls[1].text, fetchText(193) + QStringLiteral(" (*.jpg, *.jpeg, *.jpe, *.gif, *.bmp)"));
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::PictureTypeWrong});
+        QCOMPARE(env.dialogs.calls[1].text,
+                 fetchText(Str::PictureTypeWrong) + QStringLiteral(" (*.jpg, *.jpeg, *.jpe, *.gif, *.bmp)"));
         QVERIFY(w->cmdialog.fileName.isEmpty());
         // The dialog offers every type the window takes, under one label
         // that names them once; it comes back in the folder just chosen.
@@ -277,12 +279,12 @@ private slots:
         for (const char* name : {"a.jpg", "a.JPEG", "a.jpe", "a.gif", "a.Bmp"})
             QVERIFY2(pictureNameAccepted(QLatin1String(name)), name);
 
-        // Not a picture, or an empty file: message 300, no picture.
+        // Not a picture, or an empty file: PictureCorrupt, no picture.
         for (const char* bad : {"pics/text.jpg", "pics/empty.jpg"}) {
             env.dialogs.clear();
             env.dialogs.files = {env.file(QLatin1String(bad))};
             w->mnuAddImg->trigger();
-            QCOMPARE(env.dialogs.messageIds(), QList<int>{300});
+            QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::PictureCorrupt});
             QCOMPARE(env.dialogs.last()->icon, Icon::Information);
             QVERIFY(w->cmdialog.fileName.isEmpty());
         }
@@ -291,7 +293,7 @@ private slots:
         env.dialogs.files = {env.file(QStringLiteral("pics/dot.gif"))};
         w->cmdAddImg->click();
         QVERIFY(!w->picture().isNull());
-        QCOMPARE(w->cmdAddImg->text(), fetchText(107));
+        QCOMPARE(w->cmdAddImg->text(), fetchText(Str::RemoveButton));
         w->cmdAddImg->click();
         QVERIFY(w->picture().isNull());
         QVERIFY(w->cmdialog.fileName.isEmpty());
@@ -346,7 +348,7 @@ private slots:
         env.dialogs.clear();
         env.dialogs.files = {env.file(QStringLiteral("images/recipes_Soups_Leek soup.jpg"))};
         w->cmdAddImg->click();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{301});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::PictureInBookFolder});
         QCOMPARE(env.dialogs.last()->icon, Icon::Exclamation);
         QVERIFY(w->cmdialog.fileName.isEmpty());
 
@@ -651,7 +653,7 @@ private slots:
         env.dialogs.clear();
         w->cmdAdd->click();
         settle();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::PictureNotStored});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::PictureNotStored});
         QVERIFY(w->isVisible());
         QCOMPARE(w->txtIng->toPlainText(), QStringLiteral("my careful typing"));
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), before);

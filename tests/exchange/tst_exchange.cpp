@@ -444,7 +444,7 @@ private slots:
         job.pictureFolder = exchangePictureFolder(job.path);
         const ExportResult r = exportRecipes(G.xmlDoc, {{0, QStringLiteral("Pie")}}, job);
         QCOMPARE(r.outcome, RunOutcome::Failed);
-        QCOMPARE(r.saved.message, int(Str::PictureFolderLinked));
+        QCOMPARE(r.saved.message, Str::PictureFolderLinked);
         QCOMPARE(readFile(folderOf(env, "elsewhere/pie.jpg")), QByteArray("someone's file"));
         QVERIFY(!QFileInfo::exists(job.path));
 #endif

@@ -9,7 +9,7 @@
 #include "exchange/frmExp.h"
 #include "exchange/frmImp.h"
 #include "exchange/formats/mealmaster.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/store.h"
 #include "guitest.h"
 #include "store/booksave.h"
@@ -85,7 +85,7 @@ private slots:
         QCOMPARE(texts(w->lstRecs), QStringList({QStringLiteral("Babka"), QStringLiteral("Sponge")}));
 
         w->cmdNext->click();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{172});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::NothingToExport});
 
         // Across categories, one and all; the hidden list in step.
         w->cmdROne->click(); // Babka
@@ -114,10 +114,10 @@ private slots:
         w->cmdNext->click();
         QCOMPARE(w->currentPage(), 1);
         w->cmdNext->click();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{173});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::NoExportFile});
         env.dialogs.files << env.file(QStringLiteral("Recipes.XML"));
         w->cmdSaveAs->click();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>({173, 305}));
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>({Str::NoExportFile, Str::PrimaryBookRefused}));
         QVERIFY(w->exportPath().isEmpty());
         const QString existing = env.root() + QStringLiteral("/old.xml");
         env.write(QStringLiteral("../old.xml"), "keep me");
@@ -126,7 +126,8 @@ private slots:
         w->cmdSaveAs->click();
         QVERIFY(w->exportPath().isEmpty());
         w->cmdSaveAs->click();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>({173, 305, 175, 175}));
+        QCOMPARE(env.dialogs.messageIds(),
+                 QList<Str>({Str::NoExportFile, Str::PrimaryBookRefused, Str::FileExists, Str::FileExists}));
         // Asked once, by the export: the dialog does not ask as well.
         for (const bdtest::ScriptedDialogs::Call& c : std::as_const(env.dialogs.calls))
             QVERIFY(c.kind != bdtest::ScriptedDialogs::Kind::SaveFile || !c.request.askBeforeReplacing);
@@ -140,7 +141,7 @@ private slots:
         w->optImg->setChecked(true);
         env.dialogs.clear();
         w->cmdNext->click();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{215});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::ExportDone});
         RecipeBook out;
         QVERIFY(out.loadFile(existing));
         QCOMPARE(out.recipeTitles(0), QStringList{QStringLiteral("Sponge")});
@@ -165,7 +166,7 @@ private slots:
             choose(w);
             env.dialogs.clear();
             w->cmdNext->click();
-            QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::ExportDone});
+            QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::ExportDone});
             QTRY_VERIFY(!instance(WindowKind::Exp));
         };
         // The file dialog offers every type.
@@ -214,7 +215,7 @@ private slots:
         G.langOffset = 300; // the Spanish label is long: a chosen file is what counts
         auto* w = static_cast<frmImp*>(showWindow(WindowKind::Imp));
         w->cmdNext->click();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{180});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::NoImportFile});
 
         env.dialogs.files << env.file(QStringLiteral("RECIPES.xml")) << env.root() + QStringLiteral("/in/notxml.xml")
                           << env.root() + QStringLiteral("/in/wrongroot.xml");
@@ -224,7 +225,9 @@ private slots:
         w->cmdNext->click();
         w->cmdBrowse->click();
         w->cmdNext->click();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>({180, 306, 186, 186, 186, 186}));
+        QCOMPARE(env.dialogs.messageIds(),
+                 QList<Str>({Str::NoImportFile, Str::PrimaryBookNotImported, Str::ImportFileInvalid,
+                             Str::ImportFileInvalid, Str::ImportFileInvalid, Str::ImportFileInvalid}));
         QCOMPARE(w->currentPage(), 0);
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), before);
 
@@ -235,7 +238,7 @@ private slots:
         QCOMPARE(w->currentPage(), 1);
         QCOMPARE(texts(w->lstImpRecs), QStringList({QStringLiteral("Miso"), QStringLiteral("Leek"), QStringLiteral("Pecan")}));
         w->cmdNext->click();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{182});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::NothingToImport});
         w->cmdChkAll->click();
         w->lstImpRecs->item(2)->setCheckState(Qt::Unchecked);
         w->cmdNext->click();
@@ -248,7 +251,7 @@ private slots:
         // Leek clashes; the answer renames it.
         env.dialogs.inputs << QStringLiteral("Leek 2");
         w->cmdNext->click();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>({182, 184}));
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>({Str::NothingToImport, Str::ImportDone}));
         QCOMPARE(bdtest::DiskBook().recipeTitles(0),
                  QStringList({QStringLiteral("Leek"), QStringLiteral("Borscht"), QStringLiteral("Miso"), QStringLiteral("Leek 2")}));
         QTRY_VERIFY(instance(WindowKind::Add) && instance(WindowKind::Add)->isVisible());
@@ -263,7 +266,7 @@ private slots:
         w->lstImpRecs->item(1)->setCheckState(Qt::Checked);
         w->cmdNext->click();
         w->cmdNext->click();
-        QCOMPARE(env.dialogs.last()->id, int(Str::ImportedCount));
+        QCOMPARE(env.dialogs.last()->id, Str::ImportedCount);
         QCOMPARE(env.dialogs.last()->text, importSummary(0, 1, {}));
     }
 
@@ -284,17 +287,17 @@ private slots:
                                 "*.json *.cook);;Recipe books (*.xml);;MealMaster files (*.mmf *.mm *.txt);;"
                                 "MasterCook files (*.mxp *.mx2 *.txt);;RecipeML files (*.xml *.rml *.recipeml);;"
                                 "Web pages (*.html *.htm *.json);;Cooklang files (*.cook);;All files (*)"));
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{186});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::ImportFileInvalid});
         w->cmdBrowse->click();
         w->cmdNext->click();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{186});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::ImportFileInvalid});
         QCOMPARE(texts(w->lstImpRecs), QStringList({QStringLiteral("Leek"), QStringLiteral("Miso")}));
 
         // No picture page: the recipe page imports. Leek clashes and is skipped.
         w->cmdChkAll->click();
         env.dialogs.inputs << std::nullopt;
         w->cmdNext->click();
-        QCOMPARE(env.dialogs.last()->id, int(Str::ImportedCount));
+        QCOMPARE(env.dialogs.last()->id, Str::ImportedCount);
         QCOMPARE(env.dialogs.last()->text,
                  QStringLiteral("Recipes imported: 1\nRecipes skipped: 2\n"
                                 "Unreadable recipes start on lines: 12"));
@@ -388,7 +391,7 @@ private slots:
         w->cmdNext->click();
         QCOMPARE(questions, 3); // the two clashes and the closing message
         QVERIFY(!inTheWay && !timed);
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{184});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::ImportDone});
         QCOMPARE(bdtest::DiskBook().recipeTitles(0),
                  QStringList({QStringLiteral("Leek"), QStringLiteral("Borscht"), QStringLiteral("Apple Pie 3"),
                               QStringLiteral("Miso"), QStringLiteral("Borscht 2")}));
@@ -527,7 +530,7 @@ private slots:
                            << address + QStringLiteral("greens");
         for (int i = 0; i < 3; ++i)
             w->cmdWeb->click();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>({Str::NotWebAddress, Str::WebNoConnection}));
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>({Str::NotWebAddress, Str::WebNoConnection}));
         QCOMPARE(env.dialogs.calls[3].text, QStringLiteral("The web site answered with an error (404)."));
         QCOMPARE(w->importPath(), address + QStringLiteral("greens"));
         w->cmdNext->click();

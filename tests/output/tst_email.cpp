@@ -147,19 +147,19 @@ private slots:
                              QStringLiteral("bo@example.com"), true};
         QVERIFY(checkEmail(good).ok());
         EmailForm f{{}, QStringLiteral("bad"), QStringLiteral("Bo"), QStringLiteral("bad"), false};
-        const auto expect = [&f](int id, EmailField field) {
+        const auto expect = [&f](Str id, EmailField field) {
             return checkEmail(f).messageId == id && checkEmail(f).field == field;
         };
-        QVERIFY(expect(244, EmailField::YourEmail));
+        QVERIFY(expect(Str::EmailAddressInvalid, EmailField::YourEmail));
         f.yourEmail = good.yourEmail;
-        QVERIFY(expect(244, EmailField::RecipEmail));
+        QVERIFY(expect(Str::EmailAddressInvalid, EmailField::RecipEmail));
         f.recipEmail = good.recipEmail;
-        QVERIFY(expect(245, EmailField::None));
+        QVERIFY(expect(Str::EmailFieldsMissing, EmailField::None));
         f.yourName = good.yourName;
         f.recipName.clear();
-        QVERIFY(expect(245, EmailField::None));
+        QVERIFY(expect(Str::EmailFieldsMissing, EmailField::None));
         f.recipName = good.recipName;
-        QVERIFY(expect(246, EmailField::None));
+        QVERIFY(expect(Str::EmailNoRecipe, EmailField::None));
     }
 
     void messageTextInBothLanguages()
@@ -223,7 +223,7 @@ private slots:
         // A bad address is selected for retyping.
         w.txtRecipE->setText(QStringLiteral("bo@localhost"));
         w.cmdSend->click();
-        QCOMPARE(env.dialogs.messageIds(), (QList<int>{244}));
+        QCOMPARE(env.dialogs.messageIds(), (QList<Str>{Str::EmailAddressInvalid}));
         QCOMPARE(w.txtRecipE->selectedText(), QStringLiteral("bo@localhost"));
 
         env.dialogs.clear();
@@ -231,7 +231,7 @@ private slots:
         w.cmdSend->click();
         QVERIFY(!w.txtYourN->isEnabled() && !w.cmdSend->isEnabled() && !w.cmdCancel->isEnabled());
         QCOMPARE(readValue(QStringLiteral("FromEmail")), QStringLiteral("Ann@Example.com"));
-        QTRY_COMPARE(env.dialogs.messageIds(), (QList<int>{242}));
+        QTRY_COMPARE(env.dialogs.messageIds(), (QList<Str>{Str::EmailSent}));
         QVERIFY(w.cmdSend->isEnabled() && w.cmdCancelSend->isHidden());
         QVERIFY(relay.requests.last().toLower().contains("content-type: application/x-www-form-urlencoded"));
         QCOMPARE(relay.fields(), (QList<std::pair<QString, QString>>{
@@ -247,7 +247,7 @@ private slots:
             env.dialogs.clear();
             relay.status = status;
             w.cmdSend->click();
-            QTRY_COMPARE(env.dialogs.messageIds(), (QList<int>{243}));
+            QTRY_COMPARE(env.dialogs.messageIds(), (QList<Str>{Str::EmailNotSent}));
         }
 
         // No connection: 297 with the warning icon; the next Send starts clean.
@@ -257,7 +257,7 @@ private slots:
         probe.close();
         env.dialogs.clear();
         w.cmdSend->click();
-        QTRY_COMPARE(env.dialogs.messageIds(), (QList<int>{297}));
+        QTRY_COMPARE(env.dialogs.messageIds(), (QList<Str>{Str::NoConnection}));
         QCOMPARE(env.dialogs.last()->icon, Icon::Exclamation);
         QVERIFY(w.sendingFailed());
         relay.status = 200;
@@ -265,7 +265,7 @@ private slots:
         env.dialogs.clear();
         w.cmdSend->click();
         QVERIFY(!w.sendingFailed());
-        QTRY_COMPARE(env.dialogs.messageIds(), (QList<int>{242}));
+        QTRY_COMPARE(env.dialogs.messageIds(), (QList<Str>{Str::EmailSent}));
     }
 
     void silenceTimesOutAndCancelRestoresTheForm()
@@ -282,7 +282,7 @@ private slots:
         w.cmdSend->click();
         QTRY_COMPARE(relay.requests.size(), 1);
         QVERIFY(QMetaObject::invokeMethod(w.relay->findChild<QTimer*>(QStringLiteral("relayTimeout")), "timeout"));
-        QTRY_COMPARE(env.dialogs.messageIds(), (QList<int>{297}));
+        QTRY_COMPARE(env.dialogs.messageIds(), (QList<Str>{Str::NoConnection}));
         QVERIFY(w.cmdSend->isEnabled());
 
         env.dialogs.clear();

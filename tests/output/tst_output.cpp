@@ -11,7 +11,7 @@
 #include "output/frmPlainText.h"
 #include "output/plaintext.h"
 #include "output/printpage.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/store.h"
 #include "guitest.h"
 #include "testsupport.h"
@@ -103,7 +103,7 @@ private slots:
                  QStringLiteral("T\r\n\r\n*Prep Time: \r\n*Cook Time: \r\n*Yield: 4\r\n\r\n"
                                 "*Ingredients\r\na\r\nb\r\nc\r\n\r\n*Preparation\r\n\r\n\r\n*Special Notes\r\nn\r\n\r\n"));
         G.langOffset = 300;
-        QVERIFY(plainTextRecipe(r).contains(QLatin1Char('*') + fetchText(110) + QStringLiteral(": 4\r\n")));
+        QVERIFY(plainTextRecipe(r).contains(QLatin1Char('*') + fetchText(Str::Yield) + QStringLiteral(": 4\r\n")));
         G.reset();
     }
 
@@ -160,7 +160,7 @@ private slots:
         const QString folder = env.root() + QStringLiteral("/missing");
         env.dialogs.files << folder + QStringLiteral("/recipe.txt");
         o.text->cmdSave->click();
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::TextFileNotSaved});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::TextFileNotSaved});
         QVERIFY(env.dialogs.last()->text.startsWith(fetchText(Str::TextFileNotSaved)));
         QVERIFY(env.dialogs.last()->text.contains(QStringLiteral("recipe.txt")));
         QVERIFY(!QFileInfo::exists(folder));
@@ -282,7 +282,7 @@ private slots:
         QVERIFY(QDir().mkpath(page + QStringLiteral("/blocked")));
         env.dialogs.clear();
         w.mnuPrintPrev->trigger();
-        QCOMPARE(env.dialogs.messageIds(), (QList<int>{370}));
+        QCOMPARE(env.dialogs.messageIds(), (QList<Str>{Str::PrintPageNotWritten}));
         QVERIFY(QDir(page).removeRecursively());
     }
 

@@ -14,7 +14,7 @@
 #include "output/frmPlainText.h"
 #include "resources/captions.h"
 #include "resources/colours.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "search/frmSearch.h"
 #include "testsupport.h"
 
@@ -48,24 +48,42 @@ private slots:
             ++english;
             QVERIFY2(!loadResString(id).isEmpty(), qPrintable(QString::number(id)));
             if (id != 128)
-                QVERIFY2(hasResString(id + 300), qPrintable(QStringLiteral("no Spanish for %1").arg(id)));
+                QVERIFY2(hasResString(id + kSpanishOffset), qPrintable(QStringLiteral("no Spanish for %1").arg(id)));
         }
-        QVERIFY(english >= 177 + 2 + (Str::HelpTitle - 306));
+        QVERIFY(english >= 177 + 2 + (int(Str::HelpTitle) - 306));
         QVERIFY(!hasResString(428));
     }
 
     void textsAndCaptionTablesFollowTheLanguage()
     {
-        QCOMPARE(fetchText(100), QStringLiteral("BD | Browse Recipes"));
+        QCOMPARE(fetchText(Str::BrowseCaption), QStringLiteral("BD | Browse Recipes"));
         G.langOffset = 300;
-        QCOMPARE(fetchText(100), QStringLiteral("BD | Explorar recetas"));
-        QVERIFY(fetchText(Str::SaveFailed) != loadResString(Str::SaveFailed));
+        QCOMPARE(fetchText(Str::BrowseCaption), QStringLiteral("BD | Explorar recetas"));
+        QVERIFY(fetchText(Str::SaveFailed) != fetchText(Str::SaveFailed, 0));
         for (int offset : {0, 300}) {
             G.langOffset = offset;
             for (const CaptionTable* table : {&kBrCaptions, &kSearchCaptions, &kPlainTextCaptions})
                 for (std::size_t i = 0; i < table->count; ++i)
-                    QVERIFY2(!fetchText(table->rows[i].id).isEmpty(), qPrintable(QString::number(table->rows[i].id)));
+                    QVERIFY2(!loadResString(offset + table->rows[i].id).isEmpty(),
+                             qPrintable(QString::number(table->rows[i].id)));
         }
+    }
+
+    // Given the language and the scheme, the tables answer for those, not
+    // for the cook's (the readers ask on worker threads).
+    void languageAndSchemeGivenOverrideTheCurrentOnes()
+    {
+        G.langOffset = kSpanishOffset;
+        G.colorBase = 500;
+        QCOMPARE(fetchText(Str::BrowseCaption, 0), QStringLiteral("BD | Browse Recipes"));
+        QCOMPARE(fetchText(Str::ImportedCategory, 0), QStringLiteral("Imported"));
+        QCOMPARE(fetchText(Str::ImportedCategory, kSpanishOffset), QStringLiteral("Importadas"));
+        QCOMPARE(fetchText(Str::ImportedCategory), QStringLiteral("Importadas"));
+        QCOMPARE(fetchColor(RoleContentBack, 0), QColor(66, 92, 118));
+        QCOMPARE(fetchColor(RoleButtonBack, 500), QColor(255, 255, 102));
+        QVERIFY(fetchColor(RoleButtonBack, 0) != fetchColor(RoleButtonBack));
+        QVERIFY(schemeColours(0).buttonBack != currentColours().buttonBack);
+        QCOMPARE(currentColours().buttonBack, schemeColours(500).buttonBack);
     }
 
     // A row naming a control its window does not have would leave that
@@ -120,7 +138,7 @@ private slots:
         // Every scheme has its five roles.
         for (int base = 0; base <= 600; base += 100)
             for (int role = 0; role < 5; ++role)
-                QVERIFY(hasResString(2000 + base + role));
+                QVERIFY(hasResString(kSchemeBase + base + role));
 
         // System colours stand in where a scheme names one.
         QCOMPARE(fetchColor(RoleContentBack), QColor(66, 92, 118));

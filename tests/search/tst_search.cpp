@@ -6,7 +6,7 @@
 #include "app/base/globals.h"
 #include "app/ui/windows.h"
 #include "browse/frmBr.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "search/frmSearch.h"
 #include "search/search.h"
 #include "store/store.h"
@@ -308,7 +308,7 @@ private slots:
     {
         G.reset();
         G.langOffset = 300;
-        QCOMPARE(resultCountLine(12), QStringLiteral("12 ") + fetchText(189));
+        QCOMPARE(resultCountLine(12), QStringLiteral("12 ") + fetchText(Str::RecipesFound));
         G.reset();
     }
 };

@@ -587,7 +587,7 @@ private slots:
         in.image = under(root, "src/big.jpg");
         bdtest::writeFile(in.image, QByteArray(64 * 1024, 'x'));
         SaveResult r = withFileLimit(16 * 1024, [&] { return bookStore().updateRecipe(old, 0, in); });
-        QCOMPARE(r.message, int(Str::PictureNotStored));
+        QCOMPARE(r.message, Str::PictureNotStored);
         QVERIFY(bookUnchanged());
 
         // The picture fits, the book does not: the new picture goes again.
@@ -596,7 +596,7 @@ private slots:
         in.ing = QStringLiteral("small");
         r = withFileLimit(512, [&] { return bookStore().updateRecipe(old, 0, in); });
         QVERIFY(!r.ok);
-        QCOMPARE(r.message, 0);
+        QCOMPARE(r.message, Str::None);
         QVERIFY(bookUnchanged());
 
         // The same for an import: no picture of it stays behind.
@@ -674,7 +674,7 @@ private slots:
 
         // A second copy is turned away, saying why, and touches nothing.
         QCOMPARE(initialise(folder), InitOutcome::Quit);
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::BookInUse});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::BookInUse});
         QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/recipes.xml")));
 
         // The holder crashes: its lock is stale and is taken over.
@@ -703,7 +703,7 @@ private slots:
         bdtest::writeFile(lock, "4242\nBrindelle\nkitchen-laptop\n");
         env.dialogs.answers = {Answer::No};
         QCOMPARE(initialise(folder), InitOutcome::Quit);
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::LockHeldBy});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::LockHeldBy});
         QVERIFY(env.dialogs.calls[0].text.contains(QLatin1String("kitchen-laptop")));
         QVERIFY(env.dialogs.calls[0].text.contains(QLatin1String("Brindelle")));
         QCOMPARE(bdtest::readFile(lock), QByteArray("4242\nBrindelle\nkitchen-laptop\n"));
@@ -720,7 +720,7 @@ private slots:
             env.dialogs.clear();
             env.dialogs.answers = {Answer::Yes};
             QCOMPARE(initialise(folder), InitOutcome::Ready);
-            QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::LockUnreadable});
+            QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::LockUnreadable});
             unlockBookFolder();
         }
 
@@ -732,11 +732,11 @@ private slots:
         const InitOutcome opened = withFileLimit(0, [&] { return initialise(folder); });
         QCOMPARE(opened, InitOutcome::Ready);
         QVERIFY(G.readOnly);
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::ReadOnlyAtStart});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::ReadOnlyAtStart});
         const QByteArray before = bdtest::readFile(folder + QStringLiteral("/recipes.xml"));
-        QCOMPARE(bookStore().addCategory(QStringLiteral("New")).message, int(Str::BookReadOnly));
-        QCOMPARE(bookStore().deleteCategory(QStringLiteral("New")).message, int(Str::BookReadOnly));
-        QCOMPARE(bookStore().save().message, int(Str::BookReadOnly));
+        QCOMPARE(bookStore().addCategory(QStringLiteral("New")).message, Str::BookReadOnly);
+        QCOMPARE(bookStore().deleteCategory(QStringLiteral("New")).message, Str::BookReadOnly);
+        QCOMPARE(bookStore().save().message, Str::BookReadOnly);
         QCOMPARE(G.xmlDoc.categoryCount(), 0);
         QCOMPARE(bdtest::readFile(folder + QStringLiteral("/recipes.xml")), before);
         unlockBookFolder();

@@ -120,7 +120,7 @@ private slots:
             QCOMPARE(env.read(QStringLiteral("recipes.xml")), book); // opening writes nothing
             readLikeTheBrowseWindow();
         } else {
-            QCOMPARE(env.dialogs.messageIds(), QList<int>({263, 308}));
+            QCOMPARE(env.dialogs.messageIds(), QList<Str>({Str::BookInvalid, Str::BadBookKeptAs}));
             QCOMPARE(env.read(QStringLiteral("recipes.xml.bad")), book); // never lost
             QCOMPARE(G.xmlDoc.categoryCount(), 0);
         }
@@ -187,7 +187,7 @@ private slots:
             0, withPicture(QStringLiteral("Pie"), env.file(QStringLiteral("pics/a.jpg"))));
         QVERIFY(!r.ok);
         QVERIFY(!report(r)); // told once, not twice
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::PictureNotStored});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::PictureNotStored});
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), before);
         QVERIFY(!G.xmlDoc.titleExists(QStringLiteral("Pie")));
         QFile::remove(env.file(QStringLiteral("images")));
@@ -206,7 +206,7 @@ private slots:
                 G.editRecipe(), 0, withPicture(QStringLiteral("Flan"), env.file(QStringLiteral("pics/a.jpg"))));
         });
         QVERIFY(!r.ok);
-        QCOMPARE(r.message, int(Str::PictureNotStored));
+        QCOMPARE(r.message, Str::PictureNotStored);
         QCOMPARE(env.read(QStringLiteral("images/recipes_Desserts_Flan.jpg")), QByteArray("old picture"));
         QCOMPARE(QDir(env.file(QStringLiteral("images"))).entryList(QDir::Files),
                  QStringList{QStringLiteral("recipes_Desserts_Flan.jpg")}); // no partial copy left
@@ -231,7 +231,7 @@ private slots:
             const SaveResult refused = bookStore().addRecipe(
                 0, withPicture(QStringLiteral("Cake"), env.file(QStringLiteral("pics/a.jpg"))));
             QVERIFY(!refused.ok);
-            QCOMPARE(refused.message, int(Str::PictureNotStored));
+            QCOMPARE(refused.message, Str::PictureNotStored);
             QFile::setPermissions(env.file(QStringLiteral("images")),
                                   QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         }
@@ -254,7 +254,7 @@ private slots:
         // Chosen as a new recipe's picture: the recipe comes without it.
         const SaveResult r = bookStore().addRecipe(0, withPicture(QStringLiteral("Tart"), fifo));
         QVERIFY(r.ok);
-        QCOMPARE(r.notices, QVector<int>{Str::PictureUnreadable});
+        QCOMPARE(r.notices, QVector<Str>{Str::PictureUnreadable});
         QVERIFY(RecipeBook::fields(G.xmlDoc.findRecipe(0, QStringLiteral("Tart"))).image.isEmpty());
         QVERIFY(!copyNewFile(fifo, env.file(QStringLiteral("copy.jpg"))));
         QVERIFY(!QFileInfo::exists(env.file(QStringLiteral("copy.jpg"))));

@@ -393,13 +393,13 @@ private slots:
         QVERIFY(result(G.xmlDoc));
         QCOMPARE(disk.serialize(), G.xmlDoc.serialize());
         if (conflicts.isEmpty()) {
-            QCOMPARE(r.notices, QVector<int>{Str::OutsideChangesKept});
+            QCOMPARE(r.notices, QVector<Str>{Str::OutsideChangesKept});
             QVERIFY(r.conflictCopy.isEmpty());
         } else {
-            QCOMPARE(r.notices, QVector<int>{Str::OutsideRecipesConflict});
+            QCOMPARE(r.notices, QVector<Str>{Str::OutsideRecipesConflict});
             QCOMPARE(bdtest::readFile(r.conflictCopy), theirBytes);
             QVERIFY(report(r));
-            QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::OutsideRecipesConflict});
+            QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::OutsideRecipesConflict});
             QVERIFY(
                 env.dialogs.last()->text.contains(QStringLiteral("\r\n") + conflicts.first() + QStringLiteral("\r\n")));
             QVERIFY(env.dialogs.last()->text.endsWith(QDir::toNativeSeparators(r.conflictCopy)));
@@ -684,14 +684,14 @@ private slots:
         env.write(QStringLiteral("pics/new.png"), bdtest::pngBytes(2, 2));
         const SaveResult linked = bookStore().addRecipe(
             0, made(QStringLiteral("Cake"), {}, env.file(QStringLiteral("pics/new.png"))));
-        QCOMPARE(linked.message, int(Str::PictureNotStored));
+        QCOMPARE(linked.message, Str::PictureNotStored);
         QCOMPARE(QDir(elsewhere).entryList(QDir::Files).size(), 21);
 
         // FIFOs in place of the trash and the book: refused at once, no wait.
         QElapsedTimer clock;
         clock.start();
         QVERIFY(::mkfifo(QFile::encodeName(trashPath(bookPath())).constData(), 0644) == 0);
-        QCOMPARE(bookStore().deleteRecipe({0, QStringLiteral("Flan")}).message, int(Str::TrashUnreadable));
+        QCOMPARE(bookStore().deleteRecipe({0, QStringLiteral("Flan")}).message, Str::TrashUnreadable);
         QVERIFY(G.xmlDoc.titleExists(QStringLiteral("Flan")));
         QFile::remove(bookPath());
         QVERIFY(::mkfifo(QFile::encodeName(bookPath()).constData(), 0644) == 0);
@@ -754,7 +754,7 @@ private slots:
                 }).ok);
         const SaveResult r = bdtest::withFileLimit(40000, [] { return bookStore().restoreFromTrash({1}, {}); });
         QVERIFY(r.ok);
-        QCOMPARE(r.notices, QVector<int>{Str::TrashNotSaved});
+        QCOMPARE(r.notices, QVector<Str>{Str::TrashNotSaved});
         QVERIFY(bdtest::DiskBook().titleExists(QStringLiteral("Small")));
         Trash trash(trashPath(bookPath()));
         QVERIFY(trash.load());

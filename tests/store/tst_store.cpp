@@ -1,7 +1,7 @@
 // The recipe book document, its lookups, the store operations and saving.
 
 #include "app/base/globals.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/encoding.h"
 #include "store/names.h"
 #include "store/booksave.h"
@@ -208,9 +208,9 @@ private slots:
         in.image = env.file(QStringLiteral("pics/empty.jpg"));
         const SaveResult kept = bookStore().addRecipe(1, in);
         QVERIFY(kept.ok);
-        QCOMPARE(kept.notices, QVector<int>{Str::PictureUnreadable});
+        QCOMPARE(kept.notices, QVector<Str>{Str::PictureUnreadable});
         QVERIFY(report(kept));
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::PictureUnreadable});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::PictureUnreadable});
         QCOMPARE(reloadedRecipe(1, in.title).title, in.title);
         QVERIFY(!QFile::exists(env.file(QStringLiteral("images/recipes_Soups_Soup of the day.jpg"))));
 
@@ -241,7 +241,7 @@ private slots:
         int position = -1;
         QVERIFY(bookStore().addCategory(QStringLiteral("bread"), &position).ok);
         QCOMPARE(position, 3);
-        const auto list = fillCategoryList(G.xmlDoc);
+        const auto list = fillCategoryList(G.xmlDoc, fetchText(Str::NewCategoryEntry));
         QCOMPARE(list.size(), 5);
         QCOMPARE(list[0], (std::pair<QString, int>{QStringLiteral("[new category..]"), -1}));
         QCOMPARE(list[1], (std::pair<QString, int>{QStringLiteral("bread"), 3}));
@@ -443,7 +443,7 @@ private slots:
               store.addCategory(QStringLiteral("X")),
               store.renameCategory(QStringLiteral("Soups"), QStringLiteral("Y")),
               store.deleteCategory(QStringLiteral("Soups")), store.save()})
-            QCOMPARE(r.message, int(Str::BookReadOnly));
+            QCOMPARE(r.message, Str::BookReadOnly);
         QCOMPARE(G.xmlDoc.serialize(), bdtest::DiskBook().serialize());
         QCOMPARE(env.read(QStringLiteral("recipes.xml")), kPrettyBook);
         QVERIFY(!QFileInfo::exists(imagesFolder()) || QDir(imagesFolder()).isEmpty());
@@ -480,7 +480,7 @@ private slots:
         QCOMPARE(QDir(env.appPath()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("recipes.xml")});
         QVERIFY(!report(r));
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::SaveFailed});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::SaveFailed});
 
         // With room again the same save goes through.
         QVERIFY(report(bookStore().save()));
@@ -536,7 +536,7 @@ private slots:
             bdtest::replaceFromOutside(bookPath(), theirBook(borscht));
             const SaveResult r = c.make();
             QVERIFY2(r.ok && r.reloaded, c.name);
-            QCOMPARE(r.notices, QVector<int>{Str::OutsideChangesKept});
+            QCOMPARE(r.notices, QVector<Str>{Str::OutsideChangesKept});
             const bdtest::DiskBook disk;
             QVERIFY2(disk.titleExists(QStringLiteral("Borscht")) && c.mine(disk), c.name);
             QVERIFY2(G.xmlDoc.titleExists(QStringLiteral("Borscht")), c.name);
@@ -558,13 +558,13 @@ private slots:
         in.prep = QStringLiteral("bake slowly");
         const SaveResult clash = bookStore().updateRecipe(old, 0, in);
         QVERIFY(clash.ok && clash.reloaded);
-        QCOMPARE(clash.notices, QVector<int>{Str::OutsideRecipesConflict});
+        QCOMPARE(clash.notices, QVector<Str>{Str::OutsideRecipesConflict});
         QCOMPARE(clash.conflicts, QStringList{QStringLiteral("Flan")});
         QCOMPARE(bdtest::readFile(clash.conflictCopy), withoutFlan);
         QVERIFY(QFileInfo(clash.conflictCopy).fileName().startsWith(QStringLiteral("recipes-conflict-")));
         QCOMPARE(reloadedRecipe(0, QStringLiteral("Flan")).prep, QStringLiteral("bake slowly"));
         QVERIFY(report(clash));
-        QCOMPARE(env.dialogs.messageIds(), QList<int>{Str::OutsideRecipesConflict});
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::OutsideRecipesConflict});
         QVERIFY(env.dialogs.last()->text.endsWith(QDir::toNativeSeparators(clash.conflictCopy)));
         QCOMPARE(conflictCopies(bookPath()), QStringList{clash.conflictCopy});
 
@@ -582,7 +582,7 @@ private slots:
         QVERIFY(report(refused));
         QVERIFY(bdtest::DiskBook().titleExists(QStringLiteral("Tart")));
         QCOMPARE(env.dialogs.messageIds(),
-                 (QList<int>{Str::BookUnreadableOutside, Str::BookUnreadableOutside, Str::OutsideConflictKept}));
+                 (QList<Str>{Str::BookUnreadableOutside, Str::BookUnreadableOutside, Str::OutsideConflictKept}));
 
         // Touched but not changed (a sync service rewriting the same bytes).
         env.dialogs.clear();

@@ -41,7 +41,7 @@ void ScriptedDialogs::record(const Call& c)
         act();
 }
 
-Answer ScriptedDialogs::message(int id, const QString& text, Buttons buttons, Icon icon, const QString& title)
+Answer ScriptedDialogs::message(Str id, const QString& text, Buttons buttons, Icon icon, const QString& title)
 {
     Call c;
     c.kind = Kind::Message;
@@ -62,7 +62,7 @@ Answer ScriptedDialogs::message(int id, const QString& text, Buttons buttons, Ic
     return Answer::Ok;
 }
 
-std::optional<QString> ScriptedDialogs::input(int id, const QString& prompt, const QString& title,
+std::optional<QString> ScriptedDialogs::input(Str id, const QString& prompt, const QString& title,
                                               const QString& defaultAnswer)
 {
     Call c;
@@ -113,9 +113,9 @@ bool ScriptedDialogs::print(QTextDocument& doc) { return printed(Kind::Print, do
 
 bool ScriptedDialogs::preview(QTextDocument& doc) { return printed(Kind::Preview, doc); }
 
-QList<int> ScriptedDialogs::messageIds() const
+QList<Str> ScriptedDialogs::messageIds() const
 {
-    QList<int> ids;
+    QList<Str> ids;
     for (const Call& c : calls)
         if (c.kind == Kind::Message)
             ids << c.id;

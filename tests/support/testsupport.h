@@ -25,7 +25,7 @@ public:
     enum class Kind { Message, Input, OpenFile, SaveFile, Print, Preview };
     struct Call {
         Kind kind = Kind::Message;
-        int id = 0;
+        bd::Str id = bd::Str::None;
         QString text; // message text or input prompt
         bd::Buttons buttons = bd::Buttons::Ok;
         bd::Icon icon = bd::Icon::None;
@@ -46,9 +46,9 @@ public:
     // open (a button pressed behind it, a window closed, time passing).
     std::function<void()> whileOpen;
 
-    bd::Answer message(int id, const QString& text, bd::Buttons buttons, bd::Icon icon,
+    bd::Answer message(bd::Str id, const QString& text, bd::Buttons buttons, bd::Icon icon,
                        const QString& title) override;
-    std::optional<QString> input(int id, const QString& prompt, const QString& title,
+    std::optional<QString> input(bd::Str id, const QString& prompt, const QString& title,
                                  const QString& defaultAnswer) override;
     std::optional<QString> openFile(const bd::FileRequest& request) override;
     std::optional<QString> saveFile(const bd::FileRequest& request) override;
@@ -56,8 +56,8 @@ public:
     bool preview(QTextDocument& doc) override;
 
     // Ids of the messages shown, in order.
-    QList<int> messageIds() const;
-    bool shown(int id) const { return messageIds().contains(id); }
+    QList<bd::Str> messageIds() const;
+    bool shown(bd::Str id) const { return messageIds().contains(id); }
     const Call* last() const { return calls.isEmpty() ? nullptr : &calls.last(); }
     void clear();
 

@@ -2,7 +2,7 @@
 
 #include "app/base/dialogs.h"
 #include "app/base/globals.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 
 #include <QDir>
 #include <QFile>

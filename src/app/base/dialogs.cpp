@@ -2,7 +2,7 @@
 
 #include "app/base/globals.h"
 #include "app/base/settings.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/booksave.h"
 
 #include <QCoreApplication>
@@ -30,7 +30,7 @@ namespace {
 // Without a GUI nothing can be asked: every question is declined.
 class SilentDialogs final : public Dialogs {
 public:
-    Answer message(int, const QString&, Buttons b, Icon, const QString&) override
+    Answer message(Str, const QString&, Buttons b, Icon, const QString&) override
     {
         switch (b) {
         case Buttons::Ok: return Answer::Ok;
@@ -40,7 +40,7 @@ public:
         }
         return Answer::Cancel;
     }
-    std::optional<QString> input(int, const QString&, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> input(Str, const QString&, const QString&, const QString&) override { return std::nullopt; }
     std::optional<QString> openFile(const FileRequest&) override { return std::nullopt; }
     std::optional<QString> saveFile(const FileRequest&) override { return std::nullopt; }
     bool print(QTextDocument&) override { return false; }
@@ -101,12 +101,12 @@ std::optional<QString> inKindsFolder(const FileRequest& request, Show show)
 // What dialogs() hands out: the installed dialogs, counted.
 class CountedDialogs final : public Dialogs {
 public:
-    Answer message(int id, const QString& text, Buttons buttons, Icon icon, const QString& title) override
+    Answer message(Str id, const QString& text, Buttons buttons, Icon icon, const QString& title) override
     {
         const Opening open;
         return current->message(id, text, buttons, icon, title);
     }
-    std::optional<QString> input(int id, const QString& prompt, const QString& title,
+    std::optional<QString> input(Str id, const QString& prompt, const QString& title,
                                  const QString& defaultAnswer) override
     {
         const Opening open;
@@ -221,7 +221,7 @@ BusyCursor::~BusyCursor()
         QGuiApplication::restoreOverrideCursor();
 }
 
-Answer msgBox(int id, Buttons buttons, Icon icon, const QString& suffix, const QString& prefix)
+Answer msgBox(Str id, Buttons buttons, Icon icon, const QString& suffix, const QString& prefix)
 {
     return dialogs().message(id, prefix + fetchText(id) + suffix, buttons, icon, QStringLiteral("BD"));
 }
@@ -251,7 +251,7 @@ bool report(const SaveResult& r)
     }
     if (r.reloaded)
         bookReloaded();
-    for (int notice : r.notices) {
+    for (Str notice : r.notices) {
         const QString copy = QStringLiteral("\r\n") + QDir::toNativeSeparators(r.conflictCopy);
         if (notice == Str::OutsideRecipesConflict)
             dialogs().message(notice, fetchText(notice).arg(r.conflicts.join(QStringLiteral("\r\n"))) + copy,
@@ -260,7 +260,7 @@ bool report(const SaveResult& r)
             msgBox(notice, Buttons::Ok, Icon::None, notice == Str::OutsideConflictKept ? copy : QString());
     }
     if (!r.ok) {
-        if (r.message)
+        if (r.message != Str::None)
             msgBox(r.message, Buttons::Ok, Icon::Exclamation);
         else
             msgBox(Str::SaveFailed, Buttons::Ok, Icon::Exclamation,

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+#include "resources/strings.h"
 #include "store/bookfile.h"
 
 class QObject;
@@ -32,7 +33,7 @@ struct FileRequest {
     // it is empty (the dialog's own choice for FileKind::Other).
     QString folder;
     // Saving: an existing file is replaced only when the user says so.
-    // Off where the program asks its own question (message 175) after the
+    // Off where the program asks its own question (Str::FileExists) after the
     // dialog, so that nobody is asked twice.
     bool askBeforeReplacing = true;
 };
@@ -40,10 +41,10 @@ struct FileRequest {
 class Dialogs {
 public:
     virtual ~Dialogs();
-    // id: the English string id of the message (0 for a text of its own).
-    virtual Answer message(int id, const QString& text, Buttons buttons, Icon icon, const QString& title) = 0;
+    // id: the English string id of the message (Str::None for a text of its own).
+    virtual Answer message(Str id, const QString& text, Buttons buttons, Icon icon, const QString& title) = 0;
     // nullopt when cancelled; an empty string when OK was pressed on nothing.
-    virtual std::optional<QString> input(int id, const QString& prompt, const QString& title,
+    virtual std::optional<QString> input(Str id, const QString& prompt, const QString& title,
                                          const QString& defaultAnswer) = 0;
     virtual std::optional<QString> openFile(const FileRequest& request) = 0;
     virtual std::optional<QString> saveFile(const FileRequest& request) = 0;
@@ -134,7 +135,7 @@ auto whileBusy(Work work)
 
 // A message box titled "BD" whose text is string id (in the current
 // language) with optional text before and after it.
-Answer msgBox(int id, Buttons buttons = Buttons::Ok, Icon icon = Icon::None, const QString& suffix = QString(),
+Answer msgBox(Str id, Buttons buttons = Buttons::Ok, Icon icon = Icon::None, const QString& suffix = QString(),
               const QString& prefix = QString());
 
 // Tells the user what went wrong in r: its notices in order, then its

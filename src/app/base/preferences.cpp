@@ -61,7 +61,7 @@ void discardPreferences()
 {
     G.colorBase = colourOffset(readValue(QStringLiteral("color")));
     if (readValue(QStringLiteral("language")).isEmpty()) {
-        dialogs().message(0, QStringLiteral("Default settings will be used (English)"), Buttons::Ok, Icon::None,
+        dialogs().message(Str::None, QStringLiteral("Default settings will be used (English)"), Buttons::Ok, Icon::None,
                           QStringLiteral("BD"));
         writeValue(QStringLiteral("language"), QStringLiteral("0"));
     }

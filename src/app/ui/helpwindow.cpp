@@ -4,7 +4,7 @@
 #include "app/base/settings.h"
 #include "app/base/globals.h"
 #include "app/base/twips.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 
 #include <QFileInfo>
 #include <QTextBrowser>

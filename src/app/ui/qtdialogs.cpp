@@ -2,7 +2,7 @@
 
 #include "app/base/globals.h"
 #include "output/printpage.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -83,7 +83,7 @@ std::optional<QString> runFileDialog(const FileRequest& r, QFileDialog::AcceptMo
 
 struct Choice {
     QMessageBox::StandardButton button;
-    int textId;
+    Str textId;
     Answer answer;
 };
 
@@ -150,7 +150,7 @@ bool speakQtTextsInProgramLanguage()
     return true;
 }
 
-Answer QtDialogs::message(int, const QString& text, Buttons buttons, Icon icon, const QString& title)
+Answer QtDialogs::message(Str, const QString& text, Buttons buttons, Icon icon, const QString& title)
 {
     QMessageBox box(qtIcon(icon), title, text, QMessageBox::NoButton, owner());
     const std::vector<Choice> choices = choicesFor(buttons);
@@ -166,7 +166,7 @@ Answer QtDialogs::message(int, const QString& text, Buttons buttons, Icon icon, 
     return buttons == Buttons::YesNo ? Answer::No : (buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel);
 }
 
-std::optional<QString> QtDialogs::input(int, const QString& prompt, const QString& title, const QString& defaultAnswer)
+std::optional<QString> QtDialogs::input(Str, const QString& prompt, const QString& title, const QString& defaultAnswer)
 {
     QInputDialog dialog(owner());
     dialog.setWindowTitle(title);

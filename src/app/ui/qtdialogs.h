@@ -13,8 +13,8 @@ bool speakQtTextsInProgramLanguage();
 
 class QtDialogs final : public Dialogs {
 public:
-    Answer message(int id, const QString& text, Buttons buttons, Icon icon, const QString& title) override;
-    std::optional<QString> input(int id, const QString& prompt, const QString& title,
+    Answer message(Str id, const QString& text, Buttons buttons, Icon icon, const QString& title) override;
+    std::optional<QString> input(Str id, const QString& prompt, const QString& title,
                                  const QString& defaultAnswer) override;
     std::optional<QString> openFile(const FileRequest& request) override;
     std::optional<QString> saveFile(const FileRequest& request) override;

@@ -1,7 +1,7 @@
 #include "app/ui/workprogress.h"
 
 #include "app/base/clock.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 
 #include <QCoreApplication>
 #include <QProgressDialog>
@@ -10,7 +10,7 @@
 
 namespace bd {
 
-WorkProgress::WorkProgress(QWidget* parent, int labelId) : parent_(parent), labelId_(labelId) {}
+WorkProgress::WorkProgress(QWidget* parent, Str labelId) : parent_(parent), labelId_(labelId) {}
 
 WorkProgress::~WorkProgress() { finish(); }
 

@@ -17,7 +17,7 @@ namespace bd {
 class WorkProgress final : private DialogWatcher {
 public:
     // labelId: the string shown above the bar.
-    WorkProgress(QWidget* parent, int labelId);
+    WorkProgress(QWidget* parent, Str labelId);
     ~WorkProgress() override;
 
     // done of total items are finished; false once the user has cancelled.
@@ -36,7 +36,7 @@ private:
 
     KeepWindows keep_; // the work goes on with its windows
     QPointer<QWidget> parent_;
-    int labelId_;
+    Str labelId_;
     QPointer<QProgressDialog> dialog_; // a child of parent_, gone with it
     qint64 workingSince_ = -1;         // when the work started or a question closed (steadyMs)
     qint64 updatedAt_ = -1;            // when the dialog and the events were last served

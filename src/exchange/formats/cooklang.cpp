@@ -1,6 +1,6 @@
 #include "exchange/formats/cooklang.h"
 
-#include "resources/strings.h"
+#include "app/base/text.h"
 #include "store/charscan.h"
 
 #include <QHashFunctions>
@@ -575,7 +575,7 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
     addParagraph(recipe.other, metaValue(meta, {"description", "introduction"}));
     addParagraph(recipe.other, noteLines.join(QLatin1Char('\n')));
     QString extra;
-    auto addExtra = [&extra](int text, const QString& value) {
+    auto addExtra = [&extra](Str text, const QString& value) {
         if (value.isEmpty())
             return;
         if (!extra.isEmpty())

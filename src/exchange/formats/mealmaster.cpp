@@ -3,7 +3,7 @@
 #include "store/encoding.h"
 
 #include "exchange/exchange.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 
 #include <QStringDecoder>
 

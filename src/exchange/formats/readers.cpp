@@ -2,7 +2,7 @@
 
 #include "exchange/exchange.h"
 #include "exchange/formats/mealmaster.h"
-#include "resources/strings.h"
+#include "app/base/text.h"
 
 #include <QRegularExpression>
 #include <QSemaphore>

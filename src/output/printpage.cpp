@@ -174,12 +174,7 @@ bool printRecipe(const Recipe& fields, bool preview)
 
 bool printCategory(int position)
 {
-    const pugi::xml_node category = G.xmlDoc.category(position);
-    QVector<Recipe> recipes;
-    for (pugi::xml_node r = category.child("recipe"); r; r = r.next_sibling("recipe")) {
-        recipes << RecipeBook::fields(r);
-        recipes.back().category = G.xmlDoc.categoryName(position);
-    }
+    const QVector<Recipe> recipes = G.xmlDoc.recipesIn(position);
     if (recipes.isEmpty())
         return false;
     CookbookOptions options;

@@ -226,11 +226,11 @@ void finishNewPictures(const QString& folder, const RecipeBook& book)
         return;
     }
     QSet<QString> named, namedLower;
-    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
-            named.insert(RecipeBook::childText(r, RImage));
-            namedLower.insert(RecipeBook::childText(r, RImage).toLower());
-        }
+    book.forEachRecipe([&](pugi::xml_node r, int) {
+        const QString image = RecipeBook::childText(r, RImage);
+        named.insert(image);
+        namedLower.insert(image.toLower());
+    });
     if (noted) {
         const QStringList retired = QString::fromUtf8(note.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         for (const QString& name : retired)

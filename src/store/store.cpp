@@ -97,24 +97,23 @@ pugi::xml_node Store::find(const Recipe& old) const
     if (const pugi::xml_node exact = book_.findRecipe(book_.categoryPosition(old.category), old.title))
         return exact;
     const std::string title = old.title.toStdString();
-    for (pugi::xml_node c = book_.root().child("category"); c; c = c.next_sibling("category"))
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
-            if (title == r.first_child().text().get())
-                return r;
-    return {};
+    pugi::xml_node found;
+    book_.forEachRecipe([&](pugi::xml_node r, int) {
+        if (title == RecipeBook::titleOf(r))
+            found = r;
+        return !found;
+    });
+    return found;
 }
 
 bool bookNamesPicture(const RecipeBook& book, const QString& name, Qt::CaseSensitivity cs)
 {
     if (name.isEmpty())
         return false;
-    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
-            const QString image = RecipeBook::childText(r, RImage);
-            if (!image.isEmpty() && image.compare(name, cs) == 0)
-                return true;
-        }
-    return false;
+    return !book.forEachRecipe([&](pugi::xml_node r, int) {
+        const QString image = RecipeBook::childText(r, RImage);
+        return image.isEmpty() || image.compare(name, cs) != 0;
+    });
 }
 
 bool Store::pictureNamed(const QString& name, Qt::CaseSensitivity cs) const
@@ -334,11 +333,9 @@ SaveResult Store::deleteCategory(const QString& name)
     const int position = book_.categoryPosition(name);
     if (position < 0)
         return {};
-    QVector<Recipe> gone;
-    for (pugi::xml_node r = book_.category(position).child("recipe"); r; r = r.next_sibling("recipe")) {
-        gone << RecipeBook::fields(r);
-        gone.back().category = name;
-    }
+    QVector<Recipe> gone = book_.recipesIn(position);
+    for (Recipe& r : gone)
+        r.category = name; // the name asked for, which found this category
     if (!gone.isEmpty())
         if (SaveResult trashed = toTrash(gone); !trashed.ok)
             return trashed;

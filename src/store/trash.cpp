@@ -13,14 +13,6 @@ namespace bd {
 
 namespace {
 const char* const kRemoved = "removed";
-
-template <typename F>
-void forEachRecipe(const RecipeBook& book, F f)
-{
-    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
-            f(c, r);
-}
 } // namespace
 
 QString trashPath(const QString& bookPath) { return QFileInfo(bookPath).dir().filePath(QStringLiteral("trash.xml")); }
@@ -41,10 +33,10 @@ bool Trash::loadBuffer(const QByteArray& bytes) { return book_.loadBuffer(bytes)
 QVector<TrashEntry> Trash::entries() const
 {
     QVector<TrashEntry> out;
-    forEachRecipe(book_, [&out](pugi::xml_node c, pugi::xml_node r) {
+    book_.forEachRecipe([&out](pugi::xml_node r, int) {
         TrashEntry e;
         e.recipe = RecipeBook::fields(r);
-        e.recipe.category = qstr(c.attribute("cname").value());
+        e.recipe.category = RecipeBook::categoryOf(r);
         e.removed = QDateTime::fromString(qstr(r.attribute(kRemoved).value()), Qt::ISODate);
         out.push_back(e);
     });
@@ -80,11 +72,9 @@ bool Trash::namesPicture(const QString& name) const
 {
     if (name.isEmpty())
         return false;
-    bool named = false;
-    forEachRecipe(book_, [&](pugi::xml_node, pugi::xml_node r) {
-        named = named || RecipeBook::childText(r, RImage).compare(name, Qt::CaseInsensitive) == 0;
+    return !book_.forEachRecipe([&](pugi::xml_node r, int) {
+        return RecipeBook::childText(r, RImage).compare(name, Qt::CaseInsensitive) != 0;
     });
-    return named;
 }
 
 void Trash::add(const Recipe& recipe, const QDateTime& removed)
@@ -100,7 +90,7 @@ void Trash::remove(const QVector<int>& positions)
 {
     QVector<pugi::xml_node> gone;
     int index = 0;
-    forEachRecipe(book_, [&](pugi::xml_node, pugi::xml_node r) {
+    book_.forEachRecipe([&](pugi::xml_node r, int) {
         if (positions.contains(index++))
             gone.push_back(r);
     });

@@ -183,6 +183,97 @@ private slots:
         QVERIFY(shortDateText().contains(QString::number(QDate::currentDate().year())));
     }
 
+    void walksFollowBookOrder()
+    {
+        RecipeBook book;
+        QVERIFY(book.loadBuffer(kPrettyBook));
+        QStringList seen;
+        QVERIFY(book.forEachRecipe([&](pugi::xml_node r, int position) {
+            seen << QString::number(position) + QLatin1Char(' ') + RecipeBook::childText(r, RTitle);
+        }));
+        QCOMPARE(seen, QStringList({"0 Apple pie", "0 Flan", "1 Gazpacho"}));
+
+        // A callback returning false stops the walk, which says so.
+        int visited = 0;
+        QVERIFY(!book.forEachRecipe([&](pugi::xml_node, int) { return ++visited < 2; }));
+        QCOMPARE(visited, 2);
+        QVERIFY(book.forEachRecipeIn(2, [](pugi::xml_node) { QFAIL("the category is empty"); }));
+        QVERIFY(book.forEachRecipeIn(7, [](pugi::xml_node) { QFAIL("there is no such category"); }));
+        QVERIFY(book.forEachRecipeIn(-1, [](pugi::xml_node) { QFAIL("there is no such category"); }));
+
+        const QVector<Recipe> desserts = book.recipesIn(0);
+        QCOMPARE(desserts.size(), 2);
+        QCOMPARE(desserts[0].ing, QStringLiteral("apples\nflour"));
+        QCOMPARE(desserts[1].title, QStringLiteral("Flan"));
+        QCOMPARE(desserts[1].category, QStringLiteral("Desserts"));
+        QVERIFY(book.recipesIn(2).isEmpty());
+        QVERIFY(book.recipesIn(3).isEmpty());
+
+        const std::optional<Recipe> soup = book.recipe({1, QStringLiteral("Gazpacho")});
+        QVERIFY(soup);
+        QCOMPARE(soup->category, QStringLiteral("Soups"));
+        QCOMPARE(soup->date, QStringLiteral("1/1/1999"));
+        QVERIFY(!book.recipe({0, QStringLiteral("Gazpacho")}));
+        QVERIFY(!book.recipe({1, QStringLiteral("gazpacho")}));
+    }
+
+    void walksOverCraftedRecipes()
+    {
+        // Stray text before the title, a child too many, names and titles twice.
+        RecipeBook book;
+        QVERIFY(book.loadBuffer("<recipebook><category cname=\"A\">"
+                                "<recipe>stray<title>One</title><preptime>p</preptime></recipe>"
+                                "<recipe><title>Two</title><x>1</x><x>2</x></recipe>"
+                                "<recipe><title>Two</title><x>second</x></recipe></category>"
+                                "<category cname=\"A\"><recipe><title>Three</title></recipe></category>"
+                                "</recipebook>"));
+        const pugi::xml_node first = book.category(0).first_child();
+        QCOMPARE(RecipeBook::titleOf(first), "stray");
+        QCOMPARE(RecipeBook::childText(first, RTitle), QStringLiteral("One"));
+        QCOMPARE(RecipeBook::childText(first, RPrepTime), QStringLiteral("p"));
+        QCOMPARE(RecipeBook::childText(first, RCookTime), QString());
+        QCOMPARE(RecipeBook::categoryOf(first), QStringLiteral("A"));
+
+        QStringList texts;
+        QVERIFY(RecipeBook::forEachText(first.next_sibling(), 1, [&](int child, const char* text) {
+            texts << QString::number(child) + QString::fromUtf8(text);
+        }));
+        QCOMPARE(texts, QStringList({"0Two", "11"}));
+
+        // Equal names and titles: the first is the one found.
+        const QHash<QString, pugi::xml_node> byName = book.categoriesByName();
+        QCOMPARE(byName.size(), 1);
+        QCOMPARE(byName.value(QStringLiteral("A")), book.category(0));
+        RecipeFinder finder(book);
+        const std::optional<Recipe> two = finder.find({0, QStringLiteral("Two")});
+        QVERIFY(two);
+        QCOMPARE(two->preptime, QStringLiteral("1"));
+        QCOMPARE(two->category, QStringLiteral("A"));
+        QVERIFY(finder.find({0, QStringLiteral("One")}));
+        QVERIFY(!finder.find({0, QStringLiteral("stray")}));
+        QVERIFY(!finder.find({0, QStringLiteral("Three")}));
+        QCOMPARE(finder.find({1, QStringLiteral("Three")})->category, QStringLiteral("A"));
+        QVERIFY(!finder.find({2, QStringLiteral("Three")}));
+    }
+
+    void builtBooksAreWrittenAsBefore()
+    {
+        RecipeBook book;
+        Recipe f = titled(QStringLiteral("Soup"));
+        f.ing = QStringLiteral("a\nb");
+        f.image = QStringLiteral("soup.jpg");
+        const pugi::xml_node cat = book.appendCategoryNode(QStringLiteral("Soups & <stews>"));
+        RecipeBook::appendRecipeNode(cat, f, true);
+        RecipeBook::appendRecipeNode(cat, f, false);
+        QVERIFY(book.journal().isEmpty()); // built, not edited
+        QCOMPARE(book.serialize(),
+                 QByteArray("<recipebook><category cname=\"Soups &amp; &lt;stews>\">"
+                            "<recipe><title>Soup</title><preptime/><cooktime/><yield/><ing>a\r\nb</ing><prep/>"
+                            "<other/><date/><image>soup.jpg</image></recipe>"
+                            "<recipe><title>Soup</title><preptime/><cooktime/><yield/><ing>a\r\nb</ing><prep/>"
+                            "<other/><date/></recipe></category></recipebook>\r\n"));
+    }
+
     void addAndDelete()
     {
         bdtest::TestEnv env;

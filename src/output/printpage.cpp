@@ -5,6 +5,7 @@
 #include "output/cookbook.h"
 #include "resources/strings.h"
 #include "store/picturefiles.h"
+#include "store/leftovers.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,7 +46,8 @@ QString logoPath() { return G.appPath + QStringLiteral("/quendrel.gif"); }
 bool placeLogo()
 {
     const QString copy = printFolder() + QStringLiteral("/quendrel.gif");
-    QFile::remove(copy);
+    // A copy that stays makes the new copy fail: the page is shown without the logo.
+    removeLeftover(copy);
     return regularFile(logoPath()) && copyNewFile(logoPath(), copy);
 }
 

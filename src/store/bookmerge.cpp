@@ -51,6 +51,7 @@ void applyCategoryChange(RecipeBook& book, const Change& c)
             book.removeRecipe(r);
         book.removeCategory(book.categoryPosition(c.name));
         const int target = book.categoryPosition(c.newName);
+        Q_ASSERT(target >= 0); // it was there before the old one went
         for (const Recipe& r : moved)
             book.appendRecipe(target, r);
         break;

@@ -5,6 +5,7 @@
 #include "resources/strings.h"
 #include "store/picturefiles.h"
 #include "store/diskstamp.h"
+#include "store/leftovers.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,14 +44,16 @@ Recipe storedFields(const Recipe& in)
 bool renamePicture(const QString& from, const QString& to)
 {
     const QString temporary = from + QStringLiteral(".renaming");
-    QFile::remove(temporary);
+    removeLeftover(temporary); // one that stays makes the rename below fail
     if (!QFile::rename(from, temporary))
         return false;
+    // A file that stays at to makes the rename fail, and the picture goes back.
     if (QFile::exists(to))
-        QFile::remove(to);
+        removeLeftover(to);
     if (QFile::rename(temporary, to))
         return true;
-    QFile::rename(temporary, from);
+    if (!QFile::rename(temporary, from))
+        qWarning("the picture %s stays as %s", qPrintable(from), qPrintable(temporary));
     return false;
 }
 
@@ -59,7 +62,7 @@ void removePictures(const QStringList& paths)
     // One that cannot be deleted stays behind.
     for (const QString& path : paths)
         if (QFileInfo(path).isFile())
-            QFile::remove(path);
+            removeLeftover(path);
 }
 
 } // namespace
@@ -284,10 +287,13 @@ SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe&
     book_.removeRecipe(find(old));
     book_.appendRecipe(categoryPos, f);
     const SaveResult r = commit(retired, notices, &added);
-    if (r.ok && !caseRename.first.isEmpty())
-        renamePicture(caseRename.first, caseRename.second);
+    // The book is saved: a picture left under the other letter case is
+    // still found on the disks where that case is one, and one left behind
+    // is only unused.
+    if (r.ok && !caseRename.first.isEmpty() && !renamePicture(caseRename.first, caseRename.second))
+        qWarning("could not rename %s", qPrintable(caseRename.first));
     if (r.ok && !leftBehind.isEmpty() && !pictureNamed(leftBehind, Qt::CaseSensitive))
-        QFile::remove(picturePath(leftBehind));
+        removeLeftover(picturePath(leftBehind));
     return r;
 }
 

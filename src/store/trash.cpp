@@ -2,6 +2,7 @@
 
 #include "resources/strings.h"
 #include "store/booksave.h"
+#include "store/leftovers.h"
 
 #include <QDir>
 #include <QFile>
@@ -121,7 +122,7 @@ SaveResult changeTrash(const QString& path, const std::function<void(Trash&)>& e
         if (!placed.result.ok) {
             // Changed at the last moment: read again.
             if (!placed.otherAt.isEmpty())
-                QFile::rename(placed.otherAt, conflictCopyPath(path, QDateTime::currentDateTime()));
+                keepOtherVersion(placed.otherAt, path);
             if (!trash.load())
                 return SaveResult::refused(Str::TrashUnreadable);
             continue;
@@ -132,10 +133,10 @@ SaveResult changeTrash(const QString& path, const std::function<void(Trash&)>& e
         QByteArray bytes;
         if (!readOtherVersion(placed.otherAt, other, &bytes) || !trash.loadBuffer(bytes)) {
             // No list of recipes: kept beside it as it was.
-            QFile::rename(placed.otherAt, conflictCopyPath(path, QDateTime::currentDateTime()));
+            keepOtherVersion(placed.otherAt, path);
             return {};
         }
-        QFile::remove(placed.otherAt);
+        removeLeftover(placed.otherAt); // read into the trash above
         trash.placedAs(placed.written);
     }
     return SaveResult::failure(QStringLiteral("the list of deleted recipes kept changing while it was being saved"));

@@ -3,6 +3,7 @@
 #include "app/base/globals.h"
 #include "resources/strings.h"
 #include "store/encoding.h"
+#include "store/leftovers.h"
 #include "store/names.h"
 #include "store/booksave.h"
 #include "store/picturefiles.h"
@@ -272,6 +273,35 @@ private slots:
                             "<other/><date/><image>soup.jpg</image></recipe>"
                             "<recipe><title>Soup</title><preptime/><cooktime/><yield/><ing>a\r\nb</ing><prep/>"
                             "<other/><date/></recipe></category></recipebook>\r\n"));
+    }
+
+    void leftoversGoOrAreTold()
+    {
+        bdtest::TestEnv env;
+        env.write(QStringLiteral("left.tmp"), "x");
+        env.write(QStringLiteral("kept/picture.jpg"), "jpg");
+        QVERIFY(removeLeftover(env.file(QStringLiteral("left.tmp"))));
+        QVERIFY(!QFileInfo::exists(env.file(QStringLiteral("left.tmp"))));
+        QVERIFY(removeLeftover(env.file(QStringLiteral("never.tmp")))); // nothing was there
+
+        // A link goes, never what it points to; a folder is no leftover file.
+        QVERIFY(QFile::link(env.file(QStringLiteral("kept/picture.jpg")), env.file(QStringLiteral("link.jpg"))));
+        QVERIFY(removeLeftover(env.file(QStringLiteral("link.jpg"))));
+        QCOMPARE(env.read(QStringLiteral("kept/picture.jpg")), QByteArray("jpg"));
+        QTest::ignoreMessage(QtWarningMsg,
+                             qPrintable(QStringLiteral("could not remove ") + env.file(QStringLiteral("kept"))));
+        QVERIFY(!removeLeftover(env.file(QStringLiteral("kept"))));
+        QVERIFY(QFileInfo(env.file(QStringLiteral("kept"))).isDir());
+
+        // Another version of a file is kept beside it, or told of where it stays.
+        env.write(QStringLiteral("recipes.xml.other"), "theirs");
+        const QString copy = keepOtherVersion(env.file(QStringLiteral("recipes.xml.other")), bookPath());
+        QVERIFY(QFileInfo(copy).fileName().startsWith(QStringLiteral("recipes-conflict-")));
+        QCOMPARE(QFileInfo(copy).absolutePath(), QFileInfo(bookPath()).absolutePath());
+        QCOMPARE(env.read(QFileInfo(copy).fileName()), QByteArray("theirs"));
+        QVERIFY(!QFileInfo::exists(env.file(QStringLiteral("recipes.xml.other"))));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^could not keep ")));
+        QVERIFY(keepOtherVersion(env.file(QStringLiteral("gone.other")), bookPath()).isEmpty());
     }
 
     void addAndDelete()

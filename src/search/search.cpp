@@ -320,13 +320,15 @@ SearchHits searchRecs(const RecipeBook& book, const QString& keyword)
         // The fields by position: the title, then ingredients, preparation
         // and notes; the first that holds the keyword ends the tests.
         const char* title = "";
-        const bool found = !RecipeBook::forEachText(recipe, ROther, [&](int child, const char* text) {
-            if (child == RTitle)
-                title = text;
-            else if (child < RIng)
-                return true;
-            return !matcher.foundIn(text);
-        });
+        constexpr quint32 unsearched = (1u << RPrepTime) | (1u << RCookTime) | (1u << RYield);
+        const bool found = !RecipeBook::forEachText(
+            recipe, ROther,
+            [&](int child, const char* text) {
+                if (child == RTitle)
+                    title = text;
+                return !matcher.foundIn(text);
+            },
+            unsearched);
         if (!found)
             return;
         if (named != position) {

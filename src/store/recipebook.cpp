@@ -490,10 +490,13 @@ QString RecipeBook::childText(pugi::xml_node recipe, int child)
 {
     QString text;
     if (child >= 0)
-        forEachText(recipe, child, [&](int i, const char* t) {
-            if (i == child)
-                text = qstr(t);
-        });
+        forEachText(
+            recipe, child,
+            [&](int i, const char* t) {
+                if (i == child)
+                    text = qstr(t);
+            },
+            child < 32 ? ~(quint32(1) << child) : 0);
     return text;
 }
 

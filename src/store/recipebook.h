@@ -143,9 +143,10 @@ public:
     template <typename F>
     bool forEachRecipeIn(int position, F&& f) const;
     // f(child, text) for the element children of recipe up to child last,
-    // counted among the elements only.
+    // counted among the elements only; those whose bit (1 << child) is set
+    // in skipped are passed over unread, so that their text is never touched.
     template <typename F>
-    static bool forEachText(pugi::xml_node recipe, int last, F&& f);
+    static bool forEachText(pugi::xml_node recipe, int last, F&& f, quint32 skipped = 0);
 
     // The text of the recipe's first child, the title lists and merges know
     // it by (childText(recipe, RTitle) counts elements only).
@@ -223,13 +224,16 @@ bool RecipeBook::forEachRecipeIn(int position, F&& f) const
 }
 
 template <typename F>
-bool RecipeBook::forEachText(pugi::xml_node recipe, int last, F&& f)
+bool RecipeBook::forEachText(pugi::xml_node recipe, int last, F&& f, quint32 skipped)
 {
     int child = 0;
     for (pugi::xml_node n = recipe.first_child(); n && child <= last; n = n.next_sibling()) {
         if (n.type() != pugi::node_element)
             continue;
-        if (!goOn(f, child++, n.child_value()))
+        const int at = child++;
+        if (at < 32 && (skipped >> at) & 1u)
+            continue;
+        if (!goOn(f, at, n.child_value()))
             return false;
     }
     return true;

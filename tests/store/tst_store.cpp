@@ -240,6 +240,11 @@ private slots:
             texts << QString::number(child) + QString::fromUtf8(text);
         }));
         QCOMPARE(texts, QStringList({"0Two", "11"}));
+        texts.clear();
+        QVERIFY(RecipeBook::forEachText(
+            first.next_sibling(), RChildCount, [&](int child, const char*) { texts << QString::number(child); },
+            (1u << RTitle) | (1u << 2)));
+        QCOMPARE(texts, QStringList({"1"}));
 
         // Equal names and titles: the first is the one found.
         const QHash<QString, pugi::xml_node> byName = book.categoriesByName();

@@ -202,8 +202,8 @@ void noteRetired(const QString& folder, const QStringList& names)
 {
     // Losing the note (a crash of the system) only leaves files behind. A
     // link in its place is replaced, never written through.
-    if (!unusableFolder(folder))
-        writeFileAtomically(retiredNote(folder), names.join(QLatin1Char('\n')).toUtf8());
+    if (!unusableFolder(folder) && !writeFileAtomically(retiredNote(folder), names.join(QLatin1Char('\n')).toUtf8()))
+        qWarning("could not write %s", qPrintable(retiredNote(folder)));
 }
 
 // A note that stays is read again at the next start, which finds its

@@ -179,6 +179,7 @@ InitOutcome prepareBook(const QString& appPath)
 {
     G.appPath = appPath;
     G.regKey = settingsLocation();
+    // A folder that cannot be made shows as the book that cannot be written below.
     QDir().mkpath(appPath);
 
     if (!QFileInfo::exists(bookPath()) && !writeEmptyBook())
@@ -201,7 +202,10 @@ InitOutcome prepareBook(const QString& appPath)
         G.xmlDoc.clear();
     }
 
-    QDir().mkpath(imagesFolder());
+    // Without the folder the book still works: a picture added later is
+    // refused, and the folder is tried again then.
+    if (!QDir().mkpath(imagesFolder()))
+        qWarning("could not make %s", qPrintable(imagesFolder()));
     G.imgPrefix = QStringLiteral("recipes");
     G.printPreview = false;
 

@@ -332,13 +332,13 @@ void frmBr::showRecipe(int position)
     const QListWidgetItem* item = lstRecs->currentItem();
     if (!item)
         return;
-    const pugi::xml_node recipe = G.xmlDoc.findRecipe(position, item->text());
+    const std::optional<Recipe> recipe = G.xmlDoc.recipe({position, item->text()});
     if (!recipe) {
         // Never leave another recipe's texts on show under this title.
         clearRecipe();
         return;
     }
-    const Recipe f = RecipeBook::fields(recipe);
+    const Recipe& f = *recipe;
     lblPT->setText(f.preptime);
     lblCT->setText(f.cooktime);
     lblYld->setText(f.yield);

@@ -35,35 +35,19 @@ std::vector<QString> childTexts(pugi::xml_node recipe)
 
 void appendFields(pugi::xml_node cat, const Recipe& f, bool withImage)
 {
-    pugi::xml_node recipe = cat.append_child("recipe");
-    const int count = withImage ? RChildCount : RImage;
-    for (int i = 0; i < count; ++i) {
-        pugi::xml_node child = recipe.append_child(kRecipeChildNames[i]);
-        if (!f[i].isEmpty())
-            child.text().set(xmlText(f[i]).c_str());
-    }
+    RecipeBook::appendRecipeNode(cat, f, withImage);
 }
 
 pugi::xml_node appendCategoryNode(pugi::xml_node root, const QString& name)
 {
-    pugi::xml_node cat = root.append_child("category");
-    cat.append_attribute("cname").set_value(xmlText(name).c_str());
-    return cat;
+    return RecipeBook::appendCategoryNode(root, name);
 }
 
 namespace {
 
 QString categoryNameOf(pugi::xml_node cat) { return storableText(qstr(cat.attribute("cname").value())); }
 
-// The book's categories by exact name (the first of equal names).
-QHash<QString, pugi::xml_node> categoriesByName(const RecipeBook& book)
-{
-    QHash<QString, pugi::xml_node> out;
-    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
-        if (!out.contains(categoryNameOf(c)))
-            out.insert(categoryNameOf(c), c);
-    return out;
-}
+QHash<QString, pugi::xml_node> categoriesByName(const RecipeBook& book) { return book.categoriesByName(); }
 
 } // namespace
 
@@ -73,26 +57,6 @@ QHash<QString, pugi::xml_node> categoriesByName(const RecipeBook& book)
 QString exchangePictureFolder(const QString& file)
 {
     return QFileInfo(file).absolutePath() + QStringLiteral("/exp_img");
-}
-
-pugi::xml_node RecipeFinder::find(const RecipeRef& item, QString* category)
-{
-    auto source = sources_.find(item.category);
-    if (source == sources_.end()) {
-        // A category's recipes are indexed when its first recipe is asked for.
-        Source s;
-        const pugi::xml_node cat = book_.category(item.category);
-        s.name = categoryNameOf(cat);
-        for (pugi::xml_node r = cat.child("recipe"); r; r = r.next_sibling("recipe")) {
-            const QString title = RecipeBook::childText(r, RTitle);
-            if (!s.recipes.contains(title))
-                s.recipes.insert(title, r);
-        }
-        source = sources_.insert(item.category, s);
-    }
-    if (category)
-        *category = source->name;
-    return source->recipes.value(item.title);
 }
 
 ExportResult exportRecipes(const RecipeBook& book, const QVector<RecipeRef>& items, const ExportJob& job,
@@ -118,13 +82,12 @@ ExportResult exportRecipes(const RecipeBook& book, const QVector<RecipeRef>& ite
 
     const int total = int(items.size());
     for (int i = 0; i < total && result.outcome == RunOutcome::Done; ++i) {
-        QString categoryName;
-        const pugi::xml_node recipe = finder.find(items.at(i), &categoryName);
-        if (!recipe) {
+        std::optional<Recipe> found = finder.find(items.at(i));
+        if (!found) {
             result.outcome = RunOutcome::Failed;
             break;
         }
-        Recipe f = RecipeBook::fields(recipe);
+        Recipe& f = *found;
         f.date = job.date;
         if (!pictures || !safePictureName(f.image)) {
             f.image.clear();
@@ -137,10 +100,10 @@ ExportResult exportRecipes(const RecipeBook& book, const QVector<RecipeRef>& ite
                 break;
             }
         }
-        pugi::xml_node& cat = written[categoryName];
+        pugi::xml_node& cat = written[f.category];
         if (!cat)
-            cat = appendCategoryNode(out.root(), categoryName);
-        appendFields(cat, f, !f.image.isEmpty());
+            cat = out.appendCategoryNode(f.category);
+        RecipeBook::appendRecipeNode(cat, f, !f.image.isEmpty());
         ++result.written;
         if (step && !step(i + 1, total))
             result.outcome = RunOutcome::Cancelled;

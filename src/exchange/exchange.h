@@ -54,23 +54,6 @@ struct ExportResult {
     bool keptExisting = false; // stopped part-way: the file already there was left as it was
 };
 
-// Finds the recipes export lists name: each category's recipes are looked
-// up by exact title, the first of equal titles.
-class RecipeFinder {
-public:
-    explicit RecipeFinder(const RecipeBook& book) : book_(book) {}
-    // The recipe item names, or a null node; *category gets its category's name.
-    pugi::xml_node find(const RecipeRef& item, QString* category);
-
-private:
-    struct Source {
-        QString name;
-        QHash<QString, pugi::xml_node> recipes;
-    };
-    const RecipeBook& book_;
-    QHash<int, Source> sources_;
-};
-
 // The picture folder of an export or backup file: exp_img beside it.
 QString exchangePictureFolder(const QString& file);
 

@@ -84,10 +84,10 @@ EmailCheck checkEmail(const EmailForm& form)
 
 QString findRecipe(int position, const QString& title)
 {
-    const pugi::xml_node recipe = G.xmlDoc.findRecipe(position, title);
+    const std::optional<Recipe> recipe = G.xmlDoc.recipe({position, title});
     if (!recipe)
         return QString();
-    const Recipe f = RecipeBook::fields(recipe);
+    const Recipe& f = *recipe;
     QString out = QString::fromUtf8("« ") + f.title + QString::fromUtf8(" »") + kCrLf + kCrLf;
     if (!f.preptime.isEmpty())
         out += fetchText(Str::PrepTime) + QStringLiteral(": ") + f.preptime + kCrLf;

@@ -5,6 +5,7 @@
 #include "output/cookbook.h"
 #include "app/base/text.h"
 #include "store/picturefiles.h"
+#include "store/leftovers.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,7 +46,8 @@ QString logoPath() { return G.appPath + QStringLiteral("/quendrel.gif"); }
 bool placeLogo()
 {
     const QString copy = printFolder() + QStringLiteral("/quendrel.gif");
-    QFile::remove(copy);
+    // A copy that stays makes the new copy fail: the page is shown without the logo.
+    removeLeftover(copy);
     return regularFile(logoPath()) && copyNewFile(logoPath(), copy);
 }
 
@@ -176,12 +178,7 @@ bool printRecipe(const Recipe& fields, bool preview)
 
 bool printCategory(int position)
 {
-    const pugi::xml_node category = G.xmlDoc.category(position);
-    QVector<Recipe> recipes;
-    for (pugi::xml_node r = category.child("recipe"); r; r = r.next_sibling("recipe")) {
-        recipes << RecipeBook::fields(r);
-        recipes.back().category = G.xmlDoc.categoryName(position);
-    }
+    const QVector<Recipe> recipes = G.xmlDoc.recipesIn(position);
     if (recipes.isEmpty())
         return false;
     CookbookOptions options;

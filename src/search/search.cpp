@@ -314,39 +314,30 @@ SearchHits searchRecs(const RecipeBook& book, const QString& keyword)
 {
     const KeywordMatcher matcher(keyword);
     SearchHits hits;
-    for (pugi::xml_node cat = book.root().child("category"); cat; cat = cat.next_sibling("category")) {
-        QString cname;
-        bool named = false;
-        for (pugi::xml_node recipe = cat.child("recipe"); recipe; recipe = recipe.next_sibling("recipe")) {
-            // The fields by position: the title, then ingredients, preparation
-            // and notes; the first that holds the keyword ends the tests.
-            const char* title = "";
-            bool found = false;
-            int child = 0;
-            for (pugi::xml_node n = recipe.first_child(); n && child <= ROther; n = n.next_sibling()) {
-                if (n.type() != pugi::node_element)
-                    continue;
-                const char* text = nullptr;
+    QString cname;
+    int named = -1; // the category cname is the name of
+    book.forEachRecipe([&](pugi::xml_node recipe, int position) {
+        // The fields by position: the title, then ingredients, preparation
+        // and notes; the first that holds the keyword ends the tests.
+        const char* title = "";
+        constexpr quint32 unsearched = (1u << RPrepTime) | (1u << RCookTime) | (1u << RYield);
+        const bool found = !RecipeBook::forEachText(
+            recipe, ROther,
+            [&](int child, const char* text) {
                 if (child == RTitle)
-                    text = title = n.child_value();
-                else if (child >= RIng)
-                    text = n.child_value();
-                if (text && matcher.foundIn(text)) {
-                    found = true;
-                    break;
-                }
-                ++child;
-            }
-            if (!found)
-                continue;
-            if (!named) {
-                cname = qstr(cat.attribute("cname").value());
-                named = true;
-            }
-            hits.titles << qstr(title);
-            hits.categories << cname;
+                    title = text;
+                return !matcher.foundIn(text);
+            },
+            unsearched);
+        if (!found)
+            return;
+        if (named != position) {
+            cname = RecipeBook::categoryOf(recipe);
+            named = position;
         }
-    }
+        hits.titles << qstr(title);
+        hits.categories << cname;
+    });
     return hits;
 }
 

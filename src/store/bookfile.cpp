@@ -1,5 +1,7 @@
 #include "store/bookfile.h"
 
+#include "store/leftovers.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -135,7 +137,10 @@ Placed placeFile(const QString& path, const DiskStamp* expected, const std::func
         out.result = SaveResult::failure(why); // the temporary file goes with `file`
         return out;
     }
-    file.setPermissions(permissionsFor(path));
+    // A file that keeps the temporary's permissions is still the whole
+    // book, only readable by fewer users: the save goes on.
+    if (!file.setPermissions(permissionsFor(path)))
+        qWarning("could not set the permissions of %s", qPrintable(file.fileName()));
     const QString temporary = file.fileName();
     if (beforePlacing && !beforePlacing()) {
         out.result = SaveResult::failure(QString());
@@ -154,7 +159,7 @@ Placed placeFile(const QString& path, const DiskStamp* expected, const std::func
             const bool same = old.regular && old.size == expected->size &&
                               (old == expected->file || stampOfFile(temporary).hash == expected->hash);
             if (same) {
-                QFile::remove(temporary);
+                removeLeftover(temporary); // the old version, under a name removeStaleSaves knows
             } else {
                 // Put back at once: the other version stays the file, and no
                 // program reads the new one, which lacks its changes. Should
@@ -163,7 +168,7 @@ Placed placeFile(const QString& path, const DiskStamp* expected, const std::func
                 out.replacedOther = true;
                 if (renameInOneStep(temporary, path, OneStep::Exchange) == Swap::Done) {
                     if (identityOf(temporary).sameFileAs(identityOf(file)))
-                        QFile::remove(temporary);
+                        removeLeftover(temporary); // the new version, never placed
                     else
                         out.otherAt = temporary;
                     out.result = SaveResult::failure(QStringLiteral("the file changed while it was being saved"));
@@ -218,7 +223,7 @@ void removeStaleSaves(const QString& path)
     QDir folder = book.absoluteDir();
     const QString pattern = book.fileName() + kSaveMark + QStringLiteral("??????");
     for (const QString& name : folder.entryList({pattern}, QDir::Files | QDir::Hidden | QDir::System))
-        folder.remove(name);
+        removeLeftover(folder.filePath(name));
 }
 
 QString setAside(const QString& path)

@@ -11,12 +11,11 @@ using Change = BookJournal::CategoryChange;
 QHash<QString, pugi::xml_node> recipesByKey(const RecipeBook& book)
 {
     QHash<QString, pugi::xml_node> out;
-    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
-            const QString key = titleKey(qstr(r.first_child().text().get()));
-            if (!out.contains(key))
-                out.insert(key, r);
-        }
+    book.forEachRecipe([&out](pugi::xml_node r, int) {
+        const QString key = titleKey(qstr(RecipeBook::titleOf(r)));
+        if (!out.contains(key))
+            out.insert(key, r);
+    });
     return out;
 }
 
@@ -45,16 +44,14 @@ void applyCategoryChange(RecipeBook& book, const Change& c)
             break;
         }
         // Both names there: what is left under the old one joins the new one.
-        QVector<Recipe> moved;
+        const QVector<Recipe> moved = book.recipesIn(at);
         QVector<pugi::xml_node> gone;
-        for (pugi::xml_node r = book.category(at).child("recipe"); r; r = r.next_sibling("recipe")) {
-            moved << RecipeBook::fields(r);
-            gone << r;
-        }
+        book.forEachRecipeIn(at, [&gone](pugi::xml_node r) { gone << r; });
         for (pugi::xml_node r : gone)
             book.removeRecipe(r);
         book.removeCategory(book.categoryPosition(c.name));
         const int target = book.categoryPosition(c.newName);
+        Q_ASSERT(target >= 0); // it was there before the old one went
         for (const Recipe& r : moved)
             book.appendRecipe(target, r);
         break;
@@ -83,12 +80,12 @@ MergeOutcome mergeInto(RecipeBook& theirs, const RecipeBook& mine)
         if (mv == tv || mv == it.value())
             continue; // the same on both sides, or changed by them alone
         if (tv != it.value())
-            out.conflicts << qstr((m ? m : t).first_child().text().get());
+            out.conflicts << qstr(RecipeBook::titleOf(m ? m : t));
         if (t)
             theirs.removeRecipe(t);
         if (m) {
             Recipe r = RecipeBook::fields(m);
-            theirs.appendRecipe(categoryMadeIfMissing(theirs, qstr(m.parent().attribute("cname").value())), r);
+            theirs.appendRecipe(categoryMadeIfMissing(theirs, RecipeBook::categoryOf(m)), r);
         }
     }
 

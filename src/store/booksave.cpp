@@ -2,6 +2,7 @@
 
 #include "resources/strings.h"
 #include "store/bookmerge.h"
+#include "store/leftovers.h"
 
 #include <QDir>
 #include <QThread>
@@ -69,8 +70,8 @@ void keepAside(const QString& other, const QString& bookPath, SaveResult& outcom
 {
     if (other.isEmpty())
         return;
-    const QString copy = conflictCopyPath(bookPath, QDateTime::currentDateTime());
-    if (QFile::rename(other, copy)) {
+    const QString copy = keepOtherVersion(other, bookPath);
+    if (!copy.isEmpty()) {
         outcome.conflictCopy = copy;
         if (!outcome.notices.contains(Str::OutsideConflictKept))
             outcome.notices << Str::OutsideConflictKept;
@@ -156,7 +157,9 @@ SaveResult saveBook(RecipeBook& book, const QString& path, const SnapshotRule& s
             continue; // looked at again before writing
         }
         if (!snapshotTaken) {
-            takeSnapshot(path, snapshots);
+            // The daily copy is a courtesy: a save never waits for it.
+            if (!takeSnapshot(path, snapshots))
+                qWarning("no snapshot of %s was taken", qPrintable(path));
             snapshotTaken = true;
         }
         // A book that was on disk must still be what the save replaces; one
@@ -192,7 +195,7 @@ SaveResult saveBook(RecipeBook& book, const QString& path, const SnapshotRule& s
             book.markSaved(placed.written);
             return outcome;
         }
-        QFile::remove(placed.otherAt);
+        removeLeftover(placed.otherAt); // read and merged below
         if (!mergeOtherVersion(book, theirs, bytes, path, outcome))
             return outcome;
         book.setDiskStamp(placed.written); // what is on disk now: the save before the merge
@@ -294,7 +297,7 @@ bool takeSnapshot(const QString& bookPath, const SnapshotRule& rule, bool force)
         return false;
     // What an interrupted snapshot left.
     for (const QString& left : dir.entryList({QStringLiteral("*.bdsave-*")}, QDir::Files | QDir::Hidden))
-        QFile::remove(dir.filePath(left));
+        removeLeftover(dir.filePath(left));
     bool read = false;
     const QByteArray bytes = readAll(bookPath, &read);
     QString name = kSnapshotPrefix + now.toString(kStampFormat) + QStringLiteral(".xml");
@@ -304,8 +307,9 @@ bool takeSnapshot(const QString& bookPath, const SnapshotRule& rule, bool force)
         return false;
     names << name;
     names.sort();
+    // One that cannot be removed is one snapshot more, removed next time.
     while (names.size() > rule.kept)
-        QFile::remove(dir.filePath(names.takeFirst()));
+        removeLeftover(dir.filePath(names.takeFirst()));
     return true;
 }
 
@@ -333,8 +337,8 @@ SaveResult restoreSnapshot(RecipeBook& book, const QString& bookPath, const QStr
     }
     SaveResult written;
     if (placed.replacedOther) {
-        const QString copy = conflictCopyPath(bookPath, QDateTime::currentDateTime());
-        if (QFile::rename(placed.otherAt, copy)) {
+        const QString copy = keepOtherVersion(placed.otherAt, bookPath);
+        if (!copy.isEmpty()) {
             written.conflictCopy = copy;
             written.notices << Str::OutsideConflictKept;
         }

@@ -2,6 +2,7 @@
 
 #include "store/bookfile.h"
 #include "store/diskstamp.h"
+#include "store/leftovers.h"
 #include "store/names.h"
 #include "store/recipebook.h"
 
@@ -56,13 +57,14 @@ QString markedPath(const QString& path)
     return candidate;
 }
 
-// Removes a file itself (a link, never what it points to).
+// Removes a file itself (a link, never what it points to) or a folder
+// this program built; what stays is met again by the next clean-up.
 void removeEntry(const QString& path)
 {
-    if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink())
-        QDir(path).removeRecursively();
-    else
-        QFile::remove(path);
+    if (!QFileInfo(path).isDir() || QFileInfo(path).isSymLink())
+        removeLeftover(path);
+    else if (!QDir(path).removeRecursively())
+        qWarning("could not remove %s", qPrintable(path));
 }
 
 // Swaps two folders in one step where the system can; false otherwise.
@@ -137,7 +139,7 @@ bool copyNewFile(const QString& from, const QString& to)
     out.close();
     ok = ok && out.error() == QFileDevice::NoError;
     if (!ok)
-        QFile::remove(to);
+        removeLeftover(to); // the part copied
     return ok;
 }
 
@@ -161,9 +163,8 @@ NewPictures::~NewPictures() { discard(); }
 bool NewPictures::add(const QString& source, const QString& name)
 {
     // Pictures go into the images folder itself, never through a link to another one.
-    if (unusableFolder(folder_))
+    if (unusableFolder(folder_) || !QDir().mkpath(folder_))
         return false;
-    QDir().mkpath(folder_);
     const QString unfinished = markedPath(folder_ + QLatin1Char('/') + name);
     if (!copyNewFile(source, unfinished))
         return false;
@@ -183,14 +184,15 @@ void NewPictures::keep()
 {
     // A rename that fails leaves the file for the next start to finish.
     for (const auto& [unfinished, name] : std::as_const(pending_))
-        QFile::rename(unfinished, folder_ + QLatin1Char('/') + name);
+        if (!QFile::rename(unfinished, folder_ + QLatin1Char('/') + name))
+            qWarning("could not name %s %s", qPrintable(unfinished), qPrintable(name));
     pending_.clear();
 }
 
 void NewPictures::discard()
 {
     for (const auto& p : std::as_const(pending_))
-        QFile::remove(p.first);
+        removeLeftover(p.first);
     pending_.clear();
 }
 
@@ -200,11 +202,13 @@ void noteRetired(const QString& folder, const QStringList& names)
 {
     // Losing the note (a crash of the system) only leaves files behind. A
     // link in its place is replaced, never written through.
-    if (!unusableFolder(folder))
-        writeFileAtomically(retiredNote(folder), names.join(QLatin1Char('\n')).toUtf8());
+    if (!unusableFolder(folder) && !writeFileAtomically(retiredNote(folder), names.join(QLatin1Char('\n')).toUtf8()))
+        qWarning("could not write %s", qPrintable(retiredNote(folder)));
 }
 
-void retiredDone(const QString& folder) { QFile::remove(retiredNote(folder)); }
+// A note that stays is read again at the next start, which finds its
+// pictures gone or named again.
+void retiredDone(const QString& folder) { removeLeftover(retiredNote(folder)); }
 
 void finishNewPictures(const QString& folder, const RecipeBook& book)
 {
@@ -216,30 +220,29 @@ void finishNewPictures(const QString& folder, const RecipeBook& book)
     // A note whose writing was cut short: the pictures it was to name are
     // still named by the book, or noted in the note before it.
     for (const QString& half : dir.entryList({QStringLiteral(".bdretired.bdsave-??????")}, QDir::Files | QDir::Hidden))
-        if (!dir.remove(half))
-            qWarning("could not remove %s", qPrintable(dir.filePath(half)));
+        removeLeftover(dir.filePath(half));
     QFile note;
     const bool noted = openRegularFile(note, retiredNote(folder), false);
     if (unfinished.isEmpty() && !noted) {
         if (identityOf(retiredNote(folder)).exists)
-            QFile::remove(retiredNote(folder)); // a link or something else: never read
+            removeLeftover(retiredNote(folder)); // a link or something else: never read
         return;
     }
     QSet<QString> named, namedLower;
-    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
-            named.insert(RecipeBook::childText(r, RImage));
-            namedLower.insert(RecipeBook::childText(r, RImage).toLower());
-        }
+    book.forEachRecipe([&](pugi::xml_node r, int) {
+        const QString image = RecipeBook::childText(r, RImage);
+        named.insert(image);
+        namedLower.insert(image.toLower());
+    });
     if (noted) {
         const QStringList retired = QString::fromUtf8(note.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         for (const QString& name : retired)
             if (safePictureName(name) && !namedLower.contains(name.toLower()) && regularFile(dir.filePath(name)))
-                dir.remove(name);
+                removeLeftover(dir.filePath(name)); // one that stays is only a picture unused
         note.close();
     }
     if (identityOf(retiredNote(folder)).exists)
-        QFile::remove(retiredNote(folder));
+        removeLeftover(retiredNote(folder));
     for (const QString& file : unfinished) {
         const QString name = unmarked(file);
         if (name.isEmpty())
@@ -247,7 +250,7 @@ void finishNewPictures(const QString& folder, const RecipeBook& book)
         const QString target = dir.filePath(name);
         if (!named.contains(name) || QFileInfo::exists(target) || QFileInfo(target).isSymLink() ||
             !QFile::rename(dir.filePath(file), target))
-            dir.remove(file);
+            removeLeftover(dir.filePath(file));
     }
 }
 
@@ -311,8 +314,9 @@ bool NewPictureFolder::add(const QString& from, const QString& name)
     if (build_.isEmpty())
         return false;
     const QString to = build_ + QLatin1Char('/') + name;
+    // Only the new folder's own entry; one that stays makes the copy below fail.
     if (QFileInfo::exists(to) || QFileInfo(to).isSymLink())
-        QFile::remove(to); // only the new folder's own entry
+        removeLeftover(to);
     fromOld_.remove(name);
     return copyNewFile(from, to);
 }
@@ -323,7 +327,7 @@ void NewPictureFolder::dropOld()
         return;
     for (const QString& name : std::as_const(fromOld_))
         if (regularFile(target_ + QLatin1Char('/') + name))
-            QFile::remove(target_ + QLatin1Char('/') + name);
+            removeLeftover(target_ + QLatin1Char('/') + name); // one that stays is only a picture unused
     fromOld_.clear();
 }
 
@@ -344,7 +348,8 @@ bool NewPictureFolder::commit()
         if (!QDir().rename(target_, old))
             return false;
         if (!QDir().rename(build_, target_)) {
-            QDir().rename(old, target_);
+            if (!QDir().rename(old, target_))
+                qWarning("the pictures of %s stay in %s", qPrintable(target_), qPrintable(old));
             return false;
         }
         build_ = old;

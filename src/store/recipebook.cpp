@@ -9,6 +9,7 @@
 #include <QLocale>
 
 #include <cstring>
+#include <limits>
 
 namespace bd {
 
@@ -399,20 +400,20 @@ pugi::xml_node RecipeBook::root() const
 int RecipeBook::categoryCount() const
 {
     int n = 0;
-    for (pugi::xml_node c = root().child("category"); c; c = c.next_sibling("category"))
-        ++n;
+    forEachCategory([&n](pugi::xml_node, int) { ++n; });
     return n;
 }
 
 pugi::xml_node RecipeBook::category(int position) const
 {
-    if (position < 0)
-        return {};
-    int i = 0;
-    for (pugi::xml_node c = root().child("category"); c; c = c.next_sibling("category"), ++i)
-        if (i == position)
-            return c;
-    return {};
+    pugi::xml_node found;
+    if (position >= 0)
+        forEachCategory([&](pugi::xml_node c, int i) {
+            if (i == position)
+                found = c;
+            return !found;
+        });
+    return found;
 }
 
 QString RecipeBook::categoryName(int position) const
@@ -423,39 +424,37 @@ QString RecipeBook::categoryName(int position) const
 int RecipeBook::categoryPosition(const QString& name) const
 {
     const std::string wanted = name.toStdString();
-    int i = 0;
-    for (pugi::xml_node c = root().child("category"); c; c = c.next_sibling("category"), ++i)
+    int found = -1;
+    forEachCategory([&](pugi::xml_node c, int i) {
         if (wanted == c.attribute("cname").value())
-            return i;
-    return -1;
+            found = i;
+        return found < 0;
+    });
+    return found;
 }
 
 QVector<CategoryEntry> RecipeBook::categories() const
 {
     QVector<CategoryEntry> out;
-    int i = 0;
-    for (pugi::xml_node c = root().child("category"); c; c = c.next_sibling("category"), ++i)
-        out.push_back({qstr(c.attribute("cname").value()), i});
+    forEachCategory([&out](pugi::xml_node c, int i) { out.push_back({qstr(c.attribute("cname").value()), i}); });
     return out;
 }
 
 QStringList RecipeBook::recipeTitles(int position) const
 {
     QStringList out;
-    for (pugi::xml_node r = category(position).child("recipe"); r; r = r.next_sibling("recipe")) {
-        const char* title = r.first_child().text().get();
+    forEachRecipeIn(position, [&out](pugi::xml_node r) {
+        const char* title = titleOf(r);
         if (*title)
             out << QString::fromUtf8(title);
-    }
+    });
     return out;
 }
 
 int RecipeBook::recipeCount() const
 {
     int n = 0;
-    for (pugi::xml_node c = root().child("category"); c; c = c.next_sibling("category"))
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
-            ++n;
+    forEachRecipe([&n](pugi::xml_node, int) { ++n; });
     return n;
 }
 
@@ -478,32 +477,33 @@ pugi::xml_node RecipeBook::findRecipe(int position, const QString& title) const
 pugi::xml_node RecipeBook::findTitle(const QString& title) const
 {
     const QString lowered = title.toLower();
-    for (pugi::xml_node c = root().child("category"); c; c = c.next_sibling("category"))
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
-            if (titleMatches(r.first_child().text().get(), lowered))
-                return r;
-    return {};
+    pugi::xml_node found;
+    forEachRecipe([&](pugi::xml_node r, int) {
+        if (titleMatches(titleOf(r), lowered))
+            found = r;
+        return !found;
+    });
+    return found;
 }
 
 QString RecipeBook::childText(pugi::xml_node recipe, int child)
 {
-    int i = 0;
-    for (pugi::xml_node n = recipe.first_child(); n; n = n.next_sibling()) {
-        if (n.type() != pugi::node_element)
-            continue;
-        if (i++ == child)
-            return qstr(n.text().get());
-    }
-    return QString();
+    QString text;
+    if (child >= 0)
+        forEachText(
+            recipe, child,
+            [&](int i, const char* t) {
+                if (i == child)
+                    text = qstr(t);
+            },
+            child < 32 ? ~(quint32(1) << child) : 0);
+    return text;
 }
 
 Recipe RecipeBook::fields(pugi::xml_node recipe)
 {
     Recipe f;
-    int i = 0;
-    for (pugi::xml_node n = recipe.first_child(); n && i < RChildCount; n = n.next_sibling())
-        if (n.type() == pugi::node_element)
-            f[i++] = qstr(n.text().get());
+    forEachText(recipe, RChildCount - 1, [&f](int i, const char* text) { f[i] = qstr(text); });
     return f;
 }
 
@@ -512,18 +512,15 @@ quint64 recipeVersion(pugi::xml_node recipe)
     ContentHash h;
     const char* category = recipe.parent().attribute("cname").value();
     h.add(category, qint64(std::strlen(category)) + 1);
-    for (pugi::xml_node n = recipe.first_child(); n; n = n.next_sibling()) {
-        if (n.type() != pugi::node_element)
-            continue;
-        const char* text = n.text().get();
-        h.add(text, qint64(std::strlen(text)) + 1); // with its end, so texts cannot run into each other
-    }
+    // Each text with its end, so that texts cannot run into each other.
+    RecipeBook::forEachText(recipe, std::numeric_limits<int>::max(),
+                            [&h](int, const char* text) { h.add(text, qint64(std::strlen(text)) + 1); });
     return h.result();
 }
 
 void RecipeBook::noteRecipe(pugi::xml_node recipe)
 {
-    const QString key = titleKey(qstr(recipe.first_child().text().get()));
+    const QString key = titleKey(qstr(titleOf(recipe)));
     if (!journal_.base.contains(key))
         journal_.base.insert(key, recipeVersion(recipe));
 }
@@ -537,10 +534,7 @@ void RecipeBook::noteNewRecipe(const QString& title)
 
 int RecipeBook::appendCategory(const QString& name)
 {
-    pugi::xml_node root = this->root();
-    if (!root)
-        root = doc_.append_child("recipebook");
-    root.append_child("category").append_attribute("cname").set_value(xmlText(name).c_str());
+    appendCategoryNode(name);
     journal_.categories.push_back({BookJournal::CategoryChange::Add, storableText(name), {}});
     return categoryCount() - 1;
 }
@@ -551,13 +545,7 @@ pugi::xml_node RecipeBook::appendRecipe(int position, const Recipe& f)
     if (!cat)
         return {};
     noteNewRecipe(f.title);
-    pugi::xml_node recipe = cat.append_child("recipe");
-    for (int i = 0; i < RChildCount; ++i) {
-        pugi::xml_node child = recipe.append_child(kRecipeChildNames[i]);
-        if (!f[i].isEmpty())
-            child.text().set(xmlText(f[i]).c_str());
-    }
-    return recipe;
+    return appendRecipeNode(cat, f, true);
 }
 
 bool RecipeBook::removeRecipe(pugi::xml_node recipe)
@@ -574,8 +562,7 @@ bool RecipeBook::removeCategory(int position)
     const pugi::xml_node cat = category(position);
     if (!cat)
         return false;
-    for (pugi::xml_node r = cat.child("recipe"); r; r = r.next_sibling("recipe"))
-        noteRecipe(r);
+    eachRecipeOf(cat, [this](pugi::xml_node r) { noteRecipe(r); });
     journal_.categories.push_back({BookJournal::CategoryChange::Remove, qstr(cat.attribute("cname").value()), {}});
     removeNode(cat);
     return true;
@@ -586,8 +573,7 @@ void RecipeBook::renameCategory(int position, const QString& name)
     pugi::xml_node cat = category(position);
     if (!cat)
         return;
-    for (pugi::xml_node r = cat.child("recipe"); r; r = r.next_sibling("recipe"))
-        noteRecipe(r);
+    eachRecipeOf(cat, [this](pugi::xml_node r) { noteRecipe(r); });
     journal_.categories.push_back(
         {BookJournal::CategoryChange::Rename, qstr(cat.attribute("cname").value()), storableText(name)});
     pugi::xml_attribute a = cat.attribute("cname");
@@ -612,6 +598,92 @@ void removeNode(pugi::xml_node node)
         at = parent;
     }
     node.parent().remove_child(node);
+}
+
+QString RecipeBook::categoryOf(pugi::xml_node recipe) { return qstr(recipe.parent().attribute("cname").value()); }
+
+std::optional<Recipe> RecipeBook::recipe(const RecipeRef& ref) const
+{
+    const pugi::xml_node node = findRecipe(ref.category, ref.title);
+    if (!node)
+        return std::nullopt;
+    Recipe f = fields(node);
+    f.category = categoryOf(node);
+    return f;
+}
+
+QVector<Recipe> RecipeBook::recipesIn(int position) const
+{
+    QVector<Recipe> out;
+    const pugi::xml_node cat = category(position);
+    const QString name = qstr(cat.attribute("cname").value());
+    eachRecipeOf(cat, [&](pugi::xml_node r) {
+        out << fields(r);
+        out.back().category = name;
+    });
+    return out;
+}
+
+QHash<QString, pugi::xml_node> RecipeBook::categoriesByName() const
+{
+    QHash<QString, pugi::xml_node> out;
+    forEachCategory([&out](pugi::xml_node c, int) {
+        const QString name = storableText(qstr(c.attribute("cname").value()));
+        if (!out.contains(name))
+            out.insert(name, c);
+    });
+    return out;
+}
+
+pugi::xml_node RecipeBook::appendCategoryNode(const QString& name)
+{
+    pugi::xml_node root = this->root();
+    if (!root)
+        root = doc_.append_child("recipebook");
+    return appendCategoryNode(root, name);
+}
+
+pugi::xml_node RecipeBook::appendCategoryNode(pugi::xml_node root, const QString& name)
+{
+    Q_ASSERT(root);
+    pugi::xml_node cat = root.append_child("category");
+    cat.append_attribute("cname").set_value(xmlText(name).c_str());
+    return cat;
+}
+
+pugi::xml_node RecipeBook::appendRecipeNode(pugi::xml_node category, const Recipe& f, bool withImage)
+{
+    Q_ASSERT(category);
+    pugi::xml_node recipe = category.append_child("recipe");
+    const int count = withImage ? RChildCount : RImage;
+    for (int i = 0; i < count; ++i) {
+        pugi::xml_node child = recipe.append_child(kRecipeChildNames[i]);
+        if (!f[i].isEmpty())
+            child.text().set(xmlText(f[i]).c_str());
+    }
+    return recipe;
+}
+
+std::optional<Recipe> RecipeFinder::find(const RecipeRef& item)
+{
+    auto source = sources_.find(item.category);
+    if (source == sources_.end()) {
+        Source s;
+        const pugi::xml_node cat = book_.category(item.category);
+        s.name = storableText(qstr(cat.attribute("cname").value()));
+        RecipeBook::eachRecipeOf(cat, [&s](pugi::xml_node r) {
+            const QString title = RecipeBook::childText(r, RTitle);
+            if (!s.recipes.contains(title))
+                s.recipes.insert(title, r);
+        });
+        source = sources_.insert(item.category, s);
+    }
+    const pugi::xml_node node = source->recipes.value(item.title);
+    if (!node)
+        return std::nullopt;
+    Recipe f = RecipeBook::fields(node);
+    f.category = source->name;
+    return f;
 }
 
 } // namespace bd

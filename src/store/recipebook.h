@@ -14,6 +14,8 @@
 
 #include <optional>
 #include <pugixml.hpp>
+#include <type_traits>
+#include <utility>
 
 #include "store/diskstamp.h"
 #include "store/recipe.h"
@@ -126,12 +128,134 @@ public:
     // (nodes of the old document are then invalid).
     void adopt(RecipeBook& other);
 
+    // Walks over the book in book order. A callback may return bool: false
+    // stops the walk, which then returns false. Nodes stay valid while the
+    // book is not changed.
+
+    // f(category, position) for every category.
+    template <typename F>
+    bool forEachCategory(F&& f) const;
+    // f(recipe, categoryPosition) for every recipe.
+    template <typename F>
+    bool forEachRecipe(F&& f) const;
+    // f(recipe) for every recipe of the category at position (none when
+    // there is no such category).
+    template <typename F>
+    bool forEachRecipeIn(int position, F&& f) const;
+    // f(child, text) for the element children of recipe up to child last,
+    // counted among the elements only; those whose bit (1 << child) is set
+    // in skipped are passed over unread, so that their text is never touched.
+    template <typename F>
+    static bool forEachText(pugi::xml_node recipe, int last, F&& f, quint32 skipped = 0);
+
+    // The text of the recipe's first child, the title lists and merges know
+    // it by (childText(recipe, RTitle) counts elements only).
+    static const char* titleOf(pugi::xml_node recipe) { return recipe.first_child().text().get(); }
+    // The name of the category recipe is in.
+    static QString categoryOf(pugi::xml_node recipe);
+    // The recipe a list names, as findRecipe finds it, with its category's
+    // name; nullopt when the book has no such recipe.
+    std::optional<Recipe> recipe(const RecipeRef& ref) const;
+    // The recipes of the category at position with its name, in book order.
+    QVector<Recipe> recipesIn(int position) const;
+    // The categories by name as storableText gives it, the first of equal names.
+    QHash<QString, pugi::xml_node> categoriesByName() const;
+
+    // Building a book in memory (an export file, a reader's result): the
+    // nodes are appended without a note in the journal. A recipe gets the
+    // first eight fields always and the image only when withImage.
+    pugi::xml_node appendCategoryNode(const QString& name);
+    static pugi::xml_node appendCategoryNode(pugi::xml_node root, const QString& name);
+    static pugi::xml_node appendRecipeNode(pugi::xml_node category, const Recipe& fields, bool withImage);
+
 private:
+    template <typename F, typename... Args>
+    static bool goOn(F& f, Args&&... args)
+    {
+        if constexpr (std::is_void_v<std::invoke_result_t<F&, Args...>>) {
+            f(std::forward<Args>(args)...);
+            return true;
+        } else {
+            return bool(f(std::forward<Args>(args)...));
+        }
+    }
+    template <typename F>
+    static bool eachRecipeOf(pugi::xml_node category, F&& f);
+    friend class RecipeFinder;
+
     void noteRecipe(pugi::xml_node recipe);
 
     pugi::xml_document doc_;
     DiskStamp stamp_;
     BookJournal journal_;
+};
+
+template <typename F>
+bool RecipeBook::forEachCategory(F&& f) const
+{
+    int position = 0;
+    for (pugi::xml_node c = root().child("category"); c; c = c.next_sibling("category"), ++position)
+        if (!goOn(f, c, position))
+            return false;
+    return true;
+}
+
+template <typename F>
+bool RecipeBook::eachRecipeOf(pugi::xml_node category, F&& f)
+{
+    for (pugi::xml_node r = category.child("recipe"); r; r = r.next_sibling("recipe"))
+        if (!goOn(f, r))
+            return false;
+    return true;
+}
+
+template <typename F>
+bool RecipeBook::forEachRecipe(F&& f) const
+{
+    return forEachCategory([&f](pugi::xml_node c, int position) {
+        return eachRecipeOf(c, [&f, position](pugi::xml_node r) { return goOn(f, r, position); });
+    });
+}
+
+template <typename F>
+bool RecipeBook::forEachRecipeIn(int position, F&& f) const
+{
+    return eachRecipeOf(category(position), f);
+}
+
+template <typename F>
+bool RecipeBook::forEachText(pugi::xml_node recipe, int last, F&& f, quint32 skipped)
+{
+    int child = 0;
+    for (pugi::xml_node n = recipe.first_child(); n && child <= last; n = n.next_sibling()) {
+        if (n.type() != pugi::node_element)
+            continue;
+        const int at = child++;
+        if (at < 32 && (skipped >> at) & 1u)
+            continue;
+        if (!goOn(f, at, n.child_value()))
+            return false;
+    }
+    return true;
+}
+
+// Finds the recipes lists name by category position and exact title, the
+// first of equal titles; a category's recipes are indexed when its first
+// recipe is asked for, so that a long list is found in one pass.
+class RecipeFinder {
+public:
+    explicit RecipeFinder(const RecipeBook& book) : book_(book) {}
+    // The recipe item names, with its category's name as storableText
+    // gives it; nullopt when the book has none.
+    std::optional<Recipe> find(const RecipeRef& item);
+
+private:
+    struct Source {
+        QString name;
+        QHash<QString, pugi::xml_node> recipes;
+    };
+    const RecipeBook& book_;
+    QHash<int, Source> sources_;
 };
 
 // Removes node and everything in it without recursion, so that however

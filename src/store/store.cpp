@@ -5,6 +5,7 @@
 #include "resources/strings.h"
 #include "store/picturefiles.h"
 #include "store/diskstamp.h"
+#include "store/leftovers.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,14 +44,16 @@ Recipe storedFields(const Recipe& in)
 bool renamePicture(const QString& from, const QString& to)
 {
     const QString temporary = from + QStringLiteral(".renaming");
-    QFile::remove(temporary);
+    removeLeftover(temporary); // one that stays makes the rename below fail
     if (!QFile::rename(from, temporary))
         return false;
+    // A file that stays at to makes the rename fail, and the picture goes back.
     if (QFile::exists(to))
-        QFile::remove(to);
+        removeLeftover(to);
     if (QFile::rename(temporary, to))
         return true;
-    QFile::rename(temporary, from);
+    if (!QFile::rename(temporary, from))
+        qWarning("the picture %s stays as %s", qPrintable(from), qPrintable(temporary));
     return false;
 }
 
@@ -59,7 +62,7 @@ void removePictures(const QStringList& paths)
     // One that cannot be deleted stays behind.
     for (const QString& path : paths)
         if (QFileInfo(path).isFile())
-            QFile::remove(path);
+            removeLeftover(path);
 }
 
 } // namespace
@@ -97,24 +100,23 @@ pugi::xml_node Store::find(const Recipe& old) const
     if (const pugi::xml_node exact = book_.findRecipe(book_.categoryPosition(old.category), old.title))
         return exact;
     const std::string title = old.title.toStdString();
-    for (pugi::xml_node c = book_.root().child("category"); c; c = c.next_sibling("category"))
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
-            if (title == r.first_child().text().get())
-                return r;
-    return {};
+    pugi::xml_node found;
+    book_.forEachRecipe([&](pugi::xml_node r, int) {
+        if (title == RecipeBook::titleOf(r))
+            found = r;
+        return !found;
+    });
+    return found;
 }
 
 bool bookNamesPicture(const RecipeBook& book, const QString& name, Qt::CaseSensitivity cs)
 {
     if (name.isEmpty())
         return false;
-    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
-            const QString image = RecipeBook::childText(r, RImage);
-            if (!image.isEmpty() && image.compare(name, cs) == 0)
-                return true;
-        }
-    return false;
+    return !book.forEachRecipe([&](pugi::xml_node r, int) {
+        const QString image = RecipeBook::childText(r, RImage);
+        return image.isEmpty() || image.compare(name, cs) != 0;
+    });
 }
 
 bool Store::pictureNamed(const QString& name, Qt::CaseSensitivity cs) const
@@ -285,10 +287,13 @@ SaveResult Store::updateRecipe(const Recipe& old, int categoryPos, const Recipe&
     book_.removeRecipe(find(old));
     book_.appendRecipe(categoryPos, f);
     const SaveResult r = commit(retired, notices, &added);
-    if (r.ok && !caseRename.first.isEmpty())
-        renamePicture(caseRename.first, caseRename.second);
+    // The book is saved: a picture left under the other letter case is
+    // still found on the disks where that case is one, and one left behind
+    // is only unused.
+    if (r.ok && !caseRename.first.isEmpty() && !renamePicture(caseRename.first, caseRename.second))
+        qWarning("could not rename %s", qPrintable(caseRename.first));
     if (r.ok && !leftBehind.isEmpty() && !pictureNamed(leftBehind, Qt::CaseSensitive))
-        QFile::remove(picturePath(leftBehind));
+        removeLeftover(picturePath(leftBehind));
     return r;
 }
 
@@ -334,11 +339,9 @@ SaveResult Store::deleteCategory(const QString& name)
     const int position = book_.categoryPosition(name);
     if (position < 0)
         return {};
-    QVector<Recipe> gone;
-    for (pugi::xml_node r = book_.category(position).child("recipe"); r; r = r.next_sibling("recipe")) {
-        gone << RecipeBook::fields(r);
-        gone.back().category = name;
-    }
+    QVector<Recipe> gone = book_.recipesIn(position);
+    for (Recipe& r : gone)
+        r.category = name; // the name asked for, which found this category
     if (!gone.isEmpty())
         if (SaveResult trashed = toTrash(gone); !trashed.ok)
             return trashed;

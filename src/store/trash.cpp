@@ -2,6 +2,7 @@
 
 #include "resources/strings.h"
 #include "store/booksave.h"
+#include "store/leftovers.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,14 +14,6 @@ namespace bd {
 
 namespace {
 const char* const kRemoved = "removed";
-
-template <typename F>
-void forEachRecipe(const RecipeBook& book, F f)
-{
-    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
-            f(c, r);
-}
 } // namespace
 
 QString trashPath(const QString& bookPath) { return QFileInfo(bookPath).dir().filePath(QStringLiteral("trash.xml")); }
@@ -41,10 +34,10 @@ bool Trash::loadBuffer(const QByteArray& bytes) { return book_.loadBuffer(bytes)
 QVector<TrashEntry> Trash::entries() const
 {
     QVector<TrashEntry> out;
-    forEachRecipe(book_, [&out](pugi::xml_node c, pugi::xml_node r) {
+    book_.forEachRecipe([&out](pugi::xml_node r, int) {
         TrashEntry e;
         e.recipe = RecipeBook::fields(r);
-        e.recipe.category = qstr(c.attribute("cname").value());
+        e.recipe.category = RecipeBook::categoryOf(r);
         e.removed = QDateTime::fromString(qstr(r.attribute(kRemoved).value()), Qt::ISODate);
         out.push_back(e);
     });
@@ -80,11 +73,9 @@ bool Trash::namesPicture(const QString& name) const
 {
     if (name.isEmpty())
         return false;
-    bool named = false;
-    forEachRecipe(book_, [&](pugi::xml_node, pugi::xml_node r) {
-        named = named || RecipeBook::childText(r, RImage).compare(name, Qt::CaseInsensitive) == 0;
+    return !book_.forEachRecipe([&](pugi::xml_node r, int) {
+        return RecipeBook::childText(r, RImage).compare(name, Qt::CaseInsensitive) != 0;
     });
-    return named;
 }
 
 void Trash::add(const Recipe& recipe, const QDateTime& removed)
@@ -100,7 +91,7 @@ void Trash::remove(const QVector<int>& positions)
 {
     QVector<pugi::xml_node> gone;
     int index = 0;
-    forEachRecipe(book_, [&](pugi::xml_node, pugi::xml_node r) {
+    book_.forEachRecipe([&](pugi::xml_node r, int) {
         if (positions.contains(index++))
             gone.push_back(r);
     });
@@ -131,7 +122,7 @@ SaveResult changeTrash(const QString& path, const std::function<void(Trash&)>& e
         if (!placed.result.ok) {
             // Changed at the last moment: read again.
             if (!placed.otherAt.isEmpty())
-                QFile::rename(placed.otherAt, conflictCopyPath(path, QDateTime::currentDateTime()));
+                keepOtherVersion(placed.otherAt, path);
             if (!trash.load())
                 return SaveResult::refused(Str::TrashUnreadable);
             continue;
@@ -142,10 +133,10 @@ SaveResult changeTrash(const QString& path, const std::function<void(Trash&)>& e
         QByteArray bytes;
         if (!readOtherVersion(placed.otherAt, other, &bytes) || !trash.loadBuffer(bytes)) {
             // No list of recipes: kept beside it as it was.
-            QFile::rename(placed.otherAt, conflictCopyPath(path, QDateTime::currentDateTime()));
+            keepOtherVersion(placed.otherAt, path);
             return {};
         }
-        QFile::remove(placed.otherAt);
+        removeLeftover(placed.otherAt); // read into the trash above
         trash.placedAs(placed.written);
     }
     return SaveResult::failure(QStringLiteral("the list of deleted recipes kept changing while it was being saved"));

@@ -3,6 +3,7 @@
 #include "app/base/globals.h"
 #include "app/base/text.h"
 #include "store/encoding.h"
+#include "store/leftovers.h"
 #include "store/names.h"
 #include "store/booksave.h"
 #include "store/picturefiles.h"
@@ -181,6 +182,131 @@ private slots:
         QVERIFY(nameAllowed(QString()));
 
         QVERIFY(shortDateText().contains(QString::number(QDate::currentDate().year())));
+    }
+
+    void walksFollowBookOrder()
+    {
+        RecipeBook book;
+        QVERIFY(book.loadBuffer(kPrettyBook));
+        QStringList seen;
+        QVERIFY(book.forEachRecipe([&](pugi::xml_node r, int position) {
+            seen << QString::number(position) + QLatin1Char(' ') + RecipeBook::childText(r, RTitle);
+        }));
+        QCOMPARE(seen, QStringList({"0 Apple pie", "0 Flan", "1 Gazpacho"}));
+
+        // A callback returning false stops the walk, which says so.
+        int visited = 0;
+        QVERIFY(!book.forEachRecipe([&](pugi::xml_node, int) { return ++visited < 2; }));
+        QCOMPARE(visited, 2);
+        QVERIFY(book.forEachRecipeIn(2, [](pugi::xml_node) { QFAIL("the category is empty"); }));
+        QVERIFY(book.forEachRecipeIn(7, [](pugi::xml_node) { QFAIL("there is no such category"); }));
+        QVERIFY(book.forEachRecipeIn(-1, [](pugi::xml_node) { QFAIL("there is no such category"); }));
+
+        const QVector<Recipe> desserts = book.recipesIn(0);
+        QCOMPARE(desserts.size(), 2);
+        QCOMPARE(desserts[0].ing, QStringLiteral("apples\nflour"));
+        QCOMPARE(desserts[1].title, QStringLiteral("Flan"));
+        QCOMPARE(desserts[1].category, QStringLiteral("Desserts"));
+        QVERIFY(book.recipesIn(2).isEmpty());
+        QVERIFY(book.recipesIn(3).isEmpty());
+
+        const std::optional<Recipe> soup = book.recipe({1, QStringLiteral("Gazpacho")});
+        QVERIFY(soup);
+        QCOMPARE(soup->category, QStringLiteral("Soups"));
+        QCOMPARE(soup->date, QStringLiteral("1/1/1999"));
+        QVERIFY(!book.recipe({0, QStringLiteral("Gazpacho")}));
+        QVERIFY(!book.recipe({1, QStringLiteral("gazpacho")}));
+    }
+
+    void walksOverCraftedRecipes()
+    {
+        // Stray text before the title, a child too many, names and titles twice.
+        RecipeBook book;
+        QVERIFY(book.loadBuffer("<recipebook><category cname=\"A\">"
+                                "<recipe>stray<title>One</title><preptime>p</preptime></recipe>"
+                                "<recipe><title>Two</title><x>1</x><x>2</x></recipe>"
+                                "<recipe><title>Two</title><x>second</x></recipe></category>"
+                                "<category cname=\"A\"><recipe><title>Three</title></recipe></category>"
+                                "</recipebook>"));
+        const pugi::xml_node first = book.category(0).first_child();
+        QCOMPARE(RecipeBook::titleOf(first), "stray");
+        QCOMPARE(RecipeBook::childText(first, RTitle), QStringLiteral("One"));
+        QCOMPARE(RecipeBook::childText(first, RPrepTime), QStringLiteral("p"));
+        QCOMPARE(RecipeBook::childText(first, RCookTime), QString());
+        QCOMPARE(RecipeBook::categoryOf(first), QStringLiteral("A"));
+
+        QStringList texts;
+        QVERIFY(RecipeBook::forEachText(first.next_sibling(), 1, [&](int child, const char* text) {
+            texts << QString::number(child) + QString::fromUtf8(text);
+        }));
+        QCOMPARE(texts, QStringList({"0Two", "11"}));
+        texts.clear();
+        QVERIFY(RecipeBook::forEachText(
+            first.next_sibling(), RChildCount, [&](int child, const char*) { texts << QString::number(child); },
+            (1u << RTitle) | (1u << 2)));
+        QCOMPARE(texts, QStringList({"1"}));
+
+        // Equal names and titles: the first is the one found.
+        const QHash<QString, pugi::xml_node> byName = book.categoriesByName();
+        QCOMPARE(byName.size(), 1);
+        QCOMPARE(byName.value(QStringLiteral("A")), book.category(0));
+        RecipeFinder finder(book);
+        const std::optional<Recipe> two = finder.find({0, QStringLiteral("Two")});
+        QVERIFY(two);
+        QCOMPARE(two->preptime, QStringLiteral("1"));
+        QCOMPARE(two->category, QStringLiteral("A"));
+        QVERIFY(finder.find({0, QStringLiteral("One")}));
+        QVERIFY(!finder.find({0, QStringLiteral("stray")}));
+        QVERIFY(!finder.find({0, QStringLiteral("Three")}));
+        QCOMPARE(finder.find({1, QStringLiteral("Three")})->category, QStringLiteral("A"));
+        QVERIFY(!finder.find({2, QStringLiteral("Three")}));
+    }
+
+    void builtBooksAreWrittenAsBefore()
+    {
+        RecipeBook book;
+        Recipe f = titled(QStringLiteral("Soup"));
+        f.ing = QStringLiteral("a\nb");
+        f.image = QStringLiteral("soup.jpg");
+        const pugi::xml_node cat = book.appendCategoryNode(QStringLiteral("Soups & <stews>"));
+        RecipeBook::appendRecipeNode(cat, f, true);
+        RecipeBook::appendRecipeNode(cat, f, false);
+        QVERIFY(book.journal().isEmpty()); // built, not edited
+        QCOMPARE(book.serialize(),
+                 QByteArray("<recipebook><category cname=\"Soups &amp; &lt;stews>\">"
+                            "<recipe><title>Soup</title><preptime/><cooktime/><yield/><ing>a\r\nb</ing><prep/>"
+                            "<other/><date/><image>soup.jpg</image></recipe>"
+                            "<recipe><title>Soup</title><preptime/><cooktime/><yield/><ing>a\r\nb</ing><prep/>"
+                            "<other/><date/></recipe></category></recipebook>\r\n"));
+    }
+
+    void leftoversGoOrAreTold()
+    {
+        bdtest::TestEnv env;
+        env.write(QStringLiteral("left.tmp"), "x");
+        env.write(QStringLiteral("kept/picture.jpg"), "jpg");
+        QVERIFY(removeLeftover(env.file(QStringLiteral("left.tmp"))));
+        QVERIFY(!QFileInfo::exists(env.file(QStringLiteral("left.tmp"))));
+        QVERIFY(removeLeftover(env.file(QStringLiteral("never.tmp")))); // nothing was there
+
+        // A link goes, never what it points to; a folder is no leftover file.
+        QVERIFY(QFile::link(env.file(QStringLiteral("kept/picture.jpg")), env.file(QStringLiteral("link.jpg"))));
+        QVERIFY(removeLeftover(env.file(QStringLiteral("link.jpg"))));
+        QCOMPARE(env.read(QStringLiteral("kept/picture.jpg")), QByteArray("jpg"));
+        QTest::ignoreMessage(QtWarningMsg,
+                             qPrintable(QStringLiteral("could not remove ") + env.file(QStringLiteral("kept"))));
+        QVERIFY(!removeLeftover(env.file(QStringLiteral("kept"))));
+        QVERIFY(QFileInfo(env.file(QStringLiteral("kept"))).isDir());
+
+        // Another version of a file is kept beside it, or told of where it stays.
+        env.write(QStringLiteral("recipes.xml.other"), "theirs");
+        const QString copy = keepOtherVersion(env.file(QStringLiteral("recipes.xml.other")), bookPath());
+        QVERIFY(QFileInfo(copy).fileName().startsWith(QStringLiteral("recipes-conflict-")));
+        QCOMPARE(QFileInfo(copy).absolutePath(), QFileInfo(bookPath()).absolutePath());
+        QCOMPARE(env.read(QFileInfo(copy).fileName()), QByteArray("theirs"));
+        QVERIFY(!QFileInfo::exists(env.file(QStringLiteral("recipes.xml.other"))));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^could not keep ")));
+        QVERIFY(keepOtherVersion(env.file(QStringLiteral("gone.other")), bookPath()).isEmpty());
     }
 
     void addAndDelete()

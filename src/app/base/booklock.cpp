@@ -124,6 +124,7 @@ FolderLock takeBookFolder(const QString& folder)
     if (held.file && held.folder == wanted)
         return FolderLock::Taken;
     unlockBookFolder();
+    // A folder that cannot be made shows as the lock that cannot be taken below.
     QDir().mkpath(wanted);
     if (noFileAt(lockFilePath(wanted)))
         return FolderLock::NotAFile;

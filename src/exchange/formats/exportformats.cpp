@@ -86,13 +86,10 @@ RunOutcome eachListed(const RecipeBook& book, const QVector<RecipeRef>& items, c
     RecipeFinder finder(book);
     const int total = int(items.size());
     for (int i = 0; i < total; ++i) {
-        QString category;
-        const pugi::xml_node node = finder.find(items[i], &category);
-        if (!node)
+        std::optional<Recipe> r = finder.find(items[i]);
+        if (!r)
             return RunOutcome::Failed;
-        Recipe r = RecipeBook::fields(node);
-        r.category = category;
-        take(std::move(r));
+        take(std::move(*r));
         if (step && !step(i + 1, total))
             return RunOutcome::Cancelled;
     }

@@ -100,28 +100,25 @@ Partial exportPerRecipe(const bd::RecipeBook& book, const QVector<bd::RecipeRef>
 
 // The import as the program first did it: for every recipe the title
 // search, the category look-up and a save of the whole book.
-Partial importPerRecipe(bd::RecipeBook& book, const bd::RecipeBook& source, const QString& bookPath, double limitMs)
+Partial importPerRecipe(bd::RecipeBook& book, const bd::RecipeList& source, const QString& bookPath, double limitMs)
 {
-    const int n = source.recipeCount();
+    const int n = source.count();
     StepClock clock(n, limitMs);
-    for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category")) {
-        const QString name = bd::qstr(c.attribute("cname").value());
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
-            const bool more = clock.step([&] {
-                bd::Recipe f = bd::RecipeBook::fields(r);
-                check(!book.titleExists(f.title), QStringLiteral("unexpected title clash"));
-                int position = book.categoryPosition(name);
-                if (position < 0) {
-                    position = book.appendCategory(name);
-                    check(write(book, bookPath).ok, QStringLiteral("cannot save the book"));
-                }
-                f.date = kDate;
-                book.appendRecipe(position, f);
+    for (const bd::Recipe& r : source.recipes) {
+        const bool more = clock.step([&] {
+            bd::Recipe f = r;
+            check(!book.titleExists(f.title), QStringLiteral("unexpected title clash"));
+            int position = book.categoryPosition(r.category);
+            if (position < 0) {
+                position = book.appendCategory(r.category);
                 check(write(book, bookPath).ok, QStringLiteral("cannot save the book"));
-            });
-            if (!more)
-                return clock.result();
-        }
+            }
+            f.date = kDate;
+            book.appendRecipe(position, f);
+            check(write(book, bookPath).ok, QStringLiteral("cannot save the book"));
+        });
+        if (!more)
+            return clock.result();
     }
     return clock.result();
 }
@@ -191,8 +188,9 @@ void benchSize(int n, int runs, double limitMs)
     }
     const Partial exportOld = exportPerRecipe(bd::G.xmlDoc, items, exportFile, limitMs);
 
-    bd::RecipeBook source;
-    check(source.loadFile(importFile), QStringLiteral("cannot load the import file"));
+    bd::RecipeList source;
+    check(bd::loadImportFile(importFile, source, {QStringLiteral("Imported"), 0}) == bd::ImportKind::Book,
+          QStringLiteral("cannot load the import file"));
     bd::ImportJob job;
     for (int i = 0; i < n; ++i)
         job.selected.insert(i);

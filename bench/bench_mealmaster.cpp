@@ -139,8 +139,9 @@ int main(int argc, char** argv)
         const QByteArray mmBytes = text.toUtf8();
         check(writeFileAtomically(mmFile, mmBytes).ok, QStringLiteral("cannot write the MealMaster file"));
         RecipeBook asBook;
-        const MealMasterRead read = readMealMaster(text, asBook, QStringLiteral("Imported"));
-        check(read.recipes == n && read.skipped.isEmpty(), QStringLiteral("the generated file does not read back"));
+        const RecipeList read = readMealMaster(text, {QStringLiteral("Imported"), 0});
+        check(read.count() == n && read.skipped.isEmpty(), QStringLiteral("the generated file does not read back"));
+        fillBook(asBook, read);
         const QByteArray xmlBytes = asBook.serialize();
         check(writeFileAtomically(xmlFile, xmlBytes).ok, QStringLiteral("cannot write the book file"));
         say(QStringLiteral("%1 recipes: MealMaster file %2, book file %3").arg(n).arg(megabytes(double(mmBytes.size())),

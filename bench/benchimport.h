@@ -14,7 +14,7 @@ using namespace bd;
 // list, the import and its one save. Several files (a folder of Cooklang
 // recipes) are each checked and read into one source, imported at once.
 struct Timing {
-    double check = 0; // the file check: reading the files into a source book
+    double check = 0; // the file check: reading the files into a list of recipes
     double whole = 0; // check, check list, import and save
 };
 
@@ -23,12 +23,13 @@ inline Timing importFiles(const QStringList& files, const QString& bookFile, Rec
     check(writeFileAtomically(bookFile, kEmptyBook).ok && book.loadFile(bookFile), QStringLiteral("no empty book"));
     QElapsedTimer clock;
     clock.start();
-    RecipeBook source;
+    RecipeList source;
+    const ReadContext context{QStringLiteral("Imported"), 0};
     if (files.size() == 1) {
-        check(readImportFile(files.first(), source, QStringLiteral("Imported")).kind != ImportKind::None,
+        check(readImportFile(files.first(), source, context).kind != ImportKind::None,
               QStringLiteral("%1 did not read").arg(files.first()));
     } else {
-        const std::vector<ImportFileRead> reads = readImportFiles(files, source, QStringLiteral("Imported"));
+        const std::vector<ImportFileRead> reads = readImportFiles(files, source, context);
         for (size_t i = 0; i < reads.size(); ++i)
             check(reads[i].kind != ImportKind::None, QStringLiteral("%1 did not read").arg(files[qsizetype(i)]));
     }
@@ -45,6 +46,18 @@ inline Timing importFiles(const QStringList& files, const QString& bookFile, Rec
     check(r.outcome == RunOutcome::Done && r.imported == n && r.saved.ok,
           QStringLiteral("%1 of %2 recipes imported").arg(r.imported).arg(n));
     return t;
+}
+
+// A book file's document holding the recipes of list, in their order.
+inline void fillBook(RecipeBook& book, const RecipeList& list)
+{
+    book.clear();
+    pugi::xml_node category;
+    for (const Recipe& r : list.recipes) {
+        if (!category || r.category != qstr(category.attribute("cname").value()))
+            category = appendCategoryNode(book.root(), r.category);
+        appendFields(category, r, true);
+    }
 }
 
 } // namespace benchbook

@@ -210,8 +210,9 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
         if (!QFileInfo(paths.last()).isFile())
             return failed(QStringLiteral("There is no file %1.").arg(native(file)));
     }
-    RecipeBook source;
-    const std::vector<ImportFileRead> reads = readImportFiles(paths, source, fetchText(Str::ImportedCategory));
+    RecipeList source;
+    const std::vector<ImportFileRead> reads = readImportFiles(paths, source,
+                                                              {fetchText(Str::ImportedCategory), G.langOffset});
     for (qsizetype i = 0; i < paths.size(); ++i)
         if (reads[size_t(i)].kind == ImportKind::None)
             return failed(

@@ -21,16 +21,6 @@ namespace {
 
 QString joinPath(const QString& folder, const QString& name) { return folder + QLatin1Char('/') + name; }
 
-// The texts of a recipe's element children, in order.
-std::vector<QString> childTexts(pugi::xml_node recipe)
-{
-    std::vector<QString> out;
-    for (pugi::xml_node n = recipe.first_child(); n; n = n.next_sibling())
-        if (n.type() == pugi::node_element)
-            out.push_back(qstr(n.text().get()));
-    return out;
-}
-
 } // namespace
 
 void appendFields(pugi::xml_node cat, const Recipe& f, bool withImage)
@@ -44,8 +34,6 @@ pugi::xml_node appendCategoryNode(pugi::xml_node root, const QString& name)
 }
 
 namespace {
-
-QString categoryNameOf(pugi::xml_node cat) { return storableText(qstr(cat.attribute("cname").value())); }
 
 QHash<QString, pugi::xml_node> categoriesByName(const RecipeBook& book) { return book.categoriesByName(); }
 
@@ -132,160 +120,247 @@ ExportResult exportRecipes(const RecipeBook& book, const QVector<RecipeRef>& ite
 // ---------------------------------------------------------------------------
 // Import
 
-QStringList importList(const RecipeBook& source)
+QStringList importList(const RecipeList& source)
 {
     QStringList titles;
-    for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category"))
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
-            titles << RecipeBook::childText(r, RTitle);
+    titles.reserve(source.count());
+    for (const Recipe& r : source.recipes)
+        titles << r.title;
     return titles;
 }
 
-ImportKind loadImportFile(const QString& path, RecipeBook& source, const QString& uncategorised,
-                          QVector<int>* unreadable)
+namespace {
+
+// A recipe's key for finding it again: its title in lower case and its
+// ingredients without spaces or letter case.
+QString recipeKey(const Recipe& recipe)
 {
-    const ImportFileRead read = readImportFile(path, source, uncategorised);
+    QString ing = recipe.ing.toLower();
+    ing.removeIf([](QChar c) { return c.isSpace(); });
+    return storableText(recipe.title).toLower() + QChar(0) + ing;
+}
+
+} // namespace
+
+QSet<int> entriesInBook(const RecipeBook& book, const RecipeList& source)
+{
+    QSet<QString> keys;
+    for (const Recipe& r : book.allRecipes())
+        keys.insert(recipeKey(r));
+    QSet<int> out;
+    for (int index = 0; index < source.count(); ++index) {
+        const Recipe& r = source.recipes[size_t(index)];
+        if (!r.ing.trimmed().isEmpty() && keys.contains(recipeKey(r)))
+            out.insert(index);
+    }
+    return out;
+}
+
+ImportKind loadImportFile(const QString& path, RecipeList& source, const ReadContext& context, QVector<int>* unreadable)
+{
+    const ImportFileRead read = readImportFile(path, source, context);
     if (unreadable)
         *unreadable = read.unreadable;
     return read.kind;
 }
 
-ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const ImportJob& job, const TitleAsker& ask,
+namespace {
+
+// Where an import puts its pictures: copied from the source's picture
+// folder into the images folder, under names no file there nor recipe of
+// the book has (letter case ignored, as some disks ignore it).
+class PictureCopier {
+public:
+    PictureCopier(const RecipeBook& book, const ImportJob& job) : book_(book), job_(job)
+    {
+        // Pictures come in under names only this program gives, and take
+        // their own names once the book naming them is saved.
+        added_ = job.newPictures;
+        if (!added_)
+            added_ = &own_.emplace(job.imagesFolder);
+        // Pictures are read only from a real folder, never through a link.
+        on_ = job.pictures && !unusableFolder(job.pictureFolder) && QFileInfo(job.pictureFolder).isDir();
+    }
+
+    // The name in the images folder of the picture named in the source
+    // (empty when it comes in without one); false when it cannot be copied.
+    bool copy(const QString& picture, const QString& title, QString& name)
+    {
+        name.clear();
+        // Only a bare name is looked up, and only inside the picture
+        // folder; anything else comes in without its picture.
+        if (!on_ || !safePictureName(picture) || !regularFile(joinPath(job_.pictureFolder, picture)))
+            return true;
+        const QString wanted = getNewFileName(picture, title);
+        if (wanted.isEmpty())
+            return true;
+        // Never a file already there, nor a name a recipe uses.
+        const QString free = freeName(wanted, [this](const QString& n) { return taken(n); });
+        if (!added_->add(joinPath(job_.pictureFolder, picture), free))
+            return false;
+        names_->insert(free.toLower());
+        name = free;
+        return true;
+    }
+
+    // The book is saved (or not): the pictures take their names, or go.
+    void saved(bool kept)
+    {
+        if (kept)
+            added_->keep();
+        else
+            added_->discard();
+    }
+    // The caller saves the book: pictures of its own are kept in place.
+    void leftToCaller()
+    {
+        if (own_)
+            own_->keep();
+    }
+
+private:
+    bool taken(const QString& name)
+    {
+        // The names the book uses and the files of the images folder,
+        // found when first needed.
+        if (!names_) {
+            names_.emplace();
+            for (const Recipe& r : book_.allRecipes())
+                names_->insert(r.image.toLower());
+            const QStringList files = QDir(job_.imagesFolder)
+                                          .entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                     QDir::NoDotAndDotDot);
+            for (const QString& file : files)
+                names_->insert(file.toLower());
+        }
+        const QFileInfo file(joinPath(job_.imagesFolder, name));
+        return names_->contains(name.toLower()) || file.exists() || file.isSymLink();
+    }
+
+    const RecipeBook& book_;
+    const ImportJob& job_;
+    std::optional<NewPictures> own_;
+    NewPictures* added_ = nullptr;
+    std::optional<QSet<QString>> names_;
+    bool on_ = false;
+};
+
+// The title a recipe comes in under: its own (as it will be stored) when
+// allowed and free, else the asker's answer; nullopt when it is skipped.
+std::optional<QString> titleToUse(const QString& title, const QSet<QString>& taken, const TitleAsker& ask)
+{
+    if (!title.isEmpty() && nameAllowed(title) && !taken.contains(title.toLower()))
+        return title;
+    std::optional<QString> answer;
+    for (QString shown = title;;) {
+        answer = ask ? ask(shown) : std::nullopt;
+        if (!answer || answer->isEmpty())
+            return std::nullopt;
+        shown = storableText(*answer);
+        if (nameAllowed(shown) && !taken.contains(shown.toLower()))
+            return shown;
+    }
+}
+
+} // namespace
+
+ImportResult importRecipes(RecipeBook& book, const RecipeList& source, const ImportJob& job, const TitleAsker& ask,
                            const StepFn& step)
 {
     ImportResult result;
     // Titles of the book, lower-cased: a clash ignores letter case.
     QSet<QString> taken;
-    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
-            taken.insert(storableText(RecipeBook::childText(r, RTitle)).toLower());
+    for (const Recipe& r : book.allRecipes())
+        taken.insert(storableText(r.title).toLower());
     QHash<QString, pugi::xml_node> categories = categoriesByName(book);
-
-    // Pictures come in under names only this program gives, and take their
-    // own names once the book naming them is saved.
-    std::optional<NewPictures> ownPictures;
-    NewPictures* added = job.newPictures;
-    if (!added)
-        added = &ownPictures.emplace(job.imagesFolder);
-    // The picture names the book uses and the files of the images folder,
-    // lower-cased (some disks ignore letter case); found when first needed.
-    std::optional<QSet<QString>> namesTaken;
-    const auto pictureNameTaken = [&](const QString& name) {
-        if (!namesTaken) {
-            namesTaken.emplace();
-            for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
-                for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
-                    namesTaken->insert(RecipeBook::childText(r, RImage).toLower());
-            const QStringList files =
-                QDir(job.imagesFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-            for (const QString& file : files)
-                namesTaken->insert(file.toLower());
-        }
-        const QFileInfo file(joinPath(job.imagesFolder, name));
-        return namesTaken->contains(name.toLower()) || file.exists() || file.isSymLink();
-    };
-    // Pictures are read only from a real folder, never through a link.
-    const bool pictures = job.pictures && !unusableFolder(job.pictureFolder) && QFileInfo(job.pictureFolder).isDir();
+    PictureCopier pictures(book, job);
 
     const int total = int(job.selected.size());
-    int index = -1, done = 0;
-    for (pugi::xml_node c = source.root().child("category"); c && result.outcome == RunOutcome::Done;
-         c = c.next_sibling("category")) {
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
-            if (!job.selected.contains(++index))
-                continue;
-            const std::vector<QString> texts = childTexts(r);
-            const int k = int(texts.size());
-            if (k > 11) {
-                result.outcome = RunOutcome::Failed;
-                result.fault = ImportFault::Corrupt;
-                break;
-            }
-            // Titles are compared as they will be stored.
-            QString title = k > 0 ? storableText(texts[0]) : QString();
-            if (title.isEmpty() || !nameAllowed(title) || taken.contains(title.toLower())) {
-                if (k < 8) {
-                    result.outcome = RunOutcome::Failed;
-                    result.fault = ImportFault::Corrupt;
-                    break;
-                }
-                std::optional<QString> answer;
-                for (QString shown = title;;) {
-                    answer = ask ? ask(shown) : std::nullopt;
-                    if (!answer || answer->isEmpty())
-                        break;
-                    shown = storableText(*answer);
-                    if (nameAllowed(shown) && !taken.contains(shown.toLower()))
-                        break;
-                }
-                if (!answer || answer->isEmpty()) {
-                    ++result.skipped;
-                    result.handled.insert(index);
-                    result.skippedEntries.insert(index);
-                    if (step && !step(++done, total))
-                        result.outcome = RunOutcome::Cancelled;
-                    if (result.outcome != RunOutcome::Done)
-                        break;
-                    continue;
-                }
-                if (storableText(*answer) != allowedName(title))
-                    result.renamed.insert(index);
-                title = storableText(*answer);
-            }
-
-            Recipe f;
-            for (int i = 1; i < k && i < RChildCount; ++i)
-                f[i] = texts[size_t(i)];
-            f.title = title;
-            f.date = job.date;
-            const QString picture = f.image;
-            f.image.clear();
-            // Only a bare name is looked up, and only inside the picture
-            // folder; anything else comes in without its picture.
-            if (pictures && safePictureName(picture) && regularFile(joinPath(job.pictureFolder, picture))) {
-                const QString wanted = getNewFileName(picture, title);
-                if (!wanted.isEmpty()) {
-                    // Never a file already there, nor a name a recipe uses.
-                    const QString name = freeName(wanted, pictureNameTaken);
-                    if (!added->add(joinPath(job.pictureFolder, picture), name)) {
-                        result.outcome = RunOutcome::Failed;
-                        result.fault = ImportFault::PictureNotCopied;
-                        break;
-                    }
-                    namesTaken->insert(name.toLower());
-                    f.image = name;
-                }
-            }
-
-            // Category names come in as the program allows them, never empty.
-            QString categoryName = allowedName(categoryNameOf(c)).trimmed();
-            if (categoryName.isEmpty())
-                categoryName = job.uncategorised.isEmpty() ? fetchText(Str::ImportedCategory) : job.uncategorised;
-            pugi::xml_node& cat = categories[categoryName];
-            if (!cat)
-                cat = appendCategoryNode(book.root(), categoryName);
-            appendFields(cat, f, true);
-            book.noteNewRecipe(title);
-            taken.insert(title.toLower());
-            ++result.imported;
-            result.handled.insert(index);
-            if (step && !step(++done, total)) {
-                result.outcome = RunOutcome::Cancelled;
-                break;
-            }
+    int done = 0;
+    // A step done; false when the run stops there.
+    const auto stepped = [&] {
+        if (step && !step(++done, total))
+            result.outcome = RunOutcome::Cancelled;
+        return result.outcome == RunOutcome::Done;
+    };
+    const auto stop = [&](ImportFault fault) {
+        result.outcome = RunOutcome::Failed;
+        result.fault = fault;
+    };
+    for (int index = 0; index < source.count(); ++index) {
+        if (!job.selected.contains(index))
+            continue;
+        const Recipe& r = source.recipes[size_t(index)];
+        const int fields = source.fieldCounts.value(index, RChildCount);
+        if (fields > 11) {
+            stop(ImportFault::Corrupt);
+            break;
         }
+        // Titles are compared as they will be stored.
+        const QString own = storableText(r.title);
+        if ((own.isEmpty() || !nameAllowed(own) || taken.contains(own.toLower())) && fields < 8) {
+            stop(ImportFault::Corrupt);
+            break;
+        }
+        const std::optional<QString> title = titleToUse(own, taken, ask);
+        if (!title) {
+            ++result.skipped;
+            result.handled.insert(index);
+            result.skippedEntries.insert(index);
+            if (!stepped())
+                break;
+            continue;
+        }
+        if (*title != own && *title != allowedName(own))
+            result.renamed.insert(index);
+
+        Recipe f = r;
+        f.title = *title;
+        f.date = job.date;
+        if (!pictures.copy(r.image, *title, f.image)) {
+            stop(ImportFault::PictureNotCopied);
+            break;
+        }
+
+        // Category names come in as the program allows them, never empty.
+        QString categoryName = allowedName(r.category).trimmed();
+        if (categoryName.isEmpty())
+            categoryName = job.uncategorised.isEmpty() ? fetchText(Str::ImportedCategory) : job.uncategorised;
+        pugi::xml_node& cat = categories[categoryName];
+        if (!cat)
+            cat = appendCategoryNode(book.root(), categoryName);
+        appendFields(cat, f, true);
+        book.noteNewRecipe(*title);
+        taken.insert(title->toLower());
+        ++result.imported;
+        result.handled.insert(index);
+        if (!stepped())
+            break;
     }
 
     if (result.imported > 0 && !job.bookPath.isEmpty()) {
         result.saved = saveBook(book, job.bookPath, job.snapshots);
-        if (result.saved)
-            added->keep();
-        else
-            added->discard();
-    } else if (ownPictures) {
-        ownPictures->keep(); // the caller saves the book
+        pictures.saved(bool(result.saved));
+    } else {
+        pictures.leftToCaller();
     }
     return result;
+}
+
+QString importSummary(int imported, int skippedByUser, const QVector<int>& unreadable)
+{
+    constexpr int kShown = 5;
+    QString text = fetchText(Str::ImportedCount).arg(imported) + QLatin1Char('\n') +
+                   fetchText(Str::SkippedCount).arg(skippedByUser + unreadable.size());
+    if (unreadable.isEmpty())
+        return text;
+    QStringList lines;
+    for (int i = 0; i < unreadable.size() && i < kShown; ++i)
+        lines << QString::number(unreadable[i]);
+    QString list = lines.join(QStringLiteral(", "));
+    if (unreadable.size() > kShown)
+        list += QLatin1Char(' ') + fetchText(Str::AndMore).arg(unreadable.size() - kShown);
+    return text + QLatin1Char('\n') + fetchText(Str::UnreadableLines).arg(list);
 }
 
 } // namespace bd

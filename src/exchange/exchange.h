@@ -1,14 +1,15 @@
 #pragma once
 // Exporting recipes to a recipe-book file and importing them from one,
 // without windows. Both build their result in memory and write each file
-// once, at the end; both take the documents and folders they work on as
-// arguments, so that any reader able to produce a RecipeBook can feed the
-// import.
+// once, at the end; both take what they work on as arguments: the export
+// a book, the import the list of recipes a reader made of a file.
 
 #include "store/bookfile.h"
 #include "store/names.h"
 #include "store/booksave.h"
 #include "store/recipebook.h"
+
+#include "exchange/formats/readers.h"
 
 #include <QHash>
 #include <QSet>
@@ -69,21 +70,28 @@ ExportResult exportRecipes(const RecipeBook& book, const QVector<RecipeRef>& ite
 // ---------------------------------------------------------------------------
 // Import
 
-// The titles of a source book's recipes, category by category in document
-// order: the entries of the import check list. Entry i is recipe i of
-// importRecipes' selection.
-QStringList importList(const RecipeBook& source);
+// The titles of the source's recipes, in their order: the entries of the
+// import check list. Entry i is recipe i of importRecipes' selection.
+QStringList importList(const RecipeList& source);
+
+// The entries of source (as importList numbers them) whose recipe is
+// already in book: the same title (letter case ignored) and the same
+// ingredients (spaces ignored; a recipe without ingredients is never
+// taken for one in the book). The check list shows them as such and
+// leaves them unticked, so that a file imported twice adds nothing.
+QSet<int> entriesInBook(const RecipeBook& book, const RecipeList& source);
 
 // Book: the program's own file; the others are other programs' formats
 // (exchange/importfile.h), WebPage also a saved page or JSON file.
 enum class ImportKind { None, Book, MealMaster, MasterCook, MasterCookXml, RecipeML, WebPage, Cooklang };
 
-// The file check of the import: reads path into source as a recipe book
-// or, failing that, as a file of another program holding at least one
-// readable recipe (recipes without a category go to uncategorised; the
-// first lines of those that cannot be read go to unreadable). None leaves
-// source empty. readImportFile (exchange/importfile.h) says more.
-ImportKind loadImportFile(const QString& path, RecipeBook& source, const QString& uncategorised,
+// The file check of the import: reads the recipes of path into source, as
+// a recipe book or, failing that, as a file of another program holding at
+// least one readable recipe (recipes without a category go to
+// context.uncategorised; the first lines of those that cannot be read go
+// to unreadable). None leaves source empty. readImportFile
+// (exchange/importfile.h) says more.
+ImportKind loadImportFile(const QString& path, RecipeList& source, const ReadContext& context,
                           QVector<int>* unreadable = nullptr);
 
 // Asks for a new title for a recipe whose title clashes or is not allowed;
@@ -127,10 +135,15 @@ struct ImportResult {
 // under getNewFileName(image, title), or a free name with " (2)", ... when
 // a file or a recipe of the book has it; they take their names only once
 // the book is saved, and go when it cannot be. A recipe
-// with more than eleven children, or a clashing one with fewer than eight,
-// stops the run (Corrupt), as does a picture that cannot be copied. However
+// of a book file with more than eleven fields, or a clashing one with
+// fewer than eight (source.fieldCounts), stops the run (Corrupt), as does a picture that cannot be copied. However
 // the run ends, the book is saved once with what was imported.
-ImportResult importRecipes(RecipeBook& book, const RecipeBook& source, const ImportJob& job, const TitleAsker& ask = {},
+ImportResult importRecipes(RecipeBook& book, const RecipeList& source, const ImportJob& job, const TitleAsker& ask = {},
                            const StepFn& step = {});
+
+// The last message of a MealMaster import: how many recipes were imported,
+// how many were skipped (by the user, or unreadable) and the lines the
+// first five unreadable ones start on.
+QString importSummary(int imported, int skippedByUser, const QVector<int>& unreadable);
 
 } // namespace bd

@@ -117,7 +117,7 @@ void frmImp::cmdWeb_Click()
     ImportFileRead read;
     if (page.fault == FetchFault::None) {
         webPictures_ = std::make_unique<QTemporaryDir>();
-        read = readWebImport(page, source_, fetchText(Str::ImportedCategory),
+        read = readWebImport(page, source_, {fetchText(Str::ImportedCategory), G.langOffset},
                              webPictures_->isValid() ? webPictures_->path() : QString(), kPicturesTimeout, progress);
     }
     shown.finish();
@@ -154,7 +154,7 @@ bool frmImp::readSource()
         return kind_ != ImportKind::None;
     // A large file takes a moment.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const ImportFileRead read = readImportFile(file_, source_, fetchText(Str::ImportedCategory));
+    const ImportFileRead read = readImportFile(file_, source_, {fetchText(Str::ImportedCategory), G.langOffset});
     QGuiApplication::restoreOverrideCursor();
     kind_ = read.kind;
     unreadable_ = read.unreadable;

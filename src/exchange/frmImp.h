@@ -7,7 +7,6 @@
 #include "exchange/exchange.h"
 #include "exchange/wizard.h"
 #include "exchange/importfile.h"
-#include "store/recipebook.h"
 
 #include <QTemporaryDir>
 
@@ -52,7 +51,7 @@ private:
     // when it is neither a book nor a MealMaster file with a recipe.
     bool readSource();
 
-    RecipeBook source_; // the file being imported, as the list shows it
+    RecipeList source_; // the recipes of the file being imported, as the list shows them
     ImportKind kind_ = ImportKind::None;
     QVector<int> unreadable_;                    // first lines of the recipes that could not be read
     QString pictureFolder_;                      // where the pictures of another program's file are

@@ -253,13 +253,6 @@ QString rootName(QStringView text)
     return QString();
 }
 
-// Appends the categories of from to the end of to.
-void appendBook(RecipeBook& to, const RecipeBook& from)
-{
-    for (pugi::xml_node c = from.root().child("category"); c; c = c.next_sibling("category"))
-        to.root().append_copy(c);
-}
-
 // Text that is no text: NUL characters, or many other control characters,
 // near its start.
 bool binary(QStringView text)
@@ -334,74 +327,41 @@ bool holdsMealMasterMarks(View text)
 
 struct TextRead {
     ImportKind kind = ImportKind::None;
-    RecipeRead read;
-};
-
-// Where the readers of one file put its recipes: into source, or, where
-// files are read side by side, those read through a BookFiller into a
-// list the caller adds to its own source (the others still go to source).
-struct FileTarget {
-    RecipeBook& source;
-    const QString& uncategorised;
-    std::vector<BookFiller::Ready>* collected = nullptr;
-    std::optional<BookFiller> filler;
-
-    // A filler for the next reader, with nothing left of an earlier one's.
-    BookFiller& fresh()
-    {
-        if (!collected) {
-            filler.emplace(source, uncategorised);
-        } else {
-            source.clear();
-            filler.emplace(*collected, uncategorised);
-        }
-        return *filler;
-    }
+    RecipeList read;
 };
 
 // A text file: MasterCook's text export and MealMaster (a digest may hold
 // both), else Cooklang.
 // masterCook: whether the text holds a MasterCook export line.
-TextRead readText(const QString& text, const QString& fileTitle, bool cookFile, bool masterCook, FileTarget& target)
+TextRead readText(const QString& text, const QString& fileTitle, bool cookFile, bool masterCook,
+                  const ReadContext& context)
 {
-    RecipeBook& source = target.source;
-    const QString& uncategorised = target.uncategorised;
     TextRead out;
     if (cookFile) {
-        out.read = readCooklang(text, fileTitle, target.fresh());
+        out.read = readCooklang(text, fileTitle, context);
         out.kind = ImportKind::Cooklang;
         return out;
     }
     if (masterCook) {
-        out.read = readMasterCookText(text, target.fresh());
+        out.read = readMasterCookText(text, context);
         out.kind = ImportKind::MasterCook;
         // MealMaster recipes after the MasterCook ones, where there are any.
         if (!holdsMealMasterMarks(QStringView(text)))
             return out;
-        RecipeBook other;
-        const MealMasterRead mm = readMealMaster(text, other, uncategorised);
+        RecipeList mm = readMealMaster(text, context);
         // Without a MealMaster recipe, what it could not read was other text.
-        if (mm.recipes > 0) {
-            appendBook(source, other);
-            if (out.read.recipes == 0)
+        if (!mm.isEmpty()) {
+            if (out.read.isEmpty())
                 out.kind = ImportKind::MealMaster;
-            out.read.recipes += mm.recipes;
-            out.read.picturesNamed = true; // as far as the check knows
-            out.read.skipped += mm.skipped;
+            out.read.append(std::move(mm));
             std::sort(out.read.skipped.begin(), out.read.skipped.end());
         }
         return out;
     }
-    RecipeRead mealMaster;
-    {
-        const MealMasterRead mm = readMealMaster(text, source, uncategorised);
-        mealMaster.recipes = mm.recipes;
-        mealMaster.skipped = mm.skipped;
-    }
-    out.read = mealMaster;
+    out.read = readMealMaster(text, context);
     out.kind = ImportKind::MealMaster;
-    if (mealMaster.recipes == 0 && looksLikeCooklang(text)) {
-        out.read = readCooklang(text, fileTitle, target.fresh());
+    if (out.read.isEmpty() && looksLikeCooklang(text)) {
+        out.read = readCooklang(text, fileTitle, context);
         out.kind = ImportKind::Cooklang;
     }
     return out;
@@ -447,40 +407,38 @@ QString localPicture(const QString& named, const QFileInfo& file)
 // naming none, a picture with the file's own name, as Cooklang keeps them).
 // The first one found fixes the picture folder; image fields become bare
 // names there, or empty.
-QString findPictures(RecipeBook& source, const QString& file, bool ownName, const QSet<QString>* picturesBeside)
+QString findPictures(std::vector<Recipe>& recipes, const QString& file, bool ownName,
+                     const QSet<QString>* picturesBeside)
 {
     const QFileInfo info(file);
     // A listing of the folder spares looking for a picture it lacks.
     if (picturesBeside && !picturesBeside->contains(info.completeBaseName().toLower()))
         ownName = false;
     QString folder;
-    for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category")) {
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
-            pugi::xml_node image = r.child("image");
-            // Most recipes name no picture and have none of their file's name.
-            if (!*image.text().get() && !ownName)
-                continue;
-            QString found = localPicture(RecipeBook::childText(r, RImage).trimmed(), info);
-            if (found.isEmpty() && ownName) {
-                // Cameras write their endings in capitals (".JPG").
-                for (const char* ext : kPictureEndings) {
-                    for (const QString& ending : {QString::fromLatin1(ext), QString::fromLatin1(ext).toUpper()}) {
-                        const QString path = info.absoluteDir().filePath(info.completeBaseName() + ending);
-                        if (found.isEmpty() && plainFile(path))
-                            found = path;
-                    }
+    for (Recipe& r : recipes) {
+        // Most recipes name no picture and have none of their file's name.
+        if (r.image.isEmpty() && !ownName)
+            continue;
+        QString found = localPicture(r.image.trimmed(), info);
+        if (found.isEmpty() && ownName) {
+            // Cameras write their endings in capitals (".JPG").
+            for (const char* ext : kPictureEndings) {
+                for (const QString& ending : {QString::fromLatin1(ext), QString::fromLatin1(ext).toUpper()}) {
+                    const QString path = info.absoluteDir().filePath(info.completeBaseName() + ending);
+                    if (found.isEmpty() && plainFile(path))
+                        found = path;
                 }
             }
-            QString bare;
-            if (!found.isEmpty()) {
-                const QString at = QFileInfo(found).absolutePath();
-                if (folder.isEmpty())
-                    folder = at;
-                if (at == folder)
-                    bare = QFileInfo(found).fileName();
-            }
-            image.text().set(xmlText(bare).c_str());
         }
+        QString bare;
+        if (!found.isEmpty()) {
+            const QString at = QFileInfo(found).absolutePath();
+            if (folder.isEmpty())
+                folder = at;
+            if (at == folder)
+                bare = storableText(QFileInfo(found).fileName());
+        }
+        r.image = bare;
     }
     return folder;
 }
@@ -497,60 +455,48 @@ QString pictureExtension(const FetchedPage& picture)
     return preferred.isEmpty() ? QStringLiteral(".jpg") : QLatin1Char('.') + preferred;
 }
 
-// What a reader read: nothing (None), or recipes whose pictures are looked
-// for beside the file (pictures) or dropped.
+// What a reader read (into source): nothing (None), or recipes whose
+// pictures are looked for beside the file (pictures) or dropped.
 // info: path's, asked once for all the file's looks at its name.
-ImportFileRead finishRead(ImportFileRead result, const RecipeRead& read, FileTarget& target, const QString& path,
+ImportFileRead finishRead(ImportFileRead result, RecipeList&& read, RecipeList& source, const QString& path,
                           const QFileInfo& info, bool pictures, bool ownName, const QSet<QString>* picturesBeside)
 {
-    RecipeBook& source = target.source;
     result.unreadable = read.skipped;
-    if (read.recipes == 0) {
+    if (read.isEmpty()) {
         source.clear();
-        if (target.collected)
-            target.collected->clear();
+        source.skipped = read.skipped;
         result.kind = ImportKind::None;
         return result;
     }
+    source = std::move(read);
     // Without a picture named (nor one of the file's name) there is
     // nothing to look for or to drop.
     if (ownName && picturesBeside && !picturesBeside->contains(info.completeBaseName().toLower()))
         ownName = false;
-    if (!read.picturesNamed && !ownName)
+    if (!source.picturesNamed && !ownName)
         return result;
-    if (target.collected && !target.collected->empty()) {
-        // Pictures are looked for in the book: the collected recipes go
-        // into it, before those the readers put there themselves.
-        RecipeBook later;
-        appendBook(later, source);
-        BookFiller filler(source, target.uncategorised);
-        for (const BookFiller::Ready& r : *target.collected)
-            filler.add(r);
-        target.collected->clear();
-        appendBook(source, later);
+    if (pictures) {
+        result.pictureFolder = findPictures(source.recipes, path, ownName, picturesBeside);
+    } else {
+        for (Recipe& r : source.recipes)
+            r.image.clear();
     }
-    if (pictures)
-        result.pictureFolder = findPictures(source, path, ownName, picturesBeside);
-    else
-        for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category"))
-            for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
-                r.child("image").text().set("");
     return result;
 }
 
+// The file's bytes, all of them, read by one of the other programs'
+// readers into source, which reader telling by root (the name of the
+// first element of XML, else ""), the content, and path's extension.
+ImportFileRead readOtherFormat(const QByteArray& bytes, const QString& root, const QString& path, RecipeList& source,
+                               const ReadContext& context, const QSet<QString>* picturesBeside);
+
 // picturesBeside: the names (lower-cased, without their endings) of the
-// pictures in path's folder, or null to look on the disk. collected: where
-// the recipes read through a BookFiller go, the others going to source; or
-// null for all of them to go to source.
-ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QString& uncategorised,
-                              const QSet<QString>* picturesBeside, std::vector<BookFiller::Ready>* collected,
-                              int folder = -1, bool regular = false)
+// pictures in path's folder, or null to look on the disk.
+ImportFileRead readImportFile(const QString& path, RecipeList& source, const ReadContext& context,
+                              const QSet<QString>* picturesBeside, int folder = -1, bool regular = false)
 {
     ImportFileRead result;
     source.clear();
-    if (collected)
-        collected->clear();
-    FileTarget target{source, uncategorised, collected, {}};
     // A small file is read at once; of a larger one its start first, as
     // a book is read by the book's own loader.
     constexpr qint64 kReadAtOnce = 1 << 20;
@@ -581,9 +527,14 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
     const bool mayHaveRoot = mayBeXml ||
                              (!trimmedHead.isEmpty() && static_cast<unsigned char>(trimmedHead.front()) >= 0x80);
     const QString root = mayHaveRoot ? rootName(decodeAnyText(head.toByteArray())) : QString();
-    if (mayBeXml && (root.isEmpty() || root == QLatin1String("recipebook")) && source.loadFile(path)) {
-        result.kind = ImportKind::Book;
-        return result;
+    if (mayBeXml && (root.isEmpty() || root == QLatin1String("recipebook"))) {
+        // The program's own book, read by the store.
+        RecipeBook book;
+        if (book.loadFile(path)) {
+            source.recipes = book.allRecipes(&source.fieldCounts);
+            result.kind = ImportKind::Book;
+            return result;
+        }
     }
     if (!whole && bytes.size() != size) {
         // The rest: read again whole, into one buffer of the file's size.
@@ -593,17 +544,23 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
             bytes += file->readAll();
     }
     file.reset();
+    return readOtherFormat(bytes, root, path, source, context, picturesBeside);
+}
+
+ImportFileRead readOtherFormat(const QByteArray& bytes, const QString& root, const QString& path, RecipeList& source,
+                               const ReadContext& context, const QSet<QString>* picturesBeside)
+{
+    ImportFileRead result;
     const QFileInfo info(path);
     const QString suffix = info.suffix().toLower();
-    RecipeRead read;
+    RecipeList read;
     bool pictures = false, ownName = false;
     if (root == QLatin1String("mx2") || root == QLatin1String("recipeml")) {
         // XML the readers decode themselves.
-        read = root == QLatin1String("mx2") ? readMasterCookXml(bytes, target.fresh())
-                                            : readRecipeML(bytes, target.fresh());
+        read = root == QLatin1String("mx2") ? readMasterCookXml(bytes, context) : readRecipeML(bytes, context);
         result.kind = root == QLatin1String("mx2") ? ImportKind::MasterCookXml : ImportKind::RecipeML;
         pictures = true;
-        return finishRead(result, read, target, path, info, pictures, false, picturesBeside);
+        return finishRead(result, std::move(read), source, path, info, pictures, false, picturesBeside);
     }
     if (root.isEmpty() && suffix != QLatin1String("cook") && suffix != QLatin1String("mx2")) {
         // A JSON file in UTF-8 is parsed from its bytes, never decoded whole.
@@ -611,9 +568,9 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
         const QByteArray start = utf8.left(64).trimmed();
         if ((start.startsWith('{') || start.startsWith('[')) && !binary(QString::fromUtf8(utf8.left(65536))) &&
             QUtf8StringView(utf8).isValidUtf8()) {
-            read = readSchemaOrgJson(utf8, target.fresh());
+            read = readSchemaOrgJson(utf8, context);
             result.kind = ImportKind::WebPage;
-            return finishRead(result, read, target, path, info, true, false, picturesBeside);
+            return finishRead(result, std::move(read), source, path, info, true, false, picturesBeside);
         }
     }
     // A MasterCook export (without MealMaster recipes) is read from its
@@ -629,9 +586,9 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
         const QStringView first = QStringView(start).trimmed();
         if ((!first.isEmpty() || decoded == body.size()) && !first.startsWith(QLatin1Char('{')) &&
             !first.startsWith(QLatin1Char('[')) && !binary(start) && !holdsMealMasterMarks(body)) {
-            if (const std::optional<RecipeRead> got = readMasterCookText(body, utf8, target.fresh())) {
+            if (std::optional<RecipeList> got = readMasterCookText(body, utf8, context)) {
                 result.kind = ImportKind::MasterCook;
-                return finishRead(result, *got, target, path, info, false, false, picturesBeside);
+                return finishRead(result, std::move(*got), source, path, info, false, false, picturesBeside);
             }
         }
     }
@@ -648,55 +605,53 @@ ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QSt
     };
     if (root.isEmpty() && suffix == QLatin1String("cook")) {
         // A folder of Cooklang files is read file by file: no other look at them.
-        const TextRead t = readText(text, info.completeBaseName(), true, false, target);
-        read = t.read;
+        TextRead t = readText(text, info.completeBaseName(), true, false, context);
+        read = std::move(t.read);
         result.kind = t.kind;
         pictures = ownName = true;
     } else if (root == QLatin1String("mx2") || (root.isEmpty() && suffix == QLatin1String("mx2"))) {
-        read = readMasterCookXml(bytes, target.fresh());
+        read = readMasterCookXml(bytes, context);
         result.kind = ImportKind::MasterCookXml;
         pictures = true;
     } else if (root == QLatin1String("recipeml") ||
                (!root.isEmpty() && root != QLatin1String("html") &&
                 text.contains(QLatin1String("<recipe"), Qt::CaseInsensitive) && !looksLikeSchemaOrg(text))) {
-        read = readRecipeML(bytes, target.fresh());
+        read = readRecipeML(bytes, context);
         result.kind = ImportKind::RecipeML;
     } else if (root.isEmpty() && !QStringView(text).trimmed().startsWith(QLatin1Char('{')) &&
                !QStringView(text).trimmed().startsWith(QLatin1Char('[')) && masterCook()) {
-        const TextRead t = readText(text, QString(), false, true, target);
-        read = t.read;
+        TextRead t = readText(text, QString(), false, true, context);
+        read = std::move(t.read);
         result.kind = t.kind;
     } else if (looksLikeSchemaOrg(text)) {
-        read = readSchemaOrg(text, target.fresh());
+        read = readSchemaOrg(text, context);
         result.kind = ImportKind::WebPage;
         pictures = true;
     } else {
         const bool cookFile = suffix == QLatin1String("cook");
-        const TextRead t = readText(text, info.completeBaseName(), cookFile, !cookFile && masterCook(), target);
-        read = t.read;
+        TextRead t = readText(text, info.completeBaseName(), cookFile, !cookFile && masterCook(), context);
+        read = std::move(t.read);
         result.kind = t.kind;
         pictures = ownName = t.kind == ImportKind::Cooklang;
     }
-    return finishRead(result, read, target, path, info, pictures, ownName, picturesBeside);
+    return finishRead(result, std::move(read), source, path, info, pictures, ownName, picturesBeside);
 }
 
 } // namespace
 
-ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QString& uncategorised)
+ImportFileRead readImportFile(const QString& path, RecipeList& source, const ReadContext& context)
 {
-    return readImportFile(path, source, uncategorised, nullptr, nullptr);
+    return readImportFile(path, source, context, nullptr);
 }
 
-std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook& source, const QString& uncategorised)
+std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeList& source, const ReadContext& context)
 {
     source.clear();
     const qsizetype n = paths.size();
     std::vector<ImportFileRead> reads(static_cast<size_t>(n));
     if (n == 1) {
-        reads[0] = readImportFile(paths[0], source, uncategorised, nullptr, nullptr);
-        for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category"))
-            for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
-                ++reads[0].recipes;
+        reads[0] = readImportFile(paths[0], source, context, nullptr);
+        reads[0].recipes = source.count();
         return reads;
     }
     // Each folder is listed once for its pictures, not asked for every
@@ -725,70 +680,45 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
         beside[i] = &it->pictures;
         regular[i] = folderFds[i] >= 0 && it->regular;
     }
-    // Files are read side by side, each into a list of its recipes (and a
-    // book of its own for those of readers that fill a book themselves),
-    // which go to the end of source in file order as soon as the files
-    // before are in, and are then let go.
-    std::vector<std::unique_ptr<RecipeBook>> books(static_cast<size_t>(n));
-    std::vector<std::vector<BookFiller::Ready>> collected(static_cast<size_t>(n));
-    BookFiller filler(source, uncategorised);
+    // Files are read side by side, each into a list of its recipes, which
+    // go to the end of source in file order as soon as the files before
+    // are in.
+    std::vector<RecipeList> lists(static_cast<size_t>(n));
     inParallelInOrder(
         n,
         [&](qsizetype i) {
-            // A book of its own is kept only for a file whose reader filled
-            // it: most leave it empty, and the empty one serves the next file.
-            thread_local std::unique_ptr<RecipeBook> spare;
-            if (!spare)
-                spare = std::make_unique<RecipeBook>();
-            reads[size_t(i)] = readImportFile(paths[i], *spare, uncategorised, beside[i], &collected[size_t(i)],
-                                              folderFds[i], regular[i]);
-            if (spare->root().child("category"))
-                books[size_t(i)] = std::move(spare);
+            reads[size_t(i)] = readImportFile(paths[i], lists[size_t(i)], context, beside[i], folderFds[i], regular[i]);
         },
         [&](qsizetype i) {
-            int recipes = 0;
-            filler.beginRun();
-            for (const BookFiller::Ready& r : collected[size_t(i)]) {
-                filler.add(r);
-                ++recipes;
-            }
-            std::vector<BookFiller::Ready>().swap(collected[size_t(i)]);
-            if (const std::unique_ptr<RecipeBook> book = std::move(books[size_t(i)])) {
-                for (pugi::xml_node c = book->root().child("category"); c; c = c.next_sibling("category")) {
-                    for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
-                        ++recipes;
-                    source.root().append_copy(c);
-                }
-            }
-            reads[size_t(i)].recipes = recipes;
+            RecipeList& list = lists[size_t(i)];
+            reads[size_t(i)].recipes = list.count();
+            source.append(std::move(list));
         });
     return reads;
 }
 
-ImportFileRead readWebImport(const FetchedPage& page, RecipeBook& source, const QString& uncategorised,
+ImportFileRead readWebImport(const FetchedPage& page, RecipeList& source, const ReadContext& context,
                              const QString& pictureFolder, int picturesTimeoutMs, const FetchProgress& progress)
 {
     ImportFileRead result;
-    const RecipeRead read = readSchemaOrg(pageText(page), source, uncategorised, page.url.toString());
-    result.unreadable = read.skipped;
-    if (read.recipes == 0) {
+    source = readSchemaOrg(pageText(page), context, page.url.toString());
+    result.unreadable = source.skipped;
+    if (source.isEmpty()) {
         source.clear();
         return result;
     }
     result.kind = ImportKind::WebPage;
     // The recipes' pictures are fetched all together, within one time
     // limit; one that has not come by then is left out.
-    std::vector<pugi::xml_node> named;
+    std::vector<Recipe*> named;
     QList<QUrl> addresses;
-    for (pugi::xml_node c = source.root().child("category"); c; c = c.next_sibling("category")) {
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
-            const QString picture = RecipeBook::childText(r, RImage).trimmed();
-            if (!pictureFolder.isEmpty() && !picture.isEmpty()) {
-                named.push_back(r);
-                addresses << page.url.resolved(QUrl(picture));
-            }
-            r.child("image").text().set("");
+    for (Recipe& r : source.recipes) {
+        const QString picture = r.image.trimmed();
+        if (!pictureFolder.isEmpty() && !picture.isEmpty()) {
+            named.push_back(&r);
+            addresses << page.url.resolved(QUrl(picture));
         }
+        r.image.clear();
     }
     const std::vector<FetchedPage> pictures = fetchUrls(addresses, picturesTimeoutMs, kPictureLimit, progress);
     int number = 0;
@@ -800,7 +730,7 @@ ImportFileRead readWebImport(const FetchedPage& page, RecipeBook& source, const 
         QFile out(QDir(pictureFolder).filePath(name));
         if (QDir().mkpath(pictureFolder) && out.open(QIODevice::WriteOnly) &&
             out.write(picture.body) == picture.body.size()) {
-            named[i].child("image").text().set(xmlText(name).c_str());
+            named[i]->image = storableText(name);
             result.pictureFolder = pictureFolder;
         }
     }

@@ -1,9 +1,11 @@
 #pragma once
 // The file check of the import for every format it reads: a file is told
 // by its content (and, where content alone cannot tell, its extension) and
-// read into a source book; a web page is read as it was fetched.
+// read into a list of recipes, the import's source; a web page is read as
+// it was fetched.
 
 #include "exchange/exchange.h"
+#include "exchange/formats/readers.h"
 #include "exchange/webfetch.h"
 
 #include <vector>
@@ -19,17 +21,18 @@ struct ImportFileRead {
     int recipes = 0; // the entries it added (set by readImportFiles)
 };
 
-// Reads path into source as a recipe book, a MasterCook export (text or
+// Reads the recipes of path into source (in file order; context gives the
+// uncategorised category and the language of the notes): a recipe book, a MasterCook export (text or
 // XML), a RecipeML file, a saved web page or JSON file with schema.org
 // recipes, a Cooklang file or a MealMaster file, whichever it is. A text
 // file may hold MasterCook and MealMaster recipes both. Pictures named by
 // the recipes are looked for beside the file. None leaves source empty.
-ImportFileRead readImportFile(const QString& path, RecipeBook& source, const QString& uncategorised);
+ImportFileRead readImportFile(const QString& path, RecipeList& source, const ReadContext& context);
 
 // Reads paths into source one after the other, as readImportFile reads
 // each (several at a time): a file's recipes come after those of the files
 // before it, and its result tells how many it added.
-std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook& source, const QString& uncategorised);
+std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeList& source, const ReadContext& context);
 
 // Reads a fetched page's recipes into source (kind WebPage, or None when
 // it holds none); the page's address goes into their notes. When
@@ -37,7 +40,7 @@ std::vector<ImportFileRead> readImportFiles(const QStringList& paths, RecipeBook
 // at once within picturesTimeoutMs for them together (progress told as
 // fetchUrls tells it); a picture that has not come by then, or that the
 // cook cancelled, is left out.
-ImportFileRead readWebImport(const FetchedPage& page, RecipeBook& source, const QString& uncategorised,
+ImportFileRead readWebImport(const FetchedPage& page, RecipeList& source, const ReadContext& context,
                              const QString& pictureFolder = QString(), int picturesTimeoutMs = kPicturesTimeout,
                              const FetchProgress& progress = {});
 

@@ -77,6 +77,11 @@ bool isSimplifiedWithout(QStringView text, Refused refused)
 QString simplifiedText(QString&& text);
 QString simplifiedText(QStringView text);
 
+// Text as the book holds it: characters XML cannot carry are dropped.
+// Names and titles are checked in this form, so that what is compared is
+// what is stored.
+QString storableText(const QString& s);
+
 // True if s holds none of the forbidden characters.
 bool nameAllowed(const QString& s);
 

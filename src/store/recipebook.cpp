@@ -686,4 +686,27 @@ std::optional<Recipe> RecipeFinder::find(const RecipeRef& item)
     return f;
 }
 
+std::vector<Recipe> RecipeBook::allRecipes(QHash<int, int>* fieldCounts) const
+{
+    std::vector<Recipe> out;
+    for (pugi::xml_node c = root().child("category"); c; c = c.next_sibling("category")) {
+        const QString category = storableText(qstr(c.attribute("cname").value()));
+        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
+            Recipe& f = out.emplace_back();
+            int i = 0;
+            for (pugi::xml_node n = r.first_child(); n; n = n.next_sibling()) {
+                if (n.type() != pugi::node_element)
+                    continue;
+                if (i < RChildCount)
+                    f[i] = qstr(n.text().get());
+                ++i;
+            }
+            f.category = category;
+            if (fieldCounts && (i < RImage || i > RChildCount))
+                fieldCounts->insert(int(out.size()) - 1, i);
+        }
+    }
+    return out;
+}
+
 } // namespace bd

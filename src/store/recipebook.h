@@ -13,11 +13,13 @@
 #include <QVector>
 
 #include <optional>
+#include <vector>
 #include <pugixml.hpp>
 #include <type_traits>
 #include <utility>
 
 #include "store/diskstamp.h"
+#include "store/names.h"
 #include "store/recipe.h"
 
 namespace bd {
@@ -188,6 +190,14 @@ private:
     pugi::xml_document doc_;
     DiskStamp stamp_;
     BookJournal journal_;
+
+public:
+    // Every recipe of the book in book order, each with its category's
+    // name (storable text) and the texts of its first nine element
+    // children, by position as fields reads them. fieldCounts, when given,
+    // gets the position of each recipe with fewer than eight or more than
+    // nine element children, and how many it has.
+    std::vector<Recipe> allRecipes(QHash<int, int>* fieldCounts = nullptr) const;
 };
 
 template <typename F>
@@ -262,10 +272,7 @@ private:
 // deeply a crafted file nests its elements the stack is never exhausted.
 void removeNode(pugi::xml_node node);
 
-// Text as the book holds it: characters XML cannot carry are dropped.
-// Names and titles are checked in this form, so that what is compared is
-// what is stored.
-QString storableText(const QString& s);
+// Text as the book holds it (storableText, store/names.h) as UTF-8.
 std::string xmlText(const QString& s);
 inline QString qstr(const pugi::char_t* s) { return QString::fromUtf8(s); }
 

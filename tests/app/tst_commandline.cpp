@@ -59,7 +59,7 @@ QStringList titlesIn(const QString& folder)
 {
     RecipeBook book;
     book.loadFile(folder + QStringLiteral("/recipes.xml"));
-    return importList(book);
+    return importList(bdtest::importSource(book));
 }
 
 // Every file below folder (links and hidden ones too) with its content.
@@ -142,8 +142,8 @@ private slots:
         RecipeBook before, after;
         QVERIFY(before.loadFile(from + QStringLiteral("/recipes.xml")));
         QVERIFY(after.loadFile(to + QStringLiteral("/recipes.xml")));
-        QCOMPARE(importList(after), importList(before));
-        for (const QString& title : importList(before)) {
+        QCOMPARE(importList(bdtest::importSource(after)), importList(bdtest::importSource(before)));
+        for (const QString& title : importList(bdtest::importSource(before))) {
             const Recipe a = RecipeBook::fields(before.findTitle(title));
             const Recipe b = RecipeBook::fields(after.findTitle(title));
             QCOMPARE(qstr(after.findTitle(title).parent().attribute("cname").value()),

@@ -59,10 +59,15 @@ QStringList shapes(const RecipeBook& b)
 const QString kEight = QStringLiteral("title,preptime,cooktime,yield,ing,prep,other,date");
 const QString kNine = kEight + QStringLiteral(",image");
 
-// A source book written as XML text: categories of recipes given as raw
-// child lists.
-struct Src : RecipeBook {
-    explicit Src(const QByteArray& xml) { loadBuffer(xml); }
+// An import source read from a book file written as XML text: categories
+// of recipes given as raw child lists.
+struct Src : RecipeList {
+    explicit Src(const QByteArray& xml)
+    {
+        RecipeBook b;
+        b.loadBuffer(xml);
+        recipes = b.allRecipes(&fieldCounts);
+    }
 };
 
 QByteArray rec(const char* title, const char* image = nullptr, int extra = 0)
@@ -83,7 +88,7 @@ QByteArray cat(const char* name, const QByteArray& recipes)
 
 QByteArray book(const QByteArray& categories) { return "<recipebook>" + categories + "</recipebook>"; }
 
-QSet<int> all(const RecipeBook& source)
+QSet<int> all(const RecipeList& source)
 {
     QSet<int> s;
     for (int i = 0; i < importList(source).size(); ++i)
@@ -476,8 +481,10 @@ private slots:
 
         // Into a fresh book elsewhere.
         bdtest::TestEnv fresh;
-        RecipeBook source;
-        QVERIFY(source.loadFile(file));
+        RecipeBook fromFile;
+        QVERIFY(fromFile.loadFile(file));
+        RecipeList source;
+        source.recipes = fromFile.allRecipes(&source.fieldCounts);
         ImportJob job;
         job.selected = all(source);
         job.pictures = true;

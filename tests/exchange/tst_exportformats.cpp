@@ -88,18 +88,6 @@ int paragraphCount(const QString& text)
     return n;
 }
 
-// Every recipe of a book, in document order, with its category.
-QVector<Recipe> recipesOf(const RecipeBook& book)
-{
-    QVector<Recipe> out;
-    for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
-        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
-            out << RecipeBook::fields(r);
-            out.back().category = QString::fromUtf8(c.attribute("cname").value());
-        }
-    return out;
-}
-
 // What the import must give back of each recipe written.
 void compareReadBack(const QVector<Recipe>& written, const QVector<Recipe>& read)
 {
@@ -123,11 +111,10 @@ void compareReadBack(const QVector<Recipe>& written, const QVector<Recipe>& read
 
 QVector<Recipe> readBack(const QByteArray& bytes)
 {
-    RecipeBook book;
-    const MealMasterRead read = readMealMaster(decodeRecipeText(bytes), book, QStringLiteral("Imported"));
+    const RecipeList read = readMealMaster(decodeRecipeText(bytes), {QStringLiteral("Imported"), 0});
     if (!read.skipped.isEmpty())
         qWarning() << "skipped" << read.skipped;
-    return recipesOf(book);
+    return QVector<Recipe>(read.recipes.begin(), read.recipes.end());
 }
 
 // A book holding recipes, with a picture for the first.
@@ -260,11 +247,11 @@ private slots:
         ExportResult r = exportAs(book, items, job, options);
         QCOMPARE(r.outcome, RunOutcome::Done);
         QCOMPARE(r.written, recipes.size());
-        RecipeBook source;
-        QCOMPARE(loadImportFile(job.path, source, QStringLiteral("Imported")), ImportKind::MealMaster);
+        RecipeList source;
+        QCOMPARE(loadImportFile(job.path, source, {QStringLiteral("Imported"), 0}), ImportKind::MealMaster);
         QVector<Recipe> expected;
         QVERIFY(listedRecipes(book, items, expected));
-        compareReadBack(expected, recipesOf(source));
+        compareReadBack(expected, QList<Recipe>(source.recipes.begin(), source.recipes.end()));
 
         // A web page with its pictures in a folder beside it, or inside it.
         options.format = ExportFormat::WebPage;

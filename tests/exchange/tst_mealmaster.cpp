@@ -23,23 +23,19 @@ QByteArray two(const QByteArray& left, const QByteArray& right) { return left.le
 QByteArray lines(const QList<QByteArray>& l) { return l.join("\r\n") + "\r\n"; }
 
 struct Read {
-    RecipeBook book;
-    MealMasterRead read;
-    explicit Read(const QByteArray& bytes) { read = readMealMaster(decodeRecipeText(bytes), book, QStringLiteral("Imported")); }
-    Recipe recipe(int i) const
+    RecipeList read;
+    explicit Read(const QByteArray& bytes)
+        : read(readMealMaster(decodeRecipeText(bytes), {QStringLiteral("Imported"), 0}))
     {
-        int n = 0;
-        for (pugi::xml_node c = book.root().child("category"); c; c = c.next_sibling("category"))
-            for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
-                if (n++ == i)
-                    return RecipeBook::fields(r);
-        return {};
     }
+    Recipe recipe(int i) const { return i < read.count() ? read.recipes[size_t(i)] : Recipe(); }
+    // One for each run of recipes of the same category.
     QStringList categories() const
     {
         QStringList out;
-        for (const CategoryEntry& c : book.categories())
-            out << c.name;
+        for (const Recipe& r : read.recipes)
+            if (out.isEmpty() || out.last() != r.category)
+                out << r.category;
         return out;
     }
 };
@@ -82,9 +78,9 @@ private slots:
             "-----"});
         // Text before, between and after the recipes is ignored.
         const Read r("From the club's newsletter\r\n" + kSoup + "---- not a recipe ----\n" + pie + "Bye\n");
-        QCOMPARE(r.read.recipes, 2);
+        QCOMPARE(r.read.count(), 2);
         QVERIFY(r.read.skipped.isEmpty());
-        QCOMPARE(importList(r.book), QStringList({QStringLiteral("Mushroom Soup"), QStringLiteral("Apple Pie")}));
+        QCOMPARE(importList(r.read), QStringList({QStringLiteral("Mushroom Soup"), QStringLiteral("Apple Pie")}));
         // The first category names the book's; none goes to the given one.
         QCOMPARE(r.categories(), QStringList({QStringLiteral("Soups"), QStringLiteral("Imported")}));
 
@@ -158,7 +154,7 @@ private slots:
         const Read r(text);
         // Recipes whose end line is missing come in; recipes without a title
         // are left out.
-        QCOMPARE(importList(r.book), QStringList({"Mushroom Soup", "Unended", "Mushroom Soup", "Cut short"}));
+        QCOMPARE(importList(r.read), QStringList({"Mushroom Soup", "Unended", "Mushroom Soup", "Cut short"}));
         QCOMPARE(r.read.skipped, QVector<int>({20, 49}));
         QCOMPARE(r.recipe(1).prep, QStringLiteral("Oops"));
         QCOMPARE(r.recipe(3).ing, QStringLiteral("1 c Flour"));
@@ -184,17 +180,17 @@ private slots:
         env.write(QStringLiteral("in/letter.txt"), "Dear Ann,\n-----\nTitle: none\nMMMMM\n");
         env.write(QStringLiteral("in/soup.mmf"), kSoup);
         env.write(QStringLiteral("in/book.xml"), "<recipebook><category cname=\"A\"/></recipebook>");
-        RecipeBook source;
+        RecipeList source;
         QVector<int> unreadable{99};
         for (const char* name : {"in/binary.mmf", "in/empty.mmf", "in/letter.txt", "in/missing.mmf"}) {
-            QCOMPARE(loadImportFile(env.file(QLatin1String(name)), source, QStringLiteral("I"), &unreadable),
+            QCOMPARE(loadImportFile(env.file(QLatin1String(name)), source, {QStringLiteral("I"), 0}, &unreadable),
                      ImportKind::None);
-            QCOMPARE(source.categoryCount(), 0);
+            QCOMPARE(source.count(), 0);
         }
-        QCOMPARE(loadImportFile(env.file(QStringLiteral("in/soup.mmf")), source, QStringLiteral("I"), &unreadable),
+        QCOMPARE(loadImportFile(env.file(QStringLiteral("in/soup.mmf")), source, {QStringLiteral("I"), 0}, &unreadable),
                  ImportKind::MealMaster);
         QCOMPARE(importList(source), QStringList{QStringLiteral("Mushroom Soup")});
-        QCOMPARE(loadImportFile(env.file(QStringLiteral("in/book.xml")), source, QStringLiteral("I"), &unreadable),
+        QCOMPARE(loadImportFile(env.file(QStringLiteral("in/book.xml")), source, {QStringLiteral("I"), 0}, &unreadable),
                  ImportKind::Book);
         QVERIFY(unreadable.isEmpty());
     }
@@ -304,7 +300,7 @@ private slots:
                                  "      Title: Date Cake",
                                  "      1 c  Dates"});
         const Read r(text);
-        QCOMPARE(importList(r.book), QStringList({"Plain Cake", "Lemon Cake", "Orange Cake", "Lime Cake", "Fig Cake",
+        QCOMPARE(importList(r.read), QStringList({"Plain Cake", "Lemon Cake", "Orange Cake", "Lime Cake", "Fig Cake",
                                                   "Spiced Cake", "Black Forest Cake", "Sachertorte", "Date Cake"}));
         QVERIFY(r.read.skipped.isEmpty());
         QCOMPARE(r.recipe(0).yield, QStringLiteral("8"));
@@ -326,7 +322,7 @@ private slots:
         // A file with LF or CR endings reads alike.
         for (const char* end : {"\n", "\r"}) {
             const Read other(QByteArray(text).replace("\r\n", end));
-            QCOMPARE(importList(other.book), importList(r.book));
+            QCOMPARE(importList(other.read), importList(r.read));
             QCOMPARE(other.recipe(2).ing, r.recipe(2).ing);
         }
     }
@@ -399,7 +395,7 @@ private slots:
         for (int length : {200, 201}) {
             const QByteArray title(length, 'x');
             const Read r(lines({"MMMMM----- Recipe", "Title: " + title, "MMMMM"}));
-            QCOMPARE(r.read.recipes, length == 200 ? 1 : 0);
+            QCOMPARE(r.read.count(), length == 200 ? 1 : 0);
             QCOMPARE(r.read.skipped, length == 200 ? QVector<int>() : QVector<int>{1});
             if (length == 200)
                 QCOMPARE(r.recipe(0).title, QString::fromLatin1(title));

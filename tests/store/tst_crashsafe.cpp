@@ -268,7 +268,7 @@ void writeImportSource(const QString& dir)
     bdtest::writeFile(dir + QStringLiteral("/src.xml"), source.serialize());
 }
 
-ImportJob importJob(const RecipeBook& source, const QString& root)
+ImportJob importJob(const RecipeList& source, const QString& root)
 {
     ImportJob job;
     for (int i = 0; i < importList(source).size(); ++i)
@@ -334,6 +334,7 @@ int runWork(const QString& kind, const QString& root, qint64 from)
     RecipeBook source;
     if (kind == QLatin1String("import") && !source.loadFile(under(root, "in/src.xml")))
         return 3;
+    const RecipeList list = bdtest::importSource(source);
     // One whole step first: every kill then falls on work over a finished
     // one, and the parent learns how long a step takes.
     QElapsedTimer timer;
@@ -342,7 +343,7 @@ int runWork(const QString& kind, const QString& root, qint64 from)
         if (kind == QLatin1String("pictures"))
             pictureStep(root, k);
         else if (kind == QLatin1String("import"))
-            importRecipes(G.xmlDoc, source, importJob(source, root),
+            importRecipes(G.xmlDoc, list, importJob(list, root),
                           [](const QString& shown) { return std::optional<QString>(shown + QLatin1Char('+')); });
         else
             writeCopy(kind, root, k % 2 ? "B" : "A", copyFile(root, kind));
@@ -603,8 +604,9 @@ private slots:
         QVERIFY(reload());
         RecipeBook source;
         QVERIFY(source.loadFile(under(root, "in/src.xml")));
-        const ImportResult imported = withFileLimit(
-            512, [&] { return importRecipes(G.xmlDoc, source, importJob(source, root)); });
+        const ImportResult imported = withFileLimit(512, [&] {
+            return importRecipes(G.xmlDoc, bdtest::importSource(source), importJob(bdtest::importSource(source), root));
+        });
         QVERIFY(imported.imported > 0);
         QVERIFY(!imported.saved.ok);
         QVERIFY(bookUnchanged());

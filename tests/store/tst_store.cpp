@@ -309,6 +309,30 @@ private slots:
         QVERIFY(keepOtherVersion(env.file(QStringLiteral("gone.other")), bookPath()).isEmpty());
     }
 
+    // Every recipe in book order, its fields by position as fields() reads
+    // them, and which recipes have too few or too many of them.
+    void allRecipesInBookOrder()
+    {
+        RecipeBook book;
+        QVERIFY(book.loadBuffer("<recipebook><category cname=\"A\"><recipe><title>a1</title><!-- x --><preptime>p"
+                                "</preptime></recipe><recipe><title>a2</title><preptime/><cooktime/><yield/><ing>i"
+                                "</ing><prep/><other/><date/></recipe></category><note/><category cname=\"B\"/>"
+                                "<category cname=\"A\"><recipe><t>b1</t><x/><x/><x/><x/><x/><x/><x/><img>g</img>"
+                                "<x/><x/><x/></recipe></category></recipebook>"));
+        QHash<int, int> counts;
+        const std::vector<Recipe> all = book.allRecipes(&counts);
+        QCOMPARE(int(all.size()), 3);
+        QCOMPARE(all[0].title, QStringLiteral("a1"));
+        QCOMPARE(all[0].preptime, QStringLiteral("p"));
+        QCOMPARE(all[1].ing, QStringLiteral("i"));
+        QCOMPARE(all[2].title, QStringLiteral("b1"));
+        QCOMPARE(all[2].image, QStringLiteral("g"));
+        for (const Recipe& r : all)
+            QCOMPARE(r.category, QStringLiteral("A"));
+        QCOMPARE(counts, (QHash<int, int>{{0, 2}, {2, 12}}));
+        QCOMPARE(int(book.allRecipes().size()), book.recipeCount());
+    }
+
     void addAndDelete()
     {
         bdtest::TestEnv env;

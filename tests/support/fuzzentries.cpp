@@ -28,6 +28,19 @@ using namespace bd;
 
 namespace {
 
+const ReadContext kContext{QStringLiteral("Imported"), 0};
+
+bool sameRecipes(const std::vector<Recipe>& a, const std::vector<Recipe>& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        for (int f = 0; f < RChildCount; ++f)
+            if (a[i][f] != b[i][f] || a[i].category != b[i].category)
+                return false;
+    return true;
+}
+
 [[noreturn]] void broken(const char* promise)
 {
     std::fprintf(stderr, "broken promise: %s\n", promise);
@@ -64,7 +77,7 @@ bool validUtf8(const QByteArray& bytes)
 
 // Imports every entry of source into a small open book, each clash
 // skipped and no file read or written, and checks the book's promises.
-void importAll(const RecipeBook& source, const QStringList& entries)
+void importAll(const RecipeList& source, const QStringList& entries)
 {
     RecipeBook book;
     if (!book.loadBuffer("<recipebook><category cname=\"Desserts\"><recipe><title>Flan</title><preptime/>"
@@ -98,14 +111,14 @@ void importAll(const RecipeBook& source, const QStringList& entries)
         broken("the book after an import saves and reads back");
 }
 
-// A reader's book holds only names the program allows; then it is imported.
-void importReadRecipes(const RecipeBook& source, const QStringList& entries)
+// A reader's recipes hold only names the program allows; then they are imported.
+void importReadRecipes(const RecipeList& source, const QStringList& entries)
 {
     for (const QString& title : entries)
         if (title.isEmpty() || !nameAllowed(title) || title != title.simplified())
             broken("titles read are allowed names");
-    for (const CategoryEntry& c : source.categories())
-        if (c.name.isEmpty() || !nameAllowed(c.name))
+    for (const Recipe& r : source.recipes)
+        if (r.category.isEmpty() || !nameAllowed(r.category))
             broken("categories read are allowed names");
     importAll(source, entries);
 }
@@ -113,10 +126,11 @@ void importReadRecipes(const RecipeBook& source, const QStringList& entries)
 // The promises of every reader: each recipe read is an entry of the check
 // list with an allowed title and category; the recipes left out are
 // listed by lines of the text, in order; what was read imports.
-void checkRead(const RecipeRead& read, const RecipeBook& source, qsizetype lines)
+void checkRead(const RecipeList& source, qsizetype lines)
 {
+    const RecipeList& read = source;
     const QStringList entries = importList(source);
-    if (read.recipes != entries.size())
+    if (read.count() != entries.size())
         broken("every recipe read is an entry of the check list");
     for (int i = 0; i < read.skipped.size(); ++i)
         if (read.skipped[i] < 1 || read.skipped[i] > lines || (i > 0 && read.skipped[i] < read.skipped[i - 1]))
@@ -131,41 +145,31 @@ qsizetype lineCount(const QString& text) { return text.count(QLatin1Char('\n')) 
 void importMasterCook(const QByteArray& bytes)
 {
     const QString text = decodeAnyText(bytes);
-    RecipeBook source;
-    const RecipeRead read = readMasterCookText(text, source, QStringLiteral("Imported"));
+    const RecipeList read = readMasterCookText(text, kContext);
     // Read from the bytes, a recipe decoded at a time: the same as from the text.
     if (const std::optional<NarrowText> narrow = narrowText(bytes)) {
-        RecipeBook fromBytes;
-        BookFiller filler(fromBytes, QStringLiteral("Imported"));
-        const std::optional<RecipeRead> got = readMasterCookText(narrow->bytes, narrow->utf8, filler);
-        if (got ? got->recipes != read.recipes || got->skipped != read.skipped ||
-                      fromBytes.serialize() != source.serialize()
-                : read.recipes > 0 || !read.skipped.isEmpty())
+        const std::optional<RecipeList> got = readMasterCookText(narrow->bytes, narrow->utf8, kContext);
+        if (got ? got->skipped != read.skipped || !sameRecipes(got->recipes, read.recipes)
+                : read.count() > 0 || !read.skipped.isEmpty())
             broken("a MasterCook export reads the same from its bytes as from its text");
     }
-    checkRead(read, source, lineCount(text));
-    checkRead(readMasterCookXml(bytes, source, QStringLiteral("Imported")), source, bytes.count('\n') + 1);
+    checkRead(read, lineCount(text));
+    checkRead(readMasterCookXml(bytes, kContext), bytes.count('\n') + 1);
 }
 
-void importRecipeML(const QByteArray& bytes)
-{
-    RecipeBook source;
-    checkRead(readRecipeML(bytes, source, QStringLiteral("Imported")), source, bytes.count('\n') + 1);
-}
+void importRecipeML(const QByteArray& bytes) { checkRead(readRecipeML(bytes, kContext), bytes.count('\n') + 1); }
 
 void importSchemaOrg(const QByteArray& bytes)
 {
     const QString text = decodeAnyText(bytes);
-    RecipeBook source;
-    checkRead(readSchemaOrg(text, source, QStringLiteral("Imported"), QStringLiteral("https://example.test/")), source,
+    checkRead(readSchemaOrg(text, kContext, QStringLiteral("https://example.test/")),
               text.count(QLatin1Char('\n')) + 1);
 }
 
 void importCooklang(const QByteArray& bytes)
 {
     const QString text = decodeAnyText(bytes);
-    RecipeBook source;
-    checkRead(readCooklang(text, QStringLiteral("Fuzz"), source, QStringLiteral("Imported")), source, lineCount(text));
+    checkRead(readCooklang(text, QStringLiteral("Fuzz"), kContext), lineCount(text));
 }
 
 void readBook(const QByteArray& bytes)
@@ -220,9 +224,11 @@ void importFile(const QByteArray& bytes)
     if (!renamed.isEmpty() && !safePictureName(renamed))
         broken("a renamed picture is a bare file name");
 
-    RecipeBook source;
-    if (!source.loadBuffer(bytes))
+    RecipeBook book;
+    if (!book.loadBuffer(bytes))
         return; // the file check refuses it
+    RecipeList source;
+    source.recipes = book.allRecipes(&source.fieldCounts);
     const QStringList entries = importList(source);
 
     importAll(source, entries);
@@ -234,10 +240,10 @@ void importMealMaster(const QByteArray& bytes)
     // Both drop one leading byte order mark.
     if (validUtf8(bytes) && text != QString::fromUtf8(bytes))
         broken("valid UTF-8 is read as UTF-8");
-    RecipeBook source;
-    const MealMasterRead read = readMealMaster(text, source, QStringLiteral("Imported"));
+    const RecipeList source = readMealMaster(text, kContext);
+    const RecipeList& read = source;
     const QStringList entries = importList(source);
-    if (read.recipes != entries.size())
+    if (read.count() != entries.size())
         broken("every recipe read is an entry of the check list");
     const qsizetype lines = text.count(QLatin1Char('\n')) + text.count(QLatin1Char('\r')) + 1;
     for (int i = 0; i < read.skipped.size(); ++i)

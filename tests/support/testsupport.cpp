@@ -221,4 +221,11 @@ QList<bd::Recipe> recipesOf(const bd::RecipeBook& book)
     return out;
 }
 
+bd::RecipeList importSource(const bd::RecipeBook& book)
+{
+    bd::RecipeList list;
+    list.recipes = book.allRecipes(&list.fieldCounts);
+    return list;
+}
+
 } // namespace bdtest

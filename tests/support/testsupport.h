@@ -4,6 +4,7 @@
 
 #include "app/base/clock.h"
 #include "app/base/dialogs.h"
+#include "exchange/formats/readers.h"
 #include "store/recipebook.h"
 
 #include <QList>
@@ -105,6 +106,8 @@ bd::Recipe titled(const QString& title, const QString& image = {});
 
 // Every recipe of book, category by category in document order.
 QList<bd::Recipe> recipesOf(const bd::RecipeBook& book);
+// A book's recipes as the import reads them from a book file.
+bd::RecipeList importSource(const bd::RecipeBook& book);
 
 // The book as it is on disk now (empty if it cannot be read).
 // The clock work in progress is measured by, standing still until a test

@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 
 #include <cstring>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -273,6 +274,122 @@ private:
     std::unordered_multimap<size_t, size_t> byHash_; // a line's hash: its number, once looked up by them
 };
 
+// Where the next mark ('@', '#' or '~') of text is from i on, or n.
+qsizetype nextMark(const char16_t* p, qsizetype i, qsizetype n)
+{
+    qsizetype plain = i;
+    if constexpr (charscan::kBlocks) {
+        for (; plain + 8 <= n; plain += 8) {
+            const charscan::Block b = charscan::load(p + plain);
+            if (charscan::equal(b, u'@') | charscan::equal(b, u'#') | charscan::equal(b, u'~'))
+                break;
+        }
+    }
+    while (plain < n && p[plain] != u'@' && p[plain] != u'#' && p[plain] != u'~')
+        ++plain;
+    return plain;
+}
+
+// A mark of a step: an ingredient, cookware or a timer, its parts as views
+// of the step.
+struct Mark {
+    QStringView rawName, quantity, unit, note;
+    QString simplifiedName; // the name simplified, where it was not
+    qsizetype nameEnd = 0;  // where its name ends in the step
+    qsizetype next = 0;     // where the text after it starts
+
+    QStringView name() const { return simplifiedName.isNull() ? rawName : QStringView(simplifiedName); }
+};
+
+// The mark whose sign is step[i]; none where the sign starts no mark.
+std::optional<Mark> readMark(QStringView step, qsizetype i)
+{
+    const char16_t* p = step.utf16();
+    const qsizetype n = step.size();
+    const QChar c = step[i];
+    if (i > 0 && nameChar(step[i - 1]))
+        return std::nullopt;
+    qsizetype start = i + 1;
+    // Ingredient modifiers: @&, @?, @+, @-.
+    if (c == QLatin1Char('@') && start < n &&
+        (p[start] == u'&' || p[start] == u'?' || p[start] == u'+' || p[start] == u'-'))
+        ++start;
+    qsizetype nameStart = start, nameEnd = start;
+    const QStringView ahead = step.mid(start, qMin(n - start, kMarkSpan));
+    const bool path = c == QLatin1Char('@') && (ahead.startsWith(u"./") || ahead.startsWith(u"../"));
+    const qsizetype brace = path ? ahead.indexOf(QLatin1Char('{')) : -1;
+    if (brace > 0 && !ahead.left(brace).contains(QLatin1Char('\n'))) {
+        // Another recipe as an ingredient, "@./sauces/Marinara{}": the
+        // name is the path's last part.
+        nameStart = start + ahead.left(brace).lastIndexOf(QLatin1Char('/')) + 1;
+        nameEnd = start + brace;
+    } else {
+        // A name of several words runs to its braces.
+        qsizetype j = start;
+        while (j < n && j - start < kMarkSpan && !nameStop(step[j]))
+            ++j;
+        if (j < n && p[j] == u'{') {
+            nameEnd = j;
+        } else {
+            while (nameEnd < n && nameChar(step[nameEnd]))
+                ++nameEnd;
+        }
+    }
+    Mark mark;
+    // Names are mostly simple already, and then not copied.
+    mark.rawName = step.mid(nameStart, nameEnd - nameStart);
+    if (!isSimplified(mark.rawName))
+        mark.simplifiedName = mark.rawName.toString().simplified();
+    mark.nameEnd = nameEnd;
+    mark.next = nameEnd;
+    if (nameEnd < n && p[nameEnd] == u'{') {
+        // Amounts are short: a brace further away closes something else.
+        const qsizetype close = findIn(step, nameEnd, qMin(n, nameEnd + kMarkSpan), u'}');
+        if (close < 0)
+            return std::nullopt;
+        const QStringView inside = step.mid(nameEnd + 1, close - nameEnd - 1);
+        const qsizetype percent = findIn(inside, 0, inside.size(), u'%');
+        mark.quantity = (percent < 0 ? inside : inside.left(percent)).trimmed();
+        if (mark.quantity.startsWith(QLatin1Char('=')))
+            mark.quantity = mark.quantity.mid(1).trimmed();
+        if (percent >= 0)
+            mark.unit = inside.mid(percent + 1).trimmed();
+        mark.next = close + 1;
+    }
+    if (mark.name().isEmpty() && (c != QLatin1Char('~') || mark.next == nameEnd))
+        return std::nullopt;
+    if (c == QLatin1Char('@') && mark.next < n && p[mark.next] == u'(') {
+        const qsizetype close = findIn(step, mark.next, qMin(n, mark.next + kMarkSpan), u')');
+        if (close > 0) {
+            mark.note = step.mid(mark.next + 1, close - mark.next - 1);
+            mark.next = close + 1;
+        }
+    }
+    return mark;
+}
+
+// Adds an ingredient's line, "quantity unit name, note", to the end of ing
+// unless ing holds it already (ingLines: the lines of ing).
+void addIngredient(const Mark& mark, QString& ing, ListedLines& ingLines)
+{
+    const qsizetype lineStart = ing.isEmpty() ? 0 : ing.size() + 1;
+    if (!ing.isEmpty())
+        ing += QLatin1Char('\n');
+    for (QStringView part : {mark.quantity, mark.unit, mark.name()}) {
+        if (part.isEmpty())
+            continue;
+        if (ing.size() > lineStart)
+            ing += QLatin1Char(' ');
+        ing += part;
+    }
+    if (!mark.note.trimmed().isEmpty()) {
+        ing += QStringLiteral(", ");
+        ing += simplifiedText(mark.note);
+    }
+    if (ingLines.listed(ing, lineStart))
+        ing.truncate(lineStart - 1);
+}
+
 // Adds a step to prep as a paragraph, its marks written as plain words,
 // and adds its ingredients to ing, a line each, unless ing holds the line
 // already (ingLines: the lines of ing).
@@ -304,126 +421,29 @@ void addPlainStep(QStringView step, QString& ing, ListedLines& ingLines, QString
     const char16_t* p = step.utf16();
     for (qsizetype i = 0; i < n; ++i) {
         // Text up to the next mark as it is.
-        qsizetype plain = i;
-        if constexpr (charscan::kBlocks) {
-            for (; plain + 8 <= n; plain += 8) {
-                const charscan::Block b = charscan::load(p + plain);
-                if (charscan::equal(b, u'@') | charscan::equal(b, u'#') | charscan::equal(b, u'~'))
-                    break;
-            }
-        }
-        while (plain < n && p[plain] != u'@' && p[plain] != u'#' && p[plain] != u'~')
-            ++plain;
+        const qsizetype plain = nextMark(p, i, n);
         put(step.mid(i, plain - i));
         if (plain >= n)
             break;
         i = plain;
+        const std::optional<Mark> mark = readMark(step, i);
+        if (!mark) {
+            put(step.mid(i, 1));
+            continue;
+        }
         const QChar c = step[i];
-        if (i > 0 && nameChar(step[i - 1])) {
-            put(step.mid(i, 1));
-            continue;
-        }
-        qsizetype start = i + 1;
-        // Ingredient modifiers: @&, @?, @+, @-.
-        if (c == QLatin1Char('@') && start < n &&
-            (p[start] == u'&' || p[start] == u'?' || p[start] == u'+' || p[start] == u'-'))
-            ++start;
-        qsizetype nameStart = start, nameEnd = start;
-        const QStringView ahead = step.mid(start, qMin(n - start, kMarkSpan));
-        const bool path = c == QLatin1Char('@') && (ahead.startsWith(u"./") || ahead.startsWith(u"../"));
-        const qsizetype brace = path ? ahead.indexOf(QLatin1Char('{')) : -1;
-        if (brace > 0 && !ahead.left(brace).contains(QLatin1Char('\n'))) {
-            // Another recipe as an ingredient, "@./sauces/Marinara{}": the
-            // name is the path's last part.
-            nameStart = start + ahead.left(brace).lastIndexOf(QLatin1Char('/')) + 1;
-            nameEnd = start + brace;
-        } else {
-            // A name of several words runs to its braces.
-            qsizetype j = start;
-            while (j < n && j - start < kMarkSpan && !nameStop(step[j]))
-                ++j;
-            if (j < n && p[j] == u'{') {
-                nameEnd = j;
-            } else {
-                while (nameEnd < n && nameChar(step[nameEnd]))
-                    ++nameEnd;
-            }
-        }
-        // Names are mostly simple already, and then not copied.
-        QStringView name = step.mid(nameStart, nameEnd - nameStart);
-        QString simplifiedName;
-        if (!isSimplified(name)) {
-            simplifiedName = name.toString().simplified();
-            name = simplifiedName;
-        }
-        QStringView quantity, unit;
-        qsizetype next = nameEnd;
-        if (nameEnd < n && p[nameEnd] == u'{') {
-            // Amounts are short: a brace further away closes something else.
-            const qsizetype close = findIn(step, nameEnd, qMin(n, nameEnd + kMarkSpan), u'}');
-            if (close < 0) {
-                put(step.mid(i, 1));
-                continue;
-            }
-            const QStringView inside = step.mid(nameEnd + 1, close - nameEnd - 1);
-            const qsizetype percent = findIn(inside, 0, inside.size(), u'%');
-            quantity = (percent < 0 ? inside : inside.left(percent)).trimmed();
-            if (quantity.startsWith(QLatin1Char('=')))
-                quantity = quantity.mid(1).trimmed();
-            if (percent >= 0)
-                unit = inside.mid(percent + 1).trimmed();
-            next = close + 1;
-        }
-        if (name.isEmpty() && (c != QLatin1Char('~') || next == nameEnd)) {
-            put(step.mid(i, 1));
-            continue;
-        }
-        QStringView note;
-        if (c == QLatin1Char('@') && next < n && p[next] == u'(') {
-            const qsizetype close = findIn(step, next, qMin(n, next + kMarkSpan), u')');
-            if (close > 0) {
-                note = step.mid(next + 1, close - next - 1);
-                next = close + 1;
-            }
-        }
-        if (c == QLatin1Char('#')) {
-            put(name);
-            i = next - 1;
-            continue;
-        }
-        if (c == QLatin1Char('~')) {
+        if (c == QLatin1Char('~') && !(mark->quantity.isEmpty() && mark->unit.isEmpty())) {
             // A time: "quantity unit", either of them alone, or its name.
-            if (quantity.isEmpty() && unit.isEmpty()) {
-                put(name);
-            } else {
-                put(quantity);
-                if (!quantity.isEmpty() && !unit.isEmpty())
-                    put(u" ");
-                put(unit);
-            }
-            i = next - 1;
-            continue;
+            put(mark->quantity);
+            if (!mark->quantity.isEmpty() && !mark->unit.isEmpty())
+                put(u" ");
+            put(mark->unit);
+        } else {
+            if (c == QLatin1Char('@'))
+                addIngredient(*mark, ing, ingLines);
+            put(mark->name());
         }
-        // The ingredient's line, "quantity unit name, note", goes to the end
-        // of the list unless the list holds it already.
-        const qsizetype lineStart = ing.isEmpty() ? 0 : ing.size() + 1;
-        if (!ing.isEmpty())
-            ing += QLatin1Char('\n');
-        for (QStringView part : {quantity, unit, name}) {
-            if (part.isEmpty())
-                continue;
-            if (ing.size() > lineStart)
-                ing += QLatin1Char(' ');
-            ing += part;
-        }
-        if (!note.trimmed().isEmpty()) {
-            ing += QStringLiteral(", ");
-            ing += simplifiedText(note);
-        }
-        if (ingLines.listed(ing, lineStart))
-            ing.truncate(lineStart - 1);
-        put(name);
-        i = next - 1;
+        i = mark->next - 1;
     }
     prep.truncate(written);
     if (const QStringView added = QStringView(prep).mid(paragraph); !isSimplified(added)) {
@@ -436,12 +456,6 @@ void addPlainStep(QStringView step, QString& ing, ListedLines& ingLines, QString
 }
 
 } // namespace
-
-RecipeRead readCooklang(QStringView text, const QString& fileTitle, RecipeBook& book, const QString& uncategorised)
-{
-    BookFiller filler(book, uncategorised);
-    return readCooklang(text, fileTitle, filler);
-}
 
 namespace {
 
@@ -472,13 +486,102 @@ struct Scratch {
 // A copy of text of its own size, not sharing a scratch text's room.
 QString ownCopy(const QString& text) { return text.isEmpty() ? QString() : QString(text.constData(), text.size()); }
 
+// Reads the body's lines from first on into scratch: the steps as plain
+// text with the ingredients they mark, the section names, the metadata
+// lines and the note lines.
+void readBody(const QList<QStringView>& body, qsizetype first, Scratch& scratch)
+{
+    Metadata& meta = scratch.meta;
+    QStringList& noteLines = scratch.noteLines;
+    // The step being read: its one line, or its lines joined by spaces.
+    QStringView firstLine;
+    QString& joined = scratch.joined;
+    int stepLines = 0;
+    auto endStep = [&] {
+        if (stepLines > 0)
+            addPlainStep(stepLines == 1 ? firstLine : QStringView(joined), scratch.ing, scratch.ingLines, scratch.prep);
+        stepLines = 0;
+    };
+    static thread_local const QRegularExpression metaLine(QStringLiteral("^>>\\s*([^:]+):(.*)$"));
+    for (auto it = body.cbegin() + first; it != body.cend(); ++it) {
+        const QStringView raw = *it;
+        const QStringView line = raw.trimmed();
+        if (line.isEmpty()) {
+            endStep();
+        } else if (line.startsWith(QLatin1String(">>"))) {
+            const QRegularExpressionMatch m = metaLine.match(line.toString());
+            if (m.hasMatch())
+                meta.append({m.captured(1).trimmed().toLower(), yamlValue(m.captured(2))});
+        } else if (line.startsWith(QLatin1Char('>'))) {
+            noteLines << line.mid(1).trimmed().toString();
+        } else if (line.startsWith(QLatin1Char('='))) {
+            endStep();
+            QStringView name = line;
+            while (name.startsWith(QLatin1Char('=')))
+                name = name.mid(1);
+            while (name.endsWith(QLatin1Char('=')))
+                name.chop(1);
+            addParagraph(scratch.prep, name.trimmed());
+        } else if (++stepLines == 1) {
+            firstLine = line;
+        } else {
+            if (stepLines == 2) {
+                joined.resize(0); // keeps what it holds for the next step
+                joined += firstLine;
+            }
+            joined += QLatin1Char(' ');
+            joined += line;
+        }
+    }
+    endStep();
+}
+
+// What the metadata says of the recipe: its title (or else fileTitle),
+// servings and times, its category, and its notes.
+Recipe fromMetadata(const Metadata& meta, const QStringList& noteLines, const QString& fileTitle, int langOffset,
+                    QString& category)
+{
+    Recipe recipe;
+    recipe.title = metaValue(meta, {"title"});
+    if (recipe.title.isEmpty())
+        recipe.title = fileTitle;
+    recipe.yield = metaValue(meta, {"servings", "serves", "yield", "portions"});
+    recipe.preptime = durationText(metaValue(meta, {"prep time", "prep_time", "preptime", "time.prep", "prep"}));
+    recipe.cooktime = durationText(metaValue(meta, {"cook time", "cook_time", "cooktime", "time.cook", "cook"}));
+    const QString tags = metaValue(meta, {"tags", "tag", "keywords"});
+    category = metaValue(meta, {"category", "course"});
+    if (category.isEmpty())
+        category = QStringView(tags).left(tags.indexOf(QLatin1Char(','))).trimmed().toString(); // its first
+
+    // The notes: the description, the note lines, then a line for each
+    // other value known.
+    addParagraph(recipe.other, metaValue(meta, {"description", "introduction"}));
+    addParagraph(recipe.other, noteLines.join(QLatin1Char('\n')));
+    QString extra;
+    auto addExtra = [&extra, langOffset](Str text, const QString& value) {
+        if (value.isEmpty())
+            return;
+        if (!extra.isEmpty())
+            extra += QLatin1Char('\n');
+        extra += fetchText(text, langOffset).arg(value);
+    };
+    addExtra(Str::NoteBy, metaValue(meta, {"author", "source.author"}));
+    addExtra(Str::NoteCuisine, metaValue(meta, {"cuisine"}));
+    addExtra(Str::NoteKeywords, tags);
+    addExtra(Str::NoteTotalTime, durationText(metaValue(meta, {"time", "total time", "duration", "time required"})));
+    addExtra(Str::NoteSource, metaValue(meta, {"source", "source.url", "source.name", "url"}));
+    addParagraph(recipe.other, extra);
+    recipe.image = metaValue(meta, {"image", "picture"});
+    return recipe;
+}
+
 } // namespace
 
-RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& filler)
+RecipeList readCooklang(QStringView text, const QString& fileTitle, const ReadContext& context)
 {
     thread_local Scratch scratch;
     scratch.clear();
-    RecipeRead read;
+    RecipeList read;
     Metadata& meta = scratch.meta;
     // Lines as views of the text, its line ends made LF.
     QString unified;
@@ -513,88 +616,16 @@ RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& 
         bodyStart = 0;
     }
 
-    Recipe recipe;
-    QStringList& noteLines = scratch.noteLines;
-    // The step being read: its one line, or its lines joined by spaces.
-    QStringView firstLine;
-    QString& joined = scratch.joined;
-    int stepLines = 0;
-    auto endStep = [&] {
-        if (stepLines > 0)
-            addPlainStep(stepLines == 1 ? firstLine : QStringView(joined), scratch.ing, scratch.ingLines, scratch.prep);
-        stepLines = 0;
-    };
-    static thread_local const QRegularExpression metaLine(QStringLiteral("^>>\\s*([^:]+):(.*)$"));
-    for (auto it = body->cbegin() + bodyStart; it != body->cend(); ++it) {
-        const QStringView raw = *it;
-        const QStringView line = raw.trimmed();
-        if (line.isEmpty()) {
-            endStep();
-        } else if (line.startsWith(QLatin1String(">>"))) {
-            const QRegularExpressionMatch m = metaLine.match(line.toString());
-            if (m.hasMatch())
-                meta.append({m.captured(1).trimmed().toLower(), yamlValue(m.captured(2))});
-        } else if (line.startsWith(QLatin1Char('>'))) {
-            noteLines << line.mid(1).trimmed().toString();
-        } else if (line.startsWith(QLatin1Char('='))) {
-            endStep();
-            QStringView name = line;
-            while (name.startsWith(QLatin1Char('=')))
-                name = name.mid(1);
-            while (name.endsWith(QLatin1Char('=')))
-                name.chop(1);
-            addParagraph(scratch.prep, name.trimmed());
-        } else if (++stepLines == 1) {
-            firstLine = line;
-        } else {
-            if (stepLines == 2) {
-                joined.resize(0); // keeps what it holds for the next step
-                joined += firstLine;
-            }
-            joined += QLatin1Char(' ');
-            joined += line;
-        }
-    }
-    endStep();
+    readBody(*body, bodyStart, scratch);
+    QString category;
+    Recipe recipe = fromMetadata(meta, scratch.noteLines, fileTitle, context.langOffset, category);
     recipe.ing = ownCopy(scratch.ing);
     recipe.prep = ownCopy(scratch.prep);
-
-    recipe.title = metaValue(meta, {"title"});
-    if (recipe.title.isEmpty())
-        recipe.title = fileTitle;
-    recipe.yield = metaValue(meta, {"servings", "serves", "yield", "portions"});
-    recipe.preptime = durationText(metaValue(meta, {"prep time", "prep_time", "preptime", "time.prep", "prep"}));
-    recipe.cooktime = durationText(metaValue(meta, {"cook time", "cook_time", "cooktime", "time.cook", "cook"}));
-    const QString tags = metaValue(meta, {"tags", "tag", "keywords"});
-    QString category = metaValue(meta, {"category", "course"});
-    if (category.isEmpty())
-        category = QStringView(tags).left(tags.indexOf(QLatin1Char(','))).trimmed().toString(); // its first
-
-    // The notes: the description, the note lines, then a line for each
-    // other value known.
-    addParagraph(recipe.other, metaValue(meta, {"description", "introduction"}));
-    addParagraph(recipe.other, noteLines.join(QLatin1Char('\n')));
-    QString extra;
-    auto addExtra = [&extra](Str text, const QString& value) {
-        if (value.isEmpty())
-            return;
-        if (!extra.isEmpty())
-            extra += QLatin1Char('\n');
-        extra += fetchText(text).arg(value);
-    };
-    addExtra(Str::NoteBy, metaValue(meta, {"author", "source.author"}));
-    addExtra(Str::NoteCuisine, metaValue(meta, {"cuisine"}));
-    addExtra(Str::NoteKeywords, tags);
-    addExtra(Str::NoteTotalTime, durationText(metaValue(meta, {"time", "total time", "duration", "time required"})));
-    addExtra(Str::NoteSource, metaValue(meta, {"source", "source.url", "source.name", "url"}));
-    addParagraph(recipe.other, extra);
-    recipe.image = metaValue(meta, {"image", "picture"});
 
     if (recipe.ing.isEmpty() && recipe.prep.isEmpty())
         read.skipped << 1;
     else
-        filler.add(recipe, category);
-    filler.report(read);
+        read.add(std::move(recipe), category, context);
     return read;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Reading Cooklang recipes (.cook files) into an in-memory recipe book.
+// Reading Cooklang recipes (.cook files) into a list of recipes.
 //
 // Each paragraph is a step. Ingredients are marked "@salt", "@olive
 // oil{2%tbsp}" or "@eggs{3}(beaten)", cookware "#pan" or "#baking dish{}",
@@ -11,12 +11,11 @@
 
 namespace bd {
 
-// Replaces book's contents with the one recipe of text: the title from the
+// The one recipe of text: the title from the
 // metadata or else fileTitle; the ingredients built from the marks in
 // order; the steps with the marks written as plain words; servings, times,
 // the category (its "category" or "course", else its first tag) and the
 // rest of the metadata (tags, source, author, description) into the notes.
-RecipeRead readCooklang(QStringView text, const QString& fileTitle, RecipeBook& book, const QString& uncategorised);
-RecipeRead readCooklang(QStringView text, const QString& fileTitle, BookFiller& filler);
+RecipeList readCooklang(QStringView text, const QString& fileTitle, const ReadContext& context);
 
 } // namespace bd

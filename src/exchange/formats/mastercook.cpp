@@ -16,14 +16,6 @@ namespace bd {
 
 namespace {
 
-bool blank(QStringView line)
-{
-    for (QChar c : line)
-        if (!c.isSpace())
-            return false;
-    return true;
-}
-
 // "*  Exported from  MasterCook II  *" and its variants.
 bool exportLine(QStringView line)
 {
@@ -114,7 +106,7 @@ struct Row {
 // from directions after a blank line.
 std::optional<Row> tableRow(QStringView line, const Columns& c, bool strict)
 {
-    if (blank(line))
+    if (blankLine(line))
         return std::nullopt;
     // Inside the table a line out of the columns is an ingredient all the same.
     auto outOfColumns = [&]() -> std::optional<Row> {
@@ -131,7 +123,7 @@ std::optional<Row> tableRow(QStringView line, const Columns& c, bool strict)
     Row row;
     row.amount = amount.trimmed();
     QStringView measure = line.mid(c.measure, c.ingredient - c.measure);
-    if (!measure.isEmpty() && !blank(measure)) {
+    if (!measure.isEmpty() && !blankLine(measure)) {
         // The measure's column ends with a space unless the text begins right there.
         const QStringView word = measure.trimmed();
         bool gap = false;
@@ -147,7 +139,7 @@ std::optional<Row> tableRow(QStringView line, const Columns& c, bool strict)
     if (row.text.isEmpty() && row.measure.isEmpty())
         return row.amount.isEmpty() ? std::nullopt : std::optional<Row>(row);
     if (strict && row.amount.isEmpty() && row.measure.isEmpty() && line.size() > c.ingredient &&
-        !blank(line.left(c.ingredient)))
+        !blankLine(line.left(c.ingredient)))
         return std::nullopt;
     return row;
 }
@@ -234,31 +226,9 @@ struct Draft {
     int blankRun = 0;
     bool notesClosed = false;
     QString pendingKey; // a key whose value is on the next line
+    int langOffset = 0; // the language of the notes it writes
 
-    void addIngredient(const Row& row, bool afterLongLine)
-    {
-        QString& ing = recipe.ing;
-        const QStringView text = row.ingredient();
-        // A line of the ingredient text that did not fit, or its preparation.
-        if (row.amount.isEmpty() && row.measure.isEmpty() && !ing.isEmpty() &&
-            (afterLongLine || text.startsWith(QLatin1String("--")) || text.startsWith(QLatin1Char(';')))) {
-            ing += QLatin1Char(' ');
-            ing += text;
-            return;
-        }
-        // "amount measure text", leaving out the parts that are empty.
-        bool first = true;
-        for (QStringView part : {row.amount, row.measure, text}) {
-            if (part.isEmpty())
-                continue;
-            if (first && !ing.isEmpty())
-                ing += QLatin1Char('\n');
-            else if (!first)
-                ing += QLatin1Char(' ');
-            ing += part;
-            first = false;
-        }
-    }
+    void addIngredient(const Row& row, bool afterLongLine);
 
     void endParagraph()
     {
@@ -271,216 +241,250 @@ struct Draft {
     }
 
     // A header line "Key : value"; false when the line is none.
-    bool header(QStringView line)
-    {
-        const std::optional<Header> h = headerLine(line);
-        if (!h) {
-            // The categories go on under their first line.
-            if (lastKey == QLatin1String("categories") && line.startsWith(QLatin1String("    "))) {
-                categories << categoryNames(line);
-                return true;
-            }
-            return false;
-        }
-        const QString label = h->key.toString().simplified(), key = label.toLower();
-        QString value = h->value.trimmed().toString();
-        lastKey = key;
-        if (key == QLatin1String("serving size") || key == QLatin1String("servings")) {
-            // "5     Preparation Time :0:20"
-            const QStringView v = value;
-            for (qsizetype at = v.indexOf(QLatin1String("preparation time"), 0, Qt::CaseInsensitive); at >= 0;
-                 at = v.indexOf(QLatin1String("preparation time"), at + 1, Qt::CaseInsensitive)) {
-                qsizetype colon = at + 16;
-                while (colon < v.size() && asciiSpace(v[colon]))
-                    ++colon;
-                if (at == 0 || !asciiSpace(v[at - 1]) || colon == v.size() || v[colon] != QLatin1Char(':'))
-                    continue;
-                recipe.preptime = clockTimeText(v.mid(colon + 1));
-                value = v.left(at).trimmed().toString();
-                break;
-            }
-            if (value != QLatin1String("0"))
-                recipe.yield = value;
-        } else if (key == QLatin1String("preparation time")) {
-            recipe.preptime = clockTimeText(value);
-        } else if (key == QLatin1String("cooking time") || key == QLatin1String("cook time")) {
-            recipe.cooktime = clockTimeText(value);
-        } else if (key == QLatin1String("yield")) {
-            recipe.yield = value;
-        } else if (key == QLatin1String("categories") || key == QLatin1String("category")) {
-            categories << categoryNames(value);
-        } else if (key == QLatin1String("recipe by")) {
-            if (!value.isEmpty())
-                headerNotes << fetchText(Str::NoteBy).arg(value);
-        } else if (!value.isEmpty()) {
-            headerNotes << label + QStringLiteral(": ") + value;
-        }
-        return true;
-    }
+    bool header(QStringView line);
 
     // A line after the end of the directions; false when the recipe's
     // notes are over.
-    bool note(QStringView line)
-    {
-        if (notesClosed)
-            return false;
-        if (blank(line)) {
-            ++blankRun;
-            if (blankRun >= 3 && !noteLines.isEmpty())
-                notesClosed = true;
-            return true;
-        }
-        if (digestLine(line)) {
-            notesClosed = true;
-            return false;
-        }
-        static thread_local const QRegularExpression yield(QStringLiteral("^\\s*Yield\\s*:\\s*(\\S.*)$"),
-                                                           QRegularExpression::CaseInsensitiveOption);
-        const QStringView trimmed = line.trimmed();
-        const QRegularExpressionMatch m = trimmed.startsWith(QLatin1String("yield"), Qt::CaseInsensitive)
-                                              ? yield.match(line)
-                                              : QRegularExpressionMatch();
-        if (!pendingKey.isEmpty()) {
-            const QString key = std::exchange(pendingKey, QString());
-            const QStringView value = line.trimmed();
-            if (value.size() >= 2 && value.front() == QLatin1Char('"') && value.back() == QLatin1Char('"') &&
-                keyedValue(key, value.mid(1, value.size() - 2).trimmed())) {
-                blankRun = 0;
-                return true;
-            }
-            noteLines << key;
-        }
-        if (m.hasMatch() && recipe.yield.isEmpty()) {
-            recipe.yield = m.captured(1).trimmed();
-        } else {
-            if (blankRun > 0 && !noteLines.isEmpty())
-                noteLines << QString();
-            const QString text = trimmed.toString();
-            // Later exports put a value on the line after its key, in quotes.
-            static thread_local const QRegularExpression keyAlone(
-                QStringLiteral("^(Yield|Start to Finish Time|T\\([A-Za-z ]{1,20}\\))\\s*:$"),
-                QRegularExpression::CaseInsensitiveOption);
-            if (text.endsWith(QLatin1Char(':')) && keyAlone.match(text).hasMatch())
-                pendingKey = text;
-            else
-                noteLines << text;
-        }
-        blankRun = 0;
-        return true;
-    }
+    bool note(QStringView line);
 
     // A value given on the line after its key: the yield and the times go
     // into their fields, other times into the notes; false when the key is
     // none of those or its field is taken.
-    bool keyedValue(const QString& keyLine, QStringView value)
-    {
-        const QString label = keyLine.chopped(1).trimmed(), key = label.toLower();
-        if (key == QLatin1String("yield")) {
-            if (!recipe.yield.isEmpty())
-                return false;
-            recipe.yield = value.toString();
+    bool keyedValue(const QString& keyLine, QStringView value);
+
+    void line(QStringView line);
+
+    Recipe finish();
+};
+
+void Draft::addIngredient(const Row& row, bool afterLongLine)
+{
+    QString& ing = recipe.ing;
+    const QStringView text = row.ingredient();
+    // A line of the ingredient text that did not fit, or its preparation.
+    if (row.amount.isEmpty() && row.measure.isEmpty() && !ing.isEmpty() &&
+        (afterLongLine || text.startsWith(QLatin1String("--")) || text.startsWith(QLatin1Char(';')))) {
+        ing += QLatin1Char(' ');
+        ing += text;
+        return;
+    }
+    // "amount measure text", leaving out the parts that are empty.
+    bool first = true;
+    for (QStringView part : {row.amount, row.measure, text}) {
+        if (part.isEmpty())
+            continue;
+        if (first && !ing.isEmpty())
+            ing += QLatin1Char('\n');
+        else if (!first)
+            ing += QLatin1Char(' ');
+        ing += part;
+        first = false;
+    }
+}
+
+bool Draft::header(QStringView line)
+{
+    const std::optional<Header> h = headerLine(line);
+    if (!h) {
+        // The categories go on under their first line.
+        if (lastKey == QLatin1String("categories") && line.startsWith(QLatin1String("    "))) {
+            categories << categoryNames(line);
             return true;
         }
-        const QString time = clockTimeText(value);
-        if (time.isEmpty())
-            return true; // a time of nothing: "0:00"
-        if (key == QLatin1String("start to finish time")) {
-            noteLines << fetchText(Str::NoteTotalTime).arg(time);
-        } else if ((key == QLatin1String("t(cook)") || key == QLatin1String("t(bake)")) && recipe.cooktime.isEmpty()) {
-            recipe.cooktime = time;
-        } else if (key == QLatin1String("t(prep)") && recipe.preptime.isEmpty()) {
-            recipe.preptime = time;
-        } else {
-            noteLines << label.mid(2, label.size() - 3) + QStringLiteral(": ") + time; // "T(Chill)": "Chill"
+        return false;
+    }
+    const QString label = h->key.toString().simplified(), key = label.toLower();
+    QString value = h->value.trimmed().toString();
+    lastKey = key;
+    if (key == QLatin1String("serving size") || key == QLatin1String("servings")) {
+        // "5     Preparation Time :0:20"
+        const QStringView v = value;
+        for (qsizetype at = v.indexOf(QLatin1String("preparation time"), 0, Qt::CaseInsensitive); at >= 0;
+             at = v.indexOf(QLatin1String("preparation time"), at + 1, Qt::CaseInsensitive)) {
+            qsizetype colon = at + 16;
+            while (colon < v.size() && asciiSpace(v[colon]))
+                ++colon;
+            if (at == 0 || !asciiSpace(v[at - 1]) || colon == v.size() || v[colon] != QLatin1Char(':'))
+                continue;
+            recipe.preptime = clockTimeText(v.mid(colon + 1));
+            value = v.left(at).trimmed().toString();
+            break;
         }
+        if (value != QLatin1String("0"))
+            recipe.yield = value;
+    } else if (key == QLatin1String("preparation time")) {
+        recipe.preptime = clockTimeText(value);
+    } else if (key == QLatin1String("cooking time") || key == QLatin1String("cook time")) {
+        recipe.cooktime = clockTimeText(value);
+    } else if (key == QLatin1String("yield")) {
+        recipe.yield = value;
+    } else if (key == QLatin1String("categories") || key == QLatin1String("category")) {
+        categories << categoryNames(value);
+    } else if (key == QLatin1String("recipe by")) {
+        if (!value.isEmpty())
+            headerNotes << fetchText(Str::NoteBy, langOffset).arg(value);
+    } else if (!value.isEmpty()) {
+        headerNotes << label + QStringLiteral(": ") + value;
+    }
+    return true;
+}
+
+bool Draft::note(QStringView line)
+{
+    if (notesClosed)
+        return false;
+    if (blankLine(line)) {
+        ++blankRun;
+        if (blankRun >= 3 && !noteLines.isEmpty())
+            notesClosed = true;
         return true;
     }
-
-    void line(QStringView line)
-    {
-        switch (stage) {
-        case Stage::Title:
-            if (blank(line))
-                return;
-            stage = Stage::Header;
-            // A recipe without a title starts with its headers.
-            if (!line.trimmed().startsWith(QLatin1String("Recipe By"), Qt::CaseInsensitive) &&
-                !line.trimmed().startsWith(QLatin1String("Serving Size"), Qt::CaseInsensitive)) {
-                recipe.title = line.trimmed().toString();
-                return;
-            }
-            this->line(line);
-            return;
-        case Stage::Header:
-            if (blank(line))
-                return;
-            static thread_local const QStringMatcher amount(u"Amount", Qt::CaseInsensitive),
-                measure(u"Measure", Qt::CaseInsensitive);
-            if (amount.indexIn(line) >= 0 && measure.indexIn(line) >= 0) {
-                hasTable = true;
-                return;
-            }
-            if (hasTable && line.trimmed().startsWith(QLatin1String("--"))) {
-                if (const std::optional<Columns> c = Columns::fromRule(line))
-                    columns = *c;
-                stage = Stage::Ingredients;
-                return;
-            }
-            if (!hasTable && header(line))
-                return;
-            stage = tableRow(line, columns, true) ? Stage::Ingredients : Stage::Directions;
-            this->line(line);
-            return;
-        case Stage::Ingredients:
-            if (blank(line)) {
-                afterBlank = true;
-                return;
-            }
-            if (const std::optional<Row> row = tableRow(line, columns,
-                                                        afterBlank || (!hasTable && recipe.ing.isEmpty()))) {
-                // A line filled to the export's width went on in the next one.
-                addIngredient(*row, !afterBlank && lastRowLength >= 76);
-                lastRowLength = line.size();
-                while (lastRowLength > 0 && line[lastRowLength - 1].isSpace())
-                    --lastRowLength;
-                afterBlank = false;
-                return;
-            }
-            stage = Stage::Directions;
-            [[fallthrough]];
-        case Stage::Directions:
-            if (digestLine(line, 20)) {
-                endParagraph();
-                stage = Stage::Notes;
-                notesClosed = true;
-            } else if (endLine(line)) {
-                endParagraph();
-                stage = Stage::Notes;
-            } else if (blank(line)) {
-                endParagraph();
-            } else {
-                paragraph << line.trimmed();
-            }
-            return;
-        case Stage::Notes: note(line); return;
+    if (digestLine(line)) {
+        notesClosed = true;
+        return false;
+    }
+    static thread_local const QRegularExpression yield(QStringLiteral("^\\s*Yield\\s*:\\s*(\\S.*)$"),
+                                                       QRegularExpression::CaseInsensitiveOption);
+    const QStringView trimmed = line.trimmed();
+    const QRegularExpressionMatch m = trimmed.startsWith(QLatin1String("yield"), Qt::CaseInsensitive)
+                                          ? yield.match(line)
+                                          : QRegularExpressionMatch();
+    if (!pendingKey.isEmpty()) {
+        const QString key = std::exchange(pendingKey, QString());
+        const QStringView value = line.trimmed();
+        if (value.size() >= 2 && value.front() == QLatin1Char('"') && value.back() == QLatin1Char('"') &&
+            keyedValue(key, value.mid(1, value.size() - 2).trimmed())) {
+            blankRun = 0;
+            return true;
         }
+        noteLines << key;
     }
+    if (m.hasMatch() && recipe.yield.isEmpty()) {
+        recipe.yield = m.captured(1).trimmed();
+    } else {
+        if (blankRun > 0 && !noteLines.isEmpty())
+            noteLines << QString();
+        const QString text = trimmed.toString();
+        // Later exports put a value on the line after its key, in quotes.
+        static thread_local const QRegularExpression keyAlone(
+            QStringLiteral("^(Yield|Start to Finish Time|T\\([A-Za-z ]{1,20}\\))\\s*:$"),
+            QRegularExpression::CaseInsensitiveOption);
+        if (text.endsWith(QLatin1Char(':')) && keyAlone.match(text).hasMatch())
+            pendingKey = text;
+        else
+            noteLines << text;
+    }
+    blankRun = 0;
+    return true;
+}
 
-    Recipe finish()
-    {
-        endParagraph();
-        if (!pendingKey.isEmpty())
-            noteLines << pendingKey;
-        QString notes = headerNotes.join(QLatin1Char('\n'));
-        if (categories.size() > 1)
-            addLine(notes, fetchText(Str::NoteCategories).arg(categories.join(QStringLiteral(", "))));
-        while (!noteLines.isEmpty() && noteLines.last().isEmpty())
-            noteLines.removeLast();
-        addParagraph(notes, noteLines.join(QLatin1Char('\n')));
-        recipe.other = notes;
-        return recipe;
+bool Draft::keyedValue(const QString& keyLine, QStringView value)
+{
+    const QString label = keyLine.chopped(1).trimmed(), key = label.toLower();
+    if (key == QLatin1String("yield")) {
+        if (!recipe.yield.isEmpty())
+            return false;
+        recipe.yield = value.toString();
+        return true;
     }
-};
+    const QString time = clockTimeText(value);
+    if (time.isEmpty())
+        return true; // a time of nothing: "0:00"
+    if (key == QLatin1String("start to finish time")) {
+        noteLines << fetchText(Str::NoteTotalTime, langOffset).arg(time);
+    } else if ((key == QLatin1String("t(cook)") || key == QLatin1String("t(bake)")) && recipe.cooktime.isEmpty()) {
+        recipe.cooktime = time;
+    } else if (key == QLatin1String("t(prep)") && recipe.preptime.isEmpty()) {
+        recipe.preptime = time;
+    } else {
+        noteLines << label.mid(2, label.size() - 3) + QStringLiteral(": ") + time; // "T(Chill)": "Chill"
+    }
+    return true;
+}
+
+void Draft::line(QStringView line)
+{
+    switch (stage) {
+    case Stage::Title:
+        if (blankLine(line))
+            return;
+        stage = Stage::Header;
+        // A recipe without a title starts with its headers.
+        if (!line.trimmed().startsWith(QLatin1String("Recipe By"), Qt::CaseInsensitive) &&
+            !line.trimmed().startsWith(QLatin1String("Serving Size"), Qt::CaseInsensitive)) {
+            recipe.title = line.trimmed().toString();
+            return;
+        }
+        this->line(line);
+        return;
+    case Stage::Header:
+        if (blankLine(line))
+            return;
+        static thread_local const QStringMatcher amount(u"Amount", Qt::CaseInsensitive),
+            measure(u"Measure", Qt::CaseInsensitive);
+        if (amount.indexIn(line) >= 0 && measure.indexIn(line) >= 0) {
+            hasTable = true;
+            return;
+        }
+        if (hasTable && line.trimmed().startsWith(QLatin1String("--"))) {
+            if (const std::optional<Columns> c = Columns::fromRule(line))
+                columns = *c;
+            stage = Stage::Ingredients;
+            return;
+        }
+        if (!hasTable && header(line))
+            return;
+        stage = tableRow(line, columns, true) ? Stage::Ingredients : Stage::Directions;
+        this->line(line);
+        return;
+    case Stage::Ingredients:
+        if (blankLine(line)) {
+            afterBlank = true;
+            return;
+        }
+        if (const std::optional<Row> row = tableRow(line, columns, afterBlank || (!hasTable && recipe.ing.isEmpty()))) {
+            // A line filled to the export's width went on in the next one.
+            addIngredient(*row, !afterBlank && lastRowLength >= 76);
+            lastRowLength = line.size();
+            while (lastRowLength > 0 && line[lastRowLength - 1].isSpace())
+                --lastRowLength;
+            afterBlank = false;
+            return;
+        }
+        stage = Stage::Directions;
+        [[fallthrough]];
+    case Stage::Directions:
+        if (digestLine(line, 20)) {
+            endParagraph();
+            stage = Stage::Notes;
+            notesClosed = true;
+        } else if (endLine(line)) {
+            endParagraph();
+            stage = Stage::Notes;
+        } else if (blankLine(line)) {
+            endParagraph();
+        } else {
+            paragraph << line.trimmed();
+        }
+        return;
+    case Stage::Notes: note(line); return;
+    }
+}
+
+Recipe Draft::finish()
+{
+    endParagraph();
+    if (!pendingKey.isEmpty())
+        noteLines << pendingKey;
+    QString notes = headerNotes.join(QLatin1Char('\n'));
+    if (categories.size() > 1)
+        addLine(notes, fetchText(Str::NoteCategories, langOffset).arg(categories.join(QStringLiteral(", "))));
+    while (!noteLines.isEmpty() && noteLines.last().isEmpty())
+        noteLines.removeLast();
+    addParagraph(notes, noteLines.join(QLatin1Char('\n')));
+    recipe.other = notes;
+    return recipe;
+}
 
 // Calls f(line, number) for each line of text, whatever its line ends.
 template <typename F>
@@ -533,12 +537,6 @@ bool looksLikeMasterCookText(QStringView text)
         from = end;
     }
     return false;
-}
-
-RecipeRead readMasterCookText(QStringView text, RecipeBook& book, const QString& uncategorised)
-{
-    BookFiller filler(book, uncategorised);
-    return readMasterCookText(text, filler);
 }
 
 namespace {
@@ -600,12 +598,12 @@ QVector<qsizetype> exportLineStarts(const Source& source)
 }
 
 template <typename Source>
-RecipeRead readMasterCook(const Source& source, const QVector<qsizetype>& starts, BookFiller& filler)
+RecipeList readMasterCook(const Source& source, const QVector<qsizetype>& starts, const ReadContext& context)
 {
-    RecipeRead read;
+    RecipeList read;
     // The recipes are read side by side and taken in their order.
     struct Read {
-        BookFiller::Ready ready;
+        Recipe ready;
         bool skipped = false;
     };
     std::vector<Read> recipes(size_t(starts.size()));
@@ -618,6 +616,7 @@ RecipeRead readMasterCook(const Source& source, const QVector<qsizetype>& starts
             const qsizetype end = k + 1 < starts.size() ? starts[k + 1] : source.size();
             const auto part = source.part(starts[k], end);
             Draft draft;
+            draft.langOffset = context.langOffset;
             // Room for the texts at once, not grown line by line.
             const qsizetype room = qMin<qsizetype>(part.size(), 32768);
             draft.recipe.ing.reserve(room / 2);
@@ -635,11 +634,11 @@ RecipeRead readMasterCook(const Source& source, const QVector<qsizetype>& starts
             if (r.ing.isEmpty() && r.prep.isEmpty())
                 recipes[size_t(k)].skipped = true;
             else
-                recipes[size_t(k)].ready = filler.prepare(std::move(r), draft.categories.value(0));
+                recipes[size_t(k)].ready = readyRecipe(std::move(r), draft.categories.value(0), context);
         },
         [&](qsizetype k) {
             if (!recipes[size_t(k)].skipped) {
-                filler.add(recipes[size_t(k)].ready);
+                read.add(std::move(recipes[size_t(k)].ready));
                 return;
             }
             for (; counted < starts[k]; ++counted)
@@ -648,25 +647,24 @@ RecipeRead readMasterCook(const Source& source, const QVector<qsizetype>& starts
                     ++line;
             read.skipped << line;
         });
-    filler.report(read);
     return read;
 }
 
 } // namespace
 
-RecipeRead readMasterCookText(QStringView text, BookFiller& filler)
+RecipeList readMasterCookText(QStringView text, const ReadContext& context)
 {
     const DecodedSource source{text};
-    return readMasterCook(source, exportLineStarts(source), filler);
+    return readMasterCook(source, exportLineStarts(source), context);
 }
 
-std::optional<RecipeRead> readMasterCookText(QByteArrayView bytes, bool utf8, BookFiller& filler)
+std::optional<RecipeList> readMasterCookText(QByteArrayView bytes, bool utf8, const ReadContext& context)
 {
     const EncodedSource source{bytes, utf8};
     const QVector<qsizetype> starts = exportLineStarts(source);
     if (starts.isEmpty())
         return std::nullopt;
-    return readMasterCook(source, starts, filler);
+    return readMasterCook(source, starts, context);
 }
 
 // ---------------------------------------------------------------------------
@@ -674,12 +672,12 @@ std::optional<RecipeRead> readMasterCookText(QByteArrayView bytes, bool utf8, Bo
 
 namespace {
 
-QString attr(pugi::xml_node n, const char* name) { return qstr(n.attribute(name).value()).trimmed(); }
+QString attr(pugi::xml_node n, const char* name) { return QString::fromUtf8(n.attribute(name).value()).trimmed(); }
 
 // MX2 element names are compared exactly, as its writer spells them.
 bool named(pugi::xml_node n, const char* name) { return std::strcmp(n.name(), name) == 0; }
 
-Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
+Recipe mx2Recipe(pugi::xml_node r, QStringList& categories, int langOffset)
 {
     Recipe recipe;
     recipe.title = attr(r, "name");
@@ -688,7 +686,7 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
     QStringList notes, paragraphs, sources;
     QString servings, yield;
     if (const QString author = attr(r, "author"); !author.isEmpty())
-        notes << fetchText(Str::NoteBy).arg(author);
+        notes << fetchText(Str::NoteBy, langOffset).arg(author);
     for (pugi::xml_node c = r.first_child(); c; c = c.next_sibling()) {
         if (c.type() != pugi::node_element)
             continue;
@@ -729,7 +727,7 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
         } else if (named(c, "TTim")) {
             const QString total = clockTimeText(attr(c, "elapsed"));
             if (!total.isEmpty())
-                notes << fetchText(Str::NoteTotalTime).arg(total);
+                notes << fetchText(Str::NoteTotalTime, langOffset).arg(total);
         } else if (named(c, "DirS")) {
             for (pugi::xml_node t = c.first_child(); t; t = t.next_sibling())
                 if (named(t, "DirT"))
@@ -739,7 +737,7 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
         } else if (named(c, "DirT")) {
             paragraphs << tidyLines(xmlInnerText(c));
         } else if (named(c, "Srce")) {
-            sources << fetchText(Str::NoteSource).arg(simplifiedText(xmlInnerText(c)));
+            sources << fetchText(Str::NoteSource, langOffset).arg(simplifiedText(xmlInnerText(c)));
         } else if (named(c, "AltS")) {
             const QString label = attr(c, "label"), source = attr(c, "source");
             if (!source.isEmpty())
@@ -754,14 +752,14 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
     // A recipe kept only as its text form reads as the text export does.
     if (recipe.ing.isEmpty() && paragraphs.isEmpty()) {
         const QString text = xmlInnerText(r.child("RTxt"));
-        RecipeBook asText;
-        if (!text.trimmed().isEmpty() &&
-            readMasterCookText(QStringLiteral("*  Exported from  MasterCook  *\n") + text, asText, QString()).recipes >
-                0) {
-            const pugi::xml_node category = asText.root().child("category");
-            const Recipe read = RecipeBook::fields(category.child("recipe"));
-            if (categories.isEmpty() && *category.attribute("cname").value())
-                categories << qstr(category.attribute("cname").value());
+        const RecipeList asText = text.trimmed().isEmpty()
+                                      ? RecipeList()
+                                      : readMasterCookText(QStringLiteral("*  Exported from  MasterCook  *\n") + text,
+                                                           {QString(), langOffset});
+        if (!asText.isEmpty()) {
+            const Recipe& read = asText.recipes.front();
+            if (categories.isEmpty() && !read.category.isEmpty())
+                categories << read.category;
             recipe.ing = read.ing;
             paragraphs << read.prep;
             notes << read.other;
@@ -773,13 +771,13 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
     }
     recipe.yield = yield.isEmpty() ? servings : yield;
     if (!yield.isEmpty() && !servings.isEmpty() && servings != QLatin1String("0"))
-        notes << fetchText(Str::NoteServings).arg(servings);
+        notes << fetchText(Str::NoteServings, langOffset).arg(servings);
     if (recipe.yield == QLatin1String("0"))
         recipe.yield.clear();
     for (const QString& p : std::as_const(paragraphs))
         addParagraph(recipe.prep, p);
     if (categories.size() > 1)
-        notes << fetchText(Str::NoteCategories).arg(categories.join(QStringLiteral(", ")));
+        notes << fetchText(Str::NoteCategories, langOffset).arg(categories.join(QStringLiteral(", ")));
     notes << sources;
     for (const QString& n : std::as_const(notes))
         addParagraph(recipe.other, n);
@@ -794,15 +792,9 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories)
 
 } // namespace
 
-RecipeRead readMasterCookXml(const QByteArray& bytes, RecipeBook& book, const QString& uncategorised)
+RecipeList readMasterCookXml(const QByteArray& bytes, const ReadContext& context)
 {
-    BookFiller filler(book, uncategorised);
-    return readMasterCookXml(bytes, filler);
-}
-
-RecipeRead readMasterCookXml(const QByteArray& bytes, BookFiller& filler)
-{
-    return readXmlRecipes(bytes, "RcpE", filler, mx2Recipe);
+    return readXmlRecipes(bytes, "RcpE", context, mx2Recipe);
 }
 
 } // namespace bd

@@ -1,6 +1,6 @@
 #pragma once
-// Reading the two export formats of MasterCook into an in-memory recipe
-// book: its text export (MXP) and its XML export (MX2).
+// Reading the two export formats of MasterCook into a list of
+// recipes: its text export (MXP) and its XML export (MX2).
 //
 // A text recipe starts on a line "*  Exported from  MasterCook  *"; the
 // title is the next line that is not blank, then come header lines
@@ -19,23 +19,21 @@ namespace bd {
 // True when text holds a MasterCook text export's first line.
 bool looksLikeMasterCookText(QStringView text);
 
-// Replaces book's contents with the recipes of a MasterCook text export,
+// The recipes of a MasterCook text export,
 // each under its first category (uncategorised when it has none). A
 // recipe without ingredients and directions is left out and its first
 // line listed.
-RecipeRead readMasterCookText(QStringView text, RecipeBook& book, const QString& uncategorised);
-RecipeRead readMasterCookText(QStringView text, BookFiller& filler);
+RecipeList readMasterCookText(QStringView text, const ReadContext& context);
 // The same from the bytes of the text, in UTF-8 (utf8; no byte order mark
 // before them) or Windows-1252, as decodeRecipeText would decode them;
 // nothing read where the bytes hold no export line.
-std::optional<RecipeRead> readMasterCookText(QByteArrayView bytes, bool utf8, BookFiller& filler);
+std::optional<RecipeList> readMasterCookText(QByteArrayView bytes, bool utf8, const ReadContext& context);
 
-// Replaces book's contents with the <RcpE> recipes of MX2 bytes (in any
+// The <RcpE> recipes of MX2 bytes (in any
 // encoding its declaration names). A picture a recipe names is kept as
 // its file name, for the import to look for beside the file. Recipes of a
 // file cut short are read up to the cut; the one it cuts is listed.
-RecipeRead readMasterCookXml(const QByteArray& bytes, RecipeBook& book, const QString& uncategorised);
-RecipeRead readMasterCookXml(const QByteArray& bytes, BookFiller& filler);
+RecipeList readMasterCookXml(const QByteArray& bytes, const ReadContext& context);
 
 // "1:15" or "0:45" (hours:minutes) as a cook writes it ("1 h 15 min",
 // "45 min"); "0:00" is no time; other text is kept.

@@ -2,8 +2,7 @@
 
 #include "store/encoding.h"
 
-#include "exchange/exchange.h"
-#include "app/base/text.h"
+#include "resources/strings.h"
 
 #include <QStringDecoder>
 
@@ -377,22 +376,7 @@ class Draft {
 public:
     // Starts a recipe at line; extracted: its begin line says it was
     // extracted from a Meal-Master database.
-    void start(int line, bool extracted)
-    {
-        first = line;
-        extracted_ = extracted;
-        for (QString* s : {&title, &category, &yield, &preptime, &cooktime, &other_})
-            s->clear();
-        unreadable = false;
-        inIngredients_ = true;
-        rightAt_ = -1;
-        leftOpen_ = false;
-        pending_.clear();
-        ing_.truncate(0);
-        right_.truncate(0);
-        directions_.clear();
-        kept_.clear();
-    }
+    void start(int line, bool extracted);
 
     int first = 0;
     QString title, category, yield, preptime, cooktime;
@@ -400,43 +384,7 @@ public:
 
     // A header line (t trimmed); false when the line is none. Headers the
     // reader does not use go to the notes when other is true.
-    bool header(QStringView t, bool other)
-    {
-        Key key;
-        QStringView value;
-        if (!headerLine(t, &key, &value) || (key == Key::Other && !other))
-            return false;
-        if (value.size() > kMaxHeaderLength) {
-            unreadable = true;
-            return true;
-        }
-        switch (key) {
-        case Key::Title: title = allowedName(value); break;
-        case Key::Categories:
-            // The first of the categories names the book's. Recipes
-            // extracted from a Meal-Master database list them with spaces
-            // alone: the first word then, and the list in the notes.
-            if (!category.isEmpty())
-                break;
-            if (extracted_ && !value.contains(QLatin1Char(','))) {
-                category = allowedName(value.left(firstWordLength(value)));
-                if (firstWordLength(value) < value.size())
-                    addLine(other_, t);
-                break;
-            }
-            for (QStringView rest = value; category.isEmpty() && !rest.isEmpty();) {
-                const qsizetype comma = rest.indexOf(QLatin1Char(','));
-                category = allowedName(rest.left(comma < 0 ? rest.size() : comma));
-                rest = comma < 0 ? QStringView() : rest.mid(comma + 1);
-            }
-            break;
-        case Key::Yield: yield = value.toString(); break;
-        case Key::PrepTime: preptime = value.toString(); break;
-        case Key::CookTime: cooktime = value.toString(); break;
-        case Key::Other: addLine(other_, t); break;
-        }
-        return true;
-    }
+    bool header(QStringView t, bool other);
 
     // A section heading; copy: its text does not outlive the call.
     void heading(QStringView text, bool copy)
@@ -457,45 +405,9 @@ public:
 
     // A body line (not blank, without trailing spaces); copy: the line
     // does not outlive the call.
-    void body(QStringView line, bool copy)
-    {
-        Ingredient left, right;
-        if ((inIngredients_ || !pending_.empty()) && ingredientLine(line, &left, &right, &rightAt_)) {
-            for (QStringView h : pending_)
-                addLine(ing_, h);
-            pending_.clear();
-            inIngredients_ = true;
-            if (!left.empty())
-                leftOpen_ = add(ing_, leftOpen_, left);
-            if (!right.empty())
-                add(right_, !right_.isEmpty(), right);
-            return;
-        }
-        flushColumns();
-        inIngredients_ = false;
-        pendingToDirections();
-        directions_.push_back({copy ? keep(line) : line, Item::Line});
-    }
+    void body(QStringView line, bool copy);
 
-    Recipe fields()
-    {
-        flushColumns();
-        if (inIngredients_) {
-            for (QStringView h : pending_)
-                addLine(ing_, h);
-        } else {
-            pendingToDirections();
-        }
-        Recipe f;
-        f.title = title;
-        f.yield = yield;
-        f.preptime = preptime;
-        f.cooktime = cooktime;
-        f.ing = QString(ing_.constData(), ing_.size()); // a copy: the buffer serves the next recipe
-        f.prep = directions();
-        f.other = other_;
-        return f;
-    }
+    Recipe fields();
 
 private:
     struct Item {
@@ -526,32 +438,7 @@ private:
     // Appends i to a column (lines kept as text), or to its last line for a
     // continuation when open (the column's last line is an ingredient).
     // Returns true: the column is open now.
-    static bool add(QString& column, bool open, const Ingredient& i)
-    {
-        if (i.continuation() && open) {
-            column += QLatin1Char(' ');
-            column += i.text.mid(1).trimmed();
-            return true;
-        }
-        // Built in place: this runs for every ingredient of a collection.
-        const qsizetype at = column.size();
-        column.resize(at + 1 + i.amount.size() + 1 + i.unit.size() + 1 + i.text.size());
-        QChar* out = column.data() + at;
-        if (at > 0)
-            *out++ = QLatin1Char('\n');
-        bool first = true;
-        for (QStringView part : {i.amount, i.unit, i.text}) {
-            if (part.isEmpty())
-                continue;
-            if (!first)
-                *out++ = QLatin1Char(' ');
-            std::copy(part.begin(), part.end(), out);
-            out += part.size();
-            first = false;
-        }
-        column.truncate(out - column.constData());
-        return true;
-    }
+    static bool add(QString& column, bool open, const Ingredient& i);
 
     // Two columns list the left one first: the left one goes straight into
     // the ingredients, the right one waits for the end of the block.
@@ -566,46 +453,11 @@ private:
     // The width the writer wrapped the directions at: their longest line,
     // leaving out lines over 80 columns that stand well clear of the next
     // longest (lines the writer did not wrap, such as an address).
-    qsizetype wrapWidth()
-    {
-        std::vector<qsizetype>& widths = widths_;
-        widths.clear();
-        for (const Item& i : directions_)
-            if (i.kind == Item::Line)
-                widths.push_back(i.text.size());
-        std::sort(widths.begin(), widths.end(), std::greater<>());
-        size_t widest = 0;
-        while (widest + 1 < widths.size() && widths[widest] > 80 && widths[widest] - widths[widest + 1] > 10)
-            ++widest;
-        return widths.empty() ? 0 : widths[widest];
-    }
+    qsizetype wrapWidth();
 
     // The directions: paragraphs and headings apart by a blank line, lines
     // joined where the writer wrapped them.
-    QString directions()
-    {
-        const qsizetype width = wrapWidth();
-        qsizetype length = 0;
-        for (const Item& i : directions_)
-            length += i.text.size() + 2;
-        QString out;
-        out.reserve(length);
-        QStringView previous;
-        for (const Item& i : directions_) {
-            if (i.kind == Item::Break) {
-                previous = QStringView();
-                continue;
-            }
-            if (i.kind == Item::Line && !previous.isEmpty()) {
-                out += wrappedBefore(previous, i.text, width) ? QLatin1Char(' ') : QLatin1Char('\n');
-            } else if (!out.isEmpty()) {
-                out += QStringLiteral("\n\n");
-            }
-            out += trim(i.text);
-            previous = i.kind == Item::Line ? i.text : QStringView();
-        }
-        return out;
-    }
+    QString directions();
 
     bool extracted_ = false;
     bool inIngredients_ = true;
@@ -617,6 +469,167 @@ private:
     QStringList kept_;              // copies of lines that need them
     std::vector<qsizetype> widths_; // of the directions' lines, while they are joined
 };
+
+void Draft::start(int line, bool extracted)
+{
+    first = line;
+    extracted_ = extracted;
+    for (QString* s : {&title, &category, &yield, &preptime, &cooktime, &other_})
+        s->clear();
+    unreadable = false;
+    inIngredients_ = true;
+    rightAt_ = -1;
+    leftOpen_ = false;
+    pending_.clear();
+    ing_.truncate(0);
+    right_.truncate(0);
+    directions_.clear();
+    kept_.clear();
+}
+
+bool Draft::header(QStringView t, bool other)
+{
+    Key key;
+    QStringView value;
+    if (!headerLine(t, &key, &value) || (key == Key::Other && !other))
+        return false;
+    if (value.size() > kMaxHeaderLength) {
+        unreadable = true;
+        return true;
+    }
+    switch (key) {
+    case Key::Title: title = allowedName(value); break;
+    case Key::Categories:
+        // The first of the categories names the book's. Recipes
+        // extracted from a Meal-Master database list them with spaces
+        // alone: the first word then, and the list in the notes.
+        if (!category.isEmpty())
+            break;
+        if (extracted_ && !value.contains(QLatin1Char(','))) {
+            category = allowedName(value.left(firstWordLength(value)));
+            if (firstWordLength(value) < value.size())
+                addLine(other_, t);
+            break;
+        }
+        for (QStringView rest = value; category.isEmpty() && !rest.isEmpty();) {
+            const qsizetype comma = rest.indexOf(QLatin1Char(','));
+            category = allowedName(rest.left(comma < 0 ? rest.size() : comma));
+            rest = comma < 0 ? QStringView() : rest.mid(comma + 1);
+        }
+        break;
+    case Key::Yield: yield = value.toString(); break;
+    case Key::PrepTime: preptime = value.toString(); break;
+    case Key::CookTime: cooktime = value.toString(); break;
+    case Key::Other: addLine(other_, t); break;
+    }
+    return true;
+}
+
+void Draft::body(QStringView line, bool copy)
+{
+    Ingredient left, right;
+    if ((inIngredients_ || !pending_.empty()) && ingredientLine(line, &left, &right, &rightAt_)) {
+        for (QStringView h : pending_)
+            addLine(ing_, h);
+        pending_.clear();
+        inIngredients_ = true;
+        if (!left.empty())
+            leftOpen_ = add(ing_, leftOpen_, left);
+        if (!right.empty())
+            add(right_, !right_.isEmpty(), right);
+        return;
+    }
+    flushColumns();
+    inIngredients_ = false;
+    pendingToDirections();
+    directions_.push_back({copy ? keep(line) : line, Item::Line});
+}
+
+Recipe Draft::fields()
+{
+    flushColumns();
+    if (inIngredients_) {
+        for (QStringView h : pending_)
+            addLine(ing_, h);
+    } else {
+        pendingToDirections();
+    }
+    Recipe f;
+    f.title = title;
+    f.yield = yield;
+    f.preptime = preptime;
+    f.cooktime = cooktime;
+    f.ing = QString(ing_.constData(), ing_.size()); // a copy: the buffer serves the next recipe
+    f.prep = directions();
+    f.other = other_;
+    return f;
+}
+
+bool Draft::add(QString& column, bool open, const Ingredient& i)
+{
+    if (i.continuation() && open) {
+        column += QLatin1Char(' ');
+        column += i.text.mid(1).trimmed();
+        return true;
+    }
+    // Built in place: this runs for every ingredient of a collection.
+    const qsizetype at = column.size();
+    column.resize(at + 1 + i.amount.size() + 1 + i.unit.size() + 1 + i.text.size());
+    QChar* out = column.data() + at;
+    if (at > 0)
+        *out++ = QLatin1Char('\n');
+    bool first = true;
+    for (QStringView part : {i.amount, i.unit, i.text}) {
+        if (part.isEmpty())
+            continue;
+        if (!first)
+            *out++ = QLatin1Char(' ');
+        std::copy(part.begin(), part.end(), out);
+        out += part.size();
+        first = false;
+    }
+    column.truncate(out - column.constData());
+    return true;
+}
+
+qsizetype Draft::wrapWidth()
+{
+    std::vector<qsizetype>& widths = widths_;
+    widths.clear();
+    for (const Item& i : directions_)
+        if (i.kind == Item::Line)
+            widths.push_back(i.text.size());
+    std::sort(widths.begin(), widths.end(), std::greater<>());
+    size_t widest = 0;
+    while (widest + 1 < widths.size() && widths[widest] > 80 && widths[widest] - widths[widest + 1] > 10)
+        ++widest;
+    return widths.empty() ? 0 : widths[widest];
+}
+
+QString Draft::directions()
+{
+    const qsizetype width = wrapWidth();
+    qsizetype length = 0;
+    for (const Item& i : directions_)
+        length += i.text.size() + 2;
+    QString out;
+    out.reserve(length);
+    QStringView previous;
+    for (const Item& i : directions_) {
+        if (i.kind == Item::Break) {
+            previous = QStringView();
+            continue;
+        }
+        if (i.kind == Item::Line && !previous.isEmpty()) {
+            out += wrappedBefore(previous, i.text, width) ? QLatin1Char(' ') : QLatin1Char('\n');
+        } else if (!out.isEmpty()) {
+            out += QStringLiteral("\n\n");
+        }
+        out += trim(i.text);
+        previous = i.kind == Item::Line ? i.text : QStringView();
+    }
+    return out;
+}
 
 // Calls f(line, number, expanded, rest) for every line of text; tabs are
 // expanded to eight-column stops in a buffer (expanded), which the next
@@ -673,12 +686,9 @@ void forEachLine(QStringView text, F&& f)
 
 } // namespace
 
-MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QString& uncategorised)
+RecipeList readMealMaster(const QString& text, const ReadContext& context)
 {
-    book.clear();
-    MealMasterRead read;
-    pugi::xml_node category;
-    QString categoryName;
+    RecipeList read;
     Draft draft;
     bool inRecipe = false;
     Frame frame = Frame::M;
@@ -686,18 +696,11 @@ MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QStri
     // A recipe ends at its end line, or where the next one begins or the
     // text ends when that line is missing.
     auto finish = [&] {
-        const Recipe f = draft.fields();
-        if (draft.unreadable || f.title.isEmpty()) {
+        Recipe f = draft.fields();
+        if (draft.unreadable || f.title.isEmpty())
             read.skipped << draft.first;
-        } else {
-            const QString name = draft.category.isEmpty() ? uncategorised : draft.category;
-            if (!category || name != categoryName) {
-                category = appendCategoryNode(book.root(), name);
-                categoryName = name;
-            }
-            appendFields(category, f, true);
-            ++read.recipes;
-        }
+        else
+            read.add(std::move(f), draft.category, context);
         inRecipe = false;
     };
 
@@ -768,22 +771,6 @@ MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QStri
     if (inRecipe)
         finish();
     return read;
-}
-
-QString importSummary(int imported, int skippedByUser, const QVector<int>& unreadable)
-{
-    constexpr int kShown = 5;
-    QString text = fetchText(Str::ImportedCount).arg(imported) + QLatin1Char('\n') +
-                   fetchText(Str::SkippedCount).arg(skippedByUser + unreadable.size());
-    if (unreadable.isEmpty())
-        return text;
-    QStringList lines;
-    for (int i = 0; i < unreadable.size() && i < kShown; ++i)
-        lines << QString::number(unreadable[i]);
-    QString list = lines.join(QStringLiteral(", "));
-    if (unreadable.size() > kShown)
-        list += QLatin1Char(' ') + fetchText(Str::AndMore).arg(unreadable.size() - kShown);
-    return text + QLatin1Char('\n') + fetchText(Str::UnreadableLines).arg(list);
 }
 
 } // namespace bd

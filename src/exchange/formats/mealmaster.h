@@ -1,7 +1,6 @@
 #pragma once
 // Reading MealMaster text files, the plain-text exchange format of many
-// recipe programs, into an in-memory recipe book that the import takes as
-// it takes a book file.
+// recipe programs, into a list of recipes as the other readers make them.
 //
 // A recipe runs from a begin line ("MMMMM----- Recipe via ...",
 // "---------- Recipe via ...", "----- Exported by ... [Meal-Master Export
@@ -14,10 +13,7 @@
 // "-----SAUCE-----") may come anywhere in the body; lines drawn across the
 // text ("~-----", "=====") part paragraphs.
 
-#include "store/names.h"
-#include "store/recipebook.h"
-
-#include "exchange/formats/textdecoding.h"
+#include "exchange/formats/readers.h"
 
 #include <QByteArray>
 #include <QString>
@@ -25,22 +21,12 @@
 
 namespace bd {
 
-struct MealMasterRead {
-    int recipes = 0;      // recipes put into the book
-    QVector<int> skipped; // the first line (counted from 1) of each recipe left out
-};
-
-// Replaces book's contents with the recipes of text, in file order: each
-// under a category named by its first category (uncategorised when it has
+// The recipes of text, in file order: each
+// in a category named by its first category (uncategorised when it has
 // none), with title, yield, times, ingredients (one a line), directions
 // and notes (header lines it does not use). A recipe without a title, or
 // with a header value too long to be one, is left out and listed in
 // skipped.
-MealMasterRead readMealMaster(const QString& text, RecipeBook& book, const QString& uncategorised);
-
-// The last message of a MealMaster import: how many recipes were imported,
-// how many were skipped (by the user, or unreadable) and the lines the
-// first five unreadable ones start on.
-QString importSummary(int imported, int skippedByUser, const QVector<int>& unreadable);
+RecipeList readMealMaster(const QString& text, const ReadContext& context);
 
 } // namespace bd

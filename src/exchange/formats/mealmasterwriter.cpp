@@ -114,123 +114,14 @@ public:
     void recipe(const Recipe& r);
 
     // One ingredient line in columns (not blank).
-    void ingredient(QStringView line)
-    {
-        // An amount is seven columns at most: four words, then the unit.
-        const QStringView rest = splitWords(line, words_, 5);
-        size_t i = 0;
-        prefix_.clear();
-        // The amount: leading words of amount characters, seven columns at most.
-        qsizetype amount = 0;
-        for (; i < words_.size() && amountToken(words_[i]); ++i) {
-            const qsizetype longer = amount + (amount ? 1 : 0) + words_[i].size();
-            if (longer > kAmountWidth)
-                break;
-            amount = longer;
-        }
-        const size_t amountWords = i;
-        QStringView unit;
-        if (amount > 0 && i < words_.size() && isMealMasterUnit(words_[i]))
-            unit = words_[i++];
-        // A text that starts with "-" would read as the line above's
-        // continuation: its dash stands in the amount column instead.
-        bool dash = false;
-        if (amount == 0 && i < words_.size() && words_[i].startsWith(QLatin1Char('-'))) {
-            dash = true;
-            amount = 1;
-            words_[i] = words_[i].mid(1);
-            if (words_[i].isEmpty())
-                ++i;
-        }
-        prefix_.fill(QLatin1Char(' '), kAmountWidth - amount);
-        if (dash) {
-            prefix_ += QLatin1Char('-');
-        } else {
-            for (size_t a = 0; a < amountWords; ++a) {
-                if (a > 0)
-                    prefix_ += QLatin1Char(' ');
-                prefix_ += words_[a];
-            }
-        }
-        prefix_ += QLatin1Char(' ');
-        prefix_ += unit;
-        while (prefix_.size() < kTextColumn)
-            prefix_ += QLatin1Char(' ');
-        const QStringView text = i < words_.size() ? line.mid(words_[i].data() - line.data()).trimmed() : rest;
-        if (text.isEmpty()) {
-            QStringView only(prefix_);
-            while (only.endsWith(QLatin1Char(' ')))
-                only.chop(1);
-            out_ += only;
-            out_ += kCrLf;
-            return;
-        }
-        line_ = prefix_;
-        line_ += text;
-        if (line_.size() <= kMealMasterWidth && noTabs(text) && !looksLikeTwoColumns(line_)) {
-            out_ += line_;
-            out_ += kCrLf;
-            return;
-        }
-        static const QString continuation = QString(kTextColumn, QLatin1Char(' ')) + QLatin1Char('-');
-        splitWords(text, words_);
-        wrap(0, prefix_, continuation, true);
-    }
+    void ingredient(QStringView line);
 
     // A line of text wrapped at the format's width.
-    void text(QStringView line)
-    {
-        QStringView t = line.trimmed();
-        if (!noTabs(t)) {
-            splitWords(t, words_);
-            wrap(0, QStringView(), QStringView(), false);
-            return;
-        }
-        // Each line ends at the last space that lets it fit (or after a word
-        // longer than a line).
-        while (t.size() > kMealMasterWidth) {
-            qsizetype cut = t.lastIndexOf(QLatin1Char(' '), kMealMasterWidth);
-            if (cut < 0)
-                cut = t.indexOf(QLatin1Char(' '));
-            if (cut < 0)
-                break;
-            out_ += t.left(cut).trimmed();
-            out_ += kCrLf;
-            t = t.mid(cut + 1).trimmed();
-        }
-        out_ += t;
-        out_ += kCrLf;
-    }
+    void text(QStringView line);
 
     // A line of the ingredients that names a part of the recipe ("FOR THE
     // SAUCE", "Filling:"): written as a heading when ingredients follow.
-    bool heading(QStringView line)
-    {
-        // Most ingredient lines start with an amount: no heading.
-        const QStringView t = line.trimmed();
-        if (t.isEmpty() || t.front().isDigit())
-            return false;
-        splitWords(line, words_);
-        if (words_.empty() || amountToken(words_.front()))
-            return false;
-        qsizetype length = -1;
-        for (QStringView w : words_)
-            length += w.size() + 1;
-        const QStringView first = words_.front(), last = words_.back();
-        if (length > kMaxHeading || first.startsWith(QLatin1Char('-')) || last.endsWith(QLatin1Char('-')) ||
-            line.contains(QLatin1String("meal-master"), Qt::CaseInsensitive))
-            return false;
-        if (last.endsWith(QLatin1Char(':')))
-            return true;
-        bool letters = false;
-        for (QStringView w : words_)
-            for (QChar c : w) {
-                if (c.isLower())
-                    return false;
-                letters = letters || c.isLetter();
-            }
-        return letters;
-    }
+    bool heading(QStringView line);
 
     void headingLine(QStringView line)
     {
@@ -251,42 +142,11 @@ public:
     }
 
     // Paragraphs (apart by blank lines) with their lines wrapped.
-    void paragraphs(const QString& text)
-    {
-        splitLines(text, lines_);
-        bool gap = false;
-        for (QStringView line : lines_) {
-            if (blankLine(line)) {
-                gap = true;
-                continue;
-            }
-            if (gap)
-                blank();
-            gap = false;
-            this->text(line);
-        }
-    }
+    void paragraphs(const QString& text);
 
     // "      Title: value", the value on one line; commaLike: commas written
     // as their look-alike.
-    void header(QLatin1String key, QStringView value, bool commaLike = false)
-    {
-        for (qsizetype i = key.size(); i < kTextColumn; ++i)
-            out_ += QLatin1Char(' ');
-        out_ += key;
-        out_ += QLatin1Char(':');
-        splitWords(value, words_);
-        for (QStringView w : words_) {
-            out_ += QLatin1Char(' ');
-            const qsizetype start = out_.size();
-            out_ += w;
-            if (commaLike)
-                for (qsizetype i = start; i < out_.size(); ++i)
-                    if (out_[i] == QLatin1Char(','))
-                        out_[i] = QChar(0x201A);
-        }
-        out_ += kCrLf;
-    }
+    void header(QLatin1String key, QStringView value, bool commaLike = false);
 
     std::vector<QStringView> lines_, ingredients_;
 
@@ -294,34 +154,186 @@ private:
     // Words from `from` laid into lines of at most the format's width after
     // prefix (the first line) or nextPrefix (the others). A word longer than
     // a line stands alone; an ingredient line never looks like two columns.
-    void wrap(size_t from, QStringView prefix, QStringView nextPrefix, bool columns)
-    {
-        size_t i = from;
-        bool first = true;
-        while (i < words_.size()) {
-            line_.clear();
-            line_ += first ? prefix : nextPrefix;
-            line_ += words_[i];
-            size_t taken = 1;
-            while (i + taken < words_.size() && line_.size() + 1 + words_[i + taken].size() <= kMealMasterWidth) {
-                line_ += QLatin1Char(' ');
-                line_ += words_[i + taken++];
-            }
-            while (columns && taken > 1 && looksLikeTwoColumns(line_)) {
-                --taken;
-                line_.chop(words_[i + taken].size() + 1);
-            }
-            out_ += line_;
-            out_ += kCrLf;
-            i += taken;
-            first = false;
-        }
-    }
+    void wrap(size_t from, QStringView prefix, QStringView nextPrefix, bool columns);
 
     QString& out_;
     std::vector<QStringView> words_;
     QString line_, prefix_;
 };
+
+void Writer::ingredient(QStringView line)
+{
+    // An amount is seven columns at most: four words, then the unit.
+    const QStringView rest = splitWords(line, words_, 5);
+    size_t i = 0;
+    prefix_.clear();
+    // The amount: leading words of amount characters, seven columns at most.
+    qsizetype amount = 0;
+    for (; i < words_.size() && amountToken(words_[i]); ++i) {
+        const qsizetype longer = amount + (amount ? 1 : 0) + words_[i].size();
+        if (longer > kAmountWidth)
+            break;
+        amount = longer;
+    }
+    const size_t amountWords = i;
+    QStringView unit;
+    if (amount > 0 && i < words_.size() && isMealMasterUnit(words_[i]))
+        unit = words_[i++];
+    // A text that starts with "-" would read as the line above's
+    // continuation: its dash stands in the amount column instead.
+    bool dash = false;
+    if (amount == 0 && i < words_.size() && words_[i].startsWith(QLatin1Char('-'))) {
+        dash = true;
+        amount = 1;
+        words_[i] = words_[i].mid(1);
+        if (words_[i].isEmpty())
+            ++i;
+    }
+    prefix_.fill(QLatin1Char(' '), kAmountWidth - amount);
+    if (dash) {
+        prefix_ += QLatin1Char('-');
+    } else {
+        for (size_t a = 0; a < amountWords; ++a) {
+            if (a > 0)
+                prefix_ += QLatin1Char(' ');
+            prefix_ += words_[a];
+        }
+    }
+    prefix_ += QLatin1Char(' ');
+    prefix_ += unit;
+    while (prefix_.size() < kTextColumn)
+        prefix_ += QLatin1Char(' ');
+    const QStringView text = i < words_.size() ? line.mid(words_[i].data() - line.data()).trimmed() : rest;
+    if (text.isEmpty()) {
+        QStringView only(prefix_);
+        while (only.endsWith(QLatin1Char(' ')))
+            only.chop(1);
+        out_ += only;
+        out_ += kCrLf;
+        return;
+    }
+    line_ = prefix_;
+    line_ += text;
+    if (line_.size() <= kMealMasterWidth && noTabs(text) && !looksLikeTwoColumns(line_)) {
+        out_ += line_;
+        out_ += kCrLf;
+        return;
+    }
+    static const QString continuation = QString(kTextColumn, QLatin1Char(' ')) + QLatin1Char('-');
+    splitWords(text, words_);
+    wrap(0, prefix_, continuation, true);
+}
+
+void Writer::text(QStringView line)
+{
+    QStringView t = line.trimmed();
+    if (!noTabs(t)) {
+        splitWords(t, words_);
+        wrap(0, QStringView(), QStringView(), false);
+        return;
+    }
+    // Each line ends at the last space that lets it fit (or after a word
+    // longer than a line).
+    while (t.size() > kMealMasterWidth) {
+        qsizetype cut = t.lastIndexOf(QLatin1Char(' '), kMealMasterWidth);
+        if (cut < 0)
+            cut = t.indexOf(QLatin1Char(' '));
+        if (cut < 0)
+            break;
+        out_ += t.left(cut).trimmed();
+        out_ += kCrLf;
+        t = t.mid(cut + 1).trimmed();
+    }
+    out_ += t;
+    out_ += kCrLf;
+}
+
+bool Writer::heading(QStringView line)
+{
+    // Most ingredient lines start with an amount: no heading.
+    const QStringView t = line.trimmed();
+    if (t.isEmpty() || t.front().isDigit())
+        return false;
+    splitWords(line, words_);
+    if (words_.empty() || amountToken(words_.front()))
+        return false;
+    qsizetype length = -1;
+    for (QStringView w : words_)
+        length += w.size() + 1;
+    const QStringView first = words_.front(), last = words_.back();
+    if (length > kMaxHeading || first.startsWith(QLatin1Char('-')) || last.endsWith(QLatin1Char('-')) ||
+        line.contains(QLatin1String("meal-master"), Qt::CaseInsensitive))
+        return false;
+    if (last.endsWith(QLatin1Char(':')))
+        return true;
+    bool letters = false;
+    for (QStringView w : words_)
+        for (QChar c : w) {
+            if (c.isLower())
+                return false;
+            letters = letters || c.isLetter();
+        }
+    return letters;
+}
+
+void Writer::paragraphs(const QString& text)
+{
+    splitLines(text, lines_);
+    bool gap = false;
+    for (QStringView line : lines_) {
+        if (blankLine(line)) {
+            gap = true;
+            continue;
+        }
+        if (gap)
+            blank();
+        gap = false;
+        this->text(line);
+    }
+}
+
+void Writer::header(QLatin1String key, QStringView value, bool commaLike)
+{
+    for (qsizetype i = key.size(); i < kTextColumn; ++i)
+        out_ += QLatin1Char(' ');
+    out_ += key;
+    out_ += QLatin1Char(':');
+    splitWords(value, words_);
+    for (QStringView w : words_) {
+        out_ += QLatin1Char(' ');
+        const qsizetype start = out_.size();
+        out_ += w;
+        if (commaLike)
+            for (qsizetype i = start; i < out_.size(); ++i)
+                if (out_[i] == QLatin1Char(','))
+                    out_[i] = QChar(0x201A);
+    }
+    out_ += kCrLf;
+}
+
+void Writer::wrap(size_t from, QStringView prefix, QStringView nextPrefix, bool columns)
+{
+    size_t i = from;
+    bool first = true;
+    while (i < words_.size()) {
+        line_.clear();
+        line_ += first ? prefix : nextPrefix;
+        line_ += words_[i];
+        size_t taken = 1;
+        while (i + taken < words_.size() && line_.size() + 1 + words_[i + taken].size() <= kMealMasterWidth) {
+            line_ += QLatin1Char(' ');
+            line_ += words_[i + taken++];
+        }
+        while (columns && taken > 1 && looksLikeTwoColumns(line_)) {
+            --taken;
+            line_.chop(words_[i + taken].size() + 1);
+        }
+        out_ += line_;
+        out_ += kCrLf;
+        i += taken;
+        first = false;
+    }
+}
 
 void Writer::recipe(const Recipe& r)
 {

@@ -1,7 +1,8 @@
 #pragma once
 // What the readers of other programs' recipe files share: the decoding of
-// their bytes, the book they fill, and the small text conversions most of
-// them need (HTML entities and tags, ISO 8601 durations, line numbers).
+// their bytes, the list of recipes they hand over, and the small text
+// conversions most of them need (HTML entities and tags, ISO 8601
+// durations, line numbers).
 
 #include "exchange/formats/htmltext.h"
 #include "exchange/formats/parallel.h"
@@ -9,7 +10,7 @@
 #include "exchange/formats/textlines.h"
 #include "exchange/formats/durations.h"
 #include "store/names.h"
-#include "store/recipebook.h"
+#include "store/recipe.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -25,66 +26,45 @@
 
 namespace bd {
 
-// What a reader made of a file: the recipes it put into the book and the
-// line (counted from 1) where each recipe it had to leave out starts.
-struct RecipeRead {
-    int recipes = 0;
+// What a reader needs besides its input: the category of recipes that
+// name none, and the language of the texts it writes into notes (read on
+// any thread, never from the program's settings).
+struct ReadContext {
+    QString uncategorised;
+    int langOffset = 0;
+};
+
+// What a reader made of a file: its recipes in file order, each with its
+// category, titles and category names cleaned as allowedName cleans them
+// (a recipe without a title has the untitled text, one without a category
+// the uncategorised one) and texts as a book holds them; the line
+// (counted from 1) where each recipe it had to leave out starts; and
+// whether any recipe names a picture (its image field: a path or address
+// the import looks for).
+struct RecipeList {
+    std::vector<Recipe> recipes;
     QVector<int> skipped;
-    bool picturesNamed = true; // false when no recipe it read names a picture
-};
+    bool picturesNamed = false;
+    // A book file's recipes with fewer than eight or more than nine fields,
+    // by entry: how many they have (the import refuses some of them).
+    QHash<int, int> fieldCounts;
 
-// Fills a recipe book in reading order: a category element for each change
-// of category, titles and category names cleaned as allowedName does. A
-// recipe without a title gets the untitled text; one without a category
-// goes to the uncategorised one. Or collects the recipes, ready for a
-// book filled later, when files are read side by side. Each reader built
-// on it takes a filler of the caller's in place of its book, too.
-class BookFiller {
-public:
-    // A recipe in the form the book stores it: names cleaned, texts UTF-8.
-    struct Ready {
-        QByteArray texts; // the fields' texts, each ended by a NUL
-        QString category;
-        bool namesPicture = false; // whether its image field holds a name
-    };
-
-    // Empties book.
-    BookFiller(RecipeBook& book, const QString& uncategorised);
-    // Empties collected, and adds to it instead of a book.
-    BookFiller(std::vector<Ready>& collected, const QString& uncategorised);
-
-    // What add makes of a recipe; may run on any thread.
-    Ready prepare(Recipe recipe, const QString& category) const;
-    void add(const Ready& recipe);
-    void add(Recipe recipe, const QString& category);
-    // The next recipe starts a category element of its own, as the first
-    // of another file's does.
-    void beginRun() { category_ = {}; }
-    // Empties the book (or the list) again, for a reader to start over.
-    void restart();
-    int count() const { return count_; }
-    // What the reader filled the book with: count() recipes, and whether
-    // any of them names a picture.
-    void report(RecipeRead& read) const
+    int count() const { return int(recipes.size()); }
+    bool isEmpty() const { return recipes.empty(); }
+    // Adds a recipe made ready by readyRecipe.
+    void add(Recipe ready)
     {
-        read.recipes = count_;
-        read.picturesNamed = picturesNamed_;
+        picturesNamed = picturesNamed || !ready.image.isEmpty();
+        recipes.push_back(std::move(ready));
     }
-
-private:
-    RecipeBook* book_ = nullptr;
-    std::vector<Ready>* collected_ = nullptr;
-    QString uncategorised_, current_;
-    pugi::xml_node category_;
-    int count_ = 0;
-    bool picturesNamed_ = false;
+    // Adds a recipe as it was read, made ready here.
+    void add(Recipe recipe, const QString& category, const ReadContext& context);
+    // Another list's recipes after this one's, and its skipped lines.
+    void append(RecipeList&& other);
+    void clear() { *this = RecipeList(); }
 };
 
-// The entries of source (as importList numbers them) whose recipe is
-// already in book: the same title (letter case ignored) and the same
-// ingredients (spaces ignored; a recipe without ingredients is never
-// taken for one in the book). The check list shows them as such and
-// leaves them unticked, so that a file imported twice adds nothing.
-QSet<int> entriesInBook(const RecipeBook& book, const RecipeBook& source);
+// A recipe as a reader hands it over (see RecipeList); may run on any thread.
+Recipe readyRecipe(Recipe recipe, const QString& category, const ReadContext& context);
 
 } // namespace bd

@@ -37,7 +37,7 @@ void addWordOf(QString& out, const char* text)
     for (; plain && p[n]; ++n)
         plain = (p[n] > ' ' && p[n] < 0x7F) || (p[n] == ' ' && p[n + 1] != ' ' && p[n + 1]);
     if (!plain) {
-        addWord(out, simplifiedText(qstr(text)));
+        addWord(out, simplifiedText(QString::fromUtf8(text)));
         return;
     }
     if (n == 0)
@@ -134,7 +134,7 @@ void readIngredients(pugi::xml_node list, QString& ing, QStringList& notes)
             notes << tidyLines(xmlInnerText(c));
         } else if (c.type() == pugi::node_pcdata) {
             // Ingredients given as plain text, one a line.
-            addLine(ing, tidyLines(qstr(c.value())));
+            addLine(ing, tidyLines(QString::fromUtf8(c.value())));
         }
     }
 }
@@ -167,7 +167,7 @@ QString timeText(pugi::xml_node t)
     return durationText(text);
 }
 
-Recipe recipeOf(pugi::xml_node r, QStringList& categories)
+Recipe recipeOf(pugi::xml_node r, QStringList& categories, int langOffset)
 {
     Recipe recipe;
     QStringList notes, tail;
@@ -186,18 +186,19 @@ Recipe recipeOf(pugi::xml_node r, QStringList& categories)
             if (recipe.yield.isEmpty())
                 recipe.yield = simplified(c);
         } else if (named(c, "preptime")) {
-            const QString type = qstr(c.attribute("type").value()).toLower();
+            const QString type = QString::fromUtf8(c.attribute("type").value()).toLower();
             const QString time = timeText(c);
             if (type.contains(QLatin1String("cook")) || type.contains(QLatin1String("bak")))
                 recipe.cooktime = time;
             else if (type.contains(QLatin1String("total")))
-                tail << fetchText(Str::NoteTotalTime).arg(time);
+                tail << fetchText(Str::NoteTotalTime, langOffset).arg(time);
             else if (recipe.preptime.isEmpty())
                 recipe.preptime = time;
             else
-                tail << (type.isEmpty() ? time : qstr(c.attribute("type").value()) + QStringLiteral(": ") + time);
+                tail << (type.isEmpty() ? time
+                                        : QString::fromUtf8(c.attribute("type").value()) + QStringLiteral(": ") + time);
         } else if (named(c, "source")) {
-            tail << fetchText(Str::NoteSource)
+            tail << fetchText(Str::NoteSource, langOffset)
                         .arg(tidyLines(xmlInnerText(c)).replace(QLatin1Char('\n'), QLatin1Char(' ')));
         } else if (named(c, "description")) {
             notes << tidyLines(xmlInnerText(c));
@@ -212,7 +213,7 @@ Recipe recipeOf(pugi::xml_node r, QStringList& categories)
             notes << tidyLines(xmlInnerText(c));
     }
     if (categories.size() > 1)
-        tail << fetchText(Str::NoteCategories).arg(categories.join(QStringLiteral(", ")));
+        tail << fetchText(Str::NoteCategories, langOffset).arg(categories.join(QStringLiteral(", ")));
     for (const QString& n : std::as_const(notes) + tail)
         addParagraph(recipe.other, n);
     return recipe;
@@ -220,15 +221,9 @@ Recipe recipeOf(pugi::xml_node r, QStringList& categories)
 
 } // namespace
 
-RecipeRead readRecipeML(const QByteArray& bytes, RecipeBook& book, const QString& uncategorised)
+RecipeList readRecipeML(const QByteArray& bytes, const ReadContext& context)
 {
-    BookFiller filler(book, uncategorised);
-    return readRecipeML(bytes, filler);
-}
-
-RecipeRead readRecipeML(const QByteArray& bytes, BookFiller& filler)
-{
-    return readXmlRecipes(bytes, "recipe", filler, recipeOf);
+    return readXmlRecipes(bytes, "recipe", context, recipeOf);
 }
 
 } // namespace bd

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <optional>
 
 namespace bd {
 
@@ -76,28 +77,29 @@ void findObjects(const QJsonValue& v, BlockObjects& out, bool inRecipe, int dept
     }
 }
 
-// The references of the block whose recipe this thread reads.
-thread_local const QHash<QString, QJsonObject>* tReferences = nullptr;
+// What the reading of one recipe looks objects up in: the objects of its
+// block by "@id" (none while a large list is read piece by piece), and
+// whether it met an object that only refers to another.
+struct Lookup {
+    const QHash<QString, QJsonObject>* references = nullptr;
+    bool referred = false;
+};
 
 // An object that only refers to another by its "@id": that one, when the
 // block holds it.
-// Whether this thread met an object that refers to another since it last
-// cleared this.
-thread_local bool tReferred = false;
-
-QJsonObject resolved(const QJsonObject& o)
+QJsonObject resolved(Lookup& lookup, const QJsonObject& o)
 {
     if (o.size() == 1 && o.value(QLatin1String("@id")).isString()) {
-        tReferred = true;
-        if (tReferences)
-            return tReferences->value(o.value(QLatin1String("@id")).toString(), o);
+        lookup.referred = true;
+        if (lookup.references)
+            return lookup.references->value(o.value(QLatin1String("@id")).toString(), o);
     }
     return o;
 }
 
 // The text of a value: a string (HTML read as text), a number, an object's
 // name or text, a list's texts joined by commas.
-QString textOf(const QJsonValue& v, int depth = 0)
+QString textOf(Lookup& lookup, const QJsonValue& v, int depth = 0)
 {
     if (v.isString())
         return htmlText(v.toString());
@@ -106,16 +108,16 @@ QString textOf(const QJsonValue& v, int depth = 0)
     if (depth > kMaxDepth)
         return QString();
     if (v.isObject()) {
-        const QJsonObject o = resolved(v.toObject());
+        const QJsonObject o = resolved(lookup, v.toObject());
         for (const char* key : {"name", "text", "@value", "url"})
             if (o.contains(QLatin1String(key)))
-                return textOf(o.value(QLatin1String(key)), depth + 1);
+                return textOf(lookup, o.value(QLatin1String(key)), depth + 1);
         return QString();
     }
     if (v.isArray()) {
         QStringList parts;
         for (const QJsonValue& e : items(v)) {
-            const QString t = textOf(e, depth + 1);
+            const QString t = textOf(lookup, e, depth + 1);
             if (!t.isEmpty() && !parts.contains(t))
                 parts << t;
         }
@@ -125,14 +127,14 @@ QString textOf(const QJsonValue& v, int depth = 0)
 }
 
 // The texts of a value that may be one text or a list of them.
-QStringList textsOf(const QJsonValue& v)
+QStringList textsOf(Lookup& lookup, const QJsonValue& v)
 {
     QStringList out;
     if (v.isArray()) {
         for (const QJsonValue& e : items(v))
-            if (const QString t = textOf(e); !t.isEmpty())
+            if (const QString t = textOf(lookup, e); !t.isEmpty())
                 out << t;
-    } else if (const QString t = textOf(v); !t.isEmpty()) {
+    } else if (const QString t = textOf(lookup, v); !t.isEmpty()) {
         out << t;
     }
     return out;
@@ -149,7 +151,7 @@ QString oneLine(QString text)
 
 // Steps as paragraphs: a text (each of its lines a step), a list, HowToStep
 // objects and HowToSection objects whose names become headings.
-void readInstructions(const QJsonValue& v, QString& prep, int depth)
+void readInstructions(Lookup& lookup, const QJsonValue& v, QString& prep, int depth)
 {
     if (depth > kMaxDepth)
         return;
@@ -162,23 +164,23 @@ void readInstructions(const QJsonValue& v, QString& prep, int depth)
                 addParagraph(prep, line.trimmed());
     } else if (v.isArray()) {
         for (const QJsonValue& e : items(v))
-            readInstructions(e, prep, depth + 1);
+            readInstructions(lookup, e, prep, depth + 1);
     } else if (v.isObject()) {
         const QJsonObject o = v.toObject();
         const QJsonValue items = o.value(QLatin1String("itemListElement"));
         const QJsonValue text = o.value(QLatin1String("text"));
         if (!items.isUndefined() && !items.isNull()) {
             if (isType(o.value(QLatin1String("@type")), "HowToSection") || !o.contains(QLatin1String("text")))
-                addParagraph(prep, oneLine(textOf(o.value(QLatin1String("name")))));
+                addParagraph(prep, oneLine(textOf(lookup, o.value(QLatin1String("name")))));
             else
-                readInstructions(text, prep, depth + 1);
-            readInstructions(items, prep, depth + 1);
+                readInstructions(lookup, text, prep, depth + 1);
+            readInstructions(lookup, items, prep, depth + 1);
         } else if (text.isString()) {
-            readInstructions(text, prep, depth + 1);
+            readInstructions(lookup, text, prep, depth + 1);
         } else {
             for (const char* key : {"name", "description"})
                 if (o.value(QLatin1String(key)).isString()) {
-                    readInstructions(o.value(QLatin1String(key)), prep, depth + 1);
+                    readInstructions(lookup, o.value(QLatin1String(key)), prep, depth + 1);
                     break;
                 }
         }
@@ -187,13 +189,13 @@ void readInstructions(const QJsonValue& v, QString& prep, int depth)
 
 // The yield: a number, a text, or a list (its most telling entry: one with
 // words, such as "4 servings" beside "4").
-QString yieldOf(const QJsonValue& v)
+QString yieldOf(Lookup& lookup, const QJsonValue& v)
 {
     if (!v.isArray())
-        return oneLine(textOf(v));
+        return oneLine(textOf(lookup, v));
     QString first;
     for (const QJsonValue& e : items(v)) {
-        const QString t = oneLine(textOf(e));
+        const QString t = oneLine(textOf(lookup, e));
         if (first.isEmpty())
             first = t;
         for (QChar c : t)
@@ -203,17 +205,18 @@ QString yieldOf(const QJsonValue& v)
     return first;
 }
 
-QString pictureOf(const QJsonValue& v, int depth = 0)
+QString pictureOf(Lookup& lookup, const QJsonValue& v, int depth = 0)
 {
     if (depth > 4)
         return QString();
     if (v.isString())
         return v.toString().trimmed();
     if (v.isArray())
-        return v.toArray().isEmpty() ? QString() : pictureOf(v.toArray().first(), depth + 1);
+        return v.toArray().isEmpty() ? QString() : pictureOf(lookup, v.toArray().first(), depth + 1);
     if (v.isObject()) {
-        const QJsonObject o = resolved(v.toObject());
-        return pictureOf(o.contains(QLatin1String("url")) ? o.value(QLatin1String("url"))
+        const QJsonObject o = resolved(lookup, v.toObject());
+        return pictureOf(lookup,
+                         o.contains(QLatin1String("url")) ? o.value(QLatin1String("url"))
                                                           : o.value(QLatin1String("contentUrl")),
                          depth + 1);
     }
@@ -230,27 +233,42 @@ struct Found {
 struct Taken {
     bool empty = false;
     QString key;
-    BookFiller::Ready ready;
+    Recipe ready;
 };
 
-Taken taken(const Found& f, const BookFiller& filler)
+// Where a reader of schema.org data is: the page's address (or none), the
+// language of the notes, and the category of recipes that name none.
+struct PageContext {
+    const QString& address;
+    const ReadContext& read;
+};
+
+Found recipeOf(const QJsonObject& o, const PageContext& page, Lookup& lookup);
+
+// The recipe of o as the reader takes it; lookup tells whether it referred
+// to other objects.
+Taken taken(const QJsonObject& o, const PageContext& page, Lookup& lookup)
 {
+    const Found f = recipeOf(o, page, lookup);
     return {f.recipe.ing.isEmpty() && f.recipe.prep.isEmpty(), f.recipe.title + QChar(0) + f.recipe.ing,
-            filler.prepare(f.recipe, f.category)};
+            readyRecipe(f.recipe, f.category, page.read)};
 }
 
-Found recipeOf(const QJsonObject& o, const QString& address, const QHash<QString, QJsonObject>* references)
+Taken taken(const QJsonObject& o, const PageContext& page, const QHash<QString, QJsonObject>* references)
 {
-    tReferences = references;
-    struct Forget {
-        ~Forget() { tReferences = nullptr; }
-    } forget;
+    Lookup lookup{references};
+    return taken(o, page, lookup);
+}
+
+Found recipeOf(const QJsonObject& o, const PageContext& page, Lookup& lookup)
+{
+    const int lang = page.read.langOffset;
     auto value = [&o](const char* key) { return o.value(QLatin1String(key)); };
     Found f;
     Recipe& r = f.recipe;
-    r.title = oneLine(textOf(value("name")));
+    r.title = oneLine(textOf(lookup, value("name")));
     if (r.title.isEmpty())
-        r.title = oneLine(textOf(value("headline")));
+        r.title = oneLine(textOf(lookup, value("headline")));
     QJsonValue ingredients = value("recipeIngredient");
     if (ingredients.isUndefined())
         ingredients = value("ingredients");
@@ -258,39 +276,39 @@ Found recipeOf(const QJsonObject& o, const QString& address, const QHash<QString
         r.ing = htmlText(ingredients.toString());
     } else {
         for (const QJsonValue& e : items(ingredients))
-            addLine(r.ing, oneLine(textOf(e)));
+            addLine(r.ing, oneLine(textOf(lookup, e)));
     }
-    readInstructions(value("recipeInstructions"), r.prep, 0);
-    r.yield = yieldOf(value("recipeYield"));
+    readInstructions(lookup, value("recipeInstructions"), r.prep, 0);
+    r.yield = yieldOf(lookup, value("recipeYield"));
     if (r.yield.isEmpty())
-        r.yield = yieldOf(value("yield"));
-    r.preptime = durationText(oneLine(textOf(value("prepTime"))));
-    r.cooktime = durationText(oneLine(textOf(value("cookTime"))));
+        r.yield = yieldOf(lookup, value("yield"));
+    r.preptime = durationText(oneLine(textOf(lookup, value("prepTime"))));
+    r.cooktime = durationText(oneLine(textOf(lookup, value("cookTime"))));
 
-    const QStringList categories = textsOf(value("recipeCategory"));
+    const QStringList categories = textsOf(lookup, value("recipeCategory"));
     f.category = categories.value(0);
     QStringList notes;
-    notes << textOf(value("description"));
+    notes << textOf(lookup, value("description"));
     QStringList lines;
-    if (const QString author = oneLine(textOf(value("author"))); !author.isEmpty())
-        lines << fetchText(Str::NoteBy).arg(author);
+    if (const QString author = oneLine(textOf(lookup, value("author"))); !author.isEmpty())
+        lines << fetchText(Str::NoteBy, lang).arg(author);
     if (categories.size() > 1)
-        lines << fetchText(Str::NoteCategories).arg(categories.join(QStringLiteral(", ")));
-    if (const QString cuisine = oneLine(textOf(value("recipeCuisine"))); !cuisine.isEmpty())
-        lines << fetchText(Str::NoteCuisine).arg(cuisine);
-    if (const QString keywords = oneLine(textOf(value("keywords"))); !keywords.isEmpty())
-        lines << fetchText(Str::NoteKeywords).arg(keywords);
-    if (const QString total = durationText(oneLine(textOf(value("totalTime")))); !total.isEmpty())
-        lines << fetchText(Str::NoteTotalTime).arg(total);
-    QString source = address;
+        lines << fetchText(Str::NoteCategories, lang).arg(categories.join(QStringLiteral(", ")));
+    if (const QString cuisine = oneLine(textOf(lookup, value("recipeCuisine"))); !cuisine.isEmpty())
+        lines << fetchText(Str::NoteCuisine, lang).arg(cuisine);
+    if (const QString keywords = oneLine(textOf(lookup, value("keywords"))); !keywords.isEmpty())
+        lines << fetchText(Str::NoteKeywords, lang).arg(keywords);
+    if (const QString total = durationText(oneLine(textOf(lookup, value("totalTime")))); !total.isEmpty())
+        lines << fetchText(Str::NoteTotalTime, lang).arg(total);
+    QString source = page.address;
     if (source.isEmpty())
         source = value("url").isString() ? value("url").toString().trimmed() : QString();
     if (!source.isEmpty())
-        lines << fetchText(Str::NoteSource).arg(source);
+        lines << fetchText(Str::NoteSource, lang).arg(source);
     notes << lines.join(QLatin1Char('\n'));
     for (const QString& n : std::as_const(notes))
         addParagraph(r.other, n);
-    r.image = pictureOf(value("image"));
+    r.image = pictureOf(lookup, value("image"));
     return f;
 }
 
@@ -654,11 +672,11 @@ QByteArray listOf(QByteArrayView piece, qsizetype from, const std::vector<qsizet
     return list;
 }
 
-// Hands the recipes of JSON text (UTF-8, cleaned where it needs it) to
-// take, in order; false when it is no JSON, or a piece of a large list is
-// none (the recipes of the other pieces are taken all the same).
-bool readJsonRecipes(QByteArray json, const QString& address, const BookFiller& filler,
-                     const std::function<void(const Taken&)>& take)
+// A list of at least twice kPieceSize read in pieces, as readJsonRecipes
+// says; nullopt when json is no such list (json is then cleaned where it
+// needs it, for reading whole), else whether every piece was JSON.
+std::optional<bool> readJsonPieces(QByteArray& json, const PageContext& page,
+                                   const std::function<void(const Taken&)>& take)
 {
     // A large list: its pieces parsed and their recipes read side by side
     // while the rest is looked through, each piece's objects let go of by
@@ -686,74 +704,81 @@ bool readJsonRecipes(QByteArray json, const QString& address, const BookFiller& 
         for (const Taken& t : part.recipes)
             take(t);
     };
+    for (bool cleaned = false;; cleaned = true) {
+        // Pieces are at least kPieceSize long, but for the last.
+        const qsizetype capacity = json.size() / kPieceSize + 2;
+        parts = std::vector<Piece>(size_t(capacity));
+        qsizetype found = 0;
+        const qsizetype count = whileFound(
+            capacity,
+            [&](const std::function<void()>& publish) {
+                scan = scanJson(json, [&](QByteArrayView piece, std::vector<qsizetype>&& escapes) {
+                    parts[size_t(found)].escapes = std::move(escapes);
+                    parts[size_t(found++)].text = piece;
+                    publish();
+                });
+                return scan.clean && scan.pieces ? found : -1;
+            },
+            [&](qsizetype i) {
+                Piece& part = parts[size_t(i)];
+                const qsizetype from = part.text.data() - json.constData();
+                QJsonDocument doc = QJsonDocument::fromJson(listOf(part.text, from, part.escapes));
+                // Should the parser refuse what the escapes became, the piece as written.
+                if (!doc.isArray() && !part.escapes.empty())
+                    doc = QJsonDocument::fromJson(listOf(part.text, from, {}));
+                if (!doc.isArray())
+                    return;
+                findObjects(QJsonValue(doc.array()), part.objects, false, 0);
+                part.parsed = true;
+                const qsizetype n = part.objects.recipes.size();
+                part.recipes.resize(size_t(n));
+                part.again.resize(size_t(n), 0);
+                bool kept = !part.objects.references.isEmpty();
+                for (qsizetype k = 0; k < n; ++k) {
+                    Lookup lookup;
+                    part.recipes[size_t(k)] = taken(part.objects.recipes[k], page, lookup);
+                    part.again[size_t(k)] = lookup.referred;
+                    kept = kept || lookup.referred;
+                }
+                if (!kept)
+                    part.objects = {};
+            },
+            takePiece);
+        parts.resize(size_t(qMax<qsizetype>(count, 0)));
+        if (scan.clean || cleaned)
+            break;
+        json = cleanJson(QString::fromUtf8(json));
+    }
+    if (parts.empty())
+        return std::nullopt;
+    if (waiting) {
+        QHash<QString, QJsonObject> references;
+        for (const Piece& part : parts)
+            // The first object of an id counts, as in a list read whole.
+            for (auto it = part.objects.references.cbegin(); it != part.objects.references.cend(); ++it)
+                if (!references.contains(it.key()))
+                    references.insert(it.key(), it.value());
+        for (Piece& part : parts) {
+            for (size_t k = 0; part.waits && k < part.recipes.size(); ++k) {
+                if (part.again[k])
+                    part.recipes[k] = taken(part.objects.recipes[qsizetype(k)], page, &references);
+                take(part.recipes[k]);
+            }
+        }
+    }
+    return whole;
+}
+
+// Hands the recipes of JSON text (UTF-8, cleaned where it needs it) to
+// take, in order; false when it is no JSON, or a piece of a large list is
+// none (the recipes of the other pieces are taken all the same).
+bool readJsonRecipes(QByteArray json, const PageContext& page, const std::function<void(const Taken&)>& take)
+{
     if (json.size() < 2 * kPieceSize) {
         if (!scanJson(json, {}).clean)
             json = cleanJson(QString::fromUtf8(json));
-    } else {
-        for (bool cleaned = false;; cleaned = true) {
-            // Pieces are at least kPieceSize long, but for the last.
-            const qsizetype capacity = json.size() / kPieceSize + 2;
-            parts = std::vector<Piece>(size_t(capacity));
-            qsizetype found = 0;
-            const qsizetype count = whileFound(
-                capacity,
-                [&](const std::function<void()>& publish) {
-                    scan = scanJson(json, [&](QByteArrayView piece, std::vector<qsizetype>&& escapes) {
-                        parts[size_t(found)].escapes = std::move(escapes);
-                        parts[size_t(found++)].text = piece;
-                        publish();
-                    });
-                    return scan.clean && scan.pieces ? found : -1;
-                },
-                [&](qsizetype i) {
-                    Piece& part = parts[size_t(i)];
-                    const qsizetype from = part.text.data() - json.constData();
-                    QJsonDocument doc = QJsonDocument::fromJson(listOf(part.text, from, part.escapes));
-                    // Should the parser refuse what the escapes became, the piece as written.
-                    if (!doc.isArray() && !part.escapes.empty())
-                        doc = QJsonDocument::fromJson(listOf(part.text, from, {}));
-                    if (!doc.isArray())
-                        return;
-                    findObjects(QJsonValue(doc.array()), part.objects, false, 0);
-                    part.parsed = true;
-                    const qsizetype n = part.objects.recipes.size();
-                    part.recipes.resize(size_t(n));
-                    part.again.resize(size_t(n), 0);
-                    bool kept = !part.objects.references.isEmpty();
-                    for (qsizetype k = 0; k < n; ++k) {
-                        tReferred = false;
-                        part.recipes[size_t(k)] = taken(recipeOf(part.objects.recipes[k], address, nullptr), filler);
-                        part.again[size_t(k)] = tReferred;
-                        kept = kept || tReferred;
-                    }
-                    if (!kept)
-                        part.objects = {};
-                },
-                takePiece);
-            parts.resize(size_t(qMax<qsizetype>(count, 0)));
-            if (scan.clean || cleaned)
-                break;
-            json = cleanJson(QString::fromUtf8(json));
-        }
-    }
-    if (!parts.empty()) {
-        if (waiting) {
-            QHash<QString, QJsonObject> references;
-            for (const Piece& part : parts)
-                // The first object of an id counts, as in a list read whole.
-                for (auto it = part.objects.references.cbegin(); it != part.objects.references.cend(); ++it)
-                    if (!references.contains(it.key()))
-                        references.insert(it.key(), it.value());
-            for (Piece& part : parts) {
-                for (size_t k = 0; part.waits && k < part.recipes.size(); ++k) {
-                    if (part.again[k])
-                        part.recipes[k] = taken(recipeOf(part.objects.recipes[qsizetype(k)], address, &references),
-                                                filler);
-                    take(part.recipes[k]);
-                }
-            }
-        }
-        return whole;
+    } else if (const std::optional<bool> whole = readJsonPieces(json, page, take)) {
+        return *whole;
     }
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
@@ -765,9 +790,7 @@ bool readJsonRecipes(QByteArray json, const QString& address, const BookFiller& 
     std::vector<Taken> recipes(size_t(found.recipes.size()));
     inParallelInOrder(
         found.recipes.size(),
-        [&](qsizetype i) {
-            recipes[size_t(i)] = taken(recipeOf(found.recipes[i], address, &found.references), filler);
-        },
+        [&](qsizetype i) { recipes[size_t(i)] = taken(found.recipes[i], page, &found.references); },
         [&](qsizetype i) { take(recipes[size_t(i)]); });
     return true;
 }
@@ -836,9 +859,9 @@ bool looksLikeSchemaOrg(QStringView text)
 
 namespace {
 
-RecipeRead readSchemaOrg(QStringView text, const QByteArray* utf8, BookFiller& filler, const QString& address)
+RecipeList readSchemaOrg(QStringView text, const QByteArray* utf8, const PageContext& page)
 {
-    RecipeRead read;
+    RecipeList read;
     LineCounter<QStringView> lines(text);
     // Pages often describe one recipe in two blocks (two plugins each
     // writing one): the second is no recipe of its own.
@@ -847,46 +870,34 @@ RecipeRead readSchemaOrg(QStringView text, const QByteArray* utf8, BookFiller& f
         if (t.empty)
             read.skipped << lines.at(position);
         else if (!seen.contains(t.key))
-            filler.add(t.ready);
+            read.add(t.ready);
         seen.insert(t.key);
     };
     const auto blocks = utf8 ? QVector<QPair<QStringView, qsizetype>>{{text, 0}} : jsonBlocks(text);
     for (const auto& [block, position] : blocks)
-        if (!readJsonRecipes(utf8 ? *utf8 : block.toUtf8(), address, filler,
+        if (!readJsonRecipes(utf8 ? *utf8 : block.toUtf8(), page,
                              [&, position = position](const Taken& t) { add(t, position); }))
             read.skipped << lines.at(position);
     // Pages with a JSON block may mark the same recipe with microdata too.
-    if (filler.count() == 0)
+    if (read.isEmpty())
         for (const auto& [o, position] : microdataRecipes(text))
-            add(taken(recipeOf(o, address, nullptr), filler), position);
+            add(taken(o, page, nullptr), position);
     // Microdata may come before the blocks that had recipes left out.
     std::sort(read.skipped.begin(), read.skipped.end());
-    filler.report(read);
     return read;
 }
 
 } // namespace
 
-RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& uncategorised, const QString& address)
+RecipeList readSchemaOrg(QStringView text, const ReadContext& context, const QString& address)
 {
-    BookFiller filler(book, uncategorised);
-    return readSchemaOrg(text, filler, address);
+    return readSchemaOrg(text, nullptr, PageContext{address, context});
 }
 
-RecipeRead readSchemaOrg(QStringView text, BookFiller& filler, const QString& address)
+RecipeList readSchemaOrgJson(const QByteArray& utf8, const ReadContext& context)
 {
-    return readSchemaOrg(text, nullptr, filler, address);
-}
-
-RecipeRead readSchemaOrgJson(const QByteArray& utf8, RecipeBook& book, const QString& uncategorised)
-{
-    BookFiller filler(book, uncategorised);
-    return readSchemaOrgJson(utf8, filler);
-}
-
-RecipeRead readSchemaOrgJson(const QByteArray& utf8, BookFiller& filler)
-{
-    return readSchemaOrg(QStringView(), &utf8, filler, QString());
+    const QString noAddress;
+    return readSchemaOrg(QStringView(), &utf8, PageContext{noAddress, context});
 }
 
 } // namespace bd

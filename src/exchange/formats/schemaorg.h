@@ -1,7 +1,7 @@
 #pragma once
 // Reading schema.org Recipe descriptions, as web pages carry them in
-// <script type="application/ld+json"> blocks, into an in-memory recipe
-// book: from a saved page, a .json file or a downloaded page.
+// <script type="application/ld+json"> blocks, into a list of
+// recipes: from a saved page, a .json file or a downloaded page.
 
 #include "exchange/formats/readers.h"
 
@@ -11,25 +11,22 @@ namespace bd {
 // a Recipe in microdata, or JSON text.
 bool looksLikeSchemaOrg(QStringView text);
 
-// Replaces book's contents with the Recipe objects of text (an HTML page or
+// The Recipe objects of text (an HTML page or
 // JSON), found anywhere in its blocks: alone, in a list, in "@graph" or
 // inside another object. Ingredients one a line; instructions a paragraph
 // a step, section names as headings; times as a cook writes them; the
-// first category names the book's category; description, author, more
+// first category names the recipe's category; description, author, more
 // categories, cuisine, keywords, total time and the page's address
 // (address, or the recipe's own) go to the notes. A recipe's picture is
 // kept as the address or path the page gives. A block that cannot be read,
 // or a recipe with neither ingredients nor instructions, is listed by the
 // line it starts on. A page without such blocks may mark its recipe with
 // microdata (itemtype schema.org/Recipe, itemprop names as above).
-RecipeRead readSchemaOrg(QStringView text, RecipeBook& book, const QString& uncategorised,
-                         const QString& address = QString());
-RecipeRead readSchemaOrg(QStringView text, BookFiller& filler, const QString& address = QString());
+RecipeList readSchemaOrg(QStringView text, const ReadContext& context, const QString& address = QString());
 
 // The same for a JSON file's text given as its UTF-8 bytes (without a
 // byte order mark).
-RecipeRead readSchemaOrgJson(const QByteArray& utf8, RecipeBook& book, const QString& uncategorised);
-RecipeRead readSchemaOrgJson(const QByteArray& utf8, BookFiller& filler);
+RecipeList readSchemaOrgJson(const QByteArray& utf8, const ReadContext& context);
 
 // JSON text as QJsonDocument accepts it: raw control characters inside
 // strings escaped or dropped, escapes JSON does not know dropped, and

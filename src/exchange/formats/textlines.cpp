@@ -6,8 +6,6 @@
 
 namespace bd {
 
-namespace {
-
 bool blankLine(QStringView line)
 {
     for (QChar c : line)
@@ -15,8 +13,6 @@ bool blankLine(QStringView line)
             return false;
     return true;
 }
-
-} // namespace
 
 QString tidyLines(QString&& text)
 {

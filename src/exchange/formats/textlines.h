@@ -50,6 +50,9 @@ private:
 // start a list item keep their break.
 void appendWrapped(QString& out, const QList<QStringView>& lines);
 
+// Whether a line holds nothing but spaces.
+bool blankLine(QStringView line);
+
 // Adds line to text, on a line of its own.
 void addLine(QString& text, QStringView line);
 // Adds paragraph to text, after a blank line.

@@ -18,7 +18,7 @@ QString xmlInnerText(pugi::xml_node n)
         if (d.type() == pugi::node_pcdata || d.type() == pugi::node_cdata) {
             if (!out.isEmpty() && !out.back().isSpace())
                 out += QLatin1Char(' ');
-            out += qstr(d.value());
+            out += QString::fromUtf8(d.value());
         }
         if (d.first_child()) {
             d = d.first_child();
@@ -143,14 +143,16 @@ bool elementSpans(QByteArrayView data, QByteArrayView element, std::vector<std::
 
 } // namespace
 
-RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, BookFiller& filler, const XmlRecipeFn& recipe)
+RecipeList readXmlRecipes(const QByteArray& bytes, const char* element, const ReadContext& context,
+                          const XmlRecipeFn& recipe)
 {
-    RecipeRead read;
+    RecipeList read;
     QByteArray data = escapeBareAmpersands(xmlAsUtf8(bytes));
-    auto take = [&](pugi::xml_node r) {
+    // A recipe element as the reader hands it over.
+    auto ready = [&](pugi::xml_node r) {
         QStringList categories;
-        const Recipe found = recipe(r, categories);
-        filler.add(found, categories.value(0));
+        Recipe found = recipe(r, categories, context.langOffset);
+        return readyRecipe(std::move(found), categories.value(0), context);
     };
     // Each recipe element parsed on its own, side by side, as a document
     // parsed whole would hold it; the recipes filled in in their order.
@@ -169,7 +171,8 @@ RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, BookFill
                 pieces.push_back(spans[k]);
         }
         spans = std::move(pieces);
-        std::vector<std::vector<BookFiller::Ready>> found(spans.size());
+        std::vector<std::vector<Recipe>> found(spans.size());
+        std::vector<char> broken(spans.size(), false); // the elements that are no XML
         bool whole = true;
         inParallelInOrder(
             qsizetype(spans.size()),
@@ -178,28 +181,23 @@ RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, BookFill
                 pugi::xml_document one;
                 if (!one.load_buffer(data.constData() + from, size_t(to - from), pugi::parse_default,
                                      pugi::encoding_utf8)) {
-                    found[size_t(i)].push_back({}); // marks the element that is no XML
+                    broken[size_t(i)] = true;
                     return;
                 }
-                for (const pugi::xpath_node& r : one.select_nodes(path.constData())) {
-                    QStringList categories;
-                    Recipe got = recipe(r.node(), categories);
-                    found[size_t(i)].push_back(filler.prepare(std::move(got), categories.value(0)));
-                }
+                for (const pugi::xpath_node& r : one.select_nodes(path.constData()))
+                    found[size_t(i)].push_back(ready(r.node()));
             },
             [&](qsizetype i) {
-                for (const BookFiller::Ready& r : found[size_t(i)])
-                    whole = whole && !r.texts.isEmpty();
-                for (const BookFiller::Ready& r : found[size_t(i)])
+                whole = whole && !broken[size_t(i)];
+                for (Recipe& r : found[size_t(i)])
                     if (whole)
-                        filler.add(r);
+                        read.add(std::move(r));
+                std::vector<Recipe>().swap(found[size_t(i)]);
             });
-        if (whole) {
-            filler.report(read);
+        if (whole)
             return read;
-        }
         // An element that is no XML: the document is read as below.
-        filler.restart();
+        read.clear();
     }
     {
         // Parsed where it lies: the document is gone before the data.
@@ -208,16 +206,10 @@ RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, BookFill
         if (doc.load_buffer_inplace(data.data(), size_t(data.size()), pugi::parse_default, pugi::encoding_utf8)) {
             const pugi::xpath_node_set nodes = doc.select_nodes(path.constData());
             // The recipes are read side by side and filled in in their order.
-            std::vector<BookFiller::Ready> found(nodes.size());
+            std::vector<Recipe> found(nodes.size());
             inParallelInOrder(
-                qsizetype(nodes.size()),
-                [&](qsizetype i) {
-                    QStringList categories;
-                    Recipe r = recipe(nodes[size_t(i)].node(), categories);
-                    found[size_t(i)] = filler.prepare(std::move(r), categories.value(0));
-                },
-                [&](qsizetype i) { filler.add(found[size_t(i)]); });
-            filler.report(read);
+                qsizetype(nodes.size()), [&](qsizetype i) { found[size_t(i)] = ready(nodes[size_t(i)].node()); },
+                [&](qsizetype i) { read.add(std::move(found[size_t(i)])); });
             return read;
         }
     }
@@ -245,12 +237,11 @@ RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, BookFill
             from = next;
             continue;
         }
-        take(one.first_child());
+        read.add(ready(one.first_child()));
         from = end + close.size();
     }
-    if (read.skipped.isEmpty() && filler.count() == 0)
+    if (read.skipped.isEmpty() && read.isEmpty())
         read.skipped << 1;
-    filler.report(read);
     return read;
 }
 

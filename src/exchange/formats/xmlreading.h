@@ -17,12 +17,14 @@ QString xmlInnerText(pugi::xml_node n);
 // The first child element of n named any of names (letter case ignored).
 pugi::xml_node xmlChild(pugi::xml_node n, std::initializer_list<const char*> names);
 
-// Replaces book's contents with the recipes of an XML file (in any encoding
+// The recipes of an XML file (in any encoding
 // xmlAsUtf8 reads, a bare & read as itself): recipe(element, categories)
-// reads each element named element, the first category naming the book's.
+// reads each element named element, the first category naming the recipe's.
 // When the file is not well-formed, each recipe element is read on its
 // own, and those that still cannot be read are listed by their lines.
-using XmlRecipeFn = std::function<Recipe(pugi::xml_node element, QStringList& categories)>;
-RecipeRead readXmlRecipes(const QByteArray& bytes, const char* element, BookFiller& filler, const XmlRecipeFn& recipe);
+// langOffset: the language of the notes it writes.
+using XmlRecipeFn = std::function<Recipe(pugi::xml_node element, QStringList& categories, int langOffset)>;
+RecipeList readXmlRecipes(const QByteArray& bytes, const char* element, const ReadContext& context,
+                          const XmlRecipeFn& recipe);
 
 } // namespace bd

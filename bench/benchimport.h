@@ -55,8 +55,8 @@ inline void fillBook(RecipeBook& book, const RecipeList& list)
     pugi::xml_node category;
     for (const Recipe& r : list.recipes) {
         if (!category || r.category != qstr(category.attribute("cname").value()))
-            category = appendCategoryNode(book.root(), r.category);
-        appendFields(category, r, true);
+            category = RecipeBook::appendCategoryNode(book.root(), r.category);
+        RecipeBook::appendRecipeNode(category, r, true);
     }
 }
 

@@ -23,22 +23,6 @@ QString joinPath(const QString& folder, const QString& name) { return folder + Q
 
 } // namespace
 
-void appendFields(pugi::xml_node cat, const Recipe& f, bool withImage)
-{
-    RecipeBook::appendRecipeNode(cat, f, withImage);
-}
-
-pugi::xml_node appendCategoryNode(pugi::xml_node root, const QString& name)
-{
-    return RecipeBook::appendCategoryNode(root, name);
-}
-
-namespace {
-
-QHash<QString, pugi::xml_node> categoriesByName(const RecipeBook& book) { return book.categoriesByName(); }
-
-} // namespace
-
 // ---------------------------------------------------------------------------
 // Export
 
@@ -272,7 +256,7 @@ ImportResult importRecipes(RecipeBook& book, const RecipeList& source, const Imp
     QSet<QString> taken;
     for (const Recipe& r : book.allRecipes())
         taken.insert(storableText(r.title).toLower());
-    QHash<QString, pugi::xml_node> categories = categoriesByName(book);
+    QHash<QString, pugi::xml_node> categories = book.categoriesByName();
     PictureCopier pictures(book, job);
 
     const int total = int(job.selected.size());
@@ -328,8 +312,8 @@ ImportResult importRecipes(RecipeBook& book, const RecipeList& source, const Imp
             categoryName = job.uncategorised.isEmpty() ? fetchText(Str::ImportedCategory) : job.uncategorised;
         pugi::xml_node& cat = categories[categoryName];
         if (!cat)
-            cat = appendCategoryNode(book.root(), categoryName);
-        appendFields(cat, f, true);
+            cat = RecipeBook::appendCategoryNode(book.root(), categoryName);
+        RecipeBook::appendRecipeNode(cat, f, true);
         book.noteNewRecipe(*title);
         taken.insert(title->toLower());
         ++result.imported;

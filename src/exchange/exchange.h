@@ -30,14 +30,6 @@ using StepFn = std::function<bool(int done, int total)>;
 
 enum class RunOutcome { Done, Failed, Cancelled };
 
-// The pieces both engines, and the readers of other formats, build their
-// documents from: a category element appended to root, and a recipe
-// appended to cat with the first eight fields always and the image only
-// when withImage (the book always carries it; an export only when the
-// recipe has a picture there).
-pugi::xml_node appendCategoryNode(pugi::xml_node root, const QString& name);
-void appendFields(pugi::xml_node cat, const Recipe& f, bool withImage);
-
 // ---------------------------------------------------------------------------
 // Export
 

@@ -321,6 +321,7 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
     }
 
     if (imported > 0) {
+        // A folder that cannot be made shows as the book that cannot be saved below.
         QDir().mkpath(folder);
         // A book another program changed meanwhile is kept beside it.
         const SaveResult saved = saveBook(book, bookIn(folder), {});

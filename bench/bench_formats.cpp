@@ -6,7 +6,7 @@
 // --pdf-recipes recipes (1,000, no pictures) with its two-pass layout,
 // with the pages it made and the peak memory of the process.
 
-#include "exchange/formats/exportformats.h"
+#include "exchange/exportformats.h"
 
 #include "benchbook.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/base/booklock.h"
 #include "app/base/globals.h"
-#include "exchange/formats/exportformats.h"
+#include "exchange/exportformats.h"
 #include "exchange/importfile.h"
 #include "exchange/formats/mealmaster.h"
 #include "app/base/text.h"

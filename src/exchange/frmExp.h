@@ -3,7 +3,7 @@
 // and whether their pictures go along. It takes the browse window's place
 // and returns to a fresh one.
 
-#include "exchange/formats/exportformats.h"
+#include "exchange/exportformats.h"
 #include "exchange/wizard.h"
 
 class QComboBox;

@@ -3,7 +3,7 @@
 // pictures, and the choice of format by the file's type.
 
 #include "exchange/exchange.h"
-#include "exchange/formats/exportformats.h"
+#include "exchange/exportformats.h"
 #include "exchange/formats/mealmaster.h"
 #include "testsupport.h"
 

@@ -2,6 +2,9 @@
 # the colour schemes (resources, but for the window code in apply.*) only
 # each other, and the store only itself and the string table, so that the
 # readers on worker threads and the store never reach the program's state.
+# The readers and writers of other programs' files stand on the store and
+# the string table alone, and what everything above the store shares
+# (app/base) reaches no window and nothing of the program's top.
 # Called by CTest with SOURCE_DIR, the src folder.
 
 cmake_minimum_required(VERSION 3.20)
@@ -38,6 +41,8 @@ endfunction()
 
 check(resources "resources/" "apply")
 check(store "store/;resources/strings.h" "")
+check(exchange/formats "exchange/formats/;store/;resources/strings.h" "")
+check(app/base "app/base/;store/;resources/strings.h;resources/colours.h" "")
 
 if(failures)
   message(FATAL_ERROR "Includes from a floor above:\n${failures}")

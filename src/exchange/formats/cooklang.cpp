@@ -1,6 +1,6 @@
 #include "exchange/formats/cooklang.h"
 
-#include "app/base/text.h"
+#include "resources/strings.h"
 #include "store/charscan.h"
 
 #include <QHashFunctions>

@@ -3,7 +3,7 @@
 #include "exchange/formats/mealmaster.h"
 
 #include "exchange/formats/xmlreading.h"
-#include "app/base/text.h"
+#include "resources/strings.h"
 
 #include <QRegularExpression>
 #include <QStringMatcher>

@@ -1,7 +1,7 @@
 #include "exchange/formats/recipeml.h"
 
 #include "exchange/formats/xmlreading.h"
-#include "app/base/text.h"
+#include "resources/strings.h"
 
 #include <cstring>
 

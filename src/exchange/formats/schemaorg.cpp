@@ -1,6 +1,6 @@
 #include "exchange/formats/schemaorg.h"
 
-#include "app/base/text.h"
+#include "resources/strings.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

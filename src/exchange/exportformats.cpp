@@ -1,4 +1,4 @@
-#include "exchange/formats/exportformats.h"
+#include "exchange/exportformats.h"
 
 #include "output/cookbook.h"
 #include "resources/strings.h"

@@ -557,6 +557,8 @@ private slots:
         // saved book still names (in any letter case) stay.
         env.write(QStringLiteral("images/retired.jpg"), "old picture");
         env.write(QStringLiteral("images/.bdretired"), "retired.jpg\nKEPT.JPG\n../recipes.xml");
+        // A note whose writing was cut short goes too.
+        env.write(QStringLiteral("images/.bdretired.bdsave-Rt5678"), "retired.jpg\nkept.jpg");
         finishNewPictures(imagesFolder(), G.xmlDoc);
         QVERIFY(!QFileInfo::exists(env.file(QStringLiteral("images/.bdretired"))));
         QVERIFY(QFileInfo::exists(bookPath()));
@@ -565,6 +567,10 @@ private slots:
         QCOMPARE(QDir(imagesFolder()).entryList(QDir::Files, QDir::Name), expected);
         QCOMPARE(env.read(QStringLiteral("images/named.jpg")), QByteArray("new picture"));
         QCOMPARE(env.read(QStringLiteral("images/kept.jpg")), QByteArray("the cook's"));
+        // ... also when it is all that work left.
+        env.write(QStringLiteral("images/.bdretired.bdsave-Xy9012"), "plain.jpg");
+        finishNewPictures(imagesFolder(), G.xmlDoc);
+        QCOMPARE(QDir(imagesFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
 
         env.write(QStringLiteral("out/exp_img.bdnew-AbC123/a.jpg"), "cut short");
         env.write(QStringLiteral("out/exp_img.bdnew-x/a.jpg"), "the cook's");

@@ -134,8 +134,17 @@ double peakResident()
 // Keyword search
 
 // Words the generated book lacks, holds in many titles, and holds (in lower
-// case, with a non-ASCII letter) in most ingredient lists.
-const char* const kSearchWords[] = {"saffron", "walnut", "JALAPEÑO"};
+// case, with a non-ASCII letter) in most ingredient lists; then three words
+// at once, one typed without its accent, all in most recipes: each word is
+// looked for until found, so the floor is one scan per word.
+const char* const kSearchWords[] = {"saffron", "walnut", "JALAPEÑO", "Jalapeno walnut RECIPE"};
+// The words the floor scans the file for, as the book stores them.
+QList<QByteArray> floorWords(const QString& query)
+{
+    if (query.startsWith(QLatin1String("Jalapeno")))
+        return {QByteArray("jalape\xC3\xB1o"), QByteArray("walnut"), QByteArray("recipe")};
+    return {query.toLower().toUtf8()};
+}
 // The window's search, lists and all: a common word, and one in every title.
 const char* const kWindowWords[] = {"walnut", "recipe"};
 
@@ -176,13 +185,16 @@ QVector<SearchTiming> timeSearches(const QString& bookFile, int runs)
     for (const char* w : kSearchWords) {
         SearchTiming t;
         t.word = QString::fromUtf8(w);
-        // The floor looks for the word as the book stores it, in lower case.
-        const QByteArray word = t.word.toLower().toUtf8();
+        // The floor looks for each word as the book stores it, in lower case.
+        const QList<QByteArray> words = floorWords(t.word);
         std::vector<double> search, floor;
         for (int run = 0; run < runs + 1; ++run) { // the first run warms the caches
             int hits = 0, raw = 0;
             const double s = timedMs([&] { hits = int(bd::searchRecs(bd::G.xmlDoc, t.word).titles.size()); });
-            const double f = timedMs([&] { raw = rawScanCount(bytes, word); });
+            const double f = timedMs([&] {
+                for (const QByteArray& word : words)
+                    raw += rawScanCount(bytes, word);
+            });
             if (run == 0)
                 continue;
             search.push_back(s);
@@ -336,7 +348,9 @@ void benchSize(int recipes, int runs)
     say(row(QStringLiteral("recipe list, largest cat."), median(list), 0, QStringLiteral("(%1 titles)").arg(listed)));
     for (const SearchTiming& t : searches)
         say(row(QStringLiteral("search \"%1\"").arg(t.word), t.search, t.floor,
-                QStringLiteral("(floor: memmem of the file for the word in lower case; %1 found, %2 raw hits)").arg(t.hits).arg(t.raw)));
+                QStringLiteral("(floor: memmem of the file for each word in lower case; %1 found, %2 raw hits)")
+                    .arg(t.hits)
+                    .arg(t.raw)));
     for (const auto& w : windowSearches)
         say(row(QStringLiteral("search window \"%1\"").arg(w.first), w.second.first, 0,
                 QStringLiteral("(search, sort and list %1 titles)").arg(w.second.second)));

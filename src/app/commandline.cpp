@@ -5,6 +5,7 @@
 #include "exchange/exportformats.h"
 #include "exchange/importfile.h"
 #include "exchange/formats/mealmaster.h"
+#include "search/search.h"
 #include "app/base/text.h"
 #include "store/bookfolder.h"
 #include "store/booksave.h"
@@ -336,14 +337,32 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
     return done;
 }
 
+CommandResult searchFromCommandLine(const QString& folder, const Options& options)
+{
+    if (!QFileInfo(bookIn(folder)).isFile())
+        return failed(QStringLiteral("There is no recipe book in %1.").arg(native(folder)), kSearchFailed);
+    RecipeBook book;
+    QString error;
+    if (!book.loadFile(bookIn(folder), &error, false))
+        return failed(QStringLiteral("The recipe book %1 cannot be read: %2").arg(native(bookIn(folder)), error),
+                      kSearchFailed);
+    const SearchHits hits = searchRecs(book, options.query);
+    CommandResult r;
+    for (int i : listOrder(hits))
+        r.out += hits.categories[i] + QLatin1Char('\t') + hits.titles[i] + QLatin1Char('\n');
+    r.exitCode = hits.size() > 0 ? 0 : kNothingFound;
+    return r;
+}
+
 int runCommand(const Options& options)
 {
     const ProgramFolders folders = programFolders(QCoreApplication::applicationDirPath());
     const QString folder = chooseAppPath(folders.portableDir, options.dataDir);
     // The cookbook speaks the language the cook chose for the program.
     languageChosen();
-    const CommandResult r = options.exportFile.isEmpty() ? importFromCommandLine(folder, options)
-                                                         : exportFromCommandLine(folder, options);
+    const CommandResult r = options.search                 ? searchFromCommandLine(folder, options)
+                            : options.exportFile.isEmpty() ? importFromCommandLine(folder, options)
+                                                           : exportFromCommandLine(folder, options);
     std::fputs(r.out.toLocal8Bit().constData(), stdout);
     std::fputs(r.err.toLocal8Bit().constData(), stderr);
     return r.exitCode;

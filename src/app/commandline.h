@@ -17,7 +17,7 @@ struct CommandResult {
 };
 
 // Exit codes besides 0.
-enum : int { kCommandFailed = 1, kBookInUse = 3 };
+enum : int { kCommandFailed = 1, kNothingFound = 1, kSearchFailed = 2, kBookInUse = 3 };
 
 // --export: writes the book in folder, or the categories options name, to
 // options.exportFile in the format its extension names. Only reads the
@@ -29,6 +29,12 @@ CommandResult exportFromCommandLine(const QString& folder, const Options& option
 // skipClashes, leaving them out. Refused while another copy holds the
 // book. Every file is read before anything changes.
 CommandResult importFromCommandLine(const QString& folder, const Options& options);
+
+// --search: the recipes options.query finds in the book in folder, a line
+// each (category, tab, title) in the search window's order; exits
+// kNothingFound when there are none, kSearchFailed when the book cannot be
+// read. Only reads the book, so the program may have it open meanwhile.
+CommandResult searchFromCommandLine(const QString& folder, const Options& options);
 
 // True when the command needs a QGuiApplication (the cookbook PDF).
 bool commandNeedsGui(const Options& options);

@@ -69,8 +69,15 @@ Options parseCommandLine(const QStringList& arguments)
                                      QStringLiteral("With --export to .pdf: start each recipe on a new page."));
     const QCommandLineOption windows1252(QStringLiteral("windows-1252"),
                                          QStringLiteral("With --export to .mmf: write Windows-1252, not UTF-8."));
+    const QCommandLineOption search(
+        QStringLiteral("search"),
+        QStringLiteral("Print the recipes QUERY finds, one line each: the category, a tab, the title; as the search "
+                       "window lists them. Every word must be found; \"a phrase\", -word (without it), word OR word, "
+                       "and title:, ing:, prep:, notes:, cat: before a word or phrase work as in the window. Exits 0 "
+                       "when something is found, 1 when nothing is. Only reads the book."),
+        QStringLiteral("QUERY"));
     parser.addOptions(
-        {help, version, dataDir, exportFile, category, importFile, skipClashes, title, perPage, windows1252});
+        {help, version, dataDir, exportFile, category, importFile, skipClashes, title, perPage, windows1252, search});
     Options o;
     const auto onlyWith = [&](const QCommandLineOption& option, bool given, const char* needed) {
         if (o.error.isEmpty() && parser.isSet(option) && !given)
@@ -83,8 +90,8 @@ Options parseCommandLine(const QStringList& arguments)
         o.error = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
     else if (parser.isSet(dataDir) && parser.value(dataDir).trimmed().isEmpty())
         o.error = QStringLiteral("--data-dir needs a folder.");
-    else if (parser.isSet(exportFile) && parser.isSet(importFile))
-        o.error = QStringLiteral("--export and --import cannot be used together.");
+    else if (int(parser.isSet(exportFile)) + int(parser.isSet(importFile)) + int(parser.isSet(search)) > 1)
+        o.error = QStringLiteral("Only one of --export, --import and --search can be used at a time.");
     else if ((parser.isSet(exportFile) && parser.value(exportFile).trimmed().isEmpty()) ||
              (parser.isSet(importFile) && parser.value(importFile).trimmed().isEmpty()))
         o.error = QStringLiteral("--export and --import need a file.");
@@ -103,6 +110,8 @@ Options parseCommandLine(const QStringList& arguments)
     o.title = parser.value(title);
     o.recipePerPage = parser.isSet(perPage);
     o.windows1252 = parser.isSet(windows1252);
+    o.search = parser.isSet(search);
+    o.query = parser.value(search);
     o.dataDir = parser.value(dataDir);
     o.help = parser.isSet(help);
     o.version = parser.isSet(version);

@@ -27,7 +27,9 @@ struct Options {
     QString title;              // --title TEXT: the cookbook's or web page's title
     bool recipePerPage = false; // --recipe-per-page: the cookbook's layout
     bool windows1252 = false;   // --windows-1252: the MealMaster file's encoding
-    bool command() const { return !exportFile.isEmpty() || !importFiles.isEmpty(); }
+    bool search = false;        // --search QUERY
+    QString query;
+    bool command() const { return !exportFile.isEmpty() || !importFiles.isEmpty() || search; }
 };
 
 Options parseCommandLine(const QStringList& arguments);

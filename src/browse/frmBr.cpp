@@ -36,6 +36,7 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTextCursor>
 
 #include <memory>
 
@@ -318,8 +319,10 @@ void frmBr::clearRecipe()
 {
     for (QLabel* l : {lblPT, lblCT, lblYld, lblDC, lblImgLoc})
         l->clear();
-    for (QPlainTextEdit* t : {txtIng, txtPrep, txtOther})
+    for (QPlainTextEdit* t : {txtIng, txtPrep, txtOther}) {
         t->clear();
+        t->setExtraSelections({});
+    }
     Image1->clear();
     Image1->hide();
     picRecipe->clear();
@@ -345,6 +348,7 @@ void frmBr::showRecipe(int position)
     txtIng->setPlainText(fixLineBreaks(f.ing));
     txtPrep->setPlainText(fixLineBreaks(f.prep));
     txtOther->setPlainText(fixLineBreaks(f.other));
+    applyMarks();
     lblDC->setText(f.date);
 
     lblImgLoc->clear();
@@ -354,6 +358,39 @@ void frmBr::showRecipe(int position)
     if (!f.image.isEmpty()) {
         lblImgLoc->setText(f.image);
         showRecipeImage(f.image);
+    }
+}
+
+void frmBr::markFound(FoundMarker marker)
+{
+    marker_ = std::move(marker);
+    applyMarks();
+}
+
+void frmBr::applyMarks()
+{
+    const std::pair<QPlainTextEdit*, int> boxes[] = {{txtIng, RIng}, {txtPrep, RPrep}, {txtOther, ROther}};
+    for (const auto& [box, child] : boxes) {
+        QList<QTextEdit::ExtraSelection> marks;
+        if (marker_) {
+            for (const QPair<int, int>& range : marker_(child, box->toPlainText())) {
+                QTextEdit::ExtraSelection mark;
+                mark.cursor = QTextCursor(box->document());
+                mark.cursor.setPosition(range.first);
+                mark.cursor.setPosition(range.first + range.second, QTextCursor::KeepAnchor);
+                // Dark on light yellow reads in every colour scheme.
+                mark.format.setBackground(QColor(255, 226, 64));
+                mark.format.setForeground(Qt::black);
+                marks << mark;
+            }
+        }
+        box->setExtraSelections(marks);
+        // The first mark in sight.
+        QTextCursor at(box->document());
+        if (!marks.isEmpty())
+            at.setPosition(marks.first().cursor.selectionStart());
+        box->setTextCursor(at);
+        box->ensureCursorVisible();
     }
 }
 

@@ -6,6 +6,10 @@
 #include "store/recipe.h"
 
 #include <QImage>
+#include <QPair>
+#include <QVector>
+
+#include <functional>
 
 class QComboBox;
 class QFrame;
@@ -38,6 +42,11 @@ public:
     // Selects the category named category, then its recipe titled title
     // (exact texts; each search stops at the first match).
     void selectRecipe(const QString& category, const QString& title);
+    // Marks, in the recipe shown and in those shown after it, the
+    // stretches (start, length) that marker finds in each text, by field
+    // (RIng, RPrep, ROther); an empty marker marks nothing.
+    using FoundMarker = std::function<QVector<QPair<int, int>>(int child, const QString& text)>;
+    void markFound(FoundMarker marker);
 
     // Commands.
     void remove();
@@ -86,11 +95,13 @@ private:
     void arrange();
     void categoryChanged();
     void fitThumbnail();
+    void applyMarks();
 
     QWidget* inner_;
     QImage picture_;     // the thumbnail's picture at full size
     QString pictureName_;
     QString backupProposal_; // the backup dialog's proposed file
+    FoundMarker marker_;
 };
 
 } // namespace bd

@@ -195,6 +195,7 @@ enum class Str : int {
     SnapshotUnreadable = 821,
     BookReloadFailed = 823,
     OutsideRecipesConflict = 824,   // recipes both sides changed: %1 their titles, then the conflict copy
+    SearchHowTo = 840,              // the search box's tool tip: how a search is written
     PicturesFilter = 770,           // file types of the picture dialog
     TextFilesFilter = 771,          // ... and of the plain-text view's save dialog
     PictureFolderLinked = 780,      // exp_img at a backup's or export's place is a link

@@ -299,6 +299,11 @@ const StringEntry kStringTable[] = {
     {824, "The recipe book had been changed outside Brindelle, and these recipes were changed or removed both there "
           "and here:\r\n\r\n%1\r\n\r\nYour versions are in the book; the other ones are kept, with the rest of that "
           "version of the book, in this file:"},
+    {840, "Every word is looked for anywhere in the recipe; capitals and accents do not matter.\n"
+          "\"two words\" in quotes: together, as a phrase\n"
+          "-word: recipes without it\n"
+          "word OR word: either of them\n"
+          "title:, ing:, prep:, notes:, cat: in that part of the recipe only"},
     // File types of the file dialogs (770-779)
     {770, "Pictures"},
     {771, "Text files"},
@@ -596,6 +601,11 @@ const StringEntry kStringTable[] = {
     {1124, "El recetario había sido cambiado fuera de Brindelle, y estas recetas se cambiaron o eliminaron tanto allí "
            "como aquí:\r\n\r\n%1\r\n\r\nSus versiones están en el recetario; las otras se conservan, con el resto de "
            "esa versión del recetario, en este archivo:"},
+    {1140, "Cada palabra se busca en cualquier parte de la receta; las mayúsculas y los acentos no importan.\n"
+           "\"dos palabras\" entre comillas: juntas, como una frase\n"
+           "-palabra: recetas sin ella\n"
+           "palabra OR palabra: una u otra\n"
+           "título:, ingredientes:, preparación:, notas:, categoría: solo en esa parte de la receta"},
     {1070, "Dibujos"},
     {1071, "Archivos de texto"},
     // Files kept safe (780-799)

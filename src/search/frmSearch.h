@@ -1,8 +1,13 @@
 #pragma once
-// The search window: finds recipes by a keyword and shows a chosen one in
-// the browse window behind it, which stays disabled while this is open.
+// The search window: finds recipes by what the cook types and shows a
+// chosen one, its found words marked, in the browse window behind it,
+// which stays disabled while this is open. Results follow the typing after
+// a short pause; a large book is searched a slice at a time, so typing
+// never waits for it.
 
 #include <QWidget>
+
+#include <memory>
 
 class QFrame;
 class QLabel;
@@ -10,16 +15,23 @@ class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
+class QTimer;
 
 namespace bd {
+
+class BookSearch;
 
 class frmSearch : public QWidget {
     Q_OBJECT
 public:
     explicit frmSearch(QWidget* parent = nullptr);
 
-    // Searches the book for the keyword box's text and lists what it finds.
+    ~frmSearch() override;
+
+    // Searches the book for the keyword box's text at once and lists what it finds.
     void searchRecs();
+    // Whether a search started by typing is still going on.
+    bool searching() const { return bool(running_); }
     // Shows the recipe of a result entry in the browse window.
     void chooseResult(const QString& title);
 
@@ -32,16 +44,28 @@ public:
     QListWidget* lstResultCat; // hidden: the category of each of those
     QLabel* lblCount;
 
+    QTimer* typingPause; // from the last key typed to the search
+    QTimer* searchSlice; // the next slice of a search under way
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void resultActivated(QListWidgetItem* item);
+    void startSearch();
+    void searchOn();
+    void listHits();
+
+    std::unique_ptr<BookSearch> running_;
+    quint64 generation_ = 0; // the book's, when the search under way started
+    QString query_;          // what the results listed were found for
 };
 
 // Selects the category and then the title in the browse window, exactly as
-// a user would; a title that is not listed leaves the category's first
-// recipe shown.
-void showFoundRecipe(const QString& category, const QString& title);
+// a user would, and marks the words query asks for in its fields (an empty
+// query marks nothing); a title that is not listed leaves the category's
+// first recipe shown.
+void showFoundRecipe(const QString& category, const QString& title, const QString& query = QString());
 
 } // namespace bd

@@ -1,11 +1,15 @@
 #include "search/search.h"
 
 #include "app/base/text.h"
+#include "search/fold.h"
+#include "store/listsort.h"
 #include "store/recipebook.h"
 
 #include <QChar>
 
+#include <algorithm>
 #include <array>
+#include <limits>
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #define BD_SEARCH_SSE2 1
@@ -16,17 +20,20 @@ namespace bd {
 
 namespace {
 
-// A code point lower-cased, as UTF-8. Lower-casing can lengthen a character
-// (U+0130 becomes "i" and a combining dot), so a match may also begin
-// inside a lowered form.
-struct Lowered {
+// A character of the text folded, as UTF-8.
+struct Folded {
     unsigned char size = 0;
-    char bytes[8] = {};
+    char bytes[12] = {};
 };
 
-constexpr unsigned char asciiLower(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
+constexpr unsigned char asciiFold(unsigned char c)
+{
+    return c >= 'A' && c <= 'Z'                                              ? c + ('a' - 'A')
+           : (c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f') ? ' '
+                                                                             : c;
+}
 
-void encode(char32_t cp, Lowered& out)
+void encode(char32_t cp, Folded& out)
 {
     auto put = [&out](unsigned v) { out.bytes[out.size++] = char(v); };
     if (cp < 0x80) {
@@ -46,22 +53,23 @@ void encode(char32_t cp, Lowered& out)
     }
 }
 
-// The two-byte characters (U+0080 to U+07FF: Latin, Greek, Cyrillic, ...)
-// lower-cased exactly as QString does it, special cases included.
-const std::array<Lowered, 0x800>& twoByteTable()
+Folded folded(char32_t cp)
 {
-    static const std::array<Lowered, 0x800> table = [] {
-        std::array<Lowered, 0x800> t{};
-        for (char32_t cp = 0x80; cp < 0x800; ++cp) {
-            const QByteArray lowered = QString(QChar(cp)).toLower().toUtf8();
-            Lowered& l = t[cp];
-            if (lowered.size() > int(sizeof l.bytes)) {
-                encode(cp, l);
-                continue;
-            }
-            for (char b : lowered)
-                l.bytes[l.size++] = b;
-        }
+    const FoldedChar f = foldChar(cp);
+    Folded out;
+    for (int i = 0; i < f.size && out.size + 4 <= int(sizeof out.bytes); ++i)
+        encode(f.cp[i], out);
+    return out;
+}
+
+// The two-byte characters (U+0080 to U+07FF: Latin, Greek, Cyrillic, the
+// combining marks, ...) folded ahead.
+const std::array<Folded, 0x800>& twoByteTable()
+{
+    static const std::array<Folded, 0x800> table = [] {
+        std::array<Folded, 0x800> t{};
+        for (char32_t cp = 0x80; cp < 0x800; ++cp)
+            t[cp] = folded(cp);
         return t;
     }();
     return table;
@@ -69,12 +77,11 @@ const std::array<Lowered, 0x800>& twoByteTable()
 
 bool continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
-// Lower-cases the character that starts at p (a byte of 0x80 or more);
-// *used receives its length in bytes. end may be null in a zero-terminated
-// text. A byte that does not start a UTF-8
-// character stands for itself and, being no keyword's first byte, matches
-// nothing.
-Lowered lowerAt(const unsigned char* p, const unsigned char* end, int* used)
+// Folds the character that starts at p (a byte of 0x80 or more); *used
+// receives its length in bytes. end may be null in a zero-terminated text.
+// A byte that does not start a UTF-8 character stands for itself and,
+// being no keyword's byte, matches nothing.
+Folded foldAt(const unsigned char* p, const unsigned char* end, int* used)
 {
     const unsigned char c = *p;
     // Without an end the text's terminator, no continuation byte, stops the reading.
@@ -94,63 +101,70 @@ Lowered lowerAt(const unsigned char* p, const unsigned char* end, int* used)
              char32_t(p[3] & 0x3F);
         n = (cp >= 0x10000 && cp <= 0x10FFFF) ? 4 : 0;
     }
-    Lowered l;
     if (n == 0) {
         *used = 1;
+        Folded l;
         l.bytes[l.size++] = char(c);
         return l;
     }
     *used = n;
-    // Beyond U+07FF no character lower-cases to more than one.
-    encode(QChar::toLower(cp), l);
-    return l;
+    return folded(cp);
 }
 
-// Whether key follows in the lowered stream made of pending and then the
+// Whether key follows in the folded stream made of pending and then the
 // text from p on (up to end, or to the terminator when end is null: no
-// keyword byte matches it).
+// keyword byte matches it). A space in the key stands for any run of white
+// space in the text; characters that fold to nothing (combining marks) are
+// passed over.
 bool keyFollows(const QByteArray& key, const char* pending, int pendingSize, const unsigned char* p,
                 const unsigned char* end)
 {
     const int m = int(key.size());
     const char* k = key.constData();
     int i = 0;
-    for (int j = 0; j < pendingSize; ++j, ++i) {
+    bool inSpace = false; // a space of the key matched: more white space may follow
+    const char* unit = pending;
+    int unitSize = pendingSize;
+    char ascii = 0;
+    Folded wide;
+    for (;;) {
+        if (inSpace && unitSize == 1 && unit[0] == ' ') {
+            unitSize = 0;
+        } else if (unitSize > 0) {
+            inSpace = false;
+            for (int j = 0; j < unitSize; ++j, ++i) {
+                if (i == m)
+                    return true;
+                if (unit[j] != k[i])
+                    return false;
+            }
+            inSpace = k[i - 1] == ' ';
+        }
         if (i == m)
             return true;
-        if (pending[j] != k[i])
-            return false;
-    }
-    while (i < m) {
         if (p == end)
             return false;
         if (*p < 0x80) {
-            if (char(asciiLower(*p)) != k[i])
-                return false;
-            ++p;
-            ++i;
-            continue;
-        }
-        int used = 1;
-        const Lowered l = lowerAt(p, end, &used);
-        p += used;
-        for (int j = 0; j < l.size; ++j, ++i) {
-            if (i == m)
-                return true;
-            if (l.bytes[j] != k[i])
-                return false;
+            ascii = char(asciiFold(*p++));
+            unit = &ascii;
+            unitSize = 1;
+        } else {
+            int used = 1;
+            wide = foldAt(p, end, &used);
+            p += used;
+            unit = wide.bytes;
+            unitSize = wide.size;
         }
     }
-    return true;
 }
 
-// Whether the lowered text holds key at the character that starts at s.
+// Whether the folded text holds key at the character that starts at s.
 bool matchesAt(const QByteArray& key, const unsigned char* s, const unsigned char* end)
 {
     if (*s < 0x80)
         return keyFollows(key, nullptr, 0, s, end);
     int used = 1;
-    const Lowered l = lowerAt(s, end, &used);
+    const Folded l = foldAt(s, end, &used);
     for (int j = 0; j < l.size;) {
         if (keyFollows(key, l.bytes + j, l.size - j, s + used, end))
             return true;
@@ -161,23 +175,21 @@ bool matchesAt(const QByteArray& key, const unsigned char* s, const unsigned cha
     return false;
 }
 
-// The ASCII characters that some other character lower-cases to (U+0130
-// to "i" and a combining dot, U+212A to "k"): a keyword holding one of them
-// there must look closely at every non-ASCII character. No supplementary
-// character lower-cases outside its plane, so the BMP is enough.
+// The ASCII characters that some other character folds to, or to a form
+// holding them ("é" to "e", U+212A to "k"): a keyword starting with one of
+// them must look closely at every non-ASCII character. No supplementary
+// character folds outside its plane, so the BMP is enough.
 const std::array<bool, 0x80>& asciiFromOthers()
 {
     static const std::array<bool, 0x80> set = [] {
         std::array<bool, 0x80> s{};
-        const auto& two = twoByteTable();
-        for (char32_t cp = 0x80; cp < 0x800; ++cp)
-            for (int i = 0; i < two[cp].size; ++i)
-                if (static_cast<unsigned char>(two[cp].bytes[i]) < 0x80)
-                    s[static_cast<unsigned char>(two[cp].bytes[i])] = true;
-        for (char32_t cp = 0x800; cp < 0x10000; ++cp) {
-            const char32_t lowered = QChar::toLower(cp);
-            if (lowered < 0x80)
-                s[lowered] = true;
+        for (char32_t cp = 0x80; cp < 0x10000; ++cp) {
+            if (cp >= 0xD800 && cp <= 0xDFFF)
+                continue;
+            const FoldedChar f = foldChar(cp);
+            for (int i = 0; i < f.size; ++i)
+                if (f.cp[i] < 0x80)
+                    s[f.cp[i]] = true;
         }
         return s;
     }();
@@ -186,16 +198,19 @@ const std::array<bool, 0x80>& asciiFromOthers()
 
 } // namespace
 
-KeywordMatcher::KeywordMatcher(const QString& keyword) : key_(keyword.toLower().toUtf8())
+KeywordMatcher::KeywordMatcher(const QString& keyword) : key_(foldText(keyword).trimmed().toUtf8())
 {
     const auto byte = [this](int i) { return static_cast<unsigned char>(key_.at(i)); };
     if (key_.isEmpty())
         return;
     first_ = byte(0) | 0x20;
     leadFirst_ = byte(0) >= 0x80 || asciiFromOthers()[byte(0)];
-    pairFilter_ = key_.size() >= 2 && byte(0) < 0x80 && byte(1) < 0x80;
+    // The second byte narrows the candidates when both are ASCII and it is
+    // no space (which stands for any white space). A combining mark may
+    // come between the first character and the second.
+    pairFilter_ = key_.size() >= 2 && byte(0) < 0x80 && byte(1) < 0x80 && byte(1) != ' ';
     second_ = pairFilter_ ? (byte(1) | 0x20) : 0;
-    leadSecond_ = pairFilter_ && asciiFromOthers()[byte(1)];
+    leadSecond_ = pairFilter_;
     // A zero byte in the keyword would match a text's terminator.
     terminatorSafe_ = !key_.contains('\0');
 }
@@ -310,35 +325,126 @@ bool KeywordMatcher::foundIn(const char* text) const
 #endif
 }
 
-SearchHits searchRecs(const RecipeBook& book, const QString& keyword)
+QueryMatcher::QueryMatcher(const SearchQuery& query)
 {
-    const KeywordMatcher matcher(keyword);
-    SearchHits hits;
-    QString cname;
-    int named = -1; // the category cname is the name of
-    book.forEachRecipe([&](pugi::xml_node recipe, int position) {
-        // The fields by position: the title, then ingredients, preparation
-        // and notes; the first that holds the keyword ends the tests.
-        const char* title = "";
+    for (const QVector<SearchTerm>& group : query.required) {
+        groups_.append({int(terms_.size()), int(terms_.size() + group.size())});
+        for (const SearchTerm& t : group)
+            terms_.push_back({KeywordMatcher(t.text), t.fields});
+    }
+    // Nothing asked for finds every recipe with some text, as an empty keyword always has.
+    if (query.isEmpty()) {
+        groups_.append({0, 1});
+        terms_.push_back({KeywordMatcher(QString()), InRecipeTexts});
+    }
+    firstExcluded_ = int(terms_.size());
+    for (const SearchTerm& t : query.excluded)
+        terms_.push_back({KeywordMatcher(t.text), t.fields});
+    inCategory_.assign(terms_.size(), false);
+}
+
+void QueryMatcher::enterCategory(const char* name)
+{
+    for (std::size_t i = 0; i < terms_.size(); ++i)
+        inCategory_[i] = (terms_[i].fields & InCategory) && terms_[i].matcher.foundIn(name);
+}
+
+bool QueryMatcher::found(const Term& term, int index, const Texts& texts) const
+{
+    const unsigned f = term.fields;
+    return ((f & InTitle) && term.matcher.foundIn(texts.title)) ||
+           ((f & InIngredients) && term.matcher.foundIn(texts.ingredients)) ||
+           ((f & InPreparation) && term.matcher.foundIn(texts.preparation)) ||
+           ((f & InNotes) && term.matcher.foundIn(texts.notes)) || inCategory_[std::size_t(index)];
+}
+
+bool QueryMatcher::matches(const Texts& texts) const
+{
+    for (const QPair<int, int>& group : groups_) {
+        bool any = false;
+        for (int i = group.first; i < group.second && !any; ++i)
+            any = found(terms_[std::size_t(i)], i, texts);
+        if (!any)
+            return false;
+    }
+    for (int i = firstExcluded_; i < int(terms_.size()); ++i)
+        if (found(terms_[std::size_t(i)], i, texts))
+            return false;
+    return true;
+}
+
+int QueryMatcher::titleScore(const char* title) const
+{
+    int score = 0;
+    for (const QPair<int, int>& group : groups_) {
+        for (int i = group.first; i < group.second; ++i) {
+            const Term& t = terms_[std::size_t(i)];
+            if ((t.fields & InTitle) && t.matcher.foundIn(title)) {
+                ++score;
+                break;
+            }
+        }
+    }
+    return score;
+}
+
+BookSearch::BookSearch(const RecipeBook& book, const QString& query) : book_(book), matcher_(parseQuery(query)) {}
+
+bool BookSearch::step(int count)
+{
+    if (done_)
+        return true;
+    done_ = !book_.walkRecipes(cursor_, count, [this](pugi::xml_node recipe, int position) {
+        if (named_ != position) {
+            categoryName_ = RecipeBook::categoryOf(recipe);
+            matcher_.enterCategory(categoryName_.toUtf8().constData());
+            named_ = position;
+        }
+        // The fields by position; the times, the yield and what follows the
+        // notes are never read.
+        QueryMatcher::Texts texts;
         constexpr quint32 unsearched = (1u << RPrepTime) | (1u << RCookTime) | (1u << RYield);
-        const bool found = !RecipeBook::forEachText(
+        RecipeBook::forEachText(
             recipe, ROther,
-            [&](int child, const char* text) {
-                if (child == RTitle)
-                    title = text;
-                return !matcher.foundIn(text);
+            [&texts](int child, const char* text) {
+                switch (child) {
+                case RTitle: texts.title = text; break;
+                case RIng: texts.ingredients = text; break;
+                case RPrep: texts.preparation = text; break;
+                default: texts.notes = text; break;
+                }
             },
             unsearched);
-        if (!found)
+        if (!matcher_.matches(texts))
             return;
-        if (named != position) {
-            cname = RecipeBook::categoryOf(recipe);
-            named = position;
-        }
-        hits.titles << qstr(title);
-        hits.categories << cname;
+        hits_.titles << qstr(texts.title);
+        hits_.categories << categoryName_;
+        hits_.titleScores << matcher_.titleScore(texts.title);
     });
-    return hits;
+    return done_;
+}
+
+SearchHits searchRecs(const RecipeBook& book, const QString& query)
+{
+    BookSearch search(book, query);
+    search.step(std::numeric_limits<int>::max());
+    return search.hits();
+}
+
+QVector<int> listOrder(const SearchHits& hits)
+{
+    QVector<std::pair<QString, int>> byTitle;
+    byTitle.reserve(hits.size());
+    for (int i = 0; i < hits.size(); ++i)
+        byTitle.append({hits.titles[i], i});
+    sortForList(byTitle);
+    QVector<int> order;
+    order.reserve(hits.size());
+    for (const auto& entry : byTitle)
+        order << entry.second;
+    std::stable_sort(order.begin(), order.end(),
+                     [&hits](int a, int b) { return hits.titleScores[a] > hits.titleScores[b]; });
+    return order;
 }
 
 QString resultCountLine(int count) { return QString::number(count) + QLatin1Char(' ') + fetchText(Str::RecipesFound); }

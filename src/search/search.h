@@ -1,26 +1,31 @@
 #pragma once
-// Keyword search over the whole book. A recipe is found when its title,
-// ingredients, preparation or notes, lower-cased, contain the lower-cased
-// keyword; its times, yield, date, picture and category are never searched.
+// Search over the whole book. A recipe is found when its title,
+// ingredients, preparation or notes, folded (search/fold.h), hold every
+// word the cook asks for (search/query.h); its times, yield, date and
+// picture are never searched, its category only when asked for.
 
 #include "browse/brlayout.h"
+#include "search/query.h"
+#include "store/recipebook.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
+#include <QPair>
+#include <QVector>
+
 #include <cstddef>
+#include <vector>
 
 namespace bd {
 
-class RecipeBook;
-
-// Finds one keyword in UTF-8 texts as QString::toLower() would see them,
-// lower-casing the text as it goes instead of converting it: a large book
-// is searched at close to the speed of reading its bytes.
+// Finds one keyword in UTF-8 texts as foldText() would see them, folding
+// the text as it goes instead of converting it: a large book is searched
+// at close to the speed of reading its bytes.
 class KeywordMatcher {
 public:
-    // The keyword is lower-cased here; it is not trimmed.
+    // The keyword is folded here, white space at either end left out.
     explicit KeywordMatcher(const QString& keyword);
 
     // text holds size bytes of UTF-8; bytes that are not UTF-8 match nothing.
@@ -28,7 +33,7 @@ public:
     bool foundIn(const char* text) const; // zero-terminated
 
 private:
-    QByteArray key_;            // the lowered keyword in UTF-8
+    QByteArray key_;            // the folded keyword in UTF-8
     unsigned char first_ = 0;   // its first byte with bit 0x20 set
     unsigned char second_ = 0;  // its second byte with bit 0x20 set, when both are ASCII
     bool pairFilter_ = false;   // whether second_ narrows the candidates
@@ -39,13 +44,77 @@ private:
 
 // What a search found, in finding order (category by category, recipe by
 // recipe, as stored): titles[i] is a recipe of the category named
-// categories[i]. Every recipe appears at most once.
+// categories[i], and its title holds titleScores[i] of the query's wanted
+// groups. Every recipe appears at most once.
 struct SearchHits {
     QStringList titles;
     QStringList categories;
+    QVector<int> titleScores;
+    int size() const { return int(titles.size()); }
 };
 
-SearchHits searchRecs(const RecipeBook& book, const QString& keyword);
+// Whether recipes answer a query, their texts read as the book holds them.
+class QueryMatcher {
+public:
+    explicit QueryMatcher(const SearchQuery& query);
+
+    // The recipe's title, ingredients, preparation and notes, each
+    // zero-terminated UTF-8.
+    struct Texts {
+        const char* title = "";
+        const char* ingredients = "";
+        const char* preparation = "";
+        const char* notes = "";
+    };
+    // Finds which terms the category's name holds; call it before asking
+    // about the recipes of another category.
+    void enterCategory(const char* name);
+    bool matches(const Texts& texts) const;
+    // How many of the wanted groups the title alone holds.
+    int titleScore(const char* title) const;
+
+private:
+    struct Term {
+        KeywordMatcher matcher;
+        unsigned fields;
+    };
+    bool found(const Term& term, int index, const Texts& texts) const;
+
+    // Wanted groups, as ranges of terms_; the excluded terms follow them.
+    QVector<QPair<int, int>> groups_;
+    int firstExcluded_ = 0;
+    std::vector<Term> terms_;
+    std::vector<bool> inCategory_; // by term: the current category's name holds it
+};
+
+// A search of a book that may be done a slice at a time, so that a window
+// stays answering while a large book is searched: each step searches the
+// next recipes in book order. The book must not lose nodes meanwhile (its
+// generation() must stay the same).
+class BookSearch {
+public:
+    BookSearch(const RecipeBook& book, const QString& query);
+    // Searches up to count more recipes; true when the whole book has been searched.
+    bool step(int count);
+    bool done() const { return done_; }
+    const SearchHits& hits() const { return hits_; }
+
+private:
+    const RecipeBook& book_;
+    QueryMatcher matcher_;
+    RecipeCursor cursor_;
+    int named_ = -1; // the position of the category categoryName_ names
+    QString categoryName_;
+    SearchHits hits_;
+    bool done_ = false;
+};
+
+// The whole search at once.
+SearchHits searchRecs(const RecipeBook& book, const QString& query);
+
+// The order results are listed in: titles holding more of the wanted words
+// first, then in list order. Indexes into hits.
+QVector<int> listOrder(const SearchHits& hits);
 
 // The count line: "3 recipe(s) found".
 QString resultCountLine(int count);

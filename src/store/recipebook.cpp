@@ -267,6 +267,7 @@ RecipeBook::RecipeBook() { clear(); }
 
 bool RecipeBook::loadBuffer(const QByteArray& data, QString* error)
 {
+    ++generation_;
     stamp_ = {};
     journal_ = {};
     if (parseInto(doc_, data, error))
@@ -279,6 +280,7 @@ bool RecipeBook::loadFile(const QString& path, QString* error, bool followLinks)
 {
     // The file is read into a buffer the document then owns and parses in
     // place, so a large book is never held twice.
+    ++generation_;
     QFile f;
     if (!openRegularFile(f, path, followLinks)) {
         if (error)
@@ -324,6 +326,7 @@ bool RecipeBook::loadFile(const QString& path, QString* error, bool followLinks)
 
 void RecipeBook::adopt(RecipeBook& other)
 {
+    ++generation_;
     doc_ = std::move(other.doc_);
     stamp_ = other.stamp_;
     journal_ = std::move(other.journal_);
@@ -332,6 +335,7 @@ void RecipeBook::adopt(RecipeBook& other)
 
 void RecipeBook::clear()
 {
+    ++generation_;
     stamp_ = {};
     journal_ = {};
     // An empty book stays as it is, its memory kept for what comes next.
@@ -553,6 +557,7 @@ bool RecipeBook::removeRecipe(pugi::xml_node recipe)
     if (!recipe || !recipe.parent())
         return false;
     noteRecipe(recipe);
+    ++generation_;
     removeNode(recipe);
     return true;
 }
@@ -564,6 +569,7 @@ bool RecipeBook::removeCategory(int position)
         return false;
     eachRecipeOf(cat, [this](pugi::xml_node r) { noteRecipe(r); });
     journal_.categories.push_back({BookJournal::CategoryChange::Remove, qstr(cat.attribute("cname").value()), {}});
+    ++generation_;
     removeNode(cat);
     return true;
 }

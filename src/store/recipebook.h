@@ -60,6 +60,12 @@ inline QString titleKey(const QString& title) { return title.toLower(); }
 // A hash of a recipe's category name and texts, as a book holds them.
 quint64 recipeVersion(pugi::xml_node recipe);
 
+// A place in a walk over every recipe that goes on later (RecipeBook::walkRecipes).
+struct RecipeCursor {
+    pugi::xml_node category, recipe;
+    int position = -1; // of category; -1 before the walk starts
+};
+
 class RecipeBook {
 public:
     RecipeBook();
@@ -144,6 +150,15 @@ public:
     // there is no such category).
     template <typename F>
     bool forEachRecipeIn(int position, F&& f) const;
+    // f(recipe, categoryPosition) for up to count recipes from at on, in
+    // book order, moving at past them. False when the walk has reached the
+    // end of the book. A cursor holds nodes: it is good only while
+    // generation() stays the same.
+    template <typename F>
+    bool walkRecipes(RecipeCursor& at, int count, F&& f) const;
+    // Counts the changes that may leave nodes taken earlier invalid:
+    // loading, clearing, adopting, removing.
+    quint64 generation() const { return generation_; }
     // f(child, text) for the element children of recipe up to child last,
     // counted among the elements only; those whose bit (1 << child) is set
     // in skipped are passed over unread, so that their text is never touched.
@@ -188,6 +203,7 @@ private:
     void noteRecipe(pugi::xml_node recipe);
 
     pugi::xml_document doc_;
+    quint64 generation_ = 0;
     DiskStamp stamp_;
     BookJournal journal_;
 
@@ -225,6 +241,28 @@ bool RecipeBook::forEachRecipe(F&& f) const
     return forEachCategory([&f](pugi::xml_node c, int position) {
         return eachRecipeOf(c, [&f, position](pugi::xml_node r) { return goOn(f, r, position); });
     });
+}
+
+template <typename F>
+bool RecipeBook::walkRecipes(RecipeCursor& at, int count, F&& f) const
+{
+    if (at.position < 0) {
+        at.position = 0;
+        at.category = root().child("category");
+        at.recipe = at.category.child("recipe");
+    }
+    for (; at.category; ++at.position) {
+        for (; at.recipe; --count) {
+            if (count <= 0)
+                return true;
+            const pugi::xml_node r = at.recipe;
+            at.recipe = r.next_sibling("recipe");
+            f(r, at.position);
+        }
+        at.category = at.category.next_sibling("category");
+        at.recipe = at.category.child("recipe");
+    }
+    return false;
 }
 
 template <typename F>

@@ -1,13 +1,19 @@
-// The keyword search: which fields are searched, how the keyword is
-// compared, the lower-casing matcher against QString's own; then the search
-// window driven as a user would, over a live browse window.
+// The search: which fields are searched, how words are compared (folded:
+// no case, no accents), what a query means, the folding matcher against
+// folding as QStrings; the search window driven as a user would, over a
+// live browse window; and the command line's search.
 
 #include "app/application.h"
+#include "app/commandline.h"
+#include "app/startup.h"
+#include "app/base/booklock.h"
 #include "app/base/globals.h"
 #include "app/ui/windows.h"
 #include "browse/frmBr.h"
 #include "app/base/text.h"
+#include "search/fold.h"
 #include "search/frmSearch.h"
+#include "search/query.h"
 #include "search/search.h"
 #include "store/store.h"
 #include "guitest.h"
@@ -18,8 +24,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QTimer>
 #include <QtTest>
 
 using namespace bd;
@@ -205,15 +213,16 @@ private slots:
                       pepper = QString::fromUtf8("Pimientos de PADRÓN"), tart = QStringLiteral("Tart");
         const QStringList all{apple, crust, served, hint, pepper, tart};
         QTest::newRow("capitals") << QStringLiteral("PIE") << QStringList{apple, crust, served};
-        QTest::newRow("leading space is kept") << QStringLiteral(" pie") << QStringList{apple, served};
-        QTest::newRow("trailing space is kept") << QStringLiteral("pie ") << QStringList{crust};
+        QTest::newRow("spaces around a word") << QStringLiteral("  pie ") << QStringList{apple, crust, served};
         QTest::newRow("only in the yield") << QStringLiteral("dozen") << QStringList{};
         QTest::newRow("the hint text") << QStringLiteral("Enter Search Text") << QStringList{hint};
         QTest::newRow("empty finds every recipe with text") << QString() << all;
         QTest::newRow("N tilde upper") << QString::fromUtf8("ÑORA") << QStringList{pepper};
         QTest::newRow("E acute") << QString::fromUtf8("CRÈME BRÛLÉE") << QStringList{tart};
         QTest::newRow("U diaeresis") << QString::fromUtf8("pingüino") << QStringList{tart};
-        QTest::newRow("accent is not ignored") << QStringLiteral("padron") << QStringList{};
+        QTest::newRow("no accent typed") << QStringLiteral("padron") << QStringList{pepper};
+        QTest::newRow("no accents, no capitals") << QStringLiteral("creme brulee pinguino") << QStringList{tart};
+        QTest::newRow("an accent the text lacks") << QString::fromUtf8("Quíche") << QStringList{crust};
     }
 
     void keywordCases()
@@ -247,20 +256,26 @@ private slots:
     }
 
     // The matcher reads UTF-8 as it lies in the book and must agree with
-    // lower-casing both sides as QStrings, whatever the characters and
-    // wherever a match falls (the scan works in blocks of 16 bytes).
-    void matcherAgreesWithQStringLowerCasing()
+    // folding both sides as QStrings, whatever the characters and wherever
+    // a match falls (the scan works in blocks of 16 bytes).
+    void matcherAgreesWithFoldingQStrings()
     {
-        const QStringList pieces{
-            QStringLiteral("a"), QStringLiteral("B"), QStringLiteral("z"), QStringLiteral(" "), QStringLiteral("@"),
-            QStringLiteral("`"), QStringLiteral("["), QStringLiteral("{"), QStringLiteral("0"), QStringLiteral("\n"),
-            QString::fromUtf8("Ñ"), QString::fromUtf8("ñ"), QString::fromUtf8("É"), QString::fromUtf8("é"),
-            QString::fromUtf8("Ü"), QString::fromUtf8("°"), QString::fromUtf8("İ"), QString::fromUtf8("i̇"),
-            QString::fromUtf8("\u0307"), QString::fromUtf8("K"), QStringLiteral("k"), QString::fromUtf8("Ⱥ"),
-            QString::fromUtf8("ⱥ"), QString::fromUtf8("ẞ"), QString::fromUtf8("ß"), QString::fromUtf8("Σ"),
-            QString::fromUtf8("σ"), QString::fromUtf8("Ж"), QString::fromUtf8("ж"), QString::fromUtf8("Р"),
-            QString::fromUtf8("€"), QString::fromUtf8("𐐀"), QString::fromUtf8("𐐨"), QString::fromUtf8("😀")};
-        QRandomGenerator rng(20261206);
+        const QStringList pieces{QStringLiteral("a"),          QStringLiteral("B"),         QStringLiteral("z"),
+                                 QStringLiteral(" "),          QStringLiteral("@"),         QStringLiteral("`"),
+                                 QStringLiteral("["),          QStringLiteral("{"),         QStringLiteral("0"),
+                                 QStringLiteral("\n"),         QStringLiteral("\r\n"),      QStringLiteral("\t"),
+                                 QString::fromUtf8("\u00A0"),  QStringLiteral("e"),         QString::fromUtf8("Ñ"),
+                                 QString::fromUtf8("ñ"),       QString::fromUtf8("É"),      QString::fromUtf8("é"),
+                                 QString::fromUtf8("e\u0301"), QString::fromUtf8("\u0301"), QStringLiteral("n"),
+                                 QString::fromUtf8("ü"),       QString::fromUtf8("Ü"),      QString::fromUtf8("°"),
+                                 QString::fromUtf8("İ"),       QString::fromUtf8("i̇"),      QString::fromUtf8("\u0307"),
+                                 QString::fromUtf8("K"),       QStringLiteral("k"),         QString::fromUtf8("Ⱥ"),
+                                 QString::fromUtf8("ⱥ"),       QString::fromUtf8("ẞ"),      QString::fromUtf8("ß"),
+                                 QString::fromUtf8("Σ"),       QString::fromUtf8("ς"),      QString::fromUtf8("Ж"),
+                                 QString::fromUtf8("й"),       QString::fromUtf8("Ạ"),      QString::fromUtf8("ǅ"),
+                                 QString::fromUtf8("€"),       QString::fromUtf8("’"),      QString::fromUtf8("한"),
+                                 QString::fromUtf8("𐐀"),       QString::fromUtf8("𐐨"),      QString::fromUtf8("😀")};
+        QRandomGenerator rng(20261208);
         const auto randomText = [&](int maxPieces) {
             QString s;
             const int n = int(rng.bounded(maxPieces + 1));
@@ -268,7 +283,7 @@ private slots:
                 s += pieces[int(rng.bounded(pieces.size()))];
             return s;
         };
-        for (int round = 0; round < 20000; ++round) {
+        for (int round = 0; round < 30000; ++round) {
             const QString keyword = randomText(3);
             QString text = randomText(40);
             // Plant the keyword, in some letter case, in half the texts.
@@ -276,7 +291,8 @@ private slots:
                 const QString planted = round % 4 == 1 ? keyword.toUpper() : keyword;
                 text.insert(int(rng.bounded(text.size() + 1)), planted);
             }
-            const bool expected = keyword.isEmpty() ? !text.isEmpty() : text.toLower().contains(keyword.toLower());
+            const QString key = foldText(keyword).trimmed();
+            const bool expected = key.isEmpty() ? !text.isEmpty() : foldText(text).contains(key);
             const KeywordMatcher matcher(keyword);
             // Bytes outside the text, before or after it, are not part of it,
             // wherever the text starts in a block of 16.
@@ -294,6 +310,348 @@ private slots:
                                      .arg(sized)
                                      .arg(terminated)));
         }
+    }
+
+    void folding_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("folded");
+        QTest::newRow("Spanish") << QString::fromUtf8("AZÚCAR, Muñeca, frío, PINGÜINO")
+                                 << QStringLiteral("azucar, muneca, frio, pinguino");
+        QTest::newRow("French") << QString::fromUtf8("Crème Brûlée à l'Œuf")
+                                << QString::fromUtf8("creme brulee a l'œuf");
+        QTest::newRow("decomposed") << QString::fromUtf8("jalapen\u0303o") << QStringLiteral("jalapeno");
+        QTest::newRow("dotted capital I") << QString::fromUtf8("İzmir") << QStringLiteral("izmir");
+        QTest::newRow("white space runs") << QString::fromUtf8("a \r\n\t\u00A0 b") << QStringLiteral("a b");
+        QTest::newRow("other scripts keep their letters")
+            << QString::fromUtf8("ЖЁЛТЫЙ 한국 ß") << QString::fromUtf8("желтыи 한국 ß");
+    }
+
+    void folding()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, folded);
+        QVector<int> origins;
+        QCOMPARE(foldText(text, &origins), folded);
+        QCOMPARE(origins.size(), folded.size());
+        // Each folded character comes from one at or after the one before.
+        for (int i = 1; i < origins.size(); ++i)
+            QVERIFY(origins[i] >= origins[i - 1] && origins[i] < text.size());
+    }
+
+    void queries_data()
+    {
+        QTest::addColumn<QString>("text");
+        // Wanted groups joined by ";", a group's terms by "|", excluded
+        // terms after "!"; a field as "field=" before the term.
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("words") << QStringLiteral("  chicken   rice ") << QStringLiteral("chicken;rice");
+        QTest::newRow("phrase") << QStringLiteral("\"chicken  rice\" soup") << QStringLiteral("chicken rice;soup");
+        QTest::newRow("curly quotes") << QString::fromUtf8("“olive oil”") << QStringLiteral("olive oil");
+        QTest::newRow("unclosed quote") << QStringLiteral("\"olive oil") << QStringLiteral("olive oil");
+        QTest::newRow("exclusion") << QStringLiteral("soup -beans -\"red wine\"")
+                                   << QStringLiteral("soup!beans|red wine");
+        QTest::newRow("dashes inside and alone") << QStringLiteral("1-2 - x-") << QStringLiteral("1-2;-;x-");
+        QTest::newRow("fields") << QStringLiteral("title:soup ing:\"red wine\" prep:bake notes:freeze cat:mains")
+                                << QStringLiteral("1=soup;2=red wine;4=bake;8=freeze;16=mains");
+        QTest::newRow("Spanish fields") << QString::fromUtf8("TÍTULO:sopa ingredientes:ajo preparación:hornear "
+                                                             "notas:congelar categoria:primeros")
+                                        << QStringLiteral("1=sopa;2=ajo;4=hornear;8=congelar;16=primeros");
+        QTest::newRow("excluded field") << QStringLiteral("-ing:nuts") << QStringLiteral("!2=nuts");
+        QTest::newRow("not a field") << QStringLiteral("time:10 title: http://x")
+                                     << QStringLiteral("time:10;title:;http://x");
+        QTest::newRow("OR") << QStringLiteral("beef OR pork OR lamb stew") << QStringLiteral("beef|pork|lamb;stew");
+        QTest::newRow("OR with fields") << QStringLiteral("title:tart OR cat:pies") << QStringLiteral("1=tart|16=pies");
+        QTest::newRow("OR being typed") << QStringLiteral("beef OR") << QStringLiteral("beef");
+        QTest::newRow("OR alone or first") << QStringLiteral("OR beef") << QStringLiteral("or;beef");
+        QTest::newRow("or in lower case") << QStringLiteral("salt or pepper") << QStringLiteral("salt;or;pepper");
+        QTest::newRow("OR before an exclusion") << QStringLiteral("beef OR -pork") << QStringLiteral("beef;OR!pork");
+        QTest::newRow("nothing to find") << QString::fromUtf8(" \u0301 \"\" ") << QString();
+    }
+
+    void queries()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        const auto term = [](const SearchTerm& t) {
+            return t.fields == InRecipeTexts ? t.text : QStringLiteral("%1=%2").arg(t.fields).arg(t.text);
+        };
+        const SearchQuery q = parseQuery(text);
+        QStringList groups;
+        for (const QVector<SearchTerm>& g : q.required) {
+            QStringList terms;
+            for (const SearchTerm& t : g)
+                terms << term(t);
+            groups << terms.join(QLatin1Char('|'));
+        }
+        QStringList excluded;
+        for (const SearchTerm& t : q.excluded)
+            excluded << term(t);
+        QString got = groups.join(QLatin1Char(';'));
+        if (!excluded.isEmpty())
+            got += QLatin1Char('!') + excluded.join(QLatin1Char('|'));
+        QCOMPARE(got.toLower(), expected.toLower());
+    }
+
+    void queriesFindTheRightRecipes_data()
+    {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("expected");
+        const QString paella = QStringLiteral("Paella"), rice = QStringLiteral("Chicken and rice soup"),
+                      flan = QStringLiteral("Flan"), wings = QStringLiteral("Chicken wings"),
+                      salad = QString::fromUtf8("Ensalada de AZÚCAR"), stew = QStringLiteral("Bean stew");
+        QTest::newRow("both words, different fields") << QStringLiteral("chicken rice") << QStringList{paella, rice};
+        QTest::newRow("words split over lines") << QStringLiteral("saffron water") << QStringList{paella};
+        QTest::newRow("phrase over a line break") << QStringLiteral("\"saffron water\"") << QStringList{paella};
+        QTest::newRow("phrase not together") << QStringLiteral("\"chicken rice\"") << QStringList{};
+        QTest::newRow("exclusion") << QStringLiteral("chicken -wings") << QStringList{paella, rice};
+        QTest::newRow("excluded only") << QStringLiteral("-chicken -beans") << QStringList{flan, salad};
+        QTest::newRow("title field") << QStringLiteral("title:chicken") << QStringList{rice, wings};
+        QTest::newRow("ingredients field") << QStringLiteral("ing:sugar") << QStringList{flan};
+        QTest::newRow("preparation field, Spanish") << QString::fromUtf8("preparación:sugar") << QStringList{salad};
+        QTest::newRow("notes field") << QStringLiteral("notes:freezes") << QStringList{stew};
+        QTest::newRow("category, only when asked")
+            << QStringLiteral("cat:\"rice dishes\" chicken") << QStringList{paella, rice};
+        QTest::newRow("category not searched otherwise") << QStringLiteral("dishes") << QStringList{};
+        QTest::newRow("OR") << QStringLiteral("flan OR beans") << QStringList{flan, stew};
+        QTest::newRow("accents both ways") << QString::fromUtf8("azucar AZÚCAR Azucar") << QStringList{salad, flan};
+        QTest::newRow("case twins") << QStringLiteral("CHICKEN WINGS") << QStringList{wings};
+        QTest::newRow("the times and yield are not searched") << QStringLiteral("hour") << QStringList{};
+    }
+
+    void queriesFindTheRightRecipes()
+    {
+        QFETCH(QString, query);
+        QFETCH(QStringList, expected);
+        bdtest::TestEnv env;
+        RecipeBook& b = G.xmlDoc;
+        b.appendCategory(QStringLiteral("Rice dishes"));
+        b.appendCategory(QStringLiteral("Others"));
+        Recipe f = recipe(QStringLiteral("Paella"), QStringLiteral("2 cups rice\r\n1 chicken\r\nsaffron\r\nwater"));
+        b.appendRecipe(0, f);
+        f = recipe(QStringLiteral("Chicken and rice soup"), QStringLiteral("stock"), QStringLiteral("1 hour"));
+        b.appendRecipe(0, f);
+        f = recipe(QStringLiteral("Flan"), QString::fromUtf8("1 cup sugar (azúcar)"));
+        f.yield = QStringLiteral("1 hour");
+        b.appendRecipe(1, f);
+        b.appendRecipe(1, recipe(QStringLiteral("Chicken wings")));
+        f = recipe(QString::fromUtf8("Ensalada de AZÚCAR"));
+        f.prep = QStringLiteral("Sprinkle the sugar.");
+        b.appendRecipe(1, f);
+        f = recipe(QStringLiteral("Bean stew"), QStringLiteral("beans"));
+        f.other = QStringLiteral("Freezes well.");
+        b.appendRecipe(1, f);
+
+        QStringList got = found(query);
+        got.sort();
+        expected.sort();
+        QCOMPARE(got, expected);
+    }
+
+    // The results list titles holding the words first, then the rest; each
+    // part in list order. The command line prints the same order.
+    void titlesHoldingTheWordsComeFirst()
+    {
+        bdtest::TestEnv env;
+        RecipeBook& b = G.xmlDoc;
+        b.appendCategory(QStringLiteral("Mains"));
+        b.appendCategory(QStringLiteral("Sides"));
+        b.appendRecipe(0, recipe(QStringLiteral("Apple pork chops"), QStringLiteral("apples")));
+        b.appendRecipe(0, recipe(QStringLiteral("Roast"), QStringLiteral("pork, apple")));
+        b.appendRecipe(1, recipe(QStringLiteral("Apple sauce"), QStringLiteral("pork fat")));
+        b.appendRecipe(1, recipe(QStringLiteral("Baked apples"), QStringLiteral("pork")));
+        QVERIFY(bookStore().save());
+        const SearchHits hits = searchRecs(b, QStringLiteral("apple pork"));
+        QStringList listed;
+        for (int i : listOrder(hits))
+            listed << hits.titles[i];
+        QCOMPARE(listed, (QStringList{QStringLiteral("Apple pork chops"), QStringLiteral("Apple sauce"),
+                                      QStringLiteral("Baked apples"), QStringLiteral("Roast")}));
+
+        const Opened o = openSearch();
+        typeAndSearch(o.search, QStringLiteral("apple pork"));
+        QCOMPARE(texts(o.search->lstResults), listed);
+
+        Options options;
+        options.search = true;
+        options.query = QStringLiteral("apple pork");
+        const CommandResult r = searchFromCommandLine(G.appPath, options);
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out,
+                 QStringLiteral("Mains\tApple pork chops\nSides\tApple sauce\nSides\tBaked apples\nMains\tRoast\n"));
+    }
+
+    // A search taken a slice at a time finds what one whole search finds.
+    void slicesFindWhatOneSearchFinds()
+    {
+        bdtest::TestEnv env;
+        RecipeBook& b = G.xmlDoc;
+        for (int c = 0; c < 4; ++c)
+            b.appendCategory(QStringLiteral("Category %1").arg(c));
+        b.appendCategory(QStringLiteral("Empty"));
+        for (int i = 0; i < 60; ++i)
+            b.appendRecipe((i * 7) % 4,
+                           recipe(QStringLiteral("Recipe %1").arg(i), i % 3 ? QStringLiteral("salt") : QString()));
+        const SearchHits whole = searchRecs(b, QStringLiteral("salt recipe"));
+        QCOMPARE(whole.size(), 40);
+        for (int slice : {1, 7, 40, 60, 61}) {
+            BookSearch search(b, QStringLiteral("salt recipe"));
+            int steps = 0;
+            while (!search.step(slice))
+                ++steps;
+            QVERIFY(steps >= 60 / slice - 1);
+            QCOMPARE(search.hits().titles, whole.titles);
+            QCOMPARE(search.hits().categories, whole.categories);
+        }
+    }
+
+    void foundWordsAreMarked_data()
+    {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("marked"); // the marked stretches in brackets
+        QTest::newRow("words, accents") << QStringLiteral("azucar sal") << QString::fromUtf8("Azúcar y sal, sal.")
+                                        << QString::fromUtf8("[Azúcar] y [sal], [sal].");
+        QTest::newRow("decomposed letters keep their marks")
+            << QStringLiteral("jalapeno") << QString::fromUtf8("2 JALAPEN\u0303OS")
+            << QString::fromUtf8("2 [JALAPEN\u0303O]S");
+        QTest::newRow("phrase over a line") << QStringLiteral("\"olive oil\"") << QStringLiteral("olive\noil, olive")
+                                            << QStringLiteral("[olive\noil], olive");
+        QTest::newRow("overlapping words")
+            << QStringLiteral("toma mato") << QStringLiteral("tomato") << QStringLiteral("[tomato]");
+        QTest::newRow("excluded and other fields unmarked")
+            << QStringLiteral("-salt title:egg ing:milk") << QStringLiteral("salt, egg, milk")
+            << QStringLiteral("salt, egg, [milk]");
+        QTest::newRow("beyond the BMP") << QStringLiteral("x") << QString::fromUtf8("😀x😀")
+                                        << QString::fromUtf8("😀[x]😀");
+    }
+
+    void foundWordsAreMarked()
+    {
+        QFETCH(QString, query);
+        QFETCH(QString, text);
+        QFETCH(QString, marked);
+        QString shown = text;
+        const QVector<TextRange> ranges = foundRanges(parseQuery(query), InIngredients, text);
+        for (int i = int(ranges.size()) - 1; i >= 0; --i) {
+            shown.insert(ranges[i].start + ranges[i].length, QLatin1Char(']'));
+            shown.insert(ranges[i].start, QLatin1Char('['));
+        }
+        QCOMPARE(shown, marked);
+    }
+
+    void resultsFollowTheTyping()
+    {
+        bdtest::TestEnv env;
+        fillBook();
+        const Opened o = openSearch();
+        frmSearch* w = o.search;
+        QVERIFY(w->typingPause->interval() > 0 && w->typingPause->interval() <= 500);
+        w->typingPause->setInterval(0);
+        // The hint the window opens with is not searched.
+        QCoreApplication::processEvents();
+        QCOMPARE(w->lstResults->count(), 0);
+
+        w->txtKeyword->selectAll();
+        QTest::keyClicks(w->txtKeyword, QStringLiteral("pie -apple"));
+        QTRY_VERIFY(!w->typingPause->isActive() && !w->searching());
+        QCOMPARE(texts(w->lstResults), (QStringList{QStringLiteral("Pie soup"), QStringLiteral("Trifle")}));
+        QCOMPARE(w->lblCount->text(), QStringLiteral("2 recipe(s) found"));
+
+        // Emptying the box empties the list; the button still lists every recipe.
+        w->txtKeyword->selectAll();
+        QTest::keyClick(w->txtKeyword, Qt::Key_Delete);
+        QTRY_COMPARE(w->lstResults->count(), 0);
+        QVERIFY(w->lblCount->text().isEmpty());
+        w->cmdSearch->click();
+        QCOMPARE(w->lstResults->count(), 5);
+    }
+
+    void aChosenResultShowsItsWordsMarked()
+    {
+        bdtest::TestEnv env;
+        RecipeBook& b = G.xmlDoc;
+        b.appendCategory(QStringLiteral("Huevos"));
+        Recipe f = recipe(QStringLiteral("Tortilla"), QStringLiteral("4 huevos\r\n1 cebolla"));
+        f.prep = QStringLiteral("Batir los HUEVOS.\r\nFreír la cebolla.");
+        f.other = QStringLiteral("Sin sal.");
+        b.appendRecipe(0, f);
+        b.appendRecipe(0, recipe(QStringLiteral("Arroz")));
+        QVERIFY(bookStore().save());
+        const Opened o = openSearch();
+        typeAndSearch(o.search, QStringLiteral("huevo title:tortilla -sal"));
+        QCOMPARE(texts(o.search->lstResults), QStringList{});
+        typeAndSearch(o.search, QString::fromUtf8("huevo cebolla freir"));
+        QCOMPARE(texts(o.search->lstResults), QStringList{QStringLiteral("Tortilla")});
+        o.search->lstResults->setCurrentRow(0);
+        const auto marks = [](QPlainTextEdit* box) {
+            QStringList m;
+            for (const QTextEdit::ExtraSelection& s : box->extraSelections())
+                m << s.cursor.selectedText();
+            return m;
+        };
+        QCOMPARE(o.br->lstRecs->currentItem()->text(), QStringLiteral("Tortilla"));
+        QCOMPARE(marks(o.br->txtIng), (QStringList{QStringLiteral("huevo"), QStringLiteral("cebolla")}));
+        QCOMPARE(marks(o.br->txtPrep),
+                 (QStringList{QStringLiteral("HUEVO"), QString::fromUtf8("Freír"), QStringLiteral("cebolla")}));
+        QCOMPARE(marks(o.br->txtOther), QStringList{});
+        // Closed, the search leaves the recipe shown plainly.
+        o.search->close();
+        for (QPlainTextEdit* box : {o.br->txtIng, o.br->txtPrep, o.br->txtOther})
+            QVERIFY(box->extraSelections().isEmpty());
+    }
+
+    void commandLineSearch()
+    {
+        bdtest::TestEnv env;
+        fillBook();
+        Options options = parseCommandLine(
+            {QStringLiteral("brindelle"), QStringLiteral("--search"), QString::fromUtf8("PÍE -apple")});
+        QVERIFY2(options.error.isEmpty(), qPrintable(options.error));
+        QVERIFY(options.command());
+        // Only reads the book: the program may hold it meanwhile.
+        QVERIFY(lockBookFolder(G.appPath));
+        CommandResult r = searchFromCommandLine(G.appPath, options);
+        unlockBookFolder();
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QStringLiteral("Soups\tPie soup\nDesserts\tTrifle\n"));
+        QVERIFY(r.err.isEmpty());
+
+        options.query = QStringLiteral("pie -pie");
+        r = searchFromCommandLine(G.appPath, options);
+        QCOMPARE(r.exitCode, int(kNothingFound));
+        QVERIFY(r.out.isEmpty() && r.err.isEmpty());
+
+        r = searchFromCommandLine(env.root() + QStringLiteral("/nowhere"), options);
+        QCOMPARE(r.exitCode, int(kSearchFailed));
+        QVERIFY(r.err.contains(QStringLiteral("no recipe book")));
+
+        for (const char* other : {"--export", "--import"})
+            QVERIFY(!parseCommandLine({QStringLiteral("brindelle"), QStringLiteral("--search"), QStringLiteral("x"),
+                                       QLatin1String(other), QStringLiteral("f.xml")})
+                         .error.isEmpty());
+    }
+
+    void nodesGoStaleOnlyWhenTheBookLosesSome()
+    {
+        RecipeBook b;
+        b.appendCategory(QStringLiteral("A"));
+        quint64 g = b.generation();
+        b.appendRecipe(0, recipe(QStringLiteral("One")));
+        b.renameCategory(0, QStringLiteral("B"));
+        QCOMPARE(b.generation(), g);
+        b.removeRecipe(b.findRecipe(0, QStringLiteral("One")));
+        QVERIFY(b.generation() > g);
+        g = b.generation();
+        b.removeCategory(0);
+        QVERIFY(b.generation() > g);
+        g = b.generation();
+        QVERIFY(b.loadBuffer(kEmptyBook));
+        QVERIFY(b.generation() > g);
+        g = b.generation();
+        RecipeBook other;
+        b.adopt(other);
+        QVERIFY(b.generation() > g);
     }
 
     void bytesThatAreNotUtf8MatchNothing()

@@ -11,12 +11,15 @@
 #include "output/emailtext.h"
 #include "output/plaintext.h"
 #include "output/printpage.h"
+#include "search/fold.h"
+#include "search/query.h"
 #include "search/search.h"
 #include "store/store.h"
 
 #include <QSet>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cstring>
 
 #include <cstdio>
@@ -47,22 +50,36 @@ bool sameRecipes(const std::vector<Recipe>& a, const std::vector<Recipe>& b)
     std::abort();
 }
 
-// The search's meaning, spelled out plainly: the lower-cased keyword inside
-// the lower-cased title, ingredients, preparation or notes.
-int plainSearchCount(const RecipeBook& book, const QString& keyword)
+// The search's meaning, spelled out plainly with folded QStrings: every
+// wanted group has a term inside one of its fields, no excluded term is in
+// one; a query of nothing finds every recipe with some text.
+int plainSearchCount(const RecipeBook& book, const QString& text)
 {
-    const QString key = keyword.toLower();
+    const SearchQuery query = parseQuery(text);
+    const auto holds = [](const SearchTerm& term, const QString(&fields)[5]) {
+        const QString key = foldText(term.text).trimmed();
+        for (int f = 0; f < 5; ++f)
+            if ((term.fields >> f) & 1u && foldText(fields[f]).contains(key))
+                return true;
+        return false;
+    };
     int found = 0;
     for (pugi::xml_node c = book.root().first_child(); c; c = c.next_sibling()) {
         if (std::strcmp(c.name(), "category") != 0)
             continue;
         for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
-            for (int field : {RTitle, RIng, RPrep, ROther}) {
-                if (RecipeBook::childText(r, field).toLower().contains(key)) {
-                    ++found;
-                    break;
-                }
-            }
+            const QString fields[5] = {RecipeBook::childText(r, RTitle), RecipeBook::childText(r, RIng),
+                                       RecipeBook::childText(r, RPrep), RecipeBook::childText(r, ROther),
+                                       RecipeBook::categoryOf(r)};
+            bool wanted = true;
+            for (const QVector<SearchTerm>& group : query.required)
+                wanted = wanted &&
+                         std::any_of(group.begin(), group.end(), [&](const SearchTerm& t) { return holds(t, fields); });
+            for (const SearchTerm& t : query.excluded)
+                wanted = wanted && !holds(t, fields);
+            if (query.isEmpty())
+                wanted = !(fields[0] + fields[1] + fields[2] + fields[3]).isEmpty();
+            found += wanted ? 1 : 0;
         }
     }
     return found;
@@ -206,7 +223,7 @@ void readBook(const QByteArray& bytes)
         broken("each hit has its category");
     if (validUtf8(bytes) && !keyword.contains(QChar(0xFFFD)) && !keyword.contains(QChar(0)) &&
         hits.titles.size() != plainSearchCount(G.xmlDoc, keyword))
-        broken("the search finds what lower-casing both sides finds");
+        broken("the search finds what folding both sides finds");
 
     // What the program writes it reads back, with the same categories.
     const QByteArray saved = G.xmlDoc.serialize();

@@ -365,6 +365,10 @@ void frmBr::markFound(FoundMarker marker)
 {
     marker_ = std::move(marker);
     applyMarks();
+    if (marker_)
+        markEntries(lstRecs, [this](const QString& title) { return marker_(RTitle, title); });
+    else
+        markEntries(lstRecs, {});
 }
 
 void frmBr::applyMarks()

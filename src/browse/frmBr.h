@@ -44,7 +44,8 @@ public:
     void selectRecipe(const QString& category, const QString& title);
     // Marks, in the recipe shown and in those shown after it, the
     // stretches (start, length) that marker finds in each text, by field
-    // (RIng, RPrep, ROther); an empty marker marks nothing.
+    // (RTitle in the list of titles, RIng, RPrep, ROther); an empty marker
+    // marks nothing.
     using FoundMarker = std::function<QVector<QPair<int, int>>(int child, const QString& text)>;
     void markFound(FoundMarker marker);
 

@@ -33,6 +33,7 @@ const char kFitsWidth[] = "entriesFitWidth";
 class ListDelegate final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+    void setMarks(EntryMarks marks) { marks_ = std::move(marks); }
     void setTickColours(const QColor& box, const QColor& mark)
     {
         box_ = box;
@@ -67,6 +68,8 @@ public:
         QStyledItemDelegate::paint(painter, option, index);
         QStyleOptionViewItem o = option;
         initStyleOption(&o, index);
+        if (marks_)
+            paintMarks(painter, o);
         if (!box_.isValid() || !(o.features & QStyleOptionViewItem::HasCheckIndicator))
             return;
         const QWidget* view = o.widget;
@@ -88,7 +91,40 @@ public:
     }
 
 private:
+    // Dark on light yellow over the stretches of the entry's text marks_
+    // finds, as the recipe's texts are marked.
+    void paintMarks(QPainter* painter, const QStyleOptionViewItem& o) const
+    {
+        const QVector<QPair<int, int>> marks = marks_(o.text);
+        if (marks.isEmpty())
+            return;
+        const QWidget* view = o.widget;
+        QStyle* style = view ? view->style() : QApplication::style();
+        const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &o, view);
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+        const QFontMetrics metrics(o.font);
+        // Where the entry is cut short, only what shows before the "...".
+        const QRect shown = text.adjusted(0, 0,
+                                          metrics.horizontalAdvance(o.text) + 2 * margin > text.width()
+                                              ? -metrics.horizontalAdvance(QChar(0x2026)) - margin
+                                              : 0,
+                                          0);
+        painter->save();
+        painter->setFont(o.font);
+        painter->setClipRect(shown);
+        painter->setPen(Qt::black);
+        for (const QPair<int, int>& m : marks) {
+            const QString piece = o.text.mid(m.first, m.second);
+            const QRect box(text.left() + margin + metrics.horizontalAdvance(o.text.left(m.first)), text.top(),
+                            metrics.horizontalAdvance(piece), text.height());
+            painter->fillRect(box, QColor(255, 226, 64));
+            painter->drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, piece);
+        }
+        painter->restore();
+    }
+
     QColor box_, mark_;
+    EntryMarks marks_;
 };
 
 ListDelegate* listDelegate(QAbstractItemView* view)
@@ -194,6 +230,12 @@ void shortenLongEntries(QListView* list)
     list->setResizeMode(QListView::Adjust);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     listDelegate(list);
+}
+
+void markEntries(QListView* list, EntryMarks marks)
+{
+    listDelegate(list)->setMarks(std::move(marks));
+    list->viewport()->update();
 }
 
 void setDisabledText(QWidget* w, const QColor& c)

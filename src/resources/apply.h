@@ -4,6 +4,12 @@
 
 #include "resources/captions.h"
 
+#include <QPair>
+#include <QString>
+#include <QVector>
+
+#include <functional>
+
 class QWidget;
 class QObject;
 class QColor;
@@ -25,6 +31,11 @@ void wrapLongEntries(QListView* list);
 // A long entry of list ends in "..." and shows whole as a tip; for lists
 // that may hold very many entries, which keep one height for all.
 void shortenLongEntries(QListView* list);
+// The stretches (start, length) of an entry's text to mark; empty for none.
+using EntryMarks = std::function<QVector<QPair<int, int>>(const QString& entry)>;
+// Marks in each entry of list what marks finds (a found word), dark on
+// light yellow; an empty marks marks nothing.
+void markEntries(QListView* list, EntryMarks marks);
 // The text colour of w (and of a combo box's list) while it is switched off.
 void setDisabledText(QWidget* w, const QColor& c);
 // The banner's shadow copy takes the panel colour, so it shows behind the

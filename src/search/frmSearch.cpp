@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <functional>
 #include <limits>
 #include <QComboBox>
 #include <QFrame>
@@ -69,6 +70,7 @@ frmSearch::frmSearch(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::MSWindo
     searchSlice = new QTimer(this);
     searchSlice->setObjectName(QStringLiteral("searchSlice"));
     searchSlice->setInterval(0);
+    sliceMs = kSliceMs;
 
     // Window load: colours and the text size, captions, then the measures
     // that follow the text size.
@@ -121,71 +123,109 @@ void frmSearch::searchRecs()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     typingPause->stop();
-    searchSlice->stop();
-    running_ = std::make_unique<BookSearch>(G.xmlDoc, txtKeyword->text());
-    query_ = txtKeyword->text();
-    running_->step(std::numeric_limits<int>::max());
-    listHits();
+    begin(txtKeyword->text());
+    advance(-1);
     QApplication::restoreOverrideCursor();
 }
 
 void frmSearch::startSearch()
 {
-    searchSlice->stop();
-    running_.reset();
-    query_ = txtKeyword->text();
     // An emptied box lists nothing; the button still finds every recipe.
-    if (query_.trimmed().isEmpty()) {
+    if (txtKeyword->text().trimmed().isEmpty()) {
+        stop();
         lstResults->clear();
         lstResultHid->clear();
         lstResultCat->clear();
         lblCount->clear();
         return;
     }
-    running_ = std::make_unique<BookSearch>(G.xmlDoc, query_);
-    generation_ = G.xmlDoc.generation();
-    searchOn();
+    begin(txtKeyword->text());
+    advance(sliceMs);
 }
 
-void frmSearch::searchOn()
+void frmSearch::searchOn() { advance(sliceMs); }
+
+void frmSearch::stop()
+{
+    searchSlice->stop();
+    ordering_.reset(); // before the hits it orders
+    running_.reset();
+    order_.clear();
+}
+
+void frmSearch::begin(const QString& query)
+{
+    stop();
+    query_ = query;
+    running_ = std::make_unique<BookSearch>(G.xmlDoc, query);
+    generation_ = G.xmlDoc.generation();
+    listedHidden_ = listedShown_ = -1;
+}
+
+void frmSearch::advance(int budgetMs)
 {
     if (!running_)
         return;
     // A book changed meanwhile (a change made outside and taken in) is
     // searched again from the start.
-    if (G.xmlDoc.generation() != generation_) {
-        startSearch();
-        return;
-    }
+    if (G.xmlDoc.generation() != generation_)
+        begin(query_);
     QElapsedTimer slice;
     slice.start();
-    while (!running_->step(2000))
-        if (slice.elapsed() >= kSliceMs) {
-            searchSlice->start();
+    const auto timeUp = [&] {
+        if (budgetMs < 0 || slice.elapsed() < budgetMs)
+            return false;
+        searchSlice->start();
+        return true;
+    };
+    // Search, ready the titles' sort keys, then list: the hidden pair in
+    // finding order first, so that every title shown can be chosen.
+    constexpr int kChunk = 2000;
+    while (!running_->step(kChunk))
+        if (timeUp())
             return;
-        }
-    searchSlice->stop();
-    listHits();
-}
-
-void frmSearch::listHits()
-{
     const SearchHits& hits = running_->hits();
-    QStringList listed;
-    listed.reserve(hits.size());
-    for (int i : listOrder(hits))
-        listed << hits.titles[i];
-    {
+    if (!ordering_)
+        ordering_ = std::make_unique<ListOrdering>(hits);
+    while (!ordering_->step(kChunk))
+        if (timeUp())
+            return;
+    if (listedHidden_ < 0) {
+        order_ = ordering_->order();
         const QSignalBlocker block(lstResults);
         lstResults->clear();
-        lstResults->addItems(listed);
+        lstResultHid->clear();
+        lstResultCat->clear();
+        listedHidden_ = listedShown_ = 0;
     }
-    lstResultHid->clear();
-    lstResultHid->addItems(hits.titles);
-    lstResultCat->clear();
-    lstResultCat->addItems(hits.categories);
+    const auto listSome = [&](int& listed, const std::function<void(int, int)>& add) {
+        while (listed < hits.size()) {
+            const int end = qMin(listed + kChunk, hits.size());
+            add(listed, end);
+            listed = end;
+            if (listed < hits.size() && timeUp())
+                return false;
+        }
+        return true;
+    };
+    const bool hidden = listSome(listedHidden_, [&](int from, int to) {
+        lstResultHid->addItems(hits.titles.mid(from, to - from));
+        lstResultCat->addItems(hits.categories.mid(from, to - from));
+    });
+    if (!hidden)
+        return;
+    const bool shown = listSome(listedShown_, [&](int from, int to) {
+        QStringList titles;
+        titles.reserve(to - from);
+        for (int i = from; i < to; ++i)
+            titles << hits.titles[order_[i]];
+        const QSignalBlocker block(lstResults);
+        lstResults->addItems(titles);
+    });
+    if (!shown)
+        return;
     lblCount->setText(resultCountLine(lstResults->count()));
-    running_.reset();
+    stop();
 }
 
 void frmSearch::resultActivated(QListWidgetItem* item)
@@ -236,8 +276,7 @@ void showFoundRecipe(const QString& category, const QString& title, const QStrin
 void frmSearch::closeEvent(QCloseEvent* event)
 {
     typingPause->stop();
-    searchSlice->stop();
-    running_.reset();
+    stop();
     // The browse window shows its recipes plainly again.
     if (auto* br = qobject_cast<frmBr*>(instance(WindowKind::Br)))
         br->markFound({});

@@ -5,6 +5,7 @@
 // a short pause; a large book is searched a slice at a time, so typing
 // never waits for it.
 
+#include <QVector>
 #include <QWidget>
 
 #include <memory>
@@ -20,6 +21,7 @@ class QTimer;
 namespace bd {
 
 class BookSearch;
+class ListOrdering;
 
 class frmSearch : public QWidget {
     Q_OBJECT
@@ -46,6 +48,7 @@ public:
 
     QTimer* typingPause; // from the last key typed to the search
     QTimer* searchSlice; // the next slice of a search under way
+    int sliceMs;         // how long one slice may keep the window from answering
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -55,11 +58,18 @@ private:
     void resultActivated(QListWidgetItem* item);
     void startSearch();
     void searchOn();
-    void listHits();
+    void begin(const QString& query);
+    void stop();
+    // Goes on with the search under way for up to budgetMs (to its end
+    // when negative): searching, ordering the results, listing them.
+    void advance(int budgetMs);
 
     std::unique_ptr<BookSearch> running_;
-    quint64 generation_ = 0; // the book's, when the search under way started
-    QString query_;          // what the results listed were found for
+    std::unique_ptr<ListOrdering> ordering_;
+    QVector<int> order_;
+    int listedHidden_ = -1, listedShown_ = -1; // results listed so far, once listing began
+    quint64 generation_ = 0;                   // the book's, when the search under way started
+    QString query_;                            // what the results listed were found for
 };
 
 // Selects the category and then the title in the browse window, exactly as

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <numeric>
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #define BD_SEARCH_SSE2 1
@@ -431,20 +432,32 @@ SearchHits searchRecs(const RecipeBook& book, const QString& query)
     return search.hits();
 }
 
+bool ListOrdering::step(int count)
+{
+    const int total = hits_.size();
+    keys_.reserve(std::size_t(total));
+    for (int i = int(keys_.size()); i < total && count > 0; ++i, --count)
+        keys_.push_back(listSortKey(hits_.titles[i]));
+    return int(keys_.size()) == total;
+}
+
+QVector<int> ListOrdering::order() const
+{
+    QVector<int> order(int(keys_.size()));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [this](int a, int b) {
+        if (hits_.titleScores[a] != hits_.titleScores[b])
+            return hits_.titleScores[a] > hits_.titleScores[b];
+        return keys_[std::size_t(a)].compare(keys_[std::size_t(b)]) < 0;
+    });
+    return order;
+}
+
 QVector<int> listOrder(const SearchHits& hits)
 {
-    QVector<std::pair<QString, int>> byTitle;
-    byTitle.reserve(hits.size());
-    for (int i = 0; i < hits.size(); ++i)
-        byTitle.append({hits.titles[i], i});
-    sortForList(byTitle);
-    QVector<int> order;
-    order.reserve(hits.size());
-    for (const auto& entry : byTitle)
-        order << entry.second;
-    std::stable_sort(order.begin(), order.end(),
-                     [&hits](int a, int b) { return hits.titleScores[a] > hits.titleScores[b]; });
-    return order;
+    ListOrdering ordering(hits);
+    ordering.step(std::numeric_limits<int>::max());
+    return ordering.order();
 }
 
 QString resultCountLine(int count) { return QString::number(count) + QLatin1Char(' ') + fetchText(Str::RecipesFound); }

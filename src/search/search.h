@@ -9,6 +9,7 @@
 #include "store/recipebook.h"
 
 #include <QByteArray>
+#include <QCollatorSortKey>
 #include <QString>
 #include <QStringList>
 
@@ -115,6 +116,19 @@ SearchHits searchRecs(const RecipeBook& book, const QString& query);
 // The order results are listed in: titles holding more of the wanted words
 // first, then in list order. Indexes into hits.
 QVector<int> listOrder(const SearchHits& hits);
+
+// The same order made a slice at a time: each step readies the sort keys
+// of count more titles; order() then sorts them, without collating again.
+class ListOrdering {
+public:
+    explicit ListOrdering(const SearchHits& hits) : hits_(hits) {}
+    bool step(int count);
+    QVector<int> order() const;
+
+private:
+    const SearchHits& hits_;
+    std::vector<QCollatorSortKey> keys_;
+};
 
 // The count line: "3 recipe(s) found".
 QString resultCountLine(int count);

@@ -40,6 +40,8 @@ void sortByKeys(QVector<T>& items, TextOf textOf)
 }
 } // namespace
 
+QCollatorSortKey listSortKey(const QString& text) { return collator().sortKey(text); }
+
 bool listLess(const QString& a, const QString& b) { return collator().compare(a, b) < 0; }
 
 void sortForList(QStringList& texts)

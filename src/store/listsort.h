@@ -2,6 +2,7 @@
 // The order of the program's sorted lists: the platform's collation with
 // letter case ignored (punctuation such as "[" before digits and letters).
 
+#include <QCollatorSortKey>
 #include <QStringList>
 #include <QVector>
 #include <utility>
@@ -13,6 +14,10 @@ void sortForList(QStringList& texts);
 
 // Sorts (text, data) pairs by text into list order, stably.
 void sortForList(QVector<std::pair<QString, int>>& entries);
+
+// A key that orders texts as the lists do, for sorting many texts made
+// ready a few at a time.
+QCollatorSortKey listSortKey(const QString& text);
 
 // True if a comes before b in list order.
 bool listLess(const QString& a, const QString& b);

@@ -567,6 +567,43 @@ private slots:
         QCOMPARE(w->lstResults->count(), 5);
     }
 
+    // However the work is cut up, the lists end as one search at once
+    // makes them, and the window answers between the pieces.
+    void aSearchInSlicesListsWhatOneSearchLists()
+    {
+        bdtest::TestEnv env;
+        RecipeBook& b = G.xmlDoc;
+        b.appendCategory(QStringLiteral("One"));
+        b.appendCategory(QStringLiteral("Two"));
+        for (int i = 0; i < 4500; ++i)
+            b.appendRecipe(i % 2, recipe(QStringLiteral("Dish %1").arg(4500 - i),
+                                         i % 3 ? QStringLiteral("salt") : QStringLiteral("dish salt")));
+        const Opened o = openSearch();
+        frmSearch* w = o.search;
+        w->txtKeyword->setText(QStringLiteral("salt dish"));
+        w->searchRecs();
+        const QStringList shown = texts(w->lstResults), hidden = texts(w->lstResultHid),
+                          categories = texts(w->lstResultCat);
+        QCOMPARE(shown.size(), 4500);
+
+        w->typingPause->setInterval(0);
+        w->sliceMs = 0; // a piece at a time
+        w->txtKeyword->selectAll();
+        QTest::keyClicks(w->txtKeyword, QStringLiteral("salt dish"));
+        int slices = 0;
+        while (w->typingPause->isActive() || w->searching()) {
+            QCoreApplication::processEvents();
+            QVERIFY(++slices < 1000);
+        }
+        QVERIFY(slices > 5);
+        QCOMPARE(texts(w->lstResults), shown);
+        QCOMPARE(texts(w->lstResultHid), hidden);
+        QCOMPARE(texts(w->lstResultCat), categories);
+        QCOMPARE(w->lblCount->text(), QStringLiteral("4500 recipe(s) found"));
+        // Titles holding both words first: those with "dish" only in the title... all of them here.
+        QCOMPARE(shown.first(), QStringLiteral("Dish 1"));
+    }
+
     void aChosenResultShowsItsWordsMarked()
     {
         bdtest::TestEnv env;

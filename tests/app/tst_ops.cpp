@@ -36,6 +36,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QAbstractFileIconProvider>
+#include <QMimeDatabase>
 #include <QtTest>
 
 #include <functional>
@@ -113,7 +115,11 @@ std::function<void(QWidget*)> answer(QMessageBox::StandardButton button, QString
 class TestOps : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { resetWindows(); }
+    void cleanup()
+    {
+        resetWindows();
+        QLocale::setDefault(QLocale::system());
+    }
 
     // These come first: once a test has ended the program, no modal dialog
     // runs its event loop any more.
@@ -372,6 +378,12 @@ private slots:
         // Qt's own texts switch with the program's.
         QVERIFY2(undoText().contains(QStringLiteral("Deshacer")), qPrintable(undoText()));
         QCOMPARE(QCoreApplication::translate("QFileDialog", "&Open"), QStringLiteral("&Abrir"));
+        // The file dialog's list too: its folders, file types and dates.
+        QCOMPARE(QAbstractFileIconProvider().type(QFileInfo(env.root())), QStringLiteral("Carpeta"));
+        followProgramLocale();
+        QCOMPARE(QLocale().language(), QLocale::Spanish);
+        QCOMPARE(QMimeDatabase().mimeTypeForName(QStringLiteral("application/xml")).comment(),
+                 QStringLiteral("documento XML"));
         QCOMPARE(readValue(QStringLiteral("color")), QStringLiteral("100"));
         QCOMPARE(readValue(QStringLiteral("language")), QStringLiteral("1"));
         QCOMPARE(readValue(QStringLiteral("textSize")), QStringLiteral("2"));

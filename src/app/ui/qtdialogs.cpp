@@ -50,6 +50,7 @@ QMessageBox::Icon qtIcon(Icon icon)
 
 std::optional<QString> runFileDialog(const FileRequest& r, QFileDialog::AcceptMode mode)
 {
+    followProgramLocale(); // its dates and file types
     QFileDialog dialog(owner(), r.title);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -116,7 +117,14 @@ public:
     bool isEmpty() const override { return !loaded_; }
     QString translate(const char* context, const char* source, const char* disambiguation, int n) const override
     {
-        return G.langOffset == 300 ? spanish_.translate(context, source, disambiguation, n) : QString();
+        if (G.langOffset != 300)
+            return QString();
+        QString text = spanish_.translate(context, source, disambiguation, n);
+        // The file dialog names folders through the icon provider, whose
+        // texts Qt's Spanish table holds under the file dialog's name.
+        if (text.isEmpty() && qstrcmp(context, "QAbstractFileIconProvider") == 0)
+            text = spanish_.translate("QFileDialog", source, nullptr, n);
+        return text;
     }
 
 private:
@@ -137,6 +145,7 @@ void prepare(QPrinter& printer, const QTextDocument& doc)
 
 bool speakQtTextsInProgramLanguage()
 {
+    followProgramLocale();
     static QPointer<ProgramLanguage> language; // gone with the application
     if (!language) {
         auto* translator = new ProgramLanguage;
@@ -199,6 +208,7 @@ std::optional<QString> QtDialogs::saveFile(const FileRequest& request)
 
 bool QtDialogs::print(QTextDocument& doc)
 {
+    followProgramLocale();
     QPrinter printer(QPrinter::HighResolution);
     prepare(printer, doc);
     QPrintDialog dialog(&printer, owner());
@@ -210,6 +220,7 @@ bool QtDialogs::print(QTextDocument& doc)
 
 bool QtDialogs::preview(QTextDocument& doc)
 {
+    followProgramLocale();
     QPrinter printer(QPrinter::HighResolution);
     prepare(printer, doc);
     QPrintPreviewDialog dialog(&printer, owner());

@@ -157,6 +157,7 @@ frmSnapshots::frmSnapshots(QWidget* parent)
     : ListWindow(Str::SnapshotsCaption, "lstSnaps", {Str::ColumnTaken, Str::ColumnRecipes}, parent)
 {
     list()->setSelectionMode(QAbstractItemView::SingleSelection);
+    resize(pxX(9600), height()); // long dates, and why a snapshot cannot be read
     applyColours(this, kListColours);
     connect(cmdRestore, &QPushButton::clicked, this, &frmSnapshots::restore);
     connect(list(), &QTreeWidget::itemActivated, this, &frmSnapshots::restore);
@@ -180,13 +181,20 @@ void frmSnapshots::fill()
         if (!readable) {
             // Shown, with the reason, but it cannot be chosen.
             item->setFlags(item->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
-            for (int c = 0; c < 2; ++c)
+            QFont font = list()->font();
+            font.setItalic(true);
+            for (int c = 0; c < 2; ++c) {
                 item->setToolTip(c, item->text(1));
+                item->setFont(c, font);
+            }
         }
         paths_ << s.path;
         list()->addTopLevelItem(item);
     }
     fitColumns();
+    // The dates whole; the count, or why a snapshot cannot be read, after them.
+    list()->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    list()->header()->setSectionResizeMode(1, QHeaderView::Stretch);
 }
 
 void frmSnapshots::restore()

@@ -299,8 +299,8 @@ const StringEntry kStringTable[] = {
     {824, "The recipe book had been changed outside Brindelle, and these recipes were changed or removed both there "
           "and here:\r\n\r\n%1\r\n\r\nYour versions are in the book; the other ones are kept, with the rest of that "
           "version of the book, in this file:"},
-    {825, "unreadable: the file is damaged or is not a recipe book"},
-    {826, "unreadable: the file cannot be opened (no permission to read it)"},
+    {825, "unreadable: the file is damaged"},
+    {826, "unreadable: no permission to read it"},
     {827, "A version of the recipe book that Brindelle kept aside when a change made outside clashed with yours was "
           "found beside it (%1). Import its recipes that are missing from the book?"},
     // File types of the file dialogs (770-779)
@@ -600,8 +600,8 @@ const StringEntry kStringTable[] = {
     {1124, "El recetario había sido cambiado fuera de Brindelle, y estas recetas se cambiaron o eliminaron tanto allí "
            "como aquí:\r\n\r\n%1\r\n\r\nTus versiones están en el recetario; las otras se conservan, con el resto de "
            "esa versión del recetario, en este archivo:"},
-    {1125, "ilegible: el archivo está dañado o no es un recetario"},
-    {1126, "ilegible: no se puede abrir el archivo (no hay permiso para leerlo)"},
+    {1125, "ilegible: el archivo está dañado"},
+    {1126, "ilegible: sin permiso para leerlo"},
     {1127, "Se encontró junto al recetario una versión que Brindelle apartó cuando un cambio hecho fuera chocó con el "
            "tuyo (%1). ¿Importar las recetas suyas que faltan en el recetario?"},
     {1070, "Dibujos"},

@@ -558,7 +558,9 @@ RecipeList readDamagedBook(const QByteArray& bytes)
     // The parser keeps what it read before the fault.
     const pugi::xml_parse_result parsed = damaged.load_buffer(data.constData(), size_t(data.size()),
                                                               pugi::parse_default, pugi::encoding_utf8);
-    const qsizetype readUpTo = parsed ? data.size() : qsizetype(parsed.offset);
+    // The parser names the last character it read (the last one of the
+    // file when the file ends too soon).
+    const qsizetype readUpTo = parsed ? data.size() : qsizetype(parsed.offset) + 1;
     static const QByteArray kRecipeEnd = QByteArrayLiteral("</recipe>");
     pugi::xml_document whole;
     pugi::xml_node book = whole.append_child("recipebook");

@@ -30,16 +30,18 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QStyleFactory>
+#include <QTimer>
 
 #include <cstdio>
 
 namespace bd {
 
-namespace {
-// Offers, once for each, to import the recipes of another version of the
-// book that a sync service left beside it.
-void offerConflictCopies(QWidget* browse)
+// A copy is left by a sync service, or by this program when a change made
+// outside clashed with the cook's; the offer says which.
+void offerConflictCopies()
 {
+    if (endRequested())
+        return;
     QStringList offered = readValue(QStringLiteral("conflictsOffered")).split(QLatin1Char('|'), Qt::SkipEmptyParts);
     for (const QString& copy : conflictCopies(bookPath())) {
         const QString name = QFileInfo(copy).fileName();
@@ -47,15 +49,20 @@ void offerConflictCopies(QWidget* browse)
             continue;
         offered << name;
         writeValue(QStringLiteral("conflictsOffered"), offered.join(QLatin1Char('|')));
-        if (dialogs().message(Str::ConflictCopyFound, fetchText(Str::ConflictCopyFound).arg(name), Buttons::YesNo,
-                              Icon::Question, QStringLiteral("BD")) != Answer::Yes)
+        const Str offer = ownConflictCopy(bookPath(), copy) ? Str::OwnConflictCopyFound : Str::ConflictCopyFound;
+        if (dialogs().message(offer, fetchText(offer).arg(name), Buttons::YesNo, Icon::Question,
+                              QStringLiteral("BD")) != Answer::Yes)
             continue;
-        if (auto* wizard = qobject_cast<frmImp*>(switchTo(browse, WindowKind::Imp)))
-            wizard->importFrom(copy);
+        auto* wizard = qobject_cast<frmImp*>(switchTo(instance(WindowKind::Br), WindowKind::Imp));
+        if (!wizard)
+            return;
+        wizard->returnTo(WindowKind::Br);
+        wizard->importFrom(copy);
+        QObject::connect(wizard, &QObject::destroyed, QCoreApplication::instance(),
+                         [] { QTimer::singleShot(0, QCoreApplication::instance(), offerConflictCopies); });
         return;
     }
 }
-} // namespace
 
 void registerStandardWindows()
 {
@@ -181,6 +188,7 @@ int runBrindelle(int argc, char** argv)
         chooseLanguage();
     if (initialise(appPath) == InitOutcome::Quit)
         return 0;
+    followProgramLocale();
     setBookReloadedHandler(showBookAgainEverywhere);
     // A book changed outside is read in while nothing is asked.
     const BookWatcher watcher(
@@ -189,7 +197,7 @@ int runBrindelle(int argc, char** argv)
     QWidget* browse = showWindow(WindowKind::Br);
     if (!browse)
         return 1;
-    offerConflictCopies(browse);
+    offerConflictCopies();
     const int code = QApplication::exec();
     unlockBookFolder();
     setDialogs(nullptr);

@@ -8,6 +8,9 @@
 #include "exchange/frmImp.h"
 #include "app/base/text.h"
 #include "store/booksave.h"
+#include "store/names.h"
+#include "resources/apply.h"
+#include "resources/captions.h"
 #include "store/trash.h"
 
 #include <QHBoxLayout>
@@ -17,11 +20,6 @@
 #include <QVBoxLayout>
 
 namespace bd {
-
-namespace {
-// Dates in the language the program speaks.
-QLocale shownLocale() { return G.langOffset == 300 ? QLocale(QLocale::Spanish, QLocale::Spain) : QLocale(); }
-} // namespace
 
 ListWindow::ListWindow(Str caption, const char* listName, const QVector<Str>& columns, QWidget* parent)
     : QWidget(parent, Qt::Dialog)
@@ -67,8 +65,12 @@ void ListWindow::fitColumns()
     header->setSectionResizeMode(0, QHeaderView::Stretch);
     for (int c = 1; c < list_->columnCount(); ++c)
         header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
-    if (list_->topLevelItemCount() > 0)
-        list_->setCurrentItem(list_->topLevelItem(0));
+    // The first entry that can be chosen is.
+    for (int i = 0; i < list_->topLevelItemCount(); ++i)
+        if (QTreeWidgetItem* item = list_->topLevelItem(i); item->flags() & Qt::ItemIsSelectable) {
+            list_->setCurrentItem(item);
+            break;
+        }
     cmdRestore->setEnabled(!list_->selectedItems().isEmpty());
     list_->setFocus();
 }
@@ -94,6 +96,7 @@ frmTrash::frmTrash(QWidget* parent)
                  parent)
 {
     cmdEmpty = addButton("cmdEmpty", Str::EmptyTrashButton);
+    applyColours(this, kListColours);
     connect(cmdRestore, &QPushButton::clicked, this, &frmTrash::restore);
     connect(cmdEmpty, &QPushButton::clicked, this, &frmTrash::emptyTrash);
     fill();
@@ -106,7 +109,7 @@ void frmTrash::fill()
     if (!trash.load())
         msgBox(Str::TrashUnreadable, Buttons::Ok, Icon::Exclamation);
     const QVector<TrashEntry> entries = trash.entries();
-    const QLocale locale = shownLocale();
+    const QLocale locale = programLocale();
     for (int i = 0; i < entries.size(); ++i) {
         auto* item = new QTreeWidgetItem({entries[i].recipe.title, entries[i].recipe.category,
                                           locale.toString(entries[i].removed, QLocale::ShortFormat)});
@@ -127,7 +130,12 @@ void frmTrash::restore()
     const QVector<int> rows = chosenRows();
     if (rows.isEmpty())
         return;
-    report(whileBusy([&] { return bookStore().restoreFromTrash(rows, askNewTitle); }));
+    // A title the book has: the same with the first free number offered.
+    const RecipeBook& book = bookStore().book();
+    const auto ask = [&book](const QString& title) {
+        return askTitleInstead(title, freeTitle(title, [&book](const QString& t) { return book.titleExists(t); }));
+    };
+    report(whileBusy([&] { return bookStore().restoreFromTrash(rows, ask); }));
     showBookAgainEverywhere();
     fill();
 }
@@ -149,6 +157,8 @@ frmSnapshots::frmSnapshots(QWidget* parent)
     : ListWindow(Str::SnapshotsCaption, "lstSnaps", {Str::ColumnTaken, Str::ColumnRecipes}, parent)
 {
     list()->setSelectionMode(QAbstractItemView::SingleSelection);
+    resize(pxX(9600), height()); // long dates, and why a snapshot cannot be read
+    applyColours(this, kListColours);
     connect(cmdRestore, &QPushButton::clicked, this, &frmSnapshots::restore);
     connect(list(), &QTreeWidget::itemActivated, this, &frmSnapshots::restore);
     fill();
@@ -158,18 +168,33 @@ void frmSnapshots::fill()
 {
     list()->clear();
     paths_.clear();
-    const QLocale locale = shownLocale();
+    const QLocale locale = programLocale();
     for (const Snapshot& s : listSnapshots(bookPath())) {
-        auto* item = new QTreeWidgetItem(
-            {locale.toString(s.taken.date(), QLocale::LongFormat) + QStringLiteral("  ") +
-                 locale.toString(s.taken.time(), QLocale::ShortFormat),
-             s.recipes < 0 ? fetchText(Str::SnapshotUnreadable) : QString::number(s.recipes)});
+        const bool readable = s.fault == Str::None && s.recipes >= 0;
+        auto* item = new QTreeWidgetItem({locale.toString(s.taken.date(), QLocale::LongFormat) + QStringLiteral("  ") +
+                                              locale.toString(s.taken.time(), QLocale::ShortFormat),
+                                          readable
+                                              ? QString::number(s.recipes)
+                                              : fetchText(s.fault == Str::None ? Str::SnapshotUnreadable : s.fault)});
         item->setData(0, Qt::UserRole, int(paths_.size()));
-        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        item->setTextAlignment(1, (readable ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        if (!readable) {
+            // Shown, with the reason, but it cannot be chosen.
+            item->setFlags(item->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
+            QFont font = list()->font();
+            font.setItalic(true);
+            for (int c = 0; c < 2; ++c) {
+                item->setToolTip(c, item->text(1));
+                item->setFont(c, font);
+            }
+        }
         paths_ << s.path;
         list()->addTopLevelItem(item);
     }
     fitColumns();
+    // The dates whole; the count, or why a snapshot cannot be read, after them.
+    list()->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    list()->header()->setSectionResizeMode(1, QHeaderView::Stretch);
 }
 
 void frmSnapshots::restore()

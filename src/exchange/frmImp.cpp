@@ -21,11 +21,16 @@
 
 namespace bd {
 
-std::optional<QString> askNewTitle(const QString& shownTitle)
+std::optional<QString> askTitleInstead(const QString& shownTitle, const QString& proposed)
 {
     const QString prompt = fetchText(Str::TitleClash) + QStringLiteral(" [") + shownTitle + QStringLiteral("] ") +
                            fetchText(Str::TitleClashAsk);
-    return dialogs().input(Str::TitleClash, prompt, QStringLiteral("BD"), fetchText(Str::NewTitleDefault));
+    return dialogs().input(Str::TitleClash, prompt, QStringLiteral("BD"), proposed);
+}
+
+std::optional<QString> askNewTitle(const QString& shownTitle)
+{
+    return askTitleInstead(shownTitle, fetchText(Str::NewTitleDefault));
 }
 
 namespace {
@@ -40,7 +45,8 @@ frmImp::frmImp(QWidget* parent) : Wizard("frmImp", WindowKind::Add, kWidth)
     picFile = addFilePage("picFile", lblImpBrowse, "lblImpBrowse", cmdBrowse, "cmdBrowse");
     picRecipes = addPage("picRecipes");
     lstImpRecs = named(new QListWidget(picRecipes), "lstImpRecs");
-    wrapLongEntries(lstImpRecs);
+    // One line each: a long title ends in "..." and shows whole as a tip.
+    shortenLongEntries(lstImpRecs);
     cmdChkAll = named(new QPushButton(picRecipes), "cmdChkAll");
     cmdUnchkAll = named(new QPushButton(picRecipes), "cmdUnchkAll");
     place(lstImpRecs, {120, 60, kWidth - 1920, 3165});
@@ -75,6 +81,7 @@ void frmImp::cmdBrowse_Click()
     if (!chosen || !QFileInfo(*chosen).isFile())
         return;
     fromWeb_ = false;
+    tickNew_ = false;
     setFile(*chosen, QStringLiteral(": "));
     readSource();
 }
@@ -83,12 +90,8 @@ void frmImp::importFrom(const QString& path)
 {
     fromWeb_ = false;
     setFile(path, QStringLiteral(": "));
+    tickNew_ = true;
     NextPage();
-    // The recipes the book lacks come ticked.
-    if (currentPage_ == 1)
-        for (int i = 0; i < lstImpRecs->count(); ++i)
-            if (!inBook_.contains(i))
-                lstImpRecs->item(i)->setCheckState(Qt::Checked);
 }
 
 void frmImp::cmdWeb_Click()
@@ -209,6 +212,12 @@ void frmImp::NextPage()
             return;
         lstImpRecs->clear();
         InitXML();
+        // A page fetched or a file handed over: the recipes the book lacks
+        // come ticked.
+        if (fromWeb_ || tickNew_)
+            for (int i = 0; i < lstImpRecs->count(); ++i)
+                if (!inBook_.contains(i))
+                    lstImpRecs->item(i)->setCheckState(Qt::Checked);
         showPage(picRecipes, fetchText(Str::ChooseImportRecipes), kListStrip, kListHeight);
         cmdBack->setEnabled(true);
         currentPage_ = 1;

@@ -17,7 +17,10 @@ class QRadioButton;
 
 namespace bd {
 
-// The import's question for a new title of a recipe whose title clashes.
+// The question for another title of a recipe whose title clashes, with
+// proposed as the answer offered.
+std::optional<QString> askTitleInstead(const QString& shownTitle, const QString& proposed);
+// The import's question: "new title" offered.
 std::optional<QString> askNewTitle(const QString& shownTitle);
 
 class frmImp : public Wizard {
@@ -57,6 +60,7 @@ private:
     QString pictureFolder_;                      // where the pictures of another program's file are
     QSet<int> inBook_;                           // entries whose recipe the book already holds
     bool fromWeb_ = false;                       // source_ holds a fetched page's recipes (file_ is its address)
+    bool tickNew_ = false;                       // file_ was handed over (importFrom): what the book lacks comes ticked
     std::unique_ptr<QTemporaryDir> webPictures_; // the fetched page's pictures
 };
 

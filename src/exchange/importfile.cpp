@@ -547,10 +547,66 @@ ImportFileRead readImportFile(const QString& path, RecipeList& source, const Rea
     return readOtherFormat(bytes, root, path, source, context, picturesBeside);
 }
 
+// What a damaged book still holds: the recipes that were whole before the
+// fault, each in its category, read as a whole book is read. Empty when
+// there are none.
+RecipeList readDamagedBook(const QByteArray& bytes)
+{
+    RecipeList read;
+    const QByteArray data = xmlAsUtf8(bytes);
+    pugi::xml_document damaged;
+    // The parser keeps what it read before the fault.
+    const pugi::xml_parse_result parsed = damaged.load_buffer(data.constData(), size_t(data.size()),
+                                                              pugi::parse_default, pugi::encoding_utf8);
+    // The parser names the last character it read (the last one of the
+    // file when the file ends too soon).
+    const qsizetype readUpTo = parsed ? data.size() : qsizetype(parsed.offset) + 1;
+    static const QByteArray kRecipeEnd = QByteArrayLiteral("</recipe>");
+    pugi::xml_document whole;
+    pugi::xml_node book = whole.append_child("recipebook");
+    for (pugi::xml_node c = damaged.child("recipebook").child("category"); c; c = c.next_sibling("category")) {
+        pugi::xml_node category;
+        for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe")) {
+            const qsizetype end = data.indexOf(kRecipeEnd, qsizetype(qMax<ptrdiff_t>(r.offset_debug(), 0)));
+            if (end < 0 || end + kRecipeEnd.size() > readUpTo)
+                break;
+            if (!category) {
+                category = book.append_child("category");
+                for (pugi::xml_attribute a : c.attributes())
+                    category.append_copy(a);
+            }
+            category.append_copy(r);
+        }
+    }
+    struct Bytes final : pugi::xml_writer {
+        QByteArray out;
+        void write(const void* data, size_t size) override
+        {
+            out.append(static_cast<const char*>(data), qsizetype(size));
+        }
+    } written;
+    whole.save(written, "", pugi::format_raw, pugi::encoding_utf8);
+    RecipeBook salvaged;
+    if (book.first_child() && salvaged.loadBuffer(written.out)) {
+        read.recipes = salvaged.allRecipes(&read.fieldCounts);
+        read.picturesNamed = std::any_of(read.recipes.cbegin(), read.recipes.cend(),
+                                         [](const Recipe& r) { return !r.image.isEmpty(); });
+    }
+    return read;
+}
+
 ImportFileRead readOtherFormat(const QByteArray& bytes, const QString& root, const QString& path, RecipeList& source,
                                const ReadContext& context, const QSet<QString>* picturesBeside)
 {
     ImportFileRead result;
+    if (root == QLatin1String("recipebook")) {
+        // A book the store cannot read: what it still holds, read as a
+        // book, so that the recipes the book has are known as such.
+        source = readDamagedBook(bytes);
+        if (!source.isEmpty())
+            result.kind = ImportKind::Book;
+        return result;
+    }
     const QFileInfo info(path);
     const QString suffix = info.suffix().toLower();
     RecipeList read;

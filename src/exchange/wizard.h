@@ -26,6 +26,9 @@ public:
     QPushButton *cmdBack, *cmdNext, *cmdCancel;
     QLabel* lblFile; // on the file page: "File name: " and the chosen file
     int currentPage() const { return currentPage_; }
+    // The main window shown when the wizard closes, instead of the one it
+    // was built for.
+    void returnTo(WindowKind back) { back_ = back; }
     virtual void NextPage() = 0;
     virtual void PrevPage() = 0;
 

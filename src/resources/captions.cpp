@@ -226,4 +226,11 @@ const ColourTable kExpColours = {none, none, none, none, none, expSized, false};
 const CaptionTable kImpCaptions = {impRows, std::size(impRows)};
 const ColourTable kImpColours = {none, none, none, none, none, impSized, false};
 
+namespace {
+const char* const listButtons[] = {"cmdRestore", "cmdEmpty", "cmdClose", nullptr};
+const char* const listContent[] = {"lstTrash", "lstSnaps", nullptr};
+} // namespace
+
+const ColourTable kListColours = {none, listButtons, listContent, none, none, none, true};
+
 } // namespace bd

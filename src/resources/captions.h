@@ -70,5 +70,8 @@ extern const ColourTable kEmailColours;
 // The export and import wizards set only the text size of their lists.
 extern const CaptionTable kExpCaptions, kImpCaptions;
 extern const ColourTable kExpColours, kImpColours;
+// The deleted-recipes and snapshot windows: the list takes the recipe text
+// size.
+extern const ColourTable kListColours;
 
 } // namespace bd

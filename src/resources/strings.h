@@ -195,6 +195,9 @@ enum class Str : int {
     SnapshotUnreadable = 821,
     BookReloadFailed = 823,
     OutsideRecipesConflict = 824,   // recipes both sides changed: %1 their titles, then the conflict copy
+    SnapshotDamaged = 825,          // why a snapshot cannot be restored: ... it is no (whole) book
+    SnapshotNoAccess = 826,         // ... it cannot be opened
+    OwnConflictCopyFound = 827,     // the offer of a conflict copy this program kept (%1 its name)
     SearchHowTo = 840,              // the search box's tool tip: how a search is written
     PicturesFilter = 770,           // file types of the picture dialog
     TextFilesFilter = 771,          // ... and of the plain-text view's save dialog

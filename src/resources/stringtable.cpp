@@ -299,6 +299,10 @@ const StringEntry kStringTable[] = {
     {824, "The recipe book had been changed outside Brindelle, and these recipes were changed or removed both there "
           "and here:\r\n\r\n%1\r\n\r\nYour versions are in the book; the other ones are kept, with the rest of that "
           "version of the book, in this file:"},
+    {825, "unreadable: the file is damaged"},
+    {826, "unreadable: no permission to read it"},
+    {827, "A version of the recipe book that Brindelle kept aside when a change made outside clashed with yours was "
+          "found beside it (%1). Import its recipes that are missing from the book?"},
     {840, "Every word is looked for anywhere in the recipe; capitals and accents do not matter.\n"
           "\"two words\" in quotes: together, as a phrase\n"
           "-word: recipes without it\n"
@@ -560,8 +564,8 @@ const StringEntry kStringTable[] = {
     {1021, "Raciones: %1"},
     {1022, "(ya está en el recetario)"},
     {1023, "Dirección web..."},
-    {1024, "Escriba la dirección de una página web que muestre una receta:"},
-    {1025, "No se pudo llegar a la página web. Compruebe la dirección y la conexión a Internet."},
+    {1024, "Escribe la dirección de una página web que muestre una receta:"},
+    {1025, "No se pudo llegar a la página web. Comprueba la dirección y la conexión a Internet."},
     {1026, "El sitio web respondió con un error (%1)."},
     {1027, "No se encontró ninguna receta en esta página web."},
     {1028, "El sitio web no respondió a tiempo."},
@@ -569,11 +573,11 @@ const StringEntry kStringTable[] = {
     {1030, "Esto no es una dirección web (debe empezar por http:// o https://)."},
     {1031, "Todos los archivos de recetas"},
     {1032, "Descargando la página web..."},
-    {1100, "Otro programa ha cambiado el archivo del recetario y ya no se puede leer, así que su cambio no se guardó. "
+    {1100, "Otro programa ha cambiado el archivo del recetario y ya no se puede leer, así que tu cambio no se guardó. "
            "¿Guardar el recetario tal como lo muestra Brindelle sobre ese archivo? (El archivo tal como está se guarda "
            "a su lado.)"},
-    {1101, "El recetario había sido cambiado fuera de Brindelle; esos cambios se conservaron junto con los suyos."},
-    {1102, "El recetario había sido cambiado fuera de Brindelle de un modo que choca con su cambio. Se guardó su "
+    {1101, "El recetario había sido cambiado fuera de Brindelle; esos cambios se conservaron junto con los tuyos."},
+    {1102, "El recetario había sido cambiado fuera de Brindelle de un modo que choca con tu cambio. Se guardó tu "
            "versión; la otra versión se conserva en este archivo:"},
     {1103, "No se pueden leer las recetas eliminadas (trash.xml), así que no se eliminó nada."},
     {1104, "Las recetas han vuelto al recetario, pero no se pudo actualizar la lista de recetas eliminadas; siguen "
@@ -599,8 +603,12 @@ const StringEntry kStringTable[] = {
     {1121, "ilegible"},
     {1123, "No se pudo poner la copia en su lugar; el recetario sigue como estaba."},
     {1124, "El recetario había sido cambiado fuera de Brindelle, y estas recetas se cambiaron o eliminaron tanto allí "
-           "como aquí:\r\n\r\n%1\r\n\r\nSus versiones están en el recetario; las otras se conservan, con el resto de "
+           "como aquí:\r\n\r\n%1\r\n\r\nTus versiones están en el recetario; las otras se conservan, con el resto de "
            "esa versión del recetario, en este archivo:"},
+    {1125, "ilegible: el archivo está dañado"},
+    {1126, "ilegible: sin permiso para leerlo"},
+    {1127, "Se encontró junto al recetario una versión que Brindelle apartó cuando un cambio hecho fuera chocó con el "
+           "tuyo (%1). ¿Importar las recetas suyas que faltan en el recetario?"},
     {1140, "Cada palabra se busca en cualquier parte de la receta; las mayúsculas y los acentos no importan.\n"
            "\"dos palabras\" entre comillas: juntas, como una frase\n"
            "-palabra: recetas sin ella\n"
@@ -628,23 +636,23 @@ const StringEntry kStringTable[] = {
     {789, "This recipe book cannot be opened: where its lock file goes there is a folder (or something else that "
           "is not a file). Remove it and start Brindelle again:"},
     {1080, "La carpeta exp_img de ese lugar es un enlace a otra carpeta. No se ha escrito ni borrado nada a través "
-           "de ella: elija otra carpeta."},
+           "de ella: elige otra carpeta."},
     {1081, "Los dibujos nuevos no pudieron ocupar el lugar de la carpeta exp_img de allí; la carpeta antigua se ha "
            "dejado como estaba."},
     {1082, "Este recetario está abierto solo para lectura, así que el cambio no se ha guardado."},
     {1083, "No se puede escribir un archivo de bloqueo en la carpeta de este recetario (puede que el disco esté "
            "lleno o que la carpeta no admita escritura), así que otra copia de Brindelle podría cambiarlo a la vez. "
-           "El recetario se abre solo para lectura: puede leer sus recetas, pero no se guarda ningún cambio."},
+           "El recetario se abre solo para lectura: puedes leer tus recetas, pero no se guarda ningún cambio."},
     {1084, "Este recetario figura como abierto en otra copia de Brindelle:"},
     {1085, "Ordenador: %1\r\nPrograma: %2\r\nDesde: %3"},
     {1086, "Si esa copia ya no está en marcha (la carpeta se comparte con otro ordenador, o se quitó un disco con "
-           "el recetario abierto), puede abrir el recetario de todos modos. ¿Abrirlo de todos modos?"},
+           "el recetario abierto), puedes abrir el recetario de todos modos. ¿Abrirlo de todos modos?"},
     {1087, "El archivo de bloqueo de este recetario no se puede leer. Si ninguna otra copia de Brindelle tiene el "
-           "recetario abierto, puede abrirlo de todos modos. ¿Abrirlo de todos modos?"},
+           "recetario abierto, puedes abrirlo de todos modos. ¿Abrirlo de todos modos?"},
     {1088, "Ese archivo está en la carpeta de este recetario, donde se guardan el recetario, su papelera, sus "
-           "copias diarias y sus dibujos. Elija un archivo fuera de esa carpeta."},
+           "copias diarias y sus dibujos. Elige un archivo fuera de esa carpeta."},
     {1089, "Este recetario no se puede abrir: donde va su archivo de bloqueo hay una carpeta (u otra cosa que no "
-           "es un archivo). Quítela y vuelva a iniciar Brindelle:"},
+           "es un archivo). Quítala y vuelve a iniciar Brindelle:"},
     // Colour schemes: 2000 + scheme offset + role
     {2000, "9483944"},
     {2001, "7756866"},

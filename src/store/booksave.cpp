@@ -119,11 +119,15 @@ bool addRecipesTo(RecipeBook& book, const QVector<Recipe>& recipes)
     return true;
 }
 
+namespace {
+// The start of the names of this program's own conflict copies.
+QString ownConflictStem(const QFileInfo& book) { return book.completeBaseName() + QStringLiteral("-conflict-"); }
+} // namespace
+
 QString conflictCopyPath(const QString& bookPath, const QDateTime& when)
 {
     const QFileInfo book(bookPath);
-    const QString stem = book.dir().filePath(book.completeBaseName() + QStringLiteral("-conflict-") +
-                                             when.toString(kStampFormat));
+    const QString stem = book.dir().filePath(ownConflictStem(book) + when.toString(kStampFormat));
     QString path = stem + QStringLiteral(".xml");
     for (int n = 2; identityOf(path).exists; ++n)
         path = stem + QStringLiteral("-%1.xml").arg(n);
@@ -232,13 +236,19 @@ QStringList conflictCopies(const QString& bookPath)
     const QFileInfo book(bookPath);
     const QString stem = book.completeBaseName();
     const QStringList patterns = {stem + QStringLiteral(".sync-conflict-*.xml"),
-                                  stem + QStringLiteral(" (*conflict*).xml"), stem + QStringLiteral("-conflict-*.xml")};
+                                  stem + QStringLiteral(" (*conflict*).xml"),
+                                  ownConflictStem(book) + QStringLiteral("*.xml")};
     QStringList out;
     const QFileInfoList found = book.dir().entryInfoList(patterns, QDir::Files | QDir::NoSymLinks,
                                                          QDir::Time | QDir::Reversed);
     for (const QFileInfo& f : found)
         out << f.absoluteFilePath();
     return out;
+}
+
+bool ownConflictCopy(const QString& bookPath, const QString& copy)
+{
+    return QFileInfo(copy).fileName().startsWith(ownConflictStem(QFileInfo(bookPath)));
 }
 
 QString snapshotFolder(const QString& bookPath)
@@ -272,8 +282,12 @@ QVector<Snapshot> listSnapshots(const QString& bookPath)
         s.path = dir.filePath(*it);
         s.taken = taken;
         RecipeBook book;
-        if (book.loadFile(s.path, nullptr, false))
+        if (book.loadFile(s.path, nullptr, false)) {
             s.recipes = book.recipeCount();
+        } else {
+            QFile file(s.path);
+            s.fault = file.open(QIODevice::ReadOnly) ? Str::SnapshotDamaged : Str::SnapshotNoAccess;
+        }
         out.push_back(s);
     }
     return out;

@@ -50,6 +50,8 @@ QString conflictCopyPath(const QString& bookPath, const QDateTime& when);
 // …).xml", "recipes (conflict …).xml") and this program's own conflict
 // copies; oldest first.
 QStringList conflictCopies(const QString& bookPath);
+// True when copy, one of conflictCopies(bookPath), is this program's own.
+bool ownConflictCopy(const QString& bookPath, const QString& copy);
 
 // Snapshots: "<folder of the book>/snapshots/recipes-<date>-<time>.xml".
 // A snapshots folder that is a link is neither read nor written.
@@ -57,6 +59,9 @@ struct Snapshot {
     QString path;
     QDateTime taken;
     int recipes = -1; // -1: the file cannot be read as a book
+    // Why it cannot: SnapshotNoAccess (it cannot be opened) or
+    // SnapshotDamaged (it is no whole recipe book); None when it can.
+    Str fault = Str::None;
 };
 QString snapshotFolder(const QString& bookPath);
 // Newest first.

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -101,6 +102,22 @@ QString allowedName(QStringView name)
     }
     out += name.mid(plain);
     return simplifiedText(storableText(out));
+}
+
+QString freeTitle(const QString& title, const std::function<bool(const QString&)>& taken)
+{
+    static const QRegularExpression numbered(QStringLiteral("^(.*\\S) \\((\\d{1,6})\\)$"));
+    QString base = title;
+    int n = 2;
+    if (const QRegularExpressionMatch m = numbered.match(title); m.hasMatch()) {
+        base = m.captured(1);
+        n = m.captured(2).toInt() + 1;
+    }
+    QString candidate;
+    do
+        candidate = base + QStringLiteral(" (%1)").arg(n++);
+    while (taken(candidate));
+    return candidate;
 }
 
 bool categoryNameFree(const QStringList& listEntries, const QString& candidate)

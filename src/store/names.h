@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <cstddef>
+#include <functional>
 #include <type_traits>
 
 namespace bd {
@@ -96,6 +97,11 @@ QString forbiddenCharsText(CharsList where);
 // simplified.
 QString allowedName(QStringView name);
 QString allowedName(const QString& name);
+
+// The title the book may take a recipe under when title is taken: title
+// with " (2)", " (3)", ... the first number free (taken says whether a
+// title is); a title ending in " (n)" already counts on from n + 1.
+QString freeTitle(const QString& title, const std::function<bool(const QString&)>& taken);
 
 // True if no entry of a category list equals candidate when both are
 // lower-cased.

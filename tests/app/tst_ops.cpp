@@ -36,6 +36,12 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QAbstractFileIconProvider>
+#include <QMimeDatabase>
+#include <QAbstractProxyModel>
+#include <QElapsedTimer>
+#include <QFileSystemModel>
+#include <QTimer>
 #include <QtTest>
 
 #include <functional>
@@ -113,7 +119,11 @@ std::function<void(QWidget*)> answer(QMessageBox::StandardButton button, QString
 class TestOps : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { resetWindows(); }
+    void cleanup()
+    {
+        resetWindows();
+        QLocale::setDefault(QLocale::system());
+    }
 
     // These come first: once a test has ended the program, no modal dialog
     // runs its event loop any more.
@@ -372,6 +382,43 @@ private slots:
         // Qt's own texts switch with the program's.
         QVERIFY2(undoText().contains(QStringLiteral("Deshacer")), qPrintable(undoText()));
         QCOMPARE(QCoreApplication::translate("QFileDialog", "&Open"), QStringLiteral("&Abrir"));
+        // The file dialog's list too: its folders, file types and dates.
+        QCOMPARE(QAbstractFileIconProvider().type(QFileInfo(env.root())), QStringLiteral("Carpeta"));
+        followProgramLocale();
+        QCOMPARE(QLocale().language(), QLocale::Spanish);
+        QCOMPARE(QMimeDatabase().mimeTypeForName(QStringLiteral("application/xml")).comment(),
+                 QStringLiteral("documento XML"));
+        {
+            // The list of Qt's file dialog gives dates as Spanish writes them.
+            const QString path = env.root() + QStringLiteral("/dated.xml");
+            bdtest::writeFile(path, "<recipebook/>");
+            const QDateTime since(QDate(2026, 12, 6), QTime(9, 30));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(since, QFileDevice::FileModificationTime));
+            file.close();
+            QString shown;
+            QElapsedTimer waited;
+            waited.start();
+            QTimer look;
+            connect(&look, &QTimer::timeout, this, [&] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                if (!dialog)
+                    return;
+                QAbstractProxyModel* list = dialog->proxyModel();
+                const auto* files = list ? qobject_cast<QFileSystemModel*>(list->sourceModel()) : nullptr;
+                const QModelIndex entry = files ? files->index(path, 3) : QModelIndex();
+                if (entry.isValid() && files->lastModified(entry).isValid())
+                    shown = list->mapFromSource(entry).data().toString();
+                if (!shown.isEmpty() || waited.elapsed() > 10000)
+                    dialog->reject();
+            });
+            look.start(20);
+            FileRequest request;
+            request.title = QStringLiteral("BD");
+            request.folder = env.root();
+            QtDialogs().openFile(request);
+            QCOMPARE(shown, QLocale(QLocale::Spanish, QLocale::Spain).toString(since, QLocale::ShortFormat));
+        }
         QCOMPARE(readValue(QStringLiteral("color")), QStringLiteral("100"));
         QCOMPARE(readValue(QStringLiteral("language")), QStringLiteral("1"));
         QCOMPARE(readValue(QStringLiteral("textSize")), QStringLiteral("2"));

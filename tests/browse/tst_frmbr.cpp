@@ -7,7 +7,10 @@
 #include "app/base/bookwatch.h"
 #include "browse/frmBr.h"
 #include "browse/listwindow.h"
+#include "store/booksave.h"
+#include "store/names.h"
 #include "store/store.h"
+#include "app/base/text.h"
 #include "guitest.h"
 #include "testsupport.h"
 
@@ -21,7 +24,9 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QtTest>
+#include <unistd.h>
 #include <memory>
 
 using namespace bd;
@@ -310,6 +315,73 @@ private slots:
         QVERIFY(bdtest::DiskBook().titleExists(QStringLiteral("apple pie")));
         QCOMPARE(trash.list()->topLevelItemCount(), 0);
         QVERIFY(!trash.cmdEmpty->isEnabled());
+    }
+
+    // Restored over a title the book has, a recipe is offered the title
+    // with the first free number; a damaged or closed snapshot is listed,
+    // with the reason, but cannot be chosen.
+    void restoringOffersAFreeTitleAndShunsUnreadableSnapshots()
+    {
+        bdtest::TestEnv env;
+        fillBook(env);
+        frmBr w;
+        selectCategory(w, QStringLiteral("pies"));
+        w.lstRecs->setCurrentItem(w.lstRecs->findItems(QStringLiteral("apple pie"), Qt::MatchExactly).value(0));
+        env.dialogs.answers << Answer::Yes;
+        w.remove();
+        G.xmlDoc.appendRecipe(1, recipe(QStringLiteral("Apple Pie")));
+        G.xmlDoc.appendRecipe(1, recipe(QStringLiteral("apple pie (2)")));
+        QVERIFY(bookStore().save());
+        {
+            frmTrash trash;
+            env.dialogs.clear();
+            env.dialogs.inputs << std::nullopt; // Cancel: it stays in the trash
+            trash.cmdRestore->click();
+            QCOMPARE(env.dialogs.last()->kind, bdtest::ScriptedDialogs::Kind::Input);
+            QCOMPARE(env.dialogs.last()->defaultAnswer, QStringLiteral("apple pie (3)"));
+            QCOMPARE(trash.list()->topLevelItemCount(), 1);
+            env.dialogs.inputs << env.dialogs.last()->defaultAnswer; // Enter
+            trash.cmdRestore->click();
+            QVERIFY(bdtest::DiskBook().titleExists(QStringLiteral("apple pie (3)")));
+            QCOMPARE(trash.list()->topLevelItemCount(), 0);
+        }
+        QCOMPARE(
+            freeTitle(QStringLiteral("Soup (9)"), [](const QString& t) { return t == QLatin1String("Soup (10)"); }),
+            QStringLiteral("Soup (11)"));
+
+        const QString folder = snapshotFolder(bookPath());
+        QDir(folder).removeRecursively(); // those the saves took
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::copy(bookPath(), folder + QStringLiteral("/recipes-2026-12-01-080000.xml")));
+        bdtest::writeFile(folder + QStringLiteral("/recipes-2026-12-02-080000.xml"),
+                          bdtest::readFile(bookPath()).left(200));
+        const bool asRoot = ::geteuid() == 0; // root opens any file
+        const QString closed = folder + QStringLiteral("/recipes-2026-12-03-080000.xml");
+        QVERIFY(QFile::copy(bookPath(), closed));
+        QFile(closed).setPermissions(QFileDevice::WriteOwner);
+        frmSnapshots snaps;
+        QTreeWidget* list = snaps.list();
+        QCOMPARE(list->topLevelItemCount(), 3);
+        const QTreeWidgetItem* damaged = list->topLevelItem(1);
+        QCOMPARE(damaged->text(1), fetchText(Str::SnapshotDamaged));
+        QCOMPARE(damaged->toolTip(0), fetchText(Str::SnapshotDamaged));
+        QVERIFY(!(damaged->flags() & (Qt::ItemIsEnabled | Qt::ItemIsSelectable)));
+        if (!asRoot) {
+            QCOMPARE(list->topLevelItem(0)->text(1), fetchText(Str::SnapshotNoAccess));
+            QVERIFY(!(list->topLevelItem(0)->flags() & Qt::ItemIsEnabled));
+        }
+        // The first readable one is chosen at the start.
+        QTreeWidgetItem* readable = list->topLevelItem(asRoot ? 0 : 2);
+        QCOMPARE(list->currentItem(), readable);
+        QCOMPARE(readable->text(1), QString::number(G.xmlDoc.recipeCount()));
+        list->clearSelection();
+        list->setCurrentItem(list->topLevelItem(1));
+        QVERIFY(list->selectedItems().isEmpty());
+        QVERIFY(!snaps.cmdRestore->isEnabled());
+        env.dialogs.clear();
+        snaps.restore();
+        QVERIFY(env.dialogs.calls.isEmpty());
+        QFile(closed).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 };
 

@@ -455,6 +455,43 @@ private slots:
 #endif
     }
 
+    // A book cut short or broken: the recipes whole before the fault, in
+    // their categories, as a book is read; nothing when none is whole.
+    void damagedBooksGiveTheirWholeRecipes()
+    {
+        bdtest::TestEnv env;
+        const QByteArray whole = book(cat("Soups", rec("s1") + rec("s2")) +
+                                      cat("Cakes", rec("c1", "c1.png") + rec("c2")));
+        const QString path = env.file(QStringLiteral("in/damaged.xml"));
+        auto read = [&](const QByteArray& bytes) {
+            writeFile(path, bytes);
+            RecipeList source;
+            const ImportKind kind = loadImportFile(path, source, {QStringLiteral("Imported"), 0});
+            QStringList got;
+            for (const Recipe& r : source.recipes)
+                got << r.category + QLatin1Char(':') + r.title;
+            return std::make_pair(kind, got);
+        };
+        const qsizetype afterC1 = whole.indexOf("</recipe>", whole.indexOf("c1.png")) + 9;
+        const auto [kind, got] = read(whole.left(afterC1));
+        QCOMPARE(kind, ImportKind::Book);
+        QCOMPARE(got,
+                 QStringList({QStringLiteral("Soups:s1"), QStringLiteral("Soups:s2"), QStringLiteral("Cakes:c1")}));
+        // Cut inside a recipe, or broken in it: that one and the rest are lost.
+        QCOMPARE(read(whole.left(whole.indexOf("<prep/>", whole.indexOf("s2")))).second,
+                 QStringList{QStringLiteral("Soups:s1")});
+        QByteArray broken = whole;
+        broken.replace("<title>c2</title>", "<title>c2</titel>");
+        QCOMPARE(read(broken).second,
+                 QStringList({QStringLiteral("Soups:s1"), QStringLiteral("Soups:s2"), QStringLiteral("Cakes:c1")}));
+        QCOMPARE(read(whole.left(whole.indexOf("<prep/>"))).first, ImportKind::None);
+        // The picture a whole recipe names comes along, as from a book.
+        RecipeList source;
+        writeFile(path, whole.left(afterC1));
+        loadImportFile(path, source, {QStringLiteral("Imported"), 0});
+        QCOMPARE(source.recipes.back().image, QStringLiteral("c1.png"));
+    }
+
     void newFileNamesAreBare()
     {
         QCOMPARE(getNewFileName(QStringLiteral("recipes_a_b_c.v1.gif"), QStringLiteral("T")), QStringLiteral("recipes_a_T.gif"));

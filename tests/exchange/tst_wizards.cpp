@@ -13,9 +13,11 @@
 #include "store/store.h"
 #include "guitest.h"
 #include "store/booksave.h"
+#include "app/base/settings.h"
 #include "testsupport.h"
 
 #include <QComboBox>
+#include <QScrollBar>
 #include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
@@ -534,7 +536,9 @@ private slots:
         QCOMPARE(env.dialogs.calls[3].text, QStringLiteral("The web site answered with an error (404)."));
         QCOMPARE(w->importPath(), address + QStringLiteral("greens"));
         w->cmdNext->click();
-        w->lstImpRecs->item(1)->setCheckState(Qt::Checked);
+        // What the book lacks comes ticked, so Next goes on at once.
+        QCOMPARE(w->lstImpRecs->item(0)->checkState(), Qt::Unchecked);
+        QCOMPARE(w->lstImpRecs->item(1)->checkState(), Qt::Checked);
         w->cmdNext->click();
         QCOMPARE(w->currentPage(), 2); // the picture page: the page's picture came along
         w->cmdNext->click();
@@ -549,8 +553,11 @@ private slots:
         QVERIFY(QFileInfo::exists(imagesFolder() + QLatin1Char('/') + kale.image));
     }
 
-    // A sync service's conflict copy: the recipes the book lacks come ticked.
-    void conflictCopyImportsWhatTheBookLacks()
+    // The other versions of the book beside it are offered one after the
+    // other, each saying whose it is; the import of each returns to the
+    // browse window and comes with what the book lacks ticked, also from a
+    // copy cut short, whose readable recipes the book holds are known.
+    void conflictCopiesAreOfferedInTurn()
     {
         bdtest::TestEnv env;
         fillBook();
@@ -559,28 +566,94 @@ private slots:
             for (pugi::xml_node r = c.child("recipe"); r; r = r.next_sibling("recipe"))
                 r.child("ing").text().set("salt");
         QVERIFY(bookStore().save());
-        RecipeBook other;
-        QVERIFY(other.loadFile(bookPath()));
-        Recipe onlyThere = bdtest::titled(QStringLiteral("Kale soup"));
-        onlyThere.ing = QStringLiteral("kale");
-        other.appendRecipe(0, onlyThere);
-        const QString copy = env.file(QStringLiteral("recipes.sync-conflict-20261207-101010-XYZ.xml"));
-        bdtest::writeFile(copy, other.serialize());
-        QCOMPARE(conflictCopies(bookPath()), QStringList{copy});
+        auto withRecipes = [](const QStringList& titles) {
+            RecipeBook other;
+            other.loadFile(bookPath());
+            for (const QString& title : titles) {
+                Recipe r = bdtest::titled(title);
+                r.ing = QStringLiteral("kale");
+                other.appendRecipe(0, r);
+            }
+            return other.serialize();
+        };
+        const QString longTitle = QStringLiteral("Kale soup with ") + QStringLiteral("beans and greens ").repeated(12);
+        const QString sync = env.file(QStringLiteral("recipes.sync-conflict-20261207-101010-XYZ.xml"));
+        bdtest::writeFile(sync, withRecipes({QStringLiteral("Kale soup"), longTitle.trimmed()}));
+        // This program's own copy, damaged: it ends inside its last recipe.
+        const QString own = env.file(QStringLiteral("recipes-conflict-2026-12-07-111111.xml"));
+        const QByteArray whole = withRecipes({QStringLiteral("Pea soup"), QStringLiteral("Cut short")});
+        bdtest::writeFile(own, whole.left(whole.indexOf("Cut short") + 4));
+        QFile(sync).setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
+        QCOMPARE(conflictCopies(bookPath()), QStringList({sync, own}));
 
-        auto* w = static_cast<frmImp*>(showWindow(WindowKind::Imp));
-        w->importFrom(copy);
-        QCOMPARE(w->currentPage(), 1);
-        QStringList ticked;
-        for (int i = 0; i < w->lstImpRecs->count(); ++i)
-            if (w->lstImpRecs->item(i)->checkState() == Qt::Checked)
-                ticked << w->lstImpRecs->item(i)->text();
-        QCOMPARE(ticked, QStringList{QStringLiteral("Kale soup")});
-        w->cmdNext->click();
-        if (w->currentPage() == 2) // the picture page
+        auto ticked = [](const QListWidget* list) {
+            QStringList out;
+            for (int i = 0; i < list->count(); ++i)
+                if (list->item(i)->checkState() == Qt::Checked)
+                    out << list->item(i)->text();
+            return out;
+        };
+        auto finishImport = [](frmImp* w) {
             w->cmdNext->click();
+            if (w->currentPage() == 2) // the picture page
+                w->cmdNext->click();
+        };
+
+        QWidget* browse = showWindow(WindowKind::Br);
+        env.dialogs.answers << Answer::Yes;
+        offerConflictCopies();
+        QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::ConflictCopyFound});
+        QVERIFY(env.dialogs.last()->text.contains(QFileInfo(sync).fileName()));
+        QPointer<frmImp> w = qobject_cast<frmImp*>(instance(WindowKind::Imp));
+        QVERIFY(w);
+        QCOMPARE(w->currentPage(), 1);
+        QCOMPARE(ticked(w->lstImpRecs), QStringList({QStringLiteral("Kale soup"), longTitle.trimmed()}));
+        // Each entry on one line, however long, in a window of its size.
+        QVERIFY(!w->lstImpRecs->wordWrap());
+        QListWidgetItem* longEntry = w->lstImpRecs->findItems(longTitle.trimmed(), Qt::MatchExactly).value(0);
+        QTRY_VERIFY(w->lstImpRecs->visualItemRect(longEntry).isValid());
+        QCOMPARE(w->lstImpRecs->visualItemRect(longEntry).height(),
+                 w->lstImpRecs->visualItemRect(w->lstImpRecs->item(0)).height());
+        QVERIFY(w->lstImpRecs->horizontalScrollBar()->maximum() == 0);
+
+        env.dialogs.clear();
+        env.dialogs.answers << Answer::Ok << Answer::No;
+        finishImport(w);
         QVERIFY(bdtest::DiskBook().titleExists(QStringLiteral("Kale soup")));
-        QCOMPARE(bdtest::DiskBook().recipeCount(), 5);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!w);
+        QVERIFY(!instance(WindowKind::Add)); // back in browse, not in the add window
+        QVERIFY(instance(WindowKind::Br) && instance(WindowKind::Br) != browse &&
+                instance(WindowKind::Br)->isVisible());
+
+        // Then the next copy: this program's own, said as such.
+        QTRY_COMPARE(env.dialogs.messageIds().size(), 2);
+        QCOMPARE(env.dialogs.calls[1].id, Str::OwnConflictCopyFound);
+        QVERIFY(env.dialogs.calls[1].text.contains(QFileInfo(own).fileName()));
+        QVERIFY(!env.dialogs.calls[1].text.contains(QLatin1String("in step")));
+        QVERIFY(!instance(WindowKind::Imp)); // answered No
+
+        // Offered once each: taken up now, it comes with what the book
+        // lacks ticked and what it holds marked so.
+        writeValue(QStringLiteral("conflictsOffered"), QFileInfo(sync).fileName());
+        env.dialogs.clear();
+        env.dialogs.answers << Answer::Yes;
+        offerConflictCopies();
+        w = qobject_cast<frmImp*>(instance(WindowKind::Imp));
+        QVERIFY(w);
+        // The copy ends inside the soups: the cakes after them are lost.
+        const QString inBook = QLatin1Char(' ') + fetchText(Str::AlreadyInBook);
+        QCOMPARE(texts(w->lstImpRecs), QStringList({QStringLiteral("Leek") + inBook, QStringLiteral("Borscht") + inBook,
+                                                    QStringLiteral("Pea soup")}));
+        QCOMPARE(ticked(w->lstImpRecs), QStringList{QStringLiteral("Pea soup")});
+        env.dialogs.clear();
+        finishImport(w);
+        QVERIFY(bdtest::DiskBook().titleExists(QStringLiteral("Pea soup")));
+        for (const bdtest::ScriptedDialogs::Call& c : std::as_const(env.dialogs.calls))
+            QVERIFY(c.kind != bdtest::ScriptedDialogs::Kind::Input); // no title asked for
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        QVERIFY(!instance(WindowKind::Imp));
     }
 };
 

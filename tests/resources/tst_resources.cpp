@@ -6,6 +6,7 @@
 #include "store/listsort.h"
 #include "app/ui/windows.h"
 #include "browse/frmBr.h"
+#include "browse/listwindow.h"
 #include "entry/frmAdd.h"
 #include "entry/frmEdit.h"
 #include "exchange/frmExp.h"
@@ -25,6 +26,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QPalette>
+#include <QRegularExpression>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <functional>
@@ -203,6 +206,7 @@ private slots:
                 {[] { return new frmBr; }, true},         {[] { return new frmAdd; }, true},
                 {[] { return new frmSearch; }, false},    {[] { return new frmEmail; }, false},
                 {[] { return new frmPlainText; }, false}, {[] { return new frmOps; }, false},
+                {[] { return new frmTrash; }, false},     {[] { return new frmSnapshots; }, false},
             };
             for (const auto& window : windows) {
                 const std::unique_ptr<QWidget> w(window.build());
@@ -240,6 +244,50 @@ private slots:
             }
             resetWindows();
         }
+    }
+
+    // The deleted-recipes and snapshot windows take the scheme's colours
+    // and the recipe text size, as the other windows do.
+    void listWindowsFollowTheSchemeAndTextSize()
+    {
+        bdtest::TestEnv env;
+        G.colorBase = 300;
+        G.textFontSize = 12;
+        const SchemeColours s = currentColours();
+        const std::function<ListWindow*()> builds[] = {[] { return new frmTrash; }, [] { return new frmSnapshots; }};
+        for (const auto& build : builds) {
+            const std::unique_ptr<ListWindow> w(build());
+            QCOMPARE(w->list()->font().pointSize(), 12);
+            QCOMPARE(w->list()->palette().color(QPalette::Base), s.contentBack);
+            QCOMPARE(w->list()->palette().color(QPalette::Text), s.contentText);
+            QCOMPARE(w->cmdClose->palette().color(QPalette::Button), s.buttonBack);
+            QCOMPARE(w->cmdClose->palette().color(QPalette::ButtonText), s.buttonText);
+            QCOMPARE(w->cmdRestore->palette().color(QPalette::Disabled, QPalette::ButtonText), s.buttonTextDisabled);
+            QCOMPARE(w->palette().color(QPalette::Window), s.frameBack);
+        }
+    }
+
+    // The texts added beyond the original table speak to the cook as the
+    // original's Spanish texts do, with "tú", never with "usted".
+    void addedSpanishTextsSayTu()
+    {
+        static const QRegularExpression usted(QStringLiteral(
+            "\\b(usted(es)?|su cambio|sus (recetas|versiones)|los suyos|[Ee]lija|[Ee]scriba|"
+            "[Cc]ompruebe|[Qq]u[ií]tel[ao]|vuelva a|puede abrir(lo| el recetario)|puede leer sus|[Pp]ulse|"
+            "[Ii]ntente|[Aa]segúrese|[Ee]scoja|[Ss]eleccione)\\b"));
+        int added = 0;
+        for (std::size_t i = 0; i < kStringTableSize; ++i) {
+            const int id = kStringTable[i].id;
+            // The program's Spanish texts: from 607 to 699, and 1000-1299.
+            if (!((id >= 607 && id < 700) || (id >= 1000 && id < 1300)))
+                continue;
+            ++added;
+            const QString text = loadResString(id);
+            QVERIFY2(!usted.match(text).hasMatch(), qPrintable(QStringLiteral("%1: %2").arg(id).arg(text)));
+        }
+        QVERIFY(added > 100);
+        // The original texts speak so too, and stay as they were.
+        QCOMPARE(loadResString(463), QStringLiteral("¿Qué nombre quieres dar a la categoría?"));
     }
 
     void fileFiltersBecomeQtFilters()

@@ -29,6 +29,7 @@
 #include <QRegularExpression>
 #include <QSysInfo>
 #include <QThread>
+#include <QLocale>
 #include <QtTest>
 
 #ifdef Q_OS_LINUX
@@ -709,6 +710,23 @@ private slots:
         QVERIFY(env.dialogs.calls[0].text.contains(QLatin1String("kitchen-laptop")));
         QVERIFY(env.dialogs.calls[0].text.contains(QLatin1String("Brindelle")));
         QCOMPARE(bdtest::readFile(lock), QByteArray("4242\nBrindelle\nkitchen-laptop\n"));
+        // In Spanish, its date is written as Spanish writes dates.
+        {
+            const QDateTime since(QDate(2026, 12, 6), QTime(9, 30));
+            QFile file(lock);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(since, QFileDevice::FileModificationTime));
+            file.close();
+            G.langOffset = 300;
+            env.dialogs.clear();
+            env.dialogs.answers = {Answer::No};
+            QCOMPARE(initialise(folder), InitOutcome::Quit);
+            QVERIFY2(env.dialogs.calls[0].text.contains(
+                         QLocale(QLocale::Spanish, QLocale::Spain).toString(since, QLocale::ShortFormat)),
+                     qPrintable(env.dialogs.calls[0].text));
+            QVERIFY(env.dialogs.calls[0].text.contains(QLatin1String("Ordenador: kitchen-laptop")));
+            G.langOffset = 0;
+        }
 
         env.dialogs.clear();
         env.dialogs.answers = {Answer::Yes};

@@ -84,7 +84,7 @@ bool lockBookFolder(const QString& folder)
         const QString lines = QStringLiteral("\r\n\r\n") +
                               fetchText(Str::LockHolderLines)
                                   .arg(holder.computer, holder.program,
-                                       QLocale::system().toString(holder.since, QLocale::ShortFormat)) +
+                                       programLocale().toString(holder.since, QLocale::ShortFormat)) +
                               QStringLiteral("\r\n\r\n");
         if (holder.thisComputer) {
             // Its process is running here: this is the other copy's book.

@@ -7,12 +7,20 @@
 #include "resources/strings.h"
 
 #include <QColor>
+#include <QLocale>
 #include <QString>
 
 namespace bd {
 
 // Text of English id in the current language.
 QString fetchText(Str id);
+
+// Dates and numbers as the current language writes them: Spanish (Spain)
+// in Spanish, the system's way in English.
+QLocale programLocale();
+// Makes programLocale() the default locale, which the toolkit's own
+// windows (the file dialog's dates and file types) follow.
+void followProgramLocale();
 
 // The colour of role in the current scheme.
 QColor fetchColor(int role);

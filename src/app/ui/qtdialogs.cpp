@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
 #include <QInputDialog>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -48,9 +50,30 @@ QMessageBox::Icon qtIcon(Icon icon)
     return QMessageBox::NoIcon;
 }
 
+// The file dialog's list with its dates and sizes as the program's
+// language writes them: the toolkit writes them the system's way.
+class FileListInLanguage final : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role == Qt::DisplayRole && files && (index.column() == 1 || index.column() == 3)) {
+            const QModelIndex source = mapToSource(index);
+            if (index.column() == 3)
+                return programLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+            if (!files->isDir(source))
+                return programLocale().formattedDataSize(files->size(source));
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
 std::optional<QString> runFileDialog(const FileRequest& r, QFileDialog::AcceptMode mode)
 {
+    followProgramLocale(); // its file types
     QFileDialog dialog(owner(), r.title);
+    dialog.setProxyModel(new FileListInLanguage(&dialog));
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // The question before a file is replaced is the program's own (saveFile).
@@ -116,7 +139,14 @@ public:
     bool isEmpty() const override { return !loaded_; }
     QString translate(const char* context, const char* source, const char* disambiguation, int n) const override
     {
-        return G.langOffset == 300 ? spanish_.translate(context, source, disambiguation, n) : QString();
+        if (G.langOffset != 300)
+            return QString();
+        QString text = spanish_.translate(context, source, disambiguation, n);
+        // The file dialog names folders through the icon provider, whose
+        // texts Qt's Spanish table holds under the file dialog's name.
+        if (text.isEmpty() && qstrcmp(context, "QAbstractFileIconProvider") == 0)
+            text = spanish_.translate("QFileDialog", source, nullptr, n);
+        return text;
     }
 
 private:
@@ -137,6 +167,7 @@ void prepare(QPrinter& printer, const QTextDocument& doc)
 
 bool speakQtTextsInProgramLanguage()
 {
+    followProgramLocale();
     static QPointer<ProgramLanguage> language; // gone with the application
     if (!language) {
         auto* translator = new ProgramLanguage;
@@ -199,6 +230,7 @@ std::optional<QString> QtDialogs::saveFile(const FileRequest& request)
 
 bool QtDialogs::print(QTextDocument& doc)
 {
+    followProgramLocale();
     QPrinter printer(QPrinter::HighResolution);
     prepare(printer, doc);
     QPrintDialog dialog(&printer, owner());
@@ -210,6 +242,7 @@ bool QtDialogs::print(QTextDocument& doc)
 
 bool QtDialogs::preview(QTextDocument& doc)
 {
+    followProgramLocale();
     QPrinter printer(QPrinter::HighResolution);
     prepare(printer, doc);
     QPrintPreviewDialog dialog(&printer, owner());

@@ -275,8 +275,9 @@ private slots:
         QTest::addColumn<int>("recipes");
         QTest::addColumn<bool>("perPage");
         QTest::addColumn<int>("language");
-        QTest::newRow("820 recipes flowing on") << 820 << false << 0;
-        QTest::newRow("60 recipes a page each, Spanish") << 60 << true << 300;
+        QTest::addColumn<bool>("pictures");
+        QTest::newRow("820 recipes flowing on, some with pictures") << 820 << false << 0 << true;
+        QTest::newRow("60 recipes a page each, Spanish") << 60 << true << 300 << false;
     }
 
     void aLargeBookReadsBackWhole()
@@ -284,11 +285,18 @@ private slots:
         QFETCH(int, recipes);
         QFETCH(bool, perPage);
         QFETCH(int, language);
+        QFETCH(bool, pictures);
         bdtest::TestEnv env;
         G.langOffset = language;
-        const QVector<Recipe> book = generatedBook(recipes);
+        QVector<Recipe> book = generatedBook(recipes);
         CookbookOptions options;
         options.recipePerPage = perPage;
+        if (pictures) {
+            env.write(QStringLiteral("images/dish.png"), bdtest::pngBytes(300, 200));
+            options.imagesFolder = env.file(QStringLiteral("images"));
+            for (int i = 0; i < book.size(); i += 9)
+                book[i].image = QStringLiteral("dish.png");
+        }
         const QString path = env.file(QStringLiteral("book.pdf"));
         QElapsedTimer timer;
         timer.start();

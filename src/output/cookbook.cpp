@@ -128,9 +128,9 @@ p { margin-top: 0px; margin-bottom: 6px; }
 p.times { color: #555555; font-style: italic; margin-bottom: 8px; }
 p.cover { font-size: 32pt; font-weight: bold; text-align: center; }
 p.count { font-size: 14pt; text-align: center; color: #555555; }
-p.tocchapter { font-weight: bold; margin-top: 6px; margin-bottom: 1px; margin-right: 48px; }
-p.entry { margin-top: 0px; margin-bottom: 1px; margin-right: 48px; }
-p.tocrecipe { margin-top: 0px; margin-bottom: 1px; margin-left: 24px; margin-right: 48px; }
+p.tocchapter { font-weight: bold; margin-top: 6px; margin-bottom: 1px; margin-right: %2px; }
+p.entry { margin-top: 0px; margin-bottom: 1px; margin-right: %2px; }
+p.tocrecipe { margin-top: 0px; margin-bottom: 1px; margin-left: %1px; margin-right: %2px; }
 span.category { color: #777777; font-style: italic; }
 )";
 
@@ -263,9 +263,12 @@ QString cookbookHtml(const CookbookPlan& plan, const CookbookOptions& options, B
     out.reserve(plan.recipes.size() * 1500 + 4096);
     out += QStringLiteral("<!DOCTYPE html>\n<html lang=\"%1\">\n<head>\n<meta charset=\"utf-8\">\n")
                .arg(G.langOffset == 300 ? QStringLiteral("es") : QStringLiteral("en"));
-    out += QStringLiteral("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>") +
-           esc(title) + QStringLiteral("</title>\n<style>") + QLatin1String(web ? kWebStyle : kPrintStyle) +
-           QStringLiteral("</style>\n</head>\n<body>\n");
+    out +=
+        QStringLiteral("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>") +
+        esc(title) + QStringLiteral("</title>\n<style>") +
+        (web ? QString::fromLatin1(kWebStyle)
+             : QString::fromLatin1(kPrintStyle).arg(qRound(24 * pages->sideScale)).arg(qRound(48 * pages->sideScale))) +
+        QStringLiteral("</style>\n</head>\n<body>\n");
 
     // The cover (in print, below a spacer the layout sizes).
     if (!web)
@@ -550,8 +553,10 @@ int Cookbook::layoutFor(QPagedPaintDevice* device)
     // book's rules allow, so no line is ever split by a page's edge.
     setPageSize(QSizeF(area.width(), -1));
     pages_ = PageNumbers();
-    // The cover's title stands a third of the way down.
+    // The cover's title stands a third of the way down. The layout scales
+    // the markup's lengths to the device, but not margins left and right.
     pages_.coverSpace = pageHeight / 3 / layoutScale(device);
+    pages_.sideScale = layoutScale(device);
     const auto picture = [this](int i) {
         return pictures_.contains(i) ? PictureSource{QStringLiteral("picture:%1").arg(i), pictureSizes_.value(i)}
                                      : PictureSource();

@@ -52,6 +52,7 @@ struct PageNumbers {
     QSet<int> moved;
     int count = 0;
     qreal coverSpace = 0; // CSS pixels above the cover's title
+    qreal sideScale = 1;  // device pixels of a CSS pixel of the margins left and right
     bool operator==(const PageNumbers& o) const
     {
         return recipes == o.recipes && chapters == o.chapters && moved == o.moved;
@@ -71,7 +72,8 @@ QString recipeCount(int n);
 // recipe book.
 QString cookbookTitle(const CookbookOptions& options);
 
-// The book as HTML. pages: the space above the cover's title (Print; the
+// The book as HTML. pages: the space above the cover's title and the
+// scale of the margins left and right (Print; the
 // page numbers of the contents and the index are painted beside their
 // entries); null for Web. picture(i): the image source of recipe i, empty for none, with its
 // size in CSS pixels.

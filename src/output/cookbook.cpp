@@ -492,13 +492,17 @@ void Cookbook::paginate(qreal pageHeight)
         for (size_t k = n + 1; k < end; ++k)
             keep[k] = 1;
     }
-    for (const Float& f : floats_)
-        for (size_t n = 0; n < count; ++n) {
+    for (const Float& f : floats_) {
+        // The lines from the one the picture starts beside to its foot.
+        const auto first = std::partition_point(lines_.begin(), lines_.end(),
+                                                [&f](const Line& l) { return l.bottom <= f.rect.top(); });
+        for (size_t n = size_t(first - lines_.begin()); n < count && lines_[n].top < f.rect.bottom(); ++n) {
             if (lines_[n].top > f.rect.top() + kSlack && lines_[n].top < f.rect.bottom() - kSlack)
                 keep[n] = 1;
             if (lines_[n].top <= f.rect.top() + kSlack && lines_[n].bottom > f.rect.top())
                 reach[n] = std::max(reach[n], f.rect.bottom());
         }
+    }
 
     pageFirst_.clear();
     pageTop_.clear();

@@ -5,6 +5,7 @@
 #include "exchange/exportformats.h"
 #include "exchange/importfile.h"
 #include "exchange/formats/mealmaster.h"
+#include "output/cookbook.h"
 #include "search/search.h"
 #include "app/base/text.h"
 #include "store/bookfolder.h"
@@ -14,11 +15,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace bd {
@@ -38,13 +41,25 @@ CommandResult failed(const QString& why, int code = kCommandFailed)
 
 QString bookIn(const QString& folder) { return folder + QStringLiteral("/recipes.xml"); }
 
+// Reads the book in folder for a command that only reads it; what went
+// wrong, when it cannot.
+std::optional<CommandResult> readBook(const QString& folder, RecipeBook& book, int code = kCommandFailed)
+{
+    if (!QFileInfo(bookIn(folder)).isFile())
+        return failed(fetchText(Str::CliNoBook).arg(native(folder)), code);
+    QString error;
+    if (!book.loadFile(bookIn(folder), &error, false))
+        return failed(fetchText(Str::CliBookUnreadable).arg(native(bookIn(folder)), error), code);
+    return std::nullopt;
+}
+
 QString formatName(ExportFormat format)
 {
     switch (format) {
-    case ExportFormat::Book: return QStringLiteral("recipe book");
-    case ExportFormat::MealMaster: return QStringLiteral("MealMaster");
-    case ExportFormat::Cookbook: return QStringLiteral("cookbook PDF");
-    case ExportFormat::WebPage: return QStringLiteral("web page");
+    case ExportFormat::Book: return fetchText(Str::CliFormatBook);
+    case ExportFormat::MealMaster: return fetchText(Str::CliFormatMealMaster);
+    case ExportFormat::Cookbook: return fetchText(Str::CliFormatCookbook);
+    case ExportFormat::WebPage: return fetchText(Str::CliFormatWebPage);
     }
     return QString();
 }
@@ -53,13 +68,11 @@ QString reason(const SaveResult& saved)
 {
     if (!saved.error.isEmpty())
         return saved.error;
-    return saved.message != Str::None ? fetchText(saved.message) : QStringLiteral("unknown error");
+    return fetchText(saved.message != Str::None ? saved.message : Str::CliUnknownError);
 }
 
-QString plural(int n, const char* one, const char* many)
-{
-    return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
-}
+// "1 category", "2 categories" in the program's language.
+QString categoryCount(int n) { return fetchText(n == 1 ? Str::CliOneCategory : Str::CliCategories).arg(n); }
 
 // Answers the import's title question without asking: a clash becomes
 // "Title (2)", then "Title (3)", ... until one is free; a title with
@@ -119,24 +132,17 @@ CommandResult exportFromCommandLine(const QString& folder, const Options& option
 {
     const std::optional<ExportFormat> format = exportFormatOf(options.exportFile);
     if (!format)
-        return failed(QStringLiteral("'%1' is not a file type the export writes: use .xml, .mmf, .pdf or .html.")
-                          .arg(native(options.exportFile)));
+        return failed(fetchText(Str::CliNotExportType).arg(native(options.exportFile)));
     const QString path = cleanPath(options.exportFile);
     // Whatever name leads there: the book, the trash, a snapshot or a
     // picture would be replaced.
     if (insideBookFolder(path, folder))
         return failed(sameFile(path, bookIn(folder))
-                          ? QStringLiteral("The export cannot replace the recipe book itself.")
-                          : QStringLiteral("The export cannot write %1: it is in the folder of the recipe book (%2), "
-                                           "where the book, its trash, its snapshots and its pictures are kept. "
-                                           "Choose a file outside that folder.")
-                                .arg(native(path), native(folder)));
-    if (!QFileInfo(bookIn(folder)).isFile())
-        return failed(QStringLiteral("There is no recipe book in %1.").arg(native(folder)));
+                          ? fetchText(Str::CliExportIsBook)
+                          : fetchText(Str::CliExportInBookFolder).arg(native(path), native(folder)));
     RecipeBook book;
-    QString error;
-    if (!book.loadFile(bookIn(folder), &error, false))
-        return failed(QStringLiteral("The recipe book %1 cannot be read: %2").arg(native(bookIn(folder)), error));
+    if (std::optional<CommandResult> unread = readBook(folder, book))
+        return *unread;
 
     // The categories asked for: exact names first, else letter case ignored.
     const QVector<CategoryEntry> categories = book.categories();
@@ -155,8 +161,8 @@ CommandResult exportFromCommandLine(const QString& folder, const Options& option
             for (const CategoryEntry& c : categories)
                 names << c.name;
             return failed(
-                QStringLiteral("The book has no category '%1'. Its categories: %2.")
-                    .arg(wanted, names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "))));
+                fetchText(Str::CliNoCategory)
+                    .arg(wanted, names.isEmpty() ? fetchText(Str::CliNoCategories) : names.join(QStringLiteral(", "))));
         }
         for (int position : std::as_const(found))
             if (!chosen.contains(position))
@@ -177,6 +183,16 @@ CommandResult exportFromCommandLine(const QString& folder, const Options& option
             }
     }
 
+    // Nothing to export writes nothing: an empty file would pass for an export.
+    if (items.isEmpty()) {
+        if (options.categories.isEmpty())
+            return failed(fetchText(Str::CliEmptyBook));
+        QStringList names;
+        for (int position : std::as_const(chosen))
+            names << QLatin1Char('\'') + book.categoryName(position) + QLatin1Char('\'');
+        return failed(fetchText(Str::CliEmptyCategories).arg(names.join(QStringLiteral(", "))));
+    }
+
     ExportJob job;
     job.path = path;
     job.imagesFolder = folder + QStringLiteral("/images");
@@ -189,13 +205,12 @@ CommandResult exportFromCommandLine(const QString& folder, const Options& option
     exportOptions.recipePerPage = options.recipePerPage;
     const ExportResult r = exportAs(book, items, job, exportOptions);
     if (r.outcome != RunOutcome::Done)
-        return failed(
-            QStringLiteral("%1 could not be written: %2")
-                .arg(native(path), r.saved ? QStringLiteral("a picture could not be copied") : reason(r.saved)));
+        return failed(fetchText(Str::CliNotWritten)
+                          .arg(native(path), r.saved ? fetchText(Str::CliPictureNotCopied) : reason(r.saved)));
     CommandResult done;
-    done.out = QStringLiteral("Exported %1 in %2 to %3 (%4).\n")
-                   .arg(plural(r.written, "recipe", "recipes"), plural(int(chosen.size()), "category", "categories"),
-                        native(path), formatName(*format));
+    done.out = fetchText(Str::CliExported)
+                   .arg(recipeCount(r.written), categoryCount(int(chosen.size())), native(path), formatName(*format)) +
+               QLatin1Char('\n');
     return done;
 }
 
@@ -207,33 +222,32 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
     for (const QString& file : options.importFiles) {
         paths << cleanPath(file);
         if (paths.last() == cleanPath(bookIn(folder)))
-            return failed(QStringLiteral("The recipe book cannot be imported into itself."));
-        if (!QFileInfo(paths.last()).isFile())
-            return failed(QStringLiteral("There is no file %1.").arg(native(file)));
+            return failed(fetchText(Str::CliIntoItself));
+        const QFileInfo info(paths.last());
+        if (info.isDir())
+            return failed(fetchText(Str::CliIsFolder).arg(native(file)));
+        if (!info.isFile())
+            return failed(fetchText(Str::CliNoFile).arg(native(file)));
+        // One the system will not open for this user: its reason, not
+        // "no recipes".
+        QFile readable(paths.last());
+        if (!readable.open(QIODevice::ReadOnly))
+            return failed(fetchText(Str::CliCannotRead).arg(native(file), readable.errorString()));
     }
     RecipeList source;
     const std::vector<ImportFileRead> reads = readImportFiles(paths, source,
                                                               {fetchText(Str::ImportedCategory), G.langOffset});
     for (qsizetype i = 0; i < paths.size(); ++i)
         if (reads[size_t(i)].kind == ImportKind::None)
-            return failed(
-                QStringLiteral("%1 holds no recipes this program can read.").arg(native(options.importFiles[i])));
+            return failed(fetchText(Str::CliNoRecipesIn).arg(native(options.importFiles[i])));
 
     switch (takeBookFolder(folder)) {
-    case FolderLock::HeldElsewhere:
-        return failed(QStringLiteral("The recipe book in %1 is open in another copy of Brindelle. Close it and "
-                                     "try again.")
-                          .arg(native(folder)),
-                      kBookInUse);
+    case FolderLock::HeldElsewhere: return failed(fetchText(Str::CliBookHeld).arg(native(folder)), kBookInUse);
     case FolderLock::Unlockable:
         // Without the lock another copy could change the book at the same time.
-        return failed(QStringLiteral("The recipe book in %1 cannot be changed: no lock file can be written in its "
-                                     "folder (a full disk or a folder that cannot be written).")
-                          .arg(native(folder)));
+        return failed(fetchText(Str::CliNoLock).arg(native(folder)));
     case FolderLock::NotAFile:
-        return failed(QStringLiteral("The recipe book in %1 cannot be changed: where its lock file goes (%2) there is "
-                                     "a folder or something else that is not a file. Remove it and try again.")
-                          .arg(native(folder), native(lockFilePath(folder))));
+        return failed(fetchText(Str::CliLockNotFile).arg(native(folder), native(lockFilePath(folder))));
     case FolderLock::Taken: break;
     }
     struct Unlock {
@@ -244,7 +258,7 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
     RecipeBook book;
     QString error;
     if (QFileInfo::exists(bookIn(folder)) && !book.loadFile(bookIn(folder), &error, false))
-        return failed(QStringLiteral("The recipe book %1 cannot be read: %2").arg(native(bookIn(folder)), error));
+        return failed(fetchText(Str::CliBookUnreadable).arg(native(bookIn(folder)), error));
     const QString images = folder + QStringLiteral("/images");
     finishNewPictures(images, book);
     NewPictures added(images); // removed unless the book is saved
@@ -284,11 +298,10 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
             size_t culprit = i;
             while (culprit + 1 < end && r.handled.size() >= first[culprit + 1] - first[i])
                 ++culprit;
-            return failed(QStringLiteral("%1 could not be imported: %2 Nothing was imported.")
+            return failed(fetchText(Str::CliNotImported)
                               .arg(native(paths[qsizetype(culprit)]),
-                                   r.fault == ImportFault::PictureNotCopied
-                                       ? QStringLiteral("a picture could not be copied.")
-                                       : QStringLiteral("it holds a recipe that cannot be read.")));
+                                   fetchText(r.fault == ImportFault::PictureNotCopied ? Str::CliPictureNotCopied
+                                                                                      : Str::CliRecipeUnreadable)));
         }
         for (size_t k = i; k < end; ++k) {
             int fileImported = 0, fileSkipped = 0, fileRenamed = 0;
@@ -301,18 +314,19 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
                     ++fileRenamed;
             }
             const QVector<int>& unreadable = reads[k].unreadable;
-            QString line = QStringLiteral("%1: %2 imported").arg(native(paths[qsizetype(k)])).arg(fileImported);
+            QString line =
+                fetchText(Str::CliFileImported).arg(native(paths[qsizetype(k)]), QString::number(fileImported));
             if (fileRenamed > 0)
-                line += QStringLiteral(" (%1 renamed)").arg(fileRenamed);
-            line += QStringLiteral(", %1 skipped").arg(fileSkipped + unreadable.size());
+                line += fetchText(Str::CliRenamed).arg(fileRenamed);
+            line += fetchText(Str::CliSkipped).arg(fileSkipped + unreadable.size());
             if (fileSkipped > 0)
-                line += QStringLiteral(" (%1 with a title the book has)").arg(fileSkipped);
+                line += fetchText(Str::CliSkippedClashes).arg(fileSkipped);
             if (!unreadable.isEmpty()) {
                 QStringList lines;
                 for (int n : unreadable)
                     lines << QString::number(n);
-                line += QStringLiteral(" (%1 unreadable, starting on line %2)")
-                            .arg(plural(int(unreadable.size()), "recipe", "recipes"), lines.join(QStringLiteral(", ")));
+                line += fetchText(Str::CliUnreadableRecipes)
+                            .arg(recipeCount(int(unreadable.size())), lines.join(QStringLiteral(", ")));
             }
             done.out += line + QLatin1Char('\n');
             imported += fileImported;
@@ -327,25 +341,20 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
         // A book another program changed meanwhile is kept beside it.
         const SaveResult saved = saveBook(book, bookIn(folder), {});
         if (!saved)
-            return failed(QStringLiteral("The recipe book %1 could not be saved: %2 Nothing was imported.")
-                              .arg(native(bookIn(folder)), reason(saved)));
+            return failed(fetchText(Str::CliNotSaved).arg(native(bookIn(folder)), reason(saved)));
         added.keep();
     }
-    done.out += QStringLiteral("Imported %1 into %2; skipped %3.\n")
-                    .arg(plural(imported, "recipe", "recipes"), native(bookIn(folder)))
-                    .arg(skipped);
+    done.out +=
+        fetchText(Str::CliImported).arg(recipeCount(imported), native(bookIn(folder)), QString::number(skipped)) +
+        QLatin1Char('\n');
     return done;
 }
 
 CommandResult searchFromCommandLine(const QString& folder, const Options& options)
 {
-    if (!QFileInfo(bookIn(folder)).isFile())
-        return failed(QStringLiteral("There is no recipe book in %1.").arg(native(folder)), kSearchFailed);
     RecipeBook book;
-    QString error;
-    if (!book.loadFile(bookIn(folder), &error, false))
-        return failed(QStringLiteral("The recipe book %1 cannot be read: %2").arg(native(bookIn(folder)), error),
-                      kSearchFailed);
+    if (std::optional<CommandResult> unread = readBook(folder, book, kSearchFailed))
+        return *unread;
     const SearchHits hits = searchRecs(book, options.query);
     CommandResult r;
     for (int i : listOrder(hits))

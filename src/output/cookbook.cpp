@@ -3,6 +3,7 @@
 #include "app/base/globals.h"
 #include "output/printpage.h"
 #include "app/base/text.h"
+#include "store/ingredients.h"
 #include "store/names.h"
 #include "store/picture.h"
 
@@ -16,11 +17,14 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QTextBlock>
+#include <QTextFrame>
 #include <QTextLayout>
 #include <QUrl>
 
 #include <algorithm>
+#include <limits>
 
 namespace bd {
 
@@ -41,24 +45,63 @@ QCollator collator()
 
 QString esc(const QString& text) { return pageText(text.trimmed()); }
 
-// Paragraphs (apart by blank lines), their lines kept.
-QString paragraphs(const QString& text, const QString& open = QStringLiteral("<p>"))
+// Text for a web page: escaped, its web addresses (http://, https://,
+// www.) made links. An address ends before white space, quotes and angle
+// brackets; punctuation that ends a sentence after it is no part of it.
+QString linkedText(const QString& text)
+{
+    static const QRegularExpression address(QStringLiteral(R"((?<![\w.@/])(?:https?://|www\.)[^\s<>"']+)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QString t = text.trimmed();
+    QString out;
+    qsizetype done = 0;
+    for (QRegularExpressionMatchIterator it = address.globalMatch(t); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        QString link = m.captured();
+        while (!link.isEmpty() && QStringLiteral(".,;:!?)]").contains(link.back()) &&
+               !(link.back() == QLatin1Char(')') && link.count(QLatin1Char('(')) >= link.count(QLatin1Char(')'))))
+            link.chop(1);
+        if (link.size() < 8 || link.endsWith(QLatin1String("://")))
+            continue; // a bare "www." or "http://"
+        out += pageText(t.mid(done, m.capturedStart() - done));
+        const QString href = link.startsWith(QLatin1String("www."), Qt::CaseInsensitive)
+                                 ? QStringLiteral("https://") + link
+                                 : link;
+        out += QStringLiteral("<a href=\"%1\">%2</a>").arg(pageText(href), pageText(link));
+        done = m.capturedStart() + link.size();
+    }
+    return out + pageText(t.mid(done));
+}
+
+// A part of a recipe as paragraphs (apart by blank lines), their lines
+// kept. Among the ingredients, lines that head the ones below them
+// ("FOR THE SAUCE", "Filling:") are headings of their own.
+QString paragraphs(const QString& text, BookMarkup markup, bool ingredients = false)
 {
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const auto shown = markup == BookMarkup::Web ? linkedText : esc;
     QString out;
     QStringList paragraph;
     const auto flush = [&] {
         if (!paragraph.isEmpty())
-            out += open + esc(paragraph.join(QLatin1Char('\n'))) + QStringLiteral("</p>\n");
+            out += QStringLiteral("<p>") + shown(paragraph.join(QLatin1Char('\n'))) + QStringLiteral("</p>\n");
         paragraph.clear();
     };
-    for (const QString& line : t.split(QLatin1Char('\n'))) {
-        if (line.trimmed().isEmpty())
+    std::vector<QStringView> lines;
+    for (QStringView line : QStringView(t).split(QLatin1Char('\n')))
+        lines.push_back(line);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].toString();
+        if (line.trimmed().isEmpty()) {
             flush();
-        else
+        } else if (ingredients && headsIngredients(lines, i)) {
+            flush();
+            out += QStringLiteral("<h4>") + shown(line.simplified()) + QStringLiteral("</h4>\n");
+        } else {
             paragraph << line;
+        }
     }
     flush();
     return out;
@@ -80,13 +123,14 @@ body { font-size: 11pt; }
 h1 { font-size: 22pt; font-weight: bold; margin-top: 0px; margin-bottom: 16px; }
 h2 { font-size: 16pt; font-weight: bold; margin-top: 18px; margin-bottom: 4px; }
 h3 { font-size: 12pt; font-weight: bold; margin-top: 10px; margin-bottom: 3px; }
+h4 { font-size: 11pt; font-weight: bold; font-style: italic; margin-top: 6px; margin-bottom: 2px; }
 p { margin-top: 0px; margin-bottom: 6px; }
 p.times { color: #555555; font-style: italic; margin-bottom: 8px; }
 p.cover { font-size: 32pt; font-weight: bold; text-align: center; }
 p.count { font-size: 14pt; text-align: center; color: #555555; }
-p.tocchapter { font-weight: bold; margin-top: 6px; margin-bottom: 1px; margin-right: 48px; }
-p.entry { margin-top: 0px; margin-bottom: 1px; margin-right: 48px; }
-p.tocrecipe { margin-top: 0px; margin-bottom: 1px; margin-left: 24px; margin-right: 48px; }
+p.tocchapter { font-weight: bold; margin-top: 6px; margin-bottom: 1px; margin-right: %2px; }
+p.entry { margin-top: 0px; margin-bottom: 1px; margin-right: %2px; }
+p.tocrecipe { margin-top: 0px; margin-bottom: 1px; margin-left: %1px; margin-right: %2px; }
 span.category { color: #777777; font-style: italic; }
 )";
 
@@ -96,6 +140,7 @@ body { font-family: Georgia, "DejaVu Serif", serif; max-width: 46em; margin: 2em
 h1 { font-size: 1.8em; margin: 1.6em 0 0.6em; border-bottom: 2px solid #b5651d; padding-bottom: 0.2em; }
 h2 { font-size: 1.35em; margin: 0 0 0.2em; }
 h3 { font-size: 1.05em; margin: 1em 0 0.2em; }
+h4 { font-size: 1em; font-style: italic; margin: 0.8em 0 0.1em; }
 p { margin: 0 0 0.6em; }
 p.times { color: #666; font-style: italic; }
 p.cover { font-size: 2.6em; font-weight: bold; text-align: center; margin: 1em 0 0.2em; }
@@ -142,11 +187,14 @@ QString recipeHtml(const Recipe& r, int i, BookMarkup markup, bool pageBreak, co
                    .arg(qRound(picture.size.height()));
     }
     if (!r.ing.trimmed().isEmpty())
-        out += QStringLiteral("<h3>") + fetchText(Str::Ingredients) + QStringLiteral("</h3>\n") + paragraphs(r.ing);
+        out += QStringLiteral("<h3>") + fetchText(Str::Ingredients) + QStringLiteral("</h3>\n") +
+               paragraphs(r.ing, markup, true);
     if (!r.prep.trimmed().isEmpty())
-        out += QStringLiteral("<h3>") + fetchText(Str::Preparation) + QStringLiteral("</h3>\n") + paragraphs(r.prep);
+        out += QStringLiteral("<h3>") + fetchText(Str::Preparation) + QStringLiteral("</h3>\n") +
+               paragraphs(r.prep, markup);
     if (!r.other.trimmed().isEmpty())
-        out += QStringLiteral("<h3>") + fetchText(Str::SpecialNotes) + QStringLiteral("</h3>\n") + paragraphs(r.other);
+        out += QStringLiteral("<h3>") + fetchText(Str::SpecialNotes) + QStringLiteral("</h3>\n") +
+               paragraphs(r.other, markup);
     if (web)
         out += QStringLiteral("</div>\n");
     return out;
@@ -164,6 +212,8 @@ qreal layoutScale(const QPaintDevice* device)
 }
 
 } // namespace
+
+QString recipeCount(int n) { return fetchText(n == 1 ? Str::CookbookOneRecipe : Str::CookbookRecipeCount).arg(n); }
 
 CookbookPlan planCookbook(QVector<Recipe> recipes)
 {
@@ -213,15 +263,18 @@ QString cookbookHtml(const CookbookPlan& plan, const CookbookOptions& options, B
     out.reserve(plan.recipes.size() * 1500 + 4096);
     out += QStringLiteral("<!DOCTYPE html>\n<html lang=\"%1\">\n<head>\n<meta charset=\"utf-8\">\n")
                .arg(G.langOffset == 300 ? QStringLiteral("es") : QStringLiteral("en"));
-    out += QStringLiteral("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>") +
-           esc(title) + QStringLiteral("</title>\n<style>") + QLatin1String(web ? kWebStyle : kPrintStyle) +
-           QStringLiteral("</style>\n</head>\n<body>\n");
+    out +=
+        QStringLiteral("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>") +
+        esc(title) + QStringLiteral("</title>\n<style>") +
+        (web ? QString::fromLatin1(kWebStyle)
+             : QString::fromLatin1(kPrintStyle).arg(qRound(24 * pages->sideScale)).arg(qRound(48 * pages->sideScale))) +
+        QStringLiteral("</style>\n</head>\n<body>\n");
 
     // The cover (in print, below a spacer the layout sizes).
     if (!web)
         out += QStringLiteral("<p style=\"margin-bottom: %1px\">&nbsp;</p>\n").arg(qRound(pages->coverSpace));
     out += QStringLiteral("<p class=\"cover\">") + esc(title) + QStringLiteral("</p>\n<p class=\"count\">") +
-           fetchText(Str::CookbookRecipeCount).arg(plan.recipes.size()) + QStringLiteral("</p>\n");
+           recipeCount(int(plan.recipes.size())) + QStringLiteral("</p>\n");
 
     // The contents: each chapter and its recipes.
     out += QStringLiteral("<h1%1>").arg(newPage) + fetchText(Str::CookbookContents) + QStringLiteral("</h1>\n");
@@ -257,8 +310,8 @@ QString cookbookHtml(const CookbookPlan& plan, const CookbookOptions& options, B
         out += esc(plan.chapters[c].name) + QStringLiteral("</h1>\n");
         bool first = true;
         for (int i : plan.chapters[c].recipes) {
-            const bool newPage = (options.recipePerPage && !first) || pages->moved.contains(i);
-            out += recipeHtml(plan.recipes[i], i, markup, newPage, picture ? picture(i) : PictureSource());
+            out += recipeHtml(plan.recipes[i], i, markup, options.recipePerPage && !first,
+                              picture ? picture(i) : PictureSource());
             first = false;
         }
     }
@@ -323,43 +376,175 @@ QVariant Cookbook::loadResource(int type, const QUrl& name)
     return QTextDocument::loadResource(type, name);
 }
 
-PageNumbers Cookbook::findPages(const QSet<int>& moved)
+namespace {
+
+// A block's part in the book, told by the anchor its text starts with:
+// r<i> a recipe's title, c<i> a chapter's heading, tc<i>, tr<i> and ti<i>
+// the entries of the contents and the index.
+struct Anchor {
+    QChar kind; // 'r', 'c' or none
+    bool entry = false;
+    int index = -1;
+};
+
+Anchor anchorOf(const QTextBlock& block)
+{
+    const QTextBlock::iterator first = block.begin();
+    if (first.atEnd())
+        return {};
+    const QStringList names = first.fragment().charFormat().anchorNames();
+    if (names.isEmpty() || names.constFirst().isEmpty())
+        return {};
+    const QString& name = names.constFirst();
+    const bool entry = name.startsWith(QLatin1Char('t'));
+    if (name.size() < (entry ? 3 : 2))
+        return {};
+    return {name[entry ? 1 : 0], entry, name.mid(entry ? 2 : 1).toInt()};
+}
+
+// How a heading ranks (1 a chapter, the contents or the index, 2 a recipe
+// or a chapter's entry in the contents, 3 a part of a recipe or an index
+// letter, 4 a heading among the ingredients), 0 for none.
+int headingRank(const QTextBlock& block, const Anchor& anchor)
+{
+    if (anchor.entry && anchor.kind == QLatin1Char('c'))
+        return 2;
+    return block.blockFormat().headingLevel();
+}
+
+} // namespace
+
+void Cookbook::findLines()
+{
+    lines_.clear();
+    floats_.clear();
+    const QAbstractTextDocumentLayout* layout = documentLayout();
+    for (QTextBlock block = begin(); block.isValid(); block = block.next()) {
+        const QTextLayout* text = block.layout();
+        if (!text)
+            continue;
+        const qreal y = text->position().y();
+        for (int i = 0; i < text->lineCount(); ++i) {
+            const QTextLine line = text->lineAt(i);
+            lines_.push_back({block, i, y + line.y(), y + line.y() + line.height()});
+        }
+    }
+    // Pictures beside the text: each stands whole on one page.
+    if (pictures_.isEmpty())
+        return;
+    for (QTextBlock block = begin(); block.isValid(); block = block.next())
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (!format.isImageFormat())
+                continue;
+            auto* frame = qobject_cast<QTextFrame*>(objectForFormat(format));
+            if (frame && frame->frameFormat().position() != QTextFrameFormat::InFlow)
+                floats_.push_back({layout->frameBoundingRect(frame), it.fragment().position(), format});
+        }
+}
+
+void Cookbook::paginate(qreal pageHeight)
 {
     // A recipe that would start in the last part of a page goes to the next.
     constexpr qreal kFoot = 0.82;
-    PageNumbers found;
-    found.recipes.fill(0, plan_.recipes.size());
-    found.chapters.fill(0, plan_.chapters.size());
-    found.moved = moved;
-    entries_.clear();
-    const QAbstractTextDocumentLayout* layout = documentLayout();
-    const qreal height = pageSize().height();
-    for (QTextBlock block = begin(); block.isValid(); block = block.next()) {
-        const QTextBlock::iterator first = block.begin();
-        if (first.atEnd())
+    constexpr qreal kSlack = 0.5; // device pixels of rounding
+    const size_t count = lines_.size();
+    const auto blank = [this](size_t n) { return lines_[n].block.text().trimmed().isEmpty(); };
+
+    // Where a page may not end: inside a heading, or between a heading and
+    // the first two lines of what it heads (all of them when it heads
+    // fewer), and beside a picture. The first line of a block that asks
+    // for a page of its own starts one.
+    std::vector<char> keep(count, 0), forced(count, 0);
+    std::vector<int> recipeAt(count, -1);
+    std::vector<qreal> reach(count); // how far down a page holding the line must go
+    for (size_t n = 0; n < count; ++n) {
+        reach[n] = lines_[n].bottom;
+        if (lines_[n].line != 0)
             continue;
-        const QStringList names = first.fragment().charFormat().anchorNames();
-        if (names.isEmpty())
+        const QTextBlock& block = lines_[n].block;
+        const Anchor anchor = anchorOf(block);
+        if (n > 0 && (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore))
+            forced[n] = 1;
+        if (!anchor.entry && anchor.kind == QLatin1Char('r'))
+            recipeAt[n] = anchor.index;
+        const int rank = headingRank(block, anchor);
+        if (rank == 0)
             continue;
-        const QString& name = names.constFirst();
-        const bool entry = name.startsWith(QLatin1Char('t'));
-        const QChar kind = name[entry ? 1 : 0];
-        const int i = name.mid(entry ? 2 : 1).toInt();
-        if (entry) {
-            entries_.push_back({block, kind == QLatin1Char('c'), i});
-            continue;
+        // The heading's own lines, then what it heads: up to a heading of
+        // its rank or above, or a page of its own.
+        size_t end = n + 1;
+        while (end < count && lines_[end].block == block)
+            ++end;
+        int following = 0;
+        for (size_t k = end; k < count && following < 2; ++k) {
+            if (lines_[k].line == 0) {
+                const int next = headingRank(lines_[k].block, anchorOf(lines_[k].block));
+                if ((next > 0 && next <= rank) ||
+                    (lines_[k].block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore))
+                    break;
+            }
+            if (blank(k))
+                continue;
+            ++following;
+            end = k + 1;
         }
-        const qreal top = layout->blockBoundingRect(block).top();
-        const int page = int((top + 1) / height) + 1;
-        if (kind == QLatin1Char('r') && i < found.recipes.size()) {
-            found.recipes[i] = page;
-            if (!options_.recipePerPage && top - (page - 1) * height > kFoot * height)
-                found.moved.insert(i);
-        } else if (kind == QLatin1Char('c') && i < found.chapters.size()) {
-            found.chapters[i] = page;
+        for (size_t k = n + 1; k < end; ++k)
+            keep[k] = 1;
+    }
+    for (const Float& f : floats_) {
+        // The lines from the one the picture starts beside to its foot.
+        const auto first = std::partition_point(lines_.begin(), lines_.end(),
+                                                [&f](const Line& l) { return l.bottom <= f.rect.top(); });
+        for (size_t n = size_t(first - lines_.begin()); n < count && lines_[n].top < f.rect.bottom(); ++n) {
+            if (lines_[n].top > f.rect.top() + kSlack && lines_[n].top < f.rect.bottom() - kSlack)
+                keep[n] = 1;
+            if (lines_[n].top <= f.rect.top() + kSlack && lines_[n].bottom > f.rect.top())
+                reach[n] = std::max(reach[n], f.rect.bottom());
         }
     }
-    return found;
+
+    pageFirst_.clear();
+    pageTop_.clear();
+    pages_.moved.clear();
+    size_t n = 0;
+    while (n < count) {
+        const qreal top = n == 0 ? 0 : lines_[n].top;
+        pageFirst_.push_back(int(n));
+        pageTop_.push_back(top);
+        // As many lines as fit, up to the next page of its own.
+        size_t next = n + 1;
+        while (next < count && !forced[next] && reach[next] <= top + pageHeight + kSlack)
+            ++next;
+        if (next < count && !forced[next]) {
+            // A recipe low on the page goes to the next.
+            for (size_t k = n + 1; k < next; ++k)
+                if (recipeAt[k] >= 0 && !options_.recipePerPage && !keep[k] &&
+                    lines_[k].top - top > kFoot * pageHeight) {
+                    next = k;
+                    pages_.moved.insert(recipeAt[k]);
+                    break;
+                }
+            // The page ends where it may.
+            size_t end = next;
+            while (end > n + 1 && keep[end])
+                --end;
+            if (!keep[end])
+                next = end;
+        }
+        // Empty lines at the end stay on this page, where they show nothing:
+        // a page opens with something to read.
+        while (next < count && !forced[next] && blank(next))
+            ++next;
+        n = next;
+    }
+    pages_.count = int(pageFirst_.size());
+}
+
+int Cookbook::pageOfLine(size_t line) const
+{
+    const auto after = std::upper_bound(pageFirst_.begin(), pageFirst_.end(), int(line));
+    return int(after - pageFirst_.begin());
 }
 
 int Cookbook::layoutFor(QPagedPaintDevice* device)
@@ -367,28 +552,42 @@ int Cookbook::layoutFor(QPagedPaintDevice* device)
     documentLayout()->setPaintDevice(device);
     const QRectF area = device->pageLayout().paintRectPixels(device->logicalDpiX());
     footer_ = device->logicalDpiY() * 0.35; // about 9 mm
-    setPageSize(QSizeF(area.width(), area.height() - footer_));
+    const qreal pageHeight = area.height() - footer_;
+    // Laid out in one long column; the pages are cut from it where the
+    // book's rules allow, so no line is ever split by a page's edge.
+    setPageSize(QSizeF(area.width(), -1));
+    pages_ = PageNumbers();
+    // The cover's title stands a third of the way down. The layout scales
+    // the markup's lengths to the device, but not margins left and right.
+    pages_.coverSpace = pageHeight / 3 / layoutScale(device);
+    pages_.sideScale = layoutScale(device);
     const auto picture = [this](int i) {
         return pictures_.contains(i) ? PictureSource{QStringLiteral("picture:%1").arg(i), pictureSizes_.value(i)}
                                      : PictureSource();
     };
-    // The page numbers of the contents and the index are drawn when the
-    // pages are painted, so they move nothing; the layout is redone only
-    // while recipes still move off the foot of a page.
-    PageNumbers used;
-    // The cover's title stands a third of the way down.
-    used.coverSpace = pageSize().height() / 3 / layoutScale(device);
-    for (int pass = 0; pass < 6; ++pass) {
-        setHtml(cookbookHtml(plan_, options_, BookMarkup::Print, &used, picture));
-        const PageNumbers found = findPages(used.moved);
-        const bool settled = found.moved == used.moved;
-        pages_ = found;
-        pages_.coverSpace = used.coverSpace;
-        used = pages_;
-        if (settled)
-            break;
+    setHtml(cookbookHtml(plan_, options_, BookMarkup::Print, &pages_, picture));
+    documentLayout()->documentSize(); // lays the whole book out
+    findLines();
+    paginate(pageHeight);
+    pageHeight_ = pageHeight;
+
+    // Where each recipe and chapter starts, and the entries that point there.
+    pages_.recipes.fill(0, plan_.recipes.size());
+    pages_.chapters.fill(0, plan_.chapters.size());
+    entries_.clear();
+    for (size_t n = 0; n < lines_.size(); ++n) {
+        if (lines_[n].line != 0)
+            continue;
+        const Anchor anchor = anchorOf(lines_[n].block);
+        if (anchor.entry) {
+            entries_.push_back({lines_[n].block, anchor.kind == QLatin1Char('c'), anchor.index});
+        } else if (anchor.kind == QLatin1Char('r') && anchor.index >= 0 && anchor.index < pages_.recipes.size()) {
+            pages_.recipes[anchor.index] = pageOfLine(n);
+        } else if (anchor.kind == QLatin1Char('c') && anchor.index >= 0 && anchor.index < pages_.chapters.size()) {
+            pages_.chapters[anchor.index] = pageOfLine(n);
+        }
     }
-    return pageCount();
+    return pages_.count;
 }
 
 bool Cookbook::paint(QPagedPaintDevice* device)
@@ -399,31 +598,39 @@ bool Cookbook::paint(QPagedPaintDevice* device)
         documentLayout()->setPaintDevice(nullptr);
         return false;
     }
-    const QSizeF page = pageSize();
+    const qreal width = pageSize().width();
     QFont footerFont = defaultFont();
     footerFont.setPointSizeF(9);
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.palette.setColor(QPalette::Text, Qt::black);
+    QTextObjectInterface* images = documentLayout()->handlerForObject(QTextFormat::ImageObject);
     size_t entry = 0;
-    for (int i = 0; i < count; ++i) {
-        if (i > 0)
+    for (int page = 0; page < count; ++page) {
+        if (page > 0)
             device->newPage();
+        const qreal top = pageTop_[size_t(page)];
+        const size_t first = size_t(pageFirst_[size_t(page)]);
+        const size_t end = page + 1 < count ? size_t(pageFirst_[size_t(page) + 1]) : lines_.size();
         painter.save();
-        painter.translate(0, -i * page.height());
-        context.clip = QRectF(0, i * page.height(), page.width(), page.height());
-        painter.setClipRect(context.clip);
-        documentLayout()->draw(&painter, context);
+        painter.setClipRect(QRectF(0, 0, width, pageHeight_ + footer_));
+        painter.translate(0, -top);
+        painter.setPen(Qt::black);
+        // Only this page's lines are drawn: a line of another page drawn
+        // here, even where the clip hides it, would be in the file twice.
+        for (size_t n = first; n < end; ++n)
+            lines_[n].block.layout()->lineAt(lines_[n].line).draw(&painter, lines_[n].block.layout()->position());
+        for (const Float& f : floats_)
+            if (images && f.rect.top() >= top - 1 && (page + 1 == count || f.rect.top() < pageTop_[size_t(page) + 1]))
+                images->drawObject(&painter, f.rect, this, f.position, f.format);
         // The page numbers of the contents' and the index's entries on this
         // page, right-aligned on each entry's last line.
-        painter.setPen(Qt::black);
+        const qreal bottom = page + 1 < count ? pageTop_[size_t(page) + 1] : std::numeric_limits<qreal>::max();
         for (; entry < entries_.size(); ++entry) {
             const Entry& e = entries_[entry];
             const QTextLayout* text = e.block.layout();
             if (!text || text->lineCount() == 0)
                 continue;
             const QTextLine line = text->lineAt(text->lineCount() - 1);
-            const qreal baseline = text->position().y() + line.y() + line.ascent();
-            if (baseline > (i + 1) * page.height())
+            const qreal lineTop = text->position().y() + line.y();
+            if (lineTop >= bottom)
                 break;
             const int number = e.chapter ? pages_.chapters.value(e.index) : pages_.recipes.value(e.index);
             QFont font = e.block.begin().fragment().charFormat().font();
@@ -431,15 +638,15 @@ bool Cookbook::paint(QPagedPaintDevice* device)
                 font.setBold(true);
             painter.setFont(font);
             const QString digits = QString::number(number);
-            const qreal width = QFontMetricsF(font, device).horizontalAdvance(digits);
-            painter.drawText(QPointF(page.width() - width, baseline), digits);
+            const qreal advance = QFontMetricsF(font, device).horizontalAdvance(digits);
+            painter.drawText(QPointF(width - advance, lineTop + line.ascent()), digits);
         }
         painter.restore();
-        if (i > 0) {
+        if (page > 0) {
             painter.setFont(footerFont);
             painter.setPen(Qt::black);
-            painter.drawText(QRectF(0, page.height(), page.width(), footer_), Qt::AlignHCenter | Qt::AlignBottom,
-                             QString::number(i + 1));
+            painter.drawText(QRectF(0, pageHeight_, width, footer_), Qt::AlignHCenter | Qt::AlignBottom,
+                             QString::number(page + 1));
         }
     }
     painter.end();

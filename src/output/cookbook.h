@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <QImage>
+#include <QRectF>
 #include <QSet>
 #include <QSizeF>
 #include <QTextBlock>
@@ -44,12 +45,14 @@ struct CookbookPlan {
 CookbookPlan planCookbook(QVector<Recipe> recipes);
 
 // How the book falls on its pages: the page each recipe and each chapter
-// starts on (1 = the cover), and the recipes that start a page because
-// they would have begun at the foot of the one before.
+// starts on (1 = the cover), the recipes that start a page because they
+// would have begun at the foot of the one before, and how many pages.
 struct PageNumbers {
     QVector<int> recipes, chapters;
     QSet<int> moved;
+    int count = 0;
     qreal coverSpace = 0; // CSS pixels above the cover's title
+    qreal sideScale = 1;  // device pixels of a CSS pixel of the margins left and right
     bool operator==(const PageNumbers& o) const
     {
         return recipes == o.recipes && chapters == o.chapters && moved == o.moved;
@@ -61,11 +64,16 @@ enum class BookMarkup {
     Web    // for a browser: the contents and the index link to the recipes
 };
 
+// "1 recipe", "2 recipes", as the cover counts them, in the program's
+// language.
+QString recipeCount(int n);
+
 // The title on the cover: options.title, or the program's name for a
 // recipe book.
 QString cookbookTitle(const CookbookOptions& options);
 
-// The book as HTML. pages: how the book falls on its pages (Print; the
+// The book as HTML. pages: the space above the cover's title and the
+// scale of the margins left and right (Print; the
 // page numbers of the contents and the index are painted beside their
 // entries); null for Web. picture(i): the image source of recipe i, empty for none, with its
 // size in CSS pixels.
@@ -77,10 +85,13 @@ QString cookbookHtml(const CookbookPlan& plan, const CookbookOptions& options, B
                      const PageNumbers* pages, const std::function<PictureSource(int recipe)>& picture);
 
 // The cookbook as a document that lays itself out for the pages of a
-// printer or a PDF file: a first pass finds the page of every recipe and
-// chapter, and the recipes that would start at the foot of a page, which
-// the next pass moves to the top of the following one; the page numbers of
-// the contents and the index are painted beside their entries.
+// printer or a PDF file. It is laid out as one long column, which is cut
+// into pages between lines: a chapter (and, if asked, each recipe) starts
+// a page, a recipe that would start at the foot of a page starts the next,
+// a heading keeps the first two lines of what it heads on its page, and a
+// picture stands whole on one. Each page draws its own lines only. The
+// page numbers of the contents and the index are painted beside their
+// entries.
 class Cookbook : public QTextDocument {
     Q_OBJECT
 public:
@@ -93,16 +104,35 @@ public:
     bool paint(QPagedPaintDevice* device);
 
     const CookbookPlan& plan() const { return plan_; }
-    // After layoutFor: where each recipe and chapter starts.
+    // After layoutFor: where each recipe and chapter starts, how many pages.
     const PageNumbers& pages() const { return pages_; }
 
 protected:
     QVariant loadResource(int type, const QUrl& name) override;
 
 private:
-    // The pages found in the layout; recipes that start in the last part of
-    // a page are added to moved. Collects the entries.
-    PageNumbers findPages(const QSet<int>& moved);
+    // The lines of the laid-out book, top to bottom, and its pictures.
+    void findLines();
+    // Cuts the column into pages of pageHeight.
+    void paginate(qreal pageHeight);
+    // The page (1 = the cover) of lines_[line].
+    int pageOfLine(size_t line) const;
+
+    struct Line {
+        QTextBlock block;
+        int line; // in its block
+        qreal top, bottom;
+    };
+    std::vector<Line> lines_;
+    struct Float {
+        QRectF rect;
+        int position;
+        QTextFormat format;
+    };
+    std::vector<Float> floats_;
+    std::vector<int> pageFirst_; // the first line of each page
+    std::vector<qreal> pageTop_; // where in the column each page starts
+    qreal pageHeight_ = 0;
 
     // An entry of the contents (a chapter or a recipe) or of the index.
     struct Entry {

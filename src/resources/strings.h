@@ -211,6 +211,45 @@ enum class Str : int {
     LockUnreadable = 787,       // the lock file cannot be read
     ExportIntoBookFolder = 788, // an export's file is in the book folder
     LockIsNoFile = 789,         // a folder (or another thing) stands where the lock file goes
+    // The cookbook's cover and the command line (860-899).
+    CookbookOneRecipe = 860, // the cover's count of a book of one recipe
+    // What the command line says (861-896).
+    CliNotExportType = 861,
+    CliExportIsBook = 862,
+    CliExportInBookFolder = 863,
+    CliNoBook = 864,
+    CliBookUnreadable = 865,
+    CliNoCategory = 866,
+    CliNoCategories = 867,
+    CliNotWritten = 868,
+    CliPictureNotCopied = 869,
+    CliExported = 870,
+    CliOneCategory = 871,
+    CliCategories = 872,
+    CliFormatBook = 873,
+    CliFormatMealMaster = 874,
+    CliFormatCookbook = 875,
+    CliFormatWebPage = 876,
+    CliIntoItself = 877,
+    CliNoFile = 878,
+    CliNoRecipesIn = 879,
+    CliBookHeld = 880,
+    CliNoLock = 881,
+    CliLockNotFile = 882,
+    CliNotImported = 883,
+    CliRecipeUnreadable = 884,
+    CliFileImported = 885,
+    CliRenamed = 886,
+    CliSkipped = 887,
+    CliSkippedClashes = 888,
+    CliUnreadableRecipes = 889,
+    CliNotSaved = 890,
+    CliImported = 891,
+    CliUnknownError = 892,
+    CliCannotRead = 893,
+    CliIsFolder = 894,
+    CliEmptyCategories = 895,
+    CliEmptyBook = 896,
 };
 
 // Text of English id in the language langOffset names (0 English, 300

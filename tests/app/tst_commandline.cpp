@@ -4,6 +4,7 @@
 
 #include "app/commandline.h"
 #include "app/base/globals.h"
+#include "app/base/settings.h"
 #include "exchange/exchange.h"
 #include "exchange/frmExp.h"
 #include "resources/strings.h"
@@ -18,6 +19,9 @@
 
 #ifndef Q_OS_WIN
 #include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/fsuid.h>
 #endif
 
 using namespace bd;
@@ -223,10 +227,11 @@ private slots:
         bdtest::TestEnv env;
         const QString folder = env.file(QStringLiteral("book"));
         writeBook(folder);
+        // Categories named as typed, spaces around them too.
         CommandResult r = exportFromCommandLine(
             folder,
             parse({QStringLiteral("--export"), env.file(QStringLiteral("two.html")), QStringLiteral("--category"),
-                   QStringLiteral("Soups"), QStringLiteral("--category"), QStringLiteral("Breads")}));
+                   QStringLiteral("  Soups "), QStringLiteral("--category"), QStringLiteral("Breads\t")}));
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.startsWith(QStringLiteral("Exported 2 recipes in 2 categories")));
         const QByteArray html = bdtest::readFile(env.file(QStringLiteral("two.html")));
@@ -282,6 +287,141 @@ private slots:
         exportFails(folder, folder + QStringLiteral("/recipes.xml"), "the recipe book itself");
         exportFails(env.file(QStringLiteral("empty")), env.file(QStringLiteral("x.mmf")), "There is no recipe book");
         QCOMPARE(bdtest::readFile(folder + QStringLiteral("/recipes.xml")), unchanged);
+    }
+
+    // What the command counts: a title twice in a category is one recipe;
+    // recipes of a file that cannot be read are counted as skipped, with
+    // the lines they start on.
+    void countsAsTheCookWouldCount()
+    {
+        bdtest::TestEnv env;
+        RecipeBook twice;
+        const int pies = twice.appendCategory(QStringLiteral("Pies"));
+        twice.appendRecipe(pies, recipe(QStringLiteral("Pear Tart"), QStringLiteral("4 pears")));
+        twice.appendRecipe(pies, recipe(QStringLiteral("Pear Tart"), QStringLiteral("5 pears")));
+        const QString other = env.file(QStringLiteral("twice"));
+        bdtest::writeFile(other + QStringLiteral("/recipes.xml"), twice.serialize());
+        const QString mmf = env.file(QStringLiteral("pies.mmf"));
+        CommandResult r = exportFromCommandLine(other, parse({QStringLiteral("--export"), mmf}));
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.startsWith(QStringLiteral("Exported 1 recipe in 1 category to ")), qPrintable(r.out));
+        QCOMPARE(bdtest::readFile(mmf).count("Title: Pear Tart"), 1);
+
+        // An untitled recipe between two that read.
+        twice.appendRecipe(pies, recipe(QStringLiteral("Plum Tart"), QStringLiteral("9 plums")));
+        bdtest::writeFile(other + QStringLiteral("/recipes.xml"), twice.serialize());
+        QCOMPARE(exportFromCommandLine(other, parse({QStringLiteral("--export"), mmf})).exitCode, 0);
+        QByteArray text = bdtest::readFile(mmf);
+        const qsizetype second = text.indexOf("MMMMM-----", 10);
+        text.insert(second, "MMMMM----- Recipe\r\nCategories: Soups\r\n  No title.\r\nMMMMM\r\n");
+        const int line = int(text.left(second).count('\n')) + 1;
+        bdtest::writeFile(env.file(QStringLiteral("gaps.mmf")), text);
+        r = importFromCommandLine(env.file(QStringLiteral("to")),
+                                  parse({QStringLiteral("--import"), env.file(QStringLiteral("gaps.mmf"))}));
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains(
+                     QStringLiteral(": 2 imported, 1 skipped (1 recipe unreadable, starting on line %1)\n").arg(line)),
+                 qPrintable(r.out));
+        QVERIFY2(r.out.endsWith(QStringLiteral("; skipped 1.\n")), qPrintable(r.out));
+    }
+
+    // Files that are no files, or that this user may not read, are named
+    // for what they are; nothing is imported.
+    void foldersAndUnreadableFilesAreSaidToBeSo()
+    {
+        bdtest::TestEnv env;
+        const QString folder = env.file(QStringLiteral("book"));
+        writeBook(folder);
+        const QByteArray unchanged = bdtest::readFile(folder + QStringLiteral("/recipes.xml"));
+        const QString good = env.file(QStringLiteral("in/good.mmf"));
+        QVERIFY(QDir().mkpath(env.file(QStringLiteral("in"))));
+        QCOMPARE(exportFromCommandLine(folder, parse({QStringLiteral("--export"), good})).exitCode, 0);
+
+        CommandResult r = importFromCommandLine(
+            folder, parse({QStringLiteral("--import"), good, env.file(QStringLiteral("in"))}));
+        QCOMPARE(r.exitCode, int(kCommandFailed));
+        QVERIFY2(r.err.contains(QDir::toNativeSeparators(env.file(QStringLiteral("in"))) +
+                                QStringLiteral(" is a folder, not a file")),
+                 qPrintable(r.err));
+        QCOMPARE(bdtest::readFile(folder + QStringLiteral("/recipes.xml")), unchanged);
+
+#ifdef Q_OS_LINUX
+        // Read as another user than the file's own, who may not read it (as
+        // root, the file system's checks apply to another user id).
+        const QString locked = env.file(QStringLiteral("in/locked.mmf"));
+        QVERIFY(QFile::copy(good, locked));
+        QVERIFY(QFile::setPermissions(locked, QFile::WriteOwner));
+        for (const QString& dir : {env.root(), env.appPath(), env.file(QStringLiteral("in"))})
+            QVERIFY(QFile::setPermissions(dir, QFile::Permissions(0x7755)));
+        const bool root = geteuid() == 0;
+        if (root && (setfsuid(65534), int(setfsuid(uid_t(-1)))) != 65534) {
+            setfsuid(0);
+            QSKIP("no other user id to read the file as");
+        }
+        r = importFromCommandLine(folder, parse({QStringLiteral("--import"), good, locked}));
+        if (root)
+            setfsuid(0);
+        QCOMPARE(r.exitCode, int(kCommandFailed));
+        QVERIFY2(r.err.contains(QDir::toNativeSeparators(locked) + QStringLiteral(" cannot be read: ")) &&
+                     r.err.contains(QStringLiteral("ermission denied")),
+                 qPrintable(r.err));
+        QCOMPARE(bdtest::readFile(folder + QStringLiteral("/recipes.xml")), unchanged);
+#endif
+    }
+
+    // A category without recipes, or a book without any, exports nothing:
+    // no file, an exit code that says so.
+    void nothingToExportWritesNothing()
+    {
+        bdtest::TestEnv env;
+        const QString folder = env.file(QStringLiteral("book"));
+        writeBook(folder);
+        RecipeBook book;
+        QVERIFY(book.loadFile(folder + QStringLiteral("/recipes.xml")));
+        book.appendCategory(QStringLiteral("Salads"));
+        bdtest::writeFile(folder + QStringLiteral("/recipes.xml"), book.serialize());
+        for (const char* file : {"salads.mmf", "salads.xml", "salads.pdf", "salads.html"}) {
+            const QString path = env.file(QString::fromLatin1(file));
+            const CommandResult r = exportFromCommandLine(
+                folder,
+                parse({QStringLiteral("--export"), path, QStringLiteral("--category"), QStringLiteral("Salads")}));
+            QCOMPARE(r.exitCode, int(kCommandFailed));
+            QVERIFY(r.out.isEmpty());
+            QVERIFY2(r.err.contains(QStringLiteral("'Salads' holds none, so nothing was written")), qPrintable(r.err));
+            QVERIFY2(!QFileInfo::exists(path), file);
+        }
+        const QString empty = env.file(QStringLiteral("empty"));
+        bdtest::writeFile(empty + QStringLiteral("/recipes.xml"), RecipeBook().serialize());
+        const CommandResult r = exportFromCommandLine(
+            empty, parse({QStringLiteral("--export"), env.file(QStringLiteral("all.xml"))}));
+        QCOMPARE(r.exitCode, int(kCommandFailed));
+        QVERIFY2(r.err.contains(QStringLiteral("the recipe book holds none")), qPrintable(r.err));
+        QVERIFY(!QFileInfo::exists(env.file(QStringLiteral("all.xml"))));
+    }
+
+    // The command speaks the language the cook chose for the program.
+    void messagesInTheChosenLanguage()
+    {
+        bdtest::TestEnv env;
+        const QString folder = env.file(QStringLiteral("book"));
+        writeBook(folder);
+        writeValue(QStringLiteral("language"), QStringLiteral("1"));
+        G.langOffset = 0;
+        const QString pdf = env.file(QStringLiteral("libro.pdf"));
+        QCOMPARE(runCommand(parse({QStringLiteral("--data-dir"), folder, QStringLiteral("--export"), pdf})), 0);
+        QCOMPARE(G.langOffset, 300);
+        CommandResult r = exportFromCommandLine(folder, parse({QStringLiteral("--export"), pdf}));
+        QVERIFY2(r.out.startsWith(QString::fromUtf8("Se exportaron 4 recetas de 3 categorías a ")) &&
+                     r.out.endsWith(QString::fromUtf8(" (libro de cocina PDF).\n")),
+                 qPrintable(r.out));
+        r = exportFromCommandLine(folder, parse({QStringLiteral("--export"), env.file(QStringLiteral("x.mmf")),
+                                                 QStringLiteral("--category"), QStringLiteral("Ensaladas")}));
+        QVERIFY2(r.err.contains(QString::fromUtf8("El recetario no tiene la categoría 'Ensaladas'")),
+                 qPrintable(r.err));
+        r = importFromCommandLine(folder, parse({QStringLiteral("--import"), env.file(QStringLiteral("nada.mmf"))}));
+        QVERIFY2(r.err.contains(QStringLiteral("No existe el archivo")), qPrintable(r.err));
+        r = importFromCommandLine(folder, parse({QStringLiteral("--import"), env.file(QStringLiteral("book"))}));
+        QVERIFY2(r.err.contains(QStringLiteral("es una carpeta")), qPrintable(r.err));
     }
 
 #ifndef Q_OS_WIN

@@ -386,6 +386,60 @@ private slots:
         QVERIFY(env.read(QStringLiteral("book.pdf")).contains("/Subtype /Image"));
     }
 
+    // What the cookbook says of a recipe, in print and on the web page: the
+    // times under their own labels, headings among the ingredients as
+    // headings, web addresses of the texts as links (on the web page),
+    // and the cover's count of a book of one recipe.
+    void cookbookTextsHeadingsAndLinks()
+    {
+        bdtest::TestEnv env;
+        Recipe r;
+        r.title = QStringLiteral("Fish pie");
+        r.category = QStringLiteral("Fish");
+        r.preptime = QStringLiteral("10 min");
+        r.cooktime = QStringLiteral("45 min");
+        r.yield = QStringLiteral("4");
+        r.ing = QStringLiteral("500 g cod\nGARNISHES\n1 lemon\n2 tb parsley\n\nFor the sauce:\n1 c milk\nSALT");
+        r.prep = QStringLiteral("Bake (see https://example.org/pie?a=1&b=2).");
+        r.other = QStringLiteral("From www.abuela.es/receta, and http://x.test/a_(b).\n"
+                                 "Not javascript:alert(1) nor \"https://q.test/\"><script>");
+        const CookbookPlan plan = planCookbook({r});
+        for (const int language : {0, 300}) {
+            G.langOffset = language;
+            QTextDocument print;
+            print.setHtml(cookbookHtml(plan, {}, BookMarkup::Print, nullptr, {}));
+            const QString text = print.toPlainText();
+            QVERIFY2(text.contains(fetchText(Str::PrepTime) + QStringLiteral(": 10 min")) &&
+                         text.contains(fetchText(Str::CookTime) + QStringLiteral(": 45 min")) &&
+                         text.contains(fetchText(Str::Yield) + QStringLiteral(": 4")),
+                     qPrintable(text));
+            QVERIFY(text.contains(QStringLiteral("\n") +
+                                  (language ? QStringLiteral("1 receta") : QStringLiteral("1 recipe")) +
+                                  QStringLiteral("\n")));
+            // The headings among the ingredients; the last line heads nothing.
+            QStringList headings;
+            for (QTextBlock b = print.begin(); b.isValid(); b = b.next())
+                if (b.blockFormat().headingLevel() == 4)
+                    headings << b.text();
+            QCOMPARE(headings, QStringList({QStringLiteral("GARNISHES"), QStringLiteral("For the sauce:")}));
+            QVERIFY(print.find(QStringLiteral("SALT")).charFormat().fontWeight() <= QFont::Normal);
+        }
+        G.langOffset = 0;
+        const QString web = cookbookHtml(plan, {}, BookMarkup::Web, nullptr, {});
+        QVERIFY(web.contains(QStringLiteral("<h4>GARNISHES</h4>")));
+        QVERIFY2(web.contains(QStringLiteral("(see <a href=\"https://example.org/pie?a=1&amp;b=2\">"
+                                             "https://example.org/pie?a=1&amp;b=2</a>).")),
+                 qPrintable(web));
+        QVERIFY(
+            web.contains(QStringLiteral("<a href=\"https://www.abuela.es/receta\">www.abuela.es/receta</a>, and ")));
+        QVERIFY(web.contains(QStringLiteral("<a href=\"http://x.test/a_(b)\">http://x.test/a_(b)</a>.")));
+        QVERIFY(web.contains(QStringLiteral("Not javascript:alert(1) nor &quot;<a href=\"https://q.test/\">"
+                                            "https://q.test/</a>&quot;&gt;&lt;script&gt;")));
+        QVERIFY(!web.contains(QStringLiteral("<script")));
+        // The page of print has no links: they would print as nothing more.
+        QVERIFY(!cookbookHtml(plan, {}, BookMarkup::Print, nullptr, {}).contains(QStringLiteral("href")));
+    }
+
     void printCategoryFromTheBrowseWindow()
     {
         bdtest::TestEnv env;

@@ -3,6 +3,7 @@
 #include "app/base/booklock.h"
 #include "app/base/globals.h"
 #include "app/base/settings.h"
+#include "output/cookbook.h"
 #include "output/printpage.h"
 
 #include <QBuffer>
@@ -103,7 +104,8 @@ bool ScriptedDialogs::printed(Kind kind, QTextDocument& doc)
     pdf.open(QIODevice::WriteOnly);
     QPdfWriter writer(&pdf);
     bd::printPages(doc, &writer);
-    c.pages = doc.pageCount();
+    const auto* book = qobject_cast<const bd::Cookbook*>(&doc);
+    c.pages = book ? book->pages().count : doc.pageCount();
     c.document = doc.toPlainText();
     record(c);
     return printAnswer;

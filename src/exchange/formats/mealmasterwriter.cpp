@@ -1,5 +1,7 @@
 #include "exchange/formats/mealmasterwriter.h"
 
+#include "store/ingredients.h"
+
 #include <QStringEncoder>
 
 #include <vector>
@@ -11,23 +13,7 @@ namespace {
 constexpr int kAmountWidth = 7;
 constexpr int kTextColumn = 11;   // amount, space, unit, space
 constexpr int kSecondColumn = 40; // where a reader looks for a second ingredient column
-constexpr int kMaxHeading = 60;
 constexpr QStringView kCrLf = u"\r\n";
-
-bool amountChar(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= '0' && u <= '9') || u == '/' || u == '.' || u == ',' || u == '-' || u == 0xBC || u == 0xBD ||
-           u == 0xBE;
-}
-
-bool amountToken(QStringView token)
-{
-    for (QChar c : token)
-        if (!amountChar(c))
-            return false;
-    return !token.isEmpty();
-}
 
 // A line a reader could take for two ingredient columns: from column 41
 // it holds what may be an amount.
@@ -119,10 +105,6 @@ public:
     // A line of text wrapped at the format's width.
     void text(QStringView line);
 
-    // A line of the ingredients that names a part of the recipe ("FOR THE
-    // SAUCE", "Filling:"): written as a heading when ingredients follow.
-    bool heading(QStringView line);
-
     void headingLine(QStringView line)
     {
         splitWords(line, words_);
@@ -169,7 +151,7 @@ void Writer::ingredient(QStringView line)
     prefix_.clear();
     // The amount: leading words of amount characters, seven columns at most.
     qsizetype amount = 0;
-    for (; i < words_.size() && amountToken(words_[i]); ++i) {
+    for (; i < words_.size() && amountWord(words_[i]); ++i) {
         const qsizetype longer = amount + (amount ? 1 : 0) + words_[i].size();
         if (longer > kAmountWidth)
             break;
@@ -246,34 +228,6 @@ void Writer::text(QStringView line)
     }
     out_ += t;
     out_ += kCrLf;
-}
-
-bool Writer::heading(QStringView line)
-{
-    // Most ingredient lines start with an amount: no heading.
-    const QStringView t = line.trimmed();
-    if (t.isEmpty() || t.front().isDigit())
-        return false;
-    splitWords(line, words_);
-    if (words_.empty() || amountToken(words_.front()))
-        return false;
-    qsizetype length = -1;
-    for (QStringView w : words_)
-        length += w.size() + 1;
-    const QStringView first = words_.front(), last = words_.back();
-    if (length > kMaxHeading || first.startsWith(QLatin1Char('-')) || last.endsWith(QLatin1Char('-')) ||
-        line.contains(QLatin1String("meal-master"), Qt::CaseInsensitive))
-        return false;
-    if (last.endsWith(QLatin1Char(':')))
-        return true;
-    bool letters = false;
-    for (QStringView w : words_)
-        for (QChar c : w) {
-            if (c.isLower())
-                return false;
-            letters = letters || c.isLetter();
-        }
-    return letters;
 }
 
 void Writer::paragraphs(const QString& text)
@@ -362,14 +316,9 @@ void Writer::recipe(const Recipe& r)
         any = true;
         // A heading only names ingredients that follow it; otherwise a reader
         // would take it for a part of the directions.
-        if (heading(line)) {
-            size_t next = i + 1;
-            while (next < ingredients.size() && blankLine(ingredients[next]))
-                ++next;
-            if (next < ingredients.size() && !heading(ingredients[next])) {
-                headingLine(line);
-                continue;
-            }
+        if (headsIngredients(ingredients, i)) {
+            headingLine(line);
+            continue;
         }
         ingredient(line);
     }

@@ -694,9 +694,8 @@ const StringEntry kStringTable[] = {
            "copias diarias y sus dibujos. Elige un archivo fuera de esa carpeta."},
     {1089, "Este recetario no se puede abrir: donde va su archivo de bloqueo hay una carpeta (u otra cosa que no "
            "es un archivo). Quítala y vuelve a iniciar Brindelle:"},
-           "es un archivo). Quítela y vuelva a iniciar Brindelle:"},
     {1160, "%1 receta"},
-    {1161, "'%1' no es un tipo de archivo que la exportación escriba: usa .xml, .mmf, .pdf o .html."},
+    {1161, "'%1' no es un tipo de archivo que la exportación sepa escribir: usa .xml, .mmf, .pdf o .html."},
     {1162, "La exportación no puede reemplazar el propio recetario."},
     {1163, "La exportación no puede escribir %1: está en la carpeta del recetario (%2), donde se guardan el "
            "recetario, su papelera, sus copias y sus dibujos. Elige un archivo fuera de esa carpeta."},

@@ -106,8 +106,7 @@ void nameApplication()
 int answerOnTerminal(const Options& options)
 {
     if (!options.error.isEmpty()) {
-        std::fprintf(stderr, "brindelle: %s\nTry 'brindelle --help' for more information.\n",
-                     qPrintable(options.error));
+        std::fprintf(stderr, "brindelle: %s\n%s\n", qPrintable(options.error), qPrintable(fetchText(Str::CliTryHelp)));
         return 2;
     }
     if (options.help) {
@@ -143,6 +142,10 @@ int runBrindelle(int argc, char** argv)
     {
         QCoreApplication terminal(argc, argv);
         nameApplication();
+        // The terminal hears the language chosen for the windows, Qt's own
+        // texts (the help's headings, its mistakes) too.
+        if (languageChosen())
+            speakQtTextsInProgramLanguage();
         early = parseCommandLine(QCoreApplication::arguments());
         if (early.help || early.version || (!early.error.isEmpty() && !early.unknownOption))
             return answerOnTerminal(early);

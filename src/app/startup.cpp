@@ -4,6 +4,7 @@
 #include "app/base/dialogs.h"
 #include "app/base/globals.h"
 #include "app/base/settings.h"
+#include "app/base/text.h"
 #include "resources/strings.h"
 #include "store/trash.h"
 #include "store/bookfile.h"
@@ -36,65 +37,42 @@ namespace bd {
 Options parseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Brindelle, a recipe book kept on your computer."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help and exit."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Show the version and exit."));
-    const QCommandLineOption dataDir(QStringLiteral("data-dir"),
-                                     QStringLiteral("Keep the recipe book and its pictures in DIR."),
-                                     QStringLiteral("DIR"));
-    const QCommandLineOption exportFile(
-        QStringLiteral("export"),
-        QStringLiteral("Write the whole book, or the categories named with --category, to FILE and stop. "
-                       "FILE's type says the format: .xml (a recipe book, pictures in exp_img beside it), "
-                       ".mmf (MealMaster), .pdf (a cookbook) or .html (a web page, pictures in a folder "
-                       "beside it)."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption category(QStringLiteral("category"),
-                                      QStringLiteral("With --export: only the category NAME (may be repeated)."),
-                                      QStringLiteral("NAME"));
-    const QCommandLineOption importFile(
-        QStringLiteral("import"),
-        QStringLiteral("Add the recipes of FILE, and of any further files named after it, to the book and stop. "
-                       "Any file the import wizard reads will do; a title the book already has gets \" (2)\", "
-                       "\" (3)\", ... added."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption skipClashes(QStringLiteral("skip-clashes"),
-                                         QStringLiteral("With --import: leave out recipes whose title the book has."));
-    const QCommandLineOption title(QStringLiteral("title"),
-                                   QStringLiteral("With --export to .pdf or .html: the title on the cover."),
-                                   QStringLiteral("TEXT"));
-    const QCommandLineOption perPage(QStringLiteral("recipe-per-page"),
-                                     QStringLiteral("With --export to .pdf: start each recipe on a new page."));
-    const QCommandLineOption windows1252(QStringLiteral("windows-1252"),
-                                         QStringLiteral("With --export to .mmf: write Windows-1252, not UTF-8."));
-    const QCommandLineOption search(
-        QStringLiteral("search"),
-        QStringLiteral("Print the recipes QUERY finds, one line each: the category, a tab, the title; as the search "
-                       "window lists them. Every word must be found; \"a phrase\", -word (without it), word OR word, "
-                       "and title:, ing:, prep:, notes:, cat: before a word or phrase work as in the window. Exits 0 "
-                       "when something is found, 1 when nothing is. Only reads the book."),
-        QStringLiteral("QUERY"));
+    parser.setApplicationDescription(fetchText(Str::CliAbout));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, fetchText(Str::CliOptHelp));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, fetchText(Str::CliOptVersion));
+    const QCommandLineOption dataDir(QStringLiteral("data-dir"), fetchText(Str::CliOptDataDir),
+                                     fetchText(Str::CliValueDir));
+    const QCommandLineOption exportFile(QStringLiteral("export"), fetchText(Str::CliOptExport),
+                                        fetchText(Str::CliValueFile));
+    const QCommandLineOption category(QStringLiteral("category"), fetchText(Str::CliOptCategory),
+                                      fetchText(Str::CliValueName));
+    const QCommandLineOption importFile(QStringLiteral("import"), fetchText(Str::CliOptImport),
+                                        fetchText(Str::CliValueFile));
+    const QCommandLineOption skipClashes(QStringLiteral("skip-clashes"), fetchText(Str::CliOptSkipClashes));
+    const QCommandLineOption title(QStringLiteral("title"), fetchText(Str::CliOptTitle), fetchText(Str::CliValueText));
+    const QCommandLineOption perPage(QStringLiteral("recipe-per-page"), fetchText(Str::CliOptPerPage));
+    const QCommandLineOption windows1252(QStringLiteral("windows-1252"), fetchText(Str::CliOptWindows1252));
+    const QCommandLineOption search(QStringLiteral("search"), fetchText(Str::CliOptSearch),
+                                    fetchText(Str::CliValueQuery));
     parser.addOptions(
         {help, version, dataDir, exportFile, category, importFile, skipClashes, title, perPage, windows1252, search});
     Options o;
     const auto onlyWith = [&](const QCommandLineOption& option, bool given, const char* needed) {
         if (o.error.isEmpty() && parser.isSet(option) && !given)
-            o.error = QStringLiteral("--%1 goes with --%2.").arg(option.names().constFirst(), QLatin1String(needed));
+            o.error = fetchText(Str::CliGoesWith).arg(option.names().constFirst(), QLatin1String(needed));
     };
     if (!parser.parse(arguments)) {
         o.error = parser.errorText();
         o.unknownOption = !parser.unknownOptionNames().isEmpty();
     } else if (!parser.positionalArguments().isEmpty() && !parser.isSet(importFile))
-        o.error = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
+        o.error = fetchText(Str::CliUnexpected).arg(parser.positionalArguments().first());
     else if (parser.isSet(dataDir) && parser.value(dataDir).trimmed().isEmpty())
-        o.error = QStringLiteral("--data-dir needs a folder.");
+        o.error = fetchText(Str::CliDataDirEmpty);
     else if (int(parser.isSet(exportFile)) + int(parser.isSet(importFile)) + int(parser.isSet(search)) > 1)
-        o.error = QStringLiteral("Only one of --export, --import and --search can be used at a time.");
+        o.error = fetchText(Str::CliOneCommand);
     else if ((parser.isSet(exportFile) && parser.value(exportFile).trimmed().isEmpty()) ||
              (parser.isSet(importFile) && parser.value(importFile).trimmed().isEmpty()))
-        o.error = QStringLiteral("--export and --import need a file.");
+        o.error = fetchText(Str::CliNeedsFile);
     onlyWith(category, parser.isSet(exportFile), "export");
     onlyWith(title, parser.isSet(exportFile), "export");
     onlyWith(perPage, parser.isSet(exportFile), "export");
@@ -137,11 +115,7 @@ ProgramFolders programFolders(const QString& exeDir)
 QString filesText(const QString& bookFolder, const QString& settingsFile, const QString& helpFolder)
 {
     const auto native = [](const QString& path) { return QDir::toNativeSeparators(path); };
-    return QStringLiteral("Files:\n"
-                          "  Recipe book:  %1\n"
-                          "  Pictures:     %2\n"
-                          "  Settings:     %3\n"
-                          "  User guides:  %4\n")
+    return fetchText(Str::CliFiles)
         .arg(native(bookFolder + QStringLiteral("/recipes.xml")), native(bookFolder + QStringLiteral("/images")),
              native(settingsFile), native(helpFolder));
 }

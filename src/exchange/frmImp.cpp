@@ -45,8 +45,10 @@ frmImp::frmImp(QWidget* parent) : Wizard("frmImp", WindowKind::Add, kWidth)
     picFile = addFilePage("picFile", lblImpBrowse, "lblImpBrowse", cmdBrowse, "cmdBrowse");
     picRecipes = addPage("picRecipes");
     lstImpRecs = named(new QListWidget(picRecipes), "lstImpRecs");
-    // One line each: a long title ends in "..." and shows whole as a tip.
+    // One line each: a long title is cut short in its middle, so that
+    // "(already in the book)" after it stays in sight, and shows whole as a tip.
     shortenLongEntries(lstImpRecs);
+    lstImpRecs->setTextElideMode(Qt::ElideMiddle);
     cmdChkAll = named(new QPushButton(picRecipes), "cmdChkAll");
     cmdUnchkAll = named(new QPushButton(picRecipes), "cmdUnchkAll");
     place(lstImpRecs, {120, 60, kWidth - 1920, 3165});

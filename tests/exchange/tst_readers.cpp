@@ -279,6 +279,30 @@ private slots:
         }
     }
 
+    // The export's own data lines are not recipe text: the word for no
+    // ingredients, and the links of its nutrient data.
+    void masterCookTextLeavesOutItsDataLines()
+    {
+        QByteArray bytes = mxpRecipe("Apple Baklava", {"*****  NONE  *****"}, {"Layer and bake."},
+                                     {"Serving Ideas : with cream", "", "", "Nutr. Assoc. : 0 1374 0 0 0", ""}) +
+                           mxpRecipe("Stew", {row("1", "lb", "beef")}, {"Simmer."}, {"Nutr. Assoc. : 0 0"});
+        // Some exports put the links before a shortened end line.
+        QByteArray shortEnd = mxpRecipe("Drops", {row("1", "c", "flour")},
+                                        {"Bake in moderate oven.", "", "Nutr. Assoc. : 0 1374 1021"}, {"Good cold."});
+        shortEnd.replace("- - - - - - - - - - - - - - - - - - -", "- - - -");
+        bytes += shortEnd;
+        RecipeList book;
+        QCOMPARE(into(book, readMasterCookText(decodeAnyText(bytes), kContext)).count(), 3);
+        const QList<Recipe> r = recipes(book);
+        QVERIFY(r[0].ing.isEmpty());
+        QCOMPARE(r[0].prep, QStringLiteral("Layer and bake."));
+        QVERIFY(!r[0].other.contains(QStringLiteral("Nutr")) && r[0].other.endsWith(QStringLiteral("with cream")));
+        QCOMPARE(r[1].ing, QStringLiteral("1 lb beef"));
+        QVERIFY(!r[1].other.contains(QStringLiteral("Nutr")));
+        QCOMPARE(r[2].prep, QStringLiteral("Bake in moderate oven."));
+        QVERIFY(r[2].other.endsWith(QStringLiteral("Good cold.")) && !r[2].other.contains(QLatin1Char('-')));
+    }
+
     void masterCookXml()
     {
         const QByteArray mx2 =

@@ -30,12 +30,33 @@ bool exportLine(QStringView line)
 bool endLine(QStringView line)
 {
     const QStringView t = line.trimmed();
-    if (t.size() < 9 || t.front() != QLatin1Char('-') || !t.contains(QLatin1String("- -")))
+    // "- - - -" at the least, as some exports shorten it.
+    if (t.size() < 7 || t.front() != QLatin1Char('-') || !t.contains(QLatin1String("- -")))
         return false;
     for (QChar c : t)
         if (c != QLatin1Char('-') && c != QLatin1Char(' '))
             return false;
     return true;
+}
+
+// The links of the program's nutrient data ("Nutr. Assoc. : 0 1374 0"),
+// which mean nothing outside it.
+bool nutrientLinks(QStringView line)
+{
+    return line.trimmed().startsWith(QLatin1String("Nutr. Assoc."), Qt::CaseInsensitive);
+}
+
+bool noIngredientsLine(QStringView line)
+{
+    const QStringView t = line.trimmed();
+    if (!t.startsWith(QLatin1Char('*')) || !t.endsWith(QLatin1Char('*')))
+        return false;
+    qsizetype from = 0, to = t.size();
+    while (from < to && (t[from] == QLatin1Char('*') || t[from].isSpace()))
+        ++from;
+    while (to > from && (t[to - 1] == QLatin1Char('*') || t[to - 1].isSpace()))
+        --to;
+    return t.mid(from, to - from).compare(QLatin1String("NONE"), Qt::CaseInsensitive) == 0;
 }
 
 // Where a digest's text resumes after a recipe: a mail header, another
@@ -346,6 +367,8 @@ bool Draft::note(QStringView line)
     static thread_local const QRegularExpression yield(QStringLiteral("^\\s*Yield\\s*:\\s*(\\S.*)$"),
                                                        QRegularExpression::CaseInsensitiveOption);
     const QStringView trimmed = line.trimmed();
+    if (nutrientLinks(line))
+        return true;
     const QRegularExpressionMatch m = trimmed.startsWith(QLatin1String("yield"), Qt::CaseInsensitive)
                                           ? yield.match(line)
                                           : QRegularExpressionMatch();
@@ -442,6 +465,9 @@ void Draft::line(QStringView line)
             afterBlank = true;
             return;
         }
+        // "*****  NONE  *****": the export's word for a recipe without ingredients.
+        if (noIngredientsLine(line))
+            return;
         if (const std::optional<Row> row = tableRow(line, columns, afterBlank || (!hasTable && recipe.ing.isEmpty()))) {
             // A line filled to the export's width went on in the next one.
             addIngredient(*row, !afterBlank && lastRowLength >= 76);
@@ -463,7 +489,7 @@ void Draft::line(QStringView line)
             stage = Stage::Notes;
         } else if (blankLine(line)) {
             endParagraph();
-        } else {
+        } else if (!nutrientLinks(line)) {
             paragraph << line.trimmed();
         }
         return;

@@ -166,6 +166,13 @@ Placed placeFile(const QString& path, const DiskStamp* expected, const std::func
                 // yet another version have come in that moment, it is left
                 // for the caller to keep.
                 out.replacedOther = true;
+                QFile other(temporary);
+                if (other.open(QIODevice::ReadOnly)) {
+                    const FileIdentity identity = identityOf(other);
+                    out.otherBytes = other.readAll();
+                    out.otherStamp = stampOfData(identity, out.otherBytes.constData(), out.otherBytes.size());
+                    other.close();
+                }
                 if (renameInOneStep(temporary, path, OneStep::Exchange) == Swap::Done) {
                     if (identityOf(temporary).sameFileAs(identityOf(file)))
                         removeLeftover(temporary); // the new version, never placed

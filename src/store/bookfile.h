@@ -82,6 +82,11 @@ struct Placed {
     // version that came in that moment, for the caller to keep.
     bool replacedOther = false;
     QString otherAt;
+    // When the other file was put back: its content as it was found, read
+    // before it went back. A writer that read the new file in that moment
+    // may write over the other one next, and what it held is kept here.
+    QByteArray otherBytes;
+    DiskStamp otherStamp;
 };
 
 // Writes a new file as writeFileAtomically does and puts it at path in one

@@ -180,7 +180,14 @@ SaveResult saveBook(RecipeBook& book, const QString& path, const SnapshotRule& s
             return failed;
         }
         if (!placed.result.ok) {
-            // Changed at the last moment: merged in the next round.
+            // Changed at the last moment: the version found is merged now,
+            // as it was found, and the file as it stands in the next round.
+            RecipeBook found;
+            if (!placed.otherBytes.isEmpty() && found.loadBuffer(placed.otherBytes)) {
+                found.setDiskStamp(placed.otherStamp);
+                if (!mergeOtherVersion(book, found, placed.otherBytes, path, outcome))
+                    return outcome;
+            }
             keepAside(placed.otherAt, path, outcome);
             continue;
         }

@@ -58,15 +58,15 @@ constexpr Density kDensities[] = {
 
 double nearest(double value, double step) { return std::round(value / step) * step; }
 
-// The nearest of the whole numbers with 1/8, 1/4, 1/3, 1/2, 2/3, 3/4 and
-// 7/8 (never below 1/8).
+// The nearest of the whole numbers with 1/4, 1/3, 1/2, 2/3 and 3/4, and
+// below one also 1/8 and 7/8 (never below 1/8): what measuring cups hold.
 double nearestFraction(double value)
 {
     static constexpr double parts[] = {0, 1.0 / 8, 1.0 / 4, 1.0 / 3, 1.0 / 2, 2.0 / 3, 3.0 / 4, 7.0 / 8, 1};
     const double whole = std::floor(value);
     double best = whole;
     for (double p : parts)
-        if (std::fabs(whole + p - value) < std::fabs(best - value))
+        if ((whole < 1 || (p != 1.0 / 8 && p != 7.0 / 8)) && std::fabs(whole + p - value) < std::fabs(best - value))
             best = whole + p;
     return best < 1.0 / 8 ? 1.0 / 8 : best;
 }

@@ -263,6 +263,8 @@ private slots:
         row("500 g flour", us, "1 lb flour");
         row("1 l stock", us, "4 1/4 cups stock");
         row("1 l caldo", us, "4 1/4 tazas caldo", kEs);
+        row("750 ml caldo", us, "3 1/4 tazas caldo", kEs);
+        row("200 ml milk", us, "7/8 cup milk");
         row("2 pinches salt", metric, "2 pinches salt");
         row("1 cup flour", us, "1 cup flour");
         row("250 g flour", metric, "250 g flour");
@@ -296,6 +298,7 @@ private slots:
         row("Hornear a 180 grados.", us, "Hornear a 350 °F.");
         row("Horno a 200ºC", us, "Horno a 400 °F");
         row("Bake at 180 °C.", metric, "Bake at 180 °C.");
+        row("Add 12c water, heat to 40C.", us, "Add 12c water, heat to 105 °F.");
         row("Bake at 350°F.", us, "Bake at 350°F.");
         row("Bake at 350 for 25 minutes with 2 C flour.", metric, "Bake at 350 for 25 minutes with 2 C flour.");
     }

@@ -159,9 +159,9 @@ constexpr UnitWord kCountWords[] = {
 };
 
 constexpr const char16_t* kSizeWords[] = {
-    u"large",   u"medium",   u"small",    u"big",     u"extra-large", u"whole",   u"grande",
-    u"grandes", u"mediano",  u"medianos", u"mediana", u"medianas",    u"pequeño", u"pequeños",
-    u"pequeña", u"pequeñas", u"entero",   u"enteros", u"entera",      u"enteras",
+    u"lg",       u"md",      u"sm",       u"large",   u"medium",   u"small",   u"big",      u"extra-large",
+    u"whole",    u"grande",  u"grandes",  u"mediano", u"medianos", u"mediana", u"medianas", u"pequeño",
+    u"pequeños", u"pequeña", u"pequeñas", u"entero",  u"enteros",  u"entera",  u"enteras",
 };
 
 bool same(QStringView a, const char16_t* b) { return a.compare(QStringView(b), Qt::CaseInsensitive) == 0; }

@@ -417,7 +417,8 @@ CommandResult shoppingListFromCommandLine(const QString& folder, const Options& 
         choices.push_back({found.front(), options.servings.value(i)});
     }
     CommandResult r;
-    r.out = terminalLines(shoppingListText(shoppingList(choices, options.units, G.langOffset), {}, G.langOffset));
+    r.out = fetchText(Str::ShoppingListHeading) + QStringLiteral("\n\n") +
+            terminalLines(shoppingListText(shoppingList(choices, options.units, G.langOffset), {}, G.langOffset));
     return r;
 }
 

@@ -579,17 +579,16 @@ std::vector<ShoppingItem> shoppingList(const std::vector<ShoppingChoice>& choice
     return items;
 }
 
-QString shoppingListText(const std::vector<ShoppingItem>& items, const std::vector<bool>& atHome, int langOffset)
+QString shoppingListText(const std::vector<ShoppingItem>& items, const std::vector<bool>& atHome, int)
 {
     const QString br = QStringLiteral("\r\n");
-    QString out = fetchText(Str::ShoppingListHeading, langOffset) + br;
-    QString group;
+    QString out, group;
     for (size_t i = 0; i < items.size(); ++i) {
         if (i < atHome.size() && atHome[i])
             continue;
-        if (items[i].group != group) {
+        if (items[i].group != group || out.isEmpty()) {
             group = items[i].group;
-            out += br + group + br;
+            out += (out.isEmpty() ? QString() : br) + group + br;
         }
         out += QStringLiteral("- ") + items[i].text + br;
     }

@@ -417,8 +417,7 @@ CommandResult shoppingListFromCommandLine(const QString& folder, const Options& 
         choices.push_back({found.front(), options.servings.value(i)});
     }
     CommandResult r;
-    r.out = fetchText(Str::ShoppingListHeading) + QStringLiteral("\n\n") +
-            terminalLines(shoppingListText(shoppingList(choices, options.units, G.langOffset), {}, G.langOffset));
+    r.out = terminalLines(shoppingListText(shoppingList(choices, options.units, G.langOffset), {}, G.langOffset));
     return r;
 }
 

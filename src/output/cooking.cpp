@@ -579,16 +579,17 @@ std::vector<ShoppingItem> shoppingList(const std::vector<ShoppingChoice>& choice
     return items;
 }
 
-QString shoppingListText(const std::vector<ShoppingItem>& items, const std::vector<bool>& atHome, int)
+QString shoppingListText(const std::vector<ShoppingItem>& items, const std::vector<bool>& atHome, int langOffset)
 {
     const QString br = QStringLiteral("\r\n");
-    QString out, group;
+    QString out = fetchText(Str::ShoppingListHeading, langOffset) + br;
+    QString group;
     for (size_t i = 0; i < items.size(); ++i) {
         if (i < atHome.size() && atHome[i])
             continue;
-        if (items[i].group != group || out.isEmpty()) {
+        if (items[i].group != group) {
             group = items[i].group;
-            out += (out.isEmpty() ? QString() : br) + group + br;
+            out += br + group + br;
         }
         out += QStringLiteral("- ") + items[i].text + br;
     }

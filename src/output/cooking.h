@@ -71,9 +71,9 @@ struct ShoppingItem {
 std::vector<ShoppingItem> shoppingList(const std::vector<ShoppingChoice>& choices, UnitSystem units, int langOffset);
 
 // The list as plain text, by group, with CR LF line breaks, for copying,
-// saving, printing and e-mail: each group's name, its items as "- item",
-// a blank line between groups; items ticked as at home are left out, and a
-// group with none left. No heading: the caller writes its own.
+// saving, printing and e-mail: a heading ("Shopping list"), then each
+// group's name after a blank line and its items as "- item"; items ticked
+// as at home are left out, and a group with none left.
 QString shoppingListText(const std::vector<ShoppingItem>& items, const std::vector<bool>& atHome, int langOffset);
 
 // The steps of a preparation, one at a time in the cook mode: numbered

@@ -349,6 +349,37 @@ const StringEntry kStringTable[] = {
     {894, "%1 is a folder, not a file. Name the files in it that should be imported."},
     {895, "No recipes to export: %1 holds none, so nothing was written."},
     {896, "No recipes to export: the recipe book holds none, so nothing was written."},
+    // The command line's help and the mistakes it names (900-929)
+    {900, "Brindelle, a recipe book kept on your computer."},
+    {901, "Show this help and exit."},
+    {902, "Show the version and exit."},
+    {903, "Keep the recipe book and its pictures in DIR."},
+    {904, "Write the whole book, or the categories named with --category, to FILE and stop. FILE's type says "
+          "the format: .xml (a recipe book, pictures in exp_img beside it), .mmf (MealMaster), .pdf (a "
+          "cookbook) or .html (a web page, pictures in a folder beside it)."},
+    {905, "With --export: only the category NAME (may be repeated)."},
+    {906, "Add the recipes of FILE, and of any further files named after it, to the book and stop. Any file "
+          "the import wizard reads will do; a title the book already has gets \" (2)\", \" (3)\", ... added."},
+    {907, "With --import: leave out recipes whose title the book has."},
+    {908, "With --export to .pdf or .html: the title on the cover."},
+    {909, "With --export to .pdf: start each recipe on a new page."},
+    {910, "With --export to .mmf: write Windows-1252, not UTF-8."},
+    {911, "Print the recipes QUERY finds, one line each: the category, a tab, the title; as the search window "
+          "lists them. Every word must be found; \"a phrase\", -word (without it), word OR word, and title:, "
+          "ing:, prep:, notes:, cat: before a word or phrase work as in the window. Exits 0 when something is "
+          "found, 1 when nothing is. Only reads the book."},
+    {912, "DIR"},
+    {913, "FILE"},
+    {914, "NAME"},
+    {915, "TEXT"},
+    {916, "QUERY"},
+    {917, "--%1 goes with --%2."},
+    {918, "Unexpected argument '%1'."},
+    {919, "--data-dir needs a folder."},
+    {920, "Only one of --export, --import, --search, --show and --shopping-list can be used at a time."},
+    {921, "--export and --import need a file."},
+    {922, "Files:\n  Recipe book:  %1\n  Pictures:     %2\n  Settings:     %3\n  User guides:  %4\n"},
+    {923, "Try 'brindelle --help' for more information."},
     // Cooking with a recipe (930-947) and --show, --shopping-list (948-959)
     {930, "%1 (recipe: %2)"},
     {931, "cup|cups"},
@@ -383,37 +414,6 @@ const StringEntry kStringTable[] = {
     {957, "Only one of --metric and --us can be used."},
     {958, "'%1' names no number of servings in its yield: it is shown for its own yield."},
     {959, "--servings goes after the title it is for."},
-    // The command line's help and the mistakes it names (900-929)
-    {900, "Brindelle, a recipe book kept on your computer."},
-    {901, "Show this help and exit."},
-    {902, "Show the version and exit."},
-    {903, "Keep the recipe book and its pictures in DIR."},
-    {904, "Write the whole book, or the categories named with --category, to FILE and stop. FILE's type says "
-          "the format: .xml (a recipe book, pictures in exp_img beside it), .mmf (MealMaster), .pdf (a "
-          "cookbook) or .html (a web page, pictures in a folder beside it)."},
-    {905, "With --export: only the category NAME (may be repeated)."},
-    {906, "Add the recipes of FILE, and of any further files named after it, to the book and stop. Any file "
-          "the import wizard reads will do; a title the book already has gets \" (2)\", \" (3)\", ... added."},
-    {907, "With --import: leave out recipes whose title the book has."},
-    {908, "With --export to .pdf or .html: the title on the cover."},
-    {909, "With --export to .pdf: start each recipe on a new page."},
-    {910, "With --export to .mmf: write Windows-1252, not UTF-8."},
-    {911, "Print the recipes QUERY finds, one line each: the category, a tab, the title; as the search window "
-          "lists them. Every word must be found; \"a phrase\", -word (without it), word OR word, and title:, "
-          "ing:, prep:, notes:, cat: before a word or phrase work as in the window. Exits 0 when something is "
-          "found, 1 when nothing is. Only reads the book."},
-    {912, "DIR"},
-    {913, "FILE"},
-    {914, "NAME"},
-    {915, "TEXT"},
-    {916, "QUERY"},
-    {917, "--%1 goes with --%2."},
-    {918, "Unexpected argument '%1'."},
-    {919, "--data-dir needs a folder."},
-    {920, "Only one of --export, --import, --search, --show and --shopping-list can be used at a time."},
-    {921, "--export and --import need a file."},
-    {922, "Files:\n  Recipe book:  %1\n  Pictures:     %2\n  Settings:     %3\n  User guides:  %4\n"},
-    {923, "Try 'brindelle --help' for more information."},
     // File types of the file dialogs (770-779)
     {770, "Pictures"},
     {771, "Text files"},
@@ -799,6 +799,40 @@ const StringEntry kStringTable[] = {
     {1194, "%1 es una carpeta, no un archivo. Indica los archivos de ella que se deben importar."},
     {1195, "No hay recetas que exportar: %1 no contiene ninguna, así que no se escribió nada."},
     {1196, "No hay recetas que exportar: el recetario no contiene ninguna, así que no se escribió nada."},
+    // La ayuda de la línea de órdenes (1200-1229)
+    {1200, "Brindelle, un recetario guardado en tu ordenador."},
+    {1201, "Muestra esta ayuda y termina."},
+    {1202, "Muestra la versión y termina."},
+    {1203, "Guarda el recetario y sus dibujos en CARPETA."},
+    {1204, "Escribe el recetario entero, o las categorías nombradas con --category, en ARCHIVO y termina. El "
+           "tipo de ARCHIVO dice el formato: .xml (un recetario, con los dibujos en exp_img a su lado), .mmf "
+           "(MealMaster), .pdf (un libro de cocina) o .html (una página web, con los dibujos en una carpeta a "
+           "su lado)."},
+    {1205, "Con --export: solo la categoría NOMBRE (se puede repetir)."},
+    {1206, "Añade al recetario las recetas de ARCHIVO, y de los demás archivos nombrados tras él, y termina. "
+           "Vale cualquier archivo que lea el asistente de importar; un título que el recetario ya tiene recibe "
+           "\" (2)\", \" (3)\", ..."},
+    {1207, "Con --import: omite las recetas cuyo título ya está en el recetario."},
+    {1208, "Con --export a .pdf o .html: el título de la portada."},
+    {1209, "Con --export a .pdf: cada receta empieza una página nueva."},
+    {1210, "Con --export a .mmf: escribe Windows-1252, no UTF-8."},
+    {1211, "Escribe las recetas que encuentra BÚSQUEDA, una por línea: la categoría, un tabulador, el título; "
+           "en el orden de la ventana de búsqueda. Tienen que estar todas las palabras; \"una frase\", -palabra "
+           "(sin ella), palabra OR palabra, y título:, ingredientes:, preparación:, notas:, categoría: delante "
+           "de una palabra o frase funcionan como en la ventana. Termina con 0 si encuentra algo y con 1 si no. "
+           "Solo lee el recetario."},
+    {1212, "CARPETA"},
+    {1213, "ARCHIVO"},
+    {1214, "NOMBRE"},
+    {1215, "TEXTO"},
+    {1216, "BÚSQUEDA"},
+    {1217, "--%1 va con --%2."},
+    {1218, "Argumento inesperado: '%1'."},
+    {1219, "--data-dir necesita una carpeta."},
+    {1220, "Solo se puede usar una de --export, --import, --search, --show y --shopping-list a la vez."},
+    {1221, "--export e --import necesitan un archivo."},
+    {1222, "Archivos:\n  Recetario:      %1\n  Dibujos:        %2\n  Preferencias:   %3\n  Guías de uso:   %4\n"},
+    {1223, "Prueba 'brindelle --help' para saber más."},
     // Cocinar con una receta (1230-1247) y --show, --shopping-list (1248-1259)
     {1230, "%1 (receta: %2)"},
     {1231, "taza|tazas"},
@@ -834,40 +868,6 @@ const StringEntry kStringTable[] = {
     {1257, "Solo se puede usar una de --metric y --us."},
     {1258, "'%1' no dice en su rendimiento un número de raciones: se muestra para su propio rendimiento."},
     {1259, "--servings va después del título al que se refiere."},
-    // La ayuda de la línea de órdenes (1200-1229)
-    {1200, "Brindelle, un recetario guardado en tu ordenador."},
-    {1201, "Muestra esta ayuda y termina."},
-    {1202, "Muestra la versión y termina."},
-    {1203, "Guarda el recetario y sus dibujos en CARPETA."},
-    {1204, "Escribe el recetario entero, o las categorías nombradas con --category, en ARCHIVO y termina. El "
-           "tipo de ARCHIVO dice el formato: .xml (un recetario, con los dibujos en exp_img a su lado), .mmf "
-           "(MealMaster), .pdf (un libro de cocina) o .html (una página web, con los dibujos en una carpeta a "
-           "su lado)."},
-    {1205, "Con --export: solo la categoría NOMBRE (se puede repetir)."},
-    {1206, "Añade al recetario las recetas de ARCHIVO, y de los demás archivos nombrados tras él, y termina. "
-           "Vale cualquier archivo que lea el asistente de importar; un título que el recetario ya tiene recibe "
-           "\" (2)\", \" (3)\", ..."},
-    {1207, "Con --import: omite las recetas cuyo título ya está en el recetario."},
-    {1208, "Con --export a .pdf o .html: el título de la portada."},
-    {1209, "Con --export a .pdf: cada receta empieza una página nueva."},
-    {1210, "Con --export a .mmf: escribe Windows-1252, no UTF-8."},
-    {1211, "Escribe las recetas que encuentra BÚSQUEDA, una por línea: la categoría, un tabulador, el título; "
-           "en el orden de la ventana de búsqueda. Tienen que estar todas las palabras; \"una frase\", -palabra "
-           "(sin ella), palabra OR palabra, y título:, ingredientes:, preparación:, notas:, categoría: delante "
-           "de una palabra o frase funcionan como en la ventana. Termina con 0 si encuentra algo y con 1 si no. "
-           "Solo lee el recetario."},
-    {1212, "CARPETA"},
-    {1213, "ARCHIVO"},
-    {1214, "NOMBRE"},
-    {1215, "TEXTO"},
-    {1216, "BÚSQUEDA"},
-    {1217, "--%1 va con --%2."},
-    {1218, "Argumento inesperado: '%1'."},
-    {1219, "--data-dir necesita una carpeta."},
-    {1220, "Solo se puede usar una de --export, --import, --search, --show y --shopping-list a la vez."},
-    {1221, "--export e --import necesitan un archivo."},
-    {1222, "Archivos:\n  Recetario:      %1\n  Dibujos:        %2\n  Preferencias:   %3\n  Guías de uso:   %4\n"},
-    {1223, "Prueba 'brindelle --help' para saber más."},
     // Colour schemes: 2000 + scheme offset + role
     {2000, "9483944"},
     {2001, "7756866"},

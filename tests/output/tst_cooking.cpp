@@ -382,7 +382,7 @@ private slots:
                                     UnitSystem::AsWritten, 0)),
                  QStringList{QStringLiteral("Other: 3 bagels")});
         const QString text = shoppingListText(items, {true, true, false, false, false, true}, kEs);
-        QCOMPARE(text, QString::fromUtf8("Lácteos y huevos\r\n- 5 eggs\r\n\r\nRepostería\r\n"
+        QCOMPARE(text, QString::fromUtf8("Lista de la compra\r\n\r\nLácteos y huevos\r\n- 5 eggs\r\n\r\nRepostería\r\n"
                                          "- 610 g sugar\r\n- 2,1 kg flour\r\n"));
     }
 

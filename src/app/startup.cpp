@@ -98,6 +98,48 @@ QString readRecipeTitles(const QStringList& arguments, bool show, Options& o)
     return QString();
 }
 
+// Whether every option of arguments that parser did not know is one the
+// GUI toolkit takes off the command line itself once it starts
+// ("-platform offscreen", "--style=fusion", "-reverse").
+bool onlyToolkitOptions(const QStringList& arguments, const QCommandLineParser& parser)
+{
+    static const QStringList withValue = {QStringLiteral("platform"),
+                                          QStringLiteral("platformpluginpath"),
+                                          QStringLiteral("platformtheme"),
+                                          QStringLiteral("plugin"),
+                                          QStringLiteral("qwindowgeometry"),
+                                          QStringLiteral("geometry"),
+                                          QStringLiteral("qwindowicon"),
+                                          QStringLiteral("qwindowtitle"),
+                                          QStringLiteral("session"),
+                                          QStringLiteral("display"),
+                                          QStringLiteral("style"),
+                                          QStringLiteral("stylesheet"),
+                                          QStringLiteral("name"),
+                                          QStringLiteral("visual"),
+                                          QStringLiteral("fontengine"),
+                                          QStringLiteral("dialogs")};
+    static const QStringList alone = {QStringLiteral("reverse"), QStringLiteral("widgetcount"),
+                                      QStringLiteral("nograb"), QStringLiteral("dograb"),
+                                      QStringLiteral("qmljsdebugger")};
+    const QStringList known = parser.optionNames();
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments.at(i);
+        if (arg == QLatin1String("--"))
+            break;
+        if (!arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-"))
+            continue; // a value or a file
+        const QString name = arg.mid(arg.startsWith(QLatin1String("--")) ? 2 : 1).section(QLatin1Char('='), 0, 0);
+        if (withValue.contains(name)) {
+            if (!arg.contains(QLatin1Char('=')))
+                ++i;
+        } else if (!alone.contains(name) && !known.contains(name)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 Options parseCommandLine(const QStringList& arguments)
@@ -136,7 +178,7 @@ Options parseCommandLine(const QStringList& arguments)
     };
     if (!parser.parse(arguments)) {
         o.error = parser.errorText();
-        o.unknownOption = !parser.unknownOptionNames().isEmpty();
+        o.unknownOption = !parser.unknownOptionNames().isEmpty() && onlyToolkitOptions(arguments, parser);
     } else if (!parser.positionalArguments().isEmpty() && !parser.isSet(importFile) && !parser.isSet(shopping))
         o.error = fetchText(Str::CliUnexpected).arg(parser.positionalArguments().first());
     else if (parser.isSet(dataDir) && parser.value(dataDir).trimmed().isEmpty())

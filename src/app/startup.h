@@ -17,9 +17,10 @@ struct Options {
     bool help = false;    // --help: print usageText and stop
     bool version = false; // --version: print versionText() and stop
     QString usageText;    // usage line and options, for --help
-    // The error is an option this program does not know. It may be one of the
-    // GUI toolkit's own (-platform, --style, ...), which the GUI takes off the
-    // command line once it has started.
+    // The error is an option this program does not know, but the GUI
+    // toolkit does (-platform, --style, ...): the GUI takes it off the
+    // command line once it has started. Any other unknown option is a
+    // mistake answered on the terminal.
     bool unknownOption = false;
 
     // Work done on the terminal without windows (app/commandline.h).

@@ -174,6 +174,14 @@ private slots:
         QVERIFY(parseCommandLine({program, QStringLiteral("-platform"), QStringLiteral("offscreen")}).unknownOption);
         QVERIFY(!parseCommandLine({program, QStringLiteral("--data-dir")}).unknownOption);
         QVERIFY(!parseCommandLine({program, QStringLiteral("stray")}).unknownOption);
+        QVERIFY(parseCommandLine({program, QStringLiteral("--style=fusion"), QStringLiteral("-reverse"),
+                                  QStringLiteral("--data-dir"), QStringLiteral("x")})
+                    .unknownOption);
+        // A mistyped option of the program's own is answered without a display.
+        QVERIFY(!parseCommandLine({program, QStringLiteral("--bogus")}).unknownOption);
+        QVERIFY(!parseCommandLine({program, QStringLiteral("-platform"), QStringLiteral("offscreen"),
+                                   QStringLiteral("--serch"), QStringLiteral("eggs")})
+                     .unknownOption);
 
         bdtest::TestEnv env;
         QCOMPARE(chooseAppPath(env.root(), env.appPath() + QStringLiteral("/sub/../book/")),

@@ -375,6 +375,8 @@ void frmBr::clearRecipe()
     picture_ = QImage();
     pictureName_.clear();
     setServingsFor(Recipe());
+    yieldText_.clear();
+    lblYld->setToolTip(QString());
     updateViewCommands();
 }
 
@@ -446,7 +448,11 @@ void frmBr::showView()
         return;
     }
     const Recipe shown = viewedRecipe(stored_, cookView(), G.langOffset);
-    lblYld->setText(shown.yield);
+    // A yield with the original beside it may be longer than its place:
+    // shortened there, whole in the tip (and in what is printed).
+    yieldText_ = shown.yield;
+    lblYld->setText(lblYld->fontMetrics().elidedText(shown.yield, Qt::ElideRight, lblYld->width()));
+    lblYld->setToolTip(lblYld->text() == shown.yield ? QString() : shown.yield);
     txtIng->setPlainText(fixLineBreaks(shown.ing));
     txtPrep->setPlainText(fixLineBreaks(shown.prep));
     txtOther->setPlainText(fixLineBreaks(shown.other));
@@ -586,7 +592,7 @@ Recipe frmBr::shownRecipe() const
         r.title = item->text();
     r.preptime = lblPT->text();
     r.cooktime = lblCT->text();
-    r.yield = lblYld->text();
+    r.yield = yieldText_;
     r.ing = txtIng->toPlainText();
     r.prep = txtPrep->toPlainText();
     r.other = txtOther->toPlainText();

@@ -125,8 +125,9 @@ private:
     QString pictureName_;
     QString backupProposal_; // the backup dialog's proposed file
     FoundMarker marker_;
-    Recipe stored_;    // the shown recipe as the book holds it
-    YieldCount yield_; // what its yield counts
+    Recipe stored_;     // the shown recipe as the book holds it
+    YieldCount yield_;  // what its yield counts
+    QString yieldText_; // the yield shown, whole
 };
 
 } // namespace bd

@@ -94,9 +94,15 @@ frmCook::frmCook(QWidget* parent) : QWidget(parent, Qt::Window)
     setPoints(lstCookIng, kListPoints);
     lstCookIng->setWordWrap(true);
     lstCookIng->setFocusPolicy(Qt::NoFocus);
+    // Tick boxes a finger finds, as large as the text.
+    const int box = lstCookIng->fontMetrics().height() * 3 / 4;
+    lstCookIng->setStyleSheet(QStringLiteral("QListWidget::indicator { width: %1px; height: %1px; }"
+                                             " QListWidget::item { padding: 4px; }")
+                                  .arg(box));
     lblTimersHead = label(this, "lblTimersHead");
     setPoints(lblTimersHead, kListPoints, true);
     lblTimersHead->setText(fetchText(Str::TimersHeading));
+    lblTimersHead->hide(); // until a timer runs
     fraTimerButtons = named(new QWidget(this), "fraTimerButtons");
     timerButtons_ = new QHBoxLayout(fraTimerButtons);
     timerButtons_->setContentsMargins(0, 0, 0, 0);
@@ -142,6 +148,16 @@ frmCook::frmCook(QWidget* parent) : QWidget(parent, Qt::Window)
     layout->addLayout(middle, 1);
     layout->addLayout(bottom);
 
+    connect(lstCookIng, &QListWidget::itemChanged, this, [](QListWidgetItem* item) {
+        // What is in the pot is struck through.
+        QFont f = item->font();
+        f.setStrikeOut(item->checkState() == Qt::Checked);
+        item->setFont(f);
+    });
+    // A click anywhere on the line ticks it.
+    connect(lstCookIng, &QListWidget::itemClicked, this, [](QListWidgetItem* item) {
+        item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    });
     connect(cmdPrevStep, &QPushButton::clicked, this, &frmCook::previousStep);
     connect(cmdNextStep, &QPushButton::clicked, this, &frmCook::nextStep);
     connect(cmdLeave, &QPushButton::clicked, this, &QWidget::close);
@@ -210,7 +226,7 @@ void frmCook::showStep(int index)
         if (t.seconds <= 0)
             continue;
         const QString what = step.mid(t.start, t.length);
-        auto* b = new QPushButton(QString::fromUtf8("\u23F1 ") + fetchText(Str::TimerStart).arg(what), fraTimerButtons);
+        auto* b = new QPushButton(fetchText(Str::TimerStart).arg(what), fraTimerButtons);
         b->setObjectName(QStringLiteral("cmdTimer%1").arg(n++));
         setPoints(b, kListPoints);
         b->setFocusPolicy(Qt::NoFocus);
@@ -248,6 +264,7 @@ void frmCook::startCountdown(const QString& what, int seconds)
     line->addWidget(stop);
     timerRows_->addWidget(r.row);
     running_.push_back(r);
+    lblTimersHead->show();
     tick();
     ticker_->start();
 }
@@ -258,8 +275,10 @@ void frmCook::stopCountdown(int index)
         return;
     running_[std::size_t(index)].row->deleteLater();
     running_.erase(running_.begin() + index);
-    if (running_.empty())
+    if (running_.empty()) {
         ticker_->stop();
+        lblTimersHead->hide();
+    }
 }
 
 void frmCook::tick()

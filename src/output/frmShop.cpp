@@ -72,7 +72,7 @@ frmShop::frmShop(QWidget* parent) : QWidget(parent, Qt::Window)
     lblChosen = label(this, "lblChosen");
     lblChosen->setText(fetchText(Str::ShopChosen));
     tblChosen = named(new QTableWidget(0, 2, this), "tblChosen");
-    tblChosen->setHorizontalHeaderLabels({fetchText(Str::ColumnTitle), fetchText(Str::ServingsWord)});
+    tblChosen->setHorizontalHeaderLabels({fetchText(Str::ColumnTitle), fetchText(Str::ServingsHeading)});
     tblChosen->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     tblChosen->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     tblChosen->verticalHeader()->hide();

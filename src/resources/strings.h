@@ -312,8 +312,7 @@ enum class Str : int {
     ShopForRecipes = 994,
     ShopServingsTip = 995,
     CookTip = 996,
-    ShopEmailPrompt = 997,
-    ShopEmailSubject = 998,
+    ServingsHeading = 999,
 };
 
 // Text of English id in the language langOffset names (0 English, 300

@@ -404,7 +404,7 @@ const StringEntry kStringTable[] = {
     {977, "Time is up!"},
     {978, "Stop"},
     {979, "Left and Right arrows or Space move through the steps; Escape leaves."},
-    {980, "&Shopping List..."},
+    {980, "Shopping &List..."},
     {981, "BD | Shopping List"},
     {982, "Find a recipe:"},
     {983, "&Add"},
@@ -421,8 +421,7 @@ const StringEntry kStringTable[] = {
     {994, "For: %1"},
     {995, "Servings of this recipe (or loaves, cookies...)"},
     {996, "Show the recipe full screen, one step at a time"},
-    {997, "Send the list to this e-mail address:"},
-    {998, "Shopping list"},
+    {999, "Servings"},
     // Spanish (English id + 300)
     {400, "BD | Explorar recetas"},
     {401, "EXPLORAR RECETAS"},
@@ -877,8 +876,7 @@ const StringEntry kStringTable[] = {
     {1294, "Para: %1"},
     {1295, "Raciones de esta receta (o panes, galletas...)"},
     {1296, "Ver la receta a pantalla completa, paso a paso"},
-    {1297, "Enviar la lista a esta dirección de correo:"},
-    {1298, "Lista de la compra"},
+    {1299, "Raciones"},
     // Colour schemes: 2000 + scheme offset + role
     {2000, "9483944"},
     {2001, "7756866"},

@@ -6,6 +6,8 @@
 #include "exchange/importfile.h"
 #include "exchange/formats/mealmaster.h"
 #include "output/cookbook.h"
+#include "output/cooking.h"
+#include "output/plaintext.h"
 #include "search/search.h"
 #include "app/base/text.h"
 #include "store/bookfolder.h"
@@ -363,6 +365,62 @@ CommandResult searchFromCommandLine(const QString& folder, const Options& option
     return r;
 }
 
+namespace {
+
+// The recipes of the book titled title, exactly, in book order.
+std::vector<Recipe> recipesTitled(const RecipeBook& book, const QString& title)
+{
+    std::vector<Recipe> found;
+    for (int position = 0; position < book.categoryCount(); ++position)
+        if (std::optional<Recipe> r = book.recipe({position, title}))
+            found.push_back(*r);
+    return found;
+}
+
+// A text with CR LF line breaks as a terminal's lines.
+QString terminalLines(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
+} // namespace
+
+CommandResult showFromCommandLine(const QString& folder, const Options& options)
+{
+    RecipeBook book;
+    if (std::optional<CommandResult> unread = readBook(folder, book))
+        return *unread;
+    const QString title = options.recipeTitles.value(0);
+    const double servings = options.servings.value(0);
+    const std::vector<Recipe> found = recipesTitled(book, title);
+    if (found.empty())
+        return failed(fetchText(Str::CliNoRecipeTitled).arg(title), kNothingFound);
+    CommandResult r;
+    for (const Recipe& recipe : found) {
+        if (!r.out.isEmpty())
+            r.out += QLatin1Char('\n');
+        r.out += terminalLines(plainTextRecipe(viewedRecipe(recipe, {servings, options.units}, G.langOffset))) +
+                 QLatin1Char('\n');
+        if (servings > 0 && readYield(recipe.yield).count <= 0)
+            r.err += QStringLiteral("brindelle: ") + fetchText(Str::CliNotScaled).arg(recipe.title) + QLatin1Char('\n');
+    }
+    return r;
+}
+
+CommandResult shoppingListFromCommandLine(const QString& folder, const Options& options)
+{
+    RecipeBook book;
+    if (std::optional<CommandResult> unread = readBook(folder, book))
+        return *unread;
+    std::vector<ShoppingChoice> choices;
+    for (qsizetype i = 0; i < options.recipeTitles.size(); ++i) {
+        const std::vector<Recipe> found = recipesTitled(book, options.recipeTitles[i]);
+        if (found.empty())
+            return failed(fetchText(Str::CliNoRecipeTitled).arg(options.recipeTitles[i]), kNothingFound);
+        choices.push_back({found.front(), options.servings.value(i)});
+    }
+    CommandResult r;
+    r.out = terminalLines(shoppingListText(shoppingList(choices, options.units, G.langOffset), {}, G.langOffset));
+    return r;
+}
+
 int runCommand(const Options& options)
 {
     const ProgramFolders folders = programFolders(QCoreApplication::applicationDirPath());
@@ -370,6 +428,8 @@ int runCommand(const Options& options)
     // The cookbook speaks the language the cook chose for the program.
     languageChosen();
     const CommandResult r = options.search                 ? searchFromCommandLine(folder, options)
+                            : options.show                 ? showFromCommandLine(folder, options)
+                            : options.shoppingList         ? shoppingListFromCommandLine(folder, options)
                             : options.exportFile.isEmpty() ? importFromCommandLine(folder, options)
                                                            : exportFromCommandLine(folder, options);
     std::fputs(r.out.toLocal8Bit().constData(), stdout);

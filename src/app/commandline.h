@@ -36,6 +36,20 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
 // read. Only reads the book, so the program may have it open meanwhile.
 CommandResult searchFromCommandLine(const QString& folder, const Options& options);
 
+// --show: the recipes titled options.recipeTitles[0] (exactly; every
+// category that holds the title gives one) as the plain-text view shows
+// them, for options.servings[0] (0: the recipe's own) in options.units,
+// with LF line breaks, a blank line between recipes. kNothingFound when no
+// recipe has the title; a recipe whose yield names no count is shown for
+// its own yield, which standard error says. Only reads the book.
+CommandResult showFromCommandLine(const QString& folder, const Options& options);
+
+// --shopping-list: the shopping list of the recipes titled
+// options.recipeTitles (the first in book order of each title), each for
+// its servings, as shoppingListText writes it with LF line breaks.
+// kNothingFound when a title names no recipe. Only reads the book.
+CommandResult shoppingListFromCommandLine(const QString& folder, const Options& options);
+
 // True when the command needs a QGuiApplication (the cookbook PDF).
 bool commandNeedsGui(const Options& options);
 

@@ -6,6 +6,7 @@
 #include "app/base/settings.h"
 #include "app/base/text.h"
 #include "resources/strings.h"
+#include "store/amounts.h"
 #include "store/trash.h"
 #include "store/bookfile.h"
 #include "store/picturefiles.h"
@@ -34,6 +35,71 @@ namespace bd {
 #define BRINDELLE_HELP_FROM_BIN "../share/brindelle/help"
 #endif
 
+namespace {
+
+// A number of servings: "4", "1.5", "1,5", "1 1/2"; 0 when it is none or not above 0.
+double servingsNumber(const QString& text)
+{
+    const QString t = text.trimmed();
+    qsizetype end = 0;
+    double value = 0;
+    return readNumber(t, end, value) && end == t.size() && value > 0 ? value : 0;
+}
+
+// The titles of --show and --shopping-list with the servings each
+// --servings after them gives, in the order the arguments name them; the
+// mistake, when there is one. --show takes one title; its --servings may
+// stand before it too.
+QString readRecipeTitles(const QStringList& arguments, bool show, Options& o)
+{
+    static const QStringList withValue = {
+        QStringLiteral("data-dir"), QStringLiteral("export"),        QStringLiteral("category"),
+        QStringLiteral("import"),   QStringLiteral("title"),         QStringLiteral("search"),
+        QStringLiteral("show"),     QStringLiteral("shopping-list"), QStringLiteral("servings")};
+    double before = 0;
+    bool options = true;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (!options || !a.startsWith(QLatin1Char('-')) || a == QLatin1String("-")) {
+            o.recipeTitles << a;
+            o.servings << 0;
+            continue;
+        }
+        if (a == QLatin1String("--")) {
+            options = false;
+            continue;
+        }
+        QString name = a.mid(a.startsWith(QLatin1String("--")) ? 2 : 1);
+        QString value;
+        const qsizetype equals = name.indexOf(QLatin1Char('='));
+        if (equals >= 0) {
+            value = name.mid(equals + 1);
+            name.truncate(equals);
+        } else if (withValue.contains(name) && i + 1 < arguments.size()) {
+            value = arguments[++i];
+        }
+        if (name == QLatin1String("show") || name == QLatin1String("shopping-list")) {
+            o.recipeTitles << value;
+            o.servings << 0;
+        } else if (name == QLatin1String("servings")) {
+            const double n = servingsNumber(value);
+            if (n <= 0)
+                return fetchText(Str::CliBadServings).arg(value);
+            if (!o.servings.isEmpty())
+                o.servings.last() = n;
+            else if (show)
+                before = n;
+            else
+                return fetchText(Str::CliServingsFirst);
+        }
+    }
+    if (show && !o.servings.isEmpty() && o.servings.first() == 0)
+        o.servings.first() = before;
+    return QString();
+}
+
+} // namespace
+
 Options parseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
@@ -54,8 +120,15 @@ Options parseCommandLine(const QStringList& arguments)
     const QCommandLineOption windows1252(QStringLiteral("windows-1252"), fetchText(Str::CliOptWindows1252));
     const QCommandLineOption search(QStringLiteral("search"), fetchText(Str::CliOptSearch),
                                     fetchText(Str::CliValueQuery));
-    parser.addOptions(
-        {help, version, dataDir, exportFile, category, importFile, skipClashes, title, perPage, windows1252, search});
+    const QCommandLineOption show(QStringLiteral("show"), fetchText(Str::CliOptShow), fetchText(Str::CliValueTitle));
+    const QCommandLineOption servings(QStringLiteral("servings"), fetchText(Str::CliOptServings),
+                                      fetchText(Str::CliValueNumber));
+    const QCommandLineOption metric(QStringLiteral("metric"), fetchText(Str::CliOptMetric));
+    const QCommandLineOption us(QStringLiteral("us"), fetchText(Str::CliOptUs));
+    const QCommandLineOption shopping(QStringLiteral("shopping-list"), fetchText(Str::CliOptShoppingList),
+                                      fetchText(Str::CliValueTitle));
+    parser.addOptions({help, version, dataDir, exportFile, category, importFile, skipClashes, title, perPage,
+                       windows1252, search, show, servings, metric, us, shopping});
     Options o;
     const auto onlyWith = [&](const QCommandLineOption& option, bool given, const char* needed) {
         if (o.error.isEmpty() && parser.isSet(option) && !given)
@@ -64,12 +137,16 @@ Options parseCommandLine(const QStringList& arguments)
     if (!parser.parse(arguments)) {
         o.error = parser.errorText();
         o.unknownOption = !parser.unknownOptionNames().isEmpty();
-    } else if (!parser.positionalArguments().isEmpty() && !parser.isSet(importFile))
+    } else if (!parser.positionalArguments().isEmpty() && !parser.isSet(importFile) && !parser.isSet(shopping))
         o.error = fetchText(Str::CliUnexpected).arg(parser.positionalArguments().first());
     else if (parser.isSet(dataDir) && parser.value(dataDir).trimmed().isEmpty())
         o.error = fetchText(Str::CliDataDirEmpty);
-    else if (int(parser.isSet(exportFile)) + int(parser.isSet(importFile)) + int(parser.isSet(search)) > 1)
+    else if (int(parser.isSet(exportFile)) + int(parser.isSet(importFile)) + int(parser.isSet(search)) +
+                 int(parser.isSet(show)) + int(parser.isSet(shopping)) >
+             1)
         o.error = fetchText(Str::CliOneCommand);
+    else if (parser.isSet(metric) && parser.isSet(us))
+        o.error = fetchText(Str::CliMetricOrUs);
     else if ((parser.isSet(exportFile) && parser.value(exportFile).trimmed().isEmpty()) ||
              (parser.isSet(importFile) && parser.value(importFile).trimmed().isEmpty()))
         o.error = fetchText(Str::CliNeedsFile);
@@ -78,8 +155,17 @@ Options parseCommandLine(const QStringList& arguments)
     onlyWith(perPage, parser.isSet(exportFile), "export");
     onlyWith(windows1252, parser.isSet(exportFile), "export");
     onlyWith(skipClashes, parser.isSet(importFile), "import");
+    const bool cooking = parser.isSet(show) || parser.isSet(shopping);
+    onlyWith(servings, cooking, "show/--shopping-list");
+    onlyWith(metric, cooking, "show/--shopping-list");
+    onlyWith(us, cooking, "show/--shopping-list");
+    if (o.error.isEmpty() && cooking)
+        o.error = readRecipeTitles(arguments, parser.isSet(show), o);
     if (!o.error.isEmpty())
         return o;
+    o.show = parser.isSet(show);
+    o.shoppingList = parser.isSet(shopping);
+    o.units = parser.isSet(metric) ? UnitSystem::Metric : parser.isSet(us) ? UnitSystem::US : UnitSystem::AsWritten;
     o.exportFile = parser.value(exportFile);
     o.categories = parser.values(category);
     if (parser.isSet(importFile))

@@ -5,6 +5,9 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <QVector>
+
+#include "output/cooking.h"
 
 namespace bd {
 
@@ -29,7 +32,12 @@ struct Options {
     bool windows1252 = false;   // --windows-1252: the MealMaster file's encoding
     bool search = false;        // --search QUERY
     QString query;
-    bool command() const { return !exportFile.isEmpty() || !importFiles.isEmpty() || search; }
+    bool show = false;                        // --show TITLE
+    QStringList recipeTitles;                 // --show's title, or --shopping-list's TITLE [TITLE...]
+    QVector<double> servings;                 // --servings N: for each title, 0 for its own yield
+    bool shoppingList = false;                // --shopping-list
+    UnitSystem units = UnitSystem::AsWritten; // --metric, --us
+    bool command() const { return !exportFile.isEmpty() || !importFiles.isEmpty() || search || show || shoppingList; }
 };
 
 Options parseCommandLine(const QStringList& arguments);

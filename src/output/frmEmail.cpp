@@ -168,7 +168,7 @@ void frmEmail::InitEmailXML()
     lstEmailRecs->clear();
     // A shopping list handed over comes first, ticked.
     if (!emailExtra().isEmpty()) {
-        auto* item = new QListWidgetItem(fetchText(Str::ShopTitle), lstEmailRecs);
+        auto* item = new QListWidgetItem(fetchText(Str::ShoppingListHeading), lstEmailRecs);
         item->setData(Qt::UserRole, kExtraEntry);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Checked);

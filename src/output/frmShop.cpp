@@ -301,9 +301,14 @@ QString frmShop::listText() const
     QStringList titles;
     for (const RecipeRef& c : chosen_)
         titles << c.title;
+    // Under the list's heading, which recipes it is for.
+    QString text = shoppingListText(items_, atHome(), G.langOffset);
     const QString crlf = QStringLiteral("\r\n");
-    return fetchText(Str::ShopTitle) + crlf + fetchText(Str::ShopForRecipes).arg(titles.join(QStringLiteral(", "))) +
-           crlf + crlf + shoppingListText(items_, atHome(), G.langOffset);
+    const int heading = text.indexOf(crlf);
+    if (heading >= 0 && !titles.isEmpty())
+        text.insert(heading + crlf.size(),
+                    fetchText(Str::ShopForRecipes).arg(titles.join(QStringLiteral(", "))) + crlf);
+    return text;
 }
 
 void frmShop::copyList()
@@ -318,7 +323,7 @@ void frmShop::saveList()
     const Command command(this);
     if (!command)
         return;
-    saveTextAs(fetchText(Str::ShopTitle), listText());
+    saveTextAs(fetchText(Str::ShoppingListHeading), listText());
 }
 
 void frmShop::printList()

@@ -222,6 +222,39 @@ enum class Str : int {
     CliNeedsFile = 921,
     CliFiles = 922,
     CliTryHelp = 923,
+    // Cooking with a recipe: the shown yield, the unit words the program
+    // writes ("singular|plural"), the shopping list's groups (930-947).
+    CookYieldWithOriginal = 930, // the new yield (%1) with the recipe's own (%2)
+    CookUnitCup = 931,
+    CookUnitTbsp = 932,
+    CookUnitTsp = 933,
+    CookUnitMl = 934,
+    CookUnitL = 935,
+    CookUnitG = 936,
+    CookUnitKg = 937,
+    CookUnitOz = 938,
+    CookUnitLb = 939,
+    CookUnitFlOz = 940,
+    ShopProduce = 941,
+    ShopDairy = 942,
+    ShopMeatFish = 943,
+    ShopBaking = 944,
+    ShopSpices = 945,
+    ShopOther = 946,
+    ShoppingListHeading = 947,
+    // --show and --shopping-list (948-959)
+    CliOptShow = 948,
+    CliOptServings = 949,
+    CliOptMetric = 950,
+    CliOptUs = 951,
+    CliOptShoppingList = 952,
+    CliValueTitle = 953,
+    CliValueNumber = 954,
+    CliNoRecipeTitled = 955,
+    CliBadServings = 956,
+    CliMetricOrUs = 957,
+    CliNotScaled = 958,
+    CliServingsFirst = 959,
     SearchHowTo = 840,              // the search box's tool tip: how a search is written
     PicturesFilter = 770,           // file types of the picture dialog
     TextFilesFilter = 771,          // ... and of the plain-text view's save dialog
@@ -302,7 +335,6 @@ enum class Str : int {
     ShopRemove = 984,
     ShopChosen = 985,
     ShopList = 986,
-    ShopTitle = 987,
     ShopCopy = 988,
     ShopSave = 989,
     ShopPrint = 990,

@@ -7,6 +7,8 @@
 #include "app/base/settings.h"
 #include "exchange/exchange.h"
 #include "exchange/frmExp.h"
+#include "output/cooking.h"
+#include "output/plaintext.h"
 #include "resources/strings.h"
 #include "store/picturefiles.h"
 #include "store/recipebook.h"
@@ -548,6 +550,121 @@ private slots:
                  qPrintable(blocked.err));
         QCOMPARE(titlesIn(folder).size(), 8);
         QVERIFY(QFileInfo(folder + QStringLiteral("/.brindelle.lock")).isDir());
+    }
+    // --show and --shopping-list: the titles in the order named, each
+    // --servings for the title before it, one system of units.
+    void cookingOptions()
+    {
+        const auto list = [](std::initializer_list<const char*> words) {
+            QStringList out;
+            for (const char* w : words)
+                out << QString::fromUtf8(w);
+            return out;
+        };
+        Options o = parse(list({"--shopping-list", "A", "--servings", "8", "B", "C", "--servings", "1 1/2", "--us"}));
+        QVERIFY2(o.error.isEmpty(), qPrintable(o.error));
+        QVERIFY(o.command() && o.shoppingList && !o.show);
+        QCOMPARE(o.recipeTitles, list({"A", "B", "C"}));
+        QCOMPARE(o.servings, QVector<double>({8, 0, 1.5}));
+        QCOMPARE(o.units, UnitSystem::US);
+        o = parse(list({"--servings=2,5", "--show", "Soda Bread", "--metric"}));
+        QVERIFY2(o.error.isEmpty(), qPrintable(o.error));
+        QVERIFY(o.command() && o.show);
+        QCOMPARE(o.recipeTitles, list({"Soda Bread"}));
+        QCOMPARE(o.servings, QVector<double>({2.5}));
+        QCOMPARE(o.units, UnitSystem::Metric);
+        o = parse(list({"--show", "-", "--", "x"}));
+        QVERIFY(!o.error.isEmpty()); // one title only
+        o = parse(list({"--show", "Pie"}));
+        QCOMPARE(o.servings, QVector<double>({0}));
+        QCOMPARE(o.units, UnitSystem::AsWritten);
+
+        QCOMPARE(parse(list({"--shopping-list", "A", "--servings", "none"})).error,
+                 fetchText(Str::CliBadServings, 0).arg(QStringLiteral("none")));
+        QCOMPARE(parse(list({"--servings", "2", "--shopping-list", "A"})).error, fetchText(Str::CliServingsFirst, 0));
+        QCOMPARE(parse(list({"--show", "A", "--metric", "--us"})).error, fetchText(Str::CliMetricOrUs, 0));
+        for (const QStringList& wrong :
+             {list({"--servings", "4"}), list({"--metric"}), list({"--export", "a.xml", "--us"}),
+              list({"--show", "A", "--servings", "0"}), list({"--show", "A", "B"}),
+              list({"--show", "A", "--search", "x"}), list({"--shopping-list", "A", "--import", "b.mmf"})})
+            QVERIFY2(!parse(wrong).error.isEmpty(), qPrintable(wrong.join(QLatin1Char(' '))));
+    }
+
+    // A recipe shown scaled and converted, as the plain-text view shows it;
+    // every recipe of the title; the shopping list of several recipes; a
+    // title no recipe has. The book folder is left byte for byte as it was.
+    void showAndShoppingListOnlyReadTheBook()
+    {
+        bdtest::TestEnv env;
+        G.langOffset = 0;
+        const QString folder = env.file(QStringLiteral("book"));
+        RecipeBook book;
+        const int breads = book.appendCategory(QStringLiteral("Breads"));
+        const int cakes = book.appendCategory(QStringLiteral("Cakes"));
+        Recipe soda = recipe(QStringLiteral("Soda Bread"),
+                             QStringLiteral("500 g flour\r\n1 tsp soda\r\n2 cups buttermilk"));
+        soda.yield = QStringLiteral("2 loaves");
+        soda.prep = QString::fromUtf8("Bake at 400°F for 45 minutes.");
+        book.appendRecipe(breads, soda);
+        const Recipe sweet = recipe(QStringLiteral("Soda Bread"), QStringLiteral("1 cup sugar"));
+        book.appendRecipe(cakes, sweet);
+        Recipe stew = recipe(QStringLiteral("Stew"), QStringLiteral("1 onion\r\n1 cup stock"));
+        stew.yield = QStringLiteral("a big pot");
+        book.appendRecipe(cakes, stew);
+        bdtest::writeFile(folder + QStringLiteral("/recipes.xml"), book.serialize());
+        const QMap<QString, QByteArray> before = filesBelow(folder);
+        soda.category = QStringLiteral("Breads");
+        Recipe sweetShown = sweet;
+        sweetShown.category = QStringLiteral("Cakes");
+
+        CommandResult r = showFromCommandLine(
+            folder, parse({QStringLiteral("--show"), QStringLiteral("Soda Bread"), QStringLiteral("--servings"),
+                           QStringLiteral("4"), QStringLiteral("--metric")}));
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+        const auto lf = [](QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); };
+        const QString first = lf(plainTextRecipe(viewedRecipe(soda, {4, UnitSystem::Metric}, 0)));
+        QCOMPARE(r.out, first + QStringLiteral("\n\n") +
+                            lf(plainTextRecipe(viewedRecipe(sweetShown, {4, UnitSystem::Metric}, 0))) +
+                            QStringLiteral("\n"));
+        for (const char* shown : {"4 loaves (recipe: 2 loaves)", "1 kg flour", "10 ml soda", "950 ml buttermilk",
+                                  "Bake at 205 °C for 45 minutes.", "200 g sugar"})
+            QVERIFY2(r.out.contains(QString::fromUtf8(shown)), shown);
+        QVERIFY(!r.out.contains(QLatin1Char('\r')));
+
+        // No count in the yield: shown as written, and said so.
+        r = showFromCommandLine(folder, parse({QStringLiteral("--show"), QStringLiteral("Stew"),
+                                               QStringLiteral("--servings"), QStringLiteral("8")}));
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.contains(QStringLiteral("1 onion\n1 cup stock")));
+        QCOMPARE(r.err, QStringLiteral("brindelle: ") + fetchText(Str::CliNotScaled, 0).arg(QStringLiteral("Stew")) +
+                            QLatin1Char('\n'));
+
+        r = shoppingListFromCommandLine(
+            folder, parse({QStringLiteral("--shopping-list"), QStringLiteral("Soda Bread"),
+                           QStringLiteral("--servings"), QStringLiteral("4"), QStringLiteral("Stew")}));
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QStringLiteral("Shopping list\n\nFruit and vegetables\n- 1 onion\n\nDairy and eggs\n"
+                                       "- 4 cups buttermilk\n\nBaking\n- 1 kg flour\n\nOther\n- 2 tsp soda\n"
+                                       "- 1 cup stock\n"));
+
+        // Exact titles only.
+        for (const QString& option : {QStringLiteral("--show"), QStringLiteral("--shopping-list")}) {
+            r = option == QLatin1String("--show")
+                    ? showFromCommandLine(folder, parse({option, QStringLiteral("soda bread")}))
+                    : shoppingListFromCommandLine(
+                          folder, parse({option, QStringLiteral("Stew"), QStringLiteral("soda bread")}));
+            QCOMPARE(r.exitCode, int(kNothingFound));
+            QVERIFY(r.out.isEmpty());
+            QCOMPARE(r.err, QStringLiteral("brindelle: No recipe is titled 'soda bread'.\n"));
+        }
+        QCOMPARE(
+            runCommand(parse({QStringLiteral("--data-dir"), folder, QStringLiteral("--show"), QStringLiteral("Pie")})),
+            int(kNothingFound));
+        QCOMPARE(runCommand(parse({QStringLiteral("--data-dir"), folder, QStringLiteral("--shopping-list"),
+                                   QStringLiteral("Stew"), QStringLiteral("--us")})),
+                 0);
+        QCOMPARE(filesBelow(folder), before);
     }
 };
 

@@ -449,7 +449,8 @@ void frmBr::showView()
     }
     const Recipe shown = viewedRecipe(stored_, cookView(), G.langOffset);
     // A yield with the original beside it may be longer than its place:
-    // shortened there, whole in the tip (and in what is printed).
+    // shortened there (the new count stays in sight, as in the servings
+    // box), whole in the tip and in what is printed.
     yieldText_ = shown.yield;
     lblYld->setText(lblYld->fontMetrics().elidedText(shown.yield, Qt::ElideRight, lblYld->width()));
     lblYld->setToolTip(lblYld->text() == shown.yield ? QString() : shown.yield);

@@ -96,9 +96,7 @@ frmCook::frmCook(QWidget* parent) : QWidget(parent, Qt::Window)
     lstCookIng->setFocusPolicy(Qt::NoFocus);
     // Tick boxes a finger finds, as large as the text.
     const int box = lstCookIng->fontMetrics().height() * 3 / 4;
-    lstCookIng->setStyleSheet(QStringLiteral("QListWidget::indicator { width: %1px; height: %1px; }"
-                                             " QListWidget::item { padding: 4px; }")
-                                  .arg(box));
+    lstCookIng->setStyleSheet(QStringLiteral("QListWidget::indicator { width: %1px; height: %1px; }").arg(box));
     lblTimersHead = label(this, "lblTimersHead");
     setPoints(lblTimersHead, kListPoints, true);
     lblTimersHead->setText(fetchText(Str::TimersHeading));

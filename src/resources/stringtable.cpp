@@ -874,7 +874,7 @@ const StringEntry kStringTable[] = {
     // Cocinar con una receta: raciones, unidades, el modo cocina y la lista de la compra (1260-1299)
     {1260, "raciones"},
     {1261, "Ver la receta para estas raciones (o panes, galletas...)"},
-    {1262, "Como está escrita"},
+    {1262, "Original"},
     {1263, "Métricas"},
     {1264, "EE. UU."},
     {1265, "Las unidades en que ves la receta"},

@@ -139,8 +139,12 @@ QString viewedLine(const QString& line, double factor, UnitSystem units, int lan
     low = cookRounded(low, unit);
     high = cookRounded(high, unit);
     QString amount = amountText(low, unit, langOffset);
-    if (a.amount.range() && high > low)
-        amount += a.amount.between + amountText(high, unit, langOffset);
+    if (a.amount.range() && high > low) {
+        const QString upper = amountText(high, unit, langOffset);
+        // "1 - 1 1/2", not "1-1 1/2", which reads as one number.
+        const bool mixed = amount.contains(QLatin1Char(' ')) || upper.contains(QLatin1Char(' '));
+        amount += (mixed && a.amount.between == QLatin1String("-") ? QStringLiteral(" - ") : a.amount.between) + upper;
+    }
     const bool plural = pluralAmount(high);
     QString out = line.left(a.amount.start) + amount;
     if (a.unit == UnitId::None) {
@@ -152,7 +156,7 @@ QString viewedLine(const QString& line, double factor, UnitSystem units, int lan
                inflectedUnitWord(QStringView(line).mid(a.unitStart, a.unitEnd - a.unitStart), plural);
     else
         out += QLatin1Char(' ') + unitText(unit, plural, langOffset);
-    return out + line.mid(a.unitEnd);
+    return out + line.mid(a.end);
 }
 
 // Oven and other temperatures: "350°F", "350 ° F", "350 degrees F",

@@ -159,9 +159,9 @@ constexpr UnitWord kCountWords[] = {
 };
 
 constexpr const char16_t* kSizeWords[] = {
-    u"large",   u"medium",   u"small",    u"big",     u"extra-large", u"whole",   u"grande",
-    u"grandes", u"mediano",  u"medianos", u"mediana", u"medianas",    u"pequeño", u"pequeños",
-    u"pequeña", u"pequeñas", u"entero",   u"enteros", u"entera",      u"enteras",
+    u"lg",       u"md",      u"sm",       u"large",   u"medium",   u"small",   u"big",      u"extra-large",
+    u"whole",    u"grande",  u"grandes",  u"mediano", u"medianos", u"mediana", u"medianas", u"pequeño",
+    u"pequeños", u"pequeña", u"pequeñas", u"entero",  u"enteros",  u"entera",  u"enteras",
 };
 
 bool same(QStringView a, const char16_t* b) { return a.compare(QStringView(b), Qt::CaseInsensitive) == 0; }
@@ -385,6 +385,7 @@ LineAmount readLineAmount(QStringView line)
         line[j] != QLatin1Char(',') && line[j] != QLatin1Char(')'))
         return r;
     r.found = true;
+    r.end = r.amount.end;
     j = skipSpaces(line, j);
     r.textStart = j;
     QStringView word = wordAt(line, j);
@@ -409,8 +410,18 @@ LineAmount readLineAmount(QStringView line)
         ++end;
     r.unit = unit;
     r.unitStart = j;
-    r.unitEnd = end;
-    r.textStart = skipSpaces(line, end);
+    r.unitEnd = r.end = end;
+    const qsizetype k = skipSpaces(line, end);
+    for (const char16_t* half : {u"y media", u"y medio", u"and a half", u"and one half"}) {
+        const qsizetype size = QStringView(half).size();
+        if (!r.amount.range() && line.mid(k, size).compare(QStringView(half), Qt::CaseInsensitive) == 0 &&
+            !letter(line, k + size)) {
+            r.amount.low = r.amount.high = r.amount.low + 0.5;
+            r.end = k + size;
+            break;
+        }
+    }
+    r.textStart = skipSpaces(line, r.end);
     return r;
 }
 

@@ -59,13 +59,15 @@ bool readQuantity(QStringView s, qsizetype pos, Quantity& q);
 
 // An ingredient line's amount and unit. found is false for a line that does
 // not start with a number ("salt to taste"); a leading bullet ("- ", "* ",
-// "• ") is passed over.
+// "• ") is passed over. A half after the unit ("1 taza y media", "1 cup and
+// a half") is part of the amount.
 struct LineAmount {
     bool found = false;
     Quantity amount;
     UnitId unit = UnitId::None;
     qsizetype unitStart = 0, unitEnd = 0; // the unit word(s) as written, with a dot after them
-    qsizetype textStart = 0;              // where the rest of the line starts (spaces passed over)
+    qsizetype end = 0;       // where the amount and unit end: after "y media", "and a half" when they follow
+    qsizetype textStart = 0; // where the rest of the line starts (spaces passed over)
 };
 LineAmount readLineAmount(QStringView line);
 

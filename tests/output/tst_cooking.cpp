@@ -85,6 +85,8 @@ private slots:
         row("1 pizca de sal", 1, 1, UnitId::Pinch, "de sal");
         row("2 dientes de ajo", 2, 2, UnitId::Clove, "de ajo");
         row("- 2 cups sugar", 2, 2, UnitId::Cup, "sugar");
+        row("1 taza y media de leche", 1.5, 1.5, UnitId::Cup, "de leche");
+        row("2 cups and a half water", 2.5, 2.5, UnitId::Cup, "water");
         row("1 (14 oz) can tomatoes", 1, 1, UnitId::None, "(14 oz) can tomatoes");
         row("2 large eggs", 2, 2, UnitId::None, "large eggs");
         row("1 1/2 quarts stock", 1.5, 1.5, UnitId::Quart, "stock");
@@ -212,7 +214,10 @@ private slots:
         row("2 eggs, beaten", 1.5, "3 eggs, beaten");
         row("3 large eggs", 0.5, "1 1/2 large eggs");
         row("2 huevos", 0.5, "1 huevo");
+        row("      1 lg Egg", 3, "      3 lg Eggs");
         row("2-3 apples", 2, "4-6 apples");
+        row("2-3 tbsp lemon juice", 0.5, "1 - 1 1/2 tbsp lemon juice");
+        row("1 taza y media de leche", 2, "3 tazas de leche");
         row("2 a 3 manzanas", 2, "4 a 6 manzanas");
         row("1 pinch salt", 2, "2 pinches salt");
         row("1 can tomatoes", 2, "2 cans tomatoes");
@@ -375,6 +380,11 @@ private slots:
                                    QString::fromUtf8("Repostería: 2,1 kg flour"),
                                    QStringLiteral("Especias: salt to taste"),
                                }));
+        // A name the table does not count takes the plural of the line that had it.
+        QCOMPARE(texts(shoppingList({{recipe(QStringLiteral("1"), QStringLiteral("1 bagel")), 0},
+                                     {recipe(QStringLiteral("1"), QStringLiteral("2 bagels")), 0}},
+                                    UnitSystem::AsWritten, 0)),
+                 QStringList{QStringLiteral("Other: 3 bagels")});
         const QString text = shoppingListText(items, {true, true, false, false, false, true}, kEs);
         QCOMPARE(text, QString::fromUtf8("Lista de la compra\r\n\r\nLácteos y huevos\r\n- 5 eggs\r\n\r\nRepostería\r\n"
                                          "- 610 g sugar\r\n- 2,1 kg flour\r\n"));

@@ -18,7 +18,9 @@
 #include "browse/listwindow.h"
 #include "output/frmPlainText.h"
 #include "search/frmSearch.h"
+#include "output/frmCook.h"
 #include "output/frmEmail.h"
+#include "output/frmShop.h"
 #include "exchange/frmExp.h"
 #include "exchange/frmImp.h"
 #include "app/base/text.h"
@@ -79,6 +81,8 @@ void registerStandardWindows()
     registerWindow(WindowKind::Imp, [] { return new frmImp; });
     registerWindow(WindowKind::Trash, [] { return new frmTrash; });
     registerWindow(WindowKind::Snapshots, [] { return new frmSnapshots; });
+    registerWindow(WindowKind::Cook, [] { return new frmCook; });
+    registerWindow(WindowKind::Shop, [] { return new frmShop; });
 }
 
 namespace {

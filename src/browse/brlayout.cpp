@@ -33,6 +33,10 @@ BrLayout layoutBr(double innerWidth, double innerHeight)
     l.txtPrep = {120, l.lblPrep.bottom(), r - 2 * 120, prepShare * b + prepShare * e};
     l.lblOther = {0, l.txtPrep.bottom(), r, otherLabelHeight};
     l.txtOther = {120, l.lblOther.bottom(), r - 2 * 120, otherShare * b + otherShare * e};
+    const double controlTop = (ingLabelHeight - viewControlHeight) / 2;
+    l.cmdAsWritten = {l.txtIng.right() - asWrittenWidth, controlTop, asWrittenWidth, viewControlHeight};
+    l.cboUnits = {l.cmdAsWritten.left - viewControlGap - unitsWidth, controlTop, unitsWidth, viewControlHeight};
+    l.spnServings = {l.cboUnits.left - viewControlGap - servingsWidth, controlTop, servingsWidth, viewControlHeight};
     l.picture1 = {buttonBarLeft, l.txtOther.bottom() + 125, buttonBarWidth, buttonBarHeight};
 
     l.cboCats = {0, 0, listWidth, comboHeight};

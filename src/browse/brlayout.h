@@ -17,6 +17,9 @@ struct BrLayout {
     TRect cboCats, lstRecs, frame1, lblClickImg;
     // Relative to fraRight.
     TRect lblIng, txtIng, lblPrep, txtPrep, lblOther, txtOther, picture1;
+    // The servings, the units and the way back to the recipe as written, at
+    // the right end of the ingredients' heading. Relative to fraRight.
+    TRect spnServings, cboUnits, cmdAsWritten;
 };
 
 // Designed measures that no resize changes.
@@ -34,6 +37,8 @@ constexpr double otherLabelHeight = 375;
 constexpr double buttonBarLeft = 645;
 constexpr double buttonBarWidth = 4200;
 constexpr double buttonBarHeight = 630;
+constexpr double viewControlHeight = 330;
+constexpr double servingsWidth = 1650, unitsWidth = 1800, asWrittenWidth = 390, viewControlGap = 60;
 constexpr double ingShare = 0.2445, prepShare = 0.2445, otherShare = 0.1319;
 constexpr double innerWidth = 7830, innerHeight = 6240; // designed inner area
 } // namespace BrDesign

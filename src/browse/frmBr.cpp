@@ -3,6 +3,8 @@
 #include "app/ui/controls.h"
 #include "app/base/dialogs.h"
 #include "app/base/globals.h"
+#include "app/base/preferences.h"
+#include "app/base/text.h"
 #include "app/ui/controls.h"
 #include "app/ui/helpwindow.h"
 #include "app/ui/picturelabel.h"
@@ -13,11 +15,13 @@
 #include "browse/brlayout.h"
 #include "browse/categories.h"
 #include "browse/browsing.h"
+#include "output/emailtext.h"
 #include "output/printpage.h"
 #include "resources/apply.h"
 #include "resources/captions.h"
 #include "resources/colours.h"
 #include "resources/strings.h"
+#include "store/names.h"
 #include "store/picture.h"
 #include "store/store.h"
 
@@ -36,6 +40,8 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QToolButton>
 #include <QTextCursor>
 
 #include <memory>
@@ -125,6 +131,16 @@ void frmBr::buildControls()
     for (QPlainTextEdit* t : {txtIng, txtPrep, txtOther})
         t->installEventFilter(this);
 
+    // The view: servings and units, and the way back to the recipe as written.
+    spnServings = named(new QSpinBox(fraRight), "spnServings");
+    spnServings->setAccelerated(true);
+    cboUnits = named(new QComboBox(fraRight), "cboUnits");
+    cboUnits->addItems({QString(), QString(), QString()});
+    cboUnits->setCurrentIndex(unitsPreference());
+    cmdAsWritten = named(new QToolButton(fraRight), "cmdAsWritten");
+    cmdAsWritten->setText(QString::fromUtf8("\u21BA"));
+    setServingsFor(Recipe());
+
     Picture1 = named(new QFrame(fraRight), "Picture1");
     cmdPrint = named(new QPushButton(Picture1), "cmdPrint");
     cmdEdit = named(new QPushButton(Picture1), "cmdEdit");
@@ -140,7 +156,10 @@ void frmBr::buildControls()
     picRecipe->hide();
 
     setTabOrder(cboCats, lstRecs);
-    setTabOrder(lstRecs, txtIng);
+    setTabOrder(lstRecs, spnServings);
+    setTabOrder(spnServings, cboUnits);
+    setTabOrder(cboUnits, cmdAsWritten);
+    setTabOrder(cmdAsWritten, txtIng);
     setTabOrder(txtIng, txtPrep);
     setTabOrder(txtPrep, txtOther);
     setTabOrder(txtOther, cmdPrint);
@@ -152,6 +171,12 @@ void frmBr::buildControls()
         if (row >= 0)
             showRecipe(selectedCategory());
     });
+    connect(spnServings, QOverload<int>::of(&QSpinBox::valueChanged), this, [this] { showView(); });
+    connect(cboUnits, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int units) {
+        saveUnitsPreference(units);
+        showView();
+    });
+    connect(cmdAsWritten, &QToolButton::clicked, this, &frmBr::showAsWritten);
     connect(cmdEdit, &QPushButton::clicked, this, &frmBr::edit);
     connect(cmdRem, &QPushButton::clicked, this, &frmBr::remove);
     connect(cmdPrint, &QPushButton::clicked, this, [this] { mnuPrint->trigger(); });
@@ -182,6 +207,9 @@ void frmBr::buildMenus()
     mnuBrRemRec = action(mnuRecipe, "mnuBrRemRec");
     mnuEmail = action(mnuRecipe, "mnuEmail");
     mnuPlainText = action(mnuRecipe, "mnuPlainText");
+    mnuSaveScaled = action(mnuRecipe, "mnuSaveScaled");
+    mnuCook = action(mnuRecipe, "mnuCook");
+    mnuCook->setShortcut(QKeySequence(Qt::Key_F11));
     mnuRecipe->addSeparator();
     mnuTrash = action(mnuRecipe, "mnuTrash");
 
@@ -192,6 +220,7 @@ void frmBr::buildMenus()
     mnuTools = named(bar->addMenu(QString()), "mnuTools");
     mnuExport = action(mnuTools, "mnuExport");
     mnuSearch = action(mnuTools, "mnuSearch");
+    mnuShopping = action(mnuTools, "mnuShopping");
     mnuOps = action(mnuTools, "mnuOps");
 
     mnuHelp = named(bar->addMenu(QString()), "mnuHelp");
@@ -218,8 +247,18 @@ void frmBr::buildMenus()
         if (cboCats->currentIndex() >= 0)
             printCategory(cboCats->currentData().toInt());
     });
-    connect(mnuEmail, &QAction::triggered, this, [this] { switchTo(this, WindowKind::Email); });
+    connect(mnuEmail, &QAction::triggered, this, [this] {
+        // The shown recipe goes as it is shown.
+        setEmailView({selectedCategory(), stored_.title}, cookView());
+        switchTo(this, WindowKind::Email);
+    });
     connect(mnuPlainText, &QAction::triggered, this, [this] { openOver(this, WindowKind::PlainText); });
+    connect(mnuSaveScaled, &QAction::triggered, this, &frmBr::saveAsNewRecipe);
+    connect(mnuCook, &QAction::triggered, this, [this] {
+        if (!stored_.title.isEmpty())
+            openOver(this, WindowKind::Cook);
+    });
+    connect(mnuShopping, &QAction::triggered, this, [this] { openOver(this, WindowKind::Shop); });
     connect(mnuExport, &QAction::triggered, this, [this] { switchTo(this, WindowKind::Exp); });
     connect(mnuSearch, &QAction::triggered, this, [this] { openOver(this, WindowKind::Search); });
     connect(mnuOps, &QAction::triggered, this, [this] { switchTo(this, WindowKind::Ops); });
@@ -237,6 +276,10 @@ void frmBr::applyColoursAndCaptions()
     applyColours(this, kBrColours);
     colourBannerShadow(lblBorder[1]);
     applyCaptions(this, kBrCaptions);
+    const Str units[] = {Str::UnitsAsWritten, Str::UnitsMetric, Str::UnitsUS};
+    for (int i = 0; i < 3; ++i)
+        cboUnits->setItemText(i, fetchText(units[i]));
+    updateViewCommands();
 }
 
 void frmBr::arrange()
@@ -261,6 +304,9 @@ void frmBr::arrange()
     lblOther->setGeometry(toPixels(l.lblOther));
     txtOther->setGeometry(toPixels(l.txtOther));
     Picture1->setGeometry(toPixels(l.picture1));
+    spnServings->setGeometry(toPixels(l.spnServings));
+    cboUnits->setGeometry(toPixels(l.cboUnits));
+    cmdAsWritten->setGeometry(toPixels(l.cmdAsWritten));
     if (!lblImgLoc->text().isEmpty())
         showRecipeImage(lblImgLoc->text());
 }
@@ -328,6 +374,10 @@ void frmBr::clearRecipe()
     picRecipe->clear();
     picture_ = QImage();
     pictureName_.clear();
+    setServingsFor(Recipe());
+    yieldText_.clear();
+    lblYld->setToolTip(QString());
+    updateViewCommands();
 }
 
 void frmBr::showRecipe(int position)
@@ -344,12 +394,10 @@ void frmBr::showRecipe(int position)
     const Recipe& f = *recipe;
     lblPT->setText(f.preptime);
     lblCT->setText(f.cooktime);
-    lblYld->setText(f.yield);
-    txtIng->setPlainText(fixLineBreaks(f.ing));
-    txtPrep->setPlainText(fixLineBreaks(f.prep));
-    txtOther->setPlainText(fixLineBreaks(f.other));
-    applyMarks();
     lblDC->setText(f.date);
+    setServingsFor(f);
+    stored_.category = cboCats->currentText();
+    showView();
 
     lblImgLoc->clear();
     Image1->clear();
@@ -359,6 +407,118 @@ void frmBr::showRecipe(int position)
         lblImgLoc->setText(f.image);
         showRecipeImage(f.image);
     }
+}
+
+void frmBr::setServingsFor(const Recipe& recipe)
+{
+    stored_ = recipe;
+    yield_ = readYield(recipe.yield);
+    const QSignalBlocker block(spnServings);
+    const bool counted = yield_.count > 0;
+    spnServings->setEnabled(counted);
+    if (counted) {
+        spnServings->setSpecialValueText(QString());
+        spnServings->setRange(1, 9999);
+        spnServings->setValue(qMax(1, qRound(yield_.count)));
+        const QString what = yield_.servings ? fetchText(Str::ServingsWord) : yield_.what;
+        spnServings->setSuffix(what.isEmpty() ? QString() : QLatin1Char(' ') + what);
+    } else {
+        // Blank: a yield that counts nothing cannot be scaled.
+        spnServings->setRange(0, 0);
+        spnServings->setSpecialValueText(QStringLiteral(" "));
+        spnServings->setSuffix(QString());
+        spnServings->setValue(0);
+    }
+}
+
+CookView frmBr::cookView() const
+{
+    CookView view;
+    // Not isEnabled(): the box is off too while a window over this one is open.
+    if (yield_.count > 0 && spnServings->value() != qMax(1, qRound(yield_.count)))
+        view.servings = spnServings->value();
+    view.units = UnitSystem(qBound(0, cboUnits->currentIndex(), 2));
+    return view;
+}
+
+void frmBr::showView()
+{
+    if (!lstRecs->currentItem() || stored_.title.isEmpty()) {
+        updateViewCommands();
+        return;
+    }
+    const Recipe shown = viewedRecipe(stored_, cookView(), G.langOffset);
+    // A yield with the original beside it may be longer than its place:
+    // shortened there (the new count stays in sight, as in the servings
+    // box), whole in the tip and in what is printed.
+    yieldText_ = shown.yield;
+    lblYld->setText(lblYld->fontMetrics().elidedText(shown.yield, Qt::ElideRight, lblYld->width()));
+    lblYld->setToolTip(lblYld->text() == shown.yield ? QString() : shown.yield);
+    txtIng->setPlainText(fixLineBreaks(shown.ing));
+    txtPrep->setPlainText(fixLineBreaks(shown.prep));
+    txtOther->setPlainText(fixLineBreaks(shown.other));
+    applyMarks();
+    updateViewCommands();
+}
+
+void frmBr::showAsWritten()
+{
+    {
+        const QSignalBlocker blockServings(spnServings);
+        const QSignalBlocker blockUnits(cboUnits);
+        if (yield_.count > 0)
+            spnServings->setValue(qMax(1, qRound(yield_.count)));
+        cboUnits->setCurrentIndex(int(UnitSystem::AsWritten));
+    }
+    saveUnitsPreference(int(UnitSystem::AsWritten));
+    showView();
+}
+
+void frmBr::updateViewCommands()
+{
+    const bool shown = !stored_.title.isEmpty();
+    const bool changed = cookView() != CookView();
+    mnuSaveScaled->setEnabled(shown && changed);
+    mnuCook->setEnabled(shown);
+    cmdAsWritten->setEnabled(changed);
+}
+
+void frmBr::saveAsNewRecipe()
+{
+    const Command command(this);
+    if (!command)
+        return;
+    const CookView view = cookView();
+    const int position = selectedCategory();
+    if (stored_.title.isEmpty() || view == CookView() || position < 0)
+        return;
+    // "Bread (4 loaves, Metric)"
+    QStringList what;
+    if (view.servings > 0)
+        what << spnServings->text().trimmed();
+    if (view.units != UnitSystem::AsWritten)
+        what << cboUnits->currentText();
+    QString title = stored_.title + QStringLiteral(" (") + what.join(QStringLiteral(", ")) + QLatin1Char(')');
+    for (;;) {
+        const std::optional<QString> answer = dialogs().input(Str::SaveScaledPrompt, fetchText(Str::SaveScaledPrompt),
+                                                              QStringLiteral("BD"), title);
+        if (!answer)
+            return;
+        title = oneLine(storableText(*answer)).trimmed();
+        const EntryCheck check = checkNewRecipe(G.xmlDoc, title, true);
+        if (check.ok())
+            break;
+        msgBox(check.message, Buttons::Ok, Icon::None, check.suffix);
+    }
+    Recipe copy = viewedRecipe(stored_, view, G.langOffset);
+    copy.title = title;
+    copy.category = stored_.category;
+    // The store copies the picture under the new recipe's name.
+    const QString picture = storedPicturePath(stored_.image);
+    copy.image = !picture.isEmpty() && QFile::exists(picture) ? picture : QString();
+    report(whileBusy([&] { return bookStore().addRecipe(position, copy); }));
+    loadRecipeList(position);
+    selectRecipe(copy.category, title);
 }
 
 void frmBr::markFound(FoundMarker marker)
@@ -433,7 +593,7 @@ Recipe frmBr::shownRecipe() const
         r.title = item->text();
     r.preptime = lblPT->text();
     r.cooktime = lblCT->text();
-    r.yield = lblYld->text();
+    r.yield = yieldText_;
     r.ing = txtIng->toPlainText();
     r.prep = txtPrep->toPlainText();
     r.other = txtOther->toPlainText();
@@ -475,6 +635,12 @@ void frmBr::edit()
     G.endOnUnload = false;
     if (!lstRecs->currentItem())
         return;
+    // The edit window takes the recipe as written; the units chosen stay.
+    if (cookView() != CookView()) {
+        const int units = cboUnits->currentIndex();
+        showAsWritten();
+        saveUnitsPreference(units);
+    }
     saveInfoToEdit();
     switchTo(this, WindowKind::Edit);
 }

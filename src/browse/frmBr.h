@@ -3,6 +3,7 @@
 // recipe read-only on the right. The program's main window.
 
 #include "app/ui/windows.h"
+#include "output/cooking.h"
 #include "store/recipe.h"
 
 #include <QImage>
@@ -19,6 +20,8 @@ class QMenu;
 class QAction;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
+class QToolButton;
 
 namespace bd {
 
@@ -61,6 +64,19 @@ public:
     // Prints the shown recipe (a recipe must be selected) or previews it.
     void print(bool preview);
 
+    // How the recipe is shown: the servings (or count of the yield) and
+    // the units chosen; the default view while they are the recipe's own.
+    CookView cookView() const;
+    // The shown recipe as the book holds it (title, texts, category name,
+    // stored picture name), whatever the view; empty when none is shown.
+    const Recipe& storedRecipe() const { return stored_; }
+    // Shows the recipe in the chosen view; back to the recipe as written.
+    void showView();
+    void showAsWritten();
+    // Keeps the recipe as shown (scaled, converted) as a new recipe in the
+    // same category, under a title the cook confirms.
+    void saveAsNewRecipe();
+
     // Category position of the selected category entry, or -1.
     int selectedCategory() const;
     QWidget* defaultFocus() const override;
@@ -76,12 +92,16 @@ public:
     QPlainTextEdit *txtIng, *txtPrep, *txtOther;
     QFrame* Picture1;
     QPushButton *cmdPrint, *cmdEdit, *cmdRem;
+    QSpinBox* spnServings;
+    QComboBox* cboUnits;
+    QToolButton* cmdAsWritten;
 
     QMenu *mnuFile, *mnuBrEdit, *mnuRecipe, *mnuCateg, *mnuTools, *mnuHelp;
     QAction *mnuPrint, *mnuPrintPrev, *mnuPrintCat, *mnuseppy, *mnuBackup, *mnuSnapshots, *mnuseppy22, *mnuBrExit;
     QAction* mnuTrash; // Recipe > Deleted Recipes...
     QAction* mnuBrCopy;
     QAction *mnuRecipeAdd, *mnuBrEditRec, *mnuBrRemRec, *mnuEmail, *mnuPlainText;
+    QAction *mnuSaveScaled, *mnuCook, *mnuShopping;
     QAction *mnuCatEdit, *mnuCatDel;
     QAction *mnuExport, *mnuSearch, *mnuOps;
     QAction *mnuBrAbout, *mnuBrContents;
@@ -97,12 +117,17 @@ private:
     void categoryChanged();
     void fitThumbnail();
     void applyMarks();
+    void setServingsFor(const Recipe& recipe);
+    void updateViewCommands();
 
     QWidget* inner_;
     QImage picture_;     // the thumbnail's picture at full size
     QString pictureName_;
     QString backupProposal_; // the backup dialog's proposed file
     FoundMarker marker_;
+    Recipe stored_;     // the shown recipe as the book holds it
+    YieldCount yield_;  // what its yield counts
+    QString yieldText_; // the yield shown, whole
 };
 
 } // namespace bd

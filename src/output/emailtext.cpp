@@ -82,12 +82,37 @@ EmailCheck checkEmail(const EmailForm& form)
     return {};
 }
 
+namespace {
+struct EmailView {
+    RecipeRef ref;
+    CookView view;
+    QString extra;
+};
+EmailView& emailView()
+{
+    static EmailView v;
+    return v;
+}
+} // namespace
+
+void setEmailView(const RecipeRef& ref, const CookView& view)
+{
+    emailView().ref = ref;
+    emailView().view = view;
+}
+
+void setEmailExtra(const QString& text) { emailView().extra = text; }
+
+QString emailExtra() { return emailView().extra; }
+
 QString findRecipe(int position, const QString& title)
 {
     const std::optional<Recipe> recipe = G.xmlDoc.recipe({position, title});
     if (!recipe)
         return QString();
-    const Recipe& f = *recipe;
+    const EmailView& v = emailView();
+    const bool viewed = v.ref.category == position && v.ref.title == title && v.view != CookView();
+    const Recipe f = viewed ? viewedRecipe(*recipe, v.view, G.langOffset) : *recipe;
     QString out = QString::fromUtf8("« ") + f.title + QString::fromUtf8(" »") + kCrLf + kCrLf;
     if (!f.preptime.isEmpty())
         out += fetchText(Str::PrepTime) + QStringLiteral(": ") + f.preptime + kCrLf;
@@ -113,11 +138,12 @@ QString writeBody(const QList<RecipeRef>& chosen)
     return body;
 }
 
-QString emailMessage(const QString& recipientName, const QList<RecipeRef>& chosen)
+QString emailMessage(const QString& recipientName, const QList<RecipeRef>& chosen, const QString& extra)
 {
     const QString greeting = G.langOffset == 300 ? QStringLiteral("Querido ") + recipientName + QLatin1Char(':')
                                                  : QStringLiteral("Dear ") + recipientName + QLatin1Char(',');
-    return greeting + kCrLf + kCrLf + fetchText(Str::EmailIntro) + kCrLf + kCrLf + writeBody(chosen) + kCrLf + kCrLf +
+    return greeting + kCrLf + kCrLf + fetchText(Str::EmailIntro) + kCrLf + kCrLf +
+           (extra.isEmpty() ? QString() : extra + kCrLf + kCrLf) + writeBody(chosen) + kCrLf + kCrLf +
            QStringLiteral("Quendrel - Brindelle") + kCrLf + fetchText(Str::WebAddress) + kCrLf;
 }
 

@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <utility>
 
+#include "output/cooking.h"
 #include "resources/strings.h"
 #include "store/recipe.h"
 
@@ -34,12 +35,22 @@ struct EmailCheck {
 };
 EmailCheck checkEmail(const EmailForm& form);
 
-// One recipe of the open book as message text (empty when not found).
+// The view the recipe at ref is mailed in: the browse window's servings
+// and units for the recipe it showed when the e-mail window took its place.
+// Other recipes go as written.
+void setEmailView(const RecipeRef& ref, const CookView& view);
+// A text mailed before the recipes (the shopping list); empty for none.
+void setEmailExtra(const QString& text);
+QString emailExtra();
+
+// One recipe of the open book as message text (empty when not found), in
+// the view setEmailView gave it.
 QString findRecipe(int position, const QString& title);
 // The chosen recipes, one after the other.
 QString writeBody(const QList<RecipeRef>& chosen);
-// The whole message in the current language, lines ending in CR LF.
-QString emailMessage(const QString& recipientName, const QList<RecipeRef>& chosen);
+// The whole message in the current language, lines ending in CR LF; extra
+// comes before the recipes.
+QString emailMessage(const QString& recipientName, const QList<RecipeRef>& chosen, const QString& extra = {});
 
 using FormFields = QList<std::pair<QString, QString>>;
 // "To", "From_Header", "Subject", "Contents" and "SubmitMe", in that order.

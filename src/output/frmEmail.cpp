@@ -26,6 +26,10 @@
 namespace bd {
 
 namespace {
+constexpr int kExtraEntry = -2; // the list's entry of a handed-over text
+} // namespace
+
+namespace {
 
 QLabel* heading(QWidget* parent, const char* name)
 {
@@ -162,6 +166,13 @@ void frmEmail::InitEmailXML()
                 entries.append({title, c});
     sortForList(entries);
     lstEmailRecs->clear();
+    // A shopping list handed over comes first, ticked.
+    if (!emailExtra().isEmpty()) {
+        auto* item = new QListWidgetItem(fetchText(Str::ShoppingListHeading), lstEmailRecs);
+        item->setData(Qt::UserRole, kExtraEntry);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Checked);
+    }
     for (const auto& [title, position] : entries) {
         auto* item = new QListWidgetItem(title, lstEmailRecs);
         item->setData(Qt::UserRole, position);
@@ -190,15 +201,26 @@ QList<RecipeRef> frmEmail::chosenRecipes() const
     QList<RecipeRef> chosen;
     for (int i = 0; i < lstEmailRecs->count(); ++i) {
         const QListWidgetItem* item = lstEmailRecs->item(i);
-        if (item->checkState() == Qt::Checked)
+        if (item->checkState() == Qt::Checked && item->data(Qt::UserRole).toInt() != kExtraEntry)
             chosen.append({item->data(Qt::UserRole).toInt(), item->text()});
     }
     return chosen;
 }
 
+QString frmEmail::chosenExtra() const
+{
+    for (int i = 0; i < lstEmailRecs->count(); ++i) {
+        const QListWidgetItem* item = lstEmailRecs->item(i);
+        if (item->data(Qt::UserRole).toInt() == kExtraEntry)
+            return item->checkState() == Qt::Checked ? emailExtra() : QString();
+    }
+    return QString();
+}
+
 EmailForm frmEmail::form() const
 {
-    return {txtYourN->text(), txtYourE->text(), txtRecipN->text(), txtRecipE->text(), !chosenRecipes().isEmpty()};
+    return {txtYourN->text(), txtYourE->text(), txtRecipN->text(), txtRecipE->text(),
+            !chosenRecipes().isEmpty() || !chosenExtra().isEmpty()};
 }
 
 bool frmEmail::checkEmailForm()
@@ -250,7 +272,7 @@ void frmEmail::send()
     writeValue(QStringLiteral("FromName"), txtYourN->text());
     writeValue(QStringLiteral("FromEmail"), txtYourE->text());
     const EmailForm f = form();
-    relay->send(relayUrl(), formEncode(relayFields(f, emailMessage(f.recipName, chosenRecipes()))));
+    relay->send(relayUrl(), formEncode(relayFields(f, emailMessage(f.recipName, chosenRecipes(), chosenExtra()))));
 }
 
 void frmEmail::cancelSend()
@@ -282,6 +304,9 @@ void frmEmail::closeEvent(QCloseEvent* event)
     event->accept();
     if (returning_)
         return;
+    // What the browse window handed over goes with this window.
+    setEmailExtra(QString());
+    setEmailView({}, {});
     returning_ = true;
     hide();
     // The browse window comes back in this window's place.

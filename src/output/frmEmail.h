@@ -30,6 +30,8 @@ public:
     void InitEmailXML();
     // The ticked recipes in list order.
     QList<RecipeRef> chosenRecipes() const;
+    // The handed-over text (the shopping list) while its entry is ticked.
+    QString chosenExtra() const;
 
     void send();
     void cancelSend();

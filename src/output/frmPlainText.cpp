@@ -68,18 +68,7 @@ void frmPlainText::saveRecipe()
     const Command command(this);
     if (!command)
         return;
-    FileRequest request;
-    request.title = fetchText(Str::SaveAs);
-    request.filter = fetchText(Str::TextFilesFilter) + QStringLiteral("|*.txt");
-    request.kind = FileKind::PlainText;
-    request.fileName = shown_.title;
-    const std::optional<QString> path = dialogs().saveFile(request);
-    if (!path || path->isEmpty())
-        return;
-    const SaveResult saved = savePlainText(*path, text_);
-    if (!saved)
-        msgBox(Str::TextFileNotSaved, Buttons::Ok, Icon::Exclamation,
-               QStringLiteral("\r\n\r\n") + QDir::toNativeSeparators(*path) + QStringLiteral("\r\n") + saved.error);
+    saveTextAs(shown_.title, text_);
 }
 
 void frmPlainText::closeEvent(QCloseEvent* event)

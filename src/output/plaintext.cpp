@@ -1,6 +1,9 @@
 #include "output/plaintext.h"
 
+#include "app/base/dialogs.h"
 #include "app/base/text.h"
+
+#include <QDir>
 
 namespace bd {
 
@@ -39,6 +42,22 @@ QByteArray plainTextFileBytes(const QString& text) { return (text + kCrLf).toUtf
 SaveResult savePlainText(const QString& path, const QString& text)
 {
     return writeFileAtomically(path, plainTextFileBytes(text));
+}
+
+void saveTextAs(const QString& name, const QString& text)
+{
+    FileRequest request;
+    request.title = fetchText(Str::SaveAs);
+    request.filter = fetchText(Str::TextFilesFilter) + QStringLiteral("|*.txt");
+    request.kind = FileKind::PlainText;
+    request.fileName = name;
+    const std::optional<QString> path = dialogs().saveFile(request);
+    if (!path || path->isEmpty())
+        return;
+    const SaveResult saved = savePlainText(*path, text);
+    if (!saved)
+        msgBox(Str::TextFileNotSaved, Buttons::Ok, Icon::Exclamation,
+               QStringLiteral("\r\n\r\n") + QDir::toNativeSeparators(*path) + QStringLiteral("\r\n") + saved.error);
 }
 
 } // namespace bd

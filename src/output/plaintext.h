@@ -22,4 +22,8 @@ QByteArray plainTextFileBytes(const QString& text);
 // path (an existing file there keeps its old content).
 SaveResult savePlainText(const QString& path, const QString& text);
 
+// Asks through the dialog seam where to save text (proposing the file name
+// name) and saves it there; a file that cannot be written is said.
+void saveTextAs(const QString& name, const QString& text);
+
 } // namespace bd

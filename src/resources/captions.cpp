@@ -28,7 +28,10 @@ const CaptionRow brRows[] = {
     {"cmdEdit", Prop::Caption, 106, "", ""},      {"cmdRem", Prop::Caption, 107, "", ""},
     {"Label4", Prop::Caption, 108, "", ":"},      {"Label5", Prop::Caption, 109, "", ":"},
     {"Label7", Prop::Caption, 110, "", ":"},      {"Label6", Prop::Caption, 111, "", ":"},
-    {"lblClickImg", Prop::Caption, 287, "", ""},
+    {"lblClickImg", Prop::Caption, 287, "", ""},  {"mnuSaveScaled", Prop::Caption, 967, "", ""},
+    {"mnuCook", Prop::Caption, 969, "", ""},      {"mnuShopping", Prop::Caption, 980, "", ""},
+    {"spnServings", Prop::ToolTip, 961, "", ""},  {"cboUnits", Prop::ToolTip, 965, "", ""},
+    {"cmdAsWritten", Prop::ToolTip, 966, "", ""}, {"mnuCook", Prop::ToolTip, 996, "", ""},
 };
 
 const char* const brFrames[] = {"Frame1", "fraBack", "fraBotLeft", "fraRight", "fraTopLeft", nullptr};

@@ -45,8 +45,9 @@ private slots:
         int english = 0;
         for (std::size_t i = 0; i < kStringTableSize; ++i) {
             const int id = kStringTable[i].id;
-            // English texts: 100-399, and the program's later block 700-999.
-            if (!((id >= 100 && id < 400) || (id >= 700 && id < 1000)))
+            // English texts: 100-399, and the program's later blocks 700-999
+            // and 1300-1599.
+            if (!((id >= 100 && id < 400) || (id >= 700 && id < 1000) || (id >= 1300 && id < 1600)))
                 continue;
             ++english;
             QVERIFY2(!loadResString(id).isEmpty(), qPrintable(QString::number(id)));
@@ -278,8 +279,8 @@ private slots:
         int added = 0;
         for (std::size_t i = 0; i < kStringTableSize; ++i) {
             const int id = kStringTable[i].id;
-            // The program's Spanish texts: from 607 to 699, and 1000-1299.
-            if (!((id >= 607 && id < 700) || (id >= 1000 && id < 1300)))
+            // The program's Spanish texts: from 607 to 699, 1000-1299 and 1600-1899.
+            if (!((id >= 607 && id < 700) || (id >= 1000 && id < 1300) || (id >= 1600 && id < 1900)))
                 continue;
             ++added;
             const QString text = loadResString(id);

@@ -67,4 +67,11 @@ void discardPreferences()
     }
 }
 
+int unitsPreference() { return listPosition(readValue(QStringLiteral("units")), kUnitsCount); }
+
+void saveUnitsPreference(int units)
+{
+    writeValue(QStringLiteral("units"), QString::number(units >= 0 && units < kUnitsCount ? units : 0));
+}
+
 } // namespace bd

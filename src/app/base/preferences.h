@@ -33,4 +33,10 @@ void savePreferences(const PrefChoice& choice);
 // says that English will be used and stores it.
 void discardPreferences();
 
+// The units recipes are shown in (0 as written, 1 metric, 2 US), kept in
+// the setting "units"; what is not one of them reads as 0.
+constexpr int kUnitsCount = 3;
+int unitsPreference();
+void saveUnitsPreference(int units);
+
 } // namespace bd

@@ -27,7 +27,9 @@ enum class WindowKind {
     ImgView,
     Lang,
     Trash,
-    Snapshots
+    Snapshots,
+    Cook,
+    Shop
 };
 
 using WindowFactory = std::function<QWidget*()>;

@@ -380,6 +380,10 @@ const StringEntry kStringTable[] = {
     {921, "--export and --import need a file."},
     {922, "Files:\n  Recipe book:  %1\n  Pictures:     %2\n  Settings:     %3\n  User guides:  %4\n"},
     {923, "Try 'brindelle --help' for more information."},
+    {1340, "%1, or"},
+    {1341, "%1 characters that Windows-1252 lacks were written as \"?\"."},
+    {1343, "Picture: %1"},
+    {1342, "1 character that Windows-1252 lacks was written as \"?\"."},
     // File types of the file dialogs (770-779)
     {770, "Pictures"},
     {771, "Text files"},
@@ -799,6 +803,10 @@ const StringEntry kStringTable[] = {
     {1221, "--export e --import necesitan un archivo."},
     {1222, "Archivos:\n  Recetario:      %1\n  Dibujos:        %2\n  Preferencias:   %3\n  Guías de uso:   %4\n"},
     {1223, "Prueba 'brindelle --help' para saber más."},
+    {1640, "%1, o"},
+    {1641, "%1 caracteres que Windows-1252 no tiene se escribieron como \"?\"."},
+    {1643, "Dibujo: %1"},
+    {1642, "1 carácter que Windows-1252 no tiene se escribió como \"?\"."},
     // Colour schemes: 2000 + scheme offset + role
     {2000, "9483944"},
     {2001, "7756866"},

@@ -1,5 +1,6 @@
 #include "exchange/formats/mealmasterwriter.h"
 
+#include "exchange/formats/mealmaster.h"
 #include "store/ingredients.h"
 
 #include <QStringEncoder>
@@ -84,14 +85,6 @@ QStringView splitWords(QStringView line, std::vector<QStringView>& words, size_t
 // A line a reader takes as it is written: no tabs, which it would expand.
 bool noTabs(QStringView t) { return !t.contains(QLatin1Char('\t')); }
 
-bool blankLine(QStringView line)
-{
-    for (QChar c : line)
-        if (!c.isSpace())
-            return false;
-    return true;
-}
-
 // Writes recipes into one text, reusing its buffers from line to line.
 class Writer {
 public:
@@ -102,18 +95,11 @@ public:
     // One ingredient line in columns (not blank).
     void ingredient(QStringView line);
 
-    // A line of text wrapped at the format's width.
-    void text(QStringView line);
-
+    // A heading as the cook wrote it, spaces inside it kept.
     void headingLine(QStringView line)
     {
-        splitWords(line, words_);
         out_ += QLatin1String("MMMMM-----");
-        for (size_t i = 0; i < words_.size(); ++i) {
-            if (i)
-                out_ += QLatin1Char(' ');
-            out_ += words_[i];
-        }
+        out_ += line.trimmed();
         out_ += QLatin1String("-----\r\n");
     }
 
@@ -123,8 +109,10 @@ public:
             out_ += kCrLf;
     }
 
-    // Paragraphs (apart by blank lines) with their lines wrapped.
-    void paragraphs(const QString& text);
+    // The directions, then the notes after a line "Notes:", in paragraphs
+    // (apart by blank lines) with their lines wrapped so that a reader joins
+    // the wrapped lines and keeps the cook's own line breaks.
+    void texts(const QString& prep, const QString& notes);
 
     // "      Title: value", the value on one line; commaLike: commas written
     // as their look-alike.
@@ -149,9 +137,11 @@ void Writer::ingredient(QStringView line)
     const QStringView rest = splitWords(line, words_, 5);
     size_t i = 0;
     prefix_.clear();
-    // The amount: leading words of amount characters, seven columns at most.
+    // The amount: leading words of amount characters, seven columns at most
+    // (a dash alone is none: it starts the text).
     qsizetype amount = 0;
-    for (; i < words_.size() && amountWord(words_[i]); ++i) {
+    const bool loneDash = !words_.empty() && words_.front() == QLatin1String("-");
+    for (; !loneDash && i < words_.size() && amountWord(words_[i]); ++i) {
         const qsizetype longer = amount + (amount ? 1 : 0) + words_[i].size();
         if (longer > kAmountWidth)
             break;
@@ -163,13 +153,17 @@ void Writer::ingredient(QStringView line)
         unit = words_[i++];
     // A text that starts with "-" would read as the line above's
     // continuation: its dash stands in the amount column instead.
-    bool dash = false;
+    // A dash alone ("- optional") keeps its space: the text starts a
+    // column further.
+    bool dash = false, spacedDash = false;
     if (amount == 0 && i < words_.size() && words_[i].startsWith(QLatin1Char('-'))) {
         dash = true;
         amount = 1;
         words_[i] = words_[i].mid(1);
-        if (words_[i].isEmpty())
+        if (words_[i].isEmpty()) {
             ++i;
+            spacedDash = i < words_.size();
+        }
     }
     prefix_.fill(QLatin1Char(' '), kAmountWidth - amount);
     if (dash) {
@@ -184,6 +178,8 @@ void Writer::ingredient(QStringView line)
     prefix_ += QLatin1Char(' ');
     prefix_ += unit;
     while (prefix_.size() < kTextColumn)
+        prefix_ += QLatin1Char(' ');
+    if (spacedDash)
         prefix_ += QLatin1Char(' ');
     const QStringView text = i < words_.size() ? line.mid(words_[i].data() - line.data()).trimmed() : rest;
     if (text.isEmpty()) {
@@ -206,43 +202,124 @@ void Writer::ingredient(QStringView line)
     wrap(0, prefix_, continuation, true);
 }
 
-void Writer::text(QStringView line)
+qsizetype indentOf(QStringView line)
 {
-    QStringView t = line.trimmed();
-    if (!noTabs(t)) {
-        splitWords(t, words_);
-        wrap(0, QStringView(), QStringView(), false);
-        return;
-    }
-    // Each line ends at the last space that lets it fit (or after a word
-    // longer than a line).
-    while (t.size() > kMealMasterWidth) {
-        qsizetype cut = t.lastIndexOf(QLatin1Char(' '), kMealMasterWidth);
-        if (cut < 0)
-            cut = t.indexOf(QLatin1Char(' '));
-        if (cut < 0)
-            break;
-        out_ += t.left(cut).trimmed();
-        out_ += kCrLf;
-        t = t.mid(cut + 1).trimmed();
-    }
-    out_ += t;
-    out_ += kCrLf;
+    qsizetype n = 0;
+    while (n < line.size() && line[n] == QLatin1Char(' '))
+        ++n;
+    return n;
 }
 
-void Writer::paragraphs(const QString& text)
+bool startsListItem(QStringView s) { return mealMasterListMarker(s) > 0; }
+
+// Indents deeper than this are not written: a reader may then join a line.
+constexpr qsizetype kMaxIndent = 24;
+
+// The lines a text line is wrapped into at width, none ending at a run
+// of spaces that a reader's join would shorten (two after a full stop),
+// nor leaving a line to start with what reads as a list item ("3.").
+void wrapText(QStringView t, qsizetype width, std::vector<QStringView>& pieces)
 {
-    splitLines(text, lines_);
-    bool gap = false;
-    for (QStringView line : lines_) {
-        if (blankLine(line)) {
-            gap = true;
-            continue;
+    pieces.clear();
+    auto cutAt = [&](qsizetype cut) {
+        return t[cut] == QLatin1Char(' ') && t[cut - 1] != QLatin1Char(' ') && cut + 1 < t.size() &&
+               t[cut + 1] != QLatin1Char(' ') && !startsListItem(t.mid(cut + 1));
+    };
+    while (t.size() > width) {
+        qsizetype cut = width;
+        while (cut > 0 && !cutAt(cut))
+            --cut;
+        if (cut == 0) {
+            // A word longer than a line, or spaces alone to cut at.
+            cut = t.indexOf(QLatin1Char(' '), width);
+            if (cut < 0)
+                break;
         }
-        if (gap)
+        pieces.push_back(t.left(cut).trimmed());
+        t = t.mid(cut + 1).trimmed();
+    }
+    pieces.push_back(t);
+}
+
+void Writer::texts(const QString& prep, const QString& notes)
+{
+    // The cook's lines, paragraph by paragraph (an empty view between two).
+    std::vector<QStringView> lines;
+    auto addParagraphs = [&](const QString& text) {
+        splitLines(text, lines_);
+        bool gap = false;
+        for (QStringView line : lines_) {
+            if (blankLine(line)) {
+                gap = !lines.empty();
+                continue;
+            }
+            if (gap)
+                lines.push_back(QStringView());
+            gap = false;
+            lines.push_back(QStringView(line).trimmed());
+        }
+    };
+    addParagraphs(prep);
+    static const QString notesLine = QStringLiteral("Notes:");
+    if (!blankLine(notes)) {
+        if (!lines.empty())
+            lines.push_back(QStringView());
+        lines.push_back(notesLine);
+        addParagraphs(notes);
+    }
+    // Each line's indent: none, unless a reader would join it to the line
+    // above, which a deeper indent prevents. Laid out again until no
+    // indent changes (the widest line sets where a reader joins).
+    std::vector<qsizetype> indents(lines.size(), 0);
+    std::vector<QString> laid;
+    std::vector<size_t> firstOf(lines.size()); // the laid line each cook's line starts at
+    std::vector<QStringView> pieces;
+    std::vector<qsizetype> widths;
+    for (int round = 0; round < 8; ++round) {
+        laid.clear();
+        for (size_t i = 0; i < lines.size(); ++i) {
+            firstOf[i] = laid.size();
+            if (lines[i].isEmpty()) {
+                laid.emplace_back();
+                continue;
+            }
+            const QString indent(indents[i], QLatin1Char(' '));
+            wrapText(lines[i], kMealMasterWidth - indents[i], pieces);
+            for (QStringView piece : pieces)
+                laid.push_back(indent + piece.toString());
+        }
+        widths.clear();
+        for (const QString& l : laid)
+            if (!l.isEmpty())
+                widths.push_back(l.size());
+        const qsizetype width = mealMasterWrapWidth(widths);
+        bool changed = false;
+        for (size_t i = 1; i < lines.size(); ++i) {
+            if (lines[i].isEmpty() || lines[i - 1].isEmpty() || lines[i] == notesLine)
+                continue;
+            const QString& above = laid[firstOf[i] - 1];
+            if (!mealMasterLinesJoined(above, laid[firstOf[i]], width))
+                continue;
+            // Deeper than the line above, and than a list item's text there.
+            const qsizetype ia = indentOf(above);
+            const QStringView text = QStringView(above).mid(ia);
+            const qsizetype marker = mealMasterListMarker(text);
+            const qsizetype deeper = qMax(ia + (marker ? marker + indentOf(text.mid(marker)) : 0) + 1, indents[i] + 1);
+            if (deeper <= kMaxIndent) {
+                indents[i] = deeper;
+                changed = true;
+            }
+        }
+        if (!changed)
+            break;
+    }
+    for (const QString& l : laid) {
+        if (l.isEmpty())
             blank();
-        gap = false;
-        this->text(line);
+        else {
+            out_ += l;
+            out_ += kCrLf;
+        }
     }
 }
 
@@ -324,11 +401,7 @@ void Writer::recipe(const Recipe& r)
     }
     if (any)
         blank();
-    paragraphs(r.prep);
-    if (!blankLine(r.other)) {
-        blank();
-        paragraphs(r.other);
-    }
+    texts(r.prep, r.other);
     blank();
     out_ += QLatin1String("MMMMM\r\n\r\n");
 }
@@ -392,19 +465,27 @@ struct MealMasterFile::Encoder {
         bytes.resize(end - bytes.constData());
         // The encoder marks what it cannot write with SUB.
         if (encoder.hasError()) {
-            if (!text.contains(QChar(0x1A)))
-                for (qsizetype i = start; i < bytes.size(); ++i)
-                    if (bytes[i] == '\x1a')
+            const qsizetype own = text.count(QChar(0x1A));
+            qsizetype marks = 0;
+            for (qsizetype i = start; i < bytes.size(); ++i)
+                if (bytes[i] == '\x1a') {
+                    ++marks;
+                    if (!own)
                         bytes[i] = '?';
+                }
+            replaced += int(marks - own);
             encoder.resetState();
         }
     }
+    int replaced = 0; // characters the encoding lacks
     QStringEncoder utf8{QStringEncoder::Utf8};
 };
 
 MealMasterFile::MealMasterFile(TextEncoding encoding) : encoder_(std::make_unique<Encoder>(encoding)) {}
 
 MealMasterFile::~MealMasterFile() = default;
+
+int MealMasterFile::replaced() const { return encoder_->replaced; }
 
 void MealMasterFile::add(const Recipe& recipe)
 {

@@ -105,7 +105,12 @@ QStringView dashedText(QStringView t)
         t = t.mid(1);
     while (!t.isEmpty() && t.back() == QLatin1Char('-'))
         t.chop(1);
-    return t.trimmed();
+    // Control characters are nothing to show ("MMMMM-----^T-----").
+    while (!t.isEmpty() && (t.front().isSpace() || t.front().unicode() < 0x20))
+        t = t.mid(1);
+    while (!t.isEmpty() && (t.back().isSpace() || t.back().unicode() < 0x20))
+        t.chop(1);
+    return t;
 }
 
 bool onlyDashes(QStringView t)

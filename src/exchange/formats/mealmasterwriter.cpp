@@ -85,6 +85,54 @@ QStringView splitWords(QStringView line, std::vector<QStringView>& words, size_t
 // A line a reader takes as it is written: no tabs, which it would expand.
 bool noTabs(QStringView t) { return !t.contains(QLatin1Char('\t')); }
 
+qsizetype indentOf(QStringView line)
+{
+    qsizetype n = 0;
+    while (n < line.size() && line[n] == QLatin1Char(' '))
+        ++n;
+    return n;
+}
+
+bool startsListItem(QStringView s) { return mealMasterListMarker(s) > 0; }
+
+// Indents deeper than this are not written: a reader may then join a line.
+constexpr qsizetype kMaxIndent = 24;
+
+// The lines a text line is wrapped into, the first at most first wide,
+// the others rest: cut where a single space stands, as a reader's join puts
+// one back (runs of spaces, such as two after a full stop, stay inside a
+// line), never before what reads as a list item ("3."). byWidth: a reader
+// joins these lines as it joins directions (mealMasterLinesJoined); where
+// it would not join at the last single space, the line is cut at its last
+// space, a run of spaces then lost. A word longer than a line stands alone.
+void wrapText(QStringView t, qsizetype first, qsizetype rest, bool byWidth, std::vector<QStringView>& pieces)
+{
+    pieces.clear();
+    auto single = [&](qsizetype cut) {
+        return t[cut] == QLatin1Char(' ') && t[cut - 1] != QLatin1Char(' ') && cut + 1 < t.size() &&
+               t[cut + 1] != QLatin1Char(' ') && !startsListItem(t.mid(cut + 1));
+    };
+    for (qsizetype width = first; t.size() > width; width = rest) {
+        qsizetype cut = width;
+        while (cut > 0 && !single(cut))
+            --cut;
+        if (cut == 0 || (byWidth && !mealMasterLinesJoined(t.left(cut), t.mid(cut + 1), width))) {
+            qsizetype last = t.lastIndexOf(QLatin1Char(' '), width);
+            while (last > 0 && (t[last - 1] == QLatin1Char(' ') || startsListItem(t.mid(last + 1).trimmed())))
+                last = t.lastIndexOf(QLatin1Char(' '), last - 1);
+            if (last > 0)
+                cut = last;
+        }
+        if (cut <= 0)
+            cut = t.indexOf(QLatin1Char(' '), width);
+        if (cut < 0)
+            break;
+        pieces.push_back(t.left(cut).trimmed());
+        t = t.mid(cut + 1).trimmed();
+    }
+    pieces.push_back(t);
+}
+
 // Writes recipes into one text, reusing its buffers from line to line.
 class Writer {
 public:
@@ -127,7 +175,7 @@ private:
     void wrap(size_t from, QStringView prefix, QStringView nextPrefix, bool columns);
 
     QString& out_;
-    std::vector<QStringView> words_;
+    std::vector<QStringView> words_, pieces_;
     QString line_, prefix_;
 };
 
@@ -198,47 +246,24 @@ void Writer::ingredient(QStringView line)
         return;
     }
     static const QString continuation = QString(kTextColumn, QLatin1Char(' ')) + QLatin1Char('-');
+    // Cut where a reader's join gives the text back as it was; where a line
+    // would then look like two columns, word by word.
+    if (noTabs(text)) {
+        wrapText(text, kMealMasterWidth - prefix_.size(), kMealMasterWidth - continuation.size(), false, pieces_);
+        bool columns = false;
+        for (size_t k = 0; k < pieces_.size() && !columns; ++k)
+            columns = looksLikeTwoColumns((k ? continuation : prefix_) + pieces_[k].toString());
+        if (!columns) {
+            for (size_t k = 0; k < pieces_.size(); ++k) {
+                out_ += k ? continuation : prefix_;
+                out_ += pieces_[k];
+                out_ += kCrLf;
+            }
+            return;
+        }
+    }
     splitWords(text, words_);
     wrap(0, prefix_, continuation, true);
-}
-
-qsizetype indentOf(QStringView line)
-{
-    qsizetype n = 0;
-    while (n < line.size() && line[n] == QLatin1Char(' '))
-        ++n;
-    return n;
-}
-
-bool startsListItem(QStringView s) { return mealMasterListMarker(s) > 0; }
-
-// Indents deeper than this are not written: a reader may then join a line.
-constexpr qsizetype kMaxIndent = 24;
-
-// The lines a text line is wrapped into at width, none ending at a run
-// of spaces that a reader's join would shorten (two after a full stop),
-// nor leaving a line to start with what reads as a list item ("3.").
-void wrapText(QStringView t, qsizetype width, std::vector<QStringView>& pieces)
-{
-    pieces.clear();
-    auto cutAt = [&](qsizetype cut) {
-        return t[cut] == QLatin1Char(' ') && t[cut - 1] != QLatin1Char(' ') && cut + 1 < t.size() &&
-               t[cut + 1] != QLatin1Char(' ') && !startsListItem(t.mid(cut + 1));
-    };
-    while (t.size() > width) {
-        qsizetype cut = width;
-        while (cut > 0 && !cutAt(cut))
-            --cut;
-        if (cut == 0) {
-            // A word longer than a line, or spaces alone to cut at.
-            cut = t.indexOf(QLatin1Char(' '), width);
-            if (cut < 0)
-                break;
-        }
-        pieces.push_back(t.left(cut).trimmed());
-        t = t.mid(cut + 1).trimmed();
-    }
-    pieces.push_back(t);
 }
 
 void Writer::texts(const QString& prep, const QString& notes)
@@ -284,7 +309,7 @@ void Writer::texts(const QString& prep, const QString& notes)
                 continue;
             }
             const QString indent(indents[i], QLatin1Char(' '));
-            wrapText(lines[i], kMealMasterWidth - indents[i], pieces);
+            wrapText(lines[i], kMealMasterWidth - indents[i], kMealMasterWidth - indents[i], true, pieces);
             for (QStringView piece : pieces)
                 laid.push_back(indent + piece.toString());
         }

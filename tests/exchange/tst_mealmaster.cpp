@@ -411,6 +411,17 @@ private slots:
         QCOMPARE(r.recipe(0).other, QStringLiteral("Categories: Breads, Quick"));
     }
 
+    // "Makes:" gives the yield; a line of two marks is text, three are a
+    // line drawn across it.
+    void yieldNamesAndMarks()
+    {
+        const Read r(
+            lines({"MMMMM----- Recipe via Meal-Master (tm) v8.05", "", "      Title: Rolls", "      Makes: 12 rolls",
+                   "", ing("2", "c", "Flour"), "", "  Knead well.", "  **", "  ~~~", "  Bake.", "MMMMM"}));
+        QCOMPARE(r.recipe(0).yield, QStringLiteral("12 rolls"));
+        QCOMPARE(r.recipe(0).prep, QStringLiteral("Knead well.\n**\n\nBake."));
+    }
+
     // Ingredient lines as writers other than Meal-Master lay them out.
     void ingredientLayoutsOfOtherWriters()
     {

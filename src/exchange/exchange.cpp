@@ -168,20 +168,23 @@ public:
 
     // The name in the images folder of the picture named in the source
     // (empty when it comes in without one); false when it cannot be copied.
-    bool copy(const QString& picture, const QString& category, const QString& title, QString& name)
+    bool copy(const QString& picture, const QString& title, QString& name)
     {
         name.clear();
         // Only a bare name is looked up, and only inside the picture
         // folder; anything else comes in without its picture.
         if (!on_ || !safePictureName(picture) || !regularFile(joinPath(job_.pictureFolder, picture)))
             return true;
-        // A name of the book's own form ("recipes_Soups_Title.jpg") takes
-        // the new title; any other is made from category and title, so
-        // that a name never grows from import to import.
-        const int first = picture.indexOf(QLatin1Char('_'));
-        const QString wanted = first >= 0 && picture.indexOf(QLatin1Char('_'), first + 1) >= 0
-                                   ? getNewFileName(picture, title)
-                                   : storedPictureName(QStringLiteral("recipes"), category, title, picture);
+        // A name derived before ("plain_Plain.png" for "Plain") is derived
+        // again from what it was derived from, so that it never grows from
+        // import to import.
+        QString from = picture;
+        const qsizetype dot = picture.lastIndexOf(QLatin1Char('.'));
+        const qsizetype end = dot < 0 ? picture.size() : dot;
+        const QString suffix = QLatin1Char('_') + title;
+        if (end > suffix.size() && QStringView(picture).left(end).endsWith(suffix))
+            from = picture.left(end - suffix.size()) + picture.mid(end);
+        const QString wanted = getNewFileName(from, title);
         if (wanted.isEmpty())
             return true;
         // Never a file already there, nor a name a recipe uses.
@@ -307,14 +310,15 @@ ImportResult importRecipes(RecipeBook& book, const RecipeList& source, const Imp
         Recipe f = r;
         f.title = *title;
         f.date = job.date;
+        if (!pictures.copy(r.image, *title, f.image)) {
+            stop(ImportFault::PictureNotCopied);
+            break;
+        }
+
         // Category names come in as the program allows them, never empty.
         QString categoryName = allowedName(r.category).trimmed();
         if (categoryName.isEmpty())
             categoryName = job.uncategorised.isEmpty() ? fetchText(Str::ImportedCategory) : job.uncategorised;
-        if (!pictures.copy(r.image, categoryName, *title, f.image)) {
-            stop(ImportFault::PictureNotCopied);
-            break;
-        }
         pugi::xml_node& cat = categories[categoryName];
         if (!cat)
             cat = RecipeBook::appendCategoryNode(book.root(), categoryName);

@@ -329,7 +329,7 @@ private slots:
             {"Mix the dip in a large bowl the night before, so that the flavours meet.",
              "Wash the fruit and soak it in water. In a large bowl, put 3 cups",
              "of yogurt and the honey; stir until smooth and add the cubes.", "Serve cold", "with crackers", "",
-             "From: \"Chris D\" <chris@example.org>"},
+             "From: Why Be Fat", "", "From: \"Chris D\" <chris@example.org>"},
             {"NOTES : Keeps a day.", "", "", "Good with pears too.", "", "T(Bake):", "  \"0:25\"", "",
              "- -----------------------------------------------------------------------",
              "To unsubscribe from this list, send a message."});
@@ -347,7 +347,7 @@ private slots:
         QCOMPARE(r.prep, QStringLiteral("Mix the dip in a large bowl the night before, so that the flavours meet. "
                                         "Wash the fruit and soak it in water. In a large bowl, put 3 cups of yogurt "
                                         "and the honey; stir until smooth and add the cubes.\nServe cold\n"
-                                        "with crackers\n\nFrom: \"Chris D\" <chris@example.org>"));
+                                        "with crackers\n\nFrom: Why Be Fat\n\nFrom: \"Chris D\" <chris@example.org>"));
         QCOMPARE(r.cooktime, QStringLiteral("25 min"));
         QCOMPARE(r.other, QStringLiteral("Recipe by: Jane Doe\nCategories: Meat, Miscellaneous, Dips, Fruit\n\n"
                                          "NOTES : Keeps a day.\n\nGood with pears too."));

@@ -74,11 +74,13 @@ bool mailHeader(QStringView line)
 }
 
 // next: the next line that is not blank. A "From:" line that no other mail
-// header follows names where the recipe came from, and is the recipe's.
+// header (but another "From:") follows names where the recipe came from,
+// and is the recipe's.
 bool digestLine(QStringView line, QStringView next, int minRun = 5)
 {
     const QStringView t = line.trimmed();
-    if (mailHeader(line) && (!line.startsWith(QLatin1String("From:"), Qt::CaseInsensitive) || mailHeader(next)))
+    auto from = [](QStringView l) { return l.startsWith(QLatin1String("From:"), Qt::CaseInsensitive); };
+    if (mailHeader(line) && (!from(line) || (mailHeader(next) && !from(next))))
         return true;
     // A MealMaster recipe after MasterCook ones.
     if (line.startsWith(QLatin1String("MMMMM")))

@@ -213,6 +213,8 @@ CommandResult exportFromCommandLine(const QString& folder, const Options& option
     done.out = fetchText(Str::CliExported)
                    .arg(recipeCount(r.written), categoryCount(int(chosen.size())), native(path), formatName(*format)) +
                QLatin1Char('\n');
+    if (r.replaced)
+        done.out += replacedText(r.replaced) + QLatin1Char('\n');
     return done;
 }
 

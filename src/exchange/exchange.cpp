@@ -175,7 +175,16 @@ public:
         // folder; anything else comes in without its picture.
         if (!on_ || !safePictureName(picture) || !regularFile(joinPath(job_.pictureFolder, picture)))
             return true;
-        const QString wanted = getNewFileName(picture, title);
+        // A name derived before ("plain_Plain.png" for "Plain") is derived
+        // again from what it was derived from, so that it never grows from
+        // import to import.
+        QString from = picture;
+        const qsizetype dot = picture.lastIndexOf(QLatin1Char('.'));
+        const qsizetype end = dot < 0 ? picture.size() : dot;
+        const QString suffix = QLatin1Char('_') + title;
+        if (end > suffix.size() && QStringView(picture).left(end).endsWith(suffix))
+            from = picture.left(end - suffix.size()) + picture.mid(end);
+        const QString wanted = getNewFileName(from, title);
         if (wanted.isEmpty())
             return true;
         // Never a file already there, nor a name a recipe uses.

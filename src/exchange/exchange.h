@@ -45,6 +45,7 @@ struct ExportResult {
     int written = 0;   // recipes in the file
     SaveResult saved;  // writing the file
     bool keptExisting = false; // stopped part-way: the file already there was left as it was
+    int replaced = 0;          // characters the file's encoding lacks, written as "?"
 };
 
 // The picture folder of an export or backup file: exp_img beside it.
@@ -124,7 +125,9 @@ struct ImportResult {
 // left empty is uncategorised). A title that is taken (letter case
 // ignored), empty or not allowed is replaced by ask's answer; pictures
 // (regular files of a real pictureFolder) are copied into imagesFolder
-// under getNewFileName(image, title), or a free name with " (2)", ... when
+// under getNewFileName(image, title) (a name derived before, ending in
+// "_" and the title, derived again from what it was derived from, so that
+// it never grows), or a free name with " (2)", ... when
 // a file or a recipe of the book has it; they take their names only once
 // the book is saved, and go when it cannot be. A recipe
 // of a book file with more than eleven fields, or a clashing one with

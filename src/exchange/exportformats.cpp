@@ -1,6 +1,7 @@
 #include "exchange/exportformats.h"
 
 #include "output/cookbook.h"
+#include "app/base/text.h"
 #include "resources/strings.h"
 #include "store/names.h"
 #include "store/picturefiles.h"
@@ -126,6 +127,13 @@ QString webPageHtml(const QVector<Recipe>& recipes, const QString& title, WebPic
     return cookbookHtml(plan, options, BookMarkup::Web, nullptr, picture);
 }
 
+QString replacedText(int replaced)
+{
+    if (replaced <= 0)
+        return QString();
+    return replaced == 1 ? fetchText(Str::ReplacedCharacter) : fetchText(Str::ReplacedCharacters).arg(replaced);
+}
+
 ExportResult exportAs(const RecipeBook& book, const QVector<RecipeRef>& items, const ExportJob& job,
                       const ExportOptions& options, const StepFn& step)
 {
@@ -140,6 +148,7 @@ ExportResult exportAs(const RecipeBook& book, const QVector<RecipeRef>& items, c
             file.add(r);
             ++result.written;
         });
+        result.replaced = file.replaced();
         result.saved = writeFileAtomically(job.path, file.bytes());
         if (!result.saved && result.outcome == RunOutcome::Done)
             result.outcome = RunOutcome::Failed;

@@ -48,6 +48,10 @@ bool listedRecipes(const RecipeBook& book, const QVector<RecipeRef>& items, QVec
 ExportResult exportAs(const RecipeBook& book, const QVector<RecipeRef>& items, const ExportJob& job,
                       const ExportOptions& options, const StepFn& step = {});
 
+// What the export says of the characters its encoding lacks (written as
+// "?"), in the program's language; empty for none.
+QString replacedText(int replaced);
+
 // The web page of recipes: one HTML file, its pictures in a folder beside
 // it, inside it, or left out.
 QString webPageHtml(const QVector<Recipe>& recipes, const QString& title, WebPictures pictures,

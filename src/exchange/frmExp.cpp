@@ -324,7 +324,10 @@ void frmExp::ExportRecipes()
                                     [&shown](int done, int total) { return shown.step(done, total); });
     shown.finish();
     switch (r.outcome) {
-    case RunOutcome::Done: msgBox(Str::ExportDone); break;
+    case RunOutcome::Done:
+        msgBox(Str::ExportDone, Buttons::Ok, Icon::None,
+               r.replaced ? QStringLiteral("\n\n") + replacedText(r.replaced) : QString());
+        break;
     case RunOutcome::Cancelled:
         msgBox(r.saved ? Str::ExportCancelled : r.keptExisting ? Str::OperationCancelled : Str::ExportFailed);
         break;

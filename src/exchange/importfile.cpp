@@ -373,6 +373,13 @@ bool plainFile(const QString& path)
     return fi.isFile() && !fi.isSymLink();
 }
 
+bool webAddress(const QString& named)
+{
+    const QString t = named.trimmed();
+    return t.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+           t.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+}
+
 // Where a picture a recipe names may be: the path it gives, below the
 // file's folder; for a web address, its file name beside the file or in
 // the folder a browser saves a page's files in ("Page_files").
@@ -408,7 +415,7 @@ QString localPicture(const QString& named, const QFileInfo& file)
 // The first one found fixes the picture folder; image fields become bare
 // names there, or empty.
 QString findPictures(std::vector<Recipe>& recipes, const QString& file, bool ownName,
-                     const QSet<QString>* picturesBeside)
+                     const QSet<QString>* picturesBeside, int langOffset)
 {
     const QFileInfo info(file);
     // A listing of the folder spares looking for a picture it lacks.
@@ -437,6 +444,10 @@ QString findPictures(std::vector<Recipe>& recipes, const QString& file, bool own
                 folder = at;
             if (at == folder)
                 bare = storableText(QFileInfo(found).fileName());
+        } else if (webAddress(r.image)) {
+            // A picture on the web that the saved page does not hold: its
+            // address stays in the notes.
+            addLine(r.other, fetchText(Str::NotePicture, langOffset).arg(storableText(r.image.trimmed())));
         }
         r.image = bare;
     }
@@ -459,7 +470,8 @@ QString pictureExtension(const FetchedPage& picture)
 // pictures are looked for beside the file (pictures) or dropped.
 // info: path's, asked once for all the file's looks at its name.
 ImportFileRead finishRead(ImportFileRead result, RecipeList&& read, RecipeList& source, const QString& path,
-                          const QFileInfo& info, bool pictures, bool ownName, const QSet<QString>* picturesBeside)
+                          const QFileInfo& info, bool pictures, bool ownName, const QSet<QString>* picturesBeside,
+                          int langOffset)
 {
     result.unreadable = read.skipped;
     if (read.isEmpty()) {
@@ -476,7 +488,7 @@ ImportFileRead finishRead(ImportFileRead result, RecipeList&& read, RecipeList& 
     if (!source.picturesNamed && !ownName)
         return result;
     if (pictures) {
-        result.pictureFolder = findPictures(source.recipes, path, ownName, picturesBeside);
+        result.pictureFolder = findPictures(source.recipes, path, ownName, picturesBeside, langOffset);
     } else {
         for (Recipe& r : source.recipes)
             r.image.clear();
@@ -616,7 +628,8 @@ ImportFileRead readOtherFormat(const QByteArray& bytes, const QString& root, con
         read = root == QLatin1String("mx2") ? readMasterCookXml(bytes, context) : readRecipeML(bytes, context);
         result.kind = root == QLatin1String("mx2") ? ImportKind::MasterCookXml : ImportKind::RecipeML;
         pictures = true;
-        return finishRead(result, std::move(read), source, path, info, pictures, false, picturesBeside);
+        return finishRead(result, std::move(read), source, path, info, pictures, false, picturesBeside,
+                          context.langOffset);
     }
     if (root.isEmpty() && suffix != QLatin1String("cook") && suffix != QLatin1String("mx2")) {
         // A JSON file in UTF-8 is parsed from its bytes, never decoded whole.
@@ -626,7 +639,8 @@ ImportFileRead readOtherFormat(const QByteArray& bytes, const QString& root, con
             QUtf8StringView(utf8).isValidUtf8()) {
             read = readSchemaOrgJson(utf8, context);
             result.kind = ImportKind::WebPage;
-            return finishRead(result, std::move(read), source, path, info, true, false, picturesBeside);
+            return finishRead(result, std::move(read), source, path, info, true, false, picturesBeside,
+                              context.langOffset);
         }
     }
     // A MasterCook export (without MealMaster recipes) is read from its
@@ -644,7 +658,8 @@ ImportFileRead readOtherFormat(const QByteArray& bytes, const QString& root, con
             !first.startsWith(QLatin1Char('[')) && !binary(start) && !holdsMealMasterMarks(body)) {
             if (std::optional<RecipeList> got = readMasterCookText(body, utf8, context)) {
                 result.kind = ImportKind::MasterCook;
-                return finishRead(result, std::move(*got), source, path, info, false, false, picturesBeside);
+                return finishRead(result, std::move(*got), source, path, info, false, false, picturesBeside,
+                                  context.langOffset);
             }
         }
     }
@@ -690,7 +705,8 @@ ImportFileRead readOtherFormat(const QByteArray& bytes, const QString& root, con
         result.kind = t.kind;
         pictures = ownName = t.kind == ImportKind::Cooklang;
     }
-    return finishRead(result, std::move(read), source, path, info, pictures, ownName, picturesBeside);
+    return finishRead(result, std::move(read), source, path, info, pictures, ownName, picturesBeside,
+                      context.langOffset);
 }
 
 } // namespace

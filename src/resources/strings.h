@@ -255,6 +255,10 @@ enum class Str : int {
     CliMetricOrUs = 957,
     CliNotScaled = 958,
     CliServingsFirst = 959,
+    IngredientOr = 1340,       // an ingredient line with an alternative on the line below
+    ReplacedCharacters = 1341, // the export's word on characters its encoding lacks (%1 how many)
+    ReplacedCharacter = 1342,
+    NotePicture = 1343,             // the notes' line with the address of a picture that was not brought in
     SearchHowTo = 840,              // the search box's tool tip: how a search is written
     PicturesFilter = 770,           // file types of the picture dialog
     TextFilesFilter = 771,          // ... and of the plain-text view's save dialog

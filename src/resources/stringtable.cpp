@@ -414,6 +414,10 @@ const StringEntry kStringTable[] = {
     {957, "Only one of --metric and --us can be used."},
     {958, "'%1' names no number of servings in its yield: it is shown for its own yield."},
     {959, "--servings goes after the title it is for."},
+    {1340, "%1, or"},
+    {1341, "%1 characters that Windows-1252 lacks were written as \"?\"."},
+    {1343, "Picture: %1"},
+    {1342, "1 character that Windows-1252 lacks was written as \"?\"."},
     // File types of the file dialogs (770-779)
     {770, "Pictures"},
     {771, "Text files"},
@@ -944,6 +948,10 @@ const StringEntry kStringTable[] = {
     {1257, "Solo se puede usar una de --metric y --us."},
     {1258, "'%1' no dice en su rendimiento un número de raciones: se muestra para su propio rendimiento."},
     {1259, "--servings va después del título al que se refiere."},
+    {1640, "%1, o"},
+    {1641, "%1 caracteres que Windows-1252 no tiene se escribieron como \"?\"."},
+    {1643, "Dibujo: %1"},
+    {1642, "1 carácter que Windows-1252 no tiene se escribió como \"?\"."},
     // Colour schemes: 2000 + scheme offset + role
     {2000, "9483944"},
     {2001, "7756866"},

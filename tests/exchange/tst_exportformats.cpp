@@ -65,30 +65,8 @@ QVector<Recipe> cookbook()
     };
 }
 
-QStringList nonBlankLines(const QString& text)
-{
-    QStringList out;
-    for (const QString& line : text.split(QLatin1Char('\n')))
-        if (!line.trimmed().isEmpty())
-            out << line.simplified();
-    return out;
-}
-
-QStringList words(const QString& text) { return text.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts); }
-
-int paragraphCount(const QString& text)
-{
-    int n = 0;
-    bool inside = false;
-    for (const QString& line : text.split(QLatin1Char('\n'))) {
-        const bool blank = line.trimmed().isEmpty();
-        n += !blank && !inside;
-        inside = !blank;
-    }
-    return n;
-}
-
-// What the import must give back of each recipe written.
+// What the import must give back of each recipe written: every field as
+// it was (a comma in a category comes back as its look-alike).
 void compareReadBack(const QVector<Recipe>& written, const QVector<Recipe>& read)
 {
     QCOMPARE(read.size(), written.size());
@@ -101,11 +79,9 @@ void compareReadBack(const QVector<Recipe>& written, const QVector<Recipe>& read
         QCOMPARE(r.yield, w.yield);
         QCOMPARE(r.preptime, w.preptime);
         QCOMPARE(r.cooktime, w.cooktime);
-        QCOMPARE(nonBlankLines(r.ing), nonBlankLines(w.ing));
-        // The notes follow the directions as paragraphs of their own.
-        QCOMPARE(words(r.prep), words(w.prep + QLatin1Char(' ') + w.other));
-        QCOMPARE(paragraphCount(r.prep), paragraphCount(w.prep) + paragraphCount(w.other));
-        QVERIFY(r.other.isEmpty());
+        QCOMPARE(r.ing, w.ing);
+        QCOMPARE(r.prep, w.prep);
+        QCOMPARE(r.other, w.other);
     }
 }
 
@@ -199,19 +175,110 @@ private slots:
             QVERIFY(!bytes.contains('?'));
         }
 
-        // Read back and written again, the file holds the same recipes, and
-        // from then on it stays the same byte for byte (the blank line before
-        // a heading of the ingredients is not kept).
+        // Read back and written again, the file stays the same byte for byte.
         const auto rewritten = [&](const QByteArray& file) {
             return encodeRecipeText(mealMasterText(readBack(file)), TextEncoding(encoding));
         };
-        const QByteArray again = rewritten(bytes);
-        compareReadBack(recipes, readBack(again));
-        QCOMPARE(rewritten(again), again);
+        QCOMPARE(rewritten(bytes), bytes);
+    }
+
+    // A file written by hand from the format's description: header lines
+    // right-aligned at their colon, the amount right-aligned in seven
+    // columns (longer amounts are text), a two-column unit, headings over
+    // the ingredients they head, the directions, the notes after "Notes:".
+    void writtenAsTheFormatLaysItOut()
+    {
+        const QString heading60 = QString(59, QLatin1Char('X')) + QLatin1Char(':');
+        const QString heading61 = QString(60, QLatin1Char('Y')) + QLatin1Char(':');
+        Recipe r = make("Pea Soup", "Soups", "4 servings", "", "1 h", "1 1/2-3 c split peas\n12 1/2-3 c water\n",
+                        "Simmer the peas for an hour.\nServe hot.", "Freezes well.");
+        r.ing += heading60 + QStringLiteral("\n1 ts salt\n") + heading61 +
+                 QStringLiteral("\n1 ts pepper\n-A BIG MOUTHFUL\n- or a small one\n\n2 tb butter\nGARNISH:");
+        const QString expected = QStringLiteral("MMMMM----- Recipe via Meal-Master (tm) v8.05\r\n"
+                                                "\r\n"
+                                                "      Title: Pea Soup\r\n"
+                                                " Categories: Soups\r\n"
+                                                "      Yield: 4 servings\r\n"
+                                                "  Cook Time: 1 h\r\n"
+                                                "\r\n"
+                                                "1 1/2-3 c  split peas\r\n"
+                                                "     12    1/2-3 c water\r\n"
+                                                "MMMMM-----") +
+                                 heading60 +
+                                 QStringLiteral("-----\r\n"
+                                                "      1 ts salt\r\n"
+                                                "           ") +
+                                 heading61 +
+                                 QStringLiteral("\r\n"
+                                                "      1 ts pepper\r\n"
+                                                "      -    A BIG MOUTHFUL\r\n"
+                                                "      -     or a small one\r\n"
+                                                "\r\n"
+                                                "      2 tb butter\r\n"
+                                                "           GARNISH:\r\n"
+                                                "\r\n"
+                                                "Simmer the peas for an hour.\r\n"
+                                                "Serve hot.\r\n"
+                                                "\r\n"
+                                                "Notes:\r\n"
+                                                "Freezes well.\r\n"
+                                                "\r\n"
+                                                "MMMMM\r\n"
+                                                "\r\n");
+        QCOMPARE(mealMasterRecipe(r).split(QStringLiteral("\r\n")), expected.split(QStringLiteral("\r\n")));
+        compareReadBack({r}, readBack(expected.toUtf8()));
+
+        // A prep time is written when there is one; an empty one is not.
+        r.preptime = QStringLiteral("   ");
+        QVERIFY(!mealMasterRecipe(r).contains(QStringLiteral("Prep Time")));
+        r.preptime = QStringLiteral("10 min");
+        QVERIFY(mealMasterRecipe(r).contains(QStringLiteral("      Yield: 4 servings\r\n  Prep Time: 10 min\r\n"
+                                                            "  Cook Time: 1 h\r\n")));
+    }
+
+    // What a cook typed comes back exactly: wrapped paragraphs joined, the
+    // cook's own line breaks kept (also where a reader would take them for
+    // the writer's), two spaces after a full stop, headings as typed.
+    void exactRoundTrip()
+    {
+        const QString longLine = QStringLiteral(
+            "Bring the stock to the boil in a large heavy pan, add the washed peas and the bay leaves, "
+            "cover and simmer gently for about an hour.  Stir now and then, and add a little more water "
+            "if the soup gets too thick before the peas are soft.");
+        Recipe soup = make("Split Pea Soup", "Soups", "6", "15 min", "1 h 30 min",
+                           "2 c split peas\n\nFOR  THE STOCK:\n2 qt water\n1 bay leaf\n-A BIG MOUTHFUL\n\n1 ts salt",
+                           "");
+        soup.prep = longLine + QStringLiteral("\nSeason to taste with salt and plenty of freshly ground black pepper "
+                                              "and the\nlemon juice, then serve.\n\n"
+                                              "1. Ladle into bowls\n2. Top with croutons\n"
+                                              "and a swirl of cream, a few chopped chives and a little grated "
+                                              "cheese if you like\nthem");
+        soup.other = QStringLiteral("Categories: Soups, Winter\n\nFrom Aunt May's notebook, where the recipe is "
+                                    "written on the back of an old envelope together with a list of groceries\n"
+                                    "and a phone number.");
+        const QVector<Recipe> recipes = {soup, make("Toast", "Breakfast", "", "", "", "1 slice bread", "Toast it.")};
+        for (TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Windows1252}) {
+            const QByteArray bytes = encodeRecipeText(mealMasterText(recipes), encoding);
+            compareReadBack(recipes, readBack(bytes));
+            for (const QString& line : decodeRecipeText(bytes).split(QStringLiteral("\r\n")))
+                QVERIFY2(line.size() <= kMealMasterWidth, qPrintable(line));
+        }
     }
 
     void windows1252MarksWhatItCannotHold()
     {
+        // The export says how many characters it replaced.
+        MealMasterFile file(TextEncoding::Windows1252);
+        file.add(make("Checks", "Tests", "", "", "", "1 c ✓ sugar", "Done ✓✓ é"));
+        QCOMPARE(file.replaced(), 3);
+        QVERIFY(file.bytes().contains("Done ?? \xe9"));
+        MealMasterFile utf8(TextEncoding::Utf8);
+        utf8.add(make("Checks", "Tests", "", "", "", "1 c ✓ sugar", "Done ✓✓ é"));
+        QCOMPARE(utf8.replaced(), 0);
+        QCOMPARE(replacedText(0), QString());
+        QCOMPARE(replacedText(1), QStringLiteral("1 character that Windows-1252 lacks was written as \"?\"."));
+        QCOMPARE(replacedText(3), QStringLiteral("3 characters that Windows-1252 lacks were written as \"?\"."));
+
         QCOMPARE(encodeRecipeText(QStringLiteral("é€ ✓"), TextEncoding::Windows1252), QByteArray("\xe9\x80 ?"));
         QCOMPARE(encodeRecipeText(QStringLiteral("é€ ✓"), TextEncoding::Utf8), QStringLiteral("é€ ✓").toUtf8());
     }

@@ -92,7 +92,8 @@ private slots:
         // stay apart.
         QCOMPARE(soup.prep, QStringLiteral("Melt the butter in a large pan, add the mushrooms and cook them gently until soft."
                                            "\n\nServe hot.\nGarnish with the cream and a little parsley."));
-        for (const QString& empty : {soup.preptime, soup.cooktime, soup.other, soup.date, soup.image})
+        QCOMPARE(soup.other, QStringLiteral("Categories: Soups, Vegetables"));
+        for (const QString& empty : {soup.preptime, soup.cooktime, soup.date, soup.image})
             QVERIFY(empty.isEmpty());
 
         // Two columns: the left one first, continuations in their own column.
@@ -226,7 +227,7 @@ private slots:
             QCOMPARE(r.recipe(0).ing,
                      QStringLiteral("1 1/3 oz Cheese, monterey jack\n4 lg Eggs\n"
                                     "2 cn Green chiles, whole (4 oz each), drained\n1 Onion, chopped\n"
-                                    "3/16 c Flour, all purpose\n1 c Milk, canned evaporated\n1/4 ts Salt\n"
+                                    "3/16 c Flour, all purpose\n1 c Milk, canned evaporated\n1/4 ts Salt\n\n"
                                     "TOPPING\n1 c Tomato sauce\n2 tb Cilantro, chopped\n1 pn Cayenne"));
             QCOMPARE(r.recipe(0).prep, QStringLiteral("Bake at 350 degrees."));
         }
@@ -314,8 +315,8 @@ private slots:
         // Categories without commas: the first word names the category.
         QCOMPARE(r.categories(),
                  QStringList({"Cakes", "Imported", "Cakes", "Imported", "Cakes", "Chocolate", "Imported"}));
-        QCOMPARE(r.recipe(6).other, QStringLiteral("Categories: Chocolate Cakes Fruits Desserts"));
-        QVERIFY(r.recipe(7).other.isEmpty());
+        QCOMPARE(r.recipe(6).other, QStringLiteral("Categories: Chocolate, Cakes, Fruits, Desserts"));
+        QCOMPARE(r.recipe(7).other, QStringLiteral("Categories: Chocolate, Cakes"));
         QCOMPARE(r.recipe(7).ing, QStringLiteral("Salt: a pinch"));
         QCOMPARE(r.recipe(8).ing, QStringLiteral("1 c Dates"));
 
@@ -384,6 +385,109 @@ private slots:
                      "TO SERVE\n\nWARM\n\nServe warm with soup.\n\n"
                      "Typed by Joe from the club newsletter, http://www.example.org/newsletters/1998/spring.html\n\n"
                      "Recipe: \"Chinese Appetizers\", a cookbook\nPublished 1981"));
+    }
+
+    // Every category a recipe names is kept: the first files it, the notes
+    // list them all, in the language of the notes.
+    void everyCategoryKept()
+    {
+        const QByteArray recipe = lines({"MMMMM----- Recipe via Meal-Master (tm) v8.05", "", "      Title: Onion Dip",
+                                         " Categories: Dips, Appetizers, Party food", "      Yield: 1 bowl", "",
+                                         ing("1", "c", "Sour cream"), "", "  Stir and chill.", "MMMMM"});
+        Read r(recipe);
+        QCOMPARE(r.recipe(0).category, QStringLiteral("Dips"));
+        QCOMPARE(r.recipe(0).other, QStringLiteral("Categories: Dips, Appetizers, Party food"));
+        const RecipeList spanish = readMealMaster(decodeRecipeText(recipe), {QStringLiteral("Importadas"), 300});
+        QCOMPARE(spanish.recipes.front().other, QStringLiteral("Categorías: Dips, Appetizers, Party food"));
+        // One category alone says nothing more; an extracted recipe lists
+        // its categories with spaces.
+        QVERIFY(Read(lines({"MMMMM----- Recipe", "      Title: A", " Categories: Dips", "", ing("1", "c", "Milk"),
+                            "MMMMM"}))
+                    .recipe(0)
+                    .other.isEmpty());
+        r = Read(lines({"---------- Recipe Extracted from Meal-Master (tm) Database", "      Title: B",
+                        " Categories: Breads Quick", "", ing("1", "c", "Flour"), "-----"}));
+        QCOMPARE(r.recipe(0).category, QStringLiteral("Breads"));
+        QCOMPARE(r.recipe(0).other, QStringLiteral("Categories: Breads, Quick"));
+    }
+
+    // "Makes:" gives the yield; a line of two marks is text, three are a
+    // line drawn across it.
+    void yieldNamesAndMarks()
+    {
+        const Read r(
+            lines({"MMMMM----- Recipe via Meal-Master (tm) v8.05", "", "      Title: Rolls", "      Makes: 12 rolls",
+                   "", ing("2", "c", "Flour"), "", "  Knead well.", "  **", "  ~~~", "  Bake.", "MMMMM"}));
+        QCOMPARE(r.recipe(0).yield, QStringLiteral("12 rolls"));
+        QCOMPARE(r.recipe(0).prep, QStringLiteral("Knead well.\n**\n\nBake."));
+    }
+
+    // Ingredient lines as writers other than Meal-Master lay them out.
+    void ingredientLayoutsOfOtherWriters()
+    {
+        const Read r(lines({"----- Exported by a recipe program [Meal-Master Export Format] -----",
+                            "",
+                            "      Title: Cookies",
+                            " Categories: Snacks",
+                            "",                                       //
+                            "      1  c Butter, or",                  // a one-letter unit a column to the right
+                            "      2  t Vanilla",                     //
+                            "      1 c  Butter or margarine,",        // text going on without its "-"
+                            "           Softened",                    //
+                            "    1/2 lb Lump crab meat, picked over", //
+                            "           To remove shells",            //
+                            "      1 c  Cream of",                    //
+                            "           Mushroom soup",               //
+                            "           Salt",                        // ingredients of their own
+                            "           Pepper",                      //
+                            "      1    Egg (large",                  //
+                            "           Or extra large)",             //
+                            "      -    A BIG MOUTHFUL",              // a text that starts with a dash
+                            "",                                       // an empty line between ingredients
+                            ing("2", "tb", "Sugar"),                  //
+                            "",
+                            "  Bake.",
+                            "-----"}));
+        QCOMPARE(r.recipe(0).ing, QStringLiteral("1 c Butter, or\n2 t Vanilla\n1 c Butter or margarine, Softened\n"
+                                                 "1/2 lb Lump crab meat, picked over To remove shells\n"
+                                                 "1 c Cream of Mushroom soup\nSalt\nPepper\n"
+                                                 "1 Egg (large Or extra large)\n-A BIG MOUTHFUL\n\n2 tb Sugar"));
+        QCOMPARE(r.recipe(0).prep, QStringLiteral("Bake."));
+
+        // A list set two columns to the right, its text going on after ":".
+        const Read shifted(
+            lines({"MMMMM----- Recipe via Meal-Master (tm) v8.05", "", "      Title: Chicken", " Categories: Poultry",
+                   "", "        4    Chicken breasts -- skinned an", "  :          d boned",
+                   "    1 1/2 TB White-wine vinegar", "        3 TB Cornstarch", "", "  Mix everything.", "MMMMM"}));
+        QCOMPARE(shifted.recipe(0).ing, QStringLiteral("4 Chicken breasts -- skinned an d boned\n"
+                                                       "1 1/2 TB White-wine vinegar\n3 TB Cornstarch"));
+        QCOMPARE(shifted.recipe(0).prep, QStringLiteral("Mix everything."));
+    }
+
+    // Directions as writers wrap them: at a fixed width, some leaving their
+    // lines a column short of it; a cook's short lines and lists kept.
+    void wrappedDirections()
+    {
+        const Read r(lines(
+            {"MMMMM----- Recipe via Meal-Master (tm) v8.05", "", "      Title: Nougat", "", ing("2", "c", "Sugar"), "",
+             "  DIRECTIONS: Mix first 4 ingredients in heavy saucepan. Cook, stirring,",
+             "  until sugar is dissolved. Cook, without stirring, until a small",
+             "  amount of the mixture dropped in cold water forms a hard ball.", "  Beat egg whites until stiff.",
+             "  Serve cold.", "  1. Cut in squares", "  2. Wrap each piece", "",
+             "  Notes: From an old magazine clipping, kept for the almond and the",
+             "  walnut variation. Two spaces after a full stop.  Stay.", "MMMMM"}));
+        QCOMPARE(r.recipe(0).prep,
+                 QStringLiteral("DIRECTIONS: Mix first 4 ingredients in heavy saucepan. Cook, stirring, until sugar "
+                                "is dissolved. Cook, without stirring, until a small amount of the mixture dropped "
+                                "in cold water forms a hard ball.\nBeat egg whites until stiff.\nServe cold.\n"
+                                "1. Cut in squares\n2. Wrap each piece"));
+        // A closing paragraph "Notes:" is the notes.
+        QCOMPARE(r.recipe(0).other, QStringLiteral("From an old magazine clipping, kept for the almond and the "
+                                                   "walnut variation. Two spaces after a full stop.  Stay."));
+        // Directions whose lines all stay short were not wrapped.
+        const Read shortLines(lines({"MMMMM----- Recipe", "      Title: Tea", "", ing("1", "", "Tea bag"), "",
+                                     "  Boil the water", "  and pour it", "MMMMM"}));
+        QCOMPARE(shortLines.recipe(0).prep, QStringLiteral("Boil the water\nand pour it"));
     }
 
     void windows1252TableEndsAndLongestHeader()

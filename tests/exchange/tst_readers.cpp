@@ -105,6 +105,7 @@ public:
         QByteArray head; // status line and headers, without the blank line
         QByteArray body;
         bool silent = false; // never answers
+        int pauseMs = 0;     // sends the first half of the body, the rest after this pause
     };
     QHash<QByteArray, Answer> answers;
     int requests = 0;
@@ -130,8 +131,17 @@ public:
                         QObject::connect(s, &QTcpSocket::disconnected, this, [this] { --waiting; });
                         return;
                     }
-                    s->write(a.head + "\r\nContent-Length: " + QByteArray::number(a.body.size()) +
-                             "\r\nConnection: close\r\n\r\n" + a.body);
+                    const QByteArray head = a.head + "\r\nContent-Length: " + QByteArray::number(a.body.size()) +
+                                            "\r\nConnection: close\r\n\r\n";
+                    if (a.pauseMs > 0) {
+                        s->write(head + a.body.left(a.body.size() / 2));
+                        QTimer::singleShot(a.pauseMs, s, [s, rest = a.body.mid(a.body.size() / 2)] {
+                            s->write(rest);
+                            s->disconnectFromHost();
+                        });
+                        return;
+                    }
+                    s->write(head + a.body);
                     s->disconnectFromHost();
                 });
                 QObject::connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
@@ -301,6 +311,175 @@ private slots:
         QVERIFY(!r[1].other.contains(QStringLiteral("Nutr")));
         QCOMPARE(r[2].prep, QStringLiteral("Bake in moderate oven."));
         QVERIFY(r[2].other.endsWith(QStringLiteral("Good cold.")) && !r[2].other.contains(QLatin1Char('-')));
+    }
+
+    // MasterCook text as cooks typed it and mailing lists passed it on:
+    // the "From:" line of a recipe kept, lines typed with breaks inside a
+    // sentence joined, ingredients going on in the next row, a category
+    // with a comma, a list's footer left out, notes with blank lines.
+    void masterCookTextAsTyped()
+    {
+        QByteArray bytes = mxpRecipe(
+            "Fruit Dip",
+            {row("2", "Large", "apples -- peeled, cored, and"), row("", "", "cubed"), row("1", "cup", "yogurt"),
+             row("", "", "salt -- to taste"),
+             // A row filled to the export's width goes on in the next one.
+             row("2", "tablespoons", "Dark rum, the kind from the small islands, aged five"), row("", "", "Years"),
+             row("1", "teaspoon", "Vanilla essence, the kind from the small isle, aged"), row("", "", "Sugar")},
+            {"Mix the dip in a large bowl the night before, so that the flavours meet.",
+             "Wash the fruit and soak it in water. In a large bowl, put 3 cups",
+             "of yogurt and the honey; stir until smooth and add the cubes.", "Serve cold", "with crackers", "",
+             "From: Why Be Fat", "", "From: \"Chris D\" <chris@example.org>"},
+            {"NOTES : Keeps a day.", "", "", "Good with pears too.", "", "T(Bake):", "  \"0:25\"", "",
+             "- -----------------------------------------------------------------------",
+             "To unsubscribe from this list, send a message."});
+        bytes.replace("Categories    : Desserts                         Pies",
+                      "Categories    : Meat, Miscellaneous              Dips");
+        // A digest's mail header after a recipe ends it.
+        bytes += crlf({"From: list@example.org", "Subject: Recipes", "", "Next message."});
+        RecipeList book;
+        QCOMPARE(into(book, readMasterCookText(decodeAnyText(bytes), kContext)).count(), 1);
+        const Recipe r = recipes(book).first();
+        QCOMPARE(r.category, QStringLiteral("Meat, Miscellaneous"));
+        QCOMPARE(r.ing, QStringLiteral("2 Large apples -- peeled, cored, and cubed\n1 cup yogurt\nsalt -- to taste\n"
+                                       "2 tablespoons Dark rum, the kind from the small islands, aged five Years\n"
+                                       "1 teaspoon Vanilla essence, the kind from the small isle, aged\nSugar"));
+        QCOMPARE(r.prep, QStringLiteral("Mix the dip in a large bowl the night before, so that the flavours meet. "
+                                        "Wash the fruit and soak it in water. In a large bowl, put 3 cups of yogurt "
+                                        "and the honey; stir until smooth and add the cubes.\nServe cold\n"
+                                        "with crackers\n\nFrom: Why Be Fat\n\nFrom: \"Chris D\" <chris@example.org>"));
+        QCOMPARE(r.cooktime, QStringLiteral("25 min"));
+        QCOMPARE(r.other, QStringLiteral("Recipe by: Jane Doe\nCategories: Meat, Miscellaneous, Dips, Fruit\n\n"
+                                         "NOTES : Keeps a day.\n\nGood with pears too."));
+    }
+
+    // MasterCook XML's decimal yields, RecipeML's alternatives and
+    // sources, schema.org's text lists, several JSON values in one file,
+    // and the fields a page may name otherwise.
+    void otherFormatsAsWritten()
+    {
+        RecipeList book;
+        into(book, readMasterCookXml("<mx2><RcpE name=\"Jam\"><Yield unit=\"cups\" qty=\"2.000000\"/>"
+                                     "<IngR name=\"plums\" qty=\"1.500000\" unit=\"lb\"/></RcpE>"
+                                     "<RcpE name=\"Jelly\"><Yield unit=\"quarts\" qty=\"1.500000\"/>"
+                                     "<IngR name=\"apples\"/></RcpE></mx2>",
+                                     kContext));
+        QCOMPARE(recipes(book)[0].yield, QStringLiteral("2 cups"));
+        QCOMPARE(recipes(book)[1].yield, QStringLiteral("1.5 quarts"));
+
+        into(book, readRecipeML("<recipeml><recipe><head><title>Cookies</title><source><srcitem>Colleen</srcitem>"
+                                "<srcitem>Mona</srcitem></source></head><ingredients>"
+                                "<ing><amt><qty>1</qty><unit>cup</unit></amt><item>butter</item>"
+                                "<alt-ing><amt><qty>2</qty><unit>cups</unit></amt><item>margarine</item></alt-ing>"
+                                "<alt-ing><item>lard</item></alt-ing></ing>"
+                                "<ing><item>sugar</item></ing></ingredients>"
+                                "<directions><step>Bake.</step></directions></recipe></recipeml>",
+                                {kImported, 300}));
+        QCOMPARE(recipes(book)[0].ing, QStringLiteral("1 cup butter, o\n2 cups margarine, o\nlard\nsugar"));
+        QCOMPARE(recipes(book)[0].other, QStringLiteral("Fuente: Colleen, Mona"));
+
+        // Values one after another; a list of categories in one text; the
+        // headline and "ingredients" of older pages; a picture on the web.
+        const QByteArray json =
+            "{\"@type\":\"Recipe\",\"name\":\"Risotto\",\"recipeCategory\":\"Dinner, Main course, Side dish\","
+            "\"recipeIngredient\":[\"rice\"],\"image\":{\"url\":\"https://img.test/risotto.jpg\"}}\n"
+            "{\"@type\":\"Recipe\",\"headline\":\"Old Page\",\"ingredients\":[\"flour\",\"water\"],"
+            "\"recipeInstructions\":\"Knead.\"}\n";
+        QTemporaryDir dir;
+        RecipeList source;
+        const ImportFileRead read = readImportFile(writeIn(dir, QStringLiteral("two.jsonld"), json), source, kContext);
+        QCOMPARE(read.kind, ImportKind::WebPage);
+        QCOMPARE(source.count(), 2);
+        const QList<Recipe> r = recipes(source);
+        QCOMPARE(r[0].category, QStringLiteral("Dinner"));
+        QCOMPARE(r[0].other, QStringLiteral("Categories: Dinner, Main course, Side dish\n"
+                                            "Picture: https://img.test/risotto.jpg"));
+        QVERIFY(r[0].image.isEmpty());
+        QCOMPARE(r[1].title, QStringLiteral("Old Page"));
+        QCOMPARE(r[1].ing, QStringLiteral("flour\nwater"));
+        // A page's block hidden in CDATA.
+        into(book, readSchemaOrg(u"<html><script type=\"application/ld+json\">//<![CDATA[\n"
+                                 u"{\"@type\":\"Recipe\",\"name\":\"Hidden\",\"recipeIngredient\":[\"salt\"]}\n//]]>"
+                                 u"</script></html>",
+                                 kContext));
+        QCOMPARE(importList(book), QStringList{QStringLiteral("Hidden")});
+    }
+
+    // Cooklang marks: a comment starts a word, "=" fixes a quantity, "@-"
+    // is a modifier, and steps alone make a recipe.
+    void cooklangMarks()
+    {
+        RecipeList book;
+        into(book, readCooklang(u"Cook the @-onion{1} until well--done with @salt{=1%tsp}. -- a comment\n",
+                                QStringLiteral("Onions"), kContext));
+        const Recipe r = recipes(book).first();
+        QCOMPARE(r.ing, QStringLiteral("1 onion\n1 tsp salt"));
+        QCOMPARE(r.prep, QStringLiteral("Cook the onion until well--done with salt."));
+        QCOMPARE(into(book, readCooklang(u"Boil the water.\n", QStringLiteral("Water"), kContext)).count(), 1);
+        QCOMPARE(recipes(book).first().prep, QStringLiteral("Boil the water."));
+    }
+
+    // What the file check tells: the kind of a digest by the recipes it
+    // gives; only a line that starts with ten dashes marks MealMaster; no
+    // picture from outside the file's folder, none from a second folder.
+    void fileCheckKindsAndPictureFolders()
+    {
+        QTemporaryDir dir;
+        RecipeList source;
+        const QByteArray mealMaster = crlf({"MMMMM----- Recipe via Meal-Master (tm) v8.05", "", "      Title: Bread",
+                                            "", "      1 c  Flour", "", "  Bake.", "MMMMM"});
+        // A MasterCook export line without a readable MasterCook recipe.
+        QCOMPARE(
+            readImportFile(writeIn(dir, QStringLiteral("a.txt"),
+                                   "*  Exported from  MasterCook  *\r\n\r\nA note, no recipe.\r\n\r\n" + mealMaster),
+                           source, kContext)
+                .kind,
+            ImportKind::MealMaster);
+        QCOMPARE(readImportFile(writeIn(dir, QStringLiteral("b.txt"),
+                                        mxpRecipe("Soup", {row("1", "quart", "stock")}, {"Simmer."}) + mealMaster),
+                                source, kContext)
+                     .kind,
+                 ImportKind::MasterCook);
+        QCOMPARE(source.count(), 2);
+        const QByteArray dashes = mxpRecipe("Stew", {row("1", "lb", "beef")}, {"Cut in 10 pieces ---------- or more."},
+                                            {"----- Serving -----", "Title: Garnish", "", "Parsley."});
+        QCOMPARE(readImportFile(writeIn(dir, QStringLiteral("c.txt"), dashes), source, kContext).kind,
+                 ImportKind::MasterCook);
+        QCOMPARE(importList(source), QStringList{QStringLiteral("Stew")});
+
+        QDir(dir.path()).mkpath(QStringLiteral("in/a"));
+        QDir(dir.path()).mkpath(QStringLiteral("in/b"));
+        for (const char* name : {"outside.png", "in/a/one.png", "in/b/two.png"})
+            bdtest::writeFile(dir.filePath(QLatin1String(name)), bdtest::pngBytes(4, 4));
+        const QByteArray mx2 = "<mx2><RcpE name=\"Out\" img=\"../outside.png\"><IngR name=\"z\"/></RcpE>"
+                               "<RcpE name=\"One\" img=\"a/one.png\"><IngR name=\"x\"/></RcpE>"
+                               "<RcpE name=\"Two\" img=\"b/two.png\"><IngR name=\"y\"/></RcpE></mx2>";
+        const ImportFileRead read = readImportFile(writeIn(dir, QStringLiteral("in/x.mx2"), mx2), source, kContext);
+        QCOMPARE(read.pictureFolder, QDir(dir.filePath(QStringLiteral("in/a"))).canonicalPath());
+        const QList<Recipe> r = recipes(source);
+        QVERIFY(r[0].image.isEmpty());
+        QCOMPARE(r[1].image, QStringLiteral("one.png"));
+        QVERIFY(r[2].image.isEmpty());
+    }
+
+    // The limits of a fetch: an error from 400 up, a page as large as the
+    // limit comes, Latin-1 pages read as Windows-1252 (their superset).
+    void fetchLimits()
+    {
+        PageServer server;
+        server.answers.insert("/bad", {"HTTP/1.1 400 Bad Request", "bad"});
+        // A page that comes in two pieces, its size known from the first.
+        constexpr int kSize = 2 * 1024 * 1024;
+        server.answers.insert("/exact", {"HTTP/1.1 200 OK", QByteArray(kSize, 'a'), false, 200});
+        QCOMPARE(fetchUrl(server.url("/bad")).fault, FetchFault::HttpError);
+        const FetchedPage exact = fetchUrl(server.url("/exact"), kFetchTimeout, kSize);
+        QCOMPARE(exact.fault, FetchFault::None);
+        QCOMPARE(exact.body.size(), kSize);
+        QCOMPARE(fetchUrl(server.url("/exact"), kFetchTimeout, kSize - 1).fault, FetchFault::TooLarge);
+        FetchedPage page;
+        page.contentType = "text/html; charset=ISO-8859-1";
+        page.body = "caf\xe9 \x96 bar";
+        QCOMPARE(pageText(page), QString::fromUtf8("café – bar"));
     }
 
     void masterCookXml()

@@ -61,9 +61,8 @@ bool noIngredientsLine(QStringView line)
 
 // Where a digest's text resumes after a recipe: a mail header, another
 // program's recipe, or a separator of at least minRun repeated characters.
-bool digestLine(QStringView line, int minRun = 5)
+bool mailHeader(QStringView line)
 {
-    const QStringView t = line.trimmed();
     static const char* const mailHeaders[] = {
         "From:", "Date:", "Subject:", "To:", "Message-ID:", "Reply-To:", "Message:", "Content-Type:"};
     const qsizetype colon = line.left(14).indexOf(QLatin1Char(':'));
@@ -71,9 +70,31 @@ bool digestLine(QStringView line, int minRun = 5)
         for (const char* h : mailHeaders)
             if (line.startsWith(QLatin1String(h), Qt::CaseInsensitive))
                 return true;
+    return false;
+}
+
+// next: the next line that is not blank. A "From:" line that no other mail
+// header (but another "From:") follows names where the recipe came from,
+// and is the recipe's.
+bool digestLine(QStringView line, QStringView next, int minRun = 5)
+{
+    const QStringView t = line.trimmed();
+    auto from = [](QStringView l) { return l.startsWith(QLatin1String("From:"), Qt::CaseInsensitive); };
+    if (mailHeader(line) && (!from(line) || (mailHeader(next) && !from(next))))
+        return true;
     // A MealMaster recipe after MasterCook ones.
     if (line.startsWith(QLatin1String("MMMMM")))
         return true;
+    // A mailing list's footer, after its rule ("- -------------").
+    if (t.startsWith(QLatin1String("To unsubscribe"), Qt::CaseInsensitive))
+        return true;
+    if (minRun <= 5 && t.contains(QLatin1String("----------"))) {
+        bool rule = true;
+        for (QChar c : t)
+            rule = rule && (c == QLatin1Char('-') || c == QLatin1Char(' '));
+        if (rule)
+            return true;
+    }
     if (t.size() >= minRun) {
         const QChar c = t.front();
         if (c == QLatin1Char('-') || c == QLatin1Char('=') || c == QLatin1Char('_') || c == QLatin1Char('*')) {
@@ -178,7 +199,7 @@ bool asciiLetter(QChar c)
 }
 
 // Category names as the header lays them out: in columns separated by runs
-// of spaces (or by commas).
+// of spaces; a comma is part of a name ("Meat, Miscellaneous").
 QStringList categoryNames(QStringView value)
 {
     QStringList out;
@@ -192,8 +213,7 @@ QStringList categoryNames(QStringView value)
         qsizetype end = i;
         while (end < value.size() && asciiSpace(value[end]))
             ++end;
-        const bool separator = end - i >= 2 || value[i] == QLatin1Char('\t') ||
-                               (end == i && value[i] == QLatin1Char(','));
+        const bool separator = end - i >= 2 || value[i] == QLatin1Char('\t');
         if (separator) {
             take(value.mid(start, i - start));
             start = end > i ? end : i + 1;
@@ -246,8 +266,9 @@ struct Draft {
     qsizetype lastRowLength = 0;
     int blankRun = 0;
     bool notesClosed = false;
-    QString pendingKey; // a key whose value is on the next line
-    int langOffset = 0; // the language of the notes it writes
+    QString pendingKey;   // a key whose value is on the next line
+    QStringView nextLine; // the line after the one being read that is not blank
+    int langOffset = 0;   // the language of the notes it writes
 
     void addIngredient(const Row& row, bool afterLongLine);
 
@@ -278,13 +299,30 @@ struct Draft {
     Recipe finish();
 };
 
+// Whether an ingredient line stops short of its text: textStopsShort, or
+// a preparation cut after its first words ("-- thinly", "-- cut").
+bool stopsShort(QStringView line)
+{
+    if (textStopsShort(line))
+        return true;
+    const QStringView last = line.mid(line.lastIndexOf(QLatin1Char(' ')) + 1);
+    for (const char* word : {"cut", "thinly", "finely", "coarsely", "dry"})
+        if (last.compare(QLatin1String(word), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 void Draft::addIngredient(const Row& row, bool afterLongLine)
 {
     QString& ing = recipe.ing;
     const QStringView text = row.ingredient();
-    // A line of the ingredient text that did not fit, or its preparation.
+    // A line of the ingredient text that did not fit, or its preparation;
+    // also text in small letters after a line that stops short
+    // ("2 apples -- peeled, cored, and" above "cubed").
     if (row.amount.isEmpty() && row.measure.isEmpty() && !ing.isEmpty() &&
-        (afterLongLine || text.startsWith(QLatin1String("--")) || text.startsWith(QLatin1Char(';')))) {
+        (afterLongLine || text.startsWith(QLatin1String("--")) || text.startsWith(QLatin1Char(';')) ||
+         (!text.isEmpty() && text.front().isLower() && !text.contains(QLatin1String("--")) &&
+          stopsShort(QStringView(ing).mid(ing.lastIndexOf(QLatin1Char('\n')) + 1))))) {
         ing += QLatin1Char(' ');
         ing += text;
         return;
@@ -360,7 +398,7 @@ bool Draft::note(QStringView line)
             notesClosed = true;
         return true;
     }
-    if (digestLine(line)) {
+    if (digestLine(line, nextLine)) {
         notesClosed = true;
         return false;
     }
@@ -480,7 +518,7 @@ void Draft::line(QStringView line)
         stage = Stage::Directions;
         [[fallthrough]];
     case Stage::Directions:
-        if (digestLine(line, 20)) {
+        if (digestLine(line, nextLine, 20)) {
             endParagraph();
             stage = Stage::Notes;
             notesClosed = true;
@@ -507,7 +545,20 @@ Recipe Draft::finish()
         addLine(notes, fetchText(Str::NoteCategories, langOffset).arg(categories.join(QStringLiteral(", "))));
     while (!noteLines.isEmpty() && noteLines.last().isEmpty())
         noteLines.removeLast();
-    addParagraph(notes, noteLines.join(QLatin1Char('\n')));
+    // The notes' paragraphs, their lines joined where they were wrapped.
+    QString text;
+    QList<QStringView> lines;
+    for (qsizetype i = 0; i <= noteLines.size(); ++i) {
+        if (i < noteLines.size() && !noteLines[i].isEmpty()) {
+            lines << noteLines[i];
+            continue;
+        }
+        if (!text.isEmpty())
+            text += QLatin1String("\n\n");
+        appendWrapped(text, lines);
+        lines.clear();
+    }
+    addParagraph(notes, text);
     recipe.other = notes;
     return recipe;
 }
@@ -648,14 +699,22 @@ RecipeList readMasterCook(const Source& source, const QVector<qsizetype>& starts
             draft.recipe.ing.reserve(room / 2);
             draft.recipe.prep.reserve(room);
             bool over = false; // text after the notes is other text
+            std::vector<QStringView> lines;
             forEachLine(part, [&](QStringView line, int number) {
-                if (number == 1 || over)
-                    return;
-                if (draft.stage == Draft::Stage::Notes)
-                    over = !draft.note(line);
-                else
-                    draft.line(line);
+                if (number > 1)
+                    lines.push_back(line);
             });
+            size_t next = 0; // the next line that is not blank
+            for (size_t i = 0; i < lines.size() && !over; ++i) {
+                if (next <= i)
+                    for (next = i + 1; next < lines.size() && blankLine(lines[next]);)
+                        ++next;
+                draft.nextLine = next < lines.size() ? lines[next] : QStringView();
+                if (draft.stage == Draft::Stage::Notes)
+                    over = !draft.note(lines[i]);
+                else
+                    draft.line(lines[i]);
+            }
             Recipe r = draft.finish();
             if (r.ing.isEmpty() && r.prep.isEmpty())
                 recipes[size_t(k)].skipped = true;
@@ -703,6 +762,23 @@ QString attr(pugi::xml_node n, const char* name) { return QString::fromUtf8(n.at
 // MX2 element names are compared exactly, as its writer spells them.
 bool named(pugi::xml_node n, const char* name) { return std::strcmp(n.name(), name) == 0; }
 
+// A decimal amount as a cook writes it: "2.000000" as "2", "1.500000" as
+// "1.5".
+QString withoutTrailingZeros(QString qty)
+{
+    const qsizetype dot = qty.indexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return qty;
+    for (qsizetype i = dot + 1; i < qty.size(); ++i)
+        if (!qty[i].isDigit())
+            return qty;
+    while (qty.endsWith(QLatin1Char('0')))
+        qty.chop(1);
+    if (qty.endsWith(QLatin1Char('.')))
+        qty.chop(1);
+    return qty;
+}
+
 Recipe mx2Recipe(pugi::xml_node r, QStringList& categories, int langOffset)
 {
     Recipe recipe;
@@ -743,7 +819,7 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories, int langOffset)
         } else if (named(c, "Serv")) {
             servings = attr(c, "qty");
         } else if (named(c, "Yield")) {
-            yield = (attr(c, "qty") + QLatin1Char(' ') + attr(c, "unit")).trimmed();
+            yield = (withoutTrailingZeros(attr(c, "qty")) + QLatin1Char(' ') + attr(c, "unit")).trimmed();
             if (yield.isEmpty())
                 yield = simplifiedText(xmlInnerText(c));
         } else if (named(c, "PrpT")) {

@@ -105,7 +105,12 @@ QStringView dashedText(QStringView t)
         t = t.mid(1);
     while (!t.isEmpty() && t.back() == QLatin1Char('-'))
         t.chop(1);
-    return t.trimmed();
+    // Control characters are nothing to show ("MMMMM-----^T-----").
+    while (!t.isEmpty() && (t.front().isSpace() || t.front().unicode() < 0x20))
+        t = t.mid(1);
+    while (!t.isEmpty() && (t.back().isSpace() || t.back().unicode() < 0x20))
+        t.chop(1);
+    return t;
 }
 
 bool onlyDashes(QStringView t)
@@ -222,9 +227,13 @@ bool ending(QStringView t, Frame frame)
 // space, text.
 struct Ingredient {
     QStringView amount, unit, text;
+    bool marked = false; // a continuation marked with ":" in the amount column, the mark not in text
+    bool spaced = false; // the text starts a column after its place
     bool empty() const { return amount.isEmpty() && unit.isEmpty() && text.isEmpty(); }
     bool measured() const { return !amount.isEmpty() || !unit.isEmpty(); }
-    bool continuation() const { return !measured() && text.startsWith(QLatin1Char('-')); }
+    bool continuation() const { return marked || (!measured() && text.startsWith(QLatin1Char('-'))); }
+    // The text a continuation adds to the line above.
+    QStringView continued() const { return marked ? text : trim(text.mid(1)); }
 };
 
 Q_ALWAYS_INLINE bool amountChar(QChar c)
@@ -268,8 +277,9 @@ bool ingredient(QStringView s, Ingredient* out, bool strict)
             amountFrom = qMin(amountFrom, i);
             amountTo = i + 1;
         } else {
-            // A unit is letters, left-aligned.
-            if (!c.isLetter() || (i == 9 && s[8] == QLatin1Char(' ')))
+            // A unit is letters, left-aligned; a one-letter unit may
+            // stand a column to the right ("  1  c Flour").
+            if (!c.isLetter() || (i == 9 && s[8] == QLatin1Char(' ') && !knownUnit(s.mid(9, 1))))
                 return false;
             unitFrom = qMin(unitFrom, i);
             unitTo = i + 1;
@@ -278,6 +288,7 @@ bool ingredient(QStringView s, Ingredient* out, bool strict)
     out->amount = amountTo ? s.mid(amountFrom, amountTo - amountFrom) : QStringView();
     out->unit = unitTo ? s.mid(unitFrom, unitTo - unitFrom) : QStringView();
     out->text = n > 11 ? trim(s.mid(11)) : QStringView();
+    out->spaced = n > 12 && s[11] == QLatin1Char(' ');
     if (out->empty())
         return false;
     if (strict) {
@@ -328,7 +339,33 @@ bool ingredientLine(QStringView line, Ingredient* left, Ingredient* right, int* 
         }
     }
     *left = *right = Ingredient();
-    return ingredient(line, left, false);
+    if (ingredient(line, left, false))
+        return true;
+    // Some writers set the whole list a column or two to the right, and
+    // mark text that goes on with ":" ("  :          minced").
+    const qsizetype lead = indentOf(line);
+    if (lead < line.size() && line[lead] == QLatin1Char(':') && lead <= 6 && indentOf(line.mid(lead + 1)) >= 2) {
+        left->marked = true;
+        left->text = trim(line.mid(lead + 1));
+        return true;
+    }
+    for (qsizetype shift : {1, 2})
+        if (lead >= shift && ingredient(line.mid(shift), left, false))
+            return true;
+    *left = Ingredient();
+    return false;
+}
+
+// Whether an ingredient's text went on in the line below without the
+// format's "-": the line above stops short ("Butter or margarine,",
+// "Cream of", "(10 oz"), or the line below cannot start an ingredient
+// ("to remove shells", "Or 1 tb dried", "To taste").
+bool textGoesOn(QStringView above, QStringView below)
+{
+    if (below.isEmpty())
+        return false;
+    return textStopsShort(above) || startsWithAscii(below, "or ") || startsWithAscii(below, "to ") ||
+           sameAscii(below, "to taste");
 }
 
 int firstWordLength(QStringView s)
@@ -339,8 +376,9 @@ int firstWordLength(QStringView s)
     return n;
 }
 
-// The length of a list item's marker ("*", "-", "12.", "3)"), 0 for none.
-qsizetype listMarker(QStringView s)
+} // namespace
+
+qsizetype mealMasterListMarker(QStringView s)
 {
     if (s.startsWith(QLatin1Char('*')) || s.startsWith(QLatin1Char('-')) || s.startsWith(QChar(0x2022)))
         return 1;
@@ -352,23 +390,42 @@ qsizetype listMarker(QStringView s)
                : 0;
 }
 
-// Whether the writer wrapped line a before b (both without trailing
-// spaces, indents kept) at width: b's first word would not have fitted on
-// a, and b does not start a step of its own (a list item, or a line
-// indented further than a, except under a list item's text).
-bool wrappedBefore(QStringView a, QStringView b, qsizetype width)
+// Directions whose widest line is narrower than this were not wrapped.
+constexpr qsizetype kMinWrapWidth = 50;
+
+bool mealMasterLinesJoined(QStringView a, QStringView b, qsizetype width)
 {
     const qsizetype ia = indentOf(a), ib = indentOf(b);
     const QStringView text = b.mid(ib);
-    if (listMarker(text))
+    if (mealMasterListMarker(text))
         return false;
     if (ib > ia) {
-        const qsizetype marker = listMarker(a.mid(ia));
-        if (!marker || ib > ia + marker + indentOf(a.mid(ia + marker)))
+        // Deeper lines go on under a list item's text, or under the text
+        // after a label ("*Note: Spinach ..." over "       should be ...").
+        const qsizetype marker = mealMasterListMarker(a.mid(ia));
+        const qsizetype colon = a.mid(ia, 20).indexOf(QLatin1String(": "));
+        const qsizetype label = colon < 0 ? -1 : ia + colon + 1 + indentOf(a.mid(ia + colon + 1));
+        if (ib != label && (!marker || ib > ia + marker + indentOf(a.mid(ia + marker))))
             return false;
     }
-    return a.size() + 1 + firstWordLength(text) > width;
+    // Writers that fill lines to the width leave lines one column short of
+    // it too; a recipe whose lines all stay short was not wrapped at all.
+    // A long line that stops inside a sentence goes on too, as a cook's
+    // line breaks typed near the width do.
+    return width >= kMinWrapWidth &&
+           (a.size() + 1 + firstWordLength(text) >= width || sentenceGoesOn(a.mid(ia), text, width));
 }
+
+qsizetype mealMasterWrapWidth(std::vector<qsizetype>& widths)
+{
+    std::sort(widths.begin(), widths.end(), std::greater<>());
+    size_t widest = 0;
+    while (widest + 1 < widths.size() && widths[widest] > 80 && widths[widest] - widths[widest + 1] > 10)
+        ++widest;
+    return widths.empty() ? 0 : widths[widest];
+}
+
+namespace {
 
 // One recipe as it is read; one draft serves every recipe of a text in
 // turn, keeping its buffers.
@@ -377,6 +434,8 @@ public:
     // Starts a recipe at line; extracted: its begin line says it was
     // extracted from a Meal-Master database.
     void start(int line, bool extracted);
+
+    explicit Draft(int langOffset) : langOffset_(langOffset) {}
 
     int first = 0;
     QString title, category, yield, preptime, cooktime;
@@ -397,9 +456,11 @@ public:
     // of a paragraph.
     void blockEnd()
     {
-        if (inIngredients_)
+        if (inIngredients_) {
             flushColumns();
-        else if (!directions_.empty() && directions_.back().kind != Item::Break)
+            // An empty line between ingredients is kept.
+            blankBetween_ = !ing_.isEmpty();
+        } else if (!directions_.empty() && directions_.back().kind != Item::Break)
             directions_.push_back({QStringView(), Item::Break});
     }
 
@@ -456,15 +517,18 @@ private:
     qsizetype wrapWidth();
 
     // The directions: paragraphs and headings apart by a blank line, lines
-    // joined where the writer wrapped them.
-    QString directions();
+    // joined where the writer wrapped them; from a paragraph that starts
+    // "Notes:" on, the text goes to notes instead.
+    QString directions(QString& notes);
 
+    int langOffset_ = 0;
     bool extracted_ = false;
     bool inIngredients_ = true;
     int rightAt_ = -1;                 // where the right ingredient column starts, -1 while unknown
     std::vector<QStringView> pending_; // headings waiting for the line that says where they belong
     QString ing_, right_, other_;      // lines of the ingredients, the waiting right column, the notes
     bool leftOpen_ = false;            // the last ingredient line is the left column's, open to continuations
+    bool blankBetween_ = false;        // a blank line after ingredients, kept if more follow
     std::vector<Item> directions_;
     QStringList kept_;              // copies of lines that need them
     std::vector<qsizetype> widths_; // of the directions' lines, while they are joined
@@ -480,6 +544,7 @@ void Draft::start(int line, bool extracted)
     inIngredients_ = true;
     rightAt_ = -1;
     leftOpen_ = false;
+    blankBetween_ = false;
     pending_.clear();
     ing_.truncate(0);
     right_.truncate(0);
@@ -499,24 +564,22 @@ bool Draft::header(QStringView t, bool other)
     }
     switch (key) {
     case Key::Title: title = allowedName(value); break;
-    case Key::Categories:
-        // The first of the categories names the book's. Recipes
-        // extracted from a Meal-Master database list them with spaces
-        // alone: the first word then, and the list in the notes.
+    case Key::Categories: {
+        // The first of the categories names the book's; when there are
+        // more, the notes list them all. Recipes extracted from a
+        // Meal-Master database list them with spaces alone.
         if (!category.isEmpty())
             break;
-        if (extracted_ && !value.contains(QLatin1Char(','))) {
-            category = allowedName(value.left(firstWordLength(value)));
-            if (firstWordLength(value) < value.size())
-                addLine(other_, t);
-            break;
-        }
-        for (QStringView rest = value; category.isEmpty() && !rest.isEmpty();) {
-            const qsizetype comma = rest.indexOf(QLatin1Char(','));
-            category = allowedName(rest.left(comma < 0 ? rest.size() : comma));
-            rest = comma < 0 ? QStringView() : rest.mid(comma + 1);
-        }
+        QStringList names;
+        const bool spaced = extracted_ && !value.contains(QLatin1Char(','));
+        for (QStringView name : value.split(spaced ? QLatin1Char(' ') : QLatin1Char(','), Qt::SkipEmptyParts))
+            if (!name.trimmed().isEmpty())
+                names << name.trimmed().toString();
+        category = allowedName(names.value(0));
+        if (names.size() > 1)
+            addLine(other_, fetchText(Str::NoteCategories, langOffset_).arg(names.join(QStringLiteral(", "))));
         break;
+    }
     case Key::Yield: yield = value.toString(); break;
     case Key::PrepTime: preptime = value.toString(); break;
     case Key::CookTime: cooktime = value.toString(); break;
@@ -529,6 +592,8 @@ void Draft::body(QStringView line, bool copy)
 {
     Ingredient left, right;
     if ((inIngredients_ || !pending_.empty()) && ingredientLine(line, &left, &right, &rightAt_)) {
+        if (std::exchange(blankBetween_, false))
+            addLine(ing_, QStringView());
         for (QStringView h : pending_)
             addLine(ing_, h);
         pending_.clear();
@@ -541,6 +606,7 @@ void Draft::body(QStringView line, bool copy)
     }
     flushColumns();
     inIngredients_ = false;
+    blankBetween_ = false;
     pendingToDirections();
     directions_.push_back({copy ? keep(line) : line, Item::Line});
 }
@@ -560,8 +626,11 @@ Recipe Draft::fields()
     f.preptime = preptime;
     f.cooktime = cooktime;
     f.ing = QString(ing_.constData(), ing_.size()); // a copy: the buffer serves the next recipe
-    f.prep = directions();
+    QString notes;
+    f.prep = directions(notes);
     f.other = other_;
+    if (!notes.isEmpty())
+        f.other += (f.other.isEmpty() ? QString() : QStringLiteral("\n\n")) + notes;
     return f;
 }
 
@@ -569,7 +638,21 @@ bool Draft::add(QString& column, bool open, const Ingredient& i)
 {
     if (i.continuation() && open) {
         column += QLatin1Char(' ');
-        column += i.text.mid(1).trimmed();
+        column += i.continued();
+        return true;
+    }
+    if (open && !i.measured() &&
+        textGoesOn(QStringView(column).mid(column.lastIndexOf(QLatin1Char('\n')) + 1), i.text)) {
+        column += QLatin1Char(' ');
+        column += i.text;
+        return true;
+    }
+    // "-" alone in the amount column: a text that starts with a dash.
+    if (i.amount == QLatin1String("-") && i.unit.isEmpty() && !i.text.isEmpty()) {
+        if (!column.isEmpty())
+            column += QLatin1Char('\n');
+        column += i.spaced ? QStringLiteral("- ") : QStringLiteral("-");
+        column += i.text;
         return true;
     }
     // Built in place: this runs for every ingredient of a collection.
@@ -599,36 +682,40 @@ qsizetype Draft::wrapWidth()
     for (const Item& i : directions_)
         if (i.kind == Item::Line)
             widths.push_back(i.text.size());
-    std::sort(widths.begin(), widths.end(), std::greater<>());
-    size_t widest = 0;
-    while (widest + 1 < widths.size() && widths[widest] > 80 && widths[widest] - widths[widest + 1] > 10)
-        ++widest;
-    return widths.empty() ? 0 : widths[widest];
+    return mealMasterWrapWidth(widths);
 }
 
-QString Draft::directions()
+QString Draft::directions(QString& notes)
 {
     const qsizetype width = wrapWidth();
     qsizetype length = 0;
     for (const Item& i : directions_)
         length += i.text.size() + 2;
-    QString out;
-    out.reserve(length);
+    QString prep;
+    prep.reserve(length);
+    QString* out = &prep;
     QStringView previous;
     for (const Item& i : directions_) {
         if (i.kind == Item::Break) {
             previous = QStringView();
             continue;
         }
-        if (i.kind == Item::Line && !previous.isEmpty()) {
-            out += wrappedBefore(previous, i.text, width) ? QLatin1Char(' ') : QLatin1Char('\n');
-        } else if (!out.isEmpty()) {
-            out += QStringLiteral("\n\n");
+        QStringView text = trim(i.text);
+        // A closing paragraph that starts "Notes:" holds the notes.
+        if (out == &prep && previous.isEmpty() && i.kind == Item::Line && startsWithAscii(text, "notes:")) {
+            out = &notes;
+            text = trim(text.mid(6));
+            if (text.isEmpty())
+                continue;
+        } else if (i.kind == Item::Line && !previous.isEmpty()) {
+            *out += mealMasterLinesJoined(previous, i.text, width) ? QLatin1Char(' ') : QLatin1Char('\n');
+        } else if (!out->isEmpty()) {
+            *out += QStringLiteral("\n\n");
         }
-        out += trim(i.text);
+        *out += text;
         previous = i.kind == Item::Line ? i.text : QStringView();
     }
-    return out;
+    return prep;
 }
 
 // Calls f(line, number, expanded, rest) for every line of text; tabs are
@@ -689,7 +776,7 @@ void forEachLine(QStringView text, F&& f)
 RecipeList readMealMaster(const QString& text, const ReadContext& context)
 {
     RecipeList read;
-    Draft draft;
+    Draft draft(context.langOffset);
     bool inRecipe = false;
     Frame frame = Frame::M;
 

@@ -19,6 +19,8 @@
 #include <QString>
 #include <QVector>
 
+#include <vector>
+
 namespace bd {
 
 // The recipes of text, in file order: each
@@ -28,5 +30,19 @@ namespace bd {
 // with a header value too long to be one, is left out and listed in
 // skipped.
 RecipeList readMealMaster(const QString& text, const ReadContext& context);
+
+// How the reader joins the lines of directions, for a writer that wants
+// its lines read back as it meant them. Lines a and b (indents kept, no
+// trailing spaces) are one line wrapped where b's first word would not
+// have fitted within width, unless b starts a list item ("1.", "-", "*")
+// or is indented deeper than a (than a list item's text on a).
+bool mealMasterLinesJoined(QStringView a, QStringView b, qsizetype width);
+// The width the directions were wrapped at, from the widths of their
+// lines (sorted here): the widest, leaving out lines over 80 columns that
+// stand well clear of the next (an address the writer did not wrap).
+qsizetype mealMasterWrapWidth(std::vector<qsizetype>& widths);
+// The length of a list item's marker that starts s ("*", "-", "12.",
+// "3)"), 0 for none.
+qsizetype mealMasterListMarker(QStringView s);
 
 } // namespace bd

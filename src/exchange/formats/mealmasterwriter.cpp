@@ -1,5 +1,6 @@
 #include "exchange/formats/mealmasterwriter.h"
 
+#include "exchange/formats/mealmaster.h"
 #include "store/ingredients.h"
 
 #include <QStringEncoder>
@@ -84,12 +85,52 @@ QStringView splitWords(QStringView line, std::vector<QStringView>& words, size_t
 // A line a reader takes as it is written: no tabs, which it would expand.
 bool noTabs(QStringView t) { return !t.contains(QLatin1Char('\t')); }
 
-bool blankLine(QStringView line)
+qsizetype indentOf(QStringView line)
 {
-    for (QChar c : line)
-        if (!c.isSpace())
-            return false;
-    return true;
+    qsizetype n = 0;
+    while (n < line.size() && line[n] == QLatin1Char(' '))
+        ++n;
+    return n;
+}
+
+bool startsListItem(QStringView s) { return mealMasterListMarker(s) > 0; }
+
+// Indents deeper than this are not written: a reader may then join a line.
+constexpr qsizetype kMaxIndent = 24;
+
+// The lines a text line is wrapped into, the first at most first wide,
+// the others rest: cut where a single space stands, as a reader's join puts
+// one back (runs of spaces, such as two after a full stop, stay inside a
+// line), never before what reads as a list item ("3."). byWidth: a reader
+// joins these lines as it joins directions (mealMasterLinesJoined); where
+// it would not join at the last single space, the line is cut at its last
+// space, a run of spaces then lost. A word longer than a line stands alone.
+void wrapText(QStringView t, qsizetype first, qsizetype rest, bool byWidth, std::vector<QStringView>& pieces)
+{
+    pieces.clear();
+    auto single = [&](qsizetype cut) {
+        return t[cut] == QLatin1Char(' ') && t[cut - 1] != QLatin1Char(' ') && cut + 1 < t.size() &&
+               t[cut + 1] != QLatin1Char(' ') && !startsListItem(t.mid(cut + 1));
+    };
+    for (qsizetype width = first; t.size() > width; width = rest) {
+        qsizetype cut = width;
+        while (cut > 0 && !single(cut))
+            --cut;
+        if (cut == 0 || (byWidth && !mealMasterLinesJoined(t.left(cut), t.mid(cut + 1), width))) {
+            qsizetype last = t.lastIndexOf(QLatin1Char(' '), width);
+            while (last > 0 && (t[last - 1] == QLatin1Char(' ') || startsListItem(t.mid(last + 1).trimmed())))
+                last = t.lastIndexOf(QLatin1Char(' '), last - 1);
+            if (last > 0)
+                cut = last;
+        }
+        if (cut <= 0)
+            cut = t.indexOf(QLatin1Char(' '), width);
+        if (cut < 0)
+            break;
+        pieces.push_back(t.left(cut).trimmed());
+        t = t.mid(cut + 1).trimmed();
+    }
+    pieces.push_back(t);
 }
 
 // Writes recipes into one text, reusing its buffers from line to line.
@@ -102,18 +143,11 @@ public:
     // One ingredient line in columns (not blank).
     void ingredient(QStringView line);
 
-    // A line of text wrapped at the format's width.
-    void text(QStringView line);
-
+    // A heading as the cook wrote it, spaces inside it kept.
     void headingLine(QStringView line)
     {
-        splitWords(line, words_);
         out_ += QLatin1String("MMMMM-----");
-        for (size_t i = 0; i < words_.size(); ++i) {
-            if (i)
-                out_ += QLatin1Char(' ');
-            out_ += words_[i];
-        }
+        out_ += line.trimmed();
         out_ += QLatin1String("-----\r\n");
     }
 
@@ -123,8 +157,10 @@ public:
             out_ += kCrLf;
     }
 
-    // Paragraphs (apart by blank lines) with their lines wrapped.
-    void paragraphs(const QString& text);
+    // The directions, then the notes after a line "Notes:", in paragraphs
+    // (apart by blank lines) with their lines wrapped so that a reader joins
+    // the wrapped lines and keeps the cook's own line breaks.
+    void texts(const QString& prep, const QString& notes);
 
     // "      Title: value", the value on one line; commaLike: commas written
     // as their look-alike.
@@ -139,7 +175,7 @@ private:
     void wrap(size_t from, QStringView prefix, QStringView nextPrefix, bool columns);
 
     QString& out_;
-    std::vector<QStringView> words_;
+    std::vector<QStringView> words_, pieces_;
     QString line_, prefix_;
 };
 
@@ -149,9 +185,11 @@ void Writer::ingredient(QStringView line)
     const QStringView rest = splitWords(line, words_, 5);
     size_t i = 0;
     prefix_.clear();
-    // The amount: leading words of amount characters, seven columns at most.
+    // The amount: leading words of amount characters, seven columns at most
+    // (a dash alone is none: it starts the text).
     qsizetype amount = 0;
-    for (; i < words_.size() && amountWord(words_[i]); ++i) {
+    const bool loneDash = !words_.empty() && words_.front() == QLatin1String("-");
+    for (; !loneDash && i < words_.size() && amountWord(words_[i]); ++i) {
         const qsizetype longer = amount + (amount ? 1 : 0) + words_[i].size();
         if (longer > kAmountWidth)
             break;
@@ -163,13 +201,17 @@ void Writer::ingredient(QStringView line)
         unit = words_[i++];
     // A text that starts with "-" would read as the line above's
     // continuation: its dash stands in the amount column instead.
-    bool dash = false;
+    // A dash alone ("- optional") keeps its space: the text starts a
+    // column further.
+    bool dash = false, spacedDash = false;
     if (amount == 0 && i < words_.size() && words_[i].startsWith(QLatin1Char('-'))) {
         dash = true;
         amount = 1;
         words_[i] = words_[i].mid(1);
-        if (words_[i].isEmpty())
+        if (words_[i].isEmpty()) {
             ++i;
+            spacedDash = i < words_.size();
+        }
     }
     prefix_.fill(QLatin1Char(' '), kAmountWidth - amount);
     if (dash) {
@@ -184,6 +226,8 @@ void Writer::ingredient(QStringView line)
     prefix_ += QLatin1Char(' ');
     prefix_ += unit;
     while (prefix_.size() < kTextColumn)
+        prefix_ += QLatin1Char(' ');
+    if (spacedDash)
         prefix_ += QLatin1Char(' ');
     const QStringView text = i < words_.size() ? line.mid(words_[i].data() - line.data()).trimmed() : rest;
     if (text.isEmpty()) {
@@ -202,47 +246,105 @@ void Writer::ingredient(QStringView line)
         return;
     }
     static const QString continuation = QString(kTextColumn, QLatin1Char(' ')) + QLatin1Char('-');
+    // Cut where a reader's join gives the text back as it was; where a line
+    // would then look like two columns, word by word.
+    if (noTabs(text)) {
+        wrapText(text, kMealMasterWidth - prefix_.size(), kMealMasterWidth - continuation.size(), false, pieces_);
+        bool columns = false;
+        for (size_t k = 0; k < pieces_.size() && !columns; ++k)
+            columns = looksLikeTwoColumns((k ? continuation : prefix_) + pieces_[k].toString());
+        if (!columns) {
+            for (size_t k = 0; k < pieces_.size(); ++k) {
+                out_ += k ? continuation : prefix_;
+                out_ += pieces_[k];
+                out_ += kCrLf;
+            }
+            return;
+        }
+    }
     splitWords(text, words_);
     wrap(0, prefix_, continuation, true);
 }
 
-void Writer::text(QStringView line)
+void Writer::texts(const QString& prep, const QString& notes)
 {
-    QStringView t = line.trimmed();
-    if (!noTabs(t)) {
-        splitWords(t, words_);
-        wrap(0, QStringView(), QStringView(), false);
-        return;
-    }
-    // Each line ends at the last space that lets it fit (or after a word
-    // longer than a line).
-    while (t.size() > kMealMasterWidth) {
-        qsizetype cut = t.lastIndexOf(QLatin1Char(' '), kMealMasterWidth);
-        if (cut < 0)
-            cut = t.indexOf(QLatin1Char(' '));
-        if (cut < 0)
-            break;
-        out_ += t.left(cut).trimmed();
-        out_ += kCrLf;
-        t = t.mid(cut + 1).trimmed();
-    }
-    out_ += t;
-    out_ += kCrLf;
-}
-
-void Writer::paragraphs(const QString& text)
-{
-    splitLines(text, lines_);
-    bool gap = false;
-    for (QStringView line : lines_) {
-        if (blankLine(line)) {
-            gap = true;
-            continue;
+    // The cook's lines, paragraph by paragraph (an empty view between two).
+    std::vector<QStringView> lines;
+    auto addParagraphs = [&](const QString& text) {
+        splitLines(text, lines_);
+        bool gap = false;
+        for (QStringView line : lines_) {
+            if (blankLine(line)) {
+                gap = !lines.empty();
+                continue;
+            }
+            if (gap)
+                lines.push_back(QStringView());
+            gap = false;
+            lines.push_back(QStringView(line).trimmed());
         }
-        if (gap)
+    };
+    addParagraphs(prep);
+    static const QString notesLine = QStringLiteral("Notes:");
+    if (!blankLine(notes)) {
+        if (!lines.empty())
+            lines.push_back(QStringView());
+        lines.push_back(notesLine);
+        addParagraphs(notes);
+    }
+    // Each line's indent: none, unless a reader would join it to the line
+    // above, which a deeper indent prevents. Laid out again until no
+    // indent changes (the widest line sets where a reader joins).
+    std::vector<qsizetype> indents(lines.size(), 0);
+    std::vector<QString> laid;
+    std::vector<size_t> firstOf(lines.size()); // the laid line each cook's line starts at
+    std::vector<QStringView> pieces;
+    std::vector<qsizetype> widths;
+    for (int round = 0; round < 8; ++round) {
+        laid.clear();
+        for (size_t i = 0; i < lines.size(); ++i) {
+            firstOf[i] = laid.size();
+            if (lines[i].isEmpty()) {
+                laid.emplace_back();
+                continue;
+            }
+            const QString indent(indents[i], QLatin1Char(' '));
+            wrapText(lines[i], kMealMasterWidth - indents[i], kMealMasterWidth - indents[i], true, pieces);
+            for (QStringView piece : pieces)
+                laid.push_back(indent + piece.toString());
+        }
+        widths.clear();
+        for (const QString& l : laid)
+            if (!l.isEmpty())
+                widths.push_back(l.size());
+        const qsizetype width = mealMasterWrapWidth(widths);
+        bool changed = false;
+        for (size_t i = 1; i < lines.size(); ++i) {
+            if (lines[i].isEmpty() || lines[i - 1].isEmpty() || lines[i] == notesLine)
+                continue;
+            const QString& above = laid[firstOf[i] - 1];
+            if (!mealMasterLinesJoined(above, laid[firstOf[i]], width))
+                continue;
+            // Deeper than the line above, and than a list item's text there.
+            const qsizetype ia = indentOf(above);
+            const QStringView text = QStringView(above).mid(ia);
+            const qsizetype marker = mealMasterListMarker(text);
+            const qsizetype deeper = qMax(ia + (marker ? marker + indentOf(text.mid(marker)) : 0) + 1, indents[i] + 1);
+            if (deeper <= kMaxIndent) {
+                indents[i] = deeper;
+                changed = true;
+            }
+        }
+        if (!changed)
+            break;
+    }
+    for (const QString& l : laid) {
+        if (l.isEmpty())
             blank();
-        gap = false;
-        this->text(line);
+        else {
+            out_ += l;
+            out_ += kCrLf;
+        }
     }
 }
 
@@ -324,11 +426,7 @@ void Writer::recipe(const Recipe& r)
     }
     if (any)
         blank();
-    paragraphs(r.prep);
-    if (!blankLine(r.other)) {
-        blank();
-        paragraphs(r.other);
-    }
+    texts(r.prep, r.other);
     blank();
     out_ += QLatin1String("MMMMM\r\n\r\n");
 }
@@ -392,19 +490,27 @@ struct MealMasterFile::Encoder {
         bytes.resize(end - bytes.constData());
         // The encoder marks what it cannot write with SUB.
         if (encoder.hasError()) {
-            if (!text.contains(QChar(0x1A)))
-                for (qsizetype i = start; i < bytes.size(); ++i)
-                    if (bytes[i] == '\x1a')
+            const qsizetype own = text.count(QChar(0x1A));
+            qsizetype marks = 0;
+            for (qsizetype i = start; i < bytes.size(); ++i)
+                if (bytes[i] == '\x1a') {
+                    ++marks;
+                    if (!own)
                         bytes[i] = '?';
+                }
+            replaced += int(marks - own);
             encoder.resetState();
         }
     }
+    int replaced = 0; // characters the encoding lacks
     QStringEncoder utf8{QStringEncoder::Utf8};
 };
 
 MealMasterFile::MealMasterFile(TextEncoding encoding) : encoder_(std::make_unique<Encoder>(encoding)) {}
 
 MealMasterFile::~MealMasterFile() = default;
+
+int MealMasterFile::replaced() const { return encoder_->replaced; }
 
 void MealMasterFile::add(const Recipe& recipe)
 {

@@ -50,6 +50,8 @@ public:
     MealMasterFile& operator=(const MealMasterFile&) = delete;
     void add(const Recipe& recipe);
     const QByteArray& bytes() const { return bytes_; }
+    // How many characters the encoding lacks were written as "?".
+    int replaced() const;
     struct Encoder;
 
 private:

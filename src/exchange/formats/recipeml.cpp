@@ -122,14 +122,22 @@ QString ingredientLine(pugi::xml_node ing)
     return line;
 }
 
-void readIngredients(pugi::xml_node list, QString& ing, QStringList& notes)
+void readIngredients(pugi::xml_node list, QString& ing, QStringList& notes, int langOffset)
 {
     for (pugi::xml_node c = list.first_child(); c; c = c.next_sibling()) {
         if (named(c, "ing")) {
-            addLine(ing, ingredientLine(c));
+            // Alternatives follow on lines of their own, as a cook writes
+            // "1 cup butter, or" above "1 cup margarine".
+            QString line = ingredientLine(c);
+            for (pugi::xml_node alt = c.child("alt-ing"); alt; alt = alt.next_sibling("alt-ing")) {
+                line = fetchText(Str::IngredientOr, langOffset).arg(line);
+                addLine(ing, line);
+                line = ingredientLine(alt);
+            }
+            addLine(ing, line);
         } else if (named(c, "ing-div")) {
             addLine(ing, simplified(xmlChild(c, {"title"})));
-            readIngredients(c, ing, notes);
+            readIngredients(c, ing, notes, langOffset);
         } else if (named(c, "note")) {
             notes << tidyLines(xmlInnerText(c));
         } else if (c.type() == pugi::node_pcdata) {
@@ -198,15 +206,21 @@ Recipe recipeOf(pugi::xml_node r, QStringList& categories, int langOffset)
                 tail << (type.isEmpty() ? time
                                         : QString::fromUtf8(c.attribute("type").value()) + QStringLiteral(": ") + time);
         } else if (named(c, "source")) {
-            tail << fetchText(Str::NoteSource, langOffset)
-                        .arg(tidyLines(xmlInnerText(c)).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+            // Several sources (srcitem) are listed apart by commas.
+            QStringList items;
+            for (pugi::xml_node item = c.child("srcitem"); item; item = item.next_sibling("srcitem"))
+                items << simplified(item);
+            const QString source = items.isEmpty()
+                                       ? tidyLines(xmlInnerText(c)).replace(QLatin1Char('\n'), QLatin1Char(' '))
+                                       : items.join(QStringLiteral(", "));
+            tail << fetchText(Str::NoteSource, langOffset).arg(source);
         } else if (named(c, "description")) {
             notes << tidyLines(xmlInnerText(c));
         }
     }
     for (pugi::xml_node c = r.first_child(); c; c = c.next_sibling()) {
         if (named(c, "ingredients"))
-            readIngredients(c, recipe.ing, tail);
+            readIngredients(c, recipe.ing, tail, langOffset);
         else if (named(c, "directions"))
             readDirections(c, recipe.prep);
         else if (named(c, "description") || named(c, "note") || named(c, "notes"))

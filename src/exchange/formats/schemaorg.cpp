@@ -12,6 +12,7 @@
 #include <cctype>
 #include <climits>
 #include <optional>
+#include <vector>
 
 namespace bd {
 
@@ -285,7 +286,14 @@ Found recipeOf(const QJsonObject& o, const PageContext& page, Lookup& lookup)
     r.preptime = durationText(oneLine(textOf(lookup, value("prepTime"))));
     r.cooktime = durationText(oneLine(textOf(lookup, value("cookTime"))));
 
-    const QStringList categories = textsOf(lookup, value("recipeCategory"));
+    QStringList categories = textsOf(lookup, value("recipeCategory"));
+    // A list given as one text: "Dinner, Main course, Side dish".
+    if (categories.size() == 1 && categories.front().contains(QLatin1Char(','))) {
+        categories = categories.front().split(QLatin1Char(','), Qt::SkipEmptyParts);
+        for (QString& c : categories)
+            c = c.trimmed();
+        categories.removeAll(QString());
+    }
     f.category = categories.value(0);
     QStringList notes;
     notes << textOf(lookup, value("description"));
@@ -843,6 +851,50 @@ QByteArray cleanJson(QStringView json)
     return out.toUtf8();
 }
 
+namespace {
+
+// The JSON values (objects or lists) of a text that holds them one after
+// another, apart by spaces or commas; none when it holds anything else.
+std::vector<QByteArrayView> jsonValues(QByteArrayView json)
+{
+    std::vector<QByteArrayView> values;
+    const char* p = json.data();
+    const qsizetype n = json.size();
+    for (qsizetype i = 0; i < n;) {
+        const char c = p[i];
+        if (std::isspace(static_cast<unsigned char>(c)) || c == ',') {
+            ++i;
+            continue;
+        }
+        if (c != '{' && c != '[')
+            return {};
+        const qsizetype start = i;
+        int depth = 0;
+        bool inString = false;
+        for (; i < n; ++i) {
+            const char k = p[i];
+            if (inString) {
+                if (k == '\\')
+                    ++i;
+                else if (k == '"')
+                    inString = false;
+            } else if (k == '"') {
+                inString = true;
+            } else if (k == '{' || k == '[') {
+                ++depth;
+            } else if ((k == '}' || k == ']') && --depth == 0) {
+                break;
+            }
+        }
+        if (i >= n)
+            return {};
+        values.push_back(json.sliced(start, ++i - start));
+    }
+    return values;
+}
+
+} // namespace
+
 bool looksLikeSchemaOrg(QStringView text)
 {
     const QStringView t = text.trimmed();
@@ -874,10 +926,23 @@ RecipeList readSchemaOrg(QStringView text, const QByteArray* utf8, const PageCon
         seen.insert(t.key);
     };
     const auto blocks = utf8 ? QVector<QPair<QStringView, qsizetype>>{{text, 0}} : jsonBlocks(text);
-    for (const auto& [block, position] : blocks)
-        if (!readJsonRecipes(utf8 ? *utf8 : block.toUtf8(), page,
-                             [&, position = position](const Taken& t) { add(t, position); }))
+    for (const auto& [block, position] : blocks) {
+        const auto take = [&, position = position](const Taken& t) { add(t, position); };
+        const QByteArray json = utf8 ? *utf8 : block.toUtf8();
+        if (readJsonRecipes(json, page, take))
+            continue;
+        // A file may hold several JSON values one after another.
+        const std::vector<QByteArrayView> values = jsonValues(json);
+        bool any = false;
+        if (values.size() < 2) {
             read.skipped << lines.at(position);
+            continue;
+        }
+        for (QByteArrayView v : values)
+            any = readJsonRecipes(v.toByteArray(), page, take) || any;
+        if (!any)
+            read.skipped << lines.at(position);
+    }
     // Pages with a JSON block may mark the same recipe with microdata too.
     if (read.isEmpty())
         for (const auto& [o, position] : microdataRecipes(text))

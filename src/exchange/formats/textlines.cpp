@@ -68,6 +68,29 @@ QString flowText(QStringView text)
     return paragraphs.join(QStringLiteral("\n\n"));
 }
 
+bool textStopsShort(QStringView line)
+{
+    line = line.trimmed();
+    if (line.isEmpty())
+        return false;
+    if (line.endsWith(QLatin1Char(',')) || line.endsWith(QLatin1Char('&')) ||
+        line.count(QLatin1Char('(')) > line.count(QLatin1Char(')')))
+        return true;
+    const QStringView last = line.mid(line.lastIndexOf(QLatin1Char(' ')) + 1);
+    for (const char* word : {"or", "and", "and/or", "of", "for", "with", "to", "in", "into", "a", "the"})
+        if (last.compare(QLatin1String(word), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+bool sentenceGoesOn(QStringView a, QStringView b, qsizetype width)
+{
+    if (a.isEmpty() || b.isEmpty() || a.size() < qMin<qsizetype>(3 * width / 4, 50) || !b.front().isLower())
+        return false;
+    const QChar last = a.back();
+    return last != QLatin1Char('.') && last != QLatin1Char('!') && last != QLatin1Char('?') && last != QLatin1Char(':');
+}
+
 void appendWrapped(QString& out, const QList<QStringView>& lines)
 {
     qsizetype width = 0;
@@ -87,7 +110,8 @@ void appendWrapped(QString& out, const QList<QStringView>& lines)
             const qsizetype space = l.indexOf(QLatin1Char(' '));
             const qsizetype word = space < 0 ? l.size() : space;
             // Short texts (under 40 columns) were not wrapped by a program.
-            const bool wrapped = width >= 40 && lines[i - 1].size() + 1 + word > width - 2 && !listItem(l);
+            const bool wrapped = width >= 40 && !listItem(l) &&
+                                 (lines[i - 1].size() + 1 + word > width - 2 || sentenceGoesOn(lines[i - 1], l, width));
             out += wrapped ? QLatin1Char(' ') : QLatin1Char('\n');
         }
         out += l;

@@ -50,6 +50,17 @@ private:
 // start a list item keep their break.
 void appendWrapped(QString& out, const QList<QStringView>& lines);
 
+// Whether line b goes on with the sentence of line a (both trimmed): a
+// long line (three quarters of width, or 50 columns, at least) that does
+// not end a sentence, and b starts with a small letter, as a cook's typed
+// lines wrapped by hand do.
+bool sentenceGoesOn(QStringView a, QStringView b, qsizetype width);
+
+// Whether an ingredient's text stops short at the end of line: after a
+// comma or "&", inside brackets, or after a word that joins
+// ("Butter or", "Cream of", "peeled and").
+bool textStopsShort(QStringView line);
+
 // Whether a line holds nothing but spaces.
 bool blankLine(QStringView line);
 

@@ -94,6 +94,13 @@ UnitId rescaledUnit(UnitId unit, double base, UnitSystem system)
     }
 }
 
+// Less than a cup that no cup measure comes near (3/8 cup) reads better
+// in spoons.
+bool oddCup(UnitId unit, double cups)
+{
+    return unit == UnitId::Cup && cups < 1 && std::fabs(cookRounded(cups, unit) - cups) > cups * 0.05;
+}
+
 // An ingredient line's amount and unit as shown: scaled by factor and
 // converted to units. Returns the line unchanged when it has no amount.
 QString viewedLine(const QString& line, double factor, UnitSystem units, int langOffset)
@@ -129,9 +136,7 @@ QString viewedLine(const QString& line, double factor, UnitSystem units, int lan
     } else {
         return line;
     }
-    // Less than a cup that no cup measure comes near (3/8 cup) reads
-    // better in spoons.
-    if (unit == UnitId::Cup && high < 1 && std::fabs(cookRounded(high, unit) - high) > high * 0.05) {
+    if (oddCup(unit, high)) {
         low *= 16;
         high *= 16;
         unit = UnitId::Tbsp;
@@ -497,7 +502,9 @@ QString tallyText(const Tally& t, UnitSystem units, int langOffset)
         UnitSystem system = units;
         if (system == UnitSystem::AsWritten)
             system = t.us && !t.metric ? UnitSystem::US : UnitSystem::Metric;
-        const UnitId unit = cookUnit(t.dimension, system, t.total);
+        UnitId unit = cookUnit(t.dimension, system, t.total);
+        if (oddCup(unit, t.total / unitSize(unit).base))
+            unit = UnitId::Tbsp;
         const double value = cookRounded(t.total / unitSize(unit).base, unit);
         return amountText(value, unit, langOffset) + QLatin1Char(' ') +
                unitText(unit, pluralAmount(value), langOffset) + QLatin1Char(' ') + t.name;

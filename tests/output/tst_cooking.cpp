@@ -385,6 +385,11 @@ private slots:
                                      {recipe(QStringLiteral("1"), QStringLiteral("2 bagels")), 0}},
                                     UnitSystem::AsWritten, 0)),
                  QStringList{QStringLiteral("Other: 3 bagels")});
+        // Six tablespoons are no cup measure: never "1/3 cup" (a tablespoon short).
+        QCOMPARE(texts(shoppingList({{recipe(QStringLiteral("1"), QStringLiteral("4 tbsp butter")), 0},
+                                     {recipe(QStringLiteral("1"), QStringLiteral("2 tbsp butter")), 0}},
+                                    UnitSystem::AsWritten, 0)),
+                 QStringList{QStringLiteral("Dairy and eggs: 6 tbsp butter")});
         const QString text = shoppingListText(items, {true, true, false, false, false, true}, kEs);
         QCOMPARE(text, QString::fromUtf8("Lista de la compra\r\n\r\nLácteos y huevos\r\n- 5 eggs\r\n\r\nRepostería\r\n"
                                          "- 610 g sugar\r\n- 2,1 kg flour\r\n"));

@@ -76,7 +76,33 @@ QSet<int> entriesInBook(const RecipeBook& book, const RecipeList& source);
 
 // Book: the program's own file; the others are other programs' formats
 // (exchange/importfile.h), WebPage also a saved page or JSON file.
-enum class ImportKind { None, Book, MealMaster, MasterCook, MasterCookXml, RecipeML, WebPage, Cooklang };
+enum class ImportKind {
+    None,
+    Book,
+    MealMaster,
+    MasterCook,
+    MasterCookXml,
+    RecipeML,
+    WebPage,
+    Cooklang,
+    // Other programs' exports (exchange/otherprograms.h).
+    Paprika,
+    LivingCookbook,
+    RecipeKeeper,
+    Nextcloud,
+    Mealie,
+    Tandoor,
+    MacGourmet,
+    Mela,
+    Crouton,
+    CopyMeThat,
+    PlanToEat,
+    MyRecipeBox,
+    NowYoureCooking,
+    RezKonv,
+    BigOven,
+    Saffron,
+};
 
 // The file check of the import: reads the recipes of path into source, as
 // a recipe book or, failing that, as a file of another program holding at

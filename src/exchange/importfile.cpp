@@ -5,6 +5,7 @@
 #include "exchange/formats/mealmaster.h"
 #include "exchange/formats/recipeml.h"
 #include "exchange/formats/schemaorg.h"
+#include "exchange/otherprograms.h"
 #include "app/base/text.h"
 #include "store/charscan.h"
 
@@ -12,6 +13,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QBuffer>
+#include <QImageReader>
 #include <QMimeDatabase>
 
 #include <algorithm>
@@ -466,6 +469,45 @@ QString pictureExtension(const FetchedPage& picture)
     return preferred.isEmpty() ? QStringLiteral(".jpg") : QLatin1Char('.') + preferred;
 }
 
+// The pictures the recipes' file held itself, each checked and written
+// into a folder of the read's own under a name of its own; the image field
+// of the recipe of each names it there. One that is no picture is left
+// out and counted.
+void unpackPictures(RecipeList& source, ImportFileRead& result)
+{
+    if (source.pictureBytes.isEmpty())
+        return;
+    auto folder = std::make_shared<QTemporaryDir>();
+    if (!folder->isValid())
+        return;
+    int number = 0;
+    for (auto it = source.pictureBytes.cbegin(); it != source.pictureBytes.cend(); ++it) {
+        if (it.key() < 0 || it.key() >= source.count())
+            continue;
+        QBuffer buffer;
+        buffer.setData(it.value());
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        const QByteArray format = reader.format().toLower();
+        // A picture the reader can decode, not merely one whose header it knows.
+        if (format.isEmpty() || !reader.canRead() || reader.size().isEmpty()) {
+            ++result.notPictures;
+            continue;
+        }
+        const QString ending = format == "jpeg" ? QStringLiteral("jpg") : QString::fromLatin1(format);
+        const QString name = QStringLiteral("picture%1.%2").arg(++number).arg(ending);
+        QFile out(QDir(folder->path()).filePath(name));
+        if (!out.open(QIODevice::WriteOnly) || out.write(it.value()) != it.value().size() || !out.flush())
+            continue;
+        source.recipes[size_t(it.key())].image = name;
+    }
+    source.pictureBytes.clear();
+    if (number > 0) {
+        result.unpacked = std::move(folder);
+        result.pictureFolder = result.unpacked->path();
+    }
+}
+
 // What a reader read (into source): nothing (None), or recipes whose
 // pictures are looked for beside the file (pictures) or dropped.
 // info: path's, asked once for all the file's looks at its name.
@@ -481,6 +523,21 @@ ImportFileRead finishRead(ImportFileRead result, RecipeList&& read, RecipeList& 
         return result;
     }
     source = std::move(read);
+    if (!source.pictureBytes.isEmpty()) {
+        // The file held its pictures: others it names are not looked for,
+        // but an address on the web stays in the notes.
+        QHash<int, QByteArray> held = source.pictureBytes;
+        for (int i = 0; i < source.count(); ++i) {
+            Recipe& r = source.recipes[size_t(i)];
+            if (!held.contains(i) && webAddress(r.image))
+                addLine(r.other, fetchText(Str::NotePicture, langOffset).arg(storableText(r.image.trimmed())));
+            r.image.clear();
+        }
+        if (pictures)
+            unpackPictures(source, result);
+        source.pictureBytes.clear();
+        return result;
+    }
     // Without a picture named (nor one of the file's name) there is
     // nothing to look for or to drop.
     if (ownName && picturesBeside && !picturesBeside->contains(info.completeBaseName().toLower()))
@@ -621,6 +678,24 @@ ImportFileRead readOtherFormat(const QByteArray& bytes, const QString& root, con
     }
     const QFileInfo info(path);
     const QString suffix = info.suffix().toLower();
+    {
+        // Other programs' exports: archives, property lists, pages and
+        // tables of their own.
+        std::unique_ptr<Archive> archive = isZip(bytes) ? std::make_unique<Archive>(bytes) : nullptr;
+        const FileLook look{bytes, root, suffix, path, archive.get()};
+        if (std::optional<OtherRead> other = readOtherProgram(look, context)) {
+            result.kind = other->kind;
+            if (archive)
+                result.archiveFault = archive->fault();
+            return finishRead(result, std::move(other->read), source, path, info, true, false, picturesBeside,
+                              context.langOffset);
+        }
+        if (archive) {
+            // An archive none of the readers knows.
+            result.archiveFault = archive->fault() == ArchiveFault::None ? ArchiveFault::NotArchive : archive->fault();
+            return result;
+        }
+    }
     RecipeList read;
     bool pictures = false, ownName = false;
     if (root == QLatin1String("mx2") || root == QLatin1String("recipeml")) {

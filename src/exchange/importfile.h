@@ -5,9 +5,13 @@
 // it was fetched.
 
 #include "exchange/exchange.h"
+#include "exchange/formats/archive.h"
 #include "exchange/formats/readers.h"
 #include "exchange/webfetch.h"
 
+#include <QTemporaryDir>
+
+#include <memory>
 #include <vector>
 
 namespace bd {
@@ -19,6 +23,12 @@ struct ImportFileRead {
     // hold bare file names there); empty when there are none.
     QString pictureFolder;
     int recipes = 0; // the entries it added (set by readImportFiles)
+    // Pictures the file held itself, unpacked for the import (pictureFolder
+    // is this folder then); removed when the last copy of the read goes.
+    std::shared_ptr<QTemporaryDir> unpacked;
+    int notPictures = 0; // pictures the file held that were no pictures, left out
+    // Why an archive could not be read, where the file is one.
+    ArchiveFault archiveFault = ArchiveFault::None;
 };
 
 // Reads the recipes of path into source (in file order; context gives the

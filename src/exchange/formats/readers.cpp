@@ -33,6 +33,8 @@ void RecipeList::append(RecipeList&& other)
                        std::make_move_iterator(other.recipes.end()));
     for (auto it = other.fieldCounts.cbegin(); it != other.fieldCounts.cend(); ++it)
         fieldCounts.insert(offset + it.key(), it.value());
+    for (auto it = other.pictureBytes.cbegin(); it != other.pictureBytes.cend(); ++it)
+        pictureBytes.insert(offset + it.key(), it.value());
     skipped += other.skipped;
     picturesNamed = picturesNamed || other.picturesNamed;
     other.clear();

@@ -48,6 +48,11 @@ struct RecipeList {
     // A book file's recipes with fewer than eight or more than nine fields,
     // by entry: how many they have (the import refuses some of them).
     QHash<int, int> fieldCounts;
+    // Pictures the file holds itself (base64 text, property-list data,
+    // archive entries), by recipe: their bytes as the file holds them.
+    // The import checks each and unpacks it into a folder of its own; a
+    // recipe with one has its image field empty.
+    QHash<int, QByteArray> pictureBytes;
 
     int count() const { return int(recipes.size()); }
     bool isEmpty() const { return recipes.empty(); }
@@ -59,6 +64,12 @@ struct RecipeList {
     }
     // Adds a recipe as it was read, made ready here.
     void add(Recipe recipe, const QString& category, const ReadContext& context);
+    // The picture of the recipe added last, from its bytes (none when empty).
+    void setLastPicture(QByteArray bytes)
+    {
+        if (!recipes.empty() && !bytes.isEmpty())
+            pictureBytes.insert(count() - 1, std::move(bytes));
+    }
     // Another list's recipes after this one's, and its skipped lines.
     void append(RecipeList&& other);
     void clear() { *this = RecipeList(); }

@@ -1,0 +1,95 @@
+#pragma once
+// Zip archives and gzip streams that other programs export recipes in,
+// read in memory through QuaZip and zlib, within limits: a hostile archive
+// (a zip bomb, tens of thousands of entries, names reaching outside the
+// archive, links) is refused with a reason and never fills memory or disk.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+class QBuffer;
+class QuaZip;
+
+namespace bd {
+
+struct ArchivePlaces;
+
+// What one archive (with the archives inside it) may unpack.
+struct ArchiveLimits {
+    int entries = 50000;                  // files it lists
+    qint64 entryBytes = qint64(64) << 20; // one file unpacked
+    qint64 totalBytes = qint64(1) << 30;  // all its files unpacked together
+};
+
+enum class ArchiveFault {
+    None,
+    NotArchive,     // no zip, or one too damaged to list
+    Damaged,        // a file that cannot be unpacked
+    TooManyEntries, // more files than the limit
+    TooLarge,       // a file, or the files together, unpack to more than the limit
+};
+
+// Whether bytes start as a zip archive (or an empty one) does.
+bool isZip(QByteArrayView bytes);
+// Whether bytes start as a gzip stream does.
+bool isGzip(QByteArrayView bytes);
+
+// The bytes a gzip stream (or several, one after another) unpacks to; nullopt
+// when it is damaged or unpacks to more than limit bytes.
+std::optional<QByteArray> gunzip(QByteArrayView bytes, qint64 limit = ArchiveLimits().entryBytes);
+
+// An entry's name as a relative path with '/' between its parts, or empty
+// when it may not become one: absolute ("/x", "C:x", "\\x"), with a ".."
+// part, or with control characters.
+QString safeEntryName(const QString& name);
+
+// A zip archive held in memory. Its files are listed when it opens; a
+// folder, a link, or a name that safeEntryName refuses is left out and
+// counted.
+class Archive {
+public:
+    explicit Archive(QByteArray bytes, const ArchiveLimits& limits = ArchiveLimits());
+    ~Archive();
+    Archive(const Archive&) = delete;
+    Archive& operator=(const Archive&) = delete;
+
+    // Whether the archive could be listed (fault() says why not).
+    bool isOpen() const { return zip_ != nullptr; }
+    // The first fault met, opening or reading; None while there is none.
+    ArchiveFault fault() const { return fault_; }
+    // Its files, in the archive's order, with safe names.
+    const QStringList& names() const { return names_; }
+    // Files left out as folders are not: links and unsafe names.
+    int leftOut() const { return leftOut_; }
+    // The file named name (compared as names() gives them, or without letter
+    // case when caseless), unpacked; nullopt when there is none, when it is
+    // damaged, or when it would pass a limit (fault() tells).
+    std::optional<QByteArray> read(const QString& name, bool caseless = false);
+    // An archive inside this one, unpacking within what this one has left.
+    std::unique_ptr<Archive> nested(const QString& name);
+
+private:
+    struct Budget {
+        ArchiveLimits limits;
+        qint64 unpacked = 0;
+    };
+    Archive(QByteArray bytes, std::shared_ptr<Budget> budget);
+    void open();
+
+    QByteArray bytes_;
+    std::unique_ptr<QBuffer> device_;
+    std::unique_ptr<QuaZip> zip_;
+    std::shared_ptr<Budget> budget_;
+    std::unique_ptr<ArchivePlaces> places_; // where each listed file is
+    QStringList names_;
+    QStringList rawNames_; // names_ as the archive spells them
+    int leftOut_ = 0;
+    ArchiveFault fault_ = ArchiveFault::None;
+};
+
+} // namespace bd

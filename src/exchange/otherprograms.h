@@ -1,0 +1,34 @@
+#pragma once
+// The readers of other programs' exports that come as archives, property
+// lists, HTML pages, CSV tables or text of their own: each tells its own
+// files by their content (and, where content alone cannot tell, the
+// file's extension or an archive's file names) and reads them.
+
+#include "exchange/exchange.h"
+#include "exchange/formats/archive.h"
+#include "exchange/formats/readers.h"
+
+#include <optional>
+
+namespace bd {
+
+// A file offered to the readers.
+struct FileLook {
+    const QByteArray& bytes; // the whole file, as it is on the disk
+    QString root;            // the name of its first XML element, lower-cased, or ""
+    QString suffix;          // its extension, lower-cased
+    QString path;
+    Archive* archive = nullptr; // the file opened as a zip archive, where it is one
+};
+
+struct OtherRead {
+    ImportKind kind = ImportKind::None;
+    RecipeList read; // pictures the file holds go to read.pictureBytes
+};
+
+// What the first reader that knows the file made of it; nullopt when none
+// knows it. A reader that knows the file but finds no recipe in it gives
+// an empty list.
+std::optional<OtherRead> readOtherProgram(const FileLook& file, const ReadContext& context);
+
+} // namespace bd

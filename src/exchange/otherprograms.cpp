@@ -1,5 +1,10 @@
 #include "exchange/otherprograms.h"
 
+#include "exchange/formats/csvrecipes.h"
+#include "exchange/formats/nowyourecooking.h"
+#include "exchange/formats/rezkonv.h"
+#include "exchange/formats/saffron.h"
+
 #include <vector>
 
 namespace bd {
@@ -19,7 +24,13 @@ struct KnownReader {
 // for more.
 const std::vector<KnownReader>& knownReaders()
 {
-    static const std::vector<KnownReader> readers = {};
+    static const std::vector<KnownReader> readers = {
+        {ImportKind::NowYoureCooking, readNowYoureCooking},
+        {ImportKind::Saffron, readSaffron},
+        {ImportKind::PlanToEat, readPlanToEat},
+        {ImportKind::MyRecipeBox, readMyRecipeBox},
+        {ImportKind::RezKonv, readRezKonv},
+    };
     return readers;
 }
 

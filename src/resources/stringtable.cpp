@@ -459,7 +459,7 @@ const StringEntry kStringTable[] = {
     {995, "Servings of this recipe (or loaves, cookies...)"},
     {996, "Show the recipe full screen, one step at a time"},
     {999, "Servings"},
-    {1410, "&Paste a Recipe..."},
+    {1410, "P&aste a Recipe..."},
     {1411, "BD | Paste a Recipe"},
     {1412, "Paste a recipe from an e-mail, a web page or a document, or the address of a web page. Its parts go into "
            "the fields of a new recipe, for you to check before you add it."},
@@ -932,7 +932,7 @@ const StringEntry kStringTable[] = {
     {1295, "Raciones de esta receta (o panes, galletas...)"},
     {1296, "Ver la receta a pantalla completa, paso a paso"},
     {1299, "Raciones"},
-    {1710, "&Pegar una receta..."},
+    {1710, "Pe&gar una receta..."},
     {1711, "BD | Pegar una receta"},
     {1712, "Pega una receta de un correo, una página web o un documento, o la dirección de una página web. Sus partes "
            "van a los campos de una receta nueva, para que las revises antes de añadirla."},

@@ -129,7 +129,8 @@ private slots:
                 "Cut into rounds and bake in a hot oven until risen and golden.\r\n\r\n"
                 "Enjoy!\r\nLove, Ann\r\n"),
             0);
-        QCOMPARE(r.title, QStringLiteral("Gran's Scones"));
+        // The title as the book takes it: no straight apostrophe.
+        QCOMPARE(r.title, QStringLiteral("Gran\u2019s Scones"));
         QCOMPARE(r.yield, QStringLiteral("12 scones"));
         QCOMPARE(r.preptime, QStringLiteral("10 min"));
         QCOMPARE(r.cooktime, QStringLiteral("12 min"));
@@ -190,6 +191,15 @@ private slots:
         QCOMPARE(r.ing, QStringLiteral("1 cup rice\n2 cups water"));
         QCOMPARE(r.prep, QStringLiteral("Rinse the rice well and drain it.\n10 minutes later, stir in the water."));
 
+        // Labels over their values and "Step 1" over its text, as web
+        // pages are copied.
+        r = splitPastedRecipe(QStringLiteral("Banana Bread\nPrep Time:\n15 mins\nYield:\n1 loaf\nIngredients\n"
+                                             "3 bananas\nDirections\nStep 1\nMash the bananas.\nStep 2\nBake.\n"),
+                              0);
+        QCOMPARE(r.preptime, QStringLiteral("15 mins"));
+        QCOMPARE(r.yield, QStringLiteral("1 loaf"));
+        QCOMPARE(r.prep, QStringLiteral("Mash the bananas.\n\nBake."));
+
         // Directions alone.
         r = splitPastedRecipe(QStringLiteral("Toast\n\nToast the bread and butter it while it is hot.\n"), 0);
         QCOMPARE(r.title, QStringLiteral("Toast"));
@@ -215,20 +225,21 @@ private slots:
         auto* paste = qobject_cast<frmPaste*>(instance(WindowKind::Paste));
         QVERIFY(paste);
         QVERIFY(!br->isEnabled());
-        paste->txtPaste->setPlainText(QStringLiteral("Soda Bread\nServes 6\n\nIngredients\n500 g flour\n1 tsp soda\n\n"
-                                                     "Method\nMix and bake for 40 minutes.\n"));
+        paste->txtPaste->setPlainText(
+            QStringLiteral("Ma's Soda Bread\nServes 6\n\nIngredients\n500 g flour\n1 tsp soda\n\n"
+                           "Method\nMix and bake for 40 minutes.\n"));
         paste->cmdFill->click();
         QCoreApplication::processEvents();
         auto* add = qobject_cast<frmAdd*>(instance(WindowKind::Add));
         QVERIFY(add);
         QVERIFY(add->isVisible());
-        QCOMPARE(add->txtTitle->text(), QStringLiteral("Soda Bread"));
+        QCOMPARE(add->txtTitle->text(), QStringLiteral("Ma\u2019s Soda Bread"));
         QCOMPARE(add->txtY->text(), QStringLiteral("6"));
         QCOMPARE(add->txtIng->toPlainText(), QStringLiteral("500 g flour\n1 tsp soda"));
         QCOMPARE(add->txtPrep->toPlainText(), QStringLiteral("Mix and bake for 40 minutes."));
         add->cboACats->setCurrentIndex(add->cboACats->findText(QStringLiteral("Breads")));
         add->cmdAdd->click();
-        QVERIFY(G.xmlDoc.titleExists(QStringLiteral("Soda Bread")));
+        QVERIFY(G.xmlDoc.titleExists(QStringLiteral("Ma\u2019s Soda Bread")));
 
         // A web address is fetched as the import's web page is: here one
         // that cannot be reached, which the import says.
@@ -245,7 +256,8 @@ private slots:
     }
 
     // Now You're Cooking! text: ISO-8859-1, categories apart by commas and
-    // tabs, sections, wrapped directions, the program's own lines.
+    // tabs, sections, wrapped directions, the program's own lines (and a
+    // "Yield:" the cook typed in the directions, which stays there).
     void nowYoureCookingText()
     {
         const QByteArray file = latin1(
@@ -259,7 +271,8 @@ private slots:
                            "2 tablespoon brown sugar\r\n\r\n"
                            "Heat the cream until it steams. Whisk the yolks with half the sugar\r\n"
                            "until pale, then pour in the cream.\r\n\r\n"
-                           "Bake in a water bath. Chill.\r\n\r\n"
+                           "Bake in a water bath. Chill.\r\n"
+                           "Yield: 6 ramekins.\r\n\r\n"
                            "NYC Nutrition Analysis (per serving or yield unit): calories=410; protein=5 g\r\n\r\n"
                            "Contributor: Jo Smith\r\n\r\n"
                            "Yield: 6 servings\r\n\r\n"
@@ -281,8 +294,9 @@ private slots:
         QCOMPARE(r.yield, QStringLiteral("6 servings"));
         QCOMPARE(r.ing, QStringLiteral("2 cup cream\n5 egg yolks\n1/2 cup sugar, divided\nTOPPING\n"
                                        "2 tablespoon brown sugar"));
-        QCOMPARE(r.prep, QStringLiteral("Heat the cream until it steams. Whisk the yolks with half the sugar until "
-                                        "pale, then pour in the cream.\n\nBake in a water bath. Chill."));
+        QCOMPARE(r.prep,
+                 QStringLiteral("Heat the cream until it steams. Whisk the yolks with half the sugar until "
+                                "pale, then pour in the cream.\n\nBake in a water bath. Chill.\nYield: 6 ramekins."));
         QCOMPARE(r.other, QStringLiteral("Categories: desserts, french\n\n"
                                          "Nutrition: calories=410; protein=5 g\nContributor: Jo Smith"));
         QCOMPARE(read.recipes[1].title, QStringLiteral("Plain Toast"));

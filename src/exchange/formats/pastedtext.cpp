@@ -3,6 +3,7 @@
 #include "exchange/formats/notelines.h"
 #include "exchange/formats/textlines.h"
 #include "store/amounts.h"
+#include "store/names.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -171,8 +172,7 @@ FieldValue fieldOf(const QString& part)
             return {l.field, QString()};
         QStringView rest = QStringView(t).mid(n);
         const QChar after = rest.front();
-        if (after == QLatin1Char(':') || after == QLatin1Char('.') ||
-            (after == QLatin1Char(' ') && rest.trimmed().startsWith(QLatin1Char(':')))) {
+        if (after == QLatin1Char(':') || (after == QLatin1Char(' ') && rest.trimmed().startsWith(QLatin1Char(':')))) {
             rest = rest.trimmed().mid(1).trimmed();
             // "Preparación:" with nothing after it is a heading.
             if (rest.isEmpty() && l.field != Field::Source)
@@ -284,6 +284,13 @@ class Paragraphs {
 public:
     void line(const QString& t)
     {
+        // "Step 2" on a line of its own starts the step below it.
+        static const QRegularExpression stepAlone(QStringLiteral("^(?:step|paso)\\s*\\d{1,2}\\s*[:.]?$"),
+                                                  QRegularExpression::CaseInsensitiveOption);
+        if (stepAlone.match(t).hasMatch()) {
+            open_.clear();
+            return;
+        }
         const qsizetype step = stepMarker(t);
         if (step || open_.isEmpty())
             blocks_.append(QStringList());
@@ -380,11 +387,15 @@ Recipe splitPastedRecipe(const QString& text, int langOffset)
             continue;
         }
         // Label lines, or a label alone with its value on the next line
-        // ("Prep Time" over "15 mins"), as web pages lay them out.
+        // ("Prep Time" over "15 mins"), as web pages lay them out; a label
+        // alone without a value below it ("Bake") is text.
         const QList<FieldValue> fields = fieldsOf(line);
-        if (!fields.isEmpty() && (part != Part::Directions || fields.size() > 1 || wordCount(line) <= 4)) {
-            if (fields.size() == 1 && fields[0].value.isEmpty() && i + 1 < lines.size() && !lines[i + 1].isEmpty() &&
-                lines[i + 1].size() <= 30 && lines[i + 1][0].isDigit())
+        const bool valueBelow = i + 1 < lines.size() && !lines[i + 1].isEmpty() && lines[i + 1].size() <= 30 &&
+                                lines[i + 1][0].isDigit();
+        const bool alone = fields.size() == 1 && fields[0].value.isEmpty();
+        if (!fields.isEmpty() && (!alone || valueBelow) &&
+            (part != Part::Directions || fields.size() > 1 || wordCount(line) <= 4)) {
+            if (alone)
                 setField({fields[0].field, lines[++i]});
             else
                 for (const FieldValue& v : fields)
@@ -427,6 +438,8 @@ Recipe splitPastedRecipe(const QString& text, int langOffset)
     }
     if (r.title.isEmpty())
         r.title = subject;
+    // A title as the book takes it ("Gran's" with a typographic apostrophe).
+    r.title = allowedName(r.title);
     directions.dropSignOff();
     while (!notes.isEmpty() && notes.last().isEmpty())
         notes.removeLast();

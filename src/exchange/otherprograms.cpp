@@ -25,11 +25,14 @@ struct KnownReader {
 const std::vector<KnownReader>& knownReaders()
 {
     static const std::vector<KnownReader> readers = {
-        {ImportKind::NowYoureCooking, readNowYoureCooking},
-        {ImportKind::Saffron, readSaffron},
-        {ImportKind::PlanToEat, readPlanToEat},
-        {ImportKind::MyRecipeBox, readMyRecipeBox},
-        {ImportKind::RezKonv, readRezKonv},
+        {ImportKind::NowYoureCooking,
+         [](const FileLook& f, const ReadContext& c) { return readNowYoureCooking(f.bytes, c); }},
+        {ImportKind::Saffron, [](const FileLook& f, const ReadContext& c) { return readSaffron(f.bytes, c); }},
+        {ImportKind::PlanToEat,
+         [](const FileLook& f, const ReadContext& c) { return readPlanToEat(f.bytes, f.archive, c); }},
+        {ImportKind::MyRecipeBox,
+         [](const FileLook& f, const ReadContext& c) { return readMyRecipeBox(f.bytes, f.archive, c); }},
+        {ImportKind::RezKonv, [](const FileLook& f, const ReadContext& c) { return readRezKonv(f.bytes, c); }},
     };
     return readers;
 }

@@ -248,24 +248,25 @@ Recipe recipeOf(Table table, const QStringList& header, const QStringList& row, 
 
 namespace {
 
-std::optional<RecipeList> readTable(const FileLook& file, const ReadContext& context, Table wanted)
+std::optional<RecipeList> readTable(const QByteArray& fileBytes, Archive* archive, const ReadContext& context,
+                                    Table wanted)
 {
     // Plain text, or a zip of one table.
-    if (!file.archive && (file.bytes.isEmpty() || file.bytes.front() == '<' || file.bytes.front() == '{'))
+    if (!archive && (fileBytes.isEmpty() || fileBytes.front() == '<' || fileBytes.front() == '{'))
         return std::nullopt;
     QByteArray bytes;
-    if (file.archive) {
-        for (const QString& name : file.archive->names()) {
+    if (archive) {
+        for (const QString& name : archive->names()) {
             if (!name.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
                 continue;
-            std::optional<QByteArray> entry = file.archive->read(name);
+            std::optional<QByteArray> entry = archive->read(name);
             if (entry && tableOf(headerOf(*entry)) == wanted) {
                 bytes = std::move(*entry);
                 break;
             }
         }
-    } else if (tableOf(headerOf(file.bytes)) == wanted) {
-        bytes = file.bytes;
+    } else if (tableOf(headerOf(fileBytes)) == wanted) {
+        bytes = fileBytes;
     }
     if (bytes.isEmpty())
         return std::nullopt;
@@ -283,14 +284,14 @@ std::optional<RecipeList> readTable(const FileLook& file, const ReadContext& con
 
 } // namespace
 
-std::optional<RecipeList> readPlanToEat(const FileLook& file, const ReadContext& context)
+std::optional<RecipeList> readPlanToEat(const QByteArray& bytes, Archive* archive, const ReadContext& context)
 {
-    return readTable(file, context, Table::PlanToEat);
+    return readTable(bytes, archive, context, Table::PlanToEat);
 }
 
-std::optional<RecipeList> readMyRecipeBox(const FileLook& file, const ReadContext& context)
+std::optional<RecipeList> readMyRecipeBox(const QByteArray& bytes, Archive* archive, const ReadContext& context)
 {
-    return readTable(file, context, Table::MyRecipeBox);
+    return readTable(bytes, archive, context, Table::MyRecipeBox);
 }
 
 } // namespace bd

@@ -4,7 +4,10 @@
 // originalPicture), told apart by their header row. Fields may run over
 // several lines.
 
-#include "exchange/otherprograms.h"
+#include "exchange/formats/archive.h"
+#include "exchange/formats/readers.h"
+
+#include <optional>
 
 #include <QList>
 #include <QStringList>
@@ -17,7 +20,9 @@ namespace bd {
 // dropped when the text was decoded.
 QList<QStringList> csvRecords(QStringView text);
 
-std::optional<RecipeList> readPlanToEat(const FileLook& file, const ReadContext& context);
-std::optional<RecipeList> readMyRecipeBox(const FileLook& file, const ReadContext& context);
+// The recipes of a file (its bytes, and the file opened as a zip where it
+// is one), nullopt when it is no such table.
+std::optional<RecipeList> readPlanToEat(const QByteArray& bytes, Archive* archive, const ReadContext& context);
+std::optional<RecipeList> readMyRecipeBox(const QByteArray& bytes, Archive* archive, const ReadContext& context);
 
 } // namespace bd

@@ -141,14 +141,14 @@ Recipe readRecipe(const QList<QStringView>& lines, QString& category, int langOf
 
 } // namespace
 
-std::optional<RecipeList> readNowYoureCooking(const FileLook& file, const ReadContext& context)
+std::optional<RecipeList> readNowYoureCooking(const QByteArray& bytes, const ReadContext& context)
 {
     // The begin line comes first, or after a few lines of the cook's.
-    const QByteArray head = file.bytes.left(2048);
+    const QByteArray head = bytes.left(2048);
     const qsizetype at = head.indexOf(kMark);
     if (at < 0 || (at > 0 && head[at - 1] != '\n') || !head.mid(at, 120).contains("Cooking!"))
         return std::nullopt;
-    const QString text = decodeRecipeText(file.bytes);
+    const QString text = decodeRecipeText(bytes);
     RecipeList read;
     QList<QStringView> lines;
     bool inRecipe = false;

@@ -7,10 +7,13 @@
 // "NYC Nutrition Analysis", "NYC Nutrilink:"), up to "** Exported from
 // Now You're Cooking! vX **". The files are ISO-8859-1.
 
-#include "exchange/otherprograms.h"
+#include "exchange/formats/readers.h"
+
+#include <optional>
 
 namespace bd {
 
-std::optional<RecipeList> readNowYoureCooking(const FileLook& file, const ReadContext& context);
+// The recipes of a file (its bytes), nullopt when it is none of this format.
+std::optional<RecipeList> readNowYoureCooking(const QByteArray& bytes, const ReadContext& context);
 
 } // namespace bd

@@ -110,13 +110,13 @@ QString rezKonvAsMealMaster(QStringView text)
     return out;
 }
 
-std::optional<RecipeList> readRezKonv(const FileLook& file, const ReadContext& context)
+std::optional<RecipeList> readRezKonv(const QByteArray& bytes, const ReadContext& context)
 {
-    const QByteArray head = file.bytes.left(4096);
+    const QByteArray head = bytes.left(4096);
     const qsizetype at = head.indexOf("REZKONV-Rezept");
-    if (at < 0 || !head.left(at).trimmed().endsWith('=') || file.archive)
+    if (at < 0 || !head.left(at).trimmed().endsWith('='))
         return std::nullopt;
-    RecipeList read = readMealMaster(rezKonvAsMealMaster(decodeRecipeText(file.bytes)), context);
+    RecipeList read = readMealMaster(rezKonvAsMealMaster(decodeRecipeText(bytes)), context);
     for (Recipe& r : read.recipes)
         sourceToNotes(r, context.langOffset);
     return read;

@@ -7,13 +7,16 @@
 // the MealMaster reader reads its own, each turned into MealMaster's form
 // first (one line for one, so that line numbers hold).
 
-#include "exchange/otherprograms.h"
+#include "exchange/formats/readers.h"
+
+#include <optional>
 
 namespace bd {
 
 // Text in RezKonv's form as MealMaster text.
 QString rezKonvAsMealMaster(QStringView text);
 
-std::optional<RecipeList> readRezKonv(const FileLook& file, const ReadContext& context);
+// The recipes of a file (its bytes), nullopt when it is none of this format.
+std::optional<RecipeList> readRezKonv(const QByteArray& bytes, const ReadContext& context);
 
 } // namespace bd

@@ -34,14 +34,14 @@ void finish(SaffronDraft& d, RecipeList& read, const ReadContext& context)
 
 } // namespace
 
-std::optional<RecipeList> readSaffron(const FileLook& file, const ReadContext& context)
+std::optional<RecipeList> readSaffron(const QByteArray& bytes, const ReadContext& context)
 {
-    QByteArray head = file.bytes.left(64);
+    QByteArray head = bytes.left(64);
     if (head.startsWith("\xEF\xBB\xBF"))
         head = head.mid(3);
-    if (!head.startsWith("Title:") || !file.bytes.contains("\nIngredients:") || !file.bytes.contains("\nInstructions:"))
+    if (!head.startsWith("Title:") || !bytes.contains("\nIngredients:") || !bytes.contains("\nInstructions:"))
         return std::nullopt;
-    const QString text = decodeRecipeText(file.bytes);
+    const QString text = decodeRecipeText(bytes);
     RecipeList read;
     SaffronDraft d;
     const int lang = context.langOffset;

@@ -5,10 +5,13 @@
 // "Instructions:", each followed by its lines indented by a tab. A file
 // may hold several recipes, each starting with its "Title:" line.
 
-#include "exchange/otherprograms.h"
+#include "exchange/formats/readers.h"
+
+#include <optional>
 
 namespace bd {
 
-std::optional<RecipeList> readSaffron(const FileLook& file, const ReadContext& context);
+// The recipes of a file (its bytes), nullopt when it is none of this format.
+std::optional<RecipeList> readSaffron(const QByteArray& bytes, const ReadContext& context);
 
 } // namespace bd

@@ -22,6 +22,7 @@
 #include "output/frmEmail.h"
 #include "output/frmShop.h"
 #include "exchange/frmExp.h"
+#include "entry/frmPaste.h"
 #include "exchange/frmImp.h"
 #include "app/base/text.h"
 #include "store/bookfile.h"
@@ -83,6 +84,7 @@ void registerStandardWindows()
     registerWindow(WindowKind::Snapshots, [] { return new frmSnapshots; });
     registerWindow(WindowKind::Cook, [] { return new frmCook; });
     registerWindow(WindowKind::Shop, [] { return new frmShop; });
+    registerWindow(WindowKind::Paste, [] { return new frmPaste; });
 }
 
 namespace {

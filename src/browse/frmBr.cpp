@@ -221,6 +221,7 @@ void frmBr::buildMenus()
     mnuExport = action(mnuTools, "mnuExport");
     mnuSearch = action(mnuTools, "mnuSearch");
     mnuShopping = action(mnuTools, "mnuShopping");
+    mnuPaste = action(mnuTools, "mnuPaste");
     mnuOps = action(mnuTools, "mnuOps");
 
     mnuHelp = named(bar->addMenu(QString()), "mnuHelp");
@@ -259,6 +260,7 @@ void frmBr::buildMenus()
             openOver(this, WindowKind::Cook);
     });
     connect(mnuShopping, &QAction::triggered, this, [this] { openOver(this, WindowKind::Shop); });
+    connect(mnuPaste, &QAction::triggered, this, [this] { openOver(this, WindowKind::Paste); });
     connect(mnuExport, &QAction::triggered, this, [this] { switchTo(this, WindowKind::Exp); });
     connect(mnuSearch, &QAction::triggered, this, [this] { openOver(this, WindowKind::Search); });
     connect(mnuOps, &QAction::triggered, this, [this] { switchTo(this, WindowKind::Ops); });

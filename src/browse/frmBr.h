@@ -104,6 +104,7 @@ public:
     QAction *mnuSaveScaled, *mnuCook, *mnuShopping;
     QAction *mnuCatEdit, *mnuCatDel;
     QAction *mnuExport, *mnuSearch, *mnuOps;
+    QAction* mnuPaste; // Tools > Paste a Recipe
     QAction *mnuBrAbout, *mnuBrContents;
 
 protected:

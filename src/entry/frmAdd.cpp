@@ -90,4 +90,16 @@ void frmAdd::clearAddForm()
     txtTitle->setFocus();
 }
 
+void frmAdd::fillForm(const Recipe& recipe)
+{
+    setLineText(txtTitle, recipe.title);
+    setLineText(txtPT, recipe.preptime);
+    setLineText(txtCT, recipe.cooktime);
+    setLineText(txtY, recipe.yield);
+    txtIng->setPlainText(recipe.ing);
+    txtPrep->setPlainText(recipe.prep);
+    txtOther->setPlainText(recipe.other);
+    txtTitle->setFocus();
+}
+
 } // namespace bd

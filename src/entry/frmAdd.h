@@ -13,6 +13,9 @@ public:
 
     void add();
     void clearAddForm();
+    // Fills the form with a recipe to check before it is added (its
+    // title, times, yield and texts; category and picture as they are).
+    void fillForm(const Recipe& recipe);
 
     QPushButton* cmdClear;
     QMenu *mnuAddEdit, *mnuARec, *mnuAddTools;

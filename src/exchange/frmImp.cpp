@@ -105,7 +105,12 @@ void frmImp::cmdWeb_Click()
                                                          QStringLiteral("BD"), fromWeb_ ? file_ : QString());
     if (!typed || typed->trimmed().isEmpty())
         return;
-    const QUrl url = webAddress(*typed);
+    importWeb(*typed);
+}
+
+void frmImp::importWeb(const QString& typed)
+{
+    const QUrl url = webAddress(typed);
     if (!url.isValid()) {
         dialogs().message(Str::NotWebAddress, fetchText(Str::NotWebAddress), Buttons::Ok, Icon::Exclamation,
                           QStringLiteral("BD"));

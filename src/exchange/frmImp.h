@@ -33,6 +33,8 @@ public:
     void cmdBrowse_Click();
     // Asks for a web address, fetches the page and reads its recipes.
     void cmdWeb_Click();
+    // Fetches the page at a web address the cook gave and reads its recipes.
+    void importWeb(const QString& typed);
     void cmdChkAll_Click();
     // Starts with path chosen and its recipes listed, those the book lacks ticked.
     void importFrom(const QString& path);

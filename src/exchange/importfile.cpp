@@ -895,7 +895,11 @@ QString importFileFilter()
                                  {Str::MasterCookFilter, "*.mxp;*.mx2;*.txt"},
                                  {Str::RecipeMLFilter, "*.xml;*.rml;*.recipeml"},
                                  {Str::WebPageFilter, "*.html;*.htm;*.json"},
-                                 {Str::CooklangFilter, "*.cook"}};
+                                 {Str::CooklangFilter, "*.cook"},
+                                 {Str::NowYoureCookingFilter, "*.txt"},
+                                 {Str::SaffronFilter, "*.txt"},
+                                 {Str::CsvRecipesFilter, "*.csv;*.zip"},
+                                 {Str::RezKonvFilter, "*.txt;*.rk"}};
     QStringList all;
     QString filter;
     for (const Type& t : types) {

@@ -1,5 +1,10 @@
 #include "exchange/otherprograms.h"
 
+#include "exchange/formats/csvrecipes.h"
+#include "exchange/formats/nowyourecooking.h"
+#include "exchange/formats/rezkonv.h"
+#include "exchange/formats/saffron.h"
+
 #include <vector>
 
 namespace bd {
@@ -19,7 +24,16 @@ struct KnownReader {
 // for more.
 const std::vector<KnownReader>& knownReaders()
 {
-    static const std::vector<KnownReader> readers = {};
+    static const std::vector<KnownReader> readers = {
+        {ImportKind::NowYoureCooking,
+         [](const FileLook& f, const ReadContext& c) { return readNowYoureCooking(f.bytes, c); }},
+        {ImportKind::Saffron, [](const FileLook& f, const ReadContext& c) { return readSaffron(f.bytes, c); }},
+        {ImportKind::PlanToEat,
+         [](const FileLook& f, const ReadContext& c) { return readPlanToEat(f.bytes, f.archive, c); }},
+        {ImportKind::MyRecipeBox,
+         [](const FileLook& f, const ReadContext& c) { return readMyRecipeBox(f.bytes, f.archive, c); }},
+        {ImportKind::RezKonv, [](const FileLook& f, const ReadContext& c) { return readRezKonv(f.bytes, c); }},
+    };
     return readers;
 }
 

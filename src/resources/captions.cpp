@@ -32,6 +32,7 @@ const CaptionRow brRows[] = {
     {"mnuCook", Prop::Caption, 969, "", ""},      {"mnuShopping", Prop::Caption, 980, "", ""},
     {"spnServings", Prop::ToolTip, 961, "", ""},  {"cboUnits", Prop::ToolTip, 965, "", ""},
     {"cmdAsWritten", Prop::ToolTip, 966, "", ""}, {"mnuCook", Prop::ToolTip, 996, "", ""},
+    {"mnuPaste", Prop::Caption, 1410, "", ""},
 };
 
 const char* const brFrames[] = {"Frame1", "fraBack", "fraBotLeft", "fraRight", "fraTopLeft", nullptr};
@@ -191,6 +192,22 @@ const char* const plainTextContent[] = {"text1", nullptr};
 const CaptionTable kSearchCaptions = {searchRows, std::size(searchRows)};
 const ColourTable kSearchColours = {none, searchButtons, searchContent, none, none, none, false};
 const CaptionTable kPlainTextCaptions = {plainTextRows, std::size(plainTextRows)};
+
+namespace {
+
+const CaptionRow pasteRows[] = {
+    {"", Prop::WindowTitle, 1411, "", ""},
+    {"lblPaste", Prop::Caption, 1412, "", ""},
+    {"cmdFill", Prop::Caption, 1413, "", ""},
+    {"cmdPasteCancel", Prop::Caption, 1414, "", ""},
+};
+const char* const pasteButtons[] = {"cmdFill", "cmdPasteCancel", nullptr};
+const char* const pasteContent[] = {"txtPaste", nullptr};
+
+} // namespace
+
+const CaptionTable kPasteCaptions = {pasteRows, std::size(pasteRows)};
+const ColourTable kPasteColours = {none, pasteButtons, pasteContent, none, none, none, true};
 const ColourTable kPlainTextColours = {none, plainTextButtons, plainTextContent, none, none, none, true};
 
 namespace {

@@ -64,6 +64,9 @@ extern const CaptionTable kSearchCaptions;
 extern const ColourTable kSearchColours;
 extern const CaptionTable kPlainTextCaptions;
 extern const ColourTable kPlainTextColours;
+// The window a recipe is pasted into.
+extern const CaptionTable kPasteCaptions;
+extern const ColourTable kPasteColours;
 // The e-mail window.
 extern const CaptionTable kEmailCaptions;
 extern const ColourTable kEmailColours;

@@ -349,6 +349,24 @@ enum class Str : int {
     ShopServingsTip = 995,
     CookTip = 996,
     ServingsHeading = 999,
+    PasteMenu = 1410, // Tools > Paste a Recipe and its window
+    PasteCaption = 1411,
+    PasteHowTo = 1412,
+    PasteFill = 1413,
+    PasteCancel = 1414,
+    NowYoureCookingFilter = 1415, // more file types of the import's file dialog
+    SaffronFilter = 1416,
+    CsvRecipesFilter = 1417,
+    RezKonvFilter = 1418,
+    NoteDescription = 1419, // more lines of the notes of a recipe read from another program's file
+    NoteWebPage = 1420,
+    NoteCookbook = 1421,
+    NoteSection = 1422,
+    NoteNutrition = 1423,
+    NoteRating = 1424,
+    NoteTags = 1425,
+    NoteCourse = 1426,
+    NotePhoto = 1427,
 };
 
 // Text of English id in the language langOffset names (0 English, 300

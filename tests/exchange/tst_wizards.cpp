@@ -285,10 +285,13 @@ private slots:
         env.dialogs.files << env.root() + QStringLiteral("/in/notes.txt") << env.root() + QStringLiteral("/in/soups.mmf");
         w->cmdBrowse->click();
         QCOMPARE(qtFilter(env.dialogs.calls.first().request.filter),
-                 QStringLiteral("All recipe files (*.xml *.mmf *.mm *.txt *.mxp *.mx2 *.rml *.recipeml *.html *.htm "
-                                "*.json *.cook);;Recipe books (*.xml);;MealMaster files (*.mmf *.mm *.txt);;"
-                                "MasterCook files (*.mxp *.mx2 *.txt);;RecipeML files (*.xml *.rml *.recipeml);;"
-                                "Web pages (*.html *.htm *.json);;Cooklang files (*.cook);;All files (*)"));
+                 QStringLiteral(
+                     "All recipe files (*.xml *.mmf *.mm *.txt *.mxp *.mx2 *.rml *.recipeml *.html *.htm "
+                     "*.json *.cook *.csv *.zip *.rk);;Recipe books (*.xml);;MealMaster files (*.mmf *.mm *.txt);;"
+                     "MasterCook files (*.mxp *.mx2 *.txt);;RecipeML files (*.xml *.rml *.recipeml);;"
+                     "Web pages (*.html *.htm *.json);;Cooklang files (*.cook);;Now You're Cooking! files (*.txt);;"
+                     "Saffron files (*.txt);;Plan to Eat and MyRecipeBox files (*.csv *.zip);;"
+                     "RezKonv files (*.txt *.rk);;All files (*)"));
         QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::ImportFileInvalid});
         w->cmdBrowse->click();
         w->cmdNext->click();

@@ -29,7 +29,8 @@ enum class WindowKind {
     Trash,
     Snapshots,
     Cook,
-    Shop
+    Shop,
+    Paste
 };
 
 using WindowFactory = std::function<QWidget*()>;

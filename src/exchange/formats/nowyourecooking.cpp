@@ -1,0 +1,178 @@
+#include "exchange/formats/nowyourecooking.h"
+
+#include "exchange/formats/notelines.h"
+#include "store/amounts.h"
+
+#include <QRegularExpression>
+
+namespace bd {
+
+namespace {
+
+constexpr char kMark[] = "@@@@@";
+
+bool beginLine(QStringView line)
+{
+    return line.startsWith(QLatin1String(kMark)) && line.contains(QLatin1String("Cooking!"), Qt::CaseInsensitive);
+}
+
+// A section heading among the ingredients ("----FROSTING----"): its text.
+QString sectionHeading(QStringView line)
+{
+    static const QRegularExpression dashes(QStringLiteral("^-{3,}\\s*(.*?)\\s*-{3,}$"));
+    const QRegularExpressionMatch m = dashes.match(line.trimmed());
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+// An ingredient line as the cook reads it: spaces simplified, the
+// program's gap before a preparation ("pineapple  drained") a comma.
+QString ingredientLine(QStringView line)
+{
+    const QString t = line.trimmed().toString();
+    const LineAmount amount = readLineAmount(t);
+    const qsizetype from = amount.found ? amount.textStart : 0;
+    static const QRegularExpression gap(QStringLiteral("(?<=\\w)\\s{2,}(?=\\w)"));
+    QString text = t.mid(from).trimmed();
+    text.replace(gap, QStringLiteral(", "));
+    text = text.simplified();
+    return (t.left(from).simplified() + QLatin1Char(' ') + text).trimmed();
+}
+
+// The program's own lines after the directions.
+enum class Tail { None, Yield, Dropped, Nutrition, Kept };
+
+Tail tailLine(QStringView line, QStringView* value)
+{
+    const QStringView t = line.trimmed();
+    if (t.startsWith(QLatin1String("Yield:"), Qt::CaseInsensitive)) {
+        *value = t.mid(6).trimmed();
+        return Tail::Yield;
+    }
+    // Links into the program's nutrient database, and its closing mark.
+    if (t.startsWith(QLatin1String("NYC Nutrilink:")) || t.startsWith(QLatin1String("** Exported from")))
+        return Tail::Dropped;
+    if (t.startsWith(QLatin1String("NYC Nutrition Analysis"))) {
+        const qsizetype colon = t.indexOf(QLatin1String("):"));
+        *value = colon < 0 ? t : t.mid(colon + 2).trimmed();
+        return Tail::Nutrition;
+    }
+    if (t.startsWith(QLatin1String("Contributor:")) || t.startsWith(QLatin1String("Preparation Time:")))
+        return Tail::Kept;
+    return Tail::None;
+}
+
+// One recipe: the lines after its begin line.
+Recipe readRecipe(const QList<QStringView>& lines, QString& category, int langOffset)
+{
+    Recipe r;
+    // The blocks of lines between blank lines.
+    QList<QList<QStringView>> blocks;
+    bool open = false;
+    for (QStringView l : lines) {
+        if (blankLine(l)) {
+            open = false;
+            continue;
+        }
+        if (!open)
+            blocks.append(QList<QStringView>());
+        open = true;
+        blocks.last() << l;
+    }
+    qsizetype b = 0;
+    if (b < blocks.size())
+        r.title = blocks[b++].first().trimmed().toString();
+    // A one-line block before the ingredients names the categories.
+    if (b + 1 < blocks.size() && blocks[b].size() == 1 && !readLineAmount(blocks[b].first().trimmed()).found) {
+        QStringList names;
+        for (QStringView n : blocks[b].first().split(QRegularExpression(QStringLiteral("[,\\t]"))))
+            names << n.trimmed().toString();
+        category = categoryOf(names, r.other, langOffset);
+        ++b;
+    }
+    // The ingredients, with blocks that start with a section heading.
+    QStringList ingredients;
+    for (bool first = true; b < blocks.size() && (first || !sectionHeading(blocks[b].first()).isEmpty()); ++b) {
+        QStringView value;
+        if (tailLine(blocks[b].first(), &value) != Tail::None)
+            break;
+        first = false;
+        for (QStringView l : blocks[b]) {
+            const QString heading = sectionHeading(l);
+            ingredients << (heading.isEmpty() ? ingredientLine(l) : heading);
+        }
+    }
+    r.ing = ingredients.join(QLatin1Char('\n'));
+    // The program's own lines close the recipe: blocks of nothing else
+    // (a "Yield:" line the cook typed in the directions stays there).
+    qsizetype tail = blocks.size();
+    auto ownBlock = [](const QList<QStringView>& block) {
+        QStringView value;
+        for (QStringView l : block)
+            if (tailLine(l, &value) == Tail::None)
+                return false;
+        return true;
+    };
+    while (tail > b && ownBlock(blocks[tail - 1]))
+        --tail;
+    for (; b < tail; ++b) {
+        QList<QStringView> paragraph;
+        for (QStringView l : blocks[b])
+            paragraph << l.trimmed();
+        QString text;
+        appendWrapped(text, paragraph);
+        addParagraph(r.prep, text);
+    }
+    QString notes;
+    for (; b < blocks.size(); ++b) {
+        for (QStringView l : blocks[b]) {
+            QStringView value;
+            switch (tailLine(l, &value)) {
+            case Tail::Yield: r.yield = value.toString(); break;
+            case Tail::Nutrition: addNoteLine(notes, Str::NoteNutrition, value.toString(), langOffset); break;
+            case Tail::Kept: addLine(notes, l.trimmed()); break;
+            case Tail::Dropped:
+            case Tail::None: break;
+            }
+        }
+    }
+    addParagraph(r.other, notes);
+    return r;
+}
+
+} // namespace
+
+std::optional<RecipeList> readNowYoureCooking(const QByteArray& bytes, const ReadContext& context)
+{
+    // The begin line comes first, or after a few lines of the cook's.
+    const QByteArray head = bytes.left(2048);
+    const qsizetype at = head.indexOf(kMark);
+    if (at < 0 || (at > 0 && head[at - 1] != '\n') || !head.mid(at, 120).contains("Cooking!"))
+        return std::nullopt;
+    const QString text = decodeRecipeText(bytes);
+    RecipeList read;
+    QList<QStringView> lines;
+    bool inRecipe = false;
+    auto finish = [&] {
+        if (inRecipe) {
+            QString category;
+            Recipe r = readRecipe(lines, category, context.langOffset);
+            if (!r.title.isEmpty())
+                read.add(std::move(r), category, context);
+        }
+        lines.clear();
+    };
+    for (QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (beginLine(line)) {
+            finish();
+            inRecipe = true;
+        } else if (inRecipe) {
+            lines << line;
+        }
+    }
+    finish();
+    return read;
+}
+
+} // namespace bd

@@ -227,7 +227,7 @@ private slots:
             QCOMPARE(r.recipe(0).ing,
                      QStringLiteral("1 1/3 oz Cheese, monterey jack\n4 lg Eggs\n"
                                     "2 cn Green chiles, whole (4 oz each), drained\n1 Onion, chopped\n"
-                                    "3/16 c Flour, all purpose\n1 c Milk, canned evaporated\n1/4 ts Salt\n\n"
+                                    "3/16 c Flour, all purpose\n1 c Milk, canned evaporated\n1/4 ts Salt\n"
                                     "TOPPING\n1 c Tomato sauce\n2 tb Cilantro, chopped\n1 pn Cayenne"));
             QCOMPARE(r.recipe(0).prep, QStringLiteral("Bake at 350 degrees."));
         }
@@ -443,7 +443,7 @@ private slots:
                             "      1    Egg (large",                  //
                             "           Or extra large)",             //
                             "      -    A BIG MOUTHFUL",              // a text that starts with a dash
-                            "",                                       // an empty line between ingredients
+                            "",                                       // a blank line sets groups apart, no line
                             ing("2", "tb", "Sugar"),                  //
                             "",
                             "  Bake.",
@@ -451,7 +451,7 @@ private slots:
         QCOMPARE(r.recipe(0).ing, QStringLiteral("1 c Butter, or\n2 t Vanilla\n1 c Butter or margarine, Softened\n"
                                                  "1/2 lb Lump crab meat, picked over To remove shells\n"
                                                  "1 c Cream of Mushroom soup\nSalt\nPepper\n"
-                                                 "1 Egg (large Or extra large)\n-A BIG MOUTHFUL\n\n2 tb Sugar"));
+                                                 "1 Egg (large Or extra large)\n-A BIG MOUTHFUL\n2 tb Sugar"));
         QCOMPARE(r.recipe(0).prep, QStringLiteral("Bake."));
 
         // A list set two columns to the right, its text going on after ":".

@@ -303,6 +303,14 @@ struct Draft {
 // a preparation cut after its first words ("-- thinly", "-- cut").
 bool stopsShort(QStringView line)
 {
+    // "pepper -- dash of", "lemon -- juice of": the preparation names the
+    // part of the ingredient it takes, a whole phrase.
+    const qsizetype dashes = line.lastIndexOf(QLatin1String("--"));
+    if (dashes >= 0) {
+        const QStringView preparation = line.mid(dashes + 2).trimmed();
+        if (preparation.count(QLatin1Char(' ')) == 1 && preparation.endsWith(QLatin1String(" of"), Qt::CaseInsensitive))
+            return false;
+    }
     if (textStopsShort(line))
         return true;
     const QStringView last = line.mid(line.lastIndexOf(QLatin1Char(' ')) + 1);
@@ -716,7 +724,10 @@ RecipeList readMasterCook(const Source& source, const QVector<qsizetype>& starts
                     draft.line(lines[i]);
             }
             Recipe r = draft.finish();
-            if (r.ing.isEmpty() && r.prep.isEmpty())
+            // A recipe the cook left empty is one still: a title and its
+            // headers over an empty table ("***** NONE *****"). Text
+            // after an export line without the table is none.
+            if (r.ing.isEmpty() && r.prep.isEmpty() && (r.title.isEmpty() || !draft.hasTable))
                 recipes[size_t(k)].skipped = true;
             else
                 recipes[size_t(k)].ready = readyRecipe(std::move(r), draft.categories.value(0), context);
@@ -779,6 +790,22 @@ QString withoutTrailingZeros(QString qty)
     return qty;
 }
 
+// A text of the MX2 file, its paragraphs' lines joined where they were
+// wrapped: cooks pasted text wrapped at 70-odd columns into the steps.
+QString unwrapped(pugi::xml_node n)
+{
+    const QString text = tidyLines(xmlInnerText(n));
+    if (!text.contains(QLatin1Char('\n')))
+        return text;
+    QString out;
+    for (QStringView paragraph : QStringView(text).split(QStringLiteral("\n\n"))) {
+        if (!out.isEmpty())
+            out += QStringLiteral("\n\n");
+        appendWrapped(out, paragraph.split(QLatin1Char('\n')));
+    }
+    return out;
+}
+
 Recipe mx2Recipe(pugi::xml_node r, QStringList& categories, int langOffset)
 {
     Recipe recipe;
@@ -833,20 +860,36 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories, int langOffset)
         } else if (named(c, "DirS")) {
             for (pugi::xml_node t = c.first_child(); t; t = t.next_sibling())
                 if (named(t, "DirT"))
-                    paragraphs << tidyLines(xmlInnerText(t));
+                    paragraphs << unwrapped(t);
             if (!c.child("DirT"))
-                paragraphs << tidyLines(xmlInnerText(c));
+                paragraphs << unwrapped(c);
         } else if (named(c, "DirT")) {
-            paragraphs << tidyLines(xmlInnerText(c));
+            paragraphs << unwrapped(c);
         } else if (named(c, "Srce")) {
             sources << fetchText(Str::NoteSource, langOffset).arg(simplifiedText(xmlInnerText(c)));
         } else if (named(c, "AltS")) {
             const QString label = attr(c, "label"), source = attr(c, "source");
             if (!source.isEmpty())
                 sources << (label.isEmpty() ? source : label + QStringLiteral(": ") + source);
+        } else if (named(c, "AltT")) {
+            // A further time under the cook's own label ("Cooking time").
+            const QString label = attr(c, "label"), time = clockTimeText(attr(c, "elapsed"));
+            if (!time.isEmpty() && recipe.cooktime.isEmpty() &&
+                label.startsWith(QLatin1String("Cook"), Qt::CaseInsensitive))
+                recipe.cooktime = time;
+            else if (!time.isEmpty())
+                notes << (label.isEmpty() ? time : label + QStringLiteral(": ") + time);
+        } else if (named(c, "RatS")) {
+            // The cook's ratings, one "Flavor: 10" a line.
+            QStringList ratings;
+            for (pugi::xml_node t = c.first_child(); t; t = t.next_sibling())
+                if (named(t, "RatE") && !attr(t, "value").isEmpty())
+                    ratings << attr(t, "name") + QStringLiteral(": ") + attr(t, "value");
+            if (!ratings.isEmpty())
+                notes << ratings.join(QLatin1Char('\n'));
         } else if (named(c, "Note") || named(c, "Natn") || named(c, "Nutr") || named(c, "Desc") || named(c, "CpyR") ||
-                   named(c, "Wine") || named(c, "Serve") || named(c, "Serving")) {
-            const QString text = tidyLines(xmlInnerText(c));
+                   named(c, "Wine") || named(c, "SrvI") || named(c, "Serve") || named(c, "Serving")) {
+            const QString text = unwrapped(c);
             if (!text.isEmpty())
                 notes << text;
         }

@@ -456,11 +456,11 @@ public:
     // of a paragraph.
     void blockEnd()
     {
-        if (inIngredients_) {
+        // A blank line between ingredients only sets groups apart: the
+        // list gains no empty line.
+        if (inIngredients_)
             flushColumns();
-            // An empty line between ingredients is kept.
-            blankBetween_ = !ing_.isEmpty();
-        } else if (!directions_.empty() && directions_.back().kind != Item::Break)
+        else if (!directions_.empty() && directions_.back().kind != Item::Break)
             directions_.push_back({QStringView(), Item::Break});
     }
 
@@ -528,7 +528,6 @@ private:
     std::vector<QStringView> pending_; // headings waiting for the line that says where they belong
     QString ing_, right_, other_;      // lines of the ingredients, the waiting right column, the notes
     bool leftOpen_ = false;            // the last ingredient line is the left column's, open to continuations
-    bool blankBetween_ = false;        // a blank line after ingredients, kept if more follow
     std::vector<Item> directions_;
     QStringList kept_;              // copies of lines that need them
     std::vector<qsizetype> widths_; // of the directions' lines, while they are joined
@@ -544,7 +543,6 @@ void Draft::start(int line, bool extracted)
     inIngredients_ = true;
     rightAt_ = -1;
     leftOpen_ = false;
-    blankBetween_ = false;
     pending_.clear();
     ing_.truncate(0);
     right_.truncate(0);
@@ -592,8 +590,6 @@ void Draft::body(QStringView line, bool copy)
 {
     Ingredient left, right;
     if ((inIngredients_ || !pending_.empty()) && ingredientLine(line, &left, &right, &rightAt_)) {
-        if (std::exchange(blankBetween_, false))
-            addLine(ing_, QStringView());
         for (QStringView h : pending_)
             addLine(ing_, h);
         pending_.clear();
@@ -606,7 +602,6 @@ void Draft::body(QStringView line, bool copy)
     }
     flushColumns();
     inIngredients_ = false;
-    blankBetween_ = false;
     pendingToDirections();
     directions_.push_back({copy ? keep(line) : line, Item::Line});
 }

@@ -93,7 +93,9 @@ QByteArray xmlAsUtf8(const QByteArray& bytes)
     if (wide || encoding.startsWith("utf-16") || encoding.startsWith("utf-32"))
         text = decodeAnyText(bytes);
     else if (encoding == "iso-8859-1" || encoding == "latin1" || encoding == "latin-1" || encoding == "iso8859-1")
-        text = QString::fromLatin1(bytes);
+        // Its bytes 0x80 to 0x9F are control characters that no one types:
+        // writers that declare it put Windows-1252's quotes and dashes there.
+        text = decodeRecipeText(bytes, false);
     else // windows-1252 and anything unknown: bytes that are not UTF-8 are read as Windows-1252
         text = decodeRecipeText(bytes);
     if (encStart >= 0) {

@@ -110,8 +110,13 @@ void appendWrapped(QString& out, const QList<QStringView>& lines)
             const qsizetype space = l.indexOf(QLatin1Char(' '));
             const qsizetype word = space < 0 ? l.size() : space;
             // Short texts (under 40 columns) were not wrapped by a program.
+            // A line that stops short ("for", "in a", "cream,") goes on in
+            // small letters below, whatever the width: a cook who lengthened
+            // some lines by hand left the others wrapped narrower.
             const bool wrapped = width >= 40 && !listItem(l) &&
-                                 (lines[i - 1].size() + 1 + word > width - 2 || sentenceGoesOn(lines[i - 1], l, width));
+                                 (lines[i - 1].size() + 1 + word > width - 2 ||
+                                  sentenceGoesOn(lines[i - 1], l, width) ||
+                                  (l.front().isLower() && textStopsShort(lines[i - 1])));
             out += wrapped ? QLatin1Char(' ') : QLatin1Char('\n');
         }
         out += l;

@@ -46,8 +46,9 @@ private:
 
 // Appends to out the lines of one paragraph (trimmed), joined where a
 // program wrapped them: where the next line's first word would not have
-// fitted on the line before, the longest line giving the width. Lines that
-// start a list item keep their break.
+// fitted on the line before, the longest line giving the width, or where a
+// line that stops short goes on in small letters. Lines that start a list
+// item keep their break.
 void appendWrapped(QString& out, const QList<QStringView>& lines);
 
 // Whether line b goes on with the sentence of line a (both trimmed): a

@@ -74,6 +74,75 @@ bool parse(pugi::xml_document& doc, const QByteArray& data)
     return doc.load_buffer(data.constData(), size_t(data.size()), pugi::parse_default, pugi::encoding_utf8);
 }
 
+namespace {
+
+// Whether an attribute value's closing quote can stand at i: what follows
+// is the tag's end or the next attribute (spaces, a name and "=").
+bool closesValue(const QByteArray& data, qsizetype i)
+{
+    qsizetype j = i + 1;
+    if (j >= data.size() || data[j] == '>' || (data[j] == '/' && j + 1 < data.size() && data[j + 1] == '>'))
+        return true;
+    if (!std::isspace(static_cast<unsigned char>(data[j])))
+        return false;
+    while (j < data.size() && std::isspace(static_cast<unsigned char>(data[j])))
+        ++j;
+    if (j >= data.size() || data[j] == '>' || data[j] == '/')
+        return true;
+    const qsizetype name = j;
+    while (j < data.size() && (std::isalnum(static_cast<unsigned char>(data[j])) || std::strchr("_:.-", data[j])))
+        ++j;
+    return j > name && j < data.size() && data[j] == '=';
+}
+
+// data with the quotes inside attribute values that cannot close them
+// escaped.
+QByteArray escapeQuotesInValues(const QByteArray& data)
+{
+    QByteArray out;
+    out.reserve(data.size() + 64);
+    char quote = 0;     // the quote of the value the look is in, 0 outside values
+    bool inTag = false; // inside a start or end tag
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        const char c = data[i];
+        if (!inTag && c == '<') {
+            // Comments and CDATA sections are passed over whole.
+            const char* close = data.mid(i, 4) == "<!--" ? "-->" : data.mid(i, 9) == "<![CDATA[" ? "]]>" : nullptr;
+            if (close) {
+                const qsizetype end = data.indexOf(close, i);
+                const qsizetype to = end < 0 ? data.size() : end + 3;
+                out += data.mid(i, to - i);
+                i = to - 1;
+                continue;
+            }
+            inTag = i + 1 < data.size() && data[i + 1] != '!' && data[i + 1] != '?';
+            out += c;
+            continue;
+        }
+        if (inTag && quote == 0) {
+            if (c == '>')
+                inTag = false;
+            else if ((c == '"' || c == '\'') && i > 0 && data[i - 1] == '=')
+                quote = c;
+            out += c;
+            continue;
+        }
+        if (inTag && c == quote) {
+            if (closesValue(data, i)) {
+                quote = 0;
+                out += c;
+            } else {
+                out += c == '"' ? "&quot;" : "&apos;";
+            }
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
 // Where the outermost elements named element start and end in XML text:
 // a look through it that knows comments, CDATA sections, processing
 // instructions, a document type without an internal subset and quoted
@@ -231,8 +300,11 @@ RecipeList readXmlRecipes(const QByteArray& bytes, const char* element, const Re
         if (nextOpen >= 0 && nextOpen < next)
             nextOpen = data.indexOf(open, next);
         pugi::xml_document one;
-        if (end < 0 || (nextOpen >= 0 && nextOpen < end) || !parse(one, data.mid(from, end + close.size() - from)) ||
-            !one.first_child()) {
+        // A quote the writer left unescaped in a value (an inch mark:
+        // name="tomatoes in 3/4" dice") is taken for part of the value.
+        const QByteArray piece = end < 0 ? QByteArray() : data.mid(from, end + close.size() - from);
+        if (end < 0 || (nextOpen >= 0 && nextOpen < end) ||
+            !(parse(one, piece) || parse(one, escapeQuotesInValues(piece))) || !one.first_child()) {
             read.skipped << lines.at(from);
             from = next;
             continue;

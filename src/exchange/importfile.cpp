@@ -908,4 +908,30 @@ QString importFileFilter()
            filter + fetchText(Str::AllFilesFilter) + QStringLiteral("|*|");
 }
 
+Str archiveFaultMessage(ArchiveFault fault)
+{
+    switch (fault) {
+    case ArchiveFault::None: break;
+    case ArchiveFault::NotArchive: return Str::ArchiveUnknown;
+    case ArchiveFault::Damaged: return Str::ArchiveDamaged;
+    case ArchiveFault::TooManyEntries: return Str::ArchiveTooManyEntries;
+    case ArchiveFault::TooLarge: return Str::ArchiveTooLarge;
+    }
+    return Str::None;
+}
+
+QString archiveFaultText(const ImportFileRead& read, const QString& file)
+{
+    const Str message = archiveFaultMessage(read.archiveFault);
+    return message == Str::None ? QString() : fetchText(message).arg(QDir::toNativeSeparators(file));
+}
+
+QString notPicturesText(const ImportFileRead& read)
+{
+    if (read.notPictures <= 0)
+        return QString();
+    return read.notPictures == 1 ? fetchText(Str::ImportNotPicture)
+                                 : fetchText(Str::ImportNotPictures).arg(read.notPictures);
+}
+
 } // namespace bd

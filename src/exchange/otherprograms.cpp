@@ -1,5 +1,7 @@
 #include "exchange/otherprograms.h"
 
+#include "exchange/formats/jsonexports.h"
+
 #include <vector>
 
 namespace bd {
@@ -19,7 +21,10 @@ struct KnownReader {
 // for more.
 const std::vector<KnownReader>& knownReaders()
 {
-    static const std::vector<KnownReader> readers = {};
+    static const std::vector<KnownReader> readers = {
+        {ImportKind::Paprika, readPaprika},     {ImportKind::Mealie, readMealie}, {ImportKind::Tandoor, readTandoor},
+        {ImportKind::Nextcloud, readNextcloud}, {ImportKind::Mela, readMela},     {ImportKind::Crouton, readCrouton},
+    };
     return readers;
 }
 

@@ -890,12 +890,14 @@ QString importFileFilter()
         Str text;
         const char* patterns;
     };
-    static const Type types[] = {{Str::RecipeBooksFilter, "*.xml"},
-                                 {Str::MealMasterFilter, "*.mmf;*.mm;*.txt"},
-                                 {Str::MasterCookFilter, "*.mxp;*.mx2;*.txt"},
-                                 {Str::RecipeMLFilter, "*.xml;*.rml;*.recipeml"},
-                                 {Str::WebPageFilter, "*.html;*.htm;*.json"},
-                                 {Str::CooklangFilter, "*.cook"}};
+    static const Type types[] = {
+        {Str::RecipeBooksFilter, "*.xml"},
+        {Str::MealMasterFilter, "*.mmf;*.mm;*.txt"},
+        {Str::MasterCookFilter, "*.mxp;*.mx2;*.txt"},
+        {Str::RecipeMLFilter, "*.xml;*.rml;*.recipeml"},
+        {Str::WebPageFilter, "*.html;*.htm;*.json"},
+        {Str::CooklangFilter, "*.cook"},
+        {Str::JsonExportsFilter, "*.paprikarecipes;*.paprikarecipe;*.melarecipes;*.melarecipe;*.crumb;*.zip;*.json"}};
     QStringList all;
     QString filter;
     for (const Type& t : types) {

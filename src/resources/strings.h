@@ -269,6 +269,7 @@ enum class Str : int {
     ArchiveTooLarge = 1377,
     ArchiveDamaged = 1378,
     ArchiveUnknown = 1379,
+    JsonExportsFilter = 1380,       // a file type of the import's file dialog
     SearchHowTo = 840,              // the search box's tool tip: how a search is written
     PicturesFilter = 770,           // file types of the picture dialog
     TextFilesFilter = 771,          // ... and of the plain-text view's save dialog

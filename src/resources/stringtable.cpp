@@ -427,6 +427,7 @@ const StringEntry kStringTable[] = {
     {1377, "%1 unpacks to more than an archive may (it may be built to fill the disk): it was not read."},
     {1378, "%1 is damaged: a file in it cannot be unpacked."},
     {1379, "%1 is an archive, but it holds no recipe file Brindelle knows."},
+    {1380, "Paprika, Mela, Crouton, Nextcloud, Mealie and Tandoor exports"},
     {1342, "1 character that Windows-1252 lacks was written as \"?\"."},
     // File types of the file dialogs (770-779)
     {770, "Pictures"},
@@ -972,6 +973,7 @@ const StringEntry kStringTable[] = {
            "se leyó."},
     {1678, "%1 está dañado: un archivo que contiene no se puede descomprimir."},
     {1679, "%1 es un archivo comprimido, pero no contiene ningún archivo de recetas que Brindelle conozca."},
+    {1680, "Exportaciones de Paprika, Mela, Crouton, Nextcloud, Mealie y Tandoor"},
     {1642, "1 carácter que Windows-1252 no tiene se escribió como \"?\"."},
     // Colour schemes: 2000 + scheme offset + role
     {2000, "9483944"},

@@ -4,7 +4,10 @@
 // files by their fields or by the names in the archive and gives nullopt
 // for any other file.
 
-#include "exchange/otherprograms.h"
+#include "exchange/formats/archive.h"
+#include "exchange/formats/readers.h"
+
+#include <optional>
 
 namespace bd {
 

@@ -243,7 +243,9 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
                                                               {fetchText(Str::ImportedCategory), G.langOffset});
     for (qsizetype i = 0; i < paths.size(); ++i)
         if (reads[size_t(i)].kind == ImportKind::None)
-            return failed(fetchText(Str::CliNoRecipesIn).arg(native(options.importFiles[i])));
+            return failed(reads[size_t(i)].archiveFault != ArchiveFault::None
+                              ? archiveFaultText(reads[size_t(i)], options.importFiles[i])
+                              : fetchText(Str::CliNoRecipesIn).arg(native(options.importFiles[i])));
 
     switch (takeBookFolder(folder)) {
     case FolderLock::HeldElsewhere: return failed(fetchText(Str::CliBookHeld).arg(native(folder)), kBookInUse);
@@ -333,6 +335,10 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
                             .arg(recipeCount(int(unreadable.size())), lines.join(QStringLiteral(", ")));
             }
             done.out += line + QLatin1Char('\n');
+            // Pictures left out, and an archive read only in part.
+            for (const QString& more : {notPicturesText(reads[k]), archiveFaultText(reads[k], paths[qsizetype(k)])})
+                if (!more.isEmpty())
+                    done.out += more + QLatin1Char('\n');
             imported += fileImported;
             skipped += fileSkipped + int(unreadable.size());
         }

@@ -150,6 +150,7 @@ void frmImp::importWeb(const QString& typed)
         return;
     }
     fromWeb_ = true;
+    readNotes_.clear();
     kind_ = read.kind;
     unreadable_ = read.unreadable;
     pictureFolder_ = read.pictureFolder;
@@ -169,7 +170,13 @@ bool frmImp::readSource()
     kind_ = read.kind;
     unreadable_ = read.unreadable;
     pictureFolder_ = read.pictureFolder;
-    if (kind_ == ImportKind::None)
+    unpacked_ = read.unpacked;
+    readNotes_ = notPicturesText(read);
+    addParagraph(readNotes_, archiveFaultText(read, file_));
+    if (kind_ == ImportKind::None && read.archiveFault != ArchiveFault::None)
+        dialogs().message(archiveFaultMessage(read.archiveFault), archiveFaultText(read, file_), Buttons::Ok,
+                          Icon::Exclamation, QStringLiteral("BD"));
+    else if (kind_ == ImportKind::None)
         msgBox(Str::ImportFileInvalid);
     return kind_ != ImportKind::None;
 }
@@ -301,10 +308,11 @@ void frmImp::loadrecipes()
     switch (r.outcome) {
     case RunOutcome::Done:
         // Anything skipped or unreadable is said with the numbers.
-        if (kind_ != ImportKind::Book || r.skipped > 0 || !unreadable_.isEmpty())
-            dialogs().message(Str::ImportedCount, importSummary(r.imported, r.skipped, unreadable_), Buttons::Ok,
-                              Icon::Information, QStringLiteral("BD"));
-        else
+        if (kind_ != ImportKind::Book || r.skipped > 0 || !unreadable_.isEmpty()) {
+            QString summary = importSummary(r.imported, r.skipped, unreadable_);
+            addParagraph(summary, readNotes_);
+            dialogs().message(Str::ImportedCount, summary, Buttons::Ok, Icon::Information, QStringLiteral("BD"));
+        } else
             msgBox(Str::ImportDone);
         QCoreApplication::processEvents();
         finish();

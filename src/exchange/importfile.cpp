@@ -890,16 +890,18 @@ QString importFileFilter()
         Str text;
         const char* patterns;
     };
-    static const Type types[] = {{Str::RecipeBooksFilter, "*.xml"},
-                                 {Str::MealMasterFilter, "*.mmf;*.mm;*.txt"},
-                                 {Str::MasterCookFilter, "*.mxp;*.mx2;*.txt"},
-                                 {Str::RecipeMLFilter, "*.xml;*.rml;*.recipeml"},
-                                 {Str::WebPageFilter, "*.html;*.htm;*.json"},
-                                 {Str::CooklangFilter, "*.cook"},
-                                 {Str::NowYoureCookingFilter, "*.txt"},
-                                 {Str::SaffronFilter, "*.txt"},
-                                 {Str::CsvRecipesFilter, "*.csv;*.zip"},
-                                 {Str::RezKonvFilter, "*.txt;*.rk"}};
+    static const Type types[] = {
+        {Str::RecipeBooksFilter, "*.xml"},
+        {Str::MealMasterFilter, "*.mmf;*.mm;*.txt"},
+        {Str::MasterCookFilter, "*.mxp;*.mx2;*.txt"},
+        {Str::RecipeMLFilter, "*.xml;*.rml;*.recipeml"},
+        {Str::WebPageFilter, "*.html;*.htm;*.json"},
+        {Str::CooklangFilter, "*.cook"},
+        {Str::JsonExportsFilter, "*.paprikarecipes;*.paprikarecipe;*.melarecipes;*.melarecipe;*.crumb;*.zip;*.json"},
+        {Str::NowYoureCookingFilter, "*.txt"},
+        {Str::SaffronFilter, "*.txt"},
+        {Str::CsvRecipesFilter, "*.csv;*.zip"},
+        {Str::RezKonvFilter, "*.txt;*.rk"}};
     QStringList all;
     QString filter;
     for (const Type& t : types) {
@@ -910,6 +912,32 @@ QString importFileFilter()
     }
     return fetchText(Str::AllRecipeFilesFilter) + QLatin1Char('|') + all.join(QLatin1Char(';')) + QLatin1Char('|') +
            filter + fetchText(Str::AllFilesFilter) + QStringLiteral("|*|");
+}
+
+Str archiveFaultMessage(ArchiveFault fault)
+{
+    switch (fault) {
+    case ArchiveFault::None: break;
+    case ArchiveFault::NotArchive: return Str::ArchiveUnknown;
+    case ArchiveFault::Damaged: return Str::ArchiveDamaged;
+    case ArchiveFault::TooManyEntries: return Str::ArchiveTooManyEntries;
+    case ArchiveFault::TooLarge: return Str::ArchiveTooLarge;
+    }
+    return Str::None;
+}
+
+QString archiveFaultText(const ImportFileRead& read, const QString& file)
+{
+    const Str message = archiveFaultMessage(read.archiveFault);
+    return message == Str::None ? QString() : fetchText(message).arg(QDir::toNativeSeparators(file));
+}
+
+QString notPicturesText(const ImportFileRead& read)
+{
+    if (read.notPictures <= 0)
+        return QString();
+    return read.notPictures == 1 ? fetchText(Str::ImportNotPicture)
+                                 : fetchText(Str::ImportNotPictures).arg(read.notPictures);
 }
 
 } // namespace bd

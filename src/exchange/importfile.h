@@ -57,4 +57,12 @@ ImportFileRead readWebImport(const FetchedPage& page, RecipeList& source, const 
 // The file types of the import's file dialog ("description|patterns|...").
 QString importFileFilter();
 
+// What a read has to tell beside its recipes, in the current language: why
+// the archive that file is could not be read (empty when it could), and
+// how many of its pictures were no pictures (empty for none).
+QString archiveFaultText(const ImportFileRead& read, const QString& file);
+QString notPicturesText(const ImportFileRead& read);
+// The string of the archive's fault (Str::None for none).
+Str archiveFaultMessage(ArchiveFault fault);
+
 } // namespace bd

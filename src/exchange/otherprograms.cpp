@@ -4,6 +4,7 @@
 #include "exchange/formats/nowyourecooking.h"
 #include "exchange/formats/rezkonv.h"
 #include "exchange/formats/saffron.h"
+#include "exchange/formats/jsonexports.h"
 
 #include <vector>
 
@@ -33,6 +34,8 @@ const std::vector<KnownReader>& knownReaders()
         {ImportKind::MyRecipeBox,
          [](const FileLook& f, const ReadContext& c) { return readMyRecipeBox(f.bytes, f.archive, c); }},
         {ImportKind::RezKonv, [](const FileLook& f, const ReadContext& c) { return readRezKonv(f.bytes, c); }},
+        {ImportKind::Paprika, readPaprika},     {ImportKind::Mealie, readMealie}, {ImportKind::Tandoor, readTandoor},
+        {ImportKind::Nextcloud, readNextcloud}, {ImportKind::Mela, readMela},     {ImportKind::Crouton, readCrouton},
     };
     return readers;
 }

@@ -12,15 +12,6 @@
 
 namespace bd {
 
-// A file offered to the readers.
-struct FileLook {
-    const QByteArray& bytes; // the whole file, as it is on the disk
-    QString root;            // the name of its first XML element, lower-cased, or ""
-    QString suffix;          // its extension, lower-cased
-    QString path;
-    Archive* archive = nullptr; // the file opened as a zip archive, where it is one
-};
-
 struct OtherRead {
     ImportKind kind = ImportKind::None;
     RecipeList read; // pictures the file holds go to read.pictureBytes

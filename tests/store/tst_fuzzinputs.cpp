@@ -12,7 +12,8 @@ private slots:
     void inputs_data()
     {
         QTest::addColumn<QString>("path");
-        for (const char* target : {"book", "import", "mealmaster", "mastercook", "recipeml", "schemaorg", "cooklang"})
+        for (const char* target :
+             {"book", "import", "mealmaster", "mastercook", "recipeml", "schemaorg", "cooklang", "jsonexports"})
             for (const char* kind : {"corpus", "regressions"})
                 for (const QFileInfo& f : QDir(QStringLiteral(BRINDELLE_FUZZ_DIR "/%1/%2").arg(kind, target))
                                               .entryInfoList(QDir::Files))
@@ -38,6 +39,8 @@ private slots:
             bdtest::importSchemaOrg(bytes);
         else if (path.contains(QLatin1String("/cooklang/")))
             bdtest::importCooklang(bytes);
+        else if (path.contains(QLatin1String("/jsonexports/")))
+            bdtest::importJsonExports(bytes);
         else
             bdtest::importFile(bytes);
     }

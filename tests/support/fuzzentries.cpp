@@ -4,6 +4,7 @@
 #include "browse/browsing.h"
 #include "exchange/exchange.h"
 #include "exchange/formats/cooklang.h"
+#include "exchange/formats/jsonexports.h"
 #include "exchange/formats/mastercook.h"
 #include "exchange/formats/mealmaster.h"
 #include "exchange/formats/recipeml.h"
@@ -16,6 +17,7 @@
 #include "search/search.h"
 #include "store/store.h"
 
+#include <QFileInfo>
 #include <QSet>
 #include <QStringDecoder>
 
@@ -187,6 +189,20 @@ void importCooklang(const QByteArray& bytes)
 {
     const QString text = decodeAnyText(bytes);
     checkRead(readCooklang(text, QStringLiteral("Fuzz"), kContext), lineCount(text));
+}
+
+void importJsonExports(const QByteArray& bytes)
+{
+    using Reader = std::optional<RecipeList> (*)(const FileLook&, const ReadContext&);
+    for (const char* name : {"fuzz.paprikarecipes", "recipe.json", "fuzz.crumb"}) {
+        Archive archive(bytes, ArchiveLimits{2000, 4 << 20, 16 << 20});
+        const QString path = QString::fromLatin1(name);
+        const FileLook look{bytes, QString(), QFileInfo(path).suffix(), path, archive.isOpen() ? &archive : nullptr};
+        for (Reader read : {readPaprika, readNextcloud, readMealie, readTandoor, readMela, readCrouton})
+            if (const std::optional<RecipeList> got = read(look, kContext))
+                // An archive's recipes left out are counted by entry.
+                checkRead(*got, qMax<qsizetype>(1, archive.names().size()));
+    }
 }
 
 void readBook(const QByteArray& bytes)

@@ -34,4 +34,9 @@ void importRecipeML(const QByteArray& bytes);
 void importSchemaOrg(const QByteArray& bytes);
 void importCooklang(const QByteArray& bytes);
 
+// Offers bytes to the readers of programs that keep recipes as JSON (alone,
+// gzip-compressed or in a zip, within small archive limits) under the
+// names and endings they look for, and checks and imports what each reads.
+void importJsonExports(const QByteArray& bytes);
+
 } // namespace bdtest

@@ -141,7 +141,18 @@ void Archive::open()
         return;
     }
     ArchivePlaces places;
+    int listed = 0;
     for (bool more = zip->goToFirstFile(); more; more = zip->goToNextFile()) {
+        // The count the archive declares may lie: every entry listed counts,
+        // folders and entries left out too.
+        if (++listed > budget_->limits.entries) {
+            fault_ = ArchiveFault::TooManyEntries;
+            zip->close();
+            names_.clear();
+            rawNames_.clear();
+            leftOut_ = 0;
+            return;
+        }
         QuaZipFileInfo64 info;
         if (!zip->getCurrentFileInfo(&info))
             continue;
@@ -159,16 +170,11 @@ void Archive::open()
         if (places.byName.contains(safe))
             continue; // the first of two files of one name
         places.byName.insert(safe, int(places.places.size()));
-        places.byFoldedName.insert(safe.toLower(), int(places.places.size()));
+        if (!places.byFoldedName.contains(safe.toLower()))
+            places.byFoldedName.insert(safe.toLower(), int(places.places.size()));
         places.places.push_back(place);
         names_ << safe;
         rawNames_ << info.name;
-        if (names_.size() > budget_->limits.entries) {
-            fault_ = ArchiveFault::TooManyEntries;
-            zip->close();
-            names_.clear();
-            return;
-        }
     }
     zip_ = std::move(zip);
     places_ = std::make_unique<ArchivePlaces>(std::move(places));

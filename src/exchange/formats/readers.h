@@ -75,6 +75,18 @@ struct RecipeList {
     void clear() { *this = RecipeList(); }
 };
 
+class Archive;
+
+// A file offered to the readers of other programs' files
+// (exchange/otherprograms.h).
+struct FileLook {
+    const QByteArray& bytes; // the whole file, as it is on the disk
+    QString root;            // the name of its first XML element, lower-cased, or ""
+    QString suffix;          // its extension, lower-cased
+    QString path;
+    Archive* archive = nullptr; // the file opened as a zip archive, where it is one
+};
+
 // A recipe as a reader hands it over (see RecipeList); may run on any thread.
 Recipe readyRecipe(Recipe recipe, const QString& category, const ReadContext& context);
 

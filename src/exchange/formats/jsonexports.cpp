@@ -1,0 +1,664 @@
+#include "exchange/formats/jsonexports.h"
+
+#include "exchange/formats/schemaorg.h"
+#include "resources/strings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
+
+namespace bd {
+
+namespace {
+
+// A JSON object from a file's or an entry's bytes (a byte order mark
+// allowed), JSON a program wrote carelessly cleaned first; nullopt when
+// they hold none.
+std::optional<QJsonObject> jsonObject(QByteArrayView bytes)
+{
+    if (bytes.startsWith("\xef\xbb\xbf"))
+        bytes = bytes.sliced(3);
+    QJsonParseError error{};
+    QJsonDocument doc = QJsonDocument::fromJson(bytes.toByteArray(), &error);
+    if (error.error != QJsonParseError::NoError) {
+        if (!QUtf8StringView(bytes).isValidUtf8())
+            return std::nullopt;
+        doc = QJsonDocument::fromJson(cleanJson(QString::fromUtf8(bytes)), &error);
+    }
+    if (!doc.isObject())
+        return std::nullopt;
+    return doc.object();
+}
+
+// A JSON object from a file that starts as one and names all of keys
+// (a quick look before the parse, so that other JSON files cost little).
+std::optional<QJsonObject> jsonNaming(QByteArrayView bytes, std::initializer_list<const char*> keys)
+{
+    const QByteArrayView start = bytes.first(qMin<qsizetype>(64, bytes.size())).trimmed();
+    if (!start.startsWith('{') && !start.startsWith("\xef\xbb\xbf{"))
+        return std::nullopt;
+    for (const char* key : keys)
+        if (!bytes.contains(QByteArray('"' + QByteArray(key) + '"')))
+            return std::nullopt;
+    std::optional<QJsonObject> o = jsonObject(bytes);
+    if (!o)
+        return std::nullopt;
+    for (const char* key : keys)
+        if (!o->contains(QLatin1String(key)))
+            return std::nullopt;
+    return o;
+}
+
+// An amount as a cook writes it: "2", "1 1/2", "1/3", "0.15".
+QString numberText(double v)
+{
+    if (!std::isfinite(v) || v <= 0)
+        return QString();
+    struct Fraction {
+        double value;
+        const char* text;
+    };
+    static const Fraction fractions[] = {{0.125, "1/8"},   {0.25, "1/4"}, {1.0 / 3, "1/3"},
+                                         {0.375, "3/8"},   {0.5, "1/2"},  {0.625, "5/8"},
+                                         {2.0 / 3, "2/3"}, {0.75, "3/4"}, {0.875, "7/8"}};
+    const double whole = std::floor(v + 0.005);
+    const double part = v - whole;
+    if (std::abs(part) < 0.005 && whole < 1e12)
+        return QString::number(qint64(whole));
+    for (const Fraction& f : fractions)
+        if (std::abs(part - f.value) < 0.005)
+            return (whole >= 1 ? QString::number(qint64(whole)) + QLatin1Char(' ') : QString()) + QLatin1String(f.text);
+    return QString::number(v, 'g', 6);
+}
+
+// A value as text: a string trimmed, a number as numberText writes it,
+// anything else empty.
+QString textOf(const QJsonValue& v)
+{
+    if (v.isString())
+        return v.toString().trimmed();
+    if (v.isDouble())
+        return numberText(v.toDouble());
+    return QString();
+}
+
+QString text(const QJsonObject& o, const char* key) { return textOf(o.value(QLatin1String(key))); }
+
+// A name: a text, or an object's "name".
+QString nameOf(const QJsonValue& v)
+{
+    return v.isObject() ? textOf(v.toObject().value(QLatin1String("name"))) : textOf(v);
+}
+
+// The names of a list of texts or of objects with a name; a text alone
+// is a list of one.
+QStringList names(const QJsonValue& v)
+{
+    QStringList out;
+    const QJsonArray list = v.isArray() ? v.toArray() : QJsonArray{v};
+    for (const QJsonValue& item : list)
+        if (const QString n = nameOf(item); !n.isEmpty() && !out.contains(n))
+            out << n;
+    return out;
+}
+
+// A number of minutes (a number or its text) as the book writes a time;
+// empty for none or 0.
+QString minutesText(const QJsonValue& v)
+{
+    const double minutes = v.isString() ? v.toString().trimmed().toDouble() : v.toDouble();
+    if (!std::isfinite(minutes) || minutes < 1 || minutes > 1e6)
+        return QString();
+    return durationText(QStringLiteral("PT%1M").arg(qint64(std::lround(minutes))));
+}
+
+// The objects of a list in the order their "order" field gives (file order
+// where they have none).
+std::vector<QJsonObject> inOrder(const QJsonValue& list)
+{
+    std::vector<QJsonObject> out;
+    for (const QJsonValue& item : list.toArray())
+        if (item.isObject())
+            out.push_back(item.toObject());
+    std::stable_sort(out.begin(), out.end(), [](const QJsonObject& a, const QJsonObject& b) {
+        return a.value(QLatin1String("order")).toDouble() < b.value(QLatin1String("order")).toDouble();
+    });
+    return out;
+}
+
+// Each line of a text a paragraph of its own (steps written a line each);
+// a line starting with '#' is a heading, the marks dropped.
+QString stepsText(const QString& text)
+{
+    QString out;
+    for (const QString& line : tidyLines(text).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        QStringView t(line);
+        while (t.startsWith(QLatin1Char('#')))
+            t = t.sliced(1);
+        addParagraph(out, t.trimmed());
+    }
+    return out;
+}
+
+// Lines with headings marked by '#' as plain lines.
+QString unmarkedLines(const QString& text)
+{
+    QStringList lines = tidyLines(text).split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        qsizetype marks = 0;
+        while (marks < line.size() && line[marks] == QLatin1Char('#'))
+            ++marks;
+        if (marks > 0)
+            line = line.mid(marks).trimmed();
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+// The notes of a recipe: paragraphs of its own text first, then a line
+// for each field the book has no place for.
+class Notes {
+public:
+    explicit Notes(const ReadContext& context) : lang_(context.langOffset) {}
+    void paragraph(const QString& text)
+    {
+        if (const QString t = tidyLines(text); !t.isEmpty())
+            paragraphs_ << t;
+    }
+    void line(Str label, const QString& value)
+    {
+        if (const QString v = tidyLines(value); !v.isEmpty())
+            lines_ << fetchText(label, lang_).arg(v);
+    }
+    // A recipe's categories beyond the first, as every reader keeps them.
+    void categories(const QStringList& all)
+    {
+        if (all.size() > 1)
+            line(Str::NoteCategories, all.join(QStringLiteral(", ")));
+    }
+    void rating(const QJsonValue& v)
+    {
+        const QString r = textOf(v);
+        if (!r.isEmpty() && r != QLatin1String("0"))
+            line(Str::NoteRating, r);
+    }
+    // Nutrition given as an object of amounts ("fat_content": "12").
+    void nutrition(const QJsonValue& v)
+    {
+        if (!v.isObject()) {
+            line(Str::NoteNutrition, textOf(v));
+            return;
+        }
+        QStringList parts;
+        const QJsonObject o = v.toObject();
+        for (auto it = o.begin(); it != o.end(); ++it) {
+            const QString amount = textOf(it.value());
+            if (amount.isEmpty() || it.key().startsWith(QLatin1Char('@')) || it.key() == QLatin1String("id"))
+                continue;
+            QString name = it.key();
+            name.remove(QLatin1String("_content")).remove(QLatin1String("Content")).replace(QLatin1Char('_'), ' ');
+            parts << name + QLatin1Char(' ') + amount;
+        }
+        line(Str::NoteNutrition, parts.join(QStringLiteral(", ")));
+    }
+    QString text() const
+    {
+        QString out;
+        for (const QString& p : paragraphs_)
+            addParagraph(out, p);
+        addParagraph(out, lines_.join(QLatin1Char('\n')));
+        return out;
+    }
+
+private:
+    int lang_;
+    QStringList paragraphs_, lines_;
+};
+
+// A picture's bytes from base64 text (a data: address allowed); empty for
+// none, or for one larger than an archive's file may be.
+QByteArray base64Picture(const QJsonValue& v)
+{
+    if (!v.isString())
+        return QByteArray();
+    QString s = v.toString();
+    if (s.startsWith(QLatin1String("data:")))
+        s = s.mid(s.indexOf(QLatin1Char(',')) + 1);
+    if (s.size() / 4 * 3 > ArchiveLimits().entryBytes)
+        return QByteArray();
+    return QByteArray::fromBase64(s.toLatin1());
+}
+
+// Entries an archive holds that nobody put there: macOS's resource forks
+// and folder settings.
+bool junkEntry(const QString& name)
+{
+    return name.startsWith(QLatin1String("__MACOSX/")) || QFileInfo(name).fileName().startsWith(QLatin1String("._")) ||
+           name.endsWith(QLatin1String(".DS_Store"));
+}
+
+// The archive's files (junk left out) whose names end with ending.
+QStringList entriesEnding(const Archive& archive, const QString& ending)
+{
+    QStringList out;
+    for (const QString& name : archive.names())
+        if (!junkEntry(name) && name.endsWith(ending, Qt::CaseInsensitive))
+            out << name;
+    return out;
+}
+
+// Reads each of entries with read (taking its bytes and the list), an
+// entry that cannot be read or read noted as skipped by its number.
+template <typename Read>
+RecipeList readEntries(Archive& archive, const QStringList& entries, Read read)
+{
+    RecipeList list;
+    for (int i = 0; i < entries.size(); ++i) {
+        const std::optional<QByteArray> bytes = archive.read(entries[i]);
+        if (!bytes || !read(*bytes, entries[i], list))
+            list.skipped << i + 1;
+    }
+    return list;
+}
+
+// ---- Paprika
+
+void addPaprika(RecipeList& list, const QJsonObject& o, const ReadContext& context)
+{
+    Recipe r;
+    r.title = text(o, "name");
+    r.yield = text(o, "servings");
+    r.preptime = text(o, "prep_time");
+    r.cooktime = text(o, "cook_time");
+    r.ing = tidyLines(text(o, "ingredients"));
+    r.prep = tidyLines(text(o, "directions"));
+    const QStringList categories = names(o.value(QLatin1String("categories")));
+    Notes notes(context);
+    notes.paragraph(text(o, "description"));
+    notes.paragraph(text(o, "notes"));
+    notes.categories(categories);
+    notes.line(Str::NoteTotalTime, text(o, "total_time"));
+    notes.line(Str::NoteDifficulty, text(o, "difficulty"));
+    notes.rating(o.value(QLatin1String("rating")));
+    notes.line(Str::NoteSource, text(o, "source"));
+    notes.line(Str::NoteWebPage, text(o, "source_url"));
+    notes.line(Str::NoteNutrition, text(o, "nutritional_info"));
+    r.other = notes.text();
+    r.image = text(o, "image_url");
+    list.add(std::move(r), categories.value(0), context);
+    list.setLastPicture(base64Picture(o.value(QLatin1String("photo_data"))));
+}
+
+// A Paprika recipe's JSON: gzip-compressed as the program writes it, or plain.
+std::optional<QJsonObject> paprikaJson(const QByteArray& bytes)
+{
+    static const std::initializer_list<const char*> keys = {"name", "ingredients", "directions"};
+    if (!isGzip(bytes))
+        return jsonNaming(bytes, keys);
+    const std::optional<QByteArray> json = gunzip(bytes);
+    return json ? jsonNaming(*json, keys) : std::nullopt;
+}
+
+// ---- Mealie
+
+// An ingredient of Mealie: its text alone, or amount, unit, food and note.
+QString mealieIngredient(const QJsonObject& o)
+{
+    const QString note = text(o, "note");
+    const QString food = nameOf(o.value(QLatin1String("food")));
+    if (o.value(QLatin1String("disable_amount")).toBool() || food.isEmpty())
+        return note;
+    QStringList parts{textOf(o.value(QLatin1String("quantity"))), nameOf(o.value(QLatin1String("unit"))), food, note};
+    parts.removeAll(QString());
+    return parts.join(QLatin1Char(' '));
+}
+
+void addMealie(RecipeList& list, const QJsonObject& o, const ReadContext& context)
+{
+    Recipe r;
+    r.title = text(o, "name");
+    r.yield = text(o, "recipe_yield");
+    r.preptime = text(o, "prep_time");
+    r.cooktime = text(o, "perform_time");
+    if (r.cooktime.isEmpty())
+        r.cooktime = text(o, "cook_time");
+    for (const QJsonValue& v : o.value(QLatin1String("recipe_ingredient")).toArray()) {
+        const QJsonObject i = v.toObject();
+        addLine(r.ing, text(i, "title"));
+        addLine(r.ing, v.isString() ? textOf(v) : mealieIngredient(i));
+    }
+    for (const QJsonValue& v : o.value(QLatin1String("recipe_instructions")).toArray()) {
+        const QJsonObject step = v.toObject();
+        addParagraph(r.prep, text(step, "title"));
+        addParagraph(r.prep, tidyLines(v.isString() ? textOf(v) : text(step, "text")));
+    }
+    const QStringList categories = names(o.value(QLatin1String("recipe_category")));
+    Notes notes(context);
+    notes.paragraph(text(o, "description"));
+    for (const QJsonValue& v : o.value(QLatin1String("notes")).toArray()) {
+        const QJsonObject note = v.toObject();
+        QString paragraph = text(note, "title");
+        addLine(paragraph, text(note, "text"));
+        notes.paragraph(paragraph);
+    }
+    notes.categories(categories);
+    notes.line(Str::NoteKeywords, names(o.value(QLatin1String("tags"))).join(QStringLiteral(", ")));
+    notes.line(Str::NoteTotalTime, text(o, "total_time"));
+    notes.rating(o.value(QLatin1String("rating")));
+    notes.line(Str::NoteWebPage, text(o, "org_url"));
+    notes.nutrition(o.value(QLatin1String("nutrition")));
+    r.other = notes.text();
+    list.add(std::move(r), categories.value(0), context);
+}
+
+// ---- Tandoor
+
+// A recipe.json of Tandoor: the object, where it has steps.
+std::optional<QJsonObject> tandoorJson(Archive& recipe)
+{
+    if (!recipe.names().contains(QLatin1String("recipe.json")))
+        return std::nullopt;
+    const std::optional<QByteArray> bytes = recipe.read(QStringLiteral("recipe.json"));
+    std::optional<QJsonObject> o = bytes ? jsonNaming(*bytes, {"steps"}) : std::nullopt;
+    if (!o || !o->value(QLatin1String("steps")).isArray())
+        return std::nullopt;
+    return o;
+}
+
+QString tandoorIngredient(const QJsonObject& o)
+{
+    const QString note = text(o, "note");
+    const QString food = nameOf(o.value(QLatin1String("food")));
+    if (o.value(QLatin1String("is_header")).toBool())
+        return note.isEmpty() ? food : note;
+    QStringList parts;
+    if (!o.value(QLatin1String("no_amount")).toBool())
+        parts << textOf(o.value(QLatin1String("amount"))) << nameOf(o.value(QLatin1String("unit")));
+    parts << food;
+    parts.removeAll(QString());
+    QString line = parts.join(QLatin1Char(' '));
+    if (!note.isEmpty())
+        line += (line.isEmpty() ? QString() : QStringLiteral(", ")) + note;
+    return line;
+}
+
+void addTandoor(RecipeList& list, const QJsonObject& o, Archive& archive, const ReadContext& context)
+{
+    Recipe r;
+    r.title = text(o, "name");
+    r.yield = text(o, "servings");
+    if (const QString unit = text(o, "servings_text"); !unit.isEmpty())
+        r.yield = r.yield.isEmpty() ? unit : r.yield + QLatin1Char(' ') + unit;
+    r.preptime = minutesText(o.value(QLatin1String("working_time")));
+    r.cooktime = minutesText(o.value(QLatin1String("waiting_time")));
+    const std::vector<QJsonObject> steps = inOrder(o.value(QLatin1String("steps")));
+    const auto withIngredients = std::count_if(steps.cbegin(), steps.cend(), [](const QJsonObject& s) {
+        return !s.value(QLatin1String("ingredients")).toArray().isEmpty();
+    });
+    for (const QJsonObject& step : steps) {
+        const QString name = text(step, "name");
+        const QJsonArray ingredients = step.value(QLatin1String("ingredients")).toArray();
+        // A step's name heads its ingredients where several steps have some.
+        if (withIngredients > 1 && !ingredients.isEmpty())
+            addLine(r.ing, name);
+        for (const QJsonValue& i : ingredients)
+            addLine(r.ing, tandoorIngredient(i.toObject()));
+        addParagraph(r.prep, name);
+        addParagraph(r.prep, unmarkedLines(text(step, "instruction")));
+    }
+    const QStringList keywords = names(o.value(QLatin1String("keywords")));
+    Notes notes(context);
+    notes.paragraph(text(o, "description"));
+    notes.line(Str::NoteKeywords, keywords.join(QStringLiteral(", ")));
+    notes.line(Str::NoteWebPage, text(o, "source_url"));
+    notes.nutrition(o.value(QLatin1String("nutrition")));
+    r.other = notes.text();
+    list.add(std::move(r), QString(), context);
+    for (const QString& name : archive.names())
+        if (name.startsWith(QLatin1String("image."), Qt::CaseInsensitive)) {
+            list.setLastPicture(archive.read(name).value_or(QByteArray()));
+            break;
+        }
+}
+
+// ---- Mela
+
+void addMela(RecipeList& list, const QJsonObject& o, const ReadContext& context)
+{
+    Recipe r;
+    r.title = text(o, "title");
+    r.yield = text(o, "yield");
+    r.preptime = text(o, "prepTime");
+    r.cooktime = text(o, "cookTime");
+    r.ing = unmarkedLines(text(o, "ingredients"));
+    r.prep = stepsText(text(o, "instructions"));
+    const QStringList categories = names(o.value(QLatin1String("categories")));
+    Notes notes(context);
+    notes.paragraph(text(o, "text"));
+    notes.paragraph(text(o, "notes"));
+    notes.categories(categories);
+    notes.line(Str::NoteTotalTime, text(o, "totalTime"));
+    notes.line(Str::NoteNutrition, text(o, "nutrition"));
+    notes.line(Str::NoteWebPage, text(o, "link"));
+    r.other = notes.text();
+    list.add(std::move(r), categories.value(0), context);
+    const QJsonArray images = o.value(QLatin1String("images")).toArray();
+    if (!images.isEmpty())
+        list.setLastPicture(base64Picture(images.first()));
+}
+
+std::optional<QJsonObject> melaJson(const QByteArray& bytes)
+{
+    return jsonNaming(bytes, {"id", "title", "ingredients", "instructions"});
+}
+
+// ---- Crouton
+
+// A Crouton amount's unit by its quantity type.
+QString croutonUnit(const QString& type)
+{
+    static const QHash<QString, QString> units = {{QStringLiteral("ITEM"), QString()},
+                                                  {QStringLiteral("GRAMS"), QStringLiteral("g")},
+                                                  {QStringLiteral("KGS"), QStringLiteral("kg")},
+                                                  {QStringLiteral("MILLS"), QStringLiteral("ml")},
+                                                  {QStringLiteral("LITRES"), QStringLiteral("l")},
+                                                  {QStringLiteral("TEASPOON"), QStringLiteral("tsp")},
+                                                  {QStringLiteral("TABLESPOON"), QStringLiteral("tbsp")},
+                                                  {QStringLiteral("CUP"), QStringLiteral("cup")},
+                                                  {QStringLiteral("OUNCE"), QStringLiteral("oz")},
+                                                  {QStringLiteral("FLUID_OUNCE"), QStringLiteral("fl oz")},
+                                                  {QStringLiteral("POUND"), QStringLiteral("lb")},
+                                                  {QStringLiteral("PINCH"), QStringLiteral("pinch")},
+                                                  {QStringLiteral("CAN"), QStringLiteral("can")},
+                                                  {QStringLiteral("BUNCH"), QStringLiteral("bunch")},
+                                                  {QStringLiteral("PACKET"), QStringLiteral("packet")}};
+    const auto it = units.constFind(type.toUpper());
+    return it != units.cend() ? *it : type.toLower().replace(QLatin1Char('_'), QLatin1Char(' '));
+}
+
+void addCrouton(RecipeList& list, const QJsonObject& o, const ReadContext& context)
+{
+    Recipe r;
+    r.title = text(o, "name");
+    r.yield = text(o, "serves");
+    r.preptime = minutesText(o.value(QLatin1String("duration")));
+    r.cooktime = minutesText(o.value(QLatin1String("cookingDuration")));
+    for (const QJsonObject& i : inOrder(o.value(QLatin1String("ingredients")))) {
+        const QJsonObject quantity = i.value(QLatin1String("quantity")).toObject();
+        QStringList parts{textOf(quantity.value(QLatin1String("amount"))), croutonUnit(text(quantity, "quantityType")),
+                          nameOf(i.value(QLatin1String("ingredient")))};
+        if (parts.front().isEmpty())
+            parts[1].clear(); // a unit without an amount says nothing
+        parts.removeAll(QString());
+        addLine(r.ing, parts.join(QLatin1Char(' ')));
+    }
+    for (const QJsonObject& step : inOrder(o.value(QLatin1String("steps"))))
+        addParagraph(r.prep, tidyLines(text(step, "step")));
+    const QStringList tags = names(o.value(QLatin1String("tags")));
+    Notes notes(context);
+    notes.paragraph(text(o, "notes"));
+    notes.categories(tags);
+    notes.line(Str::NoteSource, text(o, "sourceName"));
+    notes.line(Str::NoteWebPage, text(o, "webLink"));
+    notes.line(Str::NoteNutrition, text(o, "neutritionalInfo"));
+    r.other = notes.text();
+    list.add(std::move(r), tags.value(0), context);
+    const QJsonArray images = o.value(QLatin1String("images")).toArray();
+    if (!images.isEmpty())
+        list.setLastPicture(base64Picture(images.first()));
+}
+
+// The recipe of a file of one (its JSON as parse finds it, read by add),
+// or the recipes of a zip of such files (by their names' ending); nullopt
+// for any other file.
+std::optional<RecipeList> oneOrZipped(const FileLook& file, const QString& ending,
+                                      std::optional<QJsonObject> (*parse)(const QByteArray&),
+                                      void (*add)(RecipeList&, const QJsonObject&, const ReadContext&),
+                                      const ReadContext& context)
+{
+    if (file.archive) {
+        const QStringList entries = entriesEnding(*file.archive, ending);
+        if (entries.isEmpty())
+            return std::nullopt;
+        return readEntries(*file.archive, entries, [&](const QByteArray& bytes, const QString&, RecipeList& list) {
+            const std::optional<QJsonObject> o = parse(bytes);
+            if (o)
+                add(list, *o, context);
+            return o.has_value();
+        });
+    }
+    const std::optional<QJsonObject> o = parse(file.bytes);
+    if (!o)
+        return std::nullopt;
+    RecipeList list;
+    add(list, *o, context);
+    return list;
+}
+
+} // namespace
+
+std::optional<RecipeList> readPaprika(const FileLook& file, const ReadContext& context)
+{
+    return oneOrZipped(file, QStringLiteral(".paprikarecipe"), paprikaJson, addPaprika, context);
+}
+
+std::optional<RecipeList> readNextcloud(const FileLook& file, const ReadContext& context)
+{
+    if (!file.archive) {
+        // A recipe.json picked from its folder, its picture beside it.
+        if (QFileInfo(file.path).fileName().compare(QLatin1String("recipe.json"), Qt::CaseInsensitive) != 0)
+            return std::nullopt;
+        RecipeList list = readSchemaOrgJson(file.bytes.startsWith("\xef\xbb\xbf") ? file.bytes.mid(3) : file.bytes,
+                                            context);
+        if (list.count() != 1 || !QFileInfo(QFileInfo(file.path).dir().filePath(QStringLiteral("full.jpg"))).isFile())
+            return std::nullopt; // read as any other schema.org file
+        list.recipes.front().image = QStringLiteral("full.jpg");
+        list.picturesNamed = true;
+        return list;
+    }
+    QStringList entries;
+    for (const QString& name : entriesEnding(*file.archive, QStringLiteral("/recipe.json")))
+        if (name.endsWith(QLatin1String("/recipe.json"), Qt::CaseInsensitive))
+            entries << name;
+    if (entries.isEmpty())
+        return std::nullopt;
+    return readEntries(*file.archive, entries, [&](const QByteArray& bytes, const QString& name, RecipeList& list) {
+        RecipeList read = readSchemaOrgJson(bytes.startsWith("\xef\xbb\xbf") ? bytes.mid(3) : bytes, context);
+        const bool one = read.count() == 1;
+        list.append(std::move(read));
+        // The folder's picture is its recipe's.
+        const QString folder = name.left(name.lastIndexOf(QLatin1Char('/')) + 1);
+        if (one)
+            list.setLastPicture(file.archive->read(folder + QStringLiteral("full.jpg"), true).value_or(QByteArray()));
+        return one;
+    });
+}
+
+std::optional<RecipeList> readMealie(const FileLook& file, const ReadContext& context)
+{
+    if (!file.archive)
+        return std::nullopt;
+    static const QRegularExpression recipeFile(QStringLiteral("(?:^|/)recipes/([^/]+)/\\1\\.json$"));
+    QStringList entries;
+    for (const QString& name : file.archive->names())
+        if (!junkEntry(name) && recipeFile.match(name).hasMatch())
+            entries << name;
+    if (entries.isEmpty())
+        return std::nullopt;
+    return readEntries(*file.archive, entries, [&](const QByteArray& bytes, const QString& name, RecipeList& list) {
+        const std::optional<QJsonObject> o = jsonObject(bytes);
+        if (!o || !o->contains(QLatin1String("name")))
+            return false;
+        addMealie(list, *o, context);
+        const QString images = name.left(name.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral("images/");
+        for (const char* picture : {"original.webp", "min-original.webp", "tiny-original.webp", "original.jpg"})
+            if (std::optional<QByteArray> bytes = file.archive->read(images + QLatin1String(picture), true)) {
+                list.setLastPicture(std::move(*bytes));
+                break;
+            }
+        return true;
+    });
+}
+
+std::optional<RecipeList> readTandoor(const FileLook& file, const ReadContext& context)
+{
+    if (!file.archive)
+        return std::nullopt;
+    Archive& archive = *file.archive;
+    if (std::optional<QJsonObject> o = tandoorJson(archive)) {
+        // One recipe's zip.
+        RecipeList list;
+        addTandoor(list, *o, archive, context);
+        return list;
+    }
+    // A zip of recipes' zips, and nothing else.
+    QStringList entries;
+    for (const QString& name : archive.names())
+        if (!junkEntry(name))
+            entries << name;
+    if (entries.isEmpty() || !std::all_of(entries.cbegin(), entries.cend(), [](const QString& n) {
+            return n.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive);
+        }))
+        return std::nullopt;
+    RecipeList list;
+    bool known = false;
+    for (int i = 0; i < entries.size(); ++i) {
+        const std::unique_ptr<Archive> recipe = archive.nested(entries[i]);
+        const std::optional<QJsonObject> o = recipe ? tandoorJson(*recipe) : std::nullopt;
+        if (!o) {
+            list.skipped << i + 1;
+            continue;
+        }
+        known = true;
+        addTandoor(list, *o, *recipe, context);
+    }
+    if (!known && archive.fault() == ArchiveFault::None)
+        return std::nullopt;
+    return list;
+}
+
+std::optional<RecipeList> readMela(const FileLook& file, const ReadContext& context)
+{
+    return oneOrZipped(file, QStringLiteral(".melarecipe"), melaJson, addMela, context);
+}
+
+std::optional<RecipeList> readCrouton(const FileLook& file, const ReadContext& context)
+{
+    if (file.archive)
+        return std::nullopt;
+    const std::optional<QJsonObject> o = jsonNaming(file.bytes, {"name", "ingredients", "steps"});
+    // Tandoor's recipes have steps too, but neither this file ending nor these fields.
+    if (!o || (file.suffix != QLatin1String("crumb") && !o->contains(QLatin1String("serves")) &&
+               !o->contains(QLatin1String("folderIDs"))))
+        return std::nullopt;
+    RecipeList list;
+    addCrouton(list, *o, context);
+    return list;
+}
+
+} // namespace bd

@@ -1,0 +1,593 @@
+// The zip and gzip layer and the readers of programs that keep recipes as
+// JSON (alone, gzip-compressed or zipped with their pictures): hostile and
+// damaged archives, the fields each program writes, headings, pictures the
+// files hold (and those that are no pictures), and files of other formats
+// left to their own readers.
+
+#include "exchange/formats/archive.h"
+#include "exchange/importfile.h"
+#include "resources/strings.h"
+#include "testsupport.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+#include <quazip/quazipnewinfo.h>
+#include <zlib.h>
+
+using namespace bd;
+
+namespace {
+
+const ReadContext kContext{QStringLiteral("Imported"), 0};
+
+struct Entry {
+    QString name;
+    QByteArray bytes;
+    quint32 unixMode = 0; // 0: a plain file; else the mode in the external attributes
+};
+
+// A zip archive of entries, written as QuaZip writes one (deflated).
+QByteArray zipOf(const QList<Entry>& entries)
+{
+    QByteArray out;
+    QBuffer buffer(&out);
+    QuaZip zip(&buffer);
+    if (!zip.open(QuaZip::mdCreate))
+        return QByteArray();
+    for (const Entry& e : entries) {
+        QuaZipNewInfo info(e.name);
+        if (e.unixMode != 0)
+            info.externalAttr = e.unixMode << 16;
+        QuaZipFile file(&zip);
+        if (!file.open(QIODevice::WriteOnly, info))
+            return QByteArray();
+        file.write(e.bytes);
+        file.close();
+    }
+    zip.close();
+    return out;
+}
+
+// bytes as one gzip stream.
+QByteArray gzipOf(const QByteArray& bytes)
+{
+    z_stream s{};
+    deflateInit2(&s, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(int(deflateBound(&s, uLong(bytes.size()))) + 32, '\0');
+    s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+    s.avail_in = uInt(bytes.size());
+    s.next_out = reinterpret_cast<Bytef*>(out.data());
+    s.avail_out = uInt(out.size());
+    deflate(&s, Z_FINISH);
+    out.resize(qsizetype(s.total_out));
+    deflateEnd(&s);
+    return out;
+}
+
+// A small picture, as PNG or JPEG bytes.
+QByteArray picture(const char* format = "PNG")
+{
+    QImage image(6, 4, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return out;
+}
+
+QByteArray json(const QJsonObject& o) { return QJsonDocument(o).toJson(); }
+
+QString writeIn(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    bdtest::writeFile(path, bytes);
+    return path;
+}
+
+// A file read as the import reads it: its recipes and what the read said.
+struct Read {
+    ImportFileRead file;
+    RecipeList list;
+    const Recipe& operator[](int i) const { return list.recipes.at(size_t(i)); }
+    // Whether recipe i's picture was unpacked and holds bytes.
+    bool hasPicture(int i) const
+    {
+        const Recipe& r = (*this)[i];
+        return !r.image.isEmpty() && QFileInfo(QDir(file.pictureFolder).filePath(r.image)).size() > 0;
+    }
+};
+
+Read readFile(const QString& path)
+{
+    Read read;
+    read.file = readImportFile(path, read.list, kContext);
+    return read;
+}
+
+// A Paprika recipe as the program writes it (names may end in "\n").
+QJsonObject paprikaRecipe(const QString& name)
+{
+    return QJsonObject{
+        {QStringLiteral("name"), name + QLatin1Char('\n')},
+        {QStringLiteral("ingredients"),
+         QStringLiteral("For the dough:\n2 cups flour\n1 tsp salt\n\nFor the top:\n1 egg")},
+        {QStringLiteral("directions"), QStringLiteral("Mix the flour\nand the salt.\n\nBake 20 minutes.")},
+        {QStringLiteral("notes"), QStringLiteral("Keeps a week.")},
+        {QStringLiteral("description"), QStringLiteral("A plain loaf.")},
+        {QStringLiteral("servings"), QStringLiteral("4 servings")},
+        {QStringLiteral("prep_time"), QStringLiteral("15 mins")},
+        {QStringLiteral("cook_time"), QStringLiteral("20 mins")},
+        {QStringLiteral("total_time"), QStringLiteral("35 mins")},
+        {QStringLiteral("source"), QStringLiteral("Example.com")},
+        {QStringLiteral("source_url"), QStringLiteral("https://example.com/loaf")},
+        {QStringLiteral("image_url"), QStringLiteral("https://example.com/loaf.jpg")},
+        {QStringLiteral("categories"), QJsonArray{QStringLiteral("Bread"), QStringLiteral("Baking")}},
+        {QStringLiteral("rating"), 4},
+        {QStringLiteral("difficulty"), QStringLiteral("Easy")},
+        {QStringLiteral("nutritional_info"), QStringLiteral("Calories: 200\nFat: 3 g")},
+        {QStringLiteral("created"), QStringLiteral("2021-03-04 10:11:12")},
+        {QStringLiteral("uid"), QStringLiteral("0A1B")},
+        {QStringLiteral("photo_data"), QString::fromLatin1(picture("JPEG").toBase64())},
+        {QStringLiteral("photo"), QStringLiteral("0A1B.jpg")},
+        {QStringLiteral("photos"), QJsonArray()},
+    };
+}
+
+} // namespace
+
+class TestReadersA : public QObject {
+    Q_OBJECT
+
+private slots:
+    void archiveLimits()
+    {
+        // A zip bomb: one entry that unpacks far beyond what the limit allows.
+        const QByteArray bomb = zipOf(
+            {{QStringLiteral("small.txt"), "ok"}, {QStringLiteral("bomb.txt"), QByteArray(4 << 20, 'a')}});
+        QVERIFY(bomb.size() < 64 * 1024);
+        {
+            Archive archive(bomb, ArchiveLimits{100, 1 << 20, 8 << 20});
+            QVERIFY(archive.isOpen());
+            QCOMPARE(archive.read(QStringLiteral("small.txt")).value_or(QByteArray()), QByteArray("ok"));
+            QVERIFY(!archive.read(QStringLiteral("bomb.txt")));
+            QCOMPARE(archive.fault(), ArchiveFault::TooLarge);
+        }
+        // The files together over the limit, each under it.
+        {
+            const QByteArray many = zipOf(
+                {{QStringLiteral("a"), QByteArray(600 << 10, 'a')}, {QStringLiteral("b"), QByteArray(600 << 10, 'b')}});
+            Archive archive(many, ArchiveLimits{100, 1 << 20, 1 << 20});
+            QVERIFY(archive.read(QStringLiteral("a")));
+            QCOMPARE(archive.fault(), ArchiveFault::None);
+            QVERIFY(!archive.read(QStringLiteral("b")));
+            QCOMPARE(archive.fault(), ArchiveFault::TooLarge);
+        }
+        // A declared size that lies does not get past the limit: the entry's
+        // size field says 10 bytes, the data unpacks to 4 MB.
+        {
+            QByteArray liar = bomb;
+            const QByteArray name = "bomb.txt";
+            for (qsizetype at = liar.indexOf(name); at >= 0; at = liar.indexOf(name, at + 1)) {
+                // Local header: size at name - 30 + 22; central: name - 46 + 24.
+                const bool central = liar.mid(at - 46, 4) == "PK\x01\x02";
+                const qsizetype field = central ? at - 46 + 24 : at - 30 + 22;
+                const char ten[4] = {10, 0, 0, 0};
+                liar.replace(field, 4, QByteArray(ten, 4));
+            }
+            Archive archive(liar, ArchiveLimits{100, 1 << 20, 8 << 20});
+            QVERIFY(!archive.read(QStringLiteral("bomb.txt")));
+            QVERIFY(archive.fault() == ArchiveFault::TooLarge || archive.fault() == ArchiveFault::Damaged);
+        }
+        // More entries than allowed: refused on opening, whatever they are.
+        {
+            QList<Entry> entries;
+            for (int i = 0; i < 10001; ++i)
+                entries.append({QStringLiteral("f%1/").arg(i % 3 == 0 ? i : 0) + QString::number(i), QByteArray()});
+            Archive archive(zipOf(entries), ArchiveLimits{10000, 1 << 20, 1 << 20});
+            QVERIFY(!archive.isOpen());
+            QCOMPARE(archive.fault(), ArchiveFault::TooManyEntries);
+            QVERIFY(archive.names().isEmpty());
+            // Folders count too: a listing of 10,001 folders is as long.
+            QList<Entry> folders;
+            for (int i = 0; i < 10001; ++i)
+                folders.append({QStringLiteral("d%1/").arg(i), QByteArray()});
+            Archive foldersOnly(zipOf(folders), ArchiveLimits{10000, 1 << 20, 1 << 20});
+            QCOMPARE(foldersOnly.fault(), ArchiveFault::TooManyEntries);
+        }
+        // A nested archive unpacks within what its outer one has left.
+        {
+            const QByteArray inner = zipOf({{QStringLiteral("x"), QByteArray(700 << 10, 'x')}});
+            const QByteArray outer = zipOf({{QStringLiteral("1.zip"), inner}, {QStringLiteral("2.zip"), inner}});
+            Archive archive(outer, ArchiveLimits{100, 1 << 20, 1200 << 10});
+            std::unique_ptr<Archive> first = archive.nested(QStringLiteral("1.zip"));
+            QVERIFY(first && first->read(QStringLiteral("x")));
+            std::unique_ptr<Archive> second = archive.nested(QStringLiteral("2.zip"));
+            QVERIFY(second && second->isOpen());
+            QVERIFY(!second->read(QStringLiteral("x")));
+            QCOMPARE(second->fault(), ArchiveFault::TooLarge);
+        }
+    }
+
+    void archiveNames()
+    {
+        QCOMPARE(safeEntryName(QStringLiteral("a\\b/./c.json")), QStringLiteral("a/b/c.json"));
+        for (const char* bad : {"../x", "a/../../x", "/etc/passwd", "C:x", "\\\\server\\x", "a/\x01.txt", ""})
+            QVERIFY2(safeEntryName(QString::fromLatin1(bad)).isEmpty(), bad);
+
+        const QByteArray zip = zipOf({{QStringLiteral("../escape.json"), "{}"},
+                                      {QStringLiteral("/abs.json"), "{}"},
+                                      {QStringLiteral("folder/"), QByteArray()},
+                                      {QStringLiteral("link.json"), "/etc/passwd", 0120777},
+                                      {QStringLiteral("Folder/Good.JSON"), "good"},
+                                      {QStringLiteral("folder/good.json"), "second of that name folded"}});
+        Archive archive(zip);
+        QCOMPARE(archive.names(),
+                 (QStringList{QStringLiteral("Folder/Good.JSON"), QStringLiteral("folder/good.json")}));
+        QCOMPARE(archive.leftOut(), 3);
+        QVERIFY(!archive.read(QStringLiteral("link.json")));
+        QCOMPARE(archive.read(QStringLiteral("folder/GOOD.json"), true).value_or(QByteArray()), QByteArray("good"));
+        QCOMPARE(archive.read(QStringLiteral("folder/good.json")).value_or(QByteArray()),
+                 QByteArray("second of that name folded"));
+    }
+
+    void damagedArchivesAndStreams()
+    {
+        const QByteArray zip = zipOf({{QStringLiteral("a.txt"), QByteArray(5000, 'a') + "end"}});
+        // Cut: the listing at the end is gone.
+        Archive cut(zip.left(zip.size() / 2));
+        QVERIFY(!cut.isOpen());
+        QCOMPARE(cut.fault(), ArchiveFault::NotArchive);
+        // A byte of the packed data changed: the check sum tells.
+        QByteArray changed = zip;
+        changed[40] = char(changed[40] ^ 0x55);
+        Archive damaged(changed);
+        QVERIFY(damaged.isOpen());
+        QVERIFY(!damaged.read(QStringLiteral("a.txt")));
+        QCOMPARE(damaged.fault(), ArchiveFault::Damaged);
+        QVERIFY(!Archive(QByteArray("PK\x03\x04 not really")).isOpen());
+
+        const QByteArray text = QByteArray(100000, 'z') + "tail";
+        const QByteArray gz = gzipOf(text);
+        QCOMPARE(gunzip(gz).value_or(QByteArray()), text);
+        QCOMPARE(gunzip(gz + gzipOf("more")).value_or(QByteArray()), text + "more");
+        QVERIFY(!gunzip(gz.left(gz.size() - 9))); // truncated before its end
+        QVERIFY(!gunzip(gz.left(gz.size() / 2))); // truncated inside the data
+        QVERIFY(!gunzip(gz, 50000));              // larger than the limit
+        QVERIFY(!gunzip(QByteArray("\x1f\x8b"))); // a header alone
+        QByteArray garbled = gz;
+        garbled[12] = char(garbled[12] ^ 0xff);
+        QVERIFY(!gunzip(garbled));
+    }
+
+    void paprika()
+    {
+        QTemporaryDir dir;
+        QJsonObject second = paprikaRecipe(QStringLiteral("Second"));
+        second.insert(QStringLiteral("photo_data"), QString::fromLatin1(QByteArray("not a picture").toBase64()));
+        second.insert(QStringLiteral("categories"), QJsonArray());
+        second.insert(QStringLiteral("rating"), 0);
+        const QByteArray zip = zipOf({{QStringLiteral("Loaf.paprikarecipe"), gzipOf(json(paprikaRecipe("Loaf")))},
+                                      {QStringLiteral("__MACOSX/._Loaf.paprikarecipe"), "junk"},
+                                      {QStringLiteral("Second.paprikarecipe"), gzipOf(json(second))},
+                                      {QStringLiteral("Broken.paprikarecipe"), gzipOf("{not json")}});
+        const Read read = readFile(writeIn(dir, QStringLiteral("All.paprikarecipes"), zip));
+        QCOMPARE(read.file.kind, ImportKind::Paprika);
+        QCOMPARE(read.list.count(), 2);
+        QCOMPARE(read.file.unreadable, QVector<int>{3});
+        const Recipe& r = read[0];
+        QCOMPARE(r.title, QStringLiteral("Loaf"));
+        QCOMPARE(r.category, QStringLiteral("Bread"));
+        QCOMPARE(r.yield, QStringLiteral("4 servings"));
+        QCOMPARE(r.preptime, QStringLiteral("15 mins"));
+        QCOMPARE(r.cooktime, QStringLiteral("20 mins"));
+        QCOMPARE(r.ing, QStringLiteral("For the dough:\n2 cups flour\n1 tsp salt\n\nFor the top:\n1 egg"));
+        QCOMPARE(r.prep, QStringLiteral("Mix the flour\nand the salt.\n\nBake 20 minutes."));
+        QCOMPARE(r.other, QStringLiteral("A plain loaf.\n\nKeeps a week.\n\nCategories: Bread, Baking\n"
+                                         "Total time: 35 mins\nDifficulty: Easy\nRating: 4\nSource: Example.com\n"
+                                         "Web page: https://example.com/loaf\nNutrition: Calories: 200\nFat: 3 g"));
+        QVERIFY(read.hasPicture(0));
+        // No picture where the file held none that was one; no rating of 0.
+        QCOMPARE(read.file.notPictures, 1);
+        QVERIFY(read[1].image.isEmpty());
+        QCOMPARE(read[1].category, QStringLiteral("Imported"));
+        QVERIFY(!read[1].other.contains(QStringLiteral("Rating")));
+
+        // One recipe alone, gzip-compressed; and as plain JSON.
+        const Read alone = readFile(writeIn(dir, QStringLiteral("Loaf.paprikarecipe"), gzipOf(json(second))));
+        QCOMPARE(alone.file.kind, ImportKind::Paprika);
+        QCOMPARE(alone[0].title, QStringLiteral("Second"));
+        QCOMPARE(alone.file.notPictures, 1);
+        QJsonObject plain = paprikaRecipe(QStringLiteral("Plain"));
+        plain.remove(QStringLiteral("photo_data"));
+        const Read json1 = readFile(writeIn(dir, QStringLiteral("x.paprikarecipe.json"), json(plain)));
+        QCOMPARE(json1.file.kind, ImportKind::Paprika);
+        // Without the picture itself, its address stays in the notes.
+        QVERIFY(json1[0].other.endsWith(QStringLiteral("\nPicture: https://example.com/loaf.jpg")));
+    }
+
+    void nextcloud()
+    {
+        const QJsonObject withPicture{{QStringLiteral("@context"), QStringLiteral("http://schema.org")},
+                                      {QStringLiteral("@type"), QStringLiteral("Recipe")},
+                                      {QStringLiteral("name"), QStringLiteral("Soup")},
+                                      {QStringLiteral("id"), QStringLiteral("12")},
+                                      {QStringLiteral("recipeYield"), 4},
+                                      {QStringLiteral("prepTime"), QStringLiteral("PT0H15M")},
+                                      {QStringLiteral("image"), QStringLiteral("https://example.com/soup.jpg")},
+                                      {QStringLiteral("recipeIngredient"), QJsonArray{QStringLiteral("1 leek")}},
+                                      {QStringLiteral("recipeInstructions"), QJsonArray{QStringLiteral("Boil.")}}};
+        QJsonObject without = withPicture;
+        without.insert(QStringLiteral("name"), QStringLiteral("Stew"));
+        const QByteArray zip = zipOf({{QStringLiteral("Soup/recipe.json"), json(withPicture)},
+                                      {QStringLiteral("Soup/full.jpg"), picture("JPEG")},
+                                      {QStringLiteral("Soup/thumb.jpg"), "thumb"},
+                                      {QStringLiteral("Stew/recipe.json"), json(without)}});
+        QTemporaryDir dir;
+        const Read read = readFile(writeIn(dir, QStringLiteral("cookbook.zip"), zip));
+        QCOMPARE(read.file.kind, ImportKind::Nextcloud);
+        QCOMPARE(read.list.count(), 2);
+        QCOMPARE(read[0].title, QStringLiteral("Soup"));
+        QCOMPARE(read[0].preptime, QStringLiteral("15 min"));
+        QCOMPARE(read[0].ing, QStringLiteral("1 leek"));
+        QVERIFY(read.hasPicture(0));
+        QCOMPARE(read.file.notPictures, 0);
+        QVERIFY(read[1].image.isEmpty());
+        QVERIFY(read[1].other.contains(QStringLiteral("Picture: https://example.com/soup.jpg")));
+
+        // A recipe.json picked from its folder: the folder's full.jpg.
+        const QString path = writeIn(dir, QStringLiteral("Soup/recipe.json"), json(withPicture));
+        writeIn(dir, QStringLiteral("Soup/full.jpg"), picture("JPEG"));
+        const Read picked = readFile(path);
+        QCOMPARE(picked.file.kind, ImportKind::Nextcloud);
+        QCOMPARE(picked[0].image, QStringLiteral("full.jpg"));
+        QCOMPARE(QDir(picked.file.pictureFolder), QDir(dir.filePath(QStringLiteral("Soup"))));
+    }
+
+    void mealie()
+    {
+        const QJsonObject recipe{
+            {QStringLiteral("name"), QStringLiteral("Pizza")},
+            {QStringLiteral("slug"), QStringLiteral("pizza")},
+            {QStringLiteral("description"), QStringLiteral("Thin and crisp.")},
+            {QStringLiteral("recipe_category"), QJsonArray{QStringLiteral("Dinner"), QStringLiteral("Italian")}},
+            {QStringLiteral("tags"), QJsonArray{QJsonObject{{QStringLiteral("name"), QStringLiteral("oven")}}}},
+            {QStringLiteral("rating"), QJsonValue()},
+            {QStringLiteral("recipe_yield"), QStringLiteral("2 pizzas")},
+            {QStringLiteral("prep_time"), QStringLiteral("1 Day")},
+            {QStringLiteral("perform_time"), QStringLiteral("10-15 Minutes")},
+            {QStringLiteral("total_time"), QJsonValue()},
+            {QStringLiteral("org_url"), QStringLiteral("https://example.com/pizza")},
+            {QStringLiteral("recipe_ingredient"),
+             QJsonArray{
+                 QJsonObject{{QStringLiteral("title"), QStringLiteral("Dough")},
+                             {QStringLiteral("note"), QStringLiteral("240 g flour")},
+                             {QStringLiteral("disable_amount"), true},
+                             {QStringLiteral("quantity"), 1}},
+                 QJsonObject{{QStringLiteral("title"), QJsonValue()},
+                             {QStringLiteral("note"), QStringLiteral("sifted")},
+                             {QStringLiteral("unit"), QJsonObject{{QStringLiteral("name"), QStringLiteral("cup")}}},
+                             {QStringLiteral("food"), QJsonObject{{QStringLiteral("name"), QStringLiteral("rye")}}},
+                             {QStringLiteral("disable_amount"), false},
+                             {QStringLiteral("quantity"), 1.5}}}},
+            {QStringLiteral("recipe_instructions"),
+             QJsonArray{
+                 QJsonObject{{QStringLiteral("title"), QStringLiteral("Preparation")},
+                             {QStringLiteral("text"), QStringLiteral("Mix.")}},
+                 QJsonObject{{QStringLiteral("title"), QString()}, {QStringLiteral("text"), QStringLiteral("Bake.")}}}},
+            {QStringLiteral("notes"),
+             QJsonArray{QJsonObject{{QStringLiteral("title"), QStringLiteral("Tip")},
+                                    {QStringLiteral("text"), QStringLiteral("Use a stone.")}}}},
+            {QStringLiteral("nutrition"), QJsonObject{{QStringLiteral("calories"), QJsonValue()},
+                                                      {QStringLiteral("fat_content"), QStringLiteral("12")}}},
+        };
+        const QByteArray zip = zipOf({{QStringLiteral("mealie_2021/recipes/pizza/pizza.json"), json(recipe)},
+                                      {QStringLiteral("__MACOSX/mealie_2021/recipes/pizza/._pizza.json"), "junk"},
+                                      {QStringLiteral("mealie_2021/recipes/pizza/images/original.webp"), picture()},
+                                      {QStringLiteral("mealie_2021/recipes/pizza/images/tiny-original.webp"), "x"}});
+        QTemporaryDir dir;
+        const Read read = readFile(writeIn(dir, QStringLiteral("mealie.zip"), zip));
+        QCOMPARE(read.file.kind, ImportKind::Mealie);
+        QCOMPARE(read.list.count(), 1);
+        const Recipe& r = read[0];
+        QCOMPARE(r.category, QStringLiteral("Dinner"));
+        QCOMPARE(r.yield, QStringLiteral("2 pizzas"));
+        QCOMPARE(r.preptime, QStringLiteral("1 Day"));
+        QCOMPARE(r.cooktime, QStringLiteral("10-15 Minutes"));
+        QCOMPARE(r.ing, QStringLiteral("Dough\n240 g flour\n1 1/2 cup rye sifted"));
+        QCOMPARE(r.prep, QStringLiteral("Preparation\n\nMix.\n\nBake."));
+        QCOMPARE(r.other, QStringLiteral("Thin and crisp.\n\nTip\nUse a stone.\n\nCategories: Dinner, Italian\n"
+                                         "Keywords: oven\nWeb page: https://example.com/pizza\nNutrition: fat 12"));
+        QVERIFY(read.hasPicture(0));
+    }
+
+    void tandoor()
+    {
+        auto ingredient = [](double amount, const QString& unit, const QString& food, const QString& note,
+                             bool header = false) {
+            return QJsonObject{
+                {QStringLiteral("food"), food.isEmpty() ? QJsonValue() : QJsonObject{{QStringLiteral("name"), food}}},
+                {QStringLiteral("unit"), unit.isEmpty() ? QJsonValue() : QJsonObject{{QStringLiteral("name"), unit}}},
+                {QStringLiteral("amount"), amount},
+                {QStringLiteral("note"), note},
+                {QStringLiteral("is_header"), header},
+                {QStringLiteral("no_amount"), amount == 0}};
+        };
+        const QJsonObject chili{
+            {QStringLiteral("name"), QStringLiteral("Chili")},
+            {QStringLiteral("description"), QStringLiteral("Hot.")},
+            {QStringLiteral("keywords"),
+             QJsonArray{QJsonObject{{QStringLiteral("name"), QStringLiteral("Tex-Mex")}},
+                        QJsonObject{{QStringLiteral("name"), QStringLiteral("Course: Main")}}}},
+            {QStringLiteral("working_time"), 90},
+            {QStringLiteral("waiting_time"), 0},
+            {QStringLiteral("servings"), 6},
+            {QStringLiteral("servings_text"), QStringLiteral("bowls")},
+            {QStringLiteral("steps"),
+             QJsonArray{QJsonObject{{QStringLiteral("name"), QStringLiteral("Paste")},
+                                    {QStringLiteral("instruction"),
+                                     QStringLiteral("Roast the chiles.\n\n### Tip\nKeep the seeds.")},
+                                    {QStringLiteral("ingredients"),
+                                     QJsonArray{ingredient(0, {}, {}, QStringLiteral("Chiles"), true),
+                                                ingredient(2, QStringLiteral("oz"), QStringLiteral("dried chile"),
+                                                           QStringLiteral("57 g"))}},
+                                    {QStringLiteral("order"), 0}},
+                        QJsonObject{{QStringLiteral("name"), QStringLiteral("Stew")},
+                                    {QStringLiteral("instruction"), QStringLiteral("Brown the meat.")},
+                                    {QStringLiteral("ingredients"),
+                                     QJsonArray{ingredient(0.25, QStringLiteral("cup"), QStringLiteral("oil"), {}),
+                                                ingredient(0, {}, QStringLiteral("Sour cream"), {})}},
+                                    {QStringLiteral("order"), 1}}}},
+        };
+        const QByteArray one = zipOf(
+            {{QStringLiteral("recipe.json"), json(chili)}, {QStringLiteral("image.jpeg"), picture("JPEG")}});
+        const QByteArray all = zipOf({{QStringLiteral("1.zip"), one},
+                                      {QStringLiteral("2.zip"), zipOf({{QStringLiteral("recipe.json"), "{}"}})},
+                                      {QStringLiteral("3.zip"), one}});
+        QTemporaryDir dir;
+        const Read read = readFile(writeIn(dir, QStringLiteral("export.zip"), all));
+        QCOMPARE(read.file.kind, ImportKind::Tandoor);
+        QCOMPARE(read.list.count(), 2);
+        QCOMPARE(read.file.unreadable, QVector<int>{2});
+        const Recipe& r = read[0];
+        QCOMPARE(r.title, QStringLiteral("Chili"));
+        QCOMPARE(r.category, QStringLiteral("Imported"));
+        QCOMPARE(r.yield, QStringLiteral("6 bowls"));
+        QCOMPARE(r.preptime, QStringLiteral("1 h 30 min"));
+        QVERIFY(r.cooktime.isEmpty());
+        QCOMPARE(r.ing, QStringLiteral("Paste\nChiles\n2 oz dried chile, 57 g\nStew\n1/4 cup oil\nSour cream"));
+        QCOMPARE(r.prep,
+                 QStringLiteral("Paste\n\nRoast the chiles.\n\nTip\nKeep the seeds.\n\nStew\n\nBrown the meat."));
+        QCOMPARE(r.other, QStringLiteral("Hot.\n\nKeywords: Tex-Mex, Course: Main"));
+        QVERIFY(read.hasPicture(0) && read.hasPicture(1));
+
+        // One recipe's zip alone.
+        const Read alone = readFile(writeIn(dir, QStringLiteral("1.zip"), one));
+        QCOMPARE(alone.file.kind, ImportKind::Tandoor);
+        QCOMPARE(alone.list.count(), 1);
+    }
+
+    void melaAndCrouton()
+    {
+        const QJsonObject mela{
+            {QStringLiteral("id"), QStringLiteral("example.com/recipe/bread")},
+            {QStringLiteral("title"), QStringLiteral("Banana Bread")},
+            {QStringLiteral("text"), QStringLiteral("Moist.")},
+            {QStringLiteral("categories"), QJsonArray{QStringLiteral("Bread"), QStringLiteral("Sweet")}},
+            {QStringLiteral("yield"), QStringLiteral("1 loaf")},
+            {QStringLiteral("prepTime"), QStringLiteral("10 min")},
+            {QStringLiteral("cookTime"), QStringLiteral("1 h")},
+            {QStringLiteral("ingredients"), QStringLiteral("# Batter\n3 bananas\n2 eggs")},
+            {QStringLiteral("instructions"), QStringLiteral("Mash the bananas.\nStir in the eggs.")},
+            {QStringLiteral("notes"), QString()},
+            {QStringLiteral("link"), QStringLiteral("https://example.com/recipe/bread")},
+            {QStringLiteral("favorite"), true},
+            {QStringLiteral("date"), 650827246.5},
+            {QStringLiteral("images"), QJsonArray{QString::fromLatin1(picture("JPEG").toBase64())}}};
+        QTemporaryDir dir;
+        // Apple's writer escapes every '/'.
+        QByteArray melaBytes = json(mela);
+        melaBytes.replace("/", "\\/");
+        const Read one = readFile(writeIn(dir, QStringLiteral("Bread.melarecipe"), melaBytes));
+        QCOMPARE(one.file.kind, ImportKind::Mela);
+        QCOMPARE(one[0].title, QStringLiteral("Banana Bread"));
+        QCOMPARE(one[0].ing, QStringLiteral("Batter\n3 bananas\n2 eggs"));
+        QCOMPARE(one[0].prep, QStringLiteral("Mash the bananas.\n\nStir in the eggs."));
+        QCOMPARE(one[0].other,
+                 QStringLiteral("Moist.\n\nCategories: Bread, Sweet\nWeb page: https://example.com/recipe/bread"));
+        QVERIFY(one.hasPicture(0));
+        const Read many = readFile(writeIn(
+            dir, QStringLiteral("All.melarecipes"),
+            zipOf({{QStringLiteral("Bread.melarecipe"), melaBytes}, {QStringLiteral("Other.melarecipe"), melaBytes}})));
+        QCOMPARE(many.file.kind, ImportKind::Mela);
+        QCOMPARE(many.list.count(), 2);
+
+        auto step = [](int order, const QString& text, bool section) {
+            return QJsonObject{{QStringLiteral("order"), order},
+                               {QStringLiteral("step"), text},
+                               {QStringLiteral("isSection"), section}};
+        };
+        auto ingredient = [](int order, const QString& name, const QString& type, double amount) {
+            return QJsonObject{{QStringLiteral("order"), order},
+                               {QStringLiteral("ingredient"), QJsonObject{{QStringLiteral("name"), name}}},
+                               {QStringLiteral("quantity"), QJsonObject{{QStringLiteral("quantityType"), type},
+                                                                        {QStringLiteral("amount"), amount}}}};
+        };
+        const QJsonObject crumb{
+            {QStringLiteral("name"), QStringLiteral("Shortcake")},
+            {QStringLiteral("serves"), 8},
+            {QStringLiteral("duration"), 45},
+            {QStringLiteral("cookingDuration"), 60},
+            {QStringLiteral("webLink"), QStringLiteral("https://example.com/cake")},
+            {QStringLiteral("sourceName"), QStringLiteral("example.com")},
+            {QStringLiteral("neutritionalInfo"), QStringLiteral("Calories: 258")},
+            {QStringLiteral("tags"), QJsonArray{QJsonObject{{QStringLiteral("name"), QStringLiteral("Dessert")},
+                                                            {QStringLiteral("color"), QStringLiteral("#3398EE")}}}},
+            {QStringLiteral("folderIDs"), QJsonArray()},
+            {QStringLiteral("images"), QJsonArray{QString::fromLatin1(QByteArray("no picture").toBase64())}},
+            // Written out of order: the order field counts.
+            {QStringLiteral("ingredients"),
+             QJsonArray{ingredient(1, QStringLiteral("milk"), QStringLiteral("MILLS"), 60),
+                        ingredient(0, QStringLiteral("large eggs"), QStringLiteral("ITEM"), 4),
+                        ingredient(2, QStringLiteral("vanilla"), QStringLiteral("TEASPOON"), 0.5)}},
+            {QStringLiteral("steps"),
+             QJsonArray{step(1, QStringLiteral("Whisk the eggs."), false), step(0, QStringLiteral("Sponge"), true),
+                        step(2, QStringLiteral("Bake."), false)}}};
+        const Read cake = readFile(writeIn(dir, QStringLiteral("Cake.crumb"), json(crumb)));
+        QCOMPARE(cake.file.kind, ImportKind::Crouton);
+        const Recipe& r = cake[0];
+        QCOMPARE(r.category, QStringLiteral("Dessert"));
+        QCOMPARE(r.yield, QStringLiteral("8"));
+        QCOMPARE(r.preptime, QStringLiteral("45 min"));
+        QCOMPARE(r.cooktime, QStringLiteral("1 h"));
+        QCOMPARE(r.ing, QStringLiteral("4 large eggs\n60 ml milk\n1/2 tsp vanilla"));
+        QCOMPARE(r.prep, QStringLiteral("Sponge\n\nWhisk the eggs.\n\nBake."));
+        QCOMPARE(r.other, QStringLiteral("Source: example.com\nWeb page: https://example.com/cake\n"
+                                         "Nutrition: Calories: 258"));
+        QCOMPARE(cake.file.notPictures, 1);
+        QVERIFY(r.image.isEmpty());
+    }
+
+    void otherFilesLeftAlone()
+    {
+        QTemporaryDir dir;
+        // schema.org JSON, even one with a "directions" field, stays with its reader.
+        const QJsonObject page{{QStringLiteral("@type"), QStringLiteral("Recipe")},
+                               {QStringLiteral("name"), QStringLiteral("Salad")},
+                               {QStringLiteral("directions"), QStringLiteral("none")},
+                               {QStringLiteral("recipeIngredient"), QJsonArray{QStringLiteral("1 lettuce")}}};
+        QCOMPARE(readFile(writeIn(dir, QStringLiteral("salad.json"), json(page))).file.kind, ImportKind::WebPage);
+        // A recipe.json without a picture beside it is schema.org JSON as any.
+        QCOMPARE(readFile(writeIn(dir, QStringLiteral("Salad/recipe.json"), json(page))).file.kind,
+                 ImportKind::WebPage);
+        // A gzip stream of something else, and one damaged.
+        QCOMPARE(readFile(writeIn(dir, QStringLiteral("x.gz"), gzipOf("MMMMM"))).file.kind, ImportKind::None);
+        QCOMPARE(readFile(writeIn(dir, QStringLiteral("y.paprikarecipe"), gzipOf(json(paprikaRecipe("A"))).left(40)))
+                     .file.kind,
+                 ImportKind::None);
+        // A zip none of the readers knows says so, by the file's name.
+        const QString unknown = writeIn(dir, QStringLiteral("photos.zip"),
+                                        zipOf({{QStringLiteral("a.jpg"), picture()}}));
+        const Read read = readFile(unknown);
+        QCOMPARE(read.file.kind, ImportKind::None);
+        QCOMPARE(read.file.archiveFault, ArchiveFault::NotArchive);
+        QVERIFY(archiveFaultText(read.file, unknown).contains(QStringLiteral("photos.zip")));
+        // A hostile one that the readers would know: the archive's fault.
+        QList<Entry> bomb{{QStringLiteral("a.paprikarecipe"), QByteArray(80 << 20, ' ')}};
+        const Read big = readFile(writeIn(dir, QStringLiteral("big.paprikarecipes"), zipOf(bomb)));
+        QCOMPARE(big.file.kind, ImportKind::None);
+        QCOMPARE(big.file.archiveFault, ArchiveFault::TooLarge);
+        QCOMPARE(archiveFaultMessage(big.file.archiveFault), Str::ArchiveTooLarge);
+    }
+};
+
+QTEST_MAIN(TestReadersA)
+#include "tst_readersA.moc"

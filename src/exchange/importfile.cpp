@@ -895,7 +895,10 @@ QString importFileFilter()
                                  {Str::MasterCookFilter, "*.mxp;*.mx2;*.txt"},
                                  {Str::RecipeMLFilter, "*.xml;*.rml;*.recipeml"},
                                  {Str::WebPageFilter, "*.html;*.htm;*.json"},
-                                 {Str::CooklangFilter, "*.cook"}};
+                                 {Str::CooklangFilter, "*.cook"},
+                                 {Str::LivingCookbookFilter, "*.fdx;*.fdxz"},
+                                 {Str::MacGourmetFilter, "*.mgourmet"},
+                                 {Str::ExportPagesFilter, "*.html;*.htm;*.zip"}};
     QStringList all;
     QString filter;
     for (const Type& t : types) {

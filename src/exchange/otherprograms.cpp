@@ -1,5 +1,9 @@
 #include "exchange/otherprograms.h"
 
+#include "exchange/formats/htmlexports.h"
+#include "exchange/formats/livingcookbook.h"
+#include "exchange/formats/macgourmet.h"
+
 #include <vector>
 
 namespace bd {
@@ -19,7 +23,13 @@ struct KnownReader {
 // for more.
 const std::vector<KnownReader>& knownReaders()
 {
-    static const std::vector<KnownReader> readers = {};
+    static const std::vector<KnownReader> readers = {
+        {ImportKind::LivingCookbook, readLivingCookbook},
+        {ImportKind::MacGourmet, readMacGourmet},
+        {ImportKind::RecipeKeeper, readRecipeKeeper},
+        {ImportKind::CopyMeThat, readCopyMeThat},
+        {ImportKind::BigOven, readBigOven},
+    };
     return readers;
 }
 

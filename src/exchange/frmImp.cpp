@@ -164,6 +164,7 @@ bool frmImp::readSource()
     kind_ = read.kind;
     unreadable_ = read.unreadable;
     pictureFolder_ = read.pictureFolder;
+    unpacked_ = read.unpacked;
     if (kind_ == ImportKind::None)
         msgBox(Str::ImportFileInvalid);
     return kind_ != ImportKind::None;

@@ -62,6 +62,7 @@ private:
     bool fromWeb_ = false;                       // source_ holds a fetched page's recipes (file_ is its address)
     bool tickNew_ = false;                       // file_ was handed over (importFrom): what the book lacks comes ticked
     std::unique_ptr<QTemporaryDir> webPictures_; // the fetched page's pictures
+    std::shared_ptr<QTemporaryDir> unpacked_;    // the pictures the file held, unpacked until the import is done
 };
 
 } // namespace bd

@@ -970,7 +970,7 @@ const StringEntry kStringTable[] = {
     {1691, "Tiempo de espera: %1"},
     {1692, "Horno: %1"},
     {1693, "Dificultad: %1"},
-    {1694, "Derechos: %1"},
+    {1694, "Derechos de autor: %1"},
     {1695, "Nutrición: %1"},
     {1696, "Opinión: %1"},
     {1697, "Tiempo: %1"},

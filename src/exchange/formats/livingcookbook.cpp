@@ -5,6 +5,8 @@
 
 #include <QHash>
 
+#include <vector>
+
 #include <cstring>
 
 namespace bd {
@@ -214,18 +216,37 @@ std::optional<RecipeList> readLivingCookbook(const FileLook& file, const ReadCon
     for (pugi::xml_node c = root.child("CookbookChapters").child("CookbookChapter"); c;
          c = c.next_sibling("CookbookChapter"))
         books.chapters.insert(QString::fromUtf8(c.attribute("ID").value()), line(c, "Name"));
-    for (pugi::xml_node r = root.child("Recipes").child("Recipe"); r; r = r.next_sibling("Recipe")) {
-        QString category;
-        Recipe recipe = recipeOf(r, books, category, context.langOffset);
-        list.add(std::move(recipe), category, context);
-        const Picture picture = pictureOf(r);
-        if (!picture.inlineBase64.isEmpty())
-            list.setLastPicture(pictureFromBase64(picture.inlineBase64));
-        else if (file.archive && !picture.fileName.isEmpty())
-            if (std::optional<QByteArray> bytes = file.archive->read(QStringLiteral("Images/") + picture.fileName,
-                                                                     true))
-                list.setLastPicture(std::move(*bytes));
-    }
+    std::vector<pugi::xml_node> nodes;
+    for (pugi::xml_node r = root.child("Recipes").child("Recipe"); r; r = r.next_sibling("Recipe"))
+        nodes.push_back(r);
+    // Each recipe made ready (and its inline picture decoded) side by side;
+    // the pictures an archive holds are unpacked in order.
+    struct Read {
+        Recipe recipe;
+        Picture picture;
+        QByteArray pictureBytes;
+    };
+    std::vector<Read> read(nodes.size());
+    inParallelInOrder(
+        qsizetype(nodes.size()),
+        [&](qsizetype i) {
+            Read& r = read[size_t(i)];
+            QString category;
+            r.recipe = readyRecipe(recipeOf(nodes[size_t(i)], books, category, context.langOffset), category, context);
+            r.picture = pictureOf(nodes[size_t(i)]);
+            r.pictureBytes = pictureFromBase64(r.picture.inlineBase64);
+        },
+        [&](qsizetype i) {
+            Read& r = read[size_t(i)];
+            list.add(std::move(r.recipe));
+            if (!r.pictureBytes.isEmpty())
+                list.setLastPicture(std::move(r.pictureBytes));
+            else if (file.archive && !r.picture.fileName.isEmpty())
+                if (std::optional<QByteArray> bytes = file.archive->read(QStringLiteral("Images/") + r.picture.fileName,
+                                                                         true))
+                    list.setLastPicture(std::move(*bytes));
+            r = Read();
+        });
     return list;
 }
 

@@ -1,8 +1,8 @@
 #include "exchange/otherprograms.h"
 
-#include "exchange/formats/htmlexports.h"
-#include "exchange/formats/livingcookbook.h"
-#include "exchange/formats/macgourmet.h"
+#include "exchange/htmlexports.h"
+#include "exchange/livingcookbook.h"
+#include "exchange/macgourmet.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "exchange/formats/macgourmet.h"
+#include "exchange/macgourmet.h"
 
 #include "exchange/formats/exportnotes.h"
 #include "exchange/formats/xmlreading.h"

@@ -1,4 +1,4 @@
-#include "exchange/formats/htmlexports.h"
+#include "exchange/htmlexports.h"
 
 #include "exchange/formats/exportnotes.h"
 #include "exchange/formats/htmltags.h"

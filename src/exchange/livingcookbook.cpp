@@ -1,4 +1,4 @@
-#include "exchange/formats/livingcookbook.h"
+#include "exchange/livingcookbook.h"
 
 #include "exchange/formats/exportnotes.h"
 #include "exchange/formats/xmlreading.h"

@@ -1,7 +1,7 @@
 // brindelle_bench_readers [--recipes N] [--runs N]
 //
 // The import of generated MasterCook text and XML, RecipeML, schema.org
-// JSON and Cooklang files (one recipe a file) into an empty book, each
+// JSON, Living Cookbook and Cooklang files (one recipe a file) into an empty book, each
 // beside the import of the same recipes from a recipe-book file: the book
 // file is what the reader makes of the generated file, so both imports end
 // with the same book, which is checked. Each import is timed as the wizard
@@ -101,6 +101,28 @@ QString recipeMLRecipe(const Recipe& r, const QString& category)
     return out + QStringLiteral("</directions></recipe>\n");
 }
 
+// A Living Cookbook recipe in chapter number chapter (one of kCategories).
+QString fdxRecipe(const Recipe& r, int id, int chapter)
+{
+    QString out = QStringLiteral("<Recipe Name=\"%1\" ID=\"%2\" CookbookChapterID=\"%3\" Servings=\"%4\" "
+                                 "PreparationTime=\"%5\" Comments=\"%6\"><RecipeIngredients>")
+                      .arg(xmlEscaped(r.title))
+                      .arg(id)
+                      .arg(chapter + 1)
+                      .arg(r.yield.section(' ', 0, 0), r.preptime.section(' ', 0, 0),
+                           xmlEscaped(r.other).replace(kLineBreak, QStringLiteral("&#xD;&#xA;")));
+    for (const QString& line : lines(r.ing)) {
+        const QStringList p = ingredientParts(line);
+        out += QStringLiteral("<RecipeIngredient Quantity=\"%1\" Unit=\"%2\" Ingredient=\"%3\" Heading=\"N\"/>")
+                   .arg(p[0], p[1], xmlEscaped(p[2]));
+    }
+    out += QStringLiteral("</RecipeIngredients><RecipeProcedures>");
+    for (const QString& step : lines(r.prep))
+        out += QStringLiteral("<RecipeProcedure Heading=\"N\"><ProcedureText>") + xmlEscaped(step) +
+               QStringLiteral("</ProcedureText></RecipeProcedure>");
+    return out + QStringLiteral("</RecipeProcedures></Recipe>\r\n");
+}
+
 QJsonObject schemaRecipe(const Recipe& r, const QString& category)
 {
     QJsonArray steps;
@@ -185,6 +207,7 @@ int main(int argc, char** argv)
             {QStringLiteral("MasterCook XML"), {dir.filePath(QStringLiteral("recipes.mx2"))}},
             {QStringLiteral("RecipeML"), {dir.filePath(QStringLiteral("recipes.rml"))}},
             {QStringLiteral("schema.org JSON"), {dir.filePath(QStringLiteral("recipes.json"))}},
+            {QStringLiteral("Living Cookbook"), {dir.filePath(QStringLiteral("recipes.fdx"))}},
             {QStringLiteral("Cooklang files"), cookFiles},
             {QStringLiteral("Cooklang, long recipe"), {longCook}}};
         {
@@ -195,6 +218,11 @@ int main(int argc, char** argv)
                 mx2 = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<mx2 source=\"bench\">\r\n"),
                 rml = QStringLiteral("<?xml version=\"1.0\"?>\n<recipeml version=\"0.5\">\n");
             QJsonArray json;
+            QString fdx = QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<fdx Source=\"bench\" "
+                                         "FileVersion=\"2.0\">\r\n<CookbookChapters>");
+            for (int c = 0; c < kCategories; ++c)
+                fdx += QStringLiteral("<CookbookChapter Name=\"%1\" ID=\"%2\"/>").arg(categoryName(c)).arg(c + 1);
+            fdx += QStringLiteral("</CookbookChapters>\r\n<Recipes>\r\n");
             for (int i = 0; i < n; ++i) {
                 const Recipe r = maker.recipe(maker.title(i, 6));
                 const QString category = categoryName(i % kCategories);
@@ -202,6 +230,7 @@ int main(int argc, char** argv)
                 mx2 += mx2Recipe(r, category);
                 rml += recipeMLRecipe(r, category);
                 json.append(schemaRecipe(r, category));
+                fdx += fdxRecipe(r, i + 1, i % kCategories);
                 check(writeFileAtomically(cookFiles[i], cooklangRecipe(r, category).toUtf8()).ok,
                       QStringLiteral("cannot write a Cooklang file"));
             }
@@ -210,7 +239,10 @@ int main(int argc, char** argv)
                     writeFileAtomically(formats[1].second.first(), (mx2 + QStringLiteral("</mx2>\r\n")).toUtf8()).ok &&
                     writeFileAtomically(formats[2].second.first(), (rml + QStringLiteral("</recipeml>\n")).toUtf8())
                         .ok &&
-                    writeFileAtomically(formats[3].second.first(), QJsonDocument(json).toJson()).ok,
+                    writeFileAtomically(formats[3].second.first(), QJsonDocument(json).toJson()).ok &&
+                    writeFileAtomically(formats[4].second.first(),
+                                        (fdx + QStringLiteral("</Recipes></fdx>\r\n")).toUtf8())
+                        .ok,
                 QStringLiteral("cannot write the files"));
             // 20,000 different ingredients, each named two or three times.
             Recipe r = maker.recipe(maker.title(n, 6));

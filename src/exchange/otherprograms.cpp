@@ -5,6 +5,9 @@
 #include "exchange/formats/rezkonv.h"
 #include "exchange/formats/saffron.h"
 #include "exchange/formats/jsonexports.h"
+#include "exchange/formats/htmlexports.h"
+#include "exchange/formats/livingcookbook.h"
+#include "exchange/formats/macgourmet.h"
 
 #include <vector>
 
@@ -36,6 +39,11 @@ const std::vector<KnownReader>& knownReaders()
         {ImportKind::RezKonv, [](const FileLook& f, const ReadContext& c) { return readRezKonv(f.bytes, c); }},
         {ImportKind::Paprika, readPaprika},     {ImportKind::Mealie, readMealie}, {ImportKind::Tandoor, readTandoor},
         {ImportKind::Nextcloud, readNextcloud}, {ImportKind::Mela, readMela},     {ImportKind::Crouton, readCrouton},
+        {ImportKind::LivingCookbook, readLivingCookbook},
+        {ImportKind::MacGourmet, readMacGourmet},
+        {ImportKind::RecipeKeeper, readRecipeKeeper},
+        {ImportKind::CopyMeThat, readCopyMeThat},
+        {ImportKind::BigOven, readBigOven},
     };
     return readers;
 }

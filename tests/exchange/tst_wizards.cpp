@@ -314,6 +314,33 @@ private slots:
         QTRY_VERIFY(instance(WindowKind::Add) && instance(WindowKind::Add)->isVisible());
     }
 
+    // Pictures a file holds (here as base64 text) are unpacked for the
+    // wizard and stay until its last page has put them into the book.
+    void importPicturesTheFileHolds()
+    {
+        bdtest::TestEnv env;
+        fillBook();
+        env.write(QStringLiteral("../in/tart.fdx"),
+                  "<fdx Source=\"Living Cookbook 3.0\"><Recipes><Recipe Name=\"Tart\" ID=\"1\">"
+                  "<RecipeImage xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" dt:dt=\"bin.base64\">" +
+                      bdtest::pngBytes(3, 2).toBase64() + "</RecipeImage></Recipe></Recipes></fdx>");
+        auto* w = static_cast<frmImp*>(showWindow(WindowKind::Imp));
+        env.dialogs.files << env.root() + QStringLiteral("/in/tart.fdx");
+        w->cmdBrowse->click();
+        w->cmdNext->click();
+        w->cmdChkAll->click();
+        w->cmdNext->click();
+        QCOMPARE(w->currentPage(), 2);
+        w->cmdNext->click();
+        QCOMPARE(env.dialogs.last()->text, QStringLiteral("Recipes imported: 1\nRecipes skipped: 0"));
+        RecipeBook disk;
+        QVERIFY(disk.loadFile(bookPath()));
+        const Recipe tart = RecipeBook::fields(
+            disk.findRecipe(disk.categoryPosition(QStringLiteral("Imported")), QStringLiteral("Tart")));
+        QVERIFY(!tart.image.isEmpty());
+        QCOMPARE(bdtest::readFile(imagesFolder() + QLatin1Char('/') + tart.image), bdtest::pngBytes(3, 2));
+    }
+
     // Every question of the import has the keyboard: the progress dialog is
     // not over it, not even when the user takes a while to answer.
     // Enter presses the focused button: browse on a wizard's file page opens

@@ -1,0 +1,360 @@
+#include "exchange/formats/htmlexports.h"
+
+#include "exchange/formats/exportnotes.h"
+#include "exchange/formats/htmltags.h"
+#include "exchange/formats/xmlreading.h"
+
+#include <QRegularExpression>
+#include <QUrl>
+
+#include <cstring>
+
+namespace bd {
+
+namespace {
+
+// The page of an export of many recipes: recipes.html in the zip (at its
+// top or in a folder of its own), or the file itself when it is a page;
+// nullopt when the page lacks marker, which only the program's pages hold.
+struct ExportPage {
+    QString text;
+    QString folder; // the page's folder in the archive: "" or "name/"
+};
+
+std::optional<ExportPage> exportPage(const FileLook& file, const char* marker)
+{
+    if (file.archive) {
+        for (const QString& name : file.archive->names()) {
+            const QString lower = name.toLower();
+            if ((lower != QLatin1String("recipes.html") && !lower.endsWith(QLatin1String("/recipes.html"))) ||
+                name.count(QLatin1Char('/')) > 1)
+                continue;
+            std::optional<QByteArray> bytes = file.archive->read(name);
+            if (!bytes || !bytes->contains(marker))
+                continue;
+            return ExportPage{decodeRecipeText(*bytes), name.left(name.size() - 12)};
+        }
+        return std::nullopt;
+    }
+    const bool page = file.root == QLatin1String("html") || file.suffix == QLatin1String("html") ||
+                      file.suffix == QLatin1String("htm");
+    if (!page || !file.bytes.contains(marker))
+        return std::nullopt;
+    return ExportPage{decodeRecipeText(file.bytes), QString()};
+}
+
+// Adds a recipe of an export page with the picture the page names (src):
+// from the archive that holds the page, else for the import to find
+// beside the page.
+void addWithPicture(RecipeList& list, Recipe recipe, const QString& category, const ReadContext& context,
+                    const FileLook& file, const ExportPage& page, const QString& src)
+{
+    if (!file.archive)
+        recipe.image = src;
+    list.add(std::move(recipe), category, context);
+    if (!file.archive || src.isEmpty())
+        return;
+    for (const QString& name : {src, QUrl::fromPercentEncoding(src.toUtf8())}) {
+        const QString entry = safeEntryName(page.folder + name);
+        if (std::optional<QByteArray> bytes = entry.isEmpty() ? std::nullopt : file.archive->read(entry, true)) {
+            list.setLastPicture(std::move(*bytes));
+            return;
+        }
+    }
+}
+
+bool hasClass(const Tag& t, QLatin1String name)
+{
+    if (!t.has("class"))
+        return false;
+    const QString classes = t.attribute("class");
+    for (QStringView c : QStringView(classes).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        if (c == name)
+            return true;
+    return false;
+}
+
+// The text inside the element that t opens (ending before to).
+QString innerText(QStringView html, const Tag& t, qsizetype to)
+{
+    const qsizetype end = elementEnd(html, t, to);
+    return htmlText(html.mid(t.end, qMax<qsizetype>(0, end - t.end)));
+}
+
+QString oneLine(const QString& text)
+{
+    return simplifiedText(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+}
+
+// Calls read(from, to) for each element of the page named name with the
+// class cls, from and to the positions of its content.
+template <typename Fn>
+void forEachRecipe(QStringView html, QLatin1String name, QLatin1String cls, Fn read)
+{
+    for (Tag t = nextTag(html, 0); t.start >= 0; t = nextTag(html, t.end)) {
+        if (t.closing || t.name != name || !hasClass(t, cls))
+            continue;
+        const qsizetype end = elementEnd(html, t, html.size());
+        read(t.end, end);
+        t.end = qMax(t.end, end);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Recipe Keeper
+
+// The text of an element of <p> lines (ingredients, directions) that
+// open ends: blank lines where an empty <p> stands and before a line in
+// bold (a section's name). Text without <p> as it reads.
+QString paragraphLines(QStringView html, const Tag& open, qsizetype to)
+{
+    const qsizetype end = elementEnd(html, open, to);
+    QString out;
+    bool apart = false, any = false;
+    for (Tag t = nextTag(html, open.end); t.start >= 0 && t.start < end; t = nextTag(html, t.end)) {
+        if (t.closing || t.name != QLatin1String("p"))
+            continue;
+        any = true;
+        const qsizetype pEnd = elementEnd(html, t, end);
+        const QStringView inner = html.mid(t.end, qMax<qsizetype>(0, pEnd - t.end));
+        const QString line = oneLine(htmlText(inner));
+        t.end = qMax(t.end, pEnd);
+        if (line.isEmpty()) {
+            apart = true;
+            continue;
+        }
+        if ((apart || inner.trimmed().startsWith(QLatin1String("<b>"), Qt::CaseInsensitive)) && !out.isEmpty())
+            out += QLatin1Char('\n');
+        addLine(out, line);
+        apart = false;
+    }
+    return any ? out : htmlText(html.mid(open.end, qMax<qsizetype>(0, end - open.end)));
+}
+
+void readKeeperRecipe(QStringView html, qsizetype from, qsizetype to, RecipeList& list, const ReadContext& context,
+                      const FileLook& file, const ExportPage& page)
+{
+    Recipe recipe;
+    QStringList categories, courses, nutrition;
+    QString picture, rating, source, collections;
+    bool favourite = false;
+    ExportNotes notes(context.langOffset);
+    qsizetype divEnd = from; // the end of the last div's start tag
+    for (Tag t = nextTag(html, from); t.start >= 0 && t.start < to; t = nextTag(html, t.end)) {
+        if (t.closing)
+            continue;
+        if (t.name == QLatin1String("div"))
+            divEnd = t.end;
+        if (t.name == QLatin1String("img") && picture.isEmpty())
+            picture = t.attribute("src");
+        const QString prop = t.attribute("itemprop");
+        if (prop.isEmpty()) {
+            if (t.name == QLatin1String("div") && html.mid(t.end, 12) == QLatin1String("Collections:"))
+                collections = oneLine(innerText(html, t, to).mid(12));
+            continue;
+        }
+        if (t.name == QLatin1String("meta")) {
+            const QString content = t.attribute("content");
+            if (prop == QLatin1String("recipeCategory"))
+                addNames(categories, content, QChar());
+            else if (prop == QLatin1String("prepTime"))
+                recipe.preptime = durationText(content);
+            else if (prop == QLatin1String("cookTime"))
+                recipe.cooktime = durationText(content);
+            else if (prop == QLatin1String("recipeRating") && content != QLatin1String("0"))
+                rating = content + QStringLiteral("/5");
+            else if (prop == QLatin1String("recipeIsFavourite"))
+                favourite = content.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
+            else if (prop.startsWith(QLatin1String("recipeNut")) && !content.isEmpty())
+                // The label and value the page shows before the value's meta.
+                nutrition << oneLine(htmlText(html.mid(divEnd, t.start - divEnd)));
+            continue;
+        }
+        if (prop == QLatin1String("recipeIngredients") || prop == QLatin1String("recipeDirections")) {
+            (prop == QLatin1String("recipeIngredients") ? recipe.ing : recipe.prep) = paragraphLines(html, t, to);
+            continue;
+        }
+        const QString text = innerText(html, t, to);
+        if (prop == QLatin1String("name"))
+            recipe.title = oneLine(text);
+        else if (prop == QLatin1String("recipeCourse"))
+            addNames(courses, oneLine(text));
+        else if (prop == QLatin1String("recipeSource"))
+            source = oneLine(text);
+        else if (prop == QLatin1String("recipeYield"))
+            recipe.yield = oneLine(text);
+        else if (prop == QLatin1String("recipeNotes"))
+            notes.text(text);
+    }
+    for (const QString& c : std::as_const(courses))
+        addNames(categories, c, QChar());
+    notes.line(Str::NoteSource, source);
+    notes.categories(categories);
+    notes.line(Str::NoteCollections, collections);
+    notes.line(Str::NoteRating, rating);
+    if (favourite)
+        notes.flag(Str::NoteFavourite);
+    nutrition.removeAll(QString());
+    notes.line(Str::NoteNutrition, nutrition.join(QStringLiteral(", ")));
+    recipe.other = notes.notes();
+    addWithPicture(list, std::move(recipe), categories.value(0), context, file, page, picture);
+}
+
+// ---------------------------------------------------------------------------
+// CopyMeThat
+
+void readCopiedRecipe(QStringView html, qsizetype from, qsizetype to, RecipeList& list, const ReadContext& context,
+                      const FileLook& file, const ExportPage& page)
+{
+    Recipe recipe;
+    QStringList categories;
+    QString picture, rating, address;
+    bool starred = false;
+    ExportNotes notes(context.langOffset);
+    for (Tag t = nextTag(html, from); t.start >= 0 && t.start < to; t = nextTag(html, t.end)) {
+        if (t.closing)
+            continue;
+        const QString id = t.attribute("id");
+        if (t.name == QLatin1String("img")) {
+            if (hasClass(t, QLatin1String("recipeImage")) && picture.isEmpty())
+                picture = t.attribute("src");
+        } else if (id == QLatin1String("name")) {
+            recipe.title = oneLine(innerText(html, t, to));
+        } else if (id == QLatin1String("original_link")) {
+            address = t.attribute("href");
+        } else if (id == QLatin1String("recipeYield")) {
+            recipe.yield = oneLine(innerText(html, t, to));
+        } else if (id == QLatin1String("description") || id == QLatin1String("made_this")) {
+            notes.text(innerText(html, t, to));
+        } else if (id == QLatin1String("ratingValue")) {
+            rating = oneLine(innerText(html, t, to)) + QStringLiteral("/5");
+        } else if (id == QLatin1String("starred")) {
+            starred = true;
+        } else if (hasClass(t, QLatin1String("recipeCategory"))) {
+            addNames(categories, oneLine(innerText(html, t, to)), QChar());
+        } else if (hasClass(t, QLatin1String("recipeIngredient_subheader"))) {
+            addIngredientHeading(recipe.ing, oneLine(innerText(html, t, to)));
+        } else if (hasClass(t, QLatin1String("recipeIngredient")) ||
+                   hasClass(t, QLatin1String("recipeIngredient_note"))) {
+            addLine(recipe.ing, oneLine(innerText(html, t, to)));
+        } else if (hasClass(t, QLatin1String("instruction")) || hasClass(t, QLatin1String("instruction_subheader"))) {
+            addParagraph(recipe.prep, tidyLines(innerText(html, t, to)));
+        } else if (hasClass(t, QLatin1String("recipeNote"))) {
+            notes.text(innerText(html, t, to));
+        }
+    }
+    notes.line(Str::NoteSource, address);
+    notes.categories(categories);
+    notes.line(Str::NoteRating, rating == QLatin1String("/5") ? QString() : rating);
+    if (starred)
+        notes.flag(Str::NoteFavourite);
+    recipe.other = notes.notes();
+    addWithPicture(list, std::move(recipe), categories.value(0), context, file, page, picture);
+}
+
+// ---------------------------------------------------------------------------
+// BigOven
+
+QString childText(pugi::xml_node n, const char* name) { return simplifiedText(xmlInnerText(n.child(name))); }
+
+// A whole number the program writes with decimals ("4.00") as a cook does.
+QString number(const QString& text)
+{
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok ? QString::number(value) : text;
+}
+
+Recipe bigOvenRecipe(pugi::xml_node r, QStringList& categories, int lang)
+{
+    Recipe recipe;
+    recipe.title = childText(r, "TITLE");
+    recipe.yield = childText(r, "YIELDTEXT");
+    if (recipe.yield.isEmpty() && number(childText(r, "YIELDQTY")) != QLatin1String("0"))
+        recipe.yield = number(childText(r, "YIELDQTY"));
+    if (const QString active = number(childText(r, "ACTIVEMINUTES")); active.toInt() > 0)
+        recipe.preptime = durationText(QStringLiteral("PT%1M").arg(active));
+    for (pugi::xml_node i = r.child("INGREDIENTLIST").child("INGREDIENTLINE"); i;
+         i = i.next_sibling("INGREDIENTLINE")) {
+        if (childText(i, "BHEADING") == QLatin1String("1"))
+            addIngredientHeading(recipe.ing, childText(i, "NAME"));
+        else
+            addLine(recipe.ing, ingredientLine({childText(i, "TEXTQTY"), childText(i, "MEASURE"), childText(i, "NAME")},
+                                               childText(i, "PREPNOTES")));
+    }
+    recipe.prep = tidyLines(xmlInnerText(r.child("INSTRUCTIONS")), true);
+    for (pugi::xml_node c = r.child("CATEGORIES").child("CATEGORYNAME"); c; c = c.next_sibling("CATEGORYNAME"))
+        addNames(categories, simplifiedText(xmlInnerText(c)), QChar());
+
+    ExportNotes notes(lang);
+    const QString subhead = childText(r, "SUBHEAD");
+    if (subhead.startsWith(QLatin1String("http"), Qt::CaseInsensitive))
+        notes.line(Str::NoteSource, subhead);
+    else
+        notes.text(subhead);
+    notes.text(xmlInnerText(r.child("VARIATIONS")));
+    if (const QString total = number(childText(r, "TOTALMINUTES")); total.toInt() > 0)
+        notes.line(Str::NoteTotalTime, durationText(QStringLiteral("PT%1M").arg(total)));
+    notes.line(Str::NoteCuisine, childText(r, "CUISINE"));
+    notes.line(Str::NoteKeywords, childText(r, "MAININGREDIENT"));
+    notes.categories(categories);
+    if (const QString taste = number(childText(r, "TASTERATING")); taste.toInt() > 0)
+        notes.line(Str::NoteRating, taste + QStringLiteral("/5"));
+    recipe.other = notes.notes();
+    return recipe;
+}
+
+using PageRecipeFn = void (*)(QStringView html, qsizetype from, qsizetype to, RecipeList& list,
+                              const ReadContext& context, const FileLook& file, const ExportPage& page);
+
+// The recipes of an export page that holds marker: each div of the class
+// cls read by read; nullopt for a page of none.
+std::optional<RecipeList> readExportPage(const FileLook& file, const ReadContext& context, const char* marker,
+                                         QLatin1String cls, PageRecipeFn read)
+{
+    const std::optional<ExportPage> page = exportPage(file, marker);
+    if (!page)
+        return std::nullopt;
+    RecipeList list;
+    forEachRecipe(page->text, QLatin1String("div"), cls,
+                  [&](qsizetype from, qsizetype to) { read(page->text, from, to, list, context, file, *page); });
+    // A page that only looks like one (a recipe site's own page) is left
+    // to the reader of web pages.
+    if (list.isEmpty() && !file.archive)
+        return std::nullopt;
+    return list;
+}
+
+} // namespace
+
+std::optional<RecipeList> readRecipeKeeper(const FileLook& file, const ReadContext& context)
+{
+    return readExportPage(file, context, "itemprop=\"recipeId\"", QLatin1String("recipe-details"), readKeeperRecipe);
+}
+
+std::optional<RecipeList> readCopyMeThat(const FileLook& file, const ReadContext& context)
+{
+    return readExportPage(file, context, "copymethat", QLatin1String("recipe"), readCopiedRecipe);
+}
+
+std::optional<RecipeList> readBigOven(const FileLook& file, const ReadContext& context)
+{
+    static const char kBegin[] = "<!--@BOBEGIN--";
+    if (file.archive || !file.bytes.contains(kBegin))
+        return std::nullopt;
+    const QString page = decodeRecipeText(file.bytes);
+    const qsizetype from = page.indexOf(QLatin1String(kBegin)) + qsizetype(sizeof kBegin) - 1;
+    const qsizetype to = page.indexOf(QLatin1String("@BOEND-->"), from);
+    const QString block = page.mid(from, to < 0 ? -1 : to - from);
+    RecipeList list = readXmlRecipes(block.toUtf8(), "RECIPE", context, bigOvenRecipe);
+    // The page shows the recipe's picture as images\<number>_<title>.jpg.
+    static const QRegularExpression picture(QStringLiteral(R"(<img\s[^>]*src\s*=\s*['"]?(images[\\/]\d+_[^'">]+))"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = picture.match(page); m.hasMatch() && list.count() == 1) {
+        list.recipes.front().image = decodeEntities(m.captured(1)).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        list.picturesNamed = true;
+    }
+    return list;
+}
+
+} // namespace bd

@@ -1,0 +1,99 @@
+#include "exchange/formats/htmltags.h"
+
+#include "exchange/formats/htmltext.h"
+
+#include <QSet>
+
+namespace bd {
+
+QString Tag::attribute(const char* wanted) const
+{
+    const QLatin1String key(wanted);
+    qsizetype from = 0;
+    while ((from = attributes.indexOf(key, from, Qt::CaseInsensitive)) >= 0) {
+        const bool wordStart = from == 0 || attributes[from - 1].isSpace();
+        qsizetype i = from + key.size();
+        from = i;
+        while (i < attributes.size() && attributes[i].isSpace())
+            ++i;
+        if (!wordStart || i >= attributes.size() || attributes[i] != QLatin1Char('='))
+            continue;
+        ++i;
+        while (i < attributes.size() && attributes[i].isSpace())
+            ++i;
+        if (i >= attributes.size())
+            return QString();
+        const QChar quote = attributes[i];
+        qsizetype end;
+        if (quote == QLatin1Char('"') || quote == QLatin1Char('\'')) {
+            end = attributes.indexOf(quote, i + 1);
+            ++i;
+        } else {
+            end = i;
+            while (end < attributes.size() && !attributes[end].isSpace())
+                ++end;
+        }
+        return decodeEntities(attributes.mid(i, (end < 0 ? attributes.size() : end) - i)).trimmed();
+    }
+    return QString();
+}
+
+Tag nextTag(QStringView html, qsizetype from)
+{
+    Tag tag;
+    for (qsizetype i = html.indexOf(QLatin1Char('<'), from); i >= 0; i = html.indexOf(QLatin1Char('<'), i + 1)) {
+        if (html.mid(i, 4) == QLatin1String("<!--")) {
+            const qsizetype end = html.indexOf(QLatin1String("-->"), i);
+            if (end < 0)
+                return tag;
+            i = end;
+            continue;
+        }
+        qsizetype k = i + 1;
+        const bool closing = k < html.size() && html[k] == QLatin1Char('/');
+        if (closing)
+            ++k;
+        const qsizetype nameStart = k;
+        while (k < html.size() && (html[k].isLetterOrNumber() || html[k] == QLatin1Char('-')))
+            ++k;
+        if (k == nameStart)
+            continue;
+        const qsizetype end = html.indexOf(QLatin1Char('>'), k);
+        if (end < 0)
+            return tag;
+        tag.start = i;
+        tag.end = end + 1;
+        tag.name = html.mid(nameStart, k - nameStart).toString().toLower();
+        tag.attributes = html.mid(k, end - k);
+        tag.closing = closing;
+        return tag;
+    }
+    return tag;
+}
+
+bool voidElement(const QString& name)
+{
+    static const QSet<QString> names{QStringLiteral("meta"),  QStringLiteral("img"), QStringLiteral("link"),
+                                     QStringLiteral("br"),    QStringLiteral("hr"),  QStringLiteral("input"),
+                                     QStringLiteral("source")};
+    return names.contains(name);
+}
+
+qsizetype elementEnd(QStringView html, const Tag& open, qsizetype limit, int maxTags)
+{
+    if (voidElement(open.name) || open.attributes.endsWith(QLatin1Char('/')))
+        return open.end;
+    int depth = 1, tags = 0;
+    for (Tag t = nextTag(html, open.end); t.start >= 0 && t.start < limit; t = nextTag(html, t.end)) {
+        if (++tags > maxTags)
+            return t.start;
+        if (t.name != open.name)
+            continue;
+        depth += t.closing ? -1 : (t.attributes.endsWith(QLatin1Char('/')) ? 0 : 1);
+        if (depth == 0)
+            return t.end;
+    }
+    return limit;
+}
+
+} // namespace bd

@@ -1,0 +1,253 @@
+#include "exchange/formats/livingcookbook.h"
+
+#include "exchange/formats/exportnotes.h"
+#include "exchange/formats/xmlreading.h"
+
+#include <QHash>
+
+#include <vector>
+
+#include <cstring>
+
+namespace bd {
+
+namespace {
+
+// An attribute's or element's text. Older versions write the whole file on
+// one line with its entities escaped twice ("&amp;quot;"): what is left of
+// them after the XML parser is decoded here.
+QString text(const char* value)
+{
+    QString s = QString::fromUtf8(value);
+    if (s.contains(QLatin1Char('&')))
+        s = decodeEntities(s);
+    return s;
+}
+
+QString attr(pugi::xml_node n, const char* name) { return text(n.attribute(name).value()); }
+
+QString line(pugi::xml_node n, const char* name) { return simplifiedText(attr(n, name)); }
+
+// A time the program keeps in minutes, as a cook writes it.
+QString minutes(pugi::xml_node n, const char* name)
+{
+    bool ok = false;
+    const int value = attr(n, name).trimmed().toInt(&ok);
+    if (!ok)
+        return line(n, name);
+    return value > 0 ? durationText(QStringLiteral("PT%1M").arg(value)) : QString();
+}
+
+bool heading(pugi::xml_node n) { return qstricmp(n.attribute("Heading").value(), "Y") == 0; }
+
+QString ingredients(pugi::xml_node list)
+{
+    QString ing;
+    for (pugi::xml_node i = list.child("RecipeIngredient"); i; i = i.next_sibling("RecipeIngredient")) {
+        const QString l = ingredientLine({line(i, "Quantity"), line(i, "Unit"), line(i, "Ingredient")}, QString());
+        if (heading(i))
+            addIngredientHeading(ing, l);
+        else
+            addLine(ing, l);
+    }
+    return ing;
+}
+
+QString procedures(pugi::xml_node list)
+{
+    QString prep;
+    for (pugi::xml_node p = list.child("RecipeProcedure"); p; p = p.next_sibling("RecipeProcedure")) {
+        QString step = text(p.child("ProcedureText").child_value());
+        step.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        addParagraph(prep, heading(p) ? simplifiedText(step) : tidyLines(step, true));
+    }
+    return prep;
+}
+
+// The nutrition values a cook looks for, as the program names them.
+constexpr const char* kNutrients[] = {"Calories",          "TotalFat", "SaturatedFat", "Cholesterol", "Sodium",
+                                      "TotalCarbohydrate", "Fiber",    "Sugar",        "Protein"};
+
+// "TotalCarbohydrate" as "Total Carbohydrate".
+QString spacedName(const char* name)
+{
+    QString out;
+    for (const char* c = name; *c; ++c) {
+        if (c != name && std::isupper(static_cast<unsigned char>(*c)))
+            out += QLatin1Char(' ');
+        out += QLatin1Char(*c);
+    }
+    return out;
+}
+
+QString nutrition(pugi::xml_node n)
+{
+    QStringList parts;
+    for (const char* name : kNutrients) {
+        const QString value = line(n, name);
+        if (!value.isEmpty() && value.toDouble() != 0)
+            parts << spacedName(name) + QLatin1Char(' ') + value;
+    }
+    if (parts.isEmpty())
+        return QString();
+    const QString size = line(n, "ServingSize");
+    return (size.isEmpty() ? QString() : size + QStringLiteral(": ")) + parts.join(QStringLiteral(", "));
+}
+
+// What the file says of its cookbooks and chapters, by ID.
+struct Books {
+    QHash<QString, QString> cookbooks, chapters;
+};
+
+struct Picture {
+    QByteArray inlineBase64; // the picture's text in an .fdx
+    QString fileName;        // its file in an .fdxz
+};
+
+// The first picture of the recipe: its own, else one of its list.
+Picture pictureOf(pugi::xml_node r)
+{
+    pugi::xml_node image = r.child("RecipeImage");
+    if (!image)
+        image = r.child("RecipeImages").child("RecipeImage");
+    if (!image)
+        return {};
+    const char* name = image.attribute("FileName").value();
+    if (*name)
+        return {QByteArray(), QString::fromUtf8(name)};
+    return {QByteArray(image.child_value()), QString()};
+}
+
+Recipe recipeOf(pugi::xml_node r, const Books& books, QString& category, int lang)
+{
+    Recipe recipe;
+    recipe.title = line(r, "Name");
+    QStringList categories;
+    QString group = books.chapters.value(QString::fromUtf8(r.attribute("CookbookChapterID").value()));
+    if (group.isEmpty())
+        group = books.cookbooks.value(QString::fromUtf8(r.attribute("CookbookID").value()));
+    if (!group.isEmpty())
+        categories << group;
+    addNames(categories, attr(r, "RecipeTypes"));
+    category = categories.value(0);
+
+    const QString servings = line(r, "Servings"), yield = line(r, "Yield");
+    recipe.yield = servings.isEmpty() || servings == QLatin1String("0") ? yield : servings;
+    recipe.preptime = minutes(r, "PreparationTime");
+    recipe.cooktime = minutes(r, "CookingTime");
+    recipe.ing = ingredients(r.child("RecipeIngredients"));
+    recipe.prep = procedures(r.child("RecipeProcedures"));
+
+    ExportNotes notes(lang);
+    notes.text(attr(r, "Comments"));
+    for (const char* list : {"RecipeTips", "RecipeAuthorNotes"})
+        for (pugi::xml_node n = r.child(list).first_child(); n; n = n.next_sibling())
+            notes.text(text(n.child_value()));
+    if (recipe.yield != yield)
+        notes.line(Str::NoteYield, yield);
+    notes.line(Str::NoteTotalTime, minutes(r, "ReadyInTime"));
+    notes.line(Str::NoteInactiveTime, minutes(r, "InactiveTime"));
+    const QString celsius = line(r, "OvenTemperatureC"), fahrenheit = line(r, "OvenTemperatureF");
+    if (!celsius.isEmpty() || !fahrenheit.isEmpty()) {
+        QStringList oven;
+        if (!celsius.isEmpty())
+            oven << celsius + QStringLiteral(" °C");
+        if (!fahrenheit.isEmpty())
+            oven << fahrenheit + QStringLiteral(" °F");
+        notes.line(Str::NoteOven, oven.join(QStringLiteral(" / ")));
+    }
+    notes.line(Str::NoteDifficulty, line(r, "DegreeOfDifficulty"));
+    notes.line(Str::NoteBy, line(r, "Author"));
+    notes.line(Str::NoteSource, line(r, "Source"));
+    notes.line(Str::NoteSource, line(r, "WebPage"));
+    notes.line(Str::NoteCopyright, line(r, "Copyright"));
+    notes.categories(categories);
+    notes.line(Str::NoteNutrition, nutrition(r.child("RecipeNutrition")));
+    for (pugi::xml_node v = r.child("RecipeReviews").child("RecipeReview"); v; v = v.next_sibling("RecipeReview")) {
+        QStringList about;
+        for (const char* part : {"Reviewer", "ReviewDate"})
+            if (const QString p = line(v, part); !p.isEmpty())
+                about << p;
+        if (const QString rating = line(v, "Rating"); !rating.isEmpty() && rating != QLatin1String("0"))
+            about << rating + QStringLiteral("/5");
+        const QString said = simplifiedText(text(v.child_value()));
+        notes.line(Str::NoteReview,
+                   about.isEmpty() ? said : about.join(QStringLiteral(", ")) + QStringLiteral(": ") + said);
+    }
+    recipe.other = notes.notes();
+    return recipe;
+}
+
+// Whether Data.xml of an archive starts as the program writes it.
+bool ownDataXml(const QByteArray& data)
+{
+    const QByteArray head = data.left(512);
+    return head.contains("<hixz") || head.contains("<fdx");
+}
+
+} // namespace
+
+std::optional<RecipeList> readLivingCookbook(const FileLook& file, const ReadContext& context)
+{
+    QByteArray data;
+    if (file.archive) {
+        if (!file.archive->names().contains(QStringLiteral("Data.xml"), Qt::CaseInsensitive))
+            return std::nullopt;
+        std::optional<QByteArray> read = file.archive->read(QStringLiteral("Data.xml"), true);
+        if (!read || !ownDataXml(*read))
+            return std::nullopt;
+        data = std::move(*read);
+    } else if (file.root == QLatin1String("fdx") || file.root == QLatin1String("hixz")) {
+        data = file.bytes;
+    } else {
+        return std::nullopt;
+    }
+
+    RecipeList list;
+    const QByteArray xml = xmlAsUtf8(data);
+    data.clear();
+    pugi::xml_document doc;
+    // A damaged file gives what was read before the damage.
+    doc.load_buffer(xml.constData(), size_t(xml.size()), pugi::parse_default, pugi::encoding_utf8);
+    const pugi::xml_node root = doc.document_element();
+    Books books;
+    for (pugi::xml_node b = root.child("Cookbooks").child("Cookbook"); b; b = b.next_sibling("Cookbook"))
+        books.cookbooks.insert(QString::fromUtf8(b.attribute("ID").value()), line(b, "Name"));
+    for (pugi::xml_node c = root.child("CookbookChapters").child("CookbookChapter"); c;
+         c = c.next_sibling("CookbookChapter"))
+        books.chapters.insert(QString::fromUtf8(c.attribute("ID").value()), line(c, "Name"));
+    std::vector<pugi::xml_node> nodes;
+    for (pugi::xml_node r = root.child("Recipes").child("Recipe"); r; r = r.next_sibling("Recipe"))
+        nodes.push_back(r);
+    // Each recipe made ready (and its inline picture decoded) side by side;
+    // the pictures an archive holds are unpacked in order.
+    struct Read {
+        Recipe recipe;
+        Picture picture;
+        QByteArray pictureBytes;
+    };
+    std::vector<Read> read(nodes.size());
+    inParallelInOrder(
+        qsizetype(nodes.size()),
+        [&](qsizetype i) {
+            Read& r = read[size_t(i)];
+            QString category;
+            r.recipe = readyRecipe(recipeOf(nodes[size_t(i)], books, category, context.langOffset), category, context);
+            r.picture = pictureOf(nodes[size_t(i)]);
+            r.pictureBytes = pictureFromBase64(r.picture.inlineBase64);
+        },
+        [&](qsizetype i) {
+            Read& r = read[size_t(i)];
+            list.add(std::move(r.recipe));
+            if (!r.pictureBytes.isEmpty())
+                list.setLastPicture(std::move(r.pictureBytes));
+            else if (file.archive && !r.picture.fileName.isEmpty())
+                if (std::optional<QByteArray> bytes = file.archive->read(QStringLiteral("Images/") + r.picture.fileName,
+                                                                         true))
+                    list.setLastPicture(std::move(*bytes));
+            r = Read();
+        });
+    return list;
+}
+
+} // namespace bd

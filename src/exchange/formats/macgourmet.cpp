@@ -1,0 +1,220 @@
+#include "exchange/formats/macgourmet.h"
+
+#include "exchange/formats/exportnotes.h"
+#include "exchange/formats/xmlreading.h"
+
+#include <cstring>
+
+namespace bd {
+
+QVariant plistValue(const pugi::xml_node& value, int depth)
+{
+    constexpr int kMaxDepth = 16;
+    const char* type = value.name();
+    if (!std::strcmp(type, "dict")) {
+        QVariantMap map;
+        if (depth >= kMaxDepth)
+            return map;
+        // Keys and values alternate.
+        for (pugi::xml_node key = value.child("key"); key; key = key.next_sibling("key")) {
+            pugi::xml_node v = key.next_sibling();
+            while (v && v.type() != pugi::node_element)
+                v = v.next_sibling();
+            if (v && std::strcmp(v.name(), "key"))
+                map.insert(QString::fromUtf8(key.child_value()), plistValue(v, depth + 1));
+        }
+        return map;
+    }
+    if (!std::strcmp(type, "array")) {
+        QVariantList list;
+        if (depth < kMaxDepth)
+            for (pugi::xml_node v = value.first_child(); v; v = v.next_sibling())
+                if (v.type() == pugi::node_element)
+                    list << plistValue(v, depth + 1);
+        return list;
+    }
+    if (!std::strcmp(type, "integer"))
+        return QString::fromUtf8(value.child_value()).trimmed().toLongLong();
+    if (!std::strcmp(type, "real"))
+        return QString::fromUtf8(value.child_value()).trimmed().toDouble();
+    if (!std::strcmp(type, "true") || !std::strcmp(type, "false"))
+        return !std::strcmp(type, "true");
+    if (!std::strcmp(type, "data"))
+        return pictureFromBase64(QByteArrayView(value.child_value()));
+    return QString::fromUtf8(value.child_value());
+}
+
+namespace {
+
+QString str(const QVariantMap& m, const char* key)
+{
+    const QVariant v = m.value(QLatin1String(key));
+    return v.typeId() == QMetaType::QString || v.typeId() == QMetaType::LongLong ? v.toString() : QString();
+}
+
+QString one(const QVariantMap& m, const char* key) { return simplifiedText(str(m, key)); }
+
+QString ingredients(const QVariantList& list)
+{
+    QString ing;
+    for (const QVariant& v : list) {
+        const QVariantMap i = v.toMap();
+        if (i.value(QStringLiteral("IS_DIVIDER")).toBool())
+            addIngredientHeading(ing, one(i, "DESCRIPTION"));
+        else
+            addLine(ing, ingredientLine({one(i, "QUANTITY"), one(i, "MEASUREMENT"), one(i, "DESCRIPTION")},
+                                        one(i, "DIRECTION")));
+    }
+    return ing;
+}
+
+QString directions(const QVariantMap& r)
+{
+    const QVariantList steps = r.value(QStringLiteral("DIRECTIONS_LIST")).toList();
+    if (steps.isEmpty())
+        return tidyLines(str(r, "DIRECTIONS"), true);
+    QString prep;
+    for (const QVariant& v : steps) {
+        const QVariantMap step = v.toMap();
+        addParagraph(prep, one(step, "LABEL_TEXT"));
+        addParagraph(prep, tidyLines(str(step, "DIRECTION_TEXT"), true));
+    }
+    return prep;
+}
+
+// An amount of a time unit (as the program numbers them) in seconds, or a
+// temperature's text; empty for an amount of nothing.
+QString timeAmount(qlonglong amount, qlonglong unit, qint64& seconds)
+{
+    static constexpr qint64 kSeconds[] = {86400, 3600, 60, 1, 7 * 86400};
+    if (unit >= 0 && unit < 5) {
+        seconds += amount * kSeconds[unit];
+        return QString();
+    }
+    if (amount == 0)
+        return QString();
+    return QString::number(amount) + (unit == 5 ? QStringLiteral(" °C") : QStringLiteral(" °F"));
+}
+
+// The kinds of time that are cooking, as the program numbers them: grill,
+// poach, fry, roast, saute, steam, boil, simmer, brown, pressure cook and
+// microwave.
+bool cookingTime(qlonglong type)
+{
+    for (qlonglong t : {7, 13, 14, 15, 16, 17, 18, 20, 22, 24, 31})
+        if (type == t)
+            return true;
+    return false;
+}
+
+void readTimes(const QVariantList& times, Recipe& recipe, ExportNotes& notes)
+{
+    constexpr qlonglong kPrep = 9, kReadyIn = 19;
+    for (const QVariant& v : times) {
+        const QVariantMap t = v.toMap();
+        qint64 seconds = 0;
+        QStringList parts;
+        for (const auto& [amount, unit] :
+             {std::pair("AMOUNT", "TIME_UNIT_ID"), std::pair("AMOUNT_2", "TIME_UNIT_2_ID")})
+            if (const QString p = timeAmount(t.value(QLatin1String(amount)).toLongLong(),
+                                             t.value(QLatin1String(unit)).toLongLong(), seconds);
+                !p.isEmpty())
+                parts << p;
+        if (seconds > 0)
+            parts.prepend(durationText(QStringLiteral("PT%1S").arg(seconds)));
+        const QString time = parts.join(QStringLiteral(", "));
+        const qlonglong type = t.value(QStringLiteral("TIME_TYPE_ID")).toLongLong();
+        if (type == kPrep && recipe.preptime.isEmpty())
+            recipe.preptime = time;
+        else if (cookingTime(type) && recipe.cooktime.isEmpty())
+            recipe.cooktime = time;
+        else
+            notes.line(type == kReadyIn ? Str::NoteTotalTime : Str::NoteTime, time);
+    }
+}
+
+Recipe recipeOf(const QVariantMap& r, QStringList& categories, int lang)
+{
+    Recipe recipe;
+    recipe.title = one(r, "NAME");
+    for (const QVariant& c : r.value(QStringLiteral("CATEGORIES")).toList())
+        addNames(categories, one(c.toMap(), "NAME"), QChar());
+    // "--" is the program's word for no course.
+    if (const QString course = one(r, "COURSE_NAME"); course != QLatin1String("--"))
+        addNames(categories, course, QChar());
+    const qlonglong servings = r.value(QStringLiteral("SERVINGS")).toLongLong();
+    const QString yield = one(r, "YIELD");
+    recipe.yield = servings > 0 ? QString::number(servings) : yield;
+    recipe.ing = ingredients(r.value(QStringLiteral("INGREDIENTS")).toList());
+    recipe.prep = directions(r);
+
+    ExportNotes notes(lang);
+    notes.text(str(r, "SUMMARY"));
+    const QVariantList noteList = r.value(QStringLiteral("NOTES_LIST")).toList();
+    for (const QVariant& n : noteList)
+        notes.text(str(n.toMap(), "NOTE_TEXT"));
+    if (noteList.isEmpty())
+        notes.text(str(r, "NOTE"));
+    readTimes(r.value(QStringLiteral("PREP_TIMES")).toList(), recipe, notes);
+    if (servings > 0)
+        notes.line(Str::NoteYield, yield);
+    QStringList source;
+    for (const char* key : {"SOURCE", "PUBLICATION_PAGE"})
+        if (const QString s = one(r, key); !s.isEmpty())
+            source << s;
+    notes.line(Str::NoteSource, source.join(QStringLiteral(", ")));
+    notes.line(Str::NoteSource, one(r, "URL"));
+    notes.line(Str::NoteKeywords, one(r, "KEYWORDS"));
+    notes.categories(categories);
+    // The nutrition facts as a table of name, tab, value.
+    QString facts = str(r, "NUTRITION");
+    facts.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    notes.line(Str::NoteNutrition, tidyLines(facts, true).replace(QLatin1Char('\n'), QStringLiteral("; ")));
+    recipe.other = notes.notes();
+    return recipe;
+}
+
+// The picture: data, or (in an export as text) the same bytes in
+// hexadecimal digits.
+QByteArray pictureOf(const QVariant& image)
+{
+    if (image.typeId() != QMetaType::QString)
+        return image.toByteArray();
+    constexpr qsizetype kMaxDigits = qsizetype(128) << 20;
+    const QString digits = image.toString().trimmed();
+    if (digits.size() > kMaxDigits)
+        return QByteArray();
+    return QByteArray::fromHex(digits.toLatin1());
+}
+
+} // namespace
+
+std::optional<RecipeList> readMacGourmet(const FileLook& file, const ReadContext& context)
+{
+    if (file.root != QLatin1String("plist") ||
+        (file.suffix != QLatin1String("mgourmet") && !file.bytes.left(4096).contains("<key>INGREDIENTS</key>") &&
+         !file.bytes.contains("<key>EXPORT_TYPE</key>")))
+        return std::nullopt;
+    const QByteArray xml = xmlAsUtf8(file.bytes);
+    pugi::xml_document doc;
+    doc.load_buffer(xml.constData(), size_t(xml.size()), pugi::parse_default, pugi::encoding_utf8);
+    pugi::xml_node top = doc.document_element().first_child();
+    while (top && top.type() != pugi::node_element)
+        top = top.next_sibling();
+    RecipeList list;
+    // One recipe may come as a dict of its own.
+    const QVariant value = top ? plistValue(top) : QVariant();
+    const QVariantList recipes = value.typeId() == QMetaType::QVariantMap ? QVariantList{value} : value.toList();
+    for (const QVariant& v : recipes) {
+        const QVariantMap r = v.toMap();
+        if (!r.contains(QStringLiteral("NAME")) && !r.contains(QStringLiteral("INGREDIENTS")))
+            continue;
+        QStringList categories;
+        Recipe recipe = recipeOf(r, categories, context.langOffset);
+        list.add(std::move(recipe), categories.value(0), context);
+        list.setLastPicture(pictureOf(r.value(QStringLiteral("IMAGE"))));
+    }
+    return list;
+}
+
+} // namespace bd

@@ -1,0 +1,381 @@
+// The readers of exports that come as XML, property lists and web pages:
+// Living Cookbook (.fdx, .fdxz), MacGourmet, Recipe Keeper, CopyMeThat
+// and BigOven, read through the import as a cook's file is, so that the
+// check that tells the formats apart is tried too.
+
+#include "exchange/importfile.h"
+#include "testsupport.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+
+using namespace bd;
+
+namespace {
+
+const ReadContext kContext{QStringLiteral("Imported"), 0};
+
+QString writeIn(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    bdtest::writeFile(path, bytes);
+    return path;
+}
+
+// A zip archive of the named files, written as the programs write theirs.
+QByteArray zipOf(const QList<QPair<QString, QByteArray>>& files)
+{
+    QBuffer buffer;
+    QuaZip zip(&buffer);
+    if (!zip.open(QuaZip::mdCreate))
+        return {};
+    for (const auto& [name, bytes] : files) {
+        QuaZipFile file(&zip);
+        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(name)) || file.write(bytes) != bytes.size())
+            return {};
+        file.close();
+    }
+    zip.close();
+    return buffer.data();
+}
+
+// The picture a recipe came with, as the import unpacked it (empty: none).
+QByteArray pictureOf(const ImportFileRead& read, const Recipe& r)
+{
+    return r.image.isEmpty() ? QByteArray() : bdtest::readFile(QDir(read.pictureFolder).filePath(r.image));
+}
+
+// A recipe's title, category, yield, times, ingredients and directions.
+QStringList fields(const Recipe& r) { return {r.title, r.category, r.yield, r.preptime, r.cooktime, r.ing, r.prep}; }
+
+// Which reader took a file read through the import, and how many recipes it read.
+std::pair<ImportKind, int> took(const ImportFileRead& read, const RecipeList& source)
+{
+    return {read.kind, source.count()};
+}
+
+// The same for bytes written to a file name in dir.
+std::pair<ImportKind, int> readIn(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes,
+                                  RecipeList& source)
+{
+    const ImportFileRead read = readImportFile(writeIn(dir, name, bytes), source, kContext);
+    return took(read, source);
+}
+
+QStringList noteLines(const Recipe& r) { return r.other.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+
+const QByteArray kPng = bdtest::pngBytes(4, 3);
+
+} // namespace
+
+class TestReadersB : public QObject {
+    Q_OBJECT
+
+private slots:
+    void livingCookbookFdx()
+    {
+        // As version 3 writes it: a BOM, chapters in a tree, a recipe in a
+        // chapter and one in none, the picture inline.
+        const QByteArray fdx =
+            "\xef\xbb\xbf<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+            "<fdx Source=\"Living Cookbook 3.0\" FileVersion=\"2.0\">\r\n"
+            "<Cookbooks><Cookbook Name=\"Family\" ID=\"3\" /></Cookbooks>\r\n"
+            "<CookbookChapters><CookbookChapter Name=\"Soups\" ID=\"7\" CookbookID=\"3\" ParentChapterID=\"0\" />"
+            "<CookbookChapter Name=\"Cold soups\" ID=\"8\" CookbookID=\"3\" ParentChapterID=\"7\" />"
+            "</CookbookChapters>\r\n<Recipes>\r\n"
+            "<Recipe Name=\"Gazpacho\" ID=\"1\" CookbookID=\"3\" CookbookChapterID=\"8\" Servings=\"4\" "
+            "Yield=\"1 litre\" PreparationTime=\"20\" CookingTime=\"90\" ReadyInTime=\"150\" "
+            "RecipeTypes=\"Summer, Vegetarian\" Source=\"Grandma\" WebPage=\"http://example.org/g\" "
+            "Comments=\"Serve cold.&#xD;&#xA;&#xD;&#xA;Very cold.\">\r\n"
+            "<RecipeIngredients>"
+            "<RecipeIngredient Quantity=\"1\" Unit=\"kg\" Ingredient=\"tomatoes, peeled\" Heading=\"N\" />"
+            "<RecipeIngredient Quantity=\"\" Unit=\"\" Ingredient=\"Topping\" Heading=\"Y\" />"
+            "<RecipeIngredient Quantity=\"1/2\" Unit=\"\" Ingredient=\"cucumber\" Heading=\"N\" />"
+            "</RecipeIngredients>\r\n<RecipeProcedures>"
+            "<RecipeProcedure Heading=\"N\"><ProcedureText>Blend.\r\nSieve.</ProcedureText></RecipeProcedure>"
+            "<RecipeProcedure Heading=\"Y\"><ProcedureText>To serve</ProcedureText></RecipeProcedure>"
+            "<RecipeProcedure Heading=\"N\"><ProcedureText>Chill.</ProcedureText></RecipeProcedure>"
+            "</RecipeProcedures>\r\n"
+            "<RecipeTips><RecipeTip>Use ripe tomatoes.</RecipeTip></RecipeTips>"
+            "<RecipeAuthorNotes><RecipeAuthorNote>From Seville.</RecipeAuthorNote></RecipeAuthorNotes>"
+            "<RecipeReviews><RecipeReview Rating=\"4\" Reviewer=\"Ann\">Lovely.</RecipeReview></RecipeReviews>"
+            "<RecipeImage xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" dt:dt=\"bin.base64\" FileType=\"PNG\">" +
+            kPng.toBase64(QByteArray::Base64Encoding) +
+            "</RecipeImage></Recipe>\r\n"
+            "<Recipe Name=\"Toast\" ID=\"2\" CookbookID=\"3\" CookbookChapterID=\"0\">"
+            "<RecipeImage dt:dt=\"bin.base64\" xmlns:dt=\"urn:schemas-microsoft-com:datatypes\">" +
+            QByteArray("no picture at all").toBase64() + "</RecipeImage></Recipe>\r\n</Recipes></fdx>\r\n";
+        QTemporaryDir dir;
+        RecipeList source;
+        const ImportFileRead read = readImportFile(writeIn(dir, QStringLiteral("book.fdx"), fdx), source, kContext);
+        QCOMPARE(took(read, source), std::pair(ImportKind::LivingCookbook, 2));
+        const Recipe& g = source.recipes[0];
+        // The chapter it is in names its category; its types are more.
+        QCOMPARE(fields(g), QStringList({"Gazpacho", "Cold soups", "4", "20 min", "1 h 30 min",
+                                         "1 kg tomatoes, peeled\n\nTopping\n1/2 cucumber",
+                                         "Blend.\nSieve.\n\nTo serve\n\nChill."}));
+        QCOMPARE(g.other.left(g.other.indexOf(QLatin1String("Yield:"))),
+                 QStringLiteral("Serve cold.\n\nVery cold.\n\nUse ripe tomatoes.\n\nFrom Seville.\n\n"));
+        const QStringList lines = noteLines(g);
+        for (const char* line :
+             {"Yield: 1 litre", "Total time: 2 h 30 min", "Source: Grandma", "Source: http://example.org/g",
+              "Categories: Cold soups, Summer, Vegetarian", "Review: Ann, 4/5: Lovely."})
+            QVERIFY2(lines.contains(QString::fromUtf8(line)), line);
+        QCOMPARE(pictureOf(read, g), kPng);
+        // A recipe in no chapter is in its cookbook; text that is no
+        // picture is counted and left out.
+        QCOMPARE(source.recipes[1].category, QStringLiteral("Family"));
+        QVERIFY(source.recipes[1].image.isEmpty());
+        QCOMPARE(read.notPictures, 1);
+    }
+
+    void livingCookbookOldAndEmptyFiles()
+    {
+        // Version 1.05: all on one line, entities escaped twice, no BOM.
+        const QByteArray old = "<?xml version=\"1.0\"?><fdx Source=\"Living Cookbook 1.05.28\" FileVersion=\"1.1\">"
+                               "<Recipes><Recipe Name=\"Kids&amp;apos; &amp;quot;Pizza&amp;quot;\" ID=\"9\">"
+                               "<RecipeProcedures><RecipeProcedure Heading=\"N\"><ProcedureText>Fill &amp;quot;Artie"
+                               "&amp;quot; &amp;amp; bake at 200&amp;#176;C.</ProcedureText></RecipeProcedure>"
+                               "</RecipeProcedures></Recipe></Recipes></fdx>";
+        QTemporaryDir dir;
+        RecipeList source;
+        QCOMPARE(readIn(dir, QStringLiteral("old.fdx"), old, source), std::pair(ImportKind::LivingCookbook, 1));
+        QCOMPARE(source.recipes[0].title, QStringLiteral("Kids’ “Pizza”"));
+        QCOMPARE(source.recipes[0].prep, QStringLiteral("Fill \"Artie\" & bake at 200°C."));
+        // A file of techniques alone holds no recipe to import.
+        const QByteArray techniques = "<fdx Source=\"Living Cookbook 2.0\"><Techniques><Technique Name=\"Blanch\">"
+                                      "<TextItems><TextItem><ItemText>Boil briefly.</ItemText></TextItem></TextItems>"
+                                      "</Technique></Techniques></fdx>";
+        QCOMPARE(readIn(dir, QStringLiteral("t.fdx"), techniques, source), std::pair(ImportKind::None, 0));
+    }
+
+    void livingCookbookArchive()
+    {
+        // .fdxz: Data.xml names each picture file in Images/ (in other
+        // letter case than the archive); a name reaching out of the
+        // archive finds nothing.
+        const QByteArray data = "\xef\xbb\xbf<?xml version=\"1.0\" encoding=\"utf-8\"?><hixz Source=\"Living Cookbook "
+                                "3.0\"><Recipes><Recipe Name=\"Chili\" ID=\"1\"><RecipeImages>"
+                                "<RecipeImage FileName=\"ImageFile1.PNG\" FileType=\"PNG\" /></RecipeImages></Recipe>"
+                                "<Recipe Name=\"Sly\" ID=\"2\"><RecipeImage FileName=\"../Images/ImageFile1.png\" />"
+                                "</Recipe></Recipes></hixz>";
+        QTemporaryDir dir;
+        const QString path = writeIn(dir, QStringLiteral("chili.fdxz"),
+                                     zipOf({{QStringLiteral("Data.xml"), data},
+                                            {QStringLiteral("Images/ImageFile1.png"), kPng},
+                                            {QStringLiteral("Manifest.xml"), "<manifest/>"}}));
+        RecipeList source;
+        const ImportFileRead read = readImportFile(path, source, kContext);
+        QCOMPARE(took(read, source), std::pair(ImportKind::LivingCookbook, 2));
+        QCOMPARE(pictureOf(read, source.recipes[0]), kPng);
+        QVERIFY(source.recipes[1].image.isEmpty());
+        // A zip without the program's Data.xml is none of its files.
+        const QString other = writeIn(dir, QStringLiteral("other.zip"),
+                                      zipOf({{QStringLiteral("Data.xml"), "<catalog><item/></catalog>"}}));
+        QVERIFY(readImportFile(other, source, kContext).kind != ImportKind::LivingCookbook);
+    }
+
+    void macGourmet()
+    {
+        // An array of recipe dicts; the first as a binary export writes
+        // its picture (data), the second as a text export (hex digits).
+        const QByteArray plist =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+            "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n<plist version=\"1.0\">\n<array>\n<dict>\n"
+            "\t<key>CATEGORIES</key><array><dict><key>NAME</key><string>Breads</string></dict>"
+            "<dict><key>NAME</key><string>Breakfast</string></dict></array>\n"
+            "\t<key>COURSE_NAME</key><string>Dessert</string>\n"
+            "\t<key>DIRECTIONS_LIST</key><array>"
+            "<dict><key>DIRECTION_TEXT</key><string>Mix.\n\nRest.</string><key>LABEL_TEXT</key><string>Dough</string>"
+            "</dict><dict><key>DIRECTION_TEXT</key><string>Bake.</string><key>LABEL_TEXT</key><string></string>"
+            "</dict></array>\n"
+            "\t<key>IMAGE</key><data>\n" +
+            kPng.toBase64() +
+            "\n</data>\n"
+            "\t<key>INGREDIENTS</key><array>"
+            "<dict><key>DESCRIPTION</key><string>Crust</string><key>IS_DIVIDER</key><true/></dict>"
+            "<dict><key>DESCRIPTION</key><string>butter</string><key>DIRECTION</key><string>soft</string>"
+            "<key>IS_DIVIDER</key><false/><key>MEASUREMENT</key><string>sticks</string>"
+            "<key>QUANTITY</key><string>2</string></dict></array>\n"
+            "\t<key>KEYWORDS</key><string>easy</string>\n"
+            "\t<key>NAME</key><string>Banana bread</string>\n"
+            "\t<key>NOTES_LIST</key><array><dict><key>NOTE_TEXT</key><string>Freezes well.</string></dict></array>\n"
+            "\t<key>PREP_TIMES</key><array>"
+            "<dict><key>AMOUNT</key><integer>15</integer><key>AMOUNT_2</key><integer>0</integer>"
+            "<key>TIME_TYPE_ID</key><integer>9</integer><key>TIME_UNIT_ID</key><integer>2</integer>"
+            "<key>TIME_UNIT_2_ID</key><integer>2</integer></dict>"
+            "<dict><key>AMOUNT</key><integer>1</integer><key>AMOUNT_2</key><integer>10</integer>"
+            "<key>TIME_TYPE_ID</key><integer>15</integer><key>TIME_UNIT_ID</key><integer>1</integer>"
+            "<key>TIME_UNIT_2_ID</key><integer>2</integer></dict>"
+            "<dict><key>AMOUNT</key><integer>2</integer><key>AMOUNT_2</key><integer>4</integer>"
+            "<key>TIME_TYPE_ID</key><integer>4</integer><key>TIME_UNIT_ID</key><integer>0</integer>"
+            "<key>TIME_UNIT_2_ID</key><integer>6</integer></dict></array>\n"
+            "\t<key>SERVINGS</key><integer>12</integer>\n\t<key>YIELD</key><string>2 loaves</string>\n"
+            "\t<key>SOURCE</key><string>Aunt May</string>\n\t<key>URL</key><string>http://example.org/b</string>\n"
+            "</dict>\n<dict>\n\t<key>COURSE_NAME</key><string>--</string>\n"
+            "\t<key>DIRECTIONS</key><string>Stir.\n\nServe.</string>\n"
+            "\t<key>IMAGE</key><string>" +
+            kPng.toHex() +
+            "</string>\n\t<key>NAME</key><string>Lemonade</string>\n\t<key>NOTE</key><string>Cold.</string>\n"
+            "\t<key>SERVINGS</key><integer>0</integer>\n\t<key>YIELD</key><string>1 jug</string>\n"
+            "</dict>\n</array>\n</plist>\n";
+        QTemporaryDir dir;
+        RecipeList source;
+        const ImportFileRead read = readImportFile(writeIn(dir, QStringLiteral("export.mgourmet"), plist), source,
+                                                   kContext);
+        QCOMPARE(took(read, source), std::pair(ImportKind::MacGourmet, 2));
+        const Recipe& b = source.recipes[0];
+        QCOMPARE(fields(b), QStringList({"Banana bread", "Breads", "12", "15 min", "1 h 10 min",
+                                         "Crust\n2 sticks butter, soft", "Dough\n\nMix.\n\nRest.\n\nBake."}));
+        QVERIFY(b.other.startsWith(QLatin1String("Freezes well.\n\n")));
+        const QStringList lines = noteLines(b);
+        for (const char* line :
+             {"Time: 2 d, 4 °F", "Yield: 2 loaves", "Source: Aunt May", "Source: http://example.org/b",
+              "Keywords: easy", "Categories: Breads, Breakfast, Dessert"})
+            QVERIFY2(lines.contains(QString::fromUtf8(line)), line);
+        QCOMPARE(pictureOf(read, b), kPng);
+        const Recipe& l = source.recipes[1];
+        QCOMPARE(l.category, QStringLiteral("Imported"));
+        QCOMPARE(l.yield, QStringLiteral("1 jug"));
+        QCOMPARE(l.prep, QStringLiteral("Stir.\n\nServe."));
+        QCOMPARE(l.other, QStringLiteral("Cold."));
+        QCOMPARE(pictureOf(read, l), kPng);
+    }
+
+    void recipeKeeper()
+    {
+        const QByteArray recipe =
+            "<div class=\"recipe-details\"><meta content=\"r1\" itemprop=\"recipeId\">"
+            "<meta content=\"True\" itemprop=\"recipeIsFavourite\"><meta content=\"4\" itemprop=\"recipeRating\">"
+            "<table><tr><td><img src=\"images/r1_0.jpg\" class=\"recipe-photo\"/></td><td>"
+            "<h2 itemprop=\"name\">Lemon tart</h2><div>Courses: <span itemprop=\"recipeCourse\">Dessert</span></div>"
+            "<div>Categories: <span>Tart, Baking</span><meta content=\"Tart\" itemprop=\"recipeCategory\">"
+            "<meta content=\"Baking\" itemprop=\"recipeCategory\"></div><div>Collections: <span>Party</span></div>"
+            "<div>Source: <span itemprop=\"recipeSource\"><a href=\"http://example.org/t\">http://example.org/t</a>"
+            "</span></div><div>Serving size: <span itemprop=\"recipeYield\">8</span></div>"
+            "<div>Preparation time: <span>1 hour</span><meta content=\"PT1H\" itemprop=\"prepTime\"></div>"
+            "<div>Cooking time: <span>30 mins</span><meta content=\"PT30M\" itemprop=\"cookTime\"></div>"
+            "</td></tr><tr><td><div class=\"recipe-ingredients\" itemprop=\"recipeIngredients\">"
+            "<p><b>For the shell</b></p><p>200g flour</p><p>1 egg yolk</p><p></p><p><b><i>To serve</i></b></p>"
+            "<p>Cream</p><p></p></div></td><td><div itemprop=\"recipeDirections\"><p>1. Rub in.</p><p>Chill.</p>"
+            "<p></p><p>2. Bake at 180&#176;C.</p><p></p></div></td></tr></table>"
+            "<div class=\"recipe-notes\" itemprop=\"recipeNotes\"><p>Best the same day.</p></div>"
+            "<div>Calories: 480<meta content=\"480\" itemprop=\"recipeNutCalories\"></div><hr /></div>";
+        const QByteArray second = "<div class=\"recipe-details\"><meta content=\"r2\" itemprop=\"recipeId\">"
+                                  "<h2 itemprop=\"name\">Water</h2></div>";
+        const QByteArray page = "<!DOCTYPE html><html><head></head><body>" + recipe + second + "</body></html>";
+        QTemporaryDir dir;
+        RecipeList source;
+        // The page alone, its pictures in images/ beside it.
+        writeIn(dir, QStringLiteral("export/images/r1_0.jpg"), kPng);
+        ImportFileRead read = readImportFile(writeIn(dir, QStringLiteral("export/recipes.html"), page), source,
+                                             kContext);
+        QCOMPARE(took(read, source), std::pair(ImportKind::RecipeKeeper, 2));
+        const Recipe t = source.recipes[0];
+        QCOMPARE(fields(t), QStringList({"Lemon tart", "Tart", "8", "1 h", "30 min",
+                                         "For the shell\n200g flour\n1 egg yolk\n\nTo serve\nCream",
+                                         "1. Rub in.\nChill.\n\n2. Bake at 180°C."}));
+        QCOMPARE(noteLines(t),
+                 QStringList({"Best the same day.", "Source: http://example.org/t", "Categories: Tart, Baking, Dessert",
+                              "Collections: Party", "Rating: 4/5", "Favourite", "Nutrition: Calories: 480"}));
+        QCOMPARE(bdtest::readFile(QDir(read.pictureFolder).filePath(t.image)), kPng);
+        QCOMPARE(source.recipes[1].title, QStringLiteral("Water"));
+        // The export's zip: page and pictures in it.
+        const QString zip = writeIn(
+            dir, QStringLiteral("RecipeKeeper.zip"),
+            zipOf({{QStringLiteral("recipes.html"), page}, {QStringLiteral("images/r1_0.jpg"), kPng}}));
+        read = readImportFile(zip, source, kContext);
+        QCOMPARE(took(read, source), std::pair(ImportKind::RecipeKeeper, 2));
+        QCOMPARE(pictureOf(read, source.recipes[0]), kPng);
+        QCOMPARE(source.recipes[0].ing, t.ing);
+    }
+
+    void copyMeThat()
+    {
+        const QByteArray page =
+            "<!DOCTYPE html>\n<head>\n<meta name=\"copymethat_class_id_version\" content=\"2\">\n</head>\n<html>"
+            "<body>\n<div class = \"recipe\">\n<div id = \"name\">\n    Stuffed shells\n</div>\n"
+            "<div id = \"link\">Adapted from <a id = \"original_link\" href = \"https://example.org/s\">x</a></div>\n"
+            "<img class= \"recipeImage\" src = \"images/stuffed_shells_ab1.jpg\" width=\"120px\"/>\n"
+            "<div id = \"categories\"><span>Tags: </span><span class = \"recipeCategory\">pasta</span>"
+            "<span class = \"recipeCategory\">dinner</span></div>\n"
+            "<div id = \"extra_info\"><span id=\"starred\">Is starred. </span>"
+            "<span id=\"rating\">Rated <span id = \"ratingValue\">5</span>/5</span></div>\n"
+            "<div id = \"servings\">Servings: <a id=\"recipeYield\">6</a></div>\n<ul id = \"recipeIngredients\">\n"
+            "<li class= \"recipeIngredient\">\n  24 shells\n</li>\n"
+            "<li class= \"recipeIngredient_subheader\">Filling</li>\n"
+            "<li class= \"recipeIngredient\">475 g ricotta</li>\n</ul>\n<ol id = \"recipeInstructions\">\n"
+            "<li class = \"instruction\" value = \"1\">\n  Boil the shells.\n</li>\n"
+            "<li class = \"instruction\" value = \"2\">Fill &amp; bake 9x13&quot; dish.</li>\n</ol>\n"
+            "<ul id = \"recipeNotes\"><li class = \"recipeNote\">Freezes well.</li></ul>\n</div>\n"
+            "<div class = \"recipe\">\n<div id = \"name\">Zoodles</div>\n</div>\n</body></html>\n";
+        QTemporaryDir dir;
+        const QString zip = writeIn(
+            dir, QStringLiteral("copymethat.zip"),
+            zipOf({{QStringLiteral("recipes.html"), page}, {QStringLiteral("images/stuffed_shells_ab1.jpg"), kPng}}));
+        RecipeList source;
+        ImportFileRead read = readImportFile(zip, source, kContext);
+        QCOMPARE(took(read, source), std::pair(ImportKind::CopyMeThat, 2));
+        const Recipe s = source.recipes[0];
+        QCOMPARE(fields(s), QStringList({"Stuffed shells", "pasta", "6", "", "", "24 shells\n\nFilling\n475 g ricotta",
+                                         "Boil the shells.\n\nFill & bake 9x13\" dish."}));
+        QCOMPARE(noteLines(s), QStringList({"Freezes well.", "Source: https://example.org/s",
+                                            "Categories: pasta, dinner", "Rating: 5/5", "Favourite"}));
+        QCOMPARE(pictureOf(read, s), kPng);
+        QCOMPARE(source.recipes[1].title, QStringLiteral("Zoodles"));
+        // The page alone, the pictures beside it.
+        writeIn(dir, QStringLiteral("cmt/images/stuffed_shells_ab1.jpg"), kPng);
+        read = readImportFile(writeIn(dir, QStringLiteral("cmt/recipes.html"), page), source, kContext);
+        QCOMPARE(read.kind, ImportKind::CopyMeThat);
+        QCOMPARE(bdtest::readFile(QDir(read.pictureFolder).filePath(source.recipes[0].image)), kPng);
+    }
+
+    void recipeSitesStayWebPages()
+    {
+        // Recipe sites use such class names too: a page with schema.org
+        // data and no export's marks is read as a web page.
+        const QByteArray page = "<html><head><script type=\"application/ld+json\">{\"@type\":\"Recipe\",\"name\":"
+                                "\"Soup\",\"recipeIngredient\":[\"1 leek\"],\"recipeInstructions\":\"Cook.\"}"
+                                "</script></head><body><div class=\"recipe-details\"><div class=\"recipe\">"
+                                "<div id=\"name\">Soup</div></div></div></body></html>";
+        QTemporaryDir dir;
+        RecipeList source;
+        QCOMPARE(readIn(dir, QStringLiteral("soup.html"), page, source), std::pair(ImportKind::WebPage, 1));
+        QCOMPARE(source.recipes[0].ing, QStringLiteral("1 leek"));
+    }
+
+    void bigOven()
+    {
+        // A saved page in Windows-1252, the recipe in the comment block,
+        // its picture in images\ as the page names it.
+        const QByteArray page =
+            "<HTML><BODY><IMG SRC='images\\star0.gif'><IMG SRC='images\\12_Caf\xe9 salad.jpg'><FONT>"
+            "<!--@BOBEGIN--<RECIPE>\r\n<TITLE>Caf\xe9 salad</TITLE>\r\n<YIELDQTY>4.00</YIELDQTY>\r\n"
+            "<INSTRUCTIONS>Toss.\r\nServe at once.</INSTRUCTIONS>\r\n<CUISINE>French</CUISINE>\r\n<YIELDTEXT/>\r\n"
+            "<INGREDIENTLIST><INGREDIENTLINE><BHEADING>1</BHEADING><TEXTQTY/><MEASURE/><NAME>-- Dressing --</NAME>"
+            "</INGREDIENTLINE><INGREDIENTLINE><BHEADING>0</BHEADING><TEXTQTY>2</TEXTQTY><MEASURE>tbsp</MEASURE>"
+            "<NAME>oil</NAME><PREPNOTES>cold</PREPNOTES></INGREDIENTLINE></INGREDIENTLIST>\r\n"
+            "<ACTIVEMINUTES>10</ACTIVEMINUTES><TOTALMINUTES>70</TOTALMINUTES>\r\n"
+            "<CATEGORIES><CATEGORYNAME>Salads</CATEGORYNAME><CATEGORYNAME>Summer</CATEGORYNAME></CATEGORIES>\r\n"
+            "</RECIPE>\r\n@BOEND--></FONT></BODY></HTML>";
+        QTemporaryDir dir;
+        writeIn(dir, QStringLiteral("images/12_Caf\u00e9 salad.jpg"), kPng);
+        RecipeList source;
+        const ImportFileRead read = readImportFile(writeIn(dir, QStringLiteral("salad.html"), page), source, kContext);
+        QCOMPARE(took(read, source), std::pair(ImportKind::BigOven, 1));
+        const Recipe& r = source.recipes[0];
+        QCOMPARE(fields(r), QStringList({"Café salad", "Salads", "4", "10 min", "", "-- Dressing --\n2 tbsp oil, cold",
+                                         "Toss.\nServe at once."}));
+        QCOMPARE(noteLines(r),
+                 QStringList({"Total time: 1 h 10 min", "Cuisine: French", "Categories: Salads, Summer"}));
+        QCOMPARE(bdtest::readFile(QDir(read.pictureFolder).filePath(r.image)), kPng);
+    }
+};
+
+QTEST_MAIN(TestReadersB)
+#include "tst_readersB.moc"

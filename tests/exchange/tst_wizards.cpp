@@ -284,14 +284,19 @@ private slots:
         auto* w = static_cast<frmImp*>(showWindow(WindowKind::Imp));
         env.dialogs.files << env.root() + QStringLiteral("/in/notes.txt") << env.root() + QStringLiteral("/in/soups.mmf");
         w->cmdBrowse->click();
-        QCOMPARE(qtFilter(env.dialogs.calls.first().request.filter),
-                 QStringLiteral(
-                     "All recipe files (*.xml *.mmf *.mm *.txt *.mxp *.mx2 *.rml *.recipeml *.html *.htm "
-                     "*.json *.cook *.csv *.zip *.rk);;Recipe books (*.xml);;MealMaster files (*.mmf *.mm *.txt);;"
-                     "MasterCook files (*.mxp *.mx2 *.txt);;RecipeML files (*.xml *.rml *.recipeml);;"
-                     "Web pages (*.html *.htm *.json);;Cooklang files (*.cook);;Now You're Cooking! files (*.txt);;"
-                     "Saffron files (*.txt);;Plan to Eat and MyRecipeBox files (*.csv *.zip);;"
-                     "RezKonv files (*.txt *.rk);;All files (*)"));
+        QCOMPARE(
+            qtFilter(env.dialogs.calls.first().request.filter),
+            QStringLiteral(
+                "All recipe files (*.xml *.mmf *.mm *.txt *.mxp *.mx2 *.rml *.recipeml *.html *.htm *.json "
+                "*.cook *.paprikarecipes *.paprikarecipe *.melarecipes *.melarecipe *.crumb *.zip *.fdx *.fdxz "
+                "*.mgourmet *.csv *.rk);;Recipe books (*.xml);;MealMaster files (*.mmf *.mm *.txt);;"
+                "MasterCook files (*.mxp *.mx2 *.txt);;RecipeML files (*.xml *.rml *.recipeml);;"
+                "Web pages (*.html *.htm *.json);;Cooklang files (*.cook);;"
+                "Paprika, Mela, Crouton, Nextcloud, Mealie and Tandoor exports (*.paprikarecipes *.paprikarecipe "
+                "*.melarecipes *.melarecipe *.crumb *.zip *.json);;Living Cookbook files (*.fdx *.fdxz);;"
+                "MacGourmet files (*.mgourmet);;Recipe Keeper, CopyMeThat and BigOven exports (*.html *.htm *.zip);;"
+                "Now You're Cooking! files (*.txt);;Saffron files (*.txt);;"
+                "Plan to Eat and MyRecipeBox files (*.csv *.zip);;RezKonv files (*.txt *.rk);;All files (*)"));
         QCOMPARE(env.dialogs.messageIds(), QList<Str>{Str::ImportFileInvalid});
         w->cmdBrowse->click();
         w->cmdNext->click();

@@ -1,5 +1,7 @@
 #include "exchange/formats/htmlexports.h"
 
+#include "exchange/formats/archive.h"
+
 #include "exchange/formats/exportnotes.h"
 #include "exchange/formats/htmltags.h"
 #include "exchange/formats/xmlreading.h"

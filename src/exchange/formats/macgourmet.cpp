@@ -1,5 +1,7 @@
 #include "exchange/formats/macgourmet.h"
 
+#include "exchange/formats/archive.h"
+
 #include "exchange/formats/exportnotes.h"
 #include "exchange/formats/xmlreading.h"
 

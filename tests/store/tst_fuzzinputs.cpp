@@ -13,7 +13,7 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         for (const char* target :
-             {"book", "import", "mealmaster", "mastercook", "recipeml", "schemaorg", "cooklang", "jsonexports"})
+             {"book", "import", "mealmaster", "mastercook", "recipeml", "schemaorg", "cooklang", "otherprograms"})
             for (const char* kind : {"corpus", "regressions"})
                 for (const QFileInfo& f : QDir(QStringLiteral(BRINDELLE_FUZZ_DIR "/%1/%2").arg(kind, target))
                                               .entryInfoList(QDir::Files))
@@ -39,8 +39,8 @@ private slots:
             bdtest::importSchemaOrg(bytes);
         else if (path.contains(QLatin1String("/cooklang/")))
             bdtest::importCooklang(bytes);
-        else if (path.contains(QLatin1String("/jsonexports/")))
-            bdtest::importJsonExports(bytes);
+        else if (path.contains(QLatin1String("/otherprograms/")))
+            bdtest::importOtherPrograms(bytes);
         else
             bdtest::importFile(bytes);
     }

@@ -3,8 +3,9 @@
 #include "app/base/globals.h"
 #include "browse/browsing.h"
 #include "exchange/exchange.h"
+#include "exchange/otherprograms.h"
 #include "exchange/formats/cooklang.h"
-#include "exchange/formats/jsonexports.h"
+#include "exchange/formats/archive.h"
 #include "exchange/formats/mastercook.h"
 #include "exchange/formats/mealmaster.h"
 #include "exchange/formats/recipeml.h"
@@ -191,17 +192,22 @@ void importCooklang(const QByteArray& bytes)
     checkRead(readCooklang(text, QStringLiteral("Fuzz"), kContext), lineCount(text));
 }
 
-void importJsonExports(const QByteArray& bytes)
+void importOtherPrograms(const QByteArray& bytes)
 {
-    using Reader = std::optional<RecipeList> (*)(const FileLook&, const ReadContext&);
-    for (const char* name : {"fuzz.paprikarecipes", "recipe.json", "fuzz.crumb"}) {
+    struct Offer {
+        const char* name;
+        const char* root; // as the file check names the first element of XML
+    };
+    for (const Offer& offer : {Offer{"fuzz.paprikarecipes", ""}, Offer{"recipe.json", ""}, Offer{"fuzz.crumb", ""},
+                               Offer{"fuzz.fdx", "fdx"}, Offer{"Data.xml", "hixz"}, Offer{"fuzz.mgourmet", "plist"},
+                               Offer{"recipes.html", "html"}, Offer{"fuzz.txt", ""}, Offer{"fuzz.csv", ""}}) {
         Archive archive(bytes, ArchiveLimits{2000, 4 << 20, 16 << 20});
-        const QString path = QString::fromLatin1(name);
-        const FileLook look{bytes, QString(), QFileInfo(path).suffix(), path, archive.isOpen() ? &archive : nullptr};
-        for (Reader read : {readPaprika, readNextcloud, readMealie, readTandoor, readMela, readCrouton})
-            if (const std::optional<RecipeList> got = read(look, kContext))
-                // An archive's recipes left out are counted by entry.
-                checkRead(*got, qMax<qsizetype>(1, archive.names().size()));
+        const QString path = QString::fromLatin1(offer.name);
+        const FileLook look{bytes, QString::fromLatin1(offer.root), QFileInfo(path).suffix(), path,
+                            archive.isOpen() ? &archive : nullptr};
+        if (const std::optional<OtherRead> got = readOtherProgram(look, kContext))
+            // Recipes left out are counted by line, or by an archive's entry.
+            checkRead(got->read, qMax<qsizetype>(bytes.count('\n') + 1, archive.names().size()));
     }
 }
 

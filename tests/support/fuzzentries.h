@@ -34,9 +34,10 @@ void importRecipeML(const QByteArray& bytes);
 void importSchemaOrg(const QByteArray& bytes);
 void importCooklang(const QByteArray& bytes);
 
-// Offers bytes to the readers of programs that keep recipes as JSON (alone,
+// Offers bytes to the readers of other programs' exports (alone,
 // gzip-compressed or in a zip, within small archive limits) under the
-// names and endings they look for, and checks and imports what each reads.
-void importJsonExports(const QByteArray& bytes);
+// names, endings and root elements they look for, and checks and imports
+// what the reader that knows them reads.
+void importOtherPrograms(const QByteArray& bytes);
 
 } // namespace bdtest

@@ -173,6 +173,9 @@ const QByteArray kPage =
     " \"recipeYield\":[\"8\",\"8 slices\"], \"prepTime\":\"PT1H15M\", \"cookTime\":\"PT45M\", "
     "\"totalTime\":\"P0DT2H0M\",\n"
     " \"recipeCategory\":[\"Dessert\",\"Baking\"], \"recipeCuisine\":\"American\", \"keywords\":\"pie, cherries\",\n"
+    " \"aggregateRating\":{\"@type\":\"AggregateRating\",\"ratingValue\":\"4.5\",\"bestRating\":5,\"ratingCount\":12},"
+    "\n"
+    " \"nutrition\":{\"@type\":\"NutritionInformation\",\"calories\":\"320 kcal\",\"saturatedFatContent\":\"6 g\"},\n"
     " \"recipeIngredient\":[\"2 cups cherries\",\"1 &frac12; cups flour\",\"1 pinch salt&#8230;\"],\n"
     " \"recipeInstructions\":[{\"@type\":\"HowToSection\",\"name\":\"Crust\",\"itemListElement\":[\n"
     "   {\"@type\":\"HowToStep\",\"text\":\"Mix the flour.\"},{\"@type\":\"HowToStep\",\"text\":\"Roll it "
@@ -680,7 +683,9 @@ private slots:
         QCOMPARE(r.prep, QStringLiteral("Crust\n\nMix the flour.\n\nRoll it thin.\n\nFilling\n\nAdd the cherries."));
         QCOMPARE(r.other, QString::fromUtf8("A summer pie. Best cold.\nReally.\n\nRecipe by: Ana López\n"
                                             "Categories: Dessert, Baking\nCuisine: American\nKeywords: pie, cherries\n"
-                                            "Total time: 2 h\nSource: https://pies.test/cherry"));
+                                            "Total time: 2 h\nRating: 4.5/5 (12)\n"
+                                            "Nutrition: calories: 320 kcal, saturated fat: 6 g\n"
+                                            "Source: https://pies.test/cherry"));
         QCOMPARE(r.image, QStringLiteral("pics/cherry.png"));
 
         // JSON alone: a list of recipes, instructions as one text, a yield

@@ -129,6 +129,54 @@ QString textOf(Lookup& lookup, const QJsonValue& v, int depth = 0)
     return QString();
 }
 
+// A rating as "4.5/5 (120)": its value, out of its best where that is
+// given, and how many rated; or a rating given as a plain value.
+QString ratingOf(Lookup& lookup, const QJsonValue& v)
+{
+    if (!v.isObject())
+        return oneLine(textOf(lookup, v));
+    const QJsonObject o = resolved(lookup, v.toObject());
+    QString rating = oneLine(textOf(lookup, o.value(QLatin1String("ratingValue"))));
+    if (rating.isEmpty())
+        return QString();
+    if (const QString best = oneLine(textOf(lookup, o.value(QLatin1String("bestRating")))); !best.isEmpty())
+        rating += QLatin1Char('/') + best;
+    QString count = oneLine(textOf(lookup, o.value(QLatin1String("ratingCount"))));
+    if (count.isEmpty())
+        count = oneLine(textOf(lookup, o.value(QLatin1String("reviewCount"))));
+    if (!count.isEmpty())
+        rating += QStringLiteral(" (") + count + QLatin1Char(')');
+    return rating;
+}
+
+// Nutrition facts on one line, "calories: 250 kcal, fat: 10 g, saturated
+// fat: 3 g", each fact named by its property without "Content".
+QString nutritionOf(Lookup& lookup, const QJsonValue& v)
+{
+    if (!v.isObject())
+        return oneLine(textOf(lookup, v));
+    const QJsonObject o = resolved(lookup, v.toObject());
+    QStringList facts;
+    for (auto it = o.constBegin(); it != o.constEnd(); ++it) {
+        if (it.key().startsWith(QLatin1Char('@')))
+            continue;
+        const QString amount = oneLine(textOf(lookup, it.value()));
+        if (amount.isEmpty())
+            continue;
+        QString name = it.key();
+        if (name.endsWith(QLatin1String("Content")))
+            name.chop(7);
+        QString words;
+        for (const QChar c : std::as_const(name)) {
+            if (c.isUpper() && !words.isEmpty())
+                words += QLatin1Char(' ');
+            words += c.toLower();
+        }
+        facts << words + QStringLiteral(": ") + amount;
+    }
+    return facts.join(QStringLiteral(", "));
+}
+
 // The texts of a value that may be one text or a list of them.
 QStringList textsOf(Lookup& lookup, const QJsonValue& v)
 {
@@ -310,6 +358,10 @@ Found recipeOf(const QJsonObject& o, const PageContext& page, Lookup& lookup)
         lines << fetchText(Str::NoteKeywords, lang).arg(keywords);
     if (const QString total = durationText(oneLine(textOf(lookup, value("totalTime")))); !total.isEmpty())
         lines << fetchText(Str::NoteTotalTime, lang).arg(total);
+    if (const QString rating = ratingOf(lookup, value("aggregateRating")); !rating.isEmpty())
+        lines << fetchText(Str::NoteRating, lang).arg(rating);
+    if (const QString nutrition = nutritionOf(lookup, value("nutrition")); !nutrition.isEmpty())
+        lines << fetchText(Str::NoteNutrition, lang).arg(nutrition);
     QString source = page.address;
     if (source.isEmpty())
         source = value("url").isString() ? value("url").toString().trimmed() : QString();

@@ -1,7 +1,11 @@
 // brindelle_bench_readers [--recipes N] [--runs N]
 //
 // The import of generated MasterCook text and XML, RecipeML, schema.org
-// JSON, Living Cookbook and Cooklang files (one recipe a file) into an empty book, each
+// JSON, Cooklang files (one recipe a file), and the exports of Living
+// Cookbook, Paprika, Nextcloud Cookbook, MacGourmet, Recipe Keeper, Now
+// You're Cooking! and Plan to Eat (one reader of each kind: JSON in a zip
+// of gzip streams, a zip of folders, a property list, a page, text and a
+// table) into an empty book, each
 // beside the import of the same recipes from a recipe-book file: the book
 // file is what the reader makes of the generated file, so both imports end
 // with the same book, which is checked. Each import is timed as the wizard
@@ -15,12 +19,17 @@
 #include "benchbook.h"
 #include "benchimport.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+#include <zlib.h>
 
 using namespace benchbook;
 using namespace bd;
@@ -36,6 +45,39 @@ QString xmlEscaped(QString s)
     return s.replace(QLatin1Char('&'), QStringLiteral("&amp;"))
         .replace(QLatin1Char('<'), QStringLiteral("&lt;"))
         .replace(QLatin1Char('"'), QStringLiteral("&quot;"));
+}
+
+// Named entries as one zip archive.
+QByteArray zipOf(const QList<QPair<QString, QByteArray>>& entries)
+{
+    QByteArray out;
+    QBuffer buffer(&out);
+    QuaZip zip(&buffer);
+    check(zip.open(QuaZip::mdCreate), QStringLiteral("cannot make a zip"));
+    for (const auto& [name, bytes] : entries) {
+        QuaZipFile file(&zip);
+        check(file.open(QIODevice::WriteOnly, QuaZipNewInfo(name)), QStringLiteral("cannot make a zip"));
+        file.write(bytes);
+        file.close();
+    }
+    zip.close();
+    return out;
+}
+
+// bytes as one gzip stream.
+QByteArray gzipOf(const QByteArray& bytes)
+{
+    z_stream s{};
+    deflateInit2(&s, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(int(deflateBound(&s, uLong(bytes.size()))) + 32, '\0');
+    s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+    s.avail_in = uInt(bytes.size());
+    s.next_out = reinterpret_cast<Bytef*>(out.data());
+    s.avail_out = uInt(out.size());
+    deflate(&s, Z_FINISH);
+    out.resize(qsizetype(s.total_out));
+    deflateEnd(&s);
+    return out;
 }
 
 // "2 cups plain flour" as amount, unit and the rest.
@@ -139,6 +181,92 @@ QJsonObject schemaRecipe(const Recipe& r, const QString& category)
                        {QStringLiteral("description"), r.other}};
 }
 
+QString csvField(QString s) { return QLatin1Char('"') + s.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"'); }
+
+// A Paprika recipe: one gzip-compressed JSON object.
+QByteArray paprikaRecipe(const Recipe& r, const QString& category)
+{
+    const QJsonObject o{{QStringLiteral("name"), r.title},
+                        {QStringLiteral("ingredients"), QString(r.ing).replace(kLineBreak, QStringLiteral("\n"))},
+                        {QStringLiteral("directions"), QString(r.prep).replace(kLineBreak, QStringLiteral("\n\n"))},
+                        {QStringLiteral("notes"), QString(r.other).replace(kLineBreak, QStringLiteral("\n"))},
+                        {QStringLiteral("servings"), r.yield},
+                        {QStringLiteral("prep_time"), r.preptime.section(' ', 0, 0) + QStringLiteral(" mins")},
+                        {QStringLiteral("categories"), QJsonArray{category}},
+                        {QStringLiteral("uid"), QString::number(qHash(r.title), 16)}};
+    return gzipOf(QJsonDocument(o).toJson(QJsonDocument::Compact));
+}
+
+// A MacGourmet recipe: one dict of the export's property list.
+QString macGourmetRecipe(const Recipe& r, const QString& category)
+{
+    QString out = QStringLiteral("<dict>\n\t<key>NAME</key><string>%1</string>\n\t<key>CATEGORIES</key><array><dict>"
+                                 "<key>NAME</key><string>%2</string></dict></array>\n\t<key>SERVINGS</key><integer>%3"
+                                 "</integer>\n\t<key>PREP_TIMES</key><array><dict><key>AMOUNT</key><integer>%4"
+                                 "</integer><key>TIME_TYPE_ID</key><integer>9</integer><key>TIME_UNIT_ID</key>"
+                                 "<integer>2</integer></dict></array>\n\t<key>INGREDIENTS</key><array>")
+                      .arg(xmlEscaped(r.title), category, r.yield.section(' ', 0, 0), r.preptime.section(' ', 0, 0));
+    for (const QString& line : lines(r.ing)) {
+        const QStringList p = ingredientParts(line);
+        out += QStringLiteral("<dict><key>QUANTITY</key><string>%1</string><key>MEASUREMENT</key><string>%2</string>"
+                              "<key>DESCRIPTION</key><string>%3</string><key>IS_DIVIDER</key><false/></dict>")
+                   .arg(p[0], p[1], xmlEscaped(p[2]));
+    }
+    out += QStringLiteral("</array>\n\t<key>DIRECTIONS_LIST</key><array>");
+    for (const QString& step : lines(r.prep))
+        out += QStringLiteral("<dict><key>DIRECTION_TEXT</key><string>%1</string></dict>").arg(xmlEscaped(step));
+    return out + QStringLiteral("</array>\n\t<key>NOTE</key><string>%1</string>\n</dict>\n").arg(xmlEscaped(r.other));
+}
+
+// A Recipe Keeper recipe: one block of its export's page.
+QString recipeKeeperRecipe(const Recipe& r, int id, const QString& category)
+{
+    QString out = QStringLiteral("<div class=\"recipe-details\"><meta content=\"r%1\" itemprop=\"recipeId\">"
+                                 "<h2 itemprop=\"name\">%2</h2><meta content=\"%3\" itemprop=\"recipeCategory\">"
+                                 "<div>Serving size: <span itemprop=\"recipeYield\">%4</span></div><div>Preparation "
+                                 "time: <meta content=\"PT%5M\" itemprop=\"prepTime\"></div>"
+                                 "<div class=\"recipe-ingredients\" itemprop=\"recipeIngredients\">")
+                      .arg(id)
+                      .arg(xmlEscaped(r.title), category, xmlEscaped(r.yield), r.preptime.section(' ', 0, 0));
+    for (const QString& line : lines(r.ing))
+        out += QStringLiteral("<p>") + xmlEscaped(line) + QStringLiteral("</p>");
+    out += QStringLiteral("</div><div itemprop=\"recipeDirections\">");
+    for (const QString& step : lines(r.prep))
+        out += QStringLiteral("<p>") + xmlEscaped(step) + QStringLiteral("</p><p></p>");
+    return out + QStringLiteral("</div><div class=\"recipe-notes\" itemprop=\"recipeNotes\"><p>%1</p></div><hr /></div>\r\n")
+                     .arg(xmlEscaped(r.other));
+}
+
+// A Now You're Cooking! recipe of its text export.
+QString nowYoureCookingRecipe(const Recipe& r, const QString& category)
+{
+    QString out = QStringLiteral("@@@@@ Now You're Cooking! Export Format\r\n\r\n%1\r\n\r\n%2\r\n\r\n%3\r\n\r\n")
+                      .arg(r.title, category, lines(r.ing).join(QStringLiteral("\r\n")));
+    for (const QString& step : lines(r.prep))
+        out += step + QStringLiteral("\r\n\r\n");
+    return out + QStringLiteral("Yield: %1\r\n\r\n** Exported from Now You're Cooking! v5.71 **\r\n\r\n").arg(r.yield);
+}
+
+// A row of Plan to Eat's table.
+QString planToEatRow(const Recipe& r, const QString& category)
+{
+    QStringList row(33);
+    row[0] = csvField(r.title);
+    row[1] = category;
+    row[4] = csvField(r.other);
+    row[8] = r.preptime.section(' ', 0, 0);
+    row[12] = csvField(r.yield);
+    row[13] = csvField(QString(r.ing).replace(kLineBreak, QStringLiteral("\n")));
+    row[14] = csvField(QString(r.prep).replace(kLineBreak, QStringLiteral("\n\n")));
+    row[31] = row[32] = QStringLiteral("2023-10-13 20:29:29");
+    return row.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+}
+
+const char kPlanToEatHeader[] =
+    "Title,Course,Cuisine,Main Ingredient,Description,Source,Url,Url Host,Prep Time,Cook Time,Total Time,Servings,"
+    "Yield,Ingredients,Directions,Tags,Rating,Public Url,Photo Url,Private,Nutritional Score (generic),Calories,Fat,"
+    "Saturated Fat,Cholesterol,Sodium,Sugar,Carbohydrate,Fiber,Protein,Cost,Created At,Updated At\r\n";
+
 QString cooklangRecipe(const Recipe& r, const QString& category)
 {
     QString out = QStringLiteral("---\ntitle: %1\ntags: [%2]\nservings: %3\n---\n\n").arg(r.title, category, r.yield);
@@ -208,6 +336,12 @@ int main(int argc, char** argv)
             {QStringLiteral("RecipeML"), {dir.filePath(QStringLiteral("recipes.rml"))}},
             {QStringLiteral("schema.org JSON"), {dir.filePath(QStringLiteral("recipes.json"))}},
             {QStringLiteral("Living Cookbook"), {dir.filePath(QStringLiteral("recipes.fdx"))}},
+            {QStringLiteral("Paprika"), {dir.filePath(QStringLiteral("recipes.paprikarecipes"))}},
+            {QStringLiteral("Nextcloud Cookbook"), {dir.filePath(QStringLiteral("nextcloud.zip"))}},
+            {QStringLiteral("MacGourmet"), {dir.filePath(QStringLiteral("recipes.mgourmet"))}},
+            {QStringLiteral("Recipe Keeper"), {dir.filePath(QStringLiteral("keeper/recipes.html"))}},
+            {QStringLiteral("Now You're Cooking!"), {dir.filePath(QStringLiteral("nyc.txt"))}},
+            {QStringLiteral("Plan to Eat"), {dir.filePath(QStringLiteral("plantoeat.csv"))}},
             {QStringLiteral("Cooklang files"), cookFiles},
             {QStringLiteral("Cooklang, long recipe"), {longCook}}};
         {
@@ -223,6 +357,11 @@ int main(int argc, char** argv)
             for (int c = 0; c < kCategories; ++c)
                 fdx += QStringLiteral("<CookbookChapter Name=\"%1\" ID=\"%2\"/>").arg(categoryName(c)).arg(c + 1);
             fdx += QStringLiteral("</CookbookChapters>\r\n<Recipes>\r\n");
+            QList<QPair<QString, QByteArray>> paprika, nextcloud;
+            QString plist = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n"
+                                           "<array>\n"),
+                    keeper = QStringLiteral("<!DOCTYPE html><html><head></head><body>\r\n"), nyc,
+                    planToEat = QString::fromLatin1(kPlanToEatHeader);
             for (int i = 0; i < n; ++i) {
                 const Recipe r = maker.recipe(maker.title(i, 6));
                 const QString category = categoryName(i % kCategories);
@@ -231,6 +370,12 @@ int main(int argc, char** argv)
                 rml += recipeMLRecipe(r, category);
                 json.append(schemaRecipe(r, category));
                 fdx += fdxRecipe(r, i + 1, i % kCategories);
+                paprika.append({QStringLiteral("%1.paprikarecipe").arg(i), paprikaRecipe(r, category)});
+                nextcloud.append({QStringLiteral("%1/recipe.json").arg(i), QJsonDocument(schemaRecipe(r, category)).toJson()});
+                plist += macGourmetRecipe(r, category);
+                keeper += recipeKeeperRecipe(r, i + 1, category);
+                nyc += nowYoureCookingRecipe(r, category);
+                planToEat += planToEatRow(r, category);
                 check(writeFileAtomically(cookFiles[i], cooklangRecipe(r, category).toUtf8()).ok,
                       QStringLiteral("cannot write a Cooklang file"));
             }
@@ -242,7 +387,14 @@ int main(int argc, char** argv)
                     writeFileAtomically(formats[3].second.first(), QJsonDocument(json).toJson()).ok &&
                     writeFileAtomically(formats[4].second.first(),
                                         (fdx + QStringLiteral("</Recipes></fdx>\r\n")).toUtf8())
-                        .ok,
+                        .ok &&
+                    writeFileAtomically(formats[5].second.first(), zipOf(paprika)).ok &&
+                    writeFileAtomically(formats[6].second.first(), zipOf(nextcloud)).ok &&
+                    writeFileAtomically(formats[7].second.first(), (plist + QStringLiteral("</array>\n</plist>\n")).toUtf8()).ok &&
+                    QDir().mkpath(dir.filePath(QStringLiteral("keeper"))) &&
+                    writeFileAtomically(formats[8].second.first(), (keeper + QStringLiteral("</body></html>\r\n")).toUtf8()).ok &&
+                    writeFileAtomically(formats[9].second.first(), nyc.toLatin1()).ok &&
+                    writeFileAtomically(formats[10].second.first(), planToEat.toUtf8()).ok,
                 QStringLiteral("cannot write the files"));
             // 20,000 different ingredients, each named two or three times.
             Recipe r = maker.recipe(maker.title(n, 6));

@@ -181,7 +181,10 @@ QJsonObject schemaRecipe(const Recipe& r, const QString& category)
                        {QStringLiteral("description"), r.other}};
 }
 
-QString csvField(QString s) { return QLatin1Char('"') + s.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"'); }
+QString csvField(QString s)
+{
+    return QLatin1Char('"') + s.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
 
 // A Paprika recipe: one gzip-compressed JSON object.
 QByteArray paprikaRecipe(const Recipe& r, const QString& category)
@@ -233,8 +236,9 @@ QString recipeKeeperRecipe(const Recipe& r, int id, const QString& category)
     out += QStringLiteral("</div><div itemprop=\"recipeDirections\">");
     for (const QString& step : lines(r.prep))
         out += QStringLiteral("<p>") + xmlEscaped(step) + QStringLiteral("</p><p></p>");
-    return out + QStringLiteral("</div><div class=\"recipe-notes\" itemprop=\"recipeNotes\"><p>%1</p></div><hr /></div>\r\n")
-                     .arg(xmlEscaped(r.other));
+    return out +
+           QStringLiteral("</div><div class=\"recipe-notes\" itemprop=\"recipeNotes\"><p>%1</p></div><hr /></div>\r\n")
+               .arg(xmlEscaped(r.other));
 }
 
 // A Now You're Cooking! recipe of its text export.
@@ -344,6 +348,12 @@ int main(int argc, char** argv)
             {QStringLiteral("Plan to Eat"), {dir.filePath(QStringLiteral("plantoeat.csv"))}},
             {QStringLiteral("Cooklang files"), cookFiles},
             {QStringLiteral("Cooklang, long recipe"), {longCook}}};
+        auto wanted = [&](const QString& name) {
+            return !parser.isSet(onlyOption) || name.contains(parser.value(onlyOption), Qt::CaseInsensitive);
+        };
+        // Thousands of small files take a while to write.
+        const bool cooklang = wanted(QStringLiteral("Cooklang files")) ||
+                              wanted(QStringLiteral("Cooklang, long recipe"));
         {
             // The texts are let go once written: thousands of small pieces
             // of them left in memory would slow every import timed after.
@@ -371,13 +381,15 @@ int main(int argc, char** argv)
                 json.append(schemaRecipe(r, category));
                 fdx += fdxRecipe(r, i + 1, i % kCategories);
                 paprika.append({QStringLiteral("%1.paprikarecipe").arg(i), paprikaRecipe(r, category)});
-                nextcloud.append({QStringLiteral("%1/recipe.json").arg(i), QJsonDocument(schemaRecipe(r, category)).toJson()});
+                nextcloud.append(
+                    {QStringLiteral("%1/recipe.json").arg(i), QJsonDocument(schemaRecipe(r, category)).toJson()});
                 plist += macGourmetRecipe(r, category);
                 keeper += recipeKeeperRecipe(r, i + 1, category);
                 nyc += nowYoureCookingRecipe(r, category);
                 planToEat += planToEatRow(r, category);
-                check(writeFileAtomically(cookFiles[i], cooklangRecipe(r, category).toUtf8()).ok,
-                      QStringLiteral("cannot write a Cooklang file"));
+                if (cooklang)
+                    check(writeFileAtomically(cookFiles[i], cooklangRecipe(r, category).toUtf8()).ok,
+                          QStringLiteral("cannot write a Cooklang file"));
             }
             check(
                 writeFileAtomically(formats[0].second.first(), mxp.toUtf8()).ok &&
@@ -390,9 +402,13 @@ int main(int argc, char** argv)
                         .ok &&
                     writeFileAtomically(formats[5].second.first(), zipOf(paprika)).ok &&
                     writeFileAtomically(formats[6].second.first(), zipOf(nextcloud)).ok &&
-                    writeFileAtomically(formats[7].second.first(), (plist + QStringLiteral("</array>\n</plist>\n")).toUtf8()).ok &&
+                    writeFileAtomically(formats[7].second.first(),
+                                        (plist + QStringLiteral("</array>\n</plist>\n")).toUtf8())
+                        .ok &&
                     QDir().mkpath(dir.filePath(QStringLiteral("keeper"))) &&
-                    writeFileAtomically(formats[8].second.first(), (keeper + QStringLiteral("</body></html>\r\n")).toUtf8()).ok &&
+                    writeFileAtomically(formats[8].second.first(),
+                                        (keeper + QStringLiteral("</body></html>\r\n")).toUtf8())
+                        .ok &&
                     writeFileAtomically(formats[9].second.first(), nyc.toLatin1()).ok &&
                     writeFileAtomically(formats[10].second.first(), planToEat.toUtf8()).ok,
                 QStringLiteral("cannot write the files"));
@@ -402,7 +418,7 @@ int main(int argc, char** argv)
             for (int i = 0; i < kLongMarks; ++i)
                 ing << QStringLiteral("%1 g item %2").arg(1 + i % 2).arg(i % 20000);
             r.ing = ing.join(kLineBreak);
-            check(writeFileAtomically(longCook, cooklangRecipe(r, categoryName(0)).toUtf8()).ok,
+            check(!cooklang || writeFileAtomically(longCook, cooklangRecipe(r, categoryName(0)).toUtf8()).ok,
                   QStringLiteral("cannot write the long Cooklang file"));
         }
 
@@ -410,7 +426,7 @@ int main(int argc, char** argv)
                            "format / book (goal: at most 2x)")
                 .arg(runs));
         for (const auto& [name, files] : formats) {
-            if (parser.isSet(onlyOption) && !name.contains(parser.value(onlyOption), Qt::CaseInsensitive))
+            if (!wanted(name))
                 continue;
             // The book file: what the reader made of the format's files.
             const int recipes = files.first() == longCook ? 1 : n;

@@ -589,8 +589,10 @@ ImportFileRead readImportFile(const QString& path, RecipeList& source, const Rea
     if (head.startsWith("\xef\xbb\xbf"))
         head = head.sliced(3);
     const QByteArrayView trimmedHead = head.trimmed();
-    const bool mayBeXml = head.contains('\0') || head.startsWith("\xfe\xff") || head.startsWith("\xff\xfe") ||
-                          trimmedHead.startsWith('<');
+    // An archive (its bytes hold NULs) is never offered to the book parser.
+    const bool archive = isZip(head) || isGzip(head);
+    const bool mayBeXml = !archive && (head.contains('\0') || head.startsWith("\xfe\xff") ||
+                                       head.startsWith("\xff\xfe") || trimmedHead.startsWith('<'));
     // Text that starts with no tag (nor with a space past ASCII) has no
     // root element to name.
     const bool mayHaveRoot = mayBeXml ||

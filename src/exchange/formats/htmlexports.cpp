@@ -4,12 +4,15 @@
 
 #include "exchange/formats/exportnotes.h"
 #include "exchange/formats/htmltags.h"
+#include "exchange/formats/parallel.h"
 #include "exchange/formats/xmlreading.h"
 
 #include <QRegularExpression>
 #include <QUrl>
 
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace bd {
 
@@ -45,6 +48,17 @@ std::optional<ExportPage> exportPage(const FileLook& file, const char* marker)
     return ExportPage{decodeRecipeText(file.bytes), QString()};
 }
 
+// The picture a page in an archive names (src), from the archive.
+std::optional<QByteArray> archivedPicture(const FileLook& file, const ExportPage& page, const QString& src)
+{
+    for (const QString& name : {src, QUrl::fromPercentEncoding(src.toUtf8())}) {
+        const QString entry = safeEntryName(page.folder + name);
+        if (std::optional<QByteArray> bytes = entry.isEmpty() ? std::nullopt : file.archive->read(entry, true))
+            return bytes;
+    }
+    return std::nullopt;
+}
+
 // Adds a recipe of an export page with the picture the page names (src):
 // from the archive that holds the page, else for the import to find
 // beside the page.
@@ -54,15 +68,8 @@ void addWithPicture(RecipeList& list, Recipe recipe, const QString& category, co
     if (!file.archive)
         recipe.image = src;
     list.add(std::move(recipe), category, context);
-    if (!file.archive || src.isEmpty())
-        return;
-    for (const QString& name : {src, QUrl::fromPercentEncoding(src.toUtf8())}) {
-        const QString entry = safeEntryName(page.folder + name);
-        if (std::optional<QByteArray> bytes = entry.isEmpty() ? std::nullopt : file.archive->read(entry, true)) {
-            list.setLastPicture(std::move(*bytes));
-            return;
-        }
-    }
+    if (file.archive && !src.isEmpty())
+        list.setLastPicture(archivedPicture(file, page, src).value_or(QByteArray()));
 }
 
 bool hasClass(const Tag& t, QLatin1String name)
@@ -317,9 +324,29 @@ std::optional<RecipeList> readExportPage(const FileLook& file, const ReadContext
     const std::optional<ExportPage> page = exportPage(file, marker);
     if (!page)
         return std::nullopt;
-    RecipeList list;
+    // The recipes are found here and read side by side, as if the page
+    // stood alone: a picture it names is then taken from the archive here,
+    // in order, as the archive is read on this thread only.
+    std::vector<std::pair<qsizetype, qsizetype>> spans;
     forEachRecipe(page->text, QLatin1String("div"), cls,
-                  [&](qsizetype from, qsizetype to) { read(page->text, from, to, list, context, file, *page); });
+                  [&](qsizetype from, qsizetype to) { spans.emplace_back(from, to); });
+    const FileLook alone{file.bytes, file.root, file.suffix, file.path, nullptr};
+    std::vector<RecipeList> pieces(spans.size());
+    RecipeList list;
+    inParallelInOrder(
+        qsizetype(spans.size()),
+        [&](qsizetype i) {
+            const auto [from, to] = spans[size_t(i)];
+            read(page->text, from, to, pieces[size_t(i)], context, alone, *page);
+        },
+        [&](qsizetype i) {
+            for (Recipe& recipe : pieces[size_t(i)].recipes) {
+                const QString src = file.archive ? std::exchange(recipe.image, QString()) : QString();
+                list.add(std::move(recipe));
+                if (!src.isEmpty())
+                    list.setLastPicture(archivedPicture(file, *page, src).value_or(QByteArray()));
+            }
+        });
     // A page that only looks like one (a recipe site's own page) is left
     // to the reader of web pages.
     if (list.isEmpty() && !file.archive)

@@ -1,5 +1,6 @@
 #include "exchange/formats/jsonexports.h"
 
+#include "exchange/formats/parallel.h"
 #include "exchange/formats/schemaorg.h"
 #include "resources/strings.h"
 
@@ -252,17 +253,43 @@ QStringList entriesEnding(const Archive& archive, const QString& ending)
     return out;
 }
 
-// Reads each of entries with read (taking its bytes and the list), an
-// entry that cannot be read or read noted as skipped by its number.
-template <typename Read>
-RecipeList readEntries(Archive& archive, const QStringList& entries, Read read)
+// Reads each of entries: parse(bytes, piece), on any thread, makes an
+// entry's bytes into a list of its own, side by side with the others;
+// then(name, list) runs on this thread in order once the piece is
+// added to the list, and may read the archive (a picture beside the
+// entry). An entry that cannot be read or parsed is noted as skipped by
+// its number.
+template <typename Parse, typename Then>
+RecipeList readEntries(Archive& archive, const QStringList& entries, Parse parse, Then then)
 {
+    const qsizetype n = entries.size();
+    std::vector<std::optional<QByteArray>> bytes(static_cast<size_t>(n));
+    std::vector<RecipeList> pieces(static_cast<size_t>(n));
+    std::vector<char> parsed(static_cast<size_t>(n), 0);
     RecipeList list;
-    for (int i = 0; i < entries.size(); ++i) {
-        const std::optional<QByteArray> bytes = archive.read(entries[i]);
-        if (!bytes || !read(*bytes, entries[i], list))
-            list.skipped << i + 1;
-    }
+    whileFound(
+        n,
+        [&](const std::function<void()>& publish) {
+            // The archive is read on this thread only.
+            for (qsizetype i = 0; i < n; ++i) {
+                bytes[size_t(i)] = archive.read(entries[i]);
+                publish();
+            }
+            return n;
+        },
+        [&](qsizetype i) {
+            const size_t k = size_t(i);
+            parsed[k] = bytes[k] && parse(*bytes[k], pieces[k]);
+            bytes[k].reset();
+        },
+        [&](qsizetype i) {
+            const size_t k = size_t(i);
+            list.append(std::move(pieces[k]));
+            if (!parsed[k])
+                list.skipped << int(i) + 1;
+            else
+                then(entries[i], list);
+        });
     return list;
 }
 
@@ -525,12 +552,15 @@ std::optional<RecipeList> oneOrZipped(const FileLook& file, const QString& endin
         const QStringList entries = entriesEnding(*file.archive, ending);
         if (entries.isEmpty())
             return std::nullopt;
-        return readEntries(*file.archive, entries, [&](const QByteArray& bytes, const QString&, RecipeList& list) {
-            const std::optional<QJsonObject> o = parse(bytes);
-            if (o)
-                add(list, *o, context);
-            return o.has_value();
-        });
+        return readEntries(
+            *file.archive, entries,
+            [&](const QByteArray& bytes, RecipeList& piece) {
+                const std::optional<QJsonObject> o = parse(bytes);
+                if (o)
+                    add(piece, *o, context);
+                return o.has_value();
+            },
+            [](const QString&, RecipeList&) {});
     }
     const std::optional<QJsonObject> o = parse(file.bytes);
     if (!o)
@@ -567,16 +597,17 @@ std::optional<RecipeList> readNextcloud(const FileLook& file, const ReadContext&
             entries << name;
     if (entries.isEmpty())
         return std::nullopt;
-    return readEntries(*file.archive, entries, [&](const QByteArray& bytes, const QString& name, RecipeList& list) {
-        RecipeList read = readSchemaOrgJson(bytes.startsWith("\xef\xbb\xbf") ? bytes.mid(3) : bytes, context);
-        const bool one = read.count() == 1;
-        list.append(std::move(read));
-        // The folder's picture is its recipe's.
-        const QString folder = name.left(name.lastIndexOf(QLatin1Char('/')) + 1);
-        if (one)
+    return readEntries(
+        *file.archive, entries,
+        [&](const QByteArray& bytes, RecipeList& piece) {
+            piece = readSchemaOrgJson(bytes.startsWith("\xef\xbb\xbf") ? bytes.mid(3) : bytes, context);
+            return piece.count() == 1;
+        },
+        [&](const QString& name, RecipeList& list) {
+            // The folder's picture is its recipe's.
+            const QString folder = name.left(name.lastIndexOf(QLatin1Char('/')) + 1);
             list.setLastPicture(file.archive->read(folder + QStringLiteral("full.jpg"), true).value_or(QByteArray()));
-        return one;
-    });
+        });
 }
 
 std::optional<RecipeList> readMealie(const FileLook& file, const ReadContext& context)
@@ -590,19 +621,23 @@ std::optional<RecipeList> readMealie(const FileLook& file, const ReadContext& co
             entries << name;
     if (entries.isEmpty())
         return std::nullopt;
-    return readEntries(*file.archive, entries, [&](const QByteArray& bytes, const QString& name, RecipeList& list) {
-        const std::optional<QJsonObject> o = jsonObject(bytes);
-        if (!o || !o->contains(QLatin1String("name")))
-            return false;
-        addMealie(list, *o, context);
-        const QString images = name.left(name.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral("images/");
-        for (const char* picture : {"original.webp", "min-original.webp", "tiny-original.webp", "original.jpg"})
-            if (std::optional<QByteArray> bytes = file.archive->read(images + QLatin1String(picture), true)) {
-                list.setLastPicture(std::move(*bytes));
-                break;
-            }
-        return true;
-    });
+    return readEntries(
+        *file.archive, entries,
+        [&](const QByteArray& bytes, RecipeList& piece) {
+            const std::optional<QJsonObject> o = jsonObject(bytes);
+            if (!o || !o->contains(QLatin1String("name")))
+                return false;
+            addMealie(piece, *o, context);
+            return true;
+        },
+        [&](const QString& name, RecipeList& list) {
+            const QString images = name.left(name.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral("images/");
+            for (const char* picture : {"original.webp", "min-original.webp", "tiny-original.webp", "original.jpg"})
+                if (std::optional<QByteArray> bytes = file.archive->read(images + QLatin1String(picture), true)) {
+                    list.setLastPicture(std::move(*bytes));
+                    break;
+                }
+        });
 }
 
 std::optional<RecipeList> readTandoor(const FileLook& file, const ReadContext& context)

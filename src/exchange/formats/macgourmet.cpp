@@ -3,9 +3,12 @@
 #include "exchange/formats/archive.h"
 
 #include "exchange/formats/exportnotes.h"
+#include "exchange/formats/parallel.h"
 #include "exchange/formats/xmlreading.h"
 
 #include <cstring>
+#include <optional>
+#include <vector>
 
 namespace bd {
 
@@ -203,19 +206,39 @@ std::optional<RecipeList> readMacGourmet(const FileLook& file, const ReadContext
     pugi::xml_node top = doc.document_element().first_child();
     while (top && top.type() != pugi::node_element)
         top = top.next_sibling();
+    // One recipe may come as a dict of its own; those of an array are
+    // read side by side.
+    std::vector<pugi::xml_node> dicts;
+    if (top && !std::strcmp(top.name(), "dict"))
+        dicts.push_back(top);
+    else if (top && !std::strcmp(top.name(), "array"))
+        for (pugi::xml_node v = top.first_child(); v; v = v.next_sibling())
+            if (v.type() == pugi::node_element)
+                dicts.push_back(v);
+    struct Read {
+        std::optional<Recipe> recipe;
+        QByteArray picture;
+    };
+    std::vector<Read> read(dicts.size());
     RecipeList list;
-    // One recipe may come as a dict of its own.
-    const QVariant value = top ? plistValue(top) : QVariant();
-    const QVariantList recipes = value.typeId() == QMetaType::QVariantMap ? QVariantList{value} : value.toList();
-    for (const QVariant& v : recipes) {
-        const QVariantMap r = v.toMap();
-        if (!r.contains(QStringLiteral("NAME")) && !r.contains(QStringLiteral("INGREDIENTS")))
-            continue;
-        QStringList categories;
-        Recipe recipe = recipeOf(r, categories, context.langOffset);
-        list.add(std::move(recipe), categories.value(0), context);
-        list.setLastPicture(pictureOf(r.value(QStringLiteral("IMAGE"))));
-    }
+    inParallelInOrder(
+        qsizetype(dicts.size()),
+        [&](qsizetype i) {
+            const QVariantMap r = plistValue(dicts[size_t(i)], 1).toMap();
+            if (!r.contains(QStringLiteral("NAME")) && !r.contains(QStringLiteral("INGREDIENTS")))
+                return;
+            QStringList categories;
+            Recipe recipe = recipeOf(r, categories, context.langOffset);
+            read[size_t(i)].recipe = readyRecipe(std::move(recipe), categories.value(0), context);
+            read[size_t(i)].picture = pictureOf(r.value(QStringLiteral("IMAGE")));
+        },
+        [&](qsizetype i) {
+            Read& r = read[size_t(i)];
+            if (!r.recipe)
+                return;
+            list.add(std::move(*r.recipe));
+            list.setLastPicture(std::move(r.picture));
+        });
     return list;
 }
 

@@ -1,9 +1,13 @@
 #include "exchange/formats/nowyourecooking.h"
 
 #include "exchange/formats/notelines.h"
+#include "exchange/formats/parallel.h"
 #include "store/amounts.h"
 
 #include <QRegularExpression>
+
+#include <optional>
+#include <vector>
 
 namespace bd {
 
@@ -83,8 +87,9 @@ Recipe readRecipe(const QList<QStringView>& lines, QString& category, int langOf
         r.title = blocks[b++].first().trimmed().toString();
     // A one-line block before the ingredients names the categories.
     if (b + 1 < blocks.size() && blocks[b].size() == 1 && !readLineAmount(blocks[b].first().trimmed()).found) {
+        static const QRegularExpression apart(QStringLiteral("[,\\t]"));
         QStringList names;
-        for (QStringView n : blocks[b].first().split(QRegularExpression(QStringLiteral("[,\\t]"))))
+        for (QStringView n : blocks[b].first().split(apart))
             names << n.trimmed().toString();
         category = categoryOf(names, r.other, langOffset);
         ++b;
@@ -149,29 +154,33 @@ std::optional<RecipeList> readNowYoureCooking(const QByteArray& bytes, const Rea
     if (at < 0 || (at > 0 && head[at - 1] != '\n') || !head.mid(at, 120).contains("Cooking!"))
         return std::nullopt;
     const QString text = decodeRecipeText(bytes);
-    RecipeList read;
-    QList<QStringView> lines;
+    // Each recipe's lines, found here and read side by side.
+    std::vector<QList<QStringView>> recipes;
     bool inRecipe = false;
-    auto finish = [&] {
-        if (inRecipe) {
-            QString category;
-            Recipe r = readRecipe(lines, category, context.langOffset);
-            if (!r.title.isEmpty())
-                read.add(std::move(r), category, context);
-        }
-        lines.clear();
-    };
     for (QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         if (beginLine(line)) {
-            finish();
+            recipes.emplace_back();
             inRecipe = true;
         } else if (inRecipe) {
-            lines << line;
+            recipes.back() << line;
         }
     }
-    finish();
+    std::vector<std::optional<Recipe>> made(recipes.size());
+    RecipeList read;
+    inParallelInOrder(
+        qsizetype(recipes.size()),
+        [&](qsizetype i) {
+            QString category;
+            Recipe r = readRecipe(recipes[size_t(i)], category, context.langOffset);
+            if (!r.title.isEmpty())
+                made[size_t(i)] = readyRecipe(std::move(r), category, context);
+        },
+        [&](qsizetype i) {
+            if (made[size_t(i)])
+                read.add(std::move(*made[size_t(i)]));
+        });
     return read;
 }
 

@@ -189,6 +189,21 @@ const QByteArray kPage =
 class TestReaders : public QObject {
     Q_OBJECT
 private slots:
+    // JSON read the quicker way reads exactly as Qt's parser reads it:
+    // escapes made plain only where a string may hold the character.
+    void jsonEscapesReadTheSame()
+    {
+        for (const char* json :
+             {"{\"a\": \"one\\ntwo\\r\\tthree\\/four\"}", "{\"q\": \"say \\\"hi\\\" \\\\ back\\\\\"}",
+              "{\"u\": \"\\u00e9t\\u00E9 \\u0022 \\u005c \\u0007 \\ud83c\\udf70\"}",
+              "[{\"k\\n\": [\"\\b\\f\", 1, true]}, \"\\\\n\"]", "{\"cut\": \"a\\", "{\"bad\": \"\\x\"}"}) {
+            QJsonParseError expectedError{}, error{};
+            const QJsonDocument expected = QJsonDocument::fromJson(json, &expectedError);
+            QCOMPARE(parsedJson(json, &error), expected);
+            QCOMPARE(error.error == QJsonParseError::NoError, expectedError.error == QJsonParseError::NoError);
+        }
+    }
+
     void textConversions()
     {
         QCOMPARE(durationText(u"PT1H15M"), QStringLiteral("1 h 15 min"));

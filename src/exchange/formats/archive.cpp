@@ -130,6 +130,9 @@ void Archive::open()
         return;
     }
     device_ = std::make_unique<QBuffer>(&bytes_);
+    // Unbuffered: the zip code seeks before almost every small read, and a
+    // buffered device would copy a block of the archive each time.
+    device_->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     auto zip = std::make_unique<QuaZip>(device_.get());
     if (!zip->open(QuaZip::mdUnzip)) {
         fault_ = ArchiveFault::NotArchive;

@@ -26,7 +26,7 @@ std::optional<QJsonObject> jsonObject(QByteArrayView bytes)
     if (bytes.startsWith("\xef\xbb\xbf"))
         bytes = bytes.sliced(3);
     QJsonParseError error{};
-    QJsonDocument doc = QJsonDocument::fromJson(bytes.toByteArray(), &error);
+    QJsonDocument doc = parsedJson(bytes, &error);
     if (error.error != QJsonParseError::NoError) {
         if (!QUtf8StringView(bytes).isValidUtf8())
             return std::nullopt;

@@ -582,18 +582,22 @@ JsonScan scanJson(const QByteArray& json, const OnPiece& onPiece)
     return {true, true};
 }
 
-// A piece of a list (from), with the escapes at the offsets given, as a list
-// of its own that Qt's parser reads the quicker way: a string with an
-// escape in it is read a character at a time, so the escapes that stand
-// for characters a string may hold as they are (line breaks, tabs,
-// slashes, and \u escapes of any but control characters, quotes,
-// backslashes and surrogates) become those characters. The strings read
-// the same.
+// A piece of a list (from), with the escapes at the offsets given made
+// plain (withPlainEscapes), as a list of its own.
 QByteArray listOf(QByteArrayView piece, qsizetype from, const std::vector<qsizetype>& escapes)
 {
     QByteArray list;
     list.reserve(piece.size() + 2);
     list.append('[');
+    withPlainEscapes(list, piece, from, escapes);
+    list.append(']');
+    return list;
+}
+
+} // namespace
+
+void withPlainEscapes(QByteArray& list, QByteArrayView piece, qsizetype from, const std::vector<qsizetype>& escapes)
+{
     qsizetype done = 0; // of piece, what is in list
     for (const qsizetype at : escapes) {
         const qsizetype i = at - from;
@@ -626,9 +630,37 @@ QByteArray listOf(QByteArrayView piece, qsizetype from, const std::vector<qsizet
         done = i; // kept as written
     }
     list.append(piece.sliced(done));
-    list.append(']');
-    return list;
 }
+
+QJsonDocument parsedJson(QByteArrayView json, QJsonParseError* error)
+{
+    std::vector<qsizetype> escapes;
+    bool inString = false;
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        if (json[i] == '"') {
+            inString = !inString;
+        } else if (json[i] == '\\' && inString) {
+            escapes.push_back(i);
+            ++i;
+        }
+    }
+    if (!escapes.empty()) {
+        QByteArray plain;
+        plain.reserve(json.size());
+        withPlainEscapes(plain, json, 0, escapes);
+        QJsonParseError quick{};
+        QJsonDocument doc = QJsonDocument::fromJson(plain, &quick);
+        if (quick.error == QJsonParseError::NoError) {
+            if (error)
+                *error = quick;
+            return doc;
+        }
+    }
+    // Should the parser refuse what the escapes became, the text as written.
+    return QJsonDocument::fromJson(json.toByteArray(), error);
+}
+
+namespace {
 
 // A list of at least twice kPieceSize read in pieces, as readJsonRecipes
 // says; nullopt when json is no such list (json is then cleaned where it
@@ -738,8 +770,7 @@ bool readJsonRecipes(QByteArray json, const PageContext& page, const std::functi
     } else if (const std::optional<bool> whole = readJsonPieces(json, page, take)) {
         return *whole;
     }
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+    const QJsonDocument doc = parsedJson(json);
     if (doc.isNull())
         return false;
     BlockObjects found;

@@ -5,6 +5,10 @@
 
 #include "exchange/formats/readers.h"
 
+#include <QJsonDocument>
+
+#include <vector>
+
 namespace bd {
 
 // True when text may hold schema.org data: a page with an ld+json block or
@@ -32,5 +36,17 @@ RecipeList readSchemaOrgJson(const QByteArray& utf8, const ReadContext& context)
 // strings escaped or dropped, escapes JSON does not know dropped, and
 // commas before closing brackets dropped.
 QByteArray cleanJson(QStringView json);
+
+// JSON text (UTF-8) as QJsonDocument::fromJson reads it, read the quicker
+// way: Qt's parser reads a string with an escape in it a character at a
+// time, so the escapes that stand for characters a string may hold as they
+// are (line breaks, tabs, slashes, and \u escapes of any but control
+// characters, quotes, backslashes and surrogates) become those characters
+// first. The strings read the same.
+QJsonDocument parsedJson(QByteArrayView json, QJsonParseError* error = nullptr);
+
+// Appends piece (which starts at from in its text) to list, the escapes at
+// the offsets given (of that text) made plain as parsedJson does.
+void withPlainEscapes(QByteArray& list, QByteArrayView piece, qsizetype from, const std::vector<qsizetype>& escapes);
 
 } // namespace bd

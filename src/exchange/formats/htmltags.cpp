@@ -4,6 +4,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace bd {
 
 QString Tag::attribute(const char* wanted) const
@@ -63,7 +65,11 @@ Tag nextTag(QStringView html, qsizetype from)
             return tag;
         tag.start = i;
         tag.end = end + 1;
-        tag.name = html.mid(nameStart, k - nameStart).toString().toLower();
+        // Most pages write their names in small letters: such a name is not
+        // copied (the tag points into the page as its attributes do).
+        const QStringView name = html.mid(nameStart, k - nameStart);
+        const bool small = std::none_of(name.begin(), name.end(), [](QChar c) { return c.isUpper(); });
+        tag.name = small ? QString::fromRawData(name.data(), name.size()) : name.toString().toLower();
         tag.attributes = html.mid(k, end - k);
         tag.closing = closing;
         return tag;

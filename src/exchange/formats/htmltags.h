@@ -10,7 +10,8 @@
 namespace bd {
 
 // A tag of a page: where it starts and ends, its lower-cased name and its
-// attributes' text.
+// attributes' text. It points into the page's text (name and attributes),
+// and lives no longer than that text.
 struct Tag {
     qsizetype start = -1, end = -1; // '<' and after '>'
     QString name;

@@ -153,6 +153,17 @@ QString htmlText(QStringView text)
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
+        // A run of characters that are only text goes in at once.
+        qsizetype run = i;
+        while (run < text.size() && text[run] != QLatin1Char('<') && text[run] != QLatin1Char('\r') &&
+               text[run] != QLatin1Char('\n') && text[run] != QLatin1Char('\t'))
+            ++run;
+        if (run > i) {
+            out += text.mid(i, run - i);
+            if (run == text.size())
+                break;
+            i = run;
+        }
         const QChar c = text[i];
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t')) {
             out += QLatin1Char(' ');
@@ -178,12 +189,13 @@ QString htmlText(QStringView text)
         qsizetype n = 0;
         while (n < tag.size() && tag[n].isLetterOrNumber())
             ++n;
-        const QString name = tag.left(n).toString().toLower();
+        const QStringView name = tag.left(n);
+        auto is = [&](const char* wanted) { return name.compare(QLatin1String(wanted), Qt::CaseInsensitive) == 0; };
         // A list item is a line, a paragraph or a list a paragraph.
-        if (name == QLatin1String("br") || (name == QLatin1String("li") && !closing))
+        if (is("br") || (is("li") && !closing))
             out += QLatin1Char('\n');
-        else if (name == QLatin1String("p") || name == QLatin1String("div") || name == QLatin1String("ul") ||
-                 name == QLatin1String("ol") || (name.size() == 2 && name[0] == QLatin1Char('h') && name[1].isDigit()))
+        else if (is("p") || is("div") || is("ul") || is("ol") ||
+                 (name.size() == 2 && name[0].toLower() == QLatin1Char('h') && name[1].isDigit()))
             out += QStringLiteral("\n\n");
         i = end;
     }

@@ -142,6 +142,9 @@ QJsonObject paprikaRecipe(const QString& name)
     };
 }
 
+// A recipe's title, category, yield, times, ingredients and directions.
+QStringList fieldsOf(const Recipe& r) { return {r.title, r.category, r.yield, r.preptime, r.cooktime, r.ing, r.prep}; }
+
 } // namespace
 
 class TestReadersA : public QObject {
@@ -554,6 +557,120 @@ private slots:
                                          "Nutrition: Calories: 258"));
         QCOMPARE(cake.file.notPictures, 1);
         QVERIFY(r.image.isEmpty());
+    }
+
+    void exportsOfOtherVersions()
+    {
+        // What real exports hold beside the fields above: older versions'
+        // fields, numbers where others write text, lists of one written as
+        // a text, CR LF line ends, empty lists, a zip with a folder at its
+        // top and names in capitals.
+        QTemporaryDir dir;
+        // Paprika before 2018: no uid, hash or photos, a scale, servings as
+        // a number, the rating as text, one category as a text, no photo.
+        QJsonObject old = paprikaRecipe(QStringLiteral("Old Loaf"));
+        for (const char* key : {"uid", "photos", "photo", "photo_data", "image_url", "nutritional_info"})
+            old.remove(QLatin1String(key));
+        old.insert(QStringLiteral("scale"), QJsonValue());
+        old.insert(QStringLiteral("servings"), 4);
+        old.insert(QStringLiteral("rating"), QStringLiteral("0"));
+        old.insert(QStringLiteral("categories"), QStringLiteral("Bread"));
+        old.insert(QStringLiteral("ingredients"), QStringLiteral("2 cups flour\r\n1 tsp salt\r\n"));
+        QJsonObject bare{{QStringLiteral("name"), QStringLiteral("Just a name")},
+                         {QStringLiteral("ingredients"), QString()},
+                         {QStringLiteral("directions"), QJsonValue()},
+                         {QStringLiteral("photo_data"), QJsonValue()}};
+        const Read paprika = readFile(
+            writeIn(dir, QStringLiteral("OLD.PAPRIKARECIPES"),
+                    zipOf({{QStringLiteral("Paprika Export/OLD LOAF.PAPRIKARECIPE"), gzipOf(json(old))},
+                           {QStringLiteral("Paprika Export/Just a name.paprikarecipe"), gzipOf(json(bare))}})));
+        QCOMPARE(paprika.file.kind, ImportKind::Paprika);
+        QCOMPARE(paprika.list.count(), 2);
+        QCOMPARE(paprika[0].category, QStringLiteral("Bread"));
+        QCOMPARE(paprika[0].yield, QStringLiteral("4"));
+        QCOMPARE(paprika[0].ing, QStringLiteral("2 cups flour\n1 tsp salt"));
+        QCOMPARE(paprika[0].other, QStringLiteral("A plain loaf.\n\nKeeps a week.\n\nTotal time: 35 mins\n"
+                                                  "Difficulty: Easy\nSource: Example.com\n"
+                                                  "Web page: https://example.com/loaf"));
+        QVERIFY(paprika[0].image.isEmpty());
+        QCOMPARE(paprika[1].title, QStringLiteral("Just a name"));
+        QVERIFY(paprika[1].ing.isEmpty() && paprika[1].prep.isEmpty() && paprika[1].other.isEmpty());
+
+        // Mela: the yield a number, no categories, no pictures, a UUID for
+        // an id, CR LF lines; its zip with a folder at the top.
+        const QJsonObject mela{{QStringLiteral("id"), QStringLiteral("0D8F1C2E-7A1B-4C9E-9B9A-2F0E6C1D3A4B")},
+                               {QStringLiteral("title"), QStringLiteral("Flatbread")},
+                               {QStringLiteral("yield"), 2},
+                               {QStringLiteral("categories"), QJsonArray()},
+                               {QStringLiteral("images"), QJsonArray()},
+                               {QStringLiteral("ingredients"), QStringLiteral("200 g flour\r\nwater")},
+                               {QStringLiteral("instructions"), QStringLiteral("Knead.\r\nBake.\r\n")},
+                               {QStringLiteral("totalTime"), QStringLiteral("30 min")}};
+        const Read melas = readFile(writeIn(dir, QStringLiteral("Recipes.MELARECIPES"),
+                                            zipOf({{QStringLiteral("Mela/Flatbread.melarecipe"), json(mela)},
+                                                   {QStringLiteral("Mela/.DS_Store"), "x"}})));
+        QCOMPARE(melas.file.kind, ImportKind::Mela);
+        QCOMPARE(melas.list.count(), 1);
+        QCOMPARE(fieldsOf(melas[0]),
+                 QStringList({"Flatbread", "Imported", "2", "", "", "200 g flour\nwater", "Knead.\n\nBake."}));
+        QCOMPARE(melas[0].other, QStringLiteral("Total time: 30 min"));
+
+        // Crouton: minutes as text, an ingredient without a quantity, no
+        // pictures, no tags, steps without an order.
+        const QJsonObject crumb{
+            {QStringLiteral("name"), QStringLiteral("Salad")},
+            {QStringLiteral("duration"), QStringLiteral("15")},
+            {QStringLiteral("folderIDs"), QJsonArray()},
+            {QStringLiteral("ingredients"),
+             QJsonArray{QJsonObject{{QStringLiteral("ingredient"),
+                                     QJsonObject{{QStringLiteral("name"), QStringLiteral("Salt to taste")}}}}}},
+            {QStringLiteral("steps"), QJsonArray{QJsonObject{{QStringLiteral("step"), QStringLiteral("Toss.")}},
+                                                 QJsonObject{{QStringLiteral("step"), QStringLiteral("Eat.")}}}}};
+        const Read salad = readFile(writeIn(dir, QStringLiteral("Salad.CRUMB"), json(crumb)));
+        QCOMPARE(salad.file.kind, ImportKind::Crouton);
+        QCOMPARE(fieldsOf(salad[0]),
+                 QStringList({"Salad", "Imported", "", "15 min", "", "Salt to taste", "Toss.\n\nEat."}));
+
+        // Tandoor: the recipes' zips in a folder, times as text, a step
+        // without ingredients, an amount without a unit, a PNG picture.
+        const QJsonObject soup{
+            {QStringLiteral("name"), QStringLiteral("Soup")},
+            {QStringLiteral("working_time"), QStringLiteral("20")},
+            {QStringLiteral("waiting_time"), QStringLiteral("0")},
+            {QStringLiteral("servings"), 0},
+            {QStringLiteral("keywords"), QJsonArray()},
+            {QStringLiteral("steps"),
+             QJsonArray{QJsonObject{{QStringLiteral("instruction"), QStringLiteral("Chop.")},
+                                    {QStringLiteral("ingredients"),
+                                     QJsonArray{QJsonObject{
+                                         {QStringLiteral("food"), QJsonObject{{QStringLiteral("name"), "leeks"}}},
+                                         {QStringLiteral("unit"), QJsonValue()},
+                                         {QStringLiteral("amount"), 3}}}}},
+                        QJsonObject{{QStringLiteral("instruction"), QStringLiteral("Simmer.")},
+                                    {QStringLiteral("ingredients"), QJsonArray()}}}}};
+        const Read tandoor = readFile(writeIn(
+            dir, QStringLiteral("export.zip"),
+            zipOf({{QStringLiteral("export/1.zip"),
+                    zipOf({{QStringLiteral("recipe.json"), json(soup)}, {QStringLiteral("image.png"), picture()}})}})));
+        QCOMPARE(tandoor.file.kind, ImportKind::Tandoor);
+        QCOMPARE(fieldsOf(tandoor[0]),
+                 QStringList({"Soup", "Imported", "", "20 min", "", "3 leeks", "Chop.\n\nSimmer."}));
+        QVERIFY(tandoor.hasPicture(0));
+
+        // Mealie's first exports: ingredients and steps as texts, the
+        // yield a number, no pictures.
+        const QJsonObject stew{
+            {QStringLiteral("name"), QStringLiteral("Stew")},
+            {QStringLiteral("recipe_yield"), 6},
+            {QStringLiteral("recipe_category"), QJsonArray{QStringLiteral("Dinner")}},
+            {QStringLiteral("recipe_ingredient"), QJsonArray{QStringLiteral("1 kg beef"), QStringLiteral("2 onions")}},
+            {QStringLiteral("recipe_instructions"), QJsonArray{QStringLiteral("Brown."), QStringLiteral("Stew.")}}};
+        const Read mealie = readFile(writeIn(dir, QStringLiteral("mealie.zip"),
+                                             zipOf({{QStringLiteral("recipes/stew/stew.json"), json(stew)}})));
+        QCOMPARE(mealie.file.kind, ImportKind::Mealie);
+        QCOMPARE(fieldsOf(mealie[0]),
+                 QStringList({"Stew", "Dinner", "6", "", "", "1 kg beef\n2 onions", "Brown.\n\nStew."}));
+        QVERIFY(mealie[0].image.isEmpty());
     }
 
     void otherFilesLeftAlone()

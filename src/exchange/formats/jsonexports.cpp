@@ -1,5 +1,6 @@
 #include "exchange/formats/jsonexports.h"
 
+#include "exchange/formats/exportnotes.h"
 #include "exchange/formats/schemaorg.h"
 #include "resources/strings.h"
 
@@ -160,65 +161,31 @@ QString unmarkedLines(const QString& text)
     return lines.join(QLatin1Char('\n'));
 }
 
-// The notes of a recipe: paragraphs of its own text first, then a line
-// for each field the book has no place for.
-class Notes {
-public:
-    explicit Notes(const ReadContext& context) : lang_(context.langOffset) {}
-    void paragraph(const QString& text)
-    {
-        if (const QString t = tidyLines(text); !t.isEmpty())
-            paragraphs_ << t;
-    }
-    void line(Str label, const QString& value)
-    {
-        if (const QString v = tidyLines(value); !v.isEmpty())
-            lines_ << fetchText(label, lang_).arg(v);
-    }
-    // A recipe's categories beyond the first, as every reader keeps them.
-    void categories(const QStringList& all)
-    {
-        if (all.size() > 1)
-            line(Str::NoteCategories, all.join(QStringLiteral(", ")));
-    }
-    void rating(const QJsonValue& v)
-    {
-        const QString r = textOf(v);
-        if (!r.isEmpty() && r != QLatin1String("0"))
-            line(Str::NoteRating, r);
-    }
-    // Nutrition given as an object of amounts ("fat_content": "12").
-    void nutrition(const QJsonValue& v)
-    {
-        if (!v.isObject()) {
-            line(Str::NoteNutrition, textOf(v));
-            return;
-        }
-        QStringList parts;
-        const QJsonObject o = v.toObject();
-        for (auto it = o.begin(); it != o.end(); ++it) {
-            const QString amount = textOf(it.value());
-            if (amount.isEmpty() || it.key().startsWith(QLatin1Char('@')) || it.key() == QLatin1String("id"))
-                continue;
-            QString name = it.key();
-            name.remove(QLatin1String("_content")).remove(QLatin1String("Content")).replace(QLatin1Char('_'), ' ');
-            parts << name + QLatin1Char(' ') + amount;
-        }
-        line(Str::NoteNutrition, parts.join(QStringLiteral(", ")));
-    }
-    QString text() const
-    {
-        QString out;
-        for (const QString& p : paragraphs_)
-            addParagraph(out, p);
-        addParagraph(out, lines_.join(QLatin1Char('\n')));
-        return out;
-    }
+// A rating as the notes keep it: none for 0, which says the cook gave none.
+QString ratingText(const QJsonValue& v)
+{
+    const QString r = textOf(v);
+    return r == QLatin1String("0") ? QString() : r;
+}
 
-private:
-    int lang_;
-    QStringList paragraphs_, lines_;
-};
+// Nutrition as the notes keep it: a text, or an object of amounts
+// ("fat_content": "12") as "fat 12, ...".
+QString nutritionText(const QJsonValue& v)
+{
+    if (!v.isObject())
+        return textOf(v);
+    QStringList parts;
+    const QJsonObject o = v.toObject();
+    for (auto it = o.begin(); it != o.end(); ++it) {
+        const QString amount = textOf(it.value());
+        if (amount.isEmpty() || it.key().startsWith(QLatin1Char('@')) || it.key() == QLatin1String("id"))
+            continue;
+        QString name = it.key();
+        name.remove(QLatin1String("_content")).remove(QLatin1String("Content")).replace(QLatin1Char('_'), ' ');
+        parts << name + QLatin1Char(' ') + amount;
+    }
+    return parts.join(QStringLiteral(", "));
+}
 
 // A picture's bytes from base64 text (a data: address allowed); empty for
 // none, or for one larger than an archive's file may be.
@@ -234,12 +201,11 @@ QByteArray base64Picture(const QJsonValue& v)
     return QByteArray::fromBase64(s.toLatin1());
 }
 
-// Entries an archive holds that nobody put there: macOS's resource forks
-// and folder settings.
-bool junkEntry(const QString& name)
+// The first picture of a list of base64 pictures.
+QByteArray firstPicture(const QJsonValue& list)
 {
-    return name.startsWith(QLatin1String("__MACOSX/")) || QFileInfo(name).fileName().startsWith(QLatin1String("._")) ||
-           name.endsWith(QLatin1String(".DS_Store"));
+    const QJsonArray images = list.toArray();
+    return images.isEmpty() ? QByteArray() : base64Picture(images.first());
 }
 
 // The archive's files (junk left out) whose names end with ending.
@@ -266,29 +232,58 @@ RecipeList readEntries(Archive& archive, const QStringList& entries, Read read)
     return list;
 }
 
+// Where a program's JSON keeps the fields that most programs write as
+// plain values: the keys of title, yield and times (nullptr for none),
+// of the categories, of the texts that become the notes' paragraphs and of
+// the fields that become their lines.
+struct JsonFields {
+    const char *title, *yield, *prepTime, *cookTime, *categories;
+    std::initializer_list<const char*> texts;
+    std::initializer_list<std::pair<Str, const char*>> lines;
+};
+
+// A recipe of these fields of o, its notes written; categories gets the
+// recipe's categories.
+Recipe jsonRecipe(const QJsonObject& o, const JsonFields& f, const ReadContext& context, QStringList& categories)
+{
+    Recipe r;
+    r.title = text(o, f.title);
+    r.yield = text(o, f.yield);
+    if (f.prepTime)
+        r.preptime = text(o, f.prepTime);
+    if (f.cookTime)
+        r.cooktime = text(o, f.cookTime);
+    categories = names(o.value(QLatin1String(f.categories)));
+    ExportNotes notes(context.langOffset);
+    for (const char* key : f.texts)
+        notes.text(text(o, key));
+    notes.categories(categories);
+    for (const auto& [label, key] : f.lines)
+        notes.lines(label, label == Str::NoteRating ? ratingText(o.value(QLatin1String(key))) : text(o, key));
+    r.other = notes.notes();
+    return r;
+}
+
 // ---- Paprika
 
 void addPaprika(RecipeList& list, const QJsonObject& o, const ReadContext& context)
 {
-    Recipe r;
-    r.title = text(o, "name");
-    r.yield = text(o, "servings");
-    r.preptime = text(o, "prep_time");
-    r.cooktime = text(o, "cook_time");
+    static const JsonFields fields{"name",
+                                   "servings",
+                                   "prep_time",
+                                   "cook_time",
+                                   "categories",
+                                   {"description", "notes"},
+                                   {{Str::NoteTotalTime, "total_time"},
+                                    {Str::NoteDifficulty, "difficulty"},
+                                    {Str::NoteRating, "rating"},
+                                    {Str::NoteSource, "source"},
+                                    {Str::NoteWebPage, "source_url"},
+                                    {Str::NoteNutrition, "nutritional_info"}}};
+    QStringList categories;
+    Recipe r = jsonRecipe(o, fields, context, categories);
     r.ing = tidyLines(text(o, "ingredients"));
     r.prep = tidyLines(text(o, "directions"));
-    const QStringList categories = names(o.value(QLatin1String("categories")));
-    Notes notes(context);
-    notes.paragraph(text(o, "description"));
-    notes.paragraph(text(o, "notes"));
-    notes.categories(categories);
-    notes.line(Str::NoteTotalTime, text(o, "total_time"));
-    notes.line(Str::NoteDifficulty, text(o, "difficulty"));
-    notes.rating(o.value(QLatin1String("rating")));
-    notes.line(Str::NoteSource, text(o, "source"));
-    notes.line(Str::NoteWebPage, text(o, "source_url"));
-    notes.line(Str::NoteNutrition, text(o, "nutritional_info"));
-    r.other = notes.text();
     r.image = text(o, "image_url");
     list.add(std::move(r), categories.value(0), context);
     list.setLastPicture(base64Picture(o.value(QLatin1String("photo_data"))));
@@ -338,21 +333,21 @@ void addMealie(RecipeList& list, const QJsonObject& o, const ReadContext& contex
         addParagraph(r.prep, tidyLines(v.isString() ? textOf(v) : text(step, "text")));
     }
     const QStringList categories = names(o.value(QLatin1String("recipe_category")));
-    Notes notes(context);
-    notes.paragraph(text(o, "description"));
+    ExportNotes notes(context.langOffset);
+    notes.text(text(o, "description"));
     for (const QJsonValue& v : o.value(QLatin1String("notes")).toArray()) {
         const QJsonObject note = v.toObject();
         QString paragraph = text(note, "title");
         addLine(paragraph, text(note, "text"));
-        notes.paragraph(paragraph);
+        notes.text(paragraph);
     }
     notes.categories(categories);
-    notes.line(Str::NoteKeywords, names(o.value(QLatin1String("tags"))).join(QStringLiteral(", ")));
-    notes.line(Str::NoteTotalTime, text(o, "total_time"));
-    notes.rating(o.value(QLatin1String("rating")));
-    notes.line(Str::NoteWebPage, text(o, "org_url"));
-    notes.nutrition(o.value(QLatin1String("nutrition")));
-    r.other = notes.text();
+    notes.lines(Str::NoteKeywords, names(o.value(QLatin1String("tags"))).join(QStringLiteral(", ")));
+    notes.lines(Str::NoteTotalTime, text(o, "total_time"));
+    notes.lines(Str::NoteRating, ratingText(o.value(QLatin1String("rating"))));
+    notes.lines(Str::NoteWebPage, text(o, "org_url"));
+    notes.lines(Str::NoteNutrition, nutritionText(o.value(QLatin1String("nutrition"))));
+    r.other = notes.notes();
     list.add(std::move(r), categories.value(0), context);
 }
 
@@ -412,12 +407,12 @@ void addTandoor(RecipeList& list, const QJsonObject& o, Archive& archive, const 
         addParagraph(r.prep, unmarkedLines(text(step, "instruction")));
     }
     const QStringList keywords = names(o.value(QLatin1String("keywords")));
-    Notes notes(context);
-    notes.paragraph(text(o, "description"));
-    notes.line(Str::NoteKeywords, keywords.join(QStringLiteral(", ")));
-    notes.line(Str::NoteWebPage, text(o, "source_url"));
-    notes.nutrition(o.value(QLatin1String("nutrition")));
-    r.other = notes.text();
+    ExportNotes notes(context.langOffset);
+    notes.text(text(o, "description"));
+    notes.lines(Str::NoteKeywords, keywords.join(QStringLiteral(", ")));
+    notes.lines(Str::NoteWebPage, text(o, "source_url"));
+    notes.lines(Str::NoteNutrition, nutritionText(o.value(QLatin1String("nutrition"))));
+    r.other = notes.notes();
     list.add(std::move(r), QString(), context);
     for (const QString& name : archive.names())
         if (name.startsWith(QLatin1String("image."), Qt::CaseInsensitive)) {
@@ -430,26 +425,20 @@ void addTandoor(RecipeList& list, const QJsonObject& o, Archive& archive, const 
 
 void addMela(RecipeList& list, const QJsonObject& o, const ReadContext& context)
 {
-    Recipe r;
-    r.title = text(o, "title");
-    r.yield = text(o, "yield");
-    r.preptime = text(o, "prepTime");
-    r.cooktime = text(o, "cookTime");
+    static const JsonFields fields{
+        "title",
+        "yield",
+        "prepTime",
+        "cookTime",
+        "categories",
+        {"text", "notes"},
+        {{Str::NoteTotalTime, "totalTime"}, {Str::NoteNutrition, "nutrition"}, {Str::NoteWebPage, "link"}}};
+    QStringList categories;
+    Recipe r = jsonRecipe(o, fields, context, categories);
     r.ing = unmarkedLines(text(o, "ingredients"));
     r.prep = stepsText(text(o, "instructions"));
-    const QStringList categories = names(o.value(QLatin1String("categories")));
-    Notes notes(context);
-    notes.paragraph(text(o, "text"));
-    notes.paragraph(text(o, "notes"));
-    notes.categories(categories);
-    notes.line(Str::NoteTotalTime, text(o, "totalTime"));
-    notes.line(Str::NoteNutrition, text(o, "nutrition"));
-    notes.line(Str::NoteWebPage, text(o, "link"));
-    r.other = notes.text();
     list.add(std::move(r), categories.value(0), context);
-    const QJsonArray images = o.value(QLatin1String("images")).toArray();
-    if (!images.isEmpty())
-        list.setLastPicture(base64Picture(images.first()));
+    list.setLastPicture(firstPicture(o.value(QLatin1String("images"))));
 }
 
 std::optional<QJsonObject> melaJson(const QByteArray& bytes)
@@ -483,9 +472,16 @@ QString croutonUnit(const QString& type)
 
 void addCrouton(RecipeList& list, const QJsonObject& o, const ReadContext& context)
 {
-    Recipe r;
-    r.title = text(o, "name");
-    r.yield = text(o, "serves");
+    static const JsonFields fields{
+        "name",
+        "serves",
+        nullptr,
+        nullptr,
+        "tags",
+        {"notes"},
+        {{Str::NoteSource, "sourceName"}, {Str::NoteWebPage, "webLink"}, {Str::NoteNutrition, "neutritionalInfo"}}};
+    QStringList tags;
+    Recipe r = jsonRecipe(o, fields, context, tags);
     r.preptime = minutesText(o.value(QLatin1String("duration")));
     r.cooktime = minutesText(o.value(QLatin1String("cookingDuration")));
     for (const QJsonObject& i : inOrder(o.value(QLatin1String("ingredients")))) {
@@ -499,18 +495,8 @@ void addCrouton(RecipeList& list, const QJsonObject& o, const ReadContext& conte
     }
     for (const QJsonObject& step : inOrder(o.value(QLatin1String("steps"))))
         addParagraph(r.prep, tidyLines(text(step, "step")));
-    const QStringList tags = names(o.value(QLatin1String("tags")));
-    Notes notes(context);
-    notes.paragraph(text(o, "notes"));
-    notes.categories(tags);
-    notes.line(Str::NoteSource, text(o, "sourceName"));
-    notes.line(Str::NoteWebPage, text(o, "webLink"));
-    notes.line(Str::NoteNutrition, text(o, "neutritionalInfo"));
-    r.other = notes.text();
     list.add(std::move(r), tags.value(0), context);
-    const QJsonArray images = o.value(QLatin1String("images")).toArray();
-    if (!images.isEmpty())
-        list.setLastPicture(base64Picture(images.first()));
+    list.setLastPicture(firstPicture(o.value(QLatin1String("images"))));
 }
 
 // The recipe of a file of one (its JSON as parse finds it, read by add),

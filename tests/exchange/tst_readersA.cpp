@@ -412,6 +412,88 @@ private slots:
         QVERIFY(read.hasPicture(0));
     }
 
+    void mealieBackup()
+    {
+        // Since version 1 Mealie's export is a backup of its tables: a
+        // recipe's ingredients, steps, categories, tags, notes and
+        // nutrition each in a table of their own, joined by its id (written
+        // with dashes in one place and without in another), in the order
+        // of their position; units and foods by id; the picture in
+        // data/recipes/<id>/images/.
+        auto row = [](std::initializer_list<std::pair<const char*, QJsonValue>> fields) {
+            QJsonObject o;
+            for (const auto& [key, value] : fields)
+                o.insert(QLatin1String(key), value);
+            return o;
+        };
+        const QString soup = QStringLiteral("5e0f1a2b-3c4d-4e5f-8a9b-0c1d2e3f4a5b");
+        const QString soupPlain = QString(soup).remove(QLatin1Char('-'));
+        const QString bread = QStringLiteral("9a8b7c6d-5e4f-4a3b-9c2d-1e0f9a8b7c6d");
+        const QJsonObject db{
+            {QStringLiteral("alembic_version"), QJsonArray{row({{"version_num", "3897397b4631"}})}},
+            {QStringLiteral("recipes"),
+             QJsonArray{row({{"id", soup},
+                             {"name", "Leek soup"},
+                             {"slug", "leek-soup"},
+                             {"description", "Silky."},
+                             {"recipe_yield", "4 bowls"},
+                             {"prep_time", "10 minutes"},
+                             {"perform_time", "30 minutes"},
+                             {"total_time", "40 minutes"},
+                             {"org_url", "https://example.com/leek"},
+                             {"rating", 4}}),
+                        row({{"id", bread}, {"name", "Flatbread"}, {"recipe_servings", 2}})}},
+            {QStringLiteral("ingredient_units"), QJsonArray{row({{"id", "u1"}, {"name", "g"}})}},
+            {QStringLiteral("ingredient_foods"), QJsonArray{row({{"id", "f1"}, {"name", "leeks"}})}},
+            {QStringLiteral("recipes_ingredients"),
+             QJsonArray{
+                 row({{"recipe_id", soupPlain}, {"position", 1}, {"note", "salt to taste"}, {"disable_amount", true}}),
+                 row({{"recipe_id", soup},
+                      {"position", 0},
+                      {"title", "Soup"},
+                      {"unit_id", "u1"},
+                      {"food_id", "f1"},
+                      {"quantity", 500},
+                      {"note", "sliced"},
+                      {"disable_amount", false}}),
+                 row({{"recipe_id", bread}, {"position", 0}, {"original_text", "200 g flour"}})}},
+            {QStringLiteral("recipe_instructions"),
+             QJsonArray{row({{"recipe_id", soup}, {"position", 1}, {"text", "Blend."}}),
+                        row({{"recipe_id", soup}, {"position", 0}, {"title", ""}, {"text", "Sweat the leeks."}})}},
+            {QStringLiteral("categories"),
+             QJsonArray{row({{"id", "c1"}, {"name", "Soups"}}), row({{"id", "c2"}, {"name", "Winter"}})}},
+            {QStringLiteral("recipes_to_categories"), QJsonArray{row({{"recipe_id", soup}, {"category_id", "c1"}}),
+                                                                 row({{"recipe_id", soup}, {"category_id", "c2"}})}},
+            {QStringLiteral("tags"), QJsonArray{row({{"id", "t1"}, {"name", "quick"}})}},
+            {QStringLiteral("recipes_to_tags"), QJsonArray{row({{"recipe_id", soup}, {"tag_id", "t1"}})}},
+            {QStringLiteral("notes"),
+             QJsonArray{row({{"id", "n1"}, {"recipe_id", soup}, {"title", "Tip"}, {"text", "Use the greens."}})}},
+            {QStringLiteral("recipe_nutrition"),
+             QJsonArray{row({{"id", "x1"}, {"recipe_id", soup}, {"calories", "120"}, {"fat_content", QJsonValue()}})}}};
+        const QByteArray zip = zipOf(
+            {{QStringLiteral("database.json"), json(db)},
+             {QStringLiteral(".secret"), "x"},
+             {QStringLiteral("data/recipes/") + soup + QStringLiteral("/images/original.webp"), picture()},
+             {QStringLiteral("data/recipes/") + soup + QStringLiteral("/images/min-original.webp"), "x"}});
+        QTemporaryDir dir;
+        const Read read = readFile(writeIn(dir, QStringLiteral("mealie_2024.10.01.zip"), zip));
+        QCOMPARE(read.file.kind, ImportKind::Mealie);
+        QCOMPARE(read.list.count(), 2);
+        QCOMPARE(fieldsOf(read[0]),
+                 QStringList({"Leek soup", "Soups", "4 bowls", "10 minutes", "30 minutes",
+                              "Soup\n500 g leeks sliced\nsalt to taste", "Sweat the leeks.\n\nBlend."}));
+        QCOMPARE(read[0].other, QStringLiteral("Silky.\n\nTip\nUse the greens.\n\nCategories: Soups, Winter\n"
+                                               "Keywords: quick\nTotal time: 40 minutes\nRating: 4\n"
+                                               "Web page: https://example.com/leek\nNutrition: calories 120"));
+        QVERIFY(read.hasPicture(0));
+        QCOMPARE(fieldsOf(read[1]), QStringList({"Flatbread", "Imported", "2", "", "", "200 g flour", ""}));
+        QVERIFY(read[1].image.isEmpty());
+        // Another program's backup with a database.json is none of Mealie's.
+        const Read other = readFile(writeIn(dir, QStringLiteral("backup.zip"),
+                                            zipOf({{QStringLiteral("database.json"), "{\"recipes\": []}"}})));
+        QVERIFY(other.file.kind != ImportKind::Mealie);
+    }
+
     void tandoor()
     {
         auto ingredient = [](double amount, const QString& unit, const QString& food, const QString& note,
@@ -630,6 +712,13 @@ private slots:
         QCOMPARE(salad.file.kind, ImportKind::Crouton);
         QCOMPARE(fieldsOf(salad[0]),
                  QStringList({"Salad", "Imported", "", "15 min", "", "Salt to taste", "Toss.\n\nEat."}));
+        // Several recipes shared at once: a zip of .crumb files.
+        const Read shared = readFile(writeIn(dir, QStringLiteral("Recipes.zip"),
+                                             zipOf({{QStringLiteral("Salad.crumb"), json(crumb)},
+                                                    {QStringLiteral("Soup.crumb"), json(crumb)},
+                                                    {QStringLiteral("notes.txt"), "x"}})));
+        QCOMPARE(shared.file.kind, ImportKind::Crouton);
+        QCOMPARE(shared.list.count(), 2);
 
         // Tandoor: the recipes' zips in a folder, times as text, a step
         // without ingredients, an amount without a unit, a PNG picture.

@@ -351,6 +351,116 @@ void addMealie(RecipeList& list, const QJsonObject& o, const ReadContext& contex
     list.add(std::move(r), categories.value(0), context);
 }
 
+// A Mealie recipe's picture in its images/ folder (images: the folder's
+// path in the archive, with its '/'), the largest there is; empty for none.
+QByteArray mealiePicture(Archive& archive, const QString& images)
+{
+    for (const char* picture : {"original.webp", "min-original.webp", "tiny-original.webp", "original.jpg"})
+        if (std::optional<QByteArray> bytes = archive.read(images + QLatin1String(picture), true))
+            return std::move(*bytes);
+    return QByteArray();
+}
+
+// An id as Mealie's tables write it, with or without its dashes.
+QString mealieId(const QJsonValue& v) { return v.toString().remove(QLatin1Char('-')).toLower(); }
+
+// Mealie's backup since version 1: database.json holds its tables, a recipe's
+// parts each in a table of their own, joined by the recipe's id; its
+// picture is data/recipes/<id>/images/. Each recipe is put together as the
+// earlier exports wrote it and read as those are.
+std::optional<RecipeList> readMealieBackup(Archive& archive, const ReadContext& context)
+{
+    const QStringList& names = archive.names();
+    const auto at = std::find_if(names.cbegin(), names.cend(), [](const QString& n) {
+        return n.count(QLatin1Char('/')) <= 1 && n.section(QLatin1Char('/'), -1) == QLatin1String("database.json");
+    });
+    if (at == names.cend())
+        return std::nullopt;
+    const std::optional<QByteArray> bytes = archive.read(*at);
+    const std::optional<QJsonObject> db = bytes ? jsonObject(*bytes) : std::nullopt;
+    if (!db || !db->value(QLatin1String("recipes")).isArray() || !db->contains(QLatin1String("recipes_ingredients")))
+        return std::nullopt;
+    auto table = [&](const char* name) { return db->value(QLatin1String(name)).toArray(); };
+    // The names of a table's rows by their id.
+    auto namesById = [&](const char* name) {
+        QHash<QString, QString> out;
+        for (const QJsonValue& row : table(name))
+            out.insert(mealieId(row[QLatin1String("id")]), text(row.toObject(), "name"));
+        return out;
+    };
+    const QHash<QString, QString> units = namesById("ingredient_units"), foods = namesById("ingredient_foods"),
+                                  categories = namesById("categories"), tags = namesById("tags");
+    // A recipe's rows of the other tables, by its id.
+    struct Parts {
+        std::vector<QJsonObject> ingredients, steps;
+        QJsonArray categories, tags, notes;
+        QJsonObject nutrition;
+    };
+    QHash<QString, Parts> parts;
+    auto byRecipe = [&](const char* name, auto add) {
+        for (const QJsonValue& row : table(name))
+            add(parts[mealieId(row[QLatin1String("recipe_id")])], row.toObject());
+    };
+    byRecipe("recipes_ingredients", [&](Parts& p, const QJsonObject& i) {
+        QJsonObject line{{QStringLiteral("title"), i.value(QLatin1String("title"))},
+                         {QStringLiteral("note"), i.value(QLatin1String("note"))},
+                         {QStringLiteral("quantity"), i.value(QLatin1String("quantity"))},
+                         {QStringLiteral("disable_amount"), i.value(QLatin1String("disable_amount"))},
+                         {QStringLiteral("position"), i.value(QLatin1String("position"))}};
+        if (const QString unit = units.value(mealieId(i.value(QLatin1String("unit_id")))); !unit.isEmpty())
+            line.insert(QStringLiteral("unit"), unit);
+        if (const QString food = foods.value(mealieId(i.value(QLatin1String("food_id")))); !food.isEmpty())
+            line.insert(QStringLiteral("food"), food);
+        else if (text(i, "note").isEmpty())
+            line.insert(QStringLiteral("note"), i.value(QLatin1String("original_text")));
+        p.ingredients.push_back(line);
+    });
+    byRecipe("recipe_instructions", [](Parts& p, const QJsonObject& s) { p.steps.push_back(s); });
+    byRecipe("recipes_to_categories", [&](Parts& p, const QJsonObject& c) {
+        p.categories << categories.value(mealieId(c.value(QLatin1String("category_id"))));
+    });
+    byRecipe("recipes_to_tags",
+             [&](Parts& p, const QJsonObject& t) { p.tags << tags.value(mealieId(t.value(QLatin1String("tag_id")))); });
+    byRecipe("notes", [](Parts& p, const QJsonObject& n) { p.notes << n; });
+    byRecipe("recipe_nutrition", [](Parts& p, QJsonObject n) {
+        n.remove(QStringLiteral("recipe_id"));
+        p.nutrition = n;
+    });
+    auto inPosition = [](std::vector<QJsonObject> rows) {
+        std::stable_sort(rows.begin(), rows.end(), [](const QJsonObject& a, const QJsonObject& b) {
+            return a.value(QLatin1String("position")).toDouble() < b.value(QLatin1String("position")).toDouble();
+        });
+        QJsonArray out;
+        for (const QJsonObject& row : rows)
+            out << row;
+        return out;
+    };
+    // The pictures' folders by their recipe's id.
+    QHash<QString, QString> pictures;
+    static const QRegularExpression pictureFolder(QStringLiteral("^(.*data/recipes/([^/]+)/images/)[^/]+$"));
+    for (const QString& name : names)
+        if (const QRegularExpressionMatch m = pictureFolder.match(name); m.hasMatch())
+            pictures.insert(mealieId(m.captured(2)), m.captured(1));
+    RecipeList list;
+    for (const QJsonValue& v : table("recipes")) {
+        QJsonObject r = v.toObject();
+        const QString id = mealieId(r.value(QLatin1String("id")));
+        const Parts& p = parts[id];
+        r.insert(QStringLiteral("recipe_ingredient"), inPosition(p.ingredients));
+        r.insert(QStringLiteral("recipe_instructions"), inPosition(p.steps));
+        r.insert(QStringLiteral("recipe_category"), p.categories);
+        r.insert(QStringLiteral("tags"), p.tags);
+        r.insert(QStringLiteral("notes"), p.notes);
+        r.insert(QStringLiteral("nutrition"), p.nutrition);
+        if (text(r, "recipe_yield").isEmpty())
+            r.insert(QStringLiteral("recipe_yield"), r.value(QLatin1String("recipe_servings")));
+        addMealie(list, r, context);
+        if (pictures.contains(id))
+            list.setLastPicture(mealiePicture(archive, pictures.value(id)));
+    }
+    return list;
+}
+
 // ---- Tandoor
 
 // A recipe.json of Tandoor: the object, where it has steps.
@@ -470,6 +580,11 @@ QString croutonUnit(const QString& type)
     return it != units.cend() ? *it : type.toLower().replace(QLatin1Char('_'), QLatin1Char(' '));
 }
 
+std::optional<QJsonObject> croutonJson(const QByteArray& bytes)
+{
+    return jsonNaming(bytes, {"name", "ingredients", "steps"});
+}
+
 void addCrouton(RecipeList& list, const QJsonObject& o, const ReadContext& context)
 {
     static const JsonFields fields{
@@ -575,18 +690,14 @@ std::optional<RecipeList> readMealie(const FileLook& file, const ReadContext& co
         if (!junkEntry(name) && recipeFile.match(name).hasMatch())
             entries << name;
     if (entries.isEmpty())
-        return std::nullopt;
+        return readMealieBackup(*file.archive, context);
     return readEntries(*file.archive, entries, [&](const QByteArray& bytes, const QString& name, RecipeList& list) {
         const std::optional<QJsonObject> o = jsonObject(bytes);
         if (!o || !o->contains(QLatin1String("name")))
             return false;
         addMealie(list, *o, context);
-        const QString images = name.left(name.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral("images/");
-        for (const char* picture : {"original.webp", "min-original.webp", "tiny-original.webp", "original.jpg"})
-            if (std::optional<QByteArray> bytes = file.archive->read(images + QLatin1String(picture), true)) {
-                list.setLastPicture(std::move(*bytes));
-                break;
-            }
+        list.setLastPicture(mealiePicture(*file.archive, name.left(name.lastIndexOf(QLatin1Char('/')) + 1) +
+                                                             QStringLiteral("images/")));
         return true;
     });
 }
@@ -635,9 +746,10 @@ std::optional<RecipeList> readMela(const FileLook& file, const ReadContext& cont
 
 std::optional<RecipeList> readCrouton(const FileLook& file, const ReadContext& context)
 {
+    // Several recipes shared at once come as a zip of .crumb files.
     if (file.archive)
-        return std::nullopt;
-    const std::optional<QJsonObject> o = jsonNaming(file.bytes, {"name", "ingredients", "steps"});
+        return oneOrZipped(file, QStringLiteral(".crumb"), croutonJson, addCrouton, context);
+    const std::optional<QJsonObject> o = croutonJson(file.bytes);
     // Tandoor's recipes have steps too, but neither this file ending nor these fields.
     if (!o || (file.suffix != QLatin1String("crumb") && !o->contains(QLatin1String("serves")) &&
                !o->contains(QLatin1String("folderIDs"))))

@@ -477,6 +477,10 @@ private slots:
         QCOMPARE(read.recipes[0].ing, QStringLiteral("4 eggs\n100 g sugar"));
         QCOMPARE(read.recipes[0].prep, QStringLiteral("Caramelise.\n\nBake."));
         QCOMPARE(read.recipes[0].other, QString());
+        // A recipe of nothing but directions.
+        QCOMPARE(readFile("Title: Tea\nInstructions:\n\tSteep.\n", QStringLiteral("tea.txt"), read),
+                 ImportKind::Saffron);
+        QCOMPARE(read.recipes[0].prep, QStringLiteral("Steep."));
 
         const QByteArray table =
             "\xEF\xBB\xBFTitle,Course,Cuisine,Main Ingredient,Description,Source,Url,Url Host,Prep Time,Cook Time,"

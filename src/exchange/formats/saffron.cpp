@@ -41,7 +41,8 @@ std::optional<RecipeList> readSaffron(const QByteArray& bytes, const ReadContext
     QByteArray head = bytes.left(64);
     if (head.startsWith("\xEF\xBB\xBF"))
         head = head.mid(3);
-    if (!head.startsWith("Title:") || !bytes.contains("\nIngredients:") || !bytes.contains("\nInstructions:"))
+    // A recipe without ingredients or without directions lacks one label.
+    if (!head.startsWith("Title:") || (!bytes.contains("\nIngredients:") && !bytes.contains("\nInstructions:")))
         return std::nullopt;
     const QString text = decodeRecipeText(bytes);
     RecipeList read;

@@ -243,7 +243,9 @@ CommandResult importFromCommandLine(const QString& folder, const Options& option
                                                               {fetchText(Str::ImportedCategory), G.langOffset});
     for (qsizetype i = 0; i < paths.size(); ++i)
         if (reads[size_t(i)].kind == ImportKind::None)
-            return failed(reads[size_t(i)].archiveFault != ArchiveFault::None
+            return failed(reads[size_t(i)].ownCookbook.message != Str::None
+                              ? ownCookbookText(reads[size_t(i)], options.importFiles[i])
+                          : reads[size_t(i)].archiveFault != ArchiveFault::None
                               ? archiveFaultText(reads[size_t(i)], options.importFiles[i])
                               : fetchText(Str::CliNoRecipesIn).arg(native(options.importFiles[i])));
 

@@ -173,7 +173,10 @@ bool frmImp::readSource()
     unpacked_ = read.unpacked;
     readNotes_ = notPicturesText(read);
     addParagraph(readNotes_, archiveFaultText(read, file_));
-    if (kind_ == ImportKind::None && read.archiveFault != ArchiveFault::None)
+    if (kind_ == ImportKind::None && read.ownCookbook.message != Str::None)
+        dialogs().message(read.ownCookbook.message, ownCookbookText(read, file_), Buttons::Ok, Icon::Exclamation,
+                          QStringLiteral("BD"));
+    else if (kind_ == ImportKind::None && read.archiveFault != ArchiveFault::None)
         dialogs().message(archiveFaultMessage(read.archiveFault), archiveFaultText(read, file_), Buttons::Ok,
                           Icon::Exclamation, QStringLiteral("BD"));
     else if (kind_ == ImportKind::None)

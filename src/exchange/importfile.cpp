@@ -687,6 +687,7 @@ ImportFileRead readOtherFormat(const QByteArray& bytes, const QString& root, con
         const FileLook look{bytes, root, suffix, path, archive.get()};
         if (std::optional<OtherRead> other = readOtherProgram(look, context)) {
             result.kind = other->kind;
+            result.ownCookbook = other->ownCookbook;
             if (archive)
                 result.archiveFault = archive->fault();
             return finishRead(result, std::move(other->read), source, path, info, true, false, picturesBeside,
@@ -935,6 +936,13 @@ QString archiveFaultText(const ImportFileRead& read, const QString& file)
 {
     const Str message = archiveFaultMessage(read.archiveFault);
     return message == Str::None ? QString() : fetchText(message).arg(QDir::toNativeSeparators(file));
+}
+
+QString ownCookbookText(const ImportFileRead& read, const QString& file)
+{
+    if (read.ownCookbook.message == Str::None)
+        return QString();
+    return fetchText(read.ownCookbook.message).arg(QDir::toNativeSeparators(file), read.ownCookbook.program);
 }
 
 QString notPicturesText(const ImportFileRead& read)

@@ -29,6 +29,8 @@ struct ImportFileRead {
     int notPictures = 0; // pictures the file held that were no pictures, left out
     // Why an archive could not be read, where the file is one.
     ArchiveFault archiveFault = ArchiveFault::None;
+    // Another program's own cookbook, which the import cannot read.
+    OwnCookbook ownCookbook;
 };
 
 // Reads the recipes of path into source (in file order; context gives the
@@ -62,6 +64,9 @@ QString importFileFilter();
 // how many of its pictures were no pictures (empty for none).
 QString archiveFaultText(const ImportFileRead& read, const QString& file);
 QString notPicturesText(const ImportFileRead& read);
+// What the cook is told of a program's own cookbook (empty for a file that
+// is none), in the current language.
+QString ownCookbookText(const ImportFileRead& read, const QString& file);
 // The string of the archive's fault (Str::None for none).
 Str archiveFaultMessage(ArchiveFault fault);
 

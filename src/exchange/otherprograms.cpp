@@ -48,17 +48,41 @@ const std::vector<KnownReader>& knownReaders()
         {ImportKind::RecipeKeeper, readRecipeKeeper},
         {ImportKind::CopyMeThat, readCopyMeThat},
         {ImportKind::BigOven, readBigOven},
+        {ImportKind::Paprika, readPaprikaPage},
     };
     return readers;
+}
+
+// The files in which programs keep their own cookbooks, which the import
+// cannot read, and what to tell the cook of each: Now You're Cooking!'s
+// cookbook (a .gcf beside its index files, or a zip of them) and
+// BigOven's (a .crb, an Access database).
+OwnCookbook ownCookbook(const FileLook& file)
+{
+    const OwnCookbook nyc{Str::OwnCookbookText, QStringLiteral("Now You're Cooking!")};
+    if (file.archive) {
+        for (const QString& name : file.archive->names())
+            if (name.endsWith(QLatin1String(".gcf"), Qt::CaseInsensitive) && !junkEntry(name))
+                return nyc;
+        return OwnCookbook();
+    }
+    if (file.suffix == QLatin1String("gcf"))
+        return nyc;
+    const QByteArray kind = file.bytes.mid(4, 15);
+    if (file.suffix == QLatin1String("crb") && (kind == "Standard Jet DB" || kind == "Standard ACE DB"))
+        return OwnCookbook{Str::OwnCookbookPages, QStringLiteral("BigOven")};
+    return OwnCookbook();
 }
 
 } // namespace
 
 std::optional<OtherRead> readOtherProgram(const FileLook& file, const ReadContext& context)
 {
+    if (OwnCookbook own = ownCookbook(file); own.message != Str::None)
+        return OtherRead{ImportKind::None, RecipeList(), std::move(own)};
     for (const KnownReader& reader : knownReaders())
         if (std::optional<RecipeList> read = reader.read(file, context))
-            return OtherRead{reader.kind, std::move(*read)};
+            return OtherRead{reader.kind, std::move(*read), OwnCookbook()};
     return std::nullopt;
 }
 

@@ -281,10 +281,12 @@ enum class Str : int {
     LivingCookbookFilter = 1401,
     MacGourmetFilter = 1402,
     ExportPagesFilter = 1403,
-    SearchHowTo = 840,              // the search box's tool tip: how a search is written
-    PicturesFilter = 770,           // file types of the picture dialog
-    TextFilesFilter = 771,          // ... and of the plain-text view's save dialog
-    PictureFolderLinked = 780,      // exp_img at a backup's or export's place is a link
+    OwnCookbookText = 1404,    // another program's own cookbook (%1 the file, %2 the program): export it as text first
+    OwnCookbookPages = 1405,   // ... export it as web pages first
+    SearchHowTo = 840,         // the search box's tool tip: how a search is written
+    PicturesFilter = 770,      // file types of the picture dialog
+    TextFilesFilter = 771,     // ... and of the plain-text view's save dialog
+    PictureFolderLinked = 780, // exp_img at a backup's or export's place is a link
     PictureFolderNotReplaced = 781, // the new exp_img could not take the old one's place
     BookReadOnly = 782,             // a change refused: the book is open read-only
     ReadOnlyAtStart = 783,          // said at start-up when no lock can be written

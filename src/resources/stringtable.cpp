@@ -440,6 +440,10 @@ const StringEntry kStringTable[] = {
     {1401, "Living Cookbook files"},
     {1402, "MacGourmet files"},
     {1403, "Recipe Keeper, CopyMeThat and BigOven exports"},
+    {1404, "%1 is a cookbook file of %2, not an export, and Brindelle cannot read it. Open it in %2, "
+           "export its recipes as text, and import that text file."},
+    {1405, "%1 is a cookbook file of %2, not an export, and Brindelle cannot read it. Open it in %2, "
+           "save its recipes as web pages, and import those pages."},
     // File types of the file dialogs (770-779)
     {770, "Pictures"},
     {771, "Text files"},
@@ -1029,6 +1033,10 @@ const StringEntry kStringTable[] = {
     {1701, "Archivos de Living Cookbook"},
     {1702, "Archivos de MacGourmet"},
     {1703, "Exportaciones de Recipe Keeper, CopyMeThat y BigOven"},
+    {1704, "%1 es un archivo de recetario de %2, no una exportación, y Brindelle no puede leerlo. "
+           "Ábrelo en %2, exporta las recetas como texto e importa ese archivo de texto."},
+    {1705, "%1 es un archivo de recetario de %2, no una exportación, y Brindelle no puede leerlo. "
+           "Ábrelo en %2, guarda las recetas como páginas web e importa esas páginas."},
     // Colour schemes: 2000 + scheme offset + role
     {2000, "9483944"},
     {2001, "7756866"},

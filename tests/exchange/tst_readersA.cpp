@@ -142,6 +142,9 @@ QJsonObject paprikaRecipe(const QString& name)
     };
 }
 
+// A recipe's title, category, yield, times, ingredients and directions.
+QStringList fieldsOf(const Recipe& r) { return {r.title, r.category, r.yield, r.preptime, r.cooktime, r.ing, r.prep}; }
+
 } // namespace
 
 class TestReadersA : public QObject {
@@ -409,6 +412,88 @@ private slots:
         QVERIFY(read.hasPicture(0));
     }
 
+    void mealieBackup()
+    {
+        // Since version 1 Mealie's export is a backup of its tables: a
+        // recipe's ingredients, steps, categories, tags, notes and
+        // nutrition each in a table of their own, joined by its id (written
+        // with dashes in one place and without in another), in the order
+        // of their position; units and foods by id; the picture in
+        // data/recipes/<id>/images/.
+        auto row = [](std::initializer_list<std::pair<const char*, QJsonValue>> fields) {
+            QJsonObject o;
+            for (const auto& [key, value] : fields)
+                o.insert(QLatin1String(key), value);
+            return o;
+        };
+        const QString soup = QStringLiteral("5e0f1a2b-3c4d-4e5f-8a9b-0c1d2e3f4a5b");
+        const QString soupPlain = QString(soup).remove(QLatin1Char('-'));
+        const QString bread = QStringLiteral("9a8b7c6d-5e4f-4a3b-9c2d-1e0f9a8b7c6d");
+        const QJsonObject db{
+            {QStringLiteral("alembic_version"), QJsonArray{row({{"version_num", "3897397b4631"}})}},
+            {QStringLiteral("recipes"),
+             QJsonArray{row({{"id", soup},
+                             {"name", "Leek soup"},
+                             {"slug", "leek-soup"},
+                             {"description", "Silky."},
+                             {"recipe_yield", "4 bowls"},
+                             {"prep_time", "10 minutes"},
+                             {"perform_time", "30 minutes"},
+                             {"total_time", "40 minutes"},
+                             {"org_url", "https://example.com/leek"},
+                             {"rating", 4}}),
+                        row({{"id", bread}, {"name", "Flatbread"}, {"recipe_servings", 2}})}},
+            {QStringLiteral("ingredient_units"), QJsonArray{row({{"id", "u1"}, {"name", "g"}})}},
+            {QStringLiteral("ingredient_foods"), QJsonArray{row({{"id", "f1"}, {"name", "leeks"}})}},
+            {QStringLiteral("recipes_ingredients"),
+             QJsonArray{
+                 row({{"recipe_id", soupPlain}, {"position", 1}, {"note", "salt to taste"}, {"disable_amount", true}}),
+                 row({{"recipe_id", soup},
+                      {"position", 0},
+                      {"title", "Soup"},
+                      {"unit_id", "u1"},
+                      {"food_id", "f1"},
+                      {"quantity", 500},
+                      {"note", "sliced"},
+                      {"disable_amount", false}}),
+                 row({{"recipe_id", bread}, {"position", 0}, {"original_text", "200 g flour"}})}},
+            {QStringLiteral("recipe_instructions"),
+             QJsonArray{row({{"recipe_id", soup}, {"position", 1}, {"text", "Blend."}}),
+                        row({{"recipe_id", soup}, {"position", 0}, {"title", ""}, {"text", "Sweat the leeks."}})}},
+            {QStringLiteral("categories"),
+             QJsonArray{row({{"id", "c1"}, {"name", "Soups"}}), row({{"id", "c2"}, {"name", "Winter"}})}},
+            {QStringLiteral("recipes_to_categories"), QJsonArray{row({{"recipe_id", soup}, {"category_id", "c1"}}),
+                                                                 row({{"recipe_id", soup}, {"category_id", "c2"}})}},
+            {QStringLiteral("tags"), QJsonArray{row({{"id", "t1"}, {"name", "quick"}})}},
+            {QStringLiteral("recipes_to_tags"), QJsonArray{row({{"recipe_id", soup}, {"tag_id", "t1"}})}},
+            {QStringLiteral("notes"),
+             QJsonArray{row({{"id", "n1"}, {"recipe_id", soup}, {"title", "Tip"}, {"text", "Use the greens."}})}},
+            {QStringLiteral("recipe_nutrition"),
+             QJsonArray{row({{"id", "x1"}, {"recipe_id", soup}, {"calories", "120"}, {"fat_content", QJsonValue()}})}}};
+        const QByteArray zip = zipOf(
+            {{QStringLiteral("database.json"), json(db)},
+             {QStringLiteral(".secret"), "x"},
+             {QStringLiteral("data/recipes/") + soup + QStringLiteral("/images/original.webp"), picture()},
+             {QStringLiteral("data/recipes/") + soup + QStringLiteral("/images/min-original.webp"), "x"}});
+        QTemporaryDir dir;
+        const Read read = readFile(writeIn(dir, QStringLiteral("mealie_2024.10.01.zip"), zip));
+        QCOMPARE(read.file.kind, ImportKind::Mealie);
+        QCOMPARE(read.list.count(), 2);
+        QCOMPARE(fieldsOf(read[0]),
+                 QStringList({"Leek soup", "Soups", "4 bowls", "10 minutes", "30 minutes",
+                              "Soup\n500 g leeks sliced\nsalt to taste", "Sweat the leeks.\n\nBlend."}));
+        QCOMPARE(read[0].other, QStringLiteral("Silky.\n\nTip\nUse the greens.\n\nCategories: Soups, Winter\n"
+                                               "Keywords: quick\nTotal time: 40 minutes\nRating: 4\n"
+                                               "Web page: https://example.com/leek\nNutrition: calories 120"));
+        QVERIFY(read.hasPicture(0));
+        QCOMPARE(fieldsOf(read[1]), QStringList({"Flatbread", "Imported", "2", "", "", "200 g flour", ""}));
+        QVERIFY(read[1].image.isEmpty());
+        // Another program's backup with a database.json is none of Mealie's.
+        const Read other = readFile(writeIn(dir, QStringLiteral("backup.zip"),
+                                            zipOf({{QStringLiteral("database.json"), "{\"recipes\": []}"}})));
+        QVERIFY(other.file.kind != ImportKind::Mealie);
+    }
+
     void tandoor()
     {
         auto ingredient = [](double amount, const QString& unit, const QString& food, const QString& note,
@@ -554,6 +639,127 @@ private slots:
                                          "Nutrition: Calories: 258"));
         QCOMPARE(cake.file.notPictures, 1);
         QVERIFY(r.image.isEmpty());
+    }
+
+    void exportsOfOtherVersions()
+    {
+        // What real exports hold beside the fields above: older versions'
+        // fields, numbers where others write text, lists of one written as
+        // a text, CR LF line ends, empty lists, a zip with a folder at its
+        // top and names in capitals.
+        QTemporaryDir dir;
+        // Paprika before 2018: no uid, hash or photos, a scale, servings as
+        // a number, the rating as text, one category as a text, no photo.
+        QJsonObject old = paprikaRecipe(QStringLiteral("Old Loaf"));
+        for (const char* key : {"uid", "photos", "photo", "photo_data", "image_url", "nutritional_info"})
+            old.remove(QLatin1String(key));
+        old.insert(QStringLiteral("scale"), QJsonValue());
+        old.insert(QStringLiteral("servings"), 4);
+        old.insert(QStringLiteral("rating"), QStringLiteral("0"));
+        old.insert(QStringLiteral("categories"), QStringLiteral("Bread"));
+        old.insert(QStringLiteral("ingredients"), QStringLiteral("2 cups flour\r\n1 tsp salt\r\n"));
+        QJsonObject bare{{QStringLiteral("name"), QStringLiteral("Just a name")},
+                         {QStringLiteral("ingredients"), QString()},
+                         {QStringLiteral("directions"), QJsonValue()},
+                         {QStringLiteral("photo_data"), QJsonValue()}};
+        const Read paprika = readFile(
+            writeIn(dir, QStringLiteral("OLD.PAPRIKARECIPES"),
+                    zipOf({{QStringLiteral("Paprika Export/OLD LOAF.PAPRIKARECIPE"), gzipOf(json(old))},
+                           {QStringLiteral("Paprika Export/Just a name.paprikarecipe"), gzipOf(json(bare))}})));
+        QCOMPARE(paprika.file.kind, ImportKind::Paprika);
+        QCOMPARE(paprika.list.count(), 2);
+        QCOMPARE(paprika[0].category, QStringLiteral("Bread"));
+        QCOMPARE(paprika[0].yield, QStringLiteral("4"));
+        QCOMPARE(paprika[0].ing, QStringLiteral("2 cups flour\n1 tsp salt"));
+        QCOMPARE(paprika[0].other, QStringLiteral("A plain loaf.\n\nKeeps a week.\n\nTotal time: 35 mins\n"
+                                                  "Difficulty: Easy\nSource: Example.com\n"
+                                                  "Web page: https://example.com/loaf"));
+        QVERIFY(paprika[0].image.isEmpty());
+        QCOMPARE(paprika[1].title, QStringLiteral("Just a name"));
+        QVERIFY(paprika[1].ing.isEmpty() && paprika[1].prep.isEmpty() && paprika[1].other.isEmpty());
+
+        // Mela: the yield a number, no categories, no pictures, a UUID for
+        // an id, CR LF lines; its zip with a folder at the top.
+        const QJsonObject mela{{QStringLiteral("id"), QStringLiteral("0D8F1C2E-7A1B-4C9E-9B9A-2F0E6C1D3A4B")},
+                               {QStringLiteral("title"), QStringLiteral("Flatbread")},
+                               {QStringLiteral("yield"), 2},
+                               {QStringLiteral("categories"), QJsonArray()},
+                               {QStringLiteral("images"), QJsonArray()},
+                               {QStringLiteral("ingredients"), QStringLiteral("200 g flour\r\nwater")},
+                               {QStringLiteral("instructions"), QStringLiteral("Knead.\r\nBake.\r\n")},
+                               {QStringLiteral("totalTime"), QStringLiteral("30 min")}};
+        const Read melas = readFile(writeIn(dir, QStringLiteral("Recipes.MELARECIPES"),
+                                            zipOf({{QStringLiteral("Mela/Flatbread.melarecipe"), json(mela)},
+                                                   {QStringLiteral("Mela/.DS_Store"), "x"}})));
+        QCOMPARE(melas.file.kind, ImportKind::Mela);
+        QCOMPARE(melas.list.count(), 1);
+        QCOMPARE(fieldsOf(melas[0]),
+                 QStringList({"Flatbread", "Imported", "2", "", "", "200 g flour\nwater", "Knead.\n\nBake."}));
+        QCOMPARE(melas[0].other, QStringLiteral("Total time: 30 min"));
+
+        // Crouton: minutes as text, an ingredient without a quantity, no
+        // pictures, no tags, steps without an order.
+        const QJsonObject crumb{
+            {QStringLiteral("name"), QStringLiteral("Salad")},
+            {QStringLiteral("duration"), QStringLiteral("15")},
+            {QStringLiteral("folderIDs"), QJsonArray()},
+            {QStringLiteral("ingredients"),
+             QJsonArray{QJsonObject{{QStringLiteral("ingredient"),
+                                     QJsonObject{{QStringLiteral("name"), QStringLiteral("Salt to taste")}}}}}},
+            {QStringLiteral("steps"), QJsonArray{QJsonObject{{QStringLiteral("step"), QStringLiteral("Toss.")}},
+                                                 QJsonObject{{QStringLiteral("step"), QStringLiteral("Eat.")}}}}};
+        const Read salad = readFile(writeIn(dir, QStringLiteral("Salad.CRUMB"), json(crumb)));
+        QCOMPARE(salad.file.kind, ImportKind::Crouton);
+        QCOMPARE(fieldsOf(salad[0]),
+                 QStringList({"Salad", "Imported", "", "15 min", "", "Salt to taste", "Toss.\n\nEat."}));
+        // Several recipes shared at once: a zip of .crumb files.
+        const Read shared = readFile(writeIn(dir, QStringLiteral("Recipes.zip"),
+                                             zipOf({{QStringLiteral("Salad.crumb"), json(crumb)},
+                                                    {QStringLiteral("Soup.crumb"), json(crumb)},
+                                                    {QStringLiteral("notes.txt"), "x"}})));
+        QCOMPARE(shared.file.kind, ImportKind::Crouton);
+        QCOMPARE(shared.list.count(), 2);
+
+        // Tandoor: the recipes' zips in a folder, times as text, a step
+        // without ingredients, an amount without a unit, a PNG picture.
+        const QJsonObject soup{
+            {QStringLiteral("name"), QStringLiteral("Soup")},
+            {QStringLiteral("working_time"), QStringLiteral("20")},
+            {QStringLiteral("waiting_time"), QStringLiteral("0")},
+            {QStringLiteral("servings"), 0},
+            {QStringLiteral("keywords"), QJsonArray()},
+            {QStringLiteral("steps"),
+             QJsonArray{QJsonObject{{QStringLiteral("instruction"), QStringLiteral("Chop.")},
+                                    {QStringLiteral("ingredients"),
+                                     QJsonArray{QJsonObject{
+                                         {QStringLiteral("food"), QJsonObject{{QStringLiteral("name"), "leeks"}}},
+                                         {QStringLiteral("unit"), QJsonValue()},
+                                         {QStringLiteral("amount"), 3}}}}},
+                        QJsonObject{{QStringLiteral("instruction"), QStringLiteral("Simmer.")},
+                                    {QStringLiteral("ingredients"), QJsonArray()}}}}};
+        const Read tandoor = readFile(writeIn(
+            dir, QStringLiteral("export.zip"),
+            zipOf({{QStringLiteral("export/1.zip"),
+                    zipOf({{QStringLiteral("recipe.json"), json(soup)}, {QStringLiteral("image.png"), picture()}})}})));
+        QCOMPARE(tandoor.file.kind, ImportKind::Tandoor);
+        QCOMPARE(fieldsOf(tandoor[0]),
+                 QStringList({"Soup", "Imported", "", "20 min", "", "3 leeks", "Chop.\n\nSimmer."}));
+        QVERIFY(tandoor.hasPicture(0));
+
+        // Mealie's first exports: ingredients and steps as texts, the
+        // yield a number, no pictures.
+        const QJsonObject stew{
+            {QStringLiteral("name"), QStringLiteral("Stew")},
+            {QStringLiteral("recipe_yield"), 6},
+            {QStringLiteral("recipe_category"), QJsonArray{QStringLiteral("Dinner")}},
+            {QStringLiteral("recipe_ingredient"), QJsonArray{QStringLiteral("1 kg beef"), QStringLiteral("2 onions")}},
+            {QStringLiteral("recipe_instructions"), QJsonArray{QStringLiteral("Brown."), QStringLiteral("Stew.")}}};
+        const Read mealie = readFile(writeIn(dir, QStringLiteral("mealie.zip"),
+                                             zipOf({{QStringLiteral("recipes/stew/stew.json"), json(stew)}})));
+        QCOMPARE(mealie.file.kind, ImportKind::Mealie);
+        QCOMPARE(fieldsOf(mealie[0]),
+                 QStringList({"Stew", "Dinner", "6", "", "", "1 kg beef\n2 onions", "Brown.\n\nStew."}));
+        QVERIFY(mealie[0].image.isEmpty());
     }
 
     void otherFilesLeftAlone()

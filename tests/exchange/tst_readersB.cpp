@@ -4,14 +4,13 @@
 // check that tells the formats apart is tried too.
 
 #include "exchange/importfile.h"
+#include "resources/strings.h"
 #include "testsupport.h"
+#include "zipwriting.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
 
 using namespace bd;
 
@@ -27,22 +26,7 @@ QString writeIn(const QTemporaryDir& dir, const QString& name, const QByteArray&
     return path;
 }
 
-// A zip archive of the named files, written as the programs write theirs.
-QByteArray zipOf(const QList<QPair<QString, QByteArray>>& files)
-{
-    QBuffer buffer;
-    QuaZip zip(&buffer);
-    if (!zip.open(QuaZip::mdCreate))
-        return {};
-    for (const auto& [name, bytes] : files) {
-        QuaZipFile file(&zip);
-        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(name)) || file.write(bytes) != bytes.size())
-            return {};
-        file.close();
-    }
-    zip.close();
-    return buffer.data();
-}
+using bdtest::zipOf;
 
 // The picture a recipe came with, as the import unpacked it (empty: none).
 QByteArray pictureOf(const ImportFileRead& read, const Recipe& r)
@@ -347,6 +331,212 @@ private slots:
         RecipeList source;
         QCOMPARE(readIn(dir, QStringLiteral("soup.html"), page, source), std::pair(ImportKind::WebPage, 1));
         QCOMPARE(source.recipes[0].ing, QStringLiteral("1 leek"));
+    }
+
+    void filesOfOtherVersions()
+    {
+        // What real files hold beside the fields above: another encoding,
+        // a recipe without ingredients or picture, numbers as text, one
+        // recipe without its array, an archive with a folder at its top
+        // and names in capitals, CR LF line ends.
+        QTemporaryDir dir;
+        RecipeList source;
+        // Living Cookbook in UTF-16 with its BOM: a recipe of directions
+        // alone, in no chapter, its types its categories.
+        const QString fdx = QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"utf-16\"?>\r\n<fdx Source=\"Living Cookbook 2.0\" FileVersion=\"1.2\">"
+            "<Recipes><Recipe Name=\"Crêpes\" ID=\"4\" RecipeTypes=\"Breakfast, French\" Servings=\"2\">"
+            "<RecipeProcedures><RecipeProcedure><ProcedureText>Whisk and fry.</ProcedureText></RecipeProcedure>"
+            "</RecipeProcedures></Recipe></Recipes></fdx>");
+        QByteArray utf16("\xff\xfe");
+        utf16.append(reinterpret_cast<const char*>(fdx.utf16()), fdx.size() * 2);
+        QCOMPARE(readIn(dir, QStringLiteral("CREPES.FDX"), utf16, source), std::pair(ImportKind::LivingCookbook, 1));
+        QCOMPARE(fields(source.recipes[0]), QStringList({"Crêpes", "Breakfast", "2", "", "", "", "Whisk and fry."}));
+        // An .fdxz unpacked and zipped again by the cook: its files in a
+        // folder, the pictures' folder in other letter case.
+        const QByteArray data = "<hixz Source=\"Living Cookbook 3.0\"><Recipes><Recipe Name=\"Chili\" ID=\"1\">"
+                                "<RecipeImage FileName=\"ImageFile1.png\" /></Recipe></Recipes></hixz>";
+        ImportFileRead read = readImportFile(writeIn(dir, QStringLiteral("Chili.zip"),
+                                                     zipOf({{QStringLiteral("Chili/Data.xml"), data},
+                                                            {QStringLiteral("Chili/IMAGES/ImageFile1.png"), kPng}})),
+                                             source, kContext);
+        QCOMPARE(took(read, source), std::pair(ImportKind::LivingCookbook, 1));
+        QCOMPARE(pictureOf(read, source.recipes[0]), kPng);
+
+        // MacGourmet: one recipe as a dict of its own, servings as text,
+        // categories as names, no picture, CR LF.
+        const QByteArray plist =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<plist version=\"1.0\">\r\n<dict>\r\n"
+            "<key>NAME</key><string>Porridge</string>\r\n<key>SERVINGS</key><string>2</string>\r\n"
+            "<key>CATEGORIES</key><array><string>Breakfast</string><string>Quick</string></array>\r\n"
+            "<key>INGREDIENTS</key><array><dict><key>QUANTITY</key><real>0.5</real><key>MEASUREMENT</key>"
+            "<string>cup</string><key>DESCRIPTION</key><string>oats</string></dict></array>\r\n"
+            "<key>DIRECTIONS</key><string>Simmer.\r\nStir.</string>\r\n</dict>\r\n</plist>\r\n";
+        read = readImportFile(writeIn(dir, QStringLiteral("Porridge.MGOURMET"), plist), source, kContext);
+        QCOMPARE(took(read, source), std::pair(ImportKind::MacGourmet, 1));
+        QCOMPARE(fields(source.recipes[0]),
+                 QStringList({"Porridge", "Breakfast", "2", "", "", "0.5 cup oats", "Simmer.\nStir."}));
+        QCOMPARE(source.recipes[0].other, QStringLiteral("Categories: Breakfast, Quick"));
+
+        // Recipe Keeper's zip with its export folder at the top, the page's
+        // name in capitals, a recipe without a picture.
+        const QByteArray page = "<html><body><div class=\"recipe-details\"><meta content=\"r7\" itemprop=\"recipeId\">"
+                                "<img src=\"images/r7_0.jpg\"/><h2 itemprop=\"name\">Flan</h2><div "
+                                "itemprop=\"recipeIngredients\"><p>4 eggs</p></div></div><div class=\"recipe-details\">"
+                                "<meta content=\"r8\" itemprop=\"recipeId\"><h2 itemprop=\"name\">Tea</h2></div>"
+                                "</body></html>";
+        read = readImportFile(writeIn(dir, QStringLiteral("RecipeKeeper.ZIP"),
+                                      zipOf({{QStringLiteral("RecipeKeeper_2024/RECIPES.HTML"), page},
+                                             {QStringLiteral("RecipeKeeper_2024/images/r7_0.jpg"), kPng}})),
+                              source, kContext);
+        QCOMPARE(took(read, source), std::pair(ImportKind::RecipeKeeper, 2));
+        QCOMPARE(pictureOf(read, source.recipes[0]), kPng);
+        QVERIFY(source.recipes[1].image.isEmpty());
+
+        // BigOven's page saved in UTF-8.
+        const QByteArray bigOven = "<html><head><meta charset=\"utf-8\"></head><body><!--@BOBEGIN--<RECIPE>"
+                                   "<TITLE>Café crème</TITLE><INSTRUCTIONS>Froth.</INSTRUCTIONS></RECIPE>@BOEND-->"
+                                   "</body></html>";
+        QCOMPARE(readIn(dir, QStringLiteral("cafe.htm"), bigOven, source), std::pair(ImportKind::BigOven, 1));
+        QCOMPARE(source.recipes[0].title, QStringLiteral("Café crème"));
+    }
+
+    void paprikaPage()
+    {
+        // Paprika's page of a recipe: microdata and the classes of its
+        // template, the times and servings after bold labels in spans
+        // without a property, the picture in Images/<id>/ beside it and
+        // its address on the web around it.
+        const QByteArray page =
+            "\xef\xbb\xbf<!DOCTYPE html>\n<html><head><meta charset=\"UTF-8\"></head><body>\n"
+            "<div class=\"recipe\" itemscope itemtype=\"http://schema.org/Recipe\" >\n"
+            "<div class=\"infobox\"><div class=\"photobox\"><a href=\"https://example.com/p/stew.jpg\">"
+            "<img src=\"Images/A1-B2/C3.jpg\" itemprop=\"image\" class=\"photo photoswipe\"/></a></div>\n"
+            "<h1 itemprop=\"name\" class=\"name\">Caf&eacute; Stew</h1>\n"
+            "<p itemprop=\"recipeCategory\" class=\"categories\">Soups, Winter</p>\n"
+            "<p itemprop=\"aggregateRating\" class=\"rating\" value=\"4\">&#9733;&#9733;&#9733;&#9733;</p>\n"
+            "<p class=\"metadata\">\n<b>Prep Time: </b><span itemprop=\"\">15 mins</span>\n"
+            "<b>Cook Time: </b><span itemprop=\"\">1 hr</span>\n<b>Servings: </b><span itemprop=\"\">4 bowls</span>\n"
+            "<b>Difficulty: </b><span itemprop=\"\">Easy</span>\n<b>Source: </b>\n"
+            "<a itemprop=\"url\" href=\"https://example.com/stew\"><span itemprop=\"author\">Example "
+            "Kitchen</span></a>\n"
+            "</p><div class=\"clear\"></div></div>\n"
+            "<div class=\"left-column\"><div class=\"ingredientsbox\"><h3 class=\"subhead\">Ingredients</h3>"
+            "<div class=\"ingredients text\"><p class=\"line\" itemprop=\"recipeIngredient\"><strong>1 1/2</strong> "
+            "pounds beef</p><p class=\"line\" itemprop=\"recipeIngredient\">For the <b>dumplings</b>:</p>"
+            "<p class=\"line\" itemprop=\"recipeIngredient\">Salt &amp; pepper</p></div></div></div>\n"
+            "<div class=\"right-column\"><div class=\"descriptionbox\"><div itemprop=\"description\" "
+            "class=\"description text\"><p>A hearty stew.</p></div></div>\n"
+            "<div class=\"directionsbox\"><h3 class=\"subhead\">Directions</h3><div itemprop=\"recipeInstructions\" "
+            "class=\"directions text\"><p class=\"line\">Brown the beef.</p><p class=\"line\">Simmer for an hour."
+            "</p></div></div>\n<div class=\"notesbox\"><h3 class=\"subhead\">Notes</h3><div itemprop=\"comment\" "
+            "class=\"notes text\"><p>Better the next day.</p></div></div>\n"
+            "<div class=\"nutritionbox textbox\"><h3 class=\"subhead\">Nutrition</h3><div itemprop=\"nutrition\" "
+            "class=\"nutrition text\"><p>Calories 400<br/>Fat 20g</p></div></div></div></div>\n</body></html>\n";
+        const QString expectedNotes = QStringLiteral(
+            "A hearty stew.\n\nBetter the next day.\n\nCategories: Soups, Winter\nDifficulty: Easy\nRating: 4\n"
+            "Source: Example Kitchen\nWeb page: https://example.com/stew\nNutrition: Calories 400\nFat 20g");
+        {
+            QTemporaryDir dir;
+            writeIn(dir, QStringLiteral("Images/A1-B2/C3.jpg"), kPng);
+            RecipeList source;
+            const ImportFileRead read = readImportFile(writeIn(dir, QStringLiteral("Cafe Stew.html"), page), source,
+                                                       kContext);
+            QCOMPARE(took(read, source), std::pair(ImportKind::Paprika, 1));
+            const Recipe& r = source.recipes[0];
+            QCOMPARE(fields(r), QStringList({"Café Stew", "Soups", "4 bowls", "15 mins", "1 hr",
+                                             "1 1/2 pounds beef\nFor the dumplings:\nSalt & pepper",
+                                             "Brown the beef.\n\nSimmer for an hour."}));
+            QCOMPARE(r.other, expectedNotes);
+            QCOMPARE(bdtest::readFile(QDir(read.pictureFolder).filePath(r.image)), kPng);
+        }
+        {
+            // Without its Images folder the picture's address stays in the notes.
+            QTemporaryDir dir;
+            RecipeList source;
+            const ImportFileRead read = readImportFile(writeIn(dir, QStringLiteral("stew.html"), page), source,
+                                                       kContext);
+            QCOMPARE(took(read, source), std::pair(ImportKind::Paprika, 1));
+            QCOMPARE(source.recipes[0].image, QString());
+            QCOMPARE(noteLines(source.recipes[0]).last(), QStringLiteral("Picture: https://example.com/p/stew.jpg"));
+        }
+        {
+            // Several recipes on one page, a version that names the
+            // properties, no picture, no rating.
+            QByteArray two;
+            for (const char* name : {"Tea", "Toast"})
+                two += QByteArray("<div class=\"recipe\" itemscope itemtype=\"http://schema.org/Recipe\"><h1 "
+                                  "itemprop=\"name\" class=\"name\">") +
+                       name +
+                       "</h1><p itemprop=\"aggregateRating\" class=\"rating\" value=\"0\"></p><p class=\"metadata\">"
+                       "<b>Total Time: </b><span itemprop=\"totalTime\">5 mins</span><b>Servings: </b>"
+                       "<span itemprop=\"recipeYield\">2</span></p><h3 class=\"subhead\">Ingredients</h3><div "
+                       "class=\"ingredients text\"><p class=\"line\" itemprop=\"recipeIngredient\">1 cup</p></div>"
+                       "<div class=\"directions text\"><p class=\"line\">Make it.</p></div></div>";
+            QTemporaryDir dir;
+            RecipeList source;
+            QCOMPARE(readIn(dir, QStringLiteral("export.htm"), "<html><body>" + two + "</body></html>", source),
+                     std::pair(ImportKind::Paprika, 2));
+            QCOMPARE(fields(source.recipes[1]), QStringList({"Toast", "Imported", "2", "", "", "1 cup", "Make it."}));
+            QCOMPARE(source.recipes[1].other, QStringLiteral("Total time: 5 mins"));
+        }
+        {
+            // A recipe site's page with the same microdata is a web page.
+            const QByteArray site =
+                "<html><body><div itemscope itemtype=\"http://schema.org/Recipe\"><h1 "
+                "itemprop=\"name\">Soup</h1><ul><li class=\"line\" itemprop=\"recipeIngredient\">"
+                "1 leek</li></ul><div itemprop=\"recipeInstructions\">Cook.</div></div></body></html>";
+            QTemporaryDir dir;
+            RecipeList source;
+            QCOMPARE(readIn(dir, QStringLiteral("soup.html"), site, source), std::pair(ImportKind::WebPage, 1));
+        }
+    }
+
+    void programsOwnCookbooks()
+    {
+        // Cookbooks that programs keep in files of their own are no
+        // exports: the import says so, and how to export them, in the
+        // cook's language.
+        QTemporaryDir dir;
+        const QByteArray index(96, '\0');
+        const QByteArray nycZip = zipOf({{"casseroles.gcf", QByteArray("\x42\xae\x05\x00", 4) + QByteArray(200, ' ')},
+                                         {"casseroles.cdx", index},
+                                         {"casseroles.idx", index}});
+        QByteArray jet(64, '\0');
+        jet.replace(4, 15, "Standard Jet DB");
+        struct Case {
+            const char* name;
+            QByteArray bytes;
+            Str message;
+        };
+        const QList<Case> cases = {{"casseroles.zip", nycZip, Str::OwnCookbookText},
+                                   {"casseroles.gcf", QByteArray("\x42\xae\x05\x00", 4), Str::OwnCookbookText},
+                                   {"MY BOOK.GCF", QByteArray("\x42\xae\x05\x00", 4), Str::OwnCookbookText},
+                                   {"family.crb", jet, Str::OwnCookbookPages},
+                                   // A database of another program, or a zip with only macOS's shadow of one.
+                                   {"family.mdb", jet, Str::None},
+                                   {"shadow.zip", zipOf({{"__MACOSX/._casseroles.gcf", index}}), Str::None}};
+        for (const Case& c : cases) {
+            RecipeList source;
+            const QString path = writeIn(dir, QLatin1String(c.name), c.bytes);
+            const ImportFileRead read = readImportFile(path, source, kContext);
+            QCOMPARE(read.kind, ImportKind::None);
+            QVERIFY(source.isEmpty());
+            QCOMPARE(read.ownCookbook.message, c.message);
+            if (c.message == Str::None) {
+                QCOMPARE(ownCookbookText(read, path), QString());
+                continue;
+            }
+            const QString text = ownCookbookText(read, path);
+            QVERIFY2(text.contains(QDir::toNativeSeparators(path)), qPrintable(text));
+            const QString program = c.message == Str::OwnCookbookText ? QStringLiteral("Now You're Cooking!")
+                                                                      : QStringLiteral("BigOven");
+            QVERIFY2(text.contains(program), qPrintable(text));
+            QVERIFY2(text.contains(c.message == Str::OwnCookbookText ? "as text" : "web pages"), qPrintable(text));
+            // In Spanish, the cook addressed as tú.
+            const QString spanish = fetchText(c.message, 300).arg(path, program);
+            QVERIFY2(spanish.contains(QStringLiteral("Ábrelo en ") + program), qPrintable(spanish));
+        }
     }
 
     void bigOven()

@@ -15,6 +15,7 @@
 #include "resources/strings.h"
 #include "store/store.h"
 #include "testsupport.h"
+#include "zipwriting.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -24,9 +25,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
 
 using namespace bd;
 
@@ -44,24 +42,7 @@ ImportKind readFile(const QByteArray& bytes, const QString& name, RecipeList& re
     return readImportFile(path, read, kContext).kind;
 }
 
-// A zip of the files given, as an export program writes it.
-QByteArray zipOf(const QList<QPair<QString, QByteArray>>& files)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    QuaZip zip(&buffer);
-    if (!zip.open(QuaZip::mdCreate))
-        return {};
-    for (const auto& f : files) {
-        QuaZipFile file(&zip);
-        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(f.first)))
-            return {};
-        file.write(f.second);
-        file.close();
-    }
-    zip.close();
-    return bytes;
-}
+using bdtest::zipOf;
 
 QByteArray latin1(const QString& s) { return s.toLatin1(); }
 
@@ -467,6 +448,61 @@ private slots:
                                          "Categories: The main course, Soups\nTags: Autumn\n"
                                          "Source: https://example.org/soup\nPicture: https://example.org/soup-page\n"
                                          "Picture: https://example.org/soup.jpg\n\nFreezes well."));
+    }
+
+    // Text and tables as other versions and systems write them: UTF-8
+    // with a BOM, LF or CR LF line ends, Latin-1, a recipe without
+    // categories, lists indented by spaces, a zip with a folder at its top
+    // and names in capitals.
+    void textAndTablesOfOtherVersions()
+    {
+        RecipeList read;
+        const QByteArray nyc = "\xEF\xBB\xBF@@@@@ Now You're Cooking! Export Format\n\nCaf\xC3\xA9 Toast\n\n"
+                               "1 slice bread\n1 tablespoon butter\n\nToast and butter it.\n\n"
+                               "** Exported from Now You're Cooking! v5.81 **\n";
+        QCOMPARE(readFile(nyc, QStringLiteral("EXPORT.TXT"), read), ImportKind::NowYoureCooking);
+        QCOMPARE(read.count(), 1);
+        QCOMPARE(read.recipes[0].title, QStringLiteral("Café Toast"));
+        QCOMPARE(read.recipes[0].category, QStringLiteral("Imported"));
+        QCOMPARE(read.recipes[0].ing, QStringLiteral("1 slice bread\n1 tablespoon butter"));
+        QCOMPARE(read.recipes[0].prep, QStringLiteral("Toast and butter it."));
+        QCOMPARE(read.recipes[0].other, QString());
+
+        const QByteArray saffron = latin1(QStringLiteral("Title: Crème caramel\r\nYield: 6\r\nSection: Desserts\r\n"
+                                                         "Ingredients:\r\n    4 eggs\r\n    100 g sugar\r\n"
+                                                         "Instructions:\r\n    Caramelise.\r\n    Bake.\r\n"));
+        QCOMPARE(readFile(saffron, QStringLiteral("caramel.txt"), read), ImportKind::Saffron);
+        QCOMPARE(read.recipes[0].title, QStringLiteral("Crème caramel"));
+        QCOMPARE(read.recipes[0].category, QStringLiteral("Desserts"));
+        QCOMPARE(read.recipes[0].ing, QStringLiteral("4 eggs\n100 g sugar"));
+        QCOMPARE(read.recipes[0].prep, QStringLiteral("Caramelise.\n\nBake."));
+        QCOMPARE(read.recipes[0].other, QString());
+        // A recipe of nothing but directions.
+        QCOMPARE(readFile("Title: Tea\nInstructions:\n\tSteep.\n", QStringLiteral("tea.txt"), read),
+                 ImportKind::Saffron);
+        QCOMPARE(read.recipes[0].prep, QStringLiteral("Steep."));
+
+        const QByteArray table =
+            "\xEF\xBB\xBFTitle,Course,Cuisine,Main Ingredient,Description,Source,Url,Url Host,Prep Time,Cook Time,"
+            "Total Time,Servings,Yield,Ingredients,Directions,Tags,Rating,Public Url,Photo Url,Private,Nutritional "
+            "Score (generic),Calories,Fat,Saturated Fat,Cholesterol,Sodium,Sugar,Carbohydrate,Fiber,Protein,Cost,"
+            "Created At,Updated At\n"
+            "Dal,,,,,,,,,,,4,,\"1 cup lentils\n2 cups water\",Simmer.,,,,,,,,,,,,,,,,,2023-10-13 20:29:29,"
+            "2023-10-13 20:32:48\n";
+        QCOMPARE(readFile(zipOf({{QStringLiteral("PlanToEat_export/RECIPES.CSV"), table}}),
+                          QStringLiteral("PLANTOEAT.ZIP"), read),
+                 ImportKind::PlanToEat);
+        QCOMPARE(read.count(), 1);
+        QCOMPARE(read.recipes[0].yield, QStringLiteral("4"));
+        QCOMPARE(read.recipes[0].ing, QStringLiteral("1 cup lentils\n2 cups water"));
+
+        const QByteArray box = "\xEF\xBB\xBFtitle,description,preparationTime,cookingTime,inactiveTime,totalTime,"
+                               "quantity,ingredients,instructions,notes,nutrition,favorite,rating,categories,tags,"
+                               "video,source,originalPicture\nPlain rice,,,,,,2,1 cup rice,Boil.,,,true,5,,,,,\n";
+        QCOMPARE(readFile(box, QStringLiteral("recipes.CSV"), read), ImportKind::MyRecipeBox);
+        QCOMPARE(read.recipes[0].title, QStringLiteral("Plain rice"));
+        QCOMPARE(read.recipes[0].category, QStringLiteral("Imported"));
+        QCOMPARE(read.recipes[0].ing, QStringLiteral("1 cup rice"));
     }
 };
 

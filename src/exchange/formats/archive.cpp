@@ -1,6 +1,7 @@
 #include "exchange/formats/archive.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QHash>
 
 #include <quazip/quazip.h>
@@ -11,6 +12,12 @@
 #include <vector>
 
 namespace bd {
+
+bool junkEntry(const QString& name)
+{
+    return name.startsWith(QLatin1String("__MACOSX/")) || QFileInfo(name).fileName().startsWith(QLatin1String("._")) ||
+           name.endsWith(QLatin1String(".DS_Store"));
+}
 
 bool isZip(QByteArrayView bytes)
 {

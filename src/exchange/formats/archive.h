@@ -34,6 +34,10 @@ enum class ArchiveFault {
     TooLarge,       // a file, or the files together, unpack to more than the limit
 };
 
+// Whether an archive's entry is one that nobody put there: macOS's
+// resource forks and folder settings.
+bool junkEntry(const QString& name);
+
 // Whether bytes start as a zip archive (or an empty one) does.
 bool isZip(QByteArrayView bytes);
 // Whether bytes start as a gzip stream does.

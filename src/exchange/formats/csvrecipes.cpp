@@ -1,6 +1,6 @@
 #include "exchange/formats/csvrecipes.h"
 
-#include "exchange/formats/notelines.h"
+#include "exchange/formats/exportnotes.h"
 
 #include <QHash>
 
@@ -198,8 +198,10 @@ QString planToEatIngredients(const QString& value)
 Recipe recipeOf(Table table, const QStringList& header, const QStringList& row, QString& category, int lang)
 {
     Recipe r;
-    QString servings, paragraphs;
+    QString servings;
     QStringList nutrition;
+    // The fields first, then the paragraphs of the cook's texts.
+    ExportNotes notes(lang, ExportNotes::Order::FieldsFirst);
     // Fields beyond the header's count go under the last column's name.
     for (qsizetype i = 0; i < row.size(); ++i) {
         const QString value = row[i].trimmed();
@@ -211,12 +213,12 @@ Recipe recipeOf(Table table, const QStringList& header, const QStringList& row, 
         if (!column) {
             // A column the reader does not know keeps its name.
             if (value != QLatin1String("false"))
-                addLine(r.other, name + QStringLiteral(": ") + value);
+                notes.line(QString(name + QStringLiteral(": ") + value));
             continue;
         }
         switch (column->use) {
         case Use::Title: r.title = value; break;
-        case Use::Category: category = categoryOf(value.split(QLatin1Char(';')), r.other, lang); break;
+        case Use::Category: category = notes.category(value.split(QLatin1Char(';'))); break;
         case Use::Ingredients:
             r.ing = table == Table::PlanToEat ? planToEatIngredients(value) : textField(value);
             break;
@@ -227,10 +229,10 @@ Recipe recipeOf(Table table, const QStringList& header, const QStringList& row, 
         case Use::Servings: servings = value; break;
         case Use::Note:
             // Several lines ("calories : 150 kcal" ...) go on one.
-            addNoteLine(r.other, column->label, oneLine(value), lang);
+            notes.line(column->label, oneLine(value));
             break;
-        case Use::NoteMinutes: addNoteLine(r.other, column->label, minutesText(value), lang); break;
-        case Use::Paragraph: addParagraph(paragraphs, textField(value)); break;
+        case Use::NoteMinutes: notes.line(column->label, minutesText(value)); break;
+        case Use::Paragraph: notes.text(textField(value)); break;
         case Use::Nutrition: nutrition << name + QLatin1Char(' ') + value; break;
         case Use::Dropped: break;
         }
@@ -238,9 +240,9 @@ Recipe recipeOf(Table table, const QStringList& header, const QStringList& row, 
     if (r.yield.isEmpty())
         r.yield = servings;
     else
-        addNoteLine(r.other, Str::NoteServings, servings, lang);
-    addNoteLine(r.other, Str::NoteNutrition, nutrition.join(QStringLiteral(", ")), lang);
-    addParagraph(r.other, paragraphs);
+        notes.line(Str::NoteServings, servings);
+    notes.line(Str::NoteNutrition, nutrition.join(QStringLiteral(", ")));
+    r.other = notes.notes();
     return r;
 }
 

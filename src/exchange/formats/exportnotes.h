@@ -1,8 +1,8 @@
 #pragma once
-// The notes of a recipe read from another program's export: the texts the
-// program keeps as notes first, each a paragraph, then one line a field
-// the book has no place for ("Source: ...", "Categories: ..."), each with
-// its label in the cook's language.
+// The notes of a recipe read from another program's export, as every
+// reader of one builds them: the texts the program keeps as notes, each a
+// paragraph, and one line a field the book has no place for ("Source:
+// ...", "Categories: ..."), each with its label in the cook's language.
 
 #include "exchange/formats/textlines.h"
 #include "resources/strings.h"
@@ -12,50 +12,53 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <initializer_list>
 
 namespace bd {
 
+// A line "label: value" (label a text with %1, in the language langOffset
+// names), the value's spaces simplified; empty for an empty value.
+QString noteLine(Str label, QStringView value, int langOffset);
+
 class ExportNotes {
 public:
-    explicit ExportNotes(int langOffset) : lang_(langOffset) {}
+    // Where the cook's texts stand: before the lines of the fields, or
+    // after them.
+    enum class Order { TextsFirst, FieldsFirst };
 
-    // A text of the cook's: its lines tidied, a CR LF read as a line break.
-    void text(QString text)
-    {
-        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        if (QString tidy = tidyLines(text, true); !tidy.isEmpty())
-            texts_ << tidy;
-    }
-    // A field on a line of its own after label (a text with %1); nothing
-    // when it is empty.
-    void line(Str label, const QString& value)
-    {
-        if (const QString v = simplifiedText(value); !v.isEmpty())
-            lines_ << fetchText(label, lang_).arg(v);
-    }
+    explicit ExportNotes(int langOffset, Order order = Order::TextsFirst) : lang_(langOffset), order_(order) {}
+
+    // A text of the cook's, a paragraph of its own: its lines tidied, a
+    // CR LF or a lone CR read as a line break.
+    void text(const QString& text);
+    // A field on a line of its own after label (a text with %1), its
+    // spaces and line breaks simplified; nothing when it is empty.
+    void line(Str label, QStringView value);
+    // The same for a field of several lines ("Nutrition:" and the lines of
+    // a table), its lines kept, tidied.
+    void lines(Str label, const QString& value);
+    // A line of the file kept as it stands (trimmed), among the fields.
+    void line(QStringView kept);
     // A line of its own that needs no value ("Favourite").
-    void flag(Str label) { lines_ << fetchText(label, lang_); }
+    void flag(Str label);
     // The "Categories:" line, when there is more than one.
-    void categories(const QStringList& names)
-    {
-        if (names.size() > 1)
-            line(Str::NoteCategories, names.join(QStringLiteral(", ")));
-    }
+    void categories(const QStringList& names);
+    // The lines so far stand as a paragraph of their own.
+    void endParagraph();
+    // The category of a recipe of several (names trimmed, empty ones left
+    // out): the first; when there are more, the "Categories:" line lists
+    // them all.
+    QString category(const QStringList& names);
     int lang() const { return lang_; }
-    // The notes: the texts, then the lines as one paragraph.
-    QString notes() const
-    {
-        QString out;
-        for (const QString& t : texts_)
-            addParagraph(out, t);
-        addParagraph(out, lines_.join(QLatin1Char('\n')));
-        return out;
-    }
+    // The notes: the texts, each a paragraph, and the lines as one
+    // paragraph (or those endParagraph parted), in the order given.
+    QString notes() const;
 
 private:
     int lang_;
+    Order order_;
     QStringList texts_, lines_;
 };
 

@@ -7,6 +7,8 @@
 #include "exchange/formats/parallel.h"
 #include "exchange/formats/xmlreading.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -313,6 +315,111 @@ Recipe bigOvenRecipe(pugi::xml_node r, QStringList& categories, int lang)
     return recipe;
 }
 
+// ---------------------------------------------------------------------------
+// Paprika's pages
+
+// The lines of the <p class="line"> of an element that open starts.
+QStringList lineParagraphs(QStringView html, const Tag& open, qsizetype to)
+{
+    const qsizetype end = elementEnd(html, open, to);
+    QStringList lines;
+    for (Tag t = nextTag(html, open.end); t.start >= 0 && t.start < end; t = nextTag(html, t.end))
+        if (!t.closing && t.name == QLatin1String("p") && hasClass(t, QLatin1String("line"))) {
+            const qsizetype pEnd = elementEnd(html, t, end);
+            if (QString line = tidyLines(htmlText(html.mid(t.end, qMax<qsizetype>(0, pEnd - t.end)))); !line.isEmpty())
+                lines << line;
+            t.end = qMax(t.end, pEnd);
+        }
+    return lines;
+}
+
+// A recipe of Paprika's page: the fields its microdata and classes mark,
+// the times and servings as "<b>Label: </b><span>value</span>" (the
+// property named where a version names it), the notes as the program's
+// own export of the recipe has them.
+void readPaprikaRecipe(QStringView html, qsizetype from, qsizetype to, RecipeList& list, const ReadContext& context,
+                       const FileLook& file, const ExportPage& page)
+{
+    Recipe recipe;
+    QStringList categories, texts;
+    QString picture, address, label, total, difficulty, rating, source, webPage, nutrition;
+    for (Tag t = nextTag(html, from); t.start >= 0 && t.start < to; t = nextTag(html, t.end)) {
+        if (t.closing)
+            continue;
+        const QString prop = t.attribute("itemprop");
+        if (t.name == QLatin1String("img")) {
+            if (picture.isEmpty())
+                picture = t.attribute("src");
+        } else if (t.name == QLatin1String("a") && prop.isEmpty()) {
+            if (picture.isEmpty())
+                address = t.attribute("href"); // the picture's address on the web, around it
+        } else if (t.name == QLatin1String("b")) {
+            label = oneLine(innerText(html, t, to));
+            while (label.endsWith(QLatin1Char(':')))
+                label.chop(1);
+        } else if (prop == QLatin1String("name")) {
+            recipe.title = oneLine(innerText(html, t, to));
+        } else if (hasClass(t, QLatin1String("rating"))) {
+            if (const QString value = t.attribute("value"); value.toDouble() > 0)
+                rating = value;
+        } else if (hasClass(t, QLatin1String("categories")) || prop == QLatin1String("recipeCategory")) {
+            addNames(categories, oneLine(innerText(html, t, to)));
+        } else if (prop == QLatin1String("author")) {
+            source = oneLine(innerText(html, t, to));
+        } else if (prop == QLatin1String("url") && t.name == QLatin1String("a")) {
+            webPage = t.attribute("href");
+        } else if (const bool ing = hasClass(t, QLatin1String("ingredients"));
+                   ing || hasClass(t, QLatin1String("directions"))) {
+            const QStringList lines = lineParagraphs(html, t, to);
+            if (ing)
+                recipe.ing = lines.join(QLatin1Char('\n'));
+            else
+                recipe.prep = lines.join(QStringLiteral("\n\n"));
+            t.end = qMax(t.end, elementEnd(html, t, to)); // its lines read
+        } else if (hasClass(t, QLatin1String("nutrition"))) {
+            nutrition = innerText(html, t, to);
+            t.end = qMax(t.end, elementEnd(html, t, to));
+        } else if (hasClass(t, QLatin1String("description")) || hasClass(t, QLatin1String("notes")) ||
+                   prop == QLatin1String("description")) {
+            texts << innerText(html, t, to);
+            t.end = qMax(t.end, elementEnd(html, t, to));
+        } else if (t.name == QLatin1String("span") && prop != QLatin1String("author")) {
+            const QString value = oneLine(innerText(html, t, to));
+            const QString key = (prop.isEmpty() ? label : prop).toLower();
+            if (key == QLatin1String("prep time") || key == QLatin1String("preptime"))
+                recipe.preptime = value;
+            else if (key == QLatin1String("cook time") || key == QLatin1String("cooktime"))
+                recipe.cooktime = value;
+            else if (key == QLatin1String("servings") || key == QLatin1String("recipeyield"))
+                recipe.yield = value;
+            else if (key == QLatin1String("total time") || key == QLatin1String("totaltime"))
+                total = value;
+            else if (key == QLatin1String("difficulty"))
+                difficulty = value;
+            else if (!label.isEmpty() && !value.isEmpty())
+                texts << label + QStringLiteral(": ") + value; // a field of a version this reader does not know
+            label.clear();
+        }
+    }
+    // The notes in the order the program's own export gives them.
+    ExportNotes notes(context.langOffset);
+    for (const QString& t : std::as_const(texts))
+        notes.text(t);
+    notes.categories(categories);
+    notes.line(Str::NoteTotalTime, total);
+    notes.line(Str::NoteDifficulty, difficulty);
+    notes.line(Str::NoteRating, rating);
+    notes.line(Str::NoteSource, source);
+    notes.line(Str::NoteWebPage, webPage);
+    notes.lines(Str::NoteNutrition, nutrition);
+    recipe.other = notes.notes();
+    // The picture beside the page (Images/<id>/<name>.jpg), else its address.
+    if (!file.archive && !picture.isEmpty() && !address.isEmpty() &&
+        !QFileInfo(QFileInfo(file.path).dir().filePath(QUrl::fromPercentEncoding(picture.toUtf8()))).isFile())
+        picture = address;
+    addWithPicture(list, std::move(recipe), categories.value(0), context, file, page, picture);
+}
+
 using PageRecipeFn = void (*)(QStringView html, qsizetype from, qsizetype to, RecipeList& list,
                               const ReadContext& context, const FileLook& file, const ExportPage& page);
 
@@ -364,6 +471,14 @@ std::optional<RecipeList> readRecipeKeeper(const FileLook& file, const ReadConte
 std::optional<RecipeList> readCopyMeThat(const FileLook& file, const ReadContext& context)
 {
     return readExportPage(file, context, "copymethat", QLatin1String("recipe"), readCopiedRecipe);
+}
+
+std::optional<RecipeList> readPaprikaPage(const FileLook& file, const ReadContext& context)
+{
+    // The program's own classes beside the microdata every recipe site has.
+    if (!file.bytes.contains("itemprop=\"recipeIngredient\"") || !file.bytes.contains("class=\"line\""))
+        return std::nullopt;
+    return readExportPage(file, context, "class=\"subhead\"", QLatin1String("recipe"), readPaprikaRecipe);
 }
 
 std::optional<RecipeList> readBigOven(const FileLook& file, const ReadContext& context)

@@ -17,6 +17,11 @@ std::optional<RecipeList> readRecipeKeeper(const FileLook& file, const ReadConte
 // tags as categories, the address, rating and star to the notes.
 std::optional<RecipeList> readCopyMeThat(const FileLook& file, const ReadContext& context);
 
+// Paprika's page of a recipe (or several): a div.recipe a recipe, marked
+// by microdata and the classes of the program's template; the picture
+// beside the page, the fields as its export keeps them.
+std::optional<RecipeList> readPaprikaPage(const FileLook& file, const ReadContext& context);
+
 // BigOven: the <RECIPE> block between <!--@BOBEGIN-- and @BOEND-->, the
 // picture the page shows from images\ beside it.
 std::optional<RecipeList> readBigOven(const FileLook& file, const ReadContext& context);

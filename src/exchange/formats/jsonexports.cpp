@@ -1,5 +1,6 @@
 #include "exchange/formats/jsonexports.h"
 
+#include "exchange/formats/exportnotes.h"
 #include "exchange/formats/parallel.h"
 #include "exchange/formats/schemaorg.h"
 #include "resources/strings.h"
@@ -161,65 +162,31 @@ QString unmarkedLines(const QString& text)
     return lines.join(QLatin1Char('\n'));
 }
 
-// The notes of a recipe: paragraphs of its own text first, then a line
-// for each field the book has no place for.
-class Notes {
-public:
-    explicit Notes(const ReadContext& context) : lang_(context.langOffset) {}
-    void paragraph(const QString& text)
-    {
-        if (const QString t = tidyLines(text); !t.isEmpty())
-            paragraphs_ << t;
-    }
-    void line(Str label, const QString& value)
-    {
-        if (const QString v = tidyLines(value); !v.isEmpty())
-            lines_ << fetchText(label, lang_).arg(v);
-    }
-    // A recipe's categories beyond the first, as every reader keeps them.
-    void categories(const QStringList& all)
-    {
-        if (all.size() > 1)
-            line(Str::NoteCategories, all.join(QStringLiteral(", ")));
-    }
-    void rating(const QJsonValue& v)
-    {
-        const QString r = textOf(v);
-        if (!r.isEmpty() && r != QLatin1String("0"))
-            line(Str::NoteRating, r);
-    }
-    // Nutrition given as an object of amounts ("fat_content": "12").
-    void nutrition(const QJsonValue& v)
-    {
-        if (!v.isObject()) {
-            line(Str::NoteNutrition, textOf(v));
-            return;
-        }
-        QStringList parts;
-        const QJsonObject o = v.toObject();
-        for (auto it = o.begin(); it != o.end(); ++it) {
-            const QString amount = textOf(it.value());
-            if (amount.isEmpty() || it.key().startsWith(QLatin1Char('@')) || it.key() == QLatin1String("id"))
-                continue;
-            QString name = it.key();
-            name.remove(QLatin1String("_content")).remove(QLatin1String("Content")).replace(QLatin1Char('_'), ' ');
-            parts << name + QLatin1Char(' ') + amount;
-        }
-        line(Str::NoteNutrition, parts.join(QStringLiteral(", ")));
-    }
-    QString text() const
-    {
-        QString out;
-        for (const QString& p : paragraphs_)
-            addParagraph(out, p);
-        addParagraph(out, lines_.join(QLatin1Char('\n')));
-        return out;
-    }
+// A rating as the notes keep it: none for 0, which says the cook gave none.
+QString ratingText(const QJsonValue& v)
+{
+    const QString r = textOf(v);
+    return r == QLatin1String("0") ? QString() : r;
+}
 
-private:
-    int lang_;
-    QStringList paragraphs_, lines_;
-};
+// Nutrition as the notes keep it: a text, or an object of amounts
+// ("fat_content": "12") as "fat 12, ...".
+QString nutritionText(const QJsonValue& v)
+{
+    if (!v.isObject())
+        return textOf(v);
+    QStringList parts;
+    const QJsonObject o = v.toObject();
+    for (auto it = o.begin(); it != o.end(); ++it) {
+        const QString amount = textOf(it.value());
+        if (amount.isEmpty() || it.key().startsWith(QLatin1Char('@')) || it.key() == QLatin1String("id"))
+            continue;
+        QString name = it.key();
+        name.remove(QLatin1String("_content")).remove(QLatin1String("Content")).replace(QLatin1Char('_'), ' ');
+        parts << name + QLatin1Char(' ') + amount;
+    }
+    return parts.join(QStringLiteral(", "));
+}
 
 // A picture's bytes from base64 text (a data: address allowed); empty for
 // none, or for one larger than an archive's file may be.
@@ -235,12 +202,11 @@ QByteArray base64Picture(const QJsonValue& v)
     return QByteArray::fromBase64(s.toLatin1());
 }
 
-// Entries an archive holds that nobody put there: macOS's resource forks
-// and folder settings.
-bool junkEntry(const QString& name)
+// The first picture of a list of base64 pictures.
+QByteArray firstPicture(const QJsonValue& list)
 {
-    return name.startsWith(QLatin1String("__MACOSX/")) || QFileInfo(name).fileName().startsWith(QLatin1String("._")) ||
-           name.endsWith(QLatin1String(".DS_Store"));
+    const QJsonArray images = list.toArray();
+    return images.isEmpty() ? QByteArray() : base64Picture(images.first());
 }
 
 // The archive's files (junk left out) whose names end with ending.
@@ -293,29 +259,58 @@ RecipeList readEntries(Archive& archive, const QStringList& entries, Parse parse
     return list;
 }
 
+// Where a program's JSON keeps the fields that most programs write as
+// plain values: the keys of title, yield and times (nullptr for none),
+// of the categories, of the texts that become the notes' paragraphs and of
+// the fields that become their lines.
+struct JsonFields {
+    const char *title, *yield, *prepTime, *cookTime, *categories;
+    std::initializer_list<const char*> texts;
+    std::initializer_list<std::pair<Str, const char*>> lines;
+};
+
+// A recipe of these fields of o, its notes written; categories gets the
+// recipe's categories.
+Recipe jsonRecipe(const QJsonObject& o, const JsonFields& f, const ReadContext& context, QStringList& categories)
+{
+    Recipe r;
+    r.title = text(o, f.title);
+    r.yield = text(o, f.yield);
+    if (f.prepTime)
+        r.preptime = text(o, f.prepTime);
+    if (f.cookTime)
+        r.cooktime = text(o, f.cookTime);
+    categories = names(o.value(QLatin1String(f.categories)));
+    ExportNotes notes(context.langOffset);
+    for (const char* key : f.texts)
+        notes.text(text(o, key));
+    notes.categories(categories);
+    for (const auto& [label, key] : f.lines)
+        notes.lines(label, label == Str::NoteRating ? ratingText(o.value(QLatin1String(key))) : text(o, key));
+    r.other = notes.notes();
+    return r;
+}
+
 // ---- Paprika
 
 void addPaprika(RecipeList& list, const QJsonObject& o, const ReadContext& context)
 {
-    Recipe r;
-    r.title = text(o, "name");
-    r.yield = text(o, "servings");
-    r.preptime = text(o, "prep_time");
-    r.cooktime = text(o, "cook_time");
+    static const JsonFields fields{"name",
+                                   "servings",
+                                   "prep_time",
+                                   "cook_time",
+                                   "categories",
+                                   {"description", "notes"},
+                                   {{Str::NoteTotalTime, "total_time"},
+                                    {Str::NoteDifficulty, "difficulty"},
+                                    {Str::NoteRating, "rating"},
+                                    {Str::NoteSource, "source"},
+                                    {Str::NoteWebPage, "source_url"},
+                                    {Str::NoteNutrition, "nutritional_info"}}};
+    QStringList categories;
+    Recipe r = jsonRecipe(o, fields, context, categories);
     r.ing = tidyLines(text(o, "ingredients"));
     r.prep = tidyLines(text(o, "directions"));
-    const QStringList categories = names(o.value(QLatin1String("categories")));
-    Notes notes(context);
-    notes.paragraph(text(o, "description"));
-    notes.paragraph(text(o, "notes"));
-    notes.categories(categories);
-    notes.line(Str::NoteTotalTime, text(o, "total_time"));
-    notes.line(Str::NoteDifficulty, text(o, "difficulty"));
-    notes.rating(o.value(QLatin1String("rating")));
-    notes.line(Str::NoteSource, text(o, "source"));
-    notes.line(Str::NoteWebPage, text(o, "source_url"));
-    notes.line(Str::NoteNutrition, text(o, "nutritional_info"));
-    r.other = notes.text();
     r.image = text(o, "image_url");
     list.add(std::move(r), categories.value(0), context);
     list.setLastPicture(base64Picture(o.value(QLatin1String("photo_data"))));
@@ -365,22 +360,132 @@ void addMealie(RecipeList& list, const QJsonObject& o, const ReadContext& contex
         addParagraph(r.prep, tidyLines(v.isString() ? textOf(v) : text(step, "text")));
     }
     const QStringList categories = names(o.value(QLatin1String("recipe_category")));
-    Notes notes(context);
-    notes.paragraph(text(o, "description"));
+    ExportNotes notes(context.langOffset);
+    notes.text(text(o, "description"));
     for (const QJsonValue& v : o.value(QLatin1String("notes")).toArray()) {
         const QJsonObject note = v.toObject();
         QString paragraph = text(note, "title");
         addLine(paragraph, text(note, "text"));
-        notes.paragraph(paragraph);
+        notes.text(paragraph);
     }
     notes.categories(categories);
-    notes.line(Str::NoteKeywords, names(o.value(QLatin1String("tags"))).join(QStringLiteral(", ")));
-    notes.line(Str::NoteTotalTime, text(o, "total_time"));
-    notes.rating(o.value(QLatin1String("rating")));
-    notes.line(Str::NoteWebPage, text(o, "org_url"));
-    notes.nutrition(o.value(QLatin1String("nutrition")));
-    r.other = notes.text();
+    notes.lines(Str::NoteKeywords, names(o.value(QLatin1String("tags"))).join(QStringLiteral(", ")));
+    notes.lines(Str::NoteTotalTime, text(o, "total_time"));
+    notes.lines(Str::NoteRating, ratingText(o.value(QLatin1String("rating"))));
+    notes.lines(Str::NoteWebPage, text(o, "org_url"));
+    notes.lines(Str::NoteNutrition, nutritionText(o.value(QLatin1String("nutrition"))));
+    r.other = notes.notes();
     list.add(std::move(r), categories.value(0), context);
+}
+
+// A Mealie recipe's picture in its images/ folder (images: the folder's
+// path in the archive, with its '/'), the largest there is; empty for none.
+QByteArray mealiePicture(Archive& archive, const QString& images)
+{
+    for (const char* picture : {"original.webp", "min-original.webp", "tiny-original.webp", "original.jpg"})
+        if (std::optional<QByteArray> bytes = archive.read(images + QLatin1String(picture), true))
+            return std::move(*bytes);
+    return QByteArray();
+}
+
+// An id as Mealie's tables write it, with or without its dashes.
+QString mealieId(const QJsonValue& v) { return v.toString().remove(QLatin1Char('-')).toLower(); }
+
+// Mealie's backup since version 1: database.json holds its tables, a recipe's
+// parts each in a table of their own, joined by the recipe's id; its
+// picture is data/recipes/<id>/images/. Each recipe is put together as the
+// earlier exports wrote it and read as those are.
+std::optional<RecipeList> readMealieBackup(Archive& archive, const ReadContext& context)
+{
+    const QStringList& names = archive.names();
+    const auto at = std::find_if(names.cbegin(), names.cend(), [](const QString& n) {
+        return n.count(QLatin1Char('/')) <= 1 && n.section(QLatin1Char('/'), -1) == QLatin1String("database.json");
+    });
+    if (at == names.cend())
+        return std::nullopt;
+    const std::optional<QByteArray> bytes = archive.read(*at);
+    const std::optional<QJsonObject> db = bytes ? jsonObject(*bytes) : std::nullopt;
+    if (!db || !db->value(QLatin1String("recipes")).isArray() || !db->contains(QLatin1String("recipes_ingredients")))
+        return std::nullopt;
+    auto table = [&](const char* name) { return db->value(QLatin1String(name)).toArray(); };
+    // The names of a table's rows by their id.
+    auto namesById = [&](const char* name) {
+        QHash<QString, QString> out;
+        for (const QJsonValue& row : table(name))
+            out.insert(mealieId(row[QLatin1String("id")]), text(row.toObject(), "name"));
+        return out;
+    };
+    const QHash<QString, QString> units = namesById("ingredient_units"), foods = namesById("ingredient_foods"),
+                                  categories = namesById("categories"), tags = namesById("tags");
+    // A recipe's rows of the other tables, by its id.
+    struct Parts {
+        std::vector<QJsonObject> ingredients, steps;
+        QJsonArray categories, tags, notes;
+        QJsonObject nutrition;
+    };
+    QHash<QString, Parts> parts;
+    auto byRecipe = [&](const char* name, auto add) {
+        for (const QJsonValue& row : table(name))
+            add(parts[mealieId(row[QLatin1String("recipe_id")])], row.toObject());
+    };
+    byRecipe("recipes_ingredients", [&](Parts& p, const QJsonObject& i) {
+        QJsonObject line{{QStringLiteral("title"), i.value(QLatin1String("title"))},
+                         {QStringLiteral("note"), i.value(QLatin1String("note"))},
+                         {QStringLiteral("quantity"), i.value(QLatin1String("quantity"))},
+                         {QStringLiteral("disable_amount"), i.value(QLatin1String("disable_amount"))},
+                         {QStringLiteral("position"), i.value(QLatin1String("position"))}};
+        if (const QString unit = units.value(mealieId(i.value(QLatin1String("unit_id")))); !unit.isEmpty())
+            line.insert(QStringLiteral("unit"), unit);
+        if (const QString food = foods.value(mealieId(i.value(QLatin1String("food_id")))); !food.isEmpty())
+            line.insert(QStringLiteral("food"), food);
+        else if (text(i, "note").isEmpty())
+            line.insert(QStringLiteral("note"), i.value(QLatin1String("original_text")));
+        p.ingredients.push_back(line);
+    });
+    byRecipe("recipe_instructions", [](Parts& p, const QJsonObject& s) { p.steps.push_back(s); });
+    byRecipe("recipes_to_categories", [&](Parts& p, const QJsonObject& c) {
+        p.categories << categories.value(mealieId(c.value(QLatin1String("category_id"))));
+    });
+    byRecipe("recipes_to_tags",
+             [&](Parts& p, const QJsonObject& t) { p.tags << tags.value(mealieId(t.value(QLatin1String("tag_id")))); });
+    byRecipe("notes", [](Parts& p, const QJsonObject& n) { p.notes << n; });
+    byRecipe("recipe_nutrition", [](Parts& p, QJsonObject n) {
+        n.remove(QStringLiteral("recipe_id"));
+        p.nutrition = n;
+    });
+    auto inPosition = [](std::vector<QJsonObject> rows) {
+        std::stable_sort(rows.begin(), rows.end(), [](const QJsonObject& a, const QJsonObject& b) {
+            return a.value(QLatin1String("position")).toDouble() < b.value(QLatin1String("position")).toDouble();
+        });
+        QJsonArray out;
+        for (const QJsonObject& row : rows)
+            out << row;
+        return out;
+    };
+    // The pictures' folders by their recipe's id.
+    QHash<QString, QString> pictures;
+    static const QRegularExpression pictureFolder(QStringLiteral("^(.*data/recipes/([^/]+)/images/)[^/]+$"));
+    for (const QString& name : names)
+        if (const QRegularExpressionMatch m = pictureFolder.match(name); m.hasMatch())
+            pictures.insert(mealieId(m.captured(2)), m.captured(1));
+    RecipeList list;
+    for (const QJsonValue& v : table("recipes")) {
+        QJsonObject r = v.toObject();
+        const QString id = mealieId(r.value(QLatin1String("id")));
+        const Parts& p = parts[id];
+        r.insert(QStringLiteral("recipe_ingredient"), inPosition(p.ingredients));
+        r.insert(QStringLiteral("recipe_instructions"), inPosition(p.steps));
+        r.insert(QStringLiteral("recipe_category"), p.categories);
+        r.insert(QStringLiteral("tags"), p.tags);
+        r.insert(QStringLiteral("notes"), p.notes);
+        r.insert(QStringLiteral("nutrition"), p.nutrition);
+        if (text(r, "recipe_yield").isEmpty())
+            r.insert(QStringLiteral("recipe_yield"), r.value(QLatin1String("recipe_servings")));
+        addMealie(list, r, context);
+        if (pictures.contains(id))
+            list.setLastPicture(mealiePicture(archive, pictures.value(id)));
+    }
+    return list;
 }
 
 // ---- Tandoor
@@ -439,12 +544,12 @@ void addTandoor(RecipeList& list, const QJsonObject& o, Archive& archive, const 
         addParagraph(r.prep, unmarkedLines(text(step, "instruction")));
     }
     const QStringList keywords = names(o.value(QLatin1String("keywords")));
-    Notes notes(context);
-    notes.paragraph(text(o, "description"));
-    notes.line(Str::NoteKeywords, keywords.join(QStringLiteral(", ")));
-    notes.line(Str::NoteWebPage, text(o, "source_url"));
-    notes.nutrition(o.value(QLatin1String("nutrition")));
-    r.other = notes.text();
+    ExportNotes notes(context.langOffset);
+    notes.text(text(o, "description"));
+    notes.lines(Str::NoteKeywords, keywords.join(QStringLiteral(", ")));
+    notes.lines(Str::NoteWebPage, text(o, "source_url"));
+    notes.lines(Str::NoteNutrition, nutritionText(o.value(QLatin1String("nutrition"))));
+    r.other = notes.notes();
     list.add(std::move(r), QString(), context);
     for (const QString& name : archive.names())
         if (name.startsWith(QLatin1String("image."), Qt::CaseInsensitive)) {
@@ -457,26 +562,20 @@ void addTandoor(RecipeList& list, const QJsonObject& o, Archive& archive, const 
 
 void addMela(RecipeList& list, const QJsonObject& o, const ReadContext& context)
 {
-    Recipe r;
-    r.title = text(o, "title");
-    r.yield = text(o, "yield");
-    r.preptime = text(o, "prepTime");
-    r.cooktime = text(o, "cookTime");
+    static const JsonFields fields{
+        "title",
+        "yield",
+        "prepTime",
+        "cookTime",
+        "categories",
+        {"text", "notes"},
+        {{Str::NoteTotalTime, "totalTime"}, {Str::NoteNutrition, "nutrition"}, {Str::NoteWebPage, "link"}}};
+    QStringList categories;
+    Recipe r = jsonRecipe(o, fields, context, categories);
     r.ing = unmarkedLines(text(o, "ingredients"));
     r.prep = stepsText(text(o, "instructions"));
-    const QStringList categories = names(o.value(QLatin1String("categories")));
-    Notes notes(context);
-    notes.paragraph(text(o, "text"));
-    notes.paragraph(text(o, "notes"));
-    notes.categories(categories);
-    notes.line(Str::NoteTotalTime, text(o, "totalTime"));
-    notes.line(Str::NoteNutrition, text(o, "nutrition"));
-    notes.line(Str::NoteWebPage, text(o, "link"));
-    r.other = notes.text();
     list.add(std::move(r), categories.value(0), context);
-    const QJsonArray images = o.value(QLatin1String("images")).toArray();
-    if (!images.isEmpty())
-        list.setLastPicture(base64Picture(images.first()));
+    list.setLastPicture(firstPicture(o.value(QLatin1String("images"))));
 }
 
 std::optional<QJsonObject> melaJson(const QByteArray& bytes)
@@ -508,11 +607,23 @@ QString croutonUnit(const QString& type)
     return it != units.cend() ? *it : type.toLower().replace(QLatin1Char('_'), QLatin1Char(' '));
 }
 
+std::optional<QJsonObject> croutonJson(const QByteArray& bytes)
+{
+    return jsonNaming(bytes, {"name", "ingredients", "steps"});
+}
+
 void addCrouton(RecipeList& list, const QJsonObject& o, const ReadContext& context)
 {
-    Recipe r;
-    r.title = text(o, "name");
-    r.yield = text(o, "serves");
+    static const JsonFields fields{
+        "name",
+        "serves",
+        nullptr,
+        nullptr,
+        "tags",
+        {"notes"},
+        {{Str::NoteSource, "sourceName"}, {Str::NoteWebPage, "webLink"}, {Str::NoteNutrition, "neutritionalInfo"}}};
+    QStringList tags;
+    Recipe r = jsonRecipe(o, fields, context, tags);
     r.preptime = minutesText(o.value(QLatin1String("duration")));
     r.cooktime = minutesText(o.value(QLatin1String("cookingDuration")));
     for (const QJsonObject& i : inOrder(o.value(QLatin1String("ingredients")))) {
@@ -526,18 +637,8 @@ void addCrouton(RecipeList& list, const QJsonObject& o, const ReadContext& conte
     }
     for (const QJsonObject& step : inOrder(o.value(QLatin1String("steps"))))
         addParagraph(r.prep, tidyLines(text(step, "step")));
-    const QStringList tags = names(o.value(QLatin1String("tags")));
-    Notes notes(context);
-    notes.paragraph(text(o, "notes"));
-    notes.categories(tags);
-    notes.line(Str::NoteSource, text(o, "sourceName"));
-    notes.line(Str::NoteWebPage, text(o, "webLink"));
-    notes.line(Str::NoteNutrition, text(o, "neutritionalInfo"));
-    r.other = notes.text();
     list.add(std::move(r), tags.value(0), context);
-    const QJsonArray images = o.value(QLatin1String("images")).toArray();
-    if (!images.isEmpty())
-        list.setLastPicture(base64Picture(images.first()));
+    list.setLastPicture(firstPicture(o.value(QLatin1String("images"))));
 }
 
 // The recipe of a file of one (its JSON as parse finds it, read by add),
@@ -620,7 +721,7 @@ std::optional<RecipeList> readMealie(const FileLook& file, const ReadContext& co
         if (!junkEntry(name) && recipeFile.match(name).hasMatch())
             entries << name;
     if (entries.isEmpty())
-        return std::nullopt;
+        return readMealieBackup(*file.archive, context);
     return readEntries(
         *file.archive, entries,
         [&](const QByteArray& bytes, RecipeList& piece) {
@@ -631,12 +732,8 @@ std::optional<RecipeList> readMealie(const FileLook& file, const ReadContext& co
             return true;
         },
         [&](const QString& name, RecipeList& list) {
-            const QString images = name.left(name.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral("images/");
-            for (const char* picture : {"original.webp", "min-original.webp", "tiny-original.webp", "original.jpg"})
-                if (std::optional<QByteArray> bytes = file.archive->read(images + QLatin1String(picture), true)) {
-                    list.setLastPicture(std::move(*bytes));
-                    break;
-                }
+            list.setLastPicture(mealiePicture(*file.archive, name.left(name.lastIndexOf(QLatin1Char('/')) + 1) +
+                                                                 QStringLiteral("images/")));
         });
 }
 
@@ -684,9 +781,10 @@ std::optional<RecipeList> readMela(const FileLook& file, const ReadContext& cont
 
 std::optional<RecipeList> readCrouton(const FileLook& file, const ReadContext& context)
 {
+    // Several recipes shared at once come as a zip of .crumb files.
     if (file.archive)
-        return std::nullopt;
-    const std::optional<QJsonObject> o = jsonNaming(file.bytes, {"name", "ingredients", "steps"});
+        return oneOrZipped(file, QStringLiteral(".crumb"), croutonJson, addCrouton, context);
+    const std::optional<QJsonObject> o = croutonJson(file.bytes);
     // Tandoor's recipes have steps too, but neither this file ending nor these fields.
     if (!o || (file.suffix != QLatin1String("crumb") && !o->contains(QLatin1String("serves")) &&
                !o->contains(QLatin1String("folderIDs"))))

@@ -7,6 +7,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <vector>
 
 #include <cstring>
@@ -192,10 +193,17 @@ bool ownDataXml(const QByteArray& data)
 std::optional<RecipeList> readLivingCookbook(const FileLook& file, const ReadContext& context)
 {
     QByteArray data;
+    QString folder; // Data.xml's in the archive: "" or a folder the cook zipped it in, "name/"
     if (file.archive) {
-        if (!file.archive->names().contains(QStringLiteral("Data.xml"), Qt::CaseInsensitive))
+        const QStringList& names = file.archive->names();
+        const auto at = std::find_if(names.cbegin(), names.cend(), [](const QString& n) {
+            return !junkEntry(n) && n.count(QLatin1Char('/')) <= 1 &&
+                   n.section(QLatin1Char('/'), -1).compare(QLatin1String("Data.xml"), Qt::CaseInsensitive) == 0;
+        });
+        if (at == names.cend())
             return std::nullopt;
-        std::optional<QByteArray> read = file.archive->read(QStringLiteral("Data.xml"), true);
+        folder = at->left(at->size() - 8);
+        std::optional<QByteArray> read = file.archive->read(*at);
         if (!read || !ownDataXml(*read))
             return std::nullopt;
         data = std::move(*read);
@@ -244,8 +252,8 @@ std::optional<RecipeList> readLivingCookbook(const FileLook& file, const ReadCon
             if (!r.pictureBytes.isEmpty())
                 list.setLastPicture(std::move(r.pictureBytes));
             else if (file.archive && !r.picture.fileName.isEmpty())
-                if (std::optional<QByteArray> bytes = file.archive->read(QStringLiteral("Images/") + r.picture.fileName,
-                                                                         true))
+                if (std::optional<QByteArray> bytes = file.archive->read(
+                        folder + QStringLiteral("Images/") + r.picture.fileName, true))
                     list.setLastPicture(std::move(*bytes));
             r = Read();
         });

@@ -54,6 +54,8 @@ namespace {
 QString str(const QVariantMap& m, const char* key)
 {
     const QVariant v = m.value(QLatin1String(key));
+    if (v.typeId() == QMetaType::Double)
+        return QString::number(v.toDouble()); // <real>0.5</real>
     return v.typeId() == QMetaType::QString || v.typeId() == QMetaType::LongLong ? v.toString() : QString();
 }
 
@@ -142,8 +144,9 @@ Recipe recipeOf(const QVariantMap& r, QStringList& categories, int lang)
 {
     Recipe recipe;
     recipe.title = one(r, "NAME");
+    // Each category a dict with its name, or (as some versions write them) the name alone.
     for (const QVariant& c : r.value(QStringLiteral("CATEGORIES")).toList())
-        addNames(categories, one(c.toMap(), "NAME"), QChar());
+        addNames(categories, c.typeId() == QMetaType::QString ? c.toString() : one(c.toMap(), "NAME"), QChar());
     // "--" is the program's word for no course.
     if (const QString course = one(r, "COURSE_NAME"); course != QLatin1String("--"))
         addNames(categories, course, QChar());

@@ -1,6 +1,6 @@
 #include "exchange/formats/nowyourecooking.h"
 
-#include "exchange/formats/notelines.h"
+#include "exchange/formats/exportnotes.h"
 #include "exchange/formats/parallel.h"
 #include "store/amounts.h"
 
@@ -69,6 +69,7 @@ Tail tailLine(QStringView line, QStringView* value)
 Recipe readRecipe(const QList<QStringView>& lines, QString& category, int langOffset)
 {
     Recipe r;
+    ExportNotes notes(langOffset);
     // The blocks of lines between blank lines.
     QList<QList<QStringView>> blocks;
     bool open = false;
@@ -91,7 +92,7 @@ Recipe readRecipe(const QList<QStringView>& lines, QString& category, int langOf
         QStringList names;
         for (QStringView n : blocks[b].first().split(apart))
             names << n.trimmed().toString();
-        category = categoryOf(names, r.other, langOffset);
+        category = notes.category(names);
         ++b;
     }
     // The ingredients, with blocks that start with a section heading.
@@ -127,20 +128,21 @@ Recipe readRecipe(const QList<QStringView>& lines, QString& category, int langOf
         appendWrapped(text, paragraph);
         addParagraph(r.prep, text);
     }
-    QString notes;
+    // The categories stand apart from the program's own lines.
+    notes.endParagraph();
     for (; b < blocks.size(); ++b) {
         for (QStringView l : blocks[b]) {
             QStringView value;
             switch (tailLine(l, &value)) {
             case Tail::Yield: r.yield = value.toString(); break;
-            case Tail::Nutrition: addNoteLine(notes, Str::NoteNutrition, value.toString(), langOffset); break;
-            case Tail::Kept: addLine(notes, l.trimmed()); break;
+            case Tail::Nutrition: notes.line(Str::NoteNutrition, value); break;
+            case Tail::Kept: notes.line(l); break;
             case Tail::Dropped:
             case Tail::None: break;
             }
         }
     }
-    addParagraph(r.other, notes);
+    r.other = notes.notes();
     return r;
 }
 
@@ -151,7 +153,8 @@ std::optional<RecipeList> readNowYoureCooking(const QByteArray& bytes, const Rea
     // The begin line comes first, or after a few lines of the cook's.
     const QByteArray head = bytes.left(2048);
     const qsizetype at = head.indexOf(kMark);
-    if (at < 0 || (at > 0 && head[at - 1] != '\n') || !head.mid(at, 120).contains("Cooking!"))
+    const qsizetype start = head.startsWith("\xEF\xBB\xBF") ? 3 : 0; // after a byte order mark
+    if (at < 0 || (at > start && head[at - 1] != '\n') || !head.mid(at, 120).contains("Cooking!"))
         return std::nullopt;
     const QString text = decodeRecipeText(bytes);
     // Each recipe's lines, found here and read side by side.

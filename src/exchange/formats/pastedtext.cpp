@@ -1,6 +1,6 @@
 #include "exchange/formats/pastedtext.h"
 
-#include "exchange/formats/notelines.h"
+#include "exchange/formats/exportnotes.h"
 #include "exchange/formats/textlines.h"
 #include "store/amounts.h"
 #include "store/names.h"
@@ -450,10 +450,12 @@ Recipe splitPastedRecipe(const QString& text, int langOffset)
         r.prep = intro.join(QLatin1Char('\n'));
         intro.clear();
     }
-    addNoteLine(r.other, Str::NoteTotalTime, total, langOffset);
-    addNoteLine(r.other, Str::NoteSource, source, langOffset);
-    addParagraph(r.other, intro.join(QLatin1Char('\n')));
-    addParagraph(r.other, notes.join(QLatin1Char('\n')));
+    ExportNotes other(langOffset, ExportNotes::Order::FieldsFirst);
+    other.line(Str::NoteTotalTime, total);
+    other.line(Str::NoteSource, source);
+    other.text(intro.join(QLatin1Char('\n')));
+    other.text(notes.join(QLatin1Char('\n')));
+    r.other = other.notes();
     return r;
 }
 

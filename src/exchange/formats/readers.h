@@ -9,6 +9,7 @@
 #include "exchange/formats/textdecoding.h"
 #include "exchange/formats/textlines.h"
 #include "exchange/formats/durations.h"
+#include "resources/strings.h"
 #include "store/names.h"
 #include "store/recipe.h"
 
@@ -85,6 +86,14 @@ struct FileLook {
     QString suffix;          // its extension, lower-cased
     QString path;
     Archive* archive = nullptr; // the file opened as a zip archive, where it is one
+};
+
+// Another program's own cookbook (its database, not an export), which the
+// import knows but cannot read: the message that tells the cook how to
+// export it (Str::None for a file that is none) and the program's name.
+struct OwnCookbook {
+    Str message = Str::None;
+    QString program;
 };
 
 // A recipe as a reader hands it over (see RecipeList); may run on any thread.

@@ -1,7 +1,7 @@
 #include "exchange/formats/rezkonv.h"
 
 #include "exchange/formats/mealmaster.h"
-#include "exchange/formats/notelines.h"
+#include "exchange/formats/exportnotes.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -59,8 +59,7 @@ void sourceToNotes(Recipe& r, int langOffset)
     while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
         lines.removeLast();
     r.ing = lines.join(QLatin1Char('\n'));
-    QString notes;
-    addNoteLine(notes, Str::NoteSource, source, langOffset);
+    QString notes = noteLine(Str::NoteSource, source, langOffset);
     addLine(notes, r.other);
     r.other = notes;
 }

@@ -1,6 +1,6 @@
 #include "exchange/formats/saffron.h"
 
-#include "exchange/formats/notelines.h"
+#include "exchange/formats/exportnotes.h"
 
 namespace bd {
 
@@ -8,8 +8,10 @@ namespace {
 
 // The recipe being read and where its lines go.
 struct SaffronDraft {
+    explicit SaffronDraft(int langOffset) : notes(langOffset) {}
     Recipe recipe;
-    QString section, notes, image;
+    ExportNotes notes;
+    QString section, image;
     QStringList ingredients, steps;
     enum class List { None, Ingredients, Instructions } list = List::None;
 };
@@ -25,10 +27,10 @@ void finish(SaffronDraft& d, RecipeList& read, const ReadContext& context)
     // A picture on the web stays an address in the notes; a file's name
     // is looked for beside the file.
     if (d.image.startsWith(QLatin1String("http"), Qt::CaseInsensitive))
-        addNoteLine(d.notes, Str::NotePicture, d.image, context.langOffset);
+        d.notes.line(Str::NotePicture, d.image);
     else
         r.image = d.image;
-    r.other = d.notes;
+    r.other = d.notes.notes();
     read.add(std::move(r), d.section, context);
 }
 
@@ -39,12 +41,12 @@ std::optional<RecipeList> readSaffron(const QByteArray& bytes, const ReadContext
     QByteArray head = bytes.left(64);
     if (head.startsWith("\xEF\xBB\xBF"))
         head = head.mid(3);
-    if (!head.startsWith("Title:") || !bytes.contains("\nIngredients:") || !bytes.contains("\nInstructions:"))
+    // A recipe without ingredients or without directions lacks one label.
+    if (!head.startsWith("Title:") || (!bytes.contains("\nIngredients:") && !bytes.contains("\nInstructions:")))
         return std::nullopt;
     const QString text = decodeRecipeText(bytes);
     RecipeList read;
-    SaffronDraft d;
-    const int lang = context.langOffset;
+    SaffronDraft d(context.langOffset);
     for (QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
@@ -58,13 +60,12 @@ std::optional<RecipeList> readSaffron(const QByteArray& bytes, const ReadContext
             else if (d.list == SaffronDraft::List::Instructions)
                 d.steps << t;
             else
-                addLine(d.notes, t);
+                d.notes.line(t);
             continue;
         }
         const qsizetype colon = line.indexOf(QLatin1Char(':'));
         if (colon <= 0) {
-            if (!blankLine(line))
-                addLine(d.notes, line.trimmed());
+            d.notes.line(line);
             continue;
         }
         const QString name = line.left(colon).trimmed().toString().toLower();
@@ -72,7 +73,7 @@ std::optional<RecipeList> readSaffron(const QByteArray& bytes, const ReadContext
         d.list = SaffronDraft::List::None;
         if (name == QLatin1String("title")) {
             finish(d, read, context);
-            d = SaffronDraft();
+            d = SaffronDraft(context.langOffset);
             d.recipe.title = value;
         } else if (name == QLatin1String("ingredients")) {
             d.list = SaffronDraft::List::Ingredients;
@@ -85,22 +86,22 @@ std::optional<RecipeList> readSaffron(const QByteArray& bytes, const ReadContext
         } else if (name == QLatin1String("cook")) {
             d.recipe.cooktime = value;
         } else if (name == QLatin1String("total")) {
-            addNoteLine(d.notes, Str::NoteTotalTime, value, lang);
+            d.notes.line(Str::NoteTotalTime, value);
         } else if (name == QLatin1String("description")) {
-            addNoteLine(d.notes, Str::NoteDescription, value, lang);
+            d.notes.line(Str::NoteDescription, value);
         } else if (name == QLatin1String("source")) {
-            addNoteLine(d.notes, Str::NoteSource, value, lang);
+            d.notes.line(Str::NoteSource, value);
         } else if (name == QLatin1String("original url")) {
-            addNoteLine(d.notes, Str::NoteWebPage, value, lang);
+            d.notes.line(Str::NoteWebPage, value);
         } else if (name == QLatin1String("cookbook")) {
-            addNoteLine(d.notes, Str::NoteCookbook, value, lang);
+            d.notes.line(Str::NoteCookbook, value);
         } else if (name == QLatin1String("section")) {
             // The cookbook's section is the recipe's category.
             d.section = value;
         } else if (name == QLatin1String("image")) {
             d.image = value;
         } else if (!value.isEmpty()) {
-            addLine(d.notes, line.trimmed());
+            d.notes.line(line);
         }
     }
     finish(d, read, context);

@@ -535,10 +535,11 @@ private slots:
             return QDateTime::currentDateTime();
         });
         Qt::CursorShape inDialog = Qt::BlankCursor;
-        env.dialogs.whileOpen = [&inDialog] {
+        const auto dialogCursor = [&inDialog] {
             const QCursor* cursor = QGuiApplication::overrideCursor();
             inDialog = cursor ? cursor->shape() : Qt::BlankCursor;
         };
+        env.dialogs.whileOpen = dialogCursor; // the first message: the question of REMOVE
         const auto busyThroughout = [&shapes](const std::function<void()>& press) {
             shapes.clear();
             press();
@@ -580,6 +581,7 @@ private slots:
         {
             frmSnapshots snapshots; // the first save of the day took one
             env.dialogs.answers << Answer::Yes;
+            env.dialogs.whileOpen = [&] { env.dialogs.whileOpen = dialogCursor; }; // the second message
             QVERIFY(busyThroughout([&snapshots] { snapshots.cmdRestore->click(); }));
             QCOMPARE(env.dialogs.last()->id, Str::SnapshotRestored);
             QCOMPARE(inDialog, Qt::ArrowCursor); // the message after the save

@@ -28,6 +28,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QRandomGenerator>
 #include <QSettings>
@@ -224,7 +225,14 @@ QString row(const QString& name, double value, double floor, const QString& note
     return line;
 }
 
-void benchSize(int recipes, int runs)
+// The figures that must grow no faster than the book.
+struct Growth {
+    int recipes = 0;
+    double everyTitle = 0; // the search window listing every title
+    double titleMiss = 0;  // titleExists of a title the book lacks
+};
+
+Growth benchSize(int recipes, int runs)
 {
     QTemporaryDir dir;
     check(dir.isValid(), QStringLiteral("cannot create a temporary folder"));
@@ -330,7 +338,7 @@ void benchSize(int recipes, int runs)
                 times.push_back(timedMs([&] { window.searchRecs(); }));
                 QCoreApplication::processEvents();
             }
-            windowSearches.push_back({QString::fromUtf8(w), {median(times), window.lstResults->count()}});
+            windowSearches.push_back({QString::fromUtf8(w), {median(times), window.lstResults->model()->rowCount()}});
         }
     }
 
@@ -367,6 +375,28 @@ void benchSize(int recipes, int runs)
     say(QString());
 
     bd::G.reset();
+    Growth growth{recipes, 0, median(exists)};
+    for (const auto& w : windowSearches)
+        if (w.first == QLatin1String("recipe"))
+            growth.everyTitle = w.second.first;
+    return growth;
+}
+
+// How each figure grew from one book size to the next, beside the growth
+// of the book: no faster than the book, give or take a fifth.
+void sayGrowth(const Growth& from, const Growth& to)
+{
+    const double books = double(to.recipes) / from.recipes;
+    const auto line = [&](const char* what, double a, double b) {
+        say(QStringLiteral("%1 %2 -> %3 recipes: %4x (goal <= %5x)")
+                .arg(QString::fromLatin1(what).leftJustified(30))
+                .arg(from.recipes)
+                .arg(to.recipes)
+                .arg(a > 0 ? b / a : 0, 0, 'f', 2)
+                .arg(books * 1.2, 0, 'f', 1));
+    };
+    line("search window, every title", from.everyTitle, to.everyTitle);
+    line("title exists (miss)", from.titleMiss, to.titleMiss);
 }
 
 QList<int> parseSizes(const QString& text)
@@ -446,10 +476,13 @@ int main(int argc, char** argv)
 
         QElapsedTimer total;
         total.start();
+        std::vector<Growth> grown;
         for (const int n : sizes) {
             const int r = parser.isSet(runsOption) || n < kBigBook ? runs : std::min(runs, kBigBookRuns);
-            benchSize(n, r);
+            grown.push_back(benchSize(n, r));
         }
+        for (size_t i = 1; i < grown.size(); ++i)
+            sayGrowth(grown[i - 1], grown[i]);
         say(QStringLiteral("total time: %1 s").arg(double(total.elapsed()) / 1000, 0, 'f', 1));
     } catch (const BenchError& e) {
         std::fprintf(stderr, "brindelle_bench: %s\n", qUtf8Printable(e.what));

@@ -518,7 +518,8 @@ void frmBr::saveAsNewRecipe()
     // The store copies the picture under the new recipe's name.
     const QString picture = storedPicturePath(stored_.image);
     copy.image = !picture.isEmpty() && QFile::exists(picture) ? picture : QString();
-    report(whileBusy([&] { return bookStore().addRecipe(position, copy); }));
+    const BusyCursor busy;
+    report(bookStore().addRecipe(position, copy));
     loadRecipeList(position);
     selectRecipe(copy.category, title);
 }
@@ -626,7 +627,8 @@ void frmBr::remove()
     if (msgBox(Str::ConfirmDeletion, Buttons::YesNo, Icon::None,
                QStringLiteral(":  « ") + title + QStringLiteral(" »")) == Answer::No)
         return;
-    report(whileBusy([&] { return bookStore().deleteRecipe({selectedCategory(), title}); }));
+    const BusyCursor busy;
+    report(bookStore().deleteRecipe({selectedCategory(), title}));
     categoryChanged();
 }
 
@@ -689,7 +691,8 @@ void frmBr::catEdit()
     const std::optional<QString> newName = askNewCategoryName(entries, current);
     if (!newName)
         return;
-    report(whileBusy([&] { return bookStore().renameCategory(current, *newName); }));
+    const BusyCursor busy;
+    report(bookStore().renameCategory(current, *newName));
     loadCategories();
     const int index = cboCats->findText(*newName, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index > 0)
@@ -706,7 +709,8 @@ void frmBr::catDel()
     const QString name = cboCats->currentText();
     if (!confirmCategoryDeletion(name, lstRecs->count() > 0))
         return;
-    report(whileBusy([&] { return bookStore().deleteCategory(name); }));
+    const BusyCursor busy;
+    report(bookStore().deleteCategory(name));
     loadCategories();
 }
 

@@ -135,7 +135,8 @@ void frmTrash::restore()
     const auto ask = [&book](const QString& title) {
         return askTitleInstead(title, freeTitle(title, [&book](const QString& t) { return book.titleExists(t); }));
     };
-    report(whileBusy([&] { return bookStore().restoreFromTrash(rows, ask); }));
+    const BusyCursor busy;
+    report(bookStore().restoreFromTrash(rows, ask));
     showBookAgainEverywhere();
     fill();
 }
@@ -147,7 +148,8 @@ void frmTrash::emptyTrash()
         return;
     if (msgBox(Str::EmptyTrashQuestion, Buttons::YesNo, Icon::Exclamation) != Answer::Yes)
         return;
-    report(whileBusy([] { return bookStore().emptyTrash(); }));
+    const BusyCursor busy;
+    report(bookStore().emptyTrash());
     fill();
 }
 
@@ -213,6 +215,7 @@ void frmSnapshots::restore()
     if (dialogs().message(Str::RestoreSnapshotQuestion, fetchText(Str::RestoreSnapshotQuestion).arg(when),
                           Buttons::YesNo, Icon::Exclamation, QStringLiteral("BD")) != Answer::Yes)
         return;
+    const BusyCursor busy;
     const SaveResult r = restoreSnapshot(
         G.xmlDoc, bookPath(), paths_.value(chosen.first()->data(0, Qt::UserRole).toInt()), bookPlace().snapshots);
     if (!report(r))

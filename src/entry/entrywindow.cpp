@@ -388,7 +388,8 @@ QString EntryWindow::addNewCategory()
         return QString();
     }
     // A failed save is reported; the category stays in the open book.
-    report(whileBusy([&] { return bookStore().addCategory(name); }));
+    const BusyCursor busy;
+    report(bookStore().addCategory(name));
     return name;
 }
 

@@ -72,7 +72,8 @@ void frmAdd::add()
         return;
     }
     const QString title = txtTitle->text();
-    report(whileBusy([&] { return bookStore().addRecipe(selectedCategory(), recipeInput()); }));
+    const BusyCursor busy;
+    report(bookStore().addRecipe(selectedCategory(), recipeInput()));
     // Once the recipe is in the book (even if its save failed and waits for
     // the next one) the form is ready for the next recipe.
     if (G.xmlDoc.titleExists(title))

@@ -119,8 +119,8 @@ void frmEdit::update()
         showCheckFailure(check);
         return;
     }
-    const SaveResult r = whileBusy(
-        [&] { return bookStore().updateRecipe(G.editRecipe(), selectedCategory(), recipeInput()); });
+    const BusyCursor busy;
+    const SaveResult r = bookStore().updateRecipe(G.editRecipe(), selectedCategory(), recipeInput());
     report(r);
     // Refused (a picture that cannot be stored): nothing changed, and the
     // window stays with the cook's typing.

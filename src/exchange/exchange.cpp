@@ -240,9 +240,9 @@ private:
 
 // The title a recipe comes in under: its own (as it will be stored) when
 // allowed and free, else the asker's answer; nullopt when it is skipped.
-std::optional<QString> titleToUse(const QString& title, const QSet<QString>& taken, const TitleAsker& ask)
+std::optional<QString> titleToUse(const QString& title, const RecipeBook& book, const TitleAsker& ask)
 {
-    if (!title.isEmpty() && nameAllowed(title) && !taken.contains(title.toLower()))
+    if (!title.isEmpty() && nameAllowed(title) && !book.titleExists(title))
         return title;
     std::optional<QString> answer;
     for (QString shown = title;;) {
@@ -250,7 +250,7 @@ std::optional<QString> titleToUse(const QString& title, const QSet<QString>& tak
         if (!answer || answer->isEmpty())
             return std::nullopt;
         shown = storableText(*answer);
-        if (nameAllowed(shown) && !taken.contains(shown.toLower()))
+        if (nameAllowed(shown) && !book.titleExists(shown))
             return shown;
     }
 }
@@ -261,10 +261,8 @@ ImportResult importRecipes(RecipeBook& book, const RecipeList& source, const Imp
                            const StepFn& step)
 {
     ImportResult result;
-    // Titles of the book, lower-cased: a clash ignores letter case.
-    QSet<QString> taken;
-    for (const Recipe& r : book.allRecipes())
-        taken.insert(storableText(r.title).toLower());
+    // A clash of titles ignores letter case (titleExists); the recipes
+    // imported are in the book's titles as soon as they are added.
     QHash<QString, pugi::xml_node> categories = book.categoriesByName();
     PictureCopier pictures(book, job);
 
@@ -291,11 +289,11 @@ ImportResult importRecipes(RecipeBook& book, const RecipeList& source, const Imp
         }
         // Titles are compared as they will be stored.
         const QString own = storableText(r.title);
-        if ((own.isEmpty() || !nameAllowed(own) || taken.contains(own.toLower())) && fields < 8) {
+        if ((own.isEmpty() || !nameAllowed(own) || book.titleExists(own)) && fields < 8) {
             stop(ImportFault::Corrupt);
             break;
         }
-        const std::optional<QString> title = titleToUse(own, taken, ask);
+        const std::optional<QString> title = titleToUse(own, book, ask);
         if (!title) {
             ++result.skipped;
             result.handled.insert(index);
@@ -322,9 +320,7 @@ ImportResult importRecipes(RecipeBook& book, const RecipeList& source, const Imp
         pugi::xml_node& cat = categories[categoryName];
         if (!cat)
             cat = RecipeBook::appendCategoryNode(book.root(), categoryName);
-        RecipeBook::appendRecipeNode(cat, f, true);
-        book.noteNewRecipe(*title);
-        taken.insert(title->toLower());
+        book.noteNewRecipe(RecipeBook::appendRecipeNode(cat, f, true));
         ++result.imported;
         result.handled.insert(index);
         if (!stepped())

@@ -4,6 +4,7 @@
 #include "app/base/text.h"
 #include "resources/strings.h"
 #include "store/names.h"
+#include "store/picture.h"
 #include "store/picturefiles.h"
 
 #include <QBuffer>
@@ -22,16 +23,6 @@ namespace {
 constexpr qint64 kEmbedAsIs = 200 * 1024;
 constexpr int kEmbedSide = 800;
 
-// A picture's size as shown (EXIF orientation applied), from its header.
-QSize pictureSize(const QString& path)
-{
-    QImageReader reader(path);
-    QSize size = reader.size();
-    if (reader.transformation() & QImageIOHandler::TransformationRotate90)
-        size.transpose();
-    return size;
-}
-
 // The picture as a data: URL, scaled down when it is large.
 QString embedded(const QString& path)
 {
@@ -42,17 +33,12 @@ QString embedded(const QString& path)
     if (file.size() <= kEmbedAsIs && !format.isEmpty()) {
         bytes = file.readAll();
     } else {
-        QImageReader reader(path);
-        reader.setAutoTransform(true);
-        const QImage image = reader.read();
+        const QImage image = loadPicture(path, QSize(kEmbedSide, kEmbedSide));
         if (image.isNull())
             return QString();
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
-        image
-            .scaled(image.size().boundedTo(QSize(kEmbedSide, kEmbedSide)), Qt::KeepAspectRatio,
-                    Qt::SmoothTransformation)
-            .save(&buffer, "JPEG", 85);
+        image.save(&buffer, "JPEG", 85);
         format = "jpeg";
     }
     return QStringLiteral("data:image/%1;base64,").arg(QString::fromLatin1(format)) +
@@ -114,7 +100,7 @@ QString webPageHtml(const QVector<Recipe>& recipes, const QString& title, WebPic
         const QString path = pictures == WebPictures::None ? QString()
                                                            : picturePathIn(imagesFolder, plan.recipes[i].image);
         // Only regular files: reading a FIFO or a device could wait for ever.
-        const QSize size = path.isEmpty() || !QFileInfo(path).isFile() ? QSize() : pictureSize(path);
+        const QSize size = path.isEmpty() ? QSize() : pictureSize(path);
         if (!size.isValid())
             return PictureSource();
         const QSizeF shown = QSizeF(size).scaled(QSizeF(320, 240), Qt::KeepAspectRatio);

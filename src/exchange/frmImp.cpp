@@ -302,6 +302,8 @@ void frmImp::loadrecipes()
     job.date = shortDateText();
     job.uncategorised = fetchText(Str::ImportedCategory);
 
+    // The import ends in a save of the whole book.
+    const BusyCursor busy;
     WorkProgress shown(this, Str::Importing);
     const ImportResult r = importRecipes(G.xmlDoc, source_, job, askNewTitle,
                                          [&shown](int done, int total) { return shown.step(done, total); });

@@ -21,6 +21,7 @@
 #include <QTextBlock>
 #include <QTextFrame>
 #include <QTextLayout>
+#include <QThread>
 #include <QUrl>
 
 #include <algorithm>
@@ -30,10 +31,10 @@ namespace bd {
 
 namespace {
 
-// Pictures in the book: shown at most this large (CSS pixels), kept at
-// twice that for print.
+// Pictures in the book: shown at most this large (CSS pixels), and drawn
+// with this many pixels to the inch of paper, as photographs are printed.
 constexpr qreal kPictureWidth = 220, kPictureHeight = 180;
-constexpr int kPictureResolution = 2;
+constexpr qreal kPictureDpi = 200;
 
 QCollator collator()
 {
@@ -200,16 +201,19 @@ QString recipeHtml(const Recipe& r, int i, BookMarkup markup, bool pageBreak, co
     return out;
 }
 
-// Device pixels per CSS pixel: the layout scales lengths of the markup
-// (margins, picture sizes) from the screen's resolution to the device's.
-qreal layoutScale(const QPaintDevice* device)
+// CSS pixels to the inch: the layout takes the markup's lengths as the
+// screen's pixels.
+qreal screenDpi()
 {
-    qreal screenDpi = 96;
     if (!QCoreApplication::testAttribute(Qt::AA_Use96Dpi))
         if (const QScreen* screen = QGuiApplication::primaryScreen())
-            screenDpi = qRound(screen->logicalDotsPerInchY());
-    return device->logicalDpiY() / screenDpi;
+            return qRound(screen->logicalDotsPerInchY());
+    return 96;
 }
+
+// Device pixels per CSS pixel: the layout scales lengths of the markup
+// (margins, picture sizes) from the screen's resolution to the device's.
+qreal layoutScale(const QPaintDevice* device) { return device->logicalDpiY() / screenDpi(); }
 
 } // namespace
 
@@ -353,27 +357,67 @@ Cookbook::Cookbook(QVector<Recipe> recipes, const CookbookOptions& options, QObj
     setDocumentMargin(0);
     if (options_.imagesFolder.isEmpty())
         return;
+    // Only the pictures' sizes now, from their files' headers: each picture
+    // is read when its page is drawn, and let go after.
     for (int i = 0; i < plan_.recipes.size(); ++i) {
         const QString path = picturePathIn(options_.imagesFolder, plan_.recipes[i].image);
-        if (path.isEmpty())
-            continue;
-        const QImage image = loadPicture(path);
-        if (image.isNull())
-            continue;
-        const QSizeF shown = QSizeF(image.size()).scaled(kPictureWidth, kPictureHeight, Qt::KeepAspectRatio);
-        const QSize kept = (shown * kPictureResolution).toSize();
-        pictures_.insert(i, image.width() > kept.width()
-                                ? image.scaled(kept, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-                                : image);
-        pictureSizes_.insert(i, shown);
+        const QSize size = path.isEmpty() ? QSize() : pictureSize(path);
+        if (size.isValid())
+            pictures_.insert(i, {path, QSizeF(size).scaled(kPictureWidth, kPictureHeight, Qt::KeepAspectRatio)});
     }
 }
 
 QVariant Cookbook::loadResource(int type, const QUrl& name)
 {
-    if (type == QTextDocument::ImageResource && name.scheme() == QLatin1String("picture"))
-        return pictures_.value(name.path().toInt());
-    return QTextDocument::loadResource(type, name);
+    if (type != QTextDocument::ImageResource || name.scheme() != QLatin1String("picture"))
+        return QTextDocument::loadResource(type, name);
+    const auto it = pictures_.constFind(name.path().toInt());
+    if (it == pictures_.constEnd())
+        return QImage();
+    // The layout asks for a picture whose size the markup gives only to
+    // learn that it is there: a blank stand-in answers. It also stands for
+    // a picture whose file turns out not to decode.
+    static const QImage blank = [] {
+        QImage one(1, 1, QImage::Format_RGB32);
+        one.fill(Qt::white);
+        return one;
+    }();
+    if (!drawingPicture_)
+        return blank;
+    // Drawn: read ahead, or now; let go once drawn.
+    ++picturesRead_;
+    const int recipe = it.key();
+    const auto read = std::find_if(ahead_.begin(), ahead_.end(), [recipe](const auto& a) { return a.first == recipe; });
+    QImage image;
+    if (read == ahead_.end()) {
+        image = pictureReader(recipe)();
+    } else {
+        image = read->second.get();
+        ahead_.erase(ahead_.begin(), read + 1); // those before it were not drawn
+        readAhead();
+    }
+    return image.isNull() ? blank : image;
+}
+
+std::function<QImage()> Cookbook::pictureReader(int recipe) const
+{
+    // As large as its place on paper needs, never larger than the file holds it.
+    const auto it = pictures_.constFind(recipe);
+    if (it == pictures_.constEnd())
+        return [] { return QImage(); };
+    const QSize size = (it->shown * (kPictureDpi / screenDpi())).toSize();
+    return [path = it->path, size] { return loadPicture(path, size); };
+}
+
+void Cookbook::readAhead()
+{
+    // Decoding a photograph takes longer than drawing a page: one thread
+    // for each core reads the next pictures; only those few are held.
+    const size_t most = size_t(std::max(2, QThread::idealThreadCount()));
+    while (ahead_.size() < most && nextAhead_ < floats_.size()) {
+        const int recipe = floats_[nextAhead_++].recipe;
+        ahead_.emplace_back(recipe, std::async(std::launch::async, pictureReader(recipe)));
+    }
 }
 
 namespace {
@@ -439,7 +483,8 @@ void Cookbook::findLines()
                 continue;
             auto* frame = qobject_cast<QTextFrame*>(objectForFormat(format));
             if (frame && frame->frameFormat().position() != QTextFrameFormat::InFlow)
-                floats_.push_back({layout->frameBoundingRect(frame), it.fragment().position(), format});
+                floats_.push_back({layout->frameBoundingRect(frame), it.fragment().position(), format,
+                                   QUrl(format.toImageFormat().name()).path().toInt()});
         }
 }
 
@@ -562,8 +607,9 @@ int Cookbook::layoutFor(QPagedPaintDevice* device)
     pages_.coverSpace = pageHeight / 3 / layoutScale(device);
     pages_.sideScale = layoutScale(device);
     const auto picture = [this](int i) {
-        return pictures_.contains(i) ? PictureSource{QStringLiteral("picture:%1").arg(i), pictureSizes_.value(i)}
-                                     : PictureSource();
+        const auto it = pictures_.constFind(i);
+        return it != pictures_.constEnd() ? PictureSource{QStringLiteral("picture:%1").arg(i), it->shown}
+                                          : PictureSource();
     };
     setHtml(cookbookHtml(plan_, options_, BookMarkup::Print, &pages_, picture));
     documentLayout()->documentSize(); // lays the whole book out
@@ -602,6 +648,8 @@ bool Cookbook::paint(QPagedPaintDevice* device)
     QFont footerFont = defaultFont();
     footerFont.setPointSizeF(9);
     QTextObjectInterface* images = documentLayout()->handlerForObject(QTextFormat::ImageObject);
+    nextAhead_ = 0;
+    readAhead();
     size_t entry = 0;
     for (int page = 0; page < count; ++page) {
         if (page > 0)
@@ -618,8 +666,11 @@ bool Cookbook::paint(QPagedPaintDevice* device)
         for (size_t n = first; n < end; ++n)
             lines_[n].block.layout()->lineAt(lines_[n].line).draw(&painter, lines_[n].block.layout()->position());
         for (const Float& f : floats_)
-            if (images && f.rect.top() >= top - 1 && (page + 1 == count || f.rect.top() < pageTop_[size_t(page) + 1]))
+            if (images && f.rect.top() >= top - 1 && (page + 1 == count || f.rect.top() < pageTop_[size_t(page) + 1])) {
+                drawingPicture_ = true;
                 images->drawObject(&painter, f.rect, this, f.position, f.format);
+                drawingPicture_ = false;
+            }
         // The page numbers of the contents' and the index's entries on this
         // page, right-aligned on each entry's last line.
         const qreal bottom = page + 1 < count ? pageTop_[size_t(page) + 1] : std::numeric_limits<qreal>::max();
@@ -650,6 +701,7 @@ bool Cookbook::paint(QPagedPaintDevice* device)
         }
     }
     painter.end();
+    ahead_.clear();
     documentLayout()->setPaintDevice(nullptr);
     return true;
 }

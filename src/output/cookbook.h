@@ -17,7 +17,9 @@
 #include <QTextDocument>
 #include <QVector>
 
+#include <deque>
 #include <functional>
+#include <future>
 #include <vector>
 
 class QPagedPaintDevice;
@@ -106,6 +108,8 @@ public:
     const CookbookPlan& plan() const { return plan_; }
     // After layoutFor: where each recipe and chapter starts, how many pages.
     const PageNumbers& pages() const { return pages_; }
+    // How many times a picture was read from its file so far.
+    int picturesRead() const { return picturesRead_; }
 
 protected:
     QVariant loadResource(int type, const QUrl& name) override;
@@ -128,6 +132,7 @@ private:
         QRectF rect;
         int position;
         QTextFormat format;
+        int recipe; // whose picture it is
     };
     std::vector<Float> floats_;
     std::vector<int> pageFirst_; // the first line of each page
@@ -145,8 +150,21 @@ private:
     CookbookPlan plan_;
     CookbookOptions options_;
     PageNumbers pages_;
-    QHash<int, QImage> pictures_; // each recipe's picture, scaled for print
-    QHash<int, QSizeF> pictureSizes_;
+    struct Picture {
+        QString path;
+        QSizeF shown; // CSS pixels
+    };
+    QHash<int, Picture> pictures_; // by recipe
+    int picturesRead_ = 0;
+    bool drawingPicture_ = false; // a picture is being drawn, not laid out
+    // Reads the picture of recipe as large as its place on paper needs
+    // (on any thread).
+    std::function<QImage()> pictureReader(int recipe) const;
+    // While the pages are painted, the pictures of the next few floats
+    // are read on other threads; nextAhead_ is the next float to read.
+    void readAhead();
+    std::deque<std::pair<int, std::future<QImage>>> ahead_;
+    size_t nextAhead_ = 0;
     qreal footer_ = 0; // height of the footer band, device pixels
 };
 

@@ -18,14 +18,52 @@
 
 #include <functional>
 #include <limits>
+#include <QAbstractListModel>
 #include <QComboBox>
 #include <QFrame>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 
 namespace bd {
+
+// A list of the results, its rows read from the hits as they are drawn.
+class HitList : public QAbstractListModel {
+public:
+    enum Shows { Sorted, Titles, Categories };
+    HitList(Shows shows, QObject* parent) : QAbstractListModel(parent), shows_(shows) {}
+
+    void show(const SearchHits* hits, const QVector<int>* order)
+    {
+        beginResetModel();
+        hits_ = hits;
+        order_ = order;
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() || !hits_ ? 0 : hits_->size();
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!hits_ || !index.isValid() || index.row() >= hits_->size() ||
+            (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+            return QVariant();
+        switch (shows_) {
+        case Sorted: return hits_->titles[(*order_)[index.row()]];
+        case Titles: return hits_->titles[index.row()];
+        case Categories: return hits_->categories[index.row()];
+        }
+        return QVariant();
+    }
+
+private:
+    Shows shows_;
+    const SearchHits* hits_ = nullptr;
+    const QVector<int>* order_ = nullptr;
+};
 
 namespace {
 
@@ -34,9 +72,18 @@ namespace {
 constexpr int kTypingPauseMs = 250;
 constexpr int kSliceMs = 15;
 
-QListWidget* hiddenList(QWidget* parent, const char* name)
+QListView* resultList(QWidget* parent, const char* name, HitList* model)
 {
-    auto* l = named(new QListWidget(parent), name);
+    auto* l = named(new QListView(parent), name);
+    l->setModel(model);
+    l->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    l->setUniformItemSizes(true);
+    return l;
+}
+
+QListView* hiddenList(QWidget* parent, const char* name, HitList* model)
+{
+    QListView* l = resultList(parent, name, model);
     l->hide();
     return l;
 }
@@ -55,12 +102,14 @@ frmSearch::frmSearch(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::MSWindo
     fraBtn->setFrameShape(QFrame::StyledPanel);
     cmdSearch = named(new QPushButton(fraBtn), "cmdSearch");
     cmdCancel = named(new QPushButton(fraBtn), "cmdCancel");
-    lstResults = named(new QListWidget(this), "lstResults");
+    shown_ = new HitList(HitList::Sorted, this);
+    hidden_ = new HitList(HitList::Titles, this);
+    hiddenCategories_ = new HitList(HitList::Categories, this);
+    lstResults = resultList(this, "lstResults", shown_);
     lstResults->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstResults->setUniformItemSizes(true);
     lstResults->setMouseTracking(true);
-    lstResultHid = hiddenList(this, "lstResultHid");
-    lstResultCat = hiddenList(this, "lstResultCat");
+    lstResultHid = hiddenList(this, "lstResultHid", hidden_);
+    lstResultCat = hiddenList(this, "lstResultCat", hiddenCategories_);
     lblCount = named(new QLabel(this), "lblCount");
     lblCount->setIndent(pxX(45));
     typingPause = new QTimer(this);
@@ -101,15 +150,15 @@ frmSearch::frmSearch(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::MSWindo
     connect(typingPause, &QTimer::timeout, this, &frmSearch::startSearch);
     connect(searchSlice, &QTimer::timeout, this, &frmSearch::searchOn);
     // Titles too long for the list can be read in its tool tip.
-    connect(lstResults, &QListWidget::itemEntered, this,
-            [this](const QListWidgetItem* item) { lstResults->setToolTip(item->text()); });
+    connect(lstResults, &QListView::entered, this,
+            [this](const QModelIndex& index) { lstResults->setToolTip(index.data().toString()); });
     // A click, the arrow keys (which select) and Enter all choose a result.
-    connect(lstResults, &QListWidget::itemClicked, this, &frmSearch::resultActivated);
-    connect(lstResults, &QListWidget::itemActivated, this, &frmSearch::resultActivated);
-    connect(lstResults, &QListWidget::itemSelectionChanged, this, [this] {
-        const QList<QListWidgetItem*> selected = lstResults->selectedItems();
+    connect(lstResults, &QListView::clicked, this, &frmSearch::resultActivated);
+    connect(lstResults, &QListView::activated, this, &frmSearch::resultActivated);
+    connect(lstResults->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const QModelIndexList selected = lstResults->selectionModel()->selectedIndexes();
         if (!selected.isEmpty())
-            chooseResult(selected.first()->text());
+            chooseResult(selected.first().row());
     });
 
     // Typing replaces the hint text.
@@ -133,9 +182,7 @@ void frmSearch::startSearch()
     // An emptied box lists nothing; the button still finds every recipe.
     if (txtKeyword->text().trimmed().isEmpty()) {
         stop();
-        lstResults->clear();
-        lstResultHid->clear();
-        lstResultCat->clear();
+        list({}, {});
         lblCount->clear();
         return;
     }
@@ -150,7 +197,6 @@ void frmSearch::stop()
     searchSlice->stop();
     ordering_.reset(); // before the hits it orders
     running_.reset();
-    order_.clear();
 }
 
 void frmSearch::begin(const QString& query)
@@ -159,7 +205,6 @@ void frmSearch::begin(const QString& query)
     query_ = query;
     running_ = std::make_unique<BookSearch>(G.xmlDoc, query);
     generation_ = G.xmlDoc.generation();
-    listedHidden_ = listedShown_ = -1;
 }
 
 void frmSearch::advance(int budgetMs)
@@ -178,76 +223,51 @@ void frmSearch::advance(int budgetMs)
         searchSlice->start();
         return true;
     };
-    // Search, ready the titles' sort keys, then list: the hidden pair in
-    // finding order first, so that every title shown can be chosen.
+    // Search, ready the titles' sort keys, then list.
     constexpr int kChunk = 2000;
     while (!running_->step(kChunk))
         if (timeUp())
             return;
-    const SearchHits& hits = running_->hits();
     if (!ordering_)
-        ordering_ = std::make_unique<ListOrdering>(hits);
+        ordering_ = std::make_unique<ListOrdering>(running_->hits());
     while (!ordering_->step(kChunk))
         if (timeUp())
             return;
-    if (listedHidden_ < 0) {
-        order_ = ordering_->order();
-        const QSignalBlocker block(lstResults);
-        lstResults->clear();
-        lstResultHid->clear();
-        lstResultCat->clear();
-        listedHidden_ = listedShown_ = 0;
-    }
-    const auto listSome = [&](int& listed, const std::function<void(int, int)>& add) {
-        while (listed < hits.size()) {
-            const int end = qMin(listed + kChunk, hits.size());
-            add(listed, end);
-            listed = end;
-            if (listed < hits.size() && timeUp())
-                return false;
-        }
-        return true;
-    };
-    const bool hidden = listSome(listedHidden_, [&](int from, int to) {
-        lstResultHid->addItems(hits.titles.mid(from, to - from));
-        lstResultCat->addItems(hits.categories.mid(from, to - from));
-    });
-    if (!hidden)
-        return;
-    const bool shown = listSome(listedShown_, [&](int from, int to) {
-        QStringList titles;
-        titles.reserve(to - from);
-        for (int i = from; i < to; ++i)
-            titles << hits.titles[order_[i]];
-        const QSignalBlocker block(lstResults);
-        lstResults->addItems(titles);
-    });
-    if (!shown)
-        return;
-    lblCount->setText(resultCountLine(lstResults->count()));
+    listedQuery_ = query_;
+    list(running_->hits(), ordering_->order());
+    lblCount->setText(resultCountLine(lstResults->model()->rowCount()));
     stop();
 }
 
-void frmSearch::resultActivated(QListWidgetItem* item)
+void frmSearch::list(SearchHits hits, QVector<int> order)
 {
-    if (!item)
-        return;
-    if (!item->isSelected()) {
-        const QSignalBlocker block(lstResults);
-        lstResults->setCurrentItem(item);
-    }
-    chooseResult(item->text());
+    // The lists let go of the results they show before these go.
+    for (HitList* l : {shown_, hidden_, hiddenCategories_})
+        l->show(nullptr, nullptr);
+    listed_ = std::move(hits);
+    shownOrder_ = std::move(order);
+    shown_->show(&listed_, &shownOrder_);
+    hidden_->show(&listed_, nullptr);
+    hiddenCategories_->show(&listed_, nullptr);
 }
 
-void frmSearch::chooseResult(const QString& title)
+void frmSearch::resultActivated(const QModelIndex& index)
 {
-    // The hidden pair, in finding order, gives the title's category.
-    for (int i = 0; i < lstResultHid->count(); ++i) {
-        if (lstResultHid->item(i)->text() == title) {
-            showFoundRecipe(lstResultCat->item(i)->text(), title, query_);
-            return;
-        }
-    }
+    if (!index.isValid())
+        return;
+    // Selecting a result shows it; one selected already is shown again.
+    if (lstResults->selectionModel()->isSelected(index))
+        chooseResult(index.row());
+    else
+        lstResults->setCurrentIndex(index);
+}
+
+void frmSearch::chooseResult(int row)
+{
+    if (row < 0 || row >= shownOrder_.size())
+        return;
+    const int hit = shownOrder_[row];
+    showFoundRecipe(listed_.categories[hit], listed_.titles[hit], listedQuery_);
 }
 
 void showFoundRecipe(const QString& category, const QString& title, const QString& query)

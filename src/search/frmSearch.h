@@ -5,6 +5,8 @@
 // a short pause; a large book is searched a slice at a time, so typing
 // never waits for it.
 
+#include "search/search.h"
+
 #include <QVector>
 #include <QWidget>
 
@@ -13,15 +15,14 @@
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QListWidgetItem;
+class QListView;
+class QModelIndex;
 class QPushButton;
 class QTimer;
 
 namespace bd {
 
-class BookSearch;
-class ListOrdering;
+class HitList;
 
 class frmSearch : public QWidget {
     Q_OBJECT
@@ -34,16 +35,19 @@ public:
     void searchRecs();
     // Whether a search started by typing is still going on.
     bool searching() const { return bool(running_); }
-    // Shows the recipe of a result entry in the browse window.
-    void chooseResult(const QString& title);
+    // Shows the recipe listed at row of lstResults in the browse window.
+    void chooseResult(int row);
 
     QLabel* lblHeader;
     QLineEdit* txtKeyword;
     QFrame* fraBtn;
     QPushButton *cmdSearch, *cmdCancel;
-    QListWidget* lstResults;   // titles, sorted
-    QListWidget* lstResultHid; // hidden: titles in finding order
-    QListWidget* lstResultCat; // hidden: the category of each of those
+    // The lists show the results of the last search done, read from them
+    // as they are drawn: a list of every title of a large book costs no
+    // item, and no copy of a title, per recipe.
+    QListView* lstResults;   // titles, sorted
+    QListView* lstResultHid; // hidden: titles in finding order
+    QListView* lstResultCat; // hidden: the category of each of those
     QLabel* lblCount;
 
     QTimer* typingPause; // from the last key typed to the search
@@ -55,21 +59,26 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void resultActivated(QListWidgetItem* item);
+    void resultActivated(const QModelIndex& index);
     void startSearch();
     void searchOn();
     void begin(const QString& query);
     void stop();
     // Goes on with the search under way for up to budgetMs (to its end
-    // when negative): searching, ordering the results, listing them.
+    // when negative): searching and ordering the results, then listing them.
     void advance(int budgetMs);
+    // Lists hits in order (none: empty lists).
+    void list(SearchHits hits, QVector<int> order);
 
     std::unique_ptr<BookSearch> running_;
     std::unique_ptr<ListOrdering> ordering_;
-    QVector<int> order_;
-    int listedHidden_ = -1, listedShown_ = -1; // results listed so far, once listing began
-    quint64 generation_ = 0;                   // the book's, when the search under way started
-    QString query_;                            // what the results listed were found for
+    quint64 generation_ = 0; // the book's, when the search under way started
+    QString query_;          // what the search under way looks for
+    // The results listed, in finding order, and the order they are shown in.
+    SearchHits listed_;
+    QVector<int> shownOrder_;
+    QString listedQuery_;
+    HitList *shown_, *hidden_, *hiddenCategories_;
 };
 
 // Selects the category and then the title in the browse window, exactly as

@@ -20,6 +20,58 @@ QImage loadPicture(const QString& path)
     return reader.read();
 }
 
+namespace {
+// Whether the picture is turned a quarter when its orientation is applied.
+bool turned(const QImageReader& reader) { return reader.transformation() & QImageIOHandler::TransformationRotate90; }
+} // namespace
+
+QSize pictureSize(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return QSize();
+    QImageReader reader(path);
+    QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty())
+        return QSize();
+    if (turned(reader))
+        size.transpose();
+    return size;
+}
+
+QImage loadPicture(const QString& path, const QSize& fitIn)
+{
+    if (!QFileInfo(path).isFile())
+        return QImage();
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    // The stored size, before the orientation is applied, and what it must cover.
+    const QSize stored = reader.size();
+    const QSize cover = turned(reader) ? fitIn.transposed() : fitIn;
+    if (stored.isValid() && !cover.isEmpty() && reader.format() == "jpeg" &&
+        reader.supportsOption(QImageIOHandler::ScaledSize)) {
+        // The JPEG decoder scales by 1/2, 1/4 or 1/8 as it decodes, at a
+        // fraction of the work; the fraction is chosen so that the picture
+        // still covers what is needed in one direction and is then scaled
+        // smoothly, for the decoder's own scaling is coarse. Below a
+        // quality of 50 the decoder scales; asked for exactly the size it
+        // makes, it leaves the picture as it made it.
+        const QSize fitted = stored.scaled(cover, Qt::KeepAspectRatio);
+        int denominator = 1;
+        while (denominator < 8 && stored.width() / (denominator * 2) >= fitted.width() &&
+               stored.height() / (denominator * 2) >= fitted.height())
+            denominator *= 2;
+        if (denominator > 1) {
+            reader.setQuality(49);
+            reader.setScaledSize(QSize((stored.width() + denominator - 1) / denominator,
+                                       (stored.height() + denominator - 1) / denominator));
+        }
+    }
+    QImage image = reader.read();
+    if (image.isNull() || fitIn.isEmpty() || (image.width() <= fitIn.width() && image.height() <= fitIn.height()))
+        return image;
+    return image.scaled(fitIn, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
 QSize himetricSize(const QImage& image)
 {
     if (image.isNull())

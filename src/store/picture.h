@@ -14,6 +14,16 @@ namespace bd {
 // picture the loader understands.
 QImage loadPicture(const QString& path);
 
+// The size of a picture as loadPicture would give it, read from the file's
+// header without decoding it; invalid when loadPicture would give none.
+QSize pictureSize(const QString& path);
+
+// The picture scaled down to fit within fitIn (its shape kept; one that
+// fits already comes as it is). A large JPEG is decoded at a half, a
+// quarter or an eighth of its size where that still covers fitIn, so that
+// its full size is never held in memory.
+QImage loadPicture(const QString& path, const QSize& fitIn);
+
 // Natural size in HIMETRIC: pixels x 2540 / the image's DPI, 96 DPI when the
 // file states none. Whole numbers.
 QSize himetricSize(const QImage& image);

@@ -184,6 +184,53 @@ bool titleMatches(const char* title, const QString& lowered)
     return i == n;
 }
 
+// The key of a title for the title index: a hash of its lower-cased UTF-16
+// text. Stored titles in ASCII, the common case, are hashed as they are
+// lowered, without building a QString.
+class TitleHasher {
+public:
+    void add(char16_t unit)
+    {
+        hash_ = (hash_ ^ unit) * 0x100000001b3ull; // FNV-1a
+    }
+    quint64 result() const { return hash_; }
+
+private:
+    quint64 hash_ = 0xcbf29ce484222325ull;
+};
+
+quint64 loweredTitleKey(QStringView lowered)
+{
+    TitleHasher h;
+    for (const QChar c : lowered)
+        h.add(c.unicode());
+    return h.result();
+}
+
+quint64 storedTitleKey(const char* title)
+{
+    TitleHasher h;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(title); *p; ++p) {
+        if (*p >= 0x80)
+            return loweredTitleKey(QString::fromUtf8(title).toLower());
+        h.add(char16_t(*p >= 'A' && *p <= 'Z' ? *p - 'A' + 'a' : *p));
+    }
+    return h.result();
+}
+
+// Whether recipe a comes before recipe b in book order.
+bool comesBefore(pugi::xml_node a, pugi::xml_node b)
+{
+    if (a.parent() != b.parent()) {
+        a = a.parent();
+        b = b.parent();
+    }
+    for (pugi::xml_node n = a.next_sibling(); n; n = n.next_sibling())
+        if (n == b)
+            return true;
+    return false;
+}
+
 } // namespace
 
 QString checkBook(const QString& path)
@@ -481,13 +528,47 @@ pugi::xml_node RecipeBook::findRecipe(int position, const QString& title) const
 pugi::xml_node RecipeBook::findTitle(const QString& title) const
 {
     const QString lowered = title.toLower();
+    const TitleIndex& index = titleIndex();
     pugi::xml_node found;
-    forEachRecipe([&](pugi::xml_node r, int) {
-        if (titleMatches(titleOf(r), lowered))
+    const auto [from, to] = index.recipes.equal_range(loweredTitleKey(lowered));
+    for (auto it = from; it != to; ++it) {
+        const pugi::xml_node r(it->second);
+        // The first in book order, should a hand-made book hold a title twice.
+        if (titleMatches(titleOf(r), lowered) && (!found || comesBefore(r, found)))
             found = r;
-        return !found;
-    });
+    }
     return found;
+}
+
+const RecipeBook::TitleIndex& RecipeBook::titleIndex() const
+{
+    if (titles_.generation != generation_) {
+        titles_.recipes = {};
+        titles_.recipes.reserve(size_t(recipeCount()));
+        titles_.generation = generation_;
+        forEachRecipe([this](pugi::xml_node r, int) { titles_.add(r, generation_); });
+    }
+    return titles_;
+}
+
+void RecipeBook::TitleIndex::add(pugi::xml_node recipe, quint64 now)
+{
+    if (generation == now)
+        recipes.emplace(storedTitleKey(titleOf(recipe)), recipe.internal_object());
+}
+
+void RecipeBook::TitleIndex::remove(pugi::xml_node recipe, quint64 now)
+{
+    if (generation != now)
+        return;
+    // The removal counts as a change of generation; the index stays good.
+    ++generation;
+    const auto [from, to] = recipes.equal_range(storedTitleKey(titleOf(recipe)));
+    for (auto it = from; it != to; ++it)
+        if (it->second == recipe.internal_object()) {
+            recipes.erase(it);
+            return;
+        }
 }
 
 QString RecipeBook::childText(pugi::xml_node recipe, int child)
@@ -529,11 +610,17 @@ void RecipeBook::noteRecipe(pugi::xml_node recipe)
         journal_.base.insert(key, recipeVersion(recipe));
 }
 
-void RecipeBook::noteNewRecipe(const QString& title)
+void RecipeBook::noteNewTitle(const QString& title)
 {
     const QString key = titleKey(storableText(title));
     if (!journal_.base.contains(key))
         journal_.base.insert(key, std::nullopt);
+}
+
+void RecipeBook::noteNewRecipe(pugi::xml_node recipe)
+{
+    noteNewTitle(qstr(titleOf(recipe)));
+    titles_.add(recipe, generation_);
 }
 
 int RecipeBook::appendCategory(const QString& name)
@@ -548,14 +635,17 @@ pugi::xml_node RecipeBook::appendRecipe(int position, const Recipe& f)
     pugi::xml_node cat = category(position);
     if (!cat)
         return {};
-    noteNewRecipe(f.title);
-    return appendRecipeNode(cat, f, true);
+    noteNewTitle(f.title);
+    const pugi::xml_node recipe = appendRecipeNode(cat, f, true);
+    titles_.add(recipe, generation_);
+    return recipe;
 }
 
 bool RecipeBook::removeRecipe(pugi::xml_node recipe)
 {
     if (!recipe || !recipe.parent())
         return false;
+    titles_.remove(recipe, generation_);
     noteRecipe(recipe);
     ++generation_;
     removeNode(recipe);

@@ -16,6 +16,7 @@
 #include <vector>
 #include <pugixml.hpp>
 #include <type_traits>
+#include <unordered_map>
 #include <utility>
 
 #include "store/diskstamp.h"
@@ -112,9 +113,9 @@ public:
     bool removeRecipe(pugi::xml_node recipe);
     bool removeCategory(int position);
     void renameCategory(int position, const QString& name);
-    // A recipe of a title the book did not hold was added without the
-    // calls above (an import's fast path).
-    void noteNewRecipe(const QString& title);
+    // A recipe of a title the book did not hold was appended without the
+    // calls above (an import's fast path, appendRecipeNode).
+    void noteNewRecipe(pugi::xml_node recipe);
 
     const BookJournal& journal() const { return journal_; }
     void setJournal(BookJournal journal) { journal_ = std::move(journal); }
@@ -206,6 +207,21 @@ private:
     quint64 generation_ = 0;
     DiskStamp stamp_;
     BookJournal journal_;
+
+    // Every recipe by its title's key (a hash of the lower-cased title),
+    // so that findTitle needs no walk. Made when asked for, it is good for
+    // one generation of the book: appendRecipe, noteNewRecipe and
+    // removeRecipe keep it in step, and any other change that takes nodes
+    // away (a new generation) has it made again. Holds no copy of a title.
+    struct TitleIndex {
+        quint64 generation = ~quint64(0);
+        std::unordered_multimap<quint64, pugi::xml_node_struct*> recipes;
+        void add(pugi::xml_node recipe, quint64 now);
+        void remove(pugi::xml_node recipe, quint64 now); // before the removal counts
+    };
+    mutable TitleIndex titles_;
+    const TitleIndex& titleIndex() const;
+    void noteNewTitle(const QString& title);
 
 public:
     // Every recipe of the book in book order, each with its category's

@@ -16,6 +16,9 @@
 #include "app/ui/windows.h"
 #include "browse/frmBr.h"
 #include "entry/frmAdd.h"
+#include "entry/frmEdit.h"
+#include "browse/listwindow.h"
+#include "app/base/clock.h"
 #include "exchange/frmImp.h"
 #include "output/frmPlainText.h"
 #include "app/base/text.h"
@@ -44,6 +47,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
 
 using namespace bd;
@@ -512,20 +516,89 @@ private slots:
         QCOMPARE(w.size(), maximum);
     }
 
-    // A save shows the busy cursor until it is done; a message asked on the
-    // way (a title clash, a file changed outside) has the arrow.
+    // From the press of a command that saves the book (ADD, UPDATE,
+    // REMOVE, a restore from the trash or from a snapshot, an import) the
+    // busy cursor shows, inside the save and until the command is done; a
+    // message asked on the way has the arrow.
     void savesShowTheBusyCursor()
     {
         bdtest::TestEnv env;
-        Qt::CursorShape inDialog = Qt::BlankCursor;
-        env.dialogs.whileOpen = [&inDialog] { inDialog = QGuiApplication::overrideCursor()->shape(); };
-        const Qt::CursorShape during = whileBusy([] {
-            msgBox(Str::BookInUse);
-            return QGuiApplication::overrideCursor()->shape();
+        G.xmlDoc.appendCategory(QStringLiteral("Pies"));
+        G.xmlDoc.appendRecipe(0, bdtest::titled(QStringLiteral("Apple pie")));
+        QVERIFY(bookStore().save());
+        registerStandardWindows();
+        // Every save of the book dates its snapshot: the cursor then.
+        QList<int> shapes; // -1: none
+        setSnapshotClock([&shapes] {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            shapes << (cursor ? int(cursor->shape()) : -1);
+            return QDateTime::currentDateTime();
         });
-        QCOMPARE(during, Qt::WaitCursor);
-        QCOMPARE(inDialog, Qt::ArrowCursor);
-        QVERIFY(!QGuiApplication::overrideCursor());
+        Qt::CursorShape inDialog = Qt::BlankCursor;
+        const auto dialogCursor = [&inDialog] {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            inDialog = cursor ? cursor->shape() : Qt::BlankCursor;
+        };
+        env.dialogs.whileOpen = dialogCursor; // the first message: the question of REMOVE
+        const auto busyThroughout = [&shapes](const std::function<void()>& press) {
+            shapes.clear();
+            press();
+            const bool busy = !shapes.isEmpty() &&
+                              std::all_of(shapes.cbegin(), shapes.cend(), [](int s) { return s == Qt::WaitCursor; });
+            if (!busy)
+                qWarning("cursors in the saves: %s", qPrintable(QDebug::toString(shapes)));
+            return busy && !QGuiApplication::overrideCursor();
+        };
+
+        auto* add = static_cast<frmAdd*>(showWindow(WindowKind::Add));
+        QCoreApplication::processEvents();
+        add->cboACats->setCurrentIndex(add->cboACats->findText(QStringLiteral("Pies")));
+        add->txtTitle->setText(QStringLiteral("Pear tart"));
+        QVERIFY(busyThroughout([add] { add->cmdAdd->click(); }));
+        QVERIFY(G.xmlDoc.titleExists(QStringLiteral("Pear tart")));
+
+        G.editCat = QStringLiteral("Pies");
+        G.editTitle = QStringLiteral("Pear tart");
+        auto* edit = static_cast<frmEdit*>(showWindow(WindowKind::Edit));
+        QCoreApplication::processEvents();
+        edit->txtTitle->setText(QStringLiteral("Pear pie"));
+        QVERIFY(busyThroughout([edit] { edit->cmdAdd->click(); }));
+        QVERIFY(G.xmlDoc.titleExists(QStringLiteral("Pear pie")));
+
+        auto* br = qobject_cast<frmBr*>(showWindow(WindowKind::Br));
+        QVERIFY(br);
+        br->selectRecipe(QStringLiteral("Pies"), QStringLiteral("Pear pie"));
+        env.dialogs.answers << Answer::Yes;
+        QVERIFY(busyThroughout([br] { br->remove(); }));
+        QVERIFY(!G.xmlDoc.titleExists(QStringLiteral("Pear pie")));
+        QCOMPARE(inDialog, Qt::BlankCursor); // the question came before
+
+        {
+            frmTrash trash;
+            QVERIFY(busyThroughout([&trash] { trash.cmdRestore->click(); }));
+        }
+        QVERIFY(G.xmlDoc.titleExists(QStringLiteral("Pear pie")));
+        {
+            frmSnapshots snapshots; // the first save of the day took one
+            env.dialogs.answers << Answer::Yes;
+            env.dialogs.whileOpen = [&] { env.dialogs.whileOpen = dialogCursor; }; // the second message
+            QVERIFY(busyThroughout([&snapshots] { snapshots.cmdRestore->click(); }));
+            QCOMPARE(env.dialogs.last()->id, Str::SnapshotRestored);
+            QCOMPARE(inDialog, Qt::ArrowCursor); // the message after the save
+        }
+
+        env.write(QStringLiteral("../in/more.xml"),
+                  "<recipebook><category cname=\"Soups\"><recipe><title>Miso</title></recipe></category></recipebook>");
+        env.dialogs.files << env.root() + QStringLiteral("/in/more.xml");
+        auto* import = static_cast<frmImp*>(showWindow(WindowKind::Imp));
+        import->cmdBrowse->click();
+        import->cmdNext->click();
+        import->cmdChkAll->click();
+        import->cmdNext->click();
+        QVERIFY(busyThroughout([import] { import->cmdNext->click(); }));
+        QVERIFY(G.xmlDoc.titleExists(QStringLiteral("Miso")));
+        setSnapshotClock({});
+        resetWindows();
     }
 };
 

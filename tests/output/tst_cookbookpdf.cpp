@@ -11,10 +11,16 @@
 #include "app/base/globals.h"
 #include "output/cookbook.h"
 #include "app/base/text.h"
+#include "store/picture.h"
 #include "testsupport.h"
 
+#include <QBuffer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QImageWriter>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -144,6 +150,91 @@ QHash<QString, int> letterWords(const QStringList& texts)
         flush();
     }
     return counts;
+}
+
+// A picture in four quarters as shown: the top left one in corner, then
+// black, white and grey. Turned, it is stored a quarter turn back with the
+// EXIF orientation that turns it upright again.
+QByteArray quarteredJpeg(const QSize& shown, const QColor& corner, bool turned = false)
+{
+    QImage image(shown, QImage::Format_RGB32);
+    const int w = shown.width() / 2, h = shown.height() / 2;
+    QPainter p(&image);
+    p.fillRect(0, 0, w, h, corner);
+    p.fillRect(w, 0, shown.width() - w, h, Qt::black);
+    p.fillRect(0, h, w, shown.height() - h, Qt::white);
+    p.fillRect(w, h, shown.width() - w, shown.height() - h, Qt::gray);
+    p.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(90);
+    if (turned) {
+        image = image.transformed(QTransform().rotate(-90));
+        writer.setTransformation(QImageIOHandler::TransformationRotate90);
+    }
+    writer.write(image);
+    return bytes;
+}
+
+// Whether image shows the four quarters of quarteredJpeg in their places.
+bool quarteredAs(const QImage& image, const QColor& corner)
+{
+    const QColor expected[] = {corner, Qt::black, Qt::white, Qt::gray};
+    for (int q = 0; q < 4; ++q) {
+        const QColor c = image.pixelColor(image.width() * (1 + 2 * (q % 2)) / 4,
+                                          image.height() * (1 + 2 * (q / 2)) / 4);
+        if (qAbs(c.red() - expected[q].red()) + qAbs(c.green() - expected[q].green()) +
+                qAbs(c.blue() - expected[q].blue()) >
+            60)
+            return false;
+    }
+    return true;
+}
+
+// What pdfimages lists of each picture of a PDF file, in the file's order.
+struct PdfImage {
+    int page = 0;
+    QSize size;
+    int ppi = 0; // pixels to the inch of paper, across
+};
+QList<PdfImage> listImages(const QString& path, QString* error)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdfimages"));
+    if (tool.isEmpty()) {
+        *error = QStringLiteral("pdfimages is missing: bash scripts/deps installs poppler-utils");
+        return {};
+    }
+    QProcess p;
+    p.start(tool, {QStringLiteral("-list"), path});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+        *error = QStringLiteral("pdfimages failed");
+        return {};
+    }
+    QList<PdfImage> images;
+    // page num type width height color comp bpc enc interp object ID x-ppi y-ppi size ratio
+    for (const QString& line : QString::fromLocal8Bit(p.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+        const QStringList f = line.simplified().split(QLatin1Char(' '));
+        if (f.size() >= 13 && number(f[0]) && f[2] == QLatin1String("image"))
+            images.append({f[0].toInt(), QSize(f[3].toInt(), f[4].toInt()), f[12].toInt()});
+    }
+    return images;
+}
+
+// The pictures of a PDF file as images, in the file's order.
+QList<QImage> extractImages(const QString& path, const QString& folder)
+{
+    QProcess p;
+    p.start(QStandardPaths::findExecutable(QStringLiteral("pdfimages")),
+            {QStringLiteral("-png"), path, folder + QStringLiteral("/img")});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return {};
+    QList<QImage> images;
+    const QStringList names = QDir(folder).entryList({QStringLiteral("img-*.png")}, QDir::Files, QDir::Name);
+    for (const QString& name : names)
+        images << QImage(folder + QLatin1Char('/') + name);
+    return images;
 }
 
 // A book of n recipes with unique titles, as varied as a cook's: few and
@@ -437,6 +528,85 @@ private slots:
                                     .arg(r.title)
                                     .arg(startsOn.value(r.title))));
         }
+    }
+    // Pictures come into the cookbook as large as their place on paper
+    // needs (200 pixels to the inch), turned upright, never enlarged: read
+    // from the file at that size when their page is drawn, never while the
+    // book is laid out, and each beside its own recipe.
+    void picturesAsLargeAsTheirPlaceNeeds()
+    {
+        bdtest::TestEnv env;
+        env.write(QStringLiteral("images/big.jpg"), quarteredJpeg(QSize(1600, 1200), Qt::red));
+        env.write(QStringLiteral("images/tall.jpg"), quarteredJpeg(QSize(1200, 1600), Qt::blue, true));
+        env.write(QStringLiteral("images/small.png"), bdtest::pngBytes(100, 80));
+        env.write(QStringLiteral("images/broken.jpg"), "no picture at all");
+        const QString images = env.file(QStringLiteral("images"));
+        const auto in = [&images](const char* name) { return images + QLatin1Char('/') + QLatin1String(name); };
+
+        // Sizes as shown, from the files' headers.
+        QCOMPARE(pictureSize(in("big.jpg")), QSize(1600, 1200));
+        QCOMPARE(pictureSize(in("tall.jpg")), QSize(1200, 1600));
+        QCOMPARE(pictureSize(in("small.png")), QSize(100, 80));
+        QVERIFY(!pictureSize(in("broken.jpg")).isValid());
+        QVERIFY(!pictureSize(images).isValid());
+        QVERIFY(!pictureSize(in("missing.jpg")).isValid());
+        // Read to fit, the quarters where they belong.
+        for (const QSize& fit : {QSize(458, 344), QSize(190, 190), QSize(1600, 1200)}) {
+            const QImage big = loadPicture(in("big.jpg"), fit);
+            QCOMPARE(big.size(), QSize(1600, 1200).scaled(fit, Qt::KeepAspectRatio));
+            QVERIFY(quarteredAs(big, Qt::red));
+            const QImage tall = loadPicture(in("tall.jpg"), fit);
+            QCOMPARE(tall.size(), QSize(1200, 1600).scaled(fit, Qt::KeepAspectRatio));
+            QVERIFY(quarteredAs(tall, Qt::blue));
+        }
+        QCOMPARE(loadPicture(in("small.png"), QSize(458, 344)).size(), QSize(100, 80));
+        QVERIFY(loadPicture(in("broken.jpg"), QSize(458, 344)).isNull());
+        QVERIFY(loadPicture(images, QSize(458, 344)).isNull());
+
+        // In the PDF, a recipe a page.
+        QVector<Recipe> recipes;
+        for (const char* picture : {"big.jpg", "tall.jpg", "small.png", "broken.jpg", "big.jpg"}) {
+            Recipe r;
+            r.title = QStringLiteral("Recipe %1").arg(recipes.size() + 1);
+            r.category = QStringLiteral("Pictures");
+            r.ing = QStringLiteral("1 egg");
+            r.image = QLatin1String(picture);
+            recipes << r;
+        }
+        recipes[4].image.clear();
+        CookbookOptions options;
+        options.recipePerPage = true;
+        options.imagesFolder = images;
+        Cookbook book(recipes, options);
+        const QString path = env.file(QStringLiteral("pictures.pdf"));
+        {
+            QPdfWriter writer(path);
+            writer.setResolution(600);
+            QVERIFY(book.paint(&writer));
+        }
+        QCOMPARE(book.picturesRead(), 3);
+        QString error;
+        const QList<PdfImage> listed = listImages(path, &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(listed.size(), 3);
+        const QSize sizes[] = {QSize(458, 344), QSize(281, 375), QSize(100, 80)};
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(listed[i].page, book.pages().recipes[i]);
+            QVERIFY2(qAbs(listed[i].size.width() - sizes[i].width()) <= 1 &&
+                         qAbs(listed[i].size.height() - sizes[i].height()) <= 1,
+                     qPrintable(QStringLiteral("picture %1 is %2 x %3")
+                                    .arg(i + 1)
+                                    .arg(listed[i].size.width())
+                                    .arg(listed[i].size.height())));
+            QVERIFY2(i == 2 ? listed[i].ppi < 195 : qAbs(listed[i].ppi - 200) <= 5,
+                     qPrintable(QStringLiteral("picture %1: %2 pixels to the inch").arg(i + 1).arg(listed[i].ppi)));
+        }
+        const QString extracted = env.file(QStringLiteral("extracted"));
+        QVERIFY(QDir().mkpath(extracted));
+        const QList<QImage> drawn = extractImages(path, extracted);
+        QCOMPARE(drawn.size(), 3);
+        QVERIFY(quarteredAs(drawn[0], Qt::red));
+        QVERIFY(quarteredAs(drawn[1], Qt::blue));
     }
 };
 

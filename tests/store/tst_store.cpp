@@ -184,6 +184,77 @@ private slots:
         QVERIFY(shortDateText().contains(QString::number(QDate::currentDate().year())));
     }
 
+    // titleExists answers from an index of the titles that every change
+    // of the book keeps in step: after each change it answers as a walk
+    // over the whole book does.
+    void titleIndexFollowsEveryChange()
+    {
+        RecipeBook book;
+        const QStringList probes = {QStringLiteral("Apple pie"),    QStringLiteral("APPLE PIE"),
+                                    QStringLiteral("apple pi"),     QStringLiteral("Crème brûlée"),
+                                    QStringLiteral("CRÈME BRÛLÉE"), QStringLiteral("Gazpacho"),
+                                    QStringLiteral("Stew"),         QStringLiteral("Soda bread"),
+                                    QStringLiteral("SODA BREAD"),   QStringLiteral("Rye")};
+        const auto walked = [&book](const QString& title) {
+            bool found = false;
+            book.forEachRecipe([&](pugi::xml_node r, int) {
+                found = found || qstr(RecipeBook::titleOf(r)).toLower() == title.toLower();
+            });
+            return found;
+        };
+        const auto disagreeing = [&] {
+            QStringList out;
+            for (const QString& t : probes)
+                if (book.titleExists(t) != walked(t))
+                    out << t;
+            return out.join(QStringLiteral(", "));
+        };
+        QCOMPARE(disagreeing(), QString());
+        const int cakes = book.appendCategory(QStringLiteral("Cakes"));
+        const int soups = book.appendCategory(QStringLiteral("Soups"));
+        book.appendRecipe(cakes, titled(QStringLiteral("Apple pie")));
+        QCOMPARE(disagreeing(), QString()); // the index is made here
+        book.appendRecipe(cakes, titled(QStringLiteral("Crème brûlée")));
+        book.appendRecipe(soups, titled(QStringLiteral("Gazpacho")));
+        QVERIFY(book.titleExists(QStringLiteral("CRÈME BRÛLÉE")) && book.titleExists(QStringLiteral("gazpacho")));
+        QCOMPARE(disagreeing(), QString());
+        book.removeRecipe(book.findRecipe(soups, QStringLiteral("Gazpacho")));
+        QVERIFY(!book.titleExists(QStringLiteral("Gazpacho")));
+        // The import's way in.
+        book.noteNewRecipe(RecipeBook::appendRecipeNode(book.category(soups), titled(QStringLiteral("Stew")), true));
+        QVERIFY(book.titleExists(QStringLiteral("STEW")));
+        QVERIFY(book.journal().base.contains(QStringLiteral("stew")));
+        book.renameCategory(soups, QStringLiteral("Pots"));
+        QCOMPARE(disagreeing(), QString());
+        book.removeCategory(cakes);
+        QVERIFY(!book.titleExists(QStringLiteral("apple pie")) && book.titleExists(QStringLiteral("stew")));
+        QCOMPARE(disagreeing(), QString());
+
+        // A book read anew, one a hand could make: a title twice but for
+        // letter case. The first in book order is found, and the other
+        // once that goes.
+        QVERIFY(book.loadBuffer("<recipebook><category cname=\"A\"><recipe><title>Rye</title></recipe>"
+                                "<recipe><title>Soda bread</title></recipe></category><category cname=\"B\">"
+                                "<recipe><title>SODA BREAD</title></recipe></category></recipebook>"));
+        QVERIFY(!book.titleExists(QStringLiteral("Stew")));
+        QCOMPARE(disagreeing(), QString());
+        const pugi::xml_node first = book.findTitle(QStringLiteral("soda bread"));
+        QCOMPARE(qstr(RecipeBook::titleOf(first)), QStringLiteral("Soda bread"));
+        book.removeRecipe(first);
+        QCOMPARE(qstr(RecipeBook::titleOf(book.findTitle(QStringLiteral("soda bread")))), QStringLiteral("SODA BREAD"));
+        QCOMPARE(disagreeing(), QString());
+
+        // Another book taken in; then none.
+        RecipeBook other;
+        other.appendRecipe(other.appendCategory(QStringLiteral("Pies")), titled(QStringLiteral("Apple pie")));
+        book.adopt(other);
+        QVERIFY(book.titleExists(QStringLiteral("apple PIE")) && !book.titleExists(QStringLiteral("Rye")));
+        QVERIFY(!other.titleExists(QStringLiteral("Apple pie")));
+        QCOMPARE(disagreeing(), QString());
+        book.clear();
+        QVERIFY(!book.titleExists(QStringLiteral("Apple pie")));
+    }
+
     void walksFollowBookOrder()
     {
         RecipeBook book;

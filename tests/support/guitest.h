@@ -11,11 +11,12 @@
 namespace bdtest {
 
 // The entries of a list, in list order.
-inline QStringList texts(const QListWidget* list)
+inline QStringList texts(const QAbstractItemView* list)
 {
     QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
+    const QAbstractItemModel* model = list->model();
+    for (int i = 0; i < model->rowCount(); ++i)
+        out << model->index(i, 0).data().toString();
     return out;
 }
 

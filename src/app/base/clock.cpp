@@ -24,4 +24,21 @@ qint64 steadyMs()
 
 void setSteadyClock(std::function<qint64()> clock) { clockInUse() = std::move(clock); }
 
+namespace {
+std::function<QDateTime()>& snapshotClock()
+{
+    static std::function<QDateTime()> clock;
+    return clock;
+}
+} // namespace
+
+QDateTime snapshotTime()
+{
+    if (const auto& clock = snapshotClock())
+        return clock();
+    return QDateTime::currentDateTime();
+}
+
+void setSnapshotClock(std::function<QDateTime()> clock) { snapshotClock() = std::move(clock); }
+
 } // namespace bd

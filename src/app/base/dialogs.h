@@ -113,7 +113,8 @@ public:
 
 // The busy cursor from now until it goes out of scope, over every window
 // of the program (a dialog opened meanwhile has the arrow): for a save,
-// which at a few hundred thousand recipes takes most of a second.
+// which at a few hundred thousand recipes takes most of a second, held
+// from the press of the button until the windows show the book as saved.
 class BusyCursor {
 public:
     BusyCursor();
@@ -124,14 +125,6 @@ public:
 private:
     bool shown_;
 };
-
-// work() under the busy cursor.
-template <typename Work>
-auto whileBusy(Work work)
-{
-    const BusyCursor busy;
-    return work();
-}
 
 // A message box titled "BD" whose text is string id (in the current
 // language) with optional text before and after it.

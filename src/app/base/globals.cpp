@@ -1,5 +1,6 @@
 #include "app/base/globals.h"
 
+#include "app/base/clock.h"
 #include "app/base/settings.h"
 
 #include <QDir>
@@ -84,6 +85,7 @@ BookPlace bookPlace()
     const int kept = readValue(QStringLiteral("snapshots")).toInt(&number);
     if (number && kept >= 0)
         p.snapshots.kept = kept;
+    p.snapshots.clock = snapshotTime;
     p.readOnly = G.readOnly;
     return p;
 }

@@ -445,13 +445,19 @@ private slots:
                             "      -    A BIG MOUTHFUL",              // a text that starts with a dash
                             "",                                       // a blank line sets groups apart, no line
                             ing("2", "tb", "Sugar"),                  //
+                            "           -",                           // a "-" alone adds nothing
+                            ing("8", "oz", "Chocolate"),              //
+                            "           .  melted with 1/3 cup",      // "." marking text that goes on
+                            "           .  strong coffee",            //
+                            "           .",                           //
                             "",
                             "  Bake.",
                             "-----"}));
         QCOMPARE(r.recipe(0).ing, QStringLiteral("1 c Butter, or\n2 t Vanilla\n1 c Butter or margarine, Softened\n"
                                                  "1/2 lb Lump crab meat, picked over To remove shells\n"
                                                  "1 c Cream of Mushroom soup\nSalt\nPepper\n"
-                                                 "1 Egg (large Or extra large)\n-A BIG MOUTHFUL\n2 tb Sugar"));
+                                                 "1 Egg (large Or extra large)\n-A BIG MOUTHFUL\n2 tb Sugar\n"
+                                                 "8 oz Chocolate melted with 1/3 cup strong coffee"));
         QCOMPARE(r.recipe(0).prep, QStringLiteral("Bake."));
 
         // A list set two columns to the right, its text going on after ":".

@@ -231,7 +231,12 @@ struct Ingredient {
     bool spaced = false; // the text starts a column after its place
     bool empty() const { return amount.isEmpty() && unit.isEmpty() && text.isEmpty(); }
     bool measured() const { return !amount.isEmpty() || !unit.isEmpty(); }
-    bool continuation() const { return marked || (!measured() && text.startsWith(QLatin1Char('-'))); }
+    // "-", or the "." some writers put there ("           .  sugar").
+    bool continuation() const
+    {
+        return marked || (!measured() && (text.startsWith(QLatin1Char('-')) || text == QLatin1String(".") ||
+                                          text.startsWith(QLatin1String(". "))));
+    }
     // The text a continuation adds to the line above.
     QStringView continued() const { return marked ? text : trim(text.mid(1)); }
 };
@@ -388,6 +393,20 @@ qsizetype mealMasterListMarker(QStringView s)
     return digits > 0 && digits < s.size() && (s[digits] == QLatin1Char('.') || s[digits] == QLatin1Char(')'))
                ? digits + 1
                : 0;
+}
+
+bool mealMasterTwoColumns(QStringView line)
+{
+    Ingredient left, right;
+    for (int p : kRightColumns)
+        if (twoColumns(line, p, p, &left, &right))
+            return true;
+    return false;
+}
+
+bool mealMasterMarkLine(QStringView line)
+{
+    return line == QLatin1String("MMMMM") || framing(line) || heading(line) || separator(line);
 }
 
 // Directions whose widest line is narrower than this were not wrapped.
@@ -632,8 +651,11 @@ Recipe Draft::fields()
 bool Draft::add(QString& column, bool open, const Ingredient& i)
 {
     if (i.continuation() && open) {
-        column += QLatin1Char(' ');
-        column += i.continued();
+        // A "-" alone adds nothing.
+        if (!i.continued().isEmpty()) {
+            column += QLatin1Char(' ');
+            column += i.continued();
+        }
         return true;
     }
     if (open && !i.measured() &&

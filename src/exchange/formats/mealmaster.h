@@ -41,6 +41,13 @@ bool mealMasterLinesJoined(QStringView a, QStringView b, qsizetype width);
 // lines (sorted here): the widest, leaving out lines over 80 columns that
 // stand well clear of the next (an address the writer did not wrap).
 qsizetype mealMasterWrapWidth(std::vector<qsizetype>& widths);
+// Whether the reader takes line (trimmed) for one of the format's marks
+// rather than text: a framing or end line, a heading, or a line drawn
+// across the text (":-)", "=====").
+bool mealMasterMarkLine(QStringView line);
+// Whether the reader could take an ingredient line for two columns, the
+// second starting anywhere it looks for one.
+bool mealMasterTwoColumns(QStringView line);
 // The length of a list item's marker that starts s ("*", "-", "12.",
 // "3)"), 0 for none.
 qsizetype mealMasterListMarker(QStringView s);

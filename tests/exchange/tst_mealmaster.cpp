@@ -115,6 +115,15 @@ private slots:
             "Bake in a bain-marie.", "MMMMM"}));
         QCOMPARE(anyMeal.recipe(0).ing, QStringLiteral("3 Eggs\n1 c Milk, warmed until it is hot and frothy"));
         QCOMPARE(anyMeal.recipe(0).prep, QStringLiteral("Whisk.\n\nBAKING\n\nBake in a bain-marie."));
+
+        // A heading right under the last ingredient, a blank line after it,
+        // heads nothing: it ends the list, as the file has it.
+        const Read closing(
+            lines({"MMMMM----- Recipe via Meal-Master (tm) v8.02", "", "      Title: Soup", " Categories: Soups", "",
+                   two(ing("4", "tb", "Butter"), ing("1/2", "ts", "Salt")),
+                   "MMMMM--------------------------HEADING-------------------------------", "", "  Simmer.", "MMMMM"}));
+        QCOMPARE(closing.recipe(0).ing, QStringLiteral("4 tb Butter\n1/2 ts Salt\nHEADING"));
+        QCOMPARE(closing.recipe(0).prep, QStringLiteral("Simmer."));
     }
 
     void encodingsAndNames()
@@ -231,6 +240,16 @@ private slots:
                                     "TOPPING\n1 c Tomato sauce\n2 tb Cilantro, chopped\n1 pn Cayenne"));
             QCOMPARE(r.recipe(0).prep, QStringLiteral("Bake at 350 degrees."));
         }
+
+        // A writer that fills the left column first carries the text of its
+        // last ingredient over to the top of the right column.
+        const Read carried(
+            lines({"---------- Recipe via Meal-Master (tm) v8.01", "", "      Title: Cannoli", "",
+                   two(ing("1", "c", "Flour"), ing("", "", "- or dry white wine")),
+                   two(ing("1", "tb", "Sugar"), ing("2", "c", "Oil")),
+                   two(ing("4", "tb", "To 5 tb sweet Marsala"), ing("", "", "- for frying")), "", "  Mix.", "-----"}));
+        QCOMPARE(carried.recipe(0).ing, QStringLiteral("1 c Flour\n1 tb Sugar\n4 tb To 5 tb sweet Marsala or dry "
+                                                       "white wine\n2 c Oil for frying"));
 
         // One column with long text reaching past the middle stays one
         // ingredient, also where its text holds a run of spaces and digits.
@@ -405,10 +424,14 @@ private slots:
                             "MMMMM"}))
                     .recipe(0)
                     .other.isEmpty());
+        // A word in small letters goes on with the name before it.
         r = Read(lines({"---------- Recipe Extracted from Meal-Master (tm) Database", "      Title: B",
-                        " Categories: Breads Quick", "", ing("1", "c", "Flour"), "-----"}));
+                        " Categories: Breads Quick Main dish Soup/stew", "", ing("1", "c", "Flour"), "-----"}));
         QCOMPARE(r.recipe(0).category, QStringLiteral("Breads"));
-        QCOMPARE(r.recipe(0).other, QStringLiteral("Categories: Breads, Quick"));
+        QCOMPARE(r.recipe(0).other, QStringLiteral("Categories: Breads, Quick, Main dish, Soup/stew"));
+        r = Read(lines({"---------- Recipe Extracted from Meal-Master (tm) Database", "      Title: C",
+                        " Categories: Main dish Meats", "", ing("1", "c", "Flour"), "-----"}));
+        QCOMPARE(r.recipe(0).category, QStringLiteral("Main dish"));
     }
 
     // "Makes:" gives the yield; a line of two marks is text, three are a

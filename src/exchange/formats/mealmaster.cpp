@@ -468,6 +468,8 @@ public:
     void heading(QStringView text, bool copy)
     {
         flushColumns();
+        if (pending_.empty())
+            closesIngredients_ = lastWasIngredient_;
         pending_.push_back(copy ? keep(text) : text);
     }
 
@@ -481,6 +483,14 @@ public:
             flushColumns();
         else if (!directions_.empty() && directions_.back().kind != Item::Break)
             directions_.push_back({QStringView(), Item::Break});
+        // A heading right under the last ingredient that a blank line
+        // closes heads nothing: it stays at the end of the list.
+        if (closesIngredients_ && !pending_.empty()) {
+            for (QStringView h : pending_)
+                addLine(ing_, h);
+            pending_.clear();
+        }
+        closesIngredients_ = lastWasIngredient_ = false;
     }
 
     // A body line (not blank, without trailing spaces); copy: the line
@@ -522,11 +532,22 @@ private:
 
     // Two columns list the left one first: the left one goes straight into
     // the ingredients, the right one waits for the end of the block.
+    // A continuation at the top of the right column goes on with the left
+    // column's last ingredient, as writers that fill the left column first
+    // carry it over.
     void flushColumns()
     {
+        if (!carried_.isEmpty()) {
+            if (leftOpen_)
+                ing_ += QLatin1Char(' ');
+            else if (!ing_.isEmpty())
+                ing_ += QLatin1Char('\n');
+            ing_ += carried_;
+        }
         if (!right_.isEmpty())
             addLine(ing_, right_);
         right_.truncate(0);
+        carried_.truncate(0);
         leftOpen_ = false;
     }
 
@@ -546,7 +567,10 @@ private:
     int rightAt_ = -1;                 // where the right ingredient column starts, -1 while unknown
     std::vector<QStringView> pending_; // headings waiting for the line that says where they belong
     QString ing_, right_, other_;      // lines of the ingredients, the waiting right column, the notes
+    QString carried_;                  // continuations at the top of the right column
     bool leftOpen_ = false;            // the last ingredient line is the left column's, open to continuations
+    bool lastWasIngredient_ = false;   // the last body line was an ingredient line
+    bool closesIngredients_ = false;   // the headings waiting came right under an ingredient line
     std::vector<Item> directions_;
     QStringList kept_;              // copies of lines that need them
     std::vector<qsizetype> widths_; // of the directions' lines, while they are joined
@@ -561,10 +585,11 @@ void Draft::start(int line, bool extracted)
     unreadable = false;
     inIngredients_ = true;
     rightAt_ = -1;
-    leftOpen_ = false;
+    leftOpen_ = lastWasIngredient_ = closesIngredients_ = false;
     pending_.clear();
     ing_.truncate(0);
     right_.truncate(0);
+    carried_.truncate(0);
     directions_.clear();
     kept_.clear();
 }
@@ -587,11 +612,19 @@ bool Draft::header(QStringView t, bool other)
         // Meal-Master database list them with spaces alone.
         if (!category.isEmpty())
             break;
+        // A word in small letters goes on with the name before it ("Main
+        // dish").
         QStringList names;
         const bool spaced = extracted_ && !value.contains(QLatin1Char(','));
-        for (QStringView name : value.split(spaced ? QLatin1Char(' ') : QLatin1Char(','), Qt::SkipEmptyParts))
-            if (!name.trimmed().isEmpty())
-                names << name.trimmed().toString();
+        for (QStringView name : value.split(spaced ? QLatin1Char(' ') : QLatin1Char(','), Qt::SkipEmptyParts)) {
+            name = name.trimmed();
+            if (spaced && !names.isEmpty() && name.front().isLower()) {
+                names.last() += QLatin1Char(' ');
+                names.last() += name;
+            } else if (!name.isEmpty()) {
+                names << name.toString();
+            }
+        }
         category = allowedName(names.value(0));
         if (names.size() > 1)
             addLine(other_, fetchText(Str::NoteCategories, langOffset_).arg(names.join(QStringLiteral(", "))));
@@ -615,12 +648,18 @@ void Draft::body(QStringView line, bool copy)
         inIngredients_ = true;
         if (!left.empty())
             leftOpen_ = add(ing_, leftOpen_, left);
-        if (!right.empty())
+        if (!right.empty() && right_.isEmpty() && right.continuation() && !right.continued().isEmpty()) {
+            if (!carried_.isEmpty())
+                carried_ += QLatin1Char(' ');
+            carried_ += right.continued();
+        } else if (!right.empty()) {
             add(right_, !right_.isEmpty(), right);
+        }
+        lastWasIngredient_ = true;
         return;
     }
     flushColumns();
-    inIngredients_ = false;
+    inIngredients_ = lastWasIngredient_ = false;
     pendingToDirections();
     directions_.push_back({copy ? keep(line) : line, Item::Line});
 }

@@ -317,6 +317,30 @@ private slots:
         QCOMPARE(mealMasterRecipe(r).split(QStringLiteral("\r\n")), expected.split(QStringLiteral("\r\n")));
         compareReadBack({r}, readBack(expected.toUtf8()));
 
+        // A line break of the cook's inside a sentence: the line before it
+        // ends in a piece too short for a reader to take the sentence on.
+        const Recipe custard = make("Custard", "Desserts", "4", "", "", "2 c milk",
+                                    "Stir the sauce over a low heat until it thickens and coats the\n"
+                                    "back of a spoon, then take it off the heat.\n\nServe warm.");
+        const QString custardText = QStringLiteral("MMMMM----- Recipe via Meal-Master (tm) v8.05\r\n"
+                                                   "\r\n"
+                                                   "      Title: Custard\r\n"
+                                                   " Categories: Desserts\r\n"
+                                                   "      Yield: 4\r\n"
+                                                   "\r\n"
+                                                   "      2 c  milk\r\n"
+                                                   "\r\n"
+                                                   "Stir the sauce over a low heat until it thickens and\r\n"
+                                                   "coats the\r\n"
+                                                   "back of a spoon, then take it off the heat.\r\n"
+                                                   "\r\n"
+                                                   "Serve warm.\r\n"
+                                                   "\r\n"
+                                                   "MMMMM\r\n"
+                                                   "\r\n");
+        QCOMPARE(mealMasterRecipe(custard).split(QStringLiteral("\r\n")), custardText.split(QStringLiteral("\r\n")));
+        compareReadBack({custard}, readBack(custardText.toUtf8()));
+
         // At the format's width the run after "°C." would end the first line;
         // with one space there, the line is cut at the format's width.
         Recipe wide = r;

@@ -517,6 +517,18 @@ private slots:
         const Read shortLines(lines({"MMMMM----- Recipe", "      Title: Tea", "", ing("1", "", "Tea bag"), "",
                                      "  Boil the water", "  and pour it", "MMMMM"}));
         QCOMPARE(shortLines.recipe(0).prep, QStringLiteral("Boil the water\nand pour it"));
+
+        // A line set deeper goes on with a sentence a long line left open;
+        // after a full stop, or under a short line, it stands on its own.
+        const Read deeper(lines(
+            {"MMMMM----- Recipe via Meal-Master (tm) v8.05", "      Title: Pie", "", ing("1", "c", "Butter"), "",
+             "  2. Cream butter in medium-size bowl and gradually add sugar, creaming well",
+             "      after each addition.", "  3. Cool melted chocolate; blend into butter-sugar mixture with coffee.",
+             "      Chill well.", "  Bake in a hot oven until it is golden.", "    Or", "    cool it.", "MMMMM"}));
+        QCOMPARE(deeper.recipe(0).prep,
+                 QStringLiteral("2. Cream butter in medium-size bowl and gradually add sugar, creaming well after "
+                                "each addition.\n3. Cool melted chocolate; blend into butter-sugar mixture with "
+                                "coffee.\nChill well.\nBake in a hot oven until it is golden.\nOr\ncool it."));
     }
 
     void windows1252TableEndsAndLongestHeader()

@@ -424,8 +424,10 @@ bool mealMasterLinesJoined(QStringView a, QStringView b, qsizetype width)
         const qsizetype marker = mealMasterListMarker(a.mid(ia));
         const qsizetype colon = a.mid(ia, 20).indexOf(QLatin1String(": "));
         const qsizetype label = colon < 0 ? -1 : ia + colon + 1 + indentOf(a.mid(ia + colon + 1));
+        // Other deeper lines start a line of their own, unless they go on
+        // with a sentence that a long line left open.
         if (ib != label && (!marker || ib > ia + marker + indentOf(a.mid(ia + marker))))
-            return false;
+            return width >= kMinWrapWidth && sentenceGoesOn(a.mid(ia), text, width);
     }
     // Writers that fill lines to the width leave lines one column short of
     // it too; a recipe whose lines all stay short was not wrapped at all.

@@ -35,7 +35,9 @@ RecipeList readMealMaster(const QString& text, const ReadContext& context);
 // its lines read back as it meant them. Lines a and b (indents kept, no
 // trailing spaces) are one line wrapped where b's first word would not
 // have fitted within width, unless b starts a list item ("1.", "-", "*")
-// or is indented deeper than a (than a list item's text on a).
+// or is indented deeper than a (than a list item's text on a); a long a
+// that leaves a sentence open goes on into b in small letters whatever
+// b's indent (sentenceGoesOn).
 bool mealMasterLinesJoined(QStringView a, QStringView b, qsizetype width);
 // The width the directions were wrapped at, from the widths of their
 // lines (sorted here): the widest, leaving out lines over 80 columns that

@@ -1,6 +1,7 @@
 #include "exchange/formats/mealmasterwriter.h"
 
 #include "exchange/formats/mealmaster.h"
+#include "exchange/formats/textlines.h"
 #include "store/ingredients.h"
 
 #include <QStringEncoder>
@@ -176,12 +177,16 @@ private:
     // laid_ with lines at most width wide; true when a reader joins them
     // back into the same lines.
     bool layOut(const std::vector<QStringView>& lines, qsizetype width);
+    // Lays t into pieces_ at width so that its last piece is too short for
+    // a reader to take the sentence on into the next line, where it can.
+    void cutShortLast(QStringView t, qsizetype width);
 
     QString& out_;
     std::vector<QStringView> words_, pieces_;
     std::vector<QString> laid_;
     std::vector<size_t> firstOf_;
     std::vector<qsizetype> indents_, widths_;
+    std::vector<char> shortLast_;
     QString line_, prefix_;
 };
 
@@ -321,13 +326,39 @@ void Writer::texts(const QString& prep, const QString& notes)
     }
 }
 
+void Writer::cutShortLast(QStringView t, qsizetype width)
+{
+    // The longest last piece that is short at any width a reader joins at
+    // (three quarters of 50 columns), the piece before it joined to it.
+    constexpr qsizetype kShort = 37;
+    qsizetype best = -1;
+    for (qsizetype cut = t.lastIndexOf(QLatin1Char(' ')); cut > 0 && t.size() - cut - 1 < kShort;
+         cut = t.lastIndexOf(QLatin1Char(' '), cut - 1)) {
+        if (t[cut - 1] == QLatin1Char(' ') || t[cut + 1] == QLatin1Char(' '))
+            continue;
+        wrapText(t.left(cut), width, width, true, pieces_);
+        if (mealMasterLinesJoined(pieces_.back(), t.mid(cut + 1), width))
+            best = cut;
+    }
+    if (best < 0) {
+        wrapText(t, width, width, true, pieces_);
+        return;
+    }
+    wrapText(t.left(best), width, width, true, pieces_);
+    pieces_.push_back(t.mid(best + 1));
+}
+
 bool Writer::layOut(const std::vector<QStringView>& lines, qsizetype width)
 {
     // Each line's indent: none, unless a reader would join it to the line
-    // above, which a deeper indent prevents. Laid out again until no
-    // indent changes (the widest line sets where a reader joins).
+    // above, which a deeper indent prevents. A sentence the line above
+    // leaves open goes on below whatever the indent: that line is cut so
+    // that its last piece is short. Laid out again until nothing changes
+    // (the widest line sets where a reader joins).
     std::vector<qsizetype>& indents = indents_;
     indents.assign(lines.size(), 0);
+    std::vector<char>& shortLast = shortLast_;
+    shortLast.assign(lines.size(), 0);
     std::vector<QString>& laid = laid_;
     std::vector<size_t>& firstOf = firstOf_; // the laid line each cook's line starts at
     firstOf.resize(lines.size());
@@ -341,7 +372,10 @@ bool Writer::layOut(const std::vector<QStringView>& lines, qsizetype width)
                 continue;
             }
             const QString indent(indents[i], QLatin1Char(' '));
-            wrapText(lines[i], width - indents[i], width - indents[i], true, pieces_);
+            const qsizetype w = width - indents[i];
+            wrapText(lines[i], w, w, true, pieces_);
+            if (shortLast[i])
+                cutShortLast(lines[i], w);
             for (QStringView piece : pieces_)
                 laid.push_back(indent + piece.toString());
         }
@@ -357,9 +391,14 @@ bool Writer::layOut(const std::vector<QStringView>& lines, qsizetype width)
             const QString& above = laid[firstOf[i] - 1];
             if (!mealMasterLinesJoined(above, laid[firstOf[i]], readWidth))
                 continue;
-            // Deeper than the line above, and than a list item's text there.
             const qsizetype ia = indentOf(above);
             const QStringView text = QStringView(above).mid(ia);
+            if (sentenceGoesOn(text, QStringView(laid[firstOf[i]]).trimmed(), readWidth)) {
+                changed = changed || !shortLast[i - 1];
+                shortLast[i - 1] = 1;
+                continue;
+            }
+            // Deeper than the line above, and than a list item's text there.
             const qsizetype marker = mealMasterListMarker(text);
             const qsizetype deeper = qMax(ia + (marker ? marker + indentOf(text.mid(marker)) : 0) + 1, indents[i] + 1);
             if (deeper <= kMaxIndent) {

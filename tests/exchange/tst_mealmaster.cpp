@@ -443,6 +443,15 @@ private slots:
                    "", ing("2", "c", "Flour"), "", "  Knead well.", "  **", "  ~~~", "  Bake.", "MMMMM"}));
         QCOMPARE(r.recipe(0).yield, QStringLiteral("12 rolls"));
         QCOMPARE(r.recipe(0).prep, QStringLiteral("Knead well.\n**\n\nBake."));
+
+        // Such a line with a name in it is a heading; a line that only
+        // starts with the marks is text.
+        const Read named(
+            lines({"MMMMM----- Recipe via Meal-Master (tm) v8.05", "", "      Title: Pie", "", ing("2", "c", "Flour"),
+                   "", "  ~--------------------------AMARETTO FROSTING-+---------------------------",
+                   "  Beat the butter.", "  ~-GLAZE:--", "  ~-From a magazine.", "MMMMM"}));
+        QCOMPARE(named.recipe(0).prep,
+                 QStringLiteral("AMARETTO FROSTING\n\nBeat the butter.\n\nGLAZE:\n\n~-From a magazine."));
     }
 
     // Ingredient lines as writers other than Meal-Master lay them out.

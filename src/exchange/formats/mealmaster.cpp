@@ -131,6 +131,22 @@ bool heading(QStringView t)
            !dashedText(t).isEmpty();
 }
 
+// The name of a heading drawn as some writers draw a line across the
+// text, with the name in it ("~-----GARNISH-----", "~-----FROSTING-+-----");
+// empty for any other line.
+QStringView tildeHeading(QStringView t)
+{
+    if (!startsWith(t, "~-") || !t.endsWith(QLatin1String("--")))
+        return QStringView();
+    QStringView name = t.mid(1);
+    while (!name.isEmpty() && (name.front() == QLatin1Char('-') || name.front().isSpace()))
+        name = name.mid(1);
+    while (!name.isEmpty() &&
+           (name.back() == QLatin1Char('-') || name.back() == QLatin1Char('+') || name.back().isSpace()))
+        name.chop(1);
+    return !name.isEmpty() && name.front().isLetterOrNumber() ? name : QStringView();
+}
+
 // A line drawn across the text ("~-----", "=====", "+++++", also
 // "MMMMM-----" without text): no letter or digit, at least three marks.
 bool separator(QStringView t)
@@ -890,6 +906,10 @@ RecipeList readMealMaster(const QString& text, const ReadContext& context)
                 stage = Stage::Body;
                 return true;
             }
+        } else if (c == '~' && inRecipe && !tildeHeading(t).isEmpty()) {
+            draft.heading(tildeHeading(t), expanded);
+            stage = Stage::Body;
+            return true;
         } else if ((c == 'R' || c == 'r') && startsWithAscii(t, "recipe extracted from meal-master") &&
                    (!inRecipe || titleFollows(rest))) {
             begin(number, Frame::Dash, true);

@@ -534,6 +534,17 @@ private slots:
              "  2. Cream butter in medium-size bowl and gradually add sugar, creaming well",
              "      after each addition.", "  3. Cool melted chocolate; blend into butter-sugar mixture with coffee.",
              "      Chill well.", "  Bake in a hot oven until it is golden.", "    Or", "    cool it.", "MMMMM"}));
+        // A number that starts a wrapped line is no step ("1986.", "1.80").
+        const Read numbers(
+            lines({"MMMMM----- Recipe via Meal-Master (tm) v8.05", "      Title: Pie", "", ing("1", "c", "Butter"), "",
+                   "  From the recipe files of Sue Smith, a friend of ours. Formatted using",
+                   "  1.80 of the program. In _The New Cuisine_ by Phyllis Meras. Boston:",
+                   "  Houghton Mifflin Company, printed in the United States of America,", "  1986. Pg. 128.",
+                   "  12. Serve.", "MMMMM"}));
+        QCOMPARE(numbers.recipe(0).prep,
+                 QStringLiteral("From the recipe files of Sue Smith, a friend of ours. Formatted using 1.80 of the "
+                                "program. In _The New Cuisine_ by Phyllis Meras. Boston: Houghton Mifflin Company, "
+                                "printed in the United States of America, 1986. Pg. 128.\n12. Serve."));
         QCOMPARE(deeper.recipe(0).prep,
                  QStringLiteral("2. Cream butter in medium-size bowl and gradually add sugar, creaming well after "
                                 "each addition.\n3. Cool melted chocolate; blend into butter-sugar mixture with "

@@ -403,10 +403,14 @@ qsizetype mealMasterListMarker(QStringView s)
 {
     if (s.startsWith(QLatin1Char('*')) || s.startsWith(QLatin1Char('-')) || s.startsWith(QChar(0x2022)))
         return 1;
+    // A step's number has one or two digits and a space after its mark:
+    // "1986." and "1.80" are no steps.
     qsizetype digits = 0;
     while (digits < s.size() && s[digits].isDigit())
         ++digits;
-    return digits > 0 && digits < s.size() && (s[digits] == QLatin1Char('.') || s[digits] == QLatin1Char(')'))
+    return digits > 0 && digits <= 2 && digits < s.size() &&
+                   (s[digits] == QLatin1Char('.') || s[digits] == QLatin1Char(')')) &&
+                   (digits + 1 == s.size() || s[digits + 1].isSpace())
                ? digits + 1
                : 0;
 }

@@ -50,8 +50,9 @@ bool mealMasterMarkLine(QStringView line);
 // Whether the reader could take an ingredient line for two columns, the
 // second starting anywhere it looks for one.
 bool mealMasterTwoColumns(QStringView line);
-// The length of a list item's marker that starts s ("*", "-", "12.",
-// "3)"), 0 for none.
+// The length of a list item's marker that starts s ("*", "-", "12. ",
+// "3)"; a step's number has one or two digits and a space or the end
+// after it), 0 for none.
 qsizetype mealMasterListMarker(QStringView s);
 
 } // namespace bd

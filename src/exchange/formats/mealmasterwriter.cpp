@@ -184,6 +184,7 @@ private:
     QString& out_;
     std::vector<QStringView> words_, pieces_;
     std::vector<QString> laid_;
+    size_t laidCount_ = 0;
     std::vector<size_t> firstOf_;
     std::vector<qsizetype> indents_, widths_;
     std::vector<char> shortLast_;
@@ -316,7 +317,8 @@ void Writer::texts(const QString& prep, const QString& notes)
         exact = layOut(lines, width);
     if (!exact)
         layOut(lines, kMealMasterWidth);
-    for (const QString& l : laid_) {
+    for (size_t k = 0; k < laidCount_; ++k) {
+        const QString& l = laid_[k];
         if (l.isEmpty())
             blank();
         else {
@@ -359,30 +361,39 @@ bool Writer::layOut(const std::vector<QStringView>& lines, qsizetype width)
     indents.assign(lines.size(), 0);
     std::vector<char>& shortLast = shortLast_;
     shortLast.assign(lines.size(), 0);
-    std::vector<QString>& laid = laid_;
+    std::vector<QString>& laid = laid_; // its strings kept from recipe to recipe, laidCount_ of them in use
+    auto nextLine = [&]() -> QString& {
+        if (laidCount_ == laid.size())
+            laid.emplace_back();
+        QString& line = laid[laidCount_++];
+        line.truncate(0);
+        return line;
+    };
     std::vector<size_t>& firstOf = firstOf_; // the laid line each cook's line starts at
     firstOf.resize(lines.size());
     qsizetype readWidth = 0;
     for (int round = 0; round < 8; ++round) {
-        laid.clear();
+        laidCount_ = 0;
         for (size_t i = 0; i < lines.size(); ++i) {
-            firstOf[i] = laid.size();
+            firstOf[i] = laidCount_;
             if (lines[i].isEmpty()) {
-                laid.emplace_back();
+                nextLine();
                 continue;
             }
-            const QString indent(indents[i], QLatin1Char(' '));
             const qsizetype w = width - indents[i];
             wrapText(lines[i], w, w, true, pieces_);
             if (shortLast[i])
                 cutShortLast(lines[i], w);
-            for (QStringView piece : pieces_)
-                laid.push_back(indent + piece.toString());
+            for (QStringView piece : pieces_) {
+                QString& line = nextLine();
+                line.resize(indents[i], QLatin1Char(' '));
+                line += piece;
+            }
         }
         widths_.clear();
-        for (const QString& l : laid)
-            if (!l.isEmpty())
-                widths_.push_back(l.size());
+        for (size_t k = 0; k < laidCount_; ++k)
+            if (!laid[k].isEmpty())
+                widths_.push_back(laid[k].size());
         readWidth = mealMasterWrapWidth(widths_);
         bool changed = false;
         for (size_t i = 1; i < lines.size(); ++i) {
@@ -414,7 +425,7 @@ bool Writer::layOut(const std::vector<QStringView>& lines, qsizetype width)
     for (size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].isEmpty())
             continue;
-        const size_t end = i + 1 < lines.size() ? firstOf[i + 1] : laid.size();
+        const size_t end = i + 1 < lines.size() ? firstOf[i + 1] : laidCount_;
         if (i > 0 && !lines[i - 1].isEmpty() &&
             mealMasterLinesJoined(laid[firstOf[i] - 1], laid[firstOf[i]], readWidth))
             return false;
@@ -591,6 +602,10 @@ struct MealMasterFile::Encoder {
     }
     int replaced = 0; // characters the encoding lacks
     QStringEncoder utf8{QStringEncoder::Utf8};
+    // The recipe being written, by one writer whose buffers serve every
+    // recipe of the file.
+    QString text;
+    Writer writer{text};
 };
 
 MealMasterFile::MealMasterFile(TextEncoding encoding) : encoder_(std::make_unique<Encoder>(encoding)) {}
@@ -601,9 +616,9 @@ int MealMasterFile::replaced() const { return encoder_->replaced; }
 
 void MealMasterFile::add(const Recipe& recipe)
 {
-    text_.clear();
-    Writer(text_).recipe(recipe);
-    encoder_->append(bytes_, text_);
+    encoder_->text.truncate(0);
+    encoder_->writer.recipe(recipe);
+    encoder_->append(bytes_, encoder_->text);
 }
 
 QByteArray encodeRecipeText(const QString& text, TextEncoding encoding)

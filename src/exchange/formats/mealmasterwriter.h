@@ -60,7 +60,6 @@ public:
 
 private:
     std::unique_ptr<Encoder> encoder_;
-    QString text_; // the recipe being written
     QByteArray bytes_;
 };
 

@@ -134,7 +134,14 @@ private slots:
         // An amount longer than seven columns is text; so is a unit without one.
         QCOMPARE(mealMasterIngredient(QStringLiteral("1 1/2 1/4 c milk")),
                  QStringList{QStringLiteral("  1 1/2    1/4 c milk")});
-        QCOMPARE(mealMasterIngredient(QStringLiteral("c sugar")), QStringList{QStringLiteral("           c sugar")});
+        // A unit stands in its column without an amount too; a step's
+        // number is no amount, so that its spaces stay.
+        QCOMPARE(mealMasterIngredient(QStringLiteral("c sugar")), QStringList{QStringLiteral("        c  sugar")});
+        QCOMPARE(mealMasterIngredient(QStringLiteral("pn Salt")), QStringList{QStringLiteral("        pn Salt")});
+        QCOMPARE(mealMasterIngredient(QStringLiteral("c")), QStringList{QStringLiteral("           c")});
+        QCOMPARE(mealMasterIngredient(QStringLiteral("1.  Preheat the oven")),
+                 QStringList{QStringLiteral("           1.  Preheat the oven")});
+        QCOMPARE(mealMasterIngredient(QStringLiteral("1.5 c milk")), QStringList{QStringLiteral("    1.5 c  milk")});
         // A leading dash is no continuation.
         QCOMPARE(mealMasterIngredient(QStringLiteral("-pepper")), QStringList{QStringLiteral("      -    pepper")});
 
@@ -267,6 +274,81 @@ private slots:
             for (const QString& line : decodeRecipeText(bytes).split(QStringLiteral("\r\n")))
                 QVERIFY2(line.size() <= kMealMasterWidth, qPrintable(line));
         }
+    }
+
+    // Where the plain layout would not read back as it was written (a cut
+    // inside a run of spaces, which a reader's join makes one space; a line
+    // of marks alone, which reads as a rule; text that reads as a second
+    // ingredient column; a unit without an amount after a line ending in
+    // "or", which a reader joins to it), the writer lays the text out in
+    // another way the format allows: the directions narrower, the
+    // ingredient with a continuation line, the unit in its column.
+    void laidOutSoThatAReaderGivesItBack()
+    {
+        const Recipe r = make("Bread", "Breads", "1 loaf", "", "",
+                              "1.  Preheat the oven\npn Salt\n1 c butter or\nlb lard\n"
+                              "1 cn salmon (14 3/4 oz) * OR * 2 - 7 1/2 oz cans, drained",
+                              "Shape the dough into a round loaf and bake it until golden brown at 200 °C.  Cool it "
+                              "on a rack before you cut it, or the crumb turns gummy and heavy.\n\n"
+                              "This is great with a dip or in a sandwich, and I hope that you like it too! :-)");
+        const QString expected = QStringLiteral(
+            "MMMMM----- Recipe via Meal-Master (tm) v8.05\r\n"
+            "\r\n"
+            "      Title: Bread\r\n"
+            " Categories: Breads\r\n"
+            "      Yield: 1 loaf\r\n"
+            "\r\n"
+            "           1.  Preheat the oven\r\n"
+            "        pn Salt\r\n"
+            "      1 c  butter or\r\n"
+            "        lb lard\r\n"
+            "      1 cn salmon (14 3/4 oz) * OR * 2 - 7 1/2 oz\r\n"
+            "           -cans, drained\r\n"
+            "\r\n"
+            "Shape the dough into a round loaf and bake it until golden brown at 200\r\n"
+            "°C.  Cool it on a rack before you cut it, or the crumb turns gummy and\r\n"
+            "heavy.\r\n"
+            "\r\n"
+            "This is great with a dip or in a sandwich, and I hope that you like it\r\n"
+            "too! :-)\r\n"
+            "\r\n"
+            "MMMMM\r\n"
+            "\r\n");
+        QCOMPARE(mealMasterRecipe(r).split(QStringLiteral("\r\n")), expected.split(QStringLiteral("\r\n")));
+        compareReadBack({r}, readBack(expected.toUtf8()));
+
+        // A line break of the cook's inside a sentence: the line before it
+        // ends in a piece too short for a reader to take the sentence on.
+        const Recipe custard = make("Custard", "Desserts", "4", "", "", "2 c milk",
+                                    "Stir the sauce over a low heat until it thickens and coats the\n"
+                                    "back of a spoon, then take it off the heat.\n\nServe warm.");
+        const QString custardText = QStringLiteral("MMMMM----- Recipe via Meal-Master (tm) v8.05\r\n"
+                                                   "\r\n"
+                                                   "      Title: Custard\r\n"
+                                                   " Categories: Desserts\r\n"
+                                                   "      Yield: 4\r\n"
+                                                   "\r\n"
+                                                   "      2 c  milk\r\n"
+                                                   "\r\n"
+                                                   "Stir the sauce over a low heat until it thickens and\r\n"
+                                                   "coats the\r\n"
+                                                   "back of a spoon, then take it off the heat.\r\n"
+                                                   "\r\n"
+                                                   "Serve warm.\r\n"
+                                                   "\r\n"
+                                                   "MMMMM\r\n"
+                                                   "\r\n");
+        QCOMPARE(mealMasterRecipe(custard).split(QStringLiteral("\r\n")), custardText.split(QStringLiteral("\r\n")));
+        compareReadBack({custard}, readBack(custardText.toUtf8()));
+
+        // At the format's width the run after "°C." would end the first line;
+        // with one space there, the line is cut at the format's width.
+        Recipe wide = r;
+        wide.ing.clear();
+        wide.prep = wide.prep.section(QStringLiteral("\n\n"), 0, 0);
+        QVERIFY(mealMasterRecipe(wide).contains(QStringLiteral("golden brown at 200\r\n°C.  Cool")));
+        wide.prep.replace(QStringLiteral("°C.  Cool"), QStringLiteral("°C. Cool"));
+        QVERIFY(mealMasterRecipe(wide).contains(QStringLiteral("golden brown at 200 °C.\r\nCool it")));
     }
 
     void windows1252MarksWhatItCannotHold()

@@ -115,6 +115,15 @@ private slots:
             "Bake in a bain-marie.", "MMMMM"}));
         QCOMPARE(anyMeal.recipe(0).ing, QStringLiteral("3 Eggs\n1 c Milk, warmed until it is hot and frothy"));
         QCOMPARE(anyMeal.recipe(0).prep, QStringLiteral("Whisk.\n\nBAKING\n\nBake in a bain-marie."));
+
+        // A heading right under the last ingredient, a blank line after it,
+        // heads nothing: it ends the list, as the file has it.
+        const Read closing(
+            lines({"MMMMM----- Recipe via Meal-Master (tm) v8.02", "", "      Title: Soup", " Categories: Soups", "",
+                   two(ing("4", "tb", "Butter"), ing("1/2", "ts", "Salt")),
+                   "MMMMM--------------------------HEADING-------------------------------", "", "  Simmer.", "MMMMM"}));
+        QCOMPARE(closing.recipe(0).ing, QStringLiteral("4 tb Butter\n1/2 ts Salt\nHEADING"));
+        QCOMPARE(closing.recipe(0).prep, QStringLiteral("Simmer."));
     }
 
     void encodingsAndNames()
@@ -231,6 +240,16 @@ private slots:
                                     "TOPPING\n1 c Tomato sauce\n2 tb Cilantro, chopped\n1 pn Cayenne"));
             QCOMPARE(r.recipe(0).prep, QStringLiteral("Bake at 350 degrees."));
         }
+
+        // A writer that fills the left column first carries the text of its
+        // last ingredient over to the top of the right column.
+        const Read carried(
+            lines({"---------- Recipe via Meal-Master (tm) v8.01", "", "      Title: Cannoli", "",
+                   two(ing("1", "c", "Flour"), ing("", "", "- or dry white wine")),
+                   two(ing("1", "tb", "Sugar"), ing("2", "c", "Oil")),
+                   two(ing("4", "tb", "To 5 tb sweet Marsala"), ing("", "", "- for frying")), "", "  Mix.", "-----"}));
+        QCOMPARE(carried.recipe(0).ing, QStringLiteral("1 c Flour\n1 tb Sugar\n4 tb To 5 tb sweet Marsala or dry "
+                                                       "white wine\n2 c Oil for frying"));
 
         // One column with long text reaching past the middle stays one
         // ingredient, also where its text holds a run of spaces and digits.
@@ -405,10 +424,14 @@ private slots:
                             "MMMMM"}))
                     .recipe(0)
                     .other.isEmpty());
+        // A word in small letters goes on with the name before it.
         r = Read(lines({"---------- Recipe Extracted from Meal-Master (tm) Database", "      Title: B",
-                        " Categories: Breads Quick", "", ing("1", "c", "Flour"), "-----"}));
+                        " Categories: Breads Quick Main dish Soup/stew", "", ing("1", "c", "Flour"), "-----"}));
         QCOMPARE(r.recipe(0).category, QStringLiteral("Breads"));
-        QCOMPARE(r.recipe(0).other, QStringLiteral("Categories: Breads, Quick"));
+        QCOMPARE(r.recipe(0).other, QStringLiteral("Categories: Breads, Quick, Main dish, Soup/stew"));
+        r = Read(lines({"---------- Recipe Extracted from Meal-Master (tm) Database", "      Title: C",
+                        " Categories: Main dish Meats", "", ing("1", "c", "Flour"), "-----"}));
+        QCOMPARE(r.recipe(0).category, QStringLiteral("Main dish"));
     }
 
     // "Makes:" gives the yield; a line of two marks is text, three are a
@@ -420,6 +443,15 @@ private slots:
                    "", ing("2", "c", "Flour"), "", "  Knead well.", "  **", "  ~~~", "  Bake.", "MMMMM"}));
         QCOMPARE(r.recipe(0).yield, QStringLiteral("12 rolls"));
         QCOMPARE(r.recipe(0).prep, QStringLiteral("Knead well.\n**\n\nBake."));
+
+        // Such a line with a name in it is a heading; a line that only
+        // starts with the marks is text.
+        const Read named(
+            lines({"MMMMM----- Recipe via Meal-Master (tm) v8.05", "", "      Title: Pie", "", ing("2", "c", "Flour"),
+                   "", "  ~--------------------------AMARETTO FROSTING-+---------------------------",
+                   "  Beat the butter.", "  ~-GLAZE:--", "  ~-From a magazine.", "MMMMM"}));
+        QCOMPARE(named.recipe(0).prep,
+                 QStringLiteral("AMARETTO FROSTING\n\nBeat the butter.\n\nGLAZE:\n\n~-From a magazine."));
     }
 
     // Ingredient lines as writers other than Meal-Master lay them out.
@@ -445,13 +477,19 @@ private slots:
                             "      -    A BIG MOUTHFUL",              // a text that starts with a dash
                             "",                                       // a blank line sets groups apart, no line
                             ing("2", "tb", "Sugar"),                  //
+                            "           -",                           // a "-" alone adds nothing
+                            ing("8", "oz", "Chocolate"),              //
+                            "           .  melted with 1/3 cup",      // "." marking text that goes on
+                            "           .  strong coffee",            //
+                            "           .",                           //
                             "",
                             "  Bake.",
                             "-----"}));
         QCOMPARE(r.recipe(0).ing, QStringLiteral("1 c Butter, or\n2 t Vanilla\n1 c Butter or margarine, Softened\n"
                                                  "1/2 lb Lump crab meat, picked over To remove shells\n"
                                                  "1 c Cream of Mushroom soup\nSalt\nPepper\n"
-                                                 "1 Egg (large Or extra large)\n-A BIG MOUTHFUL\n2 tb Sugar"));
+                                                 "1 Egg (large Or extra large)\n-A BIG MOUTHFUL\n2 tb Sugar\n"
+                                                 "8 oz Chocolate melted with 1/3 cup strong coffee"));
         QCOMPARE(r.recipe(0).prep, QStringLiteral("Bake."));
 
         // A list set two columns to the right, its text going on after ":".
@@ -488,6 +526,29 @@ private slots:
         const Read shortLines(lines({"MMMMM----- Recipe", "      Title: Tea", "", ing("1", "", "Tea bag"), "",
                                      "  Boil the water", "  and pour it", "MMMMM"}));
         QCOMPARE(shortLines.recipe(0).prep, QStringLiteral("Boil the water\nand pour it"));
+
+        // A line set deeper goes on with a sentence a long line left open;
+        // after a full stop, or under a short line, it stands on its own.
+        const Read deeper(lines(
+            {"MMMMM----- Recipe via Meal-Master (tm) v8.05", "      Title: Pie", "", ing("1", "c", "Butter"), "",
+             "  2. Cream butter in medium-size bowl and gradually add sugar, creaming well",
+             "      after each addition.", "  3. Cool melted chocolate; blend into butter-sugar mixture with coffee.",
+             "      Chill well.", "  Bake in a hot oven until it is golden.", "    Or", "    cool it.", "MMMMM"}));
+        // A number that starts a wrapped line is no step ("1986.", "1.80").
+        const Read numbers(
+            lines({"MMMMM----- Recipe via Meal-Master (tm) v8.05", "      Title: Pie", "", ing("1", "c", "Butter"), "",
+                   "  From the recipe files of Sue Smith, a friend of ours. Formatted using",
+                   "  1.80 of the program. In _The New Cuisine_ by Phyllis Meras. Boston:",
+                   "  Houghton Mifflin Company, printed in the United States of America,", "  1986. Pg. 128.",
+                   "  12. Serve.", "MMMMM"}));
+        QCOMPARE(numbers.recipe(0).prep,
+                 QStringLiteral("From the recipe files of Sue Smith, a friend of ours. Formatted using 1.80 of the "
+                                "program. In _The New Cuisine_ by Phyllis Meras. Boston: Houghton Mifflin Company, "
+                                "printed in the United States of America, 1986. Pg. 128.\n12. Serve."));
+        QCOMPARE(deeper.recipe(0).prep,
+                 QStringLiteral("2. Cream butter in medium-size bowl and gradually add sugar, creaming well after "
+                                "each addition.\n3. Cool melted chocolate; blend into butter-sugar mixture with "
+                                "coffee.\nChill well.\nBake in a hot oven until it is golden.\nOr\ncool it."));
     }
 
     void windows1252TableEndsAndLongestHeader()

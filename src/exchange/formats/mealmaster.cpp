@@ -131,6 +131,22 @@ bool heading(QStringView t)
            !dashedText(t).isEmpty();
 }
 
+// The name of a heading drawn as some writers draw a line across the
+// text, with the name in it ("~-----GARNISH-----", "~-----FROSTING-+-----");
+// empty for any other line.
+QStringView tildeHeading(QStringView t)
+{
+    if (!startsWith(t, "~-") || !t.endsWith(QLatin1String("--")))
+        return QStringView();
+    QStringView name = t.mid(1);
+    while (!name.isEmpty() && (name.front() == QLatin1Char('-') || name.front().isSpace()))
+        name = name.mid(1);
+    while (!name.isEmpty() &&
+           (name.back() == QLatin1Char('-') || name.back() == QLatin1Char('+') || name.back().isSpace()))
+        name.chop(1);
+    return !name.isEmpty() && name.front().isLetterOrNumber() ? name : QStringView();
+}
+
 // A line drawn across the text ("~-----", "=====", "+++++", also
 // "MMMMM-----" without text): no letter or digit, at least three marks.
 bool separator(QStringView t)
@@ -231,7 +247,12 @@ struct Ingredient {
     bool spaced = false; // the text starts a column after its place
     bool empty() const { return amount.isEmpty() && unit.isEmpty() && text.isEmpty(); }
     bool measured() const { return !amount.isEmpty() || !unit.isEmpty(); }
-    bool continuation() const { return marked || (!measured() && text.startsWith(QLatin1Char('-'))); }
+    // "-", or the "." some writers put there ("           .  sugar").
+    bool continuation() const
+    {
+        return marked || (!measured() && (text.startsWith(QLatin1Char('-')) || text == QLatin1String(".") ||
+                                          text.startsWith(QLatin1String(". "))));
+    }
     // The text a continuation adds to the line above.
     QStringView continued() const { return marked ? text : trim(text.mid(1)); }
 };
@@ -382,12 +403,30 @@ qsizetype mealMasterListMarker(QStringView s)
 {
     if (s.startsWith(QLatin1Char('*')) || s.startsWith(QLatin1Char('-')) || s.startsWith(QChar(0x2022)))
         return 1;
+    // A step's number has one or two digits and a space after its mark:
+    // "1986." and "1.80" are no steps.
     qsizetype digits = 0;
     while (digits < s.size() && s[digits].isDigit())
         ++digits;
-    return digits > 0 && digits < s.size() && (s[digits] == QLatin1Char('.') || s[digits] == QLatin1Char(')'))
+    return digits > 0 && digits <= 2 && digits < s.size() &&
+                   (s[digits] == QLatin1Char('.') || s[digits] == QLatin1Char(')')) &&
+                   (digits + 1 == s.size() || s[digits + 1].isSpace())
                ? digits + 1
                : 0;
+}
+
+bool mealMasterTwoColumns(QStringView line)
+{
+    Ingredient left, right;
+    for (int p : kRightColumns)
+        if (twoColumns(line, p, p, &left, &right))
+            return true;
+    return false;
+}
+
+bool mealMasterMarkLine(QStringView line)
+{
+    return line == QLatin1String("MMMMM") || framing(line) || heading(line) || separator(line);
 }
 
 // Directions whose widest line is narrower than this were not wrapped.
@@ -405,8 +444,10 @@ bool mealMasterLinesJoined(QStringView a, QStringView b, qsizetype width)
         const qsizetype marker = mealMasterListMarker(a.mid(ia));
         const qsizetype colon = a.mid(ia, 20).indexOf(QLatin1String(": "));
         const qsizetype label = colon < 0 ? -1 : ia + colon + 1 + indentOf(a.mid(ia + colon + 1));
+        // Other deeper lines start a line of their own, unless they go on
+        // with a sentence that a long line left open.
         if (ib != label && (!marker || ib > ia + marker + indentOf(a.mid(ia + marker))))
-            return false;
+            return width >= kMinWrapWidth && sentenceGoesOn(a.mid(ia), text, width);
     }
     // Writers that fill lines to the width leave lines one column short of
     // it too; a recipe whose lines all stay short was not wrapped at all.
@@ -449,6 +490,8 @@ public:
     void heading(QStringView text, bool copy)
     {
         flushColumns();
+        if (pending_.empty())
+            closesIngredients_ = lastWasIngredient_;
         pending_.push_back(copy ? keep(text) : text);
     }
 
@@ -462,6 +505,14 @@ public:
             flushColumns();
         else if (!directions_.empty() && directions_.back().kind != Item::Break)
             directions_.push_back({QStringView(), Item::Break});
+        // A heading right under the last ingredient that a blank line
+        // closes heads nothing: it stays at the end of the list.
+        if (closesIngredients_ && !pending_.empty()) {
+            for (QStringView h : pending_)
+                addLine(ing_, h);
+            pending_.clear();
+        }
+        closesIngredients_ = lastWasIngredient_ = false;
     }
 
     // A body line (not blank, without trailing spaces); copy: the line
@@ -503,11 +554,22 @@ private:
 
     // Two columns list the left one first: the left one goes straight into
     // the ingredients, the right one waits for the end of the block.
+    // A continuation at the top of the right column goes on with the left
+    // column's last ingredient, as writers that fill the left column first
+    // carry it over.
     void flushColumns()
     {
+        if (!carried_.isEmpty()) {
+            if (leftOpen_)
+                ing_ += QLatin1Char(' ');
+            else if (!ing_.isEmpty())
+                ing_ += QLatin1Char('\n');
+            ing_ += carried_;
+        }
         if (!right_.isEmpty())
             addLine(ing_, right_);
         right_.truncate(0);
+        carried_.truncate(0);
         leftOpen_ = false;
     }
 
@@ -527,7 +589,10 @@ private:
     int rightAt_ = -1;                 // where the right ingredient column starts, -1 while unknown
     std::vector<QStringView> pending_; // headings waiting for the line that says where they belong
     QString ing_, right_, other_;      // lines of the ingredients, the waiting right column, the notes
+    QString carried_;                  // continuations at the top of the right column
     bool leftOpen_ = false;            // the last ingredient line is the left column's, open to continuations
+    bool lastWasIngredient_ = false;   // the last body line was an ingredient line
+    bool closesIngredients_ = false;   // the headings waiting came right under an ingredient line
     std::vector<Item> directions_;
     QStringList kept_;              // copies of lines that need them
     std::vector<qsizetype> widths_; // of the directions' lines, while they are joined
@@ -542,10 +607,11 @@ void Draft::start(int line, bool extracted)
     unreadable = false;
     inIngredients_ = true;
     rightAt_ = -1;
-    leftOpen_ = false;
+    leftOpen_ = lastWasIngredient_ = closesIngredients_ = false;
     pending_.clear();
     ing_.truncate(0);
     right_.truncate(0);
+    carried_.truncate(0);
     directions_.clear();
     kept_.clear();
 }
@@ -568,11 +634,19 @@ bool Draft::header(QStringView t, bool other)
         // Meal-Master database list them with spaces alone.
         if (!category.isEmpty())
             break;
+        // A word in small letters goes on with the name before it ("Main
+        // dish").
         QStringList names;
         const bool spaced = extracted_ && !value.contains(QLatin1Char(','));
-        for (QStringView name : value.split(spaced ? QLatin1Char(' ') : QLatin1Char(','), Qt::SkipEmptyParts))
-            if (!name.trimmed().isEmpty())
-                names << name.trimmed().toString();
+        for (QStringView name : value.split(spaced ? QLatin1Char(' ') : QLatin1Char(','), Qt::SkipEmptyParts)) {
+            name = name.trimmed();
+            if (spaced && !names.isEmpty() && name.front().isLower()) {
+                names.last() += QLatin1Char(' ');
+                names.last() += name;
+            } else if (!name.isEmpty()) {
+                names << name.toString();
+            }
+        }
         category = allowedName(names.value(0));
         if (names.size() > 1)
             addLine(other_, fetchText(Str::NoteCategories, langOffset_).arg(names.join(QStringLiteral(", "))));
@@ -596,12 +670,18 @@ void Draft::body(QStringView line, bool copy)
         inIngredients_ = true;
         if (!left.empty())
             leftOpen_ = add(ing_, leftOpen_, left);
-        if (!right.empty())
+        if (!right.empty() && right_.isEmpty() && right.continuation() && !right.continued().isEmpty()) {
+            if (!carried_.isEmpty())
+                carried_ += QLatin1Char(' ');
+            carried_ += right.continued();
+        } else if (!right.empty()) {
             add(right_, !right_.isEmpty(), right);
+        }
+        lastWasIngredient_ = true;
         return;
     }
     flushColumns();
-    inIngredients_ = false;
+    inIngredients_ = lastWasIngredient_ = false;
     pendingToDirections();
     directions_.push_back({copy ? keep(line) : line, Item::Line});
 }
@@ -632,8 +712,11 @@ Recipe Draft::fields()
 bool Draft::add(QString& column, bool open, const Ingredient& i)
 {
     if (i.continuation() && open) {
-        column += QLatin1Char(' ');
-        column += i.continued();
+        // A "-" alone adds nothing.
+        if (!i.continued().isEmpty()) {
+            column += QLatin1Char(' ');
+            column += i.continued();
+        }
         return true;
     }
     if (open && !i.measured() &&
@@ -827,6 +910,10 @@ RecipeList readMealMaster(const QString& text, const ReadContext& context)
                 stage = Stage::Body;
                 return true;
             }
+        } else if (c == '~' && inRecipe && !tildeHeading(t).isEmpty()) {
+            draft.heading(tildeHeading(t), expanded);
+            stage = Stage::Body;
+            return true;
         } else if ((c == 'R' || c == 'r') && startsWithAscii(t, "recipe extracted from meal-master") &&
                    (!inRecipe || titleFollows(rest))) {
             begin(number, Frame::Dash, true);

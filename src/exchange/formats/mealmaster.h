@@ -35,14 +35,24 @@ RecipeList readMealMaster(const QString& text, const ReadContext& context);
 // its lines read back as it meant them. Lines a and b (indents kept, no
 // trailing spaces) are one line wrapped where b's first word would not
 // have fitted within width, unless b starts a list item ("1.", "-", "*")
-// or is indented deeper than a (than a list item's text on a).
+// or is indented deeper than a (than a list item's text on a); a long a
+// that leaves a sentence open goes on into b in small letters whatever
+// b's indent (sentenceGoesOn).
 bool mealMasterLinesJoined(QStringView a, QStringView b, qsizetype width);
 // The width the directions were wrapped at, from the widths of their
 // lines (sorted here): the widest, leaving out lines over 80 columns that
 // stand well clear of the next (an address the writer did not wrap).
 qsizetype mealMasterWrapWidth(std::vector<qsizetype>& widths);
-// The length of a list item's marker that starts s ("*", "-", "12.",
-// "3)"), 0 for none.
+// Whether the reader takes line (trimmed) for one of the format's marks
+// rather than text: a framing or end line, a heading, or a line drawn
+// across the text (":-)", "=====").
+bool mealMasterMarkLine(QStringView line);
+// Whether the reader could take an ingredient line for two columns, the
+// second starting anywhere it looks for one.
+bool mealMasterTwoColumns(QStringView line);
+// The length of a list item's marker that starts s ("*", "-", "12. ",
+// "3)"; a step's number has one or two digits and a space or the end
+// after it), 0 for none.
 qsizetype mealMasterListMarker(QStringView s);
 
 } // namespace bd

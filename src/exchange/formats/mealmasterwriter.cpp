@@ -1,6 +1,7 @@
 #include "exchange/formats/mealmasterwriter.h"
 
 #include "exchange/formats/mealmaster.h"
+#include "exchange/formats/textlines.h"
 #include "store/ingredients.h"
 
 #include <QStringEncoder>
@@ -12,21 +13,8 @@ namespace bd {
 namespace {
 
 constexpr int kAmountWidth = 7;
-constexpr int kTextColumn = 11;   // amount, space, unit, space
-constexpr int kSecondColumn = 40; // where a reader looks for a second ingredient column
+constexpr int kTextColumn = 11; // amount, space, unit, space
 constexpr QStringView kCrLf = u"\r\n";
-
-// A line a reader could take for two ingredient columns: from column 41
-// it holds what may be an amount.
-bool looksLikeTwoColumns(QStringView line)
-{
-    if (line.size() <= kSecondColumn || line[kSecondColumn - 1] != QLatin1Char(' '))
-        return false;
-    for (QChar c : line.mid(kSecondColumn, kAmountWidth))
-        if (!amountChar(c) && c != QLatin1Char(' '))
-            return false;
-    return line.size() <= kSecondColumn + kAmountWidth || line[kSecondColumn + kAmountWidth] == QLatin1Char(' ');
-}
 
 // QChar::isSpace with the common cases first.
 inline bool space(QChar c)
@@ -97,6 +85,17 @@ bool startsListItem(QStringView s) { return mealMasterListMarker(s) > 0; }
 
 // Indents deeper than this are not written: a reader may then join a line.
 constexpr qsizetype kMaxIndent = 24;
+
+// The narrowest width directions are laid out at to keep a run of spaces
+// off the end of a line.
+constexpr qsizetype kNarrowestWidth = 60;
+
+// The line before the notes.
+const QString& notesLine()
+{
+    static const QString line = QStringLiteral("Notes:");
+    return line;
+}
 
 // The lines a text line is wrapped into, the first at most first wide,
 // the others rest: cut where a single space stands, as a reader's join puts
@@ -174,8 +173,21 @@ private:
     // a line stands alone; an ingredient line never looks like two columns.
     void wrap(size_t from, QStringView prefix, QStringView nextPrefix, bool columns);
 
+    // The cook's lines (an empty view between paragraphs) laid out into
+    // laid_ with lines at most width wide; true when a reader joins them
+    // back into the same lines.
+    bool layOut(const std::vector<QStringView>& lines, qsizetype width);
+    // Lays t into pieces_ at width so that its last piece is too short for
+    // a reader to take the sentence on into the next line, where it can.
+    void cutShortLast(QStringView t, qsizetype width);
+
     QString& out_;
     std::vector<QStringView> words_, pieces_;
+    std::vector<QString> laid_;
+    size_t laidCount_ = 0;
+    std::vector<size_t> firstOf_;
+    std::vector<qsizetype> indents_, widths_;
+    std::vector<char> shortLast_;
     QString line_, prefix_;
 };
 
@@ -189,22 +201,28 @@ void Writer::ingredient(QStringView line)
     // (a dash alone is none: it starts the text).
     qsizetype amount = 0;
     const bool loneDash = !words_.empty() && words_.front() == QLatin1String("-");
-    for (; !loneDash && i < words_.size() && amountWord(words_[i]); ++i) {
+    // A step's number ("1.  Preheat the oven") is no amount: written as
+    // text, the line keeps its spaces.
+    const bool step = !words_.empty() && words_.front().size() > 1 && words_.front().endsWith(QLatin1Char('.')) &&
+                      mealMasterListMarker(words_.front()) == words_.front().size();
+    for (; !loneDash && !step && i < words_.size() && amountWord(words_[i]); ++i) {
         const qsizetype longer = amount + (amount ? 1 : 0) + words_[i].size();
         if (longer > kAmountWidth)
             break;
         amount = longer;
     }
     const size_t amountWords = i;
+    // A unit stands in its column, also without an amount ("pn Salt")
+    // when text follows it.
     QStringView unit;
-    if (amount > 0 && i < words_.size() && isMealMasterUnit(words_[i]))
+    if (i < words_.size() && isMealMasterUnit(words_[i]) && (amount > 0 || (!step && i + 1 < words_.size())))
         unit = words_[i++];
     // A text that starts with "-" would read as the line above's
     // continuation: its dash stands in the amount column instead.
     // A dash alone ("- optional") keeps its space: the text starts a
     // column further.
     bool dash = false, spacedDash = false;
-    if (amount == 0 && i < words_.size() && words_[i].startsWith(QLatin1Char('-'))) {
+    if (amount == 0 && unit.isEmpty() && i < words_.size() && words_[i].startsWith(QLatin1Char('-'))) {
         dash = true;
         amount = 1;
         words_[i] = words_[i].mid(1);
@@ -240,7 +258,7 @@ void Writer::ingredient(QStringView line)
     }
     line_ = prefix_;
     line_ += text;
-    if (line_.size() <= kMealMasterWidth && noTabs(text) && !looksLikeTwoColumns(line_)) {
+    if (line_.size() <= kMealMasterWidth && noTabs(text) && !mealMasterTwoColumns(line_)) {
         out_ += line_;
         out_ += kCrLf;
         return;
@@ -252,7 +270,7 @@ void Writer::ingredient(QStringView line)
         wrapText(text, kMealMasterWidth - prefix_.size(), kMealMasterWidth - continuation.size(), false, pieces_);
         bool columns = false;
         for (size_t k = 0; k < pieces_.size() && !columns; ++k)
-            columns = looksLikeTwoColumns((k ? continuation : prefix_) + pieces_[k].toString());
+            columns = mealMasterTwoColumns((k ? continuation : prefix_) + pieces_[k].toString());
         if (!columns) {
             for (size_t k = 0; k < pieces_.size(); ++k) {
                 out_ += k ? continuation : prefix_;
@@ -285,49 +303,113 @@ void Writer::texts(const QString& prep, const QString& notes)
         }
     };
     addParagraphs(prep);
-    static const QString notesLine = QStringLiteral("Notes:");
     if (!blankLine(notes)) {
         if (!lines.empty())
             lines.push_back(QStringView());
-        lines.push_back(notesLine);
+        lines.push_back(notesLine());
         addParagraphs(notes);
     }
+    // Laid out at the format's width, or, where a reader would not give the
+    // text back from that layout (a cut inside a run of spaces, which its
+    // join makes one), at the first narrower width that moves the cuts.
+    bool exact = false;
+    for (qsizetype width = kMealMasterWidth; width >= kNarrowestWidth && !exact; --width)
+        exact = layOut(lines, width);
+    if (!exact)
+        layOut(lines, kMealMasterWidth);
+    for (size_t k = 0; k < laidCount_; ++k) {
+        const QString& l = laid_[k];
+        if (l.isEmpty())
+            blank();
+        else {
+            out_ += l;
+            out_ += kCrLf;
+        }
+    }
+}
+
+void Writer::cutShortLast(QStringView t, qsizetype width)
+{
+    // The longest last piece that is short at any width a reader joins at
+    // (three quarters of 50 columns), the piece before it joined to it.
+    constexpr qsizetype kShort = 37;
+    qsizetype best = -1;
+    for (qsizetype cut = t.lastIndexOf(QLatin1Char(' ')); cut > 0 && t.size() - cut - 1 < kShort;
+         cut = t.lastIndexOf(QLatin1Char(' '), cut - 1)) {
+        if (t[cut - 1] == QLatin1Char(' ') || t[cut + 1] == QLatin1Char(' '))
+            continue;
+        wrapText(t.left(cut), width, width, true, pieces_);
+        if (mealMasterLinesJoined(pieces_.back(), t.mid(cut + 1), width))
+            best = cut;
+    }
+    if (best < 0) {
+        wrapText(t, width, width, true, pieces_);
+        return;
+    }
+    wrapText(t.left(best), width, width, true, pieces_);
+    pieces_.push_back(t.mid(best + 1));
+}
+
+bool Writer::layOut(const std::vector<QStringView>& lines, qsizetype width)
+{
     // Each line's indent: none, unless a reader would join it to the line
-    // above, which a deeper indent prevents. Laid out again until no
-    // indent changes (the widest line sets where a reader joins).
-    std::vector<qsizetype> indents(lines.size(), 0);
-    std::vector<QString> laid;
-    std::vector<size_t> firstOf(lines.size()); // the laid line each cook's line starts at
-    std::vector<QStringView> pieces;
-    std::vector<qsizetype> widths;
+    // above, which a deeper indent prevents. A sentence the line above
+    // leaves open goes on below whatever the indent: that line is cut so
+    // that its last piece is short. Laid out again until nothing changes
+    // (the widest line sets where a reader joins).
+    std::vector<qsizetype>& indents = indents_;
+    indents.assign(lines.size(), 0);
+    std::vector<char>& shortLast = shortLast_;
+    shortLast.assign(lines.size(), 0);
+    std::vector<QString>& laid = laid_; // its strings kept from recipe to recipe, laidCount_ of them in use
+    auto nextLine = [&]() -> QString& {
+        if (laidCount_ == laid.size())
+            laid.emplace_back();
+        QString& line = laid[laidCount_++];
+        line.truncate(0);
+        return line;
+    };
+    std::vector<size_t>& firstOf = firstOf_; // the laid line each cook's line starts at
+    firstOf.resize(lines.size());
+    qsizetype readWidth = 0;
     for (int round = 0; round < 8; ++round) {
-        laid.clear();
+        laidCount_ = 0;
         for (size_t i = 0; i < lines.size(); ++i) {
-            firstOf[i] = laid.size();
+            firstOf[i] = laidCount_;
             if (lines[i].isEmpty()) {
-                laid.emplace_back();
+                nextLine();
                 continue;
             }
-            const QString indent(indents[i], QLatin1Char(' '));
-            wrapText(lines[i], kMealMasterWidth - indents[i], kMealMasterWidth - indents[i], true, pieces);
-            for (QStringView piece : pieces)
-                laid.push_back(indent + piece.toString());
+            const qsizetype w = width - indents[i];
+            wrapText(lines[i], w, w, true, pieces_);
+            if (shortLast[i])
+                cutShortLast(lines[i], w);
+            for (QStringView piece : pieces_) {
+                QString& line = nextLine();
+                line.resize(indents[i], QLatin1Char(' '));
+                line += piece;
+            }
         }
-        widths.clear();
-        for (const QString& l : laid)
-            if (!l.isEmpty())
-                widths.push_back(l.size());
-        const qsizetype width = mealMasterWrapWidth(widths);
+        widths_.clear();
+        for (size_t k = 0; k < laidCount_; ++k)
+            if (!laid[k].isEmpty())
+                widths_.push_back(laid[k].size());
+        readWidth = mealMasterWrapWidth(widths_);
         bool changed = false;
         for (size_t i = 1; i < lines.size(); ++i) {
-            if (lines[i].isEmpty() || lines[i - 1].isEmpty() || lines[i] == notesLine)
+            if (lines[i].isEmpty() || lines[i - 1].isEmpty() || lines[i] == notesLine())
                 continue;
             const QString& above = laid[firstOf[i] - 1];
-            if (!mealMasterLinesJoined(above, laid[firstOf[i]], width))
+            if (!mealMasterLinesJoined(above, laid[firstOf[i]], readWidth))
                 continue;
-            // Deeper than the line above, and than a list item's text there.
             const qsizetype ia = indentOf(above);
             const QStringView text = QStringView(above).mid(ia);
+            if (sentenceGoesOn(text, QStringView(laid[firstOf[i]]).trimmed(), readWidth)) {
+                changed = changed || !shortLast[i - 1];
+                shortLast[i - 1] = 1;
+                continue;
+            }
+            // Deeper than the line above, and than a list item's text there.
             const qsizetype marker = mealMasterListMarker(text);
             const qsizetype deeper = qMax(ia + (marker ? marker + indentOf(text.mid(marker)) : 0) + 1, indents[i] + 1);
             if (deeper <= kMaxIndent) {
@@ -338,14 +420,30 @@ void Writer::texts(const QString& prep, const QString& notes)
         if (!changed)
             break;
     }
-    for (const QString& l : laid) {
-        if (l.isEmpty())
-            blank();
-        else {
-            out_ += l;
-            out_ += kCrLf;
+    // Read back as a reader joins them: the pieces of a line joined by one
+    // space each, and no line joined to the one before it.
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].isEmpty())
+            continue;
+        const size_t end = i + 1 < lines.size() ? firstOf[i + 1] : laidCount_;
+        if (i > 0 && !lines[i - 1].isEmpty() &&
+            mealMasterLinesJoined(laid[firstOf[i] - 1], laid[firstOf[i]], readWidth))
+            return false;
+        qsizetype at = 0;
+        for (size_t k = firstOf[i]; k < end; ++k) {
+            const QStringView piece = QStringView(laid[k]).trimmed();
+            if (k > firstOf[i] && (!mealMasterLinesJoined(laid[k - 1], laid[k], readWidth) || at >= lines[i].size() ||
+                                   lines[i][at++] != QLatin1Char(' ')))
+                return false;
+            if (lines[i].mid(at, piece.size()) != piece ||
+                (piece.size() != lines[i].size() && mealMasterMarkLine(piece)))
+                return false;
+            at += piece.size();
         }
+        if (at != lines[i].size())
+            return false;
     }
+    return true;
 }
 
 void Writer::header(QLatin1String key, QStringView value, bool commaLike)
@@ -380,7 +478,7 @@ void Writer::wrap(size_t from, QStringView prefix, QStringView nextPrefix, bool 
             line_ += QLatin1Char(' ');
             line_ += words_[i + taken++];
         }
-        while (columns && taken > 1 && looksLikeTwoColumns(line_)) {
+        while (columns && taken > 1 && mealMasterTwoColumns(line_)) {
             --taken;
             line_.chop(words_[i + taken].size() + 1);
         }
@@ -504,6 +602,10 @@ struct MealMasterFile::Encoder {
     }
     int replaced = 0; // characters the encoding lacks
     QStringEncoder utf8{QStringEncoder::Utf8};
+    // The recipe being written, by one writer whose buffers serve every
+    // recipe of the file.
+    QString text;
+    Writer writer{text};
 };
 
 MealMasterFile::MealMasterFile(TextEncoding encoding) : encoder_(std::make_unique<Encoder>(encoding)) {}
@@ -514,9 +616,9 @@ int MealMasterFile::replaced() const { return encoder_->replaced; }
 
 void MealMasterFile::add(const Recipe& recipe)
 {
-    text_.clear();
-    Writer(text_).recipe(recipe);
-    encoder_->append(bytes_, text_);
+    encoder_->text.truncate(0);
+    encoder_->writer.recipe(recipe);
+    encoder_->append(bytes_, encoder_->text);
 }
 
 QByteArray encodeRecipeText(const QString& text, TextEncoding encoding)

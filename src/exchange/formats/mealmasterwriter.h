@@ -5,7 +5,8 @@
 // Each recipe runs from "MMMMM----- Recipe via Meal-Master (tm) v8.05" to
 // "MMMMM": the header (Title, Categories, Yield, and Prep Time and Cook Time
 // when the recipe has them), the ingredients one a line in the format's
-// columns, the directions wrapped at 76 columns, then the notes.
+// columns, the directions wrapped at 76 columns (narrower where a run of
+// spaces would otherwise end a line), then the notes.
 
 #include "store/recipe.h"
 
@@ -30,8 +31,11 @@ bool isMealMasterUnit(QStringView unit);
 // One ingredient line in the format's columns: an amount (at most seven
 // characters of digits, fractions and separators) right-aligned in seven
 // columns, a space, a unit of the format's in two columns, a space and the
-// text. A line that starts with no amount is all text; a long text goes on
-// in "-" continuation lines. A blank line gives one empty line.
+// text. A unit stands in its column without an amount too ("pn Salt"); a
+// line that starts with neither, or with a step's number ("1."), is all
+// text; a long text goes on in "-" continuation lines, never laid out so
+// that a reader would find a second column in it. A blank line gives one
+// empty line.
 QStringList mealMasterIngredient(const QString& line);
 
 // The lines of one recipe (category: recipe.category), from the begin line
@@ -56,7 +60,6 @@ public:
 
 private:
     std::unique_ptr<Encoder> encoder_;
-    QString text_; // the recipe being written
     QByteArray bytes_;
 };
 

@@ -202,7 +202,11 @@ int runBrindelle(int argc, char** argv)
     // A book changed outside is read in while nothing is asked.
     const BookWatcher watcher(
         bookPath(), G.xmlDoc, [] { return !QApplication::activeModalWidget() && !QApplication::activePopupWidget(); },
-        bookReloaded);
+        [] {
+            bookReloaded();
+            if (!G.xmlDoc.journal().isEmpty())
+                report(bookStore().save());
+        });
     QWidget* browse = showWindow(WindowKind::Br);
     if (!browse)
         return 1;

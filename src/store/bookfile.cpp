@@ -161,26 +161,11 @@ Placed placeFile(const QString& path, const DiskStamp* expected, const std::func
             if (same) {
                 removeLeftover(temporary); // the old version, under a name removeStaleSaves knows
             } else {
-                // Put back at once: the other version stays the file, and no
-                // program reads the new one, which lacks its changes. Should
-                // yet another version have come in that moment, it is left
-                // for the caller to keep.
+                // Another version came in meanwhile: the new file stays, and
+                // the other is left for the caller to read and merge. It is
+                // never put back, as a program writing in place may have
+                // opened the new file in that moment and be writing into it.
                 out.replacedOther = true;
-                QFile other(temporary);
-                if (other.open(QIODevice::ReadOnly)) {
-                    const FileIdentity identity = identityOf(other);
-                    out.otherBytes = other.readAll();
-                    out.otherStamp = stampOfData(identity, out.otherBytes.constData(), out.otherBytes.size());
-                    other.close();
-                }
-                if (renameInOneStep(temporary, path, OneStep::Exchange) == Swap::Done) {
-                    if (identityOf(temporary).sameFileAs(identityOf(file)))
-                        removeLeftover(temporary); // the new version, never placed
-                    else
-                        out.otherAt = temporary;
-                    out.result = SaveResult::failure(QStringLiteral("the file changed while it was being saved"));
-                    return out;
-                }
                 out.otherAt = temporary;
             }
         } else if (swapped == Swap::Failed && errno != ENOENT) {

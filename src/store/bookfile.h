@@ -74,19 +74,13 @@ struct Placed {
     SaveResult result;
     DiskStamp written; // the new file as it stands at path now
     // What stood at path was not the expected file: another program wrote
-    // it between the check and the rename. Mostly the other file is put
-    // back at once and result is a failure: the caller reads it and tries
-    // again. Where it cannot be put back, result is ok, the new file stands
-    // in its place and the other one is on disk as otherAt, for the caller
-    // to read and merge. With a failure, a file at otherAt is yet another
-    // version that came in that moment, for the caller to keep.
+    // it between the check and the rename. Where the system swaps the two
+    // files in one step, result is ok, the new file stands in its place and
+    // the other one is on disk as otherAt, for the caller to read and merge.
+    // Elsewhere the change is seen just before the rename: result is a
+    // failure, nothing is replaced, and the caller reads the file again.
     bool replacedOther = false;
     QString otherAt;
-    // When the other file was put back: its content as it was found, read
-    // before it went back. A writer that read the new file in that moment
-    // may write over the other one next, and what it held is kept here.
-    QByteArray otherBytes;
-    DiskStamp otherStamp;
 };
 
 // Writes a new file as writeFileAtomically does and puts it at path in one

@@ -89,6 +89,24 @@ MergeOutcome mergeInto(RecipeBook& theirs, const RecipeBook& mine)
         }
     }
 
+    // A recipe written back as the other program read it a moment ago,
+    // before this program's version: the book's version goes in again.
+    for (auto it = journal.shown.cbegin(); it != journal.shown.cend(); ++it) {
+        if (journal.base.contains(it.key()) || it->until.hasExpired())
+            continue; // changed by the cook since: merged above
+        const pugi::xml_node m = ours.value(it.key());
+        const pugi::xml_node t = other.value(it.key());
+        const std::optional<quint64> mv = versionOf(m), tv = versionOf(t);
+        if (tv == mv || tv != it->version)
+            continue; // they have this program's version, or a change of their own
+        out.journal.base.insert(it.key(), tv);
+        out.journal.shown.insert(it.key(), it.value());
+        if (t)
+            theirs.removeRecipe(t);
+        if (m)
+            theirs.appendRecipe(categoryMadeIfMissing(theirs, RecipeBook::categoryOf(m)), RecipeBook::fields(m));
+    }
+
     for (const Change& c : journal.categories) {
         const int at = c.kind == Change::Remove ? theirs.categoryPosition(c.name) : -1;
         if (at >= 0 && !theirs.category(at).child("recipe"))
@@ -96,6 +114,20 @@ MergeOutcome mergeInto(RecipeBook& theirs, const RecipeBook& mine)
     }
     out.journal.categories = journal.categories;
     out.conflicts.sort(Qt::CaseInsensitive);
+    return out;
+}
+
+QHash<QString, BookJournal::Shown> shownWithout(const RecipeBook& placed, const RecipeBook& other)
+{
+    QHash<QString, BookJournal::Shown> out;
+    const QHash<QString, pugi::xml_node> shown = recipesByKey(placed);
+    const QDeadlineTimer until(BookJournal::kShownMs);
+    other.forEachRecipe([&](pugi::xml_node r, int) {
+        const QString key = titleKey(qstr(RecipeBook::titleOf(r)));
+        const std::optional<quint64> was = versionOf(shown.value(key));
+        if (was != recipeVersion(r) && !out.contains(key))
+            out.insert(key, {was, until});
+    });
     return out;
 }
 

@@ -25,6 +25,14 @@ struct MergeOutcome {
 // is named in conflicts. Category changes follow: an added category is
 // added, a renamed one renamed (with recipes they put in it meanwhile), a
 // removed one removed once nothing is left in it.
+// A recipe mine's journal looks out for (BookJournal::shown) that theirs
+// holds as it was before goes in as mine holds it, and is looked out for
+// still; the others are no longer.
 MergeOutcome mergeInto(RecipeBook& theirs, const RecipeBook& mine);
+
+// What a save showed in other's place when it put placed (the book as it
+// was written) where other stood for a moment: every recipe other holds
+// that placed lacks or holds differently, as placed held it.
+QHash<QString, BookJournal::Shown> shownWithout(const RecipeBook& placed, const RecipeBook& other);
 
 } // namespace bd

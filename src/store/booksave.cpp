@@ -65,6 +65,23 @@ bool mergeOtherVersion(RecipeBook& book, RecipeBook& theirs, const QByteArray& b
     return true;
 }
 
+// The same for a version a save found it had just replaced, book being
+// what it put in that version's place: the merged book remembers what the
+// file showed instead of that version's recipes.
+bool mergeShownVersion(RecipeBook& book, RecipeBook& theirs, const QByteArray& bytes, const QString& path,
+                       SaveResult& outcome)
+{
+    const QHash<QString, BookJournal::Shown> shown = shownWithout(book, theirs);
+    if (!mergeOtherVersion(book, theirs, bytes, path, outcome))
+        return false;
+    BookJournal journal = book.journal();
+    for (auto it = shown.cbegin(); it != shown.cend(); ++it)
+        if (!journal.shown.contains(it.key()))
+            journal.shown.insert(it.key(), it.value());
+    book.setJournal(std::move(journal));
+    return true;
+}
+
 // Keeps the other version of the book at other (if any) beside it as a conflict copy.
 void keepAside(const QString& other, const QString& bookPath, SaveResult& outcome)
 {
@@ -179,25 +196,17 @@ SaveResult saveBook(RecipeBook& book, const QString& path, const SnapshotRule& s
             failed.reloaded = outcome.reloaded;
             return failed;
         }
-        if (!placed.result.ok) {
-            // Changed at the last moment: the version found is merged now,
-            // as it was found, and the file as it stands in the next round.
-            RecipeBook found;
-            if (!placed.otherBytes.isEmpty() && found.loadBuffer(placed.otherBytes)) {
-                found.setDiskStamp(placed.otherStamp);
-                if (!mergeOtherVersion(book, found, placed.otherBytes, path, outcome))
-                    return outcome;
-            }
-            keepAside(placed.otherAt, path, outcome);
-            continue;
-        }
+        if (!placed.result.ok)
+            continue; // changed at the last moment: read in the next round
         if (!placed.replacedOther) {
             book.markSaved(placed.written);
             return outcome;
         }
         // Another version was written between the check and the swap: the
         // new book stands in its place, and that version is merged into it
-        // and saved again.
+        // and saved again. A program that read the file in that moment saw
+        // the new book without that version's changes, and they are looked
+        // out for should it write that back.
         RecipeBook theirs;
         QByteArray bytes;
         if (!readOtherVersion(placed.otherAt, theirs, &bytes)) {
@@ -207,7 +216,7 @@ SaveResult saveBook(RecipeBook& book, const QString& path, const SnapshotRule& s
             return outcome;
         }
         removeLeftover(placed.otherAt); // read and merged below
-        if (!mergeOtherVersion(book, theirs, bytes, path, outcome))
+        if (!mergeShownVersion(book, theirs, bytes, path, outcome))
             return outcome;
         book.setDiskStamp(placed.written); // what is on disk now: the save before the merge
     }

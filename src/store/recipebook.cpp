@@ -371,6 +371,23 @@ bool RecipeBook::loadFile(const QString& path, QString* error, bool followLinks)
     return false;
 }
 
+void RecipeBook::markSaved(const DiskStamp& stamp)
+{
+    stamp_ = stamp;
+    for (auto it = journal_.shown.begin(); it != journal_.shown.end();)
+        it = it->until.hasExpired() ? journal_.shown.erase(it) : std::next(it);
+    const QDeadlineTimer until(BookJournal::kShownMs);
+    for (auto it = journal_.base.cbegin(); it != journal_.base.cend(); ++it) {
+        const auto known = journal_.shown.find(it.key());
+        if (known == journal_.shown.end())
+            journal_.shown.insert(it.key(), {it.value(), until});
+        else
+            known->version = it.value(); // put in again: looked out for no longer than at first
+    }
+    journal_.base.clear();
+    journal_.categories.clear();
+}
+
 void RecipeBook::adopt(RecipeBook& other)
 {
     ++generation_;

@@ -6,6 +6,7 @@
 // letter case.
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QIODevice>
 #include <QString>
@@ -53,6 +54,20 @@ struct BookJournal {
     };
     QHash<QString, std::optional<quint64>> base; // by lower-cased title
     QVector<CategoryChange> categories;
+    // Recipes another program may write back as they were a moment ago: a
+    // program that reads the file, changes it and writes it back, having
+    // read it just before a save of this one (or just after a save that
+    // replaced a version of its own), writes back what it read.
+    // By title key: the version it would write (none: no recipe), until
+    // when that is looked out for. A version of the file that holds it is
+    // taken for that program's, and the recipe as the book holds it goes in.
+    struct Shown {
+        std::optional<quint64> version;
+        QDeadlineTimer until;
+    };
+    QHash<QString, Shown> shown;
+    static constexpr int kShownMs = 10000;
+    // Unsaved changes (what was shown stays remembered past a save).
     bool isEmpty() const { return base.isEmpty() && categories.isEmpty(); }
 };
 
@@ -128,11 +143,9 @@ public:
     const DiskStamp& diskStamp() const { return stamp_; }
     void setDiskStamp(const DiskStamp& stamp) { stamp_ = stamp; }
     // The book and the file are one again (read or written): the journal starts anew.
-    void markSaved(const DiskStamp& stamp)
-    {
-        stamp_ = stamp;
-        journal_ = {};
-    }
+    // What the file held before of the recipes now written is looked out
+    // for a while (BookJournal::shown).
+    void markSaved(const DiskStamp& stamp);
     // Takes other's document, stamp and journal in place of this one's
     // (nodes of the old document are then invalid).
     void adopt(RecipeBook& other);

@@ -1,5 +1,7 @@
 #include "app/base/bookwatch.h"
 
+#include "store/bookmerge.h"
+
 #include <QFileInfo>
 
 namespace bd {
@@ -42,6 +44,10 @@ bool BookWatcher::check()
     RecipeBook fresh;
     if (!fresh.loadFile(path_, nullptr, false))
         return false;
+    // A program that read the file before the last save may have written
+    // back what it read: the save's changes go in again, to be saved.
+    if (!book_.journal().shown.isEmpty())
+        fresh.setJournal(mergeInto(fresh, book_).journal);
     book_.adopt(fresh);
     if (reloaded_)
         reloaded_();

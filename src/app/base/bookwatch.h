@@ -4,7 +4,8 @@
 // is read in once the change has settled and the program is idle, and the
 // windows show it. A version that cannot be read, or one that comes while
 // changes of the cook's are not on disk yet, is left for the next save to
-// merge.
+// merge. Changes of a save that a version written back from before it
+// lacks are put in again, and the book then has changes to save.
 
 #include <QFileSystemWatcher>
 #include <QObject>
@@ -20,7 +21,8 @@ class BookWatcher : public QObject {
     Q_OBJECT
 public:
     // idle: true when a reload would not pull the book from under the user
-    // (no dialog open); reloaded: after the book was replaced.
+    // (no dialog open); reloaded: after the book was replaced (it saves
+    // the book when its journal is not empty).
     BookWatcher(QString path, RecipeBook& book, std::function<bool()> idle, std::function<void()> reloaded,
                 QObject* parent = nullptr);
 

@@ -1,6 +1,9 @@
 #include "store/amounts.h"
 
+#include <algorithm>
 #include <iterator>
+#include <string>
+#include <unordered_map>
 
 namespace bd {
 
@@ -236,12 +239,48 @@ QStringView wordAt(QStringView s, qsizetype i)
     return s.mid(i, end - i);
 }
 
-const UnitWord* findWord(QStringView word, const UnitWord* begin, const UnitWord* end)
+// The words of a table by their case-folded form (as same() compares
+// them), each to the first entry that has it; made once, read from any
+// thread.
+class WordIndex {
+public:
+    WordIndex(const UnitWord* begin, const UnitWord* end)
+    {
+        for (const UnitWord* w = begin; w != end; ++w)
+            for (const char16_t* word : {w->singular, w->plural}) {
+                std::u16string key;
+                for (const char16_t* c = word; *c; ++c)
+                    key += QChar::toCaseFolded(*c);
+                longest_ = std::max(longest_, key.size());
+                byWord_.emplace(std::move(key), w); // the first entry of a word stays
+            }
+    }
+    const UnitWord* find(QStringView word) const
+    {
+        if (size_t(word.size()) > longest_)
+            return nullptr;
+        char16_t folded[64];
+        for (qsizetype i = 0; i < word.size(); ++i)
+            folded[i] = QChar::toCaseFolded(word[i].unicode());
+        const auto it = byWord_.find(std::u16string(folded, size_t(word.size())));
+        return it == byWord_.end() ? nullptr : it->second;
+    }
+
+private:
+    std::unordered_map<std::u16string, const UnitWord*> byWord_;
+    size_t longest_ = 0;
+};
+
+const WordIndex& unitWords()
 {
-    for (const UnitWord* w = begin; w != end; ++w)
-        if (same(word, w->singular) || same(word, w->plural))
-            return w;
-    return nullptr;
+    static const WordIndex words(std::begin(kUnitWords), std::end(kUnitWords));
+    return words;
+}
+
+const WordIndex& countWords()
+{
+    static const WordIndex words(std::begin(kCountWords), std::end(kCountWords));
+    return words;
 }
 
 const UnitWord* unitEntry(QStringView word)
@@ -252,7 +291,7 @@ const UnitWord* unitEntry(QStringView word)
                 return &w;
         return nullptr;
     }
-    return findWord(word, std::begin(kUnitWords), std::end(kUnitWords));
+    return unitWords().find(word);
 }
 
 // word in the form of entry w, with the capitals of the written word.
@@ -445,7 +484,7 @@ QString inflectedUnitWord(QStringView written, bool plural)
 
 QString inflectedCountWord(QStringView written, bool plural)
 {
-    const UnitWord* w = findWord(written, std::begin(kCountWords), std::end(kCountWords));
+    const UnitWord* w = countWords().find(written);
     return w ? inflect(written, *w, plural) : QString();
 }
 

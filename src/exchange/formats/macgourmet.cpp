@@ -51,22 +51,64 @@ QVariant plistValue(const pugi::xml_node& value, int depth)
 
 namespace {
 
-QString str(const QVariantMap& m, const char* key)
+// A value of the property list where it stands in the document: a dict's
+// values are found by their keys when asked for, without a copy of the
+// whole list.
+class Plist {
+public:
+    explicit Plist(pugi::xml_node node = pugi::xml_node()) : node_(node) {}
+    explicit operator bool() const { return bool(node_); }
+    bool is(const char* type) const { return node_ && !std::strcmp(node_.name(), type); }
+    // A dict's value under key (the last of a key written twice); none for
+    // anything but a dict.
+    Plist operator[](const char* key) const
+    {
+        pugi::xml_node found;
+        if (is("dict"))
+            for (pugi::xml_node k = node_.child("key"); k; k = k.next_sibling("key")) {
+                if (std::strcmp(k.child_value(), key))
+                    continue;
+                pugi::xml_node v = k.next_sibling();
+                while (v && v.type() != pugi::node_element)
+                    v = v.next_sibling();
+                if (v && std::strcmp(v.name(), "key"))
+                    found = v;
+            }
+        return Plist(found);
+    }
+    // An array's items; none for anything but an array.
+    std::vector<Plist> items() const
+    {
+        std::vector<Plist> out;
+        if (is("array"))
+            for (pugi::xml_node v = node_.first_child(); v; v = v.next_sibling())
+                if (v.type() == pugi::node_element)
+                    out.emplace_back(v);
+        return out;
+    }
+    // A single value (string, number, true or false, data) as plistValue
+    // makes it.
+    QVariant value() const { return node_ && !is("dict") && !is("array") ? plistValue(node_) : QVariant(); }
+
+private:
+    pugi::xml_node node_;
+};
+
+QString str(const Plist& m, const char* key)
 {
-    const QVariant v = m.value(QLatin1String(key));
+    const QVariant v = m[key].value();
     if (v.typeId() == QMetaType::Double)
         return QString::number(v.toDouble()); // <real>0.5</real>
     return v.typeId() == QMetaType::QString || v.typeId() == QMetaType::LongLong ? v.toString() : QString();
 }
 
-QString one(const QVariantMap& m, const char* key) { return simplifiedText(str(m, key)); }
+QString one(const Plist& m, const char* key) { return simplifiedText(str(m, key)); }
 
-QString ingredients(const QVariantList& list)
+QString ingredients(const std::vector<Plist>& list)
 {
     QString ing;
-    for (const QVariant& v : list) {
-        const QVariantMap i = v.toMap();
-        if (i.value(QStringLiteral("IS_DIVIDER")).toBool())
+    for (const Plist& i : list) {
+        if (i["IS_DIVIDER"].value().toBool())
             addIngredientHeading(ing, one(i, "DESCRIPTION"));
         else
             addLine(ing, ingredientLine({one(i, "QUANTITY"), one(i, "MEASUREMENT"), one(i, "DESCRIPTION")},
@@ -75,14 +117,13 @@ QString ingredients(const QVariantList& list)
     return ing;
 }
 
-QString directions(const QVariantMap& r)
+QString directions(const Plist& r)
 {
-    const QVariantList steps = r.value(QStringLiteral("DIRECTIONS_LIST")).toList();
-    if (steps.isEmpty())
+    const std::vector<Plist> steps = r["DIRECTIONS_LIST"].items();
+    if (steps.empty())
         return tidyLines(str(r, "DIRECTIONS"), true);
     QString prep;
-    for (const QVariant& v : steps) {
-        const QVariantMap step = v.toMap();
+    for (const Plist& step : steps) {
         addParagraph(prep, one(step, "LABEL_TEXT"));
         addParagraph(prep, tidyLines(str(step, "DIRECTION_TEXT"), true));
     }
@@ -114,23 +155,21 @@ bool cookingTime(qlonglong type)
     return false;
 }
 
-void readTimes(const QVariantList& times, Recipe& recipe, ExportNotes& notes)
+void readTimes(const std::vector<Plist>& times, Recipe& recipe, ExportNotes& notes)
 {
     constexpr qlonglong kPrep = 9, kReadyIn = 19;
-    for (const QVariant& v : times) {
-        const QVariantMap t = v.toMap();
+    for (const Plist& t : times) {
         qint64 seconds = 0;
         QStringList parts;
         for (const auto& [amount, unit] :
              {std::pair("AMOUNT", "TIME_UNIT_ID"), std::pair("AMOUNT_2", "TIME_UNIT_2_ID")})
-            if (const QString p = timeAmount(t.value(QLatin1String(amount)).toLongLong(),
-                                             t.value(QLatin1String(unit)).toLongLong(), seconds);
+            if (const QString p = timeAmount(t[amount].value().toLongLong(), t[unit].value().toLongLong(), seconds);
                 !p.isEmpty())
                 parts << p;
         if (seconds > 0)
             parts.prepend(durationText(QStringLiteral("PT%1S").arg(seconds)));
         const QString time = parts.join(QStringLiteral(", "));
-        const qlonglong type = t.value(QStringLiteral("TIME_TYPE_ID")).toLongLong();
+        const qlonglong type = t["TIME_TYPE_ID"].value().toLongLong();
         if (type == kPrep && recipe.preptime.isEmpty())
             recipe.preptime = time;
         else if (cookingTime(type) && recipe.cooktime.isEmpty())
@@ -140,30 +179,30 @@ void readTimes(const QVariantList& times, Recipe& recipe, ExportNotes& notes)
     }
 }
 
-Recipe recipeOf(const QVariantMap& r, QStringList& categories, int lang)
+Recipe recipeOf(const Plist& r, QStringList& categories, int lang)
 {
     Recipe recipe;
     recipe.title = one(r, "NAME");
     // Each category a dict with its name, or (as some versions write them) the name alone.
-    for (const QVariant& c : r.value(QStringLiteral("CATEGORIES")).toList())
-        addNames(categories, c.typeId() == QMetaType::QString ? c.toString() : one(c.toMap(), "NAME"), QChar());
+    for (const Plist& c : r["CATEGORIES"].items())
+        addNames(categories, c.is("string") ? c.value().toString() : one(c, "NAME"), QChar());
     // "--" is the program's word for no course.
     if (const QString course = one(r, "COURSE_NAME"); course != QLatin1String("--"))
         addNames(categories, course, QChar());
-    const qlonglong servings = r.value(QStringLiteral("SERVINGS")).toLongLong();
+    const qlonglong servings = r["SERVINGS"].value().toLongLong();
     const QString yield = one(r, "YIELD");
     recipe.yield = servings > 0 ? QString::number(servings) : yield;
-    recipe.ing = ingredients(r.value(QStringLiteral("INGREDIENTS")).toList());
+    recipe.ing = ingredients(r["INGREDIENTS"].items());
     recipe.prep = directions(r);
 
     ExportNotes notes(lang);
     notes.text(str(r, "SUMMARY"));
-    const QVariantList noteList = r.value(QStringLiteral("NOTES_LIST")).toList();
-    for (const QVariant& n : noteList)
-        notes.text(str(n.toMap(), "NOTE_TEXT"));
-    if (noteList.isEmpty())
+    const std::vector<Plist> noteList = r["NOTES_LIST"].items();
+    for (const Plist& n : noteList)
+        notes.text(str(n, "NOTE_TEXT"));
+    if (noteList.empty())
         notes.text(str(r, "NOTE"));
-    readTimes(r.value(QStringLiteral("PREP_TIMES")).toList(), recipe, notes);
+    readTimes(r["PREP_TIMES"].items(), recipe, notes);
     if (servings > 0)
         notes.line(Str::NoteYield, yield);
     QStringList source;
@@ -203,9 +242,10 @@ std::optional<RecipeList> readMacGourmet(const FileLook& file, const ReadContext
         (file.suffix != QLatin1String("mgourmet") && !file.bytes.left(4096).contains("<key>INGREDIENTS</key>") &&
          !file.bytes.contains("<key>EXPORT_TYPE</key>")))
         return std::nullopt;
-    const QByteArray xml = xmlAsUtf8(file.bytes);
+    // Parsed in place: the text is not copied once more.
+    QByteArray xml = xmlAsUtf8(file.bytes);
     pugi::xml_document doc;
-    doc.load_buffer(xml.constData(), size_t(xml.size()), pugi::parse_default, pugi::encoding_utf8);
+    doc.load_buffer_inplace(xml.data(), size_t(xml.size()), pugi::parse_default, pugi::encoding_utf8);
     pugi::xml_node top = doc.document_element().first_child();
     while (top && top.type() != pugi::node_element)
         top = top.next_sibling();
@@ -227,13 +267,13 @@ std::optional<RecipeList> readMacGourmet(const FileLook& file, const ReadContext
     inParallelInOrder(
         qsizetype(dicts.size()),
         [&](qsizetype i) {
-            const QVariantMap r = plistValue(dicts[size_t(i)], 1).toMap();
-            if (!r.contains(QStringLiteral("NAME")) && !r.contains(QStringLiteral("INGREDIENTS")))
+            const Plist r(dicts[size_t(i)]);
+            if (!r.is("dict") || (!r["NAME"] && !r["INGREDIENTS"]))
                 return;
             QStringList categories;
             Recipe recipe = recipeOf(r, categories, context.langOffset);
             read[size_t(i)].recipe = readyRecipe(std::move(recipe), categories.value(0), context);
-            read[size_t(i)].picture = pictureOf(r.value(QStringLiteral("IMAGE")));
+            read[size_t(i)].picture = pictureOf(r["IMAGE"].value());
         },
         [&](qsizetype i) {
             Read& r = read[size_t(i)];

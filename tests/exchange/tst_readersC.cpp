@@ -374,6 +374,9 @@ private slots:
         QCOMPARE(records[1], QStringList({"x, y", "say \"hi\"", "two\r\nlines"}));
         QCOMPARE(records[2], QStringList({"1", "", "3"}));
         QCOMPARE(records[3], QStringList({"4", "5", ""}));
+        // A quote inside a field is text; a quote never closed runs to the end.
+        QCOMPARE(csvRecords(u"x,a\"b\"c,\"open, still\r\nopen"),
+                 QList<QStringList>({{"x", "a\"b\"c", "open, still\r\nopen"}}));
     }
 
     // Plan to Eat: 33 columns, zipped or alone, a byte order mark,

@@ -16,9 +16,15 @@ QList<QStringList> csvRecords(QStringView text)
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text[i];
         if (quoted) {
-            if (c != QLatin1Char('"'))
-                field += c;
-            else if (i + 1 < n && text[i + 1] == QLatin1Char('"'))
+            // Up to the next quote at once.
+            const qsizetype quote = text.indexOf(QLatin1Char('"'), i);
+            if (quote < 0) {
+                field += text.mid(i);
+                break;
+            }
+            field += text.mid(i, quote - i);
+            i = quote;
+            if (i + 1 < n && text[i + 1] == QLatin1Char('"'))
                 field += text[++i];
             else
                 quoted = false;
@@ -37,7 +43,13 @@ QList<QStringList> csvRecords(QStringView text)
                 records << record;
             record.clear();
         } else {
-            field += c;
+            // Up to the end of the field at once.
+            qsizetype end = i + 1;
+            while (end < n && text[end] != QLatin1Char(',') && text[end] != QLatin1Char('\r') &&
+                   text[end] != QLatin1Char('\n'))
+                ++end;
+            field += text.mid(i, end - i);
+            i = end - 1;
             fieldStarted = true;
         }
     }

@@ -251,6 +251,13 @@ private slots:
         QCOMPARE(carried.recipe(0).ing, QStringLiteral("1 c Flour\n1 tb Sugar\n4 tb To 5 tb sweet Marsala or dry "
                                                        "white wine\n2 c Oil for frying"));
 
+        // A unit the format lacks, set a column to the right, where the
+        // right column stands: the right column's ingredient all the same.
+        const Read odd(lines({"---------- Recipe via Meal-Master (tm) v8.01", "", "      Title: Roast", "",
+                              two(ing("1", "ts", "Salt"), ing("1", " o", "Cola")),
+                              two(ing("4", "lb", "Beef"), ing("12", "oz", "Chili sauce")), "", "  Roast.", "-----"}));
+        QCOMPARE(odd.recipe(0).ing, QStringLiteral("1 ts Salt\n4 lb Beef\n1 o Cola\n12 oz Chili sauce"));
+
         // One column with long text reaching past the middle stays one
         // ingredient, also where its text holds a run of spaces and digits.
         const Read one(lines({"MMMMM----- Recipe via Meal-Master (tm) v8.06", "      Title: Stew", "",

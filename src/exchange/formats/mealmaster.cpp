@@ -278,7 +278,8 @@ bool knownUnit(QStringView unit)
 // Reads s as one ingredient column. strict: the unit must be one of the
 // format's and a line without amount and unit must start its text where
 // the column puts it (for telling a second column from long text).
-bool ingredient(QStringView s, Ingredient* out, bool strict)
+// anyUnit: a unit of letters the format lacks may stand a column right.
+bool ingredient(QStringView s, Ingredient* out, bool strict, bool anyUnit = false)
 {
     const qsizetype n = s.size();
     // The spaces after the amount and the unit first: they turn most
@@ -300,7 +301,7 @@ bool ingredient(QStringView s, Ingredient* out, bool strict)
         } else {
             // A unit is letters, left-aligned; a one-letter unit may
             // stand a column to the right ("  1  c Flour").
-            if (!c.isLetter() || (i == 9 && s[8] == QLatin1Char(' ') && !knownUnit(s.mid(9, 1))))
+            if (!c.isLetter() || (i == 9 && s[8] == QLatin1Char(' ') && !anyUnit && !knownUnit(s.mid(9, 1))))
                 return false;
             unitFrom = qMin(unitFrom, i);
             unitTo = i + 1;
@@ -332,7 +333,13 @@ Q_ALWAYS_INLINE bool twoColumns(QStringView line, int p, int known, Ingredient* 
 {
     // The spaces before the column and after its amount and unit first.
     if (p + 11 >= line.size() || line[p - 1] != QLatin1Char(' ') || line[p + 7] != QLatin1Char(' ') ||
-        line[p + 10] != QLatin1Char(' ') || !ingredient(line.mid(p), right, true))
+        line[p + 10] != QLatin1Char(' '))
+        return false;
+    // Where the right column stands, an amount with a unit the format
+    // lacks ("1  o  Cola") is one too.
+    const bool atColumn = p == known || (known < 0 && (p == 40 || p == 41));
+    if (!ingredient(line.mid(p), right, true) && !(atColumn && ingredient(line.mid(p), right, false, true) &&
+                                                   !right->amount.isEmpty() && !right->unit.isEmpty()))
         return false;
     const QStringView l = line.left(p);
     if (blank(l)) {

@@ -547,8 +547,8 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::newRow("by rename") << QStringLiteral("rename") << 40000 << 100;
         QTest::newRow("in place") << QStringLiteral("inplace") << 40000 << 100;
-        QTest::newRow("by rename, often") << QStringLiteral("rename") << 2000 << 400;
-        QTest::newRow("in place, often") << QStringLiteral("inplace") << 2000 << 400;
+        QTest::newRow("by rename, often") << QStringLiteral("rename") << 2000 << 1000;
+        QTest::newRow("in place, often") << QStringLiteral("inplace") << 2000 << 1000;
     }
 
     void racingWriterLosesNothing()
@@ -583,7 +583,8 @@ private slots:
             if (!kept.contains("<title>Theirs " + QByteArray::number(i) + "</title>"))
                 lost << QString::number(i);
         QVERIFY2(lost.isEmpty(), qPrintable(QStringLiteral("lost: ") + lost.join(QLatin1Char(' '))));
-        QVERIFY(mine > 10);
+        // The quick writer may be done after a few saves on a busy machine.
+        QVERIFY(mine > (pause >= 40000 ? 10 : 1));
 #endif
     }
 

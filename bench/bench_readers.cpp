@@ -18,6 +18,7 @@
 
 #include "benchbook.h"
 #include "benchimport.h"
+#include "archivewriting.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>
@@ -27,12 +28,10 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
-#include <zlib.h>
-
 using namespace benchbook;
 using namespace bd;
+using bdtest::gzipOf;
+using bdtest::zipOf;
 
 namespace {
 
@@ -45,39 +44,6 @@ QString xmlEscaped(QString s)
     return s.replace(QLatin1Char('&'), QStringLiteral("&amp;"))
         .replace(QLatin1Char('<'), QStringLiteral("&lt;"))
         .replace(QLatin1Char('"'), QStringLiteral("&quot;"));
-}
-
-// Named entries as one zip archive.
-QByteArray zipOf(const QList<QPair<QString, QByteArray>>& entries)
-{
-    QByteArray out;
-    QBuffer buffer(&out);
-    QuaZip zip(&buffer);
-    check(zip.open(QuaZip::mdCreate), QStringLiteral("cannot make a zip"));
-    for (const auto& [name, bytes] : entries) {
-        QuaZipFile file(&zip);
-        check(file.open(QIODevice::WriteOnly, QuaZipNewInfo(name)), QStringLiteral("cannot make a zip"));
-        file.write(bytes);
-        file.close();
-    }
-    zip.close();
-    return out;
-}
-
-// bytes as one gzip stream.
-QByteArray gzipOf(const QByteArray& bytes)
-{
-    z_stream s{};
-    deflateInit2(&s, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(int(deflateBound(&s, uLong(bytes.size()))) + 32, '\0');
-    s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    s.avail_in = uInt(bytes.size());
-    s.next_out = reinterpret_cast<Bytef*>(out.data());
-    s.avail_out = uInt(out.size());
-    deflate(&s, Z_FINISH);
-    out.resize(qsizetype(s.total_out));
-    deflateEnd(&s);
-    return out;
 }
 
 // "2 cups plain flour" as amount, unit and the rest.
@@ -367,7 +333,7 @@ int main(int argc, char** argv)
             for (int c = 0; c < kCategories; ++c)
                 fdx += QStringLiteral("<CookbookChapter Name=\"%1\" ID=\"%2\"/>").arg(categoryName(c)).arg(c + 1);
             fdx += QStringLiteral("</CookbookChapters>\r\n<Recipes>\r\n");
-            QList<QPair<QString, QByteArray>> paprika, nextcloud;
+            QList<bdtest::ZipEntry> paprika, nextcloud;
             QString plist = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n"
                                            "<array>\n"),
                     keeper = QStringLiteral("<!DOCTYPE html><html><head></head><body>\r\n"), nyc,

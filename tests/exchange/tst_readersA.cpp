@@ -7,6 +7,7 @@
 #include "exchange/formats/archive.h"
 #include "exchange/importfile.h"
 #include "resources/strings.h"
+#include "archivewriting.h"
 #include "testsupport.h"
 
 #include <QBuffer>
@@ -17,60 +18,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
-#include <quazip/quazipnewinfo.h>
-#include <zlib.h>
-
 using namespace bd;
+using bdtest::gzipOf;
+using bdtest::ZipEntry;
+using bdtest::zipOf;
 
 namespace {
 
 const ReadContext kContext{QStringLiteral("Imported"), 0};
-
-struct Entry {
-    QString name;
-    QByteArray bytes;
-    quint32 unixMode = 0; // 0: a plain file; else the mode in the external attributes
-};
-
-// A zip archive of entries, written as QuaZip writes one (deflated).
-QByteArray zipOf(const QList<Entry>& entries)
-{
-    QByteArray out;
-    QBuffer buffer(&out);
-    QuaZip zip(&buffer);
-    if (!zip.open(QuaZip::mdCreate))
-        return QByteArray();
-    for (const Entry& e : entries) {
-        QuaZipNewInfo info(e.name);
-        if (e.unixMode != 0)
-            info.externalAttr = e.unixMode << 16;
-        QuaZipFile file(&zip);
-        if (!file.open(QIODevice::WriteOnly, info))
-            return QByteArray();
-        file.write(e.bytes);
-        file.close();
-    }
-    zip.close();
-    return out;
-}
-
-// bytes as one gzip stream.
-QByteArray gzipOf(const QByteArray& bytes)
-{
-    z_stream s{};
-    deflateInit2(&s, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(int(deflateBound(&s, uLong(bytes.size()))) + 32, '\0');
-    s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    s.avail_in = uInt(bytes.size());
-    s.next_out = reinterpret_cast<Bytef*>(out.data());
-    s.avail_out = uInt(out.size());
-    deflate(&s, Z_FINISH);
-    out.resize(qsizetype(s.total_out));
-    deflateEnd(&s);
-    return out;
-}
 
 // A small picture, as PNG or JPEG bytes.
 QByteArray picture(const char* format = "PNG")
@@ -192,7 +147,7 @@ private slots:
         }
         // More entries than allowed: refused on opening, whatever they are.
         {
-            QList<Entry> entries;
+            QList<ZipEntry> entries;
             for (int i = 0; i < 10001; ++i)
                 entries.append({QStringLiteral("f%1/").arg(i % 3 == 0 ? i : 0) + QString::number(i), QByteArray()});
             Archive archive(zipOf(entries), ArchiveLimits{10000, 1 << 20, 1 << 20});
@@ -200,7 +155,7 @@ private slots:
             QCOMPARE(archive.fault(), ArchiveFault::TooManyEntries);
             QVERIFY(archive.names().isEmpty());
             // Folders count too: a listing of 10,001 folders is as long.
-            QList<Entry> folders;
+            QList<ZipEntry> folders;
             for (int i = 0; i < 10001; ++i)
                 folders.append({QStringLiteral("d%1/").arg(i), QByteArray()});
             Archive foldersOnly(zipOf(folders), ArchiveLimits{10000, 1 << 20, 1 << 20});
@@ -787,7 +742,7 @@ private slots:
         QCOMPARE(read.file.archiveFault, ArchiveFault::NotArchive);
         QVERIFY(archiveFaultText(read.file, unknown).contains(QStringLiteral("photos.zip")));
         // A hostile one that the readers would know: the archive's fault.
-        QList<Entry> bomb{{QStringLiteral("a.paprikarecipe"), QByteArray(80 << 20, ' ')}};
+        QList<ZipEntry> bomb{{QStringLiteral("a.paprikarecipe"), QByteArray(80 << 20, ' ')}};
         const Read big = readFile(writeIn(dir, QStringLiteral("big.paprikarecipes"), zipOf(bomb)));
         QCOMPARE(big.file.kind, ImportKind::None);
         QCOMPARE(big.file.archiveFault, ArchiveFault::TooLarge);

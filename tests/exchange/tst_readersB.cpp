@@ -6,7 +6,7 @@
 #include "exchange/importfile.h"
 #include "resources/strings.h"
 #include "testsupport.h"
-#include "zipwriting.h"
+#include "archivewriting.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>

@@ -15,7 +15,7 @@
 #include "resources/strings.h"
 #include "store/store.h"
 #include "testsupport.h"
-#include "zipwriting.h"
+#include "archivewriting.h"
 
 #include <QAction>
 #include <QBuffer>

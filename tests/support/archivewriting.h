@@ -1,34 +1,60 @@
 #pragma once
-// Zip archives written in a test, as export programs write theirs.
+// Zip archives and gzip streams written in tests and benchmarks, as export
+// programs write theirs.
 
 #include <QBuffer>
 #include <QByteArray>
 #include <QList>
-#include <QPair>
 #include <QString>
 
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
+#include <zlib.h>
 
 namespace bdtest {
 
-// A zip of the named files (deflated), in their order; empty when it
-// cannot be written.
-inline QByteArray zipOf(const QList<QPair<QString, QByteArray>>& files)
-{
+struct ZipEntry {
+    QString name;
     QByteArray bytes;
-    QBuffer buffer(&bytes);
+    quint32 unixMode = 0; // 0: a plain file; else the mode in the external attributes
+};
+
+// A zip of the entries (deflated), in their order; empty when it cannot be
+// written.
+inline QByteArray zipOf(const QList<ZipEntry>& entries)
+{
+    QByteArray out;
+    QBuffer buffer(&out);
     QuaZip zip(&buffer);
     if (!zip.open(QuaZip::mdCreate))
         return {};
-    for (const auto& [name, content] : files) {
+    for (const ZipEntry& e : entries) {
+        QuaZipNewInfo info(e.name);
+        if (e.unixMode != 0)
+            info.externalAttr = e.unixMode << 16;
         QuaZipFile file(&zip);
-        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(name)) || file.write(content) != content.size())
+        if (!file.open(QIODevice::WriteOnly, info) || file.write(e.bytes) != e.bytes.size())
             return {};
         file.close();
     }
     zip.close();
-    return bytes;
+    return out;
+}
+
+// bytes as one gzip stream.
+inline QByteArray gzipOf(const QByteArray& bytes)
+{
+    z_stream s{};
+    deflateInit2(&s, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(qsizetype(deflateBound(&s, uLong(bytes.size()))) + 32, '\0');
+    s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+    s.avail_in = uInt(bytes.size());
+    s.next_out = reinterpret_cast<Bytef*>(out.data());
+    s.avail_out = uInt(out.size());
+    deflate(&s, Z_FINISH);
+    out.resize(qsizetype(s.total_out));
+    deflateEnd(&s);
+    return out;
 }
 
 } // namespace bdtest

@@ -1,0 +1,153 @@
+// Work shared out over the cores comes back in order: the helpers when
+// items finish in any order, and the readers that use them, on files large
+// enough to be split, whose recipes differ widely in size (so that later
+// ones are done first).
+
+#include "exchange/formats/mastercook.h"
+#include "exchange/formats/parallel.h"
+#include "exchange/formats/schemaorg.h"
+#include "testsupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QThread>
+#include <QtTest>
+
+#include <atomic>
+#include <memory>
+
+using namespace bd;
+
+namespace {
+
+// Every few recipes one with long directions, the slowest to read.
+QString directions(int i) { return QStringLiteral("Stir well and taste. ").repeated(i % 9 == 0 ? 2000 : 3); }
+
+QStringList titlesOf(const RecipeList& list)
+{
+    QStringList out;
+    for (const Recipe& r : list.recipes)
+        out << r.title;
+    return out;
+}
+
+QStringList numbered(int n)
+{
+    QStringList out;
+    for (int i = 0; i < n; ++i)
+        out << QStringLiteral("Dish %1").arg(i);
+    return out;
+}
+
+} // namespace
+
+class TestParallel : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Items taken in their order, each once and only once it is done,
+    // however the work falls; found one by one as well; called off, none.
+    void helpersTakeItemsInOrder()
+    {
+        constexpr qsizetype n = 300;
+        const std::unique_ptr<std::atomic<int>[]> done(new std::atomic<int>[n]());
+        QVector<qsizetype> taken, expected;
+        for (qsizetype i = 0; i < n; ++i)
+            expected << i;
+        bool early = false;
+        const auto each = [&](qsizetype i) {
+            QThread::usleep(ulong((n - i) % 5) * 200); // earlier items slower
+            ++done[size_t(i)];
+        };
+        const auto then = [&](qsizetype i) {
+            early = early || done[size_t(i)] != 1;
+            taken << i;
+        };
+        inParallelInOrder(n, each, then);
+        QVERIFY(!early);
+        QCOMPARE(taken, expected);
+
+        taken.clear();
+        for (qsizetype i = 0; i < n; ++i)
+            done[size_t(i)] = 0;
+        const qsizetype found = whileFound(
+            n,
+            [&](const std::function<void()>& publish) {
+                for (qsizetype i = 0; i < n; ++i) {
+                    if (i % 25 == 0)
+                        QThread::usleep(500);
+                    publish();
+                }
+                return n;
+            },
+            each, then);
+        QCOMPARE(found, n);
+        QVERIFY(!early);
+        QCOMPARE(taken, expected);
+
+        taken.clear();
+        const qsizetype off = whileFound(
+            n,
+            [&](const std::function<void()>& publish) {
+                for (qsizetype i = 0; i < 40; ++i)
+                    publish();
+                return qsizetype(-1);
+            },
+            each, then);
+        QCOMPARE(off, qsizetype(-1));
+        QVERIFY(taken.isEmpty());
+    }
+
+    // A schema.org list of thousands of recipes, read in pieces side by
+    // side; one recipe names its author by reference to an object at the
+    // end, so that those after it wait until every piece is read.
+    void schemaOrgListKeepsItsOrder()
+    {
+        constexpr int n = 1500;
+        for (const bool referring : {false, true}) {
+            QJsonArray list;
+            for (int i = 0; i < n; ++i) {
+                QJsonObject r{{QStringLiteral("@type"), QStringLiteral("Recipe")},
+                              {QStringLiteral("name"), QStringLiteral("Dish %1").arg(i)},
+                              {QStringLiteral("recipeIngredient"), QJsonArray{QStringLiteral("1 cup rice")}},
+                              {QStringLiteral("recipeInstructions"), directions(i)}};
+                if (referring && i == n / 3)
+                    r.insert(QStringLiteral("author"), QJsonObject{{QStringLiteral("@id"), QStringLiteral("#cook")}});
+                list.append(r);
+            }
+            if (referring)
+                list.append(QJsonObject{{QStringLiteral("@type"), QStringLiteral("Person")},
+                                        {QStringLiteral("@id"), QStringLiteral("#cook")},
+                                        {QStringLiteral("name"), QStringLiteral("Ana")}});
+            const RecipeList read = readSchemaOrgJson(QJsonDocument(list).toJson(), {QStringLiteral("Imported"), 0});
+            QCOMPARE(titlesOf(read), numbered(n));
+            QCOMPARE(read.recipes[n - 1].prep, directions(n - 1).trimmed());
+        }
+    }
+
+    // MasterCook text of many recipes, cut into blocks read side by side.
+    void masterCookTextKeepsItsOrder()
+    {
+        constexpr int n = 1200;
+        QString text;
+        for (int i = 0; i < n; ++i) {
+            text += QStringLiteral("                     *  Exported from  MasterCook  *\r\n\r\n"
+                                   "                                 Dish %1\r\n\r\n"
+                                   "Recipe By     : \r\n"
+                                   "Serving Size  : 4     Preparation Time :0:10\r\n"
+                                   "Categories    : Rice\r\n\r\n"
+                                   "  Amount  Measure       Ingredient -- Preparation Method\r\n"
+                                   "--------  ------------  --------------------------------\r\n"
+                                   "       1  cup           rice\r\n\r\n")
+                        .arg(i) +
+                    directions(i) +
+                    QStringLiteral("\r\n\r\n                   - - - - - - - - - - - - - - - - - - -\r\n\r\n");
+        }
+        const RecipeList read = readMasterCookText(text, {QStringLiteral("Imported"), 0});
+        QCOMPARE(titlesOf(read), numbered(n));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestParallel)
+#include "tst_parallel.moc"

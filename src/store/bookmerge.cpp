@@ -90,22 +90,36 @@ MergeOutcome mergeInto(RecipeBook& theirs, const RecipeBook& mine)
     }
 
     // A recipe written back as the other program read it a moment ago,
-    // before this program's version: the book's version goes in again.
-    for (auto it = journal.shown.cbegin(); it != journal.shown.cend(); ++it) {
+    // before this program's version: the book's version goes in again,
+    // unless that program had read a later save's file.
+    quint64 seen = 0;
+    auto looked = [&](auto it, std::optional<quint64>* mv, std::optional<quint64>* tv) {
         if (journal.base.contains(it.key()) || it->until.hasExpired())
-            continue; // changed by the cook since: merged above
-        const pugi::xml_node m = ours.value(it.key());
-        const pugi::xml_node t = other.value(it.key());
-        const std::optional<quint64> mv = versionOf(m), tv = versionOf(t);
-        if (tv == mv || tv != it->version)
-            continue; // they have this program's version, or a change of their own
+            return false; // changed by the cook since: merged above
+        *mv = versionOf(ours.value(it.key()));
+        *tv = versionOf(other.value(it.key()));
+        return true;
+    };
+    for (auto it = journal.shown.cbegin(); it != journal.shown.cend(); ++it) {
+        std::optional<quint64> mv, tv;
+        // (A recipe the save left as it was says nothing.)
+        if (it->save != BookJournal::kAnySave && looked(it, &mv, &tv) && tv == mv && mv != it->version)
+            seen = qMax(seen, it->save);
+    }
+    for (auto it = journal.shown.cbegin(); it != journal.shown.cend(); ++it) {
+        std::optional<quint64> mv, tv;
+        if ((it->save != BookJournal::kAnySave && it->save <= seen) || !looked(it, &mv, &tv) || tv == mv ||
+            tv != it->version)
+            continue; // seen, or they have this program's version, or a change of their own
         out.journal.base.insert(it.key(), tv);
         out.journal.shown.insert(it.key(), it.value());
-        if (t)
+        const pugi::xml_node m = ours.value(it.key());
+        if (const pugi::xml_node t = other.value(it.key()))
             theirs.removeRecipe(t);
         if (m)
             theirs.appendRecipe(categoryMadeIfMissing(theirs, RecipeBook::categoryOf(m)), RecipeBook::fields(m));
     }
+    out.journal.saves = journal.saves;
 
     for (const Change& c : journal.categories) {
         const int at = c.kind == Change::Remove ? theirs.categoryPosition(c.name) : -1;

@@ -377,12 +377,16 @@ void RecipeBook::markSaved(const DiskStamp& stamp)
     for (auto it = journal_.shown.begin(); it != journal_.shown.end();)
         it = it->until.hasExpired() ? journal_.shown.erase(it) : std::next(it);
     const QDeadlineTimer until(BookJournal::kShownMs);
+    const quint64 save = ++journal_.saves;
     for (auto it = journal_.base.cbegin(); it != journal_.base.cend(); ++it) {
         const auto known = journal_.shown.find(it.key());
-        if (known == journal_.shown.end())
-            journal_.shown.insert(it.key(), {it.value(), until});
-        else
-            known->version = it.value(); // put in again: looked out for no longer than at first
+        if (known == journal_.shown.end()) {
+            journal_.shown.insert(it.key(), {it.value(), until, save});
+        } else {
+            // Put in again: looked out for no longer than at first.
+            known->version = it.value();
+            known->save = save;
+        }
     }
     journal_.base.clear();
     journal_.categories.clear();

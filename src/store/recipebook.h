@@ -59,13 +59,20 @@ struct BookJournal {
     // read it just before a save of this one (or just after a save that
     // replaced a version of its own), writes back what it read.
     // By title key: the version it would write (none: no recipe), until
-    // when that is looked out for. A version of the file that holds it is
-    // taken for that program's, and the recipe as the book holds it goes in.
+    // when that is looked out for, and the save that wrote the book's (its
+    // number; kAnySave for a version another program's was swapped for).
+    // A version of the file that holds what was shown is taken for that
+    // program's, and the recipe as the book holds it goes in; one that
+    // holds what a save wrote was written after that save, and what it
+    // lacks of that save and those before is its own doing.
     struct Shown {
         std::optional<quint64> version;
         QDeadlineTimer until;
+        quint64 save = kAnySave;
     };
+    static constexpr quint64 kAnySave = ~quint64(0);
     QHash<QString, Shown> shown;
+    quint64 saves = 0; // saves so far, for Shown::save
     static constexpr int kShownMs = 10000;
     // Unsaved changes (what was shown stays remembered past a save).
     bool isEmpty() const { return base.isEmpty() && categories.isEmpty(); }

@@ -513,6 +513,15 @@ private slots:
         QVERIFY(bookStore().save().ok);
         QVERIFY(!bdtest::DiskBook().titleExists(QStringLiteral("Tart")));
 
+        // Two saves in a row; they read the second's file and remove what
+        // the first added: theirs to remove.
+        QVERIFY(bookStore().addRecipe(G.xmlDoc.categoryPosition(kDesserts), made(QStringLiteral("Cake"))).ok);
+        QVERIFY(bookStore().addRecipe(G.xmlDoc.categoryPosition(kDesserts), made(QStringLiteral("Jelly"))).ok);
+        theirChange([](RecipeBook& b) { b.removeRecipe(b.findTitle(QStringLiteral("Cake"))); });
+        QVERIFY(bookStore().save().ok);
+        QVERIFY(!bdtest::DiskBook().titleExists(QStringLiteral("Cake")));
+        QVERIFY(bdtest::DiskBook().titleExists(QStringLiteral("Jelly")));
+
         // Read in while nothing is saved: put in again, for the next save.
         const QByteArray beforeFlan = env.read(QStringLiteral("recipes.xml"));
         QVERIFY(cookEdits(QStringLiteral("Flan"), QStringLiteral("set")).ok);

@@ -186,10 +186,13 @@ private slots:
                                       {QStringLiteral("folder/"), QByteArray()},
                                       {QStringLiteral("link.json"), "/etc/passwd", 0120777},
                                       {QStringLiteral("Folder/Good.JSON"), "good"},
-                                      {QStringLiteral("folder/good.json"), "second of that name folded"}});
+                                      {QStringLiteral("folder/good.json"), "second of that name folded"},
+                                      {QString::fromUtf8("Crème/brûlée.json"), "sweet"}});
         Archive archive(zip);
-        QCOMPARE(archive.names(),
-                 (QStringList{QStringLiteral("Folder/Good.JSON"), QStringLiteral("folder/good.json")}));
+        QCOMPARE(archive.names(), (QStringList{QStringLiteral("Folder/Good.JSON"), QStringLiteral("folder/good.json"),
+                                               QString::fromUtf8("Crème/brûlée.json")}));
+        QCOMPARE(archive.read(QString::fromUtf8("crème/BRÛLÉE.json"), true).value_or(QByteArray()),
+                 QByteArray("sweet"));
         QCOMPARE(archive.leftOut(), 3);
         QVERIFY(!archive.read(QStringLiteral("link.json")));
         QCOMPARE(archive.read(QStringLiteral("folder/GOOD.json"), true).value_or(QByteArray()), QByteArray("good"));

@@ -26,6 +26,8 @@ inline QByteArray zipOf(const QList<ZipEntry>& entries)
     QByteArray out;
     QBuffer buffer(&out);
     QuaZip zip(&buffer);
+    // Names past ASCII marked as UTF-8, as today's zip writers mark them.
+    zip.setUtf8Enabled(true);
     if (!zip.open(QuaZip::mdCreate))
         return {};
     for (const ZipEntry& e : entries) {

@@ -1,14 +1,13 @@
 #include "exchange/formats/archive.h"
 
-#include <QBuffer>
 #include <QFileInfo>
 #include <QHash>
 
-#include <quazip/quazip.h>
-#include <quazip/quazipfileinfo.h>
 #include <quazip/unzip.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace bd {
@@ -105,7 +104,73 @@ struct Place {
     qint64 size; // as the archive declares it
 };
 
+// The unzip functions read the archive straight from memory: through a
+// QIODevice, each of the many small reads of the listing cost a call chain
+// and a copy of its own.
+struct Memory {
+    const char* data = nullptr;
+    ZPOS64_T size = 0;
+    ZPOS64_T at = 0;
+};
+
+voidpf ZCALLBACK memoryOpen(voidpf, voidpf file, int) { return file; }
+
+uLong ZCALLBACK memoryRead(voidpf, voidpf stream, void* buffer, uLong size)
+{
+    auto* m = static_cast<Memory*>(stream);
+    const ZPOS64_T n = std::min<ZPOS64_T>(size, m->size - m->at);
+    if (n > 0)
+        std::memcpy(buffer, m->data + m->at, size_t(n));
+    m->at += n;
+    return uLong(n);
+}
+
+uLong ZCALLBACK memoryWrite(voidpf, voidpf, const void*, uLong) { return 0; }
+
+ZPOS64_T ZCALLBACK memoryTell(voidpf, voidpf stream) { return static_cast<Memory*>(stream)->at; }
+
+int ZCALLBACK memorySeek(voidpf, voidpf stream, ZPOS64_T offset, int origin)
+{
+    auto* m = static_cast<Memory*>(stream);
+    ZPOS64_T to = 0;
+    switch (origin) {
+    case ZLIB_FILEFUNC_SEEK_SET: to = offset; break;
+    case ZLIB_FILEFUNC_SEEK_CUR:
+        if (offset > m->size - m->at)
+            return -1;
+        to = m->at + offset;
+        break;
+    case ZLIB_FILEFUNC_SEEK_END:
+        if (offset > m->size)
+            return -1;
+        to = m->size - offset;
+        break;
+    default: return -1;
+    }
+    if (to > m->size)
+        return -1;
+    m->at = to;
+    return 0;
+}
+
+int ZCALLBACK memoryClose(voidpf, voidpf) { return 0; }
+
+int ZCALLBACK memoryError(voidpf, voidpf) { return 0; }
+
+// Bit 11 of an entry's flags: its name is UTF-8.
+constexpr uLong kUtf8Name = 1u << 11;
+
 } // namespace
+
+struct ZipHandle {
+    Memory memory;
+    unzFile unz = nullptr;
+    ~ZipHandle()
+    {
+        if (unz)
+            unzClose(unz);
+    }
+};
 
 struct ArchivePlaces {
     std::vector<Place> places;
@@ -124,11 +189,7 @@ Archive::Archive(QByteArray bytes, std::shared_ptr<Budget> budget)
     open();
 }
 
-Archive::~Archive()
-{
-    if (zip_)
-        zip_->close();
-}
+Archive::~Archive() = default;
 
 void Archive::open()
 {
@@ -136,47 +197,65 @@ void Archive::open()
         fault_ = ArchiveFault::NotArchive;
         return;
     }
-    device_ = std::make_unique<QBuffer>(&bytes_);
-    // Unbuffered: the zip code seeks before almost every small read, and a
-    // buffered device would copy a block of the archive each time.
-    device_->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    auto zip = std::make_unique<QuaZip>(device_.get());
-    if (!zip->open(QuaZip::mdUnzip)) {
+    auto zip = std::make_unique<ZipHandle>();
+    zip->memory = Memory{bytes_.constData(), ZPOS64_T(bytes_.size()), 0};
+    zlib_filefunc64_def io{};
+    io.zopen64_file = memoryOpen;
+    io.zread_file = memoryRead;
+    io.zwrite_file = memoryWrite;
+    io.ztell64_file = memoryTell;
+    io.zseek64_file = memorySeek;
+    io.zclose_file = memoryClose;
+    io.zerror_file = memoryError;
+    io.zfakeclose_file = memoryClose;
+    zip->unz = unzOpen2_64(&zip->memory, &io);
+    if (!zip->unz) {
         fault_ = ArchiveFault::NotArchive;
         return;
     }
-    if (zip->getEntriesCount() > budget_->limits.entries) {
+    unz_global_info64 global{};
+    if (unzGetGlobalInfo64(zip->unz, &global) != UNZ_OK) {
+        fault_ = ArchiveFault::NotArchive;
+        return;
+    }
+    if (global.number_entry > ZPOS64_T(budget_->limits.entries)) {
         fault_ = ArchiveFault::TooManyEntries;
-        zip->close();
         return;
     }
     ArchivePlaces places;
+    std::vector<char> rawName(0x10000); // a name's length has 16 bits
     int listed = 0;
-    for (bool more = zip->goToFirstFile(); more; more = zip->goToNextFile()) {
+    for (int at = unzGoToFirstFile(zip->unz); at == UNZ_OK; at = unzGoToNextFile(zip->unz)) {
         // The count the archive declares may lie: every entry listed counts,
         // folders and entries left out too.
         if (++listed > budget_->limits.entries) {
             fault_ = ArchiveFault::TooManyEntries;
-            zip->close();
             names_.clear();
             rawNames_.clear();
             leftOut_ = 0;
             return;
         }
-        QuaZipFileInfo64 info;
-        if (!zip->getCurrentFileInfo(&info))
+        unz_file_info64 info{};
+        if (unzGetCurrentFileInfo64(zip->unz, &info, rawName.data(), uLong(rawName.size()), nullptr, 0, nullptr, 0) !=
+            UNZ_OK)
             continue;
-        if (info.name.endsWith(QLatin1Char('/')) || info.name.endsWith(QLatin1Char('\\')))
+        const QByteArrayView bytes(rawName.data(), qsizetype(info.size_filename));
+        const QString name = (info.flag & kUtf8Name) ? QString::fromUtf8(bytes) : QString::fromLocal8Bit(bytes);
+        if (name.endsWith(QLatin1Char('/')) || name.endsWith(QLatin1Char('\\')))
             continue; // a folder
-        const QString safe = safeEntryName(info.name);
-        if (safe.isEmpty() || info.isSymbolicLink() || info.isEncrypted()) {
+        const QString safe = safeEntryName(name);
+        // Unix keeps the file's type and mode in the high half of the
+        // external attributes; 0120000 is a link.
+        const bool link = ((info.external_fa >> 16) & 0170000) == 0120000;
+        const bool encrypted = (info.flag & 1) != 0;
+        if (safe.isEmpty() || link || encrypted) {
             ++leftOut_;
             continue;
         }
         Place place{};
-        if (unzGetFilePos64(zip->getUnzFile(), &place.pos) != UNZ_OK)
+        if (unzGetFilePos64(zip->unz, &place.pos) != UNZ_OK)
             continue;
-        place.size = qint64(info.uncompressedSize);
+        place.size = qint64(info.uncompressed_size);
         if (places.byName.contains(safe))
             continue; // the first of two files of one name
         places.byName.insert(safe, int(places.places.size()));
@@ -184,7 +263,7 @@ void Archive::open()
             places.byFoldedName.insert(safe.toLower(), int(places.places.size()));
         places.places.push_back(place);
         names_ << safe;
-        rawNames_ << info.name;
+        rawNames_ << name;
     }
     zip_ = std::move(zip);
     places_ = std::make_unique<ArchivePlaces>(std::move(places));
@@ -205,7 +284,7 @@ std::optional<QByteArray> Archive::read(const QString& name, bool caseless)
         fault_ = ArchiveFault::TooLarge;
         return std::nullopt;
     }
-    unzFile unz = zip_->getUnzFile();
+    unzFile unz = zip_->unz;
     if (unzGoToFilePos64(unz, &place.pos) != UNZ_OK || unzOpenCurrentFile(unz) != UNZ_OK) {
         fault_ = ArchiveFault::Damaged;
         return std::nullopt;

@@ -1,6 +1,6 @@
 #pragma once
 // Zip archives and gzip streams that other programs export recipes in,
-// read in memory through QuaZip and zlib, within limits: a hostile archive
+// read in memory through QuaZip's unzip functions and zlib, within limits: a hostile archive
 // (a zip bomb, tens of thousands of entries, names reaching outside the
 // archive, links) is refused with a reason and never fills memory or disk.
 
@@ -12,12 +12,10 @@
 #include <memory>
 #include <optional>
 
-class QBuffer;
-class QuaZip;
-
 namespace bd {
 
 struct ArchivePlaces;
+struct ZipHandle;
 
 // What one archive (with the archives inside it) may unpack.
 struct ArchiveLimits {
@@ -86,8 +84,7 @@ private:
     void open();
 
     QByteArray bytes_;
-    std::unique_ptr<QBuffer> device_;
-    std::unique_ptr<QuaZip> zip_;
+    std::unique_ptr<ZipHandle> zip_; // the archive's listing, read in bytes_
     std::shared_ptr<Budget> budget_;
     std::unique_ptr<ArchivePlaces> places_; // where each listed file is
     QStringList names_;

@@ -202,6 +202,14 @@ private slots:
             QCOMPARE(parsedJson(json, &error), expected);
             QCOMPARE(error.error == QJsonParseError::NoError, expectedError.error == QJsonParseError::NoError);
         }
+        // A recipe file read whole: an escaped backslash before a slash
+        // stays a backslash, and the escapes after it are read right too.
+        const RecipeList read = readSchemaOrgJson(
+            "{\"@type\":\"Recipe\",\"name\":\"Pie\",\"recipeIngredient\":[\"1\\\\/2 \\\"cup\\\" "
+            "\\u00e9t\\u00e9\\\\n\", \"a\\/b\"]}",
+            kContext);
+        QCOMPARE(read.count(), 1);
+        QCOMPARE(read.recipes[0].ing, QString::fromUtf8("1\\/2 \"cup\" été\\n\na/b"));
     }
 
     void textConversions()

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -504,7 +505,8 @@ constexpr qsizetype kPieceSize = 32 * 1024;
 // cleanJson) and, for a large list, its entries in pieces of whole
 // entries that parse on their own, handed to onPiece as they are found
 // with where the escapes in their strings start (offsets into json); the
-// pieces count only when the look ends with pieces true.
+// pieces count only when the look ends with pieces true. The escapes of
+// a text too small for pieces go to allEscapes, when given.
 struct JsonScan {
     bool clean = true;
     bool pieces = false;
@@ -512,7 +514,7 @@ struct JsonScan {
 
 using OnPiece = std::function<void(QByteArrayView piece, std::vector<qsizetype>&& escapes)>;
 
-JsonScan scanJson(const QByteArray& json, const OnPiece& onPiece)
+JsonScan scanJson(const QByteArray& json, const OnPiece& onPiece, std::vector<qsizetype>* allEscapes = nullptr)
 {
     // The bytes each part of the scan stops at: inside strings the end of
     // the string, escapes and raw control characters; outside them quotes
@@ -555,6 +557,8 @@ JsonScan scanJson(const QByteArray& json, const OnPiece& onPiece)
                     return {false, false}; // a raw control character or an unknown escape
                 if (list)
                     escapes.push_back(i);
+                else if (allEscapes)
+                    allEscapes->push_back(i);
                 ++i;
             }
         } else if (c == '[' || c == '{') {
@@ -632,18 +636,36 @@ void withPlainEscapes(QByteArray& list, QByteArrayView piece, qsizetype from, co
     list.append(piece.sliced(done));
 }
 
-QJsonDocument parsedJson(QByteArrayView json, QJsonParseError* error)
+namespace {
+
+// Where the escapes in json's strings start.
+std::vector<qsizetype> escapesIn(QByteArrayView json)
 {
     std::vector<qsizetype> escapes;
-    bool inString = false;
-    for (qsizetype i = 0; i < json.size(); ++i) {
-        if (json[i] == '"') {
-            inString = !inString;
-        } else if (json[i] == '\\' && inString) {
-            escapes.push_back(i);
-            ++i;
+    const char* p = json.data();
+    const char* end = p + json.size();
+    // From quote to quote, the backslashes between them and the
+    // characters they escape skipped.
+    while (const char* open = static_cast<const char*>(std::memchr(p, '"', size_t(end - p)))) {
+        p = open + 1;
+        for (;;) {
+            const char* close = static_cast<const char*>(std::memchr(p, '"', size_t(end - p)));
+            const char* stop = close ? close : end;
+            const char* escape = static_cast<const char*>(std::memchr(p, '\\', size_t(stop - p)));
+            if (!escape) {
+                p = close ? close + 1 : end;
+                break;
+            }
+            escapes.push_back(escape - json.data());
+            p = escape + 2 < end ? escape + 2 : end;
         }
     }
+    return escapes;
+}
+
+// json parsed as parsedJson does, its escapes where given.
+QJsonDocument parsedWith(QByteArrayView json, const std::vector<qsizetype>& escapes, QJsonParseError* error)
+{
     if (!escapes.empty()) {
         QByteArray plain;
         plain.reserve(json.size());
@@ -658,6 +680,13 @@ QJsonDocument parsedJson(QByteArrayView json, QJsonParseError* error)
     }
     // Should the parser refuse what the escapes became, the text as written.
     return QJsonDocument::fromJson(json.toByteArray(), error);
+}
+
+} // namespace
+
+QJsonDocument parsedJson(QByteArrayView json, QJsonParseError* error)
+{
+    return parsedWith(json, escapesIn(json), error);
 }
 
 namespace {
@@ -764,13 +793,18 @@ std::optional<bool> readJsonPieces(QByteArray& json, const PageContext& page,
 // none (the recipes of the other pieces are taken all the same).
 bool readJsonRecipes(QByteArray json, const PageContext& page, const std::function<void(const Taken&)>& take)
 {
+    // The escapes of a small text as the look for cleaning finds them.
+    std::optional<std::vector<qsizetype>> escapes;
     if (json.size() < 2 * kPieceSize) {
-        if (!scanJson(json, {}).clean)
+        std::vector<qsizetype> found;
+        if (scanJson(json, {}, &found).clean)
+            escapes = std::move(found);
+        else
             json = cleanJson(QString::fromUtf8(json));
     } else if (const std::optional<bool> whole = readJsonPieces(json, page, take)) {
         return *whole;
     }
-    const QJsonDocument doc = parsedJson(json);
+    const QJsonDocument doc = escapes ? parsedWith(json, *escapes, nullptr) : parsedJson(json);
     if (doc.isNull())
         return false;
     BlockObjects found;

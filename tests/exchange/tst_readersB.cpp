@@ -364,9 +364,12 @@ private slots:
         QCOMPARE(pictureOf(read, source.recipes[0]), kPng);
 
         // MacGourmet: one recipe as a dict of its own, servings as text,
-        // categories as names, no picture, CR LF.
+        // categories as names, no picture, CR LF; a key written twice (the
+        // last counts), a key without a value, a stray value.
         const QByteArray plist =
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<plist version=\"1.0\">\r\n<dict>\r\n"
+            "<key>NAME</key><string>Draft</string>\r\n<key>URL</key>\r\n"
+            "<key>SOURCE</key><string>Gran</string><string>stray</string>\r\n"
             "<key>NAME</key><string>Porridge</string>\r\n<key>SERVINGS</key><string>2</string>\r\n"
             "<key>CATEGORIES</key><array><string>Breakfast</string><string>Quick</string></array>\r\n"
             "<key>INGREDIENTS</key><array><dict><key>QUANTITY</key><real>0.5</real><key>MEASUREMENT</key>"
@@ -376,7 +379,7 @@ private slots:
         QCOMPARE(took(read, source), std::pair(ImportKind::MacGourmet, 1));
         QCOMPARE(fields(source.recipes[0]),
                  QStringList({"Porridge", "Breakfast", "2", "", "", "0.5 cup oats", "Simmer.\nStir."}));
-        QCOMPARE(source.recipes[0].other, QStringLiteral("Categories: Breakfast, Quick"));
+        QCOMPARE(source.recipes[0].other, QStringLiteral("Source: Gran\nCategories: Breakfast, Quick"));
 
         // Recipe Keeper's zip with its export folder at the top, the page's
         // name in capitals, a recipe without a picture.

@@ -16,7 +16,11 @@ QVariant plistValue(const pugi::xml_node& value, int depth)
 {
     constexpr int kMaxDepth = 16;
     const char* type = value.name();
-    if (!std::strcmp(type, "dict")) {
+    // Told apart by their first letter first: most values are strings.
+    const auto is = [type](const char* name) { return type[0] == name[0] && !std::strcmp(type, name); };
+    if (is("string"))
+        return QString::fromUtf8(value.child_value());
+    if (is("dict")) {
         QVariantMap map;
         if (depth >= kMaxDepth)
             return map;
@@ -30,7 +34,7 @@ QVariant plistValue(const pugi::xml_node& value, int depth)
         }
         return map;
     }
-    if (!std::strcmp(type, "array")) {
+    if (is("array")) {
         QVariantList list;
         if (depth < kMaxDepth)
             for (pugi::xml_node v = value.first_child(); v; v = v.next_sibling())
@@ -38,13 +42,13 @@ QVariant plistValue(const pugi::xml_node& value, int depth)
                     list << plistValue(v, depth + 1);
         return list;
     }
-    if (!std::strcmp(type, "integer"))
+    if (is("integer"))
         return QString::fromUtf8(value.child_value()).trimmed().toLongLong();
-    if (!std::strcmp(type, "real"))
+    if (is("real"))
         return QString::fromUtf8(value.child_value()).trimmed().toDouble();
-    if (!std::strcmp(type, "true") || !std::strcmp(type, "false"))
-        return !std::strcmp(type, "true");
-    if (!std::strcmp(type, "data"))
+    if (is("true") || is("false"))
+        return is("true");
+    if (is("data"))
         return pictureFromBase64(QByteArrayView(value.child_value()));
     return QString::fromUtf8(value.child_value());
 }
@@ -52,29 +56,41 @@ QVariant plistValue(const pugi::xml_node& value, int depth)
 namespace {
 
 // A value of the property list where it stands in the document: a dict's
-// values are found by their keys when asked for, without a copy of the
-// whole list.
+// keys are listed once, with where each value stands, without a copy of
+// the values.
 class Plist {
 public:
-    explicit Plist(pugi::xml_node node = pugi::xml_node()) : node_(node) {}
+    explicit Plist(pugi::xml_node node = pugi::xml_node()) : node_(node)
+    {
+        if (!is("dict"))
+            return;
+        // Keys and values alternate; a key without a value counts for none.
+        const char* key = nullptr;
+        for (pugi::xml_node v = node_.first_child(); v; v = v.next_sibling()) {
+            if (v.type() != pugi::node_element)
+                continue;
+            if (!std::strcmp(v.name(), "key")) {
+                key = v.child_value();
+            } else if (key) {
+                entries_.emplace_back(key, v);
+                key = nullptr;
+            }
+        }
+    }
     explicit operator bool() const { return bool(node_); }
-    bool is(const char* type) const { return node_ && !std::strcmp(node_.name(), type); }
+    bool is(const char* type) const
+    {
+        const char* name = node_.name(); // "" for none
+        return name[0] == type[0] && !std::strcmp(name, type);
+    }
     // A dict's value under key (the last of a key written twice); none for
     // anything but a dict.
     Plist operator[](const char* key) const
     {
-        pugi::xml_node found;
-        if (is("dict"))
-            for (pugi::xml_node k = node_.child("key"); k; k = k.next_sibling("key")) {
-                if (std::strcmp(k.child_value(), key))
-                    continue;
-                pugi::xml_node v = k.next_sibling();
-                while (v && v.type() != pugi::node_element)
-                    v = v.next_sibling();
-                if (v && std::strcmp(v.name(), "key"))
-                    found = v;
-            }
-        return Plist(found);
+        for (auto it = entries_.crbegin(); it != entries_.crend(); ++it)
+            if (it->first[0] == key[0] && !std::strcmp(it->first, key))
+                return Plist(it->second);
+        return Plist();
     }
     // An array's items; none for anything but an array.
     std::vector<Plist> items() const
@@ -92,6 +108,7 @@ public:
 
 private:
     pugi::xml_node node_;
+    std::vector<std::pair<const char*, pugi::xml_node>> entries_; // of a dict, in its order
 };
 
 QString str(const Plist& m, const char* key)

@@ -8,7 +8,6 @@
 
 #include <cstring>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 namespace bd {
@@ -223,7 +222,8 @@ qsizetype findIn(QStringView text, qsizetype from, qsizetype to, char16_t c)
 
 // The lines of an ingredient list, for telling whether the line just added
 // at its end was there already. A short list is scanned; a longer one is
-// looked up by the lines' hashes, so that a recipe of many thousands of
+// looked up by the lines' hashes in a table of its own (open addressing,
+// no allocation per line), so that a recipe of many thousands of
 // ingredients is not read in time growing with their square.
 class ListedLines {
 public:
@@ -231,7 +231,8 @@ public:
     void clear()
     {
         starts_.clear();
-        byHash_.clear();
+        hashes_.clear();
+        slots_.clear();
     }
 
     // Whether ing's last line, from start on, is one of its lines before;
@@ -247,15 +248,23 @@ public:
             starts_.push_back(start);
             return false;
         }
-        for (size_t k = byHash_.size(); k < count; ++k) // those scanned so far, once
-            byHash_.emplace(qHash(lineAt(ing, k, start)), k);
+        if (hashes_.size() < count) { // those scanned so far, once
+            for (size_t k = hashes_.size(); k < count; ++k)
+                hashes_.push_back(qHash(lineAt(ing, k, start)));
+            rebuild();
+        }
         const size_t hash = qHash(line);
-        const auto [from, to] = byHash_.equal_range(hash);
-        for (auto it = from; it != to; ++it)
-            if (lineAt(ing, it->second, start) == line)
+        for (size_t i = hash & mask(); slots_[i] != 0; i = (i + 1) & mask()) {
+            const size_t k = slots_[i] - 1;
+            if (hashes_[k] == hash && lineAt(ing, k, start) == line)
                 return true;
-        byHash_.emplace(hash, count);
+        }
         starts_.push_back(start);
+        hashes_.push_back(hash);
+        if (2 * hashes_.size() > slots_.size())
+            rebuild();
+        else
+            place(count);
         return false;
     }
 
@@ -270,8 +279,29 @@ private:
         return ing.mid(from, to - from);
     }
 
-    std::vector<qsizetype> starts_;                  // where each line starts in the list
-    std::unordered_multimap<size_t, size_t> byHash_; // a line's hash: its number, once looked up by them
+    size_t mask() const { return slots_.size() - 1; }
+    // Puts line k in the first free slot from its hash's on.
+    void place(size_t k)
+    {
+        size_t i = hashes_[k] & mask();
+        while (slots_[i] != 0)
+            i = (i + 1) & mask();
+        slots_[i] = k + 1;
+    }
+    // The table made again, at most a quarter full.
+    void rebuild()
+    {
+        size_t size = 64;
+        while (size < 4 * hashes_.size())
+            size *= 2;
+        slots_.assign(size, 0);
+        for (size_t k = 0; k < hashes_.size(); ++k)
+            place(k);
+    }
+
+    std::vector<qsizetype> starts_; // where each line starts in the list
+    std::vector<size_t> hashes_;    // each line's hash, once looked up by them
+    std::vector<size_t> slots_;     // a line's number + 1 where its hash leads, 0 for none
 };
 
 // Where the next mark ('@', '#' or '~') of text is from i on, or n.
@@ -506,8 +536,21 @@ void readBody(const QList<QStringView>& body, qsizetype first, Scratch& scratch)
     for (auto it = body.cbegin() + first; it != body.cend(); ++it) {
         const QStringView raw = *it;
         const QStringView line = raw.trimmed();
+        // Most lines are a step's: told by their first character.
+        const char16_t lead = line.isEmpty() ? u'\0' : line.front().unicode();
         if (line.isEmpty()) {
             endStep();
+        } else if (lead != u'>' && lead != u'=') {
+            if (++stepLines == 1) {
+                firstLine = line;
+            } else {
+                if (stepLines == 2) {
+                    joined.resize(0); // keeps what it holds for the next step
+                    joined += firstLine;
+                }
+                joined += QLatin1Char(' ');
+                joined += line;
+            }
         } else if (line.startsWith(QLatin1String(">>"))) {
             const QRegularExpressionMatch m = metaLine.match(line.toString());
             if (m.hasMatch())
@@ -522,15 +565,6 @@ void readBody(const QList<QStringView>& body, qsizetype first, Scratch& scratch)
             while (name.endsWith(QLatin1Char('=')))
                 name.chop(1);
             addParagraph(scratch.prep, name.trimmed());
-        } else if (++stepLines == 1) {
-            firstLine = line;
-        } else {
-            if (stepLines == 2) {
-                joined.resize(0); // keeps what it holds for the next step
-                joined += firstLine;
-            }
-            joined += QLatin1Char(' ');
-            joined += line;
         }
     }
     endStep();

@@ -526,7 +526,7 @@ ImportFileRead finishRead(ImportFileRead result, RecipeList&& read, RecipeList& 
     if (!source.pictureBytes.isEmpty()) {
         // The file held its pictures: others it names are not looked for,
         // but an address on the web stays in the notes.
-        QHash<int, QByteArray> held = source.pictureBytes;
+        const QMap<int, QByteArray> held = source.pictureBytes;
         for (int i = 0; i < source.count(); ++i) {
             Recipe& r = source.recipes[size_t(i)];
             if (!held.contains(i) && webAddress(r.image))

@@ -229,6 +229,8 @@ private slots:
         QCOMPARE(l.prep, QStringLiteral("Stir.\n\nServe."));
         QCOMPARE(l.other, QStringLiteral("Cold."));
         QCOMPARE(pictureOf(read, l), kPng);
+        // Numbered in the recipes' order, the same in every import.
+        QCOMPARE(QStringList({b.image, l.image}), QStringList({"picture1.png", "picture2.png"}));
     }
 
     void recipeKeeper()

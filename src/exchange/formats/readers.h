@@ -15,6 +15,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QMap>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -52,8 +53,9 @@ struct RecipeList {
     // Pictures the file holds itself (base64 text, property-list data,
     // archive entries), by recipe: their bytes as the file holds them.
     // The import checks each and unpacks it into a folder of its own; a
-    // recipe with one has its image field empty.
-    QHash<int, QByteArray> pictureBytes;
+    // recipe with one has its image field empty. In recipe order, so that
+    // the pictures are numbered the same in every import of the file.
+    QMap<int, QByteArray> pictureBytes;
 
     int count() const { return int(recipes.size()); }
     bool isEmpty() const { return recipes.empty(); }

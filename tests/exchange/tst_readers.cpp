@@ -9,6 +9,7 @@
 #include "exchange/formats/mealmaster.h"
 #include "exchange/formats/recipeml.h"
 #include "exchange/formats/schemaorg.h"
+#include "exchange/formats/textdecoding.h"
 #include "exchange/webfetch.h"
 #include "resources/strings.h"
 #include "testsupport.h"
@@ -250,6 +251,20 @@ private slots:
         QCOMPARE(decodeAnyText(le), text);
         QCOMPARE(decodeAnyText(be), text);
         QCOMPARE(decodeAnyText("Cr\xe8me"), text.left(5));
+        // Windows-1252's own characters (0x80 to 0x9F) and Latin-1's, at
+        // every place of the blocks the text is looked through in.
+        for (int at = 0; at < 20; ++at) {
+            const QByteArray ascii(20, 'a');
+            QByteArray bytes = ascii;
+            bytes.insert(at, "\x80\x93\x9f\xe9");
+            QString expected = QString::fromLatin1(ascii);
+            expected.insert(at, QString::fromUtf8("€“Ÿé"));
+            QCOMPARE(decodeRecipeText(bytes), expected);
+            // A text that is UTF-8 all through is read as UTF-8, one cut short is not.
+            const QByteArray utf8 = ascii.left(at) + "\xc3\xa9";
+            QCOMPARE(decodeRecipeText(utf8), QString::fromLatin1(ascii.left(at)) + QChar(0xE9));
+            QCOMPARE(decodeRecipeText(utf8.chopped(1)), QString::fromLatin1(ascii.left(at)) + QChar(0xC3));
+        }
     }
 
     void masterCookText()

@@ -23,9 +23,25 @@ bool beginLine(QStringView line)
 // A section heading among the ingredients ("----FROSTING----"): its text.
 QString sectionHeading(QStringView line)
 {
+    const QStringView t = line.trimmed();
+    if (t.size() < 6 || !t.startsWith(QLatin1String("---")) || !t.endsWith(QLatin1String("---")))
+        return QString();
     static const QRegularExpression dashes(QStringLiteral("^-{3,}\\s*(.*?)\\s*-{3,}$"));
-    const QRegularExpressionMatch m = dashes.match(line.trimmed());
+    const QRegularExpressionMatch m = dashes.match(t);
     return m.hasMatch() ? m.captured(1) : QString();
+}
+
+// True when text holds two white-space characters in a row.
+bool hasSpaceRun(QStringView text)
+{
+    bool space = false;
+    for (const QChar c : text) {
+        const bool now = c.isSpace();
+        if (now && space)
+            return true;
+        space = now;
+    }
+    return false;
 }
 
 // An ingredient line as the cook reads it: spaces simplified, the
@@ -37,7 +53,8 @@ QString ingredientLine(QStringView line)
     const qsizetype from = amount.found ? amount.textStart : 0;
     static const QRegularExpression gap(QStringLiteral("(?<=\\w)\\s{2,}(?=\\w)"));
     QString text = t.mid(from).trimmed();
-    text.replace(gap, QStringLiteral(", "));
+    if (hasSpaceRun(text))
+        text.replace(gap, QStringLiteral(", "));
     text = text.simplified();
     return (t.left(from).simplified() + QLatin1Char(' ') + text).trimmed();
 }

@@ -1,5 +1,6 @@
 #include "exchange/formats/textdecoding.h"
 
+#include "store/charscan.h"
 #include "store/encoding.h"
 
 #include <QRegularExpression>
@@ -10,13 +11,14 @@ namespace bd {
 
 QString decodeRecipeText(const QByteArray& bytes)
 {
+    // A text in another encoding shows it at its first accent: checking
+    // first costs little where the whole text would be decoded in vain.
+    if (!QUtf8StringView(bytes).isValidUtf8())
+        return decodeRecipeText(bytes, false);
     // Stateless: a sequence cut short at the end is an error, not a
     // character held back for more input.
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return decodeRecipeText(bytes, false);
+    return utf8.decode(bytes);
 }
 
 QString decodeRecipeText(QByteArrayView part, bool utf8)
@@ -27,10 +29,21 @@ QString decodeRecipeText(QByteArrayView part, bool utf8)
                                QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         return decoder.decode(part);
     }
-    QString text(part.size(), Qt::Uninitialized);
+    // Windows-1252: Latin-1 but for the bytes 0x80 to 0x9F, which are rare
+    // and looked for eight characters at a time.
+    QString text = QString::fromLatin1(part.data(), part.size());
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
-    for (qsizetype i = 0; i < part.size(); ++i)
-        out[i] = windows1252Char(static_cast<unsigned char>(part[i]));
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    if constexpr (charscan::kBlocks)
+        for (; i + 8 <= n; i += 8) {
+            const charscan::Block b = charscan::load(out + i);
+            if (charscan::atLeast(b, 0x80) & charscan::below(b, 0xA0))
+                for (qsizetype k = i; k < i + 8; ++k)
+                    out[k] = windows1252Char(static_cast<unsigned char>(out[k]));
+        }
+    for (; i < n; ++i)
+        out[i] = windows1252Char(static_cast<unsigned char>(out[i]));
     return text;
 }
 

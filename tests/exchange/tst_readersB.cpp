@@ -254,14 +254,17 @@ private slots:
             "<div>Calories: 480<meta content=\"480\" itemprop=\"recipeNutCalories\"></div><hr /></div>";
         const QByteArray second = "<div class=\"recipe-details\"><meta content=\"r2\" itemprop=\"recipeId\">"
                                   "<h2 itemprop=\"name\">Water</h2></div>";
-        const QByteArray page = "<!DOCTYPE html><html><head></head><body>" + recipe + second + "</body></html>";
+        // A title left open takes the rest as its text; the ingredients after it are read all the same.
+        const QByteArray third = "<div class=\"recipe-details\"><h2 itemprop=\"name\">Toast"
+                                 "<div itemprop=\"recipeIngredients\"><p>Bread</p></div></div>";
+        const QByteArray page = "<!DOCTYPE html><html><head></head><body>" + recipe + second + third + "</body></html>";
         QTemporaryDir dir;
         RecipeList source;
         // The page alone, its pictures in images/ beside it.
         writeIn(dir, QStringLiteral("export/images/r1_0.jpg"), kPng);
         ImportFileRead read = readImportFile(writeIn(dir, QStringLiteral("export/recipes.html"), page), source,
                                              kContext);
-        QCOMPARE(took(read, source), std::pair(ImportKind::RecipeKeeper, 2));
+        QCOMPARE(took(read, source), std::pair(ImportKind::RecipeKeeper, 3));
         const Recipe t = source.recipes[0];
         QCOMPARE(fields(t), QStringList({"Lemon tart", "Tart", "8", "1 h", "30 min",
                                          "For the shell\n200g flour\n1 egg yolk\n\nTo serve\nCream",
@@ -271,12 +274,13 @@ private slots:
                               "Collections: Party", "Rating: 4/5", "Favourite", "Nutrition: Calories: 480"}));
         QCOMPARE(bdtest::readFile(QDir(read.pictureFolder).filePath(t.image)), kPng);
         QCOMPARE(source.recipes[1].title, QStringLiteral("Water"));
+        QCOMPARE(source.recipes[2].ing, QStringLiteral("Bread"));
         // The export's zip: page and pictures in it.
         const QString zip = writeIn(
             dir, QStringLiteral("RecipeKeeper.zip"),
             zipOf({{QStringLiteral("recipes.html"), page}, {QStringLiteral("images/r1_0.jpg"), kPng}}));
         read = readImportFile(zip, source, kContext);
-        QCOMPARE(took(read, source), std::pair(ImportKind::RecipeKeeper, 2));
+        QCOMPARE(took(read, source), std::pair(ImportKind::RecipeKeeper, 3));
         QCOMPARE(pictureOf(read, source.recipes[0]), kPng);
         QCOMPARE(source.recipes[0].ing, t.ing);
     }

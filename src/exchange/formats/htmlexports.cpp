@@ -85,12 +85,21 @@ bool hasClass(const Tag& t, QLatin1String name)
     return false;
 }
 
-// The text inside the element that t opens (ending before to).
-QString innerText(QStringView html, const Tag& t, qsizetype to)
+// The text inside the element that t opens and that ends at end.
+QString textUpTo(QStringView html, const Tag& t, qsizetype end)
 {
-    const qsizetype end = elementEnd(html, t, to);
-    return htmlText(html.mid(t.end, qMax<qsizetype>(0, end - t.end)));
+    QStringView inner = html.mid(t.end, qMax<qsizetype>(0, end - t.end));
+    // Without its end tag, which adds no text, a line is mostly plain.
+    const qsizetype closeSize = t.name.size() + 3;
+    if (inner.size() >= closeSize && inner[inner.size() - closeSize] == QLatin1Char('<') &&
+        inner[inner.size() - closeSize + 1] == QLatin1Char('/') && inner.endsWith(QLatin1Char('>')) &&
+        inner.sliced(inner.size() - closeSize + 2, t.name.size()).compare(t.name, Qt::CaseInsensitive) == 0)
+        inner.chop(closeSize);
+    return htmlText(inner);
 }
+
+// The text inside the element that t opens (ending before to).
+QString innerText(QStringView html, const Tag& t, qsizetype to) { return textUpTo(html, t, elementEnd(html, t, to)); }
 
 QString oneLine(const QString& text)
 {
@@ -116,10 +125,10 @@ void forEachRecipe(QStringView html, QLatin1String name, QLatin1String cls, Fn r
 
 // The text of an element of <p> lines (ingredients, directions) that
 // open ends: blank lines where an empty <p> stands and before a line in
-// bold (a section's name). Text without <p> as it reads.
-QString paragraphLines(QStringView html, const Tag& open, qsizetype to)
+// bold (a section's name). Text without <p> as it reads. The element
+// ends at end.
+QString paragraphLines(QStringView html, const Tag& open, qsizetype end)
 {
-    const qsizetype end = elementEnd(html, open, to);
     QString out;
     bool apart = false, any = false;
     for (Tag t = nextTag(html, open.end); t.start >= 0 && t.start < end; t = nextTag(html, t.end)) {
@@ -128,7 +137,7 @@ QString paragraphLines(QStringView html, const Tag& open, qsizetype to)
         any = true;
         const qsizetype pEnd = elementEnd(html, t, end);
         const QStringView inner = html.mid(t.end, qMax<qsizetype>(0, pEnd - t.end));
-        const QString line = oneLine(htmlText(inner));
+        const QString line = oneLine(textUpTo(html, t, pEnd));
         t.end = qMax(t.end, pEnd);
         if (line.isEmpty()) {
             apart = true;
@@ -139,7 +148,7 @@ QString paragraphLines(QStringView html, const Tag& open, qsizetype to)
         addLine(out, line);
         apart = false;
     }
-    return any ? out : htmlText(html.mid(open.end, qMax<qsizetype>(0, end - open.end)));
+    return any ? out : textUpTo(html, open, end);
 }
 
 void readKeeperRecipe(QStringView html, qsizetype from, qsizetype to, RecipeList& list, const ReadContext& context,
@@ -181,21 +190,30 @@ void readKeeperRecipe(QStringView html, qsizetype from, qsizetype to, RecipeList
                 nutrition << oneLine(htmlText(html.mid(divEnd, t.start - divEnd)));
             continue;
         }
-        if (prop == QLatin1String("recipeIngredients") || prop == QLatin1String("recipeDirections")) {
-            (prop == QLatin1String("recipeIngredients") ? recipe.ing : recipe.prep) = paragraphLines(html, t, to);
-            continue;
-        }
-        const QString text = innerText(html, t, to);
-        if (prop == QLatin1String("name"))
-            recipe.title = oneLine(text);
-        else if (prop == QLatin1String("recipeCourse"))
-            addNames(courses, oneLine(text));
+        const bool lines = prop == QLatin1String("recipeIngredients") || prop == QLatin1String("recipeDirections");
+        QString* field = nullptr;
+        if (lines)
+            field = prop == QLatin1String("recipeIngredients") ? &recipe.ing : &recipe.prep;
+        else if (prop == QLatin1String("name"))
+            field = &recipe.title;
         else if (prop == QLatin1String("recipeSource"))
-            source = oneLine(text);
+            field = &source;
         else if (prop == QLatin1String("recipeYield"))
-            recipe.yield = oneLine(text);
-        else if (prop == QLatin1String("recipeNotes"))
-            notes.text(text);
+            field = &recipe.yield;
+        else if (prop != QLatin1String("recipeCourse") && prop != QLatin1String("recipeNotes"))
+            continue;
+        const qsizetype end = elementEnd(html, t, to);
+        if (lines)
+            *field = paragraphLines(html, t, end);
+        else if (field)
+            *field = oneLine(textUpTo(html, t, end));
+        else if (prop == QLatin1String("recipeCourse"))
+            addNames(courses, oneLine(textUpTo(html, t, end)));
+        else
+            notes.text(textUpTo(html, t, end));
+        // What the element holds is read: its tags are not walked again.
+        if (end < to)
+            t.end = qMax(t.end, end);
     }
     for (const QString& c : std::as_const(courses))
         addNames(categories, c, QChar());

@@ -142,6 +142,8 @@ QString htmlText(QString&& text)
 
 QString htmlText(QStringView text)
 {
+    if (plainSimpleLine(text))
+        return text.toString();
     if (plainText(text))
         return tidyLines(text);
     if (!text.contains(QLatin1Char('<'))) {

@@ -254,14 +254,12 @@ public:
             rebuild();
         }
         const size_t hash = qHash(line);
-        for (size_t i = hash & mask(); slots_[i] != 0; i = (i + 1) & mask()) {
-            const size_t k = slots_[i] - 1;
-            if (hashes_[k] == hash && lineAt(ing, k, start) == line)
+        for (size_t i = hash & mask(); slots_[i] != 0; i = (i + 1) & mask())
+            if (quint32(slots_[i] >> 32) == quint32(hash) && lineAt(ing, size_t(quint32(slots_[i])) - 1, start) == line)
                 return true;
-        }
         starts_.push_back(start);
         hashes_.push_back(hash);
-        if (2 * hashes_.size() > slots_.size())
+        if (4 * hashes_.size() > 3 * slots_.size())
             rebuild();
         else
             place(count);
@@ -286,13 +284,13 @@ private:
         size_t i = hashes_[k] & mask();
         while (slots_[i] != 0)
             i = (i + 1) & mask();
-        slots_[i] = k + 1;
+        slots_[i] = quint64(quint32(hashes_[k])) << 32 | quint64(k + 1);
     }
-    // The table made again, at most a quarter full.
+    // The table made again, at most half full.
     void rebuild()
     {
         size_t size = 64;
-        while (size < 4 * hashes_.size())
+        while (size < 2 * hashes_.size())
             size *= 2;
         slots_.assign(size, 0);
         for (size_t k = 0; k < hashes_.size(); ++k)
@@ -301,7 +299,11 @@ private:
 
     std::vector<qsizetype> starts_; // where each line starts in the list
     std::vector<size_t> hashes_;    // each line's hash, once looked up by them
-    std::vector<size_t> slots_;     // a line's number + 1 where its hash leads, 0 for none
+    // Where a line's hash leads: the hash's low half, then the line's
+    // number + 1; 0 for none. A slot is mostly told apart from the lines
+    // it does not hold without a look elsewhere: a long list is larger
+    // than the processor's caches.
+    std::vector<quint64> slots_;
 };
 
 // Where the next mark ('@', '#' or '~') of text is from i on, or n.
@@ -402,20 +404,36 @@ std::optional<Mark> readMark(QStringView step, qsizetype i)
 // unless ing holds it already (ingLines: the lines of ing).
 void addIngredient(const Mark& mark, QString& ing, ListedLines& ingLines)
 {
-    const qsizetype lineStart = ing.isEmpty() ? 0 : ing.size() + 1;
-    if (!ing.isEmpty())
-        ing += QLatin1Char('\n');
-    for (QStringView part : {mark.quantity, mark.unit, mark.name()}) {
+    const qsizetype before = ing.size();
+    const qsizetype lineStart = before == 0 ? 0 : before + 1;
+    const QString note = mark.note.trimmed().isEmpty() ? QString() : simplifiedText(mark.note);
+    const QStringView parts[] = {mark.quantity, mark.unit, mark.name()};
+    // The line is written at once into room made for it: a long list has
+    // tens of thousands of them.
+    qsizetype size = lineStart - before + (note.isEmpty() ? 0 : 2 + note.size());
+    for (QStringView part : parts)
+        size += part.isEmpty() ? 0 : part.size() + 1;
+    ing.resize(before + size);
+    char16_t* out = reinterpret_cast<char16_t*>(ing.data());
+    qsizetype at = before;
+    auto put = [&](QStringView text) {
+        std::memcpy(out + at, text.utf16(), size_t(text.size()) * sizeof(char16_t));
+        at += text.size();
+    };
+    if (before > 0)
+        out[at++] = u'\n';
+    for (QStringView part : parts) {
         if (part.isEmpty())
             continue;
-        if (ing.size() > lineStart)
-            ing += QLatin1Char(' ');
-        ing += part;
+        if (at > lineStart)
+            out[at++] = u' ';
+        put(part);
     }
-    if (!mark.note.trimmed().isEmpty()) {
-        ing += QStringLiteral(", ");
-        ing += simplifiedText(mark.note);
+    if (!note.isEmpty()) {
+        put(u", ");
+        put(note);
     }
+    ing.truncate(at);
     if (ingLines.listed(ing, lineStart))
         ing.truncate(lineStart - 1);
 }

@@ -386,6 +386,15 @@ private slots:
         QCOMPARE(fields(source.recipes[0]),
                  QStringList({"Porridge", "Breakfast", "2", "", "", "0.5 cup oats", "Simmer.\nStir."}));
         QCOMPARE(source.recipes[0].other, QStringLiteral("Source: Gran\nCategories: Breakfast, Quick"));
+        // A list with a tag left open: what comes before it is read all the same.
+        read = readImportFile(writeIn(dir, QStringLiteral("Broken.mgourmet"),
+                                      "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><array><dict><key>NAME</key>"
+                                      "<string>Toast</string></dict>\n<dict><key>NAME</key><string>Jam</dict>"
+                                      "</array></plist>"),
+                              source, kContext);
+        QCOMPARE(read.kind, ImportKind::MacGourmet);
+        QVERIFY(!source.isEmpty());
+        QCOMPARE(source.recipes[0].title, QStringLiteral("Toast"));
 
         // Recipe Keeper's zip with its export folder at the top, the page's
         // name in capitals, a recipe without a picture.

@@ -251,6 +251,31 @@ QByteArray pictureOf(const QVariant& image)
     return QByteArray::fromHex(digits.toLatin1());
 }
 
+// A recipe of the property list and its picture; no recipe for a value
+// that is none.
+struct Read {
+    std::optional<Recipe> recipe;
+    QByteArray picture;
+};
+
+Read readRecipe(pugi::xml_node node, const ReadContext& context)
+{
+    const Plist r(node);
+    if (!r.is("dict") || (!r["NAME"] && !r["INGREDIENTS"]))
+        return {};
+    QStringList categories;
+    Recipe recipe = recipeOf(r, categories, context.langOffset);
+    return {readyRecipe(std::move(recipe), categories.value(0), context), pictureOf(r["IMAGE"].value())};
+}
+
+void addRead(RecipeList& list, Read& r)
+{
+    if (!r.recipe)
+        return;
+    list.add(std::move(*r.recipe));
+    list.setLastPicture(std::move(r.picture));
+}
+
 } // namespace
 
 std::optional<RecipeList> readMacGourmet(const FileLook& file, const ReadContext& context)
@@ -259,8 +284,21 @@ std::optional<RecipeList> readMacGourmet(const FileLook& file, const ReadContext
         (file.suffix != QLatin1String("mgourmet") && !file.bytes.left(4096).contains("<key>INGREDIENTS</key>") &&
          !file.bytes.contains("<key>EXPORT_TYPE</key>")))
         return std::nullopt;
-    // Parsed in place: the text is not copied once more.
     QByteArray xml = xmlAsUtf8(file.bytes);
+    RecipeList list;
+    // The recipes (the outermost dicts) parsed in pieces side by side: a
+    // list's text is three times the size of its recipes in the book.
+    if (readXmlPieces<Read>(
+            xml, "dict",
+            [&](const pugi::xml_document& piece, std::vector<Read>& read) {
+                for (pugi::xml_node v = piece.first_child(); v; v = v.next_sibling())
+                    if (v.type() == pugi::node_element)
+                        read.push_back(readRecipe(v, context));
+            },
+            [&](Read& r) { addRead(list, r); }))
+        return list;
+    list = RecipeList();
+    // Parsed whole, in place: the text is not copied once more.
     pugi::xml_document doc;
     doc.load_buffer_inplace(xml.data(), size_t(xml.size()), pugi::parse_default, pugi::encoding_utf8);
     pugi::xml_node top = doc.document_element().first_child();
@@ -275,30 +313,10 @@ std::optional<RecipeList> readMacGourmet(const FileLook& file, const ReadContext
         for (pugi::xml_node v = top.first_child(); v; v = v.next_sibling())
             if (v.type() == pugi::node_element)
                 dicts.push_back(v);
-    struct Read {
-        std::optional<Recipe> recipe;
-        QByteArray picture;
-    };
     std::vector<Read> read(dicts.size());
-    RecipeList list;
     inParallelInOrder(
-        qsizetype(dicts.size()),
-        [&](qsizetype i) {
-            const Plist r(dicts[size_t(i)]);
-            if (!r.is("dict") || (!r["NAME"] && !r["INGREDIENTS"]))
-                return;
-            QStringList categories;
-            Recipe recipe = recipeOf(r, categories, context.langOffset);
-            read[size_t(i)].recipe = readyRecipe(std::move(recipe), categories.value(0), context);
-            read[size_t(i)].picture = pictureOf(r["IMAGE"].value());
-        },
-        [&](qsizetype i) {
-            Read& r = read[size_t(i)];
-            if (!r.recipe)
-                return;
-            list.add(std::move(*r.recipe));
-            list.setLastPicture(std::move(r.picture));
-        });
+        qsizetype(dicts.size()), [&](qsizetype i) { read[size_t(i)] = readRecipe(dicts[size_t(i)], context); },
+        [&](qsizetype i) { addRead(list, read[size_t(i)]); });
     return list;
 }
 

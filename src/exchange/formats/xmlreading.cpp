@@ -212,6 +212,25 @@ bool elementSpans(QByteArrayView data, QByteArrayView element, std::vector<std::
 
 } // namespace
 
+std::vector<std::pair<qsizetype, qsizetype>> xmlPieces(QByteArrayView data, QByteArrayView element)
+{
+    std::vector<std::pair<qsizetype, qsizetype>> spans;
+    if (!elementSpans(data, element, spans) || spans.empty())
+        return {};
+    // Elements with nothing but spaces between them are parsed together,
+    // some 64 KB at a time: a document of its own costs a page of memory.
+    std::vector<std::pair<qsizetype, qsizetype>> pieces{spans.front()};
+    for (size_t k = 1; k < spans.size(); ++k) {
+        auto& last = pieces.back();
+        if (last.second - last.first < 65536 &&
+            data.sliced(last.second, spans[k].first - last.second).trimmed().isEmpty())
+            last.second = spans[k].second;
+        else
+            pieces.push_back(spans[k]);
+    }
+    return pieces;
+}
+
 RecipeList readXmlRecipes(const QByteArray& bytes, const char* element, const ReadContext& context,
                           const XmlRecipeFn& recipe)
 {
@@ -226,48 +245,16 @@ RecipeList readXmlRecipes(const QByteArray& bytes, const char* element, const Re
     // Each recipe element parsed on its own, side by side, as a document
     // parsed whole would hold it; the recipes filled in in their order.
     const QByteArray path = QByteArray("//") + element;
-    std::vector<std::pair<qsizetype, qsizetype>> spans;
-    if (elementSpans(data, element, spans) && !spans.empty()) {
-        // Elements with nothing but spaces between them are parsed together,
-        // some 64 KB at a time: a document of its own costs a page of memory.
-        std::vector<std::pair<qsizetype, qsizetype>> pieces{spans.front()};
-        for (size_t k = 1; k < spans.size(); ++k) {
-            auto& last = pieces.back();
-            if (last.second - last.first < 65536 &&
-                data.sliced(last.second, spans[k].first - last.second).trimmed().isEmpty())
-                last.second = spans[k].second;
-            else
-                pieces.push_back(spans[k]);
-        }
-        spans = std::move(pieces);
-        std::vector<std::vector<Recipe>> found(spans.size());
-        std::vector<char> broken(spans.size(), false); // the elements that are no XML
-        bool whole = true;
-        inParallelInOrder(
-            qsizetype(spans.size()),
-            [&](qsizetype i) {
-                const auto [from, to] = spans[size_t(i)];
-                pugi::xml_document one;
-                if (!one.load_buffer(data.constData() + from, size_t(to - from), pugi::parse_default,
-                                     pugi::encoding_utf8)) {
-                    broken[size_t(i)] = true;
-                    return;
-                }
-                for (const pugi::xpath_node& r : one.select_nodes(path.constData()))
-                    found[size_t(i)].push_back(ready(r.node()));
+    if (readXmlPieces<Recipe>(
+            data, element,
+            [&](const pugi::xml_document& piece, std::vector<Recipe>& found) {
+                for (const pugi::xpath_node& r : piece.select_nodes(path.constData()))
+                    found.push_back(ready(r.node()));
             },
-            [&](qsizetype i) {
-                whole = whole && !broken[size_t(i)];
-                for (Recipe& r : found[size_t(i)])
-                    if (whole)
-                        read.add(std::move(r));
-                std::vector<Recipe>().swap(found[size_t(i)]);
-            });
-        if (whole)
-            return read;
-        // An element that is no XML: the document is read as below.
-        read.clear();
-    }
+            [&](Recipe& r) { read.add(std::move(r)); }))
+        return read;
+    // An element that is no XML: the document is read as below.
+    read.clear();
     {
         // Parsed where it lies: the document is gone before the data.
         pugi::xml_document doc;

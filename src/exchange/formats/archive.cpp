@@ -7,6 +7,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -289,19 +290,28 @@ std::optional<QByteArray> Archive::read(const QString& name, bool caseless)
         fault_ = ArchiveFault::Damaged;
         return std::nullopt;
     }
-    // The declared size may lie: what is unpacked is counted as it comes.
+    // The declared size may lie: what is unpacked is counted as it comes,
+    // straight into the entry's bytes (one more byte than declared shows a
+    // size that lies).
     QByteArray out;
-    out.reserve(qsizetype(qMax<qint64>(0, place.size)));
-    char chunk[64 * 1024];
+    qsizetype size = 0;
     int n = 0;
-    while ((n = unzReadCurrentFile(unz, chunk, sizeof chunk)) > 0) {
-        if (out.size() + n > limit) {
+    for (;;) {
+        if (out.size() == size) {
+            const qint64 room = size == 0 ? qMax<qint64>(0, place.size) + 1 : qMax<qint64>(2 * size, size + 4096);
+            out.resize(qsizetype(qMin<qint64>(room, limit + 1)));
+        }
+        n = unzReadCurrentFile(unz, out.data() + size, unsigned(qMin<qsizetype>(out.size() - size, INT_MAX)));
+        if (n <= 0)
+            break;
+        size += n;
+        if (size > limit) {
             unzCloseCurrentFile(unz);
             fault_ = ArchiveFault::TooLarge;
             return std::nullopt;
         }
-        out.append(chunk, n);
     }
+    out.truncate(size);
     // Closing checks the file's CRC.
     if (unzCloseCurrentFile(unz) != UNZ_OK || n < 0) {
         fault_ = ArchiveFault::Damaged;

@@ -211,6 +211,20 @@ private slots:
             kContext);
         QCOMPARE(read.count(), 1);
         QCOMPARE(read.recipes[0].ing, QString::fromUtf8("1\\/2 \"cup\" été\\n\na/b"));
+        // A raw control character (which JSON does not allow, and which is
+        // dropped), an escape and an accent at every place of the blocks a
+        // string is looked through in.
+        for (int at = 0; at < 40; ++at) {
+            const QByteArray before(at, 'a');
+            const RecipeList one = readSchemaOrgJson("{\"@type\":\"Recipe\",\"name\":\"" + before +
+                                                         "\x01"
+                                                         "b\",\"recipeIngredient\":[\"" +
+                                                         before + "\\\"c\xc3\xa9\"]}",
+                                                     kContext);
+            QCOMPARE(one.count(), 1);
+            QCOMPARE(one.recipes[0].title, QString::fromLatin1(before + "b"));
+            QCOMPARE(one.recipes[0].ing, QString::fromLatin1(before + "\"c") + QChar(0xE9));
+        }
     }
 
     void textConversions()

@@ -3,6 +3,7 @@
 #include "exchange/formats/htmltags.h"
 
 #include "resources/strings.h"
+#include "store/charscan.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -498,6 +499,29 @@ bool knownEscape(char16_t c)
     }
 }
 
+// Where in p, from i on (before n), a string's text next stops: at a
+// quote, a backslash or a raw control character; n where it does not.
+// Sixteen bytes are looked at at once: strings are most of a recipe's JSON.
+qsizetype stringStop(const char* p, qsizetype i, qsizetype n)
+{
+#ifdef BD_CHARSCAN_SSE2
+    const __m128i quote = _mm_set1_epi8('"'), backslash = _mm_set1_epi8('\\'), control = _mm_set1_epi8(0x1F);
+    for (; i + 16 <= n; i += 16) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i stop = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, quote), _mm_cmpeq_epi8(b, backslash)),
+                                          _mm_cmpeq_epi8(_mm_min_epu8(b, control), b));
+        if (const int mask = _mm_movemask_epi8(stop))
+            return i + qCountTrailingZeroBits(unsigned(mask));
+    }
+#endif
+    for (; i < n; ++i) {
+        const auto c = static_cast<unsigned char>(p[i]);
+        if (c == '"' || c == '\\' || c < 0x20)
+            return i;
+    }
+    return n;
+}
+
 // Pieces of a large JSON list are about this size.
 constexpr qsizetype kPieceSize = 32 * 1024;
 
@@ -520,12 +544,9 @@ JsonScan scanJson(const QByteArray& json, const OnPiece& onPiece, std::vector<qs
     // the string, escapes and raw control characters; outside them quotes
     // and brackets (and commas, which may split the list).
     struct Stops {
-        bool inString[256] = {}, outside[256] = {};
+        bool outside[256] = {};
         Stops()
         {
-            for (int c = 0; c < 0x20; ++c)
-                inString[c] = true;
-            inString[int('"')] = inString[int('\\')] = true;
             for (char c : {'"', '[', ']', '{', '}', ','})
                 outside[static_cast<unsigned char>(c)] = true;
         }
@@ -549,8 +570,7 @@ JsonScan scanJson(const QByteArray& json, const OnPiece& onPiece, std::vector<qs
         const char c = p[i];
         if (c == '"') {
             for (++i; i < n; ++i) {
-                while (i < n && !stops.inString[static_cast<unsigned char>(p[i])])
-                    ++i;
+                i = stringStop(p, i, n);
                 if (i >= n || p[i] == '"')
                     break;
                 if (p[i] != '\\' || i + 1 >= n || !knownEscape(char16_t(static_cast<unsigned char>(p[i + 1]))))

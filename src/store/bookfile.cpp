@@ -61,6 +61,18 @@ bool syncToDisk(QFile& file)
 #endif
 }
 
+bool copyRest(QIODevice& in, QIODevice& out)
+{
+    char buffer[64 * 1024];
+    for (;;) {
+        const qint64 n = in.read(buffer, sizeof buffer);
+        if (n <= 0)
+            return n == 0;
+        if (out.write(buffer, n) != n)
+            return false;
+    }
+}
+
 namespace {
 
 // The permissions of a new file taking path's place: the old file's, as

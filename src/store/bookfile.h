@@ -96,6 +96,10 @@ Placed placeFile(const QString& path, const DiskStamp* expected, const std::func
 // Makes the bytes written to file durable (flushed and synced to disk).
 bool syncToDisk(QFile& file);
 
+// Writes what is left to read from in to out, a block at a time, so that a
+// large file is never held whole. False when reading or writing fails.
+bool copyRest(QIODevice& in, QIODevice& out);
+
 // Removes what saves of path cut short by a crash left beside it: the
 // files "<name>.bdsave-XXXXXX" only this program writes. Every other file
 // is kept. Only the copy of the program that holds the folder may call this.

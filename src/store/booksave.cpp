@@ -328,12 +328,14 @@ bool takeSnapshot(const QString& bookPath, const SnapshotRule& rule, bool force)
     // What an interrupted snapshot left.
     for (const QString& left : dir.entryList({QStringLiteral("*.bdsave-*")}, QDir::Files | QDir::Hidden))
         removeLeftover(dir.filePath(left));
-    bool read = false;
-    const QByteArray bytes = readAll(bookPath, &read);
+    // Copied a block at a time: the book is already held once, parsed.
+    QFile book;
+    if (!openRegularFile(book, bookPath, false))
+        return false;
     QString name = kSnapshotPrefix + now.toString(kStampFormat) + QStringLiteral(".xml");
     for (int n = 2; names.contains(name); ++n)
         name = kSnapshotPrefix + now.toString(kStampFormat) + QStringLiteral("-%1.xml").arg(n);
-    if (!read || !writeFileAtomically(dir.filePath(name), bytes).ok)
+    if (!writeFileAtomically(dir.filePath(name), [&book](QIODevice& out) { return copyRest(book, out); }).ok)
         return false;
     names << name;
     names.sort();

@@ -6,8 +6,15 @@
 // only the blocks that have one are looked at character by character. On
 // processors without SSE2 (kBlocks false) the callers look at every
 // character.
+//
+// Below them, the same for UTF-8 bytes sixteen at a time (one bit for each
+// byte), and firstOf, which finds the next byte of interest in a whole
+// book's text that way.
+
+#include <QtAlgorithms>
 
 #include <cstdint>
+#include <cstring>
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #include <emmintrin.h>
@@ -47,5 +54,72 @@ inline unsigned below(Block, char16_t) { return 0xFFFFu; }
 inline unsigned atLeast(Block, char16_t) { return 0xFFFFu; }
 inline unsigned equal(Block, char16_t) { return 0xFFFFu; }
 #endif
+
+// The bytes a look over UTF-8 text may stop at: those from 0x80 up (the
+// parts of every character beyond ASCII), and those XML needs a closer look
+// at: '&', which may start a character reference, and the control
+// characters XML 1.0 forbids (all below 0x20 but tab, line feed and
+// carriage return).
+enum ByteKinds : unsigned { kHighBytes = 1, kXmlSuspects = 2 };
+
+inline bool ofKinds(unsigned char c, unsigned kinds)
+{
+    if (c >= 0x80)
+        return kinds & kHighBytes;
+    return (kinds & kXmlSuspects) && (c == '&' || (c < 0x20 && c != 0x09 && c != 0x0A && c != 0x0D));
+}
+
+#ifdef BD_CHARSCAN_SSE2
+constexpr int kByteBlock = 16;
+
+// The bytes from p to p + kByteBlock of the kinds asked for, as a mask with
+// one bit for each.
+inline unsigned bytesOfKinds(const unsigned char* p, unsigned kinds)
+{
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const unsigned high = unsigned(_mm_movemask_epi8(b));
+    unsigned out = kinds & kHighBytes ? high : 0;
+    if (kinds & kXmlSuspects) {
+        // Compared as signed numbers, the high bytes are below 0x20 too.
+        const __m128i low = _mm_cmplt_epi8(b, _mm_set1_epi8(0x20));
+        const __m128i allowed = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(0x09)), _mm_cmpeq_epi8(b, _mm_set1_epi8(0x0A))),
+            _mm_cmpeq_epi8(b, _mm_set1_epi8(0x0D)));
+        const __m128i suspects = _mm_or_si128(_mm_andnot_si128(allowed, low), _mm_cmpeq_epi8(b, _mm_set1_epi8('&')));
+        out |= unsigned(_mm_movemask_epi8(suspects)) & ~high;
+    }
+    return out;
+}
+#endif
+
+// The first byte from p on (end when there is none) of the kinds asked for.
+inline const unsigned char* firstOf(const unsigned char* p, const unsigned char* end, unsigned kinds)
+{
+#ifdef BD_CHARSCAN_SSE2
+    for (; end - p >= kByteBlock; p += kByteBlock)
+        if (const unsigned found = bytesOfKinds(p, kinds))
+            return p + qCountTrailingZeroBits(found);
+#else
+    // Eight bytes at a time: a word with no byte from 0x80 up, none below
+    // 0x20 and no '&' is passed over; the bytes of the others are looked at
+    // one by one.
+    constexpr std::uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        const std::uint64_t amp = w ^ (ones * '&');
+        const std::uint64_t low = (w - ones * 0x20) & ~w & highs;
+        const std::uint64_t amps = (amp - ones) & ~amp & highs;
+        if ((kinds & kHighBytes ? w & highs : 0) | (kinds & kXmlSuspects ? low | amps : 0))
+            for (int i = 0; i < 8; ++i)
+                if (ofKinds(p[i], kinds))
+                    return p + i;
+    }
+#endif
+    for (; p < end; ++p)
+        if (ofKinds(*p, kinds))
+            return p;
+    return end;
+}
 
 } // namespace bd::charscan

@@ -74,16 +74,27 @@ void ContentHash::add(const char* data, qint64 size)
 {
     total_ += size;
     while (size > 0) {
-        const qint64 room = kBlock - block_.size();
-        const qint64 take = qMin(room, size);
+        // Whole blocks are hashed where they lie, the rest gathered first.
+        if (block_.isEmpty() && size >= kBlock) {
+            addBlock(data);
+            data += kBlock;
+            size -= kBlock;
+            continue;
+        }
+        const qint64 take = qMin(kBlock - block_.size(), size);
         block_.append(data, take);
         data += take;
         size -= take;
         if (block_.size() == kBlock) {
-            hash_ = qHashMulti(kSeed, hash_, qHashBits(block_.constData(), size_t(block_.size()), kSeed));
+            addBlock(block_.constData());
             block_.clear();
         }
     }
+}
+
+void ContentHash::addBlock(const char* data)
+{
+    hash_ = qHashMulti(kSeed, hash_, qHashBits(data, size_t(kBlock), kSeed));
 }
 
 quint64 ContentHash::result() const

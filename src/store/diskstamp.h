@@ -55,6 +55,8 @@ public:
     quint64 result() const;
 
 private:
+    void addBlock(const char* data); // a whole block
+
     QByteArray block_;
     quint64 hash_ = 0;
     qint64 total_ = 0;

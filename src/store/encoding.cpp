@@ -1,6 +1,7 @@
 #include "store/encoding.h"
 
-#include <cstdint>
+#include "store/charscan.h"
+
 #include <cstring>
 
 namespace bd {
@@ -12,8 +13,9 @@ constexpr char16_t kWindows1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201
                                            0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                            0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-// Length of the valid UTF-8 sequence at p (end bounds it), or 0.
-int sequenceLength(const unsigned char* p, const unsigned char* end)
+} // namespace
+
+int utf8SequenceLength(const unsigned char* p, const unsigned char* end)
 {
     const unsigned char b = *p;
     int n;
@@ -42,61 +44,69 @@ int sequenceLength(const unsigned char* p, const unsigned char* end)
     return n;
 }
 
-void appendUtf8(QByteArray& out, char16_t c)
+namespace {
+
+// Calls bad(p) for each byte of [p, end) that is not part of a valid UTF-8
+// sequence. Runs of ASCII, the common case, are passed over in blocks.
+template <typename Bad>
+void eachByteNotUtf8(const unsigned char* p, const unsigned char* end, Bad bad)
 {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
+    while ((p = charscan::firstOf(p, end, charscan::kHighBytes)) != end) {
+        if (const int n = utf8SequenceLength(p, end)) {
+            p += n;
+            continue;
+        }
+        bad(p);
+        ++p;
     }
 }
+
+// The UTF-8 form of c, a character from U+0080 up to U+FFFF (two or three bytes), written at out; returns its end.
+char* putUtf8(char* out, char16_t c)
+{
+    if (c < 0x800) {
+        *out++ = char(0xC0 | (c >> 6));
+    } else {
+        *out++ = char(0xE0 | (c >> 12));
+        *out++ = char(0x80 | ((c >> 6) & 0x3F));
+    }
+    *out++ = char(0x80 | (c & 0x3F));
+    return out;
+}
+
+const unsigned char* bytesOf(const char* data) { return reinterpret_cast<const unsigned char*>(data); }
 
 } // namespace
 
 char16_t windows1252Char(unsigned char b) { return b >= 0x80 && b < 0xA0 ? kWindows1252High[b - 0x80] : char16_t(b); }
 
+qsizetype repairedUtf8Size(const char* data, qsizetype size)
+{
+    qsizetype out = size;
+    eachByteNotUtf8(bytesOf(data), bytesOf(data) + size,
+                    [&out](const unsigned char* p) { out += windows1252Char(*p) < 0x800 ? 1 : 2; });
+    return out;
+}
+
+void repairUtf8Into(const char* data, qsizetype size, char* out)
+{
+    const unsigned char* copied = bytesOf(data); // bytes before this are in out
+    eachByteNotUtf8(bytesOf(data), bytesOf(data) + size, [&](const unsigned char* p) {
+        std::memcpy(out, copied, size_t(p - copied));
+        out = putUtf8(out + (p - copied), windows1252Char(*p));
+        copied = p + 1;
+    });
+    std::memcpy(out, copied, size_t(bytesOf(data) + size - copied));
+}
+
 bool repairUtf8(const char* data, qsizetype size, QByteArray* repaired)
 {
-    const auto* begin = reinterpret_cast<const unsigned char*>(data);
-    const auto* end = begin + size;
-    const unsigned char* p = begin;
-    const unsigned char* copied = begin; // bytes before this are in *repaired
-    bool changed = false;
-    while (p < end) {
-        // Runs of ASCII, the common case, eight bytes at a time.
-        if (end - p >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            if (!(word & 0x8080808080808080ull)) {
-                p += 8;
-                continue;
-            }
-        }
-        if (*p < 0x80) {
-            ++p;
-            continue;
-        }
-        if (const int n = sequenceLength(p, end)) {
-            p += n;
-            continue;
-        }
-        if (!changed) {
-            repaired->clear();
-            repaired->reserve(size + size / 16 + 16);
-            changed = true;
-        }
-        repaired->append(reinterpret_cast<const char*>(copied), p - copied);
-        appendUtf8(*repaired, windows1252Char(*p));
-        copied = ++p;
-    }
-    if (changed)
-        repaired->append(reinterpret_cast<const char*>(copied), end - copied);
-    return changed;
+    const qsizetype n = repairedUtf8Size(data, size);
+    if (n == size)
+        return false;
+    repaired->resize(n);
+    repairUtf8Into(data, size, repaired->data());
+    return true;
 }
 
 bool repairUtf8(QByteArray& bytes)

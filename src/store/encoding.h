@@ -20,4 +20,15 @@ bool repairUtf8(QByteArray& bytes);
 // when anything had to be replaced (and the buffer is left as it was).
 bool repairUtf8(const char* data, qsizetype size, QByteArray* repaired);
 
+// The size of the size bytes at data once repaired: greater than size
+// exactly when something needs replacing, as each byte replaced becomes two
+// or three.
+qsizetype repairedUtf8Size(const char* data, qsizetype size);
+// Writes the repaired bytes to out, which has room for repairedUtf8Size().
+void repairUtf8Into(const char* data, qsizetype size, char* out);
+
+// The length of the valid UTF-8 sequence at p (end bounds it), or 0 where
+// none starts (an ASCII byte counts as none).
+int utf8SequenceLength(const unsigned char* p, const unsigned char* end);
+
 } // namespace bd

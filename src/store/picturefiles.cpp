@@ -122,20 +122,7 @@ bool copyNewFile(const QString& from, const QString& to)
     QFile out(to);
     if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return false;
-    char buffer[64 * 1024];
-    bool ok = true;
-    for (;;) {
-        const qint64 n = in.read(buffer, sizeof buffer);
-        if (n <= 0) {
-            ok = n == 0;
-            break;
-        }
-        if (out.write(buffer, n) != n) {
-            ok = false;
-            break;
-        }
-    }
-    ok = ok && syncToDisk(out);
+    bool ok = copyRest(in, out) && syncToDisk(out);
     out.close();
     ok = ok && out.error() == QFileDevice::NoError;
     if (!ok)

@@ -70,17 +70,6 @@ bool readAsUtf8(const char* data, size_t size)
     return rest.contains("utf-8") || rest.contains("utf8");
 }
 
-// A book written in another encoding by hand or by another program may
-// hold bytes that are not UTF-8: each is read as its Windows-1252
-// character, so that every title can be found under the text it shows.
-QByteArray repairedText(const char* data, size_t size)
-{
-    QByteArray repaired;
-    if (readAsUtf8(data, size))
-        repairUtf8(data, qsizetype(size), &repaired);
-    return repaired;
-}
-
 // True for the characters XML 1.0 allows in a document.
 bool xmlCharacter(quint32 c)
 {
@@ -88,80 +77,141 @@ bool xmlCharacter(quint32 c)
            (c >= 0x10000 && c <= 0x10FFFF);
 }
 
-bool forbiddenControl(unsigned char c) { return c < 0x20 && c != 0x09 && c != 0x0A && c != 0x0D; }
+// What one look over a book's bytes found.
+struct TextLook {
+    bool utf8 = true;              // no byte needs reading as Windows-1252
+    bool mayHoldForbidden = false; // a raw control character or a character reference
+};
 
-// True when data may hold a character XML 1.0 forbids: a raw control
-// character, or a character reference (checked closely by the next step).
-bool mayHoldForbidden(const char* data, size_t size)
+// Looks over the bytes of a book read as UTF-8 for the two things that
+// make it need work before it is parsed: bytes that are not UTF-8, and
+// characters XML 1.0 forbids (a raw control character, or a character
+// reference, checked closely by dropForbiddenCharacters). Only the bytes
+// from 0x80 up, '&' and control characters are looked at one by one.
+TextLook lookOver(const char* data, size_t size)
 {
-    for (size_t i = 0; i < size; ++i) {
-        const auto c = static_cast<unsigned char>(data[i]);
-        if (forbiddenControl(c) || (c == '&' && i + 1 < size && data[i + 1] == '#'))
-            return true;
+    using namespace charscan;
+    TextLook look;
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    const auto* const end = p + size;
+    unsigned kinds = kHighBytes | kXmlSuspects; // what is still to be found
+    while (kinds && (p = firstOf(p, end, kinds)) != end) {
+        if (*p >= 0x80) {
+            if (const int n = utf8SequenceLength(p, end)) {
+                p += n;
+                continue;
+            }
+            look.utf8 = false;
+            kinds &= ~unsigned(kHighBytes);
+        } else if (*p != '&' || (end - p > 1 && p[1] == '#')) {
+            look.mayHoldForbidden = true;
+            kinds &= ~unsigned(kXmlSuspects);
+        }
+        ++p;
     }
-    return false;
+    return look;
+}
+
+// The length of what dropForbiddenCharacters drops at p: a control
+// character XML 1.0 forbids, or a reference to a character it forbids
+// ("&#0;", "&#x1F;", surrogates, U+FFFE, beyond U+10FFFF); 0 for a
+// character that stays.
+size_t forbiddenLength(const unsigned char* p, const unsigned char* end)
+{
+    if (*p != '&')
+        return charscan::ofKinds(*p, charscan::kXmlSuspects) ? 1 : 0;
+    if (end - p < 3 || p[1] != '#')
+        return 0;
+    const unsigned char* q = p + 2;
+    const bool hex = *q == 'x' || *q == 'X';
+    if (hex)
+        ++q;
+    const unsigned char* const digits = q;
+    quint64 value = 0;
+    for (; q < end; ++q) {
+        int v = -1;
+        if (*q >= '0' && *q <= '9')
+            v = *q - '0';
+        else if (hex && *q >= 'a' && *q <= 'f')
+            v = *q - 'a' + 10;
+        else if (hex && *q >= 'A' && *q <= 'F')
+            v = *q - 'A' + 10;
+        if (v < 0)
+            break;
+        value = qMin<quint64>(value * (hex ? 16 : 10) + quint64(v), 0x110000);
+    }
+    return q > digits && q < end && *q == ';' && !xmlCharacter(quint32(value)) ? size_t(q + 1 - p) : 0;
 }
 
 // Drops from text in an ASCII-compatible encoding the characters XML 1.0
-// forbids, written raw (control characters) or as references ("&#0;",
-// "&#x1F;", surrogates, U+FFFE, beyond U+10FFFF). A parser would read a
-// NUL as the end of its field and write control characters back as
-// references strict readers refuse. Returns the new size.
+// forbids, written raw (control characters) or as references. A parser
+// would read a NUL as the end of its field and write control characters
+// back as references strict readers refuse. The text between them is
+// moved down in runs. Returns the new size.
 size_t dropForbiddenCharacters(char* data, size_t size)
 {
-    size_t out = 0;
-    for (size_t i = 0; i < size;) {
-        const auto c = static_cast<unsigned char>(data[i]);
-        if (forbiddenControl(c)) {
-            ++i;
+    auto* const begin = reinterpret_cast<unsigned char*>(data);
+    const unsigned char* const end = begin + size;
+    unsigned char* out = begin;
+    const unsigned char* kept = begin; // the start of the run not yet moved down
+    const unsigned char* p = begin;
+    while ((p = charscan::firstOf(p, end, charscan::kXmlSuspects)) != end) {
+        const size_t dropped = forbiddenLength(p, end);
+        if (!dropped) {
+            ++p;
             continue;
         }
-        if (c == '&' && i + 2 < size && data[i + 1] == '#') {
-            size_t j = i + 2;
-            const bool hex = data[j] == 'x' || data[j] == 'X';
-            if (hex)
-                ++j;
-            const size_t digits = j;
-            quint64 value = 0;
-            for (; j < size; ++j) {
-                const char d = data[j];
-                int v = -1;
-                if (d >= '0' && d <= '9')
-                    v = d - '0';
-                else if (hex && d >= 'a' && d <= 'f')
-                    v = d - 'a' + 10;
-                else if (hex && d >= 'A' && d <= 'F')
-                    v = d - 'A' + 10;
-                if (v < 0)
-                    break;
-                value = qMin<quint64>(value * (hex ? 16 : 10) + quint64(v), 0x110000);
-            }
-            if (j > digits && j < size && data[j] == ';' && !xmlCharacter(quint32(value))) {
-                i = j + 1;
-                continue;
-            }
-        }
-        data[out++] = data[i++];
+        std::memmove(out, kept, size_t(p - kept));
+        out += p - kept;
+        p += dropped;
+        kept = p;
     }
-    return out;
+    std::memmove(out, kept, size_t(end - kept));
+    out += end - kept;
+    return size_t(out - begin);
 }
 
-bool parseInto(pugi::xml_document& doc, const QByteArray& data, QString* error)
+// The text of a book to be parsed in place, in a buffer from pugixml's
+// allocator: bytes that are not UTF-8 read as their Windows-1252
+// characters, so that every title can be found under the text it shows (a
+// book written in another encoding by hand or by another program may hold
+// them), and characters XML 1.0 forbids dropped. The size bytes at data
+// are taken over when owned is data; otherwise they are copied (or
+// repaired) into a new buffer. size becomes the text's size. Null when
+// memory ran out (owned is freed all the same).
+char* textToParse(const char* data, size_t& size, char* owned)
 {
-    const QByteArray repaired = repairedText(data.constData(), size_t(data.size()));
-    if (!repaired.isEmpty())
-        return parseInto(doc, repaired, error);
-    if (readAsUtf8(data.constData(), size_t(data.size())) && mayHoldForbidden(data.constData(), size_t(data.size()))) {
-        QByteArray clean = data;
-        clean.truncate(qsizetype(dropForbiddenCharacters(clean.data(), size_t(clean.size()))));
-        return checkParse(
-            doc, doc.load_buffer(clean.constData(), size_t(clean.size()), pugi::parse_default, pugi::encoding_auto),
-            error);
+    const TextLook look = readAsUtf8(data, size) ? lookOver(data, size) : TextLook{};
+    char* text = owned;
+    if (!look.utf8 || !owned) {
+        const size_t length = look.utf8 ? size : size_t(repairedUtf8Size(data, qsizetype(size)));
+        text = static_cast<char*>(pugi::get_memory_allocation_function()(qMax<size_t>(length, 1)));
+        if (text && look.utf8)
+            std::memcpy(text, data, size);
+        else if (text)
+            repairUtf8Into(data, qsizetype(size), text);
+        // The text as read goes at once: the two are never kept side by side.
+        if (owned)
+            pugi::get_memory_deallocation_function()(owned);
+        if (!text)
+            return nullptr;
+        size = length;
+    }
+    if (look.mayHoldForbidden)
+        size = dropForbiddenCharacters(text, size);
+    return text;
+}
+
+// Parses text (from textToParse, taken over) into doc in place.
+bool parseText(pugi::xml_document& doc, char* text, size_t size, QString* error)
+{
+    if (!text) {
+        if (error)
+            *error = QStringLiteral("out of memory");
+        return false;
     }
     // Whitespace-only text is dropped and every line break reads back as LF.
-    return checkParse(doc, doc.load_buffer(data.constData(), size_t(data.size()), pugi::parse_default,
-                                           pugi::encoding_auto),
-                      error);
+    return checkParse(doc, doc.load_buffer_inplace_own(text, size, pugi::parse_default, pugi::encoding_auto), error);
 }
 
 // Lower-cased comparison of a stored UTF-8 title with a lower-cased needle.
@@ -317,7 +367,9 @@ bool RecipeBook::loadBuffer(const QByteArray& data, QString* error)
     ++generation_;
     stamp_ = {};
     journal_ = {};
-    if (parseInto(doc_, data, error))
+    size_t size = size_t(data.size());
+    char* const text = textToParse(data.constData(), size, nullptr);
+    if (parseText(doc_, text, size, error))
         return true;
     clear();
     return false;
@@ -339,8 +391,8 @@ bool RecipeBook::loadFile(const QString& path, QString* error, bool followLinks)
     }
     const FileIdentity identity = identityOf(f);
     const qint64 size = f.size();
-    void* buffer = pugi::get_memory_allocation_function()(size_t(qMax<qint64>(size, 1)));
-    if (!buffer || f.read(static_cast<char*>(buffer), size) != size) {
+    auto* buffer = static_cast<char*>(pugi::get_memory_allocation_function()(size_t(qMax<qint64>(size, 1))));
+    if (!buffer || f.read(buffer, size) != size) {
         if (buffer)
             pugi::get_memory_deallocation_function()(buffer);
         if (error)
@@ -348,22 +400,10 @@ bool RecipeBook::loadFile(const QString& path, QString* error, bool followLinks)
         clear();
         return false;
     }
-    const DiskStamp stamp = stampOfData(identity, static_cast<const char*>(buffer), size);
-    const QByteArray repaired = repairedText(static_cast<const char*>(buffer), size_t(size));
-    if (!repaired.isEmpty()) {
-        pugi::get_memory_deallocation_function()(buffer);
-        const bool ok = loadBuffer(repaired, error);
-        if (ok)
-            stamp_ = stamp;
-        return ok;
-    }
+    const DiskStamp stamp = stampOfData(identity, buffer, size);
     size_t length = size_t(size);
-    if (readAsUtf8(static_cast<const char*>(buffer), length) &&
-        mayHoldForbidden(static_cast<const char*>(buffer), length))
-        length = dropForbiddenCharacters(static_cast<char*>(buffer), length);
-    const pugi::xml_parse_result r = doc_.load_buffer_inplace_own(buffer, length, pugi::parse_default,
-                                                                  pugi::encoding_auto);
-    if (checkParse(doc_, r, error)) {
+    char* const text = textToParse(buffer, length, buffer);
+    if (parseText(doc_, text, length, error)) {
         stamp_ = stamp;
         return true;
     }

@@ -522,6 +522,62 @@ private slots:
         QCOMPARE(G.xmlDoc.categoryName(0), QString::fromUtf8("Caf\xC3\xA9"));
     }
 
+    void oddBytesAreFoundAtEveryPlace()
+    {
+        // A book's bytes are looked over many at a time: a byte that needs
+        // work is found at every place, at the edges of those blocks and at
+        // the very end of the file too.
+        const QByteArray text = "Whisk the eggs with the milk and pour it over the fruit";
+        const QString plain = QString::fromLatin1(text);
+        const auto bookWith = [](const QByteArray& ing) {
+            return "<recipebook><category cname=\"A\"><recipe><title>T</title><preptime/><cooktime/><yield/><ing>" +
+                   ing + "</ing></recipe></category></recipebook>";
+        };
+        const auto ingOf = [](const QByteArray& bytes) {
+            RecipeBook book;
+            return book.loadBuffer(bytes) ? RecipeBook::fields(book.findRecipe(0, QStringLiteral("T"))).ing
+                                          : QStringLiteral("(unreadable)");
+        };
+        const auto with = [&text](qsizetype at, const QByteArray& odd) { return QByteArray(text).insert(at, odd); };
+        const QByteArray dropped[] = {QByteArray(1, '\0'), "\x01", "\x1F", "&#x1;", "&#0;", "&#xFFFE;"};
+        for (qsizetype at = 0; at <= text.size(); ++at) {
+            for (const QByteArray& odd : dropped)
+                QCOMPARE(ingOf(bookWith(with(at, odd))), plain);
+            QCOMPARE(ingOf(bookWith(with(at, "&#65;"))), QString(plain).insert(at, QLatin1Char('A')));
+            // Read as Windows-1252, beside valid UTF-8 that stays as it is.
+            QCOMPARE(ingOf(bookWith(with(at, "\x80"))), QString(plain).insert(at, QChar(0x20AC)));
+            QCOMPARE(ingOf(bookWith(with(at, "\xE2\x82\xAC"))), QString(plain).insert(at, QChar(0x20AC)));
+            // Both kinds, found in either order.
+            QCOMPARE(ingOf(bookWith(with(at, "\xE9").insert(text.size() / 2, "\x02"))),
+                     QString(plain).insert(at, QChar(0xE9)));
+        }
+        // The file's last bytes, which no block may cover: a control
+        // character in the closing tag, or after it, is dropped too.
+        const QByteArray closing = "</recipebook>";
+        for (qsizetype at = 0; at <= closing.size(); ++at)
+            QCOMPARE(ingOf(bookWith(text).chopped(closing.size()) + QByteArray(closing).insert(at, '\x01')), plain);
+        for (qsizetype at = 0; at <= text.size(); ++at) {
+            QByteArray odd = with(at, "\x80");
+            QVERIFY(repairUtf8(odd));
+            QCOMPARE(QString::fromUtf8(odd), QString(plain).insert(at, QChar(0x20AC)));
+            QByteArray valid = with(at, "\xE2\x82\xAC");
+            QVERIFY(!repairUtf8(valid));
+        }
+
+        // The content hash does not depend on how the bytes are cut, across
+        // the blocks it takes whole as they lie.
+        QByteArray bytes(200 * 1024, Qt::Uninitialized);
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            bytes[i] = char(i * 7919 % 251);
+        const quint64 whole = contentHash(bytes.constData(), bytes.size());
+        for (const qsizetype first : {1, 65535, 65536, 65537, 131072}) {
+            ContentHash pieces;
+            pieces.add(bytes.constData(), first);
+            pieces.add(bytes.constData() + first, bytes.size() - first);
+            QCOMPARE(pieces.result(), whole);
+        }
+    }
+
     void picturesAreNeverSharedOrLostByName()
     {
         bdtest::TestEnv env;

@@ -10,6 +10,7 @@
 #include "exchange/formats/recipeml.h"
 #include "exchange/formats/schemaorg.h"
 #include "exchange/formats/textdecoding.h"
+#include "exchange/formats/textlines.h"
 #include "exchange/webfetch.h"
 #include "resources/strings.h"
 #include "testsupport.h"
@@ -251,6 +252,13 @@ private slots:
         // Text without markup: each CR a line break of its own, spaces simplified line by line.
         QCOMPARE(htmlText(u" a  b \r\nc\rd\n\n\n e\t"), QStringLiteral("a b\n\nc\nd\n\ne"));
         QCOMPARE(htmlText(u"a &amp; b\r\nc"), QStringLiteral("a & b\n\nc"));
+        // Lines tidy already are kept; any other blank line or space is tidied.
+        QCOMPARE(tidyLines(u"a b\nc\n\nd"), QStringLiteral("a b\nc\n\nd"));
+        for (const char16_t* untidy : {u"a b\nc\n\n\nd", u"\na b\nc\n\nd", u"a b\nc\n\nd\n", u"a b\nc\n \nd",
+                                       u"a  b\nc\n\nd", u"a b \nc\n\nd", u"a b\nc\r\n\nd"}) {
+            QCOMPARE(tidyLines(untidy), QStringLiteral("a b\nc\n\nd"));
+            QCOMPARE(tidyLines(QString::fromUtf16(untidy)), QStringLiteral("a b\nc\n\nd"));
+        }
         // Raw control characters inside strings, and an escape JSON lacks.
         QCOMPARE(cleanJson(u"{\"a\":\"x\ny\t\x01z\\'\"}\n"), QByteArray("{\"a\":\"x\\ny\\tz'\"}\n"));
         // UTF-16 with its byte order mark, both byte orders.

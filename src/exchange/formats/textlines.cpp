@@ -14,11 +14,43 @@ bool blankLine(QStringView line)
     return true;
 }
 
+namespace {
+
+// Whether tidyLines would leave text of several lines as it is: each line
+// simplified, no blank line at the start or end and none after another.
+// Most texts of recipes are so, and are then kept without being built
+// again line by line.
+bool tidyAlready(QStringView text)
+{
+    bool blankBefore = true; // the start counts as a blank line
+    for (qsizetype start = 0; start <= text.size();) {
+        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+        if (end < 0)
+            end = text.size();
+        const QStringView line = text.sliced(start, end - start);
+        start = end + 1;
+        if (line.isEmpty()) {
+            if (blankBefore)
+                return false;
+            blankBefore = true;
+            continue;
+        }
+        if (!isSimplified(line))
+            return false; // a line of spaces, too
+        blankBefore = false;
+    }
+    return !blankBefore;
+}
+
+} // namespace
+
 QString tidyLines(QString&& text)
 {
     if (!text.contains(QLatin1Char('\n')))
         return simplifiedText(std::move(text));
-    return tidyLines(QStringView(text));
+    if (tidyAlready(text))
+        return std::move(text);
+    return tidyLines(QStringView(text), false);
 }
 
 // The lines of text (and, where crBreaks, those a lone CR ends) tidied as
@@ -54,6 +86,8 @@ QString tidyLines(QStringView text)
 {
     if (!text.contains(QLatin1Char('\n')))
         return simplifiedText(text);
+    if (tidyAlready(text))
+        return text.toString();
     return tidyLines(text, false);
 }
 

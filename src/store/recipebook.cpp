@@ -1,5 +1,6 @@
 #include "store/recipebook.h"
 
+#include "store/bookwriter.h"
 #include "store/charscan.h"
 #include "store/encoding.h"
 
@@ -459,40 +460,7 @@ bool RecipeBook::writeTo(QIODevice& out) const
 {
     // Multi-line texts go to the file with CR LF line ends, as the text
     // boxes deliver them; the loader reads every line end back as LF.
-    // Unindented output holds an LF only inside texts (attribute values
-    // carry theirs as &#10;), so every LF the document writes is a text's.
-    struct Writer : pugi::xml_writer {
-        QIODevice* device;
-        bool ok = true;
-        bool afterCr = false; // the last byte written was a CR
-        QByteArray chunk;
-        void write(const void* data, size_t size) override
-        {
-            const char* p = static_cast<const char*>(data);
-            const char* const end = p + size;
-            chunk.clear();
-            while (p < end) {
-                const char* lf = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
-                const char* const stop = lf ? lf : end;
-                chunk.append(p, qsizetype(stop - p));
-                if (stop > p)
-                    afterCr = stop[-1] == '\r';
-                if (!lf)
-                    break;
-                if (!afterCr) // a CR LF already in the text stays one line end
-                    chunk.append('\r');
-                chunk.append('\n');
-                afterCr = false;
-                p = lf + 1;
-            }
-            if (ok)
-                ok = device->write(chunk) == chunk.size();
-        }
-    } writer;
-    writer.device = &out;
-    doc_.save(writer, PUGIXML_TEXT(""), pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    writer.write("\r\n", 2);
-    return writer.ok;
+    return writeBookText(doc_, out);
 }
 
 QByteArray RecipeBook::serialize() const

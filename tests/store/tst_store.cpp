@@ -6,6 +6,7 @@
 #include "store/leftovers.h"
 #include "store/names.h"
 #include "store/booksave.h"
+#include "store/bookwriter.h"
 #include "store/picturefiles.h"
 #include "store/store.h"
 #include "store/trash.h"
@@ -349,6 +350,111 @@ private slots:
                             "<other/><date/><image>soup.jpg</image></recipe>"
                             "<recipe><title>Soup</title><preptime/><cooktime/><yield/><ing>a\r\nb</ing><prep/>"
                             "<other/><date/></recipe></category></recipebook>\r\n"));
+    }
+
+    // The text written in pieces on several threads is the text of the
+    // whole document, however the pieces fall: tags with attributes, odd
+    // nodes between the recipes, line ends of every kind, empty elements.
+    void bookTextInPiecesIsTheWholeText()
+    {
+        struct Into : pugi::xml_writer {
+            QByteArray bytes;
+            void write(const void* data, size_t size) override
+            {
+                bytes.append(static_cast<const char*>(data), qsizetype(size));
+            }
+        };
+        // What a save writes: the whole document at once, every LF not after a CR as CR LF.
+        auto whole = [](const pugi::xml_document& doc) {
+            Into w;
+            doc.save(w, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+            QByteArray out;
+            for (qsizetype i = 0; i < w.bytes.size(); ++i) {
+                if (w.bytes[i] == '\n' && (i == 0 || w.bytes[i - 1] != '\r'))
+                    out += '\r';
+                out += w.bytes[i];
+            }
+            return out + "\r\n";
+        };
+        std::vector<std::unique_ptr<pugi::xml_document>> docs;
+        auto add = [&docs](const char* xml, unsigned flags = pugi::parse_default) {
+            docs.push_back(std::make_unique<pugi::xml_document>());
+            if (*xml)
+                QVERIFY(docs.back()->load_string(xml, flags));
+        };
+        add(""); // no element at all
+        add("<recipebook/>");
+        add("<recipebook><category cname=\"Empty\"/><category cname=\"a &amp; &quot;b&quot;&#10;c\">"
+            "<recipe><title>One</title><ing>a\r\nb\nc\rd &lt;e&gt; &amp; \"f\"</ing><prep/></recipe>"
+            "<recipe kept=\"yes\"><title>Two</title><other><b>nested</b> text</other></recipe>"
+            "</category><category cname=\"\"><recipe><title/></recipe></category></recipebook>");
+        add("<recipebook v=\"1\">loose text<category cname=\"A\">before<recipe><title>R</title></recipe>"
+            "<!--note--><![CDATA[raw <data>]]>between\n<recipe><title>S</title></recipe>after\r</category>"
+            "<?pi data?>tail</recipebook>",
+            pugi::parse_full);
+        // A text that ends in CR just before a piece's end, and one that starts with LF after it.
+        add("<recipebook><category cname=\"A\"><recipe><title>x\r</title></recipe>\n<recipe><title>\ny</title>"
+            "</recipe></category></recipebook>",
+            pugi::parse_default | pugi::parse_ws_pcdata);
+        RecipeBook built;
+        for (int c = 0; c < 4; ++c) {
+            const pugi::xml_node cat = built.appendCategoryNode(QStringLiteral("Category %1").arg(c));
+            for (int r = 0; r < 37 * c; ++r) {
+                Recipe f = titled(QStringLiteral("Recipe %1 %2").arg(c).arg(r));
+                f.ing = QStringLiteral("line\r\nline\nline");
+                RecipeBook::appendRecipeNode(cat, f, r % 2);
+            }
+        }
+        {
+            // Elements of their own making: no name, text of their own.
+            pugi::xml_node odd = built.root().append_child(pugi::node_element);
+            odd.append_child("recipe").append_child(pugi::node_pcdata).set_value("t");
+            built.root().append_child("category").append_attribute("cname") = "x\ny";
+            // Texts side by side: a CR at the end of one, an LF at the start of the next.
+            pugi::xml_node texts = built.category(1);
+            texts.prepend_child(pugi::node_pcdata).set_value("\nb");
+            texts.prepend_child(pugi::node_pcdata).set_value("a\r");
+        }
+        for (const auto& doc : docs) {
+            const QByteArray expected = whole(*doc);
+            for (int per : {1, 2, 3, 256})
+                for (int helpers : {0, 1, 3}) {
+                    QByteArray bytes;
+                    QBuffer out(&bytes);
+                    out.open(QIODevice::WriteOnly);
+                    QVERIFY(writeBookText(*doc, out, BookWriting{per, helpers}));
+                    QCOMPARE(bytes, expected);
+                }
+        }
+        const QByteArray expected = whole(built.document());
+        for (int per : {1, 5, 256})
+            for (int helpers : {0, 2}) {
+                QByteArray bytes;
+                QBuffer out(&bytes);
+                out.open(QIODevice::WriteOnly);
+                QVERIFY(writeBookText(built.document(), out, BookWriting{per, helpers}));
+                QCOMPARE(bytes, expected);
+            }
+        QCOMPARE(built.serialize(), expected);
+
+        // A device that stops taking bytes: the writing stops and says so.
+        struct Full : QIODevice {
+            qint64 room = 0;
+            Full() { open(WriteOnly); }
+            qint64 readData(char*, qint64) override { return -1; }
+            qint64 writeData(const char*, qint64 n) override
+            {
+                if (n > room)
+                    return -1;
+                room -= n;
+                return n;
+            }
+        };
+        for (qint64 room : {qint64(0), qint64(100), qint64(expected.size() / 2), qint64(expected.size() - 1)}) {
+            Full full;
+            full.room = room;
+            QVERIFY(!writeBookText(built.document(), full, BookWriting{3, 2}));
+        }
     }
 
     void leftoversGoOrAreTold()

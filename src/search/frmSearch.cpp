@@ -229,7 +229,7 @@ void frmSearch::advance(int budgetMs)
         if (timeUp())
             return;
     if (!ordering_)
-        ordering_ = std::make_unique<ListOrdering>(running_->hits());
+        ordering_ = std::make_unique<ListOrdering>(running_->hits(), &G.xmlDoc, running_->titlesVersion());
     while (!ordering_->step(kChunk))
         if (timeUp())
             return;

@@ -389,13 +389,17 @@ int QueryMatcher::titleScore(const char* title) const
     return score;
 }
 
-BookSearch::BookSearch(const RecipeBook& book, const QString& query) : book_(book), matcher_(parseQuery(query)) {}
+BookSearch::BookSearch(const RecipeBook& book, const QString& query)
+    : book_(book), version_(book.titlesVersion()), matcher_(parseQuery(query))
+{
+}
 
 bool BookSearch::step(int count)
 {
     if (done_)
         return true;
     done_ = !book_.walkRecipes(cursor_, count, [this](pugi::xml_node recipe, int position) {
+        ++place_;
         if (named_ != position) {
             categoryName_ = RecipeBook::categoryOf(recipe);
             matcher_.enterCategory(categoryName_.toUtf8().constData());
@@ -421,6 +425,7 @@ bool BookSearch::step(int count)
         hits_.titles << qstr(texts.title);
         hits_.categories << categoryName_;
         hits_.titleScores << matcher_.titleScore(texts.title);
+        hits_.places << place_ - 1;
     });
     return done_;
 }
@@ -432,9 +437,35 @@ SearchHits searchRecs(const RecipeBook& book, const QString& query)
     return search.hits();
 }
 
+ListOrdering::ListOrdering(const SearchHits& hits, const RecipeBook* book, RecipeBook::TitlesVersion version)
+    : hits_(hits), book_(book), version_(version)
+{
+    ranked_ = hits.size() == 0 || !keptRanks().empty();
+}
+
+std::vector<int> ListOrdering::keptRanks() const
+{
+    const RecipeBook::TitleRanks* kept = book_ && book_->titlesVersion() == version_ &&
+                                                 hits_.places.size() == hits_.size()
+                                             ? book_->titleRanks()
+                                             : nullptr;
+    if (!kept)
+        return {};
+    std::vector<int> ranks(std::size_t(hits_.size()));
+    for (int i = 0; i < hits_.size(); ++i) {
+        const int place = hits_.places[i];
+        if (place < 0 || std::size_t(place) >= kept->size())
+            return {};
+        ranks[std::size_t(i)] = (*kept)[std::size_t(place)];
+    }
+    return ranks;
+}
+
 bool ListOrdering::step(int count)
 {
     const int total = hits_.size();
+    if (ranked_)
+        return true;
     keys_.reserve(std::size_t(total));
     for (int i = int(keys_.size()); i < total && count > 0; ++i, --count)
         keys_.push_back(listSortKey(hits_.titles[i]));
@@ -443,13 +474,48 @@ bool ListOrdering::step(int count)
 
 QVector<int> ListOrdering::order() const
 {
-    QVector<int> order(int(keys_.size()));
+    const int total = hits_.size();
+    QVector<int> order(total);
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [this](int a, int b) {
-        if (hits_.titleScores[a] != hits_.titleScores[b])
-            return hits_.titleScores[a] > hits_.titleScores[b];
-        return keys_[std::size_t(a)].compare(keys_[std::size_t(b)]) < 0;
-    });
+    if (total == 0)
+        return order;
+    const std::vector<int> ranks = keptRanks();
+    if (!ranks.empty()) {
+        // Each title has a place of its own: the hits in place order, then
+        // the scores from the highest, a pass over the places each.
+        std::vector<int> byPlace(book_ ? book_->titleRanks()->size() : 0, -1);
+        for (int i = 0; i < total; ++i)
+            byPlace[std::size_t(ranks[std::size_t(i)])] = i;
+        std::vector<int> scores(hits_.titleScores.cbegin(), hits_.titleScores.cend());
+        std::sort(scores.begin(), scores.end(), std::greater<int>());
+        scores.erase(std::unique(scores.begin(), scores.end()), scores.end());
+        int at = 0;
+        for (const int score : scores)
+            for (const int i : byPlace)
+                if (i >= 0 && hits_.titleScores[i] == score)
+                    order[at++] = i;
+        return order;
+    }
+    for (int i = int(keys_.size()); i < total; ++i) // the book changed since the start
+        keys_.push_back(listSortKey(hits_.titles[i]));
+    // List order first, equal titles in book order; then by the titles' scores.
+    std::stable_sort(order.begin(), order.end(),
+                     [this](int a, int b) { return keys_[std::size_t(a)].compare(keys_[std::size_t(b)]) < 0; });
+    if (book_ && total == book_->recipeCount() && hits_.places.size() == total && book_->titlesVersion() == version_) {
+        // Every title of the book: their places serve the next lists.
+        RecipeBook::TitleRanks kept(std::size_t(total), -1);
+        bool each = true; // one hit for each recipe
+        for (int rank = 0; rank < total && each; ++rank) {
+            const int place = hits_.places[order[rank]];
+            each = place >= 0 && place < total && kept[std::size_t(place)] < 0;
+            if (each)
+                kept[std::size_t(place)] = rank;
+        }
+        if (each)
+            book_->keepTitleRanks(std::move(kept), version_);
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [this](int a, int b) { return hits_.titleScores[a] > hits_.titleScores[b]; });
     return order;
 }
 

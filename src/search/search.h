@@ -51,6 +51,7 @@ struct SearchHits {
     QStringList titles;
     QStringList categories;
     QVector<int> titleScores;
+    QVector<int> places; // of the recipes in book order, counted from 0 (see RecipeBook::titleRanks)
     int size() const { return int(titles.size()); }
 };
 
@@ -99,9 +100,13 @@ public:
     bool step(int count);
     bool done() const { return done_; }
     const SearchHits& hits() const { return hits_; }
+    // The book's titles as they stood when the search began.
+    RecipeBook::TitlesVersion titlesVersion() const { return version_; }
 
 private:
     const RecipeBook& book_;
+    RecipeBook::TitlesVersion version_;
+    int place_ = 0; // of the next recipe in book order
     QueryMatcher matcher_;
     RecipeCursor cursor_;
     int named_ = -1; // the position of the category categoryName_ names
@@ -119,15 +124,26 @@ QVector<int> listOrder(const SearchHits& hits);
 
 // The same order made a slice at a time: each step readies the sort keys
 // of count more titles; order() then sorts them, without collating again.
+// Hits of a search of book begun when its titles were at version are
+// ordered by the places the book keeps for its titles, when it keeps them
+// for those titles, with no collating at all; a list of every title of
+// the book leaves those places kept for the next.
 class ListOrdering {
 public:
-    explicit ListOrdering(const SearchHits& hits) : hits_(hits) {}
+    explicit ListOrdering(const SearchHits& hits, const RecipeBook* book = nullptr,
+                          RecipeBook::TitlesVersion version = {});
     bool step(int count);
     QVector<int> order() const;
 
 private:
+    // The places of the hits' titles kept by the book; empty when it keeps none for them.
+    std::vector<int> keptRanks() const;
+
     const SearchHits& hits_;
-    std::vector<QCollatorSortKey> keys_;
+    const RecipeBook* book_;
+    RecipeBook::TitlesVersion version_;
+    bool ranked_ = false; // the book kept places for these hits at the start
+    mutable std::vector<QCollatorSortKey> keys_;
 };
 
 // The count line: "3 recipe(s) found".

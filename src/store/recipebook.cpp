@@ -646,8 +646,25 @@ void RecipeBook::noteNewTitle(const QString& title)
         journal_.base.insert(key, std::nullopt);
 }
 
+const RecipeBook::TitleRanks* RecipeBook::titleRanks() const
+{
+    if (ranksVersion_ == titlesVersion())
+        return &ranks_;
+    ranks_ = {}; // let go of what no longer serves
+    return nullptr;
+}
+
+void RecipeBook::keepTitleRanks(TitleRanks ranks, TitlesVersion version) const
+{
+    if (version != titlesVersion())
+        return;
+    ranks_ = std::move(ranks);
+    ranksVersion_ = version;
+}
+
 void RecipeBook::noteNewRecipe(pugi::xml_node recipe)
 {
+    ++titleChanges_;
     noteNewTitle(qstr(titleOf(recipe)));
     titles_.add(recipe, generation_);
 }
@@ -665,6 +682,7 @@ pugi::xml_node RecipeBook::appendRecipe(int position, const Recipe& f)
     if (!cat)
         return {};
     noteNewTitle(f.title);
+    ++titleChanges_;
     const pugi::xml_node recipe = appendRecipeNode(cat, f, true);
     titles_.add(recipe, generation_);
     return recipe;
@@ -676,6 +694,7 @@ bool RecipeBook::removeRecipe(pugi::xml_node recipe)
         return false;
     titles_.remove(recipe, generation_);
     noteRecipe(recipe);
+    ++titleChanges_;
     ++generation_;
     removeNode(recipe);
     return true;

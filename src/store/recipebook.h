@@ -180,6 +180,18 @@ public:
     // Counts the changes that may leave nodes taken earlier invalid:
     // loading, clearing, adopting, removing.
     quint64 generation() const { return generation_; }
+    // The book's titles as they stand: another value after every recipe
+    // added or removed and every new generation.
+    using TitlesVersion = std::pair<quint64, quint64>;
+    TitlesVersion titlesVersion() const { return {generation_, titleChanges_}; }
+    // The place in list order of every recipe's title, by the recipe's
+    // place in book order, as kept for the titles as they stand now; null
+    // when none is kept. Sorting a list of every title, which a search of
+    // the whole book does, keeps one (keepTitleRanks), so that the next
+    // lists are ordered without collating their titles again.
+    using TitleRanks = std::vector<int>;
+    const TitleRanks* titleRanks() const;
+    void keepTitleRanks(TitleRanks ranks, TitlesVersion version) const;
     // f(child, text) for the element children of recipe up to child last,
     // counted among the elements only; those whose bit (1 << child) is set
     // in skipped are passed over unread, so that their text is never touched.
@@ -225,6 +237,9 @@ private:
 
     pugi::xml_document doc_;
     quint64 generation_ = 0;
+    quint64 titleChanges_ = 0; // recipes added and removed
+    mutable TitleRanks ranks_;
+    mutable TitlesVersion ranksVersion_{~quint64(0), ~quint64(0)};
     DiskStamp stamp_;
     BookJournal journal_;
 

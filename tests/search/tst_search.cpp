@@ -483,6 +483,58 @@ private slots:
                  QStringLiteral("Mains\tApple pork chops\nSides\tApple sauce\nSides\tBaked apples\nMains\tRoast\n"));
     }
 
+    // A list of every title leaves the places of the book's titles kept;
+    // lists ordered by them come out as lists ordered by collating their
+    // titles, until the titles change.
+    void keptTitlePlacesOrderLikeCollating()
+    {
+        bdtest::TestEnv env;
+        RecipeBook& b = G.xmlDoc;
+        const pugi::xml_node mains = b.appendCategoryNode(QStringLiteral("Mains"));
+        const pugi::xml_node sides = b.appendCategoryNode(QStringLiteral("Sides"));
+        // Letter case, accents, brackets, digits, and the same title twice.
+        const char* const titles[] = {"soup x", "Apple pie x", "[Old] x", "\xc3\x89lan x", "eclair x", "10 x",
+                                      "9 x",    "Soup x",      "apple x", "Zest x",        "soup x y", "Eclair x"};
+        int n = 0;
+        for (const char* t : titles) {
+            Recipe f = recipe(QString::fromUtf8(t));
+            f.ing = n % 3 ? QStringLiteral("y") : QString();
+            RecipeBook::appendRecipeNode(n++ % 2 ? sides : mains, f, false);
+        }
+        auto ordered = [&b](const QString& query, bool withBook) {
+            BookSearch search(b, query);
+            search.step(std::numeric_limits<int>::max());
+            ListOrdering ordering(search.hits(), withBook ? &b : nullptr, search.titlesVersion());
+            while (!ordering.step(2)) {
+            }
+            QStringList listed;
+            for (int i : ordering.order())
+                listed << search.hits().titles[i];
+            return listed;
+        };
+        QVERIFY(!b.titleRanks());
+        const QStringList every = ordered(QStringLiteral("x"), false);
+        QCOMPARE(every.size(), int(std::size(titles)));
+        QVERIFY(!b.titleRanks()); // only a list made for the book keeps them
+        QCOMPARE(ordered(QStringLiteral("x"), true), every);
+        QVERIFY(b.titleRanks());
+        for (const QString& query : {QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("soup"),
+                                     QStringLiteral("eclair OR y"), QStringLiteral("x -apple")}) {
+            QVERIFY(b.titleRanks());
+            QCOMPARE(ordered(query, true), ordered(query, false));
+        }
+        // A recipe added: the places go, and the new title takes its place in the list.
+        b.appendRecipe(0, recipe(QStringLiteral("Bread x")));
+        QVERIFY(!b.titleRanks());
+        const QStringList again = ordered(QStringLiteral("x"), true);
+        QCOMPARE(again, ordered(QStringLiteral("x"), false));
+        QVERIFY(again.contains(QStringLiteral("Bread x")));
+        QVERIFY(b.titleRanks());
+        QVERIFY(b.removeRecipe(b.findTitle(QStringLiteral("Zest x"))));
+        QVERIFY(!b.titleRanks());
+        QCOMPARE(ordered(QStringLiteral("y"), true), ordered(QStringLiteral("y"), false));
+    }
+
     // A search taken a slice at a time finds what one whole search finds.
     void slicesFindWhatOneSearchFinds()
     {
@@ -587,6 +639,9 @@ private slots:
         const QStringList shown = texts(w->lstResults), hidden = texts(w->lstResultHid),
                           categories = texts(w->lstResultCat);
         QCOMPARE(shown.size(), 4500);
+        // The titles change, so the list of every title made above cannot
+        // order the next one: its titles are collated again.
+        b.appendRecipe(0, recipe(QStringLiteral("Plain water"), QStringLiteral("water")));
 
         w->typingPause->setInterval(0);
         w->sliceMs = 0; // a piece at a time

@@ -440,7 +440,7 @@ SearchHits searchRecs(const RecipeBook& book, const QString& query)
 ListOrdering::ListOrdering(const SearchHits& hits, const RecipeBook* book, RecipeBook::TitlesVersion version)
     : hits_(hits), book_(book), version_(version)
 {
-    ranked_ = hits.size() == 0 || !keptRanks().empty();
+    ranks_ = keptRanks();
 }
 
 std::vector<int> ListOrdering::keptRanks() const
@@ -464,7 +464,7 @@ std::vector<int> ListOrdering::keptRanks() const
 bool ListOrdering::step(int count)
 {
     const int total = hits_.size();
-    if (ranked_)
+    if (!ranks_.empty())
         return true;
     keys_.reserve(std::size_t(total));
     for (int i = int(keys_.size()); i < total && count > 0; ++i, --count)
@@ -479,13 +479,15 @@ QVector<int> ListOrdering::order() const
     std::iota(order.begin(), order.end(), 0);
     if (total == 0)
         return order;
-    const std::vector<int> ranks = keptRanks();
-    if (!ranks.empty()) {
+    // The places taken at the start serve while the book keeps them.
+    const RecipeBook::TitleRanks* kept = ranks_.empty() || book_->titlesVersion() != version_ ? nullptr
+                                                                                              : book_->titleRanks();
+    if (kept) {
         // Each title has a place of its own: the hits in place order, then
         // the scores from the highest, a pass over the places each.
-        std::vector<int> byPlace(book_ ? book_->titleRanks()->size() : 0, -1);
+        std::vector<int> byPlace(kept->size(), -1);
         for (int i = 0; i < total; ++i)
-            byPlace[std::size_t(ranks[std::size_t(i)])] = i;
+            byPlace[std::size_t(ranks_[std::size_t(i)])] = i;
         std::vector<int> scores(hits_.titleScores.cbegin(), hits_.titleScores.cend());
         std::sort(scores.begin(), scores.end(), std::greater<int>());
         scores.erase(std::unique(scores.begin(), scores.end()), scores.end());

@@ -142,7 +142,7 @@ private:
     const SearchHits& hits_;
     const RecipeBook* book_;
     RecipeBook::TitlesVersion version_;
-    bool ranked_ = false; // the book kept places for these hits at the start
+    std::vector<int> ranks_; // the hits' places kept by the book at the start; empty: none
     mutable std::vector<QCollatorSortKey> keys_;
 };
 

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <QThreadPool>
 
 #include <cerrno>
 #include <cstdio>
@@ -130,6 +131,56 @@ bool stillExpected(const QString& path, const DiskStamp& expected)
     return expected.known() ? sameOnDisk(expected, path) : !identityOf(path).exists;
 }
 
+// Old versions of at least this many bytes are removed on a thread of
+// their own: giving back the room of a large file takes the system tens of
+// milliseconds, which a save need not wait for.
+constexpr qint64 kRemovedBeside = 16 * 1024 * 1024;
+
+// One thread, so that the removals never take the cores a save's writing uses.
+Q_GLOBAL_STATIC_WITH_ARGS(QThreadPool, removals, (nullptr))
+
+void removeOldVersion(const QString& path, qint64 size)
+{
+    QThreadPool* pool = removals();
+    if (!pool || size < kRemovedBeside) {
+        removeLeftover(path);
+        return;
+    }
+    pool->setMaxThreadCount(1);
+    pool->start([path] { removeLeftover(path); });
+}
+
+// Writes to file, handing what it has written to the disk every few
+// megabytes while the rest is still being written, so that the sync at the
+// end waits only for the last part.
+class WritingBack : public QIODevice {
+public:
+    explicit WritingBack(QFile& file) : file_(file) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        const qint64 n = file_.write(data, size);
+        if (n > 0)
+            written_ += n;
+#if defined(Q_OS_LINUX) && defined(SYNC_FILE_RANGE_WRITE)
+        constexpr qint64 kStep = 4 * 1024 * 1024;
+        if (written_ - started_ >= kStep && file_.flush()) {
+            // Only a hint: the sync at the end still waits for every byte.
+            ::sync_file_range(file_.handle(), started_, written_ - started_, SYNC_FILE_RANGE_WRITE);
+            started_ = written_;
+        }
+#endif
+        return n;
+    }
+
+private:
+    QFile& file_;
+    qint64 written_ = 0;
+    qint64 started_ = 0; // bytes before it are on their way to the disk
+};
+
 } // namespace
 
 Placed placeFile(const QString& path, const DiskStamp* expected, const std::function<bool(QIODevice&)>& write,
@@ -143,7 +194,8 @@ Placed placeFile(const QString& path, const DiskStamp* expected, const std::func
         return out;
     }
     errno = 0;
-    HashingWriter writer(file);
+    WritingBack back(file);
+    HashingWriter writer(back);
     if (!write(writer) || !syncToDisk(file)) {
         const QString why = errno ? systemReason() : file.errorString();
         out.result = SaveResult::failure(why); // the temporary file goes with `file`
@@ -162,16 +214,21 @@ Placed placeFile(const QString& path, const DiskStamp* expected, const std::func
     errno = 0;
     bool placed = false;
     if (expected && expected->known()) {
+        // The rename gives the old file a new change time, so it is
+        // compared with what was expected just before.
+        const FileIdentity before = identityOf(path);
         const Swap swapped = renameInOneStep(temporary, path, OneStep::Exchange);
         if (swapped == Swap::Done) {
             // The old file now has the temporary name: is it the one expected?
             file.setAutoRemove(false);
             placed = true;
             const FileIdentity old = identityOf(temporary);
+            const bool untouched = before == expected->file && old.sameFileAs(before) &&
+                                   old.modifiedNs == before.modifiedNs;
             const bool same = old.regular && old.size == expected->size &&
-                              (old == expected->file || stampOfFile(temporary).hash == expected->hash);
+                              (untouched || stampOfFile(temporary).hash == expected->hash);
             if (same) {
-                removeLeftover(temporary); // the old version, under a name removeStaleSaves knows
+                removeOldVersion(temporary, old.size); // under a name removeStaleSaves knows
             } else {
                 // Another version came in meanwhile: the new file stays, and
                 // the other is left for the caller to read and merge. It is
@@ -219,6 +276,12 @@ SaveResult writeFileAtomically(const QString& path, const std::function<bool(QIO
                                const std::function<bool()>& beforePlacing)
 {
     return placeFile(path, nullptr, write, beforePlacing).result;
+}
+
+void waitForOldVersions()
+{
+    if (QThreadPool* pool = removals())
+        pool->waitForDone();
 }
 
 void removeStaleSaves(const QString& path)

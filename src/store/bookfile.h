@@ -93,6 +93,11 @@ struct Placed {
 Placed placeFile(const QString& path, const DiskStamp* expected, const std::function<bool(QIODevice&)>& write,
                  const std::function<bool()>& beforePlacing = {});
 
+// Waits until the old versions that saves replaced are removed: a large
+// one goes on a thread of its own once the new file is in its place (a
+// crash meanwhile leaves it for removeStaleSaves).
+void waitForOldVersions();
+
 // Makes the bytes written to file durable (flushed and synced to disk).
 bool syncToDisk(QFile& file);
 

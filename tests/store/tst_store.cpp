@@ -396,6 +396,27 @@ private slots:
         add("<recipebook><category cname=\"A\"><recipe><title>x\r</title></recipe>\n<recipe><title>\ny</title>"
             "</recipe></category></recipebook>",
             pugi::parse_default | pugi::parse_ws_pcdata);
+        {
+            // Every byte in texts and values, at every place in a block of
+            // sixteen; a comment inside a recipe; elements nested deeper than
+            // any stack would go.
+            docs.push_back(std::make_unique<pugi::xml_document>());
+            pugi::xml_node cat = docs.back()->append_child("recipebook").append_child("category");
+            std::string every;
+            for (int c = 1; c < 256; ++c)
+                every += char(c);
+            for (int shift = 0; shift <= 16; ++shift) {
+                const std::string text = std::string(size_t(shift), 'x') + every + "\r\n\n";
+                pugi::xml_node r = cat.append_child("recipe");
+                r.append_attribute("a") = text.c_str();
+                r.append_child("title").text() = text.c_str();
+            }
+            cat.last_child().append_child(pugi::node_comment).set_value("a comment");
+            pugi::xml_node deep = cat.append_child("recipe");
+            for (int i = 0; i < 100000; ++i)
+                deep = deep.append_child("d");
+            deep.text() = "at the bottom";
+        }
         RecipeBook built;
         for (int c = 0; c < 4; ++c) {
             const pugi::xml_node cat = built.appendCategoryNode(QStringLiteral("Category %1").arg(c));
@@ -879,6 +900,24 @@ private slots:
 
     // Each kind of change made while another program changed the book file:
     // both changes end up on disk, or the other version is kept beside it.
+    // A large book's replaced version goes beside what follows the save;
+    // once that is done, the book is alone in its folder.
+    void largeOldVersionsGo()
+    {
+        bdtest::TestEnv env;
+        QByteArray big = kPrettyBook;
+        openBook(env, big.replace("<prep>bake</prep>", "<prep>" + QByteArray(20 * 1024 * 1024, 'b') + "</prep>"));
+        QVERIFY(bookStore().addCategory(QStringLiteral("Bread")).ok);
+        QVERIFY(bookStore().deleteRecipe({1, QStringLiteral("Gazpacho")}).ok);
+        waitForOldVersions();
+        QCOMPARE(QDir(env.appPath()).entryList({QStringLiteral("recipes.xml*")}, QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("recipes.xml")});
+        const bdtest::DiskBook disk;
+        QVERIFY(disk.categoryPosition(QStringLiteral("Bread")) >= 0);
+        QVERIFY(!disk.titleExists(QStringLiteral("Gazpacho")));
+        QCOMPARE(reloadedRecipe(0, QStringLiteral("Apple pie")).prep.size(), 20 * 1024 * 1024);
+    }
+
     void outsideChangesAreKept()
     {
         bdtest::TestEnv env;

@@ -370,7 +370,7 @@ CommandResult searchFromCommandLine(const QString& folder, const Options& option
     const SearchHits hits = searchRecs(book, options.query);
     CommandResult r;
     for (int i : listOrder(hits))
-        r.out += hits.categories[i] + QLatin1Char('\t') + hits.titles[i] + QLatin1Char('\n');
+        r.out += hits.category(i) + QLatin1Char('\t') + hits.title(i) + QLatin1Char('\n');
     r.exitCode = hits.size() > 0 ? 0 : kNothingFound;
     return r;
 }

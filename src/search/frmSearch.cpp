@@ -52,9 +52,9 @@ public:
             (role != Qt::DisplayRole && role != Qt::ToolTipRole))
             return QVariant();
         switch (shows_) {
-        case Sorted: return hits_->titles[(*order_)[index.row()]];
-        case Titles: return hits_->titles[index.row()];
-        case Categories: return hits_->categories[index.row()];
+        case Sorted: return hits_->title((*order_)[index.row()]);
+        case Titles: return hits_->title(index.row());
+        case Categories: return hits_->category(index.row());
         }
         return QVariant();
     }
@@ -267,7 +267,7 @@ void frmSearch::chooseResult(int row)
     if (row < 0 || row >= shownOrder_.size())
         return;
     const int hit = shownOrder_[row];
-    showFoundRecipe(listed_.categories[hit], listed_.titles[hit], listedQuery_);
+    showFoundRecipe(listed_.category(hit), listed_.title(hit), listedQuery_);
 }
 
 void showFoundRecipe(const QString& category, const QString& title, const QString& query)

@@ -6,9 +6,11 @@
 #include "store/recipebook.h"
 
 #include <QChar>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 #include <numeric>
 
@@ -353,10 +355,37 @@ void QueryMatcher::enterCategory(const char* name)
 bool QueryMatcher::found(const Term& term, int index, const Texts& texts) const
 {
     const unsigned f = term.fields;
-    return ((f & InTitle) && term.matcher.foundIn(texts.title)) ||
-           ((f & InIngredients) && term.matcher.foundIn(texts.ingredients)) ||
-           ((f & InPreparation) && term.matcher.foundIn(texts.preparation)) ||
-           ((f & InNotes) && term.matcher.foundIn(texts.notes)) || inCategory_[std::size_t(index)];
+    return ((f & InTitle) && term.matcher.foundIn(texts.title())) ||
+           ((f & InIngredients) && term.matcher.foundIn(texts.ingredients())) ||
+           ((f & InPreparation) && term.matcher.foundIn(texts.preparation())) ||
+           ((f & InNotes) && term.matcher.foundIn(texts.notes())) || inCategory_[std::size_t(index)];
+}
+
+const char* QueryMatcher::Texts::text(int child) const
+{
+    // The four searched, in the order of their elements.
+    const auto slot = [](int element) {
+        switch (element) {
+        case RTitle: return 0;
+        case RIng: return 1;
+        case RPrep: return 2;
+        case ROther: return 3;
+        default: return -1;
+        }
+    };
+    while (elements_ <= child && !ended_) {
+        last_ = elements_ == 0 && !last_ ? recipe_.first_child() : last_.next_sibling();
+        if (!last_) {
+            ended_ = true;
+            break;
+        }
+        if (last_.type() != pugi::node_element)
+            continue;
+        const int at = elements_++;
+        if (slot(at) >= 0)
+            texts_[slot(at)] = last_.child_value();
+    }
+    return texts_[slot(child)];
 }
 
 bool QueryMatcher::matches(const Texts& texts) const
@@ -389,6 +418,49 @@ int QueryMatcher::titleScore(const char* title) const
     return score;
 }
 
+namespace {
+
+// What of(i) gives for each of the first count hits.
+template <typename F>
+QStringList eachHit(int count, F&& of)
+{
+    QStringList out;
+    out.reserve(count);
+    for (int i = 0; i < count; ++i)
+        out << of(i);
+    return out;
+}
+
+} // namespace
+
+QStringList SearchHits::titles() const
+{
+    return eachHit(size(), [this](int i) { return title(i); });
+}
+
+QStringList SearchHits::categories() const
+{
+    return eachHit(size(), [this](int i) { return category(i); });
+}
+
+void SearchHits::enterCategory(const QString& name) { categoryNames_ << name; }
+
+void SearchHits::add(const char* title, int titleScore, int place)
+{
+    // Decoded straight into the end of the one text: a title takes at most
+    // as many UTF-16 units as it has bytes.
+    const qsizetype bytes = qsizetype(std::strlen(title));
+    const qsizetype at = titleText_.size();
+    titleText_.resize(at + bytes);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QChar* end = decoder.appendToBuffer(titleText_.data() + at, QByteArrayView(title, bytes));
+    titleText_.resize(end - titleText_.constData());
+    titleStarts_ << int(titleText_.size());
+    categoryOf_ << int(categoryNames_.size()) - 1;
+    titleScores << titleScore;
+    places << place;
+}
+
 BookSearch::BookSearch(const RecipeBook& book, const QString& query)
     : book_(book), version_(book.titlesVersion()), matcher_(parseQuery(query))
 {
@@ -401,31 +473,15 @@ bool BookSearch::step(int count)
     done_ = !book_.walkRecipes(cursor_, count, [this](pugi::xml_node recipe, int position) {
         ++place_;
         if (named_ != position) {
-            categoryName_ = RecipeBook::categoryOf(recipe);
-            matcher_.enterCategory(categoryName_.toUtf8().constData());
+            const QString name = RecipeBook::categoryOf(recipe);
+            matcher_.enterCategory(name.toUtf8().constData());
+            hits_.enterCategory(name);
             named_ = position;
         }
-        // The fields by position; the times, the yield and what follows the
-        // notes are never read.
-        QueryMatcher::Texts texts;
-        constexpr quint32 unsearched = (1u << RPrepTime) | (1u << RCookTime) | (1u << RYield);
-        RecipeBook::forEachText(
-            recipe, ROther,
-            [&texts](int child, const char* text) {
-                switch (child) {
-                case RTitle: texts.title = text; break;
-                case RIng: texts.ingredients = text; break;
-                case RPrep: texts.preparation = text; break;
-                default: texts.notes = text; break;
-                }
-            },
-            unsearched);
+        const QueryMatcher::Texts texts(recipe);
         if (!matcher_.matches(texts))
             return;
-        hits_.titles << qstr(texts.title);
-        hits_.categories << categoryName_;
-        hits_.titleScores << matcher_.titleScore(texts.title);
-        hits_.places << place_ - 1;
+        hits_.add(texts.title(), matcher_.titleScore(texts.title()), place_ - 1);
     });
     return done_;
 }
@@ -468,7 +524,7 @@ bool ListOrdering::step(int count)
         return true;
     keys_.reserve(std::size_t(total));
     for (int i = int(keys_.size()); i < total && count > 0; ++i, --count)
-        keys_.push_back(listSortKey(hits_.titles[i]));
+        keys_.push_back(listSortKey(hits_.title(i)));
     return int(keys_.size()) == total;
 }
 
@@ -499,7 +555,7 @@ QVector<int> ListOrdering::order() const
         return order;
     }
     for (int i = int(keys_.size()); i < total; ++i) // the book changed since the start
-        keys_.push_back(listSortKey(hits_.titles[i]));
+        keys_.push_back(listSortKey(hits_.title(i)));
     // List order first, equal titles in book order; then by the titles' scores.
     std::stable_sort(order.begin(), order.end(),
                      [this](int a, int b) { return keys_[std::size_t(a)].compare(keys_[std::size_t(b)]) < 0; });

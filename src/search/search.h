@@ -44,15 +44,37 @@ private:
 };
 
 // What a search found, in finding order (category by category, recipe by
-// recipe, as stored): titles[i] is a recipe of the category named
-// categories[i], and its title holds titleScores[i] of the query's wanted
-// groups. Every recipe appears at most once.
-struct SearchHits {
-    QStringList titles;
-    QStringList categories;
+// recipe, as stored): title(i) is a recipe of the category named
+// category(i), and its title holds titleScores[i] of the query's wanted
+// groups. Every recipe appears at most once. The titles are kept one after
+// another in one text, so that a search that finds every recipe of a large
+// book makes no string for each.
+class SearchHits {
+public:
+    int size() const { return int(titleScores.size()); }
+    QString title(int i) const { return titleView(i).toString(); }
+    QStringView titleView(int i) const
+    {
+        return QStringView(titleText_).mid(titleStarts_[i], titleStarts_[i + 1] - titleStarts_[i]);
+    }
+    const QString& category(int i) const { return categoryNames_[categoryOf_[i]]; }
+    QStringList titles() const;
+    QStringList categories() const;
+
+    // The hits that follow are of the category named name.
+    void enterCategory(const QString& name);
+    // A hit of the category entered last, its title zero-terminated UTF-8
+    // as the book holds it.
+    void add(const char* title, int titleScore, int place);
+
     QVector<int> titleScores;
     QVector<int> places; // of the recipes in book order, counted from 0 (see RecipeBook::titleRanks)
-    int size() const { return int(titles.size()); }
+
+private:
+    QString titleText_;
+    QVector<int> titleStarts_{0}; // hit i's title from titleStarts_[i] to titleStarts_[i + 1]
+    QStringList categoryNames_;
+    QVector<int> categoryOf_;
 };
 
 // Whether recipes answer a query, their texts read as the book holds them.
@@ -61,12 +83,26 @@ public:
     explicit QueryMatcher(const SearchQuery& query);
 
     // The recipe's title, ingredients, preparation and notes, each
-    // zero-terminated UTF-8.
-    struct Texts {
-        const char* title = "";
-        const char* ingredients = "";
-        const char* preparation = "";
-        const char* notes = "";
+    // zero-terminated UTF-8 (empty when the recipe lacks it). Each is read
+    // when first asked for, so that a search the title answers reads no
+    // more of the recipe.
+    class Texts {
+    public:
+        explicit Texts(pugi::xml_node recipe) : recipe_(recipe) {}
+        const char* title() const { return text(RTitle); }
+        const char* ingredients() const { return text(RIng); }
+        const char* preparation() const { return text(RPrep); }
+        const char* notes() const { return text(ROther); }
+
+    private:
+        // The text of the recipe's child element at position child.
+        const char* text(int child) const;
+
+        pugi::xml_node recipe_;
+        mutable pugi::xml_node last_; // the last child looked at
+        mutable int elements_ = 0;    // child elements counted so far
+        mutable bool ended_ = false;  // all counted
+        mutable const char* texts_[4] = {"", "", "", ""};
     };
     // Finds which terms the category's name holds; call it before asking
     // about the recipes of another category.
@@ -109,8 +145,7 @@ private:
     int place_ = 0; // of the next recipe in book order
     QueryMatcher matcher_;
     RecipeCursor cursor_;
-    int named_ = -1; // the position of the category categoryName_ names
-    QString categoryName_;
+    int named_ = -1; // the position of the category entered last
     SearchHits hits_;
     bool done_ = false;
 };

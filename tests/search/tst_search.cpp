@@ -84,7 +84,7 @@ void typeAndSearch(frmSearch* w, const QString& keyword)
     QTest::keyClick(w->txtKeyword, Qt::Key_Return);
 }
 
-QStringList found(const QString& keyword) { return searchRecs(G.xmlDoc, keyword).titles; }
+QStringList found(const QString& keyword) { return searchRecs(G.xmlDoc, keyword).titles(); }
 
 } // namespace
 
@@ -201,9 +201,25 @@ private slots:
         b.appendRecipe(1, recipe(QStringLiteral("Banoffee pie")));
 
         const SearchHits hits = searchRecs(b, QStringLiteral("pie"));
-        QCOMPARE(hits.titles,
-                 (QStringList{QStringLiteral("Apple Pie"), QStringLiteral("Zebra pie"), QStringLiteral("Banoffee pie")}));
-        QCOMPARE(hits.categories, (QStringList{QStringLiteral("Pies"), QStringLiteral("Afters"), QStringLiteral("Afters")}));
+        QCOMPARE(hits.titles(), (QStringList{QStringLiteral("Apple Pie"), QStringLiteral("Zebra pie"),
+                                             QStringLiteral("Banoffee pie")}));
+        QCOMPARE(hits.categories(),
+                 (QStringList{QStringLiteral("Pies"), QStringLiteral("Afters"), QStringLiteral("Afters")}));
+
+        // Titles as the book holds them, whatever their bytes: characters
+        // beyond the first plane, a leading byte order mark, and bytes that
+        // are no UTF-8 at all.
+        const std::vector<QByteArray> odd = {"pie \xF0\x9F\xA5\xA7 cr\xC3\xA8me", "\xEF\xBB\xBFpie", "pie \xFF\xC3 end",
+                                             "pie \xE2\x82"};
+        const int oddPosition = b.appendCategory(QStringLiteral("Odd"));
+        for (const QByteArray& t : odd)
+            b.category(oddPosition).append_child("recipe").append_child("title").text() = t.constData();
+        const SearchHits more = searchRecs(b, QStringLiteral("pie"));
+        QCOMPARE(more.size(), 3 + int(odd.size()));
+        for (int i = 0; i < int(odd.size()); ++i) {
+            QCOMPARE(more.title(3 + i), QString::fromUtf8(odd[std::size_t(i)]));
+            QCOMPARE(more.category(3 + i), QStringLiteral("Odd"));
+        }
     }
 
     void keywordCases_data()
@@ -466,7 +482,7 @@ private slots:
         const SearchHits hits = searchRecs(b, QStringLiteral("apple pork"));
         QStringList listed;
         for (int i : listOrder(hits))
-            listed << hits.titles[i];
+            listed << hits.title(i);
         QCOMPARE(listed, (QStringList{QStringLiteral("Apple pork chops"), QStringLiteral("Apple sauce"),
                                       QStringLiteral("Baked apples"), QStringLiteral("Roast")}));
 
@@ -509,7 +525,7 @@ private slots:
             }
             QStringList listed;
             for (int i : ordering.order())
-                listed << search.hits().titles[i];
+                listed << search.hits().title(i);
             return listed;
         };
         QVERIFY(!b.titleRanks());
@@ -554,8 +570,8 @@ private slots:
             while (!search.step(slice))
                 ++steps;
             QVERIFY(steps >= 60 / slice - 1);
-            QCOMPARE(search.hits().titles, whole.titles);
-            QCOMPARE(search.hits().categories, whole.categories);
+            QCOMPARE(search.hits().titles(), whole.titles());
+            QCOMPARE(search.hits().categories(), whole.categories());
         }
     }
 

@@ -5,6 +5,7 @@
 #include <QThreadPool>
 #include <QWaitCondition>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -23,30 +24,70 @@ constexpr int kSplitDepth = 2;
 // beside the book.
 constexpr size_t kWindow = 8;
 
+// A piece's text. Its writers make room for the most a part may take and
+// then write into it, with no check for each line.
+class PieceText {
+public:
+    // Where n more bytes may be written, after the text.
+    char* room(size_t n)
+    {
+        if (n > capacity_ - size_)
+            grow(n);
+        return data_.get() + size_;
+    }
+    // The text now ends at end, in the room made last.
+    void endAt(const char* end) { size_ = size_t(end - data_.get()); }
+    void assign(const std::string& s)
+    {
+        std::memcpy(room(s.size()), s.data(), s.size());
+        size_ = s.size();
+    }
+    void clear() { size_ = 0; }
+    const char* data() const { return data_.get(); }
+    size_t size() const { return size_; }
+
+private:
+    void grow(size_t n)
+    {
+        const size_t capacity = std::max(capacity_ * 2, size_ + n + 4096);
+        std::unique_ptr<char[]> data(new char[capacity]);
+        if (size_ > 0)
+            std::memcpy(data.get(), data_.get(), size_);
+        data_ = std::move(data);
+        capacity_ = capacity;
+    }
+
+    std::unique_ptr<char[]> data_;
+    size_t size_ = 0, capacity_ = 0;
+};
+
 // Appends what pugixml writes to text, each LF that does not follow a CR
 // as CR LF. Every piece starts where a '>' was written last, so a piece's
 // first byte never follows a CR.
 struct LineEndWriter : pugi::xml_writer {
-    std::string* text = nullptr;
+    PieceText* text = nullptr;
     bool afterCr = false;
     void write(const void* data, size_t size) override
     {
         const char* p = static_cast<const char*>(data);
         const char* const end = p + size;
+        char* o = text->room(2 * size); // a CR, at most, before each byte
         while (p < end) {
             const char* lf = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
             const char* const stop = lf ? lf : end;
-            text->append(p, size_t(stop - p));
+            std::memcpy(o, p, size_t(stop - p));
+            o += stop - p;
             if (stop > p)
                 afterCr = stop[-1] == '\r';
             if (!lf)
                 break;
             if (!afterCr) // a CR LF already in the text stays one line end
-                text->push_back('\r');
-            text->push_back('\n');
+                *o++ = '\r';
+            *o++ = '\n';
             afterCr = false;
             p = lf + 1;
         }
+        text->endAt(o);
     }
 };
 
@@ -72,9 +113,11 @@ bool startTag(pugi::xml_node element, std::string& tag)
     pugi::xml_node copy = shallow.append_child(element.name());
     for (pugi::xml_attribute a : element.attributes())
         copy.append_copy(a);
+    PieceText text;
     LineEndWriter w;
-    w.text = &tag;
+    w.text = &text;
     shallow.save(w, PUGIXML_TEXT(""), kFlags | pugi::format_no_empty_element_tags, pugi::encoding_utf8);
+    tag.assign(text.data(), text.size());
     // Written as "<name ...></name>": the end tag goes.
     const std::string end = std::string("</") + nameOf(element) + '>';
     if (tag.size() <= end.size() || tag.compare(tag.size() - end.size(), end.size(), end) != 0)
@@ -123,11 +166,11 @@ bool plan(pugi::xml_node parent, int depth, int perPiece, std::vector<Piece>& pi
     return true;
 }
 
-void render(const Piece& piece, std::string& text)
+void render(const Piece& piece, PieceText& text)
 {
     text.clear();
     if (piece.count == 0) {
-        text = piece.tag;
+        text.assign(piece.tag);
         return;
     }
     LineEndWriter w;
@@ -137,7 +180,7 @@ void render(const Piece& piece, std::string& text)
         n.print(w, PUGIXML_TEXT(""), kFlags, pugi::encoding_utf8);
 }
 
-bool writeAll(QIODevice& out, const std::string& text)
+bool writeAll(QIODevice& out, const PieceText& text)
 {
     return out.write(text.data(), qint64(text.size())) == qint64(text.size());
 }
@@ -219,7 +262,7 @@ private:
     size_t next_ = 0;    // the first piece not taken yet
     size_t written_ = 0; // pieces written
     bool stop_ = false;
-    std::vector<std::string> texts_; // piece i's in texts_[i % kWindow]
+    std::vector<PieceText> texts_; // piece i's in texts_[i % kWindow]
     QMutex mutex_;
     QWaitCondition changed_;
     QSemaphore finished_;

@@ -315,7 +315,6 @@ Growth benchSize(int recipes, int runs)
             check(parsed, QStringLiteral("the bare parse failed"));
         }
         loadFloor.push_back(read.back() + parse.back());
-        writeFloor.push_back(writeFloorMs(scratch, bytes));
         bytes = QByteArray();
         releaseFreeMemory();
 
@@ -333,6 +332,10 @@ Growth benchSize(int recipes, int runs)
             QStringLiteral("Recipe %1 added by run %2").arg(recipes + run, gen.titleWidth, 10, QLatin1Char('0')).arg(run);
         const bd::Recipe input = maker.input(added, addCategory);
         bd::SaveResult saved;
+        // The disk's speed drifts from minute to minute: each save is
+        // measured right after a floor of its own.
+        const auto floorNow = [&] { writeFloor.push_back(writeFloorMs(scratch, readWhole(book))); };
+        floorNow();
         add.push_back(timedMs([&] { saved = bd::bookStore().addRecipe(addPosition, input); }));
         check(saved.ok, QStringLiteral("adding a recipe failed: ") + saved.error);
         {
@@ -345,6 +348,7 @@ Growth benchSize(int recipes, int runs)
         int victimCategory = 0;
         while (!bd::G.xmlDoc.findRecipe(victimCategory, victim))
             ++victimCategory;
+        floorNow();
         remove.push_back(timedMs([&] { saved = bd::bookStore().deleteRecipe({victimCategory, victim}); }));
         check(saved.ok, QStringLiteral("deleting a recipe failed: ") + saved.error);
         check(!bd::G.xmlDoc.titleExists(victim), QStringLiteral("the recipe was not deleted"));

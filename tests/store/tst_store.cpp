@@ -5,6 +5,7 @@
 #include "store/encoding.h"
 #include "store/leftovers.h"
 #include "store/names.h"
+#include "store/bookfile.h"
 #include "store/booksave.h"
 #include "store/bookwriter.h"
 #include "store/picturefiles.h"
@@ -916,6 +917,45 @@ private slots:
         QVERIFY(disk.categoryPosition(QStringLiteral("Bread")) >= 0);
         QVERIFY(!disk.titleExists(QStringLiteral("Gazpacho")));
         QCOMPARE(reloadedRecipe(0, QStringLiteral("Apple pie")).prep.size(), 20 * 1024 * 1024);
+    }
+
+    // A file written in place in the last moment before a save takes its
+    // place, its modification time set back: the save keeps it for the
+    // caller to merge, never removing it as its own old version.
+    void lastMomentWritesInPlaceAreKept()
+    {
+        bdtest::TestEnv env;
+        const QString path = env.file(QStringLiteral("book.xml"));
+        env.write(QStringLiteral("book.xml"), "<recipebook>mine</recipebook>");
+        const DiskStamp expected = stampOfFile(path);
+        const auto save = [&](bool theirs) {
+            return placeFile(
+                path, &expected, [](QIODevice& out) { return out.write("<recipebook>new</recipebook>") > 0; },
+                [&] {
+                    if (!theirs)
+                        return true;
+                    QFile f(path);
+                    const QDateTime modified = QFileInfo(path).lastModified();
+                    return f.open(QIODevice::ReadWrite) && f.write("<recipebook>THEM</recipebook>") > 0 &&
+                           f.setFileTime(modified, QFileDevice::FileModificationTime);
+                });
+        };
+        const Placed placed = save(true);
+        QVERIFY(placed.result.ok);
+#ifdef Q_OS_LINUX
+        QVERIFY(placed.replacedOther);
+        QCOMPARE(bdtest::readFile(placed.otherAt), QByteArray("<recipebook>THEM</recipebook>"));
+        QVERIFY(removeLeftover(placed.otherAt));
+#endif
+        QCOMPARE(env.read(QStringLiteral("book.xml")), QByteArray("<recipebook>new</recipebook>"));
+
+        // Untouched, the old version goes.
+        env.write(QStringLiteral("book.xml"), "<recipebook>mine</recipebook>");
+        const DiskStamp again = stampOfFile(path);
+        const Placed plain = placeFile(path, &again, [](QIODevice& out) { return out.write("<recipebook/>") > 0; });
+        QVERIFY(plain.result.ok && !plain.replacedOther);
+        QCOMPARE(QDir(env.appPath()).entryList({QStringLiteral("book.xml*")}, QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("book.xml")});
     }
 
     void outsideChangesAreKept()

@@ -470,18 +470,27 @@ bool BookSearch::step(int count)
 {
     if (done_)
         return true;
-    done_ = !book_.walkRecipes(cursor_, count, [this](pugi::xml_node recipe, int position) {
-        ++place_;
-        if (named_ != position) {
+    // Places in book order name other recipes once one is added or removed:
+    // the search starts again.
+    if (book_.titlesVersion() != version_) {
+        version_ = book_.titlesVersion();
+        place_ = 0;
+        category_ = {};
+        hits_ = {};
+    }
+    int place = place_;
+    done_ = !book_.walkRecipes(place_, count, [this, &place](pugi::xml_node recipe) {
+        const pugi::xml_node category = recipe.parent();
+        if (category != category_) {
             const QString name = RecipeBook::categoryOf(recipe);
             matcher_.enterCategory(name.toUtf8().constData());
             hits_.enterCategory(name);
-            named_ = position;
+            category_ = category;
         }
         const QueryMatcher::Texts texts(recipe);
-        if (!matcher_.matches(texts))
-            return;
-        hits_.add(texts.title(), matcher_.titleScore(texts.title()), place_ - 1);
+        if (matcher_.matches(texts))
+            hits_.add(texts.title(), matcher_.titleScore(texts.title()), place);
+        ++place;
     });
     return done_;
 }

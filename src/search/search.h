@@ -127,8 +127,8 @@ private:
 
 // A search of a book that may be done a slice at a time, so that a window
 // stays answering while a large book is searched: each step searches the
-// next recipes in book order. The book must not lose nodes meanwhile (its
-// generation() must stay the same).
+// next recipes in book order. A book whose recipes change meanwhile is
+// searched again from the start.
 class BookSearch {
 public:
     BookSearch(const RecipeBook& book, const QString& query);
@@ -144,8 +144,7 @@ private:
     RecipeBook::TitlesVersion version_;
     int place_ = 0; // of the next recipe in book order
     QueryMatcher matcher_;
-    RecipeCursor cursor_;
-    int named_ = -1; // the position of the category entered last
+    pugi::xml_node category_; // the category entered last
     SearchHits hits_;
     bool done_ = false;
 };

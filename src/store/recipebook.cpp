@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLocale>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -600,6 +601,92 @@ void RecipeBook::TitleIndex::remove(pugi::xml_node recipe, quint64 now)
         }
 }
 
+namespace {
+bool named(pugi::xml_node n, const char* name) { return std::strcmp(n.name(), name) == 0; }
+} // namespace
+
+pugi::xml_node RecipeBook::lastRecipe() const
+{
+    for (pugi::xml_node c = root().last_child(); c; c = c.previous_sibling())
+        if (named(c, "category"))
+            for (pugi::xml_node r = c.last_child(); r; r = r.previous_sibling())
+                if (named(r, "recipe"))
+                    return r;
+    return {};
+}
+
+const std::vector<pugi::xml_node_struct*>& RecipeBook::recipesInOrder() const
+{
+    // A recipe appended to the end of the book without a note (as a book
+    // made in memory gets them) is caught here too.
+    const pugi::xml_node_struct* last = order_.recipes.empty() ? nullptr : order_.recipes.back();
+    if (order_.generation != generation_ || lastRecipe().internal_object() != last) {
+        order_.recipes.clear();
+        order_.generation = generation_;
+        order_.changes = 0;
+        forEachRecipe([this](pugi::xml_node r, int) { order_.recipes.push_back(r.internal_object()); });
+    }
+    return order_.recipes;
+}
+
+bool RecipeBook::RecipeOrder::keepsStep(quint64 now)
+{
+    if (generation != now)
+        return false;
+    // Each change moves the recipes after it: past a few hundred, making
+    // the order again when it is next needed costs less.
+    constexpr int kMostChanges = 256;
+    if (++changes > kMostChanges) {
+        generation = ~quint64(0);
+        recipes = {};
+        return false;
+    }
+    return true;
+}
+
+void RecipeBook::RecipeOrder::add(pugi::xml_node recipe, quint64 now)
+{
+    if (!keepsStep(now))
+        return;
+    // The new recipe goes after the one before it in its category or,
+    // first in its category, before the first recipe of a later one.
+    const auto find = [this](pugi::xml_node r) {
+        return std::find(recipes.rbegin(), recipes.rend(), r.internal_object()).base();
+    };
+    auto at = recipes.end();
+    if (const pugi::xml_node before = recipe.previous_sibling("recipe")) {
+        at = find(before); // just after it
+        if (at == recipes.begin()) {
+            generation = ~quint64(0); // not in step after all
+            return;
+        }
+    } else {
+        for (pugi::xml_node c = recipe.parent().next_sibling("category"); c; c = c.next_sibling("category"))
+            if (const pugi::xml_node next = c.child("recipe")) {
+                at = find(next);
+                if (at == recipes.begin()) {
+                    generation = ~quint64(0);
+                    return;
+                }
+                --at;
+                break;
+            }
+    }
+    recipes.insert(at, recipe.internal_object());
+}
+
+void RecipeBook::RecipeOrder::remove(pugi::xml_node recipe, quint64 now)
+{
+    if (!keepsStep(now))
+        return;
+    ++generation; // as TitleIndex::remove
+    const auto at = std::find(recipes.rbegin(), recipes.rend(), recipe.internal_object());
+    if (at == recipes.rend())
+        generation = ~quint64(0);
+    else
+        recipes.erase(std::next(at).base());
+}
+
 QString RecipeBook::childText(pugi::xml_node recipe, int child)
 {
     QString text;
@@ -667,6 +754,7 @@ void RecipeBook::noteNewRecipe(pugi::xml_node recipe)
     ++titleChanges_;
     noteNewTitle(qstr(titleOf(recipe)));
     titles_.add(recipe, generation_);
+    order_.add(recipe, generation_);
 }
 
 int RecipeBook::appendCategory(const QString& name)
@@ -685,6 +773,7 @@ pugi::xml_node RecipeBook::appendRecipe(int position, const Recipe& f)
     ++titleChanges_;
     const pugi::xml_node recipe = appendRecipeNode(cat, f, true);
     titles_.add(recipe, generation_);
+    order_.add(recipe, generation_);
     return recipe;
 }
 
@@ -693,6 +782,7 @@ bool RecipeBook::removeRecipe(pugi::xml_node recipe)
     if (!recipe || !recipe.parent())
         return false;
     titles_.remove(recipe, generation_);
+    order_.remove(recipe, generation_);
     noteRecipe(recipe);
     ++titleChanges_;
     ++generation_;

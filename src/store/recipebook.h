@@ -83,12 +83,6 @@ inline QString titleKey(const QString& title) { return title.toLower(); }
 // A hash of a recipe's category name and texts, as a book holds them.
 quint64 recipeVersion(pugi::xml_node recipe);
 
-// A place in a walk over every recipe that goes on later (RecipeBook::walkRecipes).
-struct RecipeCursor {
-    pugi::xml_node category, recipe;
-    int position = -1; // of category; -1 before the walk starts
-};
-
 class RecipeBook {
 public:
     RecipeBook();
@@ -171,12 +165,12 @@ public:
     // there is no such category).
     template <typename F>
     bool forEachRecipeIn(int position, F&& f) const;
-    // f(recipe, categoryPosition) for up to count recipes from at on, in
-    // book order, moving at past them. False when the walk has reached the
-    // end of the book. A cursor holds nodes: it is good only while
-    // generation() stays the same.
+    // f(recipe) for up to count recipes in book order from the one at
+    // place (counted from 0) on, moving place past them. False when the walk
+    // has reached the end of the book. A place names the same recipe only
+    // while titlesVersion() stays the same.
     template <typename F>
-    bool walkRecipes(RecipeCursor& at, int count, F&& f) const;
+    bool walkRecipes(int& place, int count, F&& f) const;
     // Counts the changes that may leave nodes taken earlier invalid:
     // loading, clearing, adopting, removing.
     quint64 generation() const { return generation_; }
@@ -256,6 +250,27 @@ private:
     };
     mutable TitleIndex titles_;
     const TitleIndex& titleIndex() const;
+
+    // Every recipe in book order, so that a walk over the book can fetch
+    // recipes from memory well before their turn (a walk along the nodes
+    // learns where the next recipe is only once it has the one before).
+    // Made when asked for and good for one generation of the book:
+    // appendRecipe, noteNewRecipe and removeRecipe keep it in step, each at
+    // the cost of a pass over it; after many such changes it is let go and
+    // made again when next asked for. Of recipes appended without a note, as
+    // a book made in memory gets them, it notices those that end the book.
+    // Holds no copy of a recipe.
+    struct RecipeOrder {
+        quint64 generation = ~quint64(0);
+        int changes = 0; // kept in step since it was made
+        std::vector<pugi::xml_node_struct*> recipes;
+        void add(pugi::xml_node recipe, quint64 now);
+        void remove(pugi::xml_node recipe, quint64 now); // before the removal counts
+        bool keepsStep(quint64 now);
+    };
+    mutable RecipeOrder order_;
+    const std::vector<pugi::xml_node_struct*>& recipesInOrder() const;
+    pugi::xml_node lastRecipe() const;
     void noteNewTitle(const QString& title);
 
 public:
@@ -304,39 +319,29 @@ inline void prefetch(const void* p)
 }
 
 template <typename F>
-bool RecipeBook::walkRecipes(RecipeCursor& at, int count, F&& f) const
+bool RecipeBook::walkRecipes(int& place, int count, F&& f) const
 {
-    if (at.position < 0) {
-        at.position = 0;
-        at.category = root().child("category");
-        at.recipe = at.category.child("recipe");
-    }
-    for (; at.category; ++at.position) {
-        // Each recipe's text is fetched from memory a few recipes ahead
-        // of its turn: a walk of a large book otherwise waits for each.
-        constexpr int kAhead = 8;
-        pugi::xml_node ahead = at.recipe;
-        for (int i = 0; i < kAhead && ahead; ++i)
-            ahead = ahead.next_sibling();
-        for (; at.recipe; --count) {
-            if (count <= 0)
-                return true;
-            if (ahead) {
-                // The recipe's first children were made right after it.
-                const char* node = reinterpret_cast<const char*>(ahead.internal_object());
-                for (int line = 1; line <= 3; ++line)
-                    prefetch(node + 64 * line);
-                prefetch(ahead.name());
-                ahead = ahead.next_sibling();
-            }
-            const pugi::xml_node r = at.recipe;
-            at.recipe = r.next_sibling("recipe");
-            f(r, at.position);
+    const std::vector<pugi::xml_node_struct*>& order = recipesInOrder();
+    const int total = int(order.size());
+    if (place < 0)
+        place = 0;
+    // A recipe's nodes are fetched from memory a few turns before the text
+    // they point to, and that a few turns before the recipe's own turn.
+    constexpr int kNodesAhead = 16, kTextAhead = 8;
+    for (; place < total && count > 0; ++place, --count) {
+        if (place + kNodesAhead < total) {
+            // The recipe's first children were made right after it.
+            const char* node = reinterpret_cast<const char*>(order[size_t(place + kNodesAhead)]);
+            for (int line = 0; line < 4; ++line)
+                prefetch(node + 64 * line);
         }
-        at.category = at.category.next_sibling("category");
-        at.recipe = at.category.child("recipe");
+        if (place + kTextAhead < total) {
+            const pugi::xml_node ahead(order[size_t(place + kTextAhead)]);
+            prefetch(titleOf(ahead));
+        }
+        f(pugi::xml_node(order[size_t(place)]));
     }
-    return false;
+    return place < total;
 }
 
 template <typename F>

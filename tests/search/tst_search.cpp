@@ -575,6 +575,74 @@ private slots:
         }
     }
 
+    // A search after recipes came and went, in whatever way, walks the book
+    // as it stands: each recipe once, in book order, with its category.
+    void searchesWalkTheBookAsItStands()
+    {
+        bdtest::TestEnv env;
+        RecipeBook& b = G.xmlDoc;
+        for (const char* name : {"First", "Empty", "Middle", "Last"})
+            b.appendCategory(QString::fromLatin1(name));
+        for (int i = 0; i < 9; ++i)
+            b.appendRecipe(i % 2 ? 2 : 0, recipe(QStringLiteral("Dish %1").arg(i)));
+        const auto asItStands = [&b] {
+            QStringList out;
+            b.forEachRecipe([&out](pugi::xml_node r, int) {
+                out << RecipeBook::categoryOf(r) + QLatin1Char('/') + qstr(RecipeBook::titleOf(r));
+            });
+            return out;
+        };
+        const auto found = [&b](int slice) {
+            BookSearch search(b, QStringLiteral("dish"));
+            while (!search.step(slice)) {
+            }
+            QStringList out;
+            for (int i = 0; i < search.hits().size(); ++i)
+                out << search.hits().category(i) + QLatin1Char('/') + search.hits().title(i);
+            return out;
+        };
+        QCOMPARE(found(100), asItStands());
+        int n = 100;
+        const std::function<void()> changes[] = {
+            [&] { b.appendRecipe(1, recipe(QStringLiteral("Dish %1").arg(n++))); }, // first of a category
+            [&] { b.appendRecipe(3, recipe(QStringLiteral("Dish %1").arg(n++))); },
+            [&] { b.appendRecipe(0, recipe(QStringLiteral("Dish %1").arg(n++))); },
+            [&] { // as an import adds one, to a category of its own
+                const pugi::xml_node c = RecipeBook::appendCategoryNode(b.root(), QStringLiteral("New %1").arg(n));
+                b.noteNewRecipe(RecipeBook::appendRecipeNode(c, recipe(QStringLiteral("Dish %1").arg(n++)), false));
+            },
+            [&] { QVERIFY(b.removeRecipe(b.findTitle(QStringLiteral("Dish 0")))); }, // the first of all
+            [&] { QVERIFY(b.removeRecipe(b.findTitle(QStringLiteral("Dish 5")))); },
+            [&] { QVERIFY(b.removeRecipe(b.findTitle(QStringLiteral("Dish %1").arg(n - 1)))); }, // the last
+        };
+        for (const auto& change : changes) {
+            change();
+            QCOMPARE(found(100), asItStands());
+        }
+        // Changes made while a search goes on a slice at a time.
+        BookSearch search(b, QStringLiteral("dish"));
+        QVERIFY(!search.step(3));
+        b.appendRecipe(0, recipe(QStringLiteral("Dish early")));
+        QVERIFY(!search.step(3));
+        QVERIFY(b.removeRecipe(b.findTitle(QStringLiteral("Dish 2"))));
+        while (!search.step(3)) {
+        }
+        QStringList sliced;
+        for (int i = 0; i < search.hits().size(); ++i)
+            sliced << search.hits().category(i) + QLatin1Char('/') + search.hits().title(i);
+        QCOMPARE(sliced, asItStands());
+        // Many changes in a row, the order let go of and made again between them.
+        for (int i = 0; i < 600; ++i) {
+            b.appendRecipe(i % 4, recipe(QStringLiteral("Dish many %1").arg(i)));
+            if (i % 3 == 0)
+                QVERIFY(b.removeRecipe(b.findTitle(QStringLiteral("Dish many %1").arg(i / 2))));
+            if (i % 97 == 0)
+                QCOMPARE(found(7), asItStands());
+        }
+        QCOMPARE(found(7), asItStands());
+        QCOMPARE(b.recipeCount(), int(asItStands().size()));
+    }
+
     void foundWordsAreMarked_data()
     {
         QTest::addColumn<QString>("query");

@@ -553,9 +553,12 @@ QVector<int> ListOrdering::order() const
         std::vector<int> byPlace(kept->size(), -1);
         for (int i = 0; i < total; ++i)
             byPlace[std::size_t(ranks_[std::size_t(i)])] = i;
-        std::vector<int> scores(hits_.titleScores.cbegin(), hits_.titleScores.cend());
+        // A score counts the query's groups a title answers: there are few.
+        std::vector<int> scores;
+        for (const int score : hits_.titleScores)
+            if (std::find(scores.cbegin(), scores.cend(), score) == scores.cend())
+                scores.push_back(score);
         std::sort(scores.begin(), scores.end(), std::greater<int>());
-        scores.erase(std::unique(scores.begin(), scores.end()), scores.end());
         int at = 0;
         for (const int score : scores)
             for (const int i : byPlace)

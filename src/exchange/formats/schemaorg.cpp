@@ -671,13 +671,18 @@ std::vector<qsizetype> escapesIn(QByteArrayView json)
         for (;;) {
             const char* close = static_cast<const char*>(std::memchr(p, '"', size_t(end - p)));
             const char* stop = close ? close : end;
-            const char* escape = static_cast<const char*>(std::memchr(p, '\\', size_t(stop - p)));
-            if (!escape) {
+            // The quote found ends the string unless an escape takes it:
+            // only then is the end looked for again.
+            while (const char* escape = static_cast<const char*>(std::memchr(p, '\\', size_t(stop - p)))) {
+                escapes.push_back(escape - json.data());
+                p = escape + 2 < end ? escape + 2 : end;
+                if (p > stop)
+                    break;
+            }
+            if (p <= stop) {
                 p = close ? close + 1 : end;
                 break;
             }
-            escapes.push_back(escape - json.data());
-            p = escape + 2 < end ? escape + 2 : end;
         }
     }
     return escapes;
@@ -829,6 +834,11 @@ bool readJsonRecipes(QByteArray json, const PageContext& page, const std::functi
         return false;
     BlockObjects found;
     findObjects(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object()), found, false, 0);
+    if (found.recipes.size() == 1) {
+        // One recipe (a file of one, a zip's entry): no work to share.
+        take(taken(found.recipes.front(), page, &found.references));
+        return true;
+    }
     // The recipes are read side by side and taken in their order.
     std::vector<Taken> recipes(size_t(found.recipes.size()));
     inParallelInOrder(

@@ -154,7 +154,9 @@ uLong ZCALLBACK memoryRead(voidpf, voidpf stream, void* buffer, uLong size)
 {
     auto* m = static_cast<Memory*>(stream);
     const ZPOS64_T n = std::min<ZPOS64_T>(size, m->size - m->at);
-    if (n > 0)
+    if (n == 1)
+        *static_cast<char*>(buffer) = m->data[m->at]; // headers are read a byte at a time
+    else if (n > 0)
         std::memcpy(buffer, m->data + m->at, size_t(n));
     m->at += n;
     return uLong(n);

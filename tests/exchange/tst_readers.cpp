@@ -1007,8 +1007,9 @@ private slots:
         QStringList titles;
         QByteArray mxp, mx2 = "<mx2>", rml = "<recipeml>",
                         json = "[{\"@type\":\"Person\",\"@id\":\"#ana\",\"name\":\"Ana\"}";
-        // Long enough descriptions make the list several pieces.
-        const QByteArray words = QByteArray("Stir well. ").repeated(300);
+        // Long enough descriptions make the list several pieces; the commas
+        // and brackets in them are no place to cut it.
+        const QByteArray words = QByteArray("Stir well. Stir}, {fold], [in. ").repeated(120);
         for (int i = 0; i < n; ++i) {
             const QByteArray t = "Dish " + QByteArray::number(i);
             titles << QString::fromLatin1(t);

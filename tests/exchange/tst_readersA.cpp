@@ -178,8 +178,16 @@ private slots:
     void archiveNames()
     {
         QCOMPARE(safeEntryName(QStringLiteral("a\\b/./c.json")), QStringLiteral("a/b/c.json"));
-        for (const char* bad : {"../x", "a/../../x", "/etc/passwd", "C:x", "\\\\server\\x", "a/\x01.txt", ""})
+        QCOMPARE(safeEntryName(QStringLiteral("a//b/c.json/")), QStringLiteral("a/b/c.json"));
+        QCOMPARE(safeEntryName(QStringLiteral("./a/.b/..c")), QStringLiteral("a/.b/..c"));
+        QCOMPARE(safeEntryName(QString::fromUtf8("Crème/brûlée.json")), QString::fromUtf8("Crème/brûlée.json"));
+        for (const char* bad :
+             {"../x", "a/../../x", "/etc/passwd", "C:x", "\\\\server\\x", "a/\x01.txt", "a/x\x7f", "..", ""})
             QVERIFY2(safeEntryName(QString::fromLatin1(bad)).isEmpty(), bad);
+        for (const char* junk : {"__MACOSX/a/b.json", "a/._b.json", "._b.json", "a/.DS_Store"})
+            QVERIFY2(junkEntry(QString::fromLatin1(junk)), junk);
+        for (const char* kept : {"a/__MACOSX/b.json", "a._b.json", "a/b._c.json", ".b.json"})
+            QVERIFY2(!junkEntry(QString::fromLatin1(kept)), kept);
 
         const QByteArray zip = zipOf({{QStringLiteral("../escape.json"), "{}"},
                                       {QStringLiteral("/abs.json"), "{}"},

@@ -15,7 +15,13 @@ namespace bd {
 
 bool junkEntry(const QString& name)
 {
-    return name.startsWith(QLatin1String("__MACOSX/")) || QFileInfo(name).fileName().startsWith(QLatin1String("._")) ||
+#ifdef Q_OS_WIN
+    const QString file = QFileInfo(name).fileName();
+#else
+    // The last part, as QFileInfo names it, without the object it costs.
+    const QStringView file = QStringView(name).sliced(name.lastIndexOf(QLatin1Char('/')) + 1);
+#endif
+    return name.startsWith(QLatin1String("__MACOSX/")) || file.startsWith(QLatin1String("._")) ||
            name.endsWith(QLatin1String(".DS_Store"));
 }
 
@@ -77,8 +83,36 @@ std::optional<QByteArray> gunzip(QByteArrayView bytes, qint64 limit)
     return out;
 }
 
+namespace {
+
+// Whether a name is safe as it is: no backslash, no drive, no control
+// character, and no part empty, "." or "..". Most names of most archives are.
+bool safeAsItIs(QStringView name)
+{
+    if (name.isEmpty() || (name.size() >= 2 && name[1] == QLatin1Char(':')))
+        return false;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= name.size(); ++i) {
+        if (i == name.size() || name[i] == QLatin1Char('/')) {
+            const QStringView part = name.sliced(start, i - start);
+            if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String(".."))
+                return false;
+            start = i + 1;
+            continue;
+        }
+        const char16_t c = name[i].unicode();
+        if (c < 0x20 || c == 0x7f || c == '\\')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 QString safeEntryName(const QString& name)
 {
+    if (safeAsItIs(name))
+        return name;
     QString n = name;
     n.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (n.isEmpty() || n.startsWith(QLatin1Char('/')) || (n.size() >= 2 && n[1] == QLatin1Char(':')))
@@ -120,7 +154,9 @@ uLong ZCALLBACK memoryRead(voidpf, voidpf stream, void* buffer, uLong size)
 {
     auto* m = static_cast<Memory*>(stream);
     const ZPOS64_T n = std::min<ZPOS64_T>(size, m->size - m->at);
-    if (n > 0)
+    if (n == 1)
+        *static_cast<char*>(buffer) = m->data[m->at]; // headers are read a byte at a time
+    else if (n > 0)
         std::memcpy(buffer, m->data + m->at, size_t(n));
     m->at += n;
     return uLong(n);
@@ -260,8 +296,8 @@ void Archive::open()
         if (places.byName.contains(safe))
             continue; // the first of two files of one name
         places.byName.insert(safe, int(places.places.size()));
-        if (!places.byFoldedName.contains(safe.toLower()))
-            places.byFoldedName.insert(safe.toLower(), int(places.places.size()));
+        if (QString folded = safe.toLower(); !places.byFoldedName.contains(folded))
+            places.byFoldedName.insert(std::move(folded), int(places.places.size()));
         places.places.push_back(place);
         names_ << safe;
         rawNames_ << name;

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace bd {
 
@@ -45,9 +46,16 @@ std::optional<QJsonObject> jsonNaming(QByteArrayView bytes, std::initializer_lis
     const QByteArrayView start = bytes.first(qMin<qsizetype>(64, bytes.size())).trimmed();
     if (!start.startsWith('{') && !start.startsWith("\xef\xbb\xbf{"))
         return std::nullopt;
-    for (const char* key : keys)
-        if (!bytes.contains(QByteArray('"' + QByteArray(key) + '"')))
+    for (const char* key : keys) {
+        // The key in quotes, made where it is looked for.
+        char quoted[64];
+        const size_t n = qMin(std::strlen(key), sizeof quoted - 2);
+        quoted[0] = '"';
+        std::memcpy(quoted + 1, key, n);
+        quoted[n + 1] = '"';
+        if (!bytes.contains(QByteArrayView(quoted, qsizetype(n + 2))))
             return std::nullopt;
+    }
     std::optional<QJsonObject> o = jsonObject(bytes);
     if (!o)
         return std::nullopt;
@@ -214,7 +222,7 @@ QStringList entriesEnding(const Archive& archive, const QString& ending)
 {
     QStringList out;
     for (const QString& name : archive.names())
-        if (!junkEntry(name) && name.endsWith(ending, Qt::CaseInsensitive))
+        if (name.endsWith(ending, Qt::CaseInsensitive) && !junkEntry(name))
             out << name;
     return out;
 }
@@ -718,7 +726,8 @@ std::optional<RecipeList> readMealie(const FileLook& file, const ReadContext& co
     static const QRegularExpression recipeFile(QStringLiteral("(?:^|/)recipes/([^/]+)/\\1\\.json$"));
     QStringList entries;
     for (const QString& name : file.archive->names())
-        if (!junkEntry(name) && recipeFile.match(name).hasMatch())
+        if (name.endsWith(QLatin1String(".json")) && name.contains(QLatin1String("recipes/")) && !junkEntry(name) &&
+            recipeFile.match(name).hasMatch())
             entries << name;
     if (entries.isEmpty())
         return readMealieBackup(*file.archive, context);

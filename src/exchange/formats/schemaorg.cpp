@@ -522,6 +522,32 @@ qsizetype stringStop(const char* p, qsizetype i, qsizetype n)
     return n;
 }
 
+// Where in p, from i on (before n), the text between strings next stops: at
+// a quote, a bracket or a comma; n where it does not. Sixteen bytes are
+// looked at at once: most of that text is the spaces that indent it.
+qsizetype structureStop(const char* p, qsizetype i, qsizetype n)
+{
+#ifdef BD_CHARSCAN_SSE2
+    // '[' and '{', ']' and '}' differ only in the bit 0x20.
+    const __m128i quote = _mm_set1_epi8('"'), comma = _mm_set1_epi8(','), bit = _mm_set1_epi8(0x20),
+                  open = _mm_set1_epi8('{'), close = _mm_set1_epi8('}');
+    for (; i + 16 <= n; i += 16) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i folded = _mm_or_si128(b, bit);
+        const __m128i stop = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, quote), _mm_cmpeq_epi8(b, comma)),
+                                          _mm_or_si128(_mm_cmpeq_epi8(folded, open), _mm_cmpeq_epi8(folded, close)));
+        if (const int mask = _mm_movemask_epi8(stop))
+            return i + qCountTrailingZeroBits(unsigned(mask));
+    }
+#endif
+    for (; i < n; ++i) {
+        const char c = p[i];
+        if (c == '"' || c == ',' || c == '[' || c == ']' || c == '{' || c == '}')
+            return i;
+    }
+    return n;
+}
+
 // Pieces of a large JSON list are about this size.
 constexpr qsizetype kPieceSize = 32 * 1024;
 
@@ -540,18 +566,9 @@ using OnPiece = std::function<void(QByteArrayView piece, std::vector<qsizetype>&
 
 JsonScan scanJson(const QByteArray& json, const OnPiece& onPiece, std::vector<qsizetype>* allEscapes = nullptr)
 {
-    // The bytes each part of the scan stops at: inside strings the end of
-    // the string, escapes and raw control characters; outside them quotes
-    // and brackets (and commas, which may split the list).
-    struct Stops {
-        bool outside[256] = {};
-        Stops()
-        {
-            for (char c : {'"', '[', ']', '{', '}', ','})
-                outside[static_cast<unsigned char>(c)] = true;
-        }
-    };
-    static const Stops stops;
+    // The scan stops inside strings at their end, escapes and raw control
+    // characters (stringStop); outside them at quotes and brackets, and at
+    // commas, which may split the list (structureStop).
     const char* p = json.constData();
     const qsizetype n = json.size();
     qsizetype i = 0;
@@ -563,8 +580,7 @@ JsonScan scanJson(const QByteArray& json, const OnPiece& onPiece, std::vector<qs
     int depth = 0;
     bool cut = false;
     for (; i < n; ++i) {
-        while (i < n && !stops.outside[static_cast<unsigned char>(p[i])])
-            ++i;
+        i = structureStop(p, i, n);
         if (i >= n)
             break;
         const char c = p[i];
@@ -671,13 +687,18 @@ std::vector<qsizetype> escapesIn(QByteArrayView json)
         for (;;) {
             const char* close = static_cast<const char*>(std::memchr(p, '"', size_t(end - p)));
             const char* stop = close ? close : end;
-            const char* escape = static_cast<const char*>(std::memchr(p, '\\', size_t(stop - p)));
-            if (!escape) {
+            // The quote found ends the string unless an escape takes it:
+            // only then is the end looked for again.
+            while (const char* escape = static_cast<const char*>(std::memchr(p, '\\', size_t(stop - p)))) {
+                escapes.push_back(escape - json.data());
+                p = escape + 2 < end ? escape + 2 : end;
+                if (p > stop)
+                    break;
+            }
+            if (p <= stop) {
                 p = close ? close + 1 : end;
                 break;
             }
-            escapes.push_back(escape - json.data());
-            p = escape + 2 < end ? escape + 2 : end;
         }
     }
     return escapes;
@@ -829,6 +850,11 @@ bool readJsonRecipes(QByteArray json, const PageContext& page, const std::functi
         return false;
     BlockObjects found;
     findObjects(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object()), found, false, 0);
+    if (found.recipes.size() == 1) {
+        // One recipe (a file of one, a zip's entry): no work to share.
+        take(taken(found.recipes.front(), page, &found.references));
+        return true;
+    }
     // The recipes are read side by side and taken in their order.
     std::vector<Taken> recipes(size_t(found.recipes.size()));
     inParallelInOrder(

@@ -478,15 +478,18 @@ private slots:
     }
 
     // Cooklang marks: a comment starts a word, "=" fixes a quantity, "@-"
-    // is a modifier, and steps alone make a recipe.
+    // is a modifier, a name's spaces are simplified, and steps alone make
+    // a recipe.
     void cooklangMarks()
     {
         RecipeList book;
-        into(book, readCooklang(u"Cook the @-onion{1} until well--done with @salt{=1%tsp}. -- a comment\n",
+        into(book, readCooklang(u"Cook the @-onion{1} until well--done with @salt{=1%tsp}. -- a comment\n"
+                                u"Add @sea\tsalt{}, @olive  oil{} and @caf\u00e9  au lait{}.\n",
                                 QStringLiteral("Onions"), kContext));
         const Recipe r = recipes(book).first();
-        QCOMPARE(r.ing, QStringLiteral("1 onion\n1 tsp salt"));
-        QCOMPARE(r.prep, QStringLiteral("Cook the onion until well--done with salt."));
+        QCOMPARE(r.ing, QStringLiteral("1 onion\n1 tsp salt\nsea salt\nolive oil\ncaf\u00e9 au lait"));
+        QCOMPARE(r.prep, QStringLiteral("Cook the onion until well--done with salt. Add sea salt, olive oil and "
+                                        "caf\u00e9 au lait."));
         QCOMPARE(into(book, readCooklang(u"Boil the water.\n", QStringLiteral("Water"), kContext)).count(), 1);
         QCOMPARE(recipes(book).first().prep, QStringLiteral("Boil the water."));
     }

@@ -17,6 +17,10 @@ namespace {
 
 using Metadata = QVector<QPair<QString, QString>>; // keys lower-cased, in file order
 
+// The size characters of text from from on (both within it): as mid(), but
+// made where it is used, for the many parts of a long text.
+QStringView part(QStringView text, qsizetype from, qsizetype size) { return QStringView(text.data() + from, size); }
+
 // v.trimmed(), answered at once for text that is empty or starts and ends
 // with a visible ASCII character, as nearly all lines and a mark's parts do.
 QStringView trimmedText(QStringView v)
@@ -178,7 +182,7 @@ bool linesOf(QStringView text, QList<QStringView>& lines)
     auto end = [&](qsizetype i) {
         if (p[i] == u'\r')
             return false;
-        lines.append(text.mid(from, i - from));
+        lines.append(part(text, from, i - from));
         from = i + 1;
         return true;
     };
@@ -196,7 +200,7 @@ bool linesOf(QStringView text, QList<QStringView>& lines)
     for (; i < n; ++i)
         if ((p[i] == u'\n' || p[i] == u'\r') && !end(i))
             return false;
-    lines.append(text.mid(from));
+    lines.append(part(text, from, n - from));
     return true;
 }
 
@@ -378,13 +382,29 @@ qsizetype nextMark(const char16_t* p, qsizetype i, qsizetype n)
     if constexpr (charscan::kBlocks) {
         for (; plain + 8 <= n; plain += 8) {
             const charscan::Block b = charscan::load(p + plain);
-            if (charscan::equal(b, u'@') | charscan::equal(b, u'#') | charscan::equal(b, u'~'))
-                break;
+            if (const unsigned m = charscan::equal(b, u'@') | charscan::equal(b, u'#') | charscan::equal(b, u'~'))
+                return plain + qsizetype(qCountTrailingZeroBits(m) / 2);
         }
     }
     while (plain < n && p[plain] != u'@' && p[plain] != u'#' && p[plain] != u'~')
         ++plain;
     return plain;
+}
+
+// Whether a mark's name is simplified already, as isSimplified tells, and
+// at once for a name in ASCII, as most are: words apart by single spaces.
+bool simpleName(QStringView name)
+{
+    char16_t before = u' '; // as if a space stood before the name
+    for (const QChar ch : name) {
+        const char16_t c = ch.unicode();
+        if (c >= 128)
+            return isSimplified(name);
+        if (c <= u' ' && (c != u' ' || before == u' '))
+            return false; // a space first or after another, or another white space
+        before = c;
+    }
+    return before != u' ' || name.isEmpty();
 }
 
 // A mark of a step: an ingredient, cookware or a timer, its parts as views
@@ -412,7 +432,7 @@ std::optional<Mark> readMark(QStringView step, qsizetype i)
         (p[start] == u'&' || p[start] == u'?' || p[start] == u'+' || p[start] == u'-'))
         ++start;
     qsizetype nameStart = start, nameEnd = start;
-    const QStringView ahead = step.mid(start, qMin(n - start, kMarkSpan));
+    const QStringView ahead = part(step, start, qMin(n - start, kMarkSpan));
     const bool path = c == QLatin1Char('@') && ahead.startsWith(QLatin1Char('.')) &&
                       (ahead.startsWith(u"./") || ahead.startsWith(u"../"));
     const qsizetype brace = path ? ahead.indexOf(QLatin1Char('{')) : -1;
@@ -435,8 +455,8 @@ std::optional<Mark> readMark(QStringView step, qsizetype i)
     }
     Mark mark;
     // Names are mostly simple already, and then not copied.
-    mark.rawName = step.mid(nameStart, nameEnd - nameStart);
-    if (!isSimplified(mark.rawName))
+    mark.rawName = part(step, nameStart, nameEnd - nameStart);
+    if (!simpleName(mark.rawName))
         mark.simplifiedName = mark.rawName.toString().simplified();
     mark.nameEnd = nameEnd;
     mark.next = nameEnd;
@@ -445,13 +465,13 @@ std::optional<Mark> readMark(QStringView step, qsizetype i)
         const qsizetype close = findIn(step, nameEnd, qMin(n, nameEnd + kMarkSpan), u'}');
         if (close < 0)
             return std::nullopt;
-        const QStringView inside = step.mid(nameEnd + 1, close - nameEnd - 1);
+        const QStringView inside = part(step, nameEnd + 1, close - nameEnd - 1);
         const qsizetype percent = findIn(inside, 0, inside.size(), u'%');
         mark.quantity = trimmedText(percent < 0 ? inside : inside.left(percent));
         if (mark.quantity.startsWith(QLatin1Char('=')))
             mark.quantity = mark.quantity.mid(1).trimmed();
         if (percent >= 0)
-            mark.unit = trimmedText(inside.mid(percent + 1));
+            mark.unit = trimmedText(part(inside, percent + 1, inside.size() - percent - 1));
         mark.next = close + 1;
     }
     if (mark.name().isEmpty() && (c != QLatin1Char('~') || mark.next == nameEnd))
@@ -459,7 +479,7 @@ std::optional<Mark> readMark(QStringView step, qsizetype i)
     if (c == QLatin1Char('@') && mark.next < n && p[mark.next] == u'(') {
         const qsizetype close = findIn(step, mark.next, qMin(n, mark.next + kMarkSpan), u')');
         if (close > 0) {
-            mark.note = step.mid(mark.next + 1, close - mark.next - 1);
+            mark.note = part(step, mark.next + 1, close - mark.next - 1);
             mark.next = close + 1;
         }
     }
@@ -527,13 +547,13 @@ void addPlainStep(QStringView step, IngredientLines& ing, QString& prep)
     for (qsizetype i = 0; i < n; ++i) {
         // Text up to the next mark as it is.
         const qsizetype plain = nextMark(p, i, n);
-        put(step.mid(i, plain - i));
+        put(part(step, i, plain - i));
         if (plain >= n)
             break;
         i = plain;
         const std::optional<Mark> mark = readMark(step, i);
         if (!mark) {
-            put(step.mid(i, 1));
+            put(part(step, i, 1));
             continue;
         }
         const QChar c = step[i];

@@ -718,6 +718,12 @@ private slots:
         QCOMPARE(read.skipped, QVector<int>{});
         QCOMPARE(importList(book), QStringList({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
                                                 QStringLiteral("D"), QStringLiteral("E"), QStringLiteral("F")}));
+        // The same without the CDATA section, whose end tag alone would
+        // have the document parsed whole.
+        into(book, readRecipeML("<recipeml><!-- " + one("Comment") + " -->" + one("A") + "<?pi " + one("Pi") + "?>" +
+                                    one("B") + "</recipeml>",
+                                kContext));
+        QCOMPARE(importList(book), QStringList({QStringLiteral("A"), QStringLiteral("B")}));
         // One recipe that is no XML: the others all the same, it by its line.
         const QByteArray broken = "<recipeml>\n" + one("G") + "\n" + one("H").replace("</head>", "<x></head>") + "\n" +
                                   one("I") + "\n</recipeml>";

@@ -771,17 +771,18 @@ private slots:
         QCOMPARE(r.yield, QStringLiteral("2"));
         QCOMPARE(r.prep, QStringLiteral("Boil water.\n\nSteep."));
         QCOMPARE(r.other, QStringLiteral("Source: https://tea.test/"));
-        // Microdata: properties in attributes and texts, a nested author
-        // read as one text, instructions as a list.
+        // Microdata: properties in attributes and texts (their names in any
+        // letter case, as HTML allows), a nested author read as one text,
+        // instructions as a list.
         read = into(
             book, readSchemaOrg(
                       u"<html><body><p itemprop=\"name\">Not this</p>\n"
                       "<div itemscope itemtype=\"http://schema.org/Recipe\"><h1 itemprop=\"name\">Scones &amp; Jam</h1>"
                       "<span itemprop=\"author\" itemscope itemtype=\"http://schema.org/Person\"><span "
                       "itemprop=\"name\">Bea</span></span>"
-                      "<img itemprop=\"image\" src=\"scones.jpg\"><meta itemprop=\"prepTime\" content=\"PT20M\">"
+                      "<img itemprop=\"image\" src=\"scones.jpg\"><META ITEMPROP=\"prepTime\" Content=\"PT20M\">"
                       "<time itemprop=\"cookTime\" datetime=\"PT12M\">12 minutes</time><span "
-                      "itemprop=\"recipeYield\">8</span>"
+                      "itemProp=\"recipeYield\">8</span>"
                       "<ul><li itemprop=\"recipeIngredient\">225 g flour</li><li itemprop=\"recipeIngredient\">50 g "
                       "<b>butter</b></li></ul>"
                       "<ol itemprop=\"recipeInstructions\"><li>Rub in.</li><li>Bake.</li></ol></div></body></html>",

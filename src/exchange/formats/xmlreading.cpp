@@ -3,9 +3,7 @@
 #include "exchange/formats/textdecoding.h"
 #include "exchange/formats/textlines.h"
 
-#include <algorithm>
 #include <cstring>
-#include <functional>
 
 namespace bd {
 
@@ -156,68 +154,37 @@ bool elementSpans(QByteArrayView data, QByteArrayView element, std::vector<std::
     auto at = [&](qsizetype i, const char* text) { return data.sliced(i).startsWith(QByteArrayView(text)); };
     int depth = 0;
     qsizetype start = -1;
-    // Only the element's name, "<!" and "<?" are looked for, each the next
-    // one from where the look is (n for none): a document has many more
-    // tags than these.
-    // The name is looked for many times: by a searcher made once (a look
-    // that skips ahead by the name's length where it can).
-    const std::boyer_moore_horspool_searcher nameSearcher(element.begin(), element.end());
-    auto findName = [&](qsizetype i) {
-        return qsizetype(std::search(data.begin() + i, data.end(), nameSearcher) - data.begin());
+    // The next '<' from i on, or -1.
+    auto nextTag = [&](qsizetype i) -> qsizetype {
+        const void* found = i < n ? std::memchr(data.data() + i, '<', size_t(n - i)) : nullptr;
+        return found ? static_cast<const char*>(found) - data.data() : -1;
     };
-    // "<!" and "<?" are looked for by their second characters, which few
-    // texts hold: at the speed of a look for one character.
-    auto find = [&](char second, qsizetype i) {
-        for (qsizetype k = i + 1; k < n; ++k) {
-            const void* found = std::memchr(data.data() + k, second, size_t(n - k));
-            if (!found)
-                break;
-            k = static_cast<const char*>(found) - data.data();
-            if (data[k - 1] == '<')
-                return k - 1;
-        }
-        return n;
-    };
-    qsizetype name = -1, bang = -1, question = -1;
-    for (qsizetype i = 0; i < n;) {
-        if (name < i)
-            name = findName(i);
-        if (bang < i)
-            bang = find('!', i);
-        if (question < i)
-            question = find('?', i);
-        const qsizetype special = qMin(bang, question);
-        if (special < name) {
-            const char next = data[special + 1];
-            const char* end = at(special, "<!--")        ? "-->"
-                              : next == '?'              ? "?>"
-                              : at(special, "<![CDATA[") ? "]]>"
-                                                         : nullptr;
+    for (qsizetype i = nextTag(0); i >= 0 && i + 1 < n; i = nextTag(i + 1)) {
+        const char next = data[i + 1];
+        if (next == '!' || next == '?') {
+            const char* end = at(i, "<!--") ? "-->" : next == '?' ? "?>" : at(i, "<![CDATA[") ? "]]>" : nullptr;
             if (!end) {
                 // A document type: passed, unless it declares things of its own.
-                const qsizetype k = data.indexOf('>', special);
-                if (k < 0 || data.sliced(special, k - special).contains('['))
+                const qsizetype k = data.indexOf('>', i);
+                if (k < 0 || data.sliced(i, k - i).contains('['))
                     return false;
-                i = k + 1;
+                i = k;
                 continue;
             }
-            const qsizetype k = data.indexOf(QByteArrayView(end), special + 2);
+            const qsizetype k = data.indexOf(QByteArrayView(end), i + 2);
             if (k < 0)
                 return false;
-            i = k + 1;
+            i = k;
             continue;
         }
-        if (name >= n)
-            break;
         // Other tags hold no '<' (XML allows none in attribute values), so
         // only this element's tags are looked at to their ends.
-        const bool closing = name >= 2 && data[name - 1] == '/' && data[name - 2] == '<';
-        const qsizetype nameEnd = name + element.size();
-        i = name + 1;
-        if (!(closing || (name >= 1 && data[name - 1] == '<')) || nameEnd >= n ||
+        const bool closing = next == '/';
+        const qsizetype nameStart = i + 1 + (closing ? 1 : 0);
+        const qsizetype nameEnd = nameStart + element.size();
+        if (nameEnd >= n || data[nameStart] != element[0] || data.sliced(nameStart, element.size()) != element ||
             !(std::isspace(static_cast<unsigned char>(data[nameEnd])) || data[nameEnd] == '>' || data[nameEnd] == '/'))
             continue;
-        const qsizetype tag = name - (closing ? 2 : 1);
         qsizetype k = nameEnd;
         for (char quote = 0; k < n && (quote || data[k] != '>'); ++k) {
             if (quote && data[k] == quote)
@@ -234,11 +201,11 @@ bool elementSpans(QByteArrayView data, QByteArrayView element, std::vector<std::
                 spans.emplace_back(start, k + 1);
         } else if (data[k - 1] == '/') {
             if (depth == 0)
-                spans.emplace_back(tag, k + 1);
+                spans.emplace_back(i, k + 1);
         } else if (depth++ == 0) {
-            start = tag;
+            start = i;
         }
-        i = k + 1;
+        i = k;
     }
     return depth == 0;
 }

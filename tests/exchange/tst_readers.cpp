@@ -478,15 +478,18 @@ private slots:
     }
 
     // Cooklang marks: a comment starts a word, "=" fixes a quantity, "@-"
-    // is a modifier, and steps alone make a recipe.
+    // is a modifier, a name's spaces are simplified, and steps alone make
+    // a recipe.
     void cooklangMarks()
     {
         RecipeList book;
-        into(book, readCooklang(u"Cook the @-onion{1} until well--done with @salt{=1%tsp}. -- a comment\n",
+        into(book, readCooklang(u"Cook the @-onion{1} until well--done with @salt{=1%tsp}. -- a comment\n"
+                                u"Add @sea\tsalt{}, @olive  oil{} and @caf\u00e9  au lait{}.\n",
                                 QStringLiteral("Onions"), kContext));
         const Recipe r = recipes(book).first();
-        QCOMPARE(r.ing, QStringLiteral("1 onion\n1 tsp salt"));
-        QCOMPARE(r.prep, QStringLiteral("Cook the onion until well--done with salt."));
+        QCOMPARE(r.ing, QStringLiteral("1 onion\n1 tsp salt\nsea salt\nolive oil\ncaf\u00e9 au lait"));
+        QCOMPARE(r.prep, QStringLiteral("Cook the onion until well--done with salt. Add sea salt, olive oil and "
+                                        "caf\u00e9 au lait."));
         QCOMPARE(into(book, readCooklang(u"Boil the water.\n", QStringLiteral("Water"), kContext)).count(), 1);
         QCOMPARE(recipes(book).first().prep, QStringLiteral("Boil the water."));
     }
@@ -715,6 +718,12 @@ private slots:
         QCOMPARE(read.skipped, QVector<int>{});
         QCOMPARE(importList(book), QStringList({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
                                                 QStringLiteral("D"), QStringLiteral("E"), QStringLiteral("F")}));
+        // The same without the CDATA section, whose end tag alone would
+        // have the document parsed whole.
+        into(book, readRecipeML("<recipeml><!-- " + one("Comment") + " -->" + one("A") + "<?pi " + one("Pi") + "?>" +
+                                    one("B") + "</recipeml>",
+                                kContext));
+        QCOMPARE(importList(book), QStringList({QStringLiteral("A"), QStringLiteral("B")}));
         // One recipe that is no XML: the others all the same, it by its line.
         const QByteArray broken = "<recipeml>\n" + one("G") + "\n" + one("H").replace("</head>", "<x></head>") + "\n" +
                                   one("I") + "\n</recipeml>";
@@ -762,17 +771,18 @@ private slots:
         QCOMPARE(r.yield, QStringLiteral("2"));
         QCOMPARE(r.prep, QStringLiteral("Boil water.\n\nSteep."));
         QCOMPARE(r.other, QStringLiteral("Source: https://tea.test/"));
-        // Microdata: properties in attributes and texts, a nested author
-        // read as one text, instructions as a list.
+        // Microdata: properties in attributes and texts (their names in any
+        // letter case, as HTML allows), a nested author read as one text,
+        // instructions as a list.
         read = into(
             book, readSchemaOrg(
                       u"<html><body><p itemprop=\"name\">Not this</p>\n"
                       "<div itemscope itemtype=\"http://schema.org/Recipe\"><h1 itemprop=\"name\">Scones &amp; Jam</h1>"
                       "<span itemprop=\"author\" itemscope itemtype=\"http://schema.org/Person\"><span "
                       "itemprop=\"name\">Bea</span></span>"
-                      "<img itemprop=\"image\" src=\"scones.jpg\"><meta itemprop=\"prepTime\" content=\"PT20M\">"
+                      "<img itemprop=\"image\" src=\"scones.jpg\"><META ITEMPROP=\"prepTime\" Content=\"PT20M\">"
                       "<time itemprop=\"cookTime\" datetime=\"PT12M\">12 minutes</time><span "
-                      "itemprop=\"recipeYield\">8</span>"
+                      "itemProp=\"recipeYield\">8</span>"
                       "<ul><li itemprop=\"recipeIngredient\">225 g flour</li><li itemprop=\"recipeIngredient\">50 g "
                       "<b>butter</b></li></ul>"
                       "<ol itemprop=\"recipeInstructions\"><li>Rub in.</li><li>Bake.</li></ol></div></body></html>",

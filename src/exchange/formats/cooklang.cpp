@@ -3,9 +3,10 @@
 #include "resources/strings.h"
 #include "store/charscan.h"
 
-#include <QHashFunctions>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -15,6 +16,18 @@ namespace bd {
 namespace {
 
 using Metadata = QVector<QPair<QString, QString>>; // keys lower-cased, in file order
+
+// The size characters of text from from on (both within it): as mid(), but
+// made where it is used, for the many parts of a long text.
+QStringView part(QStringView text, qsizetype from, qsizetype size) { return QStringView(text.data() + from, size); }
+
+// v.trimmed(), answered at once for text that is empty or starts and ends
+// with a visible ASCII character, as nearly all lines and a mark's parts do.
+QStringView trimmedText(QStringView v)
+{
+    auto plain = [](QChar c) { return c.unicode() > u' ' && c.unicode() < 128; };
+    return v.isEmpty() || (plain(v.front()) && plain(v.back())) ? v : v.trimmed();
+}
 
 QStringView unquoted(QStringView v)
 {
@@ -130,30 +143,33 @@ QString withoutComments(QStringView text)
 // How far a mark's name, amount or note may reach.
 constexpr qsizetype kMarkSpan = 200;
 
-bool nameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('-') || c.isMark(); }
+// What an ASCII character is to a mark: part of a one-word name, or where
+// a name of several words stops short of braces. A name is read character
+// by character; a table answers for nearly all of them.
+enum AsciiKind : unsigned char { kNamePart = 1, kNameStop = 2 };
 
-// Where a name of several words stops short of braces.
-bool nameStop(QChar c)
+constexpr std::array<unsigned char, 128> asciiKinds()
 {
-    switch (c.unicode()) {
-    case '{':
-    case '@':
-    case '#':
-    case '~':
-    case '\n':
-    case '.':
-    case ',':
-    case ';':
-    case ':':
-    case '!':
-    case '?':
-    case '(':
-    case ')':
-    case '[':
-    case ']': return true;
-    default: return false;
-    }
+    std::array<unsigned char, 128> kinds{};
+    for (char16_t c = 0; c < 128; ++c)
+        if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' || c == u'-')
+            kinds[c] = kNamePart;
+    for (const char c : "{@#~\n.,;:!?()[]")
+        if (c != '\0')
+            kinds[size_t(c)] = kNameStop;
+    return kinds;
 }
+
+constexpr std::array<unsigned char, 128> kAsciiKinds = asciiKinds();
+
+bool nameChar(QChar c)
+{
+    if (c.unicode() < 128)
+        return kAsciiKinds[c.unicode()] & kNamePart;
+    return c.isLetterOrNumber() || c.isMark();
+}
+
+bool nameStop(char16_t c) { return c < 128 && (kAsciiKinds[c] & kNameStop); }
 
 // The lines of text, as views of it, into lines; false (lines then not
 // whole) where the text holds a carriage return.
@@ -166,7 +182,7 @@ bool linesOf(QStringView text, QList<QStringView>& lines)
     auto end = [&](qsizetype i) {
         if (p[i] == u'\r')
             return false;
-        lines.append(text.mid(from, i - from));
+        lines.append(part(text, from, i - from));
         from = i + 1;
         return true;
     };
@@ -184,7 +200,7 @@ bool linesOf(QStringView text, QList<QStringView>& lines)
     for (; i < n; ++i)
         if ((p[i] == u'\n' || p[i] == u'\r') && !end(i))
             return false;
-    lines.append(text.mid(from));
+    lines.append(part(text, from, n - from));
     return true;
 }
 
@@ -220,90 +236,143 @@ qsizetype findIn(QStringView text, qsizetype from, qsizetype to, char16_t c)
     return -1;
 }
 
-// The lines of an ingredient list, for telling whether the line just added
-// at its end was there already. A short list is scanned; a longer one is
-// looked up by the lines' hashes in a table of its own (open addressing,
-// no allocation per line), so that a recipe of many thousands of
-// ingredients is not read in time growing with their square.
-class ListedLines {
+// A hash of a line, worked out where it is used: four characters at a time,
+// then mixed so that its low bits (which pick its slot) depend on all.
+inline size_t lineHash(QStringView line)
+{
+    const char16_t* p = line.utf16();
+    const qsizetype n = line.size();
+    quint64 h = 0x9E3779B97F4A7C15ull ^ quint64(n);
+    qsizetype i = 0;
+    for (; i + 4 <= n; i += 4) {
+        quint64 w;
+        std::memcpy(&w, p + i, sizeof w);
+        h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 32;
+    }
+    for (; i < n; ++i)
+        h = (h ^ p[i]) * 0x100000001B3ull;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 33;
+    return size_t(h);
+}
+
+// The ingredient lines of a recipe's marks, in their order, each listed
+// once however often it is marked. A recipe's lines are gathered first and
+// told apart at its end, all at once: a short list is scanned; a longer
+// one is looked up by the lines' hashes in a table of its own (open
+// addressing, no allocation per line), worked through in order with the
+// slots of the lines ahead asked for early, so that a recipe of many
+// thousands of ingredients is read neither in time growing with their
+// square nor waiting on the memory for each.
+class IngredientLines {
 public:
     // Emptied, keeping its room.
     void clear()
     {
+        size_ = 0;
         starts_.clear();
-        hashes_.clear();
-        slots_.clear();
     }
 
-    // Whether ing's last line, from start on, is one of its lines before;
-    // if it is not, it is listed from now on.
-    bool listed(QStringView ing, qsizetype start)
+    // Room for a line of at most size characters at the end, to be written
+    // and then added by add().
+    char16_t* room(qsizetype size)
     {
-        const QStringView line = ing.mid(start);
+        const size_t needed = size_t(size_ + size + 1);
+        if (chars_.size() < needed)
+            chars_.resize(std::max(needed, 2 * chars_.size()));
+        return chars_.data() + size_;
+    }
+    // Adds the line of size characters written into room().
+    void add(qsizetype size)
+    {
+        starts_.push_back(size_);
+        size_ += size;
+        chars_[size_t(size_++)] = u'\n'; // no line holds one
+    }
+
+    // The lines, each once where it is first marked, joined by line breaks.
+    QString unique()
+    {
         const size_t count = starts_.size();
-        if (count < kScanned) {
+        keep_.assign(count, 0);
+        if (count <= kScanned) {
+            for (size_t k = 0; k < count; ++k) {
+                keep_[k] = 1;
+                for (size_t j = 0; j < k && keep_[k]; ++j)
+                    keep_[k] = !(keep_[j] && line(j) == line(k));
+            }
+        } else {
+            hashes_.resize(count);
             for (size_t k = 0; k < count; ++k)
-                if (lineAt(ing, k, start) == line)
-                    return true;
-            starts_.push_back(start);
-            return false;
+                hashes_[k] = lineHash(line(k));
+            size_t size = 64;
+            while (size < 2 * count)
+                size *= 2;
+            slots_.assign(size, 0);
+            const size_t mask = size - 1;
+            constexpr size_t kAhead = 8;
+            for (size_t k = 0; k < count; ++k) {
+#if defined(__GNUC__) || defined(__clang__)
+                if (k + kAhead < count)
+                    __builtin_prefetch(&slots_[hashes_[k + kAhead] & mask]);
+#endif
+                const QStringView l = line(k);
+                const quint64 tag = quint64(hashes_[k] >> 40) << 40;
+                size_t i = hashes_[k] & mask;
+                bool found = false;
+                for (; slots_[i] != 0 && !found; i = (i + 1) & mask)
+                    found = (slots_[i] & kTagBits) == tag && sameLine(qsizetype(slots_[i] & kStartBits) - 1, l);
+                if (!found)
+                    slots_[i] = tag | quint64(starts_[k] + 1);
+                keep_[k] = !found;
+            }
         }
-        if (hashes_.size() < count) { // those scanned so far, once
-            for (size_t k = hashes_.size(); k < count; ++k)
-                hashes_.push_back(qHash(lineAt(ing, k, start)));
-            rebuild();
+        qsizetype total = 0;
+        for (size_t k = 0; k < count; ++k)
+            total += keep_[k] ? line(k).size() + 1 : 0;
+        if (total == 0)
+            return QString();
+        QString out(total - 1, Qt::Uninitialized);
+        char16_t* o = reinterpret_cast<char16_t*>(out.data());
+        for (size_t k = 0; k < count; ++k) {
+            if (!keep_[k])
+                continue;
+            const QStringView l = line(k);
+            if (o != reinterpret_cast<char16_t*>(out.data()))
+                *o++ = u'\n';
+            std::memcpy(o, l.utf16(), size_t(l.size()) * sizeof(char16_t));
+            o += l.size();
         }
-        const size_t hash = qHash(line);
-        for (size_t i = hash & mask(); slots_[i] != 0; i = (i + 1) & mask())
-            if (quint32(slots_[i] >> 32) == quint32(hash) && lineAt(ing, size_t(quint32(slots_[i])) - 1, start) == line)
-                return true;
-        starts_.push_back(start);
-        hashes_.push_back(hash);
-        if (4 * hashes_.size() > 3 * slots_.size())
-            rebuild();
-        else
-            place(count);
-        return false;
+        return out;
     }
 
 private:
     static constexpr size_t kScanned = 16;
+    // A slot: the top 24 bits of a line's hash, then where the line
+    // starts + 1 (0 for an empty slot).
+    static constexpr quint64 kStartBits = (quint64(1) << 40) - 1, kTagBits = ~kStartBits;
 
-    // Listed line k of ing; end: where the line after the listed ones starts.
-    QStringView lineAt(QStringView ing, size_t k, qsizetype end) const
+    QStringView line(size_t k) const
     {
         const qsizetype from = starts_[k];
-        const qsizetype to = (k + 1 < starts_.size() ? starts_[k + 1] : end) - 1; // before its line break
-        return ing.mid(from, to - from);
+        const qsizetype to = (k + 1 < starts_.size() ? starts_[k + 1] : size_) - 1; // before its line break
+        return QStringView(chars_.data() + from, to - from);
+    }
+    // Whether the line from start on is l.
+    bool sameLine(qsizetype start, QStringView l) const
+    {
+        return start + l.size() < size_ && chars_[size_t(start + l.size())] == u'\n' &&
+               std::memcmp(chars_.data() + start, l.utf16(), size_t(l.size()) * sizeof(char16_t)) == 0;
     }
 
-    size_t mask() const { return slots_.size() - 1; }
-    // Puts line k in the first free slot from its hash's on.
-    void place(size_t k)
-    {
-        size_t i = hashes_[k] & mask();
-        while (slots_[i] != 0)
-            i = (i + 1) & mask();
-        slots_[i] = quint64(quint32(hashes_[k])) << 32 | quint64(k + 1);
-    }
-    // The table made again, at most half full.
-    void rebuild()
-    {
-        size_t size = 64;
-        while (size < 2 * hashes_.size())
-            size *= 2;
-        slots_.assign(size, 0);
-        for (size_t k = 0; k < hashes_.size(); ++k)
-            place(k);
-    }
-
-    std::vector<qsizetype> starts_; // where each line starts in the list
-    std::vector<size_t> hashes_;    // each line's hash, once looked up by them
-    // Where a line's hash leads: the hash's low half, then the line's
-    // number + 1; 0 for none. A slot is mostly told apart from the lines
-    // it does not hold without a look elsewhere: a long list is larger
-    // than the processor's caches.
+    std::vector<char16_t> chars_; // the lines, each ended by a line break
+    qsizetype size_ = 0;          // how much of chars_ they fill
+    std::vector<qsizetype> starts_;
+    std::vector<size_t> hashes_;
     std::vector<quint64> slots_;
+    std::vector<char> keep_; // whether each line is the first of its kind
 };
 
 // Where the next mark ('@', '#' or '~') of text is from i on, or n.
@@ -313,13 +382,29 @@ qsizetype nextMark(const char16_t* p, qsizetype i, qsizetype n)
     if constexpr (charscan::kBlocks) {
         for (; plain + 8 <= n; plain += 8) {
             const charscan::Block b = charscan::load(p + plain);
-            if (charscan::equal(b, u'@') | charscan::equal(b, u'#') | charscan::equal(b, u'~'))
-                break;
+            if (const unsigned m = charscan::equal(b, u'@') | charscan::equal(b, u'#') | charscan::equal(b, u'~'))
+                return plain + qsizetype(qCountTrailingZeroBits(m) / 2);
         }
     }
     while (plain < n && p[plain] != u'@' && p[plain] != u'#' && p[plain] != u'~')
         ++plain;
     return plain;
+}
+
+// Whether a mark's name is simplified already, as isSimplified tells, and
+// at once for a name in ASCII, as most are: words apart by single spaces.
+bool simpleName(QStringView name)
+{
+    char16_t before = u' '; // as if a space stood before the name
+    for (const QChar ch : name) {
+        const char16_t c = ch.unicode();
+        if (c >= 128)
+            return isSimplified(name);
+        if (c <= u' ' && (c != u' ' || before == u' '))
+            return false; // a space first or after another, or another white space
+        before = c;
+    }
+    return before != u' ' || name.isEmpty();
 }
 
 // A mark of a step: an ingredient, cookware or a timer, its parts as views
@@ -347,8 +432,9 @@ std::optional<Mark> readMark(QStringView step, qsizetype i)
         (p[start] == u'&' || p[start] == u'?' || p[start] == u'+' || p[start] == u'-'))
         ++start;
     qsizetype nameStart = start, nameEnd = start;
-    const QStringView ahead = step.mid(start, qMin(n - start, kMarkSpan));
-    const bool path = c == QLatin1Char('@') && (ahead.startsWith(u"./") || ahead.startsWith(u"../"));
+    const QStringView ahead = part(step, start, qMin(n - start, kMarkSpan));
+    const bool path = c == QLatin1Char('@') && ahead.startsWith(QLatin1Char('.')) &&
+                      (ahead.startsWith(u"./") || ahead.startsWith(u"../"));
     const qsizetype brace = path ? ahead.indexOf(QLatin1Char('{')) : -1;
     if (brace > 0 && !ahead.left(brace).contains(QLatin1Char('\n'))) {
         // Another recipe as an ingredient, "@./sauces/Marinara{}": the
@@ -358,7 +444,7 @@ std::optional<Mark> readMark(QStringView step, qsizetype i)
     } else {
         // A name of several words runs to its braces.
         qsizetype j = start;
-        while (j < n && j - start < kMarkSpan && !nameStop(step[j]))
+        while (j < n && j - start < kMarkSpan && !nameStop(p[j]))
             ++j;
         if (j < n && p[j] == u'{') {
             nameEnd = j;
@@ -369,8 +455,8 @@ std::optional<Mark> readMark(QStringView step, qsizetype i)
     }
     Mark mark;
     // Names are mostly simple already, and then not copied.
-    mark.rawName = step.mid(nameStart, nameEnd - nameStart);
-    if (!isSimplified(mark.rawName))
+    mark.rawName = part(step, nameStart, nameEnd - nameStart);
+    if (!simpleName(mark.rawName))
         mark.simplifiedName = mark.rawName.toString().simplified();
     mark.nameEnd = nameEnd;
     mark.next = nameEnd;
@@ -379,13 +465,13 @@ std::optional<Mark> readMark(QStringView step, qsizetype i)
         const qsizetype close = findIn(step, nameEnd, qMin(n, nameEnd + kMarkSpan), u'}');
         if (close < 0)
             return std::nullopt;
-        const QStringView inside = step.mid(nameEnd + 1, close - nameEnd - 1);
+        const QStringView inside = part(step, nameEnd + 1, close - nameEnd - 1);
         const qsizetype percent = findIn(inside, 0, inside.size(), u'%');
-        mark.quantity = (percent < 0 ? inside : inside.left(percent)).trimmed();
+        mark.quantity = trimmedText(percent < 0 ? inside : inside.left(percent));
         if (mark.quantity.startsWith(QLatin1Char('=')))
             mark.quantity = mark.quantity.mid(1).trimmed();
         if (percent >= 0)
-            mark.unit = inside.mid(percent + 1).trimmed();
+            mark.unit = trimmedText(part(inside, percent + 1, inside.size() - percent - 1));
         mark.next = close + 1;
     }
     if (mark.name().isEmpty() && (c != QLatin1Char('~') || mark.next == nameEnd))
@@ -393,39 +479,33 @@ std::optional<Mark> readMark(QStringView step, qsizetype i)
     if (c == QLatin1Char('@') && mark.next < n && p[mark.next] == u'(') {
         const qsizetype close = findIn(step, mark.next, qMin(n, mark.next + kMarkSpan), u')');
         if (close > 0) {
-            mark.note = step.mid(mark.next + 1, close - mark.next - 1);
+            mark.note = part(step, mark.next + 1, close - mark.next - 1);
             mark.next = close + 1;
         }
     }
     return mark;
 }
 
-// Adds an ingredient's line, "quantity unit name, note", to the end of ing
-// unless ing holds it already (ingLines: the lines of ing).
-void addIngredient(const Mark& mark, QString& ing, ListedLines& ingLines)
+// Adds an ingredient's line, "quantity unit name, note", to ing.
+void addIngredient(const Mark& mark, IngredientLines& ing)
 {
-    const qsizetype before = ing.size();
-    const qsizetype lineStart = before == 0 ? 0 : before + 1;
-    const QString note = mark.note.trimmed().isEmpty() ? QString() : simplifiedText(mark.note);
+    const QString note = trimmedText(mark.note).isEmpty() ? QString() : simplifiedText(mark.note);
     const QStringView parts[] = {mark.quantity, mark.unit, mark.name()};
     // The line is written at once into room made for it: a long list has
     // tens of thousands of them.
-    qsizetype size = lineStart - before + (note.isEmpty() ? 0 : 2 + note.size());
+    qsizetype size = note.isEmpty() ? 0 : 2 + note.size();
     for (QStringView part : parts)
         size += part.isEmpty() ? 0 : part.size() + 1;
-    ing.resize(before + size);
-    char16_t* out = reinterpret_cast<char16_t*>(ing.data());
-    qsizetype at = before;
+    char16_t* const out = ing.room(size);
+    qsizetype at = 0;
     auto put = [&](QStringView text) {
         std::memcpy(out + at, text.utf16(), size_t(text.size()) * sizeof(char16_t));
         at += text.size();
     };
-    if (before > 0)
-        out[at++] = u'\n';
     for (QStringView part : parts) {
         if (part.isEmpty())
             continue;
-        if (at > lineStart)
+        if (at > 0)
             out[at++] = u' ';
         put(part);
     }
@@ -433,15 +513,12 @@ void addIngredient(const Mark& mark, QString& ing, ListedLines& ingLines)
         put(u", ");
         put(note);
     }
-    ing.truncate(at);
-    if (ingLines.listed(ing, lineStart))
-        ing.truncate(lineStart - 1);
+    ing.add(at);
 }
 
 // Adds a step to prep as a paragraph, its marks written as plain words,
-// and adds its ingredients to ing, a line each, unless ing holds the line
-// already (ingLines: the lines of ing).
-void addPlainStep(QStringView step, QString& ing, ListedLines& ingLines, QString& prep)
+// and adds its ingredients to ing, a line each.
+void addPlainStep(QStringView step, IngredientLines& ing, QString& prep)
 {
     // Written straight into prep, then simplified there if need be. A
     // mark's plain words are never longer than the mark, so the step's
@@ -470,13 +547,13 @@ void addPlainStep(QStringView step, QString& ing, ListedLines& ingLines, QString
     for (qsizetype i = 0; i < n; ++i) {
         // Text up to the next mark as it is.
         const qsizetype plain = nextMark(p, i, n);
-        put(step.mid(i, plain - i));
+        put(part(step, i, plain - i));
         if (plain >= n)
             break;
         i = plain;
         const std::optional<Mark> mark = readMark(step, i);
         if (!mark) {
-            put(step.mid(i, 1));
+            put(part(step, i, 1));
             continue;
         }
         const QChar c = step[i];
@@ -488,7 +565,7 @@ void addPlainStep(QStringView step, QString& ing, ListedLines& ingLines, QString
             put(mark->unit);
         } else {
             if (c == QLatin1Char('@'))
-                addIngredient(*mark, ing, ingLines);
+                addIngredient(*mark, ing);
             put(mark->name());
         }
         i = mark->next - 1;
@@ -513,8 +590,9 @@ namespace {
 // more than the reading.
 struct Scratch {
     QList<QStringView> lines;
-    QString ing, prep, joined;
-    ListedLines ingLines;
+    IngredientLines ing;
+    QString prep, joined;
+    std::vector<QStringView> stepLines;
     Metadata meta;
     QStringList noteLines;
 
@@ -524,15 +602,15 @@ struct Scratch {
         lines.clear();
         meta.clear();
         noteLines.clear();
-        ing.resize(0);
+        ing.clear();
         prep.resize(0);
         joined.resize(0);
-        ingLines.clear();
+        stepLines.clear();
     }
 };
 
 // A copy of text of its own size, not sharing a scratch text's room.
-QString ownCopy(const QString& text) { return text.isEmpty() ? QString() : QString(text.constData(), text.size()); }
+QString ownCopy(QStringView text) { return text.isEmpty() ? QString() : text.toString(); }
 
 // Reads the body's lines from first on into scratch: the steps as plain
 // text with the ingredients they mark, the section names, the metadata
@@ -541,34 +619,38 @@ void readBody(const QList<QStringView>& body, qsizetype first, Scratch& scratch)
 {
     Metadata& meta = scratch.meta;
     QStringList& noteLines = scratch.noteLines;
-    // The step being read: its one line, or its lines joined by spaces.
-    QStringView firstLine;
-    QString& joined = scratch.joined;
-    int stepLines = 0;
+    // The lines of the step being read, read as one: the line itself, or
+    // its lines joined by spaces, written at once when the step ends.
+    std::vector<QStringView>& stepLines = scratch.stepLines;
+    qsizetype joinedSize = -1;
     auto endStep = [&] {
-        if (stepLines > 0)
-            addPlainStep(stepLines == 1 ? firstLine : QStringView(joined), scratch.ing, scratch.ingLines, scratch.prep);
-        stepLines = 0;
+        if (stepLines.size() > 1) {
+            QString& joined = scratch.joined;
+            joined.resize(joinedSize); // keeps its room for the next step
+            char16_t* out = reinterpret_cast<char16_t*>(joined.data());
+            for (const QStringView line : stepLines) {
+                if (out != reinterpret_cast<char16_t*>(joined.data()))
+                    *out++ = u' ';
+                std::memcpy(out, line.utf16(), size_t(line.size()) * sizeof(char16_t));
+                out += line.size();
+            }
+            addPlainStep(joined, scratch.ing, scratch.prep);
+        } else if (!stepLines.empty()) {
+            addPlainStep(stepLines.front(), scratch.ing, scratch.prep);
+        }
+        stepLines.clear();
+        joinedSize = -1;
     };
     static thread_local const QRegularExpression metaLine(QStringLiteral("^>>\\s*([^:]+):(.*)$"));
     for (auto it = body.cbegin() + first; it != body.cend(); ++it) {
-        const QStringView raw = *it;
-        const QStringView line = raw.trimmed();
+        const QStringView line = trimmedText(*it);
         // Most lines are a step's: told by their first character.
         const char16_t lead = line.isEmpty() ? u'\0' : line.front().unicode();
         if (line.isEmpty()) {
             endStep();
         } else if (lead != u'>' && lead != u'=') {
-            if (++stepLines == 1) {
-                firstLine = line;
-            } else {
-                if (stepLines == 2) {
-                    joined.resize(0); // keeps what it holds for the next step
-                    joined += firstLine;
-                }
-                joined += QLatin1Char(' ');
-                joined += line;
-            }
+            stepLines.push_back(line);
+            joinedSize += 1 + line.size();
         } else if (line.startsWith(QLatin1String(">>"))) {
             const QRegularExpressionMatch m = metaLine.match(line.toString());
             if (m.hasMatch())
@@ -671,7 +753,7 @@ RecipeList readCooklang(QStringView text, const QString& fileTitle, const ReadCo
     readBody(*body, bodyStart, scratch);
     QString category;
     Recipe recipe = fromMetadata(meta, scratch.noteLines, fileTitle, context.langOffset, category);
-    recipe.ing = ownCopy(scratch.ing);
+    recipe.ing = scratch.ing.unique();
     recipe.prep = ownCopy(scratch.prep);
 
     if (recipe.ing.isEmpty() && recipe.prep.isEmpty())

@@ -75,12 +75,25 @@ inline void addNames(QStringList& names, const QString& list, QChar separator = 
 // item: those not empty, apart by spaces), the preparation after a comma.
 inline QString ingredientLine(std::initializer_list<QString> parts, const QString& preparation)
 {
-    QString line;
+    // Written into room made for it at once: a file has thousands of them.
+    qsizetype size = preparation.isEmpty() ? 0 : preparation.size() + 2;
     for (const QString& p : parts)
-        if (!p.isEmpty())
-            line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + p;
-    if (!preparation.isEmpty())
-        line += (line.isEmpty() ? QString() : QStringLiteral(", ")) + preparation;
+        size += p.isEmpty() ? 0 : p.size() + 1;
+    QString line;
+    if (size > 0)
+        line.reserve(size);
+    for (const QString& p : parts) {
+        if (p.isEmpty())
+            continue;
+        if (!line.isEmpty())
+            line += QLatin1Char(' ');
+        line += p;
+    }
+    if (!preparation.isEmpty()) {
+        if (!line.isEmpty())
+            line += QLatin1String(", ");
+        line += preparation;
+    }
     return line;
 }
 

@@ -8,11 +8,38 @@
 
 namespace bd {
 
+namespace {
+
+char16_t asciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
+
+// Where key (ASCII) next stands in text from from on,
+// letter case ignored as indexOf(key, from, Qt::CaseInsensitive) ignores
+// it; -1 for nowhere. A tag's attributes are short: a plain loop is many
+// times quicker than that general search.
+qsizetype findKey(QStringView text, QLatin1String key, qsizetype from)
+{
+    const char16_t* p = text.utf16();
+    for (qsizetype at = from; at + key.size() <= text.size(); ++at) {
+        qsizetype j = 0;
+        for (; j < key.size(); ++j) {
+            const char16_t c = p[at + j];
+            const char16_t k = char16_t(key[j].unicode());
+            if (c < 128 ? asciiLower(c) != asciiLower(k) : QChar(c).toCaseFolded().unicode() != asciiLower(k))
+                break;
+        }
+        if (j == key.size())
+            return at;
+    }
+    return -1;
+}
+
+} // namespace
+
 QString Tag::attribute(const char* wanted) const
 {
     const QLatin1String key(wanted);
     qsizetype from = 0;
-    while ((from = attributes.indexOf(key, from, Qt::CaseInsensitive)) >= 0) {
+    while ((from = findKey(attributes, key, from)) >= 0) {
         const bool wordStart = from == 0 || attributes[from - 1].isSpace();
         qsizetype i = from + key.size();
         from = i;
@@ -60,8 +87,12 @@ qsizetype nextOf(QStringView html, char16_t c, qsizetype from)
 Tag nextTag(QStringView html, qsizetype from)
 {
     Tag tag;
+    // The parts of the page are taken where they stand (not by mid(),
+    // which is a call of its own): a page has tens of thousands of tags.
+    const char16_t* p = html.utf16();
+    const qsizetype n = html.size();
     for (qsizetype i = nextOf(html, u'<', from); i >= 0; i = nextOf(html, u'<', i + 1)) {
-        if (html.mid(i, 4) == QLatin1String("<!--")) {
+        if (i + 3 < n && p[i + 1] == u'!' && p[i + 2] == u'-' && p[i + 3] == u'-') {
             const qsizetype end = html.indexOf(QLatin1String("-->"), i);
             if (end < 0)
                 return tag;
@@ -69,11 +100,11 @@ Tag nextTag(QStringView html, qsizetype from)
             continue;
         }
         qsizetype k = i + 1;
-        const bool closing = k < html.size() && html[k] == QLatin1Char('/');
+        const bool closing = k < n && p[k] == u'/';
         if (closing)
             ++k;
         const qsizetype nameStart = k;
-        while (k < html.size() && (html[k].isLetterOrNumber() || html[k] == QLatin1Char('-')))
+        while (k < n && (html[k].isLetterOrNumber() || p[k] == u'-'))
             ++k;
         if (k == nameStart)
             continue;
@@ -84,10 +115,10 @@ Tag nextTag(QStringView html, qsizetype from)
         tag.end = end + 1;
         // Most pages write their names in small letters: such a name is not
         // copied (the tag points into the page as its attributes do).
-        const QStringView name = html.mid(nameStart, k - nameStart);
+        const QStringView name(p + nameStart, k - nameStart);
         const bool small = std::none_of(name.begin(), name.end(), [](QChar c) { return c.isUpper(); });
         tag.name = small ? QString::fromRawData(name.data(), name.size()) : name.toString().toLower();
-        tag.attributes = html.mid(k, end - k);
+        tag.attributes = QStringView(p + k, end - k);
         tag.closing = closing;
         return tag;
     }

@@ -61,7 +61,8 @@ QString procedures(pugi::xml_node list)
     QString prep;
     for (pugi::xml_node p = list.child("RecipeProcedure"); p; p = p.next_sibling("RecipeProcedure")) {
         QString step = text(p.child("ProcedureText").child_value());
-        step.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        if (step.contains(QLatin1Char('\r'))) // rarely: a look for one character spares the search
+            step.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         addParagraph(prep, heading(p) ? simplifiedText(step) : tidyLines(step, true));
     }
     return prep;

@@ -6,6 +6,8 @@
 #include "exchange/formats/parallel.h"
 #include "exchange/formats/xmlreading.h"
 
+#include <QVarLengthArray>
+
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -93,14 +95,33 @@ public:
         return Plist();
     }
     // An array's items; none for anything but an array.
-    std::vector<Plist> items() const
+    // Calls each(item) for an array's items in order (none for anything
+    // but an array); whether there were any.
+    template <typename Each>
+    bool forEachItem(Each each) const
     {
-        std::vector<Plist> out;
+        bool any = false;
         if (is("array"))
             for (pugi::xml_node v = node_.first_child(); v; v = v.next_sibling())
-                if (v.type() == pugi::node_element)
-                    out.emplace_back(v);
-        return out;
+                if (v.type() == pugi::node_element) {
+                    each(Plist(v));
+                    any = true;
+                }
+        return any;
+    }
+    // A single value as text, as str() gives it: a string (or a value of a
+    // type it does not know) as it is, a number as its digits; empty for
+    // anything else.
+    QString text() const
+    {
+        if (is("string"))
+            return QString::fromUtf8(node_.child_value());
+        if (!node_ || is("dict") || is("array") || is("true") || is("false") || is("data"))
+            return QString();
+        const QVariant v = plistValue(node_);
+        if (v.typeId() == QMetaType::Double)
+            return QString::number(v.toDouble()); // <real>0.5</real>
+        return v.toString();
     }
     // A single value (string, number, true or false, data) as plistValue
     // makes it.
@@ -108,42 +129,35 @@ public:
 
 private:
     pugi::xml_node node_;
-    std::vector<std::pair<const char*, pugi::xml_node>> entries_; // of a dict, in its order
+    // Of a dict, in its order; most have a few keys, held without an allocation.
+    QVarLengthArray<std::pair<const char*, pugi::xml_node>, 16> entries_;
 };
 
-QString str(const Plist& m, const char* key)
-{
-    const QVariant v = m[key].value();
-    if (v.typeId() == QMetaType::Double)
-        return QString::number(v.toDouble()); // <real>0.5</real>
-    return v.typeId() == QMetaType::QString || v.typeId() == QMetaType::LongLong ? v.toString() : QString();
-}
+QString str(const Plist& m, const char* key) { return m[key].text(); }
 
 QString one(const Plist& m, const char* key) { return simplifiedText(str(m, key)); }
 
-QString ingredients(const std::vector<Plist>& list)
+QString ingredients(const Plist& list)
 {
     QString ing;
-    for (const Plist& i : list) {
+    list.forEachItem([&ing](const Plist& i) {
         if (i["IS_DIVIDER"].value().toBool())
             addIngredientHeading(ing, one(i, "DESCRIPTION"));
         else
             addLine(ing, ingredientLine({one(i, "QUANTITY"), one(i, "MEASUREMENT"), one(i, "DESCRIPTION")},
                                         one(i, "DIRECTION")));
-    }
+    });
     return ing;
 }
 
 QString directions(const Plist& r)
 {
-    const std::vector<Plist> steps = r["DIRECTIONS_LIST"].items();
-    if (steps.empty())
-        return tidyLines(str(r, "DIRECTIONS"), true);
     QString prep;
-    for (const Plist& step : steps) {
-        addParagraph(prep, one(step, "LABEL_TEXT"));
-        addParagraph(prep, tidyLines(str(step, "DIRECTION_TEXT"), true));
-    }
+    if (!r["DIRECTIONS_LIST"].forEachItem([&prep](const Plist& step) {
+            addParagraph(prep, one(step, "LABEL_TEXT"));
+            addParagraph(prep, tidyLines(str(step, "DIRECTION_TEXT"), true));
+        }))
+        return tidyLines(str(r, "DIRECTIONS"), true);
     return prep;
 }
 
@@ -172,10 +186,10 @@ bool cookingTime(qlonglong type)
     return false;
 }
 
-void readTimes(const std::vector<Plist>& times, Recipe& recipe, ExportNotes& notes)
+void readTimes(const Plist& times, Recipe& recipe, ExportNotes& notes)
 {
     constexpr qlonglong kPrep = 9, kReadyIn = 19;
-    for (const Plist& t : times) {
+    times.forEachItem([&](const Plist& t) {
         qint64 seconds = 0;
         QStringList parts;
         for (const auto& [amount, unit] :
@@ -193,7 +207,7 @@ void readTimes(const std::vector<Plist>& times, Recipe& recipe, ExportNotes& not
             recipe.cooktime = time;
         else
             notes.line(type == kReadyIn ? Str::NoteTotalTime : Str::NoteTime, time);
-    }
+    });
 }
 
 Recipe recipeOf(const Plist& r, QStringList& categories, int lang)
@@ -201,25 +215,23 @@ Recipe recipeOf(const Plist& r, QStringList& categories, int lang)
     Recipe recipe;
     recipe.title = one(r, "NAME");
     // Each category a dict with its name, or (as some versions write them) the name alone.
-    for (const Plist& c : r["CATEGORIES"].items())
+    r["CATEGORIES"].forEachItem([&categories](const Plist& c) {
         addNames(categories, c.is("string") ? c.value().toString() : one(c, "NAME"), QChar());
+    });
     // "--" is the program's word for no course.
     if (const QString course = one(r, "COURSE_NAME"); course != QLatin1String("--"))
         addNames(categories, course, QChar());
     const qlonglong servings = r["SERVINGS"].value().toLongLong();
     const QString yield = one(r, "YIELD");
     recipe.yield = servings > 0 ? QString::number(servings) : yield;
-    recipe.ing = ingredients(r["INGREDIENTS"].items());
+    recipe.ing = ingredients(r["INGREDIENTS"]);
     recipe.prep = directions(r);
 
     ExportNotes notes(lang);
     notes.text(str(r, "SUMMARY"));
-    const std::vector<Plist> noteList = r["NOTES_LIST"].items();
-    for (const Plist& n : noteList)
-        notes.text(str(n, "NOTE_TEXT"));
-    if (noteList.empty())
+    if (!r["NOTES_LIST"].forEachItem([&notes](const Plist& n) { notes.text(str(n, "NOTE_TEXT")); }))
         notes.text(str(r, "NOTE"));
-    readTimes(r["PREP_TIMES"].items(), recipe, notes);
+    readTimes(r["PREP_TIMES"], recipe, notes);
     if (servings > 0)
         notes.line(Str::NoteYield, yield);
     QStringList source;

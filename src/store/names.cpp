@@ -1,6 +1,7 @@
 #include "store/names.h"
 
 #include "resources/strings.h"
+#include "store/charscan.h"
 #include "store/recipebook.h"
 
 #include <QDir>
@@ -38,7 +39,40 @@ QString forbiddenCharsText(CharsList where)
 }
 
 // Whether QString::simplified would leave text as it is.
-bool isSimplified(QStringView text) { return isSimplifiedWithout(text, nullptr); }
+bool isSimplified(QStringView text)
+{
+    const char16_t* p = text.utf16();
+    const qsizetype n = text.size();
+    if (n == 0)
+        return true;
+    if (QChar(p[0]).isSpace() || QChar(p[n - 1]).isSpace())
+        return false;
+    auto simple = [&](qsizetype i) {
+        const char16_t c = p[i];
+        // The last character is no space, so a space has one after it.
+        if (c <= ' ')
+            return c == ' ' && p[i + 1] != ' ';
+        return c < 0x80 || !QChar(c).isSpace();
+    };
+    qsizetype i = 0;
+    if constexpr (charscan::kBlocks) {
+        // Eight ASCII characters at once, no control character among them
+        // and no space followed by another, mostly.
+        using namespace charscan;
+        for (; i + 9 <= n; i += 8) {
+            const Block b = load(p + i);
+            if (!(below(b, 0x20) | atLeast(b, 0x80) | (equal(b, u' ') & equal(load(p + i + 1), u' '))))
+                continue;
+            for (qsizetype k = i; k < i + 8; ++k)
+                if (!simple(k))
+                    return false;
+        }
+    }
+    for (; i < n; ++i)
+        if (!simple(i))
+            return false;
+    return true;
+}
 
 QString simplifiedText(QString&& text)
 {

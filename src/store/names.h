@@ -6,14 +6,11 @@
 // as files in the images folder, the files the picture dialog accepts).
 
 #include "resources/strings.h"
-#include "store/charscan.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <cstddef>
 #include <functional>
-#include <type_traits>
 
 namespace bd {
 
@@ -29,49 +26,6 @@ QString oneLine(QString text);
 // Whether QString::simplified would leave text as it is (a line break,
 // too, is a space it replaces).
 bool isSimplified(QStringView text);
-
-// The same, and whether text holds no character refused(c) is true of,
-// all in one pass.
-template <typename Refused>
-bool isSimplifiedWithout(QStringView text, Refused refused)
-{
-    constexpr bool nothingRefused = std::is_same_v<Refused, std::nullptr_t>;
-    const char16_t* p = text.utf16();
-    const qsizetype n = text.size();
-    if (n == 0)
-        return true;
-    if (QChar(p[0]).isSpace() || QChar(p[n - 1]).isSpace())
-        return false;
-    auto simple = [&](qsizetype i) {
-        const char16_t c = p[i];
-        if constexpr (!nothingRefused) {
-            if (refused(c))
-                return false;
-        }
-        // The last character is no space, so a space has one after it.
-        if (c <= ' ')
-            return c == ' ' && p[i + 1] != ' ';
-        return c < 0x80 || !QChar(c).isSpace();
-    };
-    qsizetype i = 0;
-    if constexpr (nothingRefused && charscan::kBlocks) {
-        // Eight ASCII characters at once, no control character among them
-        // and no space followed by another, mostly.
-        using namespace charscan;
-        for (; i + 9 <= n; i += 8) {
-            const Block b = load(p + i);
-            if (!(below(b, 0x20) | atLeast(b, 0x80) | (equal(b, u' ') & equal(load(p + i + 1), u' '))))
-                continue;
-            for (qsizetype k = i; k < i + 8; ++k)
-                if (!simple(k))
-                    return false;
-        }
-    }
-    for (; i < n; ++i)
-        if (!simple(i))
-            return false;
-    return true;
-}
 
 // Text as QString::simplified makes it; text that is so already is kept,
 // not copied.

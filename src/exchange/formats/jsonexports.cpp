@@ -254,10 +254,12 @@ RecipeList readEntries(Archive& archive, const QStringList& entries, Parse parse
         [&](qsizetype i) {
             const size_t k = size_t(i);
             parsed[k] = bytes[k] && parse(*bytes[k], pieces[k]);
-            bytes[k].reset();
         },
         [&](qsizetype i) {
+            // Let go of on the thread that read it: a free on another
+            // thread waits for the reading thread's heap.
             const size_t k = size_t(i);
+            bytes[k].reset();
             list.append(std::move(pieces[k]));
             if (!parsed[k])
                 list.skipped << int(i) + 1;

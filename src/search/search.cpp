@@ -502,6 +502,8 @@ SearchHits searchRecs(const RecipeBook& book, const QString& query)
     return search.hits();
 }
 
+bool storedTitleBefore(const char* a, const char* b) { return listLess(QString::fromUtf8(a), QString::fromUtf8(b)); }
+
 ListOrdering::ListOrdering(const SearchHits& hits, const RecipeBook* book, RecipeBook::TitlesVersion version)
     : hits_(hits), book_(book), version_(version)
 {
@@ -512,7 +514,7 @@ std::vector<int> ListOrdering::keptRanks() const
 {
     const RecipeBook::TitleRanks* kept = book_ && book_->titlesVersion() == version_ &&
                                                  hits_.places.size() == hits_.size()
-                                             ? book_->titleRanks()
+                                             ? book_->titleRanks(storedTitleBefore)
                                              : nullptr;
     if (!kept)
         return {};
@@ -545,8 +547,9 @@ QVector<int> ListOrdering::order() const
     if (total == 0)
         return order;
     // The places taken at the start serve while the book keeps them.
-    const RecipeBook::TitleRanks* kept = ranks_.empty() || book_->titlesVersion() != version_ ? nullptr
-                                                                                              : book_->titleRanks();
+    const RecipeBook::TitleRanks* kept = ranks_.empty() || book_->titlesVersion() != version_
+                                             ? nullptr
+                                             : book_->titleRanks(storedTitleBefore);
     if (kept) {
         // Each title has a place of its own: the hits in place order, then
         // the scores from the highest, a pass over the places each.

@@ -156,6 +156,10 @@ SearchHits searchRecs(const RecipeBook& book, const QString& query);
 // first, then in list order. Indexes into hits.
 QVector<int> listOrder(const SearchHits& hits);
 
+// Whether one title, as the book stores it, comes before another in list
+// order (the order RecipeBook::titleRanks keeps).
+bool storedTitleBefore(const char* a, const char* b);
+
 // The same order made a slice at a time: each step readies the sort keys
 // of count more titles; order() then sorts them, without collating again.
 // Hits of a search of book begun when its titles were at version are

@@ -644,10 +644,10 @@ bool RecipeBook::RecipeOrder::keepsStep(quint64 now)
     return true;
 }
 
-void RecipeBook::RecipeOrder::add(pugi::xml_node recipe, quint64 now)
+int RecipeBook::RecipeOrder::add(pugi::xml_node recipe, quint64 now)
 {
     if (!keepsStep(now))
-        return;
+        return -1;
     // The new recipe goes after the one before it in its category or,
     // first in its category, before the first recipe of a later one.
     const auto find = [this](pugi::xml_node r) {
@@ -658,7 +658,7 @@ void RecipeBook::RecipeOrder::add(pugi::xml_node recipe, quint64 now)
         at = find(before); // just after it
         if (at == recipes.begin()) {
             generation = ~quint64(0); // not in step after all
-            return;
+            return -1;
         }
     } else {
         for (pugi::xml_node c = recipe.parent().next_sibling("category"); c; c = c.next_sibling("category"))
@@ -666,25 +666,29 @@ void RecipeBook::RecipeOrder::add(pugi::xml_node recipe, quint64 now)
                 at = find(next);
                 if (at == recipes.begin()) {
                     generation = ~quint64(0);
-                    return;
+                    return -1;
                 }
                 --at;
                 break;
             }
     }
-    recipes.insert(at, recipe.internal_object());
+    return int(recipes.insert(at, recipe.internal_object()) - recipes.begin());
 }
 
-void RecipeBook::RecipeOrder::remove(pugi::xml_node recipe, quint64 now)
+int RecipeBook::RecipeOrder::remove(pugi::xml_node recipe, quint64 now)
 {
     if (!keepsStep(now))
-        return;
+        return -1;
     ++generation; // as TitleIndex::remove
     const auto at = std::find(recipes.rbegin(), recipes.rend(), recipe.internal_object());
-    if (at == recipes.rend())
+    if (at == recipes.rend()) {
         generation = ~quint64(0);
-    else
-        recipes.erase(std::next(at).base());
+        return -1;
+    }
+    const auto gone = std::next(at).base();
+    const int place = int(gone - recipes.begin());
+    recipes.erase(gone);
+    return place;
 }
 
 QString RecipeBook::childText(pugi::xml_node recipe, int child)
@@ -733,11 +737,14 @@ void RecipeBook::noteNewTitle(const QString& title)
         journal_.base.insert(key, std::nullopt);
 }
 
-const RecipeBook::TitleRanks* RecipeBook::titleRanks() const
+const RecipeBook::TitleRanks* RecipeBook::titleRanks(const TitleOrder& before) const
 {
+    if (ranksVersion_ == titlesVersion() && unranked_ > 0)
+        rankNewTitles(before);
     if (ranksVersion_ == titlesVersion())
         return &ranks_;
     ranks_ = {}; // let go of what no longer serves
+    unranked_ = 0;
     return nullptr;
 }
 
@@ -747,14 +754,88 @@ void RecipeBook::keepTitleRanks(TitleRanks ranks, TitlesVersion version) const
         return;
     ranks_ = std::move(ranks);
     ranksVersion_ = version;
+    unranked_ = 0;
+}
+
+void RecipeBook::keepRanksInStep(bool ranked, int place, bool added)
+{
+    // Each title added is placed by a search through the others when the
+    // ranks are next asked for: past a few dozen, sorting them all again
+    // costs less.
+    constexpr int kMostUnranked = 64;
+    const bool inStep = ranked && place >= 0 &&
+                        (added ? place <= int(ranks_.size()) && unranked_ < kMostUnranked : place < int(ranks_.size()));
+    if (!inStep) {
+        ranks_ = {};
+        unranked_ = 0;
+        ranksVersion_ = {~quint64(0), ~quint64(0)};
+        return;
+    }
+    if (added) {
+        ranks_.insert(ranks_.begin() + place, -1);
+        ++unranked_;
+    } else {
+        const int rank = ranks_[size_t(place)];
+        ranks_.erase(ranks_.begin() + place);
+        if (rank < 0)
+            --unranked_;
+        else
+            for (int& r : ranks_)
+                if (r > rank)
+                    --r;
+    }
+    ranksVersion_ = titlesVersion();
+}
+
+void RecipeBook::rankNewTitles(const TitleOrder& before) const
+{
+    const std::vector<pugi::xml_node_struct*>& order = recipesInOrder();
+    if (order.size() != ranks_.size()) {
+        ranksVersion_ = {~quint64(0), ~quint64(0)}; // appended without a note meanwhile
+        return;
+    }
+    // The places of the ranked titles in list order.
+    std::vector<int> byRank(ranks_.size() - size_t(unranked_), -1);
+    for (size_t place = 0; place < ranks_.size(); ++place) {
+        const int rank = ranks_[place];
+        if (rank >= int(byRank.size()) || (rank >= 0 && byRank[size_t(rank)] >= 0)) {
+            ranksVersion_ = {~quint64(0), ~quint64(0)};
+            return;
+        }
+        if (rank >= 0)
+            byRank[size_t(rank)] = int(place);
+    }
+    if (std::find(byRank.cbegin(), byRank.cend(), -1) != byRank.cend()) {
+        ranksVersion_ = {~quint64(0), ~quint64(0)};
+        return;
+    }
+    for (int place = 0; place < int(ranks_.size()); ++place) {
+        if (ranks_[size_t(place)] >= 0)
+            continue;
+        const char* title = titleOf(pugi::xml_node(order[size_t(place)]));
+        // After the titles before it in list order, and after those equal
+        // to it that come before it in the book.
+        const auto at = std::partition_point(byRank.begin(), byRank.end(), [&](int other) {
+            const char* t = titleOf(pugi::xml_node(order[size_t(other)]));
+            return before(t, title) || (other < place && !before(title, t));
+        });
+        const int rank = int(at - byRank.begin());
+        for (int& r : ranks_)
+            if (r >= rank)
+                ++r;
+        ranks_[size_t(place)] = rank;
+        byRank.insert(at, place);
+    }
+    unranked_ = 0;
 }
 
 void RecipeBook::noteNewRecipe(pugi::xml_node recipe)
 {
+    const bool ranked = ranksVersion_ == titlesVersion();
     ++titleChanges_;
     noteNewTitle(qstr(titleOf(recipe)));
     titles_.add(recipe, generation_);
-    order_.add(recipe, generation_);
+    keepRanksInStep(ranked, order_.add(recipe, generation_), true);
 }
 
 int RecipeBook::appendCategory(const QString& name)
@@ -769,11 +850,12 @@ pugi::xml_node RecipeBook::appendRecipe(int position, const Recipe& f)
     pugi::xml_node cat = category(position);
     if (!cat)
         return {};
+    const bool ranked = ranksVersion_ == titlesVersion();
     noteNewTitle(f.title);
     ++titleChanges_;
     const pugi::xml_node recipe = appendRecipeNode(cat, f, true);
     titles_.add(recipe, generation_);
-    order_.add(recipe, generation_);
+    keepRanksInStep(ranked, order_.add(recipe, generation_), true);
     return recipe;
 }
 
@@ -781,12 +863,14 @@ bool RecipeBook::removeRecipe(pugi::xml_node recipe)
 {
     if (!recipe || !recipe.parent())
         return false;
+    const bool ranked = ranksVersion_ == titlesVersion();
     titles_.remove(recipe, generation_);
-    order_.remove(recipe, generation_);
+    const int place = order_.remove(recipe, generation_);
     noteRecipe(recipe);
     ++titleChanges_;
     ++generation_;
     removeNode(recipe);
+    keepRanksInStep(ranked, place, false);
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
 #include <optional>
 #include <vector>
 #include <pugixml.hpp>
@@ -182,9 +183,14 @@ public:
     // place in book order, as kept for the titles as they stand now; null
     // when none is kept. Sorting a list of every title, which a search of
     // the whole book does, keeps one (keepTitleRanks), so that the next
-    // lists are ordered without collating their titles again.
+    // lists are ordered without collating their titles again. Recipes
+    // added and removed since keep it in step: those removed take their
+    // places with them, and those added are given theirs when it is next
+    // asked for, by before (whether one stored title comes before another
+    // in list order; equal titles keep book order).
     using TitleRanks = std::vector<int>;
-    const TitleRanks* titleRanks() const;
+    using TitleOrder = std::function<bool(const char* a, const char* b)>;
+    const TitleRanks* titleRanks(const TitleOrder& before) const;
     void keepTitleRanks(TitleRanks ranks, TitlesVersion version) const;
     // f(child, text) for the element children of recipe up to child last,
     // counted among the elements only; those whose bit (1 << child) is set
@@ -264,11 +270,17 @@ private:
         quint64 generation = ~quint64(0);
         int changes = 0; // kept in step since it was made
         std::vector<pugi::xml_node_struct*> recipes;
-        void add(pugi::xml_node recipe, quint64 now);
-        void remove(pugi::xml_node recipe, quint64 now); // before the removal counts
+        // Each gives the recipe's place, or -1 when the order is no longer in step.
+        int add(pugi::xml_node recipe, quint64 now);
+        int remove(pugi::xml_node recipe, quint64 now); // before the removal counts
         bool keepsStep(quint64 now);
     };
     mutable RecipeOrder order_;
+    // Kept title ranks follow a recipe added (or removed) at place, when
+    // they were kept for the titles before the change (ranked).
+    void keepRanksInStep(bool ranked, int place, bool added);
+    void rankNewTitles(const TitleOrder& before) const;
+    mutable int unranked_ = 0; // recipes added since the ranks were kept
     const std::vector<pugi::xml_node_struct*>& recipesInOrder() const;
     pugi::xml_node lastRecipe() const;
     void noteNewTitle(const QString& title);

@@ -285,15 +285,16 @@ std::optional<RecipeList> readTable(const QByteArray& fileBytes, Archive* archiv
     if (bytes.isEmpty())
         return std::nullopt;
     const QList<QStringList> records = csvRecords(decodeRecipeText(bytes));
-    RecipeList read;
-    for (qsizetype i = 1; i < records.size(); ++i) {
-        QString category;
-        Recipe r = recipeOf(wanted, records[0], records[i], category, context.langOffset);
-        if (r.title.isEmpty() && r.ing.isEmpty() && r.prep.isEmpty())
-            continue;
-        read.add(std::move(r), category, context);
-    }
-    return read;
+    // The rows after the header, read side by side.
+    return readSideBySide(
+        qMax<qsizetype>(records.size() - 1, 0),
+        [&](qsizetype i, QString& category) -> std::optional<Recipe> {
+            Recipe r = recipeOf(wanted, records[0], records[i + 1], category, context.langOffset);
+            if (r.title.isEmpty() && r.ing.isEmpty() && r.prep.isEmpty())
+                return std::nullopt;
+            return r;
+        },
+        context);
 }
 
 } // namespace

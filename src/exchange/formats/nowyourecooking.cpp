@@ -187,21 +187,15 @@ std::optional<RecipeList> readNowYoureCooking(const QByteArray& bytes, const Rea
             recipes.back() << line;
         }
     }
-    std::vector<std::optional<Recipe>> made(recipes.size());
-    RecipeList read;
-    inParallelInOrder(
+    return readSideBySide(
         qsizetype(recipes.size()),
-        [&](qsizetype i) {
-            QString category;
+        [&](qsizetype i, QString& category) -> std::optional<Recipe> {
             Recipe r = readRecipe(recipes[size_t(i)], category, context.langOffset);
-            if (!r.title.isEmpty())
-                made[size_t(i)] = readyRecipe(std::move(r), category, context);
+            if (r.title.isEmpty())
+                return std::nullopt;
+            return r;
         },
-        [&](qsizetype i) {
-            if (made[size_t(i)])
-                read.add(std::move(*made[size_t(i)]));
-        });
-    return read;
+        context);
 }
 
 } // namespace bd

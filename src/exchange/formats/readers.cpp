@@ -23,6 +23,26 @@ void RecipeList::add(Recipe recipe, const QString& category, const ReadContext& 
     add(readyRecipe(std::move(recipe), category, context));
 }
 
+RecipeList readSideBySide(qsizetype count,
+                          const std::function<std::optional<Recipe>(qsizetype i, QString& category)>& make,
+                          const ReadContext& context)
+{
+    std::vector<std::optional<Recipe>> made(size_t(qMax<qsizetype>(count, 0)));
+    RecipeList read;
+    inParallelInOrder(
+        count,
+        [&](qsizetype i) {
+            QString category;
+            if (std::optional<Recipe> r = make(i, category))
+                made[size_t(i)] = readyRecipe(std::move(*r), category, context);
+        },
+        [&](qsizetype i) {
+            if (made[size_t(i)])
+                read.add(std::move(*made[size_t(i)]));
+        });
+    return read;
+}
+
 void RecipeList::append(RecipeList&& other)
 {
     const int offset = count();

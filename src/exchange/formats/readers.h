@@ -101,4 +101,11 @@ struct OwnCookbook {
 // A recipe as a reader hands it over (see RecipeList); may run on any thread.
 Recipe readyRecipe(Recipe recipe, const QString& category, const ReadContext& context);
 
+// The recipes make(i, category) reads for i from 0 to count - 1 (none where
+// it gives nullopt), read side by side and listed in that order, each made
+// ready with the category make gave it. make runs on any thread.
+RecipeList readSideBySide(qsizetype count,
+                          const std::function<std::optional<Recipe>(qsizetype i, QString& category)>& make,
+                          const ReadContext& context);
+
 } // namespace bd

@@ -12,6 +12,12 @@ namespace {
 
 char16_t asciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
 
+// A letter, digit or '-': what a tag's name is made of, in ASCII.
+bool isAsciiNameChar(char16_t c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-';
+}
+
 // Where key (ASCII) next stands in text from from on,
 // letter case ignored as indexOf(key, from, Qt::CaseInsensitive) ignores
 // it; -1 for nowhere. A tag's attributes are short: a plain loop is many
@@ -84,9 +90,20 @@ qsizetype nextOf(QStringView html, char16_t c, qsizetype from)
 
 } // namespace
 
-Tag nextTag(QStringView html, qsizetype from)
+namespace {
+
+// Where a tag stands, as nextTag finds it, without its name or attributes
+// taken: a look for the end of an element passes over many tags and wants
+// only their names compared.
+struct TagSpan {
+    qsizetype start = -1; // '<', or -1 for no tag
+    qsizetype nameStart = 0, nameEnd = 0;
+    qsizetype end = 0; // after '>'
+    bool closing = false;
+};
+
+TagSpan nextTagSpan(QStringView html, qsizetype from)
 {
-    Tag tag;
     // The parts of the page are taken where they stand (not by mid(),
     // which is a call of its own): a page has tens of thousands of tags.
     const char16_t* p = html.utf16();
@@ -95,7 +112,7 @@ Tag nextTag(QStringView html, qsizetype from)
         if (i + 3 < n && p[i + 1] == u'!' && p[i + 2] == u'-' && p[i + 3] == u'-') {
             const qsizetype end = html.indexOf(QLatin1String("-->"), i);
             if (end < 0)
-                return tag;
+                return {};
             i = end;
             continue;
         }
@@ -104,24 +121,36 @@ Tag nextTag(QStringView html, qsizetype from)
         if (closing)
             ++k;
         const qsizetype nameStart = k;
-        while (k < n && (html[k].isLetterOrNumber() || p[k] == u'-'))
+        while (k < n && (p[k] < 128 ? isAsciiNameChar(p[k]) : QChar(p[k]).isLetterOrNumber()))
             ++k;
         if (k == nameStart)
             continue;
         const qsizetype end = nextOf(html, u'>', k);
         if (end < 0)
-            return tag;
-        tag.start = i;
-        tag.end = end + 1;
-        // Most pages write their names in small letters: such a name is not
-        // copied (the tag points into the page as its attributes do).
-        const QStringView name(p + nameStart, k - nameStart);
-        const bool small = std::none_of(name.begin(), name.end(), [](QChar c) { return c.isUpper(); });
-        tag.name = small ? QString::fromRawData(name.data(), name.size()) : name.toString().toLower();
-        tag.attributes = QStringView(p + k, end - k);
-        tag.closing = closing;
-        return tag;
+            return {};
+        return {i, nameStart, k, end + 1, closing};
     }
+    return {};
+}
+
+} // namespace
+
+Tag nextTag(QStringView html, qsizetype from)
+{
+    const TagSpan span = nextTagSpan(html, from);
+    Tag tag;
+    if (span.start < 0)
+        return tag;
+    const char16_t* p = html.utf16();
+    tag.start = span.start;
+    tag.end = span.end;
+    // Most pages write their names in small letters: such a name is not
+    // copied (the tag points into the page as its attributes do).
+    const QStringView name(p + span.nameStart, span.nameEnd - span.nameStart);
+    const bool small = std::none_of(name.begin(), name.end(), [](QChar c) { return c.isUpper(); });
+    tag.name = small ? QString::fromRawData(name.data(), name.size()) : name.toString().toLower();
+    tag.attributes = QStringView(p + span.nameEnd, span.end - 1 - span.nameEnd);
+    tag.closing = span.closing;
     return tag;
 }
 
@@ -137,13 +166,24 @@ qsizetype elementEnd(QStringView html, const Tag& open, qsizetype limit, int max
 {
     if (voidElement(open.name) || open.attributes.endsWith(QLatin1Char('/')))
         return open.end;
+    const char16_t* p = html.utf16();
+    // A name as nextTag gives it (in small letters) is the open tag's.
+    const auto sameName = [&](QStringView name) {
+        if (name.size() != open.name.size())
+            return false;
+        if (std::none_of(name.begin(), name.end(), [](QChar c) { return c.isUpper(); }))
+            return name == open.name;
+        return name.toString().toLower() == open.name;
+    };
     int depth = 1, tags = 0;
-    for (Tag t = nextTag(html, open.end); t.start >= 0 && t.start < limit; t = nextTag(html, t.end)) {
+    for (TagSpan t = nextTagSpan(html, open.end); t.start >= 0 && t.start < limit; t = nextTagSpan(html, t.end)) {
         if (++tags > maxTags)
             return t.start;
-        if (t.name != open.name)
+        if (!sameName(QStringView(p + t.nameStart, t.nameEnd - t.nameStart)))
             continue;
-        depth += t.closing ? -1 : (t.attributes.endsWith(QLatin1Char('/')) ? 0 : 1);
+        // A tag closed by "/>" opens nothing.
+        const bool selfClosing = t.end - 1 > t.nameEnd && p[t.end - 2] == u'/';
+        depth += t.closing ? -1 : (selfClosing ? 0 : 1);
         if (depth == 0)
             return t.end;
     }

@@ -145,6 +145,21 @@ private slots:
             QVERIFY(!archive.read(QStringLiteral("bomb.txt")));
             QVERIFY(archive.fault() == ArchiveFault::TooLarge || archive.fault() == ArchiveFault::Damaged);
         }
+        // One that says less than it holds, within the limit, comes whole.
+        {
+            QByteArray text;
+            for (int i = 0; i < 20000; ++i)
+                text += QByteArray::number(i * 7919 % 10007) + ' ';
+            QByteArray liar = zipOf({{QStringLiteral("grown.txt"), text}});
+            const QByteArray name = "grown.txt";
+            for (qsizetype at = liar.indexOf(name); at >= 0; at = liar.indexOf(name, at + 1)) {
+                const bool central = liar.mid(at - 46, 4) == "PK\x01\x02";
+                const char ten[4] = {10, 0, 0, 0};
+                liar.replace(central ? at - 46 + 24 : at - 30 + 22, 4, QByteArray(ten, 4));
+            }
+            Archive archive(liar, ArchiveLimits{100, 1 << 20, 8 << 20});
+            QCOMPARE(archive.read(name).value_or(QByteArray()), text);
+        }
         // More entries than allowed: refused on opening, whatever they are.
         {
             QList<ZipEntry> entries;
@@ -223,6 +238,14 @@ private slots:
         QVERIFY(!damaged.read(QStringLiteral("a.txt")));
         QCOMPARE(damaged.fault(), ArchiveFault::Damaged);
         QVERIFY(!Archive(QByteArray("PK\x03\x04 not really")).isOpen());
+        // A file stored as it is reads back as it is; changed, its check sum tells.
+        const QByteArray kept = zipOf({{QStringLiteral("kept.txt"), "stored as it is", 0, true}});
+        QCOMPARE(Archive(kept).read(QStringLiteral("kept.txt")).value_or(QByteArray()), "stored as it is");
+        QByteArray keptChanged = kept;
+        keptChanged.replace("stored as", "stored at");
+        Archive keptDamaged(keptChanged);
+        QVERIFY(!keptDamaged.read(QStringLiteral("kept.txt")));
+        QCOMPARE(keptDamaged.fault(), ArchiveFault::Damaged);
 
         const QByteArray text = QByteArray(100000, 'z') + "tail";
         const QByteArray gz = gzipOf(text);

@@ -17,10 +17,11 @@ struct ZipEntry {
     QString name;
     QByteArray bytes;
     quint32 unixMode = 0; // 0: a plain file; else the mode in the external attributes
+    bool stored = false;  // kept as it is rather than deflated
 };
 
-// A zip of the entries (deflated), in their order; empty when it cannot be
-// written.
+// A zip of the entries (deflated, or stored where they say so), in their
+// order; empty when it cannot be written.
 inline QByteArray zipOf(const QList<ZipEntry>& entries)
 {
     QByteArray out;
@@ -35,7 +36,8 @@ inline QByteArray zipOf(const QList<ZipEntry>& entries)
         if (e.unixMode != 0)
             info.externalAttr = e.unixMode << 16;
         QuaZipFile file(&zip);
-        if (!file.open(QIODevice::WriteOnly, info) || file.write(e.bytes) != e.bytes.size())
+        if (!file.open(QIODevice::WriteOnly, info, nullptr, 0, e.stored ? 0 : Z_DEFLATED) ||
+            file.write(e.bytes) != e.bytes.size())
             return {};
         file.close();
     }

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <libdeflate.h>
 #include <quazip/unzip.h>
 #include <zlib.h>
 
@@ -33,53 +34,98 @@ bool isZip(QByteArrayView bytes)
 
 bool isGzip(QByteArrayView bytes) { return bytes.size() >= 2 && bytes[0] == '\x1f' && bytes[1] == '\x8b'; }
 
+namespace {
+
+struct DecompressorFree {
+    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+};
+using Decompressor = std::unique_ptr<libdeflate_decompressor, DecompressorFree>;
+
+// What libdeflate unpacks with on this thread, made when first needed.
+libdeflate_decompressor* threadDecompressor()
+{
+    thread_local Decompressor d;
+    if (!d)
+        d.reset(libdeflate_alloc_decompressor());
+    return d.get();
+}
+
+// No deflate stream unpacks to more than about a thousand times its size.
+constexpr qint64 kMostDeflateRatio = 1032;
+
+// Unpacks packed (in the form unpack reads, from the start of packed) into
+// out after its first done bytes, with room first for expected bytes and
+// then more, never past limit bytes in all. Returns the bytes of packed
+// used, or -1 when the data is damaged (fault Damaged) or unpacks to more
+// than limit (fault TooLarge).
+template <typename Unpack>
+qsizetype unpackInto(QByteArray& out, qsizetype& done, QByteArrayView packed, qint64 expected, qint64 limit,
+                     Unpack unpack, ArchiveFault& fault)
+{
+    qint64 room = qBound<qint64>(1, expected, qMax<qint64>(1, limit - done + 1));
+    room = qMin(room, qMax<qint64>(1, kMostDeflateRatio * packed.size()));
+    for (;;) {
+        out.resize(qsizetype(done + room));
+        size_t used = 0, made = 0;
+        const libdeflate_result r = unpack(packed.data(), size_t(packed.size()), out.data() + done, size_t(room), &used,
+                                           &made);
+        if (r == LIBDEFLATE_SUCCESS) {
+            done += qsizetype(made);
+            if (done > limit) {
+                fault = ArchiveFault::TooLarge;
+                return -1;
+            }
+            return qsizetype(used);
+        }
+        if (r != LIBDEFLATE_INSUFFICIENT_SPACE) {
+            fault = ArchiveFault::Damaged;
+            return -1;
+        }
+        // More than there was room for: unpacked again into more room.
+        if (done + room > limit) {
+            fault = ArchiveFault::TooLarge;
+            return -1;
+        }
+        room = qMin(qMax<qint64>(2 * room, room + 4096), limit - done + 1);
+    }
+}
+
+} // namespace
+
 std::optional<QByteArray> gunzip(QByteArrayView bytes, qint64 limit)
 {
-    z_stream stream{};
-    // 16: a gzip header and trailer around the deflated data.
-    if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK)
+    libdeflate_decompressor* d = threadDecompressor();
+    if (!d)
         return std::nullopt;
     QByteArray out;
-    const auto* next = reinterpret_cast<const unsigned char*>(bytes.data());
-    qsizetype left = bytes.size();
-    char chunk[64 * 1024];
-    int status = Z_OK;
-    while (true) {
-        if (stream.avail_in == 0) {
-            const uInt n = uInt(qMin<qsizetype>(left, 1 << 30));
-            stream.next_in = const_cast<unsigned char*>(next);
-            stream.avail_in = n;
-            next += n;
-            left -= n;
+    qsizetype done = 0, at = 0;
+    ArchiveFault fault = ArchiveFault::None;
+    while (at < bytes.size()) {
+        const QByteArrayView rest = bytes.sliced(at);
+        // A stream ends with the size it unpacks to (modulo 2^32): where
+        // the bytes hold one stream, as they mostly do, that is the room.
+        qint64 expected = 64 * 1024;
+        if (rest.size() >= 18) {
+            const auto* end = reinterpret_cast<const uchar*>(rest.data() + rest.size() - 4);
+            expected = qint64(end[0]) | qint64(end[1]) << 8 | qint64(end[2]) << 16 | qint64(end[3]) << 24;
         }
-        stream.next_out = reinterpret_cast<unsigned char*>(chunk);
-        stream.avail_out = sizeof chunk;
-        status = inflate(&stream, Z_NO_FLUSH);
-        const qsizetype got = qsizetype(sizeof chunk - stream.avail_out);
-        if (out.size() + got > limit) {
-            status = Z_MEM_ERROR;
+        const qsizetype used = unpackInto(
+            out, done, rest, expected, limit,
+            [d](const void* in, size_t inSize, void* to, size_t room, size_t* used, size_t* made) {
+                return libdeflate_gzip_decompress_ex(d, in, inSize, to, room, used, made);
+            },
+            fault);
+        if (used < 0)
+            return std::nullopt;
+        at += used;
+        // Another stream may follow, as gzip allows; anything else is
+        // padding after the stream, and what came before is whole.
+        if (!isGzip(bytes.sliced(at)))
             break;
-        }
-        out.append(chunk, got);
-        if (status == Z_STREAM_END) {
-            // Another member may follow, as gzip allows.
-            if (stream.avail_in == 0 && left == 0)
-                break;
-            if (stream.avail_in >= 2 && stream.next_in[0] == 0x1f && stream.next_in[1] == 0x8b) {
-                inflateReset(&stream);
-                continue;
-            }
-            break; // padding after the stream: what came before is whole
-        }
-        if (status != Z_OK || (got == 0 && stream.avail_in == 0 && left == 0)) {
-            // Damaged, or ended before its end.
-            status = Z_DATA_ERROR;
-            break;
-        }
     }
-    inflateEnd(&stream);
-    if (status != Z_STREAM_END)
-        return std::nullopt;
+    if (at == 0)
+        return std::nullopt; // nothing at all
+    out.truncate(done);
     return out;
 }
 
@@ -136,7 +182,10 @@ namespace {
 // Where each listed file is, for going back to it without a search.
 struct Place {
     unz64_file_pos pos;
-    qint64 size; // as the archive declares it
+    qint64 size;   // as the archive declares it
+    qint64 packed; // the size of its data in the archive
+    quint32 crc;
+    int method; // 0: stored, 8: deflated
 };
 
 // The unzip functions read the archive straight from memory: through a
@@ -202,6 +251,7 @@ constexpr uLong kUtf8Name = 1u << 11;
 struct ZipHandle {
     Memory memory;
     unzFile unz = nullptr;
+    Decompressor unpacker; // made at the first deflated file
     ~ZipHandle()
     {
         if (unz)
@@ -293,6 +343,9 @@ void Archive::open()
         if (unzGetFilePos64(zip->unz, &place.pos) != UNZ_OK)
             continue;
         place.size = qint64(info.uncompressed_size);
+        place.packed = qint64(info.compressed_size);
+        place.crc = quint32(info.crc);
+        place.method = int(info.compression_method);
         if (places.byName.contains(safe))
             continue; // the first of two files of one name
         places.byName.insert(safe, int(places.places.size()));
@@ -322,6 +375,8 @@ std::optional<QByteArray> Archive::read(const QString& name, bool caseless)
         return std::nullopt;
     }
     unzFile unz = zip_->unz;
+    if (place.method == 0 || place.method == Z_DEFLATED)
+        return readWhole(at, limit);
     if (unzGoToFilePos64(unz, &place.pos) != UNZ_OK || unzOpenCurrentFile(unz) != UNZ_OK) {
         fault_ = ArchiveFault::Damaged;
         return std::nullopt;
@@ -354,6 +409,63 @@ std::optional<QByteArray> Archive::read(const QString& name, bool caseless)
         return std::nullopt;
     }
     budget.unpacked += out.size();
+    return out;
+}
+
+std::optional<QByteArray> Archive::readWhole(int at, qint64 limit)
+{
+    const Place& place = places_->places[size_t(at)];
+    // The file's data is found where it stands in the archive's bytes and
+    // unpacked there in one step (libdeflate), far quicker than in the
+    // pieces of a stream; its check sum is then compared here.
+    unzFile unz = zip_->unz;
+    int method = 0, level = 0;
+    if (unzGoToFilePos64(unz, &place.pos) != UNZ_OK || unzOpenCurrentFile2(unz, &method, &level, 1) != UNZ_OK) {
+        fault_ = ArchiveFault::Damaged;
+        return std::nullopt;
+    }
+    const ZPOS64_T start = unzGetCurrentFileZStreamPos64(unz);
+    unzCloseCurrentFile(unz);
+    if (start == 0 || start > ZPOS64_T(bytes_.size()) || place.packed < 0 ||
+        ZPOS64_T(place.packed) > ZPOS64_T(bytes_.size()) - start) {
+        fault_ = ArchiveFault::Damaged;
+        return std::nullopt;
+    }
+    const QByteArrayView packed(bytes_.constData() + start, qsizetype(place.packed));
+    QByteArray out;
+    qsizetype done = 0;
+    if (place.method == 0) {
+        if (packed.size() > limit) {
+            fault_ = ArchiveFault::TooLarge;
+            return std::nullopt;
+        }
+        out = packed.toByteArray();
+        done = out.size();
+    } else {
+        if (!zip_->unpacker)
+            zip_->unpacker.reset(libdeflate_alloc_decompressor());
+        libdeflate_decompressor* d = zip_->unpacker.get();
+        if (!d) {
+            fault_ = ArchiveFault::TooLarge; // no memory for it
+            return std::nullopt;
+        }
+        // The declared size may lie: room for one byte more shows a size
+        // that lies, and the file is then unpacked again into more room.
+        const qsizetype used = unpackInto(
+            out, done, packed, place.size + 1, limit,
+            [d](const void* in, size_t inSize, void* to, size_t room, size_t* used, size_t* made) {
+                return libdeflate_deflate_decompress_ex(d, in, inSize, to, room, used, made);
+            },
+            fault_);
+        if (used < 0)
+            return std::nullopt;
+        out.truncate(done);
+    }
+    if (libdeflate_crc32(0, out.constData(), size_t(out.size())) != place.crc) {
+        fault_ = ArchiveFault::Damaged;
+        return std::nullopt;
+    }
+    budget_->unpacked += out.size();
     return out;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Zip archives and gzip streams that other programs export recipes in,
-// read in memory through QuaZip's unzip functions and zlib, within limits: a hostile archive
+// listed in memory through QuaZip's unzip functions and unpacked by
+// libdeflate (zlib for other methods), within limits: a hostile archive
 // (a zip bomb, tens of thousands of entries, names reaching outside the
 // archive, links) is refused with a reason and never fills memory or disk.
 
@@ -82,6 +83,9 @@ private:
     };
     Archive(QByteArray bytes, std::shared_ptr<Budget> budget);
     void open();
+    // The listed file at place, stored or deflated, unpacked from where
+    // its data stands.
+    std::optional<QByteArray> readWhole(int place, qint64 limit);
 
     QByteArray bytes_;
     std::unique_ptr<ZipHandle> zip_; // the archive's listing, read in bytes_

@@ -39,12 +39,12 @@ namespace {
 struct DecompressorFree {
     void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
 };
-using Decompressor = std::unique_ptr<libdeflate_decompressor, DecompressorFree>;
 
-// What libdeflate unpacks with on this thread, made when first needed.
+// What libdeflate unpacks with on this thread, made when first needed: an
+// archive's files and gzip streams alike.
 libdeflate_decompressor* threadDecompressor()
 {
-    thread_local Decompressor d;
+    thread_local std::unique_ptr<libdeflate_decompressor, DecompressorFree> d;
     if (!d)
         d.reset(libdeflate_alloc_decompressor());
     return d.get();
@@ -251,7 +251,6 @@ constexpr uLong kUtf8Name = 1u << 11;
 struct ZipHandle {
     Memory memory;
     unzFile unz = nullptr;
-    Decompressor unpacker; // made at the first deflated file
     ~ZipHandle()
     {
         if (unz)
@@ -442,9 +441,7 @@ std::optional<QByteArray> Archive::readWhole(int at, qint64 limit)
         out = packed.toByteArray();
         done = out.size();
     } else {
-        if (!zip_->unpacker)
-            zip_->unpacker.reset(libdeflate_alloc_decompressor());
-        libdeflate_decompressor* d = zip_->unpacker.get();
+        libdeflate_decompressor* d = threadDecompressor();
         if (!d) {
             fault_ = ArchiveFault::TooLarge; // no memory for it
             return std::nullopt;

@@ -12,6 +12,13 @@ namespace {
 
 char16_t asciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
 
+// Whether a tag's name has capitals: nextTag gives such a name in small
+// letters, others as they stand.
+bool hasCapitals(QStringView name)
+{
+    return std::any_of(name.begin(), name.end(), [](QChar c) { return c.isUpper(); });
+}
+
 // A letter, digit or '-': what a tag's name is made of, in ASCII.
 bool isAsciiNameChar(char16_t c)
 {
@@ -147,8 +154,7 @@ Tag nextTag(QStringView html, qsizetype from)
     // Most pages write their names in small letters: such a name is not
     // copied (the tag points into the page as its attributes do).
     const QStringView name(p + span.nameStart, span.nameEnd - span.nameStart);
-    const bool small = std::none_of(name.begin(), name.end(), [](QChar c) { return c.isUpper(); });
-    tag.name = small ? QString::fromRawData(name.data(), name.size()) : name.toString().toLower();
+    tag.name = hasCapitals(name) ? name.toString().toLower() : QString::fromRawData(name.data(), name.size());
     tag.attributes = QStringView(p + span.nameEnd, span.end - 1 - span.nameEnd);
     tag.closing = span.closing;
     return tag;
@@ -171,9 +177,7 @@ qsizetype elementEnd(QStringView html, const Tag& open, qsizetype limit, int max
     const auto sameName = [&](QStringView name) {
         if (name.size() != open.name.size())
             return false;
-        if (std::none_of(name.begin(), name.end(), [](QChar c) { return c.isUpper(); }))
-            return name == open.name;
-        return name.toString().toLower() == open.name;
+        return hasCapitals(name) ? name.toString().toLower() == open.name : name == open.name;
     };
     int depth = 1, tags = 0;
     for (TagSpan t = nextTagSpan(html, open.end); t.start >= 0 && t.start < limit; t = nextTagSpan(html, t.end)) {

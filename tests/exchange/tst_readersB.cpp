@@ -3,6 +3,7 @@
 // and BigOven, read through the import as a cook's file is, so that the
 // check that tells the formats apart is tried too.
 
+#include "exchange/formats/htmltags.h"
 #include "exchange/importfile.h"
 #include "resources/strings.h"
 #include "testsupport.h"
@@ -283,6 +284,19 @@ private slots:
         QCOMPARE(took(read, source), std::pair(ImportKind::RecipeKeeper, 3));
         QCOMPARE(pictureOf(read, source.recipes[0]), kPng);
         QCOMPARE(source.recipes[0].ing, t.ing);
+    }
+
+    // An element ends at the close tag that matches it: a tag closed by
+    // "/>" opens nothing, and names match in any letter case.
+    void elementEndsAtItsOwnCloseTag()
+    {
+        const QString html = QStringLiteral("<div class=\"r\"><div/><p>a</p><DIV>in</div> still in</DIV>after");
+        const Tag open = nextTag(html, 0);
+        QCOMPARE(open.name, QStringLiteral("div"));
+        const qsizetype end = elementEnd(html, open, html.size());
+        QCOMPARE(QStringView(html).sliced(end), QStringLiteral("after"));
+        // An element left open runs to the limit.
+        QCOMPARE(elementEnd(html, open, 20), qsizetype(20));
     }
 
     void copyMeThat()

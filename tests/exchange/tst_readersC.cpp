@@ -394,6 +394,8 @@ private slots:
             "20,75,95,6,1 pot,\", For the chili\n2 cans beans, drained\n1 onion\n, Topping\n1 cup sour cream\n\n\","
             "\"Fry the onion.\n\nAdd the beans; simmer.\",\"Cheap, Vegan\",4,https://app.example/r/1,"
             "https://img.example/chili.jpg,yes,,350,12,,,,,,,,,2023-10-13 20:29:29,2023-10-13 20:32:48\r\n"
+            // A row with neither title, ingredients nor directions is no recipe.
+            ",,,,,,,,,,,,,,,,4,,,,,,,,,,,,,,,2023-10-13 20:29:29,2023-10-13 20:32:48\r\n"
             "Plain Rice,,,,,,,,,,,,,\"1 cup rice\",Boil.,,,,,,,,,,,,,,,,,2023-10-13 20:29:29,2023-10-13 20:32:48\r\n";
         RecipeList read;
         QCOMPARE(readFile(zipOf({{QStringLiteral("plantoeat.csv"), "\xEF\xBB\xBF" + header + rows}}),
@@ -414,6 +416,7 @@ private slots:
                                 "Tags: Cheap, Vegan\nRating: 4\nPublic Url: https://app.example/r/1\n"
                                 "Picture: https://img.example/chili.jpg\nServings: 6\n"
                                 "Nutrition: Calories 350, Fat 12"));
+        QCOMPARE(read.recipes[1].title, QStringLiteral("Plain Rice"));
         QCOMPARE(read.recipes[1].category, QStringLiteral("Imported"));
         QCOMPARE(read.recipes[1].ing, QStringLiteral("1 cup rice"));
 

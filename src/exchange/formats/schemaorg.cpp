@@ -1,6 +1,7 @@
 #include "exchange/formats/schemaorg.h"
 
 #include "exchange/formats/htmltags.h"
+#include "exchange/formats/jsonview.h"
 
 #include "resources/strings.h"
 #include "store/charscan.h"
@@ -29,14 +30,51 @@ constexpr int kMaxDepth = 32;
 constexpr int kMaxProperties = 2000;
 constexpr int kMaxPropertyTags = 1000;
 
+// The readers below take Qt's JSON values (microdata is made into them)
+// and simdjson's, seen through JsonView: Value is the one or the other.
+template <typename Value>
+using ObjectOf = decltype(std::declval<const Value&>().toObject());
+
 // The entries of a list, read without copying it (a list that is not
 // const detaches from the document when iterated).
 const QJsonArray items(const QJsonValue& v) { return v.toArray(); }
+JsonViewArray items(const JsonView& v) { return v.toArray(); }
 
-bool isType(const QJsonValue& type, const char* wanted)
+// f(key, value) for each field of an object, in the order of their names.
+template <typename F>
+void forEachField(const QJsonObject& o, F f)
+{
+    for (auto it = o.constBegin(); it != o.constEnd(); ++it)
+        f(it.key(), QJsonValue(it.value()));
+}
+
+template <typename F>
+void forEachField(const JsonViewObject& o, F f)
+{
+    for (const JsonViewObject::Field& field : o.fields())
+        f(field.key(), field.value);
+}
+
+// f(value) for each field's value, in the order of their names.
+template <typename F>
+void forEachValue(const QJsonObject& o, F f)
+{
+    for (auto it = o.constBegin(); it != o.constEnd(); ++it)
+        f(QJsonValue(it.value()));
+}
+
+template <typename F>
+void forEachValue(const JsonViewObject& o, F f)
+{
+    for (const JsonViewObject::Field& field : o.fields())
+        f(field.value);
+}
+
+template <typename Value>
+bool isType(const Value& type, const char* wanted)
 {
     if (type.isArray()) {
-        for (const QJsonValue& t : items(type))
+        for (const Value& t : items(type))
             if (isType(t, wanted))
                 return true;
         return false;
@@ -49,50 +87,58 @@ bool isType(const QJsonValue& type, const char* wanted)
             (t[t.size() - w.size() - 1] == QLatin1Char('/') || t[t.size() - w.size() - 1] == QLatin1Char(':')));
 }
 
-bool isRecipe(const QJsonObject& o) { return isType(o.value(QLatin1String("@type")), "Recipe"); }
+template <typename Object>
+bool isRecipe(const Object& o)
+{
+    return isType(o.value(QLatin1String("@type")), "Recipe");
+}
 
 // What a block holds: its Recipe objects (outermost, in document order)
 // and every object with an "@id" by that id (pages name an author or a
 // picture once and refer to it elsewhere: {"@id": "...#author"}).
+template <typename Object>
 struct BlockObjects {
-    QVector<QJsonObject> recipes;
-    QHash<QString, QJsonObject> references;
+    QVector<Object> recipes;
+    QHash<QString, Object> references;
 };
 
-void findObjects(const QJsonValue& v, BlockObjects& out, bool inRecipe, int depth)
+template <typename Value>
+void findObjects(const Value& v, BlockObjects<ObjectOf<Value>>& out, bool inRecipe, int depth)
 {
     if (depth > kMaxDepth)
         return;
     if (v.isArray()) {
         // Most entries are texts, with nothing to find in them.
-        const QJsonArray list = v.toArray();
-        for (auto it = list.begin(); it != list.end(); ++it)
-            if (it->isObject() || it->isArray())
-                findObjects(*it, out, inRecipe, depth + 1);
+        for (const Value& e : items(v))
+            if (e.isObject() || e.isArray())
+                findObjects(e, out, inRecipe, depth + 1);
     } else if (v.isObject()) {
-        const QJsonObject o = v.toObject();
+        const auto o = v.toObject();
         if (o.value(QLatin1String("@id")).isString() && o.size() > 1)
             out.references.insert(o.value(QLatin1String("@id")).toString(), o);
         const bool recipe = !inRecipe && isRecipe(o);
         if (recipe)
             out.recipes << o;
-        for (auto it = o.begin(); it != o.end(); ++it)
-            if (it->isObject() || it->isArray())
-                findObjects(*it, out, inRecipe || recipe, depth + 1);
+        forEachValue(o, [&](const Value& e) {
+            if (e.isObject() || e.isArray())
+                findObjects(e, out, inRecipe || recipe, depth + 1);
+        });
     }
 }
 
 // What the reading of one recipe looks objects up in: the objects of its
 // block by "@id" (none while a large list is read piece by piece), and
 // whether it met an object that only refers to another.
+template <typename Object>
 struct Lookup {
-    const QHash<QString, QJsonObject>* references = nullptr;
+    const QHash<QString, Object>* references = nullptr;
     bool referred = false;
 };
 
 // An object that only refers to another by its "@id": that one, when the
 // block holds it.
-QJsonObject resolved(Lookup& lookup, const QJsonObject& o)
+template <typename Object>
+Object resolved(Lookup<Object>& lookup, const Object& o)
 {
     if (o.size() == 1 && o.value(QLatin1String("@id")).isString()) {
         lookup.referred = true;
@@ -104,7 +150,8 @@ QJsonObject resolved(Lookup& lookup, const QJsonObject& o)
 
 // The text of a value: a string (HTML read as text), a number, an object's
 // name or text, a list's texts joined by commas.
-QString textOf(Lookup& lookup, const QJsonValue& v, int depth = 0)
+template <typename Value>
+QString textOf(Lookup<ObjectOf<Value>>& lookup, const Value& v, int depth = 0)
 {
     if (v.isString())
         return htmlText(v.toString());
@@ -113,7 +160,7 @@ QString textOf(Lookup& lookup, const QJsonValue& v, int depth = 0)
     if (depth > kMaxDepth)
         return QString();
     if (v.isObject()) {
-        const QJsonObject o = resolved(lookup, v.toObject());
+        const auto o = resolved(lookup, v.toObject());
         for (const char* key : {"name", "text", "@value", "url"})
             if (o.contains(QLatin1String(key)))
                 return textOf(lookup, o.value(QLatin1String(key)), depth + 1);
@@ -121,7 +168,7 @@ QString textOf(Lookup& lookup, const QJsonValue& v, int depth = 0)
     }
     if (v.isArray()) {
         QStringList parts;
-        for (const QJsonValue& e : items(v)) {
+        for (const Value& e : items(v)) {
             const QString t = textOf(lookup, e, depth + 1);
             if (!t.isEmpty() && !parts.contains(t))
                 parts << t;
@@ -133,11 +180,12 @@ QString textOf(Lookup& lookup, const QJsonValue& v, int depth = 0)
 
 // A rating as "4.5/5 (120)": its value, out of its best where that is
 // given, and how many rated; or a rating given as a plain value.
-QString ratingOf(Lookup& lookup, const QJsonValue& v)
+template <typename Value>
+QString ratingOf(Lookup<ObjectOf<Value>>& lookup, const Value& v)
 {
     if (!v.isObject())
         return oneLine(textOf(lookup, v));
-    const QJsonObject o = resolved(lookup, v.toObject());
+    const auto o = resolved(lookup, v.toObject());
     QString rating = oneLine(textOf(lookup, o.value(QLatin1String("ratingValue"))));
     if (rating.isEmpty())
         return QString();
@@ -153,19 +201,19 @@ QString ratingOf(Lookup& lookup, const QJsonValue& v)
 
 // Nutrition facts on one line, "calories: 250 kcal, fat: 10 g, saturated
 // fat: 3 g", each fact named by its property without "Content".
-QString nutritionOf(Lookup& lookup, const QJsonValue& v)
+template <typename Value>
+QString nutritionOf(Lookup<ObjectOf<Value>>& lookup, const Value& v)
 {
     if (!v.isObject())
         return oneLine(textOf(lookup, v));
-    const QJsonObject o = resolved(lookup, v.toObject());
+    const auto o = resolved(lookup, v.toObject());
     QStringList facts;
-    for (auto it = o.constBegin(); it != o.constEnd(); ++it) {
-        if (it.key().startsWith(QLatin1Char('@')))
-            continue;
-        const QString amount = oneLine(textOf(lookup, it.value()));
+    forEachField(o, [&](QString name, const Value& value) {
+        if (name.startsWith(QLatin1Char('@')))
+            return;
+        const QString amount = oneLine(textOf(lookup, value));
         if (amount.isEmpty())
-            continue;
-        QString name = it.key();
+            return;
         if (name.endsWith(QLatin1String("Content")))
             name.chop(7);
         QString words;
@@ -175,16 +223,17 @@ QString nutritionOf(Lookup& lookup, const QJsonValue& v)
             words += c.toLower();
         }
         facts << words + QStringLiteral(": ") + amount;
-    }
+    });
     return facts.join(QStringLiteral(", "));
 }
 
 // The texts of a value that may be one text or a list of them.
-QStringList textsOf(Lookup& lookup, const QJsonValue& v)
+template <typename Value>
+QStringList textsOf(Lookup<ObjectOf<Value>>& lookup, const Value& v)
 {
     QStringList out;
     if (v.isArray()) {
-        for (const QJsonValue& e : items(v))
+        for (const Value& e : items(v))
             if (const QString t = textOf(lookup, e); !t.isEmpty())
                 out << t;
     } else if (const QString t = textOf(lookup, v); !t.isEmpty()) {
@@ -204,7 +253,8 @@ QString oneLine(QString text)
 
 // Steps as paragraphs: a text (each of its lines a step), a list, HowToStep
 // objects and HowToSection objects whose names become headings.
-void readInstructions(Lookup& lookup, const QJsonValue& v, QString& prep, int depth)
+template <typename Value>
+void readInstructions(Lookup<ObjectOf<Value>>& lookup, const Value& v, QString& prep, int depth)
 {
     if (depth > kMaxDepth)
         return;
@@ -216,12 +266,12 @@ void readInstructions(Lookup& lookup, const QJsonValue& v, QString& prep, int de
             for (const QString& line : text.split(QLatin1Char('\n')))
                 addParagraph(prep, line.trimmed());
     } else if (v.isArray()) {
-        for (const QJsonValue& e : items(v))
+        for (const Value& e : items(v))
             readInstructions(lookup, e, prep, depth + 1);
     } else if (v.isObject()) {
-        const QJsonObject o = v.toObject();
-        const QJsonValue items = o.value(QLatin1String("itemListElement"));
-        const QJsonValue text = o.value(QLatin1String("text"));
+        const auto o = v.toObject();
+        const Value items = o.value(QLatin1String("itemListElement"));
+        const Value text = o.value(QLatin1String("text"));
         if (!items.isUndefined() && !items.isNull()) {
             if (isType(o.value(QLatin1String("@type")), "HowToSection") || !o.contains(QLatin1String("text")))
                 addParagraph(prep, oneLine(textOf(lookup, o.value(QLatin1String("name")))));
@@ -242,12 +292,13 @@ void readInstructions(Lookup& lookup, const QJsonValue& v, QString& prep, int de
 
 // The yield: a number, a text, or a list (its most telling entry: one with
 // words, such as "4 servings" beside "4").
-QString yieldOf(Lookup& lookup, const QJsonValue& v)
+template <typename Value>
+QString yieldOf(Lookup<ObjectOf<Value>>& lookup, const Value& v)
 {
     if (!v.isArray())
         return oneLine(textOf(lookup, v));
     QString first;
-    for (const QJsonValue& e : items(v)) {
+    for (const Value& e : items(v)) {
         const QString t = oneLine(textOf(lookup, e));
         if (first.isEmpty())
             first = t;
@@ -258,7 +309,8 @@ QString yieldOf(Lookup& lookup, const QJsonValue& v)
     return first;
 }
 
-QString pictureOf(Lookup& lookup, const QJsonValue& v, int depth = 0)
+template <typename Value>
+QString pictureOf(Lookup<ObjectOf<Value>>& lookup, const Value& v, int depth = 0)
 {
     if (depth > 4)
         return QString();
@@ -267,7 +319,7 @@ QString pictureOf(Lookup& lookup, const QJsonValue& v, int depth = 0)
     if (v.isArray())
         return v.toArray().isEmpty() ? QString() : pictureOf(lookup, v.toArray().first(), depth + 1);
     if (v.isObject()) {
-        const QJsonObject o = resolved(lookup, v.toObject());
+        const auto o = resolved(lookup, v.toObject());
         return pictureOf(lookup,
                          o.contains(QLatin1String("url")) ? o.value(QLatin1String("url"))
                                                           : o.value(QLatin1String("contentUrl")),
@@ -296,24 +348,28 @@ struct PageContext {
     const ReadContext& read;
 };
 
-Found recipeOf(const QJsonObject& o, const PageContext& page, Lookup& lookup);
+template <typename Object>
+Found recipeOf(const Object& o, const PageContext& page, Lookup<Object>& lookup);
 
 // The recipe of o as the reader takes it; lookup tells whether it referred
 // to other objects.
-Taken taken(const QJsonObject& o, const PageContext& page, Lookup& lookup)
+template <typename Object>
+Taken taken(const Object& o, const PageContext& page, Lookup<Object>& lookup)
 {
     const Found f = recipeOf(o, page, lookup);
     return {f.recipe.ing.isEmpty() && f.recipe.prep.isEmpty(), f.recipe.title + QChar(0) + f.recipe.ing,
             readyRecipe(f.recipe, f.category, page.read)};
 }
 
-Taken taken(const QJsonObject& o, const PageContext& page, const QHash<QString, QJsonObject>* references)
+template <typename Object>
+Taken taken(const Object& o, const PageContext& page, const QHash<QString, Object>* references)
 {
-    Lookup lookup{references};
+    Lookup<Object> lookup{references};
     return taken(o, page, lookup);
 }
 
-Found recipeOf(const QJsonObject& o, const PageContext& page, Lookup& lookup)
+template <typename Object>
+Found recipeOf(const Object& o, const PageContext& page, Lookup<Object>& lookup)
 {
     const int lang = page.read.langOffset;
     auto value = [&o](const char* key) { return o.value(QLatin1String(key)); };
@@ -322,13 +378,13 @@ Found recipeOf(const QJsonObject& o, const PageContext& page, Lookup& lookup)
     r.title = oneLine(textOf(lookup, value("name")));
     if (r.title.isEmpty())
         r.title = oneLine(textOf(lookup, value("headline")));
-    QJsonValue ingredients = value("recipeIngredient");
+    auto ingredients = value("recipeIngredient");
     if (ingredients.isUndefined())
         ingredients = value("ingredients");
     if (ingredients.isString()) {
         r.ing = htmlText(ingredients.toString());
     } else {
-        for (const QJsonValue& e : items(ingredients))
+        for (const decltype(ingredients)& e : items(ingredients))
             addLine(r.ing, oneLine(textOf(lookup, e)));
     }
     readInstructions(lookup, value("recipeInstructions"), r.prep, 0);
@@ -375,7 +431,6 @@ Found recipeOf(const QJsonObject& o, const PageContext& page, Lookup& lookup)
     r.image = pictureOf(lookup, value("image"));
     return f;
 }
-
 // The ld+json blocks of a page, each with the position it starts at; a text
 // that is JSON itself is one block.
 QVector<QPair<QStringView, qsizetype>> jsonBlocks(QStringView text)
@@ -746,7 +801,7 @@ std::optional<bool> readJsonPieces(QByteArray& json, const PageContext& page,
     struct Piece {
         QByteArrayView text;
         std::vector<qsizetype> escapes;
-        BlockObjects objects;
+        BlockObjects<QJsonObject> objects;
         std::vector<Taken> recipes;
         std::vector<char> again;
         bool parsed = false, waits = false;
@@ -795,7 +850,7 @@ std::optional<bool> readJsonPieces(QByteArray& json, const PageContext& page,
                 part.again.resize(size_t(n), 0);
                 bool kept = !part.objects.references.isEmpty();
                 for (qsizetype k = 0; k < n; ++k) {
-                    Lookup lookup;
+                    Lookup<QJsonObject> lookup;
                     part.recipes[size_t(k)] = taken(part.objects.recipes[k], page, lookup);
                     part.again[size_t(k)] = lookup.referred;
                     kept = kept || lookup.referred;
@@ -832,8 +887,35 @@ std::optional<bool> readJsonPieces(QByteArray& json, const PageContext& page,
 // Hands the recipes of JSON text (UTF-8, cleaned where it needs it) to
 // take, in order; false when it is no JSON, or a piece of a large list is
 // none (the recipes of the other pieces are taken all the same).
+// Hands the recipes of the objects found in a block to take, in order.
+template <typename Object>
+void takeRecipes(const BlockObjects<Object>& found, const PageContext& page,
+                 const std::function<void(const Taken&)>& take)
+{
+    if (found.recipes.size() == 1) {
+        // One recipe (a file of one, a zip's entry): no work to share.
+        take(taken(found.recipes.front(), page, &found.references));
+        return;
+    }
+    // The recipes are read side by side and taken in their order.
+    std::vector<Taken> recipes(size_t(found.recipes.size()));
+    inParallelInOrder(
+        found.recipes.size(),
+        [&](qsizetype i) { recipes[size_t(i)] = taken(found.recipes[i], page, &found.references); },
+        [&](qsizetype i) { take(recipes[size_t(i)]); });
+}
+
 bool readJsonRecipes(QByteArray json, const PageContext& page, const std::function<void(const Taken&)>& take)
 {
+    // Most JSON is parsed by simdjson; what it refuses (JSON written
+    // carelessly) is cleaned and parsed by Qt's parser as below, which
+    // reads it as before.
+    if (const std::optional<ParsedJsonView> parsed = ParsedJsonView::parse(json)) {
+        BlockObjects<JsonViewObject> found;
+        findObjects(parsed->root(), found, false, 0);
+        takeRecipes(found, page, take);
+        return true;
+    }
     // The escapes of a small text as the look for cleaning finds them.
     std::optional<std::vector<qsizetype>> escapes;
     if (json.size() < 2 * kPieceSize) {
@@ -848,19 +930,9 @@ bool readJsonRecipes(QByteArray json, const PageContext& page, const std::functi
     const QJsonDocument doc = escapes ? parsedWith(json, *escapes, nullptr) : parsedJson(json);
     if (doc.isNull())
         return false;
-    BlockObjects found;
+    BlockObjects<QJsonObject> found;
     findObjects(doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object()), found, false, 0);
-    if (found.recipes.size() == 1) {
-        // One recipe (a file of one, a zip's entry): no work to share.
-        take(taken(found.recipes.front(), page, &found.references));
-        return true;
-    }
-    // The recipes are read side by side and taken in their order.
-    std::vector<Taken> recipes(size_t(found.recipes.size()));
-    inParallelInOrder(
-        found.recipes.size(),
-        [&](qsizetype i) { recipes[size_t(i)] = taken(found.recipes[i], page, &found.references); },
-        [&](qsizetype i) { take(recipes[size_t(i)]); });
+    takeRecipes(found, page, take);
     return true;
 }
 
@@ -1007,7 +1079,7 @@ RecipeList readSchemaOrg(QStringView text, const QByteArray* utf8, const PageCon
     // Pages with a JSON block may mark the same recipe with microdata too.
     if (read.isEmpty())
         for (const auto& [o, position] : microdataRecipes(text))
-            add(taken(o, page, nullptr), position);
+            add(taken(o, page, static_cast<const QHash<QString, QJsonObject>*>(nullptr)), position);
     // Microdata may come before the blocks that had recipes left out.
     std::sort(read.skipped.begin(), read.skipped.end());
     return read;

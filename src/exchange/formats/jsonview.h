@@ -1,0 +1,115 @@
+#pragma once
+// JSON parsed by simdjson, looked at through the calls that readers make of
+// Qt's JSON values (isString, toString, value(key) ...), so that one reader
+// serves both. simdjson parses a recipe's JSON many times faster than
+// QJsonDocument; the values here only point into what it parsed.
+//
+// An object's fields are seen as Qt sees them: in the order of their names,
+// and a name given twice with its last value.
+
+#include <QByteArrayView>
+#include <QLatin1String>
+#include <QString>
+
+#include <simdjson.h>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace bd {
+
+class JsonViewObject;
+class JsonViewArray;
+
+// A value; undefined (as a missing field's) when made empty.
+class JsonView {
+public:
+    JsonView() = default;
+    explicit JsonView(simdjson::dom::element e) : e_(e), defined_(true) {}
+
+    bool isUndefined() const { return !defined_; }
+    bool isNull() const { return defined_ && e_.is_null(); }
+    bool isString() const { return defined_ && e_.is_string(); }
+    bool isDouble() const { return defined_ && e_.is_number(); }
+    bool isObject() const { return defined_ && e_.is_object(); }
+    bool isArray() const { return defined_ && e_.is_array(); }
+
+    // Empty, 0, or an empty object or list when the value is none.
+    QString toString() const;
+    double toDouble() const;
+    JsonViewObject toObject() const;
+    JsonViewArray toArray() const;
+
+private:
+    simdjson::dom::element e_;
+    bool defined_ = false;
+};
+
+// A list's entries, in order.
+class JsonViewArray {
+public:
+    JsonViewArray();
+    explicit JsonViewArray(simdjson::dom::array a) : a_(a) {}
+
+    class const_iterator {
+    public:
+        explicit const_iterator(simdjson::dom::array::iterator it) : it_(it) {}
+        JsonView operator*() const { return JsonView(*it_); }
+        const_iterator& operator++()
+        {
+            ++it_;
+            return *this;
+        }
+        bool operator!=(const const_iterator& o) const { return it_ != o.it_; }
+
+    private:
+        simdjson::dom::array::iterator it_;
+    };
+    const_iterator begin() const { return const_iterator(a_.begin()); }
+    const_iterator end() const { return const_iterator(a_.end()); }
+    bool isEmpty() const { return !(begin() != end()); }
+    JsonView first() const { return isEmpty() ? JsonView() : *begin(); }
+
+private:
+    simdjson::dom::array a_;
+};
+
+// An object's fields.
+class JsonViewObject {
+public:
+    JsonViewObject();
+    explicit JsonViewObject(simdjson::dom::object o) : o_(o) {}
+
+    // The value of the last field of that name; undefined when there is none.
+    JsonView value(QLatin1String key) const;
+    bool contains(QLatin1String key) const { return !value(key).isUndefined(); }
+    // How many names it has, each counted once.
+    qsizetype size() const { return qsizetype(fields().size()); }
+
+    struct Field {
+        std::string_view name;
+        JsonView value;
+        QString key() const { return QString::fromUtf8(name.data(), qsizetype(name.size())); }
+    };
+    // Its fields in the order of their names, each name once.
+    std::vector<Field> fields() const;
+
+private:
+    simdjson::dom::object o_;
+};
+
+// JSON text (UTF-8) parsed; its root is an object or a list. Values taken
+// from it live as long as it does.
+class ParsedJsonView {
+public:
+    // nullopt when simdjson refuses the text, or it is no object or list.
+    static std::optional<ParsedJsonView> parse(QByteArrayView json);
+    JsonView root() const { return JsonView(root_); }
+
+private:
+    std::unique_ptr<simdjson::dom::document> doc_;
+    simdjson::dom::element root_;
+};
+
+} // namespace bd

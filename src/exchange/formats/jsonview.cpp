@@ -29,9 +29,10 @@ const Empties& empties()
     return e;
 }
 
-// Texts up to this size are parsed by a parser kept for the thread; a
-// larger one has a parser of its own, which lets go of its memory after.
-constexpr qsizetype kKeptParserSize = qsizetype(1) << 20;
+// Texts up to this size (a recipe's JSON is a few kilobytes) are parsed by
+// a parser kept for the thread, which keeps about four bytes for each byte
+// of the largest; a larger one has a parser of its own, let go of after.
+constexpr qsizetype kKeptParserSize = qsizetype(256) << 10;
 
 } // namespace
 

@@ -907,10 +907,14 @@ void takeRecipes(const BlockObjects<Object>& found, const PageContext& page,
 
 bool readJsonRecipes(QByteArray json, const PageContext& page, const std::function<void(const Taken&)>& take)
 {
-    // Most JSON is parsed by simdjson; what it refuses (JSON written
-    // carelessly) is cleaned and parsed by Qt's parser as below, which
-    // reads it as before.
-    if (const std::optional<ParsedJsonView> parsed = ParsedJsonView::parse(json)) {
+    // Most JSON is parsed by simdjson, whole. What it refuses (JSON written
+    // carelessly) is cleaned and parsed by Qt's parser as below, and so is
+    // a text larger than kQuickWhole: simdjson's document and parser need
+    // several times the text, where a list read in pieces needs a few
+    // pieces' worth.
+    constexpr qsizetype kQuickWhole = qsizetype(16) << 20;
+    if (const std::optional<ParsedJsonView> parsed = json.size() <= kQuickWhole ? ParsedJsonView::parse(json)
+                                                                                : std::nullopt) {
         BlockObjects<JsonViewObject> found;
         findObjects(parsed->root(), found, false, 0);
         takeRecipes(found, page, take);

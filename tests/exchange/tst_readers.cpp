@@ -261,6 +261,15 @@ private slots:
             "\"recipeIngredient\":[\"z\"]},\"@graph\":[{\"@id\":\"#cook\",\"@type\":\"Person\",\"name\":\"Ana\"},"
             "{\"@type\":\"Recipe\",\"name\":\"Graph dish\",\"author\":{\"@id\":\"#cook\"},\"recipeIngredient\":"
             "[\"g\"]}],\"alpha\":{\"@type\":\"Recipe\",\"name\":\"A dish\",\"recipeIngredient\":[\"a\"]}}";
+        // Nutrition facts past the few dozen an object is sorted in place
+        // for, named backwards, one of them twice.
+        QByteArray facts;
+        for (int i = 40; i > 0; --i)
+            facts += "\"fact" + QByteArray::number(i).rightJustified(2, '0') + "Content\":\"" + QByteArray::number(i) +
+                     " g\",";
+        const QByteArray many = "{\"@type\":\"Recipe\",\"name\":\"Broth\",\"recipeIngredient\":[\"bones\"],"
+                                "\"nutrition\":{" +
+                                facts + "\"fact07Content\":\"seven g\"}}";
         // A list large enough to be read in pieces when cleaned, its
         // recipes referring to an author at its end.
         QByteArray list = "[";
@@ -279,7 +288,7 @@ private slots:
         QCOMPARE(o.value(QLatin1String("name")).toString(), QStringLiteral("Pea soup"));
         QCOMPARE(o.size(), 12); // "name" given twice
         QVERIFY(o.value(QLatin1String("none")).isUndefined());
-        for (const QByteArray& json : {soup, graph, list}) {
+        for (const QByteArray& json : {soup, graph, many, list}) {
             const RecipeList quick = readSchemaOrgJson(json, kContext);
             const RecipeList cleaned = readSchemaOrgJson(careless(json), kContext);
             QVERIFY(quick.count() > 0);
@@ -294,6 +303,10 @@ private slots:
         QCOMPARE(three.recipes[0].title, QStringLiteral("Graph dish"));
         QVERIFY(three.recipes[0].other.contains(QStringLiteral("Ana")));
         QCOMPARE(three.recipes[2].title, QStringLiteral("Z dish"));
+        QVERIFY(readSchemaOrgJson(many, kContext)
+                    .recipes[0]
+                    .other.contains(QStringLiteral("fact01: 1 g, fact02: 2 g, fact03: 3 g")));
+        QVERIFY(readSchemaOrgJson(many, kContext).recipes[0].other.contains(QStringLiteral("fact07: seven g")));
         QCOMPARE(readSchemaOrgJson(list, kContext).count(), 400);
         // What simdjson refuses but is JSON all the same (a lone surrogate)
         // is read by Qt's parser.
@@ -327,6 +340,14 @@ private slots:
         // Text without markup: each CR a line break of its own, spaces simplified line by line.
         QCOMPARE(htmlText(u" a  b \r\nc\rd\n\n\n e\t"), QStringLiteral("a b\n\nc\nd\n\ne"));
         QCOMPARE(htmlText(u"a &amp; b\r\nc"), QStringLiteral("a & b\n\nc"));
+        // A reference, a tag or a carriage return at every place of the
+        // blocks a text is looked through in.
+        for (int at = 1; at < 20; ++at) {
+            const QString before(at, QLatin1Char('a'));
+            QCOMPARE(htmlText(QString(before + QStringLiteral("&amp;b"))), before + QStringLiteral("&b"));
+            QCOMPARE(htmlText(QStringView(QString(before + QStringLiteral("<b>c</b>")))), before + QStringLiteral("c"));
+            QCOMPARE(htmlText(QString(before + QStringLiteral("\rd"))), before + QStringLiteral("\nd"));
+        }
         // Lines tidy already are kept; any other blank line or space is tidied.
         QCOMPARE(tidyLines(u"a b\nc\n\nd"), QStringLiteral("a b\nc\n\nd"));
         for (const char16_t* untidy : {u"a b\nc\n\n\nd", u"\na b\nc\n\nd", u"a b\nc\n\nd\n", u"a b\nc\n \nd",

@@ -82,25 +82,6 @@ JsonView JsonViewObject::value(QLatin1String key) const
     return found;
 }
 
-std::vector<JsonViewObject::Field> JsonViewObject::fields() const
-{
-    std::vector<Field> out;
-    for (const simdjson::dom::key_value_pair field : o_)
-        out.push_back({field.key, JsonView(field.value)});
-    // Names in the order of their characters, a name given twice with its
-    // last value.
-    std::stable_sort(out.begin(), out.end(), [](const Field& a, const Field& b) { return a.name < b.name; });
-    std::vector<Field> once;
-    once.reserve(out.size());
-    for (const Field& f : out) {
-        if (!once.empty() && once.back().name == f.name)
-            once.back() = f;
-        else
-            once.push_back(f);
-    }
-    return once;
-}
-
 std::optional<ParsedJsonView> ParsedJsonView::parse(QByteArrayView json)
 {
     ParsedJsonView parsed;

@@ -10,9 +10,11 @@
 #include <QByteArrayView>
 #include <QLatin1String>
 #include <QString>
+#include <QVarLengthArray>
 
 #include <simdjson.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -85,15 +87,39 @@ public:
     JsonView value(QLatin1String key) const;
     bool contains(QLatin1String key) const { return !value(key).isUndefined(); }
     // How many names it has, each counted once.
-    qsizetype size() const { return qsizetype(fields().size()); }
+    qsizetype size() const
+    {
+        qsizetype n = 0;
+        forEachField([&n](const Field&) { ++n; });
+        return n;
+    }
 
     struct Field {
         std::string_view name;
         JsonView value;
         QString key() const { return QString::fromUtf8(name.data(), qsizetype(name.size())); }
     };
-    // Its fields in the order of their names, each name once.
-    std::vector<Field> fields() const;
+    // Calls f(field) for its fields in the order of their names, each name
+    // once with its last value. Made without a call to the heap for the
+    // few dozen fields a recipe's object has.
+    template <typename F>
+    void forEachField(F f) const
+    {
+        QVarLengthArray<Field, 32> all;
+        for (const simdjson::dom::key_value_pair field : o_)
+            all.append({field.key, JsonView(field.value)});
+        const auto before = [](const Field& a, const Field& b) { return a.name < b.name; };
+        if (all.size() > 32) {
+            std::stable_sort(all.begin(), all.end(), before);
+        } else {
+            for (qsizetype i = 1; i < all.size(); ++i)
+                for (qsizetype j = i; j > 0 && before(all[j], all[j - 1]); --j)
+                    std::swap(all[j], all[j - 1]);
+        }
+        for (qsizetype i = 0; i < all.size(); ++i)
+            if (i + 1 == all.size() || all[i + 1].name != all[i].name)
+                f(all[i]);
+    }
 
 private:
     simdjson::dom::object o_;

@@ -51,8 +51,7 @@ void forEachField(const QJsonObject& o, F f)
 template <typename F>
 void forEachField(const JsonViewObject& o, F f)
 {
-    for (const JsonViewObject::Field& field : o.fields())
-        f(field.key(), field.value);
+    o.forEachField([&f](const JsonViewObject::Field& field) { f(field.key(), field.value); });
 }
 
 // f(value) for each field's value, in the order of their names.
@@ -66,8 +65,7 @@ void forEachValue(const QJsonObject& o, F f)
 template <typename F>
 void forEachValue(const JsonViewObject& o, F f)
 {
-    for (const JsonViewObject::Field& field : o.fields())
-        f(field.value);
+    o.forEachField([&f](const JsonViewObject::Field& field) { f(field.value); });
 }
 
 template <typename Value>

@@ -1,6 +1,7 @@
 #include "exchange/formats/htmltags.h"
 
 #include "exchange/formats/htmltext.h"
+#include "store/charscan.h"
 
 #include <QSet>
 
@@ -16,7 +17,9 @@ char16_t asciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 3
 // letters, others as they stand.
 bool hasCapitals(QStringView name)
 {
-    return std::any_of(name.begin(), name.end(), [](QChar c) { return c.isUpper(); });
+    return std::any_of(name.begin(), name.end(), [](QChar c) {
+        return c.unicode() < 128 ? c.unicode() >= u'A' && c.unicode() <= u'Z' : c.isUpper();
+    });
 }
 
 // A letter, digit or '-': what a tag's name is made of, in ASCII.
@@ -83,16 +86,22 @@ QString Tag::attribute(const char* wanted) const
 namespace {
 
 // Where c next stands from from, or -1. Tags mostly stand close together,
-// where a plain loop beats the call of a search that is quicker over long
-// text.
+// where a look eight characters at a time, in place, beats the call of a
+// search that is quicker only over long text.
 qsizetype nextOf(QStringView html, char16_t c, qsizetype from)
 {
     const char16_t* p = html.utf16();
-    const qsizetype near = qMin(html.size(), from + 32);
-    for (qsizetype i = qMax<qsizetype>(from, 0); i < near; ++i)
+    const qsizetype n = html.size();
+    qsizetype i = qMax<qsizetype>(from, 0);
+    if constexpr (charscan::kBlocks) {
+        for (; i + 8 <= n; i += 8)
+            if (const unsigned m = charscan::equal(charscan::load(p + i), c))
+                return i + qsizetype(qCountTrailingZeroBits(m) / 2);
+    }
+    for (; i < n; ++i)
         if (p[i] == c)
             return i;
-    return near < html.size() ? html.indexOf(QChar(c), near) : -1;
+    return -1;
 }
 
 } // namespace

@@ -119,6 +119,49 @@ private slots:
         QCOMPARE(read.notPictures, 1);
     }
 
+    // A file of many recipes is parsed in pieces: each recipe still finds
+    // its chapter (listed after the recipes here), a recipe outside the
+    // file's <Recipes> is no more read than before, and a damaged file
+    // gives the recipes before the damage, once each.
+    void livingCookbookReadInPieces()
+    {
+        QByteArray recipes;
+        for (int i = 0; i < 400; ++i)
+            recipes += "<Recipe Name=\"Bake " + QByteArray::number(i) + "\" ID=\"" + QByteArray::number(i + 1) +
+                       "\" CookbookChapterID=\"" + QByteArray::number(1 + i % 2) +
+                       "\"><RecipeIngredients><RecipeIngredient Quantity=\"200\" Unit=\"g\" "
+                       "Ingredient=\"flour\" Heading=\"N\" /></RecipeIngredients><RecipeProcedures>"
+                       "<RecipeProcedure Heading=\"N\"><ProcedureText>Mix the flour with the water and knead it "
+                       "for ten minutes.</ProcedureText></RecipeProcedure></RecipeProcedures></Recipe>\r\n";
+        const QByteArray chapters = "<CookbookChapters><CookbookChapter Name=\"Breads\" ID=\"1\" />"
+                                    "<CookbookChapter Name=\"Cakes\" ID=\"2\" /></CookbookChapters>";
+        const QByteArray fdx = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<fdx Source=\"Living Cookbook 3.0\">"
+                               "<Recipes>\r\n" +
+                               recipes + "</Recipes>" + chapters + "</fdx>";
+        QVERIFY(fdx.size() > 2 * 65536); // three pieces
+        QTemporaryDir dir;
+        RecipeList source;
+        QCOMPARE(readIn(dir, QStringLiteral("many.fdx"), fdx, source), std::pair(ImportKind::LivingCookbook, 400));
+        QCOMPARE(source.recipes[0].category, QStringLiteral("Breads"));
+        QCOMPARE(source.recipes[399].title, QStringLiteral("Bake 399"));
+        QCOMPARE(source.recipes[399].category, QStringLiteral("Cakes"));
+        QCOMPARE(source.recipes[399].ing, QStringLiteral("200 g flour"));
+
+        QByteArray outside = fdx;
+        outside.replace("</fdx>", "<Extra><Recipe Name=\"Stray\" ID=\"999\" /></Extra></fdx>");
+        QCOMPARE(readIn(dir, QStringLiteral("outside.fdx"), outside, source),
+                 std::pair(ImportKind::LivingCookbook, 400));
+        QCOMPARE(source.recipes.back().title, QStringLiteral("Bake 399"));
+
+        // A tag left open in the 301st recipe, in a piece after the first:
+        // the file is read whole, up to the damage.
+        QByteArray damaged = fdx;
+        damaged.replace("<Recipe Name=\"Bake 300\"", "<Recipe Name=\"Bake 300\"><Broken");
+        QCOMPARE(readIn(dir, QStringLiteral("damaged.fdx"), damaged, source).second, 301);
+        QCOMPARE(source.recipes[299].title, QStringLiteral("Bake 299"));
+        QCOMPARE(source.recipes[300].title, QStringLiteral("Bake 300"));
+    }
+
     void livingCookbookOldAndEmptyFiles()
     {
         // Version 1.05: all on one line, entities escaped twice, no BOM.

@@ -182,6 +182,49 @@ Recipe recipeOf(pugi::xml_node r, const Books& books, QString& category, int lan
     return recipe;
 }
 
+// The cookbooks and chapters of a parsed file, by their IDs.
+Books booksOf(const pugi::xml_document& doc)
+{
+    const pugi::xml_node root = doc.document_element();
+    Books books;
+    for (pugi::xml_node b = root.child("Cookbooks").child("Cookbook"); b; b = b.next_sibling("Cookbook"))
+        books.cookbooks.insert(QString::fromUtf8(b.attribute("ID").value()), line(b, "Name"));
+    for (pugi::xml_node c = root.child("CookbookChapters").child("CookbookChapter"); c;
+         c = c.next_sibling("CookbookChapter"))
+        books.chapters.insert(QString::fromUtf8(c.attribute("ID").value()), line(c, "Name"));
+    return books;
+}
+
+// The pieces (xmlPieces) of a file's recipes when each stands in the file's
+// <Recipes>, where the reading of the whole file takes them; rest gets the
+// file without them (its cookbooks and chapters) parsed. None when a
+// recipe stands anywhere else, or the file cannot be looked through.
+std::vector<std::pair<qsizetype, qsizetype>> recipePieces(const QByteArray& xml, pugi::xml_document& rest)
+{
+    std::vector<std::pair<qsizetype, qsizetype>> pieces = xmlPieces(xml, "Recipe");
+    if (pieces.empty())
+        return {};
+    // Each piece is left out for a mark of where it stood.
+    static const char kMark[] = "<brindelle-piece/>";
+    QByteArray without;
+    without.reserve(xml.size() / 8 + qsizetype(pieces.size() * sizeof kMark));
+    qsizetype done = 0;
+    for (const auto& [from, to] : pieces) {
+        without.append(xml.sliced(done, from - done)).append(kMark);
+        done = to;
+    }
+    without.append(xml.sliced(done));
+    // As the whole file is parsed: what was read before any damage counts.
+    rest.load_buffer(without.constData(), size_t(without.size()), pugi::parse_default, pugi::encoding_utf8);
+    size_t marks = 0;
+    for (pugi::xml_node m = rest.document_element().child("Recipes").child("brindelle-piece"); m;
+         m = m.next_sibling("brindelle-piece"))
+        ++marks;
+    if (marks != pieces.size())
+        return {};
+    return pieces;
+}
+
 // Whether Data.xml of an archive starts as the program writes it.
 bool ownDataXml(const QByteArray& data)
 {
@@ -217,19 +260,15 @@ std::optional<RecipeList> readLivingCookbook(const FileLook& file, const ReadCon
     RecipeList list;
     const QByteArray xml = xmlAsUtf8(data);
     data.clear();
+    // The recipes are parsed in pieces side by side, the rest of the file
+    // (its cookbooks and chapters) on its own; a file whose recipes stand
+    // elsewhere is parsed whole, as is a damaged one, which then gives what
+    // was read before the damage.
     pugi::xml_document doc;
-    // A damaged file gives what was read before the damage.
-    doc.load_buffer(xml.constData(), size_t(xml.size()), pugi::parse_default, pugi::encoding_utf8);
-    const pugi::xml_node root = doc.document_element();
-    Books books;
-    for (pugi::xml_node b = root.child("Cookbooks").child("Cookbook"); b; b = b.next_sibling("Cookbook"))
-        books.cookbooks.insert(QString::fromUtf8(b.attribute("ID").value()), line(b, "Name"));
-    for (pugi::xml_node c = root.child("CookbookChapters").child("CookbookChapter"); c;
-         c = c.next_sibling("CookbookChapter"))
-        books.chapters.insert(QString::fromUtf8(c.attribute("ID").value()), line(c, "Name"));
-    std::vector<pugi::xml_node> nodes;
-    for (pugi::xml_node r = root.child("Recipes").child("Recipe"); r; r = r.next_sibling("Recipe"))
-        nodes.push_back(r);
+    const std::vector<std::pair<qsizetype, qsizetype>> pieces = recipePieces(xml, doc);
+    if (pieces.empty())
+        doc.load_buffer(xml.constData(), size_t(xml.size()), pugi::parse_default, pugi::encoding_utf8);
+    Books books = booksOf(doc);
     // Each recipe made ready (and its inline picture decoded) side by side;
     // the pictures an archive holds are unpacked in order.
     struct Read {
@@ -237,27 +276,45 @@ std::optional<RecipeList> readLivingCookbook(const FileLook& file, const ReadCon
         Picture picture;
         QByteArray pictureBytes;
     };
+    const auto make = [&](pugi::xml_node node) {
+        Read r;
+        QString category;
+        r.recipe = readyRecipe(recipeOf(node, books, category, context.langOffset), category, context);
+        r.picture = pictureOf(node);
+        r.pictureBytes = pictureFromBase64(r.picture.inlineBase64);
+        return r;
+    };
+    const auto take = [&](Read& r) {
+        list.add(std::move(r.recipe));
+        if (!r.pictureBytes.isEmpty())
+            list.setLastPicture(std::move(r.pictureBytes));
+        else if (file.archive && !r.picture.fileName.isEmpty())
+            if (std::optional<QByteArray> bytes = file.archive->read(
+                    folder + QStringLiteral("Images/") + r.picture.fileName, true))
+                list.setLastPicture(std::move(*bytes));
+        r = Read();
+    };
+    if (readXmlPieces<Read>(
+            xml, pieces,
+            [&](const pugi::xml_document& piece, std::vector<Read>& read) {
+                for (pugi::xml_node r = piece.child("Recipe"); r; r = r.next_sibling("Recipe"))
+                    read.push_back(make(r));
+            },
+            take))
+        return list;
+    if (!pieces.empty()) {
+        // A piece that is no XML: the file is read whole.
+        list = RecipeList();
+        doc.load_buffer(xml.constData(), size_t(xml.size()), pugi::parse_default, pugi::encoding_utf8);
+        books = booksOf(doc);
+    }
+    std::vector<pugi::xml_node> nodes;
+    for (pugi::xml_node r = doc.document_element().child("Recipes").child("Recipe"); r; r = r.next_sibling("Recipe"))
+        nodes.push_back(r);
     std::vector<Read> read(nodes.size());
     inParallelInOrder(
-        qsizetype(nodes.size()),
-        [&](qsizetype i) {
-            Read& r = read[size_t(i)];
-            QString category;
-            r.recipe = readyRecipe(recipeOf(nodes[size_t(i)], books, category, context.langOffset), category, context);
-            r.picture = pictureOf(nodes[size_t(i)]);
-            r.pictureBytes = pictureFromBase64(r.picture.inlineBase64);
-        },
-        [&](qsizetype i) {
-            Read& r = read[size_t(i)];
-            list.add(std::move(r.recipe));
-            if (!r.pictureBytes.isEmpty())
-                list.setLastPicture(std::move(r.pictureBytes));
-            else if (file.archive && !r.picture.fileName.isEmpty())
-                if (std::optional<QByteArray> bytes = file.archive->read(
-                        folder + QStringLiteral("Images/") + r.picture.fileName, true))
-                    list.setLastPicture(std::move(*bytes));
-            r = Read();
-        });
+        qsizetype(nodes.size()), [&](qsizetype i) { read[size_t(i)] = make(nodes[size_t(i)]); },
+        [&](qsizetype i) { take(read[size_t(i)]); });
     return list;
 }
 

@@ -32,10 +32,11 @@ std::vector<std::pair<qsizetype, qsizetype>> xmlPieces(QByteArrayView data, QByt
 // document, take(item) gets them in their order. False when the text cannot
 // be looked through or a piece is no XML (what was taken before that is to
 // be dropped): the whole document is parsed then.
+// The same for pieces xmlPieces gave.
 template <typename Item, typename Read, typename Take>
-bool readXmlPieces(QByteArrayView data, QByteArrayView element, Read read, Take take)
+bool readXmlPieces(QByteArrayView data, const std::vector<std::pair<qsizetype, qsizetype>>& pieces, Read read,
+                   Take take)
 {
-    const std::vector<std::pair<qsizetype, qsizetype>> pieces = xmlPieces(data, element);
     if (pieces.empty())
         return false;
     std::vector<std::vector<Item>> found(pieces.size());
@@ -60,6 +61,12 @@ bool readXmlPieces(QByteArrayView data, QByteArrayView element, Read read, Take 
             std::vector<Item>().swap(found[size_t(i)]);
         });
     return whole;
+}
+
+template <typename Item, typename Read, typename Take>
+bool readXmlPieces(QByteArrayView data, QByteArrayView element, Read read, Take take)
+{
+    return readXmlPieces<Item>(data, xmlPieces(data, element), read, take);
 }
 
 // The recipes of an XML file (in any encoding

@@ -275,6 +275,35 @@ private slots:
         QCOMPARE(pictureOf(read, l), kPng);
         // Numbered in the recipes' order, the same in every import.
         QCOMPARE(QStringList({b.image, l.image}), QStringList({"picture1.png", "picture2.png"}));
+
+        // Ingredients' parts with spaces to tidy, a tab, letters beyond
+        // ASCII, a number, an empty part and a key given twice, each in an
+        // ingredient otherwise plain.
+        auto ingredient = [](const QByteArray& keys) { return "<dict>" + keys + "</dict>"; };
+        const QByteArray parts =
+            "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict><key>NAME</key><string>Parts</string>"
+            "<key>INGREDIENTS</key><array>" +
+            ingredient("<key>QUANTITY</key><string>1</string><key>MEASUREMENT</key><string>cup</string>"
+                       "<key>DESCRIPTION</key><string>rolled  oats</string>") +
+            ingredient("<key>QUANTITY</key><string> 2</string><key>DESCRIPTION</key><string>figs</string>") +
+            ingredient("<key>QUANTITY</key><integer>03</integer><key>MEASUREMENT</key><string></string>"
+                       "<key>DESCRIPTION</key><string>eggs</string>") +
+            ingredient(
+                "<key>DESCRIPTION</key><string>eggs</string><key>DIRECTION</key><string>beaten\tlightly</string>") +
+            ingredient("<key>DESCRIPTION</key><string>cr\xc3\xa8"
+                       "me fra\xc3\xae"
+                       "che</string>") +
+            ingredient("<key>QUANTITY</key><string>2</string><key>DESCRIPTION</key><string>limes</string>"
+                       "<key>DIRECTION</key><string></string>") +
+            ingredient("<key>DESCRIPTION</key><string>salt</string><key>DESCRIPTION</key><string>sea salt</string>") +
+            ingredient("<key>DESCRIPTION</key><string>pepper </string>") + "</array></dict></plist>";
+        RecipeList tidied;
+        QCOMPARE(took(readImportFile(writeIn(dir, QStringLiteral("parts.mgourmet"), parts), tidied, kContext), tidied),
+                 std::pair(ImportKind::MacGourmet, 1));
+        QCOMPARE(tidied.recipes[0].ing, QString::fromUtf8("1 cup rolled oats\n2 figs\n3 eggs\neggs, beaten lightly\n"
+                                                          "cr\xc3\xa8"
+                                                          "me fra\xc3\xae"
+                                                          "che\n2 limes\nsea salt\npepper"));
     }
 
     void recipeKeeper()

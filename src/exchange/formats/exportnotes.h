@@ -71,18 +71,14 @@ inline void addNames(QStringList& names, const QString& list, QChar separator = 
             names << name;
 }
 
-// An ingredient line of the parts a program keeps apart (amount, unit,
-// item: those not empty, apart by spaces), the preparation after a comma.
-inline QString ingredientLine(std::initializer_list<QString> parts, const QString& preparation)
+// Writes into line (emptied first, its room kept) an ingredient line of the parts a
+// program keeps apart (amount, unit, item: those not empty, apart by
+// spaces), the preparation after a comma. Text is QString or QLatin1String.
+template <typename Text>
+void writeIngredientLine(QString& line, std::initializer_list<Text> parts, const Text& preparation)
 {
-    // Written into room made for it at once: a file has thousands of them.
-    qsizetype size = preparation.isEmpty() ? 0 : preparation.size() + 2;
-    for (const QString& p : parts)
-        size += p.isEmpty() ? 0 : p.size() + 1;
-    QString line;
-    if (size > 0)
-        line.reserve(size);
-    for (const QString& p : parts) {
+    line.resize(0);
+    for (const Text& p : parts) {
         if (p.isEmpty())
             continue;
         if (!line.isEmpty())
@@ -94,6 +90,19 @@ inline QString ingredientLine(std::initializer_list<QString> parts, const QStrin
             line += QLatin1String(", ");
         line += preparation;
     }
+}
+
+// The same line made anew.
+inline QString ingredientLine(std::initializer_list<QString> parts, const QString& preparation)
+{
+    // Written into room made for it at once: a file has thousands of them.
+    qsizetype size = preparation.isEmpty() ? 0 : preparation.size() + 2;
+    for (const QString& p : parts)
+        size += p.isEmpty() ? 0 : p.size() + 1;
+    QString line;
+    if (size > 0)
+        line.reserve(size);
+    writeIngredientLine(line, parts, preparation);
     return line;
 }
 

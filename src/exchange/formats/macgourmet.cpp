@@ -123,6 +123,14 @@ public:
             return QString::number(v.toDouble()); // <real>0.5</real>
         return v.toString();
     }
+    // A string's UTF-8 as the document holds it, "" for no value at all;
+    // nullptr for a value of another type.
+    const char* stringBytes() const
+    {
+        if (!node_)
+            return "";
+        return is("string") ? node_.child_value() : nullptr;
+    }
     // A single value (string, number, true or false, data) as plistValue
     // makes it.
     QVariant value() const { return node_ && !is("dict") && !is("array") ? plistValue(node_) : QVariant(); }
@@ -137,15 +145,46 @@ QString str(const Plist& m, const char* key) { return m[key].text(); }
 
 QString one(const Plist& m, const char* key) { return simplifiedText(str(m, key)); }
 
+// The length of text when it is ASCII that simplifiedText keeps as it is:
+// no white space but single spaces between words. -1 when it is not.
+qsizetype plainAsciiLength(const char* text)
+{
+    qsizetype n = 0;
+    for (char before = ' '; text[n]; before = text[n++]) {
+        const auto c = static_cast<unsigned char>(text[n]);
+        if (c >= 0x80 || (c <= ' ' && (c != ' ' || before == ' ')))
+            return -1;
+    }
+    return n > 0 && text[n - 1] == ' ' ? -1 : n;
+}
+
 QString ingredients(const Plist& list)
 {
-    QString ing;
-    list.forEachItem([&ing](const Plist& i) {
-        if (i["IS_DIVIDER"].value().toBool())
+    QString ing, line;
+    list.forEachItem([&](const Plist& i) {
+        if (i["IS_DIVIDER"].value().toBool()) {
             addIngredientHeading(ing, one(i, "DESCRIPTION"));
+            return;
+        }
+        // Most parts are plain ASCII strings: the line is then written
+        // from the document's text into one buffer, without a QString for
+        // each part.
+        const char* keys[] = {"QUANTITY", "MEASUREMENT", "DESCRIPTION", "DIRECTION"};
+        QLatin1String plain[4];
+        bool allPlain = true;
+        for (int k = 0; k < 4 && allPlain; ++k) {
+            const char* bytes = i[keys[k]].stringBytes();
+            const qsizetype n = bytes ? plainAsciiLength(bytes) : -1;
+            allPlain = n >= 0;
+            if (allPlain)
+                plain[k] = QLatin1String(bytes, n);
+        }
+        if (allPlain)
+            writeIngredientLine(line, {plain[0], plain[1], plain[2]}, plain[3]);
         else
-            addLine(ing, ingredientLine({one(i, "QUANTITY"), one(i, "MEASUREMENT"), one(i, "DESCRIPTION")},
-                                        one(i, "DIRECTION")));
+            writeIngredientLine(line, {one(i, "QUANTITY"), one(i, "MEASUREMENT"), one(i, "DESCRIPTION")},
+                                one(i, "DIRECTION"));
+        addLine(ing, line);
     });
     return ing;
 }

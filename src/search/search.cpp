@@ -373,6 +373,8 @@ const char* QueryMatcher::Texts::text(int child) const
         default: return -1;
         }
     };
+    if (child == RTitle && titleKnown_)
+        return texts_[0];
     while (elements_ <= child && !ended_) {
         last_ = elements_ == 0 && !last_ ? recipe_.first_child() : last_.next_sibling();
         if (!last_) {
@@ -445,24 +447,22 @@ QStringList SearchHits::categories() const
 
 void SearchHits::enterCategory(const QString& name) { categoryNames_ << name; }
 
-void SearchHits::add(const char* title, int titleScore, int place)
+QString SearchHits::title(int i) const
 {
-    // Decoded straight into the end of the one text: a title takes at most
-    // as many UTF-16 units as it has bytes.
-    const qsizetype bytes = qsizetype(std::strlen(title));
-    const qsizetype at = titleText_.size();
-    titleText_.resize(at + bytes);
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QChar* end = decoder.appendToBuffer(titleText_.data() + at, QByteArrayView(title, bytes));
-    titleText_.resize(end - titleText_.constData());
-    titleStarts_ << int(titleText_.size());
+    const int place = places[i];
+    return QString::fromUtf8(titles_->title(place), titles_->length(place));
+}
+
+void SearchHits::add(int titleScore, int place)
+{
     categoryOf_ << int(categoryNames_.size()) - 1;
     titleScores << titleScore;
     places << place;
 }
 
 BookSearch::BookSearch(const RecipeBook& book, const QString& query)
-    : book_(book), version_(book.titlesVersion()), matcher_(parseQuery(query))
+    : book_(book), version_(book.titlesVersion()), matcher_(parseQuery(query)), titles_(book.titleList()),
+      hits_(titles_)
 {
 }
 
@@ -472,26 +472,33 @@ bool BookSearch::step(int count)
         return true;
     // Places in book order name other recipes once one is added or removed:
     // the search starts again.
-    if (book_.titlesVersion() != version_) {
+    std::shared_ptr<const RecipeBook::TitleList> now = book_.titleList();
+    if (book_.titlesVersion() != version_ || now != titles_) {
         version_ = book_.titlesVersion();
+        titles_ = std::move(now);
         place_ = 0;
-        category_ = {};
-        hits_ = {};
+        nextCategory_ = 0;
+        hits_ = SearchHits(titles_);
     }
+    const RecipeBook::TitleList& titles = *titles_;
+    const std::vector<RecipeBook::TitleList::CategoryStart>& categories = titles.categories();
     int place = place_;
-    done_ = !book_.walkRecipes(place_, count, [this, &place](pugi::xml_node recipe) {
-        const pugi::xml_node category = recipe.parent();
-        if (category != category_) {
-            const QString name = RecipeBook::categoryOf(recipe);
-            matcher_.enterCategory(name.toUtf8().constData());
-            hits_.enterCategory(name);
-            category_ = category;
-        }
-        const QueryMatcher::Texts texts(recipe);
-        if (matcher_.matches(texts))
-            hits_.add(texts.title(), matcher_.titleScore(texts.title()), place);
-        ++place;
-    });
+    done_ = !book_.walkRecipes(
+        place_, count,
+        [&](pugi::xml_node recipe) {
+            if (nextCategory_ < categories.size() && categories[nextCategory_].place == place) {
+                const QString name = book_.categoryName(categories[nextCategory_++].position);
+                matcher_.enterCategory(name.toUtf8().constData());
+                hits_.enterCategory(name);
+            }
+            // The recipe itself is read only when its title does not answer.
+            const QueryMatcher::Texts texts(recipe, titles.title(place));
+            if (matcher_.matches(texts))
+                hits_.add(matcher_.titleScore(texts.title()), place);
+            fetchAhead_ = texts.readRecipe();
+            ++place;
+        },
+        fetchAhead_);
     return done_;
 }
 

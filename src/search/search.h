@@ -17,6 +17,7 @@
 #include <QVector>
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 namespace bd {
@@ -46,33 +47,29 @@ private:
 // What a search found, in finding order (category by category, recipe by
 // recipe, as stored): title(i) is a recipe of the category named
 // category(i), and its title holds titleScores[i] of the query's wanted
-// groups. Every recipe appears at most once. The titles are kept one after
-// another in one text, so that a search that finds every recipe of a large
-// book makes no string for each.
+// groups. Every recipe appears at most once. The titles are read from the
+// book's list of titles the search was made over, which the hits hold on
+// to: a search that finds every recipe of a large book copies no title.
 class SearchHits {
 public:
-    int size() const { return int(titleScores.size()); }
-    QString title(int i) const { return titleView(i).toString(); }
-    QStringView titleView(int i) const
-    {
-        return QStringView(titleText_).mid(titleStarts_[i], titleStarts_[i + 1] - titleStarts_[i]);
-    }
+    SearchHits() = default;
+    explicit SearchHits(std::shared_ptr<const RecipeBook::TitleList> titles) : titles_(std::move(titles)) {}
+    int size() const { return int(places.size()); }
+    QString title(int i) const;
     const QString& category(int i) const { return categoryNames_[categoryOf_[i]]; }
     QStringList titles() const;
     QStringList categories() const;
 
     // The hits that follow are of the category named name.
     void enterCategory(const QString& name);
-    // A hit of the category entered last, its title zero-terminated UTF-8
-    // as the book holds it.
-    void add(const char* title, int titleScore, int place);
+    // The recipe at place in the list of titles, of the category entered last.
+    void add(int titleScore, int place);
 
     QVector<int> titleScores;
     QVector<int> places; // of the recipes in book order, counted from 0 (see RecipeBook::titleRanks)
 
 private:
-    QString titleText_;
-    QVector<int> titleStarts_{0}; // hit i's title from titleStarts_[i] to titleStarts_[i + 1]
+    std::shared_ptr<const RecipeBook::TitleList> titles_;
     QStringList categoryNames_;
     QVector<int> categoryOf_;
 };
@@ -88,11 +85,18 @@ public:
     // more of the recipe.
     class Texts {
     public:
-        explicit Texts(pugi::xml_node recipe) : recipe_(recipe) {}
+        // The recipe's title may be known already (title, when not null).
+        explicit Texts(pugi::xml_node recipe, const char* title = nullptr) : recipe_(recipe), titleKnown_(title)
+        {
+            if (title)
+                texts_[0] = title;
+        }
         const char* title() const { return text(RTitle); }
         const char* ingredients() const { return text(RIng); }
         const char* preparation() const { return text(RPrep); }
         const char* notes() const { return text(ROther); }
+        // Whether more of the recipe than a title known already was read.
+        bool readRecipe() const { return elements_ > 0 || ended_; }
 
     private:
         // The text of the recipe's child element at position child.
@@ -102,6 +106,7 @@ public:
         mutable pugi::xml_node last_; // the last child looked at
         mutable int elements_ = 0;    // child elements counted so far
         mutable bool ended_ = false;  // all counted
+        bool titleKnown_;
         mutable const char* texts_[4] = {"", "", "", ""};
     };
     // Finds which terms the category's name holds; call it before asking
@@ -144,7 +149,9 @@ private:
     RecipeBook::TitlesVersion version_;
     int place_ = 0; // of the next recipe in book order
     QueryMatcher matcher_;
-    pugi::xml_node category_; // the category entered last
+    std::shared_ptr<const RecipeBook::TitleList> titles_; // as they stood when the search began
+    std::size_t nextCategory_ = 0;                        // in titles_->categories()
+    bool fetchAhead_ = true;                              // whether the last recipe was read past its title
     SearchHits hits_;
     bool done_ = false;
 };

@@ -757,6 +757,40 @@ void RecipeBook::keepTitleRanks(TitleRanks ranks, TitlesVersion version) const
     unranked_ = 0;
 }
 
+std::shared_ptr<const RecipeBook::TitleList> RecipeBook::titleList() const
+{
+    // The order notices recipes appended without a note, which leave the
+    // titles' version as it was.
+    const std::vector<pugi::xml_node_struct*>& order = recipesInOrder();
+    if (titleList_ && titleListVersion_ == titlesVersion() && titleList_->size() == int(order.size()))
+        return titleList_;
+    titleList_.reset(); // let go of it before the next is made
+    auto list = std::make_shared<TitleList>();
+    QHash<const pugi::xml_node_struct*, int> positions;
+    forEachCategory([&positions](pugi::xml_node c, int position) { positions.insert(c.internal_object(), position); });
+    list->starts_.reserve(order.size() + 1);
+    const pugi::xml_node_struct* category = nullptr;
+    int place = 0;
+    walkRecipes(place, int(order.size()), [&](pugi::xml_node recipe) {
+        const pugi::xml_node_struct* parent = recipe.parent().internal_object();
+        if (parent != category) {
+            category = parent;
+            list->categories_.push_back({list->size(), positions.value(parent, -1)});
+        }
+        const char* title = "";
+        for (pugi::xml_node n = recipe.first_child(); n; n = n.next_sibling())
+            if (n.type() == pugi::node_element) {
+                title = n.child_value();
+                break;
+            }
+        list->text_.append(title).push_back('\0');
+        list->starts_.push_back(qsizetype(list->text_.size()));
+    });
+    titleList_ = std::move(list);
+    titleListVersion_ = titlesVersion();
+    return titleList_;
+}
+
 void RecipeBook::keepRanksInStep(bool ranked, int place, bool added)
 {
     // Each title added is placed by a search through the others when the

@@ -14,7 +14,9 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 #include <pugixml.hpp>
 #include <type_traits>
@@ -170,8 +172,12 @@ public:
     // place (counted from 0) on, moving place past them. False when the walk
     // has reached the end of the book. A place names the same recipe only
     // while titlesVersion() stays the same.
+    // The recipes to come are fetched from memory ahead of their turn while
+    // fetchAhead is true, as it is unless the caller says otherwise (one that
+    // reads no more than the titles, say, has no need of the recipes).
+    static constexpr bool kFetchAhead = true;
     template <typename F>
-    bool walkRecipes(int& place, int count, F&& f) const;
+    bool walkRecipes(int& place, int count, F&& f, const bool& fetchAhead = kFetchAhead) const;
     // Counts the changes that may leave nodes taken earlier invalid:
     // loading, clearing, adopting, removing.
     quint64 generation() const { return generation_; }
@@ -192,6 +198,35 @@ public:
     using TitleOrder = std::function<bool(const char* a, const char* b)>;
     const TitleRanks* titleRanks(const TitleOrder& before) const;
     void keepTitleRanks(TitleRanks ranks, TitlesVersion version) const;
+    // Every recipe's title in book order, one after another in one text,
+    // with where each category's recipes begin. It is made for the titles
+    // as they stand and never changed after: whoever holds it reads the
+    // titles as they were, and a search over the titles alone reads them
+    // one after another instead of from all over the book.
+    class TitleList {
+    public:
+        int size() const { return int(starts_.size()) - 1; }
+        // The title of the recipe at place (counted from 0 in book order):
+        // the text of its first element, zero-terminated UTF-8 as the book holds it.
+        const char* title(int place) const { return text_.data() + starts_[std::size_t(place)]; }
+        qsizetype length(int place) const { return starts_[std::size_t(place) + 1] - starts_[std::size_t(place)] - 1; }
+        // The categories that hold recipes, in book order: the place of each
+        // one's first recipe and the category's position in the book.
+        struct CategoryStart {
+            int place;
+            int position;
+        };
+        const std::vector<CategoryStart>& categories() const { return categories_; }
+
+    private:
+        friend class RecipeBook;
+        std::string text_;
+        std::vector<qsizetype> starts_{0};
+        std::vector<CategoryStart> categories_;
+    };
+    // The titles as they stand now: made when first asked for after recipes
+    // are added or removed.
+    std::shared_ptr<const TitleList> titleList() const;
     // f(child, text) for the element children of recipe up to child last,
     // counted among the elements only; those whose bit (1 << child) is set
     // in skipped are passed over unread, so that their text is never touched.
@@ -276,6 +311,8 @@ private:
         bool keepsStep(quint64 now);
     };
     mutable RecipeOrder order_;
+    mutable std::shared_ptr<const TitleList> titleList_;
+    mutable TitlesVersion titleListVersion_{~quint64(0), ~quint64(0)};
     // Kept title ranks follow a recipe added (or removed) at place, when
     // they were kept for the titles before the change (ranked).
     void keepRanksInStep(bool ranked, int place, bool added);
@@ -331,7 +368,7 @@ inline void prefetch(const void* p)
 }
 
 template <typename F>
-bool RecipeBook::walkRecipes(int& place, int count, F&& f) const
+bool RecipeBook::walkRecipes(int& place, int count, F&& f, const bool& fetchAhead) const
 {
     const std::vector<pugi::xml_node_struct*>& order = recipesInOrder();
     const int total = int(order.size());
@@ -341,13 +378,13 @@ bool RecipeBook::walkRecipes(int& place, int count, F&& f) const
     // they point to, and that a few turns before the recipe's own turn.
     constexpr int kNodesAhead = 16, kTextAhead = 8;
     for (; place < total && count > 0; ++place, --count) {
-        if (place + kNodesAhead < total) {
+        if (fetchAhead && place + kNodesAhead < total) {
             // The recipe's first children were made right after it.
             const char* node = reinterpret_cast<const char*>(order[size_t(place + kNodesAhead)]);
             for (int line = 0; line < 4; ++line)
                 prefetch(node + 64 * line);
         }
-        if (place + kTextAhead < total) {
+        if (fetchAhead && place + kTextAhead < total) {
             const pugi::xml_node ahead(order[size_t(place + kTextAhead)]);
             prefetch(titleOf(ahead));
         }

@@ -214,12 +214,21 @@ private slots:
         const int oddPosition = b.appendCategory(QStringLiteral("Odd"));
         for (const QByteArray& t : odd)
             b.category(oddPosition).append_child("recipe").append_child("title").text() = t.constData();
+        // A title element after stray text is still the title.
+        pugi::xml_node stray = b.category(oddPosition).append_child("recipe");
+        stray.append_child(pugi::node_pcdata).set_value("stray pie");
+        for (const char* name : {"title", "preptime", "cooktime", "yield", "ing"})
+            stray.append_child(name).text() = name;
+        stray.child("title").text() = "Stray title";
+        stray.child("ing").text() = "pie";
         const SearchHits more = searchRecs(b, QStringLiteral("pie"));
-        QCOMPARE(more.size(), 3 + int(odd.size()));
+        QCOMPARE(more.size(), 3 + int(odd.size()) + 1);
         for (int i = 0; i < int(odd.size()); ++i) {
             QCOMPARE(more.title(3 + i), QString::fromUtf8(odd[std::size_t(i)]));
             QCOMPARE(more.category(3 + i), QStringLiteral("Odd"));
         }
+        QCOMPARE(more.title(more.size() - 1), QStringLiteral("Stray title"));
+        QCOMPARE(more.titleScores.last(), 0);
     }
 
     void keywordCases_data()
@@ -661,6 +670,17 @@ private slots:
         }
         QCOMPARE(found(7), asItStands());
         QCOMPARE(b.recipeCount(), int(asItStands().size()));
+
+        // Hits keep the titles they found, whatever becomes of the book.
+        const SearchHits held = searchRecs(b, QStringLiteral("dish"));
+        const QStringList heldTitles = held.titles();
+        QVERIFY(b.removeRecipe(b.findTitle(heldTitles.first())));
+        b.appendRecipe(0, recipe(QStringLiteral("Dish after")));
+        QCOMPARE(found(7), asItStands());
+        QCOMPARE(held.titles(), heldTitles);
+        b.clear();
+        QCOMPARE(found(7), QStringList());
+        QCOMPARE(held.titles(), heldTitles);
     }
 
     void foundWordsAreMarked_data()

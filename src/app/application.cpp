@@ -18,6 +18,7 @@
 #include "browse/listwindow.h"
 #include "output/frmPlainText.h"
 #include "search/frmSearch.h"
+#include "search/search.h"
 #include "output/frmCook.h"
 #include "output/frmEmail.h"
 #include "output/frmShop.h"
@@ -206,10 +207,14 @@ int runBrindelle(int argc, char** argv)
             bookReloaded();
             if (!G.xmlDoc.journal().isEmpty())
                 report(bookStore().save());
+            rankTitlesAside(G.xmlDoc);
         });
     QWidget* browse = showWindow(WindowKind::Br);
     if (!browse)
         return 1;
+    // While the cook looks at the first window, the titles are put in list
+    // order for the searches to come.
+    QTimer::singleShot(0, [] { rankTitlesAside(G.xmlDoc); });
     offerConflictCopies();
     const int code = QApplication::exec();
     unlockBookFolder();

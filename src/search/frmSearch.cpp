@@ -164,6 +164,9 @@ frmSearch::frmSearch(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::MSWindo
     // Typing replaces the hint text.
     txtKeyword->selectAll();
     txtKeyword->setFocus();
+    // The titles are put in list order while the cook types, unless that is
+    // done already.
+    rankTitlesAside(G.xmlDoc);
 }
 
 frmSearch::~frmSearch() = default;

@@ -6,10 +6,10 @@
 #include "store/recipebook.h"
 
 #include <QChar>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <limits>
 #include <numeric>
@@ -124,6 +124,19 @@ bool keyFollows(const QByteArray& key, const char* pending, int pendingSize, con
 {
     const int m = int(key.size());
     const char* k = key.constData();
+    if (pendingSize == 0) {
+        // Most texts and keys are ASCII: they are compared byte by byte
+        // until a byte of either is not, or the key has a space.
+        const unsigned char* q = p;
+        int j = 0;
+        for (; j < m && q != end && *q < 0x80 && k[j] != ' '; ++j, ++q)
+            if (char(asciiFold(*q)) != k[j])
+                return false;
+        if (j == m)
+            return true;
+        if (q == end)
+            return false;
+    }
     int i = 0;
     bool inSpace = false; // a space of the key matched: more white space may follow
     const char* unit = pending;
@@ -352,13 +365,17 @@ void QueryMatcher::enterCategory(const char* name)
         inCategory_[i] = (terms_[i].fields & InCategory) && terms_[i].matcher.foundIn(name);
 }
 
-bool QueryMatcher::found(const Term& term, int index, const Texts& texts) const
+bool QueryMatcher::foundBesideTitle(const Term& term, int index, const Texts& texts) const
 {
     const unsigned f = term.fields;
-    return ((f & InTitle) && term.matcher.foundIn(texts.title())) ||
-           ((f & InIngredients) && term.matcher.foundIn(texts.ingredients())) ||
+    return ((f & InIngredients) && term.matcher.foundIn(texts.ingredients())) ||
            ((f & InPreparation) && term.matcher.foundIn(texts.preparation())) ||
            ((f & InNotes) && term.matcher.foundIn(texts.notes())) || inCategory_[std::size_t(index)];
+}
+
+bool QueryMatcher::found(const Term& term, int index, const Texts& texts) const
+{
+    return ((term.fields & InTitle) && term.matcher.foundIn(texts.title())) || foundBesideTitle(term, index, texts);
 }
 
 const char* QueryMatcher::Texts::text(int child) const
@@ -390,34 +407,27 @@ const char* QueryMatcher::Texts::text(int child) const
     return texts_[slot(child)];
 }
 
-bool QueryMatcher::matches(const Texts& texts) const
+bool QueryMatcher::matches(const Texts& texts, int* titleScore) const
 {
+    int score = 0;
     for (const QPair<int, int>& group : groups_) {
-        bool any = false;
-        for (int i = group.first; i < group.second && !any; ++i)
-            any = found(terms_[std::size_t(i)], i, texts);
+        // Each term's title first: a group the title holds counts for the score.
+        bool any = false, inTitle = false;
+        for (int i = group.first; i < group.second && !inTitle; ++i) {
+            const Term& t = terms_[std::size_t(i)];
+            inTitle = (t.fields & InTitle) && t.matcher.foundIn(texts.title());
+            any = any || inTitle || foundBesideTitle(t, i, texts);
+        }
         if (!any)
             return false;
+        score += inTitle ? 1 : 0;
     }
     for (int i = firstExcluded_; i < int(terms_.size()); ++i)
         if (found(terms_[std::size_t(i)], i, texts))
             return false;
+    if (titleScore)
+        *titleScore = score;
     return true;
-}
-
-int QueryMatcher::titleScore(const char* title) const
-{
-    int score = 0;
-    for (const QPair<int, int>& group : groups_) {
-        for (int i = group.first; i < group.second; ++i) {
-            const Term& t = terms_[std::size_t(i)];
-            if ((t.fields & InTitle) && t.matcher.foundIn(title)) {
-                ++score;
-                break;
-            }
-        }
-    }
-    return score;
 }
 
 namespace {
@@ -493,8 +503,9 @@ bool BookSearch::step(int count)
             }
             // The recipe itself is read only when its title does not answer.
             const QueryMatcher::Texts texts(recipe, titles.title(place));
-            if (matcher_.matches(texts))
-                hits_.add(matcher_.titleScore(texts.title()), place);
+            int titleScore = 0;
+            if (matcher_.matches(texts, &titleScore))
+                hits_.add(titleScore, place);
             fetchAhead_ = texts.readRecipe();
             ++place;
         },
@@ -598,6 +609,37 @@ QVector<int> ListOrdering::order() const
                      [this](int a, int b) { return hits_.titleScores[a] > hits_.titleScores[b]; });
     return order;
 }
+
+namespace {
+
+// Each title's place in list order, equal titles in book order, as a list of
+// every title leaves them; none once stop is set.
+RecipeBook::TitleRanks rankedTitles(const RecipeBook::TitleList& titles, const std::atomic<bool>& stop)
+{
+    const QCollator collator = listCollator(); // one of its own: this runs on another thread
+    const int total = titles.size();
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(std::size_t(total));
+    for (int place = 0; place < total; ++place) {
+        if (place % 1024 == 0 && stop)
+            return {};
+        keys.push_back(collator.sortKey(QString::fromUtf8(titles.title(place), titles.length(place))));
+    }
+    std::vector<int> byRank(static_cast<std::size_t>(total));
+    std::iota(byRank.begin(), byRank.end(), 0);
+    std::stable_sort(byRank.begin(), byRank.end(),
+                     [&keys](int a, int b) { return keys[std::size_t(a)].compare(keys[std::size_t(b)]) < 0; });
+    if (stop)
+        return {};
+    RecipeBook::TitleRanks ranks(std::size_t(total), -1);
+    for (int rank = 0; rank < total; ++rank)
+        ranks[std::size_t(byRank[std::size_t(rank)])] = rank;
+    return ranks;
+}
+
+} // namespace
+
+void rankTitlesAside(const RecipeBook& book) { book.rankAside(rankedTitles); }
 
 QVector<int> listOrder(const SearchHits& hits)
 {

@@ -112,9 +112,9 @@ public:
     // Finds which terms the category's name holds; call it before asking
     // about the recipes of another category.
     void enterCategory(const char* name);
-    bool matches(const Texts& texts) const;
-    // How many of the wanted groups the title alone holds.
-    int titleScore(const char* title) const;
+    // Whether the recipe answers the query; titleScore, when given, gets how
+    // many of the wanted groups its title alone holds.
+    bool matches(const Texts& texts, int* titleScore = nullptr) const;
 
 private:
     struct Term {
@@ -122,6 +122,7 @@ private:
         unsigned fields;
     };
     bool found(const Term& term, int index, const Texts& texts) const;
+    bool foundBesideTitle(const Term& term, int index, const Texts& texts) const;
 
     // Wanted groups, as ranges of terms_; the excluded terms follow them.
     QVector<QPair<int, int>> groups_;
@@ -190,6 +191,11 @@ private:
     std::vector<int> ranks_; // the hits' places kept by the book at the start; empty: none
     mutable std::vector<QCollatorSortKey> keys_;
 };
+
+// Starts working out the places of the book's titles in list order on a
+// thread of its own, so that the lists to come are ordered without
+// collating (see RecipeBook::rankAside).
+void rankTitlesAside(const RecipeBook& book);
 
 // The count line: "3 recipe(s) found".
 QString resultCountLine(int count);

@@ -1,7 +1,5 @@
 #include "store/listsort.h"
 
-#include <QCollator>
-
 #include <algorithm>
 
 namespace bd {
@@ -9,17 +7,7 @@ namespace bd {
 namespace {
 const QCollator& collator()
 {
-    static const QCollator c = [] {
-        // The C locale has no collation of its own; English serves there.
-        QLocale locale = QLocale::system();
-        if (locale.language() == QLocale::C)
-            locale = QLocale(QLocale::English, QLocale::UnitedStates);
-        QCollator k(locale);
-        k.setCaseSensitivity(Qt::CaseInsensitive);
-        k.setNumericMode(false);
-        k.setIgnorePunctuation(false);
-        return k;
-    }();
+    static const QCollator c = listCollator();
     return c;
 }
 
@@ -39,6 +27,19 @@ void sortByKeys(QVector<T>& items, TextOf textOf)
     items = std::move(sorted);
 }
 } // namespace
+
+QCollator listCollator()
+{
+    // The C locale has no collation of its own; English serves there.
+    QLocale locale = QLocale::system();
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator k(locale);
+    k.setCaseSensitivity(Qt::CaseInsensitive);
+    k.setNumericMode(false);
+    k.setIgnorePunctuation(false);
+    return k;
+}
 
 QCollatorSortKey listSortKey(const QString& text) { return collator().sortKey(text); }
 

@@ -10,6 +10,8 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <cstring>
 #include <limits>
 
@@ -436,6 +438,7 @@ void RecipeBook::markSaved(const DiskStamp& stamp)
 
 void RecipeBook::adopt(RecipeBook& other)
 {
+    aside_.reset();
     ++generation_;
     doc_ = std::move(other.doc_);
     stamp_ = other.stamp_;
@@ -445,6 +448,7 @@ void RecipeBook::adopt(RecipeBook& other)
 
 void RecipeBook::clear()
 {
+    aside_.reset(); // its places would be for titles gone
     ++generation_;
     stamp_ = {};
     journal_ = {};
@@ -739,6 +743,7 @@ void RecipeBook::noteNewTitle(const QString& title)
 
 const RecipeBook::TitleRanks* RecipeBook::titleRanks(const TitleOrder& before) const
 {
+    takeAsideRanks(false);
     if (ranksVersion_ == titlesVersion() && unranked_ > 0)
         rankNewTitles(before);
     if (ranksVersion_ == titlesVersion())
@@ -789,6 +794,49 @@ std::shared_ptr<const RecipeBook::TitleList> RecipeBook::titleList() const
     titleList_ = std::move(list);
     titleListVersion_ = titlesVersion();
     return titleList_;
+}
+
+struct RecipeBook::AsideRanking {
+    TitlesVersion version;
+    std::atomic<bool> stop{false};
+    std::future<TitleRanks> ranks;
+    ~AsideRanking()
+    {
+        stop = true;
+        if (ranks.valid())
+            ranks.wait();
+    }
+};
+
+void RecipeBook::rankAside(RankWork work) const
+{
+    takeAsideRanks(false);
+    const TitlesVersion now = titlesVersion();
+    if (ranksVersion_ == now || (aside_ && aside_->version == now))
+        return;
+    aside_.reset(); // the work for titles that have changed since stops
+    auto aside = std::make_shared<AsideRanking>();
+    aside->version = now;
+    const std::atomic<bool>* stop = &aside->stop; // the work ends before it goes
+    aside->ranks = std::async(std::launch::async,
+                              [titles = titleList(), work = std::move(work), stop] { return work(*titles, *stop); });
+    aside_ = std::move(aside);
+}
+
+void RecipeBook::finishRankingAside() const { takeAsideRanks(true); }
+
+void RecipeBook::takeAsideRanks(bool wait) const
+{
+    if (!aside_)
+        return;
+    if (!wait && aside_->ranks.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    TitleRanks ranks = aside_->ranks.get();
+    const TitlesVersion version = aside_->version;
+    aside_.reset();
+    // A recipe appended without a note leaves the version as it was.
+    if (ranksVersion_ != titlesVersion() && !ranks.empty() && ranks.size() == recipesInOrder().size())
+        keepTitleRanks(std::move(ranks), version);
 }
 
 void RecipeBook::keepRanksInStep(bool ranked, int place, bool added)

@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -227,6 +228,14 @@ public:
     // The titles as they stand now: made when first asked for after recipes
     // are added or removed.
     std::shared_ptr<const TitleList> titleList() const;
+    // Works out the places of the titles as they stand by work, on a thread
+    // of its own; titleRanks takes them once they are ready, when the titles
+    // are still as they were. Nothing when places are kept already or on
+    // their way. work is to give up, returning none, once stop is set.
+    using RankWork = std::function<TitleRanks(const TitleList& titles, const std::atomic<bool>& stop)>;
+    void rankAside(RankWork work) const;
+    // Waits for places on their way, and takes them as titleRanks would.
+    void finishRankingAside() const;
     // f(child, text) for the element children of recipe up to child last,
     // counted among the elements only; those whose bit (1 << child) is set
     // in skipped are passed over unread, so that their text is never touched.
@@ -313,6 +322,9 @@ private:
     mutable RecipeOrder order_;
     mutable std::shared_ptr<const TitleList> titleList_;
     mutable TitlesVersion titleListVersion_{~quint64(0), ~quint64(0)};
+    struct AsideRanking;
+    mutable std::shared_ptr<AsideRanking> aside_; // places being worked out on another thread
+    void takeAsideRanks(bool wait) const;
     // Kept title ranks follow a recipe added (or removed) at place, when
     // they were kept for the titles before the change (ranked).
     void keepRanksInStep(bool ranked, int place, bool added);

@@ -574,6 +574,37 @@ private slots:
         const QStringList again = ordered(QStringLiteral("x"), true);
         QCOMPARE(again, ordered(QStringLiteral("x"), false));
         QVERIFY(kept());
+        // Places worked out on a thread of their own serve as those a list
+        // leaves; not those worked out for titles that changed meanwhile.
+        const auto addMany = [&b](const QString& name) {
+            for (int i = 0; i < 80; ++i)
+                b.appendRecipe(i % 2, recipe(name.arg(i)));
+        };
+        addMany(QStringLiteral("Aside %1 x"));
+        QVERIFY(!kept());
+        rankTitlesAside(b);
+        b.finishRankingAside();
+        QVERIFY(kept());
+        for (const QString& query : {QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("aside OR eclair")})
+            QCOMPARE(ordered(query, true), ordered(query, false));
+        addMany(QStringLiteral("Late %1 x"));
+        rankTitlesAside(b);
+        b.appendRecipe(0, recipe(QStringLiteral("Later x")));
+        QVERIFY(b.removeRecipe(b.findTitle(QStringLiteral("Late 3 x")))); // as many titles as before
+        b.finishRankingAside();
+        QVERIFY(!kept());
+        rankTitlesAside(b);
+        b.finishRankingAside();
+        QVERIFY(kept());
+        QCOMPARE(ordered(QStringLiteral("x"), true), ordered(QStringLiteral("x"), false));
+        {
+            // A book let go of while its places are worked out waits for no one.
+            RecipeBook large;
+            large.appendCategory(QStringLiteral("All"));
+            for (int i = 0; i < 3000; ++i)
+                large.appendRecipe(0, recipe(QStringLiteral("Dish %1").arg(3000 - i)));
+            rankTitlesAside(large);
+        }
         // A new generation of the book lets them go.
         QVERIFY(b.removeCategory(1));
         QVERIFY(!kept());

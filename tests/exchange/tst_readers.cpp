@@ -354,7 +354,15 @@ private slots:
                                        u"a  b\nc\n\nd", u"a b \nc\n\nd", u"a b\nc\r\n\nd"}) {
             QCOMPARE(tidyLines(untidy), QStringLiteral("a b\nc\n\nd"));
             QCOMPARE(tidyLines(QString::fromUtf16(untidy)), QStringLiteral("a b\nc\n\nd"));
+            QCOMPARE(tidyLines(untidy, true), QStringLiteral("a b\nc\n\nd"));
+            QCOMPARE(tidyLines(QString::fromUtf16(untidy), true), QStringLiteral("a b\nc\n\nd"));
         }
+        // Where a lone CR ends a line too.
+        for (const char16_t* text : {u"a b\nc\n\nd", u"a b\rc\n\nd", u"a b\rc\r\rd", u"\ra b\nc\n\nd\r"}) {
+            QCOMPARE(tidyLines(text, true), QStringLiteral("a b\nc\n\nd"));
+            QCOMPARE(tidyLines(QString::fromUtf16(text), true), QStringLiteral("a b\nc\n\nd"));
+        }
+        QCOMPARE(tidyLines(QStringLiteral("one line"), true), QStringLiteral("one line"));
         // Raw control characters inside strings, and an escape JSON lacks.
         QCOMPARE(cleanJson(u"{\"a\":\"x\ny\t\x01z\\'\"}\n"), QByteArray("{\"a\":\"x\\ny\\tz'\"}\n"));
         // UTF-16 with its byte order mark, both byte orders.

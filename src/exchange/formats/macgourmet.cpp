@@ -71,7 +71,8 @@ public:
         for (pugi::xml_node v = node_.first_child(); v; v = v.next_sibling()) {
             if (v.type() != pugi::node_element)
                 continue;
-            if (!std::strcmp(v.name(), "key")) {
+            const char* name = v.name();
+            if (name[0] == 'k' && !std::strcmp(name, "key")) { // no value's type starts so
                 key = v.child_value();
             } else if (key) {
                 entries_.emplace_back(key, v);

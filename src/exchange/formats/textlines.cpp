@@ -55,8 +55,18 @@ QString tidyLines(QString&& text)
 
 // The lines of text (and, where crBreaks, those a lone CR ends) tidied as
 // tidyLines does.
+QString tidyLines(QString&& text, bool crBreaks)
+{
+    if (tidyAlready(text))
+        return std::move(text);
+    return tidyLines(QStringView(text), crBreaks);
+}
+
 QString tidyLines(QStringView text, bool crBreaks)
 {
+    // A text tidy already has no carriage return: a lone one changes nothing.
+    if (tidyAlready(text))
+        return text.toString();
     QString out;
     out.reserve(text.size());
     bool pendingBlank = false;

@@ -15,6 +15,7 @@ QString tidyLines(QStringView text);
 QString tidyLines(QString&& text);
 // The same, a lone CR, too, ending a line where crBreaks.
 QString tidyLines(QStringView text, bool crBreaks);
+QString tidyLines(QString&& text, bool crBreaks);
 // The same with the lines of each paragraph joined by spaces.
 QString flowText(QStringView text);
 

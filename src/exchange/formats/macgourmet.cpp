@@ -347,7 +347,10 @@ std::optional<RecipeList> readMacGourmet(const FileLook& file, const ReadContext
                     if (v.type() == pugi::node_element)
                         read.push_back(readRecipe(v, context));
             },
-            [&](Read& r) { addRead(list, r); }))
+            [&](Read& r) { addRead(list, r); },
+            // A value's text kept in its element, not in a node of its own:
+            // a property list is mostly values of one text each.
+            pugi::parse_default | pugi::parse_embed_pcdata))
         return list;
     list = RecipeList();
     // Parsed whole, in place: the text is not copied once more.

@@ -31,11 +31,12 @@ std::vector<std::pair<qsizetype, qsizetype>> xmlPieces(QByteArrayView data, QByt
 // xmlPieces) side by side: read(piece, items) makes the items of a piece's
 // document, take(item) gets them in their order. False when the text cannot
 // be looked through or a piece is no XML (what was taken before that is to
-// be dropped): the whole document is parsed then.
+// be dropped): the whole document is parsed then. Each piece is parsed
+// with pugixml's options.
 // The same for pieces xmlPieces gave.
 template <typename Item, typename Read, typename Take>
 bool readXmlPieces(QByteArrayView data, const std::vector<std::pair<qsizetype, qsizetype>>& pieces, Read read,
-                   Take take)
+                   Take take, unsigned options = pugi::parse_default)
 {
     if (pieces.empty())
         return false;
@@ -47,7 +48,7 @@ bool readXmlPieces(QByteArrayView data, const std::vector<std::pair<qsizetype, q
         [&](qsizetype i) {
             const auto [from, to] = pieces[size_t(i)];
             pugi::xml_document piece;
-            if (!piece.load_buffer(data.data() + from, size_t(to - from), pugi::parse_default, pugi::encoding_utf8)) {
+            if (!piece.load_buffer(data.data() + from, size_t(to - from), options, pugi::encoding_utf8)) {
                 broken[size_t(i)] = true;
                 return;
             }
@@ -64,9 +65,10 @@ bool readXmlPieces(QByteArrayView data, const std::vector<std::pair<qsizetype, q
 }
 
 template <typename Item, typename Read, typename Take>
-bool readXmlPieces(QByteArrayView data, QByteArrayView element, Read read, Take take)
+bool readXmlPieces(QByteArrayView data, QByteArrayView element, Read read, Take take,
+                   unsigned options = pugi::parse_default)
 {
-    return readXmlPieces<Item>(data, xmlPieces(data, element), read, take);
+    return readXmlPieces<Item>(data, xmlPieces(data, element), read, take, options);
 }
 
 // The recipes of an XML file (in any encoding

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #include <emmintrin.h>
@@ -120,6 +121,35 @@ inline const unsigned char* firstOf(const unsigned char* p, const unsigned char*
         if (ofKinds(*p, kinds))
             return p;
     return end;
+}
+
+// Copies size bytes from from to to (apart): a few bytes, as most pieces
+// of a line are, by moves of a known size instead of a call to memcpy.
+inline void copyBytes(void* to, const void* from, std::size_t size)
+{
+    auto* t = static_cast<unsigned char*>(to);
+    const auto* f = static_cast<const unsigned char*>(from);
+    // Two moves that may overlap cover sizes from n to 2n.
+    auto pair = [&](auto n) {
+        constexpr std::size_t width = decltype(n)::value;
+        unsigned char first[width], last[width];
+        std::memcpy(first, f, width);
+        std::memcpy(last, f + size - width, width);
+        std::memcpy(t, first, width);
+        std::memcpy(t + size - width, last, width);
+    };
+    if (size > 32)
+        std::memcpy(t, f, size);
+    else if (size >= 16)
+        pair(std::integral_constant<std::size_t, 16>());
+    else if (size >= 8)
+        pair(std::integral_constant<std::size_t, 8>());
+    else if (size >= 4)
+        pair(std::integral_constant<std::size_t, 4>());
+    else if (size >= 2)
+        pair(std::integral_constant<std::size_t, 2>());
+    else if (size == 1)
+        *t = *f;
 }
 
 } // namespace bd::charscan

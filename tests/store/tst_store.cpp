@@ -8,6 +8,7 @@
 #include "store/bookfile.h"
 #include "store/booksave.h"
 #include "store/bookwriter.h"
+#include "store/charscan.h"
 #include "store/picturefiles.h"
 #include "store/store.h"
 #include "store/trash.h"
@@ -153,6 +154,19 @@ private slots:
         kept[9] = QLatin1Char('\t');
         kept[17] = QChar(0xE9);
         QCOMPARE(storableText(kept).constData(), kept.constData()); // shared, not copied
+
+        // Short copies are made by moves of a known size: every size copies
+        // its bytes, and no byte beside them.
+        unsigned char from[48], to[52];
+        for (unsigned i = 0; i < sizeof from; ++i)
+            from[i] = static_cast<unsigned char>(i + 1);
+        for (std::size_t size = 0; size <= sizeof from; ++size) {
+            std::memset(to, 0xEE, sizeof to);
+            charscan::copyBytes(to + 2, from, size);
+            QVERIFY2(std::memcmp(to + 2, from, size) == 0, qPrintable(QString::number(size)));
+            QCOMPARE(to[1], 0xEE);
+            QCOMPARE(to[2 + size], 0xEE);
+        }
     }
 
     void lookups()

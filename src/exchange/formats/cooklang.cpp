@@ -342,7 +342,7 @@ public:
             const QStringView l = line(k);
             if (o != reinterpret_cast<char16_t*>(out.data()))
                 *o++ = u'\n';
-            std::memcpy(o, l.utf16(), size_t(l.size()) * sizeof(char16_t));
+            charscan::copyBytes(o, l.utf16(), size_t(l.size()) * sizeof(char16_t));
             o += l.size();
         }
         return out;
@@ -499,7 +499,7 @@ void addIngredient(const Mark& mark, IngredientLines& ing)
     char16_t* const out = ing.room(size);
     qsizetype at = 0;
     auto put = [&](QStringView text) {
-        std::memcpy(out + at, text.utf16(), size_t(text.size()) * sizeof(char16_t));
+        charscan::copyBytes(out + at, text.utf16(), size_t(text.size()) * sizeof(char16_t));
         at += text.size();
     };
     for (QStringView part : parts) {
@@ -540,7 +540,7 @@ void addPlainStep(QStringView step, IngredientLines& ing, QString& prep)
             prep.resize(room);
             base = reinterpret_cast<char16_t*>(prep.data());
         }
-        std::memcpy(base + written, text.utf16(), size_t(text.size()) * sizeof(char16_t));
+        charscan::copyBytes(base + written, text.utf16(), size_t(text.size()) * sizeof(char16_t));
         written += text.size();
     };
     const char16_t* p = step.utf16();
@@ -631,7 +631,7 @@ void readBody(const QList<QStringView>& body, qsizetype first, Scratch& scratch)
             for (const QStringView line : stepLines) {
                 if (out != reinterpret_cast<char16_t*>(joined.data()))
                     *out++ = u' ';
-                std::memcpy(out, line.utf16(), size_t(line.size()) * sizeof(char16_t));
+                charscan::copyBytes(out, line.utf16(), size_t(line.size()) * sizeof(char16_t));
                 out += line.size();
             }
             addPlainStep(joined, scratch.ing, scratch.prep);

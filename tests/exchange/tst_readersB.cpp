@@ -348,6 +348,17 @@ private slots:
         QCOMPARE(bdtest::readFile(QDir(read.pictureFolder).filePath(t.image)), kPng);
         QCOMPARE(source.recipes[1].title, QStringLiteral("Water"));
         QCOMPARE(source.recipes[2].ing, QStringLiteral("Bread"));
+        // Classes named in character references: each recipe is read all the same.
+        QByteArray referenced = page;
+        referenced.replace("class=\"recipe-details\"><meta content=\"r2\"",
+                           "class=\"recipe&#45;details\"><meta content=\"r2\"");
+        referenced.replace("class=\"recipe-details\"><h2 itemprop=\"name\">Toast",
+                           "class=\"recipe&#x2D;details\"><h2 itemprop=\"name\">Toast");
+        QVERIFY(referenced.count("recipe-details") == 1);
+        read = readImportFile(writeIn(dir, QStringLiteral("referenced.html"), referenced), source, kContext);
+        QCOMPARE(took(read, source), std::pair(ImportKind::RecipeKeeper, 3));
+        QCOMPARE(source.recipes[1].title, QStringLiteral("Water"));
+        QCOMPARE(source.recipes[2].ing, QStringLiteral("Bread"));
         // The export's zip: page and pictures in it.
         const QString zip = writeIn(
             dir, QStringLiteral("RecipeKeeper.zip"),

@@ -101,10 +101,9 @@ QString textUpTo(QStringView html, const Tag& t, qsizetype end)
 // The text inside the element that t opens (ending before to).
 QString innerText(QStringView html, const Tag& t, qsizetype to) { return textUpTo(html, t, elementEnd(html, t, to)); }
 
-QString oneLine(const QString& text)
-{
-    return simplifiedText(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
-}
+// A text on one line: simplifying makes each run of white space, line
+// breaks too, one space.
+QString oneLine(QString text) { return simplifiedText(std::move(text)); }
 
 // Calls read(from, to) for each element of the page named name with the
 // class cls, from and to the positions of its content.
@@ -449,29 +448,47 @@ std::optional<RecipeList> readExportPage(const FileLook& file, const ReadContext
     const std::optional<ExportPage> page = exportPage(file, marker);
     if (!page)
         return std::nullopt;
-    // The recipes are found here and read side by side, as if the page
-    // stood alone: a picture it names is then taken from the archive here,
-    // in order, as the archive is read on this thread only.
-    std::vector<std::pair<qsizetype, qsizetype>> spans;
-    forEachRecipe(page->text, QLatin1String("div"), cls,
-                  [&](qsizetype from, qsizetype to) { spans.emplace_back(from, to); });
+    // The recipes are read side by side while the page is looked through
+    // for more, each as if the page stood alone: a picture it names is
+    // then taken from the archive here, in order, as the archive is read
+    // on this thread only. Each recipe's div names its class, so the page
+    // mostly has no more recipes than words cls; one that names it in
+    // character references is read again, with room for all it has.
+    const QStringView html = page->text;
     const FileLook alone{file.bytes, file.root, file.suffix, file.path, nullptr};
-    std::vector<RecipeList> pieces(spans.size());
     RecipeList list;
-    inParallelInOrder(
-        qsizetype(spans.size()),
-        [&](qsizetype i) {
-            const auto [from, to] = spans[size_t(i)];
-            read(page->text, from, to, pieces[size_t(i)], context, alone, *page);
-        },
-        [&](qsizetype i) {
-            for (Recipe& recipe : pieces[size_t(i)].recipes) {
-                const QString src = file.archive ? std::exchange(recipe.image, QString()) : QString();
-                list.add(std::move(recipe));
-                if (!src.isEmpty())
-                    list.setLastPicture(archivedPicture(file, *page, src).value_or(QByteArray()));
-            }
-        });
+    for (qsizetype capacity = html.count(cls), found = 0;; capacity = found) {
+        std::vector<std::pair<qsizetype, qsizetype>> spans(static_cast<size_t>(capacity));
+        std::vector<RecipeList> pieces(static_cast<size_t>(capacity));
+        list = RecipeList();
+        found = 0;
+        whileFound(
+            capacity,
+            [&](const std::function<void()>& publish) {
+                forEachRecipe(html, QLatin1String("div"), cls, [&](qsizetype from, qsizetype to) {
+                    if (found < capacity) {
+                        spans[size_t(found)] = {from, to};
+                        publish();
+                    }
+                    ++found;
+                });
+                return qMin(found, capacity);
+            },
+            [&](qsizetype i) {
+                const auto [from, to] = spans[size_t(i)];
+                read(page->text, from, to, pieces[size_t(i)], context, alone, *page);
+            },
+            [&](qsizetype i) {
+                for (Recipe& recipe : pieces[size_t(i)].recipes) {
+                    const QString src = file.archive ? std::exchange(recipe.image, QString()) : QString();
+                    list.add(std::move(recipe));
+                    if (!src.isEmpty())
+                        list.setLastPicture(archivedPicture(file, *page, src).value_or(QByteArray()));
+                }
+            });
+        if (found <= capacity)
+            break;
+    }
     // A page that only looks like one (a recipe site's own page) is left
     // to the reader of web pages.
     if (list.isEmpty() && !file.archive)

@@ -3,8 +3,6 @@
 #include "exchange/formats/htmltext.h"
 #include "store/charscan.h"
 
-#include <QSet>
-
 #include <algorithm>
 
 namespace bd {
@@ -171,10 +169,13 @@ Tag nextTag(QStringView html, qsizetype from)
 
 bool voidElement(const QString& name)
 {
-    static const QSet<QString> names{QStringLiteral("meta"),  QStringLiteral("img"), QStringLiteral("link"),
-                                     QStringLiteral("br"),    QStringLiteral("hr"),  QStringLiteral("input"),
-                                     QStringLiteral("source")};
-    return names.contains(name);
+    // Asked for each element whose end is looked for: compared in place.
+    for (const QLatin1String v :
+         {QLatin1String("meta"), QLatin1String("img"), QLatin1String("link"), QLatin1String("br"), QLatin1String("hr"),
+          QLatin1String("input"), QLatin1String("source")})
+        if (name == v)
+            return true;
+    return false;
 }
 
 qsizetype elementEnd(QStringView html, const Tag& open, qsizetype limit, int maxTags)

@@ -123,8 +123,9 @@ inline const unsigned char* firstOf(const unsigned char* p, const unsigned char*
     return end;
 }
 
-// Copies size bytes from from to to (apart): a few bytes, as most pieces
-// of a line are, by moves of a known size instead of a call to memcpy.
+// Copies size bytes from from to to (apart): up to 64 bytes, as most
+// pieces of a line are, by moves of a known size instead of a call to
+// memcpy.
 inline void copyBytes(void* to, const void* from, std::size_t size)
 {
     auto* t = static_cast<unsigned char*>(to);
@@ -138,8 +139,10 @@ inline void copyBytes(void* to, const void* from, std::size_t size)
         std::memcpy(t, first, width);
         std::memcpy(t + size - width, last, width);
     };
-    if (size > 32)
+    if (size > 64)
         std::memcpy(t, f, size);
+    else if (size >= 32)
+        pair(std::integral_constant<std::size_t, 32>());
     else if (size >= 16)
         pair(std::integral_constant<std::size_t, 16>());
     else if (size >= 8)

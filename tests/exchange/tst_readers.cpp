@@ -1032,6 +1032,33 @@ private slots:
         QVERIFY(r.prep.endsWith(QStringLiteral("\n\nServe with item 0 and item %1.").arg(kSteps - 1)));
     }
 
+    // A step too long to read at once is read in parts side by side, each
+    // from a mark's sign on: it reads as its lines do each as a step of its
+    // own, also where signs stand inside other marks' amounts and notes.
+    void cooklangLongStep()
+    {
+        for (const bool signsInside : {false, true}) {
+            QStringList lines;
+            for (int i = 0; i < 6000; ++i)
+                lines << (signsInside && i % 3 == 0
+                              ? QStringLiteral("Mix @x%1{1 @y 2 #z ~t}(in a ~bowl) well.").arg(i)
+                              : QStringLiteral("Add @item %1{%2%g} and stir #pan{} for ~{%3%min}.")
+                                    .arg(i % 500)
+                                    .arg(i % 7)
+                                    .arg(i % 5 + 1));
+            RecipeList whole, apart;
+            QCOMPARE(into(whole, readCooklang(lines.join(QLatin1Char('\n')), QStringLiteral("w"), kContext)).count(),
+                     1);
+            QCOMPARE(
+                into(apart, readCooklang(lines.join(QStringLiteral("\n\n")), QStringLiteral("a"), kContext)).count(),
+                1);
+            const Recipe w = recipes(whole).first(), a = recipes(apart).first();
+            QVERIFY(w.ing.count(QLatin1Char('\n')) >= 2000);
+            QCOMPARE(w.ing, a.ing);
+            QCOMPARE(w.prep, QString(a.prep).replace(QStringLiteral("\n\n"), QStringLiteral(" ")));
+        }
+    }
+
     // The file check tells each format by its content, whatever the name.
     void fileCheck()
     {

@@ -157,7 +157,7 @@ private slots:
 
         // Short copies are made by moves of a known size: every size copies
         // its bytes, and no byte beside them.
-        unsigned char from[48], to[52];
+        unsigned char from[80], to[84];
         for (unsigned i = 0; i < sizeof from; ++i)
             from[i] = static_cast<unsigned char>(i + 1);
         for (std::size_t size = 0; size <= sizeof from; ++size) {

@@ -1,5 +1,6 @@
 #include "exchange/formats/cooklang.h"
 
+#include "exchange/formats/parallel.h"
 #include "resources/strings.h"
 #include "store/charscan.h"
 
@@ -292,6 +293,15 @@ public:
         chars_[size_t(size_++)] = u'\n'; // no line holds one
     }
 
+    // Adds the lines of other after these.
+    void append(const IngredientLines& other)
+    {
+        charscan::copyBytes(room(other.size_), other.chars_.data(), size_t(other.size_) * sizeof(char16_t));
+        for (const qsizetype start : other.starts_)
+            starts_.push_back(size_ + start);
+        size_ += other.size_;
+    }
+
     // The lines, each once where it is first marked, joined by line breaks.
     QString unique()
     {
@@ -516,61 +526,131 @@ void addIngredient(const Mark& mark, IngredientLines& ing)
     ing.add(at);
 }
 
+// Text written at the end of a QString from a place on, its room made
+// ahead and grown as it fills, so that the many short pieces of a step
+// are each a copy and no more.
+class EndWriter {
+public:
+    EndWriter(QString& text, qsizetype at, qsizetype expected) : text_(text), written_(at) { grow(at + expected); }
+    void put(QStringView piece)
+    {
+        if (piece.isEmpty())
+            return; // (and its characters may be no pointer at all)
+        if (written_ + piece.size() > room_)
+            grow(written_ + piece.size() + room_ / 2);
+        charscan::copyBytes(base_ + written_, piece.utf16(), size_t(piece.size()) * sizeof(char16_t));
+        written_ += piece.size();
+    }
+    // The text cut to what was written.
+    void finish() { text_.truncate(written_); }
+
+private:
+    void grow(qsizetype room)
+    {
+        text_.resize(room);
+        base_ = reinterpret_cast<char16_t*>(text_.data());
+        room_ = room;
+    }
+
+    QString& text_;
+    qsizetype written_, room_ = 0;
+    char16_t* base_ = nullptr;
+};
+
+// Writes the text of step from from on as plain words, its marks as their
+// names (a time as its amount), and adds the ingredients it marks to ing,
+// until it comes to a place at or past to. Returns that place: to itself
+// unless a mark goes on past to.
+qsizetype plainWords(QStringView step, qsizetype from, qsizetype to, IngredientLines& ing, EndWriter& out)
+{
+    const char16_t* p = step.utf16();
+    const qsizetype n = step.size();
+    qsizetype i = from;
+    while (i < to) {
+        // Text up to the next mark as it is.
+        const qsizetype plain = nextMark(p, i, n);
+        out.put(part(step, i, plain - i));
+        i = plain;
+        if (i >= to)
+            break;
+        const std::optional<Mark> mark = readMark(step, i);
+        if (!mark) {
+            out.put(part(step, i, 1));
+            ++i;
+            continue;
+        }
+        const QChar c = step[i];
+        if (c == QLatin1Char('~') && !(mark->quantity.isEmpty() && mark->unit.isEmpty())) {
+            // A time: "quantity unit", either of them alone, or its name.
+            out.put(mark->quantity);
+            if (!mark->quantity.isEmpty() && !mark->unit.isEmpty())
+                out.put(u" ");
+            out.put(mark->unit);
+        } else {
+            if (c == QLatin1Char('@'))
+                addIngredient(*mark, ing);
+            out.put(mark->name());
+        }
+        i = mark->next;
+    }
+    return i;
+}
+
+// A step this long (in characters) is read in parts side by side.
+constexpr qsizetype kLongStep = 32 * 1024;
+
+// plainWords over a long step, in parts side by side, each starting at a
+// mark's sign: false (nothing added) where a mark of one part goes on into
+// the next, as the step is then read whole.
+bool plainWordsInParts(QStringView step, IngredientLines& ing, EndWriter& out)
+{
+    const char16_t* p = step.utf16();
+    const qsizetype n = step.size();
+    std::vector<qsizetype> starts{0};
+    const qsizetype parts = std::min<qsizetype>(16, n / (kLongStep / 2));
+    for (qsizetype k = 1; k < parts; ++k)
+        if (const qsizetype sign = nextMark(p, std::max(starts.back() + 1, n * k / parts), n); sign < n)
+            starts.push_back(sign);
+    starts.push_back(n);
+    struct Part {
+        IngredientLines ing;
+        QString text;
+        bool whole = false; // ended where the next part starts
+    };
+    std::vector<Part> read(starts.size() - 1);
+    inParallelInOrder(
+        qsizetype(read.size()),
+        [&](qsizetype k) {
+            Part& part = read[size_t(k)];
+            const qsizetype from = starts[size_t(k)], to = starts[size_t(k) + 1];
+            EndWriter writer(part.text, 0, to - from);
+            part.whole = plainWords(step, from, to, part.ing, writer) == to;
+            writer.finish();
+        },
+        [](qsizetype) {});
+    if (!std::all_of(read.begin(), read.end(), [](const Part& part) { return part.whole; }))
+        return false;
+    for (const Part& part : read) {
+        ing.append(part.ing);
+        out.put(part.text);
+    }
+    return true;
+}
+
 // Adds a step to prep as a paragraph, its marks written as plain words,
 // and adds its ingredients to ing, a line each.
 void addPlainStep(QStringView step, IngredientLines& ing, QString& prep)
 {
     // Written straight into prep, then simplified there if need be. A
     // mark's plain words are never longer than the mark, so the step's
-    // length is room enough; put() grows it all the same.
+    // length is room enough; the writer grows it all the same.
     const qsizetype before = prep.size();
     const qsizetype paragraph = before > 0 ? before + 2 : 0;
-    const qsizetype n = step.size();
-    qsizetype room = paragraph + n;
-    prep.resize(room);
-    char16_t* base = reinterpret_cast<char16_t*>(prep.data());
-    if (before > 0)
-        base[before] = base[before + 1] = u'\n';
-    qsizetype written = paragraph;
-    auto put = [&](QStringView text) {
-        if (text.isEmpty())
-            return; // (and its characters may be no pointer at all)
-        if (written + text.size() > room) {
-            room = written + text.size() + n;
-            prep.resize(room);
-            base = reinterpret_cast<char16_t*>(prep.data());
-        }
-        charscan::copyBytes(base + written, text.utf16(), size_t(text.size()) * sizeof(char16_t));
-        written += text.size();
-    };
-    const char16_t* p = step.utf16();
-    for (qsizetype i = 0; i < n; ++i) {
-        // Text up to the next mark as it is.
-        const qsizetype plain = nextMark(p, i, n);
-        put(part(step, i, plain - i));
-        if (plain >= n)
-            break;
-        i = plain;
-        const std::optional<Mark> mark = readMark(step, i);
-        if (!mark) {
-            put(part(step, i, 1));
-            continue;
-        }
-        const QChar c = step[i];
-        if (c == QLatin1Char('~') && !(mark->quantity.isEmpty() && mark->unit.isEmpty())) {
-            // A time: "quantity unit", either of them alone, or its name.
-            put(mark->quantity);
-            if (!mark->quantity.isEmpty() && !mark->unit.isEmpty())
-                put(u" ");
-            put(mark->unit);
-        } else {
-            if (c == QLatin1Char('@'))
-                addIngredient(*mark, ing);
-            put(mark->name());
-        }
-        i = mark->next - 1;
-    }
-    prep.truncate(written);
+    EndWriter out(prep, before, paragraph - before + step.size());
+    out.put(before > 0 ? QStringView(u"\n\n") : QStringView());
+    if (step.size() < kLongStep || !plainWordsInParts(step, ing, out))
+        plainWords(step, 0, step.size(), ing, out);
+    out.finish();
     if (const QStringView added = QStringView(prep).mid(paragraph); !isSimplified(added)) {
         const QString simple = added.toString().simplified();
         prep.truncate(paragraph);

@@ -14,12 +14,25 @@
 
 namespace bd {
 
+namespace {
+
+// Whether two names (keys, types of values) are the same: short texts,
+// compared here rather than by a call for each.
+bool same(const char* a, const char* b)
+{
+    for (; *a && *a == *b; ++a, ++b) {
+    }
+    return *a == *b;
+}
+
+} // namespace
+
 QVariant plistValue(const pugi::xml_node& value, int depth)
 {
     constexpr int kMaxDepth = 16;
     const char* type = value.name();
     // Told apart by their first letter first: most values are strings.
-    const auto is = [type](const char* name) { return type[0] == name[0] && !std::strcmp(type, name); };
+    const auto is = [type](const char* name) { return same(type, name); };
     if (is("string"))
         return QString::fromUtf8(value.child_value());
     if (is("dict")) {
@@ -72,7 +85,7 @@ public:
             if (v.type() != pugi::node_element)
                 continue;
             const char* name = v.name();
-            if (name[0] == 'k' && !std::strcmp(name, "key")) { // no value's type starts so
+            if (same(name, "key")) {
                 key = v.child_value();
             } else if (key) {
                 entries_.emplace_back(key, v);
@@ -84,14 +97,14 @@ public:
     bool is(const char* type) const
     {
         const char* name = node_.name(); // "" for none
-        return name[0] == type[0] && !std::strcmp(name, type);
+        return same(name, type);
     }
     // A dict's value under key (the last of a key written twice); none for
     // anything but a dict.
     Plist operator[](const char* key) const
     {
         for (auto it = entries_.crbegin(); it != entries_.crend(); ++it)
-            if (it->first[0] == key[0] && !std::strcmp(it->first, key))
+            if (same(it->first, key))
                 return Plist(it->second);
         return Plist();
     }

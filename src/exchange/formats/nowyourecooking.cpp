@@ -48,15 +48,26 @@ bool hasSpaceRun(QStringView text)
 // program's gap before a preparation ("pineapple  drained") a comma.
 QString ingredientLine(QStringView line)
 {
-    const QString t = line.trimmed().toString();
+    const QStringView t = line.trimmed();
     const LineAmount amount = readLineAmount(t);
     const qsizetype from = amount.found ? amount.textStart : 0;
+    const QStringView lead = t.left(from).trimmed(), rest = t.sliced(from).trimmed();
+    if (isSimplified(lead) && isSimplified(rest)) {
+        // Most lines: the amount and the text as they stand, made at once.
+        QString out;
+        out.reserve(lead.size() + 1 + rest.size());
+        out += lead;
+        if (!lead.isEmpty() && !rest.isEmpty())
+            out += QLatin1Char(' ');
+        out += rest;
+        return out;
+    }
     static const QRegularExpression gap(QStringLiteral("(?<=\\w)\\s{2,}(?=\\w)"));
-    QString text = t.mid(from).trimmed();
+    QString text = rest.toString();
     if (hasSpaceRun(text))
         text.replace(gap, QStringLiteral(", "));
     text = text.simplified();
-    return (t.left(from).simplified() + QLatin1Char(' ') + text).trimmed();
+    return (lead.toString().simplified() + QLatin1Char(' ') + text).trimmed();
 }
 
 // The program's own lines after the directions.

@@ -198,7 +198,7 @@ private slots:
     {
         for (const char* json :
              {"{\"a\": \"one\\ntwo\\r\\tthree\\/four\"}", "{\"q\": \"say \\\"hi\\\" \\\\ back\\\\\"}",
-              "{\"u\": \"\\u00e9t\\u00E9 \\u0022 \\u005c \\u0007 \\ud83c\\udf70\"}",
+              "{\"u\": \"\\u00e9t\\u00E9 \\u20ac\\uFFFD \\u0022 \\u005c \\u0007 \\ud83c\\udf70\"}",
               "[{\"k\\n\": [\"\\b\\f\", 1, true]}, \"\\\\n\"]", "{\"cut\": \"a\\", "{\"bad\": \"\\x\"}"}) {
             QJsonParseError expectedError{}, error{};
             const QJsonDocument expected = QJsonDocument::fromJson(json, &expectedError);

@@ -691,16 +691,27 @@ QByteArray listOf(QByteArrayView piece, qsizetype from, const std::vector<qsizet
 
 void withPlainEscapes(QByteArray& list, QByteArrayView piece, qsizetype from, const std::vector<qsizetype>& escapes)
 {
+    // Nothing is written longer than the escape it stands for: the piece is
+    // written at once into room made for all of it, its parts between
+    // escapes (mostly a line of text each) copied without a call.
+    const qsizetype before = list.size();
+    list.resize(before + piece.size());
+    char* const start = list.data();
+    char* out = start + before;
+    const auto put = [&out](QByteArrayView bytes) {
+        charscan::copyBytes(out, bytes.data(), size_t(bytes.size()));
+        out += bytes.size();
+    };
     qsizetype done = 0; // of piece, what is in list
     for (const qsizetype at : escapes) {
         const qsizetype i = at - from;
         if (i < done || i + 2 > piece.size())
             continue; // none of this piece's
-        list.append(piece.sliced(done, i - done));
+        put(piece.sliced(done, i - done));
         done = i + 2;
         const char e = piece[i + 1];
         if (e == 'n' || e == 'r' || e == 't' || e == '/') {
-            list.append(e == 'n' ? '\n' : e == 'r' ? '\r' : e == 't' ? '\t' : '/');
+            *out++ = e == 'n' ? '\n' : e == 'r' ? '\r' : e == 't' ? '\t' : '/';
             continue;
         }
         bool ok = e == 'u' && i + 6 <= piece.size();
@@ -715,14 +726,24 @@ void withPlainEscapes(QByteArray& list, QByteArrayView piece, qsizetype from, co
             code = code * 16 + uint(digit);
         }
         if (ok && code >= 0x20 && code != '"' && code != '\\' && (code < 0xD800 || code > 0xDFFF)) {
-            const char16_t c = char16_t(code);
-            list.append(QStringView(&c, 1).toUtf8());
+            // In UTF-8: at most three bytes for the escape's six.
+            if (code < 0x80) {
+                *out++ = char(code);
+            } else if (code < 0x800) {
+                *out++ = char(0xC0 | (code >> 6));
+                *out++ = char(0x80 | (code & 0x3F));
+            } else {
+                *out++ = char(0xE0 | (code >> 12));
+                *out++ = char(0x80 | ((code >> 6) & 0x3F));
+                *out++ = char(0x80 | (code & 0x3F));
+            }
             done = i + 6;
             continue;
         }
         done = i; // kept as written
     }
-    list.append(piece.sliced(done));
+    put(piece.sliced(done));
+    list.truncate(out - start);
 }
 
 namespace {

@@ -252,6 +252,8 @@ void frmSearch::list(SearchHits hits, QVector<int> order)
     shown_->show(&listed_, &shownOrder_);
     hidden_->show(&listed_, nullptr);
     hiddenCategories_->show(&listed_, nullptr);
+    // A new list starts at its top, wherever the last one was scrolled to.
+    lstResults->scrollToTop();
 }
 
 void frmSearch::resultActivated(const QModelIndex& index)

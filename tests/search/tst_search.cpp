@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTimer>
+#include <QScrollBar>
 #include <QtTest>
 
 using namespace bd;
@@ -818,6 +819,15 @@ private slots:
         QCOMPARE(w->lblCount->text(), QStringLiteral("4500 recipe(s) found"));
         // Titles holding both words first: those with "dish" only in the title... all of them here.
         QCOMPARE(shown.first(), QStringLiteral("Dish 1"));
+
+        // A new list is shown from its top, however far the last one was scrolled.
+        w->lstResults->scrollToBottom();
+        QCoreApplication::processEvents();
+        QVERIFY(w->lstResults->verticalScrollBar()->value() > 0);
+        w->searchRecs();
+        QCoreApplication::processEvents();
+        QCOMPARE(w->lstResults->verticalScrollBar()->value(), 0);
+        QCOMPARE(w->lstResults->indexAt(QPoint(2, 2)).row(), 0);
     }
 
     void aChosenResultShowsItsWordsMarked()

@@ -5,6 +5,7 @@
 
 #include "exchange/formats/mastercook.h"
 #include "exchange/formats/parallel.h"
+#include "exchange/formats/recipeml.h"
 #include "exchange/formats/schemaorg.h"
 #include "testsupport.h"
 
@@ -146,6 +147,42 @@ private slots:
         }
         const RecipeList read = readMasterCookText(text, {QStringLiteral("Imported"), 0});
         QCOMPARE(titlesOf(read), numbered(n));
+    }
+
+    // An XML file of many recipes: its pieces are parsed side by side while
+    // the rest of it is looked through. Each recipe comes once and in order,
+    // also where a later piece is no XML or the end of the file cannot be
+    // followed, and the pieces read before are let go of.
+    void xmlPiecesKeepTheirOrder()
+    {
+        constexpr int n = 1500;
+        QByteArray body;
+        for (int i = 0; i < n; ++i)
+            body += "<recipe><head><title>Dish " + QByteArray::number(i) +
+                    "</title></head><ingredients><ing><item>rice</item></ing></ingredients><directions>" +
+                    directions(i).toUtf8() + "</directions></recipe>\n";
+        const QByteArray head = "<?xml version=\"1.0\"?>\n<recipeml version=\"0.5\">\n";
+        const QByteArray damaged = QByteArray(body).replace("<title>Dish 1400</title>", "<title>Dish 1400</titel>");
+        struct Case {
+            QByteArray xml;
+            QStringList titles;
+        };
+        QStringList without1400 = numbered(n);
+        without1400.removeAt(1400);
+        const QList<Case> cases{
+            {head + body + "</recipeml>\n", numbered(n)},
+            {head + damaged + "</recipeml>\n", without1400},
+            {head + body + "<recipe><head><title>Unclosed", numbered(n)},
+            {head +
+                 QByteArray(body).replace("<recipe><head><title>Dish 1000<",
+                                          "<!-- never closed\n<recipe><head><title>Dish 1000<") +
+                 "</recipeml>\n",
+             numbered(n)},
+        };
+        for (const Case& c : cases) {
+            const RecipeList read = readRecipeML(c.xml, {QStringLiteral("Imported"), 0});
+            QCOMPARE(titlesOf(read), c.titles);
+        }
     }
 };
 

@@ -9,7 +9,8 @@
 //
 // Below them, the same for UTF-8 bytes sixteen at a time (one bit for each
 // byte), and firstOf, which finds the next byte of interest in a whole
-// book's text that way.
+// book's text that way. Last, copyBytes, for the short pieces that those
+// scans' callers copy by the hundred thousand.
 
 #include <QtAlgorithms>
 

@@ -31,7 +31,7 @@ QVariant plistValue(const pugi::xml_node& value, int depth)
 {
     constexpr int kMaxDepth = 16;
     const char* type = value.name();
-    // Told apart by their first letter first: most values are strings.
+    // Most values are strings: asked for first.
     const auto is = [type](const char* name) { return same(type, name); };
     if (is("string"))
         return QString::fromUtf8(value.child_value());

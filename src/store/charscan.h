@@ -9,8 +9,9 @@
 //
 // Below them, the same for UTF-8 bytes sixteen at a time (one bit for each
 // byte), and firstOf, which finds the next byte of interest in a whole
-// book's text that way. Last, copyBytes, for the short pieces that those
-// scans' callers copy by the hundred thousand.
+// book's text that way. Last, copyBytes and sameBytes, for the short
+// pieces that those scans' callers copy and compare by the hundred
+// thousand.
 
 #include <QtAlgorithms>
 
@@ -127,7 +128,7 @@ inline const unsigned char* firstOf(const unsigned char* p, const unsigned char*
 // Copies size bytes from from to to (apart): up to 64 bytes, as most
 // pieces of a line are, by moves of a known size instead of a call to
 // memcpy.
-inline void copyBytes(void* to, const void* from, std::size_t size)
+Q_ALWAYS_INLINE void copyBytes(void* to, const void* from, std::size_t size)
 {
     auto* t = static_cast<unsigned char*>(to);
     const auto* f = static_cast<const unsigned char*>(from);
@@ -154,6 +155,45 @@ inline void copyBytes(void* to, const void* from, std::size_t size)
         pair(std::integral_constant<std::size_t, 2>());
     else if (size == 1)
         *t = *f;
+}
+
+// Whether the size bytes at a and b are the same: up to 64 bytes, as
+// most lines and names are, by loads of a known size instead of a call to
+// memcmp.
+Q_ALWAYS_INLINE bool sameBytes(const void* a, const void* b, std::size_t size)
+{
+    const auto* x = static_cast<const unsigned char*>(a);
+    const auto* y = static_cast<const unsigned char*>(b);
+    // Loads that may overlap cover sizes from n to 2n, as in copyBytes.
+    auto same = [](const unsigned char* p, const unsigned char* q, auto n) {
+        using Word = std::conditional_t<decltype(n)::value == 2, std::uint16_t,
+                                        std::conditional_t<decltype(n)::value == 4, std::uint32_t, std::uint64_t>>;
+        constexpr std::size_t words = decltype(n)::value / sizeof(Word);
+        Word v[words], w[words];
+        std::memcpy(v, p, sizeof v);
+        std::memcpy(w, q, sizeof w);
+        Word differ = 0;
+        for (std::size_t k = 0; k < words; ++k)
+            differ |= v[k] ^ w[k];
+        return differ == 0;
+    };
+    auto pair = [&](auto n) {
+        constexpr std::size_t width = decltype(n)::value;
+        return same(x, y, n) && same(x + size - width, y + size - width, n);
+    };
+    if (size > 64)
+        return std::memcmp(x, y, size) == 0;
+    if (size >= 32)
+        return pair(std::integral_constant<std::size_t, 32>());
+    if (size >= 16)
+        return pair(std::integral_constant<std::size_t, 16>());
+    if (size >= 8)
+        return pair(std::integral_constant<std::size_t, 8>());
+    if (size >= 4)
+        return pair(std::integral_constant<std::size_t, 4>());
+    if (size >= 2)
+        return pair(std::integral_constant<std::size_t, 2>());
+    return size == 0 || *x == *y;
 }
 
 } // namespace bd::charscan

@@ -312,8 +312,8 @@ QString storableCopy(const QString& s);
 QString storableText(const QString& s)
 {
     // Most texts hold nothing to drop: they are shared, not copied. Only
-    // blocks with a character below 0x20 or from 0xD800 up (surrogates, the
-    // last two) are looked at closely.
+    // blocks with a character below 0x20 other than a tab or line break,
+    // or from 0xD800 up (surrogates, the last two), are looked at closely.
     using namespace charscan;
     const char16_t* p = reinterpret_cast<const char16_t*>(s.constData());
     const qsizetype n = s.size();
@@ -324,7 +324,8 @@ QString storableText(const QString& s)
     if constexpr (kBlocks) {
         for (; i + 8 <= n; i += 8) {
             const Block b = load(p + i);
-            if (!(below(b, 0x20) | atLeast(b, 0xD800)))
+            const unsigned spaces = equal(b, 0x09) | equal(b, 0x0A) | equal(b, 0x0D);
+            if (!((below(b, 0x20) & ~spaces) | atLeast(b, 0xD800)))
                 continue;
             for (qsizetype k = i; k < i + 8; ++k)
                 if (refused(p[k]))

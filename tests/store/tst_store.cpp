@@ -154,6 +154,15 @@ private slots:
         kept[9] = QLatin1Char('\t');
         kept[17] = QChar(0xE9);
         QCOMPARE(storableText(kept).constData(), kept.constData()); // shared, not copied
+        // Tabs and line breaks are kept, also beside a character that is not.
+        for (qsizetype at = 0; at + 3 < base.size(); ++at) {
+            QString lines = base;
+            lines[at] = QLatin1Char('\n');
+            lines[at + 1] = QLatin1Char('\r');
+            lines[at + 2] = QChar(0x0B);
+            lines[at + 3] = QLatin1Char('\t');
+            QCOMPARE(storableText(lines), QString(lines).remove(at + 2, 1));
+        }
 
         // Short copies are made by moves of a known size: every size copies
         // its bytes, and no byte beside them.
@@ -166,6 +175,19 @@ private slots:
             QVERIFY2(std::memcmp(to + 2, from, size) == 0, qPrintable(QString::number(size)));
             QCOMPARE(to[1], 0xEE);
             QCOMPARE(to[2 + size], 0xEE);
+        }
+        // Short compares likewise: a byte that differs is seen at every
+        // place of every size, and bytes beside them are not looked at.
+        for (std::size_t size = 0; size <= sizeof from; ++size) {
+            std::memcpy(to + 2, from, size);
+            to[2 + size] = 0;
+            QVERIFY2(charscan::sameBytes(to + 2, from, size), qPrintable(QString::number(size)));
+            for (std::size_t at = 0; at < size; ++at) {
+                to[2 + at] ^= 0x40;
+                QVERIFY2(!charscan::sameBytes(to + 2, from, size),
+                         qPrintable(QStringLiteral("%1 %2").arg(size).arg(at)));
+                to[2 + at] ^= 0x40;
+            }
         }
     }
 

@@ -714,7 +714,7 @@ ImportFileRead readOtherFormat(const QByteArray& bytes, const QString& root, con
         const QByteArray utf8 = bytes.startsWith("\xef\xbb\xbf") ? bytes.mid(3) : bytes;
         const QByteArray start = utf8.left(64).trimmed();
         if ((start.startsWith('{') || start.startsWith('[')) && !binary(QString::fromUtf8(utf8.left(65536))) &&
-            QUtf8StringView(utf8).isValidUtf8()) {
+            validUtf8(utf8)) {
             read = readSchemaOrgJson(utf8, context);
             result.kind = ImportKind::WebPage;
             return finishRead(result, std::move(read), source, path, info, true, false, picturesBeside,

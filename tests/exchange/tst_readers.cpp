@@ -391,6 +391,31 @@ private slots:
             QCOMPARE(decodeRecipeText(utf8), QString::fromLatin1(ascii.left(at)) + QChar(0xE9));
             QCOMPARE(decodeRecipeText(utf8.chopped(1)), QString::fromLatin1(ascii.left(at)) + QChar(0xC3));
         }
+        // A long text is looked through and decoded in halves: a character
+        // of up to four bytes standing across the middle, a mark of order
+        // there (a character) and one at the start (dropped), and a byte
+        // that is not UTF-8 in either half.
+        const QByteArray half(300 * 1024, 'a');
+        for (const QByteArray& middle : {QByteArray("\xc3\xa9"), QByteArray("\xe2\x82\xac"),
+                                         QByteArray("\xf0\x9f\x8d\x8b"), QByteArray("\xef\xbb\xbf")}) {
+            for (int shift = 0; shift < 5; ++shift) {
+                // The middle of the text is shift bytes after the character's start.
+                const QByteArray after(half.size() + 2 * shift - middle.size(), 'b');
+                const QByteArray bytes = half + middle + after;
+                // (A mark of order after other text is a character of it.)
+                const QString expected = QString::fromUtf8(half + middle + after);
+                QVERIFY(validUtf8(bytes));
+                QCOMPARE(decodeRecipeText(bytes), expected);
+                QCOMPARE(decodeRecipeText("\xef\xbb\xbf" + bytes), expected);
+                QCOMPARE(decodeRecipeText(QByteArrayView(bytes), true), expected);
+                for (const qsizetype wrong : {qsizetype(10), bytes.size() - 10}) {
+                    QByteArray latin = bytes;
+                    latin[wrong] = '\xe9';
+                    QVERIFY(!validUtf8(latin));
+                    QCOMPARE(decodeRecipeText(latin).at(wrong), QChar(0xE9));
+                }
+            }
+        }
     }
 
     void masterCookText()
@@ -1034,13 +1059,14 @@ private slots:
 
     // A step too long to read at once is read in parts side by side, each
     // from a mark's sign on: it reads as its lines do each as a step of its
-    // own, also where signs stand inside other marks' amounts and notes.
+    // own, also where signs stand inside other marks' amounts and notes
+    // (all through it, or only after the parts read first).
     void cooklangLongStep()
     {
-        for (const bool signsInside : {false, true}) {
+        for (const int signsInsideFrom : {6000, 0, 4000}) {
             QStringList lines;
             for (int i = 0; i < 6000; ++i)
-                lines << (signsInside && i % 3 == 0
+                lines << (i >= signsInsideFrom && i % 3 == 0
                               ? QStringLiteral("Mix @x%1{1 @y 2 #z ~t}(in a ~bowl) well.").arg(i)
                               : QStringLiteral("Add @item %1{%2%g} and stir #pan{} for ~{%3%min}.")
                                     .arg(i % 500)

@@ -170,8 +170,6 @@ bool nameChar(QChar c)
     return c.isLetterOrNumber() || c.isMark();
 }
 
-bool nameStop(char16_t c) { return c < 128 && (kAsciiKinds[c] & kNameStop); }
-
 // The lines of text, as views of it, into lines; false (lines then not
 // whole) where the text holds a carriage return.
 bool linesOf(QStringView text, QList<QStringView>& lines)
@@ -274,6 +272,7 @@ public:
     {
         size_ = 0;
         starts_.clear();
+        hashes_.clear();
     }
 
     // Room for a line of at most size characters at the end, to be written
@@ -293,9 +292,33 @@ public:
         chars_[size_t(size_++)] = u'\n'; // no line holds one
     }
 
-    // Adds the lines of other after these.
+    qsizetype count() const { return qsizetype(starts_.size()); }
+    // Drops the lines from the count-th on.
+    void truncate(qsizetype count)
+    {
+        if (count >= this->count())
+            return;
+        size_ = starts_[size_t(count)];
+        starts_.resize(size_t(count));
+        hashes_.resize(std::min(hashes_.size(), size_t(count)));
+    }
+
+    // Hashes the lines that have none yet, for unique(): done ahead by
+    // the threads that read a long step's parts, to spare it the work.
+    void hashAll()
+    {
+        for (size_t k = hashes_.size(); k < starts_.size(); ++k)
+            hashes_.push_back(lineHash(line(k)));
+    }
+
+    // Adds the lines of other after these, and their hashes where other
+    // has them all.
     void append(const IngredientLines& other)
     {
+        if (!other.starts_.empty() && other.hashes_.size() == other.starts_.size()) {
+            hashAll();
+            hashes_.insert(hashes_.end(), other.hashes_.begin(), other.hashes_.end());
+        }
         charscan::copyBytes(room(other.size_), other.chars_.data(), size_t(other.size_) * sizeof(char16_t));
         for (const qsizetype start : other.starts_)
             starts_.push_back(size_ + start);
@@ -314,9 +337,7 @@ public:
                     keep_[k] = !(keep_[j] && line(j) == line(k));
             }
         } else {
-            hashes_.resize(count);
-            for (size_t k = 0; k < count; ++k)
-                hashes_[k] = lineHash(line(k));
+            hashAll();
             size_t size = 64;
             while (size < 2 * count)
                 size *= 2;
@@ -374,13 +395,13 @@ private:
     bool sameLine(qsizetype start, QStringView l) const
     {
         return start + l.size() < size_ && chars_[size_t(start + l.size())] == u'\n' &&
-               std::memcmp(chars_.data() + start, l.utf16(), size_t(l.size()) * sizeof(char16_t)) == 0;
+               charscan::sameBytes(chars_.data() + start, l.utf16(), size_t(l.size()) * sizeof(char16_t));
     }
 
     std::vector<char16_t> chars_; // the lines, each ended by a line break
     qsizetype size_ = 0;          // how much of chars_ they fill
     std::vector<qsizetype> starts_;
-    std::vector<size_t> hashes_;
+    std::vector<size_t> hashes_; // of the first lines, or all
     std::vector<quint64> slots_;
     std::vector<char> keep_; // whether each line is the first of its kind
 };
@@ -428,20 +449,23 @@ struct Mark {
     QStringView name() const { return simplifiedName.isNull() ? rawName : QStringView(simplifiedName); }
 };
 
-// The mark whose sign is step[i]; none where the sign starts no mark.
-std::optional<Mark> readMark(QStringView step, qsizetype i)
+// Reads into mark the mark whose sign is step[i]: false where the sign
+// starts no mark. The one mark is filled again for each of a step's marks,
+// each part set anew: a long step has tens of thousands of them.
+bool readMark(QStringView step, qsizetype i, Mark& mark)
 {
     const char16_t* p = step.utf16();
     const qsizetype n = step.size();
     const QChar c = step[i];
     if (i > 0 && nameChar(step[i - 1]))
-        return std::nullopt;
+        return false;
     qsizetype start = i + 1;
     // Ingredient modifiers: @&, @?, @+, @-.
     if (c == QLatin1Char('@') && start < n &&
         (p[start] == u'&' || p[start] == u'?' || p[start] == u'+' || p[start] == u'-'))
         ++start;
     qsizetype nameStart = start, nameEnd = start;
+    bool simple = false; // known to be simple on the way, as most names are
     const QStringView ahead = part(step, start, qMin(n - start, kMarkSpan));
     const bool path = c == QLatin1Char('@') && ahead.startsWith(QLatin1Char('.')) &&
                       (ahead.startsWith(u"./") || ahead.startsWith(u"../"));
@@ -452,29 +476,49 @@ std::optional<Mark> readMark(QStringView step, qsizetype i)
         nameStart = start + ahead.left(brace).lastIndexOf(QLatin1Char('/')) + 1;
         nameEnd = start + brace;
     } else {
-        // A name of several words runs to its braces.
+        // A name of several words runs to its braces. Whether it is simple
+        // is told on the way where it is in ASCII, as simpleName tells.
         qsizetype j = start;
-        while (j < n && j - start < kMarkSpan && !nameStop(p[j]))
-            ++j;
+        bool ascii = true, spaced = false; // a space first or after another, or another white space
+        char16_t before = u' ';
+        for (; j < n && j - start < kMarkSpan; ++j) {
+            const char16_t ch = p[j];
+            if (ch >= 128) {
+                ascii = false;
+            } else if (kAsciiKinds[ch] & kNameStop) {
+                break;
+            } else if (ch <= u' ' && (ch != u' ' || before == u' ')) {
+                spaced = true;
+            }
+            before = ch;
+        }
         if (j < n && p[j] == u'{') {
             nameEnd = j;
+            simple = ascii && !spaced && (before != u' ' || j == start);
         } else {
-            while (nameEnd < n && nameChar(step[nameEnd]))
+            while (nameEnd < n && nameChar(step[nameEnd])) {
+                ascii = ascii && p[nameEnd] < 128;
                 ++nameEnd;
+            }
+            simple = ascii; // name characters in ASCII are letters, digits, '_' and '-'
         }
     }
-    Mark mark;
     // Names are mostly simple already, and then not copied.
     mark.rawName = part(step, nameStart, nameEnd - nameStart);
-    if (!simpleName(mark.rawName))
+    if (!simple && !simpleName(mark.rawName))
         mark.simplifiedName = mark.rawName.toString().simplified();
+    else if (!mark.simplifiedName.isNull())
+        mark.simplifiedName = QString();
+    mark.quantity = QStringView();
+    mark.unit = QStringView();
+    mark.note = QStringView();
     mark.nameEnd = nameEnd;
     mark.next = nameEnd;
     if (nameEnd < n && p[nameEnd] == u'{') {
         // Amounts are short: a brace further away closes something else.
         const qsizetype close = findIn(step, nameEnd, qMin(n, nameEnd + kMarkSpan), u'}');
         if (close < 0)
-            return std::nullopt;
+            return false;
         const QStringView inside = part(step, nameEnd + 1, close - nameEnd - 1);
         const qsizetype percent = findIn(inside, 0, inside.size(), u'%');
         mark.quantity = trimmedText(percent < 0 ? inside : inside.left(percent));
@@ -485,7 +529,7 @@ std::optional<Mark> readMark(QStringView step, qsizetype i)
         mark.next = close + 1;
     }
     if (mark.name().isEmpty() && (c != QLatin1Char('~') || mark.next == nameEnd))
-        return std::nullopt;
+        return false;
     if (c == QLatin1Char('@') && mark.next < n && p[mark.next] == u'(') {
         const qsizetype close = findIn(step, mark.next, qMin(n, mark.next + kMarkSpan), u')');
         if (close > 0) {
@@ -493,7 +537,7 @@ std::optional<Mark> readMark(QStringView step, qsizetype i)
             mark.next = close + 1;
         }
     }
-    return mark;
+    return true;
 }
 
 // Adds an ingredient's line, "quantity unit name, note", to ing.
@@ -541,6 +585,9 @@ public:
         charscan::copyBytes(base_ + written_, piece.utf16(), size_t(piece.size()) * sizeof(char16_t));
         written_ += piece.size();
     }
+    qsizetype written() const { return written_; }
+    // Takes back what was written from at on.
+    void rewind(qsizetype at) { written_ = at; }
     // The text cut to what was written.
     void finish() { text_.truncate(written_); }
 
@@ -566,6 +613,7 @@ qsizetype plainWords(QStringView step, qsizetype from, qsizetype to, IngredientL
     const char16_t* p = step.utf16();
     const qsizetype n = step.size();
     qsizetype i = from;
+    Mark mark;
     while (i < to) {
         // Text up to the next mark as it is.
         const qsizetype plain = nextMark(p, i, n);
@@ -573,25 +621,24 @@ qsizetype plainWords(QStringView step, qsizetype from, qsizetype to, IngredientL
         i = plain;
         if (i >= to)
             break;
-        const std::optional<Mark> mark = readMark(step, i);
-        if (!mark) {
+        if (!readMark(step, i, mark)) {
             out.put(part(step, i, 1));
             ++i;
             continue;
         }
         const QChar c = step[i];
-        if (c == QLatin1Char('~') && !(mark->quantity.isEmpty() && mark->unit.isEmpty())) {
+        if (c == QLatin1Char('~') && !(mark.quantity.isEmpty() && mark.unit.isEmpty())) {
             // A time: "quantity unit", either of them alone, or its name.
-            out.put(mark->quantity);
-            if (!mark->quantity.isEmpty() && !mark->unit.isEmpty())
+            out.put(mark.quantity);
+            if (!mark.quantity.isEmpty() && !mark.unit.isEmpty())
                 out.put(u" ");
-            out.put(mark->unit);
+            out.put(mark.unit);
         } else {
             if (c == QLatin1Char('@'))
-                addIngredient(*mark, ing);
-            out.put(mark->name());
+                addIngredient(mark, ing);
+            out.put(mark.name());
         }
-        i = mark->next;
+        i = mark.next;
     }
     return i;
 }
@@ -599,10 +646,19 @@ qsizetype plainWords(QStringView step, qsizetype from, qsizetype to, IngredientL
 // A step this long (in characters) is read in parts side by side.
 constexpr qsizetype kLongStep = 32 * 1024;
 
+// A part of a long step, as read on its own.
+struct StepPart {
+    IngredientLines ing;
+    QString text;
+    bool whole = false; // ended where the next part starts
+};
+
 // plainWords over a long step, in parts side by side, each starting at a
 // mark's sign: false (nothing added) where a mark of one part goes on into
-// the next, as the step is then read whole.
-bool plainWordsInParts(QStringView step, IngredientLines& ing, EndWriter& out)
+// the next, as the step is then read whole. The parts are read into read,
+// kept from step to step with their room: the memory for a long step's
+// parts, new each time, would cost more than the copying.
+bool plainWordsInParts(QStringView step, IngredientLines& ing, EndWriter& out, std::vector<StepPart>& read)
 {
     const char16_t* p = step.utf16();
     const qsizetype n = step.size();
@@ -612,34 +668,44 @@ bool plainWordsInParts(QStringView step, IngredientLines& ing, EndWriter& out)
         if (const qsizetype sign = nextMark(p, std::max(starts.back() + 1, n * k / parts), n); sign < n)
             starts.push_back(sign);
     starts.push_back(n);
-    struct Part {
-        IngredientLines ing;
-        QString text;
-        bool whole = false; // ended where the next part starts
-    };
-    std::vector<Part> read(starts.size() - 1);
+    const size_t count = starts.size() - 1;
+    if (read.size() < count)
+        read.resize(count);
+    // Each part is added as soon as it and those before it are read, while
+    // the others are still being read, and all are taken back where one
+    // did not end where the next starts.
+    const qsizetype linesBefore = ing.count(), textBefore = out.written();
+    bool whole = true;
     inParallelInOrder(
-        qsizetype(read.size()),
+        qsizetype(count),
         [&](qsizetype k) {
-            Part& part = read[size_t(k)];
+            StepPart& part = read[size_t(k)];
             const qsizetype from = starts[size_t(k)], to = starts[size_t(k) + 1];
+            part.ing.clear();
+            part.text.resize(0);
             EndWriter writer(part.text, 0, to - from);
             part.whole = plainWords(step, from, to, part.ing, writer) == to;
             writer.finish();
+            part.ing.hashAll();
         },
-        [](qsizetype) {});
-    if (!std::all_of(read.begin(), read.end(), [](const Part& part) { return part.whole; }))
-        return false;
-    for (const Part& part : read) {
-        ing.append(part.ing);
-        out.put(part.text);
+        [&](qsizetype k) {
+            const StepPart& part = read[size_t(k)];
+            whole = whole && part.whole;
+            if (whole) {
+                ing.append(part.ing);
+                out.put(part.text);
+            }
+        });
+    if (!whole) {
+        ing.truncate(linesBefore);
+        out.rewind(textBefore);
     }
-    return true;
+    return whole;
 }
 
 // Adds a step to prep as a paragraph, its marks written as plain words,
 // and adds its ingredients to ing, a line each.
-void addPlainStep(QStringView step, IngredientLines& ing, QString& prep)
+void addPlainStep(QStringView step, IngredientLines& ing, QString& prep, std::vector<StepPart>& parts)
 {
     // Written straight into prep, then simplified there if need be. A
     // mark's plain words are never longer than the mark, so the step's
@@ -648,7 +714,7 @@ void addPlainStep(QStringView step, IngredientLines& ing, QString& prep)
     const qsizetype paragraph = before > 0 ? before + 2 : 0;
     EndWriter out(prep, before, paragraph - before + step.size());
     out.put(before > 0 ? QStringView(u"\n\n") : QStringView());
-    if (step.size() < kLongStep || !plainWordsInParts(step, ing, out))
+    if (step.size() < kLongStep || !plainWordsInParts(step, ing, out, parts))
         plainWords(step, 0, step.size(), ing, out);
     out.finish();
     if (const QStringView added = QStringView(prep).mid(paragraph); !isSimplified(added)) {
@@ -673,6 +739,7 @@ struct Scratch {
     IngredientLines ing;
     QString prep, joined;
     std::vector<QStringView> stepLines;
+    std::vector<StepPart> stepParts;
     Metadata meta;
     QStringList noteLines;
 
@@ -714,9 +781,9 @@ void readBody(const QList<QStringView>& body, qsizetype first, Scratch& scratch)
                 charscan::copyBytes(out, line.utf16(), size_t(line.size()) * sizeof(char16_t));
                 out += line.size();
             }
-            addPlainStep(joined, scratch.ing, scratch.prep);
+            addPlainStep(joined, scratch.ing, scratch.prep, scratch.stepParts);
         } else if (!stepLines.empty()) {
-            addPlainStep(stepLines.front(), scratch.ing, scratch.prep);
+            addPlainStep(stepLines.front(), scratch.ing, scratch.prep, scratch.stepParts);
         }
         stepLines.clear();
         joinedSize = -1;

@@ -1,5 +1,6 @@
 #include "exchange/formats/textdecoding.h"
 
+#include "exchange/formats/parallel.h"
 #include "store/charscan.h"
 #include "store/encoding.h"
 
@@ -7,24 +8,102 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <cstring>
+
 namespace bd {
+
+// Text of at least this many bytes is decoded in halves side by side.
+constexpr qsizetype kHalvedText = 256 * 1024;
+
+namespace {
+
+// Where UTF-8 text is cut in two halves to be looked at side by side: at
+// the start of a character near its middle. Where a fourth continuation
+// byte in a row is met, the second half starts with it and is found
+// wrong, as the whole would be.
+qsizetype halfway(QByteArrayView bytes)
+{
+    qsizetype cut = bytes.size() / 2;
+    for (int k = 0; k < 3 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80; ++k)
+        ++cut;
+    return cut;
+}
+
+// bytes as UTF-8, or nothing where they are not valid UTF-8 (a text in
+// another encoding shows it at its first accent: checking first costs
+// little where the whole text would be decoded in vain). A leading byte
+// order mark is dropped unless keepMark. A long text is checked and
+// decoded in two halves side by side, the second written after the first
+// into the one text.
+std::optional<QString> utf8Text(QByteArrayView bytes, bool keepMark)
+{
+    // Stateless: a sequence cut short at the end is an error, not a
+    // character held back for more input.
+    const auto flags = QStringDecoder::Flag::Stateless;
+    if (bytes.size() < kHalvedText) {
+        if (!QUtf8StringView(bytes).isValidUtf8())
+            return std::nullopt;
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               keepMark ? flags | QStringDecoder::Flag::ConvertInitialBom : flags);
+        return decoder.decode(bytes);
+    }
+    const qsizetype cut = halfway(bytes);
+    const QByteArrayView halves[] = {bytes.first(cut), bytes.sliced(cut)};
+    // A character takes no more UTF-16 units than it has bytes, so the
+    // second half is written where the first half's bytes end, and moved
+    // up to the end of its text when that is shorter.
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* const base = text.data();
+    QChar* ends[2] = {};
+    bool valid[2] = {};
+    inParallelInOrder(
+        2,
+        [&](qsizetype k) {
+            valid[k] = QUtf8StringView(halves[k]).isValidUtf8();
+            if (!valid[k])
+                return;
+            // A mark at the start of the second half is a character of the text.
+            QStringDecoder decoder(QStringDecoder::Utf8,
+                                   keepMark || k == 1 ? flags | QStringDecoder::Flag::ConvertInitialBom : flags);
+            ends[k] = decoder.appendToBuffer(base + (k == 0 ? 0 : cut), halves[k]);
+        },
+        [](qsizetype) {});
+    if (!valid[0] || !valid[1])
+        return std::nullopt;
+    const qsizetype first = ends[0] - base, second = ends[1] - (base + cut);
+    if (first < cut)
+        std::memmove(base + first, base + cut, size_t(second) * sizeof(QChar));
+    text.truncate(first + second);
+    return text;
+}
+
+} // namespace
+
+bool validUtf8(QByteArrayView bytes)
+{
+    if (bytes.size() < kHalvedText)
+        return QUtf8StringView(bytes).isValidUtf8();
+    const qsizetype cut = halfway(bytes);
+    const QByteArrayView halves[] = {bytes.first(cut), bytes.sliced(cut)};
+    bool valid[2] = {};
+    inParallelInOrder(
+        2, [&](qsizetype k) { valid[k] = QUtf8StringView(halves[k]).isValidUtf8(); }, [](qsizetype) {});
+    return valid[0] && valid[1];
+}
 
 QString decodeRecipeText(const QByteArray& bytes)
 {
-    // A text in another encoding shows it at its first accent: checking
-    // first costs little where the whole text would be decoded in vain.
-    if (!QUtf8StringView(bytes).isValidUtf8())
-        return decodeRecipeText(bytes, false);
-    // Stateless: a sequence cut short at the end is an error, not a
-    // character held back for more input.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    return utf8.decode(bytes);
+    if (std::optional<QString> text = utf8Text(bytes, false))
+        return std::move(*text);
+    return decodeRecipeText(bytes, false);
 }
 
 QString decodeRecipeText(QByteArrayView part, bool utf8)
 {
     if (utf8) {
         // A byte order mark here is a character of the text, not dropped.
+        if (std::optional<QString> text = utf8Text(part, true))
+            return std::move(*text);
         QStringDecoder decoder(QStringDecoder::Utf8,
                                QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         return decoder.decode(part);
@@ -73,7 +152,7 @@ std::optional<NarrowText> narrowText(const QByteArray& bytes)
 {
     if (wideText(bytes))
         return std::nullopt;
-    const bool utf8 = QUtf8StringView(bytes).isValidUtf8();
+    const bool utf8 = validUtf8(bytes);
     const QByteArrayView view(bytes);
     return NarrowText{utf8 && view.startsWith("\xef\xbb\xbf") ? view.sliced(3) : view, utf8};
 }
@@ -100,7 +179,7 @@ QByteArray xmlAsUtf8(const QByteArray& bytes)
                        encoding == "ascii";
     // Files that say (or leave to the default) UTF-8 are sometimes written
     // in Windows-1252 all the same.
-    if (!wide && known && QUtf8StringView(bytes).isValidUtf8())
+    if (!wide && known && validUtf8(bytes))
         return bytes;
     QString text;
     if (wide || encoding.startsWith("utf-16") || encoding.startsWith("utf-32"))

@@ -22,6 +22,10 @@ QString decodeRecipeText(QByteArrayView part, bool utf8);
 // without its mark, or Windows-1252).
 QString decodeAnyText(const QByteArray& bytes);
 
+// Whether bytes are valid UTF-8; a long text is looked through in halves
+// side by side.
+bool validUtf8(QByteArrayView bytes);
+
 // Whether bytes start with a UTF-16 or UTF-32 byte order mark.
 bool wideText(QByteArrayView bytes);
 

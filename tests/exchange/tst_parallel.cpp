@@ -178,6 +178,14 @@ private slots:
                                           "<!-- never closed\n<recipe><head><title>Dish 1000<") +
                  "</recipeml>\n",
              numbered(n)},
+            // Other tags starting as the recipe's do, and the recipe's
+            // tags inside a comment and a CDATA section.
+            {head +
+                 QByteArray(body)
+                     .replace("<head>", "<head><rating>5</rating><recipes/><r a='>'/>")
+                     .replace("</recipe>\n", "</recipe><!-- <recipe> --><![CDATA[</recipe>]]>\n") +
+                 "</recipeml>\n",
+             numbered(n)},
         };
         for (const Case& c : cases) {
             const RecipeList read = readRecipeML(c.xml, {QStringLiteral("Imported"), 0});

@@ -97,6 +97,19 @@ QJsonObject paprikaRecipe(const QString& name)
     };
 }
 
+// zip with the size that the file named name says it unpacks to (in its
+// local header and in the listing) made size.
+QByteArray withDeclaredSize(QByteArray zip, const QByteArray& name, quint32 size)
+{
+    const char field[4] = {char(size & 0xff), char(size >> 8 & 0xff), char(size >> 16 & 0xff), char(size >> 24)};
+    for (qsizetype at = zip.indexOf(name); at >= 0; at = zip.indexOf(name, at + 1)) {
+        // Local header: size at name - 30 + 22; listing: name - 46 + 24.
+        const bool central = zip.mid(at - 46, 4) == "PK\x01\x02";
+        zip.replace(central ? at - 46 + 24 : at - 30 + 22, 4, QByteArray(field, 4));
+    }
+    return zip;
+}
+
 // A recipe's title, category, yield, times, ingredients and directions.
 QStringList fieldsOf(const Recipe& r) { return {r.title, r.category, r.yield, r.preptime, r.cooktime, r.ing, r.prep}; }
 
@@ -131,18 +144,15 @@ private slots:
         }
         // A declared size that lies does not get past the limit: the entry's
         // size field says 10 bytes, the data unpacks to 4 MB.
-        {
-            QByteArray liar = bomb;
-            const QByteArray name = "bomb.txt";
-            for (qsizetype at = liar.indexOf(name); at >= 0; at = liar.indexOf(name, at + 1)) {
-                // Local header: size at name - 30 + 22; central: name - 46 + 24.
-                const bool central = liar.mid(at - 46, 4) == "PK\x01\x02";
-                const qsizetype field = central ? at - 46 + 24 : at - 30 + 22;
-                const char ten[4] = {10, 0, 0, 0};
-                liar.replace(field, 4, QByteArray(ten, 4));
-            }
-            Archive archive(liar, ArchiveLimits{100, 1 << 20, 8 << 20});
-            QVERIFY(!archive.read(QStringLiteral("bomb.txt")));
+        for (const bool found : {false, true}) {
+            // Found (to be unpacked on another thread), it is not unpacked
+            // there, and is then read as read() reads it.
+            Archive archive(withDeclaredSize(bomb, "bomb.txt", 10), ArchiveLimits{100, 1 << 20, 8 << 20});
+            const QString name = QStringLiteral("bomb.txt");
+            std::optional<Archive::Packed> packed = found ? archive.find(name) : std::nullopt;
+            QCOMPARE(packed.has_value(), found);
+            QVERIFY(!(found ? Archive::unpack(*packed) : archive.read(name)));
+            QVERIFY(!found || !archive.readAgain(*packed, name));
             QVERIFY(archive.fault() == ArchiveFault::TooLarge || archive.fault() == ArchiveFault::Damaged);
         }
         // One that says less than it holds, within the limit, comes whole.
@@ -150,15 +160,37 @@ private slots:
             QByteArray text;
             for (int i = 0; i < 20000; ++i)
                 text += QByteArray::number(i * 7919 % 10007) + ' ';
-            QByteArray liar = zipOf({{QStringLiteral("grown.txt"), text}});
-            const QByteArray name = "grown.txt";
-            for (qsizetype at = liar.indexOf(name); at >= 0; at = liar.indexOf(name, at + 1)) {
-                const bool central = liar.mid(at - 46, 4) == "PK\x01\x02";
-                const char ten[4] = {10, 0, 0, 0};
-                liar.replace(central ? at - 46 + 24 : at - 30 + 22, 4, QByteArray(ten, 4));
-            }
+            const QByteArray liar = withDeclaredSize(zipOf({{QStringLiteral("grown.txt"), text}}), "grown.txt", 10);
             Archive archive(liar, ArchiveLimits{100, 1 << 20, 8 << 20});
-            QCOMPARE(archive.read(name).value_or(QByteArray()), text);
+            QCOMPARE(archive.read(QStringLiteral("grown.txt")).value_or(QByteArray()), text);
+            Archive again(liar, ArchiveLimits{100, 1 << 20, 8 << 20});
+            const std::optional<Archive::Packed> packed = again.find(QStringLiteral("grown.txt"));
+            QVERIFY(packed && !Archive::unpack(*packed));
+            QCOMPARE(again.readAgain(*packed, QStringLiteral("grown.txt")).value_or(QByteArray()), text);
+        }
+        // Files found are counted at once: together they never pass the
+        // limit, whichever thread unpacks them; a damaged one is found and
+        // then read again, and says so.
+        {
+            const QByteArray many = zipOf({{QStringLiteral("a"), QByteArray(600 << 10, 'a')},
+                                           {QStringLiteral("b"), QByteArray(600 << 10, 'b')},
+                                           {QStringLiteral("c"), "stored", 0, true}});
+            Archive archive(many, ArchiveLimits{100, 1 << 20, 1 << 20});
+            const std::optional<Archive::Packed> a = archive.find(QStringLiteral("a"));
+            QVERIFY(a && !archive.find(QStringLiteral("b")));
+            QCOMPARE(archive.fault(), ArchiveFault::TooLarge);
+            QCOMPARE(Archive::unpack(*a).value_or(QByteArray()), QByteArray(600 << 10, 'a'));
+            const std::optional<Archive::Packed> c = archive.find(QStringLiteral("c"));
+            QVERIFY(c && !c->deflated);
+            QCOMPARE(Archive::unpack(*c).value_or(QByteArray()), QByteArray("stored"));
+            QVERIFY(!archive.find(QStringLiteral("none")));
+
+            QByteArray changed = many;
+            changed.replace("stored", "storeD");
+            Archive damaged(changed);
+            const std::optional<Archive::Packed> d = damaged.find(QStringLiteral("c"));
+            QVERIFY(d && !Archive::unpack(*d) && !damaged.readAgain(*d, QStringLiteral("c")));
+            QCOMPARE(damaged.fault(), ArchiveFault::Damaged);
         }
         // More entries than allowed: refused on opening, whatever they are.
         {
@@ -324,7 +356,10 @@ private slots:
                                       {QStringLiteral("Soup/thumb.jpg"), "thumb"},
                                       {QStringLiteral("Stew/recipe.json"), json(without)}});
         QTemporaryDir dir;
-        const Read read = readFile(writeIn(dir, QStringLiteral("cookbook.zip"), zip));
+        // A file that says it unpacks to less than it does comes all the
+        // same, in its place.
+        const Read read = readFile(
+            writeIn(dir, QStringLiteral("cookbook.zip"), withDeclaredSize(zip, "Soup/recipe.json", 100)));
         QCOMPARE(read.file.kind, ImportKind::Nextcloud);
         QCOMPARE(read.list.count(), 2);
         QCOMPARE(read[0].title, QStringLiteral("Soup"));

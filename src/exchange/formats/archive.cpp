@@ -362,11 +362,10 @@ std::optional<QByteArray> Archive::read(const QString& name, bool caseless)
 {
     if (!zip_)
         return std::nullopt;
-    const ArchivePlaces& places = *places_;
-    const int at = caseless ? places.byFoldedName.value(name.toLower(), -1) : places.byName.value(name, -1);
+    const int at = placeOf(name, caseless);
     if (at < 0)
         return std::nullopt;
-    const Place& place = places.places[size_t(at)];
+    const Place& place = places_->places[size_t(at)];
     Budget& budget = *budget_;
     const qint64 limit = qMin(budget.limits.entryBytes, budget.limits.totalBytes - budget.unpacked);
     if (place.size > limit) {
@@ -411,12 +410,17 @@ std::optional<QByteArray> Archive::read(const QString& name, bool caseless)
     return out;
 }
 
-std::optional<QByteArray> Archive::readWhole(int at, qint64 limit)
+int Archive::placeOf(const QString& name, bool caseless) const
+{
+    if (!zip_)
+        return -1;
+    const ArchivePlaces& places = *places_;
+    return caseless ? places.byFoldedName.value(name.toLower(), -1) : places.byName.value(name, -1);
+}
+
+std::optional<QByteArrayView> Archive::dataOf(int at)
 {
     const Place& place = places_->places[size_t(at)];
-    // The file's data is found where it stands in the archive's bytes and
-    // unpacked there in one step (libdeflate), far quicker than in the
-    // pieces of a stream; its check sum is then compared here.
     unzFile unz = zip_->unz;
     int method = 0, level = 0;
     if (unzGoToFilePos64(unz, &place.pos) != UNZ_OK || unzOpenCurrentFile2(unz, &method, &level, 1) != UNZ_OK) {
@@ -430,7 +434,74 @@ std::optional<QByteArray> Archive::readWhole(int at, qint64 limit)
         fault_ = ArchiveFault::Damaged;
         return std::nullopt;
     }
-    const QByteArrayView packed(bytes_.constData() + start, qsizetype(place.packed));
+    return QByteArrayView(bytes_.constData() + start, qsizetype(place.packed));
+}
+
+std::optional<Archive::Packed> Archive::find(const QString& name, bool caseless)
+{
+    const int at = placeOf(name, caseless);
+    if (at < 0)
+        return std::nullopt;
+    const Place& place = places_->places[size_t(at)];
+    if (place.method != 0 && place.method != Z_DEFLATED)
+        return std::nullopt;
+    Budget& budget = *budget_;
+    const qint64 limit = qMin(budget.limits.entryBytes, budget.limits.totalBytes - budget.unpacked);
+    if (place.size < 0 || place.size > limit) {
+        fault_ = ArchiveFault::TooLarge;
+        return std::nullopt;
+    }
+    const std::optional<QByteArrayView> data = dataOf(at);
+    if (!data)
+        return std::nullopt;
+    // Counted now: files found one after another and unpacked side by side
+    // never pass the limits together.
+    budget.unpacked += place.size;
+    return Packed{*data, place.size, place.crc, place.method == Z_DEFLATED};
+}
+
+std::optional<QByteArray> Archive::unpack(const Packed& file)
+{
+    // No more than the declared size is made room for: a file whose size
+    // lies is read again, as read() reads it, within the limits.
+    const qint64 most = file.deflated ? kMostDeflateRatio * file.data.size() : file.data.size();
+    if (file.size > most || (!file.deflated && file.data.size() != file.size))
+        return std::nullopt;
+    QByteArray out;
+    if (!file.deflated) {
+        out = file.data.toByteArray();
+    } else {
+        libdeflate_decompressor* d = threadDecompressor();
+        if (!d)
+            return std::nullopt;
+        out.resize(qsizetype(file.size));
+        size_t made = 0;
+        if (libdeflate_deflate_decompress(d, file.data.data(), size_t(file.data.size()), out.data(), size_t(file.size),
+                                          &made) != LIBDEFLATE_SUCCESS)
+            return std::nullopt;
+        out.truncate(qsizetype(made));
+    }
+    if (libdeflate_crc32(0, out.constData(), size_t(out.size())) != file.crc)
+        return std::nullopt;
+    return out;
+}
+
+std::optional<QByteArray> Archive::readAgain(const Packed& file, const QString& name, bool caseless)
+{
+    budget_->unpacked -= file.size;
+    return read(name, caseless);
+}
+
+std::optional<QByteArray> Archive::readWhole(int at, qint64 limit)
+{
+    const Place& place = places_->places[size_t(at)];
+    // The file's data is found where it stands in the archive's bytes and
+    // unpacked there in one step (libdeflate), far quicker than in the
+    // pieces of a stream; its check sum is then compared here.
+    const std::optional<QByteArrayView> found = dataOf(at);
+    if (!found)
+        return std::nullopt;
+    const QByteArrayView packed = *found;
     QByteArray out;
     qsizetype done = 0;
     if (place.method == 0) {

@@ -76,6 +76,25 @@ public:
     // An archive inside this one, unpacking within what this one has left.
     std::unique_ptr<Archive> nested(const QString& name);
 
+    // A file found for unpacking on any thread (unpack): its data where it
+    // stands in the archive's bytes, as the archive describes it.
+    struct Packed {
+        QByteArrayView data;
+        qint64 size = 0; // as declared
+        quint32 crc = 0;
+        bool deflated = false;
+    };
+    // The file named name (as read() finds it), stored or deflated, found
+    // and counted at once at its declared size against the limits; nullopt
+    // when there is none, when it is packed in another way (read() reads
+    // it then), or when it is damaged or would pass a limit (fault() tells).
+    std::optional<Packed> find(const QString& name, bool caseless = false);
+    // Its bytes, on any thread; nullopt where they are damaged or are more
+    // than declared (readAgain then reads them as read() does).
+    static std::optional<QByteArray> unpack(const Packed& file);
+    // A found file read as read() reads it, its count taken back first.
+    std::optional<QByteArray> readAgain(const Packed& file, const QString& name, bool caseless = false);
+
 private:
     struct Budget {
         ArchiveLimits limits;
@@ -86,6 +105,11 @@ private:
     // The listed file at place, stored or deflated, unpacked from where
     // its data stands.
     std::optional<QByteArray> readWhole(int place, qint64 limit);
+    // Where the data of the listed file at place stands in bytes_ (fault
+    // Damaged when it stands nowhere).
+    std::optional<QByteArrayView> dataOf(int place);
+    // The place of the file named name, or -1.
+    int placeOf(const QString& name, bool caseless) const;
 
     QByteArray bytes_;
     std::unique_ptr<ZipHandle> zip_; // the archive's listing, read in bytes_

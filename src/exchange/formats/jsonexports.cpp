@@ -237,29 +237,44 @@ template <typename Parse, typename Then>
 RecipeList readEntries(Archive& archive, const QStringList& entries, Parse parse, Then then)
 {
     const qsizetype n = entries.size();
+    // Each file is found and counted against the archive's limits here,
+    // then unpacked and parsed on any thread; one that cannot be found so
+    // (packed in another way) is read here, and one that unpacks to other
+    // than it should is read again here, in order.
+    std::vector<std::optional<Archive::Packed>> packed(static_cast<size_t>(n));
     std::vector<std::optional<QByteArray>> bytes(static_cast<size_t>(n));
     std::vector<RecipeList> pieces(static_cast<size_t>(n));
-    std::vector<char> parsed(static_cast<size_t>(n), 0);
+    std::vector<char> parsed(static_cast<size_t>(n), 0), again(static_cast<size_t>(n), 0);
     RecipeList list;
     whileFound(
         n,
         [&](const std::function<void()>& publish) {
-            // The archive is read on this thread only.
+            // The archive is looked through on this thread only.
             for (qsizetype i = 0; i < n; ++i) {
-                bytes[size_t(i)] = archive.read(entries[i]);
+                packed[size_t(i)] = archive.find(entries[i]);
+                if (!packed[size_t(i)])
+                    bytes[size_t(i)] = archive.read(entries[i]);
                 publish();
             }
             return n;
         },
         [&](qsizetype i) {
             const size_t k = size_t(i);
+            if (packed[k]) {
+                bytes[k] = Archive::unpack(*packed[k]);
+                again[k] = !bytes[k];
+            }
             parsed[k] = bytes[k] && parse(*bytes[k], pieces[k]);
+            // Let go of on the thread that made it: a free on another
+            // thread waits for the making thread's heap.
+            bytes[k].reset();
         },
         [&](qsizetype i) {
-            // Let go of on the thread that read it: a free on another
-            // thread waits for the reading thread's heap.
             const size_t k = size_t(i);
-            bytes[k].reset();
+            if (again[k]) {
+                const std::optional<QByteArray> read = archive.readAgain(*packed[k], entries[i]);
+                parsed[k] = read && parse(*read, pieces[k]);
+            }
             list.append(std::move(pieces[k]));
             if (!parsed[k])
                 list.skipped << int(i) + 1;

@@ -697,6 +697,8 @@ private slots:
             "<CatS><CatT>Desserts</CatT><CatT>French</CatT></CatS>\r\n"
             "<IngR name=\"milk\" unit=\"cups\" qty=\"2\"><IPrp>warm</IPrp></IngR>\r\n"
             "<IngR name=\"eggs\" qty=\"4\"></IngR>\r\n"
+            "<IngR name=\"cr\xe8me fra\xee"
+            "che\" qty=\"2\" unit=\"tbsp\"/><IngR name=\"sea  salt \" unit=\"pinch \" qty=\" 1\"/>\r\n"
             "<DirS><DirT>Heat the milk.</DirT><DirT>Bake \x96 slowly.</DirT></DirS>\r\n"
             "<Yield unit=\"ramekins\" qty=\"6\"/><Note>Chill overnight.</Note><Srce>Mum</Srce>\r\n"
             "</RcpE>\r\n<RcpE name=\"Toast\"><IngR name=\"bread\"/><DirS><DirT>Toast it.</DirT></DirS></RcpE>\r\n"
@@ -710,7 +712,7 @@ private slots:
         QCOMPARE(r[0].title, QString::fromUtf8("Crème Caramel"));
         QCOMPARE(r[0].yield, QStringLiteral("6 ramekins"));
         QCOMPARE(r[0].preptime, QStringLiteral("1 h 15 min"));
-        QCOMPARE(r[0].ing, QStringLiteral("2 cups milk -- warm\n4 eggs"));
+        QCOMPARE(r[0].ing, QString::fromUtf8("2 cups milk -- warm\n4 eggs\n2 tbsp crème fraîche\n1 pinch  sea  salt"));
         QCOMPARE(r[0].prep, QString::fromUtf8("Heat the milk.\n\nBake – slowly."));
         QCOMPARE(r[0].other, QStringLiteral("Recipe by: Jo\n\nChill overnight.\n\nServings: 6\n\n"
                                             "Categories: Desserts, French\n\nSource: Mum"));

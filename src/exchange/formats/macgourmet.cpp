@@ -14,25 +14,12 @@
 
 namespace bd {
 
-namespace {
-
-// Whether two names (keys, types of values) are the same: short texts,
-// compared here rather than by a call for each.
-bool same(const char* a, const char* b)
-{
-    for (; *a && *a == *b; ++a, ++b) {
-    }
-    return *a == *b;
-}
-
-} // namespace
-
 QVariant plistValue(const pugi::xml_node& value, int depth)
 {
     constexpr int kMaxDepth = 16;
     const char* type = value.name();
     // Most values are strings: asked for first.
-    const auto is = [type](const char* name) { return same(type, name); };
+    const auto is = [type](const char* name) { return sameName(type, name); };
     if (is("string"))
         return QString::fromUtf8(value.child_value());
     if (is("dict")) {
@@ -85,7 +72,7 @@ public:
             if (v.type() != pugi::node_element)
                 continue;
             const char* name = v.name();
-            if (same(name, "key")) {
+            if (sameName(name, "key")) {
                 key = v.child_value();
             } else if (key) {
                 entries_.emplace_back(key, v);
@@ -97,14 +84,14 @@ public:
     bool is(const char* type) const
     {
         const char* name = node_.name(); // "" for none
-        return same(name, type);
+        return sameName(name, type);
     }
     // A dict's value under key (the last of a key written twice); none for
     // anything but a dict.
     Plist operator[](const char* key) const
     {
         for (auto it = entries_.crbegin(); it != entries_.crend(); ++it)
-            if (same(it->first, key))
+            if (sameName(it->first, key))
                 return Plist(it->second);
         return Plist();
     }
@@ -158,19 +145,6 @@ private:
 QString str(const Plist& m, const char* key) { return m[key].text(); }
 
 QString one(const Plist& m, const char* key) { return simplifiedText(str(m, key)); }
-
-// The length of text when it is ASCII that simplifiedText keeps as it is:
-// no white space but single spaces between words. -1 when it is not.
-qsizetype plainAsciiLength(const char* text)
-{
-    qsizetype n = 0;
-    for (char before = ' '; text[n]; before = text[n++]) {
-        const auto c = static_cast<unsigned char>(text[n]);
-        if (c >= 0x80 || (c <= ' ' && (c != ' ' || before == ' ')))
-            return -1;
-    }
-    return n > 0 && text[n - 1] == ' ' ? -1 : n;
-}
 
 QString ingredients(const Plist& list)
 {

@@ -1,7 +1,9 @@
 #include "exchange/formats/mastercook.h"
 
+#include "exchange/formats/exportnotes.h"
 #include "exchange/formats/mealmaster.h"
 
+#include "exchange/formats/textlines.h"
 #include "exchange/formats/xmlreading.h"
 #include "resources/strings.h"
 
@@ -771,7 +773,7 @@ namespace {
 QString attr(pugi::xml_node n, const char* name) { return QString::fromUtf8(n.attribute(name).value()).trimmed(); }
 
 // MX2 element names are compared exactly, as its writer spells them.
-bool named(pugi::xml_node n, const char* name) { return std::strcmp(n.name(), name) == 0; }
+bool named(pugi::xml_node n, const char* name) { return sameName(n.name(), name); }
 
 // A decimal amount as a cook writes it: "2.000000" as "2", "1.500000" as
 // "1.5".
@@ -813,25 +815,39 @@ Recipe mx2Recipe(pugi::xml_node r, QStringList& categories, int langOffset)
     if (recipe.title.isEmpty())
         recipe.title = simplifiedText(xmlInnerText(xmlChild(r, {"Nam"})));
     QStringList notes, paragraphs, sources;
-    QString servings, yield;
+    QString servings, yield, line;
     if (const QString author = attr(r, "author"); !author.isEmpty())
         notes << fetchText(Str::NoteBy, langOffset).arg(author);
     for (pugi::xml_node c = r.first_child(); c; c = c.next_sibling()) {
         if (c.type() != pugi::node_element)
             continue;
         if (named(c, "IngR")) {
-            QString line;
-            for (const char* name : {"qty", "unit", "name"}) {
-                const char* value = c.attribute(name).value();
-                while (*value == ' ')
-                    ++value;
-                if (!*value)
-                    continue;
-                if (!line.isEmpty())
-                    line += QLatin1Char(' ');
-                line += QString::fromUtf8(value);
+            // Most lines' parts are plain ASCII (plainAsciiLength), and the
+            // line is then written from the document's text at once.
+            const char* values[3];
+            QLatin1String plain[3];
+            bool allPlain = true;
+            for (int k = 0; k < 3; ++k) {
+                values[k] = c.attribute(k == 0 ? "qty" : k == 1 ? "unit" : "name").value();
+                while (*values[k] == ' ')
+                    ++values[k];
+                const qsizetype n = allPlain ? plainAsciiLength(values[k]) : -1;
+                allPlain = n >= 0;
+                plain[k] = QLatin1String(values[k], qMax<qsizetype>(n, 0));
             }
-            line = line.trimmed();
+            if (allPlain) {
+                writeIngredientLine(line, {plain[0], plain[1], plain[2]}, QLatin1String());
+            } else {
+                line.resize(0);
+                for (const char* value : values) {
+                    if (!*value)
+                        continue;
+                    if (!line.isEmpty())
+                        line += QLatin1Char(' ');
+                    line += QString::fromUtf8(value);
+                }
+                line = line.trimmed();
+            }
             if (line.isEmpty())
                 line = simplifiedText(xmlInnerText(xmlChild(c, {"IngT"})));
             const pugi::xml_node preparation = c.child("IPrp");

@@ -66,6 +66,19 @@ bool textStopsShort(QStringView line);
 // Whether a line holds nothing but spaces.
 bool blankLine(QStringView line);
 
+// The length of UTF-8 text when it is ASCII that simplifiedText keeps as
+// it is: no white space but single spaces between words. -1 when it is not.
+inline qsizetype plainAsciiLength(const char* text)
+{
+    qsizetype n = 0;
+    for (char before = ' '; text[n]; before = text[n++]) {
+        const auto c = static_cast<unsigned char>(text[n]);
+        if (c >= 0x80 || (c <= ' ' && (c != ' ' || before == ' ')))
+            return -1;
+    }
+    return n > 0 && text[n - 1] == ' ' ? -1 : n;
+}
+
 // Adds line to text, on a line of its own.
 void addLine(QString& text, QStringView line);
 // Adds paragraph to text, after a blank line.

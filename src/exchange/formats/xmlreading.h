@@ -15,6 +15,15 @@
 
 namespace bd {
 
+// Whether two names (of elements, attributes, keys) are the same: short
+// texts, compared here rather than by a call for each.
+inline bool sameName(const char* a, const char* b)
+{
+    for (; *a && *a == *b; ++a, ++b) {
+    }
+    return *a == *b;
+}
+
 // All the text inside an element (CDATA too), its pieces joined by spaces.
 QString xmlInnerText(pugi::xml_node n);
 // The first child element of n named any of names (letter case ignored).

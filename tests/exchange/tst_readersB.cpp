@@ -380,6 +380,17 @@ private slots:
         QCOMPARE(QStringView(html).sliced(end), QStringLiteral("after"));
         // An element left open runs to the limit.
         QCOMPARE(elementEnd(html, open, 20), qsizetype(20));
+        // Other tags of the same first letter, a close tag in a comment,
+        // and tags standing at every place of the blocks a page is looked
+        // through in, to its very end.
+        for (int pad = 0; pad < 10; ++pad) {
+            const QString inner = QStringLiteral("<div>") + QString(pad, QLatin1Char('x')) +
+                                  QStringLiteral("<dl><dd>d</dd></dl><!-- </div> --><Div><d></d></dIV><p>x</p>");
+            const QString nested = inner + QStringLiteral("</Div><b>");
+            const Tag outer = nextTag(nested, 0);
+            QCOMPARE(elementEnd(nested, outer, nested.size()), nested.size() - 3);
+            QCOMPARE(elementEnd(inner, outer, inner.size()), inner.size()); // not closed
+        }
     }
 
     void copyMeThat()

@@ -4,6 +4,7 @@
 #include "store/charscan.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace bd {
 
@@ -116,13 +117,47 @@ struct TagSpan {
     bool closing = false;
 };
 
-TagSpan nextTagSpan(QStringView html, qsizetype from)
+// Where the next '<' from from on stands that may open or close a tag
+// whose name starts with the small letter first (in either case), or
+// start a comment; -1 where none does. The many other tags of a page are
+// passed over eight characters at a time where the processor can.
+qsizetype nextTagOf(QStringView html, char16_t first, qsizetype from)
+{
+    const char16_t* p = html.utf16();
+    const qsizetype n = html.size();
+    const char16_t capital = first >= u'a' && first <= u'z' ? char16_t(first - 32) : first;
+    qsizetype i = qMax<qsizetype>(from, 0);
+    if constexpr (charscan::kBlocks) {
+        using namespace charscan;
+        for (; i + 10 <= n; i += 8) {
+            const unsigned open = equal(load(p + i), u'<');
+            if (!open)
+                continue;
+            const Block next = load(p + i + 1), after = load(p + i + 2);
+            const unsigned named = equal(next, first) | equal(next, capital);
+            const unsigned closing = equal(next, u'/') & (equal(after, first) | equal(after, capital));
+            if (const unsigned m = open & (named | closing | equal(next, u'!')))
+                return i + qsizetype(qCountTrailingZeroBits(m) / 2);
+        }
+    }
+    for (; i < n; ++i) {
+        const char16_t a = i + 1 < n ? p[i + 1] : u'\0', b = i + 2 < n ? p[i + 2] : u'\0';
+        if (p[i] == u'<' && (a == first || a == capital || a == u'!' || (a == u'/' && (b == first || b == capital))))
+            return i;
+    }
+    return -1;
+}
+
+// The next tag from from on; with first (a small ASCII letter), the next
+// whose name starts with it, the others passed over.
+TagSpan nextTagSpan(QStringView html, qsizetype from, char16_t first = 0)
 {
     // The parts of the page are taken where they stand (not by mid(),
     // which is a call of its own): a page has tens of thousands of tags.
     const char16_t* p = html.utf16();
     const qsizetype n = html.size();
-    for (qsizetype i = nextOf(html, u'<', from); i >= 0; i = nextOf(html, u'<', i + 1)) {
+    auto nextOpen = [&](qsizetype at) { return first ? nextTagOf(html, first, at) : nextOf(html, u'<', at); };
+    for (qsizetype i = nextOpen(from); i >= 0; i = nextOpen(i + 1)) {
         if (i + 3 < n && p[i + 1] == u'!' && p[i + 2] == u'-' && p[i + 3] == u'-') {
             const qsizetype end = html.indexOf(QLatin1String("-->"), i);
             if (end < 0)
@@ -189,8 +224,13 @@ qsizetype elementEnd(QStringView html, const Tag& open, qsizetype limit, int max
             return false;
         return hasCapitals(name) ? name.toString().toLower() == open.name : name == open.name;
     };
+    // Without a limit on the tags looked at, only those named with the
+    // same first letter are.
+    const char16_t lead = open.name.isEmpty() ? u'\0' : open.name.front().unicode();
+    const char16_t first = maxTags == INT_MAX && lead >= u'a' && lead <= u'z' ? lead : u'\0';
     int depth = 1, tags = 0;
-    for (TagSpan t = nextTagSpan(html, open.end); t.start >= 0 && t.start < limit; t = nextTagSpan(html, t.end)) {
+    for (TagSpan t = nextTagSpan(html, open.end, first); t.start >= 0 && t.start < limit;
+         t = nextTagSpan(html, t.end, first)) {
         if (++tags > maxTags)
             return t.start;
         if (!sameName(QStringView(p + t.nameStart, t.nameEnd - t.nameStart)))

@@ -278,7 +278,7 @@ private slots:
 
         // Ingredients' parts with spaces to tidy, a tab, letters beyond
         // ASCII, a number, an empty part and a key given twice, each in an
-        // ingredient otherwise plain.
+        // ingredient otherwise plain; a heading among them.
         auto ingredient = [](const QByteArray& keys) { return "<dict>" + keys + "</dict>"; };
         const QByteArray parts =
             "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict><key>NAME</key><string>Parts</string>"
@@ -286,6 +286,7 @@ private slots:
             ingredient("<key>QUANTITY</key><string>1</string><key>MEASUREMENT</key><string>cup</string>"
                        "<key>DESCRIPTION</key><string>rolled  oats</string>") +
             ingredient("<key>QUANTITY</key><string> 2</string><key>DESCRIPTION</key><string>figs</string>") +
+            ingredient("<key>IS_DIVIDER</key><true/><key>DESCRIPTION</key><string>Eggs</string>") +
             ingredient("<key>QUANTITY</key><integer>03</integer><key>MEASUREMENT</key><string></string>"
                        "<key>DESCRIPTION</key><string>eggs</string>") +
             ingredient(
@@ -300,10 +301,11 @@ private slots:
         RecipeList tidied;
         QCOMPARE(took(readImportFile(writeIn(dir, QStringLiteral("parts.mgourmet"), parts), tidied, kContext), tidied),
                  std::pair(ImportKind::MacGourmet, 1));
-        QCOMPARE(tidied.recipes[0].ing, QString::fromUtf8("1 cup rolled oats\n2 figs\n3 eggs\neggs, beaten lightly\n"
-                                                          "cr\xc3\xa8"
-                                                          "me fra\xc3\xae"
-                                                          "che\n2 limes\nsea salt\npepper"));
+        QCOMPARE(tidied.recipes[0].ing,
+                 QString::fromUtf8("1 cup rolled oats\n2 figs\n\nEggs\n3 eggs\neggs, beaten lightly\n"
+                                   "cr\xc3\xa8"
+                                   "me fra\xc3\xae"
+                                   "che\n2 limes\nsea salt\npepper"));
     }
 
     void recipeKeeper()

@@ -101,11 +101,17 @@ public:
     template <typename Each>
     bool forEachItem(Each each) const
     {
+        return forEachNode([&each](pugi::xml_node v) { each(Plist(v)); });
+    }
+    // The same, each item's element as it stands in the document.
+    template <typename Each>
+    bool forEachNode(Each each) const
+    {
         bool any = false;
         if (is("array"))
             for (pugi::xml_node v = node_.first_child(); v; v = v.next_sibling())
                 if (v.type() == pugi::node_element) {
-                    each(Plist(v));
+                    each(v);
                     any = true;
                 }
         return any;
@@ -124,14 +130,6 @@ public:
             return QString::number(v.toDouble()); // <real>0.5</real>
         return v.toString();
     }
-    // A string's UTF-8 as the document holds it, "" for no value at all;
-    // nullptr for a value of another type.
-    const char* stringBytes() const
-    {
-        if (!node_)
-            return "";
-        return is("string") ? node_.child_value() : nullptr;
-    }
     // A single value (string, number, true or false, data) as plistValue
     // makes it.
     QVariant value() const { return node_ && !is("dict") && !is("array") ? plistValue(node_) : QVariant(); }
@@ -146,32 +144,64 @@ QString str(const Plist& m, const char* key) { return m[key].text(); }
 
 QString one(const Plist& m, const char* key) { return simplifiedText(str(m, key)); }
 
+// The line of an ingredient's dict that is no heading and whose parts are
+// plain ASCII strings (plainAsciiLength) or none, as most are: written
+// into line from the document's text, in one look through the dict (the
+// last value of a key written twice, as a Plist gives it). False for any
+// other, which a Plist then reads.
+bool plainIngredientLine(pugi::xml_node dict, QString& line)
+{
+    if (!sameName(dict.name(), "dict"))
+        return false;
+    static constexpr const char* kParts[] = {"QUANTITY", "MEASUREMENT", "DESCRIPTION", "DIRECTION"};
+    const char* values[4] = {"", "", "", ""};
+    const char* key = nullptr;
+    for (pugi::xml_node v = dict.first_child(); v; v = v.next_sibling()) {
+        if (v.type() != pugi::node_element)
+            continue;
+        const char* name = v.name();
+        if (sameName(name, "key")) {
+            key = v.child_value();
+            continue;
+        }
+        if (!key)
+            continue;
+        if (sameName(key, "IS_DIVIDER") && !sameName(name, "false"))
+            return false;
+        for (int k = 0; k < 4; ++k)
+            if (sameName(key, kParts[k])) {
+                if (!sameName(name, "string"))
+                    return false;
+                values[k] = v.child_value();
+            }
+        key = nullptr;
+    }
+    QLatin1String plain[4];
+    for (int k = 0; k < 4; ++k) {
+        const qsizetype n = plainAsciiLength(values[k]);
+        if (n < 0)
+            return false;
+        plain[k] = QLatin1String(values[k], n);
+    }
+    writeIngredientLine(line, {plain[0], plain[1], plain[2]}, plain[3]);
+    return true;
+}
+
 QString ingredients(const Plist& list)
 {
     QString ing, line;
-    list.forEachItem([&](const Plist& i) {
+    list.forEachNode([&](pugi::xml_node node) {
+        if (plainIngredientLine(node, line)) {
+            addLine(ing, line);
+            return;
+        }
+        const Plist i(node);
         if (i["IS_DIVIDER"].value().toBool()) {
             addIngredientHeading(ing, one(i, "DESCRIPTION"));
             return;
         }
-        // Most parts are plain ASCII strings: the line is then written
-        // from the document's text into one buffer, without a QString for
-        // each part.
-        const char* keys[] = {"QUANTITY", "MEASUREMENT", "DESCRIPTION", "DIRECTION"};
-        QLatin1String plain[4];
-        bool allPlain = true;
-        for (int k = 0; k < 4 && allPlain; ++k) {
-            const char* bytes = i[keys[k]].stringBytes();
-            const qsizetype n = bytes ? plainAsciiLength(bytes) : -1;
-            allPlain = n >= 0;
-            if (allPlain)
-                plain[k] = QLatin1String(bytes, n);
-        }
-        if (allPlain)
-            writeIngredientLine(line, {plain[0], plain[1], plain[2]}, plain[3]);
-        else
-            writeIngredientLine(line, {one(i, "QUANTITY"), one(i, "MEASUREMENT"), one(i, "DESCRIPTION")},
-                                one(i, "DIRECTION"));
+        writeIngredientLine(line, {one(i, "QUANTITY"), one(i, "MEASUREMENT"), one(i, "DESCRIPTION")},
+                            one(i, "DIRECTION"));
         addLine(ing, line);
     });
     return ing;

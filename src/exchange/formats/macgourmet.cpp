@@ -57,6 +57,27 @@ QVariant plistValue(const pugi::xml_node& value, int depth)
 
 namespace {
 
+// Calls each(key, value) for the entries of a dict's element in order:
+// keys and values alternate, and a key without a value counts for none.
+// each returns false to stop; so then does this.
+template <typename Each>
+bool forEachEntry(pugi::xml_node dict, Each each)
+{
+    const char* key = nullptr;
+    for (pugi::xml_node v = dict.first_child(); v; v = v.next_sibling()) {
+        if (v.type() != pugi::node_element)
+            continue;
+        if (sameName(v.name(), "key")) {
+            key = v.child_value();
+        } else if (key) {
+            if (!each(key, v))
+                return false;
+            key = nullptr;
+        }
+    }
+    return true;
+}
+
 // A value of the property list where it stands in the document: a dict's
 // keys are listed once, with where each value stands, without a copy of
 // the values.
@@ -64,21 +85,11 @@ class Plist {
 public:
     explicit Plist(pugi::xml_node node = pugi::xml_node()) : node_(node)
     {
-        if (!is("dict"))
-            return;
-        // Keys and values alternate; a key without a value counts for none.
-        const char* key = nullptr;
-        for (pugi::xml_node v = node_.first_child(); v; v = v.next_sibling()) {
-            if (v.type() != pugi::node_element)
-                continue;
-            const char* name = v.name();
-            if (sameName(name, "key")) {
-                key = v.child_value();
-            } else if (key) {
+        if (is("dict"))
+            forEachEntry(node_, [this](const char* key, pugi::xml_node v) {
                 entries_.emplace_back(key, v);
-                key = nullptr;
-            }
-        }
+                return true;
+            });
     }
     explicit operator bool() const { return bool(node_); }
     bool is(const char* type) const
@@ -155,27 +166,20 @@ bool plainIngredientLine(pugi::xml_node dict, QString& line)
         return false;
     static constexpr const char* kParts[] = {"QUANTITY", "MEASUREMENT", "DESCRIPTION", "DIRECTION"};
     const char* values[4] = {"", "", "", ""};
-    const char* key = nullptr;
-    for (pugi::xml_node v = dict.first_child(); v; v = v.next_sibling()) {
-        if (v.type() != pugi::node_element)
-            continue;
+    const bool plainTexts = forEachEntry(dict, [&values](const char* key, pugi::xml_node v) {
         const char* name = v.name();
-        if (sameName(name, "key")) {
-            key = v.child_value();
-            continue;
-        }
-        if (!key)
-            continue;
-        if (sameName(key, "IS_DIVIDER") && !sameName(name, "false"))
-            return false;
+        if (sameName(key, "IS_DIVIDER"))
+            return sameName(name, "false");
         for (int k = 0; k < 4; ++k)
             if (sameName(key, kParts[k])) {
                 if (!sameName(name, "string"))
                     return false;
                 values[k] = v.child_value();
             }
-        key = nullptr;
-    }
+        return true;
+    });
+    if (!plainTexts)
+        return false;
     QLatin1String plain[4];
     for (int k = 0; k < 4; ++k) {
         const qsizetype n = plainAsciiLength(values[k]);

@@ -309,6 +309,13 @@ void Archive::open()
         return;
     }
     ArchivePlaces places;
+    // Room for every entry the archive declares (within the limit checked
+    // above), so that a long listing's tables are not grown again and again.
+    places.places.reserve(size_t(global.number_entry));
+    places.byName.reserve(qsizetype(global.number_entry));
+    places.byFoldedName.reserve(qsizetype(global.number_entry));
+    names_.reserve(qsizetype(global.number_entry));
+    rawNames_.reserve(qsizetype(global.number_entry));
     std::vector<char> rawName(0x10000); // a name's length has 16 bits
     int listed = 0;
     for (int at = unzGoToFirstFile(zip->unz); at == UNZ_OK; at = unzGoToNextFile(zip->unz)) {

@@ -86,18 +86,21 @@ bool hasClass(const Tag& t, QLatin1String name)
     return false;
 }
 
-// The text inside the element that t opens and that ends at end.
-QString textUpTo(QStringView html, const Tag& t, qsizetype end)
+// What stands inside the element that t opens and that ends at end,
+// without its end tag (which adds no text: a line is then mostly plain).
+QStringView contentOf(QStringView html, const Tag& t, qsizetype end)
 {
     QStringView inner = html.mid(t.end, qMax<qsizetype>(0, end - t.end));
-    // Without its end tag, which adds no text, a line is mostly plain.
     const qsizetype closeSize = t.name.size() + 3;
     if (inner.size() >= closeSize && inner[inner.size() - closeSize] == QLatin1Char('<') &&
         inner[inner.size() - closeSize + 1] == QLatin1Char('/') && inner.endsWith(QLatin1Char('>')) &&
         inner.sliced(inner.size() - closeSize + 2, t.name.size()).compare(t.name, Qt::CaseInsensitive) == 0)
         inner.chop(closeSize);
-    return htmlText(inner);
+    return inner;
 }
+
+// The text inside the element that t opens and that ends at end.
+QString textUpTo(QStringView html, const Tag& t, qsizetype end) { return htmlText(contentOf(html, t, end)); }
 
 // The text inside the element that t opens (ending before to).
 QString innerText(QStringView html, const Tag& t, qsizetype to) { return textUpTo(html, t, elementEnd(html, t, to)); }
@@ -170,7 +173,11 @@ QString paragraphLines(QStringView html, const Tag& open, qsizetype end)
         any = true;
         const qsizetype pEnd = elementEnd(html, t, end);
         const QStringView inner = html.mid(t.end, qMax<qsizetype>(0, pEnd - t.end));
-        const QString line = oneLine(textUpTo(html, t, pEnd));
+        // Most lines are plain text on one line, and are added as they stand.
+        const QStringView content = contentOf(html, t, pEnd);
+        const bool plain = plainSimpleLine(content);
+        const QString made = plain ? QString() : oneLine(htmlText(content));
+        const QStringView line = plain ? content : QStringView(made);
         t.end = qMax(t.end, pEnd);
         if (line.isEmpty()) {
             apart = true;

@@ -136,11 +136,9 @@ bool holdsMarks(QStringView text, bool carriageReturns)
 // Text without markup, references or carriage returns: text as it is.
 bool plainText(QStringView text) { return !holdsMarks(text, true); }
 
-// Text of one line with nothing to do: no markup, references or line
-// breaks, spaces simplified. Most texts of pages are such.
-bool plainSimpleLine(QStringView text) { return isSimplified(text) && !holdsMarks(text, false); }
-
 } // namespace
+
+bool plainSimpleLine(QStringView text) { return isSimplified(text) && !holdsMarks(text, false); }
 
 QString htmlText(QString&& text)
 {

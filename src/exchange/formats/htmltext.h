@@ -18,4 +18,9 @@ QString decodeEntities(QStringView text);
 QString htmlText(QStringView text);
 QString htmlText(QString&& text);
 
+// Whether text is one line with nothing to do, as htmlText gives it as it
+// stands: no markup, references or line breaks, spaces simplified. Most
+// texts of pages are such.
+bool plainSimpleLine(QStringView text);
+
 } // namespace bd

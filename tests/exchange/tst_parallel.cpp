@@ -7,6 +7,7 @@
 #include "exchange/formats/parallel.h"
 #include "exchange/formats/recipeml.h"
 #include "exchange/formats/schemaorg.h"
+#include "exchange/formats/xmlreading.h"
 #include "testsupport.h"
 
 #include <QJsonArray>
@@ -190,6 +191,19 @@ private slots:
         for (const Case& c : cases) {
             const RecipeList read = readRecipeML(c.xml, {QStringLiteral("Imported"), 0});
             QCOMPARE(titlesOf(read), c.titles);
+        }
+        // Those the look can follow are cut into pieces, not parsed whole
+        // (which would give the same recipes, more slowly).
+        for (const Case& c : {cases[0], cases[1], cases[4]}) {
+            const auto pieces = xmlPieces(c.xml, "recipe");
+            QVERIFY(pieces.size() > 1);
+            qsizetype recipes = 0;
+            for (const auto& [from, to] : pieces) {
+                const QByteArray piece = c.xml.sliced(from, to - from);
+                QVERIFY(piece.startsWith("<recipe>") && piece.endsWith("</recipe>"));
+                recipes += piece.count("<recipe>");
+            }
+            QCOMPARE(recipes, qsizetype(n));
         }
     }
 };

@@ -205,6 +205,25 @@ private slots:
             }
             QCOMPARE(recipes, qsizetype(n));
         }
+        // And read piece by piece as they are found, also where there are
+        // more pieces than room was first made for (the recipes of the
+        // last case each stand apart); not where one is no XML.
+        const auto readTitles = [](const QByteArray& xml, QStringList& titles) {
+            return readXmlPieces<QString>(
+                xml, "recipe",
+                [](const pugi::xml_document& piece, std::vector<QString>& found) {
+                    for (pugi::xml_node r : piece.children("recipe"))
+                        found.push_back(QString::fromUtf8(r.child("head").child_value("title")));
+                },
+                [&titles](QString& title) { titles << title; });
+        };
+        for (const Case& c : {cases[0], cases[4]}) {
+            QStringList titles;
+            QVERIFY(readTitles(c.xml, titles));
+            QCOMPARE(titles, numbered(n));
+        }
+        QStringList titles;
+        QVERIFY(!readTitles(cases[1].xml, titles));
     }
 };
 

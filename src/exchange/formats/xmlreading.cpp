@@ -147,9 +147,12 @@ QByteArray escapeQuotesInValues(const QByteArray& data)
 // Where the outermost elements named element start and end in XML text:
 // a look through it that knows comments, CDATA sections, processing
 // instructions, a document type without an internal subset and quoted
-// attribute values. False where it meets anything else it cannot follow,
-// or an element it cannot close; the whole document is parsed then.
-bool elementSpans(QByteArrayView data, QByteArrayView element, std::vector<std::pair<qsizetype, qsizetype>>& spans)
+// attribute values; each(from, to) gets each as soon as it is found, and
+// returns false to stop the look. False where it meets anything else it
+// cannot follow, or an element it cannot close (the whole document is
+// parsed then), or when each stopped it.
+template <typename Each>
+bool elementSpans(QByteArrayView data, QByteArrayView element, Each each)
 {
     const qsizetype n = data.size();
     auto at = [&](qsizetype i, const char* text) { return data.sliced(i).startsWith(QByteArrayView(text)); };
@@ -227,11 +230,11 @@ bool elementSpans(QByteArrayView data, QByteArrayView element, std::vector<std::
         if (closing) {
             if (depth == 0)
                 return false;
-            if (--depth == 0)
-                spans.emplace_back(start, k + 1);
+            if (--depth == 0 && !each(start, k + 1))
+                return false;
         } else if (data[k - 1] == '/') {
-            if (depth == 0)
-                spans.emplace_back(i, k + 1);
+            if (depth == 0 && !each(i, k + 1))
+                return false;
         } else if (depth++ == 0) {
             start = i;
         }
@@ -242,22 +245,33 @@ bool elementSpans(QByteArrayView data, QByteArrayView element, std::vector<std::
 
 } // namespace
 
-std::vector<std::pair<qsizetype, qsizetype>> xmlPieces(QByteArrayView data, QByteArrayView element)
+bool findXmlPieces(QByteArrayView data, QByteArrayView element, const std::function<bool(qsizetype, qsizetype)>& found)
 {
-    std::vector<std::pair<qsizetype, qsizetype>> spans;
-    if (!elementSpans(data, element, spans) || spans.empty())
-        return {};
     // Elements with nothing but spaces between them are parsed together,
     // some 64 KB at a time: a document of its own costs a page of memory.
-    std::vector<std::pair<qsizetype, qsizetype>> pieces{spans.front()};
-    for (size_t k = 1; k < spans.size(); ++k) {
-        auto& last = pieces.back();
-        if (last.second - last.first < 65536 &&
-            data.sliced(last.second, spans[k].first - last.second).trimmed().isEmpty())
-            last.second = spans[k].second;
-        else
-            pieces.push_back(spans[k]);
-    }
+    // A piece is handed on once the next element cannot join it.
+    std::pair<qsizetype, qsizetype> last{-1, -1};
+    const bool whole = elementSpans(data, element, [&](qsizetype from, qsizetype to) {
+        if (last.first >= 0 && last.second - last.first < 65536 &&
+            data.sliced(last.second, from - last.second).trimmed().isEmpty()) {
+            last.second = to;
+            return true;
+        }
+        const bool goOn = last.first < 0 || found(last.first, last.second);
+        last = {from, to};
+        return goOn;
+    });
+    return whole && last.first >= 0 && found(last.first, last.second);
+}
+
+std::vector<std::pair<qsizetype, qsizetype>> xmlPieces(QByteArrayView data, QByteArrayView element)
+{
+    std::vector<std::pair<qsizetype, qsizetype>> pieces;
+    if (!findXmlPieces(data, element, [&pieces](qsizetype from, qsizetype to) {
+            pieces.emplace_back(from, to);
+            return true;
+        }))
+        return {};
     return pieces;
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 #include <initializer_list>
@@ -35,25 +36,38 @@ pugi::xml_node xmlChild(pugi::xml_node n, std::initializer_list<const char*> nam
 // holds what a look through it cannot follow: the whole document is
 // parsed then.
 std::vector<std::pair<qsizetype, qsizetype>> xmlPieces(QByteArrayView data, QByteArrayView element);
+// The same pieces one after another: found(from, to) gets each as soon as
+// it is whole, and returns false to stop the look. False where xmlPieces
+// gives none, or found stopped the look.
+bool findXmlPieces(QByteArrayView data, QByteArrayView element, const std::function<bool(qsizetype, qsizetype)>& found);
 
-// Reads the outermost elements named element of XML text in pieces (see
-// xmlPieces) side by side: read(piece, items) makes the items of a piece's
-// document, take(item) gets them in their order. False when the text cannot
-// be looked through or a piece is no XML (what was taken before that is to
-// be dropped): the whole document is parsed then. Each piece is parsed
-// with pugixml's options.
-// The same for pieces xmlPieces gave.
-template <typename Item, typename Read, typename Take>
-bool readXmlPieces(QByteArrayView data, const std::vector<std::pair<qsizetype, qsizetype>>& pieces, Read read,
-                   Take take, unsigned options = pugi::parse_default)
+// Reads pieces of XML text side by side while find(place) goes on finding
+// them: find calls place(from, to) for each piece in order (place returns
+// false once capacity pieces are placed) and returns how many it found, or
+// -1 when they are not to be read. read(piece, items) makes the items of a
+// piece's document, parsed with pugixml's options; take(item) gets them in
+// their order. False when no piece was read, or a piece is no XML (what
+// was taken before that is to be dropped).
+template <typename Item, typename Read, typename Take, typename Find>
+bool readPiecesAsFound(QByteArrayView data, qsizetype capacity, Find find, Read read, Take take, unsigned options)
 {
-    if (pieces.empty())
-        return false;
-    std::vector<std::vector<Item>> found(pieces.size());
-    std::vector<char> broken(pieces.size(), false); // the pieces that are no XML
+    const std::unique_ptr<std::pair<qsizetype, qsizetype>[]> pieces(
+        new std::pair<qsizetype, qsizetype>[size_t(qMax<qsizetype>(capacity, 1))]);
+    std::vector<std::vector<Item>> found(static_cast<size_t>(capacity));
+    std::vector<char> broken(static_cast<size_t>(capacity), false); // the pieces that are no XML
     bool whole = true;
-    inParallelInOrder(
-        qsizetype(pieces.size()),
+    const qsizetype count = whileFound(
+        capacity,
+        [&](const std::function<void()>& publish) {
+            qsizetype placed = 0;
+            return find([&](qsizetype from, qsizetype to) {
+                if (placed == capacity)
+                    return false;
+                pieces[size_t(placed++)] = {from, to};
+                publish();
+                return true;
+            });
+        },
         [&](qsizetype i) {
             const auto [from, to] = pieces[size_t(i)];
             pugi::xml_document piece;
@@ -70,14 +84,50 @@ bool readXmlPieces(QByteArrayView data, const std::vector<std::pair<qsizetype, q
                     take(item);
             std::vector<Item>().swap(found[size_t(i)]);
         });
-    return whole;
+    return count > 0 && whole;
 }
 
+// Reads the pieces xmlPieces gave side by side, as readPiecesAsFound does.
+template <typename Item, typename Read, typename Take>
+bool readXmlPieces(QByteArrayView data, const std::vector<std::pair<qsizetype, qsizetype>>& pieces, Read read,
+                   Take take, unsigned options = pugi::parse_default)
+{
+    return readPiecesAsFound<Item>(
+        data, qsizetype(pieces.size()),
+        [&pieces](const auto& place) {
+            for (const auto& [from, to] : pieces)
+                place(from, to);
+            return pieces.empty() ? qsizetype(-1) : qsizetype(pieces.size());
+        },
+        read, take, options);
+}
+
+// Reads the outermost elements named element of XML text in their pieces
+// (xmlPieces) side by side, as readPiecesAsFound does; the first are
+// parsed while the rest of the text is still being looked through. False
+// when the text cannot be looked through or a piece is no XML: the whole
+// document is parsed then.
 template <typename Item, typename Read, typename Take>
 bool readXmlPieces(QByteArrayView data, QByteArrayView element, Read read, Take take,
                    unsigned options = pugi::parse_default)
 {
-    return readXmlPieces<Item>(data, xmlPieces(data, element), read, take, options);
+    // Room for the pieces of a file whose elements stand together, and
+    // many more; a file of more pieces is looked through first.
+    const qsizetype capacity = data.size() / 16384 + 256;
+    bool tooMany = false;
+    const bool all = readPiecesAsFound<Item>(
+        data, capacity,
+        [&](const auto& place) {
+            qsizetype count = 0;
+            const bool found = findXmlPieces(data, element, [&](qsizetype from, qsizetype to) {
+                tooMany = !place(from, to);
+                count += tooMany ? 0 : 1;
+                return !tooMany;
+            });
+            return found ? count : qsizetype(-1);
+        },
+        read, take, options);
+    return tooMany ? readXmlPieces<Item>(data, xmlPieces(data, element), read, take, options) : all;
 }
 
 // The recipes of an XML file (in any encoding

@@ -15,6 +15,7 @@
 #include <QStringView>
 
 #include <initializer_list>
+#include <type_traits>
 
 namespace bd {
 
@@ -73,22 +74,31 @@ inline void addNames(QStringList& names, const QString& list, QChar separator = 
 
 // Writes into line (emptied first, its room kept) an ingredient line of the parts a
 // program keeps apart (amount, unit, item: those not empty, apart by
-// spaces), the preparation after a comma. Text is QString or QLatin1String.
-template <typename Text>
-void writeIngredientLine(QString& line, std::initializer_list<Text> parts, const Text& preparation)
+// spaces), the preparation after a comma. Line is QString (Text QString or
+// QLatin1String) or, for ASCII, QVarLengthArray<char> (Text QByteArrayView).
+template <typename Line, typename Text>
+void writeIngredientLine(Line& line, std::initializer_list<Text> parts, const Text& preparation)
 {
+    constexpr bool chars = !std::is_same_v<Line, QString>;
+    const auto add = [&line](const auto& text) {
+        if constexpr (chars)
+            line.append(text.data(), text.size());
+        else
+            line += text;
+    };
+    using Separator = std::conditional_t<chars, QByteArrayView, QLatin1String>;
     line.resize(0);
     for (const Text& p : parts) {
         if (p.isEmpty())
             continue;
         if (!line.isEmpty())
-            line += QLatin1Char(' ');
-        line += p;
+            add(Separator(" "));
+        add(p);
     }
     if (!preparation.isEmpty()) {
         if (!line.isEmpty())
-            line += QLatin1String(", ");
-        line += preparation;
+            add(Separator(", "));
+        add(preparation);
     }
 }
 

@@ -155,50 +155,58 @@ QString str(const Plist& m, const char* key) { return m[key].text(); }
 
 QString one(const Plist& m, const char* key) { return simplifiedText(str(m, key)); }
 
-// The line of an ingredient's dict that is no heading and whose parts are
-// plain ASCII strings (plainAsciiLength) or none, as most are: written
-// into line from the document's text, in one look through the dict (the
-// last value of a key written twice, as a Plist gives it). False for any
-// other, which a Plist then reads.
-bool plainIngredientLine(pugi::xml_node dict, QString& line)
+// Which part of an ingredient's line (QUANTITY, MEASUREMENT, DESCRIPTION,
+// DIRECTION) a key of its dict names: 0 to 3, or -1 for none.
+int ingredientPart(const char* key)
+{
+    switch (key[0]) {
+    case 'Q': return sameName(key + 1, "UANTITY") ? 0 : -1;
+    case 'M': return sameName(key + 1, "EASUREMENT") ? 1 : -1;
+    case 'D': return sameName(key + 1, "ESCRIPTION") ? 2 : sameName(key + 1, "IRECTION") ? 3 : -1;
+    default: return -1;
+    }
+}
+
+// Adds to ing the line of an ingredient's dict that is no heading and
+// whose parts are plain ASCII strings (plainAsciiLength) or none, as most
+// are: written from the document's text into line, in one look through
+// the dict (the last value of a key written twice, as a Plist gives it).
+// False for any other, which a Plist then reads.
+bool addPlainIngredient(pugi::xml_node dict, QString& ing, QVarLengthArray<char, 256>& line)
 {
     if (!sameName(dict.name(), "dict"))
         return false;
-    static constexpr const char* kParts[] = {"QUANTITY", "MEASUREMENT", "DESCRIPTION", "DIRECTION"};
     const char* values[4] = {"", "", "", ""};
     const bool plainTexts = forEachEntry(dict, [&values](const char* key, pugi::xml_node v) {
-        const char* name = v.name();
         if (sameName(key, "IS_DIVIDER"))
-            return sameName(name, "false");
-        for (int k = 0; k < 4; ++k)
-            if (sameName(key, kParts[k])) {
-                if (!sameName(name, "string"))
-                    return false;
-                values[k] = v.child_value();
-            }
-        return true;
+            return sameName(v.name(), "false");
+        const int k = ingredientPart(key);
+        if (k < 0)
+            return true;
+        values[k] = v.child_value();
+        return sameName(v.name(), "string");
     });
     if (!plainTexts)
         return false;
-    QLatin1String plain[4];
+    QByteArrayView plain[4];
     for (int k = 0; k < 4; ++k) {
         const qsizetype n = plainAsciiLength(values[k]);
         if (n < 0)
             return false;
-        plain[k] = QLatin1String(values[k], n);
+        plain[k] = QByteArrayView(values[k], n);
     }
     writeIngredientLine(line, {plain[0], plain[1], plain[2]}, plain[3]);
+    addLine(ing, QLatin1String(line.constData(), line.size()));
     return true;
 }
 
 QString ingredients(const Plist& list)
 {
     QString ing, line;
+    QVarLengthArray<char, 256> plainLine;
     list.forEachNode([&](pugi::xml_node node) {
-        if (plainIngredientLine(node, line)) {
-            addLine(ing, line);
+        if (addPlainIngredient(node, ing, plainLine))
             return;
-        }
         const Plist i(node);
         if (i["IS_DIVIDER"].value().toBool()) {
             addIngredientHeading(ing, one(i, "DESCRIPTION"));

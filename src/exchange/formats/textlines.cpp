@@ -167,7 +167,10 @@ void appendWrapped(QString& out, const QList<QStringView>& lines)
     }
 }
 
-void addLine(QString& text, QStringView line)
+namespace {
+
+template <typename Line>
+void addLineOf(QString& text, Line line)
 {
     if (line.isEmpty())
         return;
@@ -175,6 +178,12 @@ void addLine(QString& text, QStringView line)
         text += QLatin1Char('\n');
     text += line;
 }
+
+} // namespace
+
+void addLine(QString& text, QStringView line) { addLineOf(text, line); }
+
+void addLine(QString& text, QLatin1String line) { addLineOf(text, line); }
 
 void addParagraph(QString& text, QStringView paragraph)
 {

@@ -81,6 +81,7 @@ inline qsizetype plainAsciiLength(const char* text)
 
 // Adds line to text, on a line of its own.
 void addLine(QString& text, QStringView line);
+void addLine(QString& text, QLatin1String line);
 // Adds paragraph to text, after a blank line.
 void addParagraph(QString& text, QStringView paragraph);
 

@@ -336,6 +336,17 @@ private slots:
         QCOMPARE(json1.file.kind, ImportKind::Paprika);
         // Without the picture itself, its address stays in the notes.
         QVERIFY(json1[0].other.endsWith(QStringLiteral("\nPicture: https://example.com/loaf.jpg")));
+
+        // JSON written carelessly (a comma after the last field), which
+        // another parser reads, gives the same recipe.
+        QByteArray careless = json(paprikaRecipe(QStringLiteral("Loaf")));
+        careless.insert(careless.lastIndexOf("\n}"), ',');
+        const Read cleaned = readFile(writeIn(dir, QStringLiteral("Careless.paprikarecipe"), gzipOf(careless)));
+        QCOMPARE(cleaned.list.count(), 1);
+        for (const auto field : {&Recipe::title, &Recipe::category, &Recipe::yield, &Recipe::preptime,
+                                 &Recipe::cooktime, &Recipe::ing, &Recipe::prep, &Recipe::other})
+            QCOMPARE(cleaned[0].*field, r.*field);
+        QVERIFY(cleaned.hasPicture(0));
     }
 
     void nextcloud()

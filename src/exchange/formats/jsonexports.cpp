@@ -1,6 +1,7 @@
 #include "exchange/formats/jsonexports.h"
 
 #include "exchange/formats/exportnotes.h"
+#include "exchange/formats/jsonview.h"
 #include "exchange/formats/parallel.h"
 #include "exchange/formats/schemaorg.h"
 #include "resources/strings.h"
@@ -39,13 +40,13 @@ std::optional<QJsonObject> jsonObject(QByteArrayView bytes)
     return doc.object();
 }
 
-// A JSON object from a file that starts as one and names all of keys
-// (a quick look before the parse, so that other JSON files cost little).
-std::optional<QJsonObject> jsonNaming(QByteArrayView bytes, std::initializer_list<const char*> keys)
+// Whether a file starts as a JSON object and names all of keys: a quick
+// look before the parse, so that other JSON files cost little.
+bool mayName(QByteArrayView bytes, std::initializer_list<const char*> keys)
 {
     const QByteArrayView start = bytes.first(qMin<qsizetype>(64, bytes.size())).trimmed();
     if (!start.startsWith('{') && !start.startsWith("\xef\xbb\xbf{"))
-        return std::nullopt;
+        return false;
     for (const char* key : keys) {
         // The key in quotes, made where it is looked for.
         char quoted[64];
@@ -54,15 +55,25 @@ std::optional<QJsonObject> jsonNaming(QByteArrayView bytes, std::initializer_lis
         std::memcpy(quoted + 1, key, n);
         quoted[n + 1] = '"';
         if (!bytes.contains(QByteArrayView(quoted, qsizetype(n + 2))))
-            return std::nullopt;
+            return false;
     }
-    std::optional<QJsonObject> o = jsonObject(bytes);
-    if (!o)
+    return true;
+}
+
+// Whether a JSON object holds all of keys.
+template <typename Object>
+bool holdsAll(const Object& o, std::initializer_list<const char*> keys)
+{
+    return std::all_of(keys.begin(), keys.end(), [&o](const char* key) { return o.contains(QLatin1String(key)); });
+}
+
+// A JSON object from a file that starts as one and names all of keys.
+std::optional<QJsonObject> jsonNaming(QByteArrayView bytes, std::initializer_list<const char*> keys)
+{
+    if (!mayName(bytes, keys))
         return std::nullopt;
-    for (const char* key : keys)
-        if (!o->contains(QLatin1String(key)))
-            return std::nullopt;
-    return o;
+    std::optional<QJsonObject> o = jsonObject(bytes);
+    return o && holdsAll(*o, keys) ? o : std::nullopt;
 }
 
 // An amount as a cook writes it: "2", "1 1/2", "1/3", "0.15".
@@ -87,9 +98,10 @@ QString numberText(double v)
     return QString::number(v, 'g', 6);
 }
 
-// A value as text: a string trimmed, a number as numberText writes it,
-// anything else empty.
-QString textOf(const QJsonValue& v)
+// A value (QJsonValue or JsonView) as text: a string trimmed, a number as
+// numberText writes it, anything else empty.
+template <typename Value>
+QString textOf(const Value& v)
 {
     if (v.isString())
         return v.toString().trimmed();
@@ -98,23 +110,34 @@ QString textOf(const QJsonValue& v)
     return QString();
 }
 
-QString text(const QJsonObject& o, const char* key) { return textOf(o.value(QLatin1String(key))); }
+template <typename Object>
+QString text(const Object& o, const char* key)
+{
+    return textOf(o.value(QLatin1String(key)));
+}
 
 // A name: a text, or an object's "name".
-QString nameOf(const QJsonValue& v)
+template <typename Value>
+QString nameOf(const Value& v)
 {
     return v.isObject() ? textOf(v.toObject().value(QLatin1String("name"))) : textOf(v);
 }
 
 // The names of a list of texts or of objects with a name; a text alone
 // is a list of one.
-QStringList names(const QJsonValue& v)
+template <typename Value>
+QStringList names(const Value& v)
 {
     QStringList out;
-    const QJsonArray list = v.isArray() ? v.toArray() : QJsonArray{v};
-    for (const QJsonValue& item : list)
+    const auto add = [&out](const Value& item) {
         if (const QString n = nameOf(item); !n.isEmpty() && !out.contains(n))
             out << n;
+    };
+    if (!v.isArray())
+        add(v);
+    else
+        for (const Value& item : v.toArray())
+            add(item);
     return out;
 }
 
@@ -171,7 +194,8 @@ QString unmarkedLines(const QString& text)
 }
 
 // A rating as the notes keep it: none for 0, which says the cook gave none.
-QString ratingText(const QJsonValue& v)
+template <typename Value>
+QString ratingText(const Value& v)
 {
     const QString r = textOf(v);
     return r == QLatin1String("0") ? QString() : r;
@@ -198,7 +222,8 @@ QString nutritionText(const QJsonValue& v)
 
 // A picture's bytes from base64 text (a data: address allowed); empty for
 // none, or for one larger than an archive's file may be.
-QByteArray base64Picture(const QJsonValue& v)
+template <typename Value>
+QByteArray base64Picture(const Value& v)
 {
     if (!v.isString())
         return QByteArray();
@@ -296,7 +321,8 @@ struct JsonFields {
 
 // A recipe of these fields of o, its notes written; categories gets the
 // recipe's categories.
-Recipe jsonRecipe(const QJsonObject& o, const JsonFields& f, const ReadContext& context, QStringList& categories)
+template <typename Object>
+Recipe jsonRecipe(const Object& o, const JsonFields& f, const ReadContext& context, QStringList& categories)
 {
     Recipe r;
     r.title = text(o, f.title);
@@ -318,7 +344,8 @@ Recipe jsonRecipe(const QJsonObject& o, const JsonFields& f, const ReadContext& 
 
 // ---- Paprika
 
-void addPaprika(RecipeList& list, const QJsonObject& o, const ReadContext& context)
+template <typename Object>
+void addPaprika(RecipeList& list, const Object& o, const ReadContext& context)
 {
     static const JsonFields fields{"name",
                                    "servings",
@@ -341,14 +368,31 @@ void addPaprika(RecipeList& list, const QJsonObject& o, const ReadContext& conte
     list.setLastPicture(base64Picture(o.value(QLatin1String("photo_data"))));
 }
 
-// A Paprika recipe's JSON: gzip-compressed as the program writes it, or plain.
-std::optional<QJsonObject> paprikaJson(const QByteArray& bytes)
+// Adds the recipe of a Paprika recipe's JSON (gzip-compressed as the
+// program writes it, or plain) to list; false when the bytes hold none.
+// Parsed by simdjson, or (what it refuses) by Qt's parser as other
+// programs' JSON is.
+bool addPaprikaJson(const QByteArray& bytes, RecipeList& list, const ReadContext& context)
 {
     static const std::initializer_list<const char*> keys = {"name", "ingredients", "directions"};
-    if (!isGzip(bytes))
-        return jsonNaming(bytes, keys);
-    const std::optional<QByteArray> json = gunzip(bytes);
-    return json ? jsonNaming(*json, keys) : std::nullopt;
+    std::optional<QByteArray> unpacked;
+    if (isGzip(bytes) && !(unpacked = gunzip(bytes)))
+        return false;
+    const QByteArray& json = unpacked ? *unpacked : bytes;
+    if (!mayName(json, keys))
+        return false;
+    const QByteArrayView text = json.startsWith("\xef\xbb\xbf") ? QByteArrayView(json).sliced(3) : json;
+    if (const std::optional<ParsedJsonView> parsed = ParsedJsonView::parse(text)) {
+        const JsonView root = parsed->root();
+        if (!root.isObject() || !holdsAll(root.toObject(), keys))
+            return false;
+        addPaprika(list, root.toObject(), context);
+        return true;
+    }
+    const std::optional<QJsonObject> o = jsonNaming(json, keys);
+    if (o)
+        addPaprika(list, *o, context);
+    return o.has_value();
 }
 
 // ---- Mealie
@@ -666,12 +710,23 @@ void addCrouton(RecipeList& list, const QJsonObject& o, const ReadContext& conte
     list.setLastPicture(firstPicture(o.value(QLatin1String("images"))));
 }
 
-// The recipe of a file of one (its JSON as parse finds it, read by add),
-// or the recipes of a zip of such files (by their names' ending); nullopt
-// for any other file.
+// Adds the recipe of a file's JSON, as Parse finds it, read by Add; false
+// when there is none.
+template <std::optional<QJsonObject> (*Parse)(const QByteArray&),
+          void (*Add)(RecipeList&, const QJsonObject&, const ReadContext&)>
+bool addParsed(const QByteArray& bytes, RecipeList& list, const ReadContext& context)
+{
+    const std::optional<QJsonObject> o = Parse(bytes);
+    if (o)
+        Add(list, *o, context);
+    return o.has_value();
+}
+
+// The recipe of a file of one (read adds it to a list, false for none), or
+// the recipes of a zip of such files (by their names' ending); nullopt for
+// any other file.
 std::optional<RecipeList> oneOrZipped(const FileLook& file, const QString& ending,
-                                      std::optional<QJsonObject> (*parse)(const QByteArray&),
-                                      void (*add)(RecipeList&, const QJsonObject&, const ReadContext&),
+                                      bool (*read)(const QByteArray&, RecipeList&, const ReadContext&),
                                       const ReadContext& context)
 {
     if (file.archive) {
@@ -680,19 +735,12 @@ std::optional<RecipeList> oneOrZipped(const FileLook& file, const QString& endin
             return std::nullopt;
         return readEntries(
             *file.archive, entries,
-            [&](const QByteArray& bytes, RecipeList& piece) {
-                const std::optional<QJsonObject> o = parse(bytes);
-                if (o)
-                    add(piece, *o, context);
-                return o.has_value();
-            },
+            [&](const QByteArray& bytes, RecipeList& piece) { return read(bytes, piece, context); },
             [](const QString&, RecipeList&) {});
     }
-    const std::optional<QJsonObject> o = parse(file.bytes);
-    if (!o)
-        return std::nullopt;
     RecipeList list;
-    add(list, *o, context);
+    if (!read(file.bytes, list, context))
+        return std::nullopt;
     return list;
 }
 
@@ -700,7 +748,7 @@ std::optional<RecipeList> oneOrZipped(const FileLook& file, const QString& endin
 
 std::optional<RecipeList> readPaprika(const FileLook& file, const ReadContext& context)
 {
-    return oneOrZipped(file, QStringLiteral(".paprikarecipe"), paprikaJson, addPaprika, context);
+    return oneOrZipped(file, QStringLiteral(".paprikarecipe"), addPaprikaJson, context);
 }
 
 std::optional<RecipeList> readNextcloud(const FileLook& file, const ReadContext& context)
@@ -802,14 +850,14 @@ std::optional<RecipeList> readTandoor(const FileLook& file, const ReadContext& c
 
 std::optional<RecipeList> readMela(const FileLook& file, const ReadContext& context)
 {
-    return oneOrZipped(file, QStringLiteral(".melarecipe"), melaJson, addMela, context);
+    return oneOrZipped(file, QStringLiteral(".melarecipe"), addParsed<melaJson, addMela>, context);
 }
 
 std::optional<RecipeList> readCrouton(const FileLook& file, const ReadContext& context)
 {
     // Several recipes shared at once come as a zip of .crumb files.
     if (file.archive)
-        return oneOrZipped(file, QStringLiteral(".crumb"), croutonJson, addCrouton, context);
+        return oneOrZipped(file, QStringLiteral(".crumb"), addParsed<croutonJson, addCrouton>, context);
     const std::optional<QJsonObject> o = croutonJson(file.bytes);
     // Tandoor's recipes have steps too, but neither this file ending nor these fields.
     if (!o || (file.suffix != QLatin1String("crumb") && !o->contains(QLatin1String("serves")) &&

@@ -348,6 +348,17 @@ private slots:
             QCOMPARE(htmlText(QStringView(QString(before + QStringLiteral("<b>c</b>")))), before + QStringLiteral("c"));
             QCOMPARE(htmlText(QString(before + QStringLiteral("\rd"))), before + QStringLiteral("\nd"));
         }
+        // UTF-8 text is seen as plain where the look at its characters
+        // sees it so and it is ASCII, whatever stands where in its blocks.
+        for (int at = 0; at < 36; ++at) {
+            const QByteArray before(at, 'a');
+            for (const char* mark :
+                 {"", " b", "&amp;b", "<b>", "\rd", "\nd", "\td", "  b", " ", "\xc3\xa9", "\x7f", "b\x01"})
+                for (const QByteArray& text : {before + mark, mark + before, before + mark + before}) {
+                    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; });
+                    QCOMPARE(plainSimpleAscii(text), ascii && plainSimpleLine(QString::fromLatin1(text)));
+                }
+        }
         // Lines tidy already are kept; any other blank line or space is tidied.
         QCOMPARE(tidyLines(u"a b\nc\n\nd"), QStringLiteral("a b\nc\n\nd"));
         for (const char16_t* untidy : {u"a b\nc\n\n\nd", u"\na b\nc\n\nd", u"a b\nc\n\nd\n", u"a b\nc\n \nd",

@@ -140,6 +140,42 @@ bool plainText(QStringView text) { return !holdsMarks(text, true); }
 
 bool plainSimpleLine(QStringView text) { return isSimplified(text) && !holdsMarks(text, false); }
 
+bool plainSimpleAscii(QByteArrayView text)
+{
+    const char* p = text.data();
+    const qsizetype n = text.size();
+    if (n == 0)
+        return true;
+    if (p[0] == ' ' || p[n - 1] == ' ')
+        return false;
+    // No control character, byte beyond ASCII, '<' or '&', nor a space
+    // followed by another.
+    const auto plain = [p](qsizetype i) {
+        const auto c = static_cast<unsigned char>(p[i]);
+        return c >= ' ' && c < 0x80 && c != '<' && c != '&' && !(c == ' ' && p[i + 1] == ' ');
+    };
+    qsizetype i = 0;
+#ifdef BD_CHARSCAN_SSE2
+    for (; i + 17 <= n; i += 16) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
+        const __m128i space = _mm_set1_epi8(' ');
+        // Compared as signed numbers, the bytes from 0x80 up are below ' ' too.
+        const __m128i bad = _mm_or_si128(
+            _mm_or_si128(_mm_cmplt_epi8(b, space), _mm_cmpeq_epi8(b, _mm_set1_epi8('<'))),
+            _mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('&')),
+                         _mm_and_si128(_mm_cmpeq_epi8(b, space), _mm_cmpeq_epi8(next, space))));
+        if (_mm_movemask_epi8(bad))
+            return false;
+    }
+#endif
+    // The last byte is no space, so a space has one after it.
+    for (; i < n; ++i)
+        if (!plain(i))
+            return false;
+    return true;
+}
+
 QString htmlText(QString&& text)
 {
     if (plainSimpleLine(text))

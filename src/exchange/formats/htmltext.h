@@ -2,6 +2,7 @@
 // Recipe texts that come as HTML: character references and markup made
 // plain text.
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -22,5 +23,8 @@ QString htmlText(QString&& text);
 // stands: no markup, references or line breaks, spaces simplified. Most
 // texts of pages are such.
 bool plainSimpleLine(QStringView text);
+// The same for UTF-8 text that is ASCII (and so Latin-1 as it stands);
+// false for any other.
+bool plainSimpleAscii(QByteArrayView text);
 
 } // namespace bd

@@ -38,6 +38,13 @@ public:
 
     // Empty, 0, or an empty object or list when the value is none.
     QString toString() const;
+    // A string's UTF-8 bytes as they stand in the parsed JSON; empty for
+    // any other value.
+    std::string_view utf8() const
+    {
+        std::string_view s;
+        return defined_ && e_.get_string().get(s) == simdjson::SUCCESS ? s : std::string_view();
+    }
     double toDouble() const;
     JsonViewObject toObject() const;
     JsonViewArray toArray() const;

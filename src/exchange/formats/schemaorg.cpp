@@ -1,6 +1,7 @@
 #include "exchange/formats/schemaorg.h"
 
 #include "exchange/formats/htmltags.h"
+#include "exchange/formats/htmltext.h"
 #include "exchange/formats/jsonview.h"
 
 #include "resources/strings.h"
@@ -39,6 +40,18 @@ using ObjectOf = decltype(std::declval<const Value&>().toObject());
 // const detaches from the document when iterated).
 const QJsonArray items(const QJsonValue& v) { return v.toArray(); }
 JsonViewArray items(const JsonView& v) { return v.toArray(); }
+
+// A string's text as htmlText would give it, where that is its bytes as
+// they stand (plainSimpleAscii), as it is for most: none for others, and
+// for Qt's values, which hold their strings as UTF-16.
+std::optional<QLatin1String> plainString(const QJsonValue&) { return std::nullopt; }
+std::optional<QLatin1String> plainString(const JsonView& v)
+{
+    const std::string_view s = v.utf8();
+    if (s.empty() || !plainSimpleAscii(QByteArrayView(s.data(), qsizetype(s.size()))))
+        return std::nullopt;
+    return QLatin1String(s.data(), qsizetype(s.size()));
+}
 
 // f(key, value) for each field of an object, in the order of their names.
 template <typename F>
@@ -151,6 +164,8 @@ Object resolved(Lookup<Object>& lookup, const Object& o)
 template <typename Value>
 QString textOf(Lookup<ObjectOf<Value>>& lookup, const Value& v, int depth = 0)
 {
+    if (const std::optional<QLatin1String> plain = plainString(v))
+        return QString(*plain);
     if (v.isString())
         return htmlText(v.toString());
     if (v.isDouble())
@@ -256,7 +271,9 @@ void readInstructions(Lookup<ObjectOf<Value>>& lookup, const Value& v, QString& 
 {
     if (depth > kMaxDepth)
         return;
-    if (v.isString()) {
+    if (const std::optional<QLatin1String> plain = plainString(v)) {
+        addParagraph(prep, *plain);
+    } else if (v.isString()) {
         const QString text = htmlText(v.toString());
         if (!text.contains(QLatin1Char('\n')))
             addParagraph(prep, text);

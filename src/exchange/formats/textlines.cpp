@@ -169,29 +169,25 @@ void appendWrapped(QString& out, const QList<QStringView>& lines)
 
 namespace {
 
-template <typename Line>
-void addLineOf(QString& text, Line line)
+// Adds piece to text after separator (when text is not empty).
+template <typename Piece>
+void addAfter(QString& text, Piece piece, QLatin1String separator)
 {
-    if (line.isEmpty())
+    if (piece.isEmpty())
         return;
     if (!text.isEmpty())
-        text += QLatin1Char('\n');
-    text += line;
+        text += separator;
+    text += piece;
 }
 
 } // namespace
 
-void addLine(QString& text, QStringView line) { addLineOf(text, line); }
+void addLine(QString& text, QStringView line) { addAfter(text, line, QLatin1String("\n")); }
 
-void addLine(QString& text, QLatin1String line) { addLineOf(text, line); }
+void addLine(QString& text, QLatin1String line) { addAfter(text, line, QLatin1String("\n")); }
 
-void addParagraph(QString& text, QStringView paragraph)
-{
-    if (paragraph.isEmpty())
-        return;
-    if (!text.isEmpty())
-        text += QStringLiteral("\n\n");
-    text += paragraph;
-}
+void addParagraph(QString& text, QStringView paragraph) { addAfter(text, paragraph, QLatin1String("\n\n")); }
+
+void addParagraph(QString& text, QLatin1String paragraph) { addAfter(text, paragraph, QLatin1String("\n\n")); }
 
 } // namespace bd

@@ -84,5 +84,6 @@ void addLine(QString& text, QStringView line);
 void addLine(QString& text, QLatin1String line);
 // Adds paragraph to text, after a blank line.
 void addParagraph(QString& text, QStringView paragraph);
+void addParagraph(QString& text, QLatin1String paragraph);
 
 } // namespace bd

@@ -8,6 +8,8 @@
 
 #include <QHash>
 
+#include <cstring>
+
 namespace bd {
 
 namespace {
@@ -144,36 +146,48 @@ bool plainSimpleAscii(QByteArrayView text)
 {
     const char* p = text.data();
     const qsizetype n = text.size();
-    if (n == 0)
+    if (n <= 0)
         return true;
     if (p[0] == ' ' || p[n - 1] == ' ')
         return false;
-    // No control character, byte beyond ASCII, '<' or '&', nor a space
-    // followed by another.
-    const auto plain = [p](qsizetype i) {
-        const auto c = static_cast<unsigned char>(p[i]);
-        return c >= ' ' && c < 0x80 && c != '<' && c != '&' && !(c == ' ' && p[i + 1] == ' ');
-    };
-    qsizetype i = 0;
 #ifdef BD_CHARSCAN_SSE2
-    for (; i + 17 <= n; i += 16) {
+    // Sixteen bytes at a time: no control character, byte beyond ASCII,
+    // '<' or '&', nor a space followed by another, also across blocks. The
+    // last block is the text's last sixteen bytes; a shorter text is
+    // looked at in a block of its own, filled out with letters.
+    char padded[16];
+    if (n < 16) {
+        std::memset(padded, 'a', sizeof padded);
+        charscan::copyBytes(padded, p, size_t(n));
+        p = padded;
+    }
+    const qsizetype last = qMax<qsizetype>(n, 16) - 16;
+    const __m128i space = _mm_set1_epi8(' '), lt = _mm_set1_epi8('<'), amp = _mm_set1_epi8('&');
+    unsigned spaceBefore = 0; // whether the byte before the block is a space
+    for (qsizetype i = 0, next = 0;; i = next) {
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
-        const __m128i space = _mm_set1_epi8(' ');
         // Compared as signed numbers, the bytes from 0x80 up are below ' ' too.
-        const __m128i bad = _mm_or_si128(
-            _mm_or_si128(_mm_cmplt_epi8(b, space), _mm_cmpeq_epi8(b, _mm_set1_epi8('<'))),
-            _mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('&')),
-                         _mm_and_si128(_mm_cmpeq_epi8(b, space), _mm_cmpeq_epi8(next, space))));
-        if (_mm_movemask_epi8(bad))
+        const __m128i bad = _mm_or_si128(_mm_cmplt_epi8(b, space),
+                                         _mm_or_si128(_mm_cmpeq_epi8(b, lt), _mm_cmpeq_epi8(b, amp)));
+        const unsigned spaces = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(b, space)));
+        if (_mm_movemask_epi8(bad) || (spaces & ((spaces >> 1) | (spaceBefore & 1))))
+            return false;
+        if (i == last)
+            return true;
+        // (The last block, where it overlaps this one, holds the byte
+        // before it and its pair.)
+        next = qMin(i + 16, last);
+        spaceBefore = next == i + 16 ? spaces >> 15 : 0;
+    }
+#else
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto c = static_cast<unsigned char>(p[i]);
+        // The last byte is no space, so a space has one after it.
+        if (c < ' ' || c >= 0x80 || c == '<' || c == '&' || (c == ' ' && p[i + 1] == ' '))
             return false;
     }
-#endif
-    // The last byte is no space, so a space has one after it.
-    for (; i < n; ++i)
-        if (!plain(i))
-            return false;
     return true;
+#endif
 }
 
 QString htmlText(QString&& text)

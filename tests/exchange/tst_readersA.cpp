@@ -222,6 +222,39 @@ private slots:
         }
     }
 
+    // A long listing is read in two halves side by side: the files come in
+    // their order, each found where it stands, also where the names hold
+    // the bytes that start an entry of the listing (where the look for the
+    // second half's start lands on one).
+    void longListings()
+    {
+        QList<ZipEntry> entries;
+        QStringList names;
+        for (int i = 0; i < 1500; ++i) {
+            names << QStringLiteral("%1 Soup/recipe.json").arg(i);
+            entries.append({names.back(), QByteArray::number(i), 0, i % 2 == 0});
+        }
+        Archive archive(zipOf(entries));
+        QCOMPARE(archive.names(), names);
+        for (int i : {0, 700, 750, 800, 1499}) {
+            QCOMPARE(archive.read(names[i]).value_or(QByteArray()), QByteArray::number(i));
+            QCOMPARE(archive.read(names[i].toUpper(), true).value_or(QByteArray()), QByteArray::number(i));
+            const std::optional<Archive::Packed> found = archive.find(names[i]);
+            QVERIFY(found);
+            QCOMPARE(Archive::unpack(*found).value_or(QByteArray()), QByteArray::number(i));
+        }
+        // Names made of those bytes (left out: they hold control characters).
+        const QString signature = QString::fromLatin1("PK\x01\x02").repeated(60);
+        QList<ZipEntry> odd{{QStringLiteral("first.txt"), "first"}};
+        for (int i = 0; i < 900; ++i)
+            odd.append({QStringLiteral("x%1").arg(i, 3, 10, QLatin1Char('0')) + signature, "odd"});
+        odd.append({QStringLiteral("last.txt"), "last"});
+        Archive oddNames(zipOf(odd));
+        QCOMPARE(oddNames.names(), QStringList({QStringLiteral("first.txt"), QStringLiteral("last.txt")}));
+        QCOMPARE(oddNames.leftOut(), 900);
+        QCOMPARE(oddNames.read(QStringLiteral("last.txt")).value_or(QByteArray()), QByteArray("last"));
+    }
+
     void archiveNames()
     {
         QCOMPARE(safeEntryName(QStringLiteral("a\\b/./c.json")), QStringLiteral("a/b/c.json"));

@@ -1,5 +1,7 @@
 #include "exchange/formats/archive.h"
 
+#include "exchange/formats/parallel.h"
+
 #include <QFileInfo>
 #include <QHash>
 
@@ -243,9 +245,6 @@ int ZCALLBACK memoryClose(voidpf, voidpf) { return 0; }
 
 int ZCALLBACK memoryError(voidpf, voidpf) { return 0; }
 
-// Bit 11 of an entry's flags: its name is UTF-8.
-constexpr uLong kUtf8Name = 1u << 11;
-
 } // namespace
 
 struct ZipHandle {
@@ -257,6 +256,139 @@ struct ZipHandle {
             unzClose(unz);
     }
 };
+
+namespace {
+
+// A handle of the unzip functions on an archive in memory; false where
+// they do not take it for a zip.
+bool openHandle(ZipHandle& zip, const QByteArray& bytes)
+{
+    zip.memory = Memory{bytes.constData(), ZPOS64_T(bytes.size()), 0};
+    zlib_filefunc64_def io{};
+    io.zopen64_file = memoryOpen;
+    io.zread_file = memoryRead;
+    io.zwrite_file = memoryWrite;
+    io.ztell64_file = memoryTell;
+    io.zseek64_file = memorySeek;
+    io.zclose_file = memoryClose;
+    io.zerror_file = memoryError;
+    io.zfakeclose_file = memoryClose;
+    zip.unz = unzOpen2_64(&zip.memory, &io);
+    return zip.unz != nullptr;
+}
+
+// An entry of the listing as the unzip functions read it, and its names
+// as the archive's table of files keeps them.
+struct Listed {
+    unz_file_info64 info{};
+    unz64_file_pos pos{};
+    bool read = false;  // whether its description could be read
+    bool found = false; // whether its place could be told
+    bool folder = false;
+    bool leftOut = false;       // a link, encrypted, or a name safeEntryName refuses
+    QString name, safe, folded; // as the archive spells it, safe, safe in small letters
+};
+
+// Bit 11 of an entry's flags: its name is UTF-8.
+constexpr uLong kUtf8Name = 1u << 11;
+
+// Fills in the names of an entry whose description was read, its name's
+// bytes in raw, and what it is.
+void describe(Listed& e, QByteArrayView raw)
+{
+    const unz_file_info64& info = e.info;
+    e.name = (info.flag & kUtf8Name) ? QString::fromUtf8(raw) : QString::fromLocal8Bit(raw);
+    e.folder = e.name.endsWith(QLatin1Char('/')) || e.name.endsWith(QLatin1Char('\\'));
+    if (e.folder)
+        return;
+    e.safe = safeEntryName(e.name);
+    // Unix keeps the file's type and mode in the high half of the
+    // external attributes; 0120000 is a link.
+    const bool link = ((info.external_fa >> 16) & 0170000) == 0120000;
+    const bool encrypted = (info.flag & 1) != 0;
+    e.leftOut = e.safe.isEmpty() || link || encrypted;
+    if (!e.leftOut)
+        e.folded = e.safe.toLower();
+}
+
+// Lists the entries from unz's current one on (at: how going to it went)
+// into out, until the walk ends, out holds more than most, or it comes to
+// the entry at stop (a place in the listing, as unzGetOffset64 tells it;
+// 0 for none). Returns whether it came to stop.
+bool listEntries(unzFile unz, int at, std::vector<Listed>& out, size_t most, ZPOS64_T stop)
+{
+    std::vector<char> name(0x10000); // a name's length has 16 bits
+    for (; at == UNZ_OK && out.size() <= most; at = unzGoToNextFile(unz)) {
+        if (stop != 0) {
+            const ZPOS64_T here = unzGetOffset64(unz);
+            if (here >= stop)
+                return here == stop;
+        }
+        Listed e;
+        e.read = unzGetCurrentFileInfo64(unz, &e.info, name.data(), uLong(name.size()), nullptr, 0, nullptr, 0) ==
+                 UNZ_OK;
+        if (e.read) {
+            describe(e, QByteArrayView(name.data(), qsizetype(e.info.size_filename)));
+            e.found = unzGetFilePos64(unz, &e.pos) == UNZ_OK;
+        }
+        out.push_back(std::move(e));
+    }
+    return false;
+}
+
+// A listing of this many entries or more is read in two halves side by side.
+constexpr ZPOS64_T kHalvedListing = 512;
+
+// The archive's entries (at most most + 1 of them), in order, as a walk
+// through its listing finds them. A long listing is read in two halves
+// side by side: the second from where an entry's signature stands halfway
+// through the rest of the archive, taken only where the walk through the
+// first half comes to that very place (a name may hold the signature's
+// bytes too).
+std::vector<Listed> listing(ZipHandle& zip, const QByteArray& bytes, const unz_global_info64& global, size_t most)
+{
+    std::vector<Listed> first;
+    const int at = unzGoToFirstFile(zip.unz);
+    const ZPOS64_T start = at == UNZ_OK ? unzGetOffset64(zip.unz) : 0;
+    static const QByteArrayView kSignature("PK\x01\x02");
+    qsizetype half = -1;
+    if (at == UNZ_OK && global.number_entry >= kHalvedListing && global.number_entry != 0xffff &&
+        start < ZPOS64_T(bytes.size()) && QByteArrayView(bytes).sliced(qsizetype(start)).startsWith(kSignature))
+        half = QByteArrayView(bytes).indexOf(kSignature, qsizetype(start) + (bytes.size() - qsizetype(start)) / 2);
+    ZipHandle other;
+    if (half <= 0 || !openHandle(other, bytes) || unzSetOffset64(other.unz, ZPOS64_T(half)) != UNZ_OK) {
+        listEntries(zip.unz, at, first, most, 0);
+        return first;
+    }
+    std::vector<Listed> second;
+    bool met = false;
+    inParallelInOrder(
+        2,
+        [&](qsizetype k) {
+            if (k == 0)
+                met = listEntries(zip.unz, at, first, most, ZPOS64_T(half));
+            else
+                listEntries(other.unz, UNZ_OK, second, most, 0);
+        },
+        [](qsizetype) {});
+    if (!met) {
+        // The second half did not start at an entry: the walk goes on.
+        first.clear();
+        listEntries(zip.unz, unzGoToFirstFile(zip.unz), first, most, 0);
+        return first;
+    }
+    // Counted on from the first half (the second's walk counts from the
+    // entries declared), and no more entries than declared, as one walk
+    // lists them.
+    for (size_t k = 0; k < second.size(); ++k)
+        second[k].pos.num_of_file = first.size() + k;
+    first.insert(first.end(), std::make_move_iterator(second.begin()), std::make_move_iterator(second.end()));
+    if (first.size() > global.number_entry)
+        first.resize(size_t(global.number_entry));
+    return first;
+}
+
+} // namespace
 
 struct ArchivePlaces {
     std::vector<Place> places;
@@ -284,18 +416,7 @@ void Archive::open()
         return;
     }
     auto zip = std::make_unique<ZipHandle>();
-    zip->memory = Memory{bytes_.constData(), ZPOS64_T(bytes_.size()), 0};
-    zlib_filefunc64_def io{};
-    io.zopen64_file = memoryOpen;
-    io.zread_file = memoryRead;
-    io.zwrite_file = memoryWrite;
-    io.ztell64_file = memoryTell;
-    io.zseek64_file = memorySeek;
-    io.zclose_file = memoryClose;
-    io.zerror_file = memoryError;
-    io.zfakeclose_file = memoryClose;
-    zip->unz = unzOpen2_64(&zip->memory, &io);
-    if (!zip->unz) {
+    if (!openHandle(*zip, bytes_)) {
         fault_ = ArchiveFault::NotArchive;
         return;
     }
@@ -308,58 +429,52 @@ void Archive::open()
         fault_ = ArchiveFault::TooManyEntries;
         return;
     }
+    // The count the archive declares may lie: every entry listed counts,
+    // folders and entries left out too.
+    const std::vector<Listed> entries = listing(*zip, bytes_, global, size_t(budget_->limits.entries));
+    if (entries.size() > size_t(budget_->limits.entries)) {
+        fault_ = ArchiveFault::TooManyEntries;
+        return;
+    }
     ArchivePlaces places;
-    // Room for every entry the archive declares (within the limit checked
-    // above), so that a long listing's tables are not grown again and again.
-    places.places.reserve(size_t(global.number_entry));
-    places.byName.reserve(qsizetype(global.number_entry));
-    places.byFoldedName.reserve(qsizetype(global.number_entry));
-    names_.reserve(qsizetype(global.number_entry));
-    rawNames_.reserve(qsizetype(global.number_entry));
-    std::vector<char> rawName(0x10000); // a name's length has 16 bits
-    int listed = 0;
-    for (int at = unzGoToFirstFile(zip->unz); at == UNZ_OK; at = unzGoToNextFile(zip->unz)) {
-        // The count the archive declares may lie: every entry listed counts,
-        // folders and entries left out too.
-        if (++listed > budget_->limits.entries) {
-            fault_ = ArchiveFault::TooManyEntries;
-            names_.clear();
-            rawNames_.clear();
-            leftOut_ = 0;
-            return;
-        }
-        unz_file_info64 info{};
-        if (unzGetCurrentFileInfo64(zip->unz, &info, rawName.data(), uLong(rawName.size()), nullptr, 0, nullptr, 0) !=
-            UNZ_OK)
+    // Room for every entry listed, so that a long listing's tables are not
+    // grown again and again.
+    places.places.reserve(entries.size());
+    places.byName.reserve(qsizetype(entries.size()));
+    places.byFoldedName.reserve(qsizetype(entries.size()));
+    names_.reserve(qsizetype(entries.size()));
+    rawNames_.reserve(qsizetype(entries.size()));
+    for (const Listed& e : entries) {
+        if (!e.read || e.folder)
             continue;
-        const QByteArrayView bytes(rawName.data(), qsizetype(info.size_filename));
-        const QString name = (info.flag & kUtf8Name) ? QString::fromUtf8(bytes) : QString::fromLocal8Bit(bytes);
-        if (name.endsWith(QLatin1Char('/')) || name.endsWith(QLatin1Char('\\')))
-            continue; // a folder
-        const QString safe = safeEntryName(name);
-        // Unix keeps the file's type and mode in the high half of the
-        // external attributes; 0120000 is a link.
-        const bool link = ((info.external_fa >> 16) & 0170000) == 0120000;
-        const bool encrypted = (info.flag & 1) != 0;
-        if (safe.isEmpty() || link || encrypted) {
+        if (e.leftOut) {
             ++leftOut_;
             continue;
         }
-        Place place{};
-        if (unzGetFilePos64(zip->unz, &place.pos) != UNZ_OK)
+        if (!e.found)
             continue;
+        const unz_file_info64& info = e.info;
+        const QString& safe = e.safe;
+        Place place{};
+        place.pos = e.pos;
         place.size = qint64(info.uncompressed_size);
         place.packed = qint64(info.compressed_size);
         place.crc = quint32(info.crc);
         place.method = int(info.compression_method);
-        if (places.byName.contains(safe))
-            continue; // the first of two files of one name
-        places.byName.insert(safe, int(places.places.size()));
-        if (QString folded = safe.toLower(); !places.byFoldedName.contains(folded))
-            places.byFoldedName.insert(std::move(folded), int(places.places.size()));
+        // Each name is looked up once, and a new one given its place.
+        const int index = int(places.places.size());
+        const qsizetype known = places.byName.size();
+        int& named = places.byName[safe];
+        if (places.byName.size() == known)
+            continue; // the first of two files of one name is kept
+        named = index;
+        const qsizetype knownFolded = places.byFoldedName.size();
+        int& folded = places.byFoldedName[e.folded];
+        if (places.byFoldedName.size() > knownFolded)
+            folded = index;
         places.places.push_back(place);
         names_ << safe;
-        rawNames_ << name;
+        rawNames_ << e.name;
     }
     zip_ = std::move(zip);
     places_ = std::make_unique<ArchivePlaces>(std::move(places));

@@ -1073,14 +1073,18 @@ private slots:
     // A step too long to read at once is read in parts side by side, each
     // from a mark's sign on: it reads as its lines do each as a step of its
     // own, also where signs stand inside other marks' amounts and notes
-    // (all through it, or only after the parts read first).
+    // (all through it, or only after the parts read first), and where
+    // marks that say nothing leave two spaces in a row (in some lines, or
+    // in all, so also where one part ends and the next starts).
     void cooklangLongStep()
     {
-        for (const int signsInsideFrom : {6000, 0, 4000}) {
+        for (const int signsInsideFrom : {6000, 0, 4000, -7, -1}) {
             QStringList lines;
             for (int i = 0; i < 6000; ++i)
-                lines << (i >= signsInsideFrom && i % 3 == 0
+                lines << (i >= signsInsideFrom && signsInsideFrom >= 0 && i % 3 == 0
                               ? QStringLiteral("Mix @x%1{1 @y 2 #z ~t}(in a ~bowl) well.").arg(i)
+                          : signsInsideFrom < 0 && i % -signsInsideFrom == 0
+                              ? QStringLiteral("Stir ~{} well ~{} and @item %1{}.").arg(i)
                               : QStringLiteral("Add @item %1{%2%g} and stir #pan{} for ~{%3%min}.")
                                     .arg(i % 500)
                                     .arg(i % 7)
@@ -1096,6 +1100,16 @@ private slots:
             QCOMPARE(w.ing, a.ing);
             QCOMPARE(w.prep, QString(a.prep).replace(QStringLiteral("\n\n"), QStringLiteral(" ")));
         }
+        // Marks that say nothing only where the step's parts start (as the
+        // step is cut into four): their spaces stand two in a row only
+        // where one part ends and the next starts.
+        const QString words = QStringLiteral("stir well ").repeated(6554);
+        QString step = words;
+        for (int k = 3; k >= 1; --k)
+            step.insert((words.size() * k / 4 + 20) / 10 * 10 + 10, QStringLiteral("~{} "));
+        RecipeList quiet;
+        QCOMPARE(into(quiet, readCooklang(step, QStringLiteral("q"), kContext)).count(), 1);
+        QCOMPARE(recipes(quiet).first().prep, words.trimmed());
     }
 
     // The file check tells each format by its content, whatever the name.

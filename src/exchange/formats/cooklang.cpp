@@ -10,6 +10,7 @@
 #include <array>
 #include <cstring>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace bd {
@@ -651,14 +652,46 @@ struct StepPart {
     IngredientLines ing;
     QString text;
     bool whole = false; // ended where the next part starts
+    // Whether its text is simplified (isSimplified) but for a space first
+    // or last, and whether it has one there.
+    bool simple = false, spaceFirst = false, spaceLast = false;
+
+    void lookAtText()
+    {
+        QStringView t(text);
+        spaceFirst = t.startsWith(u' ');
+        spaceLast = t.endsWith(u' ');
+        t = t.mid(spaceFirst ? 1 : 0);
+        if (spaceLast && !t.isEmpty())
+            t.chop(1);
+        simple = isSimplified(t);
+    }
 };
+
+// Whether the text of parts one after another is simplified, as the parts
+// tell it: false where they cannot (isSimplified then looks at it all).
+bool partsSimplified(const std::vector<StepPart>& parts, size_t count)
+{
+    bool spaceBefore = true; // as if one stood before the text: none may start it
+    for (size_t k = 0; k < count; ++k) {
+        const StepPart& part = parts[k];
+        if (part.text.isEmpty())
+            continue;
+        if (!part.simple || (spaceBefore && part.spaceFirst))
+            return false;
+        spaceBefore = part.spaceLast;
+    }
+    return !spaceBefore;
+}
 
 // plainWords over a long step, in parts side by side, each starting at a
 // mark's sign: false (nothing added) where a mark of one part goes on into
 // the next, as the step is then read whole. The parts are read into read,
 // kept from step to step with their room: the memory for a long step's
-// parts, new each time, would cost more than the copying.
-bool plainWordsInParts(QStringView step, IngredientLines& ing, EndWriter& out, std::vector<StepPart>& read)
+// parts, new each time, would cost more than the copying. simple tells
+// whether the parts found the text they wrote simplified.
+bool plainWordsInParts(QStringView step, IngredientLines& ing, EndWriter& out, std::vector<StepPart>& read,
+                       bool& simple)
 {
     const char16_t* p = step.utf16();
     const qsizetype n = step.size();
@@ -687,6 +720,7 @@ bool plainWordsInParts(QStringView step, IngredientLines& ing, EndWriter& out, s
             part.whole = plainWords(step, from, to, part.ing, writer) == to;
             writer.finish();
             part.ing.hashAll();
+            part.lookAtText();
         },
         [&](qsizetype k) {
             const StepPart& part = read[size_t(k)];
@@ -700,6 +734,7 @@ bool plainWordsInParts(QStringView step, IngredientLines& ing, EndWriter& out, s
         ing.truncate(linesBefore);
         out.rewind(textBefore);
     }
+    simple = whole && partsSimplified(read, count);
     return whole;
 }
 
@@ -714,10 +749,11 @@ void addPlainStep(QStringView step, IngredientLines& ing, QString& prep, std::ve
     const qsizetype paragraph = before > 0 ? before + 2 : 0;
     EndWriter out(prep, before, paragraph - before + step.size());
     out.put(before > 0 ? QStringView(u"\n\n") : QStringView());
-    if (step.size() < kLongStep || !plainWordsInParts(step, ing, out, parts))
+    bool simple = false; // known to be simplified
+    if (step.size() < kLongStep || !plainWordsInParts(step, ing, out, parts, simple))
         plainWords(step, 0, step.size(), ing, out);
     out.finish();
-    if (const QStringView added = QStringView(prep).mid(paragraph); !isSimplified(added)) {
+    if (const QStringView added = QStringView(prep).mid(paragraph); !simple && !isSimplified(added)) {
         const QString simple = added.toString().simplified();
         prep.truncate(paragraph);
         prep += simple;
@@ -758,6 +794,16 @@ struct Scratch {
 
 // A copy of text of its own size, not sharing a scratch text's room.
 QString ownCopy(QStringView text) { return text.isEmpty() ? QString() : text.toString(); }
+
+// A scratch text as a recipe's own: a long one whose room is not much more
+// than it holds taken as it is (its copy would cost more than new room for
+// the next file), any other copied.
+QString ownText(QString& text)
+{
+    if (text.size() >= kLongStep && text.capacity() <= text.size() + text.size() / 2)
+        return std::exchange(text, QString());
+    return ownCopy(text);
+}
 
 // Reads the body's lines from first on into scratch: the steps as plain
 // text with the ingredients they mark, the section names, the metadata
@@ -901,7 +947,7 @@ RecipeList readCooklang(QStringView text, const QString& fileTitle, const ReadCo
     QString category;
     Recipe recipe = fromMetadata(meta, scratch.noteLines, fileTitle, context.langOffset, category);
     recipe.ing = scratch.ing.unique();
-    recipe.prep = ownCopy(scratch.prep);
+    recipe.prep = ownText(scratch.prep);
 
     if (recipe.ing.isEmpty() && recipe.prep.isEmpty())
         read.skipped << 1;

@@ -297,7 +297,11 @@ private slots:
             ingredient("<key>QUANTITY</key><string>2</string><key>DESCRIPTION</key><string>limes</string>"
                        "<key>DIRECTION</key><string></string>") +
             ingredient("<key>DESCRIPTION</key><string>salt</string><key>DESCRIPTION</key><string>sea salt</string>") +
-            ingredient("<key>DESCRIPTION</key><string>pepper </string>") + "</array></dict></plist>";
+            ingredient("<key>DESCRIPTION</key><string>pepper </string>") +
+            // Keys that start as the parts' do are none of them.
+            ingredient("<key>QUANTITY_2</key><string>9</string><key>DESCRIPTION</key><string>mint</string>"
+                       "<key>DESCRIPTIONS</key><string>x</string><key>DIRECTIO</key><string>y</string>") +
+            "</array></dict></plist>";
         RecipeList tidied;
         QCOMPARE(took(readImportFile(writeIn(dir, QStringLiteral("parts.mgourmet"), parts), tidied, kContext), tidied),
                  std::pair(ImportKind::MacGourmet, 1));
@@ -305,7 +309,7 @@ private slots:
                  QString::fromUtf8("1 cup rolled oats\n2 figs\n\nEggs\n3 eggs\neggs, beaten lightly\n"
                                    "cr\xc3\xa8"
                                    "me fra\xc3\xae"
-                                   "che\n2 limes\nsea salt\npepper"));
+                                   "che\n2 limes\nsea salt\npepper\nmint"));
     }
 
     void recipeKeeper()

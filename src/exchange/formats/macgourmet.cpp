@@ -67,7 +67,7 @@ bool forEachEntry(pugi::xml_node dict, Each each)
     for (pugi::xml_node v = dict.first_child(); v; v = v.next_sibling()) {
         if (v.type() != pugi::node_element)
             continue;
-        if (sameName(v.name(), "key")) {
+        if (isName(v.name(), "key")) {
             key = v.child_value();
         } else if (key) {
             if (!each(key, v))
@@ -160,9 +160,9 @@ QString one(const Plist& m, const char* key) { return simplifiedText(str(m, key)
 int ingredientPart(const char* key)
 {
     switch (key[0]) {
-    case 'Q': return sameName(key + 1, "UANTITY") ? 0 : -1;
-    case 'M': return sameName(key + 1, "EASUREMENT") ? 1 : -1;
-    case 'D': return sameName(key + 1, "ESCRIPTION") ? 2 : sameName(key + 1, "IRECTION") ? 3 : -1;
+    case 'Q': return isName(key + 1, "UANTITY") ? 0 : -1;
+    case 'M': return isName(key + 1, "EASUREMENT") ? 1 : -1;
+    case 'D': return isName(key + 1, "ESCRIPTION") ? 2 : isName(key + 1, "IRECTION") ? 3 : -1;
     default: return -1;
     }
 }
@@ -174,17 +174,17 @@ int ingredientPart(const char* key)
 // False for any other, which a Plist then reads.
 bool addPlainIngredient(pugi::xml_node dict, QString& ing, QVarLengthArray<char, 256>& line)
 {
-    if (!sameName(dict.name(), "dict"))
+    if (!isName(dict.name(), "dict"))
         return false;
     const char* values[4] = {"", "", "", ""};
     const bool plainTexts = forEachEntry(dict, [&values](const char* key, pugi::xml_node v) {
-        if (sameName(key, "IS_DIVIDER"))
-            return sameName(v.name(), "false");
+        if (isName(key, "IS_DIVIDER"))
+            return isName(v.name(), "false");
         const int k = ingredientPart(key);
         if (k < 0)
             return true;
         values[k] = v.child_value();
-        return sameName(v.name(), "string");
+        return isName(v.name(), "string");
     });
     if (!plainTexts)
         return false;

@@ -25,6 +25,17 @@ inline bool sameName(const char* a, const char* b)
     return *a == *b;
 }
 
+// The same where b is a name written in the code: its letters are
+// compared one by one with what the compiler knows them to be.
+template <size_t N>
+inline bool isName(const char* a, const char (&b)[N])
+{
+    for (size_t i = 0; i + 1 < N; ++i)
+        if (a[i] != b[i])
+            return false;
+    return a[N - 1] == '\0';
+}
+
 // All the text inside an element (CDATA too), its pieces joined by spaces.
 QString xmlInnerText(pugi::xml_node n);
 // The first child element of n named any of names (letter case ignored).

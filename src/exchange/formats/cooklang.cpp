@@ -25,7 +25,7 @@ QStringView part(QStringView text, qsizetype from, qsizetype size) { return QStr
 
 // v.trimmed(), answered at once for text that is empty or starts and ends
 // with a visible ASCII character, as nearly all lines and a mark's parts do.
-QStringView trimmedText(QStringView v)
+Q_ALWAYS_INLINE QStringView trimmedText(QStringView v)
 {
     auto plain = [](QChar c) { return c.unicode() > u' ' && c.unicode() < 128; };
     return v.isEmpty() || (plain(v.front()) && plain(v.back())) ? v : v.trimmed();
@@ -541,6 +541,13 @@ bool readMark(QStringView step, qsizetype i, Mark& mark)
     return true;
 }
 
+// Copies text to out + at, and moves at past it.
+Q_ALWAYS_INLINE void putAt(char16_t* out, qsizetype& at, QStringView text)
+{
+    charscan::copyBytes(out + at, text.utf16(), size_t(text.size()) * sizeof(char16_t));
+    at += text.size();
+}
+
 // Adds an ingredient's line, "quantity unit name, note", to ing.
 void addIngredient(const Mark& mark, IngredientLines& ing)
 {
@@ -553,10 +560,7 @@ void addIngredient(const Mark& mark, IngredientLines& ing)
         size += part.isEmpty() ? 0 : part.size() + 1;
     char16_t* const out = ing.room(size);
     qsizetype at = 0;
-    auto put = [&](QStringView text) {
-        charscan::copyBytes(out + at, text.utf16(), size_t(text.size()) * sizeof(char16_t));
-        at += text.size();
-    };
+    auto put = [&](QStringView text) { putAt(out, at, text); };
     for (QStringView part : parts) {
         if (part.isEmpty())
             continue;
@@ -577,7 +581,7 @@ void addIngredient(const Mark& mark, IngredientLines& ing)
 class EndWriter {
 public:
     EndWriter(QString& text, qsizetype at, qsizetype expected) : text_(text), written_(at) { grow(at + expected); }
-    void put(QStringView piece)
+    Q_ALWAYS_INLINE void put(QStringView piece)
     {
         if (piece.isEmpty())
             return; // (and its characters may be no pointer at all)

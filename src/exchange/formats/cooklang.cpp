@@ -366,17 +366,25 @@ public:
             total += keep_[k] ? line(k).size() + 1 : 0;
         if (total == 0)
             return QString();
-        QString out(total - 1, Qt::Uninitialized);
+        // Lines kept one after another stand together, each ended by its
+        // line break: each such run is copied at once (a list without
+        // repeats in one copy).
+        QString out(total, Qt::Uninitialized);
         char16_t* o = reinterpret_cast<char16_t*>(out.data());
-        for (size_t k = 0; k < count; ++k) {
-            if (!keep_[k])
+        for (size_t k = 0; k < count;) {
+            if (!keep_[k]) {
+                ++k;
                 continue;
-            const QStringView l = line(k);
-            if (o != reinterpret_cast<char16_t*>(out.data()))
-                *o++ = u'\n';
-            charscan::copyBytes(o, l.utf16(), size_t(l.size()) * sizeof(char16_t));
-            o += l.size();
+            }
+            size_t end = k + 1;
+            while (end < count && keep_[end])
+                ++end;
+            const qsizetype from = starts_[k], to = end < count ? starts_[end] : size_;
+            std::memcpy(o, chars_.data() + from, size_t(to - from) * sizeof(char16_t));
+            o += to - from;
+            k = end;
         }
+        out.chop(1); // the last line break
         return out;
     }
 

@@ -632,6 +632,14 @@ private slots:
                                         "caf\u00e9 au lait."));
         QCOMPARE(into(book, readCooklang(u"Boil the water.\n", QStringLiteral("Water"), kContext)).count(), 1);
         QCOMPARE(recipes(book).first().prep, QStringLiteral("Boil the water."));
+        // A step's lines are read as one line: a name may go on into the
+        // next, also where a line is indented.
+        QCOMPARE(into(book, readCooklang(u"Add the @big\napple{2} and the\n  @green\npear{1}.\n",
+                                         QStringLiteral("Fruit"), kContext))
+                     .count(),
+                 1);
+        QCOMPARE(recipes(book).first().ing, QStringLiteral("2 big apple\n1 green pear"));
+        QCOMPARE(recipes(book).first().prep, QStringLiteral("Add the big apple and the green pear."));
     }
 
     // What the file check tells: the kind of a digest by the recipes it

@@ -833,11 +833,22 @@ void readBody(const QList<QStringView>& body, qsizetype first, Scratch& scratch)
             QString& joined = scratch.joined;
             joined.resize(joinedSize); // keeps its room for the next step
             char16_t* out = reinterpret_cast<char16_t*>(joined.data());
-            for (const QStringView line : stepLines) {
-                if (out != reinterpret_cast<char16_t*>(joined.data()))
+            // Lines that follow one another in the text, a line break
+            // apart, are copied at once, their line breaks then made spaces.
+            for (size_t k = 0; k < stepLines.size();) {
+                if (k > 0)
                     *out++ = u' ';
-                charscan::copyBytes(out, line.utf16(), size_t(line.size()) * sizeof(char16_t));
-                out += line.size();
+                size_t end = k + 1;
+                while (end < stepLines.size() &&
+                       stepLines[end].data() == stepLines[end - 1].data() + stepLines[end - 1].size() + 1)
+                    ++end;
+                const char16_t* from = stepLines[k].utf16();
+                const qsizetype size = stepLines[end - 1].utf16() + stepLines[end - 1].size() - from;
+                std::memcpy(out, from, size_t(size) * sizeof(char16_t));
+                for (size_t j = k + 1; j < end; ++j)
+                    out[stepLines[j].utf16() - from - 1] = u' ';
+                out += size;
+                k = end;
             }
             addPlainStep(joined, scratch.ing, scratch.prep, scratch.stepParts);
         } else if (!stepLines.empty()) {

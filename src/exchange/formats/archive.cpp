@@ -372,7 +372,8 @@ std::vector<Listed> listing(ZipHandle& zip, const QByteArray& bytes, const unz_g
         },
         [](qsizetype) {});
     if (!met) {
-        // The second half did not start at an entry: the walk goes on.
+        // The second half did not start at an entry: the listing is walked
+        // again from its start, as one walk.
         first.clear();
         listEntries(zip.unz, unzGoToFirstFile(zip.unz), first, most, 0);
         return first;

@@ -125,6 +125,23 @@ inline const unsigned char* firstOf(const unsigned char* p, const unsigned char*
     return end;
 }
 
+// Copies size characters from from to to (apart), each a made b.
+inline void copyReplacing(char16_t* to, const char16_t* from, std::size_t size, char16_t a, char16_t b)
+{
+    std::size_t i = 0;
+#ifdef BD_CHARSCAN_SSE2
+    // b - a added where a stands.
+    const __m128i as = _mm_set1_epi16(short(a)), change = _mm_set1_epi16(short(char16_t(b - a)));
+    for (; i + 8 <= size; i += 8) {
+        const __m128i c = load(from + i);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i),
+                         _mm_add_epi16(c, _mm_and_si128(_mm_cmpeq_epi16(c, as), change)));
+    }
+#endif
+    for (; i < size; ++i)
+        to[i] = from[i] == a ? b : from[i];
+}
+
 // Copies size bytes from from to to (apart): up to 64 bytes, as most
 // pieces of a line are, by moves of a known size instead of a call to
 // memcpy.

@@ -60,12 +60,11 @@ QString yamlValue(QStringView v)
 
 // The simple YAML of front matter: "key: value", lists under a key ("- a"
 // lines), and one level of nested keys (read as "parent.key").
-void readFrontMatter(const QList<QStringView>& lines, qsizetype from, qsizetype to, Metadata& meta)
+void readFrontMatter(const QList<QStringView>& lines, Metadata& meta)
 {
     QString parent;
     int parentIndex = -1;
-    for (qsizetype i = from; i < to; ++i) {
-        const QStringView raw = lines[i];
+    for (const QStringView raw : lines) {
         const QStringView line = raw.trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
@@ -171,37 +170,38 @@ bool nameChar(QChar c)
     return c.isLetterOrNumber() || c.isMark();
 }
 
-// The lines of text, as views of it, into lines; false (lines then not
-// whole) where the text holds a carriage return.
-bool linesOf(QStringView text, QList<QStringView>& lines)
+// Calls line(view) for each line of text (which holds no carriage
+// return), in order, as views of it; the line breaks are found eight
+// characters at a time.
+template <typename Line>
+void forEachLine(QStringView text, Line&& line)
 {
-    lines.clear();
     const char16_t* p = text.utf16();
     const qsizetype n = text.size();
     qsizetype from = 0;
     auto end = [&](qsizetype i) {
-        if (p[i] == u'\r')
-            return false;
-        lines.append(part(text, from, i - from));
+        line(part(text, from, i - from));
         from = i + 1;
-        return true;
     };
     qsizetype i = 0;
     if constexpr (charscan::kBlocks) {
-        for (; i + 8 <= n; i += 8) {
-            const charscan::Block b = charscan::load(p + i);
-            for (unsigned m = charscan::equal(b, u'\n') | charscan::equal(b, u'\r'); m; m &= m - 1) {
-                if (!end(i + qsizetype(qCountTrailingZeroBits(m) / 2)))
-                    return false;
+        for (; i + 8 <= n; i += 8)
+            for (unsigned m = charscan::equal(charscan::load(p + i), u'\n'); m; m &= m - 1) {
+                end(i + qsizetype(qCountTrailingZeroBits(m) / 2));
                 m &= m - 1; // the character's second bit
             }
-        }
     }
     for (; i < n; ++i)
-        if ((p[i] == u'\n' || p[i] == u'\r') && !end(i))
-            return false;
-    lines.append(part(text, from, n - from));
-    return true;
+        if (p[i] == u'\n')
+            end(i);
+    end(n);
+}
+
+// The line of text that starts at from, up to its line break.
+QStringView lineAt(QStringView text, qsizetype from)
+{
+    const qsizetype end = text.indexOf(QLatin1Char('\n'), from);
+    return part(text, from, (end < 0 ? text.size() : end) - from);
 }
 
 // text with "\r\n" and a lone "\r" made "\n", in one pass (QString::replace
@@ -560,25 +560,29 @@ Q_ALWAYS_INLINE void putAt(char16_t* out, qsizetype& at, QStringView text)
 void addIngredient(const Mark& mark, IngredientLines& ing)
 {
     const QString note = trimmedText(mark.note).isEmpty() ? QString() : simplifiedText(mark.note);
-    const QStringView parts[] = {mark.quantity, mark.unit, mark.name()};
     // The line is written at once into room made for it: a long list has
-    // tens of thousands of them.
+    // tens of thousands of them. The parts are taken by their pointers and
+    // sizes, each read on its own: copied whole, as views, they would be
+    // read back in one piece just after being written in two, which the
+    // processor cannot hand on from its stores and waits for.
+    const QStringView name = mark.name();
+    const char16_t* const texts[] = {mark.quantity.utf16(), mark.unit.utf16(), name.utf16()};
+    const qsizetype sizes[] = {mark.quantity.size(), mark.unit.size(), name.size()};
     qsizetype size = note.isEmpty() ? 0 : 2 + note.size();
-    for (QStringView part : parts)
-        size += part.isEmpty() ? 0 : part.size() + 1;
+    for (const qsizetype s : sizes)
+        size += s > 0 ? s + 1 : 0;
     char16_t* const out = ing.room(size);
     qsizetype at = 0;
-    auto put = [&](QStringView text) { putAt(out, at, text); };
-    for (QStringView part : parts) {
-        if (part.isEmpty())
+    for (size_t k = 0; k < 3; ++k) {
+        if (sizes[k] == 0)
             continue;
         if (at > 0)
             out[at++] = u' ';
-        put(part);
+        putAt(out, at, QStringView(texts[k], sizes[k]));
     }
     if (!note.isEmpty()) {
-        put(u", ");
-        put(note);
+        putAt(out, at, u", ");
+        putAt(out, at, note);
     }
     ing.add(at);
 }
@@ -783,10 +787,9 @@ namespace {
 // each, and with two threads taking memory at once that growing costs
 // more than the reading.
 struct Scratch {
-    QList<QStringView> lines;
     IngredientLines ing;
     QString prep, joined;
-    std::vector<QStringView> stepLines;
+    std::vector<QStringView> stepRuns;
     std::vector<StepPart> stepParts;
     Metadata meta;
     QStringList noteLines;
@@ -794,13 +797,12 @@ struct Scratch {
     // Emptied, keeping their room.
     void clear()
     {
-        lines.clear();
         meta.clear();
         noteLines.clear();
         ing.clear();
         prep.resize(0);
         joined.resize(0);
-        stepLines.clear();
+        stepRuns.clear();
     }
 };
 
@@ -817,56 +819,67 @@ QString ownText(QString& text)
     return ownCopy(text);
 }
 
-// Reads the body's lines from first on into scratch: the steps as plain
-// text with the ingredients they mark, the section names, the metadata
-// lines and the note lines.
-void readBody(const QList<QStringView>& body, qsizetype first, Scratch& scratch)
+// Reads the body into scratch: the steps as plain text with the
+// ingredients they mark, the section names, the metadata lines and the
+// note lines.
+void readBody(QStringView body, Scratch& scratch)
 {
     Metadata& meta = scratch.meta;
     QStringList& noteLines = scratch.noteLines;
-    // The lines of the step being read, read as one: the line itself, or
-    // its lines joined by spaces, written at once when the step ends.
-    std::vector<QStringView>& stepLines = scratch.stepLines;
-    qsizetype joinedSize = -1;
+    // The step being read, as runs of its lines: lines that follow one
+    // another in the text, a line break apart, stand in one run. The step
+    // is read as one text: its one line itself, or its lines joined by
+    // spaces, written at once when it ends. The run being added to is
+    // kept by its start and size (see addIngredient).
+    std::vector<QStringView>& runs = scratch.stepRuns;
+    const char16_t* runFrom = nullptr;
+    qsizetype runSize = 0, stepLines = 0, joinedSize = -1;
+    auto endRun = [&] {
+        if (runFrom)
+            runs.emplace_back(runFrom, runSize);
+        runFrom = nullptr;
+    };
+    auto stepLine = [&](QStringView line) {
+        ++stepLines;
+        joinedSize += 1 + line.size();
+        if (runFrom && line.utf16() == runFrom + runSize + 1) {
+            runSize += 1 + line.size();
+            return;
+        }
+        endRun();
+        runFrom = line.utf16();
+        runSize = line.size();
+    };
     auto endStep = [&] {
-        if (stepLines.size() > 1) {
+        endRun();
+        if (stepLines > 1) {
             QString& joined = scratch.joined;
             joined.resize(joinedSize); // keeps its room for the next step
             char16_t* out = reinterpret_cast<char16_t*>(joined.data());
-            // Lines that follow one another in the text, a line break
-            // apart, are copied at once, their line breaks then made spaces.
-            for (size_t k = 0; k < stepLines.size();) {
+            // A run's only line breaks are those between its lines.
+            for (size_t k = 0; k < runs.size(); ++k) {
                 if (k > 0)
                     *out++ = u' ';
-                size_t end = k + 1;
-                while (end < stepLines.size() &&
-                       stepLines[end].data() == stepLines[end - 1].data() + stepLines[end - 1].size() + 1)
-                    ++end;
-                const char16_t* from = stepLines[k].utf16();
-                const qsizetype size = stepLines[end - 1].utf16() + stepLines[end - 1].size() - from;
-                std::memcpy(out, from, size_t(size) * sizeof(char16_t));
-                for (size_t j = k + 1; j < end; ++j)
-                    out[stepLines[j].utf16() - from - 1] = u' ';
-                out += size;
-                k = end;
+                charscan::copyReplacing(out, runs[k].utf16(), size_t(runs[k].size()), u'\n', u' ');
+                out += runs[k].size();
             }
             addPlainStep(joined, scratch.ing, scratch.prep, scratch.stepParts);
-        } else if (!stepLines.empty()) {
-            addPlainStep(stepLines.front(), scratch.ing, scratch.prep, scratch.stepParts);
+        } else if (stepLines == 1) {
+            addPlainStep(runs.front(), scratch.ing, scratch.prep, scratch.stepParts);
         }
-        stepLines.clear();
+        runs.clear();
+        stepLines = 0;
         joinedSize = -1;
     };
     static thread_local const QRegularExpression metaLine(QStringLiteral("^>>\\s*([^:]+):(.*)$"));
-    for (auto it = body.cbegin() + first; it != body.cend(); ++it) {
-        const QStringView line = trimmedText(*it);
+    forEachLine(body, [&](QStringView raw) {
+        const QStringView line = trimmedText(raw);
         // Most lines are a step's: told by their first character.
         const char16_t lead = line.isEmpty() ? u'\0' : line.front().unicode();
         if (line.isEmpty()) {
             endStep();
         } else if (lead != u'>' && lead != u'=') {
-            stepLines.push_back(line);
-            joinedSize += 1 + line.size();
+            stepLine(line);
         } else if (line.startsWith(QLatin1String(">>"))) {
             const QRegularExpressionMatch m = metaLine.match(line.toString());
             if (m.hasMatch())
@@ -882,7 +895,7 @@ void readBody(const QList<QStringView>& body, qsizetype first, Scratch& scratch)
                 name.chop(1);
             addParagraph(scratch.prep, name.trimmed());
         }
-    }
+    });
     endStep();
 }
 
@@ -933,40 +946,41 @@ RecipeList readCooklang(QStringView text, const QString& fileTitle, const ReadCo
     scratch.clear();
     RecipeList read;
     Metadata& meta = scratch.meta;
-    // Lines as views of the text, its line ends made LF.
+    // Its line ends made LF.
     QString unified;
-    QList<QStringView>& lines = scratch.lines;
-    if (!linesOf(text, lines)) {
+    if (text.contains(QLatin1Char('\r'))) {
         unified = withLineFeeds(text);
         text = unified;
-        linesOf(text, lines);
     }
-    // Front matter: between a first line "---" and the next one.
-    qsizetype bodyStart = 0;
-    while (bodyStart < lines.size() && lines[bodyStart].trimmed().isEmpty())
-        ++bodyStart;
-    if (bodyStart < lines.size() && lines[bodyStart].trimmed() == QLatin1String("---")) {
-        for (qsizetype end = bodyStart + 1; end < lines.size(); ++end) {
-            if (lines[end].trimmed() == QLatin1String("---")) {
-                readFrontMatter(lines, bodyStart + 1, end, meta);
-                bodyStart = end + 1;
+    // Front matter: between a first line "---" and the next one. The body
+    // follows it, or starts at the first line that is not blank.
+    qsizetype bodyFrom = 0;
+    QStringView line = lineAt(text, 0);
+    while (bodyFrom + line.size() < text.size() && line.trimmed().isEmpty()) {
+        bodyFrom += line.size() + 1;
+        line = lineAt(text, bodyFrom);
+    }
+    if (line.trimmed() == QLatin1String("---")) {
+        QList<QStringView> front;
+        for (qsizetype at = bodyFrom + line.size() + 1; at <= text.size();) {
+            const QStringView next = lineAt(text, at);
+            if (next.trimmed() == QLatin1String("---")) {
+                readFrontMatter(front, meta);
+                bodyFrom = at + next.size() + 1;
                 break;
             }
+            front.append(next);
+            at += next.size() + 1;
         }
     }
-    const QStringView bodyText = bodyStart < lines.size() ? text.mid(lines[bodyStart].data() - text.data())
-                                                          : QStringView();
+    QStringView body = bodyFrom < text.size() ? text.sliced(bodyFrom) : QStringView();
     QString uncommented;
-    QList<QStringView> uncommentedLines;
-    const QList<QStringView>* body = &lines; // from its line bodyStart on
-    if (mayHoldComments(bodyText)) {
-        uncommented = withoutComments(bodyText);
-        linesOf(uncommented, uncommentedLines);
-        body = &uncommentedLines;
-        bodyStart = 0;
+    if (mayHoldComments(body)) {
+        uncommented = withoutComments(body);
+        body = uncommented;
     }
 
-    readBody(*body, bodyStart, scratch);
+    readBody(body, scratch);
     QString category;
     Recipe recipe = fromMetadata(meta, scratch.noteLines, fileTitle, context.langOffset, category);
     recipe.ing = scratch.ing.unique();

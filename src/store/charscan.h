@@ -58,6 +58,45 @@ inline unsigned atLeast(Block, char16_t) { return 0xFFFFu; }
 inline unsigned equal(Block, char16_t) { return 0xFFFFu; }
 #endif
 
+// The characters a book may not hold as they stand, looked at closely
+// where they are found: those below 0x20 but tab, line feed and carriage
+// return, and those from 0xD800 up (surrogates, in pairs or not, and the
+// last two characters).
+constexpr bool storeSuspect(char16_t u) { return (u < 0x20 && u != 0x09 && u != 0x0A && u != 0x0D) || u >= 0xD800; }
+inline unsigned storeSuspects(Block b)
+{
+    const unsigned spaces = equal(b, 0x09) | equal(b, 0x0A) | equal(b, 0x0D);
+    return (below(b, 0x20) & ~spaces) | atLeast(b, 0xD800);
+}
+
+// Whether a text may hold a suspect, looked for block by block in a scan
+// that reads its blocks for something else: the blocks are only gathered
+// (all from 0x8000 up, a few compares cheaper, count as suspects too).
+class SuspectLook {
+public:
+#ifdef BD_CHARSCAN_SSE2
+    void add(Block b)
+    {
+        const __m128i spaces = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi16(b, _mm_set1_epi16(0x09)), _mm_cmpeq_epi16(b, _mm_set1_epi16(0x0A))),
+            _mm_cmpeq_epi16(b, _mm_set1_epi16(0x0D)));
+        // Compared as signed numbers, those from 0x8000 up are below 0x20.
+        found_ = _mm_or_si128(found_, _mm_andnot_si128(spaces, _mm_cmplt_epi16(b, _mm_set1_epi16(0x20))));
+    }
+    bool found() const { return _mm_movemask_epi8(found_) != 0 || one_; }
+#else
+    void add(Block) {}
+    bool found() const { return one_; }
+#endif
+    void add(char16_t u) { one_ = one_ || storeSuspect(u); }
+
+private:
+#ifdef BD_CHARSCAN_SSE2
+    __m128i found_ = _mm_setzero_si128();
+#endif
+    bool one_ = false;
+};
+
 // The bytes a look over UTF-8 text may stop at: those from 0x80 up (the
 // parts of every character beyond ASCII), and those XML needs a closer look
 // at: '&', which may start a character reference, and the control

@@ -312,20 +312,15 @@ QString storableCopy(const QString& s);
 QString storableText(const QString& s)
 {
     // Most texts hold nothing to drop: they are shared, not copied. Only
-    // blocks with a character below 0x20 other than a tab or line break,
-    // or from 0xD800 up (surrogates, the last two), are looked at closely.
+    // blocks with a suspect character are looked at closely.
     using namespace charscan;
     const char16_t* p = reinterpret_cast<const char16_t*>(s.constData());
     const qsizetype n = s.size();
-    auto refused = [](char16_t u) {
-        return (u < 0x20 && u != 0x09 && u != 0x0A && u != 0x0D) || (u >= 0xD800 && (u <= 0xDFFF || u >= 0xFFFE));
-    };
+    auto refused = [](char16_t u) { return storeSuspect(u) && (u <= 0xDFFF || u >= 0xFFFE); };
     qsizetype i = 0;
     if constexpr (kBlocks) {
         for (; i + 8 <= n; i += 8) {
-            const Block b = load(p + i);
-            const unsigned spaces = equal(b, 0x09) | equal(b, 0x0A) | equal(b, 0x0D);
-            if (!((below(b, 0x20) & ~spaces) | atLeast(b, 0xD800)))
+            if (!storeSuspects(load(p + i)))
                 continue;
             for (qsizetype k = i; k < i + 8; ++k)
                 if (refused(p[k]))

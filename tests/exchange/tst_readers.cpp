@@ -640,6 +640,13 @@ private slots:
                  1);
         QCOMPARE(recipes(book).first().ing, QStringLiteral("2 big apple\n1 green pear"));
         QCOMPARE(recipes(book).first().prep, QStringLiteral("Add the big apple and the green pear."));
+        // Characters a book cannot hold are dropped wherever they stand; a
+        // character beyond the first 65,536 (a pair of surrogates) is kept.
+        const QString odd = QStringLiteral(u"Add @sal\x01t{1} and @herb{2}") + QChar(0xD800) +
+                            QStringLiteral(u", stir.\n\U0001F600 Serve\x02");
+        QCOMPARE(into(book, readCooklang(odd, QStringLiteral("Odd"), kContext)).count(), 1);
+        QCOMPARE(recipes(book).first().ing, QStringLiteral("1 salt\n2 herb"));
+        QCOMPARE(recipes(book).first().prep, QStringLiteral(u"Add salt and herb, stir. \U0001F600 Serve"));
     }
 
     // What the file check tells: the kind of a digest by the recipes it

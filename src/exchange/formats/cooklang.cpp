@@ -172,9 +172,10 @@ bool nameChar(QChar c)
 
 // Calls line(view) for each line of text (which holds no carriage
 // return), in order, as views of it; the line breaks are found eight
-// characters at a time.
+// characters at a time. Returns whether the text holds only characters a
+// book holds as they stand (none that charscan::storeSuspect names).
 template <typename Line>
-void forEachLine(QStringView text, Line&& line)
+bool forEachLine(QStringView text, Line&& line)
 {
     const char16_t* p = text.utf16();
     const qsizetype n = text.size();
@@ -183,18 +184,25 @@ void forEachLine(QStringView text, Line&& line)
         line(part(text, from, i - from));
         from = i + 1;
     };
+    charscan::SuspectLook suspects;
     qsizetype i = 0;
     if constexpr (charscan::kBlocks) {
-        for (; i + 8 <= n; i += 8)
-            for (unsigned m = charscan::equal(charscan::load(p + i), u'\n'); m; m &= m - 1) {
+        for (; i + 8 <= n; i += 8) {
+            const charscan::Block b = charscan::load(p + i);
+            suspects.add(b);
+            for (unsigned m = charscan::equal(b, u'\n'); m; m &= m - 1) {
                 end(i + qsizetype(qCountTrailingZeroBits(m) / 2));
                 m &= m - 1; // the character's second bit
             }
+        }
     }
-    for (; i < n; ++i)
+    for (; i < n; ++i) {
+        suspects.add(p[i]);
         if (p[i] == u'\n')
             end(i);
+    }
     end(n);
+    return !suspects.found();
 }
 
 // The line of text that starts at from, up to its line break.
@@ -821,8 +829,9 @@ QString ownText(QString& text)
 
 // Reads the body into scratch: the steps as plain text with the
 // ingredients they mark, the section names, the metadata lines and the
-// note lines.
-void readBody(QStringView body, Scratch& scratch)
+// note lines. Returns whether the body holds only characters a book holds
+// as they stand, as forEachLine tells.
+bool readBody(QStringView body, Scratch& scratch)
 {
     Metadata& meta = scratch.meta;
     QStringList& noteLines = scratch.noteLines;
@@ -872,7 +881,7 @@ void readBody(QStringView body, Scratch& scratch)
         joinedSize = -1;
     };
     static thread_local const QRegularExpression metaLine(QStringLiteral("^>>\\s*([^:]+):(.*)$"));
-    forEachLine(body, [&](QStringView raw) {
+    const bool storable = forEachLine(body, [&](QStringView raw) {
         const QStringView line = trimmedText(raw);
         // Most lines are a step's: told by their first character.
         const char16_t lead = line.isEmpty() ? u'\0' : line.front().unicode();
@@ -897,6 +906,7 @@ void readBody(QStringView body, Scratch& scratch)
         }
     });
     endStep();
+    return storable;
 }
 
 // What the metadata says of the recipe: its title (or else fileTitle),
@@ -980,7 +990,10 @@ RecipeList readCooklang(QStringView text, const QString& fileTitle, const ReadCo
         body = uncommented;
     }
 
-    readBody(body, scratch);
+    // The ingredients and steps are made of the body's text, spaces and
+    // punctuation: where the body holds only what a book holds as it
+    // stands, so do they.
+    const bool storable = readBody(body, scratch);
     QString category;
     Recipe recipe = fromMetadata(meta, scratch.noteLines, fileTitle, context.langOffset, category);
     recipe.ing = scratch.ing.unique();
@@ -989,7 +1002,7 @@ RecipeList readCooklang(QStringView text, const QString& fileTitle, const ReadCo
     if (recipe.ing.isEmpty() && recipe.prep.isEmpty())
         read.skipped << 1;
     else
-        read.add(std::move(recipe), category, context);
+        read.add(std::move(recipe), category, context, storable ? (1u << RIng) | (1u << RPrep) : 0u);
     return read;
 }
 

@@ -4,11 +4,12 @@
 
 namespace bd {
 
-Recipe readyRecipe(Recipe recipe, const QString& category, const ReadContext& context)
+Recipe readyRecipe(Recipe recipe, const QString& category, const ReadContext& context, unsigned storable)
 {
     // Characters a book cannot hold are dropped, as xmlText drops them.
     for (int i = 0; i < RChildCount; ++i)
-        recipe[i] = storableText(recipe[i]);
+        if (!(storable & (1u << i)))
+            recipe[i] = storableText(recipe[i]);
     recipe.title = allowedName(recipe.title);
     if (recipe.title.isEmpty())
         recipe.title = fetchText(Str::UntitledRecipe, context.langOffset);
@@ -18,9 +19,9 @@ Recipe readyRecipe(Recipe recipe, const QString& category, const ReadContext& co
     return recipe;
 }
 
-void RecipeList::add(Recipe recipe, const QString& category, const ReadContext& context)
+void RecipeList::add(Recipe recipe, const QString& category, const ReadContext& context, unsigned storable)
 {
-    add(readyRecipe(std::move(recipe), category, context));
+    add(readyRecipe(std::move(recipe), category, context, storable));
 }
 
 RecipeList readSideBySide(qsizetype count,

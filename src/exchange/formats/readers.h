@@ -65,8 +65,9 @@ struct RecipeList {
         picturesNamed = picturesNamed || !ready.image.isEmpty();
         recipes.push_back(std::move(ready));
     }
-    // Adds a recipe as it was read, made ready here.
-    void add(Recipe recipe, const QString& category, const ReadContext& context);
+    // Adds a recipe as it was read, made ready here (storable as for
+    // readyRecipe).
+    void add(Recipe recipe, const QString& category, const ReadContext& context, unsigned storable = 0);
     // The picture of the recipe added last, from its bytes (none when empty).
     void setLastPicture(QByteArray bytes)
     {
@@ -98,8 +99,11 @@ struct OwnCookbook {
     QString program;
 };
 
-// A recipe as a reader hands it over (see RecipeList); may run on any thread.
-Recipe readyRecipe(Recipe recipe, const QString& category, const ReadContext& context);
+// A recipe as a reader hands it over (see RecipeList); may run on any
+// thread. The fields in storable (a bit for each, 1 << RIng and so on)
+// the reader knows to hold only characters a book holds as they stand:
+// they are not looked through again.
+Recipe readyRecipe(Recipe recipe, const QString& category, const ReadContext& context, unsigned storable = 0);
 
 // The recipes make(i, category) reads for i from 0 to count - 1 (none where
 // it gives nullopt), read side by side and listed in that order, each made

@@ -640,6 +640,16 @@ private slots:
                  1);
         QCOMPARE(recipes(book).first().ing, QStringLiteral("2 big apple\n1 green pear"));
         QCOMPARE(recipes(book).first().prep, QStringLiteral("Add the big apple and the green pear."));
+        // Comments after steps already read, one in the middle of a step,
+        // one over two lines.
+        QCOMPARE(into(book, readCooklang(u"Chop the @onion{1}.\n\nFry it in @oil{2%tbsp}\nuntil soft -- not brown\n"
+                                         u"[- a note\nover lines -]and add @salt.\n",
+                                         QStringLiteral("Onions"), kContext))
+                     .count(),
+                 1);
+        QCOMPARE(recipes(book).first().ing, QStringLiteral("1 onion\n2 tbsp oil\nsalt"));
+        QCOMPARE(recipes(book).first().prep,
+                 QStringLiteral("Chop the onion.\n\nFry it in oil until soft and add salt."));
         // Characters a book cannot hold are dropped wherever they stand; a
         // character beyond the first 65,536 (a pair of surrogates) is kept.
         const QString odd = QStringLiteral(u"Add @sal\x01t{1} and @herb{2}") + QChar(0xD800) +

@@ -170,40 +170,70 @@ bool nameChar(QChar c)
     return c.isLetterOrNumber() || c.isMark();
 }
 
-// Calls line(view) for each line of text (which holds no carriage
-// return), in order, as views of it; the line breaks are found eight
-// characters at a time. Returns whether the text holds only characters a
-// book holds as they stand (none that charscan::storeSuspect names).
+// How a look through a text's lines ended.
+struct LinesLooked {
+    enum End { Whole, CarriageReturn, Comment } end = Whole;
+    bool suspects = false; // whether what it looked at may hold characters charscan::storeSuspect names
+    qsizetype from = 0;    // where the line it stopped in starts
+};
+
+// Calls line(view) for each line of text, in order, as views of it, until
+// it comes to a carriage return or (where comments is true) the start of a
+// comment, "--" or "[-": the one look at the text's characters, eight at a
+// time.
 template <typename Line>
-bool forEachLine(QStringView text, Line&& line)
+LinesLooked lookThroughLines(QStringView text, bool comments, Line&& line)
 {
     const char16_t* p = text.utf16();
     const qsizetype n = text.size();
-    qsizetype from = 0;
-    auto end = [&](qsizetype i) {
-        line(part(text, from, i - from));
-        from = i + 1;
+    LinesLooked looked;
+    // Whether the character at i ends a line (else the look stops there).
+    auto ends = [&](qsizetype i) {
+        switch (p[i]) {
+        case u'\n':
+            line(part(text, looked.from, i - looked.from));
+            looked.from = i + 1;
+            return true;
+        case u'\r': looked.end = LinesLooked::CarriageReturn; return false;
+        default: // '-'
+            if (comments && i > 0 && (p[i - 1] == u'-' || p[i - 1] == u'['))
+                looked.end = LinesLooked::Comment;
+            return looked.end == LinesLooked::Whole;
+        }
     };
     charscan::SuspectLook suspects;
     qsizetype i = 0;
+    auto stop = [&] {
+        looked.suspects = suspects.found();
+        return looked;
+    };
     if constexpr (charscan::kBlocks) {
         for (; i + 8 <= n; i += 8) {
             const charscan::Block b = charscan::load(p + i);
             suspects.add(b);
-            for (unsigned m = charscan::equal(b, u'\n'); m; m &= m - 1) {
-                end(i + qsizetype(qCountTrailingZeroBits(m) / 2));
+            for (unsigned m = charscan::equal(b, u'\n') | charscan::equal(b, u'\r') | charscan::equal(b, u'-'); m;
+                 m &= m - 1) {
+                if (!ends(i + qsizetype(qCountTrailingZeroBits(m) / 2)))
+                    return stop();
                 m &= m - 1; // the character's second bit
             }
         }
     }
     for (; i < n; ++i) {
         suspects.add(p[i]);
-        if (p[i] == u'\n')
-            end(i);
+        if ((p[i] == u'\n' || p[i] == u'\r' || p[i] == u'-') && !ends(i))
+            return stop();
     }
-    end(n);
-    return !suspects.found();
+    line(part(text, looked.from, n - looked.from));
+    return stop();
 }
+
+// What reading a body came to.
+enum class BodyRead {
+    Storable,      // it holds only characters a book holds as they stand
+    Suspects,      // it may hold others
+    CarriageReturn // it holds a carriage return: not read to its end
+};
 
 // The line of text that starts at from, up to its line break.
 QStringView lineAt(QStringView text, qsizetype from)
@@ -829,9 +859,8 @@ QString ownText(QString& text)
 
 // Reads the body into scratch: the steps as plain text with the
 // ingredients they mark, the section names, the metadata lines and the
-// note lines. Returns whether the body holds only characters a book holds
-// as they stand, as forEachLine tells.
-bool readBody(QStringView body, Scratch& scratch)
+// note lines. Stops at a carriage return (scratch then holds part of it).
+BodyRead readBody(QStringView body, Scratch& scratch)
 {
     Metadata& meta = scratch.meta;
     QStringList& noteLines = scratch.noteLines;
@@ -881,7 +910,7 @@ bool readBody(QStringView body, Scratch& scratch)
         joinedSize = -1;
     };
     static thread_local const QRegularExpression metaLine(QStringLiteral("^>>\\s*([^:]+):(.*)$"));
-    const bool storable = forEachLine(body, [&](QStringView raw) {
+    auto readLine = [&](QStringView raw) {
         const QStringView line = trimmedText(raw);
         // Most lines are a step's: told by their first character.
         const char16_t lead = line.isEmpty() ? u'\0' : line.front().unicode();
@@ -904,9 +933,25 @@ bool readBody(QStringView body, Scratch& scratch)
                 name.chop(1);
             addParagraph(scratch.prep, name.trimmed());
         }
-    });
+    };
+    LinesLooked looked = lookThroughLines(body, true, readLine);
+    bool suspects = looked.suspects;
+    // From the line where a comment starts on, the body is read without
+    // its comments (none stands in the lines before it), its line ends made
+    // LF first.
+    QString uncommented;
+    if (looked.end == LinesLooked::Comment) {
+        const QStringView rest = body.sliced(looked.from);
+        if (rest.contains(QLatin1Char('\r')))
+            return BodyRead::CarriageReturn;
+        uncommented = withoutComments(rest);
+        looked = lookThroughLines(uncommented, false, readLine);
+        suspects = suspects || looked.suspects;
+    }
+    if (looked.end == LinesLooked::CarriageReturn)
+        return BodyRead::CarriageReturn;
     endStep();
-    return storable;
+    return suspects ? BodyRead::Suspects : BodyRead::Storable;
 }
 
 // What the metadata says of the recipe: its title (or else fileTitle),
@@ -948,22 +993,12 @@ Recipe fromMetadata(const Metadata& meta, const QStringList& noteLines, const QS
     return recipe;
 }
 
-} // namespace
-
-RecipeList readCooklang(QStringView text, const QString& fileTitle, const ReadContext& context)
+// Reads the front matter of text, between a first line "---" and the next
+// one, into meta. Returns where the body starts: after it, or at the first
+// line that is not blank; -1 where the text before the body holds a
+// carriage return.
+qsizetype readFrontMatter(QStringView text, Metadata& meta)
 {
-    thread_local Scratch scratch;
-    scratch.clear();
-    RecipeList read;
-    Metadata& meta = scratch.meta;
-    // Its line ends made LF.
-    QString unified;
-    if (text.contains(QLatin1Char('\r'))) {
-        unified = withLineFeeds(text);
-        text = unified;
-    }
-    // Front matter: between a first line "---" and the next one. The body
-    // follows it, or starts at the first line that is not blank.
     qsizetype bodyFrom = 0;
     QStringView line = lineAt(text, 0);
     while (bodyFrom + line.size() < text.size() && line.trimmed().isEmpty()) {
@@ -983,26 +1018,43 @@ RecipeList readCooklang(QStringView text, const QString& fileTitle, const ReadCo
             at += next.size() + 1;
         }
     }
-    QStringView body = bodyFrom < text.size() ? text.sliced(bodyFrom) : QStringView();
-    QString uncommented;
-    if (mayHoldComments(body)) {
-        uncommented = withoutComments(body);
-        body = uncommented;
-    }
+    return text.first(qMin(bodyFrom, text.size())).contains(QLatin1Char('\r')) ? -1 : bodyFrom;
+}
 
-    // The ingredients and steps are made of the body's text, spaces and
-    // punctuation: where the body holds only what a book holds as it
-    // stands, so do they.
-    const bool storable = readBody(body, scratch);
+} // namespace
+
+RecipeList readCooklang(QStringView text, const QString& fileTitle, const ReadContext& context)
+{
+    thread_local Scratch scratch;
+    RecipeList read;
+    // The text is read as it stands, and only where it holds a carriage
+    // return again, its line ends made LF.
+    QString unified;
+    BodyRead body = BodyRead::CarriageReturn;
+    while (body == BodyRead::CarriageReturn) {
+        scratch.clear();
+        const qsizetype bodyFrom = readFrontMatter(text, scratch.meta);
+        if (bodyFrom >= 0)
+            body = readBody(bodyFrom < text.size() ? text.sliced(bodyFrom) : QStringView(), scratch);
+        if (body == BodyRead::CarriageReturn) {
+            if (!unified.isNull())
+                break; // (none is left)
+            unified = withLineFeeds(text);
+            text = unified;
+        }
+    }
     QString category;
-    Recipe recipe = fromMetadata(meta, scratch.noteLines, fileTitle, context.langOffset, category);
+    Recipe recipe = fromMetadata(scratch.meta, scratch.noteLines, fileTitle, context.langOffset, category);
     recipe.ing = scratch.ing.unique();
     recipe.prep = ownText(scratch.prep);
 
     if (recipe.ing.isEmpty() && recipe.prep.isEmpty())
         read.skipped << 1;
     else
-        read.add(std::move(recipe), category, context, storable ? (1u << RIng) | (1u << RPrep) : 0u);
+        // The ingredients and steps are made of the body's text, spaces
+        // and punctuation: where the body holds only what a book holds as
+        // it stands, so do they.
+        read.add(std::move(recipe), category, context, body == BodyRead::Storable ? (1u << RIng) | (1u << RPrep) : 0u);
     return read;
 }
 

@@ -27,12 +27,34 @@ QString text(const char* value)
     return s;
 }
 
-QString attr(pugi::xml_node n, const char* name) { return text(n.attribute(name).value()); }
+// An element's attributes asked for in the order the program writes them
+// (an ingredient's): each looked for from where the last one was found, so
+// that each is found at once.
+struct InOrder {
+    pugi::xml_node node;
+    mutable pugi::xml_attribute hint;
+};
 
-QString line(pugi::xml_node n, const char* name) { return simplifiedText(attr(n, name)); }
+// The value of n's attribute named name, "" where there is none.
+const char* valueOf(pugi::xml_node n, const char* name) { return n.attribute(name).value(); }
+const char* valueOf(const XmlAttributes& n, const char* name) { return n.value(name); }
+const char* valueOf(const InOrder& n, const char* name) { return n.node.attribute(name, n.hint).value(); }
+
+template <typename Of>
+QString attr(const Of& n, const char* name)
+{
+    return text(valueOf(n, name));
+}
+
+template <typename Of>
+QString line(const Of& n, const char* name)
+{
+    return simplifiedText(attr(n, name));
+}
 
 // A time the program keeps in minutes, as a cook writes it.
-QString minutes(pugi::xml_node n, const char* name)
+template <typename Of>
+QString minutes(const Of& n, const char* name)
 {
     bool ok = false;
     const int value = attr(n, name).trimmed().toInt(&ok);
@@ -41,14 +63,19 @@ QString minutes(pugi::xml_node n, const char* name)
     return value > 0 ? durationText(QStringLiteral("PT%1M").arg(value)) : QString();
 }
 
-bool heading(pugi::xml_node n) { return qstricmp(n.attribute("Heading").value(), "Y") == 0; }
+template <typename Of>
+bool heading(const Of& n)
+{
+    return qstricmp(valueOf(n, "Heading"), "Y") == 0;
+}
 
 QString ingredients(pugi::xml_node list)
 {
     QString ing;
     for (pugi::xml_node i = list.child("RecipeIngredient"); i; i = i.next_sibling("RecipeIngredient")) {
-        const QString l = ingredientLine({line(i, "Quantity"), line(i, "Unit"), line(i, "Ingredient")}, QString());
-        if (heading(i))
+        const InOrder in{i, {}};
+        const QString l = ingredientLine({line(in, "Quantity"), line(in, "Unit"), line(in, "Ingredient")}, QString());
+        if (heading(in))
             addIngredientHeading(ing, l);
         else
             addLine(ing, l);
@@ -84,8 +111,9 @@ QString spacedName(const char* name)
     return out;
 }
 
-QString nutrition(pugi::xml_node n)
+QString nutrition(pugi::xml_node node)
 {
+    const XmlAttributes n(node);
     QStringList parts;
     for (const char* name : kNutrients) {
         const QString value = line(n, name);
@@ -122,14 +150,16 @@ Picture pictureOf(pugi::xml_node r)
     return {QByteArray(image.child_value()), QString()};
 }
 
-Recipe recipeOf(pugi::xml_node r, const Books& books, QString& category, int lang)
+Recipe recipeOf(pugi::xml_node node, const Books& books, QString& category, int lang)
 {
+    // Some twenty attributes are asked for, most of them often missing.
+    const XmlAttributes r(node);
     Recipe recipe;
     recipe.title = line(r, "Name");
     QStringList categories;
-    QString group = books.chapters.value(QString::fromUtf8(r.attribute("CookbookChapterID").value()));
+    QString group = books.chapters.value(QString::fromUtf8(r.value("CookbookChapterID")));
     if (group.isEmpty())
-        group = books.cookbooks.value(QString::fromUtf8(r.attribute("CookbookID").value()));
+        group = books.cookbooks.value(QString::fromUtf8(r.value("CookbookID")));
     if (!group.isEmpty())
         categories << group;
     addNames(categories, attr(r, "RecipeTypes"));
@@ -139,13 +169,13 @@ Recipe recipeOf(pugi::xml_node r, const Books& books, QString& category, int lan
     recipe.yield = servings.isEmpty() || servings == QLatin1String("0") ? yield : servings;
     recipe.preptime = minutes(r, "PreparationTime");
     recipe.cooktime = minutes(r, "CookingTime");
-    recipe.ing = ingredients(r.child("RecipeIngredients"));
-    recipe.prep = procedures(r.child("RecipeProcedures"));
+    recipe.ing = ingredients(node.child("RecipeIngredients"));
+    recipe.prep = procedures(node.child("RecipeProcedures"));
 
     ExportNotes notes(lang);
     notes.text(attr(r, "Comments"));
     for (const char* list : {"RecipeTips", "RecipeAuthorNotes"})
-        for (pugi::xml_node n = r.child(list).first_child(); n; n = n.next_sibling())
+        for (pugi::xml_node n = node.child(list).first_child(); n; n = n.next_sibling())
             notes.text(text(n.child_value()));
     if (recipe.yield != yield)
         notes.line(Str::NoteYield, yield);
@@ -166,8 +196,8 @@ Recipe recipeOf(pugi::xml_node r, const Books& books, QString& category, int lan
     notes.line(Str::NoteSource, line(r, "WebPage"));
     notes.line(Str::NoteCopyright, line(r, "Copyright"));
     notes.categories(categories);
-    notes.line(Str::NoteNutrition, nutrition(r.child("RecipeNutrition")));
-    for (pugi::xml_node v = r.child("RecipeReviews").child("RecipeReview"); v; v = v.next_sibling("RecipeReview")) {
+    notes.line(Str::NoteNutrition, nutrition(node.child("RecipeNutrition")));
+    for (pugi::xml_node v = node.child("RecipeReviews").child("RecipeReview"); v; v = v.next_sibling("RecipeReview")) {
         QStringList about;
         for (const char* part : {"Reviewer", "ReviewDate"})
             if (const QString p = line(v, part); !p.isEmpty())

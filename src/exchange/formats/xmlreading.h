@@ -7,6 +7,7 @@
 #include <pugixml.hpp>
 
 #include <QString>
+#include <QVarLengthArray>
 
 #include <functional>
 #include <memory>
@@ -35,6 +36,29 @@ inline bool isName(const char* a, const char (&b)[N])
             return false;
     return a[N - 1] == '\0';
 }
+
+// An element's attributes, read once: a reader that asks for many of them
+// by name finds them here, their names compared in place, where asking the
+// element for each compares every name before it by a call.
+class XmlAttributes {
+public:
+    explicit XmlAttributes(pugi::xml_node n)
+    {
+        for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
+            list_.append({a.name(), a.value()});
+    }
+    // The value of the attribute named name, "" where there is none.
+    const char* value(const char* name) const
+    {
+        for (const auto& [n, v] : list_)
+            if (sameName(n, name))
+                return v;
+        return "";
+    }
+
+private:
+    QVarLengthArray<std::pair<const char*, const char*>, 24> list_;
+};
 
 // All the text inside an element (CDATA too), its pieces joined by spaces.
 QString xmlInnerText(pugi::xml_node n);

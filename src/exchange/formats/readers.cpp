@@ -7,9 +7,15 @@ namespace bd {
 Recipe readyRecipe(Recipe recipe, const QString& category, const ReadContext& context, unsigned storable)
 {
     // Characters a book cannot hold are dropped, as xmlText drops them.
-    for (int i = 0; i < RChildCount; ++i)
+    for (int i = 0; i < RChildCount; ++i) {
         if (!(storable & (1u << i)))
             recipe[i] = storableText(recipe[i]);
+        // Texts built line by line have room to spare (see addAfter in
+        // textlines.cpp): a list of many thousand recipes keeps only what
+        // they hold.
+        if (recipe[i].capacity() > recipe[i].size() + 64)
+            recipe[i].squeeze();
+    }
     recipe.title = allowedName(recipe.title);
     if (recipe.title.isEmpty())
         recipe.title = fetchText(Str::UntitledRecipe, context.langOffset);

@@ -1,4 +1,4 @@
-// brindelle_bench_readers [--recipes N] [--runs N]
+// brindelle_bench_readers [--recipes N] [--runs N] [--folder FOLDER] [--only TEXT[,TEXT...]]
 //
 // The import of generated MasterCook text and XML, RecipeML, schema.org
 // JSON, Cooklang files (one recipe a file), and the exports of Living
@@ -32,6 +32,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 using namespace benchbook;
 using namespace bd;
@@ -279,9 +281,10 @@ int main(int argc, char** argv)
     const QCommandLineOption folderOption(QStringLiteral("folder"),
                                           QStringLiteral("Write the generated files there and keep them."),
                                           QStringLiteral("FOLDER"));
-    const QCommandLineOption onlyOption(QStringLiteral("only"),
-                                        QStringLiteral("Time only the formats whose name holds this text."),
-                                        QStringLiteral("TEXT"));
+    const QCommandLineOption onlyOption(
+        QStringLiteral("only"),
+        QStringLiteral("Time only the formats whose name holds this text (or one of several, apart by commas)."),
+        QStringLiteral("TEXT"));
     parser.addOption(onlyOption);
     parser.addOption(recipesOption);
     parser.addOption(runsOption);
@@ -319,8 +322,11 @@ int main(int argc, char** argv)
             {QStringLiteral("Plan to Eat"), {dir.filePath(QStringLiteral("plantoeat.csv"))}},
             {QStringLiteral("Cooklang files"), cookFiles},
             {QStringLiteral("Cooklang, long recipe"), {longCook}}};
+        const QStringList only = parser.value(onlyOption).split(QLatin1Char(','), Qt::SkipEmptyParts);
         auto wanted = [&](const QString& name) {
-            return !parser.isSet(onlyOption) || name.contains(parser.value(onlyOption), Qt::CaseInsensitive);
+            return !parser.isSet(onlyOption) || std::any_of(only.cbegin(), only.cend(), [&](const QString& text) {
+                return name.contains(text, Qt::CaseInsensitive);
+            });
         };
         // Thousands of small files take a while to write.
         const bool cooklang = wanted(QStringLiteral("Cooklang files")) ||

@@ -165,12 +165,7 @@ void forEachRecipe(QStringView html, QLatin1String name, QLatin1String cls, Fn r
 // ends at end.
 QString paragraphLines(QStringView html, const Tag& open, qsizetype end)
 {
-    // Room for all the element holds, made at once: grown line by line,
-    // the text was moved again and again, and with two threads reading
-    // recipes each move could wait on the other's hold on the memory it
-    // came from (a page read on its own took nearly twice as long).
     QString out;
-    out.reserve(qMax<qsizetype>(0, end - open.end));
     bool apart = false, any = false;
     for (Tag t = nextTag(html, open.end); t.start >= 0 && t.start < end; t = nextTag(html, t.end)) {
         if (t.closing || t.name != QLatin1String("p"))

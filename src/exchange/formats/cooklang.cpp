@@ -103,19 +103,8 @@ QString metaValue(const Metadata& meta, std::initializer_list<const char*> keys)
 
 // Text without its comments: "[- ... -]" anywhere, "--" to the end of the
 // line where it starts a word.
-// Whether text may hold a comment: "--" or "[-".
-bool mayHoldComments(QStringView text)
-{
-    for (qsizetype i = text.indexOf(QLatin1Char('-'), 1); i > 0; i = text.indexOf(QLatin1Char('-'), i + 1))
-        if (text[i - 1] == QLatin1Char('-') || text[i - 1] == QLatin1Char('['))
-            return true;
-    return false;
-}
-
 QString withoutComments(QStringView text)
 {
-    if (!mayHoldComments(text))
-        return text.toString();
     QString out;
     out.reserve(text.size());
     bool closings = true; // whether a "-]" may still follow
